@@ -1,0 +1,206 @@
+// Streams and string lists of the class library.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/base/SysUtils.h"
+#include "platform/base/Types.h"
+
+enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+// Abstract byte stream. Positions are 64-bit; seeking past the end is allowed; Read answers the
+// number of bytes actually read.
+class TStream : public TObject {
+ public:
+  virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
+  virtual std::int64_t Write(const void* buffer, std::int64_t count) = 0;
+  virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+
+  std::int64_t GetPosition() { return Seek(0, soCurrent); }
+  void SetPosition(std::int64_t pos) { Seek(pos, soBeginning); }
+  virtual std::int64_t GetSize();
+  virtual void SetSize(std::int64_t newSize);
+
+  // Raise EReadError "Stream read error" / EWriteError "Stream write error" on a short transfer.
+  void ReadBuffer(void* buffer, std::int64_t count);
+  void WriteBuffer(const void* buffer, std::int64_t count);
+  // Copies count bytes from source's position; count 0 copies the whole source from its start.
+  std::int64_t CopyFrom(TStream& source, std::int64_t count);
+
+  // Little-endian helpers for binary formats.
+  template <typename T>
+  void WriteValue(T v) { WriteBuffer(&v, sizeof v); }
+  template <typename T>
+  T ReadValue() { T v{}; ReadBuffer(&v, sizeof v); return v; }
+};
+
+// Growable stream in memory. Capacity grows through Realloc, which descendants may override to
+// choose their own growth rule.
+class TCustomMemoryStream : public TStream {
+ public:
+  ~TCustomMemoryStream() override;
+  std::int64_t Read(void* buffer, std::int64_t count) override;
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t GetSize() override { return FSize; }
+  void* Memory() const { return FMemory; }
+  void SaveToStream(TStream& stream);
+  void SaveToFile(const UnicodeString& fileName);
+
+ protected:
+  void SetPointer(void* ptr, std::int64_t size);
+  void* FMemory = nullptr;
+  std::int64_t FSize = 0;
+  std::int64_t FPosition = 0;
+};
+
+class TMemoryStream : public TCustomMemoryStream {
+ public:
+  TMemoryStream() = default;
+  TMemoryStream(const TMemoryStream&) = delete;
+  TMemoryStream& operator=(const TMemoryStream&) = delete;
+  ~TMemoryStream() override;
+  std::int64_t Write(const void* buffer, std::int64_t count) override;
+  void SetSize(std::int64_t newSize) override;
+  void Clear();
+  void LoadFromStream(TStream& stream);
+  void LoadFromFile(const UnicodeString& fileName);
+  std::int64_t GetCapacity() const { return FCapacity; }
+  void SetCapacity(std::int64_t newCapacity);
+
+ protected:
+  // Gives the block for newCapacity bytes (which it may round up), or nullptr for 0.
+  virtual void* Realloc(std::int64_t& newCapacity);
+  std::int64_t FCapacity = 0;
+};
+
+// File modes; the share bits are accepted and advisory only.
+constexpr unsigned fmCreate = 0xFF00;
+constexpr unsigned fmOpenRead = 0x0000;
+constexpr unsigned fmOpenWrite = 0x0001;
+constexpr unsigned fmOpenReadWrite = 0x0002;
+constexpr unsigned fmShareCompat = 0x0000;
+constexpr unsigned fmShareExclusive = 0x0010;
+constexpr unsigned fmShareDenyWrite = 0x0020;
+constexpr unsigned fmShareDenyRead = 0x0030;
+constexpr unsigned fmShareDenyNone = 0x0040;
+
+class TFileStream : public TStream {
+ public:
+  // Raises EFCreateError / EFOpenError with the file name and the system's reason.
+  TFileStream(const UnicodeString& fileName, unsigned mode);
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+  ~TFileStream() override;
+  std::int64_t Read(void* buffer, std::int64_t count) override;
+  std::int64_t Write(const void* buffer, std::int64_t count) override;
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  void SetSize(std::int64_t newSize) override;
+  const UnicodeString& FileName() const { return FFileName; }
+
+ private:
+  int FHandle = -1;
+  UnicodeString FFileName;
+};
+
+// File names are UTF-16 in the program and UTF-8 on the file system.
+std::string FileNameToNative(const UnicodeString& fileName);
+bool FileExists(const UnicodeString& fileName);
+bool DirectoryExists(const UnicodeString& dirName);
+bool DeleteFile(const UnicodeString& fileName);
+
+// ---- string lists ---------------------------------------------------------------------------
+
+enum TDuplicates { dupIgnore, dupAccept, dupError };
+
+class TStrings : public TObject {
+ public:
+  virtual int Count() const = 0;
+  virtual UnicodeString Get(int index) const = 0;
+  virtual void Put(int index, const UnicodeString& s) = 0;
+  virtual TObject* GetObject(int index) const = 0;
+  virtual void PutObject(int index, TObject* obj) = 0;
+  virtual void Insert(int index, const UnicodeString& s) = 0;
+  virtual void Delete(int index) = 0;
+  virtual void Clear() = 0;
+
+  virtual int Add(const UnicodeString& s);
+  int AddObject(const UnicodeString& s, TObject* obj);
+  void AddStrings(const TStrings& other);
+  void Assign(const TStrings& other);
+  virtual int IndexOf(const UnicodeString& s) const;
+  int IndexOfName(const UnicodeString& name) const;
+  int IndexOfObject(const TObject* obj) const;
+  // "Name=Value" access.
+  UnicodeString Names(int index) const;
+  UnicodeString ValueFromIndex(int index) const;
+  UnicodeString Values(const UnicodeString& name) const;
+  void SetValue(const UnicodeString& name, const UnicodeString& value);
+  // Lines joined with LineBreak after each; setting splits at CR LF, CR or LF.
+  UnicodeString GetText() const;
+  void SetText(std::u16string_view text);
+  UnicodeString GetCommaText() const;
+  void SetCommaText(std::u16string_view text);
+  // UTF-8 files (a byte-order mark is skipped when present).
+  void LoadFromFile(const UnicodeString& fileName);
+  void SaveToFile(const UnicodeString& fileName) const;
+  void LoadFromStream(TStream& stream);
+  void SaveToStream(TStream& stream) const;
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+
+  UnicodeString LineBreak = u"\r\n";
+  WideChar NameValueSeparator = u'=';
+  bool CaseSensitive = false;
+
+ protected:
+  int CompareStrings(const UnicodeString& a, const UnicodeString& b) const;
+  int FUpdateCount = 0;
+  virtual void Changed() {}
+};
+
+class TStringList : public TStrings {
+ public:
+  TStringList() = default;
+  explicit TStringList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}
+  TStringList(const TStringList&) = delete;
+  TStringList& operator=(const TStringList&) = delete;
+  ~TStringList() override;
+
+  int Count() const override { return static_cast<int>(FItems.size()); }
+  UnicodeString Get(int index) const override;
+  void Put(int index, const UnicodeString& s) override;
+  TObject* GetObject(int index) const override;
+  void PutObject(int index, TObject* obj) override;
+  void Insert(int index, const UnicodeString& s) override;
+  void Delete(int index) override;
+  void Clear() override;
+  int Add(const UnicodeString& s) override;
+  int IndexOf(const UnicodeString& s) const override;
+  const UnicodeString& operator[](int index) const;
+
+  // Binary search in a sorted list: true when found; index is the match or the insert place.
+  bool Find(const UnicodeString& s, int& index) const;
+  void Sort();
+  void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
+  bool GetSorted() const { return FSorted; }
+  void SetSorted(bool value);
+  TDuplicates Duplicates = dupIgnore;
+  std::function<void(TObject*)> OnChange;
+  bool OwnsObjects() const { return FOwnsObjects; }
+
+ protected:
+  void Changed() override;
+
+ private:
+  struct Item {
+    UnicodeString S;
+    TObject* Obj = nullptr;
+  };
+  void CheckIndex(int index) const;
+  std::vector<Item> FItems;
+  bool FSorted = false;
+  bool FOwnsObjects = false;
+};
