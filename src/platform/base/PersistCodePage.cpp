@@ -24,6 +24,10 @@ TConverter OpenConverter(int codePage) {
   TConverter c(ucnv_open(name.c_str(), &err));
   if (U_FAILURE(err) || !c) {
     err = U_ZERO_ERROR;
+    c.reset(ucnv_open(("cp" + std::to_string(codePage)).c_str(), &err));
+  }
+  if (U_FAILURE(err) || !c) {
+    err = U_ZERO_ERROR;
     c.reset(ucnv_open("windows-1252", &err));
   }
   if (c) {
@@ -52,9 +56,11 @@ std::string UnicodeToAnsi(std::u16string_view s) {
   return out;
 }
 
-UnicodeString AnsiToUnicode(std::string_view s) {
+UnicodeString AnsiToUnicode(std::string_view s) { return CodePageToUnicode(s, AnsiCodePage()); }
+
+UnicodeString CodePageToUnicode(std::string_view s, int codePage) {
   if (s.empty()) return {};
-  TConverter c = OpenConverter(AnsiCodePage());
+  TConverter c = OpenConverter(codePage);
   if (!c) throw EConvertError(u"No converter for the ANSI code page");
   UnicodeString out(s.size() * 2 + 8, u'\0');
   UErrorCode err = U_ZERO_ERROR;

@@ -16,5 +16,7 @@ void SetAnsiCodePage(int codePage);
 // Characters the code page lacks become "?".
 std::string UnicodeToAnsi(std::u16string_view s);
 UnicodeString AnsiToUnicode(std::string_view s);
+// The same for a given code page (65001 is UTF-8); an unknown code page is taken as 1252.
+UnicodeString CodePageToUnicode(std::string_view s, int codePage);
 
 }  // namespace persist_cp
