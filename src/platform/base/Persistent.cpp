@@ -135,16 +135,20 @@ const TClassInfo& TCollectionItem::StaticClassInfo() {
   return info;
 }
 
-TCollectionItem::TCollectionItem(TCollection* collection) { SetCollection(collection); }
+// The descendant is not built yet: joining is reported by TCollection::Add once it is.
+TCollectionItem::TCollectionItem(TCollection* collection) {
+  if (collection) collection->InsertItem(this, false);
+}
 
 TCollectionItem::~TCollectionItem() {
-  if (FCollection) FCollection->RemoveItem(this);
+  // The descendant's parts are already gone: no notification could look at this item safely.
+  if (FCollection) FCollection->RemoveItem(this, false);
 }
 
 void TCollectionItem::SetCollection(TCollection* value) {
   if (value == FCollection) return;
-  if (FCollection) FCollection->RemoveItem(this);
-  if (value) value->InsertItem(this);
+  if (FCollection) FCollection->RemoveItem(this, true);
+  if (value) value->InsertItem(this, true);
 }
 
 int TCollectionItem::GetIndex() const {
@@ -193,7 +197,12 @@ TCollection::~TCollection() {
 TCollectionItem* TCollection::Add() {
   if (!FItemClass) throw EInvalidOperation(u"Collection has no item class");
   TCollectionItem* item = FItemClass(this);
-  if (item->FCollection != this) item->SetCollection(this);
+  if (item->FCollection != this) {
+    item->SetCollection(this);
+  } else {
+    Notify(item, cnAdded);
+    Changed();
+  }
   return item;
 }
 
@@ -206,7 +215,7 @@ TCollectionItem* TCollection::Insert(int index) {
 void TCollection::Delete(int index) {
   TCollectionItem* item = GetItem(index);
   Notify(item, cnDeleting);
-  RemoveItem(item);
+  RemoveItem(item, true);
   delete item;
 }
 
@@ -268,16 +277,18 @@ void TCollection::Changed() {
   if (FUpdateCount == 0) Update(nullptr);
 }
 
-void TCollection::InsertItem(TCollectionItem* item) {
+void TCollection::InsertItem(TCollectionItem* item, bool notify) {
   FItems.push_back(item);
   item->FCollection = this;
   item->FID = FNextID++;
-  Notify(item, cnAdded);
-  Changed();
+  if (notify) {
+    Notify(item, cnAdded);
+    Changed();
+  }
 }
 
-void TCollection::RemoveItem(TCollectionItem* item) {
-  Notify(item, cnExtracting);
+void TCollection::RemoveItem(TCollectionItem* item, bool notify) {
+  if (notify) Notify(item, cnExtracting);
   auto it = std::find(FItems.begin(), FItems.end(), item);
   if (it != FItems.end()) FItems.erase(it);
   item->FCollection = nullptr;

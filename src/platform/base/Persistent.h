@@ -307,11 +307,14 @@ TCollectionItem* NewCollectionItem(TCollection* collection) {
 class TCollectionItem : public TPersistent {
   TAVRELO_PERSISTENT(TCollectionItem, TPersistent)
  public:
-  // Adds the item to collection (when not nil); the collection then owns it.
+  // Adds the item to collection (when not nil); the collection then owns it. Only items made by
+  // the collection's Add or Insert are reported to Notify as added: during this constructor
+  // the descendant is not built yet.
   explicit TCollectionItem(TCollection* collection);
   TCollectionItem(const TCollectionItem&) = delete;
   TCollectionItem& operator=(const TCollectionItem&) = delete;
-  // Removes the item from its collection.
+  // Removes the item from its collection. Deleting an item this way reports no notification
+  // (its descendant parts are gone by then); TCollection::Delete reports both.
   ~TCollectionItem() override;
 
   TCollection* GetCollection() const { return FCollection; }
@@ -371,8 +374,8 @@ class TCollection : public TPersistent {
 
  private:
   friend class TCollectionItem;
-  void InsertItem(TCollectionItem* item);
-  void RemoveItem(TCollectionItem* item);
+  void InsertItem(TCollectionItem* item, bool notify);
+  void RemoveItem(TCollectionItem* item, bool notify);
   void MoveItem(int from, int to);
   TCollectionItemClass FItemClass;
   std::vector<TCollectionItem*> FItems;  // owned
