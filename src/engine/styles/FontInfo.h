@@ -1,0 +1,158 @@
+// Text styles: the properties of a run's characters, their comparison, similarity, selection by
+// property, modified-property bookkeeping and INI form; the sheet's text-style collection.
+#pragma once
+
+#include <memory>
+
+#include "engine/styles/CustomRVInfo.h"
+
+enum TRVUnderlineType : std::uint8_t {
+  rvutNormal, rvutThick, rvutDouble, rvutDotted, rvutThickDotted, rvutDashed, rvutThickDashed,
+  rvutLongDashed, rvutThickLongDashed, rvutDashDotted, rvutThickDashDotted, rvutDashDotDotted,
+  rvutThickDashDotDotted
+};
+enum TRVHoverEffect : std::uint8_t { rvheUnderline };
+using TRVHoverEffects = TSet<TRVHoverEffect, 1>;
+enum TRVFontStyle : std::uint8_t { rvfsOverline, rvfsAllCaps };
+using TRVFontStyles = TSet<TRVFontStyle, 2>;
+enum TRVProtectOption : std::uint8_t {
+  rvprStyleProtect, rvprStyleSplitProtect, rvprModifyProtect, rvprDeleteProtect,
+  rvprConcateProtect, rvprRVFInsertProtect, rvprDoNotAutoSwitch, rvprParaStartProtect,
+  rvprSticking, rvprSticking2, rvprSticking3, rvprStickToTop, rvprStickToBottom
+};
+using TRVProtectOptions = TSet<TRVProtectOption, 13>;
+enum TRVTextOption : std::uint8_t {
+  rvteoHTMLCode, rvteoRTFCode, rvteoDocXCode, rvteoDocXInRunCode, rvteoHidden
+};
+using TRVTextOptions = TSet<TRVTextOption, 5>;
+enum TRVSubSuperScriptType : std::uint8_t { rvsssNormal, rvsssSubscript, rvsssSuperScript };
+
+class TCustomRVFontInfo : public TCustomFontOrParaRVInfo {
+  TAVRELO_PERSISTENT(TCustomRVFontInfo, TCustomFontOrParaRVInfo)
+ public:
+  explicit TCustomRVFontInfo(TCollection* ACollection);
+
+  void Assign(TPersistent* Source) override;
+  UnicodeString GetDefaultStyleName() override { return u"Font Style"; }
+  void DefineProperties(TFiler& Filer) override;
+
+  bool IsSimpleEqual(TCustomRVInfo* Value, bool IgnoreReferences, bool IgnoreID = false) override;
+  int SimilarityValue(TCustomRVInfo* Value) override;
+  void Reset() override;
+  void ConvertToDifferentUnits(TRVStyleUnits NewUnits) override;
+
+  virtual bool IsEqual(TCustomRVFontInfo* Value, const TRVFontInfoProperties& IgnoreList);
+  virtual void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                         const TRVFontInfoProperties& Properties);
+  virtual void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                           bool JumpByDefault, TCursor DefJumpCursor);
+  virtual TRVFontInfoProperties CalculateModifiedProperties(TCustomRVFontInfo* Source,
+                                                            const TRVFontInfoProperties& PossibleProps);
+  virtual TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps);
+
+  void AssignSelectedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& Props);
+  bool IsSymbolCharset() const;
+
+  // Whole points, rounded toward zero; setting gives twice the value in half points.
+  int GetSize() const { return SizeDouble / 2; }
+  void SetSize(int Value) { SizeDouble = Value * 2; }
+
+  TRVBiDiMode BiDiMode = rvbdUnspecified;
+  TCursor JumpCursor = crJump;
+  UnicodeString FontName = u"Arial";
+  int SizeDouble = 20;
+  TColor Color = clWindowText;
+  TColor BackColor = clNone;
+  TColor HoverColor = clNone;
+  TColor HoverBackColor = clNone;
+  TColor UnderlineColor = clNone;
+  TColor HoverUnderlineColor = clNone;
+  TRVUnderlineType UnderlineType = rvutNormal;
+  TRVHoverEffects HoverEffects;
+  TFontStyles Style;
+  TRVFontStyles StyleEx;
+  int VShift = 0;
+  TFontCharset Charset = DEFAULT_CHARSET;
+  TRVProtectOptions Protection;
+  TRVTextOptions Options;
+  int CharScale = 100;
+  TRVStyleLength CharSpacing = 0;
+  TRVStyleLength EmptyWidth = 0;
+  TRVSubSuperScriptType SubSuperScriptType = rvsssNormal;
+  TRVStyleTemplateId ParaStyleTemplateId = -1;
+
+ protected:
+  void ResetMainProperties();
+  void ResetHoverProperties();
+};
+
+class TFontInfo : public TCustomRVFontInfo {
+  TAVRELO_PERSISTENT(TFontInfo, TCustomRVFontInfo)
+ public:
+  explicit TFontInfo(TCollection* ACollection);
+
+  void Assign(TPersistent* Source) override;
+  void DefineProperties(TFiler& Filer) override;
+  bool IsSimpleEqual(TCustomRVInfo* Value, bool IgnoreReferences, bool IgnoreID = false) override;
+  bool IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Mapping) override;
+  int SimilarityValue(TCustomRVInfo* Value) override;
+  void Reset() override;
+  bool IsEqual(TCustomRVFontInfo* Value, const TRVFontInfoProperties& IgnoreList) override;
+  void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                 const TRVFontInfoProperties& Properties) override;
+  void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                   bool JumpByDefault, TCursor DefJumpCursor) override;
+  TRVFontInfoProperties CalculateModifiedProperties(TCustomRVFontInfo* Source,
+                                                    const TRVFontInfoProperties& PossibleProps) override;
+  TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps) override;
+
+  void IncludeModifiedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& PossibleProps) {
+    ModifiedProperties += CalculateModifiedProperties(Source, PossibleProps);
+  }
+  void IncludeModifiedProperties2(const TRVFontInfoProperties& PossibleProps) {
+    ModifiedProperties += CalculateModifiedProperties2(PossibleProps);
+  }
+
+  bool Unicode = true;
+  bool Jump = false;
+  int NextStyleNo = -1;
+  TRVFontInfoProperties ModifiedProperties;
+};
+
+// A text style outside any collection that still knows its sheet.
+class TErrFontInfo : public TFontInfo {
+  TAVRELO_PERSISTENT(TErrFontInfo, TFontInfo)
+ public:
+  TErrFontInfo() : TFontInfo(nullptr) {}
+  static std::unique_ptr<TErrFontInfo> CreateErr(TRVStyle* RVStyle);
+  TRVStyle* GetRVStyle() const override { return FRVStyle; }
+
+ private:
+  TRVStyle* FRVStyle = nullptr;
+};
+
+class TFontInfos : public TCustomRVInfos {
+  TAVRELO_PERSISTENT(TFontInfos, TCustomRVInfos)
+ public:
+  TFontInfos(TCollectionItemClass ItemClass, TPersistent* AOwner);
+  ~TFontInfos() override;
+
+  TFontInfo* Add() { return static_cast<TFontInfo*>(TCollection::Add()); }
+  // An index outside the collection answers the invalid item instead of failing.
+  TFontInfo* Items(int Index);
+  void SetItems(int Index, TFontInfo* Value) { SetItem(Index, Value); }
+  TFontInfo* GetInvalidItem();
+  void SetInvalidItem(TFontInfo* Value);
+
+  int FindSuchStyle(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask);
+  int FindSuchStyleEx(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask);
+
+  // Resolution that may replace the canvas's when text styles are put on a canvas; 0 = unset.
+  int PixelsPerInch = 0;
+
+ private:
+  std::unique_ptr<TErrFontInfo> FInvalidItem;
+};
+
+// Member names of a property set as written in streams and INI files, in enumeration order.
+std::vector<UnicodeString> RVFontInfoPropertiesToNames(const TRVFontInfoProperties& Props);

@@ -1,0 +1,526 @@
+#include "engine/styles/ListInfo.h"
+
+#include <algorithm>
+#include <random>
+
+#include "engine/styles/RVStyle.h"
+#include "platform/base/ComponentStream.h"
+#include "platform/base/PersistCodePage.h"
+
+namespace {
+
+constexpr int MaxIniLevelCount = 1000;
+
+std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
+  return std::vector<UnicodeString>(names.begin(), names.end());
+}
+
+template <typename E>
+E OrdinalOr(int Value, int Count, E Default) {
+  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
+}
+
+const UnicodeString DefaultFormatString(1, u'\u00B7');
+
+struct TColorName {
+  TColor Color;
+  const char16_t* Name;
+};
+const TColorName ColorNames[] = {
+    {clBlack, u"clBlack"}, {clMaroon, u"clMaroon"}, {clGreen, u"clGreen"}, {clOlive, u"clOlive"},
+    {clNavy, u"clNavy"}, {clPurple, u"clPurple"}, {clTeal, u"clTeal"}, {clGray, u"clGray"},
+    {clSilver, u"clSilver"}, {clRed, u"clRed"}, {clLime, u"clLime"}, {clYellow, u"clYellow"},
+    {clBlue, u"clBlue"}, {clFuchsia, u"clFuchsia"}, {clAqua, u"clAqua"}, {clWhite, u"clWhite"},
+    {clScrollBar, u"clScrollBar"}, {clBackground, u"clBackground"}, {clActiveCaption, u"clActiveCaption"},
+    {clInactiveCaption, u"clInactiveCaption"}, {clMenu, u"clMenu"}, {clWindow, u"clWindow"},
+    {clWindowFrame, u"clWindowFrame"}, {clMenuText, u"clMenuText"}, {clWindowText, u"clWindowText"},
+    {clCaptionText, u"clCaptionText"}, {clActiveBorder, u"clActiveBorder"},
+    {clInactiveBorder, u"clInactiveBorder"}, {clAppWorkSpace, u"clAppWorkSpace"},
+    {clHighlight, u"clHighlight"}, {clHighlightText, u"clHighlightText"}, {clBtnFace, u"clBtnFace"},
+    {clBtnShadow, u"clBtnShadow"}, {clGrayText, u"clGrayText"}, {clBtnText, u"clBtnText"},
+    {clInactiveCaptionText, u"clInactiveCaptionText"}, {clBtnHighlight, u"clBtnHighlight"},
+    {cl3DDkShadow, u"cl3DDkShadow"}, {cl3DLight, u"cl3DLight"}, {clInfoText, u"clInfoText"},
+    {clInfoBk, u"clInfoBk"}, {clNone, u"clNone"}, {clDefault, u"clDefault"}};
+
+UnicodeString ColorToText(TColor c) {
+  for (const auto& n : ColorNames)
+    if (n.Color == c) return n.Name;
+  return u"$" + IntToHex(static_cast<std::uint32_t>(c), 8);
+}
+
+bool TextToColor(const UnicodeString& s, TColor& c) {
+  for (const auto& n : ColorNames)
+    if (SameTextAscii(s, n.Name)) {
+      c = n.Color;
+      return true;
+    }
+  std::int64_t v = 0;
+  if (!TryStrToInt64(s, v)) return false;
+  c = static_cast<TColor>(static_cast<std::uint32_t>(v));
+  return true;
+}
+
+std::string BytesToHex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string r;
+  for (unsigned char b : bytes) {
+    r += digits[b >> 4];
+    r += digits[b & 15];
+  }
+  return r;
+}
+
+bool HexToBytes(std::u16string_view hex, std::string& bytes) {
+  if (hex.size() % 2) return false;
+  auto digit = [](char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+  };
+  std::string r;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    r += static_cast<char>(hi * 16 + lo);
+  }
+  bytes = std::move(r);
+  return true;
+}
+
+int DrawListID() {
+  static std::mt19937 gen{std::random_device{}()};
+  std::uniform_int_distribution<int> dist(0, 2147483646);
+  int v = 0;
+  while (v == 0) v = dist(gen);
+  return v;
+}
+
+}  // namespace
+
+// ---- TRVMarkerFont -------------------------------------------------------------------------------
+
+const TClassInfo& TRVMarkerFont::StaticClassInfo() {
+  using T = TRVMarkerFont;
+  static const TClassInfo info =
+      TClassInfoBuilder<T>(u"TRVMarkerFont", &inherited::StaticClassInfo())
+          .Integer(u"Charset", [](T& f) { return int(f.Charset); }, [](T& f, int v) { f.Charset = TFontCharset(v); }, 1)
+          .Integer(u"Color", [](T& f) { return f.Color; }, [](T& f, TColor v) { f.Color = v; }, clWindowText)
+          .String(u"Name", [](T& f) { return f.Name; }, [](T& f, const UnicodeString& v) { f.Name = v; })
+          .StoredIf([](T& f) { return f.Name != u"Arial"; })
+          .Set(u"Style", [](T& f) { return f.Style; }, [](T& f, TFontStyles v) { f.Style = v; },
+               Names({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"}), TFontStyles{})
+          .Integer(u"Height", [](T& f) { return f.GetHeight(); }, [](T& f, int v) { f.SetHeight(v); })
+          .StoredIf([](T& f) { return f.GetHeight() >= 0; })
+          .Integer(u"Size", [](T& f) { return f.GetSize(); }, [](T& f, int v) { f.SetSize(v); })
+          .StoredIf([](T& f) { return f.GetSize() >= 1 && f.GetSize() != 8; })
+          .Build();
+  return info;
+}
+
+int TRVMarkerFont::GetSize() const { return -MulDiv(FHeight, 72, RVStyleScreenPixelsPerInch()); }
+void TRVMarkerFont::SetSize(int Value) { FHeight = -MulDiv(Value, RVStyleScreenPixelsPerInch(), 72); }
+
+void TRVMarkerFont::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TRVMarkerFont*>(Source)) {
+    Name = s->Name;
+    Style = s->Style;
+    Color = s->Color;
+    Charset = s->Charset;
+    Pitch = s->Pitch;
+    FHeight = s->FHeight;
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+bool TRVMarkerFont::IsEqual(const TRVMarkerFont* Font) const {
+  return FHeight == Font->FHeight && Style == Font->Style && Color == Font->Color &&
+         Charset == Font->Charset && RVStyleSameText(Name, Font->Name);
+}
+
+bool TRVMarkerFont::IsDefault() const {
+  return GetSize() == 8 && Color == clWindowText && Charset == DEFAULT_CHARSET && Style.Empty() &&
+         RVStyleSameText(Name, u"Arial");
+}
+
+UnicodeString TRVMarkerFont::ToText() const {
+  UnicodeString styles;
+  if (Style.Contains(fsBold)) styles += u'B';
+  if (Style.Contains(fsItalic)) styles += u'I';
+  if (Style.Contains(fsUnderline)) styles += u'U';
+  if (Style.Contains(fsStrikeOut)) styles += u'S';
+  return Name + u"," + IntToStr(FHeight) + u"," + styles + u"," + IntToStr(Pitch) + u"," + ColorToText(Color) +
+         u"," + IntToStr(Charset);
+}
+
+void TRVMarkerFont::FromText(const UnicodeString& Text) {
+  std::vector<UnicodeString> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = Text.find(u',', start);
+    fields.push_back(Text.substr(start, comma == UnicodeString::npos ? UnicodeString::npos : comma - start));
+    if (comma == UnicodeString::npos) break;
+    start = comma + 1;
+  }
+  int v = 0;
+  if (fields.size() > 0) Name = fields[0];
+  if (fields.size() > 1 && TryStrToInt(Trim(fields[1]), v)) FHeight = v;
+  if (fields.size() > 2) {
+    Style.Clear();
+    for (char16_t c : fields[2]) {
+      switch (c) {
+        case u'B': case u'b': Style.Include(fsBold); break;
+        case u'I': case u'i': Style.Include(fsItalic); break;
+        case u'U': case u'u': Style.Include(fsUnderline); break;
+        case u'S': case u's': Style.Include(fsStrikeOut); break;
+        default: break;
+      }
+    }
+  }
+  if (fields.size() > 3 && TryStrToInt(Trim(fields[3]), v)) Pitch = OrdinalOr(v, 3, fpDefault);
+  TColor c = 0;
+  if (fields.size() > 4 && TextToColor(Trim(fields[4]), c)) Color = c;
+  if (fields.size() > 5 && TryStrToInt(Trim(fields[5]), v)) Charset = static_cast<TFontCharset>(v);
+}
+
+// ---- TRVListLevel --------------------------------------------------------------------------------
+
+TRVListLevel::~TRVListLevel() = default;
+
+const TClassInfo& TRVListLevel::StaticClassInfo() {
+  using T = TRVListLevel;
+  static const TClassInfo info =
+      TClassInfoBuilder<T>(u"TRVListLevel", &inherited::StaticClassInfo())
+          .Enum(u"ListType", [](T& l) { return l.ListType; }, [](T& l, TRVListType v) { l.ListType = v; },
+                Names({u"rvlstBullet", u"rvlstPicture", u"rvlstImageList", u"rvlstDecimal", u"rvlstLowerAlpha",
+                       u"rvlstUpperAlpha", u"rvlstLowerRoman", u"rvlstUpperRoman", u"rvlstImageListCounter",
+                       u"rvlstUnicodeBullet"}),
+                rvlstBullet)
+          .Integer(u"StartFrom", [](T& l) { return l.StartFrom; }, [](T& l, int v) { l.StartFrom = v; }, 1)
+          .Integer(u"ImageIndex", [](T& l) { return l.ImageIndex; }, [](T& l, int v) { l.ImageIndex = v; }, 0)
+          .Integer(u"LeftIndent", [](T& l) { return l.LeftIndent; }, [](T& l, int v) { l.LeftIndent = v; }, 0)
+          .Integer(u"FirstIndent", [](T& l) { return l.FirstIndent; }, [](T& l, int v) { l.FirstIndent = v; }, 10)
+          .Integer(u"MarkerIndent", [](T& l) { return l.MarkerIndent; }, [](T& l, int v) { l.MarkerIndent = v; }, 0)
+          .Enum(u"MarkerAlignment", [](T& l) { return l.MarkerAlignment; },
+                [](T& l, TRVMarkerAlignment v) { l.MarkerAlignment = v; },
+                Names({u"rvmaLeft", u"rvmaRight", u"rvmaCenter"}), rvmaLeft)
+          .Object(u"Font", [](T& l) -> TPersistent* { return l.GetFont(); })
+          .StoredIf([](T& l) { return l.HasFont(); })
+          .Set(u"Options", [](T& l) { return l.Options; }, [](T& l, TRVListLevelOptions v) { l.Options = v; },
+               Names({u"rvloContinuous", u"rvloLevelReset", u"rvloLegalStyleNumbering"}),
+               TRVListLevelOptions{rvloContinuous, rvloLevelReset})
+          .Build();
+  return info;
+}
+
+void TRVListLevel::DefineProperties(TFiler& Filer) {
+  TCollectionItem::DefineProperties(Filer);
+  // Image lists are not streamed with documents here; a stored tag is read and dropped.
+  Filer.DefineProperty(u"ILTag", [](TReader& r) { r.ReadInteger(); }, nullptr, false);
+  auto readHexW = [](TReader& r, UnicodeString& target) {
+    UnicodeString s;
+    if (RVStyleHexToUnicode(AsciiToUnicode(r.ReadAnsiString()), s)) target = s;
+  };
+  Filer.DefineProperty(
+      u"FormatStringWCode", [this, readHexW](TReader& r) { readHexW(r, FormatStringW); },
+      [this](TWriter& w) { w.WriteAnsiString(UnicodeToUtf8(RVStyleUnicodeToHex(FormatStringW))); },
+      !FormatStringW.empty());
+  Filer.DefineProperty(
+      u"FormatStringCode",
+      [this](TReader& r) {
+        std::string bytes;
+        if (HexToBytes(AsciiToUnicode(r.ReadAnsiString()), bytes)) FormatString = persist_cp::AnsiToUnicode(bytes);
+      },
+      nullptr, false);
+  Filer.DefineProperty(
+      u"FormatStringCodeW", [this, readHexW](TReader& r) { readHexW(r, FormatString); },
+      [this](TWriter& w) { w.WriteAnsiString(UnicodeToUtf8(RVStyleUnicodeToHex(FormatString))); },
+      FormatString != DefaultFormatString);
+}
+
+TRVMarkerFont* TRVListLevel::GetFont() {
+  if (!FFont) FFont = std::make_unique<TRVMarkerFont>();
+  return FFont.get();
+}
+
+void TRVListLevel::SetFont(TRVMarkerFont* Value) {
+  if (!Value)
+    FFont.reset();
+  else
+    GetFont()->Assign(Value);
+}
+
+void TRVListLevel::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TRVListLevel*>(Source)) {
+    ListType = s->ListType;
+    ImageIndex = s->ImageIndex;
+    FormatString = s->FormatString;
+    FormatStringW = s->FormatStringW;
+    LeftIndent = s->LeftIndent;
+    FirstIndent = s->FirstIndent;
+    MarkerIndent = s->MarkerIndent;
+    MarkerAlignment = s->MarkerAlignment;
+    SetFont(s->FFont.get());
+    Options = s->Options;
+    StartFrom = s->StartFrom;
+    return;
+  }
+  TCollectionItem::Assign(Source);
+}
+
+UnicodeString TRVListLevel::GetDisplayName() const {
+  static const char16_t* const names[] = {u"bullet", u"pic", u"image-list", u"1,2,3", u"a,b,c",
+                                          u"A,B,C", u"i,ii,iii", u"I,II,III", u"image-list counter",
+                                          u"unicode bullet"};
+  return Format(u"%s %d/%d/%d", {UnicodeString(names[ListType <= rvlstUnicodeBullet ? ListType : 0]),
+                                 LeftIndent, MarkerIndent, FirstIndent});
+}
+
+bool TRVListLevel::FontsEqual(const TRVListLevel* Value) const {
+  const bool a = !FFont || FFont->IsDefault();
+  const bool b = !Value->FFont || Value->FFont->IsDefault();
+  if (a && b) return true;
+  return FFont && Value->FFont && FFont->IsEqual(Value->FFont.get());
+}
+
+bool TRVListLevel::IsEqual(const TRVListLevel* Value) const {
+  return ListType == Value->ListType && (!HasNumbering() || StartFrom == Value->StartFrom) &&
+         ImageIndex == Value->ImageIndex && FormatString == Value->FormatString &&
+         FormatStringW == Value->FormatStringW && LeftIndent == Value->LeftIndent &&
+         FirstIndent == Value->FirstIndent && MarkerIndent == Value->MarkerIndent &&
+         MarkerAlignment == Value->MarkerAlignment && FontsEqual(Value) && Options == Value->Options;
+}
+
+int TRVListLevel::SimilarityValue(const TRVListLevel* V) const {
+  int r = ListType == V->ListType ? 5000 : 0;
+  const bool same[] = {StartFrom == V->StartFrom,
+                       true,  // image list: none on either side
+                       ImageIndex == V->ImageIndex,
+                       FormatString == V->FormatString,
+                       FormatStringW == V->FormatStringW,
+                       LeftIndent == V->LeftIndent,
+                       FirstIndent == V->FirstIndent,
+                       MarkerIndent == V->MarkerIndent,
+                       MarkerAlignment == V->MarkerAlignment,
+                       Options == V->Options,
+                       FontsEqual(V),
+                       true};  // picture: none on either side
+  for (bool s : same)
+    if (s) r += 100;
+  return r;
+}
+
+void TRVListLevel::ConvertToDifferentUnits(TRVStyleUnits NewUnits, const TRVStyle* RVStyle) {
+  LeftIndent = RVConvertStyleLength(RVStyle, LeftIndent, NewUnits);
+  FirstIndent = RVConvertStyleLength(RVStyle, FirstIndent, NewUnits);
+  MarkerIndent = RVConvertStyleLength(RVStyle, MarkerIndent, NewUnits);
+}
+
+void TRVListLevel::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
+  IniWriteInteger(ini, Section, key(u"ListType"), 0, ListType);
+  IniWriteInteger(ini, Section, key(u"ImageIndex"), 0, ImageIndex);
+  IniWriteString(ini, Section, key(u"FormatString"), UnicodeString(), FormatString);
+  IniWriteInteger(ini, Section, key(u"LeftIndent"), 0, LeftIndent);
+  IniWriteInteger(ini, Section, key(u"FirstIndent"), 10, FirstIndent);
+  IniWriteInteger(ini, Section, key(u"MarkerIndent"), 0, MarkerIndent);
+  IniWriteInteger(ini, Section, key(u"MarkerAlignment"), 0, MarkerAlignment);
+  if (FFont) ini->WriteString(Section, key(u"Font"), FFont->ToText());
+  IniWriteBool(ini, Section, key(u"Continuous"), true, Options.Contains(rvloContinuous));
+  IniWriteBool(ini, Section, key(u"LevelReset"), true, Options.Contains(rvloLevelReset));
+  if (!FormatStringW.empty()) {
+    std::string bytes;
+    for (char16_t c : FormatStringW) {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+    ini->WriteString(Section, key(u"FormatStringW"), AsciiToUnicode(BytesToHex(bytes)));
+  }
+}
+
+void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
+  ListType = OrdinalOr(ini->ReadInteger(Section, key(u"ListType"), 0), 10, rvlstBullet);
+  ImageIndex = ini->ReadInteger(Section, key(u"ImageIndex"), 0);
+  IniReadString(ini, Section, key(u"FormatString"), FormatString, UnicodeString());
+  LeftIndent = ini->ReadInteger(Section, key(u"LeftIndent"), 0);
+  FirstIndent = ini->ReadInteger(Section, key(u"FirstIndent"), 10);
+  MarkerIndent = ini->ReadInteger(Section, key(u"MarkerIndent"), 0);
+  MarkerAlignment = OrdinalOr(ini->ReadInteger(Section, key(u"MarkerAlignment"), 0), 3, rvmaLeft);
+  if (ini->ValueExists(Section, key(u"Font")))
+    GetFont()->FromText(ini->ReadString(Section, key(u"Font"), UnicodeString()));
+  else
+    FFont.reset();
+  Options.Clear();
+  if (IniReadBool(ini, Section, key(u"Continuous"), true)) Options.Include(rvloContinuous);
+  if (IniReadBool(ini, Section, key(u"LevelReset"), true)) Options.Include(rvloLevelReset);
+  const UnicodeString hex = ini->ReadString(Section, key(u"FormatStringW"), UnicodeString());
+  std::string bytes;
+  if (!HexToBytes(hex, bytes)) bytes.clear();
+  if (bytes.size() % 2) throw EViroZereError(std::string_view("Can't perform Unicode operation"));
+  FormatStringW.clear();
+  for (std::size_t i = 0; i < bytes.size(); i += 2)
+    FormatStringW += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                           (static_cast<unsigned char>(bytes[i + 1]) << 8));
+}
+
+// ---- TRVListLevelCollection ----------------------------------------------------------------------
+
+TRVListLevelCollection::TRVListLevelCollection(TPersistent* AOwner)
+    : TCollection(&NewCollectionItem<TRVListLevel>), FOwner(AOwner) {}
+
+const TClassInfo& TRVListLevelCollection::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVListLevelCollection>(u"TRVListLevelCollection", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+bool TRVListLevelCollection::IsSimpleEqual(const TRVListLevelCollection* Value) const {
+  if (Count() != Value->Count()) return false;
+  for (int i = 0; i < Count(); ++i)
+    if (!Items(i)->IsEqual(Value->Items(i))) return false;
+  return true;
+}
+
+void TRVListLevelCollection::ConvertToDifferentUnits(TRVStyleUnits NewUnits, const TRVStyle* RVStyle) {
+  for (int i = 0; i < Count(); ++i) Items(i)->ConvertToDifferentUnits(NewUnits, RVStyle);
+}
+
+// ---- TRVListInfo ---------------------------------------------------------------------------------
+
+TRVListInfo::TRVListInfo(TCollection* ACollection)
+    : TCustomRVInfo(ACollection), FLevels(std::make_unique<TRVListLevelCollection>(this)) {
+  InitStyleName();
+}
+
+TRVListInfo::~TRVListInfo() = default;
+
+const TClassInfo& TRVListInfo::StaticClassInfo() {
+  using T = TRVListInfo;
+  static const TClassInfo info =
+      TClassInfoBuilder<T>(u"TRVListInfo", &inherited::StaticClassInfo())
+          .Object(u"Levels", [](T& l) -> TPersistent* { return l.Levels(); })
+          .Boolean(u"OneLevelPreview", [](T& l) { return l.OneLevelPreview; },
+                   [](T& l, bool v) { l.OneLevelPreview = v; }, false)
+          .Build();
+  return info;
+}
+
+void TRVListInfo::DefineProperties(TFiler& Filer) {
+  TCustomRVInfo::DefineProperties(Filer);
+  Filer.DefineProperty(
+      u"LstID", [this](TReader& r) { FListID = r.ReadInteger(); },
+      [this](TWriter& w) { w.WriteInteger(std::int32_t(GetListID())); }, !DoNotSaveListIDs);
+}
+
+int TRVListInfo::GetListID() {
+  if (FListID == 0) FListID = DrawListID();
+  return FListID;
+}
+
+void TRVListInfo::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TRVListInfo*>(Source)) {
+    FLevels->Assign(s->Levels());
+    OneLevelPreview = s->OneLevelPreview;
+    auto* own = dynamic_cast<TRVListInfos*>(GetCollection());
+    if (own && own->FViroZereAllowAssignListID) FListID = s->FListID;
+  }
+  TCustomRVInfo::Assign(Source);
+}
+
+bool TRVListInfo::IsSimpleEqual(TCustomRVInfo* AValue, bool, bool IgnoreID) {
+  auto* Value = dynamic_cast<TRVListInfo*>(AValue);
+  if (!Value) return false;
+  return OneLevelPreview == Value->OneLevelPreview && FLevels->Count() == Value->Levels()->Count() &&
+         (IgnoreID || GetListID() == Value->GetListID()) && FLevels->IsSimpleEqual(Value->Levels()) &&
+         (!CompareStyleNames || StyleName == Value->StyleName);
+}
+
+bool TRVListInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping&) {
+  return IsSimpleEqual(Value, true, false);
+}
+
+int TRVListInfo::SimilarityValue(TCustomRVInfo* AValue) {
+  auto* V = dynamic_cast<TRVListInfo*>(AValue);
+  if (!V) return 0;
+  int r = GetListID() == V->GetListID() ? 50 : 0;
+  if (OneLevelPreview == V->OneLevelPreview) r += 100;
+  const int n1 = FLevels->Count(), n2 = V->Levels()->Count();
+  for (int i = 0; i < std::min(n1, n2); ++i) r += FLevels->Items(i)->SimilarityValue(V->Levels()->Items(i));
+  return r - 100 * std::abs(n1 - n2);
+}
+
+void TRVListInfo::ConvertToDifferentUnits(TRVStyleUnits NewUnits) {
+  FLevels->ConvertToDifferentUnits(NewUnits, GetRVStyle());
+}
+
+bool TRVListInfo::HasNumbering() const {
+  for (int i = 0; i < FLevels->Count(); ++i)
+    if (FLevels->Items(i)->HasNumbering()) return true;
+  return false;
+}
+
+bool TRVListInfo::AllNumbered() const {
+  for (int i = 0; i < FLevels->Count(); ++i)
+    if (!FLevels->Items(i)->HasNumbering()) return false;
+  return true;
+}
+
+bool TRVListInfo::HasVariableWidth() const {
+  for (int i = 0; i < FLevels->Count(); ++i)
+    if (FLevels->Items(i)->HasVariableWidth()) return true;
+  return false;
+}
+
+void TRVListInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  TCustomRVInfo::SaveToINI(ini, Section, fs);
+  IniWriteInteger(ini, Section, RVIniKey(fs, u"LevelsCount"), 0, FLevels->Count());
+  IniWriteBool(ini, Section, RVIniKey(fs, u"OneLevelPreview"), false, OneLevelPreview);
+  IniWriteInteger(ini, Section, RVIniKey(fs, u"ListId"), 0, FListID);
+  const UnicodeString prefix = RVIniKey(fs, UnicodeString());
+  for (int i = 0; i < FLevels->Count(); ++i)
+    FLevels->Items(i)->SaveToINI(ini, Section, prefix + u"Lvl%s" + IntToStr(i));
+}
+
+void TRVListInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  TCustomRVInfo::LoadFromINI(ini, Section, fs, u"List Style");
+  OneLevelPreview = IniReadBool(ini, Section, RVIniKey(fs, u"OneLevelPreview"), false);
+  FListID = ini->ReadInteger(Section, RVIniKey(fs, u"ListId"), 0);
+  // Loading replaces the levels; appending to levels already there would duplicate them.
+  FLevels->Clear();
+  const int n = std::clamp(ini->ReadInteger(Section, RVIniKey(fs, u"LevelsCount"), 0), 0, MaxIniLevelCount);
+  const UnicodeString prefix = RVIniKey(fs, UnicodeString());
+  for (int i = 0; i < n; ++i) FLevels->Add()->LoadFromINI(ini, Section, prefix + u"Lvl%s" + IntToStr(i));
+}
+
+// ---- TRVListInfos --------------------------------------------------------------------------------
+
+const TClassInfo& TRVListInfos::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVListInfos>(u"TRVListInfos", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+int TRVListInfos::FindSuchStyle(TRVListInfo* Style, bool AddIfNotFound) {
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i)->IsSimpleEqual(Style, false, true)) return i;
+  if (!AddIfNotFound) return -1;
+  TRVListInfo* added = Add();
+  added->Assign(Style);
+  if (MergedStylesNotStandard) added->Standard = false;
+  return added->GetIndex();
+}
+
+int TRVListInfos::FindStyleWithLevels(TRVListLevelCollection* Levels, const UnicodeString& StyleNameForAdding,
+                                      bool AddIfNotFound) {
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i)->Levels()->IsSimpleEqual(Levels)) return i;
+  if (!AddIfNotFound) return -1;
+  TRVListInfo* added = Add();
+  if (MergedStylesNotStandard) added->Standard = false;
+  added->StyleName = StyleNameForAdding;
+  added->OneLevelPreview = true;
+  added->SetLevels(Levels);
+  return added->GetIndex();
+}

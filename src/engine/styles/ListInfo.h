@@ -1,0 +1,148 @@
+// List styles: the levels of a bulleted or numbered list (marker kind, text, indents, font,
+// numbering options), their equality, similarity, unit conversion and streamed forms.
+#pragma once
+
+#include <memory>
+
+#include "engine/styles/CustomRVInfo.h"
+
+enum TRVListType : std::uint8_t {
+  rvlstBullet, rvlstPicture, rvlstImageList, rvlstDecimal, rvlstLowerAlpha, rvlstUpperAlpha,
+  rvlstLowerRoman, rvlstUpperRoman, rvlstImageListCounter, rvlstUnicodeBullet
+};
+enum TRVMarkerAlignment : std::uint8_t { rvmaLeft, rvmaRight, rvmaCenter };
+enum TRVListLevelOption : std::uint8_t { rvloContinuous, rvloLevelReset, rvloLegalStyleNumbering };
+using TRVListLevelOptions = TSet<TRVListLevelOption, 3>;
+enum TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
+
+// The font of text markers: "Arial", 8 points unless changed.
+class TRVMarkerFont : public TPersistent {
+  TAVRELO_PERSISTENT(TRVMarkerFont, TPersistent)
+ public:
+  void Assign(TPersistent* Source) override;
+  bool IsEqual(const TRVMarkerFont* Font) const;
+  bool IsDefault() const;
+
+  // Points and pixel heights at the screen resolution; a negative height is a character height.
+  int GetSize() const;
+  void SetSize(int Value);
+  int GetHeight() const { return FHeight; }
+  void SetHeight(int Value) { FHeight = Value; }
+  // The marker font as one line of text: name, height, style letters, pitch, colour, charset.
+  UnicodeString ToText() const;
+  void FromText(const UnicodeString& Text);
+
+  UnicodeString Name = u"Arial";
+  TFontStyles Style;
+  TColor Color = clWindowText;
+  TFontCharset Charset = DEFAULT_CHARSET;
+  TFontPitch Pitch = fpDefault;
+
+ private:
+  int FHeight = -11;  // 8 points at 96 pixels per inch
+};
+
+class TRVListLevel : public TCollectionItem {
+  TAVRELO_PERSISTENT(TRVListLevel, TCollectionItem)
+ public:
+  explicit TRVListLevel(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  ~TRVListLevel() override;
+
+  void Assign(TPersistent* Source) override;
+  UnicodeString GetDisplayName() const override;
+  void DefineProperties(TFiler& Filer) override;
+
+  bool HasNumbering() const { return ListType >= rvlstDecimal && ListType <= rvlstImageListCounter; }
+  bool HasVariableWidth() const { return ListType >= rvlstDecimal && ListType <= rvlstUpperRoman; }
+  bool UsesFont() const {
+    return ListType == rvlstBullet || HasVariableWidth() || ListType == rvlstUnicodeBullet;
+  }
+  bool IsEqual(const TRVListLevel* Value) const;
+  int SimilarityValue(const TRVListLevel* Value) const;
+  void ConvertToDifferentUnits(TRVStyleUnits NewUnits, const TRVStyle* RVStyle);
+  void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+  void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+
+  // Created on first read; setting nil frees it.
+  TRVMarkerFont* GetFont();
+  void SetFont(TRVMarkerFont* Value);
+  bool HasFont() const { return FFont != nullptr; }
+
+  TRVListType ListType = rvlstBullet;
+  int ImageIndex = 0;
+  UnicodeString FormatString = UnicodeString(1, u'\u00B7');
+  UnicodeString FormatStringW;
+  TRVStyleLength LeftIndent = 0;
+  TRVStyleLength FirstIndent = 10;
+  TRVStyleLength MarkerIndent = 0;
+  TRVMarkerAlignment MarkerAlignment = rvmaLeft;
+  TRVListLevelOptions Options = {rvloContinuous, rvloLevelReset};
+  int StartFrom = 1;
+
+ private:
+  bool FontsEqual(const TRVListLevel* Value) const;
+  std::unique_ptr<TRVMarkerFont> FFont;
+};
+
+class TRVListLevelCollection : public TCollection {
+  TAVRELO_PERSISTENT(TRVListLevelCollection, TCollection)
+ public:
+  explicit TRVListLevelCollection(TPersistent* AOwner = nullptr);
+  TPersistent* GetOwner() const override { return FOwner; }
+  TRVListLevel* Add() { return static_cast<TRVListLevel*>(TCollection::Add()); }
+  TRVListLevel* Items(int Index) const { return static_cast<TRVListLevel*>(GetItem(Index)); }
+  bool IsSimpleEqual(const TRVListLevelCollection* Value) const;
+  void ConvertToDifferentUnits(TRVStyleUnits NewUnits, const TRVStyle* RVStyle);
+
+ private:
+  TPersistent* FOwner;
+};
+
+class TRVListInfo : public TCustomRVInfo {
+  TAVRELO_PERSISTENT(TRVListInfo, TCustomRVInfo)
+ public:
+  explicit TRVListInfo(TCollection* ACollection);
+  ~TRVListInfo() override;
+
+  void Assign(TPersistent* Source) override;
+  UnicodeString GetDefaultStyleName() override { return u"List Style"; }
+  void DefineProperties(TFiler& Filer) override;
+  bool IsSimpleEqual(TCustomRVInfo* Value, bool IgnoreReferences, bool IgnoreID = false) override;
+  bool IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Mapping) override;
+  int SimilarityValue(TCustomRVInfo* Value) override;
+  void ConvertToDifferentUnits(TRVStyleUnits NewUnits) override;
+
+  bool HasNumbering() const;
+  bool AllNumbered() const;
+  bool HasVariableWidth() const;
+  void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+  void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+
+  TRVListLevelCollection* Levels() const { return FLevels.get(); }
+  void SetLevels(TRVListLevelCollection* Value) { FLevels->Assign(Value); }
+  // Drawn on first read (1 to 2147483646): identifies one list across copies and documents.
+  int GetListID();
+  void SetListID(int Value) { FListID = Value; }
+
+  bool OneLevelPreview = false;
+
+ private:
+  std::unique_ptr<TRVListLevelCollection> FLevels;
+  int FListID = 0;
+};
+
+class TRVListInfos : public TCustomRVInfos {
+  TAVRELO_PERSISTENT(TRVListInfos, TCustomRVInfos)
+ public:
+  TRVListInfos(TCollectionItemClass ItemClass, TPersistent* AOwner) : TCustomRVInfos(ItemClass, AOwner) {}
+
+  TRVListInfo* Add() { return static_cast<TRVListInfo*>(TCollection::Add()); }
+  // Out of range fails with the list-index error: list styles have no stand-in item.
+  TRVListInfo* Items(int Index) const { return static_cast<TRVListInfo*>(GetItem(Index)); }
+  int FindSuchStyle(TRVListInfo* Style, bool AddIfNotFound);
+  int FindStyleWithLevels(TRVListLevelCollection* Levels, const UnicodeString& StyleNameForAdding,
+                          bool AddIfNotFound);
+
+  // While true, Assign of the list styles copies ListID.
+  bool FViroZereAllowAssignListID = false;
+};

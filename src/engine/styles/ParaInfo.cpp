@@ -1,0 +1,487 @@
+#include "engine/styles/ParaInfo.h"
+
+#include "engine/styles/RVStyle.h"
+#include "platform/base/ComponentStream.h"
+
+namespace {
+
+std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
+  return std::vector<UnicodeString>(names.begin(), names.end());
+}
+
+template <typename E>
+E OrdinalOr(int Value, int Count, E Default) {
+  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
+}
+
+// Plain properties of the style itself, i.e. neither border, background, references nor custom.
+constexpr TRVParaInfoProperties PlainParaProperties = {
+    rvpiFirstIndent, rvpiLeftIndent, rvpiRightIndent, rvpiSpaceBefore, rvpiSpaceAfter,
+    rvpiAlignment, rvpiLastLineAlignment, rvpiLineSpacing, rvpiLineSpacingType, rvpiNoWrap,
+    rvpiReadOnly, rvpiStyleProtect, rvpiDoNotWantReturns, rvpiKeepLinesTogether, rvpiKeepWithNext,
+    rvpiWidowOrphanControl, rvpiTabs, rvpiBiDiMode, rvpiOutlineLevel};
+
+TRVParaOption OptionOf(TRVParaInfoProperty p) {
+  return static_cast<TRVParaOption>(p - rvpiNoWrap);
+}
+
+bool SamePlain(TRVParaInfoProperty p, const TCustomRVParaInfo& a, const TCustomRVParaInfo& b) {
+  switch (p) {
+    case rvpiFirstIndent: return a.FirstIndent == b.FirstIndent;
+    case rvpiLeftIndent: return a.LeftIndent == b.LeftIndent;
+    case rvpiRightIndent: return a.RightIndent == b.RightIndent;
+    case rvpiSpaceBefore: return a.GetSpaceBefore() == b.GetSpaceBefore();
+    case rvpiSpaceAfter: return a.GetSpaceAfter() == b.GetSpaceAfter();
+    case rvpiAlignment: return a.Alignment == b.Alignment;
+    case rvpiLastLineAlignment: return a.LastLineAlignment == b.LastLineAlignment;
+    case rvpiLineSpacing: return a.LineSpacing == b.LineSpacing;
+    case rvpiLineSpacingType: return a.LineSpacingType == b.LineSpacingType;
+    case rvpiTabs: return a.Tabs()->IsEqual(b.Tabs());
+    case rvpiBiDiMode: return a.BiDiMode == b.BiDiMode;
+    case rvpiOutlineLevel: return a.OutlineLevel == b.OutlineLevel;
+    default:
+      if (p >= rvpiNoWrap && p <= rvpiWidowOrphanControl)
+        return a.Options.Contains(OptionOf(p)) == b.Options.Contains(OptionOf(p));
+      return true;
+  }
+}
+
+int Wht(TRVStyle* sheet) { return (sheet && sheet->Units == rvstuTwips) ? 15 : 1; }
+
+}  // namespace
+
+std::vector<UnicodeString> RVParaInfoPropertiesToNames(const TRVParaInfoProperties& Props) {
+  std::vector<UnicodeString> r;
+  Props.ForEach([&](TRVParaInfoProperty p) { r.push_back(AsciiToUnicode(RVParaInfoPropertyNames[p])); });
+  return r;
+}
+
+// ---- TCustomRVParaInfo ---------------------------------------------------------------------------
+
+TCustomRVParaInfo::TCustomRVParaInfo(TCollection* ACollection)
+    : TCustomFontOrParaRVInfo(ACollection),
+      FBorder(std::make_unique<TRVBorder>(this)),
+      FBackground(std::make_unique<TRVBackgroundRect>(this)),
+      FTabs(std::make_unique<TRVTabInfos>(this)) {
+  InitStyleName();
+}
+
+TCustomRVParaInfo::~TCustomRVParaInfo() = default;
+
+const TClassInfo& TCustomRVParaInfo::StaticClassInfo() {
+  using T = TCustomRVParaInfo;
+  static const TClassInfo info =
+      TClassInfoBuilder<T>(u"TCustomRVParaInfo", &inherited::StaticClassInfo())
+          .Integer(u"FirstIndent", [](T& s) { return s.FirstIndent; }, [](T& s, int v) { s.FirstIndent = v; }, 0)
+          .Integer(u"LeftIndent", [](T& s) { return s.LeftIndent; }, [](T& s, int v) { s.LeftIndent = v; }, 0)
+          .Integer(u"RightIndent", [](T& s) { return s.RightIndent; }, [](T& s, int v) { s.RightIndent = v; }, 0)
+          .Integer(u"SpaceBefore", [](T& s) { return s.GetSpaceBefore(); }, [](T& s, int v) { s.SetSpaceBefore(v); }, 0)
+          .Integer(u"SpaceAfter", [](T& s) { return s.GetSpaceAfter(); }, [](T& s, int v) { s.SetSpaceAfter(v); }, 0)
+          .Enum(u"Alignment", [](T& s) { return s.Alignment; }, [](T& s, TRVAlignment v) { s.Alignment = v; },
+                Names({u"rvaLeft", u"rvaRight", u"rvaCenter", u"rvaJustify", u"rvaDistribute"}), rvaLeft)
+          .Enum(u"LastLineAlignment", [](T& s) { return s.LastLineAlignment; },
+                [](T& s, TRVLastLineAlignment v) { s.LastLineAlignment = v; },
+                Names({u"rvllaDefault", u"rvllaLeft", u"rvllaRight", u"rvllaCenter", u"rvllaJustify"}), rvllaDefault)
+          .Object(u"Border", [](T& s) -> TPersistent* { return s.Border(); })
+          .Object(u"Background", [](T& s) -> TPersistent* { return s.Background(); })
+          .Integer(u"LineSpacing", [](T& s) { return s.LineSpacing; }, [](T& s, int v) { s.LineSpacing = v; }, 100)
+          .Enum(u"LineSpacingType", [](T& s) { return s.LineSpacingType; },
+                [](T& s, TRVLineSpacingType v) { s.LineSpacingType = v; },
+                Names({u"rvlsPercent", u"rvlsSpaceBetween", u"rvlsLineHeightAtLeast", u"rvlsLineHeightExact"}), rvlsPercent)
+          .Set(u"Options", [](T& s) { return s.Options; }, [](T& s, TRVParaOptions v) { s.Options = v; },
+               Names({u"rvpaoNoWrap", u"rvpaoReadOnly", u"rvpaoStyleProtect", u"rvpaoDoNotWantReturns",
+                      u"rvpaoKeepLinesTogether", u"rvpaoKeepWithNext", u"rvpaoWidowOrphanControl"}),
+               TRVParaOptions{})
+          .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; },
+                Names({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"}), rvbdUnspecified)
+          .Integer(u"OutlineLevel", [](T& s) { return s.OutlineLevel; }, [](T& s, int v) { s.OutlineLevel = v; }, 0)
+          .Object(u"Tabs", [](T& s) -> TPersistent* { return s.Tabs(); })
+          .Build();
+  return info;
+}
+
+void TCustomRVParaInfo::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TCustomRVParaInfo*>(Source)) {
+    FirstIndent = s->FirstIndent;
+    LeftIndent = s->LeftIndent;
+    RightIndent = s->RightIndent;
+    Alignment = s->Alignment;
+    LastLineAlignment = s->LastLineAlignment;
+    SetSpaceBefore(s->GetSpaceBefore());
+    SetSpaceAfter(s->GetSpaceAfter());
+    LineSpacing = s->LineSpacing;
+    LineSpacingType = s->LineSpacingType;
+    FBackground->Assign(s->Background());
+    FBorder->Assign(s->Border());
+    FTabs->Assign(s->Tabs());
+    Options = s->Options;
+    BiDiMode = s->BiDiMode;
+    OutlineLevel = s->OutlineLevel;
+  }
+  TCustomFontOrParaRVInfo::Assign(Source);
+}
+
+void TCustomRVParaInfo::AssignSelectedProperties(TCustomRVParaInfo* Source, const TRVParaInfoProperties& Props) {
+  if (!Source) return;
+  (Props * PlainParaProperties).ForEach([&](TRVParaInfoProperty p) {
+    switch (p) {
+      case rvpiFirstIndent: FirstIndent = Source->FirstIndent; break;
+      case rvpiLeftIndent: LeftIndent = Source->LeftIndent; break;
+      case rvpiRightIndent: RightIndent = Source->RightIndent; break;
+      case rvpiSpaceBefore: SetSpaceBefore(Source->GetSpaceBefore()); break;
+      case rvpiSpaceAfter: SetSpaceAfter(Source->GetSpaceAfter()); break;
+      case rvpiAlignment: Alignment = Source->Alignment; break;
+      case rvpiLastLineAlignment: LastLineAlignment = Source->LastLineAlignment; break;
+      case rvpiLineSpacing:
+      case rvpiLineSpacingType:
+        LineSpacing = Source->LineSpacing;
+        LineSpacingType = Source->LineSpacingType;
+        break;
+      case rvpiTabs: FTabs->Assign(Source->Tabs()); break;
+      case rvpiBiDiMode: BiDiMode = Source->BiDiMode; break;
+      case rvpiOutlineLevel: OutlineLevel = Source->OutlineLevel; break;
+      default:
+        if (Source->Options.Contains(OptionOf(p))) Options.Include(OptionOf(p)); else Options.Exclude(OptionOf(p));
+        break;
+    }
+  });
+  FBackground->AssignValidProperties(Source->Background(), Props);
+  FBorder->AssignValidProperties(Source->Border(), Props);
+}
+
+void TCustomRVParaInfo::ResetMainProperties() {
+  FirstIndent = LeftIndent = RightIndent = 0;
+  FSpaceBefore = FSpaceAfter = 0;
+  Alignment = rvaLeft;
+  LastLineAlignment = rvllaDefault;
+  LineSpacing = 100;
+  LineSpacingType = rvlsPercent;
+  FTabs->Clear();
+  Options.Clear();
+  BiDiMode = rvbdUnspecified;
+  OutlineLevel = 0;
+}
+
+void TCustomRVParaInfo::ResetBorderAndBackProperties() {
+  FBackground->Reset();
+  FBorder->Reset();
+}
+
+void TCustomRVParaInfo::Reset() {
+  TCustomFontOrParaRVInfo::Reset();
+  ResetMainProperties();
+  ResetBorderAndBackProperties();
+}
+
+void TCustomRVParaInfo::ConvertToDifferentUnits(TRVStyleUnits NewUnits) {
+  const TRVStyle* sheet = GetRVStyle();
+  LeftIndent = RVConvertStyleLength(sheet, LeftIndent, NewUnits);
+  FirstIndent = RVConvertStyleLength(sheet, FirstIndent, NewUnits);
+  RightIndent = RVConvertStyleLength(sheet, RightIndent, NewUnits);
+  SetSpaceBefore(RVConvertStyleLength(sheet, FSpaceBefore, NewUnits));
+  SetSpaceAfter(RVConvertStyleLength(sheet, FSpaceAfter, NewUnits));
+  if (LineSpacingType != rvlsPercent) LineSpacing = RVConvertStyleLength(sheet, LineSpacing, NewUnits);
+  FTabs->ConvertToDifferentUnits(sheet, NewUnits);
+  FBorder->ConvertToDifferentUnits(sheet, NewUnits);
+  FBackground->ConvertToDifferentUnits(sheet, NewUnits);
+}
+
+bool TCustomRVParaInfo::HasNonSingleLineSpacing() const {
+  return LineSpacingType == rvlsPercent ? LineSpacing != 100 : LineSpacing > 0;
+}
+
+bool TCustomRVParaInfo::IsEqual(TCustomRVParaInfo* Value, const TRVParaInfoProperties& IgnoreList) {
+  if (!Value) return false;
+  bool equal = true;
+  (PlainParaProperties - IgnoreList).ForEach([&](TRVParaInfoProperty p) {
+    if (equal && !SamePlain(p, *this, *Value)) equal = false;
+  });
+  return equal && FBackground->IsEqual_Para(Value->Background(), IgnoreList) &&
+         FBorder->IsEqual_Para(Value->Border(), IgnoreList) &&
+         (!CompareStyleNames || StyleName == Value->StyleName);
+}
+
+bool TCustomRVParaInfo::IsSimpleEqual(TCustomRVInfo* AValue, bool, bool) {
+  auto* Value = dynamic_cast<TCustomRVParaInfo*>(AValue);
+  if (!Value) return false;
+  bool equal = true;
+  PlainParaProperties.ForEach([&](TRVParaInfoProperty p) {
+    if (equal && !SamePlain(p, *this, *Value)) equal = false;
+  });
+  return equal && FBackground->IsEqual(Value->Background()) && FBorder->IsEqual(Value->Border()) &&
+         (!CompareStyleNames || StyleName == Value->StyleName);
+}
+
+int TCustomRVParaInfo::SimilarityValue(TCustomRVInfo* AValue) {
+  auto* V = dynamic_cast<TCustomRVParaInfo*>(AValue);
+  if (!V) return 0;
+  const int wht = Wht(GetRVStyle());
+  const int W = 1000 / wht;
+  int r = IntSimilarity(FirstIndent, V->FirstIndent, W) + IntSimilarity(LeftIndent, V->LeftIndent, W) +
+          IntSimilarity(RightIndent, V->RightIndent, W) + IntSimilarity(FSpaceBefore, V->FSpaceBefore, W) +
+          IntSimilarity(FSpaceAfter, V->FSpaceAfter, W);
+  r += FBackground->SimilarityValue(V->Background(), wht) + FTabs->SimilarityValue(V->Tabs(), wht) +
+       FBorder->SimilarityValue(V->Border(), wht);
+  if (Alignment == V->Alignment) r += LastLineAlignment == V->LastLineAlignment ? 66666 : 50000;
+  if (BiDiMode == V->BiDiMode) r += 10000;
+  if (OutlineLevel == V->OutlineLevel) r += 50000;
+  auto opt = [&](TRVParaOption o, int w) { return Options.Contains(o) == V->Options.Contains(o) ? w : 0; };
+  r += opt(rvpaoNoWrap, 1000) + opt(rvpaoReadOnly, 100000) + opt(rvpaoStyleProtect, 1000) +
+       opt(rvpaoDoNotWantReturns, 10000) + opt(rvpaoKeepLinesTogether, 500) + opt(rvpaoKeepWithNext, 500) +
+       opt(rvpaoWidowOrphanControl, 500);
+  if (LineSpacingType == V->LineSpacingType)
+    r += IntSimilarity(LineSpacing, V->LineSpacing, LineSpacingType == rvlsPercent ? 5000 : 5000 / wht);
+  else if (HasNonSingleLineSpacing() != V->HasNonSingleLineSpacing())
+    r -= 20000;
+  return r;
+}
+
+TRVParaInfoProperties TCustomRVParaInfo::CalculateModifiedProperties(TCustomRVParaInfo* Source,
+                                                                     const TRVParaInfoProperties& PossibleProps) {
+  TRVParaInfoProperties r;
+  if (!Source) return r;
+  (PossibleProps * PlainParaProperties).ForEach([&](TRVParaInfoProperty p) {
+    if (p == rvpiLineSpacing || p == rvpiLineSpacingType) return;
+    if (!SamePlain(p, *this, *Source)) r.Include(p);
+  });
+  if ((PossibleProps.Contains(rvpiLineSpacing) || PossibleProps.Contains(rvpiLineSpacingType)) &&
+      (LineSpacing != Source->LineSpacing || LineSpacingType != Source->LineSpacingType)) {
+    r.Include(rvpiLineSpacing);
+    r.Include(rvpiLineSpacingType);
+  }
+  // Border and background: each property that differs, one by one.
+  (PossibleProps * (BackgroundParaProperties + BorderParaProperties)).ForEach([&](TRVParaInfoProperty p) {
+    const TRVParaInfoProperties ignoreAllBut = (BackgroundParaProperties + BorderParaProperties) - p;
+    const bool same = FBackground->IsEqual_Para(Source->Background(), ignoreAllBut) &&
+                      FBorder->IsEqual_Para(Source->Border(), ignoreAllBut);
+    if (!same) r.Include(p);
+  });
+  return r;
+}
+
+TRVParaInfoProperties TCustomRVParaInfo::CalculateModifiedProperties2(const TRVParaInfoProperties& PossibleProps) {
+  TCustomRVParaInfo defaults(nullptr);
+  return TCustomRVParaInfo::CalculateModifiedProperties(&defaults, PossibleProps);
+}
+
+// ---- INI form ------------------------------------------------------------------------------------
+
+void TCustomRVParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                                  const TRVParaInfoProperties& P) {
+  TCustomFontOrParaRVInfo::SaveToINI(ini, Section, fs);
+  auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
+  auto intKey = [&](TRVParaInfoProperty p, const char16_t* name, int def, int value) {
+    if (P.Contains(p)) IniWriteInteger(ini, Section, key(name), def, value);
+  };
+  auto boolKey = [&](TRVParaInfoProperty p, const char16_t* name) {
+    if (P.Contains(p)) IniWriteBool(ini, Section, key(name), false, Options.Contains(OptionOf(p)));
+  };
+  intKey(rvpiSpaceBefore, u"SpaceBefore", 0, FSpaceBefore);
+  intKey(rvpiSpaceAfter, u"SpaceAfter", 0, FSpaceAfter);
+  intKey(rvpiLeftIndent, u"LeftIndent", 0, LeftIndent);
+  intKey(rvpiRightIndent, u"RightIndent", 0, RightIndent);
+  intKey(rvpiFirstIndent, u"FirstIndent", 0, FirstIndent);
+  if (P.Contains(rvpiLineSpacing) || P.Contains(rvpiLineSpacingType)) {
+    IniWriteInteger(ini, Section, key(u"LineSpacing"), 100, LineSpacing);
+    IniWriteInteger(ini, Section, key(u"LSType"), 0, LineSpacingType);
+  }
+  intKey(rvpiAlignment, u"Alignment", 0, Alignment);
+  intKey(rvpiLastLineAlignment, u"LastLineAlignment", 0, LastLineAlignment);
+  intKey(rvpiBiDiMode, u"BiDiMode", 0, BiDiMode);
+  intKey(rvpiOutlineLevel, u"OutlineLevel", 0, OutlineLevel);
+  boolKey(rvpiNoWrap, u"NoWrap");
+  boolKey(rvpiReadOnly, u"ReadOnly");
+  boolKey(rvpiStyleProtect, u"StyleProtect");
+  boolKey(rvpiDoNotWantReturns, u"DoNotWantReturns");
+  boolKey(rvpiKeepLinesTogether, u"KeepLinesTogether");
+  boolKey(rvpiKeepWithNext, u"KeepWithNext");
+  boolKey(rvpiWidowOrphanControl, u"WidowOrphanControl");
+  FBorder->SaveToINI(ini, Section, key(u"Border%s"), P);
+  FBackground->SaveToINI(ini, Section, key(u"Background%s"), P);
+  if (P.Contains(rvpiTabs)) FTabs->SaveToINI(ini, Section, key(u"Tab%s"));
+}
+
+void TCustomRVParaInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  TCustomFontOrParaRVInfo::LoadFromINI(ini, Section, fs, u"Paragraph Style");
+  auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
+  auto readInt = [&](const char16_t* name, int def) { return ini->ReadInteger(Section, key(name), def); };
+  SetSpaceBefore(readInt(u"SpaceBefore", 0));
+  SetSpaceAfter(readInt(u"SpaceAfter", 0));
+  LeftIndent = readInt(u"LeftIndent", 0);
+  RightIndent = readInt(u"RightIndent", 0);
+  FirstIndent = readInt(u"FirstIndent", 0);
+  LineSpacing = readInt(u"LineSpacing", 100);
+  LineSpacingType = OrdinalOr(readInt(u"LSType", 0), 4, rvlsPercent);
+  Alignment = OrdinalOr(readInt(u"Alignment", 0), 5, rvaLeft);
+  LastLineAlignment = OrdinalOr(readInt(u"LastLineAlignment", 0), 5, rvllaDefault);
+  BiDiMode = OrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
+  OutlineLevel = readInt(u"OutlineLevel", 0);
+  Options.Clear();
+  const char16_t* optionKeys[] = {u"NoWrap", u"ReadOnly", u"StyleProtect", u"DoNotWantReturns",
+                                  u"KeepLinesTogether", u"KeepWithNext", u"WidowOrphanControl"};
+  for (int i = 0; i < 7; ++i)
+    if (IniReadBool(ini, Section, key(optionKeys[i]), false)) Options.Include(static_cast<TRVParaOption>(i));
+  FBorder->LoadFromINI(ini, Section, key(u"Border%s"));
+  FBackground->LoadFromINI(ini, Section, key(u"Background%s"));
+  FTabs->LoadFromINI(ini, Section, key(u"Tab%s"));
+}
+
+// ---- TParaInfo -----------------------------------------------------------------------------------
+
+const TClassInfo& TParaInfo::StaticClassInfo() {
+  using T = TParaInfo;
+  static const TClassInfo info =
+      TClassInfoBuilder<T>(u"TParaInfo", &inherited::StaticClassInfo())
+          .Integer(u"NextParaNo", [](T& s) { return s.NextParaNo; }, [](T& s, int v) { s.NextParaNo = v; }, -1)
+          .Integer(u"DefStyleNo", [](T& s) { return s.DefStyleNo; }, [](T& s, int v) { s.DefStyleNo = v; }, -1)
+          .Build();
+  return info;
+}
+
+void TParaInfo::DefineProperties(TFiler& Filer) {
+  TCustomRVParaInfo::DefineProperties(Filer);
+  TRVStyle* sheet = GetRVStyle();
+  Filer.DefineProperty(
+      u"ModifiedProps",
+      [this](TReader& r) {
+        if (r.NextValue() != vaSet) {
+          r.SkipValue();
+          throw EViroZereError(Format(u"Invalid value of property %s", {UnicodeString(u"ModifiedProps")}));
+        }
+        ModifiedProperties.Clear();
+        for (const std::string& name : r.ReadSet()) {
+          const int p = RVParaInfoPropertyFromName(name);
+          if (p >= 0) ModifiedProperties.Include(static_cast<TRVParaInfoProperty>(p));
+        }
+      },
+      [this](TWriter& w) { w.WriteSet(RVParaInfoPropertiesToNames(ModifiedProperties)); },
+      !ModifiedProperties.Empty() && (!sheet || !sheet->IgnoreStyleTemplates));
+}
+
+void TParaInfo::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TParaInfo*>(Source)) {
+    NextParaNo = s->NextParaNo;
+    DefStyleNo = s->DefStyleNo;
+    ModifiedProperties = s->ModifiedProperties;
+  }
+  TCustomRVParaInfo::Assign(Source);
+}
+
+void TParaInfo::Reset() {
+  TCustomRVParaInfo::Reset();
+  NextParaNo = -1;
+  DefStyleNo = -1;
+}
+
+bool TParaInfo::IsEqual(TCustomRVParaInfo* Value, const TRVParaInfoProperties& IgnoreList) {
+  if (!TCustomRVParaInfo::IsEqual(Value, IgnoreList)) return false;
+  if (auto* v = dynamic_cast<TParaInfo*>(Value)) {
+    if (!IgnoreList.Contains(rvpiNextParaNo) && NextParaNo != v->NextParaNo) return false;
+    if (!IgnoreList.Contains(rvpiDefStyleNo) && DefStyleNo != v->DefStyleNo) return false;
+    if (StyleTemplateId != v->StyleTemplateId) return false;
+  }
+  return true;
+}
+
+bool TParaInfo::IsSimpleEqual(TCustomRVInfo* Value, bool IgnoreReferences, bool IgnoreID) {
+  if (!TCustomRVParaInfo::IsSimpleEqual(Value, IgnoreReferences, IgnoreID)) return false;
+  if (auto* v = dynamic_cast<TParaInfo*>(Value)) {
+    if (ModifiedProperties != v->ModifiedProperties || StyleTemplateId != v->StyleTemplateId) return false;
+    if (!IgnoreReferences && (NextParaNo != v->NextParaNo || DefStyleNo != v->DefStyleNo)) return false;
+  }
+  return true;
+}
+
+bool TParaInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Mapping) {
+  const bool r = IsSimpleEqual(Value, true);
+  auto* v = dynamic_cast<TParaInfo*>(Value);
+  if (!r || !v) return r;
+  if (v->NextParaNo < 0) return true;
+  if (v->NextParaNo < static_cast<int>(Mapping.size()))
+    return Mapping[static_cast<std::size_t>(v->NextParaNo)] == NextParaNo;
+  v->NextParaNo = -1;
+  return true;
+}
+
+void TParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
+                          const TRVParaInfoProperties& Properties) {
+  TCustomRVParaInfo::SaveToINI(ini, Section, fs, Properties);
+  if (Properties.Contains(rvpiNextParaNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"NextParaNo"), -1, NextParaNo);
+  if (Properties.Contains(rvpiDefStyleNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"DefStyleNo"), -1, DefStyleNo);
+}
+
+void TParaInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
+  TCustomRVParaInfo::LoadFromINI(ini, Section, fs);
+  NextParaNo = ini->ReadInteger(Section, RVIniKey(fs, u"NextParaNo"), -1);
+  DefStyleNo = ini->ReadInteger(Section, RVIniKey(fs, u"DefStyleNo"), -1);
+}
+
+// ---- TErrParaInfo, TParaInfos --------------------------------------------------------------------
+
+const TClassInfo& TErrParaInfo::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TErrParaInfo>(u"TErrParaInfo", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+std::unique_ptr<TErrParaInfo> TErrParaInfo::CreateErr(TRVStyle* RVStyle) {
+  auto r = std::make_unique<TErrParaInfo>();
+  r->FRVStyle = RVStyle;
+  return r;
+}
+
+TParaInfos::TParaInfos(TCollectionItemClass ItemClass, TPersistent* AOwner) : TCustomRVInfos(ItemClass, AOwner) {}
+TParaInfos::~TParaInfos() = default;
+
+const TClassInfo& TParaInfos::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TParaInfos>(u"TParaInfos", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+TParaInfo* TParaInfos::Items(int Index) {
+  if (Index < 0 || Index >= Count()) return GetInvalidItem();
+  return static_cast<TParaInfo*>(GetItem(Index));
+}
+
+TParaInfo* TParaInfos::GetInvalidItem() {
+  if (!FInvalidItem) {
+    TRVStyle* sheet = dynamic_cast<TRVStyle*>(GetOwner());
+    FInvalidItem = TErrParaInfo::CreateErr(sheet);
+    if (Count() > 0) FInvalidItem->Assign(GetItem(0));
+    auto units = [&](TRVStyleLength px) { return sheet ? sheet->PixelsToUnits(px) : px; };
+    FInvalidItem->SetSpaceBefore(units(3));
+    FInvalidItem->SetSpaceAfter(units(3));
+    FInvalidItem->LeftIndent = units(3);
+    FInvalidItem->RightIndent = units(3);
+    TRVBorder* b = FInvalidItem->Border();
+    b->Color = clRed;
+    b->Style = rvbSingle;
+    b->Width = units(2);
+    b->BorderOffsets()->SetAll(units(1));
+  }
+  return FInvalidItem.get();
+}
+
+void TParaInfos::SetInvalidItem(TParaInfo* Value) {
+  if (Value != FInvalidItem.get()) GetInvalidItem()->Assign(Value);
+}
+
+int TParaInfos::FindSuchStyle(int BaseStyle, TParaInfo* Style, const TRVParaInfoProperties& Mask) {
+  const TRVParaInfoProperties ignore = AllParaStyleProperties - Mask;
+  if (Style->IsEqual(Items(BaseStyle), ignore)) return BaseStyle;
+  for (int i = 0; i < Count(); ++i)
+    if (i != BaseStyle && Style->IsEqual(Items(i), ignore)) return i;
+  return -1;
+}
+
+int TParaInfos::FindSuchStyleEx(int BaseStyle, TParaInfo* Style, const TRVParaInfoProperties& Mask) {
+  int r = FindSuchStyle(BaseStyle, Style, Mask);
+  if (r < 0) {
+    TParaInfo* added = Add();
+    added->Assign(Style);
+    added->Standard = false;
+    r = added->GetIndex();
+  }
+  return r;
+}

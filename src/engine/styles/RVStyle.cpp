@@ -1,0 +1,81 @@
+#include "engine/styles/RVStyle.h"
+
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ListInfo.h"
+#include "engine/styles/ParaInfo.h"
+#include "engine/styles/StyleTemplate.h"
+
+TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner) {
+  FTextStyles = std::make_unique<TFontInfos>(GetTextStyleClass(), this);
+  FParaStyles = std::make_unique<TParaInfos>(GetParaStyleClass(), this);
+  FListStyles = std::make_unique<TRVListInfos>(GetListStyleClass(), this);
+  FStyleTemplates = std::make_unique<TRVStyleTemplateCollection>(this);
+}
+
+TRVStyle::~TRVStyle() {
+  // Templates look at the sheet while they go; they leave first.
+  FStyleTemplates.reset();
+  FListStyles.reset();
+  FParaStyles.reset();
+  FTextStyles.reset();
+}
+
+const TClassInfo& TRVStyle::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVStyle>(u"TRVStyle", &inherited::StaticClassInfo())
+          .Object(u"TextStyles", [](TRVStyle& s) -> TPersistent* { return s.TextStyles(); })
+          .Object(u"ParaStyles", [](TRVStyle& s) -> TPersistent* { return s.ParaStyles(); })
+          .Object(u"ListStyles", [](TRVStyle& s) -> TPersistent* { return s.ListStyles(); })
+          .Object(u"StyleTemplates", [](TRVStyle& s) -> TPersistent* { return s.StyleTemplates(); })
+          .Build();
+  return info;
+}
+
+TCollectionItemClass TRVStyle::GetTextStyleClass() const { return &NewCollectionItem<TFontInfo>; }
+TCollectionItemClass TRVStyle::GetParaStyleClass() const { return &NewCollectionItem<TParaInfo>; }
+TCollectionItemClass TRVStyle::GetListStyleClass() const { return &NewCollectionItem<TRVListInfo>; }
+
+void TRVStyle::Loaded() {
+  TComponent::Loaded();
+  FStyleTemplates->UpdateReferences();
+}
+
+namespace {
+TRVStyleLength ScaleRounded(TRVStyleLength Value, int Num, int Den) {
+  return static_cast<TRVStyleLength>(Round(static_cast<long double>(Value) * Num / Den));
+}
+}  // namespace
+
+TRVStyleLength TRVStyle::PixelsToTwips(TRVStyleLength Value) {
+  return ScaleRounded(Value, 1440, RVStyleScreenPixelsPerInch());
+}
+
+TRVStyleLength TRVStyle::TwipsToPixels(TRVStyleLength Value) {
+  TRVStyleLength r = ScaleRounded(Value, RVStyleScreenPixelsPerInch(), 1440);
+  if (r == 0 && Value != 0) r = Value > 0 ? 1 : -1;
+  return r;
+}
+
+TRVStyleLength TRVStyle::GetAsPixels(TRVStyleLength Value, int MinNonZeroValue) const {
+  if (Units == rvstuPixels) return Value;
+  TRVStyleLength r = ScaleRounded(Value, RVStyleScreenPixelsPerInch(), 1440);
+  if (r == 0 && Value != 0) r = Value > 0 ? MinNonZeroValue : -MinNonZeroValue;
+  return r;
+}
+
+TRVStyleLength TRVStyle::GetAsTwips(TRVStyleLength Value) const {
+  return Units == rvstuTwips ? Value : PixelsToTwips(Value);
+}
+
+TRVStyleLength TRVStyle::GetAsDifferentUnits(TRVStyleLength Value, TRVStyleUnits NewUnits) const {
+  return NewUnits == rvstuTwips ? GetAsTwips(Value) : GetAsPixels(Value, 1);
+}
+
+TRVStyleLength TRVStyle::PixelsToUnits(TRVStyleLength Value) const {
+  return Units == rvstuPixels ? Value : PixelsToTwips(Value);
+}
+
+TRVStyleLength RVConvertStyleLength(const TRVStyle* Sheet, TRVStyleLength Value, TRVStyleUnits NewUnits) {
+  if (Sheet) return Sheet->GetAsDifferentUnits(Value, NewUnits);
+  return NewUnits == rvstuTwips ? TRVStyle::PixelsToTwips(Value) : TRVStyle::TwipsToPixels(Value);
+}

@@ -1,0 +1,57 @@
+// The style sheet: owner of the text, paragraph and list styles and of the style templates, and
+// the converter between its units and pixels or twips. This is the part of the sheet that the
+// style collections rely on; the sheet's drawing, colours and events come with the sheet itself.
+#pragma once
+
+#include <memory>
+
+#include "engine/styles/RVStyleTypes.h"
+#include "platform/base/Persistent.h"
+
+class TFontInfos;
+class TParaInfos;
+class TRVListInfos;
+class TRVStyleTemplateCollection;
+
+class TRVStyle : public TComponent {
+  TAVRELO_PERSISTENT(TRVStyle, TComponent)
+ public:
+  explicit TRVStyle(TComponent* AOwner);
+  ~TRVStyle() override;
+
+  TFontInfos* TextStyles() const { return FTextStyles.get(); }
+  TParaInfos* ParaStyles() const { return FParaStyles.get(); }
+  TRVListInfos* ListStyles() const { return FListStyles.get(); }
+  TRVStyleTemplateCollection* StyleTemplates() const { return FStyleTemplates.get(); }
+
+  // Item classes of the three collections; descendants may choose their own.
+  virtual TCollectionItemClass GetTextStyleClass() const;
+  virtual TCollectionItemClass GetParaStyleClass() const;
+  virtual TCollectionItemClass GetListStyleClass() const;
+
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  void Loaded() override;
+
+  // Unit conversions (halves to even). Twips to pixels never turns a non-zero length into 0.
+  TRVStyleLength GetAsPixels(TRVStyleLength Value, int MinNonZeroValue = 1) const;
+  TRVStyleLength GetAsTwips(TRVStyleLength Value) const;
+  TRVStyleLength GetAsDifferentUnits(TRVStyleLength Value, TRVStyleUnits NewUnits) const;
+  TRVStyleLength PixelsToUnits(TRVStyleLength Value) const;
+  static TRVStyleLength PixelsToTwips(TRVStyleLength Value);
+  static TRVStyleLength TwipsToPixels(TRVStyleLength Value);
+
+  TRVStyleUnits Units = rvstuPixels;
+  // Set while the collections are streamed into a document: styles then leave their template
+  // links out.
+  bool IgnoreStyleTemplates = false;
+
+ private:
+  std::unique_ptr<TFontInfos> FTextStyles;
+  std::unique_ptr<TParaInfos> FParaStyles;
+  std::unique_ptr<TRVListInfos> FListStyles;
+  std::unique_ptr<TRVStyleTemplateCollection> FStyleTemplates;
+};
+
+// Converts a length between units when no sheet is at hand.
+TRVStyleLength RVConvertStyleLength(const TRVStyle* Sheet, TRVStyleLength Value,
+                                    TRVStyleUnits NewUnits);
