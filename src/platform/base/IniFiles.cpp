@@ -60,7 +60,7 @@ class TIniData {
     for (std::size_t i = 0; i < Sections.size(); ++i) Index.emplace(UpperCaseAscii(Sections[i].Name), i);
   }
   TIniSection* Find(const UnicodeString& name) {
-    auto it = Index.find(UpperCaseAscii(name));
+    auto it = Index.find(UpperCaseAscii(TrimBlanks(name)));
     return it == Index.end() ? nullptr : &Sections[it->second];
   }
   TIniSection& Get(const UnicodeString& name) {
@@ -268,7 +268,7 @@ void TCustomIniFile::ReadSectionValues(const UnicodeString& section, TStrings& s
 }
 
 void TCustomIniFile::EraseSection(const UnicodeString& section) {
-  auto it = FData->Index.find(UpperCaseAscii(section));
+  auto it = FData->Index.find(UpperCaseAscii(TrimBlanks(section)));
   if (it == FData->Index.end()) return;
   Modified();
   FData->Sections.erase(FData->Sections.begin() + static_cast<std::ptrdiff_t>(it->second));

@@ -264,6 +264,7 @@ TEST_F(IniFilesTest, SectionQueriesAndRemoval) {
   ini.ReadSectionValues(u"One", list);
   EXPECT_EQ(list.GetCommaText(), u"A=1,B=2");
   EXPECT_TRUE(ini.SectionExists(u"Two"));
+  EXPECT_TRUE(ini.SectionExists(u" two "));  // names are trimmed as the file trims them
   EXPECT_FALSE(ini.SectionExists(u"Four"));
   EXPECT_FALSE(ini.ValueExists(u"Two", u"A"));
 
