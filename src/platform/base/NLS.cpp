@@ -147,28 +147,47 @@ struct FromUnicodeContext {
   bool UsedDefault = false;
 };
 
+// Writes c, or else its canonical decomposition one level at a time (so that a letter with two
+// marks may use a code page's letter with one of them), with the stopping helper converter.
+bool EncodeDecomposed(UConverter* helper, UChar32 c, std::string& out, int depth) {
+  UChar units[2];
+  int32_t n = 0;
+  U16_APPEND_UNSAFE(units, n, c);
+  char bytes[16];
+  char* target = bytes;
+  const UChar* source = units;
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_resetFromUnicode(helper);
+  ucnv_fromUnicode(helper, &target, bytes + sizeof bytes, &source, units + n, nullptr, true, &err);
+  if (U_SUCCESS(err)) {
+    out.append(bytes, static_cast<size_t>(target - bytes));
+    return true;
+  }
+  if (depth > 4 || !Nfd()) return false;
+  UChar parts[8];
+  err = U_ZERO_ERROR;
+  const int32_t len = unorm2_getRawDecomposition(Nfd(), c, parts, 8, &err);
+  if (U_FAILURE(err) || len <= 0) return false;
+  for (int32_t i = 0; i < len;) {
+    UChar32 part;
+    U16_NEXT(parts, i, len, part);
+    if (!EncodeDecomposed(helper, part, out, depth + 1)) return false;
+  }
+  return true;
+}
+
 void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeArgs* args,
                                     const UChar*, int32_t, UChar32 codePoint,
                                     UConverterCallbackReason reason, UErrorCode* err) {
   if (reason > UCNV_IRREGULAR) return;
   auto* ctx = static_cast<FromUnicodeContext*>(const_cast<void*>(context));
-  if (reason == UCNV_UNASSIGNED && ctx->Helper && Nfd()) {
+  if (reason == UCNV_UNASSIGNED && ctx->Helper) {
     // A precomposed letter the code page lacks may still be written as base plus marks.
-    UChar parts[32];
-    UErrorCode e = U_ZERO_ERROR;
-    const int32_t n = unorm2_getDecomposition(Nfd(), codePoint, parts, 32, &e);
-    if (U_SUCCESS(e) && n > 0) {
-      char bytes[128];
-      char* target = bytes;
-      const UChar* source = parts;
-      ucnv_resetFromUnicode(ctx->Helper);
-      ucnv_fromUnicode(ctx->Helper, &target, bytes + sizeof bytes, &source, parts + n, nullptr,
-                       true, &e);
-      if (U_SUCCESS(e)) {
-        *err = U_ZERO_ERROR;
-        ucnv_cbFromUWriteBytes(args, bytes, static_cast<int32_t>(target - bytes), 0, err);
-        return;
-      }
+    std::string bytes;
+    if (EncodeDecomposed(ctx->Helper, codePoint, bytes, 0)) {
+      *err = U_ZERO_ERROR;
+      ucnv_cbFromUWriteBytes(args, bytes.data(), static_cast<int32_t>(bytes.size()), 0, err);
+      return;
     }
   }
   if (reason == UCNV_ILLEGAL && ctx->StrictInvalid) return;  // the error stops it
