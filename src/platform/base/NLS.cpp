@@ -201,13 +201,17 @@ bool IsCombiningClassNonZero(UChar32 c) { return c >= 0x300 && u_getCombiningCla
 // Joins each base character with the combining marks after it where a precomposed character
 // exists (composition exclusions and singletons are left alone, so that compatibility
 // ideographs keep their code points).
+size_t FirstCombining(std::u16string_view s) {
+  size_t i = 0;
+  while (i < s.size() && !IsCombiningClassNonZero(s[i])) ++i;
+  return i;
+}
+
 void Precompose(UnicodeString& s) {
   const UNormalizer2* nfc = Nfc();
   if (!nfc) return;
   const auto n = static_cast<int32_t>(s.size());
-  int32_t first = 0;
-  for (; first < n; ++first)
-    if (IsCombiningClassNonZero(s[first])) break;
+  const auto first = static_cast<int32_t>(FirstCombining(s));
   if (first >= n) return;
   UnicodeString r(s, 0, static_cast<size_t>(first));
   int32_t i = first;
@@ -364,8 +368,14 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   ucnv_setFromUCallBack(cnv, FromUnicodeCallback, &ctx, nullptr, nullptr, &err);
   ucnv_resetFromUnicode(cnv);
   UnicodeString corrected;
-  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
+  if ((flags & WC_COMPOSITECHECK) && FirstCombining(src) < src.size()) {
+    // Base letters with marks are written as the code page's precomposed letters.
     corrected.assign(src);
+    Precompose(corrected);
+    src = corrected;
+  }
+  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
+    if (src.data() != corrected.data()) corrected.assign(src);
     for (auto& ch : corrected)
       for (size_t k = 0; k < kControls.size(); ++k)
         if (ch == kControls[k]) {

@@ -217,6 +217,9 @@ TEST(RVUniCodePages, VietnameseIsPrecomposed) {
   EXPECT_TRUE(TryUnicodeToAnsiCP(1258, u"\u1EBF", out));
   EXPECT_EQ(out, Bytes({0xEA, 0xEC}));
   EXPECT_EQ(AnsiToUnicodeCP(1258, out), u"\u1EBF");
+  EXPECT_EQ(UnicodeToAnsiCP(1252, u"e\u0301"), "\xE9");
+  EXPECT_TRUE(TryUnicodeToAnsiCP(1258, u"e\u0302\u0301", out));
+  EXPECT_EQ(out, Bytes({0xEA, 0xEC}));
   if (!HaveIconv()) GTEST_SKIP() << "iconv is not installed";
   UnicodeString peer;
   ASSERT_TRUE(IconvDecode("CP1258", Bytes({'a', 0xEC, 0xEA, 0xEC}), peer, false));
