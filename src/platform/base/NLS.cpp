@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -58,6 +59,9 @@ struct CodePageConverters {
   // map them to themselves. DecodedAs[k] is what the table decodes byte kControls[k] to.
   bool RotatedControls = false;
   std::array<UChar, 3> DecodedAs{};
+  // False when no byte of a single-byte code page decodes to a combining mark, so decoding
+  // needs no composition pass.
+  bool MayCombine = true;
 };
 
 constexpr std::array<UChar, 3> kControls{0x1A, 0x1C, 0x7F};
@@ -77,6 +81,39 @@ void ProbeControls(CodePageConverters& entry) {
     for (size_t k = 0; k < kControls.size(); ++k)
       if (std::find(kControls.begin(), kControls.end(), entry.DecodedAs[k]) == kControls.end())
         entry.RotatedControls = false;
+  }
+  ucnv_resetToUnicode(cnv);
+}
+
+// Marks with a non-zero combining class among the BMP code units, one bit each: the test runs
+// on every character of converted text, where the library's lookup would dominate.
+const std::array<std::uint64_t, 1024>& CombiningUnits() {
+  static const std::array<std::uint64_t, 1024> bits = [] {
+    std::array<std::uint64_t, 1024> b{};
+    for (UChar32 c = 0x300; c < 0x10000; ++c)
+      if (u_getCombiningClass(c) != 0) b[c >> 6] |= std::uint64_t(1) << (c & 63);
+    return b;
+  }();
+  return bits;
+}
+
+bool IsCombiningClassNonZero(UChar32 c) {
+  if (c < 0x300) return false;
+  if (c > 0xFFFF) return u_getCombiningClass(c) != 0;
+  return (CombiningUnits()[static_cast<size_t>(c) >> 6] >> (c & 63)) & 1;
+}
+
+void ProbeCombining(CodePageConverters& entry) {
+  UConverter* cnv = entry.Main.get();
+  if (ucnv_getMaxCharSize(cnv) != 1) return;
+  entry.MayCombine = false;
+  for (int b = 0x80; b < 0x100 && !entry.MayCombine; ++b) {
+    const char byte = static_cast<char>(b);
+    UChar out[4];
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(cnv, out, 4, &byte, 1, &err);
+    for (int32_t i = 0; U_SUCCESS(err) && i < n; ++i)
+      if (IsCombiningClassNonZero(out[i])) entry.MayCombine = true;
   }
   ucnv_resetToUnicode(cnv);
 }
@@ -101,6 +138,7 @@ CodePageConverters* ConvertersFor(UINT cp) {
                               nullptr, &err);
       }
       ProbeControls(entry);
+      ProbeCombining(entry);
     }
   }
   auto& slot = cache[cp] = std::move(entry);
@@ -195,8 +233,6 @@ void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeAr
   *err = U_ZERO_ERROR;
   ucnv_cbFromUWriteBytes(args, ctx->Default, ctx->DefaultLength, 0, err);
 }
-
-bool IsCombiningClassNonZero(UChar32 c) { return c >= 0x300 && u_getCombiningClass(c) != 0; }
 
 // Joins each base character with the combining marks after it where a precomposed character
 // exists (composition exclusions and singletons are left alone, so that compatibility
@@ -341,7 +377,7 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
           break;
         }
   }
-  if (flags & MB_PRECOMPOSED) Precompose(result);
+  if ((flags & MB_PRECOMPOSED) && c->MayCombine) Precompose(result);
   out.swap(result);
   return true;
 }
