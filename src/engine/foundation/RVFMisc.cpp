@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/base/PersistCodePage.h"
+#include "engine/foundation/RVUni.h"
 
 bool RVFIgnoreControlChildren = false;
 
@@ -300,7 +300,7 @@ void ReadRVFQuoted(const char*& P, TRVRawByteString& S) {
   if (*P == ' ') ++P;
 }
 
-bool ReadRVFStringField(const char*& P, bool /*TagsArePChars*/, bool QuotesAllowed, int CodePage, bool UTF8,
+bool ReadRVFStringField(const char*& P, bool /*TagsArePChars*/, bool QuotesAllowed, TRVCodePage CodePage, bool UTF8,
                         TRVUnicodeString& S) {
   TRVRawByteString raw;
   if (QuotesAllowed && *P == '"') {
@@ -315,7 +315,7 @@ bool ReadRVFStringField(const char*& P, bool /*TagsArePChars*/, bool QuotesAllow
 }
 
 bool ReadRVFStyleRef(const char*& P, const std::function<int(const TRVUnicodeString&)>& IndexOfName,
-                     int CodePage, int& StyleNo, bool& NameUsed, bool UTF8) {
+                     TRVCodePage CodePage, int& StyleNo, bool& NameUsed, bool UTF8) {
   if (*P == '"') {
     TRVRawByteString raw;
     ReadRVFQuoted(P, raw);
@@ -362,11 +362,12 @@ TRVRawByteString UnescapeRVFLineBreaks(const TRVRawByteString& S) {
 
 TRVRawByteString EncodeRVFString(const TRVUnicodeString& S) { return EscapeRVFLineBreaks(UnicodeToUtf8(S)); }
 
-TRVUnicodeString DecodeRVFString(const TRVRawByteString& S, bool UTF8, int CodePage) {
+TRVUnicodeString DecodeRVFString(const TRVRawByteString& S, bool UTF8, TRVCodePage CodePage) {
   const TRVRawByteString raw = UnescapeRVFLineBreaks(S);
-  return UTF8 ? Utf8ToUnicode(raw) : persist_cp::CodePageToUnicode(raw, CodePage);
+  return UTF8 ? UTF8ToUnicode(raw) : AnsiToUnicodeCP(CodePage, raw);
 }
 
-TRVUnicodeString DecodeRVFStringRTL(const TRVRawByteString& S, bool UTF8, int CodePage) {
-  return DecodeRVFString(S, UTF8, CodePage);
+TRVUnicodeString DecodeRVFStringRTL(const TRVRawByteString& S, bool UTF8, TRVCodePage CodePage) {
+  const TRVRawByteString raw = UnescapeRVFLineBreaks(S);
+  return UTF8 ? Utf8ToUnicode(raw) : AnsiToUnicodeCP(CodePage, raw);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/foundation/RVTypes.h"
+#include "engine/foundation/RVUni.h"
 #include "platform/base/Classes.h"
 #include "platform/base/ComponentStream.h"
 #include "platform/base/Persistent.h"
@@ -90,13 +91,13 @@ bool ReadRVFIntegerW(const char16_t*& P, int& N);
 void ReadRVFQuoted(const char*& P, TRVRawByteString& S);
 // A quoted string (when QuotesAllowed and the field starts with a quote) or a word, decoded with
 // DecodeRVFString. A bare "0" gives the empty string. False for an empty word.
-bool ReadRVFStringField(const char*& P, bool TagsArePChars, bool QuotesAllowed, int CodePage, bool UTF8,
+bool ReadRVFStringField(const char*& P, bool TagsArePChars, bool QuotesAllowed, TRVCodePage CodePage, bool UTF8,
                         TRVUnicodeString& S);
 // A style reference: a decimal index (NameUsed false), or a quoted name decoded with CodePage or
 // UTF-8 and turned into an index by IndexOfName, which answers 0 for an unknown name (NameUsed
 // true). The style sheet's typed readers are built on it.
 bool ReadRVFStyleRef(const char*& P, const std::function<int(const TRVUnicodeString&)>& IndexOfName,
-                     int CodePage, int& StyleNo, bool& NameUsed, bool UTF8);
+                     TRVCodePage CodePage, int& StyleNo, bool& NameUsed, bool UTF8);
 
 // ---- header encoders ------------------------------------------------------------------------
 
@@ -112,5 +113,5 @@ TRVRawByteString EscapeRVFLineBreaks(const TRVRawByteString& S);
 TRVRawByteString UnescapeRVFLineBreaks(const TRVRawByteString& S);
 TRVRawByteString EncodeRVFString(const TRVUnicodeString& S);
 // Unescapes, then decodes UTF-8 (UTF8) or converts from CodePage.
-TRVUnicodeString DecodeRVFString(const TRVRawByteString& S, bool UTF8, int CodePage);
-TRVUnicodeString DecodeRVFStringRTL(const TRVRawByteString& S, bool UTF8, int CodePage);
+TRVUnicodeString DecodeRVFString(const TRVRawByteString& S, bool UTF8, TRVCodePage CodePage);
+TRVUnicodeString DecodeRVFStringRTL(const TRVRawByteString& S, bool UTF8, TRVCodePage CodePage);
