@@ -468,6 +468,22 @@ TEST_F(ComponentStreamTest, DamagedStreamsFailCleanly) {
   EXPECT_THROW(Read(deep, [](TReader&, const UnicodeString&, bool& h) { h = true; }), EReadError);
 }
 
+TEST_F(ComponentStreamTest, AnyChangedByteLoadsOrRaises) {
+  TStreamList src;
+  Fill(src);
+  const std::string data = Write(&src);
+  const auto skipAll = [](TReader&, const UnicodeString&, bool& handled) { handled = true; };
+  for (std::size_t i = 4; i < data.size(); ++i)
+    for (unsigned char v : {0x00, 0x01, 0x0E, 0x7F, 0x80, 0xFF}) {
+      std::string bad = data;
+      bad[i] = static_cast<char>(v);
+      try {
+        Read(bad, skipAll);
+      } catch (const Exception&) {
+      }
+    }
+}
+
 TEST_F(ComponentStreamTest, ChildrenAreWrittenAndReadUnlessIgnored) {
   TStreamPanel root;
   root.SetName(u"Root");
