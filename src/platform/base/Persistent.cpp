@@ -296,8 +296,7 @@ void TCollection::RemoveItem(TCollectionItem* item, bool notify) {
 }
 
 void TCollection::MoveItem(int from, int to) {
-  if (to < 0) to = 0;
-  if (to >= Count()) to = Count() - 1;
+  if (to < 0 || to >= Count()) throw EListError(Format(u"List index out of bounds (%d)", {to}));
   TCollectionItem* item = FItems[static_cast<std::size_t>(from)];
   FItems.erase(FItems.begin() + from);
   FItems.insert(FItems.begin() + to, item);

@@ -321,7 +321,7 @@ class TCollectionItem : public TPersistent {
   // Moves the item to another collection (nil: takes it out; the caller then owns it).
   virtual void SetCollection(TCollection* value);
   int GetIndex() const;
-  // Moves the item within its collection.
+  // Moves the item within its collection; EListError for a place outside it.
   virtual void SetIndex(int value);
   int GetID() const { return FID; }
   virtual UnicodeString GetDisplayName() const { return ClassName(); }

@@ -133,7 +133,8 @@ TEST(PersistentTest, CollectionIndexesIdsAndBounds) {
 
   c.At(0)->SetIndex(3);
   EXPECT_EQ(c.Texts(), "xbca");
-  c.At(3)->SetIndex(99);  // clamped to the last place
+  EXPECT_THROW(c.At(3)->SetIndex(4), EListError);
+  EXPECT_THROW(c.At(3)->SetIndex(-1), EListError);
   EXPECT_EQ(c.Texts(), "xbca");
   EXPECT_EQ(c.At(0)->GetCollection(), &c);
   EXPECT_EQ(c.At(0)->GetOwner(), &c);
