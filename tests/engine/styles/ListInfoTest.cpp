@@ -1,0 +1,197 @@
+#include "engine/styles/ListInfo.h"
+
+#include "StyleTestUtil.h"
+#include "platform/base/ComponentStream.h"
+
+namespace {
+TRVListInfo* OneLevelList(TRVStyle& sheet, int firstIndent, int id) {
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  l->Levels()->Add()->FirstIndent = firstIndent;
+  l->SetListID(id);
+  return l;
+}
+}  // namespace
+
+TEST(ListLevel, DefaultsAndKinds) {
+  TRVListLevelCollection levels;
+  TRVListLevel* l = levels.Add();
+  EXPECT_EQ(l->ListType, rvlstBullet);
+  EXPECT_EQ(l->FormatString, u"\u00B7");
+  EXPECT_EQ(l->FirstIndent, 10);
+  EXPECT_EQ(l->StartFrom, 1);
+  EXPECT_EQ(l->Options, (TRVListLevelOptions{rvloContinuous, rvloLevelReset}));
+  EXPECT_FALSE(l->HasFont());
+  EXPECT_EQ(l->GetDisplayName(), u"bullet 0/0/10");
+  struct Case { TRVListType type; bool numbering, variable, font; };
+  const Case cases[] = {{rvlstBullet, false, false, true},       {rvlstPicture, false, false, false},
+                        {rvlstImageList, false, false, false},   {rvlstDecimal, true, true, true},
+                        {rvlstUpperRoman, true, true, true},     {rvlstImageListCounter, true, false, false},
+                        {rvlstUnicodeBullet, false, false, true}};
+  for (const Case& c : cases) {
+    l->ListType = c.type;
+    EXPECT_EQ(l->HasNumbering(), c.numbering) << int(c.type);
+    EXPECT_EQ(l->HasVariableWidth(), c.variable) << int(c.type);
+    EXPECT_EQ(l->UsesFont(), c.font) << int(c.type);
+  }
+}
+
+TEST(ListLevel, EqualityTreatsDefaultFontAsAbsent) {
+  TRVListLevelCollection a, b;
+  TRVListLevel* x = a.Add();
+  TRVListLevel* y = b.Add();
+  y->GetFont();
+  EXPECT_TRUE(x->IsEqual(y));
+  y->GetFont()->Style = {fsBold};
+  EXPECT_FALSE(x->IsEqual(y));
+  x->GetFont()->Style = {fsBold};
+  x->GetFont()->Name = u"ARIAL";
+  EXPECT_TRUE(x->IsEqual(y));
+  y->StartFrom = 5;  // only compared for numbered levels
+  EXPECT_TRUE(x->IsEqual(y));
+  x->ListType = y->ListType = rvlstDecimal;
+  EXPECT_FALSE(x->IsEqual(y));
+}
+
+TEST(ListInfo, SimilarityOfOneLevelLists) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* a = OneLevelList(sheet, 10, 5);
+  TRVListInfo* b = OneLevelList(sheet, 20, 5);
+  EXPECT_EQ(a->SimilarityValue(b), 6250);
+  b->SetListID(6);
+  EXPECT_EQ(a->SimilarityValue(b), 6200);
+  b->Levels()->Add();
+  EXPECT_EQ(a->SimilarityValue(b), 6100);
+}
+
+TEST(ListInfo, IdsDecideSmartEqualityNotSearch) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* a = OneLevelList(sheet, 10, 5);
+  TRVListInfo* b = OneLevelList(sheet, 10, 6);
+  EXPECT_FALSE(a->IsSimpleEqualEx(b, {}));
+  EXPECT_TRUE(a->IsSimpleEqual(b, false, true));
+  EXPECT_EQ(sheet.ListStyles()->FindSuchStyle(b, false), 0);
+  TRVListInfo other(nullptr);
+  other.Levels()->Add()->FirstIndent = 99;
+  EXPECT_EQ(sheet.ListStyles()->FindSuchStyle(&other, false), -1);
+  EXPECT_EQ(sheet.ListStyles()->FindSuchStyle(&other, true), 2);
+  EXPECT_FALSE(sheet.ListStyles()->Items(2)->Standard);
+  EXPECT_EQ(sheet.ListStyles()->FindStyleWithLevels(other.Levels(), u"Found", false), 2);
+  other.Levels()->Items(0)->FirstIndent = 7;
+  EXPECT_EQ(sheet.ListStyles()->FindStyleWithLevels(other.Levels(), u"Added", true), 3);
+  EXPECT_EQ(sheet.ListStyles()->Items(3)->StyleName, u"Added");
+  EXPECT_TRUE(sheet.ListStyles()->Items(3)->OneLevelPreview);
+  EXPECT_THROW(sheet.ListStyles()->Items(9), EListError);
+}
+
+TEST(ListInfo, ListIdIsDrawnOnceAndCopiedOnlyWhenAllowed) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* a = sheet.ListStyles()->Add();
+  const int id = a->GetListID();
+  EXPECT_GE(id, 1);
+  EXPECT_EQ(a->GetListID(), id);
+  TRVListInfo* b = sheet.ListStyles()->Add();
+  b->Assign(a);
+  EXPECT_NE(b->GetListID(), id);
+  sheet.ListStyles()->FViroZereAllowAssignListID = true;
+  b->Assign(a);
+  EXPECT_EQ(b->GetListID(), id);
+}
+
+TEST(MarkerFont, TextForm) {
+  TRVMarkerFont f;
+  EXPECT_TRUE(f.IsDefault());
+  EXPECT_EQ(f.ToText(), u"Arial,-11,,0,clWindowText,1");
+  f.Style = {fsBold, fsStrikeOut};
+  f.Color = 0x123456;
+  f.Name = u"Symbol";
+  f.Charset = 2;
+  EXPECT_EQ(f.ToText(), u"Symbol,-11,BS,0,$00123456,2");
+  TRVMarkerFont g;
+  g.FromText(u"Courier New,-16,iuX,2,clRed");
+  EXPECT_EQ(g.Name, u"Courier New");
+  EXPECT_EQ(g.GetHeight(), -16);
+  EXPECT_EQ(g.GetSize(), 12);
+  EXPECT_EQ(g.Style, (TFontStyles{fsItalic, fsUnderline}));
+  EXPECT_EQ(g.Pitch, fpFixed);
+  EXPECT_EQ(g.Color, clRed);
+  EXPECT_EQ(g.Charset, DEFAULT_CHARSET);
+  g.FromText(f.ToText());
+  EXPECT_TRUE(g.IsEqual(&f));
+}
+
+TEST(ListInfoIni, RoundTrip) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  l->StyleName = u"\u0421\u043F\u0438\u0441\u043E\u043A";
+  l->OneLevelPreview = true;
+  l->SetListID(1234);
+  TRVListLevel* a = l->Levels()->Add();
+  a->FormatStringW = u"\u2022";
+  a->ListType = rvlstUnicodeBullet;
+  a->GetFont()->Name = u"Wingdings";
+  a->Options = {};
+  TRVListLevel* b = l->Levels()->Add();
+  b->ListType = rvlstLowerRoman;
+  b->FormatString = u"%1:s.";
+  b->LeftIndent = 24;
+  b->MarkerIndent = 12;
+  b->MarkerAlignment = rvmaRight;
+  auto ini = NewIni();
+  l->SaveToINI(ini.get(), u"L", u"L0%s");
+  EXPECT_EQ(ini->ReadInteger(u"L", u"L0LevelsCount", 0), 2);
+  EXPECT_EQ(ini->ReadString(u"L", u"L0LvlFormatStringW0", u""), u"2220");
+  EXPECT_EQ(ini->ReadString(u"L", u"L0LvlContinuous0", u""), u"No");
+  TRVListInfo* back = sheet.ListStyles()->Add();
+  back->Levels()->Add();
+  back->LoadFromINI(ini.get(), u"L", u"L0%s");
+  EXPECT_TRUE(back->IsSimpleEqual(l, false, false));
+  EXPECT_EQ(back->StyleName, l->StyleName);
+  ini->WriteString(u"L", u"L0LvlFormatStringW0", u"222022");  // three bytes
+  EXPECT_THROW(back->LoadFromINI(ini.get(), u"L", u"L0%s"), EViroZereError);
+}
+
+TEST(ListInfoStream, LevelsReadBackEqual) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  l->StyleName = u"Numbers";
+  l->SetListID(4242);
+  TRVListLevel* a = l->Levels()->Add();
+  TRVListLevel* b = l->Levels()->Add();
+  b->ListType = rvlstDecimal;
+  b->FormatString = u"%0:s)";
+  b->FormatStringW = u"\u25A0";
+  b->StartFrom = 3;
+  b->GetFont()->Style = {fsItalic};
+  b->GetFont()->SetSize(12);
+  b->Options = {rvloLegalStyleNumbering};
+  a->LeftIndent = 30;
+  TMemoryStream ms;
+  {
+    TWriter w(ms);
+    w.WriteProperties(l);
+    w.WriteListEnd();
+  }
+  ms.SetPosition(0);
+  TRVListInfo* back = sheet.ListStyles()->Add();
+  TReader r(ms);
+  r.ReadProperties(back);
+  EXPECT_TRUE(back->IsSimpleEqual(l, false, false));
+  EXPECT_EQ(back->StyleName, u"Numbers");
+  EXPECT_TRUE(back->Levels()->Items(0)->FormatString == u"\u00B7");
+  EXPECT_FALSE(back->Levels()->Items(0)->HasFont());
+}
+
+TEST(ListInfoStream, DefaultLevelWritesNoFormatOrFont) {
+  TRVListLevelCollection levels;
+  TRVListLevel* l = levels.Add();
+  TMemoryStream ms;
+  {
+    TWriter w(ms);
+    w.WriteProperties(l);
+    w.WriteListEnd();
+  }
+  const std::string bytes(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  EXPECT_EQ(bytes.find("FormatStringCodeW"), std::string::npos);
+  EXPECT_EQ(bytes.find("Font"), std::string::npos);
+  EXPECT_FALSE(l->HasFont());
+}
