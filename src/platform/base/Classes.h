@@ -111,6 +111,50 @@ bool FileExists(const UnicodeString& fileName);
 bool DirectoryExists(const UnicodeString& dirName);
 bool DeleteFile(const UnicodeString& fileName);
 
+// ---- pointer list ---------------------------------------------------------------------------
+
+// The class library's list of untyped pointers. It owns nothing; descendants that own their
+// items override Clear and give their own Delete. Index errors raise EListError
+// "List index out of bounds (%d)" and change nothing.
+class TList : public TObject {
+ public:
+  TList() = default;
+  TList(const TList&) = delete;
+  TList& operator=(const TList&) = delete;
+  ~TList() override;
+
+  int Count() const { return static_cast<int>(FList.size()); }
+  // Growing fills the new slots with nullptr; shrinking drops the tail (nothing is freed).
+  void SetCount(int newCount);
+  int GetCapacity() const { return static_cast<int>(FList.capacity()); }
+  // Below the count raises "List capacity out of bounds (%d)".
+  void SetCapacity(int newCapacity);
+
+  void* Get(int index) const;
+  void Put(int index, void* item);
+  int Add(void* item);
+  void Insert(int index, void* item);
+  // Removes the entry only; the item is the caller's concern.
+  void Delete(int index);
+  // Index of the first entry equal to item (-1 when absent); that entry is deleted as by
+  // TList::Delete.
+  int Remove(const void* item);
+  // Removes the first entry equal to item and gives it back (nullptr when absent).
+  void* Extract(const void* item);
+  void Exchange(int index1, int index2);
+  void Move(int curIndex, int newIndex);
+  int IndexOf(const void* item) const;
+  void* First() const { return Get(0); }
+  void* Last() const { return Get(Count() - 1); }
+  virtual void Clear();
+  // Ordered by compare(a, b) < 0; the order of equal items is kept.
+  void Sort(const std::function<int(void*, void*)>& compare);
+
+ protected:
+  void CheckIndex(int index) const;
+  std::vector<void*> FList;
+};
+
 // ---- string lists ---------------------------------------------------------------------------
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
