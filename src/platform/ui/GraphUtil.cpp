@@ -60,17 +60,3 @@ COLORREF ColorHLSToRGB(WORD Hue, WORD Luminance, WORD Saturation) {
              ToByte((HueToRGB(m1, m2, h) * RGBMAX + HLSMAX / 2) / HLSMAX),
              ToByte((HueToRGB(m1, m2, h - HLSMAX / 3) * RGBMAX + HLSMAX / 2) / HLSMAX));
 }
-
-COLORREF GetSysColor(int Index) {
-  // The light desktop scheme; nothing here follows a desktop theme, so output stays reproducible.
-  static constexpr std::array<COLORREF, 31> Colors = {
-      RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219), RGB(240, 240, 240),
-      RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(0, 0, 0),
-      RGB(180, 180, 180), RGB(244, 247, 252), RGB(171, 171, 171), RGB(0, 120, 215),   RGB(255, 255, 255),
-      RGB(240, 240, 240), RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(0, 0, 0),
-      RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),       RGB(255, 255, 225),
-      RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234), RGB(215, 228, 242), RGB(51, 153, 255),
-      RGB(240, 240, 240)};
-  if (Index < 0 || Index >= static_cast<int>(Colors.size())) return 0;
-  return Colors[static_cast<std::size_t>(Index)];
-}
