@@ -125,31 +125,3 @@ TEST(RVHtml, AttributePieces) {
   EXPECT_EQ(GetHTMLIntAttrValue(-12, none), "-12");
   EXPECT_EQ(GetHTMLIntAttrValue(7, xhtml), "\"7\"");
 }
-
-TEST(RVOOXML, TextEscaping) {
-  EXPECT_EQ(OOXMLEncodeText(u"a<b>&\"'\t\x01\uFFFE\u0436\u20AC"), "a&lt;b&gt;&amp;\"'\t??\xD0\xB6\xE2\x82\xAC");
-  EXPECT_EQ(OOXMLEscapeUnicodeText(u"a<b>&\"'\x02\t"), u"a&lt;b&gt;&amp;&quot;&apos;?\t");
-  struct Case { const char* text; bool quotes, controls; const char* result; };
-  const Case cases[] = {
-      {"a<&>\"'\x01", false, false, "a&lt;&amp;&gt;\"'\x01"},
-      {"a<&>\"'\x01", true, false, "a&lt;&amp;&gt;&quot;&apos;\x01"},
-      {"a<&>\"'\x01\t", true, true, "a&lt;&amp;&gt;&quot;&apos;?\t"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(OOXMLEscapeAnsiText(c.text, c.quotes, c.controls), c.result);
-}
-
-TEST(RVOOXML, Elements) {
-  std::string out = "<w:rPr>";
-  OOXMLBoolElement("b", true, out);
-  OOXMLBoolElement("i", false, out);
-  OOXMLValElement("u", "single", out);
-  OOXMLIntValElement("sz", -24, out);
-  OOXMLColorValElement("color", clRed, out);
-  OOXMLColorValElement("color", clWindowText, out);
-  OOXMLRFontsElement(u"A&B \u0436", out);
-  EXPECT_EQ(out,
-            "<w:rPr><w:b/><w:i w:val=\"0\"/><w:u w:val=\"single\"/><w:sz w:val=\"-24\"/>"
-            "<w:color w:val=\"FF0000\"/><w:color w:val=\"auto\"/>"
-            "<w:rFonts w:ascii=\"A&amp;B \xD0\xB6\" w:hAnsi=\"A&amp;B \xD0\xB6\" w:cs =\"A&amp;B \xD0\xB6\" "
-            "w:eastAsia=\"A&amp;B \xD0\xB6\"/>");
-}
