@@ -9,6 +9,7 @@
 #include "platform/base/SysUtils.h"
 #include "platform/ui/GraphUtil.h"
 #include "platform/ui/GuiSession.h"
+#include "platform/ui/Input.h"
 
 int ScreenPixelsPerInchOverride = 0;
 
@@ -439,4 +440,20 @@ void GetLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2
   NearestEnds(Top1, Height1, Top2, Height2, y1, y2);
   From = TPoint(x1, y1);
   To = TPoint(x2, y2);
+}
+
+// ---- input state ------------------------------------------------------------------------------
+
+TPoint GetCursorPosSafe() {
+  TPoint p;
+  if (!GetCursorPos(&p)) return TPoint(0, 0);
+  return p;
+}
+
+TShiftState GetAsyncShiftState() {
+  TShiftState s;
+  if (GetAsyncKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetAsyncKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  if (GetAsyncKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  return s;
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/foundation/RVTypes.h"
+#include "platform/base/Classes.h"
 
 // ---- types ----------------------------------------------------------------------------------
 
@@ -114,6 +115,13 @@ void MakeRotationTransform(TRVXForm& XForm, TRVDocRotation Rotation, int Left, i
 // The two points (of the first and of the second rectangle) between which a connecting line runs.
 void GetLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2, int Top2,
                          int Width2, int Height2, TPoint& From, TPoint& To);
+
+// ---- input state ------------------------------------------------------------------------------
+
+// The mouse position in screen coordinates; (0, 0) when the system cannot tell.
+TPoint GetCursorPosSafe();
+// Shift, Alt and Ctrl as they are now.
+TShiftState GetAsyncShiftState();
 
 // ---- small utilities --------------------------------------------------------------------------
 

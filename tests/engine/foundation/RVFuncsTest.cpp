@@ -321,3 +321,11 @@ TEST(RVGeometry, LineBetweenRectsTakesNearestEnds) {
     EXPECT_EQ(to, c.to);
   }
 }
+
+TEST(RVInput, HeadlessAnswers) {
+  // No keys are held and the pointer rests in the screen under the offscreen platform.
+  EXPECT_TRUE(GetAsyncShiftState().Empty());
+  const TPoint p = GetCursorPosSafe();
+  EXPECT_GE(p.X, 0);
+  EXPECT_GE(p.Y, 0);
+}
