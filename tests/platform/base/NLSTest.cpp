@@ -49,7 +49,7 @@ TEST_F(NLSSettings, SystemCodePages) {
 }
 
 TEST(NLSCodePages, ValidityAndInfo) {
-  for (UINT cp : {874u, 932u, 936u, 949u, 950u, 1250u, 1258u, 437u, 10000u, 65001u})
+  for (UINT cp : {874u, 932u, 936u, 949u, 950u, 1250u, 1258u, 1361u, 437u, 10000u, 65001u})
     EXPECT_TRUE(IsValidCodePage(cp)) << cp;
   for (UINT cp : {12345u, 1200u, 1201u}) EXPECT_FALSE(IsValidCodePage(cp)) << cp;
 
@@ -60,6 +60,7 @@ TEST(NLSCodePages, ValidityAndInfo) {
   };
   const Case cases[] = {
       {1252, 1, 0, 0}, {1251, 1, 0, 0}, {932, 2, 0x81, 0x9F}, {936, 2, 0x81, 0xFE}, {949, 2, 0x81, 0xFE},
+      {1361, 2, 0x84, 0xD3},
   };
   for (const Case& c : cases) {
     CPINFO info;
@@ -129,6 +130,14 @@ TEST(NLSCodePages, Decoding) {
       {"precomposed", 1258, MB_PRECOMPOSED, Bytes({'a', 0xEC}), true, u"\u00E1"},
       {"not precomposed", 1258, 0, Bytes({'a', 0xEC}), true, u"a\u0301"},
       {"compatibility ideograph kept", 949, MB_PRECOMPOSED, Bytes({0xCB, 0xD0}), true, u"\uF900"},
+      {"Johab syllables and jamo", 1361, 0, Bytes({0x88, 0x61, 0x84, 0x44, 0x88, 0x41, 0x84, 0x61}), true,
+       u"\uAC00\u3133\u3131\u314F"},
+      {"Johab symbols and Hanja", 1361, 0, Bytes({0xD9, 0x31, 0xD9, 0xA1, 0xE0, 0x31, 0xF9, 0xFE}), true,
+       u"\u3000\u21D2\u4F3D\u8A70"},
+      {"Johab won sign", 1361, 0, Bytes({0x5C, 'a'}), true, u"\u20A9a"},
+      {"Johab undefined codes", 1361, 0, Bytes({0x84, 0x42, 0xDA, 0xA1, 0xD8, 0x31, 0xFF, 'a'}), true,
+       u"\uFFFD\uFFFD\uFFFD\uFFFDa"},
+      {"Johab truncated, strict", 1361, MB_ERR_INVALID_CHARS, Bytes({'a', 0x88}), false, u""},
       {"empty", 1252, 0, "", true, u""},
       {"unknown code page", 12345, 0, "a", false, u""},
   };
@@ -139,6 +148,16 @@ TEST(NLSCodePages, Decoding) {
     EXPECT_EQ(out, c.Text);
   }
   std::string bytes;
+  bool used = true;
+  ASSERT_TRUE(UnicodeToCodePage(1361, WC_NO_BEST_FIT_CHARS, u"\uD7A3\u3144\u3000\u20A9\u0410", bytes,
+                                nullptr, &used));
+  EXPECT_EQ(bytes, Bytes({0xD3, 0xBD, 0x84, 0x54, 0xD9, 0x31, 0x5C, 0xDE, 0xA1}));
+  EXPECT_FALSE(used);
+  ASSERT_TRUE(UnicodeToCodePage(1361, WC_NO_BEST_FIT_CHARS, u"\\\u0E01\U0001F600", bytes, nullptr, &used));
+  EXPECT_EQ(bytes, "???");
+  EXPECT_TRUE(used);
+  ASSERT_TRUE(UnicodeToCodePage(1361, 0, u"\\", bytes, nullptr, &used));
+  EXPECT_EQ(bytes, "\\");  // best fit
   ASSERT_TRUE(UnicodeToCodePage(932, 0, u"\x1A\x1C\x7F", bytes));
   EXPECT_EQ(bytes, Bytes({0x1A, 0x1C, 0x7F}));
   ASSERT_TRUE(UnicodeToCodePage(949, 0, u"\uF900", bytes));
