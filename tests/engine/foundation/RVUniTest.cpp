@@ -462,6 +462,10 @@ TEST_F(UniSettings, CharacterStepping) {
   }
   const WideChar* s = u"ab";
   EXPECT_EQ(PrevCharPtr(s, s), s);
+  UnicodeString editable = u"x\U0001F600";
+  WideChar* w = editable.data();
+  EXPECT_EQ(NextCharPtr(w + 1), w + 3);
+  EXPECT_EQ(PrevCharPtr(w, w + 3), w + 1);
   // Without the system's stepping a combining mark is a character of its own.
   IsWinNT = false;
   const UnicodeString t = u"e\u0301x";
