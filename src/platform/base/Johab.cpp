@@ -15,6 +15,11 @@ struct ConverterDeleter {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
 
+// Leaves the error set for every unmappable character. (The library's own stopping callback
+// lets default-ignorable characters such as U+202E vanish without a trace.)
+void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
+
 // A strict converter of code page 949 per thread: it stops at anything it cannot map.
 UConverter* KsConverter() {
   thread_local std::unique_ptr<UConverter, ConverterDeleter> cnv = [] {
@@ -22,7 +27,7 @@ UConverter* KsConverter() {
     std::unique_ptr<UConverter, ConverterDeleter> c(ucnv_open("windows-949-2000", &err));
     if (U_FAILURE(err)) return std::unique_ptr<UConverter, ConverterDeleter>();
     ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-    ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    ucnv_setFromUCallBack(c.get(), StopAtUnmappable, nullptr, nullptr, nullptr, &err);
     if (U_FAILURE(err)) return std::unique_ptr<UConverter, ConverterDeleter>();
     return c;
   }();

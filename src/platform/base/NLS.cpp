@@ -51,6 +51,11 @@ std::string IcuNameOf(UINT cp) {
 struct ConverterDeleter {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
+
+// Leaves the error set for every unmappable character. (The library's own stopping callback
+// lets default-ignorable characters such as U+202E vanish without a trace.)
+void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
 using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
 
 // Opening a converter costs far more than a short conversion, so every thread keeps the ones it
@@ -137,7 +142,7 @@ CodePageConverters* ConvertersFor(UINT cp) {
       if (U_FAILURE(err)) entry.Helper.reset();
       if (entry.Helper) {
         err = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(entry.Helper.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+        ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
       ProbeControls(entry);

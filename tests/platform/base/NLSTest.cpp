@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,6 +92,8 @@ TEST(NLSCodePages, DefaultCharAndBestFit) {
       {"own default", 1252, 0, u"a\u0410", "*", "a*", true},
       {"no best fit", 1252, WC_NO_BEST_FIT_CHARS, u"\u0410", nullptr, "?", true},
       {"lone surrogate", 1252, 0, u"a\xD800", nullptr, "a?", true},
+      {"format control", 1255, WC_NO_BEST_FIT_CHARS, u"a\u202Eb", nullptr, "a?b", true},
+      {"zero width space", 1252, 0, u"\u200B", nullptr, "?", true},
       {"supplementary", 1252, 0, u"\U0001F600", nullptr, "?", true},
       {"CJK default", 932, 0, u"\u0E01", nullptr, "?", true},
       {"decomposed", 1252, WC_NO_BEST_FIT_CHARS, u"e\u0301", nullptr, "e?", true},
@@ -162,6 +165,46 @@ TEST(NLSCodePages, Decoding) {
   EXPECT_EQ(bytes, Bytes({0x1A, 0x1C, 0x7F}));
   ASSERT_TRUE(UnicodeToCodePage(949, 0, u"\uF900", bytes));
   EXPECT_EQ(bytes, Bytes({0xCB, 0xD0}));
+}
+
+// Any bytes decode and any UTF-16 encodes without harm; an encoding that needed no default
+// character decodes back to the same text. (1258 is left out of that last check: it writes
+// some letters as letter plus mark, which decode as two characters without precomposition.)
+TEST(NLSCodePages, ArbitraryInput) {
+  std::mt19937 rng(7);
+  const std::pair<char16_t, char16_t> ranges[] = {
+      {0x20, 0x7E},     {0xA0, 0x2FF},    {0x370, 0x4FF},   {0x590, 0x6FF},  {0xE00, 0xE7F},
+      {0x2000, 0x22FF}, {0x3000, 0x30FF}, {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xD800, 0xDFFF},
+      {0xE000, 0xF8FF}, {0xF900, 0xFFFF},
+  };
+  for (UINT cp : {874u, 932u, 936u, 949u, 950u, 1250u, 1251u, 1252u, 1253u, 1254u, 1255u, 1256u,
+                  1257u, 1258u, 1361u, 437u, 10000u, 65001u}) {
+    SCOPED_TRACE(cp);
+    for (int round = 0; round < 50; ++round) {
+      std::string bytes(rng() % 40, '\0');
+      for (char& b : bytes) b = static_cast<char>(rng());
+      UnicodeString u;
+      EXPECT_TRUE(CodePageToUnicode(cp, MB_PRECOMPOSED, bytes, u));
+      EXPECT_FALSE(bytes.size() && u.empty());
+      CodePageToUnicode(cp, MB_ERR_INVALID_CHARS, bytes, u);
+
+      UnicodeString text;
+      for (size_t n = rng() % 40; n > 0; --n) {
+        const auto& r = ranges[rng() % std::size(ranges)];
+        text.push_back(static_cast<char16_t>(r.first + rng() % (r.second - r.first + 1)));
+      }
+      for (DWORD flags : {DWORD(0), WC_NO_BEST_FIT_CHARS, WC_COMPOSITECHECK}) {
+        std::string out;
+        bool used = false;
+        ASSERT_TRUE(UnicodeToCodePage(cp, flags, text, out, nullptr, &used));
+        if (!used && flags == WC_NO_BEST_FIT_CHARS && cp != 1258) {
+          UnicodeString back;
+          EXPECT_TRUE(CodePageToUnicode(cp, 0, out, back));
+          EXPECT_EQ(back, text);
+        }
+      }
+    }
+  }
 }
 
 TEST(NLSCodePages, BufferInterfaces) {
