@@ -117,8 +117,8 @@ TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, const TRVRawByteString& s
 TRVRawByteString UnicodeToAnsiCP(TRVCodePage codePage, const TRVUnicodeString& s) {
   if (s.empty()) return {};
   TRVRawByteString r;
-  if (UnicodeToCodePage(codePage, 0, s, r, "?")) return r;
-  if (codePage != CP_ACP && UnicodeToCodePage(CP_ACP, 0, s, r, "?")) return r;
+  if (UnicodeToCodePage(codePage, WC_COMPOSITECHECK, s, r, "?")) return r;
+  if (codePage != CP_ACP && UnicodeToCodePage(CP_ACP, WC_COMPOSITECHECK, s, r, "?")) return r;
   return TRVRawByteString(s.size(), '?');
 }
 
@@ -126,7 +126,8 @@ bool TryUnicodeToAnsiCP(TRVCodePage codePage, const TRVUnicodeString& s, TRVRawB
   out.clear();
   if (s.empty()) return true;
   bool usedDefault = false;
-  if (!UnicodeToCodePage(codePage, WC_NO_BEST_FIT_CHARS, s, out, "?", &usedDefault)) return false;
+  if (!UnicodeToCodePage(codePage, WC_NO_BEST_FIT_CHARS | WC_COMPOSITECHECK, s, out, "?",
+                         &usedDefault)) return false;
   return !usedDefault;
 }
 

@@ -240,6 +240,24 @@ void TStrings::AddStrings(const TStrings& other) {
   EndUpdate();
 }
 
+const TClassInfo& TStrings::StaticClassInfo() {
+  static const TClassInfo info = TClassInfoBuilder<TStrings>(u"TStrings", &TPersistent::StaticClassInfo()).Build();
+  return info;
+}
+
+const TClassInfo& TStringList::StaticClassInfo() {
+  static const TClassInfo info = TClassInfoBuilder<TStringList>(u"TStringList", &TStrings::StaticClassInfo()).Build();
+  return info;
+}
+
+void TStrings::Assign(TPersistent* source) {
+  if (auto* other = dynamic_cast<TStrings*>(source)) {
+    Assign(*other);
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
 void TStrings::Assign(const TStrings& other) {
   if (&other == this) return;
   BeginUpdate();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base/Persistent.h"
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
 
@@ -159,7 +160,8 @@ class TList : public TObject {
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
-class TStrings : public TObject {
+class TStrings : public TPersistent {
+  TAVRELO_PERSISTENT(TStrings, TPersistent)
  public:
   virtual int Count() const = 0;
   virtual UnicodeString Get(int index) const = 0;
@@ -174,6 +176,8 @@ class TStrings : public TObject {
   int AddObject(const UnicodeString& s, TObject* obj);
   void AddStrings(const TStrings& other);
   void Assign(const TStrings& other);
+  // Another string list is copied; anything else is the base class's assignment.
+  void Assign(TPersistent* source) override;
   virtual int IndexOf(const UnicodeString& s) const;
   int IndexOfName(const UnicodeString& name) const;
   int IndexOfObject(const TObject* obj) const;
@@ -206,6 +210,7 @@ class TStrings : public TObject {
 };
 
 class TStringList : public TStrings {
+  TAVRELO_PERSISTENT(TStringList, TStrings)
  public:
   TStringList() = default;
   explicit TStringList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}

@@ -1,5 +1,7 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/Johab.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/uchar.h>
@@ -9,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -47,6 +51,11 @@ std::string IcuNameOf(UINT cp) {
 struct ConverterDeleter {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
+
+// Leaves the error set for every unmappable character. (The library's own stopping callback
+// lets default-ignorable characters such as U+202E vanish without a trace.)
+void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
 using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
 
 // Opening a converter costs far more than a short conversion, so every thread keeps the ones it
@@ -58,6 +67,9 @@ struct CodePageConverters {
   // map them to themselves. DecodedAs[k] is what the table decodes byte kControls[k] to.
   bool RotatedControls = false;
   std::array<UChar, 3> DecodedAs{};
+  // False when no byte of a single-byte code page decodes to a combining mark, so decoding
+  // needs no composition pass.
+  bool MayCombine = true;
 };
 
 constexpr std::array<UChar, 3> kControls{0x1A, 0x1C, 0x7F};
@@ -81,6 +93,39 @@ void ProbeControls(CodePageConverters& entry) {
   ucnv_resetToUnicode(cnv);
 }
 
+// Marks with a non-zero combining class among the BMP code units, one bit each: the test runs
+// on every character of converted text, where the library's lookup would dominate.
+const std::array<std::uint64_t, 1024>& CombiningUnits() {
+  static const std::array<std::uint64_t, 1024> bits = [] {
+    std::array<std::uint64_t, 1024> b{};
+    for (UChar32 c = 0x300; c < 0x10000; ++c)
+      if (u_getCombiningClass(c) != 0) b[c >> 6] |= std::uint64_t(1) << (c & 63);
+    return b;
+  }();
+  return bits;
+}
+
+bool IsCombiningClassNonZero(UChar32 c) {
+  if (c < 0x300) return false;
+  if (c > 0xFFFF) return u_getCombiningClass(c) != 0;
+  return (CombiningUnits()[static_cast<size_t>(c) >> 6] >> (c & 63)) & 1;
+}
+
+void ProbeCombining(CodePageConverters& entry) {
+  UConverter* cnv = entry.Main.get();
+  if (ucnv_getMaxCharSize(cnv) != 1) return;
+  entry.MayCombine = false;
+  for (int b = 0x80; b < 0x100 && !entry.MayCombine; ++b) {
+    const char byte = static_cast<char>(b);
+    UChar out[4];
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(cnv, out, 4, &byte, 1, &err);
+    for (int32_t i = 0; U_SUCCESS(err) && i < n; ++i)
+      if (IsCombiningClassNonZero(out[i])) entry.MayCombine = true;
+  }
+  ucnv_resetToUnicode(cnv);
+}
+
 CodePageConverters* ConvertersFor(UINT cp) {
   thread_local std::unordered_map<UINT, CodePageConverters> cache;
   auto it = cache.find(cp);
@@ -97,10 +142,11 @@ CodePageConverters* ConvertersFor(UINT cp) {
       if (U_FAILURE(err)) entry.Helper.reset();
       if (entry.Helper) {
         err = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(entry.Helper.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+        ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
       ProbeControls(entry);
+      ProbeCombining(entry);
     }
   }
   auto& slot = cache[cp] = std::move(entry);
@@ -147,28 +193,47 @@ struct FromUnicodeContext {
   bool UsedDefault = false;
 };
 
+// Writes c, or else its canonical decomposition one level at a time (so that a letter with two
+// marks may use a code page's letter with one of them), with the stopping helper converter.
+bool EncodeDecomposed(UConverter* helper, UChar32 c, std::string& out, int depth) {
+  UChar units[2];
+  int32_t n = 0;
+  U16_APPEND_UNSAFE(units, n, c);
+  char bytes[16];
+  char* target = bytes;
+  const UChar* source = units;
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_resetFromUnicode(helper);
+  ucnv_fromUnicode(helper, &target, bytes + sizeof bytes, &source, units + n, nullptr, true, &err);
+  if (U_SUCCESS(err)) {
+    out.append(bytes, static_cast<size_t>(target - bytes));
+    return true;
+  }
+  if (depth > 4 || !Nfd()) return false;
+  UChar parts[8];
+  err = U_ZERO_ERROR;
+  const int32_t len = unorm2_getRawDecomposition(Nfd(), c, parts, 8, &err);
+  if (U_FAILURE(err) || len <= 0) return false;
+  for (int32_t i = 0; i < len;) {
+    UChar32 part;
+    U16_NEXT(parts, i, len, part);
+    if (!EncodeDecomposed(helper, part, out, depth + 1)) return false;
+  }
+  return true;
+}
+
 void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeArgs* args,
                                     const UChar*, int32_t, UChar32 codePoint,
                                     UConverterCallbackReason reason, UErrorCode* err) {
   if (reason > UCNV_IRREGULAR) return;
   auto* ctx = static_cast<FromUnicodeContext*>(const_cast<void*>(context));
-  if (reason == UCNV_UNASSIGNED && ctx->Helper && Nfd()) {
+  if (reason == UCNV_UNASSIGNED && ctx->Helper) {
     // A precomposed letter the code page lacks may still be written as base plus marks.
-    UChar parts[32];
-    UErrorCode e = U_ZERO_ERROR;
-    const int32_t n = unorm2_getDecomposition(Nfd(), codePoint, parts, 32, &e);
-    if (U_SUCCESS(e) && n > 0) {
-      char bytes[128];
-      char* target = bytes;
-      const UChar* source = parts;
-      ucnv_resetFromUnicode(ctx->Helper);
-      ucnv_fromUnicode(ctx->Helper, &target, bytes + sizeof bytes, &source, parts + n, nullptr,
-                       true, &e);
-      if (U_SUCCESS(e)) {
-        *err = U_ZERO_ERROR;
-        ucnv_cbFromUWriteBytes(args, bytes, static_cast<int32_t>(target - bytes), 0, err);
-        return;
-      }
+    std::string bytes;
+    if (EncodeDecomposed(ctx->Helper, codePoint, bytes, 0)) {
+      *err = U_ZERO_ERROR;
+      ucnv_cbFromUWriteBytes(args, bytes.data(), static_cast<int32_t>(bytes.size()), 0, err);
+      return;
     }
   }
   if (reason == UCNV_ILLEGAL && ctx->StrictInvalid) return;  // the error stops it
@@ -177,18 +242,20 @@ void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeAr
   ucnv_cbFromUWriteBytes(args, ctx->Default, ctx->DefaultLength, 0, err);
 }
 
-bool IsCombiningClassNonZero(UChar32 c) { return c >= 0x300 && u_getCombiningClass(c) != 0; }
-
 // Joins each base character with the combining marks after it where a precomposed character
 // exists (composition exclusions and singletons are left alone, so that compatibility
 // ideographs keep their code points).
+size_t FirstCombining(std::u16string_view s) {
+  size_t i = 0;
+  while (i < s.size() && !IsCombiningClassNonZero(s[i])) ++i;
+  return i;
+}
+
 void Precompose(UnicodeString& s) {
   const UNormalizer2* nfc = Nfc();
   if (!nfc) return;
   const auto n = static_cast<int32_t>(s.size());
-  int32_t first = 0;
-  for (; first < n; ++first)
-    if (IsCombiningClassNonZero(s[first])) break;
+  const auto first = static_cast<int32_t>(FirstCombining(s));
   if (first >= n) return;
   UnicodeString r(s, 0, static_cast<size_t>(first));
   int32_t i = first;
@@ -253,11 +320,23 @@ UINT ResolveCodePage(UINT codePage) {
   }
 }
 
-bool IsValidCodePage(UINT codePage) { return ConvertersFor(ResolveCodePage(codePage)) != nullptr; }
+bool IsValidCodePage(UINT codePage) {
+  const UINT cp = ResolveCodePage(codePage);
+  return cp == JohabCodePage ? IsJohabAvailable() : ConvertersFor(cp) != nullptr;
+}
 
 BOOL GetCPInfo(UINT codePage, CPINFO* info) {
   if (!info) return false;
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) {
+    if (!IsJohabAvailable()) return false;
+    *info = CPINFO{};
+    info->MaxCharSize = 2;
+    info->DefaultChar[0] = '?';
+    std::copy(std::begin(JohabLeadBytes), std::end(JohabLeadBytes), info->LeadByte);
+    return true;
+  }
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   *info = CPINFO{};
   info->MaxCharSize = static_cast<UINT>(ucnv_getMaxCharSize(c->Main.get()));
@@ -283,7 +362,9 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info) {
 
 bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, UnicodeString& out) {
   out.clear();
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) return JohabToUnicode(src, (flags & MB_ERR_INVALID_CHARS) != 0, out);
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
   UConverter* cnv = c->Main.get();
@@ -318,7 +399,7 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
           break;
         }
   }
-  if (flags & MB_PRECOMPOSED) Precompose(result);
+  if ((flags & MB_PRECOMPOSED) && c->MayCombine) Precompose(result);
   out.swap(result);
   return true;
 }
@@ -327,7 +408,17 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
                        const char* defaultChar, bool* usedDefaultChar) {
   out.clear();
   if (usedDefaultChar) *usedDefaultChar = false;
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) {
+    bool used = false;
+    const std::string_view def =
+        defaultChar && *defaultChar ? std::string_view(defaultChar, std::min<size_t>(std::strlen(defaultChar), 2))
+                                    : std::string_view("?");
+    if (!UnicodeToJohab(src, (flags & WC_NO_BEST_FIT_CHARS) == 0, def, out, used)) return false;
+    if (usedDefaultChar) *usedDefaultChar = used;
+    return true;
+  }
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
   UConverter* cnv = c->Main.get();
@@ -345,8 +436,14 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   ucnv_setFromUCallBack(cnv, FromUnicodeCallback, &ctx, nullptr, nullptr, &err);
   ucnv_resetFromUnicode(cnv);
   UnicodeString corrected;
-  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
+  if ((flags & WC_COMPOSITECHECK) && FirstCombining(src) < src.size()) {
+    // Base letters with marks are written as the code page's precomposed letters.
     corrected.assign(src);
+    Precompose(corrected);
+    src = corrected;
+  }
+  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
+    if (src.data() != corrected.data()) corrected.assign(src);
     for (auto& ch : corrected)
       for (size_t k = 0; k < kControls.size(); ++k)
         if (ch == kControls[k]) {
@@ -623,15 +720,13 @@ DWORD MapCaseA(char* s, DWORD length, bool upper) {
   const auto& table = upper ? t.Upper : t.Lower;
   CPINFO info;
   const bool multiByte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
-  UConverter* cnv = multiByte ? ConvertersFor(GetACP())->Main.get() : nullptr;
-  UBool starters[256] = {};
-  if (cnv) {
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_getStarters(cnv, starters, &err);
-  }
+  bool lead[256] = {};
+  if (multiByte)
+    for (int k = 0; k + 1 < MAX_LEADBYTES && info.LeadByte[k]; k += 2)
+      for (int b = info.LeadByte[k]; b <= info.LeadByte[k + 1]; ++b) lead[b] = true;
   for (DWORD i = 0; i < length; ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (multiByte && starters[b]) {
+    if (lead[b]) {
       ++i;  // a double-byte character: its trail byte may look like a letter
       continue;
     }

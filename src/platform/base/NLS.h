@@ -59,7 +59,9 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info);
 // code page cannot be converted or, with MB_ERR_INVALID_CHARS / WC_ERR_INVALID_CHARS, when the
 // input is not valid. Undecodable bytes become U+FFFD. Unmappable characters become defaultChar
 // ("?" when null); usedDefaultChar (may be null) tells whether that happened. Without
-// WC_NO_BEST_FIT_CHARS the code page's best-fit mappings are used. A precomposed character that
+// WC_NO_BEST_FIT_CHARS the code page's best-fit mappings are used. With MB_PRECOMPOSED and
+// WC_COMPOSITECHECK a letter followed by combining marks becomes the precomposed letter where one
+// exists. A precomposed character that
 // the code page lacks is written as its canonical decomposition when the code page has all its
 // parts (Vietnamese text in 1258).
 bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, UnicodeString& out);
