@@ -88,6 +88,8 @@ struct TDCState {
   bool HasClip = false;
   std::vector<TRect> ClipRects;
   TRect ClipBounds;
+  unsigned ClipSerial = 0;  // changes whenever the clip changes
+  TSize DeviceSize;         // pixels of the surface
 };
 
 // A shape request. Kind and Args repeat the call (logical units) for recorders; Outline is the
@@ -111,6 +113,8 @@ struct TShapeRequest {
   COLORREF PixelColor = 0;  // SetPixel
   // Fill/stroke in device pixels instead of logical units (regions and device rectangles).
   bool DeviceUnits = false;
+  // Part of a path under construction: recorders record it, painters draw nothing.
+  bool InPath = false;
 };
 
 // One positioned glyph of a text run: a glyph of a face of the font (0 = the font's own face,
@@ -164,7 +168,7 @@ struct TImageRequest {
 enum class TDCChange {
   MapMode, WindowOrg, WindowExt, ViewportOrg, ViewportExt, GraphicsMode, WorldTransform,
   TextAlign, BkMode, BkColor, TextColor, Rop2, CharExtra, PolyFillMode, StretchBltMode, BrushOrg,
-  Clip
+  Clip, MoveTo, BeginPath, EndPath, AbortPath, CloseFigure
 };
 
 class TDeviceBackend {

@@ -329,8 +329,8 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
 HBRUSH CreatePatternBrush(HBITMAP bmp);  // the 8x8 top-left of the bitmap, copied
 HBRUSH CreateBrushIndirect(const LOGBRUSH* lb);
-// Monochrome 8x8 pattern brush from eight rows of bits (bit 7 = leftmost pixel); set bits draw in
-// the text colour, clear bits in the background colour, as a monochrome pattern does.
+// Monochrome 8x8 pattern brush from eight rows of bits (bit 7 = leftmost pixel); as with any
+// monochrome pattern, clear bits draw in the text colour and set bits in the background colour.
 HBRUSH CreatePattern8x8Brush(const BYTE rows[8]);
 
 // ---- bitmaps ------------------------------------------------------------------------------------
@@ -500,7 +500,8 @@ BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* tm);
 UINT GetOutlineTextMetricsW(HDC dc, UINT size, OUTLINETEXTMETRICW* otm);
 int GetTextFaceW(HDC dc, int count, LPWSTR face);  // the realised face; characters copied
 DWORD GetFontLanguageInfo(HDC dc);
-// Raw sfnt table of the selected font (tag as the four bytes read big-endian; 0 = whole file).
+// Raw sfnt table of the selected font; the tag's four characters lie in memory order in the
+// DWORD (so 'cmap' is 0x70616D63); 0 = the whole font file.
 DWORD GetFontData(HDC dc, DWORD table, DWORD offset, void* buffer, DWORD size);
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR str, int count, SIZE* size);
 // fit: characters whose cumulative extent is within maxExtent (when fit is given);
