@@ -659,12 +659,11 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
-    const double sx = Scale * XScale;
+    // Fallback faces may have another em size than the font's own face.
+    const double sy = Ppem / F.UnitsPerEm, sx = sy * XScale;
     for (unsigned g = 0; g < count; ++g) {
-      double adv = pos[g].x_advance * sx;
-      if (Vertical) adv = pos[g].x_advance * sx;
-      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), adv,
-                     pos[g].x_offset * sx, -pos[g].y_offset * Scale, static_cast<int>(si)});
+      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
+                     pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
     }
   }
   hb_buffer_destroy(buf);
