@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/graphics/Gif.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
@@ -238,4 +239,45 @@ TEST(PictureTest, PictureByExtension) {
   EXPECT_THROW(pic.LoadFromFile(Utf8ToUnicode(dir + "make_fixtures.py")), EInvalidGraphic);
   EXPECT_EQ(FindGraphicClass(u"TPNGObject"), TPngImage::StaticClass());
   EXPECT_EQ(FindGraphicClass(u"tjpegimage"), TJPEGImage::StaticClass());
+}
+
+TEST(PictureTest, ImageListDrawsPlainTransparentAndBlended) {
+  // Two 2x1 images in one strip: red and magenta-keyed, blue.
+  TBitmap strip;
+  strip.SetPixelFormat(pf24bit);
+  strip.SetSize(4, 1);
+  strip.SetPixel(0, 0, clRed);
+  strip.SetPixel(1, 0, clFuchsia);
+  strip.SetPixel(2, 0, clBlue);
+  strip.SetPixel(3, 0, clBlue);
+  TImageList list(2, 1);
+  EXPECT_EQ(list.AddMasked(&strip, clFuchsia), 0);
+  ASSERT_EQ(list.Count(), 2);
+  const struct {
+    const char* Name;
+    TDrawingStyle Style;
+    TColor Bk, Blend;
+    TColor Left, Right;  // drawn over green
+  } cases[] = {
+      {"transparent", dsTransparent, clNone, clNone, clRed, clLime},
+      {"plain on a colour", dsNormal, clWhite, clNone, clRed, clWhite},
+      {"plain without a colour", dsNormal, clNone, clNone, clRed, clLime},
+      {"blended 50 % with blue", dsSelected, clNone, clBlue, RGB(127, 0, 127), clLime},
+  };
+  for (const auto& c : cases) {
+    TBitmap target;
+    target.SetPixelFormat(pf32bit);
+    target.SetSize(2, 1);
+    target.SetPixel(0, 0, clLime);
+    target.SetPixel(1, 0, clLime);
+    list.BkColor = c.Bk;
+    list.BlendColor = c.Blend;
+    list.Draw(*target.GetCanvas(), 0, 0, 0, c.Style, itImage);
+    target.Flush();
+    EXPECT_EQ(target.GetPixel(0, 0), c.Left) << c.Name;
+    EXPECT_EQ(target.GetPixel(1, 0), c.Right) << c.Name;
+  }
+  TBitmap b;
+  list.GetBitmap(1, &b);
+  EXPECT_EQ(b.GetPixel(1, 0), clBlue);
 }
