@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/foundation/RVFMisc.h"
+#include "engine/foundation/RVFuncs.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -290,14 +292,14 @@ void IniWriteString(TCustomIniFile* ini, const UnicodeString& Section, const Uni
   if (Value == Default) return;
   ini->WriteString(Section, Key, Value);
   const bool ascii = std::all_of(Value.begin(), Value.end(), [](char16_t c) { return c <= 127; });
-  if (!ascii) ini->WriteString(Section, Key + u"_Hex", RVStyleUnicodeToHex(Value));
+  if (!ascii) ini->WriteString(Section, Key + u"_Hex", UnicodeToHexUnicode(Value));
 }
 
 void IniReadString(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& Key,
                    UnicodeString& Value, const UnicodeString& Default) {
   const UnicodeString hex = ini->ReadString(Section, Key + u"_Hex", UnicodeString());
   UnicodeString decoded;
-  if (!hex.empty() && RVStyleHexToUnicode(hex, decoded)) {
+  if (!hex.empty() && HexToUnicode(hex, decoded)) {
     Value = decoded;
     return;
   }
@@ -355,8 +357,8 @@ int IntSimilarity(int A, int B, int Weight) {
 int ColorSimilarity(TColor Color1, TColor Color2, int Weight, int Bonus) {
   if (Color1 == clNone || Color2 == clNone)
     return (Color1 == clNone && Color2 == clNone) ? 3 * Weight + Bonus : 0;
-  const auto c1 = static_cast<COLORREF>(RVStyleColorToRGB(Color1));
-  const auto c2 = static_cast<COLORREF>(RVStyleColorToRGB(Color2));
+  const auto c1 = static_cast<COLORREF>(RVColorToRGB(Color1));
+  const auto c2 = static_cast<COLORREF>(RVColorToRGB(Color2));
   const int ch1[3] = {GetRValue(c1), GetGValue(c1), GetBValue(c1)};
   const int ch2[3] = {GetRValue(c2), GetGValue(c2), GetBValue(c2)};
   std::int64_t result = 0;

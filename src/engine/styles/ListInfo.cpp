@@ -5,7 +5,9 @@
 
 #include "engine/styles/RVStyle.h"
 #include "platform/base/ComponentStream.h"
-#include "platform/base/PersistCodePage.h"
+#include "engine/foundation/RVFMisc.h"
+#include "engine/foundation/RVFuncs.h"
+#include "engine/foundation/RVUni.h"
 
 namespace {
 
@@ -60,34 +62,6 @@ bool TextToColor(const UnicodeString& s, TColor& c) {
   return true;
 }
 
-std::string BytesToHex(const std::string& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string r;
-  for (unsigned char b : bytes) {
-    r += digits[b >> 4];
-    r += digits[b & 15];
-  }
-  return r;
-}
-
-bool HexToBytes(std::u16string_view hex, std::string& bytes) {
-  if (hex.size() % 2) return false;
-  auto digit = [](char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    return -1;
-  };
-  std::string r;
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    r += static_cast<char>(hi * 16 + lo);
-  }
-  bytes = std::move(r);
-  return true;
-}
-
 int DrawListID() {
   static std::mt19937 gen{std::random_device{}()};
   std::uniform_int_distribution<int> dist(0, 2147483646);
@@ -118,8 +92,8 @@ const TClassInfo& TRVMarkerFont::StaticClassInfo() {
   return info;
 }
 
-int TRVMarkerFont::GetSize() const { return -MulDiv(FHeight, 72, RVStyleScreenPixelsPerInch()); }
-void TRVMarkerFont::SetSize(int Value) { FHeight = -MulDiv(Value, RVStyleScreenPixelsPerInch(), 72); }
+int TRVMarkerFont::GetSize() const { return -MulDiv(FHeight, 72, GetScreenPixelsPerInch()); }
+void TRVMarkerFont::SetSize(int Value) { FHeight = -MulDiv(Value, GetScreenPixelsPerInch(), 72); }
 
 void TRVMarkerFont::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TRVMarkerFont*>(Source)) {
@@ -220,22 +194,21 @@ void TRVListLevel::DefineProperties(TFiler& Filer) {
   Filer.DefineProperty(u"ILTag", [](TReader& r) { r.ReadInteger(); }, nullptr, false);
   auto readHexW = [](TReader& r, UnicodeString& target) {
     UnicodeString s;
-    if (RVStyleHexToUnicode(AsciiToUnicode(r.ReadAnsiString()), s)) target = s;
+    if (HexToUnicode(r.ReadAnsiString(), s)) target = s;
   };
   Filer.DefineProperty(
       u"FormatStringWCode", [this, readHexW](TReader& r) { readHexW(r, FormatStringW); },
-      [this](TWriter& w) { w.WriteAnsiString(UnicodeToUtf8(RVStyleUnicodeToHex(FormatStringW))); },
+      [this](TWriter& w) { w.WriteAnsiString(UnicodeToHexAnsi(FormatStringW)); },
       !FormatStringW.empty());
   Filer.DefineProperty(
       u"FormatStringCode",
       [this](TReader& r) {
-        std::string bytes;
-        if (HexToBytes(AsciiToUnicode(r.ReadAnsiString()), bytes)) FormatString = persist_cp::AnsiToUnicode(bytes);
+        FormatString = AnsiToUnicodeCP(0, HexToAnsi(r.ReadAnsiString()));
       },
       nullptr, false);
   Filer.DefineProperty(
       u"FormatStringCodeW", [this, readHexW](TReader& r) { readHexW(r, FormatString); },
-      [this](TWriter& w) { w.WriteAnsiString(UnicodeToUtf8(RVStyleUnicodeToHex(FormatString))); },
+      [this](TWriter& w) { w.WriteAnsiString(UnicodeToHexAnsi(FormatString)); },
       FormatString != DefaultFormatString);
 }
 
@@ -335,7 +308,7 @@ void TRVListLevel::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, 
       bytes += static_cast<char>(c & 0xFF);
       bytes += static_cast<char>(c >> 8);
     }
-    ini->WriteString(Section, key(u"FormatStringW"), AsciiToUnicode(BytesToHex(bytes)));
+    ini->WriteString(Section, key(u"FormatStringW"), AsciiToUnicode(AnsiToHex(bytes)));
   }
 }
 
@@ -356,8 +329,7 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section
   if (IniReadBool(ini, Section, key(u"Continuous"), true)) Options.Include(rvloContinuous);
   if (IniReadBool(ini, Section, key(u"LevelReset"), true)) Options.Include(rvloLevelReset);
   const UnicodeString hex = ini->ReadString(Section, key(u"FormatStringW"), UnicodeString());
-  std::string bytes;
-  if (!HexToBytes(hex, bytes)) bytes.clear();
+  const std::string bytes = HexToAnsi(UnicodeToUtf8(hex));
   if (bytes.size() % 2) throw EViroZereError(std::string_view("Can't perform Unicode operation"));
   FormatStringW.clear();
   for (std::size_t i = 0; i < bytes.size(); i += 2)

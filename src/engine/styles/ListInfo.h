@@ -13,7 +13,6 @@ enum TRVListType : std::uint8_t {
 enum TRVMarkerAlignment : std::uint8_t { rvmaLeft, rvmaRight, rvmaCenter };
 enum TRVListLevelOption : std::uint8_t { rvloContinuous, rvloLevelReset, rvloLegalStyleNumbering };
 using TRVListLevelOptions = TSet<TRVListLevelOption, 3>;
-enum TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
 
 // The font of text markers: "Arial", 8 points unless changed.
 class TRVMarkerFont : public TPersistent {

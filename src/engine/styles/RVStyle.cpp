@@ -1,5 +1,6 @@
 #include "engine/styles/RVStyle.h"
 
+#include "engine/foundation/RVFuncs.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -47,18 +48,18 @@ TRVStyleLength ScaleRounded(TRVStyleLength Value, int Num, int Den) {
 }  // namespace
 
 TRVStyleLength TRVStyle::PixelsToTwips(TRVStyleLength Value) {
-  return ScaleRounded(Value, 1440, RVStyleScreenPixelsPerInch());
+  return ScaleRounded(Value, 1440, GetScreenPixelsPerInch());
 }
 
 TRVStyleLength TRVStyle::TwipsToPixels(TRVStyleLength Value) {
-  TRVStyleLength r = ScaleRounded(Value, RVStyleScreenPixelsPerInch(), 1440);
+  TRVStyleLength r = ScaleRounded(Value, GetScreenPixelsPerInch(), 1440);
   if (r == 0 && Value != 0) r = Value > 0 ? 1 : -1;
   return r;
 }
 
 TRVStyleLength TRVStyle::GetAsPixels(TRVStyleLength Value, int MinNonZeroValue) const {
   if (Units == rvstuPixels) return Value;
-  TRVStyleLength r = ScaleRounded(Value, RVStyleScreenPixelsPerInch(), 1440);
+  TRVStyleLength r = ScaleRounded(Value, GetScreenPixelsPerInch(), 1440);
   if (r == 0 && Value != 0) r = Value > 0 ? MinNonZeroValue : -MinNonZeroValue;
   return r;
 }

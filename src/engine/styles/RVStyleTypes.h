@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "engine/foundation/RVError.h"
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
+#include "platform/graphics/Graphics.h"
 
 // A length in the sheet's units (pixels or twips).
 using TRVStyleLength = std::int32_t;
@@ -16,12 +18,9 @@ using TRVStyleTemplateName = UnicodeString;
 // Thousandths of a percent: 100000 is opaque.
 using TRVOpacity = std::int32_t;
 using TRVLineSpacingValue = std::int32_t;
-using TFontCharset = BYTE;
 using TCursor = std::int16_t;
 
-constexpr TFontCharset ANSI_CHARSET = 0;
-constexpr TFontCharset DEFAULT_CHARSET = 1;
-constexpr TFontCharset SYMBOL_CHARSET = 2;
+// The sheet's hyperlink cursor.
 constexpr TCursor crJump = 101;
 
 enum TRVStyleUnits : std::uint8_t { rvstuPixels, rvstuTwips };
@@ -74,26 +73,5 @@ extern const char* const RVParaInfoPropertyNames[RVParaInfoPropertyCount];
 int RVFontInfoPropertyFromName(std::string_view name);
 int RVParaInfoPropertyFromName(std::string_view name);
 
-// ---- stand-ins for routines of neighbouring units ------------------------------------------
-// The engine's error class and the resolution of system colours are declared by lower layers
-// that are still being written; these stand-ins are the only copies and go when those land.
-
-#ifndef TAVRELO_HAS_EVIROZEREERROR
-TAVRELO_EXCEPTION(EViroZereError, Exception)
-#endif
-
-#ifndef TAVRELO_HAS_TFONTSTYLE
-enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSet<TFontStyle, 4>;
-#endif
-
-// An RGB value for any colour: system colours resolve to the current desktop values.
-TColor RVStyleColorToRGB(TColor Color);
-// UTF-16 text as four upper-case hexadecimal digits per code unit, and back (either case);
-// decoding answers false on a length that is not a multiple of four or a non-digit.
-UnicodeString RVStyleUnicodeToHex(const UnicodeString& s);
-bool RVStyleHexToUnicode(const UnicodeString& hex, UnicodeString& s);
-// Pixels per inch of the screen that style lengths in pixels refer to.
-int RVStyleScreenPixelsPerInch();
 // Case-insensitive comparison of names (font names) by the user's locale.
 bool RVStyleSameText(const UnicodeString& a, const UnicodeString& b);
