@@ -148,8 +148,12 @@ bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE chars
     out = it->second;
     return !out.File.empty();
   }
-  static bool inited = FcInit();
-  (void)inited;
+  // Fontconfig's own state is released at exit (its caches would otherwise show as leaks).
+  struct TFcSession {
+    TFcSession() { FcInit(); }
+    ~TFcSession() { FcFini(); }
+  };
+  static TFcSession session;
   FcPattern* p = FcPatternCreate();
   const std::u16string sub = SubstituteFaceName(face);
   const std::string fam = sub.empty() ? std::string("Liberation Sans") : UnicodeToUtf8(sub);
