@@ -148,8 +148,12 @@ bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE chars
     out = it->second;
     return !out.File.empty();
   }
-  static bool inited = FcInit();
-  (void)inited;
+  // Fontconfig's own state is released at exit (its caches would otherwise show as leaks).
+  struct TFcSession {
+    TFcSession() { FcInit(); }
+    ~TFcSession() { FcFini(); }
+  };
+  static TFcSession session;
   FcPattern* p = FcPatternCreate();
   const std::u16string sub = SubstituteFaceName(face);
   const std::string fam = sub.empty() ? std::string("Liberation Sans") : UnicodeToUtf8(sub);
@@ -776,8 +780,14 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   }
 }
 
-QPainterPath TFontInstance::GlyphOutline(int face, UINT glyph) const {
-  const TFontFace& F = *FFaces[static_cast<std::size_t>(std::clamp(face, 0, FaceCount() - 1))];
+const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
+  std::lock_guard lock(FontLock());
+  face = std::clamp(face, 0, FaceCount() - 1);
+  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 32) | glyph;
+  auto it = FOutlines.find(key);
+  if (it != FOutlines.end()) return it->second;
+  if (FOutlines.size() > 20000) FOutlines.clear();
+  const TFontFace& F = *FFaces[static_cast<std::size_t>(face)];
   const QPainterPath& p = F.GlyphPath(glyph);
   const double sc = Ppem / F.UnitsPerEm;
   QTransform t(sc * XScale, 0, 0, -sc, 0, 0);
@@ -789,7 +799,7 @@ QPainterPath TFontInstance::GlyphOutline(int face, UINT glyph) const {
     st.setJoinStyle(Qt::RoundJoin);
     r = r.united(st.createStroke(r));
   }
-  return r;
+  return FOutlines.emplace(key, std::move(r)).first->second;
 }
 
 void TFontInstance::UnderlineBand(double& top, double& size) const {
