@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/foundation/RVGrIn.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/graphics/Graphics.h"
 
 namespace {
 constexpr int MaxIniTabCount = 10000;
@@ -63,6 +65,17 @@ void TRVRect::InflateRect(TRect& Rect, const TRVStyle* RVStyle, bool AllowNegati
   Rect.Top -= px(Top);
   Rect.Right += px(Right);
   Rect.Bottom += px(Bottom);
+}
+
+void TRVRect::InflateRectSaD(TRect& Rect, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad,
+                             bool AllowNegativeValues) const {
+  auto clip = [&](int v) { return (!AllowNegativeValues && v < 0) ? 0 : v; };
+  auto dx = [&](TRVStyleLength v) { return clip(RVStyle ? RVStyle->GetAsDevicePixelsX(v, &sad) : v); };
+  auto dy = [&](TRVStyleLength v) { return clip(RVStyle ? RVStyle->GetAsDevicePixelsY(v, &sad) : v); };
+  Rect.Left -= dx(Left);
+  Rect.Top -= dy(Top);
+  Rect.Right += dx(Right);
+  Rect.Bottom += dy(Bottom);
 }
 
 bool TRVRect::IsEqual(const TRVRect* Value) const {
@@ -281,6 +294,55 @@ TRVStyleLength TRVBorder::GetTotalWidth() const {
   }
 }
 
+namespace {
+// The colour a border line or background is filled with in a colour mode.
+TColor ModeColor(TColor Color, TRVColorMode ColorMode) {
+  if (ColorMode == rvcmBlackAndWhite || ColorMode == rvcmBlackOnWhite) return clBlack;
+  return ApplyColorMode(Color, ColorMode);
+}
+}  // namespace
+
+void TRVBorder::Draw(const TRect& Rect, TCanvas* Canvas, const TRVStyle* RVStyle,
+                     TRVGraphicInterface* GraphicInterface, TRVColorMode ColorMode) {
+  if (Style == rvbNone) return;
+  TRect r = Rect;
+  BorderOffsets()->InflateRect(r, RVStyle, AllowNegativeOffsets());
+  const int w = RVStyle ? RVStyle->GetAsPixels(Width, 1) : Width;
+  const int iw = RVStyle ? RVStyle->GetAsPixels(InternalWidth, 1) : InternalWidth;
+  DrawLines(r, Canvas, GraphicInterface, ColorMode, w, w, iw, iw);
+}
+
+void TRVBorder::DrawSaD(const TRect& Rect, TCanvas* Canvas, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad,
+                        TRVColorMode ColorMode, TRVGraphicInterface* GraphicInterface) {
+  if (Style == rvbNone) return;
+  TRect r = Rect;
+  BorderOffsets()->InflateRectSaD(r, RVStyle, sad, AllowNegativeOffsets());
+  auto dx = [&](TRVStyleLength v) { return RVStyle ? RVStyle->GetAsDevicePixelsX(v, &sad) : v; };
+  auto dy = [&](TRVStyleLength v) { return RVStyle ? RVStyle->GetAsDevicePixelsY(v, &sad) : v; };
+  DrawLines(r, Canvas, GraphicInterface, ColorMode, dx(Width), dy(Width), dx(InternalWidth), dy(InternalWidth));
+}
+
+void TRVBorder::DrawLines(TRect R, TCanvas* Canvas, TRVGraphicInterface* GI, TRVColorMode ColorMode, int WidthX,
+                          int WidthY, int InternalX, int InternalY) {
+  Canvas->Brush().SetColor(ModeColor(Color, ColorMode));
+  Canvas->Brush().SetStyle(bsSolid);
+  Canvas->Pen().SetStyle(psClear);
+  R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+  const int n = Style == rvbSingle ? 1 : (Style == rvbTriple ? 3 : 2);
+  TRVBooleanRect* vis = VisibleBorders();
+  for (int k = n; k >= 1; --k) {
+    const bool thick = (Style == rvbThickInside && k == 2) || (Style == rvbThickOutside && k == 1);
+    const int h = thick ? 2 * WidthY : WidthY;
+    const int g = thick ? 2 * WidthX : WidthX;
+    if (vis->Top) GI->FillRect(Canvas, TRect(R.Left - g + 1, R.Top - h + 1, R.Right + g, R.Top + 1));
+    if (vis->Bottom) GI->FillRect(Canvas, TRect(R.Left - g + 1, R.Bottom, R.Right + g, R.Bottom + h));
+    if (vis->Right) GI->FillRect(Canvas, TRect(R.Right, R.Top - h + 1, R.Right + g, R.Bottom + h));
+    if (vis->Left) GI->FillRect(Canvas, TRect(R.Left - g + 1, R.Top - h + 1, R.Left + 1, R.Bottom + h));
+    R = TRect(R.Left - InternalX - g, R.Top - InternalY - h, R.Right + InternalX + g, R.Bottom + InternalY + h);
+  }
+  Canvas->Pen().SetWidth(1);
+}
+
 int TRVBorder::SimilarityValue(TRVBorder* Value, int Wht) {
   const bool a[4] = {Style != rvbNone && FVisibleBorders->Left, Style != rvbNone && FVisibleBorders->Top,
                      Style != rvbNone && FVisibleBorders->Right, Style != rvbNone && FVisibleBorders->Bottom};
@@ -383,6 +445,23 @@ void TRVBackgroundRect::Assign(TPersistent* Source) {
 
 void TRVBackgroundRect::PrepareDraw(TRect& Rect, const TRVStyle* RVStyle) {
   BorderOffsets()->InflateRect(Rect, RVStyle, AllowNegativeOffsets());
+}
+
+void TRVBackgroundRect::PrepareDrawSaD(TRect& Rect, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad) {
+  BorderOffsets()->InflateRectSaD(Rect, RVStyle, sad, AllowNegativeOffsets());
+}
+
+void TRVBackgroundRect::Draw(const TRect& Rect, TCanvas* Canvas, bool, TRVColorMode ColorMode,
+                             TRVGraphicInterface* GraphicInterface, bool UseOpacity) {
+  if (Color == clNone || Opacity == 0 || ColorMode == rvcmBlackAndWhite || ColorMode == rvcmBlackOnWhite) return;
+  const TColor c = ModeColor(Color, ColorMode);
+  Canvas->Brush().SetColor(c);
+  Canvas->Brush().SetStyle(bsSolid);
+  Canvas->Pen().SetStyle(psClear);
+  const TRect r(Rect.Left, Rect.Top, Rect.Right + 1, Rect.Bottom + 1);
+  GraphicInterface->FillRectAlpha(Canvas, r, c, UseOpacity ? OpacityToAlpha(Opacity) : 255);
+  Canvas->Pen().SetStyle(psSolid);
+  Canvas->Brush().SetStyle(bsClear);
 }
 
 bool TRVBackgroundRect::IsEqual(TRVBackgroundRect* Value) {

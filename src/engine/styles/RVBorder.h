@@ -4,7 +4,11 @@
 
 #include <memory>
 
+#include "engine/foundation/RVFuncs.h"
 #include "engine/styles/CustomRVInfo.h"
+
+class TCanvas;
+class TRVGraphicInterface;
 
 class TRVRect : public TPersistent {
   TAVRELO_PERSISTENT(TRVRect, TPersistent)
@@ -20,6 +24,9 @@ class TRVRect : public TPersistent {
   void AssignToRectIfGreater(TRect& Rect) const;
   // Grows Rect by the offsets in screen pixels; negative offsets count as 0 unless allowed.
   void InflateRect(TRect& Rect, const TRVStyle* RVStyle, bool AllowNegativeValues) const;
+  // The same in device pixels of a print job.
+  void InflateRectSaD(TRect& Rect, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad,
+                      bool AllowNegativeValues) const;
   bool IsEqual(const TRVRect* Value) const;
   bool IsAllEqual(TRVStyleLength Value) const;
   bool IsEqualExcept(const TRVRect* Value, bool IgnoreL, bool IgnoreT, bool IgnoreR, bool IgnoreB) const;
@@ -72,6 +79,12 @@ class TRVBorder : public TPersistent {
   bool IsEqual_Para(TRVBorder* Value, const TRVParaInfoProperties& IgnoreList);
   void AssignValidProperties(TRVBorder* Source, const TRVParaInfoProperties& ValidProperties);
   TRVStyleLength GetTotalWidth() const;
+  // Paints the border around Rect (the text area) in screen pixels, or in the device pixels of
+  // a print job (Rect is then in device pixels already).
+  void Draw(const TRect& Rect, TCanvas* Canvas, const TRVStyle* RVStyle, TRVGraphicInterface* GraphicInterface,
+            TRVColorMode ColorMode);
+  void DrawSaD(const TRect& Rect, TCanvas* Canvas, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad,
+               TRVColorMode ColorMode, TRVGraphicInterface* GraphicInterface);
   int SimilarityValue(TRVBorder* Value, int Wht);
   void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                  const TRVParaInfoProperties& Properties);
@@ -91,6 +104,8 @@ class TRVBorder : public TPersistent {
   TRVStyleLength InternalWidth = 1;
 
  protected:
+  void DrawLines(TRect R, TCanvas* Canvas, TRVGraphicInterface* GraphicInterface, TRVColorMode ColorMode,
+                 int WidthX, int WidthY, int InternalX, int InternalY);
   // Makes the offsets rectangle; descendants may make their own kind.
   virtual std::unique_ptr<TRVRect> CreateBorderOffsets();
 
@@ -110,6 +125,9 @@ class TRVBackgroundRect : public TPersistent {
   void Reset();
   void Assign(TPersistent* Source) override;
   void PrepareDraw(TRect& Rect, const TRVStyle* RVStyle);
+  void PrepareDrawSaD(TRect& Rect, const TRVStyle* RVStyle, const TRVScreenAndDevice& sad);
+  void Draw(const TRect& Rect, TCanvas* Canvas, bool Printing, TRVColorMode ColorMode,
+            TRVGraphicInterface* GraphicInterface, bool UseOpacity);
   bool IsSemitransparent() const { return Color != clNone && Opacity > 0 && Opacity < 100000; }
   bool IsEqual(TRVBackgroundRect* Value);
   bool IsEqual_Para(TRVBackgroundRect* Value, const TRVParaInfoProperties& IgnoreList);

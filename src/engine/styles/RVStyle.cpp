@@ -64,6 +64,25 @@ TRVStyleLength TRVStyle::GetAsPixels(TRVStyleLength Value, int MinNonZeroValue) 
   return r;
 }
 
+namespace {
+int DevicePixels(const TRVStyle& s, TRVStyleLength Value, int ScreenPPI, int DevicePPI, int MinNonZeroValue) {
+  if (s.Units == rvstuPixels) return ScreenPPI > 0 ? ScaleRounded(Value, DevicePPI, ScreenPPI) : Value;
+  int r = ScaleRounded(Value, DevicePPI, 1440);
+  if (r == 0 && Value != 0) r = Value > 0 ? MinNonZeroValue : -MinNonZeroValue;
+  return r;
+}
+}  // namespace
+
+int TRVStyle::GetAsDevicePixelsX(TRVStyleLength Value, const TRVScreenAndDevice* PSaD, int MinNonZeroValue) const {
+  if (!PSaD) return GetAsPixels(Value, 1);
+  return DevicePixels(*this, Value, PSaD->ppixScreen, PSaD->ppixDevice, MinNonZeroValue);
+}
+
+int TRVStyle::GetAsDevicePixelsY(TRVStyleLength Value, const TRVScreenAndDevice* PSaD, int MinNonZeroValue) const {
+  if (!PSaD) return GetAsPixels(Value, 1);
+  return DevicePixels(*this, Value, PSaD->ppiyScreen, PSaD->ppiyDevice, MinNonZeroValue);
+}
+
 TRVStyleLength TRVStyle::GetAsTwips(TRVStyleLength Value) const {
   return Units == rvstuTwips ? Value : PixelsToTwips(Value);
 }

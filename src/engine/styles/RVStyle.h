@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "engine/foundation/RVFuncs.h"
 #include "engine/styles/RVStyleTypes.h"
 #include "platform/base/Persistent.h"
 
@@ -35,6 +36,9 @@ class TRVStyle : public TComponent {
   // Unit conversions (halves to even). Twips to pixels never turns a non-zero length into 0.
   TRVStyleLength GetAsPixels(TRVStyleLength Value, int MinNonZeroValue = 1) const;
   TRVStyleLength GetAsTwips(TRVStyleLength Value) const;
+  // Device pixels of a print job (screen pixels without one).
+  int GetAsDevicePixelsX(TRVStyleLength Value, const TRVScreenAndDevice* PSaD, int MinNonZeroValue = 1) const;
+  int GetAsDevicePixelsY(TRVStyleLength Value, const TRVScreenAndDevice* PSaD, int MinNonZeroValue = 1) const;
   TRVStyleLength GetAsDifferentUnits(TRVStyleLength Value, TRVStyleUnits NewUnits) const;
   TRVStyleLength PixelsToUnits(TRVStyleLength Value) const;
   static TRVStyleLength PixelsToTwips(TRVStyleLength Value);

@@ -186,3 +186,112 @@ TEST(RVTabInfos, ConvertToTwipsKeepsOrder) {
   tabs.ConvertToDifferentUnits(nullptr, rvstuTwips);
   EXPECT_EQ(Positions(tabs), (std::vector<int>{150, 720, 1440}));
 }
+
+// ---- painting ------------------------------------------------------------------------------------
+
+#include "engine/foundation/RVWinGrIn.h"
+#include "platform/graphics/Pictures.h"
+
+namespace {
+struct Surface {
+  TBitmap bmp{40, 40};
+  TRVWinGraphicInterface gi;
+  Surface() {
+    TCanvas* c = bmp.GetCanvas();
+    c->Brush().SetColor(clWhite);
+    c->Brush().SetStyle(bsSolid);
+    c->FillRect(TRect(0, 0, 40, 40));
+  }
+  TCanvas* Canvas() { return bmp.GetCanvas(); }
+  // The rows of column x that are not white.
+  std::vector<int> InkRows(int x) {
+    std::vector<int> r;
+    for (int y = 0; y < 40; ++y)
+      if ((bmp.GetPixel(x, y) & 0xFFFFFF) != clWhite) r.push_back(y);
+    return r;
+  }
+  std::vector<int> InkColumns(int y) {
+    std::vector<int> r;
+    for (int x = 0; x < 40; ++x)
+      if ((bmp.GetPixel(x, y) & 0xFFFFFF) != clWhite) r.push_back(x);
+    return r;
+  }
+};
+}  // namespace
+
+TEST(RVBorderDraw, LinesOfEachStyle) {
+  struct Case { TRVBorderStyle style; std::vector<int> rowsAbove; };
+  const Case cases[] = {{rvbSingle, {9}},
+                        {rvbDouble, {6, 9}},
+                        {rvbTriple, {3, 6, 9}},
+                        {rvbThickInside, {5, 8, 9}},
+                        {rvbThickOutside, {5, 6, 9}}};
+  for (const Case& c : cases) {
+    Surface s;
+    TRVBorder b;
+    b.Style = c.style;
+    b.Color = clRed;
+    b.InternalWidth = 2;
+    b.Draw(TRect(10, 10, 20, 20), s.Canvas(), nullptr, &s.gi, rvcmColor);
+    std::vector<int> expected = c.rowsAbove;
+    std::sort(expected.begin(), expected.end());
+    std::vector<int> above;
+    for (int y : s.InkRows(15))
+      if (y < 10) above.push_back(y);
+    EXPECT_EQ(above, expected) << int(c.style);
+    EXPECT_EQ(s.bmp.GetPixel(15, 9) & 0xFFFFFF, clRed);
+    EXPECT_EQ(s.bmp.GetPixel(15, 15) & 0xFFFFFF, clWhite);
+  }
+}
+
+TEST(RVBorderDraw, HiddenSidesOffsetsAndNone) {
+  Surface s;
+  TRVBorder b;
+  b.Style = rvbSingle;
+  b.Color = clBlue;
+  b.VisibleBorders()->Top = false;
+  b.BorderOffsets()->SetAll(2);
+  b.Draw(TRect(10, 10, 20, 20), s.Canvas(), nullptr, &s.gi, rvcmColor);
+  // The far sides start one pixel beyond the grown rectangle's exclusive edge.
+  EXPECT_EQ(s.InkRows(15), (std::vector<int>{23}));
+  EXPECT_EQ(s.InkColumns(15), (std::vector<int>{7, 23}));
+  Surface t;
+  b.Style = rvbNone;
+  b.Draw(TRect(10, 10, 20, 20), t.Canvas(), nullptr, &t.gi, rvcmColor);
+  EXPECT_TRUE(t.InkRows(15).empty());
+  Surface u;  // black and white printing draws black
+  b.Style = rvbSingle;
+  b.BorderOffsets()->SetAll(0);
+  b.Draw(TRect(10, 10, 20, 20), u.Canvas(), nullptr, &u.gi, rvcmBlackAndWhite);
+  EXPECT_EQ(u.bmp.GetPixel(15, 21) & 0xFFFFFF, clBlack);
+}
+
+TEST(RVBackgroundDraw, FillsUnlessTransparentOrBlackAndWhite) {
+  TRVBackgroundRect bg;
+  bg.Color = clLime;
+  Surface s;
+  bg.Draw(TRect(10, 10, 20, 20), s.Canvas(), false, rvcmColor, &s.gi, true);
+  EXPECT_EQ(s.bmp.GetPixel(20, 20) & 0xFFFFFF, clLime);  // one pixel more to the right and bottom
+  EXPECT_EQ(s.bmp.GetPixel(21, 21) & 0xFFFFFF, clWhite);
+  for (int variant = 0; variant < 3; ++variant) {
+    Surface t;
+    TRVBackgroundRect b2;
+    b2.Color = variant == 0 ? clNone : clLime;
+    b2.Opacity = variant == 1 ? 0 : 100000;
+    b2.Draw(TRect(10, 10, 20, 20), t.Canvas(), true, variant == 2 ? rvcmBlackAndWhite : rvcmColor, &t.gi, true);
+    EXPECT_TRUE(t.InkRows(15).empty()) << variant;
+  }
+}
+
+TEST(RVRect, InflateInDevicePixels) {
+  TRVStyle sheet(nullptr);
+  TRVScreenAndDevice sad;
+  sad.ppixScreen = sad.ppiyScreen = 96;
+  sad.ppixDevice = 600;
+  sad.ppiyDevice = 300;
+  TRVRect r;
+  r.SetAll(96);
+  TRect rect(1000, 1000, 2000, 2000);
+  r.InflateRectSaD(rect, &sheet, sad, true);
+  EXPECT_EQ(rect, TRect(400, 700, 2600, 2300));
+}
