@@ -6,6 +6,7 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/base/ComponentStream.h"
 #include "engine/foundation/RVFMisc.h"
+#include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVUni.h"
 
@@ -160,7 +161,100 @@ void TRVMarkerFont::FromText(const UnicodeString& Text) {
 
 // ---- TRVListLevel --------------------------------------------------------------------------------
 
+// ---- pictures --------------------------------------------------------------------------------
+
+namespace {
+
+std::string GraphicBytes(TGraphic* g) {
+  TMemoryStream ms;
+  g->SaveToStream(ms);
+  return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+}
+
+// A graphic of the named class loaded from Bytes; nil for an unknown class or bad data.
+std::unique_ptr<TGraphic> LoadGraphic(const UnicodeString& ClassName, const std::string& Bytes) {
+  TGraphicClass cls = GraphicHandler ? GraphicHandler->GetGraphicClass(ClassName) : FindGraphicClass(ClassName);
+  if (!cls || !cls->Create) return nullptr;
+  std::unique_ptr<TGraphic> g = cls->Create();
+  try {
+    TMemoryStream ms;
+    ms.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+    ms.SetPosition(0);
+    g->LoadFromStream(ms);
+  } catch (const Exception&) {
+    return nullptr;
+  }
+  return g;
+}
+
+}  // namespace
+
+const TClassInfo& TRVListLevelPictureData::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVListLevelPictureData>(u"TRVListLevelPictureData", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+void TRVListLevelPictureData::DefineProperties(TFiler& Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      u"Data",
+      [this](TStream& s) {
+        BYTE len = 0;
+        std::string name, bytes;
+        if (s.Read(&len, 1) == 1) {
+          name.resize(len);
+          if (s.Read(name.data(), len) != len) name.clear();
+          bytes.resize(static_cast<std::size_t>(s.GetSize() - s.GetPosition()));
+          s.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        }
+        std::unique_ptr<TGraphic> g = name.empty() ? nullptr : LoadGraphic(AsciiToUnicode(name), bytes);
+        if (!g) {
+          FLevel->SetPicture(nullptr);
+          return;
+        }
+        g->SetTransparent(true);
+        FLevel->GetPicture()->TakeGraphic(std::move(g));
+      },
+      [this](TStream& s) {
+        TGraphic* g = FLevel->GetPicture()->GetGraphic();
+        const std::string name = UnicodeToUtf8(g->ClassName());
+        const BYTE len = static_cast<BYTE>(std::min<std::size_t>(name.size(), 255));
+        s.WriteBuffer(&len, 1);
+        s.WriteBuffer(name.data(), len);
+        g->SaveToStream(s);
+      },
+      FLevel && FLevel->HasPicture());
+}
+
+TRVListLevel::TRVListLevel(TCollection* ACollection) : TCollectionItem(ACollection) {}
+
 TRVListLevel::~TRVListLevel() = default;
+
+TPicture* TRVListLevel::GetPicture() {
+  if (!FPicture) FPicture = std::make_unique<TPicture>();
+  return FPicture.get();
+}
+
+void TRVListLevel::SetPicture(const TPicture* Value) {
+  if (!Value || !Value->GetGraphic() || Value->GetGraphic()->GetEmpty()) {
+    FPicture.reset();
+    return;
+  }
+  if (Value == FPicture.get()) return;
+  GetPicture()->SetGraphic(Value->GetGraphic());
+  FPicture->GetGraphic()->SetTransparent(true);
+}
+
+bool TRVListLevel::PicturesEqual(const TRVListLevel* Value) const {
+  const bool a = HasPicture(), b = Value->HasPicture();
+  if (!a && !b) return true;
+  if (a != b) return false;
+  TGraphic* g1 = FPicture->GetGraphic();
+  TGraphic* g2 = Value->FPicture->GetGraphic();
+  return g1->ClassType() == g2->ClassType() && g1->GetWidth() == g2->GetWidth() &&
+         g1->GetHeight() == g2->GetHeight() && GraphicBytes(g1) == GraphicBytes(g2);
+}
 
 const TClassInfo& TRVListLevel::StaticClassInfo() {
   using T = TRVListLevel;
@@ -179,6 +273,8 @@ const TClassInfo& TRVListLevel::StaticClassInfo() {
           .Enum(u"MarkerAlignment", [](T& l) { return l.MarkerAlignment; },
                 [](T& l, TRVMarkerAlignment v) { l.MarkerAlignment = v; },
                 Names({u"rvmaLeft", u"rvmaRight", u"rvmaCenter"}), rvmaLeft)
+          .Object(u"Picture", [](T& l) -> TPersistent* { return &l.FPictureData; })
+          .StoredIf([](T& l) { return l.HasPicture(); })
           .Object(u"Font", [](T& l) -> TPersistent* { return l.GetFont(); })
           .StoredIf([](T& l) { return l.HasFont(); })
           .Set(u"Options", [](T& l) { return l.Options; }, [](T& l, TRVListLevelOptions v) { l.Options = v; },
@@ -235,6 +331,7 @@ void TRVListLevel::Assign(TPersistent* Source) {
     MarkerIndent = s->MarkerIndent;
     MarkerAlignment = s->MarkerAlignment;
     SetFont(s->FFont.get());
+    SetPicture(s->FPicture.get());
     Options = s->Options;
     StartFrom = s->StartFrom;
     return;
@@ -262,7 +359,8 @@ bool TRVListLevel::IsEqual(const TRVListLevel* Value) const {
          ImageIndex == Value->ImageIndex && FormatString == Value->FormatString &&
          FormatStringW == Value->FormatStringW && LeftIndent == Value->LeftIndent &&
          FirstIndent == Value->FirstIndent && MarkerIndent == Value->MarkerIndent &&
-         MarkerAlignment == Value->MarkerAlignment && FontsEqual(Value) && Options == Value->Options;
+         MarkerAlignment == Value->MarkerAlignment && FontsEqual(Value) && Options == Value->Options &&
+         PicturesEqual(Value);
 }
 
 int TRVListLevel::SimilarityValue(const TRVListLevel* V) const {
@@ -278,7 +376,7 @@ int TRVListLevel::SimilarityValue(const TRVListLevel* V) const {
                        MarkerAlignment == V->MarkerAlignment,
                        Options == V->Options,
                        FontsEqual(V),
-                       true};  // picture: none on either side
+                       PicturesEqual(V)};
   for (bool s : same)
     if (s) r += 100;
   return r;
@@ -299,6 +397,11 @@ void TRVListLevel::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, 
   IniWriteInteger(ini, Section, key(u"FirstIndent"), 10, FirstIndent);
   IniWriteInteger(ini, Section, key(u"MarkerIndent"), 0, MarkerIndent);
   IniWriteInteger(ini, Section, key(u"MarkerAlignment"), 0, MarkerAlignment);
+  if (HasPicture()) {
+    TGraphic* g = FPicture->GetGraphic();
+    ini->WriteString(Section, key(u"GraphicClass"), g->ClassName());
+    IniWriteLongString(ini, Section, key(u"Picture"), AsciiToUnicode(AnsiToHex(GraphicBytes(g))));
+  }
   if (FFont) ini->WriteString(Section, key(u"Font"), FFont->ToText());
   IniWriteBool(ini, Section, key(u"Continuous"), true, Options.Contains(rvloContinuous));
   IniWriteBool(ini, Section, key(u"LevelReset"), true, Options.Contains(rvloLevelReset));
@@ -321,6 +424,16 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section
   FirstIndent = ini->ReadInteger(Section, key(u"FirstIndent"), 10);
   MarkerIndent = ini->ReadInteger(Section, key(u"MarkerIndent"), 0);
   MarkerAlignment = OrdinalOr(ini->ReadInteger(Section, key(u"MarkerAlignment"), 0), 3, rvmaLeft);
+  const UnicodeString graphicClass = ini->ReadString(Section, key(u"GraphicClass"), UnicodeString());
+  std::unique_ptr<TGraphic> g;
+  if (!graphicClass.empty())
+    g = LoadGraphic(graphicClass, HexToAnsi(UnicodeToUtf8(IniReadLongString(ini, Section, key(u"Picture")))));
+  if (g) {
+    g->SetTransparent(true);
+    GetPicture()->TakeGraphic(std::move(g));
+  } else {
+    FPicture.reset();
+  }
   if (ini->ValueExists(Section, key(u"Font")))
     GetFont()->FromText(ini->ReadString(Section, key(u"Font"), UnicodeString()));
   else

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/styles/CustomRVInfo.h"
+#include "platform/graphics/Pictures.h"
 
 enum TRVListType : std::uint8_t {
   rvlstBullet, rvlstPicture, rvlstImageList, rvlstDecimal, rvlstLowerAlpha, rvlstUpperAlpha,
@@ -41,10 +42,24 @@ class TRVMarkerFont : public TPersistent {
   int FHeight = -11;  // 8 points at 96 pixels per inch
 };
 
+class TRVListLevel;
+
+// The streamed face of a level's picture: one binary property "Data" holding the graphic's class
+// name (a short string) and its saved bytes, under the level's property "Picture".
+class TRVListLevelPictureData : public TPersistent {
+  TAVRELO_PERSISTENT(TRVListLevelPictureData, TPersistent)
+ public:
+  explicit TRVListLevelPictureData(TRVListLevel* ALevel = nullptr) : FLevel(ALevel) {}
+  void DefineProperties(TFiler& Filer) override;
+
+ private:
+  TRVListLevel* FLevel;
+};
+
 class TRVListLevel : public TCollectionItem {
   TAVRELO_PERSISTENT(TRVListLevel, TCollectionItem)
  public:
-  explicit TRVListLevel(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  explicit TRVListLevel(TCollection* ACollection);
   ~TRVListLevel() override;
 
   void Assign(TPersistent* Source) override;
@@ -66,6 +81,11 @@ class TRVListLevel : public TCollectionItem {
   TRVMarkerFont* GetFont();
   void SetFont(TRVMarkerFont* Value);
   bool HasFont() const { return FFont != nullptr; }
+  // Created on first read. Setting copies the picture and makes its graphic transparent; nil or
+  // a picture without a graphic frees it.
+  TPicture* GetPicture();
+  void SetPicture(const TPicture* Value);
+  bool HasPicture() const { return FPicture && FPicture->GetGraphic(); }
 
   TRVListType ListType = rvlstBullet;
   int ImageIndex = 0;
@@ -80,7 +100,10 @@ class TRVListLevel : public TCollectionItem {
 
  private:
   bool FontsEqual(const TRVListLevel* Value) const;
+  bool PicturesEqual(const TRVListLevel* Value) const;
   std::unique_ptr<TRVMarkerFont> FFont;
+  std::unique_ptr<TPicture> FPicture;
+  TRVListLevelPictureData FPictureData{this};
 };
 
 class TRVListLevelCollection : public TCollection {

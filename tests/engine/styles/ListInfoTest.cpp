@@ -195,3 +195,82 @@ TEST(ListInfoStream, DefaultLevelWritesNoFormatOrFont) {
   EXPECT_EQ(bytes.find("Font"), std::string::npos);
   EXPECT_FALSE(l->HasFont());
 }
+
+// ---- picture markers -------------------------------------------------------------------------------
+
+namespace {
+std::unique_ptr<TPicture> SmallPicture(TColor c) {
+  TBitmap bmp(3, 2);
+  bmp.SetPixel(1, 1, c);
+  auto pic = std::make_unique<TPicture>();
+  pic->SetGraphic(&bmp);
+  return pic;
+}
+}  // namespace
+
+TEST(ListLevelPicture, SettingCopiesAndEmptyFrees) {
+  TRVListLevelCollection levels;
+  TRVListLevel* l = levels.Add();
+  auto pic = SmallPicture(clRed);
+  l->SetPicture(pic.get());
+  ASSERT_TRUE(l->HasPicture());
+  EXPECT_NE(l->GetPicture(), pic.get());
+  EXPECT_TRUE(l->GetPicture()->GetGraphic()->GetTransparent());
+  TPicture empty;
+  l->SetPicture(&empty);
+  EXPECT_FALSE(l->HasPicture());
+  l->SetPicture(pic.get());
+  l->SetPicture(nullptr);
+  EXPECT_FALSE(l->HasPicture());
+}
+
+TEST(ListLevelPicture, EqualityComparesTheBytes) {
+  TRVListLevelCollection levels;
+  TRVListLevel* a = levels.Add();
+  TRVListLevel* b = levels.Add();
+  auto red = SmallPicture(clRed), blue = SmallPicture(clBlue);
+  a->SetPicture(red.get());
+  EXPECT_FALSE(a->IsEqual(b));
+  b->SetPicture(red.get());
+  EXPECT_TRUE(a->IsEqual(b));
+  b->SetPicture(blue.get());
+  EXPECT_FALSE(a->IsEqual(b));
+  EXPECT_EQ(a->SimilarityValue(b), 5000 + 11 * 100);
+}
+
+TEST(ListLevelPicture, IniAndStreamRoundTrip) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  l->SetListID(5);
+  TRVListLevel* lvl = l->Levels()->Add();
+  lvl->ListType = rvlstPicture;
+  auto pic = SmallPicture(clGreen);
+  lvl->SetPicture(pic.get());
+  auto ini = NewIni();
+  l->SaveToINI(ini.get(), u"L", u"%s");
+  EXPECT_EQ(ini->ReadString(u"L", u"LvlGraphicClass0", u""), u"TBitmap");
+  EXPECT_TRUE(ini->ValueExists(u"L", u"LvlPicture0_0"));
+  TRVListInfo* back = sheet.ListStyles()->Add();
+  back->LoadFromINI(ini.get(), u"L", u"%s");
+  EXPECT_TRUE(back->IsSimpleEqual(l, false, false));
+  ini->WriteString(u"L", u"LvlGraphicClass0", u"TNoSuchGraphic");
+  back->LoadFromINI(ini.get(), u"L", u"%s");
+  EXPECT_FALSE(back->Levels()->Items(0)->HasPicture());
+  ini->WriteString(u"L", u"LvlGraphicClass0", u"TBitmap");
+  ini->WriteString(u"L", u"LvlPicture0_0", u"00FF");  // not a bitmap: no picture
+  back->LoadFromINI(ini.get(), u"L", u"%s");
+  EXPECT_FALSE(back->Levels()->Items(0)->HasPicture());
+
+  TMemoryStream ms;
+  {
+    TWriter w(ms);
+    w.WriteProperties(l);
+    w.WriteListEnd();
+  }
+  ms.SetPosition(0);
+  TRVListInfo* streamed = sheet.ListStyles()->Add();
+  TReader r(ms);
+  r.ReadProperties(streamed);
+  EXPECT_TRUE(streamed->IsSimpleEqual(l, false, false));
+  EXPECT_TRUE(streamed->Levels()->Items(0)->HasPicture());
+}
