@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVUni.h"
+#include "platform/graphics/Pictures.h"
 
 bool RVFIgnoreControlChildren = false;
 
@@ -118,6 +120,14 @@ void WriteStreamWithSize(TMemoryStream* Source, TStream* Stream) {
   if (size > 0) Stream->WriteBuffer(Source->Memory(), size);
 }
 
+void WriteGraphicWithSize(TStream* Stream, TGraphic* Graphic) {
+  const std::int64_t sizePos = Stream->GetPosition();
+  const std::int32_t placeholder = 0;
+  Stream->WriteBuffer(&placeholder, 4);
+  if (Graphic) Graphic->SaveToStream(*Stream);
+  WriteSizeAt(Stream, sizePos, Stream->GetPosition());
+}
+
 void WriteControlWithSize(TStream* Stream, TComponent* Control) {
   const std::int64_t sizePos = Stream->GetPosition();
   const std::int32_t placeholder = 0;
@@ -210,6 +220,79 @@ std::unique_ptr<TMemoryStream> AnsiToMemoryStream(const TRVRawByteString& S) {
   ms->WriteBuffer(S.data(), static_cast<std::int64_t>(S.size()));
   ms->SetPosition(0);
   return ms;
+}
+
+// ---- pictures -------------------------------------------------------------------------------
+
+namespace {
+
+bool LoadGraphic(TMemoryStream& data, TGraphic* Graphic) {
+  if (!Graphic) return false;
+  data.SetPosition(0);
+  try {
+    Graphic->LoadFromStream(data);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::unique_ptr<TGraphic> CreateGraphic(TMemoryStream& data) {
+  data.SetPosition(0);
+  return GraphicHandler ? GraphicHandler->LoadFromStream(data) : nullptr;
+}
+
+// Reads the length and the bytes of a sized block; false when the stream does not hold them.
+bool ReadSizedBlock(TStream* Stream, TMemoryStream& data) {
+  std::int32_t size = 0;
+  if (Stream->Read(&size, 4) != 4 || size < 0 || size > Stream->GetSize() - Stream->GetPosition()) return false;
+  data.SetSize(size);
+  return Stream->Read(data.Memory(), size) == size;
+}
+
+}  // namespace
+
+TRVRawByteString GraphicToBinaryString(TGraphic* Graphic) {
+  if (!Graphic) return {};
+  TMemoryStream ms;
+  Graphic->SaveToStream(ms);
+  return TRVRawByteString(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+}
+
+TRVRawByteString GraphicToHex(TGraphic* Graphic) { return AnsiToHex(GraphicToBinaryString(Graphic)); }
+
+bool LoadGraphicFromHex(const TRVRawByteString& Hex, TGraphic* Graphic) {
+  TMemoryStream ms;
+  const bool decoded = HexToStream(Hex, &ms);
+  const bool loaded = LoadGraphic(ms, Graphic);
+  return decoded && loaded;
+}
+
+std::unique_ptr<TGraphic> CreateGraphicFromHex(const TRVRawByteString& Hex) {
+  TMemoryStream ms;
+  HexToStream(Hex, &ms);
+  return CreateGraphic(ms);
+}
+
+bool LoadGraphicFromBinaryString(const TRVRawByteString& S, TGraphic* Graphic) {
+  std::unique_ptr<TMemoryStream> ms = AnsiToMemoryStream(S);
+  return LoadGraphic(*ms, Graphic);
+}
+
+std::unique_ptr<TGraphic> CreateGraphicFromBinaryString(const TRVRawByteString& S) {
+  std::unique_ptr<TMemoryStream> ms = AnsiToMemoryStream(S);
+  return CreateGraphic(*ms);
+}
+
+bool LoadGraphicFromSizedStream(TStream* Stream, TGraphic* Graphic) {
+  TMemoryStream ms;
+  return ReadSizedBlock(Stream, ms) && LoadGraphic(ms, Graphic);
+}
+
+std::unique_ptr<TGraphic> CreateGraphicFromSizedStream(TStream* Stream) {
+  TMemoryStream ms;
+  if (!ReadSizedBlock(Stream, ms)) return nullptr;
+  return CreateGraphic(ms);
 }
 
 // ---- embedded components --------------------------------------------------------------------

@@ -15,6 +15,8 @@
 #include "platform/base/ComponentStream.h"
 #include "platform/base/Persistent.h"
 
+class TGraphic;
+
 // The writer used for components embedded in documents; it behaves as the plain writer.
 class TRVWriter : public TWriter {
  public:
@@ -38,6 +40,9 @@ void WriteRVFLine(TStream* Stream, const TRVRawByteString& S);
 void WriteRVFItemTextLine(TStream* Stream, const TRVRawByteString& S, bool Unicode, bool Hex);
 // 4-byte little-endian size of Source, then its whole content (size 0 for nil).
 void WriteStreamWithSize(TMemoryStream* Source, TStream* Stream);
+// A 4-byte size, then the picture in its own stream format (nothing for nil); the size is filled
+// in afterwards and the position returns to the end.
+void WriteGraphicWithSize(TStream* Stream, TGraphic* Graphic);
 // A 4-byte size, then the component written through TRVWriter (nothing for nil); the size is
 // filled in afterwards and the position returns to the end.
 void WriteControlWithSize(TStream* Stream, TComponent* Control);
@@ -62,6 +67,23 @@ bool HexToUnicode(const TRVRawByteString& Hex, TRVUnicodeString& S);
 bool HexToUnicode(const TRVUnicodeString& Hex, TRVUnicodeString& S);
 // A new stream holding the bytes of S, at position 0.
 std::unique_ptr<TMemoryStream> AnsiToMemoryStream(const TRVRawByteString& S);
+
+// ---- pictures -------------------------------------------------------------------------------
+
+// The picture's stream form in hexadecimal, or as bytes; empty for nil.
+TRVRawByteString GraphicToHex(TGraphic* Graphic);
+TRVRawByteString GraphicToBinaryString(TGraphic* Graphic);
+// Decodes and loads into Graphic; the picture is loaded even when decoding failed (from what was
+// decoded). The result is the decoding's; it is false too when the picture refuses the data.
+bool LoadGraphicFromHex(const TRVRawByteString& Hex, TGraphic* Graphic);
+// Decodes and lets the graphic handler make a picture of the detected kind; nil when it cannot.
+std::unique_ptr<TGraphic> CreateGraphicFromHex(const TRVRawByteString& Hex);
+bool LoadGraphicFromBinaryString(const TRVRawByteString& S, TGraphic* Graphic);
+std::unique_ptr<TGraphic> CreateGraphicFromBinaryString(const TRVRawByteString& S);
+// A 4-byte length and that many bytes from Stream, then load or create. A length the stream does
+// not hold gives false or nil, with Stream after what could be read.
+bool LoadGraphicFromSizedStream(TStream* Stream, TGraphic* Graphic);
+std::unique_ptr<TGraphic> CreateGraphicFromSizedStream(TStream* Stream);
 
 // ---- embedded components --------------------------------------------------------------------
 

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "engine/foundation/RVGrHandler.h"
+#include "platform/graphics/Pictures.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -216,6 +222,90 @@ TEST(RVFMiscTest, StyleReferences) {
     EXPECT_STREQ(p, "x");
   }
   EXPECT_EQ(EncodeRVFQuotedStyleName(u"a\r\n\u00e9"), "\"a\r\n\xC3\xA9\"");  // line breaks stay
+}
+
+std::string PictureBytes(const char* name) {
+  std::ifstream f(std::string(TAVRELO_TEST_DATA) + "/pictures/" + name, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+TEST(RVFPictureTest, PicturesRoundTripInEveryForm) {
+  for (const char* file : {"rgba3x2.png", "rgb4x3.bmp"}) {
+    const std::string bytes = PictureBytes(file);
+    ASSERT_FALSE(bytes.empty()) << file;
+    std::unique_ptr<TGraphic> g = CreateGraphicFromBinaryString(bytes);
+    ASSERT_NE(g, nullptr) << file;
+    EXPECT_EQ(GraphicToBinaryString(g.get()), bytes) << file;
+    const TRVRawByteString hex = GraphicToHex(g.get());
+    EXPECT_EQ(hex, AnsiToHex(bytes)) << file;
+
+    std::unique_ptr<TGraphic> fromHex = CreateGraphicFromHex(hex);
+    ASSERT_NE(fromHex, nullptr) << file;
+    EXPECT_EQ(fromHex->ClassName(), g->ClassName());
+    EXPECT_EQ(fromHex->GetWidth(), g->GetWidth());
+    EXPECT_EQ(fromHex->GetHeight(), g->GetHeight());
+
+    std::unique_ptr<TGraphic> into = g->ClassType()->Create();
+    EXPECT_TRUE(LoadGraphicFromHex(hex, into.get())) << file;
+    EXPECT_EQ(GraphicToBinaryString(into.get()), bytes) << file;
+    into = g->ClassType()->Create();
+    EXPECT_TRUE(LoadGraphicFromBinaryString(bytes, into.get())) << file;
+    EXPECT_EQ(into->GetWidth(), g->GetWidth());
+
+    TMemoryStream ms;
+    WriteRVFAnsi(&ms, "<");
+    WriteGraphicWithSize(&ms, g.get());
+    WriteGraphicWithSize(&ms, g.get());
+    WriteRVFAnsi(&ms, ">");
+    const std::string b = Bytes(ms);
+    std::int32_t size = 0;
+    std::memcpy(&size, b.data() + 1, 4);
+    EXPECT_EQ(static_cast<std::size_t>(size), bytes.size());
+    ms.SetPosition(1);
+    std::unique_ptr<TGraphic> sized = CreateGraphicFromSizedStream(&ms);
+    ASSERT_NE(sized, nullptr) << file;
+    EXPECT_EQ(GraphicToBinaryString(sized.get()), bytes);
+    into = g->ClassType()->Create();
+    EXPECT_TRUE(LoadGraphicFromSizedStream(&ms, into.get())) << file;
+    EXPECT_EQ(GraphicToBinaryString(into.get()), bytes);
+    EXPECT_EQ(ms.GetPosition(), ms.GetSize() - 1);  // right before ">"
+  }
+}
+
+TEST(RVFPictureTest, BadPictureDataFailsCleanly) {
+  const std::string png = PictureBytes("rgba3x2.png");
+  EXPECT_TRUE(GraphicToHex(nullptr).empty());
+  TMemoryStream none;
+  WriteGraphicWithSize(&none, nullptr);
+  EXPECT_EQ(Bytes(none), std::string(4, '\0'));
+
+  EXPECT_EQ(CreateGraphicFromBinaryString("not a picture at all"), nullptr);
+  EXPECT_EQ(CreateGraphicFromHex("zz"), nullptr);
+  std::unique_ptr<TGraphic> g = CreateGraphicFromBinaryString(png);
+  ASSERT_NE(g, nullptr);
+  std::unique_ptr<TGraphic> into = g->ClassType()->Create();
+  EXPECT_FALSE(LoadGraphicFromHex(AnsiToHex(png) + "0", into.get()));  // odd length
+  EXPECT_FALSE(LoadGraphicFromBinaryString(png.substr(0, 20), into.get()));
+  EXPECT_FALSE(LoadGraphicFromHex(AnsiToHex(png), nullptr));
+
+  struct Case {
+    const char* name;
+    std::string data;
+  };
+  const Case cases[] = {
+      {"no length", std::string("\x10\0", 2)},
+      {"length beyond the end", std::string("\xFF\0\0\0", 4) + png},
+      {"negative length", std::string("\xFF\xFF\xFF\xFF", 4) + png},
+      {"garbage", std::string("\x04\0\0\0abcd", 8)},
+  };
+  for (const Case& c : cases) {
+    auto ms = AnsiToMemoryStream(c.data);
+    EXPECT_EQ(CreateGraphicFromSizedStream(ms.get()), nullptr) << c.name;
+    ms->SetPosition(0);
+    EXPECT_FALSE(LoadGraphicFromSizedStream(ms.get(), into.get())) << c.name;
+  }
 }
 
 // An embedded component with a child, as a control with child controls.
