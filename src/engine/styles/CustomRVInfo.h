@@ -134,6 +134,8 @@ UnicodeString IniReadLongString(TCustomIniFile* ini, const UnicodeString& Sectio
 
 // ---- small helpers -------------------------------------------------------------------------------
 
+// One byte into the data of a binary property being written.
+inline void WriterWriteByte(TStream& Writer, BYTE Value) { Writer.WriteBuffer(&Value, 1); }
 inline bool AreRectsEqual(const TRect& R1, const TRect& R2) { return R1 == R2; }
 inline UnicodeString RVStringToWide(const UnicodeString& s) { return s; }
 inline UnicodeString RVWideToString(const UnicodeString& s) { return s; }

@@ -253,6 +253,22 @@ void TCustomRVFontInfo::Assign(TPersistent* Source) {
   TCustomFontOrParaRVInfo::Assign(Source);
 }
 
+void TCustomRVFontInfo::Assign(const TFont& Source) {
+  FontName = Source.GetName();
+  SetSize(Source.GetSize());
+  Color = Source.GetColor();
+  Style = Source.GetStyle();
+  Charset = Source.GetCharset();
+}
+
+void TCustomRVFontInfo::AssignTo(TFont& Dest) const {
+  Dest.SetName(FontName);
+  Dest.SetSize(GetSize());
+  Dest.SetColor(Color);
+  Dest.SetStyle(Style);
+  Dest.SetCharset(Charset);
+}
+
 void TCustomRVFontInfo::AssignSelectedProperties(TCustomRVFontInfo* Source,
                                                  const TRVFontInfoProperties& Props) {
   if (!Source) return;

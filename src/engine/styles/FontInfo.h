@@ -33,6 +33,11 @@ class TCustomRVFontInfo : public TCustomFontOrParaRVInfo {
   explicit TCustomRVFontInfo(TCollection* ACollection);
 
   void Assign(TPersistent* Source) override;
+  // From a canvas font: its name, size in points, colour, style and character set only.
+  void Assign(const TFont& Source);
+  // To a canvas font: the same five properties.
+  void AssignTo(TFont& Dest) const;
+  using TCustomFontOrParaRVInfo::AssignTo;
   UnicodeString GetDefaultStyleName() override { return u"Font Style"; }
   void DefineProperties(TFiler& Filer) override;
 
@@ -91,6 +96,7 @@ class TFontInfo : public TCustomRVFontInfo {
  public:
   explicit TFontInfo(TCollection* ACollection);
 
+  using TCustomRVFontInfo::Assign;
   void Assign(TPersistent* Source) override;
   void DefineProperties(TFiler& Filer) override;
   bool IsSimpleEqual(TCustomRVInfo* Value, bool IgnoreReferences, bool IgnoreID = false) override;

@@ -273,3 +273,11 @@ TEST_F(MergeTest, FindDuplicate) {
   own.ListStyles()->Add();
   EXPECT_EQ(own.ListStyles()->FindDuplicate(1), -1);
 }
+
+TEST(StyleBase, WriterWriteByte) {
+  TMemoryStream ms;
+  WriterWriteByte(ms, 0xAB);
+  WriterWriteByte(ms, 0x01);
+  ASSERT_EQ(ms.GetSize(), 2);
+  EXPECT_EQ(static_cast<const unsigned char*>(ms.Memory())[0], 0xAB);
+}

@@ -284,3 +284,28 @@ TEST(FontInfoStream, PublishedPropertiesRoundTrip) {
   EXPECT_EQ(g->ModifiedProperties, f->ModifiedProperties);
   EXPECT_EQ(g->StyleName, u"Heading");
 }
+
+TEST(FontInfoCanvasFont, FiveProperties) {
+  TFont font;
+  font.SetName(u"Georgia");
+  font.SetSize(14);
+  font.SetColor(clMaroon);
+  font.SetStyle({fsItalic});
+  font.SetCharset(204);
+  TFontInfo f(nullptr);
+  f.BackColor = clYellow;
+  f.Assign(font);
+  EXPECT_EQ(f.FontName, u"Georgia");
+  EXPECT_EQ(f.SizeDouble, 28);
+  EXPECT_EQ(f.Color, clMaroon);
+  EXPECT_EQ(f.Style, (TFontStyles{fsItalic}));
+  EXPECT_EQ(f.Charset, 204);
+  EXPECT_EQ(f.BackColor, clYellow);
+  f.SizeDouble = 21;
+  TFont out;
+  f.AssignTo(out);
+  EXPECT_EQ(out.GetName(), u"Georgia");
+  EXPECT_EQ(out.GetSize(), 10);
+  EXPECT_EQ(out.GetColor(), clMaroon);
+  EXPECT_EQ(out.GetCharset(), 204);
+}
