@@ -332,6 +332,11 @@ TComponent::~TComponent() {
   if (FOwner) FOwner->RemoveComponent(this);
 }
 
+TComponent* TComponent::GetComponent(int index) const {
+  if (index < 0 || index >= ComponentCount()) throw EListError(Format(u"List index out of bounds (%d)", {index}));
+  return FComponents[static_cast<std::size_t>(index)];
+}
+
 void TComponent::InsertComponent(TComponent* component) {
   if (!component || component->FOwner == this) return;
   if (component->FOwner) component->FOwner->RemoveComponent(component);

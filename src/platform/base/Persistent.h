@@ -416,7 +416,8 @@ class TComponent : public TPersistent {
   int GetTag() const { return FTag; }
   void SetTag(int value) { FTag = value; }
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-  TComponent* GetComponent(int index) const { return FComponents.at(static_cast<std::size_t>(index)); }
+  // Raises EListError "List index out of bounds (%d)".
+  TComponent* GetComponent(int index) const;
   // Takes ownership of component (removing it from its previous owner).
   void InsertComponent(TComponent* component);
   // Gives up ownership; the caller then owns component.

@@ -183,6 +183,8 @@ TEST(PersistentTest, ComponentsFreeWhatTheyOwn) {
   EXPECT_EQ(owner->ComponentCount(), 2);
   delete a;  // leaves its owner
   EXPECT_EQ(owner->ComponentCount(), 1);
+  EXPECT_EQ(owner->GetComponent(0), b);
+  EXPECT_THROW(owner->GetComponent(1), EListError);
   owner.reset();  // frees b; the sanitizer would see a leak or a double free
 }
 
