@@ -609,3 +609,165 @@ int TRVListInfos::FindStyleWithLevels(TRVListLevelCollection* Levels, const Unic
   added->SetLevels(Levels);
   return added->GetIndex();
 }
+
+// ---- CSS and HTML ------------------------------------------------------------------------------
+
+int TRVHTMLListCSSList::Find(const TRVAnsiString& Text) const {
+  for (std::size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i] == Text) return static_cast<int>(i);
+  return -1;
+}
+
+bool TRVHTMLListCSSList::Add(const TRVAnsiString& Text) {
+  if (Find(Text) >= 0) return false;
+  FItems.push_back(Text);
+  return true;
+}
+
+namespace {
+
+template <std::size_t N>
+bool OneOf(unsigned c, const unsigned (&set)[N]) {
+  return std::find(std::begin(set), std::end(set), c) != std::end(set);
+}
+
+// The byte a symbol font shows for a code unit: its low byte in the private-use page F0xx, or
+// the code unit itself below 256.
+int SymbolByte(char16_t c) {
+  if (c >= 0xF000 && c <= 0xF0FF) return c - 0xF000;
+  if (c <= 0xFF) return c;
+  return -1;
+}
+
+void WriteAnsi(TStream* Stream, const TRVAnsiString& s) {
+  if (Stream && !s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+}
+
+TRVAnsiString CSSSize(const TRVStyle* RVStyle, TRVStyleLength v) {
+  return RVStyle ? RVStyle->GetCSSSize(v) : std::to_string(v) + "px";
+}
+
+}  // namespace
+
+TRVBulletShape TRVListLevel::GetBulletShape() const {
+  const UnicodeString* text = ListType == rvlstBullet          ? &FormatString
+                              : ListType == rvlstUnicodeBullet ? &FormatStringW
+                                                               : nullptr;
+  if (!text || text->size() != 1) return rvbsNoShape;
+  const char16_t c = (*text)[0];
+  const UnicodeString fontName = FFont ? FFont->Name : UnicodeString(u"Arial");
+  if (RVStyleSameText(fontName, u"Wingdings")) {
+    const int b = SymbolByte(c);
+    if (b < 0) return rvbsNoShape;
+    static const unsigned disc[] = {0x6C, 0xAD, 0xAE}, square[] = {0x6E, 0xA7},
+                          circle[] = {0x6D, 0xA1, 0xA2, 0xA3, 0xA6};
+    if (OneOf(static_cast<unsigned>(b), disc)) return rvbsDisc;
+    if (OneOf(static_cast<unsigned>(b), square)) return rvbsSquare;
+    if (OneOf(static_cast<unsigned>(b), circle)) return rvbsCircle;
+    return rvbsNoShape;
+  }
+  if (RVStyleSameText(fontName, u"Symbol")) return SymbolByte(c) == 0xB7 ? rvbsDisc : rvbsNoShape;
+  static const unsigned disc[] = {0xB7, 0x2022, 0x2219, 0x25CF, 0x2B24, 0x2B2C, 0x2B2E};
+  static const unsigned square[] = {0x2B1B, 0x2B1D, 0x25A0, 0x25AA, 0x25AC, 0x25AE, 0x25FC, 0x25FE};
+  static const unsigned circle[] = {'o', 'O', '0', 0x25EF, 0x25E6, 0x25CB, 0x2B2D, 0x2B2F, 0x2B55, 0x2B58};
+  if (OneOf(static_cast<unsigned>(c), disc)) return rvbsDisc;
+  if (OneOf(static_cast<unsigned>(c), square)) return rvbsSquare;
+  if (OneOf(static_cast<unsigned>(c), circle)) return rvbsCircle;
+  return rvbsNoShape;
+}
+
+TRVAnsiString TRVListLevel::GetListStyleTypeCSS() const {
+  const char* value = nullptr;
+  switch (ListType) {
+    case rvlstBullet:
+    case rvlstUnicodeBullet: {
+      static const char* const shapes[] = {nullptr, "disc", "circle", "square"};
+      value = shapes[GetBulletShape()];
+      break;
+    }
+    case rvlstDecimal: value = "decimal"; break;
+    case rvlstLowerAlpha: value = "lower-alpha"; break;
+    case rvlstUpperAlpha: value = "upper-alpha"; break;
+    case rvlstLowerRoman: value = "lower-roman"; break;
+    case rvlstUpperRoman: value = "upper-roman"; break;
+    default: break;
+  }
+  return value ? TRVAnsiString(" list-style-type: ") + value + ";" : TRVAnsiString();
+}
+
+TRVAnsiString TRVListLevel::GetHTMLOpenCSS(const TRVStyle* RVStyle, TRVBiDiMode BiDiMode) const {
+  const int index = GetIndex();
+  const TRVStyleLength previous =
+      index > 0 ? static_cast<TRVListLevel*>(GetCollection()->GetItem(index - 1))->LeftIndent : 0;
+  TRVAnsiString a = CSSSize(RVStyle, LeftIndent - previous), b = "0";
+  if (BiDiMode == rvbdRightToLeft) std::swap(a, b);
+  const bool outside = MarkerIndent < LeftIndent;
+  const TRVAnsiString indent = CSSSize(RVStyle, outside ? FirstIndent : MarkerIndent - LeftIndent);
+  return "text-indent: " + indent + "; padding: 0; margin: 0 " + b + " 0 " + a +
+         (outside ? "; list-style-position: outside;" : "; list-style-position: inside;") + GetListStyleTypeCSS();
+}
+
+TRVAnsiString TRVListLevel::GetIndentCSSForTextVersion(const TRVStyle* RVStyle, TRVBiDiMode BiDiMode) const {
+  const TRVStyleLength v = MarkerIndent - LeftIndent;
+  const bool rtl = BiDiMode == rvbdRightToLeft;
+  const TRVAnsiString margin = rtl ? "margin-right" : "margin-left";
+  const TRVAnsiString padding = rtl ? "padding-right" : "padding-left";
+  if (v < 0)
+    return "text-indent: " + CSSSize(RVStyle, v) + "; " + padding + ": " + CSSSize(RVStyle, LeftIndent - MarkerIndent) +
+           "; " + margin + ": " + CSSSize(RVStyle, MarkerIndent) + ";";
+  return "text-indent: " + CSSSize(RVStyle, v) + "; " + margin + ": " + CSSSize(RVStyle, LeftIndent) + ";";
+}
+
+void TRVListLevel::HTMLOpenTag(TStream* Stream, bool UseCSS, const TRVStyle* RVStyle,
+                               const TRVSaveOptions& SaveOptions, const TRVHTMLListCSSList* ListBullets,
+                               TRVBiDiMode BiDiMode) const {
+  TRVAnsiString attr;
+  if (UseCSS) {
+    const TRVAnsiString css = GetHTMLOpenCSS(RVStyle, BiDiMode);
+    const int n = ListBullets ? ListBullets->Find(css) : -1;
+    if (n >= 0)
+      attr = "class=" + GetHTMLQuotedAttrValue("list" + std::to_string(n), SaveOptions);
+    else
+      attr = "style=\"" + css + "\"";
+  } else {
+    const char* type = nullptr;
+    switch (ListType) {
+      case rvlstBullet:
+      case rvlstUnicodeBullet: {
+        static const char* const shapes[] = {nullptr, "disc", "circle", "square"};
+        type = shapes[GetBulletShape()];
+        break;
+      }
+      case rvlstLowerAlpha: type = "a"; break;
+      case rvlstUpperAlpha: type = "A"; break;
+      case rvlstLowerRoman: type = "i"; break;
+      case rvlstUpperRoman: type = "I"; break;
+      default: break;
+    }
+    if (type) attr = TRVAnsiString("type=\"") + type + "\"";
+  }
+  if (!attr.empty()) attr = " " + attr;
+  WriteAnsi(Stream, (HasNumbering() ? "<ol" : "<ul") + attr + ">");
+}
+
+void TRVListLevel::HTMLCloseTag(TStream* Stream, bool) const { WriteAnsi(Stream, HasNumbering() ? "</ol>" : "</ul>"); }
+
+void TRVListInfo::SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
+                                  int& AIndex, const TRVAnsiString& Title, TRVBiDiMode BiDiMode) {
+  // Marker fonts as CSS need the writers' font declarations; lists are written as lists here.
+  if (SaveOptions.Contains(rvcssMarkersAsText)) return;
+  const TRVStyle* sheet = GetRVStyle();
+  for (int i = 0; i < FLevels->Count(); ++i) {
+    const TRVAnsiString text = FLevels->Items(i)->GetHTMLOpenCSS(sheet, BiDiMode);
+    if (!Bullets.Add(text) || !Stream) continue;
+    if (AIndex == 0) WriteAnsi(Stream, Title + "\r\n");
+    WriteAnsi(Stream, ".list" + std::to_string(AIndex) + " {" + text + "}\r\n");
+    ++AIndex;
+  }
+}
+
+void TRVListInfos::SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
+                                   const TRVAnsiString& Title) {
+  int index = 0;
+  for (int i = 0; i < Count(); ++i) Items(i)->SaveCSSToStream(Stream, Bullets, SaveOptions, index, Title, rvbdUnspecified);
+}

@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/styles/CustomRVInfo.h"
+#include "engine/styles/RVStyle.h"
 #include "platform/graphics/Pictures.h"
 
 enum TRVListType : std::uint8_t {
@@ -44,6 +46,22 @@ class TRVMarkerFont : public TPersistent {
 
 class TRVListLevel;
 
+// The CSS texts of list levels already written to a style sheet, in order; the position of a
+// text gives its class name ("list" and the position).
+class TRVHTMLListCSSList {
+ public:
+  int Find(const TRVAnsiString& Text) const;
+  // Appends unless present; true when appended.
+  bool Add(const TRVAnsiString& Text);
+  int Count() const { return static_cast<int>(FItems.size()); }
+  const TRVAnsiString& Items(int Index) const { return FItems.at(static_cast<std::size_t>(Index)); }
+
+ private:
+  std::vector<TRVAnsiString> FItems;
+};
+
+enum TRVBulletShape : std::uint8_t { rvbsNoShape, rvbsDisc, rvbsCircle, rvbsSquare };
+
 // The streamed face of a level's picture: one binary property "Data" holding the graphic's class
 // name (a short string) and its saved bytes, under the level's property "Picture".
 class TRVListLevelPictureData : public TPersistent {
@@ -76,6 +94,16 @@ class TRVListLevel : public TCollectionItem {
   void ConvertToDifferentUnits(TRVStyleUnits NewUnits, const TRVStyle* RVStyle);
   void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
   void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+
+  // The standard shape a bullet character stands for (one code unit in a known font).
+  TRVBulletShape GetBulletShape() const;
+  // " list-style-type: ...;" or empty.
+  TRVAnsiString GetListStyleTypeCSS() const;
+  TRVAnsiString GetHTMLOpenCSS(const TRVStyle* RVStyle, TRVBiDiMode BiDiMode) const;
+  TRVAnsiString GetIndentCSSForTextVersion(const TRVStyle* RVStyle, TRVBiDiMode BiDiMode) const;
+  void HTMLOpenTag(TStream* Stream, bool UseCSS, const TRVStyle* RVStyle, const TRVSaveOptions& SaveOptions,
+                   const TRVHTMLListCSSList* ListBullets, TRVBiDiMode BiDiMode) const;
+  void HTMLCloseTag(TStream* Stream, bool UseCSS) const;
 
   // Created on first read; setting nil frees it.
   TRVMarkerFont* GetFont();
@@ -139,6 +167,9 @@ class TRVListInfo : public TCustomRVInfo {
   bool HasVariableWidth() const;
   void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
   void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);
+  // One rule per level whose CSS is new to Bullets; AIndex counts the rules written.
+  void SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
+                       int& AIndex, const TRVAnsiString& Title, TRVBiDiMode BiDiMode);
 
   TRVListLevelCollection* Levels() const { return FLevels.get(); }
   void SetLevels(TRVListLevelCollection* Value) { FLevels->Assign(Value); }
@@ -164,6 +195,8 @@ class TRVListInfos : public TCustomRVInfos {
   int FindSuchStyle(TRVListInfo* Style, bool AddIfNotFound);
   int FindStyleWithLevels(TRVListLevelCollection* Levels, const UnicodeString& StyleNameForAdding,
                           bool AddIfNotFound);
+  void SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
+                       const TRVAnsiString& Title);
 
   // While true, Assign of the list styles copies ListID.
   bool FViroZereAllowAssignListID = false;

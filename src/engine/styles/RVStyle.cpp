@@ -95,6 +95,33 @@ TRVStyleLength TRVStyle::PixelsToUnits(TRVStyleLength Value) const {
   return Units == rvstuPixels ? Value : PixelsToTwips(Value);
 }
 
+long double TRVStyle::GetAsPoints(TRVStyleLength Value) const {
+  if (Units == rvstuTwips) return static_cast<long double>(Value) / 20;
+  return static_cast<long double>(Value) / GetScreenPixelsPerInch() * 72;
+}
+
+TRVAnsiString TRVStyle::GetCSSSize(TRVStyleLength Value) const {
+  if (Units == rvstuTwips) return GetCSSSizeInPoints(Value);
+  return std::to_string(GetAsPixels(Value, 1)) + "px";
+}
+
+TRVAnsiString PointsToCSSText(long double Value) {
+  if (Value < 0) return "-" + PointsToCSSText(-Value);
+  auto whole = static_cast<std::int64_t>(Value);
+  auto hundredths = static_cast<int>(Round((Value - static_cast<long double>(whole)) * 100));
+  if (hundredths >= 100) {  // 12.999 is 13pt, not "12.100pt"
+    ++whole;
+    hundredths -= 100;
+  }
+  TRVAnsiString r = std::to_string(whole);
+  if (hundredths != 0) {
+    r += '.';
+    r += static_cast<char>('0' + hundredths / 10);
+    if (hundredths % 10 != 0) r += static_cast<char>('0' + hundredths % 10);
+  }
+  return r + "pt";
+}
+
 TRVStyleLength RVConvertStyleLength(const TRVStyle* Sheet, TRVStyleLength Value, TRVStyleUnits NewUnits) {
   if (Sheet) return Sheet->GetAsDifferentUnits(Value, NewUnits);
   return NewUnits == rvstuTwips ? TRVStyle::PixelsToTwips(Value) : TRVStyle::TwipsToPixels(Value);

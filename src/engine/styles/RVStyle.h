@@ -9,6 +9,16 @@
 #include "engine/styles/RVStyleTypes.h"
 #include "platform/base/Persistent.h"
 
+// Options of the sheet's CSS writer.
+enum TRVSaveCSSOption : std::uint8_t {
+  rvcssOnlyDifference, rvcssIgnoreLeftAlignment, rvcssNoDefCSSStyle, rvcssUTF8, rvcssDefault0Style,
+  rvcssMarkersAsText
+};
+using TRVSaveCSSOptions = TSet<TRVSaveCSSOption, 6>;
+
+// Points as CSS text: "12pt", "12.5pt", "12.05pt", "-18.5pt".
+TRVAnsiString PointsToCSSText(long double Value);
+
 class TFontInfos;
 class TParaInfos;
 class TRVListInfos;
@@ -41,6 +51,10 @@ class TRVStyle : public TComponent {
   int GetAsDevicePixelsY(TRVStyleLength Value, const TRVScreenAndDevice* PSaD, int MinNonZeroValue = 1) const;
   TRVStyleLength GetAsDifferentUnits(TRVStyleLength Value, TRVStyleUnits NewUnits) const;
   TRVStyleLength PixelsToUnits(TRVStyleLength Value) const;
+  long double GetAsPoints(TRVStyleLength Value) const;
+  // A length as CSS text: points for a sheet in twips, else pixels ("30px").
+  TRVAnsiString GetCSSSize(TRVStyleLength Value) const;
+  TRVAnsiString GetCSSSizeInPoints(TRVStyleLength Value) const { return PointsToCSSText(GetAsPoints(Value)); }
   static TRVStyleLength PixelsToTwips(TRVStyleLength Value);
   static TRVStyleLength TwipsToPixels(TRVStyleLength Value);
 

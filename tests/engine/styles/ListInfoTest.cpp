@@ -274,3 +274,109 @@ TEST(ListLevelPicture, IniAndStreamRoundTrip) {
   EXPECT_TRUE(streamed->IsSimpleEqual(l, false, false));
   EXPECT_TRUE(streamed->Levels()->Items(0)->HasPicture());
 }
+
+// ---- CSS and HTML ----------------------------------------------------------------------------------
+
+namespace {
+std::string Written(const std::function<void(TStream*)>& write) {
+  TMemoryStream ms;
+  write(&ms);
+  return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+}
+}  // namespace
+
+TEST(ListLevelCss, BulletShapes) {
+  struct Case { const char16_t* font; char16_t c; TRVListType type; TRVBulletShape shape; };
+  const Case cases[] = {
+      {u"Arial", 0x2022, rvlstBullet, rvbsDisc},        {u"Arial", 0x25A0, rvlstBullet, rvbsSquare},
+      {u"Arial", u'o', rvlstBullet, rvbsCircle},         {u"Arial", u'x', rvlstBullet, rvbsNoShape},
+      {u"Wingdings", 0x6E, rvlstBullet, rvbsSquare},     {u"WINGDINGS", 0xF06C, rvlstBullet, rvbsDisc},
+      {u"Wingdings", 0xA1, rvlstBullet, rvbsCircle},     {u"Wingdings", 0x2022, rvlstBullet, rvbsNoShape},
+      {u"Symbol", 0xB7, rvlstBullet, rvbsDisc},          {u"Symbol", u'o', rvlstBullet, rvbsNoShape},
+      {u"Arial", 0x25CB, rvlstUnicodeBullet, rvbsCircle}, {u"Arial", 0x2022, rvlstDecimal, rvbsNoShape}};
+  TRVListLevelCollection levels;
+  TRVListLevel* l = levels.Add();
+  for (const Case& c : cases) {
+    l->GetFont()->Name = c.font;
+    l->ListType = c.type;
+    l->FormatString = UnicodeString(1, c.c);
+    l->FormatStringW = UnicodeString(1, c.c);
+    EXPECT_EQ(l->GetBulletShape(), c.shape) << UnicodeToUtf8(c.font) << " " << int(c.c);
+  }
+  l->ListType = rvlstBullet;
+  l->FormatString = u"\u2022\u2022";
+  EXPECT_EQ(l->GetBulletShape(), rvbsNoShape);
+  EXPECT_EQ(l->GetListStyleTypeCSS(), "");
+  l->ListType = rvlstUpperRoman;
+  EXPECT_EQ(l->GetListStyleTypeCSS(), " list-style-type: upper-roman;");
+}
+
+TEST(ListLevelCss, OpenCssAndTextVersion) {
+  TRVStyle sheet(nullptr);
+  TRVListLevelCollection levels;
+  TRVListLevel* first = levels.Add();
+  first->LeftIndent = 24;
+  first->FirstIndent = -12;
+  first->FormatString = u"\u2022";
+  TRVListLevel* second = levels.Add();
+  second->LeftIndent = 48;
+  second->MarkerIndent = 60;
+  second->ListType = rvlstDecimal;
+  EXPECT_EQ(first->GetHTMLOpenCSS(&sheet, rvbdUnspecified),
+            "text-indent: -12px; padding: 0; margin: 0 0 0 24px; list-style-position: outside; list-style-type: disc;");
+  EXPECT_EQ(second->GetHTMLOpenCSS(&sheet, rvbdRightToLeft),
+            "text-indent: 12px; padding: 0; margin: 0 24px 0 0; list-style-position: inside; list-style-type: decimal;");
+  EXPECT_EQ(first->GetIndentCSSForTextVersion(&sheet, rvbdUnspecified),
+            "text-indent: -24px; padding-left: 24px; margin-left: 0px;");
+  EXPECT_EQ(second->GetIndentCSSForTextVersion(&sheet, rvbdRightToLeft), "text-indent: 12px; margin-right: 48px;");
+  sheet.Units = rvstuTwips;
+  first->LeftIndent = 30;
+  EXPECT_EQ(first->GetIndentCSSForTextVersion(&sheet, rvbdUnspecified),
+            "text-indent: -1.5pt; padding-left: 1.5pt; margin-left: 0pt;");
+}
+
+TEST(ListLevelCss, TagsAndSharedClasses) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* a = sheet.ListStyles()->Add();
+  a->Levels()->Add()->LeftIndent = 10;
+  TRVListInfo* b = sheet.ListStyles()->Add();
+  b->Levels()->Add()->LeftIndent = 10;  // same CSS as a's level: shares its class
+  TRVListLevel* numbered = b->Levels()->Add();
+  numbered->ListType = rvlstLowerAlpha;
+  numbered->LeftIndent = 20;
+  TRVHTMLListCSSList bullets;
+  const std::string css = Written([&](TStream* s) { sheet.ListStyles()->SaveCSSToStream(s, bullets, {}, "/* lists */"); });
+  EXPECT_EQ(css,
+            "/* lists */\r\n"
+            ".list0 {text-indent: 10px; padding: 0; margin: 0 0 0 10px; list-style-position: outside; "
+            "list-style-type: disc;}\r\n"
+            ".list1 {text-indent: 10px; padding: 0; margin: 0 0 0 10px; list-style-position: outside; "
+            "list-style-type: lower-alpha;}\r\n");
+  EXPECT_EQ(bullets.Count(), 2);
+  TRVListLevel* shared = b->Levels()->Items(0);
+  EXPECT_EQ(Written([&](TStream* s) { shared->HTMLOpenTag(s, true, &sheet, {}, &bullets, rvbdUnspecified); }),
+            "<ul class=list0>");
+  EXPECT_EQ(Written([&](TStream* s) { numbered->HTMLOpenTag(s, true, &sheet, {rvsoXHTML}, &bullets, rvbdUnspecified); }),
+            "<ol class=\"list1\">");
+  TRVHTMLListCSSList none;
+  EXPECT_EQ(Written([&](TStream* s) { numbered->HTMLOpenTag(s, true, &sheet, {}, &none, rvbdUnspecified); }),
+            "<ol style=\"" + numbered->GetHTMLOpenCSS(&sheet, rvbdUnspecified) + "\">");
+  EXPECT_EQ(Written([&](TStream* s) { numbered->HTMLOpenTag(s, false, &sheet, {}, nullptr, rvbdUnspecified); }),
+            "<ol type=\"a\">");
+  numbered->ListType = rvlstDecimal;
+  EXPECT_EQ(Written([&](TStream* s) { numbered->HTMLOpenTag(s, false, &sheet, {}, nullptr, rvbdUnspecified); }),
+            "<ol>");
+  EXPECT_EQ(Written([&](TStream* s) { numbered->HTMLCloseTag(s, false); }), "</ol>");
+  EXPECT_EQ(Written([&](TStream* s) { shared->HTMLCloseTag(s, true); }), "</ul>");
+}
+
+TEST(SheetCss, PointsText) {
+  struct Case { long double v; const char* text; };
+  for (const Case c : {Case{12, "12pt"}, Case{12.5L, "12.5pt"}, Case{12.05L, "12.05pt"}, Case{12.25L, "12.25pt"},
+                       Case{-18.5L, "-18.5pt"}, Case{12.999L, "13pt"}, Case{0, "0pt"}})
+    EXPECT_EQ(PointsToCSSText(c.v), c.text) << double(c.v);
+  TRVStyle sheet(nullptr);
+  EXPECT_EQ(sheet.GetCSSSize(30), "30px");
+  sheet.Units = rvstuTwips;
+  EXPECT_EQ(sheet.GetCSSSize(30), "1.5pt");
+}
