@@ -133,7 +133,7 @@ namespace {
 // mapping does not cover (broken incoming data) becomes "none" instead of reading past it.
 int MapReference(int Ref, const TRVStyleMapping& Mapping) {
   if (Ref < 0) return Ref;
-  if (Ref < static_cast<int>(Mapping.size())) return Mapping[static_cast<std::size_t>(Ref)];
+  if (Ref < Mapping.Count()) return Mapping.Get(Ref);
   return -1;
 }
 
@@ -142,9 +142,9 @@ int MapReference(int Ref, const TRVStyleMapping& Mapping) {
 void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode,
                                TRVStyleMapping& Mapping, const TRVStyleMapping* TextStyleMapping,
                                IRVStyleAddListener* RVData) {
-  Mapping.clear();
+  Mapping.Clear();
   if (!Styles) return;
-  Mapping.reserve(static_cast<std::size_t>(Styles->Count()));
+  Mapping.SetCapacity(Styles->Count());
   const int OldCount = Count();
   auto* ownLists = dynamic_cast<TRVListInfos*>(this);
 
@@ -183,7 +183,7 @@ void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode,
             static_cast<TRVListInfo*>(GetInfo(target))->SetListID(SList->GetListID());
           if (RVData) RVData->AfterAddStyle(GetInfo(target));
         }
-        Mapping.push_back(target);
+        Mapping.Add(target);
         if (ownLists && numbered) usedLists.push_back(target);
       }
       break;
@@ -210,14 +210,14 @@ void TCustomRVInfos::MergeWith(TCustomRVInfos* Styles, TRVStyleMergeMode Mode,
         int target = -1;
         if (auto* f = dynamic_cast<TFontInfo*>(S)) target = best(S, true, f->Jump);
         if (target < 0) target = best(S, false, false);
-        Mapping.push_back(target);
+        Mapping.Add(target);
       }
       break;
     }
     case rvs_merge_Append:
       for (int i = 0; i < Styles->Count(); ++i) {
         const int target = appendCopy(Styles->GetInfo(i));
-        Mapping.push_back(target);
+        Mapping.Add(target);
         if (RVData) RVData->AfterAddStyle(GetInfo(target));
       }
       break;

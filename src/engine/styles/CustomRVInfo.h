@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/foundation/RVClasses.h"
 #include "engine/styles/RVStyleTypes.h"
 #include "platform/base/Classes.h"
 #include "platform/base/IniFiles.h"
@@ -14,7 +15,6 @@
 
 class TRVStyle;
 class TCustomRVInfo;
-class TRVIntegerList;
 
 // Process-wide switches of the style unit; nothing in the program changes them.
 extern bool MergedStylesNotStandard;
@@ -32,7 +32,7 @@ class IRVStyleAddListener {
 };
 
 // Merging fills a list of own indices, one per incoming style.
-using TRVStyleMapping = std::vector<int>;
+using TRVStyleMapping = TRVIntegerList;
 
 class TCustomRVInfo : public TCollectionItem {
   TAVRELO_PERSISTENT(TCustomRVInfo, TCollectionItem)

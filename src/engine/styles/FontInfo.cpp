@@ -548,8 +548,8 @@ bool TFontInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Map
   auto* v = dynamic_cast<TFontInfo*>(Value);
   if (!r || !v) return r;
   if (v->NextStyleNo < 0) return true;
-  if (v->NextStyleNo < static_cast<int>(Mapping.size()))
-    return Mapping[static_cast<std::size_t>(v->NextStyleNo)] == NextStyleNo;
+  if (v->NextStyleNo < Mapping.Count())
+    return Mapping.Get(v->NextStyleNo) == NextStyleNo;
   v->NextStyleNo = -1;
   return true;
 }

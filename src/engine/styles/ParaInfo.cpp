@@ -397,8 +397,8 @@ bool TParaInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Map
   auto* v = dynamic_cast<TParaInfo*>(Value);
   if (!r || !v) return r;
   if (v->NextParaNo < 0) return true;
-  if (v->NextParaNo < static_cast<int>(Mapping.size()))
-    return Mapping[static_cast<std::size_t>(v->NextParaNo)] == NextParaNo;
+  if (v->NextParaNo < Mapping.Count())
+    return Mapping.Get(v->NextParaNo) == NextParaNo;
   v->NextParaNo = -1;
   return true;
 }

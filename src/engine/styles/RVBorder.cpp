@@ -649,9 +649,9 @@ void TRVTabInfos::AddFrom(const TRVTabInfos* Source) {
   }
 }
 
-void TRVTabInfos::DeleteList(const std::vector<int>& Positions) {
-  for (int pos : Positions) {
-    const int j = Find(pos);
+void TRVTabInfos::DeleteList(const TRVIntegerList& Positions) {
+  for (int i = 0; i < Positions.Count(); ++i) {
+    const int j = Find(Positions.Get(i));
     if (j >= 0) Delete(j);
   }
 }

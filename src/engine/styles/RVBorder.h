@@ -192,7 +192,7 @@ class TRVTabInfos : public TCollection {
   int SimilarityValue(const TRVTabInfos* Value, int Wht) const;
   void Intersect(const TRVTabInfos* Value);
   void AddFrom(const TRVTabInfos* Source);
-  void DeleteList(const std::vector<int>& Positions);
+  void DeleteList(const TRVIntegerList& Positions);
   void ConvertToDifferentUnits(const TRVStyle* RVStyle, TRVStyleUnits NewUnits);
   void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) const;
   void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs);

@@ -226,8 +226,7 @@ TRVStyleTemplateId TRVStyleTemplate::GetId() {
         TRVStyleTemplate* t = c->Items(i);
         if (t != this && t->FId == candidate) taken = true;
       }
-      if (!taken && c->FForbiddenIds)
-        taken = std::find(c->FForbiddenIds->begin(), c->FForbiddenIds->end(), candidate) != c->FForbiddenIds->end();
+      if (!taken && c->FForbiddenIds) taken = c->FForbiddenIds->IndexOf(candidate) >= 0;
     }
     if (!taken) {
       FId = candidate;
@@ -550,8 +549,8 @@ const TClassInfo& TRVStyleTemplateCollection::StaticClassInfo() {
   return info;
 }
 
-std::vector<int>* TRVStyleTemplateCollection::ForbiddenIds() {
-  if (!FForbiddenIds) FForbiddenIds = std::make_unique<std::vector<int>>();
+TRVIntegerList* TRVStyleTemplateCollection::ForbiddenIds() {
+  if (!FForbiddenIds) FForbiddenIds = std::make_unique<TRVIntegerList>();
   return FForbiddenIds.get();
 }
 
@@ -639,8 +638,8 @@ void TRVStyleTemplateCollection::AssignStyleTemplates(TRVStyleTemplateCollection
   EndUpdate();
 }
 
-void TRVStyleTemplateCollection::MergeWith(TRVStyleTemplateCollection* Value, std::vector<int>* Map) {
-  if (Map) Map->clear();
+void TRVStyleTemplateCollection::MergeWith(TRVStyleTemplateCollection* Value, TRVIntegerList* Map) {
+  if (Map) Map->Clear();
   if (!Value) return;
   const int oldCount = Count();
   for (int i = 0; i < Value->Count(); ++i) {
@@ -651,7 +650,7 @@ void TRVStyleTemplateCollection::MergeWith(TRVStyleTemplateCollection* Value, st
       added->Assign(src);
       index = added->GetIndex();
     }
-    if (Map) Map->push_back(index);
+    if (Map) Map->Add(index);
   }
   for (int i = oldCount; i < Count(); ++i) {
     TRVStyleTemplate* t = Items(i);

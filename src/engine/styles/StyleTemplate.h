@@ -135,7 +135,7 @@ class TRVStyleTemplateCollection : public TCollection {
   TRVStyleTemplateName MakeNameUnique(const TRVStyleTemplateName& Name) const;
   void Assign(TPersistent* Source) override;
   void AssignStyleTemplates(TRVStyleTemplateCollection* Source, bool CopyIds);
-  void MergeWith(TRVStyleTemplateCollection* Value, std::vector<int>* Map);
+  void MergeWith(TRVStyleTemplateCollection* Value, TRVIntegerList* Map);
   void UpdateReferences();
   void ClearTextFormat(TCustomRVFontInfo* ATextStyle);
   void ClearParaFormat(TCustomRVParaInfo* AParaStyle);
@@ -145,7 +145,7 @@ class TRVStyleTemplateCollection : public TCollection {
 
   TRVStyleTemplate* NormalStyleTemplate() const { return FNormalStyleTemplate; }
   // Ids that new templates must not take; created on first read.
-  std::vector<int>* ForbiddenIds();
+  TRVIntegerList* ForbiddenIds();
   bool HasForbiddenIds() const { return FForbiddenIds != nullptr; }
 
   int NameCounter = 0;
@@ -158,5 +158,5 @@ class TRVStyleTemplateCollection : public TCollection {
   friend class TRVStyleTemplate;
   TPersistent* FOwner;
   TRVStyleTemplate* FNormalStyleTemplate = nullptr;
-  std::unique_ptr<std::vector<int>> FForbiddenIds;
+  std::unique_ptr<TRVIntegerList> FForbiddenIds;
 };

@@ -149,7 +149,7 @@ TEST_F(MergeTest, SmartMergeOfEqualCollectionsIsIdentity) {
   AddFonts(own, {clRed, clBlue, clGreen});
   AddFonts(incoming, {clRed, clBlue, clGreen});
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_SmartMerge, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{0, 1, 2}));
+  EXPECT_EQ(V(map), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(own.TextStyles()->Count(), 3);
 }
 
@@ -157,7 +157,7 @@ TEST_F(MergeTest, SmartMergeFindsMovedStylesAndAppendsNewOnes) {
   AddFonts(own, {clRed, clBlue});
   AddFonts(incoming, {clBlue, clYellow, clRed});
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_SmartMerge, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{1, 2, 0}));
+  EXPECT_EQ(V(map), (std::vector<int>{1, 2, 0}));
   ASSERT_EQ(own.TextStyles()->Count(), 3);
   EXPECT_EQ(own.TextStyles()->Items(2)->Color, clYellow);
   EXPECT_FALSE(own.TextStyles()->Items(2)->Standard);
@@ -170,9 +170,7 @@ TEST_F(MergeTest, SmartMergeComparesNextStyleThroughTheMapping) {
   incoming.TextStyles()->Items(1)->NextStyleNo = 0;  // refers to incoming blue, i.e. own 1
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_SmartMerge, map, nullptr);
   // Incoming red (next: own 1) differs from own red (next: none): appended and renumbered.
-  ASSERT_EQ(map.size(), 2u);
-  EXPECT_EQ(map[0], 1);
-  EXPECT_EQ(map[1], 2);
+  EXPECT_EQ(V(map), (std::vector<int>{1, 2}));
   EXPECT_EQ(own.TextStyles()->Items(2)->NextStyleNo, 1);
 }
 
@@ -180,7 +178,7 @@ TEST_F(MergeTest, NextStyleBeyondTheMergedOnesIsDropped) {
   TFontInfo* mine = own.TextStyles()->Add();
   TFontInfo* in = incoming.TextStyles()->Add();
   in->NextStyleNo = 5;
-  TRVStyleMapping partial{0, 1, 2};
+  TRVStyleMapping partial = L({0, 1, 2});
   EXPECT_TRUE(mine->IsSimpleEqualEx(in, partial));
   EXPECT_EQ(in->NextStyleNo, -1);
 }
@@ -195,7 +193,7 @@ TEST_F(MergeTest, NumberedListsNeverShareOneOwnList) {
     l->SetListID(77);
   }
   own.ListStyles()->MergeWith(incoming.ListStyles(), rvs_merge_SmartMerge, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{0, 1}));
+  EXPECT_EQ(V(map), (std::vector<int>{0, 1}));
   ASSERT_EQ(own.ListStyles()->Count(), 2);
   EXPECT_EQ(own.ListStyles()->Items(1)->GetListID(), 77);
 }
@@ -204,7 +202,7 @@ TEST_F(MergeTest, ListsWithOtherIdsAreAppended) {
   own.ListStyles()->Add()->SetListID(1);
   incoming.ListStyles()->Add()->SetListID(2);
   own.ListStyles()->MergeWith(incoming.ListStyles(), rvs_merge_SmartMerge, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{1}));
+  EXPECT_EQ(V(map), (std::vector<int>{1}));
   EXPECT_EQ(own.ListStyles()->Items(1)->GetListID(), 2);
   // FindSuchStyle ignores the ids.
   EXPECT_EQ(own.ListStyles()->FindSuchStyle(incoming.ListStyles()->Items(0), false), 0);
@@ -213,7 +211,7 @@ TEST_F(MergeTest, ListsWithOtherIdsAreAppended) {
 TEST_F(MergeTest, MapModeIntoEmptyCollectionGivesMinusOne) {
   AddFonts(incoming, {clRed, clBlue});
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_Map, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{-1, -1}));
+  EXPECT_EQ(V(map), (std::vector<int>{-1, -1}));
 }
 
 TEST_F(MergeTest, MapModePrefersSameJumpFlag) {
@@ -227,10 +225,10 @@ TEST_F(MergeTest, MapModePrefersSameJumpFlag) {
   in->Jump = true;
   in->Color = clBlue;
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_Map, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{1}));
+  EXPECT_EQ(V(map), (std::vector<int>{1}));
   in->Jump = false;
   own.TextStyles()->MergeWith(incoming.TextStyles(), rvs_merge_Map, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{0}));
+  EXPECT_EQ(V(map), (std::vector<int>{0}));
   EXPECT_EQ(own.TextStyles()->Count(), 2);
 }
 
@@ -241,11 +239,11 @@ TEST_F(MergeTest, AppendRenumbersReferencesOfAppendedParagraphStyles) {
   incoming.ParaStyles()->Items(0)->DefStyleNo = 2;
   incoming.ParaStyles()->Items(1)->BaseStyleNo = 9;  // broken reference
   own.ParaStyles()->MergeWith(incoming.ParaStyles(), rvs_merge_Append, map, nullptr);
-  EXPECT_EQ(map, (TRVStyleMapping{1, 2, 3, 4}));
+  EXPECT_EQ(V(map), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(own.ParaStyles()->Items(1)->NextParaNo, 4);
   EXPECT_EQ(own.ParaStyles()->Items(1)->DefStyleNo, 2);  // no text mapping given
   EXPECT_EQ(own.ParaStyles()->Items(2)->BaseStyleNo, -1);
-  TRVStyleMapping textMap{7, 8, 9};
+  TRVStyleMapping textMap = L({7, 8, 9});
   own.ParaStyles()->MergeWith(incoming.ParaStyles(), rvs_merge_Append, map, &textMap);
   EXPECT_EQ(own.ParaStyles()->Items(5)->DefStyleNo, 9);
 }

@@ -156,7 +156,7 @@ TEST(RVTabInfos, IntersectDeleteListAndSimilarity) {
   a.Intersect(&b);
   EXPECT_EQ(Positions(a), (std::vector<int>{200}));
   EXPECT_EQ(a.Items(0)->Align, rvtaRight);
-  b.DeleteList({300, 999});
+  b.DeleteList(L({300, 999}));
   EXPECT_EQ(Positions(b), (std::vector<int>{200}));
   EXPECT_TRUE(a.IsEqual(&b));
 }

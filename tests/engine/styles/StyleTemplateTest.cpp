@@ -254,9 +254,9 @@ TEST_F(StyleTemplateTest, MergeLinksAppendedTemplatesByName) {
   TRVStyleTemplate* h = other.StyleTemplates()->Add();
   h->SetName(u"Heading");
   h->SetParentId(n->GetId());
-  std::vector<int> map;
+  TRVIntegerList map;
   templates->MergeWith(other.StyleTemplates(), &map);
-  EXPECT_EQ(map, (std::vector<int>{0, 1}));
+  EXPECT_EQ(V(map), (std::vector<int>{0, 1}));
   ASSERT_EQ(templates->Count(), 2);
   EXPECT_EQ(templates->Items(1)->GetParent(), templates->Items(0));
 }

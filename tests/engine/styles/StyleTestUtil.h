@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
+
+#include "engine/foundation/RVClasses.h"
 
 #include "engine/foundation/RVFuncs.h"
 #include "engine/styles/RVStyle.h"
@@ -17,3 +20,15 @@ inline std::unique_ptr<TMemIniFile> NewIni() {
 }
 
 inline UnicodeString U(const char* s) { return AsciiToUnicode(s); }
+
+inline std::vector<int> V(const TRVIntegerList& l) {
+  std::vector<int> r;
+  for (int i = 0; i < l.Count(); ++i) r.push_back(l.Get(i));
+  return r;
+}
+
+inline TRVIntegerList L(std::initializer_list<int> values) {
+  TRVIntegerList r;
+  for (int v : values) r.Add(v);
+  return r;
+}
