@@ -148,7 +148,9 @@ TEST(FontInfoIni, SizeKeys) {
     f.SaveToINI(ini.get(), u"S", u"%s", AllTextStyleProperties);
     EXPECT_EQ(ini->ValueExists(u"S", u"SizeDouble"), c.key && UnicodeString(c.key) == u"SizeDouble");
     EXPECT_EQ(ini->ValueExists(u"S", u"Size"), c.key && UnicodeString(c.key) == u"Size");
-    if (c.key) EXPECT_EQ(ini->ReadInteger(u"S", c.key, 0), c.value);
+    if (c.key) {
+      EXPECT_EQ(ini->ReadInteger(u"S", c.key, 0), c.value);
+    }
     TFontInfo g(nullptr);
     g.LoadFromINI(ini.get(), u"S", u"%s", false, 101);
     EXPECT_EQ(g.SizeDouble, c.sizeDouble);
