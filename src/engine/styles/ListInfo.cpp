@@ -231,6 +231,12 @@ TRVListLevel::TRVListLevel(TCollection* ACollection) : TCollectionItem(ACollecti
 
 TRVListLevel::~TRVListLevel() = default;
 
+TRVListInfos* TRVListLevel::GetListInfos() const {
+  TCollection* levels = GetCollection();
+  auto* list = levels ? dynamic_cast<TRVListInfo*>(levels->GetOwner()) : nullptr;
+  return list ? dynamic_cast<TRVListInfos*>(list->GetCollection()) : nullptr;
+}
+
 TPicture* TRVListLevel::GetPicture() {
   if (!FPicture) FPicture = std::make_unique<TPicture>();
   return FPicture.get();
@@ -286,8 +292,15 @@ const TClassInfo& TRVListLevel::StaticClassInfo() {
 
 void TRVListLevel::DefineProperties(TFiler& Filer) {
   TCollectionItem::DefineProperties(Filer);
-  // Image lists are not streamed with documents here; a stored tag is read and dropped.
-  Filer.DefineProperty(u"ILTag", [](TReader& r) { r.ReadInteger(); }, nullptr, false);
+  TRVListInfos* lists = GetListInfos();
+  IRVListStylesDocument* doc = lists ? lists->FRVData : nullptr;
+  Filer.DefineProperty(
+      u"ILTag",
+      [this, doc](TReader& r) {
+        const int tag = r.ReadInteger();
+        ImageList = doc ? doc->GetImageListByTag(tag) : nullptr;
+      },
+      [this](TWriter& w) { w.WriteInteger(std::int32_t(ImageList->Tag)); }, doc && ImageList);
   auto readHexW = [](TReader& r, UnicodeString& target) {
     UnicodeString s;
     if (HexToUnicode(r.ReadAnsiString(), s)) target = s;
@@ -323,6 +336,7 @@ void TRVListLevel::SetFont(TRVMarkerFont* Value) {
 void TRVListLevel::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TRVListLevel*>(Source)) {
     ListType = s->ListType;
+    ImageList = s->ImageList;
     ImageIndex = s->ImageIndex;
     FormatString = s->FormatString;
     FormatStringW = s->FormatStringW;
@@ -356,7 +370,7 @@ bool TRVListLevel::FontsEqual(const TRVListLevel* Value) const {
 
 bool TRVListLevel::IsEqual(const TRVListLevel* Value) const {
   return ListType == Value->ListType && (!HasNumbering() || StartFrom == Value->StartFrom) &&
-         ImageIndex == Value->ImageIndex && FormatString == Value->FormatString &&
+         ImageList == Value->ImageList && ImageIndex == Value->ImageIndex && FormatString == Value->FormatString &&
          FormatStringW == Value->FormatStringW && LeftIndent == Value->LeftIndent &&
          FirstIndent == Value->FirstIndent && MarkerIndent == Value->MarkerIndent &&
          MarkerAlignment == Value->MarkerAlignment && FontsEqual(Value) && Options == Value->Options &&
@@ -366,7 +380,7 @@ bool TRVListLevel::IsEqual(const TRVListLevel* Value) const {
 int TRVListLevel::SimilarityValue(const TRVListLevel* V) const {
   int r = ListType == V->ListType ? 5000 : 0;
   const bool same[] = {StartFrom == V->StartFrom,
-                       true,  // image list: none on either side
+                       ImageList == V->ImageList,
                        ImageIndex == V->ImageIndex,
                        FormatString == V->FormatString,
                        FormatStringW == V->FormatStringW,
@@ -585,6 +599,12 @@ const TClassInfo& TRVListInfos::StaticClassInfo() {
   static const TClassInfo info =
       TClassInfoBuilder<TRVListInfos>(u"TRVListInfos", &inherited::StaticClassInfo()).Build();
   return info;
+}
+
+void TRVListInfos::ForgetImageList(const TCustomImageList* AImageList) {
+  for (int i = 0; i < Count(); ++i)
+    for (int j = 0; j < Items(i)->Levels()->Count(); ++j)
+      if (Items(i)->Levels()->Items(j)->ImageList == AImageList) Items(i)->Levels()->Items(j)->ImageList = nullptr;
 }
 
 int TRVListInfos::FindSuchStyle(TRVListInfo* Style, bool AddIfNotFound) {

@@ -7,6 +7,7 @@
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/styles/CustomRVInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Pictures.h"
 
 enum TRVListType : std::uint8_t {
@@ -45,6 +46,16 @@ class TRVMarkerFont : public TPersistent {
 };
 
 class TRVListLevel;
+class TRVListInfos;
+
+// What a document offers while its list styles are streamed: the image lists of its viewer by tag.
+class IRVListStylesDocument {
+ public:
+  virtual TCustomImageList* GetImageListByTag(int Tag) = 0;
+
+ protected:
+  ~IRVListStylesDocument() = default;
+};
 
 // The CSS texts of list levels already written to a style sheet, in order; the position of a
 // text gives its class name ("list" and the position).
@@ -115,7 +126,11 @@ class TRVListLevel : public TCollectionItem {
   void SetPicture(const TPicture* Value);
   bool HasPicture() const { return FPicture && FPicture->GetGraphic(); }
 
+  // The list styles this level belongs to, nil outside a sheet.
+  TRVListInfos* GetListInfos() const;
+
   TRVListType ListType = rvlstBullet;
+  TCustomImageList* ImageList = nullptr;  // not owned
   int ImageIndex = 0;
   UnicodeString FormatString = UnicodeString(1, u'\u00B7');
   UnicodeString FormatStringW;
@@ -198,6 +213,11 @@ class TRVListInfos : public TCustomRVInfos {
   void SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
                        const TRVAnsiString& Title);
 
+  // A removed image list is no longer referred to by any level.
+  void ForgetImageList(const TCustomImageList* AImageList);
+
+  // The document whose list styles are being streamed; set by its reader and writer around it.
+  IRVListStylesDocument* FRVData = nullptr;
   // While true, Assign of the list styles copies ListID.
   bool FViroZereAllowAssignListID = false;
 };

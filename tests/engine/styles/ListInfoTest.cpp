@@ -380,3 +380,47 @@ TEST(SheetCss, PointsText) {
   sheet.Units = rvstuTwips;
   EXPECT_EQ(sheet.GetCSSSize(30), "1.5pt");
 }
+
+TEST(ListLevelImageList, TagStreamedOnlyForADocumentAndForgotten) {
+  struct Doc : IRVListStylesDocument {
+    TCustomImageList* List = nullptr;
+    int AskedTag = 0;
+    TCustomImageList* GetImageListByTag(int Tag) override {
+      AskedTag = Tag;
+      return List;
+    }
+  } doc;
+  TCustomImageList images;
+  images.Tag = 17;
+  doc.List = &images;
+  TRVStyle sheet(nullptr);
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  l->SetListID(3);
+  TRVListLevel* lvl = l->Levels()->Add();
+  lvl->ListType = rvlstImageList;
+  lvl->ImageList = &images;
+  lvl->ImageIndex = 2;
+  auto write = [&](TMemoryStream& ms) {
+    TWriter w(ms);
+    w.WriteProperties(l);
+    w.WriteListEnd();
+  };
+  TMemoryStream plain;
+  write(plain);
+  EXPECT_EQ(std::string(static_cast<const char*>(plain.Memory()), static_cast<std::size_t>(plain.GetSize())).find("ILTag"),
+            std::string::npos);
+  sheet.ListStyles()->FRVData = &doc;
+  TMemoryStream withDoc;
+  write(withDoc);
+  withDoc.SetPosition(0);
+  TRVListInfo* back = sheet.ListStyles()->Add();
+  TReader r(withDoc);
+  r.ReadProperties(back);
+  EXPECT_EQ(doc.AskedTag, 17);
+  EXPECT_EQ(back->Levels()->Items(0)->ImageList, &images);
+  EXPECT_TRUE(back->IsSimpleEqual(l, false, false));
+  sheet.ListStyles()->FRVData = nullptr;
+  sheet.ListStyles()->ForgetImageList(&images);
+  EXPECT_EQ(lvl->ImageList, nullptr);
+  EXPECT_EQ(back->Levels()->Items(0)->ImageList, nullptr);
+}
