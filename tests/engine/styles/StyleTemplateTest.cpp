@@ -347,3 +347,44 @@ TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
   EXPECT_THROW(hidden->SetStr(*b->TextStyle(), u"x"), EViroZereError);
   EXPECT_EQ(b->TextStyle()->GetRVStyle(), &back);
 }
+
+TEST(StyleSheetStream, TemplatesLinkAfterTheSheetIsLoaded) {
+  TRVStyle sheet(nullptr);
+  // The child comes first, so its parent is read after it.
+  TRVStyleTemplate* b = sheet.StyleTemplates()->Add();
+  b->SetName(u"Quote");
+  TRVStyleTemplate* a = sheet.StyleTemplates()->Add();
+  a->SetName(u"Normal");
+  b->SetKind(rvstkPara);
+  b->SetParentId(a->GetId());
+  b->SetNextId(a->GetId());
+  TFontInfo* f = sheet.TextStyles()->Add();
+  f->StyleTemplateId = b->GetId();
+  f->ModifiedProperties = {rvfiColor};
+  TParaInfo* p = sheet.ParaStyles()->Add();
+  p->Tabs()->Add()->SetPosition(30);
+  TMemoryStream ms;
+  {
+    TWriter w(ms);
+    w.WriteRootComponent(&sheet);
+  }
+  ms.SetPosition(0);
+  TRVStyle back(nullptr);
+  TReader r(ms);
+  r.ReadRootComponent(&back);
+  ASSERT_EQ(back.StyleTemplates()->Count(), 2);
+  TRVStyleTemplate* bb = back.StyleTemplates()->Items(0);
+  TRVStyleTemplate* ba = back.StyleTemplates()->Items(1);
+  // Names were not made unique and ids were kept while loading; links came with Loaded.
+  EXPECT_EQ(ba->GetName(), u"Normal");
+  EXPECT_EQ(bb->GetName(), u"Quote");
+  EXPECT_EQ(bb->GetId(), b->GetId());
+  EXPECT_EQ(bb->GetParent(), ba);
+  EXPECT_EQ(bb->GetNext(), ba);
+  EXPECT_EQ(back.StyleTemplates()->NormalStyleTemplate(), ba);
+  ASSERT_EQ(back.TextStyles()->Count(), 1);
+  EXPECT_TRUE(back.TextStyles()->Items(0)->IsEqual(f, {}));
+  EXPECT_EQ(back.TextStyles()->Items(0)->ModifiedProperties, f->ModifiedProperties);
+  ASSERT_EQ(back.ParaStyles()->Count(), 1);
+  EXPECT_TRUE(back.ParaStyles()->Items(0)->IsEqual(p, {}));
+}
