@@ -292,7 +292,10 @@ void IniWriteString(TCustomIniFile* ini, const UnicodeString& Section, const Uni
   if (Value == Default) return;
   ini->WriteString(Section, Key, Value);
   const bool ascii = std::all_of(Value.begin(), Value.end(), [](char16_t c) { return c <= 127; });
-  if (!ascii) ini->WriteString(Section, Key + u"_Hex", UnicodeToHexUnicode(Value));
+  if (!ascii)
+    ini->WriteString(Section, Key + u"_Hex", UnicodeToHexUnicode(Value));
+  else if (ini->ValueExists(Section, Key + u"_Hex"))
+    ini->DeleteKey(Section, Key + u"_Hex");  // an older form would be read instead of this value
 }
 
 void IniReadString(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& Key,

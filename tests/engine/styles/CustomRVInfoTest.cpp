@@ -34,6 +34,16 @@ TEST(StyleIni, StringsAboveAsciiAlsoGoUnderHexKey) {
   EXPECT_EQ(ini->ReadString(u"S", u"Name_Hex", u""), u"043F04400438043C04350440");
 }
 
+TEST(StyleIni, RewritingAsAsciiDropsTheOlderHexForm) {
+  auto ini = NewIni();
+  IniWriteString(ini.get(), u"S", u"Name", u"", u"\u0416");
+  IniWriteString(ini.get(), u"S", u"Name", u"", u"Plain");
+  UnicodeString v;
+  IniReadString(ini.get(), u"S", u"Name", v, u"");
+  EXPECT_EQ(v, u"Plain");
+  EXPECT_FALSE(ini->ValueExists(u"S", u"Name_Hex"));
+}
+
 TEST(StyleIni, ReadingPrefersHexKeyAndFallsBack) {
   auto ini = NewIni();
   UnicodeString v;
