@@ -135,7 +135,7 @@ TRVStyleTemplate::TRVStyleTemplate(TCollection* ACollection)
   TRVStyleTemplateCollection* c = GetTemplates();
   if (!c) return;
   auto* sheet = dynamic_cast<TComponent*>(c->GetOwner());
-  if (sheet && sheet->ComponentState().Contains(csLoading)) return;
+  if ((sheet && sheet->ComponentState().Contains(csLoading)) || c->FNoUniqueNames) return;
   if (c->Count() == 1) c->NameCounter = 0;
   SetName(c->GetUniqueName(this));
 }
@@ -152,6 +152,7 @@ void TRVStyleTemplate::Unlink(TRVStyleTemplateCollection* c) {
   FChildren.clear();
   if (!c) return;
   if (c->FNormalStyleTemplate == this) c->FNormalStyleTemplate = nullptr;
+  if (c->FClearing) return;
   for (int i = 0; i < c->Count(); ++i) {
     TRVStyleTemplate* t = c->Items(i);
     if (t == this) continue;
@@ -529,13 +530,25 @@ TRVStyleTemplateCollection::TRVStyleTemplateCollection(TPersistent* AOwner)
 
 void TRVStyleTemplateCollection::Notify(TCollectionItem* Item, TCollectionNotification Action) {
   // A template leaving the collection takes its links with it while the others are still there.
-  if (Action == cnDeleting || Action == cnExtracting) static_cast<TRVStyleTemplate*>(Item)->Unlink(this);
+  // Deleting reports extracting too, so that one notice is enough.
+  if (Action == cnExtracting) static_cast<TRVStyleTemplate*>(Item)->Unlink(this);
   TCollection::Notify(Item, Action);
 }
 
 TRVStyleTemplateCollection::~TRVStyleTemplateCollection() {
   // Templates unlink from each other while they go; the collection must still be whole then.
-  Clear();
+  ClearTemplates();
+}
+
+void TRVStyleTemplateCollection::ClearTemplates() {
+  FClearing = true;
+  try {
+    Clear();
+  } catch (...) {
+    FClearing = false;
+    throw;
+  }
+  FClearing = false;
 }
 
 const TClassInfo& TRVStyleTemplateCollection::StaticClassInfo() {
@@ -617,8 +630,10 @@ void TRVStyleTemplateCollection::Assign(TPersistent* Source) {
 void TRVStyleTemplateCollection::AssignStyleTemplates(TRVStyleTemplateCollection* Source, bool CopyIds) {
   if (!Source || Source == this) return;
   BeginUpdate();
-  Clear();
+  ClearTemplates();
+  FNoUniqueNames = true;
   for (int i = 0; i < Source->Count(); ++i) Add()->Assign(Source->Items(i));
+  FNoUniqueNames = false;
   for (int i = 0; i < Source->Count(); ++i) {
     TRVStyleTemplate* src = Source->Items(i);
     TRVStyleTemplate* dst = Items(i);
@@ -714,10 +729,18 @@ void TRVStyleTemplateCollection::SaveToINI(TCustomIniFile* ini, const UnicodeStr
 }
 
 void TRVStyleTemplateCollection::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section) {
-  constexpr int MaxIniTemplateCount = 100000;
+  constexpr int MaxIniTemplateCount = 10000;  // a damaged count must not keep the loader busy
   const int n = std::clamp(ini->ReadInteger(Section, u"STItemCount", 0), 0, MaxIniTemplateCount);
   BeginUpdate();
-  Clear();
-  for (int i = 0; i < n; ++i) Add()->LoadFromINI(ini, Section, u"ST%s" + IntToStr(i));
+  ClearTemplates();
+  FNoUniqueNames = true;
+  try {
+    for (int i = 0; i < n; ++i) Add()->LoadFromINI(ini, Section, u"ST%s" + IntToStr(i));
+  } catch (...) {
+    FNoUniqueNames = false;
+    EndUpdate();
+    throw;
+  }
+  FNoUniqueNames = false;
   EndUpdate();
 }

@@ -157,6 +157,11 @@ class TRVStyleTemplateCollection : public TCollection {
  private:
   friend class TRVStyleTemplate;
   TPersistent* FOwner;
+  // Set while templates are made only to take names from elsewhere (loading, copying).
+  bool FNoUniqueNames = false;
+  // Set while every template goes: nobody is left to be told about references.
+  bool FClearing = false;
+  void ClearTemplates();
   TRVStyleTemplate* FNormalStyleTemplate = nullptr;
   std::unique_ptr<TRVIntegerList> FForbiddenIds;
 };

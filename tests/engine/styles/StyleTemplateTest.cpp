@@ -388,3 +388,17 @@ TEST(StyleSheetStream, TemplatesLinkAfterTheSheetIsLoaded) {
   ASSERT_EQ(back.ParaStyles()->Count(), 1);
   EXPECT_TRUE(back.ParaStyles()->Items(0)->IsEqual(p, {}));
 }
+
+TEST(StyleTemplateIni, DamagedCountsAndValuesStayBounded) {
+  auto ini = NewIni();
+  ini->WriteString(u"T", u"STItemCount", u"2000000000");
+  ini->WriteString(u"T", u"STKind0", u"77");
+  ini->WriteString(u"T", u"STValidTextProperties0", u"Size NoSuchThing  Bold");
+  ini->WriteString(u"T", u"STParentId1", u"abc");
+  TRVStyle sheet(nullptr);
+  sheet.StyleTemplates()->LoadFromINI(ini.get(), u"T");
+  EXPECT_LE(sheet.StyleTemplates()->Count(), 10000);
+  EXPECT_EQ(sheet.StyleTemplates()->Items(0)->GetKind(), rvstkParaText);
+  EXPECT_EQ(sheet.StyleTemplates()->Items(0)->ValidTextProperties, (TRVFontInfoProperties{rvfiSize, rvfiBold}));
+  EXPECT_EQ(sheet.StyleTemplates()->Items(1)->GetParentId(), -1);
+}
