@@ -497,12 +497,17 @@ TRVListInfo::~TRVListInfo() = default;
 
 const TClassInfo& TRVListInfo::StaticClassInfo() {
   using T = TRVListInfo;
-  static const TClassInfo info =
-      TClassInfoBuilder<T>(u"TRVListInfo", &inherited::StaticClassInfo())
-          .Object(u"Levels", [](T& l) -> TPersistent* { return l.Levels(); })
-          .Boolean(u"OneLevelPreview", [](T& l) { return l.OneLevelPreview; },
-                   [](T& l, bool v) { l.OneLevelPreview = v; }, false)
-          .Build();
+  // The list's own properties come before the inherited name, base style and standard flag.
+  static const TClassInfo info = [] {
+    TClassInfo i = TClassInfoBuilder<T>(u"TRVListInfo", &TCollectionItem::StaticClassInfo())
+                       .Object(u"Levels", [](T& l) -> TPersistent* { return l.Levels(); })
+                       .Boolean(u"OneLevelPreview", [](T& l) { return l.OneLevelPreview; },
+                                [](T& l, bool v) { l.OneLevelPreview = v; }, false)
+                       .Build();
+    const auto& base = inherited::StaticClassInfo().Properties;
+    i.Properties.insert(i.Properties.end(), base.begin(), base.end());
+    return i;
+  }();
   return info;
 }
 

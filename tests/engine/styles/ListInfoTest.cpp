@@ -171,6 +171,8 @@ TEST(ListInfoStream, LevelsReadBackEqual) {
     w.WriteProperties(l);
     w.WriteListEnd();
   }
+  const std::string bytes(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  EXPECT_LT(bytes.find("Levels"), bytes.find("StyleName"));  // own properties first
   ms.SetPosition(0);
   TRVListInfo* back = sheet.ListStyles()->Add();
   TReader r(ms);
