@@ -284,7 +284,7 @@ TEST(RVGeometry, PointsRectsAndRotations) {
 }
 
 TEST(RVGeometry, RotationTransforms) {
-  struct Case { TRVDocRotation rot; int alignment; TRVXForm x; };
+  struct Case { TRVDocRotation rot; int alignment; XFORM x; };
   // L = 2, T = 3, W = 20, H = 10, S = 6
   const Case cases[] = {
       {rvrotNone, 0, {1, 0, 0, 1, 0, 0}},      {rvrotNone, 1, {1, 0, 0, 1, 0, 2}},
@@ -295,11 +295,11 @@ TEST(RVGeometry, RotationTransforms) {
       {rvrot270, 1, {0, -1, 1, 0, 8, 5}},      {rvrot270, 2, {0, -1, 1, 0, 15, 5}},
   };
   for (const auto& c : cases) {
-    TRVXForm x{9, 9, 9, 9, 9, 9};
+    XFORM x{9, 9, 9, 9, 9, 9};
     MakeRotationTransform(x, c.rot, 2, 3, 20, 10, 6, c.alignment);
     EXPECT_EQ(x, c.x) << c.rot << " " << c.alignment;
   }
-  TRVXForm half;
+  XFORM half;
   MakeRotationTransform(half, rvrotNone, 0, 0, 0, 7, 0, 1);
   EXPECT_FLOAT_EQ(half.eDy, 3.5f);
 }
