@@ -4,6 +4,7 @@
 
 #include "engine/foundation/RVFuncs.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/Graphics.h"
 
 namespace {
 template <typename S>
@@ -104,6 +105,40 @@ TRVUnicodeString GetCSSFontFamily(const TRVUnicodeString& FontName) {
   for (const auto& row : Table)
     if (SameTextAscii(FontName, row.Name)) return row.Family;
   return u"'" + FontName + u"'";
+}
+
+namespace {
+// The fonts whose characters are pictures rather than letters.
+bool IsSymbolFontName(const TRVUnicodeString& Name) {
+  for (const char16_t* n : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings"})
+    if (SameTextAscii(Name, n)) return true;
+  return false;
+}
+}  // namespace
+
+TRVUnicodeString GetCSSFontDeclarations(TFont& Font, bool WithFamily) {
+  TRVUnicodeString r;
+  const TFontStyles style = Font.GetStyle();
+  if (style.Contains(fsBold)) AppendWithSpace(r, u"font-weight: bold;");
+  if (style.Contains(fsItalic)) AppendWithSpace(r, u"font-style: italic;");
+  const int size = Font.GetSize();
+  if (size >= 1)
+    AppendWithSpace(r, Format(u"font-size: %dpt;", {size}));
+  else
+    AppendWithSpace(r, Format(u"font-size: %dpx;", {Font.GetHeight()}));
+  if (WithFamily) {
+    const TRVUnicodeString family =
+        IsSymbolFontName(Font.GetName())
+            ? TRVUnicodeString(u"Symbola, 'Arial Unicode MS', 'Lucida Sans Unicode', 'Arial', 'Helvetica', sans-serif")
+            : GetCSSFontFamily(Font.GetName());
+    AppendWithSpace(r, Format(u"font-family: %s;", {family}));
+  }
+  const bool underline = style.Contains(fsUnderline), strike = style.Contains(fsStrikeOut);
+  if (underline || strike) {
+    const char16_t* decoration = underline && strike ? u"underline line-through" : underline ? u"underline" : u"line-through";
+    r = Format(u"%s text-decoration: %s;", {r, decoration});
+  }
+  return Format(u"%s color: %s;", {r, GetHTMLColorStr(Font.GetColor(), false)});
 }
 
 TRVAnsiString GetHTMLEmptyTagEnd(const TRVSaveOptions& SaveOptions) {
