@@ -205,15 +205,19 @@ TRVAnsiString ReplaceControlCharsAnsi(const TRVAnsiString& Text) {
 }
 
 namespace {
+// One pass that builds a new string, so texts with many matches stay linear.
 template <typename S>
-S ReplaceAll(S s, const S& from, const S& to) {
+S ReplaceAll(const S& s, const S& from, const S& to) {
   if (from.empty()) return s;
+  S r;
+  r.reserve(s.size());
   std::size_t pos = 0;
-  while ((pos = s.find(from, pos)) != S::npos) {
-    s.replace(pos, from.size(), to);
-    pos += to.size();
+  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
+    r.append(s, pos, hit - pos);
+    r += to;
   }
-  return s;
+  r.append(s, pos, S::npos);
+  return r;
 }
 }  // namespace
 
@@ -285,37 +289,41 @@ void AppendEscape(TRVUnicodeString& r, char16_t c) {
 }
 }  // namespace
 
+// The walk stops where fewer than three code units are left, counted in the text as it is being
+// decoded; since decoding only shrinks what lies behind the walk, that is the same as counting
+// in the original text, which lets one pass build the result.
 TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
-  TRVUnicodeString s = Text;
-  if (s.size() <= 2) return s;
-  std::string run;  // decoded bytes whose escapes end just before index i
-  std::size_t i = 0;  // 0-based here
+  const std::size_t n = Text.size();
+  if (n <= 2) return Text;
+  TRVUnicodeString r;
+  r.reserve(n);
+  std::string run;  // decoded bytes of the escapes just passed
   auto flush = [&] {
     if (run.empty()) return;
-    const std::size_t escLen = run.size() * 3;
-    const TRVUnicodeString decoded = Utf8ToUnicode(run);
-    s.replace(i - escLen, escLen, decoded);
-    i = i - escLen + decoded.size();
+    r += Utf8ToUnicode(run);
     run.clear();
   };
-  while (i + 2 < s.size()) {
+  std::size_t j = 0;
+  while (j + 2 < n) {
     int hi, lo;
-    if (s[i] == u'%' && (hi = HexDigit(s[i + 1])) >= 0 && (lo = HexDigit(s[i + 2])) >= 0) {
+    if (Text[j] == u'%' && (hi = HexDigit(Text[j + 1])) >= 0 && (lo = HexDigit(Text[j + 2])) >= 0) {
       const char b = static_cast<char>(hi * 16 + lo);
       if (AllowCRLF || (b != '\r' && b != '\n')) {
         run += b;
-        i += 3;
+        j += 3;
         continue;
       }
       flush();
+      r += Text[j];
     } else {
       flush();
-      if (s[i] == u'+') s[i] = u' ';
+      r += Text[j] == u'+' ? u' ' : Text[j];
     }
-    ++i;
+    ++j;
   }
   flush();
-  return s;
+  r.append(Text, j, TRVUnicodeString::npos);
+  return r;
 }
 
 TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) {

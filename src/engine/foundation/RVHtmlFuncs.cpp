@@ -7,13 +7,18 @@
 #include "platform/graphics/Graphics.h"
 
 namespace {
+// One pass that builds a new string, so texts with many matches stay linear.
 template <typename S>
 void ReplaceAllIn(S& s, const S& from, const S& to) {
+  S r;
+  r.reserve(s.size());
   std::size_t pos = 0;
-  while ((pos = s.find(from, pos)) != S::npos) {
-    s.replace(pos, from.size(), to);
-    pos += to.size();
+  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
+    r.append(s, pos, hit - pos);
+    r += to;
   }
+  r.append(s, pos, S::npos);
+  s.swap(r);
 }
 
 // clWindowText is written as black, whatever the desktop's text colour is.
@@ -48,7 +53,10 @@ void HTMLEscapeAnsiText(const TRVAnsiString& Text, bool NoEscape, bool NextStart
   ReplaceAllIn<TRVAnsiString>(Result, "<", "&lt;");
   if (SpecialSpaces) {
     ReplaceAllIn<TRVAnsiString>(Result, "  ", "&nbsp; ");
-    if (NextStartsWithSpace && !Result.empty() && Result.back() == ' ') Result.replace(Result.size() - 1, 1, "&nbsp;");
+    if (NextStartsWithSpace && !Result.empty() && Result.back() == ' ') {
+      Result.pop_back();
+      Result += "&nbsp;";
+    }
   }
   Result = ReplaceControlCharsAnsi(Result);
 }

@@ -224,6 +224,14 @@ TEST(RVUrl, Decode) {
       {u"%E2%82%AC+%E2%82%AC", false, u"\u20AC \u20AC"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeUrlText(c.text, c.allowCRLF), c.result) << U8(c.text);
+
+  // A long text: every escape decoded, every "+" but the one among the last two units a space.
+  std::u16string text, expected;
+  for (int i = 0; i < 10000; ++i) {
+    text += u"%41+b";
+    expected += i < 9999 ? u"A b" : u"A+b";
+  }
+  EXPECT_EQ(DecodeUrlText(text, false), expected);
 }
 
 TEST(RVUrl, EncodeAndFileUrls) {
