@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "engine/foundation/RVHtmlFuncs.h"
@@ -16,6 +17,15 @@
 #include "platform/ui/Input.h"
 
 int ScreenPixelsPerInchOverride = 0;
+
+namespace {
+// Halves to even, kept inside the range of int; values that are no number give 0.
+int RoundToInt(long double v) {
+  if (!std::isfinite(v)) return 0;
+  v = std::clamp<long double>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  return static_cast<int>(Round(v));
+}
+}  // namespace
 
 // ---- units and resolutions --------------------------------------------------------------------
 
@@ -33,7 +43,7 @@ double UnitsPerInchOf(TRVUnits Units) {
 }
 
 int UnitsValueToTwips(TRVUnits Units, double Value) {
-  return static_cast<int>(Round(static_cast<long double>(Value) * 1440 / UnitsPerInchOf(Units)));
+  return RoundToInt(static_cast<long double>(Value) * 1440 / UnitsPerInchOf(Units));
 }
 
 double TwipsToUnitsValue(int Twips, TRVUnits Units) { return UnitsPerInchOf(Units) * Twips / 1440.0; }
@@ -43,7 +53,7 @@ double ConvertUnitsValue(TRVUnits FromUnits, TRVUnits ToUnits, double Value) {
 }
 
 int UnitsValueToPixels(TRVUnits Units, int PixelsPerInch, double Value) {
-  return static_cast<int>(Round(static_cast<long double>(Value) * PixelsPerInch / UnitsPerInchOf(Units)));
+  return RoundToInt(static_cast<long double>(Value) * PixelsPerInch / UnitsPerInchOf(Units));
 }
 
 int GetScreenPixelsPerInch() {
@@ -99,8 +109,7 @@ TColor ColorToGrayscale(TColor Color) {
 TColor ScaleColorLuminance(TColor Color, double Factor) {
   WORD h = 0, l = 0, s = 0;
   ColorRGBToHLS(static_cast<COLORREF>(RVColorToRGB(Color)), h, l, s);
-  const long double scaled = Round(static_cast<long double>(l) * Factor);
-  const WORD nl = static_cast<WORD>(std::clamp<long double>(scaled, 0, 0xFFFF));
+  const WORD nl = static_cast<WORD>(std::clamp(RoundToInt(static_cast<long double>(l) * Factor), 0, 0xFFFF));
   return static_cast<TColor>(ColorHLSToRGB(h, nl, s));
 }
 
@@ -170,11 +179,11 @@ TRVUnicodeString IntToLetters(int N) {
   return r;
 }
 
-int SubSuperScriptSize(int Size) { return static_cast<int>(Round(Size * 2 / 3.0L)); }
+int SubSuperScriptSize(int Size) { return RoundToInt(Size * 2 / 3.0L); }
 
 int LineWidthForFontSize(int Size) {
-  const int a = std::abs(Size);
-  return a <= 22 ? 1 : (a - 23) / 15 + 2;
+  const long long a = std::llabs(static_cast<long long>(Size));
+  return a <= 22 ? 1 : static_cast<int>((a - 23) / 15 + 2);
 }
 
 TRVUnicodeString ReplaceTabsWithSpaces(const TRVUnicodeString& Text, int N) {
@@ -589,10 +598,9 @@ void DrawStyledLine(TCanvas* Canvas, TColor Color, int Kind, int Thickness, int 
   Canvas->Pen().SetStyle(psInsideFrame);
   Canvas->Pen().SetWidth(1);
   Canvas->Brush().SetStyle(bsClear);
-  const int P = PatternLength != 0
-                    ? static_cast<int>(Round(static_cast<long double>(PatternLength) * Canvas->Font().GetPixelsPerInch() / 96))
-                    : 0;
-  auto scaled = [&](int num, int den) { return static_cast<int>(Round(static_cast<long double>(P) * num / den)); };
+  const int P =
+      PatternLength != 0 ? RoundToInt(static_cast<long double>(PatternLength) * Canvas->Font().GetPixelsPerInch() / 96) : 0;
+  auto scaled = [&](int num, int den) { return RoundToInt(static_cast<long double>(P) * num / den); };
   auto piece = [&](int x, int w) {
     if (w <= 0) return;
     Canvas->Brush().SetStyle(bsSolid);

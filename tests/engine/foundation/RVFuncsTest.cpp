@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
 #include "platform/base/SysUtils.h"
@@ -35,6 +37,11 @@ TEST(RVUnits, ConversionsRoundHalvesToEven) {
   EXPECT_EQ(UnitsValueToPixels(rvuInches, 600, 0.5), 300);
   EXPECT_EQ(UnitsValueToPixels(rvuPoints, 4, 9), 0);  // 0.5 rounds to even
   EXPECT_EQ(GetScreenPixelsPerInch(), 96);
+  // Values out of range or no number at all stay defined.
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, 1e12), INT32_MAX);
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, -1e12), INT32_MIN);
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, std::numeric_limits<double>::quiet_NaN()), 0);
+  EXPECT_EQ(UnitsValueToPixels(rvuPoints, 96, std::numeric_limits<double>::infinity()), 0);
 }
 
 TEST(RVUnits, RealScreenResolutionWithoutOverride) {
@@ -138,7 +145,7 @@ TEST(RVNumbering, RomanAndLetters) {
 TEST(RVNumbering, SizesAndLineWidths) {
   const std::pair<int, int> sub[] = {{1, 1}, {2, 1}, {3, 2}, {4, 3}, {10, 7}, {12, 8}, {0, 0}, {-4, -3}, {-12, -8}};
   for (auto [size, r] : sub) EXPECT_EQ(SubSuperScriptSize(size), r) << size;
-  const std::pair<int, int> widths[] = {{0, 1}, {22, 1}, {23, 2}, {37, 2}, {38, 3}, {-38, 3}, {-22, 1}};
+  const std::pair<int, int> widths[] = {{0, 1}, {22, 1}, {23, 2}, {37, 2}, {38, 3}, {-38, 3}, {-22, 1}, {INT32_MIN, 143165577}};
   for (auto [size, r] : widths) EXPECT_EQ(LineWidthForFontSize(size), r) << size;
 }
 
