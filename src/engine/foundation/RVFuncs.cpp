@@ -15,6 +15,7 @@
 #include "platform/ui/GraphUtil.h"
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/PrinterCaps.h"
 
 int ScreenPixelsPerInchOverride = 0;
 
@@ -678,3 +679,5 @@ TRVOutlineTextMetrics AllocOutlineTextMetrics(TCanvas* Canvas, TRVGraphicInterfa
   if (otm->otmsUnderscoreSize == 0) otm->otmsUnderscoreSize = 1;
   return otm;
 }
+
+bool PrinterCopiesAtLeast(int N) { return GetDefaultPrinterMaxCopies() >= N; }

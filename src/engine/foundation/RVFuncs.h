@@ -154,6 +154,9 @@ TPoint GetCursorPosSafe();
 // Shift, Alt and Ctrl as they are now.
 TShiftState GetAsyncShiftState();
 
+// True when the current printer can print at least N copies of a job by itself.
+bool PrinterCopiesAtLeast(int N);
+
 // ---- small utilities --------------------------------------------------------------------------
 
 inline int NonNegative(int N) { return N < 0 ? 0 : N; }

@@ -4,6 +4,7 @@
 
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
+#include "platform/ui/PrinterCaps.h"
 #include "platform/base/SysUtils.h"
 
 namespace {
@@ -343,4 +344,12 @@ TEST(RVInput, HeadlessAnswers) {
   const TPoint p = GetCursorPosSafe();
   EXPECT_GE(p.X, 0);
   EXPECT_GE(p.Y, 0);
+}
+
+TEST(RVInput, PrinterCopies) {
+  // Whatever printer there is, asking for no copies or one fewer than it has is answered yes.
+  const int most = GetDefaultPrinterMaxCopies();
+  EXPECT_TRUE(PrinterCopiesAtLeast(0));
+  EXPECT_TRUE(PrinterCopiesAtLeast(most));
+  EXPECT_FALSE(PrinterCopiesAtLeast(most + 1));
 }
