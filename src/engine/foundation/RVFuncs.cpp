@@ -366,7 +366,8 @@ TRVUnicodeString FileUrlToPath(const TRVUnicodeString& Text) {
   if (Text.size() < 5 || !SameTextAscii(std::u16string_view(Text).substr(0, 5), u"file:")) return Text;
   std::size_t p = 5;
   while (p < Text.size() && (Text[p] == u'/' || Text[p] == u'\\')) ++p;
-  TRVUnicodeString r = u"/" + Text.substr(p);
+  TRVUnicodeString r(1, u'/');
+  r.append(Text, p, TRVUnicodeString::npos);
   std::replace(r.begin(), r.end(), u'\\', u'/');
   return r;
 }

@@ -27,9 +27,10 @@ COLORREF HTMLRGB(TColor Color) {
   return static_cast<COLORREF>(RVColorToRGB(Color)) & 0xFFFFFF;
 }
 
-TRVAnsiString Hex2(BYTE b) {
+void AppendHex2(TRVAnsiString& s, BYTE b) {
   static const char Digits[] = "0123456789abcdef";
-  return {Digits[b >> 4], Digits[b & 0xF]};
+  s += Digits[b >> 4];
+  s += Digits[b & 0xF];
 }
 }  // namespace
 
@@ -64,8 +65,14 @@ void HTMLEscapeAnsiText(const TRVAnsiString& Text, bool NoEscape, bool NextStart
 TRVAnsiString GetHTMLColorStr(TColor Color, bool Quotes) {
   if (Color == clNone) return {};
   const COLORREF c = HTMLRGB(Color);
-  TRVAnsiString r = "#" + Hex2(GetRValue(c)) + Hex2(GetGValue(c)) + Hex2(GetBValue(c));
-  return Quotes ? "\"" + r + "\"" : r;
+  TRVAnsiString r;
+  if (Quotes) r += '"';
+  r += '#';
+  AppendHex2(r, GetRValue(c));
+  AppendHex2(r, GetGValue(c));
+  AppendHex2(r, GetBValue(c));
+  if (Quotes) r += '"';
+  return r;
 }
 
 TRVAnsiString GetCSSColorStr(TColor Color) {
