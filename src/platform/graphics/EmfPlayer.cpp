@@ -195,7 +195,11 @@ bool DibAt(std::string_view rec, std::uint32_t offBmi, std::uint32_t cbBmi, std:
   return true;
 }
 
-LONG S32(std::string_view d, std::size_t at) { return static_cast<std::int32_t>(LE32(d, at)); }
+// Coordinates and sizes from a record, kept in a range where sums of them cannot overflow.
+LONG S32(std::string_view d, std::size_t at) {
+  constexpr std::int32_t Limit = 1 << 27;
+  return std::clamp(static_cast<std::int32_t>(LE32(d, at)), -Limit, Limit);
+}
 int S16(std::string_view d, std::size_t at) { return static_cast<std::int16_t>(LE16(d, at)); }
 
 }  // namespace

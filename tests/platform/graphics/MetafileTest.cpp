@@ -245,3 +245,36 @@ TEST(MetafileTest, BrokenEnhancedMetafilesAreRefused) {
     EXPECT_THROW(mf.LoadFromStream(ms), EInvalidGraphic) << c.Name;
   }
 }
+
+TEST(MetafileTest, DamagedRecordsNeverCrash) {
+  HENHMETAFILE emf = RecordScene();
+  std::string good(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+  GetEnhMetaFileBits(emf, static_cast<UINT>(good.size()), reinterpret_cast<BYTE*>(good.data()));
+  DeleteEnhMetaFile(emf);
+  TBitmap target;
+  target.SetPixelFormat(pf32bit);
+  target.SetSize(50, 25);
+  HDC dc = target.GetCanvas()->GetHandle();
+  const RECT rect{0, 0, 50, 25};
+  // Values that break counts, offsets and sizes, written over every field after the header.
+  const std::size_t first = LE32(good, 4);
+  for (std::size_t at = first + 8; at + 4 <= good.size(); at += 4)
+    for (std::uint32_t v : {0u, 0x7FFFFFFFu, 0xFFFFFFF0u, 3u}) {
+      std::string bad = good;
+      SetLE32(bad, at, v);
+      HENHMETAFILE h = SetEnhMetaFileBits(static_cast<UINT>(bad.size()), reinterpret_cast<const BYTE*>(bad.data()));
+      if (!h) continue;
+      PlayEnhMetaFile(dc, h, &rect);
+      DeleteEnhMetaFile(h);
+    }
+  // The Windows metafile likewise.
+  const std::string wmf = Fixture("rect.wmf");
+  for (std::size_t at = 22; at + 2 <= wmf.size(); ++at)
+    for (char v : {'\0', '\x7F', '\xFF'}) {
+      std::string bad = wmf;
+      bad[at] = v;
+      bad[at + 1] = v;
+      PlayWinMetaFile(dc, reinterpret_cast<const BYTE*>(bad.data()) + 22, static_cast<UINT>(bad.size() - 22),
+                      RECT{0, 0, 200, 100}, rect);
+    }
+}
