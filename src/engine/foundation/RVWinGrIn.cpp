@@ -456,14 +456,18 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
       return;
     }
   }
-  // Measuring prefixes: slow, but right for any run.
+  // Measuring prefixes: slow, but right for any run. The size given back is that of the
+  // characters that fit, as on the fast path.
   Fit = -1;
+  TSize fitting = TextSizeBasic(Canvas, Str, 0, BiDi);
   for (int i = 1; i <= Length; ++i) {
     Size = TextSizeBasic(Canvas, Str, i, BiDi);
     if (Size.cx > MaxExtent) {
       Fit = i - 1;
+      Size = fitting;
       break;
     }
+    fitting = Size;
     if (PCoords) PCoords[i - 1] = Size.cx;
   }
   if (Fit < 0) Fit = Length;

@@ -353,6 +353,67 @@ TEST_P(BackEndTest, JustifiedCaretsMatchGlyphAdvances) {
   }
 }
 
+TEST_P(BackEndTest, FitWithCharacterExtra) {
+  TTestSurface s(10, 10);
+  s.SetFont(u"DejaVu Sans", -16);
+  GI->SetTextCharacterExtra(s.Canvas.get(), 3);
+  struct Case {
+    const char16_t* Text;
+    bool BiDi;
+  };
+  // Right-to-left runs with an extra take the slow, exact paths of both back-ends.
+  for (const Case& c : {Case{u"abcdef", false}, Case{u"שלוםעולם", true}}) {
+    const int n = Len(c.Text);
+    const int w2 = GI->TextSize(s.Canvas.get(), c.Text, 2, c.BiDi, false).cx;
+    int fit = -1;
+    TSize sz;
+    GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, nullptr, fit, sz);
+    EXPECT_EQ(fit, 2) << UnicodeToUtf8(c.Text);
+    EXPECT_LE(sz.cx, w2);
+    GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, INT_MAX, c.BiDi, false, nullptr, fit, sz);
+    EXPECT_EQ(fit, n);
+    EXPECT_EQ(sz.cx, GI->TextSize(s.Canvas.get(), c.Text, n, c.BiDi, false).cx);
+  }
+  EXPECT_EQ(GI->GetTextCharacterExtra(s.Canvas.get()), 3);
+}
+
+TEST_P(BackEndTest, ExpandableCharacters) {
+  TTestSurface s(10, 10);
+  s.SetFont(u"DejaVu Sans", -16);
+  struct Case {
+    const char16_t* Text;
+    bool BiDi;
+    int Count;
+  };
+  const Case cases[] = {{u"", false, 0},          {u"word", false, 4},
+                        {u"a b", false, 3},       {u"e\u0301x", false, 2},
+                        {u"ab\u00AD", false, 2},  {u"שלום", true, 4},
+                        {u"x\U0001D400", false, 2}};
+  for (const Case& c : cases)
+    EXPECT_EQ(GI->GetExpandableCharCount(s.Canvas.get(), c.Text, Len(c.Text), c.BiDi, false),
+              c.Count)
+        << UnicodeToUtf8(c.Text);
+}
+
+TEST_P(BackEndTest, JustifiedRunIsDrawnWithItsAdvances) {
+  TTestSurface s(300, 30);
+  s.SetFont(u"Liberation Sans", -16);
+  ::SetBkMode(s.DC, TRANSPARENT);
+  s.Canvas->Brush().SetStyle(bsClear);
+  const std::u16string text = u"ab cd ef";
+  const int n = static_cast<int>(text.size());
+  const int plain = GI->TextSize(s.Canvas.get(), text.data(), n, false, false).cx;
+  auto data = GI->GetGlyphDX(s.Canvas.get(), text.data(), n, 2, 60, false, false, true, false,
+                             -1, -1);
+  GI->TextOutWithDX(s.Canvas.get(), 10, 20, text.data(), n, false, data.get());
+  const int ink = s.RightmostInk();
+  EXPECT_GT(ink, 10 + plain + 50);
+  EXPECT_LE(ink, 10 + plain + 60 + 2);
+  // Nothing is drawn inside the widened gaps.
+  const int gap = 10 + GI->TextSize(s.Canvas.get(), u"ab ", 3, false, false).cx + 10;
+  for (int y = 0; y < 30; ++y) EXPECT_FALSE(s.Ink(gap, y)) << y;
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
@@ -602,6 +663,38 @@ TEST_F(ShapesTest, ScaleAndMoveTransforms) {
   GI.MoveWindowOrgAdvanced(S.Canvas.get(), 3, 5);
   GI.GetWindowOrgEx(S.Canvas.get(), org);
   EXPECT_EQ(org, TPoint(-3, -5));
+}
+
+TEST_F(ShapesTest, CompatibleCanvasKeepsModeTransformAndResolution) {
+  GI.SetGraphicsMode(S.Canvas.get(), true);
+  XFORM x;
+  x.eM11 = 0.5f;
+  x.eDy = 3;
+  GI.SetWorldTransform(S.Canvas.get(), x);
+  S.Canvas->Font().SetPixelsPerInch(9600);
+  TCanvas* c = GI.CreateCompatibleCanvas(S.Canvas.get());
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(GI.IsAdvancedGraphicsMode(c));
+  XFORM got;
+  GI.GetWorldTransform(c, got);
+  EXPECT_EQ(got, x);
+  EXPECT_EQ(c->Font().GetPixelsPerInch(), 9600);
+  GI.DestroyCompatibleCanvas(c);
+  EXPECT_EQ(GI.CreatePrinterCanvas(), nullptr) << "no printer here";
+}
+
+TEST_F(ShapesTest, DiagonalBrushHatchesInBothColours) {
+  GI.SetDiagonalBrush(S.Canvas.get(), clYellow, clBlue, 0, 0);
+  GI.FillRect(S.Canvas.get(), TRect(0, 0, 40, 40));
+  int yellow = 0, blue = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      yellow += S.Pixel(x, y) == static_cast<DWORD>(clYellow);
+      blue += S.Pixel(x, y) == static_cast<DWORD>(clBlue);
+    }
+  EXPECT_GT(blue, 0);
+  EXPECT_GT(yellow, blue);
+  EXPECT_EQ(yellow + blue, 256);
 }
 
 TEST_F(ShapesTest, CopyCanvasFontAndBack) {
