@@ -350,3 +350,16 @@ TEST(TextDrawing, BottomUpBitmapsHoldTheSameImage) {
   EXPECT_GT(ink, 50);
   EXPECT_LE(differ * 20, ink);
 }
+
+TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
+  TSurface s(60, 30);
+  LOGFONTW lf = MakeLogFont(u"Symbol", -20);
+  lf.lfCharSet = SYMBOL_CHARSET;
+  TFontScope f(s.DC, lf);
+  // No installed face has these code points: they show as the missing glyph, never vanish.
+  SIZE sz;
+  ASSERT_TRUE(GetTextExtentPoint32W(s.DC, u"\uF061\uF062", 2, &sz));
+  EXPECT_GT(sz.cx, 0);
+  TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
+  EXPECT_GE(s.InkRight(), 2);
+}
