@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Pictures.h"
 
 namespace {
@@ -315,6 +316,25 @@ void TRVWinGraphicInterface::PrintBitmap(TCanvas* Canvas, const TRect& R, TBitma
   bi.bmiHeader.biCompression = BI_RGB;
   ::StretchDIBits(DC(Canvas), R.Left, R.Top, R.Width(), R.Height(), 0, 0, img.Width, img.Height,
                   img.Pixels.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void TRVWinGraphicInterface::DrawImageList(TCanvas* Canvas, TCustomImageList* ImageList,
+                                           int Index, int X, int Y, TColor BlendColor) {
+  if (!ImageList) return;
+  if (BlendColor == clNone) {
+    ImageList->Draw(*Canvas, X, Y, Index, dsTransparent, itImage);
+    return;
+  }
+  // Half the blend colour over the image; the list keeps its own blend colour.
+  const TColor old = ImageList->BlendColor;
+  ImageList->BlendColor = BlendColor;
+  try {
+    ImageList->Draw(*Canvas, X, Y, Index, dsSelected, itImage);
+  } catch (...) {
+    ImageList->BlendColor = old;
+    throw;
+  }
+  ImageList->BlendColor = old;
 }
 
 int TRVWinGraphicInterface::GetDeviceCaps(TCanvas* Canvas, int Index) {

@@ -12,6 +12,7 @@
 
 #include "engine/foundation/RVUniscribeGrIn.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/ImageList.h"
 
 namespace {
 
@@ -695,6 +696,29 @@ TEST_F(ShapesTest, DiagonalBrushHatchesInBothColours) {
   EXPECT_GT(blue, 0);
   EXPECT_GT(yellow, blue);
   EXPECT_EQ(yellow + blue, 256);
+}
+
+TEST_F(ShapesTest, ImageListDrawnTransparentOrBlended) {
+  TBitmap img(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) img.SetPixel(x, y, x < 4 ? clBlack : clFuchsia);
+  TCustomImageList list(8, 8);
+  ASSERT_EQ(list.AddMasked(&img, clFuchsia), 0);
+  struct Case {
+    TColor Blend;
+    DWORD Image, Masked;
+  };
+  const Case cases[] = {{clNone, 0x000000, 0xFFFFFF}, {clWhite, 0x808080, 0xFFFFFF}};
+  for (const Case& c : cases) {
+    S.Clear();
+    GI.DrawImageList(S.Canvas.get(), &list, 0, 10, 10, c.Blend);
+    for (int shift : {0, 8, 16}) {
+      EXPECT_NEAR(static_cast<int>((S.Pixel(11, 12) >> shift) & 0xFF),
+                  static_cast<int>((c.Image >> shift) & 0xFF), 2);
+    }
+    EXPECT_EQ(S.Pixel(16, 12), c.Masked);
+    EXPECT_EQ(list.BlendColor, clDefault);
+  }
 }
 
 TEST_F(ShapesTest, CopyCanvasFontAndBack) {
