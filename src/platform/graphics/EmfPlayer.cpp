@@ -760,10 +760,8 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
         const BITMAPINFO* bmi;
         const void* b;
         if (!dibAt(22, bmi, b)) break;
-        const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
-        const int sh = w(3), sy = w(5);
-        StretchDIBits(dc, w(10), w(9), w(8), w(7), w(6), bmi->bmiHeader.biHeight > 0 ? ht - sy - sh : sy, w(4), sh, b,
-                      bmi, static_cast<UINT>(w(2)), color(0));
+        // The source origin is StretchDIBits's own (from the bottom row of a bottom-up bitmap).
+        StretchDIBits(dc, w(10), w(9), w(8), w(7), w(6), w(5), w(4), w(3), b, bmi, static_cast<UINT>(w(2)), color(0));
         break;
       }
       case 0x0B41:    // DIBSTRETCHBLT: rop, sh, sw, sy, sx, dh, dw, dy, dx, DIB

@@ -278,3 +278,35 @@ TEST(MetafileTest, DamagedRecordsNeverCrash) {
                       RECT{0, 0, 200, 100}, rect);
     }
 }
+
+TEST(MetafileTest, PartOfABottomUpBitmap) {
+  // A 4x4 bottom-up bitmap, each quadrant its own colour; the source rectangle (0, 0, 2, 2) of
+  // such a bitmap is its lower-left quadrant.
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biWidth = 4;
+  bmi.bmiHeader.biHeight = 4;
+  bmi.bmiHeader.biBitCount = 32;
+  std::uint32_t px[16];
+  for (int row = 0; row < 4; ++row)  // row 0 is the bottom row in memory
+    for (int x = 0; x < 4; ++x) px[row * 4 + x] = row < 2 ? (x < 2 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 2 ? 0xFF0000FFu : 0xFFFFFFFFu);
+  auto draw = [&](HDC dc) { StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 2, 2, px, &bmi, DIB_RGB_COLORS, SRCCOPY); };
+  TBitmap direct;
+  direct.SetPixelFormat(pf32bit);
+  direct.SetSize(8, 8);
+  draw(direct.GetCanvas()->GetHandle());
+  direct.Flush();
+  const RECT frame{0, 0, MulDiv(8, 2540, 96), MulDiv(8, 2540, 96)};
+  HDC rec = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  draw(rec);
+  HENHMETAFILE emf = CloseEnhMetaFile(rec);
+  TBitmap played;
+  played.SetPixelFormat(pf32bit);
+  played.SetSize(8, 8);
+  const RECT target{0, 0, 8, 8};
+  PlayEnhMetaFile(played.GetCanvas()->GetHandle(), emf, &target);
+  played.Flush();
+  DeleteEnhMetaFile(emf);
+  EXPECT_EQ(direct.GetPixel(4, 4), RGB(255, 0, 0));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(played.GetPixel(x, y), direct.GetPixel(x, y)) << x << "," << y;
+}
