@@ -514,18 +514,56 @@ class ShapesTest : public ::testing::Test {
   TTestSurface S{40, 40};
 };
 
-TEST_F(ShapesTest, DragDropCaretStrokesEvenRows) {
+TEST_F(ShapesTest, FeedbackLines) {
   S.Canvas->Pen().SetColor(clBlack);
-  GI.LineDragDropCaret(S.Canvas.get(), 10, 3, 7);
-  std::vector<int> rows;
-  for (int y = 0; y < 40; ++y)
-    if (S.Ink(10, y)) rows.push_back(y);
-  EXPECT_EQ(rows, (std::vector<int>{4, 6}));
-  EXPECT_TRUE(S.Ink(11, 4));
-  EXPECT_FALSE(S.Ink(12, 4)) << "the end point is not drawn";
+  struct Case {
+    int Kind;  // 0 drag-and-drop caret, 1 vertical resize line, 2 horizontal resize line
+    int From, To;
+    std::vector<int> Inked;  // along the line
+  };
+  const Case cases[] = {{0, 3, 7, {4, 6}},
+                        {0, 7, 3, {}},
+                        {0, -3, 0, {-2, 0}},
+                        {1, 0, 16, {0, 2, 4, 8, 10, 12}},
+                        {1, 3, 4, {3, 5, 7}},
+                        {2, 0, 9, {0, 2, 4, 8, 10, 12}}};
+  for (const Case& c : cases) {
+    S.Clear();
+    if (c.Kind == 0) GI.LineDragDropCaret(S.Canvas.get(), 10, c.From, c.To);
+    if (c.Kind == 1) GI.DrawTableResizeVLine(S.Canvas.get(), 10, c.From, c.To);
+    if (c.Kind == 2) GI.DrawTableResizeHLine(S.Canvas.get(), c.From, c.To, 10);
+    std::vector<int> inked;
+    for (int t = 0; t < 40; ++t)
+      if (c.Kind == 2 ? S.Ink(t, 10) : S.Ink(10, t)) inked.push_back(t);
+    std::vector<int> want;
+    for (int t : c.Inked)
+      if (t >= 0) want.push_back(t);
+    EXPECT_EQ(inked, want) << c.Kind << " " << c.From << ".." << c.To;
+  }
+  // The caret strokes are two pixels long: the end point is not drawn.
   S.Clear();
-  GI.LineDragDropCaret(S.Canvas.get(), 10, 7, 3);
-  EXPECT_EQ(S.InkCount(), 0);
+  GI.LineDragDropCaret(S.Canvas.get(), 10, 4, 4);
+  EXPECT_TRUE(S.Ink(11, 4));
+  EXPECT_FALSE(S.Ink(12, 4));
+}
+
+TEST_F(ShapesTest, BrushesFromPens) {
+  S.Canvas->Pen().SetColor(clGreen);
+  S.Canvas->Pen().SetStyle(psSolid);
+  GI.SetPenColorToBrush(S.Canvas.get());
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsSolid);
+  EXPECT_EQ(S.Canvas->Brush().GetColor(), clGreen);
+  std::unique_ptr<TBrush> saved = GI.CloneBrush(S.Canvas.get());
+  S.Canvas->Pen().SetStyle(psClear);
+  GI.SetPenColorToBrush(S.Canvas.get());
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsClear);
+  GI.SetRVBrush(S.Canvas.get(), std::move(saved));
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsSolid);
+  EXPECT_EQ(S.Canvas->Brush().GetColor(), clGreen);
+  // Without gradients the second colour fills the rectangle.
+  S.Canvas->Pen().SetStyle(psClear);
+  GI.RectangleGradient(S.Canvas.get(), 0, 0, 20, 20, clRed, clBlue, true);
+  EXPECT_EQ(S.Pixel(10, 10), static_cast<DWORD>(clBlue));
 }
 
 TEST_F(ShapesTest, EmptySweepDrawsNothing) {
@@ -618,6 +656,27 @@ TEST_F(ShapesTest, TextRangeRegionWithReversedRangeLeavesClip) {
   EXPECT_TRUE(S.Ink(a, 10));
   EXPECT_TRUE(S.Ink(ab - 1, 10));
   EXPECT_FALSE(S.Ink(ab, 10));
+}
+
+TEST_F(ShapesTest, TextRangeRegionOverBidiText) {
+  TTestSurface s(200, 20);
+  s.SetFont(u"DejaVu Sans", -16);
+  const std::u16string text = u"ab אבג";
+  auto data = GI.GetGlyphDX(s.Canvas.get(), text.data(), 6, 0, 0, true, false, false, true, -1, -1);
+  const int textLeft = 10;
+  // An outer clip that cuts the last pixel column of the run away.
+  const int runRight = textLeft + *std::max_element(data->PXR.begin(), data->PXR.end());
+  GI.IntersectClipRect(s.Canvas.get(), 0, 0, runRight - 1, 20);
+  // a, b, space and the first two Hebrew letters: the third is drawn between them.
+  EXPECT_TRUE(GI.ApplyTextRangeRegion(s.Canvas.get(), s.Canvas.get(), text.data(), 6, 0, 0, true,
+                                      false, 0, 4, 5, textLeft, 0, 20, -1, -1));
+  GI.FillColorRect(s.Canvas.get(), TRect(0, 0, 200, 20), clBlack);
+  auto inside = [&](int i) { return (data->PXL[i] + data->PXR[i]) / 2 + textLeft; };
+  for (int i : {0, 1, 2, 3, 4}) EXPECT_TRUE(s.Ink(inside(i), 10)) << i;
+  EXPECT_FALSE(s.Ink(inside(5), 10)) << "the letter outside the range";
+  EXPECT_TRUE(s.Ink(7, 10)) << "the space before the text belongs to a range from its start";
+  EXPECT_FALSE(s.Ink(3, 10));
+  EXPECT_FALSE(s.Ink(runRight - 1, 10)) << "the outer clip still holds";
 }
 
 TEST_F(ShapesTest, ClipRegionRoundTrip) {
