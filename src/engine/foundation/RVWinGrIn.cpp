@@ -558,9 +558,29 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
   TRVCharExtraOff off(*this, Canvas);
   HDC dc = DC(Canvas);
   auto* win = dynamic_cast<TRVWinGlyphDXData*>(Data);
-  if (win && win->nGlyphs > 0 && !ForMetafile) {
-    ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
-                  static_cast<UINT>(win->nGlyphs), win->PDX.data());
+  if (win && win->nGlyphs > 0) {
+    if (!ForMetafile) {
+      ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
+                    static_cast<UINT>(win->nGlyphs), win->PDX.data());
+      return;
+    }
+    if (Length <= 0) return;
+    // Characters take their advances in text order, while placement gave them in drawing
+    // order: each drawing position's advance goes to the first character drawn there. Without
+    // the order the characters keep their natural advances.
+    std::vector<int> dx;
+    if (static_cast<int>(win->POrder.size()) >= Length) {
+      dx.assign(Length, 0);
+      std::vector<bool> taken(win->PDX.size(), false);
+      for (int i = 0; i < Length; ++i) {
+        const int j = win->POrder[i];
+        if (j < 0 || j >= static_cast<int>(win->PDX.size()) || taken[j]) continue;
+        taken[j] = true;
+        dx[i] = win->PDX[j];
+      }
+    }
+    ::ExtTextOutW(dc, X, Y, 0, nullptr, Str, static_cast<UINT>(Length),
+                  dx.empty() ? nullptr : dx.data());
     return;
   }
   if (Length <= 0) return;

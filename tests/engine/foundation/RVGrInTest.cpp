@@ -415,6 +415,26 @@ TEST_P(BackEndTest, JustifiedRunIsDrawnWithItsAdvances) {
   for (int y = 0; y < 30; ++y) EXPECT_FALSE(s.Ink(gap, y)) << y;
 }
 
+TEST_P(BackEndTest, RunForMetafileLooksLikeRunOnScreen) {
+  // Metafiles get characters with advances instead of glyphs; the picture must not change.
+  for (const char16_t* text : {u"שלום עולם", u"abc אבג def", u"مرحبا بالعالم"}) {
+    const int n = Len(text);
+    std::vector<int> ink;
+    for (bool forMetafile : {false, true}) {
+      TTestSurface s(300, 30);
+      s.SetFont(u"DejaVu Sans", -16);
+      ::SetBkMode(s.DC, TRANSPARENT);
+      s.Canvas->Brush().SetStyle(bsClear);
+      auto data = GI->GetGlyphDX(s.Canvas.get(), text, n, 1, 12, true, false, true, false, -1, -1);
+      GI->TextOutWithDX(s.Canvas.get(), 10, 20, text, n, forMetafile, data.get());
+      ink.push_back(s.RightmostInk());
+      ink.push_back(s.InkCount());
+    }
+    EXPECT_NEAR(ink[0], ink[2], 1) << UnicodeToUtf8(text);
+    EXPECT_NEAR(ink[1], ink[3], ink[1] / 50) << UnicodeToUtf8(text);
+  }
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
