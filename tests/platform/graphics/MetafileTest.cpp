@@ -310,3 +310,37 @@ TEST(MetafileTest, PartOfABottomUpBitmap) {
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(played.GetPixel(x, y), direct.GetPixel(x, y)) << x << "," << y;
 }
+
+TEST(MetafileTest, SavedWithoutTheEnhancedFlagInTheWindowsFormat) {
+  TMetafile mf;
+  mf.SetHandle(RecordScene());
+  mf.SetEnhanced(false);
+  TMemoryStream ms;
+  mf.SaveToStream(ms);
+  const std::string bytes(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  ASSERT_GT(bytes.size(), 40u);
+  EXPECT_EQ(LE32(bytes, 0), WMF_PLACEABLE_KEY);
+  EXPECT_EQ(LE16(bytes, 14), 96u);  // units per inch: the recording's pixels
+  EXPECT_EQ(LE16(bytes, 10), static_cast<std::uint32_t>(W));
+  TMetafile back;
+  ms.SetPosition(0);
+  back.LoadFromStream(ms);
+  EXPECT_FALSE(back.GetEnhanced());
+  EXPECT_EQ(back.GetWidth(), W);
+  EXPECT_EQ(back.GetHeight(), H);
+  TBitmap b;
+  b.SetPixelFormat(pf32bit);
+  b.SetSize(W, H);
+  b.GetCanvas()->StretchDraw(TRect(0, 0, W, H), &back);
+  b.Flush();
+  const struct {
+    int X, Y;
+    TColor Color;
+  } probes[] = {{30, 30, RGB(0, 160, 0)}, {160, 25, RGB(0, 160, 0)}, {60, 5, RGB(0, 0, 200)},
+                {151, 56, RGB(128, 0, 128)}, {155, 56, RGB(0, 192, 192)}, {100, 95, RGB(255, 255, 255)}};
+  for (const auto& p : probes) EXPECT_EQ(b.GetPixel(p.X, p.Y), p.Color) << p.X << "," << p.Y;
+  int red = 0;  // the Latin line of text
+  for (int y = 50; y < 68; ++y)
+    for (int x = 10; x < 100; ++x) red += GetRValue(b.GetPixel(x, y)) > 150 && GetGValue(b.GetPixel(x, y)) < 100;
+  EXPECT_GT(red, 40);
+}
