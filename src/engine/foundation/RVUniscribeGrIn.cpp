@@ -329,10 +329,13 @@ void TRVUniscribeGraphicInterface::TextOut(TCanvas* Canvas, int X, int Y, const 
   if (Length > 0) {
     TRVAnalysis a(*this, Canvas);
     if (a.Run(Str, Length, 0, -1, nullptr)) {
-      if (ForMetafile)
+      if (ForMetafile) {
+        // The extra is off the canvas now: the spaced widths carry it into the metafile.
+        std::vector<int> dx;
+        if (a.Extra() != 0) dx = a.LogicalWidths(Length);
         ::ExtTextOutW(Canvas->GetHandle(), X, Y, 0, nullptr, Str, static_cast<UINT>(Length),
-                      nullptr);
-      else
+                      dx.empty() ? nullptr : dx.data());
+      } else
         Entries.ScriptStringOut(a.Get(), X, Y, OutOptions(Canvas), nullptr, 0, 0, FALSE);
       return;
     }

@@ -435,6 +435,23 @@ TEST_P(BackEndTest, RunForMetafileLooksLikeRunOnScreen) {
   }
 }
 
+TEST_P(BackEndTest, SpacedRunForMetafileKeepsItsSpacing) {
+  for (const char16_t* text : {u"spacing", u"שלום"}) {
+    std::vector<int> right;
+    for (bool forMetafile : {false, true}) {
+      TTestSurface s(300, 30);
+      s.SetFont(u"DejaVu Sans", -16);
+      ::SetBkMode(s.DC, TRANSPARENT);
+      s.Canvas->Brush().SetStyle(bsClear);
+      GI->SetTextCharacterExtra(s.Canvas.get(), 6);
+      GI->TextOut(s.Canvas.get(), 10, 20, text, Len(text), forMetafile);
+      EXPECT_EQ(GI->GetTextCharacterExtra(s.Canvas.get()), 6);
+      right.push_back(s.RightmostInk());
+    }
+    EXPECT_NEAR(right[0], right[1], 1) << UnicodeToUtf8(text);
+  }
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
