@@ -195,6 +195,13 @@ class TMetricsInterface : public TRVWinGraphicInterface {
 
 TEST(RVDrawing, OutlineTextMetrics) {
   Sheet s(4, 4);
+  s.Canvas()->Font().SetName(u"Liberation Sans");
+  s.Canvas()->Font().SetHeight(-20);
+  TRVOutlineTextMetrics real = AllocOutlineTextMetrics(s.Canvas(), &s.GI);
+  ASSERT_NE(real, nullptr);
+  EXPECT_GE(real->otmsUnderscoreSize, 1);
+  EXPECT_GT(real->otmAscent, 0);
+
   TMetricsInterface fake;
   TRVOutlineTextMetrics m = AllocOutlineTextMetrics(s.Canvas(), &fake);
   ASSERT_NE(m, nullptr);
