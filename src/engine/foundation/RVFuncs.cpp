@@ -13,7 +13,6 @@
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GraphUtil.h"
-#include "platform/ui/GuiSession.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/PrinterCaps.h"
 
@@ -59,7 +58,10 @@ int UnitsValueToPixels(TRVUnits Units, int PixelsPerInch, double Value) {
 
 int GetScreenPixelsPerInch() {
   if (ScreenPixelsPerInchOverride > 0) return ScreenPixelsPerInchOverride;
-  return GetScreenLogPixelsY();
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) DeleteDC(dc);
+  return ppi > 0 ? ppi : 96;
 }
 
 void InitScreenAndDevice(TRVScreenAndDevice& SaD, TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) {
