@@ -645,7 +645,10 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   // Shape each segment.
   std::vector<TRawGlyph> raw;
   raw.reserve(N + 8);
-  hb_buffer_t* buf = hb_buffer_create();
+  // One buffer per thread, reused: shaping runs for every measurement.
+  static thread_local std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(),
+                                                                                  hb_buffer_destroy);
+  hb_buffer_t* buf = buffer.get();
   for (std::size_t si = 0; si < segs.size(); ++si) {
     const TSegment& sg = segs[si];
     const TFontFace& F = *FFaces[static_cast<std::size_t>(sg.Face)];
@@ -670,7 +673,7 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
                      pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
     }
   }
-  hb_buffer_destroy(buf);
+  hb_buffer_clear_contents(buf);
   if (raw.empty()) {
     out.Ok = false;
     return;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/RVClasses.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Png.h"
@@ -333,4 +334,16 @@ TEST(RVGrHandlerTest, BitmapInsideAMetafile) {
   }
   TBitmap notMetafile;
   EXPECT_EQ(GraphicHandler->ExtractBitmapFromMetafile(&notMetafile), nullptr);
+}
+
+TEST(RVGrHandlerTest, EngineMemoryStreamIsReadInPlace) {
+  const std::string gif = Fixture("two-frames.gif");
+  TRVMemoryStream ms;
+  ms.WriteBuffer(gif.data(), static_cast<std::int64_t>(gif.size()));
+  ms.SetPosition(0);
+  EXPECT_EQ(TRVGraphicHandler::GetStreamGraphicType(ms), rvgtGIF);
+  auto g = GraphicHandler->LoadFromStream(ms);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->ClassType(), TGIFImage::StaticClass());
+  EXPECT_EQ(ms.GetPosition(), ms.GetSize());
 }

@@ -12,6 +12,7 @@
 
 #include "engine/foundation/RVUniscribeGrIn.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/ImageList.h"
 
 namespace {
 
@@ -353,6 +354,104 @@ TEST_P(BackEndTest, JustifiedCaretsMatchGlyphAdvances) {
   }
 }
 
+TEST_P(BackEndTest, FitWithCharacterExtra) {
+  TTestSurface s(10, 10);
+  s.SetFont(u"DejaVu Sans", -16);
+  GI->SetTextCharacterExtra(s.Canvas.get(), 3);
+  struct Case {
+    const char16_t* Text;
+    bool BiDi;
+  };
+  // Right-to-left runs with an extra take the slow, exact paths of both back-ends.
+  for (const Case& c : {Case{u"abcdef", false}, Case{u"שלוםעולם", true}}) {
+    const int n = Len(c.Text);
+    const int w2 = GI->TextSize(s.Canvas.get(), c.Text, 2, c.BiDi, false).cx;
+    int fit = -1;
+    TSize sz;
+    GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, nullptr, fit, sz);
+    EXPECT_EQ(fit, 2) << UnicodeToUtf8(c.Text);
+    EXPECT_LE(sz.cx, w2);
+    GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, INT_MAX, c.BiDi, false, nullptr, fit, sz);
+    EXPECT_EQ(fit, n);
+    EXPECT_EQ(sz.cx, GI->TextSize(s.Canvas.get(), c.Text, n, c.BiDi, false).cx);
+  }
+  EXPECT_EQ(GI->GetTextCharacterExtra(s.Canvas.get()), 3);
+}
+
+TEST_P(BackEndTest, ExpandableCharacters) {
+  TTestSurface s(10, 10);
+  s.SetFont(u"DejaVu Sans", -16);
+  struct Case {
+    const char16_t* Text;
+    bool BiDi;
+    int Count;
+  };
+  const Case cases[] = {{u"", false, 0},          {u"word", false, 4},
+                        {u"a b", false, 3},       {u"e\u0301x", false, 2},
+                        {u"ab\u00AD", false, 2},  {u"שלום", true, 4},
+                        {u"x\U0001D400", false, 2}};
+  for (const Case& c : cases)
+    EXPECT_EQ(GI->GetExpandableCharCount(s.Canvas.get(), c.Text, Len(c.Text), c.BiDi, false),
+              c.Count)
+        << UnicodeToUtf8(c.Text);
+}
+
+TEST_P(BackEndTest, JustifiedRunIsDrawnWithItsAdvances) {
+  TTestSurface s(300, 30);
+  s.SetFont(u"Liberation Sans", -16);
+  ::SetBkMode(s.DC, TRANSPARENT);
+  s.Canvas->Brush().SetStyle(bsClear);
+  const std::u16string text = u"ab cd ef";
+  const int n = static_cast<int>(text.size());
+  const int plain = GI->TextSize(s.Canvas.get(), text.data(), n, false, false).cx;
+  auto data = GI->GetGlyphDX(s.Canvas.get(), text.data(), n, 2, 60, false, false, true, false,
+                             -1, -1);
+  GI->TextOutWithDX(s.Canvas.get(), 10, 20, text.data(), n, false, data.get());
+  const int ink = s.RightmostInk();
+  EXPECT_GT(ink, 10 + plain + 50);
+  EXPECT_LE(ink, 10 + plain + 60 + 2);
+  // Nothing is drawn inside the widened gaps.
+  const int gap = 10 + GI->TextSize(s.Canvas.get(), u"ab ", 3, false, false).cx + 10;
+  for (int y = 0; y < 30; ++y) EXPECT_FALSE(s.Ink(gap, y)) << y;
+}
+
+TEST_P(BackEndTest, RunForMetafileLooksLikeRunOnScreen) {
+  // Metafiles get characters with advances instead of glyphs; the picture must not change.
+  for (const char16_t* text : {u"שלום עולם", u"abc אבג def", u"مرحبا بالعالم"}) {
+    const int n = Len(text);
+    std::vector<int> ink;
+    for (bool forMetafile : {false, true}) {
+      TTestSurface s(300, 30);
+      s.SetFont(u"DejaVu Sans", -16);
+      ::SetBkMode(s.DC, TRANSPARENT);
+      s.Canvas->Brush().SetStyle(bsClear);
+      auto data = GI->GetGlyphDX(s.Canvas.get(), text, n, 1, 12, true, false, true, false, -1, -1);
+      GI->TextOutWithDX(s.Canvas.get(), 10, 20, text, n, forMetafile, data.get());
+      ink.push_back(s.RightmostInk());
+      ink.push_back(s.InkCount());
+    }
+    EXPECT_NEAR(ink[0], ink[2], 1) << UnicodeToUtf8(text);
+    EXPECT_NEAR(ink[1], ink[3], ink[1] / 50) << UnicodeToUtf8(text);
+  }
+}
+
+TEST_P(BackEndTest, SpacedRunForMetafileKeepsItsSpacing) {
+  for (const char16_t* text : {u"spacing", u"שלום"}) {
+    std::vector<int> right;
+    for (bool forMetafile : {false, true}) {
+      TTestSurface s(300, 30);
+      s.SetFont(u"DejaVu Sans", -16);
+      ::SetBkMode(s.DC, TRANSPARENT);
+      s.Canvas->Brush().SetStyle(bsClear);
+      GI->SetTextCharacterExtra(s.Canvas.get(), 6);
+      GI->TextOut(s.Canvas.get(), 10, 20, text, Len(text), forMetafile);
+      EXPECT_EQ(GI->GetTextCharacterExtra(s.Canvas.get()), 6);
+      right.push_back(s.RightmostInk());
+    }
+    EXPECT_NEAR(right[0], right[1], 1) << UnicodeToUtf8(text);
+  }
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
@@ -452,18 +551,56 @@ class ShapesTest : public ::testing::Test {
   TTestSurface S{40, 40};
 };
 
-TEST_F(ShapesTest, DragDropCaretStrokesEvenRows) {
+TEST_F(ShapesTest, FeedbackLines) {
   S.Canvas->Pen().SetColor(clBlack);
-  GI.LineDragDropCaret(S.Canvas.get(), 10, 3, 7);
-  std::vector<int> rows;
-  for (int y = 0; y < 40; ++y)
-    if (S.Ink(10, y)) rows.push_back(y);
-  EXPECT_EQ(rows, (std::vector<int>{4, 6}));
-  EXPECT_TRUE(S.Ink(11, 4));
-  EXPECT_FALSE(S.Ink(12, 4)) << "the end point is not drawn";
+  struct Case {
+    int Kind;  // 0 drag-and-drop caret, 1 vertical resize line, 2 horizontal resize line
+    int From, To;
+    std::vector<int> Inked;  // along the line
+  };
+  const Case cases[] = {{0, 3, 7, {4, 6}},
+                        {0, 7, 3, {}},
+                        {0, -3, 0, {-2, 0}},
+                        {1, 0, 16, {0, 2, 4, 8, 10, 12}},
+                        {1, 3, 4, {3, 5, 7}},
+                        {2, 0, 9, {0, 2, 4, 8, 10, 12}}};
+  for (const Case& c : cases) {
+    S.Clear();
+    if (c.Kind == 0) GI.LineDragDropCaret(S.Canvas.get(), 10, c.From, c.To);
+    if (c.Kind == 1) GI.DrawTableResizeVLine(S.Canvas.get(), 10, c.From, c.To);
+    if (c.Kind == 2) GI.DrawTableResizeHLine(S.Canvas.get(), c.From, c.To, 10);
+    std::vector<int> inked;
+    for (int t = 0; t < 40; ++t)
+      if (c.Kind == 2 ? S.Ink(t, 10) : S.Ink(10, t)) inked.push_back(t);
+    std::vector<int> want;
+    for (int t : c.Inked)
+      if (t >= 0) want.push_back(t);
+    EXPECT_EQ(inked, want) << c.Kind << " " << c.From << ".." << c.To;
+  }
+  // The caret strokes are two pixels long: the end point is not drawn.
   S.Clear();
-  GI.LineDragDropCaret(S.Canvas.get(), 10, 7, 3);
-  EXPECT_EQ(S.InkCount(), 0);
+  GI.LineDragDropCaret(S.Canvas.get(), 10, 4, 4);
+  EXPECT_TRUE(S.Ink(11, 4));
+  EXPECT_FALSE(S.Ink(12, 4));
+}
+
+TEST_F(ShapesTest, BrushesFromPens) {
+  S.Canvas->Pen().SetColor(clGreen);
+  S.Canvas->Pen().SetStyle(psSolid);
+  GI.SetPenColorToBrush(S.Canvas.get());
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsSolid);
+  EXPECT_EQ(S.Canvas->Brush().GetColor(), clGreen);
+  std::unique_ptr<TBrush> saved = GI.CloneBrush(S.Canvas.get());
+  S.Canvas->Pen().SetStyle(psClear);
+  GI.SetPenColorToBrush(S.Canvas.get());
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsClear);
+  GI.SetRVBrush(S.Canvas.get(), std::move(saved));
+  EXPECT_EQ(S.Canvas->Brush().GetStyle(), bsSolid);
+  EXPECT_EQ(S.Canvas->Brush().GetColor(), clGreen);
+  // Without gradients the second colour fills the rectangle.
+  S.Canvas->Pen().SetStyle(psClear);
+  GI.RectangleGradient(S.Canvas.get(), 0, 0, 20, 20, clRed, clBlue, true);
+  EXPECT_EQ(S.Pixel(10, 10), static_cast<DWORD>(clBlue));
 }
 
 TEST_F(ShapesTest, EmptySweepDrawsNothing) {
@@ -558,6 +695,27 @@ TEST_F(ShapesTest, TextRangeRegionWithReversedRangeLeavesClip) {
   EXPECT_FALSE(S.Ink(ab, 10));
 }
 
+TEST_F(ShapesTest, TextRangeRegionOverBidiText) {
+  TTestSurface s(200, 20);
+  s.SetFont(u"DejaVu Sans", -16);
+  const std::u16string text = u"ab אבג";
+  auto data = GI.GetGlyphDX(s.Canvas.get(), text.data(), 6, 0, 0, true, false, false, true, -1, -1);
+  const int textLeft = 10;
+  // An outer clip that cuts the last pixel column of the run away.
+  const int runRight = textLeft + *std::max_element(data->PXR.begin(), data->PXR.end());
+  GI.IntersectClipRect(s.Canvas.get(), 0, 0, runRight - 1, 20);
+  // a, b, space and the first two Hebrew letters: the third is drawn between them.
+  EXPECT_TRUE(GI.ApplyTextRangeRegion(s.Canvas.get(), s.Canvas.get(), text.data(), 6, 0, 0, true,
+                                      false, 0, 4, 5, textLeft, 0, 20, -1, -1));
+  GI.FillColorRect(s.Canvas.get(), TRect(0, 0, 200, 20), clBlack);
+  auto inside = [&](int i) { return (data->PXL[i] + data->PXR[i]) / 2 + textLeft; };
+  for (int i : {0, 1, 2, 3, 4}) EXPECT_TRUE(s.Ink(inside(i), 10)) << i;
+  EXPECT_FALSE(s.Ink(inside(5), 10)) << "the letter outside the range";
+  EXPECT_TRUE(s.Ink(7, 10)) << "the space before the text belongs to a range from its start";
+  EXPECT_FALSE(s.Ink(3, 10));
+  EXPECT_FALSE(s.Ink(runRight - 1, 10)) << "the outer clip still holds";
+}
+
 TEST_F(ShapesTest, ClipRegionRoundTrip) {
   GI.IntersectClipRect(S.Canvas.get(), 0, 0, 10, 10);
   HRGN rgn;
@@ -602,6 +760,61 @@ TEST_F(ShapesTest, ScaleAndMoveTransforms) {
   GI.MoveWindowOrgAdvanced(S.Canvas.get(), 3, 5);
   GI.GetWindowOrgEx(S.Canvas.get(), org);
   EXPECT_EQ(org, TPoint(-3, -5));
+}
+
+TEST_F(ShapesTest, CompatibleCanvasKeepsModeTransformAndResolution) {
+  GI.SetGraphicsMode(S.Canvas.get(), true);
+  XFORM x;
+  x.eM11 = 0.5f;
+  x.eDy = 3;
+  GI.SetWorldTransform(S.Canvas.get(), x);
+  S.Canvas->Font().SetPixelsPerInch(9600);
+  TCanvas* c = GI.CreateCompatibleCanvas(S.Canvas.get());
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(GI.IsAdvancedGraphicsMode(c));
+  XFORM got;
+  GI.GetWorldTransform(c, got);
+  EXPECT_EQ(got, x);
+  EXPECT_EQ(c->Font().GetPixelsPerInch(), 9600);
+  GI.DestroyCompatibleCanvas(c);
+  EXPECT_EQ(GI.CreatePrinterCanvas(), nullptr) << "no printer here";
+}
+
+TEST_F(ShapesTest, DiagonalBrushHatchesInBothColours) {
+  GI.SetDiagonalBrush(S.Canvas.get(), clYellow, clBlue, 0, 0);
+  GI.FillRect(S.Canvas.get(), TRect(0, 0, 40, 40));
+  int yellow = 0, blue = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      yellow += S.Pixel(x, y) == static_cast<DWORD>(clYellow);
+      blue += S.Pixel(x, y) == static_cast<DWORD>(clBlue);
+    }
+  EXPECT_GT(blue, 0);
+  EXPECT_GT(yellow, blue);
+  EXPECT_EQ(yellow + blue, 256);
+}
+
+TEST_F(ShapesTest, ImageListDrawnTransparentOrBlended) {
+  TBitmap img(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) img.SetPixel(x, y, x < 4 ? clBlack : clFuchsia);
+  TCustomImageList list(8, 8);
+  ASSERT_EQ(list.AddMasked(&img, clFuchsia), 0);
+  struct Case {
+    TColor Blend;
+    DWORD Image, Masked;
+  };
+  const Case cases[] = {{clNone, 0x000000, 0xFFFFFF}, {clWhite, 0x808080, 0xFFFFFF}};
+  for (const Case& c : cases) {
+    S.Clear();
+    GI.DrawImageList(S.Canvas.get(), &list, 0, 10, 10, c.Blend);
+    for (int shift : {0, 8, 16}) {
+      EXPECT_NEAR(static_cast<int>((S.Pixel(11, 12) >> shift) & 0xFF),
+                  static_cast<int>((c.Image >> shift) & 0xFF), 2);
+    }
+    EXPECT_EQ(S.Pixel(16, 12), c.Masked);
+    EXPECT_EQ(list.BlendColor, clDefault);
+  }
 }
 
 TEST_F(ShapesTest, CopyCanvasFontAndBack) {

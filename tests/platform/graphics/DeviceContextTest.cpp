@@ -377,3 +377,44 @@ TEST(Devices, CapsAndScreen) {
   DeleteDC(mem);
   EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
 }
+
+TEST(State, BadInputIsRefused) {
+  TSurface s(8, 8);
+  auto bogus = reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(0x1234560));
+  EXPECT_EQ(SelectObject(s.DC, bogus), nullptr);
+  EXPECT_FALSE(DeleteObject(bogus));
+  EXPECT_EQ(GetObjectType(bogus), 0u);
+  EXPECT_FALSE(DeleteDC(reinterpret_cast<HDC>(bogus)));
+  struct Dib { const char* name; LONG w, h; WORD bits; DWORD compression; };
+  const Dib dibs[] = {{"zero width", 0, 4, 32, BI_RGB}, {"negative width", -4, 4, 32, BI_RGB},
+                      {"zero height", 4, 0, 32, BI_RGB}, {"odd depth", 4, 4, 7, BI_RGB},
+                      {"compressed", 4, 4, 24, BI_RLE8}, {"huge", 1 << 20, 1 << 20, 32, BI_RGB}};
+  for (const Dib& d : dibs) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biWidth = d.w;
+    bi.bmiHeader.biHeight = d.h;
+    bi.bmiHeader.biBitCount = d.bits;
+    bi.bmiHeader.biCompression = d.compression;
+    void* bits = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreateDIBSection(s.DC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << d.name;
+    EXPECT_EQ(bits, nullptr) << d.name;
+  }
+  EXPECT_EQ(CreateDIBSection(s.DC, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
+  EXPECT_EQ(StretchDIBits(s.DC, 0, 0, 1, 1, 0, 0, 1, 1, nullptr, nullptr, DIB_RGB_COLORS, SRCCOPY), 0);
+  EXPECT_FALSE(Polygon(s.DC, nullptr, 3));
+  EXPECT_FALSE(Polyline(s.DC, nullptr, 0));
+  EXPECT_FALSE(ExtTextOutW(s.DC, 0, 0, 0, nullptr, nullptr, 3, nullptr));
+  EXPECT_FALSE(TextOutW(s.DC, 0, 0, u"a", -1));
+  HRGN r = CreateRectRgn(0, 0, 2, 2);
+  EXPECT_EQ(CombineRgn(r, r, r, 99), ERROR);
+  EXPECT_EQ(CombineRgn(r, bogus, r, RGN_OR), ERROR);
+  EXPECT_EQ(GetClipRgn(s.DC, bogus), -1);
+  DeleteObject(r);
+  EXPECT_EQ(SetMapMode(s.DC, 42), 0);
+  EXPECT_EQ(SetROP2(s.DC, 0), 0);
+  EXPECT_EQ(SetBkMode(s.DC, 7), 0);
+  EXPECT_EQ(CreateHatchBrush(9, 0), nullptr);
+  EXPECT_EQ(GetStockObject(99), nullptr);
+  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_PEN)));  // stock objects stay
+  EXPECT_EQ(GetObjectType(GetStockObject(BLACK_PEN)), OBJ_PEN);
+}

@@ -305,3 +305,61 @@ TEST(TextDrawing, AlignmentBackgroundAndUpdatePosition) {
   GetCurrentPositionEx(s.DC, &p);
   EXPECT_EQ(p.X, 10 + sz.cx);
 }
+
+TEST(TextDrawing, ScaledDownReferenceFontDrawsInTheSamePlace) {
+  const std::u16string text = u"Hello world";
+  TSurface a(200, 40), b(200, 40);
+  SetTextAlign(a.DC, TA_BASELINE);
+  SetTextAlign(b.DC, TA_BASELINE);
+  SetBkMode(a.DC, TRANSPARENT);
+  SetBkMode(b.DC, TRANSPARENT);
+  {
+    TFontScope f(a.DC, MakeLogFont(u"Arial", -16));
+    TextOutW(a.DC, 10, 25, text.c_str(), static_cast<int>(text.size()));
+  }
+  // Window extent 100 times the viewport's, font 100 times larger.
+  SetMapMode(b.DC, MM_ANISOTROPIC);
+  SetWindowExtEx(b.DC, 100, 100, nullptr);
+  SetViewportExtEx(b.DC, 1, 1, nullptr);
+  {
+    TFontScope f(b.DC, MakeLogFont(u"Arial", -1600));
+    TextOutW(b.DC, 1000, 2500, text.c_str(), static_cast<int>(text.size()));
+  }
+  EXPECT_NEAR(a.InkLeft(), b.InkLeft(), 1);
+  EXPECT_NEAR(a.InkRight(), b.InkRight(), 1);
+}
+
+TEST(TextDrawing, BottomUpBitmapsHoldTheSameImage) {
+  TSurface down(80, 30, true), up(80, 30, false);
+  for (TSurface* s : {&down, &up}) {
+    TFontScope f(s->DC, MakeLogFont(u"Arial", -20));
+    SetBkMode(s->DC, TRANSPARENT);
+    TextOutW(s->DC, 5, 2, u"Hg", 2);
+    MoveToEx(s->DC, 0, 28, nullptr);
+    LineTo(s->DC, 60, 28);
+  }
+  // Lines are identical; glyph edges may differ by their smoothing only.
+  EXPECT_EQ(up.Row(28, 0, 62), std::string(60, '#') + "..");
+  EXPECT_EQ(down.Row(28, 0, 62), up.Row(28, 0, 62));
+  int ink = 0, differ = 0;
+  for (int y = 0; y < 28; ++y)
+    for (int x = 0; x < 80; ++x) {
+      ink += down.Dark(x, y);
+      differ += down.Dark(x, y) != up.Dark(x, y);
+    }
+  EXPECT_GT(ink, 50);
+  EXPECT_LE(differ * 20, ink);
+}
+
+TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
+  TSurface s(60, 30);
+  LOGFONTW lf = MakeLogFont(u"Symbol", -20);
+  lf.lfCharSet = SYMBOL_CHARSET;
+  TFontScope f(s.DC, lf);
+  // No installed face has these code points: they show as the missing glyph, never vanish.
+  SIZE sz;
+  ASSERT_TRUE(GetTextExtentPoint32W(s.DC, u"\uF061\uF062", 2, &sz));
+  EXPECT_GT(sz.cx, 0);
+  TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
+  EXPECT_GE(s.InkRight(), 2);
+}
