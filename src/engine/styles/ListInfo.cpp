@@ -119,6 +119,16 @@ bool TRVMarkerFont::IsDefault() const {
          RVStyleSameText(Name, u"Arial");
 }
 
+void TRVMarkerFont::AssignTo(TFont& Dest) const {
+  Dest.SetName(Name);
+  Dest.SetPixelsPerInch(GetScreenPixelsPerInch());
+  Dest.SetHeight(FHeight);
+  Dest.SetStyle(Style);
+  Dest.SetColor(Color);
+  Dest.SetCharset(Charset);
+  Dest.SetPitch(Pitch);
+}
+
 UnicodeString TRVMarkerFont::ToText() const {
   UnicodeString styles;
   if (Style.Contains(fsBold)) styles += u'B';
@@ -779,14 +789,27 @@ void TRVListLevel::HTMLCloseTag(TStream* Stream, bool) const { WriteAnsi(Stream,
 
 void TRVListInfo::SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, const TRVSaveCSSOptions& SaveOptions,
                                   int& AIndex, const TRVAnsiString& Title, TRVBiDiMode BiDiMode) {
-  // Marker fonts as CSS need the writers' font declarations; lists are written as lists here.
-  if (SaveOptions.Contains(rvcssMarkersAsText)) return;
   const TRVStyle* sheet = GetRVStyle();
+  const bool markersAsText = SaveOptions.Contains(rvcssMarkersAsText);
   for (int i = 0; i < FLevels->Count(); ++i) {
-    const TRVAnsiString text = FLevels->Items(i)->GetHTMLOpenCSS(sheet, BiDiMode);
+    TRVListLevel* level = FLevels->Items(i);
+    TRVAnsiString text;
+    if (markersAsText) {
+      if (!level->UsesFont()) continue;
+      TFont font;
+      const TRVMarkerFont defaultFont;
+      (level->HasFont() ? level->GetFont() : &defaultFont)->AssignTo(font);
+      const TRVUnicodeString css = GetCSSFontDeclarations(font, true);
+      text = SaveOptions.Contains(rvcssUTF8) ? UnicodeToUtf8(css) : UnicodeToAnsiCP(0, css);
+      const TRVStyleLength width = level->LeftIndent + level->FirstIndent - level->MarkerIndent;
+      if (width > 0)
+        text += " display: inline-block; text-indent: " + CSSSize(sheet, 0) + "; min-width: " + CSSSize(sheet, width) + ";";
+    } else {
+      text = level->GetHTMLOpenCSS(sheet, BiDiMode);
+    }
     if (!Bullets.Add(text) || !Stream) continue;
     if (AIndex == 0) WriteAnsi(Stream, Title + "\r\n");
-    WriteAnsi(Stream, ".list" + std::to_string(AIndex) + " {" + text + "}\r\n");
+    WriteAnsi(Stream, (markersAsText ? "span.bullet" : ".list") + std::to_string(AIndex) + " {" + text + "}\r\n");
     ++AIndex;
   }
 }

@@ -34,6 +34,9 @@ class TRVMarkerFont : public TPersistent {
   // The marker font as one line of text: name, height, style letters, pitch, colour, charset.
   UnicodeString ToText() const;
   void FromText(const UnicodeString& Text);
+  // The same font as a canvas font.
+  void AssignTo(TFont& Dest) const;
+  using TPersistent::AssignTo;
 
   UnicodeString Name = u"Arial";
   TFontStyles Style;

@@ -426,3 +426,27 @@ TEST(ListLevelImageList, TagStreamedOnlyForADocumentAndForgotten) {
   EXPECT_EQ(lvl->ImageList, nullptr);
   EXPECT_EQ(back->Levels()->Items(0)->ImageList, nullptr);
 }
+
+TEST(ListLevelCss, MarkersAsTextRulesUseTheMarkerFont) {
+  TRVStyle sheet(nullptr);
+  TRVListInfo* l = sheet.ListStyles()->Add();
+  TRVListLevel* bullet = l->Levels()->Add();
+  bullet->GetFont()->Name = u"Symbol";
+  bullet->GetFont()->Style = {fsBold};
+  bullet->LeftIndent = 24;
+  bullet->FirstIndent = -12;
+  l->Levels()->Add()->ListType = rvlstPicture;  // no font: no rule
+  TRVListLevel* plain = l->Levels()->Add();
+  plain->FirstIndent = 0;
+  TRVHTMLListCSSList bullets;
+  const std::string css = Written([&](TStream* s) {
+    sheet.ListStyles()->SaveCSSToStream(s, bullets, {rvcssMarkersAsText, rvcssUTF8}, "/* markers */");
+  });
+  EXPECT_EQ(css,
+            "/* markers */\r\n"
+            "span.bullet0 {font-weight: bold; font-size: 8pt; font-family: Symbola, 'Arial Unicode MS', "
+            "'Lucida Sans Unicode', 'Arial', 'Helvetica', sans-serif; color: #000000; display: inline-block; "
+            "text-indent: 0px; min-width: 12px;}\r\n"
+            "span.bullet1 {font-size: 8pt; font-family: 'Arial', 'Helvetica', sans-serif; color: #000000;}\r\n");
+  EXPECT_FALSE(plain->HasFont());
+}
