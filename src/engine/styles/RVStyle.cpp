@@ -6,11 +6,27 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/StyleTemplate.h"
 
-TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner) {
-  FTextStyles = std::make_unique<TFontInfos>(GetTextStyleClass(), this);
-  FParaStyles = std::make_unique<TParaInfos>(GetParaStyleClass(), this);
-  FListStyles = std::make_unique<TRVListInfos>(GetListStyleClass(), this);
-  FStyleTemplates = std::make_unique<TRVStyleTemplateCollection>(this);
+TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner) {}
+
+TFontInfos* TRVStyle::TextStyles() const {
+  if (!FTextStyles) FTextStyles = std::make_unique<TFontInfos>(GetTextStyleClass(), const_cast<TRVStyle*>(this));
+  return FTextStyles.get();
+}
+
+TParaInfos* TRVStyle::ParaStyles() const {
+  if (!FParaStyles) FParaStyles = std::make_unique<TParaInfos>(GetParaStyleClass(), const_cast<TRVStyle*>(this));
+  return FParaStyles.get();
+}
+
+TRVListInfos* TRVStyle::ListStyles() const {
+  if (!FListStyles) FListStyles = std::make_unique<TRVListInfos>(GetListStyleClass(), const_cast<TRVStyle*>(this));
+  return FListStyles.get();
+}
+
+TRVStyleTemplateCollection* TRVStyle::StyleTemplates() const {
+  if (!FStyleTemplates)
+    FStyleTemplates = std::make_unique<TRVStyleTemplateCollection>(const_cast<TRVStyle*>(this));
+  return FStyleTemplates.get();
 }
 
 TRVStyle::~TRVStyle() {
@@ -38,7 +54,7 @@ TCollectionItemClass TRVStyle::GetListStyleClass() const { return &NewCollection
 
 void TRVStyle::Loaded() {
   TComponent::Loaded();
-  FStyleTemplates->UpdateReferences();
+  StyleTemplates()->UpdateReferences();
 }
 
 namespace {

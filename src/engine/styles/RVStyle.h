@@ -30,10 +30,11 @@ class TRVStyle : public TComponent {
   explicit TRVStyle(TComponent* AOwner);
   ~TRVStyle() override;
 
-  TFontInfos* TextStyles() const { return FTextStyles.get(); }
-  TParaInfos* ParaStyles() const { return FParaStyles.get(); }
-  TRVListInfos* ListStyles() const { return FListStyles.get(); }
-  TRVStyleTemplateCollection* StyleTemplates() const { return FStyleTemplates.get(); }
+  // Made on first use, when the item classes of a descendant sheet can be asked for.
+  TFontInfos* TextStyles() const;
+  TParaInfos* ParaStyles() const;
+  TRVListInfos* ListStyles() const;
+  TRVStyleTemplateCollection* StyleTemplates() const;
 
   // Item classes of the three collections; descendants may choose their own.
   virtual TCollectionItemClass GetTextStyleClass() const;
@@ -64,10 +65,10 @@ class TRVStyle : public TComponent {
   bool IgnoreStyleTemplates = false;
 
  private:
-  std::unique_ptr<TFontInfos> FTextStyles;
-  std::unique_ptr<TParaInfos> FParaStyles;
-  std::unique_ptr<TRVListInfos> FListStyles;
-  std::unique_ptr<TRVStyleTemplateCollection> FStyleTemplates;
+  mutable std::unique_ptr<TFontInfos> FTextStyles;
+  mutable std::unique_ptr<TParaInfos> FParaStyles;
+  mutable std::unique_ptr<TRVListInfos> FListStyles;
+  mutable std::unique_ptr<TRVStyleTemplateCollection> FStyleTemplates;
 };
 
 // Converts a length between units when no sheet is at hand.

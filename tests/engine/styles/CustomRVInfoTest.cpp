@@ -289,3 +289,19 @@ TEST(StyleBase, WriterWriteByte) {
   ASSERT_EQ(ms.GetSize(), 2);
   EXPECT_EQ(static_cast<const unsigned char*>(ms.Memory())[0], 0xAB);
 }
+
+TEST(StyleBase, DescendantSheetChoosesItsStyleClasses) {
+  struct TMyFontInfo : TFontInfo {
+    using TFontInfo::TFontInfo;
+  };
+  struct TMySheet : TRVStyle {
+    TMySheet() : TRVStyle(nullptr) {}
+    TCollectionItemClass GetTextStyleClass() const override { return &NewCollectionItem<TMyFontInfo>; }
+  } sheet;
+  EXPECT_NE(dynamic_cast<TMyFontInfo*>(sheet.TextStyles()->Add()), nullptr);
+  TRVStyleMapping map;
+  TRVStyle other(nullptr);
+  other.TextStyles()->Add()->Color = clRed;
+  sheet.TextStyles()->MergeWith(other.TextStyles(), rvs_merge_Append, map, nullptr);
+  EXPECT_NE(dynamic_cast<TMyFontInfo*>(sheet.TextStyles()->Items(1)), nullptr);
+}
