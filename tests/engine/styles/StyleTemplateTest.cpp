@@ -105,7 +105,7 @@ TEST_F(StyleTemplateTest, DeletingATemplateClearsLinksToIt) {
   EXPECT_EQ(templates->NormalStyleTemplate(), nullptr);
 }
 
-TEST_F(StyleTemplateTest, IdsAreUniqueAndAvoidForbiddenOnes) {
+TEST_F(StyleTemplateTest, IdsAreUniqueAndFound) {
   TRVStyleTemplate* a = templates->Add();
   TRVStyleTemplate* b = templates->Add();
   EXPECT_GT(a->GetId(), 0);
@@ -150,6 +150,24 @@ TEST_F(StyleTemplateTest, ApplyingTextChainSetsExactlyTheValidProperties) {
   TRVStyleTemplate::ApplyToTextStyle(nullptr, f, nullptr);
   EXPECT_EQ(f->StyleTemplateId, -1);
   EXPECT_EQ(f->Color, clWindowText);
+}
+
+TEST_F(StyleTemplateTest, AssigningATemplateToAStyleAppliesIt) {
+  TRVStyleTemplate* t = Named(u"Wide", rvstkPara);
+  t->ParaStyle()->RightIndent = 33;
+  t->ValidParaProperties = {rvpiRightIndent};
+  TParaInfo* p = sheet.ParaStyles()->Add();
+  p->Assign(t);
+  EXPECT_EQ(p->RightIndent, 33);
+  EXPECT_EQ(p->StyleTemplateId, t->GetId());
+  TRVStyleTemplate* bold = Named(u"Strong", rvstkText);
+  bold->TextStyle()->Style = {fsBold};
+  bold->ValidTextProperties = {rvfiBold};
+  TFontInfo* f = sheet.TextStyles()->Add();
+  f->Assign(bold);
+  EXPECT_EQ(f->Style, (TFontStyles{fsBold}));
+  TRVUnitsRect rect(nullptr);
+  EXPECT_THROW(rect.Assign(t), EConvertError);
 }
 
 TEST_F(StyleTemplateTest, ApplyingParagraphChain) {
