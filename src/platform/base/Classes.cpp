@@ -240,6 +240,24 @@ void TStrings::AddStrings(const TStrings& other) {
   EndUpdate();
 }
 
+const TClassInfo& TStrings::StaticClassInfo() {
+  static const TClassInfo info = TClassInfoBuilder<TStrings>(u"TStrings", &TPersistent::StaticClassInfo()).Build();
+  return info;
+}
+
+const TClassInfo& TStringList::StaticClassInfo() {
+  static const TClassInfo info = TClassInfoBuilder<TStringList>(u"TStringList", &TStrings::StaticClassInfo()).Build();
+  return info;
+}
+
+void TStrings::Assign(TPersistent* source) {
+  if (auto* other = dynamic_cast<TStrings*>(source)) {
+    Assign(*other);
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
 void TStrings::Assign(const TStrings& other) {
   if (&other == this) return;
   BeginUpdate();
@@ -534,4 +552,97 @@ void TStringList::SetSorted(bool value) {
 
 void TStringList::Changed() {
   if (FUpdateCount == 0 && OnChange) OnChange(this);
+}
+
+// ---- TList ----------------------------------------------------------------------------------
+
+TList::~TList() = default;
+
+void TList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
+}
+
+void TList::SetCount(int newCount) {
+  if (newCount < 0) throw EListError(u"List count out of bounds (" + IntToStr(newCount) + u")");
+  FList.resize(static_cast<std::size_t>(newCount), nullptr);
+}
+
+void TList::SetCapacity(int newCapacity) {
+  if (newCapacity < Count()) throw EListError(u"List capacity out of bounds (" + IntToStr(newCapacity) + u")");
+  if (newCapacity > GetCapacity()) {
+    FList.reserve(static_cast<std::size_t>(newCapacity));
+  } else if (newCapacity < GetCapacity()) {
+    std::vector<void*> exact;
+    exact.reserve(static_cast<std::size_t>(newCapacity));
+    exact.assign(FList.begin(), FList.end());
+    FList.swap(exact);
+  }
+}
+
+void* TList::Get(int index) const {
+  CheckIndex(index);
+  return FList[static_cast<std::size_t>(index)];
+}
+
+void TList::Put(int index, void* item) {
+  CheckIndex(index);
+  FList[static_cast<std::size_t>(index)] = item;
+}
+
+int TList::Add(void* item) {
+  FList.push_back(item);
+  return Count() - 1;
+}
+
+void TList::Insert(int index, void* item) {
+  if (index < 0 || index > Count()) throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
+  FList.insert(FList.begin() + index, item);
+}
+
+void TList::Delete(int index) {
+  CheckIndex(index);
+  FList.erase(FList.begin() + index);
+}
+
+int TList::Remove(const void* item) {
+  const int index = IndexOf(item);
+  if (index >= 0) TList::Delete(index);
+  return index;
+}
+
+void* TList::Extract(const void* item) {
+  const int index = IndexOf(item);
+  if (index < 0) return nullptr;
+  void* result = FList[static_cast<std::size_t>(index)];
+  TList::Delete(index);
+  return result;
+}
+
+void TList::Exchange(int index1, int index2) {
+  CheckIndex(index1);
+  CheckIndex(index2);
+  std::swap(FList[static_cast<std::size_t>(index1)], FList[static_cast<std::size_t>(index2)]);
+}
+
+void TList::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  CheckIndex(curIndex);
+  CheckIndex(newIndex);
+  void* item = FList[static_cast<std::size_t>(curIndex)];
+  FList.erase(FList.begin() + curIndex);
+  FList.insert(FList.begin() + newIndex, item);
+}
+
+int TList::IndexOf(const void* item) const {
+  const auto it = std::find(FList.begin(), FList.end(), item);
+  return it == FList.end() ? -1 : static_cast<int>(it - FList.begin());
+}
+
+void TList::Clear() {
+  FList.clear();
+  FList.shrink_to_fit();
+}
+
+void TList::Sort(const std::function<int(void*, void*)>& compare) {
+  std::stable_sort(FList.begin(), FList.end(), [&](void* a, void* b) { return compare(a, b) < 0; });
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base/Persistent.h"
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
 
@@ -111,11 +112,56 @@ bool FileExists(const UnicodeString& fileName);
 bool DirectoryExists(const UnicodeString& dirName);
 bool DeleteFile(const UnicodeString& fileName);
 
+// ---- pointer list ---------------------------------------------------------------------------
+
+// The class library's list of untyped pointers. It owns nothing; descendants that own their
+// items override Clear and give their own Delete. Index errors raise EListError
+// "List index out of bounds (%d)" and change nothing.
+class TList : public TObject {
+ public:
+  TList() = default;
+  TList(const TList&) = delete;
+  TList& operator=(const TList&) = delete;
+  ~TList() override;
+
+  int Count() const { return static_cast<int>(FList.size()); }
+  // Growing fills the new slots with nullptr; shrinking drops the tail (nothing is freed).
+  void SetCount(int newCount);
+  int GetCapacity() const { return static_cast<int>(FList.capacity()); }
+  // Below the count raises "List capacity out of bounds (%d)".
+  void SetCapacity(int newCapacity);
+
+  void* Get(int index) const;
+  void Put(int index, void* item);
+  int Add(void* item);
+  void Insert(int index, void* item);
+  // Removes the entry only; the item is the caller's concern.
+  void Delete(int index);
+  // Index of the first entry equal to item (-1 when absent); that entry is deleted as by
+  // TList::Delete.
+  int Remove(const void* item);
+  // Removes the first entry equal to item and gives it back (nullptr when absent).
+  void* Extract(const void* item);
+  void Exchange(int index1, int index2);
+  void Move(int curIndex, int newIndex);
+  int IndexOf(const void* item) const;
+  void* First() const { return Get(0); }
+  void* Last() const { return Get(Count() - 1); }
+  virtual void Clear();
+  // Ordered by compare(a, b) < 0; the order of equal items is kept.
+  void Sort(const std::function<int(void*, void*)>& compare);
+
+ protected:
+  void CheckIndex(int index) const;
+  std::vector<void*> FList;
+};
+
 // ---- string lists ---------------------------------------------------------------------------
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
-class TStrings : public TObject {
+class TStrings : public TPersistent {
+  TAVRELO_PERSISTENT(TStrings, TPersistent)
  public:
   virtual int Count() const = 0;
   virtual UnicodeString Get(int index) const = 0;
@@ -130,6 +176,8 @@ class TStrings : public TObject {
   int AddObject(const UnicodeString& s, TObject* obj);
   void AddStrings(const TStrings& other);
   void Assign(const TStrings& other);
+  // Another string list is copied; anything else is the base class's assignment.
+  void Assign(TPersistent* source) override;
   virtual int IndexOf(const UnicodeString& s) const;
   int IndexOfName(const UnicodeString& name) const;
   int IndexOfObject(const TObject* obj) const;
@@ -162,6 +210,7 @@ class TStrings : public TObject {
 };
 
 class TStringList : public TStrings {
+  TAVRELO_PERSISTENT(TStringList, TStrings)
  public:
   TStringList() = default;
   explicit TStringList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}
