@@ -253,3 +253,8 @@ class TStringList : public TStrings {
   bool FSorted = false;
   bool FOwnsObjects = false;
 };
+
+// The state of the modifier keys and mouse buttons that comes with input events.
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble, ssTouch, ssPen, ssCommand,
+                       ssHorizontal };
+using TShiftState = TSet<TShiftStateItem, 16>;
