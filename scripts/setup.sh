@@ -9,6 +9,8 @@ PACKAGES=(
   # libraries
   qt6-base-dev libicu-dev libharfbuzz-dev libfreetype-dev libfontconfig-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  # picture decoders of the imaging-component class (TIFF and others)
+  qt6-image-formats-plugins
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
