@@ -1,5 +1,6 @@
 #include "engine/foundation/RVGraphicHolder.h"
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVThumbnailMaker.h"
 
@@ -234,18 +235,8 @@ void TRVGraphicHolder::Assign(TPersistent* Source) {
 
 void TRVGraphicHolder::SaveToStream(TStream& Stream, bool IncludeSize) {
   if (FGraphic) {
-    if (!IncludeSize) {
-      FGraphic->SaveToStream(Stream);
-      return;
-    }
-    // Length placeholder, the graphic, then the length patched in.
-    const std::int64_t start = Stream.GetPosition();
-    Stream.WriteValue<std::int32_t>(0);
-    FGraphic->SaveToStream(Stream);
-    const std::int64_t end = Stream.GetPosition();
-    Stream.SetPosition(start);
-    Stream.WriteValue<std::int32_t>(static_cast<std::int32_t>(end - start - 4));
-    Stream.SetPosition(end);
+    if (IncludeSize) WriteGraphicWithSize(&Stream, FGraphic);
+    else FGraphic->SaveToStream(Stream);
     return;
   }
   const std::int32_t size = FStream ? static_cast<std::int32_t>(FStream->GetSize()) : 0;

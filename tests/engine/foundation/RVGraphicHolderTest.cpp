@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVGraphicHolder.h"
 #include "platform/graphics/Jpeg.h"
@@ -215,6 +216,9 @@ TEST_F(HolderTest, EmptyHolderAndHexText) {
   EXPECT_EQ(h->GetGraphic(), nullptr);
   EXPECT_EQ(Bytes(*h, true), std::string(4, '\0'));
   EXPECT_EQ(h->SaveToString(), "");
+  TRVMemoryStream none;
+  WriteGraphicWithSize(&none, nullptr);
+  EXPECT_EQ(none.GetSize(), 4);
   auto* b = NewHolder(Load(BmpFile()));
   const std::string hex = b->SaveToString();
   ASSERT_EQ(hex.size(), BmpFile().size() * 2);
@@ -331,4 +335,56 @@ TEST(ThumbnailCache, DropsTheOldestThumbnail) {
   cache.MaxCount = -1;
   cache.AddThumbnail(&o[1]);
   EXPECT_EQ(cache.Count(), 2);
+}
+
+// ---- pictures that fail to save or to load --------------------------------------------------
+
+namespace {
+
+class TFlakyBitmap : public TBitmap {
+  TAVRELO_GRAPHIC_CLASS(TFlakyBitmap)
+ public:
+  using TBitmap::TBitmap;
+  static inline bool FailSave = false, FailLoad = false;
+  void SaveToStream(TStream& stream) override {
+    if (FailSave) throw EInvalidGraphic(std::string_view("cannot save"));
+    TBitmap::SaveToStream(stream);
+  }
+  void LoadFromStream(TStream& stream) override {
+    if (FailLoad) throw EInvalidGraphic(std::string_view("cannot load"));
+    TBitmap::LoadFromStream(stream);
+  }
+};
+
+TGraphicClass TFlakyBitmap::StaticClass() {
+  static const TGraphicClassInfo info{u"TFlakyBitmap", TBitmap::StaticClass(),
+                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFlakyBitmap>(); }};
+  return &info;
+}
+
+}  // namespace
+
+TEST_F(HolderTest, PicturesThatFailKeepTheirData) {
+  // Saving fails: the oldest holder keeps its graphic (and is no longer listed).
+  TFlakyBitmap::FailSave = true;
+  auto* unsaved = NewHolder(new TFlakyBitmap(3, 2));
+  for (int i = 0; i < 3; ++i) NewBitmapHolder();
+  TFlakyBitmap::FailSave = false;
+  ASSERT_NE(unsaved->GetGraphicAsIs(), nullptr);
+  EXPECT_EQ(Cache.IndexOf(unsaved), -1);
+  EXPECT_EQ(unsaved->GetWidth(), 3);
+
+  // Loading fails: the holder stays inactive with its saved bytes and answers null.
+  auto* h = NewHolder(new TFlakyBitmap(5, 4));
+  const std::string before = Bytes(*h, false);
+  for (int i = 0; i < 3; ++i) NewBitmapHolder();
+  ASSERT_EQ(h->GetGraphicAsIs(), nullptr);
+  TFlakyBitmap::FailLoad = true;
+  EXPECT_EQ(h->GetGraphic(), nullptr);
+  TFlakyBitmap::FailLoad = false;
+  EXPECT_EQ(h->GetWidth(), 5);
+  EXPECT_EQ(h->GetGraphicClass(), TFlakyBitmap::StaticClass());
+  EXPECT_EQ(Bytes(*h, false), before);
+  ASSERT_NE(h->GetGraphic(), nullptr);  // decodes once it can
+  EXPECT_EQ(h->GetGraphicAsIs()->ClassType(), TFlakyBitmap::StaticClass());
 }
