@@ -388,3 +388,37 @@ TEST_F(HolderTest, PicturesThatFailKeepTheirData) {
   ASSERT_NE(h->GetGraphic(), nullptr);  // decodes once it can
   EXPECT_EQ(h->GetGraphicAsIs()->ClassType(), TFlakyBitmap::StaticClass());
 }
+
+TEST_F(HolderTest, BitmapTransparencyAndModeSurviveADrop) {
+  TGraphic* g = Load(BmpFile());
+  auto* h = NewHolder(g);
+  h->SetTransparent(true);
+  h->SetTransparentMode(tmFixed);
+  EXPECT_EQ(h->GetTransparentMode(), tmFixed);
+  for (int i = 0; i < 3; ++i) NewBitmapHolder();
+  ASSERT_EQ(h->GetGraphicAsIs(), nullptr);
+  EXPECT_TRUE(h->GetTransparent());
+  EXPECT_EQ(h->GetTransparentMode(), tmFixed);
+  EXPECT_FALSE(h->SupportsThumbnails());  // transparent pictures get none
+  auto* bmp = dynamic_cast<TBitmap*>(h->GetGraphic());
+  ASSERT_NE(bmp, nullptr);
+  EXPECT_TRUE(bmp->GetTransparent());
+  EXPECT_EQ(bmp->GetTransparentMode(), tmFixed);
+  EXPECT_EQ(Bytes(*h, false), BmpFile());
+}
+
+TEST(GraphicCache, KeepsAtMostItsDefaultNumberDecoded) {
+  TRVGraphicCache cache;
+  ASSERT_EQ(cache.MaxCount, 100);
+  std::vector<std::unique_ptr<TRVGraphicHolder>> holders;
+  for (int i = 0; i < 130; ++i) {
+    holders.push_back(std::make_unique<TRVGraphicHolder>(&cache));
+    holders.back()->SetGraphic(new TBitmap(1, 1));
+  }
+  int active = 0;
+  for (auto& h : holders) active += h->GetGraphicAsIs() != nullptr;
+  EXPECT_EQ(active, 100);
+  EXPECT_EQ(cache.Count(), 100);
+  EXPECT_EQ(holders[29]->GetGraphicAsIs(), nullptr);
+  EXPECT_NE(holders[30]->GetGraphicAsIs(), nullptr);
+}

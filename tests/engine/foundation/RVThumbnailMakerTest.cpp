@@ -28,6 +28,18 @@ std::unique_ptr<TBitmap> Uniform(int w, int h, std::uint8_t b, std::uint8_t g, s
   return bmp;
 }
 
+// Thumbnails are made from the listed classes only, not from their descendants.
+class TDerivedBitmap : public TBitmap {
+  TAVRELO_GRAPHIC_CLASS(TDerivedBitmap)
+ public:
+  using TBitmap::TBitmap;
+};
+
+TGraphicClass TDerivedBitmap::StaticClass() {
+  static const TGraphicClassInfo info{u"TDerivedBitmap", TBitmap::StaticClass(), nullptr};
+  return &info;
+}
+
 }  // namespace
 
 TEST(ThumbnailMaker, AdjustSizeKeepsWithinTheLimit) {
@@ -57,6 +69,7 @@ TEST(ThumbnailMaker, RefusesWhatItMustNotResample) {
   auto small = Uniform(4, 2, 1, 2, 3);
   auto huge = Uniform(6000, 3000, 1, 2, 3);
   auto empty = std::make_unique<TBitmap>();
+  TDerivedBitmap derived(4, 4);
 
   struct Case { const char* name; const TGraphic* g; int w, h; };
   const Case cases[] = {
@@ -67,6 +80,7 @@ TEST(ThumbnailMaker, RefusesWhatItMustNotResample) {
       {"zero width", small.get(), 0, 2},
       {"negative height", small.get(), 8, -1},
       {"empty", empty.get(), 8, 8},
+      {"descendant of bitmap", &derived, 2, 2},
       {"null", nullptr, 8, 8},
       {"beyond the limit, enlarged", huge.get(), 8000, 4000},
   };
