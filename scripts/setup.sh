@@ -15,6 +15,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
   fonts-liberation2 fonts-dejavu-core
+  # Devanagari and CJK samples of the drawing tests
+  fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3
 )

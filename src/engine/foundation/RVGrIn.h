@@ -12,6 +12,7 @@
 
 class TBitmap;
 class TGraphic;
+class TCustomImageList;
 
 // The drawing context of the shape, pen, brush and path operations. Both back-ends draw on the
 // canvas itself, so the context is the canvas; callers still go through InitDrawing/DoneDrawing.
@@ -153,6 +154,8 @@ class TRVGraphicInterface : public TObject {
   virtual void PrintBitmap(TCanvas* Canvas, const TRect& R, TBitmap* bmp);
   virtual void CopyRect(TCanvas* DestCanvas, const TRect& Dest, TCanvas* SourceCanvas,
                         const TRect& Source);
+  virtual void DrawImageList(TCanvas* Canvas, TCustomImageList* ImageList, int Index, int X,
+                             int Y, TColor BlendColor) = 0;
   virtual int GetDeviceCaps(TCanvas* Canvas, int Index) = 0;
 
   // Glyph-level measuring and drawing

@@ -1,69 +1,41 @@
 // Text-spacing arithmetic of the drawing interface: character spacing, justification of spaces,
 // distributed alignment and the removal of invisible characters from widths. Everything here
 // works in place on the caller's arrays.
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 #include "engine/foundation/RVGrIn.h"
+#include "engine/foundation/RVUni.h"
 
 namespace {
 
-bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(WideChar c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Code points that join the preceding character instead of starting one: combining marks of
-// the scripts the program lays out, variation selectors and the zero-width joiner family.
-bool IsCombining(char32_t c) {
-  struct Range { char32_t Lo, Hi; };
-  static constexpr Range Ranges[] = {
-      {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x05BF, 0x05BF},
-      {0x05C1, 0x05C2}, {0x05C4, 0x05C5}, {0x05C7, 0x05C7}, {0x0610, 0x061A},
-      {0x064B, 0x065F}, {0x0670, 0x0670}, {0x06D6, 0x06DC}, {0x06DF, 0x06E4},
-      {0x06E7, 0x06E8}, {0x06EA, 0x06ED}, {0x0900, 0x0903}, {0x093A, 0x093C},
-      {0x093E, 0x094F}, {0x0951, 0x0957}, {0x0962, 0x0963}, {0x0981, 0x0983},
-      {0x09BC, 0x09BC}, {0x09BE, 0x09CD}, {0x0E31, 0x0E31}, {0x0E34, 0x0E3A},
-      {0x0E47, 0x0E4E}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200C, 0x200D},
-      {0x20D0, 0x20FF}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}, {0xE0100, 0xE01EF}};
-  for (const Range& r : Ranges) {
-    if (c < r.Lo) return false;
-    if (c <= r.Hi) return true;
-  }
-  return false;
-}
-
-char32_t CodePointAt(const WideChar* s, int len, int i) {
-  if (IsHighSurrogate(s[i]) && i + 1 < len && IsLowSurrogate(s[i + 1]))
-    return 0x10000 + ((char32_t(s[i]) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00);
-  return s[i];
-}
-
-// The position of the character after the one at i: steps over surrogate pairs and the
-// combining marks that follow, and never stops inside a pair.
-int NextCharIndex(const WideChar* s, int len, int i) {
-  if (i >= len) return len;
-  int p = i;
-  if (IsHighSurrogate(s[p]) && p + 1 < len && IsLowSurrogate(s[p + 1]))
-    p += 2;
-  else
-    p += 1;
-  while (p < len) {
-    char32_t c = CodePointAt(s, len, p);
-    if (!IsCombining(c)) break;
-    p += c > 0xFFFF ? 2 : 1;
-  }
-  return p;
-}
-
-// Walks the counting entries; Str null means every entry counts.
+// Walks the counting entries; Str null means every entry counts. A position counts when the
+// character stepping lands on it from the position before, so surrogate pairs and combining
+// sequences take one share. The stepping reads up to a terminator, so it runs on a bounded
+// copy of the run: the caller's buffer need not be terminated.
 template <class F>
 void ForEachCharStart(const WideChar* Str, int n, F f) {
-  if (!Str) {
+  if (!Str || !IsWinNT) {
     for (int i = 0; i < n; ++i) f(i);
     return;
   }
-  int next = 0;
+  if (n <= 0) return;
+  WideChar local[256];
+  std::u16string heap;
+  const WideChar* s = local;
+  if (n < static_cast<int>(std::size(local))) {
+    std::copy(Str, Str + n, local);
+    local[n] = 0;
+  } else {
+    heap.assign(Str, static_cast<size_t>(n));
+    s = heap.c_str();
+  }
+  const WideChar* next = s;
   for (int i = 0; i < n; ++i) {
-    bool counts = i == 0 || i == next;
-    next = NextCharIndex(Str, n, i);
+    const bool counts = i == 0 || s + i == next;
+    next = NextCharPtr(s + i);
     if (counts) f(i);
   }
 }
@@ -97,9 +69,8 @@ std::vector<bool> TRVGraphicInterface::CharStarts(const WideChar* Str, int Lengt
 }
 
 bool TRVGraphicInterface::IsInvisibleSpecialChar(WideChar Ch) {
-  // U+200B and U+2060 are drawn as nothing by the shaping layer itself, so only the soft
-  // hyphen needs its width taken out.
-  return Ch == RV_SHY;
+  // Newer platforms draw U+200B and U+2060 as nothing themselves.
+  return Ch == RV_SHY || (!IsWinVistaOrLater && (Ch == RV_ZWS || Ch == RV_WJ));
 }
 
 void TRVGraphicInterface::ApplyCharSpacingToDX(const WideChar* Str, int n, int CharSpacing,

@@ -100,6 +100,12 @@ bool IsApostrophe(WideChar c);
 // text, never stopping inside a pair.
 const WideChar* NextCharPtr(const WideChar* p);
 const WideChar* PrevCharPtr(const WideChar* start, const WideChar* p);
+inline WideChar* NextCharPtr(WideChar* p) {
+  return const_cast<WideChar*>(NextCharPtr(static_cast<const WideChar*>(p)));
+}
+inline WideChar* PrevCharPtr(WideChar* start, WideChar* p) {
+  return const_cast<WideChar*>(PrevCharPtr(static_cast<const WideChar*>(start), static_cast<const WideChar*>(p)));
+}
 
 // The drawn form of a text run. allCaps is whether the run's text style has all capitals.
 // pos1 and pos2 are 1-based positions in s that keep naming the same characters in result.

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "engine/foundation/RVUni.h"
+#include "platform/base/NLS.h"
+
 namespace {
 
 TRVUniscribeEntryPoints Entries;
@@ -326,10 +329,13 @@ void TRVUniscribeGraphicInterface::TextOut(TCanvas* Canvas, int X, int Y, const 
   if (Length > 0) {
     TRVAnalysis a(*this, Canvas);
     if (a.Run(Str, Length, 0, -1, nullptr)) {
-      if (ForMetafile)
+      if (ForMetafile) {
+        // The extra is off the canvas now: the spaced widths carry it into the metafile.
+        std::vector<int> dx;
+        if (a.Extra() != 0) dx = a.LogicalWidths(Length);
         ::ExtTextOutW(Canvas->GetHandle(), X, Y, 0, nullptr, Str, static_cast<UINT>(Length),
-                      nullptr);
-      else
+                      dx.empty() ? nullptr : dx.data());
+      } else
         Entries.ScriptStringOut(a.Get(), X, Y, OutOptions(Canvas), nullptr, 0, 0, FALSE);
       return;
     }
@@ -389,27 +395,24 @@ void TRVUniscribeGraphicInterface::GetOutermostNonExpandableCharacters(
     if (order[i] < order[LeftIndex]) LeftIndex = i;
     if (order[i] > order[RightIndex]) RightIndex = i;
   }
-  // Character classes for a boundary with no differently placed character before it.
-  std::vector<char> cls;
-  auto classes = [&]() -> const std::vector<char>& {
-    if (cls.empty()) {
-      cls.assign(Length, GCPCLASS_NEUTRAL);
-      std::vector<int> dx(2 * Length + 16);
-      GCP_RESULTSW gcp;
-      gcp.lpClass = cls.data();
-      gcp.lpDx = dx.data();
-      gcp.nGlyphs = static_cast<UINT>(dx.size());
-      ::GetCharacterPlacementW(Canvas->GetHandle(), Str, Length, 0, &gcp, GCP_REORDER);
+  // Character types, for a boundary with no differently placed character before it.
+  std::vector<WORD> types;
+  auto typeOf = [&](int i) {
+    if (types.empty()) {
+      types.assign(Length, C2_NOTAPPLICABLE);
+      const LCID locale =
+          MakeLocaleId(CharsetToLanguageId(Canvas->Font().GetCharset()), 0);
+      ::GetStringTypeExW(locale, CT_CTYPE2, Str, Length, types.data());
     }
-    return cls;
+    return types[i];
   };
   const bool rtlReading = IsRTLReading(*this, Canvas);
   auto runsLTR = [&](int i) {
     for (int k = i - 1; k >= 0; --k)
       if (order[k] != order[i]) return order[k] < order[i];
-    const char c = classes()[i];
-    if (!rtlReading) return c != GCPCLASS_HEBREW;  // Hebrew and Arabic share the class
-    return c == GCPCLASS_LATIN || c == GCPCLASS_LATINNUMBER || c == GCPCLASS_LOCALNUMBER;
+    const WORD t = typeOf(i);
+    if (!rtlReading) return t != C2_RIGHTTOLEFT;
+    return t == C2_LEFTTORIGHT || t == C2_EUROPENUMBER || t == C2_ARABICNUMBER;
   };
   if (!Left || runsLTR(LeftIndex)) LeftIndex = -1;
   if (!Right || !runsLTR(RightIndex)) RightIndex = -1;

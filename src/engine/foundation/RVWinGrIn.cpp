@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Pictures.h"
 
 namespace {
@@ -317,6 +318,25 @@ void TRVWinGraphicInterface::PrintBitmap(TCanvas* Canvas, const TRect& R, TBitma
                   img.Pixels.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
 }
 
+void TRVWinGraphicInterface::DrawImageList(TCanvas* Canvas, TCustomImageList* ImageList,
+                                           int Index, int X, int Y, TColor BlendColor) {
+  if (!ImageList) return;
+  if (BlendColor == clNone) {
+    ImageList->Draw(*Canvas, X, Y, Index, dsTransparent, itImage);
+    return;
+  }
+  // Half the blend colour over the image; the list keeps its own blend colour.
+  const TColor old = ImageList->BlendColor;
+  ImageList->BlendColor = BlendColor;
+  try {
+    ImageList->Draw(*Canvas, X, Y, Index, dsSelected, itImage);
+  } catch (...) {
+    ImageList->BlendColor = old;
+    throw;
+  }
+  ImageList->BlendColor = old;
+}
+
 int TRVWinGraphicInterface::GetDeviceCaps(TCanvas* Canvas, int Index) {
   return ::GetDeviceCaps(DC(Canvas), Index);
 }
@@ -456,14 +476,18 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
       return;
     }
   }
-  // Measuring prefixes: slow, but right for any run.
+  // Measuring prefixes: slow, but right for any run. The size given back is that of the
+  // characters that fit, as on the fast path.
   Fit = -1;
+  TSize fitting = TextSizeBasic(Canvas, Str, 0, BiDi);
   for (int i = 1; i <= Length; ++i) {
     Size = TextSizeBasic(Canvas, Str, i, BiDi);
     if (Size.cx > MaxExtent) {
       Fit = i - 1;
+      Size = fitting;
       break;
     }
+    fitting = Size;
     if (PCoords) PCoords[i - 1] = Size.cx;
   }
   if (Fit < 0) Fit = Length;
@@ -534,9 +558,29 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
   TRVCharExtraOff off(*this, Canvas);
   HDC dc = DC(Canvas);
   auto* win = dynamic_cast<TRVWinGlyphDXData*>(Data);
-  if (win && win->nGlyphs > 0 && !ForMetafile) {
-    ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
-                  static_cast<UINT>(win->nGlyphs), win->PDX.data());
+  if (win && win->nGlyphs > 0) {
+    if (!ForMetafile) {
+      ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
+                    static_cast<UINT>(win->nGlyphs), win->PDX.data());
+      return;
+    }
+    if (Length <= 0) return;
+    // Characters take their advances in text order, while placement gave them in drawing
+    // order: each drawing position's advance goes to the first character drawn there. Without
+    // the order the characters keep their natural advances.
+    std::vector<int> dx;
+    if (static_cast<int>(win->POrder.size()) >= Length) {
+      dx.assign(Length, 0);
+      std::vector<bool> taken(win->PDX.size(), false);
+      for (int i = 0; i < Length; ++i) {
+        const int j = win->POrder[i];
+        if (j < 0 || j >= static_cast<int>(win->PDX.size()) || taken[j]) continue;
+        taken[j] = true;
+        dx[i] = win->PDX[j];
+      }
+    }
+    ::ExtTextOutW(dc, X, Y, 0, nullptr, Str, static_cast<UINT>(Length),
+                  dx.empty() ? nullptr : dx.data());
     return;
   }
   if (Length <= 0) return;

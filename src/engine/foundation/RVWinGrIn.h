@@ -82,6 +82,8 @@ class TRVWinGraphicInterface : public TRVGraphicInterface {
   void DrawBitmap(TCanvas* Canvas, int X, int Y, TBitmap* bmp) override;
   void StretchDrawBitmap(TCanvas* Canvas, const TRect& R, TBitmap* bmp) override;
   void PrintBitmap(TCanvas* Canvas, const TRect& R, TBitmap* bmp) override;
+  void DrawImageList(TCanvas* Canvas, TCustomImageList* ImageList, int Index, int X, int Y,
+                     TColor BlendColor) override;
   int GetDeviceCaps(TCanvas* Canvas, int Index) override;
 
   std::unique_ptr<TCustomRVGlyphDXData> GetGlyphDX(TCanvas* Canvas, const WideChar* Str,

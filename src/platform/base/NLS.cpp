@@ -1,5 +1,7 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/Johab.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/uchar.h>
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -48,6 +51,11 @@ std::string IcuNameOf(UINT cp) {
 struct ConverterDeleter {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
+
+// Leaves the error set for every unmappable character. (The library's own stopping callback
+// lets default-ignorable characters such as U+202E vanish without a trace.)
+void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
 using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
 
 // Opening a converter costs far more than a short conversion, so every thread keeps the ones it
@@ -134,7 +142,7 @@ CodePageConverters* ConvertersFor(UINT cp) {
       if (U_FAILURE(err)) entry.Helper.reset();
       if (entry.Helper) {
         err = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(entry.Helper.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+        ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
       ProbeControls(entry);
@@ -312,11 +320,23 @@ UINT ResolveCodePage(UINT codePage) {
   }
 }
 
-bool IsValidCodePage(UINT codePage) { return ConvertersFor(ResolveCodePage(codePage)) != nullptr; }
+bool IsValidCodePage(UINT codePage) {
+  const UINT cp = ResolveCodePage(codePage);
+  return cp == JohabCodePage ? IsJohabAvailable() : ConvertersFor(cp) != nullptr;
+}
 
 BOOL GetCPInfo(UINT codePage, CPINFO* info) {
   if (!info) return false;
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) {
+    if (!IsJohabAvailable()) return false;
+    *info = CPINFO{};
+    info->MaxCharSize = 2;
+    info->DefaultChar[0] = '?';
+    std::copy(std::begin(JohabLeadBytes), std::end(JohabLeadBytes), info->LeadByte);
+    return true;
+  }
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   *info = CPINFO{};
   info->MaxCharSize = static_cast<UINT>(ucnv_getMaxCharSize(c->Main.get()));
@@ -342,7 +362,9 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info) {
 
 bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, UnicodeString& out) {
   out.clear();
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) return JohabToUnicode(src, (flags & MB_ERR_INVALID_CHARS) != 0, out);
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
   UConverter* cnv = c->Main.get();
@@ -386,7 +408,17 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
                        const char* defaultChar, bool* usedDefaultChar) {
   out.clear();
   if (usedDefaultChar) *usedDefaultChar = false;
-  CodePageConverters* c = ConvertersFor(ResolveCodePage(codePage));
+  const UINT cp = ResolveCodePage(codePage);
+  if (cp == JohabCodePage) {
+    bool used = false;
+    const std::string_view def =
+        defaultChar && *defaultChar ? std::string_view(defaultChar, std::min<size_t>(std::strlen(defaultChar), 2))
+                                    : std::string_view("?");
+    if (!UnicodeToJohab(src, (flags & WC_NO_BEST_FIT_CHARS) == 0, def, out, used)) return false;
+    if (usedDefaultChar) *usedDefaultChar = used;
+    return true;
+  }
+  CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
   UConverter* cnv = c->Main.get();
@@ -688,15 +720,13 @@ DWORD MapCaseA(char* s, DWORD length, bool upper) {
   const auto& table = upper ? t.Upper : t.Lower;
   CPINFO info;
   const bool multiByte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
-  UConverter* cnv = multiByte ? ConvertersFor(GetACP())->Main.get() : nullptr;
-  UBool starters[256] = {};
-  if (cnv) {
-    UErrorCode err = U_ZERO_ERROR;
-    ucnv_getStarters(cnv, starters, &err);
-  }
+  bool lead[256] = {};
+  if (multiByte)
+    for (int k = 0; k + 1 < MAX_LEADBYTES && info.LeadByte[k]; k += 2)
+      for (int b = info.LeadByte[k]; b <= info.LeadByte[k + 1]; ++b) lead[b] = true;
   for (DWORD i = 0; i < length; ++i) {
     const auto b = static_cast<unsigned char>(s[i]);
-    if (multiByte && starters[b]) {
+    if (lead[b]) {
       ++i;  // a double-byte character: its trail byte may look like a letter
       continue;
     }

@@ -532,7 +532,10 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
 
 HFONT CreateFontIndirectW(const LOGFONTW* lf) {
   if (!lf) return nullptr;
-  return Register(static_cast<TGdiObject*>(new TGdiFont(*lf)));
+  auto* f = new TGdiFont(*lf);
+  // A face name that fills the whole field is cut so that it always ends.
+  f->Log.lfFaceName[LF_FACESIZE - 1] = 0;
+  return Register(static_cast<TGdiObject*>(f));
 }
 
 HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,

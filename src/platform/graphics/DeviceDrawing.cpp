@@ -64,7 +64,8 @@ TBox ShapeBox(TDeviceContext* c, int l, int t, int r, int b) {
   }
   const TPenInfo& pen = c->S.PenInfo;
   if ((pen.Style & PS_STYLE_MASK) == PS_INSIDEFRAME && pen.Width > 1) {
-    const double h = pen.Width / 2.0;
+    // Outer pixels of the stroke land on the box's edge pixels.
+    const double h = (pen.Width - 1) / 2.0;
     box.L += h, box.T += h, box.R -= h, box.B -= h;
     if (box.R < box.L) box.R = box.L = (box.L + box.R) / 2;
     if (box.B < box.T) box.B = box.T = (box.T + box.B) / 2;

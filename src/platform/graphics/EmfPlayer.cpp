@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base/NLS.h"
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Metafile.h"
 
@@ -195,7 +196,11 @@ bool DibAt(std::string_view rec, std::uint32_t offBmi, std::uint32_t cbBmi, std:
   return true;
 }
 
-LONG S32(std::string_view d, std::size_t at) { return static_cast<std::int32_t>(LE32(d, at)); }
+// Coordinates and sizes from a record, kept in a range where sums of them cannot overflow.
+LONG S32(std::string_view d, std::size_t at) {
+  constexpr std::int32_t Limit = 1 << 27;
+  return std::clamp(static_cast<std::int32_t>(LE32(d, at)), -Limit, Limit);
+}
 int S16(std::string_view d, std::size_t at) { return static_cast<std::int16_t>(LE16(d, at)); }
 
 }  // namespace
@@ -563,13 +568,28 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
     p.Apply(TAffine{sx, 0, 0, sy, rect.Left - org.X * sx, rect.Top - org.Y * sy});
   };
   apply();
-  auto addObject = [&](HGDIOBJ obj) {
-    for (auto& slot : p.Objects)
-      if (!slot) {
-        slot = obj;
+  // Text bytes are in the code page of the selected font's character set.
+  std::vector<int> charsets(p.Objects.size(), -1);
+  BYTE charset = DEFAULT_CHARSET;
+  auto addObject = [&](HGDIOBJ obj, int fontCharset = -1) {
+    for (std::size_t i = 0; i < p.Objects.size(); ++i)
+      if (!p.Objects[i]) {
+        p.Objects[i] = obj;
+        charsets.resize(p.Objects.size(), -1);
+        charsets[i] = fontCharset;
         return;
       }
     p.Objects.push_back(obj);
+    charsets.resize(p.Objects.size(), -1);
+    charsets.back() = fontCharset;
+  };
+  auto decode = [&](std::string_view bytes) {
+    std::u16string text;
+    if (charset == SYMBOL_CHARSET || !CodePageToUnicode(CharsetCodePage(charset), 0, bytes, text)) {
+      text.clear();
+      for (char b : bytes) text.push_back(static_cast<std::uint8_t>(b));
+    }
+    return text;
   };
   std::string dibCopy;
   std::vector<POINT> pts;
@@ -652,7 +672,7 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
           if (!c) break;
           lf.lfFaceName[i] = c;
         }
-        addObject(CreateFontIndirectW(&lf));
+        addObject(CreateFontIndirectW(&lf), lf.lfCharSet);
         break;
       }
       case 0x0142: {  // DIBCREATEPATTERNBRUSH
@@ -674,7 +694,10 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
         break;
       case 0x012D: {  // SELECTOBJECT
         const auto i = static_cast<std::uint16_t>(w(0));
-        if (i < p.Objects.size() && p.Objects[i]) SelectObject(dc, p.Objects[i]);
+        if (i < p.Objects.size() && p.Objects[i]) {
+          SelectObject(dc, p.Objects[i]);
+          if (i < charsets.size() && charsets[i] >= 0) charset = static_cast<BYTE>(charsets[i]);
+        }
         break;
       }
       case 0x01F0: {  // DELETEOBJECT
@@ -726,9 +749,8 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
         const int n = w(0);
         const std::size_t strWords = (static_cast<std::size_t>(std::max(n, 0)) + 1) / 2;
         if (n <= 0 || (1 + strWords + 2) * 2 > r.size()) break;
-        std::u16string text;
-        for (int i = 0; i < n; ++i) text.push_back(static_cast<std::uint8_t>(r[2 + i]));  // Latin-1
-        TextOutW(dc, w(1 + strWords + 1), w(1 + strWords), text.data(), n);
+        const std::u16string text = decode(r.substr(2, static_cast<std::size_t>(n)));
+        TextOutW(dc, w(1 + strWords + 1), w(1 + strWords), text.data(), static_cast<int>(text.size()));
         break;
       }
       case 0x0A32: {  // EXTTEXTOUT: y, x, count, options, [rect], string, [dx]
@@ -742,24 +764,36 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
           pos = 8;
         }
         if (n < 0 || pos * 2 + static_cast<std::size_t>(n) > r.size()) break;
-        std::u16string text;
-        for (int i = 0; i < n; ++i) text.push_back(static_cast<std::uint8_t>(r[pos * 2 + i]));  // Latin-1
+        const std::string_view bytes = r.substr(pos * 2, static_cast<std::size_t>(n));
+        const std::u16string text = decode(bytes);
         pos += (static_cast<std::size_t>(n) + 1) / 2;
+        // One advance per byte; a character made of two bytes takes the sum of both.
         std::vector<INT> dx;
-        if ((pos + static_cast<std::size_t>(n)) * 2 <= r.size())
-          for (int i = 0; i < n; ++i) dx.push_back(w(pos + i));
-        ExtTextOutW(dc, x, y, options, hasRect ? &rc : nullptr, text.data(), static_cast<UINT>(n),
-                    dx.size() == static_cast<std::size_t>(n) && n ? dx.data() : nullptr);
+        if ((pos + static_cast<std::size_t>(n)) * 2 <= r.size()) {
+          if (text.size() == static_cast<std::size_t>(n)) {
+            for (int i = 0; i < n; ++i) dx.push_back(w(pos + i));
+          } else {
+            std::size_t b = 0;
+            for (std::size_t k = 0; k < text.size() && b < bytes.size(); ++k) {
+              std::string one;
+              UnicodeToCodePage(CharsetCodePage(charset), 0, std::u16string_view(text).substr(k, 1), one);
+              INT sum = 0;
+              for (std::size_t e = 0; e < std::max<std::size_t>(one.size(), 1) && b < bytes.size(); ++e, ++b)
+                sum += w(pos + b);
+              dx.push_back(sum);
+            }
+          }
+        }
+        ExtTextOutW(dc, x, y, options, hasRect ? &rc : nullptr, text.data(), static_cast<UINT>(text.size()),
+                    dx.size() == text.size() && !text.empty() ? dx.data() : nullptr);
         break;
       }
       case 0x0F43: {  // STRETCHDIB: rop, usage, sh, sw, sy, sx, dh, dw, dy, dx, DIB
         const BITMAPINFO* bmi;
         const void* b;
         if (!dibAt(22, bmi, b)) break;
-        const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
-        const int sh = w(3), sy = w(5);
-        StretchDIBits(dc, w(10), w(9), w(8), w(7), w(6), bmi->bmiHeader.biHeight > 0 ? ht - sy - sh : sy, w(4), sh, b,
-                      bmi, static_cast<UINT>(w(2)), color(0));
+        // The source origin is StretchDIBits's own (from the bottom row of a bottom-up bitmap).
+        StretchDIBits(dc, w(10), w(9), w(8), w(7), w(6), w(5), w(4), w(3), b, bmi, static_cast<UINT>(w(2)), color(0));
         break;
       }
       case 0x0B41:    // DIBSTRETCHBLT: rop, sh, sw, sy, sx, dh, dw, dy, dx, DIB

@@ -588,6 +588,8 @@ void TEmfRecorder::DibRecord(const TDCState& dc, const TImageRequest& r, const T
     bmi.assign(reinterpret_cast<const char*>(r.Dib), bmiSize);
     const std::size_t stride = ((static_cast<std::size_t>(std::abs(h.biWidth)) * bitCount + 31) / 32) * 4;
     bits.assign(static_cast<const char*>(r.DibBits), stride * static_cast<std::size_t>(std::abs(h.biHeight)));
+    // The record keeps the call's own source origin: from the bottom row of a bottom-up bitmap.
+    if (h.biHeight > 0) srcY = h.biHeight - (srcY + srcH);
   } else if (r.HasSource && r.Source.Bits) {
     const int bpp = r.Source.BitCount == 24 ? 24 : 32;
     const int x0 = std::clamp(srcX, 0, r.Source.Width), y0 = std::clamp(srcY, 0, r.Source.Height);

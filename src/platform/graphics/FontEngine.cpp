@@ -148,8 +148,12 @@ bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE chars
     out = it->second;
     return !out.File.empty();
   }
-  static bool inited = FcInit();
-  (void)inited;
+  // Fontconfig's own state is released at exit (its caches would otherwise show as leaks).
+  struct TFcSession {
+    TFcSession() { FcInit(); }
+    ~TFcSession() { FcFini(); }
+  };
+  static TFcSession session;
   FcPattern* p = FcPatternCreate();
   const std::u16string sub = SubstituteFaceName(face);
   const std::string fam = sub.empty() ? std::string("Liberation Sans") : UnicodeToUtf8(sub);
@@ -641,7 +645,10 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   // Shape each segment.
   std::vector<TRawGlyph> raw;
   raw.reserve(N + 8);
-  hb_buffer_t* buf = hb_buffer_create();
+  // One buffer per thread, reused: shaping runs for every measurement.
+  static thread_local std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(),
+                                                                                  hb_buffer_destroy);
+  hb_buffer_t* buf = buffer.get();
   for (std::size_t si = 0; si < segs.size(); ++si) {
     const TSegment& sg = segs[si];
     const TFontFace& F = *FFaces[static_cast<std::size_t>(sg.Face)];
@@ -659,15 +666,14 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
-    const double sx = Scale * XScale;
+    // Fallback faces may have another em size than the font's own face.
+    const double sy = Ppem / F.UnitsPerEm, sx = sy * XScale;
     for (unsigned g = 0; g < count; ++g) {
-      double adv = pos[g].x_advance * sx;
-      if (Vertical) adv = pos[g].x_advance * sx;
-      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), adv,
-                     pos[g].x_offset * sx, -pos[g].y_offset * Scale, static_cast<int>(si)});
+      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
+                     pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
     }
   }
-  hb_buffer_destroy(buf);
+  hb_buffer_clear_contents(buf);
   if (raw.empty()) {
     out.Ok = false;
     return;
@@ -777,8 +783,14 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   }
 }
 
-QPainterPath TFontInstance::GlyphOutline(int face, UINT glyph) const {
-  const TFontFace& F = *FFaces[static_cast<std::size_t>(std::clamp(face, 0, FaceCount() - 1))];
+const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
+  std::lock_guard lock(FontLock());
+  face = std::clamp(face, 0, FaceCount() - 1);
+  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 32) | glyph;
+  auto it = FOutlines.find(key);
+  if (it != FOutlines.end()) return it->second;
+  if (FOutlines.size() > 20000) FOutlines.clear();
+  const TFontFace& F = *FFaces[static_cast<std::size_t>(face)];
   const QPainterPath& p = F.GlyphPath(glyph);
   const double sc = Ppem / F.UnitsPerEm;
   QTransform t(sc * XScale, 0, 0, -sc, 0, 0);
@@ -790,7 +802,7 @@ QPainterPath TFontInstance::GlyphOutline(int face, UINT glyph) const {
     st.setJoinStyle(Qt::RoundJoin);
     r = r.united(st.createStroke(r));
   }
-  return r;
+  return FOutlines.emplace(key, std::move(r)).first->second;
 }
 
 void TFontInstance::UnderlineBand(double& top, double& size) const {

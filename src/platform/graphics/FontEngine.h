@@ -111,7 +111,7 @@ class TFontInstance {
 
   void Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
-  QPainterPath GlyphOutline(int face, UINT glyph) const;
+  const QPainterPath& GlyphOutline(int face, UINT glyph) const;
   // Underline and strike-out bands relative to the baseline (y down): top and thickness.
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
@@ -121,6 +121,7 @@ class TFontInstance {
   void Init();
   mutable std::vector<std::shared_ptr<TFontFace>> FFaces;
   mutable std::unordered_map<char32_t, int> FFaceOf;
+  mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
 };
 
 // Lock held by anything that touches FreeType or the font caches.

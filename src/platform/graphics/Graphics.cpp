@@ -4,10 +4,7 @@
 #include <cstring>
 
 #include "platform/base/SysUtils.h"
-#if __has_include("platform/graphics/Pictures.h")
 #include "platform/graphics/Pictures.h"
-#define TAVRELO_HAVE_PICTURES 1
-#endif
 
 COLORREF ColorToRGB(TColor color) {
   if (color == clNone || color == clDefault) return 0;
@@ -485,23 +482,15 @@ TSize TCanvas::TextExtent(const UnicodeString& text) {
 }
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
-#ifdef TAVRELO_HAVE_PICTURES
   if (!graphic || graphic->GetEmpty()) return;
   RequiredState({csHandleValid});
   graphic->Draw(*this, Bounds(x, y, graphic->GetWidth(), graphic->GetHeight()));
-#else
-  (void)x, (void)y, (void)graphic;
-#endif
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
-#ifdef TAVRELO_HAVE_PICTURES
   if (!graphic || graphic->GetEmpty()) return;
   RequiredState({csHandleValid});
   graphic->Draw(*this, r);
-#else
-  (void)r, (void)graphic;
-#endif
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& src) {

@@ -43,7 +43,8 @@ bool DecodeJpegRaw(const unsigned char* data, unsigned long size, bool grayscale
   err.Message[0] = 0;
   unsigned char* volatile rowBuf = nullptr;
   if (setjmp(err.Jump)) {
-    std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
+    message[JMSG_LENGTH_MAX - 1] = 0;
     jpeg_destroy_decompress(&cinfo);
     std::free(rowBuf);
     return false;
@@ -111,9 +112,11 @@ bool EncodeJpegRaw(const std::uint32_t* pixels, int w, int h, int quality, bool 
   cinfo.err = jpeg_std_error(&err.Mgr);
   err.Mgr.error_exit = OnJpegError;
   err.Mgr.emit_message = OnJpegMessage;
+  err.Message[0] = 0;
   unsigned char* volatile gray = nullptr;
   if (setjmp(err.Jump)) {
-    std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
+    message[JMSG_LENGTH_MAX - 1] = 0;
     jpeg_destroy_compress(&cinfo);
     std::free(gray);
     return false;

@@ -1,6 +1,7 @@
 #include "platform/graphics/Metafile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/graphics/ImageCodecs.h"
@@ -229,7 +230,32 @@ void TMetafile::SaveToStream(TStream& stream) {
     WriteBytes(stream, out);
     return;
   }
-  if (FHandle) WriteBytes(stream, FHandle->Bits);
+  if (!FHandle) return;
+  if (FEnhanced) {
+    WriteBytes(stream, FHandle->Bits);
+    return;
+  }
+  // Without the enhanced flag the picture is written in the Windows format, placeable, in the
+  // recording device's pixels.
+  ENHMETAHEADER h;
+  GetEnhMetaFileHeader(FHandle.get(), sizeof h, &h);
+  const double pxX = h.szlMillimeters.cx > 0 ? double(h.szlDevice.cx) / (h.szlMillimeters.cx * 100.0) : ScreenPPI / 2540.0;
+  const double pxY = h.szlMillimeters.cy > 0 ? double(h.szlDevice.cy) / (h.szlMillimeters.cy * 100.0) : ScreenPPI / 2540.0;
+  const RECT box{static_cast<LONG>(std::lround(h.rclFrame.Left * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Top * pxY)),
+                 static_cast<LONG>(std::lround(h.rclFrame.Right * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Bottom * pxY))};
+  const std::string records = EnhMetaFileToWinMetaFile(FHandle.get(), box);
+  const int inch = std::max(1, static_cast<int>(std::lround(pxX * 2540)));
+  std::string out;
+  PutLE32(out, WMF_PLACEABLE_KEY);
+  PutLE16(out, 0);
+  for (LONG v : {box.Left, box.Top, box.Right, box.Bottom}) PutLE16(out, static_cast<std::uint32_t>(v) & 0xFFFF);
+  PutLE16(out, static_cast<std::uint32_t>(inch));
+  PutLE32(out, 0);
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < 20; i += 2) sum ^= LE16(out, i);
+  PutLE16(out, sum);
+  WriteBytes(stream, out);
+  WriteBytes(stream, records);
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {

@@ -98,6 +98,12 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect);
 // (or bbox when they set none) mapped onto it.
 BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, const RECT& rect);
 
+// The records of a Windows metafile (header included, no placeable header) drawing the enhanced
+// metafile into the given window of its logical coordinates.
+std::string EnhMetaFileToWinMetaFile(HENHMETAFILE emf, const RECT& window);
+// The code page of a font character set (0: the system's ANSI code page).
+UINT CharsetCodePage(BYTE charset);
+
 // Recording: a context whose drawing becomes EMF records. frame in 0.01 mm, or null to take it
 // from what was drawn. CloseEnhMetaFile ends the recording and gives the picture (the context is
 // gone afterwards); null when dc is not a recording context.

@@ -362,10 +362,9 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
   QPainterPath path;
   path.setFillRule(Qt::WindingFill);
   for (const TPlacedGlyph& g : r.Glyphs) {
-    QPainterPath gp = f.GlyphOutline(g.Face, g.Glyph);
+    const QPainterPath& gp = f.GlyphOutline(g.Face, g.Glyph);
     if (gp.isEmpty()) continue;
-    gp.translate(r.OriginX + g.X, r.OriginY + g.Y);
-    path.addPath(gp);
+    path.addPath(gp.translated(r.OriginX + g.X, r.OriginY + g.Y));
   }
   p.setRenderHint(QPainter::Antialiasing, f.Antialiased);
   p.fillPath(path, Col(dc.TextColor));

@@ -102,7 +102,7 @@ TCanvas* TBitmap::GetCanvas() {
 }
 
 void TBitmap::SetHandle(void* handle, bool copy) {
-  (void)copy;  // the pixels are always copied; the caller keeps (and frees) its handle
+  // The pixels are always copied; a handle that is taken over (not copied) is freed with that.
   auto bmp = static_cast<HBITMAP>(handle);
   BITMAP info{};
   if (!bmp || GetObjectW(bmp, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0) {
@@ -123,6 +123,7 @@ void TBitmap::SetHandle(void* handle, bool copy) {
   }
   FromPixels(img);
   SetAlphaFormat(afIgnored);
+  if (!copy) DeleteObject(bmp);
 }
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {

@@ -168,7 +168,8 @@ class TBitmap : public TGraphic {
   bool HasCanvas() const { return FCanvas != nullptr; }
   // The device bitmap handle (the DIB section behind the canvas); created on first use.
   void* GetHandle();
-  // Takes the pixels of a device bitmap (a DIB section); with copy the handle stays the caller's.
+  // Takes the pixels of a device bitmap (a DIB section). Without copy the bitmap takes the handle
+  // over (and frees it); with copy the handle stays the caller's.
   void SetHandle(void* handle, bool copy);
   // Pending drawing of the canvas is written into the pixels.
   void Flush() const;

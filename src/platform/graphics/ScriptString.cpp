@@ -264,9 +264,13 @@ HRESULT ScriptItemize(const WCHAR* str, int length, int maxItems, const SCRIPT_C
   hb_script_t cur = HB_SCRIPT_COMMON;
   for (int i = 0; i < length; ++i) {
     hb_script_t sc = hb_unicode_script(uf, str[i]);
-    if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN) sc = cur;
+    const bool neutral = sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN;
+    if (neutral) sc = cur;
     const BYTE lv = levels[static_cast<std::size_t>(i)];
-    const bool split = i == 0 || lv != items[count - 1].a.s.uBidiLevel || (sc != cur && cur != HB_SCRIPT_COMMON);
+    const bool newLevel = i == 0 || lv != items[count - 1].a.s.uBidiLevel;
+    // A run that starts with neutral characters takes the script of what follows.
+    if (newLevel && neutral) sc = HB_SCRIPT_COMMON;
+    const bool split = newLevel || (sc != cur && cur != HB_SCRIPT_COMMON);
     if (split) {
       if (count >= maxItems) return E_OUTOFMEMORY;
       SCRIPT_ITEM it;

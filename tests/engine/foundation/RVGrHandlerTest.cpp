@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/foundation/RVClasses.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Png.h"
@@ -301,4 +302,48 @@ TEST(RVGrHandlerTest, IconToPngTakesTheMask) {
   EXPECT_EQ(png->Pixels().At(1, 0), 0xFF00FF00u);
   TBitmap notIcon;
   EXPECT_FALSE(GraphicHandler->IconToPng(&notIcon));
+}
+
+TEST(RVGrHandlerTest, BitmapInsideAMetafile) {
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biWidth = 3;
+  bmi.bmiHeader.biHeight = -2;
+  bmi.bmiHeader.biBitCount = 32;
+  const std::uint32_t px[6] = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0xFFFFFFFFu, 0xFF000000u, 0xFF808080u};
+  const struct {
+    const char* Name;
+    int Bitmaps;
+    bool Shape;
+    bool Found;
+  } cases[] = {{"one bitmap", 1, false, true}, {"two bitmaps", 2, false, false}, {"bitmap and a shape", 1, true, false}};
+  for (const auto& c : cases) {
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    for (int i = 0; i < c.Bitmaps; ++i)
+      StretchDIBits(dc, 10 * i, 0, 30, 20, 0, 0, 3, 2, px, &bmi, DIB_RGB_COLORS, SRCCOPY);
+    if (c.Shape) Rectangle(dc, 0, 0, 5, 5);
+    TMetafile mf;
+    mf.SetHandle(CloseEnhMetaFile(dc));
+    auto bmp = GraphicHandler->ExtractBitmapFromMetafile(&mf);
+    EXPECT_EQ(bmp != nullptr, c.Found) << c.Name;
+    if (bmp) {
+      EXPECT_EQ(bmp->GetWidth(), 3);
+      EXPECT_EQ(bmp->GetHeight(), 2);
+      EXPECT_EQ(bmp->GetPixel(0, 0), clBlue);
+      EXPECT_EQ(bmp->GetPixel(2, 1), 0x808080);
+    }
+  }
+  TBitmap notMetafile;
+  EXPECT_EQ(GraphicHandler->ExtractBitmapFromMetafile(&notMetafile), nullptr);
+}
+
+TEST(RVGrHandlerTest, EngineMemoryStreamIsReadInPlace) {
+  const std::string gif = Fixture("two-frames.gif");
+  TRVMemoryStream ms;
+  ms.WriteBuffer(gif.data(), static_cast<std::int64_t>(gif.size()));
+  ms.SetPosition(0);
+  EXPECT_EQ(TRVGraphicHandler::GetStreamGraphicType(ms), rvgtGIF);
+  auto g = GraphicHandler->LoadFromStream(ms);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->ClassType(), TGIFImage::StaticClass());
+  EXPECT_EQ(ms.GetPosition(), ms.GetSize());
 }

@@ -245,3 +245,102 @@ TEST(MetafileTest, BrokenEnhancedMetafilesAreRefused) {
     EXPECT_THROW(mf.LoadFromStream(ms), EInvalidGraphic) << c.Name;
   }
 }
+
+TEST(MetafileTest, DamagedRecordsNeverCrash) {
+  HENHMETAFILE emf = RecordScene();
+  std::string good(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+  GetEnhMetaFileBits(emf, static_cast<UINT>(good.size()), reinterpret_cast<BYTE*>(good.data()));
+  DeleteEnhMetaFile(emf);
+  TBitmap target;
+  target.SetPixelFormat(pf32bit);
+  target.SetSize(50, 25);
+  HDC dc = target.GetCanvas()->GetHandle();
+  const RECT rect{0, 0, 50, 25};
+  // Values that break counts, offsets and sizes, written over every field after the header.
+  const std::size_t first = LE32(good, 4);
+  for (std::size_t at = first + 8; at + 4 <= good.size(); at += 4)
+    for (std::uint32_t v : {0u, 0x7FFFFFFFu, 0xFFFFFFF0u, 3u}) {
+      std::string bad = good;
+      SetLE32(bad, at, v);
+      HENHMETAFILE h = SetEnhMetaFileBits(static_cast<UINT>(bad.size()), reinterpret_cast<const BYTE*>(bad.data()));
+      if (!h) continue;
+      PlayEnhMetaFile(dc, h, &rect);
+      DeleteEnhMetaFile(h);
+    }
+  // The Windows metafile likewise.
+  const std::string wmf = Fixture("rect.wmf");
+  for (std::size_t at = 22; at + 2 <= wmf.size(); ++at)
+    for (char v : {'\0', '\x7F', '\xFF'}) {
+      std::string bad = wmf;
+      bad[at] = v;
+      bad[at + 1] = v;
+      PlayWinMetaFile(dc, reinterpret_cast<const BYTE*>(bad.data()) + 22, static_cast<UINT>(bad.size() - 22),
+                      RECT{0, 0, 200, 100}, rect);
+    }
+}
+
+TEST(MetafileTest, PartOfABottomUpBitmap) {
+  // A 4x4 bottom-up bitmap, each quadrant its own colour; the source rectangle (0, 0, 2, 2) of
+  // such a bitmap is its lower-left quadrant.
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biWidth = 4;
+  bmi.bmiHeader.biHeight = 4;
+  bmi.bmiHeader.biBitCount = 32;
+  std::uint32_t px[16];
+  for (int row = 0; row < 4; ++row)  // row 0 is the bottom row in memory
+    for (int x = 0; x < 4; ++x) px[row * 4 + x] = row < 2 ? (x < 2 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 2 ? 0xFF0000FFu : 0xFFFFFFFFu);
+  auto draw = [&](HDC dc) { StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 2, 2, px, &bmi, DIB_RGB_COLORS, SRCCOPY); };
+  TBitmap direct;
+  direct.SetPixelFormat(pf32bit);
+  direct.SetSize(8, 8);
+  draw(direct.GetCanvas()->GetHandle());
+  direct.Flush();
+  const RECT frame{0, 0, MulDiv(8, 2540, 96), MulDiv(8, 2540, 96)};
+  HDC rec = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  draw(rec);
+  HENHMETAFILE emf = CloseEnhMetaFile(rec);
+  TBitmap played;
+  played.SetPixelFormat(pf32bit);
+  played.SetSize(8, 8);
+  const RECT target{0, 0, 8, 8};
+  PlayEnhMetaFile(played.GetCanvas()->GetHandle(), emf, &target);
+  played.Flush();
+  DeleteEnhMetaFile(emf);
+  EXPECT_EQ(direct.GetPixel(4, 4), RGB(255, 0, 0));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(played.GetPixel(x, y), direct.GetPixel(x, y)) << x << "," << y;
+}
+
+TEST(MetafileTest, SavedWithoutTheEnhancedFlagInTheWindowsFormat) {
+  TMetafile mf;
+  mf.SetHandle(RecordScene());
+  mf.SetEnhanced(false);
+  TMemoryStream ms;
+  mf.SaveToStream(ms);
+  const std::string bytes(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  ASSERT_GT(bytes.size(), 40u);
+  EXPECT_EQ(LE32(bytes, 0), WMF_PLACEABLE_KEY);
+  EXPECT_EQ(LE16(bytes, 14), 96u);  // units per inch: the recording's pixels
+  EXPECT_EQ(LE16(bytes, 10), static_cast<std::uint32_t>(W));
+  TMetafile back;
+  ms.SetPosition(0);
+  back.LoadFromStream(ms);
+  EXPECT_FALSE(back.GetEnhanced());
+  EXPECT_EQ(back.GetWidth(), W);
+  EXPECT_EQ(back.GetHeight(), H);
+  TBitmap b;
+  b.SetPixelFormat(pf32bit);
+  b.SetSize(W, H);
+  b.GetCanvas()->StretchDraw(TRect(0, 0, W, H), &back);
+  b.Flush();
+  const struct {
+    int X, Y;
+    TColor Color;
+  } probes[] = {{30, 30, RGB(0, 160, 0)}, {160, 25, RGB(0, 160, 0)}, {60, 5, RGB(0, 0, 200)},
+                {151, 56, RGB(128, 0, 128)}, {155, 56, RGB(0, 192, 192)}, {100, 95, RGB(255, 255, 255)}};
+  for (const auto& p : probes) EXPECT_EQ(b.GetPixel(p.X, p.Y), p.Color) << p.X << "," << p.Y;
+  int red = 0;  // the Latin line of text
+  for (int y = 50; y < 68; ++y)
+    for (int x = 10; x < 100; ++x) red += GetRValue(b.GetPixel(x, y)) > 150 && GetGValue(b.GetPixel(x, y)) < 100;
+  EXPECT_GT(red, 40);
+}
