@@ -18,8 +18,9 @@ std::vector<TPoint> RVWavyLinePoints(const TRect& r) {
 void TRVWordMisspellPainter::Draw(TCanvas* Canvas, TRVDrawLineInfo*, IRVWordPainterData* RVData,
                                   const TRect& r, int) {
   const std::vector<TPoint> points = RVWavyLinePoints(r);
-  if (points.empty()) return;
+  if (points.empty() || !Canvas || !RVData) return;
   IRVWordPainterStyle* style = RVData->GetRVStyle();
+  if (!style || !style->GetGraphicInterface()) return;  // nothing to draw with
   TPen& pen = Canvas->Pen();
   const TColor color = pen.GetColor();
   const int width = pen.GetWidth();
