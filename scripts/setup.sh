@@ -9,10 +9,14 @@ PACKAGES=(
   # libraries
   qt6-base-dev libicu-dev libharfbuzz-dev libfreetype-dev libfontconfig-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  # picture decoders of the imaging-component class (TIFF and others)
+  qt6-image-formats-plugins
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
   fonts-liberation2 fonts-dejavu-core
+  # Devanagari and CJK samples of the drawing tests
+  fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3
 )

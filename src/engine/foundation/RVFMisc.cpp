@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/base/PersistCodePage.h"
+#include "platform/graphics/Pictures.h"
 
 bool RVFIgnoreControlChildren = false;
 
@@ -127,6 +128,14 @@ void WriteControlWithSize(TStream* Stream, TComponent* Control) {
     writer.IgnoreChildren = RVFIgnoreControlChildren;
     writer.WriteRootComponent(Control);
   }
+  WriteSizeAt(Stream, sizePos, Stream->GetPosition());
+}
+
+void WriteGraphicWithSize(TStream* Stream, TGraphic* Graphic) {
+  const std::int64_t sizePos = Stream->GetPosition();
+  const std::int32_t placeholder = 0;
+  Stream->WriteBuffer(&placeholder, 4);
+  if (Graphic) Graphic->SaveToStream(*Stream);
   WriteSizeAt(Stream, sizePos, Stream->GetPosition());
 }
 

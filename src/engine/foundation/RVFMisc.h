@@ -14,6 +14,8 @@
 #include "platform/base/ComponentStream.h"
 #include "platform/base/Persistent.h"
 
+class TGraphic;
+
 // The writer used for components embedded in documents; it behaves as the plain writer.
 class TRVWriter : public TWriter {
  public:
@@ -40,6 +42,8 @@ void WriteStreamWithSize(TMemoryStream* Source, TStream* Stream);
 // A 4-byte size, then the component written through TRVWriter (nothing for nil); the size is
 // filled in afterwards and the position returns to the end.
 void WriteControlWithSize(TStream* Stream, TComponent* Control);
+// The same for a picture saved in its own format (nothing for nil).
+void WriteGraphicWithSize(TStream* Stream, TGraphic* Graphic);
 
 // ---- hexadecimal and raw strings ------------------------------------------------------------
 

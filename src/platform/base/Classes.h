@@ -10,6 +10,9 @@
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
 
+// A method called with the object that raised the event.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
 enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
 // Abstract byte stream. Positions are 64-bit; seeking past the end is allowed; Read answers the
@@ -253,3 +256,8 @@ class TStringList : public TStrings {
   bool FSorted = false;
   bool FOwnsObjects = false;
 };
+
+// The state of the modifier keys and mouse buttons that comes with input events.
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble, ssTouch, ssPen, ssCommand,
+                       ssHorizontal };
+using TShiftState = TSet<TShiftStateItem, 16>;

@@ -1,0 +1,107 @@
+#include "engine/foundation/RVClipboard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "engine/foundation/RVError.h"
+#include "engine/foundation/RVUni.h"
+#include "platform/base/NLS.h"
+#include "platform/ui/Clipbrd.h"
+
+// Registered in the order the formats are defined here, before anything else can run.
+const UINT RVFClipboardFormat = RegisterClipboardFormatW(u"ViroZere Format");
+const UINT RTFClipboardFormat = RegisterClipboardFormatW(u"Rich Text Format");
+const UINT URLClipboardFormat = RegisterClipboardFormatW(u"UniformResourceLocator");
+const UINT URLWClipboardFormat = RegisterClipboardFormatW(u"UniformResourceLocatorW");
+const UINT HTMLClipboardFormat = RegisterClipboardFormatW(u"HTML Format");
+
+bool OpenClipboardWithRetries() {
+  constexpr int Attempts = 5;
+  int wait = 250;
+  for (int attempt = 1;; ++attempt) {
+    try {
+      Clipboard()->Open();
+      return true;
+    } catch (const EClipboardException&) {
+      if (attempt == Attempts) throw;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    wait += 250;
+  }
+}
+
+namespace {
+// The bytes of the format's block, read with the clipboard open; closed on every path.
+std::string ReadBlock(UINT Format) {
+  OpenClipboardWithRetries();
+  std::string bytes;
+  try {
+    if (HGLOBAL h = Clipboard()->GetAsHandle(Format)) {
+      const std::size_t size = GlobalSize(h);
+      const char* p = static_cast<const char*>(GlobalLock(h));
+      if (p && size) bytes.assign(p, size);
+      GlobalUnlock(h);
+    }
+  } catch (...) {
+    Clipboard()->Close();
+    throw;
+  }
+  Clipboard()->Close();
+  return bytes;
+}
+
+void WriteBlock(const void* Data, std::size_t Size, std::size_t ZeroBytes, UINT Format) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Size + ZeroBytes);
+  if (!h) throw EViroZereError(std::string_view("No memory"));
+  if (Size) std::memcpy(GlobalLock(h), Data, Size);
+  GlobalUnlock(h);
+  Clipboard()->SetAsHandle(Format, h);
+}
+}  // namespace
+
+bool GetClipboardUnicodeText(TRVUnicodeString& Text, UINT Format) {
+  if (!Clipboard()->HasFormat(Format)) return false;
+  const std::string bytes = ReadBlock(Format);
+  // An odd-sized block ends in half a code unit: its byte is kept and padded with zero, never
+  // completed from memory past the block.
+  Text.assign((bytes.size() + 1) / 2, u'\0');
+  if (!bytes.empty()) std::memcpy(Text.data(), bytes.data(), bytes.size());
+  Text.resize(std::min(Text.size(), Text.find(u'\0')));
+  return true;
+}
+
+bool GetClipboardAnsiText(TRVAnsiString& Text, UINT Format) {
+  if (!Clipboard()->HasFormat(Format)) return false;
+  const std::string bytes = ReadBlock(Format);
+  Text = bytes.substr(0, bytes.find('\0'));
+  return true;
+}
+
+void SetClipboardUnicodeText(const TRVUnicodeString& Text, UINT Format) {
+  WriteBlock(Text.data(), Text.size() * sizeof(char16_t), sizeof(char16_t), Format);
+}
+
+void SetClipboardAnsiText(const TRVAnsiString& Text, UINT Format) { WriteBlock(Text.data(), Text.size(), 1, Format); }
+
+bool GetClipboardUrl(TRVUnicodeString& Text) {
+  Text.clear();
+  if (GetClipboardUnicodeText(Text, URLWClipboardFormat)) return true;
+  TRVAnsiString ansi;
+  if (!GetClipboardAnsiText(ansi, URLClipboardFormat)) return false;
+  Text = AnsiToUnicodeCP(CP_ACP, ansi);
+  return true;
+}
+
+TRVCodePage GetClipboardCodePage() {
+  if (Clipboard()->HasFormat(CF_LOCALE)) {
+    const std::string bytes = ReadBlock(CF_LOCALE);
+    if (bytes.size() >= sizeof(LCID)) {
+      LCID locale = 0;
+      std::memcpy(&locale, bytes.data(), sizeof locale);
+      return LocaleAnsiCodePage(locale);
+    }
+  }
+  return KeyboardCodePage();
+}

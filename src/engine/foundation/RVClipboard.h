@@ -1,0 +1,28 @@
+// The engine's clipboard formats and the routines that move text blocks, URLs and the code page
+// of 8-bit text between the engine and the clipboard.
+#pragma once
+
+#include "engine/foundation/RVTypes.h"
+#include "engine/foundation/RVUni.h"
+
+// Registered once, when the program starts, in this order.
+extern const UINT RVFClipboardFormat;   // "ViroZere Format": RVF bytes of the copied selection
+extern const UINT RTFClipboardFormat;   // "Rich Text Format"
+extern const UINT URLClipboardFormat;   // "UniformResourceLocator": 8-bit URL
+extern const UINT URLWClipboardFormat;  // "UniformResourceLocatorW": UTF-16 URL
+extern const UINT HTMLClipboardFormat;  // "HTML Format"
+
+// Opens the clipboard, waiting for another program to let it go: five attempts with sleeps of
+// 250, 500, 750 and 1000 ms between them. The last failure reaches the caller.
+bool OpenClipboardWithRetries();
+
+// False when the clipboard does not hold the format; otherwise the text up to its first zero.
+bool GetClipboardUnicodeText(TRVUnicodeString& Text, UINT Format);
+bool GetClipboardAnsiText(TRVAnsiString& Text, UINT Format);
+// Raise EViroZereError "No memory" when the block cannot be allocated.
+void SetClipboardUnicodeText(const TRVUnicodeString& Text, UINT Format);
+void SetClipboardAnsiText(const TRVAnsiString& Text, UINT Format);
+// The UTF-16 URL when present, else the 8-bit one in the system ANSI code page.
+bool GetClipboardUrl(TRVUnicodeString& Text);
+// The code page of 8-bit clipboard text: the clipboard's locale, else the keyboard layout's.
+TRVCodePage GetClipboardCodePage();

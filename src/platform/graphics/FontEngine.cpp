@@ -1,0 +1,879 @@
+#include "platform/graphics/FontEngine.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
+#include <fontconfig/fontconfig.h>
+#include <hb-ft.h>
+#include <hb-ot.h>
+#include <hb.h>
+#include <unicode/ubidi.h>
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+
+#include <QTransform>
+#include <QPainterPathStroker>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <list>
+#include <map>
+
+#include "platform/base/SysUtils.h"
+
+namespace {
+
+struct TFreeType {
+  FT_Library Lib = nullptr;
+  TFreeType() { FT_Init_FreeType(&Lib); }
+  ~TFreeType() {
+    if (Lib) FT_Done_FreeType(Lib);
+  }
+};
+
+// The library outlives every cached face, so it is never torn down.
+TFreeType& FreeType() {
+  static TFreeType* ft = new TFreeType();
+  return *ft;
+}
+
+LONG RoundHalfAway(double v) { return static_cast<LONG>(std::lround(v)); }
+
+std::u16string Lower(std::u16string s) {
+  for (auto& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return s;
+}
+
+const char* LangOfCharset(BYTE cs) {
+  switch (cs) {
+    case SHIFTJIS_CHARSET: return "ja";
+    case HANGEUL_CHARSET: case JOHAB_CHARSET: return "ko";
+    case GB2312_CHARSET: return "zh-cn";
+    case CHINESEBIG5_CHARSET: return "zh-tw";
+    case GREEK_CHARSET: return "el";
+    case TURKISH_CHARSET: return "tr";
+    case VIETNAMESE_CHARSET: return "vi";
+    case HEBREW_CHARSET: return "he";
+    case ARABIC_CHARSET: return "ar";
+    case BALTIC_CHARSET: return "lt";
+    case RUSSIAN_CHARSET: return "ru";
+    case THAI_CHARSET: return "th";
+    case EASTEUROPE_CHARSET: return "pl";
+    default: return nullptr;
+  }
+}
+
+bool IsZeroWidthClass(char32_t c) {
+  const int8_t t = u_charType(static_cast<UChar32>(c));
+  return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_FORMAT_CHAR;
+}
+
+char32_t CodePointAt(const char16_t* s, int n, int i) {
+  const char16_t c = s[i];
+  if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+    return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00);
+  return c;
+}
+
+bool IsLowSurrogateAt(const char16_t* s, int i) {
+  return i > 0 && s[i] >= 0xDC00 && s[i] <= 0xDFFF && s[i - 1] >= 0xD800 && s[i - 1] <= 0xDBFF;
+}
+
+bool NeedsBidi(const char16_t* s, int n) {
+  for (int i = 0; i < n; ++i) {
+    const char16_t c = s[i];
+    if (c < 0x590) continue;
+    if ((c >= 0x590 && c <= 0x8FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF) ||
+        (c >= 0x200E && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+        (c >= 0xD800 && c <= 0xDBFF))
+      return true;
+  }
+  return false;
+}
+
+// Face cache: one loaded face per file and index, for the life of the process.
+std::map<std::pair<std::string, int>, std::shared_ptr<TFontFace>>& FaceCache() {
+  static std::map<std::pair<std::string, int>, std::shared_ptr<TFontFace>> cache;
+  return cache;
+}
+
+struct TResolved {
+  std::string File;
+  int Index = 0;
+  bool Embolden = false;
+  bool Italic = false;
+  int Weight = 400;
+  std::u16string Family;
+};
+
+bool MatchFcPattern(FcPattern* p, TResolved& out) {
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  FcResult r;
+  FcPattern* m = FcFontMatch(nullptr, p, &r);
+  if (!m) return false;
+  FcChar8* file = nullptr;
+  int index = 0;
+  FcBool emb = FcFalse;
+  int slant = FC_SLANT_ROMAN;
+  double weight = FC_WEIGHT_REGULAR;
+  FcChar8* fam = nullptr;
+  bool ok = FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch;
+  if (ok) {
+    FcPatternGetInteger(m, FC_INDEX, 0, &index);
+    FcPatternGetBool(m, FC_EMBOLDEN, 0, &emb);
+    FcPatternGetInteger(m, FC_SLANT, 0, &slant);
+    FcPatternGetDouble(m, FC_WEIGHT, 0, &weight);
+    FcPatternGetString(m, FC_FAMILY, 0, &fam);
+    out.File = reinterpret_cast<const char*>(file);
+    out.Index = index;
+    out.Embolden = emb;
+    out.Italic = slant != FC_SLANT_ROMAN;
+    out.Weight = FcWeightToOpenType(static_cast<int>(weight));
+    out.Family = fam ? Utf8ToUnicode(reinterpret_cast<const char*>(fam)) : u"";
+  }
+  FcPatternDestroy(m);
+  return ok;
+}
+
+bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE charset, TResolved& out) {
+  static std::map<std::u16string, TResolved> cache;
+  std::u16string key = Lower(face) + u'|' + char16_t(weight >= 600) + char16_t(italic) + char16_t(charset);
+  auto it = cache.find(key);
+  if (it != cache.end()) {
+    out = it->second;
+    return !out.File.empty();
+  }
+  // Fontconfig's own state is released at exit (its caches would otherwise show as leaks).
+  struct TFcSession {
+    TFcSession() { FcInit(); }
+    ~TFcSession() { FcFini(); }
+  };
+  static TFcSession session;
+  FcPattern* p = FcPatternCreate();
+  const std::u16string sub = SubstituteFaceName(face);
+  const std::string fam = sub.empty() ? std::string("Liberation Sans") : UnicodeToUtf8(sub);
+  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fam.c_str()));
+  FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight >= 600 ? 700 : 400));
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  if (const char* lang = LangOfCharset(charset))
+    FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
+  TResolved r;
+  const bool ok = MatchFcPattern(p, r);
+  FcPatternDestroy(p);
+  if (!ok) r = TResolved{};
+  cache[key] = r;
+  out = r;
+  return ok;
+}
+
+// A face covering c, for fallback; null when no installed face has it.
+std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& family) {
+  static std::unordered_map<char32_t, std::shared_ptr<TFontFace>> cache;
+  auto it = cache.find(c);
+  if (it != cache.end()) return it->second;
+  std::shared_ptr<TFontFace> result;
+  FcPattern* p = FcPatternCreate();
+  FcCharSet* cs = FcCharSetCreate();
+  FcCharSetAddChar(cs, c);
+  FcPatternAddCharSet(p, FC_CHARSET, cs);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  if (!family.empty()) {
+    const std::string fam = UnicodeToUtf8(family);
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fam.c_str()));
+  }
+  TResolved r;
+  if (MatchFcPattern(p, r)) {
+    auto f = TFontFace::Load(r.File, r.Index);
+    if (f && f->HasChar(c)) result = f;
+  }
+  FcCharSetDestroy(cs);
+  FcPatternDestroy(p);
+  cache[c] = result;
+  return result;
+}
+
+// Outline decomposition into a painter path (font units, y up).
+int MoveToCb(const FT_Vector* to, void* user) {
+  auto* p = static_cast<QPainterPath*>(user);
+  p->closeSubpath();
+  p->moveTo(to->x, to->y);
+  return 0;
+}
+int LineToCb(const FT_Vector* to, void* user) {
+  static_cast<QPainterPath*>(user)->lineTo(to->x, to->y);
+  return 0;
+}
+int ConicToCb(const FT_Vector* c, const FT_Vector* to, void* user) {
+  static_cast<QPainterPath*>(user)->quadTo(c->x, c->y, to->x, to->y);
+  return 0;
+}
+int CubicToCb(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  static_cast<QPainterPath*>(user)->cubicTo(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
+  return 0;
+}
+
+}  // namespace
+
+std::recursive_mutex& FontLock() {
+  static std::recursive_mutex m;
+  return m;
+}
+
+std::u16string SubstituteFaceName(const std::u16string& face) {
+  static const std::pair<const char16_t*, const char16_t*> table[] = {
+      {u"arial", u"Liberation Sans"},
+      {u"helvetica", u"Liberation Sans"},
+      {u"arial unicode ms", u"Liberation Sans"},
+      {u"times new roman", u"Liberation Serif"},
+      {u"times", u"Liberation Serif"},
+      {u"courier new", u"Liberation Mono"},
+      {u"courier", u"Liberation Mono"},
+      {u"tahoma", u"DejaVu Sans"},
+      {u"verdana", u"DejaVu Sans"},
+      {u"segoe ui", u"DejaVu Sans"},
+      {u"microsoft sans serif", u"DejaVu Sans"},
+      {u"ms sans serif", u"DejaVu Sans"},
+      {u"ms shell dlg", u"DejaVu Sans"},
+      {u"ms shell dlg 2", u"DejaVu Sans"},
+      {u"system", u"DejaVu Sans"},
+  };
+  const std::u16string l = Lower(face);
+  for (const auto& [from, to] : table)
+    if (l == from) return to;
+  return face;
+}
+
+// ---- faces ----------------------------------------------------------------------------------------
+
+struct TFontFaceImpl {
+  FT_Face Ft = nullptr;
+  hb_font_t* Hb = nullptr;
+  mutable std::unordered_map<UINT, QPainterPath> Paths;
+  ~TFontFaceImpl() {
+    if (Hb) hb_font_destroy(Hb);
+    if (Ft) FT_Done_Face(Ft);
+  }
+};
+
+TFontFace::TFontFace() : FImpl(std::make_unique<TFontFaceImpl>()) {}
+TFontFace::~TFontFace() = default;
+
+std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
+  std::lock_guard lock(FontLock());
+  auto& cache = FaceCache();
+  auto key = std::make_pair(file, index);
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  std::shared_ptr<TFontFace> f(new TFontFace());
+  FT_Face ft = nullptr;
+  if (FT_New_Face(FreeType().Lib, file.c_str(), index, &ft) != 0 || !ft) {
+    cache[key] = nullptr;
+    return nullptr;
+  }
+  f->FImpl->Ft = ft;
+  f->FImpl->Hb = hb_ft_font_create_referenced(ft);
+  f->File = file;
+  f->Index = index;
+  f->UnitsPerEm = ft->units_per_EM ? ft->units_per_EM : 1000;
+  hb_font_set_scale(f->FImpl->Hb, f->UnitsPerEm, f->UnitsPerEm);
+  hb_ft_font_set_load_flags(f->FImpl->Hb, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING);
+  hb_ot_font_set_funcs(f->FImpl->Hb);
+  f->Family = ft->family_name ? Utf8ToUnicode(ft->family_name) : u"";
+  f->Style = ft->style_name ? Utf8ToUnicode(ft->style_name) : u"";
+  f->FullName = f->Style.empty() || f->Style == u"Regular" ? f->Family : f->Family + u' ' + f->Style;
+  f->IsSfnt = FT_IS_SFNT(ft) && FT_IS_SCALABLE(ft);
+  f->FixedPitch = FT_IS_FIXED_WIDTH(ft);
+  f->Italic = (ft->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  f->Weight = (ft->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+  for (int i = 0; i < ft->num_charmaps; ++i)
+    if (ft->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) f->SymbolCmap = true;
+  f->XMin = ft->bbox.xMin;
+  f->YMin = ft->bbox.yMin;
+  f->XMax = ft->bbox.xMax;
+  f->YMax = ft->bbox.yMax;
+  f->HheaAscender = ft->ascender;
+  f->HheaDescender = ft->descender;
+  f->HheaLineGap = ft->height - ft->ascender + ft->descender;
+  f->AdvanceWidthMax = ft->max_advance_width;
+  f->UnderlinePosition = ft->underline_position;
+  f->UnderlineThickness = ft->underline_thickness;
+  f->WinAscent = ft->ascender;
+  f->WinDescent = -ft->descender;
+  f->TypoAscender = ft->ascender;
+  f->TypoDescender = ft->descender;
+  f->StrikeoutSize = f->UnderlineThickness;
+  f->StrikeoutPosition = f->UnitsPerEm * 3 / 10;
+  if (auto* hh = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(ft, FT_SFNT_HHEA))) {
+    f->HheaAscender = hh->Ascender;
+    f->HheaDescender = hh->Descender;
+    f->HheaLineGap = hh->Line_Gap;
+    f->AdvanceWidthMax = hh->advance_Width_Max;
+    f->CaretSlopeRise = hh->caret_Slope_Rise;
+    f->CaretSlopeRun = hh->caret_Slope_Run;
+  }
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+    f->WinAscent = os2->usWinAscent;
+    f->WinDescent = os2->usWinDescent;
+    f->TypoAscender = os2->sTypoAscender;
+    f->TypoDescender = os2->sTypoDescender;
+    f->TypoLineGap = os2->sTypoLineGap;
+    f->XAvgCharWidth = os2->xAvgCharWidth;
+    f->CapHeight = os2->version >= 2 ? os2->sCapHeight : 0;
+    f->XHeight = os2->version >= 2 ? os2->sxHeight : 0;
+    f->SubXSize = os2->ySubscriptXSize;
+    f->SubYSize = os2->ySubscriptYSize;
+    f->SubXOffset = os2->ySubscriptXOffset;
+    f->SubYOffset = os2->ySubscriptYOffset;
+    f->SupXSize = os2->ySuperscriptXSize;
+    f->SupYSize = os2->ySuperscriptYSize;
+    f->SupXOffset = os2->ySuperscriptXOffset;
+    f->SupYOffset = os2->ySuperscriptYOffset;
+    f->StrikeoutSize = os2->yStrikeoutSize;
+    f->StrikeoutPosition = os2->yStrikeoutPosition;
+    f->FsSelection = os2->fsSelection;
+    f->FsType = os2->fsType;
+    f->Weight = os2->usWeightClass;
+    f->FirstChar = os2->usFirstCharIndex;
+    f->LastChar = os2->usLastCharIndex;
+    f->DefaultChar = os2->version >= 2 ? os2->usDefaultChar : 0;
+    f->BreakChar = os2->version >= 2 ? os2->usBreakChar : 0x20;
+    std::memcpy(f->Panose, os2->panose, 10);
+    f->FamilyClass = os2->sFamilyClass;
+  }
+  if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST))) {
+    f->ItalicAngle = post->italicAngle / 65536.0;
+    f->UnderlinePosition = post->underlinePosition;
+    f->UnderlineThickness = post->underlineThickness;
+  }
+  if (auto* head = static_cast<TT_Header*>(FT_Get_Sfnt_Table(ft, FT_SFNT_HEAD)))
+    f->LowestRecPPEM = head->Lowest_Rec_PPEM;
+  cache[key] = f;
+  return f;
+}
+
+UINT TFontFace::GlyphOf(char32_t c) const {
+  hb_codepoint_t g = 0;
+  if (hb_font_get_nominal_glyph(FImpl->Hb, c, &g)) return g;
+  if (SymbolCmap && c >= 0x20 && c <= 0xFF && hb_font_get_nominal_glyph(FImpl->Hb, 0xF000 + c, &g))
+    return g;
+  return 0;
+}
+
+bool TFontFace::HasChar(char32_t c) const { return GlyphOf(c) != 0; }
+
+int TFontFace::GlyphAdvance(UINT glyph) const {
+  return hb_font_get_glyph_h_advance(FImpl->Hb, glyph);
+}
+
+const QPainterPath& TFontFace::GlyphPath(UINT glyph) const {
+  std::lock_guard lock(FontLock());
+  auto it = FImpl->Paths.find(glyph);
+  if (it != FImpl->Paths.end()) return it->second;
+  QPainterPath path;
+  path.setFillRule(Qt::WindingFill);
+  FT_Face ft = FImpl->Ft;
+  if (FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) == 0 &&
+      ft->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Funcs funcs{MoveToCb, LineToCb, ConicToCb, CubicToCb, 0, 0};
+    FT_Outline_Decompose(&ft->glyph->outline, &funcs, &path);
+    path.closeSubpath();
+  }
+  return FImpl->Paths.emplace(glyph, std::move(path)).first->second;
+}
+
+DWORD TFontFace::GetTable(DWORD tag, DWORD offset, void* buffer, DWORD size) const {
+  std::lock_guard lock(FontLock());
+  FT_ULong len = 0;
+  if (FT_Load_Sfnt_Table(FImpl->Ft, tag, 0, nullptr, &len) != 0) return GDI_ERROR;
+  if (offset > len) return GDI_ERROR;
+  const FT_ULong avail = len - offset;
+  if (!buffer || size == 0) return static_cast<DWORD>(avail);
+  const FT_ULong want = std::min<FT_ULong>(avail, size);
+  if (offset == 0 && want == len) {
+    if (FT_Load_Sfnt_Table(FImpl->Ft, tag, 0, static_cast<FT_Byte*>(buffer), &len) != 0) return GDI_ERROR;
+    return static_cast<DWORD>(len);
+  }
+  std::vector<FT_Byte> all(len);
+  if (FT_Load_Sfnt_Table(FImpl->Ft, tag, 0, all.data(), &len) != 0) return GDI_ERROR;
+  std::memcpy(buffer, all.data() + offset, want);
+  return static_cast<DWORD>(want);
+}
+
+// ---- realised fonts -----------------------------------------------------------------------------
+
+std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
+  std::lock_guard lock(FontLock());
+  static std::map<std::string, std::shared_ptr<const TFontInstance>> cache;
+  LOGFONTW key = lf;
+  // Characters after the terminator do not name anything.
+  bool end = false;
+  for (auto& c : key.lfFaceName) {
+    if (end) c = 0;
+    if (c == 0) end = true;
+  }
+  key.lfFaceName[LF_FACESIZE - 1] = 0;
+  std::string k(reinterpret_cast<const char*>(&key), sizeof key);
+  auto it = cache.find(k);
+  if (it != cache.end()) return it->second;
+  auto inst = std::make_shared<TFontInstance>();
+  inst->Log = key;
+  inst->Init();
+  if (cache.size() > 4096) cache.clear();
+  cache[k] = inst;
+  return inst;
+}
+
+TFontFace& TFontInstance::Face(int i) const { return *FFaces[static_cast<std::size_t>(i)]; }
+int TFontInstance::FaceCount() const { return static_cast<int>(FFaces.size()); }
+
+void TFontInstance::Init() {
+  std::u16string face(Log.lfFaceName);
+  if (!face.empty() && face[0] == u'@') {
+    Vertical = true;
+    face.erase(0, 1);
+  }
+  RequestedFace = face;
+  const int weight = Log.lfWeight == 0 ? 400 : Log.lfWeight;
+  TResolved r;
+  std::shared_ptr<TFontFace> f;
+  if (ResolveFace(face, weight, Log.lfItalic != 0, Log.lfCharSet, r)) f = TFontFace::Load(r.File, r.Index);
+  if (!f && ResolveFace(u"Liberation Sans", weight, Log.lfItalic != 0, ANSI_CHARSET, r))
+    f = TFontFace::Load(r.File, r.Index);
+  if (!f && ResolveFace(u"sans-serif", 400, false, ANSI_CHARSET, r)) f = TFontFace::Load(r.File, r.Index);
+  if (!f) {
+    // Without any installed face nothing can be measured.
+    throw EOutOfMemory(std::string_view("no usable font face is installed"));
+  }
+  FFaces.push_back(f);
+  const TFontFace& F = *f;
+  const std::u16string lface = Lower(face);
+  if (face.empty() || lface == Lower(F.Family) || SubstituteFaceName(face) != face)
+    RealisedFace = face.empty() ? F.Family : face;
+  else
+    RealisedFace = F.Family;
+  SynthBold = weight >= 600 && F.Weight < 600;
+  SynthItalic = Log.lfItalic && !F.Italic;
+  Antialiased = Log.lfQuality != NONANTIALIASED_QUALITY;
+
+  const double upem = F.UnitsPerEm;
+  const double cell = F.WinAscent + F.WinDescent > 0 ? F.WinAscent + F.WinDescent : upem;
+  if (Log.lfHeight < 0)
+    Ppem = -static_cast<double>(Log.lfHeight);
+  else if (Log.lfHeight > 0)
+    Ppem = Log.lfHeight * upem / cell;
+  else
+    Ppem = 16 * upem / cell;
+  Scale = Ppem / upem;
+  double avg = F.XAvgCharWidth > 0 ? F.XAvgCharWidth * Scale : 0;
+  if (avg <= 0) {
+    const UINT gx = F.GlyphOf(U'x');
+    avg = (gx ? F.GlyphAdvance(gx) : upem / 2) * Scale;
+  }
+  if (Log.lfWidth != 0 && avg > 0) XScale = std::abs(Log.lfWidth) / avg;
+
+  TEXTMETRICW& tm = TM;
+  if (Log.lfHeight > 0) {
+    tm.tmAscent = RoundHalfAway(F.WinAscent * Scale);
+    tm.tmHeight = Log.lfHeight;
+    tm.tmDescent = tm.tmHeight - tm.tmAscent;
+  } else {
+    tm.tmAscent = RoundHalfAway(F.WinAscent * Scale);
+    tm.tmDescent = RoundHalfAway(F.WinDescent * Scale);
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+  }
+  tm.tmInternalLeading = tm.tmHeight - RoundHalfAway(Ppem);
+  if (tm.tmInternalLeading < 0) tm.tmInternalLeading = 0;
+  const double ext = F.HheaLineGap - ((F.WinAscent + F.WinDescent) - (F.HheaAscender - F.HheaDescender));
+  tm.tmExternalLeading = ext > 0 ? RoundHalfAway(ext * Scale) : 0;
+  tm.tmAveCharWidth = RoundHalfAway(avg * XScale);
+  tm.tmMaxCharWidth = RoundHalfAway(F.AdvanceWidthMax * Scale * XScale);
+  tm.tmWeight = Log.lfWeight == 0 ? FW_NORMAL : Log.lfWeight;
+  tm.tmOverhang = 0;
+  tm.tmDigitizedAspectX = 96;
+  tm.tmDigitizedAspectY = 96;
+  tm.tmFirstChar = static_cast<WCHAR>(F.SymbolCmap ? 0x1E : std::max(F.FirstChar - 2, 0x1E));
+  tm.tmLastChar = static_cast<WCHAR>(F.SymbolCmap ? 0xFF : std::min(F.LastChar, 0xFFFC));
+  tm.tmDefaultChar = static_cast<WCHAR>(F.SymbolCmap ? 0x1F : 0x1F);
+  tm.tmBreakChar = static_cast<WCHAR>(F.BreakChar ? F.BreakChar : 0x20);
+  tm.tmItalic = Log.lfItalic ? 255 : 0;
+  tm.tmUnderlined = Log.lfUnderline ? 255 : 0;
+  tm.tmStruckOut = Log.lfStrikeOut ? 255 : 0;
+  BYTE family = FF_SWISS;
+  if (F.FixedPitch)
+    family = FF_MODERN;
+  else if (F.Panose[0] == 2 && F.Panose[1] >= 2 && F.Panose[1] <= 10)
+    family = FF_ROMAN;
+  else if (F.Panose[0] == 3)
+    family = FF_SCRIPT;
+  else if (F.Panose[0] == 4 || F.Panose[0] == 5)
+    family = FF_DECORATIVE;
+  tm.tmPitchAndFamily = static_cast<BYTE>((F.FixedPitch ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR |
+                                          (F.IsSfnt ? TMPF_TRUETYPE : 0) | family);
+  if (F.SymbolCmap)
+    tm.tmCharSet = SYMBOL_CHARSET;
+  else
+    tm.tmCharSet = Log.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : Log.lfCharSet;
+}
+
+int TFontInstance::FaceFor(char32_t c) const {
+  std::lock_guard lock(FontLock());
+  if (FFaces[0]->HasChar(c)) return 0;
+  auto it = FFaceOf.find(c);
+  if (it != FFaceOf.end()) return it->second;
+  int result = -1;
+  for (std::size_t i = 1; i < FFaces.size(); ++i)
+    if (FFaces[i]->HasChar(c)) {
+      result = static_cast<int>(i);
+      break;
+    }
+  if (result < 0 && !FFaces[0]->SymbolCmap) {
+    if (auto f = FallbackFaceFor(c, u"")) {
+      for (std::size_t i = 1; i < FFaces.size() && result < 0; ++i)
+        if (FFaces[i] == f) result = static_cast<int>(i);
+      if (result < 0) {
+        FFaces.push_back(f);
+        result = static_cast<int>(FFaces.size() - 1);
+      }
+    }
+  }
+  FFaceOf[c] = result;
+  return result;
+}
+
+namespace {
+
+struct TSegment {
+  int Start, Length, Face;
+  bool Rtl;
+  hb_script_t Script;
+};
+
+struct TRawGlyph {
+  int Face;
+  UINT Glyph;
+  int Cluster;
+  double Advance, XOff, YOff;
+  int Seg;
+};
+
+bool IsSimpleLatinScript(hb_script_t s) {
+  return s == HB_SCRIPT_LATIN || s == HB_SCRIPT_CYRILLIC || s == HB_SCRIPT_GREEK ||
+         s == HB_SCRIPT_COMMON || s == HB_SCRIPT_INHERITED || s == HB_SCRIPT_UNKNOWN;
+}
+
+}  // namespace
+
+void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
+  std::lock_guard lock(FontLock());
+  out = TShapedText{};
+  if (n <= 0 || !s) return;
+  const std::size_t N = static_cast<std::size_t>(n);
+  out.Widths.assign(N, 0);
+  out.Order.assign(N, 0);
+  out.Leading.assign(N, 0);
+  out.Trailing.assign(N, 0);
+  out.Levels.assign(N, opt.RtlReading ? 1 : 0);
+
+  // Directional runs in visual order.
+  struct TRun { int Start, Length; bool Rtl; };
+  std::vector<TRun> runs;
+  if (opt.RtlReading || NeedsBidi(s, n)) {
+    UErrorCode err = U_ZERO_ERROR;
+    UBiDi* bidi = ubidi_openSized(n, 0, &err);
+    if (U_SUCCESS(err)) ubidi_setPara(bidi, reinterpret_cast<const UChar*>(s), n, opt.RtlReading ? 1 : 0, nullptr, &err);
+    if (U_SUCCESS(err)) {
+      const UBiDiLevel* lv = ubidi_getLevels(bidi, &err);
+      if (U_SUCCESS(err) && lv)
+        for (int i = 0; i < n; ++i) out.Levels[static_cast<std::size_t>(i)] = lv[i];
+      const int count = ubidi_countRuns(bidi, &err);
+      for (int i = 0; U_SUCCESS(err) && i < count; ++i) {
+        int32_t start = 0, len = 0;
+        const UBiDiDirection d = ubidi_getVisualRun(bidi, i, &start, &len);
+        runs.push_back({start, len, d == UBIDI_RTL});
+      }
+    }
+    if (bidi) ubidi_close(bidi);
+    if (U_FAILURE(err)) runs.clear();
+  }
+  if (runs.empty()) {
+    runs.push_back({0, n, false});
+    std::fill(out.Levels.begin(), out.Levels.end(), 0);
+  }
+
+  // Segments of one face and one script inside each run, in visual order.
+  hb_unicode_funcs_t* uf = hb_unicode_funcs_get_default();
+  std::vector<TSegment> segs;
+  for (const TRun& run : runs) {
+    std::vector<TSegment> local;
+    int i = run.Start;
+    const int end = run.Start + run.Length;
+    int curFace = -2;
+    hb_script_t curScript = HB_SCRIPT_COMMON;
+    while (i < end) {
+      const char32_t c = CodePointAt(s, n, i);
+      const int w = c > 0xFFFF ? 2 : 1;
+      int face = curFace;
+      const bool joins = IsZeroWidthClass(c) || c == 0x200D || c == 0x200C;
+      if (!(joins && curFace != -2)) {
+        face = opt.Fallback ? FaceFor(c) : 0;
+        if (face < 0) face = 0;
+      }
+      hb_script_t sc = hb_unicode_script(uf, c);
+      if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN)
+        sc = curScript;
+      if (local.empty() || face != curFace ||
+          (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
+        local.push_back({i, 0, face, run.Rtl, sc});
+      } else if (local.back().Script == HB_SCRIPT_COMMON) {
+        local.back().Script = sc;
+      }
+      curFace = face;
+      curScript = sc;
+      local.back().Length += w;
+      i += w;
+    }
+    if (run.Rtl) std::reverse(local.begin(), local.end());
+    segs.insert(segs.end(), local.begin(), local.end());
+  }
+
+  // Shape each segment.
+  std::vector<TRawGlyph> raw;
+  raw.reserve(N + 8);
+  // One buffer per thread, reused: shaping runs for every measurement.
+  static thread_local std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(),
+                                                                                  hb_buffer_destroy);
+  hb_buffer_t* buf = buffer.get();
+  for (std::size_t si = 0; si < segs.size(); ++si) {
+    const TSegment& sg = segs[si];
+    const TFontFace& F = *FFaces[static_cast<std::size_t>(sg.Face)];
+    hb_buffer_clear_contents(buf);
+    hb_buffer_add_utf16(buf, reinterpret_cast<const uint16_t*>(s), n, static_cast<unsigned>(sg.Start), sg.Length);
+    hb_buffer_set_direction(buf, sg.Rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_set_script(buf, sg.Script == HB_SCRIPT_COMMON ? HB_SCRIPT_LATIN : sg.Script);
+    hb_buffer_set_language(buf, hb_language_get_default());
+    hb_buffer_set_cluster_level(buf, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
+    static const hb_feature_t plain[] = {{HB_TAG('k', 'e', 'r', 'n'), 0, 0, ~0u},
+                                         {HB_TAG('l', 'i', 'g', 'a'), 0, 0, ~0u},
+                                         {HB_TAG('c', 'l', 'i', 'g'), 0, 0, ~0u}};
+    const bool simple = IsSimpleLatinScript(sg.Script);
+    hb_shape(F.Impl()->Hb, buf, simple ? plain : nullptr, simple ? 3 : 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
+    // Fallback faces may have another em size than the font's own face.
+    const double sy = Ppem / F.UnitsPerEm, sx = sy * XScale;
+    for (unsigned g = 0; g < count; ++g) {
+      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
+                     pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
+    }
+  }
+  hb_buffer_clear_contents(buf);
+  if (raw.empty()) {
+    out.Ok = false;
+    return;
+  }
+
+  // Clusters: glyphs of one segment with the same cluster value; each covers the code units
+  // from its value up to the next cluster value of the segment.
+  const std::size_t G = raw.size();
+  std::vector<int> clusterEnd(G, 0);
+  {
+    std::size_t a = 0;
+    while (a < G) {
+      std::size_t b = a;
+      while (b < G && raw[b].Seg == raw[a].Seg) ++b;
+      const TSegment& sg = segs[static_cast<std::size_t>(raw[a].Seg)];
+      std::vector<int> starts;
+      for (std::size_t g = a; g < b; ++g) starts.push_back(raw[g].Cluster);
+      std::sort(starts.begin(), starts.end());
+      starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+      for (std::size_t g = a; g < b; ++g) {
+        auto it = std::upper_bound(starts.begin(), starts.end(), raw[g].Cluster);
+        clusterEnd[g] = it == starts.end() ? sg.Start + sg.Length : *it;
+      }
+      a = b;
+    }
+  }
+  // Per cluster (keyed by its first code unit): its glyphs in drawing order.
+  std::vector<int> firstGlyphOf(N, -1), lastGlyphOf(N, -1), endOf(N, 0);
+  for (std::size_t g = 0; g < G; ++g) {
+    const std::size_t c = static_cast<std::size_t>(raw[g].Cluster);
+    if (c >= N) continue;
+    if (firstGlyphOf[c] < 0) firstGlyphOf[c] = static_cast<int>(g);
+    lastGlyphOf[c] = static_cast<int>(g);
+    endOf[c] = clusterEnd[g];
+  }
+  auto spacingStart = [&](int i) {
+    return !IsLowSurrogateAt(s, i) && !IsZeroWidthClass(CodePointAt(s, n, i));
+  };
+  // Character extra goes on every spacing character start of a cluster that has a width.
+  if (opt.CharExtra != 0) {
+    for (std::size_t c = 0; c < N; ++c) {
+      if (firstGlyphOf[c] < 0) continue;
+      double adv = 0;
+      for (int g = firstGlyphOf[c]; g <= lastGlyphOf[c]; ++g)
+        if (raw[static_cast<std::size_t>(g)].Cluster == static_cast<int>(c)) adv += raw[static_cast<std::size_t>(g)].Advance;
+      if (adv == 0) continue;
+      int k = 0;
+      for (int i = static_cast<int>(c); i < endOf[c]; ++i)
+        if (spacingStart(i)) ++k;
+      raw[static_cast<std::size_t>(lastGlyphOf[c])].Advance += static_cast<double>(opt.CharExtra) * std::max(k, 1);
+    }
+  }
+  // Integer positions from rounded cumulative pen positions.
+  out.Glyphs.resize(G);
+  double pen = 0;
+  int prevX = 0;
+  for (std::size_t g = 0; g < G; ++g) {
+    pen += raw[g].Advance;
+    const int x = static_cast<int>(std::lround(pen));
+    TShapedGlyph& sg = out.Glyphs[g];
+    sg.Face = raw[g].Face;
+    sg.Glyph = raw[g].Glyph;
+    sg.Cluster = raw[g].Cluster;
+    sg.X = prevX;
+    sg.Advance = x - prevX;
+    sg.XOff = raw[g].XOff;
+    sg.YOff = raw[g].YOff;
+    prevX = x;
+  }
+  out.Width = prevX;
+  // Per code unit data.
+  for (std::size_t c = 0; c < N; ++c) {
+    if (firstGlyphOf[c] < 0) continue;
+    int adv = 0, left = INT32_MAX;
+    for (int g = firstGlyphOf[c]; g <= lastGlyphOf[c]; ++g) {
+      const TShapedGlyph& gl = out.Glyphs[static_cast<std::size_t>(g)];
+      if (gl.Cluster != static_cast<int>(c)) continue;
+      adv += gl.Advance;
+      left = std::min(left, gl.X);
+    }
+    const bool rtl = segs[static_cast<std::size_t>(raw[static_cast<std::size_t>(firstGlyphOf[c])].Seg)].Rtl;
+    const int b = static_cast<int>(c), e = std::max(endOf[c], b + 1);
+    int k = 0;
+    for (int i = b; i < e; ++i)
+      if (spacingStart(i)) ++k;
+    int before = 0, seen = 0;
+    for (int i = b; i < e && i < n; ++i) {
+      const std::size_t ui = static_cast<std::size_t>(i);
+      int share = 0;
+      if (k == 0) {
+        share = i == b ? adv : 0;
+      } else if (spacingStart(i)) {
+        share = adv / k + (seen < adv % k ? 1 : 0);
+        ++seen;
+      }
+      out.Widths[ui] = share;
+      out.Order[ui] = firstGlyphOf[c];
+      if (rtl) {
+        out.Leading[ui] = left + adv - before;
+        out.Trailing[ui] = out.Leading[ui] - share;
+      } else {
+        out.Leading[ui] = left + before;
+        out.Trailing[ui] = out.Leading[ui] + share;
+      }
+      before += share;
+    }
+  }
+}
+
+const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
+  std::lock_guard lock(FontLock());
+  face = std::clamp(face, 0, FaceCount() - 1);
+  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 32) | glyph;
+  auto it = FOutlines.find(key);
+  if (it != FOutlines.end()) return it->second;
+  if (FOutlines.size() > 20000) FOutlines.clear();
+  const TFontFace& F = *FFaces[static_cast<std::size_t>(face)];
+  const QPainterPath& p = F.GlyphPath(glyph);
+  const double sc = Ppem / F.UnitsPerEm;
+  QTransform t(sc * XScale, 0, 0, -sc, 0, 0);
+  if (SynthItalic) t = QTransform(sc * XScale, 0, 0.2 * sc, -sc, 0, 0);
+  QPainterPath r = t.map(p);
+  if (SynthBold && !r.isEmpty()) {
+    QPainterPathStroker st;
+    st.setWidth(std::max(Ppem / 28.0, 0.5));
+    st.setJoinStyle(Qt::RoundJoin);
+    r = r.united(st.createStroke(r));
+  }
+  return FOutlines.emplace(key, std::move(r)).first->second;
+}
+
+void TFontInstance::UnderlineBand(double& top, double& size) const {
+  const TFontFace& F = *FFaces[0];
+  size = std::max(1.0, std::round(F.UnderlineThickness * Scale));
+  top = std::round(-F.UnderlinePosition * Scale - size / 2);
+  if (top < 1) top = 1;
+}
+
+void TFontInstance::StrikeOutBand(double& top, double& size) const {
+  const TFontFace& F = *FFaces[0];
+  size = std::max(1.0, std::round(F.StrikeoutSize * Scale));
+  top = -std::round(F.StrikeoutPosition * Scale);
+}
+
+UINT TFontInstance::FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const {
+  std::lock_guard lock(FontLock());
+  const TFontFace& F = *FFaces[0];
+  if (!F.IsSfnt) return 0;
+  const std::u16string names[4] = {F.Family, RealisedFace, F.Style, F.FullName};
+  UINT need = sizeof(OUTLINETEXTMETRICW);
+  UINT offs[4];
+  for (int i = 0; i < 4; ++i) {
+    offs[i] = need;
+    need += static_cast<UINT>((names[i].size() + 1) * sizeof(char16_t));
+  }
+  if (!otm) return need;
+  if (size < sizeof(OUTLINETEXTMETRICW)) return 0;
+  OUTLINETEXTMETRICW o;
+  const double sc = Scale, sx = Scale * XScale;
+  o.otmSize = need;
+  o.otmTextMetrics = TM;
+  std::memcpy(&o.otmPanoseNumber, F.Panose, 10);
+  o.otmfsSelection = static_cast<UINT>((Log.lfItalic ? 1 : 0) | (Log.lfUnderline ? 2 : 0) |
+                                       (Log.lfStrikeOut ? 16 : 0) | (TM.tmWeight >= 600 ? 32 : 0));
+  o.otmfsType = static_cast<UINT>(F.FsType);
+  o.otmsCharSlopeRise = F.CaretSlopeRise;
+  o.otmsCharSlopeRun = F.CaretSlopeRun;
+  o.otmItalicAngle = static_cast<INT>(std::lround(F.ItalicAngle * 10));
+  o.otmEMSquare = static_cast<UINT>(F.UnitsPerEm);
+  o.otmAscent = RoundHalfAway(F.TypoAscender * sc);
+  o.otmDescent = RoundHalfAway(F.TypoDescender * sc);
+  o.otmLineGap = static_cast<UINT>(std::max<LONG>(0, RoundHalfAway(F.TypoLineGap * sc)));
+  o.otmsCapEmHeight = static_cast<UINT>(std::max<LONG>(0, RoundHalfAway(F.CapHeight * sc)));
+  o.otmsXHeight = static_cast<UINT>(std::max<LONG>(0, RoundHalfAway(F.XHeight * sc)));
+  o.otmrcFontBox = TRect(RoundHalfAway(F.XMin * sx), RoundHalfAway(F.YMax * sc), RoundHalfAway(F.XMax * sx),
+                         RoundHalfAway(F.YMin * sc));
+  o.otmMacAscent = RoundHalfAway(F.HheaAscender * sc);
+  o.otmMacDescent = RoundHalfAway(F.HheaDescender * sc);
+  o.otmMacLineGap = static_cast<UINT>(std::max<LONG>(0, RoundHalfAway(F.HheaLineGap * sc)));
+  o.otmusMinimumPPEM = static_cast<UINT>(F.LowestRecPPEM);
+  o.otmptSubscriptSize = TPoint(RoundHalfAway(F.SubXSize * sx), RoundHalfAway(F.SubYSize * sc));
+  o.otmptSubscriptOffset = TPoint(RoundHalfAway(F.SubXOffset * sx), RoundHalfAway(F.SubYOffset * sc));
+  o.otmptSuperscriptSize = TPoint(RoundHalfAway(F.SupXSize * sx), RoundHalfAway(F.SupYSize * sc));
+  o.otmptSuperscriptOffset = TPoint(RoundHalfAway(F.SupXOffset * sx), RoundHalfAway(F.SupYOffset * sc));
+  o.otmsStrikeoutSize = static_cast<UINT>(std::max<LONG>(1, RoundHalfAway(F.StrikeoutSize * sc)));
+  o.otmsStrikeoutPosition = RoundHalfAway(F.StrikeoutPosition * sc);
+  o.otmsUnderscoreSize = RoundHalfAway(F.UnderlineThickness * sc);
+  if (o.otmsUnderscoreSize == 0) o.otmsUnderscoreSize = 1;
+  o.otmsUnderscorePosition = RoundHalfAway(F.UnderlinePosition * sc);
+  o.otmpFamilyName = offs[0];
+  o.otmpFaceName = offs[1];
+  o.otmpStyleName = offs[2];
+  o.otmpFullName = offs[3];
+  const UINT head = std::min<UINT>(size, sizeof o);
+  std::memcpy(otm, &o, head);
+  auto* bytes = reinterpret_cast<BYTE*>(otm);
+  for (int i = 0; i < 4; ++i) {
+    const UINT len = static_cast<UINT>((names[i].size() + 1) * sizeof(char16_t));
+    if (offs[i] + len > size) break;
+    std::memcpy(bytes + offs[i], names[i].c_str(), len);
+  }
+  return std::min(size, need);
+}

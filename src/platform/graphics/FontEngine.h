@@ -1,0 +1,130 @@
+// The font layer behind every context: faces found through fontconfig, read with FreeType, shaped
+// with HarfBuzz and reordered with ICU. One shaping routine serves measuring and drawing on every
+// device, so positions agree everywhere. Faces, realised fonts and glyph outlines are cached.
+#pragma once
+
+#include <QPainterPath>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/graphics/DeviceContext.h"
+
+struct TFontFaceImpl;
+
+// One face of one font file.
+class TFontFace {
+ public:
+  ~TFontFace();
+  static std::shared_ptr<TFontFace> Load(const std::string& file, int index);
+
+  bool HasChar(char32_t c) const;
+  UINT GlyphOf(char32_t c) const;  // 0 when missing
+  // Outline in font units, y up.
+  const QPainterPath& GlyphPath(UINT glyph) const;
+  int GlyphAdvance(UINT glyph) const;  // font units
+  DWORD GetTable(DWORD tag, DWORD offset, void* buffer, DWORD size) const;  // GDI_ERROR if absent
+
+  std::string File;
+  int Index = 0;
+  std::u16string Family, Style, FullName;
+  bool IsSfnt = false;       // has outline metrics
+  bool FixedPitch = false;
+  bool SymbolCmap = false;
+  int Weight = 400;
+  bool Italic = false;
+  // Font-unit metrics
+  int UnitsPerEm = 1000;
+  int WinAscent = 0, WinDescent = 0;
+  int TypoAscender = 0, TypoDescender = 0, TypoLineGap = 0;
+  int HheaAscender = 0, HheaDescender = 0, HheaLineGap = 0, AdvanceWidthMax = 0;
+  int CaretSlopeRise = 1, CaretSlopeRun = 0;
+  int XAvgCharWidth = 0, CapHeight = 0, XHeight = 0;
+  int SubXSize = 0, SubYSize = 0, SubXOffset = 0, SubYOffset = 0;
+  int SupXSize = 0, SupYSize = 0, SupXOffset = 0, SupYOffset = 0;
+  int StrikeoutSize = 0, StrikeoutPosition = 0;
+  int UnderlinePosition = 0, UnderlineThickness = 0;
+  double ItalicAngle = 0;
+  int FsSelection = 0, FsType = 0, LowestRecPPEM = 0;
+  int FirstChar = 0x20, LastChar = 0xFFFF, DefaultChar = 0, BreakChar = 0x20;
+  int XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+  BYTE Panose[10] = {};
+  int FamilyClass = 0;
+
+  TFontFaceImpl* Impl() const { return FImpl.get(); }
+
+ private:
+  TFontFace();
+  std::unique_ptr<TFontFaceImpl> FImpl;
+};
+
+// A glyph of shaped text, in drawing order, positions in logical units.
+struct TShapedGlyph {
+  int Face = 0;  // index into TFontInstance faces
+  UINT Glyph = 0;
+  int Cluster = 0;      // first code unit of its cluster
+  int Advance = 0;      // integer advance (rounded positions), character extra included
+  double XOff = 0, YOff = 0;  // offset from the pen position (y down)
+  int X = 0;            // pen position, from the run's left edge
+};
+
+// Shaped text: glyphs in drawing order plus per code unit data in text order.
+struct TShapedText {
+  std::vector<TShapedGlyph> Glyphs;
+  std::vector<int> Widths;     // logical width of each code unit (cluster shares)
+  std::vector<int> Order;      // drawing position (glyph index) of each code unit's cluster
+  std::vector<int> Leading, Trailing;  // caret x of each code unit's edges
+  std::vector<BYTE> Levels;    // bidi level of each code unit
+  int Width = 0;
+  bool Ok = true;              // false: nothing could be shaped
+};
+
+struct TShapeOptions {
+  bool RtlReading = false;  // paragraph direction right to left
+  int CharExtra = 0;        // added to every character start that has a width
+  bool Fallback = true;     // take missing characters from other faces
+};
+
+class TFontInstance {
+ public:
+  // Realised font for a logical font (cached by its bytes).
+  static std::shared_ptr<const TFontInstance> Get(const LOGFONTW& lf);
+
+  LOGFONTW Log{};
+  std::u16string RequestedFace;  // without the vertical-face mark
+  std::u16string RealisedFace;
+  bool Vertical = false;
+  double Ppem = 16;    // logical units per em
+  double XScale = 1;   // horizontal scaling from lfWidth
+  double Scale = 0;    // Ppem / UnitsPerEm
+  bool SynthBold = false, SynthItalic = false;
+  bool Antialiased = true;
+  TEXTMETRICW TM{};
+
+  TFontFace& Face(int i = 0) const;
+  int FaceCount() const;
+  // Which face draws c (0 = the font's own); -1 when none has it (the own face's missing glyph).
+  int FaceFor(char32_t c) const;
+
+  void Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
+  // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
+  const QPainterPath& GlyphOutline(int face, UINT glyph) const;
+  // Underline and strike-out bands relative to the baseline (y down): top and thickness.
+  void UnderlineBand(double& top, double& size) const;
+  void StrikeOutBand(double& top, double& size) const;
+  UINT FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const;
+
+ private:
+  void Init();
+  mutable std::vector<std::shared_ptr<TFontFace>> FFaces;
+  mutable std::unordered_map<char32_t, int> FFaceOf;
+  mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
+};
+
+// Lock held by anything that touches FreeType or the font caches.
+std::recursive_mutex& FontLock();
+// Face-name substitution onto installed faces; the name itself when there is none.
+std::u16string SubstituteFaceName(const std::u16string& face);

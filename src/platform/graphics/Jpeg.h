@@ -1,0 +1,53 @@
+// JPEG pictures over libjpeg-turbo. The compressed bytes are the picture: they are kept as read
+// and written back unchanged; pixels are decoded on first need.
+#pragma once
+
+#include "platform/graphics/Pictures.h"
+
+enum TJPEGPixelFormat { jf24Bit, jf8Bit };
+enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
+
+class TJPEGImage : public TGraphic {
+  TAVRELO_GRAPHIC_CLASS(TJPEGImage)
+ public:
+  TJPEGImage();
+  ~TJPEGImage() override;
+
+  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
+  int GetWidth() const override { return FWidth; }
+  int GetHeight() const override { return FHeight; }
+  // A JPEG picture keeps its size; as the class library, setting it raises.
+  void SetWidth(int) override;
+  void SetHeight(int) override;
+
+  int CompressionQuality = 90;
+  bool ProgressiveEncoding = false;
+  TJPEGPerformance Performance = jpBestQuality;
+  bool GetGrayscale() const { return FGrayscale; }
+  void SetGrayscale(bool value);
+  TJPEGPixelFormat GetPixelFormat() const { return FPixelFormat; }
+  // 8-bit output reduces the decoded pixels to the fixed 8-bit palette.
+  void SetPixelFormat(TJPEGPixelFormat value);
+
+  // Encodes the pixels when there are no compressed bytes yet.
+  void Compress();
+  // Decodes the pixels when there are none yet.
+  void DIBNeeded() const;
+  const std::string& Data() const { return FData; }
+
+  void LoadFromStream(TStream& stream) override;
+  void SaveToStream(TStream& stream) override;
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  TPixelImage ToPixels() const override;
+
+ protected:
+  bool AssignFrom(const TGraphic* source) override;
+
+ private:
+  std::string FData;
+  mutable TPixelImage FPixels;
+  int FWidth = 0;
+  int FHeight = 0;
+  bool FGrayscale = false;
+  TJPEGPixelFormat FPixelFormat = jf24Bit;
+};

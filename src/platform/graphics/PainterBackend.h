@@ -1,0 +1,39 @@
+// The painting back-end: serves a context's requests with a painter on a raster surface. Bitmap
+// contexts paint into the selected bitmap's own memory; windows and printers give their surface
+// through Surface().
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+
+#include "platform/graphics/DeviceBackend.h"
+
+class TPainterBackend : public TDeviceBackend {
+ public:
+  ~TPainterBackend() override;
+
+  void DrawShape(const TDCState& dc, const TShapeRequest& r) override;
+  void DrawText(const TDCState& dc, const TTextRequest& r) override;
+  void DrawImage(const TDCState& dc, const TImageRequest& r) override;
+  void Finish() override { End(); }
+
+ protected:
+  // The painter on the surface with the base transform set (device pixels, y down); null when
+  // there is no surface.
+  virtual QPainter* Painter() = 0;
+  void End();
+  // Device pixel space of the surface to the painter's coordinates (a flip for bottom-up rows).
+  QTransform FBase;
+  std::unique_ptr<QPainter> FPainter;
+  unsigned FClipSerial = ~0u;
+
+ private:
+  bool Prepare(const TDCState& dc);
+  void StrokeOutline(QPainter& p, const TDCState& dc, const TGdiOutline& outline, bool deviceUnits);
+  void FillOutline(QPainter& p, const TDCState& dc, const TGdiOutline& outline, const TBrushInfo& brush,
+                   bool deviceUnits);
+  void PlotPixels(QPainter& p, const TDCState& dc, const TGdiOutline& outline);
+  void FocusRect(QPainter& p, const TDCState& dc, const TRect& r);
+};

@@ -1,0 +1,194 @@
+#include "platform/graphics/Png.h"
+
+#include <cstring>
+
+#include <QBuffer>
+#include <QImage>
+
+#include "platform/graphics/ImageCodecs.h"
+
+namespace {
+constexpr std::string_view PngSignature("\x89PNG\r\n\x1a\n", 8);
+
+std::uint32_t BE32(std::string_view d, std::size_t at) {
+  if (at + 4 > d.size()) return 0;
+  return static_cast<std::uint32_t>(static_cast<std::uint8_t>(d[at])) << 24 |
+         static_cast<std::uint32_t>(static_cast<std::uint8_t>(d[at + 1])) << 16 |
+         static_cast<std::uint32_t>(static_cast<std::uint8_t>(d[at + 2])) << 8 | static_cast<std::uint8_t>(d[at + 3]);
+}
+
+// Walks the chunks up to IEND: the end of the file, whether it carries alpha, or 0 when broken.
+std::size_t PngExtent(std::string_view d, bool& alpha) {
+  alpha = false;
+  std::size_t p = 8;
+  while (p + 12 <= d.size()) {
+    const std::uint32_t len = BE32(d, p);
+    const std::string_view type = d.substr(p + 4, 4);
+    if (len > d.size() - p - 12) return 0;
+    if (type == "IHDR" && len >= 13) {
+      const std::uint8_t colorType = static_cast<std::uint8_t>(d[p + 8 + 9]);
+      alpha = colorType == 4 || colorType == 6;
+    } else if (type == "tRNS") {
+      alpha = true;
+    }
+    p += 12 + len;
+    if (type == "IEND") return p;
+  }
+  return 0;
+}
+}  // namespace
+
+bool PngSize(std::string_view data, int& width, int& height) {
+  if (data.size() < 24 || data.substr(0, 8) != PngSignature || data.substr(12, 4) != "IHDR") return false;
+  width = static_cast<int>(BE32(data, 16));
+  height = static_cast<int>(BE32(data, 20));
+  return width > 0 && height > 0;
+}
+
+TPixelImage DecodePng(std::string_view data) {
+  int w = 0, h = 0;
+  if (!PngSize(data, w, h)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
+  CheckPictureSize(w, h);
+  QImage q;
+  if (!q.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "PNG"))
+    throw EInvalidGraphic(std::string_view("PNG image is not valid"));
+  TPixelImage img;
+  img.HasAlpha = q.hasAlphaChannel();
+  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  img.Resize(q.width(), q.height());
+  for (int y = 0; y < q.height(); ++y)
+    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
+                static_cast<std::size_t>(img.Width) * 4);
+  return img;
+}
+
+std::string EncodePng(const TPixelImage& image) {
+  if (image.Empty()) return {};
+  QImage q(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height, image.Width * 4,
+           image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!q.save(&buffer, "PNG")) throw EInvalidGraphic(std::string_view("PNG image could not be written"));
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+TGraphicClass TPngImage::StaticClass() {
+  static const TGraphicClassInfo info{u"TPngImage", TGraphic::StaticClass(),
+                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TPngImage>(); }};
+  return &info;
+}
+
+TPngImage::TPngImage() = default;
+TPngImage::~TPngImage() = default;
+
+void TPngImage::Decode() const {
+  if (FPixels.Empty() && !FData.empty()) FPixels = DecodePng(FData);
+}
+
+TPixelImage& TPngImage::Pixels() {
+  Decode();
+  FData.clear();
+  FModified = true;
+  return FPixels;
+}
+
+const TPixelImage& TPngImage::Pixels() const {
+  Decode();
+  return FPixels;
+}
+
+void TPngImage::CreateAlpha() {
+  if (FHasAlpha) return;
+  Pixels().HasAlpha = true;
+  FHasAlpha = true;
+  Changed();
+}
+
+void TPngImage::SetWidth(int value) {
+  if (value == FWidth) return;
+  const TPixelImage old = Pixels();
+  TPixelImage img;
+  img.HasAlpha = old.HasAlpha;
+  img.Resize(value, FHeight, 0);
+  for (int y = 0; y < std::min(old.Height, img.Height); ++y)
+    for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
+  FPixels = std::move(img);
+  FWidth = FPixels.Width;
+  Changed();
+}
+
+void TPngImage::SetHeight(int value) {
+  if (value == FHeight) return;
+  const TPixelImage old = Pixels();
+  TPixelImage img;
+  img.HasAlpha = old.HasAlpha;
+  img.Resize(FWidth, value, 0);
+  for (int y = 0; y < std::min(old.Height, img.Height); ++y)
+    for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
+  FPixels = std::move(img);
+  FHeight = FPixels.Height;
+  Changed();
+}
+
+void TPngImage::LoadFromStream(TStream& stream) {
+  std::string data = ReadRest(stream);
+  int w = 0, h = 0;
+  bool alpha = false;
+  if (!PngSize(data, w, h)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
+  CheckPictureSize(w, h);
+  const std::size_t end = PngExtent(data, alpha);
+  if (end == 0) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
+  if (end < data.size()) {
+    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
+    data.resize(end);
+  }
+  FData = std::move(data);
+  FPixels = TPixelImage{};
+  FWidth = w;
+  FHeight = h;
+  FHasAlpha = alpha;
+  FModified = false;
+  if (OnChange) OnChange(this);
+}
+
+void TPngImage::SaveToStream(TStream& stream) {
+  if (FData.empty() && !FPixels.Empty()) FData = EncodePng(FPixels);
+  WriteBytes(stream, FData);
+}
+
+TPixelImage TPngImage::ToPixels() const {
+  Decode();
+  return FPixels;
+}
+
+void TPngImage::Draw(TCanvas& canvas, const TRect& rect) {
+  Decode();
+  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+}
+
+bool TPngImage::AssignFrom(const TGraphic* source) {
+  if (const auto* p = dynamic_cast<const TPngImage*>(source)) {
+    FData = p->FData;
+    FPixels = p->FPixels;
+    FWidth = p->FWidth;
+    FHeight = p->FHeight;
+    FHasAlpha = p->FHasAlpha;
+    return true;
+  }
+  TPixelImage img = source ? source->ToPixels() : TPixelImage{};
+  if (source && dynamic_cast<const TBitmap*>(source) && source->GetTransparent()) {
+    // A transparent bitmap's key colour becomes transparent pixels.
+    const std::uint32_t key = static_cast<std::uint32_t>(static_cast<const TBitmap*>(source)->GetTransparentColor()) & 0xFFFFFF;
+    const std::uint32_t keyArgb = (key & 0xFF) << 16 | (key & 0xFF00) | ((key >> 16) & 0xFF);
+    for (auto& px : img.Pixels)
+      if ((px & 0xFFFFFF) == keyArgb) px &= 0x00FFFFFF;
+    img.HasAlpha = true;
+  }
+  FData.clear();
+  FWidth = img.Width;
+  FHeight = img.Height;
+  FHasAlpha = img.HasAlpha;
+  FPixels = std::move(img);
+  return true;
+}

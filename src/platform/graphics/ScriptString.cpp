@@ -1,0 +1,398 @@
+#include "platform/graphics/ScriptString.h"
+
+#include <hb.h>
+#include <unicode/ubidi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "platform/graphics/GdiInternal.h"
+
+class TScriptStringAnalysis {
+ public:
+  HDC DC = nullptr;
+  std::shared_ptr<const TFontInstance> Font;
+  std::u16string Text;
+  TShapedText Shaped;
+  int OutChars = 0;
+  SIZE Size;
+};
+
+// Remembers the last shaping of a run so that placing its glyphs gives the shaped positions.
+class TScriptCache {
+ public:
+  std::shared_ptr<const TFontInstance> Font;
+  std::vector<WORD> Glyphs;
+  std::vector<int> Advances;
+  std::vector<GOFFSET> Offsets;
+};
+
+namespace {
+
+std::shared_ptr<const TFontInstance> FontOf(HDC dc) {
+  TDeviceContext* c = DCLookup(dc);
+  if (!c) return nullptr;
+  auto* f = GdiAs<TGdiFont>(c->S.Font, OBJ_FONT);
+  return f ? f->Shared() : nullptr;
+}
+
+// Replaces the shaped advances by the caller's, one per code unit: each cluster becomes as wide
+// as its characters' advances and its glyphs keep their places inside it.
+void ApplyAdvances(TShapedText& t, const int* dx, int n) {
+  int pen = 0, cur = -1, clusterX = 0, clusterLeft = 0;
+  std::vector<int> clusterStartX(static_cast<std::size_t>(n), 0);
+  std::vector<int> clusterAdv(static_cast<std::size_t>(n), 0);
+  for (auto& g : t.Glyphs) {
+    if (g.Cluster != cur) {
+      cur = g.Cluster;
+      clusterX = pen;
+      clusterLeft = g.X;
+      int adv = 0;
+      const auto ci = static_cast<std::size_t>(cur);
+      for (int i = cur; i < n; ++i) {
+        if (i > cur && t.Order[static_cast<std::size_t>(i)] != t.Order[ci]) break;
+        adv += dx[i];
+      }
+      if (cur < n) {
+        clusterStartX[ci] = clusterX;
+        clusterAdv[ci] = adv;
+      }
+      pen += adv;
+    }
+    g.X = clusterX + (g.X - clusterLeft);
+  }
+  // Advances from the new positions.
+  for (std::size_t j = 0; j < t.Glyphs.size(); ++j)
+    t.Glyphs[j].Advance = (j + 1 < t.Glyphs.size() ? t.Glyphs[j + 1].X : pen) - t.Glyphs[j].X;
+  for (int c = 0; c < n;) {
+    const auto uc = static_cast<std::size_t>(c);
+    int e = c + 1;
+    while (e < n && t.Order[static_cast<std::size_t>(e)] == t.Order[uc]) ++e;
+    const bool rtl = t.Levels[uc] & 1;
+    int before = 0;
+    for (int i = c; i < e; ++i) {
+      const auto ui = static_cast<std::size_t>(i);
+      t.Widths[ui] = dx[i];
+      if (rtl) {
+        t.Leading[ui] = clusterStartX[uc] + clusterAdv[uc] - before;
+        t.Trailing[ui] = t.Leading[ui] - dx[i];
+      } else {
+        t.Leading[ui] = clusterStartX[uc] + before;
+        t.Trailing[ui] = t.Leading[ui] + dx[i];
+      }
+      before += dx[i];
+    }
+    c = e;
+  }
+  t.Width = pen;
+}
+
+void Draw(TDeviceContext* c, const TFontInstance& f, const std::vector<TPlacedGlyph>& glyphs,
+          const std::vector<int>& dx, double width, int x, int y, UINT options, const RECT* rect) {
+  TTextRequest req;
+  req.X = x;
+  req.Y = y;
+  req.Options = ETO_GLYPH_INDEX | (options & (ETO_CLIPPED | ETO_OPAQUE));
+  req.HasRect = rect != nullptr;
+  if (rect) req.Rect = *rect;
+  req.Font = &f;
+  for (const auto& g : glyphs) req.Text.push_back(static_cast<char16_t>(g.Glyph));
+  req.Dx = dx;
+  req.Glyphs = glyphs;
+  req.Width = width;
+  const UINT align = c->S.TextAlign;
+  double ox = x, oy = y;
+  if ((align & TA_CENTER) == TA_CENTER)
+    ox -= width / 2;
+  else if (align & TA_RIGHT)
+    ox -= width;
+  if ((align & TA_BASELINE) != TA_BASELINE) oy += (align & TA_BOTTOM) ? -f.TM.tmDescent : f.TM.tmAscent;
+  req.OriginX = ox;
+  req.OriginY = oy;
+  if (!c->Backend) return;
+  if ((options & ETO_OPAQUE) && !rect && c->S.BkMode != OPAQUE) {
+    TDCState s = c->S;
+    s.BkMode = OPAQUE;
+    c->Backend->DrawText(s, req);
+  } else {
+    c->Backend->DrawText(c->S, req);
+  }
+}
+
+}  // namespace
+
+bool ScriptShapingAvailable() { return true; }
+
+HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int, DWORD flags, int reqWidth,
+                            SCRIPT_CONTROL*, SCRIPT_STATE*, const int* dx, SCRIPT_TABDEF*, const BYTE*,
+                            SCRIPT_STRING_ANALYSIS* ssa) {
+  if (!ssa) return E_INVALIDARG;
+  *ssa = nullptr;
+  if (!str || length <= 0 || length > (1 << 26) || glyphs < length) return E_INVALIDARG;
+  auto font = FontOf(dc);
+  if (!font) return E_INVALIDARG;
+  const auto* text = static_cast<const char16_t*>(str);
+  auto a = std::make_unique<TScriptStringAnalysis>();
+  a->DC = dc;
+  a->Font = font;
+  a->Text.assign(text, static_cast<std::size_t>(length));
+  TShapeOptions opt;
+  opt.RtlReading = (flags & SSA_RTL) != 0;
+  opt.Fallback = (flags & (SSA_FALLBACK | SSA_LINK)) != 0;
+  try {
+    font->Shape(text, length, opt, a->Shaped);
+    if (dx) ApplyAdvances(a->Shaped, dx, length);
+    int n = length;
+    if ((flags & SSA_CLIP) && reqWidth >= 0) {
+      int sum = 0;
+      n = 0;
+      while (n < length && sum + a->Shaped.Widths[static_cast<std::size_t>(n)] <= reqWidth)
+        sum += a->Shaped.Widths[static_cast<std::size_t>(n++)];
+      // A cluster is kept whole or not at all.
+      while (n > 0 && n < length && a->Shaped.Order[static_cast<std::size_t>(n)] == a->Shaped.Order[static_cast<std::size_t>(n - 1)])
+        --n;
+      if (n < length) {
+        a->Text.resize(static_cast<std::size_t>(n));
+        if (n > 0) {
+          font->Shape(text, n, opt, a->Shaped);
+          if (dx) ApplyAdvances(a->Shaped, dx, n);
+        } else {
+          a->Shaped = TShapedText{};
+        }
+      }
+    }
+    if (n > 0 && (!a->Shaped.Ok || a->Shaped.Glyphs.empty())) return E_FAIL;
+    if (static_cast<int>(a->Shaped.Glyphs.size()) > glyphs) return E_OUTOFMEMORY;
+    a->OutChars = n;
+    a->Size = TSize(a->Shaped.Width, font->TM.tmHeight);
+  } catch (...) {
+    return E_FAIL;
+  }
+  *ssa = a.release();
+  return S_OK;
+}
+
+HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* ssa) {
+  if (!ssa || !*ssa) return E_INVALIDARG;
+  delete *ssa;
+  *ssa = nullptr;
+  return S_OK;
+}
+
+const SIZE* ScriptString_pSize(SCRIPT_STRING_ANALYSIS ssa) { return ssa ? &ssa->Size : nullptr; }
+
+const int* ScriptString_pcOutChars(SCRIPT_STRING_ANALYSIS ssa) { return ssa ? &ssa->OutChars : nullptr; }
+
+HRESULT ScriptStringGetLogicalWidths(SCRIPT_STRING_ANALYSIS ssa, int* dx) {
+  if (!ssa || !dx) return E_INVALIDARG;
+  for (int i = 0; i < ssa->OutChars; ++i) dx[i] = ssa->Shaped.Widths[static_cast<std::size_t>(i)];
+  return S_OK;
+}
+
+HRESULT ScriptStringGetOrder(SCRIPT_STRING_ANALYSIS ssa, UINT* order) {
+  if (!ssa || !order) return E_INVALIDARG;
+  for (int i = 0; i < ssa->OutChars; ++i) order[i] = static_cast<UINT>(ssa->Shaped.Order[static_cast<std::size_t>(i)]);
+  return S_OK;
+}
+
+HRESULT ScriptStringCPtoX(SCRIPT_STRING_ANALYSIS ssa, int cp, BOOL trailing, int* x) {
+  if (!ssa || !x) return E_INVALIDARG;
+  if (cp < 0 || cp >= ssa->OutChars) return E_INVALIDARG;
+  const auto i = static_cast<std::size_t>(cp);
+  *x = trailing ? ssa->Shaped.Trailing[i] : ssa->Shaped.Leading[i];
+  return S_OK;
+}
+
+HRESULT ScriptStringXtoCP(SCRIPT_STRING_ANALYSIS ssa, int x, int* cp, int* trailing) {
+  if (!ssa || !cp || !trailing) return E_INVALIDARG;
+  const TShapedText& t = ssa->Shaped;
+  for (int i = 0; i < ssa->OutChars; ++i) {
+    const auto ui = static_cast<std::size_t>(i);
+    const int a = std::min(t.Leading[ui], t.Trailing[ui]), b = std::max(t.Leading[ui], t.Trailing[ui]);
+    if (x >= a && x < b) {
+      *cp = i;
+      const bool rightHalf = 2 * (x - a) >= b - a;
+      const bool rtl = t.Leading[ui] > t.Trailing[ui];
+      *trailing = rightHalf != rtl ? 1 : 0;
+      return S_OK;
+    }
+  }
+  const bool rtlPara = ssa->OutChars > 0 && (t.Levels[0] & 1);
+  if (x < 0) {
+    *cp = rtlPara ? ssa->OutChars : -1;
+    *trailing = rtlPara ? 0 : 1;
+  } else {
+    *cp = rtlPara ? -1 : ssa->OutChars;
+    *trailing = 0;
+  }
+  return S_OK;
+}
+
+HRESULT ScriptStringOut(SCRIPT_STRING_ANALYSIS ssa, int x, int y, UINT options, const RECT* rect, int, int, BOOL) {
+  if (!ssa) return E_INVALIDARG;
+  TDeviceContext* c = DCLookup(ssa->DC);
+  if (!c) return E_INVALIDARG;
+  std::vector<TPlacedGlyph> glyphs;
+  std::vector<int> dx;
+  for (const TShapedGlyph& g : ssa->Shaped.Glyphs) {
+    glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff});
+    dx.push_back(g.Advance);
+  }
+  Draw(c, *ssa->Font, glyphs, dx, ssa->Shaped.Width, x, y, options, rect);
+  return S_OK;
+}
+
+// ---- the item interface -------------------------------------------------------------------------
+
+HRESULT ScriptItemize(const WCHAR* str, int length, int maxItems, const SCRIPT_CONTROL*, const SCRIPT_STATE* state,
+                      SCRIPT_ITEM* items, int* itemCount) {
+  if (!str || length <= 0 || !items || maxItems < 2) return E_INVALIDARG;
+  std::vector<BYTE> levels(static_cast<std::size_t>(length), state ? state->uBidiLevel : 0);
+  UErrorCode err = U_ZERO_ERROR;
+  UBiDi* bidi = ubidi_openSized(length, 0, &err);
+  if (U_SUCCESS(err))
+    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(str), length, state ? (state->uBidiLevel & 1) : 0, nullptr, &err);
+  if (U_SUCCESS(err)) {
+    const UBiDiLevel* lv = ubidi_getLevels(bidi, &err);
+    if (U_SUCCESS(err))
+      for (int i = 0; i < length; ++i) levels[static_cast<std::size_t>(i)] = lv[i];
+  }
+  if (bidi) ubidi_close(bidi);
+  hb_unicode_funcs_t* uf = hb_unicode_funcs_get_default();
+  int count = 0;
+  hb_script_t cur = HB_SCRIPT_COMMON;
+  for (int i = 0; i < length; ++i) {
+    hb_script_t sc = hb_unicode_script(uf, str[i]);
+    const bool neutral = sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN;
+    if (neutral) sc = cur;
+    const BYTE lv = levels[static_cast<std::size_t>(i)];
+    const bool newLevel = i == 0 || lv != items[count - 1].a.s.uBidiLevel;
+    // A run that starts with neutral characters takes the script of what follows.
+    if (newLevel && neutral) sc = HB_SCRIPT_COMMON;
+    const bool split = newLevel || (sc != cur && cur != HB_SCRIPT_COMMON);
+    if (split) {
+      if (count >= maxItems) return E_OUTOFMEMORY;
+      SCRIPT_ITEM it;
+      it.iCharPos = i;
+      it.a.eScript = sc;
+      it.a.fRTL = lv & 1;
+      it.a.fLayoutRTL = lv & 1;
+      it.a.s.uBidiLevel = lv;
+      items[count++] = it;
+    } else if (items[count - 1].a.eScript == HB_SCRIPT_COMMON) {
+      items[count - 1].a.eScript = sc;
+    }
+    cur = sc;
+  }
+  items[count].iCharPos = length;
+  if (itemCount) *itemCount = count;
+  return S_OK;
+}
+
+HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* str, int length, int maxGlyphs, SCRIPT_ANALYSIS* sa,
+                    WORD* glyphs, WORD* logClust, SCRIPT_VISATTR* visAttr, int* glyphCount) {
+  if (!str || length <= 0 || !glyphs || !logClust || !glyphCount || !cache) return E_INVALIDARG;
+  auto font = *cache && (*cache)->Font ? (*cache)->Font : FontOf(dc);
+  if (!font) return E_PENDING;
+  TShapeOptions opt;
+  opt.RtlReading = sa && sa->fRTL;
+  opt.Fallback = false;
+  TShapedText t;
+  font->Shape(str, length, opt, t);
+  const int G = static_cast<int>(t.Glyphs.size());
+  if (G > maxGlyphs) return E_OUTOFMEMORY;
+  bool missing = false;
+  for (int j = 0; j < G; ++j) {
+    const auto& g = t.Glyphs[static_cast<std::size_t>(j)];
+    glyphs[j] = static_cast<WORD>(g.Glyph);
+    missing = missing || g.Glyph == 0;
+    if (visAttr) {
+      visAttr[j] = SCRIPT_VISATTR{};
+      visAttr[j].fClusterStart = j == 0 || t.Glyphs[static_cast<std::size_t>(j - 1)].Cluster != g.Cluster;
+      visAttr[j].fZeroWidth = g.Advance == 0;
+      visAttr[j].fDiacritic = g.Advance == 0;
+    }
+  }
+  for (int i = 0; i < length; ++i) logClust[i] = static_cast<WORD>(t.Order[static_cast<std::size_t>(i)]);
+  *glyphCount = G;
+  if (!*cache) *cache = new TScriptCache();
+  TScriptCache& sc = **cache;
+  sc.Font = font;
+  sc.Glyphs.assign(glyphs, glyphs + G);
+  sc.Advances.clear();
+  sc.Offsets.clear();
+  for (const auto& g : t.Glyphs) {
+    sc.Advances.push_back(g.Advance);
+    sc.Offsets.push_back(GOFFSET{static_cast<LONG>(std::lround(g.XOff)), static_cast<LONG>(std::lround(-g.YOff))});
+  }
+  return missing && sa && !sa->fNoGlyphIndex ? USP_E_SCRIPT_NOT_IN_FONT : S_OK;
+}
+
+HRESULT ScriptPlace(HDC dc, SCRIPT_CACHE* cache, const WORD* glyphs, int glyphCount, const SCRIPT_VISATTR*,
+                    SCRIPT_ANALYSIS*, int* advance, GOFFSET* offsets, ABC* abc) {
+  if (!glyphs || glyphCount <= 0 || !advance || !cache) return E_INVALIDARG;
+  auto font = *cache && (*cache)->Font ? (*cache)->Font : FontOf(dc);
+  if (!font) return E_PENDING;
+  if (!*cache) {
+    *cache = new TScriptCache();
+    (*cache)->Font = font;
+  }
+  const TScriptCache& sc = **cache;
+  const bool same = sc.Glyphs.size() == static_cast<std::size_t>(glyphCount) &&
+                    std::equal(sc.Glyphs.begin(), sc.Glyphs.end(), glyphs);
+  int total = 0;
+  for (int j = 0; j < glyphCount; ++j) {
+    advance[j] = same ? sc.Advances[static_cast<std::size_t>(j)]
+                      : static_cast<int>(std::lround(font->Face(0).GlyphAdvance(glyphs[j]) * font->Scale * font->XScale));
+    if (offsets) offsets[j] = same ? sc.Offsets[static_cast<std::size_t>(j)] : GOFFSET{};
+    total += advance[j];
+  }
+  if (abc) {
+    abc->abcA = 0;
+    abc->abcB = static_cast<UINT>(std::max(total, 0));
+    abc->abcC = 0;
+  }
+  return S_OK;
+}
+
+HRESULT ScriptTextOut(HDC dc, SCRIPT_CACHE* cache, int x, int y, UINT options, const RECT* rect,
+                      const SCRIPT_ANALYSIS*, const WCHAR*, int, const WORD* glyphs, int glyphCount,
+                      const int* advance, const int* justify, const GOFFSET* offsets) {
+  TDeviceContext* c = DCLookup(dc);
+  if (!c || !glyphs || glyphCount <= 0 || !advance) return E_INVALIDARG;
+  auto font = cache && *cache && (*cache)->Font ? (*cache)->Font : FontOf(dc);
+  if (!font) return E_INVALIDARG;
+  std::vector<TPlacedGlyph> placed;
+  std::vector<int> dx;
+  double pen = 0;
+  for (int j = 0; j < glyphCount; ++j) {
+    const int adv = justify ? justify[j] : advance[j];
+    placed.push_back({0, glyphs[j], pen + (offsets ? offsets[j].du : 0), offsets ? -static_cast<double>(offsets[j].dv) : 0});
+    dx.push_back(adv);
+    pen += adv;
+  }
+  Draw(c, *font, placed, dx, pen, x, y, options, rect);
+  return S_OK;
+}
+
+HRESULT ScriptGetFontProperties(HDC dc, SCRIPT_CACHE* cache, SCRIPT_FONTPROPERTIES* props) {
+  if (!props || !cache || props->cBytes != static_cast<int>(sizeof(SCRIPT_FONTPROPERTIES))) return E_INVALIDARG;
+  auto font = *cache && (*cache)->Font ? (*cache)->Font : FontOf(dc);
+  if (!font) return E_PENDING;
+  const TFontFace& F = font->Face(0);
+  props->wgBlank = static_cast<WORD>(F.GlyphOf(U' '));
+  props->wgDefault = 0;
+  props->wgInvalid = 0;
+  const UINT k = F.GlyphOf(0x0640);
+  props->wgKashida = k ? static_cast<WORD>(k) : 0xFFFF;
+  props->iKashidaWidth = k ? static_cast<int>(std::lround(F.GlyphAdvance(k) * font->Scale * font->XScale)) : 0;
+  return S_OK;
+}
+
+HRESULT ScriptFreeCache(SCRIPT_CACHE* cache) {
+  if (!cache) return E_INVALIDARG;
+  delete *cache;
+  *cache = nullptr;
+  return S_OK;
+}

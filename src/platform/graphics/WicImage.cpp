@@ -1,0 +1,136 @@
+#include "platform/graphics/WicImage.h"
+
+#include <cstring>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include "platform/graphics/ImageCodecs.h"
+
+namespace {
+
+TWICImageFormat FormatOf(const QByteArray& name) {
+  const QByteArray n = name.toLower();
+  if (n == "bmp") return wifBmp;
+  if (n == "png") return wifPng;
+  if (n == "jpeg" || n == "jpg") return wifJpeg;
+  if (n == "gif") return wifGif;
+  if (n == "tiff" || n == "tif") return wifTiff;
+  return wifOther;
+}
+
+const char* FormatName(TWICImageFormat f) {
+  switch (f) {
+    case wifBmp: return "bmp";
+    case wifJpeg: return "jpeg";
+    case wifGif: return "gif";
+    case wifTiff: return "tiff";
+    default: return "png";
+  }
+}
+
+}  // namespace
+
+TGraphicClass TWICImage::StaticClass() {
+  static const TGraphicClassInfo info{u"TWICImage", TGraphic::StaticClass(),
+                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TWICImage>(); }};
+  return &info;
+}
+
+TWICImage::TWICImage() = default;
+TWICImage::~TWICImage() = default;
+
+void TWICImage::SetWidth(int) {
+  throw EInvalidGraphicOperation(std::string_view("Cannot change the size of an imaging-component image"));
+}
+void TWICImage::SetHeight(int) {
+  throw EInvalidGraphicOperation(std::string_view("Cannot change the size of an imaging-component image"));
+}
+
+void TWICImage::SetImageFormat(TWICImageFormat value) {
+  if (value == FFormat) return;
+  Decode();
+  FFormat = value;
+  FData.clear();
+  Changed();
+}
+
+void TWICImage::LoadFromStream(TStream& stream) {
+  std::string data = ReadRest(stream);
+  QByteArray bytes(data.data(), static_cast<qsizetype>(data.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QByteArray format = reader.format();
+  const QSize size = reader.size();
+  if (format.isEmpty() || !size.isValid()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
+  CheckPictureSize(size.width(), size.height());
+  FData = std::move(data);
+  FPixels = TPixelImage{};
+  FFormat = FormatOf(format);
+  FWidth = size.width();
+  FHeight = size.height();
+  FModified = false;
+  if (OnChange) OnChange(this);
+}
+
+void TWICImage::Decode() const {
+  if (!FPixels.Empty() || FData.empty()) return;
+  QByteArray bytes = QByteArray::fromRawData(FData.data(), static_cast<qsizetype>(FData.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  QImage q = reader.read();
+  if (q.isNull()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
+  TPixelImage img;
+  img.HasAlpha = q.hasAlphaChannel();
+  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  img.Resize(q.width(), q.height());
+  for (int y = 0; y < q.height(); ++y)
+    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
+                static_cast<std::size_t>(img.Width) * 4);
+  FPixels = std::move(img);
+}
+
+void TWICImage::SaveToStream(TStream& stream) {
+  if (FData.empty() && !FPixels.Empty()) {
+    QImage q(reinterpret_cast<const uchar*>(FPixels.Pixels.data()), FPixels.Width, FPixels.Height, FPixels.Width * 4,
+             FPixels.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, FormatName(FFormat));
+    if (!writer.write(q)) throw EInvalidGraphic(std::string_view("Image could not be written"));
+    FData.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+  WriteBytes(stream, FData);
+}
+
+TPixelImage TWICImage::ToPixels() const {
+  Decode();
+  return FPixels;
+}
+
+void TWICImage::Draw(TCanvas& canvas, const TRect& rect) {
+  Decode();
+  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+}
+
+bool TWICImage::AssignFrom(const TGraphic* source) {
+  if (const auto* w = dynamic_cast<const TWICImage*>(source)) {
+    FData = w->FData;
+    FPixels = w->FPixels;
+    FFormat = w->FFormat;
+    FWidth = w->FWidth;
+    FHeight = w->FHeight;
+    return true;
+  }
+  FPixels = source ? source->ToPixels() : TPixelImage{};
+  FData.clear();
+  FWidth = FPixels.Width;
+  FHeight = FPixels.Height;
+  FFormat = wifPng;
+  return true;
+}

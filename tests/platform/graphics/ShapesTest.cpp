@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "GdiFixture.h"
+
+TEST(Shapes, RightAndBottomEdgesAreExclusive) {
+  struct Case {
+    const char* name;
+    void (*draw)(HDC);
+    int row;
+    std::string expected;  // pixels 0..9 of that row
+  };
+  const Case cases[] = {
+      {"FillRect", [](HDC dc) { RECT r(2, 2, 6, 6); FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))); }, 3, "..####...."},
+      {"Rectangle outline", [](HDC dc) { SelectObject(dc, GetStockObject(NULL_BRUSH)); Rectangle(dc, 2, 2, 7, 7); }, 2, "..#####..."},
+      {"Rectangle side", [](HDC dc) { SelectObject(dc, GetStockObject(NULL_BRUSH)); Rectangle(dc, 2, 2, 7, 7); }, 4, "..#...#..."},
+      {"Rectangle without pen is a pixel smaller", [](HDC dc) {
+         SelectObject(dc, GetStockObject(NULL_PEN));
+         SelectObject(dc, GetStockObject(BLACK_BRUSH));
+         Rectangle(dc, 2, 2, 7, 7); }, 4, "..####...."},
+      {"LineTo leaves out its end point", [](HDC dc) { MoveToEx(dc, 1, 5, nullptr); LineTo(dc, 6, 5); }, 5, ".#####...."},
+      {"LineTo right to left", [](HDC dc) { MoveToEx(dc, 6, 5, nullptr); LineTo(dc, 1, 5); }, 5, "..#####..."},
+      {"Polyline", [](HDC dc) { POINT p[] = {{0, 1}, {4, 1}, {4, 5}}; Polyline(dc, p, 3); }, 1, "#####....."},
+      {"PatBlt", [](HDC dc) { SelectObject(dc, GetStockObject(BLACK_BRUSH)); PatBlt(dc, 3, 0, 2, 9, PATCOPY); }, 8, "...##....."},
+  };
+  for (const Case& c : cases) {
+    TSurface s(10, 10);
+    c.draw(s.DC);
+    EXPECT_EQ(s.Row(c.row, 0, 10), c.expected) << c.name;
+  }
+}

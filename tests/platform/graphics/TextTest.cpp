@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <unicode/ubidi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "GdiFixture.h"
+
+namespace {
+
+struct TSample {
+  const char* name;
+  std::u16string text;
+};
+
+const TSample kSamples[] = {
+    {"Latin", u"Waffle jiggery Tff"},
+    {"Cyrillic", u"Съешь же ещё"},
+    {"Hebrew", u"שלום עולם"},
+    {"Arabic", u"مرحبا بالعالم"},
+    {"Devanagari", u"नमस्ते दुनिया"},
+    {"CJK", u"你好世界漢字"},
+};
+
+std::vector<int> VisualOrderOf(const std::vector<UINT>& order) {
+  std::vector<int> idx(order.size());
+  for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<int>(i);
+  std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return order[static_cast<std::size_t>(a)] < order[static_cast<std::size_t>(b)]; });
+  return idx;
+}
+
+}  // namespace
+
+TEST(FontMetrics, LiberationSansAgainstItsTables) {
+  // Liberation Sans: 2048 units per em, Windows ascent 1854 and descent 434, average width 1187,
+  // hhea line gap 67, strike-out 102 at 530, underline 150 thick at -67.
+  struct Case { int height; LONG ascent, descent, internal, external, avg; };
+  const Case cases[] = {
+      {-16, 14, 3, 1, 1, 9},
+      {-100, 91, 21, 12, 3, 58},
+      {-2048, 1854, 434, 240, 67, 1187},
+      {20, 16, 4, 2, 1, 10},  // a cell height: ascent + descent is the height asked for
+  };
+  TSurface s(4, 4);
+  for (const Case& c : cases) {
+    TFontScope f(s.DC, MakeLogFont(u"Arial", c.height));
+    TEXTMETRICW tm;
+    ASSERT_TRUE(GetTextMetricsW(s.DC, &tm));
+    EXPECT_EQ(tm.tmAscent, c.ascent) << c.height;
+    EXPECT_EQ(tm.tmDescent, c.descent) << c.height;
+    EXPECT_EQ(tm.tmHeight, c.ascent + c.descent) << c.height;
+    EXPECT_EQ(tm.tmInternalLeading, c.internal) << c.height;
+    EXPECT_EQ(tm.tmExternalLeading, c.external) << c.height;
+    EXPECT_EQ(tm.tmAveCharWidth, c.avg) << c.height;
+    EXPECT_EQ(tm.tmPitchAndFamily & (TMPF_FIXED_PITCH | TMPF_TRUETYPE), TMPF_FIXED_PITCH | TMPF_TRUETYPE);
+  }
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -2048));
+  const UINT need = GetOutlineTextMetricsW(s.DC, 0, nullptr);
+  ASSERT_GT(need, sizeof(OUTLINETEXTMETRICW));
+  std::vector<BYTE> buf(need);
+  auto* otm = reinterpret_cast<OUTLINETEXTMETRICW*>(buf.data());
+  ASSERT_EQ(GetOutlineTextMetricsW(s.DC, need, otm), need);
+  EXPECT_EQ(otm->otmEMSquare, 2048u);
+  EXPECT_EQ(otm->otmsStrikeoutSize, 102u);
+  EXPECT_EQ(otm->otmsStrikeoutPosition, 530);
+  EXPECT_EQ(otm->otmsUnderscoreSize, 150);
+  EXPECT_EQ(otm->otmsUnderscorePosition, -67);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(buf.data() + otm->otmpFamilyName)), u"Liberation Sans");
+  // A record too small for the fixed part is refused.
+  EXPECT_EQ(GetOutlineTextMetricsW(s.DC, 8, otm), 0u);
+}
+
+TEST(FontMetrics, FaceSubstitutionAndScaling) {
+  struct Case { const char16_t* face; const char16_t* family; };
+  const Case cases[] = {{u"Arial", u"Liberation Sans"}, {u"Times New Roman", u"Liberation Serif"},
+                        {u"Courier New", u"Liberation Mono"}, {u"@Arial", u"Liberation Sans"}};
+  TSurface s(4, 4);
+  for (const Case& c : cases) {
+    TFontScope f(s.DC, MakeLogFont(c.face, -20));
+    std::vector<BYTE> buf(GetOutlineTextMetricsW(s.DC, 0, nullptr));
+    auto* otm = reinterpret_cast<OUTLINETEXTMETRICW*>(buf.data());
+    ASSERT_GT(GetOutlineTextMetricsW(s.DC, static_cast<UINT>(buf.size()), otm), 0u);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(buf.data() + otm->otmpFamilyName)), c.family);
+  }
+  // A width of twice the natural average doubles every advance.
+  SIZE natural, wide;
+  {
+    TFontScope f(s.DC, MakeLogFont(u"Arial", -100));
+    GetTextExtentPoint32W(s.DC, u"abcdef", 6, &natural);
+  }
+  LOGFONTW lf = MakeLogFont(u"Arial", -100);
+  lf.lfWidth = 2 * 58;
+  {
+    TFontScope f(s.DC, lf);
+    GetTextExtentPoint32W(s.DC, u"abcdef", 6, &wide);
+  }
+  EXPECT_NEAR(wide.cx, 2 * natural.cx, 0.02 * natural.cx);
+  EXPECT_EQ(wide.cy, natural.cy);
+}
+
+TEST(TextExtent, FitAndCumulativeExtents) {
+  TSurface s(4, 4);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -16));
+  const std::u16string text = u"Hello, world";
+  const int n = static_cast<int>(text.size());
+  std::vector<INT> dx(text.size());
+  INT fit = -1;
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentExPointW(s.DC, text.c_str(), n, 0x7FFFFFFF, &fit, dx.data(), &size));
+  EXPECT_EQ(fit, n);
+  EXPECT_EQ(dx.back(), size.cx);
+  for (int i = 1; i < n; ++i) EXPECT_GE(dx[static_cast<std::size_t>(i)], dx[static_cast<std::size_t>(i - 1)]);
+  SIZE three;
+  GetTextExtentPoint32W(s.DC, text.c_str(), 3, &three);
+  EXPECT_EQ(dx[2], three.cx);
+  struct Case { int maxExtent; int fit; };
+  const Case cases[] = {{three.cx, 3}, {three.cx - 1, 2}, {0, 0}, {-5, 0}, {size.cx, n}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(GetTextExtentExPointW(s.DC, text.c_str(), n, c.maxExtent, &fit, nullptr, &size));
+    EXPECT_EQ(fit, c.fit) << c.maxExtent;
+  }
+}
+
+TEST(TextExtent, InvisibleCharactersAndCharacterExtra) {
+  TSurface s(4, 4);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -16));
+  SIZE plain, shy, zw;
+  GetTextExtentPoint32W(s.DC, u"abcd", 4, &plain);
+  GetTextExtentPoint32W(s.DC, u"ab\u00ADcd", 5, &shy);
+  GetTextExtentPoint32W(s.DC, u"ab\u200Bc\u2060d", 6, &zw);
+  EXPECT_EQ(shy.cx, plain.cx);
+  EXPECT_EQ(zw.cx, plain.cx);
+  INT dx[5];
+  GetTextExtentExPointW(s.DC, u"ab\u00ADcd", 5, 1000, nullptr, dx, &shy);
+  EXPECT_EQ(dx[2], dx[1]);  // the soft hyphen does not advance
+  // The extra goes after every character that has a width; an empty text stays empty.
+  SetTextCharacterExtra(s.DC, 3);
+  SIZE extra, empty;
+  GetTextExtentPoint32W(s.DC, u"abcd", 4, &extra);
+  GetTextExtentPoint32W(s.DC, u"", 0, &empty);
+  EXPECT_EQ(extra.cx, plain.cx + 4 * 3);
+  EXPECT_EQ(empty.cx, 0);
+  EXPECT_EQ(GetTextCharacterExtra(s.DC), 3);
+  EXPECT_FALSE(GetTextExtentPoint32W(s.DC, u"ab", -1, &extra));
+  EXPECT_FALSE(GetTextExtentPoint32W(nullptr, u"ab", 2, &extra));
+}
+
+TEST(TextExtent, ReferenceCanvasAgreesWithScreen) {
+  // Fonts 100 times larger on the 9600-ppi reference give the same widths within one pixel.
+  TSurface s(4, 4);
+  for (const TSample& sm : kSamples) {
+    for (int h : {-13, -16, -21}) {
+      SIZE small, large;
+      {
+        TFontScope f(s.DC, MakeLogFont(u"Arial", h));
+        GetTextExtentPoint32W(s.DC, sm.text.c_str(), static_cast<int>(sm.text.size()), &small);
+      }
+      {
+        TFontScope f(s.DC, MakeLogFont(u"Arial", h * 100));
+        GetTextExtentPoint32W(s.DC, sm.text.c_str(), static_cast<int>(sm.text.size()), &large);
+      }
+      EXPECT_NEAR(small.cx, large.cx / 100.0, 1.0) << sm.name << " " << h;
+    }
+  }
+}
+
+TEST(TextPlacement, HebrewAndMixedOrder) {
+  TSurface s(4, 4);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -16));
+  struct Case { const char* name; std::u16string text; bool rtl; };
+  const Case cases[] = {{"mixed", u"abc \u05D0\u05D1\u05D2 123", false},
+                        {"mixed, right to left", u"abc \u05D0\u05D1\u05D2 123", true},
+                        {"Hebrew", u"\u05E9\u05DC\u05D5\u05DD", false}};
+  for (const Case& c : cases) {
+    SetTextAlign(s.DC, TA_BASELINE | (c.rtl ? TA_RTLREADING : 0));
+    const int n = static_cast<int>(c.text.size());
+    std::vector<UINT> order(c.text.size());
+    std::vector<INT> dx(2 * c.text.size() + 16), caret(c.text.size());
+    std::vector<WCHAR> glyphs(dx.size());
+    std::vector<char> cls(c.text.size());
+    GCP_RESULTSW r;
+    r.lpOrder = order.data();
+    r.lpDx = dx.data();
+    r.lpCaretPos = caret.data();
+    r.lpClass = cls.data();
+    r.lpGlyphs = glyphs.data();
+    r.nGlyphs = static_cast<UINT>(dx.size());
+    const DWORD res = GetCharacterPlacementW(s.DC, c.text.c_str(), n, 0, &r, GCP_REORDER | GCP_GLYPHSHAPE | GCP_LIGATE | GCP_DIACRITIC);
+    ASSERT_NE(res >> 16, 0u) << c.name;
+    // The visual order is the one the bidirectional algorithm gives.
+    UErrorCode err = U_ZERO_ERROR;
+    UBiDi* bidi = ubidi_open();
+    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(c.text.c_str()), n, c.rtl ? 1 : 0, nullptr, &err);
+    std::vector<int32_t> map(c.text.size());
+    ubidi_getVisualMap(bidi, map.data(), &err);
+    ubidi_close(bidi);
+    ASSERT_TRUE(U_SUCCESS(err));
+    EXPECT_EQ(VisualOrderOf(order), std::vector<int>(map.begin(), map.end())) << c.name;
+    for (int i = 0; i < n; ++i) {
+      const char16_t ch = c.text[static_cast<std::size_t>(i)];
+      if (ch >= 0x5D0 && ch <= 0x5EA) {
+        EXPECT_EQ(cls[static_cast<std::size_t>(i)], GCPCLASS_HEBREW);
+      }
+    }
+  }
+  SetTextAlign(s.DC, TA_BASELINE);
+  // Carets of a Hebrew word fall as the index rises.
+  const std::u16string heb = u"\u05E9\u05DC\u05D5\u05DD";
+  SCRIPT_STRING_ANALYSIS ssa = nullptr;
+  ASSERT_EQ(ScriptStringAnalyse(s.DC, heb.c_str(), 4, 22, -1, SSA_GLYPHS | SSA_FALLBACK, -1, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, &ssa), S_OK);
+  int prev = 1 << 30;
+  for (int i = 0; i < 4; ++i) {
+    int lead = 0, trail = 0;
+    ScriptStringCPtoX(ssa, i, FALSE, &lead);
+    ScriptStringCPtoX(ssa, i, TRUE, &trail);
+    EXPECT_LT(lead, prev);
+    EXPECT_LT(trail, lead);
+    prev = lead;
+  }
+  ScriptStringFree(&ssa);
+}
+
+namespace {
+
+// Draws the sample with one of the two paths and gives the measured width.
+int DrawSample(TSurface& s, const std::u16string& text, bool analysis, int x, int y) {
+  const int n = static_cast<int>(text.size());
+  if (!analysis) {
+    SIZE sz;
+    GetTextExtentPoint32W(s.DC, text.c_str(), n, &sz);
+    TextOutW(s.DC, x, y, text.c_str(), n);
+    return sz.cx;
+  }
+  SCRIPT_STRING_ANALYSIS ssa = nullptr;
+  if (FAILED(ScriptStringAnalyse(s.DC, text.c_str(), n, n * 3 / 2 + 16, -1, SSA_GLYPHS | SSA_FALLBACK | SSA_LINK, -1,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, &ssa)))
+    return -1;
+  const int w = ScriptString_pSize(ssa)->cx;
+  ScriptStringOut(ssa, x, y, 0, nullptr, 0, 0, FALSE);
+  ScriptStringFree(&ssa);
+  return w;
+}
+
+}  // namespace
+
+TEST(TextDrawing, InkStaysWithinTheMeasuredExtent) {
+  for (bool analysis : {false, true}) {
+    for (const TSample& sm : kSamples) {
+      TSurface s(600, 80);
+      TFontScope f(s.DC, MakeLogFont(u"Arial", -32));
+      SetBkMode(s.DC, TRANSPARENT);
+      SetTextAlign(s.DC, TA_BASELINE);
+      const int x = 50;
+      const int w = DrawSample(s, sm.text, analysis, x, 50);
+      ASSERT_GT(w, 0) << sm.name;
+      // Glyphs may reach past their advance by a small overhang of the design.
+      const int overhang = 4;
+      EXPECT_LE(s.InkRight(), x + w + overhang) << sm.name << (analysis ? " analysis" : " plain");
+      EXPECT_GE(s.InkLeft(), x - overhang) << sm.name << (analysis ? " analysis" : " plain");
+      EXPECT_GT(s.InkRight(), x + w / 2) << sm.name << (analysis ? " analysis" : " plain");
+    }
+  }
+}
+
+TEST(TextDrawing, SheetOfSamples) {
+  TSurface s(900, 60 * 6 + 20);
+  TFontScope f(s.DC, [] {
+    LOGFONTW lf = MakeLogFont(u"Arial", -24);
+    lf.lfUnderline = 1;
+    lf.lfStrikeOut = 1;
+    return lf;
+  }());
+  SetTextAlign(s.DC, TA_BASELINE);
+  SetBkMode(s.DC, TRANSPARENT);
+  int y = 40;
+  for (const TSample& sm : kSamples) {
+    const int w1 = DrawSample(s, sm.text, false, 10, y);
+    const int w2 = DrawSample(s, sm.text, true, 450, y);
+    EXPECT_EQ(w1, w2) << sm.name;
+    y += 60;
+  }
+  EXPECT_TRUE(SaveBitmapToPng(s.Bmp, TAVRELO_TEST_OUTPUT "/text-samples.png"));
+}
+
+TEST(TextDrawing, AlignmentBackgroundAndUpdatePosition) {
+  TSurface s(200, 40);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -20));
+  SIZE sz;
+  GetTextExtentPoint32W(s.DC, u"IIII", 4, &sz);
+  SetBkColor(s.DC, 0x0000FF);
+  SetBkMode(s.DC, OPAQUE);
+  SetTextAlign(s.DC, TA_RIGHT | TA_TOP);
+  TextOutW(s.DC, 150, 5, u"IIII", 4);
+  // The opaque cell spans the measured width, ending at the reference point.
+  EXPECT_EQ(s.At(150 - sz.cx, 10), 0x0000FFu);
+  EXPECT_EQ(s.At(149, 10) == 0xFFFFFFu, false);
+  EXPECT_EQ(s.At(150, 10), 0xFFFFFFu);
+  EXPECT_EQ(s.At(150 - sz.cx - 1, 10), 0xFFFFFFu);
+  SetTextAlign(s.DC, TA_UPDATECP);
+  MoveToEx(s.DC, 10, 5, nullptr);
+  TextOutW(s.DC, 0, 0, u"IIII", 4);
+  POINT p;
+  GetCurrentPositionEx(s.DC, &p);
+  EXPECT_EQ(p.X, 10 + sz.cx);
+}
+
+TEST(TextDrawing, ScaledDownReferenceFontDrawsInTheSamePlace) {
+  const std::u16string text = u"Hello world";
+  TSurface a(200, 40), b(200, 40);
+  SetTextAlign(a.DC, TA_BASELINE);
+  SetTextAlign(b.DC, TA_BASELINE);
+  SetBkMode(a.DC, TRANSPARENT);
+  SetBkMode(b.DC, TRANSPARENT);
+  {
+    TFontScope f(a.DC, MakeLogFont(u"Arial", -16));
+    TextOutW(a.DC, 10, 25, text.c_str(), static_cast<int>(text.size()));
+  }
+  // Window extent 100 times the viewport's, font 100 times larger.
+  SetMapMode(b.DC, MM_ANISOTROPIC);
+  SetWindowExtEx(b.DC, 100, 100, nullptr);
+  SetViewportExtEx(b.DC, 1, 1, nullptr);
+  {
+    TFontScope f(b.DC, MakeLogFont(u"Arial", -1600));
+    TextOutW(b.DC, 1000, 2500, text.c_str(), static_cast<int>(text.size()));
+  }
+  EXPECT_NEAR(a.InkLeft(), b.InkLeft(), 1);
+  EXPECT_NEAR(a.InkRight(), b.InkRight(), 1);
+}
+
+TEST(TextDrawing, BottomUpBitmapsHoldTheSameImage) {
+  TSurface down(80, 30, true), up(80, 30, false);
+  for (TSurface* s : {&down, &up}) {
+    TFontScope f(s->DC, MakeLogFont(u"Arial", -20));
+    SetBkMode(s->DC, TRANSPARENT);
+    TextOutW(s->DC, 5, 2, u"Hg", 2);
+    MoveToEx(s->DC, 0, 28, nullptr);
+    LineTo(s->DC, 60, 28);
+  }
+  // Lines are identical; glyph edges may differ by their smoothing only.
+  EXPECT_EQ(up.Row(28, 0, 62), std::string(60, '#') + "..");
+  EXPECT_EQ(down.Row(28, 0, 62), up.Row(28, 0, 62));
+  int ink = 0, differ = 0;
+  for (int y = 0; y < 28; ++y)
+    for (int x = 0; x < 80; ++x) {
+      ink += down.Dark(x, y);
+      differ += down.Dark(x, y) != up.Dark(x, y);
+    }
+  EXPECT_GT(ink, 50);
+  EXPECT_LE(differ * 20, ink);
+}
+
+TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
+  TSurface s(60, 30);
+  LOGFONTW lf = MakeLogFont(u"Symbol", -20);
+  lf.lfCharSet = SYMBOL_CHARSET;
+  TFontScope f(s.DC, lf);
+  // No installed face has these code points: they show as the missing glyph, never vanish.
+  SIZE sz;
+  ASSERT_TRUE(GetTextExtentPoint32W(s.DC, u"\uF061\uF062", 2, &sz));
+  EXPECT_GT(sz.cx, 0);
+  TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
+  EXPECT_GE(s.InkRight(), 2);
+}
