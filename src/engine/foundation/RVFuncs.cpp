@@ -3,15 +3,29 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
+#include "engine/foundation/RVGrIn.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/ui/GraphUtil.h"
-#include "platform/ui/GuiSession.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/PrinterCaps.h"
 
 int ScreenPixelsPerInchOverride = 0;
+
+namespace {
+// Halves to even, kept inside the range of int; values that are no number give 0.
+int RoundToInt(long double v) {
+  if (!std::isfinite(v)) return 0;
+  v = std::clamp<long double>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  return static_cast<int>(Round(v));
+}
+}  // namespace
 
 // ---- units and resolutions --------------------------------------------------------------------
 
@@ -29,7 +43,7 @@ double UnitsPerInchOf(TRVUnits Units) {
 }
 
 int UnitsValueToTwips(TRVUnits Units, double Value) {
-  return static_cast<int>(Round(static_cast<long double>(Value) * 1440 / UnitsPerInchOf(Units)));
+  return RoundToInt(static_cast<long double>(Value) * 1440 / UnitsPerInchOf(Units));
 }
 
 double TwipsToUnitsValue(int Twips, TRVUnits Units) { return UnitsPerInchOf(Units) * Twips / 1440.0; }
@@ -39,12 +53,29 @@ double ConvertUnitsValue(TRVUnits FromUnits, TRVUnits ToUnits, double Value) {
 }
 
 int UnitsValueToPixels(TRVUnits Units, int PixelsPerInch, double Value) {
-  return static_cast<int>(Round(static_cast<long double>(Value) * PixelsPerInch / UnitsPerInchOf(Units)));
+  return RoundToInt(static_cast<long double>(Value) * PixelsPerInch / UnitsPerInchOf(Units));
 }
 
 int GetScreenPixelsPerInch() {
   if (ScreenPixelsPerInchOverride > 0) return ScreenPixelsPerInchOverride;
-  return GetScreenLogPixelsY();
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) DeleteDC(dc);
+  return ppi > 0 ? ppi : 96;
+}
+
+void InitScreenAndDevice(TRVScreenAndDevice& SaD, TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) {
+  SaD.ppixDevice = GraphicInterface->GetDeviceCaps(Canvas, LOGPIXELSX);
+  SaD.ppiyDevice = GraphicInterface->GetDeviceCaps(Canvas, LOGPIXELSY);
+  TCanvas* screen = GraphicInterface->CreateScreenCanvas();
+  try {
+    SaD.ppixScreen = GraphicInterface->GetDeviceCaps(screen, LOGPIXELSX);
+    SaD.ppiyScreen = GraphicInterface->GetDeviceCaps(screen, LOGPIXELSY);
+  } catch (...) {
+    GraphicInterface->DestroyScreenCanvas(screen);
+    throw;
+  }
+  GraphicInterface->DestroyScreenCanvas(screen);
 }
 
 int ScreenToDeviceX(int N, const TRVScreenAndDevice& SaD) { return MulDiv(N, SaD.ppixDevice, SaD.ppixScreen); }
@@ -61,25 +92,9 @@ void DeviceToScreenRect(TRect& Rect, const TRVScreenAndDevice& SaD) {
 
 // ---- colours ----------------------------------------------------------------------------------
 
-namespace {
-COLORREF SysColor(int Index) {
-  // The light desktop scheme; nothing here follows a desktop theme, so output stays reproducible.
-  static constexpr std::array<COLORREF, 31> Colors = {
-      RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219), RGB(240, 240, 240),
-      RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(0, 0, 0),
-      RGB(180, 180, 180), RGB(244, 247, 252), RGB(171, 171, 171), RGB(0, 120, 215),   RGB(255, 255, 255),
-      RGB(240, 240, 240), RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(0, 0, 0),
-      RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),       RGB(255, 255, 225),
-      RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234), RGB(215, 228, 242), RGB(51, 153, 255),
-      RGB(240, 240, 240)};
-  if (Index < 0 || Index >= static_cast<int>(Colors.size())) return 0;
-  return Colors[static_cast<std::size_t>(Index)];
-}
-}  // namespace
-
 
 TColor RVColorToRGB(TColor Color) {
-  if ((Color & clSystemColor) == clSystemColor) return static_cast<TColor>(SysColor(Color & 0xFF));
+  if ((Color & clSystemColor) == clSystemColor) return static_cast<TColor>(GetSysColor(Color & 0xFF));
   return Color;
 }
 
@@ -97,8 +112,7 @@ TColor ColorToGrayscale(TColor Color) {
 TColor ScaleColorLuminance(TColor Color, double Factor) {
   WORD h = 0, l = 0, s = 0;
   ColorRGBToHLS(static_cast<COLORREF>(RVColorToRGB(Color)), h, l, s);
-  const long double scaled = Round(static_cast<long double>(l) * Factor);
-  const WORD nl = static_cast<WORD>(std::clamp<long double>(scaled, 0, 0xFFFF));
+  const WORD nl = static_cast<WORD>(std::clamp(RoundToInt(static_cast<long double>(l) * Factor), 0, 0xFFFF));
   return static_cast<TColor>(ColorHLSToRGB(h, nl, s));
 }
 
@@ -168,11 +182,11 @@ TRVUnicodeString IntToLetters(int N) {
   return r;
 }
 
-int SubSuperScriptSize(int Size) { return static_cast<int>(Round(Size * 2 / 3.0L)); }
+int SubSuperScriptSize(int Size) { return RoundToInt(Size * 2 / 3.0L); }
 
 int LineWidthForFontSize(int Size) {
-  const int a = std::abs(Size);
-  return a <= 22 ? 1 : (a - 23) / 15 + 2;
+  const long long a = std::llabs(static_cast<long long>(Size));
+  return a <= 22 ? 1 : static_cast<int>((a - 23) / 15 + 2);
 }
 
 TRVUnicodeString ReplaceTabsWithSpaces(const TRVUnicodeString& Text, int N) {
@@ -203,15 +217,19 @@ TRVAnsiString ReplaceControlCharsAnsi(const TRVAnsiString& Text) {
 }
 
 namespace {
+// One pass that builds a new string, so texts with many matches stay linear.
 template <typename S>
-S ReplaceAll(S s, const S& from, const S& to) {
+S ReplaceAll(const S& s, const S& from, const S& to) {
   if (from.empty()) return s;
+  S r;
+  r.reserve(s.size());
   std::size_t pos = 0;
-  while ((pos = s.find(from, pos)) != S::npos) {
-    s.replace(pos, from.size(), to);
-    pos += to.size();
+  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
+    r.append(s, pos, hit - pos);
+    r += to;
   }
-  return s;
+  r.append(s, pos, S::npos);
+  return r;
 }
 }  // namespace
 
@@ -283,37 +301,41 @@ void AppendEscape(TRVUnicodeString& r, char16_t c) {
 }
 }  // namespace
 
+// The walk stops where fewer than three code units are left, counted in the text as it is being
+// decoded; since decoding only shrinks what lies behind the walk, that is the same as counting
+// in the original text, which lets one pass build the result.
 TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
-  TRVUnicodeString s = Text;
-  if (s.size() <= 2) return s;
-  std::string run;  // decoded bytes whose escapes end just before index i
-  std::size_t i = 0;  // 0-based here
+  const std::size_t n = Text.size();
+  if (n <= 2) return Text;
+  TRVUnicodeString r;
+  r.reserve(n);
+  std::string run;  // decoded bytes of the escapes just passed
   auto flush = [&] {
     if (run.empty()) return;
-    const std::size_t escLen = run.size() * 3;
-    const TRVUnicodeString decoded = Utf8ToUnicode(run);
-    s.replace(i - escLen, escLen, decoded);
-    i = i - escLen + decoded.size();
+    r += Utf8ToUnicode(run);
     run.clear();
   };
-  while (i + 2 < s.size()) {
+  std::size_t j = 0;
+  while (j + 2 < n) {
     int hi, lo;
-    if (s[i] == u'%' && (hi = HexDigit(s[i + 1])) >= 0 && (lo = HexDigit(s[i + 2])) >= 0) {
+    if (Text[j] == u'%' && (hi = HexDigit(Text[j + 1])) >= 0 && (lo = HexDigit(Text[j + 2])) >= 0) {
       const char b = static_cast<char>(hi * 16 + lo);
       if (AllowCRLF || (b != '\r' && b != '\n')) {
         run += b;
-        i += 3;
+        j += 3;
         continue;
       }
       flush();
+      r += Text[j];
     } else {
       flush();
-      if (s[i] == u'+') s[i] = u' ';
+      r += Text[j] == u'+' ? u' ' : Text[j];
     }
-    ++i;
+    ++j;
   }
   flush();
-  return s;
+  r.append(Text, j, TRVUnicodeString::npos);
+  return r;
 }
 
 TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) {
@@ -346,7 +368,8 @@ TRVUnicodeString FileUrlToPath(const TRVUnicodeString& Text) {
   if (Text.size() < 5 || !SameTextAscii(std::u16string_view(Text).substr(0, 5), u"file:")) return Text;
   std::size_t p = 5;
   while (p < Text.size() && (Text[p] == u'/' || Text[p] == u'\\')) ++p;
-  TRVUnicodeString r = u"/" + Text.substr(p);
+  TRVUnicodeString r(1, u'/');
+  r.append(Text, p, TRVUnicodeString::npos);
   std::replace(r.begin(), r.end(), u'\\', u'/');
   return r;
 }
@@ -386,9 +409,10 @@ TRVDocRotation CombineRotation(TRVDocRotation Rotation, int Step) {
   return static_cast<TRVDocRotation>((static_cast<int>(Rotation) + Step) % 4);
 }
 
-void MakeRotationTransform(TRVXForm& XForm, TRVDocRotation Rotation, int Left, int Top, int Width, int Height,
+void MakeRotationTransform(XFORM& XForm, TRVDocRotation Rotation, int Left, int Top, int Width, int Height,
                            int ContentSize, int Alignment) {
-  XForm = TRVXForm{};
+  XForm = XFORM{};
+  XForm.eM11 = XForm.eM22 = 0;
   const double L = Left, T = Top, W = Width, H = Height, S = ContentSize;
   auto shift = [&](double span) { return Alignment == 1 ? (span - S) / 2 : Alignment == 2 ? span - S : 0.0; };
   switch (Rotation) {
@@ -457,3 +481,206 @@ TShiftState GetAsyncShiftState() {
   if (GetAsyncKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
   return s;
 }
+
+// ---- drawing ----------------------------------------------------------------------------------
+
+void RotateGraphic(std::unique_ptr<TGraphic>& Graphic, TRVDocRotation Rotation, TRVGraphicInterface* GraphicInterface) {
+  if (Rotation == rvrotNone || !Graphic) return;
+  // Device coordinates grow downwards, which turns the sense of a quarter turn round.
+  const TRVDocRotation r = Rotation == rvrot90 ? rvrot270 : Rotation == rvrot270 ? rvrot90 : Rotation;
+  const int gw = Graphic->GetWidth(), gh = Graphic->GetHeight();
+  auto bmp = std::make_unique<TBitmap>();
+  if (r == rvrot180)
+    bmp->SetSize(std::max(gw - 2, 0), std::max(gh - 2, 0));
+  else
+    bmp->SetSize(std::max(gh - 2, 0), std::max(gw - 2, 0));
+  const int s = r == rvrot90 ? bmp->GetWidth() : bmp->GetHeight();
+  XFORM xf;
+  MakeRotationTransform(xf, r, 0, 0, gw, s, s, r == rvrot90 || r == rvrot180 ? 2 : 0);
+  TCanvas* canvas = bmp->GetCanvas();
+  const bool wasAdvanced = GraphicInterface->SetGraphicsMode(canvas, true);
+  try {
+    GraphicInterface->SetWorldTransform(canvas, xf);
+    GraphicInterface->DrawGraphic(canvas, r == rvrot180 ? 1 : -1, -1, Graphic.get());
+  } catch (...) {
+    GraphicInterface->SetGraphicsMode(canvas, wasAdvanced);
+    throw;
+  }
+  GraphicInterface->SetGraphicsMode(canvas, wasAdvanced);
+  Graphic = std::move(bmp);
+}
+
+void DrawOrPrintGraphic(TCanvas* Canvas, int X, int Y, TRVGraphicInterface* GraphicInterface, bool Stretch,
+                        TGraphic* Graphic, const TRVScreenAndDevice* SaD, int Height, int Width) {
+  if (!Graphic) return;
+  if (Width < 0) Width = Graphic->GetWidth();
+  if (Height < 0) Height = Graphic->GetHeight();
+  if (SaD) {
+    Width = ScreenToDeviceX(Width, *SaD);
+    Height = ScreenToDeviceY(Height, *SaD);
+  }
+  const TRect r = Bounds(X, Y, Width, Height);
+  if (Stretch)
+    GraphicInterface->StretchDrawGraphic(Canvas, r, Graphic);
+  else if (Graphic->InstanceOf(TBitmap::StaticClass()))
+    GraphicInterface->PrintBitmap(Canvas, r, static_cast<TBitmap*>(Graphic));
+}
+
+namespace {
+// The bitmap as a 24-bit bottom-up image whose size counts the padding of every row, so that
+// no row is written past the block.
+std::vector<BYTE> Dib24(const TBitmap& Bitmap, BITMAPINFO& Info) {
+  const TPixelImage img = Bitmap.ToPixels();
+  const int stride = ((img.Width * 24 + 31) / 32) * 4;
+  Info = BITMAPINFO{};
+  Info.bmiHeader.biWidth = img.Width;
+  Info.bmiHeader.biHeight = img.Height;
+  Info.bmiHeader.biBitCount = 24;
+  Info.bmiHeader.biSizeImage = static_cast<DWORD>(stride) * static_cast<DWORD>(std::max(img.Height, 0));
+  std::vector<BYTE> bits(Info.bmiHeader.biSizeImage);
+  for (int y = 0; y < img.Height; ++y) {
+    BYTE* row = bits.data() + static_cast<std::size_t>(img.Height - 1 - y) * stride;
+    for (int x = 0; x < img.Width; ++x) {
+      const std::uint32_t p = img.At(x, y);
+      row[x * 3] = static_cast<BYTE>(p & 0xFF);
+      row[x * 3 + 1] = static_cast<BYTE>((p >> 8) & 0xFF);
+      row[x * 3 + 2] = static_cast<BYTE>((p >> 16) & 0xFF);
+    }
+  }
+  return bits;
+}
+}  // namespace
+
+// Palette devices do not exist here, so the image always travels as 24-bit colour.
+void PrintBitmapThroughDIB(HDC DC, int X, int Y, TBitmap* Bitmap, int Height, int Width) {
+  if (!Bitmap || Bitmap->GetEmpty()) return;
+  BITMAPINFO info;
+  const std::vector<BYTE> bits = Dib24(*Bitmap, info);
+  StretchDIBits(DC, X, Y, Width, Height, 0, 0, info.bmiHeader.biWidth, info.bmiHeader.biHeight, bits.data(), &info,
+                DIB_RGB_COLORS, SRCCOPY);
+}
+
+void StretchDrawBitmapHalftone(TCanvas* Canvas, int X, int Y, TBitmap* Bitmap, int Height, int Width) {
+  if (!Bitmap || Bitmap->GetEmpty()) return;
+  HDC dc = Canvas->GetHandle();
+  BITMAPINFO info;
+  const std::vector<BYTE> bits = Dib24(*Bitmap, info);
+  const int oldMode = SetStretchBltMode(dc, HALFTONE);
+  StretchDIBits(dc, X, Y, Width, Height, 0, 0, info.bmiHeader.biWidth, info.bmiHeader.biHeight, bits.data(), &info,
+                DIB_RGB_COLORS, SRCCOPY);
+  SetStretchBltMode(dc, oldMode);
+}
+
+void FillRectWithPattern(TCanvas* Canvas, const TRect& Rect, TColor Color) {
+  static const BYTE Rows[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+  constexpr DWORD PatAnd = 0x00A000C9;    // D & P
+  constexpr DWORD PatMerge = 0x00FA0089;  // D | P
+  HDC dc = Canvas->GetHandle();
+  HBRUSH brush = CreatePattern8x8Brush(Rows);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  // Clear bits draw in the text colour: first they are cleared to black, then Color is merged
+  // in; set bits leave the pixels alone in both steps.
+  const COLORREF oldText = SetTextColor(dc, 0);
+  const COLORREF oldBk = SetBkColor(dc, 0xFFFFFF);
+  PatBlt(dc, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), PatAnd);
+  SetTextColor(dc, static_cast<COLORREF>(RVColorToRGB(Color)) & 0xFFFFFF);
+  SetBkColor(dc, 0);
+  PatBlt(dc, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), PatMerge);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+  SelectObject(dc, oldBrush);
+  DeleteObject(brush);
+}
+
+void DrawStyledLine(TCanvas* Canvas, TColor Color, int Kind, int Thickness, int Left, int Right, int Y,
+                    int PatternLength, TRVGraphicInterface* GraphicInterface) {
+  // A band without thickness has nothing to show, and its patterns would never advance.
+  if (Thickness <= 0 || Left >= Right) return;
+  const int T = Thickness;
+  const int top = Y - T / 2, bottom = top + T;
+  Canvas->Pen().SetColor(Color);
+  Canvas->Pen().SetStyle(psInsideFrame);
+  Canvas->Pen().SetWidth(1);
+  Canvas->Brush().SetStyle(bsClear);
+  const int P =
+      PatternLength != 0 ? RoundToInt(static_cast<long double>(PatternLength) * Canvas->Font().GetPixelsPerInch() / 96) : 0;
+  auto scaled = [&](int num, int den) { return RoundToInt(static_cast<long double>(P) * num / den); };
+  auto piece = [&](int x, int w) {
+    if (w <= 0) return;
+    Canvas->Brush().SetStyle(bsSolid);
+    Canvas->Brush().SetColor(Color);
+    GraphicInterface->FillRect(Canvas, TRect(x, top, std::min(x + w, Right), bottom));
+  };
+  // Every step moves at least one pixel, so a tiny pattern length cannot stall the walk.
+  auto advance = [](int& x, int step) { x += std::max(step, 1); };
+  int x = Left;
+  switch (Kind) {
+    case 0:
+      if (T == 1)
+        GraphicInterface->Line(Canvas, Left, Y, Right, Y);
+      else
+        piece(Left, Right - Left);
+      break;
+    case 1:
+      for (; x + T < Right; advance(x, 2 * T)) {
+        if (T > 2) {
+          Canvas->Brush().SetStyle(bsSolid);
+          Canvas->Brush().SetColor(Color);
+          GraphicInterface->Ellipse(Canvas, x, bottom + 1, x + T + 1, top);
+        } else {
+          piece(x, T);
+        }
+      }
+      break;
+    case 2:
+      for (; x < Right; advance(x, P ? P : 2 * T)) piece(x, P ? scaled(1, 2) : T);
+      break;
+    case 3:
+      for (; x < Right; advance(x, P ? P : 3 * T)) piece(x, P ? scaled(2, 3) : 2 * T);
+      break;
+    case 4:
+      while (x < Right) {
+        piece(x, P ? scaled(4, 7) : 2 * T);
+        advance(x, P ? scaled(5, 7) : 3 * T);
+        if (x >= Right) break;
+        piece(x, P ? scaled(1, 7) : T);
+        advance(x, P ? scaled(2, 7) : 2 * T);
+      }
+      break;
+    case 5:
+      while (x < Right) {
+        piece(x, P ? scaled(3, 8) : 2 * T);
+        advance(x, P ? scaled(1, 2) : 3 * T);
+        for (int dot = 0; dot < 2 && x < Right; ++dot) {
+          piece(x, P ? scaled(1, 8) : T);
+          advance(x, P ? scaled(1, 4) : 2 * T);
+        }
+      }
+      break;
+    case 6:
+      for (; x < Right; advance(x, 3 * T)) piece(x, T);
+      break;
+    default: break;
+  }
+}
+
+void DrawLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2, int Top2, int Width2, int Height2,
+                          TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) {
+  TPoint from, to;
+  GetLineBetweenRects(Left1, Top1, Width1, Height1, Left2, Top2, Width2, Height2, from, to);
+  GraphicInterface->Line(Canvas, from.X, from.Y, to.X, to.Y);
+}
+
+void TRVFreeDeleter::operator()(void* p) const { std::free(p); }
+
+TRVOutlineTextMetrics AllocOutlineTextMetrics(TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) {
+  const UINT size = GraphicInterface->GetOutlineTextMetrics(Canvas, 0, nullptr);
+  if (size < sizeof(OUTLINETEXTMETRICW)) return nullptr;
+  TRVOutlineTextMetrics otm(static_cast<OUTLINETEXTMETRICW*>(std::calloc(1, size)));
+  if (!otm) return nullptr;
+  if (GraphicInterface->GetOutlineTextMetrics(Canvas, size, otm.get()) == 0) return nullptr;
+  if (otm->otmsUnderscoreSize == 0) otm->otmsUnderscoreSize = 1;
+  return otm;
+}
+
+bool PrinterCopiesAtLeast(int N) { return GetDefaultPrinterMaxCopies() >= N; }

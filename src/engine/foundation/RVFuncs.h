@@ -8,6 +8,12 @@
 
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/DeviceContext.h"
+
+class TCanvas;
+class TGraphic;
+class TBitmap;
+class TRVGraphicInterface;
 
 // ---- types ----------------------------------------------------------------------------------
 
@@ -34,12 +40,6 @@ struct TRVScreenAndDevice {
   LONG LeftMargin = 0, RightMargin = 0;
 };
 
-// A world transform, as device contexts take it.
-struct TRVXForm {
-  float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
-  friend bool operator==(const TRVXForm&, const TRVXForm&) = default;
-};
-
 // Code units below 128 that a text operation looks for.
 using TRVCharSet = TSet<unsigned char, 128>;
 
@@ -54,6 +54,9 @@ double TwipsToUnitsValue(int Twips, TRVUnits Units);
 double ConvertUnitsValue(TRVUnits FromUnits, TRVUnits ToUnits, double Value);
 int UnitsValueToPixels(TRVUnits Units, int PixelsPerInch, double Value);
 int GetScreenPixelsPerInch();
+// Device resolutions from the canvas, screen resolutions from a temporary screen canvas; the
+// margins are left alone.
+void InitScreenAndDevice(TRVScreenAndDevice& SaD, TCanvas* Canvas, TRVGraphicInterface* GraphicInterface);
 
 int ScreenToDeviceX(int N, const TRVScreenAndDevice& SaD);
 int ScreenToDeviceY(int N, const TRVScreenAndDevice& SaD);
@@ -110,11 +113,39 @@ TRVUnicodeString FileUrlToPath(const TRVUnicodeString& Text);
 bool PointInBounds(int X, int Y, int Left, int Top, int Width, int Height);
 void SetRectSizeFromSide(TRect& Rect, TRVSide Side, int Size, bool Centered);
 TRVDocRotation CombineRotation(TRVDocRotation Rotation, int Step);
-void MakeRotationTransform(TRVXForm& XForm, TRVDocRotation Rotation, int Left, int Top, int Width,
+void MakeRotationTransform(XFORM& XForm, TRVDocRotation Rotation, int Left, int Top, int Width,
                            int Height, int ContentSize, int Alignment);
 // The two points (of the first and of the second rectangle) between which a connecting line runs.
 void GetLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2, int Top2,
                          int Width2, int Height2, TPoint& From, TPoint& To);
+
+// ---- drawing ----------------------------------------------------------------------------------
+
+// Replaces Graphic by a bitmap of it rotated (rvrot90 turns it counter-clockwise).
+void RotateGraphic(std::unique_ptr<TGraphic>& Graphic, TRVDocRotation Rotation, TRVGraphicInterface* GraphicInterface);
+// Negative sizes mean the graphic's own; with SaD the sizes are screen pixels made device ones.
+void DrawOrPrintGraphic(TCanvas* Canvas, int X, int Y, TRVGraphicInterface* GraphicInterface, bool Stretch,
+                        TGraphic* Graphic, const TRVScreenAndDevice* SaD, int Height, int Width);
+void PrintBitmapThroughDIB(HDC DC, int X, int Y, TBitmap* Bitmap, int Height, int Width);
+void StretchDrawBitmapHalftone(TCanvas* Canvas, int X, int Y, TBitmap* Bitmap, int Height, int Width);
+// Pixels at the clear bits of an 8 x 8 checkerboard take Color; the others stay.
+void FillRectWithPattern(TCanvas* Canvas, const TRect& Rect, TColor Color);
+// A horizontal line from Left to Right (exclusive) in a band of Thickness pixels around Y. Kinds:
+// 0 solid, 1 dotted, 2 dashed, 3 long dashed, 4 dash-dot, 5 dash-dot-dot, 6 sparse dots; other
+// kinds draw nothing. PatternLength (at 96 pixels per inch, 0 = from the thickness) sets the
+// length of one repetition.
+void DrawStyledLine(TCanvas* Canvas, TColor Color, int Kind, int Thickness, int Left, int Right, int Y,
+                    int PatternLength, TRVGraphicInterface* GraphicInterface);
+void DrawLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2, int Top2, int Width2, int Height2,
+                          TCanvas* Canvas, TRVGraphicInterface* GraphicInterface);
+
+struct TRVFreeDeleter {
+  void operator()(void* p) const;
+};
+using TRVOutlineTextMetrics = std::unique_ptr<OUTLINETEXTMETRICW, TRVFreeDeleter>;
+// The font's outline metrics in a zero-filled block of the size the system asks for; null when the
+// font has none. An underscore thickness of 0 is stored as 1.
+TRVOutlineTextMetrics AllocOutlineTextMetrics(TCanvas* Canvas, TRVGraphicInterface* GraphicInterface);
 
 // ---- input state ------------------------------------------------------------------------------
 
@@ -122,6 +153,9 @@ void GetLineBetweenRects(int Left1, int Top1, int Width1, int Height1, int Left2
 TPoint GetCursorPosSafe();
 // Shift, Alt and Ctrl as they are now.
 TShiftState GetAsyncShiftState();
+
+// True when the current printer can print at least N copies of a job by itself.
+bool PrinterCopiesAtLeast(int N);
 
 // ---- small utilities --------------------------------------------------------------------------
 

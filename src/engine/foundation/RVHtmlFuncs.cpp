@@ -4,15 +4,21 @@
 
 #include "engine/foundation/RVFuncs.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/Graphics.h"
 
 namespace {
+// One pass that builds a new string, so texts with many matches stay linear.
 template <typename S>
 void ReplaceAllIn(S& s, const S& from, const S& to) {
+  S r;
+  r.reserve(s.size());
   std::size_t pos = 0;
-  while ((pos = s.find(from, pos)) != S::npos) {
-    s.replace(pos, from.size(), to);
-    pos += to.size();
+  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
+    r.append(s, pos, hit - pos);
+    r += to;
   }
+  r.append(s, pos, S::npos);
+  s.swap(r);
 }
 
 // clWindowText is written as black, whatever the desktop's text colour is.
@@ -21,9 +27,10 @@ COLORREF HTMLRGB(TColor Color) {
   return static_cast<COLORREF>(RVColorToRGB(Color)) & 0xFFFFFF;
 }
 
-TRVAnsiString Hex2(BYTE b) {
+void AppendHex2(TRVAnsiString& s, BYTE b) {
   static const char Digits[] = "0123456789abcdef";
-  return {Digits[b >> 4], Digits[b & 0xF]};
+  s += Digits[b >> 4];
+  s += Digits[b & 0xF];
 }
 }  // namespace
 
@@ -47,7 +54,10 @@ void HTMLEscapeAnsiText(const TRVAnsiString& Text, bool NoEscape, bool NextStart
   ReplaceAllIn<TRVAnsiString>(Result, "<", "&lt;");
   if (SpecialSpaces) {
     ReplaceAllIn<TRVAnsiString>(Result, "  ", "&nbsp; ");
-    if (NextStartsWithSpace && !Result.empty() && Result.back() == ' ') Result.replace(Result.size() - 1, 1, "&nbsp;");
+    if (NextStartsWithSpace && !Result.empty() && Result.back() == ' ') {
+      Result.pop_back();
+      Result += "&nbsp;";
+    }
   }
   Result = ReplaceControlCharsAnsi(Result);
 }
@@ -55,8 +65,14 @@ void HTMLEscapeAnsiText(const TRVAnsiString& Text, bool NoEscape, bool NextStart
 TRVAnsiString GetHTMLColorStr(TColor Color, bool Quotes) {
   if (Color == clNone) return {};
   const COLORREF c = HTMLRGB(Color);
-  TRVAnsiString r = "#" + Hex2(GetRValue(c)) + Hex2(GetGValue(c)) + Hex2(GetBValue(c));
-  return Quotes ? "\"" + r + "\"" : r;
+  TRVAnsiString r;
+  if (Quotes) r += '"';
+  r += '#';
+  AppendHex2(r, GetRValue(c));
+  AppendHex2(r, GetGValue(c));
+  AppendHex2(r, GetBValue(c));
+  if (Quotes) r += '"';
+  return r;
 }
 
 TRVAnsiString GetCSSColorStr(TColor Color) {
@@ -104,6 +120,40 @@ TRVUnicodeString GetCSSFontFamily(const TRVUnicodeString& FontName) {
   for (const auto& row : Table)
     if (SameTextAscii(FontName, row.Name)) return row.Family;
   return u"'" + FontName + u"'";
+}
+
+namespace {
+// The fonts whose characters are pictures rather than letters.
+bool IsSymbolFontName(const TRVUnicodeString& Name) {
+  for (const char16_t* n : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings"})
+    if (SameTextAscii(Name, n)) return true;
+  return false;
+}
+}  // namespace
+
+TRVUnicodeString GetCSSFontDeclarations(TFont& Font, bool WithFamily) {
+  TRVUnicodeString r;
+  const TFontStyles style = Font.GetStyle();
+  if (style.Contains(fsBold)) AppendWithSpace(r, u"font-weight: bold;");
+  if (style.Contains(fsItalic)) AppendWithSpace(r, u"font-style: italic;");
+  const int size = Font.GetSize();
+  if (size >= 1)
+    AppendWithSpace(r, Format(u"font-size: %dpt;", {size}));
+  else
+    AppendWithSpace(r, Format(u"font-size: %dpx;", {Font.GetHeight()}));
+  if (WithFamily) {
+    const TRVUnicodeString family =
+        IsSymbolFontName(Font.GetName())
+            ? TRVUnicodeString(u"Symbola, 'Arial Unicode MS', 'Lucida Sans Unicode', 'Arial', 'Helvetica', sans-serif")
+            : GetCSSFontFamily(Font.GetName());
+    AppendWithSpace(r, Format(u"font-family: %s;", {family}));
+  }
+  const bool underline = style.Contains(fsUnderline), strike = style.Contains(fsStrikeOut);
+  if (underline || strike) {
+    const char16_t* decoration = underline && strike ? u"underline line-through" : underline ? u"underline" : u"line-through";
+    r = Format(u"%s text-decoration: %s;", {r, decoration});
+  }
+  return Format(u"%s color: %s;", {r, GetHTMLColorStr(Font.GetColor(), false)});
 }
 
 TRVAnsiString GetHTMLEmptyTagEnd(const TRVSaveOptions& SaveOptions) {

@@ -4,6 +4,8 @@
 
 #include "engine/foundation/RVTypes.h"
 
+class TFont;
+
 enum TRVSaveOption {
   rvsoOverrideImages,
   rvsoFirstOnly,
@@ -35,6 +37,8 @@ TRVAnsiString GetCSSColorStr(TColor Color);
 // Opacity in thousandths of a percent, 100000 = opaque.
 TRVAnsiString GetCSSColorWithOpacity(TColor Color, int Opacity);
 TRVUnicodeString GetCSSFontFamily(const TRVUnicodeString& FontName);
+// CSS declarations of a font: weight, style, size, family (WithFamily), decoration and colour.
+TRVUnicodeString GetCSSFontDeclarations(TFont& Font, bool WithFamily);
 
 TRVAnsiString GetHTMLEmptyTagEnd(const TRVSaveOptions& SaveOptions);
 TRVAnsiString GetHTMLImageAttributes(const TRVSaveOptions& SaveOptions, int Width, int Height, bool NoSize);

@@ -31,15 +31,22 @@ const char* NamedCharacter(char16_t c) {
 
 void RTFEscapeBytes(TRVAnsiString& S, bool SpecialNBSP, bool Hex) {
   static const char Digits[] = "0123456789abcdef";
-  for (std::size_t i = S.size(); i-- > 0;) {
-    const unsigned char b = static_cast<unsigned char>(S[i]);
+  TRVAnsiString r;
+  r.reserve(S.size());
+  for (char ch : S) {
+    const unsigned char b = static_cast<unsigned char>(ch);
     if (b == 0xA0 && SpecialNBSP) {
-      S.replace(i, 1, "\\~");
+      r += "\\~";
     } else if (b < 0x20 || b >= 0x80 || (Hex && (b == '\\' || b == '{' || b == '}'))) {
-      const char esc[4] = {'\\', '\'', Digits[b >> 4], Digits[b & 0xF]};
-      S.replace(i, 1, esc, 4);
+      r += '\\';
+      r += '\'';
+      r += Digits[b >> 4];
+      r += Digits[b & 0xF];
+    } else {
+      r += ch;
     }
   }
+  S.swap(r);
 }
 
 TRVAnsiString RTFEscapeAnsiText(const TRVAnsiString& S, bool Raw, bool SpecialNBSP, bool Hex, bool Quote) {

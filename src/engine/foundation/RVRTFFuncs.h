@@ -9,7 +9,7 @@
 #include "platform/base/Classes.h"
 
 // Bytes below 0x20 and from 0x80 up become "\'hh" (0xA0 "\~" with SpecialNBSP); with Hex also
-// the backslash and the braces. Works from the end so that positions stay valid.
+// the backslash and the braces.
 void RTFEscapeBytes(TRVAnsiString& S, bool SpecialNBSP, bool Hex);
 // Unless Raw or Hex, backslashes and braces get a backslash and, with Quote, a double quote two.
 // Then RTFEscapeBytes.

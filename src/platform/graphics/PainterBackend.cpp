@@ -49,6 +49,8 @@ QPainter::CompositionMode ModeOfRop3(DWORD rop, bool& skip) {
     case NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
     case MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
     case DSTINVERT: return QPainter::RasterOp_NotDestination;
+    case 0x00A000C9: return QPainter::RasterOp_SourceAndDestination;  // pattern AND destination
+    case 0x00FA0089: return QPainter::RasterOp_SourceOrDestination;   // pattern OR destination
     case 0x00AA0029: skip = true; return QPainter::CompositionMode_SourceOver;  // destination kept
     default: return QPainter::CompositionMode_SourceOver;
   }

@@ -27,6 +27,7 @@ std::vector<UnicodeString>& RegisteredNames() {
 enum class TKind {
   Raw,         // the block's bytes, exactly
   Ansi,        // 8-bit characters up to the terminating zero
+  Html,        // as Ansi, without the description header that blocks of clipboard HTML start with
   UriList,     // one 8-bit URL, also kept exactly under PrivateUrlMime; from other programs the
                // first URL of a list
   Utf16Url,    // one UTF-16 URL; reading takes the first line
@@ -68,7 +69,7 @@ TMapping MappingOf(UINT format) {
   static const struct { const char16_t* Name; TKind Kind; const char* Mime; } Known[] = {
       {u"ViroZere Format", TKind::Raw, "application/x-tavrelopad-rvf"},
       {u"Rich Text Format", TKind::Ansi, "text/rtf"},
-      {u"HTML Format", TKind::Ansi, "text/html"},
+      {u"HTML Format", TKind::Html, "text/html"},
       {u"UniformResourceLocator", TKind::UriList, "text/uri-list"},
       {u"UniformResourceLocatorW", TKind::Utf16Url, "text/x-moz-url"},
   };
@@ -120,6 +121,29 @@ HGLOBAL BlockFrom(const void* data, std::size_t size, std::size_t zeroBytes) {
 }
 
 std::string UpToZeroByte(const std::string& s) { return s.substr(0, s.find('\0')); }
+
+// Clipboard HTML starts with "Version:" and lines of byte offsets ("StartHTML:", "EndHTML:",
+// "StartFragment:", "EndFragment:"). The MIME type carries the HTML alone: the document part,
+// else the fragment; text without a usable header is taken as it is.
+std::string WithoutHtmlHeader(const std::string& s) {
+  if (s.rfind("Version:", 0) != 0) return s;
+  auto offset = [&](const char* key) -> long long {
+    const std::string k = std::string("\n") + key;
+    const std::size_t p = s.find(k);
+    if (p == std::string::npos) return -1;
+    long long v = 0;
+    std::size_t i = p + k.size();
+    if (i >= s.size() || s[i] < '0' || s[i] > '9') return -1;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9' && v <= static_cast<long long>(s.size()); ++i) v = v * 10 + (s[i] - '0');
+    return v;
+  };
+  const long long size = static_cast<long long>(s.size());
+  for (auto [from, to] : {std::pair{"StartHTML:", "EndHTML:"}, std::pair{"StartFragment:", "EndFragment:"}}) {
+    const long long a = offset(from), b = offset(to);
+    if (a >= 0 && a <= b && b <= size) return s.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(b - a));
+  }
+  return s;
+}
 
 std::u16string UpToZeroUnit(const std::string& bytes) {
   std::u16string r(bytes.size() / 2, u'\0');
@@ -245,7 +269,8 @@ HGLOBAL TClipboard::GetAsHandle(UINT format) {
           h = BlockFrom(b.constData(), static_cast<std::size_t>(b.size()), 0);
           break;
         }
-        case TKind::Ansi: {
+        case TKind::Ansi:
+        case TKind::Html: {
           const std::string s = UpToZeroByte(md->data(mime).toStdString());
           h = BlockFrom(s.data(), s.size(), 1);
           break;
@@ -314,6 +339,7 @@ void TClipboard::SetAsHandle(UINT format, HGLOBAL value) {
     switch (m.Kind) {
       case TKind::Raw: md->setData(mime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))); break;
       case TKind::Ansi: md->setData(mime, QByteArray::fromStdString(UpToZeroByte(bytes))); break;
+      case TKind::Html: md->setData(mime, QByteArray::fromStdString(WithoutHtmlHeader(UpToZeroByte(bytes)))); break;
       case TKind::UriList: {
         // A list of one URL, its line ended as the list format asks; bytes that a URI cannot hold
         // are percent-encoded there.

@@ -1,8 +1,6 @@
 #include "platform/ui/GuiSession.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <cmath>
 #include <cstdlib>
 
 void EnsureGuiApplication() {
@@ -15,16 +13,3 @@ void EnsureGuiApplication() {
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the process ends, like the program's own one
 }
-
-namespace {
-int ScreenDpi(bool vertical) {
-  EnsureGuiApplication();
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return 96;
-  const double dpi = vertical ? screen->logicalDotsPerInchY() : screen->logicalDotsPerInchX();
-  return dpi > 0 ? static_cast<int>(std::lround(dpi)) : 96;
-}
-}  // namespace
-
-int GetScreenLogPixelsX() { return ScreenDpi(false); }
-int GetScreenLogPixelsY() { return ScreenDpi(true); }

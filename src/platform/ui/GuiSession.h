@@ -1,11 +1,8 @@
 // The process's application object, created on first use by code that needs the window system
-// (clipboard, screen metrics) when the program has not made one yet.
+// (clipboard, pointer, printers) when the program has not made one yet.
 #pragma once
 
 // Creates the application object unless one exists. Without a display the offscreen platform
 // is chosen, so headless runs work.
 void EnsureGuiApplication();
 
-// The screen's logical resolution in pixels per inch (96 when there is no screen).
-int GetScreenLogPixelsX();
-int GetScreenLogPixelsY();

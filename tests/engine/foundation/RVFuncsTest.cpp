@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
+#include "platform/ui/PrinterCaps.h"
 #include "platform/base/SysUtils.h"
 
 namespace {
@@ -35,6 +38,11 @@ TEST(RVUnits, ConversionsRoundHalvesToEven) {
   EXPECT_EQ(UnitsValueToPixels(rvuInches, 600, 0.5), 300);
   EXPECT_EQ(UnitsValueToPixels(rvuPoints, 4, 9), 0);  // 0.5 rounds to even
   EXPECT_EQ(GetScreenPixelsPerInch(), 96);
+  // Values out of range or no number at all stay defined.
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, 1e12), INT32_MAX);
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, -1e12), INT32_MIN);
+  EXPECT_EQ(UnitsValueToTwips(rvuInches, std::numeric_limits<double>::quiet_NaN()), 0);
+  EXPECT_EQ(UnitsValueToPixels(rvuPoints, 96, std::numeric_limits<double>::infinity()), 0);
 }
 
 TEST(RVUnits, RealScreenResolutionWithoutOverride) {
@@ -138,7 +146,7 @@ TEST(RVNumbering, RomanAndLetters) {
 TEST(RVNumbering, SizesAndLineWidths) {
   const std::pair<int, int> sub[] = {{1, 1}, {2, 1}, {3, 2}, {4, 3}, {10, 7}, {12, 8}, {0, 0}, {-4, -3}, {-12, -8}};
   for (auto [size, r] : sub) EXPECT_EQ(SubSuperScriptSize(size), r) << size;
-  const std::pair<int, int> widths[] = {{0, 1}, {22, 1}, {23, 2}, {37, 2}, {38, 3}, {-38, 3}, {-22, 1}};
+  const std::pair<int, int> widths[] = {{0, 1}, {22, 1}, {23, 2}, {37, 2}, {38, 3}, {-38, 3}, {-22, 1}, {INT32_MIN, 143165577}};
   for (auto [size, r] : widths) EXPECT_EQ(LineWidthForFontSize(size), r) << size;
 }
 
@@ -224,6 +232,14 @@ TEST(RVUrl, Decode) {
       {u"%E2%82%AC+%E2%82%AC", false, u"\u20AC \u20AC"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeUrlText(c.text, c.allowCRLF), c.result) << U8(c.text);
+
+  // A long text: every escape decoded, every "+" but the one among the last two units a space.
+  std::u16string text, expected;
+  for (int i = 0; i < 10000; ++i) {
+    text += u"%41+b";
+    expected += i < 9999 ? u"A b" : u"A+b";
+  }
+  EXPECT_EQ(DecodeUrlText(text, false), expected);
 }
 
 TEST(RVUrl, EncodeAndFileUrls) {
@@ -284,7 +300,7 @@ TEST(RVGeometry, PointsRectsAndRotations) {
 }
 
 TEST(RVGeometry, RotationTransforms) {
-  struct Case { TRVDocRotation rot; int alignment; TRVXForm x; };
+  struct Case { TRVDocRotation rot; int alignment; XFORM x; };
   // L = 2, T = 3, W = 20, H = 10, S = 6
   const Case cases[] = {
       {rvrotNone, 0, {1, 0, 0, 1, 0, 0}},      {rvrotNone, 1, {1, 0, 0, 1, 0, 2}},
@@ -295,11 +311,11 @@ TEST(RVGeometry, RotationTransforms) {
       {rvrot270, 1, {0, -1, 1, 0, 8, 5}},      {rvrot270, 2, {0, -1, 1, 0, 15, 5}},
   };
   for (const auto& c : cases) {
-    TRVXForm x{9, 9, 9, 9, 9, 9};
+    XFORM x{9, 9, 9, 9, 9, 9};
     MakeRotationTransform(x, c.rot, 2, 3, 20, 10, 6, c.alignment);
     EXPECT_EQ(x, c.x) << c.rot << " " << c.alignment;
   }
-  TRVXForm half;
+  XFORM half;
   MakeRotationTransform(half, rvrotNone, 0, 0, 0, 7, 0, 1);
   EXPECT_FLOAT_EQ(half.eDy, 3.5f);
 }
@@ -328,4 +344,12 @@ TEST(RVInput, HeadlessAnswers) {
   const TPoint p = GetCursorPosSafe();
   EXPECT_GE(p.X, 0);
   EXPECT_GE(p.Y, 0);
+}
+
+TEST(RVInput, PrinterCopies) {
+  // Whatever printer there is, asking for no copies or one fewer than it has is answered yes.
+  const int most = GetDefaultPrinterMaxCopies();
+  EXPECT_TRUE(PrinterCopiesAtLeast(0));
+  EXPECT_TRUE(PrinterCopiesAtLeast(most));
+  EXPECT_FALSE(PrinterCopiesAtLeast(most + 1));
 }

@@ -3,6 +3,7 @@
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/Graphics.h"
 
 namespace {
 std::string U8(const std::u16string& s) { return UnicodeToUtf8(s); }
@@ -124,4 +125,28 @@ TEST(RVHtml, AttributePieces) {
 
   EXPECT_EQ(GetHTMLIntAttrValue(-12, none), "-12");
   EXPECT_EQ(GetHTMLIntAttrValue(7, xhtml), "\"7\"");
+}
+
+TEST(RVHtml, CssFontDeclarations) {
+  struct Case { const char16_t* name; int height; TFontStyles style; TColor color; bool family; const char16_t* css; };
+  const Case cases[] = {
+      {u"Arial", -16, {}, clBlack, false, u"font-size: 12pt; color: #000000;"},
+      {u"Arial", -16, {fsBold, fsItalic}, clRed, true,
+       u"font-weight: bold; font-style: italic; font-size: 12pt; font-family: 'Arial', 'Helvetica', sans-serif; "
+       u"color: #ff0000;"},
+      {u"My Face", -13, {fsUnderline}, clWindowText, true,
+       u"font-size: 10pt; font-family: 'My Face'; text-decoration: underline; color: #000000;"},
+      {u"wingdings", -16, {fsUnderline, fsStrikeOut}, 0x563412, true,
+       u"font-size: 12pt; font-family: Symbola, 'Arial Unicode MS', 'Lucida Sans Unicode', 'Arial', 'Helvetica', "
+       u"sans-serif; text-decoration: underline line-through; color: #123456;"},
+      {u"Arial", 0, {fsStrikeOut}, clBlue, false, u"font-size: 0px; text-decoration: line-through; color: #0000ff;"},
+  };
+  for (const auto& c : cases) {
+    TFont f;
+    f.SetName(c.name);
+    f.SetHeight(c.height);
+    f.SetStyle(c.style);
+    f.SetColor(c.color);
+    EXPECT_EQ(GetCSSFontDeclarations(f, c.family), c.css) << U8(c.name);
+  }
 }

@@ -123,6 +123,40 @@ TEST_F(ClipboardTest, TextLikeFormatsDropTheTerminatorOnTheWayOut) {
   EXPECT_EQ(cb.GetAsText(), u"\u0416x");
 }
 
+TEST_F(ClipboardTest, HtmlTravelsWithoutItsOffsetHeader) {
+  const UINT html = RegisterClipboardFormatW(u"HTML Format");
+  auto num = [](long long v) {
+    std::string d = std::to_string(v);
+    return std::string(10 - d.size(), '0') + d;
+  };
+  // The header has a fixed length: four offsets of ten digits each.
+  auto header = [&](long long sh, long long eh, long long sf, long long ef) {
+    return "Version:0.9\r\nStartHTML:" + num(sh) + "\r\nEndHTML:" + num(eh) + "\r\nStartFragment:" + num(sf) +
+           "\r\nEndFragment:" + num(ef) + "\r\n";
+  };
+  const std::size_t h = header(0, 0, 0, 0).size();
+  const std::string doc = "<html><body><!--StartFragment-->x<!--EndFragment--></body></html>";
+  const std::size_t x = h + doc.find('x');
+  const std::string noDoc = "Version:1.0\r\nStartHTML:-1\r\nEndHTML:-1\r\nStartFragment:" + num(89) +
+                            "\r\nEndFragment:" + num(97) + "\r\n<b>y</b>";
+  ASSERT_EQ(noDoc.find("<b>"), 89u);
+  struct Case { std::string block, mime; };
+  const Case cases[] = {
+      {header(h, h + doc.size(), x, x + 1) + doc, doc},
+      {noDoc, "<b>y</b>"},
+      {header(h, h + 900, x, x + 1) + doc, "x"},                  // a document part past the end: the fragment
+      {header(h, h + 900, x, x + 900) + doc, header(h, h + 900, x, x + 900) + doc},  // no usable offsets
+      {"Version:0.9\r\nStartHTML:99999999999999999999999\r\nEndHTML:1\r\n",
+       "Version:0.9\r\nStartHTML:99999999999999999999999\r\nEndHTML:1\r\n"},
+      {"<p>plain</p>", "<p>plain</p>"},
+  };
+  for (const auto& c : cases) {
+    cb.SetAsHandle(html, Block(c.block));
+    EXPECT_EQ(MimeBytes("text/html"), c.mime) << c.block;
+    EXPECT_EQ(Bytes(cb.GetAsHandle(html)), c.mime + std::string(1, '\0'));
+  }
+}
+
 TEST_F(ClipboardTest, OtherProgramsData) {
   const UINT url = RegisterClipboardFormatW(u"UniformResourceLocator");
   const UINT urlw = RegisterClipboardFormatW(u"UniformResourceLocatorW");
