@@ -344,3 +344,50 @@ TEST(MetafileTest, SavedWithoutTheEnhancedFlagInTheWindowsFormat) {
     for (int x = 10; x < 100; ++x) red += GetRValue(b.GetPixel(x, y)) > 150 && GetGValue(b.GetPixel(x, y)) < 100;
   EXPECT_GT(red, 40);
 }
+
+TEST(MetafileTest, ClippingIsRecordedAndStaysInsideTheTargetsClip) {
+  auto draw = [](HDC dc) {
+    const RECT all{0, 0, 100, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SaveDC(dc);
+    IntersectClipRect(dc, 10, 10, 50, 30);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &all, red);
+    RestoreDC(dc, -1);
+    HGDIOBJ old = SelectObject(dc, red);
+    Rectangle(dc, 60, 10, 90, 30);
+    SelectObject(dc, old);
+    DeleteObject(red);
+  };
+  TBitmap direct;
+  direct.SetPixelFormat(pf32bit);
+  direct.SetSize(100, 40);
+  draw(direct.GetCanvas()->GetHandle());
+  direct.Flush();
+  const RECT frame{0, 0, MulDiv(100, 2540, 96), MulDiv(40, 2540, 96)};
+  HDC rec = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  draw(rec);
+  HENHMETAFILE emf = CloseEnhMetaFile(rec);
+  EXPECT_GE(RecordTypes(emf)[EMR_EXTSELECTCLIPRGN], 1);
+  const RECT target{0, 0, 100, 40};
+  for (bool targetClip : {false, true}) {
+    TBitmap played;
+    played.SetPixelFormat(pf32bit);
+    played.SetSize(100, 40);
+    HDC dc = played.GetCanvas()->GetHandle();
+    const RECT all{0, 0, 100, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (targetClip) IntersectClipRect(dc, 0, 0, 30, 40);
+    PlayEnhMetaFile(dc, emf, &target);
+    if (targetClip) SelectClipRgn(dc, nullptr);
+    played.Flush();
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 100; ++x) {
+        const TColor want = targetClip && x >= 30 ? clBlack : direct.GetPixel(x, y);
+        ASSERT_EQ(played.GetPixel(x, y), want) << x << "," << y << (targetClip ? " clipped target" : "");
+      }
+  }
+  EXPECT_EQ(direct.GetPixel(20, 20), clRed);
+  EXPECT_EQ(direct.GetPixel(5, 20), clWhite);
+  DeleteEnhMetaFile(emf);
+}
