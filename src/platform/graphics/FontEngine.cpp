@@ -13,6 +13,7 @@
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 
+#include <QPainter>
 #include <QTransform>
 #include <QPainterPathStroker>
 
@@ -803,6 +804,44 @@ const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
     r = r.united(st.createStroke(r));
   }
   return FOutlines.emplace(key, std::move(r)).first->second;
+}
+
+const QImage& TFontInstance::GlyphImage(int face, UINT glyph, double sx, double sy, int subX, COLORREF color,
+                                        QPoint& offset) const {
+  std::lock_guard lock(FontLock());
+  face = std::clamp(face, 0, FaceCount() - 1);
+  const float fx = static_cast<float>(sx), fy = static_cast<float>(sy);
+  std::uint32_t bx, by;
+  std::memcpy(&bx, &fx, 4);
+  std::memcpy(&by, &fy, 4);
+  const TImageKey key{(static_cast<std::uint64_t>(face & 0xFF) << 56) | (static_cast<std::uint64_t>(glyph & 0xFFFFFF) << 32) |
+                          (static_cast<std::uint64_t>(subX & 3) << 24) | (color & 0xFFFFFF),
+                      (static_cast<std::uint64_t>(bx) << 32) | by};
+  auto it = FImages.find(key);
+  if (it != FImages.end()) {
+    offset = it->second.Offset;
+    return it->second.Image;
+  }
+  if (FImages.size() > 8192) FImages.clear();
+  const QTransform t(sx, 0, 0, sy, subX / 4.0, 0);
+  const QPainterPath path = t.map(GlyphOutline(face, glyph));
+  TGlyphImage gi;
+  const QRectF b = path.boundingRect();
+  if (!path.isEmpty() && b.width() < 4096 && b.height() < 4096) {
+    const int left = static_cast<int>(std::floor(b.left())) - 1, top = static_cast<int>(std::floor(b.top())) - 1;
+    const int w = static_cast<int>(std::ceil(b.right())) + 1 - left, h = static_cast<int>(std::ceil(b.bottom())) + 1 - top;
+    gi.Image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    gi.Image.fill(Qt::transparent);
+    QPainter p(&gi.Image);
+    p.setRenderHint(QPainter::Antialiasing, Antialiased);
+    p.translate(-left, -top);
+    p.fillPath(path, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+    p.end();
+    gi.Offset = QPoint(left, top);
+  }
+  auto& slot = FImages.emplace(key, std::move(gi)).first->second;
+  offset = slot.Offset;
+  return slot.Image;
 }
 
 void TFontInstance::UnderlineBand(double& top, double& size) const {

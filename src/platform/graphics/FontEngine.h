@@ -3,6 +3,7 @@
 // device, so positions agree everywhere. Faces, realised fonts and glyph outlines are cached.
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 
 #include <memory>
@@ -113,6 +114,9 @@ class TFontInstance {
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
   const QPainterPath& GlyphOutline(int face, UINT glyph) const;
   // Underline and strike-out bands relative to the baseline (y down): top and thickness.
+  // Coverage of a glyph drawn in colour at a device scale, with its top-left offset from the
+  // pen position (device pixels); subX is the pen's fractional x in quarters of a pixel.
+  const QImage& GlyphImage(int face, UINT glyph, double sx, double sy, int subX, COLORREF color, QPoint& offset) const;
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
   UINT FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const;
@@ -122,6 +126,18 @@ class TFontInstance {
   mutable std::vector<std::shared_ptr<TFontFace>> FFaces;
   mutable std::unordered_map<char32_t, int> FFaceOf;
   mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
+  struct TImageKey {
+    std::uint64_t A, B;
+    bool operator==(const TImageKey&) const = default;
+  };
+  struct TImageKeyHash {
+    std::size_t operator()(const TImageKey& k) const { return std::hash<std::uint64_t>()(k.A * 31 + k.B); }
+  };
+  struct TGlyphImage {
+    QImage Image;
+    QPoint Offset;
+  };
+  mutable std::unordered_map<TImageKey, TGlyphImage, TImageKeyHash> FImages;
 };
 
 // Lock held by anything that touches FreeType or the font caches.
