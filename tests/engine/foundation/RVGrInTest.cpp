@@ -452,6 +452,61 @@ TEST_P(BackEndTest, SpacedRunForMetafileKeepsItsSpacing) {
   }
 }
 
+// Awkward runs through every text operation: no crash, every caret set, results in range.
+TEST_P(BackEndTest, AwkwardRuns) {
+  std::u16string longRun;
+  for (int i = 0; i < 600; ++i) longRun += u"ab\u05D0\u0644\u0627 \u0915\u094D\u0937";
+  const std::u16string runs[] = {
+      std::u16string(u"\xD800"),          std::u16string(u"a\xDC00" u"b"),
+      std::u16string(u"\u0301\u0301x"),   std::u16string(u"\u200F\u200E\u202E"),
+      std::u16string(u"\uFFFF\uFFFE"),    std::u16string(u"a\0b", 3),
+      std::u16string(u"\t\r\n"),          std::u16string(u"\u0644\u0627"),
+      std::u16string(u"\u0915\u094D\u0937\u093F"), std::u16string(u"\U0001F600\U0001F3FD"),
+      longRun};
+  TTestSurface s(400, 30);
+  s.SetFont(u"DejaVu Sans", -16);
+  for (const auto& r : runs) {
+    const int n = static_cast<int>(r.size());
+    SCOPED_TRACE(testing::Message() << "length " << n);
+    for (bool bidi : {false, true}) {
+      for (int extra : {0, 2}) {
+        GI->SetTextCharacterExtra(s.Canvas.get(), extra);
+        const TSize size = GI->TextSize(s.Canvas.get(), r.data(), n, bidi, false);
+        EXPECT_GE(size.cx, 0);
+        int fit = -1;
+        TSize sz;
+        GI->GetTextExtentExPoint(s.Canvas.get(), r.data(), n, INT_MAX, bidi, false, nullptr, fit,
+                                 sz);
+        EXPECT_EQ(fit, n);
+        GI->GetTextExtentExPoint(s.Canvas.get(), r.data(), n, 0, bidi, false, nullptr, fit, sz);
+        EXPECT_GE(fit, 0);
+        EXPECT_LE(fit, n);
+        std::vector<int> pcp(n + 1, INT_MIN);
+        GI->GetCaretPositions(s.Canvas.get(), r.data(), n, RV_DISTRIBUTE_SPACING, 7, bidi, false,
+                              pcp.data(), -1, -1);
+        EXPECT_EQ(std::count(pcp.begin(), pcp.end(), INT_MIN), 0);
+        auto data = GI->GetGlyphDX(s.Canvas.get(), r.data(), n, 1, 5, bidi, false, true, true,
+                                   -1, -1);
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(static_cast<int>(data->PXL.size()), n);
+        EXPECT_EQ(static_cast<int>(data->PXR.size()), n);
+        const int expandable = GI->GetExpandableCharCount(s.Canvas.get(), r.data(), n, bidi, false);
+        EXPECT_GE(expandable, 0);
+        EXPECT_LE(expandable, n);
+        int l = 0, rt = 0;
+        GI->GetOutermostNonExpandableCharacters(s.Canvas.get(), r.data(), n, bidi, false, true,
+                                                true, l, rt);
+        EXPECT_TRUE(l >= -1 && l < n);
+        EXPECT_TRUE(rt >= -1 && rt < n);
+        GI->TextOut(s.Canvas.get(), 5, 20, r.data(), n, false);
+        GI->TextOutWithDX(s.Canvas.get(), 5, 20, r.data(), n, true, data.get());
+        GI->TextOutWithDX(s.Canvas.get(), 5, 20, r.data(), n, false, data.get());
+      }
+    }
+  }
+  GI->SetTextCharacterExtra(s.Canvas.get(), 0);
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
