@@ -351,3 +351,37 @@ TEST(PictureTest, DamagedFilesNeverCrash) {
       }
   }
 }
+
+TEST(PictureTest, PicturesInsideALongerStreamLeaveTheRest) {
+  std::string jpeg;
+  {
+    TPixelImage img;
+    img.Resize(9, 7, 0xFF405060u);
+    TBitmap b;
+    b.FromPixels(img);
+    TJPEGImage j;
+    j.Assign(&b);
+    jpeg = Saved(j);
+  }
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::function<std::unique_ptr<TGraphic>()> Make;
+  } cases[] = {
+      {"bmp", Fixture("rgb4x3.bmp"), [] { return std::make_unique<TBitmap>(); }},
+      {"png", Fixture("rgba3x2.png"), [] { return std::make_unique<TPngImage>(); }},
+      {"gif", Fixture("two-frames.gif"), [] { return std::make_unique<TGIFImage>(); }},
+      {"jpeg", jpeg, [] { return std::make_unique<TJPEGImage>(); }},
+      {"wmf", Fixture("rect.wmf"), [] { return std::make_unique<TMetafile>(); }},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream ms;
+    const std::string all = c.Bytes + "TAIL";
+    ms.WriteBuffer(all.data(), static_cast<std::int64_t>(all.size()));
+    ms.SetPosition(0);
+    auto g = c.Make();
+    g->LoadFromStream(ms);
+    EXPECT_EQ(ms.GetPosition(), static_cast<std::int64_t>(c.Bytes.size())) << c.Name;
+    EXPECT_EQ(Saved(*g), c.Bytes) << c.Name;
+  }
+}
