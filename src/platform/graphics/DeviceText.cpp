@@ -167,6 +167,12 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
     y = c->S.CurrentPos.Y;
   }
   double width = 0;
+  // With ETO_PDY the advances come in x, y pairs; the x parts place the characters.
+  std::vector<INT> xdx;
+  if (dx && (options & ETO_PDY)) {
+    for (int i = 0; i < n; ++i) xdx.push_back(dx[2 * i]);
+    dx = xdx.data();
+  }
   if (options & ETO_GLYPH_INDEX) {
     const TFontFace& F = f->Face(0);
     double pen = 0;

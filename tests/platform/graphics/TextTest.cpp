@@ -363,3 +363,37 @@ TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
   TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
   EXPECT_GE(s.InkRight(), 2);
 }
+
+TEST(TextDrawing, AdvanceArraysAndGlyphIndexes) {
+  const std::u16string text = u"Hxl";
+  TSurface plain(120, 40), glyphs(120, 40), spaced(120, 40);
+  for (TSurface* s : {&plain, &glyphs, &spaced}) SetBkMode(s->DC, TRANSPARENT);
+  TFontScope f1(plain.DC, MakeLogFont(u"Arial", -20)), f2(glyphs.DC, MakeLogFont(u"Arial", -20)),
+      f3(spaced.DC, MakeLogFont(u"Arial", -20));
+  TextOutW(plain.DC, 5, 5, text.c_str(), 3);
+  // The glyphs and advances of character placement draw the same image.
+  WCHAR gl[32];
+  INT adv[32];
+  GCP_RESULTSW r;
+  r.lpGlyphs = gl;
+  r.lpDx = adv;
+  r.nGlyphs = 32;
+  ASSERT_NE(GetCharacterPlacementW(glyphs.DC, text.c_str(), 3, 0, &r, GCP_REORDER | GCP_GLYPHSHAPE) >> 16, 0u);
+  ASSERT_EQ(r.nGlyphs, 3u);
+  ExtTextOutW(glyphs.DC, 5, 5, ETO_GLYPH_INDEX, nullptr, gl, r.nGlyphs, adv);
+  for (int y = 0; y < 40; ++y) EXPECT_EQ(plain.Row(y, 0, 120), glyphs.Row(y, 0, 120)) << y;
+  // Caller advances move the characters; pairs with ETO_PDY use their x parts.
+  const INT wide[] = {40, 40, 40};
+  ExtTextOutW(spaced.DC, 5, 5, 0, nullptr, text.c_str(), 3, wide);
+  int lastInk = -1;
+  for (int x = 0; x < 120; ++x)
+    for (int y = 0; y < 40; ++y)
+      if (spaced.Dark(x, y)) lastInk = x;
+  EXPECT_GE(lastInk, 85);
+  TSurface pairs(120, 40);
+  SetBkMode(pairs.DC, TRANSPARENT);
+  TFontScope f4(pairs.DC, MakeLogFont(u"Arial", -20));
+  const INT pdy[] = {40, 0, 40, 0, 40, 0};
+  ExtTextOutW(pairs.DC, 5, 5, ETO_PDY, nullptr, text.c_str(), 3, pdy);
+  for (int y = 0; y < 40; ++y) EXPECT_EQ(spaced.Row(y, 0, 120), pairs.Row(y, 0, 120)) << y;
+}
