@@ -478,6 +478,29 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
   }
   // Measuring prefixes: slow, but right for any run. The size given back is that of the
   // characters that fit, as on the fast path.
+  if (!PCoords) {
+    // Nobody needs the width of every prefix: search by halves, the prefixes only grow.
+    Size = TextSizeBasic(Canvas, Str, Length, BiDi);
+    if (Size.cx <= MaxExtent) {
+      Fit = Length;
+      return;
+    }
+    int lo = 0, hi = Length;  // the first lo characters fit, the first hi do not
+    TSize loSize = TextSizeBasic(Canvas, Str, 0, BiDi);
+    while (hi - lo > 1) {
+      const int mid = lo + (hi - lo) / 2;
+      const TSize sz = TextSizeBasic(Canvas, Str, mid, BiDi);
+      if (sz.cx <= MaxExtent) {
+        lo = mid;
+        loSize = sz;
+      } else {
+        hi = mid;
+      }
+    }
+    Fit = lo;
+    Size = loSize;
+    return;
+  }
   Fit = -1;
   TSize fitting = TextSizeBasic(Canvas, Str, 0, BiDi);
   for (int i = 1; i <= Length; ++i) {
