@@ -371,6 +371,17 @@ TEST_P(BackEndTest, FitWithCharacterExtra) {
     GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, nullptr, fit, sz);
     EXPECT_EQ(fit, 2) << UnicodeToUtf8(c.Text);
     EXPECT_LE(sz.cx, w2);
+    if (GetParam() == TBackEnd::GDI) {
+      // With a coordinate array every prefix is measured: the same answer, and the edges.
+      std::vector<int> coords(n, -1);
+      TSize sz2;
+      GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, coords.data(), fit,
+                               sz2);
+      EXPECT_EQ(fit, 2);
+      EXPECT_EQ(sz2.cx, sz.cx);
+      EXPECT_EQ(coords[1], w2);
+      EXPECT_LT(coords[0], coords[1]);
+    }
     GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, INT_MAX, c.BiDi, false, nullptr, fit, sz);
     EXPECT_EQ(fit, n);
     EXPECT_EQ(sz.cx, GI->TextSize(s.Canvas.get(), c.Text, n, c.BiDi, false).cx);
