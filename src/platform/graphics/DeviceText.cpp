@@ -165,6 +165,8 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
   if (c->S.TextAlign & TA_UPDATECP) {
     x = c->S.CurrentPos.X;
     y = c->S.CurrentPos.Y;
+    req.X = x;
+    req.Y = y;
   }
   double width = 0;
   // With ETO_PDY the advances come in x, y pairs; the x parts place the characters.
@@ -208,12 +210,12 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
           }
           pen += adv;
         }
-        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff});
+        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff, g.Rotated});
       }
       width = pen;
     } else {
       req.Dx = t.Widths;
-      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff});
+      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
       width = t.Width;
     }
   }

@@ -561,7 +561,15 @@ struct TRawGlyph {
   int Cluster;
   double Advance, XOff, YOff;
   int Seg;
+  bool Rotated = false;
 };
+
+// Characters that stand upright in vertical text: ideographs, kana, hangul, full-width forms.
+bool UprightInVertical(char32_t c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+         (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFF);
+}
 
 bool IsSimpleLatinScript(hb_script_t s) {
   return s == HB_SCRIPT_LATIN || s == HB_SCRIPT_CYRILLIC || s == HB_SCRIPT_GREEK ||
@@ -672,6 +680,13 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     for (unsigned g = 0; g < count; ++g) {
       raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
                      pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
+      if (Vertical && info[g].cluster < N && UprightInVertical(CodePointAt(s, n, static_cast<int>(info[g].cluster)))) {
+        // A vertical face lays upright glyphs on their side, one cell height apart.
+        TRawGlyph& rg = raw.back();
+        rg.Rotated = true;
+        rg.Advance = (F.WinAscent + F.WinDescent) * sy;
+        rg.XOff = rg.YOff = 0;
+      }
     }
   }
   hb_buffer_clear_contents(buf);
@@ -742,6 +757,7 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     sg.Advance = x - prevX;
     sg.XOff = raw[g].XOff;
     sg.YOff = raw[g].YOff;
+    sg.Rotated = raw[g].Rotated;
     prevX = x;
   }
   out.Width = prevX;
@@ -784,10 +800,10 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   }
 }
 
-const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
+const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph, bool rotated) const {
   std::lock_guard lock(FontLock());
   face = std::clamp(face, 0, FaceCount() - 1);
-  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 32) | glyph;
+  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 33) | (static_cast<std::uint64_t>(rotated) << 32) | glyph;
   auto it = FOutlines.find(key);
   if (it != FOutlines.end()) return it->second;
   if (FOutlines.size() > 20000) FOutlines.clear();
@@ -803,18 +819,20 @@ const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
     st.setJoinStyle(Qt::RoundJoin);
     r = r.united(st.createStroke(r));
   }
+  if (rotated) r = QTransform(0, -1, 1, 0, F.WinAscent * sc, 0).map(r);
   return FOutlines.emplace(key, std::move(r)).first->second;
 }
 
-const QImage& TFontInstance::GlyphImage(int face, UINT glyph, double sx, double sy, int subX, COLORREF color,
-                                        QPoint& offset) const {
+const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, double sx, double sy, int subX,
+                                        COLORREF color, QPoint& offset) const {
   std::lock_guard lock(FontLock());
   face = std::clamp(face, 0, FaceCount() - 1);
   const float fx = static_cast<float>(sx), fy = static_cast<float>(sy);
   std::uint32_t bx, by;
   std::memcpy(&bx, &fx, 4);
   std::memcpy(&by, &fy, 4);
-  const TImageKey key{(static_cast<std::uint64_t>(face & 0xFF) << 56) | (static_cast<std::uint64_t>(glyph & 0xFFFFFF) << 32) |
+  const TImageKey key{(static_cast<std::uint64_t>(face & 0x7F) << 57) | (static_cast<std::uint64_t>(rotated) << 56) |
+                          (static_cast<std::uint64_t>(glyph & 0xFFFFFF) << 32) |
                           (static_cast<std::uint64_t>(subX & 3) << 24) | (color & 0xFFFFFF),
                       (static_cast<std::uint64_t>(bx) << 32) | by};
   auto it = FImages.find(key);
@@ -824,7 +842,7 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, double sx, double 
   }
   if (FImages.size() > 8192) FImages.clear();
   const QTransform t(sx, 0, 0, sy, subX / 4.0, 0);
-  const QPainterPath path = t.map(GlyphOutline(face, glyph));
+  const QPainterPath path = t.map(GlyphOutline(face, glyph, rotated));
   TGlyphImage gi;
   const QRectF b = path.boundingRect();
   if (!path.isEmpty() && b.width() < 4096 && b.height() < 4096) {
