@@ -527,8 +527,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVWinGraphicInterface::GetGlyphDX(
     const int room = 2 * Length + 16;
     data->PDX.assign(room, 0);
     data->PGlyphs.assign(room, 0);
-    std::vector<UINT> order;
-    if (NeedCoords || SpaceCount != 0) order.assign(Length, 0);
+    // The order is kept for drawing too (see TextOutWithDX).
+    std::vector<UINT> order(Length, 0);
     GCP_RESULTSW gcp;
     gcp.lpDx = data->PDX.data();
     gcp.lpGlyphs = data->PGlyphs.data();
@@ -582,7 +582,11 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
   HDC dc = DC(Canvas);
   auto* win = dynamic_cast<TRVWinGlyphDXData*>(Data);
   if (win && win->nGlyphs > 0) {
-    if (!ForMetafile) {
+    // Glyph indexes name glyphs of the selected font only, while placement may have taken
+    // glyphs from fallback faces; characters with their advances draw the same run on every
+    // face, and are what a metafile must hold. Glyph indexes serve only without an order.
+    const bool ordered = static_cast<int>(win->POrder.size()) >= Length;
+    if (!ForMetafile && !ordered) {
       ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
                     static_cast<UINT>(win->nGlyphs), win->PDX.data());
       return;
@@ -592,7 +596,7 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
     // order: each drawing position's advance goes to the first character drawn there. Without
     // the order the characters keep their natural advances.
     std::vector<int> dx;
-    if (static_cast<int>(win->POrder.size()) >= Length) {
+    if (ordered) {
       dx.assign(Length, 0);
       std::vector<bool> taken(win->PDX.size(), false);
       for (int i = 0; i < Length; ++i) {

@@ -518,6 +518,20 @@ TEST_P(BackEndTest, AwkwardRuns) {
   GI->SetTextCharacterExtra(s.Canvas.get(), 0);
 }
 
+TEST_P(BackEndTest, RunNeedingFallbackFacesIsDrawn) {
+  // The primary face has no Arabic or CJK letters: both come from fallback faces.
+  for (const char16_t* text : {u"مرحبا بالعالم", u"我能吞下玻璃"}) {
+    TTestSurface s(300, 40);
+    s.SetFont(u"Liberation Sans", -16);
+    const int n = Len(text);
+    auto data = GI->GetGlyphDX(s.Canvas.get(), text, n, 0, 0, true, false, true, false, -1, -1);
+    GI->TextOutWithDX(s.Canvas.get(), 10, 25, text, n, false, data.get());
+    const int w = GI->TextSize(s.Canvas.get(), text, n, true, false).cx;
+    EXPECT_GT(s.InkCount(), 20) << UnicodeToUtf8(text);
+    EXPECT_NEAR(s.RightmostInk(), 10 + w, 3) << UnicodeToUtf8(text);
+  }
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
