@@ -472,11 +472,14 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
         for (std::uint32_t i = 0; i < n; ++i)
           text.push_back(unit == 2 ? static_cast<char16_t>(LE16(r, offString + 2 * i))
                                    : static_cast<char16_t>(static_cast<std::uint8_t>(r[offString + i])));
+        // With ETO_PDY the advances come in pairs (x and y).
+        const std::uint32_t entries = (options & ETO_PDY) ? 2 * n : n;
         std::vector<INT> dx;
-        if (offDx && offDx <= r.size() && n <= (r.size() - offDx) / 4)
-          for (std::uint32_t i = 0; i < n; ++i) dx.push_back(S32(r, offDx + 4 * i));
-        ExtTextOutW(dc, ref.X, ref.Y, options, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr, text.data(),
-                    n, dx.size() == n && n ? dx.data() : nullptr);
+        if (offDx && offDx <= r.size() && entries <= (r.size() - offDx) / 4)
+          for (std::uint32_t i = 0; i < entries; ++i) dx.push_back(S32(r, offDx + 4 * i));
+        const UINT opts = dx.size() == entries ? options : options & ~ETO_PDY;
+        ExtTextOutW(dc, ref.X, ref.Y, opts, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr, text.data(), n,
+                    dx.size() == entries && n ? dx.data() : nullptr);
         break;
       }
       case EMR_BITBLT:
@@ -755,7 +758,8 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
       }
       case 0x0A32: {  // EXTTEXTOUT: y, x, count, options, [rect], string, [dx]
         const int y = w(0), x = w(1), n = w(2);
-        const UINT options = static_cast<std::uint16_t>(w(3));
+        // Windows-format advances are single values.
+        const UINT options = static_cast<std::uint16_t>(w(3)) & ~ETO_PDY;
         std::size_t pos = 4;
         RECT rc;
         const bool hasRect = options & (ETO_OPAQUE | ETO_CLIPPED);

@@ -90,6 +90,8 @@ void* TBitmap::GetHandle() {
 }
 
 TCanvas* TBitmap::GetCanvas() {
+  // A format devices cannot draw on (after an Assign, say) becomes 32 bits again.
+  if (FDevice && PixelFormatBits(FPixelFormat) < 24) SetPixelFormat(pf32bit);
   if (!FCanvas) {
     GetHandle();
     FDevice->DC = CreateCompatibleDC(nullptr);

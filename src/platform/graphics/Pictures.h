@@ -154,6 +154,10 @@ class TBitmap : public TGraphic {
   const std::vector<std::uint32_t>& Palette() const { return FPalette; }
   void SetPalette(const std::vector<std::uint32_t>& palette);
 
+  // Palettes have no effect on this platform's devices; the flag is kept for callers.
+  bool GetIgnorePalette() const { return FIgnorePalette; }
+  void SetIgnorePalette(bool value) { FIgnorePalette = value; }
+
   TColor GetTransparentColor() const;
   void SetTransparentColor(TColor value);
   TTransparentMode GetTransparentMode() const { return FTransparentMode; }
@@ -209,6 +213,7 @@ class TBitmap : public TGraphic {
   std::string FSaved;
   TColor FTransparentColor = clDefault;
   TTransparentMode FTransparentMode = tmAuto;
+  bool FIgnorePalette = false;
   std::unique_ptr<TBitmapStorage> FDevice;
   std::unique_ptr<TCanvas> FCanvas;
 };

@@ -140,6 +140,16 @@ TEST(PictureTest, BitmapFromADeviceBitmap) {
   EXPECT_EQ(c.GetPixel(1, 1), Red);
   EXPECT_EQ(c.GetPixel(3, 3), White);
   EXPECT_EQ(c.ScanLine(2)[3 * 2 + 2], 0xFF);
+  // Given an 8-bit picture, the bitmap's canvas goes on drawing into its pixels.
+  TBitmap pal;
+  Load(pal, Fixture("pal3x2.bmp"));
+  c.Assign(&pal);
+  EXPECT_EQ(c.GetPixelFormat(), pf8bit);
+  c.GetCanvas()->Brush().SetColor(clLime);
+  c.GetCanvas()->FillRect(TRect(0, 0, 1, 1));
+  c.Flush();
+  EXPECT_EQ(c.GetPixel(0, 0), Green);
+  EXPECT_EQ(c.GetPixel(2, 0), Blue);
 }
 
 TEST(PictureTest, ScanLinesAndTransparentColour) {
