@@ -169,12 +169,8 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
     req.Y = y;
   }
   double width = 0;
-  // With ETO_PDY the advances come in x, y pairs; the x parts place the characters.
-  std::vector<INT> xdx;
-  if (dx && (options & ETO_PDY)) {
-    for (int i = 0; i < n; ++i) xdx.push_back(dx[2 * i]);
-    dx = xdx.data();
-  }
+  // Only count advances are ever read (x, y pairs are not taken: metafile players hand over
+  // arrays sized by the character count).
   if (options & ETO_GLYPH_INDEX) {
     const TFontFace& F = f->Face(0);
     double pen = 0;

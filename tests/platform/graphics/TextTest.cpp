@@ -389,7 +389,7 @@ TEST(TextDrawing, AdvanceArraysAndGlyphIndexes) {
   ASSERT_EQ(r.nGlyphs, 3u);
   ExtTextOutW(glyphs.DC, 5, 5, ETO_GLYPH_INDEX, nullptr, gl, r.nGlyphs, adv);
   for (int y = 0; y < 40; ++y) EXPECT_EQ(plain.Row(y, 0, 120), glyphs.Row(y, 0, 120)) << y;
-  // Caller advances move the characters; pairs with ETO_PDY use their x parts.
+  // Caller advances move the characters.
   const INT wide[] = {40, 40, 40};
   ExtTextOutW(spaced.DC, 5, 5, 0, nullptr, text.c_str(), 3, wide);
   int lastInk = -1;
@@ -397,12 +397,6 @@ TEST(TextDrawing, AdvanceArraysAndGlyphIndexes) {
     for (int y = 0; y < 40; ++y)
       if (spaced.Dark(x, y)) lastInk = x;
   EXPECT_GE(lastInk, 85);
-  TSurface pairs(120, 40);
-  SetBkMode(pairs.DC, TRANSPARENT);
-  TFontScope f4(pairs.DC, MakeLogFont(u"Arial", -20));
-  const INT pdy[] = {40, 0, 40, 0, 40, 0};
-  ExtTextOutW(pairs.DC, 5, 5, ETO_PDY, nullptr, text.c_str(), 3, pdy);
-  for (int y = 0; y < 40; ++y) EXPECT_EQ(spaced.Row(y, 0, 120), pairs.Row(y, 0, 120)) << y;
 }
 
 TEST(TextDrawing, EscapementAndVerticalFaces) {
