@@ -267,6 +267,36 @@ TEST_P(BackEndTest, ReferenceCanvasAgreesWithScreen) {
   }
 }
 
+TEST_P(BackEndTest, RunMeasuredOnReferenceCanvasIsDrawnAtScreenScale) {
+  const int factor = 100;
+  for (const TSample& smp : Samples) {
+    SCOPED_TRACE(smp.Name);
+    TTestSurface screen(700, 40), ref(10, 10);
+    ref.SetFont(smp.Face, -20 * factor);
+    const int n = Len(smp.Text);
+    auto data = GI->GetGlyphDX(ref.Canvas.get(), smp.Text, n, 0, 0, smp.BiDi, false, true, false,
+                               -1, -1);
+    const int wref = GI->TextSize(ref.Canvas.get(), smp.Text, n, smp.BiDi, false).cx;
+    ::SetBkMode(screen.DC, TRANSPARENT);
+    screen.Canvas->Brush().SetStyle(bsClear);
+    GI->SetGraphicsMode(screen.Canvas.get(), true);
+    TRVCanvasStoreTransformParams st;
+    TRVCanvasStoreFontParams fst;
+    GI->ScaleCanvasTransform(screen.Canvas.get(), st, factor);
+    GI->CopyCanvasFont(ref.Canvas.get(), screen.Canvas.get(), fst);
+    GI->TextOutWithDX(screen.Canvas.get(), 10 * factor, 28 * factor, smp.Text, n, false,
+                      data.get());
+    GI->FinalizeCopyCanvasFont(ref.Canvas.get(), screen.Canvas.get(), fst);
+    GI->RestoreCanvasTransform(screen.Canvas.get(), st);
+    XFORM x;
+    GI->GetWorldTransform(screen.Canvas.get(), x);
+    EXPECT_EQ(x, XFORM{});
+    const int ink = screen.RightmostInk();
+    EXPECT_GT(ink, 10 + wref / factor - wref / factor / 4);
+    EXPECT_LE(ink, 10 + wref / factor + 3);
+  }
+}
+
 TEST_P(BackEndTest, CharacterExtraWidensEachCharacterOnce) {
   TTestSurface s(10, 10);
   s.SetFont(u"DejaVu Sans", -16);
@@ -601,20 +631,42 @@ TEST(GraphicInterfaceChoice, ShapingByDefaultGDIWithoutIt) {
 TEST(DrawingSheet, AllSamplesOnBothBackEnds) {
   LoadUniscribe();
   const int rowH = 34;
-  TTestSurface s(760, rowH * 2 * static_cast<int>(std::size(Samples)) + 10);
+  TTestSurface s(760, rowH * 4 * static_cast<int>(std::size(Samples)) + 10);
   ::SetBkMode(s.DC, TRANSPARENT);
   s.Canvas->Brush().SetStyle(bsClear);
   int y = 5;
   for (TBackEnd b : {TBackEnd::GDI, TBackEnd::Shaping}) {
     auto gi = Make(b);
-    for (const TSample& smp : Samples) {
-      s.SetFont(u"Liberation Sans", -12);
-      const std::u16string label =
-          Utf8ToUnicode(std::string(b == TBackEnd::GDI ? "GDI " : "Shaping ") + smp.Name);
-      gi->TextOut(s.Canvas.get(), 5, y + 8, label.data(), static_cast<int>(label.size()), false);
-      s.SetFont(smp.Face, -20, TFontStyles{fsUnderline, fsStrikeOut});
-      gi->TextOut(s.Canvas.get(), 160, y, smp.Text, Len(smp.Text), false);
-      y += rowH;
+    // Drawn directly, then measured on a reference canvas with fonts 100 times larger and
+    // drawn through the scaled transform, as formatted text is.
+    for (bool viaRef : {false, true}) {
+      for (const TSample& smp : Samples) {
+        s.SetFont(u"Liberation Sans", -12);
+        const std::u16string label = Utf8ToUnicode(std::string(b == TBackEnd::GDI ? "GDI " : "Shaping ") +
+                                                   (viaRef ? "ref. " : "") + smp.Name);
+        gi->TextOut(s.Canvas.get(), 5, y + 8, label.data(), static_cast<int>(label.size()), false);
+        const TFontStyles lines{fsUnderline, fsStrikeOut};
+        const int n = Len(smp.Text);
+        if (!viaRef) {
+          s.SetFont(smp.Face, -20, lines);
+          gi->TextOut(s.Canvas.get(), 160, y, smp.Text, n, false);
+        } else {
+          TTestSurface ref(4, 4);
+          ref.SetFont(smp.Face, -2000, lines);
+          auto data = gi->GetGlyphDX(ref.Canvas.get(), smp.Text, n, 0, 0, smp.BiDi, false, true,
+                                     false, -1, -1);
+          gi->SetGraphicsMode(s.Canvas.get(), true);
+          TRVCanvasStoreTransformParams st;
+          TRVCanvasStoreFontParams fst;
+          gi->ScaleCanvasTransform(s.Canvas.get(), st, 100);
+          gi->CopyCanvasFont(ref.Canvas.get(), s.Canvas.get(), fst);
+          gi->TextOutWithDX(s.Canvas.get(), 160 * 100, y * 100, smp.Text, n, false, data.get());
+          gi->FinalizeCopyCanvasFont(ref.Canvas.get(), s.Canvas.get(), fst);
+          gi->RestoreCanvasTransform(s.Canvas.get(), st);
+          gi->SetGraphicsMode(s.Canvas.get(), false);
+        }
+        y += rowH;
+      }
     }
   }
   std::filesystem::create_directories(TAVRELO_TEST_OUTPUT);
