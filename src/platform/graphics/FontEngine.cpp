@@ -173,10 +173,11 @@ bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE chars
   return ok;
 }
 
-// A face covering c, for fallback; null when no installed face has it.
-std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& family) {
-  static std::unordered_map<char32_t, std::shared_ptr<TFontFace>> cache;
-  auto it = cache.find(c);
+// A face covering c in the given style, for fallback; null when no installed face has it.
+std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, bool bold, bool italic) {
+  static std::unordered_map<std::uint64_t, std::shared_ptr<TFontFace>> cache;
+  const std::uint64_t key = (static_cast<std::uint64_t>(c) << 2) | (bold ? 2 : 0) | (italic ? 1 : 0);
+  auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   std::shared_ptr<TFontFace> result;
   FcPattern* p = FcPatternCreate();
@@ -184,10 +185,8 @@ std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& fam
   FcCharSetAddChar(cs, c);
   FcPatternAddCharSet(p, FC_CHARSET, cs);
   FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  if (!family.empty()) {
-    const std::string fam = UnicodeToUtf8(family);
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fam.c_str()));
-  }
+  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   TResolved r;
   if (MatchFcPattern(p, r)) {
     auto f = TFontFace::Load(r.File, r.Index);
@@ -195,7 +194,7 @@ std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& fam
   }
   FcCharSetDestroy(cs);
   FcPatternDestroy(p);
-  cache[c] = result;
+  cache[key] = result;
   return result;
 }
 
@@ -534,7 +533,7 @@ int TFontInstance::FaceFor(char32_t c) const {
       break;
     }
   if (result < 0 && !FFaces[0]->SymbolCmap) {
-    if (auto f = FallbackFaceFor(c, u"")) {
+    if (auto f = FallbackFaceFor(c, Log.lfWeight >= 600, Log.lfItalic != 0)) {
       for (std::size_t i = 1; i < FFaces.size() && result < 0; ++i)
         if (FFaces[i] == f) result = static_cast<int>(i);
       if (result < 0) {
@@ -810,10 +809,13 @@ const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph, bool rotat
   const TFontFace& F = *FFaces[static_cast<std::size_t>(face)];
   const QPainterPath& p = F.GlyphPath(glyph);
   const double sc = Ppem / F.UnitsPerEm;
+  // Styles the face itself lacks are imitated (each fallback face on its own terms).
+  const bool italic = face == 0 ? SynthItalic : Log.lfItalic && !F.Italic;
+  const bool bold = face == 0 ? SynthBold : Log.lfWeight >= 600 && F.Weight < 600;
   QTransform t(sc * XScale, 0, 0, -sc, 0, 0);
-  if (SynthItalic) t = QTransform(sc * XScale, 0, 0.2 * sc, -sc, 0, 0);
+  if (italic) t = QTransform(sc * XScale, 0, 0.2 * sc, -sc, 0, 0);
   QPainterPath r = t.map(p);
-  if (SynthBold && !r.isEmpty()) {
+  if (bold && !r.isEmpty()) {
     QPainterPathStroker st;
     st.setWidth(std::max(Ppem / 28.0, 0.5));
     st.setJoinStyle(Qt::RoundJoin);
