@@ -252,6 +252,10 @@ std::size_t JpegExtent(std::string_view d) {
 
 // ---- TJPEGImage -------------------------------------------------------------------------------
 
+const TClassInfo& TJPEGImage::StaticClassInfo() {
+  return MakeGraphicClassInfo<TJPEGImage>(u"TJPEGImage", TGraphic::StaticClassInfo());
+}
+
 TGraphicClass TJPEGImage::StaticClass() {
   static const TGraphicClassInfo info{u"TJPEGImage", TGraphic::StaticClass(),
                                       []() -> std::unique_ptr<TGraphic> { return std::make_unique<TJPEGImage>(); }};
@@ -320,6 +324,22 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
 
 void TJPEGImage::SaveToStream(TStream& stream) {
   Compress();
+  WriteBytes(stream, FData);
+}
+
+void TJPEGImage::ReadData(TStream& stream) {
+  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
+  std::string bytes(size, '\0');
+  stream.ReadBuffer(bytes.data(), size);
+  TMemoryStream ms;
+  WriteBytes(ms, bytes);
+  ms.SetPosition(0);
+  LoadFromStream(ms);
+}
+
+void TJPEGImage::WriteData(TStream& stream) {
+  Compress();
+  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(FData.size()));
   WriteBytes(stream, FData);
 }
 

@@ -108,7 +108,7 @@ void TBitmap::SetHandle(void* handle, bool copy) {
   auto bmp = static_cast<HBITMAP>(handle);
   BITMAP info{};
   if (!bmp || GetObjectW(bmp, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0) {
-    Assign(nullptr);
+    Assign(static_cast<const TGraphic*>(nullptr));
     return;
   }
   TPixelImage img;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/base/ComponentStream.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImageList.h"
@@ -394,4 +395,43 @@ TEST(PictureTest, PicturesInsideALongerStreamLeaveTheRest) {
     EXPECT_EQ(ms.GetPosition(), static_cast<std::int64_t>(c.Bytes.size())) << c.Name;
     EXPECT_EQ(Saved(*g), c.Bytes) << c.Name;
   }
+}
+
+TEST(PictureTest, PicturesStreamAsComponentProperties) {
+  // "Data": the class name behind a length byte, then the graphic's own data (bitmaps and JPEG
+  // pictures with their length in front).
+  const std::string bmp = Fixture("rgb4x3.bmp"), png = Fixture("rgba3x2.png");
+  const struct {
+    const char* Name;
+    std::unique_ptr<TGraphic> G;
+    std::string Bytes;
+    std::string Data;
+  } cases[] = {
+      {"bitmap", std::make_unique<TBitmap>(), bmp,
+       std::string("\x07TBitmap", 8) + std::string(1, static_cast<char>(bmp.size())) + std::string(3, '\0') + bmp},
+      {"png", std::make_unique<TPngImage>(), png, std::string("\x09TPngImage", 10) + png},
+  };
+  for (const auto& c : cases) {
+    Load(*c.G, c.Bytes);
+    TPicture pic;
+    pic.SetGraphic(c.G.get());
+    TMemoryStream ms;
+    TWriter writer(ms);
+    writer.WriteProperties(&pic);
+    const std::uint8_t end = 0;
+    ms.WriteBuffer(&end, 1);
+    const std::string all(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+    EXPECT_NE(all.find(c.Data), std::string::npos) << c.Name;
+    ms.SetPosition(0);
+    TPicture back;
+    TReader reader(ms);
+    reader.ReadProperties(&back);
+    ASSERT_NE(back.GetGraphic(), nullptr) << c.Name;
+    EXPECT_EQ(back.GetGraphic()->ClassType(), c.G->ClassType()) << c.Name;
+    EXPECT_EQ(Saved(*back.GetGraphic()), c.Bytes) << c.Name;
+  }
+  EXPECT_NE(GetClass(u"TBitmap"), nullptr);
+  EXPECT_NE(GetClass(u"TWICImage"), nullptr);
+  auto made = GetClass(u"TJPEGImage")->Create();
+  EXPECT_NE(dynamic_cast<TJPEGImage*>(made.get()), nullptr);
 }
