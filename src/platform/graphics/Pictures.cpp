@@ -638,15 +638,11 @@ void TBitmap::LoadFromStream(TStream& stream) {
   std::string data = ReadRest(stream);
   const std::string_view d(data);
   if (d.size() < 14 + 12 || LE16(d, 0) != 0x4D42) BadBitmap();
-  // The file's own size bounds the picture when it is sane, so that a picture embedded in a
-  // longer stream does not swallow what follows it.
+  // The file's own size bounds the picture when it is sane (and covers the pixels), so that a
+  // picture embedded in a longer stream does not swallow what follows it.
   const std::uint32_t fileSize = LE32(d, 2);
-  std::size_t used = d.size();
-  if (fileSize >= 14 + 12 && fileSize < d.size()) {
-    used = fileSize;
-    stream.Seek(static_cast<std::int64_t>(fileSize) - static_cast<std::int64_t>(d.size()), soCurrent);
-  }
-  const std::string_view f = d.substr(0, used);
+  std::size_t used = fileSize >= 14 + 12 && fileSize < d.size() ? fileSize : d.size();
+  const std::string_view f = d;
   const std::uint32_t hdrSize = LE32(f, 14);
   std::int64_t width, height;
   int bits;
@@ -711,6 +707,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
   } else {
     const std::size_t need = static_cast<std::size_t>(srcStride) * h;
     if (bitsAt > f.size() || f.size() - bitsAt < need) BadBitmap();
+    used = std::max(used, bitsAt + need);
     src.assign(reinterpret_cast<const std::uint8_t*>(f.data()) + bitsAt,
                reinterpret_cast<const std::uint8_t*>(f.data()) + bitsAt + need);
   }
@@ -766,7 +763,10 @@ void TBitmap::LoadFromStream(TStream& stream) {
     }
   }
   FAlphaFormat = alpha ? afDefined : afIgnored;
-  data.resize(used);
+  if (used < data.size()) {
+    stream.Seek(static_cast<std::int64_t>(used) - static_cast<std::int64_t>(data.size()), soCurrent);
+    data.resize(used);
+  }
   FSaved = std::move(data);
   FModified = false;
   if (OnChange) OnChange(this);

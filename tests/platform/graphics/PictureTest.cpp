@@ -42,7 +42,9 @@ constexpr TColor Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, White = 0xFF
 TEST(PictureTest, BitmapFilesReadAsStored) {
   std::string noOffset = Fixture("rgb4x3.bmp");
   noOffset.replace(10, 4, std::string(4, '\0'));  // a file header whose bit offset is 0
-  for (const std::string& bytes : {Fixture("rgb4x3.bmp"), noOffset}) {
+  std::string shortSize = Fixture("rgb4x3.bmp");
+  shortSize.replace(2, 4, std::string("\x20\0\0\0", 4));  // a file size too small for the pixels
+  for (const std::string& bytes : {Fixture("rgb4x3.bmp"), noOffset, shortSize}) {
     TBitmap rgb;
     Load(rgb, bytes);
     EXPECT_EQ(rgb.GetPixelFormat(), pf24bit);
