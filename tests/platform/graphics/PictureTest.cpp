@@ -437,3 +437,31 @@ TEST(PictureTest, PicturesStreamAsComponentProperties) {
   auto made = GetClass(u"TJPEGImage")->Create();
   EXPECT_NE(dynamic_cast<TJPEGImage*>(made.get()), nullptr);
 }
+
+TEST(PictureTest, BitmapsDrawInEveryFormat) {
+  const TPixelFormat formats[] = {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit};
+  for (TPixelFormat pf : formats) {
+    for (bool transparent : {false, true}) {
+      TBitmap src;
+      src.SetPixelFormat(pf);
+      src.SetSize(2, 2);
+      src.SetPixel(0, 0, clBlack);
+      src.SetPixel(1, 0, clWhite);
+      src.SetPixel(0, 1, clWhite);
+      src.SetPixel(1, 1, clWhite);  // bottom-left white: the automatic transparent colour
+      src.SetTransparent(transparent);
+      TBitmap target;
+      target.SetPixelFormat(pf32bit);
+      target.SetSize(4, 4);
+      HDC dc = target.GetCanvas()->GetHandle();
+      const RECT all{0, 0, 4, 4};
+      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+      FillRect(dc, &all, red);
+      DeleteObject(red);
+      target.GetCanvas()->StretchDraw(TRect(0, 0, 4, 4), &src);
+      target.Flush();
+      EXPECT_EQ(target.GetPixel(0, 0), clBlack) << pf << transparent;
+      EXPECT_EQ(target.GetPixel(3, 3), transparent ? clRed : clWhite) << pf << transparent;
+    }
+  }
+}
