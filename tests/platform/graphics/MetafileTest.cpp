@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -390,4 +391,77 @@ TEST(MetafileTest, ClippingIsRecordedAndStaysInsideTheTargetsClip) {
   EXPECT_EQ(direct.GetPixel(20, 20), clRed);
   EXPECT_EQ(direct.GetPixel(5, 20), clWhite);
   DeleteEnhMetaFile(emf);
+}
+
+TEST(MetafileTest, RecordsOtherProgramsWrite) {
+  using W = TEmfWriter;
+  auto rgn = [](const TRect& r) {
+    std::string s;
+    W::Put32(s, 32);
+    W::Put32(s, 1);
+    W::Put32(s, 1);
+    W::Put32(s, 16);
+    W::PutRect(s, r);
+    W::PutRect(s, r);
+    return s;
+  };
+  auto brush = [](TEmfWriter& w, COLORREF c) {
+    std::string s;
+    for (std::uint32_t v : {1u, static_cast<std::uint32_t>(BS_SOLID), c, 0u}) W::Put32(s, v);
+    w.Add(EMR_CREATEBRUSHINDIRECT, s);
+    std::string sel;
+    W::Put32(sel, 1);
+    w.Add(EMR_SELECTOBJECT, sel);
+  };
+  const struct {
+    const char* Name;
+    std::function<void(TEmfWriter&)> Records;
+    int X, Y;
+    TColor Color;
+  } cases[] = {
+      {"region painted with the selected brush",
+       [&](TEmfWriter& w) {
+         brush(w, RGB(0, 0, 255));
+         std::string s;
+         W::PutRect(s, TRect(0, 0, 40, 20));
+         const std::string data = rgn(TRect(10, 5, 30, 15));
+         W::Put32(s, static_cast<std::uint32_t>(data.size()));
+         w.Add(EMR_PAINTRGN, s + data);
+       },
+       20, 10, RGB(0, 0, 255)},
+      {"horizontal gradient, left end",
+       [&](TEmfWriter& w) {
+         std::string s;
+         W::PutRect(s, TRect(0, 0, 40, 20));
+         for (std::uint32_t v : {2u, 1u, 0u}) W::Put32(s, v);
+         for (int i = 0; i < 2; ++i) {
+           W::Put32(s, i ? 40u : 0u);
+           W::Put32(s, i ? 20u : 0u);
+           W::Put16(s, i ? 0 : 0xFF00);
+           W::Put16(s, 0);
+           W::Put16(s, i ? 0xFF00 : 0);
+           W::Put16(s, 0);
+         }
+         W::Put32(s, 0);
+         W::Put32(s, 1);
+         w.Add(EMR_GRADIENTFILL, s);
+       },
+       0, 10, RGB(252, 0, 3)},
+  };
+  for (const auto& c : cases) {
+    TEmfWriter w;
+    c.Records(w);
+    const std::string bytes = w.Finish(TRect(0, 0, MulDiv(40, 2540, 96), MulDiv(20, 2540, 96)), TSize(1920, 1080),
+                                       TSize(508, 286), 2, u"");
+    HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data()));
+    ASSERT_NE(emf, nullptr) << c.Name;
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(40, 20);
+    const RECT target{0, 0, 40, 20};
+    PlayEnhMetaFile(b.GetCanvas()->GetHandle(), emf, &target);
+    b.Flush();
+    DeleteEnhMetaFile(emf);
+    EXPECT_EQ(b.GetPixel(c.X, c.Y), c.Color) << c.Name;
+  }
 }
