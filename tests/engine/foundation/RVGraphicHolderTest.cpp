@@ -356,6 +356,10 @@ class TFlakyBitmap : public TBitmap {
   }
 };
 
+const TClassInfo& TFlakyBitmap::StaticClassInfo() {
+  return MakeGraphicClassInfo<TFlakyBitmap>(u"TFlakyBitmap", TBitmap::StaticClassInfo());
+}
+
 TGraphicClass TFlakyBitmap::StaticClass() {
   static const TGraphicClassInfo info{u"TFlakyBitmap", TBitmap::StaticClass(),
                                       []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFlakyBitmap>(); }};

@@ -35,6 +35,10 @@ class TDerivedBitmap : public TBitmap {
   using TBitmap::TBitmap;
 };
 
+const TClassInfo& TDerivedBitmap::StaticClassInfo() {
+  return MakeGraphicClassInfo<TDerivedBitmap>(u"TDerivedBitmap", TBitmap::StaticClassInfo());
+}
+
 TGraphicClass TDerivedBitmap::StaticClass() {
   static const TGraphicClassInfo info{u"TDerivedBitmap", TBitmap::StaticClass(), nullptr};
   return &info;
