@@ -166,6 +166,7 @@ void TRVGraphicInterface::InitRVStringAdjRecord(TRVStringAdjRecord& Rec) {
 int TRVGraphicInterface::GetTextWidthAdjustingDeltaEx(TCanvas* Canvas, const WideChar* Str,
                                                       int Length, TRVStringAdjRecord& Rec) {
   int delta = 0;
+  if (!Str) return 0;
   for (int i = 0; i < Length; ++i) {
     int* width = nullptr;
     switch (Str[i]) {

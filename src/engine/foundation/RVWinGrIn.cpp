@@ -478,6 +478,29 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
   }
   // Measuring prefixes: slow, but right for any run. The size given back is that of the
   // characters that fit, as on the fast path.
+  if (!PCoords) {
+    // Nobody needs the width of every prefix: search by halves, the prefixes only grow.
+    Size = TextSizeBasic(Canvas, Str, Length, BiDi);
+    if (Size.cx <= MaxExtent) {
+      Fit = Length;
+      return;
+    }
+    int lo = 0, hi = Length;  // the first lo characters fit, the first hi do not
+    TSize loSize = TextSizeBasic(Canvas, Str, 0, BiDi);
+    while (hi - lo > 1) {
+      const int mid = lo + (hi - lo) / 2;
+      const TSize sz = TextSizeBasic(Canvas, Str, mid, BiDi);
+      if (sz.cx <= MaxExtent) {
+        lo = mid;
+        loSize = sz;
+      } else {
+        hi = mid;
+      }
+    }
+    Fit = lo;
+    Size = loSize;
+    return;
+  }
   Fit = -1;
   TSize fitting = TextSizeBasic(Canvas, Str, 0, BiDi);
   for (int i = 1; i <= Length; ++i) {
@@ -504,8 +527,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVWinGraphicInterface::GetGlyphDX(
     const int room = 2 * Length + 16;
     data->PDX.assign(room, 0);
     data->PGlyphs.assign(room, 0);
-    std::vector<UINT> order;
-    if (NeedCoords || SpaceCount != 0) order.assign(Length, 0);
+    // The order is kept for drawing too (see TextOutWithDX).
+    std::vector<UINT> order(Length, 0);
     GCP_RESULTSW gcp;
     gcp.lpDx = data->PDX.data();
     gcp.lpGlyphs = data->PGlyphs.data();
@@ -559,7 +582,11 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
   HDC dc = DC(Canvas);
   auto* win = dynamic_cast<TRVWinGlyphDXData*>(Data);
   if (win && win->nGlyphs > 0) {
-    if (!ForMetafile) {
+    // Glyph indexes name glyphs of the selected font only, while placement may have taken
+    // glyphs from fallback faces; characters with their advances draw the same run on every
+    // face, and are what a metafile must hold. Glyph indexes serve only without an order.
+    const bool ordered = static_cast<int>(win->POrder.size()) >= Length;
+    if (!ForMetafile && !ordered) {
       ::ExtTextOutW(dc, X, Y, ETO_GLYPH_INDEX, nullptr, win->PGlyphs.data(),
                     static_cast<UINT>(win->nGlyphs), win->PDX.data());
       return;
@@ -569,7 +596,7 @@ void TRVWinGraphicInterface::TextOutWithDX(TCanvas* Canvas, int X, int Y, const 
     // order: each drawing position's advance goes to the first character drawn there. Without
     // the order the characters keep their natural advances.
     std::vector<int> dx;
-    if (static_cast<int>(win->POrder.size()) >= Length) {
+    if (ordered) {
       dx.assign(Length, 0);
       std::vector<bool> taken(win->PDX.size(), false);
       for (int i = 0; i < Length; ++i) {

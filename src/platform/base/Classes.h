@@ -10,6 +10,9 @@
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
 
+// A method called with the object that raised the event.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
 enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
 // Abstract byte stream. Positions are 64-bit; seeking past the end is allowed; Read answers the

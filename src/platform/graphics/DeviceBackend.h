@@ -123,6 +123,7 @@ struct TPlacedGlyph {
   int Face = 0;
   UINT Glyph = 0;
   double X = 0, Y = 0;
+  bool Rotated = false;  // turned a quarter counter-clockwise (upright glyphs of a vertical face)
 };
 
 struct TTextRequest {

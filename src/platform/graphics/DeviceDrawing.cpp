@@ -404,7 +404,12 @@ BOOL DrawFocusRect(HDC dc, const RECT* r) {
 BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop) {
   TDeviceContext* c = Ctx(dc);
   if (!c) return FALSE;
-  int l = x, t = y, r = x + w, b = y + h;
+  // Sums in 64 bits, clamped: a huge size from a damaged picture must not overflow.
+  auto clampSum = [](int a, int d) {
+    const long long v = static_cast<long long>(a) + d;
+    return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+  };
+  int l = x, t = y, r = clampSum(x, w), b = clampSum(y, h);
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
   TShapeRequest req;

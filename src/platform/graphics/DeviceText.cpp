@@ -165,8 +165,12 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
   if (c->S.TextAlign & TA_UPDATECP) {
     x = c->S.CurrentPos.X;
     y = c->S.CurrentPos.Y;
+    req.X = x;
+    req.Y = y;
   }
   double width = 0;
+  // Only count advances are ever read (x, y pairs are not taken: metafile players hand over
+  // arrays sized by the character count).
   if (options & ETO_GLYPH_INDEX) {
     const TFontFace& F = f->Face(0);
     double pen = 0;
@@ -202,12 +206,12 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
           }
           pen += adv;
         }
-        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff});
+        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff, g.Rotated});
       }
       width = pen;
     } else {
       req.Dx = t.Widths;
-      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff});
+      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
       width = t.Width;
     }
   }

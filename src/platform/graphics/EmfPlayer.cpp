@@ -472,11 +472,123 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
         for (std::uint32_t i = 0; i < n; ++i)
           text.push_back(unit == 2 ? static_cast<char16_t>(LE16(r, offString + 2 * i))
                                    : static_cast<char16_t>(static_cast<std::uint8_t>(r[offString + i])));
+        // With ETO_PDY the advances come in pairs (x and y).
+        const std::uint32_t entries = (options & ETO_PDY) ? 2 * n : n;
         std::vector<INT> dx;
-        if (offDx && offDx <= r.size() && n <= (r.size() - offDx) / 4)
-          for (std::uint32_t i = 0; i < n; ++i) dx.push_back(S32(r, offDx + 4 * i));
-        ExtTextOutW(dc, ref.X, ref.Y, options, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr, text.data(),
-                    n, dx.size() == n && n ? dx.data() : nullptr);
+        if (offDx && offDx <= r.size() && entries <= (r.size() - offDx) / 4)
+          for (std::uint32_t i = 0; i < entries; ++i) dx.push_back(S32(r, offDx + 4 * i));
+        const UINT opts = dx.size() == entries ? options : options & ~ETO_PDY;
+        ExtTextOutW(dc, ref.X, ref.Y, opts, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr, text.data(), n,
+                    dx.size() == entries && n ? dx.data() : nullptr);
+        break;
+      }
+      case EMR_SMALLTEXTOUT: {
+        // Reference point, count, options, graphics mode, scales, the clip unless ETO_NO_RECT
+        // (0x100), then 8-bit characters with ETO_SMALL_CHARS (0x200) or 16-bit ones.
+        const UINT options = LE32(r, 20);
+        const std::uint32_t n = LE32(r, 16);
+        std::size_t o = 36;
+        RECT rc{};
+        const bool hasRect = !(options & 0x100);
+        if (hasRect) {
+          rc = {S32(r, 36), S32(r, 40), S32(r, 44), S32(r, 48)};
+          o += 16;
+        }
+        const std::size_t unit = (options & 0x200) ? 1 : 2;
+        if (o > r.size() || n > (r.size() - o) / unit) break;
+        std::u16string text;
+        for (std::uint32_t i = 0; i < n; ++i)
+          text.push_back(unit == 2 ? static_cast<char16_t>(LE16(r, o + 2 * i)) : static_cast<std::uint8_t>(r[o + i]));
+        const UINT opts = options & (ETO_OPAQUE | ETO_CLIPPED);
+        ExtTextOutW(dc, S32(r, 8), S32(r, 12), hasRect ? opts : 0, hasRect && opts ? &rc : nullptr, text.data(), n, nullptr);
+        break;
+      }
+      case EMR_POLYTEXTOUTW: {
+        const std::uint32_t count = LE32(r, 36);
+        if (count > (r.size() - std::min<std::size_t>(40, r.size())) / 40) break;
+        for (std::uint32_t k = 0; k < count; ++k) {
+          const std::size_t e = 40 + 40 * static_cast<std::size_t>(k);
+          const std::uint32_t n = LE32(r, e + 8), offString = LE32(r, e + 12), options = LE32(r, e + 16) & ~ETO_PDY;
+          const std::uint32_t offDx = LE32(r, e + 36);
+          const RECT rc{S32(r, e + 20), S32(r, e + 24), S32(r, e + 28), S32(r, e + 32)};
+          if (offString > r.size() || n > (r.size() - offString) / 2) continue;
+          std::u16string text;
+          for (std::uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(LE16(r, offString + 2 * i)));
+          std::vector<INT> dx;
+          if (offDx && offDx <= r.size() && n <= (r.size() - offDx) / 4)
+            for (std::uint32_t i = 0; i < n; ++i) dx.push_back(S32(r, offDx + 4 * i));
+          ExtTextOutW(dc, S32(r, e), S32(r, e + 4), options, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr,
+                      text.data(), n, dx.size() == n && n ? dx.data() : nullptr);
+        }
+        break;
+      }
+      case EMR_PAINTRGN:
+      case EMR_INVERTRGN:
+      case EMR_FRAMERGN: {
+        // The region's rectangles: filled with the selected brush, inverted, or framed.
+        const std::size_t data = type == EMR_FRAMERGN ? 40 : 28;
+        const std::uint32_t cb = LE32(r, 24);
+        const std::uint32_t n = LE32(r, data + 8);
+        if (cb > r.size() - std::min(data, r.size()) || n > cb / 16) break;
+        HGDIOBJ brush = type == EMR_FRAMERGN ? p.Object(LE32(r, 28)) : GetCurrentObject(dc, OBJ_BRUSH);
+        for (std::uint32_t i = 0; i < n; ++i) {
+          const std::size_t o = data + 32 + 16 * static_cast<std::size_t>(i);
+          const RECT rc{S32(r, o), S32(r, o + 4), S32(r, o + 8), S32(r, o + 12)};
+          if (type == EMR_INVERTRGN) InvertRect(dc, &rc);
+          else if (brush && type == EMR_FRAMERGN) FrameRect(dc, &rc, brush);
+          else if (brush) FillRect(dc, &rc, brush);
+        }
+        break;
+      }
+      case EMR_GRADIENTFILL: {
+        // Vertices (x, y, 16-bit red, green, blue, alpha), then rectangles or triangles.
+        const std::uint32_t nv = LE32(r, 24), nt = LE32(r, 28), mode = LE32(r, 32);
+        if (nv > (r.size() - std::min<std::size_t>(36, r.size())) / 16) break;
+        const std::size_t meshAt = 36 + 16 * static_cast<std::size_t>(nv);
+        const std::size_t meshSize = mode == 2 ? 12 : 8;
+        if (nt > (r.size() - std::min(meshAt, r.size())) / meshSize) break;
+        auto vx = [&](std::uint32_t i) { return S32(r, 36 + 16 * static_cast<std::size_t>(i)); };
+        auto vy = [&](std::uint32_t i) { return S32(r, 40 + 16 * static_cast<std::size_t>(i)); };
+        auto vc = [&](std::uint32_t i, int c) { return static_cast<int>(LE16(r, 44 + 16 * static_cast<std::size_t>(i) + 2 * c) >> 8); };
+        for (std::uint32_t t = 0; t < nt; ++t) {
+          const std::size_t m = meshAt + meshSize * t;
+          if (mode == 2) {
+            // Triangles in their mean colour.
+            std::uint32_t v[3] = {LE32(r, m), LE32(r, m + 4), LE32(r, m + 8)};
+            if (v[0] >= nv || v[1] >= nv || v[2] >= nv) continue;
+            int c[3] = {0, 0, 0};
+            POINT tri[3];
+            for (int k = 0; k < 3; ++k) {
+              tri[k] = {vx(v[k]), vy(v[k])};
+              for (int ch = 0; ch < 3; ++ch) c[ch] += vc(v[k], ch);
+            }
+            HBRUSH b = CreateSolidBrush(RGB(static_cast<BYTE>(c[0] / 3), static_cast<BYTE>(c[1] / 3), static_cast<BYTE>(c[2] / 3)));
+            HGDIOBJ oldBrush = SelectObject(dc, b);
+            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+            Polygon(dc, tri, 3);
+            SelectObject(dc, oldPen);
+            SelectObject(dc, oldBrush);
+            DeleteObject(b);
+            continue;
+          }
+          const std::uint32_t a = LE32(r, m), b = LE32(r, m + 4);
+          if (a >= nv || b >= nv) continue;
+          const LONG x0 = std::min(vx(a), vx(b)), x1 = std::max(vx(a), vx(b));
+          const LONG y0 = std::min(vy(a), vy(b)), y1 = std::max(vy(a), vy(b));
+          const bool horizontal = mode == 0;
+          const LONG span = horizontal ? x1 - x0 : y1 - y0;
+          if (span <= 0 || span > 8192) continue;
+          const std::uint32_t from = (horizontal ? vx(a) <= vx(b) : vy(a) <= vy(b)) ? a : b, to = from == a ? b : a;
+          for (LONG i = 0; i < span; ++i) {
+            auto mix = [&](int ch) {
+              return static_cast<BYTE>(vc(from, ch) + (vc(to, ch) - vc(from, ch)) * (2 * i + 1) / (2 * span));
+            };
+            HBRUSH br = CreateSolidBrush(RGB(mix(0), mix(1), mix(2)));
+            const RECT strip = horizontal ? RECT{x0 + i, y0, x0 + i + 1, y1} : RECT{x0, y0 + i, x1, y0 + i + 1};
+            FillRect(dc, &strip, br);
+            DeleteObject(br);
+          }
+        }
         break;
       }
       case EMR_BITBLT:
@@ -755,7 +867,8 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
       }
       case 0x0A32: {  // EXTTEXTOUT: y, x, count, options, [rect], string, [dx]
         const int y = w(0), x = w(1), n = w(2);
-        const UINT options = static_cast<std::uint16_t>(w(3));
+        // Windows-format advances are single values.
+        const UINT options = static_cast<std::uint16_t>(w(3)) & ~ETO_PDY;
         std::size_t pos = 4;
         RECT rc;
         const bool hasRect = options & (ETO_OPAQUE | ETO_CLIPPED);

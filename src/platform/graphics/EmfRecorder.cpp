@@ -567,7 +567,8 @@ void TEmfRecorder::DrawText(const TDCState& dc, const TTextRequest& r) {
   W::Put32(s, static_cast<std::uint32_t>(offDx));
   for (char16_t c : r.Text) W::Put16(s, c);
   s.append(strBytes - n * 2, '\0');
-  for (std::size_t i = 0; i < n; ++i)
+  const std::size_t entries = (r.Options & ETO_PDY) ? 2 * n : n;
+  for (std::size_t i = 0; i < entries; ++i)
     W::Put32(s, static_cast<std::uint32_t>(i < r.Dx.size() ? r.Dx[i] : 0));
   FWriter.Add(EMR_EXTTEXTOUTW, s);
   FWriter.AddBounds(b);

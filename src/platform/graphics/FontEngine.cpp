@@ -13,6 +13,7 @@
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 
+#include <QPainter>
 #include <QTransform>
 #include <QPainterPathStroker>
 
@@ -172,10 +173,11 @@ bool ResolveFace(const std::u16string& face, int weight, bool italic, BYTE chars
   return ok;
 }
 
-// A face covering c, for fallback; null when no installed face has it.
-std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& family) {
-  static std::unordered_map<char32_t, std::shared_ptr<TFontFace>> cache;
-  auto it = cache.find(c);
+// A face covering c in the given style, for fallback; null when no installed face has it.
+std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, bool bold, bool italic) {
+  static std::unordered_map<std::uint64_t, std::shared_ptr<TFontFace>> cache;
+  const std::uint64_t key = (static_cast<std::uint64_t>(c) << 2) | (bold ? 2 : 0) | (italic ? 1 : 0);
+  auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   std::shared_ptr<TFontFace> result;
   FcPattern* p = FcPatternCreate();
@@ -183,10 +185,8 @@ std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& fam
   FcCharSetAddChar(cs, c);
   FcPatternAddCharSet(p, FC_CHARSET, cs);
   FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  if (!family.empty()) {
-    const std::string fam = UnicodeToUtf8(family);
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fam.c_str()));
-  }
+  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   TResolved r;
   if (MatchFcPattern(p, r)) {
     auto f = TFontFace::Load(r.File, r.Index);
@@ -194,7 +194,7 @@ std::shared_ptr<TFontFace> FallbackFaceFor(char32_t c, const std::u16string& fam
   }
   FcCharSetDestroy(cs);
   FcPatternDestroy(p);
-  cache[c] = result;
+  cache[key] = result;
   return result;
 }
 
@@ -533,7 +533,7 @@ int TFontInstance::FaceFor(char32_t c) const {
       break;
     }
   if (result < 0 && !FFaces[0]->SymbolCmap) {
-    if (auto f = FallbackFaceFor(c, u"")) {
+    if (auto f = FallbackFaceFor(c, Log.lfWeight >= 600, Log.lfItalic != 0)) {
       for (std::size_t i = 1; i < FFaces.size() && result < 0; ++i)
         if (FFaces[i] == f) result = static_cast<int>(i);
       if (result < 0) {
@@ -560,7 +560,15 @@ struct TRawGlyph {
   int Cluster;
   double Advance, XOff, YOff;
   int Seg;
+  bool Rotated = false;
 };
+
+// Characters that stand upright in vertical text: ideographs, kana, hangul, full-width forms.
+bool UprightInVertical(char32_t c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+         (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFF);
+}
 
 bool IsSimpleLatinScript(hb_script_t s) {
   return s == HB_SCRIPT_LATIN || s == HB_SCRIPT_CYRILLIC || s == HB_SCRIPT_GREEK ||
@@ -671,6 +679,13 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     for (unsigned g = 0; g < count; ++g) {
       raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
                      pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
+      if (Vertical && info[g].cluster < N && UprightInVertical(CodePointAt(s, n, static_cast<int>(info[g].cluster)))) {
+        // A vertical face lays upright glyphs on their side, one cell height apart.
+        TRawGlyph& rg = raw.back();
+        rg.Rotated = true;
+        rg.Advance = (F.WinAscent + F.WinDescent) * sy;
+        rg.XOff = rg.YOff = 0;
+      }
     }
   }
   hb_buffer_clear_contents(buf);
@@ -741,6 +756,7 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     sg.Advance = x - prevX;
     sg.XOff = raw[g].XOff;
     sg.YOff = raw[g].YOff;
+    sg.Rotated = raw[g].Rotated;
     prevX = x;
   }
   out.Width = prevX;
@@ -783,26 +799,69 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
   }
 }
 
-const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph) const {
+const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph, bool rotated) const {
   std::lock_guard lock(FontLock());
   face = std::clamp(face, 0, FaceCount() - 1);
-  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 32) | glyph;
+  const std::uint64_t key = (static_cast<std::uint64_t>(face) << 33) | (static_cast<std::uint64_t>(rotated) << 32) | glyph;
   auto it = FOutlines.find(key);
   if (it != FOutlines.end()) return it->second;
   if (FOutlines.size() > 20000) FOutlines.clear();
   const TFontFace& F = *FFaces[static_cast<std::size_t>(face)];
   const QPainterPath& p = F.GlyphPath(glyph);
   const double sc = Ppem / F.UnitsPerEm;
+  // Styles the face itself lacks are imitated (each fallback face on its own terms).
+  const bool italic = face == 0 ? SynthItalic : Log.lfItalic && !F.Italic;
+  const bool bold = face == 0 ? SynthBold : Log.lfWeight >= 600 && F.Weight < 600;
   QTransform t(sc * XScale, 0, 0, -sc, 0, 0);
-  if (SynthItalic) t = QTransform(sc * XScale, 0, 0.2 * sc, -sc, 0, 0);
+  if (italic) t = QTransform(sc * XScale, 0, 0.2 * sc, -sc, 0, 0);
   QPainterPath r = t.map(p);
-  if (SynthBold && !r.isEmpty()) {
+  if (bold && !r.isEmpty()) {
     QPainterPathStroker st;
     st.setWidth(std::max(Ppem / 28.0, 0.5));
     st.setJoinStyle(Qt::RoundJoin);
     r = r.united(st.createStroke(r));
   }
+  if (rotated) r = QTransform(0, -1, 1, 0, F.WinAscent * sc, 0).map(r);
   return FOutlines.emplace(key, std::move(r)).first->second;
+}
+
+const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, double sx, double sy, int subX,
+                                        COLORREF color, QPoint& offset) const {
+  std::lock_guard lock(FontLock());
+  face = std::clamp(face, 0, FaceCount() - 1);
+  const float fx = static_cast<float>(sx), fy = static_cast<float>(sy);
+  std::uint32_t bx, by;
+  std::memcpy(&bx, &fx, 4);
+  std::memcpy(&by, &fy, 4);
+  const TImageKey key{(static_cast<std::uint64_t>(face & 0x7F) << 57) | (static_cast<std::uint64_t>(rotated) << 56) |
+                          (static_cast<std::uint64_t>(glyph & 0xFFFFFF) << 32) |
+                          (static_cast<std::uint64_t>(subX & 3) << 24) | (color & 0xFFFFFF),
+                      (static_cast<std::uint64_t>(bx) << 32) | by};
+  auto it = FImages.find(key);
+  if (it != FImages.end()) {
+    offset = it->second.Offset;
+    return it->second.Image;
+  }
+  if (FImages.size() > 8192) FImages.clear();
+  const QTransform t(sx, 0, 0, sy, subX / 4.0, 0);
+  const QPainterPath path = t.map(GlyphOutline(face, glyph, rotated));
+  TGlyphImage gi;
+  const QRectF b = path.boundingRect();
+  if (!path.isEmpty() && b.width() < 4096 && b.height() < 4096) {
+    const int left = static_cast<int>(std::floor(b.left())) - 1, top = static_cast<int>(std::floor(b.top())) - 1;
+    const int w = static_cast<int>(std::ceil(b.right())) + 1 - left, h = static_cast<int>(std::ceil(b.bottom())) + 1 - top;
+    gi.Image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    gi.Image.fill(Qt::transparent);
+    QPainter p(&gi.Image);
+    p.setRenderHint(QPainter::Antialiasing, Antialiased);
+    p.translate(-left, -top);
+    p.fillPath(path, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+    p.end();
+    gi.Offset = QPoint(left, top);
+  }
+  auto& slot = FImages.emplace(key, std::move(gi)).first->second;
+  offset = slot.Offset;
+  return slot.Image;
 }
 
 void TFontInstance::UnderlineBand(double& top, double& size) const {

@@ -3,6 +3,7 @@
 // device, so positions agree everywhere. Faces, realised fonts and glyph outlines are cached.
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 
 #include <memory>
@@ -69,6 +70,7 @@ struct TShapedGlyph {
   int Advance = 0;      // integer advance (rounded positions), character extra included
   double XOff = 0, YOff = 0;  // offset from the pen position (y down)
   int X = 0;            // pen position, from the run's left edge
+  bool Rotated = false; // an upright glyph of a vertical face
 };
 
 // Shaped text: glyphs in drawing order plus per code unit data in text order.
@@ -111,8 +113,14 @@ class TFontInstance {
 
   void Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
-  const QPainterPath& GlyphOutline(int face, UINT glyph) const;
+  // Rotated: turned a quarter counter-clockwise and moved to start at the pen, as vertical
+  // faces draw their upright (ideographic) glyphs.
+  const QPainterPath& GlyphOutline(int face, UINT glyph, bool rotated = false) const;
   // Underline and strike-out bands relative to the baseline (y down): top and thickness.
+  // Coverage of a glyph drawn in colour at a device scale, with its top-left offset from the
+  // pen position (device pixels); subX is the pen's fractional x in quarters of a pixel.
+  const QImage& GlyphImage(int face, UINT glyph, bool rotated, double sx, double sy, int subX, COLORREF color,
+                          QPoint& offset) const;
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
   UINT FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const;
@@ -122,6 +130,18 @@ class TFontInstance {
   mutable std::vector<std::shared_ptr<TFontFace>> FFaces;
   mutable std::unordered_map<char32_t, int> FFaceOf;
   mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
+  struct TImageKey {
+    std::uint64_t A, B;
+    bool operator==(const TImageKey&) const = default;
+  };
+  struct TImageKeyHash {
+    std::size_t operator()(const TImageKey& k) const { return std::hash<std::uint64_t>()(k.A * 31 + k.B); }
+  };
+  struct TGlyphImage {
+    QImage Image;
+    QPoint Offset;
+  };
+  mutable std::unordered_map<TImageKey, TGlyphImage, TImageKeyHash> FImages;
 };
 
 // Lock held by anything that touches FreeType or the font caches.

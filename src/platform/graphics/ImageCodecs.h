@@ -20,6 +20,9 @@ std::string EncodeJpeg(const TPixelImage& image, int quality, bool grayscale, bo
 // The size from the frame header without decoding; false when the bytes are not a JPEG.
 bool JpegSize(std::string_view data, int& width, int& height);
 
+// Bytes up to and including the end marker, or all of them when there is none.
+std::size_t JpegExtent(std::string_view data);
+
 // Reads the whole rest of the stream into a byte string.
 std::string ReadRest(TStream& stream);
 void WriteBytes(TStream& stream, std::string_view bytes);

@@ -217,7 +217,44 @@ bool JpegSize(std::string_view d, int& width, int& height) {
   return false;
 }
 
+// The length of the JPEG stream up to and including its end marker, or the whole data when the
+// marker is missing (decoders accept such files).
+std::size_t JpegExtent(std::string_view d) {
+  std::size_t p = 2;
+  while (p + 4 <= d.size()) {
+    if (static_cast<std::uint8_t>(d[p]) != 0xFF) return d.size();
+    const std::uint8_t marker = static_cast<std::uint8_t>(d[p + 1]);
+    if (marker == 0xFF) {
+      ++p;
+      continue;
+    }
+    if (marker == 0xD9) return p + 2;
+    if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+      p += 2;
+      continue;
+    }
+    const std::size_t len = (static_cast<std::uint8_t>(d[p + 2]) << 8) | static_cast<std::uint8_t>(d[p + 3]);
+    if (len < 2) return d.size();
+    p += 2 + len;
+    if (marker == 0xDA) {
+      // Entropy-coded data runs to the next marker that is not a stuffed zero or a restart.
+      while (p + 1 < d.size()) {
+        if (static_cast<std::uint8_t>(d[p]) == 0xFF) {
+          const std::uint8_t m = static_cast<std::uint8_t>(d[p + 1]);
+          if (m != 0x00 && !(m >= 0xD0 && m <= 0xD7) && m != 0xFF) break;
+        }
+        ++p;
+      }
+    }
+  }
+  return d.size();
+}
+
 // ---- TJPEGImage -------------------------------------------------------------------------------
+
+const TClassInfo& TJPEGImage::StaticClassInfo() {
+  return MakeGraphicClassInfo<TJPEGImage>(u"TJPEGImage", TGraphic::StaticClassInfo());
+}
 
 TGraphicClass TJPEGImage::StaticClass() {
   static const TGraphicClassInfo info{u"TJPEGImage", TGraphic::StaticClass(),
@@ -271,6 +308,12 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   int w = 0, h = 0;
   if (!JpegSize(data, w, h)) throw EInvalidGraphic(std::string_view("JPEG error: not a JPEG file"));
   CheckPictureSize(w, h);
+  const std::size_t end = JpegExtent(data);
+  if (end < data.size()) {
+    // A picture inside a longer stream: what follows it stays for the next reader.
+    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
+    data.resize(end);
+  }
   FData = std::move(data);
   FPixels = TPixelImage{};
   FWidth = w;
@@ -281,6 +324,22 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
 
 void TJPEGImage::SaveToStream(TStream& stream) {
   Compress();
+  WriteBytes(stream, FData);
+}
+
+void TJPEGImage::ReadData(TStream& stream) {
+  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
+  std::string bytes(size, '\0');
+  stream.ReadBuffer(bytes.data(), size);
+  TMemoryStream ms;
+  WriteBytes(ms, bytes);
+  ms.SetPosition(0);
+  LoadFromStream(ms);
+}
+
+void TJPEGImage::WriteData(TStream& stream) {
+  Compress();
+  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(FData.size()));
   WriteBytes(stream, FData);
 }
 

@@ -37,6 +37,8 @@ class TJPEGImage : public TGraphic {
 
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
+  void ReadData(TStream& stream) override;
+  void WriteData(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   TPixelImage ToPixels() const override;
 

@@ -111,6 +111,10 @@ constexpr int ScreenPPI = 96;
 constexpr std::size_t PlaceableSize = 22;
 }  // namespace
 
+const TClassInfo& TMetafile::StaticClassInfo() {
+  return MakeGraphicClassInfo<TMetafile>(u"TMetafile", TGraphic::StaticClassInfo());
+}
+
 TGraphicClass TMetafile::StaticClass() {
   static const TGraphicClassInfo info{u"TMetafile", TGraphic::StaticClass(),
                                       []() -> std::unique_ptr<TGraphic> { return std::make_unique<TMetafile>(); }};

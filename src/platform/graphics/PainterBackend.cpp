@@ -347,8 +347,8 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
   if (!Prepare(dc) || !r.Font) return;
   QPainter& p = *Painter();
   const TFontInstance& f = *r.Font;
-  const QTransform t = ToQ(dc.LogicalToDevice) * FBase;
-  p.setTransform(t);
+  const QTransform page = ToQ(dc.LogicalToDevice) * FBase;
+  p.setTransform(page);
   p.save();
   if (r.HasRect && (r.Options & ETO_OPAQUE)) {
     const TRect& q = r.Rect;
@@ -358,19 +358,42 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
     const TRect& q = r.Rect;
     p.setClipRect(QRectF(q.Left, q.Top, q.Width(), q.Height()), Qt::IntersectClip);
   }
+  // An escapement turns the run (baseline, background, lines) about the reference point,
+  // counter-clockwise on the page; the option rectangle stays as given.
+  QTransform t = page;
+  if (const int esc = f.Log.lfEscapement % 3600) {
+    t = QTransform::fromTranslate(-r.X, -r.Y) * QTransform().rotate(-esc / 10.0) *
+        QTransform::fromTranslate(r.X, r.Y) * page;
+    p.setTransform(t);
+  }
   const double asc = f.TM.tmAscent, desc = f.TM.tmDescent;
   if (dc.BkMode == OPAQUE && r.Width > 0)
     p.fillRect(QRectF(r.OriginX, r.OriginY - asc, r.Width, asc + desc), Col(dc.BkColor));
-  QPainterPath path;
-  path.setFillRule(Qt::WindingFill);
-  for (const TPlacedGlyph& g : r.Glyphs) {
-    const QPainterPath& gp = f.GlyphOutline(g.Face, g.Glyph);
-    if (gp.isEmpty()) continue;
-    path.addPath(gp.translated(r.OriginX + g.X, r.OriginY + g.Y));
+  if (t.type() <= QTransform::TxScale && t.m11() > 0 && t.m22() > 0) {
+    // Unrotated: glyph images cached per device size and quarter-pixel position.
+    p.setTransform(QTransform());
+    for (const TPlacedGlyph& g : r.Glyphs) {
+      const QPointF pos = t.map(QPointF(r.OriginX + g.X, r.OriginY + g.Y));
+      const double fx = std::floor(pos.x() * 4 + 0.5) / 4;
+      const int ix = static_cast<int>(std::floor(fx)), sub = static_cast<int>((fx - ix) * 4);
+      const int iy = static_cast<int>(std::floor(pos.y() + 0.5));
+      QPoint off;
+      const QImage& img = f.GlyphImage(g.Face, g.Glyph, g.Rotated, t.m11(), t.m22(), sub, dc.TextColor, off);
+      if (!img.isNull()) p.drawImage(QPoint(ix + off.x(), iy + off.y()), img);
+    }
+    p.setTransform(t);
+  } else {
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const TPlacedGlyph& g : r.Glyphs) {
+      const QPainterPath& gp = f.GlyphOutline(g.Face, g.Glyph, g.Rotated);
+      if (gp.isEmpty()) continue;
+      path.addPath(gp.translated(r.OriginX + g.X, r.OriginY + g.Y));
+    }
+    p.setRenderHint(QPainter::Antialiasing, f.Antialiased);
+    p.fillPath(path, Col(dc.TextColor));
+    p.setRenderHint(QPainter::Antialiasing, false);
   }
-  p.setRenderHint(QPainter::Antialiasing, f.Antialiased);
-  p.fillPath(path, Col(dc.TextColor));
-  p.setRenderHint(QPainter::Antialiasing, false);
   if (r.Width > 0 && (f.Log.lfUnderline || f.Log.lfStrikeOut)) {
     double top, size;
     if (f.Log.lfUnderline) {

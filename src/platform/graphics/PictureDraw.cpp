@@ -2,6 +2,7 @@
 // drawing pixels onto any canvas.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Graphics.h"
@@ -90,6 +91,8 @@ void* TBitmap::GetHandle() {
 }
 
 TCanvas* TBitmap::GetCanvas() {
+  // A format devices cannot draw on (after an Assign, say) becomes 32 bits again.
+  if (FDevice && PixelFormatBits(FPixelFormat) < 24) SetPixelFormat(pf32bit);
   if (!FCanvas) {
     GetHandle();
     FDevice->DC = CreateCompatibleDC(nullptr);
@@ -106,7 +109,7 @@ void TBitmap::SetHandle(void* handle, bool copy) {
   auto bmp = static_cast<HBITMAP>(handle);
   BITMAP info{};
   if (!bmp || GetObjectW(bmp, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0) {
-    Assign(nullptr);
+    Assign(static_cast<const TGraphic*>(nullptr));
     return;
   }
   TPixelImage img;
@@ -128,6 +131,29 @@ void TBitmap::SetHandle(void* handle, bool copy) {
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   if (GetEmpty()) return;
+  const int bits = PixelFormatBits(FPixelFormat);
+  if (!GetTransparent() && (bits != 32 || FAlphaFormat == afIgnored) && bits != 16) {
+    // Opaque pixels go to the device as they are, without a copy.
+    HDC dc = canvas.GetHandle();
+    if (!dc) return;
+    SyncFromDevice();
+    std::vector<std::uint32_t> info((sizeof(BITMAPINFOHEADER) + 4 * 256 + 3) / 4, 0);
+    auto* bmi = reinterpret_cast<BITMAPINFO*>(info.data());
+    bmi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi->bmiHeader.biWidth = FWidth;
+    bmi->bmiHeader.biHeight = -FHeight;
+    bmi->bmiHeader.biPlanes = 1;
+    bmi->bmiHeader.biBitCount = static_cast<WORD>(bits);
+    bmi->bmiHeader.biCompression = BI_RGB;
+    if (bits <= 8) {
+      bmi->bmiHeader.biClrUsed = static_cast<DWORD>(FPalette.size());
+      auto* colors = reinterpret_cast<std::uint32_t*>(reinterpret_cast<BYTE*>(bmi) + sizeof(BITMAPINFOHEADER));
+      std::copy(FPalette.begin(), FPalette.end(), colors);
+    }
+    StretchDIBits(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), 0, 0, FWidth, FHeight, Data(), bmi,
+                  DIB_RGB_COLORS, SRCCOPY);
+    return;
+  }
   TPixelImage img = ToPixels();
   if (GetTransparent()) {
     const TColor key = GetTransparentColor() & 0xFFFFFF;

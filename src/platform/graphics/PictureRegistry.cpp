@@ -18,6 +18,12 @@ void RegisterPictureClasses() {
     RegisterGraphicClass(TPngImage::StaticClass());
     RegisterGraphicClass(TGIFImage::StaticClass());
     RegisterGraphicClass(TWICImage::StaticClass());
+    // The component model finds them by name too (pictures streamed as properties).
+    for (const TClassInfo* info : {&TBitmap::StaticClassInfo(), &TIcon::StaticClassInfo(), &TMetafile::StaticClassInfo(),
+                                   &TWICImage::StaticClassInfo(), &TJPEGImage::StaticClassInfo(),
+                                   &TPngImage::StaticClassInfo(), &TGIFImage::StaticClassInfo(),
+                                   &TPicture::StaticClassInfo()})
+      RegisterClass(*info);
     // Older documents name the PNG class by its former name.
     RegisterGraphicClassAlias(u"TPNGObject", TPngImage::StaticClass());
     TPicture::RegisterFileFormat(u"bmp", u"Bitmaps", TBitmap::StaticClass());

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/base/ComponentStream.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/ImageCodecs.h"
 
@@ -119,6 +120,16 @@ void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
 
 // ---- TGraphic ---------------------------------------------------------------------------------
 
+const TClassInfo& TGraphic::StaticClassInfo() {
+  static const TClassInfo info = [] {
+    TClassInfo i;
+    i.ClassName = u"TGraphic";
+    i.Parent = &TPersistent::StaticClassInfo();
+    return i;
+  }();
+  return info;
+}
+
 TGraphicClass TGraphic::StaticClass() {
   static const TGraphicClassInfo info{u"TGraphic", nullptr, nullptr};
   return &info;
@@ -154,6 +165,14 @@ void TGraphic::SaveToFile(const UnicodeString& fileName) {
 }
 
 bool TGraphic::AssignFrom(const TGraphic*) { return false; }
+
+void TGraphic::Assign(TPersistent* source) {
+  if (!source || dynamic_cast<TGraphic*>(source)) {
+    Assign(static_cast<const TGraphic*>(dynamic_cast<TGraphic*>(source)));
+    return;
+  }
+  TPersistent::Assign(source);
+}
 
 void TGraphic::Assign(const TGraphic* source) {
   if (source == this) return;
@@ -374,6 +393,10 @@ void DecodeRle(std::string_view src, int width, int height, int bits, std::vecto
 }  // namespace
 
 // ---- TBitmap ----------------------------------------------------------------------------------
+
+const TClassInfo& TBitmap::StaticClassInfo() {
+  return MakeGraphicClassInfo<TBitmap>(u"TBitmap", TGraphic::StaticClassInfo());
+}
 
 TGraphicClass TBitmap::StaticClass() {
   static const TGraphicClassInfo info{u"TBitmap", TGraphic::StaticClass(),
@@ -615,15 +638,11 @@ void TBitmap::LoadFromStream(TStream& stream) {
   std::string data = ReadRest(stream);
   const std::string_view d(data);
   if (d.size() < 14 + 12 || LE16(d, 0) != 0x4D42) BadBitmap();
-  // The file's own size bounds the picture when it is sane, so that a picture embedded in a
-  // longer stream does not swallow what follows it.
+  // The file's own size bounds the picture when it is sane (and covers the pixels), so that a
+  // picture embedded in a longer stream does not swallow what follows it.
   const std::uint32_t fileSize = LE32(d, 2);
-  std::size_t used = d.size();
-  if (fileSize >= 14 + 12 && fileSize < d.size()) {
-    used = fileSize;
-    stream.Seek(static_cast<std::int64_t>(fileSize) - static_cast<std::int64_t>(d.size()), soCurrent);
-  }
-  const std::string_view f = d.substr(0, used);
+  std::size_t used = fileSize >= 14 + 12 && fileSize < d.size() ? fileSize : d.size();
+  const std::string_view f = d;
   const std::uint32_t hdrSize = LE32(f, 14);
   std::int64_t width, height;
   int bits;
@@ -688,6 +707,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
   } else {
     const std::size_t need = static_cast<std::size_t>(srcStride) * h;
     if (bitsAt > f.size() || f.size() - bitsAt < need) BadBitmap();
+    used = std::max(used, bitsAt + need);
     src.assign(reinterpret_cast<const std::uint8_t*>(f.data()) + bitsAt,
                reinterpret_cast<const std::uint8_t*>(f.data()) + bitsAt + need);
   }
@@ -743,10 +763,30 @@ void TBitmap::LoadFromStream(TStream& stream) {
     }
   }
   FAlphaFormat = alpha ? afDefined : afIgnored;
-  data.resize(used);
+  if (used < data.size()) {
+    stream.Seek(static_cast<std::int64_t>(used) - static_cast<std::int64_t>(data.size()), soCurrent);
+    data.resize(used);
+  }
   FSaved = std::move(data);
   FModified = false;
   if (OnChange) OnChange(this);
+}
+
+void TBitmap::ReadData(TStream& stream) {
+  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
+  std::string bytes(size, '\0');
+  stream.ReadBuffer(bytes.data(), size);
+  TMemoryStream ms;
+  WriteBytes(ms, bytes);
+  ms.SetPosition(0);
+  LoadFromStream(ms);
+}
+
+void TBitmap::WriteData(TStream& stream) {
+  TMemoryStream ms;
+  SaveToStream(ms);
+  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(ms.GetSize()));
+  stream.WriteBuffer(ms.Memory(), ms.GetSize());
 }
 
 std::string TBitmap::SaveToDIB() const {
@@ -796,6 +836,10 @@ void TBitmap::SaveToStream(TStream& stream) {
 }
 
 // ---- TIcon ----------------------------------------------------------------------------------
+
+const TClassInfo& TIcon::StaticClassInfo() {
+  return MakeGraphicClassInfo<TIcon>(u"TIcon", TGraphic::StaticClassInfo());
+}
 
 TGraphicClass TIcon::StaticClass() {
   static const TGraphicClassInfo info{u"TIcon", TGraphic::StaticClass(),
@@ -1002,6 +1046,17 @@ void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
 
 // ---- TPicture -------------------------------------------------------------------------------
 
+const TClassInfo& TPicture::StaticClassInfo() {
+  static const TClassInfo info = [] {
+    TClassInfo i;
+    i.ClassName = u"TPicture";
+    i.Parent = &TPersistent::StaticClassInfo();
+    i.Create = [] { return std::unique_ptr<TPersistent>(new TPicture); };
+    return i;
+  }();
+  return info;
+}
+
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
 
@@ -1040,3 +1095,39 @@ void TPicture::SaveToFile(const UnicodeString& fileName) {
 }
 
 void TPicture::Assign(const TPicture* source) { SetGraphic(source ? source->GetGraphic() : nullptr); }
+
+void TPicture::Assign(TPersistent* source) {
+  if (!source) {
+    SetGraphic(nullptr);
+  } else if (auto* p = dynamic_cast<TPicture*>(source)) {
+    Assign(static_cast<const TPicture*>(p));
+  } else if (auto* g = dynamic_cast<TGraphic*>(source)) {
+    SetGraphic(g);
+  } else {
+    TPersistent::Assign(source);
+  }
+}
+
+void TPicture::DefineProperties(TFiler& filer) {
+  filer.DefineBinaryProperty(
+      u"Data",
+      [this](TStream& stream) {
+        std::uint8_t n = 0;
+        stream.ReadBuffer(&n, 1);
+        std::string name(n, '\0');
+        stream.ReadBuffer(name.data(), n);
+        const TGraphicClass cls = FindGraphicClass(Utf8ToUnicode(name));
+        if (!cls || !cls->Create) throw EInvalidGraphic(Format(u"Unknown picture class %s", {Utf8ToUnicode(name)}));
+        std::unique_ptr<TGraphic> g = cls->Create();
+        g->ReadData(stream);
+        FGraphic = std::move(g);
+      },
+      [this](TStream& stream) {
+        const std::string name = UnicodeToUtf8(FGraphic->ClassName());
+        const auto n = static_cast<std::uint8_t>(std::min<std::size_t>(name.size(), 255));
+        stream.WriteBuffer(&n, 1);
+        stream.WriteBuffer(name.data(), n);
+        FGraphic->WriteData(stream);
+      },
+      FGraphic != nullptr);
+}

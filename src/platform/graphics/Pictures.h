@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/Classes.h"
+#include "platform/base/Persistent.h"
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
 
@@ -59,16 +60,18 @@ void DrawPixelImage(TCanvas& canvas, const TRect& rect, const TPixelImage& image
 
 // ---- the abstract graphic -------------------------------------------------------------------
 
-class TGraphic : public TObject {
+// A persistent object of the component model, so that pictures stream as properties and are
+// found in the class registry by name.
+class TGraphic : public TPersistent {
  public:
   TGraphic() = default;
   TGraphic(const TGraphic&) = delete;
   TGraphic& operator=(const TGraphic&) = delete;
 
   static TGraphicClass StaticClass();
+  static const TClassInfo& StaticClassInfo();
   virtual TGraphicClass ClassType() const = 0;
   bool InstanceOf(TGraphicClass cls) const { return ClassType()->InheritsFrom(cls); }
-  UnicodeString ClassName() const { return ClassType()->Name; }
 
   virtual bool GetEmpty() const = 0;
   virtual int GetWidth() const = 0;
@@ -92,7 +95,13 @@ class TGraphic : public TObject {
 
   // Takes over the source picture; raises EConvertError "Cannot assign a X to a Y" when neither
   // side knows how.
-  virtual void Assign(const TGraphic* source);
+  void Assign(const TGraphic* source);
+  void Assign(TPersistent* source) override;
+
+  // The picture inside a component stream's "Data" of a TPicture: by default the saved picture
+  // as it is; bitmaps and JPEG pictures put their length in front.
+  virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
+  virtual void WriteData(TStream& stream) { SaveToStream(stream); }
 
   // The picture as 32-bit pixels at its natural size (empty for an empty picture). Every class
   // can give it; conversions between classes go through it.
@@ -111,7 +120,22 @@ class TGraphic : public TObject {
 #define TAVRELO_GRAPHIC_CLASS(Cls)                                     \
  public:                                                               \
   static TGraphicClass StaticClass();                                  \
-  TGraphicClass ClassType() const override { return StaticClass(); }
+  static const TClassInfo& StaticClassInfo();                          \
+  TGraphicClass ClassType() const override { return StaticClass(); }   \
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+// The registry entry of a picture class: its name, the parent's entry and its constructor.
+template <typename T>
+const TClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClassInfo& parent) {
+  static const TClassInfo info = [&] {
+    TClassInfo i;
+    i.ClassName = name;
+    i.Parent = &parent;
+    i.Create = [] { return std::unique_ptr<TPersistent>(new T); };
+    return i;
+  }();
+  return info;
+}
 
 // ---- bitmaps --------------------------------------------------------------------------------
 
@@ -154,6 +178,10 @@ class TBitmap : public TGraphic {
   const std::vector<std::uint32_t>& Palette() const { return FPalette; }
   void SetPalette(const std::vector<std::uint32_t>& palette);
 
+  // Palettes have no effect on this platform's devices; the flag is kept for callers.
+  bool GetIgnorePalette() const { return FIgnorePalette; }
+  void SetIgnorePalette(bool value) { FIgnorePalette = value; }
+
   TColor GetTransparentColor() const;
   void SetTransparentColor(TColor value);
   TTransparentMode GetTransparentMode() const { return FTransparentMode; }
@@ -176,6 +204,8 @@ class TBitmap : public TGraphic {
 
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
+  void ReadData(TStream& stream) override;
+  void WriteData(TStream& stream) override;
   // Reads a packed DIB (info header, colour table, bits) without the file header.
   bool LoadFromDIB(const std::uint8_t* data, std::size_t size);
   // The bitmap as a packed DIB (BITMAPINFOHEADER, colour table, bottom-up bits).
@@ -209,6 +239,7 @@ class TBitmap : public TGraphic {
   std::string FSaved;
   TColor FTransparentColor = clDefault;
   TTransparentMode FTransparentMode = tmAuto;
+  bool FIgnorePalette = false;
   std::unique_ptr<TBitmapStorage> FDevice;
   std::unique_ptr<TCanvas> FCanvas;
 };
@@ -259,8 +290,10 @@ class TIcon : public TGraphic {
 
 // ---- the picture container ------------------------------------------------------------------
 
-class TPicture : public TObject {
+class TPicture : public TPersistent {
  public:
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
   TPicture();
   ~TPicture() override;
   TPicture(const TPicture&) = delete;
@@ -282,6 +315,10 @@ class TPicture : public TObject {
   void LoadFromFile(const UnicodeString& fileName);
   void SaveToFile(const UnicodeString& fileName);
   void Assign(const TPicture* source);
+  // A picture, a graphic (copied) or nil.
+  void Assign(TPersistent* source) override;
+  // "Data": a length byte, the graphic's class name, then the graphic's own data.
+  void DefineProperties(TFiler& filer) override;
 
   // File formats by extension (without the dot, any case). Later registrations of an extension
   // take precedence, as in the class library.

@@ -236,7 +236,7 @@ HRESULT ScriptStringOut(SCRIPT_STRING_ANALYSIS ssa, int x, int y, UINT options, 
   std::vector<TPlacedGlyph> glyphs;
   std::vector<int> dx;
   for (const TShapedGlyph& g : ssa->Shaped.Glyphs) {
-    glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff});
+    glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
     dx.push_back(g.Advance);
   }
   Draw(c, *ssa->Font, glyphs, dx, ssa->Shaped.Width, x, y, options, rect);

@@ -291,14 +291,16 @@ std::string EnhMetaFileToWinMetaFile(HENHMETAFILE emf, const RECT& window) {
         }
         // One advance per byte: a character written as two bytes gets its advance on the first.
         std::vector<int> dx;
-        const bool haveDx = offDx && offDx <= r.size() && n <= (r.size() - offDx) / 4;
+        // Pairs of advances (ETO_PDY) give their x values; the format has no vertical ones.
+        const std::uint32_t stride = (options & ETO_PDY) ? 2 : 1;
+        const bool haveDx = offDx && offDx <= r.size() && n * stride <= (r.size() - offDx) / 4;
         if (haveDx) {
           std::size_t b = 0;
           for (std::uint32_t k = 0; k < n && b < bytes.size(); ++k) {
             std::string one;
             if (charset == SYMBOL_CHARSET) one.push_back(' ');
             else UnicodeToCodePage(CharsetCodePage(charset), 0, std::u16string_view(text).substr(k, 1), one);
-            dx.push_back(Clamp16(static_cast<std::int32_t>(LE32(r, offDx + 4 * k))));
+            dx.push_back(Clamp16(static_cast<std::int32_t>(LE32(r, offDx + 4 * k * stride))));
             for (std::size_t e = 1; e < one.size(); ++e) dx.push_back(0);
             b += std::max<std::size_t>(one.size(), 1);
           }
@@ -310,7 +312,8 @@ std::string EnhMetaFileToWinMetaFile(HENHMETAFILE emf, const RECT& window) {
         tail += bytes;
         if (tail.size() % 2) tail.push_back('\0');
         for (int v : dx) PutLE16(tail, static_cast<std::uint32_t>(v));
-        w.Rec(0x0A32, {s32(r, 40), s32(r, 36), static_cast<int>(bytes.size()), static_cast<int>(options & 0xFFFF)}, tail);
+        w.Rec(0x0A32, {s32(r, 40), s32(r, 36), static_cast<int>(bytes.size()), static_cast<int>(options & 0xFFFF & ~ETO_PDY)},
+              tail);
         break;
       }
       case EMR_STRETCHDIBITS: {

@@ -267,6 +267,36 @@ TEST_P(BackEndTest, ReferenceCanvasAgreesWithScreen) {
   }
 }
 
+TEST_P(BackEndTest, RunMeasuredOnReferenceCanvasIsDrawnAtScreenScale) {
+  const int factor = 100;
+  for (const TSample& smp : Samples) {
+    SCOPED_TRACE(smp.Name);
+    TTestSurface screen(700, 40), ref(10, 10);
+    ref.SetFont(smp.Face, -20 * factor);
+    const int n = Len(smp.Text);
+    auto data = GI->GetGlyphDX(ref.Canvas.get(), smp.Text, n, 0, 0, smp.BiDi, false, true, false,
+                               -1, -1);
+    const int wref = GI->TextSize(ref.Canvas.get(), smp.Text, n, smp.BiDi, false).cx;
+    ::SetBkMode(screen.DC, TRANSPARENT);
+    screen.Canvas->Brush().SetStyle(bsClear);
+    GI->SetGraphicsMode(screen.Canvas.get(), true);
+    TRVCanvasStoreTransformParams st;
+    TRVCanvasStoreFontParams fst;
+    GI->ScaleCanvasTransform(screen.Canvas.get(), st, factor);
+    GI->CopyCanvasFont(ref.Canvas.get(), screen.Canvas.get(), fst);
+    GI->TextOutWithDX(screen.Canvas.get(), 10 * factor, 28 * factor, smp.Text, n, false,
+                      data.get());
+    GI->FinalizeCopyCanvasFont(ref.Canvas.get(), screen.Canvas.get(), fst);
+    GI->RestoreCanvasTransform(screen.Canvas.get(), st);
+    XFORM x;
+    GI->GetWorldTransform(screen.Canvas.get(), x);
+    EXPECT_EQ(x, XFORM{});
+    const int ink = screen.RightmostInk();
+    EXPECT_GT(ink, 10 + wref / factor - wref / factor / 4);
+    EXPECT_LE(ink, 10 + wref / factor + 3);
+  }
+}
+
 TEST_P(BackEndTest, CharacterExtraWidensEachCharacterOnce) {
   TTestSurface s(10, 10);
   s.SetFont(u"DejaVu Sans", -16);
@@ -371,6 +401,17 @@ TEST_P(BackEndTest, FitWithCharacterExtra) {
     GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, nullptr, fit, sz);
     EXPECT_EQ(fit, 2) << UnicodeToUtf8(c.Text);
     EXPECT_LE(sz.cx, w2);
+    if (GetParam() == TBackEnd::GDI) {
+      // With a coordinate array every prefix is measured: the same answer, and the edges.
+      std::vector<int> coords(n, -1);
+      TSize sz2;
+      GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, w2, c.BiDi, false, coords.data(), fit,
+                               sz2);
+      EXPECT_EQ(fit, 2);
+      EXPECT_EQ(sz2.cx, sz.cx);
+      EXPECT_EQ(coords[1], w2);
+      EXPECT_LT(coords[0], coords[1]);
+    }
     GI->GetTextExtentExPoint(s.Canvas.get(), c.Text, n, INT_MAX, c.BiDi, false, nullptr, fit, sz);
     EXPECT_EQ(fit, n);
     EXPECT_EQ(sz.cx, GI->TextSize(s.Canvas.get(), c.Text, n, c.BiDi, false).cx);
@@ -452,6 +493,75 @@ TEST_P(BackEndTest, SpacedRunForMetafileKeepsItsSpacing) {
   }
 }
 
+// Awkward runs through every text operation: no crash, every caret set, results in range.
+TEST_P(BackEndTest, AwkwardRuns) {
+  std::u16string longRun;
+  for (int i = 0; i < 600; ++i) longRun += u"ab\u05D0\u0644\u0627 \u0915\u094D\u0937";
+  const std::u16string runs[] = {
+      std::u16string(u"\xD800"),          std::u16string(u"a\xDC00" u"b"),
+      std::u16string(u"\u0301\u0301x"),   std::u16string(u"\u200F\u200E\u202E"),
+      std::u16string(u"\uFFFF\uFFFE"),    std::u16string(u"a\0b", 3),
+      std::u16string(u"\t\r\n"),          std::u16string(u"\u0644\u0627"),
+      std::u16string(u"\u0915\u094D\u0937\u093F"), std::u16string(u"\U0001F600\U0001F3FD"),
+      longRun};
+  TTestSurface s(400, 30);
+  s.SetFont(u"DejaVu Sans", -16);
+  for (const auto& r : runs) {
+    const int n = static_cast<int>(r.size());
+    SCOPED_TRACE(testing::Message() << "length " << n);
+    for (bool bidi : {false, true}) {
+      for (int extra : {0, 2}) {
+        GI->SetTextCharacterExtra(s.Canvas.get(), extra);
+        const TSize size = GI->TextSize(s.Canvas.get(), r.data(), n, bidi, false);
+        EXPECT_GE(size.cx, 0);
+        int fit = -1;
+        TSize sz;
+        GI->GetTextExtentExPoint(s.Canvas.get(), r.data(), n, INT_MAX, bidi, false, nullptr, fit,
+                                 sz);
+        EXPECT_EQ(fit, n);
+        GI->GetTextExtentExPoint(s.Canvas.get(), r.data(), n, 0, bidi, false, nullptr, fit, sz);
+        EXPECT_GE(fit, 0);
+        EXPECT_LE(fit, n);
+        std::vector<int> pcp(n + 1, INT_MIN);
+        GI->GetCaretPositions(s.Canvas.get(), r.data(), n, RV_DISTRIBUTE_SPACING, 7, bidi, false,
+                              pcp.data(), -1, -1);
+        EXPECT_EQ(std::count(pcp.begin(), pcp.end(), INT_MIN), 0);
+        auto data = GI->GetGlyphDX(s.Canvas.get(), r.data(), n, 1, 5, bidi, false, true, true,
+                                   -1, -1);
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(static_cast<int>(data->PXL.size()), n);
+        EXPECT_EQ(static_cast<int>(data->PXR.size()), n);
+        const int expandable = GI->GetExpandableCharCount(s.Canvas.get(), r.data(), n, bidi, false);
+        EXPECT_GE(expandable, 0);
+        EXPECT_LE(expandable, n);
+        int l = 0, rt = 0;
+        GI->GetOutermostNonExpandableCharacters(s.Canvas.get(), r.data(), n, bidi, false, true,
+                                                true, l, rt);
+        EXPECT_TRUE(l >= -1 && l < n);
+        EXPECT_TRUE(rt >= -1 && rt < n);
+        GI->TextOut(s.Canvas.get(), 5, 20, r.data(), n, false);
+        GI->TextOutWithDX(s.Canvas.get(), 5, 20, r.data(), n, true, data.get());
+        GI->TextOutWithDX(s.Canvas.get(), 5, 20, r.data(), n, false, data.get());
+      }
+    }
+  }
+  GI->SetTextCharacterExtra(s.Canvas.get(), 0);
+}
+
+TEST_P(BackEndTest, RunNeedingFallbackFacesIsDrawn) {
+  // The primary face has no Arabic or CJK letters: both come from fallback faces.
+  for (const char16_t* text : {u"مرحبا بالعالم", u"我能吞下玻璃"}) {
+    TTestSurface s(300, 40);
+    s.SetFont(u"Liberation Sans", -16);
+    const int n = Len(text);
+    auto data = GI->GetGlyphDX(s.Canvas.get(), text, n, 0, 0, true, false, true, false, -1, -1);
+    GI->TextOutWithDX(s.Canvas.get(), 10, 25, text, n, false, data.get());
+    const int w = GI->TextSize(s.Canvas.get(), text, n, true, false).cx;
+    EXPECT_GT(s.InkCount(), 20) << UnicodeToUtf8(text);
+    EXPECT_NEAR(s.RightmostInk(), 10 + w, 3) << UnicodeToUtf8(text);
+  }
+}
+
 // ---- the string-analysis back-end when analysis fails ------------------------------------------
 
 HRESULT FailingAnalyse(HDC, const void*, int, int, int, DWORD, int, SCRIPT_CONTROL*, SCRIPT_STATE*,
@@ -521,20 +631,42 @@ TEST(GraphicInterfaceChoice, ShapingByDefaultGDIWithoutIt) {
 TEST(DrawingSheet, AllSamplesOnBothBackEnds) {
   LoadUniscribe();
   const int rowH = 34;
-  TTestSurface s(760, rowH * 2 * static_cast<int>(std::size(Samples)) + 10);
+  TTestSurface s(760, rowH * 4 * static_cast<int>(std::size(Samples)) + 10);
   ::SetBkMode(s.DC, TRANSPARENT);
   s.Canvas->Brush().SetStyle(bsClear);
   int y = 5;
   for (TBackEnd b : {TBackEnd::GDI, TBackEnd::Shaping}) {
     auto gi = Make(b);
-    for (const TSample& smp : Samples) {
-      s.SetFont(u"Liberation Sans", -12);
-      const std::u16string label =
-          Utf8ToUnicode(std::string(b == TBackEnd::GDI ? "GDI " : "Shaping ") + smp.Name);
-      gi->TextOut(s.Canvas.get(), 5, y + 8, label.data(), static_cast<int>(label.size()), false);
-      s.SetFont(smp.Face, -20, TFontStyles{fsUnderline, fsStrikeOut});
-      gi->TextOut(s.Canvas.get(), 160, y, smp.Text, Len(smp.Text), false);
-      y += rowH;
+    // Drawn directly, then measured on a reference canvas with fonts 100 times larger and
+    // drawn through the scaled transform, as formatted text is.
+    for (bool viaRef : {false, true}) {
+      for (const TSample& smp : Samples) {
+        s.SetFont(u"Liberation Sans", -12);
+        const std::u16string label = Utf8ToUnicode(std::string(b == TBackEnd::GDI ? "GDI " : "Shaping ") +
+                                                   (viaRef ? "ref. " : "") + smp.Name);
+        gi->TextOut(s.Canvas.get(), 5, y + 8, label.data(), static_cast<int>(label.size()), false);
+        const TFontStyles lines{fsUnderline, fsStrikeOut};
+        const int n = Len(smp.Text);
+        if (!viaRef) {
+          s.SetFont(smp.Face, -20, lines);
+          gi->TextOut(s.Canvas.get(), 160, y, smp.Text, n, false);
+        } else {
+          TTestSurface ref(4, 4);
+          ref.SetFont(smp.Face, -2000, lines);
+          auto data = gi->GetGlyphDX(ref.Canvas.get(), smp.Text, n, 0, 0, smp.BiDi, false, true,
+                                     false, -1, -1);
+          gi->SetGraphicsMode(s.Canvas.get(), true);
+          TRVCanvasStoreTransformParams st;
+          TRVCanvasStoreFontParams fst;
+          gi->ScaleCanvasTransform(s.Canvas.get(), st, 100);
+          gi->CopyCanvasFont(ref.Canvas.get(), s.Canvas.get(), fst);
+          gi->TextOutWithDX(s.Canvas.get(), 160 * 100, y * 100, smp.Text, n, false, data.get());
+          gi->FinalizeCopyCanvasFont(ref.Canvas.get(), s.Canvas.get(), fst);
+          gi->RestoreCanvasTransform(s.Canvas.get(), st);
+          gi->SetGraphicsMode(s.Canvas.get(), false);
+        }
+        y += rowH;
+      }
     }
   }
   std::filesystem::create_directories(TAVRELO_TEST_OUTPUT);

@@ -362,6 +362,36 @@ TEST(Bitmaps, RowOrderBlitsAndAlpha) {
   EXPECT_EQ(StretchDIBits(d.DC, 0, 0, 4, 4, 0, 0, 2, 2, dib.bits, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, SRCCOPY), 0);
 }
 
+TEST(Bitmaps, TwentyFourBitRowsArePaddedAndDrawable) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 5;  // 15 bytes of pixels, 16 with padding
+  bi.bmiHeader.biHeight = -3;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bmp, nullptr);
+  EXPECT_EQ(GetBitmapStride(bmp), 16);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  HBRUSH b = CreateSolidBrush(RGB(10, 20, 30));
+  RECT r(1, 1, 3, 2);
+  FillRect(dc, &r, b);
+  const BYTE* row1 = static_cast<const BYTE*>(bits) + 16;
+  EXPECT_EQ(row1[3], 30);  // blue, green, red of pixel 1
+  EXPECT_EQ(row1[4], 20);
+  EXPECT_EQ(row1[5], 10);
+  EXPECT_EQ(row1[9], 0);   // pixel 3 untouched
+  EXPECT_EQ(GetPixel(dc, 2, 1), RGB(10, 20, 30));
+  DIBSECTION ds;
+  ASSERT_EQ(GetObjectW(bmp, sizeof ds, &ds), static_cast<int>(sizeof ds));
+  EXPECT_EQ(ds.dsBm.bmBits, bits);
+  EXPECT_EQ(ds.dsBmih.biHeight, -3);
+  SelectObject(dc, old);
+  DeleteObject(b);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
 TEST(Devices, CapsAndScreen) {
   HDC screen = GetDC(nullptr);
   ASSERT_NE(screen, nullptr);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -343,4 +344,124 @@ TEST(MetafileTest, SavedWithoutTheEnhancedFlagInTheWindowsFormat) {
   for (int y = 50; y < 68; ++y)
     for (int x = 10; x < 100; ++x) red += GetRValue(b.GetPixel(x, y)) > 150 && GetGValue(b.GetPixel(x, y)) < 100;
   EXPECT_GT(red, 40);
+}
+
+TEST(MetafileTest, ClippingIsRecordedAndStaysInsideTheTargetsClip) {
+  auto draw = [](HDC dc) {
+    const RECT all{0, 0, 100, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SaveDC(dc);
+    IntersectClipRect(dc, 10, 10, 50, 30);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &all, red);
+    RestoreDC(dc, -1);
+    HGDIOBJ old = SelectObject(dc, red);
+    Rectangle(dc, 60, 10, 90, 30);
+    SelectObject(dc, old);
+    DeleteObject(red);
+  };
+  TBitmap direct;
+  direct.SetPixelFormat(pf32bit);
+  direct.SetSize(100, 40);
+  draw(direct.GetCanvas()->GetHandle());
+  direct.Flush();
+  const RECT frame{0, 0, MulDiv(100, 2540, 96), MulDiv(40, 2540, 96)};
+  HDC rec = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  draw(rec);
+  HENHMETAFILE emf = CloseEnhMetaFile(rec);
+  EXPECT_GE(RecordTypes(emf)[EMR_EXTSELECTCLIPRGN], 1);
+  const RECT target{0, 0, 100, 40};
+  for (bool targetClip : {false, true}) {
+    TBitmap played;
+    played.SetPixelFormat(pf32bit);
+    played.SetSize(100, 40);
+    HDC dc = played.GetCanvas()->GetHandle();
+    const RECT all{0, 0, 100, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (targetClip) IntersectClipRect(dc, 0, 0, 30, 40);
+    PlayEnhMetaFile(dc, emf, &target);
+    if (targetClip) SelectClipRgn(dc, nullptr);
+    played.Flush();
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 100; ++x) {
+        const TColor want = targetClip && x >= 30 ? clBlack : direct.GetPixel(x, y);
+        ASSERT_EQ(played.GetPixel(x, y), want) << x << "," << y << (targetClip ? " clipped target" : "");
+      }
+  }
+  EXPECT_EQ(direct.GetPixel(20, 20), clRed);
+  EXPECT_EQ(direct.GetPixel(5, 20), clWhite);
+  DeleteEnhMetaFile(emf);
+}
+
+TEST(MetafileTest, RecordsOtherProgramsWrite) {
+  using W = TEmfWriter;
+  auto rgn = [](const TRect& r) {
+    std::string s;
+    W::Put32(s, 32);
+    W::Put32(s, 1);
+    W::Put32(s, 1);
+    W::Put32(s, 16);
+    W::PutRect(s, r);
+    W::PutRect(s, r);
+    return s;
+  };
+  auto brush = [](TEmfWriter& w, COLORREF c) {
+    std::string s;
+    for (std::uint32_t v : {1u, static_cast<std::uint32_t>(BS_SOLID), c, 0u}) W::Put32(s, v);
+    w.Add(EMR_CREATEBRUSHINDIRECT, s);
+    std::string sel;
+    W::Put32(sel, 1);
+    w.Add(EMR_SELECTOBJECT, sel);
+  };
+  const struct {
+    const char* Name;
+    std::function<void(TEmfWriter&)> Records;
+    int X, Y;
+    TColor Color;
+  } cases[] = {
+      {"region painted with the selected brush",
+       [&](TEmfWriter& w) {
+         brush(w, RGB(0, 0, 255));
+         std::string s;
+         W::PutRect(s, TRect(0, 0, 40, 20));
+         const std::string data = rgn(TRect(10, 5, 30, 15));
+         W::Put32(s, static_cast<std::uint32_t>(data.size()));
+         w.Add(EMR_PAINTRGN, s + data);
+       },
+       20, 10, RGB(0, 0, 255)},
+      {"horizontal gradient, left end",
+       [&](TEmfWriter& w) {
+         std::string s;
+         W::PutRect(s, TRect(0, 0, 40, 20));
+         for (std::uint32_t v : {2u, 1u, 0u}) W::Put32(s, v);
+         for (int i = 0; i < 2; ++i) {
+           W::Put32(s, i ? 40u : 0u);
+           W::Put32(s, i ? 20u : 0u);
+           W::Put16(s, i ? 0 : 0xFF00);
+           W::Put16(s, 0);
+           W::Put16(s, i ? 0xFF00 : 0);
+           W::Put16(s, 0);
+         }
+         W::Put32(s, 0);
+         W::Put32(s, 1);
+         w.Add(EMR_GRADIENTFILL, s);
+       },
+       0, 10, RGB(252, 0, 3)},
+  };
+  for (const auto& c : cases) {
+    TEmfWriter w;
+    c.Records(w);
+    const std::string bytes = w.Finish(TRect(0, 0, MulDiv(40, 2540, 96), MulDiv(20, 2540, 96)), TSize(1920, 1080),
+                                       TSize(508, 286), 2, u"");
+    HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data()));
+    ASSERT_NE(emf, nullptr) << c.Name;
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(40, 20);
+    const RECT target{0, 0, 40, 20};
+    PlayEnhMetaFile(b.GetCanvas()->GetHandle(), emf, &target);
+    b.Flush();
+    DeleteEnhMetaFile(emf);
+    EXPECT_EQ(b.GetPixel(c.X, c.Y), c.Color) << c.Name;
+  }
 }

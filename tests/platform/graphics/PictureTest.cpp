@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/base/ComponentStream.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImageList.h"
@@ -41,7 +42,9 @@ constexpr TColor Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, White = 0xFF
 TEST(PictureTest, BitmapFilesReadAsStored) {
   std::string noOffset = Fixture("rgb4x3.bmp");
   noOffset.replace(10, 4, std::string(4, '\0'));  // a file header whose bit offset is 0
-  for (const std::string& bytes : {Fixture("rgb4x3.bmp"), noOffset}) {
+  std::string shortSize = Fixture("rgb4x3.bmp");
+  shortSize.replace(2, 4, std::string("\x20\0\0\0", 4));  // a file size too small for the pixels
+  for (const std::string& bytes : {Fixture("rgb4x3.bmp"), noOffset, shortSize}) {
     TBitmap rgb;
     Load(rgb, bytes);
     EXPECT_EQ(rgb.GetPixelFormat(), pf24bit);
@@ -140,6 +143,16 @@ TEST(PictureTest, BitmapFromADeviceBitmap) {
   EXPECT_EQ(c.GetPixel(1, 1), Red);
   EXPECT_EQ(c.GetPixel(3, 3), White);
   EXPECT_EQ(c.ScanLine(2)[3 * 2 + 2], 0xFF);
+  // Given an 8-bit picture, the bitmap's canvas goes on drawing into its pixels.
+  TBitmap pal;
+  Load(pal, Fixture("pal3x2.bmp"));
+  c.Assign(&pal);
+  EXPECT_EQ(c.GetPixelFormat(), pf8bit);
+  c.GetCanvas()->Brush().SetColor(clLime);
+  c.GetCanvas()->FillRect(TRect(0, 0, 1, 1));
+  c.Flush();
+  EXPECT_EQ(c.GetPixel(0, 0), Green);
+  EXPECT_EQ(c.GetPixel(2, 0), Blue);
 }
 
 TEST(PictureTest, ScanLinesAndTransparentColour) {
@@ -349,5 +362,106 @@ TEST(PictureTest, DamagedFilesNeverCrash) {
         bad[i] = v;
         attempt(bad);
       }
+  }
+}
+
+TEST(PictureTest, PicturesInsideALongerStreamLeaveTheRest) {
+  std::string jpeg;
+  {
+    TPixelImage img;
+    img.Resize(9, 7, 0xFF405060u);
+    TBitmap b;
+    b.FromPixels(img);
+    TJPEGImage j;
+    j.Assign(&b);
+    jpeg = Saved(j);
+  }
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::function<std::unique_ptr<TGraphic>()> Make;
+  } cases[] = {
+      {"bmp", Fixture("rgb4x3.bmp"), [] { return std::make_unique<TBitmap>(); }},
+      {"png", Fixture("rgba3x2.png"), [] { return std::make_unique<TPngImage>(); }},
+      {"gif", Fixture("two-frames.gif"), [] { return std::make_unique<TGIFImage>(); }},
+      {"jpeg", jpeg, [] { return std::make_unique<TJPEGImage>(); }},
+      {"wmf", Fixture("rect.wmf"), [] { return std::make_unique<TMetafile>(); }},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream ms;
+    const std::string all = c.Bytes + "TAIL";
+    ms.WriteBuffer(all.data(), static_cast<std::int64_t>(all.size()));
+    ms.SetPosition(0);
+    auto g = c.Make();
+    g->LoadFromStream(ms);
+    EXPECT_EQ(ms.GetPosition(), static_cast<std::int64_t>(c.Bytes.size())) << c.Name;
+    EXPECT_EQ(Saved(*g), c.Bytes) << c.Name;
+  }
+}
+
+TEST(PictureTest, PicturesStreamAsComponentProperties) {
+  // "Data": the class name behind a length byte, then the graphic's own data (bitmaps and JPEG
+  // pictures with their length in front).
+  const std::string bmp = Fixture("rgb4x3.bmp"), png = Fixture("rgba3x2.png");
+  const struct {
+    const char* Name;
+    std::unique_ptr<TGraphic> G;
+    std::string Bytes;
+    std::string Data;
+  } cases[] = {
+      {"bitmap", std::make_unique<TBitmap>(), bmp,
+       std::string("\x07TBitmap", 8) + std::string(1, static_cast<char>(bmp.size())) + std::string(3, '\0') + bmp},
+      {"png", std::make_unique<TPngImage>(), png, std::string("\x09TPngImage", 10) + png},
+  };
+  for (const auto& c : cases) {
+    Load(*c.G, c.Bytes);
+    TPicture pic;
+    pic.SetGraphic(c.G.get());
+    TMemoryStream ms;
+    TWriter writer(ms);
+    writer.WriteProperties(&pic);
+    const std::uint8_t end = 0;
+    ms.WriteBuffer(&end, 1);
+    const std::string all(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+    EXPECT_NE(all.find(c.Data), std::string::npos) << c.Name;
+    ms.SetPosition(0);
+    TPicture back;
+    TReader reader(ms);
+    reader.ReadProperties(&back);
+    ASSERT_NE(back.GetGraphic(), nullptr) << c.Name;
+    EXPECT_EQ(back.GetGraphic()->ClassType(), c.G->ClassType()) << c.Name;
+    EXPECT_EQ(Saved(*back.GetGraphic()), c.Bytes) << c.Name;
+  }
+  EXPECT_NE(GetClass(u"TBitmap"), nullptr);
+  EXPECT_NE(GetClass(u"TWICImage"), nullptr);
+  auto made = GetClass(u"TJPEGImage")->Create();
+  EXPECT_NE(dynamic_cast<TJPEGImage*>(made.get()), nullptr);
+}
+
+TEST(PictureTest, BitmapsDrawInEveryFormat) {
+  const TPixelFormat formats[] = {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit};
+  for (TPixelFormat pf : formats) {
+    for (bool transparent : {false, true}) {
+      TBitmap src;
+      src.SetPixelFormat(pf);
+      src.SetSize(2, 2);
+      src.SetPixel(0, 0, clBlack);
+      src.SetPixel(1, 0, clWhite);
+      src.SetPixel(0, 1, clWhite);
+      src.SetPixel(1, 1, clWhite);  // bottom-left white: the automatic transparent colour
+      src.SetTransparent(transparent);
+      TBitmap target;
+      target.SetPixelFormat(pf32bit);
+      target.SetSize(4, 4);
+      HDC dc = target.GetCanvas()->GetHandle();
+      const RECT all{0, 0, 4, 4};
+      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+      FillRect(dc, &all, red);
+      DeleteObject(red);
+      target.GetCanvas()->StretchDraw(TRect(0, 0, 4, 4), &src);
+      target.Flush();
+      EXPECT_EQ(target.GetPixel(0, 0), clBlack) << pf << transparent;
+      EXPECT_EQ(target.GetPixel(3, 3), transparent ? clRed : clWhite) << pf << transparent;
+    }
   }
 }

@@ -21,6 +21,7 @@ TEST(Shapes, RightAndBottomEdgesAreExclusive) {
       {"LineTo right to left", [](HDC dc) { MoveToEx(dc, 6, 5, nullptr); LineTo(dc, 1, 5); }, 5, "..#####..."},
       {"Polyline", [](HDC dc) { POINT p[] = {{0, 1}, {4, 1}, {4, 5}}; Polyline(dc, p, 3); }, 1, "#####....."},
       {"PatBlt", [](HDC dc) { SelectObject(dc, GetStockObject(BLACK_BRUSH)); PatBlt(dc, 3, 0, 2, 9, PATCOPY); }, 8, "...##....."},
+      {"PatBlt of a size that overflows", [](HDC dc) { SelectObject(dc, GetStockObject(BLACK_BRUSH)); PatBlt(dc, 3, 0, INT32_MAX, 9, PATCOPY); }, 8, "...#######"},
   };
   for (const Case& c : cases) {
     TSurface s(10, 10);

@@ -281,6 +281,13 @@ TEST(TextDrawing, SheetOfSamples) {
     EXPECT_EQ(w1, w2) << sm.name;
     y += 60;
   }
+  // A vertical face written downwards, for a look.
+  LOGFONTW vert = MakeLogFont(u"@Arial", -24);
+  vert.lfEscapement = vert.lfOrientation = 2700;
+  {
+    TFontScope v(s.DC, vert);
+    TextOutW(s.DC, 870, 20, u"\u4F60\u597D\u4E16\u754C ab", 7);
+  }
   EXPECT_TRUE(SaveBitmapToPng(s.Bmp, TAVRELO_TEST_OUTPUT "/text-samples.png"));
 }
 
@@ -362,4 +369,68 @@ TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
   EXPECT_GT(sz.cx, 0);
   TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
   EXPECT_GE(s.InkRight(), 2);
+}
+
+TEST(TextDrawing, AdvanceArraysAndGlyphIndexes) {
+  const std::u16string text = u"Hxl";
+  TSurface plain(120, 40), glyphs(120, 40), spaced(120, 40);
+  for (TSurface* s : {&plain, &glyphs, &spaced}) SetBkMode(s->DC, TRANSPARENT);
+  TFontScope f1(plain.DC, MakeLogFont(u"Arial", -20)), f2(glyphs.DC, MakeLogFont(u"Arial", -20)),
+      f3(spaced.DC, MakeLogFont(u"Arial", -20));
+  TextOutW(plain.DC, 5, 5, text.c_str(), 3);
+  // The glyphs and advances of character placement draw the same image.
+  WCHAR gl[32];
+  INT adv[32];
+  GCP_RESULTSW r;
+  r.lpGlyphs = gl;
+  r.lpDx = adv;
+  r.nGlyphs = 32;
+  ASSERT_NE(GetCharacterPlacementW(glyphs.DC, text.c_str(), 3, 0, &r, GCP_REORDER | GCP_GLYPHSHAPE) >> 16, 0u);
+  ASSERT_EQ(r.nGlyphs, 3u);
+  ExtTextOutW(glyphs.DC, 5, 5, ETO_GLYPH_INDEX, nullptr, gl, r.nGlyphs, adv);
+  for (int y = 0; y < 40; ++y) EXPECT_EQ(plain.Row(y, 0, 120), glyphs.Row(y, 0, 120)) << y;
+  // Caller advances move the characters.
+  const INT wide[] = {40, 40, 40};
+  ExtTextOutW(spaced.DC, 5, 5, 0, nullptr, text.c_str(), 3, wide);
+  int lastInk = -1;
+  for (int x = 0; x < 120; ++x)
+    for (int y = 0; y < 40; ++y)
+      if (spaced.Dark(x, y)) lastInk = x;
+  EXPECT_GE(lastInk, 85);
+}
+
+TEST(TextDrawing, EscapementAndVerticalFaces) {
+  // Escapement 900 runs the text upward from the reference point.
+  TSurface s(60, 200);
+  LOGFONTW lf = MakeLogFont(u"Arial", -20);
+  lf.lfEscapement = lf.lfOrientation = 900;
+  {
+    TFontScope f(s.DC, lf);
+    SetTextAlign(s.DC, TA_BASELINE);
+    SetBkMode(s.DC, TRANSPARENT);
+    TextOutW(s.DC, 40, 190, u"Hello world", 11);
+  }
+  int top = 200, bottom = -1;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (s.Dark(x, y)) top = std::min(top, y), bottom = std::max(bottom, y);
+  EXPECT_LE(bottom, 191);
+  EXPECT_LT(top, 120);
+  EXPECT_LE(s.InkRight(), 41);
+  // A vertical face sets ideographs on their side, one cell apart; Latin keeps its advance.
+  TSurface v(10, 10);
+  SIZE plain, vertical, latinPlain, latinVertical;
+  {
+    TFontScope f(v.DC, MakeLogFont(u"Arial", -20));
+    GetTextExtentPoint32W(v.DC, u"\u4F60\u597D", 2, &plain);
+    GetTextExtentPoint32W(v.DC, u"ab", 2, &latinPlain);
+  }
+  {
+    TFontScope f(v.DC, MakeLogFont(u"@Arial", -20));
+    GetTextExtentPoint32W(v.DC, u"\u4F60\u597D", 2, &vertical);
+    GetTextExtentPoint32W(v.DC, u"ab", 2, &latinVertical);
+  }
+  EXPECT_GT(vertical.cx, 0);
+  EXPECT_NE(vertical.cx, plain.cx);
+  EXPECT_EQ(latinVertical.cx, latinPlain.cx);
 }

@@ -1,0 +1,181 @@
+#include "engine/foundation/RVThumbnailMaker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/foundation/RVGrHandler.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Jpeg.h"
+#include "platform/graphics/Png.h"
+#include "platform/graphics/WicImage.h"
+
+namespace {
+
+constexpr float ResampleRadius = 2.0f;
+
+typedef float TFloat4 __attribute__((vector_size(16)));
+
+// Mitchell-Netravali with B = C = 1/3.
+float Filter(float x) {
+  x = std::fabs(x);
+  if (x < 1.0f) return (7.0f * x * x * x - 12.0f * x * x + 16.0f / 3.0f) / 6.0f;
+  if (x < 2.0f)
+    return (-(7.0f / 3.0f) * x * x * x + 12.0f * x * x - 20.0f * x + 32.0f / 3.0f) / 6.0f;
+  return 0.0f;
+}
+
+// Source pixels and weights of every target position along one direction.
+TWPMatrix MakeWeights(int dstSize, int srcSize) {
+  const double scale =
+      srcSize >= 2 ? static_cast<double>(dstSize - 1) / (srcSize - 1) : static_cast<double>(dstSize) / srcSize;
+  const double inverse = scale >= 1e-20 ? 1.0 / scale : srcSize / 2.0;
+  const float s = static_cast<float>(scale);
+  const float halfWidth = scale >= 1.0 ? ResampleRadius : ResampleRadius * static_cast<float>(inverse);
+  TWPMatrix m;
+  m.Items.resize(static_cast<std::size_t>(dstSize));
+  m.Counts.resize(static_cast<std::size_t>(dstSize));
+  for (int i = 0; i < dstSize; ++i) {
+    const float c = static_cast<float>(i) * static_cast<float>(inverse);
+    auto& list = m.Items[static_cast<std::size_t>(i)];
+    // The room the filter needs; the range below can be one wider, so the list may grow.
+    list.reserve(static_cast<std::size_t>(2 * halfWidth + 1) + 1);
+    const int first = static_cast<int>(std::floor(c - halfWidth));
+    const int last = static_cast<int>(std::ceil(c + halfWidth));
+    for (int j = first; j <= last; ++j) {
+      const float d = std::fabs(c - static_cast<float>(j));
+      const float weight = scale >= 1.0 ? Filter(d) : s * Filter(s * d);
+      if (weight == 0.0f) continue;
+      int pixel = j;
+      if (j >= srcSize) {
+        pixel = 2 * srcSize - j - 1;
+        if (pixel < 0) continue;
+      } else if (j < 0) {
+        pixel = -j;
+        if (pixel >= srcSize) continue;
+      }
+      list.push_back({pixel, weight});
+    }
+    m.Counts[static_cast<std::size_t>(i)] = static_cast<int>(list.size());
+  }
+  return m;
+}
+
+std::uint8_t StoreChannel(float v) {
+  if (v <= 0.0f) return 0;
+  if (v >= 255.0f) return 255;
+  return static_cast<std::uint8_t>(std::nearbyint(v));  // halves to even
+}
+
+// Distance between scan lines 0 and 1 (0 for one row).
+std::ptrdiff_t RowStride(const TBitmap& b) {
+  if (b.GetHeight() < 2) return 0;
+  return b.ScanLine(1) - b.ScanLine(0);
+}
+
+// 24-bit src into 24-bit dst: columns first into an intermediate of dst's width, then rows.
+void Resample(const TBitmap& src, TBitmap& dst) {
+  const int sw = src.GetWidth(), sh = src.GetHeight();
+  const int dw = dst.GetWidth(), dh = dst.GetHeight();
+  const TWPMatrix columns = MakeWeights(dw, sw);
+  const TWPMatrix rows = MakeWeights(dh, sh);
+
+  const std::size_t tStride = static_cast<std::size_t>(dw) * 3;
+  std::vector<std::uint8_t> temp(tStride * static_cast<std::size_t>(sh));
+  const std::uint8_t* srcRow0 = src.ScanLine(0);
+  const std::ptrdiff_t srcStride = RowStride(src);
+  // Each source row as blue, green, red, unused in one 4-float vector per pixel: the three sums
+  // run side by side, each in the same order as channel by channel.
+  std::vector<TFloat4> row(static_cast<std::size_t>(sw));
+  for (int y = 0; y < sh; ++y) {
+    const std::uint8_t* s = srcRow0 + y * srcStride;
+    for (int x = 0; x < sw; ++x)
+      row[static_cast<std::size_t>(x)] = TFloat4{static_cast<float>(s[x * 3]), static_cast<float>(s[x * 3 + 1]),
+                                                 static_cast<float>(s[x * 3 + 2]), 0.0f};
+    std::uint8_t* t = temp.data() + static_cast<std::size_t>(y) * tStride;
+    for (int i = 0; i < dw; ++i) {
+      TFloat4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
+      for (const TWeightedPixel& wp : columns.Items[static_cast<std::size_t>(i)])
+        sum += row[static_cast<std::size_t>(wp.Pixel)] * wp.Weight;
+      t[i * 3] = StoreChannel(sum[0]);
+      t[i * 3 + 1] = StoreChannel(sum[1]);
+      t[i * 3 + 2] = StoreChannel(sum[2]);
+    }
+  }
+
+  std::uint8_t* dstRow0 = dst.ScanLine(0);
+  const std::ptrdiff_t dstStride = RowStride(dst);
+  std::vector<float> acc(tStride);
+  for (int y = 0; y < dh; ++y) {
+    std::fill(acc.begin(), acc.end(), 0.0f);
+    for (const TWeightedPixel& wp : rows.Items[static_cast<std::size_t>(y)]) {
+      const std::uint8_t* t = temp.data() + static_cast<std::size_t>(wp.Pixel) * tStride;
+      for (std::size_t k = 0; k < tStride; ++k) acc[k] += t[k] * wp.Weight;
+    }
+    std::uint8_t* d = dstRow0 + y * dstStride;
+    for (std::size_t k = 0; k < tStride; ++k) d[k] = StoreChannel(acc[k]);
+  }
+}
+
+// Gr as a 24-bit bitmap: taken over when the bitmap can, else drawn on one.
+std::unique_ptr<TBitmap> SourceBitmap(const TGraphic* gr) {
+  auto bmp = std::make_unique<TBitmap>();
+  try {
+    bmp->Assign(gr);
+    bmp->SetPixelFormat(pf24bit);
+    return bmp;
+  } catch (const std::exception&) {
+  }
+  bmp = std::make_unique<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(gr->GetWidth(), gr->GetHeight());
+  bmp->GetCanvas()->Draw(0, 0, const_cast<TGraphic*>(gr));
+  return bmp;
+}
+
+std::unique_ptr<TRVThumbnailMaker> MakerOwner = std::make_unique<TRVThumbnailMaker>();
+
+}  // namespace
+
+TRVThumbnailMaker* ThumbnailMaker = MakerOwner.get();
+
+TRVThumbnailMaker::TRVThumbnailMaker()
+    : FClassList{TBitmap::StaticClass(), TPngImage::StaticClass(), TJPEGImage::StaticClass(),
+                 TWICImage::StaticClass()} {}
+
+bool TRVThumbnailMaker::IsAllowedFor(const TGraphic* Gr) const {
+  if (!Gr) return false;
+  bool listed = false;
+  for (TGraphicClass cls : FClassList) listed = listed || Gr->ClassType() == cls;
+  return listed && !GraphicHandler->IsTransparent(Gr);
+}
+
+void TRVThumbnailMaker::AdjustThumbnailSize(int& Width, int& Height) const {
+  const int a = std::max(Width, Height);
+  if (a <= FMaxThumbnailSize) return;
+  // Multiplied before dividing, so that an exact half stays exact and goes to even.
+  Width = static_cast<int>(Round(static_cast<long double>(Width) * FMaxThumbnailSize / a));
+  Height = static_cast<int>(Round(static_cast<long double>(Height) * FMaxThumbnailSize / a));
+}
+
+std::unique_ptr<TBitmap> TRVThumbnailMaker::MakeThumbnail(const TGraphic* Gr, int Width, int Height) const {
+  try {
+    if (!IsAllowedFor(Gr)) return nullptr;
+    const int gw = Gr->GetWidth(), gh = Gr->GetHeight();
+    if (gw + gh == 0 || Width <= 0 || Height <= 0 || (gw == Width && gh == Height)) return nullptr;
+    // A picture with no pixels along one side has nothing to resample.
+    if (gw <= 0 || gh <= 0) return nullptr;
+    const int m = FMaxThumbnailSize;
+    const bool sizeOk = (gw <= m && gh <= m) || (Width <= m && Height <= m) || gw >= Width || gh >= Height;
+    if (!sizeOk) return nullptr;  // never enlarge a picture beyond the limit
+    AdjustThumbnailSize(Width, Height);
+    std::unique_ptr<TBitmap> source = SourceBitmap(Gr);
+    auto result = std::make_unique<TBitmap>();
+    result->SetPixelFormat(pf24bit);
+    result->SetSize(Width, Height);
+    if (Width > 0 && Height > 0) Resample(*source, *result);
+    return result;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
