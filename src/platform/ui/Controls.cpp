@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/ui/GuiSession.h"
+#include "platform/ui/NativeWindow.h"
 #include "platform/ui/UserDraw.h"
 
 namespace {
@@ -63,6 +64,8 @@ class TNativeWindow : public QWidget {
 struct TWindowHandleTag {
   std::unique_ptr<TNativeWindow> Widget;
 };
+
+QWidget* NativeWidgetOf(HWND handle) { return handle ? handle->Widget.get() : nullptr; }
 
 void MoveWindowOrg(HDC DC, int DX, int DY) {
   POINT org;

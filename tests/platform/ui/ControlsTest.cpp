@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -7,6 +11,7 @@
 #include "platform/graphics/GdiFixture.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/NativeWindow.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UserDraw.h"
 
@@ -447,4 +452,28 @@ TEST(PaintTo, ADeviceContextThatIsNoneIsIgnored) {
   EXPECT_NO_THROW(button.PaintTo(static_cast<HDC>(nullptr), 0, 0));
   EXPECT_NO_THROW(button.PaintTo(static_cast<TCanvas*>(nullptr), 0, 0));
   EXPECT_FALSE(button.GetControlState().Contains(csPaintCopy));
+}
+
+TEST(NativeWindows, ShowWhatTheControlPaints) {
+  TPanel panel(nullptr);
+  panel.SetBounds(0, 0, 120, 60);
+  panel.SetColor(static_cast<TColor>(0x00FFFF));
+  auto* button = new TButton(nullptr);
+  button->SetParent(&panel);
+  button->SetBounds(10, 10, 75, 25);
+  button->HandleNeeded();
+  QWidget* widget = NativeWidgetOf(panel.GetHandle());
+  ASSERT_NE(widget, nullptr);
+  EXPECT_EQ(NativeWidgetOf(nullptr), nullptr);
+  EXPECT_EQ(widget->size(), QSize(120, 60));
+  const QImage image = widget->grab().toImage();
+  ASSERT_EQ(image.width(), 120);
+  auto at = [&](int x, int y) {
+    const QRgb c = image.pixel(x, y);
+    return RGB(static_cast<BYTE>(qRed(c)), static_cast<BYTE>(qGreen(c)), static_cast<BYTE>(qBlue(c)));
+  };
+  EXPECT_EQ(at(0, 0), kHighlight);
+  EXPECT_EQ(at(5, 5), 0x00FFFFu);
+  EXPECT_EQ(at(10 + 74, 10 + 24), kDkShadow) << "the child window at its place";
+  EXPECT_EQ(at(10 + 3, 10 + 3), kFace);
 }
