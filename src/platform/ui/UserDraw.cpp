@@ -146,6 +146,60 @@ std::vector<TTextLine> SplitLines(const std::u16string& text, bool singleLine, b
   return lines;
 }
 
+// Breaks a line into lines no wider than maxWidth, after words (spaces at a break vanish). A word
+// wider than maxWidth gets a line of its own, or with breakWords is broken between characters.
+std::vector<TTextLine> WrapLine(const TTextLine& line, const TLineMeasure& m, int maxWidth, bool breakWords) {
+  const std::u16string& s = line.Text;
+  const int n = static_cast<int>(s.size());
+  auto width = [&](int from, int to) {
+    const std::u16string part = s.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    return m.Width(part, to - from);
+  };
+  std::vector<TTextLine> out;
+  int pos = 0;
+  do {
+    std::vector<int> ends;  // word ends after pos, where a line may stop
+    for (int e = pos + 1; e <= n; ++e)
+      if (s[static_cast<std::size_t>(e - 1)] != u' ' && (e == n || s[static_cast<std::size_t>(e)] == u' '))
+        ends.push_back(e);
+    int stop = n;
+    if (!ends.empty()) {
+      // Widths grow with the end, so the last end that fits is found by halving.
+      int lo = 0, hi = static_cast<int>(ends.size()) - 1, fit = -1;
+      while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        if (width(pos, ends[static_cast<std::size_t>(mid)]) <= maxWidth) fit = mid, lo = mid + 1;
+        else hi = mid - 1;
+      }
+      if (fit >= 0) {
+        stop = ends[static_cast<std::size_t>(fit)];
+      } else {
+        stop = ends[0];
+        if (breakWords) {
+          int a = 1, b = stop - pos, k = 1;
+          while (a <= b) {
+            const int mid = (a + b) / 2;
+            if (width(pos, pos + mid) <= maxWidth) k = mid, a = mid + 1;
+            else b = mid - 1;
+          }
+          // Never between the halves of a surrogate pair.
+          const char16_t last = s[static_cast<std::size_t>(pos + k - 1)];
+          if (last >= 0xD800 && last <= 0xDBFF && pos + k < stop) k += k > 1 ? -1 : 1;
+          stop = pos + k;
+        }
+      }
+    }
+    TTextLine piece;
+    piece.Text = s.substr(static_cast<std::size_t>(pos), static_cast<std::size_t>(stop - pos));
+    for (int u : line.Underlined)
+      if (u >= pos && u < stop) piece.Underlined.push_back(u - pos);
+    out.push_back(std::move(piece));
+    pos = stop;
+    while (pos < n && s[static_cast<std::size_t>(pos)] == u' ') ++pos;
+  } while (pos < n);
+  return out;
+}
+
 }  // namespace
 
 int DrawTextW(HDC dc, LPCWSTR text, int count, RECT* rect, UINT format) {
@@ -164,7 +218,14 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, RECT* rect, UINT format) {
   const bool single = format & DT_SINGLELINE;
   const bool prefixes = !(format & DT_NOPREFIX);
   const TLineMeasure m{dc, (format & DT_EXPANDTABS) != 0, tabChars * tm.tmAveCharWidth};
-  const std::vector<TTextLine> lines = SplitLines(str, single, prefixes);
+  std::vector<TTextLine> lines = SplitLines(str, single, prefixes);
+  if ((format & DT_WORDBREAK) && !single) {
+    std::vector<TTextLine> wrapped;
+    for (const TTextLine& l : lines)
+      for (TTextLine& w : WrapLine(l, m, rect->Right - rect->Left, format & DT_EDITCONTROL))
+        wrapped.push_back(std::move(w));
+    lines = std::move(wrapped);
+  }
 
   std::vector<int> widths;
   int maxWidth = 0;

@@ -55,8 +55,8 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT type, UINT state);
 
 // Draws text (count -1: up to the terminating zero) into rect with the context's font, text
 // colour and background mode, the way the window system formats labels: lines at CR/LF (one line
-// with DT_SINGLELINE), word breaks with DT_WORDBREAK (with DT_EDITCONTROL an overlong word breaks
-// between characters), tab expansion, "&" prefixes underlined unless DT_NOPREFIX, horizontal
+// with DT_SINGLELINE), breaks after words to fit rect's width with DT_WORDBREAK (an overlong word
+// keeps a line of its own; with DT_EDITCONTROL it breaks between characters), tab expansion, "&" prefixes underlined unless DT_NOPREFIX, horizontal
 // alignment, vertical alignment of a single line, clipping unless DT_NOCLIP. With DT_CALCRECT
 // nothing is drawn and rect's right and bottom take the text's extent. Answers the text's height
 // (from rect's top to the text's bottom when centred or bottom-aligned); 0 on failure.

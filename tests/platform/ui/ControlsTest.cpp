@@ -300,6 +300,28 @@ TEST(UserDraw, DrawTextMeasuresLikeTheTextItShows) {
     EXPECT_EQ(h, k.h) << UnicodeToUtf8(k.text);
     EXPECT_EQ(r, TRect(10, 10, 10 + k.w, 10 + k.h)) << UnicodeToUtf8(k.text);
   }
+  struct WrapCase {
+    const char16_t* text;
+    int room;  // the rectangle's width
+    UINT format;
+    int w, lines;
+  };
+  const WrapCase wraps[] = {
+      {u"aa bb cc", width(u"aa bb"), DT_WORDBREAK, width(u"aa bb"), 2},
+      {u"aa bb aa", width(u"aa bb") - 1, DT_WORDBREAK, std::max(width(u"aa"), width(u"bb")), 3},
+      {u"aa   bb", width(u"aa"), DT_WORDBREAK, width(u"aa"), 2},
+      {u"abcdefgh x", width(u"abcd"), DT_WORDBREAK, width(u"abcdefgh"), 2},
+      {u"abcdefgh", width(u"abcd"), DT_WORDBREAK | DT_EDITCONTROL, width(u"abcd"), 2},
+      {u"abcd", 0, DT_WORDBREAK | DT_EDITCONTROL, width(u"d"), 4},
+      {u"aa bb\ncc", 1000, DT_WORDBREAK, width(u"aa bb"), 2},
+      {u"aa bb cc", width(u"aa"), DT_WORDBREAK | DT_SINGLELINE, width(u"aa bb cc"), 1},
+  };
+  for (const WrapCase& k : wraps) {
+    RECT r(10, 10, 10 + k.room, 20);
+    const int h = DrawTextW(s.DC, k.text, -1, &r, k.format | DT_CALCRECT);
+    EXPECT_EQ(h, k.lines * tm.tmHeight) << UnicodeToUtf8(k.text) << " in " << k.room;
+    EXPECT_EQ(r.Right - r.Left, k.w) << UnicodeToUtf8(k.text) << " in " << k.room;
+  }
   EXPECT_EQ(s.Row(50, 0, 200).find('#'), std::string::npos) << "measuring draws nothing";
   RECT r(0, 0, 10, 10);
   EXPECT_EQ(DrawTextW(s.DC, nullptr, 3, &r, 0), 0);
