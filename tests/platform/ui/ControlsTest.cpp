@@ -182,6 +182,38 @@ TEST(ControlTree, OwnedChildrenAreFreedOnceWhateverGoesFirst) {
   delete form;  // no double free, no leak
 }
 
+TEST(ControlTree, ParentsFreedBeforeTheirOwnedChildrenTakeThemAlong) {
+  auto* form = new TPanel(nullptr);
+  auto* button = new TButton(form);  // owned first, so the form frees it last
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  button->SetParent(panel);
+  delete form;
+}
+
+TEST(StandardControls, LabelFillsUnlessTransparentThenDrawsItsCaption) {
+  for (bool transparent : {false, true}) {
+    TSurface s(80, 30);
+    TPanel parent(nullptr);
+    auto* label = new TLabel(nullptr);
+    label->SetParent(&parent);
+    label->SetBounds(5, 5, 60, 20);
+    label->SetColor(static_cast<TColor>(0x00FFFF));  // light, so only the caption is dark
+    label->SetCaption(u"&Hi");
+    label->SetTransparent(transparent);
+    parent.SetColor(clWhite);
+    parent.SetBevelOuter(bvNone);
+    parent.SetBounds(0, 0, 80, 30);
+    parent.PaintTo(s.DC, 0, 0);
+    EXPECT_EQ(s.At(64, 24), transparent ? 0xFFFFFFu : 0x00FFFFu) << transparent;
+    EXPECT_EQ(s.At(65, 25), 0xFFFFFFu);
+    bool ink = false;
+    for (int x = 5; x < 30; ++x)
+      for (int y = 5; y < 20; ++y) ink = ink || s.Dark(x, y);
+    EXPECT_TRUE(ink) << transparent;
+  }
+}
+
 TEST(ControlHandles, AreMadeOnDemandWithTheParentsFirst) {
   TPanel parent(nullptr);
   auto* child = new TButton(nullptr);
