@@ -239,12 +239,6 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, RECT* rect, UINT format) {
   else if (single && (format & DT_BOTTOM)) top = rect->Bottom - lineHeight;
 
   if (format & DT_CALCRECT) {
-    if (format & DT_CENTER) {
-      const int mid = rect->Left + (rect->Right - rect->Left) / 2;
-      rect->Left = mid - maxWidth / 2;
-    } else if (format & DT_RIGHT) {
-      rect->Left = rect->Right - maxWidth;
-    }
     rect->Right = rect->Left + maxWidth;
     rect->Bottom = rect->Top + height;
     return height;

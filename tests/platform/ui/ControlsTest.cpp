@@ -325,6 +325,8 @@ TEST(UserDraw, DrawTextMeasuresLikeTheTextItShows) {
       {u"ab\r\nc", DT_SINGLELINE | DT_NOPREFIX, width(u"ab\r\nc"), tm.tmHeight},
       {u"a\tb", DT_EXPANDTABS, 8 * tm.tmAveCharWidth + width(u"b"), tm.tmHeight},
       {u"", 0, 0, tm.tmHeight},
+      {u"File", DT_SINGLELINE | DT_CENTER | DT_VCENTER, width(u"File"), tm.tmHeight},
+      {u"File", DT_SINGLELINE | DT_RIGHT | DT_BOTTOM, width(u"File"), tm.tmHeight},
   };
   for (const Case& k : cases) {
     RECT r(10, 10, 20, 20);
