@@ -213,7 +213,8 @@ void TWinControl::RemoveControl(TControl* AControl) {
   // The child's window lives inside ours; it goes with the move.
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) w->DestroyHandle();
   AControl->Invalidate();
-  for (auto* list : {&FControls, &FWinControls}) list->erase(std::remove(list->begin(), list->end(), AControl), list->end());
+  for (auto* list : {&FControls, &FWinControls})
+    list->erase(std::remove(list->begin(), list->end(), AControl), list->end());
   AControl->FParent = nullptr;
 }
 

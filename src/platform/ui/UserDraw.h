@@ -54,11 +54,11 @@ BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
 BOOL DrawFrameControl(HDC dc, RECT* rect, UINT type, UINT state);
 
 // Draws text (count -1: up to the terminating zero) into rect with the context's font, text
-// colour and background mode, the way the window system formats labels: lines at CR/LF (one line
-// with DT_SINGLELINE), breaks after words to fit rect's width with DT_WORDBREAK (an overlong word
-// keeps a line of its own; with DT_EDITCONTROL it breaks between characters), tab expansion, "&" prefixes underlined unless DT_NOPREFIX, horizontal
-// alignment, vertical alignment of a single line, clipping unless DT_NOCLIP. With DT_CALCRECT
-// nothing is drawn and rect's right and bottom move to bound the text (its left and top
-// stay). Answers the text's height
-// (from rect's top to the text's bottom when centred or bottom-aligned); 0 on failure.
+// colour and background mode, the way the window system formats labels: lines at CR/LF (one
+// line with DT_SINGLELINE), breaks after words to fit rect's width with DT_WORDBREAK (an
+// overlong word keeps a line of its own; with DT_EDITCONTROL it breaks between characters), tab
+// expansion, "&" prefixes underlined unless DT_NOPREFIX, horizontal alignment, vertical
+// alignment of a single line, clipping unless DT_NOCLIP. With DT_CALCRECT nothing is drawn and
+// rect's right and bottom move to bound the text (its left and top stay). Answers the text's
+// height (from rect's top to the text's bottom when centred or bottom-aligned); 0 on failure.
 int DrawTextW(HDC dc, LPCWSTR text, int count, RECT* rect, UINT format);
