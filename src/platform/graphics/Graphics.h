@@ -2,8 +2,10 @@
 // header brings the whole device-context and string-analysis interface with it.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/base/Types.h"
@@ -183,6 +185,22 @@ class TCanvas : public TObject {
   // Copies with CopyMode from source's rectangle (stretched when the sizes differ).
   void CopyRect(const TRect& dest, TCanvas& source, const TRect& src);
 
+  // Serialises the users of one canvas; nests on the thread that holds it.
+  void Lock() {
+    FLock.lock();
+    ++FLockCount;
+  }
+  bool TryLock() {
+    if (!FLock.try_lock()) return false;
+    ++FLockCount;
+    return true;
+  }
+  void Unlock() {
+    --FLockCount;
+    FLock.unlock();
+  }
+  int GetLockCount() const { return FLockCount; }
+
  protected:
   virtual void CreateHandle() {}
   void RequiredState(TCanvasState req);
@@ -200,4 +218,6 @@ class TCanvas : public TObject {
   std::unique_ptr<TBrush> FBrush;
   TCopyMode FCopyMode = SRCCOPY;
   TPoint FPenPos;
+  std::recursive_mutex FLock;
+  std::atomic<int> FLockCount{0};
 };
