@@ -69,14 +69,14 @@ void LoadSheet(TRVStyle& s, TCustomIniFile* ini) {
 
 TEST(StyleIniFile, EveryCollectionRoundTripsThroughAFile) {
   const UnicodeString path = Utf8ToUnicode(TAVRELO_TEST_OUTPUT "/styles-roundtrip.ini");
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   FillSheet(sheet);
   {
     TIniFile ini(path);
     SaveSheet(sheet, &ini);
     ini.UpdateFile();
   }
-  TRVStyle back(nullptr);
+  TEmptyRVStyle back;
   {
     TMemIniFile ini(path);
     LoadSheet(back, &ini);
