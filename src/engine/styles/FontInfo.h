@@ -6,6 +6,9 @@
 
 #include "engine/styles/CustomRVInfo.h"
 
+class TStream;
+class TCustomRVRTFTables;
+
 enum TRVUnderlineType : std::uint8_t {
   rvutNormal, rvutThick, rvutDouble, rvutDotted, rvutThickDotted, rvutDashed, rvutThickDashed,
   rvutLongDashed, rvutThickLongDashed, rvutDashDotted, rvutThickDashDotted, rvutDashDotDotted,
@@ -54,6 +57,23 @@ class TCustomRVFontInfo : public TCustomFontOrParaRVInfo {
   virtual TRVFontInfoProperties CalculateModifiedProperties(TCustomRVFontInfo* Source,
                                                             const TRVFontInfoProperties& PossibleProps);
   virtual TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps);
+
+  // The style's own pieces of the interchange formats; the writers add selectors, braces,
+  // groups and enclosing elements.
+  // CSS declarations relative to BaseStyle (nil: all of them), each beginning with a space.
+  virtual void SaveCSSToStream(TStream* Stream, TCustomRVFontInfo* BaseStyle, bool Multiline, bool UTF8,
+                               bool Jump);
+  // Character keywords without braces and without the font number (the writer adds "\f").
+  // StyleToFont is the writer's font index of each style; the keywords do not need it.
+  virtual void SaveRTFToStream(TStream* Stream, TRVIntegerList* StyleToFont, TCustomRVRTFTables* RTFTables,
+                               TRVStyle* RVStyle, bool InheritedStyle);
+  // Run-property elements of the given properties, without the enclosing "w:rPr".
+  virtual TRVAnsiString GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInfoProperties& Properties);
+  // CSS values; Hover takes the hover underline into account.
+  TRVAnsiString GetCSSTextDecoration(bool Hover) const;
+  TRVAnsiString GetCSSUnderlineBorder(bool Hover) const;
+  TRVAnsiString GetCSSVerticalAlign() const;
+  TRVAnsiString GetCSSFontSize() const;
 
   void AssignSelectedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& Props);
   bool IsSymbolCharset() const;
@@ -111,6 +131,7 @@ class TFontInfo : public TCustomRVFontInfo {
   TRVFontInfoProperties CalculateModifiedProperties(TCustomRVFontInfo* Source,
                                                     const TRVFontInfoProperties& PossibleProps) override;
   TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps) override;
+
 
   void IncludeModifiedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& PossibleProps) {
     ModifiedProperties += CalculateModifiedProperties(Source, PossibleProps);

@@ -217,17 +217,22 @@ TEST(FontInfoIni, ProtectionKeepsTenFlagsAndSingleSymbolsAddsTwo) {
   EXPECT_EQ(g.Protection, (TRVProtectOptions{rvprDeleteProtect, rvprStyleProtect, rvprDoNotAutoSwitch}));
 }
 
-TEST(FontInfoIni, MissingJumpTakesTheDefaultsAndIsWrittenBack) {
+TEST(FontInfoIni, MissingJumpTakesTheDefaultsAndTheIniStaysAsItWas) {
   auto ini = NewIni();
   TFontInfo g(nullptr);
   g.LoadFromINI(ini.get(), u"S", u"%s", true, 55);
   EXPECT_TRUE(g.Jump);
   EXPECT_EQ(g.JumpCursor, 55);
-  EXPECT_EQ(ini->ReadString(u"S", u"Jump", u""), u"Yes");
+  EXPECT_FALSE(ini->ValueExists(u"S", u"Jump"));
   ini->WriteInteger(u"S", u"Script", 99);  // out of range: the default
+  ini->WriteString(u"S", u"Jump", u"yes");
   g.LoadFromINI(ini.get(), u"S", u"%s", false, 55);
   EXPECT_EQ(g.SubSuperScriptType, rvsssNormal);
+  EXPECT_TRUE(g.Jump);
   EXPECT_EQ(g.JumpCursor, 101);
+  ini->WriteString(u"S", u"Jump", u"No");
+  g.LoadFromINI(ini.get(), u"S", u"%s", true, 55);
+  EXPECT_FALSE(g.Jump);
 }
 
 TEST(FontInfoStream, ModifiedPropsSkipsUnknownNamesAndRejectsOtherValues) {
