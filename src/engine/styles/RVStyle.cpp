@@ -10,6 +10,7 @@
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/StyleTemplate.h"
+#include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Cursors.h"
 
@@ -523,10 +524,7 @@ void TRVStyle::GetNextTab(int ParaNo, int X, const TRVScreenAndDevice& sad, int&
       result = C;
     } else {
       const int D = std::max(1, GetAsDevicePixelsX(DefTabWidth, &sad, 1));
-      // Floor division: a position left of the margin still moves right to the next multiple.
-      int q = (X + D) / D;
-      if ((X + D) % D != 0 && (X + D) < 0) --q;
-      result = q * D;
+      result = (X + D) / D * D;
     }
   }
   Position = result + sad.LeftMargin;
@@ -940,6 +938,7 @@ void TRVStyle::SaveINI(const UnicodeString& FileName, const UnicodeString& Secti
 }
 
 bool TRVStyle::LoadINI(const UnicodeString& FileName, const UnicodeString& Section) {
+  if (!FileExists(FileName)) return false;
   try {
     TMemIniFile ini(FileName);
     LoadFromINI(&ini, Section);

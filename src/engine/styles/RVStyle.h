@@ -234,7 +234,8 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   // ---- the sheet as an INI file (".rvst") ----
   // Writes every collection and option into Section (the file's other sections are kept).
   void SaveINI(const UnicodeString& FileName, const UnicodeString& Section);
-  // False, with the sheet unchanged, when the file cannot be read; never writes to the file.
+  // False, with the sheet unchanged, when the file is missing, unreadable or damaged; never
+  // writes to the file.
   bool LoadINI(const UnicodeString& FileName, const UnicodeString& Section);
   void SaveToINI(TCustomIniFile* ini, const UnicodeString& Section);
   void LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section);
