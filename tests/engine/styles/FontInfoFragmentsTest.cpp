@@ -293,3 +293,31 @@ TEST(FontInfoIniFile, LoadingLeavesAReadOnlyFileUntouched) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
   ::chmod(path.c_str(), 0644);
 }
+
+TEST(FontInfoIniKeys, OnlyValuesOtherThanTheDefaultsAreWritten) {
+  struct Case { const char* name; std::function<void(TFontInfo&)> prep; TRVFontInfoProperties props;
+                std::vector<std::string> keys; };
+  const Case cases[] = {
+      {"defaults", [](TFontInfo&) {}, AllTextStyleProperties, {"Name", "Jump"}},
+      {"nothing asked", [](TFontInfo& f) { f.Color = clRed; }, {}, {}},
+      {"10.5 pt", [](TFontInfo& f) { f.SizeDouble = 21; }, {rvfiSize}, {"SizeDouble"}},
+      {"12 pt", [](TFontInfo& f) { f.SizeDouble = 24; }, {rvfiSize}, {"Size"}},
+      {"only the asked property", [](TFontInfo& f) { f.Color = clRed; f.Style = {fsBold}; }, {rvfiBold}, {"Bold"}},
+      {"protection beyond the ten flags", [](TFontInfo& f) { f.Protection = {rvprStickToTop}; }, {rvfiProtection},
+       {}},
+      {"both code keys", [](TFontInfo& f) { f.Options = {rvteoDocXInRunCode}; }, {rvfiDocXCode}, {"DocXInRunCode"}},
+      {"template of the paragraph always", [](TFontInfo& f) { f.ParaStyleTemplateId = 5; }, {},
+       {"ParaStyleTemplateId"}},
+      {"hyperlink keys", [](TFontInfo& f) { f.Jump = false; f.NextStyleNo = 2; f.Unicode = true; },
+       {rvfiJump, rvfiNextStyleNo, rvfiUnicode}, {"Jump", "NextStyleNo", "Unicode"}},
+  };
+  for (const Case& c : cases) {
+    TFontInfo f(nullptr);
+    f.FontName = u"Arial";
+    f.Unicode = false;
+    c.prep(f);
+    auto ini = NewIni();
+    f.SaveToINI(ini.get(), u"S", u"%s", c.props);
+    EXPECT_EQ(StyleKeysOf(*ini, u"S"), c.keys) << c.name;
+  }
+}

@@ -28,3 +28,20 @@ inline bool XmlWellFormed(const std::string& Name, const std::string& PPr, const
   }
   return std::system(("xmllint --noout '" + path + "' 2>/dev/null").c_str()) == 0;
 }
+
+#include <vector>
+
+#include "platform/base/IniFiles.h"
+#include "platform/base/SysUtils.h"
+
+// The keys of an INI section, without the style-name keys that every style writes.
+inline std::vector<std::string> StyleKeysOf(TCustomIniFile& ini, const UnicodeString& Section) {
+  TStringList keys;
+  ini.ReadSection(Section, keys);
+  std::vector<std::string> r;
+  for (int i = 0; i < keys.Count(); ++i) {
+    const std::string k = UnicodeToUtf8(keys.Get(i));
+    if (k.rfind("StyleName", 0) != 0) r.push_back(k);
+  }
+  return r;
+}

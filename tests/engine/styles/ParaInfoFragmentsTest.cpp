@@ -337,3 +337,33 @@ TEST_F(ParaFragments, OoxmlParagraphProperties) {
   }
   if (!lint) GTEST_SKIP() << "xmllint is not installed; well-formedness not checked";
 }
+
+TEST(ParaInfoIniKeys, OnlyValuesOtherThanTheDefaultsAreWritten) {
+  struct Case { const char* name; Prep prep; TRVParaInfoProperties props; std::vector<std::string> keys; };
+  const Case cases[] = {
+      {"defaults", [](TParaInfo&) {}, AllParaStyleProperties, {}},
+      {"percent spacing through its type", [](TParaInfo& p) { p.LineSpacing = 150; }, {rvpiLineSpacingType},
+       {"LineSpacing"}},
+      {"exact spacing", [](TParaInfo& p) { p.LineSpacingType = rvlsLineHeightExact; p.LineSpacing = 12; },
+       {rvpiLineSpacing}, {"LineSpacing", "LSType"}},
+      {"not asked", [](TParaInfo& p) { p.Alignment = rvaRight; }, {rvpiLeftIndent}, {}},
+      {"one option", [](TParaInfo& p) { p.Options = {rvpaoKeepWithNext, rvpaoNoWrap}; }, {rvpiKeepWithNext},
+       {"KeepWithNext"}},
+      {"references", [](TParaInfo& p) { p.NextParaNo = 2; p.DefStyleNo = 0; }, {rvpiNextParaNo, rvpiDefStyleNo},
+       {"NextParaNo", "DefStyleNo"}},
+      {"border, background and tabs",
+       [](TParaInfo& p) {
+         p.Border()->Style = rvbSingle;
+         p.Background()->Color = clRed;
+         p.Tabs()->Add()->SetPosition(30);
+       },
+       {rvpiBorder_Style, rvpiBackground_Color, rvpiTabs}, {"BorderStyle", "BackgroundColor", "TabTabCount", "TabTabPos0"}},
+  };
+  for (const Case& c : cases) {
+    TParaInfo p(nullptr);
+    c.prep(p);
+    auto ini = NewIni();
+    p.SaveToINI(ini.get(), u"S", u"%s", c.props);
+    EXPECT_EQ(StyleKeysOf(*ini, u"S"), c.keys) << c.name;
+  }
+}
