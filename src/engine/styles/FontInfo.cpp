@@ -1,5 +1,6 @@
 #include "engine/styles/FontInfo.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "engine/foundation/RVHtmlFuncs.h"
@@ -703,8 +704,9 @@ const char* BiDiCSS(TRVBiDiMode Mode) {
 }
 
 // Half points shifted by a percentage of the font size, halves to even.
-int ShiftInHalfPoints(int SizeDouble, int VShift) {
-  return static_cast<int>(Round(static_cast<long double>(std::abs(SizeDouble)) * VShift / 100));
+// Wide enough for any pair of values a damaged file may hold.
+std::int64_t ShiftInHalfPoints(int SizeDouble, int VShift) {
+  return Round(std::fabs(static_cast<long double>(SizeDouble)) * VShift / 100);
 }
 
 void AppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color) {
@@ -721,7 +723,8 @@ TRVAnsiString TCustomRVFontInfo::GetCSSFontSize() const {
     return PointsToCSSText(script ? static_cast<long double>(SubSuperScriptSize(GetSize()))
                                   : static_cast<long double>(SizeDouble) / 2);
   const int ppi = GetScreenPixelsPerInch();
-  const int px = script ? -MulDiv(SubSuperScriptSize(GetSize()), ppi, 72) : -MulDiv(SizeDouble, ppi, 144);
+  const std::int64_t px = -static_cast<std::int64_t>(script ? MulDiv(SubSuperScriptSize(GetSize()), ppi, 72)
+                                                            : MulDiv(SizeDouble, ppi, 144));
   return std::to_string(px) + "px";
 }
 
@@ -874,10 +877,10 @@ TRVAnsiString TCustomRVFontInfo::GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInf
                     : SubSuperScriptType == rvsssSuperScript ? "superscript"
                                                              : "baseline",
                     r);
-  if (has(rvfiSize)) OOXMLIntValElement("sz", std::abs(SizeDouble), r);
+  if (has(rvfiSize)) OOXMLValElement("sz", std::to_string(std::llabs(SizeDouble)), r);
   if (has(rvfiCharScale)) OOXMLIntValElement("w", CharScale, r);
   if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", TwipsOf(sheet, CharSpacing), r);
-  if (has(rvfiVShift)) OOXMLIntValElement("position", ShiftInHalfPoints(SizeDouble, VShift), r);
+  if (has(rvfiVShift)) OOXMLValElement("position", std::to_string(ShiftInHalfPoints(SizeDouble, VShift)), r);
   if (has(rvfiColor)) OOXMLColorValElement("color", Color, r);
   if (has(rvfiBackColor))
     r += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + GetOOXMLColorStr(BackColor, true) + "\"/>";

@@ -505,13 +505,24 @@ TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
   return RVConvertStyleLength(Sheet, Value, rvstuTwips);
 }
 
-TRVAnsiString IntStr(int Value) { return std::to_string(Value); }
+TRVAnsiString IntStr(std::int64_t Value) { return std::to_string(Value); }
+
+// Lengths may come from damaged files: sums and products are taken wide and kept in range.
+TRVStyleLength ClampLength(std::int64_t Value) {
+  return static_cast<TRVStyleLength>(std::clamp<std::int64_t>(Value, INT32_MIN, INT32_MAX));
+}
+
+// Percent spacing as the 240ths of a line that both RTF and OOXML use.
+std::int64_t PercentToLine240(TRVLineSpacingValue LineSpacing) {
+  return static_cast<std::int64_t>(LineSpacing) * 240 / 100;
+}
 
 bool BorderCounts(const TRVBorder* Border) { return Border->Style != rvbNone && Border->Color != clNone; }
 
 // The CSS box of a paragraph: padding and border width as its CSS would set them.
 struct TCSSBox {
-  TRVStyleLength Left = 0, Top = 0, Right = 0, Bottom = 0, BorderWidth = 0;
+  TRVStyleLength Left = 0, Top = 0, Right = 0, Bottom = 0;
+  std::int64_t BorderWidth = 0;
   bool SamePadding(const TCSSBox& b) const {
     return Left == b.Left && Top == b.Top && Right == b.Right && Bottom == b.Bottom;
   }
@@ -540,18 +551,22 @@ struct TCSSMargins {
 };
 
 TCSSMargins CSSMarginsOf(const TCustomRVParaInfo* P, const TCSSBox& Box) {
-  auto nonNegative = [](TRVStyleLength v) { return v < 0 ? 0 : v; };
-  const TRVStyleLength w = Box.BorderWidth;
-  return {nonNegative(P->LeftIndent - Box.Left - w), nonNegative(P->RightIndent - Box.Right - w),
-          nonNegative(P->GetSpaceBefore() - Box.Top - w), nonNegative(P->GetSpaceAfter() - Box.Bottom - w)};
+  auto nonNegative = [](std::int64_t v) { return v < 0 ? 0 : ClampLength(v); };
+  const std::int64_t w = Box.BorderWidth;
+  auto margin = [&](TRVStyleLength Length, TRVStyleLength Padding) {
+    return nonNegative(static_cast<std::int64_t>(Length) - Padding - w);
+  };
+  return {margin(P->LeftIndent, Box.Left), margin(P->RightIndent, Box.Right), margin(P->GetSpaceBefore(), Box.Top),
+          margin(P->GetSpaceAfter(), Box.Bottom)};
 }
 
 // Space before or after less what a visible border on that side takes of it.
 TRVStyleLength SpaceLessBorder(const TRVBorder* Border, TRVStyleLength Space, bool SideVisible,
                                TRVStyleLength Offset) {
+  std::int64_t r = Space;
   if (Border->Style != rvbNone && Border->Width > 0 && SideVisible)
-    Space -= Border->GetTotalWidth() + (Offset > 0 ? Offset : 0);
-  return Space < 0 ? 0 : Space;
+    r -= static_cast<std::int64_t>(Border->GetTotalWidth()) + (Offset > 0 ? Offset : 0);
+  return r < 0 ? 0 : ClampLength(r);
 }
 
 bool IsThickBorder(const TRVBorder* Border) {
@@ -559,7 +574,8 @@ bool IsThickBorder(const TRVBorder* Border) {
 }
 
 TRVStyleLength BorderLineTwips(const TRVStyle* Sheet, const TRVBorder* Border) {
-  return TwipsOf(Sheet, IsThickBorder(Border) ? 2 * Border->Width : Border->Width);
+  return TwipsOf(Sheet, IsThickBorder(Border) ? ClampLength(2 * static_cast<std::int64_t>(Border->Width))
+                                               : Border->Width);
 }
 
 const char* AlignmentCSS(TRVAlignment a) {
@@ -696,10 +712,10 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
   else if (BiDiMode == rvbdRightToLeft) s += "\\rtlpar";
   switch (LineSpacingType) {
     case rvlsPercent:
-      if (LineSpacing != 100) s += "\\sl" + IntStr(LineSpacing * 240 / 100) + "\\slmult1";
+      if (LineSpacing != 100) s += "\\sl" + IntStr(PercentToLine240(LineSpacing)) + "\\slmult1";
       break;
     case rvlsLineHeightAtLeast: s += "\\sl" + twips(LineSpacing) + "\\slmult0"; break;
-    case rvlsLineHeightExact: s += "\\sl" + IntStr(-TwipsOf(sheet, LineSpacing)) + "\\slmult0"; break;
+    case rvlsLineHeightExact: s += "\\sl" + IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, LineSpacing))) + "\\slmult0"; break;
     case rvlsSpaceBetween: break;
   }
   if (Options.Contains(rvpaoKeepLinesTogether)) s += "\\keep";
@@ -776,7 +792,7 @@ TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength M
     if (has(rvpiLeftIndent)) r += attr("w:left", twips(LeftIndent));
     if (has(rvpiRightIndent)) r += attr("w:right", twips(RightIndent));
     if (has(rvpiFirstIndent))
-      r += FirstIndent < 0 ? attr("w:hanging", twips(-FirstIndent)) : attr("w:firstLine", twips(FirstIndent));
+      r += FirstIndent < 0 ? attr("w:hanging", IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, FirstIndent)))) : attr("w:firstLine", twips(FirstIndent));
     r += "/>";
   }
   if (has(rvpiBiDiMode)) OOXMLBoolElement("bidi", BiDiMode == rvbdRightToLeft, r);
@@ -792,7 +808,7 @@ TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength M
       r += attr("w:after", twips(SpaceLessBorder(border, GetSpaceAfter(), visible->Bottom, offsets->Bottom)));
     if (lineSpacing) {
       switch (LineSpacingType) {
-        case rvlsPercent: r += attr("w:lineRule", "auto") + attr("w:line", IntStr(LineSpacing * 240 / 100)); break;
+        case rvlsPercent: r += attr("w:lineRule", "auto") + attr("w:line", IntStr(PercentToLine240(LineSpacing))); break;
         case rvlsLineHeightAtLeast: r += attr("w:lineRule", "atLeast") + attr("w:line", twips(LineSpacing)); break;
         case rvlsLineHeightExact: r += attr("w:lineRule", "exact") + attr("w:line", twips(LineSpacing)); break;
         case rvlsSpaceBetween: break;

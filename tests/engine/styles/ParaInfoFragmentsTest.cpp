@@ -367,3 +367,50 @@ TEST(ParaInfoIniKeys, OnlyValuesOtherThanTheDefaultsAreWritten) {
     EXPECT_EQ(StyleKeysOf(*ini, u"S"), c.keys) << c.name;
   }
 }
+
+// Values read from damaged files reach the writers unchecked; extreme ones must not overflow.
+TEST(StyleFragmentsExtremes, WritersSurviveExtremeValues) {
+  for (TRVStyleUnits units : {rvstuPixels, rvstuTwips}) {
+    for (int v : {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX}) {
+      TRVStyle sheet(nullptr);
+      sheet.Units = units;
+      TRVRTFTables tables;
+      tables.AddColor(clRed);
+      TFontInfo* f = sheet.TextStyles()->Add();
+      f->SizeDouble = v;
+      f->VShift = v;
+      f->CharSpacing = v;
+      f->CharScale = v;
+      f->Style = {fsUnderline};
+      f->UnderlineColor = clRed;
+      TParaInfo* p = sheet.ParaStyles()->Add();
+      p->FirstIndent = p->LeftIndent = p->RightIndent = v;
+      p->SetSpaceBefore(v);
+      p->SetSpaceAfter(v);
+      p->LineSpacing = v;
+      p->OutlineLevel = v;
+      p->Border()->Style = rvbThickOutside;
+      p->Border()->Color = clRed;
+      p->Border()->Width = v;
+      p->Border()->InternalWidth = v;
+      p->Border()->BorderOffsets()->SetAll(v);
+      p->Background()->Color = clRed;
+      p->Background()->Opacity = v;
+      p->Background()->BorderOffsets()->SetAll(v);
+      p->Tabs()->Add()->SetPosition(v);
+      TParaInfo* base = sheet.ParaStyles()->Add();
+      for (TRVLineSpacingType t : {rvlsPercent, rvlsLineHeightAtLeast, rvlsLineHeightExact}) {
+        p->LineSpacingType = t;
+        TMemoryStream ms;
+        f->SaveRTFToStream(&ms, nullptr, &tables, &sheet, false);
+        f->SaveCSSToStream(&ms, nullptr, false, true, false);
+        p->SaveRTFToStream(&ms, &tables, 0, "", &sheet);
+        p->SaveCSSToStream(&ms, nullptr, false, false, false, rvbdUnspecified);
+        p->SaveCSSToStream(&ms, base, true, false, true, rvbdRightToLeft);
+        EXPECT_FALSE(f->GetOOXMLStr(&sheet, AllTextStyleProperties).empty());
+        EXPECT_FALSE(p->GetOOXMLStr(&sheet, 0, base->Tabs(), AllParaStyleProperties).empty());
+        EXPECT_GT(ms.GetSize(), 0);
+      }
+    }
+  }
+}
