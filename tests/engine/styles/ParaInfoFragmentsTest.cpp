@@ -220,7 +220,11 @@ TEST_F(ParaFragments, CssDeclarations) {
        false, rvbdUnspecified, " background: #ff0000; background-color: rgba(255,0,0,0.5);"},
       {"background offsets raise the padding", backed, &plain, false, false, false, rvbdUnspecified,
        " background: #ffff00; padding: 5px 5px 5px 5px; margin: 0px 0px 0px 10px;"},
+      // The base's own CSS took 5px of its indent as padding; the same indent here is all margin.
       {"margin of a base whose background pads it",
+       [](TParaInfo& p) { p.LeftIndent = 15; }, &backed, false, false, false, rvbdUnspecified,
+       " background: transparent; padding: 0px 0px 0px 0px; margin: 0px 0px 0px 15px;"},
+      {"same margin as a base whose background pads it",
        [](TParaInfo& p) { p.LeftIndent = 10; }, &backed, false, false, false, rvbdUnspecified,
        " background: transparent; padding: 0px 0px 0px 0px;"},
       {"start side left out, right to left",
