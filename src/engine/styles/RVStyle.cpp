@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/foundation/RVFMisc.h"
+#include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/foundation/RVUniscribeGrIn.h"
 #include "engine/foundation/RVWinGrIn.h"
@@ -250,11 +251,61 @@ TPicture* TRVStyle::GetInvalidPicture() {
 void TRVStyle::SetInvalidPicture(const TPicture* Value) {
   if (!Value) {
     FInvalidPicture.reset();
+    FInvalidPictureAssigned = false;
     return;
   }
+  FInvalidPictureAssigned = true;
   if (Value == FInvalidPicture.get()) return;
   if (!FInvalidPicture) FInvalidPicture = std::make_unique<TPicture>();
   FInvalidPicture->Assign(Value);
+}
+
+const TClassInfo& TRVStylePictureData::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVStylePictureData>(u"TRVStylePictureData", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+void TRVStylePictureData::DefineProperties(TFiler& Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      u"Data",
+      [this](TStream& s) {
+        BYTE len = 0;
+        std::string name, bytes;
+        if (s.Read(&len, 1) == 1) {
+          name.resize(len);
+          if (s.Read(name.data(), len) != len) name.clear();
+          bytes.resize(static_cast<std::size_t>(s.GetSize() - s.GetPosition()));
+          s.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        }
+        // An unknown class or bad bytes leave the built-in picture in place.
+        TGraphicClass cls = name.empty() ? nullptr
+                            : GraphicHandler ? GraphicHandler->GetGraphicClass(Utf8ToUnicode(name))
+                                             : FindGraphicClass(Utf8ToUnicode(name));
+        if (!cls || !cls->Create) return;
+        std::unique_ptr<TGraphic> g = cls->Create();
+        try {
+          TMemoryStream ms;
+          ms.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+          ms.SetPosition(0);
+          g->LoadFromStream(ms);
+        } catch (const Exception&) {
+          return;
+        }
+        TPicture pic;
+        pic.TakeGraphic(std::move(g));
+        FOwner->SetInvalidPicture(&pic);
+      },
+      [this](TStream& s) {
+        TGraphic* g = FOwner->GetInvalidPicture()->GetGraphic();
+        const std::string name = UnicodeToUtf8(g->ClassName());
+        const BYTE len = static_cast<BYTE>(std::min<std::size_t>(name.size(), 255));
+        s.WriteBuffer(&len, 1);
+        s.WriteBuffer(name.data(), len);
+        g->SaveToStream(s);
+      },
+      FOwner && FOwner->IsInvalidPictureStored());
 }
 
 // ---- styled text --------------------------------------------------------------------------------
@@ -1016,6 +1067,7 @@ const TClassInfo& TRVStyle::StaticClassInfo() {
                    [](TRVStyle& s, int v) { s.DefUnicodeStyle = v; }, -1)
           .Integer(u"DefCodePage", [](TRVStyle& s) { return s.DefCodePage; },
                    [](TRVStyle& s, TRVCodePage v) { s.DefCodePage = v; }, 0)
+          .Object(u"InvalidPicture", [](TRVStyle& s) -> TPersistent* { return &s.FInvalidPictureData; })
           RV_ENUM_PROP(Units, Names({u"rvstuPixels", u"rvstuTwips"}), rvstuPixels)
           RV_ENUM_PROP(FontQuality,
                        Names({u"fqDefault", u"fqDraft", u"fqProof", u"fqNonAntialiased", u"fqAntialiased",

@@ -15,6 +15,7 @@
 #include "engine/styles/RVStyleTypes.h"
 #include "platform/base/IniFiles.h"
 #include "platform/base/Persistent.h"
+#include "platform/graphics/Pictures.h"
 
 // Options of the sheet's CSS writer.
 enum TRVSaveCSSOption : std::uint8_t {
@@ -55,7 +56,6 @@ class TStream;
 enum TRVTabAlign : std::uint8_t;  // RVBorder.h
 class TRVListInfos;
 class TRVStyleTemplateCollection;
-class TPicture;
 class TCanvas;
 class TRVStyle;
 
@@ -95,6 +95,18 @@ using TRVDrawPageBreakEvent =
 using TRVDrawParaBackEvent =
     std::function<void(TRVStyle* Sender, TCanvas* ACanvas, int ParaNo, const TRect& ARect, bool& DoDefault)>;
 
+// The sheet's invalid picture in the component stream: the graphic's class name (a short string)
+// and its saved bytes, under the property "Data".
+class TRVStylePictureData : public TPersistent {
+  TAVRELO_PERSISTENT(TRVStylePictureData, TPersistent)
+ public:
+  explicit TRVStylePictureData(TRVStyle* AOwner = nullptr) : FOwner(AOwner) {}
+  void DefineProperties(TFiler& Filer) override;
+
+ private:
+  TRVStyle* FOwner;
+};
+
 // ---- the sheet ----------------------------------------------------------------------------------
 
 class TRVStyle : public TComponent, public IRVWordPainterStyle {
@@ -122,7 +134,8 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   virtual TCollectionItemClass GetTextStyleClass() const;
   virtual TCollectionItemClass GetParaStyleClass() const;
   virtual TCollectionItemClass GetListStyleClass() const;
-  // Index of the first style equal in every property; -1 when none.
+  // Index of the first style equal in every property; without one, a copy is appended (not
+  // standard) and its index given.
   virtual int FindTextStyle(TFontInfo* TextStyle);
   virtual int FindParaStyle(TParaInfo* ParaStyle);
 
@@ -152,6 +165,8 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   TPicture* GetInvalidPicture();
   // nil frees it; another picture is copied.
   void SetInvalidPicture(const TPicture* Value);
+  // Whether the picture was given by the program (only then is it streamed).
+  bool IsInvalidPictureStored() const { return FInvalidPictureAssigned && FInvalidPicture && FInvalidPicture->GetGraphic(); }
 
   // ---- styled text ----
   void ApplyStyle(TCanvas* Canvas, int StyleNo, TRVBiDiMode DefBiDiMode, bool CanUseCustomPPI,
@@ -320,6 +335,8 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   mutable std::unique_ptr<TRVStyleTemplateCollection> FStyleTemplates;
   std::unique_ptr<TRVGraphicInterface> FGraphicInterface;
   std::unique_ptr<TPicture> FInvalidPicture;
+  bool FInvalidPictureAssigned = false;
+  TRVStylePictureData FInvalidPictureData{this};
   TRVTextEngine FTextEngine = rvteUniscribe;
   TRVStyle* FMainRVStyle = nullptr;
   // Sheets whose MainRVStyle is this one: they forget it when this sheet goes.

@@ -545,3 +545,119 @@ TEST(RVStyleRefs, TypedStyleReferences) {
   EXPECT_EQ(EncodeRVFItemParaRef(&sheet, true, 1, true), "-1");
   EXPECT_EQ(EncodeRVFItemParaRef(&sheet, true, 0, false), "\"Paragraph Style\"");
 }
+
+TEST(RVStyleStream, InvalidPictureOnlyWhenGiven) {
+  auto written = [](TRVStyle& s) {
+    auto ms = std::make_unique<TMemoryStream>();
+    TWriter w(*ms);
+    w.WriteRootComponent(&s);
+    return ms;
+  };
+  TRVStyle plain(nullptr);
+  plain.GetInvalidPicture();
+  EXPECT_EQ(StreamText(*written(plain)).find("InvalidPicture"), std::string::npos);
+
+  TRVStyle sheet(nullptr);
+  TPicture pic;
+  pic.TakeGraphic(std::make_unique<TBitmap>(7, 5));
+  sheet.SetInvalidPicture(&pic);
+  auto ms = written(sheet);
+  ms->SetPosition(0);
+  TRVStyle back(nullptr);
+  TReader r(*ms);
+  r.ReadRootComponent(&back);
+  EXPECT_EQ(back.GetInvalidPicture()->GetWidth(), 7);
+  EXPECT_EQ(back.GetInvalidPicture()->GetHeight(), 5);
+}
+
+TEST(RVStyleStream, TemplatesOfASheetWithAMainSheetAreNotStored) {
+  TRVStyle main(nullptr);
+  TRVStyle sheet(nullptr);
+  sheet.OwnStyleTemplates()->Add()->SetName(u"Mine");
+  auto size = [&] {
+    TMemoryStream ms;
+    TWriter w(ms);
+    w.WriteRootComponent(&sheet);
+    return StreamText(ms).find("Mine") != std::string::npos;
+  };
+  EXPECT_TRUE(size());
+  sheet.SetMainRVStyle(&main);
+  EXPECT_FALSE(size());
+}
+
+TEST(RVStyleCollections, FindStylesAndForgetImageLists) {
+  TRVStyle sheet(nullptr);
+  TFontInfo probe(nullptr);
+  probe.Assign(sheet.TextStyles()->Items(3));
+  EXPECT_EQ(sheet.FindTextStyle(&probe), 3);
+  probe.SizeDouble = 99;  // none equal: a copy is appended, not standard
+  EXPECT_EQ(sheet.FindTextStyle(&probe), 6);
+  EXPECT_FALSE(sheet.TextStyles()->Items(6)->Standard);
+  EXPECT_EQ(sheet.TextStyles()->Items(6)->SizeDouble, 99);
+  TParaInfo para(nullptr);
+  para.Assign(sheet.ParaStyles()->Items(1));
+  EXPECT_EQ(sheet.FindParaStyle(&para), 1);
+
+  TCustomImageList images;
+  TRVListLevel* lvl = sheet.ListStyles()->Add()->Levels()->Add();
+  lvl->ImageList = &images;
+  sheet.Notification(&images, opInsert);
+  EXPECT_EQ(lvl->ImageList, &images);
+  sheet.Notification(&images, opRemove);
+  EXPECT_EQ(lvl->ImageList, nullptr);
+
+  // Setting a collection copies it; its own collection is left alone.
+  TRVStyle other(nullptr);
+  other.TextStyles()->Items(0)->StyleName = u"Copied";
+  sheet.SetTextStyles(other.TextStyles());
+  EXPECT_EQ(sheet.TextStyles()->Items(0)->StyleName, u"Copied");
+  sheet.SetTextStyles(sheet.TextStyles());
+  EXPECT_EQ(sheet.TextStyles()->Count(), 6);
+  EXPECT_EQ(sheet.TextStyles()->Items(0)->StyleName, u"Copied");
+}
+
+TEST(RVStyleCollections, ModifiedPropertiesFollowTheTemplates) {
+  TRVStyle sheet(nullptr);
+  TRVStyleTemplate* t = sheet.StyleTemplates()->Add();
+  t->SetName(u"Big");
+  t->ValidTextProperties = {rvfiSize};
+  t->TextStyle()->SizeDouble = 40;
+  TFontInfo* f = sheet.TextStyles()->Items(0);
+  f->StyleTemplateId = t->GetId();
+  f->SizeDouble = 30;
+  f->ModifiedProperties = {};
+  sheet.UpdateModifiedProperties();
+  EXPECT_TRUE(f->ModifiedProperties.Contains(rvfiSize));
+  f->SizeDouble = 40;
+  sheet.UpdateModifiedProperties();
+  EXPECT_FALSE(f->ModifiedProperties.Contains(rvfiSize));
+}
+
+TEST(RVStyleText, SelectedCharactersAreRedrawnInTheirRangeOnly) {
+  TRVStyle sheet(nullptr);
+  TBitmap bmp(120, 30);
+  TCanvas* c = bmp.GetCanvas();
+  c->Brush().SetColor(clWhite);
+  c->FillRect(TRect(0, 0, 120, 30));
+  const TRVUnicodeString s = u"HHHHHHHH";
+  sheet.ApplyStyle(c, 0, rvbdUnspecified, false, false, nullptr, false, false, false, nullptr);
+  const int w = sheet.GetGraphicInterface()->TextWidth(c, s, false, false);
+  TEXTMETRICW tm{};
+  sheet.GetGraphicInterface()->GetTextMetrics(c, tm);
+  sheet.DrawSelectedStyleText(s, c, 0, 1, 0, nullptr, 0, 10, 5, w, tm.tmHeight, 5 + tm.tmAscent, w, 0, {}, false,
+                              false, false, rvcmColor, rvbdUnspecified, nullptr, 3, 4, -1, -1);
+  bmp.SaveToFile(Utf8ToUnicode(TAVRELO_TEST_OUTPUT "/sheet-selected-range.bmp"));
+  const int x1 = 10 + sheet.GetGraphicInterface()->TextWidth(c, u"HH", false, false);
+  const int x2 = 10 + sheet.GetGraphicInterface()->TextWidth(c, u"HHHH", false, false);
+  int inside = 0, outside = 0;
+  for (int x = 0; x < 120; ++x)
+    for (int y = 0; y < 30; ++y)
+      if (c->GetPixel(x, y) != clWhite) (x >= x1 && x < x2 ? inside : outside)++;
+  EXPECT_GT(inside, 0);
+  EXPECT_EQ(outside, 0);
+  // The clip region is given back: the whole canvas can be painted again.
+  c->Brush().SetColor(clBlue);
+  c->FillRect(TRect(0, 0, 120, 30));
+  EXPECT_EQ(c->GetPixel(1, 1), clBlue);
+  EXPECT_EQ(c->GetPixel(118, 28), clBlue);
+}
