@@ -806,3 +806,35 @@ TEST(RVStyleDrawRun, ReferenceCanvasDrawsAtTheFormattedPlace) {
   EXPECT_GT(s.BluishCount(), 0) << "the signs take the special-character colour on the drawn canvas";
   EXPECT_GT(directBlue, 0);
 }
+
+TEST(RVStyleDrawRun, DegenerateRunsDrawSafely) {
+  // Boxes and measurements that layout should never produce must still draw without harm.
+  struct Case {
+    const char16_t* Text;
+    int SpaceAtLeft, Width, TextWidth, SpaceCount;
+    bool Printing, PreviewCorrection;
+  };
+  const Case cases[] = {
+      {u"", 0, 0, 0, 0, false, false},
+      {u"", 5, 0, 0, 0, true, true},
+      {u"a b", 0, -40, 30, 1, false, false},
+      {u"a b", 50, 10, 30, RV_DISTRIBUTE_SPACING, true, true},
+      {u"a\u00A0\U0001F600 b", 0, 5000, 30, 2, true, false},
+      {u"\u00AD\u200B \u00A0", 3, 20, -5, RV_DISTRIBUTE_SPACING, false, false},
+  };
+  StyleDrawSurface s;
+  s.Style->Style = {fsUnderline};
+  s.Style->StyleEx = {rvfsOverline};
+  s.Style->UnderlineType = rvutThickDashDotDotted;
+  for (const Case& c : cases) {
+    for (bool hidden : {false, true}) {
+      s.Style->Options = hidden ? TRVTextOptions{rvteoHidden} : TRVTextOptions{};
+      s.Prepare({});
+      s.Style->Draw(c.Text, s.Canvas(), 0, c.SpaceAtLeft, 20, StyleDrawSurface::Top, c.Width, s.LineHeight(),
+                    StyleDrawSurface::Top + s.Ascent(), c.TextWidth, c.SpaceCount, &s.Sheet,
+                    {rvtsSpecialCharacters, rvtsSelected}, c.Printing, c.PreviewCorrection, false, rvcmColor,
+                    rvbdRightToLeft, nullptr, s.GI(), -1, -1, nullptr);
+    }
+  }
+  EXPECT_EQ(s.Canvas()->Brush().GetStyle(), bsClear);
+}
