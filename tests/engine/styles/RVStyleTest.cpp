@@ -403,6 +403,19 @@ TEST(RVStyleMain, TemplatesOfTheMainSheet) {
   EXPECT_EQ(sheet.StyleTemplates(), sheet.OwnStyleTemplates());
   sheet.SetStyleTemplates(&other);
   EXPECT_EQ(sheet.StyleTemplates()->Items(0)->GetName(), u"Other");
+  // A sheet that goes first leaves nothing behind in its main sheet; a loop of main sheets ends.
+  auto main2 = std::make_unique<TRVStyle>(nullptr);
+  {
+    TRVStyle dependent(nullptr);
+    dependent.SetMainRVStyle(main2.get());
+  }
+  main2.reset();
+  TRVStyle a(nullptr), b(nullptr);
+  a.SetMainRVStyle(&b);
+  b.SetMainRVStyle(&a);
+  EXPECT_NE(a.StyleTemplates(), nullptr);
+  b.SetMainRVStyle(nullptr);
+  EXPECT_EQ(a.StyleTemplates(), b.OwnStyleTemplates());
 }
 
 TEST(RVStyleEngine, ChangingTheEngineMakesANewInterface) {
