@@ -674,3 +674,57 @@ TEST(RVStyleText, SelectedCharactersAreRedrawnInTheirRangeOnly) {
   EXPECT_EQ(c->GetPixel(1, 1), clBlue);
   EXPECT_EQ(c->GetPixel(118, 28), clBlue);
 }
+
+TEST(RVStyleCSS, HoverRules) {
+  struct Case {
+    const char* what;
+    TColor sheetHover, hover, hoverBack, baseHover;
+    bool underlineEffect, jumpBase;
+    const char* rule;  // nullptr: no hover rule at all
+  };
+  const Case cases[] = {
+      {"nothing on hover", clNone, clNone, clNone, clNone, false, false, nullptr},
+      {"sheet colour", clRed, clNone, clNone, clNone, false, false, "a.rvts4:hover { color: #ff0000; }\r\n"},
+      {"own colour wins", clRed, clBlue, clNone, clNone, false, false, "a.rvts4:hover { color: #0000ff; }\r\n"},
+      {"back colour", clNone, clNone, clYellow, clNone, false, false,
+       "a.rvts4:hover { background-color: #ffff00; }\r\n"},
+      {"underline", clNone, clNone, clNone, clNone, true, false, "a.rvts4:hover { text-decoration: underline; }\r\n"},
+      {"same as the jump base", clNone, clBlue, clNone, clBlue, false, true, "a.rvts4:hover { }\r\n"},
+      {"differs from the jump base", clNone, clBlue, clNone, clRed, false, true,
+       "a.rvts4:hover { color: #0000ff; }\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TRVStyle sheet(nullptr);
+    for (int i = 4; i <= 5; ++i) sheet.TextStyles()->Items(i)->Style = {};
+    sheet.HoverColor = c.sheetHover;
+    TFontInfo* f = sheet.TextStyles()->Items(4);
+    f->HoverColor = c.hover;
+    f->HoverBackColor = c.hoverBack;
+    if (c.underlineEffect) f->HoverEffects = {rvheUnderline};
+    TFontInfo* base = sheet.TextStyles()->Items(c.jumpBase ? 5 : 0);
+    base->HoverColor = c.baseHover;
+    f->BaseStyleNo = base->GetIndex();
+    TMemoryStream ms;
+    sheet.SaveCSSToStream(&ms, {rvcssOnlyDifference});
+    const std::string css = StreamText(ms);
+    const auto at = css.find("a.rvts4:hover");
+    if (!c.rule) {
+      EXPECT_EQ(at, std::string::npos) << css;
+      continue;
+    }
+    ASSERT_NE(at, std::string::npos) << css;
+    EXPECT_EQ(css.substr(at, std::string(c.rule).size()), c.rule);
+  }
+}
+
+TEST(RVStyleCSS, CommentsInTheChosenEncoding) {
+  TRVStyle sheet(nullptr);
+  sheet.DefCodePage = 1251;
+  sheet.TextStyles()->Items(1)->StyleName = u"\u0416";
+  TMemoryStream utf8, cp;
+  sheet.SaveCSSToStream(&utf8, {rvcssUTF8});
+  sheet.SaveCSSToStream(&cp, {});
+  EXPECT_NE(StreamText(utf8).find("span.rvts1 /* \xD0\x96 */\r\n"), std::string::npos);
+  EXPECT_NE(StreamText(cp).find("span.rvts1 /* \xC6 */\r\n"), std::string::npos);
+}
