@@ -1,5 +1,6 @@
 // The screen's cursor table and the built-in cursors and bitmap.
 #include "platform/ui/Cursors.h"
+#include "platform/ui/QtCursors.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +54,21 @@ TEST(BuiltInBitmaps, BadPicture) {
   EXPECT_EQ(p.At(2, 10) & 0xFFFFFFu, 0xFFFFFFu);
   EXPECT_EQ(p.At(0, 0) & 0xFFFFFFu, 0x808080u);    // the frame
   EXPECT_EQ(LoadBitmapResource(u"RV_NOTHING"), nullptr);
+}
+
+TEST(ScreenCursors, ToolkitCursors) {
+  EXPECT_EQ(ToQtCursor(nullptr).shape(), Qt::ArrowCursor);
+  EXPECT_EQ(ToQtCursor(LoadSystemHandCursor()).shape(), Qt::PointingHandCursor);
+  HCURSOR beam = LoadCursorResource(u"RV_LAYINGIBEAM_CURSOR");
+  QCursor q = ToQtCursor(beam);
+  EXPECT_EQ(q.shape(), Qt::BitmapCursor);
+  EXPECT_EQ(q.hotSpot(), QPoint(beam->HotX, beam->HotY));
+  const QImage img = q.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(img.width(), 32);
+  EXPECT_EQ(img.pixel(beam->HotX, beam->HotY), 0xFF000000u);
+  EXPECT_EQ(qAlpha(img.pixel(31, 31)), 0);
+  SetScreenCursor(-4322, beam);
+  EXPECT_EQ(ScreenCursorToQt(-4322).hotSpot(), q.hotSpot());
+  SetScreenCursor(-4322, nullptr);
+  EXPECT_EQ(ScreenCursorToQt(-4322).shape(), Qt::ArrowCursor);
 }
