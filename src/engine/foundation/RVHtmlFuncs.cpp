@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/foundation/RVFuncs.h"
+#include "platform/base/Classes.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 
@@ -154,6 +155,11 @@ TRVUnicodeString GetCSSFontDeclarations(TFont& Font, bool WithFamily) {
     r = Format(u"%s text-decoration: %s;", {r, decoration});
   }
   return Format(u"%s color: %s;", {r, GetHTMLColorStr(Font.GetColor(), false)});
+}
+
+void RVWriteAnsiX(TStream* Stream, const TRVAnsiString& s, bool Multiline) {
+  if (!s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+  if (Multiline) Stream->WriteBuffer("\r\n", 2);
 }
 
 TRVAnsiString GetHTMLEmptyTagEnd(const TRVSaveOptions& SaveOptions) {

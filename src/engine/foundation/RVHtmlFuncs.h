@@ -5,6 +5,7 @@
 #include "engine/foundation/RVTypes.h"
 
 class TFont;
+class TStream;
 
 enum TRVSaveOption {
   rvsoOverrideImages,
@@ -39,6 +40,9 @@ TRVAnsiString GetCSSColorWithOpacity(TColor Color, int Opacity);
 TRVUnicodeString GetCSSFontFamily(const TRVUnicodeString& FontName);
 // CSS declarations of a font: weight, style, size, family (WithFamily), decoration and colour.
 TRVUnicodeString GetCSSFontDeclarations(TFont& Font, bool WithFamily);
+
+// Writes 8-bit text to a CSS or HTML stream, with CR LF after it when Multiline is set.
+void RVWriteAnsiX(TStream* Stream, const TRVAnsiString& s, bool Multiline);
 
 TRVAnsiString GetHTMLEmptyTagEnd(const TRVSaveOptions& SaveOptions);
 TRVAnsiString GetHTMLImageAttributes(const TRVSaveOptions& SaveOptions, int Width, int Height, bool NoSize);

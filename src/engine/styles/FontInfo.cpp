@@ -1,7 +1,16 @@
 #include "engine/styles/FontInfo.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/foundation/RVHtmlFuncs.h"
+#include "engine/foundation/RVOOXMLFuncs.h"
+#include "engine/foundation/RVRTFFuncs.h"
+#include "engine/foundation/RVUni.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/base/Classes.h"
 #include "platform/base/ComponentStream.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
@@ -601,7 +610,7 @@ void TFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, c
     Jump = JumpByDefault;
     JumpCursor = DefJumpCursor;
   }
-  ini->WriteString(Section, RVIniKey(fs, u"Jump"), Jump ? u"Yes" : u"No");
+  // Loading only reads: writing "Jump" back would change (or fail on) a read-only file.
 }
 
 // ---- TErrFontInfo, TFontInfos --------------------------------------------------------------------
@@ -664,5 +673,217 @@ int TFontInfos::FindSuchStyleEx(int BaseStyle, TFontInfo* Style, const TRVFontIn
     added->Standard = false;
     r = added->GetIndex();
   }
+  return r;
+}
+
+// ---- CSS, RTF and OOXML fragments ----------------------------------------------------------------
+
+namespace {
+
+// A length of the style's sheet as CSS text; a style outside any sheet is in pixels.
+TRVAnsiString CSSSizeOf(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
+}
+
+TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
+}
+
+bool IsSymbolFontName(const UnicodeString& Name) {
+  for (const char16_t* s : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings"})
+    if (RVStyleSameText(Name, s)) return true;
+  return false;
+}
+
+const char* BiDiCSS(TRVBiDiMode Mode) {
+  switch (Mode) {
+    case rvbdLeftToRight: return "ltr";
+    case rvbdRightToLeft: return "rtl";
+    default: return "inherit";
+  }
+}
+
+// Half points shifted by a percentage of the font size, halves to even.
+// Wide enough for any pair of values a damaged file may hold.
+std::int64_t ShiftInHalfPoints(int SizeDouble, int VShift) {
+  return Round(std::fabs(static_cast<long double>(SizeDouble)) * VShift / 100);
+}
+
+void AppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color) {
+  // Without a table entry there is no index to refer to; "\cf-1" would only confuse readers.
+  const int index = Tables ? Tables->GetColorIndex(Color) : -1;
+  if (index >= 0) s += Keyword + std::to_string(index);
+}
+
+}  // namespace
+
+TRVAnsiString TCustomRVFontInfo::GetCSSFontSize() const {
+  const bool script = SubSuperScriptType != rvsssNormal;
+  if (SizeDouble > 0)
+    return PointsToCSSText(script ? static_cast<long double>(SubSuperScriptSize(GetSize()))
+                                  : static_cast<long double>(SizeDouble) / 2);
+  const int ppi = GetScreenPixelsPerInch();
+  const std::int64_t px = -static_cast<std::int64_t>(script ? MulDiv(SubSuperScriptSize(GetSize()), ppi, 72)
+                                                            : MulDiv(SizeDouble, ppi, 144));
+  return std::to_string(px) + "px";
+}
+
+TRVAnsiString TCustomRVFontInfo::GetCSSVerticalAlign() const {
+  switch (SubSuperScriptType) {
+    case rvsssSubscript: return "sub";
+    case rvsssSuperScript: return "super";
+    default: return VShift > 0 ? "super" : VShift < 0 ? "sub" : "";
+  }
+}
+
+TRVAnsiString TCustomRVFontInfo::GetCSSTextDecoration(bool Hover) const {
+  bool underline = Style.Contains(fsUnderline) || (Hover && HoverEffects.Contains(rvheUnderline));
+  // Styled or coloured underlines are drawn as a bottom border instead.
+  if (UnderlineType != rvutNormal || UnderlineColor != clNone || HoverUnderlineColor != clNone) underline = false;
+  TRVAnsiString r;
+  if (underline) AppendWithSpaceAnsi(r, "underline");
+  if (Style.Contains(fsStrikeOut)) AppendWithSpaceAnsi(r, "line-through");
+  if (StyleEx.Contains(rvfsOverline)) AppendWithSpaceAnsi(r, "overline");
+  return r.empty() ? "none" : r;
+}
+
+TRVAnsiString TCustomRVFontInfo::GetCSSUnderlineBorder(bool Hover) const {
+  if (!Style.Contains(fsUnderline) && !(Hover && HoverEffects.Contains(rvheUnderline))) return "";
+  TColor color = UnderlineColor;
+  if (Hover && HoverUnderlineColor != clNone) color = HoverUnderlineColor;
+  if (UnderlineType == rvutNormal && color == clNone && HoverUnderlineColor == clNone) return "";
+  const int w = LineWidthForFontSize(GetSize());
+  TRVAnsiString r;
+  switch (UnderlineType) {
+    case rvutNormal: r = "solid " + std::to_string(w) + "px"; break;
+    case rvutThick: r = "solid " + std::to_string(2 * w) + "px"; break;
+    case rvutDouble: r = "double"; break;
+    case rvutDotted: r = "dotted " + std::to_string(w) + "px"; break;
+    case rvutThickDotted: r = "dotted " + std::to_string(2 * w) + "px"; break;
+    case rvutDashed:
+    case rvutLongDashed:
+    case rvutDashDotted:
+    case rvutDashDotDotted: r = "dashed " + std::to_string(w) + "px"; break;
+    default: r = "dashed " + std::to_string(2 * w) + "px"; break;
+  }
+  if (color != clNone) r += " " + GetHTMLColorStr(color, false);
+  return "border-bottom: " + r;
+}
+
+void TCustomRVFontInfo::SaveCSSToStream(TStream* Stream, TCustomRVFontInfo* BaseStyle, bool Multiline, bool UTF8,
+                                        bool Jump) {
+  TCustomRVFontInfo* base = BaseStyle;
+  auto write = [&](const TRVAnsiString& s) { RVWriteAnsiX(Stream, s, Multiline); };
+  const TRVAnsiString fontSize = GetCSSFontSize();
+  if (!base || base->GetCSSFontSize() != fontSize) write(" font-size: " + fontSize + ";");
+  if (Options.Contains(rvteoHidden) && !(base && base->Options.Contains(rvteoHidden))) write(" display: none;");
+  if ((!base && BiDiMode != rvbdUnspecified) || (base && base->BiDiMode != BiDiMode))
+    write(TRVAnsiString(" direction: ") + BiDiCSS(BiDiMode) + ";");
+  if (!base || !RVStyleSameText(base->FontName, FontName)) {
+    TRVAnsiString family;
+    if (IsSymbolFontName(FontName)) {
+      family = "Symbola, 'Arial Unicode MS', 'Lucida Sans Unicode', 'Arial', 'Helvetica', sans-serif";
+    } else {
+      const TRVUnicodeString f = GetCSSFontFamily(FontName);
+      family = UTF8 ? UnicodeToUtf8(f) : UnicodeToAnsiCP(CP_ACP, f);
+    }
+    write(" font-family: " + family + ";");
+  }
+  const bool italic = Style.Contains(fsItalic), bold = Style.Contains(fsBold);
+  if (!base || base->Style.Contains(fsItalic) != italic)
+    write(TRVAnsiString(" font-style: ") + (italic ? "italic" : "normal") + ";");
+  if (!base || base->Style.Contains(fsBold) != bold)
+    write(TRVAnsiString(" font-weight: ") + (bold ? "bold" : "normal") + ";");
+  if (!base || base->Color != Color) write(" color: " + GetHTMLColorStr(Color, false) + ";");
+  if ((!base && CharSpacing != 0) || (base && base->CharSpacing != CharSpacing))
+    write(" letter-spacing: " + CSSSizeOf(GetRVStyle(), CharSpacing) + ";");
+  if (StyleEx.Contains(rvfsAllCaps)) {
+    if (!base || !base->StyleEx.Contains(rvfsAllCaps)) write(" text-transform: uppercase;");
+  } else if (base && base->StyleEx.Contains(rvfsAllCaps)) {
+    write(" text-transform: none;");
+  }
+  if ((!base && (BackColor != clNone || !Multiline)) || (base && base->BackColor != BackColor))
+    write(" background-color: " + GetCSSColorStr(BackColor) + ";");
+  const TRVAnsiString vAlign = GetCSSVerticalAlign();
+  if ((!base && !vAlign.empty()) || (base && base->GetCSSVerticalAlign() != vAlign))
+    write(" vertical-align: " + vAlign + ";");
+  const TRVAnsiString decoration = GetCSSTextDecoration(false);
+  if (!base || base->GetCSSTextDecoration(false) != decoration || (Jump && decoration == "none"))
+    write(" text-decoration: " + decoration + ";");
+  const TRVAnsiString border = GetCSSUnderlineBorder(false);
+  if (!border.empty() && (!base || base->GetCSSUnderlineBorder(false) != border)) write(" " + border + ";");
+}
+
+void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*StyleToFont*/,
+                                        TCustomRVRTFTables* RTFTables, TRVStyle* RVStyle, bool InheritedStyle) {
+  static const char* const UnderlineKeywords[] = {
+      "ul", "ulth", "uldb", "uld", "ulthd", "uldash", "ulthdash", "ulldash", "ulthldash", "uldashd",
+      "ulthdashd", "uldashdd", "ulthdashdd"};
+  const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
+  TRVAnsiString s;
+  if (Style.Contains(fsBold)) s += "\\b";
+  if (Style.Contains(fsItalic)) s += "\\i";
+  if (Style.Contains(fsUnderline)) {
+    s += TRVAnsiString("\\") + UnderlineKeywords[UnderlineType];
+    if (UnderlineColor != clNone) AppendColorKeyword(s, "\\ulc", RTFTables, UnderlineColor);
+  }
+  if (Style.Contains(fsStrikeOut)) s += "\\strike";
+  if (SubSuperScriptType == rvsssSubscript) s += "\\sub";
+  else if (SubSuperScriptType == rvsssSuperScript) s += "\\super";
+  if (VShift > 0) s += "\\up" + std::to_string(ShiftInHalfPoints(SizeDouble, VShift));
+  else if (VShift < 0) s += "\\dn" + std::to_string(-ShiftInHalfPoints(SizeDouble, VShift));
+  if (CharScale != 100) s += "\\charscalex" + std::to_string(CharScale);
+  if (CharSpacing != 0) s += "\\expndtw" + std::to_string(TwipsOf(sheet, CharSpacing));
+  if (StyleEx.Contains(rvfsAllCaps)) s += "\\caps";
+  if (BiDiMode == rvbdLeftToRight) s += "\\ltrch";
+  else if (BiDiMode == rvbdRightToLeft) s += "\\rtlch";
+  if (Charset != DEFAULT_CHARSET) {
+    const LANGID lang = CharsetToLanguageId(Charset);
+    if (lang != 0) s += "\\lang" + std::to_string(lang);
+  }
+  if (Options.Contains(rvteoHidden)) s += "\\v";
+  if (Protection.Contains(rvprModifyProtect) && Protection.Contains(rvprDeleteProtect)) s += "\\protect";
+  if (!(InheritedStyle && SizeDouble == 20)) s += "\\fs" + std::to_string(SizeDouble);
+  if (BackColor != clNone) AppendColorKeyword(s, "\\chcbpat", RTFTables, BackColor);
+  if (Color != clWindowText) AppendColorKeyword(s, "\\cf", RTFTables, Color);
+  if (!s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+}
+
+TRVAnsiString TCustomRVFontInfo::GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInfoProperties& Properties) {
+  static const char* const UnderlineValues[] = {
+      "single", "thick", "double", "dotted", "dottedHeavy", "dash", "dashedHeavy", "dashLong",
+      "dashLongHeavy", "dotDash", "dashDotHeavy", "dotDotDash", "dashDotDotHeavy"};
+  const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
+  auto has = [&](TRVFontInfoProperty p) { return Properties.Contains(p); };
+  TRVAnsiString r;
+  if (has(rvfiFontName)) OOXMLRFontsElement(FontName, r);
+  if (has(rvfiBold)) OOXMLBoolElement("b", Style.Contains(fsBold), r);
+  if (has(rvfiItalic)) OOXMLBoolElement("i", Style.Contains(fsItalic), r);
+  if (has(rvfiStrikeout)) OOXMLBoolElement("strike", Style.Contains(fsStrikeOut), r);
+  const TRVAnsiString underlineColor = " w:color=\"" + GetOOXMLColorStr(UnderlineColor, true) + "\"";
+  if (has(rvfiUnderline)) {
+    if (Style.Contains(fsUnderline))
+      r += TRVAnsiString("<w:u w:val=\"") + UnderlineValues[UnderlineType] + "\"" +
+           (has(rvfiUnderlineColor) ? underlineColor : TRVAnsiString()) + "/>";
+    else
+      r += "<w:u w:val=\"none\"/>";
+  } else if (has(rvfiUnderlineColor)) {
+    r += "<w:u" + underlineColor + "/>";
+  }
+  if (has(rvfiAllCaps)) OOXMLBoolElement("caps", StyleEx.Contains(rvfsAllCaps), r);
+  if (has(rvfiSubSuperScriptType))
+    OOXMLValElement("vertAlign",
+                    SubSuperScriptType == rvsssSubscript     ? "subscript"
+                    : SubSuperScriptType == rvsssSuperScript ? "superscript"
+                                                             : "baseline",
+                    r);
+  if (has(rvfiSize)) OOXMLValElement("sz", std::to_string(std::llabs(SizeDouble)), r);
+  if (has(rvfiCharScale)) OOXMLIntValElement("w", CharScale, r);
+  if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", TwipsOf(sheet, CharSpacing), r);
+  if (has(rvfiVShift)) OOXMLValElement("position", std::to_string(ShiftInHalfPoints(SizeDouble, VShift)), r);
+  if (has(rvfiColor)) OOXMLColorValElement("color", Color, r);
+  if (has(rvfiBackColor))
+    r += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + GetOOXMLColorStr(BackColor, true) + "\"/>";
+  if (has(rvfiBiDiMode)) OOXMLBoolElement("rtl", BiDiMode == rvbdRightToLeft, r);
   return r;
 }

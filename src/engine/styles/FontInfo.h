@@ -5,6 +5,10 @@
 #include <memory>
 
 #include "engine/styles/CustomRVInfo.h"
+#include "engine/styles/RVStyleDraw.h"
+
+class TStream;
+class TCustomRVRTFTables;
 
 enum TRVUnderlineType : std::uint8_t {
   rvutNormal, rvutThick, rvutDouble, rvutDotted, rvutThickDotted, rvutDashed, rvutThickDashed,
@@ -55,8 +59,43 @@ class TCustomRVFontInfo : public TCustomFontOrParaRVInfo {
                                                             const TRVFontInfoProperties& PossibleProps);
   virtual TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps);
 
+  // The style's own pieces of the interchange formats; the writers add selectors, braces,
+  // groups and enclosing elements.
+  // CSS declarations relative to BaseStyle (nil: all of them), each beginning with a space.
+  virtual void SaveCSSToStream(TStream* Stream, TCustomRVFontInfo* BaseStyle, bool Multiline, bool UTF8,
+                               bool Jump);
+  // Character keywords without braces and without the font number (the writer adds "\f").
+  // StyleToFont is the writer's font index of each style; the keywords do not need it.
+  virtual void SaveRTFToStream(TStream* Stream, TRVIntegerList* StyleToFont, TCustomRVRTFTables* RTFTables,
+                               TRVStyle* RVStyle, bool InheritedStyle);
+  // Run-property elements of the given properties, without the enclosing "w:rPr".
+  virtual TRVAnsiString GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInfoProperties& Properties);
+  // CSS values; Hover takes the hover underline into account.
+  TRVAnsiString GetCSSTextDecoration(bool Hover) const;
+  TRVAnsiString GetCSSUnderlineBorder(bool Hover) const;
+  TRVAnsiString GetCSSVerticalAlign() const;
+  TRVAnsiString GetCSSFontSize() const;
+
   void AssignSelectedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& Props);
   bool IsSymbolCharset() const;
+
+  // Putting the style on a canvas and choosing its colours (RVStyleDraw.cpp).
+  bool HasDefaultCharScale() const { return CharScale == 100; }
+  void Apply(TCanvas* Canvas, TRVBiDiMode DefBiDiMode, bool CanUseCustomPPI, bool CanUseFontQuality,
+             const TRVExtraFontInfo* ExtraFontInfo, bool IgnoreSubSuperScript, bool ToFormatCanvas,
+             bool UseVerticalFont, const TRVScreenAndDevice* PSaD, TRVStyle* RVStyle) const;
+  void AssignToLogFont(LOGFONTW& LogFont, TCanvas* Canvas, bool CanUseCustomPPI, bool CanUseFontQuality,
+                       bool ExcludeUnderline, bool ToFormatCanvas, TRVStyle* RVStyle) const;
+  void ApplyBiDiMode(TCanvas* Canvas, TRVBiDiMode DefBiDiMode, bool ToFormatCanvas,
+                     const TRVScreenAndDevice* PSaD, TRVStyle* RVStyle) const;
+  void ApplyColor(TCanvas* Canvas, TRVStyle* RVStyle, const TRVTextDrawStates& DrawState, bool Printing,
+                  TRVColorMode ColorMode) const;
+  void ApplyTextColor(TCanvas* Canvas, TRVStyle* RVStyle, const TRVTextDrawStates& DrawState, bool Printing,
+                      TRVColorMode ColorMode) const;
+  void ApplyBackColor(TCanvas* Canvas, TRVStyle* RVStyle, const TRVTextDrawStates& DrawState, bool Printing,
+                      TRVColorMode ColorMode) const;
+  // Font height of a sub/superscript style on this canvas; 0 for normal text.
+  int GetScriptHeight(TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) const;
 
   // Whole points, rounded toward zero; setting gives twice the value in half points.
   int GetSize() const { return SizeDouble / 2; }
@@ -111,6 +150,14 @@ class TFontInfo : public TCustomRVFontInfo {
   TRVFontInfoProperties CalculateModifiedProperties(TCustomRVFontInfo* Source,
                                                     const TRVFontInfoProperties& PossibleProps) override;
   TRVFontInfoProperties CalculateModifiedProperties2(const TRVFontInfoProperties& PossibleProps) override;
+
+  // Paints one run of text in this style (RVStyleDraw.cpp).
+  virtual void Draw(const TRVUnicodeString& s, TCanvas* Canvas, int ThisStyleNo, int SpaceAtLeft, int Left,
+                    int Top, int Width, int Height, int BaseLine, int TextWidth, int SpaceCount,
+                    TRVStyle* RVStyle, const TRVTextDrawStates& DrawState, bool Printing,
+                    bool PreviewCorrection, bool ForMetafile, TRVColorMode ColorMode, TRVBiDiMode DefBiDiMode,
+                    TCanvas* RefCanvas, TRVGraphicInterface* GraphicInterface, int LeftNoExpIndex,
+                    int RightNoExpIndex, const TRVScreenAndDevice* PSaD);
 
   void IncludeModifiedProperties(TCustomRVFontInfo* Source, const TRVFontInfoProperties& PossibleProps) {
     ModifiedProperties += CalculateModifiedProperties(Source, PossibleProps);

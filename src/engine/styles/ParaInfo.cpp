@@ -1,6 +1,13 @@
 #include "engine/styles/ParaInfo.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/foundation/RVHtmlFuncs.h"
+#include "engine/foundation/RVOOXMLFuncs.h"
+#include "engine/foundation/RVRTFFuncs.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/base/Classes.h"
 #include "platform/base/ComponentStream.h"
 
 namespace {
@@ -482,6 +489,387 @@ int TParaInfos::FindSuchStyleEx(int BaseStyle, TParaInfo* Style, const TRVParaIn
     added->Assign(Style);
     added->Standard = false;
     r = added->GetIndex();
+  }
+  return r;
+}
+
+// ---- CSS, RTF and OOXML fragments ----------------------------------------------------------------
+
+namespace {
+
+TRVAnsiString CSSSizeOf(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
+}
+
+TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
+}
+
+TRVAnsiString IntStr(std::int64_t Value) { return std::to_string(Value); }
+
+// Lengths may come from damaged files: sums and products are taken wide and kept in range.
+TRVStyleLength ClampLength(std::int64_t Value) {
+  return static_cast<TRVStyleLength>(std::clamp<std::int64_t>(Value, INT32_MIN, INT32_MAX));
+}
+
+// Percent spacing as the 240ths of a line that both RTF and OOXML use.
+std::int64_t PercentToLine240(TRVLineSpacingValue LineSpacing) {
+  return static_cast<std::int64_t>(LineSpacing) * 240 / 100;
+}
+
+bool BorderCounts(const TRVBorder* Border) { return Border->Style != rvbNone && Border->Color != clNone; }
+
+// The CSS box of a paragraph: padding and border width as its CSS would set them.
+struct TCSSBox {
+  TRVStyleLength Left = 0, Top = 0, Right = 0, Bottom = 0;
+  std::int64_t BorderWidth = 0;
+  bool SamePadding(const TCSSBox& b) const {
+    return Left == b.Left && Top == b.Top && Right == b.Right && Bottom == b.Bottom;
+  }
+};
+
+TCSSBox CSSBoxOf(const TCustomRVParaInfo* P) {
+  TCSSBox box;
+  if (BorderCounts(P->Border())) {
+    const TRVRect* o = P->Border()->BorderOffsets();
+    box = {o->Left, o->Top, o->Right, o->Bottom, P->Border()->GetTotalWidth()};
+  }
+  // A background reaches at least its own offsets, so the padding grows to them.
+  if (P->Background()->Color != clNone) {
+    const TRVRect* o = P->Background()->BorderOffsets();
+    box.Left = std::max(box.Left, o->Left);
+    box.Top = std::max(box.Top, o->Top);
+    box.Right = std::max(box.Right, o->Right);
+    box.Bottom = std::max(box.Bottom, o->Bottom);
+  }
+  return box;
+}
+
+struct TCSSMargins {
+  TRVStyleLength Left, Right, Top, Bottom;
+  bool operator==(const TCSSMargins&) const = default;
+};
+
+TCSSMargins CSSMarginsOf(const TCustomRVParaInfo* P, const TCSSBox& Box) {
+  auto nonNegative = [](std::int64_t v) { return v < 0 ? 0 : ClampLength(v); };
+  const std::int64_t w = Box.BorderWidth;
+  auto margin = [&](TRVStyleLength Length, TRVStyleLength Padding) {
+    return nonNegative(static_cast<std::int64_t>(Length) - Padding - w);
+  };
+  return {margin(P->LeftIndent, Box.Left), margin(P->RightIndent, Box.Right), margin(P->GetSpaceBefore(), Box.Top),
+          margin(P->GetSpaceAfter(), Box.Bottom)};
+}
+
+// Space before or after less what a visible border on that side takes of it.
+TRVStyleLength SpaceLessBorder(const TRVBorder* Border, TRVStyleLength Space, bool SideVisible,
+                               TRVStyleLength Offset) {
+  std::int64_t r = Space;
+  if (Border->Style != rvbNone && Border->Width > 0 && SideVisible)
+    r -= static_cast<std::int64_t>(Border->GetTotalWidth()) + (Offset > 0 ? Offset : 0);
+  return r < 0 ? 0 : ClampLength(r);
+}
+
+bool IsThickBorder(const TRVBorder* Border) {
+  return Border->Style == rvbThickInside || Border->Style == rvbThickOutside;
+}
+
+TRVStyleLength BorderLineTwips(const TRVStyle* Sheet, const TRVBorder* Border) {
+  return TwipsOf(Sheet, IsThickBorder(Border) ? ClampLength(2 * static_cast<std::int64_t>(Border->Width))
+                                               : Border->Width);
+}
+
+const char* AlignmentCSS(TRVAlignment a) {
+  static const char* const Words[] = {"left", "right", "center", "justify", "justify"};
+  return Words[a];
+}
+
+const char* LeaderRTF(const UnicodeString& Leader) {
+  if (Leader.empty()) return "";
+  switch (Leader[0]) {
+    case u'-': return "\\tlhyph";
+    case u'=': return "\\tleq";
+    case u'_': return "\\tlul";
+    case u'\u00B7': return "\\tlmdot";
+    default: return "\\tldot";
+  }
+}
+
+const char* LeaderOOXML(const UnicodeString& Leader) {
+  switch (Leader[0]) {
+    case u'-': return "hyphen";
+    case u'=': return "heavy";
+    case u'_': return "underscore";
+    case u'\u00B7': return "middleDot";
+    default: return "dot";
+  }
+}
+
+}  // namespace
+
+void TCustomRVParaInfo::SaveCSSToStream(TStream* Stream, TCustomRVParaInfo* BaseStyle, bool Multiline,
+                                        bool IgnoreLeftAlignment, bool IgnoreStartIndents, TRVBiDiMode MainBiDiMode) {
+  TCustomRVParaInfo* base = BaseStyle;
+  const TRVStyle* sheet = GetRVStyle();
+  auto write = [&](const TRVAnsiString& s) { RVWriteAnsiX(Stream, s, Multiline); };
+  auto size = [&](TRVStyleLength v) { return CSSSizeOf(sheet, v); };
+
+  if ((!base && !(IgnoreLeftAlignment && Alignment == rvaLeft)) || (base && base->Alignment != Alignment)) {
+    write(TRVAnsiString(" text-align: ") + AlignmentCSS(Alignment) + ";");
+    if (Alignment == rvaJustify && base) write(" text-justify: inter-word;");
+    else if (Alignment == rvaDistribute) write(" text-justify: distribute;");
+  }
+  if ((Alignment == rvaJustify || Alignment == rvaDistribute) &&
+      (!base || base->Alignment != Alignment || base->LastLineAlignment != LastLineAlignment)) {
+    static const char* const LastWords[] = {"auto", "left", "right", "center", "justify"};
+    write(TRVAnsiString(" text-align-last: ") + LastWords[LastLineAlignment] + ";");
+  }
+  if ((!base && BiDiMode != rvbdUnspecified) || (base && base->BiDiMode != BiDiMode))
+    write(TRVAnsiString(" direction: ") +
+          (BiDiMode == rvbdLeftToRight ? "ltr" : BiDiMode == rvbdRightToLeft ? "rtl" : "inherit") + ";");
+  if (!IgnoreStartIndents && (!base || base->FirstIndent != FirstIndent))
+    write(" text-indent: " + size(FirstIndent) + ";");
+  const bool spacingDiffers = base && (base->LineSpacingType != LineSpacingType || base->LineSpacing != LineSpacing);
+  switch (LineSpacingType) {
+    case rvlsPercent:
+      if ((!base && LineSpacing != 100) || spacingDiffers) {
+        const int frac = std::abs(LineSpacing % 100);
+        write(" line-height: " + IntStr(LineSpacing / 100) + "." + (frac < 10 ? "0" : "") + IntStr(frac) + ";");
+      }
+      break;
+    case rvlsLineHeightAtLeast:
+    case rvlsLineHeightExact:
+      if (!base || spacingDiffers) write(" line-height: " + size(LineSpacing) + ";");
+      break;
+    case rvlsSpaceBetween: break;
+  }
+  auto optionPair = [&](TRVParaOption o, const char* on, const char* off) {
+    if (Options.Contains(o)) write(on);
+    else if (base && base->Options.Contains(o)) write(off);
+  };
+  optionPair(rvpaoNoWrap, " white-space: nowrap;", " white-space: normal;");
+  optionPair(rvpaoKeepLinesTogether, " page-break-inside: avoid;", " page-break-inside: auto;");
+  optionPair(rvpaoKeepWithNext, " page-break-after: avoid;", " page-break-after: auto;");
+  if (Options.Contains(rvpaoWidowOrphanControl)) {
+    write(" widows: 2;");
+    write(" orphans: 2;");
+  } else if (base && base->Options.Contains(rvpaoWidowOrphanControl)) {
+    write(" widows: 1;");
+    write(" orphans: 1;");
+  }
+
+  const TRVBorder* border = Border();
+  if (BorderCounts(border)) {
+    write(" border-color: " + GetHTMLColorStr(border->Color, false) + ";");
+    write(TRVAnsiString(" border-style: ") + (border->Style == rvbSingle ? "solid" : "double") + ";");
+    write(" border-width: " + size(border->GetTotalWidth()) + ";");
+    const TRVBooleanRect* vis = border->VisibleBorders();
+    if (!vis->Top) write(" border-top: none;");
+    if (!vis->Right) write(" border-right: none;");
+    if (!vis->Bottom) write(" border-bottom: none;");
+    if (!vis->Left) write(" border-left: none;");
+  } else if (base && BorderCounts(base->Border())) {
+    write(" border: none;");
+  }
+  const TColor back = Background()->Color;
+  if ((!base && back != clNone) || (base && base->Background()->Color != back))
+    write(" background: " + GetCSSColorStr(back) + ";");
+  if (back != clNone && ((!base && Background()->Opacity != 100000) ||
+                         (base && base->Background()->Opacity != Background()->Opacity)))
+    write(" background-color: " + GetCSSColorWithOpacity(back, Background()->Opacity) + ";");
+  const TCSSBox box = CSSBoxOf(this);
+  // The base's box is taken as the base's own CSS sets it, its background included, so that what
+  // is left out here really is inherited.
+  const TCSSBox baseBox = base ? CSSBoxOf(base) : TCSSBox();
+  if (!base || !baseBox.SamePadding(box))
+    write(" padding: " + size(box.Top) + " " + size(box.Right) + " " + size(box.Bottom) + " " + size(box.Left) + ";");
+  const TCSSMargins m = CSSMarginsOf(this, box);
+  if (base && CSSMarginsOf(base, baseBox) == m) return;
+  if (IgnoreStartIndents) {
+    const TRVBiDiMode mode = BiDiMode != rvbdUnspecified ? BiDiMode : MainBiDiMode;
+    if (mode == rvbdRightToLeft) {
+      write(" margin-left: " + size(m.Left) + ";");
+      write(" margin-top: " + size(m.Top) + ";");
+      write(" margin-bottom: " + size(m.Bottom) + ";");
+    } else {
+      write(" margin-top: " + size(m.Top) + ";");
+      write(" margin-right: " + size(m.Right) + ";");
+      write(" margin-bottom: " + size(m.Bottom) + ";");
+    }
+  } else {
+    write(" margin: " + size(m.Top) + " " + size(m.Right) + " " + size(m.Bottom) + " " + size(m.Left) + ";");
+  }
+}
+
+void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTFTables,
+                                        TRVStyleLength MinAllowedTabPos, const TRVAnsiString& FILIText,
+                                        TRVStyle* RVStyle) {
+  const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
+  auto twips = [&](TRVStyleLength v) { return IntStr(TwipsOf(sheet, v)); };
+  // Without a table entry there is no index to refer to.
+  auto colorIndex = [&](TColor c) { return RTFTables ? RTFTables->GetColorIndex(c) : -1; };
+  TRVAnsiString s;
+  if (BiDiMode == rvbdLeftToRight) s += "\\ltrpar";
+  else if (BiDiMode == rvbdRightToLeft) s += "\\rtlpar";
+  switch (LineSpacingType) {
+    case rvlsPercent:
+      if (LineSpacing != 100) s += "\\sl" + IntStr(PercentToLine240(LineSpacing)) + "\\slmult1";
+      break;
+    case rvlsLineHeightAtLeast: s += "\\sl" + twips(LineSpacing) + "\\slmult0"; break;
+    case rvlsLineHeightExact: s += "\\sl" + IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, LineSpacing))) + "\\slmult0"; break;
+    case rvlsSpaceBetween: break;
+  }
+  if (Options.Contains(rvpaoKeepLinesTogether)) s += "\\keep";
+  if (Options.Contains(rvpaoKeepWithNext)) s += "\\keepn";
+  if (Options.Contains(rvpaoWidowOrphanControl)) s += "\\widctlpar";
+  if (!FILIText.empty()) s += FILIText;
+  else s += "\\fi" + twips(FirstIndent) + "\\li" + twips(LeftIndent);
+  for (int i = 0; i < Tabs()->Count(); ++i) {
+    const TRVTabInfo* tab = Tabs()->Items(i);
+    if (tab->GetPosition() <= MinAllowedTabPos) continue;
+    if (tab->Align == rvtaRight) s += "\\tqr";
+    else if (tab->Align == rvtaCenter) s += "\\tqc";
+    s += LeaderRTF(tab->Leader);
+    s += "\\tx" + twips(tab->GetPosition());
+  }
+  static const char* const AlignLetters[] = {"l", "r", "c", "j", "d"};
+  s += TRVAnsiString("\\q") + AlignLetters[Alignment] + "\\ri" + twips(RightIndent);
+  if (IsHeading(9)) s += "\\outlinelevel" + IntStr(OutlineLevel - 1);
+  if (Background()->Color != clNone && colorIndex(Background()->Color) >= 0)
+    s += "\\cbpat" + IntStr(colorIndex(Background()->Color));
+  const TRVBorder* border = Border();
+  if (BorderCounts(border)) {
+    TRVAnsiString word, second;
+    switch (border->Style) {
+      case rvbSingle: word = "\\brdrs"; break;
+      case rvbDouble: word = "\\brdrdb"; break;
+      case rvbTriple: word = "\\brdrtriple"; break;
+      case rvbThickInside: word = "\\brdrthtnmg"; second = "\\brdrtnthmg"; break;
+      default: word = "\\brdrtnthmg"; second = "\\brdrthtnmg"; break;
+    }
+    if (second.empty()) second = word;
+    TRVAnsiString tail;
+    const int index = colorIndex(border->Color);
+    if (index >= 0) tail += "\\brdrcf" + IntStr(index);
+    tail += "\\brdrw" + IntStr(BorderLineTwips(sheet, border));
+    word += tail;
+    second += tail;
+    const TRVBooleanRect* vis = border->VisibleBorders();
+    const TRVRect* off = const_cast<TRVBorder*>(border)->BorderOffsets();
+    auto space = [&](TRVStyleLength v) { return IntStr(std::max(TwipsOf(sheet, v), 0)); };
+    s += "\\brdrbtw";
+    if (vis->Left) s += "\\brdrl\\brsp" + space(off->Left) + word;
+    if (vis->Top) s += "\\brdrt\\brsp" + space(off->Top) + word;
+    if (vis->Right) s += "\\brdrr\\brsp" + space(off->Right) + second;
+    if (vis->Bottom) s += "\\brdrb\\brsp" + space(off->Bottom) + second;
+  }
+  const TRVRect* off = Border()->BorderOffsets();
+  s += "\\sb" + twips(SpaceLessBorder(border, GetSpaceBefore(), border->VisibleBorders()->Top, off->Top)) +
+       "\\sa" + twips(SpaceLessBorder(border, GetSpaceAfter(), border->VisibleBorders()->Bottom, off->Bottom));
+  Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+}
+
+TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength MinAllowedTabPos,
+                                             TRVTabInfos* ParentTabs, const TRVParaInfoProperties& Properties) {
+  const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
+  auto has = [&](TRVParaInfoProperty p) { return Properties.Contains(p); };
+  auto twips = [&](TRVStyleLength v) { return IntStr(TwipsOf(sheet, v)); };
+  auto attr = [](const char* name, const TRVAnsiString& value) {
+    return TRVAnsiString(" ") + name + "=\"" + value + "\"";
+  };
+  TRVAnsiString r;
+  if (has(rvpiAlignment)) {
+    static const char* const Values[] = {"left", "right", "center", "both", "distribute"};
+    OOXMLValElement("jc", Values[Alignment], r);
+  }
+  if (has(rvpiOutlineLevel) && IsHeading(9)) OOXMLIntValElement("outlineLvl", OutlineLevel - 1, r);
+  if (has(rvpiKeepLinesTogether)) OOXMLBoolElement("keepLines", Options.Contains(rvpaoKeepLinesTogether), r);
+  if (has(rvpiKeepWithNext)) OOXMLBoolElement("keepNext", Options.Contains(rvpaoKeepWithNext), r);
+  if (has(rvpiWidowOrphanControl))
+    OOXMLBoolElement("widowControl", Options.Contains(rvpaoWidowOrphanControl), r);
+  if (has(rvpiNoWrap)) OOXMLBoolElement("wordWrap", !Options.Contains(rvpaoNoWrap), r);
+  if (has(rvpiFirstIndent) || has(rvpiLeftIndent) || has(rvpiRightIndent)) {
+    r += "<w:ind";
+    if (has(rvpiLeftIndent)) r += attr("w:left", twips(LeftIndent));
+    if (has(rvpiRightIndent)) r += attr("w:right", twips(RightIndent));
+    if (has(rvpiFirstIndent))
+      r += FirstIndent < 0 ? attr("w:hanging", IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, FirstIndent)))) : attr("w:firstLine", twips(FirstIndent));
+    r += "/>";
+  }
+  if (has(rvpiBiDiMode)) OOXMLBoolElement("bidi", BiDiMode == rvbdRightToLeft, r);
+  const TRVBorder* border = Border();
+  const TRVRect* offsets = Border()->BorderOffsets();
+  const TRVBooleanRect* visible = border->VisibleBorders();
+  const bool lineSpacing = has(rvpiLineSpacing) || has(rvpiLineSpacingType);
+  if (has(rvpiSpaceBefore) || has(rvpiSpaceAfter) || lineSpacing) {
+    r += "<w:spacing";
+    if (has(rvpiSpaceBefore))
+      r += attr("w:before", twips(SpaceLessBorder(border, GetSpaceBefore(), visible->Top, offsets->Top)));
+    if (has(rvpiSpaceAfter))
+      r += attr("w:after", twips(SpaceLessBorder(border, GetSpaceAfter(), visible->Bottom, offsets->Bottom)));
+    if (lineSpacing) {
+      switch (LineSpacingType) {
+        case rvlsPercent: r += attr("w:lineRule", "auto") + attr("w:line", IntStr(PercentToLine240(LineSpacing))); break;
+        case rvlsLineHeightAtLeast: r += attr("w:lineRule", "atLeast") + attr("w:line", twips(LineSpacing)); break;
+        case rvlsLineHeightExact: r += attr("w:lineRule", "exact") + attr("w:line", twips(LineSpacing)); break;
+        case rvlsSpaceBetween: break;
+      }
+    }
+    r += "/>";
+  }
+  if (has(rvpiBackground_Color))
+    r += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + GetOOXMLColorStr(Background()->Color, true) + "\"/>";
+
+  // Sides in the order the element wants them: top, left, bottom, right.
+  struct Side { const char* Name; bool Visible; TRVStyleLength Offset; TRVParaInfoProperty Prop; bool Near; };
+  const Side sides[] = {{"top", visible->Top, offsets->Top, rvpiBorder_BO_Top, true},
+                        {"left", visible->Left, offsets->Left, rvpiBorder_BO_Left, true},
+                        {"bottom", visible->Bottom, offsets->Bottom, rvpiBorder_BO_Bottom, false},
+                        {"right", visible->Right, offsets->Right, rvpiBorder_BO_Right, false}};
+  const bool anyBorderProp = has(rvpiBorder_Style) || has(rvpiBorder_Width) || has(rvpiBorder_Color);
+  TRVAnsiString bdr;
+  for (const Side& side : sides) {
+    if (!anyBorderProp && !has(side.Prop)) continue;
+    const char* val;
+    if (!side.Visible || border->Style == rvbNone) val = "none";
+    else switch (border->Style) {
+        case rvbSingle: val = "single"; break;
+        case rvbDouble: val = "double"; break;
+        case rvbTriple: val = "triple"; break;
+        case rvbThickInside: val = side.Near ? "thickThinMediumGap" : "thinThickMediumGap"; break;
+        default: val = side.Near ? "thinThickMediumGap" : "thickThinMediumGap"; break;
+      }
+    bdr += TRVAnsiString("<w:") + side.Name + attr("w:val", val);
+    if (has(rvpiBorder_Width))
+      bdr += attr("w:sz", IntStr(static_cast<int>(Round(static_cast<long double>(BorderLineTwips(sheet, border)) * 8 / 20))));
+    if (has(side.Prop)) bdr += attr("w:space", IntStr(std::max(TwipsOf(sheet, side.Offset) / 20, 0)));
+    if (has(rvpiBorder_Color)) bdr += attr("w:color", GetOOXMLColorStr(border->Color, true));
+    bdr += "/>";
+  }
+  if (!bdr.empty()) r += "<w:pBdr>" + bdr + "</w:pBdr>";
+
+  if (has(rvpiTabs)) {
+    TRVTabInfos merged;
+    const TRVTabInfos* stops = Tabs();
+    if (ParentTabs) {
+      merged.Assign(ParentTabs);
+      merged.AddFrom(Tabs());
+      merged.SortTabs();
+      stops = &merged;
+    }
+    TRVAnsiString tabs;
+    for (int i = 0; i < stops->Count(); ++i) {
+      const TRVTabInfo* tab = stops->Items(i);
+      const TRVStyleLength pos = tab->GetPosition();
+      if (pos <= MinAllowedTabPos || (ParentTabs && Tabs()->Find(pos) < 0)) {
+        tabs += "<w:tab" + attr("w:val", "clear") + attr("w:pos", twips(pos)) + "/>";
+        continue;
+      }
+      static const char* const Aligns[] = {"left", "right", "center"};
+      tabs += "<w:tab" + attr("w:val", Aligns[tab->Align]) + attr("w:pos", twips(pos));
+      if (!tab->Leader.empty()) tabs += attr("w:leader", LeaderOOXML(tab->Leader));
+      tabs += "/>";
+    }
+    if (!tabs.empty()) r += "<w:tabs>" + tabs + "</w:tabs>";
   }
   return r;
 }

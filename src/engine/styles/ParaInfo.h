@@ -7,6 +7,9 @@
 
 #include "engine/styles/RVBorder.h"
 
+class TStream;
+class TCustomRVRTFTables;
+
 enum TRVAlignment : std::uint8_t { rvaLeft, rvaRight, rvaCenter, rvaJustify, rvaDistribute };
 enum TRVLastLineAlignment : std::uint8_t { rvllaDefault, rvllaLeft, rvllaRight, rvllaCenter, rvllaJustify };
 enum TRVLineSpacingType : std::uint8_t {
@@ -38,6 +41,20 @@ class TCustomRVParaInfo : public TCustomFontOrParaRVInfo {
   virtual TRVParaInfoProperties CalculateModifiedProperties(TCustomRVParaInfo* Source,
                                                             const TRVParaInfoProperties& PossibleProps);
   virtual TRVParaInfoProperties CalculateModifiedProperties2(const TRVParaInfoProperties& PossibleProps);
+
+  // The style's own pieces of the interchange formats; the writers add what surrounds them.
+  // Lengths go through the sheet: twips for RTF and OOXML, CSS sizes for CSS.
+  // CSS declarations relative to BaseStyle (nil: all of them), each beginning with a space.
+  virtual void SaveCSSToStream(TStream* Stream, TCustomRVParaInfo* BaseStyle, bool Multiline,
+                               bool IgnoreLeftAlignment, bool IgnoreStartIndents, TRVBiDiMode MainBiDiMode);
+  // Paragraph keywords without braces. Tab stops at or before MinAllowedTabPos are left out;
+  // a non-empty FILIText (a list's indents) replaces the style's own first and left indents.
+  virtual void SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTFTables, TRVStyleLength MinAllowedTabPos,
+                               const TRVAnsiString& FILIText, TRVStyle* RVStyle);
+  // Paragraph-property elements of the given properties, without the enclosing "w:pPr". With
+  // ParentTabs the stops are written against the inherited ones, clearing what this style lacks.
+  virtual TRVAnsiString GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength MinAllowedTabPos, TRVTabInfos* ParentTabs,
+                                    const TRVParaInfoProperties& Properties);
 
   void AssignSelectedProperties(TCustomRVParaInfo* Source, const TRVParaInfoProperties& Props);
   bool IsHeading(int MaxLevel) const { return OutlineLevel >= 1 && OutlineLevel <= MaxLevel; }

@@ -284,14 +284,18 @@ void TRVBorder::AssignValidProperties(TRVBorder* Source, const TRVParaInfoProper
 }
 
 TRVStyleLength TRVBorder::GetTotalWidth() const {
+  // Widths from a damaged file must not overflow the sum.
+  const std::int64_t w = Width, iw = InternalWidth;
+  std::int64_t r;
   switch (Style) {
-    case rvbSingle: return Width;
-    case rvbDouble: return 2 * Width + InternalWidth;
-    case rvbTriple: return 3 * Width + 2 * InternalWidth;
+    case rvbSingle: r = w; break;
+    case rvbDouble: r = 2 * w + iw; break;
+    case rvbTriple: r = 3 * w + 2 * iw; break;
     case rvbThickInside:
-    case rvbThickOutside: return 3 * Width + InternalWidth;
-    default: return 0;
+    case rvbThickOutside: r = 3 * w + iw; break;
+    default: r = 0;
   }
+  return static_cast<TRVStyleLength>(std::clamp<std::int64_t>(r, INT32_MIN, INT32_MAX));
 }
 
 namespace {

@@ -96,7 +96,7 @@ TEST(StyleIni, KeyFormatThatCannotTakeTheNameFallsBack) {
 }
 
 TEST(StyleBase, AssignAndNamesList) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* a = sheet.TextStyles()->Add();
   a->StyleName = u"One";
   a->BaseStyleNo = 3;
@@ -120,7 +120,7 @@ TEST(StyleBase, AssignAndNamesList) {
 }
 
 TEST(StyleBase, TemplateIdLeftOutOfIniWhenSheetIgnoresTemplates) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* f = sheet.TextStyles()->Add();
   f->StyleTemplateId = 5;
   auto ini = NewIni();
@@ -147,8 +147,8 @@ TEST(StyleBase, UnitsRect) {
 
 class MergeTest : public ::testing::Test {
  protected:
-  TRVStyle own{nullptr};
-  TRVStyle incoming{nullptr};
+  TEmptyRVStyle own;
+  TEmptyRVStyle incoming;
   TRVStyleMapping map;
   void AddFonts(TRVStyle& s, std::initializer_list<TColor> colors) {
     for (TColor c : colors) s.TextStyles()->Add()->Color = c;
@@ -300,7 +300,7 @@ TEST(StyleBase, DescendantSheetChoosesItsStyleClasses) {
   } sheet;
   EXPECT_NE(dynamic_cast<TMyFontInfo*>(sheet.TextStyles()->Add()), nullptr);
   TRVStyleMapping map;
-  TRVStyle other(nullptr);
+  TEmptyRVStyle other;
   other.TextStyles()->Add()->Color = clRed;
   sheet.TextStyles()->MergeWith(other.TextStyles(), rvs_merge_Append, map, nullptr);
   EXPECT_NE(dynamic_cast<TMyFontInfo*>(sheet.TextStyles()->Items(1)), nullptr);

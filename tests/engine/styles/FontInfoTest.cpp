@@ -5,7 +5,7 @@
 
 class FontInfoTest : public ::testing::Test {
  protected:
-  TRVStyle sheet{nullptr};
+  TEmptyRVStyle sheet;
   TFontInfos* fonts = sheet.TextStyles();
   TFontInfo* a = fonts->Add();
   TFontInfo* b = fonts->Add();
@@ -115,7 +115,7 @@ TEST_F(FontInfoTest, FindSuchStyle) {
 }
 
 TEST(FontInfos, InvalidItemIsWhiteOnRed) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* invalid = sheet.TextStyles()->Items(3);
   EXPECT_EQ(invalid, sheet.TextStyles()->Items(-1));
   EXPECT_EQ(invalid->FontName, u"Arial");
@@ -130,7 +130,7 @@ TEST(FontInfos, InvalidItemIsWhiteOnRed) {
 }
 
 TEST(FontInfos, ConvertToTwips) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* f = sheet.TextStyles()->Add();
   f->CharSpacing = 2;
   f->EmptyWidth = 48;
@@ -163,7 +163,7 @@ TEST(FontInfoIni, SizeKeys) {
 }
 
 TEST(FontInfoIni, RoundTripOfEveryProperty) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* f = sheet.TextStyles()->Add();
   f->StyleName = u"\u0417\u0430\u0433\u043E\u043B\u043E\u0432\u043E\u043A";
   f->FontName = u"\u0428\u0440\u0438\u0444\u0442";
@@ -217,17 +217,22 @@ TEST(FontInfoIni, ProtectionKeepsTenFlagsAndSingleSymbolsAddsTwo) {
   EXPECT_EQ(g.Protection, (TRVProtectOptions{rvprDeleteProtect, rvprStyleProtect, rvprDoNotAutoSwitch}));
 }
 
-TEST(FontInfoIni, MissingJumpTakesTheDefaultsAndIsWrittenBack) {
+TEST(FontInfoIni, MissingJumpTakesTheDefaultsAndTheIniStaysAsItWas) {
   auto ini = NewIni();
   TFontInfo g(nullptr);
   g.LoadFromINI(ini.get(), u"S", u"%s", true, 55);
   EXPECT_TRUE(g.Jump);
   EXPECT_EQ(g.JumpCursor, 55);
-  EXPECT_EQ(ini->ReadString(u"S", u"Jump", u""), u"Yes");
+  EXPECT_FALSE(ini->ValueExists(u"S", u"Jump"));
   ini->WriteInteger(u"S", u"Script", 99);  // out of range: the default
+  ini->WriteString(u"S", u"Jump", u"yes");
   g.LoadFromINI(ini.get(), u"S", u"%s", false, 55);
   EXPECT_EQ(g.SubSuperScriptType, rvsssNormal);
+  EXPECT_TRUE(g.Jump);
   EXPECT_EQ(g.JumpCursor, 101);
+  ini->WriteString(u"S", u"Jump", u"No");
+  g.LoadFromINI(ini.get(), u"S", u"%s", true, 55);
+  EXPECT_FALSE(g.Jump);
 }
 
 TEST(FontInfoStream, ModifiedPropsSkipsUnknownNamesAndRejectsOtherValues) {
@@ -264,7 +269,7 @@ TEST(FontInfoStream, ModifiedPropsSkipsUnknownNamesAndRejectsOtherValues) {
 }
 
 TEST(FontInfoStream, PublishedPropertiesRoundTrip) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TFontInfo* f = sheet.TextStyles()->Add();
   f->SizeDouble = 21;
   f->Style = {fsBold};

@@ -53,7 +53,7 @@ TEST(ListLevel, EqualityTreatsDefaultFontAsAbsent) {
 }
 
 TEST(ListInfo, SimilarityOfOneLevelLists) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* a = OneLevelList(sheet, 10, 5);
   TRVListInfo* b = OneLevelList(sheet, 20, 5);
   EXPECT_EQ(a->SimilarityValue(b), 6250);
@@ -64,7 +64,7 @@ TEST(ListInfo, SimilarityOfOneLevelLists) {
 }
 
 TEST(ListInfo, IdsDecideSmartEqualityNotSearch) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* a = OneLevelList(sheet, 10, 5);
   TRVListInfo* b = OneLevelList(sheet, 10, 6);
   EXPECT_FALSE(a->IsSimpleEqualEx(b, {}));
@@ -84,7 +84,7 @@ TEST(ListInfo, IdsDecideSmartEqualityNotSearch) {
 }
 
 TEST(ListInfo, ListIdIsDrawnOnceAndCopiedOnlyWhenAllowed) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* a = sheet.ListStyles()->Add();
   const int id = a->GetListID();
   EXPECT_GE(id, 1);
@@ -120,7 +120,7 @@ TEST(MarkerFont, TextForm) {
 }
 
 TEST(ListInfoIni, RoundTrip) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* l = sheet.ListStyles()->Add();
   l->StyleName = u"\u0421\u043F\u0438\u0441\u043E\u043A";
   l->OneLevelPreview = true;
@@ -151,7 +151,7 @@ TEST(ListInfoIni, RoundTrip) {
 }
 
 TEST(ListInfoStream, LevelsReadBackEqual) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* l = sheet.ListStyles()->Add();
   l->StyleName = u"Numbers";
   l->SetListID(4242);
@@ -241,7 +241,7 @@ TEST(ListLevelPicture, EqualityComparesTheBytes) {
 }
 
 TEST(ListLevelPicture, IniAndStreamRoundTrip) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* l = sheet.ListStyles()->Add();
   l->SetListID(5);
   TRVListLevel* lvl = l->Levels()->Add();
@@ -314,7 +314,7 @@ TEST(ListLevelCss, BulletShapes) {
 }
 
 TEST(ListLevelCss, OpenCssAndTextVersion) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListLevelCollection levels;
   TRVListLevel* first = levels.Add();
   first->LeftIndent = 24;
@@ -338,7 +338,7 @@ TEST(ListLevelCss, OpenCssAndTextVersion) {
 }
 
 TEST(ListLevelCss, TagsAndSharedClasses) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* a = sheet.ListStyles()->Add();
   a->Levels()->Add()->LeftIndent = 10;
   TRVListInfo* b = sheet.ListStyles()->Add();
@@ -377,7 +377,7 @@ TEST(SheetCss, PointsText) {
   for (const Case c : {Case{12, "12pt"}, Case{12.5L, "12.5pt"}, Case{12.05L, "12.05pt"}, Case{12.25L, "12.25pt"},
                        Case{-18.5L, "-18.5pt"}, Case{12.999L, "13pt"}, Case{0, "0pt"}})
     EXPECT_EQ(PointsToCSSText(c.v), c.text) << double(c.v);
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   EXPECT_EQ(sheet.GetCSSSize(30), "30px");
   sheet.Units = rvstuTwips;
   EXPECT_EQ(sheet.GetCSSSize(30), "1.5pt");
@@ -395,7 +395,7 @@ TEST(ListLevelImageList, TagStreamedOnlyForADocumentAndForgotten) {
   TCustomImageList images;
   images.Tag = 17;
   doc.List = &images;
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* l = sheet.ListStyles()->Add();
   l->SetListID(3);
   TRVListLevel* lvl = l->Levels()->Add();
@@ -428,7 +428,7 @@ TEST(ListLevelImageList, TagStreamedOnlyForADocumentAndForgotten) {
 }
 
 TEST(ListLevelCss, MarkersAsTextRulesUseTheMarkerFont) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVListInfo* l = sheet.ListStyles()->Add();
   TRVListLevel* bullet = l->Levels()->Add();
   bullet->GetFont()->Name = u"Symbol";

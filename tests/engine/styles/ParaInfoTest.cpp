@@ -5,7 +5,7 @@
 
 class ParaInfoTest : public ::testing::Test {
  protected:
-  TRVStyle sheet{nullptr};
+  TEmptyRVStyle sheet;
   TParaInfos* paras = sheet.ParaStyles();
   TParaInfo* a = paras->Add();
   TParaInfo* b = paras->Add();
@@ -132,7 +132,7 @@ TEST_F(ParaInfoTest, FindSuchStyle) {
 TEST(ParaInfos, InvalidItemIsFramedInRed) {
   struct Case { TRVStyleUnits units; int three, two, one; };
   for (const Case c : {Case{rvstuPixels, 3, 2, 1}, Case{rvstuTwips, 45, 30, 15}}) {
-    TRVStyle sheet(nullptr);
+    TEmptyRVStyle sheet;
     sheet.Units = c.units;
     sheet.ParaStyles()->Add()->Alignment = rvaCenter;
     TParaInfo* inv = sheet.ParaStyles()->Items(5);
@@ -149,7 +149,7 @@ TEST(ParaInfos, InvalidItemIsFramedInRed) {
 }
 
 TEST(ParaInfoIni, RoundTripOfEveryProperty) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TParaInfo* p = sheet.ParaStyles()->Add();
   p->StyleName = u"\u0410\u0431\u0437\u0430\u0446";
   p->FirstIndent = -10;
@@ -193,7 +193,7 @@ TEST(ParaInfoIni, RoundTripOfEveryProperty) {
 }
 
 TEST(ParaInfoStream, PublishedPropertiesRoundTrip) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TParaInfo* p = sheet.ParaStyles()->Add();
   p->Alignment = rvaJustify;
   p->SetSpaceBefore(6);

@@ -107,7 +107,7 @@ TEST(RVBackgroundRect, EqualitySimilarityAndIni) {
 }
 
 TEST(RVRect, InflateInTwipsAndNegativeOffsets) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   sheet.Units = rvstuTwips;
   TRVRect r;
   r.Left = 150;  // 10 pixels
@@ -284,7 +284,7 @@ TEST(RVBackgroundDraw, FillsUnlessTransparentOrBlackAndWhite) {
 }
 
 TEST(RVRect, InflateInDevicePixels) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   TRVScreenAndDevice sad;
   sad.ppixScreen = sad.ppiyScreen = 96;
   sad.ppixDevice = 600;

@@ -39,7 +39,7 @@ void Fill(TRVStyle& s) {
 }  // namespace
 
 TEST(StyleStreamDamage, EveryChangedByteLoadsOrRaises) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   Fill(sheet);
   const std::string data = Stream(sheet);
   int raised = 0, loaded = 0;
@@ -50,7 +50,7 @@ TEST(StyleStreamDamage, EveryChangedByteLoadsOrRaises) {
       TMemoryStream ms;
       ms.WriteBuffer(bad.data(), static_cast<std::int64_t>(bad.size()));
       ms.SetPosition(0);
-      TRVStyle back(nullptr);
+      TEmptyRVStyle back;
       try {
         TReader r(ms);
         r.ReadRootComponent(&back);

@@ -5,7 +5,7 @@
 
 class StyleTemplateTest : public ::testing::Test {
  protected:
-  TRVStyle sheet{nullptr};
+  TEmptyRVStyle sheet;
   TRVStyleTemplateCollection* templates = sheet.StyleTemplates();
   TRVStyleTemplate* Named(const char16_t* name, TRVStyleTemplateKind kind = rvstkParaText) {
     TRVStyleTemplate* t = templates->Add();
@@ -266,7 +266,7 @@ TEST_F(StyleTemplateTest, ClearFormat) {
 
 TEST_F(StyleTemplateTest, MergeLinksAppendedTemplatesByName) {
   Named(u"Normal");
-  TRVStyle other(nullptr);
+  TEmptyRVStyle other;
   TRVStyleTemplate* n = other.StyleTemplates()->Add();
   n->SetName(u"Normal");
   TRVStyleTemplate* h = other.StyleTemplates()->Add();
@@ -285,7 +285,7 @@ TEST_F(StyleTemplateTest, AssignCopiesTheTreeWithNewOrSameIds) {
   b->SetParentId(a->GetId());
   a->SetNextId(b->GetId());
   for (bool copyIds : {false, true}) {
-    TRVStyle copy(nullptr);
+    TEmptyRVStyle copy;
     copy.StyleTemplates()->AssignStyleTemplates(templates, copyIds);
     ASSERT_EQ(copy.StyleTemplates()->Count(), 2);
     TRVStyleTemplate* ca = copy.StyleTemplates()->Items(0);
@@ -318,7 +318,7 @@ TEST_F(StyleTemplateTest, IniRoundTrip) {
   EXPECT_TRUE(ini->ValueExists(u"T", u"ST0ParaTabTabPos0"));
   EXPECT_FALSE(ini->ValueExists(u"T", u"ST1FontColor"));
   EXPECT_EQ(ini->ReadString(u"T", u"ST1FontItalic", u""), u"Yes");
-  TRVStyle back(nullptr);
+  TEmptyRVStyle back;
   back.StyleTemplates()->LoadFromINI(ini.get(), u"T");
   back.StyleTemplates()->UpdateReferences();
   ASSERT_EQ(back.StyleTemplates()->Count(), 3);
@@ -349,7 +349,7 @@ TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
   EXPECT_EQ(bytes.find("StyleName"), std::string::npos);
   EXPECT_EQ(bytes.find("BaseStyleNo"), std::string::npos);
   ms.SetPosition(0);
-  TRVStyle back(nullptr);
+  TEmptyRVStyle back;
   TReader r(ms);
   r.ReadCollection(back.StyleTemplates());
   ASSERT_EQ(back.StyleTemplates()->Count(), 1);
@@ -367,7 +367,7 @@ TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
 }
 
 TEST(StyleSheetStream, TemplatesLinkAfterTheSheetIsLoaded) {
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   // The child comes first, so its parent is read after it.
   TRVStyleTemplate* b = sheet.StyleTemplates()->Add();
   b->SetName(u"Quote");
@@ -387,7 +387,7 @@ TEST(StyleSheetStream, TemplatesLinkAfterTheSheetIsLoaded) {
     w.WriteRootComponent(&sheet);
   }
   ms.SetPosition(0);
-  TRVStyle back(nullptr);
+  TEmptyRVStyle back;
   TReader r(ms);
   r.ReadRootComponent(&back);
   ASSERT_EQ(back.StyleTemplates()->Count(), 2);
@@ -413,7 +413,7 @@ TEST(StyleTemplateIni, DamagedCountsAndValuesStayBounded) {
   ini->WriteString(u"T", u"STKind0", u"77");
   ini->WriteString(u"T", u"STValidTextProperties0", u"Size NoSuchThing  Bold");
   ini->WriteString(u"T", u"STParentId1", u"abc");
-  TRVStyle sheet(nullptr);
+  TEmptyRVStyle sheet;
   sheet.StyleTemplates()->LoadFromINI(ini.get(), u"T");
   EXPECT_LE(sheet.StyleTemplates()->Count(), 10000);
   EXPECT_EQ(sheet.StyleTemplates()->Items(0)->GetKind(), rvstkParaText);

@@ -9,6 +9,8 @@
 #include "engine/foundation/RVClasses.h"
 
 #include "engine/foundation/RVFuncs.h"
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "platform/base/IniFiles.h"
 
@@ -32,3 +34,13 @@ inline TRVIntegerList L(std::initializer_list<int> values) {
   for (int v : values) r.Add(v);
   return r;
 }
+
+// A sheet without its default text and paragraph styles, for tests that build the collections
+// from nothing.
+class TEmptyRVStyle : public TRVStyle {
+ public:
+  TEmptyRVStyle() : TRVStyle(nullptr) {
+    TextStyles()->Clear();
+    ParaStyles()->Clear();
+  }
+};

@@ -1,0 +1,74 @@
+// The screen's cursor table and the built-in cursors and bitmap.
+#include "platform/ui/Cursors.h"
+#include "platform/ui/QtCursors.h"
+
+#include <gtest/gtest.h>
+
+TEST(BuiltInCursors, DrawnOnceWithTheHotSpotOnTheShape) {
+  struct Case {
+    const char16_t* name;
+    int hotX, hotY;
+  };
+  const Case cases[] = {{u"RV_JUMP_CURSOR", 5, 0}, {u"RV_FLIPARROW_CURSOR", 11, 0}, {u"RV_LAYINGIBEAM_CURSOR", 7, 1}};
+  std::vector<HCURSOR> seen;
+  for (const Case& c : cases) {
+    HCURSOR cur = LoadCursorResource(c.name);
+    ASSERT_NE(cur, nullptr);
+    EXPECT_EQ(cur, LoadCursorResource(c.name));  // kept for the process
+    EXPECT_EQ(cur->Shape, csCustom);
+    EXPECT_EQ(cur->Image.Width, 32);
+    EXPECT_EQ(cur->Image.Height, 32);
+    EXPECT_TRUE(cur->Image.HasAlpha);
+    EXPECT_EQ(cur->HotX, c.hotX);
+    EXPECT_EQ(cur->HotY, c.hotY);
+    EXPECT_EQ(cur->Image.At(c.hotX, c.hotY), 0xFF000000u);  // black outline under the hot spot
+    EXPECT_EQ(cur->Image.At(31, 31) >> 24, 0u);               // transparent around
+    for (HCURSOR other : seen) EXPECT_NE(cur->Image.Pixels, other->Image.Pixels);
+    seen.push_back(cur);
+  }
+  EXPECT_EQ(LoadCursorResource(u""), nullptr);
+  EXPECT_EQ(LoadCursorResource(u"rv_jump_cursor"), nullptr);
+  ASSERT_NE(LoadSystemHandCursor(), nullptr);
+  EXPECT_EQ(LoadSystemHandCursor()->Shape, csHand);
+}
+
+TEST(ScreenCursors, SetReplaceAndRemove) {
+  HCURSOR a = LoadCursorResource(u"RV_FLIPARROW_CURSOR");
+  HCURSOR b = LoadCursorResource(u"RV_LAYINGIBEAM_CURSOR");
+  EXPECT_EQ(GetScreenCursor(-4321), nullptr);
+  SetScreenCursor(-4321, a);
+  EXPECT_EQ(GetScreenCursor(-4321), a);
+  SetScreenCursor(-4321, b);
+  EXPECT_EQ(GetScreenCursor(-4321), b);
+  SetScreenCursor(-4321, nullptr);
+  EXPECT_EQ(GetScreenCursor(-4321), nullptr);
+}
+
+TEST(BuiltInBitmaps, BadPicture) {
+  auto bmp = LoadBitmapResource(u"RV_BAD_PICTURE");
+  ASSERT_NE(bmp, nullptr);
+  TPixelImage p = bmp->ToPixels();
+  ASSERT_EQ(p.Width, 20);
+  ASSERT_EQ(p.Height, 20);
+  EXPECT_EQ(p.At(10, 10) & 0xFFFFFFu, 0xFF0000u);  // the red cross
+  EXPECT_EQ(p.At(2, 10) & 0xFFFFFFu, 0xFFFFFFu);
+  EXPECT_EQ(p.At(0, 0) & 0xFFFFFFu, 0x808080u);    // the frame
+  EXPECT_EQ(LoadBitmapResource(u"RV_NOTHING"), nullptr);
+}
+
+TEST(ScreenCursors, ToolkitCursors) {
+  EXPECT_EQ(ToQtCursor(nullptr).shape(), Qt::ArrowCursor);
+  EXPECT_EQ(ToQtCursor(LoadSystemHandCursor()).shape(), Qt::PointingHandCursor);
+  HCURSOR beam = LoadCursorResource(u"RV_LAYINGIBEAM_CURSOR");
+  QCursor q = ToQtCursor(beam);
+  EXPECT_EQ(q.shape(), Qt::BitmapCursor);
+  EXPECT_EQ(q.hotSpot(), QPoint(beam->HotX, beam->HotY));
+  const QImage img = q.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(img.width(), 32);
+  EXPECT_EQ(img.pixel(beam->HotX, beam->HotY), 0xFF000000u);
+  EXPECT_EQ(qAlpha(img.pixel(31, 31)), 0);
+  SetScreenCursor(-4322, beam);
+  EXPECT_EQ(ScreenCursorToQt(-4322).hotSpot(), q.hotSpot());
+  SetScreenCursor(-4322, nullptr);
+  EXPECT_EQ(ScreenCursorToQt(-4322).shape(), Qt::ArrowCursor);
+}
