@@ -126,19 +126,10 @@ TRVMemoryStream::~TRVMemoryStream() { Clear(); }
 void* TRVMemoryStream::ReallocBlock(void* block, std::size_t size) { return std::realloc(block, size); }
 
 void* TRVMemoryStream::ReallocMemory(std::int32_t& newCapacity) {
-  if (newCapacity > 0 && newCapacity != FSize) {
-    const std::int64_t rounded =
-        (static_cast<std::int64_t>(newCapacity) + (GrowthStep - 1)) / GrowthStep * GrowthStep;
-    // Near the 2 GB limit the step cannot be added; the request is then taken as it is.
-    if (rounded <= MaxStreamSize) newCapacity = static_cast<std::int32_t>(rounded);
-  }
-  if (newCapacity == FCapacity) return FMemory;
-  if (newCapacity == 0) {
-    std::free(FMemory);
-    return nullptr;
-  }
-  void* block = newCapacity < 0 ? nullptr : ReallocBlock(FCapacity == 0 ? nullptr : FMemory, static_cast<std::size_t>(newCapacity));
-  if (!block) throw EStreamError(u"Out of memory while expanding memory stream");
+  std::int64_t request = newCapacity;
+  void* block = ResizeBlock(request, FCapacity, GrowthStep, MaxStreamSize,
+                            [this](void* b, std::size_t size) { return ReallocBlock(b, size); });
+  newCapacity = static_cast<std::int32_t>(request);
   return block;
 }
 
