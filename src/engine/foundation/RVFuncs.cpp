@@ -216,31 +216,7 @@ TRVAnsiString ReplaceControlCharsAnsi(const TRVAnsiString& Text) {
   return r;
 }
 
-namespace {
-// One pass that builds a new string, so texts with many matches stay linear.
-template <typename S>
-S ReplaceAll(const S& s, const S& from, const S& to) {
-  if (from.empty()) return s;
-  S r;
-  r.reserve(s.size());
-  std::size_t pos = 0;
-  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
-    r.append(s, pos, hit - pos);
-    r += to;
-  }
-  r.append(s, pos, S::npos);
-  return r;
-}
-}  // namespace
-
-TRVUnicodeString EscapeXmlText(const TRVUnicodeString& Text) {
-  TRVUnicodeString r = ReplaceAll<TRVUnicodeString>(Text, u"&", u"&amp;");
-  r = ReplaceAll<TRVUnicodeString>(r, u">", u"&gt;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"<", u"&lt;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"\"", u"&quot;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"'", u"&apos;");
-  return ReplaceControlChars(r);
-}
+TRVUnicodeString EscapeXmlText(const TRVUnicodeString& Text) { return OOXMLEscapeUnicodeText(Text); }
 
 TRVUnicodeString MakeHintAttribute(TRVSaveFormat Format, const TRVUnicodeString& Hint) {
   if (Hint.empty()) return Hint;
