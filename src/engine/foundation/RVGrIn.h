@@ -249,6 +249,14 @@ class TRVGraphicInterface : public TObject {
   static void DistributeSpacingInCoords(const WideChar* Str, int Length, int* PCoordsL,
                                         int* PCoordsR, int* PCP, int ExtraSpacing,
                                         int LeftNoExpIndex, int RightNoExpIndex);
+  // The justification a SpaceCount asks for: shares for spaces when positive, shares for every
+  // character with RV_DISTRIBUTE_SPACING, nothing otherwise.
+  static void ApplySpacingToDX(const WideChar* Str, int Length, int* PDX, int SpaceCount,
+                               int ExtraSpacing, int LeftNoExpIndex, int RightNoExpIndex,
+                               const int* POrder);
+  static void ApplySpacingToCoords(const WideChar* Str, int Length, int* PCoordsL,
+                                   int* PCoordsR, int* PCP, int SpaceCount, int ExtraSpacing,
+                                   int LeftNoExpIndex, int RightNoExpIndex);
 
   // Whether the code unit at Index begins a character (surrogate pairs and combining
   // sequences count once, at their first unit).

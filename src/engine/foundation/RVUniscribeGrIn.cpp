@@ -223,11 +223,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVUniscribeGraphicInterface::GetGlyphDX(
       auto data = std::make_unique<TRVUniscribeGlyphDXData>();
       if (NeedDX) {
         data->PDX = a.LogicalWidths(Length);
-        if (SpaceCount > 0)
-          ExpandSpacesInDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, nullptr);
-        else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-          DistributeSpacingToDX(Str, Length, data->PDX.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                                RightNoExpIndex, nullptr);
+        ApplySpacingToDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                         RightNoExpIndex, nullptr);
       }
       if (NeedCoords) {
         data->PXL.assign(Length, 0);
@@ -237,12 +234,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVUniscribeGraphicInterface::GetGlyphDX(
           data->PXL[i] = std::min(lead, trail);
           data->PXR[i] = std::max(lead, trail);
         }
-        if (SpaceCount > 0)
-          ExpandSpacesInCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr,
-                               SpaceCount, ExtraSpaceWidth);
-        else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-          DistributeSpacingInCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr,
-                                    ExtraSpaceWidth, LeftNoExpIndex, RightNoExpIndex);
+        ApplySpacingToCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr, SpaceCount,
+                             ExtraSpaceWidth, LeftNoExpIndex, RightNoExpIndex);
       }
       return data;
     }
@@ -281,11 +274,8 @@ bool TRVUniscribeGraphicInterface::GetCaretPositions(TCanvas* Canvas, const Wide
             if (PCP[k] > at) PCP[k] -= w;
         }
       }
-      if (SpaceCount > 0)
-        ExpandSpacesInCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth);
-      else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-        DistributeSpacingInCoords(Str, Length, l.data(), r.data(), PCP, ExtraSpaceWidth,
-                                  LeftNoExpIndex, RightNoExpIndex);
+      ApplySpacingToCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth,
+                           LeftNoExpIndex, RightNoExpIndex);
       return true;
     }
   }
