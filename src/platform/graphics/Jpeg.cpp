@@ -252,16 +252,6 @@ std::size_t JpegExtent(std::string_view d) {
 
 // ---- TJPEGImage -------------------------------------------------------------------------------
 
-const TClassInfo& TJPEGImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TJPEGImage>(u"TJPEGImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TJPEGImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TJPEGImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TJPEGImage>(); }};
-  return &info;
-}
-
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
 

@@ -8,7 +8,7 @@ enum TJPEGPixelFormat { jf24Bit, jf8Bit };
 enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
 
 class TJPEGImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TJPEGImage)
+  TAVRELO_GRAPHIC_CLASS(TJPEGImage, TGraphic)
  public:
   TJPEGImage();
   ~TJPEGImage() override;

@@ -11,18 +11,7 @@
 
 // ---- registry ---------------------------------------------------------------------------------
 
-bool TGraphicClassInfo::InheritsFrom(const TGraphicClassInfo* cls) const {
-  for (const TGraphicClassInfo* c = this; c; c = c->Parent)
-    if (c == cls) return true;
-  return false;
-}
-
 namespace {
-
-std::vector<TGraphicClass>& ClassList() {
-  static std::vector<TGraphicClass> list;
-  return list;
-}
 
 std::vector<std::pair<UnicodeString, TGraphicClass>>& AliasList() {
   static std::vector<std::pair<UnicodeString, TGraphicClass>> list;
@@ -48,10 +37,7 @@ UnicodeString NormalExt(const UnicodeString& ext) {
 }  // namespace
 
 void RegisterGraphicClass(TGraphicClass cls) {
-  if (!cls) return;
-  for (TGraphicClass c : ClassList())
-    if (SameTextAscii(c->Name, cls->Name)) return;
-  ClassList().push_back(cls);
+  if (cls) RegisterClass(*cls);
 }
 
 void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls) {
@@ -60,8 +46,8 @@ void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls) {
 
 TGraphicClass FindGraphicClass(std::u16string_view name) {
   RegisterPictureClasses();
-  for (TGraphicClass c : ClassList())
-    if (SameTextAscii(c->Name, name)) return c;
+  if (const TClassInfo* c = GetClass(name); c && c->InheritsFrom(TGraphic::StaticClassInfo()))
+    return static_cast<TGraphicClass>(c);
   for (const auto& a : AliasList())
     if (SameTextAscii(a.first, name)) return a.second;
   return nullptr;
@@ -120,19 +106,8 @@ void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
 
 // ---- TGraphic ---------------------------------------------------------------------------------
 
-const TClassInfo& TGraphic::StaticClassInfo() {
-  static const TClassInfo info = [] {
-    TClassInfo i;
-    i.ClassName = u"TGraphic";
-    i.Parent = &TPersistent::StaticClassInfo();
-    return i;
-  }();
-  return info;
-}
-
-TGraphicClass TGraphic::StaticClass() {
-  static const TGraphicClassInfo info{u"TGraphic", nullptr, nullptr};
-  return &info;
+const TGraphicClassInfo& TGraphic::StaticClassInfo() {
+  return MakeGraphicClassInfo<TGraphic>(u"TGraphic", TPersistent::StaticClassInfo());
 }
 
 void TGraphic::SetTransparent(bool value) {
@@ -393,16 +368,6 @@ void DecodeRle(std::string_view src, int width, int height, int bits, std::vecto
 }  // namespace
 
 // ---- TBitmap ----------------------------------------------------------------------------------
-
-const TClassInfo& TBitmap::StaticClassInfo() {
-  return MakeGraphicClassInfo<TBitmap>(u"TBitmap", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TBitmap::StaticClass() {
-  static const TGraphicClassInfo info{u"TBitmap", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBitmap>(); }};
-  return &info;
-}
 
 
 int TBitmap::BytesPerScanLine() const { return Stride(FWidth, PixelFormatBits(FPixelFormat)); }
@@ -836,16 +801,6 @@ void TBitmap::SaveToStream(TStream& stream) {
 }
 
 // ---- TIcon ----------------------------------------------------------------------------------
-
-const TClassInfo& TIcon::StaticClassInfo() {
-  return MakeGraphicClassInfo<TIcon>(u"TIcon", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TIcon::StaticClass() {
-  static const TGraphicClassInfo info{u"TIcon", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TIcon>(); }};
-  return &info;
-}
 
 TIcon::TIcon() { FTransparent = true; }
 TIcon::~TIcon() = default;

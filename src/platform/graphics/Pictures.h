@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/base/Classes.h"
@@ -23,20 +24,27 @@ TAVRELO_EXCEPTION(EInvalidGraphicOperation, Exception)
 
 // ---- classes as values ----------------------------------------------------------------------
 
-// What the class library keeps in a metaclass: the name, the parent and the virtual constructor.
-struct TGraphicClassInfo {
-  const char16_t* Name;
-  const TGraphicClassInfo* Parent;
-  std::unique_ptr<TGraphic> (*Create)();
-  bool InheritsFrom(const TGraphicClassInfo* cls) const;
+// A picture class as a value. Its identity is the component model's description of the class
+// (one record, registered once in the class registry by name); on top of it the constructor typed
+// for pictures. Every descendant of TGraphic describes itself with TAVRELO_GRAPHIC_CLASS, so the
+// description of a picture class is always one of these.
+struct TGraphicClassInfo : TClassInfo {
+  // Makes a picture of the class (nullptr for abstract classes). It hides the component model's
+  // Create of the base, which makes the same object typed as a TPersistent.
+  std::unique_ptr<TGraphic> (*Create)() = nullptr;
+
+  using TClassInfo::InheritsFrom;
+  bool InheritsFrom(const TClassInfo* cls) const { return cls && TClassInfo::InheritsFrom(*cls); }
 };
 using TGraphicClass = const TGraphicClassInfo*;
 
-// Registers a class under its name (a second registration of the same name is ignored).
+// Registers a class under its name in the class registry (a second registration of the same name
+// is ignored).
 void RegisterGraphicClass(TGraphicClass cls);
 // A second name under which the class is found.
 void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls);
-// The class registered under the name (compared case-insensitively), or nullptr.
+// The picture class registered under the name or an alias (compared case-insensitively), or
+// nullptr (also for a registered class that is not a picture).
 TGraphicClass FindGraphicClass(std::u16string_view name);
 
 // ---- pixels ---------------------------------------------------------------------------------
@@ -68,8 +76,9 @@ class TGraphic : public TPersistent {
   TGraphic(const TGraphic&) = delete;
   TGraphic& operator=(const TGraphic&) = delete;
 
-  static TGraphicClass StaticClass();
-  static const TClassInfo& StaticClassInfo();
+  static const TGraphicClassInfo& StaticClassInfo();
+  static TGraphicClass StaticClass() { return &StaticClassInfo(); }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
   virtual TGraphicClass ClassType() const = 0;
   bool InstanceOf(TGraphicClass cls) const { return ClassType()->InheritsFrom(cls); }
 
@@ -117,25 +126,32 @@ class TGraphic : public TPersistent {
   bool FModified = false;
 };
 
-#define TAVRELO_GRAPHIC_CLASS(Cls)                                     \
- public:                                                               \
-  static TGraphicClass StaticClass();                                  \
-  static const TClassInfo& StaticClassInfo();                          \
-  TGraphicClass ClassType() const override { return StaticClass(); }   \
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
-
-// The registry entry of a picture class: its name, the parent's entry and its constructor.
+// The picture class description of T, made once.
 template <typename T>
-const TClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClassInfo& parent) {
-  static const TClassInfo info = [&] {
-    TClassInfo i;
+const TGraphicClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClassInfo& parent) {
+  static const TGraphicClassInfo info = [&] {
+    TGraphicClassInfo i;
     i.ClassName = name;
     i.Parent = &parent;
-    i.Create = [] { return std::unique_ptr<TPersistent>(new T); };
+    if constexpr (!std::is_abstract_v<T>) {
+      i.Create = [] { return std::unique_ptr<TGraphic>(new T); };
+      i.TClassInfo::Create = [] { return std::unique_ptr<TPersistent>(new T); };
+    }
     return i;
   }();
   return info;
 }
+
+// Declares and defines the class description of a picture class; leaves the access at public.
+#define TAVRELO_GRAPHIC_CLASS(Cls, Base)                                                         \
+ public:                                                                                        \
+  using inherited = Base;                                                                       \
+  static const TGraphicClassInfo& StaticClassInfo() {                                           \
+    return MakeGraphicClassInfo<Cls>(u"" #Cls, Base::StaticClassInfo());                        \
+  }                                                                                             \
+  static TGraphicClass StaticClass() { return &StaticClassInfo(); }                             \
+  TGraphicClass ClassType() const override { return &StaticClassInfo(); }                      \
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
 // ---- bitmaps --------------------------------------------------------------------------------
 
@@ -148,7 +164,7 @@ int PixelFormatBits(TPixelFormat pf);
 struct TBitmapStorage;
 
 class TBitmap : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TBitmap)
+  TAVRELO_GRAPHIC_CLASS(TBitmap, TGraphic)
  public:
   TBitmap();
   TBitmap(int width, int height);
@@ -256,7 +272,7 @@ struct TIconImage {
 using HICON = TIconImage*;
 
 class TIcon : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TIcon)
+  TAVRELO_GRAPHIC_CLASS(TIcon, TGraphic)
  public:
   TIcon();
   ~TIcon() override;

@@ -73,16 +73,6 @@ std::string EncodePng(const TPixelImage& image) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-const TClassInfo& TPngImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TPngImage>(u"TPngImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TPngImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TPngImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TPngImage>(); }};
-  return &info;
-}
-
 TPngImage::TPngImage() = default;
 TPngImage::~TPngImage() = default;
 

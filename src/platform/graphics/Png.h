@@ -5,7 +5,7 @@
 #include "platform/graphics/Pictures.h"
 
 class TPngImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TPngImage)
+  TAVRELO_GRAPHIC_CLASS(TPngImage, TGraphic)
  public:
   TPngImage();
   ~TPngImage() override;

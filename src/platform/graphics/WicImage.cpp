@@ -33,16 +33,6 @@ const char* FormatName(TWICImageFormat f) {
 
 }  // namespace
 
-const TClassInfo& TWICImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TWICImage>(u"TWICImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TWICImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TWICImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TWICImage>(); }};
-  return &info;
-}
-
 TWICImage::TWICImage() = default;
 TWICImage::~TWICImage() = default;
 

@@ -8,7 +8,7 @@
 enum TWICImageFormat { wifBmp, wifPng, wifJpeg, wifGif, wifTiff, wifWMPhoto, wifOther };
 
 class TWICImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TWICImage)
+  TAVRELO_GRAPHIC_CLASS(TWICImage, TGraphic)
  public:
   TWICImage();
   ~TWICImage() override;

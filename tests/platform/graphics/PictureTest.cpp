@@ -290,6 +290,34 @@ TEST(PictureTest, PictureByExtension) {
   EXPECT_EQ(FindGraphicClass(u"tjpegimage"), TJPEGImage::StaticClass());
 }
 
+// A picture class has one description: the class registry finds the same record by name, and
+// both of its constructors make a picture of that class.
+TEST(PictureTest, PictureClassesLiveInTheClassRegistry) {
+  for (TGraphicClass cls : {TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass(),
+                            TJPEGImage::StaticClass(), TPngImage::StaticClass(), TGIFImage::StaticClass(),
+                            TWICImage::StaticClass()}) {
+    SCOPED_TRACE(UnicodeToUtf8(cls->ClassName));
+    EXPECT_EQ(GetClass(cls->ClassName), cls);
+    EXPECT_EQ(FindGraphicClass(cls->ClassName), cls);
+    EXPECT_TRUE(cls->InheritsFrom(TGraphic::StaticClass()));
+    ASSERT_TRUE(cls->Create);
+    const std::unique_ptr<TGraphic> g = cls->Create();
+    EXPECT_EQ(g->ClassType(), cls);
+    EXPECT_EQ(&g->ClassInfo(), cls);
+    const std::unique_ptr<TPersistent> p = FindClass(cls->ClassName).Create();
+    EXPECT_EQ(&p->ClassInfo(), cls);
+  }
+  EXPECT_FALSE(TGraphic::StaticClass()->Create);
+  EXPECT_FALSE(TBitmap::StaticClass()->InheritsFrom(TPngImage::StaticClass()));
+  EXPECT_FALSE(TBitmap::StaticClass()->InheritsFrom(nullptr));
+  // Registered, but not a picture.
+  EXPECT_NE(GetClass(u"TPicture"), nullptr);
+  EXPECT_EQ(FindGraphicClass(u"TPicture"), nullptr);
+  EXPECT_EQ(FindGraphicClass(u"TNoSuchPicture"), nullptr);
+  EXPECT_EQ(TPicture::GraphicExtension(TMetafile::StaticClass()), u"emf");
+  EXPECT_EQ(TPicture::FileFormatClass(u".TIFF"), TWICImage::StaticClass());
+}
+
 TEST(PictureTest, ImageListDrawsPlainTransparentAndBlended) {
   // Two 2x1 images in one strip: red and magenta-keyed, blue.
   TBitmap strip;
