@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/base/PersistCodePage.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
@@ -552,7 +552,7 @@ std::string TReader::ReadAnsiString() {
     case vaWString:
     case vaUTF8String:
       FStream->Seek(-1, soCurrent);
-      return persist_cp::UnicodeToAnsi(ReadString());
+      return UnicodeToAnsiString(ReadString());
     default:
       FStream->Seek(-1, soCurrent);
       PropValueError();
@@ -565,7 +565,7 @@ UnicodeString TReader::ReadString() {
     case vaString:
     case vaLString:
       FStream->Seek(-1, soCurrent);
-      return persist_cp::AnsiToUnicode(ReadAnsiString());
+      return AnsiStringToUnicode(ReadAnsiString());
     case vaUTF8String: {
       std::int32_t len = 0;
       Read(&len, 4);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/base/PersistCodePage.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
@@ -162,7 +162,7 @@ void TCustomIniFile::LoadFile() {
     FData->Utf8 = true;
     text = Utf8ToUnicode(std::string_view(bytes).substr(3));
   } else {
-    text = persist_cp::AnsiToUnicode(bytes);
+    text = AnsiStringToUnicode(bytes);
   }
   const bool utf8 = FData->Utf8;
   FData->Parse(text);
@@ -176,7 +176,7 @@ void TCustomIniFile::SaveFile() {
   UnicodeString text;
   for (const UnicodeString& l : lines) text += l + u"\r\n";
   try {
-    const std::string bytes = FData->Utf8 ? "\xEF\xBB\xBF" + UnicodeToUtf8(text) : persist_cp::UnicodeToAnsi(text);
+    const std::string bytes = FData->Utf8 ? "\xEF\xBB\xBF" + UnicodeToUtf8(text) : UnicodeToAnsiString(text);
     TFileStream f(FFileName, fmCreate);
     f.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   } catch (const Exception& e) {

@@ -1,6 +1,7 @@
 #include "platform/base/NLS.h"
 
 #include "platform/base/Johab.h"
+#include "platform/base/SysUtils.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -153,21 +154,20 @@ CodePageConverters* ConvertersFor(UINT cp) {
   return slot.Main ? &slot : nullptr;
 }
 
+// ICU's shared normaliser instance, or null when ICU cannot give it.
+const UNormalizer2* Normalizer(const UNormalizer2* (*get)(UErrorCode*)) {
+  UErrorCode err = U_ZERO_ERROR;
+  const UNormalizer2* r = get(&err);
+  return U_SUCCESS(err) ? r : nullptr;
+}
+
 const UNormalizer2* Nfc() {
-  static const UNormalizer2* n = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    const UNormalizer2* r = unorm2_getNFCInstance(&err);
-    return U_SUCCESS(err) ? r : nullptr;
-  }();
+  static const UNormalizer2* n = Normalizer(unorm2_getNFCInstance);
   return n;
 }
 
 const UNormalizer2* Nfd() {
-  static const UNormalizer2* n = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    const UNormalizer2* r = unorm2_getNFDInstance(&err);
-    return U_SUCCESS(err) ? r : nullptr;
-  }();
+  static const UNormalizer2* n = Normalizer(unorm2_getNFDInstance);
   return n;
 }
 
@@ -474,6 +474,20 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   if (usedDefaultChar) *usedDefaultChar = ctx.UsedDefault;
   out.swap(result);
   return true;
+}
+
+std::string UnicodeToAnsiString(std::u16string_view s) {
+  std::string out;
+  if (!s.empty() && !UnicodeToCodePage(CP_ACP, 0, s, out))
+    throw EConvertError(u"Text cannot be converted to the ANSI code page");
+  return out;
+}
+
+UnicodeString AnsiStringToUnicode(std::string_view s, UINT codePage) {
+  UnicodeString out;
+  if (!s.empty() && !CodePageToUnicode(IsValidCodePage(codePage) ? codePage : 1252, 0, s, out))
+    throw EConvertError(u"Text cannot be converted from its code page");
+  return out;
 }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, WideChar* dst,
