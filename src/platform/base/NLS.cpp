@@ -490,38 +490,46 @@ UnicodeString AnsiStringToUnicode(std::string_view s, UINT codePage) {
   return out;
 }
 
+namespace {
+// The length the system interfaces mean: -1 counts up to and including the terminator.
+template <typename C>
+size_t SourceLength(const C* src, int srcLen) {
+  if (srcLen != -1) return static_cast<size_t>(srcLen);
+  size_t n = 0;
+  while (src[n]) ++n;
+  return n + 1;
+}
+
+// Answers the length needed for dstLen 0, copies when the result fits, 0 when it does not.
+template <typename S>
+int CopyResult(const S& out, typename S::value_type* dst, int dstLen) {
+  if (dstLen == 0) return static_cast<int>(out.size());
+  if (out.size() > static_cast<size_t>(dstLen)) return 0;
+  std::copy(out.begin(), out.end(), dst);
+  return static_cast<int>(out.size());
+}
+}  // namespace
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, WideChar* dst,
                         int dstLen) {
   if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  const size_t n = srcLen == -1 ? std::strlen(src) + 1 : static_cast<size_t>(srcLen);
   UnicodeString out;
-  if (!CodePageToUnicode(codePage, flags, std::string_view(src, n), out)) return 0;
-  if (dstLen == 0) return static_cast<int>(out.size());
-  if (out.size() > static_cast<size_t>(dstLen)) return 0;
-  std::memcpy(dst, out.data(), out.size() * sizeof(WideChar));
-  return static_cast<int>(out.size());
+  if (!CodePageToUnicode(codePage, flags, std::string_view(src, SourceLength(src, srcLen)), out))
+    return 0;
+  return CopyResult(out, dst, dstLen);
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WideChar* src, int srcLen, char* dst,
                         int dstLen, const char* defaultChar, BOOL* usedDefaultChar) {
   if (usedDefaultChar) *usedDefaultChar = false;
   if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  size_t n = 0;
-  if (srcLen == -1) {
-    while (src[n]) ++n;
-    ++n;
-  } else {
-    n = static_cast<size_t>(srcLen);
-  }
   std::string out;
   bool used = false;
-  if (!UnicodeToCodePage(codePage, flags, std::u16string_view(src, n), out, defaultChar, &used))
+  if (!UnicodeToCodePage(codePage, flags, std::u16string_view(src, SourceLength(src, srcLen)), out,
+                         defaultChar, &used))
     return 0;
   if (usedDefaultChar) *usedDefaultChar = used;
-  if (dstLen == 0) return static_cast<int>(out.size());
-  if (out.size() > static_cast<size_t>(dstLen)) return 0;
-  std::memcpy(dst, out.data(), out.size());
-  return static_cast<int>(out.size());
+  return CopyResult(out, dst, dstLen);
 }
 
 // ---- locales and keyboard -------------------------------------------------------------------
@@ -620,13 +628,7 @@ const WideChar* CharPrevW(const WideChar* start, const WideChar* p) {
 
 BOOL GetStringTypeExW(LCID, DWORD infoType, const WideChar* src, int srcLen, WORD* charType) {
   if (infoType != CT_CTYPE2 || !src || !charType || srcLen == 0 || srcLen < -1) return false;
-  size_t n = 0;
-  if (srcLen == -1) {
-    while (src[n]) ++n;
-    ++n;
-  } else {
-    n = static_cast<size_t>(srcLen);
-  }
+  const size_t n = SourceLength(src, srcLen);
   for (size_t i = 0; i < n;) {
     UChar32 c = src[i];
     size_t len = 1;
