@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
 #include "engine/foundation/RVGrIn.h"
@@ -262,18 +263,19 @@ bool IsNotVerticalFontName(const TRVUnicodeString& Name) { return !Name.empty() 
 // ---- URLs ---------------------------------------------------------------------------------------
 
 namespace {
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
+// The byte of "%XX" at Text[j], or -1 when no escape stands there.
+int EscapedByte(const TRVUnicodeString& Text, std::size_t j) {
+  if (Text[j] != u'%' || Text[j + 1] >= 0x80 || Text[j + 2] >= 0x80) return -1;
+  const TRVRawByteString b =
+      HexToAnsi({static_cast<char>(Text[j + 1]), static_cast<char>(Text[j + 2])});
+  return b.size() == 1 ? static_cast<unsigned char>(b[0]) : -1;
 }
 
+// Only ASCII characters are escaped.
 void AppendEscape(TRVUnicodeString& r, char16_t c) {
-  static const char16_t Digits[] = u"0123456789ABCDEF";
+  const TRVRawByteString hex = AnsiToHex(TRVRawByteString(1, static_cast<char>(c)));
   r += u'%';
-  r += Digits[(c >> 4) & 0xF];
-  r += Digits[c & 0xF];
+  r.append(hex.begin(), hex.end());
 }
 }  // namespace
 
@@ -293,9 +295,9 @@ TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
   };
   std::size_t j = 0;
   while (j + 2 < n) {
-    int hi, lo;
-    if (Text[j] == u'%' && (hi = HexDigit(Text[j + 1])) >= 0 && (lo = HexDigit(Text[j + 2])) >= 0) {
-      const char b = static_cast<char>(hi * 16 + lo);
+    const int escaped = EscapedByte(Text, j);
+    if (escaped >= 0) {
+      const char b = static_cast<char>(escaped);
       if (AllowCRLF || (b != '\r' && b != '\n')) {
         run += b;
         j += 3;
