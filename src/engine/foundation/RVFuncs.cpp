@@ -271,11 +271,20 @@ int EscapedByte(const TRVUnicodeString& Text, std::size_t j) {
   return b.size() == 1 ? static_cast<unsigned char>(b[0]) : -1;
 }
 
-// Only ASCII characters are escaped.
-void AppendEscape(TRVUnicodeString& r, char16_t c) {
-  const TRVRawByteString hex = AnsiToHex(TRVRawByteString(1, static_cast<char>(c)));
-  r += u'%';
-  r.append(hex.begin(), hex.end());
+// Writes the characters of Which (all ASCII) as "%XX".
+TRVUnicodeString EscapeUrlChars(const TRVUnicodeString& Text, std::u16string_view Which) {
+  TRVUnicodeString r;
+  r.reserve(Text.size());
+  for (char16_t c : Text) {
+    if (Which.find(c) == std::u16string_view::npos) {
+      r += c;
+      continue;
+    }
+    const TRVRawByteString hex = AnsiToHex(TRVRawByteString(1, static_cast<char>(c)));
+    r += u'%';
+    r.append(hex.begin(), hex.end());
+  }
+  return r;
 }
 }  // namespace
 
@@ -316,29 +325,9 @@ TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
   return r;
 }
 
-TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) {
-  TRVUnicodeString r;
-  r.reserve(Text.size());
-  for (char16_t c : Text) {
-    if (c == u'\n' || c == u'\r' || c == u' ' || c == u'"' || c == u'%' || c == u'+')
-      AppendEscape(r, c);
-    else
-      r += c;
-  }
-  return r;
-}
+TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) { return EscapeUrlChars(Text, u"\n\r \"%+"); }
 
-TRVUnicodeString EncodeUrlSpaces(const TRVUnicodeString& Text) {
-  TRVUnicodeString r;
-  r.reserve(Text.size());
-  for (char16_t c : Text) {
-    if (c == u'\n' || c == u'\r' || c == u' ')
-      AppendEscape(r, c);
-    else
-      r += c;
-  }
-  return r;
-}
+TRVUnicodeString EncodeUrlSpaces(const TRVUnicodeString& Text) { return EscapeUrlChars(Text, u"\n\r "); }
 
 // Paths here are absolute with "/" separators, so the slashes after "file:" collapse into the
 // root and backslashes become slashes.

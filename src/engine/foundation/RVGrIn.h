@@ -205,6 +205,10 @@ class TRVGraphicInterface : public TObject {
   static void InitRVStringAdjRecord(TRVStringAdjRecord& Rec);
   int GetTextWidthAdjustingDeltaEx(TCanvas* Canvas, const WideChar* Str, int Length,
                                    TRVStringAdjRecord& Rec);
+  // Size holds the measured width of Str[0..Fit): takes the invisible characters' width out of
+  // it and gives back characters from the end until the rest fits MaxExtent.
+  void TrimFitToExtent(TCanvas* Canvas, const WideChar* Str, int MaxExtent, bool BiDi,
+                       TRVStringAdjRecord& Rec, int& Fit, TSize& Size);
   static void AdjustCoordArray(const WideChar* Str, int Length, int* PCoords);
   TSize TextSize(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
                  bool IgnoreSpecialChars);

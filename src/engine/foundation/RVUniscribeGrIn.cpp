@@ -200,12 +200,7 @@ void TRVUniscribeGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const W
       }
     }
     if (done) {
-      while (trim) {
-        Size.cx += GetTextWidthAdjustingDeltaEx(Canvas, Str, Fit, rec);
-        if (Fit == 0 || Size.cx <= MaxExtent) break;
-        --Fit;
-        Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-      }
+      if (trim) TrimFitToExtent(Canvas, Str, MaxExtent, BiDi, rec, Fit, Size);
       return;
     }
   }

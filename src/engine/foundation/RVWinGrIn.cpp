@@ -465,14 +465,7 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
         while (Fit > 0 && PCoords[Fit - 1] > MaxExtent) --Fit;
       }
       if (Fit < Length) Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-      if (delta != 0) {
-        for (;;) {
-          Size.cx += GetTextWidthAdjustingDeltaEx(Canvas, Str, Fit, rec);
-          if (Fit == 0 || Size.cx <= MaxExtent) break;
-          --Fit;
-          Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-        }
-      }
+      if (delta != 0) TrimFitToExtent(Canvas, Str, MaxExtent, BiDi, rec, Fit, Size);
       return;
     }
   }
