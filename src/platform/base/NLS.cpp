@@ -1,5 +1,6 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/IcuConverter.h"
 #include "platform/base/Johab.h"
 #include "platform/base/SysUtils.h"
 
@@ -49,15 +50,8 @@ std::string IcuNameOf(UINT cp) {
   return "windows-" + std::to_string(cp);
 }
 
-struct ConverterDeleter {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-
-// Leaves the error set for every unmappable character. (The library's own stopping callback
-// lets default-ignorable characters such as U+202E vanish without a trace.)
-void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
-                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
-using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
+using ConverterPtr = icu_converter::Ptr;
+using icu_converter::StopAtUnmappable;
 
 // Opening a converter costs far more than a short conversion, so every thread keeps the ones it
 // has used. The helper converts the decomposition of an unmappable character.
