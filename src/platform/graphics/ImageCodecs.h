@@ -26,6 +26,10 @@ std::size_t JpegExtent(std::string_view data);
 // Reads the whole rest of the stream into a byte string.
 std::string ReadRest(TStream& stream);
 void WriteBytes(TStream& stream, std::string_view bytes);
+// Of data read to the stream's end, keeps the first `end` bytes and moves the stream back to
+// just after them, so that what follows a picture inside a longer stream stays for the next
+// reader.
+void GiveBackRest(TStream& stream, std::string& data, std::size_t end);
 
 // Little-endian field access with bounds: out-of-range reads give 0.
 inline std::uint32_t LE16(std::string_view d, std::size_t at) {

@@ -299,17 +299,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   if (!JpegSize(data, w, h)) throw EInvalidGraphic(std::string_view("JPEG error: not a JPEG file"));
   CheckPictureSize(w, h);
   const std::size_t end = JpegExtent(data);
-  if (end < data.size()) {
-    // A picture inside a longer stream: what follows it stays for the next reader.
-    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(end);
-  }
-  FData = std::move(data);
-  FPixels = TPixelImage{};
-  FWidth = w;
-  FHeight = h;
-  FModified = false;
-  if (OnChange) OnChange(this);
+  KeepRead(stream, std::move(data), end, w, h);
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
@@ -317,44 +307,13 @@ void TJPEGImage::SaveToStream(TStream& stream) {
   WriteBytes(stream, FData);
 }
 
-void TJPEGImage::ReadData(TStream& stream) {
-  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
-  std::string bytes(size, '\0');
-  stream.ReadBuffer(bytes.data(), size);
-  TMemoryStream ms;
-  WriteBytes(ms, bytes);
-  ms.SetPosition(0);
-  LoadFromStream(ms);
-}
-
-void TJPEGImage::WriteData(TStream& stream) {
-  Compress();
-  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(FData.size()));
-  WriteBytes(stream, FData);
-}
-
-TPixelImage TJPEGImage::ToPixels() const {
-  DIBNeeded();
-  return FPixels;
-}
-
-void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
-  DIBNeeded();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
-}
-
 bool TJPEGImage::AssignFrom(const TGraphic* source) {
   if (!source) {
-    FData.clear();
-    FPixels = TPixelImage{};
-    FWidth = FHeight = 0;
+    TakePixels(TPixelImage{});
     return true;
   }
   if (const auto* j = dynamic_cast<const TJPEGImage*>(source)) {
-    FData = j->FData;
-    FPixels = j->FPixels;
-    FWidth = j->FWidth;
-    FHeight = j->FHeight;
+    CopyEncoded(*j);
     FGrayscale = j->FGrayscale;
     FPixelFormat = j->FPixelFormat;
     CompressionQuality = j->CompressionQuality;
@@ -365,9 +324,6 @@ bool TJPEGImage::AssignFrom(const TGraphic* source) {
   TPixelImage img = source->ToPixels();
   for (auto& p : img.Pixels) p |= 0xFF000000u;
   img.HasAlpha = false;
-  FData.clear();
-  FWidth = img.Width;
-  FHeight = img.Height;
-  FPixels = std::move(img);
+  TakePixels(std::move(img));
   return true;
 }

@@ -98,6 +98,12 @@ void WriteBytes(TStream& stream, std::string_view bytes) {
   if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
+void GiveBackRest(TStream& stream, std::string& data, std::size_t end) {
+  if (end >= data.size()) return;
+  stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
+  data.resize(end);
+}
+
 void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
   Width = std::max(w, 0);
   Height = std::max(h, 0);
@@ -157,6 +163,61 @@ void TGraphic::Assign(const TGraphic* source) {
   }
   const UnicodeString from = source ? source->ClassName() : UnicodeString(u"nil");
   throw EConvertError(Format(u"Cannot assign a %s to a %s", {from, ClassName()}));
+}
+
+void TGraphic::ReadSizedData(TStream& stream) {
+  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
+  // A forged length must not make us allocate more than the stream holds.
+  if (size > stream.GetSize() - stream.GetPosition()) throw EReadError(u"Stream read error");
+  std::string bytes(size, '\0');
+  stream.ReadBuffer(bytes.data(), size);
+  TMemoryStream ms;
+  WriteBytes(ms, bytes);
+  ms.SetPosition(0);
+  LoadFromStream(ms);
+}
+
+void TGraphic::WriteSizedData(TStream& stream) {
+  TMemoryStream ms;
+  SaveToStream(ms);
+  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(ms.GetSize()));
+  stream.WriteBuffer(ms.Memory(), ms.GetSize());
+}
+
+// ---- TEncodedImage --------------------------------------------------------------------------
+
+void TEncodedImage::Draw(TCanvas& canvas, const TRect& rect) {
+  Decode();
+  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+}
+
+TPixelImage TEncodedImage::ToPixels() const {
+  Decode();
+  return FPixels;
+}
+
+void TEncodedImage::KeepRead(TStream& stream, std::string data, std::size_t end, int width, int height) {
+  GiveBackRest(stream, data, end);
+  FData = std::move(data);
+  FPixels = TPixelImage{};
+  FWidth = width;
+  FHeight = height;
+  FModified = false;
+  if (OnChange) OnChange(this);
+}
+
+void TEncodedImage::CopyEncoded(const TEncodedImage& source) {
+  FData = source.FData;
+  FPixels = source.FPixels;
+  FWidth = source.FWidth;
+  FHeight = source.FHeight;
+}
+
+void TEncodedImage::TakePixels(TPixelImage image) {
+  FData.clear();
+  FWidth = image.Width;
+  FHeight = image.Height;
+  FPixels = std::move(image);
 }
 
 // ---- pixel formats --------------------------------------------------------------------------
@@ -728,31 +789,15 @@ void TBitmap::LoadFromStream(TStream& stream) {
     }
   }
   FAlphaFormat = alpha ? afDefined : afIgnored;
-  if (used < data.size()) {
-    stream.Seek(static_cast<std::int64_t>(used) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(used);
-  }
+  GiveBackRest(stream, data, used);
   FSaved = std::move(data);
   FModified = false;
   if (OnChange) OnChange(this);
 }
 
-void TBitmap::ReadData(TStream& stream) {
-  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
-  std::string bytes(size, '\0');
-  stream.ReadBuffer(bytes.data(), size);
-  TMemoryStream ms;
-  WriteBytes(ms, bytes);
-  ms.SetPosition(0);
-  LoadFromStream(ms);
-}
+void TBitmap::ReadData(TStream& stream) { ReadSizedData(stream); }
 
-void TBitmap::WriteData(TStream& stream) {
-  TMemoryStream ms;
-  SaveToStream(ms);
-  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(ms.GetSize()));
-  stream.WriteBuffer(ms.Memory(), ms.GetSize());
-}
+void TBitmap::WriteData(TStream& stream) { WriteSizedData(stream); }
 
 std::string TBitmap::SaveToDIB() const {
   SyncFromDevice();

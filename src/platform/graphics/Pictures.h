@@ -121,6 +121,9 @@ class TGraphic : public TPersistent {
  protected:
   // Answers whether this class took over the source; the default knows nothing.
   virtual bool AssignFrom(const TGraphic* source);
+  // The "Data" of classes that put the saved picture's length in front of it.
+  void ReadSizedData(TStream& stream);
+  void WriteSizedData(TStream& stream);
   virtual void Changed();
   bool FTransparent = false;
   bool FModified = false;
@@ -152,6 +155,40 @@ const TGraphicClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClass
   static TGraphicClass StaticClass() { return &StaticClassInfo(); }                             \
   TGraphicClass ClassType() const override { return &StaticClassInfo(); }                      \
   const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+// ---- raster pictures kept encoded ----------------------------------------------------------
+
+// A raster picture kept as the encoded bytes it was read from and written back unchanged, with
+// its pixels decoded on first need: the common part of the PNG, JPEG and imaging-component
+// pictures. Bytes and pixels may each be missing: a picture made from pixels is encoded when
+// first saved.
+class TEncodedImage : public TGraphic {
+  TAVRELO_GRAPHIC_CLASS(TEncodedImage, TGraphic)
+ public:
+  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
+  int GetWidth() const override { return FWidth; }
+  int GetHeight() const override { return FHeight; }
+  const std::string& Data() const { return FData; }
+
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  TPixelImage ToPixels() const override;
+
+ protected:
+  // Fills FPixels from FData when there are bytes and no pixels yet.
+  virtual void Decode() const = 0;
+  // Keeps the first `end` bytes of data, just read from the stream, as the picture of the given
+  // size; what follows them is left in the stream for the next reader.
+  void KeepRead(TStream& stream, std::string data, std::size_t end, int width, int height);
+  // Takes the bytes, pixels and size of another picture of the family.
+  void CopyEncoded(const TEncodedImage& source);
+  // Takes pixels without bytes: they are encoded when the picture is saved.
+  void TakePixels(TPixelImage image);
+
+  std::string FData;
+  mutable TPixelImage FPixels;
+  int FWidth = 0;
+  int FHeight = 0;
+};
 
 // ---- bitmaps --------------------------------------------------------------------------------
 

@@ -100,27 +100,22 @@ void TPngImage::CreateAlpha() {
 }
 
 void TPngImage::SetWidth(int value) {
-  if (value == FWidth) return;
+  if (value != FWidth) Resize(value, FHeight);
+}
+
+void TPngImage::SetHeight(int value) {
+  if (value != FHeight) Resize(FWidth, value);
+}
+
+void TPngImage::Resize(int width, int height) {
   const TPixelImage old = Pixels();
   TPixelImage img;
   img.HasAlpha = old.HasAlpha;
-  img.Resize(value, FHeight, 0);
+  img.Resize(width, height, 0);
   for (int y = 0; y < std::min(old.Height, img.Height); ++y)
     for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
   FPixels = std::move(img);
   FWidth = FPixels.Width;
-  Changed();
-}
-
-void TPngImage::SetHeight(int value) {
-  if (value == FHeight) return;
-  const TPixelImage old = Pixels();
-  TPixelImage img;
-  img.HasAlpha = old.HasAlpha;
-  img.Resize(FWidth, value, 0);
-  for (int y = 0; y < std::min(old.Height, img.Height); ++y)
-    for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
-  FPixels = std::move(img);
   FHeight = FPixels.Height;
   Changed();
 }
@@ -133,17 +128,8 @@ void TPngImage::LoadFromStream(TStream& stream) {
   CheckPictureSize(w, h);
   const std::size_t end = PngExtent(data, alpha);
   if (end == 0) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
-  if (end < data.size()) {
-    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(end);
-  }
-  FData = std::move(data);
-  FPixels = TPixelImage{};
-  FWidth = w;
-  FHeight = h;
   FHasAlpha = alpha;
-  FModified = false;
-  if (OnChange) OnChange(this);
+  KeepRead(stream, std::move(data), end, w, h);
 }
 
 void TPngImage::SaveToStream(TStream& stream) {
@@ -151,22 +137,9 @@ void TPngImage::SaveToStream(TStream& stream) {
   WriteBytes(stream, FData);
 }
 
-TPixelImage TPngImage::ToPixels() const {
-  Decode();
-  return FPixels;
-}
-
-void TPngImage::Draw(TCanvas& canvas, const TRect& rect) {
-  Decode();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
-}
-
 bool TPngImage::AssignFrom(const TGraphic* source) {
   if (const auto* p = dynamic_cast<const TPngImage*>(source)) {
-    FData = p->FData;
-    FPixels = p->FPixels;
-    FWidth = p->FWidth;
-    FHeight = p->FHeight;
+    CopyEncoded(*p);
     FHasAlpha = p->FHasAlpha;
     return true;
   }
@@ -179,10 +152,7 @@ bool TPngImage::AssignFrom(const TGraphic* source) {
       if ((px & 0xFFFFFF) == keyArgb) px &= 0x00FFFFFF;
     img.HasAlpha = true;
   }
-  FData.clear();
-  FWidth = img.Width;
-  FHeight = img.Height;
   FHasAlpha = img.HasAlpha;
-  FPixels = std::move(img);
+  TakePixels(std::move(img));
   return true;
 }

@@ -61,13 +61,9 @@ void TWICImage::LoadFromStream(TStream& stream) {
   const QSize size = reader.size();
   if (format.isEmpty() || !size.isValid()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
   CheckPictureSize(size.width(), size.height());
-  FData = std::move(data);
-  FPixels = TPixelImage{};
   FFormat = FormatOf(format);
-  FWidth = size.width();
-  FHeight = size.height();
-  FModified = false;
-  if (OnChange) OnChange(this);
+  const std::size_t end = data.size();
+  KeepRead(stream, std::move(data), end, size.width(), size.height());
 }
 
 void TWICImage::Decode() const {
@@ -102,29 +98,13 @@ void TWICImage::SaveToStream(TStream& stream) {
   WriteBytes(stream, FData);
 }
 
-TPixelImage TWICImage::ToPixels() const {
-  Decode();
-  return FPixels;
-}
-
-void TWICImage::Draw(TCanvas& canvas, const TRect& rect) {
-  Decode();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
-}
-
 bool TWICImage::AssignFrom(const TGraphic* source) {
   if (const auto* w = dynamic_cast<const TWICImage*>(source)) {
-    FData = w->FData;
-    FPixels = w->FPixels;
+    CopyEncoded(*w);
     FFormat = w->FFormat;
-    FWidth = w->FWidth;
-    FHeight = w->FHeight;
     return true;
   }
-  FPixels = source ? source->ToPixels() : TPixelImage{};
-  FData.clear();
-  FWidth = FPixels.Width;
-  FHeight = FPixels.Height;
+  TakePixels(source ? source->ToPixels() : TPixelImage{});
   FFormat = wifPng;
   return true;
 }

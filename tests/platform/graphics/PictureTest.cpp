@@ -7,6 +7,7 @@
 #include "platform/base/ComponentStream.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
@@ -464,6 +465,24 @@ TEST(PictureTest, PicturesStreamAsComponentProperties) {
   EXPECT_NE(GetClass(u"TWICImage"), nullptr);
   auto made = GetClass(u"TJPEGImage")->Create();
   EXPECT_NE(dynamic_cast<TJPEGImage*>(made.get()), nullptr);
+}
+
+// A length in front of the data that is longer than the stream is refused before anything is
+// allocated for it; the picture stays as it was.
+TEST(PictureTest, SizedDataLongerThanTheStreamIsRefused) {
+  const std::string bmp = Fixture("rgb4x3.bmp");
+  for (const std::uint32_t size : {0xFFFFFFF0u, static_cast<std::uint32_t>(bmp.size() + 1)}) {
+    for (TGraphicClass cls : {TBitmap::StaticClass(), TJPEGImage::StaticClass()}) {
+      const std::unique_ptr<TGraphic> g = cls->Create();
+      SCOPED_TRACE(UnicodeToUtf8(g->ClassName()) + " " + std::to_string(size));
+      TMemoryStream ms;
+      ms.WriteValue<std::uint32_t>(size);
+      WriteBytes(ms, bmp);
+      ms.SetPosition(0);
+      EXPECT_THROW(g->ReadData(ms), EReadError);
+      EXPECT_TRUE(g->GetEmpty());
+    }
+  }
 }
 
 TEST(PictureTest, BitmapsDrawInEveryFormat) {
