@@ -902,15 +902,31 @@ void AdjustIsotropic(TDeviceContext* c) {
   else if (sy < sx)
     c->S.ViewportExt.cx = static_cast<LONG>(std::lround(std::copysign(sy * std::abs(c->S.WindowExt.cx), c->S.ViewportExt.cx)));
 }
+
+BOOL SetOrigin(TDeviceContext* c, TPoint TDCState::*org, TDCChange change, int x, int y, POINT* old) {
+  if (old) *old = c->S.*org;
+  c->S.*org = TPoint(x, y);
+  c->UpdateTransform();
+  c->NotifyState(change);
+  return TRUE;
+}
+
+// Extents count only in the two scalable mapping modes; zero is refused.
+BOOL SetExtent(TDeviceContext* c, TSize TDCState::*ext, TDCChange change, int x, int y, SIZE* old) {
+  if (old) *old = c->S.*ext;
+  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
+  if (x == 0 || y == 0) return FALSE;
+  c->S.*ext = TSize(x, y);
+  AdjustIsotropic(c);
+  c->UpdateTransform();
+  c->NotifyState(change);
+  return TRUE;
+}
 }  // namespace
 
 BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.WindowOrg;
-  c->S.WindowOrg = TPoint(x, y);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::WindowOrg);
-  return TRUE;
+  return SetOrigin(c, &TDCState::WindowOrg, TDCChange::WindowOrg, x, y, old);
 }
 BOOL GetWindowOrgEx(HDC dc, POINT* pt) {
   DC_OR(FALSE);
@@ -919,14 +935,7 @@ BOOL GetWindowOrgEx(HDC dc, POINT* pt) {
 }
 BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.WindowExt;
-  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
-  if (x == 0 || y == 0) return FALSE;
-  c->S.WindowExt = TSize(x, y);
-  AdjustIsotropic(c);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::WindowExt);
-  return TRUE;
+  return SetExtent(c, &TDCState::WindowExt, TDCChange::WindowExt, x, y, old);
 }
 BOOL GetWindowExtEx(HDC dc, SIZE* sz) {
   DC_OR(FALSE);
@@ -935,11 +944,7 @@ BOOL GetWindowExtEx(HDC dc, SIZE* sz) {
 }
 BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.ViewportOrg;
-  c->S.ViewportOrg = TPoint(x, y);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::ViewportOrg);
-  return TRUE;
+  return SetOrigin(c, &TDCState::ViewportOrg, TDCChange::ViewportOrg, x, y, old);
 }
 BOOL GetViewportOrgEx(HDC dc, POINT* pt) {
   DC_OR(FALSE);
@@ -948,14 +953,7 @@ BOOL GetViewportOrgEx(HDC dc, POINT* pt) {
 }
 BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.ViewportExt;
-  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
-  if (x == 0 || y == 0) return FALSE;
-  c->S.ViewportExt = TSize(x, y);
-  AdjustIsotropic(c);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::ViewportExt);
-  return TRUE;
+  return SetExtent(c, &TDCState::ViewportExt, TDCChange::ViewportExt, x, y, old);
 }
 BOOL GetViewportExtEx(HDC dc, SIZE* sz) {
   DC_OR(FALSE);

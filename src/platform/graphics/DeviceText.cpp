@@ -149,6 +149,19 @@ DWORD GetGlyphIndicesW(HDC dc, LPCWSTR str, int count, WORD* glyphs, DWORD flags
   return static_cast<DWORD>(count);
 }
 
+void PlaceTextRun(const TDeviceContext& dc, double width, TTextRequest& req) {
+  const UINT align = dc.S.TextAlign;
+  const TEXTMETRICW& tm = req.Font->TM;
+  req.Width = width;
+  req.OriginX = req.X;
+  req.OriginY = req.Y;
+  if ((align & TA_CENTER) == TA_CENTER)
+    req.OriginX -= width / 2;
+  else if (align & TA_RIGHT)
+    req.OriginX -= width;
+  if ((align & TA_BASELINE) != TA_BASELINE) req.OriginY += (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
+}
+
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR str, UINT count, const INT* dx) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
@@ -215,23 +228,9 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
       width = t.Width;
     }
   }
-  req.Width = width;
-  const UINT align = c->S.TextAlign;
-  double ox = x, oy = y;
-  if ((align & TA_CENTER) == TA_CENTER)
-    ox -= width / 2;
-  else if (align & TA_RIGHT)
-    ox -= width;
-  if ((align & TA_BASELINE) == TA_BASELINE) {
-  } else if (align & TA_BOTTOM) {
-    oy -= f->TM.tmDescent;
-  } else {
-    oy += f->TM.tmAscent;
-  }
-  req.OriginX = ox;
-  req.OriginY = oy;
+  PlaceTextRun(*c, width, req);
   if (c->Backend) c->Backend->DrawText(c->S, req);
-  if (align & TA_UPDATECP) {
+  if (c->S.TextAlign & TA_UPDATECP) {
     c->S.CurrentPos.X += static_cast<LONG>(std::lround(width));
   }
   return TRUE;

@@ -100,16 +100,7 @@ void Draw(TDeviceContext* c, const TFontInstance& f, const std::vector<TPlacedGl
   for (const auto& g : glyphs) req.Text.push_back(static_cast<char16_t>(g.Glyph));
   req.Dx = dx;
   req.Glyphs = glyphs;
-  req.Width = width;
-  const UINT align = c->S.TextAlign;
-  double ox = x, oy = y;
-  if ((align & TA_CENTER) == TA_CENTER)
-    ox -= width / 2;
-  else if (align & TA_RIGHT)
-    ox -= width;
-  if ((align & TA_BASELINE) != TA_BASELINE) oy += (align & TA_BOTTOM) ? -f.TM.tmDescent : f.TM.tmAscent;
-  req.OriginX = ox;
-  req.OriginY = oy;
+  PlaceTextRun(*c, width, req);
   if (!c->Backend) return;
   if ((options & ETO_OPAQUE) && !rect && c->S.BkMode != OPAQUE) {
     TDCState s = c->S;
