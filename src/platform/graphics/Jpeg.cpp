@@ -288,9 +288,8 @@ void TJPEGImage::DIBNeeded() const {
   FPixels = std::move(img);
 }
 
-void TJPEGImage::Compress() {
-  if (!FData.empty() || FPixels.Empty()) return;
-  FData = EncodeJpeg(FPixels, CompressionQuality, FGrayscale, ProgressiveEncoding);
+std::string TJPEGImage::Encode() const {
+  return EncodeJpeg(FPixels, CompressionQuality, FGrayscale, ProgressiveEncoding);
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
@@ -300,11 +299,6 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   CheckPictureSize(w, h);
   const std::size_t end = JpegExtent(data);
   KeepRead(stream, std::move(data), end, w, h);
-}
-
-void TJPEGImage::SaveToStream(TStream& stream) {
-  Compress();
-  WriteBytes(stream, FData);
 }
 
 bool TJPEGImage::AssignFrom(const TGraphic* source) {

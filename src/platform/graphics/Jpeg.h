@@ -27,18 +27,18 @@ class TJPEGImage : public TEncodedImage {
   void SetPixelFormat(TJPEGPixelFormat value);
 
   // Encodes the pixels when there are no compressed bytes yet.
-  void Compress();
+  void Compress() { EnsureEncoded(); }
   // Decodes the pixels when there are none yet.
   void DIBNeeded() const;
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
   void ReadData(TStream& stream) override { ReadSizedData(stream); }
   void WriteData(TStream& stream) override { WriteSizedData(stream); }
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
   void Decode() const override { DIBNeeded(); }
+  std::string Encode() const override;
 
  private:
   bool FGrayscale = false;

@@ -186,6 +186,11 @@ void TGraphic::WriteSizedData(TStream& stream) {
 
 // ---- TEncodedImage --------------------------------------------------------------------------
 
+void TEncodedImage::SaveToStream(TStream& stream) {
+  EnsureEncoded();
+  WriteBytes(stream, FData);
+}
+
 void TEncodedImage::Draw(TCanvas& canvas, const TRect& rect) {
   Decode();
   if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);

@@ -170,12 +170,20 @@ class TEncodedImage : public TGraphic {
   int GetHeight() const override { return FHeight; }
   const std::string& Data() const { return FData; }
 
+  // Writes the kept bytes, encoding the pixels first when there are none.
+  void SaveToStream(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   TPixelImage ToPixels() const override;
 
  protected:
   // Fills FPixels from FData when there are bytes and no pixels yet.
   virtual void Decode() const = 0;
+  // FPixels in the class's format.
+  virtual std::string Encode() const = 0;
+  // Encodes the pixels when there are no bytes yet.
+  void EnsureEncoded() {
+    if (FData.empty() && !FPixels.Empty()) FData = Encode();
+  }
   // Keeps the first `end` bytes of data, just read from the stream, as the picture of the given
   // size; what follows them is left in the stream for the next reader.
   void KeepRead(TStream& stream, std::string data, std::size_t end, int width, int height);

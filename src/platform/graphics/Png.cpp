@@ -132,10 +132,7 @@ void TPngImage::LoadFromStream(TStream& stream) {
   KeepRead(stream, std::move(data), end, w, h);
 }
 
-void TPngImage::SaveToStream(TStream& stream) {
-  if (FData.empty() && !FPixels.Empty()) FData = EncodePng(FPixels);
-  WriteBytes(stream, FData);
-}
+std::string TPngImage::Encode() const { return EncodePng(FPixels); }
 
 bool TPngImage::AssignFrom(const TGraphic* source) {
   if (const auto* p = dynamic_cast<const TPngImage*>(source)) {

@@ -25,11 +25,11 @@ class TPngImage : public TEncodedImage {
   const TPixelImage& Pixels() const;
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
   void Decode() const override;
+  std::string Encode() const override;
 
  private:
   void Resize(int width, int height);

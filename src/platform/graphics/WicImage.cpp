@@ -84,18 +84,15 @@ void TWICImage::Decode() const {
   FPixels = std::move(img);
 }
 
-void TWICImage::SaveToStream(TStream& stream) {
-  if (FData.empty() && !FPixels.Empty()) {
-    QImage q(reinterpret_cast<const uchar*>(FPixels.Pixels.data()), FPixels.Width, FPixels.Height, FPixels.Width * 4,
-             FPixels.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, FormatName(FFormat));
-    if (!writer.write(q)) throw EInvalidGraphic(std::string_view("Image could not be written"));
-    FData.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  }
-  WriteBytes(stream, FData);
+std::string TWICImage::Encode() const {
+  QImage q(reinterpret_cast<const uchar*>(FPixels.Pixels.data()), FPixels.Width, FPixels.Height, FPixels.Width * 4,
+           FPixels.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, FormatName(FFormat));
+  if (!writer.write(q)) throw EInvalidGraphic(std::string_view("Image could not be written"));
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 bool TWICImage::AssignFrom(const TGraphic* source) {

@@ -20,11 +20,11 @@ class TWICImage : public TEncodedImage {
   void SetImageFormat(TWICImageFormat value);
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
   void Decode() const override;
+  std::string Encode() const override;
 
  private:
   TWICImageFormat FFormat = wifPng;
