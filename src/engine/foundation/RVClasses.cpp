@@ -140,15 +140,6 @@ void TRVMemoryStream::ChangeCapacity(std::int32_t requested) {
   if (FSize > FCapacity) FSize = FCapacity;
 }
 
-std::int64_t TRVMemoryStream::Read(void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count < 0) return 0;
-  const std::int64_t n = std::min(count, FSize - FPosition);
-  if (n <= 0) return 0;
-  std::memcpy(buffer, static_cast<const char*>(FMemory) + FPosition, static_cast<std::size_t>(n));
-  FPosition += n;
-  return n;
-}
-
 std::int64_t TRVMemoryStream::Read(std::vector<std::uint8_t>& buffer, std::int64_t offset, std::int64_t count) {
   const auto length = static_cast<std::int64_t>(buffer.size());
   if (offset < 0 || count < 0 || offset > length) return 0;
@@ -156,17 +147,8 @@ std::int64_t TRVMemoryStream::Read(std::vector<std::uint8_t>& buffer, std::int64
 }
 
 std::int64_t TRVMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count <= 0 || count > MaxStreamSize - FPosition) return 0;
-  const std::int64_t end = FPosition + count;
-  if (end > FSize) {
-    if (end > FCapacity) ChangeCapacity(static_cast<std::int32_t>(end));
-    if (FPosition > FSize)
-      std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
-    FSize = end;
-  }
-  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
-  FPosition = end;
-  return count;
+  return WriteGrowing(buffer, count, FCapacity, MaxStreamSize,
+                      [this](std::int64_t end) { ChangeCapacity(static_cast<std::int32_t>(end)); });
 }
 
 std::int64_t TRVMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {

@@ -100,6 +100,23 @@ void* TCustomMemoryStream::ResizeBlock(std::int64_t& request, std::int64_t capac
   return block;
 }
 
+std::int64_t TCustomMemoryStream::WriteGrowing(const void* buffer, std::int64_t count,
+                                               std::int64_t capacity, std::int64_t limit,
+                                               const std::function<void(std::int64_t)>& grow) {
+  if (FPosition < 0 || count <= 0 || count > limit - FPosition) return 0;
+  const std::int64_t end = FPosition + count;
+  if (end > FSize) {
+    if (end > capacity) grow(end);
+    // a gap left by seeking past the end reads as zeros
+    if (FPosition > FSize)
+      std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
+    FSize = end;
+  }
+  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
+  FPosition = end;
+  return count;
+}
+
 void* TMemoryStream::Realloc(std::int64_t& newCapacity) {
   // Beyond what the address space can hold; also keeps the size arithmetic from overflowing.
   constexpr std::int64_t Limit = std::numeric_limits<std::int64_t>::max() / 2;
@@ -125,17 +142,8 @@ void TMemoryStream::SetSize(std::int64_t newSize) {
 }
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count <= 0 || count > std::numeric_limits<std::int64_t>::max() - FPosition) return 0;
-  const std::int64_t end = FPosition + count;
-  if (end > FSize) {
-    if (end > FCapacity) SetCapacity(end);
-    // a gap left by seeking past the end reads as zeros
-    if (FPosition > FSize) std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
-    FSize = end;
-  }
-  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
-  FPosition = end;
-  return count;
+  return WriteGrowing(buffer, count, FCapacity, std::numeric_limits<std::int64_t>::max(),
+                      [this](std::int64_t end) { SetCapacity(end); });
 }
 
 void TMemoryStream::Clear() {

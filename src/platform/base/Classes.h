@@ -64,6 +64,11 @@ class TCustomMemoryStream : public TStream {
   void* ResizeBlock(std::int64_t& request, std::int64_t capacity, std::int64_t step,
                     std::int64_t limit,
                     const std::function<void*(void*, std::size_t)>& realloc);
+  // Writes count bytes at the position, calling grow(end) first when the write ends beyond
+  // capacity; a gap between the size and the position reads as zeros. Writes nothing (answers
+  // 0) when the position is negative, count is not positive or the write would end past limit.
+  std::int64_t WriteGrowing(const void* buffer, std::int64_t count, std::int64_t capacity,
+                            std::int64_t limit, const std::function<void(std::int64_t)>& grow);
   void* FMemory = nullptr;
   std::int64_t FSize = 0;
   std::int64_t FPosition = 0;
