@@ -234,18 +234,22 @@ TRVUnicodeString MakeHintAttribute(TRVSaveFormat Format, const TRVUnicodeString&
   }
 }
 
-void AppendWithSeparator(TRVUnicodeString& S, const TRVUnicodeString& Text, const TRVUnicodeString& Separator) {
+namespace {
+template <typename Str>
+void AppendSeparated(Str& S, const Str& Text, const Str& Separator) {
   if (S.empty())
     S = Text;
   else if (!Text.empty())
     S += Separator + Text;
 }
+}  // namespace
+
+void AppendWithSeparator(TRVUnicodeString& S, const TRVUnicodeString& Text, const TRVUnicodeString& Separator) {
+  AppendSeparated(S, Text, Separator);
+}
 
 void AppendWithSeparatorAnsi(TRVAnsiString& S, const TRVAnsiString& Text, const TRVAnsiString& Separator) {
-  if (S.empty())
-    S = Text;
-  else if (!Text.empty())
-    S += Separator + Text;
+  AppendSeparated(S, Text, Separator);
 }
 
 void AppendWithSpace(TRVUnicodeString& S, const TRVUnicodeString& Text) { AppendWithSeparator(S, Text, u" "); }
