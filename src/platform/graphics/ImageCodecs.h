@@ -8,6 +8,12 @@
 
 #include "platform/graphics/Pictures.h"
 
+// Any format the toolkit's image readers and writers know. format names the reader or writer
+// ("png", "tiff"...); an empty one lets the reader tell the format by the data. False when the
+// data cannot be read or the image cannot be written.
+bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image);
+bool ToolkitEncode(const TPixelImage& image, const char* format, std::string& data);
+
 // PNG through the toolkit's own reader and writer (zlib inside).
 TPixelImage DecodePng(std::string_view data);
 std::string EncodePng(const TPixelImage& image);

@@ -1,10 +1,5 @@
 #include "platform/graphics/Png.h"
 
-#include <cstring>
-
-#include <QBuffer>
-#include <QImage>
-
 #include "platform/graphics/ImageCodecs.h"
 
 namespace {
@@ -49,28 +44,16 @@ TPixelImage DecodePng(std::string_view data) {
   int w = 0, h = 0;
   if (!PngSize(data, w, h)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   CheckPictureSize(w, h);
-  QImage q;
-  if (!q.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "PNG"))
-    throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   TPixelImage img;
-  img.HasAlpha = q.hasAlphaChannel();
-  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  img.Resize(q.width(), q.height());
-  for (int y = 0; y < q.height(); ++y)
-    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
-                static_cast<std::size_t>(img.Width) * 4);
+  if (!ToolkitDecode(data, "png", img)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   return img;
 }
 
 std::string EncodePng(const TPixelImage& image) {
-  if (image.Empty()) return {};
-  QImage q(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height, image.Width * 4,
-           image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!q.save(&buffer, "PNG")) throw EInvalidGraphic(std::string_view("PNG image could not be written"));
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  std::string data;
+  if (!image.Empty() && !ToolkitEncode(image, "png", data))
+    throw EInvalidGraphic(std::string_view("PNG image could not be written"));
+  return data;
 }
 
 TPngImage::TPngImage() = default;

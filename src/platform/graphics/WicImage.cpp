@@ -33,6 +33,36 @@ const char* FormatName(TWICImageFormat f) {
 
 }  // namespace
 
+bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image) {
+  QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, format);
+  QImage q = reader.read();
+  if (q.isNull()) return false;
+  TPixelImage img;
+  img.HasAlpha = q.hasAlphaChannel();
+  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  img.Resize(q.width(), q.height());
+  for (int y = 0; y < q.height(); ++y)
+    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
+                static_cast<std::size_t>(img.Width) * 4);
+  image = std::move(img);
+  return true;
+}
+
+bool ToolkitEncode(const TPixelImage& image, const char* format, std::string& data) {
+  const QImage q(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height, image.Width * 4,
+                 image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(q)) return false;
+  data.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return true;
+}
+
 TWICImage::TWICImage() = default;
 TWICImage::~TWICImage() = default;
 
@@ -68,31 +98,14 @@ void TWICImage::LoadFromStream(TStream& stream) {
 
 void TWICImage::Decode() const {
   if (!FPixels.Empty() || FData.empty()) return;
-  QByteArray bytes = QByteArray::fromRawData(FData.data(), static_cast<qsizetype>(FData.size()));
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  QImage q = reader.read();
-  if (q.isNull()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
-  TPixelImage img;
-  img.HasAlpha = q.hasAlphaChannel();
-  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  img.Resize(q.width(), q.height());
-  for (int y = 0; y < q.height(); ++y)
-    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
-                static_cast<std::size_t>(img.Width) * 4);
-  FPixels = std::move(img);
+  if (!ToolkitDecode(FData, nullptr, FPixels)) throw EInvalidGraphic(std::string_view("Image format is not supported"));
 }
 
 std::string TWICImage::Encode() const {
-  QImage q(reinterpret_cast<const uchar*>(FPixels.Pixels.data()), FPixels.Width, FPixels.Height, FPixels.Width * 4,
-           FPixels.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, FormatName(FFormat));
-  if (!writer.write(q)) throw EInvalidGraphic(std::string_view("Image could not be written"));
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  std::string data;
+  if (!ToolkitEncode(FPixels, FormatName(FFormat), data))
+    throw EInvalidGraphic(std::string_view("Image could not be written"));
+  return data;
 }
 
 bool TWICImage::AssignFrom(const TGraphic* source) {
