@@ -338,16 +338,24 @@ BOOL Chord(HDC dc, int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
   return ArcShape(dc, TArcKind::Chord, l, t, r, b, x3, y3, x4, y4);
 }
 
+namespace {
+// A request over a rectangle, its outline the whole rectangle unless the caller builds its own.
+TShapeRequest RectRequest(TShapeKind kind, const RECT& r, bool whole = true) {
+  TShapeRequest req;
+  req.Kind = kind;
+  req.Points = {r.TopLeft(), r.BottomRight()};
+  if (whole) req.Outline.push_back(RectFigure(r.Left, r.Top, r.Right, r.Bottom));
+  return req;
+}
+}  // namespace
+
 int FillRect(HDC dc, const RECT* r, HBRUSH brush) {
   TDeviceContext* c = Ctx(dc);
   TBrushInfo tmp;
   const TBrushInfo* bi = BrushOf(brush, tmp);
   if (!c || !r || !bi) return 0;
   if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FillRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::FillRect, *r);
   req.Fill = true;
   req.FillBrush = bi;
   Emit(c, req);
@@ -360,9 +368,7 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
   const TBrushInfo* bi = BrushOf(brush, tmp);
   if (!c || !r || !bi) return 0;
   if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FrameRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
+  TShapeRequest req = RectRequest(TShapeKind::FrameRect, *r, false);
   const double l = r->Left, t = r->Top, rr = r->Right, b = r->Bottom;
   req.Outline.push_back(RectFigure(l, t, rr, t + 1));
   if (b - t > 1) {
@@ -381,10 +387,7 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
 BOOL InvertRect(HDC dc, const RECT* r) {
   TDeviceContext* c = Ctx(dc);
   if (!c || !r) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::InvertRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::InvertRect, *r);
   req.Fill = true;
   req.Rop3 = DSTINVERT;
   return Emit(c, req);
@@ -393,10 +396,7 @@ BOOL InvertRect(HDC dc, const RECT* r) {
 BOOL DrawFocusRect(HDC dc, const RECT* r) {
   TDeviceContext* c = Ctx(dc);
   if (!c || !r) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FocusRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::FocusRect, *r);
   req.Rop3 = PATINVERT;
   return Emit(c, req);
 }
