@@ -197,10 +197,8 @@ void TWriter::WriteWideString(const UnicodeString& value) {
   WriteValue(vaWString);
   const std::int32_t len = static_cast<std::int32_t>(value.size());
   Write(&len, 4);
-  for (char16_t c : value) {
-    const std::uint8_t b[2] = {static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>(c >> 8)};
-    Write(b, 2);
-  }
+  const std::string bytes = UnicodeToUtf16LE(value);
+  Write(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 void TWriter::WriteAnsiString(const std::string& value) {
@@ -563,11 +561,7 @@ UnicodeString TReader::ReadString() {
       const std::int32_t len = ReadLength(*FStream, 2);
       std::string bytes(static_cast<std::size_t>(len) * 2, '\0');
       Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-      UnicodeString s(static_cast<std::size_t>(len), u'\0');
-      for (std::size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                     (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
-      return s;
+      return Utf16LEToUnicode(bytes);
     }
     default:
       FStream->Seek(-1, soCurrent);
