@@ -25,6 +25,20 @@ void OnJpegError(j_common_ptr cinfo) {
 
 void OnJpegMessage(j_common_ptr, int) {}  // warnings are not errors; corrupt data still decodes
 
+// Errors jump back to the caller's setjmp with the message kept; warnings are dropped.
+jpeg_error_mgr* InitJpegError(TJpegError& err) {
+  jpeg_error_mgr* mgr = jpeg_std_error(&err.Mgr);
+  err.Mgr.error_exit = OnJpegError;
+  err.Mgr.emit_message = OnJpegMessage;
+  err.Message[0] = 0;
+  return mgr;
+}
+
+void CopyJpegMessage(const TJpegError& err, char* message) {
+  std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
+  message[JMSG_LENGTH_MAX - 1] = 0;
+}
+
 // Plain C frames only between setjmp and longjmp: nothing here owns C++ resources. The caller
 // gives the output buffer once the size is known through the callback.
 struct TDecodeTarget {
@@ -37,14 +51,10 @@ bool DecodeJpegRaw(const unsigned char* data, unsigned long size, bool grayscale
                    char* message) {
   jpeg_decompress_struct cinfo;
   TJpegError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = OnJpegError;
-  err.Mgr.emit_message = OnJpegMessage;
-  err.Message[0] = 0;
+  cinfo.err = InitJpegError(err);
   unsigned char* volatile rowBuf = nullptr;
   if (setjmp(err.Jump)) {
-    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
-    message[JMSG_LENGTH_MAX - 1] = 0;
+    CopyJpegMessage(err, message);
     jpeg_destroy_decompress(&cinfo);
     std::free(rowBuf);
     return false;
@@ -109,14 +119,10 @@ bool EncodeJpegRaw(const std::uint32_t* pixels, int w, int h, int quality, bool 
                    TEncodeSink& sink, char* message) {
   jpeg_compress_struct cinfo;
   TJpegError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = OnJpegError;
-  err.Mgr.emit_message = OnJpegMessage;
-  err.Message[0] = 0;
+  cinfo.err = InitJpegError(err);
   unsigned char* volatile gray = nullptr;
   if (setjmp(err.Jump)) {
-    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
-    message[JMSG_LENGTH_MAX - 1] = 0;
+    CopyJpegMessage(err, message);
     jpeg_destroy_compress(&cinfo);
     std::free(gray);
     return false;
