@@ -199,34 +199,14 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
     TShapedText t;
     f->Shape(str, n, Options(c, (options & ETO_RTLREADING) != 0), t);
     if (dx) {
+      // Each cluster starts where the caller's advances put it.
       req.Dx.assign(dx, dx + n);
-      // Each cluster starts where the caller's advances put it; its glyphs keep their offsets
-      // inside it.
-      double pen = 0;
-      int curCluster = -1, clusterLeft = 0;
-      double clusterX = 0;
-      for (const TShapedGlyph& g : t.Glyphs) {
-        if (g.Cluster != curCluster) {
-          curCluster = g.Cluster;
-          clusterX = pen;
-          clusterLeft = g.X;
-          int adv = 0;
-          const auto ci = static_cast<std::size_t>(g.Cluster);
-          for (int i = g.Cluster; i < n; ++i) {
-            const auto ui = static_cast<std::size_t>(i);
-            if (i > g.Cluster && t.Order[ui] != t.Order[ci]) break;
-            adv += dx[i];
-          }
-          pen += adv;
-        }
-        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff, g.Rotated});
-      }
-      width = pen;
+      ApplyAdvances(t, dx, n);
     } else {
       req.Dx = t.Widths;
-      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
-      width = t.Width;
     }
+    for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
+    width = t.Width;
   }
   PlaceTextRun(*c, width, req);
   if (c->Backend) c->Backend->DrawText(c->S, req);
