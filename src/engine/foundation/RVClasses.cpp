@@ -126,19 +126,10 @@ TRVMemoryStream::~TRVMemoryStream() { Clear(); }
 void* TRVMemoryStream::ReallocBlock(void* block, std::size_t size) { return std::realloc(block, size); }
 
 void* TRVMemoryStream::ReallocMemory(std::int32_t& newCapacity) {
-  if (newCapacity > 0 && newCapacity != FSize) {
-    const std::int64_t rounded =
-        (static_cast<std::int64_t>(newCapacity) + (GrowthStep - 1)) / GrowthStep * GrowthStep;
-    // Near the 2 GB limit the step cannot be added; the request is then taken as it is.
-    if (rounded <= MaxStreamSize) newCapacity = static_cast<std::int32_t>(rounded);
-  }
-  if (newCapacity == FCapacity) return FMemory;
-  if (newCapacity == 0) {
-    std::free(FMemory);
-    return nullptr;
-  }
-  void* block = newCapacity < 0 ? nullptr : ReallocBlock(FCapacity == 0 ? nullptr : FMemory, static_cast<std::size_t>(newCapacity));
-  if (!block) throw EStreamError(u"Out of memory while expanding memory stream");
+  std::int64_t request = newCapacity;
+  void* block = ResizeBlock(request, FCapacity, GrowthStep, MaxStreamSize,
+                            [this](void* b, std::size_t size) { return ReallocBlock(b, size); });
+  newCapacity = static_cast<std::int32_t>(request);
   return block;
 }
 
@@ -149,15 +140,6 @@ void TRVMemoryStream::ChangeCapacity(std::int32_t requested) {
   if (FSize > FCapacity) FSize = FCapacity;
 }
 
-std::int64_t TRVMemoryStream::Read(void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count < 0) return 0;
-  const std::int64_t n = std::min(count, FSize - FPosition);
-  if (n <= 0) return 0;
-  std::memcpy(buffer, static_cast<const char*>(FMemory) + FPosition, static_cast<std::size_t>(n));
-  FPosition += n;
-  return n;
-}
-
 std::int64_t TRVMemoryStream::Read(std::vector<std::uint8_t>& buffer, std::int64_t offset, std::int64_t count) {
   const auto length = static_cast<std::int64_t>(buffer.size());
   if (offset < 0 || count < 0 || offset > length) return 0;
@@ -165,17 +147,8 @@ std::int64_t TRVMemoryStream::Read(std::vector<std::uint8_t>& buffer, std::int64
 }
 
 std::int64_t TRVMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count <= 0 || count > MaxStreamSize - FPosition) return 0;
-  const std::int64_t end = FPosition + count;
-  if (end > FSize) {
-    if (end > FCapacity) ChangeCapacity(static_cast<std::int32_t>(end));
-    if (FPosition > FSize)
-      std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
-    FSize = end;
-  }
-  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
-  FPosition = end;
-  return count;
+  return WriteGrowing(buffer, count, FCapacity, MaxStreamSize,
+                      [this](std::int64_t end) { ChangeCapacity(static_cast<std::int32_t>(end)); });
 }
 
 std::int64_t TRVMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {

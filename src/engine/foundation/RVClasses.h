@@ -104,7 +104,7 @@ class TRVMemoryStream : public TCustomMemoryStream {
   ~TRVMemoryStream() override;
 
   // Nothing is read or written (0 is returned) when the position or the count is negative.
-  std::int64_t Read(void* buffer, std::int64_t count) override;
+  using TCustomMemoryStream::Read;
   // Reads into buffer from index offset on; never past the end of buffer.
   std::int64_t Read(std::vector<std::uint8_t>& buffer, std::int64_t offset, std::int64_t count);
   // A write past the end zero-fills the gap. A write that would end beyond 2 GB writes nothing.

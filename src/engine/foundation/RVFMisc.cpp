@@ -82,12 +82,7 @@ void WriteRVFAnsi(TStream* Stream, const TRVRawByteString& S) {
 }
 
 void WriteRVFUnicode(TStream* Stream, const TRVUnicodeString& S) {
-  std::string bytes(S.size() * 2, '\0');
-  for (std::size_t i = 0; i < S.size(); ++i) {
-    bytes[2 * i] = static_cast<char>(S[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(S[i] >> 8);
-  }
-  WriteRVFAnsi(Stream, bytes);
+  WriteRVFAnsi(Stream, UnicodeToUtf16LE(S));
 }
 
 void WriteRVFLine(TStream* Stream, const TRVRawByteString& S) {

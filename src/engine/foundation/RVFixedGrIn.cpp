@@ -72,11 +72,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVFixedGraphicInterface::GetGlyphDX(
     bool IgnoreSpecialChars, bool, bool NeedCoords, int LeftNoExpIndex, int RightNoExpIndex) {
   auto data = std::make_unique<TRVWinGlyphDXData>();
   data->PDX = Advances(Canvas, Str, Length, IgnoreSpecialChars);
-  if (SpaceCount > 0)
-    ExpandSpacesInDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, nullptr);
-  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-    DistributeSpacingToDX(Str, Length, data->PDX.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                          RightNoExpIndex, nullptr);
+  ApplySpacingToDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                   RightNoExpIndex, nullptr);
   if (NeedCoords) data->FillCoordsLTR2(Length);
   return data;
 }
@@ -142,11 +139,8 @@ bool TRVFixedGraphicInterface::GetCaretPositions(TCanvas* Canvas, const WideChar
     r[i] = x;
     PCP[i + 1] = x;
   }
-  if (SpaceCount > 0)
-    ExpandSpacesInCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth);
-  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-    DistributeSpacingInCoords(Str, Length, l.data(), r.data(), PCP, ExtraSpaceWidth,
-                              LeftNoExpIndex, RightNoExpIndex);
+  ApplySpacingToCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth,
+                       LeftNoExpIndex, RightNoExpIndex);
   return true;
 }
 

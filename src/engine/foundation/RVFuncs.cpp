@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVHtmlFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
 #include "engine/foundation/RVGrIn.h"
@@ -216,31 +217,7 @@ TRVAnsiString ReplaceControlCharsAnsi(const TRVAnsiString& Text) {
   return r;
 }
 
-namespace {
-// One pass that builds a new string, so texts with many matches stay linear.
-template <typename S>
-S ReplaceAll(const S& s, const S& from, const S& to) {
-  if (from.empty()) return s;
-  S r;
-  r.reserve(s.size());
-  std::size_t pos = 0;
-  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
-    r.append(s, pos, hit - pos);
-    r += to;
-  }
-  r.append(s, pos, S::npos);
-  return r;
-}
-}  // namespace
-
-TRVUnicodeString EscapeXmlText(const TRVUnicodeString& Text) {
-  TRVUnicodeString r = ReplaceAll<TRVUnicodeString>(Text, u"&", u"&amp;");
-  r = ReplaceAll<TRVUnicodeString>(r, u">", u"&gt;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"<", u"&lt;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"\"", u"&quot;");
-  r = ReplaceAll<TRVUnicodeString>(r, u"'", u"&apos;");
-  return ReplaceControlChars(r);
-}
+TRVUnicodeString EscapeXmlText(const TRVUnicodeString& Text) { return OOXMLEscapeUnicodeText(Text); }
 
 TRVUnicodeString MakeHintAttribute(TRVSaveFormat Format, const TRVUnicodeString& Hint) {
   if (Hint.empty()) return Hint;
@@ -257,18 +234,22 @@ TRVUnicodeString MakeHintAttribute(TRVSaveFormat Format, const TRVUnicodeString&
   }
 }
 
-void AppendWithSeparator(TRVUnicodeString& S, const TRVUnicodeString& Text, const TRVUnicodeString& Separator) {
+namespace {
+template <typename Str>
+void AppendSeparated(Str& S, const Str& Text, const Str& Separator) {
   if (S.empty())
     S = Text;
   else if (!Text.empty())
     S += Separator + Text;
 }
+}  // namespace
+
+void AppendWithSeparator(TRVUnicodeString& S, const TRVUnicodeString& Text, const TRVUnicodeString& Separator) {
+  AppendSeparated(S, Text, Separator);
+}
 
 void AppendWithSeparatorAnsi(TRVAnsiString& S, const TRVAnsiString& Text, const TRVAnsiString& Separator) {
-  if (S.empty())
-    S = Text;
-  else if (!Text.empty())
-    S += Separator + Text;
+  AppendSeparated(S, Text, Separator);
 }
 
 void AppendWithSpace(TRVUnicodeString& S, const TRVUnicodeString& Text) { AppendWithSeparator(S, Text, u" "); }
@@ -286,18 +267,28 @@ bool IsNotVerticalFontName(const TRVUnicodeString& Name) { return !Name.empty() 
 // ---- URLs ---------------------------------------------------------------------------------------
 
 namespace {
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
+// The byte of "%XX" at Text[j], or -1 when no escape stands there.
+int EscapedByte(const TRVUnicodeString& Text, std::size_t j) {
+  if (Text[j] != u'%' || Text[j + 1] >= 0x80 || Text[j + 2] >= 0x80) return -1;
+  const TRVRawByteString b =
+      HexToAnsi({static_cast<char>(Text[j + 1]), static_cast<char>(Text[j + 2])});
+  return b.size() == 1 ? static_cast<unsigned char>(b[0]) : -1;
 }
 
-void AppendEscape(TRVUnicodeString& r, char16_t c) {
-  static const char16_t Digits[] = u"0123456789ABCDEF";
-  r += u'%';
-  r += Digits[(c >> 4) & 0xF];
-  r += Digits[c & 0xF];
+// Writes the characters of Which (all ASCII) as "%XX".
+TRVUnicodeString EscapeUrlChars(const TRVUnicodeString& Text, std::u16string_view Which) {
+  TRVUnicodeString r;
+  r.reserve(Text.size());
+  for (char16_t c : Text) {
+    if (Which.find(c) == std::u16string_view::npos) {
+      r += c;
+      continue;
+    }
+    const TRVRawByteString hex = AnsiToHex(TRVRawByteString(1, static_cast<char>(c)));
+    r += u'%';
+    r.append(hex.begin(), hex.end());
+  }
+  return r;
 }
 }  // namespace
 
@@ -317,9 +308,9 @@ TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
   };
   std::size_t j = 0;
   while (j + 2 < n) {
-    int hi, lo;
-    if (Text[j] == u'%' && (hi = HexDigit(Text[j + 1])) >= 0 && (lo = HexDigit(Text[j + 2])) >= 0) {
-      const char b = static_cast<char>(hi * 16 + lo);
+    const int escaped = EscapedByte(Text, j);
+    if (escaped >= 0) {
+      const char b = static_cast<char>(escaped);
       if (AllowCRLF || (b != '\r' && b != '\n')) {
         run += b;
         j += 3;
@@ -338,29 +329,9 @@ TRVUnicodeString DecodeUrlText(const TRVUnicodeString& Text, bool AllowCRLF) {
   return r;
 }
 
-TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) {
-  TRVUnicodeString r;
-  r.reserve(Text.size());
-  for (char16_t c : Text) {
-    if (c == u'\n' || c == u'\r' || c == u' ' || c == u'"' || c == u'%' || c == u'+')
-      AppendEscape(r, c);
-    else
-      r += c;
-  }
-  return r;
-}
+TRVUnicodeString EncodeUrlText(const TRVUnicodeString& Text) { return EscapeUrlChars(Text, u"\n\r \"%+"); }
 
-TRVUnicodeString EncodeUrlSpaces(const TRVUnicodeString& Text) {
-  TRVUnicodeString r;
-  r.reserve(Text.size());
-  for (char16_t c : Text) {
-    if (c == u'\n' || c == u'\r' || c == u' ')
-      AppendEscape(r, c);
-    else
-      r += c;
-  }
-  return r;
-}
+TRVUnicodeString EncodeUrlSpaces(const TRVUnicodeString& Text) { return EscapeUrlChars(Text, u"\n\r "); }
 
 // Paths here are absolute with "/" separators, so the slashes after "file:" collapse into the
 // root and backslashes become slashes.

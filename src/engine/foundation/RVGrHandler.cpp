@@ -108,8 +108,7 @@ bool TRVGraphicHandler::IsHTMLGraphic(const TGraphic* graphic) {
 }
 
 TGraphicClass TRVGraphicHandler::GetGraphicClass(const TRVUnicodeString& aClassName) {
-  if (SameTextAscii(aClassName, u"TPNGObject")) return TPngImage::StaticClass();
-  return FindGraphicClass(aClassName);
+  return FindGraphicClass(aClassName);  // knows the PNG class's former name too
 }
 
 std::unique_ptr<TGraphic> TRVGraphicHandler::LoadFromFile(const TRVUnicodeString& fileName) {

@@ -182,6 +182,17 @@ int TRVGraphicInterface::GetTextWidthAdjustingDeltaEx(TCanvas* Canvas, const Wid
   return delta;
 }
 
+void TRVGraphicInterface::TrimFitToExtent(TCanvas* Canvas, const WideChar* Str, int MaxExtent,
+                                          bool BiDi, TRVStringAdjRecord& Rec, int& Fit,
+                                          TSize& Size) {
+  for (;;) {
+    Size.cx += GetTextWidthAdjustingDeltaEx(Canvas, Str, Fit, Rec);
+    if (Fit == 0 || Size.cx <= MaxExtent) break;
+    --Fit;
+    Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
+  }
+}
+
 TSize TRVGraphicInterface::TextSize(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
                                     bool IgnoreSpecialChars) {
   TSize sz = TextSizeBasic(Canvas, Str, Length, BiDi);

@@ -205,6 +205,10 @@ class TRVGraphicInterface : public TObject {
   static void InitRVStringAdjRecord(TRVStringAdjRecord& Rec);
   int GetTextWidthAdjustingDeltaEx(TCanvas* Canvas, const WideChar* Str, int Length,
                                    TRVStringAdjRecord& Rec);
+  // Size holds the measured width of Str[0..Fit): takes the invisible characters' width out of
+  // it and gives back characters from the end until the rest fits MaxExtent.
+  void TrimFitToExtent(TCanvas* Canvas, const WideChar* Str, int MaxExtent, bool BiDi,
+                       TRVStringAdjRecord& Rec, int& Fit, TSize& Size);
   static void AdjustCoordArray(const WideChar* Str, int Length, int* PCoords);
   TSize TextSize(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
                  bool IgnoreSpecialChars);
@@ -249,6 +253,14 @@ class TRVGraphicInterface : public TObject {
   static void DistributeSpacingInCoords(const WideChar* Str, int Length, int* PCoordsL,
                                         int* PCoordsR, int* PCP, int ExtraSpacing,
                                         int LeftNoExpIndex, int RightNoExpIndex);
+  // The justification a SpaceCount asks for: shares for spaces when positive, shares for every
+  // character with RV_DISTRIBUTE_SPACING, nothing otherwise.
+  static void ApplySpacingToDX(const WideChar* Str, int Length, int* PDX, int SpaceCount,
+                               int ExtraSpacing, int LeftNoExpIndex, int RightNoExpIndex,
+                               const int* POrder);
+  static void ApplySpacingToCoords(const WideChar* Str, int Length, int* PCoordsL,
+                                   int* PCoordsR, int* PCP, int SpaceCount, int ExtraSpacing,
+                                   int LeftNoExpIndex, int RightNoExpIndex);
 
   // Whether the code unit at Index begins a character (surrogate pairs and combining
   // sequences count once, at their first unit).

@@ -193,3 +193,24 @@ void TRVGraphicInterface::AdjustCoordArray(const WideChar* Str, int Length, int*
     for (int k = i; k < Length; ++k) PCoords[k] -= w;
   }
 }
+
+void TRVGraphicInterface::ApplySpacingToDX(const WideChar* Str, int Length, int* PDX,
+                                           int SpaceCount, int ExtraSpacing, int LeftNoExpIndex,
+                                           int RightNoExpIndex, const int* POrder) {
+  if (SpaceCount > 0)
+    ExpandSpacesInDX(Str, Length, PDX, SpaceCount, ExtraSpacing, POrder);
+  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
+    DistributeSpacingToDX(Str, Length, PDX, ExtraSpacing, LeftNoExpIndex, RightNoExpIndex,
+                          POrder);
+}
+
+void TRVGraphicInterface::ApplySpacingToCoords(const WideChar* Str, int Length, int* PCoordsL,
+                                               int* PCoordsR, int* PCP, int SpaceCount,
+                                               int ExtraSpacing, int LeftNoExpIndex,
+                                               int RightNoExpIndex) {
+  if (SpaceCount > 0)
+    ExpandSpacesInCoords(Str, Length, PCoordsL, PCoordsR, PCP, SpaceCount, ExtraSpacing);
+  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
+    DistributeSpacingInCoords(Str, Length, PCoordsL, PCoordsR, PCP, ExtraSpacing,
+                              LeftNoExpIndex, RightNoExpIndex);
+}

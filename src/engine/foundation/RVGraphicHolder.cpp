@@ -252,15 +252,8 @@ void TRVGraphicHolder::SaveToFile(const UnicodeString& FileName) {
 TRVAnsiString TRVGraphicHolder::SaveToString() {
   TRVMemoryStream stream;
   SaveToStream(stream, false);
-  static const char digits[] = "0123456789ABCDEF";
-  const auto* p = static_cast<const std::uint8_t*>(stream.Memory());
-  TRVAnsiString result;
-  result.reserve(static_cast<std::size_t>(stream.GetSize()) * 2);
-  for (std::int64_t i = 0; i < stream.GetSize(); ++i) {
-    result += digits[p[i] >> 4];
-    result += digits[p[i] & 15];
-  }
-  return result;
+  return AnsiToHex(TRVRawByteString(static_cast<const char*>(stream.Memory()),
+                                    static_cast<std::size_t>(stream.GetSize())));
 }
 
 // ---- graphic cache --------------------------------------------------------------------------

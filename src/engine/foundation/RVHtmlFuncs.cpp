@@ -2,26 +2,14 @@
 
 #include <algorithm>
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVFuncs.h"
+#include "engine/foundation/RVStrFuncs.h"
 #include "platform/base/Classes.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 
 namespace {
-// One pass that builds a new string, so texts with many matches stay linear.
-template <typename S>
-void ReplaceAllIn(S& s, const S& from, const S& to) {
-  S r;
-  r.reserve(s.size());
-  std::size_t pos = 0;
-  for (std::size_t hit; (hit = s.find(from, pos)) != S::npos; pos = hit + from.size()) {
-    r.append(s, pos, hit - pos);
-    r += to;
-  }
-  r.append(s, pos, S::npos);
-  s.swap(r);
-}
-
 // clWindowText is written as black, whatever the desktop's text colour is.
 COLORREF HTMLRGB(TColor Color) {
   if (Color == clWindowText) return 0;
@@ -37,12 +25,12 @@ void AppendHex2(TRVAnsiString& s, BYTE b) {
 
 TRVUnicodeString HTMLEscapeUnicodeText(const TRVUnicodeString& Text) {
   TRVUnicodeString r = Text;
-  ReplaceAllIn<TRVUnicodeString>(r, u"&", u"&amp;");
-  ReplaceAllIn<TRVUnicodeString>(r, u">", u"&gt;");
-  ReplaceAllIn<TRVUnicodeString>(r, u"<", u"&lt;");
-  ReplaceAllIn<TRVUnicodeString>(r, u"  ", u"&nbsp; ");
-  ReplaceAllIn<TRVUnicodeString>(r, u"\"", u"&quot;");
-  ReplaceAllIn<TRVUnicodeString>(r, u"'", u"&apos;");
+  r = ReplaceAllUnicode(r, u"&", u"&amp;");
+  r = ReplaceAllUnicode(r, u">", u"&gt;");
+  r = ReplaceAllUnicode(r, u"<", u"&lt;");
+  r = ReplaceAllUnicode(r, u"  ", u"&nbsp; ");
+  r = ReplaceAllUnicode(r, u"\"", u"&quot;");
+  r = ReplaceAllUnicode(r, u"'", u"&apos;");
   return ReplaceControlChars(r);
 }
 
@@ -50,11 +38,11 @@ void HTMLEscapeAnsiText(const TRVAnsiString& Text, bool NoEscape, bool NextStart
                         bool SpecialSpaces) {
   Result = Text;
   if (NoEscape) return;
-  ReplaceAllIn<TRVAnsiString>(Result, "&", "&amp;");
-  ReplaceAllIn<TRVAnsiString>(Result, ">", "&gt;");
-  ReplaceAllIn<TRVAnsiString>(Result, "<", "&lt;");
+  Result = ReplaceAllAnsi(Result, "&", "&amp;");
+  Result = ReplaceAllAnsi(Result, ">", "&gt;");
+  Result = ReplaceAllAnsi(Result, "<", "&lt;");
   if (SpecialSpaces) {
-    ReplaceAllIn<TRVAnsiString>(Result, "  ", "&nbsp; ");
+    Result = ReplaceAllAnsi(Result, "  ", "&nbsp; ");
     if (NextStartsWithSpace && !Result.empty() && Result.back() == ' ') {
       Result.pop_back();
       Result += "&nbsp;";
@@ -120,7 +108,25 @@ TRVUnicodeString GetCSSFontFamily(const TRVUnicodeString& FontName) {
   // as a locale-aware one.
   for (const auto& row : Table)
     if (SameTextAscii(FontName, row.Name)) return row.Family;
-  return u"'" + FontName + u"'";
+  // Other names go between single quotes, escaped so that no name can end the string early:
+  // quotes and backslashes by a backslash, double quotes and control characters (which a CSS
+  // string cannot hold) by their hexadecimal code, so the value also survives a double-quoted
+  // style attribute.
+  TRVUnicodeString r = u"'";
+  for (char16_t c : FontName) {
+    if (c == u'\'' || c == u'\\') {
+      r += u'\\';
+      r += c;
+    } else if (c == u'"' || c < 0x20 || c == 0x7F) {
+      const TRVRawByteString hex = AnsiToHex(TRVRawByteString(1, static_cast<char>(c)));
+      r += u'\\';
+      r.append(hex.begin(), hex.end());
+      r += u' ';
+    } else {
+      r += c;
+    }
+  }
+  return r + u"'";
 }
 
 namespace {

@@ -1,60 +1,60 @@
 #include "engine/foundation/RVOOXMLFuncs.h"
 
+#include <type_traits>
+
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVFuncs.h"
 #include "platform/base/SysUtils.h"
 
 bool DocXHyperlinksAsFields = false;
 
 namespace {
-void AppendEscaped(TRVAnsiString& out, char c, bool quotes) {
+// The entity for an XML special character; quotes only when asked (texts need none, attribute
+// values do).
+const char* XmlEntity(char32_t c, bool quotes) {
   switch (c) {
-    case '&': out += "&amp;"; break;
-    case '>': out += "&gt;"; break;
-    case '<': out += "&lt;"; break;
-    case '"':
-      if (quotes) out += "&quot;"; else out += c;
-      break;
-    case '\'':
-      if (quotes) out += "&apos;"; else out += c;
-      break;
-    default: out += c;
+    case '&': return "&amp;";
+    case '>': return "&gt;";
+    case '<': return "&lt;";
+    case '"': return quotes ? "&quot;" : nullptr;
+    case '\'': return quotes ? "&apos;" : nullptr;
+    default: return nullptr;
   }
+}
+
+template <typename S>
+void AppendEscaped(S& out, typename S::value_type c, bool quotes) {
+  const char* e = XmlEntity(static_cast<std::make_unsigned_t<typename S::value_type>>(c), quotes);
+  if (!e) {
+    out += c;
+    return;
+  }
+  for (; *e; ++e) out += static_cast<typename S::value_type>(*e);
+}
+
+// UTF-8 with control characters replaced and XML special characters escaped.
+TRVAnsiString EncodeUtf8(const TRVUnicodeString& Text, bool Quotes) {
+  const std::string utf8 = UnicodeToUtf8(ReplaceControlChars(Text));
+  TRVAnsiString r;
+  r.reserve(utf8.size());
+  for (char c : utf8) AppendEscaped(r, c, Quotes);
+  return r;
 }
 }  // namespace
 
 TRVAnsiString GetOOXMLColorStr(TColor Color, bool Auto) {
   if (Auto && (Color == clWindowText || Color == clNone)) return "auto";
   const COLORREF c = static_cast<COLORREF>(RVColorToRGB(Color));
-  static const char Digits[] = "0123456789ABCDEF";
-  TRVAnsiString r;
-  for (BYTE b : {GetRValue(c), GetGValue(c), GetBValue(c)}) {
-    r += Digits[b >> 4];
-    r += Digits[b & 0xF];
-  }
-  return r;
+  return AnsiToHex({static_cast<char>(GetRValue(c)), static_cast<char>(GetGValue(c)),
+                    static_cast<char>(GetBValue(c))});
 }
 
-TRVAnsiString OOXMLEncodeText(const TRVUnicodeString& Text) {
-  const std::string utf8 = UnicodeToUtf8(ReplaceControlChars(Text));
-  TRVAnsiString r;
-  r.reserve(utf8.size());
-  for (char c : utf8) AppendEscaped(r, c, false);
-  return r;
-}
+TRVAnsiString OOXMLEncodeText(const TRVUnicodeString& Text) { return EncodeUtf8(Text, false); }
 
 TRVUnicodeString OOXMLEscapeUnicodeText(const TRVUnicodeString& Text) {
   TRVUnicodeString r;
   r.reserve(Text.size());
-  for (char16_t c : Text) {
-    switch (c) {
-      case u'&': r += u"&amp;"; break;
-      case u'>': r += u"&gt;"; break;
-      case u'<': r += u"&lt;"; break;
-      case u'"': r += u"&quot;"; break;
-      case u'\'': r += u"&apos;"; break;
-      default: r += c;
-    }
-  }
+  for (char16_t c : Text) AppendEscaped(r, c, true);
   return ReplaceControlChars(r);
 }
 
@@ -81,8 +81,9 @@ void OOXMLColorValElement(const TRVAnsiString& Name, TColor Color, TRVAnsiString
   OOXMLValElement(Name, GetOOXMLColorStr(Color, true), Output);
 }
 
+// The name stands in attribute values, so its quotes are escaped too.
 void OOXMLRFontsElement(const TRVUnicodeString& FontName, TRVAnsiString& Output) {
-  const TRVAnsiString f = OOXMLEncodeText(FontName);
+  const TRVAnsiString f = EncodeUtf8(FontName, true);
   Output += "<w:rFonts w:ascii=\"" + f + "\" w:hAnsi=\"" + f + "\" w:cs =\"" + f + "\" w:eastAsia=\"" + f + "\"/>";
 }
 

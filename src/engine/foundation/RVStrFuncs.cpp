@@ -192,6 +192,7 @@ template <typename S>
 S ReplaceAll(const S& s, const S& pattern, const S& replacement) {
   if (pattern.empty()) return s;
   S r;
+  r.reserve(s.size());
   std::size_t pos = 0;
   while (pos < s.size()) {
     const std::size_t at = s.find(pattern, pos);

@@ -2,17 +2,23 @@
 
 #include <utility>
 
-TRVIsThemeActive IsThemeActive = nullptr;
-TRVIsAppThemed IsAppThemed = nullptr;
-TRVOpenThemeData OpenThemeData = nullptr;
-TRVCloseThemeData CloseThemeData = nullptr;
-TRVDrawThemeParentBackground DrawThemeParentBackground = nullptr;
-TRVDrawThemeText DrawThemeText = nullptr;
-TRVDrawThemeEdge DrawThemeEdge = nullptr;
-TRVDrawThemeBackground DrawThemeBackground = nullptr;
-TRVIsThemeBackgroundPartiallyTransparent IsThemeBackgroundPartiallyTransparent = nullptr;
-TRVGetThemeRect GetThemeRect = nullptr;
-TRVGetThemePartSize GetThemePartSize = nullptr;
+// Every entry point once; each variable is named after the function it binds, and typed TRV<name>.
+#define RV_THEME_ENTRY_POINTS(X) \
+  X(IsThemeActive) \
+  X(IsAppThemed) \
+  X(OpenThemeData) \
+  X(CloseThemeData) \
+  X(DrawThemeParentBackground) \
+  X(DrawThemeText) \
+  X(DrawThemeEdge) \
+  X(DrawThemeBackground) \
+  X(IsThemeBackgroundPartiallyTransparent) \
+  X(GetThemeRect) \
+  X(GetThemePartSize)
+
+#define RV_DEFINE_ENTRY_POINT(Name) TRV##Name Name = nullptr;
+RV_THEME_ENTRY_POINTS(RV_DEFINE_ENTRY_POINT)
+#undef RV_DEFINE_ENTRY_POINT
 
 namespace {
 
@@ -24,17 +30,9 @@ TRVThemeLibraryLoader& Loader() {
 }
 
 void ClearEntryPoints() {
-  IsThemeActive = nullptr;
-  IsAppThemed = nullptr;
-  OpenThemeData = nullptr;
-  CloseThemeData = nullptr;
-  DrawThemeParentBackground = nullptr;
-  DrawThemeText = nullptr;
-  DrawThemeEdge = nullptr;
-  DrawThemeBackground = nullptr;
-  IsThemeBackgroundPartiallyTransparent = nullptr;
-  GetThemeRect = nullptr;
-  GetThemePartSize = nullptr;
+#define RV_CLEAR_ENTRY_POINT(Name) Name = nullptr;
+  RV_THEME_ENTRY_POINTS(RV_CLEAR_ENTRY_POINT)
+#undef RV_CLEAR_ENTRY_POINT
 }
 
 template <class T>
@@ -70,17 +68,9 @@ void LoadXPThemeLibrary(bool IsNT, DWORD MajorVersion, DWORD MinorVersion) {
   ClearEntryPoints();
   ThemeLibrary = Loader().Load ? Loader().Load("uxtheme.dll") : nullptr;
   if (!ThemeLibrary) return;
-  Bind(IsThemeActive, "IsThemeActive");
-  Bind(IsAppThemed, "IsAppThemed");
-  Bind(OpenThemeData, "OpenThemeData");
-  Bind(CloseThemeData, "CloseThemeData");
-  Bind(DrawThemeParentBackground, "DrawThemeParentBackground");
-  Bind(DrawThemeText, "DrawThemeText");
-  Bind(DrawThemeEdge, "DrawThemeEdge");
-  Bind(DrawThemeBackground, "DrawThemeBackground");
-  Bind(IsThemeBackgroundPartiallyTransparent, "IsThemeBackgroundPartiallyTransparent");
-  Bind(GetThemeRect, "GetThemeRect");
-  Bind(GetThemePartSize, "GetThemePartSize");
+#define RV_BIND_ENTRY_POINT(Name) Bind(Name, #Name);
+  RV_THEME_ENTRY_POINTS(RV_BIND_ENTRY_POINT)
+#undef RV_BIND_ENTRY_POINT
 }
 
 void LoadXPThemeLibrary() {

@@ -165,21 +165,10 @@ namespace {
 
 TRVUnicodeString RawBytesToUnicode(const TRVRawByteString& s) {
   if (s.size() % 2) RaiseUnicodeError();
-  TRVUnicodeString r(s.size() / 2, u'\0');
-  for (std::size_t i = 0; i < r.size(); ++i)
-    r[i] = static_cast<WideChar>(static_cast<unsigned char>(s[2 * i]) |
-                                 (static_cast<unsigned char>(s[2 * i + 1]) << 8));
-  return r;
+  return Utf16LEToUnicode(s);
 }
 
-TRVRawByteString UnicodeToRawBytes(const TRVUnicodeString& s) {
-  TRVRawByteString r(s.size() * 2, '\0');
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    r[2 * i] = static_cast<char>(s[i] & 0xFF);
-    r[2 * i + 1] = static_cast<char>(s[i] >> 8);
-  }
-  return r;
-}
+TRVRawByteString UnicodeToRawBytes(const TRVUnicodeString& s) { return UnicodeToUtf16LE(s); }
 
 void SwapUTF16Bytes(WideChar* p, int count) {
   if (!p) return;

@@ -200,12 +200,7 @@ void TRVUniscribeGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const W
       }
     }
     if (done) {
-      while (trim) {
-        Size.cx += GetTextWidthAdjustingDeltaEx(Canvas, Str, Fit, rec);
-        if (Fit == 0 || Size.cx <= MaxExtent) break;
-        --Fit;
-        Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-      }
+      if (trim) TrimFitToExtent(Canvas, Str, MaxExtent, BiDi, rec, Fit, Size);
       return;
     }
   }
@@ -223,11 +218,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVUniscribeGraphicInterface::GetGlyphDX(
       auto data = std::make_unique<TRVUniscribeGlyphDXData>();
       if (NeedDX) {
         data->PDX = a.LogicalWidths(Length);
-        if (SpaceCount > 0)
-          ExpandSpacesInDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, nullptr);
-        else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-          DistributeSpacingToDX(Str, Length, data->PDX.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                                RightNoExpIndex, nullptr);
+        ApplySpacingToDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                         RightNoExpIndex, nullptr);
       }
       if (NeedCoords) {
         data->PXL.assign(Length, 0);
@@ -237,12 +229,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVUniscribeGraphicInterface::GetGlyphDX(
           data->PXL[i] = std::min(lead, trail);
           data->PXR[i] = std::max(lead, trail);
         }
-        if (SpaceCount > 0)
-          ExpandSpacesInCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr,
-                               SpaceCount, ExtraSpaceWidth);
-        else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-          DistributeSpacingInCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr,
-                                    ExtraSpaceWidth, LeftNoExpIndex, RightNoExpIndex);
+        ApplySpacingToCoords(Str, Length, data->PXL.data(), data->PXR.data(), nullptr, SpaceCount,
+                             ExtraSpaceWidth, LeftNoExpIndex, RightNoExpIndex);
       }
       return data;
     }
@@ -281,11 +269,8 @@ bool TRVUniscribeGraphicInterface::GetCaretPositions(TCanvas* Canvas, const Wide
             if (PCP[k] > at) PCP[k] -= w;
         }
       }
-      if (SpaceCount > 0)
-        ExpandSpacesInCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth);
-      else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-        DistributeSpacingInCoords(Str, Length, l.data(), r.data(), PCP, ExtraSpaceWidth,
-                                  LeftNoExpIndex, RightNoExpIndex);
+      ApplySpacingToCoords(Str, Length, l.data(), r.data(), PCP, SpaceCount, ExtraSpaceWidth,
+                           LeftNoExpIndex, RightNoExpIndex);
       return true;
     }
   }

@@ -465,14 +465,7 @@ void TRVWinGraphicInterface::GetTextExtentExPoint(TCanvas* Canvas, const WideCha
         while (Fit > 0 && PCoords[Fit - 1] > MaxExtent) --Fit;
       }
       if (Fit < Length) Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-      if (delta != 0) {
-        for (;;) {
-          Size.cx += GetTextWidthAdjustingDeltaEx(Canvas, Str, Fit, rec);
-          if (Fit == 0 || Size.cx <= MaxExtent) break;
-          --Fit;
-          Size = TextSizeBasic(Canvas, Str, Fit, BiDi);
-        }
-      }
+      if (delta != 0) TrimFitToExtent(Canvas, Str, MaxExtent, BiDi, rec, Fit, Size);
       return;
     }
   }
@@ -540,11 +533,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVWinGraphicInterface::GetGlyphDX(
       data->nGlyphs = static_cast<int>(std::min<UINT>(gcp.nGlyphs, room));
       const int* po = data->POrder.empty() ? nullptr : data->POrder.data();
       ApplyCharSpacingToDX(nullptr, data->nGlyphs, off.Extra(), data->PDX.data());
-      if (SpaceCount > 0)
-        ExpandSpacesInDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, po);
-      else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-        DistributeSpacingToDX(Str, Length, data->PDX.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                              RightNoExpIndex, po);
+      ApplySpacingToDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                       RightNoExpIndex, po);
       if (NeedCoords) {
         data->FillReverseOrder(Length);
         data->FillCoordsBiDi(Length);
@@ -562,11 +552,8 @@ std::unique_ptr<TCustomRVGlyphDXData> TRVWinGraphicInterface::GetGlyphDX(
   }
   if (SpaceCount != 0) {
     data->MakeCharWidthsLTR(Length);
-    if (SpaceCount > 0)
-      ExpandSpacesInDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, nullptr);
-    else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-      DistributeSpacingToDX(Str, Length, data->PDX.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                            RightNoExpIndex, nullptr);
+    ApplySpacingToDX(Str, Length, data->PDX.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                     RightNoExpIndex, nullptr);
     if (NeedCoords) data->FillCoordsLTR2(Length);
   } else {
     if (NeedCoords) data->FillCoordsLTR(Length);
@@ -724,11 +711,8 @@ bool TRVWinGraphicInterface::GetCaretPositionsByPlacement(
   if (!IgnoreSpecialChars)
     for (int i = 0; i < Length; ++i)
       if (IsInvisibleSpecialChar(Str[i])) dx[po[i]] = 0;
-  if (SpaceCount > 0)
-    ExpandSpacesInDX(Str, Length, dx.data(), SpaceCount, ExtraSpaceWidth, po.data());
-  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-    DistributeSpacingToDX(Str, Length, dx.data(), ExtraSpaceWidth, LeftNoExpIndex,
-                          RightNoExpIndex, po.data());
+  ApplySpacingToDX(Str, Length, dx.data(), SpaceCount, ExtraSpaceWidth, LeftNoExpIndex,
+                   RightNoExpIndex, po.data());
   bool gap = false;
   int x = 0;
   for (int j = 0; j < Length; ++j) {
@@ -761,12 +745,8 @@ void TRVWinGraphicInterface::GetCaretPositionsByExtents(
   GetTextExtentExPoint(Canvas, Str, Length, INT_MAX, false, IgnoreSpecialChars, PCP + 1, fit, sz);
   if (SpaceCount == 0) return;
   std::vector<int> left(PCP, PCP + Length);
-  if (SpaceCount > 0)
-    ExpandSpacesInCoords(Str, Length, left.data(), PCP + 1, nullptr, SpaceCount,
-                         ExtraSpaceWidth);
-  else if (SpaceCount == RV_DISTRIBUTE_SPACING)
-    DistributeSpacingInCoords(Str, Length, left.data(), PCP + 1, nullptr, ExtraSpaceWidth,
-                              LeftNoExpIndex, RightNoExpIndex);
+  ApplySpacingToCoords(Str, Length, left.data(), PCP + 1, nullptr, SpaceCount, ExtraSpaceWidth,
+                       LeftNoExpIndex, RightNoExpIndex);
 }
 
 bool TRVWinGraphicInterface::DoesTextOutSupportSpacing(int, bool BiDi) { return !BiDi; }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,18 +83,46 @@ void TCustomMemoryStream::SaveToFile(const UnicodeString& fileName) {
 
 TMemoryStream::~TMemoryStream() { std::free(FMemory); }
 
-void* TMemoryStream::Realloc(std::int64_t& newCapacity) {
-  constexpr std::int64_t MemoryDelta = 0x2000;
-  if (newCapacity > 0 && newCapacity != FSize)
-    newCapacity = (newCapacity + (MemoryDelta - 1)) & ~(MemoryDelta - 1);
-  if (newCapacity == FCapacity) return FMemory;
-  if (newCapacity == 0) {
+void* TCustomMemoryStream::ResizeBlock(std::int64_t& request, std::int64_t capacity,
+                                       std::int64_t step, std::int64_t limit,
+                                       const std::function<void*(void*, std::size_t)>& realloc) {
+  if (request > 0 && request != FSize && request <= limit - (step - 1))
+    request = (request + (step - 1)) / step * step;
+  if (request == capacity) return FMemory;
+  if (request == 0) {
     std::free(FMemory);
     return nullptr;
   }
-  void* p = std::realloc(FMemory, static_cast<std::size_t>(newCapacity));
-  if (!p) throw EOutOfMemory(u"Out of memory while expanding memory stream");
-  return p;
+  void* block = request < 0 || request > limit
+                    ? nullptr
+                    : realloc(capacity == 0 ? nullptr : FMemory, static_cast<std::size_t>(request));
+  if (!block) throw EStreamError(u"Out of memory while expanding memory stream");
+  return block;
+}
+
+std::int64_t TCustomMemoryStream::WriteGrowing(const void* buffer, std::int64_t count,
+                                               std::int64_t capacity, std::int64_t limit,
+                                               const std::function<void(std::int64_t)>& grow) {
+  if (FPosition < 0 || count <= 0 || count > limit - FPosition) return 0;
+  const std::int64_t end = FPosition + count;
+  if (end > FSize) {
+    if (end > capacity) grow(end);
+    // a gap left by seeking past the end reads as zeros
+    if (FPosition > FSize)
+      std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
+    FSize = end;
+  }
+  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
+  FPosition = end;
+  return count;
+}
+
+void* TMemoryStream::Realloc(std::int64_t& newCapacity) {
+  // Beyond what the address space can hold; also keeps the size arithmetic from overflowing.
+  constexpr std::int64_t Limit = std::numeric_limits<std::int64_t>::max() / 2;
+  return ResizeBlock(newCapacity, FCapacity, 0x2000, Limit, [](void* block, std::size_t size) {
+    return std::realloc(block, size);
+  });
 }
 
 void TMemoryStream::SetCapacity(std::int64_t newCapacity) {
@@ -104,6 +133,7 @@ void TMemoryStream::SetCapacity(std::int64_t newCapacity) {
 }
 
 void TMemoryStream::SetSize(std::int64_t newSize) {
+  if (newSize < 0) throw EStreamError(u"Out of memory while expanding memory stream");
   const std::int64_t old = FSize;
   if (newSize > FCapacity) SetCapacity(newSize);
   if (newSize > old) std::memset(static_cast<char*>(FMemory) + old, 0, static_cast<std::size_t>(newSize - old));
@@ -112,17 +142,8 @@ void TMemoryStream::SetSize(std::int64_t newSize) {
 }
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (FPosition < 0 || count <= 0) return 0;
-  const std::int64_t end = FPosition + count;
-  if (end > FSize) {
-    if (end > FCapacity) SetCapacity(end);
-    // a gap left by seeking past the end reads as zeros
-    if (FPosition > FSize) std::memset(static_cast<char*>(FMemory) + FSize, 0, static_cast<std::size_t>(FPosition - FSize));
-    FSize = end;
-  }
-  std::memmove(static_cast<char*>(FMemory) + FPosition, buffer, static_cast<std::size_t>(count));
-  FPosition = end;
-  return count;
+  return WriteGrowing(buffer, count, FCapacity, std::numeric_limits<std::int64_t>::max(),
+                      [this](std::int64_t end) { SetCapacity(end); });
 }
 
 void TMemoryStream::Clear() {

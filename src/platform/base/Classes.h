@@ -55,6 +55,20 @@ class TCustomMemoryStream : public TStream {
 
  protected:
   void SetPointer(void* ptr, std::int64_t size);
+  // The growth rule of the memory streams. A positive request other than the size rounds up to
+  // a multiple of step where that stays within limit (a request equal to the size trims the
+  // block to it). Answers the block for the rounded request: the present one when capacity does
+  // not change, nullptr (the block freed) for 0, otherwise what realloc gives. A negative
+  // request, one beyond limit, or no block from realloc raises EStreamError "Out of memory
+  // while expanding memory stream" and keeps the old block.
+  void* ResizeBlock(std::int64_t& request, std::int64_t capacity, std::int64_t step,
+                    std::int64_t limit,
+                    const std::function<void*(void*, std::size_t)>& realloc);
+  // Writes count bytes at the position, calling grow(end) first when the write ends beyond
+  // capacity; a gap between the size and the position reads as zeros. Writes nothing (answers
+  // 0) when the position is negative, count is not positive or the write would end past limit.
+  std::int64_t WriteGrowing(const void* buffer, std::int64_t count, std::int64_t capacity,
+                            std::int64_t limit, const std::function<void(std::int64_t)>& grow);
   void* FMemory = nullptr;
   std::int64_t FSize = 0;
   std::int64_t FPosition = 0;
@@ -75,7 +89,8 @@ class TMemoryStream : public TCustomMemoryStream {
   void SetCapacity(std::int64_t newCapacity);
 
  protected:
-  // Gives the block for newCapacity bytes (which it may round up), or nullptr for 0.
+  // Gives the block for newCapacity bytes (rounded up to 8 KB steps), or nullptr for 0; raises
+  // EStreamError when no block can be had, keeping the old one.
   virtual void* Realloc(std::int64_t& newCapacity);
   std::int64_t FCapacity = 0;
 };

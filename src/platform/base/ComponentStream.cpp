@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/base/PersistCodePage.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
@@ -197,10 +197,8 @@ void TWriter::WriteWideString(const UnicodeString& value) {
   WriteValue(vaWString);
   const std::int32_t len = static_cast<std::int32_t>(value.size());
   Write(&len, 4);
-  for (char16_t c : value) {
-    const std::uint8_t b[2] = {static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>(c >> 8)};
-    Write(b, 2);
-  }
+  const std::string bytes = UnicodeToUtf16LE(value);
+  Write(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 void TWriter::WriteAnsiString(const std::string& value) {
@@ -425,10 +423,20 @@ void TReader::SkipBytes(std::int64_t count) {
 
 namespace {
 
-// A length read from the stream, checked against what the stream still holds.
-std::int32_t CheckedLength(TStream& s, std::int32_t len, std::int64_t unit) {
+// A length of units of the given size read from the stream, checked against what the stream
+// still holds.
+std::int32_t ReadLength(TStream& s, std::int64_t unit) {
+  std::int32_t len = 0;
+  s.ReadBuffer(&len, 4);
   if (len < 0 || static_cast<std::int64_t>(len) * unit > s.GetSize() - s.GetPosition()) InvalidStream();
   return len;
+}
+
+// Bytes behind a 32-bit length.
+std::string ReadLongBytes(TStream& s) {
+  std::string r(static_cast<std::size_t>(ReadLength(s, 1)), '\0');
+  if (!r.empty()) s.ReadBuffer(r.data(), static_cast<std::int64_t>(r.size()));
+  return r;
 }
 
 }  // namespace
@@ -450,27 +458,15 @@ bool TReader::ReadBoolean() {
 }
 
 std::int64_t TReader::ReadIntegerValue(TValueType type) {
+  const auto read = [this](auto v) -> std::int64_t {
+    Read(&v, sizeof v);
+    return v;
+  };
   switch (type) {
-    case vaInt8: {
-      std::int8_t v = 0;
-      Read(&v, 1);
-      return v;
-    }
-    case vaInt16: {
-      std::int16_t v = 0;
-      Read(&v, 2);
-      return v;
-    }
-    case vaInt32: {
-      std::int32_t v = 0;
-      Read(&v, 4);
-      return v;
-    }
-    case vaInt64: {
-      std::int64_t v = 0;
-      Read(&v, 8);
-      return v;
-    }
+    case vaInt8: return read(std::int8_t{});
+    case vaInt16: return read(std::int16_t{});
+    case vaInt32: return read(std::int32_t{});
+    case vaInt64: return read(std::int64_t{});
     default:
       FStream->Seek(-1, soCurrent);
       PropValueError();
@@ -542,17 +538,11 @@ std::string TReader::ReadAnsiString() {
   const TValueType t = ReadValue();
   switch (t) {
     case vaString: return ReadStr();
-    case vaLString: {
-      std::int32_t len = 0;
-      Read(&len, 4);
-      std::string s(static_cast<std::size_t>(CheckedLength(*FStream, len, 1)), '\0');
-      Read(s.data(), len);
-      return s;
-    }
+    case vaLString: return ReadLongBytes(*FStream);
     case vaWString:
     case vaUTF8String:
       FStream->Seek(-1, soCurrent);
-      return persist_cp::UnicodeToAnsi(ReadString());
+      return UnicodeToAnsiString(ReadString());
     default:
       FStream->Seek(-1, soCurrent);
       PropValueError();
@@ -565,25 +555,13 @@ UnicodeString TReader::ReadString() {
     case vaString:
     case vaLString:
       FStream->Seek(-1, soCurrent);
-      return persist_cp::AnsiToUnicode(ReadAnsiString());
-    case vaUTF8String: {
-      std::int32_t len = 0;
-      Read(&len, 4);
-      std::string s(static_cast<std::size_t>(CheckedLength(*FStream, len, 1)), '\0');
-      Read(s.data(), len);
-      return Utf8ToUnicode(s);
-    }
+      return AnsiStringToUnicode(ReadAnsiString());
+    case vaUTF8String: return Utf8ToUnicode(ReadLongBytes(*FStream));
     case vaWString: {
-      std::int32_t len = 0;
-      Read(&len, 4);
-      CheckedLength(*FStream, len, 2);
+      const std::int32_t len = ReadLength(*FStream, 2);
       std::string bytes(static_cast<std::size_t>(len) * 2, '\0');
       Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-      UnicodeString s(static_cast<std::size_t>(len), u'\0');
-      for (std::size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                     (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
-      return s;
+      return Utf16LEToUnicode(bytes);
     }
     default:
       FStream->Seek(-1, soCurrent);
@@ -604,9 +582,7 @@ std::vector<std::string> TReader::ReadSet() {
 
 void TReader::ReadBinary(const TStreamProc& readData) {
   CheckValue(vaBinary);
-  std::int32_t len = 0;
-  Read(&len, 4);
-  CheckedLength(*FStream, len, 1);
+  const std::int32_t len = ReadLength(*FStream, 1);
   TMemoryStream data;
   data.SetSize(len);
   Read(data.Memory(), len);
@@ -640,18 +616,8 @@ void TReader::SkipValue() {
     case vaIdent: ReadStr(); break;
     case vaLString:
     case vaUTF8String:
-    case vaBinary: {
-      std::int32_t len = 0;
-      Read(&len, 4);
-      SkipBytes(len);
-      break;
-    }
-    case vaWString: {
-      std::int32_t len = 0;
-      Read(&len, 4);
-      SkipBytes(static_cast<std::int64_t>(CheckedLength(*FStream, len, 2)) * 2);
-      break;
-    }
+    case vaBinary: SkipBytes(ReadLength(*FStream, 1)); break;
+    case vaWString: SkipBytes(static_cast<std::int64_t>(ReadLength(*FStream, 2)) * 2); break;
     case vaSet:
       while (!ReadStr().empty()) {
       }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/base/PersistCodePage.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
@@ -162,7 +162,7 @@ void TCustomIniFile::LoadFile() {
     FData->Utf8 = true;
     text = Utf8ToUnicode(std::string_view(bytes).substr(3));
   } else {
-    text = persist_cp::AnsiToUnicode(bytes);
+    text = AnsiStringToUnicode(bytes);
   }
   const bool utf8 = FData->Utf8;
   FData->Parse(text);
@@ -176,7 +176,7 @@ void TCustomIniFile::SaveFile() {
   UnicodeString text;
   for (const UnicodeString& l : lines) text += l + u"\r\n";
   try {
-    const std::string bytes = FData->Utf8 ? "\xEF\xBB\xBF" + UnicodeToUtf8(text) : persist_cp::UnicodeToAnsi(text);
+    const std::string bytes = FData->Utf8 ? "\xEF\xBB\xBF" + UnicodeToUtf8(text) : UnicodeToAnsiString(text);
     TFileStream f(FFileName, fmCreate);
     f.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   } catch (const Exception& e) {
@@ -242,13 +242,21 @@ bool TCustomIniFile::ValueExists(const UnicodeString& section, const UnicodeStri
   return s && s->Find(TrimBlanks(ident));
 }
 
-void TCustomIniFile::ReadSection(const UnicodeString& section, TStrings& strings) {
+namespace {
+// Fills strings with a line for each entry of the section (none when there is no such section).
+template <typename Line>
+void ListEntries(TIniSection* s, TStrings& strings, Line line) {
   strings.BeginUpdate();
   strings.Clear();
-  if (TIniSection* s = FData->Find(section))
+  if (s)
     for (const TIniEntry& e : s->Entries)
-      if (!e.Raw) strings.Add(e.Key);
+      if (!e.Raw) strings.Add(line(e));
   strings.EndUpdate();
+}
+}  // namespace
+
+void TCustomIniFile::ReadSection(const UnicodeString& section, TStrings& strings) {
+  ListEntries(FData->Find(section), strings, [](const TIniEntry& e) { return e.Key; });
 }
 
 void TCustomIniFile::ReadSections(TStrings& strings) {
@@ -259,12 +267,8 @@ void TCustomIniFile::ReadSections(TStrings& strings) {
 }
 
 void TCustomIniFile::ReadSectionValues(const UnicodeString& section, TStrings& strings) {
-  strings.BeginUpdate();
-  strings.Clear();
-  if (TIniSection* s = FData->Find(section))
-    for (const TIniEntry& e : s->Entries)
-      if (!e.Raw) strings.Add(e.Key + u"=" + e.Value);
-  strings.EndUpdate();
+  ListEntries(FData->Find(section), strings,
+              [](const TIniEntry& e) { return e.Key + u"=" + e.Value; });
 }
 
 void TCustomIniFile::EraseSection(const UnicodeString& section) {

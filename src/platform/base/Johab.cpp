@@ -1,5 +1,7 @@
 #include "platform/base/Johab.h"
 
+#include "platform/base/IcuConverter.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
@@ -11,24 +13,16 @@ namespace {
 
 // ---- the KS X 1001 characters, through code page 949 -------------------------------------------
 
-struct ConverterDeleter {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-
-// Leaves the error set for every unmappable character. (The library's own stopping callback
-// lets default-ignorable characters such as U+202E vanish without a trace.)
-void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
-                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
-
 // A strict converter of code page 949 per thread: it stops at anything it cannot map.
 UConverter* KsConverter() {
-  thread_local std::unique_ptr<UConverter, ConverterDeleter> cnv = [] {
+  thread_local icu_converter::Ptr cnv = [] {
     UErrorCode err = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, ConverterDeleter> c(ucnv_open("windows-949-2000", &err));
-    if (U_FAILURE(err)) return std::unique_ptr<UConverter, ConverterDeleter>();
+    icu_converter::Ptr c(ucnv_open("windows-949-2000", &err));
+    if (U_FAILURE(err)) return icu_converter::Ptr();
     ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-    ucnv_setFromUCallBack(c.get(), StopAtUnmappable, nullptr, nullptr, nullptr, &err);
-    if (U_FAILURE(err)) return std::unique_ptr<UConverter, ConverterDeleter>();
+    ucnv_setFromUCallBack(c.get(), icu_converter::StopAtUnmappable, nullptr, nullptr, nullptr,
+                          &err);
+    if (U_FAILURE(err)) return icu_converter::Ptr();
     return c;
   }();
   return cnv.get();

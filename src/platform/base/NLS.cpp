@@ -1,6 +1,8 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/IcuConverter.h"
 #include "platform/base/Johab.h"
+#include "platform/base/SysUtils.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -48,15 +50,8 @@ std::string IcuNameOf(UINT cp) {
   return "windows-" + std::to_string(cp);
 }
 
-struct ConverterDeleter {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-
-// Leaves the error set for every unmappable character. (The library's own stopping callback
-// lets default-ignorable characters such as U+202E vanish without a trace.)
-void U_CALLCONV StopAtUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
-                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
-using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
+using ConverterPtr = icu_converter::Ptr;
+using icu_converter::StopAtUnmappable;
 
 // Opening a converter costs far more than a short conversion, so every thread keeps the ones it
 // has used. The helper converts the decomposition of an unmappable character.
@@ -153,21 +148,20 @@ CodePageConverters* ConvertersFor(UINT cp) {
   return slot.Main ? &slot : nullptr;
 }
 
+// ICU's shared normaliser instance, or null when ICU cannot give it.
+const UNormalizer2* Normalizer(const UNormalizer2* (*get)(UErrorCode*)) {
+  UErrorCode err = U_ZERO_ERROR;
+  const UNormalizer2* r = get(&err);
+  return U_SUCCESS(err) ? r : nullptr;
+}
+
 const UNormalizer2* Nfc() {
-  static const UNormalizer2* n = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    const UNormalizer2* r = unorm2_getNFCInstance(&err);
-    return U_SUCCESS(err) ? r : nullptr;
-  }();
+  static const UNormalizer2* n = Normalizer(unorm2_getNFCInstance);
   return n;
 }
 
 const UNormalizer2* Nfd() {
-  static const UNormalizer2* n = [] {
-    UErrorCode err = U_ZERO_ERROR;
-    const UNormalizer2* r = unorm2_getNFDInstance(&err);
-    return U_SUCCESS(err) ? r : nullptr;
-  }();
+  static const UNormalizer2* n = Normalizer(unorm2_getNFDInstance);
   return n;
 }
 
@@ -476,38 +470,60 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   return true;
 }
 
+std::string UnicodeToAnsiString(std::u16string_view s) {
+  std::string out;
+  if (!s.empty() && !UnicodeToCodePage(CP_ACP, 0, s, out))
+    throw EConvertError(u"Text cannot be converted to the ANSI code page");
+  return out;
+}
+
+UnicodeString AnsiStringToUnicode(std::string_view s, UINT codePage) {
+  UnicodeString out;
+  if (!s.empty() && !CodePageToUnicode(IsValidCodePage(codePage) ? codePage : 1252, 0, s, out))
+    throw EConvertError(u"Text cannot be converted from its code page");
+  return out;
+}
+
+namespace {
+// The length the system interfaces mean: -1 counts up to and including the terminator.
+template <typename C>
+size_t SourceLength(const C* src, int srcLen) {
+  if (srcLen != -1) return static_cast<size_t>(srcLen);
+  size_t n = 0;
+  while (src[n]) ++n;
+  return n + 1;
+}
+
+// Answers the length needed for dstLen 0, copies when the result fits, 0 when it does not.
+template <typename S>
+int CopyResult(const S& out, typename S::value_type* dst, int dstLen) {
+  if (dstLen == 0) return static_cast<int>(out.size());
+  if (out.size() > static_cast<size_t>(dstLen)) return 0;
+  std::copy(out.begin(), out.end(), dst);
+  return static_cast<int>(out.size());
+}
+}  // namespace
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, WideChar* dst,
                         int dstLen) {
   if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  const size_t n = srcLen == -1 ? std::strlen(src) + 1 : static_cast<size_t>(srcLen);
   UnicodeString out;
-  if (!CodePageToUnicode(codePage, flags, std::string_view(src, n), out)) return 0;
-  if (dstLen == 0) return static_cast<int>(out.size());
-  if (out.size() > static_cast<size_t>(dstLen)) return 0;
-  std::memcpy(dst, out.data(), out.size() * sizeof(WideChar));
-  return static_cast<int>(out.size());
+  if (!CodePageToUnicode(codePage, flags, std::string_view(src, SourceLength(src, srcLen)), out))
+    return 0;
+  return CopyResult(out, dst, dstLen);
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WideChar* src, int srcLen, char* dst,
                         int dstLen, const char* defaultChar, BOOL* usedDefaultChar) {
   if (usedDefaultChar) *usedDefaultChar = false;
   if (!src || srcLen == 0 || srcLen < -1 || dstLen < 0 || (dstLen > 0 && !dst)) return 0;
-  size_t n = 0;
-  if (srcLen == -1) {
-    while (src[n]) ++n;
-    ++n;
-  } else {
-    n = static_cast<size_t>(srcLen);
-  }
   std::string out;
   bool used = false;
-  if (!UnicodeToCodePage(codePage, flags, std::u16string_view(src, n), out, defaultChar, &used))
+  if (!UnicodeToCodePage(codePage, flags, std::u16string_view(src, SourceLength(src, srcLen)), out,
+                         defaultChar, &used))
     return 0;
   if (usedDefaultChar) *usedDefaultChar = used;
-  if (dstLen == 0) return static_cast<int>(out.size());
-  if (out.size() > static_cast<size_t>(dstLen)) return 0;
-  std::memcpy(dst, out.data(), out.size());
-  return static_cast<int>(out.size());
+  return CopyResult(out, dst, dstLen);
 }
 
 // ---- locales and keyboard -------------------------------------------------------------------
@@ -606,13 +622,7 @@ const WideChar* CharPrevW(const WideChar* start, const WideChar* p) {
 
 BOOL GetStringTypeExW(LCID, DWORD infoType, const WideChar* src, int srcLen, WORD* charType) {
   if (infoType != CT_CTYPE2 || !src || !charType || srcLen == 0 || srcLen < -1) return false;
-  size_t n = 0;
-  if (srcLen == -1) {
-    while (src[n]) ++n;
-    ++n;
-  } else {
-    n = static_cast<size_t>(srcLen);
-  }
+  const size_t n = SourceLength(src, srcLen);
   for (size_t i = 0; i < n;) {
     UChar32 c = src[i];
     size_t len = 1;

@@ -68,6 +68,12 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
 bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std::string& out,
                        const char* defaultChar = nullptr, bool* usedDefaultChar = nullptr);
 
+// Text in the system ANSI code page (or in codePage), for the 8-bit strings of settings files and
+// component streams. Characters the code page lacks become "?"; encoding raises EConvertError
+// when the code page cannot be converted, decoding then reads the bytes as 1252.
+std::string UnicodeToAnsiString(std::u16string_view s);
+UnicodeString AnsiStringToUnicode(std::string_view s, UINT codePage = CP_ACP);
+
 // The system interfaces: srcLen -1 means zero-terminated (the terminator is converted and
 // counted); dstLen 0 asks for the length needed. The answer is the number of units written (or
 // needed), 0 on failure: bad arguments, an unknown code page, a target that is too small.

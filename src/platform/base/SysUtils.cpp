@@ -54,6 +54,23 @@ UnicodeString Utf8ToUnicode(std::string_view s) {
   return r;
 }
 
+std::string UnicodeToUtf16LE(std::u16string_view s) {
+  std::string r(s.size() * 2, '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    r[2 * i] = static_cast<char>(s[i] & 0xFF);
+    r[2 * i + 1] = static_cast<char>(s[i] >> 8);
+  }
+  return r;
+}
+
+UnicodeString Utf16LEToUnicode(std::string_view bytes) {
+  UnicodeString r(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < r.size(); ++i)
+    r[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                 (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+  return r;
+}
+
 std::string UnicodeToUtf8(std::u16string_view s) {
   std::string r;
   r.reserve(s.size());

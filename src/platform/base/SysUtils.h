@@ -55,6 +55,10 @@ UnicodeString Utf8ToUnicode(std::string_view s);
 std::string UnicodeToUtf8(std::u16string_view s);
 // Widening of ASCII literals, for code and tests: one code unit per byte.
 UnicodeString AsciiToUnicode(std::string_view s);
+// UTF-16 code units and their little-endian bytes, as files and streams keep them whatever the
+// machine's byte order. An odd last byte is left out.
+std::string UnicodeToUtf16LE(std::u16string_view s);
+UnicodeString Utf16LEToUnicode(std::string_view bytes);
 
 // ---- process-wide format settings --------------------------------------------------------------
 

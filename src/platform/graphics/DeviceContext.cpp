@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <type_traits>
 #include <unordered_set>
 
 #include "platform/graphics/GdiInternal.h"
@@ -735,12 +736,20 @@ bool SaveBitmapToPng(HBITMAP bmp, const std::string& fileName) {
   TDeviceContext* c = DCLookup(dc); \
   if (!c) return fail
 
+namespace {
+// Stores one state field and tells the back-end; answers the old value.
+template <typename T>
+T SetState(TDeviceContext* c, T TDCState::*field, std::type_identity_t<T> value, TDCChange change) {
+  const T old = c->S.*field;
+  c->S.*field = value;
+  c->NotifyState(change);
+  return old;
+}
+}  // namespace
+
 COLORREF SetTextColor(HDC dc, COLORREF color) {
   DC_OR(CLR_INVALID);
-  COLORREF old = c->S.TextColor;
-  c->S.TextColor = color & 0xFFFFFF;
-  c->NotifyState(TDCChange::TextColor);
-  return old;
+  return SetState(c, &TDCState::TextColor, color & 0xFFFFFF, TDCChange::TextColor);
 }
 COLORREF GetTextColor(HDC dc) {
   DC_OR(CLR_INVALID);
@@ -748,10 +757,7 @@ COLORREF GetTextColor(HDC dc) {
 }
 COLORREF SetBkColor(HDC dc, COLORREF color) {
   DC_OR(CLR_INVALID);
-  COLORREF old = c->S.BkColor;
-  c->S.BkColor = color & 0xFFFFFF;
-  c->NotifyState(TDCChange::BkColor);
-  return old;
+  return SetState(c, &TDCState::BkColor, color & 0xFFFFFF, TDCChange::BkColor);
 }
 COLORREF GetBkColor(HDC dc) {
   DC_OR(CLR_INVALID);
@@ -760,10 +766,7 @@ COLORREF GetBkColor(HDC dc) {
 int SetBkMode(HDC dc, int mode) {
   DC_OR(0);
   if (mode != TRANSPARENT && mode != OPAQUE) return 0;
-  int old = c->S.BkMode;
-  c->S.BkMode = mode;
-  c->NotifyState(TDCChange::BkMode);
-  return old;
+  return SetState(c, &TDCState::BkMode, mode, TDCChange::BkMode);
 }
 int GetBkMode(HDC dc) {
   DC_OR(0);
@@ -771,10 +774,8 @@ int GetBkMode(HDC dc) {
 }
 UINT SetTextAlign(HDC dc, UINT align) {
   DC_OR(GDI_ERROR);
-  UINT old = c->S.TextAlign;
-  c->S.TextAlign = align & (TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING);
-  c->NotifyState(TDCChange::TextAlign);
-  return old;
+  const UINT known = TA_UPDATECP | TA_CENTER | TA_BASELINE | TA_RTLREADING;
+  return SetState(c, &TDCState::TextAlign, align & known, TDCChange::TextAlign);
 }
 UINT GetTextAlign(HDC dc) {
   DC_OR(GDI_ERROR);
@@ -782,10 +783,7 @@ UINT GetTextAlign(HDC dc) {
 }
 int SetTextCharacterExtra(HDC dc, int extra) {
   DC_OR(static_cast<int>(0x80000000u));
-  int old = c->S.CharExtra;
-  c->S.CharExtra = extra;
-  c->NotifyState(TDCChange::CharExtra);
-  return old;
+  return SetState(c, &TDCState::CharExtra, extra, TDCChange::CharExtra);
 }
 int GetTextCharacterExtra(HDC dc) {
   DC_OR(static_cast<int>(0x80000000u));
@@ -794,10 +792,7 @@ int GetTextCharacterExtra(HDC dc) {
 int SetROP2(HDC dc, int rop2) {
   DC_OR(0);
   if (rop2 < R2_BLACK || rop2 > R2_WHITE) return 0;
-  int old = c->S.Rop2;
-  c->S.Rop2 = rop2;
-  c->NotifyState(TDCChange::Rop2);
-  return old;
+  return SetState(c, &TDCState::Rop2, rop2, TDCChange::Rop2);
 }
 int GetROP2(HDC dc) {
   DC_OR(0);
@@ -806,10 +801,7 @@ int GetROP2(HDC dc) {
 int SetPolyFillMode(HDC dc, int mode) {
   DC_OR(0);
   if (mode != ALTERNATE && mode != WINDING) return 0;
-  int old = c->S.PolyFillMode;
-  c->S.PolyFillMode = mode;
-  c->NotifyState(TDCChange::PolyFillMode);
-  return old;
+  return SetState(c, &TDCState::PolyFillMode, mode, TDCChange::PolyFillMode);
 }
 int GetPolyFillMode(HDC dc) {
   DC_OR(0);
@@ -818,10 +810,7 @@ int GetPolyFillMode(HDC dc) {
 int SetStretchBltMode(HDC dc, int mode) {
   DC_OR(0);
   if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
-  int old = c->S.StretchBltMode;
-  c->S.StretchBltMode = mode;
-  c->NotifyState(TDCChange::StretchBltMode);
-  return old;
+  return SetState(c, &TDCState::StretchBltMode, mode, TDCChange::StretchBltMode);
 }
 int GetStretchBltMode(HDC dc) {
   DC_OR(0);
@@ -902,15 +891,31 @@ void AdjustIsotropic(TDeviceContext* c) {
   else if (sy < sx)
     c->S.ViewportExt.cx = static_cast<LONG>(std::lround(std::copysign(sy * std::abs(c->S.WindowExt.cx), c->S.ViewportExt.cx)));
 }
+
+BOOL SetOrigin(TDeviceContext* c, TPoint TDCState::*org, TDCChange change, int x, int y, POINT* old) {
+  if (old) *old = c->S.*org;
+  c->S.*org = TPoint(x, y);
+  c->UpdateTransform();
+  c->NotifyState(change);
+  return TRUE;
+}
+
+// Extents count only in the two scalable mapping modes; zero is refused.
+BOOL SetExtent(TDeviceContext* c, TSize TDCState::*ext, TDCChange change, int x, int y, SIZE* old) {
+  if (old) *old = c->S.*ext;
+  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
+  if (x == 0 || y == 0) return FALSE;
+  c->S.*ext = TSize(x, y);
+  AdjustIsotropic(c);
+  c->UpdateTransform();
+  c->NotifyState(change);
+  return TRUE;
+}
 }  // namespace
 
 BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.WindowOrg;
-  c->S.WindowOrg = TPoint(x, y);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::WindowOrg);
-  return TRUE;
+  return SetOrigin(c, &TDCState::WindowOrg, TDCChange::WindowOrg, x, y, old);
 }
 BOOL GetWindowOrgEx(HDC dc, POINT* pt) {
   DC_OR(FALSE);
@@ -919,14 +924,7 @@ BOOL GetWindowOrgEx(HDC dc, POINT* pt) {
 }
 BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.WindowExt;
-  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
-  if (x == 0 || y == 0) return FALSE;
-  c->S.WindowExt = TSize(x, y);
-  AdjustIsotropic(c);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::WindowExt);
-  return TRUE;
+  return SetExtent(c, &TDCState::WindowExt, TDCChange::WindowExt, x, y, old);
 }
 BOOL GetWindowExtEx(HDC dc, SIZE* sz) {
   DC_OR(FALSE);
@@ -935,11 +933,7 @@ BOOL GetWindowExtEx(HDC dc, SIZE* sz) {
 }
 BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.ViewportOrg;
-  c->S.ViewportOrg = TPoint(x, y);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::ViewportOrg);
-  return TRUE;
+  return SetOrigin(c, &TDCState::ViewportOrg, TDCChange::ViewportOrg, x, y, old);
 }
 BOOL GetViewportOrgEx(HDC dc, POINT* pt) {
   DC_OR(FALSE);
@@ -948,14 +942,7 @@ BOOL GetViewportOrgEx(HDC dc, POINT* pt) {
 }
 BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* old) {
   DC_OR(FALSE);
-  if (old) *old = c->S.ViewportExt;
-  if (c->S.MapMode != MM_ISOTROPIC && c->S.MapMode != MM_ANISOTROPIC) return TRUE;
-  if (x == 0 || y == 0) return FALSE;
-  c->S.ViewportExt = TSize(x, y);
-  AdjustIsotropic(c);
-  c->UpdateTransform();
-  c->NotifyState(TDCChange::ViewportExt);
-  return TRUE;
+  return SetExtent(c, &TDCState::ViewportExt, TDCChange::ViewportExt, x, y, old);
 }
 BOOL GetViewportExtEx(HDC dc, SIZE* sz) {
   DC_OR(FALSE);

@@ -80,6 +80,33 @@ TGdiFigure RectFigure(double l, double t, double r, double b) {
   return f;
 }
 
+void AppendPoints(TGdiFigure& f, const POINT* pts, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) f.Points.push_back({double(pts[i].X), double(pts[i].Y)});
+}
+
+// A figure of each count of consecutive points: lines, or filled shapes when closed.
+template <typename N>
+BOOL PolyFigures(HDC dc, TShapeKind kind, const POINT* pts, const N* counts, std::int64_t figures, bool closed) {
+  TDeviceContext* c = Ctx(dc);
+  if (!c || !pts || !counts || figures <= 0 || figures > (1 << 24)) return FALSE;
+  TShapeRequest req;
+  req.Kind = kind;
+  for (std::int64_t p = 0; p < figures; ++p) {
+    const std::int64_t n = counts[p];
+    if (n < 2 || n > (1 << 24)) return FALSE;
+    req.Counts.push_back(static_cast<int>(n));
+    TGdiFigure f;
+    AppendPoints(f, pts, static_cast<std::size_t>(n));
+    req.Points.insert(req.Points.end(), pts, pts + n);
+    pts += n;
+    f.Closed = closed;
+    req.Outline.push_back(std::move(f));
+  }
+  req.Stroke = true;
+  req.Fill = closed;
+  return Emit(c, req);
+}
+
 double AngleOf(double cx, double cy, double rx, double ry, int x, int y) {
   return std::atan2(-(y - cy) / std::max(ry, 1e-9), (x - cx) / std::max(rx, 1e-9));
 }
@@ -171,7 +198,7 @@ BOOL Polyline(HDC dc, const POINT* pts, int count) {
   req.Kind = TShapeKind::Polyline;
   req.Points.assign(pts, pts + count);
   TGdiFigure f;
-  for (int i = 0; i < count; ++i) f.Points.push_back({double(pts[i].X), double(pts[i].Y)});
+  AppendPoints(f, pts, static_cast<std::size_t>(count));
   req.Outline.push_back(std::move(f));
   req.Stroke = true;
   return Emit(c, req);
@@ -185,7 +212,7 @@ BOOL PolylineTo(HDC dc, const POINT* pts, DWORD count) {
   req.Points.assign(pts, pts + count);
   TGdiFigure f;
   f.Points.push_back({double(c->S.CurrentPos.X), double(c->S.CurrentPos.Y)});
-  for (DWORD i = 0; i < count; ++i) f.Points.push_back({double(pts[i].X), double(pts[i].Y)});
+  AppendPoints(f, pts, count);
   req.Outline.push_back(std::move(f));
   req.Stroke = true;
   Emit(c, req, true);
@@ -194,23 +221,7 @@ BOOL PolylineTo(HDC dc, const POINT* pts, DWORD count) {
 }
 
 BOOL PolyPolyline(HDC dc, const POINT* pts, const DWORD* counts, DWORD polylines) {
-  TDeviceContext* c = Ctx(dc);
-  if (!c || !pts || !counts || polylines == 0 || polylines > (1u << 24)) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::PolyPolyline;
-  std::size_t k = 0;
-  for (DWORD p = 0; p < polylines; ++p) {
-    if (counts[p] < 2 || counts[p] > (1u << 24)) return FALSE;
-    req.Counts.push_back(static_cast<int>(counts[p]));
-    TGdiFigure f;
-    for (DWORD i = 0; i < counts[p]; ++i, ++k) {
-      req.Points.push_back(pts[k]);
-      f.Points.push_back({double(pts[k].X), double(pts[k].Y)});
-    }
-    req.Outline.push_back(std::move(f));
-  }
-  req.Stroke = true;
-  return Emit(c, req);
+  return PolyFigures(dc, TShapeKind::PolyPolyline, pts, counts, polylines, false);
 }
 
 BOOL Polygon(HDC dc, const POINT* pts, int count) {
@@ -220,7 +231,7 @@ BOOL Polygon(HDC dc, const POINT* pts, int count) {
   req.Kind = TShapeKind::Polygon;
   req.Points.assign(pts, pts + count);
   TGdiFigure f;
-  for (int i = 0; i < count; ++i) f.Points.push_back({double(pts[i].X), double(pts[i].Y)});
+  AppendPoints(f, pts, static_cast<std::size_t>(count));
   f.Closed = true;
   req.Outline.push_back(std::move(f));
   req.Fill = req.Stroke = true;
@@ -228,24 +239,7 @@ BOOL Polygon(HDC dc, const POINT* pts, int count) {
 }
 
 BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
-  TDeviceContext* c = Ctx(dc);
-  if (!c || !pts || !counts || polygons <= 0 || polygons > (1 << 24)) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::PolyPolygon;
-  std::size_t k = 0;
-  for (int p = 0; p < polygons; ++p) {
-    if (counts[p] < 2 || counts[p] > (1 << 24)) return FALSE;
-    req.Counts.push_back(counts[p]);
-    TGdiFigure f;
-    for (int i = 0; i < counts[p]; ++i, ++k) {
-      req.Points.push_back(pts[k]);
-      f.Points.push_back({double(pts[k].X), double(pts[k].Y)});
-    }
-    f.Closed = true;
-    req.Outline.push_back(std::move(f));
-  }
-  req.Fill = req.Stroke = true;
-  return Emit(c, req);
+  return PolyFigures(dc, TShapeKind::PolyPolygon, pts, counts, polygons, true);
 }
 
 namespace {
@@ -338,16 +332,24 @@ BOOL Chord(HDC dc, int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
   return ArcShape(dc, TArcKind::Chord, l, t, r, b, x3, y3, x4, y4);
 }
 
+namespace {
+// A request over a rectangle, its outline the whole rectangle unless the caller builds its own.
+TShapeRequest RectRequest(TShapeKind kind, const RECT& r, bool whole = true) {
+  TShapeRequest req;
+  req.Kind = kind;
+  req.Points = {r.TopLeft(), r.BottomRight()};
+  if (whole) req.Outline.push_back(RectFigure(r.Left, r.Top, r.Right, r.Bottom));
+  return req;
+}
+}  // namespace
+
 int FillRect(HDC dc, const RECT* r, HBRUSH brush) {
   TDeviceContext* c = Ctx(dc);
   TBrushInfo tmp;
   const TBrushInfo* bi = BrushOf(brush, tmp);
   if (!c || !r || !bi) return 0;
   if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FillRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::FillRect, *r);
   req.Fill = true;
   req.FillBrush = bi;
   Emit(c, req);
@@ -360,9 +362,7 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
   const TBrushInfo* bi = BrushOf(brush, tmp);
   if (!c || !r || !bi) return 0;
   if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FrameRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
+  TShapeRequest req = RectRequest(TShapeKind::FrameRect, *r, false);
   const double l = r->Left, t = r->Top, rr = r->Right, b = r->Bottom;
   req.Outline.push_back(RectFigure(l, t, rr, t + 1));
   if (b - t > 1) {
@@ -381,10 +381,7 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
 BOOL InvertRect(HDC dc, const RECT* r) {
   TDeviceContext* c = Ctx(dc);
   if (!c || !r) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::InvertRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::InvertRect, *r);
   req.Fill = true;
   req.Rop3 = DSTINVERT;
   return Emit(c, req);
@@ -393,10 +390,7 @@ BOOL InvertRect(HDC dc, const RECT* r) {
 BOOL DrawFocusRect(HDC dc, const RECT* r) {
   TDeviceContext* c = Ctx(dc);
   if (!c || !r) return FALSE;
-  TShapeRequest req;
-  req.Kind = TShapeKind::FocusRect;
-  req.Points = {r->TopLeft(), r->BottomRight()};
-  req.Outline.push_back(RectFigure(r->Left, r->Top, r->Right, r->Bottom));
+  TShapeRequest req = RectRequest(TShapeKind::FocusRect, *r);
   req.Rop3 = PATINVERT;
   return Emit(c, req);
 }

@@ -149,6 +149,19 @@ DWORD GetGlyphIndicesW(HDC dc, LPCWSTR str, int count, WORD* glyphs, DWORD flags
   return static_cast<DWORD>(count);
 }
 
+void PlaceTextRun(const TDeviceContext& dc, double width, TTextRequest& req) {
+  const UINT align = dc.S.TextAlign;
+  const TEXTMETRICW& tm = req.Font->TM;
+  req.Width = width;
+  req.OriginX = req.X;
+  req.OriginY = req.Y;
+  if ((align & TA_CENTER) == TA_CENTER)
+    req.OriginX -= width / 2;
+  else if (align & TA_RIGHT)
+    req.OriginX -= width;
+  if ((align & TA_BASELINE) != TA_BASELINE) req.OriginY += (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
+}
+
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR str, UINT count, const INT* dx) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
@@ -186,52 +199,18 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
     TShapedText t;
     f->Shape(str, n, Options(c, (options & ETO_RTLREADING) != 0), t);
     if (dx) {
+      // Each cluster starts where the caller's advances put it.
       req.Dx.assign(dx, dx + n);
-      // Each cluster starts where the caller's advances put it; its glyphs keep their offsets
-      // inside it.
-      double pen = 0;
-      int curCluster = -1, clusterLeft = 0;
-      double clusterX = 0;
-      for (const TShapedGlyph& g : t.Glyphs) {
-        if (g.Cluster != curCluster) {
-          curCluster = g.Cluster;
-          clusterX = pen;
-          clusterLeft = g.X;
-          int adv = 0;
-          const auto ci = static_cast<std::size_t>(g.Cluster);
-          for (int i = g.Cluster; i < n; ++i) {
-            const auto ui = static_cast<std::size_t>(i);
-            if (i > g.Cluster && t.Order[ui] != t.Order[ci]) break;
-            adv += dx[i];
-          }
-          pen += adv;
-        }
-        req.Glyphs.push_back({g.Face, g.Glyph, clusterX + (g.X - clusterLeft) + g.XOff, g.YOff, g.Rotated});
-      }
-      width = pen;
+      ApplyAdvances(t, dx, n);
     } else {
       req.Dx = t.Widths;
-      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
-      width = t.Width;
     }
+    for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
+    width = t.Width;
   }
-  req.Width = width;
-  const UINT align = c->S.TextAlign;
-  double ox = x, oy = y;
-  if ((align & TA_CENTER) == TA_CENTER)
-    ox -= width / 2;
-  else if (align & TA_RIGHT)
-    ox -= width;
-  if ((align & TA_BASELINE) == TA_BASELINE) {
-  } else if (align & TA_BOTTOM) {
-    oy -= f->TM.tmDescent;
-  } else {
-    oy += f->TM.tmAscent;
-  }
-  req.OriginX = ox;
-  req.OriginY = oy;
+  PlaceTextRun(*c, width, req);
   if (c->Backend) c->Backend->DrawText(c->S, req);
-  if (align & TA_UPDATECP) {
+  if (c->S.TextAlign & TA_UPDATECP) {
     c->S.CurrentPos.X += static_cast<LONG>(std::lround(width));
   }
   return TRUE;

@@ -203,6 +203,20 @@ LONG S32(std::string_view d, std::size_t at) {
 }
 int S16(std::string_view d, std::size_t at) { return static_cast<std::int16_t>(LE16(d, at)); }
 
+// Brushes of a record are solid, hollow or hatched; other styles (patterns named by handle) are
+// drawn solid.
+UINT RecordBrushStyle(UINT style) {
+  return style == BS_SOLID || style == BS_NULL || style == BS_HATCHED ? style : BS_SOLID;
+}
+
+// The eight byte fields of a logical font, from italic to pitch and family, at r[at]; bytes past
+// the record's end read 0.
+void ReadFontBytes(std::string_view r, std::size_t at, LOGFONTW& lf) {
+  BYTE* b8[] = {&lf.lfItalic,      &lf.lfUnderline,     &lf.lfStrikeOut, &lf.lfCharSet,
+                &lf.lfOutPrecision, &lf.lfClipPrecision, &lf.lfQuality,   &lf.lfPitchAndFamily};
+  for (std::size_t i = 0; i < 8; ++i) *b8[i] = at + i < r.size() ? static_cast<BYTE>(r[at + i]) : 0;
+}
+
 }  // namespace
 
 // ---- enhanced metafiles ---------------------------------------------------------------------------
@@ -314,19 +328,17 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
       }
       case EMR_EXTCREATEPEN: {
         LOGBRUSH lb;
-        lb.lbStyle = LE32(r, 32);
+        lb.lbStyle = RecordBrushStyle(LE32(r, 32));
         lb.lbColor = LE32(r, 36);
         lb.lbHatch = LE32(r, 40);
-        if (lb.lbStyle != BS_SOLID && lb.lbStyle != BS_NULL && lb.lbStyle != BS_HATCHED) lb.lbStyle = BS_SOLID;
         p.SetObject(LE32(r, 8), ExtCreatePen(LE32(r, 24), LE32(r, 28), &lb, 0, nullptr));
         break;
       }
       case EMR_CREATEBRUSHINDIRECT: {
         LOGBRUSH lb;
-        lb.lbStyle = LE32(r, 12);
+        lb.lbStyle = RecordBrushStyle(LE32(r, 12));
         lb.lbColor = LE32(r, 16);
         lb.lbHatch = LE32(r, 20);
-        if (lb.lbStyle != BS_SOLID && lb.lbStyle != BS_NULL && lb.lbStyle != BS_HATCHED) lb.lbStyle = BS_SOLID;
         p.SetObject(LE32(r, 8), CreateBrushIndirect(&lb));
         break;
       }
@@ -351,9 +363,7 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
         lf.lfEscapement = S32(r, 20);
         lf.lfOrientation = S32(r, 24);
         lf.lfWeight = S32(r, 28);
-        BYTE* b8[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
-                      &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
-        for (int i = 0; i < 8; ++i) *b8[i] = static_cast<BYTE>(r[32 + i]);
+        ReadFontBytes(r, 32, lf);
         for (int i = 0; i < LF_FACESIZE; ++i) lf.lfFaceName[i] = static_cast<WCHAR>(LE16(r, 40 + 2 * i));
         lf.lfFaceName[LF_FACESIZE - 1] = 0;
         p.SetObject(LE32(r, 8), CreateFontIndirectW(&lf));
@@ -762,10 +772,9 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
       }
       case 0x02FC: {  // CREATEBRUSHINDIRECT
         LOGBRUSH lb;
-        lb.lbStyle = static_cast<std::uint16_t>(w(0));
+        lb.lbStyle = RecordBrushStyle(static_cast<std::uint16_t>(w(0)));
         lb.lbColor = color(1);
         lb.lbHatch = static_cast<std::uint16_t>(w(3));
-        if (lb.lbStyle != BS_SOLID && lb.lbStyle != BS_NULL && lb.lbStyle != BS_HATCHED) lb.lbStyle = BS_SOLID;
         addObject(CreateBrushIndirect(&lb));
         break;
       }
@@ -776,9 +785,7 @@ BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, cons
         lf.lfEscapement = w(2);
         lf.lfOrientation = w(3);
         lf.lfWeight = w(4);
-        BYTE* b8[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
-                      &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
-        for (int i = 0; i < 8; ++i) *b8[i] = 10 + i < static_cast<int>(r.size()) ? static_cast<BYTE>(r[10 + i]) : 0;
+        ReadFontBytes(r, 10, lf);
         for (int i = 0; i < LF_FACESIZE - 1 && 18 + static_cast<std::size_t>(i) < r.size(); ++i) {
           const auto c = static_cast<std::uint8_t>(r[18 + i]);
           if (!c) break;

@@ -116,6 +116,18 @@ bool Fits16(const std::vector<TPoint>& pts) {
   });
 }
 
+// Points as 16-bit pairs when small, else 32-bit pairs.
+void PutPoints(std::string& s, const std::vector<TPoint>& pts, bool small) {
+  for (const TPoint& p : pts) {
+    if (small) {
+      W::Put16(s, static_cast<std::uint16_t>(p.X));
+      W::Put16(s, static_cast<std::uint16_t>(p.Y));
+    } else {
+      s += PointBytes(p.X, p.Y);
+    }
+  }
+}
+
 int StockIndex(HGDIOBJ obj) {
   for (int i = 0; i <= DC_PEN; ++i)
     if (i != 9 && GetStockObject(i) == obj) return i;
@@ -367,14 +379,7 @@ void TEmfRecorder::ShapePoints(DWORD type16, DWORD type32, const TDCState&, cons
   W::PutRect(s, b);
   W::Put32(s, static_cast<std::uint32_t>(pts.size()));
   const bool small = Fits16(pts);
-  for (const TPoint& p : pts) {
-    if (small) {
-      W::Put16(s, static_cast<std::uint16_t>(p.X));
-      W::Put16(s, static_cast<std::uint16_t>(p.Y));
-    } else {
-      s += PointBytes(p.X, p.Y);
-    }
-  }
+  PutPoints(s, pts, small);
   FWriter.Add(small ? type16 : type32, s);
   FWriter.AddBounds(b);
 }
@@ -426,14 +431,7 @@ void TEmfRecorder::DrawShape(const TDCState& dc, const TShapeRequest& r) {
       W::Put32(s, static_cast<std::uint32_t>(r.Counts.size()));
       W::Put32(s, static_cast<std::uint32_t>(P.size()));
       for (int c : r.Counts) W::Put32(s, static_cast<std::uint32_t>(c));
-      for (const TPoint& p : P) {
-        if (small) {
-          W::Put16(s, static_cast<std::uint16_t>(p.X));
-          W::Put16(s, static_cast<std::uint16_t>(p.Y));
-        } else {
-          s += PointBytes(p.X, p.Y);
-        }
-      }
+      PutPoints(s, P, small);
       FWriter.Add(gon ? (small ? EMR_POLYPOLYGON16 : EMR_POLYPOLYGON) : (small ? EMR_POLYPOLYLINE16 : EMR_POLYPOLYLINE), s);
       FWriter.AddBounds(b);
       return;

@@ -84,6 +84,10 @@ struct TShapedText {
   bool Ok = true;              // false: nothing could be shaped
 };
 
+// Replaces the shaped advances by the caller's, one per code unit (n of them): each cluster
+// becomes as wide as its characters' advances and its glyphs keep their places inside it.
+void ApplyAdvances(TShapedText& t, const int* dx, int n);
+
 struct TShapeOptions {
   bool RtlReading = false;  // paragraph direction right to left
   int CharExtra = 0;        // added to every character start that has a width

@@ -129,5 +129,8 @@ template <typename T>
 T* GdiAs(HGDIOBJ h, DWORD type) {
   return static_cast<T*>(GdiLookup(h, type));
 }
+// Sets the run's width and its baseline origin from the reference point (req.X, req.Y) and the
+// context's text alignment.
+void PlaceTextRun(const TDeviceContext& dc, double width, TTextRequest& req);
 // Flattening tolerance for curves, in logical units, for the context's scale.
 double CurveTolerance(const TDeviceContext& dc);

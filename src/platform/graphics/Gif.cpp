@@ -104,16 +104,6 @@ void Lzw(std::string_view data, int minCode, std::vector<std::uint8_t>& out) {
 
 }  // namespace
 
-const TClassInfo& TGIFImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TGIFImage>(u"TGIFImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TGIFImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TGIFImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TGIFImage>(); }};
-  return &info;
-}
-
 TGIFImage::TGIFImage() = default;
 TGIFImage::~TGIFImage() = default;
 

@@ -17,7 +17,7 @@ struct TGIFFrame {
 };
 
 class TGIFImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TGIFImage)
+  TAVRELO_GRAPHIC_CLASS(TGIFImage, TGraphic)
  public:
   TGIFImage();
   ~TGIFImage() override;

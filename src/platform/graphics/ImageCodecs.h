@@ -8,6 +8,12 @@
 
 #include "platform/graphics/Pictures.h"
 
+// Any format the toolkit's image readers and writers know. format names the reader or writer
+// ("png", "tiff"...); an empty one lets the reader tell the format by the data. False when the
+// data cannot be read or the image cannot be written.
+bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image);
+bool ToolkitEncode(const TPixelImage& image, const char* format, std::string& data);
+
 // PNG through the toolkit's own reader and writer (zlib inside).
 TPixelImage DecodePng(std::string_view data);
 std::string EncodePng(const TPixelImage& image);
@@ -26,6 +32,10 @@ std::size_t JpegExtent(std::string_view data);
 // Reads the whole rest of the stream into a byte string.
 std::string ReadRest(TStream& stream);
 void WriteBytes(TStream& stream, std::string_view bytes);
+// Of data read to the stream's end, keeps the first `end` bytes and moves the stream back to
+// just after them, so that what follows a picture inside a longer stream stays for the next
+// reader.
+void GiveBackRest(TStream& stream, std::string& data, std::size_t end);
 
 // Little-endian field access with bounds: out-of-range reads give 0.
 inline std::uint32_t LE16(std::string_view d, std::size_t at) {

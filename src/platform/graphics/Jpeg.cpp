@@ -25,6 +25,20 @@ void OnJpegError(j_common_ptr cinfo) {
 
 void OnJpegMessage(j_common_ptr, int) {}  // warnings are not errors; corrupt data still decodes
 
+// Errors jump back to the caller's setjmp with the message kept; warnings are dropped.
+jpeg_error_mgr* InitJpegError(TJpegError& err) {
+  jpeg_error_mgr* mgr = jpeg_std_error(&err.Mgr);
+  err.Mgr.error_exit = OnJpegError;
+  err.Mgr.emit_message = OnJpegMessage;
+  err.Message[0] = 0;
+  return mgr;
+}
+
+void CopyJpegMessage(const TJpegError& err, char* message) {
+  std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
+  message[JMSG_LENGTH_MAX - 1] = 0;
+}
+
 // Plain C frames only between setjmp and longjmp: nothing here owns C++ resources. The caller
 // gives the output buffer once the size is known through the callback.
 struct TDecodeTarget {
@@ -37,14 +51,10 @@ bool DecodeJpegRaw(const unsigned char* data, unsigned long size, bool grayscale
                    char* message) {
   jpeg_decompress_struct cinfo;
   TJpegError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = OnJpegError;
-  err.Mgr.emit_message = OnJpegMessage;
-  err.Message[0] = 0;
+  cinfo.err = InitJpegError(err);
   unsigned char* volatile rowBuf = nullptr;
   if (setjmp(err.Jump)) {
-    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
-    message[JMSG_LENGTH_MAX - 1] = 0;
+    CopyJpegMessage(err, message);
     jpeg_destroy_decompress(&cinfo);
     std::free(rowBuf);
     return false;
@@ -109,14 +119,10 @@ bool EncodeJpegRaw(const std::uint32_t* pixels, int w, int h, int quality, bool 
                    TEncodeSink& sink, char* message) {
   jpeg_compress_struct cinfo;
   TJpegError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = OnJpegError;
-  err.Mgr.emit_message = OnJpegMessage;
-  err.Message[0] = 0;
+  cinfo.err = InitJpegError(err);
   unsigned char* volatile gray = nullptr;
   if (setjmp(err.Jump)) {
-    std::memcpy(message, err.Message, JMSG_LENGTH_MAX);
-    message[JMSG_LENGTH_MAX - 1] = 0;
+    CopyJpegMessage(err, message);
     jpeg_destroy_compress(&cinfo);
     std::free(gray);
     return false;
@@ -252,16 +258,6 @@ std::size_t JpegExtent(std::string_view d) {
 
 // ---- TJPEGImage -------------------------------------------------------------------------------
 
-const TClassInfo& TJPEGImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TJPEGImage>(u"TJPEGImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TJPEGImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TJPEGImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TJPEGImage>(); }};
-  return &info;
-}
-
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
 
@@ -298,9 +294,8 @@ void TJPEGImage::DIBNeeded() const {
   FPixels = std::move(img);
 }
 
-void TJPEGImage::Compress() {
-  if (!FData.empty() || FPixels.Empty()) return;
-  FData = EncodeJpeg(FPixels, CompressionQuality, FGrayscale, ProgressiveEncoding);
+std::string TJPEGImage::Encode() const {
+  return EncodeJpeg(FPixels, CompressionQuality, FGrayscale, ProgressiveEncoding);
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
@@ -309,62 +304,16 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   if (!JpegSize(data, w, h)) throw EInvalidGraphic(std::string_view("JPEG error: not a JPEG file"));
   CheckPictureSize(w, h);
   const std::size_t end = JpegExtent(data);
-  if (end < data.size()) {
-    // A picture inside a longer stream: what follows it stays for the next reader.
-    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(end);
-  }
-  FData = std::move(data);
-  FPixels = TPixelImage{};
-  FWidth = w;
-  FHeight = h;
-  FModified = false;
-  if (OnChange) OnChange(this);
-}
-
-void TJPEGImage::SaveToStream(TStream& stream) {
-  Compress();
-  WriteBytes(stream, FData);
-}
-
-void TJPEGImage::ReadData(TStream& stream) {
-  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
-  std::string bytes(size, '\0');
-  stream.ReadBuffer(bytes.data(), size);
-  TMemoryStream ms;
-  WriteBytes(ms, bytes);
-  ms.SetPosition(0);
-  LoadFromStream(ms);
-}
-
-void TJPEGImage::WriteData(TStream& stream) {
-  Compress();
-  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(FData.size()));
-  WriteBytes(stream, FData);
-}
-
-TPixelImage TJPEGImage::ToPixels() const {
-  DIBNeeded();
-  return FPixels;
-}
-
-void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
-  DIBNeeded();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+  KeepRead(stream, std::move(data), end, w, h);
 }
 
 bool TJPEGImage::AssignFrom(const TGraphic* source) {
   if (!source) {
-    FData.clear();
-    FPixels = TPixelImage{};
-    FWidth = FHeight = 0;
+    TakePixels(TPixelImage{});
     return true;
   }
   if (const auto* j = dynamic_cast<const TJPEGImage*>(source)) {
-    FData = j->FData;
-    FPixels = j->FPixels;
-    FWidth = j->FWidth;
-    FHeight = j->FHeight;
+    CopyEncoded(*j);
     FGrayscale = j->FGrayscale;
     FPixelFormat = j->FPixelFormat;
     CompressionQuality = j->CompressionQuality;
@@ -375,9 +324,6 @@ bool TJPEGImage::AssignFrom(const TGraphic* source) {
   TPixelImage img = source->ToPixels();
   for (auto& p : img.Pixels) p |= 0xFF000000u;
   img.HasAlpha = false;
-  FData.clear();
-  FWidth = img.Width;
-  FHeight = img.Height;
-  FPixels = std::move(img);
+  TakePixels(std::move(img));
   return true;
 }

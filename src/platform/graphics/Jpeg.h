@@ -7,15 +7,12 @@
 enum TJPEGPixelFormat { jf24Bit, jf8Bit };
 enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
 
-class TJPEGImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TJPEGImage)
+class TJPEGImage : public TEncodedImage {
+  TAVRELO_GRAPHIC_CLASS(TJPEGImage, TEncodedImage)
  public:
   TJPEGImage();
   ~TJPEGImage() override;
 
-  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
-  int GetWidth() const override { return FWidth; }
-  int GetHeight() const override { return FHeight; }
   // A JPEG picture keeps its size; as the class library, setting it raises.
   void SetWidth(int) override;
   void SetHeight(int) override;
@@ -30,26 +27,20 @@ class TJPEGImage : public TGraphic {
   void SetPixelFormat(TJPEGPixelFormat value);
 
   // Encodes the pixels when there are no compressed bytes yet.
-  void Compress();
+  void Compress() { EnsureEncoded(); }
   // Decodes the pixels when there are none yet.
   void DIBNeeded() const;
-  const std::string& Data() const { return FData; }
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
-  void ReadData(TStream& stream) override;
-  void WriteData(TStream& stream) override;
-  void Draw(TCanvas& canvas, const TRect& rect) override;
-  TPixelImage ToPixels() const override;
+  void ReadData(TStream& stream) override { ReadSizedData(stream); }
+  void WriteData(TStream& stream) override { WriteSizedData(stream); }
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
+  void Decode() const override { DIBNeeded(); }
+  std::string Encode() const override;
 
  private:
-  std::string FData;
-  mutable TPixelImage FPixels;
-  int FWidth = 0;
-  int FHeight = 0;
   bool FGrayscale = false;
   TJPEGPixelFormat FPixelFormat = jf24Bit;
 };

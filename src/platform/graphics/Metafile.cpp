@@ -111,16 +111,6 @@ constexpr int ScreenPPI = 96;
 constexpr std::size_t PlaceableSize = 22;
 }  // namespace
 
-const TClassInfo& TMetafile::StaticClassInfo() {
-  return MakeGraphicClassInfo<TMetafile>(u"TMetafile", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TMetafile::StaticClass() {
-  static const TGraphicClassInfo info{u"TMetafile", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TMetafile>(); }};
-  return &info;
-}
-
 TMetafile::TMetafile() { FTransparent = true; }
 TMetafile::~TMetafile() = default;
 

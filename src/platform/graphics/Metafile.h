@@ -113,7 +113,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc);
 // ---- the metafile picture -----------------------------------------------------------------------
 
 class TMetafile : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TMetafile)
+  TAVRELO_GRAPHIC_CLASS(TMetafile, TGraphic)
  public:
   TMetafile();
   ~TMetafile() override;

@@ -395,14 +395,34 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
     p.setRenderHint(QPainter::Antialiasing, false);
   }
   if (r.Width > 0 && (f.Log.lfUnderline || f.Log.lfStrikeOut)) {
+    // A line is at least one device pixel thick: a large font drawn through a transform that
+    // scales it down gives bands thinner than a pixel, which could fall between pixel rows.
+    const double sy = std::hypot(t.m21(), t.m22());
+    const bool axisAligned = t.type() <= QTransform::TxScale && t.m11() > 0 && t.m22() > 0;
+    // The underline keeps a device row between itself and the baseline, as at screen scale.
+    const auto band = [&](double top, double size, bool belowBaseline) {
+      if (axisAligned) {
+        const QPointF a = t.map(QPointF(r.OriginX, r.OriginY + top));
+        const QPointF b = t.map(QPointF(r.OriginX + r.Width, r.OriginY + top + size));
+        int y = static_cast<int>(std::lround(a.y()));
+        if (belowBaseline) y = std::max(y, static_cast<int>(std::lround(t.map(QPointF(0, r.OriginY)).y())) + 1);
+        const int h = std::max(1, static_cast<int>(std::lround(b.y() - a.y())));
+        p.setTransform(QTransform());
+        p.fillRect(QRectF(a.x(), y, b.x() - a.x(), h), Col(dc.TextColor));
+        p.setTransform(t);
+      } else {
+        if (sy > 0 && size * sy < 1) size = 1 / sy;
+        p.fillRect(QRectF(r.OriginX, r.OriginY + top, r.Width, size), Col(dc.TextColor));
+      }
+    };
     double top, size;
     if (f.Log.lfUnderline) {
       f.UnderlineBand(top, size);
-      p.fillRect(QRectF(r.OriginX, r.OriginY + top, r.Width, size), Col(dc.TextColor));
+      band(top, size, true);
     }
     if (f.Log.lfStrikeOut) {
       f.StrikeOutBand(top, size);
-      p.fillRect(QRectF(r.OriginX, r.OriginY + top, r.Width, size), Col(dc.TextColor));
+      band(top, size, false);
     }
   }
   p.restore();

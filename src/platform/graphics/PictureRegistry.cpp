@@ -1,5 +1,7 @@
-// Registration of the platform's picture classes by name and by file extension.
+// Registration of the platform's picture classes: by name in the class registry (pictures stream
+// by class name) and by file extension.
 #include <mutex>
+#include <vector>
 
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Jpeg.h"
@@ -11,31 +13,29 @@
 void RegisterPictureClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
-    RegisterGraphicClass(TBitmap::StaticClass());
-    RegisterGraphicClass(TIcon::StaticClass());
-    RegisterGraphicClass(TMetafile::StaticClass());
-    RegisterGraphicClass(TJPEGImage::StaticClass());
-    RegisterGraphicClass(TPngImage::StaticClass());
-    RegisterGraphicClass(TGIFImage::StaticClass());
-    RegisterGraphicClass(TWICImage::StaticClass());
-    // The component model finds them by name too (pictures streamed as properties).
-    for (const TClassInfo* info : {&TBitmap::StaticClassInfo(), &TIcon::StaticClassInfo(), &TMetafile::StaticClassInfo(),
-                                   &TWICImage::StaticClassInfo(), &TJPEGImage::StaticClassInfo(),
-                                   &TPngImage::StaticClassInfo(), &TGIFImage::StaticClassInfo(),
-                                   &TPicture::StaticClassInfo()})
-      RegisterClass(*info);
+    struct TFormat {
+      const char16_t* Ext;
+      const char16_t* Description;
+    };
+    struct TEntry {
+      TGraphicClass Class;
+      std::vector<TFormat> Formats;  // the first is the class's own extension
+    };
+    const TEntry entries[] = {
+        {TBitmap::StaticClass(), {{u"bmp", u"Bitmaps"}}},
+        {TIcon::StaticClass(), {{u"ico", u"Icons"}}},
+        {TMetafile::StaticClass(), {{u"emf", u"Enhanced Metafiles"}, {u"wmf", u"Metafiles"}}},
+        {TJPEGImage::StaticClass(), {{u"jpg", u"JPEG Image File"}, {u"jpeg", u"JPEG Image File"}}},
+        {TPngImage::StaticClass(), {{u"png", u"Portable Network Graphics"}}},
+        {TGIFImage::StaticClass(), {{u"gif", u"GIF Image"}}},
+        {TWICImage::StaticClass(), {{u"tif", u"TIFF Image"}, {u"tiff", u"TIFF Image"}}},
+    };
+    for (const TEntry& e : entries) RegisterGraphicClass(e.Class);
+    RegisterClass(TPicture::StaticClassInfo());
     // Older documents name the PNG class by its former name.
     RegisterGraphicClassAlias(u"TPNGObject", TPngImage::StaticClass());
-    TPicture::RegisterFileFormat(u"bmp", u"Bitmaps", TBitmap::StaticClass());
-    TPicture::RegisterFileFormat(u"ico", u"Icons", TIcon::StaticClass());
-    TPicture::RegisterFileFormat(u"emf", u"Enhanced Metafiles", TMetafile::StaticClass());
-    TPicture::RegisterFileFormat(u"wmf", u"Metafiles", TMetafile::StaticClass());
-    TPicture::RegisterFileFormat(u"jpg", u"JPEG Image File", TJPEGImage::StaticClass());
-    TPicture::RegisterFileFormat(u"jpeg", u"JPEG Image File", TJPEGImage::StaticClass());
-    TPicture::RegisterFileFormat(u"png", u"Portable Network Graphics", TPngImage::StaticClass());
-    TPicture::RegisterFileFormat(u"gif", u"GIF Image", TGIFImage::StaticClass());
-    TPicture::RegisterFileFormat(u"tif", u"TIFF Image", TWICImage::StaticClass());
-    TPicture::RegisterFileFormat(u"tiff", u"TIFF Image", TWICImage::StaticClass());
+    for (const TEntry& e : entries)
+      for (const TFormat& f : e.Formats) TPicture::RegisterFileFormat(f.Ext, f.Description, e.Class);
   });
 }
 

@@ -11,18 +11,7 @@
 
 // ---- registry ---------------------------------------------------------------------------------
 
-bool TGraphicClassInfo::InheritsFrom(const TGraphicClassInfo* cls) const {
-  for (const TGraphicClassInfo* c = this; c; c = c->Parent)
-    if (c == cls) return true;
-  return false;
-}
-
 namespace {
-
-std::vector<TGraphicClass>& ClassList() {
-  static std::vector<TGraphicClass> list;
-  return list;
-}
 
 std::vector<std::pair<UnicodeString, TGraphicClass>>& AliasList() {
   static std::vector<std::pair<UnicodeString, TGraphicClass>> list;
@@ -48,10 +37,7 @@ UnicodeString NormalExt(const UnicodeString& ext) {
 }  // namespace
 
 void RegisterGraphicClass(TGraphicClass cls) {
-  if (!cls) return;
-  for (TGraphicClass c : ClassList())
-    if (SameTextAscii(c->Name, cls->Name)) return;
-  ClassList().push_back(cls);
+  if (cls) RegisterClass(*cls);
 }
 
 void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls) {
@@ -60,8 +46,8 @@ void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls) {
 
 TGraphicClass FindGraphicClass(std::u16string_view name) {
   RegisterPictureClasses();
-  for (TGraphicClass c : ClassList())
-    if (SameTextAscii(c->Name, name)) return c;
+  if (const TClassInfo* c = GetClass(name); c && c->InheritsFrom(TGraphic::StaticClassInfo()))
+    return static_cast<TGraphicClass>(c);
   for (const auto& a : AliasList())
     if (SameTextAscii(a.first, name)) return a.second;
   return nullptr;
@@ -112,6 +98,12 @@ void WriteBytes(TStream& stream, std::string_view bytes) {
   if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
+void GiveBackRest(TStream& stream, std::string& data, std::size_t end) {
+  if (end >= data.size()) return;
+  stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
+  data.resize(end);
+}
+
 void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
   Width = std::max(w, 0);
   Height = std::max(h, 0);
@@ -120,19 +112,8 @@ void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
 
 // ---- TGraphic ---------------------------------------------------------------------------------
 
-const TClassInfo& TGraphic::StaticClassInfo() {
-  static const TClassInfo info = [] {
-    TClassInfo i;
-    i.ClassName = u"TGraphic";
-    i.Parent = &TPersistent::StaticClassInfo();
-    return i;
-  }();
-  return info;
-}
-
-TGraphicClass TGraphic::StaticClass() {
-  static const TGraphicClassInfo info{u"TGraphic", nullptr, nullptr};
-  return &info;
+const TGraphicClassInfo& TGraphic::StaticClassInfo() {
+  return MakeGraphicClassInfo<TGraphic>(u"TGraphic", TPersistent::StaticClassInfo());
 }
 
 void TGraphic::SetTransparent(bool value) {
@@ -182,6 +163,66 @@ void TGraphic::Assign(const TGraphic* source) {
   }
   const UnicodeString from = source ? source->ClassName() : UnicodeString(u"nil");
   throw EConvertError(Format(u"Cannot assign a %s to a %s", {from, ClassName()}));
+}
+
+void TGraphic::ReadSizedData(TStream& stream) {
+  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
+  // A forged length must not make us allocate more than the stream holds.
+  if (size > stream.GetSize() - stream.GetPosition()) throw EReadError(u"Stream read error");
+  std::string bytes(size, '\0');
+  stream.ReadBuffer(bytes.data(), size);
+  TMemoryStream ms;
+  WriteBytes(ms, bytes);
+  ms.SetPosition(0);
+  LoadFromStream(ms);
+}
+
+void TGraphic::WriteSizedData(TStream& stream) {
+  TMemoryStream ms;
+  SaveToStream(ms);
+  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(ms.GetSize()));
+  stream.WriteBuffer(ms.Memory(), ms.GetSize());
+}
+
+// ---- TEncodedImage --------------------------------------------------------------------------
+
+void TEncodedImage::SaveToStream(TStream& stream) {
+  EnsureEncoded();
+  WriteBytes(stream, FData);
+}
+
+void TEncodedImage::Draw(TCanvas& canvas, const TRect& rect) {
+  Decode();
+  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+}
+
+TPixelImage TEncodedImage::ToPixels() const {
+  Decode();
+  return FPixels;
+}
+
+void TEncodedImage::KeepRead(TStream& stream, std::string data, std::size_t end, int width, int height) {
+  GiveBackRest(stream, data, end);
+  FData = std::move(data);
+  FPixels = TPixelImage{};
+  FWidth = width;
+  FHeight = height;
+  FModified = false;
+  if (OnChange) OnChange(this);
+}
+
+void TEncodedImage::CopyEncoded(const TEncodedImage& source) {
+  FData = source.FData;
+  FPixels = source.FPixels;
+  FWidth = source.FWidth;
+  FHeight = source.FHeight;
+}
+
+void TEncodedImage::TakePixels(TPixelImage image) {
+  FData.clear();
+  FWidth = image.Width;
+  FHeight = image.Height;
+  FPixels = std::move(image);
 }
 
 // ---- pixel formats --------------------------------------------------------------------------
@@ -393,16 +434,6 @@ void DecodeRle(std::string_view src, int width, int height, int bits, std::vecto
 }  // namespace
 
 // ---- TBitmap ----------------------------------------------------------------------------------
-
-const TClassInfo& TBitmap::StaticClassInfo() {
-  return MakeGraphicClassInfo<TBitmap>(u"TBitmap", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TBitmap::StaticClass() {
-  static const TGraphicClassInfo info{u"TBitmap", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBitmap>(); }};
-  return &info;
-}
 
 
 int TBitmap::BytesPerScanLine() const { return Stride(FWidth, PixelFormatBits(FPixelFormat)); }
@@ -763,31 +794,15 @@ void TBitmap::LoadFromStream(TStream& stream) {
     }
   }
   FAlphaFormat = alpha ? afDefined : afIgnored;
-  if (used < data.size()) {
-    stream.Seek(static_cast<std::int64_t>(used) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(used);
-  }
+  GiveBackRest(stream, data, used);
   FSaved = std::move(data);
   FModified = false;
   if (OnChange) OnChange(this);
 }
 
-void TBitmap::ReadData(TStream& stream) {
-  const std::uint32_t size = stream.ReadValue<std::uint32_t>();
-  std::string bytes(size, '\0');
-  stream.ReadBuffer(bytes.data(), size);
-  TMemoryStream ms;
-  WriteBytes(ms, bytes);
-  ms.SetPosition(0);
-  LoadFromStream(ms);
-}
+void TBitmap::ReadData(TStream& stream) { ReadSizedData(stream); }
 
-void TBitmap::WriteData(TStream& stream) {
-  TMemoryStream ms;
-  SaveToStream(ms);
-  stream.WriteValue<std::uint32_t>(static_cast<std::uint32_t>(ms.GetSize()));
-  stream.WriteBuffer(ms.Memory(), ms.GetSize());
-}
+void TBitmap::WriteData(TStream& stream) { WriteSizedData(stream); }
 
 std::string TBitmap::SaveToDIB() const {
   SyncFromDevice();
@@ -836,16 +851,6 @@ void TBitmap::SaveToStream(TStream& stream) {
 }
 
 // ---- TIcon ----------------------------------------------------------------------------------
-
-const TClassInfo& TIcon::StaticClassInfo() {
-  return MakeGraphicClassInfo<TIcon>(u"TIcon", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TIcon::StaticClass() {
-  static const TGraphicClassInfo info{u"TIcon", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TIcon>(); }};
-  return &info;
-}
 
 TIcon::TIcon() { FTransparent = true; }
 TIcon::~TIcon() = default;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/base/Classes.h"
@@ -23,20 +24,27 @@ TAVRELO_EXCEPTION(EInvalidGraphicOperation, Exception)
 
 // ---- classes as values ----------------------------------------------------------------------
 
-// What the class library keeps in a metaclass: the name, the parent and the virtual constructor.
-struct TGraphicClassInfo {
-  const char16_t* Name;
-  const TGraphicClassInfo* Parent;
-  std::unique_ptr<TGraphic> (*Create)();
-  bool InheritsFrom(const TGraphicClassInfo* cls) const;
+// A picture class as a value. Its identity is the component model's description of the class
+// (one record, registered once in the class registry by name); on top of it the constructor typed
+// for pictures. Every descendant of TGraphic describes itself with TAVRELO_GRAPHIC_CLASS, so the
+// description of a picture class is always one of these.
+struct TGraphicClassInfo : TClassInfo {
+  // Makes a picture of the class (nullptr for abstract classes). It hides the component model's
+  // Create of the base, which makes the same object typed as a TPersistent.
+  std::unique_ptr<TGraphic> (*Create)() = nullptr;
+
+  using TClassInfo::InheritsFrom;
+  bool InheritsFrom(const TClassInfo* cls) const { return cls && TClassInfo::InheritsFrom(*cls); }
 };
 using TGraphicClass = const TGraphicClassInfo*;
 
-// Registers a class under its name (a second registration of the same name is ignored).
+// Registers a class under its name in the class registry (a second registration of the same name
+// is ignored).
 void RegisterGraphicClass(TGraphicClass cls);
 // A second name under which the class is found.
 void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls);
-// The class registered under the name (compared case-insensitively), or nullptr.
+// The picture class registered under the name or an alias (compared case-insensitively), or
+// nullptr (also for a registered class that is not a picture).
 TGraphicClass FindGraphicClass(std::u16string_view name);
 
 // ---- pixels ---------------------------------------------------------------------------------
@@ -68,8 +76,9 @@ class TGraphic : public TPersistent {
   TGraphic(const TGraphic&) = delete;
   TGraphic& operator=(const TGraphic&) = delete;
 
-  static TGraphicClass StaticClass();
-  static const TClassInfo& StaticClassInfo();
+  static const TGraphicClassInfo& StaticClassInfo();
+  static TGraphicClass StaticClass() { return &StaticClassInfo(); }
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
   virtual TGraphicClass ClassType() const = 0;
   bool InstanceOf(TGraphicClass cls) const { return ClassType()->InheritsFrom(cls); }
 
@@ -112,30 +121,82 @@ class TGraphic : public TPersistent {
  protected:
   // Answers whether this class took over the source; the default knows nothing.
   virtual bool AssignFrom(const TGraphic* source);
+  // The "Data" of classes that put the saved picture's length in front of it.
+  void ReadSizedData(TStream& stream);
+  void WriteSizedData(TStream& stream);
   virtual void Changed();
   bool FTransparent = false;
   bool FModified = false;
 };
 
-#define TAVRELO_GRAPHIC_CLASS(Cls)                                     \
- public:                                                               \
-  static TGraphicClass StaticClass();                                  \
-  static const TClassInfo& StaticClassInfo();                          \
-  TGraphicClass ClassType() const override { return StaticClass(); }   \
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
-
-// The registry entry of a picture class: its name, the parent's entry and its constructor.
+// The picture class description of T, made once.
 template <typename T>
-const TClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClassInfo& parent) {
-  static const TClassInfo info = [&] {
-    TClassInfo i;
+const TGraphicClassInfo& MakeGraphicClassInfo(const char16_t* name, const TClassInfo& parent) {
+  static const TGraphicClassInfo info = [&] {
+    TGraphicClassInfo i;
     i.ClassName = name;
     i.Parent = &parent;
-    i.Create = [] { return std::unique_ptr<TPersistent>(new T); };
+    if constexpr (!std::is_abstract_v<T>) {
+      i.Create = [] { return std::unique_ptr<TGraphic>(new T); };
+      i.TClassInfo::Create = [] { return std::unique_ptr<TPersistent>(new T); };
+    }
     return i;
   }();
   return info;
 }
+
+// Declares and defines the class description of a picture class; leaves the access at public.
+#define TAVRELO_GRAPHIC_CLASS(Cls, Base)                                                         \
+ public:                                                                                        \
+  using inherited = Base;                                                                       \
+  static const TGraphicClassInfo& StaticClassInfo() {                                           \
+    return MakeGraphicClassInfo<Cls>(u"" #Cls, Base::StaticClassInfo());                        \
+  }                                                                                             \
+  static TGraphicClass StaticClass() { return &StaticClassInfo(); }                             \
+  TGraphicClass ClassType() const override { return &StaticClassInfo(); }                      \
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+// ---- raster pictures kept encoded ----------------------------------------------------------
+
+// A raster picture kept as the encoded bytes it was read from and written back unchanged, with
+// its pixels decoded on first need: the common part of the PNG, JPEG and imaging-component
+// pictures. Bytes and pixels may each be missing: a picture made from pixels is encoded when
+// first saved.
+class TEncodedImage : public TGraphic {
+  TAVRELO_GRAPHIC_CLASS(TEncodedImage, TGraphic)
+ public:
+  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
+  int GetWidth() const override { return FWidth; }
+  int GetHeight() const override { return FHeight; }
+  const std::string& Data() const { return FData; }
+
+  // Writes the kept bytes, encoding the pixels first when there are none.
+  void SaveToStream(TStream& stream) override;
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  TPixelImage ToPixels() const override;
+
+ protected:
+  // Fills FPixels from FData when there are bytes and no pixels yet.
+  virtual void Decode() const = 0;
+  // FPixels in the class's format.
+  virtual std::string Encode() const = 0;
+  // Encodes the pixels when there are no bytes yet.
+  void EnsureEncoded() {
+    if (FData.empty() && !FPixels.Empty()) FData = Encode();
+  }
+  // Keeps the first `end` bytes of data, just read from the stream, as the picture of the given
+  // size; what follows them is left in the stream for the next reader.
+  void KeepRead(TStream& stream, std::string data, std::size_t end, int width, int height);
+  // Takes the bytes, pixels and size of another picture of the family.
+  void CopyEncoded(const TEncodedImage& source);
+  // Takes pixels without bytes: they are encoded when the picture is saved.
+  void TakePixels(TPixelImage image);
+
+  std::string FData;
+  mutable TPixelImage FPixels;
+  int FWidth = 0;
+  int FHeight = 0;
+};
 
 // ---- bitmaps --------------------------------------------------------------------------------
 
@@ -148,7 +209,7 @@ int PixelFormatBits(TPixelFormat pf);
 struct TBitmapStorage;
 
 class TBitmap : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TBitmap)
+  TAVRELO_GRAPHIC_CLASS(TBitmap, TGraphic)
  public:
   TBitmap();
   TBitmap(int width, int height);
@@ -256,7 +317,7 @@ struct TIconImage {
 using HICON = TIconImage*;
 
 class TIcon : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TIcon)
+  TAVRELO_GRAPHIC_CLASS(TIcon, TGraphic)
  public:
   TIcon();
   ~TIcon() override;

@@ -1,10 +1,5 @@
 #include "platform/graphics/Png.h"
 
-#include <cstring>
-
-#include <QBuffer>
-#include <QImage>
-
 #include "platform/graphics/ImageCodecs.h"
 
 namespace {
@@ -49,38 +44,16 @@ TPixelImage DecodePng(std::string_view data) {
   int w = 0, h = 0;
   if (!PngSize(data, w, h)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   CheckPictureSize(w, h);
-  QImage q;
-  if (!q.loadFromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()), "PNG"))
-    throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   TPixelImage img;
-  img.HasAlpha = q.hasAlphaChannel();
-  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  img.Resize(q.width(), q.height());
-  for (int y = 0; y < q.height(); ++y)
-    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
-                static_cast<std::size_t>(img.Width) * 4);
+  if (!ToolkitDecode(data, "png", img)) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
   return img;
 }
 
 std::string EncodePng(const TPixelImage& image) {
-  if (image.Empty()) return {};
-  QImage q(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height, image.Width * 4,
-           image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!q.save(&buffer, "PNG")) throw EInvalidGraphic(std::string_view("PNG image could not be written"));
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-const TClassInfo& TPngImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TPngImage>(u"TPngImage", TGraphic::StaticClassInfo());
-}
-
-TGraphicClass TPngImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TPngImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TPngImage>(); }};
-  return &info;
+  std::string data;
+  if (!image.Empty() && !ToolkitEncode(image, "png", data))
+    throw EInvalidGraphic(std::string_view("PNG image could not be written"));
+  return data;
 }
 
 TPngImage::TPngImage() = default;
@@ -110,27 +83,22 @@ void TPngImage::CreateAlpha() {
 }
 
 void TPngImage::SetWidth(int value) {
-  if (value == FWidth) return;
+  if (value != FWidth) Resize(value, FHeight);
+}
+
+void TPngImage::SetHeight(int value) {
+  if (value != FHeight) Resize(FWidth, value);
+}
+
+void TPngImage::Resize(int width, int height) {
   const TPixelImage old = Pixels();
   TPixelImage img;
   img.HasAlpha = old.HasAlpha;
-  img.Resize(value, FHeight, 0);
+  img.Resize(width, height, 0);
   for (int y = 0; y < std::min(old.Height, img.Height); ++y)
     for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
   FPixels = std::move(img);
   FWidth = FPixels.Width;
-  Changed();
-}
-
-void TPngImage::SetHeight(int value) {
-  if (value == FHeight) return;
-  const TPixelImage old = Pixels();
-  TPixelImage img;
-  img.HasAlpha = old.HasAlpha;
-  img.Resize(FWidth, value, 0);
-  for (int y = 0; y < std::min(old.Height, img.Height); ++y)
-    for (int x = 0; x < std::min(old.Width, img.Width); ++x) img.At(x, y) = old.At(x, y);
-  FPixels = std::move(img);
   FHeight = FPixels.Height;
   Changed();
 }
@@ -143,40 +111,15 @@ void TPngImage::LoadFromStream(TStream& stream) {
   CheckPictureSize(w, h);
   const std::size_t end = PngExtent(data, alpha);
   if (end == 0) throw EInvalidGraphic(std::string_view("PNG image is not valid"));
-  if (end < data.size()) {
-    stream.Seek(static_cast<std::int64_t>(end) - static_cast<std::int64_t>(data.size()), soCurrent);
-    data.resize(end);
-  }
-  FData = std::move(data);
-  FPixels = TPixelImage{};
-  FWidth = w;
-  FHeight = h;
   FHasAlpha = alpha;
-  FModified = false;
-  if (OnChange) OnChange(this);
+  KeepRead(stream, std::move(data), end, w, h);
 }
 
-void TPngImage::SaveToStream(TStream& stream) {
-  if (FData.empty() && !FPixels.Empty()) FData = EncodePng(FPixels);
-  WriteBytes(stream, FData);
-}
-
-TPixelImage TPngImage::ToPixels() const {
-  Decode();
-  return FPixels;
-}
-
-void TPngImage::Draw(TCanvas& canvas, const TRect& rect) {
-  Decode();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
-}
+std::string TPngImage::Encode() const { return EncodePng(FPixels); }
 
 bool TPngImage::AssignFrom(const TGraphic* source) {
   if (const auto* p = dynamic_cast<const TPngImage*>(source)) {
-    FData = p->FData;
-    FPixels = p->FPixels;
-    FWidth = p->FWidth;
-    FHeight = p->FHeight;
+    CopyEncoded(*p);
     FHasAlpha = p->FHasAlpha;
     return true;
   }
@@ -189,10 +132,7 @@ bool TPngImage::AssignFrom(const TGraphic* source) {
       if ((px & 0xFFFFFF) == keyArgb) px &= 0x00FFFFFF;
     img.HasAlpha = true;
   }
-  FData.clear();
-  FWidth = img.Width;
-  FHeight = img.Height;
   FHasAlpha = img.HasAlpha;
-  FPixels = std::move(img);
+  TakePixels(std::move(img));
   return true;
 }

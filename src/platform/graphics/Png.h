@@ -4,15 +4,12 @@
 
 #include "platform/graphics/Pictures.h"
 
-class TPngImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TPngImage)
+class TPngImage : public TEncodedImage {
+  TAVRELO_GRAPHIC_CLASS(TPngImage, TEncodedImage)
  public:
   TPngImage();
   ~TPngImage() override;
 
-  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
-  int GetWidth() const override { return FWidth; }
-  int GetHeight() const override { return FHeight; }
   // Resizing keeps the pixels inside both sizes; new pixels are transparent black.
   void SetWidth(int value) override;
   void SetHeight(int value) override;
@@ -26,21 +23,15 @@ class TPngImage : public TGraphic {
   // The decoded pixels, writable; taking them drops the kept file bytes.
   TPixelImage& Pixels();
   const TPixelImage& Pixels() const;
-  const std::string& Data() const { return FData; }
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
-  void Draw(TCanvas& canvas, const TRect& rect) override;
-  TPixelImage ToPixels() const override;
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
+  void Decode() const override;
+  std::string Encode() const override;
 
  private:
-  void Decode() const;
-  std::string FData;
-  mutable TPixelImage FPixels;
-  int FWidth = 0;
-  int FHeight = 0;
+  void Resize(int width, int height);
   bool FHasAlpha = false;
 };

@@ -37,57 +37,6 @@ std::shared_ptr<const TFontInstance> FontOf(HDC dc) {
   return f ? f->Shared() : nullptr;
 }
 
-// Replaces the shaped advances by the caller's, one per code unit: each cluster becomes as wide
-// as its characters' advances and its glyphs keep their places inside it.
-void ApplyAdvances(TShapedText& t, const int* dx, int n) {
-  int pen = 0, cur = -1, clusterX = 0, clusterLeft = 0;
-  std::vector<int> clusterStartX(static_cast<std::size_t>(n), 0);
-  std::vector<int> clusterAdv(static_cast<std::size_t>(n), 0);
-  for (auto& g : t.Glyphs) {
-    if (g.Cluster != cur) {
-      cur = g.Cluster;
-      clusterX = pen;
-      clusterLeft = g.X;
-      int adv = 0;
-      const auto ci = static_cast<std::size_t>(cur);
-      for (int i = cur; i < n; ++i) {
-        if (i > cur && t.Order[static_cast<std::size_t>(i)] != t.Order[ci]) break;
-        adv += dx[i];
-      }
-      if (cur < n) {
-        clusterStartX[ci] = clusterX;
-        clusterAdv[ci] = adv;
-      }
-      pen += adv;
-    }
-    g.X = clusterX + (g.X - clusterLeft);
-  }
-  // Advances from the new positions.
-  for (std::size_t j = 0; j < t.Glyphs.size(); ++j)
-    t.Glyphs[j].Advance = (j + 1 < t.Glyphs.size() ? t.Glyphs[j + 1].X : pen) - t.Glyphs[j].X;
-  for (int c = 0; c < n;) {
-    const auto uc = static_cast<std::size_t>(c);
-    int e = c + 1;
-    while (e < n && t.Order[static_cast<std::size_t>(e)] == t.Order[uc]) ++e;
-    const bool rtl = t.Levels[uc] & 1;
-    int before = 0;
-    for (int i = c; i < e; ++i) {
-      const auto ui = static_cast<std::size_t>(i);
-      t.Widths[ui] = dx[i];
-      if (rtl) {
-        t.Leading[ui] = clusterStartX[uc] + clusterAdv[uc] - before;
-        t.Trailing[ui] = t.Leading[ui] - dx[i];
-      } else {
-        t.Leading[ui] = clusterStartX[uc] + before;
-        t.Trailing[ui] = t.Leading[ui] + dx[i];
-      }
-      before += dx[i];
-    }
-    c = e;
-  }
-  t.Width = pen;
-}
-
 void Draw(TDeviceContext* c, const TFontInstance& f, const std::vector<TPlacedGlyph>& glyphs,
           const std::vector<int>& dx, double width, int x, int y, UINT options, const RECT* rect) {
   TTextRequest req;
@@ -100,16 +49,7 @@ void Draw(TDeviceContext* c, const TFontInstance& f, const std::vector<TPlacedGl
   for (const auto& g : glyphs) req.Text.push_back(static_cast<char16_t>(g.Glyph));
   req.Dx = dx;
   req.Glyphs = glyphs;
-  req.Width = width;
-  const UINT align = c->S.TextAlign;
-  double ox = x, oy = y;
-  if ((align & TA_CENTER) == TA_CENTER)
-    ox -= width / 2;
-  else if (align & TA_RIGHT)
-    ox -= width;
-  if ((align & TA_BASELINE) != TA_BASELINE) oy += (align & TA_BOTTOM) ? -f.TM.tmDescent : f.TM.tmAscent;
-  req.OriginX = ox;
-  req.OriginY = oy;
+  PlaceTextRun(*c, width, req);
   if (!c->Backend) return;
   if ((options & ETO_OPAQUE) && !rect && c->S.BkMode != OPAQUE) {
     TDCState s = c->S;

@@ -33,14 +33,34 @@ const char* FormatName(TWICImageFormat f) {
 
 }  // namespace
 
-const TClassInfo& TWICImage::StaticClassInfo() {
-  return MakeGraphicClassInfo<TWICImage>(u"TWICImage", TGraphic::StaticClassInfo());
+bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image) {
+  QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, format);
+  QImage q = reader.read();
+  if (q.isNull()) return false;
+  TPixelImage img;
+  img.HasAlpha = q.hasAlphaChannel();
+  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  img.Resize(q.width(), q.height());
+  for (int y = 0; y < q.height(); ++y)
+    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
+                static_cast<std::size_t>(img.Width) * 4);
+  image = std::move(img);
+  return true;
 }
 
-TGraphicClass TWICImage::StaticClass() {
-  static const TGraphicClassInfo info{u"TWICImage", TGraphic::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TWICImage>(); }};
-  return &info;
+bool ToolkitEncode(const TPixelImage& image, const char* format, std::string& data) {
+  const QImage q(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height, image.Width * 4,
+                 image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(q)) return false;
+  data.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return true;
 }
 
 TWICImage::TWICImage() = default;
@@ -71,70 +91,30 @@ void TWICImage::LoadFromStream(TStream& stream) {
   const QSize size = reader.size();
   if (format.isEmpty() || !size.isValid()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
   CheckPictureSize(size.width(), size.height());
-  FData = std::move(data);
-  FPixels = TPixelImage{};
   FFormat = FormatOf(format);
-  FWidth = size.width();
-  FHeight = size.height();
-  FModified = false;
-  if (OnChange) OnChange(this);
+  const std::size_t end = data.size();
+  KeepRead(stream, std::move(data), end, size.width(), size.height());
 }
 
 void TWICImage::Decode() const {
   if (!FPixels.Empty() || FData.empty()) return;
-  QByteArray bytes = QByteArray::fromRawData(FData.data(), static_cast<qsizetype>(FData.size()));
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  QImage q = reader.read();
-  if (q.isNull()) throw EInvalidGraphic(std::string_view("Image format is not supported"));
-  TPixelImage img;
-  img.HasAlpha = q.hasAlphaChannel();
-  q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  img.Resize(q.width(), q.height());
-  for (int y = 0; y < q.height(); ++y)
-    std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
-                static_cast<std::size_t>(img.Width) * 4);
-  FPixels = std::move(img);
+  if (!ToolkitDecode(FData, nullptr, FPixels)) throw EInvalidGraphic(std::string_view("Image format is not supported"));
 }
 
-void TWICImage::SaveToStream(TStream& stream) {
-  if (FData.empty() && !FPixels.Empty()) {
-    QImage q(reinterpret_cast<const uchar*>(FPixels.Pixels.data()), FPixels.Width, FPixels.Height, FPixels.Width * 4,
-             FPixels.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, FormatName(FFormat));
-    if (!writer.write(q)) throw EInvalidGraphic(std::string_view("Image could not be written"));
-    FData.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  }
-  WriteBytes(stream, FData);
-}
-
-TPixelImage TWICImage::ToPixels() const {
-  Decode();
-  return FPixels;
-}
-
-void TWICImage::Draw(TCanvas& canvas, const TRect& rect) {
-  Decode();
-  if (!FPixels.Empty()) DrawPixelImage(canvas, rect, FPixels);
+std::string TWICImage::Encode() const {
+  std::string data;
+  if (!ToolkitEncode(FPixels, FormatName(FFormat), data))
+    throw EInvalidGraphic(std::string_view("Image could not be written"));
+  return data;
 }
 
 bool TWICImage::AssignFrom(const TGraphic* source) {
   if (const auto* w = dynamic_cast<const TWICImage*>(source)) {
-    FData = w->FData;
-    FPixels = w->FPixels;
+    CopyEncoded(*w);
     FFormat = w->FFormat;
-    FWidth = w->FWidth;
-    FHeight = w->FHeight;
     return true;
   }
-  FPixels = source ? source->ToPixels() : TPixelImage{};
-  FData.clear();
-  FWidth = FPixels.Width;
-  FHeight = FPixels.Height;
+  TakePixels(source ? source->ToPixels() : TPixelImage{});
   FFormat = wifPng;
   return true;
 }

@@ -7,35 +7,25 @@
 
 enum TWICImageFormat { wifBmp, wifPng, wifJpeg, wifGif, wifTiff, wifWMPhoto, wifOther };
 
-class TWICImage : public TGraphic {
-  TAVRELO_GRAPHIC_CLASS(TWICImage)
+class TWICImage : public TEncodedImage {
+  TAVRELO_GRAPHIC_CLASS(TWICImage, TEncodedImage)
  public:
   TWICImage();
   ~TWICImage() override;
 
-  bool GetEmpty() const override { return FData.empty() && FPixels.Empty(); }
-  int GetWidth() const override { return FWidth; }
-  int GetHeight() const override { return FHeight; }
   void SetWidth(int) override;
   void SetHeight(int) override;
   TWICImageFormat GetImageFormat() const { return FFormat; }
   // Saving after a change of format encodes the pixels in that format (BMP, PNG, JPEG, TIFF).
   void SetImageFormat(TWICImageFormat value);
-  const std::string& Data() const { return FData; }
 
   void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
-  void Draw(TCanvas& canvas, const TRect& rect) override;
-  TPixelImage ToPixels() const override;
 
  protected:
   bool AssignFrom(const TGraphic* source) override;
+  void Decode() const override;
+  std::string Encode() const override;
 
  private:
-  void Decode() const;
-  std::string FData;
-  mutable TPixelImage FPixels;
   TWICImageFormat FFormat = wifPng;
-  int FWidth = 0;
-  int FHeight = 0;
 };

@@ -230,6 +230,7 @@ TEST(RVUrl, Decode) {
       {u"100%", false, u"100%"},
       {u"%FF%41", false, u"\uFFFDA"},  // a byte that is no UTF-8 is kept visible
       {u"%E2%82%AC+%E2%82%AC", false, u"\u20AC \u20AC"},
+      {u"%\u0141\u0142x", false, u"%\u0141\u0142x"},  // digits are ASCII only, not their low bytes
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeUrlText(c.text, c.allowCRLF), c.result) << U8(c.text);
 

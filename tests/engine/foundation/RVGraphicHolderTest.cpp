@@ -342,7 +342,7 @@ TEST(ThumbnailCache, DropsTheOldestThumbnail) {
 namespace {
 
 class TFlakyBitmap : public TBitmap {
-  TAVRELO_GRAPHIC_CLASS(TFlakyBitmap)
+  TAVRELO_GRAPHIC_CLASS(TFlakyBitmap, TBitmap)
  public:
   using TBitmap::TBitmap;
   static inline bool FailSave = false, FailLoad = false;
@@ -355,16 +355,6 @@ class TFlakyBitmap : public TBitmap {
     TBitmap::LoadFromStream(stream);
   }
 };
-
-const TClassInfo& TFlakyBitmap::StaticClassInfo() {
-  return MakeGraphicClassInfo<TFlakyBitmap>(u"TFlakyBitmap", TBitmap::StaticClassInfo());
-}
-
-TGraphicClass TFlakyBitmap::StaticClass() {
-  static const TGraphicClassInfo info{u"TFlakyBitmap", TBitmap::StaticClass(),
-                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFlakyBitmap>(); }};
-  return &info;
-}
 
 }  // namespace
 

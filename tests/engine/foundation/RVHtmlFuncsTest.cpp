@@ -96,6 +96,11 @@ TEST(RVHtml, CssFontFamily) {
       {u"DejaVu Sans", u"'DejaVu Sans'"},
       {u"\u0428\u0440\u0438\u0444\u0442", u"'\u0428\u0440\u0438\u0444\u0442'"},
       {u"", u"''"},
+      // Quotes, backslashes and control characters cannot end the string or the attribute.
+      {u"Bob's Font", u"'Bob\\'s Font'"},
+      {u"A\\B", u"'A\\\\B'"},
+      {u"Say \"Hi\"", u"'Say \\22 Hi\\22 '"},
+      {u"Two\nLines", u"'Two\\0A Lines'"},
   };
   for (auto [name, family] : cases) EXPECT_EQ(GetCSSFontFamily(name), family) << U8(name);
 }

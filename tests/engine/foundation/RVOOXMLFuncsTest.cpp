@@ -52,6 +52,11 @@ TEST(RVOOXML, Elements) {
             "<w:color w:val=\"FF0000\"/><w:color w:val=\"auto\"/>"
             "<w:rFonts w:ascii=\"A&amp;B \xD0\xB6\" w:hAnsi=\"A&amp;B \xD0\xB6\" w:cs =\"A&amp;B \xD0\xB6\" "
             "w:eastAsia=\"A&amp;B \xD0\xB6\"/>");
+  // Font names stand in attribute values: their quotes are escaped.
+  out.clear();
+  OOXMLRFontsElement(u"Bob's \"Font\"", out);
+  const std::string f = "Bob&apos;s &quot;Font&quot;";
+  EXPECT_EQ(out, "<w:rFonts w:ascii=\"" + f + "\" w:hAnsi=\"" + f + "\" w:cs =\"" + f + "\" w:eastAsia=\"" + f + "\"/>");
 }
 
 TEST(RVOOXML, Drawings) {

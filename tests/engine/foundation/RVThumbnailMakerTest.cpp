@@ -30,19 +30,10 @@ std::unique_ptr<TBitmap> Uniform(int w, int h, std::uint8_t b, std::uint8_t g, s
 
 // Thumbnails are made from the listed classes only, not from their descendants.
 class TDerivedBitmap : public TBitmap {
-  TAVRELO_GRAPHIC_CLASS(TDerivedBitmap)
+  TAVRELO_GRAPHIC_CLASS(TDerivedBitmap, TBitmap)
  public:
   using TBitmap::TBitmap;
 };
-
-const TClassInfo& TDerivedBitmap::StaticClassInfo() {
-  return MakeGraphicClassInfo<TDerivedBitmap>(u"TDerivedBitmap", TBitmap::StaticClassInfo());
-}
-
-TGraphicClass TDerivedBitmap::StaticClass() {
-  static const TGraphicClassInfo info{u"TDerivedBitmap", TBitmap::StaticClass(), nullptr};
-  return &info;
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 
 #include "platform/base/Classes.h"
 
@@ -16,6 +17,28 @@ TEST(MemoryStream, WriteSeekPastEndAndRead) {
   EXPECT_EQ(std::string(buf, 6), std::string("abc\0\0z", 6));
   EXPECT_THROW(ms.ReadBuffer(buf, 1), EReadError);
   EXPECT_EQ(ms.GetCapacity(), 8192);
+}
+
+// Sizes no block can hold are stream errors that leave the data alone, never an overflowed
+// request or a size below zero.
+TEST(MemoryStream, ImpossibleSizesRaiseStreamErrors) {
+  constexpr std::int64_t Huge = std::numeric_limits<std::int64_t>::max();
+  TMemoryStream ms;
+  ms.WriteBuffer("abc", 3);
+  for (std::int64_t size : {std::int64_t(-1), Huge, Huge - 100, Huge / 2 + 1}) {
+    EXPECT_THROW(ms.SetSize(size), EStreamError) << size;
+    EXPECT_EQ(ms.GetSize(), 3);
+  }
+  ms.Seek(Huge - 1, soBeginning);
+  EXPECT_THROW(ms.WriteBuffer("xy", 2), EStreamError);
+  ms.Seek(Huge / 2, soBeginning);
+  EXPECT_THROW(ms.WriteBuffer("xy", 2), EStreamError);
+  EXPECT_EQ(ms.GetSize(), 3);
+  EXPECT_EQ(ms.GetCapacity(), 8192);
+  EXPECT_EQ(std::string(static_cast<const char*>(ms.Memory()), 3), "abc");
+  ms.SetPosition(3);
+  ms.WriteBuffer("d", 1);
+  EXPECT_EQ(std::string(static_cast<const char*>(ms.Memory()), 4), "abcd");
 }
 
 TEST(FileStream, CreateReadAndErrors) {

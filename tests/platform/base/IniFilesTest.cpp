@@ -8,14 +8,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/base/PersistCodePage.h"
+#include "platform/base/NLS.h"
 
 namespace {
 
 class IniFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    persist_cp::SetAnsiCodePage(1252);
+    SetACP(1252);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     FPath = std::string(TAVRELO_TEST_OUTPUT) + "/ini-" + info->name() + ".ini";
     std::remove(FPath.c_str());
@@ -108,13 +108,13 @@ TEST_F(IniFilesTest, FileIsInTheAnsiCodePage) {
   }
   EXPECT_EQ(FileBytes(), "[S]\r\nFr=caf\xE9 \x80\r\nRu=???\r\n");
 
-  persist_cp::SetAnsiCodePage(1251);
+  SetACP(1251);
   {
     TMemIniFile ini(Name());
     ini.WriteString(u"S", u"Ru", u"\u043f\u0440\u0438");
     ini.UpdateFile();
   }
-  persist_cp::SetAnsiCodePage(1252);
+  SetACP(1252);
   EXPECT_EQ(FileBytes().substr(FileBytes().size() - 8), "Ru=\xEF\xF0\xE8\r\n");
 }
 

@@ -49,6 +49,21 @@ TEST_F(NLSSettings, SystemCodePages) {
   EXPECT_EQ(u, u"\u0410");
 }
 
+// The 8-bit strings of settings files and component streams follow the ANSI setting.
+TEST_F(NLSSettings, AnsiStrings) {
+  EXPECT_EQ(UnicodeToAnsiString(u"caf\u00e9 \u043f"), "caf\xE9 ?");
+  EXPECT_EQ(AnsiStringToUnicode("caf\xE9"), u"caf\u00e9");
+  EXPECT_EQ(AnsiStringToUnicode("\xC0", 1251), u"\u0410");
+  SetACP(1251);
+  EXPECT_EQ(UnicodeToAnsiString(u"\u043f\u0440\u0438"), "\xEF\xF0\xE8");
+  EXPECT_EQ(AnsiStringToUnicode("\xEF\xF0\xE8"), u"\u043f\u0440\u0438");
+  // An unusable code page: reading falls back to 1252, writing refuses.
+  SetACP(54321);
+  EXPECT_EQ(AnsiStringToUnicode("caf\xE9"), u"caf\u00e9");
+  EXPECT_THROW(UnicodeToAnsiString(u"x"), EConvertError);
+  EXPECT_EQ(UnicodeToAnsiString(u""), "");
+}
+
 TEST(NLSCodePages, ValidityAndInfo) {
   for (UINT cp : {874u, 932u, 936u, 949u, 950u, 1250u, 1258u, 1361u, 437u, 10000u, 65001u})
     EXPECT_TRUE(IsValidCodePage(cp)) << cp;

@@ -77,3 +77,13 @@ TEST(Utf, RoundTripAndRepair) {
   EXPECT_EQ(Utf8ToUnicode("\xE0\x80\x80"), u"\uFFFD");  // overlong
   EXPECT_EQ(UnicodeToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
 }
+
+TEST(Utf, LittleEndianSixteenBitBytes) {
+  const std::u16string s = u"a\u0436\U0001F600";
+  const std::string bytes("a\0\x36\x04\x3D\xD8\x00\xDE", 8);
+  EXPECT_EQ(UnicodeToUtf16LE(s), bytes);
+  EXPECT_EQ(Utf16LEToUnicode(bytes), s);
+  EXPECT_EQ(Utf16LEToUnicode(bytes + "x"), s);  // the odd last byte is left out
+  EXPECT_EQ(Utf16LEToUnicode(""), u"");
+  EXPECT_EQ(UnicodeToUtf16LE(u""), "");
+}

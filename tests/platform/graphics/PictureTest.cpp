@@ -7,6 +7,7 @@
 #include "platform/base/ComponentStream.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
@@ -290,6 +291,34 @@ TEST(PictureTest, PictureByExtension) {
   EXPECT_EQ(FindGraphicClass(u"tjpegimage"), TJPEGImage::StaticClass());
 }
 
+// A picture class has one description: the class registry finds the same record by name, and
+// both of its constructors make a picture of that class.
+TEST(PictureTest, PictureClassesLiveInTheClassRegistry) {
+  for (TGraphicClass cls : {TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass(),
+                            TJPEGImage::StaticClass(), TPngImage::StaticClass(), TGIFImage::StaticClass(),
+                            TWICImage::StaticClass()}) {
+    SCOPED_TRACE(UnicodeToUtf8(cls->ClassName));
+    EXPECT_EQ(GetClass(cls->ClassName), cls);
+    EXPECT_EQ(FindGraphicClass(cls->ClassName), cls);
+    EXPECT_TRUE(cls->InheritsFrom(TGraphic::StaticClass()));
+    ASSERT_TRUE(cls->Create);
+    const std::unique_ptr<TGraphic> g = cls->Create();
+    EXPECT_EQ(g->ClassType(), cls);
+    EXPECT_EQ(&g->ClassInfo(), cls);
+    const std::unique_ptr<TPersistent> p = FindClass(cls->ClassName).Create();
+    EXPECT_EQ(&p->ClassInfo(), cls);
+  }
+  EXPECT_FALSE(TGraphic::StaticClass()->Create);
+  EXPECT_FALSE(TBitmap::StaticClass()->InheritsFrom(TPngImage::StaticClass()));
+  EXPECT_FALSE(TBitmap::StaticClass()->InheritsFrom(nullptr));
+  // Registered, but not a picture.
+  EXPECT_NE(GetClass(u"TPicture"), nullptr);
+  EXPECT_EQ(FindGraphicClass(u"TPicture"), nullptr);
+  EXPECT_EQ(FindGraphicClass(u"TNoSuchPicture"), nullptr);
+  EXPECT_EQ(TPicture::GraphicExtension(TMetafile::StaticClass()), u"emf");
+  EXPECT_EQ(TPicture::FileFormatClass(u".TIFF"), TWICImage::StaticClass());
+}
+
 TEST(PictureTest, ImageListDrawsPlainTransparentAndBlended) {
   // Two 2x1 images in one strip: red and magenta-keyed, blue.
   TBitmap strip;
@@ -436,6 +465,24 @@ TEST(PictureTest, PicturesStreamAsComponentProperties) {
   EXPECT_NE(GetClass(u"TWICImage"), nullptr);
   auto made = GetClass(u"TJPEGImage")->Create();
   EXPECT_NE(dynamic_cast<TJPEGImage*>(made.get()), nullptr);
+}
+
+// A length in front of the data that is longer than the stream is refused before anything is
+// allocated for it; the picture stays as it was.
+TEST(PictureTest, SizedDataLongerThanTheStreamIsRefused) {
+  const std::string bmp = Fixture("rgb4x3.bmp");
+  for (const std::uint32_t size : {0xFFFFFFF0u, static_cast<std::uint32_t>(bmp.size() + 1)}) {
+    for (TGraphicClass cls : {TBitmap::StaticClass(), TJPEGImage::StaticClass()}) {
+      const std::unique_ptr<TGraphic> g = cls->Create();
+      SCOPED_TRACE(UnicodeToUtf8(g->ClassName()) + " " + std::to_string(size));
+      TMemoryStream ms;
+      ms.WriteValue<std::uint32_t>(size);
+      WriteBytes(ms, bmp);
+      ms.SetPosition(0);
+      EXPECT_THROW(g->ReadData(ms), EReadError);
+      EXPECT_TRUE(g->GetEmpty());
+    }
+  }
 }
 
 TEST(PictureTest, BitmapsDrawInEveryFormat) {

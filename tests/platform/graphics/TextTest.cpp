@@ -434,3 +434,47 @@ TEST(TextDrawing, EscapementAndVerticalFaces) {
   EXPECT_NE(vertical.cx, plain.cx);
   EXPECT_EQ(latinVertical.cx, latinPlain.cx);
 }
+
+// Underline and strike-out span the run at every position, whatever its direction, drawn
+// directly or through a world transform that scales a 100 times larger font down to the same
+// size (where the lines are thinner than a device pixel).
+TEST(TextDrawing, LinesSpanRunsOfEitherDirectionAtAnyScale) {
+  const struct {
+    const char* name;
+    std::u16string text;
+    bool rtl;
+  } texts[] = {{"Latin", u"Waffle jiggery", false}, {"Hebrew", u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", true}};
+  for (const auto& t : texts)
+    for (const int k : {1, 100})
+      for (int sub = 0; sub < k; sub += 7) {
+        SCOPED_TRACE(std::string(t.name) + " at " + std::to_string(k) + "x, +" + std::to_string(sub));
+        TSurface s(220, 40);
+        SetBkMode(s.DC, TRANSPARENT);
+        SetTextAlign(s.DC, TA_BASELINE | (t.rtl ? TA_RTLREADING : 0));
+        if (k > 1) {
+          SetGraphicsMode(s.DC, GM_ADVANCED);
+          const XFORM x{1.0f / k, 0, 0, 1.0f / k, 0, 0};
+          SetWorldTransform(s.DC, &x);
+        }
+        LOGFONTW lf = MakeLogFont(u"DejaVu Sans", -20 * k);
+        lf.lfUnderline = 1;
+        lf.lfStrikeOut = 1;
+        TFontScope f(s.DC, lf);
+        const int n = static_cast<int>(t.text.size());
+        const int baseline = 28 * k + sub;
+        ExtTextOutW(s.DC, 10 * k + sub, baseline, t.rtl ? ETO_RTLREADING : 0, nullptr, t.text.c_str(),
+                    static_cast<UINT>(n), nullptr);
+        const int left = s.InkLeft(), right = s.InkRight();
+        ASSERT_GT(right - left, 40);
+        // Rows inked from the first to the last column of the run: one above the baseline
+        // (strike-out), one below it (underline), never on it.
+        bool above = false, below = false;
+        for (int y = 0; y < s.H; ++y) {
+          bool full = true;
+          for (int x = left + 1; x < right && full; ++x) full = s.At(x, y) != 0xFFFFFF;
+          if (full) (y * k < baseline ? above : below) = true;
+        }
+        EXPECT_TRUE(above);
+        EXPECT_TRUE(below);
+      }
+}
