@@ -585,6 +585,30 @@ void DrawStyledLine(TCanvas* Canvas, TColor Color, int Kind, int Thickness, int 
   // Every step moves at least one pixel, so a tiny pattern length cannot stall the walk.
   auto advance = [](int& x, int step) { x += std::max(step, 1); };
   int x = Left;
+  // Patterns are walked only across the clipped part of the band, whole periods at a time so the
+  // phase stays anchored at Left: a run far wider than the visible area costs no more than it.
+  int period = 0;
+  switch (Kind) {
+    case 1: period = 2 * T; break;
+    case 2: period = std::max(P ? P : 2 * T, 1); break;
+    case 3: period = std::max(P ? P : 3 * T, 1); break;
+    case 4: period = std::max(P ? scaled(5, 7) : 3 * T, 1) + std::max(P ? scaled(2, 7) : 2 * T, 1); break;
+    case 5: period = std::max(P ? scaled(1, 2) : 3 * T, 1) + 2 * std::max(P ? scaled(1, 4) : 2 * T, 1); break;
+    case 6: period = 3 * T; break;
+    default: break;
+  }
+  if (period > 0) {
+    HDC dc = Canvas->GetHandle();
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    RECT clip;
+    if (GetClipRgn(dc, probe) == 1 && GetClipBox(dc, &clip) != ERROR) {
+      const long long visLeft = static_cast<long long>(clip.Left) - period;
+      const long long visRight = static_cast<long long>(clip.Right) + period;
+      if (visLeft > Left) x = static_cast<int>(Left + (visLeft - Left) / period * period);
+      if (visRight < Right) Right = static_cast<int>(visRight);
+    }
+    DeleteObject(probe);
+  }
   switch (Kind) {
     case 0:
       if (T == 1)

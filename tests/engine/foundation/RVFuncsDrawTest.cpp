@@ -67,6 +67,15 @@ TEST(RVDrawing, StyledLines) {
   }
 }
 
+TEST(RVDrawing, StyledLinesWalkOnlyTheClippedPart) {
+  // A band two billion pixels wide with one-pixel dashes would take minutes to walk in full;
+  // inside a clip the pattern keeps its phase from Left.
+  Sheet s(24, 9);
+  IntersectClipRect(s.Canvas()->GetHandle(), 4, 0, 20, 9);
+  DrawStyledLine(s.Canvas(), clRed, 2, 1, -2000000000, 2000000000, 4, 0, &s.GI);
+  EXPECT_EQ(s.Row(4, 0, 24), "....#.#.#.#.#.#.#.#.....");
+}
+
 TEST(RVDrawing, StyledLineBandsAndColour) {
   Sheet s(24, 9);
   DrawStyledLine(s.Canvas(), clRed, 0, 3, 2, 10, 4, 0, &s.GI);  // rows 3, 4, 5
