@@ -334,6 +334,44 @@ TEST_F(StyleTemplateTest, IniRoundTrip) {
   EXPECT_EQ(back.StyleTemplates()->Items(2)->GetParent(), ba);
 }
 
+// The text part of a template has no "Jump" key to read its cursor with; every property must
+// still come back.
+TEST_F(StyleTemplateTest, IniRoundTripKeepsEveryTextProperty) {
+  TRVStyleTemplate* t = Named(u"Link", rvstkText);
+  t->ValidTextProperties = AllTextStyleProperties;
+  TRVSTFontInfo* f = t->TextStyle();
+  f->FontName = u"Courier New";
+  f->SizeDouble = 23;
+  f->Color = clRed;
+  f->BackColor = clYellow;
+  f->HoverColor = clBlue;
+  f->HoverBackColor = clGreen;
+  f->HoverEffects = {rvheUnderline};
+  f->JumpCursor = 55;
+  f->Charset = 204;
+  f->CharScale = 80;
+  f->CharSpacing = 3;
+  f->BiDiMode = rvbdRightToLeft;
+  f->Style = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
+  f->StyleEx = {rvfsOverline, rvfsAllCaps};
+  f->Protection = {rvprModifyProtect};
+  f->Options = {rvteoHidden, rvteoDocXCode};
+  f->VShift = -33;
+  f->EmptyWidth = 7;
+  f->SubSuperScriptType = rvsssSubscript;
+  f->UnderlineType = rvutDashed;
+  f->UnderlineColor = clMaroon;
+  f->HoverUnderlineColor = clNavy;
+  auto ini = NewIni();
+  templates->SaveToINI(ini.get(), u"T");
+  TEmptyRVStyle back;
+  back.StyleTemplates()->LoadFromINI(ini.get(), u"T");
+  ASSERT_EQ(back.StyleTemplates()->Count(), 1);
+  TRVSTFontInfo* g = back.StyleTemplates()->Items(0)->TextStyle();
+  EXPECT_EQ(g->JumpCursor, 55);
+  EXPECT_TRUE(g->IsEqual(f, {}));
+}
+
 TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
   TRVStyleTemplate* a = Named(u"A", rvstkPara);
   a->ValidParaProperties = {rvpiAlignment};
