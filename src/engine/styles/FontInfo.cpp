@@ -463,6 +463,9 @@ void TCustomRVFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   HoverColor = readInt(u"HoverColor", clNone);
   HoverEffects.Clear();
   if (readBool(u"HoverUnderline")) HoverEffects.Include(rvheUnderline);
+  // Written for every style; a text style decides again below by its "Jump" key, but the text
+  // part of a style template has only this key to keep its cursor.
+  JumpCursor = static_cast<TCursor>(readInt(u"JumpCursor", crJump));
   Charset = static_cast<TFontCharset>(readInt(u"Charset", DEFAULT_CHARSET));
   CharScale = readInt(u"CharScale", 100);
   CharSpacing = readInt(u"CharSpacing", 0);

@@ -429,6 +429,10 @@ void TRVListLevel::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, 
   if (FFont) ini->WriteString(Section, key(u"Font"), FFont->ToText());
   IniWriteBool(ini, Section, key(u"Continuous"), true, Options.Contains(rvloContinuous));
   IniWriteBool(ini, Section, key(u"LevelReset"), true, Options.Contains(rvloLevelReset));
+  // The first number and the legal-style option are what a numbered level is: without them a
+  // list read back would restart at 1 and number in its own style.
+  IniWriteInteger(ini, Section, key(u"StartFrom"), 1, StartFrom);
+  IniWriteBool(ini, Section, key(u"LegalStyleNumbering"), false, Options.Contains(rvloLegalStyleNumbering));
   if (!FormatStringW.empty()) {
     std::string bytes;
     for (char16_t c : FormatStringW) {
@@ -465,6 +469,8 @@ void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section
   Options.Clear();
   if (IniReadBool(ini, Section, key(u"Continuous"), true)) Options.Include(rvloContinuous);
   if (IniReadBool(ini, Section, key(u"LevelReset"), true)) Options.Include(rvloLevelReset);
+  if (IniReadBool(ini, Section, key(u"LegalStyleNumbering"), false)) Options.Include(rvloLegalStyleNumbering);
+  StartFrom = ini->ReadInteger(Section, key(u"StartFrom"), 1);
   const UnicodeString hex = ini->ReadString(Section, key(u"FormatStringW"), UnicodeString());
   const std::string bytes = HexToAnsi(UnicodeToUtf8(hex));
   if (bytes.size() % 2) throw EViroZereError(std::string_view("Can't perform Unicode operation"));

@@ -708,7 +708,11 @@ TRVAnsiString TRVStyle::GetCSSSize(TRVStyleLength Value) const {
 UnicodeString TRVStyle::GetCSSSizeW(TRVStyleLength Value) const { return AsciiToUnicode(GetCSSSize(Value)); }
 
 TRVAnsiString PointsToCSSText(long double Value) {
-  if (Value < 0) return "-" + PointsToCSSText(-Value);
+  if (Value < 0) {
+    // Appending instead of prepending: gcc 12 sees a false overlap in "literal" + string&&.
+    TRVAnsiString r("-");
+    return r.append(PointsToCSSText(-Value));
+  }
   auto whole = static_cast<std::int64_t>(Value);
   auto hundredths = static_cast<int>(Round((Value - static_cast<long double>(whole)) * 100));
   if (hundredths >= 100) {  // 12.999 is 13pt, not "12.100pt"
@@ -793,7 +797,7 @@ void TRVStyle::SaveCSSToStream(TStream* Stream, const TRVSaveCSSOptions& AOption
     }
     if ((f->Style.Contains(fsUnderline) || f->HoverEffects.Contains(rvheUnderline)) &&
         f->HoverUnderlineColor != clNone)
-      RVWriteAnsiX(Stream, " " + f->GetCSSUnderlineBorder(true) + ";", false);
+      RVWriteAnsiX(Stream, TRVAnsiString(" ").append(f->GetCSSUnderlineBorder(true)).append(";"), false);
     WriteLine(Stream, " }");
   }
   WriteLine(Stream, "/* ========== Para Styles ========== */");

@@ -136,8 +136,12 @@ TEST(ListInfoIni, RoundTrip) {
   b->LeftIndent = 24;
   b->MarkerIndent = 12;
   b->MarkerAlignment = rvmaRight;
+  b->StartFrom = 5;
+  b->Options = {rvloLevelReset, rvloLegalStyleNumbering};
   auto ini = NewIni();
   l->SaveToINI(ini.get(), u"L", u"L0%s");
+  EXPECT_FALSE(ini->ValueExists(u"L", u"L0LvlStartFrom0"));
+  EXPECT_EQ(ini->ReadInteger(u"L", u"L0LvlStartFrom1", 0), 5);
   EXPECT_EQ(ini->ReadInteger(u"L", u"L0LevelsCount", 0), 2);
   EXPECT_EQ(ini->ReadString(u"L", u"L0LvlFormatStringW0", u""), u"2220");
   EXPECT_EQ(ini->ReadString(u"L", u"L0LvlContinuous0", u""), u"No");

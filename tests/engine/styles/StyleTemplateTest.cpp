@@ -334,6 +334,70 @@ TEST_F(StyleTemplateTest, IniRoundTrip) {
   EXPECT_EQ(back.StyleTemplates()->Items(2)->GetParent(), ba);
 }
 
+// The text part of a template has no "Jump" key to read its cursor with; every property must
+// still come back.
+TEST_F(StyleTemplateTest, IniRoundTripKeepsEveryProperty) {
+  TRVStyleTemplate* t = Named(u"Link");
+  t->ValidTextProperties = AllTextStyleProperties;
+  t->ValidParaProperties = AllParaStyleProperties;
+  TRVSTParaInfo* p = t->ParaStyle();
+  p->FirstIndent = -10;
+  p->LeftIndent = 20;
+  p->RightIndent = 5;
+  p->SetSpaceBefore(3);
+  p->SetSpaceAfter(4);
+  p->LineSpacing = 12;
+  p->LineSpacingType = rvlsLineHeightAtLeast;
+  p->Alignment = rvaJustify;
+  p->LastLineAlignment = rvllaRight;
+  p->Options = {rvpaoNoWrap, rvpaoReadOnly, rvpaoStyleProtect, rvpaoDoNotWantReturns, rvpaoKeepLinesTogether,
+                rvpaoKeepWithNext, rvpaoWidowOrphanControl};
+  p->BiDiMode = rvbdRightToLeft;
+  p->OutlineLevel = 3;
+  p->Border()->Style = rvbDouble;
+  p->Border()->Color = clBlue;
+  p->Border()->Width = 2;
+  p->Border()->InternalWidth = 3;
+  p->Border()->BorderOffsets()->SetAll(4);
+  p->Border()->VisibleBorders()->Top = false;
+  p->Background()->Color = clYellow;
+  p->Background()->Opacity = 30000;
+  p->Background()->BorderOffsets()->Right = 2;
+  p->Tabs()->Add()->SetPosition(100);
+  TRVSTFontInfo* f = t->TextStyle();
+  f->FontName = u"Courier New";
+  f->SizeDouble = 23;
+  f->Color = clRed;
+  f->BackColor = clYellow;
+  f->HoverColor = clBlue;
+  f->HoverBackColor = clGreen;
+  f->HoverEffects = {rvheUnderline};
+  f->JumpCursor = 55;
+  f->Charset = 204;
+  f->CharScale = 80;
+  f->CharSpacing = 3;
+  f->BiDiMode = rvbdRightToLeft;
+  f->Style = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
+  f->StyleEx = {rvfsOverline, rvfsAllCaps};
+  f->Protection = {rvprModifyProtect};
+  f->Options = {rvteoHidden, rvteoDocXCode};
+  f->VShift = -33;
+  f->EmptyWidth = 7;
+  f->SubSuperScriptType = rvsssSubscript;
+  f->UnderlineType = rvutDashed;
+  f->UnderlineColor = clMaroon;
+  f->HoverUnderlineColor = clNavy;
+  auto ini = NewIni();
+  templates->SaveToINI(ini.get(), u"T");
+  TEmptyRVStyle back;
+  back.StyleTemplates()->LoadFromINI(ini.get(), u"T");
+  ASSERT_EQ(back.StyleTemplates()->Count(), 1);
+  TRVSTFontInfo* g = back.StyleTemplates()->Items(0)->TextStyle();
+  EXPECT_EQ(g->JumpCursor, 55);
+  EXPECT_TRUE(g->IsEqual(f, {}));
+  EXPECT_TRUE(back.StyleTemplates()->Items(0)->ParaStyle()->IsEqual(p, {}));
+}
+
 TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
   TRVStyleTemplate* a = Named(u"A", rvstkPara);
   a->ValidParaProperties = {rvpiAlignment};
