@@ -230,6 +230,16 @@ HRESULT ScriptItemize(const WCHAR* str, int length, int maxItems, const SCRIPT_C
   return S_OK;
 }
 
+HRESULT ScriptLayout(int runs, const BYTE* levels, int* visualToLogical, int* logicalToVisual) {
+  if (runs <= 0 || !levels) return E_INVALIDARG;
+  if (std::any_of(levels, levels + runs, [](BYTE l) { return l > UBIDI_MAX_EXPLICIT_LEVEL + 1; }))
+    return E_INVALIDARG;
+  const auto* lv = reinterpret_cast<const UBiDiLevel*>(levels);
+  if (visualToLogical) ubidi_reorderVisual(lv, runs, visualToLogical);
+  if (logicalToVisual) ubidi_reorderLogical(lv, runs, logicalToVisual);
+  return S_OK;
+}
+
 HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* str, int length, int maxGlyphs, SCRIPT_ANALYSIS* sa,
                     WORD* glyphs, WORD* logClust, SCRIPT_VISATTR* visAttr, int* glyphCount) {
   if (!str || length <= 0 || !glyphs || !logClust || !glyphCount || !cache) return E_INVALIDARG;

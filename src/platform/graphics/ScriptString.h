@@ -139,4 +139,9 @@ HRESULT ScriptTextOut(HDC dc, SCRIPT_CACHE* cache, int x, int y, UINT options, c
                       const WORD* glyphs, int glyphCount, const int* advance, const int* justify,
                       const GOFFSET* offsets);
 HRESULT ScriptGetFontProperties(HDC dc, SCRIPT_CACHE* cache, SCRIPT_FONTPROPERTIES* props);
+// The display order of runs (or characters) from their bidirectional levels, by the reordering
+// rule of the bidirectional algorithm: visualToLogical[v] is the run shown at place v,
+// logicalToVisual[i] the place of run i; either map may be null. E_INVALIDARG for no runs, no
+// levels or a level above 126.
+HRESULT ScriptLayout(int runs, const BYTE* levels, int* visualToLogical, int* logicalToVisual);
 HRESULT ScriptFreeCache(SCRIPT_CACHE* cache);

@@ -178,6 +178,30 @@ UnicodeString GetClipboardFormatName(UINT format) {
 
 std::string ClipboardFormatMimeType(UINT format) { return MappingOf(format).Mime; }
 
+std::vector<std::pair<std::string, std::string>> GetClipboardMimeData() {
+  EnsureGuiApplication();
+  std::vector<std::pair<std::string, std::string>> r;
+  QClipboard* cb = QGuiApplication::clipboard();
+  const QMimeData* md = cb ? cb->mimeData() : nullptr;
+  if (!md) return r;
+  for (const QString& mime : md->formats()) r.emplace_back(mime.toStdString(), md->data(mime).toStdString());
+  return r;
+}
+
+void SetClipboardMimeData(const std::vector<std::pair<std::string, std::string>>& items) {
+  EnsureGuiApplication();
+  QClipboard* cb = QGuiApplication::clipboard();
+  if (!cb) return;
+  if (items.empty()) {
+    cb->clear();
+    return;
+  }
+  auto md = std::make_unique<QMimeData>();
+  for (const auto& [mime, bytes] : items)
+    md->setData(QString::fromStdString(mime), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  cb->setMimeData(md.release());
+}
+
 // ---- the clipboard object -----------------------------------------------------------------------
 
 struct TClipboard::TData {

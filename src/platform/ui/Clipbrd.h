@@ -11,6 +11,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/base/SysUtils.h"
 #include "platform/base/Types.h"
@@ -35,6 +38,13 @@ UINT RegisterClipboardFormatW(const UnicodeString& name);
 UnicodeString GetClipboardFormatName(UINT format);
 // The MIME type under which a format travels.
 std::string ClipboardFormatMimeType(UINT format);
+
+// What the window system's clipboard holds, as MIME types with their bytes, in the order it
+// offers them; empty when it holds nothing. No format mapping: for data of other programs.
+std::vector<std::pair<std::string, std::string>> GetClipboardMimeData();
+// Replaces the window system's clipboard content by exactly these types and bytes (a type given
+// twice keeps its last bytes); an empty list empties the clipboard.
+void SetClipboardMimeData(const std::vector<std::pair<std::string, std::string>>& items);
 
 class TClipboard : public TObject {
  public:

@@ -67,6 +67,28 @@ struct TWindowHandleTag {
 
 QWidget* NativeWidgetOf(HWND handle) { return handle ? handle->Widget.get() : nullptr; }
 
+BOOL GetClientRect(HWND wnd, RECT* rect) {
+  QWidget* w = NativeWidgetOf(wnd);
+  if (!w || !rect) return FALSE;
+  *rect = RECT(0, 0, w->width(), w->height());
+  return TRUE;
+}
+
+BOOL PrintWindow(HWND wnd, HDC dc, UINT) {
+  QWidget* w = NativeWidgetOf(wnd);
+  if (!w || !dc) return FALSE;
+  if (w->width() <= 0 || w->height() <= 0) return TRUE;
+  const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) return FALSE;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = image.width();
+  bi.bmiHeader.biHeight = -image.height();
+  bi.bmiHeader.biBitCount = 32;
+  // 32-bit rows are whole words on both sides, so the image's rows are the bitmap's rows.
+  return SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(image.width()), static_cast<DWORD>(image.height()), 0, 0, 0,
+                           static_cast<UINT>(image.height()), image.constBits(), &bi, DIB_RGB_COLORS) != 0;
+}
+
 void MoveWindowOrg(HDC DC, int DX, int DY) {
   POINT org;
   if (!GetWindowOrgEx(DC, &org)) return;

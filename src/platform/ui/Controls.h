@@ -113,6 +113,17 @@ class TControl : public TComponent {
 
 struct TWindowHandleTag;  // the native window behind a handle (Controls.cpp)
 
+// The client area of a control's native window: from (0, 0) to its size. FALSE for a null handle
+// or rect.
+BOOL GetClientRect(HWND wnd, RECT* rect);
+
+constexpr UINT PW_CLIENTONLY = 0x1;
+// Copies what a native window shows, its child windows included, to DC with its top-left corner
+// at DC's origin. Windows have no frame of the window system's own, so PW_CLIENTONLY changes
+// nothing. FALSE for a null handle or context or when the picture cannot be taken; TRUE with
+// nothing copied for a window without area.
+BOOL PrintWindow(HWND wnd, HDC dc, UINT flags);
+
 class TWinControl : public TControl {
   TAVRELO_PERSISTENT(TWinControl, TControl)
  public:

@@ -173,3 +173,26 @@ TEST(ScriptString, ItemsShapingAndPlacement) {
   EXPECT_EQ(ScriptFreeCache(&cache), S_OK);
   EXPECT_EQ(cache, nullptr);
 }
+
+TEST(ScriptString, LayoutOrdersRunsByTheirLevels) {
+  struct Case { const char* name; std::vector<BYTE> levels; std::vector<int> visual, logical; };
+  const Case cases[] = {{"left to right", {0, 0, 0}, {0, 1, 2}, {0, 1, 2}},
+                        {"right to left", {1, 1, 1}, {2, 1, 0}, {2, 1, 0}},
+                        {"embedded", {0, 1, 1, 0}, {0, 2, 1, 3}, {0, 2, 1, 3}},
+                        {"numbers in right to left", {1, 2, 2, 0}, {1, 2, 0, 3}, {2, 0, 1, 3}},
+                        {"deepest level", {126, 0}, {0, 1}, {0, 1}}};
+  for (const Case& c : cases) {
+    const int n = static_cast<int>(c.levels.size());
+    std::vector<int> v2l(c.levels.size(), -1), l2v(c.levels.size(), -1);
+    ASSERT_EQ(ScriptLayout(n, c.levels.data(), v2l.data(), l2v.data()), S_OK) << c.name;
+    EXPECT_EQ(v2l, c.visual) << c.name;
+    EXPECT_EQ(l2v, c.logical) << c.name;
+    EXPECT_EQ(ScriptLayout(n, c.levels.data(), nullptr, nullptr), S_OK) << c.name;
+  }
+  const BYTE ok[] = {0, 1}, tooDeep[] = {0, 127};
+  int map[2] = {-1, -1};
+  EXPECT_EQ(ScriptLayout(0, ok, map, map), E_INVALIDARG);
+  EXPECT_EQ(ScriptLayout(2, nullptr, map, map), E_INVALIDARG);
+  EXPECT_EQ(ScriptLayout(2, tooDeep, map, map), E_INVALIDARG);
+  EXPECT_EQ(map[0], -1) << "a refused call leaves the maps alone";
+}

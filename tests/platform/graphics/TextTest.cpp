@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <unicode/ubidi.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "GdiFixture.h"
+#include "platform/graphics/ScriptString.h"
 
 namespace {
 
@@ -189,14 +188,17 @@ TEST(TextPlacement, HebrewAndMixedOrder) {
     const DWORD res = GetCharacterPlacementW(s.DC, c.text.c_str(), n, 0, &r, GCP_REORDER | GCP_GLYPHSHAPE | GCP_LIGATE | GCP_DIACRITIC);
     ASSERT_NE(res >> 16, 0u) << c.name;
     // The visual order is the one the bidirectional algorithm gives.
-    UErrorCode err = U_ZERO_ERROR;
-    UBiDi* bidi = ubidi_open();
-    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(c.text.c_str()), n, c.rtl ? 1 : 0, nullptr, &err);
-    std::vector<int32_t> map(c.text.size());
-    ubidi_getVisualMap(bidi, map.data(), &err);
-    ubidi_close(bidi);
-    ASSERT_TRUE(U_SUCCESS(err));
-    EXPECT_EQ(VisualOrderOf(order), std::vector<int>(map.begin(), map.end())) << c.name;
+    SCRIPT_STATE state;
+    state.uBidiLevel = c.rtl ? 1 : 0;
+    std::vector<SCRIPT_ITEM> items(c.text.size() + 2);
+    int itemCount = 0;
+    ASSERT_EQ(ScriptItemize(c.text.c_str(), n, n + 1, nullptr, &state, items.data(), &itemCount), S_OK) << c.name;
+    std::vector<BYTE> levels(c.text.size());
+    for (int k = 0; k < itemCount; ++k)
+      std::fill(levels.begin() + items[k].iCharPos, levels.begin() + items[k + 1].iCharPos, items[k].a.s.uBidiLevel);
+    std::vector<int> map(c.text.size());
+    ASSERT_EQ(ScriptLayout(n, levels.data(), map.data(), nullptr), S_OK) << c.name;
+    EXPECT_EQ(VisualOrderOf(order), map) << c.name;
     for (int i = 0; i < n; ++i) {
       const char16_t ch = c.text[static_cast<std::size_t>(i)];
       if (ch >= 0x5D0 && ch <= 0x5EA) {

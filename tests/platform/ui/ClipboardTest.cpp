@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/base/NLS.h"
 #include "platform/ui/Clipbrd.h"
@@ -26,29 +26,23 @@ std::string Bytes(HGLOBAL h) {
 
 std::string Utf16Bytes(const std::u16string& s) { return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2); }
 
-QClipboard* System() {
-  EnsureGuiApplication();
-  return QGuiApplication::clipboard();
-}
-
 std::string MimeBytes(const char* mime) {
-  const QMimeData* md = System()->mimeData();
-  if (!md || !md->hasFormat(QString::fromLatin1(mime))) return "<none>";
-  return md->data(QString::fromLatin1(mime)).toStdString();
+  for (const auto& [type, bytes] : GetClipboardMimeData())
+    if (type == mime) return bytes;
+  return "<none>";
 }
 
 void PutMime(std::initializer_list<std::pair<const char*, std::string>> items) {
-  auto* md = new QMimeData;
-  for (const auto& [mime, bytes] : items)
-    md->setData(QString::fromLatin1(mime), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  System()->setMimeData(md);
+  std::vector<std::pair<std::string, std::string>> list;
+  for (const auto& [mime, bytes] : items) list.emplace_back(mime, bytes);
+  SetClipboardMimeData(list);
 }
 
 class ClipboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetKeyboardLayoutLanguage(0x0409);
-    System()->clear();
+    SetClipboardMimeData({});
   }
   TClipboard cb;
 };
@@ -112,7 +106,7 @@ TEST_F(ClipboardTest, TextLikeFormatsDropTheTerminatorOnTheWayOut) {
   EXPECT_EQ(MimeBytes("application/x-tavrelopad-url"), "http://a/\xE9 ");
   EXPECT_EQ(MimeBytes("text/x-moz-url"), Utf16Bytes(u"http://\u0436/"));
   EXPECT_EQ(MimeBytes("application/x-tavrelopad-format-tavrelopad_20raw"), std::string("a\0b\0c", 5));
-  EXPECT_EQ(System()->text().toStdString(), "\xD0\x96x");
+  EXPECT_EQ(MimeBytes("text/plain"), "\xD0\x96x");
 
   // Reading adds the terminator back; raw blocks come back exactly.
   EXPECT_EQ(Bytes(cb.GetAsHandle(rtf)), std::string("{\\rtf1 x}\0", 10));
@@ -228,6 +222,19 @@ TEST_F(ClipboardTest, SessionsEmptyOnceAndPublishAtTheLastClose) {
   EXPECT_FALSE(cb.HasFormat(b));
   cb.Close();  // an extra close is harmless
   EXPECT_FALSE(cb.IsOpen());
+}
+
+TEST_F(ClipboardTest, SystemMimeDataIsExactBytes) {
+  EXPECT_TRUE(GetClipboardMimeData().empty());
+  SetClipboardMimeData({{"application/x-a", std::string("a\0b", 3)}, {"text/html", "<i>"}, {"application/x-a", "last"}});
+  const std::vector<std::pair<std::string, std::string>> expected = {{"application/x-a", "last"}, {"text/html", "<i>"}};
+  EXPECT_EQ(GetClipboardMimeData(), expected);
+  const UINT html = RegisterClipboardFormatW(u"HTML Format");
+  EXPECT_TRUE(cb.HasFormat(html));
+  EXPECT_EQ(Bytes(cb.GetAsHandle(CF_TEXT)), "<none>");
+  SetClipboardMimeData({});
+  EXPECT_TRUE(GetClipboardMimeData().empty());
+  EXPECT_FALSE(cb.HasFormat(html));
 }
 
 TEST_F(ClipboardTest, LockedClipboardRaisesAndKeepsNothing) {

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPixmap>
-#include <QWidget>
-
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -518,18 +514,43 @@ TEST(NativeWindows, ShowWhatTheControlPaints) {
   button->SetParent(&panel);
   button->SetBounds(10, 10, 75, 25);
   button->HandleNeeded();
-  QWidget* widget = NativeWidgetOf(panel.GetHandle());
-  ASSERT_NE(widget, nullptr);
+  HWND handle = panel.GetHandle();
+  ASSERT_NE(NativeWidgetOf(handle), nullptr);
   EXPECT_EQ(NativeWidgetOf(nullptr), nullptr);
-  EXPECT_EQ(widget->size(), QSize(120, 60));
-  const QImage image = widget->grab().toImage();
-  ASSERT_EQ(image.width(), 120);
-  auto at = [&](int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(static_cast<BYTE>(qRed(c)), static_cast<BYTE>(qGreen(c)), static_cast<BYTE>(qBlue(c)));
-  };
+  RECT client;
+  ASSERT_TRUE(GetClientRect(handle, &client));
+  EXPECT_EQ(client, RECT(0, 0, 120, 60));
+  // On a larger surface, so that a picture of the wrong size shows.
+  constexpr COLORREF kUntouched = 0x123456;
+  TSurface shot(130, 70);
+  shot.Clear(kUntouched);
+  ASSERT_TRUE(PrintWindow(handle, shot.DC, 0));
+  EXPECT_EQ(shot.At(120, 0), kUntouched);
+  EXPECT_EQ(shot.At(0, 60), kUntouched);
+  EXPECT_NE(shot.At(119, 59), kUntouched);
+  auto at = [&](int x, int y) { return shot.At(x, y); };
   EXPECT_EQ(at(0, 0), kHighlight);
   EXPECT_EQ(at(5, 5), 0x00FFFFu);
   EXPECT_EQ(at(10 + 74, 10 + 24), kDkShadow) << "the child window at its place";
   EXPECT_EQ(at(10 + 3, 10 + 3), kFace);
+}
+
+TEST(NativeWindows, PicturesAndAreasNeedAWindow) {
+  TSurface shot(4, 4);
+  RECT client(1, 2, 3, 4);
+  EXPECT_FALSE(GetClientRect(nullptr, &client));
+  EXPECT_EQ(client, RECT(1, 2, 3, 4));
+  EXPECT_FALSE(PrintWindow(nullptr, shot.DC, 0));
+  TPanel panel(nullptr);
+  panel.SetBounds(0, 0, 3, 3);
+  HWND handle = panel.GetHandle();
+  EXPECT_FALSE(GetClientRect(handle, nullptr));
+  EXPECT_FALSE(PrintWindow(handle, nullptr, PW_CLIENTONLY));
+  ASSERT_TRUE(PrintWindow(handle, shot.DC, PW_CLIENTONLY));
+  EXPECT_EQ(shot.At(3, 3), 0xFFFFFFu);
+  EXPECT_NE(shot.At(2, 2), 0xFFFFFFu) << "a panel's edge is not white at its lower right";
+  panel.SetBounds(0, 0, 0, 0);
+  shot.Clear();
+  EXPECT_TRUE(PrintWindow(handle, shot.DC, 0)) << "nothing to copy is no failure";
+  EXPECT_EQ(shot.At(0, 0), 0xFFFFFFu);
 }
