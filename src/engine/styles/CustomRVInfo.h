@@ -4,6 +4,7 @@
 // similarity measures from which styles build their scores.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -98,6 +99,30 @@ class TCustomRVInfos : public TCollection {
   TPersistent* FOwner;
 };
 
+// Shared by the text and paragraph collections: the index of a style equal to Style but for the
+// properties outside Mask, BaseStyle preferred; -1 when there is none.
+template <typename TInfos, typename TInfo, typename TProps>
+int RVFindSuchStyle(TInfos& Styles, int BaseStyle, TInfo* Style, const TProps& Mask, const TProps& All) {
+  const TProps ignore = All - Mask;
+  if (Style->IsEqual(Styles.Items(BaseStyle), ignore)) return BaseStyle;
+  for (int i = 0; i < Styles.Count(); ++i)
+    if (i != BaseStyle && Style->IsEqual(Styles.Items(i), ignore)) return i;
+  return -1;
+}
+
+// As RVFindSuchStyle, appending a non-standard copy of Style when there is none.
+template <typename TInfos, typename TInfo, typename TProps>
+int RVFindSuchStyleEx(TInfos& Styles, int BaseStyle, TInfo* Style, const TProps& Mask, const TProps& All) {
+  int r = RVFindSuchStyle(Styles, BaseStyle, Style, Mask, All);
+  if (r < 0) {
+    TInfo* added = Styles.Add();
+    added->Assign(Style);
+    added->Standard = false;
+    r = added->GetIndex();
+  }
+  return r;
+}
+
 class TRVUnitsRect : public TPersistent {
   TAVRELO_PERSISTENT(TRVUnitsRect, TPersistent)
   explicit TRVUnitsRect(TPersistent* AOwner) : FOwner(AOwner) {}
@@ -139,6 +164,25 @@ inline void WriterWriteByte(TStream& Writer, BYTE Value) { Writer.WriteBuffer(&V
 inline bool AreRectsEqual(const TRect& R1, const TRect& R2) { return R1 == R2; }
 inline UnicodeString RVStringToWide(const UnicodeString& s) { return s; }
 inline UnicodeString RVWideToString(const UnicodeString& s) { return s; }
+
+// The value names of an enumeration or set property of the component stream.
+inline std::vector<UnicodeString> RVValueNames(std::initializer_list<const char16_t*> names) {
+  return std::vector<UnicodeString>(names.begin(), names.end());
+}
+
+// An ordinal read from outside: out of range gives the default.
+template <typename E>
+E RVOrdinalOr(int Value, int Count, E Default) {
+  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
+}
+
+// A graphic of the named class (as the graphic handler knows it) loaded from Bytes; nil for an
+// unknown class or bad data.
+std::unique_ptr<TGraphic> RVLoadGraphic(const UnicodeString& ClassName, const std::string& Bytes);
+// The data of a picture property: a length byte, the class name, then the graphic's own bytes.
+// Reading gives nil for an unknown class or bad bytes; the caller decides what nil means.
+std::unique_ptr<TGraphic> RVReadPictureData(TStream& Stream);
+void RVWritePictureData(TStream& Stream, TGraphic* Graphic);
 
 int IntSimilarity(int A, int B, int Weight);
 int ColorSimilarity(TColor Color1, TColor Color2, int Weight, int Bonus);

@@ -14,28 +14,24 @@
 
 namespace {
 
-std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
-  return std::vector<UnicodeString>(names.begin(), names.end());
-}
-
 const std::vector<UnicodeString>& BiDiModeNames() {
-  static const auto n = Names({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"});
+  static const auto n = RVValueNames({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"});
   return n;
 }
 const std::vector<UnicodeString>& FontStyleNames() {
-  static const auto n = Names({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"});
+  static const auto n = RVValueNames({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"});
   return n;
 }
 const std::vector<UnicodeString>& RVFontStyleNames() {
-  static const auto n = Names({u"rvfsOverline", u"rvfsAllCaps"});
+  static const auto n = RVValueNames({u"rvfsOverline", u"rvfsAllCaps"});
   return n;
 }
 const std::vector<UnicodeString>& HoverEffectNames() {
-  static const auto n = Names({u"rvheUnderline"});
+  static const auto n = RVValueNames({u"rvheUnderline"});
   return n;
 }
 const std::vector<UnicodeString>& ProtectNames() {
-  static const auto n = Names({u"rvprStyleProtect", u"rvprStyleSplitProtect", u"rvprModifyProtect",
+  static const auto n = RVValueNames({u"rvprStyleProtect", u"rvprStyleSplitProtect", u"rvprModifyProtect",
                                u"rvprDeleteProtect", u"rvprConcateProtect", u"rvprRVFInsertProtect",
                                u"rvprDoNotAutoSwitch", u"rvprParaStartProtect", u"rvprSticking",
                                u"rvprSticking2", u"rvprSticking3", u"rvprStickToTop",
@@ -43,16 +39,16 @@ const std::vector<UnicodeString>& ProtectNames() {
   return n;
 }
 const std::vector<UnicodeString>& TextOptionNames() {
-  static const auto n = Names({u"rvteoHTMLCode", u"rvteoRTFCode", u"rvteoDocXCode",
+  static const auto n = RVValueNames({u"rvteoHTMLCode", u"rvteoRTFCode", u"rvteoDocXCode",
                                u"rvteoDocXInRunCode", u"rvteoHidden"});
   return n;
 }
 const std::vector<UnicodeString>& SubSuperNames() {
-  static const auto n = Names({u"rvsssNormal", u"rvsssSubscript", u"rvsssSuperScript"});
+  static const auto n = RVValueNames({u"rvsssNormal", u"rvsssSubscript", u"rvsssSuperScript"});
   return n;
 }
 const std::vector<UnicodeString>& UnderlineNames() {
-  static const auto n = Names({u"rvutNormal", u"rvutThick", u"rvutDouble", u"rvutDotted",
+  static const auto n = RVValueNames({u"rvutNormal", u"rvutThick", u"rvutDouble", u"rvutDotted",
                                u"rvutThickDotted", u"rvutDashed", u"rvutThickDashed",
                                u"rvutLongDashed", u"rvutThickLongDashed", u"rvutDashDotted",
                                u"rvutThickDashDotted", u"rvutDashDotDotted",
@@ -62,12 +58,6 @@ const std::vector<UnicodeString>& UnderlineNames() {
 
 // Protection flags that the INI form keeps (up to rvprSticking2).
 constexpr std::uint32_t IniProtectionMask = 0x3FF;
-
-// An ordinal read from outside: out of range gives the default.
-template <typename E>
-E OrdinalOr(int Value, int Count, E Default) {
-  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
-}
 
 // Whether style a and b agree in property p; LocaleNames picks the font-name comparison.
 bool SameProp(TRVFontInfoProperty p, const TCustomRVFontInfo& a, const TCustomRVFontInfo& b,
@@ -158,8 +148,6 @@ constexpr TRVFontInfoProperties OwnTextProperties =
     AllTextStyleProperties - TRVFontInfoProperties{rvfiUnicode, rvfiJump, rvfiNextStyleNo, rvfiBaseStyleNo,
                                                    rvfiCustom, rvfiCustom2, rvfiCustom3, rvfiCustom4,
                                                    rvfiCustom5};
-
-int Wht(TRVStyle* sheet) { return (sheet && sheet->Units == rvstuTwips) ? 15 : 1; }
 
 void ReadModifiedProps(TReader& Reader, TRVFontInfoProperties& Props) {
   if (Reader.NextValue() != vaSet) {
@@ -358,7 +346,7 @@ int TCustomRVFontInfo::SimilarityValue(TCustomRVInfo* AValue) {
   auto flag = [](bool a, bool b, int w) { return a == b ? w : 0; };
   int r = IntSimilarity(SizeDouble, V->SizeDouble, 5000) + IntSimilarity(VShift, V->VShift, 1000) +
           IntSimilarity(EmptyWidth, V->EmptyWidth, 50000) + IntSimilarity(CharScale, V->CharScale, 300) +
-          IntSimilarity(CharSpacing, V->CharSpacing, 1000 / Wht(GetRVStyle())) +
+          IntSimilarity(CharSpacing, V->CharSpacing, 1000 / RVUnitsPerPixel(GetRVStyle())) +
           ColorSimilarity(Color, V->Color, 3333, 3000) +
           ColorSimilarity(BackColor, V->BackColor, 10000, 50000);
   r += flag(BiDiMode == V->BiDiMode, true, 1000);
@@ -469,7 +457,7 @@ void TCustomRVFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   Charset = static_cast<TFontCharset>(readInt(u"Charset", DEFAULT_CHARSET));
   CharScale = readInt(u"CharScale", 100);
   CharSpacing = readInt(u"CharSpacing", 0);
-  BiDiMode = OrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
+  BiDiMode = RVOrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
   Style.Clear();
   if (readBool(u"Bold")) Style.Include(fsBold);
   if (readBool(u"Underline")) Style.Include(fsUnderline);
@@ -488,8 +476,8 @@ void TCustomRVFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   if (readBool(u"SingleSymbols")) Protection += TRVProtectOptions{rvprStyleProtect, rvprDoNotAutoSwitch};
   VShift = readInt(u"VShift", 0);
   EmptyWidth = readInt(u"EmptyWidth", 0);
-  SubSuperScriptType = OrdinalOr(readInt(u"Script", 0), 3, rvsssNormal);
-  UnderlineType = OrdinalOr(readInt(u"UnderlineType", 0), 13, rvutNormal);
+  SubSuperScriptType = RVOrdinalOr(readInt(u"Script", 0), 3, rvsssNormal);
+  UnderlineType = RVOrdinalOr(readInt(u"UnderlineType", 0), 13, rvutNormal);
   UnderlineColor = readInt(u"UnderlineColor", clNone);
   HoverUnderlineColor = readInt(u"HoverUnderlineColor", clNone);
   ParaStyleTemplateId = readInt(u"ParaStyleTemplateId", -1);
@@ -661,36 +649,16 @@ void TFontInfos::SetInvalidItem(TFontInfo* Value) {
 }
 
 int TFontInfos::FindSuchStyle(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask) {
-  const TRVFontInfoProperties ignore = AllTextStyleProperties - Mask;
-  if (Style->IsEqual(Items(BaseStyle), ignore)) return BaseStyle;
-  for (int i = 0; i < Count(); ++i)
-    if (i != BaseStyle && Style->IsEqual(Items(i), ignore)) return i;
-  return -1;
+  return RVFindSuchStyle(*this, BaseStyle, Style, Mask, AllTextStyleProperties);
 }
 
 int TFontInfos::FindSuchStyleEx(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask) {
-  int r = FindSuchStyle(BaseStyle, Style, Mask);
-  if (r < 0) {
-    TFontInfo* added = Add();
-    added->Assign(Style);
-    added->Standard = false;
-    r = added->GetIndex();
-  }
-  return r;
+  return RVFindSuchStyleEx(*this, BaseStyle, Style, Mask, AllTextStyleProperties);
 }
 
 // ---- CSS, RTF and OOXML fragments ----------------------------------------------------------------
 
 namespace {
-
-// A length of the style's sheet as CSS text; a style outside any sheet is in pixels.
-TRVAnsiString CSSSizeOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
-}
-
-TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
-}
 
 bool IsSymbolFontName(const UnicodeString& Name) {
   for (const char16_t* s : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings"})
@@ -799,7 +767,7 @@ void TCustomRVFontInfo::SaveCSSToStream(TStream* Stream, TCustomRVFontInfo* Base
     write(TRVAnsiString(" font-weight: ") + (bold ? "bold" : "normal") + ";");
   if (!base || base->Color != Color) write(" color: " + GetHTMLColorStr(Color, false) + ";");
   if ((!base && CharSpacing != 0) || (base && base->CharSpacing != CharSpacing))
-    write(" letter-spacing: " + CSSSizeOf(GetRVStyle(), CharSpacing) + ";");
+    write(" letter-spacing: " + RVCSSSize(GetRVStyle(), CharSpacing) + ";");
   if (StyleEx.Contains(rvfsAllCaps)) {
     if (!base || !base->StyleEx.Contains(rvfsAllCaps)) write(" text-transform: uppercase;");
   } else if (base && base->StyleEx.Contains(rvfsAllCaps)) {
@@ -836,7 +804,7 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (VShift > 0) s += "\\up" + std::to_string(ShiftInHalfPoints(SizeDouble, VShift));
   else if (VShift < 0) s += "\\dn" + std::to_string(-ShiftInHalfPoints(SizeDouble, VShift));
   if (CharScale != 100) s += "\\charscalex" + std::to_string(CharScale);
-  if (CharSpacing != 0) s += "\\expndtw" + std::to_string(TwipsOf(sheet, CharSpacing));
+  if (CharSpacing != 0) s += "\\expndtw" + std::to_string(RVTwipsOf(sheet, CharSpacing));
   if (StyleEx.Contains(rvfsAllCaps)) s += "\\caps";
   if (BiDiMode == rvbdLeftToRight) s += "\\ltrch";
   else if (BiDiMode == rvbdRightToLeft) s += "\\rtlch";
@@ -882,7 +850,7 @@ TRVAnsiString TCustomRVFontInfo::GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInf
                     r);
   if (has(rvfiSize)) OOXMLValElement("sz", std::to_string(std::llabs(SizeDouble)), r);
   if (has(rvfiCharScale)) OOXMLIntValElement("w", CharScale, r);
-  if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", TwipsOf(sheet, CharSpacing), r);
+  if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", RVTwipsOf(sheet, CharSpacing), r);
   if (has(rvfiVShift)) OOXMLValElement("position", std::to_string(ShiftInHalfPoints(SizeDouble, VShift)), r);
   if (has(rvfiColor)) OOXMLColorValElement("color", Color, r);
   if (has(rvfiBackColor))
