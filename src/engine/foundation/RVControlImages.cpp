@@ -8,18 +8,6 @@
 
 namespace {
 
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FAction(std::move(f)) {}
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-  ~TFinally() { FAction(); }
-
- private:
-  F FAction;
-};
-
 TColor SolidOrWhite(TColor c) { return c == clNone || c == clDefault ? clWhite : c; }
 
 }  // namespace
@@ -55,9 +43,7 @@ void DrawControlOnCanvas(TControl* Control, TCanvas* Canvas, int X, int Y) {
     DrawGraphicControlImage(graphic, Canvas, X, Y);
   } else if (auto* windowed = dynamic_cast<TWinControl*>(Control)) {
     CreateControlHandles(windowed);
-    Canvas->Lock();
-    TFinally unlock([Canvas] { Canvas->Unlock(); });
-    windowed->PaintTo(Canvas->GetHandle(), X, Y);
+    windowed->PaintTo(Canvas, X, Y);
   }
 }
 

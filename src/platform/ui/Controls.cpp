@@ -11,18 +11,18 @@
 
 namespace {
 
-// Runs its action when the scope ends, however it ends.
+// Lends the context to a control's canvas for one painting; the canvas lets go of it however the
+// painting ends.
 template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FAction(std::move(f)) {}
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-  ~TFinally() { FAction(); }
-
- private:
-  F FAction;
-};
+void PaintOnCanvas(TCanvas& Canvas, HDC DC, F Paint) {
+  Canvas.Lock();
+  TFinally release([&Canvas] {
+    Canvas.SetHandle(nullptr);
+    Canvas.Unlock();
+  });
+  Canvas.SetHandle(DC);
+  Paint();
+}
 
 // The window shows what its control paints, through an off-screen bitmap of the device layer.
 class TNativeWindow : public QWidget {
@@ -409,13 +409,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     TControl::Dispatch(Message);
     return;
   }
-  FCanvas->Lock();
-  TFinally release([this] {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-  });
-  FCanvas->SetHandle(dc);
-  Paint();
+  PaintOnCanvas(*FCanvas, dc, [this] { Paint(); });
 }
 
 // ---- TCustomControl -----------------------------------------------------------------------------
@@ -431,11 +425,5 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanva
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  TFinally release([this] {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-  });
-  FCanvas->SetHandle(DC);
-  Paint();
+  PaintOnCanvas(*FCanvas, DC, [this] { Paint(); });
 }

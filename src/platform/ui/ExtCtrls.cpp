@@ -4,28 +4,12 @@
 
 #include "platform/ui/UserDraw.h"
 
-namespace {
-
-void FillLine(HDC dc, HBRUSH brush, int l, int t, int r, int b) {
-  if (r <= l || b <= t) return;
-  RECT rc(l, t, r, b);
-  FillRect(dc, &rc, brush);
-}
-
-}  // namespace
-
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
   if (!Canvas || Width <= 0) return;
   HDC dc = Canvas->GetHandle();
   HBRUSH top = CreateSolidBrush(ColorToRGB(TopColor));
   HBRUSH bottom = CreateSolidBrush(ColorToRGB(BottomColor));
-  for (int i = 0; i < Width && !Rect.IsEmpty(); ++i) {
-    FillLine(dc, top, Rect.Left, Rect.Top, Rect.Left + 1, Rect.Bottom);
-    FillLine(dc, top, Rect.Left, Rect.Top, Rect.Right, Rect.Top + 1);
-    FillLine(dc, bottom, Rect.Right - 1, Rect.Top, Rect.Right, Rect.Bottom);
-    FillLine(dc, bottom, Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom);
-    Rect = TRect(Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1);
-  }
+  for (int i = 0; i < Width && !Rect.IsEmpty(); ++i) DrawFrameBand(dc, Rect, BF_RECT, top, bottom);
   DeleteObject(top);
   DeleteObject(bottom);
 }

@@ -5,26 +5,33 @@
 
 namespace {
 
-void FillSys(HDC dc, int l, int t, int r, int b, int colorIndex) {
+void FillPart(HDC dc, int l, int t, int r, int b, HBRUSH brush) {
   if (r <= l || b <= t) return;
   RECT rc(l, t, r, b);
-  FillRect(dc, &rc, GetSysColorBrush(colorIndex));
+  FillRect(dc, &rc, brush);
 }
 
-// One band (outer or inner) of an edge: top-left lines first, then bottom-right ones, which own
-// the top-right and bottom-left corners. r shrinks on the sides drawn.
+void FillSys(HDC dc, int l, int t, int r, int b, int colorIndex) {
+  FillPart(dc, l, t, r, b, GetSysColorBrush(colorIndex));
+}
+
 void DrawBand(HDC dc, RECT& r, UINT flags, int topLeft, int bottomRight) {
-  if (flags & BF_LEFT) FillSys(dc, r.Left, r.Top, r.Left + 1, r.Bottom, topLeft);
-  if (flags & BF_TOP) FillSys(dc, r.Left, r.Top, r.Right, r.Top + 1, topLeft);
-  if (flags & BF_RIGHT) FillSys(dc, r.Right - 1, r.Top, r.Right, r.Bottom, bottomRight);
-  if (flags & BF_BOTTOM) FillSys(dc, r.Left, r.Bottom - 1, r.Right, r.Bottom, bottomRight);
-  if (flags & BF_LEFT) ++r.Left;
-  if (flags & BF_TOP) ++r.Top;
-  if (flags & BF_RIGHT) --r.Right;
-  if (flags & BF_BOTTOM) --r.Bottom;
+  DrawFrameBand(dc, r, flags, GetSysColorBrush(topLeft), GetSysColorBrush(bottomRight));
 }
 
 }  // namespace
+
+// Top-left lines first, then bottom-right ones, which own the top-right and bottom-left corners.
+void DrawFrameBand(HDC dc, RECT& r, UINT sides, HBRUSH topLeft, HBRUSH bottomRight) {
+  if (sides & BF_LEFT) FillPart(dc, r.Left, r.Top, r.Left + 1, r.Bottom, topLeft);
+  if (sides & BF_TOP) FillPart(dc, r.Left, r.Top, r.Right, r.Top + 1, topLeft);
+  if (sides & BF_RIGHT) FillPart(dc, r.Right - 1, r.Top, r.Right, r.Bottom, bottomRight);
+  if (sides & BF_BOTTOM) FillPart(dc, r.Left, r.Bottom - 1, r.Right, r.Bottom, bottomRight);
+  if (sides & BF_LEFT) ++r.Left;
+  if (sides & BF_TOP) ++r.Top;
+  if (sides & BF_RIGHT) --r.Right;
+  if (sides & BF_BOTTOM) --r.Bottom;
+}
 
 BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   if (!dc || !rect || (flags & BF_DIAGONAL)) return FALSE;
