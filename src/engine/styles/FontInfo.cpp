@@ -680,12 +680,6 @@ std::int64_t ShiftInHalfPoints(int SizeDouble, int VShift) {
   return Round(std::fabs(static_cast<long double>(SizeDouble)) * VShift / 100);
 }
 
-void AppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color) {
-  // Without a table entry there is no index to refer to; "\cf-1" would only confuse readers.
-  const int index = Tables ? Tables->GetColorIndex(Color) : -1;
-  if (index >= 0) s += Keyword + std::to_string(index);
-}
-
 }  // namespace
 
 TRVAnsiString TCustomRVFontInfo::GetCSSFontSize() const {
@@ -796,7 +790,7 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (Style.Contains(fsItalic)) s += "\\i";
   if (Style.Contains(fsUnderline)) {
     s += TRVAnsiString("\\") + UnderlineKeywords[UnderlineType];
-    if (UnderlineColor != clNone) AppendColorKeyword(s, "\\ulc", RTFTables, UnderlineColor);
+    if (UnderlineColor != clNone) RTFAppendColorKeyword(s, "\\ulc", RTFTables, UnderlineColor);
   }
   if (Style.Contains(fsStrikeOut)) s += "\\strike";
   if (SubSuperScriptType == rvsssSubscript) s += "\\sub";
@@ -815,8 +809,8 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (Options.Contains(rvteoHidden)) s += "\\v";
   if (Protection.Contains(rvprModifyProtect) && Protection.Contains(rvprDeleteProtect)) s += "\\protect";
   if (!(InheritedStyle && SizeDouble == 20)) s += "\\fs" + std::to_string(SizeDouble);
-  if (BackColor != clNone) AppendColorKeyword(s, "\\chcbpat", RTFTables, BackColor);
-  if (Color != clWindowText) AppendColorKeyword(s, "\\cf", RTFTables, Color);
+  if (BackColor != clNone) RTFAppendColorKeyword(s, "\\chcbpat", RTFTables, BackColor);
+  if (Color != clWindowText) RTFAppendColorKeyword(s, "\\cf", RTFTables, Color);
   if (!s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
 }
 

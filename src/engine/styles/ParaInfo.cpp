@@ -676,7 +676,6 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
   const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
   auto twips = [&](TRVStyleLength v) { return IntStr(RVTwipsOf(sheet, v)); };
   // Without a table entry there is no index to refer to.
-  auto colorIndex = [&](TColor c) { return RTFTables ? RTFTables->GetColorIndex(c) : -1; };
   TRVAnsiString s;
   if (BiDiMode == rvbdLeftToRight) s += "\\ltrpar";
   else if (BiDiMode == rvbdRightToLeft) s += "\\rtlpar";
@@ -704,8 +703,7 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
   static const char* const AlignLetters[] = {"l", "r", "c", "j", "d"};
   s += TRVAnsiString("\\q") + AlignLetters[Alignment] + "\\ri" + twips(RightIndent);
   if (IsHeading(9)) s += "\\outlinelevel" + IntStr(OutlineLevel - 1);
-  if (Background()->Color != clNone && colorIndex(Background()->Color) >= 0)
-    s += "\\cbpat" + IntStr(colorIndex(Background()->Color));
+  if (Background()->Color != clNone) RTFAppendColorKeyword(s, "\\cbpat", RTFTables, Background()->Color);
   const TRVBorder* border = Border();
   if (BorderCounts(border)) {
     TRVAnsiString word, second;
@@ -718,8 +716,7 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
     }
     if (second.empty()) second = word;
     TRVAnsiString tail;
-    const int index = colorIndex(border->Color);
-    if (index >= 0) tail += "\\brdrcf" + IntStr(index);
+    RTFAppendColorKeyword(tail, "\\brdrcf", RTFTables, border->Color);
     tail += "\\brdrw" + IntStr(BorderLineTwips(sheet, border));
     word += tail;
     second += tail;
