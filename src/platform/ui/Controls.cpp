@@ -427,3 +427,16 @@ TCustomControl::~TCustomControl() = default;
 void TCustomControl::PaintWindow(HDC DC) {
   PaintOnCanvas(*FCanvas, DC, [this] { Paint(); });
 }
+
+void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TFont& Font, const UnicodeString& Caption,
+                      TAlignment Alignment, UINT Format) {
+  if (Opaque) {
+    Canvas.Brush().SetColor(Color);
+    Canvas.Brush().SetStyle(bsSolid);
+    Canvas.FillRect(Rect);
+  }
+  Canvas.Brush().SetStyle(bsClear);
+  Canvas.SetFont(Font);
+  static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  DrawTextW(Canvas.GetHandle(), Caption.c_str(), -1, &Rect, Format | kAlign[Alignment]);
+}

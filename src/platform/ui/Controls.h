@@ -213,3 +213,8 @@ class TCustomControl : public TWinControl {
 
 // Moves DC's window origin so that (0, 0) falls at the current (DX, DY).
 void MoveWindowOrg(HDC DC, int DX, int DY);
+
+// Paints a control's face: Rect filled with Color when Opaque, then Caption in Font over it, aligned
+// as Alignment says, with the further DrawText Format flags.
+void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TFont& Font, const UnicodeString& Caption,
+                      TAlignment Alignment, UINT Format);

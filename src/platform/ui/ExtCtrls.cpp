@@ -78,12 +78,6 @@ void TCustomPanel::Paint() {
   bevel(FBevelOuter);
   Frame3D(&canvas, r, GetColor(), GetColor(), FBorderWidth);
   bevel(FBevelInner);
-  canvas.Brush().SetColor(GetColor());
-  canvas.Brush().SetStyle(bsSolid);
-  canvas.FillRect(r);
-  canvas.Brush().SetStyle(bsClear);
-  canvas.SetFont(Font());
-  static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  DrawTextW(canvas.GetHandle(), GetCaption().c_str(), -1, &r,
-            DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE | kAlign[FAlignment]);
+  PaintControlFace(canvas, r, true, GetColor(), Font(), GetCaption(), FAlignment,
+                   DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE);
 }
