@@ -82,17 +82,7 @@ void DrawEditImage(TCustomEdit* Control, TCanvas* Canvas, int X, int Y) {
 
 void DrawGraphicControlImage(TGraphicControl* Control, TCanvas* Canvas, int X, int Y) {
   if (!Control || !Canvas) return;
-  HDC dc = Canvas->GetHandle();
-  const int saved = SaveDC(dc);
-  if (!saved) return;  // nothing to paint on
-  Control->SetControlState(Control->GetControlState().Include(csPaintCopy));
-  TFinally restore([&] {
-    Control->SetControlState(Control->GetControlState().Exclude(csPaintCopy));
-    RestoreDC(dc, saved);
-  });
-  MoveWindowOrg(dc, X, Y);
-  IntersectClipRect(dc, 0, 0, Control->GetWidth(), Control->GetHeight());
-  Control->Perform(WM_PAINT, DCToWParam(dc), 0);
+  PaintControlAt(Control, Canvas->GetHandle(), X, Y, true);
 }
 
 void DrawPanelImage(TCustomPanel* Control, TCanvas* Canvas, int X, int Y) {

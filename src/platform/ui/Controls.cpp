@@ -336,18 +336,7 @@ void TWinControl::PaintHandler(HDC DC) {
 void TWinControl::PaintControls(HDC DC) {
   const bool copy = FControlState.Contains(csPaintCopy);
   for (TControl* c : FControls) {
-    if (!c->GetVisible()) continue;
-    const int saved = SaveDC(DC);
-    if (!saved) return;
-    const bool hadCopy = c->FControlState.Contains(csPaintCopy);
-    if (copy) c->FControlState.Include(csPaintCopy);
-    TFinally restore([&] {
-      if (!hadCopy) c->FControlState.Exclude(csPaintCopy);
-      RestoreDC(DC, saved);
-    });
-    MoveWindowOrg(DC, c->GetLeft(), c->GetTop());
-    IntersectClipRect(DC, 0, 0, c->GetWidth(), c->GetHeight());
-    c->Perform(WM_PAINT, DCToWParam(DC), 0);
+    if (c->GetVisible() && !PaintControlAt(c, DC, c->GetLeft(), c->GetTop(), copy)) return;
   }
 }
 
@@ -439,4 +428,19 @@ void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TF
   Canvas.SetFont(Font);
   static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
   DrawTextW(Canvas.GetHandle(), Caption.c_str(), -1, &Rect, Format | kAlign[Alignment]);
+}
+
+bool PaintControlAt(TControl* Control, HDC DC, int X, int Y, bool Copy) {
+  const int saved = SaveDC(DC);
+  if (!saved) return false;
+  const bool hadCopy = Control->GetControlState().Contains(csPaintCopy);
+  if (Copy) Control->SetControlState(Control->GetControlState().Include(csPaintCopy));
+  TFinally restore([&] {
+    if (!hadCopy) Control->SetControlState(Control->GetControlState().Exclude(csPaintCopy));
+    RestoreDC(DC, saved);
+  });
+  MoveWindowOrg(DC, X, Y);
+  IntersectClipRect(DC, 0, 0, Control->GetWidth(), Control->GetHeight());
+  Control->Perform(WM_PAINT, DCToWParam(DC), 0);
+  return true;
 }

@@ -214,6 +214,11 @@ class TCustomControl : public TWinControl {
 // Moves DC's window origin so that (0, 0) falls at the current (DX, DY).
 void MoveWindowOrg(HDC DC, int DX, int DY);
 
+// Paints Control through WM_PAINT on DC with its top-left at (X, Y), clipped to its size; with Copy,
+// as a copy (csPaintCopy) for that time. DC and the control's state are restored however the
+// painting ends. False when DC cannot save its state, and nothing is painted.
+bool PaintControlAt(TControl* Control, HDC DC, int X, int Y, bool Copy);
+
 // Paints a control's face: Rect filled with Color when Opaque, then Caption in Font over it, aligned
 // as Alignment says, with the further DrawText Format flags.
 void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TFont& Font, const UnicodeString& Caption,
