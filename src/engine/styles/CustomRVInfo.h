@@ -1,7 +1,8 @@
 // The base of every style of the style sheet (name, base style, "standard" flag), the base of
 // text and paragraph styles (the link to a style template), the collection base with merging and
-// duplicate search, the rectangle of floating lengths, the INI key functions and the two
-// similarity measures from which styles build their scores.
+// duplicate search, the rectangle of floating lengths, the INI key functions, the two similarity
+// measures from which styles build their scores, and small helpers every style unit shares (value
+// names, ordinals read from outside, the stored form of pictures).
 #pragma once
 
 #include <initializer_list>
