@@ -98,6 +98,14 @@ class TControl : public TComponent {
   void SetParentComponent(TComponent* value) override;
 
  protected:
+  // Sets a field that only changes how the control looks: a real change repaints it.
+  template <typename V>
+  void SetLookField(V& Field, V Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Invalidate();
+  }
+
   TControlState FControlState;
   TControlStyle FControlStyle;
 

@@ -34,37 +34,15 @@ TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   SetColor(clBtnFace);
 }
 
-void TCustomPanel::SetBevelOuter(TBevelCut v) {
-  if (v == FBevelOuter) return;
-  FBevelOuter = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelOuter(TBevelCut v) { SetLookField(FBevelOuter, v); }
 
-void TCustomPanel::SetBevelInner(TBevelCut v) {
-  if (v == FBevelInner) return;
-  FBevelInner = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelInner(TBevelCut v) { SetLookField(FBevelInner, v); }
 
-void TCustomPanel::SetBevelWidth(int v) {
-  v = std::max(1, v);
-  if (v == FBevelWidth) return;
-  FBevelWidth = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelWidth(int v) { SetLookField(FBevelWidth, std::max(1, v)); }
 
-void TCustomPanel::SetBorderWidth(int v) {
-  v = std::max(0, v);
-  if (v == FBorderWidth) return;
-  FBorderWidth = v;
-  Invalidate();
-}
+void TCustomPanel::SetBorderWidth(int v) { SetLookField(FBorderWidth, std::max(0, v)); }
 
-void TCustomPanel::SetAlignment(TAlignment v) {
-  if (v == FAlignment) return;
-  FAlignment = v;
-  Invalidate();
-}
+void TCustomPanel::SetAlignment(TAlignment v) { SetLookField(FAlignment, v); }
 
 void TCustomPanel::Paint() {
   TCanvas& canvas = *GetCanvas();

@@ -96,11 +96,7 @@ void TCustomLabel::SetTransparent(bool v) {
   Invalidate();
 }
 
-void TCustomLabel::SetAlignment(TAlignment v) {
-  if (v == FAlignment) return;
-  FAlignment = v;
-  Invalidate();
-}
+void TCustomLabel::SetAlignment(TAlignment v) { SetLookField(FAlignment, v); }
 
 void TCustomLabel::Paint() {
   PaintControlFace(*GetCanvas(), GetClientRect(), !FTransparent && GetColor() != clNone, GetColor(), Font(),
