@@ -14,14 +14,6 @@
 
 namespace {
 
-const std::vector<UnicodeString>& BiDiModeNames() {
-  static const auto n = RVValueNames({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"});
-  return n;
-}
-const std::vector<UnicodeString>& FontStyleNames() {
-  static const auto n = RVValueNames({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"});
-  return n;
-}
 const std::vector<UnicodeString>& RVFontStyleNames() {
   static const auto n = RVValueNames({u"rvfsOverline", u"rvfsAllCaps"});
   return n;
@@ -181,7 +173,7 @@ const TClassInfo& TCustomRVFontInfo::StaticClassInfo() {
       TClassInfoBuilder<T>(u"TCustomRVFontInfo", &inherited::StaticClassInfo())
           .Integer(u"Charset", [](T& s) { return int(s.Charset); }, [](T& s, int v) { s.Charset = TFontCharset(v); }, 1)
           .String(u"FontName", [](T& s) { return s.FontName; }, [](T& s, const UnicodeString& v) { s.FontName = v; })
-          .Set(u"Style", [](T& s) { return s.Style; }, [](T& s, TFontStyles v) { s.Style = v; }, FontStyleNames(), TFontStyles{})
+          .Set(u"Style", [](T& s) { return s.Style; }, [](T& s, TFontStyles v) { s.Style = v; }, RVFontStyleValueNames(), TFontStyles{})
           .Integer(u"VShift", [](T& s) { return s.VShift; }, [](T& s, int v) { s.VShift = v; }, 0)
           .Integer(u"Color", [](T& s) { return s.Color; }, [](T& s, TColor v) { s.Color = v; }, clWindowText)
           .Integer(u"BackColor", [](T& s) { return s.BackColor; }, [](T& s, TColor v) { s.BackColor = v; }, clNone)
@@ -192,7 +184,7 @@ const TClassInfo& TCustomRVFontInfo::StaticClassInfo() {
           .Integer(u"JumpCursor", [](T& s) { return int(s.JumpCursor); }, [](T& s, int v) { s.JumpCursor = TCursor(v); }, crJump)
           .Integer(u"CharScale", [](T& s) { return s.CharScale; }, [](T& s, int v) { s.CharScale = v; }, 100)
           .Integer(u"CharSpacing", [](T& s) { return s.CharSpacing; }, [](T& s, int v) { s.CharSpacing = v; }, 0)
-          .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; }, BiDiModeNames(), rvbdUnspecified)
+          .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; }, RVBiDiModeNames(), rvbdUnspecified)
           .Enum(u"SubSuperScriptType", [](T& s) { return s.SubSuperScriptType; }, [](T& s, TRVSubSuperScriptType v) { s.SubSuperScriptType = v; }, SubSuperNames(), rvsssNormal)
           .Set(u"Protection", [](T& s) { return s.Protection; }, [](T& s, TRVProtectOptions v) { s.Protection = v; }, ProtectNames(), TRVProtectOptions{})
           .Set(u"Options", [](T& s) { return s.Options; }, [](T& s, TRVTextOptions v) { s.Options = v; }, TextOptionNames(), TRVTextOptions{})

@@ -75,7 +75,7 @@ const TClassInfo& TRVMarkerFont::StaticClassInfo() {
           .String(u"Name", [](T& f) { return f.Name; }, [](T& f, const UnicodeString& v) { f.Name = v; })
           .StoredIf([](T& f) { return f.Name != u"Arial"; })
           .Set(u"Style", [](T& f) { return f.Style; }, [](T& f, TFontStyles v) { f.Style = v; },
-               RVValueNames({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"}), TFontStyles{})
+               RVFontStyleValueNames(), TFontStyles{})
           .Integer(u"Height", [](T& f) { return f.GetHeight(); }, [](T& f, int v) { f.SetHeight(v); })
           .StoredIf([](T& f) { return f.GetHeight() >= 0; })
           .Integer(u"Size", [](T& f) { return f.GetSize(); }, [](T& f, int v) { f.SetSize(v); })

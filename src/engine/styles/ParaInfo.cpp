@@ -89,7 +89,7 @@ const TClassInfo& TCustomRVParaInfo::StaticClassInfo() {
                       u"rvpaoKeepLinesTogether", u"rvpaoKeepWithNext", u"rvpaoWidowOrphanControl"}),
                TRVParaOptions{})
           .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; },
-                RVValueNames({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"}), rvbdUnspecified)
+                RVBiDiModeNames(), rvbdUnspecified)
           .Integer(u"OutlineLevel", [](T& s) { return s.OutlineLevel; }, [](T& s, int v) { s.OutlineLevel = v; }, 0)
           .Object(u"Tabs", [](T& s) -> TPersistent* { return s.Tabs(); })
           .Build();
