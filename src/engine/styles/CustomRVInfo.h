@@ -158,6 +158,28 @@ void IniWriteLongString(TCustomIniFile* ini, const UnicodeString& Section,
 UnicodeString IniReadLongString(TCustomIniFile* ini, const UnicodeString& Section,
                                 const UnicodeString& Key);
 
+// Writes the selected properties of a style under keys made from the format fs; a property
+// outside the selection, or equal to its default, is not written.
+template <typename TProps>
+class TRVIniPropWriter {
+ public:
+  TRVIniPropWriter(TCustomIniFile* Ini, const UnicodeString& Section, const UnicodeString& Fs, const TProps& Props)
+      : FIni(Ini), FSection(Section), FFs(Fs), FProps(Props) {}
+  template <typename P>
+  void Int(P Prop, const char16_t* Name, int Default, int Value) const {
+    if (FProps.Contains(Prop)) IniWriteInteger(FIni, FSection, RVIniKey(FFs, Name), Default, Value);
+  }
+  template <typename P>
+  void Bool(P Prop, const char16_t* Name, bool Default, bool Value) const {
+    if (FProps.Contains(Prop)) IniWriteBool(FIni, FSection, RVIniKey(FFs, Name), Default, Value);
+  }
+
+ private:
+  TCustomIniFile* FIni;
+  UnicodeString FSection, FFs;
+  TProps FProps;
+};
+
 // ---- small helpers -------------------------------------------------------------------------------
 
 // One byte into the data of a binary property being written.

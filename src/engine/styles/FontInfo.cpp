@@ -384,12 +384,7 @@ void TCustomRVFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
   TCustomFontOrParaRVInfo::SaveToINI(ini, Section, fs);
   auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
   auto has = [&](TRVFontInfoProperty p) { return Properties.Contains(p); };
-  auto boolKey = [&](TRVFontInfoProperty p, const char16_t* name, bool value) {
-    if (has(p)) IniWriteBool(ini, Section, key(name), false, value);
-  };
-  auto intKey = [&](TRVFontInfoProperty p, const char16_t* name, int def, int value) {
-    if (has(p)) IniWriteInteger(ini, Section, key(name), def, value);
-  };
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
   if (has(rvfiFontName)) IniWriteString(ini, Section, key(u"Name"), UnicodeString(), FontName);
   if (has(rvfiSize)) {
     if (SizeDouble % 2 != 0)
@@ -397,34 +392,34 @@ void TCustomRVFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
     else
       IniWriteInteger(ini, Section, key(u"Size"), 10, GetSize());
   }
-  intKey(rvfiColor, u"Color", clWindowText, Color);
-  intKey(rvfiBackColor, u"BackColor", clNone, BackColor);
-  intKey(rvfiHoverBackColor, u"HoverBackColor", clNone, HoverBackColor);
-  intKey(rvfiHoverColor, u"HoverColor", clNone, HoverColor);
-  boolKey(rvfiHoverUnderline, u"HoverUnderline", HoverEffects.Contains(rvheUnderline));
-  intKey(rvfiJumpCursor, u"JumpCursor", crJump, JumpCursor);
-  intKey(rvfiCharset, u"Charset", DEFAULT_CHARSET, Charset);
-  intKey(rvfiCharScale, u"CharScale", 100, CharScale);
-  intKey(rvfiCharSpacing, u"CharSpacing", 0, CharSpacing);
-  intKey(rvfiBiDiMode, u"BiDiMode", 0, BiDiMode);
-  boolKey(rvfiBold, u"Bold", Style.Contains(fsBold));
-  boolKey(rvfiUnderline, u"Underline", Style.Contains(fsUnderline));
-  boolKey(rvfiStrikeout, u"StrikeOut", Style.Contains(fsStrikeOut));
-  boolKey(rvfiItalic, u"Italic", Style.Contains(fsItalic));
-  boolKey(rvfiOverline, u"Overline", StyleEx.Contains(rvfsOverline));
-  boolKey(rvfiAllCaps, u"Caps", StyleEx.Contains(rvfsAllCaps));
-  intKey(rvfiProtection, u"Protection", 0, static_cast<int>(Protection.ToInt() & IniProtectionMask));
-  boolKey(rvfiHidden, u"Hidden", Options.Contains(rvteoHidden));
-  boolKey(rvfiRTFCode, u"RTFCode", Options.Contains(rvteoRTFCode));
-  boolKey(rvfiHTMLCode, u"HTMLCode", Options.Contains(rvteoHTMLCode));
-  boolKey(rvfiDocXCode, u"DocXCode", Options.Contains(rvteoDocXCode));
-  boolKey(rvfiDocXCode, u"DocXInRunCode", Options.Contains(rvteoDocXInRunCode));
-  intKey(rvfiVShift, u"VShift", 0, VShift);
-  intKey(rvfiEmptyWidth, u"EmptyWidth", 0, EmptyWidth);
-  intKey(rvfiSubSuperScriptType, u"Script", 0, SubSuperScriptType);
-  intKey(rvfiUnderlineType, u"UnderlineType", 0, UnderlineType);
-  intKey(rvfiUnderlineColor, u"UnderlineColor", clNone, UnderlineColor);
-  intKey(rvfiHoverUnderlineColor, u"HoverUnderlineColor", clNone, HoverUnderlineColor);
+  write.Int(rvfiColor, u"Color", clWindowText, Color);
+  write.Int(rvfiBackColor, u"BackColor", clNone, BackColor);
+  write.Int(rvfiHoverBackColor, u"HoverBackColor", clNone, HoverBackColor);
+  write.Int(rvfiHoverColor, u"HoverColor", clNone, HoverColor);
+  write.Bool(rvfiHoverUnderline, u"HoverUnderline", false, HoverEffects.Contains(rvheUnderline));
+  write.Int(rvfiJumpCursor, u"JumpCursor", crJump, JumpCursor);
+  write.Int(rvfiCharset, u"Charset", DEFAULT_CHARSET, Charset);
+  write.Int(rvfiCharScale, u"CharScale", 100, CharScale);
+  write.Int(rvfiCharSpacing, u"CharSpacing", 0, CharSpacing);
+  write.Int(rvfiBiDiMode, u"BiDiMode", 0, BiDiMode);
+  write.Bool(rvfiBold, u"Bold", false, Style.Contains(fsBold));
+  write.Bool(rvfiUnderline, u"Underline", false, Style.Contains(fsUnderline));
+  write.Bool(rvfiStrikeout, u"StrikeOut", false, Style.Contains(fsStrikeOut));
+  write.Bool(rvfiItalic, u"Italic", false, Style.Contains(fsItalic));
+  write.Bool(rvfiOverline, u"Overline", false, StyleEx.Contains(rvfsOverline));
+  write.Bool(rvfiAllCaps, u"Caps", false, StyleEx.Contains(rvfsAllCaps));
+  write.Int(rvfiProtection, u"Protection", 0, static_cast<int>(Protection.ToInt() & IniProtectionMask));
+  write.Bool(rvfiHidden, u"Hidden", false, Options.Contains(rvteoHidden));
+  write.Bool(rvfiRTFCode, u"RTFCode", false, Options.Contains(rvteoRTFCode));
+  write.Bool(rvfiHTMLCode, u"HTMLCode", false, Options.Contains(rvteoHTMLCode));
+  write.Bool(rvfiDocXCode, u"DocXCode", false, Options.Contains(rvteoDocXCode));
+  write.Bool(rvfiDocXCode, u"DocXInRunCode", false, Options.Contains(rvteoDocXInRunCode));
+  write.Int(rvfiVShift, u"VShift", 0, VShift);
+  write.Int(rvfiEmptyWidth, u"EmptyWidth", 0, EmptyWidth);
+  write.Int(rvfiSubSuperScriptType, u"Script", 0, SubSuperScriptType);
+  write.Int(rvfiUnderlineType, u"UnderlineType", 0, UnderlineType);
+  write.Int(rvfiUnderlineColor, u"UnderlineColor", clNone, UnderlineColor);
+  write.Int(rvfiHoverUnderlineColor, u"HoverUnderlineColor", clNone, HoverUnderlineColor);
   IniWriteInteger(ini, Section, key(u"ParaStyleTemplateId"), -1, ParaStyleTemplateId);
 }
 
@@ -576,9 +571,9 @@ void TFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, con
                           const TRVFontInfoProperties& Properties) {
   TCustomRVFontInfo::SaveToINI(ini, Section, fs, Properties);
   if (Properties.Contains(rvfiJump)) ini->WriteString(Section, RVIniKey(fs, u"Jump"), Jump ? u"Yes" : u"No");
-  if (Properties.Contains(rvfiNextStyleNo))
-    IniWriteInteger(ini, Section, RVIniKey(fs, u"NextStyleNo"), -1, NextStyleNo);
-  if (Properties.Contains(rvfiUnicode)) IniWriteBool(ini, Section, RVIniKey(fs, u"Unicode"), false, Unicode);
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
+  write.Int(rvfiNextStyleNo, u"NextStyleNo", -1, NextStyleNo);
+  write.Bool(rvfiUnicode, u"Unicode", false, Unicode);
 }
 
 void TFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,

@@ -266,32 +266,30 @@ void TCustomRVParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
                                   const TRVParaInfoProperties& P) {
   TCustomFontOrParaRVInfo::SaveToINI(ini, Section, fs);
   auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
-  auto intKey = [&](TRVParaInfoProperty p, const char16_t* name, int def, int value) {
-    if (P.Contains(p)) IniWriteInteger(ini, Section, key(name), def, value);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  auto option = [&](TRVParaInfoProperty p, const char16_t* name) {
+    write.Bool(p, name, false, Options.Contains(OptionOf(p)));
   };
-  auto boolKey = [&](TRVParaInfoProperty p, const char16_t* name) {
-    if (P.Contains(p)) IniWriteBool(ini, Section, key(name), false, Options.Contains(OptionOf(p)));
-  };
-  intKey(rvpiSpaceBefore, u"SpaceBefore", 0, FSpaceBefore);
-  intKey(rvpiSpaceAfter, u"SpaceAfter", 0, FSpaceAfter);
-  intKey(rvpiLeftIndent, u"LeftIndent", 0, LeftIndent);
-  intKey(rvpiRightIndent, u"RightIndent", 0, RightIndent);
-  intKey(rvpiFirstIndent, u"FirstIndent", 0, FirstIndent);
+  write.Int(rvpiSpaceBefore, u"SpaceBefore", 0, FSpaceBefore);
+  write.Int(rvpiSpaceAfter, u"SpaceAfter", 0, FSpaceAfter);
+  write.Int(rvpiLeftIndent, u"LeftIndent", 0, LeftIndent);
+  write.Int(rvpiRightIndent, u"RightIndent", 0, RightIndent);
+  write.Int(rvpiFirstIndent, u"FirstIndent", 0, FirstIndent);
   if (P.Contains(rvpiLineSpacing) || P.Contains(rvpiLineSpacingType)) {
     IniWriteInteger(ini, Section, key(u"LineSpacing"), 100, LineSpacing);
     IniWriteInteger(ini, Section, key(u"LSType"), 0, LineSpacingType);
   }
-  intKey(rvpiAlignment, u"Alignment", 0, Alignment);
-  intKey(rvpiLastLineAlignment, u"LastLineAlignment", 0, LastLineAlignment);
-  intKey(rvpiBiDiMode, u"BiDiMode", 0, BiDiMode);
-  intKey(rvpiOutlineLevel, u"OutlineLevel", 0, OutlineLevel);
-  boolKey(rvpiNoWrap, u"NoWrap");
-  boolKey(rvpiReadOnly, u"ReadOnly");
-  boolKey(rvpiStyleProtect, u"StyleProtect");
-  boolKey(rvpiDoNotWantReturns, u"DoNotWantReturns");
-  boolKey(rvpiKeepLinesTogether, u"KeepLinesTogether");
-  boolKey(rvpiKeepWithNext, u"KeepWithNext");
-  boolKey(rvpiWidowOrphanControl, u"WidowOrphanControl");
+  write.Int(rvpiAlignment, u"Alignment", 0, Alignment);
+  write.Int(rvpiLastLineAlignment, u"LastLineAlignment", 0, LastLineAlignment);
+  write.Int(rvpiBiDiMode, u"BiDiMode", 0, BiDiMode);
+  write.Int(rvpiOutlineLevel, u"OutlineLevel", 0, OutlineLevel);
+  option(rvpiNoWrap, u"NoWrap");
+  option(rvpiReadOnly, u"ReadOnly");
+  option(rvpiStyleProtect, u"StyleProtect");
+  option(rvpiDoNotWantReturns, u"DoNotWantReturns");
+  option(rvpiKeepLinesTogether, u"KeepLinesTogether");
+  option(rvpiKeepWithNext, u"KeepWithNext");
+  option(rvpiWidowOrphanControl, u"WidowOrphanControl");
   FBorder->SaveToINI(ini, Section, key(u"Border%s"), P);
   FBackground->SaveToINI(ini, Section, key(u"Background%s"), P);
   if (P.Contains(rvpiTabs)) FTabs->SaveToINI(ini, Section, key(u"Tab%s"));
@@ -402,8 +400,9 @@ bool TParaInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Map
 void TParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                           const TRVParaInfoProperties& Properties) {
   TCustomRVParaInfo::SaveToINI(ini, Section, fs, Properties);
-  if (Properties.Contains(rvpiNextParaNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"NextParaNo"), -1, NextParaNo);
-  if (Properties.Contains(rvpiDefStyleNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"DefStyleNo"), -1, DefStyleNo);
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
+  write.Int(rvpiNextParaNo, u"NextParaNo", -1, NextParaNo);
+  write.Int(rvpiDefStyleNo, u"DefStyleNo", -1, DefStyleNo);
 }
 
 void TParaInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {

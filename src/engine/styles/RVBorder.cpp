@@ -394,11 +394,11 @@ int TRVBorder::SimilarityValue(TRVBorder* Value, int Wht) {
 
 void TRVBorder::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                           const TRVParaInfoProperties& P) {
-  if (P.Contains(rvpiBorder_Width)) IniWriteInteger(ini, Section, SubFormat(fs, u"Width"), 1, Width);
-  if (P.Contains(rvpiBorder_Style)) IniWriteInteger(ini, Section, SubFormat(fs, u"Style"), 0, Style);
-  if (P.Contains(rvpiBorder_Color)) IniWriteInteger(ini, Section, SubFormat(fs, u"Color"), clWindowText, Color);
-  if (P.Contains(rvpiBorder_InternalWidth))
-    IniWriteInteger(ini, Section, SubFormat(fs, u"InternalWidth"), 1, InternalWidth);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  write.Int(rvpiBorder_Width, u"Width", 1, Width);
+  write.Int(rvpiBorder_Style, u"Style", 0, Style);
+  write.Int(rvpiBorder_Color, u"Color", clWindowText, Color);
+  write.Int(rvpiBorder_InternalWidth, u"InternalWidth", 1, InternalWidth);
   BorderOffsets()->SaveToINI(ini, Section, SubFormat(fs, u"Offsets%s"), P.Contains(rvpiBorder_BO_Left),
                              P.Contains(rvpiBorder_BO_Top), P.Contains(rvpiBorder_BO_Right),
                              P.Contains(rvpiBorder_BO_Bottom));
@@ -509,9 +509,9 @@ int TRVBackgroundRect::SimilarityValue(TRVBackgroundRect* Value, int Wht) {
 
 void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                                   const TRVParaInfoProperties& P) {
-  if (P.Contains(rvpiBackground_Color)) IniWriteInteger(ini, Section, SubFormat(fs, u"Color"), clNone, Color);
-  if (P.Contains(rvpiBackground_Opacity))
-    IniWriteInteger(ini, Section, SubFormat(fs, u"Opacity"), 100000, Opacity);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  write.Int(rvpiBackground_Color, u"Color", clNone, Color);
+  write.Int(rvpiBackground_Opacity, u"Opacity", 100000, Opacity);
   BorderOffsets()->SaveToINI(ini, Section, SubFormat(fs, u"Offsets%s"), P.Contains(rvpiBackground_BO_Left),
                              P.Contains(rvpiBackground_BO_Top), P.Contains(rvpiBackground_BO_Right),
                              P.Contains(rvpiBackground_BO_Bottom));

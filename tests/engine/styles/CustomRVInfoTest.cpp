@@ -340,3 +340,19 @@ TEST(StylePictureData, DamagedDataGivesNil) {
     EXPECT_EQ(RVReadPictureData(ms), nullptr) << c.Name;
   }
 }
+
+TEST(StyleIni, PropertyWriterWritesOnlySelectedNonDefaultValues) {
+  auto ini = NewIni();
+  const TRVParaInfoProperties selected{rvpiSpaceBefore, rvpiSpaceAfter, rvpiNoWrap};
+  const TRVIniPropWriter write(ini.get(), u"S", u"X%s", selected);
+  write.Int(rvpiSpaceBefore, u"SpaceBefore", 0, 5);
+  write.Int(rvpiSpaceAfter, u"SpaceAfter", 0, 0);
+  write.Int(rvpiLeftIndent, u"LeftIndent", 0, 9);
+  write.Bool(rvpiNoWrap, u"NoWrap", false, true);
+  write.Bool(rvpiReadOnly, u"ReadOnly", false, true);
+  EXPECT_EQ(ini->ReadInteger(u"S", u"XSpaceBefore", 0), 5);
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XSpaceAfter"));
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XLeftIndent"));
+  EXPECT_TRUE(IniReadBool(ini.get(), u"S", u"XNoWrap", false));
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XReadOnly"));
+}
