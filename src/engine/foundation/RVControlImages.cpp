@@ -8,18 +8,6 @@
 
 namespace {
 
-template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FAction(std::move(f)) {}
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-  ~TFinally() { FAction(); }
-
- private:
-  F FAction;
-};
-
 TColor SolidOrWhite(TColor c) { return c == clNone || c == clDefault ? clWhite : c; }
 
 }  // namespace
@@ -55,9 +43,7 @@ void DrawControlOnCanvas(TControl* Control, TCanvas* Canvas, int X, int Y) {
     DrawGraphicControlImage(graphic, Canvas, X, Y);
   } else if (auto* windowed = dynamic_cast<TWinControl*>(Control)) {
     CreateControlHandles(windowed);
-    Canvas->Lock();
-    TFinally unlock([Canvas] { Canvas->Unlock(); });
-    windowed->PaintTo(Canvas->GetHandle(), X, Y);
+    windowed->PaintTo(Canvas, X, Y);
   }
 }
 
@@ -96,17 +82,7 @@ void DrawEditImage(TCustomEdit* Control, TCanvas* Canvas, int X, int Y) {
 
 void DrawGraphicControlImage(TGraphicControl* Control, TCanvas* Canvas, int X, int Y) {
   if (!Control || !Canvas) return;
-  HDC dc = Canvas->GetHandle();
-  const int saved = SaveDC(dc);
-  if (!saved) return;  // nothing to paint on
-  Control->SetControlState(Control->GetControlState().Include(csPaintCopy));
-  TFinally restore([&] {
-    Control->SetControlState(Control->GetControlState().Exclude(csPaintCopy));
-    RestoreDC(dc, saved);
-  });
-  MoveWindowOrg(dc, X, Y);
-  IntersectClipRect(dc, 0, 0, Control->GetWidth(), Control->GetHeight());
-  Control->Perform(WM_PAINT, DCToWParam(dc), 0);
+  PaintControlAt(Control, Canvas->GetHandle(), X, Y, true);
 }
 
 void DrawPanelImage(TCustomPanel* Control, TCanvas* Canvas, int X, int Y) {

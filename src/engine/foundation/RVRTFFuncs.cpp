@@ -124,6 +124,11 @@ void TRVRTFTables::AddColor(TColor Color) {
   if (std::find(FColors.begin(), FColors.end(), Color) == FColors.end()) FColors.push_back(Color);
 }
 
+void RTFAppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color) {
+  const int index = Tables ? Tables->GetColorIndex(Color) : -1;
+  if (index >= 0) s += Keyword + std::to_string(index);
+}
+
 int TRVRTFTables::GetColorIndex(TColor Color) {
   const auto it = std::find(FColors.begin(), FColors.end(), Color);
   return it == FColors.end() ? -1 : static_cast<int>(it - FColors.begin());

@@ -31,6 +31,10 @@ class TCustomRVRTFTables : public TObject {
   virtual int GetColorIndex(TColor Color) = 0;
 };
 
+// Appends Keyword and the colour's index in Tables; nothing without a table entry, as a keyword
+// with -1 would only confuse readers.
+void RTFAppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color);
+
 class TRVRTFTables : public TCustomRVRTFTables {
  public:
   // Adds a colour unless the table has it already.

@@ -6,10 +6,12 @@
 
 #include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVFuncs.h"
+#include "engine/foundation/RVGrHandler.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/graphics/Pictures.h"
 
 bool MergedStylesNotStandard = true;
 bool CompareStyleNames = false;
@@ -345,6 +347,43 @@ UnicodeString IniReadLongString(TCustomIniFile* ini, const UnicodeString& Sectio
     result += piece;
   }
   return result;
+}
+
+// ---- picture data -------------------------------------------------------------------------------
+
+std::unique_ptr<TGraphic> RVLoadGraphic(const UnicodeString& ClassName, const std::string& Bytes) {
+  TGraphicClass cls = GraphicHandler ? GraphicHandler->GetGraphicClass(ClassName) : FindGraphicClass(ClassName);
+  if (!cls || !cls->Create) return nullptr;
+  std::unique_ptr<TGraphic> g = cls->Create();
+  try {
+    TMemoryStream ms;
+    ms.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+    ms.SetPosition(0);
+    g->LoadFromStream(ms);
+  } catch (const Exception&) {
+    return nullptr;
+  }
+  return g;
+}
+
+std::unique_ptr<TGraphic> RVReadPictureData(TStream& Stream) {
+  BYTE len = 0;
+  std::string name, bytes;
+  if (Stream.Read(&len, 1) == 1) {
+    name.resize(len);
+    if (Stream.Read(name.data(), len) != len) name.clear();
+    bytes.resize(static_cast<std::size_t>(Stream.GetSize() - Stream.GetPosition()));
+    Stream.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  }
+  return name.empty() ? nullptr : RVLoadGraphic(Utf8ToUnicode(name), bytes);
+}
+
+void RVWritePictureData(TStream& Stream, TGraphic* Graphic) {
+  const std::string name = UnicodeToUtf8(Graphic->ClassName());
+  const BYTE len = static_cast<BYTE>(std::min<std::size_t>(name.size(), 255));
+  Stream.WriteBuffer(&len, 1);
+  Stream.WriteBuffer(name.data(), len);
+  Graphic->SaveToStream(Stream);
 }
 
 // ---- similarity ----------------------------------------------------------------------------------

@@ -1,9 +1,11 @@
 // The base of every style of the style sheet (name, base style, "standard" flag), the base of
 // text and paragraph styles (the link to a style template), the collection base with merging and
-// duplicate search, the rectangle of floating lengths, the INI key functions and the two
-// similarity measures from which styles build their scores.
+// duplicate search, the rectangle of floating lengths, the INI key functions, the two similarity
+// measures from which styles build their scores, and small helpers every style unit shares (value
+// names, ordinals read from outside, the stored form of pictures).
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -98,6 +100,30 @@ class TCustomRVInfos : public TCollection {
   TPersistent* FOwner;
 };
 
+// Shared by the text and paragraph collections: the index of a style equal to Style but for the
+// properties outside Mask, BaseStyle preferred; -1 when there is none.
+template <typename TInfos, typename TInfo, typename TProps>
+int RVFindSuchStyle(TInfos& Styles, int BaseStyle, TInfo* Style, const TProps& Mask, const TProps& All) {
+  const TProps ignore = All - Mask;
+  if (Style->IsEqual(Styles.Items(BaseStyle), ignore)) return BaseStyle;
+  for (int i = 0; i < Styles.Count(); ++i)
+    if (i != BaseStyle && Style->IsEqual(Styles.Items(i), ignore)) return i;
+  return -1;
+}
+
+// As RVFindSuchStyle, appending a non-standard copy of Style when there is none.
+template <typename TInfos, typename TInfo, typename TProps>
+int RVFindSuchStyleEx(TInfos& Styles, int BaseStyle, TInfo* Style, const TProps& Mask, const TProps& All) {
+  int r = RVFindSuchStyle(Styles, BaseStyle, Style, Mask, All);
+  if (r < 0) {
+    TInfo* added = Styles.Add();
+    added->Assign(Style);
+    added->Standard = false;
+    r = added->GetIndex();
+  }
+  return r;
+}
+
 class TRVUnitsRect : public TPersistent {
   TAVRELO_PERSISTENT(TRVUnitsRect, TPersistent)
   explicit TRVUnitsRect(TPersistent* AOwner) : FOwner(AOwner) {}
@@ -132,6 +158,28 @@ void IniWriteLongString(TCustomIniFile* ini, const UnicodeString& Section,
 UnicodeString IniReadLongString(TCustomIniFile* ini, const UnicodeString& Section,
                                 const UnicodeString& Key);
 
+// Writes the selected properties of a style under keys made from the format fs; a property
+// outside the selection, or equal to its default, is not written.
+template <typename TProps>
+class TRVIniPropWriter {
+ public:
+  TRVIniPropWriter(TCustomIniFile* Ini, const UnicodeString& Section, const UnicodeString& Fs, const TProps& Props)
+      : FIni(Ini), FSection(Section), FFs(Fs), FProps(Props) {}
+  template <typename P>
+  void Int(P Prop, const char16_t* Name, int Default, int Value) const {
+    if (FProps.Contains(Prop)) IniWriteInteger(FIni, FSection, RVIniKey(FFs, Name), Default, Value);
+  }
+  template <typename P>
+  void Bool(P Prop, const char16_t* Name, bool Default, bool Value) const {
+    if (FProps.Contains(Prop)) IniWriteBool(FIni, FSection, RVIniKey(FFs, Name), Default, Value);
+  }
+
+ private:
+  TCustomIniFile* FIni;
+  UnicodeString FSection, FFs;
+  TProps FProps;
+};
+
 // ---- small helpers -------------------------------------------------------------------------------
 
 // One byte into the data of a binary property being written.
@@ -139,6 +187,25 @@ inline void WriterWriteByte(TStream& Writer, BYTE Value) { Writer.WriteBuffer(&V
 inline bool AreRectsEqual(const TRect& R1, const TRect& R2) { return R1 == R2; }
 inline UnicodeString RVStringToWide(const UnicodeString& s) { return s; }
 inline UnicodeString RVWideToString(const UnicodeString& s) { return s; }
+
+// The value names of an enumeration or set property of the component stream.
+inline std::vector<UnicodeString> RVValueNames(std::initializer_list<const char16_t*> names) {
+  return std::vector<UnicodeString>(names.begin(), names.end());
+}
+
+// An ordinal read from outside: out of range gives the default.
+template <typename E>
+E RVOrdinalOr(int Value, int Count, E Default) {
+  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
+}
+
+// A graphic of the named class (as the graphic handler knows it) loaded from Bytes; nil for an
+// unknown class or bad data.
+std::unique_ptr<TGraphic> RVLoadGraphic(const UnicodeString& ClassName, const std::string& Bytes);
+// The data of a picture property: a length byte, the class name, then the graphic's own bytes.
+// Reading gives nil for an unknown class or bad bytes; the caller decides what nil means.
+std::unique_ptr<TGraphic> RVReadPictureData(TStream& Stream);
+void RVWritePictureData(TStream& Stream, TGraphic* Graphic);
 
 int IntSimilarity(int A, int B, int Weight);
 int ColorSimilarity(TColor Color1, TColor Color2, int Weight, int Bonus);

@@ -14,28 +14,16 @@
 
 namespace {
 
-std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
-  return std::vector<UnicodeString>(names.begin(), names.end());
-}
-
-const std::vector<UnicodeString>& BiDiModeNames() {
-  static const auto n = Names({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"});
-  return n;
-}
-const std::vector<UnicodeString>& FontStyleNames() {
-  static const auto n = Names({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"});
-  return n;
-}
 const std::vector<UnicodeString>& RVFontStyleNames() {
-  static const auto n = Names({u"rvfsOverline", u"rvfsAllCaps"});
+  static const auto n = RVValueNames({u"rvfsOverline", u"rvfsAllCaps"});
   return n;
 }
 const std::vector<UnicodeString>& HoverEffectNames() {
-  static const auto n = Names({u"rvheUnderline"});
+  static const auto n = RVValueNames({u"rvheUnderline"});
   return n;
 }
 const std::vector<UnicodeString>& ProtectNames() {
-  static const auto n = Names({u"rvprStyleProtect", u"rvprStyleSplitProtect", u"rvprModifyProtect",
+  static const auto n = RVValueNames({u"rvprStyleProtect", u"rvprStyleSplitProtect", u"rvprModifyProtect",
                                u"rvprDeleteProtect", u"rvprConcateProtect", u"rvprRVFInsertProtect",
                                u"rvprDoNotAutoSwitch", u"rvprParaStartProtect", u"rvprSticking",
                                u"rvprSticking2", u"rvprSticking3", u"rvprStickToTop",
@@ -43,16 +31,16 @@ const std::vector<UnicodeString>& ProtectNames() {
   return n;
 }
 const std::vector<UnicodeString>& TextOptionNames() {
-  static const auto n = Names({u"rvteoHTMLCode", u"rvteoRTFCode", u"rvteoDocXCode",
+  static const auto n = RVValueNames({u"rvteoHTMLCode", u"rvteoRTFCode", u"rvteoDocXCode",
                                u"rvteoDocXInRunCode", u"rvteoHidden"});
   return n;
 }
 const std::vector<UnicodeString>& SubSuperNames() {
-  static const auto n = Names({u"rvsssNormal", u"rvsssSubscript", u"rvsssSuperScript"});
+  static const auto n = RVValueNames({u"rvsssNormal", u"rvsssSubscript", u"rvsssSuperScript"});
   return n;
 }
 const std::vector<UnicodeString>& UnderlineNames() {
-  static const auto n = Names({u"rvutNormal", u"rvutThick", u"rvutDouble", u"rvutDotted",
+  static const auto n = RVValueNames({u"rvutNormal", u"rvutThick", u"rvutDouble", u"rvutDotted",
                                u"rvutThickDotted", u"rvutDashed", u"rvutThickDashed",
                                u"rvutLongDashed", u"rvutThickLongDashed", u"rvutDashDotted",
                                u"rvutThickDashDotted", u"rvutDashDotDotted",
@@ -62,12 +50,6 @@ const std::vector<UnicodeString>& UnderlineNames() {
 
 // Protection flags that the INI form keeps (up to rvprSticking2).
 constexpr std::uint32_t IniProtectionMask = 0x3FF;
-
-// An ordinal read from outside: out of range gives the default.
-template <typename E>
-E OrdinalOr(int Value, int Count, E Default) {
-  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
-}
 
 // Whether style a and b agree in property p; LocaleNames picks the font-name comparison.
 bool SameProp(TRVFontInfoProperty p, const TCustomRVFontInfo& a, const TCustomRVFontInfo& b,
@@ -159,8 +141,6 @@ constexpr TRVFontInfoProperties OwnTextProperties =
                                                    rvfiCustom, rvfiCustom2, rvfiCustom3, rvfiCustom4,
                                                    rvfiCustom5};
 
-int Wht(TRVStyle* sheet) { return (sheet && sheet->Units == rvstuTwips) ? 15 : 1; }
-
 void ReadModifiedProps(TReader& Reader, TRVFontInfoProperties& Props) {
   if (Reader.NextValue() != vaSet) {
     Reader.SkipValue();
@@ -193,7 +173,7 @@ const TClassInfo& TCustomRVFontInfo::StaticClassInfo() {
       TClassInfoBuilder<T>(u"TCustomRVFontInfo", &inherited::StaticClassInfo())
           .Integer(u"Charset", [](T& s) { return int(s.Charset); }, [](T& s, int v) { s.Charset = TFontCharset(v); }, 1)
           .String(u"FontName", [](T& s) { return s.FontName; }, [](T& s, const UnicodeString& v) { s.FontName = v; })
-          .Set(u"Style", [](T& s) { return s.Style; }, [](T& s, TFontStyles v) { s.Style = v; }, FontStyleNames(), TFontStyles{})
+          .Set(u"Style", [](T& s) { return s.Style; }, [](T& s, TFontStyles v) { s.Style = v; }, RVFontStyleValueNames(), TFontStyles{})
           .Integer(u"VShift", [](T& s) { return s.VShift; }, [](T& s, int v) { s.VShift = v; }, 0)
           .Integer(u"Color", [](T& s) { return s.Color; }, [](T& s, TColor v) { s.Color = v; }, clWindowText)
           .Integer(u"BackColor", [](T& s) { return s.BackColor; }, [](T& s, TColor v) { s.BackColor = v; }, clNone)
@@ -204,7 +184,7 @@ const TClassInfo& TCustomRVFontInfo::StaticClassInfo() {
           .Integer(u"JumpCursor", [](T& s) { return int(s.JumpCursor); }, [](T& s, int v) { s.JumpCursor = TCursor(v); }, crJump)
           .Integer(u"CharScale", [](T& s) { return s.CharScale; }, [](T& s, int v) { s.CharScale = v; }, 100)
           .Integer(u"CharSpacing", [](T& s) { return s.CharSpacing; }, [](T& s, int v) { s.CharSpacing = v; }, 0)
-          .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; }, BiDiModeNames(), rvbdUnspecified)
+          .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; }, RVBiDiModeNames(), rvbdUnspecified)
           .Enum(u"SubSuperScriptType", [](T& s) { return s.SubSuperScriptType; }, [](T& s, TRVSubSuperScriptType v) { s.SubSuperScriptType = v; }, SubSuperNames(), rvsssNormal)
           .Set(u"Protection", [](T& s) { return s.Protection; }, [](T& s, TRVProtectOptions v) { s.Protection = v; }, ProtectNames(), TRVProtectOptions{})
           .Set(u"Options", [](T& s) { return s.Options; }, [](T& s, TRVTextOptions v) { s.Options = v; }, TextOptionNames(), TRVTextOptions{})
@@ -358,7 +338,7 @@ int TCustomRVFontInfo::SimilarityValue(TCustomRVInfo* AValue) {
   auto flag = [](bool a, bool b, int w) { return a == b ? w : 0; };
   int r = IntSimilarity(SizeDouble, V->SizeDouble, 5000) + IntSimilarity(VShift, V->VShift, 1000) +
           IntSimilarity(EmptyWidth, V->EmptyWidth, 50000) + IntSimilarity(CharScale, V->CharScale, 300) +
-          IntSimilarity(CharSpacing, V->CharSpacing, 1000 / Wht(GetRVStyle())) +
+          IntSimilarity(CharSpacing, V->CharSpacing, 1000 / RVUnitsPerPixel(GetRVStyle())) +
           ColorSimilarity(Color, V->Color, 3333, 3000) +
           ColorSimilarity(BackColor, V->BackColor, 10000, 50000);
   r += flag(BiDiMode == V->BiDiMode, true, 1000);
@@ -404,12 +384,7 @@ void TCustomRVFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
   TCustomFontOrParaRVInfo::SaveToINI(ini, Section, fs);
   auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
   auto has = [&](TRVFontInfoProperty p) { return Properties.Contains(p); };
-  auto boolKey = [&](TRVFontInfoProperty p, const char16_t* name, bool value) {
-    if (has(p)) IniWriteBool(ini, Section, key(name), false, value);
-  };
-  auto intKey = [&](TRVFontInfoProperty p, const char16_t* name, int def, int value) {
-    if (has(p)) IniWriteInteger(ini, Section, key(name), def, value);
-  };
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
   if (has(rvfiFontName)) IniWriteString(ini, Section, key(u"Name"), UnicodeString(), FontName);
   if (has(rvfiSize)) {
     if (SizeDouble % 2 != 0)
@@ -417,34 +392,34 @@ void TCustomRVFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
     else
       IniWriteInteger(ini, Section, key(u"Size"), 10, GetSize());
   }
-  intKey(rvfiColor, u"Color", clWindowText, Color);
-  intKey(rvfiBackColor, u"BackColor", clNone, BackColor);
-  intKey(rvfiHoverBackColor, u"HoverBackColor", clNone, HoverBackColor);
-  intKey(rvfiHoverColor, u"HoverColor", clNone, HoverColor);
-  boolKey(rvfiHoverUnderline, u"HoverUnderline", HoverEffects.Contains(rvheUnderline));
-  intKey(rvfiJumpCursor, u"JumpCursor", crJump, JumpCursor);
-  intKey(rvfiCharset, u"Charset", DEFAULT_CHARSET, Charset);
-  intKey(rvfiCharScale, u"CharScale", 100, CharScale);
-  intKey(rvfiCharSpacing, u"CharSpacing", 0, CharSpacing);
-  intKey(rvfiBiDiMode, u"BiDiMode", 0, BiDiMode);
-  boolKey(rvfiBold, u"Bold", Style.Contains(fsBold));
-  boolKey(rvfiUnderline, u"Underline", Style.Contains(fsUnderline));
-  boolKey(rvfiStrikeout, u"StrikeOut", Style.Contains(fsStrikeOut));
-  boolKey(rvfiItalic, u"Italic", Style.Contains(fsItalic));
-  boolKey(rvfiOverline, u"Overline", StyleEx.Contains(rvfsOverline));
-  boolKey(rvfiAllCaps, u"Caps", StyleEx.Contains(rvfsAllCaps));
-  intKey(rvfiProtection, u"Protection", 0, static_cast<int>(Protection.ToInt() & IniProtectionMask));
-  boolKey(rvfiHidden, u"Hidden", Options.Contains(rvteoHidden));
-  boolKey(rvfiRTFCode, u"RTFCode", Options.Contains(rvteoRTFCode));
-  boolKey(rvfiHTMLCode, u"HTMLCode", Options.Contains(rvteoHTMLCode));
-  boolKey(rvfiDocXCode, u"DocXCode", Options.Contains(rvteoDocXCode));
-  boolKey(rvfiDocXCode, u"DocXInRunCode", Options.Contains(rvteoDocXInRunCode));
-  intKey(rvfiVShift, u"VShift", 0, VShift);
-  intKey(rvfiEmptyWidth, u"EmptyWidth", 0, EmptyWidth);
-  intKey(rvfiSubSuperScriptType, u"Script", 0, SubSuperScriptType);
-  intKey(rvfiUnderlineType, u"UnderlineType", 0, UnderlineType);
-  intKey(rvfiUnderlineColor, u"UnderlineColor", clNone, UnderlineColor);
-  intKey(rvfiHoverUnderlineColor, u"HoverUnderlineColor", clNone, HoverUnderlineColor);
+  write.Int(rvfiColor, u"Color", clWindowText, Color);
+  write.Int(rvfiBackColor, u"BackColor", clNone, BackColor);
+  write.Int(rvfiHoverBackColor, u"HoverBackColor", clNone, HoverBackColor);
+  write.Int(rvfiHoverColor, u"HoverColor", clNone, HoverColor);
+  write.Bool(rvfiHoverUnderline, u"HoverUnderline", false, HoverEffects.Contains(rvheUnderline));
+  write.Int(rvfiJumpCursor, u"JumpCursor", crJump, JumpCursor);
+  write.Int(rvfiCharset, u"Charset", DEFAULT_CHARSET, Charset);
+  write.Int(rvfiCharScale, u"CharScale", 100, CharScale);
+  write.Int(rvfiCharSpacing, u"CharSpacing", 0, CharSpacing);
+  write.Int(rvfiBiDiMode, u"BiDiMode", 0, BiDiMode);
+  write.Bool(rvfiBold, u"Bold", false, Style.Contains(fsBold));
+  write.Bool(rvfiUnderline, u"Underline", false, Style.Contains(fsUnderline));
+  write.Bool(rvfiStrikeout, u"StrikeOut", false, Style.Contains(fsStrikeOut));
+  write.Bool(rvfiItalic, u"Italic", false, Style.Contains(fsItalic));
+  write.Bool(rvfiOverline, u"Overline", false, StyleEx.Contains(rvfsOverline));
+  write.Bool(rvfiAllCaps, u"Caps", false, StyleEx.Contains(rvfsAllCaps));
+  write.Int(rvfiProtection, u"Protection", 0, static_cast<int>(Protection.ToInt() & IniProtectionMask));
+  write.Bool(rvfiHidden, u"Hidden", false, Options.Contains(rvteoHidden));
+  write.Bool(rvfiRTFCode, u"RTFCode", false, Options.Contains(rvteoRTFCode));
+  write.Bool(rvfiHTMLCode, u"HTMLCode", false, Options.Contains(rvteoHTMLCode));
+  write.Bool(rvfiDocXCode, u"DocXCode", false, Options.Contains(rvteoDocXCode));
+  write.Bool(rvfiDocXCode, u"DocXInRunCode", false, Options.Contains(rvteoDocXInRunCode));
+  write.Int(rvfiVShift, u"VShift", 0, VShift);
+  write.Int(rvfiEmptyWidth, u"EmptyWidth", 0, EmptyWidth);
+  write.Int(rvfiSubSuperScriptType, u"Script", 0, SubSuperScriptType);
+  write.Int(rvfiUnderlineType, u"UnderlineType", 0, UnderlineType);
+  write.Int(rvfiUnderlineColor, u"UnderlineColor", clNone, UnderlineColor);
+  write.Int(rvfiHoverUnderlineColor, u"HoverUnderlineColor", clNone, HoverUnderlineColor);
   IniWriteInteger(ini, Section, key(u"ParaStyleTemplateId"), -1, ParaStyleTemplateId);
 }
 
@@ -469,7 +444,7 @@ void TCustomRVFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   Charset = static_cast<TFontCharset>(readInt(u"Charset", DEFAULT_CHARSET));
   CharScale = readInt(u"CharScale", 100);
   CharSpacing = readInt(u"CharSpacing", 0);
-  BiDiMode = OrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
+  BiDiMode = RVOrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
   Style.Clear();
   if (readBool(u"Bold")) Style.Include(fsBold);
   if (readBool(u"Underline")) Style.Include(fsUnderline);
@@ -488,8 +463,8 @@ void TCustomRVFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   if (readBool(u"SingleSymbols")) Protection += TRVProtectOptions{rvprStyleProtect, rvprDoNotAutoSwitch};
   VShift = readInt(u"VShift", 0);
   EmptyWidth = readInt(u"EmptyWidth", 0);
-  SubSuperScriptType = OrdinalOr(readInt(u"Script", 0), 3, rvsssNormal);
-  UnderlineType = OrdinalOr(readInt(u"UnderlineType", 0), 13, rvutNormal);
+  SubSuperScriptType = RVOrdinalOr(readInt(u"Script", 0), 3, rvsssNormal);
+  UnderlineType = RVOrdinalOr(readInt(u"UnderlineType", 0), 13, rvutNormal);
   UnderlineColor = readInt(u"UnderlineColor", clNone);
   HoverUnderlineColor = readInt(u"HoverUnderlineColor", clNone);
   ParaStyleTemplateId = readInt(u"ParaStyleTemplateId", -1);
@@ -596,9 +571,9 @@ void TFontInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, con
                           const TRVFontInfoProperties& Properties) {
   TCustomRVFontInfo::SaveToINI(ini, Section, fs, Properties);
   if (Properties.Contains(rvfiJump)) ini->WriteString(Section, RVIniKey(fs, u"Jump"), Jump ? u"Yes" : u"No");
-  if (Properties.Contains(rvfiNextStyleNo))
-    IniWriteInteger(ini, Section, RVIniKey(fs, u"NextStyleNo"), -1, NextStyleNo);
-  if (Properties.Contains(rvfiUnicode)) IniWriteBool(ini, Section, RVIniKey(fs, u"Unicode"), false, Unicode);
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
+  write.Int(rvfiNextStyleNo, u"NextStyleNo", -1, NextStyleNo);
+  write.Bool(rvfiUnicode, u"Unicode", false, Unicode);
 }
 
 void TFontInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
@@ -661,36 +636,16 @@ void TFontInfos::SetInvalidItem(TFontInfo* Value) {
 }
 
 int TFontInfos::FindSuchStyle(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask) {
-  const TRVFontInfoProperties ignore = AllTextStyleProperties - Mask;
-  if (Style->IsEqual(Items(BaseStyle), ignore)) return BaseStyle;
-  for (int i = 0; i < Count(); ++i)
-    if (i != BaseStyle && Style->IsEqual(Items(i), ignore)) return i;
-  return -1;
+  return RVFindSuchStyle(*this, BaseStyle, Style, Mask, AllTextStyleProperties);
 }
 
 int TFontInfos::FindSuchStyleEx(int BaseStyle, TFontInfo* Style, const TRVFontInfoProperties& Mask) {
-  int r = FindSuchStyle(BaseStyle, Style, Mask);
-  if (r < 0) {
-    TFontInfo* added = Add();
-    added->Assign(Style);
-    added->Standard = false;
-    r = added->GetIndex();
-  }
-  return r;
+  return RVFindSuchStyleEx(*this, BaseStyle, Style, Mask, AllTextStyleProperties);
 }
 
 // ---- CSS, RTF and OOXML fragments ----------------------------------------------------------------
 
 namespace {
-
-// A length of the style's sheet as CSS text; a style outside any sheet is in pixels.
-TRVAnsiString CSSSizeOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
-}
-
-TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
-}
 
 bool IsSymbolFontName(const UnicodeString& Name) {
   for (const char16_t* s : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings"})
@@ -710,12 +665,6 @@ const char* BiDiCSS(TRVBiDiMode Mode) {
 // Wide enough for any pair of values a damaged file may hold.
 std::int64_t ShiftInHalfPoints(int SizeDouble, int VShift) {
   return Round(std::fabs(static_cast<long double>(SizeDouble)) * VShift / 100);
-}
-
-void AppendColorKeyword(TRVAnsiString& s, const char* Keyword, TCustomRVRTFTables* Tables, TColor Color) {
-  // Without a table entry there is no index to refer to; "\cf-1" would only confuse readers.
-  const int index = Tables ? Tables->GetColorIndex(Color) : -1;
-  if (index >= 0) s += Keyword + std::to_string(index);
 }
 
 }  // namespace
@@ -799,7 +748,7 @@ void TCustomRVFontInfo::SaveCSSToStream(TStream* Stream, TCustomRVFontInfo* Base
     write(TRVAnsiString(" font-weight: ") + (bold ? "bold" : "normal") + ";");
   if (!base || base->Color != Color) write(" color: " + GetHTMLColorStr(Color, false) + ";");
   if ((!base && CharSpacing != 0) || (base && base->CharSpacing != CharSpacing))
-    write(" letter-spacing: " + CSSSizeOf(GetRVStyle(), CharSpacing) + ";");
+    write(" letter-spacing: " + RVCSSSize(GetRVStyle(), CharSpacing) + ";");
   if (StyleEx.Contains(rvfsAllCaps)) {
     if (!base || !base->StyleEx.Contains(rvfsAllCaps)) write(" text-transform: uppercase;");
   } else if (base && base->StyleEx.Contains(rvfsAllCaps)) {
@@ -828,7 +777,7 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (Style.Contains(fsItalic)) s += "\\i";
   if (Style.Contains(fsUnderline)) {
     s += TRVAnsiString("\\") + UnderlineKeywords[UnderlineType];
-    if (UnderlineColor != clNone) AppendColorKeyword(s, "\\ulc", RTFTables, UnderlineColor);
+    if (UnderlineColor != clNone) RTFAppendColorKeyword(s, "\\ulc", RTFTables, UnderlineColor);
   }
   if (Style.Contains(fsStrikeOut)) s += "\\strike";
   if (SubSuperScriptType == rvsssSubscript) s += "\\sub";
@@ -836,7 +785,7 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (VShift > 0) s += "\\up" + std::to_string(ShiftInHalfPoints(SizeDouble, VShift));
   else if (VShift < 0) s += "\\dn" + std::to_string(-ShiftInHalfPoints(SizeDouble, VShift));
   if (CharScale != 100) s += "\\charscalex" + std::to_string(CharScale);
-  if (CharSpacing != 0) s += "\\expndtw" + std::to_string(TwipsOf(sheet, CharSpacing));
+  if (CharSpacing != 0) s += "\\expndtw" + std::to_string(RVTwipsOf(sheet, CharSpacing));
   if (StyleEx.Contains(rvfsAllCaps)) s += "\\caps";
   if (BiDiMode == rvbdLeftToRight) s += "\\ltrch";
   else if (BiDiMode == rvbdRightToLeft) s += "\\rtlch";
@@ -847,8 +796,8 @@ void TCustomRVFontInfo::SaveRTFToStream(TStream* Stream, TRVIntegerList* /*Style
   if (Options.Contains(rvteoHidden)) s += "\\v";
   if (Protection.Contains(rvprModifyProtect) && Protection.Contains(rvprDeleteProtect)) s += "\\protect";
   if (!(InheritedStyle && SizeDouble == 20)) s += "\\fs" + std::to_string(SizeDouble);
-  if (BackColor != clNone) AppendColorKeyword(s, "\\chcbpat", RTFTables, BackColor);
-  if (Color != clWindowText) AppendColorKeyword(s, "\\cf", RTFTables, Color);
+  if (BackColor != clNone) RTFAppendColorKeyword(s, "\\chcbpat", RTFTables, BackColor);
+  if (Color != clWindowText) RTFAppendColorKeyword(s, "\\cf", RTFTables, Color);
   if (!s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
 }
 
@@ -882,7 +831,7 @@ TRVAnsiString TCustomRVFontInfo::GetOOXMLStr(TRVStyle* RVStyle, const TRVFontInf
                     r);
   if (has(rvfiSize)) OOXMLValElement("sz", std::to_string(std::llabs(SizeDouble)), r);
   if (has(rvfiCharScale)) OOXMLIntValElement("w", CharScale, r);
-  if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", TwipsOf(sheet, CharSpacing), r);
+  if (has(rvfiCharSpacing)) OOXMLIntValElement("spacing", RVTwipsOf(sheet, CharSpacing), r);
   if (has(rvfiVShift)) OOXMLValElement("position", std::to_string(ShiftInHalfPoints(SizeDouble, VShift)), r);
   if (has(rvfiColor)) OOXMLColorValElement("color", Color, r);
   if (has(rvfiBackColor))

@@ -14,15 +14,6 @@ namespace {
 
 constexpr int MaxIniLevelCount = 1000;
 
-std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
-  return std::vector<UnicodeString>(names.begin(), names.end());
-}
-
-template <typename E>
-E OrdinalOr(int Value, int Count, E Default) {
-  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
-}
-
 const UnicodeString DefaultFormatString(1, u'\u00B7');
 
 struct TColorName {
@@ -84,7 +75,7 @@ const TClassInfo& TRVMarkerFont::StaticClassInfo() {
           .String(u"Name", [](T& f) { return f.Name; }, [](T& f, const UnicodeString& v) { f.Name = v; })
           .StoredIf([](T& f) { return f.Name != u"Arial"; })
           .Set(u"Style", [](T& f) { return f.Style; }, [](T& f, TFontStyles v) { f.Style = v; },
-               Names({u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"}), TFontStyles{})
+               RVFontStyleValueNames(), TFontStyles{})
           .Integer(u"Height", [](T& f) { return f.GetHeight(); }, [](T& f, int v) { f.SetHeight(v); })
           .StoredIf([](T& f) { return f.GetHeight() >= 0; })
           .Integer(u"Size", [](T& f) { return f.GetSize(); }, [](T& f, int v) { f.SetSize(v); })
@@ -163,7 +154,7 @@ void TRVMarkerFont::FromText(const UnicodeString& Text) {
       }
     }
   }
-  if (fields.size() > 3 && TryStrToInt(Trim(fields[3]), v)) Pitch = OrdinalOr(v, 3, fpDefault);
+  if (fields.size() > 3 && TryStrToInt(Trim(fields[3]), v)) Pitch = RVOrdinalOr(v, 3, fpDefault);
   TColor c = 0;
   if (fields.size() > 4 && TextToColor(Trim(fields[4]), c)) Color = c;
   if (fields.size() > 5 && TryStrToInt(Trim(fields[5]), v)) Charset = static_cast<TFontCharset>(v);
@@ -181,22 +172,6 @@ std::string GraphicBytes(TGraphic* g) {
   return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
 }
 
-// A graphic of the named class loaded from Bytes; nil for an unknown class or bad data.
-std::unique_ptr<TGraphic> LoadGraphic(const UnicodeString& ClassName, const std::string& Bytes) {
-  TGraphicClass cls = GraphicHandler ? GraphicHandler->GetGraphicClass(ClassName) : FindGraphicClass(ClassName);
-  if (!cls || !cls->Create) return nullptr;
-  std::unique_ptr<TGraphic> g = cls->Create();
-  try {
-    TMemoryStream ms;
-    ms.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
-    ms.SetPosition(0);
-    g->LoadFromStream(ms);
-  } catch (const Exception&) {
-    return nullptr;
-  }
-  return g;
-}
-
 }  // namespace
 
 const TClassInfo& TRVListLevelPictureData::StaticClassInfo() {
@@ -210,15 +185,7 @@ void TRVListLevelPictureData::DefineProperties(TFiler& Filer) {
   Filer.DefineBinaryProperty(
       u"Data",
       [this](TStream& s) {
-        BYTE len = 0;
-        std::string name, bytes;
-        if (s.Read(&len, 1) == 1) {
-          name.resize(len);
-          if (s.Read(name.data(), len) != len) name.clear();
-          bytes.resize(static_cast<std::size_t>(s.GetSize() - s.GetPosition()));
-          s.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-        }
-        std::unique_ptr<TGraphic> g = name.empty() ? nullptr : LoadGraphic(AsciiToUnicode(name), bytes);
+        std::unique_ptr<TGraphic> g = RVReadPictureData(s);
         if (!g) {
           FLevel->SetPicture(nullptr);
           return;
@@ -226,14 +193,7 @@ void TRVListLevelPictureData::DefineProperties(TFiler& Filer) {
         g->SetTransparent(true);
         FLevel->GetPicture()->TakeGraphic(std::move(g));
       },
-      [this](TStream& s) {
-        TGraphic* g = FLevel->GetPicture()->GetGraphic();
-        const std::string name = UnicodeToUtf8(g->ClassName());
-        const BYTE len = static_cast<BYTE>(std::min<std::size_t>(name.size(), 255));
-        s.WriteBuffer(&len, 1);
-        s.WriteBuffer(name.data(), len);
-        g->SaveToStream(s);
-      },
+      [this](TStream& s) { RVWritePictureData(s, FLevel->GetPicture()->GetGraphic()); },
       FLevel && FLevel->HasPicture());
 }
 
@@ -277,7 +237,7 @@ const TClassInfo& TRVListLevel::StaticClassInfo() {
   static const TClassInfo info =
       TClassInfoBuilder<T>(u"TRVListLevel", &inherited::StaticClassInfo())
           .Enum(u"ListType", [](T& l) { return l.ListType; }, [](T& l, TRVListType v) { l.ListType = v; },
-                Names({u"rvlstBullet", u"rvlstPicture", u"rvlstImageList", u"rvlstDecimal", u"rvlstLowerAlpha",
+                RVValueNames({u"rvlstBullet", u"rvlstPicture", u"rvlstImageList", u"rvlstDecimal", u"rvlstLowerAlpha",
                        u"rvlstUpperAlpha", u"rvlstLowerRoman", u"rvlstUpperRoman", u"rvlstImageListCounter",
                        u"rvlstUnicodeBullet"}),
                 rvlstBullet)
@@ -288,13 +248,13 @@ const TClassInfo& TRVListLevel::StaticClassInfo() {
           .Integer(u"MarkerIndent", [](T& l) { return l.MarkerIndent; }, [](T& l, int v) { l.MarkerIndent = v; }, 0)
           .Enum(u"MarkerAlignment", [](T& l) { return l.MarkerAlignment; },
                 [](T& l, TRVMarkerAlignment v) { l.MarkerAlignment = v; },
-                Names({u"rvmaLeft", u"rvmaRight", u"rvmaCenter"}), rvmaLeft)
+                RVValueNames({u"rvmaLeft", u"rvmaRight", u"rvmaCenter"}), rvmaLeft)
           .Object(u"Picture", [](T& l) -> TPersistent* { return &l.FPictureData; })
           .StoredIf([](T& l) { return l.HasPicture(); })
           .Object(u"Font", [](T& l) -> TPersistent* { return l.GetFont(); })
           .StoredIf([](T& l) { return l.HasFont(); })
           .Set(u"Options", [](T& l) { return l.Options; }, [](T& l, TRVListLevelOptions v) { l.Options = v; },
-               Names({u"rvloContinuous", u"rvloLevelReset", u"rvloLegalStyleNumbering"}),
+               RVValueNames({u"rvloContinuous", u"rvloLevelReset", u"rvloLegalStyleNumbering"}),
                TRVListLevelOptions{rvloContinuous, rvloLevelReset})
           .Build();
   return info;
@@ -445,17 +405,17 @@ void TRVListLevel::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, 
 
 void TRVListLevel::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
   auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
-  ListType = OrdinalOr(ini->ReadInteger(Section, key(u"ListType"), 0), 10, rvlstBullet);
+  ListType = RVOrdinalOr(ini->ReadInteger(Section, key(u"ListType"), 0), 10, rvlstBullet);
   ImageIndex = ini->ReadInteger(Section, key(u"ImageIndex"), 0);
   IniReadString(ini, Section, key(u"FormatString"), FormatString, UnicodeString());
   LeftIndent = ini->ReadInteger(Section, key(u"LeftIndent"), 0);
   FirstIndent = ini->ReadInteger(Section, key(u"FirstIndent"), 10);
   MarkerIndent = ini->ReadInteger(Section, key(u"MarkerIndent"), 0);
-  MarkerAlignment = OrdinalOr(ini->ReadInteger(Section, key(u"MarkerAlignment"), 0), 3, rvmaLeft);
+  MarkerAlignment = RVOrdinalOr(ini->ReadInteger(Section, key(u"MarkerAlignment"), 0), 3, rvmaLeft);
   const UnicodeString graphicClass = ini->ReadString(Section, key(u"GraphicClass"), UnicodeString());
   std::unique_ptr<TGraphic> g;
   if (!graphicClass.empty())
-    g = LoadGraphic(graphicClass, HexToAnsi(UnicodeToUtf8(IniReadLongString(ini, Section, key(u"Picture")))));
+    g = RVLoadGraphic(graphicClass, HexToAnsi(UnicodeToUtf8(IniReadLongString(ini, Section, key(u"Picture")))));
   if (g) {
     g->SetTransparent(true);
     GetPicture()->TakeGraphic(std::move(g));
@@ -684,10 +644,6 @@ void WriteAnsi(TStream* Stream, const TRVAnsiString& s) {
   if (Stream && !s.empty()) Stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
 }
 
-TRVAnsiString CSSSize(const TRVStyle* RVStyle, TRVStyleLength v) {
-  return RVStyle ? RVStyle->GetCSSSize(v) : std::to_string(v) + "px";
-}
-
 }  // namespace
 
 TRVBulletShape TRVListLevel::GetBulletShape() const {
@@ -740,10 +696,10 @@ TRVAnsiString TRVListLevel::GetHTMLOpenCSS(const TRVStyle* RVStyle, TRVBiDiMode 
   const int index = GetIndex();
   const TRVStyleLength previous =
       index > 0 ? static_cast<TRVListLevel*>(GetCollection()->GetItem(index - 1))->LeftIndent : 0;
-  TRVAnsiString a = CSSSize(RVStyle, LeftIndent - previous), b = "0";
+  TRVAnsiString a = RVCSSSize(RVStyle, LeftIndent - previous), b = "0";
   if (BiDiMode == rvbdRightToLeft) std::swap(a, b);
   const bool outside = MarkerIndent < LeftIndent;
-  const TRVAnsiString indent = CSSSize(RVStyle, outside ? FirstIndent : MarkerIndent - LeftIndent);
+  const TRVAnsiString indent = RVCSSSize(RVStyle, outside ? FirstIndent : MarkerIndent - LeftIndent);
   return "text-indent: " + indent + "; padding: 0; margin: 0 " + b + " 0 " + a +
          (outside ? "; list-style-position: outside;" : "; list-style-position: inside;") + GetListStyleTypeCSS();
 }
@@ -754,9 +710,9 @@ TRVAnsiString TRVListLevel::GetIndentCSSForTextVersion(const TRVStyle* RVStyle, 
   const TRVAnsiString margin = rtl ? "margin-right" : "margin-left";
   const TRVAnsiString padding = rtl ? "padding-right" : "padding-left";
   if (v < 0)
-    return "text-indent: " + CSSSize(RVStyle, v) + "; " + padding + ": " + CSSSize(RVStyle, LeftIndent - MarkerIndent) +
-           "; " + margin + ": " + CSSSize(RVStyle, MarkerIndent) + ";";
-  return "text-indent: " + CSSSize(RVStyle, v) + "; " + margin + ": " + CSSSize(RVStyle, LeftIndent) + ";";
+    return "text-indent: " + RVCSSSize(RVStyle, v) + "; " + padding + ": " + RVCSSSize(RVStyle, LeftIndent - MarkerIndent) +
+           "; " + margin + ": " + RVCSSSize(RVStyle, MarkerIndent) + ";";
+  return "text-indent: " + RVCSSSize(RVStyle, v) + "; " + margin + ": " + RVCSSSize(RVStyle, LeftIndent) + ";";
 }
 
 void TRVListLevel::HTMLOpenTag(TStream* Stream, bool UseCSS, const TRVStyle* RVStyle,
@@ -809,7 +765,7 @@ void TRVListInfo::SaveCSSToStream(TStream* Stream, TRVHTMLListCSSList& Bullets, 
       text = SaveOptions.Contains(rvcssUTF8) ? UnicodeToUtf8(css) : UnicodeToAnsiCP(0, css);
       const TRVStyleLength width = level->LeftIndent + level->FirstIndent - level->MarkerIndent;
       if (width > 0)
-        text += " display: inline-block; text-indent: " + CSSSize(sheet, 0) + "; min-width: " + CSSSize(sheet, width) + ";";
+        text += " display: inline-block; text-indent: " + RVCSSSize(sheet, 0) + "; min-width: " + RVCSSSize(sheet, width) + ";";
     } else {
       text = level->GetHTMLOpenCSS(sheet, BiDiMode);
     }

@@ -12,15 +12,6 @@
 
 namespace {
 
-std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
-  return std::vector<UnicodeString>(names.begin(), names.end());
-}
-
-template <typename E>
-E OrdinalOr(int Value, int Count, E Default) {
-  return (Value >= 0 && Value < Count) ? static_cast<E>(Value) : Default;
-}
-
 // Plain properties of the style itself, i.e. neither border, background, references nor custom.
 constexpr TRVParaInfoProperties PlainParaProperties = {
     rvpiFirstIndent, rvpiLeftIndent, rvpiRightIndent, rvpiSpaceBefore, rvpiSpaceAfter,
@@ -53,8 +44,6 @@ bool SamePlain(TRVParaInfoProperty p, const TCustomRVParaInfo& a, const TCustomR
   }
 }
 
-int Wht(TRVStyle* sheet) { return (sheet && sheet->Units == rvstuTwips) ? 15 : 1; }
-
 }  // namespace
 
 std::vector<UnicodeString> RVParaInfoPropertiesToNames(const TRVParaInfoProperties& Props) {
@@ -85,22 +74,22 @@ const TClassInfo& TCustomRVParaInfo::StaticClassInfo() {
           .Integer(u"SpaceBefore", [](T& s) { return s.GetSpaceBefore(); }, [](T& s, int v) { s.SetSpaceBefore(v); }, 0)
           .Integer(u"SpaceAfter", [](T& s) { return s.GetSpaceAfter(); }, [](T& s, int v) { s.SetSpaceAfter(v); }, 0)
           .Enum(u"Alignment", [](T& s) { return s.Alignment; }, [](T& s, TRVAlignment v) { s.Alignment = v; },
-                Names({u"rvaLeft", u"rvaRight", u"rvaCenter", u"rvaJustify", u"rvaDistribute"}), rvaLeft)
+                RVValueNames({u"rvaLeft", u"rvaRight", u"rvaCenter", u"rvaJustify", u"rvaDistribute"}), rvaLeft)
           .Enum(u"LastLineAlignment", [](T& s) { return s.LastLineAlignment; },
                 [](T& s, TRVLastLineAlignment v) { s.LastLineAlignment = v; },
-                Names({u"rvllaDefault", u"rvllaLeft", u"rvllaRight", u"rvllaCenter", u"rvllaJustify"}), rvllaDefault)
+                RVValueNames({u"rvllaDefault", u"rvllaLeft", u"rvllaRight", u"rvllaCenter", u"rvllaJustify"}), rvllaDefault)
           .Object(u"Border", [](T& s) -> TPersistent* { return s.Border(); })
           .Object(u"Background", [](T& s) -> TPersistent* { return s.Background(); })
           .Integer(u"LineSpacing", [](T& s) { return s.LineSpacing; }, [](T& s, int v) { s.LineSpacing = v; }, 100)
           .Enum(u"LineSpacingType", [](T& s) { return s.LineSpacingType; },
                 [](T& s, TRVLineSpacingType v) { s.LineSpacingType = v; },
-                Names({u"rvlsPercent", u"rvlsSpaceBetween", u"rvlsLineHeightAtLeast", u"rvlsLineHeightExact"}), rvlsPercent)
+                RVValueNames({u"rvlsPercent", u"rvlsSpaceBetween", u"rvlsLineHeightAtLeast", u"rvlsLineHeightExact"}), rvlsPercent)
           .Set(u"Options", [](T& s) { return s.Options; }, [](T& s, TRVParaOptions v) { s.Options = v; },
-               Names({u"rvpaoNoWrap", u"rvpaoReadOnly", u"rvpaoStyleProtect", u"rvpaoDoNotWantReturns",
+               RVValueNames({u"rvpaoNoWrap", u"rvpaoReadOnly", u"rvpaoStyleProtect", u"rvpaoDoNotWantReturns",
                       u"rvpaoKeepLinesTogether", u"rvpaoKeepWithNext", u"rvpaoWidowOrphanControl"}),
                TRVParaOptions{})
           .Enum(u"BiDiMode", [](T& s) { return s.BiDiMode; }, [](T& s, TRVBiDiMode v) { s.BiDiMode = v; },
-                Names({u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"}), rvbdUnspecified)
+                RVBiDiModeNames(), rvbdUnspecified)
           .Integer(u"OutlineLevel", [](T& s) { return s.OutlineLevel; }, [](T& s, int v) { s.OutlineLevel = v; }, 0)
           .Object(u"Tabs", [](T& s) -> TPersistent* { return s.Tabs(); })
           .Build();
@@ -222,7 +211,7 @@ bool TCustomRVParaInfo::IsSimpleEqual(TCustomRVInfo* AValue, bool, bool) {
 int TCustomRVParaInfo::SimilarityValue(TCustomRVInfo* AValue) {
   auto* V = dynamic_cast<TCustomRVParaInfo*>(AValue);
   if (!V) return 0;
-  const int wht = Wht(GetRVStyle());
+  const int wht = RVUnitsPerPixel(GetRVStyle());
   const int W = 1000 / wht;
   int r = IntSimilarity(FirstIndent, V->FirstIndent, W) + IntSimilarity(LeftIndent, V->LeftIndent, W) +
           IntSimilarity(RightIndent, V->RightIndent, W) + IntSimilarity(FSpaceBefore, V->FSpaceBefore, W) +
@@ -277,32 +266,30 @@ void TCustomRVParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Sect
                                   const TRVParaInfoProperties& P) {
   TCustomFontOrParaRVInfo::SaveToINI(ini, Section, fs);
   auto key = [&](const char16_t* name) { return RVIniKey(fs, name); };
-  auto intKey = [&](TRVParaInfoProperty p, const char16_t* name, int def, int value) {
-    if (P.Contains(p)) IniWriteInteger(ini, Section, key(name), def, value);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  auto option = [&](TRVParaInfoProperty p, const char16_t* name) {
+    write.Bool(p, name, false, Options.Contains(OptionOf(p)));
   };
-  auto boolKey = [&](TRVParaInfoProperty p, const char16_t* name) {
-    if (P.Contains(p)) IniWriteBool(ini, Section, key(name), false, Options.Contains(OptionOf(p)));
-  };
-  intKey(rvpiSpaceBefore, u"SpaceBefore", 0, FSpaceBefore);
-  intKey(rvpiSpaceAfter, u"SpaceAfter", 0, FSpaceAfter);
-  intKey(rvpiLeftIndent, u"LeftIndent", 0, LeftIndent);
-  intKey(rvpiRightIndent, u"RightIndent", 0, RightIndent);
-  intKey(rvpiFirstIndent, u"FirstIndent", 0, FirstIndent);
+  write.Int(rvpiSpaceBefore, u"SpaceBefore", 0, FSpaceBefore);
+  write.Int(rvpiSpaceAfter, u"SpaceAfter", 0, FSpaceAfter);
+  write.Int(rvpiLeftIndent, u"LeftIndent", 0, LeftIndent);
+  write.Int(rvpiRightIndent, u"RightIndent", 0, RightIndent);
+  write.Int(rvpiFirstIndent, u"FirstIndent", 0, FirstIndent);
   if (P.Contains(rvpiLineSpacing) || P.Contains(rvpiLineSpacingType)) {
     IniWriteInteger(ini, Section, key(u"LineSpacing"), 100, LineSpacing);
     IniWriteInteger(ini, Section, key(u"LSType"), 0, LineSpacingType);
   }
-  intKey(rvpiAlignment, u"Alignment", 0, Alignment);
-  intKey(rvpiLastLineAlignment, u"LastLineAlignment", 0, LastLineAlignment);
-  intKey(rvpiBiDiMode, u"BiDiMode", 0, BiDiMode);
-  intKey(rvpiOutlineLevel, u"OutlineLevel", 0, OutlineLevel);
-  boolKey(rvpiNoWrap, u"NoWrap");
-  boolKey(rvpiReadOnly, u"ReadOnly");
-  boolKey(rvpiStyleProtect, u"StyleProtect");
-  boolKey(rvpiDoNotWantReturns, u"DoNotWantReturns");
-  boolKey(rvpiKeepLinesTogether, u"KeepLinesTogether");
-  boolKey(rvpiKeepWithNext, u"KeepWithNext");
-  boolKey(rvpiWidowOrphanControl, u"WidowOrphanControl");
+  write.Int(rvpiAlignment, u"Alignment", 0, Alignment);
+  write.Int(rvpiLastLineAlignment, u"LastLineAlignment", 0, LastLineAlignment);
+  write.Int(rvpiBiDiMode, u"BiDiMode", 0, BiDiMode);
+  write.Int(rvpiOutlineLevel, u"OutlineLevel", 0, OutlineLevel);
+  option(rvpiNoWrap, u"NoWrap");
+  option(rvpiReadOnly, u"ReadOnly");
+  option(rvpiStyleProtect, u"StyleProtect");
+  option(rvpiDoNotWantReturns, u"DoNotWantReturns");
+  option(rvpiKeepLinesTogether, u"KeepLinesTogether");
+  option(rvpiKeepWithNext, u"KeepWithNext");
+  option(rvpiWidowOrphanControl, u"WidowOrphanControl");
   FBorder->SaveToINI(ini, Section, key(u"Border%s"), P);
   FBackground->SaveToINI(ini, Section, key(u"Background%s"), P);
   if (P.Contains(rvpiTabs)) FTabs->SaveToINI(ini, Section, key(u"Tab%s"));
@@ -318,10 +305,10 @@ void TCustomRVParaInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Se
   RightIndent = readInt(u"RightIndent", 0);
   FirstIndent = readInt(u"FirstIndent", 0);
   LineSpacing = readInt(u"LineSpacing", 100);
-  LineSpacingType = OrdinalOr(readInt(u"LSType", 0), 4, rvlsPercent);
-  Alignment = OrdinalOr(readInt(u"Alignment", 0), 5, rvaLeft);
-  LastLineAlignment = OrdinalOr(readInt(u"LastLineAlignment", 0), 5, rvllaDefault);
-  BiDiMode = OrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
+  LineSpacingType = RVOrdinalOr(readInt(u"LSType", 0), 4, rvlsPercent);
+  Alignment = RVOrdinalOr(readInt(u"Alignment", 0), 5, rvaLeft);
+  LastLineAlignment = RVOrdinalOr(readInt(u"LastLineAlignment", 0), 5, rvllaDefault);
+  BiDiMode = RVOrdinalOr(readInt(u"BiDiMode", 0), 3, rvbdUnspecified);
   OutlineLevel = readInt(u"OutlineLevel", 0);
   Options.Clear();
   const char16_t* optionKeys[] = {u"NoWrap", u"ReadOnly", u"StyleProtect", u"DoNotWantReturns",
@@ -413,8 +400,9 @@ bool TParaInfo::IsSimpleEqualEx(TCustomRVInfo* Value, const TRVStyleMapping& Map
 void TParaInfo::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                           const TRVParaInfoProperties& Properties) {
   TCustomRVParaInfo::SaveToINI(ini, Section, fs, Properties);
-  if (Properties.Contains(rvpiNextParaNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"NextParaNo"), -1, NextParaNo);
-  if (Properties.Contains(rvpiDefStyleNo)) IniWriteInteger(ini, Section, RVIniKey(fs, u"DefStyleNo"), -1, DefStyleNo);
+  const TRVIniPropWriter write(ini, Section, fs, Properties);
+  write.Int(rvpiNextParaNo, u"NextParaNo", -1, NextParaNo);
+  write.Int(rvpiDefStyleNo, u"DefStyleNo", -1, DefStyleNo);
 }
 
 void TParaInfo::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
@@ -475,35 +463,16 @@ void TParaInfos::SetInvalidItem(TParaInfo* Value) {
 }
 
 int TParaInfos::FindSuchStyle(int BaseStyle, TParaInfo* Style, const TRVParaInfoProperties& Mask) {
-  const TRVParaInfoProperties ignore = AllParaStyleProperties - Mask;
-  if (Style->IsEqual(Items(BaseStyle), ignore)) return BaseStyle;
-  for (int i = 0; i < Count(); ++i)
-    if (i != BaseStyle && Style->IsEqual(Items(i), ignore)) return i;
-  return -1;
+  return RVFindSuchStyle(*this, BaseStyle, Style, Mask, AllParaStyleProperties);
 }
 
 int TParaInfos::FindSuchStyleEx(int BaseStyle, TParaInfo* Style, const TRVParaInfoProperties& Mask) {
-  int r = FindSuchStyle(BaseStyle, Style, Mask);
-  if (r < 0) {
-    TParaInfo* added = Add();
-    added->Assign(Style);
-    added->Standard = false;
-    r = added->GetIndex();
-  }
-  return r;
+  return RVFindSuchStyleEx(*this, BaseStyle, Style, Mask, AllParaStyleProperties);
 }
 
 // ---- CSS, RTF and OOXML fragments ----------------------------------------------------------------
 
 namespace {
-
-TRVAnsiString CSSSizeOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
-}
-
-TRVStyleLength TwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
-  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
-}
 
 TRVAnsiString IntStr(std::int64_t Value) { return std::to_string(Value); }
 
@@ -574,7 +543,7 @@ bool IsThickBorder(const TRVBorder* Border) {
 }
 
 TRVStyleLength BorderLineTwips(const TRVStyle* Sheet, const TRVBorder* Border) {
-  return TwipsOf(Sheet, IsThickBorder(Border) ? ClampLength(2 * static_cast<std::int64_t>(Border->Width))
+  return RVTwipsOf(Sheet, IsThickBorder(Border) ? ClampLength(2 * static_cast<std::int64_t>(Border->Width))
                                                : Border->Width);
 }
 
@@ -611,7 +580,7 @@ void TCustomRVParaInfo::SaveCSSToStream(TStream* Stream, TCustomRVParaInfo* Base
   TCustomRVParaInfo* base = BaseStyle;
   const TRVStyle* sheet = GetRVStyle();
   auto write = [&](const TRVAnsiString& s) { RVWriteAnsiX(Stream, s, Multiline); };
-  auto size = [&](TRVStyleLength v) { return CSSSizeOf(sheet, v); };
+  auto size = [&](TRVStyleLength v) { return RVCSSSize(sheet, v); };
 
   if ((!base && !(IgnoreLeftAlignment && Alignment == rvaLeft)) || (base && base->Alignment != Alignment)) {
     write(TRVAnsiString(" text-align: ") + AlignmentCSS(Alignment) + ";");
@@ -704,9 +673,8 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
                                         TRVStyleLength MinAllowedTabPos, const TRVAnsiString& FILIText,
                                         TRVStyle* RVStyle) {
   const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
-  auto twips = [&](TRVStyleLength v) { return IntStr(TwipsOf(sheet, v)); };
+  auto twips = [&](TRVStyleLength v) { return IntStr(RVTwipsOf(sheet, v)); };
   // Without a table entry there is no index to refer to.
-  auto colorIndex = [&](TColor c) { return RTFTables ? RTFTables->GetColorIndex(c) : -1; };
   TRVAnsiString s;
   if (BiDiMode == rvbdLeftToRight) s += "\\ltrpar";
   else if (BiDiMode == rvbdRightToLeft) s += "\\rtlpar";
@@ -715,7 +683,7 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
       if (LineSpacing != 100) s += "\\sl" + IntStr(PercentToLine240(LineSpacing)) + "\\slmult1";
       break;
     case rvlsLineHeightAtLeast: s += "\\sl" + twips(LineSpacing) + "\\slmult0"; break;
-    case rvlsLineHeightExact: s += "\\sl" + IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, LineSpacing))) + "\\slmult0"; break;
+    case rvlsLineHeightExact: s += "\\sl" + IntStr(-static_cast<std::int64_t>(RVTwipsOf(sheet, LineSpacing))) + "\\slmult0"; break;
     case rvlsSpaceBetween: break;
   }
   if (Options.Contains(rvpaoKeepLinesTogether)) s += "\\keep";
@@ -734,8 +702,7 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
   static const char* const AlignLetters[] = {"l", "r", "c", "j", "d"};
   s += TRVAnsiString("\\q") + AlignLetters[Alignment] + "\\ri" + twips(RightIndent);
   if (IsHeading(9)) s += "\\outlinelevel" + IntStr(OutlineLevel - 1);
-  if (Background()->Color != clNone && colorIndex(Background()->Color) >= 0)
-    s += "\\cbpat" + IntStr(colorIndex(Background()->Color));
+  if (Background()->Color != clNone) RTFAppendColorKeyword(s, "\\cbpat", RTFTables, Background()->Color);
   const TRVBorder* border = Border();
   if (BorderCounts(border)) {
     TRVAnsiString word, second;
@@ -748,14 +715,13 @@ void TCustomRVParaInfo::SaveRTFToStream(TStream* Stream, TCustomRVRTFTables* RTF
     }
     if (second.empty()) second = word;
     TRVAnsiString tail;
-    const int index = colorIndex(border->Color);
-    if (index >= 0) tail += "\\brdrcf" + IntStr(index);
+    RTFAppendColorKeyword(tail, "\\brdrcf", RTFTables, border->Color);
     tail += "\\brdrw" + IntStr(BorderLineTwips(sheet, border));
     word += tail;
     second += tail;
     const TRVBooleanRect* vis = border->VisibleBorders();
     const TRVRect* off = const_cast<TRVBorder*>(border)->BorderOffsets();
-    auto space = [&](TRVStyleLength v) { return IntStr(std::max(TwipsOf(sheet, v), 0)); };
+    auto space = [&](TRVStyleLength v) { return IntStr(std::max(RVTwipsOf(sheet, v), 0)); };
     s += "\\brdrbtw";
     if (vis->Left) s += "\\brdrl\\brsp" + space(off->Left) + word;
     if (vis->Top) s += "\\brdrt\\brsp" + space(off->Top) + word;
@@ -772,7 +738,7 @@ TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength M
                                              TRVTabInfos* ParentTabs, const TRVParaInfoProperties& Properties) {
   const TRVStyle* sheet = RVStyle ? RVStyle : GetRVStyle();
   auto has = [&](TRVParaInfoProperty p) { return Properties.Contains(p); };
-  auto twips = [&](TRVStyleLength v) { return IntStr(TwipsOf(sheet, v)); };
+  auto twips = [&](TRVStyleLength v) { return IntStr(RVTwipsOf(sheet, v)); };
   auto attr = [](const char* name, const TRVAnsiString& value) {
     return TRVAnsiString(" ") + name + "=\"" + value + "\"";
   };
@@ -792,7 +758,7 @@ TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength M
     if (has(rvpiLeftIndent)) r += attr("w:left", twips(LeftIndent));
     if (has(rvpiRightIndent)) r += attr("w:right", twips(RightIndent));
     if (has(rvpiFirstIndent))
-      r += FirstIndent < 0 ? attr("w:hanging", IntStr(-static_cast<std::int64_t>(TwipsOf(sheet, FirstIndent)))) : attr("w:firstLine", twips(FirstIndent));
+      r += FirstIndent < 0 ? attr("w:hanging", IntStr(-static_cast<std::int64_t>(RVTwipsOf(sheet, FirstIndent)))) : attr("w:firstLine", twips(FirstIndent));
     r += "/>";
   }
   if (has(rvpiBiDiMode)) OOXMLBoolElement("bidi", BiDiMode == rvbdRightToLeft, r);
@@ -841,7 +807,7 @@ TRVAnsiString TCustomRVParaInfo::GetOOXMLStr(TRVStyle* RVStyle, TRVStyleLength M
     bdr += TRVAnsiString("<w:") + side.Name + attr("w:val", val);
     if (has(rvpiBorder_Width))
       bdr += attr("w:sz", IntStr(static_cast<int>(Round(static_cast<long double>(BorderLineTwips(sheet, border)) * 8 / 20))));
-    if (has(side.Prop)) bdr += attr("w:space", IntStr(std::max(TwipsOf(sheet, side.Offset) / 20, 0)));
+    if (has(side.Prop)) bdr += attr("w:space", IntStr(std::max(RVTwipsOf(sheet, side.Offset) / 20, 0)));
     if (has(rvpiBorder_Color)) bdr += attr("w:color", GetOOXMLColorStr(border->Color, true));
     bdr += "/>";
   }

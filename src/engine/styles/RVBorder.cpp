@@ -9,6 +9,38 @@
 namespace {
 constexpr int MaxIniTabCount = 10000;
 UnicodeString SubFormat(const UnicodeString& fs, const char16_t* Name) { return RVIniKey(fs, Name); }
+
+// TRVRect and TRVBooleanRect hold the same four sides; what goes side by side serves both.
+template <typename TSides>
+void CopySides(TSides& Dest, const TSides& Source, bool L, bool T, bool R, bool B) {
+  if (L) Dest.Left = Source.Left;
+  if (T) Dest.Top = Source.Top;
+  if (R) Dest.Right = Source.Right;
+  if (B) Dest.Bottom = Source.Bottom;
+}
+
+template <typename TSides>
+bool SidesEqualExcept(const TSides& A, const TSides& B, bool IgnoreL, bool IgnoreT, bool IgnoreR, bool IgnoreB) {
+  return (IgnoreL || A.Left == B.Left) && (IgnoreT || A.Top == B.Top) && (IgnoreR || A.Right == B.Right) &&
+         (IgnoreB || A.Bottom == B.Bottom);
+}
+
+// The INI form of the sides: keys "Left", "Right", "Top", "Bottom" through the format fs.
+template <typename TSides, typename TWrite>
+void WriteSidesToINI(const TSides& Sides, const UnicodeString& fs, bool L, bool T, bool R, bool B, TWrite Write) {
+  if (L) Write(SubFormat(fs, u"Left"), Sides.Left);
+  if (R) Write(SubFormat(fs, u"Right"), Sides.Right);
+  if (T) Write(SubFormat(fs, u"Top"), Sides.Top);
+  if (B) Write(SubFormat(fs, u"Bottom"), Sides.Bottom);
+}
+
+template <typename TSides, typename TRead>
+void ReadSidesFromINI(TSides& Sides, const UnicodeString& fs, TRead Read) {
+  Sides.Left = Read(SubFormat(fs, u"Left"));
+  Sides.Right = Read(SubFormat(fs, u"Right"));
+  Sides.Top = Read(SubFormat(fs, u"Top"));
+  Sides.Bottom = Read(SubFormat(fs, u"Bottom"));
+}
 }  // namespace
 
 // ---- TRVRect -------------------------------------------------------------------------------------
@@ -43,10 +75,7 @@ void TRVRect::Assign(TPersistent* Source) {
 }
 
 void TRVRect::AssignValidProperties(TRVRect* Source, bool ValL, bool ValT, bool ValR, bool ValB) {
-  if (ValL) Left = Source->Left;
-  if (ValT) Top = Source->Top;
-  if (ValR) Right = Source->Right;
-  if (ValB) Bottom = Source->Bottom;
+  CopySides(*this, *Source, ValL, ValT, ValR, ValB);
 }
 
 void TRVRect::AssignToRectIfGreater(TRect& Rect) const {
@@ -87,8 +116,7 @@ bool TRVRect::IsAllEqual(TRVStyleLength Value) const {
 }
 
 bool TRVRect::IsEqualExcept(const TRVRect* Value, bool IgnoreL, bool IgnoreT, bool IgnoreR, bool IgnoreB) const {
-  return (IgnoreL || Left == Value->Left) && (IgnoreT || Top == Value->Top) &&
-         (IgnoreR || Right == Value->Right) && (IgnoreB || Bottom == Value->Bottom);
+  return SidesEqualExcept(*this, *Value, IgnoreL, IgnoreT, IgnoreR, IgnoreB);
 }
 
 int TRVRect::SimilarityValue(const TRVRect* Value, int Weight, int Wht) const {
@@ -99,17 +127,12 @@ int TRVRect::SimilarityValue(const TRVRect* Value, int Weight, int Wht) const {
 
 void TRVRect::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                         bool L, bool T, bool R, bool B) const {
-  if (L) IniWriteInteger(ini, Section, SubFormat(fs, u"Left"), 0, Left);
-  if (R) IniWriteInteger(ini, Section, SubFormat(fs, u"Right"), 0, Right);
-  if (T) IniWriteInteger(ini, Section, SubFormat(fs, u"Top"), 0, Top);
-  if (B) IniWriteInteger(ini, Section, SubFormat(fs, u"Bottom"), 0, Bottom);
+  WriteSidesToINI(*this, fs, L, T, R, B,
+                  [&](const UnicodeString& Key, int Value) { IniWriteInteger(ini, Section, Key, 0, Value); });
 }
 
 void TRVRect::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
-  Left = ini->ReadInteger(Section, SubFormat(fs, u"Left"), 0);
-  Right = ini->ReadInteger(Section, SubFormat(fs, u"Right"), 0);
-  Top = ini->ReadInteger(Section, SubFormat(fs, u"Top"), 0);
-  Bottom = ini->ReadInteger(Section, SubFormat(fs, u"Bottom"), 0);
+  ReadSidesFromINI(*this, fs, [&](const UnicodeString& Key) { return ini->ReadInteger(Section, Key, 0); });
 }
 
 void TRVRect::ConvertToDifferentUnits(const TRVStyle* RVStyle, TRVStyleUnits NewUnits) {
@@ -156,10 +179,7 @@ void TRVBooleanRect::Assign(TPersistent* Source) {
 }
 
 void TRVBooleanRect::AssignValidProperties(TRVBooleanRect* Source, bool ValL, bool ValT, bool ValR, bool ValB) {
-  if (ValL) Left = Source->Left;
-  if (ValT) Top = Source->Top;
-  if (ValR) Right = Source->Right;
-  if (ValB) Bottom = Source->Bottom;
+  CopySides(*this, *Source, ValL, ValT, ValR, ValB);
 }
 
 bool TRVBooleanRect::IsEqual(const TRVBooleanRect* Value) const {
@@ -174,23 +194,17 @@ bool TRVBooleanRect::IsAllEqual(bool Value) const { return IsEqual2(Value, Value
 
 bool TRVBooleanRect::IsEqualExcept(const TRVBooleanRect* Value, bool IgnoreL, bool IgnoreT, bool IgnoreR,
                                    bool IgnoreB) const {
-  return (IgnoreL || Left == Value->Left) && (IgnoreT || Top == Value->Top) &&
-         (IgnoreR || Right == Value->Right) && (IgnoreB || Bottom == Value->Bottom);
+  return SidesEqualExcept(*this, *Value, IgnoreL, IgnoreT, IgnoreR, IgnoreB);
 }
 
 void TRVBooleanRect::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                                bool L, bool T, bool R, bool B) const {
-  if (L) IniWriteBool(ini, Section, SubFormat(fs, u"Left"), true, Left);
-  if (R) IniWriteBool(ini, Section, SubFormat(fs, u"Right"), true, Right);
-  if (T) IniWriteBool(ini, Section, SubFormat(fs, u"Top"), true, Top);
-  if (B) IniWriteBool(ini, Section, SubFormat(fs, u"Bottom"), true, Bottom);
+  WriteSidesToINI(*this, fs, L, T, R, B,
+                  [&](const UnicodeString& Key, bool Value) { IniWriteBool(ini, Section, Key, true, Value); });
 }
 
 void TRVBooleanRect::LoadFromINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs) {
-  Left = IniReadBool(ini, Section, SubFormat(fs, u"Left"), true);
-  Right = IniReadBool(ini, Section, SubFormat(fs, u"Right"), true);
-  Top = IniReadBool(ini, Section, SubFormat(fs, u"Top"), true);
-  Bottom = IniReadBool(ini, Section, SubFormat(fs, u"Bottom"), true);
+  ReadSidesFromINI(*this, fs, [&](const UnicodeString& Key) { return IniReadBool(ini, Section, Key, true); });
 }
 
 // ---- TRVBorder -----------------------------------------------------------------------------------
@@ -380,11 +394,11 @@ int TRVBorder::SimilarityValue(TRVBorder* Value, int Wht) {
 
 void TRVBorder::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                           const TRVParaInfoProperties& P) {
-  if (P.Contains(rvpiBorder_Width)) IniWriteInteger(ini, Section, SubFormat(fs, u"Width"), 1, Width);
-  if (P.Contains(rvpiBorder_Style)) IniWriteInteger(ini, Section, SubFormat(fs, u"Style"), 0, Style);
-  if (P.Contains(rvpiBorder_Color)) IniWriteInteger(ini, Section, SubFormat(fs, u"Color"), clWindowText, Color);
-  if (P.Contains(rvpiBorder_InternalWidth))
-    IniWriteInteger(ini, Section, SubFormat(fs, u"InternalWidth"), 1, InternalWidth);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  write.Int(rvpiBorder_Width, u"Width", 1, Width);
+  write.Int(rvpiBorder_Style, u"Style", 0, Style);
+  write.Int(rvpiBorder_Color, u"Color", clWindowText, Color);
+  write.Int(rvpiBorder_InternalWidth, u"InternalWidth", 1, InternalWidth);
   BorderOffsets()->SaveToINI(ini, Section, SubFormat(fs, u"Offsets%s"), P.Contains(rvpiBorder_BO_Left),
                              P.Contains(rvpiBorder_BO_Top), P.Contains(rvpiBorder_BO_Right),
                              P.Contains(rvpiBorder_BO_Bottom));
@@ -495,9 +509,9 @@ int TRVBackgroundRect::SimilarityValue(TRVBackgroundRect* Value, int Wht) {
 
 void TRVBackgroundRect::SaveToINI(TCustomIniFile* ini, const UnicodeString& Section, const UnicodeString& fs,
                                   const TRVParaInfoProperties& P) {
-  if (P.Contains(rvpiBackground_Color)) IniWriteInteger(ini, Section, SubFormat(fs, u"Color"), clNone, Color);
-  if (P.Contains(rvpiBackground_Opacity))
-    IniWriteInteger(ini, Section, SubFormat(fs, u"Opacity"), 100000, Opacity);
+  const TRVIniPropWriter write(ini, Section, fs, P);
+  write.Int(rvpiBackground_Color, u"Color", clNone, Color);
+  write.Int(rvpiBackground_Opacity, u"Opacity", 100000, Opacity);
   BorderOffsets()->SaveToINI(ini, Section, SubFormat(fs, u"Offsets%s"), P.Contains(rvpiBackground_BO_Left),
                              P.Contains(rvpiBackground_BO_Top), P.Contains(rvpiBackground_BO_Right),
                              P.Contains(rvpiBackground_BO_Bottom));

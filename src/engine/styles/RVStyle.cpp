@@ -271,40 +271,14 @@ void TRVStylePictureData::DefineProperties(TFiler& Filer) {
   Filer.DefineBinaryProperty(
       u"Data",
       [this](TStream& s) {
-        BYTE len = 0;
-        std::string name, bytes;
-        if (s.Read(&len, 1) == 1) {
-          name.resize(len);
-          if (s.Read(name.data(), len) != len) name.clear();
-          bytes.resize(static_cast<std::size_t>(s.GetSize() - s.GetPosition()));
-          s.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-        }
         // An unknown class or bad bytes leave the built-in picture in place.
-        TGraphicClass cls = name.empty() ? nullptr
-                            : GraphicHandler ? GraphicHandler->GetGraphicClass(Utf8ToUnicode(name))
-                                             : FindGraphicClass(Utf8ToUnicode(name));
-        if (!cls || !cls->Create) return;
-        std::unique_ptr<TGraphic> g = cls->Create();
-        try {
-          TMemoryStream ms;
-          ms.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-          ms.SetPosition(0);
-          g->LoadFromStream(ms);
-        } catch (const Exception&) {
-          return;
-        }
+        std::unique_ptr<TGraphic> g = RVReadPictureData(s);
+        if (!g) return;
         TPicture pic;
         pic.TakeGraphic(std::move(g));
         FOwner->SetInvalidPicture(&pic);
       },
-      [this](TStream& s) {
-        TGraphic* g = FOwner->GetInvalidPicture()->GetGraphic();
-        const std::string name = UnicodeToUtf8(g->ClassName());
-        const BYTE len = static_cast<BYTE>(std::min<std::size_t>(name.size(), 255));
-        s.WriteBuffer(&len, 1);
-        s.WriteBuffer(name.data(), len);
-        g->SaveToStream(s);
-      },
+      [this](TStream& s) { RVWritePictureData(s, FOwner->GetInvalidPicture()->GetGraphic()); },
       FOwner && FOwner->IsInvalidPictureStored());
 }
 
@@ -1005,12 +979,6 @@ bool TRVStyle::LoadINI(const UnicodeString& FileName, const UnicodeString& Secti
 
 // ---- component stream ---------------------------------------------------------------------------
 
-namespace {
-std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
-  return std::vector<UnicodeString>(names.begin(), names.end());
-}
-}  // namespace
-
 #define RV_COLOR_PROP(field, def) \
   .Integer(u## #field, [](TRVStyle& s) { return s.field; }, [](TRVStyle& s, TColor v) { s.field = v; }, def)
 #define RV_BOOL_PROP(field, def) \
@@ -1022,8 +990,8 @@ std::vector<UnicodeString> Names(std::initializer_list<const char16_t*> names) {
 
 const TClassInfo& TRVStyle::StaticClassInfo() {
   static const std::vector<UnicodeString> seqNames =
-      Names({u"rvseqDecimal", u"rvseqLowerAlpha", u"rvseqUpperAlpha", u"rvseqLowerRoman", u"rvseqUpperRoman"});
-  static const std::vector<UnicodeString> penNames = Names(
+      RVValueNames({u"rvseqDecimal", u"rvseqLowerAlpha", u"rvseqUpperAlpha", u"rvseqLowerRoman", u"rvseqUpperRoman"});
+  static const std::vector<UnicodeString> penNames = RVValueNames(
       {u"psSolid", u"psDash", u"psDot", u"psDashDot", u"psDashDotDot", u"psClear", u"psInsideFrame"});
   static const TClassInfo info =
       TClassInfoBuilder<TRVStyle>(u"TRVStyle", &inherited::StaticClassInfo())
@@ -1056,30 +1024,30 @@ const TClassInfo& TRVStyle::StaticClassInfo() {
           RV_COLOR_PROP(GridReadOnlyColor, clBtnFace)
           RV_ENUM_PROP(GridStyle, penNames, psDot)
           RV_ENUM_PROP(GridReadOnlyStyle, penNames, psClear)
-          RV_ENUM_PROP(SelectionMode, Names({u"rvsmChar", u"rvsmWord", u"rvsmParagraph"}), rvsmWord)
-          RV_ENUM_PROP(SelectionStyle, Names({u"rvssItems", u"rvssLines"}), rvssItems)
-          RV_ENUM_PROP(TextBackgroundKind, Names({u"rvtbkSimple", u"rvtbkItems", u"rvtbkLines"}), rvtbkItems)
+          RV_ENUM_PROP(SelectionMode, RVValueNames({u"rvsmChar", u"rvsmWord", u"rvsmParagraph"}), rvsmWord)
+          RV_ENUM_PROP(SelectionStyle, RVValueNames({u"rvssItems", u"rvssLines"}), rvssItems)
+          RV_ENUM_PROP(TextBackgroundKind, RVValueNames({u"rvtbkSimple", u"rvtbkItems", u"rvtbkLines"}), rvtbkItems)
           RV_COLOR_PROP(FieldHighlightColor, clBtnFace)
-          RV_ENUM_PROP(FieldHighlightType, Names({u"rvfhNever", u"rvfhCurrent", u"rvfhAlways"}), rvfhCurrent)
+          RV_ENUM_PROP(FieldHighlightType, RVValueNames({u"rvfhNever", u"rvfhCurrent", u"rvfhAlways"}), rvfhCurrent)
           RV_COLOR_PROP(DisabledFontColor, clNone)
           RV_ENUM_PROP(FootnoteNumbering, seqNames, rvseqDecimal)
           RV_ENUM_PROP(EndnoteNumbering, seqNames, rvseqLowerRoman)
           RV_ENUM_PROP(SidenoteNumbering, seqNames, rvseqLowerAlpha)
           RV_BOOL_PROP(FootnotePageReset, true)
-          RV_ENUM_PROP(LineWrapMode, Names({u"rvWrapAnywhere", u"rvWrapSimple", u"rvWrapNormal"}), rvWrapNormal)
+          RV_ENUM_PROP(LineWrapMode, RVValueNames({u"rvWrapAnywhere", u"rvWrapSimple", u"rvWrapNormal"}), rvWrapNormal)
           .Integer(u"DefUnicodeStyle", [](TRVStyle& s) { return s.DefUnicodeStyle; },
                    [](TRVStyle& s, int v) { s.DefUnicodeStyle = v; }, -1)
           .Integer(u"DefCodePage", [](TRVStyle& s) { return s.DefCodePage; },
                    [](TRVStyle& s, TRVCodePage v) { s.DefCodePage = v; }, 0)
           .Object(u"InvalidPicture", [](TRVStyle& s) -> TPersistent* { return &s.FInvalidPictureData; })
-          RV_ENUM_PROP(Units, Names({u"rvstuPixels", u"rvstuTwips"}), rvstuPixels)
+          RV_ENUM_PROP(Units, RVValueNames({u"rvstuPixels", u"rvstuTwips"}), rvstuPixels)
           RV_ENUM_PROP(FontQuality,
-                       Names({u"fqDefault", u"fqDraft", u"fqProof", u"fqNonAntialiased", u"fqAntialiased",
+                       RVValueNames({u"fqDefault", u"fqDraft", u"fqProof", u"fqNonAntialiased", u"fqAntialiased",
                               u"fqClearType", u"fqClearTypeNatural"}),
                        fqDefault)
-          RV_ENUM_PROP(SelectionHandleKind, Names({u"rvshkWedge", u"rvshkCircle"}), rvshkWedge)
+          RV_ENUM_PROP(SelectionHandleKind, RVValueNames({u"rvshkWedge", u"rvshkCircle"}), rvshkWedge)
           .Enum(u"TextEngine", [](TRVStyle& s) { return s.GetTextEngine(); },
-                [](TRVStyle& s, TRVTextEngine v) { s.SetTextEngine(v); }, Names({u"rvteWindows", u"rvteUniscribe"}),
+                [](TRVStyle& s, TRVTextEngine v) { s.SetTextEngine(v); }, RVValueNames({u"rvteWindows", u"rvteUniscribe"}),
                 rvteUniscribe)
           .Object(u"StyleTemplates", [](TRVStyle& s) -> TPersistent* { return s.OwnStyleTemplates(); })
           .StoredIf([](TRVStyle& s) { return s.GetMainRVStyle() == nullptr; })

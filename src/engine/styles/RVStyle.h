@@ -349,6 +349,15 @@ std::unique_ptr<TRVGraphicInterface> CreateDefaultGraphicInterface();
 // Converts a length between units when no sheet is at hand.
 TRVStyleLength RVConvertStyleLength(const TRVStyle* Sheet, TRVStyleLength Value,
                                     TRVStyleUnits NewUnits);
+inline TRVStyleLength RVTwipsOf(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return RVConvertStyleLength(Sheet, Value, rvstuTwips);
+}
+// A length as CSS text; a style outside any sheet is in pixels.
+inline TRVAnsiString RVCSSSize(const TRVStyle* Sheet, TRVStyleLength Value) {
+  return Sheet ? Sheet->GetCSSSize(Value) : std::to_string(Value) + "px";
+}
+// Sheet units in one pixel: similarity weights of lengths are scaled by it.
+inline int RVUnitsPerPixel(const TRVStyle* Sheet) { return (Sheet && Sheet->Units == rvstuTwips) ? 15 : 1; }
 
 // ---- typed style references of the document format ----------------------------------------------
 

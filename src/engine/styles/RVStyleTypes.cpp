@@ -42,6 +42,16 @@ int RVParaInfoPropertyFromName(std::string_view name) {
   return Lookup(RVParaInfoPropertyNames, RVParaInfoPropertyCount, name);
 }
 
+const std::vector<UnicodeString>& RVBiDiModeNames() {
+  static const std::vector<UnicodeString> n = {u"rvbdUnspecified", u"rvbdLeftToRight", u"rvbdRightToLeft"};
+  return n;
+}
+
+const std::vector<UnicodeString>& RVFontStyleValueNames() {
+  static const std::vector<UnicodeString> n = {u"fsBold", u"fsItalic", u"fsUnderline", u"fsStrikeOut"};
+  return n;
+}
+
 bool RVStyleSameText(const UnicodeString& a, const UnicodeString& b) {
   if (a.size() != b.size()) return false;
   UnicodeString ua = a, ub = b;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/foundation/RVError.h"
 #include "platform/base/SysUtils.h"
@@ -72,6 +73,10 @@ extern const char* const RVParaInfoPropertyNames[RVParaInfoPropertyCount];
 // Looks a member name up ("rvfiBold"); -1 when it names no member.
 int RVFontInfoPropertyFromName(std::string_view name);
 int RVParaInfoPropertyFromName(std::string_view name);
+
+// Value names of the component stream shared by several style classes.
+const std::vector<UnicodeString>& RVBiDiModeNames();
+const std::vector<UnicodeString>& RVFontStyleValueNames();
 
 // Case-insensitive comparison of names (font names) by the user's locale.
 bool RVStyleSameText(const UnicodeString& a, const UnicodeString& b);

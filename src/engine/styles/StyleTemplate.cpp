@@ -92,6 +92,12 @@ std::unique_ptr<TCollectionItem> NewDefaultStyle(TRVStyle* sheet, bool text) {
   return std::unique_ptr<TCollectionItem>(cls(nullptr));
 }
 
+// The sheet a template's own text or paragraph copy belongs to, through the template's collection.
+TRVStyle* SheetOfTemplate(const TRVStyleTemplate* Template) {
+  TRVStyleTemplateCollection* c = Template ? Template->GetTemplates() : nullptr;
+  return c ? dynamic_cast<TRVStyle*>(c->GetOwner()) : nullptr;
+}
+
 bool IsHeadingName(const UnicodeString& name) {
   const UnicodeString prefix = u"heading ";
   return name.size() == prefix.size() + 1 && name.compare(0, prefix.size(), prefix) == 0 &&
@@ -109,10 +115,7 @@ const TClassInfo& TRVSTFontInfo::StaticClassInfo() {
 
 TPersistent* TRVSTFontInfo::GetOwner() const { return FOwner; }
 
-TRVStyle* TRVSTFontInfo::GetRVStyle() const {
-  TRVStyleTemplateCollection* c = FOwner ? FOwner->GetTemplates() : nullptr;
-  return c ? dynamic_cast<TRVStyle*>(c->GetOwner()) : nullptr;
-}
+TRVStyle* TRVSTFontInfo::GetRVStyle() const { return SheetOfTemplate(FOwner); }
 
 const TClassInfo& TRVSTParaInfo::StaticClassInfo() {
   static const TClassInfo info = HiddenBaseInfo<TRVSTParaInfo>(u"TRVSTParaInfo", TCustomRVParaInfo::StaticClassInfo());
@@ -121,10 +124,7 @@ const TClassInfo& TRVSTParaInfo::StaticClassInfo() {
 
 TPersistent* TRVSTParaInfo::GetOwner() const { return FOwner; }
 
-TRVStyle* TRVSTParaInfo::GetRVStyle() const {
-  TRVStyleTemplateCollection* c = FOwner ? FOwner->GetTemplates() : nullptr;
-  return c ? dynamic_cast<TRVStyle*>(c->GetOwner()) : nullptr;
-}
+TRVStyle* TRVSTParaInfo::GetRVStyle() const { return SheetOfTemplate(FOwner); }
 
 // ---- TRVStyleTemplate ----------------------------------------------------------------------------
 

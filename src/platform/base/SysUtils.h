@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "platform/base/Types.h"
@@ -140,3 +141,18 @@ UnicodeString UpperCaseAscii(std::u16string_view s);
 UnicodeString LowerCaseAscii(std::u16string_view s);
 int CompareTextAscii(std::u16string_view a, std::u16string_view b);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
+
+// ---- scope guard -----------------------------------------------------------------------------
+
+// Runs its action when the scope ends, however it ends.
+template <typename F>
+class TFinally {
+ public:
+  explicit TFinally(F f) : FAction(std::move(f)) {}
+  TFinally(const TFinally&) = delete;
+  TFinally& operator=(const TFinally&) = delete;
+  ~TFinally() { FAction(); }
+
+ private:
+  F FAction;
+};

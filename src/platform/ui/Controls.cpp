@@ -11,18 +11,18 @@
 
 namespace {
 
-// Runs its action when the scope ends, however it ends.
+// Lends the context to a control's canvas for one painting; the canvas lets go of it however the
+// painting ends.
 template <typename F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FAction(std::move(f)) {}
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-  ~TFinally() { FAction(); }
-
- private:
-  F FAction;
-};
+void PaintOnCanvas(TCanvas& Canvas, HDC DC, F Paint) {
+  Canvas.Lock();
+  TFinally release([&Canvas] {
+    Canvas.SetHandle(nullptr);
+    Canvas.Unlock();
+  });
+  Canvas.SetHandle(DC);
+  Paint();
+}
 
 // The window shows what its control paints, through an off-screen bitmap of the device layer.
 class TNativeWindow : public QWidget {
@@ -358,18 +358,7 @@ void TWinControl::PaintHandler(HDC DC) {
 void TWinControl::PaintControls(HDC DC) {
   const bool copy = FControlState.Contains(csPaintCopy);
   for (TControl* c : FControls) {
-    if (!c->GetVisible()) continue;
-    const int saved = SaveDC(DC);
-    if (!saved) return;
-    const bool hadCopy = c->FControlState.Contains(csPaintCopy);
-    if (copy) c->FControlState.Include(csPaintCopy);
-    TFinally restore([&] {
-      if (!hadCopy) c->FControlState.Exclude(csPaintCopy);
-      RestoreDC(DC, saved);
-    });
-    MoveWindowOrg(DC, c->GetLeft(), c->GetTop());
-    IntersectClipRect(DC, 0, 0, c->GetWidth(), c->GetHeight());
-    c->Perform(WM_PAINT, DCToWParam(DC), 0);
+    if (c->GetVisible() && !PaintControlAt(c, DC, c->GetLeft(), c->GetTop(), copy)) return;
   }
 }
 
@@ -431,13 +420,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     TControl::Dispatch(Message);
     return;
   }
-  FCanvas->Lock();
-  TFinally release([this] {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-  });
-  FCanvas->SetHandle(dc);
-  Paint();
+  PaintOnCanvas(*FCanvas, dc, [this] { Paint(); });
 }
 
 // ---- TCustomControl -----------------------------------------------------------------------------
@@ -453,11 +436,33 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanva
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  TFinally release([this] {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+  PaintOnCanvas(*FCanvas, DC, [this] { Paint(); });
+}
+
+void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TFont& Font, const UnicodeString& Caption,
+                      TAlignment Alignment, UINT Format) {
+  if (Opaque) {
+    Canvas.Brush().SetColor(Color);
+    Canvas.Brush().SetStyle(bsSolid);
+    Canvas.FillRect(Rect);
+  }
+  Canvas.Brush().SetStyle(bsClear);
+  Canvas.SetFont(Font);
+  static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  DrawTextW(Canvas.GetHandle(), Caption.c_str(), -1, &Rect, Format | kAlign[Alignment]);
+}
+
+bool PaintControlAt(TControl* Control, HDC DC, int X, int Y, bool Copy) {
+  const int saved = SaveDC(DC);
+  if (!saved) return false;
+  const bool hadCopy = Control->GetControlState().Contains(csPaintCopy);
+  if (Copy) Control->SetControlState(Control->GetControlState().Include(csPaintCopy));
+  TFinally restore([&] {
+    if (!hadCopy) Control->SetControlState(Control->GetControlState().Exclude(csPaintCopy));
+    RestoreDC(DC, saved);
   });
-  FCanvas->SetHandle(DC);
-  Paint();
+  MoveWindowOrg(DC, X, Y);
+  IntersectClipRect(DC, 0, 0, Control->GetWidth(), Control->GetHeight());
+  Control->Perform(WM_PAINT, DCToWParam(DC), 0);
+  return true;
 }

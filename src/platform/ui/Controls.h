@@ -98,6 +98,14 @@ class TControl : public TComponent {
   void SetParentComponent(TComponent* value) override;
 
  protected:
+  // Sets a field that only changes how the control looks: a real change repaints it.
+  template <typename V>
+  void SetLookField(V& Field, V Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Invalidate();
+  }
+
   TControlState FControlState;
   TControlStyle FControlStyle;
 
@@ -224,3 +232,13 @@ class TCustomControl : public TWinControl {
 
 // Moves DC's window origin so that (0, 0) falls at the current (DX, DY).
 void MoveWindowOrg(HDC DC, int DX, int DY);
+
+// Paints Control through WM_PAINT on DC with its top-left at (X, Y), clipped to its size; with Copy,
+// as a copy (csPaintCopy) for that time. DC and the control's state are restored however the
+// painting ends. False when DC cannot save its state, and nothing is painted.
+bool PaintControlAt(TControl* Control, HDC DC, int X, int Y, bool Copy);
+
+// Paints a control's face: Rect filled with Color when Opaque, then Caption in Font over it, aligned
+// as Alignment says, with the further DrawText Format flags.
+void PaintControlFace(TCanvas& Canvas, TRect Rect, bool Opaque, TColor Color, TFont& Font, const UnicodeString& Caption,
+                      TAlignment Alignment, UINT Format);

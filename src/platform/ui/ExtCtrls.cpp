@@ -4,28 +4,12 @@
 
 #include "platform/ui/UserDraw.h"
 
-namespace {
-
-void FillLine(HDC dc, HBRUSH brush, int l, int t, int r, int b) {
-  if (r <= l || b <= t) return;
-  RECT rc(l, t, r, b);
-  FillRect(dc, &rc, brush);
-}
-
-}  // namespace
-
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
   if (!Canvas || Width <= 0) return;
   HDC dc = Canvas->GetHandle();
   HBRUSH top = CreateSolidBrush(ColorToRGB(TopColor));
   HBRUSH bottom = CreateSolidBrush(ColorToRGB(BottomColor));
-  for (int i = 0; i < Width && !Rect.IsEmpty(); ++i) {
-    FillLine(dc, top, Rect.Left, Rect.Top, Rect.Left + 1, Rect.Bottom);
-    FillLine(dc, top, Rect.Left, Rect.Top, Rect.Right, Rect.Top + 1);
-    FillLine(dc, bottom, Rect.Right - 1, Rect.Top, Rect.Right, Rect.Bottom);
-    FillLine(dc, bottom, Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom);
-    Rect = TRect(Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1);
-  }
+  for (int i = 0; i < Width && !Rect.IsEmpty(); ++i) DrawFrameBand(dc, Rect, BF_RECT, top, bottom);
   DeleteObject(top);
   DeleteObject(bottom);
 }
@@ -50,37 +34,15 @@ TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   SetColor(clBtnFace);
 }
 
-void TCustomPanel::SetBevelOuter(TBevelCut v) {
-  if (v == FBevelOuter) return;
-  FBevelOuter = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelOuter(TBevelCut v) { SetLookField(FBevelOuter, v); }
 
-void TCustomPanel::SetBevelInner(TBevelCut v) {
-  if (v == FBevelInner) return;
-  FBevelInner = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelInner(TBevelCut v) { SetLookField(FBevelInner, v); }
 
-void TCustomPanel::SetBevelWidth(int v) {
-  v = std::max(1, v);
-  if (v == FBevelWidth) return;
-  FBevelWidth = v;
-  Invalidate();
-}
+void TCustomPanel::SetBevelWidth(int v) { SetLookField(FBevelWidth, std::max(1, v)); }
 
-void TCustomPanel::SetBorderWidth(int v) {
-  v = std::max(0, v);
-  if (v == FBorderWidth) return;
-  FBorderWidth = v;
-  Invalidate();
-}
+void TCustomPanel::SetBorderWidth(int v) { SetLookField(FBorderWidth, std::max(0, v)); }
 
-void TCustomPanel::SetAlignment(TAlignment v) {
-  if (v == FAlignment) return;
-  FAlignment = v;
-  Invalidate();
-}
+void TCustomPanel::SetAlignment(TAlignment v) { SetLookField(FAlignment, v); }
 
 void TCustomPanel::Paint() {
   TCanvas& canvas = *GetCanvas();
@@ -94,12 +56,6 @@ void TCustomPanel::Paint() {
   bevel(FBevelOuter);
   Frame3D(&canvas, r, GetColor(), GetColor(), FBorderWidth);
   bevel(FBevelInner);
-  canvas.Brush().SetColor(GetColor());
-  canvas.Brush().SetStyle(bsSolid);
-  canvas.FillRect(r);
-  canvas.Brush().SetStyle(bsClear);
-  canvas.SetFont(Font());
-  static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  DrawTextW(canvas.GetHandle(), GetCaption().c_str(), -1, &r,
-            DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE | kAlign[FAlignment]);
+  PaintControlFace(canvas, r, true, GetColor(), Font(), GetCaption(), FAlignment,
+                   DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE);
 }

@@ -96,22 +96,9 @@ void TCustomLabel::SetTransparent(bool v) {
   Invalidate();
 }
 
-void TCustomLabel::SetAlignment(TAlignment v) {
-  if (v == FAlignment) return;
-  FAlignment = v;
-  Invalidate();
-}
+void TCustomLabel::SetAlignment(TAlignment v) { SetLookField(FAlignment, v); }
 
 void TCustomLabel::Paint() {
-  TCanvas& canvas = *GetCanvas();
-  TRect r = GetClientRect();
-  if (!FTransparent && GetColor() != clNone) {
-    canvas.Brush().SetColor(GetColor());
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.FillRect(r);
-  }
-  canvas.Brush().SetStyle(bsClear);
-  canvas.SetFont(Font());
-  static const UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  DrawTextW(canvas.GetHandle(), GetCaption().c_str(), -1, &r, DT_EXPANDTABS | kAlign[FAlignment]);
+  PaintControlFace(*GetCanvas(), GetClientRect(), !FTransparent && GetColor() != clNone, GetColor(), Font(),
+                   GetCaption(), FAlignment, DT_EXPANDTABS);
 }

@@ -5,48 +5,61 @@
 
 namespace {
 
-void FillSys(HDC dc, int l, int t, int r, int b, int colorIndex) {
+void FillPart(HDC dc, int l, int t, int r, int b, HBRUSH brush) {
   if (r <= l || b <= t) return;
   RECT rc(l, t, r, b);
-  FillRect(dc, &rc, GetSysColorBrush(colorIndex));
+  FillRect(dc, &rc, brush);
 }
 
-// One band (outer or inner) of an edge: top-left lines first, then bottom-right ones, which own
-// the top-right and bottom-left corners. r shrinks on the sides drawn.
-void DrawBand(HDC dc, RECT& r, UINT flags, int topLeft, int bottomRight) {
-  if (flags & BF_LEFT) FillSys(dc, r.Left, r.Top, r.Left + 1, r.Bottom, topLeft);
-  if (flags & BF_TOP) FillSys(dc, r.Left, r.Top, r.Right, r.Top + 1, topLeft);
-  if (flags & BF_RIGHT) FillSys(dc, r.Right - 1, r.Top, r.Right, r.Bottom, bottomRight);
-  if (flags & BF_BOTTOM) FillSys(dc, r.Left, r.Bottom - 1, r.Right, r.Bottom, bottomRight);
-  if (flags & BF_LEFT) ++r.Left;
-  if (flags & BF_TOP) ++r.Top;
-  if (flags & BF_RIGHT) --r.Right;
-  if (flags & BF_BOTTOM) --r.Bottom;
+void FillSys(HDC dc, int l, int t, int r, int b, int colorIndex) {
+  FillPart(dc, l, t, r, b, GetSysColorBrush(colorIndex));
+}
+
+// The system colours of one band of an edge (outer or inner), by how the edge is drawn.
+struct TEdgeBandColors {
+  int Mono, Flat;
+  int RaisedTopLeft, RaisedSoftTopLeft, RaisedBottomRight;
+  int SunkenTopLeft, SunkenSoftTopLeft, SunkenBottomRight;
+};
+constexpr TEdgeBandColors OuterBand = {
+    .Mono = COLOR_WINDOWFRAME, .Flat = COLOR_BTNSHADOW,
+    .RaisedTopLeft = COLOR_3DLIGHT, .RaisedSoftTopLeft = COLOR_BTNHIGHLIGHT, .RaisedBottomRight = COLOR_3DDKSHADOW,
+    .SunkenTopLeft = COLOR_BTNSHADOW, .SunkenSoftTopLeft = COLOR_3DDKSHADOW, .SunkenBottomRight = COLOR_BTNHIGHLIGHT};
+constexpr TEdgeBandColors InnerBand = {
+    .Mono = COLOR_WINDOW, .Flat = COLOR_BTNFACE,
+    .RaisedTopLeft = COLOR_BTNHIGHLIGHT, .RaisedSoftTopLeft = COLOR_3DLIGHT, .RaisedBottomRight = COLOR_BTNSHADOW,
+    .SunkenTopLeft = COLOR_3DDKSHADOW, .SunkenSoftTopLeft = COLOR_BTNSHADOW, .SunkenBottomRight = COLOR_3DLIGHT};
+
+void DrawEdgeBand(HDC dc, RECT& r, UINT flags, bool raised, const TEdgeBandColors& c) {
+  const bool soft = flags & BF_SOFT;
+  int tl, br;
+  if (flags & BF_MONO) tl = br = c.Mono;
+  else if (flags & BF_FLAT) tl = br = c.Flat;
+  else if (raised) tl = soft ? c.RaisedSoftTopLeft : c.RaisedTopLeft, br = c.RaisedBottomRight;
+  else tl = soft ? c.SunkenSoftTopLeft : c.SunkenTopLeft, br = c.SunkenBottomRight;
+  DrawFrameBand(dc, r, flags, GetSysColorBrush(tl), GetSysColorBrush(br));
 }
 
 }  // namespace
 
+// Top-left lines first, then bottom-right ones, which own the top-right and bottom-left corners.
+void DrawFrameBand(HDC dc, RECT& r, UINT sides, HBRUSH topLeft, HBRUSH bottomRight) {
+  if (sides & BF_LEFT) FillPart(dc, r.Left, r.Top, r.Left + 1, r.Bottom, topLeft);
+  if (sides & BF_TOP) FillPart(dc, r.Left, r.Top, r.Right, r.Top + 1, topLeft);
+  if (sides & BF_RIGHT) FillPart(dc, r.Right - 1, r.Top, r.Right, r.Bottom, bottomRight);
+  if (sides & BF_BOTTOM) FillPart(dc, r.Left, r.Bottom - 1, r.Right, r.Bottom, bottomRight);
+  if (sides & BF_LEFT) ++r.Left;
+  if (sides & BF_TOP) ++r.Top;
+  if (sides & BF_RIGHT) --r.Right;
+  if (sides & BF_BOTTOM) --r.Bottom;
+}
+
 BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   if (!dc || !rect || (flags & BF_DIAGONAL)) return FALSE;
   RECT r = *rect;
-  const bool soft = flags & BF_SOFT;
   const UINT outer = edge & BDR_OUTER, inner = edge & BDR_INNER;
-  if (outer) {
-    int tl, br;
-    if (flags & BF_MONO) tl = br = COLOR_WINDOWFRAME;
-    else if (flags & BF_FLAT) tl = br = COLOR_BTNSHADOW;
-    else if (outer & BDR_RAISEDOUTER) tl = soft ? COLOR_BTNHIGHLIGHT : COLOR_3DLIGHT, br = COLOR_3DDKSHADOW;
-    else tl = soft ? COLOR_3DDKSHADOW : COLOR_BTNSHADOW, br = COLOR_BTNHIGHLIGHT;
-    DrawBand(dc, r, flags, tl, br);
-  }
-  if (inner) {
-    int tl, br;
-    if (flags & BF_MONO) tl = br = COLOR_WINDOW;
-    else if (flags & BF_FLAT) tl = br = COLOR_BTNFACE;
-    else if (inner & BDR_RAISEDINNER) tl = soft ? COLOR_3DLIGHT : COLOR_BTNHIGHLIGHT, br = COLOR_BTNSHADOW;
-    else tl = soft ? COLOR_BTNSHADOW : COLOR_3DDKSHADOW, br = COLOR_3DLIGHT;
-    DrawBand(dc, r, flags, tl, br);
-  }
+  if (outer) DrawEdgeBand(dc, r, flags, outer & BDR_RAISEDOUTER, OuterBand);
+  if (inner) DrawEdgeBand(dc, r, flags, inner & BDR_RAISEDINNER, InnerBand);
   if (flags & BF_MIDDLE)
     FillSys(dc, r.Left, r.Top, r.Right, r.Bottom, (flags & BF_MONO) ? COLOR_WINDOW : COLOR_BTNFACE);
   if (flags & BF_ADJUST) *rect = r;

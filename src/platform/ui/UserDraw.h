@@ -43,6 +43,10 @@ constexpr UINT DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_
 constexpr int COLOR_WINDOWFRAME = 6, COLOR_BTNSHADOW = 16, COLOR_BTNTEXT = 18,
               COLOR_BTNHIGHLIGHT = 20, COLOR_3DDKSHADOW = 21, COLOR_3DLIGHT = 22;
 
+// One band of a frame: one-pixel lines on the chosen sides (BF_ flags) of rect, the top and left
+// ones with topLeft, the bottom and right ones with bottomRight. rect shrinks on the sides drawn.
+void DrawFrameBand(HDC dc, RECT& rect, UINT sides, HBRUSH topLeft, HBRUSH bottomRight);
+
 // Draws the chosen edges of rect with the button colours. With BF_ADJUST rect becomes the area
 // inside the edges; BF_MIDDLE fills that area with the button face. Diagonal edges are not
 // drawn (FALSE).

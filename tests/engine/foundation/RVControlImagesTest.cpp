@@ -329,3 +329,26 @@ TEST(ControlImages, HandlesAreCreatedForTheWholeTree) {
   EXPECT_TRUE(b->HandleAllocated());
   CreateControlHandles(nullptr);
 }
+
+TEST(ControlImages, LabelsFillUnlessTransparentAndAlignTheirCaption) {
+  TLabel label(nullptr);
+  label.SetBounds(0, 0, 120, 20);
+  label.SetColor(clYellow);
+  label.SetCaption(u"MMM");
+  const TRect left(0, 0, 40, 20), right(80, 0, 120, 20);
+
+  auto img = DrawControlImage(&label, clWhite);
+  EXPECT_EQ(img->GetPixel(119, 19), 0x00FFFF);
+  EXPECT_TRUE(AnyInk(*img, left));
+  EXPECT_FALSE(AnyInk(*img, right));
+
+  label.SetAlignment(taRightJustify);
+  img = DrawControlImage(&label, clWhite);
+  EXPECT_FALSE(AnyInk(*img, left));
+  EXPECT_TRUE(AnyInk(*img, right));
+
+  label.SetTransparent(true);
+  img = DrawControlImage(&label, clWhite);
+  EXPECT_EQ(img->GetPixel(0, 19), kWhite);
+  EXPECT_TRUE(AnyInk(*img, right));
+}

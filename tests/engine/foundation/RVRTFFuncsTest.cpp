@@ -78,3 +78,15 @@ TEST(RVRTF, ColorTable) {
   EXPECT_EQ(base.GetColorIndex(clWindowText), 2);
   EXPECT_EQ(base.GetColorIndex(clGreen), -1);
 }
+
+TEST(RVRTF, ColorKeywordOnlyForTableEntries) {
+  TRVRTFTables tables;
+  tables.AddColor(clRed);
+  tables.AddColor(clBlue);
+  TRVAnsiString s = "\\x";
+  RTFAppendColorKeyword(s, "\\cf", &tables, clBlue);
+  RTFAppendColorKeyword(s, "\\cb", &tables, clGreen);
+  RTFAppendColorKeyword(s, "\\ulc", nullptr, clRed);
+  RTFAppendColorKeyword(s, "\\cbpat", &tables, clRed);
+  EXPECT_EQ(s, "\\x\\cf1\\cbpat0");
+}

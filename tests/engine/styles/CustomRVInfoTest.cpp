@@ -305,3 +305,54 @@ TEST(StyleBase, DescendantSheetChoosesItsStyleClasses) {
   sheet.TextStyles()->MergeWith(other.TextStyles(), rvs_merge_Append, map, nullptr);
   EXPECT_NE(dynamic_cast<TMyFontInfo*>(sheet.TextStyles()->Items(1)), nullptr);
 }
+
+TEST(StylePictureData, RoundTripKeepsClassAndSize) {
+  TBitmap bmp(7, 5);
+  TMemoryStream ms;
+  RVWritePictureData(ms, &bmp);
+  ms.SetPosition(0);
+  std::unique_ptr<TGraphic> back = RVReadPictureData(ms);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->ClassName(), bmp.ClassName());
+  EXPECT_EQ(back->GetWidth(), 7);
+  EXPECT_EQ(back->GetHeight(), 5);
+}
+
+TEST(StylePictureData, DamagedDataGivesNil) {
+  TBitmap bmp(3, 3);
+  TMemoryStream good;
+  RVWritePictureData(good, &bmp);
+  const std::string bytes(static_cast<const char*>(good.Memory()), static_cast<std::size_t>(good.GetSize()));
+  const std::string unknown = std::string(1, '\x07') + "TNoSuch" + bytes.substr(1 + bytes[0]);
+  const struct {
+    const char* Name;
+    std::string Data;
+  } cases[] = {
+      {"empty", ""},
+      {"name cut short", bytes.substr(0, 4)},
+      {"graphic cut short", bytes.substr(0, bytes.size() / 2)},
+      {"unknown class", unknown},
+  };
+  for (const auto& c : cases) {
+    TMemoryStream ms;
+    ms.WriteBuffer(c.Data.data(), static_cast<std::int64_t>(c.Data.size()));
+    ms.SetPosition(0);
+    EXPECT_EQ(RVReadPictureData(ms), nullptr) << c.Name;
+  }
+}
+
+TEST(StyleIni, PropertyWriterWritesOnlySelectedNonDefaultValues) {
+  auto ini = NewIni();
+  const TRVParaInfoProperties selected{rvpiSpaceBefore, rvpiSpaceAfter, rvpiNoWrap};
+  const TRVIniPropWriter write(ini.get(), u"S", u"X%s", selected);
+  write.Int(rvpiSpaceBefore, u"SpaceBefore", 0, 5);
+  write.Int(rvpiSpaceAfter, u"SpaceAfter", 0, 0);
+  write.Int(rvpiLeftIndent, u"LeftIndent", 0, 9);
+  write.Bool(rvpiNoWrap, u"NoWrap", false, true);
+  write.Bool(rvpiReadOnly, u"ReadOnly", false, true);
+  EXPECT_EQ(ini->ReadInteger(u"S", u"XSpaceBefore", 0), 5);
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XSpaceAfter"));
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XLeftIndent"));
+  EXPECT_TRUE(IniReadBool(ini.get(), u"S", u"XNoWrap", false));
+  EXPECT_FALSE(ini->ValueExists(u"S", u"XReadOnly"));
+}

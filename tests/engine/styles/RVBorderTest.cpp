@@ -295,3 +295,37 @@ TEST(RVRect, InflateInDevicePixels) {
   r.InflateRectSaD(rect, &sheet, sad, true);
   EXPECT_EQ(rect, TRect(400, 700, 2600, 2300));
 }
+
+// Each side flag of the side-wise operations reaches its own side and no other.
+TEST(RVRectSides, EachFlagSelectsItsOwnSide) {
+  struct Case { bool l, t, r, b; const char16_t* key; };
+  const Case cases[] = {{true, false, false, false, u"XLeft"}, {false, true, false, false, u"XTop"},
+                        {false, false, true, false, u"XRight"}, {false, false, false, true, u"XBottom"}};
+  TRVRect src;
+  src.Left = 1, src.Top = 2, src.Right = 3, src.Bottom = 4;
+  TRVBooleanRect off(false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.key, c.key + std::char_traits<char16_t>::length(c.key)));
+    TRVRect d;
+    d.AssignValidProperties(&src, c.l, c.t, c.r, c.b);
+    EXPECT_EQ(d.Left + d.Top + d.Right + d.Bottom, c.l * 1 + c.t * 2 + c.r * 3 + c.b * 4);
+    EXPECT_TRUE(d.IsEqualExcept(&src, !c.l, !c.t, !c.r, !c.b));
+    EXPECT_FALSE(d.IsEqualExcept(&src, c.l, c.t, c.r, c.b));
+    TRVBooleanRect bd(true);
+    bd.AssignValidProperties(&off, c.l, c.t, c.r, c.b);
+    EXPECT_TRUE(bd.IsEqual2(!c.l, !c.t, !c.r, !c.b));
+    EXPECT_TRUE(bd.IsEqualExcept(&off, !c.l, !c.t, !c.r, !c.b));
+
+    auto ini = NewIni();
+    src.SaveToINI(ini.get(), u"S", u"X%s", c.l, c.t, c.r, c.b);
+    off.SaveToINI(ini.get(), u"B", u"X%s", c.l, c.t, c.r, c.b);
+    TRVRect back;
+    back.LoadFromINI(ini.get(), u"S", u"X%s");
+    EXPECT_TRUE(back.IsEqualExcept(&src, !c.l, !c.t, !c.r, !c.b));
+    EXPECT_EQ(back.Left + back.Top + back.Right + back.Bottom, c.l * 1 + c.t * 2 + c.r * 3 + c.b * 4);
+    EXPECT_TRUE(ini->ValueExists(u"B", c.key));
+    TRVBooleanRect bback(true);
+    bback.LoadFromINI(ini.get(), u"B", u"X%s");
+    EXPECT_TRUE(bback.IsEqual2(!c.l, !c.t, !c.r, !c.b));
+  }
+}

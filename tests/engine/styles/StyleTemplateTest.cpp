@@ -428,6 +428,7 @@ TEST_F(StyleTemplateTest, StreamRoundTripAndHiddenProperties) {
   ASSERT_NE(hidden, nullptr);
   EXPECT_THROW(hidden->SetStr(*b->TextStyle(), u"x"), EViroZereError);
   EXPECT_EQ(b->TextStyle()->GetRVStyle(), &back);
+  EXPECT_EQ(b->ParaStyle()->GetRVStyle(), &back);
 }
 
 TEST(StyleSheetStream, TemplatesLinkAfterTheSheetIsLoaded) {
