@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Looking at the stream leaves it where it was, and both ways agree.
   if (ms.GetPosition() != 0 || byData != byStream) std::abort();
   std::unique_ptr<TGraphic> g = GraphicHandler->LoadFromStream(ms);
-  if (g && !g->GetEmpty()) {
+  if (g && fuzz::Decodable(*g)) {
     try {
       g->ToPixels();
     } catch (const EInvalidGraphic&) {

@@ -433,6 +433,8 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
     p.setTransform(QTransform());
     for (const TPlacedGlyph& g : r.Glyphs) {
       const QPointF pos = t.map(QPointF(r.OriginX + g.X, r.OriginY + g.Y));
+      // Far off any device (and beyond the pixel coordinates below): nothing to draw.
+      if (!(std::abs(pos.x()) < 1e9 && std::abs(pos.y()) < 1e9)) continue;
       const double fx = std::floor(pos.x() * 4 + 0.5) / 4;
       const int ix = static_cast<int>(std::floor(fx)), sub = static_cast<int>((fx - ix) * 4);
       const int iy = static_cast<int>(std::floor(pos.y() + 0.5));
