@@ -25,7 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   TRVStyle sheet(nullptr);
-  if (sheet.LoadINI(Utf8ToUnicode(in), u"Style")) {
+  const TRVStyle fresh(nullptr);
+  const bool loaded = sheet.LoadINI(Utf8ToUnicode(in), u"Style");
+  // A file that does not load leaves the sheet as it was.
+  if (!loaded && (sheet.TextStyles()->Count() != fresh.TextStyles()->Count() ||
+                  sheet.ParaStyles()->Count() != fresh.ParaStyles()->Count() ||
+                  sheet.ListStyles()->Count() != fresh.ListStyles()->Count() ||
+                  sheet.StyleTemplates()->Count() != fresh.StyleTemplates()->Count()))
+    std::abort();
+  if (loaded) {
     fuzz::VisitSheet(sheet);
     std::remove(out.c_str());
     sheet.SaveINI(Utf8ToUnicode(out), u"Style");

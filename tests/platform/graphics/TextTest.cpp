@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GdiFixture.h"
+#include "platform/graphics/FontEngine.h"
 
 namespace {
 
@@ -323,6 +324,20 @@ TEST(TextDrawing, TextFarOffTheDeviceDrawsNothing) {
   }
   TextOutW(s.DC, 2, 2, u"WW", 2);
   EXPECT_NE(s.Row(12, 0, 60), std::string(60, '.'));
+}
+
+TEST(TextDrawing, GlyphImageCacheStaysBoundedForHugeGlyphs) {
+  // Each glyph of a 1000-pixel font is megabytes; the cache must not keep them all.
+  auto font = TFontInstance::Get(MakeLogFont(u"Arial", -1000));
+  std::size_t most = 0;
+  for (UINT glyph = 1; glyph <= 40; ++glyph)
+    for (COLORREF color : {0x000000u, 0x0000FFu}) {
+      QPoint offset;
+      font->GlyphImage(0, glyph, false, 1, 1, 0, color, offset);
+      most = std::max(most, font->GlyphImageBytes());
+    }
+  EXPECT_GT(most, 0u);
+  EXPECT_LE(most, TFontInstance::MaxGlyphImageBytes + (8u << 20));
 }
 
 TEST(TextDrawing, ScaledDownReferenceFontDrawsInTheSamePlace) {
