@@ -2,6 +2,8 @@
 // property, modified-property bookkeeping and INI form; the sheet's text-style collection.
 #pragma once
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "engine/styles/CustomRVInfo.h"
@@ -97,9 +99,12 @@ class TCustomRVFontInfo : public TCustomFontOrParaRVInfo {
   // Font height of a sub/superscript style on this canvas; 0 for normal text.
   int GetScriptHeight(TCanvas* Canvas, TRVGraphicInterface* GraphicInterface) const;
 
-  // Whole points, rounded toward zero; setting gives twice the value in half points.
+  // Whole points, rounded toward zero; setting gives twice the value in half points (a value
+  // whose double does not fit is taken as the nearest that does, as files may hold anything).
   int GetSize() const { return SizeDouble / 2; }
-  void SetSize(int Value) { SizeDouble = Value * 2; }
+  void SetSize(int Value) {
+    SizeDouble = std::clamp(Value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2) * 2;
+  }
 
   TRVBiDiMode BiDiMode = rvbdUnspecified;
   TCursor JumpCursor = crJump;

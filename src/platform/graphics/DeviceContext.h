@@ -5,6 +5,8 @@
 // windows and printers, or a metafile recorder.
 #pragma once
 
+#include <cstddef>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -495,6 +497,11 @@ BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
 // ---- fonts and text -----------------------------------------------------------------------------
 
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* tm);
+// Bytes of rendered glyph images the font selected into dc keeps for reuse; 0 without a font.
+// The cache is bounded, so drawing never makes this grow without limit.
+std::size_t GetGlyphImageCacheBytes(HDC dc);
+// The bound of that cache, per font.
+std::size_t GetGlyphImageCacheLimit();
 // Bytes needed when otm is null; bytes written otherwise; 0 when the font has no outline metrics
 // or the buffer is too small for the record.
 UINT GetOutlineTextMetricsW(HDC dc, UINT size, OUTLINETEXTMETRICW* otm);

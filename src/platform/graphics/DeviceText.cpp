@@ -39,6 +39,14 @@ char ClassOf(char16_t ch) {
 
 }  // namespace
 
+std::size_t GetGlyphImageCacheBytes(HDC dc) {
+  TDeviceContext* c = nullptr;
+  const TFontInstance* f = FontOf(dc, c);
+  return f ? f->GlyphImageBytes() : 0;
+}
+
+std::size_t GetGlyphImageCacheLimit() { return TFontInstance::MaxGlyphImageBytes; }
+
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* tm) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);

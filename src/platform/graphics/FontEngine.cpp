@@ -842,7 +842,11 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
     offset = it->second.Offset;
     return it->second.Image;
   }
-  if (FImages.size() > 8192) FImages.clear();
+  // Bounded by count and by bytes: huge glyphs would otherwise pile up without limit.
+  if (FImages.size() > 8192 || FImageBytes > MaxGlyphImageBytes) {
+    FImages.clear();
+    FImageBytes = 0;
+  }
   const QTransform t(sx, 0, 0, sy, subX / 4.0, 0);
   const QPainterPath path = t.map(GlyphOutline(face, glyph, rotated));
   TGlyphImage gi;
@@ -859,9 +863,15 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
     p.end();
     gi.Offset = QPoint(left, top);
   }
+  FImageBytes += static_cast<std::size_t>(gi.Image.sizeInBytes());
   auto& slot = FImages.emplace(key, std::move(gi)).first->second;
   offset = slot.Offset;
   return slot.Image;
+}
+
+std::size_t TFontInstance::GlyphImageBytes() const {
+  std::lock_guard lock(FontLock());
+  return FImageBytes;
 }
 
 void TFontInstance::UnderlineBand(double& top, double& size) const {

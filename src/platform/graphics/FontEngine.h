@@ -125,6 +125,9 @@ class TFontInstance {
   // pen position (device pixels); subX is the pen's fractional x in quarters of a pixel.
   const QImage& GlyphImage(int face, UINT glyph, bool rotated, double sx, double sy, int subX, COLORREF color,
                           QPoint& offset) const;
+  // Bytes held by the cached glyph images (bounded: the cache starts over beyond the limit).
+  std::size_t GlyphImageBytes() const;
+  static constexpr std::size_t MaxGlyphImageBytes = 8u << 20;
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
   UINT FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const;
@@ -146,6 +149,7 @@ class TFontInstance {
     QPoint Offset;
   };
   mutable std::unordered_map<TImageKey, TGlyphImage, TImageKeyHash> FImages;
+  mutable std::size_t FImageBytes = 0;
 };
 
 // Lock held by anything that touches FreeType or the font caches.

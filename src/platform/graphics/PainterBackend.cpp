@@ -189,11 +189,34 @@ void TPainterBackend::PlotPixels(QPainter& p, const TDCState& dc, const TGdiOutl
     flush();
     runY = y, runX0 = runX1 = x, runOn = isOn;
   };
+  // Long segments are cut to the visible part (with a margin) before walking them pixel by
+  // pixel, or a line far outside the device would take minutes. Short ones are walked whole, so
+  // ordinary drawing keeps exactly its pixels.
+  QRectF visible(0, 0, 1, 1);
+  if (p.device()) visible = FBase.inverted().mapRect(QRectF(0, 0, p.device()->width(), p.device()->height()));
+  visible.adjust(-4, -4, 4, 4);
+  const double longSegment = 4 * (visible.width() + visible.height()) + 64;
+  int dashTotal = 0;
+  for (int d : dash) dashTotal += d;
   for (const auto& f : outline) {
     const std::size_t n = f.Points.size();
     if (n < 2) continue;
     std::size_t di = 0;
     int left = dash.empty() ? 0 : dash[0];
+    // Moves the dash pattern on by the pixels of a part that is not walked.
+    auto skip = [&](double pixels) {
+      if (dashTotal <= 0 || !(pixels > 0)) return;
+      for (long k = static_cast<long>(std::fmod(std::floor(pixels), dashTotal)); k > 0; --k)
+        if (--left <= 0) {
+          di = (di + 1) % dash.size();
+          left = dash[di];
+        }
+    };
+    // Counted in whole pixels of the walk, so that the pattern is where it would have been.
+    auto px = [](double v) { return std::floor(v + 0.5); };
+    auto walk = [&](double x0, double y0, double x1, double y1) {
+      return std::max(std::abs(px(x1) - px(x0)), std::abs(px(y1) - px(y0)));
+    };
     const std::size_t segs = f.Closed ? n : n - 1;
     for (std::size_t s = 0; s < segs; ++s) {
       const auto& a = f.Points[s];
@@ -201,6 +224,41 @@ void TPainterBackend::PlotPixels(QPainter& p, const TDCState& dc, const TGdiOutl
       double ax, ay, bx, by;
       m.Map(a.X, a.Y, ax, ay);
       m.Map(b.X, b.Y, bx, by);
+      const double steps = std::max(std::abs(bx - ax), std::abs(by - ay));
+      if (!std::isfinite(steps)) continue;
+      if (std::max(ax, bx) < visible.left() || std::min(ax, bx) > visible.right() ||
+          std::max(ay, by) < visible.top() || std::min(ay, by) > visible.bottom()) {
+        skip(walk(ax, ay, bx, by));  // nothing of it shows
+        continue;
+      }
+      double tail = 0;  // pixels cut off after the visible part
+      if (steps > longSegment) {
+        // Clip the parameter range [t0, t1] of a + t (b - a) to the visible box.
+        double t0 = 0, t1 = 1;
+        const double d[4] = {-(bx - ax), bx - ax, -(by - ay), by - ay};
+        const double q[4] = {ax - visible.left(), visible.right() - ax, ay - visible.top(), visible.bottom() - ay};
+        for (int i = 0; i < 4 && t0 <= t1; ++i) {
+          if (d[i] == 0) {
+            if (q[i] < 0) t1 = -1;
+            continue;
+          }
+          const double r = q[i] / d[i];
+          if (d[i] < 0)
+            t0 = std::max(t0, r);
+          else
+            t1 = std::min(t1, r);
+        }
+        if (t0 > t1) {
+          skip(walk(ax, ay, bx, by));
+          continue;
+        }
+        const double cx0 = ax + t0 * (bx - ax), cy0 = ay + t0 * (by - ay);
+        const double cx1 = ax + t1 * (bx - ax), cy1 = ay + t1 * (by - ay);
+        const double before = walk(ax, ay, cx0, cy0);
+        skip(before);
+        tail = walk(ax, ay, bx, by) - before - walk(cx0, cy0, cx1, cy1);
+        ax = cx0, ay = cy0, bx = cx1, by = cy1;
+      }
       int x0 = static_cast<int>(std::floor(ax + 0.5)), y0 = static_cast<int>(std::floor(ay + 0.5));
       const int x1 = static_cast<int>(std::floor(bx + 0.5)), y1 = static_cast<int>(std::floor(by + 0.5));
       const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
@@ -220,6 +278,7 @@ void TPainterBackend::PlotPixels(QPainter& p, const TDCState& dc, const TGdiOutl
         if (e2 >= dy) err += dy, x0 += sx;
         if (e2 <= dx) err += dx, y0 += sy;
       }
+      skip(tail);
     }
   }
   flush();
@@ -374,6 +433,8 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
     p.setTransform(QTransform());
     for (const TPlacedGlyph& g : r.Glyphs) {
       const QPointF pos = t.map(QPointF(r.OriginX + g.X, r.OriginY + g.Y));
+      // Far off any device (and beyond the pixel coordinates below): nothing to draw.
+      if (!(std::abs(pos.x()) < 1e9 && std::abs(pos.y()) < 1e9)) continue;
       const double fx = std::floor(pos.x() * 4 + 0.5) / 4;
       const int ix = static_cast<int>(std::floor(fx)), sub = static_cast<int>((fx - ix) * 4);
       const int iy = static_cast<int>(std::floor(pos.y() + 0.5));

@@ -727,6 +727,8 @@ void TBitmap::LoadFromStream(TStream& stream) {
     }
     afterHeader += (clrUsed ? clrUsed : (1u << bits)) * palEntry;
   }
+  // The kept bytes must hold the header and colour table too, or they would not load again.
+  used = std::max(used, std::min(afterHeader, f.size()));
   const std::uint32_t offBits = LE32(f, 10);
   const std::size_t bitsAt = (offBits >= 14 + hdrSize && offBits < f.size()) ? offBits : afterHeader;
   const int w = static_cast<int>(width), h = static_cast<int>(height);

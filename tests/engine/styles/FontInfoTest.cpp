@@ -162,6 +162,21 @@ TEST(FontInfoIni, SizeKeys) {
   EXPECT_EQ(g.SizeDouble, 18);
 }
 
+TEST(FontInfoIni, SizesWhoseHalfPointsDoNotFitAreTakenAsTheNearestThatDo) {
+  // A file may hold any integer; twice it must not overflow.
+  const int maxSize = std::numeric_limits<int>::max() / 2, minSize = std::numeric_limits<int>::min() / 2;
+  struct Case { int size; int sizeDouble; };
+  for (const Case c : {Case{maxSize, maxSize * 2}, Case{maxSize + 1, maxSize * 2},
+                       Case{std::numeric_limits<int>::max(), maxSize * 2}, Case{minSize, minSize * 2},
+                       Case{std::numeric_limits<int>::min(), minSize * 2}}) {
+    auto ini = NewIni();
+    ini->WriteInteger(u"S", u"Size", c.size);
+    TFontInfo g(nullptr);
+    g.LoadFromINI(ini.get(), u"S", u"%s", false, 101);
+    EXPECT_EQ(g.SizeDouble, c.sizeDouble) << c.size;
+  }
+}
+
 TEST(FontInfoIni, RoundTripOfEveryProperty) {
   TEmptyRVStyle sheet;
   TFontInfo* f = sheet.TextStyles()->Add();

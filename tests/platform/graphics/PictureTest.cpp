@@ -512,3 +512,20 @@ TEST(PictureTest, BitmapsDrawInEveryFormat) {
     }
   }
 }
+
+TEST(PictureTest, BitmapWhoseColourTableRunsPastItsFileSizeSavesWhole) {
+  // A colour table claimed longer than the room before the pixels: it runs past the pixel offset
+  // and the file header's size. The bytes kept for saving must still hold all of it.
+  std::string file = Fixture("pal3x2.bmp");
+  const std::uint32_t colours = 8;
+  file.replace(46, 4, std::string(reinterpret_cast<const char*>(&colours), 4));
+  file += std::string(20, '\x40');
+  TBitmap b;
+  Load(b, file);
+  TBitmap again;
+  ASSERT_NO_THROW(Load(again, Saved(b)));
+  ASSERT_EQ(again.GetWidth(), b.GetWidth());
+  ASSERT_EQ(again.GetHeight(), b.GetHeight());
+  for (int y = 0; y < b.GetHeight(); ++y)
+    for (int x = 0; x < b.GetWidth(); ++x) EXPECT_EQ(again.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
+}

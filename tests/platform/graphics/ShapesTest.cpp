@@ -29,3 +29,34 @@ TEST(Shapes, RightAndBottomEdgesAreExclusive) {
     EXPECT_EQ(s.Row(c.row, 0, 10), c.expected) << c.name;
   }
 }
+
+TEST(Shapes, LinesReachingFarBeyondTheDeviceDrawTheirVisiblePart) {
+  // Pixels of a line from far outside are the same as those of the line from the edge, the dash
+  // pattern in step (the far start is a whole number of dash patterns away), and quick.
+  struct Case {
+    const char* name;
+    int style;
+    int farX0, nearX0, x1;
+  };
+  const Case cases[] = {
+      {"solid across", PS_SOLID, -2000000000, 0, 2000000000},
+      {"solid from the far right", PS_SOLID, 2000000000, 39, -2000000000},
+      {"dashed", PS_DASH, -24 * 50000000, 0, 40},
+      {"dash-dot", PS_DASHDOT, -30 * 40000000, 0, 40},
+  };
+  for (const Case& c : cases) {
+    std::string rows[2];
+    for (int i = 0; i < 2; ++i) {
+      TSurface s(40, 10);
+      HPEN pen = CreatePen(c.style, 1, 0);
+      HGDIOBJ old = SelectObject(s.DC, pen);
+      MoveToEx(s.DC, i == 0 ? c.farX0 : c.nearX0, 5, nullptr);
+      LineTo(s.DC, c.x1, 5);
+      SelectObject(s.DC, old);
+      DeleteObject(pen);
+      rows[i] = s.Row(5, 0, 40);
+    }
+    EXPECT_EQ(rows[0], rows[1]) << c.name;
+    EXPECT_NE(rows[1].find('#'), std::string::npos) << c.name;
+  }
+}

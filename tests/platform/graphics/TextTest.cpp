@@ -315,6 +315,33 @@ TEST(TextDrawing, AlignmentBackgroundAndUpdatePosition) {
   EXPECT_EQ(p.X, 10 + sz.cx);
 }
 
+TEST(TextDrawing, TextFarOffTheDeviceDrawsNothing) {
+  // Glyph positions beyond the range of pixel coordinates are skipped, not converted.
+  TSurface s(60, 30);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -20));
+  for (const POINT at : {POINT{INT32_MAX - 5, 5}, POINT{INT32_MIN + 5, 5}, POINT{5, INT32_MAX - 5}}) {
+    TextOutW(s.DC, at.X, at.Y, u"WWWW", 4);
+    for (int y = 0; y < 30; ++y) EXPECT_EQ(s.Row(y, 0, 60), std::string(60, '.')) << at.X << "," << at.Y;
+  }
+  TextOutW(s.DC, 2, 2, u"WW", 2);
+  EXPECT_NE(s.Row(12, 0, 60), std::string(60, '.'));
+}
+
+TEST(TextDrawing, GlyphImageCacheStaysBoundedForHugeGlyphs) {
+  // Each glyph of a 1000-pixel font is megabytes; the cache must not keep them all.
+  TSurface s(64, 64);
+  TFontScope f(s.DC, MakeLogFont(u"Arial", -1000));
+  std::size_t most = 0;
+  for (char16_t ch = u'A'; ch < u'A' + 40; ++ch)
+    for (COLORREF color : {0x000000u, 0x0000FFu}) {
+      SetTextColor(s.DC, color);
+      TextOutW(s.DC, -100, -100, &ch, 1);
+      most = std::max(most, GetGlyphImageCacheBytes(s.DC));
+    }
+  EXPECT_GT(most, 0u);
+  EXPECT_LE(most, GetGlyphImageCacheLimit() + (8u << 20));
+}
+
 TEST(TextDrawing, ScaledDownReferenceFontDrawsInTheSamePlace) {
   const std::u16string text = u"Hello world";
   TSurface a(200, 40), b(200, 40);
