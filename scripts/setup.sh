@@ -14,7 +14,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   # Devanagari and CJK samples of the drawing tests
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
