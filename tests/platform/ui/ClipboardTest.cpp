@@ -7,7 +7,6 @@
 
 #include "platform/base/NLS.h"
 #include "platform/ui/Clipbrd.h"
-#include "platform/ui/GuiSession.h"
 
 namespace {
 HGLOBAL Block(const std::string& bytes) {
