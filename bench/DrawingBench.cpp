@@ -31,6 +31,14 @@ const std::vector<std::u16string>& Arabic() {
   return l;
 }
 
+// The back-end under measure: the shaping one or the device-context one.
+template <bool Shaping>
+std::unique_ptr<TRVGraphicInterface> MakeInterface() {
+  LoadUniscribe();
+  if (Shaping) return std::make_unique<TRVUniscribeGraphicInterface>();
+  return std::make_unique<TRVWinGraphicInterface>();
+}
+
 struct TSurface {
   TSurface() {
     DC = ::CreateCompatibleDC(nullptr);
@@ -48,12 +56,7 @@ struct TSurface {
 
 template <bool Shaping, bool ArabicText>
 void BM_Measure1MB(benchmark::State& state) {
-  LoadUniscribe();
-  std::unique_ptr<TRVGraphicInterface> gi;
-  if (Shaping)
-    gi = std::make_unique<TRVUniscribeGraphicInterface>();
-  else
-    gi = std::make_unique<TRVWinGraphicInterface>();
+  std::unique_ptr<TRVGraphicInterface> gi = MakeInterface<Shaping>();
   TSurface s;
   const auto& lines = ArabicText ? Arabic() : Latin();
   for (auto _ : state) {
@@ -69,12 +72,7 @@ void BM_Measure1MB(benchmark::State& state) {
 
 template <bool Shaping, bool ArabicText>
 void BM_Carets1MB(benchmark::State& state) {
-  LoadUniscribe();
-  std::unique_ptr<TRVGraphicInterface> gi;
-  if (Shaping)
-    gi = std::make_unique<TRVUniscribeGraphicInterface>();
-  else
-    gi = std::make_unique<TRVWinGraphicInterface>();
+  std::unique_ptr<TRVGraphicInterface> gi = MakeInterface<Shaping>();
   TSurface s;
   const auto& lines = ArabicText ? Arabic() : Latin();
   std::vector<int> pcp(81);
