@@ -3,6 +3,7 @@
 // transform to that mapping followed by the placement of the picture in the target rectangle, so
 // pens, fonts and clip rectangles scale with the picture.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "platform/base/NLS.h"
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/MetafileRecords.h"
 
 namespace {
 
@@ -196,13 +198,6 @@ bool DibAt(std::string_view rec, std::uint32_t offBmi, std::uint32_t cbBmi, std:
   return true;
 }
 
-// Coordinates and sizes from a record, kept in a range where sums of them cannot overflow.
-LONG S32(std::string_view d, std::size_t at) {
-  constexpr std::int32_t Limit = 1 << 27;
-  return std::clamp(static_cast<std::int32_t>(LE32(d, at)), -Limit, Limit);
-}
-int S16(std::string_view d, std::size_t at) { return static_cast<std::int16_t>(LE16(d, at)); }
-
 // Brushes of a record are solid, hollow or hatched; other styles (patterns named by handle) are
 // drawn solid.
 UINT RecordBrushStyle(UINT style) {
@@ -217,9 +212,501 @@ void ReadFontBytes(std::string_view r, std::size_t at, LOGFONTW& lf) {
   for (std::size_t i = 0; i < 8; ++i) *b8[i] = at + i < r.size() ? static_cast<BYTE>(r[at + i]) : 0;
 }
 
-}  // namespace
 
 // ---- enhanced metafiles ---------------------------------------------------------------------------
+
+// Plays the records one by one: each record type has its handler, found in one table.
+class TEmfPlayer : public TPlayerBase {
+ public:
+  TEmfPlayer(HDC dc, const TAffine& placement) : TPlayerBase(dc), Placement(placement) {}
+
+  void Play(std::string_view bits) {
+    TEmfRecordReader records(bits);
+    while (records.Next())
+      if (const THandler h = HandlerFor(records.Type())) (this->*h)(records.Type(), records.Record());
+  }
+
+ private:
+  using R = const TRecordView&;
+  using THandler = void (TEmfPlayer::*)(DWORD type, R r);
+  static THandler HandlerFor(DWORD type);
+
+  POINT Pt(R r, std::size_t at) const { return POINT{r.Coord(at), r.Coord(at + 4)}; }
+  // count points (32-bit pairs, or 16-bit ones when small) into Pts; false when they do not fit.
+  bool ReadPoints(R r, std::size_t countAt, std::size_t first, bool small) {
+    const std::uint32_t n = r.U32(countAt);
+    const std::size_t step = small ? 4 : 8;
+    Pts.clear();
+    if (!r.HasArray(std::min(first, r.Size()), n, step)) return false;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::size_t o = first + i * step;
+      Pts.push_back(small ? POINT{r.I16(o), r.I16(o + 2)} : Pt(r, o));
+    }
+    return true;
+  }
+  bool Dib(R r, std::size_t fields, const BITMAPINFO*& bmi, const void*& bits) {
+    return DibAt(r.Bytes, r.U32(fields), r.U32(fields + 4), r.U32(fields + 8), r.U32(fields + 12), bmi, bits, DibCopy);
+  }
+  // The characters of a text record: 16-bit, or 8-bit ones widened.
+  static bool ReadText(R r, std::size_t at, std::uint32_t n, std::size_t unit, std::u16string& text) {
+    if (at > r.Size() || !r.HasArray(at, n, unit)) return false;
+    text.clear();
+    for (std::uint32_t i = 0; i < n; ++i)
+      text.push_back(unit == 2 ? static_cast<char16_t>(r.U16(at + 2 * i)) : static_cast<char16_t>(r.U8(at + i)));
+    return true;
+  }
+  // The advances of a text record: one per character, two (x and y) with ETO_PDY. Empty when
+  // the record has none or they do not fit.
+  static std::vector<INT> ReadAdvances(R r, std::uint32_t offDx, std::uint32_t n, UINT options) {
+    const std::uint64_t entries = (options & ETO_PDY) ? 2 * std::uint64_t(n) : n;
+    std::vector<INT> dx;
+    if (offDx && offDx <= r.Size() && r.HasArray(offDx, entries, 4))
+      for (std::uint64_t i = 0; i < entries; ++i) dx.push_back(r.Coord(offDx + 4 * i));
+    return dx;
+  }
+  void TextRun(int x, int y, UINT options, const RECT& rc, const std::u16string& text, const std::vector<INT>& dx) {
+    const std::size_t n = text.size();
+    const bool full = !dx.empty() && dx.size() == ((options & ETO_PDY) ? 2 * n : n);
+    ExtTextOutW(DC, x, y, full ? options : options & ~ETO_PDY, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr,
+                text.data(), static_cast<UINT>(n), full && n ? dx.data() : nullptr);
+  }
+
+  // Mapping: map mode, window, viewport, their scaling and the world transform.
+  void Mapping(DWORD type, R r) {
+    switch (type) {
+      case EMR_SETMAPMODE: State.MapMode = r.I32(8); break;
+      case EMR_SETWINDOWORGEX: State.WindowOrg = {r.Coord(8), r.Coord(12)}; break;
+      case EMR_SETWINDOWEXTEX: State.WindowExt = {r.Coord(8), r.Coord(12)}; break;
+      case EMR_SETVIEWPORTORGEX: State.ViewportOrg = {r.Coord(8), r.Coord(12)}; break;
+      case EMR_SETVIEWPORTEXTEX: State.ViewportExt = {r.Coord(8), r.Coord(12)}; break;
+      default: return;
+    }
+    Apply(Placement);
+  }
+  void ScaleExtent(DWORD type, R r) {
+    const LONG xn = r.Coord(8), xd = r.Coord(12), yn = r.Coord(16), yd = r.Coord(20);
+    if (!xd || !yd) return;
+    TSize& e = type == EMR_SCALEVIEWPORTEXTEX ? State.ViewportExt : State.WindowExt;
+    e = {e.cx * xn / xd, e.cy * yn / yd};
+    Apply(Placement);
+  }
+  void WorldTransform(DWORD type, R r) {
+    const XFORM x{r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28)};
+    const TAffine m = TAffine::From(x);
+    const DWORD mode = type == EMR_SETWORLDTRANSFORM ? 0 : r.U32(32);
+    if (type == EMR_SETWORLDTRANSFORM) State.World = m;
+    else if (mode == MWT_IDENTITY) State.World = TAffine{};
+    else if (mode == MWT_LEFTMULTIPLY) State.World = m.Then(State.World);
+    else if (mode == MWT_RIGHTMULTIPLY) State.World = State.World.Then(m);
+    Apply(Placement);
+  }
+  void Save(DWORD, R) {
+    SaveDC(DC);
+    Stack.push_back(State);
+  }
+  void Restore(DWORD, R r) {
+    const int rel = r.Coord(8);
+    if (rel >= 0 || static_cast<std::size_t>(-rel) > Stack.size()) return;
+    RestoreDC(DC, rel);
+    State = Stack[Stack.size() + rel];
+    Stack.resize(Stack.size() + rel);
+    Apply(Placement);
+  }
+  // Modes and colours that go to the target as they stand.
+  void SetMode(DWORD type, R r) {
+    const DWORD v = r.U32(8);
+    switch (type) {
+      case EMR_SETBKMODE: SetBkMode(DC, static_cast<int>(v)); break;
+      case EMR_SETBKCOLOR: SetBkColor(DC, v); break;
+      case EMR_SETTEXTCOLOR: SetTextColor(DC, v); break;
+      case EMR_SETTEXTALIGN: SetTextAlign(DC, v); break;
+      case EMR_SETROP2: SetROP2(DC, static_cast<int>(v)); break;
+      case EMR_SETPOLYFILLMODE: SetPolyFillMode(DC, static_cast<int>(v)); break;
+      case EMR_SETSTRETCHBLTMODE: SetStretchBltMode(DC, static_cast<int>(v)); break;
+      case EMR_SETBRUSHORGEX: SetBrushOrgEx(DC, r.Coord(8), r.Coord(12), nullptr); break;
+      default: break;
+    }
+  }
+
+  // Objects.
+  void CreatePen(DWORD, R r) {
+    LOGPEN lp;
+    lp.lopnStyle = r.U32(12);
+    lp.lopnWidth = {r.Coord(16), 0};
+    lp.lopnColor = r.U32(24);
+    SetObject(r.U32(8), CreatePenIndirect(&lp));
+  }
+  void ExtCreatePen(DWORD, R r) {
+    LOGBRUSH lb;
+    lb.lbStyle = RecordBrushStyle(r.U32(32));
+    lb.lbColor = r.U32(36);
+    lb.lbHatch = r.U32(40);
+    SetObject(r.U32(8), ::ExtCreatePen(r.U32(24), r.U32(28), &lb, 0, nullptr));
+  }
+  void CreateBrush(DWORD, R r) {
+    LOGBRUSH lb;
+    lb.lbStyle = RecordBrushStyle(r.U32(12));
+    lb.lbColor = r.U32(16);
+    lb.lbHatch = r.U32(20);
+    SetObject(r.U32(8), CreateBrushIndirect(&lb));
+  }
+  void CreatePatternBrush(DWORD, R r) {
+    const BITMAPINFO* bmi;
+    const void* b;
+    HBRUSH brush = nullptr;
+    if (Dib(r, 16, bmi, b)) {
+      TBitmap pattern;
+      if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(DibCopy.data()), DibCopy.size()))
+        brush = ::CreatePatternBrush(static_cast<HBITMAP>(pattern.GetHandle()));
+    }
+    SetObject(r.U32(8), brush ? brush : CreateSolidBrush(0x808080));
+  }
+  void CreateFont(DWORD, R r) {
+    if (r.Size() < 12 + 92) return;
+    LOGFONTW lf;
+    lf.lfHeight = r.Coord(12);
+    lf.lfWidth = r.Coord(16);
+    lf.lfEscapement = r.Coord(20);
+    lf.lfOrientation = r.Coord(24);
+    lf.lfWeight = r.Coord(28);
+    ReadFontBytes(r.Bytes, 32, lf);
+    for (int i = 0; i < LF_FACESIZE; ++i) lf.lfFaceName[i] = static_cast<WCHAR>(r.U16(40 + 2 * i));
+    lf.lfFaceName[LF_FACESIZE - 1] = 0;
+    SetObject(r.U32(8), CreateFontIndirectW(&lf));
+  }
+  void Select(DWORD, R r) {
+    if (HGDIOBJ o = Object(r.U32(8))) SelectObject(DC, o);
+  }
+  void Delete(DWORD, R r) {
+    const std::uint32_t i = r.U32(8);
+    if (i < Objects.size() && Objects[i]) {
+      DeleteObject(Objects[i]);
+      Objects[i] = nullptr;
+    }
+  }
+
+  // Shapes.
+  void MoveTo(DWORD, R r) { MoveToEx(DC, r.Coord(8), r.Coord(12), nullptr); }
+  void Line(DWORD, R r) { LineTo(DC, r.Coord(8), r.Coord(12)); }
+  void Box(DWORD type, R r) {
+    const LONG l = r.Coord(8), t = r.Coord(12), rt = r.Coord(16), b = r.Coord(20);
+    switch (type) {
+      case EMR_RECTANGLE: Rectangle(DC, l, t, rt, b); break;
+      case EMR_ELLIPSE: Ellipse(DC, l, t, rt, b); break;
+      case EMR_ROUNDRECT: RoundRect(DC, l, t, rt, b, r.Coord(24), r.Coord(28)); break;
+      default: {
+        auto fn = type == EMR_ARC ? Arc : type == EMR_PIE ? Pie : Chord;
+        fn(DC, l, t, rt, b, r.Coord(24), r.Coord(28), r.Coord(32), r.Coord(36));
+      }
+    }
+  }
+  void Pixel(DWORD, R r) { SetPixel(DC, r.Coord(8), r.Coord(12), r.U32(16)); }
+  void Poly(DWORD type, R r) {
+    const bool small = type >= EMR_POLYBEZIER16;
+    if (!ReadPoints(r, 24, 28, small) || Pts.empty()) return;
+    const int n = static_cast<int>(Pts.size());
+    switch (type) {
+      case EMR_POLYGON16: case EMR_POLYGON: Polygon(DC, Pts.data(), n); break;
+      case EMR_POLYLINE16: case EMR_POLYLINE: Polyline(DC, Pts.data(), n); break;
+      case EMR_POLYBEZIER16: case EMR_POLYBEZIER: PolyBezier(DC, Pts.data(), static_cast<DWORD>(n)); break;
+      case EMR_POLYLINETO16: case EMR_POLYLINETO: PolylineTo(DC, Pts.data(), static_cast<DWORD>(n)); break;
+      default: PolyBezierTo(DC, Pts.data(), static_cast<DWORD>(n)); break;
+    }
+  }
+  void PolyPoly(DWORD type, R r) {
+    const bool small = type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16;
+    const std::uint32_t polys = r.U32(24);
+    if (polys > r.Size() / 4) return;
+    Counts.clear();
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < polys; ++i) {
+      Counts.push_back(static_cast<INT>(r.U32(32 + 4 * i)));
+      total += static_cast<std::uint32_t>(Counts.back());
+    }
+    if (!ReadPoints(r, 28, 32 + 4 * static_cast<std::size_t>(polys), small) || total != Pts.size()) return;
+    if (type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYGON) {
+      PolyPolygon(DC, Pts.data(), Counts.data(), static_cast<int>(polys));
+    } else {
+      std::vector<DWORD> c(Counts.begin(), Counts.end());
+      PolyPolyline(DC, Pts.data(), c.data(), polys);
+    }
+  }
+  void Path(DWORD type, R r) {
+    switch (type) {
+      case EMR_BEGINPATH: BeginPath(DC); break;
+      case EMR_ENDPATH: EndPath(DC); break;
+      case EMR_CLOSEFIGURE: CloseFigure(DC); break;
+      case EMR_ABORTPATH: AbortPath(DC); break;
+      case EMR_FILLPATH: FillPath(DC); break;
+      case EMR_STROKEPATH: StrokePath(DC); break;
+      case EMR_STROKEANDFILLPATH: StrokeAndFillPath(DC); break;
+      case EMR_SELECTCLIPPATH: SelectClipPath(DC, r.I32(8)); break;
+      default: break;
+    }
+  }
+
+  // Clipping and regions. A region's rectangles follow its 32-byte header, in device units.
+  void ClipRect(DWORD type, R r) {
+    if (type == EMR_INTERSECTCLIPRECT) IntersectClipRect(DC, r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20));
+    else ExcludeClipRect(DC, r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20));
+  }
+  void ClipRegion(DWORD, R r) {
+    const std::uint32_t cb = r.U32(8);
+    if (cb == 0) {
+      ClipDevice(nullptr, Placement);
+      return;
+    }
+    const std::uint32_t n = r.U32(16 + 8);
+    if (cb > r.Size() - 16 || n > (cb - std::min<std::uint32_t>(cb, 32)) / 16) return;
+    std::vector<TRect> rects;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::size_t o = 16 + 32 + 16 * static_cast<std::size_t>(i);
+      rects.emplace_back(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12));
+    }
+    ClipDevice(&rects, Placement);
+  }
+  void FillRegion(DWORD, R r) {
+    // Bounds, the region data's size, the brush, then the region.
+    const std::uint32_t cb = r.U32(24);
+    HGDIOBJ brush = Object(r.U32(28));
+    const std::uint32_t n = r.U32(32 + 8);
+    if (!brush || cb > r.Size() - 32 || n > cb / 16) return;
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::size_t o = 32 + 32 + 16 * static_cast<std::size_t>(i);
+      HRGN part = CreateRectRgn(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12));
+      CombineRgn(rgn, rgn, part, RGN_OR);
+      DeleteObject(part);
+    }
+    FillRgn(DC, rgn, brush);
+    DeleteObject(rgn);
+  }
+  void RegionRects(DWORD type, R r) {
+    // The region's rectangles: filled with the selected brush, inverted, or framed.
+    const std::size_t data = type == EMR_FRAMERGN ? 40 : 28;
+    const std::uint32_t cb = r.U32(24);
+    const std::uint32_t n = r.U32(data + 8);
+    if (cb > r.Size() - std::min(data, r.Size()) || n > cb / 16) return;
+    HGDIOBJ brush = type == EMR_FRAMERGN ? Object(r.U32(28)) : GetCurrentObject(DC, OBJ_BRUSH);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::size_t o = data + 32 + 16 * static_cast<std::size_t>(i);
+      const RECT rc{r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12)};
+      if (type == EMR_INVERTRGN) InvertRect(DC, &rc);
+      else if (brush && type == EMR_FRAMERGN) FrameRect(DC, &rc, brush);
+      else if (brush) FillRect(DC, &rc, brush);
+    }
+  }
+
+  // Text.
+  void ExtTextOut(DWORD type, R r) {
+    if (r.Size() < 76) return;
+    const std::uint32_t n = r.U32(44), offString = r.U32(48), options = r.U32(52), offDx = r.U32(72);
+    const RECT rc{r.Coord(56), r.Coord(60), r.Coord(64), r.Coord(68)};
+    std::u16string text;
+    if (!ReadText(r, offString, n, type == EMR_EXTTEXTOUTW ? 2 : 1, text)) return;
+    const POINT ref = Pt(r, 36);
+    TextRun(ref.X, ref.Y, options, rc, text, ReadAdvances(r, offDx, n, options));
+  }
+  void SmallTextOut(DWORD, R r) {
+    // Reference point, count, options, graphics mode, scales, the clip unless ETO_NO_RECT
+    // (0x100), then 8-bit characters with ETO_SMALL_CHARS (0x200) or 16-bit ones.
+    const UINT options = r.U32(20);
+    const std::uint32_t n = r.U32(16);
+    std::size_t o = 36;
+    RECT rc{};
+    const bool hasRect = !(options & 0x100);
+    if (hasRect) {
+      rc = {r.Coord(36), r.Coord(40), r.Coord(44), r.Coord(48)};
+      o += 16;
+    }
+    std::u16string text;
+    if (!ReadText(r, o, n, (options & 0x200) ? 1 : 2, text)) return;
+    const UINT opts = options & (ETO_OPAQUE | ETO_CLIPPED);
+    ExtTextOutW(DC, r.Coord(8), r.Coord(12), hasRect ? opts : 0, hasRect && opts ? &rc : nullptr, text.data(), n,
+                nullptr);
+  }
+  void PolyTextOut(DWORD, R r) {
+    const std::uint32_t count = r.U32(36);
+    if (!r.HasArray(std::min<std::size_t>(40, r.Size()), count, 40)) return;
+    std::u16string text;
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const std::size_t e = 40 + 40 * static_cast<std::size_t>(k);
+      const std::uint32_t n = r.U32(e + 8), offString = r.U32(e + 12), options = r.U32(e + 16);
+      const RECT rc{r.Coord(e + 20), r.Coord(e + 24), r.Coord(e + 28), r.Coord(e + 32)};
+      if (!ReadText(r, offString, n, 2, text)) continue;
+      TextRun(r.Coord(e), r.Coord(e + 4), options, rc, text, ReadAdvances(r, r.U32(e + 36), n, options));
+    }
+  }
+
+  // Gradients: vertices (x, y, 16-bit red, green, blue, alpha), then rectangles or triangles.
+  void GradientFill(DWORD, R r) {
+    const std::uint32_t nv = r.U32(24), nt = r.U32(28), mode = r.U32(32);
+    if (!r.HasArray(std::min<std::size_t>(36, r.Size()), nv, 16)) return;
+    const std::size_t meshAt = 36 + 16 * static_cast<std::size_t>(nv);
+    const std::size_t meshSize = mode == 2 ? 12 : 8;
+    if (!r.HasArray(std::min(meshAt, r.Size()), nt, meshSize)) return;
+    auto vx = [&](std::uint32_t i) { return r.Coord(36 + 16 * static_cast<std::size_t>(i)); };
+    auto vy = [&](std::uint32_t i) { return r.Coord(40 + 16 * static_cast<std::size_t>(i)); };
+    auto vc = [&](std::uint32_t i, int c) {
+      return static_cast<int>(r.U16(44 + 16 * static_cast<std::size_t>(i) + 2 * c) >> 8);
+    };
+    for (std::uint32_t t = 0; t < nt; ++t) {
+      const std::size_t m = meshAt + meshSize * t;
+      if (mode == 2) {
+        // Triangles in their mean colour.
+        const std::uint32_t v[3] = {r.U32(m), r.U32(m + 4), r.U32(m + 8)};
+        if (v[0] >= nv || v[1] >= nv || v[2] >= nv) continue;
+        int c[3] = {0, 0, 0};
+        POINT tri[3];
+        for (int k = 0; k < 3; ++k) {
+          tri[k] = {vx(v[k]), vy(v[k])};
+          for (int ch = 0; ch < 3; ++ch) c[ch] += vc(v[k], ch);
+        }
+        HBRUSH b = CreateSolidBrush(RGB(static_cast<BYTE>(c[0] / 3), static_cast<BYTE>(c[1] / 3), static_cast<BYTE>(c[2] / 3)));
+        HGDIOBJ oldBrush = SelectObject(DC, b);
+        HGDIOBJ oldPen = SelectObject(DC, GetStockObject(NULL_PEN));
+        Polygon(DC, tri, 3);
+        SelectObject(DC, oldPen);
+        SelectObject(DC, oldBrush);
+        DeleteObject(b);
+        continue;
+      }
+      const std::uint32_t a = r.U32(m), b = r.U32(m + 4);
+      if (a >= nv || b >= nv) continue;
+      const LONG x0 = std::min(vx(a), vx(b)), x1 = std::max(vx(a), vx(b));
+      const LONG y0 = std::min(vy(a), vy(b)), y1 = std::max(vy(a), vy(b));
+      const bool horizontal = mode == 0;
+      const LONG span = horizontal ? x1 - x0 : y1 - y0;
+      if (span <= 0 || span > 8192) continue;
+      const std::uint32_t from = (horizontal ? vx(a) <= vx(b) : vy(a) <= vy(b)) ? a : b, to = from == a ? b : a;
+      for (LONG i = 0; i < span; ++i) {
+        auto mix = [&](int ch) {
+          return static_cast<BYTE>(vc(from, ch) + (vc(to, ch) - vc(from, ch)) * (2 * i + 1) / (2 * span));
+        };
+        HBRUSH br = CreateSolidBrush(RGB(mix(0), mix(1), mix(2)));
+        const RECT strip = horizontal ? RECT{x0 + i, y0, x0 + i + 1, y1} : RECT{x0, y0 + i, x1, y0 + i + 1};
+        FillRect(DC, &strip, br);
+        DeleteObject(br);
+      }
+    }
+  }
+
+  // Bitmaps.
+  void BitBlt(DWORD type, R r) {
+    // Bounds, destination, rop, source origin, source transform, colour, usage, the DIB.
+    const LONG x = r.Coord(24), y = r.Coord(28), w = r.Coord(32), h = r.Coord(36);
+    const DWORD rop = r.U32(40);
+    if (r.U32(84) == 0) {
+      PatBlt(DC, x, y, w, h, rop);
+      return;
+    }
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, 80, bmi, b)) return;
+    const LONG sw = type == EMR_STRETCHBLT ? r.Coord(100) : w, sh = type == EMR_STRETCHBLT ? r.Coord(104) : h;
+    const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
+    // Source rows count from the top; a bottom-up DIB counts them from the bottom.
+    const LONG sy = bmi->bmiHeader.biHeight > 0 ? ht - r.Coord(48) - sh : r.Coord(48);
+    StretchDIBits(DC, x, y, w, h, r.Coord(44), sy, sw, sh, b, bmi, r.U32(76), rop);
+  }
+  void StretchDib(DWORD, R r) {
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, 48, bmi, b)) return;
+    StretchDIBits(DC, r.Coord(24), r.Coord(28), r.Coord(72), r.Coord(76), r.Coord(32), r.Coord(36), r.Coord(40),
+                  r.Coord(44), b, bmi, r.U32(64), r.U32(68));
+  }
+  void DibToDevice(DWORD, R r) {
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, 48, bmi, b)) return;
+    SetDIBitsToDevice(DC, r.Coord(24), r.Coord(28), r.U32(40), r.U32(44), r.Coord(32), r.Coord(36), r.U32(68),
+                      r.U32(72), b, bmi, r.U32(64));
+  }
+  void BlendBlt(DWORD type, R r) {
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, 84, bmi, b)) return;
+    TBitmap src;
+    if (!src.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(DibCopy.data()), DibCopy.size())) return;
+    src.SetPixelFormat(pf32bit);
+    HDC mem = CreateCompatibleDC(DC);
+    HGDIOBJ old = SelectObject(mem, static_cast<HBITMAP>(src.GetHandle()));
+    const LONG x = r.Coord(24), y = r.Coord(28), w = r.Coord(32), h = r.Coord(36);
+    const DWORD op = r.U32(40);
+    if (type == EMR_ALPHABLEND) {
+      BLENDFUNCTION bf;
+      bf.BlendOp = static_cast<BYTE>(op & 0xFF);
+      bf.BlendFlags = static_cast<BYTE>((op >> 8) & 0xFF);
+      bf.SourceConstantAlpha = static_cast<BYTE>((op >> 16) & 0xFF);
+      bf.AlphaFormat = static_cast<BYTE>((op >> 24) & 0xFF);
+      AlphaBlend(DC, x, y, w, h, mem, r.Coord(44), r.Coord(48), r.Coord(100), r.Coord(104), bf);
+    } else {
+      TransparentBlt(DC, x, y, w, h, mem, r.Coord(44), r.Coord(48), r.Coord(100), r.Coord(104), op);
+    }
+    SelectObject(mem, old);
+    DeleteDC(mem);
+  }
+
+  TAffine Placement;
+  std::string DibCopy;
+  std::vector<POINT> Pts;
+  std::vector<INT> Counts;
+};
+
+// Records without a handler (the header, comments, palettes, colour management and the rest)
+// draw nothing.
+TEmfPlayer::THandler TEmfPlayer::HandlerFor(DWORD type) {
+  static const auto table = [] {
+    std::array<THandler, EMR_CREATECOLORSPACEW + 1> t{};
+    auto set = [&](std::initializer_list<DWORD> types, THandler h) {
+      for (DWORD k : types) t[k] = h;
+    };
+    set({EMR_SETMAPMODE, EMR_SETWINDOWORGEX, EMR_SETWINDOWEXTEX, EMR_SETVIEWPORTORGEX, EMR_SETVIEWPORTEXTEX},
+        &TEmfPlayer::Mapping);
+    set({EMR_SCALEVIEWPORTEXTEX, EMR_SCALEWINDOWEXTEX}, &TEmfPlayer::ScaleExtent);
+    set({EMR_SETWORLDTRANSFORM, EMR_MODIFYWORLDTRANSFORM}, &TEmfPlayer::WorldTransform);
+    set({EMR_SAVEDC}, &TEmfPlayer::Save);
+    set({EMR_RESTOREDC}, &TEmfPlayer::Restore);
+    set({EMR_SETBKMODE, EMR_SETBKCOLOR, EMR_SETTEXTCOLOR, EMR_SETTEXTALIGN, EMR_SETROP2, EMR_SETPOLYFILLMODE,
+         EMR_SETSTRETCHBLTMODE, EMR_SETBRUSHORGEX},
+        &TEmfPlayer::SetMode);
+    set({EMR_CREATEPEN}, &TEmfPlayer::CreatePen);
+    set({EMR_EXTCREATEPEN}, &TEmfPlayer::ExtCreatePen);
+    set({EMR_CREATEBRUSHINDIRECT}, &TEmfPlayer::CreateBrush);
+    set({EMR_CREATEDIBPATTERNBRUSHPT, EMR_CREATEMONOBRUSH}, &TEmfPlayer::CreatePatternBrush);
+    set({EMR_EXTCREATEFONTINDIRECTW}, &TEmfPlayer::CreateFont);
+    set({EMR_SELECTOBJECT}, &TEmfPlayer::Select);
+    set({EMR_DELETEOBJECT}, &TEmfPlayer::Delete);
+    set({EMR_MOVETOEX}, &TEmfPlayer::MoveTo);
+    set({EMR_LINETO}, &TEmfPlayer::Line);
+    set({EMR_RECTANGLE, EMR_ELLIPSE, EMR_ROUNDRECT, EMR_ARC, EMR_PIE, EMR_CHORD}, &TEmfPlayer::Box);
+    set({EMR_SETPIXELV}, &TEmfPlayer::Pixel);
+    set({EMR_POLYGON16, EMR_POLYLINE16, EMR_POLYBEZIER16, EMR_POLYLINETO16, EMR_POLYBEZIERTO16, EMR_POLYGON,
+         EMR_POLYLINE, EMR_POLYBEZIER, EMR_POLYLINETO, EMR_POLYBEZIERTO},
+        &TEmfPlayer::Poly);
+    set({EMR_POLYPOLYGON16, EMR_POLYPOLYLINE16, EMR_POLYPOLYGON, EMR_POLYPOLYLINE}, &TEmfPlayer::PolyPoly);
+    set({EMR_BEGINPATH, EMR_ENDPATH, EMR_CLOSEFIGURE, EMR_ABORTPATH, EMR_FILLPATH, EMR_STROKEPATH,
+         EMR_STROKEANDFILLPATH, EMR_SELECTCLIPPATH},
+        &TEmfPlayer::Path);
+    set({EMR_INTERSECTCLIPRECT, EMR_EXCLUDECLIPRECT}, &TEmfPlayer::ClipRect);
+    set({EMR_EXTSELECTCLIPRGN}, &TEmfPlayer::ClipRegion);
+    set({EMR_FILLRGN}, &TEmfPlayer::FillRegion);
+    set({EMR_PAINTRGN, EMR_INVERTRGN, EMR_FRAMERGN}, &TEmfPlayer::RegionRects);
+    set({EMR_EXTTEXTOUTW, EMR_EXTTEXTOUTA}, &TEmfPlayer::ExtTextOut);
+    set({EMR_SMALLTEXTOUT}, &TEmfPlayer::SmallTextOut);
+    set({EMR_POLYTEXTOUTW}, &TEmfPlayer::PolyTextOut);
+    set({EMR_GRADIENTFILL}, &TEmfPlayer::GradientFill);
+    set({EMR_BITBLT, EMR_STRETCHBLT}, &TEmfPlayer::BitBlt);
+    set({EMR_STRETCHDIBITS}, &TEmfPlayer::StretchDib);
+    set({EMR_SETDIBITSTODEVICE}, &TEmfPlayer::DibToDevice);
+    set({EMR_ALPHABLEND, EMR_TRANSPARENTBLT}, &TEmfPlayer::BlendBlt);
+    return t;
+  }();
+  return type < table.size() ? table[type] : nullptr;
+}
+
+}  // namespace
 
 BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
   if (!dc || !emf || !rect) return FALSE;
@@ -234,717 +721,309 @@ BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect) {
   if (fh <= 0) fh = 1;
   const double sx = rect->Width() / fw, sy = rect->Height() / fh;
   const TAffine placement{sx, 0, 0, sy, rect->Left - fl * sx, rect->Top - ft * sy};
-
-  TPlayerBase p(dc);
+  TEmfPlayer p(dc, placement);
   p.PixelsPerMM = pxX * 100;
   p.Objects.resize(std::max<std::size_t>(hdr.nHandles, 1));
   p.Apply(placement);
-  const std::string& bits = emf->Bits;
-  std::size_t at = 0;
-  std::string dibCopy;
-  std::vector<POINT> pts;
-  std::vector<INT> counts;
-  while (at + 8 <= bits.size()) {
-    const DWORD type = LE32(bits, at), size = LE32(bits, at + 4);
-    if (size < 8 || size > bits.size() - at) break;
-    const std::string_view r(bits.data() + at, size);
-    at += size;
-    auto pt = [&](std::size_t o) { return POINT{S32(r, o), S32(r, o + 4)}; };
-    auto readPoints = [&](std::size_t countAt, std::size_t first, bool small) {
-      const std::uint32_t n = LE32(r, countAt);
-      const std::size_t step = small ? 4 : 8;
-      pts.clear();
-      if (n > (r.size() - std::min(first, r.size())) / step) return false;
-      for (std::uint32_t i = 0; i < n; ++i) {
-        const std::size_t o = first + i * step;
-        pts.push_back(small ? POINT{S16(r, o), S16(r, o + 2)} : POINT{S32(r, o), S32(r, o + 4)});
-      }
-      return true;
-    };
-    switch (type) {
-      case EMR_EOF: at = bits.size(); break;
-      case EMR_SETMAPMODE: p.State.MapMode = static_cast<int>(LE32(r, 8)); p.Apply(placement); break;
-      case EMR_SETWINDOWORGEX: p.State.WindowOrg = {S32(r, 8), S32(r, 12)}; p.Apply(placement); break;
-      case EMR_SETWINDOWEXTEX: p.State.WindowExt = {S32(r, 8), S32(r, 12)}; p.Apply(placement); break;
-      case EMR_SETVIEWPORTORGEX: p.State.ViewportOrg = {S32(r, 8), S32(r, 12)}; p.Apply(placement); break;
-      case EMR_SETVIEWPORTEXTEX: p.State.ViewportExt = {S32(r, 8), S32(r, 12)}; p.Apply(placement); break;
-      case EMR_SCALEVIEWPORTEXTEX:
-      case EMR_SCALEWINDOWEXTEX: {
-        const LONG xn = S32(r, 8), xd = S32(r, 12), yn = S32(r, 16), yd = S32(r, 20);
-        if (xd && yd) {
-          TSize& e = type == EMR_SCALEVIEWPORTEXTEX ? p.State.ViewportExt : p.State.WindowExt;
-          e = {e.cx * xn / xd, e.cy * yn / yd};
-          p.Apply(placement);
-        }
-        break;
-      }
-      case EMR_SETWORLDTRANSFORM:
-      case EMR_MODIFYWORLDTRANSFORM: {
-        XFORM x;
-        float f[6];
-        for (int i = 0; i < 6; ++i) {
-          const std::uint32_t v = LE32(r, 8 + 4 * i);
-          std::memcpy(&f[i], &v, 4);
-        }
-        x = {f[0], f[1], f[2], f[3], f[4], f[5]};
-        const TAffine m = TAffine::From(x);
-        const DWORD mode = type == EMR_SETWORLDTRANSFORM ? 0 : LE32(r, 32);
-        if (type == EMR_SETWORLDTRANSFORM) p.State.World = m;
-        else if (mode == MWT_IDENTITY) p.State.World = TAffine{};
-        else if (mode == MWT_LEFTMULTIPLY) p.State.World = m.Then(p.State.World);
-        else if (mode == MWT_RIGHTMULTIPLY) p.State.World = p.State.World.Then(m);
-        p.Apply(placement);
-        break;
-      }
-      case EMR_SAVEDC:
-        SaveDC(dc);
-        p.Stack.push_back(p.State);
-        break;
-      case EMR_RESTOREDC: {
-        const int rel = S32(r, 8);
-        if (rel < 0 && static_cast<std::size_t>(-rel) <= p.Stack.size()) {
-          RestoreDC(dc, rel);
-          p.State = p.Stack[p.Stack.size() + rel];
-          p.Stack.resize(p.Stack.size() + rel);
-          p.Apply(placement);
-        }
-        break;
-      }
-      case EMR_SETBKMODE: SetBkMode(dc, static_cast<int>(LE32(r, 8))); break;
-      case EMR_SETBKCOLOR: SetBkColor(dc, LE32(r, 8)); break;
-      case EMR_SETTEXTCOLOR: SetTextColor(dc, LE32(r, 8)); break;
-      case EMR_SETTEXTALIGN: SetTextAlign(dc, LE32(r, 8)); break;
-      case EMR_SETROP2: SetROP2(dc, static_cast<int>(LE32(r, 8))); break;
-      case EMR_SETPOLYFILLMODE: SetPolyFillMode(dc, static_cast<int>(LE32(r, 8))); break;
-      case EMR_SETSTRETCHBLTMODE: SetStretchBltMode(dc, static_cast<int>(LE32(r, 8))); break;
-      case EMR_SETBRUSHORGEX: SetBrushOrgEx(dc, S32(r, 8), S32(r, 12), nullptr); break;
-      case EMR_CREATEPEN: {
-        LOGPEN lp;
-        lp.lopnStyle = LE32(r, 12);
-        lp.lopnWidth = {S32(r, 16), 0};
-        lp.lopnColor = LE32(r, 24);
-        p.SetObject(LE32(r, 8), CreatePenIndirect(&lp));
-        break;
-      }
-      case EMR_EXTCREATEPEN: {
-        LOGBRUSH lb;
-        lb.lbStyle = RecordBrushStyle(LE32(r, 32));
-        lb.lbColor = LE32(r, 36);
-        lb.lbHatch = LE32(r, 40);
-        p.SetObject(LE32(r, 8), ExtCreatePen(LE32(r, 24), LE32(r, 28), &lb, 0, nullptr));
-        break;
-      }
-      case EMR_CREATEBRUSHINDIRECT: {
-        LOGBRUSH lb;
-        lb.lbStyle = RecordBrushStyle(LE32(r, 12));
-        lb.lbColor = LE32(r, 16);
-        lb.lbHatch = LE32(r, 20);
-        p.SetObject(LE32(r, 8), CreateBrushIndirect(&lb));
-        break;
-      }
-      case EMR_CREATEDIBPATTERNBRUSHPT:
-      case EMR_CREATEMONOBRUSH: {
-        const BITMAPINFO* bmi;
-        const void* b;
-        HBRUSH brush = nullptr;
-        if (DibAt(r, LE32(r, 16), LE32(r, 20), LE32(r, 24), LE32(r, 28), bmi, b, dibCopy)) {
-          TBitmap pattern;
-          if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(dibCopy.data()), dibCopy.size()))
-            brush = CreatePatternBrush(static_cast<HBITMAP>(pattern.GetHandle()));
-        }
-        p.SetObject(LE32(r, 8), brush ? brush : CreateSolidBrush(0x808080));
-        break;
-      }
-      case EMR_EXTCREATEFONTINDIRECTW: {
-        if (r.size() < 12 + 92) break;
-        LOGFONTW lf;
-        lf.lfHeight = S32(r, 12);
-        lf.lfWidth = S32(r, 16);
-        lf.lfEscapement = S32(r, 20);
-        lf.lfOrientation = S32(r, 24);
-        lf.lfWeight = S32(r, 28);
-        ReadFontBytes(r, 32, lf);
-        for (int i = 0; i < LF_FACESIZE; ++i) lf.lfFaceName[i] = static_cast<WCHAR>(LE16(r, 40 + 2 * i));
-        lf.lfFaceName[LF_FACESIZE - 1] = 0;
-        p.SetObject(LE32(r, 8), CreateFontIndirectW(&lf));
-        break;
-      }
-      case EMR_SELECTOBJECT:
-        if (HGDIOBJ o = p.Object(LE32(r, 8))) SelectObject(dc, o);
-        break;
-      case EMR_DELETEOBJECT: {
-        const std::uint32_t i = LE32(r, 8);
-        if (i < p.Objects.size() && p.Objects[i]) {
-          DeleteObject(p.Objects[i]);
-          p.Objects[i] = nullptr;
-        }
-        break;
-      }
-      case EMR_MOVETOEX: MoveToEx(dc, S32(r, 8), S32(r, 12), nullptr); break;
-      case EMR_LINETO: LineTo(dc, S32(r, 8), S32(r, 12)); break;
-      case EMR_RECTANGLE: Rectangle(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20)); break;
-      case EMR_ELLIPSE: Ellipse(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20)); break;
-      case EMR_ROUNDRECT: RoundRect(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20), S32(r, 24), S32(r, 28)); break;
-      case EMR_ARC:
-      case EMR_PIE:
-      case EMR_CHORD: {
-        auto fn = type == EMR_ARC ? Arc : type == EMR_PIE ? Pie : Chord;
-        fn(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20), S32(r, 24), S32(r, 28), S32(r, 32), S32(r, 36));
-        break;
-      }
-      case EMR_SETPIXELV: SetPixel(dc, S32(r, 8), S32(r, 12), LE32(r, 16)); break;
-      case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIER16: case EMR_POLYLINETO16:
-      case EMR_POLYBEZIERTO16: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIER:
-      case EMR_POLYLINETO: case EMR_POLYBEZIERTO: {
-        const bool small = type >= EMR_POLYBEZIER16;
-        if (!readPoints(24, 28, small) || pts.empty()) break;
-        const int n = static_cast<int>(pts.size());
-        switch (type) {
-          case EMR_POLYGON16: case EMR_POLYGON: Polygon(dc, pts.data(), n); break;
-          case EMR_POLYLINE16: case EMR_POLYLINE: Polyline(dc, pts.data(), n); break;
-          case EMR_POLYBEZIER16: case EMR_POLYBEZIER: PolyBezier(dc, pts.data(), static_cast<DWORD>(n)); break;
-          case EMR_POLYLINETO16: case EMR_POLYLINETO: PolylineTo(dc, pts.data(), static_cast<DWORD>(n)); break;
-          default: PolyBezierTo(dc, pts.data(), static_cast<DWORD>(n)); break;
-        }
-        break;
-      }
-      case EMR_POLYPOLYGON16: case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON: case EMR_POLYPOLYLINE: {
-        const bool small = type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16;
-        const std::uint32_t polys = LE32(r, 24);
-        if (polys > r.size() / 4) break;
-        counts.clear();
-        std::uint64_t total = 0;
-        for (std::uint32_t i = 0; i < polys; ++i) {
-          counts.push_back(static_cast<INT>(LE32(r, 32 + 4 * i)));
-          total += static_cast<std::uint32_t>(counts.back());
-        }
-        if (!readPoints(28, 32 + 4 * static_cast<std::size_t>(polys), small) || total != pts.size()) break;
-        if (type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYGON) {
-          PolyPolygon(dc, pts.data(), counts.data(), static_cast<int>(polys));
-        } else {
-          std::vector<DWORD> c(counts.begin(), counts.end());
-          PolyPolyline(dc, pts.data(), c.data(), polys);
-        }
-        break;
-      }
-      case EMR_BEGINPATH: BeginPath(dc); break;
-      case EMR_ENDPATH: EndPath(dc); break;
-      case EMR_CLOSEFIGURE: CloseFigure(dc); break;
-      case EMR_ABORTPATH: AbortPath(dc); break;
-      case EMR_FILLPATH: FillPath(dc); break;
-      case EMR_STROKEPATH: StrokePath(dc); break;
-      case EMR_STROKEANDFILLPATH: StrokeAndFillPath(dc); break;
-      case EMR_SELECTCLIPPATH: SelectClipPath(dc, static_cast<int>(LE32(r, 8))); break;
-      case EMR_INTERSECTCLIPRECT: IntersectClipRect(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20)); break;
-      case EMR_EXCLUDECLIPRECT: ExcludeClipRect(dc, S32(r, 8), S32(r, 12), S32(r, 16), S32(r, 20)); break;
-      case EMR_EXTSELECTCLIPRGN: {
-        const std::uint32_t cb = LE32(r, 8);
-        if (cb == 0) {
-          p.ClipDevice(nullptr, placement);
-          break;
-        }
-        const std::uint32_t n = LE32(r, 16 + 8);
-        if (cb > r.size() - 16 || n > (cb - std::min<std::uint32_t>(cb, 32)) / 16) break;
-        std::vector<TRect> rects;
-        for (std::uint32_t i = 0; i < n; ++i) {
-          const std::size_t o = 16 + 32 + 16 * static_cast<std::size_t>(i);
-          rects.emplace_back(S32(r, o), S32(r, o + 4), S32(r, o + 8), S32(r, o + 12));
-        }
-        p.ClipDevice(&rects, placement);
-        break;
-      }
-      case EMR_FILLRGN: {
-        // Bounds, the region data's size, the brush, then the region (device units).
-        const std::uint32_t cb = LE32(r, 24);
-        HGDIOBJ brush = p.Object(LE32(r, 28));
-        const std::uint32_t n = LE32(r, 32 + 8);
-        if (!brush || cb > r.size() - 32 || n > cb / 16) break;
-        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-        for (std::uint32_t i = 0; i < n; ++i) {
-          const std::size_t o = 32 + 32 + 16 * static_cast<std::size_t>(i);
-          HRGN part = CreateRectRgn(S32(r, o), S32(r, o + 4), S32(r, o + 8), S32(r, o + 12));
-          CombineRgn(rgn, rgn, part, RGN_OR);
-          DeleteObject(part);
-        }
-        FillRgn(dc, rgn, brush);
-        DeleteObject(rgn);
-        break;
-      }
-      case EMR_EXTTEXTOUTW:
-      case EMR_EXTTEXTOUTA: {
-        if (r.size() < 76) break;
-        const POINT ref = pt(36);
-        const std::uint32_t n = LE32(r, 44), offString = LE32(r, 48), options = LE32(r, 52), offDx = LE32(r, 72);
-        const RECT rc{S32(r, 56), S32(r, 60), S32(r, 64), S32(r, 68)};
-        const std::size_t unit = type == EMR_EXTTEXTOUTW ? 2 : 1;
-        if (offString > r.size() || n > (r.size() - offString) / unit) break;
-        std::u16string text;
-        for (std::uint32_t i = 0; i < n; ++i)
-          text.push_back(unit == 2 ? static_cast<char16_t>(LE16(r, offString + 2 * i))
-                                   : static_cast<char16_t>(static_cast<std::uint8_t>(r[offString + i])));
-        // With ETO_PDY the advances come in pairs (x and y).
-        const std::uint32_t entries = (options & ETO_PDY) ? 2 * n : n;
-        std::vector<INT> dx;
-        if (offDx && offDx <= r.size() && entries <= (r.size() - offDx) / 4)
-          for (std::uint32_t i = 0; i < entries; ++i) dx.push_back(S32(r, offDx + 4 * i));
-        const UINT opts = dx.size() == entries ? options : options & ~ETO_PDY;
-        ExtTextOutW(dc, ref.X, ref.Y, opts, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr, text.data(), n,
-                    dx.size() == entries && n ? dx.data() : nullptr);
-        break;
-      }
-      case EMR_SMALLTEXTOUT: {
-        // Reference point, count, options, graphics mode, scales, the clip unless ETO_NO_RECT
-        // (0x100), then 8-bit characters with ETO_SMALL_CHARS (0x200) or 16-bit ones.
-        const UINT options = LE32(r, 20);
-        const std::uint32_t n = LE32(r, 16);
-        std::size_t o = 36;
-        RECT rc{};
-        const bool hasRect = !(options & 0x100);
-        if (hasRect) {
-          rc = {S32(r, 36), S32(r, 40), S32(r, 44), S32(r, 48)};
-          o += 16;
-        }
-        const std::size_t unit = (options & 0x200) ? 1 : 2;
-        if (o > r.size() || n > (r.size() - o) / unit) break;
-        std::u16string text;
-        for (std::uint32_t i = 0; i < n; ++i)
-          text.push_back(unit == 2 ? static_cast<char16_t>(LE16(r, o + 2 * i)) : static_cast<std::uint8_t>(r[o + i]));
-        const UINT opts = options & (ETO_OPAQUE | ETO_CLIPPED);
-        ExtTextOutW(dc, S32(r, 8), S32(r, 12), hasRect ? opts : 0, hasRect && opts ? &rc : nullptr, text.data(), n, nullptr);
-        break;
-      }
-      case EMR_POLYTEXTOUTW: {
-        const std::uint32_t count = LE32(r, 36);
-        if (count > (r.size() - std::min<std::size_t>(40, r.size())) / 40) break;
-        for (std::uint32_t k = 0; k < count; ++k) {
-          const std::size_t e = 40 + 40 * static_cast<std::size_t>(k);
-          const std::uint32_t n = LE32(r, e + 8), offString = LE32(r, e + 12), options = LE32(r, e + 16) & ~ETO_PDY;
-          const std::uint32_t offDx = LE32(r, e + 36);
-          const RECT rc{S32(r, e + 20), S32(r, e + 24), S32(r, e + 28), S32(r, e + 32)};
-          if (offString > r.size() || n > (r.size() - offString) / 2) continue;
-          std::u16string text;
-          for (std::uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(LE16(r, offString + 2 * i)));
-          std::vector<INT> dx;
-          if (offDx && offDx <= r.size() && n <= (r.size() - offDx) / 4)
-            for (std::uint32_t i = 0; i < n; ++i) dx.push_back(S32(r, offDx + 4 * i));
-          ExtTextOutW(dc, S32(r, e), S32(r, e + 4), options, (options & (ETO_OPAQUE | ETO_CLIPPED)) ? &rc : nullptr,
-                      text.data(), n, dx.size() == n && n ? dx.data() : nullptr);
-        }
-        break;
-      }
-      case EMR_PAINTRGN:
-      case EMR_INVERTRGN:
-      case EMR_FRAMERGN: {
-        // The region's rectangles: filled with the selected brush, inverted, or framed.
-        const std::size_t data = type == EMR_FRAMERGN ? 40 : 28;
-        const std::uint32_t cb = LE32(r, 24);
-        const std::uint32_t n = LE32(r, data + 8);
-        if (cb > r.size() - std::min(data, r.size()) || n > cb / 16) break;
-        HGDIOBJ brush = type == EMR_FRAMERGN ? p.Object(LE32(r, 28)) : GetCurrentObject(dc, OBJ_BRUSH);
-        for (std::uint32_t i = 0; i < n; ++i) {
-          const std::size_t o = data + 32 + 16 * static_cast<std::size_t>(i);
-          const RECT rc{S32(r, o), S32(r, o + 4), S32(r, o + 8), S32(r, o + 12)};
-          if (type == EMR_INVERTRGN) InvertRect(dc, &rc);
-          else if (brush && type == EMR_FRAMERGN) FrameRect(dc, &rc, brush);
-          else if (brush) FillRect(dc, &rc, brush);
-        }
-        break;
-      }
-      case EMR_GRADIENTFILL: {
-        // Vertices (x, y, 16-bit red, green, blue, alpha), then rectangles or triangles.
-        const std::uint32_t nv = LE32(r, 24), nt = LE32(r, 28), mode = LE32(r, 32);
-        if (nv > (r.size() - std::min<std::size_t>(36, r.size())) / 16) break;
-        const std::size_t meshAt = 36 + 16 * static_cast<std::size_t>(nv);
-        const std::size_t meshSize = mode == 2 ? 12 : 8;
-        if (nt > (r.size() - std::min(meshAt, r.size())) / meshSize) break;
-        auto vx = [&](std::uint32_t i) { return S32(r, 36 + 16 * static_cast<std::size_t>(i)); };
-        auto vy = [&](std::uint32_t i) { return S32(r, 40 + 16 * static_cast<std::size_t>(i)); };
-        auto vc = [&](std::uint32_t i, int c) { return static_cast<int>(LE16(r, 44 + 16 * static_cast<std::size_t>(i) + 2 * c) >> 8); };
-        for (std::uint32_t t = 0; t < nt; ++t) {
-          const std::size_t m = meshAt + meshSize * t;
-          if (mode == 2) {
-            // Triangles in their mean colour.
-            std::uint32_t v[3] = {LE32(r, m), LE32(r, m + 4), LE32(r, m + 8)};
-            if (v[0] >= nv || v[1] >= nv || v[2] >= nv) continue;
-            int c[3] = {0, 0, 0};
-            POINT tri[3];
-            for (int k = 0; k < 3; ++k) {
-              tri[k] = {vx(v[k]), vy(v[k])};
-              for (int ch = 0; ch < 3; ++ch) c[ch] += vc(v[k], ch);
-            }
-            HBRUSH b = CreateSolidBrush(RGB(static_cast<BYTE>(c[0] / 3), static_cast<BYTE>(c[1] / 3), static_cast<BYTE>(c[2] / 3)));
-            HGDIOBJ oldBrush = SelectObject(dc, b);
-            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-            Polygon(dc, tri, 3);
-            SelectObject(dc, oldPen);
-            SelectObject(dc, oldBrush);
-            DeleteObject(b);
-            continue;
-          }
-          const std::uint32_t a = LE32(r, m), b = LE32(r, m + 4);
-          if (a >= nv || b >= nv) continue;
-          const LONG x0 = std::min(vx(a), vx(b)), x1 = std::max(vx(a), vx(b));
-          const LONG y0 = std::min(vy(a), vy(b)), y1 = std::max(vy(a), vy(b));
-          const bool horizontal = mode == 0;
-          const LONG span = horizontal ? x1 - x0 : y1 - y0;
-          if (span <= 0 || span > 8192) continue;
-          const std::uint32_t from = (horizontal ? vx(a) <= vx(b) : vy(a) <= vy(b)) ? a : b, to = from == a ? b : a;
-          for (LONG i = 0; i < span; ++i) {
-            auto mix = [&](int ch) {
-              return static_cast<BYTE>(vc(from, ch) + (vc(to, ch) - vc(from, ch)) * (2 * i + 1) / (2 * span));
-            };
-            HBRUSH br = CreateSolidBrush(RGB(mix(0), mix(1), mix(2)));
-            const RECT strip = horizontal ? RECT{x0 + i, y0, x0 + i + 1, y1} : RECT{x0, y0 + i, x1, y0 + i + 1};
-            FillRect(dc, &strip, br);
-            DeleteObject(br);
-          }
-        }
-        break;
-      }
-      case EMR_BITBLT:
-      case EMR_STRETCHBLT: {
-        // Bounds, destination, rop, source origin, source transform, colour, usage, the DIB.
-        const LONG x = S32(r, 24), y = S32(r, 28), w = S32(r, 32), h = S32(r, 36);
-        const DWORD rop = LE32(r, 40);
-        const std::uint32_t cbBmi = LE32(r, 84);
-        if (cbBmi == 0) {
-          PatBlt(dc, x, y, w, h, rop);
-          break;
-        }
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!DibAt(r, LE32(r, 80), cbBmi, LE32(r, 88), LE32(r, 92), bmi, b, dibCopy)) break;
-        const LONG sw = type == EMR_STRETCHBLT ? S32(r, 100) : w, sh = type == EMR_STRETCHBLT ? S32(r, 104) : h;
-        const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
-        // Source rows count from the top; a bottom-up DIB counts them from the bottom.
-        const LONG sy = bmi->bmiHeader.biHeight > 0 ? ht - S32(r, 48) - sh : S32(r, 48);
-        StretchDIBits(dc, x, y, w, h, S32(r, 44), sy, sw, sh, b, bmi, LE32(r, 76), rop);
-        break;
-      }
-      case EMR_STRETCHDIBITS: {
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!DibAt(r, LE32(r, 48), LE32(r, 52), LE32(r, 56), LE32(r, 60), bmi, b, dibCopy)) break;
-        StretchDIBits(dc, S32(r, 24), S32(r, 28), S32(r, 72), S32(r, 76), S32(r, 32), S32(r, 36), S32(r, 40),
-                      S32(r, 44), b, bmi, LE32(r, 64), LE32(r, 68));
-        break;
-      }
-      case EMR_SETDIBITSTODEVICE: {
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!DibAt(r, LE32(r, 48), LE32(r, 52), LE32(r, 56), LE32(r, 60), bmi, b, dibCopy)) break;
-        SetDIBitsToDevice(dc, S32(r, 24), S32(r, 28), LE32(r, 40), LE32(r, 44), S32(r, 32), S32(r, 36), LE32(r, 68),
-                          LE32(r, 72), b, bmi, LE32(r, 64));
-        break;
-      }
-      case EMR_ALPHABLEND:
-      case EMR_TRANSPARENTBLT: {
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!DibAt(r, LE32(r, 84), LE32(r, 88), LE32(r, 92), LE32(r, 96), bmi, b, dibCopy)) break;
-        TBitmap src;
-        if (!src.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(dibCopy.data()), dibCopy.size())) break;
-        src.SetPixelFormat(pf32bit);
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, static_cast<HBITMAP>(src.GetHandle()));
-        const LONG x = S32(r, 24), y = S32(r, 28), w = S32(r, 32), h = S32(r, 36);
-        const DWORD op = LE32(r, 40);
-        if (type == EMR_ALPHABLEND) {
-          BLENDFUNCTION bf;
-          bf.BlendOp = static_cast<BYTE>(op & 0xFF);
-          bf.BlendFlags = static_cast<BYTE>((op >> 8) & 0xFF);
-          bf.SourceConstantAlpha = static_cast<BYTE>((op >> 16) & 0xFF);
-          bf.AlphaFormat = static_cast<BYTE>((op >> 24) & 0xFF);
-          AlphaBlend(dc, x, y, w, h, mem, S32(r, 44), S32(r, 48), S32(r, 100), S32(r, 104), bf);
-        } else {
-          TransparentBlt(dc, x, y, w, h, mem, S32(r, 44), S32(r, 48), S32(r, 100), S32(r, 104), op);
-        }
-        SelectObject(mem, old);
-        DeleteDC(mem);
-        break;
-      }
-      default:
-        break;  // comments, palettes, colour management and the rest draw nothing
-    }
-  }
+  p.Play(emf->Bits);
   return TRUE;
 }
 
 // ---- Windows metafiles ----------------------------------------------------------------------------
 
-BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, const RECT& rect) {
-  if (!dc || !data) return FALSE;
-  const std::string_view d(reinterpret_cast<const char*>(data), size);
-  if (d.size() < 18) return FALSE;
-  const std::size_t headerWords = LE16(d, 2);
-  const std::uint32_t objects = LE16(d, 10);
-  TPlayerBase p(dc);
-  p.Objects.assign(std::max<std::uint32_t>(objects, 1), nullptr);
-  // The window the records set (or the bounding box) is mapped onto the rectangle.
-  TPoint org{bbox.Left, bbox.Top};
-  TSize ext{bbox.Width() ? bbox.Width() : 1, bbox.Height() ? bbox.Height() : 1};
-  std::vector<std::pair<TPoint, TSize>> stack;
-  auto apply = [&] {
-    const double sx = double(rect.Width()) / (ext.cx ? ext.cx : 1), sy = double(rect.Height()) / (ext.cy ? ext.cy : 1);
-    p.State = TPageState{};
-    p.Apply(TAffine{sx, 0, 0, sy, rect.Left - org.X * sx, rect.Top - org.Y * sy});
-  };
-  apply();
-  // Text bytes are in the code page of the selected font's character set.
-  std::vector<int> charsets(p.Objects.size(), -1);
-  BYTE charset = DEFAULT_CHARSET;
-  auto addObject = [&](HGDIOBJ obj, int fontCharset = -1) {
-    for (std::size_t i = 0; i < p.Objects.size(); ++i)
-      if (!p.Objects[i]) {
-        p.Objects[i] = obj;
-        charsets.resize(p.Objects.size(), -1);
-        charsets[i] = fontCharset;
+namespace {
+
+// Plays Windows-format records: the window the records set (or the bounding box) is mapped onto
+// the rectangle. Parameters are 16-bit words, points given y before x.
+class TWmfPlayer : public TPlayerBase {
+ public:
+  TWmfPlayer(HDC dc, std::uint32_t objects, const RECT& bbox, const RECT& rect)
+      : TPlayerBase(dc), Rect(rect), Org{bbox.Left, bbox.Top},
+        Ext{bbox.Width() ? bbox.Width() : 1, bbox.Height() ? bbox.Height() : 1} {
+    Objects.assign(std::max<std::uint32_t>(objects, 1), nullptr);
+    Charsets.assign(Objects.size(), -1);
+    ApplyWindow();
+  }
+
+  void Play(std::string_view data) {
+    TWmfRecordReader records(data);
+    while (records.Next()) Dispatch(records.Function(), records.Params());
+  }
+
+ private:
+  using R = const TRecordView&;
+  static int W(R r, std::size_t i) { return r.I16(2 * i); }
+  static COLORREF Color(R r, std::size_t i) { return r.U32(2 * i); }
+
+  void Dispatch(std::uint32_t fn, R r) {
+    switch (fn) {
+      case 0x020B: Org = {W(r, 1), W(r, 0)}; return ApplyWindow();  // SETWINDOWORG
+      case 0x020C: Ext = {W(r, 1), W(r, 0)}; return ApplyWindow();  // SETWINDOWEXT
+      case 0x0103: return;  // SETMAPMODE: the placement decides
+      case 0x0201: SetBkColor(DC, Color(r, 0)); return;
+      case 0x0209: SetTextColor(DC, Color(r, 0)); return;
+      case 0x0102: SetBkMode(DC, W(r, 0)); return;
+      case 0x0104: SetROP2(DC, W(r, 0)); return;
+      case 0x0106: SetPolyFillMode(DC, W(r, 0)); return;
+      case 0x0107: SetStretchBltMode(DC, W(r, 0)); return;
+      case 0x012E: SetTextAlign(DC, static_cast<UINT>(static_cast<std::uint16_t>(W(r, 0)))); return;
+      case 0x001E: return Save();
+      case 0x0127: return Restore(W(r, 0));
+      case 0x02FA: return CreatePen(r);
+      case 0x02FC: return CreateBrush(r);
+      case 0x02FB: return CreateFont(r);
+      case 0x0142: return CreatePatternBrush(r);
+      case 0x00F7:  // CREATEPALETTE
+      case 0x06FF:  // CREATEREGION
+      case 0x01F9:  // CREATEPATTERNBRUSH
+        return AddObject(CreateSolidBrush(0));  // holds the slot; such objects draw nothing here
+      case 0x012D: return Select(static_cast<std::uint16_t>(W(r, 0)));
+      case 0x01F0: return Delete(static_cast<std::uint16_t>(W(r, 0)));
+      case 0x0214: MoveToEx(DC, W(r, 1), W(r, 0), nullptr); return;
+      case 0x0213: LineTo(DC, W(r, 1), W(r, 0)); return;
+      case 0x041B: Rectangle(DC, W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x0418: Ellipse(DC, W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x061C: RoundRect(DC, W(r, 5), W(r, 4), W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x0817: Arc(DC, W(r, 7), W(r, 6), W(r, 5), W(r, 4), W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x081A: Pie(DC, W(r, 7), W(r, 6), W(r, 5), W(r, 4), W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x0830: Chord(DC, W(r, 7), W(r, 6), W(r, 5), W(r, 4), W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x041F: SetPixel(DC, W(r, 3), W(r, 2), Color(r, 0)); return;
+      case 0x0416: IntersectClipRect(DC, W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x0415: ExcludeClipRect(DC, W(r, 3), W(r, 2), W(r, 1), W(r, 0)); return;
+      case 0x0324:  // POLYGON
+      case 0x0325: return Poly(r, fn == 0x0324);  // POLYLINE
+      case 0x0538: return PolyPolygon(r);
+      case 0x0521: return TextOut(r);
+      case 0x0A32: return ExtTextOut(r);
+      case 0x0F43: return StretchDib(r);
+      case 0x0B41:  // DIBSTRETCHBLT
+      case 0x0940: return DibBlt(r, fn == 0x0B41);  // DIBBITBLT
+      default: return;  // the end, palettes, escapes and the rest draw nothing
+    }
+  }
+
+  void ApplyWindow() {
+    const double sx = double(Rect.Width()) / (Ext.cx ? Ext.cx : 1), sy = double(Rect.Height()) / (Ext.cy ? Ext.cy : 1);
+    State = TPageState{};
+    Apply(TAffine{sx, 0, 0, sy, Rect.Left - Org.X * sx, Rect.Top - Org.Y * sy});
+  }
+  void Save() {
+    SaveDC(DC);
+    Windows.emplace_back(Org, Ext);
+  }
+  void Restore(int rel) {
+    if (rel >= 0 || static_cast<std::size_t>(-rel) > Windows.size()) return;
+    RestoreDC(DC, rel);
+    const auto s = Windows[Windows.size() + rel];
+    Windows.resize(Windows.size() + rel);
+    Org = s.first;
+    Ext = s.second;
+    ApplyWindow();
+  }
+
+  // Objects take the lowest free index, as the format assigns them.
+  void AddObject(HGDIOBJ obj, int fontCharset = -1) {
+    for (std::size_t i = 0; i < Objects.size(); ++i)
+      if (!Objects[i]) {
+        Objects[i] = obj;
+        Charsets.resize(Objects.size(), -1);
+        Charsets[i] = fontCharset;
         return;
       }
-    p.Objects.push_back(obj);
-    charsets.resize(p.Objects.size(), -1);
-    charsets.back() = fontCharset;
-  };
-  auto decode = [&](std::string_view bytes) {
+    Objects.push_back(obj);
+    Charsets.resize(Objects.size(), -1);
+    Charsets.back() = fontCharset;
+  }
+  void CreatePen(R r) {
+    LOGPEN lp;
+    lp.lopnStyle = static_cast<std::uint16_t>(W(r, 0));
+    lp.lopnWidth = {W(r, 1), 0};
+    lp.lopnColor = Color(r, 3);
+    AddObject(CreatePenIndirect(&lp));
+  }
+  void CreateBrush(R r) {
+    LOGBRUSH lb;
+    lb.lbStyle = RecordBrushStyle(static_cast<std::uint16_t>(W(r, 0)));
+    lb.lbColor = Color(r, 1);
+    lb.lbHatch = static_cast<std::uint16_t>(W(r, 3));
+    AddObject(CreateBrushIndirect(&lb));
+  }
+  void CreateFont(R r) {
+    LOGFONTW lf;
+    lf.lfHeight = W(r, 0);
+    lf.lfWidth = W(r, 1);
+    lf.lfEscapement = W(r, 2);
+    lf.lfOrientation = W(r, 3);
+    lf.lfWeight = W(r, 4);
+    ReadFontBytes(r.Bytes, 10, lf);
+    for (int i = 0; i < LF_FACESIZE - 1 && 18 + static_cast<std::size_t>(i) < r.Size(); ++i) {
+      const auto c = r.U8(18 + static_cast<std::size_t>(i));
+      if (!c) break;
+      lf.lfFaceName[i] = c;
+    }
+    AddObject(CreateFontIndirectW(&lf), lf.lfCharSet);
+  }
+  void CreatePatternBrush(R r) {
+    const BITMAPINFO* bmi;
+    const void* b;
+    HBRUSH brush = nullptr;
+    if (Dib(r, 4, bmi, b)) {
+      TBitmap pattern;
+      if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(DibCopy.data()), DibCopy.size()))
+        brush = ::CreatePatternBrush(static_cast<HBITMAP>(pattern.GetHandle()));
+    }
+    AddObject(brush ? brush : CreateSolidBrush(0x808080));
+  }
+  void Select(std::size_t i) {
+    if (i >= Objects.size() || !Objects[i]) return;
+    SelectObject(DC, Objects[i]);
+    if (i < Charsets.size() && Charsets[i] >= 0) Charset = static_cast<BYTE>(Charsets[i]);
+  }
+  void Delete(std::size_t i) {
+    if (i >= Objects.size() || !Objects[i]) return;
+    DeleteObject(Objects[i]);
+    Objects[i] = nullptr;
+  }
+
+  void Poly(R r, bool polygon) {
+    const int n = W(r, 0);
+    if (n <= 0 || static_cast<std::size_t>(1 + 2 * n) * 2 > r.Size()) return;
+    Pts.clear();
+    for (int i = 0; i < n; ++i) Pts.push_back({W(r, 1 + 2 * i), W(r, 2 + 2 * i)});
+    if (polygon) Polygon(DC, Pts.data(), n);
+    else Polyline(DC, Pts.data(), n);
+  }
+  void PolyPolygon(R r) {
+    const int polys = W(r, 0);
+    if (polys <= 0 || static_cast<std::size_t>(1 + polys) * 2 > r.Size()) return;
+    std::vector<INT> counts;
+    std::size_t total = 0;
+    for (int i = 0; i < polys; ++i) {
+      counts.push_back(std::max(W(r, 1 + i), 0));
+      total += static_cast<std::size_t>(counts.back());
+    }
+    const std::size_t first = 1 + polys;
+    if ((first + 2 * total) * 2 > r.Size()) return;
+    Pts.clear();
+    for (std::size_t i = 0; i < total; ++i) Pts.push_back({W(r, first + 2 * i), W(r, first + 2 * i + 1)});
+    ::PolyPolygon(DC, Pts.data(), counts.data(), polys);
+  }
+
+  // Text bytes are in the code page of the selected font's character set.
+  std::u16string Decode(std::string_view bytes) const {
     std::u16string text;
-    if (charset == SYMBOL_CHARSET || !CodePageToUnicode(CharsetCodePage(charset), 0, bytes, text)) {
+    if (Charset == SYMBOL_CHARSET || !CodePageToUnicode(CharsetCodePage(Charset), 0, bytes, text)) {
       text.clear();
       for (char b : bytes) text.push_back(static_cast<std::uint8_t>(b));
     }
     return text;
-  };
-  std::string dibCopy;
-  std::vector<POINT> pts;
-  std::size_t at = headerWords * 2;
-  while (at + 6 <= d.size()) {
-    const std::uint64_t words = LE32(d, at);
-    const std::uint32_t fn = LE16(d, at + 4);
-    if (words < 3 || words * 2 > d.size() - at) break;
-    const std::string_view r = d.substr(at + 6, static_cast<std::size_t>(words * 2 - 6));
-    at += static_cast<std::size_t>(words * 2);
-    auto w = [&](std::size_t i) { return S16(r, 2 * i); };
-    auto color = [&](std::size_t i) { return LE32(r, 2 * i); };
-    auto dibAt = [&](std::size_t byteOffset, const BITMAPINFO*& bmi, const void*& bits) {
-      if (byteOffset + 40 > r.size()) return false;
-      const std::string_view h = r.substr(byteOffset);
-      const std::uint32_t hs = LE32(h, 0), bc = LE16(h, 14), used = LE32(h, 32), comp = LE32(h, 16);
-      std::size_t colors = used ? used : (bc <= 8 ? (1u << bc) : 0);
-      if (comp == BI_BITFIELDS) colors = 3;
-      const std::size_t cb = hs + colors * 4;
-      if (hs < 40 || cb > h.size()) return false;
-      return DibAt(r, static_cast<std::uint32_t>(byteOffset), static_cast<std::uint32_t>(cb),
-                   static_cast<std::uint32_t>(byteOffset + cb), static_cast<std::uint32_t>(h.size() - cb), bmi, bits,
-                   dibCopy);
-    };
-    switch (fn) {
-      case 0x0000: at = d.size(); break;
-      case 0x020B: org = {w(1), w(0)}; apply(); break;   // SETWINDOWORG
-      case 0x020C: ext = {w(1), w(0)}; apply(); break;   // SETWINDOWEXT
-      case 0x0103: break;                                  // SETMAPMODE: the placement decides
-      case 0x0201: SetBkColor(dc, color(0)); break;
-      case 0x0209: SetTextColor(dc, color(0)); break;
-      case 0x0102: SetBkMode(dc, w(0)); break;
-      case 0x0104: SetROP2(dc, w(0)); break;
-      case 0x0106: SetPolyFillMode(dc, w(0)); break;
-      case 0x0107: SetStretchBltMode(dc, w(0)); break;
-      case 0x012E: SetTextAlign(dc, static_cast<UINT>(static_cast<std::uint16_t>(w(0)))); break;
-      case 0x001E:
-        SaveDC(dc);
-        stack.emplace_back(org, ext);
-        break;
-      case 0x0127:
-        if (w(0) < 0 && static_cast<std::size_t>(-w(0)) <= stack.size()) {
-          RestoreDC(dc, w(0));
-          const auto s = stack[stack.size() + w(0)];
-          stack.resize(stack.size() + w(0));
-          org = s.first;
-          ext = s.second;
-          apply();
+  }
+  void TextOut(R r) {  // count, string, y, x
+    const int n = W(r, 0);
+    const std::size_t strWords = (static_cast<std::size_t>(std::max(n, 0)) + 1) / 2;
+    if (n <= 0 || (1 + strWords + 2) * 2 > r.Size()) return;
+    const std::u16string text = Decode(r.Sub(2, static_cast<std::size_t>(n)));
+    TextOutW(DC, W(r, 1 + strWords + 1), W(r, 1 + strWords), text.data(), static_cast<int>(text.size()));
+  }
+  void ExtTextOut(R r) {  // y, x, count, options, [rect], string, [dx]
+    const int y = W(r, 0), x = W(r, 1), n = W(r, 2);
+    // Windows-format advances are single values.
+    const UINT options = static_cast<std::uint16_t>(W(r, 3)) & ~ETO_PDY;
+    std::size_t pos = 4;
+    RECT rc;
+    const bool hasRect = options & (ETO_OPAQUE | ETO_CLIPPED);
+    if (hasRect) {
+      rc = {W(r, 4), W(r, 5), W(r, 6), W(r, 7)};
+      pos = 8;
+    }
+    if (n < 0 || pos * 2 + static_cast<std::size_t>(n) > r.Size()) return;
+    const std::string_view bytes = r.Sub(pos * 2, static_cast<std::size_t>(n));
+    const std::u16string text = Decode(bytes);
+    pos += (static_cast<std::size_t>(n) + 1) / 2;
+    // One advance per byte; a character made of two bytes takes the sum of both.
+    std::vector<INT> dx;
+    if ((pos + static_cast<std::size_t>(n)) * 2 <= r.Size()) {
+      if (text.size() == static_cast<std::size_t>(n)) {
+        for (int i = 0; i < n; ++i) dx.push_back(W(r, pos + static_cast<std::size_t>(i)));
+      } else {
+        std::size_t b = 0;
+        for (std::size_t k = 0; k < text.size() && b < bytes.size(); ++k) {
+          std::string one;
+          UnicodeToCodePage(CharsetCodePage(Charset), 0, std::u16string_view(text).substr(k, 1), one);
+          INT sum = 0;
+          for (std::size_t e = 0; e < std::max<std::size_t>(one.size(), 1) && b < bytes.size(); ++e, ++b)
+            sum += W(r, pos + b);
+          dx.push_back(sum);
         }
-        break;
-      case 0x02FA: {  // CREATEPENINDIRECT
-        LOGPEN lp;
-        lp.lopnStyle = static_cast<std::uint16_t>(w(0));
-        lp.lopnWidth = {w(1), 0};
-        lp.lopnColor = color(3);
-        addObject(CreatePenIndirect(&lp));
-        break;
       }
-      case 0x02FC: {  // CREATEBRUSHINDIRECT
-        LOGBRUSH lb;
-        lb.lbStyle = RecordBrushStyle(static_cast<std::uint16_t>(w(0)));
-        lb.lbColor = color(1);
-        lb.lbHatch = static_cast<std::uint16_t>(w(3));
-        addObject(CreateBrushIndirect(&lb));
-        break;
-      }
-      case 0x02FB: {  // CREATEFONTINDIRECT
-        LOGFONTW lf;
-        lf.lfHeight = w(0);
-        lf.lfWidth = w(1);
-        lf.lfEscapement = w(2);
-        lf.lfOrientation = w(3);
-        lf.lfWeight = w(4);
-        ReadFontBytes(r, 10, lf);
-        for (int i = 0; i < LF_FACESIZE - 1 && 18 + static_cast<std::size_t>(i) < r.size(); ++i) {
-          const auto c = static_cast<std::uint8_t>(r[18 + i]);
-          if (!c) break;
-          lf.lfFaceName[i] = c;
-        }
-        addObject(CreateFontIndirectW(&lf), lf.lfCharSet);
-        break;
-      }
-      case 0x0142: {  // DIBCREATEPATTERNBRUSH
-        const BITMAPINFO* bmi;
-        const void* b;
-        HBRUSH brush = nullptr;
-        if (dibAt(4, bmi, b)) {
-          TBitmap pattern;
-          if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(dibCopy.data()), dibCopy.size()))
-            brush = CreatePatternBrush(static_cast<HBITMAP>(pattern.GetHandle()));
-        }
-        addObject(brush ? brush : CreateSolidBrush(0x808080));
-        break;
-      }
-      case 0x00F7:   // CREATEPALETTE
-      case 0x06FF:   // CREATEREGION
-      case 0x01F9:   // CREATEPATTERNBRUSH
-        addObject(CreateSolidBrush(0));  // holds the slot; such objects draw nothing here
-        break;
-      case 0x012D: {  // SELECTOBJECT
-        const auto i = static_cast<std::uint16_t>(w(0));
-        if (i < p.Objects.size() && p.Objects[i]) {
-          SelectObject(dc, p.Objects[i]);
-          if (i < charsets.size() && charsets[i] >= 0) charset = static_cast<BYTE>(charsets[i]);
-        }
-        break;
-      }
-      case 0x01F0: {  // DELETEOBJECT
-        const auto i = static_cast<std::uint16_t>(w(0));
-        if (i < p.Objects.size() && p.Objects[i]) {
-          DeleteObject(p.Objects[i]);
-          p.Objects[i] = nullptr;
-        }
-        break;
-      }
-      case 0x0214: MoveToEx(dc, w(1), w(0), nullptr); break;
-      case 0x0213: LineTo(dc, w(1), w(0)); break;
-      case 0x041B: Rectangle(dc, w(3), w(2), w(1), w(0)); break;
-      case 0x0418: Ellipse(dc, w(3), w(2), w(1), w(0)); break;
-      case 0x061C: RoundRect(dc, w(5), w(4), w(3), w(2), w(1), w(0)); break;
-      case 0x0817: Arc(dc, w(7), w(6), w(5), w(4), w(3), w(2), w(1), w(0)); break;
-      case 0x081A: Pie(dc, w(7), w(6), w(5), w(4), w(3), w(2), w(1), w(0)); break;
-      case 0x0830: Chord(dc, w(7), w(6), w(5), w(4), w(3), w(2), w(1), w(0)); break;
-      case 0x041F: SetPixel(dc, w(3), w(2), color(0)); break;
-      case 0x0416: IntersectClipRect(dc, w(3), w(2), w(1), w(0)); break;
-      case 0x0415: ExcludeClipRect(dc, w(3), w(2), w(1), w(0)); break;
-      case 0x0324:
-      case 0x0325: {  // POLYGON, POLYLINE
-        const int n = w(0);
-        if (n <= 0 || static_cast<std::size_t>(1 + 2 * n) * 2 > r.size()) break;
-        pts.clear();
-        for (int i = 0; i < n; ++i) pts.push_back({w(1 + 2 * i), w(2 + 2 * i)});
-        if (fn == 0x0324) Polygon(dc, pts.data(), n);
-        else Polyline(dc, pts.data(), n);
-        break;
-      }
-      case 0x0538: {  // POLYPOLYGON
-        const int polys = w(0);
-        if (polys <= 0 || static_cast<std::size_t>(1 + polys) * 2 > r.size()) break;
-        std::vector<INT> counts;
-        std::size_t total = 0;
-        for (int i = 0; i < polys; ++i) {
-          counts.push_back(std::max(w(1 + i), 0));
-          total += static_cast<std::size_t>(counts.back());
-        }
-        const std::size_t first = 1 + polys;
-        if ((first + 2 * total) * 2 > r.size()) break;
-        pts.clear();
-        for (std::size_t i = 0; i < total; ++i) pts.push_back({w(first + 2 * i), w(first + 2 * i + 1)});
-        PolyPolygon(dc, pts.data(), counts.data(), polys);
-        break;
-      }
-      case 0x0521: {  // TEXTOUT: count, string, y, x
-        const int n = w(0);
-        const std::size_t strWords = (static_cast<std::size_t>(std::max(n, 0)) + 1) / 2;
-        if (n <= 0 || (1 + strWords + 2) * 2 > r.size()) break;
-        const std::u16string text = decode(r.substr(2, static_cast<std::size_t>(n)));
-        TextOutW(dc, w(1 + strWords + 1), w(1 + strWords), text.data(), static_cast<int>(text.size()));
-        break;
-      }
-      case 0x0A32: {  // EXTTEXTOUT: y, x, count, options, [rect], string, [dx]
-        const int y = w(0), x = w(1), n = w(2);
-        // Windows-format advances are single values.
-        const UINT options = static_cast<std::uint16_t>(w(3)) & ~ETO_PDY;
-        std::size_t pos = 4;
-        RECT rc;
-        const bool hasRect = options & (ETO_OPAQUE | ETO_CLIPPED);
-        if (hasRect) {
-          rc = {w(4), w(5), w(6), w(7)};
-          pos = 8;
-        }
-        if (n < 0 || pos * 2 + static_cast<std::size_t>(n) > r.size()) break;
-        const std::string_view bytes = r.substr(pos * 2, static_cast<std::size_t>(n));
-        const std::u16string text = decode(bytes);
-        pos += (static_cast<std::size_t>(n) + 1) / 2;
-        // One advance per byte; a character made of two bytes takes the sum of both.
-        std::vector<INT> dx;
-        if ((pos + static_cast<std::size_t>(n)) * 2 <= r.size()) {
-          if (text.size() == static_cast<std::size_t>(n)) {
-            for (int i = 0; i < n; ++i) dx.push_back(w(pos + i));
-          } else {
-            std::size_t b = 0;
-            for (std::size_t k = 0; k < text.size() && b < bytes.size(); ++k) {
-              std::string one;
-              UnicodeToCodePage(CharsetCodePage(charset), 0, std::u16string_view(text).substr(k, 1), one);
-              INT sum = 0;
-              for (std::size_t e = 0; e < std::max<std::size_t>(one.size(), 1) && b < bytes.size(); ++e, ++b)
-                sum += w(pos + b);
-              dx.push_back(sum);
-            }
-          }
-        }
-        ExtTextOutW(dc, x, y, options, hasRect ? &rc : nullptr, text.data(), static_cast<UINT>(text.size()),
-                    dx.size() == text.size() && !text.empty() ? dx.data() : nullptr);
-        break;
-      }
-      case 0x0F43: {  // STRETCHDIB: rop, usage, sh, sw, sy, sx, dh, dw, dy, dx, DIB
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!dibAt(22, bmi, b)) break;
-        // The source origin is StretchDIBits's own (from the bottom row of a bottom-up bitmap).
-        StretchDIBits(dc, w(10), w(9), w(8), w(7), w(6), w(5), w(4), w(3), b, bmi, static_cast<UINT>(w(2)), color(0));
-        break;
-      }
-      case 0x0B41:    // DIBSTRETCHBLT: rop, sh, sw, sy, sx, dh, dw, dy, dx, DIB
-      case 0x0940: {  // DIBBITBLT: rop, sy, sx, h, w, dy, dx, DIB
-        const bool stretch = fn == 0x0B41;
-        const std::size_t fixedWords = stretch ? 10 : 8;
-        const DWORD rop = color(0);
-        if (r.size() <= fixedWords * 2 + 2) {
-          // No bitmap: a pattern fill (one more reserved word before the destination).
-          if (stretch) PatBlt(dc, w(10), w(9), w(8), w(7), rop);
-          else PatBlt(dc, w(8), w(7), w(6), w(5), rop);
-          break;
-        }
-        const BITMAPINFO* bmi;
-        const void* b;
-        if (!dibAt(fixedWords * 2, bmi, b)) break;
-        const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
-        if (stretch) {
-          const int sh = w(2), sy = w(4);
-          StretchDIBits(dc, w(9), w(8), w(7), w(6), w(5), bmi->bmiHeader.biHeight > 0 ? ht - sy - sh : sy, w(3), sh, b,
-                        bmi, DIB_RGB_COLORS, rop);
-        } else {
-          const int hh = w(4), sy = w(2);
-          StretchDIBits(dc, w(7), w(6), w(5), hh, w(3), bmi->bmiHeader.biHeight > 0 ? ht - sy - hh : sy, w(5), hh, b,
-                        bmi, DIB_RGB_COLORS, rop);
-        }
-        break;
-      }
-      default:
-        break;  // palettes, escapes and the rest draw nothing
+    }
+    ExtTextOutW(DC, x, y, options, hasRect ? &rc : nullptr, text.data(), static_cast<UINT>(text.size()),
+                dx.size() == text.size() && !text.empty() ? dx.data() : nullptr);
+  }
+
+  // A packed DIB at a byte offset of the parameters, running to the record's end.
+  bool Dib(R r, std::size_t byteOffset, const BITMAPINFO*& bmi, const void*& bits) {
+    if (byteOffset + 40 > r.Size()) return false;
+    const TRecordView h(r.Sub(byteOffset));
+    const std::uint32_t hs = h.U32(0), bc = h.U16(14), used = h.U32(32), comp = h.U32(16);
+    std::size_t colors = used ? used : (bc <= 8 ? (1u << bc) : 0);
+    if (comp == BI_BITFIELDS) colors = 3;
+    const std::size_t cb = hs + colors * 4;
+    if (hs < 40 || cb > h.Size()) return false;
+    return DibAt(r.Bytes, static_cast<std::uint32_t>(byteOffset), static_cast<std::uint32_t>(cb),
+                 static_cast<std::uint32_t>(byteOffset + cb), static_cast<std::uint32_t>(h.Size() - cb), bmi, bits,
+                 DibCopy);
+  }
+  void StretchDib(R r) {  // rop, usage, sh, sw, sy, sx, dh, dw, dy, dx, DIB
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, 22, bmi, b)) return;
+    // The source origin is StretchDIBits's own (from the bottom row of a bottom-up bitmap).
+    StretchDIBits(DC, W(r, 10), W(r, 9), W(r, 8), W(r, 7), W(r, 6), W(r, 5), W(r, 4), W(r, 3), b, bmi,
+                  static_cast<UINT>(W(r, 2)), Color(r, 0));
+  }
+  // DIBSTRETCHBLT: rop, sh, sw, sy, sx, dh, dw, dy, dx, DIB; DIBBITBLT: rop, sy, sx, h, w, dy, dx, DIB.
+  void DibBlt(R r, bool stretch) {
+    const std::size_t fixedWords = stretch ? 10 : 8;
+    const DWORD rop = Color(r, 0);
+    if (r.Size() <= fixedWords * 2 + 2) {
+      // No bitmap: a pattern fill (one more reserved word before the destination).
+      if (stretch) PatBlt(DC, W(r, 10), W(r, 9), W(r, 8), W(r, 7), rop);
+      else PatBlt(DC, W(r, 8), W(r, 7), W(r, 6), W(r, 5), rop);
+      return;
+    }
+    const BITMAPINFO* bmi;
+    const void* b;
+    if (!Dib(r, fixedWords * 2, bmi, b)) return;
+    const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
+    if (stretch) {
+      const int sh = W(r, 2), sy = W(r, 4);
+      StretchDIBits(DC, W(r, 9), W(r, 8), W(r, 7), W(r, 6), W(r, 5), bmi->bmiHeader.biHeight > 0 ? ht - sy - sh : sy,
+                    W(r, 3), sh, b, bmi, DIB_RGB_COLORS, rop);
+    } else {
+      const int hh = W(r, 4), sy = W(r, 2);
+      StretchDIBits(DC, W(r, 7), W(r, 6), W(r, 5), hh, W(r, 3), bmi->bmiHeader.biHeight > 0 ? ht - sy - hh : sy,
+                    W(r, 5), hh, b, bmi, DIB_RGB_COLORS, rop);
     }
   }
+
+  RECT Rect;
+  TPoint Org;
+  TSize Ext;
+  std::vector<std::pair<TPoint, TSize>> Windows;  // saved by SAVEDC
+  std::vector<int> Charsets;                       // of each object; -1 for all but fonts
+  BYTE Charset = DEFAULT_CHARSET;
+  std::string DibCopy;
+  std::vector<POINT> Pts;
+};
+
+}  // namespace
+
+BOOL PlayWinMetaFile(HDC dc, const BYTE* data, UINT size, const RECT& bbox, const RECT& rect) {
+  if (!dc || !data) return FALSE;
+  const std::string_view d(reinterpret_cast<const char*>(data), size);
+  if (d.size() < 18) return FALSE;
+  TWmfPlayer p(dc, LE16(d, 10), bbox, rect);
+  p.Play(d);
   return TRUE;
 }
