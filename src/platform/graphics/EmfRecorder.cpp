@@ -58,9 +58,13 @@ std::string TEmfWriter::Finish(const TRect& frame, TSize device, TSize mm, int h
   PutLE32(eof, 16);
   PutLE32(eof, 20);
   Add(EMR_EOF, eof);
+  // The description as given, ended by a null (it normally ends with the null that follows the
+  // second string's own).
   std::string desc;
   for (char16_t c : description) PutLE16(desc, c);
-  if (!description.empty()) PutLE16(desc, 0);
+  const bool addNull = !description.empty() && description.back() != u'\0';
+  if (addNull) PutLE16(desc, 0);
+  const std::size_t chars = description.size() + (addNull ? 1 : 0);
   const std::size_t descPadded = (desc.size() + 3) & ~std::size_t(3);
   desc.append(descPadded - desc.size(), '\0');
   std::string h;
@@ -74,7 +78,7 @@ std::string TEmfWriter::Finish(const TRect& frame, TSize device, TSize mm, int h
   PutLE32(h, static_cast<std::uint32_t>(FRecords + 1));
   PutLE16(h, static_cast<std::uint32_t>(std::max(handles, 1)));
   PutLE16(h, 0);
-  PutLE32(h, description.empty() ? 0 : static_cast<std::uint32_t>(description.size() + 1));
+  PutLE32(h, static_cast<std::uint32_t>(chars));
   PutLE32(h, description.empty() ? 0 : static_cast<std::uint32_t>(HeaderSize));
   PutLE32(h, 0);
   PutLE32(h, static_cast<std::uint32_t>(device.cx));
@@ -703,8 +707,20 @@ HDC CreateEnhMetaFileW(HDC refDC, LPCWSTR fileName, const RECT* frame, LPCWSTR d
     if (w <= 0 || h <= 0) w = 1920, h = 1080;
     if (ppiX <= 0 || ppiY <= 0) ppiX = ppiY = 96;
   }
-  auto rec = std::make_unique<TEmfRecorder>(TSize(w, h), ppiX, ppiY, frame,
-                                            description ? std::u16string(description) : std::u16string());
+  // Both strings of the description, each with its null, and the closing null.
+  std::u16string desc;
+  if (description) {
+    const std::u16string_view app(description);
+    const std::u16string_view title(description + app.size() + 1);
+    if (!app.empty() || !title.empty()) {
+      desc.append(app);
+      desc += u'\0';
+      desc.append(title);
+      desc += u'\0';
+      desc += u'\0';
+    }
+  }
+  auto rec = std::make_unique<TEmfRecorder>(TSize(w, h), ppiX, ppiY, frame, std::move(desc));
   HDC dc = CreateBackendDC(std::move(rec), w, h, ppiX, ppiY, DT_METAFILE);
   return dc;
 }

@@ -18,7 +18,8 @@ class TEmfWriter {
   void AddBounds(const TRect& inclusive);
   bool HasBounds() const { return FHasBounds; }
   const TRect& Bounds() const { return FBounds; }
-  // frame: inclusive, in 0.01 mm; device: pixels; mm: millimetres of the device surface.
+  // frame: inclusive, in 0.01 mm; device: pixels; mm: millimetres of the device surface;
+  // description: its strings with their nulls (a null is added when it does not end with one).
   std::string Finish(const TRect& frame, TSize device, TSize mm, int handles, const std::u16string& description);
   int RecordCount() const { return FRecords; }
 

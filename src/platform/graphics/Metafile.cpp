@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/graphics/MetafileRecords.h"
 
 // ---- handles --------------------------------------------------------------------------------------
 
@@ -14,12 +15,10 @@ namespace {
 // of 4 inside the data, EMR_EOF last. Answers the length up to and including EMR_EOF, or 0.
 std::size_t EmfExtent(std::string_view d) {
   if (d.size() < 88 || LE32(d, 0) != EMR_HEADER || LE32(d, 40) != ENHMETA_SIGNATURE) return 0;
-  std::size_t p = 0;
-  while (p + 8 <= d.size()) {
-    const DWORD type = LE32(d, p), size = LE32(d, p + 4);
-    if (size < 8 || size % 4 != 0 || size > d.size() - p) return 0;
-    p += size;
-    if (type == EMR_EOF) return p;
+  TEmfRecordReader records(d);
+  while (records.Next()) {
+    if (records.Record().Size() % 4 != 0) return 0;
+    if (records.Type() == EMR_EOF) return records.End();
   }
   return 0;
 }
@@ -87,15 +86,24 @@ UINT GetEnhMetaFileHeader(HENHMETAFILE emf, UINT size, ENHMETAHEADER* header) {
   return sizeof(ENHMETAHEADER);
 }
 
+UINT GetEnhMetaFileDescriptionW(HENHMETAFILE emf, UINT count, LPWSTR text) {
+  if (!emf) return GDI_ERROR;
+  const TRecordView header(std::string_view(emf->Bits).substr(0, LE32(emf->Bits, 4)));
+  const std::uint32_t n = header.U32(60), at = header.U32(64);
+  if (!n) return 0;
+  if (!header.HasArray(at, n, 2)) return GDI_ERROR;
+  if (!text) return n;
+  const UINT copied = std::min<UINT>(count, n);
+  for (UINT i = 0; i < copied; ++i) text[i] = static_cast<WCHAR>(header.U16(at + 2 * std::size_t(i)));
+  return copied;
+}
+
 BOOL EnumEnhMetaFileRecords(HENHMETAFILE emf, const TEnhMetaRecordProc& proc) {
   if (!emf) return FALSE;
-  const std::string& b = emf->Bits;
-  std::size_t p = 0;
-  while (p + 8 <= b.size()) {
-    const DWORD type = LE32(b, p), size = LE32(b, p + 4);
-    if (!proc(type, reinterpret_cast<const BYTE*>(b.data()) + p, size)) return FALSE;
-    p += size;
-    if (type == EMR_EOF) break;
+  TEmfRecordReader records(emf->Bits);
+  while (records.Next()) {
+    const TRecordView& r = records.Record();
+    if (!proc(records.Type(), reinterpret_cast<const BYTE*>(r.Bytes.data()), static_cast<DWORD>(r.Size()))) return FALSE;
   }
   return TRUE;
 }
@@ -153,6 +161,21 @@ HENHMETAFILE TMetafile::GetHandle() const {
     }
   }
   return FHandle.get();
+}
+
+UnicodeString TMetafile::DescriptionPart(int index) const {
+  if (!FHandle) return {};
+  const UINT n = GetEnhMetaFileDescriptionW(FHandle.get(), 0, nullptr);
+  if (n == 0 || n == GDI_ERROR) return {};
+  UnicodeString all(n, u'\0');
+  GetEnhMetaFileDescriptionW(FHandle.get(), n, all.data());
+  std::size_t start = 0;
+  for (int i = 0; i < index && start < all.size(); ++i) {
+    const std::size_t end = all.find(u'\0', start);
+    start = end == UnicodeString::npos ? all.size() : end + 1;
+  }
+  const std::size_t end = std::min(all.find(u'\0', start), all.size());
+  return start < end ? all.substr(start, end - start) : UnicodeString();
 }
 
 void TMetafile::SetHandle(HENHMETAFILE value) {
@@ -297,6 +320,18 @@ bool TMetafile::AssignFrom(const TGraphic* source) {
 
 TMetafileCanvas::TMetafileCanvas(TMetafile& metafile, HDC refDC)
     : FMetafile(metafile), FDC(CreateEnhMetaFileW(refDC, nullptr, nullptr, nullptr)) {
+  SetHandle(FDC);
+}
+
+TMetafileCanvas::TMetafileCanvas(TMetafile& metafile, HDC refDC, const UnicodeString& createdBy,
+                                 const UnicodeString& description)
+    : FMetafile(metafile) {
+  UnicodeString both = createdBy;
+  both += u'\0';
+  both += description;
+  both += u'\0';
+  both += u'\0';
+  FDC = CreateEnhMetaFileW(refDC, nullptr, nullptr, both.c_str());
   SetHandle(FDC);
 }
 

@@ -87,6 +87,11 @@ UINT GetEnhMetaFileBits(HENHMETAFILE emf, UINT size, BYTE* data);  // bytes need
 HENHMETAFILE CopyEnhMetaFile(HENHMETAFILE emf, LPCWSTR fileName);
 BOOL DeleteEnhMetaFile(HENHMETAFILE emf);
 UINT GetEnhMetaFileHeader(HENHMETAFILE emf, UINT size, ENHMETAHEADER* header);
+// The description: two strings, each ended by a null (the program that made the picture, then
+// its title), and one more null. Copies up to count characters and answers how many were
+// copied; with text null, the characters it holds. 0 when there is none, GDI_ERROR when the
+// header points outside itself.
+UINT GetEnhMetaFileDescriptionW(HENHMETAFILE emf, UINT count, LPWSTR text);
 // Calls back with each record (type, the whole record, its size) until the callback answers false.
 // False when enumeration was stopped.
 using TEnhMetaRecordProc = std::function<bool(DWORD type, const BYTE* record, DWORD size)>;
@@ -105,7 +110,8 @@ std::string EnhMetaFileToWinMetaFile(HENHMETAFILE emf, const RECT& window);
 UINT CharsetCodePage(BYTE charset);
 
 // Recording: a context whose drawing becomes EMF records. frame in 0.01 mm, or null to take it
-// from what was drawn. CloseEnhMetaFile ends the recording and gives the picture (the context is
+// from what was drawn. description, when not null, is two strings each ended by a null, the
+// second one followed by another null ("app\0title\0\0"); both are kept. CloseEnhMetaFile ends the recording and gives the picture (the context is
 // gone afterwards); null when dc is not a recording context.
 HDC CreateEnhMetaFileW(HDC refDC, LPCWSTR fileName, const RECT* frame, LPCWSTR description);
 HENHMETAFILE CloseEnhMetaFile(HDC dc);
@@ -135,6 +141,10 @@ class TMetafile : public TGraphic {
   void SetInch(int value) { FInch = value; }
   bool GetEnhanced() const { return FEnhanced; }
   void SetEnhanced(bool value) { FEnhanced = value; }
+  // The two strings of an enhanced metafile's description: the program that made it and its
+  // title. Empty when there is no such string (and for a Windows metafile as read).
+  UnicodeString GetCreatedBy() const { return DescriptionPart(0); }
+  UnicodeString GetDescription() const { return DescriptionPart(1); }
 
   // The enhanced metafile; a Windows metafile is converted on first request. The picture keeps
   // ownership.
@@ -152,6 +162,7 @@ class TMetafile : public TGraphic {
 
  private:
   void Clear();
+  UnicodeString DescriptionPart(int index) const;
   mutable std::unique_ptr<TEnhMetaFileObj> FHandle;
   std::string FWmf;     // the placeable file as read (header and records)
   RECT FWmfBox;         // its bounding box in metafile units
@@ -167,6 +178,8 @@ class TMetafileCanvas : public TCanvas {
  public:
   // refDC gives the device size and resolution (the screen when null).
   TMetafileCanvas(TMetafile& metafile, HDC refDC);
+  // The picture's description gets both strings: the program that made it and its title.
+  TMetafileCanvas(TMetafile& metafile, HDC refDC, const UnicodeString& createdBy, const UnicodeString& description);
   ~TMetafileCanvas() override;
 
  private:

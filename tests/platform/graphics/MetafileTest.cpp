@@ -64,7 +64,7 @@ void DrawScene(HDC dc) {
 
 HENHMETAFILE RecordScene() {
   const RECT frame{0, 0, MulDiv(W, 2540, 96), MulDiv(H, 2540, 96)};
-  HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, u"scene");
+  HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, u"Tavrelopad\0scene\0");
   DrawScene(dc);
   return CloseEnhMetaFile(dc);
 }
@@ -115,6 +115,56 @@ TEST(MetafileTest, RecordingIsAWellFormedEnhancedMetafile) {
     return true;
   });
   DeleteEnhMetaFile(emf);
+}
+
+TEST(MetafileTest, DescriptionKeepsBothStrings) {
+  // Through the recording call, and through a canvas given the two strings.
+  HENHMETAFILE recorded = RecordScene();
+  TMetafile fromCanvas;
+  {
+    TMetafileCanvas c(fromCanvas, nullptr, u"Tavrelopad", u"scene");
+    c.Rectangle(TRect(1, 1, 20, 10));
+  }
+  std::string viaCanvas(GetEnhMetaFileBits(fromCanvas.GetHandle(), 0, nullptr), '\0');
+  GetEnhMetaFileBits(fromCanvas.GetHandle(), static_cast<UINT>(viaCanvas.size()), reinterpret_cast<BYTE*>(viaCanvas.data()));
+  std::string viaCall(GetEnhMetaFileBits(recorded, 0, nullptr), '\0');
+  GetEnhMetaFileBits(recorded, static_cast<UINT>(viaCall.size()), reinterpret_cast<BYTE*>(viaCall.data()));
+  DeleteEnhMetaFile(recorded);
+  const std::u16string want(u"Tavrelopad\0scene\0\0", 18);
+  for (const std::string& bytes : {viaCall, viaCanvas}) {
+    // The header's own fields, read from the bytes.
+    const std::uint32_t n = LE32(bytes, 60), at = LE32(bytes, 64);
+    ASSERT_EQ(n, want.size());
+    ASSERT_LE(at + 2 * n, LE32(bytes, 4));
+    std::u16string stored;
+    for (std::uint32_t i = 0; i < n; ++i) stored.push_back(static_cast<char16_t>(LE16(bytes, at + 2 * i)));
+    EXPECT_EQ(stored, want);
+    // Read back by the picture, also after saving and loading it.
+    TMetafile mf;
+    TMemoryStream ms;
+    ms.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    ms.SetPosition(0);
+    mf.LoadFromStream(ms);
+    EXPECT_EQ(mf.GetCreatedBy(), u"Tavrelopad");
+    EXPECT_EQ(mf.GetDescription(), u"scene");
+    std::u16string buf(4, u'x');
+    EXPECT_EQ(GetEnhMetaFileDescriptionW(mf.GetHandle(), 4, buf.data()), 4u);
+    EXPECT_EQ(buf, u"Tavr");
+  }
+  // A header pointing its description outside itself gives an error, not a read past the end.
+  std::string bad = viaCall;
+  SetLE32(bad, 64, 0x7FFFFFF0u);
+  HENHMETAFILE h = SetEnhMetaFileBits(static_cast<UINT>(bad.size()), reinterpret_cast<const BYTE*>(bad.data()));
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GetEnhMetaFileDescriptionW(h, 0, nullptr), GDI_ERROR);
+  TMetafile damaged;
+  damaged.SetHandle(h);
+  EXPECT_EQ(damaged.GetCreatedBy(), u"");
+  // A picture recorded without a description has none.
+  TMetafile none;
+  { TMetafileCanvas c(none, nullptr); }
+  EXPECT_EQ(GetEnhMetaFileDescriptionW(none.GetHandle(), 0, nullptr), 0u);
+  EXPECT_EQ(none.GetDescription(), u"");
 }
 
 TEST(MetafileTest, PlaybackDrawsWhatDirectDrawingDrew) {
