@@ -190,30 +190,51 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR s
     req.Y = y;
   }
   double width = 0;
-  // Only count advances are ever read (x, y pairs are not taken: metafile players hand over
-  // arrays sized by the character count).
+  // With ETO_PDY the caller's array holds an (x, y) pair per character: the x advance and a
+  // vertical displacement, positive upward, that moves this and every later character.
+  const bool pairs = dx && (options & ETO_PDY);
+  if (!dx) req.Options &= ~ETO_PDY;
+  std::vector<INT> xs;
+  const INT* adv = dx;
+  if (pairs) {
+    req.Dx.assign(dx, dx + 2 * static_cast<std::size_t>(n));
+    xs.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) xs[static_cast<std::size_t>(i)] = dx[2 * i];
+    adv = xs.data();
+  }
   if (options & ETO_GLYPH_INDEX) {
     const TFontFace& F = f->Face(0);
-    double pen = 0;
+    double pen = 0, up = 0;
     for (int i = 0; i < n; ++i) {
       const UINT g = str[i];
-      req.Glyphs.push_back({0, g, pen, 0});
-      const int adv = dx ? dx[i] : static_cast<int>(std::lround(F.GlyphAdvance(g) * f->Scale * f->XScale)) + c->S.CharExtra;
-      req.Dx.push_back(adv);
-      pen += adv;
+      req.Glyphs.push_back({0, g, pen, -up});
+      const int a = adv ? adv[i] : static_cast<int>(std::lround(F.GlyphAdvance(g) * f->Scale * f->XScale)) + c->S.CharExtra;
+      if (!pairs) req.Dx.push_back(a);
+      pen += a;
+      if (pairs) up += dx[2 * i + 1];
     }
     width = pen;
   } else if (n > 0) {
     TShapedText t;
     f->Shape(str, n, Options(c, (options & ETO_RTLREADING) != 0), t);
-    if (dx) {
+    if (adv) {
       // Each cluster starts where the caller's advances put it.
-      req.Dx.assign(dx, dx + n);
-      ApplyAdvances(t, dx, n);
+      if (!pairs) req.Dx.assign(dx, dx + n);
+      ApplyAdvances(t, adv, n);
     } else {
       req.Dx = t.Widths;
     }
-    for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
+    if (pairs) {
+      // Cumulative rises, taken by each glyph at the start of its cluster.
+      std::vector<double> ups(static_cast<std::size_t>(n) + 1, 0);
+      for (int i = 0; i < n; ++i) ups[static_cast<std::size_t>(i) + 1] = ups[static_cast<std::size_t>(i)] + dx[2 * i + 1];
+      for (const TShapedGlyph& g : t.Glyphs) {
+        const auto k = static_cast<std::size_t>(std::clamp(g.Cluster, 0, n));
+        req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff - ups[k], g.Rotated});
+      }
+    } else {
+      for (const TShapedGlyph& g : t.Glyphs) req.Glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
+    }
     width = t.Width;
   }
   PlaceTextRun(*c, width, req);
