@@ -57,6 +57,35 @@ struct TRVCanvasStoreTransformParams {
 // Justification codes of SpaceCount.
 constexpr int RV_DISTRIBUTE_SPACING = -100;
 
+// The text operations that every back-end serves in its own way (the device context's text
+// calls, string analysis, fixed metrics). The interface and each back-end declare them through
+// this one list, the interface with "= 0" and the back-ends with "override", so the lists cannot
+// drift apart. GetCaretPositions fills PCP with Length + 1 caret x positions.
+#define TRV_GRIN_TEXT_OPERATIONS(Spec)                                                        \
+  virtual void TextOut(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,       \
+                       bool ForMetafile) Spec;                                                \
+  virtual TSize TextSizeBasic(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi)   \
+      Spec;                                                                                   \
+  virtual void GetTextExtentExPoint(TCanvas* Canvas, const WideChar* Str, int Length,        \
+                                    int MaxExtent, bool BiDi, bool IgnoreSpecialChars,       \
+                                    int* PCoords, int& Fit, TSize& Size) Spec;               \
+  virtual std::unique_ptr<TCustomRVGlyphDXData> GetGlyphDX(                                  \
+      TCanvas* Canvas, const WideChar* Str, int Length, int SpaceCount, int ExtraSpaceWidth, \
+      bool BiDi, bool IgnoreSpecialChars, bool NeedDX, bool NeedCoords, int LeftNoExpIndex,  \
+      int RightNoExpIndex) Spec;                                                              \
+  virtual void TextOutWithDX(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length, \
+                             bool ForMetafile, TCustomRVGlyphDXData* Data) Spec;             \
+  virtual int GetExpandableCharCount(TCanvas* Canvas, const WideChar* Str, int Length,       \
+                                     bool BiDi, bool IgnoreSpecialChars) Spec;               \
+  virtual void GetOutermostNonExpandableCharacters(                                          \
+      TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi, bool IgnoreSpecialChars,  \
+      bool Left, bool Right, int& LeftIndex, int& RightIndex) Spec;                          \
+  virtual bool GetCaretPositions(TCanvas* Canvas, const WideChar* Str, int Length,           \
+                                 int SpaceCount, int ExtraSpaceWidth, bool BiDi,             \
+                                 bool IgnoreSpecialChars, int* PCP, int LeftNoExpIndex,      \
+                                 int RightNoExpIndex) Spec;                                  \
+  virtual bool DoesTextOutSupportSpacing(int Length, bool BiDi) Spec;
+
 class TRVGraphicInterface : public TObject {
  public:
   TRVGraphicInterface() = default;
@@ -65,10 +94,8 @@ class TRVGraphicInterface : public TObject {
   virtual TRVCanvas* InitDrawing(TCanvas* Canvas);
   virtual void DoneDrawing(TRVCanvas* RVCanvas);
 
-  // Text
-  virtual void TextOut(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-                       bool ForMetafile) = 0;
-  virtual TSize TextSizeBasic(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi) = 0;
+  // Text: measuring, glyph data and output (the list above), then metrics and text state
+  TRV_GRIN_TEXT_OPERATIONS(= 0)
   virtual UINT GetOutlineTextMetrics(TCanvas* Canvas, UINT Size, OUTLINETEXTMETRICW* POTM) = 0;
   virtual bool GetTextMetrics(TCanvas* Canvas, TEXTMETRICW& TM) = 0;
   virtual bool FontHasLigationGlyphs(TCanvas* Canvas) = 0;
@@ -76,9 +103,6 @@ class TRVGraphicInterface : public TObject {
   virtual UINT GetTextAlign(TCanvas* Canvas) = 0;
   virtual int GetTextCharacterExtra(TCanvas* Canvas) = 0;
   virtual void SetTextCharacterExtra(TCanvas* Canvas, int CharExtra) = 0;
-  virtual void GetTextExtentExPoint(TCanvas* Canvas, const WideChar* Str, int Length,
-                                    int MaxExtent, bool BiDi, bool IgnoreSpecialChars,
-                                    int* PCoords, int& Fit, TSize& Size) = 0;
   virtual void SetLogFont(TCanvas* Canvas, const LOGFONTW& LogFont) = 0;
   virtual HFONT GetFontHandle(TCanvas* Canvas);
   virtual HFONT SetFontHandle(TCanvas* Canvas, HFONT FontHandle) = 0;
@@ -158,26 +182,7 @@ class TRVGraphicInterface : public TObject {
                              int Y, TColor BlendColor) = 0;
   virtual int GetDeviceCaps(TCanvas* Canvas, int Index) = 0;
 
-  // Glyph-level measuring and drawing
-  virtual std::unique_ptr<TCustomRVGlyphDXData> GetGlyphDX(
-      TCanvas* Canvas, const WideChar* Str, int Length, int SpaceCount, int ExtraSpaceWidth,
-      bool BiDi, bool IgnoreSpecialChars, bool NeedDX, bool NeedCoords, int LeftNoExpIndex,
-      int RightNoExpIndex) = 0;
-  virtual void TextOutWithDX(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-                             bool ForMetafile, TCustomRVGlyphDXData* Data) = 0;
-  virtual int GetExpandableCharCount(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
-                                     bool IgnoreSpecialChars) = 0;
-  virtual void GetOutermostNonExpandableCharacters(TCanvas* Canvas, const WideChar* Str,
-                                                   int Length, bool BiDi,
-                                                   bool IgnoreSpecialChars, bool Left,
-                                                   bool Right, int& LeftIndex,
-                                                   int& RightIndex) = 0;
-  // PCP receives Length + 1 caret x positions.
-  virtual bool GetCaretPositions(TCanvas* Canvas, const WideChar* Str, int Length,
-                                 int SpaceCount, int ExtraSpaceWidth, bool BiDi,
-                                 bool IgnoreSpecialChars, int* PCP, int LeftNoExpIndex,
-                                 int RightNoExpIndex) = 0;
-  virtual bool DoesTextOutSupportSpacing(int Length, bool BiDi) = 0;
+  // Whether formatting should ask for the maximal fit; alpha fills
   virtual bool PreferMaxFit(TCanvas* Canvas, bool BiDi, bool UseFormatCanvas, int Length,
                             int EstimFit) = 0;
   virtual void FillRectAlpha(TCanvas* Canvas, const TRect& R, TColor Color, int Opacity) = 0;

@@ -36,30 +36,7 @@ class TRVUniscribeGlyphDXData : public TCustomRVGlyphDXData {};
 
 class TRVUniscribeGraphicInterface : public TRVWinGraphicInterface {
  public:
-  void TextOut(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-               bool ForMetafile) override;
-  TSize TextSizeBasic(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi) override;
-  void GetTextExtentExPoint(TCanvas* Canvas, const WideChar* Str, int Length, int MaxExtent,
-                            bool BiDi, bool IgnoreSpecialChars, int* PCoords, int& Fit,
-                            TSize& Size) override;
-  std::unique_ptr<TCustomRVGlyphDXData> GetGlyphDX(TCanvas* Canvas, const WideChar* Str,
-                                                   int Length, int SpaceCount,
-                                                   int ExtraSpaceWidth, bool BiDi,
-                                                   bool IgnoreSpecialChars, bool NeedDX,
-                                                   bool NeedCoords, int LeftNoExpIndex,
-                                                   int RightNoExpIndex) override;
-  void TextOutWithDX(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-                     bool ForMetafile, TCustomRVGlyphDXData* Data) override;
-  int GetExpandableCharCount(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
-                             bool IgnoreSpecialChars) override;
-  void GetOutermostNonExpandableCharacters(TCanvas* Canvas, const WideChar* Str, int Length,
-                                           bool BiDi, bool IgnoreSpecialChars, bool Left,
-                                           bool Right, int& LeftIndex,
-                                           int& RightIndex) override;
-  bool GetCaretPositions(TCanvas* Canvas, const WideChar* Str, int Length, int SpaceCount,
-                         int ExtraSpaceWidth, bool BiDi, bool IgnoreSpecialChars, int* PCP,
-                         int LeftNoExpIndex, int RightNoExpIndex) override;
-  bool DoesTextOutSupportSpacing(int Length, bool BiDi) override;
+  TRV_GRIN_TEXT_OPERATIONS(override)
   bool PreferMaxFit(TCanvas* Canvas, bool BiDi, bool UseFormatCanvas, int Length,
                     int EstimFit) override;
 };

@@ -22,9 +22,7 @@ class TRVWinGlyphDXData : public TCustomRVGlyphDXData {
 
 class TRVWinGraphicInterface : public TRVGraphicInterface {
  public:
-  void TextOut(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-               bool ForMetafile) override;
-  TSize TextSizeBasic(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi) override;
+  TRV_GRIN_TEXT_OPERATIONS(override)
   UINT GetOutlineTextMetrics(TCanvas* Canvas, UINT Size, OUTLINETEXTMETRICW* POTM) override;
   bool GetTextMetrics(TCanvas* Canvas, TEXTMETRICW& TM) override;
   bool FontHasLigationGlyphs(TCanvas* Canvas) override;
@@ -32,9 +30,6 @@ class TRVWinGraphicInterface : public TRVGraphicInterface {
   UINT GetTextAlign(TCanvas* Canvas) override;
   int GetTextCharacterExtra(TCanvas* Canvas) override;
   void SetTextCharacterExtra(TCanvas* Canvas, int CharExtra) override;
-  void GetTextExtentExPoint(TCanvas* Canvas, const WideChar* Str, int Length, int MaxExtent,
-                            bool BiDi, bool IgnoreSpecialChars, int* PCoords, int& Fit,
-                            TSize& Size) override;
   void SetLogFont(TCanvas* Canvas, const LOGFONTW& LogFont) override;
   HFONT SetFontHandle(TCanvas* Canvas, HFONT FontHandle) override;
   void SetDiagonalBrush(TCanvas* Canvas, TColor BackColor, TColor ForeColor, int XOrg,
@@ -86,24 +81,6 @@ class TRVWinGraphicInterface : public TRVGraphicInterface {
                      TColor BlendColor) override;
   int GetDeviceCaps(TCanvas* Canvas, int Index) override;
 
-  std::unique_ptr<TCustomRVGlyphDXData> GetGlyphDX(TCanvas* Canvas, const WideChar* Str,
-                                                   int Length, int SpaceCount,
-                                                   int ExtraSpaceWidth, bool BiDi,
-                                                   bool IgnoreSpecialChars, bool NeedDX,
-                                                   bool NeedCoords, int LeftNoExpIndex,
-                                                   int RightNoExpIndex) override;
-  void TextOutWithDX(TCanvas* Canvas, int X, int Y, const WideChar* Str, int Length,
-                     bool ForMetafile, TCustomRVGlyphDXData* Data) override;
-  int GetExpandableCharCount(TCanvas* Canvas, const WideChar* Str, int Length, bool BiDi,
-                             bool IgnoreSpecialChars) override;
-  void GetOutermostNonExpandableCharacters(TCanvas* Canvas, const WideChar* Str, int Length,
-                                           bool BiDi, bool IgnoreSpecialChars, bool Left,
-                                           bool Right, int& LeftIndex,
-                                           int& RightIndex) override;
-  bool GetCaretPositions(TCanvas* Canvas, const WideChar* Str, int Length, int SpaceCount,
-                         int ExtraSpaceWidth, bool BiDi, bool IgnoreSpecialChars, int* PCP,
-                         int LeftNoExpIndex, int RightNoExpIndex) override;
-  bool DoesTextOutSupportSpacing(int Length, bool BiDi) override;
   bool PreferMaxFit(TCanvas* Canvas, bool BiDi, bool UseFormatCanvas, int Length,
                     int EstimFit) override;
   void FillRectAlpha(TCanvas* Canvas, const TRect& R, TColor Color, int Opacity) override;
