@@ -172,13 +172,18 @@ enum class TDCChange {
   Clip, MoveTo, BeginPath, EndPath, AbortPath, CloseFigure
 };
 
+// The three requests every back-end serves, declared once: by the interface with "= 0" and by
+// each back-end (painter, recorder) with "override".
+#define TAVRELO_DEVICE_REQUESTS(Spec)                                  \
+  virtual void DrawShape(const TDCState& dc, const TShapeRequest& r) Spec; \
+  virtual void DrawText(const TDCState& dc, const TTextRequest& r) Spec;   \
+  virtual void DrawImage(const TDCState& dc, const TImageRequest& r) Spec;
+
 class TDeviceBackend {
  public:
   virtual ~TDeviceBackend() = default;
 
-  virtual void DrawShape(const TDCState& dc, const TShapeRequest& r) = 0;
-  virtual void DrawText(const TDCState& dc, const TTextRequest& r) = 0;
-  virtual void DrawImage(const TDCState& dc, const TImageRequest& r) = 0;
+  TAVRELO_DEVICE_REQUESTS(= 0)
 
   // Pixels of the device for reading back (source of a blit, GetPixel); null when the device
   // cannot be read (a recorder).

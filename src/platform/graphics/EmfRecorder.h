@@ -42,9 +42,7 @@ class TEmfRecorder : public TDeviceBackend {
   TEmfRecorder(TSize deviceSize, int ppiX, int ppiY, const TRect* frame, std::u16string description);
   ~TEmfRecorder() override;
 
-  void DrawShape(const TDCState& dc, const TShapeRequest& r) override;
-  void DrawText(const TDCState& dc, const TTextRequest& r) override;
-  void DrawImage(const TDCState& dc, const TImageRequest& r) override;
+  TAVRELO_DEVICE_REQUESTS(override)
   void StateChanged(const TDCState& dc, TDCChange what) override;
   void ObjectSelected(const TDCState& dc, HGDIOBJ obj) override;
   void ObjectDeleted(HGDIOBJ obj) override;

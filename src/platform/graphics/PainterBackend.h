@@ -14,9 +14,7 @@ class TPainterBackend : public TDeviceBackend {
  public:
   ~TPainterBackend() override;
 
-  void DrawShape(const TDCState& dc, const TShapeRequest& r) override;
-  void DrawText(const TDCState& dc, const TTextRequest& r) override;
-  void DrawImage(const TDCState& dc, const TImageRequest& r) override;
+  TAVRELO_DEVICE_REQUESTS(override)
   void Finish() override { End(); }
 
  protected:
