@@ -2,12 +2,15 @@
 // indexes, drawn directly, recorded into a metafile and played back.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "GdiFixture.h"
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/Png.h"
 
 namespace {
 
@@ -112,4 +115,80 @@ TEST(TextOutput, AdvancesPairsAndGlyphIndexesDrawAndRecordAlike) {
       EXPECT_NEAR(again[i].Top, marks[i].Top, 1) << i;
     }
   }
+}
+
+// An independent reader of the format (LibreOffice, when installed) draws recorded pairs where
+// we draw them: four evenly spaced marks, and with a rise on the third pair the last two higher.
+TEST(TextOutput, AnIndependentReaderPlacesRecordedPairs) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  const std::string dir = std::string(TAVRELO_TEST_OUTPUT) + "/pairs-reader";
+  ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
+  const RECT frame{0, 0, MulDiv(300, 2540, 96), MulDiv(100, 2540, 96)};
+  HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  const RECT all{0, 0, 300, 100};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  {
+    TFontScope f(dc, MakeLogFont(u"Liberation Sans", -40));
+    SetBkMode(dc, TRANSPARENT);
+    const INT level[] = {40, 0, 40, 0, 40, 0, 40, 0}, rise[] = {40, 0, 40, 10, 40, 0, 40, 0};
+    ExtTextOutW(dc, 10, 5, ETO_PDY, nullptr, u"IIII", 4, level);
+    ExtTextOutW(dc, 10, 55, ETO_PDY, nullptr, u"IIII", 4, rise);
+  }
+  HENHMETAFILE emf = CloseEnhMetaFile(dc);
+  std::string bytes(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+  GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+  DeleteEnhMetaFile(emf);
+  std::ofstream(dir + "/pairs.emf", std::ios::binary) << bytes;
+  const std::string cmd = "cd '" + dir + "' && timeout 300 soffice -env:UserInstallation=file://" + dir +
+                          "/profile --headless --convert-to png --outdir '" + dir + "' '" + dir +
+                          "/pairs.emf' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  TPngImage png;
+  png.LoadFromFile(Utf8ToUnicode(dir + "/pairs.png"));
+  const TPixelImage px = png.ToPixels();
+  ASSERT_GT(px.Width, 0);
+  // The two lines of marks: columns with ink, split at the blank row between the lines.
+  auto dark = [&](int x, int y) {
+    const std::uint32_t v = px.At(x, y);
+    return ((v >> 16) & 0xFF) + ((v >> 8) & 0xFF) + (v & 0xFF) < 3 * 128;
+  };
+  std::vector<int> inkRows;
+  for (int y = 0; y < px.Height; ++y)
+    for (int x = 0; x < px.Width; ++x)
+      if (dark(x, y)) {
+        inkRows.push_back(y);
+        break;
+      }
+  ASSERT_FALSE(inkRows.empty());
+  int split = -1;
+  for (std::size_t i = 1; i < inkRows.size() && split < 0; ++i)
+    if (inkRows[i] > inkRows[i - 1] + 1) split = inkRows[i];
+  ASSERT_GT(split, 0) << "one line of marks only";
+  auto marks = [&](int y0, int y1) {
+    std::vector<TMark> m;
+    bool in = false;
+    for (int x = 0; x < px.Width; ++x) {
+      int top = -1;
+      for (int y = y0; y < y1 && top < 0; ++y)
+        if (dark(x, y)) top = y;
+      if (top >= 0 && !in) m.push_back({x, top});
+      if (top >= 0) m.back().Top = std::min(m.back().Top, top);
+      in = top >= 0;
+    }
+    return m;
+  };
+  const std::vector<TMark> level = marks(inkRows.front(), split), rise = marks(split, inkRows.back() + 1);
+  ASSERT_EQ(level.size(), 4u);
+  ASSERT_EQ(rise.size(), 4u);
+  const int step = level[1].Left - level[0].Left;
+  EXPECT_GT(step, 10);
+  for (int i = 1; i < 4; ++i) {
+    EXPECT_NEAR(level[i].Left - level[i - 1].Left, step, 1 + step / 20) << i;
+    EXPECT_NEAR(level[i].Top, level[0].Top, 1) << i;
+    EXPECT_NEAR(rise[i].Left, level[i].Left, 1) << i;
+  }
+  EXPECT_NEAR(rise[1].Top, rise[0].Top, 1);
+  // A rise of 10 units, a quarter of the 40-unit step.
+  EXPECT_NEAR(rise[0].Top - rise[2].Top, step / 4, 1 + step / 20);
+  EXPECT_NEAR(rise[3].Top, rise[2].Top, 1);
 }
