@@ -537,9 +537,19 @@ void TEmfRecorder::DrawText(const TDCState& dc, const TTextRequest& r) {
   double h = 16;
   LOGFONTW lf;
   if (dc.Font && GetObjectW(dc.Font, sizeof lf, &lf) && lf.lfHeight != 0) h = std::abs(lf.lfHeight) * 1.25;
+  // Pairs of advances raise (or lower) the later characters.
+  double up = 0, down = 0;
+  if (r.Options & ETO_PDY) {
+    double y = 0;
+    for (std::size_t i = 1; i + 2 < r.Dx.size(); i += 2) {
+      y += r.Dx[i];
+      up = std::max(up, y);
+      down = std::min(down, y);
+    }
+  }
   TRect b;
-  Bounds(dc, std::min(r.OriginX, r.OriginX + r.Width), r.OriginY - h, std::max(r.OriginX, r.OriginX + r.Width),
-         r.OriginY + h / 2, 1, b);
+  Bounds(dc, std::min(r.OriginX, r.OriginX + r.Width), r.OriginY - h - up, std::max(r.OriginX, r.OriginX + r.Width),
+         r.OriginY + h / 2 - down, 1, b);
   if (r.HasRect && (r.Options & (ETO_OPAQUE | ETO_CLIPPED))) {
     TRect rb;
     Bounds(dc, r.Rect.Left, r.Rect.Top, r.Rect.Right, r.Rect.Bottom, 0, rb);

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int SW = 120, SH = 50;
+constexpr int SW = 120, SH = 60;
 
 // The ink of the surface: left edge and top of each separate mark, left to right.
 struct TMark {
@@ -56,7 +56,7 @@ TEST(TextOutput, AdvancesPairsAndGlyphIndexesDrawAndRecordAlike) {
   } cases[] = {
       {"advances", 0, u"III", {20, 20, 20}, {0, 0, 0}},
       {"pairs", ETO_PDY, u"III", {20, 0, 20, 0, 20, 0}, {0, 0, 0}},
-      {"pairs with a rise", ETO_PDY, u"III", {20, 0, 20, 6, 20, 0}, {0, 0, 6}},
+      {"pairs with a rise", ETO_PDY, u"III", {20, 0, 20, 20, 20, 0}, {0, 0, 20}},
       {"glyph indexes", ETO_GLYPH_INDEX, glyphs, {20, 20, 20}, {0, 0, 0}},
       {"glyph indexes in pairs", ETO_GLYPH_INDEX | ETO_PDY, glyphs, {20, 0, 20, 0, 20, 0}, {0, 0, 0}},
   };
@@ -66,7 +66,7 @@ TEST(TextOutput, AdvancesPairsAndGlyphIndexesDrawAndRecordAlike) {
     auto draw = [&](HDC dc) {
       TFontScope f(dc, lf);
       SetBkMode(dc, TRANSPARENT);
-      ASSERT_TRUE(ExtTextOutW(dc, 10, 15, c.Options, nullptr, c.Text.data(), 3, c.Dx.data()));
+      ASSERT_TRUE(ExtTextOutW(dc, 10, 25, c.Options, nullptr, c.Text.data(), 3, c.Dx.data()));
     };
     // Drawn directly: three marks 20 pixels apart, each at its height.
     TSurface direct(SW, SH);
@@ -100,6 +100,12 @@ TEST(TextOutput, AdvancesPairsAndGlyphIndexesDrawAndRecordAlike) {
       std::vector<INT> dx;
       for (std::size_t i = 0; i < c.Dx.size(); ++i) dx.push_back(static_cast<INT>(LE32(r, offDx + 4 * i)));
       EXPECT_EQ(dx, c.Dx);
+      // Its bounds hold the ink.
+      for (const TMark& m : marks) {
+        EXPECT_LE(static_cast<std::int32_t>(LE32(r, 8)), m.Left);
+        EXPECT_LE(static_cast<std::int32_t>(LE32(r, 12)), m.Top);
+        EXPECT_GE(static_cast<std::int32_t>(LE32(r, 16)), m.Left);
+      }
     }
     EXPECT_EQ(texts, 1);
 
