@@ -258,3 +258,35 @@ TEST(PdfDocument, OutputStreamReceivesTheFileOnlyAtTheEnd) {
   std::string bytes2(static_cast<char*>(out.Memory()), static_cast<std::size_t>(out.GetSize()));
   EXPECT_EQ(bytes2.substr(bytes2.find("/CreationDate"), 60), date1);
 }
+
+TEST(PdfDocument, MetafileCanvasAndOnePass) {
+  std::string path = OutPath("pdf-onepass.pdf");
+  TPDFDocument doc;
+  doc.SetFileName(U(path));
+  doc.SetOnePass(true);
+  doc.SetResolution(96);
+  doc.BeginDoc();
+  TCanvas* c = doc.Canvas();
+  ASSERT_NE(c, nullptr);
+  c->MoveTo(0, 0);
+  c->LineTo(100, 100);
+  // drawing on the metafile canvas does not block the page size
+  doc.CurrentPage()->SetSize(psLetter);
+  doc.CurrentPage()->SetOrientation(poPageLandscape);
+  EXPECT_EQ(doc.CurrentPage()->GetWidth(), 1056);  // 792 points at 96 units per inch
+  EXPECT_EQ(doc.CurrentPage()->GetHeight(), 816);
+  doc.CurrentPage()->TextOut(96, 96, 0, "first");
+  for (int i = 0; i < 3; ++i) {
+    doc.NewPage();
+    doc.CurrentPage()->TextOut(96, 96, 0, "page " + std::to_string(i + 2));
+  }
+  doc.EndDoc();
+  ExpectQpdfClean(path);
+  ExpectXrefWellFormed(ReadFile(path));
+  if (!HaveTool("pdftotext")) return;
+  std::string text = RunTool("pdftotext '" + path + "' -");
+  auto a = text.find("first"), b = text.find("page 2"), d = text.find("page 4");
+  EXPECT_NE(a, std::string::npos) << text;
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, d);
+}
