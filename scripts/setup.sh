@@ -18,7 +18,7 @@ PACKAGES=(
   # Devanagari and CJK samples of the drawing tests
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
-  libc-bin libxml2-utils python3
+  libc-bin libxml2-utils python3 qpdf poppler-utils
 )
 
 missing=()
