@@ -3,6 +3,9 @@
 #include <exception>
 
 #include "engine/document/RVBreakItem.h"
+#include "engine/document/RVDocParams.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVSeqItem.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVError.h"
 #include "engine/styles/FontInfo.h"
@@ -704,8 +707,6 @@ int TCustomRVData::GetStyleFromStyleTemplate(int StyleNo, int ParaNo) {
   return st->FindTextStyle(copy.get());
 }
 
-void TCustomRVData::DoOnAddSpecialItem(int) {}
-void TCustomRVData::DoOnDeleteSpecialItem(TCustomRVItemInfo*, bool) {}
 
 // ---- a root document without a control ---------------------------------------------------------------------
 
@@ -716,6 +717,24 @@ TRVPlainRootData::~TRVPlainRootData() {
     Clear();
   } catch (...) {
   }
+}
+
+TRVSeqList* TRVPlainRootData::GetSeqList(bool AllowCreate) {
+  if (!FSeqList && AllowCreate) FSeqList = std::make_unique<TRVSeqList>();
+  return FSeqList.get();
+}
+
+TRVMarkerList* TRVPlainRootData::GetMarkers(bool AllowCreate) {
+  if (!FMarkers && AllowCreate) FMarkers = std::make_unique<TRVMarkerList>();
+  return FMarkers.get();
+}
+
+void TRVPlainRootData::DestroySeqList() { FSeqList.reset(); }
+void TRVPlainRootData::DestroyMarkers() { FMarkers.reset(); }
+
+TRVDocParameters* TRVPlainRootData::GetDocParameters(bool AllowCreate) {
+  if (!FDocParameters && AllowCreate) FDocParameters = std::make_unique<TRVDocParameters>();
+  return FDocParameters.get();
 }
 
 TList* TRVPlainRootData::GetPrintFieldList(bool AllowCreate) {

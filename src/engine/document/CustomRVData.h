@@ -83,6 +83,8 @@ class TRVDataRootEvents : public TObject {
   virtual ~TRVDataRootEvents() = default;
   std::function<void(TRVItemAction, TCustomRVItemInfo*, TRVUnicodeString&, TCustomRVData*)> OnItemAction;
   std::function<void(TCustomRVData*, TRVControlAction, int, TObject*)> OnControlAction;
+  // Progress of long saves: operation, stage (starting, running, ending), percent.
+  std::function<void(int Operation, int Stage, int Percent)> OnProgress;
 };
 
 class TCustomRVData : public TPersistent,
@@ -107,7 +109,8 @@ class TCustomRVData : public TPersistent,
   virtual void GetSaveScopeRange(int SaveScope, int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
                                  TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart,
                                  TCustomRVItemInfo*& SelectedItem);
-  virtual void SaveRVFBlockToStream(TStream* /*Stream*/) {}
+  // A sub-document in a component stream: a 4-byte length, then the document.
+  virtual void SaveRVFBlockToStream(TStream* Stream);
   virtual void DestroyItem(TCustomRVItemInfo* Item, bool Clearing);
   virtual bool SupportsPageBreaks() { return true; }
   virtual TRVFlags GetFlags() const = 0;
@@ -239,7 +242,111 @@ class TCustomRVData : public TPersistent,
   TRVColorMode GetScreenColorMode();
   TColor GetActualColor(TColor Color);
 
-  // ---- item queries used here (the query unit adds the rest) ----
+  // ---- item flags and properties ----
+  int GetItemPara(int ItemNo) const { return GetItem(ItemNo)->ParaNo; }
+  TRVItemOptions GetItemOptions(int ItemNo) const { return GetItem(ItemNo)->ItemOptions; }
+  const TRVUnicodeString& GetItemTag(int ItemNo) const { return GetItem(ItemNo)->Tag; }
+  void SetItemTag(int ItemNo, const TRVUnicodeString& Tag);
+  bool IsParaStart(int ItemNo) const { return GetItem(ItemNo)->CanBeBorderStart(); }
+  bool IsFromNewLine(int ItemNo) const { return !GetItem(ItemNo)->GetSameAsPrev(); }
+  bool GetPageBreaksBeforeItems(int Index) const;
+  void SetPageBreaksBeforeItems(int Index, bool Value);
+  bool GetClearLeft(int Index) const;
+  bool GetClearRight(int Index) const;
+  TRVVAlign GetItemVAlign(int ItemNo) const;
+  void SetItemVAlign(int ItemNo, TRVVAlign AVAlign);
+  void SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value) {
+    SetItemExtraIntPropertyEx(ItemNo, Prop, Value);
+  }
+  bool SetItemExtraIntPropertyEx(int ItemNo, int Prop, int Value);
+  bool GetItemExtraIntPropertyEx(int ItemNo, int Prop, int& Value);
+  bool SetItemExtraStrProperty(int ItemNo, TRVExtraItemStrProperty Prop, const TRVUnicodeString& Value) {
+    return SetItemExtraStrPropertyEx(ItemNo, Prop, Value);
+  }
+  bool SetItemExtraStrPropertyEx(int ItemNo, int Prop, const TRVUnicodeString& Value);
+  bool GetItemExtraStrPropertyEx(int ItemNo, int Prop, TRVUnicodeString& Value);
+  int GetFirstTextStyleNo(bool OnlyWithEmptyTags);
+  int GetFirstParaStyleNo() const { return ItemCount() > 0 ? GetItem(0)->ParaNo : 0; }
+
+  // ---- hidden content ----
+  bool IsHiddenItem(int ItemNo);
+  bool IsHiddenParaEnd(int FirstItemNo);
+
+  // ---- paragraph ranges ----
+  int GetFirstParaItem(int ItemNo) const;
+  int GetFirstParaSectionItem(int ItemNo) const;
+  void ExpandToPara(int ItemNo1, int ItemNo2, int& FirstItemNo, int& LastItemNo) const;
+  void ExpandToParaSection(int ItemNo1, int ItemNo2, int& FirstItemNo, int& LastItemNo) const;
+  void UnifyParagraphStyle(int ItemNo);
+  void AdjustInItemsRange(int& ItemNo) const;
+
+  // ---- characters, code pages and direction ----
+  static int GetNextCharPos(const TRVUnicodeString& S, int Pos);
+  static int GetPrevCharPos(const TRVUnicodeString& S, int Pos);
+  bool IsDelimiterAt(const TRVUnicodeString& S, int Index);
+  TRVCodePage GetStyleCodePage(int StyleNo) const;
+  TRVCodePage GetItemCodePage(int ItemNo);
+  bool IsSymbolCharset(int ItemNo);
+  LCID GetStyleLocale(int StyleNo) const;
+  TRVCodePage GetDefaultCodePage() const;
+  TRVBiDiMode GetParaBiDiMode(int ParaNo);
+  TRVBiDiMode GetItemBiDiMode2(TCustomRVItemInfo* Item);
+  TRVBiDiMode GetItemBiDiMode(int ItemNo) { return GetItemBiDiMode2(GetItem(ItemNo)); }
+  void GetItemBiDiModeEx(int ItemNo, TRVBiDiMode& Start, TRVBiDiMode& Ending);
+
+  // ---- rotation ----
+  TRVDocRotation GetRealRotation(bool FromAbsRoot);
+  bool IsVerticalText() const { return GetRotation() == rvrot90 || GetRotation() == rvrot270; }
+  bool IsReallyVerticalText();
+  bool IsRotationUsed();
+
+  // ---- list markers of paragraphs and the special-item lists ----
+  int SetListMarkerInfo(int AItemNo, int AListNo, int AListLevel, int AStartFrom, int AParaNo, bool AUseStartFrom);
+  int GetListMarkerInfo(int AItemNo, int& AListNo, int& AListLevel, int& AStartFrom, bool& AUseStartFrom);
+  void RecalcMarker(int AItemNo, bool AllowCreateList);
+  void AddMarkerInList(int ItemNo);
+  void DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing);
+  void AddSeqInList(int ItemNo);
+  void DeleteSeqFromList(TCustomRVItemInfo* Item, bool Clearing);
+  void AddPrintFieldInList(int ItemNo);
+  void DeletePrintFieldFromList(TCustomRVItemInfo* Item);
+  TCustomRVItemInfo* FindPreviousMarker(int ItemNo);
+  TCustomRVItemInfo* FindPreviousSeqItem(int ItemNo);
+  int FindLastMarkerByLists(int Index, const TRVIntegerList* Lists);
+  int FindLastSeqItemByNames(int Index, const std::vector<TRVUnicodeString>& Names);
+
+  // ---- navigation and enumeration ----
+  int GetAbsoluteRootItemNo(int ItemNo);
+  TCustomRVData* GetTopLevelChosenRVData();
+  int FindContainingItemNo(int StartItemNo, const TCustomRVItemInfo* Item);
+  using TRVEnumItemsProc =
+      std::function<void(TCustomRVData* RVData, int ItemNo, int& UserData1, const TRVUnicodeString& UserData2,
+                         bool& ContinueEnum)>;
+  bool EnumItems(const TRVEnumItemsProc& Proc, int& UserData1, const TRVUnicodeString& UserData2);
+  // Negative when (this, ItemNo) comes before (RVData2, ItemNo2), 0 when equal, positive after.
+  int CompareItemPositions(int ItemNo, TCustomRVData* RVData2, int ItemNo2);
+
+  // ---- layout record, save scope, blocks and progress ----
+  int GetRVFSaveScope(bool SelectionOnly);
+  // The whole-document writer and reader of the native format (their own unit overrides these).
+  virtual bool SaveRVFToStream(TStream* /*Stream*/, bool /*SelectionOnly*/, TColor /*Color*/, TObject* /*Background*/,
+                               TRVLayoutInfo* /*Layout*/, bool /*Root*/) {
+    return false;
+  }
+  virtual bool LoadRVFFromStream(TStream* /*Stream*/, TColor& /*Color*/, TObject* /*Background*/,
+                                 TRVLayoutInfo* /*Layout*/) {
+    return false;
+  }
+  // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
+  void LoadRVFBlockFromStream(TStream* Stream);
+  void ApplyLayoutFlags(const TRVLayoutInfo& Layout);
+  bool SaveProgressInit(int& Progress, int Max, int Operation);
+  void SaveProgressRun(int& Progress, int Position, int Max, int Operation);
+  void SaveProgressDone(int Operation);
+  virtual TRVUnicodeString GetNextFileName(const TRVUnicodeString& ImagesPrefix, const TRVUnicodeString& Path,
+                                           const TRVUnicodeString& Ext, int& imgSaveNo, bool OverrideFiles);
+
+  // ---- item queries used here ----
   int GetActualStyle(TCustomRVItemInfo* Item);
   int GetActualTextStyle(TCustomRVItemInfo* Item);
   int GetActualStyleEx(int StyleNo, int ParaNo);
@@ -300,8 +407,13 @@ class TRVPlainRootData : public TCustomRVData {
   void SetOptions(const TRVOptions& Value) override { FOptions = Value; }
   TRVDataRootProperties* GetRootProperties() override { return &FRootProperties; }
   TRVDataRootEvents* GetRootEvents() override { return &FRootEvents; }
+  TRVSeqList* GetSeqList(bool AllowCreate) override;
+  TRVMarkerList* GetMarkers(bool AllowCreate) override;
   TList* GetPrintFieldList(bool AllowCreate) override;
+  void DestroySeqList() override;
+  void DestroyMarkers() override;
   void DestroyPrintFieldList() override;
+  TRVDocParameters* GetDocParameters(bool AllowCreate) override;
   std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override { return ScaleViroZere; }
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                   TCustomRVData* RVData) override;
@@ -315,5 +427,8 @@ class TRVPlainRootData : public TCustomRVData {
   TRVOptions FOptions;
   TRVDataRootProperties FRootProperties;
   TRVDataRootEvents FRootEvents;
+  std::unique_ptr<TRVSeqList> FSeqList;
+  std::unique_ptr<TRVMarkerList> FMarkers;
   std::unique_ptr<TList> FPrintFields;
+  std::unique_ptr<TRVDocParameters> FDocParameters;
 };

@@ -1,7 +1,10 @@
 // The built-in item kinds and the registration of the kinds this library builds.
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVItem.h"
+#include "engine/document/RVFieldItems.h"
 #include "engine/document/RVLabelItem.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVSeqItem.h"
 #include "engine/document/RVTextItems.h"
 
 TCustomRVItemInfoClass TextItemClass = TRVTextItemInfo::StaticItemClass();
@@ -10,6 +13,7 @@ TCustomRVItemInfoClass BuiltInItemClass(int StyleNo) {
   switch (StyleNo) {
     case ItemKindHorizontalLine: return TRVBreakItemInfo::StaticItemClass();
     case ItemKindTab: return TRVTabItemInfo::StaticItemClass();
+    case ItemKindListMarker: return TRVMarkerItemInfo::StaticItemClass();
     default: return nullptr;
   }
 }
@@ -17,6 +21,9 @@ TCustomRVItemInfoClass BuiltInItemClass(int StyleNo) {
 void RegisterBuiltInItemTypes() {
   static const bool done = [] {
     RegisterItemType(ItemKindLabel, TRVLabelItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindSequence, TRVSeqItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindPageNumber, TRVPageNumberItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindPageCount, TRVPageCountItemInfo::StaticItemClass());
     return true;
   }();
   (void)done;
