@@ -83,6 +83,10 @@ class TRVDataRootEvents : public TObject {
   virtual ~TRVDataRootEvents() = default;
   std::function<void(TRVItemAction, TCustomRVItemInfo*, TRVUnicodeString&, TCustomRVData*)> OnItemAction;
   std::function<void(TCustomRVData*, TRVControlAction, int, TObject*)> OnControlAction;
+  // Asked before a picture is saved for export: the handler may give its location and keep the
+  // default saving from running.
+  std::function<void(TCustomRVData* RVData, int ItemNo, TGraphic* Graphic, TRVUnicodeString& Location, bool& DoDefault)>
+      OnSaveImage2;
   // Progress of long saves: operation, stage (starting, running, ending), percent.
   std::function<void(int Operation, int Stage, int Percent)> OnProgress;
 };
@@ -343,6 +347,15 @@ class TCustomRVData : public TPersistent,
   bool SaveProgressInit(int& Progress, int Max, int Operation);
   void SaveProgressRun(int& Progress, int Position, int Max, int Operation);
   void SaveProgressDone(int Operation);
+  // The location of an exported picture: the root events' handler first, else SavePicture.
+  virtual TRVUnicodeString DoSavePicture(TRVSaveFormat DocumentSaveFormat, TCustomRVData* RVData, int ItemNo,
+                                         const TRVUnicodeString& imgSavePrefix, const TRVUnicodeString& Path,
+                                         int& imgSaveNo, bool OverrideFiles, TColor CurrentFileColor, TGraphic* gr);
+  // Saves the picture to the next free file (as JPEG or its own kind for HTML, as a bitmap
+  // otherwise) and answers its location: the folder of imgSavePrefix and the file name.
+  TRVUnicodeString SavePicture(TRVSaveFormat DocumentSaveFormat, const TRVUnicodeString& imgSavePrefix,
+                               const TRVUnicodeString& Path, int& imgSaveNo, bool OverrideFiles,
+                               TColor CurrentFileColor, TGraphic* gr);
   virtual TRVUnicodeString GetNextFileName(const TRVUnicodeString& ImagesPrefix, const TRVUnicodeString& Path,
                                            const TRVUnicodeString& Ext, int& imgSaveNo, bool OverrideFiles);
 

@@ -9,6 +9,10 @@
 #include "engine/document/RVSeqItem.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVError.h"
+#include "engine/foundation/RVFileFuncs.h"
+#include "engine/foundation/RVGrHandler.h"
+#include "engine/foundation/RVGrIn.h"
+#include "platform/graphics/Pictures.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -662,4 +666,54 @@ void TCustomRVData::SaveProgressDone(int Operation) {
 TRVUnicodeString TCustomRVData::GetNextFileName(const TRVUnicodeString& ImagesPrefix, const TRVUnicodeString& Path,
                                                 const TRVUnicodeString& Ext, int& imgSaveNo, bool OverrideFiles) {
   return GetNextFileNameBase(ImagesPrefix, Path, Ext, imgSaveNo, OverrideFiles);
+}
+
+TRVUnicodeString TCustomRVData::DoSavePicture(TRVSaveFormat DocumentSaveFormat, TCustomRVData* RVData, int ItemNo,
+                                              const TRVUnicodeString& imgSavePrefix, const TRVUnicodeString& Path,
+                                              int& imgSaveNo, bool OverrideFiles, TColor CurrentFileColor,
+                                              TGraphic* gr) {
+  TRVUnicodeString location;
+  bool doDefault = true;
+  if (TRVDataRootEvents* ev = GetRootEvents(); ev && ev->OnSaveImage2) ev->OnSaveImage2(RVData, ItemNo, gr, location, doDefault);
+  if (!doDefault) return location;
+  return SavePicture(DocumentSaveFormat, imgSavePrefix, Path, imgSaveNo, OverrideFiles, CurrentFileColor, gr);
+}
+
+TRVUnicodeString TCustomRVData::SavePicture(TRVSaveFormat DocumentSaveFormat, const TRVUnicodeString& imgSavePrefix,
+                                            const TRVUnicodeString& Path, int& imgSaveNo, bool OverrideFiles,
+                                            TColor CurrentFileColor, TGraphic* gr) {
+  const bool html = DocumentSaveFormat == rvsfHTML;
+  const bool native = html && GraphicHandler && GraphicHandler->IsHTMLGraphic(gr);
+  TRVUnicodeString ext = u".bmp";
+  if (native)
+    ext = u"." + GraphicHandler->GetGraphicExt(gr);
+  else if (html && GraphicHandler && GraphicHandler->IsJpegClassAssigned())
+    ext = u".jpg";
+  const TRVUnicodeString fileName = GetNextFileName(imgSavePrefix, Path, ext, imgSaveNo, OverrideFiles);
+  TRVUnicodeString folder = FilePathOf(imgSavePrefix);
+  if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') folder += u'\\';
+  const TRVUnicodeString location = folder + FileNameOf(fileName);
+  if (native) {
+    GraphicHandler->SaveToFile(gr, fileName);
+    return location;
+  }
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf32bit);
+  bmp.SetSize(gr->GetWidth(), gr->GetHeight());
+  TCanvas* c = bmp.GetCanvas();
+  c->Brush().SetStyle(bsSolid);
+  c->Brush().SetColor(CurrentFileColor == clNone ? clWhite : CurrentFileColor);
+  c->FillRect(TRect(0, 0, gr->GetWidth(), gr->GetHeight()));
+  if (TRVStyle* st = GetRVStyle())
+    st->GetGraphicInterface()->DrawGraphic(c, 0, 0, gr);
+  else
+    c->Draw(0, 0, gr);
+  if (ext == u".jpg") {
+    std::unique_ptr<TGraphic> jpeg = GraphicHandler->CreateGraphicByType(rvgtJPEG);
+    jpeg->Assign(&bmp);
+    GraphicHandler->SaveToFile(jpeg.get(), fileName);
+  } else {
+    GraphicHandler->SaveToFile(&bmp, fileName);
+  }
+  return location;
 }

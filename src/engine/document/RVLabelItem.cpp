@@ -146,10 +146,10 @@ void TRVLabelItemInfo::MeasureLabel(int& AWidth, int& AHeight, const TRVScreenAn
     }
     if (ApplyMinWidth && FMinWidth > 0) AWidth = std::max(AWidth, st->GetAsDevicePixelsX(FMinWidth, sad));
   } catch (...) {
-    if (own) gi->DestroyScreenCanvas(own);
+    if (own) gi->DestroyCompatibleCanvas(own);
     throw;
   }
-  if (own) gi->DestroyScreenCanvas(own);
+  if (own) gi->DestroyCompatibleCanvas(own);
 }
 
 void TRVLabelItemInfo::UpdateMe() {

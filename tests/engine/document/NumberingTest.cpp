@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "DocTestUtil.h"
 #include "engine/document/RVDocParams.h"
 #include "engine/document/RVFieldItems.h"
@@ -7,6 +10,8 @@
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVSeqItem.h"
 #include "engine/foundation/RVFMisc.h"
+#include "engine/foundation/RVGrHandler.h"
+#include "platform/graphics/Pictures.h"
 #include "engine/styles/ListInfo.h"
 
 namespace {
@@ -456,6 +461,53 @@ TEST(HostileDocument, NumbersAndLoadsWithoutRaising) {
   TRVDocParameters p;
   EXPECT_NO_THROW(EXPECT_FALSE(p.ReadProperyFromString("Units=77", true, 0)));
   EXPECT_EQ(p.Units, rvuInches);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExportPictures, NextFreeNamesAndSavedFiles) {
+  const std::string dir = std::string(TAVRELO_TEST_OUTPUT) + "/doc-pictures/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  for (const char* n : {"img1.jpg", "img2.jpg"}) std::ofstream(dir + n) << "x";
+  TTestDoc t;
+  const TRVUnicodeString path = Utf8ToUnicode(dir);
+  int no = 0;
+  EXPECT_EQ(t.Doc.GetNextFileName(u"img", path, u".jpg", no, false), path + u"img3.jpg");
+  EXPECT_EQ(no, 3);
+  no = 0;
+  EXPECT_EQ(t.Doc.GetNextFileName(u"img", path, u".jpg", no, true), path + u"img1.jpg");
+  std::filesystem::permissions(dir + "img1.jpg", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+  no = 0;
+  EXPECT_EQ(t.Doc.GetNextFileName(u"img", path, u".jpg", no, true), path + u"img2.jpg");
+
+  TBitmap bmp(8, 6);
+  bmp.GetCanvas()->Brush().SetColor(clRed);
+  bmp.GetCanvas()->FillRect(TRect(0, 0, 8, 6));
+  std::filesystem::create_directories(dir + "pics");
+  no = 10;
+  const TRVUnicodeString loc = t.Doc.SavePicture(rvsfRTF, u"pics/p", path, no, false, clNone, &bmp);
+  EXPECT_EQ(loc, u"pics/p11.bmp");
+  std::unique_ptr<TGraphic> back = GraphicHandler->LoadFromFile(path + u"pics/p11.bmp");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->GetWidth(), 8);
+  // For HTML a bitmap becomes a JPEG picture.
+  ASSERT_TRUE(GraphicHandler->IsJpegClassAssigned());
+  EXPECT_EQ(t.Doc.SavePicture(rvsfHTML, u"pics/p", path, no, false, clNone, &bmp), u"pics/p12.jpg");
+  std::unique_ptr<TGraphic> jpeg = GraphicHandler->LoadFromFile(path + u"pics/p12.jpg");
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(GraphicHandler->GetGraphicType(jpeg.get()), rvgtJPEG);
+  int calls = 0;
+  t.Doc.GetRootEvents()->OnSaveImage2 = [&](TCustomRVData*, int, TGraphic*, TRVUnicodeString& l, bool& d) {
+    ++calls;
+    l = u"mine.png";
+    d = false;
+  };
+  EXPECT_EQ(t.Doc.DoSavePicture(rvsfHTML, &t.Doc, 0, u"p", path, no, false, clNone, &bmp), u"mine.png");
+  EXPECT_EQ(calls, 1);
+  std::filesystem::permissions(dir + "img1.jpg", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 }  // namespace
