@@ -361,3 +361,78 @@ TEST(ChangeStyles, MapThenReplayRestores) {
 }
 
 }  // namespace
+
+namespace {
+
+// Columns with ink in a white bitmap, within rows [Top, Bottom).
+std::vector<int> InkColumns(TBitmap& bmp, int W, int Top, int Bottom) {
+  std::vector<int> cols;
+  for (int x = 0; x < W; ++x)
+    for (int y = Top; y < Bottom; ++y)
+      if ((bmp.GetPixel(x, y) & 0xFFFFFF) != clWhite) {
+        cols.push_back(x);
+        break;
+      }
+  return cols;
+}
+
+TEST(LabelItem, MinWidthCentresTheText) {
+  TTestDoc t;
+  t.Sheet.TextStyles()->Items(0)->FontName = u"DejaVu Sans";
+  t.Sheet.TextStyles()->Items(0)->Color = clBlack;
+  auto* label = new TRVLabelItemInfo(&t.Doc, 0, u"IIII");
+  t.Doc.AddItem(u"", label);
+  label->UpdateMe();
+  const int textWidth = label->Width;
+  label->SetMinWidth(100);
+  label->SetAlignment(taCenter);
+  label->UpdateMe();
+  ASSERT_EQ(label->Width, 100);
+  TRVDrawLineInfo dli;
+  dli.Width = 100;
+  dli.Height = label->Height;
+  dli.BaseLine = label->Height - label->Descend;
+  TBitmap bmp(120, label->Height);
+  bmp.GetCanvas()->Brush().SetColor(clWhite);
+  bmp.GetCanvas()->FillRect(TRect(0, 0, 120, label->Height));
+  label->Paint(0, 0, bmp.GetCanvas(), {}, &dli, &t.Doc, false);
+  const std::vector<int> cols = InkColumns(bmp, 120, 0, label->Height);
+  ASSERT_FALSE(cols.empty());
+  // The text box starts (100 - width) / 2 from the left; its first stroke lies just inside it.
+  const int box = (100 - textWidth) / 2;
+  EXPECT_GE(cols.front(), box);
+  EXPECT_LE(cols.front(), box + textWidth / 4);
+  EXPECT_LE(cols.back(), box + textWidth);
+}
+
+TEST(TabItem, LeaderNeedsThreeWidths) {
+  TTestDoc t;
+  t.Sheet.TextStyles()->Items(0)->Color = clBlack;
+  TRVTabItemInfo tab(&t.Doc);
+  tab.Leader = u"_";
+  TRVDrawLineInfo dli;
+  int h = 0, d = 0;
+  TBitmap probe(10, 10);
+  tab.OnDocWidthChange(0, &dli, probe.GetCanvas(), &t.Doc, nullptr, h, d, {});
+  ASSERT_GT(dli.Height, 0);
+  const int lw = t.Sheet.GetGraphicInterface()->TextWidth(probe.GetCanvas(), u"_", false, false);
+  ASSERT_GT(lw, 0);
+  for (const int width : {3 * lw - 1, 6 * lw}) {
+    SCOPED_TRACE(width);
+    dli.Width = width;
+    TBitmap bmp(width + 10, dli.Height);
+    bmp.GetCanvas()->Brush().SetColor(clWhite);
+    bmp.GetCanvas()->FillRect(TRect(0, 0, width + 10, dli.Height));
+    tab.Paint(0, 0, bmp.GetCanvas(), {}, &dli, &t.Doc, false);
+    const std::vector<int> cols = InkColumns(bmp, width + 10, 0, dli.Height);
+    if (width < 3 * lw) {
+      EXPECT_TRUE(cols.empty());
+    } else {
+      ASSERT_FALSE(cols.empty());
+      EXPECT_GE(cols.front(), lw - 1);          // one leader width stays free at the start
+      EXPECT_LE(cols.back(), width - lw + 1);   // and at the end
+    }
+  }
+}
+
+}  // namespace
