@@ -1,6 +1,7 @@
 #include "engine/document/RVDocParams.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
@@ -22,13 +23,59 @@ bool IsDefault(TRVLength Value, TRVLength Def) { return std::fabs(Value - Def) <
 TRVRawByteString Line(const char* Key, const TRVRawByteString& Value) { return TRVRawByteString(Key) + "=" + Value; }
 }  // namespace
 
+// The published properties, each stored only when it differs from its default (so that a control
+// whose parameters are all default stores none).
 const TClassInfo& TRVDocParameters::StaticClassInfo() {
-  static const TClassInfo info = TClassInfoBuilder<TRVDocParameters>(u"TRVDocParameters", &inherited::StaticClassInfo()).Build();
+  static const TClassInfo info = [] {
+    using T = TRVDocParameters;
+    auto length = [](TRVLength T::*f, TRVLength def) {
+      return std::make_tuple([f](T& p) { return p.*f; }, [f](T& p, TRVLength v) { p.*f = v; },
+                             [f, def](T& p) { return !IsDefault(p.*f, def); });
+    };
+    TClassInfoBuilder<T> b(u"TRVDocParameters", &inherited::StaticClassInfo());
+    auto addLength = [&](const char16_t* name, TRVLength T::*f, TRVLength def) {
+      auto [get, set, stored] = length(f, def);
+      b.Float(name, get, set).StoredIf(stored);
+    };
+    addLength(u"PageWidth", &T::PageWidth, DefPageWidth);
+    addLength(u"PageHeight", &T::PageHeight, DefPageHeight);
+    b.Enum(
+        u"Units", [](T& p) { return p.Units; }, [](T& p, TRVUnits v) { p.Units = v; },
+        {u"rvuInches", u"rvuCentimeters", u"rvuMillimeters", u"rvuPicas", u"rvuPixels", u"rvuPoints"}, rvuInches);
+    b.Enum(
+        u"Orientation", [](T& p) { return p.Orientation; }, [](T& p, TPrinterOrientation v) { p.Orientation = v; },
+        {u"poPortrait", u"poLandscape"}, poPortrait);
+    addLength(u"LeftMargin", &T::LeftMargin, 1.25L);
+    addLength(u"RightMargin", &T::RightMargin, 1.25L);
+    addLength(u"TopMargin", &T::TopMargin, 1);
+    addLength(u"BottomMargin", &T::BottomMargin, 1);
+    addLength(u"HeaderY", &T::HeaderY, 0.5L);
+    addLength(u"FooterY", &T::FooterY, 0.5L);
+    b.Integer(
+        u"ZoomPercent", [](T& p) { return p.ZoomPercent; }, [](T& p, int v) { p.ZoomPercent = v; }, 100);
+    b.Enum(
+        u"ZoomMode", [](T& p) { return p.ZoomMode; }, [](T& p, TRVZoomMode v) { p.ZoomMode = v; },
+        {u"rvzmFullPage", u"rvzmPageWidth", u"rvzmCustom"}, rvzmCustom);
+    b.Boolean(
+        u"MirrorMargins", [](T& p) { return p.MirrorMargins; }, [](T& p, bool v) { p.MirrorMargins = v; }, false);
+    b.String(
+        u"Author", [](T& p) { return p.Author; }, [](T& p, const UnicodeString& v) { p.Author = v; });
+    b.String(
+        u"Title", [](T& p) { return p.Title; }, [](T& p, const UnicodeString& v) { p.Title = v; });
+    b.String(
+        u"Comments", [](T& p) { return p.Comments; }, [](T& p, const UnicodeString& v) { p.Comments = v; });
+    b.Boolean(
+        u"FacingPages", [](T& p) { return p.FacingPages; }, [](T& p, bool v) { p.FacingPages = v; }, false);
+    b.Boolean(
+        u"TitlePage", [](T& p) { return p.TitlePage; }, [](T& p, bool v) { p.TitlePage = v; }, false);
+    return b.Build();
+  }();
   return info;
 }
 
 const TClassInfo& TRVDocObject::StaticClassInfo() {
-  static const TClassInfo info = TClassInfoBuilder<TRVDocObject>(u"TRVDocObject", &inherited::StaticClassInfo()).Build();
+  static const TClassInfo info =
+      TClassInfoBuilder<TRVDocObject>(u"TRVDocObject", &inherited::StaticClassInfo()).Build();
   return info;
 }
 

@@ -511,3 +511,29 @@ TEST(ExportPictures, NextFreeNamesAndSavedFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocParameters, PublishedPropertiesStoredOnlyWhenChanged) {
+  TRVDocParameters p;
+  const TClassInfo& info = p.ClassInfo();
+  auto stored = [&] {
+    std::vector<std::string> r;
+    for (const TPropInfo& prop : info.Properties)
+      if (prop.IsStored(p)) r.push_back(UnicodeToUtf8(prop.Name));
+    return r;
+  };
+  EXPECT_TRUE(stored().empty());
+  p.TopMargin = 2;
+  p.Orientation = poLandscape;
+  p.Title = u"t";
+  EXPECT_EQ(stored(), (std::vector<std::string>{"Orientation", "TopMargin", "Title"}));
+  TRVDocParameters copy;
+  copy.Assign(&p);
+  EXPECT_EQ(copy.TopMargin, 2);
+  EXPECT_FALSE(copy.AreAllValuesDefault());
+  copy.Reset();
+  EXPECT_TRUE(copy.AreAllValuesDefault());
+}
+
+}  // namespace
