@@ -113,6 +113,12 @@ class TCustomRVData : public TPersistent,
   virtual void GetSaveScopeRange(int SaveScope, int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
                                  TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart,
                                  TCustomRVItemInfo*& SelectedItem);
+  // How the native-format reader inserts the first item it reads at Index. On true the document
+  // has taken the item: the base inserts it (Inserting, the list entry, Inserted, the special-item
+  // lists) and leaves Item pointing at it; an editor may merge it into the caret position and
+  // free it (Item then nil). On false (refused) the caller still owns the item.
+  virtual bool InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool EditFlag,
+                                  bool& FullReformat, int& NewListNo);
   // A sub-document in a component stream: a 4-byte length, then the document.
   virtual void SaveRVFBlockToStream(TStream* Stream);
   virtual void DestroyItem(TCustomRVItemInfo* Item, bool Clearing);

@@ -579,6 +579,19 @@ int TCustomRVData::CompareItemPositions(int ItemNo, TCustomRVData* RVData2, int 
 
 // ---- layout record, save scope, blocks and progress ---------------------------------------------------------
 
+bool TCustomRVData::InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool,
+                                       bool& FullReformat, int& NewListNo) {
+  FullReformat = false;
+  NewListNo = -1;
+  if (!Item) return false;
+  Index = std::clamp(Index, 0, ItemCount());
+  Item->Inserting(this, Text, true);
+  FItems->InsertObject(Index, Text, Item);
+  Item->Inserted(this, Index);
+  DoOnAddSpecialItem(Index);
+  return true;
+}
+
 int TCustomRVData::GetRVFSaveScope(bool SelectionOnly) {
   if (SelectionOnly) return rvfss_Selection;
   if (GetAbsoluteRootData()->State.Contains(rvstSavingPage)) return rvfss_FullInPage;

@@ -2,6 +2,7 @@
 
 #include "DocTestUtil.h"
 #include "engine/document/RVBreakItem.h"
+#include "engine/document/RVFieldItems.h"
 #include "engine/foundation/RVError.h"
 
 namespace {
@@ -263,6 +264,26 @@ TEST(PageLayoutInterface, AskedOfTheRootOnEveryUse) {
   t.Doc.SetFlags({});  // not the root of a tree: nothing before saving
   t.Doc.DoBeforeSaving();
   EXPECT_EQ(fake->Calls, (std::vector<std::string>{"saving", "note 3"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReaderHooks, FirstItemIsInsertedWithItsLists) {
+  TTestDoc t;
+  t.Doc.AddNL(u"a", 0, 0);
+  TCustomRVItemInfo* item = new TRVPageNumberItemInfo(&t.Doc);
+  int index = 7;  // beyond the end: the end
+  TRVUnicodeString text;
+  bool full = true;
+  int list = 0;
+  ASSERT_TRUE(t.Doc.InsertFirstRVFItem(index, text, item, false, full, list));
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(t.Doc.GetItem(1), item);
+  EXPECT_FALSE(full);
+  EXPECT_EQ(list, -1);
+  EXPECT_EQ(t.Doc.GetPrintFieldList(false)->Count(), 1);
 }
 
 }  // namespace
