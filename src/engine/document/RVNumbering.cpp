@@ -2,7 +2,12 @@
 
 #include "engine/foundation/RVFuncs.h"
 
+// Roman numerals grow by one letter per thousand: a counter read from a damaged document could
+// otherwise make megabytes of "M" per marker. Beyond this the number is written in digits.
+constexpr int MaxRomanNumber = 99999;
+
 TRVUnicodeString RVNumberText(int N, TRVNumberTextKind Kind) {
+  if ((Kind == rvntUpperRoman || Kind == rvntLowerRoman) && N > MaxRomanNumber) Kind = rvntDecimal;
   switch (Kind) {
     case rvntDecimal: return IntToStr(N);
     case rvntUpperAlpha: return IntToLetters(N);

@@ -458,6 +458,12 @@ TEST(HostileDocument, NumbersAndLoadsWithoutRaising) {
   ASSERT_TRUE(m);
   EXPECT_EQ(m->Level, 300);
   EXPECT_EQ(m->DisplayString, u"%s%s%s%n");
+  // A huge start value in Roman numerals stays a short text.
+  TRVSeqItemInfo seq(&t.Doc, u"s", rvseqUpperRoman, 0, 2147483647, true);
+  TRVSeqList seqs;
+  seqs.Add(&seq);
+  seqs.RecalcCounters(0, &t.Sheet, true);
+  EXPECT_EQ(seq.GetText(), u"2147483647");
   TRVDocParameters p;
   EXPECT_NO_THROW(EXPECT_FALSE(p.ReadProperyFromString("Units=77", true, 0)));
   EXPECT_EQ(p.Units, rvuInches);
