@@ -303,7 +303,12 @@ void TRVDocParameters::SaveToRTF(TStream* Stream, bool) const {
 }
 
 void TRVDocParameters::SaveOOXMLSectionProperties(TStream* Stream) const {
-  auto q = [](int v) { return "\"" + std::to_string(v) + "\""; };
+  auto q = [](int v) {
+    TRVAnsiString r(1, '"');
+    r += std::to_string(v);
+    r += '"';
+    return r;
+  };
   TRVAnsiString s = "<w:pgSz w:w=" + q(ToTwips(PageWidth)) + " w:h=" + q(ToTwips(PageHeight));
   if (Orientation == poLandscape) s += " w:orient=\"landscape\"";
   s += "/><w:pgMar w:top=" + q(ToTwips(TopMargin)) + " w:right=" + q(ToTwips(RightMargin)) +

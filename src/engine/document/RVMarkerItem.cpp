@@ -402,9 +402,12 @@ void TRVMarkerItemInfo::SaveRTF(TStream* Stream, TCustomRVData* ARVData, int, in
   TRVMarkerFont* f = L->GetFont();
   if (f->Style.Contains(fsBold)) s += "\\b";
   if (f->Style.Contains(fsItalic)) s += "\\i";
-  s += "\\fs" + std::to_string(f->GetSize() * 2);
+  s += "\\fs";
+  s += std::to_string(f->GetSize() * 2);
   const TRVUnicodeString& text = L->ListType == rvlstUnicodeBullet ? L->FormatStringW : DisplayString;
-  s += " " + RTFEncodeText(text, st->DefCodePage, false) + "\\tab}";
+  s += ' ';
+  s += RTFEncodeText(text, st->DefCodePage, false);
+  s += "\\tab}";
   if (tables && ListNo < SavingData->ListOverrideOffsetsList1->Count()) {
     int over = SavingData->ListOverrideOffsetsList1->Get(ListNo);
     if (Reset && L->HasNumbering()) {
