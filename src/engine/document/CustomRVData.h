@@ -1,0 +1,453 @@
+// The document: an ordered list of items in which paragraphs are flags on the items. Every
+// document of the system is one (main documents, cells, notes, text boxes, headers, printable
+// copies); the formatted layers, the viewer's root data, the editor and table cells derive from it.
+// This unit gives the data model, building a document item by item, deleting and clearing,
+// checkpoints and the delegation to parent and root documents.
+#pragma once
+
+#include <memory>
+
+#include "engine/document/RVItem.h"
+#include "engine/document/RVScaleViroZere.h"
+#include "engine/styles/CustomRVInfo.h"
+#include "engine/styles/ListInfo.h"
+#include "engine/styles/RVStyle.h"
+
+class TRVItemList;
+class TRVSeqList;
+class TRVMarkerList;
+class TRVDocParameters;
+class TRVDeleteUnusedStylesData;
+class TRVLayoutInfo;
+class TCustomRVFormattedData;
+
+// Options of a viewer, read by documents through their root.
+enum TRVOption : std::uint8_t {
+  rvoAllowSelection, rvoSingleClick, rvoScrollToEnd, rvoClientTextWidth, rvoShowCheckpoints,
+  rvoShowPageBreaks, rvoShowSpecialCharacters, rvoShowHiddenText, rvoShowItemHints, rvoShowGridLines,
+  rvoTagsArePChars, rvoAutoCopyText, rvoAutoCopyUnicodeText, rvoAutoCopyRVF, rvoAutoCopyImage, rvoAutoCopyRTF,
+  rvoFormatInvalidate, rvoDblClickSelectsWord, rvoRClickDeselects, rvoDisallowDrag, rvoFastFormatting,
+  rvoPercentEncodedURL, rvoAssignImageFileNames
+};
+using TRVOptions = TSet<TRVOption, 32>;
+
+// Control flags of a viewer; rvflRoot marks the owner of a document tree.
+enum TRVFlag : std::uint8_t {
+  rvflUseJumps, rvflTrim, rvflShareContents, rvflUseExternalLeading, rvflMouseXYAlwaysCorrect, rvflAllowCustomDrawItems,
+  rvflPrinting, rvflRootEditor, rvflRoot, rvflDBViroZereEdit, rvflCanUseCustomPPI, rvflCanProcessGetText,
+  rvflIgnoreMouseLeave, rvflProcessedWidthHeight
+};
+using TRVFlags = TSet<TRVFlag, 16>;
+
+// Transient states of a document.
+enum TRVState : std::uint8_t {
+  rvstMakingSelection, rvstLineSelection, rvstDrawHover, rvstSkipFormatting, rvstFormattingPart, rvstNoScroll,
+  rvstEditorUnformatted, rvstNameSet, rvstDeselecting, rvstUnAssigningChosen, rvstClearing, rvstDoNotTab,
+  rvstChangingBkPalette, rvstRVFUsesUnits, rvstFirstParaAborted, rvstLastParaAborted, rvstLoadingAsPartOfItem,
+  rvstLoadingAsSubDoc, rvstPreserveSoftPageBreaks, rvstSavingPage, rvstNoStyleTemplateAdustment,
+  rvstNoSpecialCharacters, rvstTouchMouseDown
+};
+using TRVStates = TSet<TRVState, 40>;
+
+// Options of the native format writer and reader.
+enum TRVFOption : std::uint8_t {
+  rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoIgnoreUnknownPicFmt, rvfoIgnoreUnknownCtrls,
+  rvfoConvUnknownStylesToZero, rvfoConvLargeImageIdxToZero, rvfoSaveBinary, rvfoUseStyleNames, rvfoSaveBack,
+  rvfoLoadBack, rvfoSaveTextStyles, rvfoSaveParaStyles, rvfoSaveLayout, rvfoLoadLayout, rvfoSaveDocProperties,
+  rvfoLoadDocProperties, rvfoCanChangeUnits, rvfoIgnoreGraphicClasses, rvfoIgnoreUnknownCtrlProperties,
+  rvfoSaveDocObjects, rvfoLoadDocObjects, rvfoSaveStyleTemplatesOnlyNames
+};
+using TRVFOptions = TSet<TRVFOption, 32>;
+
+// Settings of a document tree kept by its absolute root. The viewer's root properties extend
+// these; a document without a viewer keeps a plain set.
+class TRVDataRootProperties : public TObject {
+ public:
+  virtual ~TRVDataRootProperties() = default;
+  // A non-text item that has a thumbnail leaves the thumbnail cache before it is freed.
+  virtual void RemoveThumbnail(TCustomRVItemInfo* /*Item*/) {}
+  // Document-property strings of a root document (cleared with it).
+  virtual void ClearDocProperties() { DocProperties.clear(); }
+
+  bool UseVCLThemes = false;
+  bool UseStyleTemplates = false;
+  TRVUnicodeString Delimiters = u" .;,:(){}\"/\\<>!?[]\u2013\u2014\u00AB\u00BB\u2018\u2019\u201C\u201D";
+  TRVFOptions RVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
+                         rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
+  std::vector<TRVUnicodeString> DocProperties;
+};
+
+// Events of a document tree, raised by its absolute root.
+class TRVDataRootEvents : public TObject {
+ public:
+  virtual ~TRVDataRootEvents() = default;
+  std::function<void(TRVItemAction, TCustomRVItemInfo*, TRVUnicodeString&, TCustomRVData*)> OnItemAction;
+  std::function<void(TCustomRVData*, TRVControlAction, int, TObject*)> OnControlAction;
+  // Asked before a picture is saved for export: the handler may give its location and keep the
+  // default saving from running.
+  std::function<void(TCustomRVData* RVData, int ItemNo, TGraphic* Graphic, TRVUnicodeString& Location, bool& DoDefault)>
+      OnSaveImage2;
+  // Progress of long saves: operation, stage (starting, running, ending), percent.
+  std::function<void(int Operation, int Stage, int Percent)> OnProgress;
+};
+
+class TCustomRVData : public TPersistent,
+                      public IRVWordPainterData,
+                      public IRVStyleDocument,
+                      public IRVListStylesDocument,
+                      public IRVStyleAddListener {
+ public:
+  TCustomRVData();
+  ~TCustomRVData() override;
+  TCustomRVData(const TCustomRVData&) = delete;
+  TCustomRVData& operator=(const TCustomRVData&) = delete;
+
+  // ---- virtual operations, in the order of the design ----
+  virtual TRVDataRootProperties* GetRootProperties();
+  virtual TRVDataRootEvents* GetRootEvents();
+  virtual bool GetWordWrap();
+  virtual bool SharesItemList() const { return false; }
+  virtual bool CanLoadLayout() { return false; }
+  virtual TRVOptions GetOptions();
+  virtual void SetOptions(const TRVOptions& Value);
+  virtual void GetSaveScopeRange(int SaveScope, int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
+                                 TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart,
+                                 TCustomRVItemInfo*& SelectedItem);
+  // How the native-format reader inserts the first item it reads at Index. On true the document
+  // has taken the item: the base inserts it (Inserting, the list entry, Inserted, the special-item
+  // lists) and leaves Item pointing at it; an editor may merge it into the caret position and
+  // free it (Item then nil). On false (refused) the caller still owns the item.
+  virtual bool InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool EditFlag,
+                                  bool& FullReformat, int& NewListNo);
+  // A sub-document in a component stream: a 4-byte length, then the document.
+  virtual void SaveRVFBlockToStream(TStream* Stream);
+  virtual void DestroyItem(TCustomRVItemInfo* Item, bool Clearing);
+  virtual bool SupportsPageBreaks() { return true; }
+  virtual TRVFlags GetFlags() const = 0;
+  virtual void SetFlags(const TRVFlags& Value) = 0;
+  virtual void AfterDeleteUnusedStyles(TRVDeleteUnusedStylesData* /*Data*/) {}
+  virtual int GetMaxLength();
+  virtual void ModifyStyleNoByTemplate(TCustomRVItemInfo* Item, int NewStyleNo);
+  virtual TObject* GetRTFProperties();
+  virtual TCustomRVData* GetRVData() { return this; }
+  virtual TCustomRVData* GetSourceRVData() { return this; }
+  // The style sheet (never owned): that of the parent.
+  TRVStyle* GetRVStyle() const override;
+  virtual TObject* GetParentControl();
+  virtual void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) const;
+  virtual TCustomRVData* GetChosenRVData() { return nullptr; }
+  virtual TCustomRVItemInfo* GetChosenItem() { return nullptr; }
+  virtual TCustomRVData* GetParentData() const { return nullptr; }
+  virtual TCustomRVData* GetRootData() { return this; }
+  virtual TCustomRVData* GetAbsoluteParentData() const { return nullptr; }
+  virtual TCustomRVData* GetAbsoluteRootData() { return this; }
+  virtual TCustomRVData* GetNoteText();
+  virtual void FreeBackgroundThumbnail() {}
+  virtual TRVBiDiMode GetBiDiMode();
+  virtual void Clear();
+  virtual void DeleteItems(int FirstItemNo, int Count);
+  virtual void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text, TCustomRVData* RVData);
+  virtual void DoBeforeSaving();
+  virtual void ControlAction2(TCustomRVData* /*RVData*/, TRVControlAction /*AControlAction*/, int /*ItemNo*/,
+                              TObject* /*Control*/) {}
+  void AfterAddStyle(TCustomRVInfo* StyleInfo) override;
+  virtual TRVSeqList* GetSeqList(bool AllowCreate);
+  virtual TRVMarkerList* GetMarkers(bool AllowCreate);
+  virtual TColor GetColor() { return clNone; }
+  virtual TRVDocParameters* GetDocParameters(bool AllowCreate);
+  virtual void ConvertToDifferentUnits(TRVStyleUnits NewUnits, TRVStyle* RVStyle, bool ConvertItems);
+  virtual bool KeepTogether() { return false; }
+  virtual int GetCurParaStyleNo() { return 0; }
+  virtual TRVDocRotation GetRotation() const { return rvrotNone; }
+  virtual bool UseVerticalFonts() { return false; }
+  virtual void ChangeParagraphStyles(const TRVIntegerList* ParaMapList, const TRVIntegerList* NewIndices,
+                                     TRVIntegerList* OldIndices, int& Index);
+  virtual void ChangeTextStyles(const TRVIntegerList* TextMapList, const TRVIntegerList* NewIndices,
+                                TRVIntegerList* OldIndices, int& Index);
+  virtual TList* GetPrintFieldList(bool AllowCreate);
+  virtual TObject* GetDocObjects() { return nullptr; }
+  // Dispatched by identifier in the design; plain virtual operations here.
+  virtual void DestroySeqList();
+  virtual void DestroyMarkers();
+  virtual void GetItemHint(TCustomRVData* RVData, int ItemNo, const TRVUnicodeString& UpperRVDataHint,
+                           TRVUnicodeString& Hint);
+  virtual void ControlAction(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
+                             TCustomRVItemInfo* Item);
+  // The page-layout editor hosting the tree; nil when none (never stored by documents).
+  virtual std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface();
+  virtual void DoStyleTemplatesChange();
+  virtual TRVMarkerList* GetPrevMarkers() { return nullptr; }
+  virtual TCustomRVData* Edit() { return this; }
+  virtual void DestroyPrintFieldList();
+  // The hint the document shows for its control (the viewer's root data shows it).
+  virtual void SetControlHint(const TRVUnicodeString& /*Hint*/) {}
+  // The document's current item under the mouse, set by formatted layers.
+  virtual bool IsDelimiterW(TRVUnicodeChar Ch);
+
+  // ---- interfaces the style sheet and word painters use ----
+  int GetWidth() const override { return 0; }
+  TCustomImageList* GetImageListByTag(int /*Tag*/) override { return nullptr; }
+
+  // ---- construction and the item list ----
+  int ItemCount() const;
+  TCustomRVItemInfo* GetItem(int ItemNo) const;
+  int GetItemNo(const TCustomRVItemInfo* Item) const;
+  const TRVUnicodeString& GetItemTextW(int ItemNo) const;
+  TRVUnicodeString GetItemText(int ItemNo) const { return GetItemTextW(ItemNo); }
+  void SetItemTextW(int ItemNo, const TRVUnicodeString& Text);
+  TRVItemList* GetItems() const { return FItems; }
+  int GetOffsBeforeItem(int ItemNo);
+  int GetOffsAfterItem(int ItemNo);
+  int GetItemTextLength(int ItemNo) const;
+  int GetItemLength(int ItemNo);
+  void ShareItemsFrom(TCustomRVData* Source);
+  void AssignItemsFrom(TCustomRVData* Source);
+  void Inserting(TCustomRVData* RVData, bool Safe);
+  void Inserted(TCustomRVData* RVData);
+  void DrainFrom(TCustomRVData* Victim);
+  void UpdateItemsPaletteInfo() {}
+  void Beep();
+  bool IsEmpty() const;
+  // Raise "Item index is out of bounds" / "Can't get or set this kind of information for this item".
+  void CheckItemIndex(int ItemNo) const;
+  template <typename T>
+  T* CheckItemClass(int ItemNo) const {
+    CheckItemIndex(ItemNo);
+    T* item = dynamic_cast<T*>(GetItem(ItemNo));
+    if (!item) RaiseWrongItemClass();
+    return item;
+  }
+  [[noreturn]] static void RaiseWrongItemClass();
+
+  // ---- adding items ----
+  void AddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
+  void AddItem(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item) { AddItem(Text, Item.release()); }
+  void AddItemAsIs(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item);
+  void AddNL(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag = {});
+  void AddNLW(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag, bool ProcessTabs);
+  void AddBreak(TRVStyleLength Width, int Style, TColor Color, const TRVUnicodeString& Tag = {});
+  int AddCheckpoint(const TRVUnicodeString& CpName, bool RaiseEvent, const TRVUnicodeString& Tag = {});
+  void SetAddParagraphMode(bool AllowNewPara) { FAllowNewPara = AllowNewPara; }
+  bool GetAddParagraphMode() const { return FAllowNewPara; }
+  // The add rule, then the checkpoint, palette and insertion notifications; takes ownership.
+  void DoAddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
+
+  // ---- deleting ----
+  void FreeItem(int ItemNo, bool Clearing);
+
+  // ---- checkpoints ----
+  TRVCPInfo* GetItemCheckpoint(int ItemNo) const;
+  void SetCheckpointInfo(int ItemNo, const TRVUnicodeString& ATag, const TRVUnicodeString& AName, bool ARaiseEvent);
+  void GetCheckpointInfo(TRVCPInfo* CheckpointData, TRVUnicodeString& Tag, TRVUnicodeString& Name, bool& RaiseEvent);
+  TRVCPInfo* CreateCheckpoint(int ItemNo, const TRVUnicodeString& Tag, bool RaiseEvent, const TRVUnicodeString& Name);
+  void SetCP(TCustomRVItemInfo* Item, TRVCPInfo*& PrevCP, TRVCPInfo*& CP);
+  void UnlinkCheckpoint(TRVCPInfo* CP, bool DecCount);
+  void FreeCheckpoint(TRVCPInfo*& CP, bool AdjustLinks, bool DecCPCount);
+  void UpdateCPPos(TRVCPInfo* CP, int ItemNo);
+  void UpdateCheckpointItemNumbers();
+  TRVCPInfo* FindCheckpointBefore(int ItemNo);
+
+  // ---- notifications and settings ----
+  void AfterReadNote(TCustomRVData* RVData, int ItemNo);
+  TRVColorMode GetScreenColorMode();
+  TColor GetActualColor(TColor Color);
+
+  // ---- item flags and properties ----
+  int GetItemPara(int ItemNo) const { return GetItem(ItemNo)->ParaNo; }
+  TRVItemOptions GetItemOptions(int ItemNo) const { return GetItem(ItemNo)->ItemOptions; }
+  const TRVUnicodeString& GetItemTag(int ItemNo) const { return GetItem(ItemNo)->Tag; }
+  void SetItemTag(int ItemNo, const TRVUnicodeString& Tag);
+  bool IsParaStart(int ItemNo) const { return GetItem(ItemNo)->CanBeBorderStart(); }
+  bool IsFromNewLine(int ItemNo) const { return !GetItem(ItemNo)->GetSameAsPrev(); }
+  bool GetPageBreaksBeforeItems(int Index) const;
+  void SetPageBreaksBeforeItems(int Index, bool Value);
+  bool GetClearLeft(int Index) const;
+  bool GetClearRight(int Index) const;
+  TRVVAlign GetItemVAlign(int ItemNo) const;
+  void SetItemVAlign(int ItemNo, TRVVAlign AVAlign);
+  void SetItemExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value) {
+    SetItemExtraIntPropertyEx(ItemNo, Prop, Value);
+  }
+  bool SetItemExtraIntPropertyEx(int ItemNo, int Prop, int Value);
+  bool GetItemExtraIntPropertyEx(int ItemNo, int Prop, int& Value);
+  bool SetItemExtraStrProperty(int ItemNo, TRVExtraItemStrProperty Prop, const TRVUnicodeString& Value) {
+    return SetItemExtraStrPropertyEx(ItemNo, Prop, Value);
+  }
+  bool SetItemExtraStrPropertyEx(int ItemNo, int Prop, const TRVUnicodeString& Value);
+  bool GetItemExtraStrPropertyEx(int ItemNo, int Prop, TRVUnicodeString& Value);
+  int GetFirstTextStyleNo(bool OnlyWithEmptyTags);
+  int GetFirstParaStyleNo() const { return ItemCount() > 0 ? GetItem(0)->ParaNo : 0; }
+
+  // ---- hidden content ----
+  bool IsHiddenItem(int ItemNo);
+  bool IsHiddenParaEnd(int FirstItemNo);
+
+  // ---- paragraph ranges ----
+  int GetFirstParaItem(int ItemNo) const;
+  int GetFirstParaSectionItem(int ItemNo) const;
+  void ExpandToPara(int ItemNo1, int ItemNo2, int& FirstItemNo, int& LastItemNo) const;
+  void ExpandToParaSection(int ItemNo1, int ItemNo2, int& FirstItemNo, int& LastItemNo) const;
+  void UnifyParagraphStyle(int ItemNo);
+  void AdjustInItemsRange(int& ItemNo) const;
+
+  // ---- characters, code pages and direction ----
+  static int GetNextCharPos(const TRVUnicodeString& S, int Pos);
+  static int GetPrevCharPos(const TRVUnicodeString& S, int Pos);
+  bool IsDelimiterAt(const TRVUnicodeString& S, int Index);
+  TRVCodePage GetStyleCodePage(int StyleNo) const;
+  TRVCodePage GetItemCodePage(int ItemNo);
+  bool IsSymbolCharset(int ItemNo);
+  LCID GetStyleLocale(int StyleNo) const;
+  TRVCodePage GetDefaultCodePage() const;
+  TRVBiDiMode GetParaBiDiMode(int ParaNo);
+  TRVBiDiMode GetItemBiDiMode2(TCustomRVItemInfo* Item);
+  TRVBiDiMode GetItemBiDiMode(int ItemNo) { return GetItemBiDiMode2(GetItem(ItemNo)); }
+  void GetItemBiDiModeEx(int ItemNo, TRVBiDiMode& Start, TRVBiDiMode& Ending);
+
+  // ---- rotation ----
+  TRVDocRotation GetRealRotation(bool FromAbsRoot);
+  bool IsVerticalText() const { return GetRotation() == rvrot90 || GetRotation() == rvrot270; }
+  bool IsReallyVerticalText();
+  bool IsRotationUsed();
+
+  // ---- list markers of paragraphs and the special-item lists ----
+  int SetListMarkerInfo(int AItemNo, int AListNo, int AListLevel, int AStartFrom, int AParaNo, bool AUseStartFrom);
+  int GetListMarkerInfo(int AItemNo, int& AListNo, int& AListLevel, int& AStartFrom, bool& AUseStartFrom);
+  void RecalcMarker(int AItemNo, bool AllowCreateList);
+  void AddMarkerInList(int ItemNo);
+  void DeleteMarkerFromList(TCustomRVItemInfo* Item, bool Clearing);
+  void AddSeqInList(int ItemNo);
+  void DeleteSeqFromList(TCustomRVItemInfo* Item, bool Clearing);
+  void AddPrintFieldInList(int ItemNo);
+  void DeletePrintFieldFromList(TCustomRVItemInfo* Item);
+  TCustomRVItemInfo* FindPreviousMarker(int ItemNo);
+  TCustomRVItemInfo* FindPreviousSeqItem(int ItemNo);
+  int FindLastMarkerByLists(int Index, const TRVIntegerList* Lists);
+  int FindLastSeqItemByNames(int Index, const std::vector<TRVUnicodeString>& Names);
+
+  // ---- navigation and enumeration ----
+  int GetAbsoluteRootItemNo(int ItemNo);
+  TCustomRVData* GetTopLevelChosenRVData();
+  int FindContainingItemNo(int StartItemNo, const TCustomRVItemInfo* Item);
+  using TRVEnumItemsProc =
+      std::function<void(TCustomRVData* RVData, int ItemNo, int& UserData1, const TRVUnicodeString& UserData2,
+                         bool& ContinueEnum)>;
+  bool EnumItems(const TRVEnumItemsProc& Proc, int& UserData1, const TRVUnicodeString& UserData2);
+  // Negative when (this, ItemNo) comes before (RVData2, ItemNo2), 0 when equal, positive after.
+  int CompareItemPositions(int ItemNo, TCustomRVData* RVData2, int ItemNo2);
+
+  // ---- layout record, save scope, blocks and progress ----
+  int GetRVFSaveScope(bool SelectionOnly);
+  // The whole-document writer and reader of the native format (their own unit overrides these).
+  virtual bool SaveRVFToStream(TStream* /*Stream*/, bool /*SelectionOnly*/, TColor /*Color*/, TObject* /*Background*/,
+                               TRVLayoutInfo* /*Layout*/, bool /*Root*/) {
+    return false;
+  }
+  virtual bool LoadRVFFromStream(TStream* /*Stream*/, TColor& /*Color*/, TObject* /*Background*/,
+                                 TRVLayoutInfo* /*Layout*/) {
+    return false;
+  }
+  // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
+  void LoadRVFBlockFromStream(TStream* Stream);
+  void ApplyLayoutFlags(const TRVLayoutInfo& Layout);
+  bool SaveProgressInit(int& Progress, int Max, int Operation);
+  void SaveProgressRun(int& Progress, int Position, int Max, int Operation);
+  void SaveProgressDone(int Operation);
+  // The location of an exported picture: the root events' handler first, else SavePicture.
+  virtual TRVUnicodeString DoSavePicture(TRVSaveFormat DocumentSaveFormat, TCustomRVData* RVData, int ItemNo,
+                                         const TRVUnicodeString& imgSavePrefix, const TRVUnicodeString& Path,
+                                         int& imgSaveNo, bool OverrideFiles, TColor CurrentFileColor, TGraphic* gr);
+  // Saves the picture to the next free file (as JPEG or its own kind for HTML, as a bitmap
+  // otherwise) and answers its location: the folder of imgSavePrefix and the file name.
+  TRVUnicodeString SavePicture(TRVSaveFormat DocumentSaveFormat, const TRVUnicodeString& imgSavePrefix,
+                               const TRVUnicodeString& Path, int& imgSaveNo, bool OverrideFiles,
+                               TColor CurrentFileColor, TGraphic* gr);
+  virtual TRVUnicodeString GetNextFileName(const TRVUnicodeString& ImagesPrefix, const TRVUnicodeString& Path,
+                                           const TRVUnicodeString& Ext, int& imgSaveNo, bool OverrideFiles);
+
+  // ---- item queries used here ----
+  int GetActualStyle(TCustomRVItemInfo* Item);
+  int GetActualTextStyle(TCustomRVItemInfo* Item);
+  int GetActualStyleEx(int StyleNo, int ParaNo);
+  int GetItemStyle(int ItemNo) { return GetActualStyle(GetItem(ItemNo)); }
+  virtual int GetStyleFromStyleTemplate(int StyleNo, int ParaNo);
+  bool IsWideEmptyTextItem(int ItemNo);
+  // Sequence, marker and print-field lists: an added or deleted item enters or leaves them.
+  virtual void DoOnAddSpecialItem(int ItemNo);
+  virtual void DoOnDeleteSpecialItem(TCustomRVItemInfo* Item, bool Clearing);
+  // The formatted document when this is one (formatted layers answer themselves).
+  virtual TCustomRVFormattedData* AsFormattedData() { return nullptr; }
+  // Asks the root to convert the text style of an item (style conversion of tabs and labels).
+  virtual void DoCurrentTextStyleConversion(int& /*StyleNo*/, int /*ParaStyleNo*/, int /*ItemNo*/, int /*UserData*/,
+                                            bool /*ToWholeParagraphs*/) {}
+  // Whether the field highlight is forced (an editor's setting, asked of the absolute root).
+  virtual bool GetForceFieldHighlight() { return false; }
+  // The canvas hosted documents are formatted on (a viewer's root answers); nil without one.
+  virtual TCanvas* GetFormatCanvasEx(TCanvas* /*DefCanvas*/) { return nullptr; }
+  // Sets the cursor of the parent control.
+  virtual void SetCursor(TCursor /*Cursor*/) {}
+
+  // ---- fields ----
+  int FFirstJumpNo = 0;
+  TRVCPInfo* FirstCP = nullptr;
+  TRVCPInfo* LastCP = nullptr;
+  TRVCPInfo* NotAddedCP = nullptr;
+  TRVStates State;
+  int FFirstParaListNo = -1;
+  int FFirstParaLevel = -1;
+  int CPCount = 0;
+
+ protected:
+  // Items that continue a line after the last item; the add rule of AddItem and DoAddItem.
+  void PrepareAddedItem(TCustomRVItemInfo* Item);
+  void CreateItemList();
+  // For descendants that share another document's items: the own list made by the constructor
+  // goes (the base constructor cannot ask SharesItemList).
+  void DropOwnItemList();
+
+  TRVItemList* FItems = nullptr;
+  bool FOwnsItems = false;
+  bool FAllowNewPara = true;
+};
+
+// A root document without a control: it keeps its own style sheet reference, flags, options,
+// settings, events, special-item lists and document parameters. Conversions, tests and printing
+// of documents built in code use it; the viewer's root data takes its place on screen.
+class TRVPlainRootData : public TCustomRVData {
+ public:
+  explicit TRVPlainRootData(TRVStyle* AStyle = nullptr);
+  ~TRVPlainRootData() override;
+
+  TRVStyle* GetRVStyle() const override { return FStyle; }
+  void SetRVStyle(TRVStyle* Value) { FStyle = Value; }
+  TRVFlags GetFlags() const override { return FFlags; }
+  void SetFlags(const TRVFlags& Value) override { FFlags = Value; }
+  TRVOptions GetOptions() override { return FOptions; }
+  void SetOptions(const TRVOptions& Value) override { FOptions = Value; }
+  TRVDataRootProperties* GetRootProperties() override { return &FRootProperties; }
+  TRVDataRootEvents* GetRootEvents() override { return &FRootEvents; }
+  TRVSeqList* GetSeqList(bool AllowCreate) override;
+  TRVMarkerList* GetMarkers(bool AllowCreate) override;
+  TList* GetPrintFieldList(bool AllowCreate) override;
+  void DestroySeqList() override;
+  void DestroyMarkers() override;
+  void DestroyPrintFieldList() override;
+  TRVDocParameters* GetDocParameters(bool AllowCreate) override;
+  std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override { return ScaleViroZere; }
+  void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
+                  TCustomRVData* RVData) override;
+
+  // A page-layout editor hosting this document, when a test or host sets one.
+  std::shared_ptr<IRVScaleViroZereInterface> ScaleViroZere;
+
+ private:
+  TRVStyle* FStyle;
+  TRVFlags FFlags{rvflRoot};
+  TRVOptions FOptions;
+  TRVDataRootProperties FRootProperties;
+  TRVDataRootEvents FRootEvents;
+  std::unique_ptr<TRVSeqList> FSeqList;
+  std::unique_ptr<TRVMarkerList> FMarkers;
+  std::unique_ptr<TList> FPrintFields;
+  std::unique_ptr<TRVDocParameters> FDocParameters;
+};

@@ -1,0 +1,33 @@
+// The built-in item kinds and the registration of the kinds this library builds.
+#include "engine/document/RVBreakItem.h"
+#include "engine/document/RVItem.h"
+#include "engine/document/RVFieldItems.h"
+#include "engine/document/RVLabelItem.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVSeqItem.h"
+#include "engine/document/RVTextItems.h"
+
+TCustomRVItemInfoClass TextItemClass = TRVTextItemInfo::StaticItemClass();
+
+TCustomRVItemInfoClass BuiltInItemClass(int StyleNo) {
+  switch (StyleNo) {
+    case ItemKindHorizontalLine: return TRVBreakItemInfo::StaticItemClass();
+    case ItemKindTab: return TRVTabItemInfo::StaticItemClass();
+    case ItemKindListMarker: return TRVMarkerItemInfo::StaticItemClass();
+    default: return nullptr;
+  }
+}
+
+void RegisterBuiltInItemTypes() {
+  static const bool done = [] {
+    RegisterItemType(ItemKindLabel, TRVLabelItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindSequence, TRVSeqItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindPageNumber, TRVPageNumberItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindPageCount, TRVPageCountItemInfo::StaticItemClass());
+    return true;
+  }();
+  (void)done;
+}
+
+// Filled at start-up, before any document exists.
+static const bool RegisteredAtStartUp = (RegisterBuiltInItemTypes(), true);
