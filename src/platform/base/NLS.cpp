@@ -1,5 +1,6 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/CodePagePeer.h"
 #include "platform/base/IcuConverter.h"
 #include "platform/base/Johab.h"
 #include "platform/base/NLSTables.h"
@@ -9,6 +10,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
+#include <unicode/uset.h>
 #include <unicode/utf16.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -115,6 +118,19 @@ bool IsCombiningClassNonZero(UChar32 c) {
   return (CombiningUnits()[static_cast<size_t>(c) >> 6] >> (c & 63)) & 1;
 }
 
+// True when some character the code page has both ways is a combining mark (or when the
+// library cannot say).
+bool HasCombiningMarks(UConverter* cnv) {
+  UErrorCode err = U_ZERO_ERROR;
+  USet* set = uset_openEmpty();
+  ucnv_getUnicodeSet(cnv, set, UCNV_ROUNDTRIP_SET, &err);
+  USet* marks = uset_openPattern(u"[:^ccc=0:]", -1, &err);
+  const bool result = U_FAILURE(err) || uset_containsSome(set, marks);
+  uset_close(set);
+  if (marks) uset_close(marks);
+  return result;
+}
+
 CodePageConverters* ConvertersFor(UINT cp) {
   thread_local std::unordered_map<UINT, CodePageConverters> cache;
   auto it = cache.find(cp);
@@ -141,6 +157,7 @@ CodePageConverters* ConvertersFor(UINT cp) {
       } else {
         entry.DoubleByte = ucnv_getType(entry.Main.get()) != UCNV_UTF8;
         ProbeControls(entry);
+        entry.MayCombine = HasCombiningMarks(entry.Main.get());
       }
     }
   }
@@ -199,6 +216,10 @@ struct FromUnicodeContext {
   int32_t DefaultLength = 1;
   bool StrictInvalid = false;
   bool UsedDefault = false;
+  // Composition on demand: a combining mark the code page lacks stops the conversion, so that
+  // text without marks needs no scan for them.
+  bool StopAtMarks = false;
+  bool StoppedAtMark = false;
 };
 
 // Writes c with the stopping helper converter (and the code page's own corrections).
@@ -255,6 +276,10 @@ void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeAr
                                     UConverterCallbackReason reason, UErrorCode* err) {
   if (reason > UCNV_IRREGULAR) return;
   auto* ctx = static_cast<FromUnicodeContext*>(const_cast<void*>(context));
+  if (reason == UCNV_UNASSIGNED && ctx->StopAtMarks && IsCombiningClassNonZero(codePoint)) {
+    ctx->StoppedAtMark = true;
+    return;  // the error stops it
+  }
   if (reason == UCNV_UNASSIGNED && ctx->Helper) {
     // A character of the code page's own corrections, a precomposed letter the code page lacks
     // written as base plus marks, or else a best-fit form.
@@ -519,12 +544,14 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
   }
   result.resize(static_cast<size_t>(target - reinterpret_cast<UChar*>(result.data())));
   if (c->RotatedControls) {
-    for (auto& ch : result)
+    for (auto& ch : result) {
+      if (ch > 0x7F) continue;
       for (size_t k = 0; k < kControls.size(); ++k)
         if (ch == c->DecodedAs[k]) {
           ch = kControls[k];
           break;
         }
+    }
   }
   if ((flags & MB_PRECOMPOSED) && c->MayCombine) Precompose(result);
   out.swap(result);
@@ -580,43 +607,63 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   if (ctx.Helper) ucnv_setFallback(ctx.Helper, bestFit);
   UErrorCode err = U_ZERO_ERROR;
   ucnv_setFromUCallBack(cnv, FromUnicodeCallback, &ctx, nullptr, nullptr, &err);
-  ucnv_resetFromUnicode(cnv);
-  UnicodeString corrected;
-  if ((flags & WC_COMPOSITECHECK) && FirstCombining(src) < src.size()) {
-    // Base letters with marks are written as the code page's precomposed letters.
-    corrected.assign(src);
-    Precompose(corrected);
-    src = corrected;
-  }
-  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
-    if (src.data() != corrected.data()) corrected.assign(src);
-    for (auto& ch : corrected)
-      for (size_t k = 0; k < kControls.size(); ++k)
-        if (ch == kControls[k]) {
-          ch = c->DecodedAs[k];
-          break;
-        }
-    src = corrected;
+  UnicodeString composed;
+  if (flags & WC_COMPOSITECHECK) {
+    // Base letters with marks are written as the code page's precomposed letters. When the code
+    // page has no marks of its own, any mark reaches the callback, which asks for composition.
+    if (c->MayCombine) {
+      if (FirstCombining(src) < src.size()) {
+        composed.assign(src);
+        Precompose(composed);
+        src = composed;
+      }
+    } else {
+      ctx.StopAtMarks = true;
+    }
   }
   const auto maxChar = static_cast<size_t>(ucnv_getMaxCharSize(cnv));
-  std::string result(src.size() * maxChar + 16, '\0');
-  const UChar* source = reinterpret_cast<const UChar*>(src.data());
-  const UChar* sourceEnd = source + src.size();
-  char* target = result.data();
-  for (;;) {
-    err = U_ZERO_ERROR;
-    ucnv_fromUnicode(cnv, &target, result.data() + result.size(), &source, sourceEnd, nullptr,
-                     true, &err);
-    if (err != U_BUFFER_OVERFLOW_ERROR) break;
-    const auto used = target - result.data();
-    result.resize(result.size() * 2);
-    target = result.data() + used;
+  std::string result;
+  char* target = nullptr;
+  for (int pass = 0; pass < 2; ++pass) {
+    ucnv_resetFromUnicode(cnv);
+    result.resize(src.size() * maxChar + 16);
+    const UChar* source = reinterpret_cast<const UChar*>(src.data());
+    const UChar* sourceEnd = source + src.size();
+    target = result.data();
+    for (;;) {
+      err = U_ZERO_ERROR;
+      ucnv_fromUnicode(cnv, &target, result.data() + result.size(), &source, sourceEnd, nullptr,
+                       true, &err);
+      if (err != U_BUFFER_OVERFLOW_ERROR) break;
+      const auto used = target - result.data();
+      result.resize(result.size() * 2);
+      target = result.data() + used;
+    }
+    if (!ctx.StoppedAtMark) break;
+    ctx.StoppedAtMark = ctx.StopAtMarks = ctx.UsedDefault = false;
+    composed.assign(src);
+    Precompose(composed);
+    src = composed;
   }
   if (U_FAILURE(err)) {
     ucnv_resetFromUnicode(cnv);
     return false;
   }
   result.resize(static_cast<size_t>(target - result.data()));
+  if (c->RotatedControls) {
+    // The three controls are never part of a double-byte character here: find them all before
+    // putting the code page's bytes in their place.
+    std::vector<std::pair<size_t, char>> fixes;
+    for (size_t k = 0; k < kControls.size(); ++k) {
+      // The library writes the character its table reads from byte kControls[k] as that byte.
+      const char written = static_cast<char>(kControls[k]);
+      for (const char* p = result.data(); (p = static_cast<const char*>(std::memchr(
+                                               p, written, result.data() + result.size() - p)));
+           ++p)
+        fixes.emplace_back(static_cast<size_t>(p - result.data()), static_cast<char>(c->DecodedAs[k]));
+    }
+    for (const auto& [at, byte] : fixes) result[at] = byte;
+  }
   if (usedDefaultChar) *usedDefaultChar = ctx.UsedDefault;
   out.swap(result);
   return true;
@@ -923,4 +970,48 @@ void SetReportedVersion(DWORD platformId, DWORD majorVersion, DWORD minorVersion
   gPlatformId = platformId;
   gMajorVersion = majorVersion;
   gMinorVersion = minorVersion;
+}
+
+// ---- the converter library's own calls ------------------------------------------------------
+
+namespace {
+UConverter* PeerConverter(UINT cp) {
+  thread_local std::unordered_map<UINT, ConverterPtr> cache;
+  auto it = cache.find(cp);
+  if (it == cache.end()) {
+    ConverterPtr cnv;
+    const std::string name = IcuNameOf(cp);
+    UErrorCode err = U_ZERO_ERROR;
+    if (!name.empty()) cnv.reset(ucnv_open(name.c_str(), &err));
+    if (U_FAILURE(err)) cnv.reset();
+    it = cache.emplace(cp, std::move(cnv)).first;
+  }
+  return it->second.get();
+}
+}  // namespace
+
+bool LibraryCodePageToUnicode(UINT codePage, std::string_view src, UnicodeString& out) {
+  UConverter* cnv = PeerConverter(codePage);
+  if (!cnv) return false;
+  out.resize(src.size() + 1);
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t n = ucnv_toUChars(cnv, reinterpret_cast<UChar*>(out.data()),
+                                  static_cast<int32_t>(out.size()), src.data(),
+                                  static_cast<int32_t>(src.size()), &err);
+  if (U_FAILURE(err)) return false;
+  out.resize(static_cast<size_t>(n));
+  return true;
+}
+
+bool LibraryUnicodeToCodePage(UINT codePage, std::u16string_view src, std::string& out) {
+  UConverter* cnv = PeerConverter(codePage);
+  if (!cnv) return false;
+  out.resize(src.size() * static_cast<size_t>(ucnv_getMaxCharSize(cnv)) + 1);
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                                    reinterpret_cast<const UChar*>(src.data()),
+                                    static_cast<int32_t>(src.size()), &err);
+  if (U_FAILURE(err)) return false;
+  out.resize(static_cast<size_t>(n));
+  return true;
 }
