@@ -543,7 +543,10 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
     return false;
   }
   result.resize(static_cast<size_t>(target - reinterpret_cast<UChar*>(result.data())));
-  if (c->RotatedControls) {
+  // The three controls are never part of a double-byte character where the table rotates them,
+  // so only input that has one of those bytes needs the correction.
+  auto hasByte = [&src](char b) { return std::memchr(src.data(), b, src.size()) != nullptr; };
+  if (c->RotatedControls && (hasByte(0x1A) || hasByte(0x1C) || hasByte(0x7F))) {
     for (auto& ch : result) {
       if (ch > 0x7F) continue;
       for (size_t k = 0; k < kControls.size(); ++k)
