@@ -3,9 +3,7 @@
 // memory of each), and an enhanced metafile of 10,000 records drawn onto a bitmap.
 #include <benchmark/benchmark.h>
 
-#include <jpeglib.h>
 #include <malloc.h>
-#include <png.h>
 
 #include <atomic>
 #include <csetjmp>
@@ -19,6 +17,12 @@
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Png.h"
+
+// The libraries' own headers come last: they define TRUE and FALSE as macros.
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
 
 // Bytes allocated through new and delete: the current total and the peak since the last reset.
 std::atomic<std::int64_t> gAllocated{0}, gPeak{0};

@@ -8,6 +8,7 @@
 #include <QImageWriter>
 
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/graphics/ToolkitPeer.h"
 
 namespace {
 
@@ -138,4 +139,21 @@ bool TWICImage::AssignFrom(const TGraphic* source) {
   TakePixels(source ? source->ToPixels() : TPixelImage{});
   FFormat = wifPng;
   return true;
+}
+
+// ---- the toolkit's own scaling, the thumbnail benchmark's peer ------------------------------
+
+TPixelImage ToolkitSmoothScale(const TPixelImage& image, int width, int height) {
+  TPixelImage out;
+  if (image.Empty() || width <= 0 || height <= 0) return out;
+  const QImage source(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height,
+                      static_cast<qsizetype>(image.Width) * 4,
+                      image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  const QImage scaled = source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  out.Allocate(scaled.width(), scaled.height());
+  out.HasAlpha = image.HasAlpha;
+  for (int y = 0; y < scaled.height(); ++y)
+    std::memcpy(out.Pixels.data() + static_cast<std::size_t>(y) * out.Width, scaled.constScanLine(y),
+                static_cast<std::size_t>(out.Width) * 4);
+  return out;
 }
