@@ -3,14 +3,7 @@
 // memory of each), and an enhanced metafile of 10,000 records drawn onto a bitmap.
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
-#include <atomic>
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "platform/graphics/Graphics.h"
@@ -18,60 +11,12 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Png.h"
 
-// The libraries' own headers come last: they define TRUE and FALSE as macros.
-#include <jpeglib.h>
+#include "BenchPeers.h"
+
+// The PNG library's header comes last: it defines TRUE and FALSE as macros.
 #include <png.h>
 
 namespace {
-
-// Bytes allocated through new and delete: the current total and the peak since the last reset.
-std::atomic<std::int64_t> gAllocated{0}, gPeak{0};
-
-void CountAllocation(void* p) {
-  if (!p) return;
-  const auto n = static_cast<std::int64_t>(malloc_usable_size(p));
-  const std::int64_t now = gAllocated.fetch_add(n) + n;
-  std::int64_t peak = gPeak.load();
-  while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
-  }
-}
-
-void CountRelease(void* p) {
-  if (p) gAllocated.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)));
-}
-
-}  // namespace
-
-void* operator new(std::size_t n) {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-  CountAllocation(p);
-  return p;
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept {
-  CountRelease(p);
-  std::free(p);
-}
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
-
-namespace {
-
-// Runs the body once per iteration and reports the largest rise of allocated memory over the
-// amount before it, in MB.
-template <typename Body>
-void MeasurePeak(benchmark::State& state, Body body) {
-  std::int64_t worst = 0;
-  for (auto _ : state) {
-    const std::int64_t before = gAllocated.load();
-    gPeak = before;
-    body();
-    worst = std::max(worst, gPeak.load() - before);
-  }
-  state.counters["peak_MB"] = static_cast<double>(worst) / 1e6;
-}
 
 TPixelImage Photo() {
   // Smooth gradients with some texture, so both codecs have real work.
@@ -131,40 +76,7 @@ void Decode(benchmark::State& state, const std::string& bytes) {
   state.counters["MB"] = static_cast<double>(bytes.size()) / 1e6;
 }
 
-// The decoder library's own calls: 32-bit BGRA rows into one buffer of the picture's size.
-struct TJpegPeerError {
-  jpeg_error_mgr Mgr;
-  std::jmp_buf Jump;
-};
-
-std::unique_ptr<std::uint8_t[]> LibJpegDecode(const std::string& bytes, int& w, int& h) {
-  jpeg_decompress_struct cinfo;
-  TJpegPeerError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<TJpegPeerError*>(c->err)->Jump, 1); };
-  std::uint8_t* out = nullptr;
-  if (setjmp(err.Jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    delete[] out;
-    return nullptr;
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&cinfo, TRUE);
-  cinfo.out_color_space = JCS_EXT_BGRA;
-  jpeg_start_decompress(&cinfo);
-  w = static_cast<int>(cinfo.output_width);
-  h = static_cast<int>(cinfo.output_height);
-  out = new std::uint8_t[static_cast<std::size_t>(w) * h * 4];
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = out + static_cast<std::size_t>(cinfo.output_scanline) * w * 4;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return std::unique_ptr<std::uint8_t[]>(out);
-}
-
+// The PNG library's own call: 32-bit BGRA rows into one buffer of the picture's size.
 std::unique_ptr<std::uint8_t[]> LibPngDecode(const std::string& bytes, int& w, int& h) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
