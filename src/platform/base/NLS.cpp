@@ -75,8 +75,6 @@ struct CodePageConverters {
   // Single-byte code pages convert by their own table (shared by all threads); the converters
   // then serve only for information.
   const nls_tables::TSingleByteTable* Table = nullptr;
-  bool DoubleByte = false;
-  UINT CodePage = 0;
 };
 
 constexpr std::array<UChar, 3> kControls{0x1A, 0x1C, 0x7F};
@@ -150,12 +148,10 @@ CodePageConverters* ConvertersFor(UINT cp) {
         ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
-      entry.CodePage = cp;
       entry.Table = nls_tables::SingleByteTableFor(cp, entry.Main.get());
       if (entry.Table) {
         entry.MayCombine = entry.Table->MayCombine();
       } else {
-        entry.DoubleByte = ucnv_getType(entry.Main.get()) != UCNV_UTF8;
         ProbeControls(entry);
         entry.MayCombine = HasCombiningMarks(entry.Main.get());
       }
