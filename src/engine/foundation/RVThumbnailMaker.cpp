@@ -73,25 +73,35 @@ std::ptrdiff_t RowStride(const TBitmap& b) {
   return b.ScanLine(1) - b.ScanLine(0);
 }
 
-// 24-bit src into 24-bit dst: columns first into an intermediate of dst's width, then rows.
-void Resample(const TBitmap& src, TBitmap& dst) {
-  const int sw = src.GetWidth(), sh = src.GetHeight();
+// Source rows of blue, green, red in 3 bytes a pixel (24-bit bitmaps) or 4 (32-bit pixels,
+// whose fourth byte is left out).
+struct TSourceRows {
+  const std::uint8_t* Row0;
+  std::ptrdiff_t Stride;
+  int BytesPerPixel;
+  int Width, Height;
+};
+
+// src into 24-bit dst: columns first into an intermediate of dst's width, then rows.
+void Resample(const TSourceRows& src, TBitmap& dst) {
+  const int sw = src.Width, sh = src.Height;
   const int dw = dst.GetWidth(), dh = dst.GetHeight();
   const TWPMatrix columns = MakeWeights(dw, sw);
   const TWPMatrix rows = MakeWeights(dh, sh);
 
   const std::size_t tStride = static_cast<std::size_t>(dw) * 3;
   std::vector<std::uint8_t> temp(tStride * static_cast<std::size_t>(sh));
-  const std::uint8_t* srcRow0 = src.ScanLine(0);
-  const std::ptrdiff_t srcStride = RowStride(src);
+  const std::uint8_t* srcRow0 = src.Row0;
+  const std::ptrdiff_t srcStride = src.Stride;
+  const int bpp = src.BytesPerPixel;
   // Each source row as blue, green, red, unused in one 4-float vector per pixel: the three sums
   // run side by side, each in the same order as channel by channel.
   std::vector<TFloat4> row(static_cast<std::size_t>(sw));
   for (int y = 0; y < sh; ++y) {
     const std::uint8_t* s = srcRow0 + y * srcStride;
-    for (int x = 0; x < sw; ++x)
-      row[static_cast<std::size_t>(x)] = TFloat4{static_cast<float>(s[x * 3]), static_cast<float>(s[x * 3 + 1]),
-                                                 static_cast<float>(s[x * 3 + 2]), 0.0f};
+    for (int x = 0; x < sw; ++x, s += bpp)
+      row[static_cast<std::size_t>(x)] =
+          TFloat4{static_cast<float>(s[0]), static_cast<float>(s[1]), static_cast<float>(s[2]), 0.0f};
     std::uint8_t* t = temp.data() + static_cast<std::size_t>(y) * tStride;
     for (int i = 0; i < dw; ++i) {
       TFloat4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -169,11 +179,38 @@ std::unique_ptr<TBitmap> TRVThumbnailMaker::MakeThumbnail(const TGraphic* Gr, in
     const bool sizeOk = (gw <= m && gh <= m) || (Width <= m && Height <= m) || gw >= Width || gh >= Height;
     if (!sizeOk) return nullptr;  // never enlarge a picture beyond the limit
     AdjustThumbnailSize(Width, Height);
-    std::unique_ptr<TBitmap> source = SourceBitmap(Gr);
     auto result = std::make_unique<TBitmap>();
     result->SetPixelFormat(pf24bit);
     result->SetSize(Width, Height);
-    if (Width > 0 && Height > 0) Resample(*source, *result);
+    if (Width <= 0 || Height <= 0) return result;
+    // A picture kept encoded is resampled straight from its decoded pixels, without a bitmap
+    // copy of them in between.
+    if (!dynamic_cast<const TBitmap*>(Gr)) {
+      TPixelImage pixels;
+      try {
+        pixels = Gr->ToPixels();
+      } catch (const std::exception&) {
+        pixels = TPixelImage{};
+      }
+      if (!pixels.Empty()) {
+        Resample(TSourceRows{reinterpret_cast<const std::uint8_t*>(pixels.Pixels.data()),
+                             static_cast<std::ptrdiff_t>(pixels.Width) * 4, 4, pixels.Width, pixels.Height},
+                 *result);
+        return result;
+      }
+    }
+    // A bitmap of a direct 24- or 32-bit layout is read where it is.
+    if (const auto* bmp = dynamic_cast<const TBitmap*>(Gr)) {
+      const TPixelFormat pf = bmp->GetPixelFormat();
+      if ((pf == pf24bit || pf == pf32bit) && bmp->GetWidth() == gw && bmp->GetHeight() == gh) {
+        const std::ptrdiff_t stride = gh < 2 ? 0 : bmp->ScanLine(1) - bmp->ScanLine(0);
+        Resample(TSourceRows{bmp->ScanLine(0), stride, pf == pf24bit ? 3 : 4, gw, gh}, *result);
+        return result;
+      }
+    }
+    std::unique_ptr<TBitmap> source = SourceBitmap(Gr);
+    Resample(TSourceRows{source->ScanLine(0), RowStride(*source), 3, source->GetWidth(), source->GetHeight()},
+             *result);
     return result;
   } catch (const std::exception&) {
     return nullptr;

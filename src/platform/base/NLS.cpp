@@ -1,13 +1,16 @@
 #include "platform/base/NLS.h"
 
+#include "platform/base/CodePagePeer.h"
 #include "platform/base/IcuConverter.h"
 #include "platform/base/Johab.h"
+#include "platform/base/NLSTables.h"
 #include "platform/base/SysUtils.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
+#include <unicode/uset.h>
 #include <unicode/utf16.h>
 
 #include <algorithm>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -38,7 +42,10 @@ std::string IcuNameOf(UINT cp) {
     case 936: return "windows-936-2000";
     case 949: return "windows-949-2000";
     case 950: return "windows-950-2000";
-    case 437: return "ibm-437_P100-1995";
+    // The PC (OEM) code pages.
+    case 437: case 720: case 737: case 775: case 850: case 852: case 855: case 857: case 858:
+    case 860: case 861: case 862: case 863: case 864: case 865: case 866: case 869:
+      return "ibm-" + std::to_string(cp);
     case 10000: return "macos-0_2-10.2";
     case 20127: return "US-ASCII";
     case 28591: return "ISO-8859-1";
@@ -65,6 +72,9 @@ struct CodePageConverters {
   // False when no byte of a single-byte code page decodes to a combining mark, so decoding
   // needs no composition pass.
   bool MayCombine = true;
+  // Single-byte code pages convert by their own table (shared by all threads); the converters
+  // then serve only for information.
+  const nls_tables::TSingleByteTable* Table = nullptr;
 };
 
 constexpr std::array<UChar, 3> kControls{0x1A, 0x1C, 0x7F};
@@ -106,19 +116,17 @@ bool IsCombiningClassNonZero(UChar32 c) {
   return (CombiningUnits()[static_cast<size_t>(c) >> 6] >> (c & 63)) & 1;
 }
 
-void ProbeCombining(CodePageConverters& entry) {
-  UConverter* cnv = entry.Main.get();
-  if (ucnv_getMaxCharSize(cnv) != 1) return;
-  entry.MayCombine = false;
-  for (int b = 0x80; b < 0x100 && !entry.MayCombine; ++b) {
-    const char byte = static_cast<char>(b);
-    UChar out[4];
-    UErrorCode err = U_ZERO_ERROR;
-    const int32_t n = ucnv_toUChars(cnv, out, 4, &byte, 1, &err);
-    for (int32_t i = 0; U_SUCCESS(err) && i < n; ++i)
-      if (IsCombiningClassNonZero(out[i])) entry.MayCombine = true;
-  }
-  ucnv_resetToUnicode(cnv);
+// True when some character the code page has both ways is a combining mark (or when the
+// library cannot say).
+bool HasCombiningMarks(UConverter* cnv) {
+  UErrorCode err = U_ZERO_ERROR;
+  USet* set = uset_openEmpty();
+  ucnv_getUnicodeSet(cnv, set, UCNV_ROUNDTRIP_SET, &err);
+  USet* marks = uset_openPattern(u"[:^ccc=0:]", -1, &err);
+  const bool result = U_FAILURE(err) || uset_containsSome(set, marks);
+  uset_close(set);
+  if (marks) uset_close(marks);
+  return result;
 }
 
 CodePageConverters* ConvertersFor(UINT cp) {
@@ -140,8 +148,13 @@ CodePageConverters* ConvertersFor(UINT cp) {
         ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
-      ProbeControls(entry);
-      ProbeCombining(entry);
+      entry.Table = nls_tables::SingleByteTableFor(cp, entry.Main.get());
+      if (entry.Table) {
+        entry.MayCombine = entry.Table->MayCombine();
+      } else {
+        ProbeControls(entry);
+        entry.MayCombine = HasCombiningMarks(entry.Main.get());
+      }
     }
   }
   auto& slot = cache[cp] = std::move(entry);
@@ -166,30 +179,54 @@ const UNormalizer2* Nfd() {
 }
 
 struct ToUnicodeContext {
+  UINT CodePage = 0;
   bool Strict = false;
 };
 
 void U_CALLCONV ToUnicodeCallback(const void* context, UConverterToUnicodeArgs* args,
-                                  const char*, int32_t, UConverterCallbackReason reason,
-                                  UErrorCode* err) {
+                                  const char* codeUnits, int32_t length,
+                                  UConverterCallbackReason reason, UErrorCode* err) {
   if (reason > UCNV_IRREGULAR) return;
-  if (static_cast<const ToUnicodeContext*>(context)->Strict) return;  // the error stops it
+  const auto* ctx = static_cast<const ToUnicodeContext*>(context);
+  if (length == 1) {
+    // A byte the library's table lacks but the code page defines.
+    const UChar fixed =
+        nls_tables::DecodeCorrection(ctx->CodePage, static_cast<unsigned char>(codeUnits[0]), -1);
+    if (fixed) {
+      *err = U_ZERO_ERROR;
+      ucnv_cbToUWriteUChars(args, &fixed, 1, 0, err);
+      return;
+    }
+  }
+  if (ctx->Strict) return;  // the error stops it
   static const UChar replacement = 0xFFFD;
   *err = U_ZERO_ERROR;
   ucnv_cbToUWriteUChars(args, &replacement, 1, 0, err);
 }
 
 struct FromUnicodeContext {
+  UINT CodePage = 0;
+  bool BestFit = false;
   UConverter* Helper = nullptr;
   const char* Default = "?";
   int32_t DefaultLength = 1;
   bool StrictInvalid = false;
   bool UsedDefault = false;
+  // Composition on demand: a combining mark the code page lacks stops the conversion, so that
+  // text without marks needs no scan for them.
+  bool StopAtMarks = false;
+  bool StoppedAtMark = false;
 };
 
-// Writes c, or else its canonical decomposition one level at a time (so that a letter with two
-// marks may use a code page's letter with one of them), with the stopping helper converter.
-bool EncodeDecomposed(UConverter* helper, UChar32 c, std::string& out, int depth) {
+// Writes c with the stopping helper converter (and the code page's own corrections).
+bool EncodeOne(UConverter* helper, UINT cp, UChar32 c, std::string& out) {
+  if (U_IS_BMP(c)) {
+    const std::string_view fixed = nls_tables::EncodeCorrection(cp, static_cast<char16_t>(c));
+    if (!fixed.empty()) {
+      out.append(fixed);
+      return true;
+    }
+  }
   UChar units[2];
   int32_t n = 0;
   U16_APPEND_UNSAFE(units, n, c);
@@ -199,19 +236,33 @@ bool EncodeDecomposed(UConverter* helper, UChar32 c, std::string& out, int depth
   UErrorCode err = U_ZERO_ERROR;
   ucnv_resetFromUnicode(helper);
   ucnv_fromUnicode(helper, &target, bytes + sizeof bytes, &source, units + n, nullptr, true, &err);
-  if (U_SUCCESS(err)) {
-    out.append(bytes, static_cast<size_t>(target - bytes));
-    return true;
-  }
+  if (U_FAILURE(err)) return false;
+  out.append(bytes, static_cast<size_t>(target - bytes));
+  return true;
+}
+
+// Writes c, or else its canonical decomposition into a letter and marks, one level at a time
+// (so that a letter with two marks may use a code page's letter with one of them).
+bool EncodeDecomposed(UConverter* helper, UINT cp, UChar32 c, std::string& out, int depth) {
+  if (EncodeOne(helper, cp, c, out)) return true;
   if (depth > 4 || !Nfd()) return false;
   UChar parts[8];
-  err = U_ZERO_ERROR;
+  UErrorCode err = U_ZERO_ERROR;
   const int32_t len = unorm2_getRawDecomposition(Nfd(), c, parts, 8, &err);
   if (U_FAILURE(err) || len <= 0) return false;
-  for (int32_t i = 0; i < len;) {
+  UChar32 first;
+  int32_t i = 0;
+  U16_NEXT(parts, i, len, first);
+  if (i == len) return false;  // a singleton is another character, not a letter with marks
+  for (int32_t k = i; k < len;) {
+    UChar32 mark;
+    U16_NEXT(parts, k, len, mark);
+    if (u_getCombiningClass(mark) == 0) return false;
+  }
+  for (i = 0; i < len;) {
     UChar32 part;
     U16_NEXT(parts, i, len, part);
-    if (!EncodeDecomposed(helper, part, out, depth + 1)) return false;
+    if (!EncodeDecomposed(helper, cp, part, out, depth + 1)) return false;
   }
   return true;
 }
@@ -221,10 +272,24 @@ void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeAr
                                     UConverterCallbackReason reason, UErrorCode* err) {
   if (reason > UCNV_IRREGULAR) return;
   auto* ctx = static_cast<FromUnicodeContext*>(const_cast<void*>(context));
+  if (reason == UCNV_UNASSIGNED && ctx->StopAtMarks && IsCombiningClassNonZero(codePoint)) {
+    ctx->StoppedAtMark = true;
+    return;  // the error stops it
+  }
   if (reason == UCNV_UNASSIGNED && ctx->Helper) {
-    // A precomposed letter the code page lacks may still be written as base plus marks.
+    // A character of the code page's own corrections, a precomposed letter the code page lacks
+    // written as base plus marks, or else a best-fit form.
     std::string bytes;
-    if (EncodeDecomposed(ctx->Helper, codePoint, bytes, 0)) {
+    bool done = EncodeDecomposed(ctx->Helper, ctx->CodePage, codePoint, bytes, 0);
+    if (!done && ctx->BestFit) {
+      UChar32 candidates[4];
+      const int n = nls_tables::BestFitCandidates(ctx->CodePage, codePoint, true, candidates);
+      for (int i = 0; i < n && !done; ++i) {
+        bytes.clear();
+        done = EncodeOne(ctx->Helper, ctx->CodePage, candidates[i], bytes);
+      }
+    }
+    if (done) {
       *err = U_ZERO_ERROR;
       ucnv_cbFromUWriteBytes(args, bytes.data(), static_cast<int32_t>(bytes.size()), 0, err);
       return;
@@ -354,6 +419,93 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info) {
   return true;
 }
 
+namespace {
+
+bool DecodeSingleByte(const nls_tables::TSingleByteTable& t, DWORD flags, std::string_view src,
+                      UnicodeString& out) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(src.data());
+  const size_t n = src.size();
+  if (flags & MB_ERR_INVALID_CHARS)
+    for (size_t i = 0; i < n; ++i)
+      if (!t.Defined(bytes[i])) return false;
+  UnicodeString result(n, u'\0');
+  char16_t* d = result.data();
+  for (size_t i = 0; i < n; ++i) d[i] = t.Decoded(bytes[i]);
+  if ((flags & MB_PRECOMPOSED) && t.MayCombine()) Precompose(result);
+  out.swap(result);
+  return true;
+}
+
+enum class EncodeResult { Done, NeedsComposition, Invalid };
+
+// One lookup per code unit; everything but the code page's own characters takes the slow way.
+// With WC_COMPOSITECHECK a combining mark asks the caller to compose the text first.
+EncodeResult EncodeSingleByte(const nls_tables::TSingleByteTable& t, DWORD flags,
+                              std::u16string_view src, std::string_view def, std::string& out,
+                              bool& used) {
+  using T = nls_tables::TSingleByteTable;
+  const bool bestFit = (flags & WC_NO_BEST_FIT_CHARS) == 0;
+  const bool composite = (flags & WC_COMPOSITECHECK) != 0;
+  const size_t n = src.size();
+  out.assign(n, '\0');
+  char* d = out.data();
+  size_t k = 0;
+  auto append = [&](std::string_view bytes) {
+    if (k + bytes.size() > out.size()) {
+      out.resize(std::max(out.size() * 2, k + bytes.size() + 16));
+      d = out.data();
+    }
+    std::memcpy(d + k, bytes.data(), bytes.size());
+    k += bytes.size();
+  };
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t u = src[i];
+    const std::uint16_t e = t.Entry(u);
+    if ((e & 0xFF00) == T::Exact) {
+      if (k == out.size()) {  // only after sequences made the text longer
+        out.resize(out.size() * 2 + 16);
+        d = out.data();
+      }
+      d[k++] = static_cast<char>(e & 0xFF);
+      continue;
+    }
+    const char byte = static_cast<char>(e & 0xFF);
+    switch (e & 0xFF00) {
+      case T::ExactMark:
+        if (composite) return EncodeResult::NeedsComposition;
+        append(std::string_view(&byte, 1));
+        continue;
+      case T::BestFit:
+        if (bestFit) {
+          append(std::string_view(&byte, 1));
+          continue;
+        }
+        break;
+      case T::Sequence: append(t.SequenceOf(u)); continue;
+      case T::BestFitSequence:
+        if (bestFit) {
+          append(t.SequenceOf(u));
+          continue;
+        }
+        break;
+      default:
+        if (composite && IsCombiningClassNonZero(u)) return EncodeResult::NeedsComposition;
+        if (U16_IS_LEAD(u) && i + 1 < n && U16_IS_TRAIL(src[i + 1])) {
+          ++i;  // a supplementary character: one default character
+        } else if (U16_IS_SURROGATE(u) && (flags & WC_ERR_INVALID_CHARS)) {
+          return EncodeResult::Invalid;
+        }
+        break;
+    }
+    used = true;
+    append(def);
+  }
+  out.resize(k);
+  return EncodeResult::Done;
+}
+
+}  // namespace
+
 bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, UnicodeString& out) {
   out.clear();
   const UINT cp = ResolveCodePage(codePage);
@@ -361,8 +513,10 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
   CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
+  if (c->Table) return DecodeSingleByte(*c->Table, flags, src, out);
   UConverter* cnv = c->Main.get();
   ToUnicodeContext ctx;
+  ctx.CodePage = cp;
   ctx.Strict = (flags & MB_ERR_INVALID_CHARS) != 0;
   UErrorCode err = U_ZERO_ERROR;
   ucnv_setToUCallBack(cnv, ToUnicodeCallback, &ctx, nullptr, nullptr, &err);
@@ -385,13 +539,18 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
     return false;
   }
   result.resize(static_cast<size_t>(target - reinterpret_cast<UChar*>(result.data())));
-  if (c->RotatedControls) {
-    for (auto& ch : result)
+  // The three controls are never part of a double-byte character where the table rotates them,
+  // so only input that has one of those bytes needs the correction.
+  auto hasByte = [&src](char b) { return std::memchr(src.data(), b, src.size()) != nullptr; };
+  if (c->RotatedControls && (hasByte(0x1A) || hasByte(0x1C) || hasByte(0x7F))) {
+    for (auto& ch : result) {
+      if (ch > 0x7F) continue;
       for (size_t k = 0; k < kControls.size(); ++k)
         if (ch == c->DecodedAs[k]) {
           ch = kControls[k];
           break;
         }
+    }
   }
   if ((flags & MB_PRECOMPOSED) && c->MayCombine) Precompose(result);
   out.swap(result);
@@ -415,56 +574,95 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   CodePageConverters* c = ConvertersFor(cp);
   if (!c) return false;
   if (src.empty()) return true;
-  UConverter* cnv = c->Main.get();
   const bool bestFit = (flags & WC_NO_BEST_FIT_CHARS) == 0;
   FromUnicodeContext ctx;
-  ctx.Helper = c->Helper.get();
   if (defaultChar && *defaultChar) {
     ctx.Default = defaultChar;
     ctx.DefaultLength = static_cast<int32_t>(std::min<size_t>(std::strlen(defaultChar), 2));
   }
+  if (c->Table) {
+    const std::string_view def(ctx.Default, static_cast<size_t>(ctx.DefaultLength));
+    bool used = false;
+    std::string result;
+    EncodeResult r = EncodeSingleByte(*c->Table, flags, src, def, result, used);
+    if (r == EncodeResult::NeedsComposition) {
+      // Base letters with marks are written as the code page's precomposed letters.
+      UnicodeString composed(src);
+      Precompose(composed);
+      used = false;
+      r = EncodeSingleByte(*c->Table, flags & ~WC_COMPOSITECHECK, composed, def, result, used);
+    }
+    if (r != EncodeResult::Done) return false;
+    if (usedDefaultChar) *usedDefaultChar = used;
+    out.swap(result);
+    return true;
+  }
+  UConverter* cnv = c->Main.get();
+  ctx.CodePage = cp;
+  ctx.BestFit = bestFit;
+  ctx.Helper = c->Helper.get();
   ctx.StrictInvalid = (flags & WC_ERR_INVALID_CHARS) != 0;
   ucnv_setFallback(cnv, bestFit);
   if (ctx.Helper) ucnv_setFallback(ctx.Helper, bestFit);
   UErrorCode err = U_ZERO_ERROR;
   ucnv_setFromUCallBack(cnv, FromUnicodeCallback, &ctx, nullptr, nullptr, &err);
-  ucnv_resetFromUnicode(cnv);
-  UnicodeString corrected;
-  if ((flags & WC_COMPOSITECHECK) && FirstCombining(src) < src.size()) {
-    // Base letters with marks are written as the code page's precomposed letters.
-    corrected.assign(src);
-    Precompose(corrected);
-    src = corrected;
-  }
-  if (c->RotatedControls && src.find_first_of(u"\x1A\x1C\x7F") != std::u16string_view::npos) {
-    if (src.data() != corrected.data()) corrected.assign(src);
-    for (auto& ch : corrected)
-      for (size_t k = 0; k < kControls.size(); ++k)
-        if (ch == kControls[k]) {
-          ch = c->DecodedAs[k];
-          break;
-        }
-    src = corrected;
+  UnicodeString composed;
+  if (flags & WC_COMPOSITECHECK) {
+    // Base letters with marks are written as the code page's precomposed letters. When the code
+    // page has no marks of its own, any mark reaches the callback, which asks for composition.
+    if (c->MayCombine) {
+      if (FirstCombining(src) < src.size()) {
+        composed.assign(src);
+        Precompose(composed);
+        src = composed;
+      }
+    } else {
+      ctx.StopAtMarks = true;
+    }
   }
   const auto maxChar = static_cast<size_t>(ucnv_getMaxCharSize(cnv));
-  std::string result(src.size() * maxChar + 16, '\0');
-  const UChar* source = reinterpret_cast<const UChar*>(src.data());
-  const UChar* sourceEnd = source + src.size();
-  char* target = result.data();
-  for (;;) {
-    err = U_ZERO_ERROR;
-    ucnv_fromUnicode(cnv, &target, result.data() + result.size(), &source, sourceEnd, nullptr,
-                     true, &err);
-    if (err != U_BUFFER_OVERFLOW_ERROR) break;
-    const auto used = target - result.data();
-    result.resize(result.size() * 2);
-    target = result.data() + used;
+  std::string result;
+  char* target = nullptr;
+  for (int pass = 0; pass < 2; ++pass) {
+    ucnv_resetFromUnicode(cnv);
+    result.resize(src.size() * maxChar + 16);
+    const UChar* source = reinterpret_cast<const UChar*>(src.data());
+    const UChar* sourceEnd = source + src.size();
+    target = result.data();
+    for (;;) {
+      err = U_ZERO_ERROR;
+      ucnv_fromUnicode(cnv, &target, result.data() + result.size(), &source, sourceEnd, nullptr,
+                       true, &err);
+      if (err != U_BUFFER_OVERFLOW_ERROR) break;
+      const auto used = target - result.data();
+      result.resize(result.size() * 2);
+      target = result.data() + used;
+    }
+    if (!ctx.StoppedAtMark) break;
+    ctx.StoppedAtMark = ctx.StopAtMarks = ctx.UsedDefault = false;
+    composed.assign(src);
+    Precompose(composed);
+    src = composed;
   }
   if (U_FAILURE(err)) {
     ucnv_resetFromUnicode(cnv);
     return false;
   }
   result.resize(static_cast<size_t>(target - result.data()));
+  if (c->RotatedControls) {
+    // The three controls are never part of a double-byte character here: find them all before
+    // putting the code page's bytes in their place.
+    std::vector<std::pair<size_t, char>> fixes;
+    for (size_t k = 0; k < kControls.size(); ++k) {
+      // The library writes the character its table reads from byte kControls[k] as that byte.
+      const char written = static_cast<char>(kControls[k]);
+      for (const char* p = result.data(); (p = static_cast<const char*>(std::memchr(
+                                               p, written, result.data() + result.size() - p)));
+           ++p)
+        fixes.emplace_back(static_cast<size_t>(p - result.data()), static_cast<char>(c->DecodedAs[k]));
+    }
+    for (const auto& [at, byte] : fixes) result[at] = byte;
+  }
   if (usedDefaultChar) *usedDefaultChar = ctx.UsedDefault;
   out.swap(result);
   return true;
@@ -771,4 +969,48 @@ void SetReportedVersion(DWORD platformId, DWORD majorVersion, DWORD minorVersion
   gPlatformId = platformId;
   gMajorVersion = majorVersion;
   gMinorVersion = minorVersion;
+}
+
+// ---- the converter library's own calls ------------------------------------------------------
+
+namespace {
+UConverter* PeerConverter(UINT cp) {
+  thread_local std::unordered_map<UINT, ConverterPtr> cache;
+  auto it = cache.find(cp);
+  if (it == cache.end()) {
+    ConverterPtr cnv;
+    const std::string name = IcuNameOf(cp);
+    UErrorCode err = U_ZERO_ERROR;
+    if (!name.empty()) cnv.reset(ucnv_open(name.c_str(), &err));
+    if (U_FAILURE(err)) cnv.reset();
+    it = cache.emplace(cp, std::move(cnv)).first;
+  }
+  return it->second.get();
+}
+}  // namespace
+
+bool LibraryCodePageToUnicode(UINT codePage, std::string_view src, UnicodeString& out) {
+  UConverter* cnv = PeerConverter(codePage);
+  if (!cnv) return false;
+  out.resize(src.size() + 1);
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t n = ucnv_toUChars(cnv, reinterpret_cast<UChar*>(out.data()),
+                                  static_cast<int32_t>(out.size()), src.data(),
+                                  static_cast<int32_t>(src.size()), &err);
+  if (U_FAILURE(err)) return false;
+  out.resize(static_cast<size_t>(n));
+  return true;
+}
+
+bool LibraryUnicodeToCodePage(UINT codePage, std::u16string_view src, std::string& out) {
+  UConverter* cnv = PeerConverter(codePage);
+  if (!cnv) return false;
+  out.resize(src.size() * static_cast<size_t>(ucnv_getMaxCharSize(cnv)) + 1);
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                                    reinterpret_cast<const UChar*>(src.data()),
+                                    static_cast<int32_t>(src.size()), &err);
+  if (U_FAILURE(err)) return false;
+  out.resize(static_cast<size_t>(n));
+  return true;
 }

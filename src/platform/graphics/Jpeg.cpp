@@ -166,7 +166,7 @@ TPixelImage DecodeJpeg(std::string_view data, bool grayscale) {
   target.Self = &img;
   target.Allocate = [](void* self, int w, int h) {
     auto* i = static_cast<TPixelImage*>(self);
-    i->Resize(w, h);
+    i->Allocate(w, h);  // every row is written
     return i->Pixels.data();
   };
   char message[JMSG_LENGTH_MAX] = {0};

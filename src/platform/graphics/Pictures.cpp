@@ -110,6 +110,13 @@ void TPixelImage::Resize(int w, int h, std::uint32_t fill) {
   Pixels.assign(static_cast<std::size_t>(Width) * Height, fill);
 }
 
+void TPixelImage::Allocate(int w, int h) {
+  Width = std::max(w, 0);
+  Height = std::max(h, 0);
+  Pixels.clear();
+  Pixels.resize(static_cast<std::size_t>(Width) * Height);
+}
+
 // ---- TGraphic ---------------------------------------------------------------------------------
 
 const TGraphicClassInfo& TGraphic::StaticClassInfo() {
@@ -197,7 +204,14 @@ void TEncodedImage::Draw(TCanvas& canvas, const TRect& rect) {
 }
 
 TPixelImage TEncodedImage::ToPixels() const {
-  Decode();
+  if (FPixels.Empty() && !FData.empty()) {
+    // Decoded for the caller alone: the pixels are handed over rather than kept beside a copy
+    // (the bytes stay, so drawing decodes again when it needs to).
+    Decode();
+    TPixelImage image = std::move(FPixels);
+    FPixels = TPixelImage{};
+    return image;
+  }
   return FPixels;
 }
 
@@ -496,6 +510,30 @@ void TBitmap::SetPixelFormat(TPixelFormat value) {
   Allocate(FWidth, FHeight, value, 0);
   const int bits = PixelFormatBits(value);
   const int stride = BytesPerScanLine();
+  if ((oldBits == 32 && bits == 24) || (oldBits == 24 && bits == 32)) {
+    // Between the two direct layouts, byte by byte: blue, green and red keep their places.
+    for (int y = 0; y < FHeight; ++y) {
+      const std::uint8_t* from = old.data() + static_cast<std::size_t>(y) * oldStride;
+      std::uint8_t* to = Data() + static_cast<std::size_t>(y) * stride;
+      if (bits == 24) {
+        for (int x = 0; x < FWidth; ++x, from += 4, to += 3) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+        }
+      } else {
+        for (int x = 0; x < FWidth; ++x, from += 3, to += 4) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+          to[3] = 0xFF;
+        }
+      }
+    }
+    FSaved.clear();
+    Changed();
+    return;
+  }
   std::map<std::uint32_t, int> cache;
   for (int y = 0; y < FHeight; ++y)
     for (int x = 0; x < FWidth; ++x) {

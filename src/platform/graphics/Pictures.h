@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/base/Classes.h"
@@ -51,12 +52,34 @@ TGraphicClass FindGraphicClass(std::u16string_view name);
 
 // A decoded picture: 32 bits a pixel, bytes B, G, R, A, rows top-down without padding. Alpha is
 // straight (not premultiplied); HasAlpha says whether the picture carries meaningful alpha.
+// Leaves new elements uninitialised, so that a buffer a decoder fills whole is written once.
+template <typename T>
+struct TUninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = TUninitialisedAllocator<U>;
+  };
+  TUninitialisedAllocator() = default;
+  template <typename U>
+  TUninitialisedAllocator(const TUninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 struct TPixelImage {
   int Width = 0;
   int Height = 0;
   bool HasAlpha = false;
-  std::vector<std::uint32_t> Pixels;  // 0xAARRGGBB
+  std::vector<std::uint32_t, TUninitialisedAllocator<std::uint32_t>> Pixels;  // 0xAARRGGBB
   void Resize(int w, int h, std::uint32_t fill = 0xFF000000u);
+  // Sizes the image leaving the pixels undefined, for a writer that fills every one.
+  void Allocate(int w, int h);
   std::uint32_t& At(int x, int y) { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
   std::uint32_t At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
   bool Empty() const { return Width <= 0 || Height <= 0; }

@@ -8,6 +8,7 @@
 #include <QImageWriter>
 
 #include "platform/graphics/ImageCodecs.h"
+#include "platform/graphics/ToolkitPeer.h"
 
 namespace {
 
@@ -35,6 +36,27 @@ const char* FormatName(TWICImageFormat f) {
 
 bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image) {
   QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+  {
+    // Where the reader produces one of our two layouts, it writes straight into our pixels.
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    const QImage::Format layout = reader.imageFormat();
+    if (size.isValid() && !size.isEmpty() &&
+        (layout == QImage::Format_RGB32 || layout == QImage::Format_ARGB32)) {
+      TPixelImage img;
+      img.Allocate(size.width(), size.height());
+      auto* bits = reinterpret_cast<uchar*>(img.Pixels.data());
+      QImage target(bits, img.Width, img.Height, static_cast<qsizetype>(img.Width) * 4, layout);
+      if (reader.read(&target) && target.constBits() == bits && target.format() == layout &&
+          target.size() == size) {
+        img.HasAlpha = layout == QImage::Format_ARGB32;
+        image = std::move(img);
+        return true;
+      }
+    }
+  }
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, format);
@@ -43,7 +65,7 @@ bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image
   TPixelImage img;
   img.HasAlpha = q.hasAlphaChannel();
   q = q.convertToFormat(img.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  img.Resize(q.width(), q.height());
+  img.Allocate(q.width(), q.height());
   for (int y = 0; y < q.height(); ++y)
     std::memcpy(img.Pixels.data() + static_cast<std::size_t>(y) * img.Width, q.constScanLine(y),
                 static_cast<std::size_t>(img.Width) * 4);
@@ -117,4 +139,21 @@ bool TWICImage::AssignFrom(const TGraphic* source) {
   TakePixels(source ? source->ToPixels() : TPixelImage{});
   FFormat = wifPng;
   return true;
+}
+
+// ---- the toolkit's own scaling, the thumbnail benchmark's peer ------------------------------
+
+TPixelImage ToolkitSmoothScale(const TPixelImage& image, int width, int height) {
+  TPixelImage out;
+  if (image.Empty() || width <= 0 || height <= 0) return out;
+  const QImage source(reinterpret_cast<const uchar*>(image.Pixels.data()), image.Width, image.Height,
+                      static_cast<qsizetype>(image.Width) * 4,
+                      image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  const QImage scaled = source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  out.Allocate(scaled.width(), scaled.height());
+  out.HasAlpha = image.HasAlpha;
+  for (int y = 0; y < scaled.height(); ++y)
+    std::memcpy(out.Pixels.data() + static_cast<std::size_t>(y) * out.Width, scaled.constScanLine(y),
+                static_cast<std::size_t>(out.Width) * 4);
+  return out;
 }

@@ -115,6 +115,29 @@ TEST(NLSCodePages, DefaultCharAndBestFit) {
       {"composite check", 1252, WC_COMPOSITECHECK, u"e\u0301x", nullptr, "\xE9x", false},
       {"composite check, no composite", 1252, WC_COMPOSITECHECK, u"q\u0301", nullptr, "q?", true},
       {"question mark is not a default", 1252, WC_NO_BEST_FIT_CHARS, u"?", nullptr, "?", false},
+      // Best fit: letters lose the marks the code page lacks, typographic punctuation and
+      // compatibility forms become their plain forms; without it they are default characters.
+      {"best fit, macron", 1252, 0, u"\u0100x\u0101", nullptr, "Axa", false},
+      {"no best fit, macron", 1252, WC_NO_BEST_FIT_CHARS, u"\u0100x\u0101", nullptr, "?x?", true},
+      {"best fit, nearest letter", 1250, 0, u"\u01D6\u0100", nullptr, "\xFC" "A", false},
+      {"best fit, Cyrillic page", 1251, 0, u"\u00E9\u00F1", nullptr, "en", false},
+      {"best fit, Greek page", 1253, 0, u"\u00E7\u0160", nullptr, "cS", false},
+      {"best fit, Hebrew page", 1255, 0, u"\u0141\u0107", nullptr, "?c", true},
+      {"best fit, Baltic page", 1257, 0, u"\u00F1\u00E8", nullptr, "ne", false},
+      {"best fit, Vietnamese page", 1258, 0, u"\u0100\u1EA5", nullptr, "A\xE2\xEC", false},
+      {"best fit, Turkish and Arabic pages", 1254, 0, u"\u0100", nullptr, "A", false},
+      {"best fit, Arabic page", 1256, 0, u"\u0100", nullptr, "A", false},
+      {"typographic punctuation kept", 1252, 0, u"\u2018\u201C\u2013", nullptr, "\x91\x93\x96", false},
+      {"typographic punctuation, best fit", 437, 0, u"\u2018a\u2019 \u201Cb\u201D \u2013\u2014", nullptr,
+       "'a' \"b\" --", false},
+      {"typographic punctuation, no best fit", 437, WC_NO_BEST_FIT_CHARS, u"\u2018\u201C\u2013", nullptr,
+       "???", true},
+      {"compatibility forms, best fit", 1252, 0, u"\uFF21\u2002\u212A", nullptr, "A K", false},
+      {"compatibility forms, no best fit", 1252, WC_NO_BEST_FIT_CHARS, u"\uFF21\u2002\u212A", nullptr, "???",
+       true},
+      {"fullwidth forms, best fit", 932, 0, u"\u00A2\u00A3\u00AC", nullptr, Bytes({0x81, 0x91, 0x81, 0x92, 0x81, 0xCA}),
+       false},
+      {"fullwidth forms, no best fit", 932, WC_NO_BEST_FIT_CHARS, u"\u00A2\u00A3\u00AC", nullptr, "???", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

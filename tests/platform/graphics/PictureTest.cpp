@@ -254,6 +254,53 @@ TEST(PictureTest, PngAlphaAndJpegColours) {
   EXPECT_THROW(back.SetWidth(3), EInvalidGraphicOperation);
 }
 
+// Pixels decoded for a caller are handed over, not kept beside a copy: asking again decodes
+// again, and the picture still draws. Opaque and transparent PNG pixels, and 32-bit bitmaps
+// taken to 24 bits and back, keep their colours.
+TEST(PictureTest, DecodedPixelsHandedOverAndDirectLayoutsKept) {
+  TPixelImage img;
+  img.Resize(5, 3, 0xFF2080C0u);
+  img.At(1, 2) = 0xFF102030u;
+  TBitmap b;
+  b.FromPixels(img);
+  TJPEGImage jpeg;
+  jpeg.Assign(&b);
+  TJPEGImage loaded;
+  Load(loaded, Saved(jpeg));
+  const TPixelImage first = loaded.ToPixels();
+  const TPixelImage second = loaded.ToPixels();
+  ASSERT_EQ(first.Width, 5);
+  EXPECT_EQ(first.Pixels, second.Pixels);
+  TBitmap target;
+  target.SetPixelFormat(pf32bit);
+  target.SetSize(5, 3);
+  target.GetCanvas()->StretchDraw(TRect(0, 0, 5, 3), &loaded);
+  EXPECT_EQ(target.ToPixels().At(0, 0) & 0xFFFFFF, first.At(0, 0) & 0xFFFFFF);
+
+  for (bool alpha : {false, true}) {
+    TPixelImage px = img;
+    px.HasAlpha = alpha;
+    if (alpha) px.At(4, 0) = 0x40FF0000u;
+    TPngImage png;
+    TBitmap from;
+    from.FromPixels(px);
+    png.Assign(&from);
+    TPngImage back;
+    Load(back, Saved(png));
+    const TPixelImage got = back.ToPixels();
+    EXPECT_EQ(got.HasAlpha, alpha);
+    EXPECT_EQ(got.Pixels, px.Pixels) << alpha;
+  }
+
+  TBitmap depth;
+  depth.FromPixels(img);
+  depth.SetPixelFormat(pf24bit);
+  EXPECT_EQ(depth.ScanLine(2)[3], 0x30);  // blue, green, red of (1, 2)
+  EXPECT_EQ(depth.ScanLine(2)[5], 0x10);
+  depth.SetPixelFormat(pf32bit);
+  EXPECT_EQ(depth.ToPixels().Pixels, img.Pixels);
+}
+
 TEST(PictureTest, IconRoundTrip) {
   TPixelImage img;
   img.Resize(3, 2, 0xFF112233u);

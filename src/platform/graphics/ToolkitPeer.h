@@ -1,0 +1,9 @@
+// The toolkit's own picture scaling with nothing of ours around it: the peer that the thumbnail
+// benchmark measures our resampler against. Not for program use.
+#pragma once
+
+#include "platform/graphics/Pictures.h"
+
+// The toolkit's smooth (area-averaging) scaling of the pixels to width x height; the pixels are
+// wrapped, not copied, on the way in. Empty for an empty image or size.
+TPixelImage ToolkitSmoothScale(const TPixelImage& image, int width, int height);
