@@ -225,15 +225,16 @@ DWORD GetCharacterPlacementW(HDC dc, LPCWSTR str, int count, int maxExtent, GCP_
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || count < 0 || (count > 0 && !str)) return 0;
-  TShapedText t;
-  f->Shape(str, count, Options(c), t);
+  auto shaped = f->Shaped(str, count, Options(c));
   int n = count;
   if ((flags & GCP_MAXEXTENT) && maxExtent >= 0) {
     int sum = 0;
     n = 0;
-    while (n < count && sum + t.Widths[static_cast<std::size_t>(n)] <= maxExtent) sum += t.Widths[static_cast<std::size_t>(n++)];
-    if (n < count) f->Shape(str, n, Options(c), t);
+    while (n < count && sum + shaped->Widths[static_cast<std::size_t>(n)] <= maxExtent)
+      sum += shaped->Widths[static_cast<std::size_t>(n++)];
+    if (n < count) shaped = f->Shaped(str, n, Options(c));
   }
+  const TShapedText& t = *shaped;
   if (results) {
     const UINT room = results->nGlyphs;
     const std::size_t G = t.Glyphs.size();

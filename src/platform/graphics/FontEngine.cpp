@@ -250,7 +250,6 @@ std::u16string SubstituteFaceName(const std::u16string& face) {
 struct TFontFaceImpl {
   FT_Face Ft = nullptr;
   hb_font_t* Hb = nullptr;
-  std::vector<std::uint64_t> Bmp;  // characters of the basic plane with a glyph (empty: ask the cmap)
   mutable std::unordered_map<UINT, QPainterPath> Paths;
   ~TFontFaceImpl() {
     if (Hb) hb_font_destroy(Hb);
@@ -358,7 +357,7 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
     f->LowestRecPPEM = head->Lowest_Rec_PPEM;
   if (!f->SymbolCmap) {
     // Coverage of the basic plane as bits: segmentation asks for every character.
-    auto& bmp = f->FImpl->Bmp;
+    auto& bmp = f->Coverage;
     bmp.assign(0x10000 / 64, 0);
     hb_set_t* set = hb_set_create();
     hb_face_collect_unicodes(hb_font_get_face(f->FImpl->Hb), set);
@@ -380,11 +379,7 @@ UINT TFontFace::GlyphOf(char32_t c) const {
   return 0;
 }
 
-bool TFontFace::HasChar(char32_t c) const {
-  const auto& bmp = FImpl->Bmp;
-  if (c < 0x10000 && !bmp.empty()) return (bmp[c >> 6] >> (c & 63)) & 1;
-  return GlyphOf(c) != 0;
-}
+
 
 int TFontFace::GlyphAdvance(UINT glyph) const {
   return hb_font_get_glyph_h_advance(FImpl->Hb, glyph);
@@ -449,13 +444,20 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
 }
 
 // Results of shaping, keyed by text and options: formatting measures the same words again and
-// again. Two generations: a full one becomes the old one, and a hit in the old one moves up.
+// again. Two ways per set: a new result replaces the less recently used of its set. A result
+// nobody holds any more is reused for the next one, so a steady stream of new texts allocates
+// nothing.
 struct TShapeCache {
-  static constexpr std::size_t MaxEntries = 2048;  // per generation
-  static constexpr int MaxLength = 2048;           // longer texts are not kept
-  using TMap = std::unordered_map<std::u16string, std::shared_ptr<const TShapedText>>;
+  static constexpr std::size_t Sets = 256;
+  static constexpr int MaxLength = 2048;  // longer texts are not kept
+  struct TSlot {
+    std::u16string Key;
+    std::shared_ptr<TShapedText> Text;
+  };
   std::mutex Lock;
-  TMap Young, Old;
+  std::vector<std::uint64_t> Hashes = std::vector<std::uint64_t>(2 * Sets, 0);  // apart: a miss reads only these
+  std::vector<TSlot> Slots = std::vector<TSlot>(2 * Sets);
+  std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
 };
 
 TFontInstance::TFontInstance() : FShapeCache(std::make_unique<TShapeCache>()) {}
@@ -556,9 +558,9 @@ void TFontInstance::Init() {
     tm.tmCharSet = Log.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : Log.lfCharSet;
 }
 
-int TFontInstance::FaceFor(char32_t c) const {
-  // The font's own face answers without a lock; the others are looked up once per character.
-  if (FFaces[0]->HasChar(c)) return 0;
+// A character the font's own face lacks (the own face answers without a lock, inline): the
+// others are looked up once per character.
+int TFontInstance::OtherFaceFor(char32_t c) const {
   std::lock_guard lock(FontLock());
   auto it = FFaceOf.find(c);
   if (it != FFaceOf.end()) return it->second;
@@ -663,9 +665,17 @@ bool IsSimpleLatinScript(hb_script_t s) {
          s == HB_SCRIPT_COMMON || s == HB_SCRIPT_INHERITED || s == HB_SCRIPT_UNKNOWN;
 }
 
-// A code unit that starts a character with a width of its own.
-bool SpacingStart(const char16_t* s, int n, int i) {
-  return !IsLowSurrogateAt(s, i) && !Chars().ZeroWidth(CodePointAt(s, n, i));
+// For each code unit of s[from, from + N): does it start a character with a width of its own.
+void SpacingStarts(const char16_t* s, int n, int from, int N, std::vector<std::uint8_t>& out) {
+  const TCharTable& chars = Chars();
+  out.resize(static_cast<std::size_t>(N));
+  for (int i = 0; i < N; ++i) {
+    const char16_t c = s[from + i];
+    out[static_cast<std::size_t>(i)] =
+        c < 0xD800 || c >= 0xE000
+            ? !chars.ZeroWidth(c)
+            : !IsLowSurrogateAt(s, from + i) && !chars.ZeroWidth(CodePointAt(s, n, from + i));
+  }
 }
 
 // Working space of one thread's shaping, kept from call to call.
@@ -674,6 +684,8 @@ struct TShapeWork {
   std::vector<TSegment> Segs;
   std::vector<TRawGlyph> Raw;
   std::vector<int> ClusterEnd, FirstGlyph, LastGlyph, EndOf, Starts;
+  std::vector<std::uint8_t> Spacing;  // code unit starts a character with a width of its own
+  std::shared_ptr<TShapedText> Spare;  // a result given back by the cache, to shape into
   std::vector<TSegState> After;  // state after each code unit (when asked for)
   TShapedText Part;
   hb_buffer_t* Buffer = hb_buffer_create();
@@ -856,7 +868,7 @@ void Clusters(int from, int N, TShapeWork& w) {
 }
 
 // Step 5: character extra goes on every spacing character start of a cluster that has a width.
-void CharacterExtra(const char16_t* s, int n, int from, int N, int extra, TShapeWork& w) {
+void CharacterExtra(int N, int extra, TShapeWork& w) {
   if (extra == 0) return;
   for (int c = 0; c < N; ++c) {
     const int first = w.FirstGlyph[static_cast<std::size_t>(c)];
@@ -867,8 +879,7 @@ void CharacterExtra(const char16_t* s, int n, int from, int N, int extra, TShape
       if (w.Raw[static_cast<std::size_t>(g)].Cluster == c) adv += w.Raw[static_cast<std::size_t>(g)].Advance;
     if (adv == 0) continue;
     int k = 0;
-    for (int i = c; i < w.EndOf[static_cast<std::size_t>(c)]; ++i)
-      if (SpacingStart(s, n, from + i)) ++k;
+    for (int i = c; i < w.EndOf[static_cast<std::size_t>(c)] && i < N; ++i) k += w.Spacing[static_cast<std::size_t>(i)];
     w.Raw[static_cast<std::size_t>(last)].Advance += static_cast<double>(extra) * std::max(k, 1);
   }
 }
@@ -898,7 +909,7 @@ void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out
 
 // Step 7: per code unit data: each cluster's advance shared among its spacing characters, the
 // drawing position and the caret x of both edges.
-void CodeUnits(const char16_t* s, int n, int from, int N, const TShapeWork& w, TShapedText& out) {
+void CodeUnits(int N, const TShapeWork& w, TShapedText& out) {
   for (int c = 0; c < N; ++c) {
     const int first = w.FirstGlyph[static_cast<std::size_t>(c)];
     if (first < 0) continue;
@@ -912,15 +923,14 @@ void CodeUnits(const char16_t* s, int n, int from, int N, const TShapeWork& w, T
     const bool rtl = w.Segs[static_cast<std::size_t>(w.Raw[static_cast<std::size_t>(first)].Seg)].Rtl;
     const int e = std::min(std::max(w.EndOf[static_cast<std::size_t>(c)], c + 1), N);
     int k = 0;
-    for (int i = c; i < e; ++i)
-      if (SpacingStart(s, n, from + i)) ++k;
+    for (int i = c; i < e; ++i) k += w.Spacing[static_cast<std::size_t>(i)];
     int before = 0, seen = 0;
     for (int i = c; i < e; ++i) {
       const std::size_t ui = static_cast<std::size_t>(i);
       int share = 0;
       if (k == 0) {
         share = i == c ? adv : 0;
-      } else if (SpacingStart(s, n, from + i)) {
+      } else if (w.Spacing[ui]) {
         share = adv / k + (seen < adv % k ? 1 : 0);
         ++seen;
       }
@@ -938,16 +948,35 @@ void CodeUnits(const char16_t* s, int n, int from, int N, const TShapeWork& w, T
   }
 }
 
+// Sizes the result for N code units; the per code unit arrays are filled by the steps (see
+// ZeroCodeUnits).
 void ResetShaped(TShapedText& out, int N, bool rtl) {
   const std::size_t UN = static_cast<std::size_t>(N);
   out.Glyphs.clear();
-  out.Widths.assign(UN, 0);
-  out.Order.assign(UN, 0);
-  out.Leading.assign(UN, 0);
-  out.Trailing.assign(UN, 0);
+  out.Widths.resize(UN);
+  out.Order.resize(UN);
+  out.Leading.resize(UN);
+  out.Trailing.resize(UN);
   out.Levels.assign(UN, rtl ? 1 : 0);
   out.Width = 0;
   out.Ok = true;
+}
+
+void ZeroCodeUnits(TShapedText& out) {
+  for (auto* v : {&out.Widths, &out.Order, &out.Leading, &out.Trailing}) std::fill(v->begin(), v->end(), 0);
+}
+
+// Whether the glyphs map one to one onto the code units (each its own cluster); FirstGlyph then
+// holds each code unit's glyph.
+bool OneGlyphPerCodeUnit(int N, TShapeWork& w) {
+  if (w.Raw.size() != static_cast<std::size_t>(N)) return false;
+  w.FirstGlyph.assign(static_cast<std::size_t>(N), -1);
+  for (std::size_t g = 0; g < w.Raw.size(); ++g) {
+    const int c = w.Raw[g].Cluster;
+    if (c < 0 || c >= N || w.FirstGlyph[static_cast<std::size_t>(c)] >= 0) return false;
+    w.FirstGlyph[static_cast<std::size_t>(c)] = static_cast<int>(g);
+  }
+  return true;
 }
 
 // Steps 3 to 7 over segments already found for s[from, from + N).
@@ -955,23 +984,41 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
                         int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
   ShapeSegments(f, language, s, n, from, w);
   if (w.Raw.empty()) {
+    ZeroCodeUnits(out);
     out.Ok = false;
     return;
   }
+  if (OneGlyphPerCodeUnit(N, w)) {
+    // The common case, most Latin and much Arabic text: every cluster one code unit and one
+    // glyph, so a cluster's advance is its character's width and its edges are the glyph's.
+    for (TRawGlyph& rg : w.Raw)
+      if (rg.Advance != 0) rg.Advance += extra;
+    RoundPositions(pen, prevX, w, out);
+    for (std::size_t g = 0; g < w.Raw.size(); ++g) {
+      const TShapedGlyph& gl = out.Glyphs[g];
+      const auto c = static_cast<std::size_t>(gl.Cluster);
+      out.Widths[c] = gl.Advance;
+      out.Order[c] = static_cast<int>(g);
+      const bool rtl = w.Segs[static_cast<std::size_t>(w.Raw[g].Seg)].Rtl;
+      out.Leading[c] = rtl ? gl.X + gl.Advance : gl.X;
+      out.Trailing[c] = rtl ? gl.X : gl.X + gl.Advance;
+    }
+    return;
+  }
+  ZeroCodeUnits(out);  // code units that no glyph starts keep zeros
   Clusters(from, N, w);
-  CharacterExtra(s, n, from, N, extra, w);
+  SpacingStarts(s, n, from, N, w.Spacing);
+  CharacterExtra(N, extra, w);
   RoundPositions(pen, prevX, w, out);
-  CodeUnits(s, n, from, N, w, out);
+  CodeUnits(N, w, out);
 }
 
-std::u16string CacheKey(const char16_t* s, int n, const TShapeOptions& opt) {
-  std::u16string key;
-  key.reserve(static_cast<std::size_t>(n) + 3);
+// The cache's key: the text and the options that change the result.
+void CacheKey(const char16_t* s, int n, const TShapeOptions& opt, std::u16string& key) {
   key.assign(s, static_cast<std::size_t>(n));
   key.push_back(static_cast<char16_t>((opt.RtlReading ? 1 : 0) | (opt.Fallback ? 2 : 0)));
   key.push_back(static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) & 0xFFFF));
   key.push_back(static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) >> 16));
-  return key;
 }
 
 }  // namespace
@@ -990,30 +1037,42 @@ void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions&
 
 std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int n, const TShapeOptions& opt) const {
   if (n <= 0 || !s) return std::make_shared<const TShapedText>();
+  TShapeWork& w = Work();
+  if (n > TShapeCache::MaxLength) {
+    auto r = std::make_shared<TShapedText>();
+    ShapeUncached(s, n, opt, *r);
+    return r;
+  }
+  thread_local std::u16string key;
+  CacheKey(s, n, opt, key);
+  const std::uint64_t hash = std::hash<std::u16string>()(key);
   TShapeCache& cache = *FShapeCache;
-  std::u16string key;
-  if (n <= TShapeCache::MaxLength) {
-    key = CacheKey(s, n, opt);
+  const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
+  {
     std::lock_guard lock(cache.Lock);
-    auto it = cache.Young.find(key);
-    if (it != cache.Young.end()) return it->second;
-    auto old = cache.Old.find(key);
-    if (old != cache.Old.end()) {
-      auto r = old->second;
-      cache.Young.emplace(std::move(key), r);
-      return r;
+    for (std::size_t way = 0; way < 2; ++way) {
+      TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
+      if (cache.Hashes[2 * set + way] == hash && slot.Text && slot.Key == key) {
+        cache.Recent[set] = static_cast<std::uint8_t>(way);
+        return slot.Text;
+      }
     }
   }
-  auto r = std::make_shared<TShapedText>();
+  if (!w.Spare || w.Spare.use_count() != 1) w.Spare = std::make_shared<TShapedText>();
+  std::shared_ptr<TShapedText> r = std::move(w.Spare);
   ShapeUncached(s, n, opt, *r);
-  if (!key.empty()) {
+  {
     std::lock_guard lock(cache.Lock);
-    if (cache.Young.size() >= TShapeCache::MaxEntries) {
-      cache.Old.swap(cache.Young);
-      cache.Young.clear();
-    }
-    cache.Young.emplace(std::move(key), r);
+    const std::size_t way = cache.Recent[set] ^ 1u;
+    TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
+    cache.Recent[set] = static_cast<std::uint8_t>(way);
+    cache.Hashes[2 * set + way] = hash;
+    slot.Key.assign(key);
+    w.Spare = std::move(slot.Text);
+    slot.Text = r;
   }
+  // The replaced result is reused only when no caller holds it any more.
+  if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();
   return r;
 }
 

@@ -25,7 +25,11 @@ class TFontFace {
   ~TFontFace();
   static std::shared_ptr<TFontFace> Load(const std::string& file, int index);
 
-  bool HasChar(char32_t c) const;
+  bool HasChar(char32_t c) const {
+    // Segmentation asks for every character: the basic plane is answered from a bit table.
+    if (c < 0x10000 && !Coverage.empty()) return (Coverage[c >> 6] >> (c & 63)) & 1;
+    return GlyphOf(c) != 0;
+  }
   UINT GlyphOf(char32_t c) const;  // 0 when missing
   // Outline in font units, y up.
   const QPainterPath& GlyphPath(UINT glyph) const;
@@ -57,6 +61,7 @@ class TFontFace {
   int XMin = 0, YMin = 0, XMax = 0, YMax = 0;
   BYTE Panose[10] = {};
   int FamilyClass = 0;
+  std::vector<std::uint64_t> Coverage;  // characters of the basic plane with a glyph (empty: ask the cmap)
 
   TFontFaceImpl* Impl() const { return FImpl.get(); }
 
@@ -120,7 +125,7 @@ class TFontInstance {
   TFontFace& Face(int i = 0) const;
   int FaceCount() const;
   // Which face draws c (0 = the font's own); -1 when none has it (the own face's missing glyph).
-  int FaceFor(char32_t c) const;
+  int FaceFor(char32_t c) const { return FFaces[0]->HasChar(c) ? 0 : OtherFaceFor(c); }
 
   // Shaping in steps: bidirectional runs, segments of one face and script, glyphs of each
   // segment, clusters, character extra, rounded positions and per code unit data. Results are
@@ -154,6 +159,7 @@ class TFontInstance {
  private:
   void Init();
   void ShapeUncached(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
+  int OtherFaceFor(char32_t c) const;
   // Faces in the order they were taken in; a slot is filled before the count shows it, so
   // readers need no lock.
   static constexpr int MaxFaces = 64;
