@@ -1256,6 +1256,14 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
   return slot.Image;
 }
 
+void TFontInstance::ForgetGlyphs() const {
+  std::lock_guard lock(FontLock());
+  FImages.clear();
+  FImageBytes = 0;
+  FOutlines.clear();
+  for (int i = 0; i < FaceCount(); ++i) FFaces[static_cast<std::size_t>(i)]->Impl()->Paths.clear();
+}
+
 std::size_t TFontInstance::GlyphImageBytes() const {
   std::lock_guard lock(FontLock());
   return FImageBytes;

@@ -151,6 +151,8 @@ class TFontInstance {
                           QPoint& offset) const;
   // Bytes held by the cached glyph images (bounded: the cache starts over beyond the limit).
   std::size_t GlyphImageBytes() const;
+  // Drops the glyph images and outlines of this font and of its faces (as before a first draw).
+  void ForgetGlyphs() const;
   static constexpr std::size_t MaxGlyphImageBytes = 8u << 20;
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;

@@ -14,6 +14,11 @@
 
 #include "platform/graphics/GdiInternal.h"
 
+void ForgetGlyphImages(HDC dc) {
+  TDeviceContext* c = DCLookup(dc);
+  if (const TFontInstance* font = c ? c->Font() : nullptr) font->ForgetGlyphs();
+}
+
 struct TRawShapingPeer::TImpl {
   hb_font_t* Font = nullptr;
   hb_buffer_t* Buffer = hb_buffer_create();

@@ -9,6 +9,10 @@
 
 #include "platform/graphics/DeviceContext.h"
 
+// Forgets the glyph images and outlines of the font selected into dc, so that the next drawing
+// starts from a cold cache.
+void ForgetGlyphImages(HDC dc);
+
 // The shaper alone, on the face file, size and features the device layer takes for the font
 // selected into dc: one buffer, one call per line, positions rounded from the cumulative pen.
 class TRawShapingPeer {
