@@ -448,7 +448,7 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
 // nobody holds any more is reused for the next one, so a steady stream of new texts allocates
 // nothing.
 struct TShapeCache {
-  static constexpr std::size_t Sets = 256;
+  static constexpr std::size_t Sets = 512;
   static constexpr int MaxLength = 2048;  // longer texts are not kept
   struct TSlot {
     std::u16string Key;
