@@ -454,7 +454,12 @@ struct TShapeCache {
     std::u16string Key;
     std::shared_ptr<TShapedText> Text;
   };
-  std::mutex Lock;
+  // Sets share a lock by their number, so threads measuring different texts rarely meet.
+  struct alignas(64) TLock {
+    std::mutex M;
+  };
+  std::array<TLock, 16> Locks;
+  std::mutex& LockOf(std::size_t set) { return Locks[set % Locks.size()].M; }
   std::vector<std::uint64_t> Hashes = std::vector<std::uint64_t>(2 * Sets, 0);  // apart: a miss reads only these
   std::vector<TSlot> Slots = std::vector<TSlot>(2 * Sets);
   std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
@@ -1049,7 +1054,7 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
   TShapeCache& cache = *FShapeCache;
   const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
   {
-    std::lock_guard lock(cache.Lock);
+    std::lock_guard lock(cache.LockOf(set));
     for (std::size_t way = 0; way < 2; ++way) {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
       if (cache.Hashes[2 * set + way] == hash && slot.Text && slot.Key == key) {
@@ -1062,7 +1067,7 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
   std::shared_ptr<TShapedText> r = std::move(w.Spare);
   ShapeUncached(s, n, opt, *r);
   {
-    std::lock_guard lock(cache.Lock);
+    std::lock_guard lock(cache.LockOf(set));
     const std::size_t way = cache.Recent[set] ^ 1u;
     TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
     cache.Recent[set] = static_cast<std::uint8_t>(way);
