@@ -642,6 +642,16 @@ class TCharTable {
     if (c < 0x10000) return FScripts[FEntry[c] & 0x7FFF];
     return hb_unicode_script(hb_unicode_funcs_get_default(), c);
   }
+  // Both at once, from one look-up.
+  hb_script_t ScriptAndWidth(char32_t c, bool& zeroWidth) const {
+    if (c < 0x10000) {
+      const std::uint16_t e = FEntry[c];
+      zeroWidth = e & 0x8000;
+      return FScripts[e & 0x7FFF];
+    }
+    zeroWidth = ZeroWidth(c);
+    return Script(c);
+  }
   bool ZeroWidth(char32_t c) const {
     if (c < 0x10000) return FEntry[c] & 0x8000;
     const int8_t t = u_charType(static_cast<UChar32>(c));
@@ -750,12 +760,13 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
       const char32_t c = CodePointAt(s, n, i);
       const int cw = c > 0xFFFF ? 2 : 1;
       int face = curFace;
-      const bool joins = chars.ZeroWidth(c) || c == 0x200D || c == 0x200C;
+      bool zeroWidth = false;
+      hb_script_t sc = chars.ScriptAndWidth(c, zeroWidth);
+      const bool joins = zeroWidth || c == 0x200D || c == 0x200C;
       if (!(joins && curFace != -2)) {
         face = opt.Fallback ? f.FaceFor(c) : 0;
         if (face < 0) face = 0;
       }
-      hb_script_t sc = chars.Script(c);
       if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN) sc = curScript;
       if (w.Segs.size() == first || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
         w.Segs.push_back({i, 0, face, run.Rtl, sc});
@@ -1018,12 +1029,17 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
   CodeUnits(N, w, out);
 }
 
-// The cache's key: the text and the options that change the result.
-void CacheKey(const char16_t* s, int n, const TShapeOptions& opt, std::u16string& key) {
-  key.assign(s, static_cast<std::size_t>(n));
-  key.push_back(static_cast<char16_t>((opt.RtlReading ? 1 : 0) | (opt.Fallback ? 2 : 0)));
-  key.push_back(static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) & 0xFFFF));
-  key.push_back(static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) >> 16));
+// The cache's key: the text, then the options that change the result.
+std::array<char16_t, 3> OptionChars(const TShapeOptions& opt) {
+  return {static_cast<char16_t>((opt.RtlReading ? 1 : 0) | (opt.Fallback ? 2 : 0)),
+          static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) & 0xFFFF),
+          static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) >> 16)};
+}
+
+bool KeyMatches(const std::u16string& key, const char16_t* s, int n, const std::array<char16_t, 3>& o) {
+  const auto un = static_cast<std::size_t>(n);
+  return key.size() == un + 3 && std::equal(o.begin(), o.end(), key.begin() + n) &&
+         std::char_traits<char16_t>::compare(key.data(), s, un) == 0;
 }
 
 }  // namespace
@@ -1048,16 +1064,17 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
     ShapeUncached(s, n, opt, *r);
     return r;
   }
-  thread_local std::u16string key;
-  CacheKey(s, n, opt, key);
-  const std::uint64_t hash = std::hash<std::u16string>()(key);
+  const std::array<char16_t, 3> o = OptionChars(opt);
+  const std::uint64_t hash = std::hash<std::u16string_view>()(std::u16string_view(s, static_cast<std::size_t>(n))) ^
+                             ((static_cast<std::uint64_t>(o[0]) << 32 | static_cast<std::uint64_t>(o[1]) << 16 | o[2]) *
+                              0x9E3779B97F4A7C15ull);
   TShapeCache& cache = *FShapeCache;
   const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
   {
     std::lock_guard lock(cache.LockOf(set));
     for (std::size_t way = 0; way < 2; ++way) {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
-      if (cache.Hashes[2 * set + way] == hash && slot.Text && slot.Key == key) {
+      if (cache.Hashes[2 * set + way] == hash && slot.Text && KeyMatches(slot.Key, s, n, o)) {
         cache.Recent[set] = static_cast<std::uint8_t>(way);
         return slot.Text;
       }
@@ -1072,7 +1089,8 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
     TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
     cache.Recent[set] = static_cast<std::uint8_t>(way);
     cache.Hashes[2 * set + way] = hash;
-    slot.Key.assign(key);
+    slot.Key.assign(s, static_cast<std::size_t>(n));
+    slot.Key.append(o.begin(), o.end());
     w.Spare = std::move(slot.Text);
     slot.Text = r;
   }
