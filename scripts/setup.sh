@@ -19,6 +19,8 @@ PACKAGES=(
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3 qpdf poppler-utils
+  # locale sources: a test builds a locale of its own to show the locale changes no measure
+  locales
 )
 
 missing=()

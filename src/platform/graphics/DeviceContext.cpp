@@ -145,14 +145,13 @@ TDeviceContext* DCLookup(HDC dc) {
 }
 
 const TFontInstance* TGdiFont::Instance() const {
-  if (!FTried) {
-    FTried = true;
+  std::call_once(FTried, [this] {
     try {
       FInstance = TFontInstance::Get(Log);
     } catch (...) {
       FInstance.reset();
     }
-  }
+  });
   return FInstance.get();
 }
 

@@ -511,8 +511,10 @@ DWORD GetFontLanguageInfo(HDC dc);
 // DWORD (so 'cmap' is 0x70616D63); 0 = the whole font file.
 DWORD GetFontData(HDC dc, DWORD table, DWORD offset, void* buffer, DWORD size);
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR str, int count, SIZE* size);
-// fit: characters whose cumulative extent is within maxExtent (when fit is given);
-// dx: cumulative right edge of each character (all count of them).
+// Without fit: dx receives the cumulative right edge of every character and size the whole
+// extent. With fit: the characters whose cumulative extent is within maxExtent; measuring stops
+// after the first character that passes it, so dx is filled up to that one only and size is
+// the extent of the characters that fit (the whole text's when all fit).
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR str, int count, int maxExtent, INT* fit, INT* dx,
                            SIZE* size);
 BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, INT* widths);

@@ -80,11 +80,12 @@ DWORD GetFontLanguageInfo(HDC dc) {
   const TFontInstance* f = FontOf(dc, c);
   if (!f) return GCP_ERROR;
   DWORD r = 0;
-  // Faces that join or combine (Arabic, Hebrew points) report ligation and diacritics.
-  const TFontFace& F = f->Face(0);
-  if (F.HasChar(0x0644) && F.HasChar(0x0627)) r |= GCP_LIGATE | GCP_GLYPHSHAPE | GCP_REORDER;
-  if (F.HasChar(0x05D0)) r |= GCP_REORDER;
-  if (F.HasChar(0x0301)) r |= GCP_DIACRITIC;
+  // Whatever face shaping takes the characters from, fallback faces included: a face that joins
+  // Arabic gives ligation and shaping, Hebrew reordering, combining accents diacritics.
+  auto has = [f](char32_t ch) { return f->FaceFor(ch) >= 0; };
+  if (has(0x0644) && has(0x0627)) r |= GCP_LIGATE | GCP_GLYPHSHAPE | GCP_REORDER;
+  if (has(0x05D0)) r |= GCP_REORDER;
+  if (has(0x0301)) r |= GCP_DIACRITIC;
   return r;
 }
 
@@ -101,9 +102,7 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR str, int count, SIZE* size) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || !size || count < 0 || (count > 0 && !str)) return FALSE;
-  TShapedText t;
-  f->Shape(str, count, Options(c), t);
-  *size = TSize(t.Width, f->TM.tmHeight);
+  *size = TSize(count > 0 ? f->Shaped(str, count, Options(c))->Width : 0, f->TM.tmHeight);
   return TRUE;
 }
 
@@ -111,16 +110,23 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR str, int count, int maxExtent, INT* f
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || !size || count < 0 || (count > 0 && !str)) return FALSE;
-  TShapedText t;
-  f->Shape(str, count, Options(c), t);
-  int sum = 0, n = 0;
-  for (int i = 0; i < count; ++i) {
-    sum += t.Widths[static_cast<std::size_t>(i)];
-    if (dx) dx[i] = sum;
-    if (sum <= maxExtent && n == i) n = i + 1;
+  if (fit) {
+    // Measuring stops once the extent is passed: breaking a paragraph into lines stays linear.
+    int extent = 0;
+    *fit = f->Fit(str, count, Options(c), maxExtent, dx, extent);
+    *size = TSize(extent, f->TM.tmHeight);
+    return TRUE;
   }
-  if (fit) *fit = n;
-  *size = TSize(t.Width, f->TM.tmHeight);
+  int width = 0;
+  if (count > 0) {
+    const auto t = f->Shaped(str, count, Options(c));
+    for (int i = 0; i < count; ++i) {
+      width += t->Widths[static_cast<std::size_t>(i)];
+      if (dx) dx[i] = width;
+    }
+    width = t->Width;
+  }
+  *size = TSize(width, f->TM.tmHeight);
   return TRUE;
 }
 
@@ -128,21 +134,7 @@ BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, INT* widths) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || !widths || last < first || last > 0x10FFFF || last - first > 0x10000) return FALSE;
-  TShapeOptions o;
-  for (UINT ch = first; ch <= last; ++ch) {
-    char16_t buf[2];
-    int n = 1;
-    if (ch > 0xFFFF) {
-      buf[0] = static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10));
-      buf[1] = static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF));
-      n = 2;
-    } else {
-      buf[0] = static_cast<char16_t>(ch);
-    }
-    TShapedText t;
-    f->Shape(buf, n, o, t);
-    widths[ch - first] = t.Width;
-  }
+  for (UINT ch = first; ch <= last; ++ch) widths[ch - first] = f->CharWidth(ch);
   return TRUE;
 }
 
@@ -254,15 +246,16 @@ DWORD GetCharacterPlacementW(HDC dc, LPCWSTR str, int count, int maxExtent, GCP_
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || count < 0 || (count > 0 && !str)) return 0;
-  TShapedText t;
-  f->Shape(str, count, Options(c), t);
+  auto shaped = f->Shaped(str, count, Options(c));
   int n = count;
   if ((flags & GCP_MAXEXTENT) && maxExtent >= 0) {
     int sum = 0;
     n = 0;
-    while (n < count && sum + t.Widths[static_cast<std::size_t>(n)] <= maxExtent) sum += t.Widths[static_cast<std::size_t>(n++)];
-    if (n < count) f->Shape(str, n, Options(c), t);
+    while (n < count && sum + shaped->Widths[static_cast<std::size_t>(n)] <= maxExtent)
+      sum += shaped->Widths[static_cast<std::size_t>(n++)];
+    if (n < count) shaped = f->Shaped(str, n, Options(c));
   }
+  const TShapedText& t = *shaped;
   if (results) {
     const UINT room = results->nGlyphs;
     const std::size_t G = t.Glyphs.size();

@@ -6,7 +6,6 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 #include <fontconfig/fontconfig.h>
-#include <hb-ft.h>
 #include <hb-ot.h>
 #include <hb.h>
 #include <unicode/ubidi.h>
@@ -66,11 +65,6 @@ const char* LangOfCharset(BYTE cs) {
     case EASTEUROPE_CHARSET: return "pl";
     default: return nullptr;
   }
-}
-
-bool IsZeroWidthClass(char32_t c) {
-  const int8_t t = u_charType(static_cast<UChar32>(c));
-  return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_FORMAT_CHAR;
 }
 
 char32_t CodePointAt(const char16_t* s, int n, int i) {
@@ -251,6 +245,8 @@ std::u16string SubstituteFaceName(const std::u16string& face) {
 
 // ---- faces ----------------------------------------------------------------------------------------
 
+// FreeType reads outlines and tables (under the font lock); the shaper reads the file through a
+// face of its own, which is safe to use from several threads at once.
 struct TFontFaceImpl {
   FT_Face Ft = nullptr;
   hb_font_t* Hb = nullptr;
@@ -277,12 +273,18 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
     return nullptr;
   }
   f->FImpl->Ft = ft;
-  f->FImpl->Hb = hb_ft_font_create_referenced(ft);
+  {
+    hb_blob_t* blob = hb_blob_create_from_file(file.c_str());
+    hb_face_t* face = hb_face_create(blob, static_cast<unsigned>(index) & 0xFFFF);
+    f->FImpl->Hb = hb_font_create(face);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    if (index >> 16) hb_font_set_var_named_instance(f->FImpl->Hb, static_cast<unsigned>(index >> 16) - 1);
+  }
   f->File = file;
   f->Index = index;
   f->UnitsPerEm = ft->units_per_EM ? ft->units_per_EM : 1000;
   hb_font_set_scale(f->FImpl->Hb, f->UnitsPerEm, f->UnitsPerEm);
-  hb_ft_font_set_load_flags(f->FImpl->Hb, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING);
   hb_ot_font_set_funcs(f->FImpl->Hb);
   f->Family = ft->family_name ? Utf8ToUnicode(ft->family_name) : u"";
   f->Style = ft->style_name ? Utf8ToUnicode(ft->style_name) : u"";
@@ -353,6 +355,18 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
   }
   if (auto* head = static_cast<TT_Header*>(FT_Get_Sfnt_Table(ft, FT_SFNT_HEAD)))
     f->LowestRecPPEM = head->Lowest_Rec_PPEM;
+  if (!f->SymbolCmap) {
+    // Coverage of the basic plane as bits: segmentation asks for every character.
+    auto& bmp = f->Coverage;
+    bmp.assign(0x10000 / 64, 0);
+    hb_set_t* set = hb_set_create();
+    hb_face_collect_unicodes(hb_font_get_face(f->FImpl->Hb), set);
+    hb_codepoint_t c = HB_SET_VALUE_INVALID;
+    hb_codepoint_t g = 0;
+    while (hb_set_next(set, &c) && c < 0x10000)
+      if (hb_font_get_nominal_glyph(f->FImpl->Hb, c, &g) && g != 0) bmp[c >> 6] |= std::uint64_t(1) << (c & 63);
+    hb_set_destroy(set);
+  }
   cache[key] = f;
   return f;
 }
@@ -365,7 +379,7 @@ UINT TFontFace::GlyphOf(char32_t c) const {
   return 0;
 }
 
-bool TFontFace::HasChar(char32_t c) const { return GlyphOf(c) != 0; }
+
 
 int TFontFace::GlyphAdvance(UINT glyph) const {
   return hb_font_get_glyph_h_advance(FImpl->Hb, glyph);
@@ -429,8 +443,33 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
   return inst;
 }
 
+// Results of shaping, keyed by text and options: formatting measures the same words again and
+// again. Two ways per set: a new result replaces the less recently used of its set. A result
+// nobody holds any more is reused for the next one, so a steady stream of new texts allocates
+// nothing.
+struct TShapeCache {
+  static constexpr std::size_t Sets = 512;
+  static constexpr int MaxLength = 2048;  // longer texts are not kept
+  struct TSlot {
+    std::u16string Key;
+    std::shared_ptr<TShapedText> Text;
+  };
+  // Sets share a lock by their number, so threads measuring different texts rarely meet.
+  struct alignas(64) TLock {
+    std::mutex M;
+  };
+  std::array<TLock, 16> Locks;
+  std::mutex& LockOf(std::size_t set) { return Locks[set % Locks.size()].M; }
+  std::vector<std::uint64_t> Hashes = std::vector<std::uint64_t>(2 * Sets, 0);  // apart: a miss reads only these
+  std::vector<TSlot> Slots = std::vector<TSlot>(2 * Sets);
+  std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
+};
+
+TFontInstance::TFontInstance() : FShapeCache(std::make_unique<TShapeCache>()) {}
+TFontInstance::~TFontInstance() = default;
+
 TFontFace& TFontInstance::Face(int i) const { return *FFaces[static_cast<std::size_t>(i)]; }
-int TFontInstance::FaceCount() const { return static_cast<int>(FFaces.size()); }
+int TFontInstance::FaceCount() const { return FFaceCount.load(std::memory_order_acquire); }
 
 void TFontInstance::Init() {
   std::u16string face(Log.lfFaceName);
@@ -450,7 +489,10 @@ void TFontInstance::Init() {
     // Without any installed face nothing can be measured.
     throw EOutOfMemory(std::string_view("no usable font face is installed"));
   }
-  FFaces.push_back(f);
+  FFaces[0] = f;
+  FFaceCount.store(1, std::memory_order_release);
+  // The shaping language follows the character set, never the process locale.
+  if (const char* lang = LangOfCharset(Log.lfCharSet)) FLanguage = hb_language_from_string(lang, -1);
   const TFontFace& F = *f;
   const std::u16string lface = Lower(face);
   if (face.empty() || lface == Lower(F.Family) || SubstituteFaceName(face) != face)
@@ -521,24 +563,27 @@ void TFontInstance::Init() {
     tm.tmCharSet = Log.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : Log.lfCharSet;
 }
 
-int TFontInstance::FaceFor(char32_t c) const {
+// A character the font's own face lacks (the own face answers without a lock, inline): the
+// others are looked up once per character.
+int TFontInstance::OtherFaceFor(char32_t c) const {
   std::lock_guard lock(FontLock());
-  if (FFaces[0]->HasChar(c)) return 0;
   auto it = FFaceOf.find(c);
   if (it != FFaceOf.end()) return it->second;
   int result = -1;
-  for (std::size_t i = 1; i < FFaces.size(); ++i)
-    if (FFaces[i]->HasChar(c)) {
-      result = static_cast<int>(i);
+  const int count = FaceCount();
+  for (int i = 1; i < count; ++i)
+    if (FFaces[static_cast<std::size_t>(i)]->HasChar(c)) {
+      result = i;
       break;
     }
-  if (result < 0 && !FFaces[0]->SymbolCmap) {
+  if (result < 0 && !FFaces[0]->SymbolCmap && count < MaxFaces) {
     if (auto f = FallbackFaceFor(c, Log.lfWeight >= 600, Log.lfItalic != 0)) {
-      for (std::size_t i = 1; i < FFaces.size() && result < 0; ++i)
-        if (FFaces[i] == f) result = static_cast<int>(i);
+      for (int i = 1; i < count && result < 0; ++i)
+        if (FFaces[static_cast<std::size_t>(i)] == f) result = i;
       if (result < 0) {
-        FFaces.push_back(f);
-        result = static_cast<int>(FFaces.size() - 1);
+        FFaces[static_cast<std::size_t>(count)] = f;
+        FFaceCount.store(count + 1, std::memory_order_release);
+        result = count;
       }
     }
   }
@@ -548,20 +593,80 @@ int TFontInstance::FaceFor(char32_t c) const {
 
 namespace {
 
+struct TRun {
+  int Start, Length;
+  bool Rtl;
+};
+
 struct TSegment {
   int Start, Length, Face;
   bool Rtl;
   hb_script_t Script;
 };
 
+// Where segmentation stands after a character: the face and the script it continues with.
+struct TSegState {
+  int Face = -2;
+  hb_script_t Script = HB_SCRIPT_COMMON;
+};
+
 struct TRawGlyph {
   int Face;
   UINT Glyph;
-  int Cluster;
+  int Cluster;  // first code unit, relative to the shaped range
   double Advance, XOff, YOff;
   int Seg;
   bool Rotated = false;
+  bool SafeBreak = false;  // the text may be cut before this glyph without changing the result
 };
+
+// Script and zero-width class of the characters of the basic plane, from one table.
+class TCharTable {
+ public:
+  TCharTable() : FEntry(0x10000) {
+    hb_unicode_funcs_t* uf = hb_unicode_funcs_get_default();
+    std::uint16_t idx = 0;
+    for (char32_t c = 0; c < 0x10000; ++c) {
+      const hb_script_t sc = hb_unicode_script(uf, c);
+      if (FScripts.empty() || FScripts[idx] != sc) {
+        auto it = std::find(FScripts.begin(), FScripts.end(), sc);
+        if (it == FScripts.end()) it = FScripts.insert(FScripts.end(), sc);
+        idx = static_cast<std::uint16_t>(it - FScripts.begin());
+      }
+      const int8_t t = u_charType(static_cast<UChar32>(c));
+      const bool zw = t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_FORMAT_CHAR;
+      FEntry[c] = static_cast<std::uint16_t>(idx | (zw ? 0x8000 : 0));
+    }
+  }
+  hb_script_t Script(char32_t c) const {
+    if (c < 0x10000) return FScripts[FEntry[c] & 0x7FFF];
+    return hb_unicode_script(hb_unicode_funcs_get_default(), c);
+  }
+  // Both at once, from one look-up.
+  hb_script_t ScriptAndWidth(char32_t c, bool& zeroWidth) const {
+    if (c < 0x10000) {
+      const std::uint16_t e = FEntry[c];
+      zeroWidth = e & 0x8000;
+      return FScripts[e & 0x7FFF];
+    }
+    zeroWidth = ZeroWidth(c);
+    return Script(c);
+  }
+  bool ZeroWidth(char32_t c) const {
+    if (c < 0x10000) return FEntry[c] & 0x8000;
+    const int8_t t = u_charType(static_cast<UChar32>(c));
+    return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_FORMAT_CHAR;
+  }
+
+ private:
+  std::vector<std::uint16_t> FEntry;
+  std::vector<hb_script_t> FScripts;
+};
+
+const TCharTable& Chars() {
+  static const TCharTable table;
+  return table;
+}
 
 // Characters that stand upright in vertical text: ideographs, kana, hangul, full-width forms.
 bool UprightInVertical(char32_t c) {
@@ -575,113 +680,144 @@ bool IsSimpleLatinScript(hb_script_t s) {
          s == HB_SCRIPT_COMMON || s == HB_SCRIPT_INHERITED || s == HB_SCRIPT_UNKNOWN;
 }
 
-}  // namespace
+// For each code unit of s[from, from + N): does it start a character with a width of its own.
+void SpacingStarts(const char16_t* s, int n, int from, int N, std::vector<std::uint8_t>& out) {
+  const TCharTable& chars = Chars();
+  out.resize(static_cast<std::size_t>(N));
+  for (int i = 0; i < N; ++i) {
+    const char16_t c = s[from + i];
+    out[static_cast<std::size_t>(i)] =
+        c < 0xD800 || c >= 0xE000
+            ? !chars.ZeroWidth(c)
+            : !IsLowSurrogateAt(s, from + i) && !chars.ZeroWidth(CodePointAt(s, n, from + i));
+  }
+}
 
-void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
-  std::lock_guard lock(FontLock());
-  out = TShapedText{};
-  if (n <= 0 || !s) return;
-  const std::size_t N = static_cast<std::size_t>(n);
-  out.Widths.assign(N, 0);
-  out.Order.assign(N, 0);
-  out.Leading.assign(N, 0);
-  out.Trailing.assign(N, 0);
-  out.Levels.assign(N, opt.RtlReading ? 1 : 0);
+// Working space of one thread's shaping, kept from call to call.
+struct TShapeWork {
+  std::vector<TRun> Runs;
+  std::vector<TSegment> Segs;
+  std::vector<TRawGlyph> Raw;
+  std::vector<int> ClusterEnd, FirstGlyph, LastGlyph, EndOf, Starts;
+  std::vector<std::uint8_t> Spacing;  // code unit starts a character with a width of its own
+  std::shared_ptr<TShapedText> Spare;  // a result given back by the cache, to shape into
+  std::vector<TSegState> After;  // state after each code unit (when asked for)
+  TShapedText Part;
+  hb_buffer_t* Buffer = hb_buffer_create();
+  UBiDi* Bidi = nullptr;
+  ~TShapeWork() {
+    hb_buffer_destroy(Buffer);
+    if (Bidi) ubidi_close(Bidi);
+  }
+};
 
-  // Directional runs in visual order.
-  struct TRun { int Start, Length; bool Rtl; };
-  std::vector<TRun> runs;
-  if (opt.RtlReading || NeedsBidi(s, n)) {
+TShapeWork& Work() {
+  static thread_local TShapeWork w;
+  return w;
+}
+
+// Step 1: directional runs of s[0, n) in visual order, and the level of each code unit.
+void BidiRuns(const char16_t* s, int n, bool rtlReading, TShapeWork& w, std::vector<BYTE>& levels) {
+  w.Runs.clear();
+  if (rtlReading || NeedsBidi(s, n)) {
     UErrorCode err = U_ZERO_ERROR;
-    UBiDi* bidi = ubidi_openSized(n, 0, &err);
-    if (U_SUCCESS(err)) ubidi_setPara(bidi, reinterpret_cast<const UChar*>(s), n, opt.RtlReading ? 1 : 0, nullptr, &err);
+    if (!w.Bidi) w.Bidi = ubidi_open();
+    if (!w.Bidi) err = U_MEMORY_ALLOCATION_ERROR;
+    if (U_SUCCESS(err)) ubidi_setPara(w.Bidi, reinterpret_cast<const UChar*>(s), n, rtlReading ? 1 : 0, nullptr, &err);
     if (U_SUCCESS(err)) {
-      const UBiDiLevel* lv = ubidi_getLevels(bidi, &err);
-      if (U_SUCCESS(err) && lv)
-        for (int i = 0; i < n; ++i) out.Levels[static_cast<std::size_t>(i)] = lv[i];
-      const int count = ubidi_countRuns(bidi, &err);
+      const UBiDiLevel* lv = ubidi_getLevels(w.Bidi, &err);
+      if (U_SUCCESS(err) && lv) std::copy(lv, lv + n, levels.begin());
+      const int count = ubidi_countRuns(w.Bidi, &err);
       for (int i = 0; U_SUCCESS(err) && i < count; ++i) {
         int32_t start = 0, len = 0;
-        const UBiDiDirection d = ubidi_getVisualRun(bidi, i, &start, &len);
-        runs.push_back({start, len, d == UBIDI_RTL});
+        const UBiDiDirection d = ubidi_getVisualRun(w.Bidi, i, &start, &len);
+        w.Runs.push_back({start, len, d == UBIDI_RTL});
       }
     }
-    if (bidi) ubidi_close(bidi);
-    if (U_FAILURE(err)) runs.clear();
+    if (U_FAILURE(err)) w.Runs.clear();
   }
-  if (runs.empty()) {
-    runs.push_back({0, n, false});
-    std::fill(out.Levels.begin(), out.Levels.end(), 0);
+  if (w.Runs.empty()) {
+    w.Runs.push_back({0, n, false});
+    std::fill(levels.begin(), levels.end(), 0);
   }
+}
 
-  // Segments of one face and one script inside each run, in visual order.
-  hb_unicode_funcs_t* uf = hb_unicode_funcs_get_default();
-  std::vector<TSegment> segs;
-  for (const TRun& run : runs) {
-    std::vector<TSegment> local;
+// Step 2: segments of one face and one script inside each run, in visual order. A run starts
+// from the given state (fresh for a whole text, carried over for a piece of one); After[i - from]
+// receives the state after code unit i when track is set.
+void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const TShapeOptions& opt, TSegState state,
+             bool track, TShapeWork& w) {
+  const TCharTable& chars = Chars();
+  w.Segs.clear();
+  if (track) w.After.resize(static_cast<std::size_t>(w.Runs.empty() ? 0 : w.Runs.back().Start + w.Runs.back().Length - from));
+  for (const TRun& run : w.Runs) {
+    const std::size_t first = w.Segs.size();
     int i = run.Start;
     const int end = run.Start + run.Length;
-    int curFace = -2;
-    hb_script_t curScript = HB_SCRIPT_COMMON;
+    int curFace = state.Face;
+    hb_script_t curScript = state.Script;
     while (i < end) {
       const char32_t c = CodePointAt(s, n, i);
-      const int w = c > 0xFFFF ? 2 : 1;
+      const int cw = c > 0xFFFF ? 2 : 1;
       int face = curFace;
-      const bool joins = IsZeroWidthClass(c) || c == 0x200D || c == 0x200C;
+      bool zeroWidth = false;
+      hb_script_t sc = chars.ScriptAndWidth(c, zeroWidth);
+      const bool joins = zeroWidth || c == 0x200D || c == 0x200C;
       if (!(joins && curFace != -2)) {
-        face = opt.Fallback ? FaceFor(c) : 0;
+        face = opt.Fallback ? f.FaceFor(c) : 0;
         if (face < 0) face = 0;
       }
-      hb_script_t sc = hb_unicode_script(uf, c);
-      if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN)
-        sc = curScript;
-      if (local.empty() || face != curFace ||
-          (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
-        local.push_back({i, 0, face, run.Rtl, sc});
-      } else if (local.back().Script == HB_SCRIPT_COMMON) {
-        local.back().Script = sc;
+      if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN) sc = curScript;
+      if (w.Segs.size() == first || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
+        w.Segs.push_back({i, 0, face, run.Rtl, sc});
+      } else if (w.Segs.back().Script == HB_SCRIPT_COMMON) {
+        w.Segs.back().Script = sc;
       }
       curFace = face;
       curScript = sc;
-      local.back().Length += w;
-      i += w;
+      w.Segs.back().Length += cw;
+      if (track) {
+        w.After[static_cast<std::size_t>(i - from)] = {curFace, curScript};
+        if (cw == 2) w.After[static_cast<std::size_t>(i + 1 - from)] = {curFace, curScript};
+      }
+      i += cw;
     }
-    if (run.Rtl) std::reverse(local.begin(), local.end());
-    segs.insert(segs.end(), local.begin(), local.end());
+    if (run.Rtl) std::reverse(w.Segs.begin() + static_cast<std::ptrdiff_t>(first), w.Segs.end());
+    state = TSegState{};
   }
+}
 
-  // Shape each segment.
-  std::vector<TRawGlyph> raw;
-  raw.reserve(N + 8);
-  // One buffer per thread, reused: shaping runs for every measurement.
-  static thread_local std::unique_ptr<hb_buffer_t, void (*)(hb_buffer_t*)> buffer(hb_buffer_create(),
-                                                                                  hb_buffer_destroy);
-  hb_buffer_t* buf = buffer.get();
-  for (std::size_t si = 0; si < segs.size(); ++si) {
-    const TSegment& sg = segs[si];
-    const TFontFace& F = *FFaces[static_cast<std::size_t>(sg.Face)];
+// Step 3: glyphs of each segment, the whole text given as context; clusters relative to from.
+void ShapeSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
+                   int from, TShapeWork& w) {
+  static const hb_feature_t plain[] = {{HB_TAG('k', 'e', 'r', 'n'), 0, 0, ~0u},
+                                       {HB_TAG('l', 'i', 'g', 'a'), 0, 0, ~0u},
+                                       {HB_TAG('c', 'l', 'i', 'g'), 0, 0, ~0u}};
+  w.Raw.clear();
+  hb_buffer_t* buf = w.Buffer;
+  for (std::size_t si = 0; si < w.Segs.size(); ++si) {
+    const TSegment& sg = w.Segs[si];
+    const TFontFace& F = f.Face(sg.Face);
     hb_buffer_clear_contents(buf);
     hb_buffer_add_utf16(buf, reinterpret_cast<const uint16_t*>(s), n, static_cast<unsigned>(sg.Start), sg.Length);
     hb_buffer_set_direction(buf, sg.Rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
     hb_buffer_set_script(buf, sg.Script == HB_SCRIPT_COMMON ? HB_SCRIPT_LATIN : sg.Script);
-    hb_buffer_set_language(buf, hb_language_get_default());
+    hb_buffer_set_language(buf, language);
     hb_buffer_set_cluster_level(buf, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
-    static const hb_feature_t plain[] = {{HB_TAG('k', 'e', 'r', 'n'), 0, 0, ~0u},
-                                         {HB_TAG('l', 'i', 'g', 'a'), 0, 0, ~0u},
-                                         {HB_TAG('c', 'l', 'i', 'g'), 0, 0, ~0u}};
     const bool simple = IsSimpleLatinScript(sg.Script);
     hb_shape(F.Impl()->Hb, buf, simple ? plain : nullptr, simple ? 3 : 0);
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
     // Fallback faces may have another em size than the font's own face.
-    const double sy = Ppem / F.UnitsPerEm, sx = sy * XScale;
+    const double sy = f.Ppem / F.UnitsPerEm, sx = sy * f.XScale;
     for (unsigned g = 0; g < count; ++g) {
-      raw.push_back({sg.Face, info[g].codepoint, static_cast<int>(info[g].cluster), pos[g].x_advance * sx,
-                     pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
-      if (Vertical && info[g].cluster < N && UprightInVertical(CodePointAt(s, n, static_cast<int>(info[g].cluster)))) {
+      const int cluster = static_cast<int>(info[g].cluster);
+      TRawGlyph& rg = w.Raw.emplace_back(TRawGlyph{sg.Face, info[g].codepoint, cluster - from, pos[g].x_advance * sx,
+                                                   pos[g].x_offset * sx, -pos[g].y_offset * sy, static_cast<int>(si)});
+      rg.SafeBreak = !(hb_glyph_info_get_glyph_flags(&info[g]) & HB_GLYPH_FLAG_UNSAFE_TO_BREAK);
+      if (f.Vertical && cluster < n && UprightInVertical(CodePointAt(s, n, cluster))) {
         // A vertical face lays upright glyphs on their side, one cell height apart.
-        TRawGlyph& rg = raw.back();
         rg.Rotated = true;
         rg.Advance = (F.WinAscent + F.WinDescent) * sy;
         rg.XOff = rg.YOff = 0;
@@ -689,104 +825,133 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
     }
   }
   hb_buffer_clear_contents(buf);
-  if (raw.empty()) {
-    out.Ok = false;
-    return;
-  }
+}
 
-  // Clusters: glyphs of one segment with the same cluster value; each covers the code units
-  // from its value up to the next cluster value of the segment.
-  const std::size_t G = raw.size();
-  std::vector<int> clusterEnd(G, 0);
-  {
-    std::size_t a = 0;
-    while (a < G) {
-      std::size_t b = a;
-      while (b < G && raw[b].Seg == raw[a].Seg) ++b;
-      const TSegment& sg = segs[static_cast<std::size_t>(raw[a].Seg)];
-      std::vector<int> starts;
+// Step 4: clusters. Glyphs of one segment with the same cluster value form a cluster, which
+// covers the code units from its value up to the next cluster value of the segment. With
+// monotone clusters that is the neighbour's value; other orders are sorted.
+void Clusters(int from, int N, TShapeWork& w) {
+  const std::size_t G = w.Raw.size();
+  const std::vector<TRawGlyph>& raw = w.Raw;
+  w.ClusterEnd.resize(G);
+  std::size_t a = 0;
+  while (a < G) {
+    std::size_t b = a;
+    bool up = true, down = true;
+    while (b < G && raw[b].Seg == raw[a].Seg) {
+      if (b > a) {
+        up = up && raw[b].Cluster >= raw[b - 1].Cluster;
+        down = down && raw[b].Cluster <= raw[b - 1].Cluster;
+      }
+      ++b;
+    }
+    const TSegment& sg = w.Segs[static_cast<std::size_t>(raw[a].Seg)];
+    const int segEnd = sg.Start + sg.Length - from;
+    if (up) {
+      w.ClusterEnd[b - 1] = segEnd;
+      for (std::size_t g = b - 1; g-- > a;)
+        w.ClusterEnd[g] = raw[g + 1].Cluster == raw[g].Cluster ? w.ClusterEnd[g + 1] : raw[g + 1].Cluster;
+    } else if (down) {
+      w.ClusterEnd[a] = segEnd;
+      for (std::size_t g = a + 1; g < b; ++g)
+        w.ClusterEnd[g] = raw[g - 1].Cluster == raw[g].Cluster ? w.ClusterEnd[g - 1] : raw[g - 1].Cluster;
+    } else {
+      std::vector<int>& starts = w.Starts;
+      starts.clear();
       for (std::size_t g = a; g < b; ++g) starts.push_back(raw[g].Cluster);
       std::sort(starts.begin(), starts.end());
       starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
       for (std::size_t g = a; g < b; ++g) {
         auto it = std::upper_bound(starts.begin(), starts.end(), raw[g].Cluster);
-        clusterEnd[g] = it == starts.end() ? sg.Start + sg.Length : *it;
+        w.ClusterEnd[g] = it == starts.end() ? segEnd : *it;
       }
-      a = b;
     }
+    a = b;
   }
   // Per cluster (keyed by its first code unit): its glyphs in drawing order.
-  std::vector<int> firstGlyphOf(N, -1), lastGlyphOf(N, -1), endOf(N, 0);
+  const std::size_t UN = static_cast<std::size_t>(N);
+  w.FirstGlyph.assign(UN, -1);
+  w.LastGlyph.assign(UN, -1);
+  w.EndOf.assign(UN, 0);
   for (std::size_t g = 0; g < G; ++g) {
+    if (raw[g].Cluster < 0) continue;
     const std::size_t c = static_cast<std::size_t>(raw[g].Cluster);
-    if (c >= N) continue;
-    if (firstGlyphOf[c] < 0) firstGlyphOf[c] = static_cast<int>(g);
-    lastGlyphOf[c] = static_cast<int>(g);
-    endOf[c] = clusterEnd[g];
+    if (c >= UN) continue;
+    if (w.FirstGlyph[c] < 0) w.FirstGlyph[c] = static_cast<int>(g);
+    w.LastGlyph[c] = static_cast<int>(g);
+    w.EndOf[c] = w.ClusterEnd[g];
   }
-  auto spacingStart = [&](int i) {
-    return !IsLowSurrogateAt(s, i) && !IsZeroWidthClass(CodePointAt(s, n, i));
-  };
-  // Character extra goes on every spacing character start of a cluster that has a width.
-  if (opt.CharExtra != 0) {
-    for (std::size_t c = 0; c < N; ++c) {
-      if (firstGlyphOf[c] < 0) continue;
-      double adv = 0;
-      for (int g = firstGlyphOf[c]; g <= lastGlyphOf[c]; ++g)
-        if (raw[static_cast<std::size_t>(g)].Cluster == static_cast<int>(c)) adv += raw[static_cast<std::size_t>(g)].Advance;
-      if (adv == 0) continue;
-      int k = 0;
-      for (int i = static_cast<int>(c); i < endOf[c]; ++i)
-        if (spacingStart(i)) ++k;
-      raw[static_cast<std::size_t>(lastGlyphOf[c])].Advance += static_cast<double>(opt.CharExtra) * std::max(k, 1);
-    }
+}
+
+// Step 5: character extra goes on every spacing character start of a cluster that has a width.
+void CharacterExtra(int N, int extra, TShapeWork& w) {
+  if (extra == 0) return;
+  for (int c = 0; c < N; ++c) {
+    const int first = w.FirstGlyph[static_cast<std::size_t>(c)];
+    if (first < 0) continue;
+    const int last = w.LastGlyph[static_cast<std::size_t>(c)];
+    double adv = 0;
+    for (int g = first; g <= last; ++g)
+      if (w.Raw[static_cast<std::size_t>(g)].Cluster == c) adv += w.Raw[static_cast<std::size_t>(g)].Advance;
+    if (adv == 0) continue;
+    int k = 0;
+    for (int i = c; i < w.EndOf[static_cast<std::size_t>(c)] && i < N; ++i) k += w.Spacing[static_cast<std::size_t>(i)];
+    w.Raw[static_cast<std::size_t>(last)].Advance += static_cast<double>(extra) * std::max(k, 1);
   }
-  // Integer positions from rounded cumulative pen positions.
+}
+
+// Step 6: integer positions from rounded cumulative pen positions, starting at pen (prevX its
+// rounded value).
+void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out) {
+  const std::size_t G = w.Raw.size();
   out.Glyphs.resize(G);
-  double pen = 0;
-  int prevX = 0;
   for (std::size_t g = 0; g < G; ++g) {
-    pen += raw[g].Advance;
+    const TRawGlyph& rg = w.Raw[g];
+    pen += rg.Advance;
     const int x = static_cast<int>(std::lround(pen));
     TShapedGlyph& sg = out.Glyphs[g];
-    sg.Face = raw[g].Face;
-    sg.Glyph = raw[g].Glyph;
-    sg.Cluster = raw[g].Cluster;
+    sg.Face = rg.Face;
+    sg.Glyph = rg.Glyph;
+    sg.Cluster = rg.Cluster;
     sg.X = prevX;
     sg.Advance = x - prevX;
-    sg.XOff = raw[g].XOff;
-    sg.YOff = raw[g].YOff;
-    sg.Rotated = raw[g].Rotated;
+    sg.XOff = rg.XOff;
+    sg.YOff = rg.YOff;
+    sg.Rotated = rg.Rotated;
     prevX = x;
   }
   out.Width = prevX;
-  // Per code unit data.
-  for (std::size_t c = 0; c < N; ++c) {
-    if (firstGlyphOf[c] < 0) continue;
+}
+
+// Step 7: per code unit data: each cluster's advance shared among its spacing characters, the
+// drawing position and the caret x of both edges.
+void CodeUnits(int N, const TShapeWork& w, TShapedText& out) {
+  for (int c = 0; c < N; ++c) {
+    const int first = w.FirstGlyph[static_cast<std::size_t>(c)];
+    if (first < 0) continue;
     int adv = 0, left = INT32_MAX;
-    for (int g = firstGlyphOf[c]; g <= lastGlyphOf[c]; ++g) {
+    for (int g = first; g <= w.LastGlyph[static_cast<std::size_t>(c)]; ++g) {
       const TShapedGlyph& gl = out.Glyphs[static_cast<std::size_t>(g)];
-      if (gl.Cluster != static_cast<int>(c)) continue;
+      if (gl.Cluster != c) continue;
       adv += gl.Advance;
       left = std::min(left, gl.X);
     }
-    const bool rtl = segs[static_cast<std::size_t>(raw[static_cast<std::size_t>(firstGlyphOf[c])].Seg)].Rtl;
-    const int b = static_cast<int>(c), e = std::max(endOf[c], b + 1);
+    const bool rtl = w.Segs[static_cast<std::size_t>(w.Raw[static_cast<std::size_t>(first)].Seg)].Rtl;
+    const int e = std::min(std::max(w.EndOf[static_cast<std::size_t>(c)], c + 1), N);
     int k = 0;
-    for (int i = b; i < e; ++i)
-      if (spacingStart(i)) ++k;
+    for (int i = c; i < e; ++i) k += w.Spacing[static_cast<std::size_t>(i)];
     int before = 0, seen = 0;
-    for (int i = b; i < e && i < n; ++i) {
+    for (int i = c; i < e; ++i) {
       const std::size_t ui = static_cast<std::size_t>(i);
       int share = 0;
       if (k == 0) {
-        share = i == b ? adv : 0;
-      } else if (spacingStart(i)) {
+        share = i == c ? adv : 0;
+      } else if (w.Spacing[ui]) {
         share = adv / k + (seen < adv % k ? 1 : 0);
         ++seen;
       }
       out.Widths[ui] = share;
-      out.Order[ui] = firstGlyphOf[c];
+      out.Order[ui] = first;
       if (rtl) {
         out.Leading[ui] = left + adv - before;
         out.Trailing[ui] = out.Leading[ui] - share;
@@ -797,6 +962,251 @@ void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TS
       before += share;
     }
   }
+}
+
+// Sizes the result for N code units; the per code unit arrays are filled by the steps (see
+// ZeroCodeUnits).
+void ResetShaped(TShapedText& out, int N, bool rtl) {
+  const std::size_t UN = static_cast<std::size_t>(N);
+  out.Glyphs.clear();
+  out.Widths.resize(UN);
+  out.Order.resize(UN);
+  out.Leading.resize(UN);
+  out.Trailing.resize(UN);
+  out.Levels.assign(UN, rtl ? 1 : 0);
+  out.Width = 0;
+  out.Ok = true;
+}
+
+void ZeroCodeUnits(TShapedText& out) {
+  for (auto* v : {&out.Widths, &out.Order, &out.Leading, &out.Trailing}) std::fill(v->begin(), v->end(), 0);
+}
+
+// Whether the glyphs map one to one onto the code units (each its own cluster); FirstGlyph then
+// holds each code unit's glyph.
+bool OneGlyphPerCodeUnit(int N, TShapeWork& w) {
+  if (w.Raw.size() != static_cast<std::size_t>(N)) return false;
+  w.FirstGlyph.assign(static_cast<std::size_t>(N), -1);
+  for (std::size_t g = 0; g < w.Raw.size(); ++g) {
+    const int c = w.Raw[g].Cluster;
+    if (c < 0 || c >= N || w.FirstGlyph[static_cast<std::size_t>(c)] >= 0) return false;
+    w.FirstGlyph[static_cast<std::size_t>(c)] = static_cast<int>(g);
+  }
+  return true;
+}
+
+// Steps 3 to 7 over segments already found for s[from, from + N).
+void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
+                        int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
+  ShapeSegments(f, language, s, n, from, w);
+  if (w.Raw.empty()) {
+    ZeroCodeUnits(out);
+    out.Ok = false;
+    return;
+  }
+  if (OneGlyphPerCodeUnit(N, w)) {
+    // The common case, most Latin and much Arabic text: every cluster one code unit and one
+    // glyph, so a cluster's advance is its character's width and its edges are the glyph's.
+    for (TRawGlyph& rg : w.Raw)
+      if (rg.Advance != 0) rg.Advance += extra;
+    RoundPositions(pen, prevX, w, out);
+    for (std::size_t g = 0; g < w.Raw.size(); ++g) {
+      const TShapedGlyph& gl = out.Glyphs[g];
+      const auto c = static_cast<std::size_t>(gl.Cluster);
+      out.Widths[c] = gl.Advance;
+      out.Order[c] = static_cast<int>(g);
+      const bool rtl = w.Segs[static_cast<std::size_t>(w.Raw[g].Seg)].Rtl;
+      out.Leading[c] = rtl ? gl.X + gl.Advance : gl.X;
+      out.Trailing[c] = rtl ? gl.X : gl.X + gl.Advance;
+    }
+    return;
+  }
+  ZeroCodeUnits(out);  // code units that no glyph starts keep zeros
+  Clusters(from, N, w);
+  SpacingStarts(s, n, from, N, w.Spacing);
+  CharacterExtra(N, extra, w);
+  RoundPositions(pen, prevX, w, out);
+  CodeUnits(N, w, out);
+}
+
+// The cache's key: the text, then the options that change the result.
+std::array<char16_t, 3> OptionChars(const TShapeOptions& opt) {
+  return {static_cast<char16_t>((opt.RtlReading ? 1 : 0) | (opt.Fallback ? 2 : 0)),
+          static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) & 0xFFFF),
+          static_cast<char16_t>(static_cast<unsigned>(opt.CharExtra) >> 16)};
+}
+
+bool KeyMatches(const std::u16string& key, const char16_t* s, int n, const std::array<char16_t, 3>& o) {
+  const auto un = static_cast<std::size_t>(n);
+  return key.size() == un + 3 && std::equal(o.begin(), o.end(), key.begin() + n) &&
+         std::char_traits<char16_t>::compare(key.data(), s, un) == 0;
+}
+
+}  // namespace
+
+void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
+  ResetShaped(out, std::max(n, 0), opt.RtlReading);
+  if (n <= 0 || !s) {
+    out.Levels.clear();
+    return;
+  }
+  TShapeWork& w = Work();
+  BidiRuns(s, n, opt.RtlReading, w, out.Levels);
+  Segment(*this, s, n, 0, opt, TSegState{}, false, w);
+  ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out);
+}
+
+std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int n, const TShapeOptions& opt) const {
+  if (n <= 0 || !s) return std::make_shared<const TShapedText>();
+  TShapeWork& w = Work();
+  if (n > TShapeCache::MaxLength) {
+    auto r = std::make_shared<TShapedText>();
+    ShapeUncached(s, n, opt, *r);
+    return r;
+  }
+  const std::array<char16_t, 3> o = OptionChars(opt);
+  const std::uint64_t hash = std::hash<std::u16string_view>()(std::u16string_view(s, static_cast<std::size_t>(n))) ^
+                             ((static_cast<std::uint64_t>(o[0]) << 32 | static_cast<std::uint64_t>(o[1]) << 16 | o[2]) *
+                              0x9E3779B97F4A7C15ull);
+  TShapeCache& cache = *FShapeCache;
+  const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
+  {
+    std::lock_guard lock(cache.LockOf(set));
+    for (std::size_t way = 0; way < 2; ++way) {
+      TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
+      if (cache.Hashes[2 * set + way] == hash && slot.Text && KeyMatches(slot.Key, s, n, o)) {
+        cache.Recent[set] = static_cast<std::uint8_t>(way);
+        return slot.Text;
+      }
+    }
+  }
+  if (!w.Spare || w.Spare.use_count() != 1) w.Spare = std::make_shared<TShapedText>();
+  std::shared_ptr<TShapedText> r = std::move(w.Spare);
+  ShapeUncached(s, n, opt, *r);
+  {
+    std::lock_guard lock(cache.LockOf(set));
+    const std::size_t way = cache.Recent[set] ^ 1u;
+    TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
+    cache.Recent[set] = static_cast<std::uint8_t>(way);
+    cache.Hashes[2 * set + way] = hash;
+    slot.Key.assign(s, static_cast<std::size_t>(n));
+    slot.Key.append(o.begin(), o.end());
+    w.Spare = std::move(slot.Text);
+    slot.Text = r;
+  }
+  // The replaced result is reused only when no caller holds it any more.
+  if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();
+  return r;
+}
+
+void TFontInstance::Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
+  if (n <= 0 || !s) {
+    out = TShapedText{};
+    return;
+  }
+  out = *Shaped(s, n, opt);
+}
+
+int TFontInstance::Fit(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int* dx, int& extent) const {
+  extent = 0;
+  if (n <= 0 || !s) return 0;
+  // From a complete result: every code unit in turn until the extent is passed.
+  auto fromWhole = [&](const TShapedText& t) {
+    int sum = 0;
+    for (int i = 0; i < n; ++i) {
+      const int next = sum + t.Widths[static_cast<std::size_t>(i)];
+      if (dx) dx[i] = next;
+      if (next > maxExtent) return i;
+      sum = extent = next;
+    }
+    return n;
+  };
+  if (opt.RtlReading || n <= 256) return fromWhole(*Shaped(s, n, opt));
+  // Left-to-right text in pieces. A piece is kept up to its last cluster that the shaper marks
+  // safe to cut before, some way back from the piece's end and after the script is settled; the
+  // next piece starts there with the pen and the segmentation state carried over, so positions
+  // and rounding come out as for the whole text. Right-to-left text changes the order, so any
+  // piece holding some goes back to shaping the whole text.
+  constexpr int Margin = 32;
+  TShapeWork& w = Work();
+  TShapedText& part = w.Part;
+  int pos = 0, prevX = 0, sum = 0, window = 128;
+  double pen = 0;
+  TSegState state;
+  while (pos < n) {
+    int end = std::min(n, pos + window);
+    if (end < n && IsLowSurrogateAt(s, end)) ++end;
+    if (NeedsBidi(s + pos, end - pos)) {
+      extent = 0;
+      return fromWhole(*Shaped(s, n, opt));
+    }
+    const int N = end - pos;
+    ResetShaped(part, N, false);
+    w.Runs.assign(1, TRun{pos, N, false});
+    Segment(*this, s, n, pos, opt, state, true, w);
+    ShapeFoundSegments(*this, FLanguage, s, n, pos, N, opt.CharExtra, pen, prevX, w, part);
+    int stop = N, stopGlyph = -1;
+    if (end < n) {
+      stop = -1;
+      for (std::size_t g = w.Raw.size(); g-- > 0;) {
+        const TRawGlyph& rg = w.Raw[g];
+        if (rg.Cluster <= 0 || rg.Cluster > N - Margin) continue;
+        if (!rg.SafeBreak || w.FirstGlyph[static_cast<std::size_t>(rg.Cluster)] != static_cast<int>(g)) continue;
+        if (w.After[static_cast<std::size_t>(rg.Cluster - 1)].Script == HB_SCRIPT_COMMON) continue;
+        stop = rg.Cluster;
+        stopGlyph = static_cast<int>(g);
+        break;
+      }
+      if (stop < 0) {
+        window *= 2;  // no place to cut: a longer piece
+        continue;
+      }
+    }
+    for (int i = 0; i < stop; ++i) {
+      const int next = sum + part.Widths[static_cast<std::size_t>(i)];
+      if (dx) dx[pos + i] = next;
+      if (next > maxExtent) return pos + i;
+      sum = extent = next;
+    }
+    if (stopGlyph >= 0) {
+      for (int g = 0; g < stopGlyph; ++g) pen += w.Raw[static_cast<std::size_t>(g)].Advance;
+      prevX = part.Glyphs[static_cast<std::size_t>(stopGlyph)].X;
+      state = w.After[static_cast<std::size_t>(stop - 1)];
+    }
+    pos += stop;
+    window = std::min(window * 2, 4096);
+  }
+  return n;
+}
+
+int TFontInstance::CharWidth(char32_t c) const {
+  // A character of a simple script with a glyph of its own has its nominal advance; anything the
+  // shaper might change is shaped.
+  const TCharTable& chars = Chars();
+  if (!Vertical && c >= 0x20 && (c < 0x7F || c > 0x9F) && (c < 0xD800 || c > 0xDFFF) && c <= 0x10FFFF &&
+      !chars.ZeroWidth(c) && c != 0xAD && IsSimpleLatinScript(chars.Script(c)) &&
+      chars.Script(c) != HB_SCRIPT_INHERITED && chars.Script(c) != HB_SCRIPT_UNKNOWN) {
+    const int face = FaceFor(c);
+    if (face >= 0) {
+      const TFontFace& F = Face(face);
+      if (const UINT g = F.GlyphOf(c)) {
+        const double sy = Ppem / F.UnitsPerEm, sx = sy * XScale;
+        return static_cast<int>(std::lround(F.GlyphAdvance(g) * sx));
+      }
+    }
+  }
+  char16_t buf[2];
+  int n = 1;
+  if (c > 0xFFFF) {
+    buf[0] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    buf[1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    n = 2;
+  } else {
+    buf[0] = static_cast<char16_t>(c);
+  }
+  TShapedText& t = Work().Part;
+  ShapeUncached(buf, n, TShapeOptions{}, t);
+  return t.Width;
 }
 
 const QPainterPath& TFontInstance::GlyphOutline(int face, UINT glyph, bool rotated) const {
@@ -867,6 +1277,14 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
   auto& slot = FImages.emplace(key, std::move(gi)).first->second;
   offset = slot.Offset;
   return slot.Image;
+}
+
+void TFontInstance::ForgetGlyphs() const {
+  std::lock_guard lock(FontLock());
+  FImages.clear();
+  FImageBytes = 0;
+  FOutlines.clear();
+  for (int i = 0; i < FaceCount(); ++i) FFaces[static_cast<std::size_t>(i)]->Impl()->Paths.clear();
 }
 
 std::size_t TFontInstance::GlyphImageBytes() const {

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainterPath>
 
+#include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,6 +17,7 @@
 #include "platform/graphics/DeviceContext.h"
 
 struct TFontFaceImpl;
+struct hb_language_impl_t;
 
 // One face of one font file.
 class TFontFace {
@@ -22,7 +25,11 @@ class TFontFace {
   ~TFontFace();
   static std::shared_ptr<TFontFace> Load(const std::string& file, int index);
 
-  bool HasChar(char32_t c) const;
+  bool HasChar(char32_t c) const {
+    // Segmentation asks for every character: the basic plane is answered from a bit table.
+    if (c < 0x10000 && !Coverage.empty()) return (Coverage[c >> 6] >> (c & 63)) & 1;
+    return GlyphOf(c) != 0;
+  }
   UINT GlyphOf(char32_t c) const;  // 0 when missing
   // Outline in font units, y up.
   const QPainterPath& GlyphPath(UINT glyph) const;
@@ -54,6 +61,7 @@ class TFontFace {
   int XMin = 0, YMin = 0, XMax = 0, YMax = 0;
   BYTE Panose[10] = {};
   int FamilyClass = 0;
+  std::vector<std::uint64_t> Coverage;  // characters of the basic plane with a glyph (empty: ask the cmap)
 
   TFontFaceImpl* Impl() const { return FImpl.get(); }
 
@@ -94,8 +102,12 @@ struct TShapeOptions {
   bool Fallback = true;     // take missing characters from other faces
 };
 
+struct TShapeCache;
+
 class TFontInstance {
  public:
+  TFontInstance();
+  ~TFontInstance();
   // Realised font for a logical font (cached by its bytes).
   static std::shared_ptr<const TFontInstance> Get(const LOGFONTW& lf);
 
@@ -113,9 +125,21 @@ class TFontInstance {
   TFontFace& Face(int i = 0) const;
   int FaceCount() const;
   // Which face draws c (0 = the font's own); -1 when none has it (the own face's missing glyph).
-  int FaceFor(char32_t c) const;
+  int FaceFor(char32_t c) const { return FFaces[0]->HasChar(c) ? 0 : OtherFaceFor(c); }
 
+  // Shaping in steps: bidirectional runs, segments of one face and script, glyphs of each
+  // segment, clusters, character extra, rounded positions and per code unit data. Results are
+  // kept in a bounded cache keyed by text and options; Shaped gives the kept result itself.
   void Shape(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
+  std::shared_ptr<const TShapedText> Shaped(const char16_t* s, int n, const TShapeOptions& opt) const;
+  // Code units from the start whose cumulative width stays within maxExtent. Shaping stops
+  // soon after the extent is passed (left-to-right text is shaped piece by piece, the pieces cut
+  // where the shaper says cutting changes nothing). dx, when given, receives the cumulative right
+  // edges of every code unit up to and including the first that does not fit. extent: the width
+  // of the code units that fit.
+  int Fit(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int* dx, int& extent) const;
+  // Width of one character shaped alone, without character extra.
+  int CharWidth(char32_t c) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
   // Rotated: turned a quarter counter-clockwise and moved to start at the pen, as vertical
   // faces draw their upright (ideographic) glyphs.
@@ -127,6 +151,8 @@ class TFontInstance {
                           QPoint& offset) const;
   // Bytes held by the cached glyph images (bounded: the cache starts over beyond the limit).
   std::size_t GlyphImageBytes() const;
+  // Drops the glyph images and outlines of this font and of its faces (as before a first draw).
+  void ForgetGlyphs() const;
   static constexpr std::size_t MaxGlyphImageBytes = 8u << 20;
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
@@ -134,7 +160,15 @@ class TFontInstance {
 
  private:
   void Init();
-  mutable std::vector<std::shared_ptr<TFontFace>> FFaces;
+  void ShapeUncached(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const;
+  int OtherFaceFor(char32_t c) const;
+  // Faces in the order they were taken in; a slot is filled before the count shows it, so
+  // readers need no lock.
+  static constexpr int MaxFaces = 64;
+  mutable std::array<std::shared_ptr<TFontFace>, MaxFaces> FFaces;
+  mutable std::atomic<int> FFaceCount{0};
+  const hb_language_impl_t* FLanguage = nullptr;  // from the character set; none: the script's default
+  std::unique_ptr<TShapeCache> FShapeCache;
   mutable std::unordered_map<char32_t, int> FFaceOf;
   mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
   struct TImageKey {
@@ -152,7 +186,8 @@ class TFontInstance {
   mutable std::size_t FImageBytes = 0;
 };
 
-// Lock held by anything that touches FreeType or the font caches.
+// Lock held by anything that touches FreeType or the font caches shared between fonts. Shaping
+// takes it only to add a fallback face; the shaper's own font objects are safe to share.
 std::recursive_mutex& FontLock();
 // Face-name substitution onto installed faces; the name itself when there is none.
 std::u16string SubstituteFaceName(const std::u16string& face);

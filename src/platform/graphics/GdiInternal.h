@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QRegion>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/graphics/DeviceBackend.h"
@@ -18,7 +20,7 @@ class TGdiObject {
   const DWORD Type;
   bool Stock = false;
   bool DeletePending = false;
-  int Refs = 0;  // references from contexts (selected or saved)
+  std::atomic<int> Refs{0};  // references from contexts (selected or saved), on any thread
 };
 
 class TGdiFont : public TGdiObject {
@@ -34,7 +36,7 @@ class TGdiFont : public TGdiObject {
 
  private:
   mutable std::shared_ptr<const TFontInstance> FInstance;
-  mutable bool FTried = false;
+  mutable std::once_flag FTried;  // stock fonts are shared by contexts on several threads
 };
 
 class TGdiPen : public TGdiObject {

@@ -1,0 +1,138 @@
+#include "platform/graphics/TextPeers.h"
+
+#include <hb-ot.h>
+#include <hb.h>
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+
+#include "platform/graphics/GdiInternal.h"
+
+void ForgetGlyphImages(HDC dc) {
+  TDeviceContext* c = DCLookup(dc);
+  if (const TFontInstance* font = c ? c->Font() : nullptr) font->ForgetGlyphs();
+}
+
+struct TRawShapingPeer::TImpl {
+  hb_font_t* Font = nullptr;
+  hb_buffer_t* Buffer = hb_buffer_create();
+  double Scale = 1;
+  ~TImpl() {
+    hb_buffer_destroy(Buffer);
+    if (Font) hb_font_destroy(Font);
+  }
+  // The calls the device layer makes for one segment.
+  void Shape(const char16_t* s, int n, bool arabic) {
+    static const hb_feature_t plain[] = {{HB_TAG('k', 'e', 'r', 'n'), 0, 0, ~0u},
+                                         {HB_TAG('l', 'i', 'g', 'a'), 0, 0, ~0u},
+                                         {HB_TAG('c', 'l', 'i', 'g'), 0, 0, ~0u}};
+    hb_buffer_clear_contents(Buffer);
+    hb_buffer_add_utf16(Buffer, reinterpret_cast<const uint16_t*>(s), n, 0, n);
+    hb_buffer_set_direction(Buffer, arabic ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_set_script(Buffer, arabic ? HB_SCRIPT_ARABIC : HB_SCRIPT_LATIN);
+    hb_buffer_set_cluster_level(Buffer, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
+    hb_shape(Font, Buffer, arabic ? nullptr : plain, arabic ? 0 : 3);
+  }
+};
+
+TRawShapingPeer::TRawShapingPeer(HDC dc) : F(std::make_unique<TImpl>()) {
+  TDeviceContext* c = DCLookup(dc);
+  const TFontInstance* font = c ? c->Font() : nullptr;
+  if (!font) return;
+  const TFontFace& face = font->Face(0);
+  hb_blob_t* blob = hb_blob_create_from_file(face.File.c_str());
+  hb_face_t* hf = hb_face_create(blob, static_cast<unsigned>(face.Index) & 0xFFFF);
+  F->Font = hb_font_create(hf);
+  hb_face_destroy(hf);
+  hb_blob_destroy(blob);
+  hb_font_set_scale(F->Font, face.UnitsPerEm, face.UnitsPerEm);
+  hb_ot_font_set_funcs(F->Font);
+  F->Scale = font->Ppem / face.UnitsPerEm * font->XScale;
+}
+
+TRawShapingPeer::~TRawShapingPeer() = default;
+
+int TRawShapingPeer::Measure(const char16_t* s, int n, bool arabic) {
+  F->Shape(s, n, arabic);
+  unsigned count = 0;
+  const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(F->Buffer, &count);
+  double pen = 0;
+  for (unsigned g = 0; g < count; ++g) pen += pos[g].x_advance * F->Scale;
+  return static_cast<int>(std::lround(pen));
+}
+
+void TRawShapingPeer::Carets(const char16_t* s, int n, bool arabic, int* carets) {
+  F->Shape(s, n, arabic);
+  unsigned count = 0;
+  const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(F->Buffer, &count);
+  const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(F->Buffer, &count);
+  for (int i = 0; i <= n; ++i) carets[i] = -1;
+  double pen = 0;
+  for (unsigned g = 0; g < count; ++g) {
+    const int x = static_cast<int>(std::lround(pen));
+    pen += pos[g].x_advance * F->Scale;
+    // A cluster's leading edge: its left in left-to-right text, its right in right-to-left.
+    const unsigned c = info[g].cluster;
+    if (arabic)
+      carets[c] = static_cast<int>(std::lround(pen));
+    else if (carets[c] < 0)
+      carets[c] = x;
+  }
+  carets[n] = arabic ? 0 : static_cast<int>(std::lround(pen));
+}
+
+struct TToolkitTextPeer::TImpl {
+  QFont Font;
+  QImage Image;
+  std::unique_ptr<QFontMetricsF> Metrics;
+};
+
+TToolkitTextPeer::TToolkitTextPeer(const std::u16string& family, int pixelSize, int width, int height)
+    : F(std::make_unique<TImpl>()) {
+  // The toolkit's fonts need its application object; a benchmark program has none of its own.
+  if (!QGuiApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+  }
+  F->Font = QFont(QString::fromStdU16String(family));
+  F->Font.setPixelSize(pixelSize);
+  F->Metrics = std::make_unique<QFontMetricsF>(F->Font);
+  F->Image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+  F->Image.fill(Qt::white);
+}
+
+TToolkitTextPeer::~TToolkitTextPeer() = default;
+
+double TToolkitTextPeer::Measure(const char16_t* s, int n) {
+  return F->Metrics->horizontalAdvance(QString(reinterpret_cast<const QChar*>(s), n));
+}
+
+void TToolkitTextPeer::Carets(const char16_t* s, int n, double* carets) {
+  QTextLayout layout(QString(reinterpret_cast<const QChar*>(s), n), F->Font);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  for (int i = 0; i <= n; ++i) carets[i] = line.cursorToX(i);
+}
+
+void TToolkitTextPeer::Draw(const std::vector<std::u16string>& lines, int lineHeight, double pixelSize) {
+  QFont font = F->Font;
+  if (pixelSize > 0) font.setPointSizeF(pixelSize * 72.0 / F->Image.logicalDpiY());
+  QPainter p(&F->Image);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  int y = lineHeight;
+  for (const auto& l : lines) {
+    p.drawText(QPointF(5, y), QString::fromStdU16String(l));
+    y += lineHeight;
+  }
+}

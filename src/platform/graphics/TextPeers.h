@@ -1,0 +1,47 @@
+// Peers for the text benchmarks: the work of the device layer's text functions done straight
+// with the libraries underneath, so that a benchmark can set the two side by side in one run.
+// Nothing in the program uses these.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/DeviceContext.h"
+
+// Forgets the glyph images and outlines of the font selected into dc, so that the next drawing
+// starts from a cold cache.
+void ForgetGlyphImages(HDC dc);
+
+// The shaper alone, on the face file, size and features the device layer takes for the font
+// selected into dc: one buffer, one call per line, positions rounded from the cumulative pen.
+class TRawShapingPeer {
+ public:
+  explicit TRawShapingPeer(HDC dc);
+  ~TRawShapingPeer();
+  // Width of a line of one script (Latin left to right, Arabic right to left).
+  int Measure(const char16_t* s, int n, bool arabic);
+  // The x of each cluster start, from the line's start in text order (n + 1 values).
+  void Carets(const char16_t* s, int n, bool arabic, int* carets);
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> F;
+};
+
+// The toolkit's own text: font metrics, a text layout for caret positions, and a painter
+// drawing lines onto an image of the given size.
+class TToolkitTextPeer {
+ public:
+  TToolkitTextPeer(const std::u16string& family, int pixelSize, int width, int height);
+  ~TToolkitTextPeer();
+  double Measure(const char16_t* s, int n);
+  void Carets(const char16_t* s, int n, double* carets);  // n + 1 values
+  // Draws the lines one below the other, lineHeight apart. A fresh size (fractional pixels)
+  // makes the toolkit start with an empty glyph cache.
+  void Draw(const std::vector<std::u16string>& lines, int lineHeight, double pixelSize = 0);
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> F;
+};
