@@ -19,6 +19,8 @@ PACKAGES=(
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3
+  # readers of the PDF writer's output, font subsets and bilevel image codes; the G4 peer
+  qpdf poppler-utils mupdf-tools jbig2dec python3-fonttools libtiff-tools libtiff-dev
 )
 
 missing=()
