@@ -394,6 +394,13 @@ void SegmentHeader(std::string& out, std::uint32_t number, const std::string& ty
 
 }  // namespace
 
+void TJBIG2Compression::AddInstance(const TBWImage& symbol, int x, int y) {
+  const int index = FSymbolDictionary->FindTemplate(symbol);
+  FSymbols.push_back({x, y, index});
+  if (FUseTime.size() <= std::size_t(index)) FUseTime.resize(std::size_t(index) + 1, 0);
+  ++FUseTime[std::size_t(index)];
+}
+
 void TJBIG2Compression::Execute(std::string& out, TBWImage& page) {
   FSymbols.clear();
   FUseTime.clear();
@@ -414,11 +421,24 @@ void TJBIG2Compression::Execute(std::string& out, TBWImage& page) {
       page.CopyRectangleTo(box, symbol, 0, 0);
       page.ClearRectangle(box);
     }
-    const int index = FSymbolDictionary->FindTemplate(symbol);
-    FSymbols.push_back({box.LeftTop.x, box.LeftTop.y, index});
-    if (FUseTime.size() <= std::size_t(index)) FUseTime.resize(std::size_t(index) + 1, 0);
-    ++FUseTime[std::size_t(index)];
+    if (bw <= MaxSymbolSide && bh <= MaxSymbolSide) {
+      AddInstance(symbol, box.LeftTop.x, box.LeftTop.y);
+      continue;
+    }
+    // A large region goes in as tiles: width differences in the dictionary stay within the
+    // table lines that every reader decodes, and the one height class stays low.
+    for (int ty = 0; ty < bh; ty += MaxSymbolSide)
+      for (int tx = 0; tx < bw; tx += MaxSymbolSide) {
+        const TImgBorder t{{tx, ty}, {std::min(tx + MaxSymbolSide, bw) - 1, std::min(ty + MaxSymbolSide, bh) - 1}};
+        TBWImage tile(t.RightBottom.x - tx + 1, t.RightBottom.y - ty + 1);
+        symbol.CopyRectangleTo(t, tile, 0, 0);
+        if (std::any_of(tile.Memory(), tile.Memory() + std::size_t(tile.LineSize()) * tile.Height(),
+                        [](std::uint32_t v) { return v != 0; }))
+          AddInstance(tile, box.LeftTop.x + tx, box.LeftTop.y + ty);
+      }
   }
+  // Strips are formed top down.
+  std::stable_sort(FSymbols.begin(), FSymbols.end(), [](const TSymbol& a, const TSymbol& b) { return a.y < b.y; });
 
   const std::uint8_t pageNumber = FUseGlobalSD ? 1 : 0;
   // Page information: size, no resolution, combination operator overridden, no striping.

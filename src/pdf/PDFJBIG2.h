@@ -105,8 +105,11 @@ class TJBIG2Compression {
   };
   const std::vector<TSymbol>& Symbols() const { return FSymbols; }
   TJBig2SymbolDictionary& Dictionary() { return *FSymbolDictionary; }
+  // Regions wider or taller than this are placed as tiles of at most this size.
+  static constexpr int MaxSymbolSide = 64;
 
  private:
+  void AddInstance(const TBWImage& symbol, int x, int y);
   bool FUseGlobalSD;
   TJBig2SymbolDictionary* FSymbolDictionary;
   TJBIG2Options FOptions;
