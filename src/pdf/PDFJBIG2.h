@@ -8,10 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "pdf/PDFTypes.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
-
-enum TImgCopyType { icRectangle, icImageOnly };
 
 struct TJBIG2Options {
   // 0: symbols are shared only when their pixels are identical (lossless). n > 0: two symbols of

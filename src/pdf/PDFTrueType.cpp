@@ -408,7 +408,7 @@ void TTrueTypeManager::ReadWidths() {
 // ---- lookups ----------------------------------------------------------------------------------
 
 TGlyphInfo& TTrueTypeManager::GetGlyph(int index) {
-  if (index < 0 || index >= GlyphCount()) throw ETTFException("Out of Bounds");
+  if (index < 0 || index >= GlyphCount()) throw EPDFException("Out of Bounds");
   return FGlyphsList[std::size_t(index)];
 }
 

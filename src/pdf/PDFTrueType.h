@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/PDFFont.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 
@@ -29,12 +30,6 @@ struct TTrueTypeTables {
   TTrueTypeTable T[ttTableCount];
   TTrueTypeTable& operator[](int i) { return T[i]; }
   const TTrueTypeTable& operator[](int i) const { return T[i]; }
-};
-
-struct TNewCharInfo {
-  int Width = 0;             // advance in 1/1000 em
-  std::uint8_t NewCharacter = 0;
-  int FontIndex = 0;
 };
 
 // Unicode values are code points (characters outside the Basic Multilingual Plane included).
