@@ -25,6 +25,12 @@ std::string TPDFJavaScriptAction::ActionEntry() {
   return "/S /JavaScript /JS " + CryptString(FJavaScript);
 }
 
+std::string TPDFGoToPageAction::ActionEntry() {
+  TPDFPage* page = FOwner->Pages()->GetPage(FPageIndex);  // "Out of range" aborts the document
+  return "/S /GoTo /D [" + page->RefID() + " /FitH " +
+         PDFIntToStr(std::lround(page->HeightPoints() - FTopOffset / page->D2P())) + "]";
+}
+
 // ---- outlines -----------------------------------------------------------------------------------
 
 TPDFOutlineNode::TPDFOutlineNode(TPDFOutlines* owner, TPDFOutlineNode* parent, UnicodeString title,
@@ -230,7 +236,7 @@ void TPDFNames::SaveEmbeddedFiles(int& treeID) {
     TMemoryStream raw;
     raw.LoadFromFile(f.FileName);  // raises the file-open error, which aborts the document
     TMemoryStream packed;
-    TPDFEngine::Deflate(raw.Memory(), static_cast<std::size_t>(raw.GetSize()), 9, packed);
+    FEngine->Deflate(raw.Memory(), static_cast<std::size_t>(raw.GetSize()), 9, packed);
     int streamID = FEngine->GetNextID();
     FEngine->StartObj(streamID);
     FEngine->SaveToStream("/Filter /FlateDecode /Length " +

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "BilevelTest.h"
-#include "PdfTestUtil.h"
+#include "PdfToolsUtil.h"
 #include "pdf/PDFCCITT.h"
 #include "platform/base/Classes.h"
 
-using namespace pdftest;
+using namespace pdfout;
 
 namespace {
 

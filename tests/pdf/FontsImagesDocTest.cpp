@@ -5,14 +5,14 @@
 #include <regex>
 
 #include "BilevelTest.h"
-#include "PdfTestUtil.h"
+#include "PdfToolsUtil.h"
 #include "pdf/PDFDocument.h"
 #include "pdf/PDFImage.h"
 #include "pdf/PDFTrueTypeFont.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Png.h"
 
-using namespace pdftest;
+using namespace pdfout;
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "BilevelTest.h"
-#include "PdfTestUtil.h"
+#include "PdfToolsUtil.h"
 #include "pdf/PDFJBIG2.h"
 #include "platform/base/Classes.h"
 
-using namespace pdftest;
+using namespace pdfout;
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "PdfTestUtil.h"
+#include "PdfToolsUtil.h"
 #include "pdf/PDFTrueType.h"
 
-using namespace pdftest;
+using namespace pdfout;
 
 namespace {
 
