@@ -42,7 +42,7 @@ void TPDFImage::Load(const TGraphic& image, TImageCompressionType compression) {
         rows += static_cast<char>((p >> 8) & 0xFF);
         rows += static_cast<char>(p & 0xFF);
       }
-      TPDFEngine::Deflate(rows.data(), rows.size(), Z_DEFAULT_COMPRESSION, *FData);
+      FEngine->Deflate(rows.data(), rows.size(), Z_DEFAULT_COMPRESSION, *FData);
       break;
     }
     case itcJpeg: {

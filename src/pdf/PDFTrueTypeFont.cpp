@@ -62,7 +62,7 @@ void TPDFTrueTypeSubsetFont::Save() {
   cmap += "endbfchar\r\n";
   cmap += "endcmap CMapName currentdict /CMap defineresource pop end end\r\n";
   TMemoryStream mem;
-  TPDFEngine::Deflate(cmap.data(), cmap.size(), Z_DEFAULT_COMPRESSION, mem);
+  e.Deflate(cmap.data(), cmap.size(), Z_DEFAULT_COMPRESSION, mem);
   const int mapID = e.GetNextID();
   e.StartObj(mapID);
   std::string s = "/Filter /FlateDecode /Length ";
@@ -178,7 +178,7 @@ TNewCharInfo TPDFTrueTypeFont::GetNewCharByIndex(int glyphIndex) {
 int TPDFTrueTypeFont::SaveProgram(const std::string& program) {
   TPDFEngine& e = *FEngine;
   TMemoryStream mem;
-  TPDFEngine::Deflate(program.data(), program.size(), Z_BEST_COMPRESSION, mem);
+  e.Deflate(program.data(), program.size(), Z_BEST_COMPRESSION, mem);
   const int id = e.GetNextID();
   e.StartObj(id);
   std::string s = "/Filter /FlateDecode /Length ";

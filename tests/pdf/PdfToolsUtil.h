@@ -1,5 +1,5 @@
-// Helpers of the font and image tests of the PDF writer: running the independent readers, a minimal PDF around one
-// image stream, PBM reading, and a small TrueType font builder.
+// Helpers of the font and image tests of the PDF writer: running the independent readers, a
+// minimal PDF around one image stream, PBM reading, and a small TrueType font builder.
 #pragma once
 
 #include <cstdint>
