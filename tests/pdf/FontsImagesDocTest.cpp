@@ -296,3 +296,49 @@ TEST(PDFImages, FlateDataAndGrayJpeg) {
   const std::string file(static_cast<const char*>(out.Memory()), std::size_t(out.GetSize()));
   EXPECT_NE(file.find("/ColorSpace /DeviceGray"), std::string::npos);
 }
+
+TEST(PDFTrueTypeFonts, NonEmbeddedFacesAndFontsUsedOnlyBeyondAscii) {
+  const std::string path = Pdf("nonembedded");
+  std::string file;
+  {
+    TPDFDocument doc;
+    doc.SetFileName(Utf8ToUnicode(path));
+    doc.SetCompression(ctNone);
+    doc.NonEmbeddedFonts().Add(u"courier new");
+    doc.BeginDoc();
+    TPDFPage* p = doc.CurrentPage();
+    p->SetActiveFont(u"Courier New", {}, 12, DEFAULT_CHARSET);
+    p->WideTextOut(30, 40, 0, u"AC é");
+    p->SetActiveFont(u"Arial", {}, 12, DEFAULT_CHARSET);
+    p->WideTextOut(30, 80, 0, u"ЖЖЩ");  // only characters beyond ASCII
+    // Advances for a surrogate pair: one code, both advances.
+    p->SetActiveFont(u"DejaVu Sans", {}, 12, DEFAULT_CHARSET);
+    const float dx[] = {7.34f, 4.5f, 4.57f, 7.6f};
+    p->ExtWideTextOut(30, 120, 0, u"a\U00010300b", dx);
+    doc.EndDoc();
+  }
+  file = ReadFile(path);
+  // Courier New: the ASCII font names the face without a tag and embeds nothing, its subset does.
+  const std::size_t plain = file.find("/BaseFont /LiberationMono\r\n");
+  ASSERT_NE(plain, std::string::npos) << file.substr(0, 4000);
+  const std::size_t desc = file.find("/FontName /LiberationMono\r\n");
+  ASSERT_NE(desc, std::string::npos);
+  EXPECT_EQ(file.substr(desc, 200).find("/FontFile2"), std::string::npos);
+  EXPECT_NE(file.find("+LiberationMono\r\n/FirstChar 32\r\n/LastChar 32"), std::string::npos);
+  // Arial was used beyond ASCII only: one subset font object (two codes), no ASCII font object.
+  EXPECT_NE(file.find("+LiberationSans\r\n/FirstChar 32\r\n/LastChar 33\r\n"), std::string::npos);
+  EXPECT_EQ(file.find("/BaseFont /LiberationSans\r\n"), std::string::npos);
+  // Unused ASCII codes between the first and the last used one have width 0 (space .. "C").
+  const std::size_t widths = file.find("/Widths [600 \r\n", plain);
+  ASSERT_NE(widths, std::string::npos);
+  EXPECT_EQ(file.substr(widths + 15, 8), "0 0 0 0 ");
+  std::string out;
+  if (HaveTool("pdftotext")) {
+    ASSERT_EQ(RunTool("pdftotext -enc UTF-8 '" + path + "' -", &out), 0);
+    EXPECT_NE(out.find("ЖЖЩ"), std::string::npos) << out;
+    EXPECT_NE(out.find("a\xF0\x90\x8C\x80" "b"), std::string::npos) << out;
+  }
+  if (HaveTool("qpdf")) {
+    EXPECT_EQ(RunTool("qpdf --check '" + path + "'", &out), 0) << out;
+  }
+}
