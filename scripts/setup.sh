@@ -21,6 +21,8 @@ PACKAGES=(
   libc-bin libxml2-utils python3 qpdf poppler-utils
   # locale sources: a test builds a locale of its own to show the locale changes no measure
   locales
+  # readers of font subsets and bilevel image codes; the fax-coding peer of the benchmarks
+  mupdf-tools jbig2dec python3-fonttools libtiff-tools libtiff-dev
 )
 
 missing=()

@@ -529,14 +529,24 @@ void TPDFCanvas::ShowAnsiText(std::string text) {
   }
 }
 
+// The character at k; a surrogate pair is read as one code point and k moves to its second unit.
+static char32_t CodePointAt(const UnicodeString& text, std::size_t& k) {
+  const char16_t u = text[k];
+  if (u >= 0xD800 && u < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] < 0xE000) {
+    ++k;
+    return 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[k]) - 0xDC00);
+  }
+  return u;
+}
+
 void TPDFCanvas::ShowWideText(const UnicodeString& text) {
   TPDFFont* font = ResolveFont();
   if (!font->IsTrueType()) throw EPDFException("Available for TrueType font only");
   std::string run;
   int runFont = -1;
   Extended widthSum = 0;
-  for (char16_t u : text) {
-    TNewCharInfo ci = font->GetNewCharByUnicode(u);
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    TNewCharInfo ci = font->GetNewCharByUnicode(CodePointAt(text, k));
     if (ci.FontIndex == 0) font->UsedChar(ci.NewCharacter);
     if (ci.FontIndex != runFont) {
       if (!run.empty()) WriteRun(run);
@@ -564,12 +574,17 @@ void TPDFCanvas::ShowWideTextAdvances(const UnicodeString& text, const float* dx
   SetWordSpacingRaw(0);
   const Extended unit = FD2P * FCurrentFontSize;
   std::vector<TNewCharInfo> infos;
+  std::vector<float> advances;  // one per character: a surrogate pair takes both advances
   infos.reserve(text.size());
-  for (char16_t u : text) {
-    TNewCharInfo ci = font->GetNewCharByUnicode(u);
+  advances.reserve(text.size());
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const std::size_t first = k;
+    TNewCharInfo ci = font->GetNewCharByUnicode(CodePointAt(text, k));
     if (ci.FontIndex == 0) font->UsedChar(ci.NewCharacter);
     infos.push_back(ci);
+    advances.push_back(k > first ? dx[first] + dx[k] : dx[k]);
   }
+  dx = advances.data();
   std::string run;
   Extended requested = 0, natural = 0, total = 0;
   SetCurrentFont(infos[0].FontIndex);
@@ -741,7 +756,13 @@ Extended TPDFCanvas::WideTextWidth(const UnicodeString& text) {
   Extended sum = 0;
   int spaces = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    sum += f->IsTrueType() ? f->GetWidth(text[i]) : (text[i] < 256 ? f->GetWidth(text[i]) : 0);
+    if (f->IsTrueType()) {
+      const std::size_t first = i;
+      sum += f->GetWidth(static_cast<int>(CodePointAt(text, i)));
+      if (i > first) continue;
+    } else {
+      sum += text[i] < 256 ? f->GetWidth(text[i]) : 0;
+    }
     if (text[i] == u' ' && i + 1 < text.size()) ++spaces;
   }
   Extended w = sum * FCurrentFontSize / 1000;

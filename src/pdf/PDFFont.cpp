@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "pdf/PDFTrueTypeFont.h"
+#include "platform/graphics/FontData.h"
+
 TPDFFont* TPDFFont::GetSubset(int) { throw EPDFException("Out of range"); }
 
-TNewCharInfo TPDFFont::GetNewCharByUnicode(char16_t) {
+TNewCharInfo TPDFFont::GetNewCharByUnicode(char32_t) {
   throw EPDFException("Available for TrueType font only");
 }
 
@@ -64,6 +67,71 @@ void TPDFStandardFont::Save() {
   FEngine->CloseObj();
 }
 
+// ---- TrueType faces ------------------------------------------------------------------------------
+
+namespace {
+
+TFontStyles BoldItalic(TFontStyles s) {
+  TFontStyles r;
+  if (s.Contains(fsBold)) r.Include(fsBold);
+  if (s.Contains(fsItalic)) r.Include(fsItalic);
+  return r;
+}
+
+TPDFTrueTypeFont* FindTrueType(TPDFEngine* engine, const UnicodeString& upperName, TFontStyles style) {
+  for (TPDFFont* f : engine->Resources.Fonts)
+    if (auto* t = dynamic_cast<TPDFTrueTypeFont*>(f); t && t->Name() == upperName && t->Style() == style) return t;
+  return nullptr;
+}
+
+UnicodeString Upper(const UnicodeString& s) { return Utf8ToUnicode(UpperCaseASCII(UnicodeToUtf8(s))); }
+
+}  // namespace
+
+// depth counts the fallbacks taken: the face asked for, Arial, the system's sans-serif face.
+static TPDFFont* GetTrueTypeFont(TPDFFonts& fonts, TPDFEngine* engine, const UnicodeString& fontName, TFontStyles style,
+                          int depth) {
+  style = BoldItalic(style);
+  const UnicodeString upper = Upper(fontName);
+  if (TPDFTrueTypeFont* f = FindTrueType(engine, upper, style)) return f;
+  const std::vector<TTrueTypeFaceEntry> faces = EnumTrueTypeFaces(fontName);
+  if (faces.empty()) {
+    if (depth == 0) return GetTrueTypeFont(fonts, engine, u"Arial", style, 1);
+    const UnicodeString def = depth == 1 ? DefaultTrueTypeFamily() : UnicodeString();
+    if (!def.empty() && Upper(def) != upper) return GetTrueTypeFont(fonts, engine, def, style, 2);
+    return fonts.GetFontByInfo(TPDFFonts::StandardFontFor(fontName, style));
+  }
+  auto has = [&](TFontStyles s) {
+    for (const TTrueTypeFaceEntry& e : faces)
+      if ((e.Weight >= 600) == s.Contains(fsBold) && e.Italic == s.Contains(fsItalic)) return true;
+    return false;
+  };
+  TFontStyles resolved = style;
+  if (!has(resolved)) {
+    TFontStyles noItalic = style, noBold = style;
+    noItalic.Exclude(fsItalic);
+    noBold.Exclude(fsBold);
+    if (style.Contains(fsItalic) && has(noItalic)) resolved = noItalic;
+    else if (style.Contains(fsBold) && has(noBold)) resolved = noBold;
+    else if (has(TFontStyles())) resolved = TFontStyles();
+    else {
+      resolved = TFontStyles();
+      if (faces[0].Weight >= 600) resolved.Include(fsBold);
+      if (faces[0].Italic) resolved.Include(fsItalic);
+    }
+    if (TPDFTrueTypeFont* f = FindTrueType(engine, upper, resolved)) return f;
+  }
+  bool embedded = true;
+  const std::string name8 = UpperCaseASCII(UnicodeToUtf8(fontName));
+  for (int i = 0; i < fonts.NonEmbeddedFonts().Count(); ++i)
+    if (UpperCaseASCII(UnicodeToUtf8(fonts.NonEmbeddedFonts().Get(i))) == name8) embedded = false;
+  const std::string alias = "TT" + PDFIntToStr(static_cast<int>(engine->Resources.Fonts.size()));
+  auto f = std::make_unique<TPDFTrueTypeFont>(engine, fontName, resolved, embedded, alias);
+  engine->Resources.Fonts.push_back(f.get());
+  engine->Resources.LastFont = f.get();
+  return f.release();
+}
+
 // ---- the font manager ---------------------------------------------------------------------------
 
 TPDFFonts::TPDFFonts(TPDFEngine* engine) : TPDFManager(engine) {}
@@ -98,7 +166,7 @@ TPDFStdFont TPDFFonts::StandardFontFor(const UnicodeString& fontName, TFontStyle
 }
 
 TPDFFont* TPDFFonts::GetFontByInfo(const UnicodeString& fontName, TFontStyles style) {
-  return GetFontByInfo(StandardFontFor(fontName, style));
+  return GetTrueTypeFont(*this, FEngine, fontName, style, 0);
 }
 
 void TPDFFonts::Clear() {

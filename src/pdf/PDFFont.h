@@ -44,7 +44,8 @@ class TPDFFont : public TPDFObject {
   // Bold and italic of the face found (italic is emulated when asked for and missing).
   virtual TFontStyles FontStyle() const { return {}; }
   virtual TPDFFont* GetSubset(int index);
-  virtual TNewCharInfo GetNewCharByUnicode(char16_t unicode);
+  // Characters are code points (a surrogate pair is one character).
+  virtual TNewCharInfo GetNewCharByUnicode(char32_t unicode);
   virtual TNewCharInfo GetNewCharByIndex(int glyphIndex);
 
  protected:
@@ -83,9 +84,10 @@ class TPDFFonts : public TPDFManager {
   ~TPDFFonts() override;
 
   TPDFFont* GetFontByInfo(TPDFStdFont stdFont);
-  // The font for a face and style. Until embedded fonts are there, the metric-compatible
-  // standard font stands in for the face (sans serif faces become Helvetica, serif faces Times,
-  // fixed-pitch faces Courier, symbol faces Symbol).
+  // The embedded TrueType font for a face and style. A face not installed as TrueType becomes
+  // Arial; when Arial is missing too, the system's sans-serif TrueType face, and failing that
+  // the metric-compatible standard font stands in (sans serif faces become Helvetica, serif
+  // faces Times, fixed-pitch faces Courier, symbol faces Symbol), so the lookup always ends.
   TPDFFont* GetFontByInfo(const UnicodeString& fontName, TFontStyles style);
   // The standard font that stands in for a face and style.
   static TPDFStdFont StandardFontFor(const UnicodeString& fontName, TFontStyles style);

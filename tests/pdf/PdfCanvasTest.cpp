@@ -94,10 +94,10 @@ TEST_F(TCanvasFixture, StandardFontsAndUnicodeText) {
   EXPECT_EQ(Line(Lines() - 2), "/TiBo 1 Tf");
   EXPECT_THROW(page->WideTextOut(0, 0, 0, u"x"), EPDFException);
   EXPECT_NEAR(page->GetTextWidth("AV"), (722 + 722) * 12 / 1000.0, 1e-9);
-  // A face name stands for the metric-compatible standard font until faces are embedded.
+  // A face name gives an embedded TrueType font, named by its place in the resource list.
   page->SetActiveFont(u"Courier New", TFontStyles{fsItalic}, 10);
   page->TextOut(0, 0, 0, "x");
-  EXPECT_EQ(Line(Lines() - 2), "/CoOb 1 Tf");
+  EXPECT_EQ(Line(Lines() - 2), "/TT1 1 Tf");
 }
 
 TEST_F(TCanvasFixture, ImagesOutOfRangeAndEmptySize) {
