@@ -67,6 +67,7 @@ void WriteRecords(const std::string& path, const std::function<void(TEmfWriter&)
   TEmfWriter w;
   records(w);
   const std::string emf = w.Finish(TRect(0, 0, 21000, 29700), TSize(794, 1123), TSize(210, 297), 8, u"");
+  std::ofstream(path + ".emf", std::ios::binary) << emf;  // kept beside the PDF
   TPDFDocument doc;
   doc.SetFileName(Utf8ToUnicode(path));
   doc.BeginDoc();
@@ -330,6 +331,11 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
   {
     TMetafileCanvas c(mf, nullptr);
     draw(c.GetHandle());
+  }
+  {
+    std::string bits(GetEnhMetaFileBits(mf.GetHandle(), 0, nullptr), '\0');
+    GetEnhMetaFileBits(mf.GetHandle(), static_cast<UINT>(bits.size()), reinterpret_cast<BYTE*>(bits.data()));
+    std::ofstream(path + ".emf", std::ios::binary) << bits;  // kept beside the PDF
   }
   TBitmap played(794, 1123);
   played.SetPixelFormat(pf24bit);
