@@ -123,7 +123,7 @@ std::string Upper(const std::u16string& s) {
   return u;
 }
 
-constexpr std::size_t kMaxPixels = 64u << 20;  // a picture larger than this is left out
+constexpr std::size_t kMaxPixels = 16u << 20;  // a picture larger than this is left out
 
 }  // namespace
 
@@ -373,8 +373,18 @@ class TEMWParserImpl {
     ClipOpen = true;
     for (const TClipStep& st : S.Clip) EmitStep(st);
   }
-  // Narrows the clip by one more step.
+  // Narrows the clip by one more step. Two rectangles in a row make their intersection.
   void AddClip(TClipStep st) {
+    if (S.Clip.size() >= 256) return;  // a clip of that many steps is damage, not drawing
+    if (ClipOpen && !S.Clip.empty() && IsRect(S.Clip.back()) && IsRect(st)) {
+      auto& a = S.Clip.back().Rects.front();
+      const auto& b = st.Rects.front();
+      a = {std::max(a[0], b[0]), std::max(a[1], b[1]), std::min(a[2], b[2]), std::min(a[3], b[3])};
+      if (a[2] < a[0]) a[2] = a[0];
+      if (a[3] < a[1]) a[3] = a[1];
+      EmitStep(st);
+      return;
+    }
     if (!ClipOpen) {
       Canvas.GStateSave();
       ClipOpen = true;
@@ -383,6 +393,7 @@ class TEMWParserImpl {
     EmitStep(st);
     S.Clip.push_back(std::move(st));
   }
+  static bool IsRect(const TClipStep& st) { return !st.Exclude && st.Path.empty() && st.Rects.size() == 1; }
   std::array<double, 4> MapRect(LONG l, LONG t, LONG r, LONG b) const {
     TDoublePoint p[4] = {Map(l, t), Map(r, t), Map(l, b), Map(r, b)};
     double x0 = double(p[0].x), y0 = double(p[0].y), x1 = x0, y1 = y0;
@@ -427,6 +438,14 @@ class TEMWParserImpl {
     const TRecordView h(r.Sub(ob, cb));
     const std::int64_t w = h.I32(4), ht = std::abs(static_cast<std::int64_t>(h.I32(8)));
     if (w <= 0 || ht <= 0 || static_cast<std::uint64_t>(w) * ht > kMaxPixels) return false;
+    // Plain rows must all be there; a compressed picture claims no more than it plausibly holds.
+    const std::uint32_t compression = h.U32(16), bitCount = h.U16(14);
+    if (compression == BI_RGB || compression == BI_BITFIELDS) {
+      const std::uint64_t stride = ((static_cast<std::uint64_t>(w) * std::max<std::uint32_t>(bitCount, 1) + 31) / 32) * 4;
+      if (stride * static_cast<std::uint64_t>(ht) > cbits) return false;
+    } else if (static_cast<std::uint64_t>(w) * ht > 4096ull * std::max<std::uint32_t>(cbits, 1)) {
+      return false;
+    }
     packed.assign(r.Sub(ob, cb));
     packed.append(r.Sub(obits, cbits));
     return true;
@@ -1339,12 +1358,34 @@ void TEMWParserImpl::Text(DWORD type, R r) {
   // Bengali loses its advances: its clusters are placed by shaping.
   for (char16_t c : text)
     if (c >= 0x0901 && c <= 0x09FF) haveDx = false;
+  // Combining marks: when the reference context's shaping changes the number of glyphs, the
+  // glyphs and their placement are drawn instead of the characters.
+  bool glyphMode = glyphs;
+  const bool marks = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x0300 && c <= 0x036F; });
+  if (marks && !glyphs && S.FontHandle) {
+    std::vector<WCHAR> w(text.begin(), text.end()), g(text.size() * 2 + 8);
+    std::vector<INT> gdx(g.size());
+    GCP_RESULTSW res;
+    res.lpGlyphs = g.data();
+    res.lpDx = gdx.data();
+    res.nGlyphs = static_cast<UINT>(g.size());
+    if (GetCharacterPlacementW(DC, w.data(), static_cast<int>(w.size()), 0, &res,
+                               GCP_DIACRITIC | GCP_GLYPHSHAPE | GCP_REORDER) != 0 &&
+        res.nGlyphs != text.size() && res.nGlyphs > 0 && res.nGlyphs <= g.size()) {
+      text.assign(g.begin(), g.begin() + res.nGlyphs);
+      dx.assign(gdx.begin(), gdx.begin() + res.nGlyphs);
+      haveDx = true;
+      glyphMode = true;
+      advance = 0;
+      for (double d : dx) advance += d;
+    }
+  }
   // Right-to-left runs: the record holds the characters in reading order, the page wants them in
   // drawing order (with their advances), as the reference context lays them out.
   const bool rtl = std::any_of(text.begin(), text.end(), [](char16_t c) {
     return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
   });
-  if (rtl && !glyphs && S.FontHandle) {
+  if (rtl && !glyphMode && S.FontHandle) {
     std::vector<WCHAR> w(text.begin(), text.end());
     std::vector<UINT> order(text.size());
     GCP_RESULTSW res;
@@ -1371,10 +1412,10 @@ void TEMWParserImpl::Text(DWORD type, R r) {
   if (!haveDx && !text.empty() && S.FontHandle) {
     SIZE sz{};
     std::vector<WCHAR> w(text.begin(), text.end());
-    if (!glyphs && GetTextExtentPoint32W(DC, w.data(), static_cast<int>(w.size()), &sz)) advance = sz.cx;
+    if (!glyphMode && GetTextExtentPoint32W(DC, w.data(), static_cast<int>(w.size()), &sz)) advance = sz.cx;
   }
   const bool clipRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
-  DrawText(r.Coord(36), r.Coord(40), options, text, dx, haveDx, glyphs, clipRect ? &rc : nullptr, advance);
+  DrawText(r.Coord(36), r.Coord(40), options, text, dx, haveDx, glyphMode, clipRect ? &rc : nullptr, advance);
 }
 
 void TEMWParserImpl::SmallText(R r) {

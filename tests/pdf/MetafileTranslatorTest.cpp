@@ -380,3 +380,144 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
   EXPECT_TRUE(Near(img.At(310, 400), 0xFFFFFF, 10)) << std::hex << img.At(310, 400);
   EXPECT_TRUE(Near(img.At(380, 400), 0x00A000, 30)) << std::hex << img.At(380, 400);
 }
+
+namespace {
+
+// The content a page gets from hand-made records, and the whole file.
+std::string Translate(const std::function<void(TEmfWriter&)>& records, std::string* file = nullptr) {
+  TEmfWriter w;
+  records(w);
+  const std::string emf = w.Finish(TRect(0, 0, 21000, 29700), TSize(794, 1123), TSize(210, 297), 8, u"");
+  TMemoryStream out;
+  TPDFDocument doc;
+  doc.SetOutputStream(&out);
+  doc.BeginDoc();
+  TPDFPage* page = doc.CurrentPage();
+  TEMWParser parser(*page, doc.Images(), &doc.Patterns(), doc.EMFOptions(), &doc.Fonts());
+  parser.LoadBytes(emf);
+  parser.Execute();
+  page->EndText();
+  const std::string content = page->Content().Text();
+  doc.EndDoc();
+  if (file) file->assign(static_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.GetSize()));
+  return content;
+}
+
+void FontRecord(TEmfWriter& w, int slot, int height, const char16_t* face) {
+  std::string s = U32(slot) + U32(static_cast<std::uint32_t>(height)) + U32(0) + U32(0) + U32(0) + U32(400) + U32(0) +
+                  U32(0);
+  std::u16string f(face);
+  f.resize(32, u'\0');
+  for (char16_t c : f) TEmfWriter::Put16(s, c);
+  w.Add(EMR_EXTCREATEFONTINDIRECTW, s);
+  w.Add(EMR_SELECTOBJECT, U32(slot));
+}
+
+void TextRecord(TEmfWriter& w, int x, int y, const std::u16string& t) {
+  std::string s = RectBytes(0, 0, 0, 0) + U32(GM_COMPATIBLE) + U32(0) + U32(0) + U32(x) + U32(y) +
+                  U32(static_cast<std::uint32_t>(t.size())) + U32(76) + U32(0) + RectBytes(0, 0, 0, 0) + U32(0);
+  for (char16_t c : t) TEmfWriter::Put16(s, c);
+  if (t.size() % 2) TEmfWriter::Put16(s, 0);
+  w.Add(EMR_EXTTEXTOUTW, s);
+}
+
+void StretchDib(TEmfWriter& w, int x, int y, int width, int height, int bits, const std::string& rows) {
+  std::string bmi = U32(40) + U32(static_cast<std::uint32_t>(std::abs(width))) + U32(8);
+  TEmfWriter::Put16(bmi, 1);
+  TEmfWriter::Put16(bmi, static_cast<std::uint32_t>(bits));
+  bmi += U32(BI_RGB) + U32(static_cast<std::uint32_t>(rows.size())) + U32(0) + U32(0) + U32(0) + U32(0);
+  if (bits == 1) bmi += U32(0x000000) + U32(0xFFFFFF);
+  std::string s = RectBytes(x, y, x + std::abs(width), y + 8) + U32(x) + U32(y) + U32(0) + U32(0) +
+                  U32(static_cast<std::uint32_t>(std::abs(width))) + U32(8) + U32(80) +
+                  U32(static_cast<std::uint32_t>(bmi.size())) + U32(static_cast<std::uint32_t>(80 + bmi.size())) +
+                  U32(static_cast<std::uint32_t>(rows.size())) + U32(DIB_RGB_COLORS) + U32(SRCCOPY) +
+                  U32(static_cast<std::uint32_t>(width)) + U32(static_cast<std::uint32_t>(height));
+  w.Add(EMR_STRETCHDIBITS, s + bmi + rows);
+}
+
+int Count(const std::string& s, const std::string& what) {
+  int n = 0;
+  for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
+  return n;
+}
+
+}  // namespace
+
+// Font heights become whole points of the reference context's resolution.
+TEST(MetafileTranslator, FontHeightsBecomeWholePoints) {
+  struct {
+    int Height;
+    const char* Matrix;
+  } cases[] = {{-16, "12 0 0 12 "}, {-15, "11 0 0 11 "}, {-32, "24 0 0 24 "}};
+  for (const auto& c : cases) {
+    const std::string content = Translate([&](TEmfWriter& w) {
+      FontRecord(w, 1, c.Height, u"Liberation Sans");
+      TextRecord(w, 96, 96, u"Size");
+    });
+    EXPECT_NE(content.find(c.Matrix), std::string::npos) << c.Height << "\n" << content;
+  }
+}
+
+// Pens, brushes and state restores as they reach the page.
+TEST(MetafileTranslator, PensBrushesAndRestoredState) {
+  // A wide dashed pen draws solid; a thin one dashed.
+  std::string c = Translate([](TEmfWriter& w) {
+    w.Add(EMR_CREATEPEN, U32(1) + U32(PS_DASH) + U32(3) + U32(0) + U32(0));
+    w.Add(EMR_SELECTOBJECT, U32(1));
+    w.Add(EMR_MOVETOEX, U32(10) + U32(10));
+    w.Add(EMR_LINETO, U32(200) + U32(10));
+    w.Add(EMR_CREATEPEN, U32(2) + U32(PS_DASH) + U32(1) + U32(0) + U32(0));
+    w.Add(EMR_SELECTOBJECT, U32(2));
+    w.Add(EMR_LINETO, U32(200) + U32(100));
+  });
+  const std::size_t dash = c.find("[4 4] 0 d");
+  ASSERT_NE(dash, std::string::npos) << c;
+  EXPECT_GT(dash, c.find("\r\nS\r\n")) << "the wide pen was dashed\n" << c;
+  // A hatched brush fills with a pattern, the solid brush after it plainly.
+  c = Translate([](TEmfWriter& w) {
+    w.Add(EMR_CREATEBRUSHINDIRECT, U32(1) + U32(BS_HATCHED) + U32(RGB(0, 0, 255)) + U32(HS_CROSS));
+    w.Add(EMR_SELECTOBJECT, U32(1));
+    w.Add(EMR_RECTANGLE, RectBytes(10, 10, 100, 100));
+    w.Add(EMR_CREATEBRUSHINDIRECT, U32(2) + U32(BS_SOLID) + U32(RGB(255, 0, 0)) + U32(0));
+    w.Add(EMR_SELECTOBJECT, U32(2));
+    w.Add(EMR_RECTANGLE, RectBytes(110, 10, 200, 100));
+  });
+  EXPECT_EQ(Count(c, "/Pattern cs"), 1) << c;
+  EXPECT_NE(c.find("1 0 0 rg", c.find("/Pattern cs")), std::string::npos) << c;
+  // After a restore closes a clip, the pen's colour and width are given again before stroking.
+  c = Translate([](TEmfWriter& w) {
+    w.Add(EMR_CREATEPEN, U32(1) + U32(PS_SOLID) + U32(2) + U32(0) + U32(RGB(0, 255, 0)));
+    w.Add(EMR_SELECTOBJECT, U32(1));
+    w.Add(EMR_SAVEDC, "");
+    w.Add(EMR_INTERSECTCLIPRECT, RectBytes(0, 0, 50, 50));
+    w.Add(EMR_MOVETOEX, U32(10) + U32(10));
+    w.Add(EMR_LINETO, U32(40) + U32(40));
+    w.Add(EMR_RESTOREDC, U32(static_cast<std::uint32_t>(-1)));
+    w.Add(EMR_LINETO, U32(100) + U32(40));
+  });
+  const std::size_t q = c.rfind("Q\r\n");
+  ASSERT_NE(q, std::string::npos) << c;
+  EXPECT_NE(c.find("0 1 0 RG", q), std::string::npos) << c;
+  EXPECT_NE(c.find(" w", q), std::string::npos) << c;
+}
+
+// Pictures: 1-bit ones fax-coded, every record its own image, a negative width mirrored.
+TEST(MetafileTranslator, PicturesOfTheStretchRecord) {
+  std::string file;
+  std::string rows1(8 * 4, '\0');  // 8 rows of 32-bit aligned 1-bit pixels
+  for (int y = 0; y < 8; ++y) rows1[std::size_t(y) * 4] = static_cast<char>(0xF0);
+  std::string content = Translate(
+      [&](TEmfWriter& w) {
+        StretchDib(w, 10, 10, 8, 8, 1, rows1);
+        StretchDib(w, 30, 10, 8, 8, 1, rows1);
+      },
+      &file);
+  EXPECT_EQ(Count(file, "/CCITTFaxDecode"), 2);
+  EXPECT_EQ(Count(content, " Do"), 2) << content;
+  // A mirrored picture lies at its destination with a positive width.
+  std::string rows24(8 * 24, '\0');
+  content = Translate([&](TEmfWriter& w) { StretchDib(w, 100, 10, -8, 8, 24, rows24); }, &file);
+  const std::size_t cm = content.find(" cm");
+  ASSERT_NE(cm, std::string::npos) << content;
+  EXPECT_EQ(content.find("-"), std::string::npos) << content;
+}
