@@ -359,10 +359,13 @@ void TTrueTypeManager::ReadCharMap() {
     const std::uint32_t segs = r.U16(p + 6) / 2;
     const std::size_t ends = p + 14, starts = ends + 2 * segs + 2, deltas = starts + 2 * segs,
                       ranges = deltas + 2 * segs;
+    // Segments come in ascending order; a character already passed is not walked again, so a
+    // damaged table costs at most one walk over the 16-bit range.
+    std::uint32_t next = 0;
     for (std::uint32_t s = 0; s + 1 < segs; ++s) {
       const std::uint32_t end = r.U16(ends + 2 * s), start = r.U16(starts + 2 * s),
                           delta = r.U16(deltas + 2 * s), range = r.U16(ranges + 2 * s);
-      for (std::uint32_t c = start; c <= end; ++c) {
+      for (std::uint32_t c = std::max(start, next); c <= end; ++c) {
         std::uint32_t g;
         if (range == 0) g = (c + delta) & 0xFFFF;
         else {
@@ -374,6 +377,7 @@ void TTrueTypeManager::ReadCharMap() {
         }
         add(c, g);
       }
+      next = std::max(next, end + 1);
     }
   }
   std::stable_sort(FUnicodeMap.begin(), FUnicodeMap.end(),

@@ -50,27 +50,7 @@ void TPDFTrueTypeSubsetFont::Save() {
   if (FLast < 32) return;
   TPDFEngine& e = *FEngine;
   const std::string name = FParent->FontName(true);
-  // The ToUnicode map.
-  std::string cmap;
-  cmap += "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CIDSystemInfo << \r\n";
-  cmap += "/Registry (" + name + ") /Ordering (" + name + "+) /Supplement 0 >> def\r\n";
-  cmap += "/CMapName /" + name + "+0 def\r\n";
-  cmap += "/CMapType 2 def\r\n";
-  cmap += "1 begincodespacerange <20> <" + Hex(std::uint32_t(FLast), 2) + "> endcodespacerange\r\n";
-  cmap += PDFIntToStr(FLast - 31) + " beginbfchar\r\n";
-  for (int c = 32; c <= FLast; ++c) cmap += "<" + Hex(std::uint32_t(c), 2) + "> <" + Utf16Hex(FUnicodes[c - 32]) + ">\r\n";
-  cmap += "endbfchar\r\n";
-  cmap += "endcmap CMapName currentdict /CMap defineresource pop end end\r\n";
-  TMemoryStream mem;
-  e.Deflate(cmap.data(), cmap.size(), Z_DEFAULT_COMPRESSION, mem);
-  const int mapID = e.GetNextID();
-  e.StartObj(mapID);
-  std::string s = "/Filter /FlateDecode /Length ";
-  AppendPDFInt(s, EncryptedLength(e.SecurityInfo.State, mem.GetSize()));
-  e.SaveToStream(s);
-  e.StartStream();
-  CryptPDFStream(e.SecurityInfo, mem, *e.Stream(), mapID);
-  e.CloseStream();
+  const int mapID = FParent->SaveToUnicode(name, 32, FLast, FUnicodes, true);
   // The program of the glyphs of codes 32 .. last.
   std::string program;
   FParent->Manager().PrepareFont(FIndexes, FLast - 31, program);
@@ -82,7 +62,7 @@ void TPDFTrueTypeSubsetFont::Save() {
   }
   const int descriptor = FParent->SaveDescriptor(name, programID);
   e.StartObj(ID());
-  s = "/Type /Font\r\n/Subtype /TrueType\r\n/BaseFont /" + name + "\r\n/FirstChar 32\r\n/LastChar " +
+  const std::string s = "/Type /Font\r\n/Subtype /TrueType\r\n/BaseFont /" + name + "\r\n/FirstChar 32\r\n/LastChar " +
       PDFIntToStr(FLast) + "\r\n/Encoding /WinAnsiEncoding\r\n/ToUnicode " + PDFObjectRef(mapID) +
       "\r\n/FontDescriptor " + PDFObjectRef(descriptor) + "\r\n/Widths [" + widths + "]\r\n";
   e.SaveToStream(s, false);
@@ -175,6 +155,36 @@ TNewCharInfo TPDFTrueTypeFont::GetNewCharByIndex(int glyphIndex) {
   return Assign(g, glyphIndex, u, false);
 }
 
+int TPDFTrueTypeFont::SaveToUnicode(const std::string& name, int first, int last, const char32_t* unicodes,
+                                    bool every) {
+  TPDFEngine& e = *FEngine;
+  int count = 0;
+  for (int c = first; c <= last; ++c) count += every || unicodes[c - 32] != 0;
+  std::string cmap;
+  cmap += "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CIDSystemInfo << \r\n";
+  cmap += "/Registry (" + name + ") /Ordering (" + name + "+) /Supplement 0 >> def\r\n";
+  cmap += "/CMapName /" + name + "+0 def\r\n";
+  cmap += "/CMapType 2 def\r\n";
+  cmap += "1 begincodespacerange <20> <" + Hex(std::uint32_t(last), 2) + "> endcodespacerange\r\n";
+  cmap += PDFIntToStr(count) + " beginbfchar\r\n";
+  for (int c = first; c <= last; ++c)
+    if (every || unicodes[c - 32] != 0)
+      cmap += "<" + Hex(std::uint32_t(c), 2) + "> <" + Utf16Hex(unicodes[c - 32]) + ">\r\n";
+  cmap += "endbfchar\r\n";
+  cmap += "endcmap CMapName currentdict /CMap defineresource pop end end\r\n";
+  TMemoryStream mem;
+  e.Deflate(cmap.data(), cmap.size(), Z_DEFAULT_COMPRESSION, mem);
+  const int mapID = e.GetNextID();
+  e.StartObj(mapID);
+  std::string s = "/Filter /FlateDecode /Length ";
+  AppendPDFInt(s, EncryptedLength(e.SecurityInfo.State, mem.GetSize()));
+  e.SaveToStream(s);
+  e.StartStream();
+  CryptPDFStream(e.SecurityInfo, mem, *e.Stream(), mapID);
+  e.CloseStream();
+  return mapID;
+}
+
 int TPDFTrueTypeFont::SaveProgram(const std::string& program) {
   TPDFEngine& e = *FEngine;
   TMemoryStream mem;
@@ -229,13 +239,18 @@ void TPDFTrueTypeFont::Save() {
     if (c % 16 == 0) widths += "\r\n";
   }
   const std::string name = FontName(FIsEmbedded);
+  // The ASCII codes map to themselves; the map lets every reader search the text.
+  char32_t unicodes[96] = {};
+  for (int c = FFirstChar; c <= FLastChar; ++c)
+    if (FUsedList[c - 32]) unicodes[c - 32] = char32_t(c);
+  const int mapID = SaveToUnicode(name, FFirstChar, FLastChar, unicodes, false);
   const int descriptor = SaveDescriptor(name, programID);
   TPDFEngine& e = *FEngine;
   e.StartObj(ID());
   const std::string s = "/Type /Font\r\n/Subtype /TrueType\r\n/BaseFont /" + name + "\r\n/FirstChar " +
                         PDFIntToStr(FFirstChar) + "\r\n/LastChar " + PDFIntToStr(FLastChar) +
-                        "\r\n/Encoding /WinAnsiEncoding\r\n/FontDescriptor " + PDFObjectRef(descriptor) +
-                        "\r\n/Widths [" + widths + "]\r\n";
+                        "\r\n/Encoding /WinAnsiEncoding\r\n/ToUnicode " + PDFObjectRef(mapID) +
+                        "\r\n/FontDescriptor " + PDFObjectRef(descriptor) + "\r\n/Widths [" + widths + "]\r\n";
   e.SaveToStream(s, false);
   e.CloseObj();
 }

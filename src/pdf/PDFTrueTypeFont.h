@@ -69,6 +69,9 @@ class TPDFTrueTypeFont : public TPDFFont {
 
   // The font descriptor object for a program object (0: none); answers its number.
   int SaveDescriptor(const std::string& fontName, int programID);
+  // Writes a ToUnicode map for the codes first..last (unicodes indexed from code 32); every code
+  // or only those with a character. Answers its number.
+  int SaveToUnicode(const std::string& name, int first, int last, const char32_t* unicodes, bool every);
   // Writes a deflated font program as a stream object; answers its number.
   int SaveProgram(const std::string& program);
 

@@ -126,3 +126,24 @@ TEST(PdfObjects, ActionsAnnotationsAndOutlines) {
   EXPECT_NE(b.find("/S /URI /URI (http://a)\r\n/Next "), std::string::npos);
   ExpectXrefWellFormed(b);
 }
+
+TEST(PdfObjects, RadioGroupInTheInteractiveForm) {
+  std::string path = OutPath("pdf-radio.pdf");
+  TPDFDocument doc;
+  doc.SetFileName(Utf8ToUnicode(path));
+  doc.BeginDoc();
+  TPDFRadioGroup* g = doc.AcroForms().AddRadioGroup("choice");
+  for (int i = 0; i < 3; ++i)
+    new TPDFRadioButton(doc.CurrentPage(), TRect(50, 50 + 30 * i, 70, 70 + 30 * i), g,
+                        "opt" + std::to_string(i), i == 1);
+  doc.EndDoc();
+  std::string b = ReadFile(path);
+  ExpectQpdfClean(path);
+  ExpectXrefWellFormed(b);
+  EXPECT_NE(b.find("/Ff 49152"), std::string::npos);
+  EXPECT_NE(b.find("/V /opt1\r\n/DV /opt1"), std::string::npos);
+  EXPECT_NE(b.find("/AcroForm "), std::string::npos);
+  EXPECT_NE(b.find("/ZaDb "), std::string::npos);
+  if (!HaveTool("pdfinfo")) return;
+  EXPECT_NE(RunTool("pdfinfo '" + path + "'").find("AcroForm"), std::string::npos);
+}
