@@ -375,7 +375,7 @@ class TEMWParserImpl {
   }
   // Narrows the clip by one more step. Two rectangles in a row make their intersection.
   void AddClip(TClipStep st) {
-    if (S.Clip.size() >= 256) return;  // a clip of that many steps is damage, not drawing
+    if (S.Clip.size() >= 32) return;  // a clip of that many steps is damage, not drawing
     if (ClipOpen && !S.Clip.empty() && IsRect(S.Clip.back()) && IsRect(st)) {
       auto& a = S.Clip.back().Rects.front();
       const auto& b = st.Rects.front();
@@ -565,7 +565,7 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
       break;
     }
     case EMR_SAVEDC:
-      if (Saved.size() < 4096) Saved.push_back(S);
+      if (Saved.size() < 1024) Saved.push_back(S);
       break;
     case EMR_RESTOREDC: Restore(r.I32(8)); break;
     case EMR_SETBKMODE: S.Opaque = r.U32(8) == OPAQUE; break;

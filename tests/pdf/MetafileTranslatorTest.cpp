@@ -323,6 +323,8 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
   EXPECT_NE(text.find("Hello metafile world"), std::string::npos) << text;
   EXPECT_NE(text.find("Привет, мир"), std::string::npos) << text;
   EXPECT_NE(text.find("Καλημέρα κόσμε"), std::string::npos) << text;
+  // The right-to-left run is drawn in its visual order, so a reader gets it back in reading order.
+  EXPECT_NE(text.find("שלום עולם"), std::string::npos) << text;
 
   // The rendering against the same drawing recorded and played onto a bitmap.
   TMetafile mf;
