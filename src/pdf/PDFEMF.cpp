@@ -1633,8 +1633,12 @@ void TEMWParserImpl::Bitmap(DWORD type, R r) {
       alpha.assign(std::size_t(w) * h, '\0');
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-          const TColor c = mask.GetPixel(mx + x, my + y);
-          if (c != TColor(-1) && (c & 0xFFFFFF) != 0) alpha[std::size_t(y) * w + x] = '\xFF';
+          const int px = mx + x, py = my + y;
+          if (px < 0 || py < 0 || px >= mask.GetWidth() || py >= mask.GetHeight()) continue;
+          bool set;
+          if (mask.GetPixelFormat() == pf1bit) set = (mask.ScanLine(py)[px >> 3] >> (7 - (px & 7))) & 1;
+          else set = (mask.GetPixel(px, py) & 0xFFFFFF) != 0;
+          if (set) alpha[std::size_t(y) * w + x] = '\xFF';
         }
     }
   }

@@ -109,6 +109,33 @@ void PictureRecord(TEmfWriter& w, DWORD type, int x, int y, int width, int heigh
   w.Add(type, s + bmi + bits);
 }
 
+// A MASKBLT record: a blue 32-bit source and a 1-bit mask set on its left half.
+void MaskRecord(TEmfWriter& w, int x, int y, int n, int height) {
+  auto header = [&](int bits, std::size_t bytes) {
+    std::string h = U32(40) + U32(n) + U32(static_cast<std::uint32_t>(-height));
+    TEmfWriter::Put16(h, 1);
+    TEmfWriter::Put16(h, static_cast<std::uint32_t>(bits));
+    return h + U32(BI_RGB) + U32(static_cast<std::uint32_t>(bytes)) + U32(0) + U32(0) + U32(0) + U32(0);
+  };
+  std::string src;
+  for (int i = 0; i < n * height; ++i) src += U32(0xFF0000FF);
+  const std::size_t stride = ((n + 31) / 32) * 4;
+  std::string mask(stride * height, '\0');
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < n / 2; ++c) mask[r * stride + c / 8] |= static_cast<char>(0x80 >> (c % 8));
+  const std::string sbmi = header(32, src.size());
+  const std::string mbmi = header(1, mask.size()) + U32(0x000000) + U32(0xFFFFFF);
+  const std::uint32_t at = 128, sBits = at + std::uint32_t(sbmi.size()), mBmi = sBits + std::uint32_t(src.size()),
+                      mBits = mBmi + std::uint32_t(mbmi.size());
+  std::string s = RectBytes(x, y, x + n - 1, y + height - 1) + U32(x) + U32(y) + U32(n) + U32(height) +
+                  U32(0xCCAA0020) + U32(0) + U32(0);
+  for (float f : {1.f, 0.f, 0.f, 1.f, 0.f, 0.f}) TEmfWriter::PutFloat(s, f);
+  s += U32(0) + U32(DIB_RGB_COLORS) + U32(at) + U32(std::uint32_t(sbmi.size())) + U32(sBits) +
+       U32(std::uint32_t(src.size())) + U32(0) + U32(0) + U32(DIB_RGB_COLORS) + U32(mBmi) +
+       U32(std::uint32_t(mbmi.size())) + U32(mBits) + U32(std::uint32_t(mask.size()));
+  w.Add(EMR_MASKBLT, s + sbmi + src + mbmi + mask);
+}
+
 bool Near(std::uint32_t a, std::uint32_t b, int tol) {
   for (int k = 0; k < 24; k += 8)
     if (std::abs(int((a >> k) & 0xFF) - int((b >> k) & 0xFF)) > tol) return false;
@@ -177,10 +204,14 @@ TEST(MetafileTranslator, TransparentAndAlphaPicturesKeepTheirTransparency) {
     // Opaque white at a constant alpha of a quarter.
     std::vector<std::uint32_t> white(std::size_t(n) * n, 0xFFFFFFFF);
     PictureRecord(w, EMR_ALPHABLEND, 480, 96, n, n, AC_SRC_OVER | (64u << 16), white);
+    // Blue through a 1-bit mask whose left half is set.
+    MaskRecord(w, 672, 96, n, n);
   });
   ExpectQpdfClean(path);
   TRgbImage img;
   ASSERT_TRUE(Render(path, 96, img));
+  EXPECT_TRUE(Near(img.At(672 + 20, 140), 0x0000FF, 30)) << std::hex << img.At(692, 140);  // mask set
+  EXPECT_TRUE(Near(img.At(672 + 70, 140), 0x00A000, 30)) << std::hex << img.At(742, 140);  // mask clear
   EXPECT_TRUE(Near(img.At(96 + 20, 140), 0x00A000, 30)) << std::hex << img.At(116, 140);   // key: ground
   EXPECT_TRUE(Near(img.At(96 + 70, 140), 0x0000FF, 30)) << std::hex << img.At(166, 140);   // kept blue
   EXPECT_TRUE(Near(img.At(288 + 40, 110), 0x00A000, 30)) << std::hex << img.At(328, 110);  // alpha 0
