@@ -554,3 +554,29 @@ TEST(MetafileTranslator, PicturesOfTheStretchRecord) {
   ASSERT_NE(cm, std::string::npos) << content;
   EXPECT_EQ(content.find("-"), std::string::npos) << content;
 }
+
+// A picture brush selected twice is one pattern object, shown by both fills.
+TEST(MetafileTranslator, PictureBrushMakesOnePattern) {
+  std::string bmi = U32(40) + U32(8) + U32(8);
+  TEmfWriter::Put16(bmi, 1);
+  TEmfWriter::Put16(bmi, 24);
+  bmi += U32(BI_RGB) + U32(8 * 24) + U32(0) + U32(0) + U32(0) + U32(0);
+  const std::string bits(8 * 24, '\x40');
+  std::string file;
+  const std::string content = Translate(
+      [&](TEmfWriter& w) {
+        w.Add(EMR_CREATEDIBPATTERNBRUSHPT, U32(1) + U32(DIB_RGB_COLORS) + U32(32) +
+                                               U32(static_cast<std::uint32_t>(bmi.size())) +
+                                               U32(static_cast<std::uint32_t>(32 + bmi.size())) +
+                                               U32(static_cast<std::uint32_t>(bits.size())) + bmi + bits);
+        w.Add(EMR_SELECTOBJECT, U32(1));
+        w.Add(EMR_RECTANGLE, RectBytes(10, 10, 100, 100));
+        w.Add(EMR_SELECTOBJECT, U32(0x80000000u | WHITE_BRUSH));
+        w.Add(EMR_SELECTOBJECT, U32(1));
+        w.Add(EMR_RECTANGLE, RectBytes(110, 10, 200, 100));
+      },
+      &file);
+  EXPECT_EQ(Count(content, "/Pattern cs"), 2) << content;
+  EXPECT_EQ(Count(file, "/PatternType 1"), 1);
+  EXPECT_EQ(Count(file, "/Subtype /Image"), 1);
+}
