@@ -91,6 +91,14 @@ void TPDFImage::Save() {
   if (FIsMask) s += "/ImageMask true\r\n";
   if (FMaskIndex != -1 && FMaskIndex < static_cast<int>(e.Resources.Images.size()))
     s += "/Mask " + e.Resources.Images[std::size_t(FMaskIndex)]->RefID() + "\r\n";
+  if (FSoftMask.SoftMask >= 0 && FSoftMask.SoftMask < static_cast<int>(e.Resources.Images.size()))
+    s += "/SMask " + e.Resources.Images[std::size_t(FSoftMask.SoftMask)]->RefID() + "\r\n";
+  if (FSoftMask.HasColorKey && FBitPerPixel == 8 && !FGrayScale) {
+    const std::uint32_t c = FSoftMask.ColorKey;
+    const std::string r = PDFIntToStr(int(c & 0xFF)), g = PDFIntToStr(int((c >> 8) & 0xFF)),
+                      b = PDFIntToStr(int((c >> 16) & 0xFF));
+    s += "/Mask [" + r + " " + r + " " + g + " " + g + " " + b + " " + b + "]\r\n";
+  }
   switch (FCompression) {
     case itcFlate: s += "/Filter /FlateDecode\r\n"; break;
     case itcJpeg: s += "/Filter /DCTDecode\r\n"; break;
@@ -140,6 +148,32 @@ int TPDFImages::AddImage(const TGraphic& image, TImageCompressionType compressio
   img->Save();
   FEngine->Resources.Images.push_back(img.release());
   if (FJBIG2Dictionary.TotalWidth() > 0x1FFFF) Save();
+  return GetCount() - 1;
+}
+
+int TPDFImages::AddImage(const TGraphic& image, TImageCompressionType compression, const TPDFImageMask& mask) {
+  auto img = std::make_unique<TPDFImage>(FEngine, this);
+  img->Load(image, compression);
+  img->FSoftMask = mask;
+  img->Save();
+  FEngine->Resources.Images.push_back(img.release());
+  return GetCount() - 1;
+}
+
+int TPDFImages::AddSoftMask(int width, int height, const std::string& alpha) {
+  if (width <= 0 || height <= 0 || alpha.size() != static_cast<std::size_t>(width) * height)
+    throw EPDFException("Out of range");
+  auto img = std::make_unique<TPDFImage>(FEngine, this);
+  img->FWidth = width;
+  img->FHeight = height;
+  img->FGrayScale = true;
+  img->FBitPerPixel = 8;
+  img->FCompression = itcFlate;
+  img->FData = std::make_unique<TMemoryStream>();
+  FEngine->Deflate(alpha.data(), alpha.size(), Z_DEFAULT_COMPRESSION, *img->FData);
+  img->FLoaded = true;
+  img->Save();
+  FEngine->Resources.Images.push_back(img.release());
   return GetCount() - 1;
 }
 

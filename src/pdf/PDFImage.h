@@ -11,6 +11,14 @@
 
 class TPDFImages;
 
+// How an image's transparent parts are given: by a soft mask (an 8-bit grey image of coverage,
+// by its index) or by a colour key (the colour that stays transparent, 0x00BBGGRR).
+struct TPDFImageMask {
+  int SoftMask = -1;
+  bool HasColorKey = false;
+  std::uint32_t ColorKey = 0;
+};
+
 class TPDFImage : public TPDFObject {
  public:
   TPDFImage(TPDFEngine* engine, TPDFImages* owner) : TPDFObject(engine), FOwner(owner) {}
@@ -37,6 +45,7 @@ class TPDFImage : public TPDFObject {
   bool FIsMask = false;
   bool FLoaded = false;
   int FMaskIndex = -1;
+  TPDFImageMask FSoftMask;
   TPDFImages* FOwner = nullptr;
 };
 
@@ -47,6 +56,9 @@ class TPDFImages : public TPDFManager {
   // Encodes and writes a picture; answers its index in the resource list.
   int AddImage(const TGraphic& image, TImageCompressionType compression) { return AddImage(image, compression, -1); }
   int AddImage(const TGraphic& image, TImageCompressionType compression, int maskIndex);
+  int AddImage(const TGraphic& image, TImageCompressionType compression, const TPDFImageMask& mask);
+  // A soft mask: width x height coverage bytes, top row first (0 transparent, 255 opaque).
+  int AddSoftMask(int width, int height, const std::string& alpha);
   void Clear() override;
   int GetCount() override { return static_cast<int>(FEngine->Resources.Images.size()); }
   // Writes the shared symbol dictionary when it holds symbols, and empties it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/PDFEMF.h"
 #include "pdf/PDFImage.h"
 #include "platform/graphics/DeviceContext.h"
 
@@ -15,7 +16,7 @@ const TPDFPageSizeInfo kPageSizes[19] = {
 };
 
 TPDFMetafileTranslator& TranslatorSlot() {
-  static TPDFMetafileTranslator t;
+  static TPDFMetafileTranslator t = PDFTranslateMetafile;
   return t;
 }
 

@@ -35,6 +35,12 @@ class TPDFEMFParseOptions : public TPersistent {
   void SetUsedDC(HDC dc);
   bool UseScreen() const { return FUseScreen; }
   bool CanvasOver = false;
+  bool Redraw = true;              // kept, no effect on translation
+  bool ColorImagesAsJPEG = false;  // metafile pictures other than 1-bit ones stored as JPEG
+  TPDFLineCap LineCap = lcProjectingSquare;
+  TPDFLineJoin LineJoin = ljBevel;
+  bool UseFrame = false;     // clip the drawing to the metafile's frame
+  bool ShowNullPen = false;  // outlines of the null pen stroked hair-thin in copy mode
 
  private:
   void Release();
@@ -51,6 +57,7 @@ class TPDFPage : public TPDFCanvas {
   // of a direct caller never draw through it.
   TCanvas* Canvas();
   bool HasMetafile() const { return FMF != nullptr || FMetafilePending; }
+  TPDFPages* Owner() const { return FOwner; }
   TPDFPageOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TPDFPageOrientation value);
   TPDFPageRotate PageRotate() const { return FRotate; }

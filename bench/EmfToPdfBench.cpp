@@ -1,0 +1,161 @@
+// Translating 300 recorded pages of text into one PDF: each page drawn on the page's metafile
+// canvas (60 lines in two TrueType faces and a few lines and a frame), translated when the page
+// closes and written with subset fonts; beside the toolkit's PDF writer drawing the same pages in
+// the same faces. A second measure translates pages recorded beforehand, to show the
+// translator's own share. Every line differs, so no cache sees a repeat.
+#include <benchmark/benchmark.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/PDFDocument.h"
+#include "pdf/PDFEMF.h"
+#include "platform/base/SysUtils.h"
+#include "platform/ui/ToolkitPdf.h"
+
+namespace {
+
+constexpr int kPages = 300;
+constexpr int kLinesPerPage = 60;
+const char16_t* const kFaces[2] = {u"Liberation Sans", u"Liberation Serif"};
+
+const std::vector<std::vector<std::u16string>>& Document() {
+  static const auto doc = [] {
+    static const char* words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
+                                  "over", "the", "lazy", "dog", "ledger", "margin",
+                                  "paragraph", "column", "invoice", "total", "river", "stone"};
+    std::vector<std::vector<std::u16string>> pages(kPages);
+    unsigned seed = 12345;
+    for (int p = 0; p < kPages; ++p)
+      for (int l = 0; l < kLinesPerPage; ++l) {
+        std::string s = "Line " + std::to_string(p * kLinesPerPage + l) + ":";
+        while (s.size() < 80) {
+          seed = seed * 1103515245u + 12345u;
+          s += ' ';
+          s += words[(seed >> 16) % (sizeof words / sizeof *words)];
+        }
+        pages[p].emplace_back(s.begin(), s.end());
+      }
+    return pages;
+  }();
+  return doc;
+}
+
+long long FileSize(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+// One page as the report renderer would draw it: pixels of the reference context (96 per inch).
+void DrawPage(HDC dc, const std::vector<std::u16string>& lines, HFONT fonts[2]) {
+  Rectangle(dc, 53, 53, 740, 1069);
+  for (int k = 0; k < 3; ++k) {
+    MoveToEx(dc, 67, 80 + 320 * k, nullptr);
+    LineTo(dc, 727, 80 + 320 * k);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  for (int l = 0; l < kLinesPerPage; ++l) {
+    SelectObject(dc, fonts[l % 2]);
+    const std::u16string& t = lines[l];
+    std::vector<WCHAR> w(t.begin(), t.end());
+    TextOutW(dc, 67, 85 + 16 * l, w.data(), static_cast<int>(w.size()));
+  }
+}
+
+struct TFonts {
+  HFONT F[2];
+  TFonts() {
+    for (int i = 0; i < 2; ++i) {
+      LOGFONTW lf;
+      lf.lfHeight = -13;  // 10 points
+      lf.lfWeight = i ? 700 : 400;
+      std::u16string face(kFaces[i]);
+      for (std::size_t k = 0; k < face.size(); ++k) lf.lfFaceName[k] = static_cast<WCHAR>(face[k]);
+      F[i] = CreateFontIndirectW(&lf);
+    }
+  }
+  ~TFonts() {
+    for (HFONT f : F) DeleteObject(f);
+  }
+};
+
+void BM_RecordAndTranslate(benchmark::State& state) {
+  const auto& doc = Document();
+  const std::string path = "/tmp/tavrelo-bench-emf-ours.pdf";
+  TFonts fonts;
+  for (auto _ : state) {
+    TPDFDocument pdf;
+    pdf.SetFileName(Utf8ToUnicode(path));
+    pdf.BeginDoc();
+    for (int p = 0; p < kPages; ++p) {
+      if (p > 0) pdf.NewPage();
+      HDC dc = pdf.Canvas()->GetHandle();
+      DrawPage(dc, doc[p], fonts.F);
+      SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    }
+    pdf.EndDoc();
+  }
+  state.counters["bytes"] = static_cast<double>(FileSize(path));
+  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_TranslateRecorded(benchmark::State& state) {
+  const auto& doc = Document();
+  const std::string path = "/tmp/tavrelo-bench-emf-translate.pdf";
+  TFonts fonts;
+  std::vector<std::string> recorded;
+  for (int p = 0; p < kPages; ++p) {
+    TMetafile mf;
+    mf.SetWidth(794);
+    mf.SetHeight(1123);
+    {
+      TMetafileCanvas c(mf, nullptr);
+      DrawPage(c.GetHandle(), doc[p], fonts.F);
+      SelectObject(c.GetHandle(), GetStockObject(SYSTEM_FONT));
+    }
+    recorded.push_back(mf.GetHandle()->Bits);
+  }
+  for (auto _ : state) {
+    TPDFDocument pdf;
+    pdf.SetFileName(Utf8ToUnicode(path));
+    pdf.BeginDoc();
+    for (int p = 0; p < kPages; ++p) {
+      if (p > 0) pdf.NewPage();
+      TEMWParser parser(*pdf.CurrentPage(), pdf.Images(), &pdf.Patterns(), pdf.EMFOptions(), &pdf.Fonts());
+      parser.LoadBytes(recorded[std::size_t(p)]);
+      parser.Execute();
+    }
+    pdf.EndDoc();
+  }
+  state.counters["bytes"] = static_cast<double>(FileSize(path));
+  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ToolkitWriter(benchmark::State& state) {
+  const auto& doc = Document();
+  std::vector<TToolkitPdfFont> fonts = {{kFaces[0], 10, false}, {kFaces[1], 10, true}};
+  const std::string path = "/tmp/tavrelo-bench-emf-toolkit.pdf";
+  const double k = 0.75;  // points per pixel
+  for (auto _ : state) {
+    std::vector<TToolkitPdfPage> pages(kPages);
+    for (int p = 0; p < kPages; ++p) {
+      auto& page = pages[p];
+      page.Rects.push_back({53 * k, 53 * k, 687 * k, 1016 * k});
+      for (int i = 0; i < 3; ++i) page.Lines.push_back({67 * k, (80 + 320 * i) * k, 727 * k, (80 + 320 * i) * k, k});
+      for (int l = 0; l < kLinesPerPage; ++l)
+        page.Texts.push_back({67 * k, (85 + 16 * l) * k + 9, l % 2, doc[p][l]});
+    }
+    if (!ToolkitWritePdf(Utf8ToUnicode(path), fonts, pages)) state.SkipWithError("cannot write");
+  }
+  state.counters["bytes"] = static_cast<double>(FileSize(path));
+  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+}  // namespace
+
+BENCHMARK(BM_RecordAndTranslate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateRecorded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToolkitWriter)->Unit(benchmark::kMillisecond);
