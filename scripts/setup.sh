@@ -19,6 +19,8 @@ PACKAGES=(
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3
+  # digests, ciphers and keys of the PDF security tests; reading back encrypted PDF files
+  openssl qpdf
 )
 
 missing=()
