@@ -304,8 +304,9 @@ TEST(PDFSecurity, ProtectedFilesOpenInQpdfWithTheRightPasswordsOnly) {
       if (level.State != ss40RC4) {
         EXPECT_NE(show.Output.find("print high resolution: not allowed"), std::string::npos) << show.Output;
       }
-      if (level.State == ss128AES || level.State == ss256AES)
+      if (level.State == ss128AES || level.State == ss256AES) {
         EXPECT_NE(show.Output.find(std::string("stream encryption method: ") + level.Method), std::string::npos);
+      }
       TCommandResult owner = RunCommand("qpdf --show-encryption --password-file='" + dir.File("owner.pw") + "' '" + file + "' 2>&1");
       EXPECT_NE(owner.Output.find("Supplied password is owner password"), std::string::npos) << owner.Output;
 
