@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pdf/PDFExceptions.h"
+#include "pdf/PDFTypes.h"
 #include "platform/base/Types.h"
 
 enum TOIDs {
@@ -40,6 +40,9 @@ enum TOIDs {
   OID_uniqueMember, OID_houseIdentifier, OID_supportedAlgorithms, OID_deltaRevocationList, OID_dmdName,
   OID_notChecked
 };
+
+// Failures of signing: keys too small for the digest, values that cannot change.
+TAVRELO_EXCEPTION(EPDFSignatureException, EPDFException)
 
 // Universal tag numbers used by the writer.
 constexpr std::uint32_t asn1Integer = 2, asn1BitString = 3, asn1OctetString = 4, asn1Null = 5,

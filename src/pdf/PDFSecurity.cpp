@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "pdf/PDFCrypt.h"
+#include "pdf/PDFMisc.h"
 #include "platform/base/SystemRandom.h"
 
 namespace {
@@ -60,23 +61,6 @@ AnsiString UpperHex(const RawByteString& s) {
   for (unsigned char c : s) {
     r += Hex[c >> 4];
     r += Hex[c & 15];
-  }
-  return r;
-}
-
-// Literal-string escaping of the writer's syntax helpers.
-AnsiString EscapeLiteral(const RawByteString& s) {
-  AnsiString r;
-  r.reserve(s.size() + s.size() / 8 + 2);
-  for (char c : s) {
-    switch (c) {
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '(': r += "\\("; break;
-      case ')': r += "\\)"; break;
-      case '\\': r += "\\\\"; break;
-      default: r += c;
-    }
   }
   return r;
 }
@@ -190,7 +174,6 @@ void InitPDFSecurity(TPDFSecurity& security, TPDFSecurityState state, TPDFSecuri
   // never share it (with RC4 that would mean sharing a key stream).
   RawByteString idBytes = MD5Of(seed + TimeStamp() + SystemRandomBytes(16));
   security.FileID = UpperHex(idBytes);
-  if (state == ssNone && (!ownerPassword.empty() || !userPassword.empty())) state = DefaultProtectedState;
   security.State = state;
   if (state == ssNone) return;
 
@@ -222,12 +205,18 @@ RawByteString PDFObjectKey(const TPDFSecurity& security, int objectID) {
   return MD5Of(material).substr(0, n < 16 ? n : 16);
 }
 
-RawByteString CryptPDFString(const TPDFSecurity& security, const RawByteString& s, int objectID, bool asLiteral) {
+RawByteString CryptPDFString(const TPDFSecurity& security, std::string_view s, int objectID, bool asLiteral) {
   RawByteString r = EncryptBytes(security, s.data(), s.size(), objectID);
-  return asLiteral ? "(" + EscapeLiteral(r) + ")" : r;
+  if (!asLiteral) return r;
+  RawByteString lit;
+  lit.reserve(r.size() + r.size() / 8 + 2);
+  lit += '(';
+  AppendPDFEscaped(lit, r);
+  lit += ')';
+  return lit;
 }
 
-void WritePDFCryptedString(const TPDFSecurity& security, TStream& stream, const RawByteString& s, int objectID) {
+void WritePDFCryptedString(const TPDFSecurity& security, TStream& stream, std::string_view s, int objectID) {
   RawByteString r = EncryptBytes(security, s.data(), s.size(), objectID);
   if (!r.empty()) stream.WriteBuffer(r.data(), static_cast<std::int64_t>(r.size()));
 }
@@ -271,14 +260,14 @@ std::vector<AnsiString> PDFEncryptDictionaryLines(const TPDFSecurity& security) 
     default:
       lines.insert(lines.end(), {"/V 5", "/R 6", "/Length 256",
                                  "/CF<</StdCF<</CFM/AESV3/Length 32/AuthEvent/DocOpen>>>>/StmF/StdCF/StrF/StdCF",
-                                 "/OE (" + EscapeLiteral(security.OE) + ")", "/UE (" + EscapeLiteral(security.UE) + ")",
-                                 "/Perms (" + EscapeLiteral(security.Perm) + ")"});
+                                 "/OE (" + PDFEscapeString(security.OE) + ")", "/UE (" + PDFEscapeString(security.UE) + ")",
+                                 "/Perms (" + PDFEscapeString(security.Perm) + ")"});
       break;
   }
   if (PDFMetadataStaysPlain(security)) lines.push_back("/EncryptMetadata false");
   lines.push_back("/P " + std::to_string(security.Permission));
-  lines.push_back("/O (" + EscapeLiteral(security.Owner) + ")");
-  lines.push_back("/U (" + EscapeLiteral(security.User) + ")");
+  lines.push_back("/O (" + PDFEscapeString(security.Owner) + ")");
+  lines.push_back("/U (" + PDFEscapeString(security.User) + ")");
   return lines;
 }
 

@@ -4,27 +4,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "pdf/PDFTypes.h"
 #include "platform/base/Classes.h"
 #include "platform/base/Types.h"
-
-enum TPDFSecurityState { ssNone, ss40RC4, ss128RC4, ss128AES, ss256AES };
-
-enum TPDFSecurityPermission {
-  coPrint,
-  coModifyStructure,
-  coCopyInformation,
-  coModifyAnnotation,
-  coPrintHi,
-  coFillAnnotation,
-  coExtractInfo,
-  coAssemble
-};
-using TPDFSecurityPermissions = TSet<TPDFSecurityPermission, 8>;
-
-// The level chosen when passwords are given without one.
-constexpr TPDFSecurityState DefaultProtectedState = ss256AES;
 
 struct TPDFSecurity {
   TPDFSecurityState State = ssNone;
@@ -41,8 +26,7 @@ struct TPDFSecurity {
 };
 
 // Fills the record once per document. seed is the document's file name. Without protection only
-// the file identifier is made. Passwords given with ssNone select DefaultProtectedState, since
-// a password that protects nothing would be a silent failure. An empty owner password becomes the
+// the file identifier is made. An empty owner password becomes the
 // user password as the standard says (otherwise an empty password would open the file with the
 // owner's rights, bypassing both the user password and the restrictions); when both are empty a
 // random owner password takes its place, so the restrictions still hold.
@@ -54,8 +38,8 @@ void InitPDFSecurity(TPDFSecurity& security, TPDFSecurityState state, TPDFSecuri
 std::int32_t PDFPermissionWord(TPDFSecurityState state, TPDFSecurityPermissions permissions);
 
 // s encrypted for object objectID (generation 0); with asLiteral escaped and in parentheses.
-RawByteString CryptPDFString(const TPDFSecurity& security, const RawByteString& s, int objectID, bool asLiteral);
-void WritePDFCryptedString(const TPDFSecurity& security, TStream& stream, const RawByteString& s, int objectID);
+RawByteString CryptPDFString(const TPDFSecurity& security, std::string_view s, int objectID, bool asLiteral = true);
+void WritePDFCryptedString(const TPDFSecurity& security, TStream& stream, std::string_view s, int objectID);
 // Appends the encrypted content of source (read from its start) to dest. The RC4 levels encrypt
 // source in place.
 void CryptPDFStream(const TPDFSecurity& security, TCustomMemoryStream& source, TStream& dest, int objectID);

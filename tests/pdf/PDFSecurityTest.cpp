@@ -148,11 +148,6 @@ TEST(PDFSecurity, UnprotectedPassesDataThrough) {
   TPDFSecurity other;
   InitPDFSecurity(other, ssNone, {}, true, "file.pdf", "", "");
   EXPECT_NE(other.FileID, sec.FileID);
-
-  // A password with no level chosen protects with the default level instead of nothing.
-  InitPDFSecurity(sec, ssNone, {}, true, "file.pdf", "", "user");
-  EXPECT_EQ(sec.State, ss256AES);
-  EXPECT_EQ(sec.Revision, 6);
 }
 
 // Strings and streams of the AES levels: a random vector in front, a full padding block after
