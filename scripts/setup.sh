@@ -15,12 +15,14 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+  # the symbol and dingbat faces the standard-font width tables are checked against
+  fonts-urw-base35
   # Devanagari and CJK samples of the drawing tests
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
-  libc-bin libxml2-utils python3
-  # digests, ciphers and keys of the PDF security tests; reading back encrypted PDF files
-  openssl qpdf
+  libc-bin libxml2-utils python3 qpdf poppler-utils
+  # digests, ciphers and keys of the PDF security tests
+  openssl
 )
 
 missing=()

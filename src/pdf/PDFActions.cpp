@@ -25,6 +25,12 @@ std::string TPDFJavaScriptAction::ActionEntry() {
   return "/S /JavaScript /JS " + CryptString(FJavaScript);
 }
 
+std::string TPDFGoToPageAction::ActionEntry() {
+  TPDFPage* page = FOwner->Pages()->GetPage(FPageIndex);  // "Out of range" aborts the document
+  return "/S /GoTo /D [" + page->RefID() + " /FitH " +
+         PDFIntToStr(std::lround(page->HeightPoints() - FTopOffset / page->D2P())) + "]";
+}
+
 // ---- outlines -----------------------------------------------------------------------------------
 
 TPDFOutlineNode::TPDFOutlineNode(TPDFOutlines* owner, TPDFOutlineNode* parent, UnicodeString title,

@@ -46,6 +46,20 @@ class TPDFJavaScriptAction : public TPDFAction {
   std::string FJavaScript;
 };
 
+// A jump to a page of the document, its top at topOffset (canvas units) from the page's top:
+// what outline nodes use to lead to their pages.
+class TPDFGoToPageAction : public TPDFAction {
+ public:
+  TPDFGoToPageAction(TPDFActions* owner, int pageIndex, int topOffset = 0)
+      : TPDFAction(owner), FPageIndex(pageIndex), FTopOffset(topOffset) {}
+
+ protected:
+  std::string ActionEntry() override;
+
+ private:
+  int FPageIndex, FTopOffset;
+};
+
 class TPDFActions : public TPDFListManager {
  public:
   TPDFActions(TPDFEngine* engine, TPDFPages* pages) : TPDFListManager(engine), FPages(pages) {}

@@ -499,7 +499,7 @@ bool TPDFCanvas::HasDecoration() const {
 }
 
 UnicodeString TPDFCanvas::ToUnicode(const std::string& text) const {
-  UnicodeString u = AnsiStringToUnicode(text, CharsetToCodePage(FCharset));
+  UnicodeString u = AnsiStringToUnicode(text, PDFCharsetToCodePage(FCharset));
   if (u.empty()) throw EPDFException("Cannot convert text to unicode");
   return u;
 }

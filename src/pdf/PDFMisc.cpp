@@ -363,7 +363,7 @@ std::string FormatXMPTime(TDateTime t) {
 
 // ---- code pages ---------------------------------------------------------------------------------
 
-UINT CharsetToCodePage(BYTE charset) {
+UINT PDFCharsetToCodePage(BYTE charset) {
   if (charset == 1) charset = 0;  // the system's default character set is the ANSI one here
   switch (charset) {
     case 77: return 10000;

@@ -75,7 +75,8 @@ std::string FormatXMPTime(TDateTime t);
 
 // ---- code pages ---------------------------------------------------------------------------------
 
-UINT CharsetToCodePage(BYTE charset);
+// The engine has its own CharsetToCodePage with other fallbacks; this is the writer's table.
+UINT PDFCharsetToCodePage(BYTE charset);
 
 // ---- bits and geometry --------------------------------------------------------------------------
 

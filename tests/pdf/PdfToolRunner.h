@@ -1,14 +1,13 @@
-// Running outside tools (openssl, qpdf) from the PDF tests: a shell command's output and exit
-// status, scratch files, and hexadecimal text.
+// More helpers of the PDF writer's tests for the security handler: a command's output with its
+// status, the openssl tool, scratch folders, and hexadecimal text.
 #pragma once
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <string>
 #include <string_view>
+
+#include "PdfTestUtil.h"
 
 namespace pdftest {
 
@@ -19,17 +18,8 @@ struct TCommandResult {
 
 inline TCommandResult RunCommand(const std::string& cmd) {
   TCommandResult r;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.Output.append(buf, n);
-  r.Status = pclose(pipe);
+  r.Output = RunTool(cmd, &r.Status);
   return r;
-}
-
-inline bool HaveTool(const char* name) {
-  return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1").Status == 0;
 }
 
 // openssl keeps RC4 in its legacy provider.
@@ -63,11 +53,6 @@ class TScratchDir {
 inline void WriteFile(const std::string& path, std::string_view bytes) {
   std::ofstream f(path, std::ios::binary);
   f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 inline std::string ToHex(std::string_view s) {
