@@ -30,6 +30,10 @@ void WriteDocument(const std::string& file, const TPDFSecurityOptions& security)
   doc.CurrentPage()->SetActiveFont(stdfHelvetica, 12);
   doc.CurrentPage()->TextOut(50, 50, 0, "Encrypted page text");
   doc.CurrentPage()->SetUrl(TRect(50, 100, 200, 120), "https://example.org/private");
+  // A labelled group of optional contents: its label sits in the order array of the catalog's
+  // optional-content dictionary.
+  TOptionalContent* group = doc.OptionalContents().Add("Layer group");
+  group->AddNested(doc.OptionalContents().Add("Inner layer"));
   doc.NewPage();
   doc.CurrentPage()->SetActiveFont(stdfCourier, 10);
   doc.CurrentPage()->TextOut(50, 50, 0, "Second page");
@@ -107,9 +111,16 @@ TEST(PDFEncryptedDocument, EveryLevelOpensWithItsPasswordsOnly) {
         EXPECT_NE(plain.find("https://example.org/private"), std::string::npos);
         EXPECT_NE(plain.find("<?xpacket"), std::string::npos);
         EXPECT_NE(plain.find("W5M0MpCehiHzreSzNTczkc9d"), std::string::npos);
+        EXPECT_EQ(plain.find("Layer group"), std::string::npos);  // text strings stay UTF-16
       }
       std::string json = Qpdf("--json --json-key=qpdf " + user + "'" + file + "'");
       EXPECT_NE(json.find("\"/Title\": \"u:Quarterly (secret) report\""), std::string::npos) << json.substr(0, 2000);
+      // The group's label in the order array (its own /Name says the same, so look there).
+      std::size_t order = json.find("\"/Order\"");
+      ASSERT_NE(order, std::string::npos);
+      EXPECT_NE(json.substr(order, json.find(']', order) - order).find("\"u:Layer group\""), std::string::npos)
+          << json.substr(order, 200);
+      EXPECT_NE(json.find("\"/Name\": \"u:Inner layer\""), std::string::npos);
       EXPECT_EQ(RunCommand("qpdf --decrypt '" + file + "' '" + dir.File("x.pdf") + "' >/dev/null 2>&1").Status != 0, true);
     }
   }
