@@ -6,9 +6,10 @@
 
 namespace {
 
-inline std::uint32_t Rol32(std::uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
-inline std::uint32_t Ror32(std::uint32_t v, int n) { return (v >> n) | (v << (32 - n)); }
-inline std::uint64_t Ror64(std::uint64_t v, int n) { return (v >> n) | (v << (64 - n)); }
+// Rotations; a count of 0 is allowed (the table builder rotates by 0 bits).
+inline std::uint32_t Rol32(std::uint32_t v, int n) { return (v << n) | (v >> ((32 - n) & 31)); }
+inline std::uint32_t Ror32(std::uint32_t v, int n) { return (v >> n) | (v << ((32 - n) & 31)); }
+inline std::uint64_t Ror64(std::uint64_t v, int n) { return (v >> n) | (v << ((64 - n) & 63)); }
 inline std::uint32_t LoadBE32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
 }
