@@ -15,8 +15,6 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts the tests measure with
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
-  # the symbol and dingbat faces the standard-font width tables are checked against
-  fonts-urw-base35
   # Devanagari and CJK samples of the drawing tests
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call

@@ -236,7 +236,7 @@ void TPDFNames::SaveEmbeddedFiles(int& treeID) {
     TMemoryStream raw;
     raw.LoadFromFile(f.FileName);  // raises the file-open error, which aborts the document
     TMemoryStream packed;
-    TPDFEngine::Deflate(raw.Memory(), static_cast<std::size_t>(raw.GetSize()), 9, packed);
+    FEngine->Deflate(raw.Memory(), static_cast<std::size_t>(raw.GetSize()), 9, packed);
     int streamID = FEngine->GetNextID();
     FEngine->StartObj(streamID);
     FEngine->SaveToStream("/Filter /FlateDecode /Length " +

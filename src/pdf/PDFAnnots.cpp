@@ -1,5 +1,6 @@
 #include "pdf/PDFAnnots.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "pdf/PDFPages.h"
@@ -39,12 +40,138 @@ void TPDFActionAnnotation::Save() {
   FEngine->CloseObj();
 }
 
+// ---- form fields --------------------------------------------------------------------------------
+
+TPDFAcroFormAnnotation::TPDFAcroFormAnnotation(TPDFPage* page, const TRect& box,
+                                               TPDFAcroForms* form, std::string name)
+    : TPDFAnnotation(page, box), FAcroForm(form), FName(std::move(name)) {}
+
+std::string TPDFAcroFormAnnotation::FieldActions() {
+  std::string s;
+  if (OnMouseUp) s += "/A " + OnMouseUp->RefID();
+  s += "/AA <<";
+  if (OnMouseEnter) s += "/E " + OnMouseEnter->RefID();
+  if (OnMouseExit) s += "/X " + OnMouseExit->RefID();
+  if (OnMouseDown) s += "/D " + OnMouseDown->RefID();
+  if (OnLostFocus) s += "/Bl " + OnLostFocus->RefID();
+  if (OnSetFocus) s += "/Fo " + OnSetFocus->RefID();
+  return s;
+}
+
+std::string TPDFInputAnnotation::FieldActions() {
+  std::string s = TPDFAcroFormAnnotation::FieldActions();
+  if (OnKeyPress) s += "/K " + OnKeyPress->RefID();
+  if (OnBeforeFormatting) s += "/F " + OnBeforeFormatting->RefID();
+  if (OnChange) s += "/V " + OnChange->RefID();
+  if (OnOtherControlChanged) s += "/C " + OnOtherControlChanged->RefID();
+  return s;
+}
+
+TPDFRadioButton::TPDFRadioButton(TPDFPage* page, const TRect& box, TPDFRadioGroup* group,
+                                 std::string exportValue, bool checked)
+    : TPDFInputAnnotation(page, box, nullptr, ""),
+      FRG(group),
+      FChecked(checked),
+      FExportValue(std::move(exportValue)) {
+  group->FItems.push_back(this);
+}
+
+std::unique_ptr<TPDFForm> TPDFRadioButton::MakeAppearance(bool on) {
+  auto* fonts = static_cast<TPDFPage*>(FOwner)->Fonts();
+  auto f = std::make_unique<TPDFForm>(FEngine, fonts);
+  Extended d2p = f->D2P();
+  int w = FRight - FLeft, h = FTop - FBottom;
+  f->SetWidth(static_cast<int>(std::lround(w * d2p)));
+  f->SetHeight(static_cast<int>(std::lround(h * d2p)));
+  f->SetLineWidth(d2p);
+  f->SetColorFill(Color);
+  f->SetColorStroke(FBorderColor);
+  f->Circle(w * d2p / 2, h * d2p / 2, (h / 2.0L - 0.5L) * d2p);
+  f->FillAndStroke();
+  if (on) {
+    f->SetColorFill(FontColor);
+    f->Circle(w * d2p / 2, h * d2p / 2, (h / 4.0L - 0.5L) * d2p);
+    f->Fill();
+  }
+  return f;
+}
+
+void TPDFRadioButton::Save() {
+  FFN = "ZaDb";
+  FSize = 0;
+  std::unique_ptr<TPDFForm> onForm = MakeAppearance(true), offForm = MakeAppearance(false);
+  onForm->Save();
+  offForm->Save();
+  const TPDFSecurity& sec = FEngine->SecurityInfo;
+  int id = ID();
+  static const char* fillOps[] = {" g", " rg", " k"};
+  FEngine->StartObj(id);
+  std::string s = "/Type /Annot\r\n/Subtype /Widget\r\n/Rect [" +
+                  FormatIntQuad(FLeft, FBottom, FRight, FTop) + "]\r\n/P " + FOwner->RefID() + "\r\n";
+  s += FChecked ? "/AS /" + FExportValue + "\r\n" : std::string("/AS /Off\r\n");
+  s += "/MK <</CA " + CryptPDFString(sec, "l", id) + "/AC " + CryptPDFString(sec, "\xFE\xFF", id) +
+       "/RC " + CryptPDFString(sec, "\xFE\xFF", id) + "/BC [" + PDFColorToStr(FBorderColor) +
+       " ]/BG [" + PDFColorToStr(Color) + " ]>>\r\n";
+  s += "/DA " +
+       CryptPDFString(sec, "/" + FFN + " " + PDFIntToStr(FSize) + " Tf " + PDFColorToStr(FontColor) +
+                               fillOps[FontColor.ColorSpace],
+                      id) +
+       "\r\n";
+  s += "/F " + PDFIntToStr(FlagValue()) + "\r\n/Parent " + FRG->RefID() + "\r\n";
+  std::string on = onForm->RefID(), off = offForm->RefID();
+  s += "/AP <</N << /" + FExportValue + " " + on + "/Off  " + off + ">> /D << /" + FExportValue +
+       " " + on + "/Off  " + off + ">> >>\r\n/H /T\r\n";
+  s += FieldActions() + ">>\r\n";
+  FEngine->SaveToStream(s, false);
+  FEngine->CloseObj();
+}
+
+void TPDFRadioGroup::Save() {
+  FEngine->StartObj(ID());
+  std::string s = "/FT /Btn\r\n/T " + CryptString(FName) + "\r\n";
+  for (auto* b : FItems)
+    if (b->Checked()) {
+      s += "/V /" + b->ExportValue() + "\r\n/DV /" + b->ExportValue() + "\r\n";
+      break;
+    }
+  s += "/Kids [";
+  for (auto* b : FItems) s += b->RefID() + " ";
+  s += "]\r\n";
+  int flags = 32768;
+  if (!FItems.empty() && FItems[0]->Required) flags |= 2;
+  if (!FItems.empty() && FItems[0]->ReadOnly) flags |= 1;
+  if (FItems.size() > 1) flags |= 16384;
+  s += "/Ff " + PDFIntToStr(flags) + "\r\n";
+  FEngine->SaveToStream(s, false);
+  FEngine->CloseObj();
+}
+
+TPDFRadioGroup* TPDFAcroForms::AddRadioGroup(const std::string& name) {
+  FRadioGroups.push_back(std::make_unique<TPDFRadioGroup>(FEngine, name));
+  if (FFontManager) UseFont(FFontManager->GetFontByInfo(stdfZapfDingbats));
+  return FRadioGroups.back().get();
+}
+
+void TPDFAcroForms::UseFont(TPDFFont* font) {
+  if (!font || std::find(FFonts.begin(), FFonts.end(), font) != FFonts.end()) return;
+  font->SetFontUsed(true);
+  FFonts.push_back(font);
+}
+
 void TPDFAcroForms::Save() {
   if (GetCount() == 0) return;
+  for (auto& g : FRadioGroups) g->Save();
   FEngine->StartObj(ID());
   std::string s = "/Fields [";
   for (auto* f : FAcros) s += f->RefID() + " ";
-  s += "]\r\n/DR <<\r\n/Font <<\r\n>> >>\r\n";
+  for (auto& g : FRadioGroups) s += g->RefID() + " ";
+  s += "]\r\n/DR <<\r\n/Font <<";
+  for (auto* f : FFonts) s += "/" + f->AliasName() + " " + f->RefID();
+  s += ">> >>\r\n/CO [";
+  for (auto* f : FAcros)
+    if (auto* in = dynamic_cast<TPDFInputAnnotation*>(f); in && in->OnOtherControlChanged)
+      s += in->RefID() + " ";
+  s += "]\r\n";
   FEngine->SaveToStream(s, false);
   FEngine->CloseObj();
 }

@@ -91,6 +91,7 @@ class TPDFCanvas : public TPDFObject {
   void SetCurrentFont(int index);
   Extended FontAscent();
   TPDFFont* CurrentFont() const { return FCurrentFont; }
+  TPDFFonts* Fonts() const { return FFonts; }
 
   // ---- text output (canvas units; orientation in degrees, counter-clockwise) ----
   void TextOut(Extended x, Extended y, Extended orientation, const std::string& textStr);

@@ -83,13 +83,36 @@ void TPDFEngine::SaveToStream(std::string_view st, bool cr) {
   }
 }
 
+struct TPDFEngine::TDeflater {
+  z_stream Z{};
+  bool Ready = false;
+};
+
+void TPDFEngine::TDeflaterDeleter::operator()(TDeflater* d) const {
+  if (d->Ready) deflateEnd(&d->Z);
+  delete d;
+}
+
 void TPDFEngine::Deflate(const void* data, std::size_t size, int level, TMemoryStream& out) {
-  uLongf bound = compressBound(static_cast<uLong>(size));
+  auto& slot = FDeflaters[level == 9 ? 1 : 0];
+  if (!slot) slot.reset(new TDeflater);
+  TDeflater& d = *slot;
+  if (!d.Ready) {
+    if (deflateInit(&d.Z, level == 9 ? 9 : Z_DEFAULT_COMPRESSION) != Z_OK)
+      throw EPDFException("Cannot compress stream data");
+    d.Ready = true;
+  } else {
+    deflateReset(&d.Z);
+  }
+  uLong bound = deflateBound(&d.Z, static_cast<uLong>(size));
   out.SetSize(static_cast<std::int64_t>(bound));
-  int rc = compress2(static_cast<Bytef*>(out.Memory()), &bound, static_cast<const Bytef*>(data),
-                     static_cast<uLong>(size), level);
-  if (rc != Z_OK) throw EPDFException("Cannot compress stream data");
-  out.SetSize(static_cast<std::int64_t>(bound));
+  d.Z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+  d.Z.avail_in = static_cast<uInt>(size);
+  d.Z.next_out = static_cast<Bytef*>(out.Memory());
+  d.Z.avail_out = static_cast<uInt>(bound);
+  int rc = deflate(&d.Z, Z_FINISH);
+  if (rc != Z_STREAM_END) throw EPDFException("Cannot compress stream data");
+  out.SetSize(static_cast<std::int64_t>(bound - d.Z.avail_out));
   out.SetPosition(0);
 }
 

@@ -108,8 +108,10 @@ class TPDFEngine : public TObject {
   // A content stream (page, form, pattern) after its other keys: /Length, the filter when
   // compressed, the data through the security handler.
   void SaveContentStream(std::string_view content);
-  // Deflates data into out (level as zlib takes it, -1 for the default).
-  static void Deflate(const void* data, std::size_t size, int level, TMemoryStream& out);
+  // Deflates data into out (level as zlib takes it, -1 for the default). The engine keeps one
+  // compressor per level and resets it between streams: making and freeing a compressor for
+  // every page cost more than the compression itself.
+  void Deflate(const void* data, std::size_t size, int level, TMemoryStream& out);
 
   void SaveHeader(TPDFMinVersion minVersion);
   void SaveXREFAndTrailer(int catalogID, int infoID, int encryptID, const std::string& fileID);
@@ -144,6 +146,11 @@ class TPDFEngine : public TObject {
 
  private:
   void SaveICCProfile(int id, TStream* profile, int components);
+  struct TDeflater;
+  struct TDeflaterDeleter {
+    void operator()(TDeflater* d) const;
+  };
+  std::unique_ptr<TDeflater, TDeflaterDeleter> FDeflaters[2];  // default level, level 9
   int FCapacity = 0;
   int FCurrentID = 0;
   std::vector<std::int64_t> FIDOffset;

@@ -100,6 +100,14 @@ void TPDFPage::SetThumbnail(int index) {
   FThumbnail = index;
 }
 
+TCanvas* TPDFPage::Canvas() {
+  if (FMetafilePending) {
+    FMetafilePending = false;
+    CreateMetafileCanvas();
+  }
+  return FCanvas.get();
+}
+
 void TPDFPage::CreateMetafileCanvas() {
   HDC ref = FOwner->EMFOptions().UsedDC();
   FMF = std::make_unique<TMetafile>();
@@ -118,6 +126,7 @@ void TPDFPage::ResizeMetafile() {
 }
 
 void TPDFPage::CloseCanvas(bool use) {
+  FMetafilePending = false;
   if (!FMF) return;
   FCanvas.reset();  // completes the metafile
   const TPDFMetafileTranslator& translate = TPDFPages::MetafileTranslator();
@@ -251,7 +260,7 @@ void TPDFPages::Add() {
 void TPDFPages::CreateCanvas() {
   if (!FCurrentPage) return;
   if (FCurrentPage->HasMetafile()) throw EPDFException("Canvas for this page already created");
-  FCurrentPage->CreateMetafileCanvas();
+  FCurrentPage->FMetafilePending = true;
   FAskCanvas = false;
 }
 

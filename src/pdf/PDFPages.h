@@ -47,8 +47,10 @@ class TPDFPage : public TPDFCanvas {
   TPDFPage(TPDFEngine* engine, TPDFPages* owner, TPDFFonts* fontManager);
   ~TPDFPage() override;
 
-  TCanvas* Canvas() const { return FCanvas.get(); }
-  bool HasMetafile() const { return FMF != nullptr; }
+  // The metafile canvas, made on first request: recording costs memory and time, and most pages
+  // of a direct caller never draw through it.
+  TCanvas* Canvas();
+  bool HasMetafile() const { return FMF != nullptr || FMetafilePending; }
   TPDFPageOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TPDFPageOrientation value);
   TPDFPageRotate PageRotate() const { return FRotate; }
@@ -84,6 +86,7 @@ class TPDFPage : public TPDFCanvas {
   std::vector<TOptionalContent*> FOP;
   std::unique_ptr<TMetafile> FMF;
   std::unique_ptr<TMetafileCanvas> FCanvas;
+  bool FMetafilePending = false;
   TPDFPageOrientation FOrientation = poPagePortrait;
   TPDFPageRotate FRotate = pr0;
   int FThumbnail = -1;

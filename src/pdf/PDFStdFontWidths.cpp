@@ -1,9 +1,10 @@
 // Advance widths of the fourteen standard fonts in 1/1000 em, by 8-bit code. Measured by us with
-// the platform's font layer at an em of 1000 from the metric-compatible free faces (Liberation
-// Sans, Serif and Mono for the Helvetica, Times and Courier styles; the free symbol and dingbat
-// faces of the same metrics for Symbol and ZapfDingbats), WinAnsiEncoding for the first twelve
-// and the faces' own codes for the last two. tests/pdf/StdFontWidthsTest.cpp measures again and
-// prints this table with TAVRELO_PRINT_STD_WIDTHS set.
+// the platform's font layer at an em of 1000 from the metric-compatible free faces: Liberation
+// Sans, Serif and Mono for the Helvetica, Times and Courier styles (WinAnsiEncoding), and for
+// Symbol and ZapfDingbats the metric-compatible free faces "Standard Symbols PS" and "D050000L"
+// by their own codes (measured once; they are not installed by default, because the platform's
+// symbol fallback then finds them). tests/pdf/StdFontWidthsTest.cpp measures every installed
+// face again and prints this table with TAVRELO_PRINT_STD_WIDTHS set.
 #include "pdf/PDFFont.h"
 
 const std::int16_t kStdFontWidths[14][256] = {

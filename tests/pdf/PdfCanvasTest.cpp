@@ -62,6 +62,17 @@ TEST_F(TCanvasFixture, TrackedStateSuppressesRepeatsAndFollowsRestore) {
   EXPECT_EQ(Lines(), n);
 }
 
+TEST_F(TCanvasFixture, CharacterSpacingOutlivesTheTextObject) {
+  page->SetCharacterSpacing(1);
+  EXPECT_EQ(Last(), "1 Tc");
+  page->MoveTo(0, 0);  // ends the text object; the spacing stays in the graphics state
+  int n = Lines();
+  page->SetCharacterSpacing(1);
+  EXPECT_EQ(Lines(), n);
+  page->SetCharacterSpacing(0);
+  EXPECT_EQ(Last(), "0 Tc");
+}
+
 TEST_F(TCanvasFixture, TextInTheDefaultFont) {
   page->TextOut(0, 0, 0, "A");
   ASSERT_GE(Lines(), 5);
