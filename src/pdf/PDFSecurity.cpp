@@ -206,17 +206,23 @@ RawByteString PDFObjectKey(const TPDFSecurity& security, int objectID) {
 }
 
 RawByteString CryptPDFString(const TPDFSecurity& security, std::string_view s, int objectID, bool asLiteral) {
-  RawByteString r = EncryptBytes(security, s.data(), s.size(), objectID);
-  if (!asLiteral) return r;
+  // Unprotected files, the common case, take no copy on the way.
+  RawByteString r = security.State == ssNone ? RawByteString() : EncryptBytes(security, s.data(), s.size(), objectID);
+  std::string_view bytes = security.State == ssNone ? s : std::string_view(r);
+  if (!asLiteral) return RawByteString(bytes);
   RawByteString lit;
-  lit.reserve(r.size() + r.size() / 8 + 2);
+  lit.reserve(bytes.size() + bytes.size() / 8 + 2);
   lit += '(';
-  AppendPDFEscaped(lit, r);
+  AppendPDFEscaped(lit, bytes);
   lit += ')';
   return lit;
 }
 
 void WritePDFCryptedString(const TPDFSecurity& security, TStream& stream, std::string_view s, int objectID) {
+  if (security.State == ssNone) {
+    if (!s.empty()) stream.WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+    return;
+  }
   RawByteString r = EncryptBytes(security, s.data(), s.size(), objectID);
   if (!r.empty()) stream.WriteBuffer(r.data(), static_cast<std::int64_t>(r.size()));
 }
