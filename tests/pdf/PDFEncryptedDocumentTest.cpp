@@ -34,6 +34,11 @@ void WriteDocument(const std::string& file, const TPDFSecurityOptions& security)
   // optional-content dictionary.
   TOptionalContent* group = doc.OptionalContents().Add("Layer group");
   group->AddNested(doc.OptionalContents().Add("Inner layer"));
+  // Form fields carry encrypted strings of their own (captions, appearances, field names).
+  TPDFRadioGroup* choice = doc.AcroForms().AddRadioGroup("Confidential choice");
+  for (int i = 0; i < 2; ++i)
+    new TPDFRadioButton(doc.CurrentPage(), TRect(50, 150 + 30 * i, 70, 170 + 30 * i), choice, "opt" + std::to_string(i),
+                        i == 1);
   doc.NewPage();
   doc.CurrentPage()->SetActiveFont(stdfCourier, 10);
   doc.CurrentPage()->TextOut(50, 50, 0, "Second page");
@@ -80,6 +85,7 @@ TEST(PDFEncryptedDocument, EveryLevelOpensWithItsPasswordsOnly) {
       const std::string data = ReadFile(file);
       EXPECT_EQ(data.substr(0, 8), level.Header);
       EXPECT_EQ(data.find("example.org"), std::string::npos);
+      EXPECT_EQ(data.find("Confidential"), std::string::npos);
       const bool aes = level.State == ss128AES || level.State == ss256AES;
       const bool plainXmp = aes && !cryptMetadata;
       EXPECT_EQ(data.find("<?xpacket") != std::string::npos, plainXmp);
@@ -121,6 +127,8 @@ TEST(PDFEncryptedDocument, EveryLevelOpensWithItsPasswordsOnly) {
       EXPECT_NE(json.substr(order, json.find(']', order) - order).find("\"u:Layer group\""), std::string::npos)
           << json.substr(order, 200);
       EXPECT_NE(json.find("\"/Name\": \"u:Inner layer\""), std::string::npos);
+      EXPECT_NE(json.find("\"/T\": \"u:Confidential choice\""), std::string::npos);
+      EXPECT_NE(json.find("\"/DA\": \"u:/ZaDb 0 Tf"), std::string::npos);
       EXPECT_EQ(RunCommand("qpdf --decrypt '" + file + "' '" + dir.File("x.pdf") + "' >/dev/null 2>&1").Status != 0, true);
     }
   }
