@@ -378,29 +378,10 @@ int TPDFDocument::SaveDocumentInfo() {
 }
 
 int TPDFDocument::SaveCryptDictionary() {
-  const TPDFSecurity& sec = FEngine->SecurityInfo;
   int id = FEngine->GetNextID();
   FEngine->StartObj(id);
-  std::string s = "/Filter /Standard\r\n";
-  switch (sec.State) {
-    case ss40RC4: s += "/V 1\r\n/R 2\r\n"; break;
-    case ss128RC4: s += "/V 2\r\n/R 3\r\n/Length 128\r\n"; break;
-    case ss128AES:
-      s += "/V 4\r\n/R 4\r\n/Length 128\r\n"
-           "/CF<</StdCF<</CFM/AESV2/Length 16/AuthEvent/DocOpen>>>>/StmF/StdCF/StrF/StdCF\r\n";
-      break;
-    case ss256AES:
-      s += "/V 5\r\n/R 5\r\n/Length 256\r\n"
-           "/CF<</StdCF<</CFM/AESV3/Length 32/AuthEvent/DocOpen>>>>/StmF/StdCF/StrF/StdCF\r\n";
-      s += "/OE (" + PDFEscapeString(sec.OE) + ")\r\n";
-      s += "/UE (" + PDFEscapeString(sec.UE) + ")\r\n";
-      s += "/Perms (" + PDFEscapeString(sec.Perm) + ")\r\n";
-      break;
-    default: break;
-  }
-  s += "/P " + PDFIntToStr(sec.Permission) + "\r\n";
-  s += "/O (" + PDFEscapeString(sec.Owner) + ")\r\n";
-  s += "/U (" + PDFEscapeString(sec.User) + ")\r\n";
+  std::string s;
+  for (const std::string& line : PDFEncryptDictionaryLines(FEngine->SecurityInfo)) s += line + "\r\n";
   FEngine->SaveToStream(s, false);
   FEngine->CloseObj();
   return id;
@@ -410,8 +391,8 @@ int TPDFDocument::SaveCatalog(int metadataID) {
   int id = FEngine->GetNextID();
   FEngine->StartObj(id);
   std::string s = "/Type /Catalog\r\n";
-  if (FEngine->SecurityInfo.State == ss256AES)
-    s += "/Extensions<</ADBE<</BaseVersion/1.7/ExtensionLevel 3>>>>\r\n";
+  const std::string extensions = PDFCatalogExtensions(FEngine->SecurityInfo);
+  if (!extensions.empty()) s += extensions + "\r\n";
   s += "/Pages " + FPages->RefID() + "\r\n";
   static const char* layouts[] = {"/SinglePage", "/OneColumn", "/TwoColumnLeft", "/TwoColumnRight"};
   s += std::string("/PageLayout ") + layouts[PageLayout] + "\r\n";
@@ -459,7 +440,7 @@ void TPDFDocument::StoreDocument() {
   FEngine->SaveManager(*FImages);
   FEngine->SaveManager(*FPatterns);
   FEngine->SavePDFAFeatures();
-  int metadata = FEngine->CreateMetadata(FDocumentInfo, FSecurity.CryptMetadata);
+  int metadata = FEngine->CreateMetadata(FDocumentInfo, !PDFMetadataStaysPlain(FEngine->SecurityInfo));
   int catalog = SaveCatalog(metadata);
   FEngine->SaveXREFAndTrailer(catalog, info, encrypt, FEngine->FileID());
 }

@@ -184,8 +184,7 @@ void TPDFEngine::SaveXREFAndTrailer(int catalogID, int infoID, int encryptID,
 void TPDFEngine::InitSecurity(TPDFSecurityState keyLength, TPDFSecurityPermissions options,
                               const std::string& userPassword, const std::string& ownerPassword,
                               const std::string& fileName, bool cryptMetadata) {
-  InitPDFSecurity(keyLength, options, userPassword, ownerPassword, fileName, cryptMetadata,
-                  SecurityInfo);
+  InitPDFSecurity(SecurityInfo, keyLength, options, cryptMetadata, fileName, ownerPassword, userPassword);
 }
 
 int TPDFEngine::GrayICCObject() {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pdf/PDFCrypt.h"
+#include "pdf/PDFSecurity.h"
 #include "pdf/PDFMisc.h"
 #include "pdf/PDFTypes.h"
 #include "platform/base/Classes.h"

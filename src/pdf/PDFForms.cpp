@@ -164,7 +164,8 @@ void TOptionalContents::Save() {
     if (c->ReflectActualNesting)
       order += " " + c->RefID() + "[";
     else
-      order += " [(" + PDFEscapeString(WideToPDFTextString(Utf8ToUnicode(c->Name()))) + ") ";
+      // Encrypted like every string of the file: readers decrypt all of them.
+      order += " [" + CryptPDFString(FEngine->SecurityInfo, WideToPDFTextString(Utf8ToUnicode(c->Name())), ID()) + " ";
     for (int i = 0; i < c->NestedCount(); ++i) entry(c->Nested(i));
     order += "] ";
   };
