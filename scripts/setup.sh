@@ -23,7 +23,6 @@ PACKAGES=(
   locales
   # readers of font subsets and bilevel image codes; the fax-coding peer of the benchmarks
   mupdf-tools jbig2dec python3-fonttools libtiff-tools libtiff-dev
-
   # digests, ciphers and keys of the PDF security tests
   openssl
 )
