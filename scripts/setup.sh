@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the program need.
+# Installs every Debian package the build, the tests and the program need; with --fuzz also
+# clang and its libFuzzer runtime, which scripts/fuzz.sh builds with.
 # Idempotent: packages already present are skipped; apt-get update runs at most once.
 set -euo pipefail
 
@@ -20,6 +21,10 @@ PACKAGES=(
   # peer tools the tests call
   libc-bin libxml2-utils python3
 )
+
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
