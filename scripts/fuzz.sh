@@ -13,6 +13,7 @@ fi
 NAME=$1
 SECONDS_TO_RUN=${2:-60}
 shift $(( $# >= 2 ? 2 : 1 ))
+bash scripts/setup.sh --fuzz
 BUILD=${BUILD_DIR:-build/fuzz}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVRELO_FUZZ=ON -DTAVRELO_TESTS=OFF \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null

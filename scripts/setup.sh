@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the program need.
+# Installs every Debian package the build, the tests and the program need; with --fuzz also
+# clang and its libFuzzer runtime, which scripts/fuzz.sh builds with.
 # Idempotent: packages already present are skipped; apt-get update runs at most once.
 set -euo pipefail
 
@@ -26,6 +27,10 @@ PACKAGES=(
   # digests, ciphers and keys of the PDF security tests
   openssl
 )
+
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

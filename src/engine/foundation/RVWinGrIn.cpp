@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "engine/foundation/RVFuncs.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Pictures.h"
 
@@ -184,7 +185,7 @@ void TRVWinGraphicInterface::DestroyCompatibleCanvas(TCanvas* Canvas) {
 // No printer is reachable from the platform yet: callers already handle "no printer".
 TCanvas* TRVWinGraphicInterface::CreatePrinterCanvas() { return nullptr; }
 
-bool TRVWinGraphicInterface::PrinterSupportsCopies(int) { return false; }
+bool TRVWinGraphicInterface::PrinterSupportsCopies(int Copies) { return PrinterCopiesAtLeast(Copies); }
 
 void TRVWinGraphicInterface::GetViewportExtEx(TCanvas* Canvas, SIZE& Size) {
   ::GetViewportExtEx(DC(Canvas), &Size);

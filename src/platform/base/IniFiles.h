@@ -1,8 +1,12 @@
 // INI files: sections of "Key=Value" lines. Section and key names compare case-insensitively
 // (ASCII letters); the spelling first written is kept. The file is text in the ANSI code page
-// (UTF-8 when it starts with a UTF-8 byte-order mark, which is kept). Lines are written with
-// CR LF and a blank line between sections; comments (";" or "#") and sections that nobody
-// touched are written back as they were read.
+// (UTF-8 when it starts with a UTF-8 byte-order mark, which is kept). Writing rewrites the whole
+// file from what was read, touched sections or not: the order of sections and lines and their
+// content are kept (comments with ";" or "#", lines without "=", repeated keys, whose first
+// occurrence is the one read), but the layout is the writer's own: lines lose their surrounding
+// blanks, "Key = Value" becomes "Key=Value", "[ Name ]" becomes "[Name]", a section named twice
+// is merged into its first occurrence, blank lines go, one blank line separates sections, and
+// every line ends with CR LF.
 #pragma once
 
 #include <memory>

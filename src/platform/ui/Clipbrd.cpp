@@ -179,8 +179,8 @@ UnicodeString GetClipboardFormatName(UINT format) {
 std::string ClipboardFormatMimeType(UINT format) { return MappingOf(format).Mime; }
 
 std::vector<std::pair<std::string, std::string>> GetClipboardMimeData() {
-  EnsureGuiApplication();
   std::vector<std::pair<std::string, std::string>> r;
+  if (!GuiSessionRunning()) return r;
   QClipboard* cb = QGuiApplication::clipboard();
   const QMimeData* md = cb ? cb->mimeData() : nullptr;
   if (!md) return r;
@@ -189,7 +189,7 @@ std::vector<std::pair<std::string, std::string>> GetClipboardMimeData() {
 }
 
 void SetClipboardMimeData(const std::vector<std::pair<std::string, std::string>>& items) {
-  EnsureGuiApplication();
+  if (!GuiSessionRunning()) return;
   QClipboard* cb = QGuiApplication::clipboard();
   if (!cb) return;
   if (items.empty()) {
@@ -215,7 +215,7 @@ struct TClipboard::TData {
   }
   const QMimeData* Current() const {
     if (Pending) return Pending.get();
-    EnsureGuiApplication();
+    if (!GuiSessionRunning()) return nullptr;
     QClipboard* cb = QGuiApplication::clipboard();
     return cb ? cb->mimeData() : nullptr;
   }
@@ -226,8 +226,7 @@ TClipboard::TClipboard() : FData(std::make_unique<TData>()) {}
 TClipboard::~TClipboard() { FData->FreeReadBlocks(); }
 
 bool TClipboard::DoOpenClipboard() {
-  EnsureGuiApplication();
-  return QGuiApplication::clipboard() != nullptr;
+  return GuiSessionRunning() && QGuiApplication::clipboard() != nullptr;
 }
 
 void TClipboard::Open() {
@@ -241,8 +240,7 @@ void TClipboard::Open() {
 void TClipboard::Close() {
   if (FOpenRefCount == 0) return;
   if (--FOpenRefCount > 0) return;
-  if (FEmptied && FData->Pending) {
-    EnsureGuiApplication();
+  if (FEmptied && FData->Pending && GuiSessionRunning()) {
     if (QClipboard* cb = QGuiApplication::clipboard()) cb->setMimeData(FData->Pending.release());
   }
   FData->Pending.reset();

@@ -261,7 +261,7 @@ void TWinControl::CreateWnd() {
     parentWidget = p->FHandle->Widget.get();
     dx = dy = p->GetBorderSize();
   }
-  EnsureGuiApplication();
+  if (!GuiSessionRunning()) throw EInvalidOperation(u"Cannot create a window without the application object");
   auto tag = std::make_unique<TWindowHandleTag>();
   tag->Widget = std::make_unique<TNativeWindow>(this, parentWidget);
   tag->Widget->setGeometry(GetLeft() + dx, GetTop() + dy, std::max(0, GetWidth()), std::max(0, GetHeight()));

@@ -26,5 +26,11 @@ HCURSOR LoadSystemHandCursor();
 void SetScreenCursor(int Id, HCURSOR Cursor);
 HCURSOR GetScreenCursor(int Id);
 
+// What the window system holds for a cursor once it is handed over, read back from it: the
+// standard shape, or for an image cursor (csCustom) its pixels and hot spot. nullptr, or no
+// running session, gives the arrow. The second form takes an id of the screen's table.
+TCursorImage WindowSystemCursor(HCURSOR Cursor);
+TCursorImage WindowSystemScreenCursor(int Id);
+
 // A built-in bitmap by resource name ("RV_BAD_PICTURE"); nullptr for an unknown name.
 std::unique_ptr<TBitmap> LoadBitmapResource(std::u16string_view Name);

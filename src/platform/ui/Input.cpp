@@ -7,15 +7,14 @@
 
 BOOL GetCursorPos(TPoint* point) {
   if (!point) return 0;
-  EnsureGuiApplication();
-  if (!QGuiApplication::primaryScreen()) return 0;
+  if (!GuiSessionRunning() || !QGuiApplication::primaryScreen()) return 0;
   const QPoint p = QCursor::pos();
   *point = TPoint(p.x(), p.y());
   return 1;
 }
 
 std::int16_t GetAsyncKeyState(int vKey) {
-  EnsureGuiApplication();
+  if (!GuiSessionRunning()) return 0;
   const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
   bool down = false;
   switch (vKey) {

@@ -6,7 +6,7 @@
 #include "platform/ui/GuiSession.h"
 
 int GetDefaultPrinterMaxCopies() {
-  EnsureGuiApplication();
+  if (!GuiSessionRunning()) return 0;
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   if (info.isNull()) return 0;
   QPrinter printer(info);

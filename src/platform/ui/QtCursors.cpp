@@ -6,9 +6,8 @@
 #include "platform/ui/GuiSession.h"
 
 QCursor ToQtCursor(HCURSOR Cursor) {
-  // Even standard shapes are made as pixmaps by some platforms.
-  EnsureGuiApplication();
-  if (!Cursor) return QCursor(Qt::ArrowCursor);
+  // Even standard shapes are made as pixmaps by some platforms, which needs the window system.
+  if (!Cursor || !GuiSessionRunning()) return QCursor(Qt::ArrowCursor);
   switch (Cursor->Shape) {
     case csArrow: return QCursor(Qt::ArrowCursor);
     case csIBeam: return QCursor(Qt::IBeamCursor);
@@ -24,3 +23,29 @@ QCursor ToQtCursor(HCURSOR Cursor) {
 }
 
 QCursor ScreenCursorToQt(int Id) { return ToQtCursor(GetScreenCursor(Id)); }
+
+namespace {
+
+TCursorImage FromQtCursor(const QCursor& q) {
+  TCursorImage r;
+  switch (q.shape()) {
+    case Qt::ArrowCursor: r.Shape = csArrow; return r;
+    case Qt::IBeamCursor: r.Shape = csIBeam; return r;
+    case Qt::PointingHandCursor: r.Shape = csHand; return r;
+    default: break;
+  }
+  const QImage img = q.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+  r.Image.Resize(img.width(), img.height(), 0);
+  r.Image.HasAlpha = img.hasAlphaChannel();
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) r.Image.At(x, y) = img.pixel(x, y);
+  r.HotX = q.hotSpot().x();
+  r.HotY = q.hotSpot().y();
+  return r;
+}
+
+}  // namespace
+
+TCursorImage WindowSystemCursor(HCURSOR Cursor) { return FromQtCursor(ToQtCursor(Cursor)); }
+
+TCursorImage WindowSystemScreenCursor(int Id) { return FromQtCursor(ScreenCursorToQt(Id)); }

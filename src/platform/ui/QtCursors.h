@@ -6,7 +6,7 @@
 #include "platform/ui/Cursors.h"
 
 // A standard shape becomes the toolkit's shape; pixels become a bitmap cursor with the hot spot;
-// nullptr gives the arrow. Needs the application object (made when missing).
+// nullptr, or no running session, gives the arrow.
 QCursor ToQtCursor(HCURSOR Cursor);
 // The same for an id of the table; an unknown id gives the arrow.
 QCursor ScreenCursorToQt(int Id);

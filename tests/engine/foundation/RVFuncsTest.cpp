@@ -4,6 +4,7 @@
 
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVOOXMLFuncs.h"
+#include "engine/foundation/RVUniscribeGrIn.h"
 #include "platform/ui/PrinterCaps.h"
 #include "platform/base/SysUtils.h"
 
@@ -353,4 +354,11 @@ TEST(RVInput, PrinterCopies) {
   EXPECT_TRUE(PrinterCopiesAtLeast(0));
   EXPECT_TRUE(PrinterCopiesAtLeast(most));
   EXPECT_FALSE(PrinterCopiesAtLeast(most + 1));
+  // The drawing interfaces give the same answer.
+  TRVWinGraphicInterface gdi;
+  TRVUniscribeGraphicInterface analysed;
+  for (int n : {0, 1, most, most + 1}) {
+    EXPECT_EQ(gdi.PrinterSupportsCopies(n), PrinterCopiesAtLeast(n)) << n;
+    EXPECT_EQ(analysed.PrinterSupportsCopies(n), PrinterCopiesAtLeast(n)) << n;
+  }
 }

@@ -153,6 +153,10 @@ TEST(RVStyleUnits, Conversions) {
   EXPECT_EQ(px.GetAsTwips(48), 720);
   EXPECT_EQ(px.GetAsEMU(48), 457200);
   EXPECT_EQ(tw.GetAsEMU(1440), 914400);
+  // Past 3,381,983 twips the product no longer fits 32 bits.
+  EXPECT_EQ(tw.GetAsEMU(3381984), 3381984LL * 635);
+  EXPECT_EQ(tw.GetAsEMU(-3381984), -3381984LL * 635);
+  EXPECT_EQ(px.GetAsEMU(300000), 4500000LL * 635);  // 300,000 pixels are 4,500,000 twips
   EXPECT_EQ(tw.GetAsPixels(1, 1), 1);   // 0.0667 rounds to 0: the minimum instead
   EXPECT_EQ(tw.GetAsPixels(-1, 2), -2);
   EXPECT_EQ(tw.GetAsPixels(0, 1), 0);
@@ -337,6 +341,28 @@ TEST(RVStyleEvents, MarksLeaveTheCanvasClean) {
   EXPECT_EQ(c->Pen().GetStyle(), psSolid);
   EXPECT_EQ(c->Brush().GetStyle(), bsClear);
   EXPECT_EQ(c->GetPixel(28, 30), clRed);  // the circle's left side
+}
+
+TEST(RVStyleEvents, PageBreakWithoutADocument) {
+  // A page break drawn for no document, or for data that is not one, has no width to reach:
+  // the mark is drawn from the left edge and nothing is dereferenced.
+  TRVStyle sheet(nullptr);
+  TBitmap bmp(80, 40);
+  TCanvas* c = bmp.GetCanvas();
+  TPersistent notADocument;
+  for (TPersistent* data : {static_cast<TPersistent*>(nullptr), &notADocument}) {
+    sheet.DrawPageBreak(c, 10, -40, rvpbSoftPageBreak, nullptr, data, 3);
+    EXPECT_EQ(c->Pen().GetStyle(), psSolid);
+    EXPECT_EQ(c->Brush().GetStyle(), bsClear);
+    EXPECT_NE(c->GetPixel(35, 10), clWhite);  // the line from x=40 to the mark at x=32
+  }
+  TPersistent* seen = &notADocument;
+  sheet.OnDrawPageBreak = [&](TRVStyle* s, TCanvas*, int, int, TRVPageBreakType, TObject*, bool&) {
+    seen = s->RVData;
+  };
+  sheet.DrawPageBreak(c, 20, 0, rvpbPageBreak, nullptr, nullptr, 5);
+  EXPECT_EQ(seen, nullptr);
+  EXPECT_EQ(sheet.ItemNo, 5);
 }
 
 TEST(RVStyleHover, SensitiveStyles) {

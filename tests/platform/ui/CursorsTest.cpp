@@ -1,6 +1,5 @@
 // The screen's cursor table and the built-in cursors and bitmap.
 #include "platform/ui/Cursors.h"
-#include "platform/ui/QtCursors.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +55,22 @@ TEST(BuiltInBitmaps, BadPicture) {
   EXPECT_EQ(LoadBitmapResource(u"RV_NOTHING"), nullptr);
 }
 
-TEST(ScreenCursors, ToolkitCursors) {
-  EXPECT_EQ(ToQtCursor(nullptr).shape(), Qt::ArrowCursor);
-  EXPECT_EQ(ToQtCursor(LoadSystemHandCursor()).shape(), Qt::PointingHandCursor);
+TEST(ScreenCursors, HandedToTheWindowSystem) {
+  EXPECT_EQ(WindowSystemCursor(nullptr).Shape, csArrow);
+  EXPECT_EQ(WindowSystemCursor(LoadSystemHandCursor()).Shape, csHand);
   HCURSOR beam = LoadCursorResource(u"RV_LAYINGIBEAM_CURSOR");
-  QCursor q = ToQtCursor(beam);
-  EXPECT_EQ(q.shape(), Qt::BitmapCursor);
-  EXPECT_EQ(q.hotSpot(), QPoint(beam->HotX, beam->HotY));
-  const QImage img = q.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-  ASSERT_EQ(img.width(), 32);
-  EXPECT_EQ(img.pixel(beam->HotX, beam->HotY), 0xFF000000u);
-  EXPECT_EQ(qAlpha(img.pixel(31, 31)), 0);
+  const TCursorImage q = WindowSystemCursor(beam);
+  EXPECT_EQ(q.Shape, csCustom);
+  EXPECT_EQ(q.HotX, beam->HotX);
+  EXPECT_EQ(q.HotY, beam->HotY);
+  ASSERT_EQ(q.Image.Width, 32);
+  ASSERT_EQ(q.Image.Height, 32);
+  EXPECT_EQ(q.Image.At(beam->HotX, beam->HotY), 0xFF000000u);
+  EXPECT_EQ(q.Image.At(31, 31) >> 24, 0u);
   SetScreenCursor(-4322, beam);
-  EXPECT_EQ(ScreenCursorToQt(-4322).hotSpot(), q.hotSpot());
+  const TCursorImage s = WindowSystemScreenCursor(-4322);
+  EXPECT_EQ(s.HotX, q.HotX);
+  EXPECT_EQ(s.HotY, q.HotY);
   SetScreenCursor(-4322, nullptr);
-  EXPECT_EQ(ScreenCursorToQt(-4322).shape(), Qt::ArrowCursor);
+  EXPECT_EQ(WindowSystemScreenCursor(-4322).Shape, csArrow);
 }
