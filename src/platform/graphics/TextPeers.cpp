@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTextLayout>
@@ -95,14 +94,6 @@ struct TToolkitTextPeer::TImpl {
 
 TToolkitTextPeer::TToolkitTextPeer(const std::u16string& family, int pixelSize, int width, int height)
     : F(std::make_unique<TImpl>()) {
-  // The toolkit's fonts need its application object; a benchmark program has none of its own.
-  if (!QGuiApplication::instance()) {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
-  }
   F->Font = QFont(QString::fromStdU16String(family));
   F->Font.setPixelSize(pixelSize);
   F->Metrics = std::make_unique<QFontMetricsF>(F->Font);

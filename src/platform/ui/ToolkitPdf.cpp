@@ -10,7 +10,7 @@
 
 bool ToolkitWritePdf(const UnicodeString& fileName, const std::vector<TToolkitPdfFont>& fonts,
                      const std::vector<TToolkitPdfPage>& pages) {
-  EnsureGuiApplication();
+  if (!GuiSessionRunning()) return false;
   QPdfWriter writer(QString::fromStdU16String(fileName));
   writer.setPageSize(QPageSize(QPageSize::A4));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
