@@ -102,7 +102,7 @@ bool LibJpegDecodeInto(const std::string& bytes, Allocate allocate) {
   return true;
 }
 
-std::unique_ptr<std::uint8_t[]> LibJpegDecode(const std::string& bytes, int& w, int& h) {
+[[maybe_unused]] std::unique_ptr<std::uint8_t[]> LibJpegDecode(const std::string& bytes, int& w, int& h) {
   std::unique_ptr<std::uint8_t[]> out;
   const bool ok = LibJpegDecodeInto(bytes, [&](int width, int height) {
     w = width;
