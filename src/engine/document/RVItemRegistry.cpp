@@ -1,5 +1,7 @@
 // The built-in item kinds and the registration of the kinds this library builds.
 #include "engine/document/RVBreakItem.h"
+#include "engine/document/RVBulletItem.h"
+#include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
 #include "engine/document/RVFieldItems.h"
 #include "engine/document/RVLabelItem.h"
@@ -14,6 +16,10 @@ TCustomRVItemInfoClass BuiltInItemClass(int StyleNo) {
     case ItemKindHorizontalLine: return TRVBreakItemInfo::StaticItemClass();
     case ItemKindTab: return TRVTabItemInfo::StaticItemClass();
     case ItemKindListMarker: return TRVMarkerItemInfo::StaticItemClass();
+    case ItemKindPicture: return TRVGraphicItemInfo::StaticItemClass();
+    case ItemKindHotPicture: return TRVHotGraphicItemInfo::StaticItemClass();
+    case ItemKindBullet: return TRVBulletItemInfo::StaticItemClass();
+    case ItemKindHotspot: return TRVHotspotItemInfo::StaticItemClass();
     default: return nullptr;
   }
 }
