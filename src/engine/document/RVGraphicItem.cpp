@@ -272,7 +272,9 @@ void TRVGraphicItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, i
   const std::int64_t afterText = Stream->GetPosition();
   const bool atEnd = afterText == Stream->GetSize();
   auto writeBody = [&](TGraphic* g, const TRVRawByteString& Data) {
-    WriteRVFLine(Stream, UnicodeToRawBytes(g->ClassName()));
+    TRVRawByteString cls;
+    for (char16_t c : g->ClassName()) cls += static_cast<char>(c & 0xFF);
+    WriteRVFLine(Stream, cls);
     SaveRVFExtraProperties(Stream);
     if (binary) {
       Stream->WriteValue<std::int32_t>(static_cast<std::int32_t>(Data.size()));
@@ -332,7 +334,7 @@ bool TRVGraphicItemInfo::ReadPictureData(const TRVRawByteString& s, TCustomRVDat
     std::unique_ptr<TGraphic> g;
     TGraphicClass cls = opts.Contains(rvfoIgnoreGraphicClasses) || FClassName.empty()
                             ? nullptr
-                            : GraphicHandler->GetGraphicClass(RawBytesToUnicode(FClassName));
+                            : GraphicHandler->GetGraphicClass(TRVUnicodeString(FClassName.begin(), FClassName.end()));
     TMemoryStream m;
     if (!bytes.empty()) m.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
     m.SetPosition(0);
