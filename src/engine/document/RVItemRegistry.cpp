@@ -1,6 +1,7 @@
 // The built-in item kinds and the registration of the kinds this library builds.
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVBulletItem.h"
+#include "engine/document/RVControlItem.h"
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
 #include "engine/document/RVFieldItems.h"
@@ -20,6 +21,7 @@ TCustomRVItemInfoClass BuiltInItemClass(int StyleNo) {
     case ItemKindHotPicture: return TRVHotGraphicItemInfo::StaticItemClass();
     case ItemKindBullet: return TRVBulletItemInfo::StaticItemClass();
     case ItemKindHotspot: return TRVHotspotItemInfo::StaticItemClass();
+    case ItemKindControl: return TRVControlItemInfo::StaticItemClass();
     default: return nullptr;
   }
 }
