@@ -59,9 +59,19 @@ void WriteW(TStream* Stream, const TRVUnicodeString& S) {
 void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int FirstParaNo, int OtherParaNo,
                                bool DefAsSingleParagraph, const TRVUnicodeString& Tag) {
   TAddParaModeKeeper keeper(this);
-  TRVUnicodeString s = Str;
-  const WideChar* p = SkipUnicodeBOM(s);
-  const std::size_t begin = p ? static_cast<std::size_t>(p - s.data()) : s.size();
+  // The text is copied only when it must be byte-swapped.
+  TRVUnicodeString swapped;
+  const TRVUnicodeString* src = &Str;
+  std::size_t begin = 0;
+  if (!Str.empty() && Str[0] == 0xFEFF) {
+    begin = 1;
+  } else if (!Str.empty() && Str[0] == 0xFFFE) {
+    swapped = Str;
+    SkipUnicodeBOM(swapped);
+    src = &swapped;
+    begin = 1;
+  }
+  const TRVUnicodeString& s = *src;
   const std::size_t n = s.size();
   if (begin >= n) {
     if (FirstParaNo != -1) AddNLW(u"", StyleNo, FirstParaNo, {}, false);
