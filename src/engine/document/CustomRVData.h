@@ -59,6 +59,17 @@ enum TRVFOption : std::uint8_t {
 };
 using TRVFOptions = TSet<TRVFOption, 32>;
 
+// What the native-format reader adapted or skipped instead of failing.
+enum TRVFWarning : std::uint8_t {
+  rvfwUnknownPicFmt, rvfwUnknownCtrls, rvfwConvUnknownStyles, rvfwConvLargeImageIdx, rvfwConvToUnicode,
+  rvfwConvFromUnicode, rvfwInvalidPicture, rvfwUnknownStyleProperties, rvfwUnknownCtrlProperties, rvfwConvUnits,
+  rvfwUnknownItemKind, rvfwBadData
+};
+using TRVFWarnings = TSet<TRVFWarning, 16>;
+
+// How the reader treats the styles of inserted RVF.
+enum TRVFReaderStyleMode : std::uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
+
 // Settings of a document tree kept by its absolute root. The viewer's root properties extend
 // these; a document without a viewer keeps a plain set.
 class TRVDataRootProperties : public TObject {
@@ -75,6 +86,9 @@ class TRVDataRootProperties : public TObject {
   TRVFOptions RVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
                          rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
   std::vector<TRVUnicodeString> DocProperties;
+  TRVFWarnings RVFWarnings;
+  TRVFReaderStyleMode RVFTextStylesReadMode = rvf_sInsertMerge;
+  TRVFReaderStyleMode RVFParaStylesReadMode = rvf_sInsertMerge;
 };
 
 // Events of a document tree, raised by its absolute root.
@@ -338,15 +352,27 @@ class TCustomRVData : public TPersistent,
 
   // ---- layout record, save scope, blocks and progress ----
   int GetRVFSaveScope(bool SelectionOnly);
-  // The whole-document writer and reader of the native format (their own unit overrides these).
-  virtual bool SaveRVFToStream(TStream* /*Stream*/, bool /*SelectionOnly*/, TColor /*Color*/, TObject* /*Background*/,
-                               TRVLayoutInfo* /*Layout*/, bool /*Root*/) {
-    return false;
-  }
-  virtual bool LoadRVFFromStream(TStream* /*Stream*/, TColor& /*Color*/, TObject* /*Background*/,
-                                 TRVLayoutInfo* /*Layout*/) {
-    return false;
-  }
+  // ---- the native format (RVFReadWrite.cpp) ----
+  // Writes the records of the scope; false when writing failed (the stream holds what was written).
+  bool SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Color, TObject* Background, TRVLayoutInfo* Layout,
+                         bool Root, const TRVScreenAndDevice* sad = nullptr);
+  virtual bool SaveRVFToStream(TStream* Stream, bool SelectionOnly, TColor Color, TObject* Background,
+                               TRVLayoutInfo* Layout, bool Root);
+  // Writes to a temporary file beside FileName and renames it over FileName only on success, so a
+  // failed save leaves the previous file as it was.
+  bool SaveRVF(const TRVUnicodeString& FileName, bool SelectionOnly, TColor Color, TObject* Background,
+               TRVLayoutInfo* Layout, bool Root = true);
+  bool LoadRVF(const TRVUnicodeString& FileName, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  virtual bool LoadRVFFromStream(TStream* Stream, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  bool InsertRVFFromStream(TStream* Stream, int Index, TColor& Color, TObject* Background, TRVLayoutInfo* Layout,
+                           bool AllowReplaceStyles);
+  bool AppendRVFFromStream(TStream* Stream, int ParaNo, TColor& Color, TObject* Background);
+  bool DoInsertRVFFromStream(TStream* Stream, int& Index, bool& FullReformat, bool& RVFInserted,
+                             bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* Layout,
+                             TObject* Background, TColor& Color, bool EditFlag, bool AppendMode,
+                             bool AllowReplaceStyles, int AppendParaNo);
+  // The warnings of the last read (kept by the root properties).
+  TRVFWarnings GetRVFWarnings();
   // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
   void LoadRVFBlockFromStream(TStream* Stream);
   void ApplyLayoutFlags(const TRVLayoutInfo& Layout);
