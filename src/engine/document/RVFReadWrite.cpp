@@ -279,7 +279,8 @@ class TRVFReader {
   TRVCPInfo* PrevCP = nullptr;
   bool FirstPending = true;
   int InsertIndex = 0, FirstIndex = -1, Inserted = 0;
-  std::unique_ptr<TRVStyleMapping> TextMap, ParaMap, ListMap;
+  std::shared_ptr<TRVStyleMapping> TextMap, ParaMap, ListMap;
+  static thread_local TRVFReader* Active;
   TRVStyleUnits FileUnits = rvstuPixels;
 
   bool CheckTextStyle(int& S) {
@@ -504,7 +505,7 @@ class TRVFReader {
     TCustomRVInfos* target = Kind == RVFDataTextStyles   ? static_cast<TCustomRVInfos*>(St->TextStyles())
                              : Kind == RVFDataParaStyles ? static_cast<TCustomRVInfos*>(St->ParaStyles())
                                                          : static_cast<TCustomRVInfos*>(St->ListStyles());
-    std::unique_ptr<TRVStyleMapping>& map =
+    std::shared_ptr<TRVStyleMapping>& map =
         Kind == RVFDataTextStyles ? TextMap : Kind == RVFDataParaStyles ? ParaMap : ListMap;
     if (map) return true;
     std::unique_ptr<TCustomRVInfos> read;
@@ -532,7 +533,7 @@ class TRVFReader {
       target->Assign(read.get());
       return true;
     }
-    map = std::make_unique<TRVStyleMapping>();
+    map = std::make_shared<TRVStyleMapping>();
     target->MergeWith(read.get(), mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, *map, TextMap.get(),
                       Doc);
     return true;
@@ -688,11 +689,13 @@ class TRVFReader {
   }
 };
 
+thread_local TRVFReader* TRVFReader::Active = nullptr;
+
 bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewItemCount) {
   InsertIndex = Index;
   const char* p = Data;
   const char* const end = Data + Size;
-  bool ok = true;
+  bool ok = true, truncated = false;
   while (ok && p < end) {
     TRVRawByteString part;
     const TRVFReadMode cutMode = ReadMode;
@@ -720,12 +723,14 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
       if (end - q == 1) q = end;  // an odd last byte belongs to the part (and fails it)
       part.assign(p, static_cast<std::size_t>(q - p));
       p = q;
+      if (p == end) truncated = true;  // the writer ends every raw text with U+2029
       if (end - p >= 2 && p[0] == 0 && p[1] == 0) p += 2;
     } else {
       const char* q = p;
       while (q < end && *q != 0 && *q != '\n' && *q != '\r') ++q;
       part.assign(p, static_cast<std::size_t>(q - p));
       p = q;
+      if (p == end) truncated = true;  // the writer ends every line with CR LF
       if (p < end && *p == 0) ++p;
     }
     ok = ProcessPart(part, static_cast<std::size_t>(end - p));
@@ -756,7 +761,8 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
         break;
     }
   }
-  ok = ok && ReadState == rstHeader;
+  // A stream that ends inside a line was cut: what it held cannot be told from what it lost.
+  ok = ok && ReadState == rstHeader && !truncated;
   // A list marker that ends the inserted range gets an empty text after it.
   if (ok && InsertIndex > 0 && Doc->GetItem(InsertIndex - 1)->StyleNo == ItemKindListMarker &&
       (InsertIndex == Doc->ItemCount() || !Doc->GetItem(InsertIndex)->GetSameAsPrev())) {
@@ -781,7 +787,24 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
   FailedBecauseOfProtect = false;
   NewItemCount = 0;
   TRVFReader reader(this, AllowReplaceStyles, AppendMode, AppendParaNo);
-  if (reader.Root) reader.Root->RVFWarnings = {};
+  // A sub-document read inside an item's record keeps the warnings and style mappings of the
+  // read around it, so its styles map exactly like the document's.
+  TRVFReader* outer = TRVFReader::Active;
+  const bool nested = State.Contains(rvstLoadingAsSubDoc) && outer;
+  if (nested) {
+    reader.TextMap = outer->TextMap;
+    reader.ParaMap = outer->ParaMap;
+    reader.ListMap = outer->ListMap;
+    reader.FileUnits = outer->FileUnits;
+    reader.UTF8Strings = outer->UTF8Strings;
+  } else if (reader.Root) {
+    reader.Root->RVFWarnings = {};
+  }
+  struct TActiveGuard {
+    TRVFReader* Saved;
+    explicit TActiveGuard(TRVFReader* R) : Saved(TRVFReader::Active) { TRVFReader::Active = R; }
+    ~TActiveGuard() { TRVFReader::Active = Saved; }
+  } activeGuard(&reader);
   const int initial = std::clamp(Index, 0, ItemCount());
   int index = initial;
   bool ok = false;

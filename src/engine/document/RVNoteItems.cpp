@@ -341,6 +341,11 @@ TRVSidenoteItemInfo::TRVSidenoteItemInfo(TCustomRVData* ARVData, int ATextStyleN
   SeqName = u"@Sidenote@";
 }
 
+int TRVSidenoteItemInfo::GetNumberType() const {
+  TRVStyle* st = GetRVStyle();
+  return st ? st->SidenoteNumbering : rvseqLowerAlpha;
+}
+
 void TRVSidenoteItemInfo::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TRVSidenoteItemInfo*>(Source)) {
     BoxProperties.Assign(&src->BoxProperties);

@@ -143,6 +143,8 @@ class TRVSidenoteItemInfo : public TCustomRVNoteItemInfo {
   TRVReformatType GetExtraIntPropertyReformat(int Prop) override;
   bool SetExtraCustomProperty(const TRVRawByteString& PropName, const TRVUnicodeString& Value) override;
   bool IsBehindText() const { return BoxPosition.PositionInText == rvpitBelowText; }
+  int GetNumberType() const override;
+  void SetNumberType(int) override {}
 
   TRVBoxProperties BoxProperties;
   TRVBoxPosition BoxPosition;
