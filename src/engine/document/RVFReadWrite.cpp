@@ -2,6 +2,7 @@
 // RVF with style mapping and warnings. Object items write and read their own records; text
 // records, checkpoints and document-level records are handled here.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -77,6 +78,30 @@ bool PartBytes(const TRVRawByteString& Part, int ReadType, TRVRawByteString& Byt
   if (Part.size() % 2 != 0) return false;
   Bytes = HexToAnsi(Part);
   return Bytes.size() * 2 == Part.size();
+}
+
+// Hexadecimal UTF-16LE (four digits per code unit, low byte first) straight into text; false
+// for a length that is not a multiple of 4 or a bad digit.
+bool HexToText(const TRVRawByteString& Hex, TRVUnicodeString& Text) {
+  static const auto table = [] {
+    std::array<std::int8_t, 256> t{};
+    t.fill(-1);
+    for (int i = 0; i < 10; ++i) t['0' + i] = static_cast<std::int8_t>(i);
+    for (int i = 0; i < 6; ++i) {
+      t['A' + i] = static_cast<std::int8_t>(10 + i);
+      t['a' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return t;
+  }();
+  if (Hex.size() % 4 != 0) return false;
+  Text.resize(Hex.size() / 4);
+  const auto* h = reinterpret_cast<const unsigned char*>(Hex.data());
+  for (std::size_t i = 0; i < Text.size(); ++i, h += 4) {
+    const int a = table[h[0]], b = table[h[1]], c = table[h[2]], d = table[h[3]];
+    if ((a | b | c | d) < 0) return false;
+    Text[i] = static_cast<char16_t>((c << 12) | (d << 8) | (a << 4) | b);
+  }
+  return true;
 }
 
 }  // namespace
@@ -583,19 +608,15 @@ class TRVFReader {
   bool ReadTextPart(const TRVRawByteString& Part) {
     TRVUnicodeString text;
     if (Item->ItemOptions.Contains(rvioUnicode)) {
-      TRVRawByteString bytes;
       if (ReadType == 3) {
-        if (Part.size() % 2 != 0) return false;
-        bytes = HexToAnsi(Part);
-        if (bytes.size() * 2 != Part.size()) return false;
+        if (!HexToText(Part, text)) return false;
       } else {
-        bytes = Part;
+        if (Part.size() % 2 != 0) return false;
+        text.resize(Part.size() / 2);
+        for (std::size_t i = 0; i < text.size(); ++i)
+          text[i] = static_cast<char16_t>(static_cast<unsigned char>(Part[2 * i]) |
+                                          (static_cast<unsigned char>(Part[2 * i + 1]) << 8));
       }
-      if (bytes.size() % 2 != 0) return false;
-      text.resize(bytes.size() / 2);
-      for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
     } else {
       int s = Item->StyleNo;
       if (s == StyleNoFromParagraph) s = 0;
