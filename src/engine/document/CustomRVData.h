@@ -369,15 +369,27 @@ class TCustomRVData : public TPersistent,
 
   // ---- layout record, save scope, blocks and progress ----
   int GetRVFSaveScope(bool SelectionOnly);
-  // The whole-document writer and reader of the native format (their own unit overrides these).
-  virtual bool SaveRVFToStream(TStream* /*Stream*/, bool /*SelectionOnly*/, TColor /*Color*/, TObject* /*Background*/,
-                               TRVLayoutInfo* /*Layout*/, bool /*Root*/) {
-    return false;
-  }
-  virtual bool LoadRVFFromStream(TStream* /*Stream*/, TColor& /*Color*/, TObject* /*Background*/,
-                                 TRVLayoutInfo* /*Layout*/) {
-    return false;
-  }
+  // ---- the native format (RVFReadWrite.cpp) ----
+  // Writes the records of the scope; false when writing failed (the stream holds what was written).
+  bool SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Color, TObject* Background, TRVLayoutInfo* Layout,
+                         bool Root, const TRVScreenAndDevice* sad = nullptr);
+  virtual bool SaveRVFToStream(TStream* Stream, bool SelectionOnly, TColor Color, TObject* Background,
+                               TRVLayoutInfo* Layout, bool Root);
+  // Writes to a temporary file beside FileName and renames it over FileName only on success, so a
+  // failed save leaves the previous file as it was.
+  bool SaveRVF(const TRVUnicodeString& FileName, bool SelectionOnly, TColor Color, TObject* Background,
+               TRVLayoutInfo* Layout, bool Root = true);
+  bool LoadRVF(const TRVUnicodeString& FileName, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  virtual bool LoadRVFFromStream(TStream* Stream, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  bool InsertRVFFromStream(TStream* Stream, int Index, TColor& Color, TObject* Background, TRVLayoutInfo* Layout,
+                           bool AllowReplaceStyles);
+  bool AppendRVFFromStream(TStream* Stream, int ParaNo, TColor& Color, TObject* Background);
+  bool DoInsertRVFFromStream(TStream* Stream, int& Index, bool& FullReformat, bool& RVFInserted,
+                             bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* Layout,
+                             TObject* Background, TColor& Color, bool EditFlag, bool AppendMode,
+                             bool AllowReplaceStyles, int AppendParaNo);
+  // The warnings of the last read (kept by the root properties).
+  TRVFWarnings GetRVFWarnings();
   // ---- plain text (CustomRVDataText.cpp) ----
   void AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int FirstParaNo, int OtherParaNo,
                   bool DefAsSingleParagraph, const TRVUnicodeString& Tag = {});

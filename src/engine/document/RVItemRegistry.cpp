@@ -7,6 +7,7 @@
 #include "engine/document/RVFieldItems.h"
 #include "engine/document/RVLabelItem.h"
 #include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVNoteItems.h"
 #include "engine/document/RVSeqItem.h"
 #include "engine/document/RVTextItems.h"
 
@@ -32,6 +33,11 @@ void RegisterBuiltInItemTypes() {
     RegisterItemType(ItemKindSequence, TRVSeqItemInfo::StaticItemClass());
     RegisterItemType(ItemKindPageNumber, TRVPageNumberItemInfo::StaticItemClass());
     RegisterItemType(ItemKindPageCount, TRVPageCountItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindFootnote, TRVFootnoteItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindEndnote, TRVEndnoteItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindNoteReference, TRVNoteReferenceItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindSidenote, TRVSidenoteItemInfo::StaticItemClass());
+    RegisterItemType(ItemKindTextBox, TRVTextBoxItemInfo::StaticItemClass());
     return true;
   }();
   (void)done;
