@@ -276,3 +276,56 @@ TEST(BulletItems, RecordsKeepTheirImageList) {
   ASSERT_NE(back, nullptr);
   EXPECT_FALSE(back->GetBoolValue(rvbpValid));
 }
+
+TEST(PictureItem, WholeDocumentRoundTrip) {
+  TCustomImageList list(16, 16);
+  list.Tag = 9;
+  TBitmap img;
+  img.SetSize(16, 16);
+  for (int i = 0; i < 4; ++i) list.Add(&img, nullptr);
+  const std::string png = FileBytes("rgba3x2.png"), wmf = FileBytes("rect.wmf");
+  for (bool binary : {true, false}) {
+    TTestDoc t;
+    auto& opts = t.Doc.GetRootProperties()->RVFOptions;
+    if (binary)
+      opts.Include(rvfoSaveBinary);
+    else
+      opts.Exclude(rvfoSaveBinary);
+    t.Doc.AddNL(u"a", 0, 0);
+    auto p1 = std::make_unique<TRVGraphicItemInfo>(&t.Doc, LoadGraphic(png, FindGraphicClass(u"TPngImage")), rvvaBaseline);
+    p1->SetSameAsPrev(true);
+    t.Doc.AddItem(u"png", std::move(p1));
+    t.Doc.AddItem(u"wmf", std::make_unique<TRVHotGraphicItemInfo>(
+                              &t.Doc, LoadGraphic(wmf, FindGraphicClass(u"TMetafile")), rvvaMiddle));
+    t.Doc.AddItem(u"b", std::make_unique<TRVBulletItemInfo>(&t.Doc, 2, &list, rvvaBaseline));
+    t.Doc.AddItem(u"h", std::make_unique<TRVHotspotItemInfo>(&t.Doc, 1, 3, &list, rvvaBaseline));
+    TMemoryStream s;
+    ASSERT_TRUE(t.Doc.SaveRVFToStream(&s, false, clNone, nullptr, nullptr, true));
+    TTestDoc back;
+    back.Doc.GetRootEvents()->OnRVFImageListNeeded = [&](int Tag) { return Tag == 9 ? &list : nullptr; };
+    s.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(back.Doc.LoadRVFFromStream(&s, color, nullptr, nullptr)) << binary;
+    ASSERT_EQ(back.Doc.ItemCount(), 5);
+    auto* g1 = dynamic_cast<TRVGraphicItemInfo*>(back.Doc.GetItem(1));
+    auto* g2 = dynamic_cast<TRVHotGraphicItemInfo*>(back.Doc.GetItem(2));
+    auto* b = dynamic_cast<TRVBulletItemInfo*>(back.Doc.GetItem(3));
+    auto* h = dynamic_cast<TRVHotspotItemInfo*>(back.Doc.GetItem(4));
+    ASSERT_TRUE(g1 && g2 && b && h);
+    EXPECT_TRUE(GraphicBytes(g1->GetImage()) == png);
+    EXPECT_TRUE(GraphicBytes(g2->GetImage()) == wmf);
+    EXPECT_EQ(g2->VAlign, rvvaMiddle);
+    EXPECT_EQ(back.Doc.GetItemTextW(2), u"wmf");
+    EXPECT_EQ(b->ImageList, &list);
+    EXPECT_EQ(b->ImageIndex, 2);
+    EXPECT_EQ(h->ImageList, &list);
+    EXPECT_EQ(h->HotImageIndex, 3);
+    // Written again with the same options, every item record is the same bytes.
+    back.Doc.GetRootProperties()->RVFOptions = opts;
+    for (int k = 1; k < 5; ++k) {
+      const std::string r1 = SaveRecord(back.Doc, back.Doc.GetItem(k), back.Doc.GetItemTextW(k));
+      const std::string r0 = SaveRecord(t.Doc, t.Doc.GetItem(k), t.Doc.GetItemTextW(k));
+      EXPECT_TRUE(r1 == r0) << k << " binary " << binary;
+    }
+  }
+}
