@@ -154,3 +154,32 @@ TEST(ControlItem, PrintsAsBitmapAndSavesText) {
   ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &m, 80, false, false, 1252, true));
   EXPECT_EQ(StreamText(m), "a[button]");
 }
+
+TEST(ControlItem, WholeDocumentRoundTrip) {
+  for (bool binary : {true, false}) {
+    TTestDoc t;
+    auto& opts = t.Doc.GetRootProperties()->RVFOptions;
+    if (binary)
+      opts.Include(rvfoSaveBinary);
+    else
+      opts.Exclude(rvfoSaveBinary);
+    t.Doc.AddNL(u"a", 0, 0);
+    auto* button = new TButton(nullptr);
+    button->SetBounds(0, 0, 50, 20);
+    button->SetCaption(u"Go");
+    t.Doc.AddItem(u"ctl", std::make_unique<TRVControlItemInfo>(&t.Doc, button, rvvaBaseline));
+    t.Doc.AddNL(u"b", 0, 0);
+    TMemoryStream s;
+    ASSERT_TRUE(t.Doc.SaveRVFToStream(&s, false, clNone, nullptr, nullptr, true));
+    TTestDoc back;
+    s.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(back.Doc.LoadRVFFromStream(&s, color, nullptr, nullptr)) << binary;
+    ASSERT_EQ(back.Doc.ItemCount(), 3);
+    auto* c = dynamic_cast<TRVControlItemInfo*>(back.Doc.GetItem(1));
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(dynamic_cast<TButton*>(c->Control), nullptr);
+    EXPECT_EQ(static_cast<TButton*>(c->Control)->GetCaption(), u"Go");
+    EXPECT_EQ(back.Doc.GetItemTextW(2), u"b");
+  }
+}
