@@ -10,6 +10,10 @@
 #include "FuzzCommon.h"
 #include "StreamFixtures.h"
 #include "StyleFuzz.h"
+#include "engine/document/RVBreakItem.h"
+#include "engine/document/RVLabelItem.h"
+#include "engine/document/RVNoteItems.h"
+#include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVFMisc.h"
 #include "platform/base/IniFiles.h"
 #include "platform/base/NLS.h"
@@ -232,6 +236,47 @@ void Texts() {
   Seed("StyleStream", "sheet", Bytes(ms));
 }
 
+// Documents with every item kind the reader knows, in both forms and with a style mapping.
+void Documents() {
+  TRVStyle sheet(nullptr);
+  while (sheet.TextStyles()->Count() < 3) sheet.TextStyles()->Add();
+  while (sheet.ParaStyles()->Count() < 2) sheet.ParaStyles()->Add();
+  sheet.TextStyles()->Items(1)->SetSize(14);
+  TRVPlainRootData doc(&sheet);
+  doc.AddNL(u"Plain", 0, 0);
+  doc.AddNL(u"second", 0, 0);
+  doc.AddNL(u"bold", 1, -1, u"tag");
+  doc.AddCheckpoint(u"cp", true);
+  auto* tab = new TRVTabItemInfo(&doc);
+  tab->Hidden = true;
+  tab->SetSameAsPrev(true);
+  doc.AddItem(u"", tab);
+  doc.AddBreak(2, rvbsDotted, 0x0000FF);
+  doc.AddItem(u"label", new TRVLabelItemInfo(&doc, 2, u"label"));
+  doc.AddItem(u"", new TRVSeqItemInfo(&doc, u"Figure", rvseqDecimal, 0, 1, false));
+  auto* foot = new TRVFootnoteItemInfo(&doc);
+  foot->GetDocument()->AddNL(u"note", 0, 0);
+  foot->GetDocument()->AddItem(u"", new TRVNoteReferenceItemInfo(foot->GetDocument()));
+  doc.AddItem(u"", foot);
+  auto* box = new TRVTextBoxItemInfo(&doc);
+  box->BoxProperties.Border.Color = 0x0000FF;
+  box->BoxPosition.HorizontalAnchor = rvhanPage;
+  box->GetDocument()->AddNL(u"box", 1, 1);
+  doc.AddItem(u"", box);
+  doc.AddItem(u"", new TRVSidenoteItemInfo(&doc));
+  doc.AddItem(u"", new TRVEndnoteItemInfo(&doc));
+  doc.AddNL(u"last", 2, 1);
+  for (bool binary : {false, true}) {
+    TRVFOptions& o = doc.GetRootProperties()->RVFOptions;
+    binary ? o.Include(rvfoSaveBinary) : o.Exclude(rvfoSaveBinary);
+    TMemoryStream ms;
+    doc.SaveRVFToStream(&ms, false, clNone, nullptr, nullptr, true);
+    Seed("RVFDoc", binary ? "doc-binary" : "doc-hex", Mode(binary ? 4 : 0, Bytes(ms)), 1);
+    Seed("RVFDoc", binary ? "insert-binary" : "insert-hex", Mode(binary ? 12 : 9, Bytes(ms)), 1);
+  }
+  Seed("RVFDoc", "unknown-kind", Mode(1, "-8 1 3 2\r\n-150 2 0 0 0 0\r\nx\r\ny\r\n5 1 7 8 3 0\r\n6100\r\n"), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,5 +289,6 @@ int main(int argc, char** argv) {
   Pictures(Root / ".." / "pictures");
   Components();
   Texts();
+  Documents();
   return 0;
 }

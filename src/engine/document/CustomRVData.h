@@ -20,6 +20,10 @@ class TRVDocParameters;
 class TRVDeleteUnusedStylesData;
 class TRVLayoutInfo;
 class TCustomRVFormattedData;
+class TCustomImageList;
+class TFontInfo;
+class TParaInfo;
+struct TRVTextSavingData;
 
 // Options of a viewer, read by documents through their root.
 enum TRVOption : std::uint8_t {
@@ -59,6 +63,17 @@ enum TRVFOption : std::uint8_t {
 };
 using TRVFOptions = TSet<TRVFOption, 32>;
 
+// What the native-format reader adapted or skipped instead of failing.
+enum TRVFWarning : std::uint8_t {
+  rvfwUnknownPicFmt, rvfwUnknownCtrls, rvfwConvUnknownStyles, rvfwConvLargeImageIdx, rvfwConvToUnicode,
+  rvfwConvFromUnicode, rvfwInvalidPicture, rvfwUnknownStyleProperties, rvfwUnknownCtrlProperties, rvfwConvUnits,
+  rvfwUnknownItemKind, rvfwBadData
+};
+using TRVFWarnings = TSet<TRVFWarning, 16>;
+
+// How the reader treats the styles of inserted RVF.
+enum TRVFReaderStyleMode : std::uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
+
 // Settings of a document tree kept by its absolute root. The viewer's root properties extend
 // these; a document without a viewer keeps a plain set.
 class TRVDataRootProperties : public TObject {
@@ -75,6 +90,9 @@ class TRVDataRootProperties : public TObject {
   TRVFOptions RVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
                          rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
   std::vector<TRVUnicodeString> DocProperties;
+  TRVFWarnings RVFWarnings;
+  TRVFReaderStyleMode RVFTextStylesReadMode = rvf_sInsertMerge;
+  TRVFReaderStyleMode RVFParaStylesReadMode = rvf_sInsertMerge;
 };
 
 // Events of a document tree, raised by its absolute root.
@@ -89,6 +107,19 @@ class TRVDataRootEvents : public TObject {
       OnSaveImage2;
   // Progress of long saves: operation, stage (starting, running, ending), percent.
   std::function<void(int Operation, int Stage, int Percent)> OnProgress;
+  // Reading RVF without bodies: the host supplies the picture, the image list (by its tag) or the
+  // control of an item.
+  std::function<std::unique_ptr<TGraphic>(const TRVUnicodeString& Name, TCustomRVItemInfo* Item)> OnRVFPictureNeeded;
+  std::function<TCustomImageList*(int Tag)> OnRVFImageListNeeded;
+  std::function<TObject*(const TRVUnicodeString& Name, const TRVUnicodeString& Tag)> OnRVFControlNeeded;
+  // The text that stands for a control in a text or interchange format.
+  std::function<TRVUnicodeString(const TRVUnicodeString& Path, TObject* Control, TCustomRVData* RVData, int ItemNo,
+                                 TRVSaveFormat Format)>
+      OnSaveComponentToFile;
+  // Asked before an item is written as text; true when the handler set the text to write.
+  std::function<bool(const TRVUnicodeString& Path, TCustomRVData* RVData, int ItemNo, TRVSaveFormat Format,
+                     TRVUnicodeString& Text)>
+      OnSaveItemToFile;
 };
 
 class TCustomRVData : public TPersistent,
@@ -338,15 +369,60 @@ class TCustomRVData : public TPersistent,
 
   // ---- layout record, save scope, blocks and progress ----
   int GetRVFSaveScope(bool SelectionOnly);
-  // The whole-document writer and reader of the native format (their own unit overrides these).
-  virtual bool SaveRVFToStream(TStream* /*Stream*/, bool /*SelectionOnly*/, TColor /*Color*/, TObject* /*Background*/,
-                               TRVLayoutInfo* /*Layout*/, bool /*Root*/) {
-    return false;
-  }
-  virtual bool LoadRVFFromStream(TStream* /*Stream*/, TColor& /*Color*/, TObject* /*Background*/,
-                                 TRVLayoutInfo* /*Layout*/) {
-    return false;
-  }
+  // ---- the native format (RVFReadWrite.cpp) ----
+  // Writes the records of the scope; false when writing failed (the stream holds what was written).
+  bool SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Color, TObject* Background, TRVLayoutInfo* Layout,
+                         bool Root, const TRVScreenAndDevice* sad = nullptr);
+  virtual bool SaveRVFToStream(TStream* Stream, bool SelectionOnly, TColor Color, TObject* Background,
+                               TRVLayoutInfo* Layout, bool Root);
+  // Writes to a temporary file beside FileName and renames it over FileName only on success, so a
+  // failed save leaves the previous file as it was.
+  bool SaveRVF(const TRVUnicodeString& FileName, bool SelectionOnly, TColor Color, TObject* Background,
+               TRVLayoutInfo* Layout, bool Root = true);
+  bool LoadRVF(const TRVUnicodeString& FileName, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  virtual bool LoadRVFFromStream(TStream* Stream, TColor& Color, TObject* Background, TRVLayoutInfo* Layout);
+  bool InsertRVFFromStream(TStream* Stream, int Index, TColor& Color, TObject* Background, TRVLayoutInfo* Layout,
+                           bool AllowReplaceStyles);
+  bool AppendRVFFromStream(TStream* Stream, int ParaNo, TColor& Color, TObject* Background);
+  bool DoInsertRVFFromStream(TStream* Stream, int& Index, bool& FullReformat, bool& RVFInserted,
+                             bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* Layout,
+                             TObject* Background, TColor& Color, bool EditFlag, bool AppendMode,
+                             bool AllowReplaceStyles, int AppendParaNo);
+  // The warnings of the last read (kept by the root properties).
+  TRVFWarnings GetRVFWarnings();
+  // ---- plain text (CustomRVDataText.cpp) ----
+  void AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int FirstParaNo, int OtherParaNo,
+                  bool DefAsSingleParagraph, const TRVUnicodeString& Tag = {});
+  void AddTextNLA(const TRVRawByteString& S, int StyleNo, int FirstParaNo, int OtherParaNo, bool AsSingleParagraph,
+                  const TRVUnicodeString& Tag = {}, TRVCodePage CodePage = 0);
+  void LoadTextFromStream(TStream* Stream, int StyleNo, int ParaNo, bool AsSingleParagraph, TRVCodePage CodePage = 0);
+  bool LoadText(const TRVUnicodeString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph,
+                TRVCodePage CodePage = 0);
+  bool LoadTextFromStreamW(TStream* Stream, int StyleNo, int ParaNo, bool DefAsSingleParagraph);
+  bool LoadTextW(const TRVUnicodeString& FileName, int StyleNo, int ParaNo, bool DefAsSingleParagraph);
+  TRVUnicodeString ReplaceTabs(const TRVUnicodeString& S);
+  bool SaveTextToStreamW(const TRVUnicodeString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
+                         bool TextOnly, bool ForANSI, bool UnicodeWriteSignature, bool Root);
+  bool DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRVTextSavingData& SaveData, bool Root);
+  bool SaveTextToStreamA(const TRVUnicodeString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
+                         bool TextOnly, TRVCodePage CodePage, bool Root);
+  bool SaveText(const TRVUnicodeString& FileName, int LineWidth, bool Unicode, TRVCodePage CodePage = 0);
+  // ---- style use, item joining and normalisation (CustomRVDataStyleUse.cpp) ----
+  int GetOrAddTextStyle(TFontInfo* TextStyle);
+  int GetOrAddParaStyle(TParaInfo* ParaStyle);
+  virtual void MarkStylesInUse(TRVDeleteUnusedStylesData* Data);
+  void DoMarkStylesInUse(TRVDeleteUnusedStylesData* Data);
+  void DoUpdateStyles(TRVDeleteUnusedStylesData* Data);
+  void DeleteMarkedStyles(TRVDeleteUnusedStylesData* Data);
+  void DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles);
+  bool CanConcateItems(TCustomRVItemInfo* Item1, TCustomRVItemInfo* Item2, bool IgnoreTags, bool AllowNonText,
+                       bool ForceSameLine, const TRVUnicodeString& Text2, const TRVUnicodeString& Text1);
+  bool CanConcateItemsAt(int ItemNo, bool AllowNonText, bool ForceSameLine);
+  void ConcateItems(int ItemNo);
+  void ConcateItemsInRange(int FirstItemNo, int LastItemNo);
+  void ConcateItemsInSubDocs(int ItemNo);
+  void MassSimpleConcateAll() { ConcateItemsInRange(0, ItemCount() - 1); }
+  void NormalizeDocument(int FirstItemNo, bool Recursive);
   // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
   void LoadRVFBlockFromStream(TStream* Stream);
   void ApplyLayoutFlags(const TRVLayoutInfo& Layout);

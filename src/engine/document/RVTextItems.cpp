@@ -270,8 +270,10 @@ void TRVTabItemInfo::UpdateStyles(TRVDeleteUnusedStylesData* Data) {
 
 void TRVTabItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, int AParaNo, const TRVUnicodeString&,
                              TRVMultiDrawItemPart*, bool ForceSameAsPrev, const TRVScreenAndDevice*) {
-  WriteHeader(Stream, ARVData, ItemKindTab, 0, AParaNo, ForceSameAsPrev, ItemOptions, Tag,
+  // Hidden, DeleteProtect and the hint travel as extra-property lines.
+  WriteHeader(Stream, ARVData, ItemKindTab, GetRVFExtraPropertyCount(), AParaNo, ForceSameAsPrev, ItemOptions, Tag,
               RVFTextStyleRef(ARVData, FTextStyleNo));
+  SaveRVFExtraProperties(Stream);
 }
 
 bool TRVTabItemInfo::ReadRVFHeaderTail(const char*& P, TCustomRVData* ARVData, bool UTF8Strings,

@@ -48,17 +48,20 @@ bool ReadInteger(const Char*& P, int& N) {
   } else if (!(*p >= '0' && *p <= '9')) {
     return false;
   }
-  std::uint32_t v = 0;
+  // Values beyond the 32-bit range are refused rather than wrapped: a damaged count must not
+  // turn into another plausible number.
+  std::uint64_t v = 0;
+  const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
   while (*p >= '0' && *p <= '9') {
-    v = v * 10u + static_cast<std::uint32_t>(*p - '0');
+    v = v * 10u + static_cast<std::uint64_t>(*p - '0');
+    if (v > limit) return false;
     ++p;
   }
   if (*p == ' ')
     ++p;
   else if (*p != 0)
     return false;
-  if (negative) v = 0u - v;
-  N = static_cast<int>(v);
+  N = negative ? static_cast<int>(-static_cast<std::int64_t>(v)) : static_cast<int>(v);
   P = p;
   return true;
 }

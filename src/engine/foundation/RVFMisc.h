@@ -105,7 +105,7 @@ bool LoadControlFromBinaryString(const TRVRawByteString& S, std::unique_ptr<TCom
 // Up to a space or the end; one following space is skipped. False when the word is empty.
 bool ReadRVFWord(const char*& P, TRVRawByteString& S);
 // An optional "-" and decimal digits ended by a space (skipped) or the end; a lone "-" is 0.
-// False, with P unchanged, for anything else. Values wrap on overflow.
+// False, with P unchanged, for anything else, and for a value outside the 32-bit range.
 bool ReadRVFInteger(const char*& P, int& N);
 bool ReadRVFIntegerW(const char16_t*& P, int& N);
 // A double-quoted string whose doubled quotes stand for one; P moves past the closing quote and

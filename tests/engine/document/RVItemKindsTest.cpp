@@ -120,7 +120,7 @@ TEST(TabItem, RecordsAndFragments) {
   tab.Hint = u"h";
   TMemoryStream s, rtf, html;
   tab.SaveRVF(&s, &t.Doc, 0, 1, {}, nullptr, false, nullptr);
-  EXPECT_EQ(StreamText(s), "-12 0 1 8 0 0 2\r\n");
+  EXPECT_EQ(StreamText(s), "-12 2 1 8 0 0 2\r\nhint=h\r\nhidden=1\r\n");
   tab.SaveRTF(&rtf, &t.Doc, 0, 0, nullptr, rvrtfdtMain, false);
   EXPECT_EQ(StreamText(rtf), "{\\v\\tab}");
   int n = 0;

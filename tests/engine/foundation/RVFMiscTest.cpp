@@ -111,8 +111,8 @@ TEST(RVFMiscTest, IntegerFieldsOfTheHeader) {
   const Case cases[] = {
       {"-12 x", true, -12, "x"}, {"12x", false, 0, "12x"}, {"", false, 0, ""},   {"7", true, 7, ""},
       {"- 5", true, 0, "5"},     {"-", true, 0, ""},       {"x1", false, 0, "x1"}, {"0 0", true, 0, "0"},
-      {"2147483647", true, 2147483647, ""},                {"4294967297", true, 1, ""},  // wraps
-      {"-2147483648", true, -2147483647 - 1, ""},          {"1  2", true, 1, " 2"},
+      {"2147483647", true, 2147483647, ""},                {"4294967297", false, 0, "4294967297"},  // out of range
+      {"-2147483648", true, -2147483647 - 1, ""}, {"2147483648", false, 0, "2147483648"},          {"1  2", true, 1, " 2"},
   };
   for (const Case& c : cases) {
     const char* p = c.line.c_str();

@@ -1,0 +1,165 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "DocTestUtil.h"
+#include "engine/document/RVPlainText.h"
+#include "platform/base/NLS.h"
+#include "platform/base/SysUtils.h"
+
+namespace {
+
+void LoadW(TCustomRVData& D, const std::u16string& s, int ParaNo = 0, bool Single = false) {
+  TMemoryStream m;
+  m.WriteBuffer(s.data(), static_cast<std::int64_t>(s.size() * 2));
+  m.SetPosition(0);
+  ASSERT_TRUE(D.LoadTextFromStreamW(&m, 0, ParaNo, Single));
+}
+
+std::string Texts(const TCustomRVData& D) {
+  std::string r;
+  for (int i = 0; i < D.ItemCount(); ++i) {
+    if (i) r += '|';
+    r += D.GetItem(i)->StyleNo == ItemKindTab ? "<tab>" : UnicodeToUtf8(D.GetItemTextW(i));
+  }
+  return r;
+}
+
+std::string SaveW(TCustomRVData& D, bool Signature = false, bool TextOnly = false) {
+  TMemoryStream m;
+  EXPECT_TRUE(D.SaveTextToStreamW(u"", &m, 80, false, TextOnly, false, Signature, true));
+  return StreamText(m);
+}
+
+std::string ReadFile(const std::string& Name) {
+  std::ifstream f(Name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(PlainTextRead, LineEnds) {
+  struct Case {
+    std::u16string In;
+    bool Single;
+    const char* Texts;
+    const char* Structure;
+  } cases[] = {
+      {u"a\r\nb", false, "a|b", "P0 P0"},
+      {u"a\r\nb", true, "a|b", "P0 B0"},
+      {u"a\n\rb", false, "a|b", "P0 P0"},
+      {u"a\r\rb", false, "a||b", "P0 P0 P0"},
+      {u"a\r\n", false, "a|", "P0 P0"},
+      {u"a\u2028b", false, "a|b", "P0 B0"},
+      {u"a\vb", false, "a|b", "P0 B0"},
+      {u"a\u2029b", true, "a|b", "P0 P0"},
+      {u"\uFEFF", false, "", "P0"},
+      {std::u16string(u"a\0b", 3), false, "a?b", "P0"},
+      {u"\uFFFE\u6100\u0D00\u0A00\u6200", false, "a|b", "P0 P0"},  // byte-swapped text
+  };
+  for (const Case& c : cases) {
+    TTestDoc t;
+    LoadW(t.Doc, c.In, 0, c.Single);
+    EXPECT_EQ(Texts(t.Doc), c.Texts) << UnicodeToUtf8(c.In);
+    EXPECT_EQ(t.Structure(), c.Structure) << UnicodeToUtf8(c.In);
+    EXPECT_TRUE(t.Doc.GetAddParagraphMode());
+  }
+}
+
+TEST(PlainTextRead, TabsAndPageBreaks) {
+  TTestDoc t;
+  t.Sheet.SpacesInTab = 0;
+  LoadW(t.Doc, u"a\tb\fy");
+  EXPECT_EQ(Texts(t.Doc), "a|<tab>|b|y");
+  EXPECT_EQ(t.Structure(), "P0 S0 S0 P0");
+  EXPECT_TRUE(t.Doc.GetPageBreaksBeforeItems(3));
+
+  TTestDoc spaces;
+  spaces.Sheet.SpacesInTab = 2;
+  LoadW(spaces.Doc, u"a\tb");
+  EXPECT_EQ(Texts(spaces.Doc), "a  b");
+}
+
+TEST(PlainTextRead, OddUnicodeSizeFails) {
+  TTestDoc t;
+  TMemoryStream m;
+  m.WriteBuffer("abc", 3);
+  m.SetPosition(0);
+  EXPECT_FALSE(t.Doc.LoadTextFromStreamW(&m, 0, 0, false));
+  EXPECT_EQ(t.Doc.ItemCount(), 0);
+}
+
+TEST(PlainTextRead, CodePageMatchesIconv) {
+  const std::string dir = std::string(TAVRELO_TEST_OUTPUT) + "/plain-text/";
+  ::mkdir(dir.c_str(), 0755);
+  std::string bytes;
+  for (int c = 0xC0; c <= 0xFF; ++c) bytes += static_cast<char>(c);
+  bytes += "\r\n\xA8\xB8 \x96 \x85\r\nplain";
+  const std::string in = dir + "cp1251.txt";
+  std::ofstream(in, std::ios::binary) << bytes;
+  TTestDoc t;
+  ASSERT_TRUE(t.Doc.LoadText(Utf8ToUnicode(in), 0, 0, false, 1251));
+  std::string mine;
+  for (int i = 0; i < t.Doc.ItemCount(); ++i) mine += (i ? "\r\n" : "") + UnicodeToUtf8(t.Doc.GetItemTextW(i));
+  FILE* p = ::popen(("iconv -f CP1251 -t UTF-8 " + in).c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string theirs;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) theirs.append(buf, n);
+  ASSERT_EQ(::pclose(p), 0);
+  EXPECT_EQ(mine, theirs);
+
+  // And back: saved in the same code page, the bytes are the file's.
+  TMemoryStream out;
+  ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &out, 80, false, false, 1251, true));
+  EXPECT_EQ(StreamText(out), bytes);
+}
+
+TEST(PlainTextWrite, UnicodeWithSignature) {
+  TTestDoc t;
+  t.Doc.AddNL(u"a", 0, 0);
+  t.Doc.AddNL(u"b", 0, 0);
+  const std::string expected("\xFF\xFE\x61\x00\x0D\x00\x0A\x00\x62\x00", 10);
+  EXPECT_EQ(SaveW(t.Doc, true), expected);
+  TTestDoc empty;
+  EXPECT_EQ(SaveW(empty.Doc, true), "");
+}
+
+TEST(PlainTextWrite, HiddenTextAndSymbolFonts) {
+  TTestDoc t(3);
+  t.Sheet.TextStyles()->Items(1)->Options.Include(rvteoHidden);
+  t.Sheet.TextStyles()->Items(2)->FontName = u"Wingdings";
+  t.Doc.AddNL(u"a", 0, 0);
+  t.Doc.AddNL(u"hidden", 1, 0);
+  t.Doc.AddNL(u"\xF083", 2, 0);
+  TMemoryStream m;
+  ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &m, 80, false, true, 1252, true));
+  EXPECT_EQ(StreamText(m), "a\r\n(3)");
+  TMemoryStream w;
+  ASSERT_TRUE(t.Doc.SaveTextToStreamW(u"", &w, 80, false, false, false, false, true));
+  const std::string bytes = StreamText(w);
+  const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+  EXPECT_EQ(text, u"a\r\nhidden\r\n\u2462");  // Unicode output maps the font's code
+}
+
+TEST(PlainTextWrite, SaveTextKeepsOldFileOnFailure) {
+  const std::string dir = std::string(TAVRELO_TEST_OUTPUT) + "/plain-text/";
+  ::mkdir(dir.c_str(), 0755);
+  const std::string name = dir + "saved.txt";
+  TTestDoc t;
+  t.Doc.AddNL(u"first", 0, 0);
+  ASSERT_TRUE(t.Doc.SaveText(Utf8ToUnicode(name), 80, false, 1252));
+  EXPECT_EQ(ReadFile(name), "first");
+  // A folder that cannot be written: the save fails and the old file stays.
+  const std::string ro = dir + "ro/";
+  ::mkdir(ro.c_str(), 0755);
+  std::ofstream(ro + "keep.txt") << "old";
+  ::chmod(ro.c_str(), 0555);
+  TTestDoc u;
+  u.Doc.AddNL(u"new", 0, 0);
+  const bool ok = u.Doc.SaveText(Utf8ToUnicode(ro + "keep.txt"), 80, true);
+  ::chmod(ro.c_str(), 0755);
+  if (::geteuid() != 0) EXPECT_FALSE(ok);
+  if (!ok) EXPECT_EQ(ReadFile(ro + "keep.txt"), "old");
+}
