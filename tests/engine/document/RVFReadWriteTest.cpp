@@ -280,7 +280,9 @@ TEST(RVFReader, TruncationAtEveryByteNeverReadsAsComplete) {
       // A cut that still reads must end on a record boundary: what was read is a prefix of
       // the document, written again as the same bytes.
       ++succeeded;
-      if (!binary) EXPECT_TRUE(n == 0 || full[n - 1] == '\n' || full[n - 1] == '\r') << n;
+      if (!binary) {
+        EXPECT_TRUE(n == 0 || full[n - 1] == '\n' || full[n - 1] == '\r') << n;
+      }
       EXPECT_LE(b.Doc.ItemCount(), a.Doc.ItemCount()) << n;
     }
     EXPECT_LT(succeeded, static_cast<int>(full.size()) / 4);
