@@ -30,6 +30,7 @@ constexpr int RVFRecordDocumentData = -9;
 
 constexpr int RVFDataTextStyles = 1;
 constexpr int RVFDataParaStyles = 2;
+constexpr int RVFDataLayout = 3;
 constexpr int RVFDataListStyles = 4;
 constexpr int RVFDataDocProperties = 5;
 constexpr int RVFDataDocParameters = 7;
@@ -202,7 +203,7 @@ class TRVFWriter {
 }  // namespace
 
 bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor /*Color*/, TObject* /*Background*/,
-                                      TRVLayoutInfo* /*Layout*/, bool Root, const TRVScreenAndDevice* /*sad*/) {
+                                      TRVLayoutInfo* Layout, bool Root, const TRVScreenAndDevice* /*sad*/) {
   if (ItemCount() == 0) return true;
   try {
     TRVFWriter w(this, Stream);
@@ -234,6 +235,15 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor /*C
         WriteRVFLine(Stream, "-9 " + Num(n) + " 0 0 0 0 7");
         params->SaveToRVF(Stream);
       }
+    }
+    if (SaveScope != rvfss_Selection && Layout && w.Options.Contains(rvfoSaveLayout)) {
+      const bool onlyPageInfo = GetRootData() != this;
+      WriteRVFLine(Stream, "-9 2 0 0 " + Num(w.Binary ? 2 : 0) + " 0 3");
+      WriteRVFLine(Stream, "");
+      if (w.Binary)
+        Layout->SaveToStream(Stream, true, onlyPageInfo);
+      else
+        Layout->SaveTextToStream(Stream, onlyPageInfo);
     }
     w.WriteItems(0, ItemCount() - 1);
     // A checkpoint after the last item: saved unless the last item is text with text in it.
@@ -288,6 +298,7 @@ class TRVFReader {
   TRVDataRootProperties* Root = nullptr;
   TRVFOptions Options;
   TRVCodePage CodePage = 0;
+  TRVLayoutInfo* Layout = nullptr;
   bool AllowReplaceStyles, AppendMode;
   int AppendParaNo;
 
@@ -577,6 +588,16 @@ class TRVFReader {
         return true;
       }
       case RVFDataPixelsPerInch: return true;
+      case RVFDataLayout:
+        if (partNo == 0) {
+          if (ReadType == 2) ReadMode = rmBeforeBinary;
+        } else if (partNo == 1 && Layout && AllowReplaceStyles && Options.Contains(rvfoLoadLayout)) {
+          if (ReadType == 2)
+            Layout->LoadBinary(Part);
+          else
+            Layout->LoadText(Part);
+        }
+        return true;
       case RVFDataDocProperties:
         if (AllowReplaceStyles && Options.Contains(rvfoLoadDocProperties) && Root &&
             Doc->GetFlags().Contains(rvflRoot))
@@ -800,7 +821,7 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
 }  // namespace
 
 bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& FullReformat, bool& RVFInserted,
-                                          bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* /*Layout*/,
+                                          bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* Layout,
                                           TObject* /*Background*/, TColor& /*Color*/, bool EditFlag, bool AppendMode,
                                           bool AllowReplaceStyles, int AppendParaNo) {
   FullReformat = false;
@@ -808,6 +829,7 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
   FailedBecauseOfProtect = false;
   NewItemCount = 0;
   TRVFReader reader(this, AllowReplaceStyles, AppendMode, AppendParaNo);
+  reader.Layout = Layout;
   // A sub-document read inside an item's record keeps the warnings and style mappings of the
   // read around it, so its styles map exactly like the document's.
   TRVFReader* outer = TRVFReader::Active;
