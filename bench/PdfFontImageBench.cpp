@@ -159,8 +159,8 @@ const std::vector<TPage>& Pages() {
     std::vector<TPage> v(3);
     for (std::size_t i = 0; i < v.size(); ++i) {
       TBitmap b;
-      pdfout::MakeBlackIs1(b, v[i].W, v[i].H);
-      pdfout::FillPage(b, unsigned(i + 1));
+      pdftest::MakeBlackIs1(b, v[i].W, v[i].H);
+      pdftest::FillPage(b, unsigned(i + 1));
       for (int y = 0; y < v[i].H; ++y) v[i].Rows.insert(v[i].Rows.end(), b.ScanLine(y), b.ScanLine(y) + v[i].Stride);
     }
     return v;
