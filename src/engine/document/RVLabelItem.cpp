@@ -85,12 +85,7 @@ bool TRVLabelItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* ARVS
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
-    case rvbpHotColdJump: {
-      if (!ARVStyle) return false;
-      const int s = GetActualTextStyleNo(ARVStyle);
-      const bool jump = ARVStyle->TextStyles()->Items(s)->Jump;
-      return Prop == rvbpHotColdJump ? jump && ARVStyle->StyleHoverSensitive(s) : jump;
-    }
+    case rvbpHotColdJump: return RVTextStyleJumpValue(this, Prop, ARVStyle);
     case rvbpPrintToBMP: return false;
     case rvbpActualPrintSize: return true;
     default: return TRVRectItemInfo::GetBoolValueEx(Prop, ARVStyle);
