@@ -5,8 +5,6 @@
 // translator's own share. Every line differs, so no cache sees a repeat.
 #include <benchmark/benchmark.h>
 
-#include <sys/stat.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +13,8 @@
 #include "pdf/PDFEMF.h"
 #include "platform/base/SysUtils.h"
 #include "platform/ui/ToolkitPdf.h"
+
+#include "BenchCommon.h"
 
 namespace {
 
@@ -44,11 +44,6 @@ const std::vector<std::vector<std::u16string>>& Document() {
   return doc;
 }
 
-long long FileSize(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-}
-
 // One page as the report renderer would draw it: pixels of the reference context (96 per inch).
 void DrawPage(HDC dc, const std::vector<std::u16string>& lines, HFONT fonts[2]) {
   Rectangle(dc, 53, 53, 740, 1069);
@@ -63,6 +58,7 @@ void DrawPage(HDC dc, const std::vector<std::u16string>& lines, HFONT fonts[2]) 
     std::vector<WCHAR> w(t.begin(), t.end());
     TextOutW(dc, 67, 85 + 16 * l, w.data(), static_cast<int>(w.size()));
   }
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));  // the fonts are the caller's to delete
 }
 
 struct TFonts {
@@ -82,24 +78,26 @@ struct TFonts {
   }
 };
 
+// Our PDF file of the document's pages, each page written by page(pdf, p).
+template <typename Page>
+void WritePdf(const std::string& path, Page page) {
+  TPDFDocument pdf;
+  pdf.SetFileName(Utf8ToUnicode(path));
+  pdf.BeginDoc();
+  for (int p = 0; p < kPages; ++p) {
+    if (p > 0) pdf.NewPage();
+    page(pdf, p);
+  }
+  pdf.EndDoc();
+}
+
 void BM_RecordAndTranslate(benchmark::State& state) {
   const auto& doc = Document();
   const std::string path = "/tmp/tavrelo-bench-emf-ours.pdf";
   TFonts fonts;
-  for (auto _ : state) {
-    TPDFDocument pdf;
-    pdf.SetFileName(Utf8ToUnicode(path));
-    pdf.BeginDoc();
-    for (int p = 0; p < kPages; ++p) {
-      if (p > 0) pdf.NewPage();
-      HDC dc = pdf.Canvas()->GetHandle();
-      DrawPage(dc, doc[p], fonts.F);
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    }
-    pdf.EndDoc();
-  }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  for (auto _ : state)
+    WritePdf(path, [&](TPDFDocument& pdf, int p) { DrawPage(pdf.Canvas()->GetHandle(), doc[p], fonts.F); });
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_TranslateRecorded(benchmark::State& state) {
@@ -114,24 +112,16 @@ void BM_TranslateRecorded(benchmark::State& state) {
     {
       TMetafileCanvas c(mf, nullptr);
       DrawPage(c.GetHandle(), doc[p], fonts.F);
-      SelectObject(c.GetHandle(), GetStockObject(SYSTEM_FONT));
     }
     recorded.push_back(mf.GetHandle()->Bits);
   }
-  for (auto _ : state) {
-    TPDFDocument pdf;
-    pdf.SetFileName(Utf8ToUnicode(path));
-    pdf.BeginDoc();
-    for (int p = 0; p < kPages; ++p) {
-      if (p > 0) pdf.NewPage();
+  for (auto _ : state)
+    WritePdf(path, [&](TPDFDocument& pdf, int p) {
       TEMWParser parser(*pdf.CurrentPage(), pdf.Images(), &pdf.Patterns(), pdf.EMFOptions(), &pdf.Fonts());
       parser.LoadBytes(recorded[std::size_t(p)]);
       parser.Execute();
-    }
-    pdf.EndDoc();
-  }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+    });
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_ToolkitWriter(benchmark::State& state) {
@@ -150,8 +140,7 @@ void BM_ToolkitWriter(benchmark::State& state) {
     }
     if (!ToolkitWritePdf(Utf8ToUnicode(path), fonts, pages)) state.SkipWithError("cannot write");
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 }  // namespace

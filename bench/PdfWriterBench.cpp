@@ -4,13 +4,13 @@
 // either writer sees a repeat.
 #include <benchmark/benchmark.h>
 
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
 #include "pdf/PDFDocument.h"
 #include "platform/ui/ToolkitPdf.h"
+
+#include "BenchCommon.h"
 
 namespace {
 
@@ -45,11 +45,6 @@ const std::vector<std::vector<TLine>>& Document() {
   return doc;
 }
 
-long long FileSize(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
-}
-
 void BM_OurWriter(benchmark::State& state) {
   const auto& doc = Document();
   std::string path = "/tmp/tavrelo-bench-ours.pdf";
@@ -76,8 +71,7 @@ void BM_OurWriter(benchmark::State& state) {
     }
     pdf.EndDoc();
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_ToolkitWriter(benchmark::State& state) {
@@ -100,8 +94,7 @@ void BM_ToolkitWriter(benchmark::State& state) {
     }
     if (!ToolkitWritePdf(Utf8ToUnicode(path), fonts, pages)) state.SkipWithError("cannot write");
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 }  // namespace
