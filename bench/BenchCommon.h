@@ -1,5 +1,5 @@
-// Shared by benchmark programs that write PDF files or play metafiles: the counters of a written
-// file, and playback of a metafile onto a bitmap. Counts no allocations (see BenchPeers.h for that).
+// Shared by benchmark programs that write PDF files or play metafiles: the lines of a varied
+// document, the counters of a written file, and playback of a metafile onto a bitmap. Counts no allocations (see BenchPeers.h for that).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -11,6 +11,21 @@
 #include "platform/graphics/Metafile.h"
 
 namespace {
+
+// Line number n of a varied document: "Line n:" and words drawn from seed, 80 characters or a
+// word more. The same seed gives the same document.
+inline std::string VariedLine(int n, unsigned& seed) {
+  static const char* const words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
+                                      "over", "the", "lazy", "dog", "ledger", "margin",
+                                      "paragraph", "column", "invoice", "total", "river", "stone"};
+  std::string s = "Line " + std::to_string(n) + ":";
+  while (s.size() < 80) {
+    seed = seed * 1103515245u + 12345u;
+    s += ' ';
+    s += words[(seed >> 16) % (sizeof words / sizeof *words)];
+  }
+  return s;
+}
 
 // The size of the file written, and the pages written a second.
 inline void ReportWrittenPages(benchmark::State& state, const std::string& path, int pages) {

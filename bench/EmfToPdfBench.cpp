@@ -24,19 +24,11 @@ const char16_t* const kFaces[2] = {u"Liberation Sans", u"Liberation Serif"};
 
 const std::vector<std::vector<std::u16string>>& Document() {
   static const auto doc = [] {
-    static const char* words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
-                                  "over", "the", "lazy", "dog", "ledger", "margin",
-                                  "paragraph", "column", "invoice", "total", "river", "stone"};
     std::vector<std::vector<std::u16string>> pages(kPages);
     unsigned seed = 12345;
     for (int p = 0; p < kPages; ++p)
       for (int l = 0; l < kLinesPerPage; ++l) {
-        std::string s = "Line " + std::to_string(p * kLinesPerPage + l) + ":";
-        while (s.size() < 80) {
-          seed = seed * 1103515245u + 12345u;
-          s += ' ';
-          s += words[(seed >> 16) % (sizeof words / sizeof *words)];
-        }
+        const std::string s = VariedLine(p * kLinesPerPage + l, seed);
         pages[p].emplace_back(s.begin(), s.end());
       }
     return pages;

@@ -24,22 +24,10 @@ struct TLine {
 
 const std::vector<std::vector<TLine>>& Document() {
   static const auto doc = [] {
-    static const char* words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
-                                  "over", "the", "lazy", "dog", "ledger", "margin",
-                                  "paragraph", "column", "invoice", "total", "river", "stone"};
     std::vector<std::vector<TLine>> pages(kPages);
     unsigned seed = 12345;
-    for (int p = 0; p < kPages; ++p) {
-      for (int l = 0; l < kLinesPerPage; ++l) {
-        std::string s = "Line " + std::to_string(p * kLinesPerPage + l) + ":";
-        while (s.size() < 80) {
-          seed = seed * 1103515245u + 12345u;
-          s += ' ';
-          s += words[(seed >> 16) % (sizeof words / sizeof *words)];
-        }
-        pages[p].push_back({s, l % 2});
-      }
-    }
+    for (int p = 0; p < kPages; ++p)
+      for (int l = 0; l < kLinesPerPage; ++l) pages[p].push_back({VariedLine(p * kLinesPerPage + l, seed), l % 2});
     return pages;
   }();
   return doc;
