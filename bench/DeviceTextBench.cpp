@@ -95,9 +95,10 @@ void Items(benchmark::State& state, std::size_t chars) {
 
 // ---- measuring ----------------------------------------------------------------------------------
 
-void BM_Measure(benchmark::State& state, bool arabic) {
+// The widths of the lines summed through the device context, and through the shaping library's
+// own calls (the floor), each iteration; chars is what counts as processed.
+void MeasureLines(benchmark::State& state, const std::vector<std::u16string>& lines, std::size_t chars) {
   TTarget t;
-  const auto& lines = Text(arabic);
   SIZE sz;
   for (auto _ : state) {
     long long total = 0;
@@ -107,20 +108,24 @@ void BM_Measure(benchmark::State& state, bool arabic) {
     }
     benchmark::DoNotOptimize(total);
   }
-  Items(state, TextChars);
+  Items(state, chars);
 }
 
-void BM_MeasureRaw(benchmark::State& state, bool arabic) {
+void MeasureLinesRaw(benchmark::State& state, const std::vector<std::u16string>& lines, bool arabic,
+                     std::size_t chars) {
   TTarget t;
   TRawShapingPeer peer(t.DC);
-  const auto& lines = Text(arabic);
   for (auto _ : state) {
     long long total = 0;
     for (const auto& l : lines) total += peer.Measure(l.c_str(), LineChars, arabic);
     benchmark::DoNotOptimize(total);
   }
-  Items(state, TextChars);
+  Items(state, chars);
 }
+
+void BM_Measure(benchmark::State& state, bool arabic) { MeasureLines(state, Text(arabic), TextChars); }
+
+void BM_MeasureRaw(benchmark::State& state, bool arabic) { MeasureLinesRaw(state, Text(arabic), arabic, TextChars); }
 
 void BM_MeasureToolkit(benchmark::State& state, bool arabic) {
   TToolkitTextPeer peer(Face, Pixels, 8, 8);
@@ -134,31 +139,14 @@ void BM_MeasureToolkit(benchmark::State& state, bool arabic) {
 }
 
 // The same 500 lines measured again and again, as formatting asks: kept results answer.
-void BM_Remeasure(benchmark::State& state, bool arabic) {
-  TTarget t;
-  const std::vector<std::u16string> lines(Text(arabic).begin(), Text(arabic).begin() + 500);
-  SIZE sz;
-  for (auto _ : state) {
-    long long total = 0;
-    for (const auto& l : lines) {
-      GetTextExtentPoint32W(t.DC, l.c_str(), LineChars, &sz);
-      total += sz.cx;
-    }
-    benchmark::DoNotOptimize(total);
-  }
-  Items(state, 500 * LineChars);
+std::vector<std::u16string> First500(bool arabic) {
+  return std::vector<std::u16string>(Text(arabic).begin(), Text(arabic).begin() + 500);
 }
 
+void BM_Remeasure(benchmark::State& state, bool arabic) { MeasureLines(state, First500(arabic), 500 * LineChars); }
+
 void BM_RemeasureRaw(benchmark::State& state, bool arabic) {
-  TTarget t;
-  TRawShapingPeer peer(t.DC);
-  const std::vector<std::u16string> lines(Text(arabic).begin(), Text(arabic).begin() + 500);
-  for (auto _ : state) {
-    long long total = 0;
-    for (const auto& l : lines) total += peer.Measure(l.c_str(), LineChars, arabic);
-    benchmark::DoNotOptimize(total);
-  }
-  Items(state, 500 * LineChars);
+  MeasureLinesRaw(state, First500(arabic), arabic, 500 * LineChars);
 }
 
 // ---- caret positions ----------------------------------------------------------------------------

@@ -5,8 +5,6 @@
 // translator's own share. Every line differs, so no cache sees a repeat.
 #include <benchmark/benchmark.h>
 
-#include <sys/stat.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +14,8 @@
 #include "platform/base/SysUtils.h"
 #include "platform/ui/ToolkitPdf.h"
 
+#include "BenchCommon.h"
+
 namespace {
 
 constexpr int kPages = 300;
@@ -24,29 +24,16 @@ const char16_t* const kFaces[2] = {u"Liberation Sans", u"Liberation Serif"};
 
 const std::vector<std::vector<std::u16string>>& Document() {
   static const auto doc = [] {
-    static const char* words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
-                                  "over", "the", "lazy", "dog", "ledger", "margin",
-                                  "paragraph", "column", "invoice", "total", "river", "stone"};
     std::vector<std::vector<std::u16string>> pages(kPages);
     unsigned seed = 12345;
     for (int p = 0; p < kPages; ++p)
       for (int l = 0; l < kLinesPerPage; ++l) {
-        std::string s = "Line " + std::to_string(p * kLinesPerPage + l) + ":";
-        while (s.size() < 80) {
-          seed = seed * 1103515245u + 12345u;
-          s += ' ';
-          s += words[(seed >> 16) % (sizeof words / sizeof *words)];
-        }
+        const std::string s = VariedLine(p * kLinesPerPage + l, seed);
         pages[p].emplace_back(s.begin(), s.end());
       }
     return pages;
   }();
   return doc;
-}
-
-long long FileSize(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
 }
 
 // One page as the report renderer would draw it: pixels of the reference context (96 per inch).
@@ -63,6 +50,7 @@ void DrawPage(HDC dc, const std::vector<std::u16string>& lines, HFONT fonts[2]) 
     std::vector<WCHAR> w(t.begin(), t.end());
     TextOutW(dc, 67, 85 + 16 * l, w.data(), static_cast<int>(w.size()));
   }
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));  // the fonts are the caller's to delete
 }
 
 struct TFonts {
@@ -82,24 +70,26 @@ struct TFonts {
   }
 };
 
+// Our PDF file of the document's pages, each page written by page(pdf, p).
+template <typename Page>
+void WritePdf(const std::string& path, Page page) {
+  TPDFDocument pdf;
+  pdf.SetFileName(Utf8ToUnicode(path));
+  pdf.BeginDoc();
+  for (int p = 0; p < kPages; ++p) {
+    if (p > 0) pdf.NewPage();
+    page(pdf, p);
+  }
+  pdf.EndDoc();
+}
+
 void BM_RecordAndTranslate(benchmark::State& state) {
   const auto& doc = Document();
   const std::string path = "/tmp/tavrelo-bench-emf-ours.pdf";
   TFonts fonts;
-  for (auto _ : state) {
-    TPDFDocument pdf;
-    pdf.SetFileName(Utf8ToUnicode(path));
-    pdf.BeginDoc();
-    for (int p = 0; p < kPages; ++p) {
-      if (p > 0) pdf.NewPage();
-      HDC dc = pdf.Canvas()->GetHandle();
-      DrawPage(dc, doc[p], fonts.F);
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    }
-    pdf.EndDoc();
-  }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  for (auto _ : state)
+    WritePdf(path, [&](TPDFDocument& pdf, int p) { DrawPage(pdf.Canvas()->GetHandle(), doc[p], fonts.F); });
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_TranslateRecorded(benchmark::State& state) {
@@ -114,24 +104,16 @@ void BM_TranslateRecorded(benchmark::State& state) {
     {
       TMetafileCanvas c(mf, nullptr);
       DrawPage(c.GetHandle(), doc[p], fonts.F);
-      SelectObject(c.GetHandle(), GetStockObject(SYSTEM_FONT));
     }
     recorded.push_back(mf.GetHandle()->Bits);
   }
-  for (auto _ : state) {
-    TPDFDocument pdf;
-    pdf.SetFileName(Utf8ToUnicode(path));
-    pdf.BeginDoc();
-    for (int p = 0; p < kPages; ++p) {
-      if (p > 0) pdf.NewPage();
+  for (auto _ : state)
+    WritePdf(path, [&](TPDFDocument& pdf, int p) {
       TEMWParser parser(*pdf.CurrentPage(), pdf.Images(), &pdf.Patterns(), pdf.EMFOptions(), &pdf.Fonts());
       parser.LoadBytes(recorded[std::size_t(p)]);
       parser.Execute();
-    }
-    pdf.EndDoc();
-  }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+    });
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_ToolkitWriter(benchmark::State& state) {
@@ -150,8 +132,7 @@ void BM_ToolkitWriter(benchmark::State& state) {
     }
     if (!ToolkitWritePdf(Utf8ToUnicode(path), fonts, pages)) state.SkipWithError("cannot write");
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Metafile.h"
 
+#include "BenchCommon.h"
+
 namespace {
 
 HENHMETAFILE VariedMetafile() {
@@ -117,20 +119,7 @@ void BM_ConvertToWindowsFormat(benchmark::State& state) {
 }
 
 void BM_PlayVariedMetafile(benchmark::State& state) {
-  HENHMETAFILE emf = VariedMetafile();
-  ENHMETAHEADER h;
-  GetEnhMetaFileHeader(emf, sizeof h, &h);
-  TBitmap target;
-  target.SetPixelFormat(pf32bit);
-  target.SetSize(800, 1050);
-  HDC dc = target.GetCanvas()->GetHandle();
-  const RECT rect{0, 0, 800, 1050};
-  for (auto _ : state) {
-    PlayEnhMetaFile(dc, emf, &rect);
-    GdiFlush();
-  }
-  state.counters["records"] = h.nRecords;
-  DeleteEnhMetaFile(emf);
+  PlayMetafileOntoBitmap(state, VariedMetafile());
 }
 
 }  // namespace

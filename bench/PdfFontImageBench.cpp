@@ -98,13 +98,17 @@ long FontToolsSubset(const char* face, const std::vector<char32_t>& chars) {
   return long(f.tellg());
 }
 
+// Whether the font tools' Python package is there; the benchmark is skipped without it.
+bool HaveFontTools(benchmark::State& state) {
+  if (std::system("/usr/bin/python3 -c 'import fontTools' >/dev/null 2>&1") == 0) return true;
+  state.SkipWithError("python3-fonttools is not installed");
+  return false;
+}
+
 // The same glyph groups as our programs (ASCII, then 96 at a time), one process each: the size
 // that compares with ours.
 void SubsetFontToolsSameGroups(benchmark::State& state) {
-  if (std::system("/usr/bin/python3 -c 'import fontTools' >/dev/null 2>&1") != 0) {
-    state.SkipWithError("python3-fonttools is not installed");
-    return;
-  }
+  if (!HaveFontTools(state)) return;
   std::size_t k = 0;
   long bytes = 0;
   for (auto _ : state) {
@@ -120,10 +124,7 @@ void SubsetFontToolsSameGroups(benchmark::State& state) {
 }
 
 void SubsetFontTools(benchmark::State& state) {
-  if (std::system("/usr/bin/python3 -c 'import fontTools' >/dev/null 2>&1") != 0) {
-    state.SkipWithError("python3-fonttools is not installed");
-    return;
-  }
+  if (!HaveFontTools(state)) return;
   std::size_t k = 0;
   long bytes = 0;
   for (auto _ : state) {
@@ -159,8 +160,8 @@ const std::vector<TPage>& Pages() {
     std::vector<TPage> v(3);
     for (std::size_t i = 0; i < v.size(); ++i) {
       TBitmap b;
-      pdfout::MakeBlackIs1(b, v[i].W, v[i].H);
-      pdfout::FillPage(b, unsigned(i + 1));
+      pdftest::MakeBlackIs1(b, v[i].W, v[i].H);
+      pdftest::FillPage(b, unsigned(i + 1));
       for (int y = 0; y < v[i].H; ++y) v[i].Rows.insert(v[i].Rows.end(), b.ScanLine(y), b.ScanLine(y) + v[i].Stride);
     }
     return v;

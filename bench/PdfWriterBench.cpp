@@ -4,13 +4,13 @@
 // either writer sees a repeat.
 #include <benchmark/benchmark.h>
 
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
 #include "pdf/PDFDocument.h"
 #include "platform/ui/ToolkitPdf.h"
+
+#include "BenchCommon.h"
 
 namespace {
 
@@ -24,30 +24,13 @@ struct TLine {
 
 const std::vector<std::vector<TLine>>& Document() {
   static const auto doc = [] {
-    static const char* words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
-                                  "over", "the", "lazy", "dog", "ledger", "margin",
-                                  "paragraph", "column", "invoice", "total", "river", "stone"};
     std::vector<std::vector<TLine>> pages(kPages);
     unsigned seed = 12345;
-    for (int p = 0; p < kPages; ++p) {
-      for (int l = 0; l < kLinesPerPage; ++l) {
-        std::string s = "Line " + std::to_string(p * kLinesPerPage + l) + ":";
-        while (s.size() < 80) {
-          seed = seed * 1103515245u + 12345u;
-          s += ' ';
-          s += words[(seed >> 16) % (sizeof words / sizeof *words)];
-        }
-        pages[p].push_back({s, l % 2});
-      }
-    }
+    for (int p = 0; p < kPages; ++p)
+      for (int l = 0; l < kLinesPerPage; ++l) pages[p].push_back({VariedLine(p * kLinesPerPage + l, seed), l % 2});
     return pages;
   }();
   return doc;
-}
-
-long long FileSize(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
 }
 
 void BM_OurWriter(benchmark::State& state) {
@@ -76,8 +59,7 @@ void BM_OurWriter(benchmark::State& state) {
     }
     pdf.EndDoc();
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 void BM_ToolkitWriter(benchmark::State& state) {
@@ -100,8 +82,7 @@ void BM_ToolkitWriter(benchmark::State& state) {
     }
     if (!ToolkitWritePdf(Utf8ToUnicode(path), fonts, pages)) state.SkipWithError("cannot write");
   }
-  state.counters["bytes"] = static_cast<double>(FileSize(path));
-  state.counters["pages/s"] = benchmark::Counter(kPages, benchmark::Counter::kIsIterationInvariantRate);
+  ReportWrittenPages(state, path, kPages);
 }
 
 }  // namespace

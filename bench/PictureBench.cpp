@@ -11,6 +11,7 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Png.h"
 
+#include "BenchCommon.h"
 #include "BenchPeers.h"
 
 // The PNG library's header comes last: it defines TRUE and FALSE as macros.
@@ -141,20 +142,7 @@ HENHMETAFILE LongMetafile() {
 }
 
 void BM_PlayMetafile10000Records(benchmark::State& state) {
-  HENHMETAFILE emf = LongMetafile();
-  ENHMETAHEADER h;
-  GetEnhMetaFileHeader(emf, sizeof h, &h);
-  TBitmap target;
-  target.SetPixelFormat(pf32bit);
-  target.SetSize(800, 1050);
-  HDC dc = target.GetCanvas()->GetHandle();
-  const RECT rect{0, 0, 800, 1050};
-  for (auto _ : state) {
-    PlayEnhMetaFile(dc, emf, &rect);
-    GdiFlush();
-  }
-  state.counters["records"] = h.nRecords;
-  DeleteEnhMetaFile(emf);
+  PlayMetafileOntoBitmap(state, LongMetafile());
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "engine/foundation/RVUni.h"
+#include "platform/base/NLS.h"
+
 // ---- numbers ------------------------------------------------------------------------------------
 
 void AppendPDFInt(std::string& out, std::int64_t n) {
@@ -363,25 +366,14 @@ std::string FormatXMPTime(TDateTime t) {
 
 // ---- code pages ---------------------------------------------------------------------------------
 
+// The engine's table of character sets, with the system's own code pages (ANSI, OEM, Mac) fixed:
+// a document written here must not depend on the machine that writes it.
 UINT PDFCharsetToCodePage(BYTE charset) {
-  if (charset == 1) charset = 0;  // the system's default character set is the ANSI one here
-  switch (charset) {
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    default: return 1252;
+  switch (const UINT cp = CharsetToCodePage(charset)) {
+    case CP_ACP:
+    case CP_OEMCP: return 1252;
+    case CP_MACCP: return 10000;
+    default: return cp;
   }
 }
 

@@ -485,24 +485,12 @@ void TTrueTypeManager::MarkUsed(int glyph) {
   }
 }
 
+// The printable ASCII characters in use, as the glyph indexes of the subset's 96 slots.
 void TTrueTypeManager::PrepareASCIIFont(const bool* used, std::string& out) {
   LoadGlyphs();
-  for (TGlyphInfo& g : FGlyphsList) {
-    g.Used = false;
-    g.NewIndex = -1;
-  }
-  int next = 0;
-  for (int i = 0; i < 2 && i < GlyphCount(); ++i) FGlyphsList[std::size_t(i)].NewIndex = next++;
-  for (int c = 32; c < 128; ++c) {
-    Idxes[c - 32] = 0;
-    if (!used[c - 32]) continue;
-    const int g = GetIdxByUnicode(char32_t(c));
-    if (g == 0) continue;
-    TGlyphInfo& gi = FGlyphsList[std::size_t(g)];
-    if (gi.NewIndex < 0) gi.NewIndex = next++;
-    Idxes[c - 32] = gi.NewIndex;
-  }
-  BuildFont(out);
+  int indexes[96];
+  for (int c = 32; c < 128; ++c) indexes[c - 32] = used[c - 32] ? GetIdxByUnicode(char32_t(c)) : 0;
+  PrepareFont(indexes, 96, out);
 }
 
 void TTrueTypeManager::PrepareFont(const int* indexes, int len, std::string& out) {

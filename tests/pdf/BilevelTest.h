@@ -8,7 +8,7 @@
 
 #include "platform/graphics/Pictures.h"
 
-namespace pdfout {
+namespace pdftest {
 
 // A 1-bit bitmap whose set bits are black (palette: 0 white, 1 black).
 inline void MakeBlackIs1(TBitmap& b, int w, int h) {
@@ -57,4 +57,4 @@ inline void FillPage(TBitmap& b, unsigned seed) {
   for (int i = 0; i < 40; ++i) Set(b, int(rng() % unsigned(w)), int(rng() % unsigned(h)));
 }
 
-}  // namespace pdfout
+}  // namespace pdftest

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "BilevelTest.h"
-#include "PdfToolsUtil.h"
+#include "PdfTestUtil.h"
 #include "pdf/PDFCCITT.h"
 #include "platform/base/Classes.h"
 
-using namespace pdfout;
+using namespace pdftest;
 
 namespace {
 
@@ -33,7 +33,7 @@ bool DecodeWithPoppler(const std::string& name, int w, int h, int k, const std::
                     "/Filter /CCITTFaxDecode /DecodeParms << /K " + std::to_string(k) + " /Columns " +
                         std::to_string(w) + " /Rows " + std::to_string(h) + " /BlackIs1 true >>",
                     data));
-  if (RunTool("pdfimages '" + dir + "/" + name + ".pdf' '" + dir + "/" + name + "'") != 0) return false;
+  if (ToolStatus("pdfimages '" + dir + "/" + name + ".pdf' '" + dir + "/" + name + "'") != 0) return false;
   pbm = ReadPbm(ReadFile(dir + "/" + name + "-000.pbm"));
   return pbm.W == w && pbm.H == h;
 }

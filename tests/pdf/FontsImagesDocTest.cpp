@@ -5,14 +5,14 @@
 #include <algorithm>
 
 #include "BilevelTest.h"
-#include "PdfToolsUtil.h"
+#include "PdfTestUtil.h"
 #include "pdf/PDFDocument.h"
 #include "pdf/PDFImage.h"
 #include "pdf/PDFTrueTypeFont.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Png.h"
 
-using namespace pdfout;
+using namespace pdftest;
 
 namespace {
 
@@ -63,12 +63,12 @@ TEST(PDFTrueTypeFonts, SubsetsCarryTagsToUnicodeAndExactText) {
   ASSERT_TRUE(HaveTool("pdftotext") && HaveTool("pdffonts") && HaveTool("qpdf"))
       << "poppler-utils and qpdf are needed (scripts/setup.sh installs them)";
   std::string out;
-  EXPECT_EQ(RunTool("qpdf --check '" + path + "'", &out), 0) << out;
-  ASSERT_EQ(RunTool("pdftotext -enc UTF-8 '" + path + "' -", &out), 0);
+  EXPECT_EQ(ToolStatus("qpdf --check '" + path + "'", &out), 0) << out;
+  ASSERT_EQ(ToolStatus("pdftotext -enc UTF-8 '" + path + "' -", &out), 0);
   for (const UnicodeString& l : lines) EXPECT_NE(out.find(Utf8(l)), std::string::npos) << Utf8(l);
   EXPECT_NE(out.find(Utf8(beyond)), std::string::npos) << out;
   // Every font: embedded, subset, with a ToUnicode map, named with a six-letter tag.
-  ASSERT_EQ(RunTool("pdffonts '" + path + "'", &out), 0);
+  ASSERT_EQ(ToolStatus("pdffonts '" + path + "'", &out), 0);
   std::istringstream rows(out);
   std::string row;
   int fonts = 0;
@@ -90,9 +90,9 @@ TEST(PDFTrueTypeFonts, SubsetsCarryTagsToUnicodeAndExactText) {
 
 TEST(PDFTrueTypeFonts, ExtractedProgramsOpenInFontTools) {
   if (!HaveTool("mutool")) GTEST_SKIP() << "mupdf-tools is not installed";
-  if (RunTool("/usr/bin/python3 -c 'import fontTools'") != 0) GTEST_SKIP() << "python3-fonttools is not installed";
+  if (ToolStatus("/usr/bin/python3 -c 'import fontTools'") != 0) GTEST_SKIP() << "python3-fonttools is not installed";
   const std::string dir = OutDir() + "/extract";
-  RunTool("rm -rf '" + dir + "' && mkdir -p '" + dir + "'");
+  ToolStatus("rm -rf '" + dir + "' && mkdir -p '" + dir + "'");
   const std::string path = Pdf("extract");
   int subsetLast = 0;
   WriteDocument(path, [&](TPDFDocument& doc) {
@@ -103,7 +103,7 @@ TEST(PDFTrueTypeFonts, ExtractedProgramsOpenInFontTools) {
     ASSERT_NE(f, nullptr);
     subsetLast = dynamic_cast<TPDFTrueTypeSubsetFont*>(f->GetSubset(0))->Last();
   });
-  ASSERT_EQ(RunTool("cd '" + dir + "' && mutool extract '" + path + "'"), 0);
+  ASSERT_EQ(ToolStatus("cd '" + dir + "' && mutool extract '" + path + "'"), 0);
   std::string out;
   const std::string script =
       "import glob, sys\n"
@@ -115,7 +115,7 @@ TEST(PDFTrueTypeFonts, ExtractedProgramsOpenInFontTools) {
       "    f.ensureDecompiled()\n"
       "    print(f['maxp'].numGlyphs, hex(s), max(f['cmap'].getcmap(1, 0).cmap))\n";
   WriteFile(dir + "/check.py", script);
-  ASSERT_EQ(RunTool("/usr/bin/python3 '" + dir + "/check.py'", &out), 0) << out;
+  ASSERT_EQ(ToolStatus("/usr/bin/python3 '" + dir + "/check.py'", &out), 0) << out;
   // Two programs: the ASCII one ("Plain text": 8 letters and the space) and the subset of 8
   // characters, each with glyphs 0 and 1 and the components of its composite glyphs, counted
   // here by fontTools in the installed face.
@@ -135,7 +135,7 @@ TEST(PDFTrueTypeFonts, ExtractedProgramsOpenInFontTools) {
       "    return len(names)\n"
       "print(*sorted([count('Plain tex'), count('\\u00c0\\u00c9\\u00ce\\u00d5\\u00dc\\u0416\\u0429\\u042f')]))\n";
   WriteFile(dir + "/closure.py", closure);
-  ASSERT_EQ(RunTool("/usr/bin/python3 '" + dir + "/closure.py'", &expected), 0);
+  ASSERT_EQ(ToolStatus("/usr/bin/python3 '" + dir + "/closure.py'", &expected), 0);
   std::istringstream r(out);
   std::vector<int> counts;
   int n, last;
@@ -224,9 +224,9 @@ TEST(PDFImages, EncodingsAreReportedAndBilevelImagesComeBackExactly) {
   EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
   std::string out;
   if (HaveTool("qpdf")) {
-    EXPECT_EQ(RunTool("qpdf --check '" + path + "'", &out), 0) << out;
+    EXPECT_EQ(ToolStatus("qpdf --check '" + path + "'", &out), 0) << out;
   }
-  ASSERT_EQ(RunTool("pdfimages -list '" + path + "'", &out), 0);
+  ASSERT_EQ(ToolStatus("pdfimages -list '" + path + "'", &out), 0);
   std::vector<std::string> enc;
   std::istringstream rows(out);
   std::string row;
@@ -239,8 +239,8 @@ TEST(PDFImages, EncodingsAreReportedAndBilevelImagesComeBackExactly) {
                                            "image/rgb", "jpeg/rgb", "jpeg/rgb"}));
   // The bilevel ones as PNG equal the source pixel for pixel.
   const std::string dir = OutDir() + "/imgs";
-  RunTool("rm -rf '" + dir + "' && mkdir -p '" + dir + "'");
-  ASSERT_EQ(RunTool("pdfimages -png '" + path + "' '" + dir + "/i'"), 0);
+  ToolStatus("rm -rf '" + dir + "' && mkdir -p '" + dir + "'");
+  ASSERT_EQ(ToolStatus("pdfimages -png '" + path + "' '" + dir + "/i'"), 0);
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
     char name[32];
@@ -262,8 +262,8 @@ TEST(PDFImages, EncodingsAreReportedAndBilevelImagesComeBackExactly) {
   EXPECT_NE(file.find("/DecodeParms [<</K -1 /Columns 613 /Rows 237>>]"), std::string::npos);
   // The JBIG2 stream decodes on its own too.
   if (HaveTool("jbig2dec")) {
-    ASSERT_EQ(RunTool("cd '" + dir + "' && pdfimages -all '" + path + "' raw"), 0);
-    EXPECT_EQ(RunTool("jbig2dec -q -e -t pbm -o '" + dir + "/raw.pbm' '" + dir + "/raw-003.jb2e'"), 0);
+    ASSERT_EQ(ToolStatus("cd '" + dir + "' && pdfimages -all '" + path + "' raw"), 0);
+    EXPECT_EQ(ToolStatus("jbig2dec -q -e -t pbm -o '" + dir + "/raw.pbm' '" + dir + "/raw-003.jb2e'"), 0);
     const TPbm p = ReadPbm(ReadFile(dir + "/raw.pbm"));
     ASSERT_EQ(p.W, 613);
     int wrong = 0;
@@ -334,11 +334,11 @@ TEST(PDFTrueTypeFonts, NonEmbeddedFacesAndFontsUsedOnlyBeyondAscii) {
   EXPECT_EQ(file.substr(widths + 15, 8), "0 0 0 0 ");
   std::string out;
   if (HaveTool("pdftotext")) {
-    ASSERT_EQ(RunTool("pdftotext -enc UTF-8 '" + path + "' -", &out), 0);
+    ASSERT_EQ(ToolStatus("pdftotext -enc UTF-8 '" + path + "' -", &out), 0);
     EXPECT_NE(out.find("ЖЖЩ"), std::string::npos) << out;
     EXPECT_NE(out.find("a\xF0\x90\x8C\x80" "b"), std::string::npos) << out;
   }
   if (HaveTool("qpdf")) {
-    EXPECT_EQ(RunTool("qpdf --check '" + path + "'", &out), 0) << out;
+    EXPECT_EQ(ToolStatus("qpdf --check '" + path + "'", &out), 0) << out;
   }
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "BilevelTest.h"
-#include "PdfToolsUtil.h"
+#include "PdfTestUtil.h"
 #include "pdf/PDFJBIG2.h"
 #include "platform/base/Classes.h"
 
-using namespace pdfout;
+using namespace pdftest;
 
 namespace {
 
@@ -32,7 +32,7 @@ bool DecodeWithJbig2dec(const std::string& name, const std::string& data, TPbm& 
   const std::string dir = OutDir(), in = dir + "/" + name + ".jb2", out = dir + "/" + name + ".pbm";
   WriteFile(in, data);
   std::remove(out.c_str());
-  if (RunTool("jbig2dec -q -e -t pbm -o '" + out + "' '" + in + "'") != 0) return false;
+  if (ToolStatus("jbig2dec -q -e -t pbm -o '" + out + "' '" + in + "'") != 0) return false;
   pbm = ReadPbm(ReadFile(out));
   return !pbm.Bits.empty();
 }
@@ -170,7 +170,7 @@ TEST(JBIG2Stream, ReferenceDecoderGivesBackEveryPixel) {
     if (k == 0 && HaveTool("pdfimages")) {
       const std::string dir = OutDir();
       WriteFile(dir + "/jbig2.pdf", MiniPdf(w, h, "/Filter /JBIG2Decode", data));
-      ASSERT_EQ(RunTool("pdfimages '" + dir + "/jbig2.pdf' '" + dir + "/jbig2'"), 0);
+      ASSERT_EQ(ToolStatus("pdfimages '" + dir + "/jbig2.pdf' '" + dir + "/jbig2'"), 0);
       const TPbm p = ReadPbm(ReadFile(dir + "/jbig2-000.pbm"));
       ASSERT_EQ(p.W, w);
       EXPECT_EQ(Differences(b, p), 0);

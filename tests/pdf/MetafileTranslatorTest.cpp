@@ -234,6 +234,20 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
       {u"DejaVu Serif", u"Καλημέρα κόσμε", 60, 640},
       {u"DejaVu Sans", u"שלום עולם", 60, 680},
   };
+  // The line's font selected into dc and its text as WCHARs; the font goes when the line is done.
+  auto withLine = [](HDC dc, const TLine& l, auto use) {
+    LOGFONTW lf;
+    lf.lfHeight = -21;
+    std::u16string face(l.Face);
+    for (std::size_t i = 0; i < face.size(); ++i) lf.lfFaceName[i] = static_cast<WCHAR>(face[i]);
+    HFONT f = CreateFontIndirectW(&lf);
+    HGDIOBJ of = SelectObject(dc, f);
+    std::u16string t(l.Text);
+    std::vector<WCHAR> wt(t.begin(), t.end());
+    use(wt);
+    SelectObject(dc, of);
+    DeleteObject(f);
+  };
   auto draw = [&](HDC dc) {
     HPEN pen = CreatePen(PS_SOLID, 3, RGB(0, 0, 200));
     HBRUSH brush = CreateSolidBrush(RGB(220, 40, 40));
@@ -286,19 +300,10 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
     // Text.
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    for (const TLine& l : lines) {
-      LOGFONTW lf;
-      lf.lfHeight = -21;
-      std::u16string face(l.Face);
-      for (std::size_t k = 0; k < face.size(); ++k) lf.lfFaceName[k] = static_cast<WCHAR>(face[k]);
-      HFONT f = CreateFontIndirectW(&lf);
-      HGDIOBJ of = SelectObject(dc, f);
-      std::u16string t(l.Text);
-      std::vector<WCHAR> wt(t.begin(), t.end());
-      TextOutW(dc, l.X, l.Y, wt.data(), static_cast<int>(wt.size()));
-      SelectObject(dc, of);
-      DeleteObject(f);
-    }
+    for (const TLine& l : lines)
+      withLine(dc, l, [&](const std::vector<WCHAR>& wt) {
+        TextOutW(dc, l.X, l.Y, wt.data(), static_cast<int>(wt.size()));
+      });
     SelectObject(dc, GetStockObject(BLACK_PEN));
     SelectObject(dc, GetStockObject(WHITE_BRUSH));
     DeleteObject(pen);
@@ -323,27 +328,19 @@ TEST(MetafileTranslator, RecordedPageLandsWhereItWasDrawn) {
   HDC ref = CreateCompatibleDC(nullptr);
   const double k = 72.0 / GetDeviceCaps(ref, LOGPIXELSX);
   for (const TLine& l : lines) {
-    LOGFONTW lf;
-    lf.lfHeight = -21;
-    std::u16string face(l.Face);
-    for (std::size_t i = 0; i < face.size(); ++i) lf.lfFaceName[i] = static_cast<WCHAR>(face[i]);
-    HFONT f = CreateFontIndirectW(&lf);
-    HGDIOBJ of = SelectObject(ref, f);
-    std::u16string t(l.Text);
-    std::vector<WCHAR> wt(t.begin(), t.end());
     SIZE sz{};
-    GetTextExtentPoint32W(ref, wt.data(), static_cast<int>(wt.size()), &sz);
     TEXTMETRICW tm{};
-    GetTextMetricsW(ref, &tm);
-    SelectObject(ref, of);
-    DeleteObject(f);
+    withLine(ref, l, [&](const std::vector<WCHAR>& wt) {
+      GetTextExtentPoint32W(ref, wt.data(), static_cast<int>(wt.size()), &sz);
+      GetTextMetricsW(ref, &tm);
+    });
     const double baseline = (l.Y + tm.tmAscent) * k;
     double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
     for (const TWord& w : words)
       if (w.y0 < baseline && w.y1 > baseline) {
         x0 = std::min(x0, w.x0), x1 = std::max(x1, w.x1), y0 = std::min(y0, w.y0), y1 = std::max(y1, w.y1);
       }
-    const std::string what = UnicodeToUtf8(t);
+    const std::string what = UnicodeToUtf8(std::u16string(l.Text));
     EXPECT_NEAR(x0, l.X * k, 1.0) << what;
     EXPECT_NEAR(x1, (l.X + sz.cx) * k, 1.0) << what;
     EXPECT_NEAR(y0, l.Y * k, 1.0) << what;

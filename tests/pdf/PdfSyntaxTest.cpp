@@ -37,6 +37,11 @@ TEST(PdfSyntax, StringsHexAndRectangles) {
   EXPECT_EQ(PDFCharsetToCodePage(204), 1251u);
   EXPECT_EQ(PDFCharsetToCodePage(0), 1252u);
   EXPECT_EQ(PDFCharsetToCodePage(1), 1252u);
+  // The system's own code pages are fixed ones in a document.
+  EXPECT_EQ(PDFCharsetToCodePage(2), 1252u);
+  EXPECT_EQ(PDFCharsetToCodePage(77), 10000u);
+  EXPECT_EQ(PDFCharsetToCodePage(255), 1252u);
+  EXPECT_EQ(PDFCharsetToCodePage(99), 1252u);
   EXPECT_EQ(ClassifyTextBytes(0, "abc"), 0);
   EXPECT_EQ(ClassifyTextBytes(0, "ab\xE9"), 1);
   EXPECT_EQ(ClassifyTextBytes(204, "ab\xE9"), 2);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "PdfToolsUtil.h"
+#include "PdfTestUtil.h"
 #include "pdf/PDFTrueType.h"
 
-using namespace pdfout;
+using namespace pdftest;
 
 namespace {
 
@@ -198,7 +198,7 @@ TEST(TrueTypeErrors, MissingAndDamagedTablesRaise) {
 
 TEST(TrueTypeSubset, FontToolsOpensTheSubset) {
   if (!Exists(LiberationSans)) GTEST_SKIP() << "Liberation Sans is not installed";
-  if (RunTool("/usr/bin/python3 -c 'import fontTools'") != 0) GTEST_SKIP() << "python3-fonttools is not installed";
+  if (ToolStatus("/usr/bin/python3 -c 'import fontTools'") != 0) GTEST_SKIP() << "python3-fonttools is not installed";
   TTrueTypeManager m = TTrueTypeManager::FromFileData(ReadFile(LiberationSans), u"Liberation Sans", {});
   int idx[96];
   const char16_t* text = u"Привет, мир! Äöü ß";
@@ -209,7 +209,7 @@ TEST(TrueTypeSubset, FontToolsOpensTheSubset) {
   const std::string path = OutDir() + "/subset.ttf";
   WriteFile(path, font);
   std::string out;
-  ASSERT_EQ(RunTool("/usr/bin/python3 -c \"from fontTools.ttLib import TTFont; f = TTFont('" + path +
+  ASSERT_EQ(ToolStatus("/usr/bin/python3 -c \"from fontTools.ttLib import TTFont; f = TTFont('" + path +
                     "', checkChecksums=2); f.ensureDecompiled(); print(f['maxp'].numGlyphs, "
                     "f.getGlyphID(f['cmap'].getcmap(1, 0).cmap[32]))\"",
                 &out),

@@ -87,6 +87,19 @@ static void WriteField(TStream* Stream, bool Hidden, const TRVAnsiString& Field)
   WriteRVFAnsi(Stream, Hidden ? "{\\v" + Field + "}" : Field);
 }
 
+// An RTF field of the instruction with its switch, and its result as RTF text.
+static void WriteRTFField(TStream* Stream, bool Hidden, const char* Instruction, const TRVAnsiString& Switch,
+                          const TRVAnsiString& Result) {
+  WriteField(Stream, Hidden,
+             "{\\field\\fldedit{\\*\\fldinst {" + TRVAnsiString(Instruction) + " " + Switch +
+                 " \\\\* MERGEFORMAT }}{\\fldrslt {" + Result + "}}}");
+}
+
+// The opening of a simple DOCX field of the instruction with its switch.
+static void WriteOOXMLFieldStart(TStream* Stream, const char* Instruction, const TRVAnsiString& Switch) {
+  WriteRVFAnsi(Stream, "<w:fldSimple w:instr=\" " + TRVAnsiString(Instruction) + " " + Switch + " \\* MERGEFORMAT \">");
+}
+
 // ---- page number ----
 
 TRVPageNumberItemInfo::TRVPageNumberItemInfo(TCustomRVData* ARVData) : TCustomRVPageNumberItemInfo(ARVData) {
@@ -109,13 +122,12 @@ TRVUnicodeString TRVPageNumberItemInfo::GetDisplayText(TCustomRVData*) { return 
 void TRVPageNumberItemInfo::SaveRTF(TStream* Stream, TCustomRVData* ARVData, int, int, TRVRTFSavingData*,
                                     TRVRTFDocType, bool HiddenParent) {
   TRVStyle* st = ARVData ? ARVData->GetRVStyle() : GetRVStyle();
-  WriteField(Stream, HiddenOr(this, HiddenParent),
-             "{\\field\\fldedit{\\*\\fldinst {PAGE " + FieldSwitch("\\\\") + " \\\\* MERGEFORMAT }}{\\fldrslt {" +
-                 RTFEncodeText(GetNumberText(1), st ? st->DefCodePage : 0, false) + "}}}");
+  WriteRTFField(Stream, HiddenOr(this, HiddenParent), "PAGE", FieldSwitch("\\\\"),
+                RTFEncodeText(GetNumberText(1), st ? st->DefCodePage : 0, false));
 }
 
 void TRVPageNumberItemInfo::SaveOOXMLBeforeRun(TStream* Stream, TCustomRVData*, int, TRVDocXSavingData*, bool) {
-  WriteRVFAnsi(Stream, "<w:fldSimple w:instr=\" PAGE " + FieldSwitch("\\") + " \\* MERGEFORMAT \">");
+  WriteOOXMLFieldStart(Stream, "PAGE", FieldSwitch("\\"));
 }
 
 void TRVPageNumberItemInfo::SaveOOXML(TStream* Stream, TCustomRVData*, int, TRVDocXSavingData*, bool) {
@@ -147,13 +159,11 @@ TRVUnicodeString TRVPageCountItemInfo::GetDisplayText(TCustomRVData*) { return u
 
 void TRVPageCountItemInfo::SaveRTF(TStream* Stream, TCustomRVData*, int, int, TRVRTFSavingData*, TRVRTFDocType,
                                    bool HiddenParent) {
-  WriteField(Stream, HiddenOr(this, HiddenParent),
-             "{\\field\\fldedit{\\*\\fldinst {NUMPAGES " + FieldSwitch("\\\\") +
-                 " \\\\* MERGEFORMAT }}{\\fldrslt {?}}}");
+  WriteRTFField(Stream, HiddenOr(this, HiddenParent), "NUMPAGES", FieldSwitch("\\\\"), "?");
 }
 
 void TRVPageCountItemInfo::SaveOOXMLBeforeRun(TStream* Stream, TCustomRVData*, int, TRVDocXSavingData*, bool) {
-  WriteRVFAnsi(Stream, "<w:fldSimple w:instr=\" NUMPAGES " + FieldSwitch("\\") + " \\* MERGEFORMAT \">");
+  WriteOOXMLFieldStart(Stream, "NUMPAGES", FieldSwitch("\\"));
 }
 
 void TRVPageCountItemInfo::SaveOOXML(TStream* Stream, TCustomRVData*, int, TRVDocXSavingData*, bool) {

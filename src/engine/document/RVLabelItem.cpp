@@ -85,12 +85,7 @@ bool TRVLabelItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* ARVS
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
-    case rvbpHotColdJump: {
-      if (!ARVStyle) return false;
-      const int s = GetActualTextStyleNo(ARVStyle);
-      const bool jump = ARVStyle->TextStyles()->Items(s)->Jump;
-      return Prop == rvbpHotColdJump ? jump && ARVStyle->StyleHoverSensitive(s) : jump;
-    }
+    case rvbpHotColdJump: return RVTextStyleJumpValue(this, Prop, ARVStyle);
     case rvbpPrintToBMP: return false;
     case rvbpActualPrintSize: return true;
     default: return TRVRectItemInfo::GetBoolValueEx(Prop, ARVStyle);
@@ -508,13 +503,18 @@ bool TRVLabelItemInfo::ReadLabelPropertyLine(int Index, const TRVRawByteString& 
   }
 }
 
-void TRVLabelItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, int AParaNo, const TRVUnicodeString&,
-                               TRVMultiDrawItemPart*, bool ForceSameAsPrev, const TRVScreenAndDevice*) {
+void TRVLabelItemInfo::WriteLabelRVFHeader(TStream* Stream, TCustomRVData* ARVData, int AParaNo, bool ForceSameAsPrev,
+                                           int LineCount) {
   const bool pchars = ARVData && ARVData->GetOptions().Contains(rvoTagsArePChars);
-  WriteRVFLine(Stream, std::to_string(StyleNo) + " " + std::to_string(6 + GetRVFExtraPropertyCount()) + " " +
+  WriteRVFLine(Stream, std::to_string(StyleNo) + " " + std::to_string(LineCount) + " " +
                            RVFItemParaRef(ARVData, AParaNo, ForceSameAsPrev) + " " +
                            std::to_string(ItemOptionsForRVF(ItemOptions, ForceSameAsPrev)) + " 0 " +
                            EncodeRVFStringField(pchars, Tag) + " " + std::to_string(static_cast<int>(VAlign)));
+}
+
+void TRVLabelItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, int AParaNo, const TRVUnicodeString&,
+                               TRVMultiDrawItemPart*, bool ForceSameAsPrev, const TRVScreenAndDevice*) {
+  WriteLabelRVFHeader(Stream, ARVData, AParaNo, ForceSameAsPrev, 6 + GetRVFExtraPropertyCount());
   WriteRVFLine(Stream, EncodeRVFString(FText));
   WriteLabelPropertyLines(Stream, ARVData);
   WriteRVFLine(Stream, EncodeRVFString(ItemText));

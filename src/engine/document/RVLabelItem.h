@@ -107,6 +107,8 @@ class TRVLabelItemInfo : public TRVRectItemInfo {
 
   // The label lines of an RVF record after its text (style, minimal width, alignment, protection).
   void WriteLabelPropertyLines(TStream* Stream, TCustomRVData* ARVData);
+  // The item's RVF header line, announcing LineCount lines after it.
+  void WriteLabelRVFHeader(TStream* Stream, TCustomRVData* ARVData, int AParaNo, bool ForceSameAsPrev, int LineCount);
   // One of those lines, by its index 0..3; false on a bad number.
   bool ReadLabelPropertyLine(int Index, const TRVRawByteString& s, TCustomRVData* ARVData, bool UTF8Strings,
                              bool& AssStyleNameUsed);

@@ -289,6 +289,13 @@ TRVAnsiString TRVRectItemInfo::GetHTMLAlignAttr(TRVVAlign VAlign, const TRVSaveO
   return SaveOptions.Contains(rvsoXHTML) ? TRVAnsiString(" align=\"") + v + "\"" : TRVAnsiString(" align=") + v;
 }
 
+bool RVTextStyleJumpValue(const TCustomRVItemInfo* Item, TRVItemBoolPropertyEx Prop, TRVStyle* ARVStyle) {
+  if (!ARVStyle) return false;
+  const int s = Item->GetActualTextStyleNo(ARVStyle);
+  const bool jump = ARVStyle->TextStyles()->Items(s)->Jump;
+  return Prop == rvbpHotColdJump ? jump && ARVStyle->StyleHoverSensitive(s) : jump;
+}
+
 int RVResolveItemTextStyle(TCustomRVItemInfo* Item, TCustomRVData* ARVData) {
   const int stored = Item->GetActualTextStyleNo();
   int s = stored;

@@ -101,3 +101,7 @@ class TRVRectItemInfo : public TRVSimpleRectItemInfo {
 // StyleNoFromParagraph (0 when that is negative); then the style template mapping, which is
 // stored into the item when it changes the number, unless the item takes the paragraph default.
 int RVResolveItemTextStyle(TCustomRVItemInfo* Item, TCustomRVData* ARVData);
+
+// rvbpJump, rvbpAllowsFocus, rvbpXORFocus and rvbpHotColdJump of an item drawn in a text style:
+// whether that style is a link (and, for hot-cold, also hover-sensitive); false without a style sheet.
+bool RVTextStyleJumpValue(const TCustomRVItemInfo* Item, TRVItemBoolPropertyEx Prop, TRVStyle* ARVStyle);

@@ -123,11 +123,7 @@ TRVReformatType TRVSeqItemInfo::GetExtraStrPropertyReformat(int Prop) {
 
 void TRVSeqItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, int AParaNo, const TRVUnicodeString& Name,
                              TRVMultiDrawItemPart*, bool ForceSameAsPrev, const TRVScreenAndDevice*) {
-  const bool pchars = ARVData && ARVData->GetOptions().Contains(rvoTagsArePChars);
-  WriteRVFLine(Stream, std::to_string(StyleNo) + " " + std::to_string(GetRVFExtraPropertyCount() + 10) + " " +
-                           RVFItemParaRef(ARVData, AParaNo, ForceSameAsPrev) + " " +
-                           std::to_string(ItemOptionsForRVF(ItemOptions, ForceSameAsPrev)) + " 0 " +
-                           EncodeRVFStringField(pchars, Tag) + " " + std::to_string(static_cast<int>(VAlign)));
+  WriteLabelRVFHeader(Stream, ARVData, AParaNo, ForceSameAsPrev, GetRVFExtraPropertyCount() + 10);
   WriteRVFLine(Stream, EncodeRVFString(SeqName));
   WriteRVFLine(Stream, std::to_string(GetNumberType() & 0x7F));
   WriteRVFLine(Stream, Reset ? "1" : "0");

@@ -59,12 +59,7 @@ bool TRVTextItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* ARVSt
     case rvbpJump:
     case rvbpAllowsFocus:
     case rvbpXORFocus:
-    case rvbpHotColdJump: {
-      if (!ARVStyle) return false;
-      const int s = GetActualTextStyleNo(ARVStyle);
-      const bool jump = ARVStyle->TextStyles()->Items(s)->Jump;
-      return Prop == rvbpHotColdJump ? jump && ARVStyle->StyleHoverSensitive(s) : jump;
-    }
+    case rvbpHotColdJump: return RVTextStyleJumpValue(this, Prop, ARVStyle);
     case rvbpActualPrintSize: return true;
     default: return TCustomRVItemInfo::GetBoolValueEx(Prop, ARVStyle);
   }
