@@ -160,6 +160,10 @@ TEST(PlainTextWrite, SaveTextKeepsOldFileOnFailure) {
   u.Doc.AddNL(u"new", 0, 0);
   const bool ok = u.Doc.SaveText(Utf8ToUnicode(ro + "keep.txt"), 80, true);
   ::chmod(ro.c_str(), 0755);
-  if (::geteuid() != 0) EXPECT_FALSE(ok);
-  if (!ok) EXPECT_EQ(ReadFile(ro + "keep.txt"), "old");
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(ok);
+  }
+  if (!ok) {
+    EXPECT_EQ(ReadFile(ro + "keep.txt"), "old");
+  }
 }
