@@ -50,11 +50,6 @@ class TScratchDir {
   std::filesystem::path FPath;
 };
 
-inline void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 inline std::string ToHex(std::string_view s) {
   static const char Hex[] = "0123456789abcdef";
   std::string r;
