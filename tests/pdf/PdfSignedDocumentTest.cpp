@@ -85,10 +85,14 @@ bool MakeSigner(const TScratchDir& dir, int bits, TSigner& s) {
   return true;
 }
 
-// Writes a one-page document with a signature field to path.
-void WriteSigned(TSigner& signer, const std::string& path, TPDFSecurityState security = ssNone) {
+// Writes a one-page document with a signature field to path, or into out when given.
+void WriteSigned(TSigner& signer, const std::string& path, TPDFSecurityState security = ssNone,
+                 TStream* out = nullptr) {
   TPDFDocument doc;
-  doc.SetFileName(U(path));
+  if (out)
+    doc.SetOutputStream(out);
+  else
+    doc.SetFileName(U(path));
   if (security != ssNone) {
     TPDFSecurityOptions o;
     o.State = security;
@@ -191,6 +195,24 @@ TEST(PdfSignature, EncryptedSignedFileOpensAndVerifies) {
   auto check = RunCommand("qpdf --password=user --check '" + path + "'");
   EXPECT_EQ(check.Status, 0) << check.Output;
   std::string pdf = ReadFile(path);
+  TByteRange br;
+  ASSERT_TRUE(ParseByteRange(pdf, br));
+  EXPECT_EQ(static_cast<std::size_t>(br.V[2] + br.V[3]), pdf.size());
+  WriteFile(dir.File("sig.der"), FromHex(pdf.substr(br.V[1] + 1, br.V[2] - br.V[1] - 2)));
+  WriteFile(dir.File("content.bin"), pdf.substr(0, br.V[1]) + pdf.substr(br.V[2], br.V[3]));
+  auto ok = RunCommand("openssl cms -verify -binary -inform DER -noverify -in '" + dir.File("sig.der") +
+                       "' -content '" + dir.File("content.bin") + "' -out /dev/null");
+  EXPECT_EQ(ok.Status, 0) << ok.Output;
+}
+
+TEST(PdfSignature, SignedIntoAnOutputStream) {
+  if (!HaveTool("openssl")) GTEST_SKIP() << "openssl is not installed";
+  TScratchDir dir("pdf-sign-mem");
+  TSigner signer;
+  ASSERT_TRUE(MakeSigner(dir, 1024, signer));
+  TMemoryStream out;
+  WriteSigned(signer, "", ssNone, &out);
+  std::string pdf(static_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.GetSize()));
   TByteRange br;
   ASSERT_TRUE(ParseByteRange(pdf, br));
   EXPECT_EQ(static_cast<std::size_t>(br.V[2] + br.V[3]), pdf.size());
