@@ -172,6 +172,15 @@ void TPDFAcroForms::Save() {
     if (auto* in = dynamic_cast<TPDFInputAnnotation*>(f); in && in->OnOtherControlChanged)
       s += in->RefID() + " ";
   s += "]\r\n";
+  for (auto* f : FAcros)
+    if (f->HoldsSignature()) {
+      s += "/SigFlags 3 \r\n";
+      break;
+    }
   FEngine->SaveToStream(s, false);
   FEngine->CloseObj();
+}
+
+void TPDFAcroForms::FinishSave() {
+  for (auto* f : FAcros) FEngine->SaveAdditional(*f);
 }

@@ -60,6 +60,8 @@ class TPDFAcroFormAnnotation : public TPDFAnnotation {
   TPDFAction *OnMouseDown = nullptr, *OnMouseExit = nullptr, *OnMouseEnter = nullptr,
              *OnMouseUp = nullptr, *OnLostFocus = nullptr, *OnSetFocus = nullptr;
   const std::string& Name() const { return FName; }
+  // A signature field that holds a signature (the form then writes "/SigFlags 3").
+  virtual bool HoldsSignature() const { return false; }
 
  protected:
   // "/A ..." and "/AA <<" with the actions that are set; the caller closes with ">>".
@@ -113,8 +115,8 @@ class TPDFRadioButton : public TPDFInputAnnotation {
   std::string FExportValue;
 };
 
-// The interactive form of a document: fields register here, radio groups are owned here. This
-// program creates no fields, so the form stays empty and writes nothing.
+// The interactive form of a document: fields register here, radio groups are owned here. Without
+// fields the form writes nothing.
 class TPDFAcroForms : public TPDFManager {
  public:
   TPDFAcroForms(TPDFEngine* engine, TPDFFonts* fontManager)
@@ -127,6 +129,8 @@ class TPDFAcroForms : public TPDFManager {
     TPDFManager::Clear();
   }
   void Save() override;
+  // After the trailer: the fields that sign the file do so.
+  void FinishSave();
   void AddField(TPDFAcroFormAnnotation* field) { FAcros.push_back(field); }
   TPDFRadioGroup* AddRadioGroup(const std::string& name);
   // A font the fields use, listed once in the form's resources.

@@ -443,4 +443,5 @@ void TPDFDocument::StoreDocument() {
   int metadata = FEngine->CreateMetadata(FDocumentInfo, !PDFMetadataStaysPlain(FEngine->SecurityInfo));
   int catalog = SaveCatalog(metadata);
   FEngine->SaveXREFAndTrailer(catalog, info, encrypt, FEngine->FileID());
+  FAcroForms->FinishSave();
 }

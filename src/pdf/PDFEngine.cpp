@@ -349,7 +349,12 @@ TPDFBufferedStream::~TPDFBufferedStream() {
   }
 }
 
-std::int64_t TPDFBufferedStream::Read(void*, std::int64_t) { return 0; }
+std::int64_t TPDFBufferedStream::Read(void* buffer, std::int64_t count) {
+  Flush();
+  std::int64_t r = FTarget->Read(buffer, count);
+  if (r > 0) FFlushed += r;
+  return r;
+}
 
 std::int64_t TPDFBufferedStream::Write(const void* buffer, std::int64_t count) {
   if (count <= 0) return 0;

@@ -159,7 +159,8 @@ class TPDFEngine : public TObject {
   int FCurrentSaveID = -1;
 };
 
-// A write-only stream that gathers small writes before they reach the file; its position counts
+// A stream that gathers small writes before they reach the file (a read or a seek flushes them
+// first, so a signature can read the file back); its position counts
 // everything written.
 class TPDFBufferedStream : public TStream {
  public:

@@ -1,5 +1,9 @@
 #include "pdf/PDFMisc.h"
 
+#include "platform/graphics/DeviceContext.h"
+#include "platform/graphics/FontData.h"
+#include "platform/graphics/Pictures.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -377,6 +381,28 @@ UINT PDFCharsetToCodePage(BYTE charset) {
   }
 }
 
+namespace {
+constexpr std::size_t kFaceNameLength = 31;  // the longest face name a logical font holds
+}
+
+bool IsTrueTypeFontName(const UnicodeString& name, BYTE charset) {
+  if (name.empty()) return false;
+  const auto families = EnumFontFamiliesForCharset(name.substr(0, kFaceNameLength), charset);
+  return !families.empty() && families.front().TrueType;
+}
+
+UnicodeString FindTrueTypeFaceForCharset(BYTE charset) {
+  if (charset == DEFAULT_CHARSET) charset = ANSI_CHARSET;  // the system's default character set here
+  for (const TFontFamilyEntry& e : EnumFontFamiliesForCharset(UnicodeString(), charset)) {
+    if (!e.TrueType) continue;
+    // The family asked for by its own name must list the character set again: a name that
+    // stands for another family after substitution does not count.
+    const auto again = EnumFontFamiliesForCharset(e.Family, charset);
+    if (!again.empty() && again.front().TrueType) return e.Family.substr(0, kFaceNameLength);
+  }
+  return {};
+}
+
 // ---- bits and geometry --------------------------------------------------------------------------
 
 int BitCount(std::uint32_t v) { return __builtin_popcount(v); }
@@ -588,4 +614,47 @@ void TObjList::Clear() {
   if (FOwnsObjects)
     for (TObject* o : FItems) delete o;
   FItems.clear();
+}
+
+// ---- bitmaps ------------------------------------------------------------------------------------
+
+void MirrorBitmap(TBitmap& bitmap, bool horizontal, bool vertical) {
+  const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
+  if (w <= 0 || h <= 0 || (!horizontal && !vertical)) return;
+  const std::size_t stride = static_cast<std::size_t>(bitmap.BytesPerScanLine());
+  if (vertical) {
+    std::vector<std::uint8_t> tmp(stride);
+    for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
+      std::uint8_t* a = bitmap.ScanLine(top);
+      std::uint8_t* b = bitmap.ScanLine(bottom);
+      std::memcpy(tmp.data(), a, stride);
+      std::memcpy(a, b, stride);
+      std::memcpy(b, tmp.data(), stride);
+    }
+  }
+  if (!horizontal) return;
+  const int bits = PixelFormatBits(bitmap.GetPixelFormat());
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* row = bitmap.ScanLine(y);
+    if (bits >= 8) {
+      const std::size_t bytes = static_cast<std::size_t>(bits / 8);
+      for (int l = 0, r = w - 1; l < r; ++l, --r)
+        std::swap_ranges(row + l * bytes, row + (l + 1) * bytes, row + r * bytes);
+    } else {
+      // Packed pixels, the leftmost in the high bits of a byte.
+      const int perByte = 8 / bits, mask = (1 << bits) - 1;
+      auto get = [&](int x) {
+        return (row[x / perByte] >> (8 - bits - (x % perByte) * bits)) & mask;
+      };
+      auto put = [&](int x, int v) {
+        const int shift = 8 - bits - (x % perByte) * bits;
+        row[x / perByte] = static_cast<std::uint8_t>((row[x / perByte] & ~(mask << shift)) | (v << shift));
+      };
+      for (int l = 0, r = w - 1; l < r; ++l, --r) {
+        const int a = get(l), b = get(r);
+        put(l, b);
+        put(r, a);
+      }
+    }
+  }
 }

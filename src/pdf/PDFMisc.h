@@ -78,6 +78,13 @@ std::string FormatXMPTime(TDateTime t);
 // The engine has its own CharsetToCodePage with other fallbacks; this is the writer's table.
 UINT PDFCharsetToCodePage(BYTE charset);
 
+// Whether the first family installed under a face name (at most 31 characters) for a character
+// set has TrueType outlines; false for an empty name or a family not installed.
+bool IsTrueTypeFontName(const UnicodeString& name, BYTE charset);
+// The first installed TrueType family that covers a character set (DEFAULT_CHARSET stands for
+// the system's, ANSI here), at most 31 characters; empty when none does.
+UnicodeString FindTrueTypeFaceForCharset(BYTE charset);
+
 // ---- bits and geometry --------------------------------------------------------------------------
 
 int BitCount(std::uint32_t v);
@@ -91,6 +98,10 @@ void SwapInts(int& a, int& b);
 void SwapExtendeds(Extended& a, Extended& b);
 void NormalizeIntRect(int& x1, int& y1, int& x2, int& y2);
 void NormalizeExtRect(Extended& x1, Extended& y1, Extended& x2, Extended& y2);
+class TBitmap;
+// The bitmap mirrored in place: left and right exchanged (horizontal), top and bottom (vertical),
+// or both. Every pixel format keeps its format and palette.
+void MirrorBitmap(TBitmap& bitmap, bool horizontal, bool vertical);
 
 // ---- the list of byte strings -------------------------------------------------------------------
 

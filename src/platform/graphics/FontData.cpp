@@ -2,6 +2,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
+
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/FontEngine.h"
 
@@ -85,5 +87,55 @@ std::u16string DefaultTrueTypeFamily() {
     FcFontSetDestroy(set);
   }
   FcPatternDestroy(p);
+  return r;
+}
+
+std::vector<TFontFamilyEntry> EnumFontFamiliesForCharset(const std::u16string& faceName, BYTE charset) {
+  std::vector<TFontFamilyEntry> r;
+  std::u16string family;
+  if (!faceName.empty()) {
+    family = SubstituteFaceName(faceName);
+    if (family.empty()) family = faceName;
+  }
+  const char* lang = charset == ANSI_CHARSET ? "en" : LangOfCharset(charset);
+  const std::u16string preferred = faceName.empty() ? DefaultTrueTypeFamily() : std::u16string();
+  std::lock_guard<std::recursive_mutex> lock(FontLock());
+  FcPattern* p = FcPatternCreate();
+  const std::string fam = UnicodeToUtf8(family);
+  if (!family.empty()) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(fam.c_str()));
+  if (lang) FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
+  FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_FONTFORMAT, nullptr);
+  FcFontSet* set = FcFontList(nullptr, p, os);
+  if (set) {
+    for (int i = 0; i < set->nfont; ++i) {
+      FcPattern* f = set->fonts[i];
+      // The family name asked for, or the face's first one when listing all.
+      std::u16string name;
+      FcChar8* n = nullptr;
+      for (int k = 0; FcPatternGetString(f, FC_FAMILY, k, &n) == FcResultMatch; ++k) {
+        std::u16string u = Utf8ToUnicode(reinterpret_cast<const char*>(n));
+        if (family.empty() || SameFamily(u, family)) {
+          name = u;
+          break;
+        }
+      }
+      if (name.empty()) continue;
+      const bool tt = IsTrueType(f);
+      auto it = std::find_if(r.begin(), r.end(), [&](const TFontFamilyEntry& e) { return SameFamily(e.Family, name); });
+      if (it == r.end())
+        r.push_back({name, tt});
+      else
+        it->TrueType = it->TrueType || tt;
+    }
+    FcFontSetDestroy(set);
+  }
+  FcObjectSetDestroy(os);
+  FcPatternDestroy(p);
+  std::sort(r.begin(), r.end(), [&](const TFontFamilyEntry& a, const TFontFamilyEntry& b) {
+    const bool pa = !preferred.empty() && SameFamily(a.Family, preferred);
+    const bool pb = !preferred.empty() && SameFamily(b.Family, preferred);
+    if (pa != pb) return pa;
+    return a.Family < b.Family;
+  });
   return r;
 }

@@ -48,6 +48,8 @@ std::u16string Lower(std::u16string s) {
   return s;
 }
 
+}  // namespace
+
 const char* LangOfCharset(BYTE cs) {
   switch (cs) {
     case SHIFTJIS_CHARSET: return "ja";
@@ -66,6 +68,8 @@ const char* LangOfCharset(BYTE cs) {
     default: return nullptr;
   }
 }
+
+namespace {
 
 char32_t CodePointAt(const char16_t* s, int n, int i) {
   const char16_t c = s[i];

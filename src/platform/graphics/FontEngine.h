@@ -19,6 +19,10 @@
 struct TFontFaceImpl;
 struct hb_language_impl_t;
 
+// The language (as fontconfig and the shaper name it) a Windows character set stands for; null
+// for the character sets without one (ANSI, symbol, OEM...).
+const char* LangOfCharset(BYTE cs);
+
 // One face of one font file.
 class TFontFace {
  public:
