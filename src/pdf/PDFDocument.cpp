@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/foundation/RVSafeSave.h"
 #include "platform/base/NLS.h"
 
 // ---- information and security options ------------------------------------------------------------
@@ -232,38 +233,6 @@ void TPDFDocument::RemoveTemporaryFile() {
   FTempFileName.clear();
 }
 
-// A new file beside the target that nobody else can have: the output goes there until EndDoc.
-static UnicodeString CreateTemporaryBeside(const UnicodeString& target, int& fd) {
-  std::string native = FileNameToNative(target);
-  std::string dir = ".", base = native;
-  auto slash = native.find_last_of('/');
-  if (slash != std::string::npos) {
-    dir = slash == 0 ? "/" : native.substr(0, slash);
-    base = native.substr(slash + 1);
-  }
-  if (base.empty())
-    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, u"Is a directory"}));
-  std::string templ = dir + "/." + base + ".XXXXXX";
-  std::vector<char> buf(templ.begin(), templ.end());
-  buf.push_back('\0');
-  fd = ::mkstemp(buf.data());
-  if (fd < 0)
-    throw EFCreateError(Format(u"Cannot create file \"%s\". %s",
-                               {target, Utf8ToUnicode(std::strerror(errno))}));
-  // The finished file takes the target's permissions, or those a new file would get.
-  struct stat st {};
-  mode_t mode;
-  if (::stat(native.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd, mode);
-  return Utf8ToUnicode(std::string(buf.data()));
-}
-
 void TPDFDocument::BeginDoc() {
   if (FPrinting) throw EPDFException(kInProgress);
   ClearGeneration();
@@ -276,7 +245,7 @@ void TPDFDocument::BeginDoc() {
       FStream = std::make_unique<TMemoryStream>();
     } else {
       int fd = -1;
-      FTempFileName = CreateTemporaryBeside(FFileName, fd);
+      FTempFileName = RVCreateTemporaryBeside(FFileName, fd);
       ::close(fd);
       auto file = std::make_unique<TFileStream>(FTempFileName, fmOpenReadWrite);
       FStream = std::make_unique<TPDFBufferedStream>(std::move(file));
@@ -324,8 +293,7 @@ void TPDFDocument::EndDoc() {
     } else {
       static_cast<TPDFBufferedStream*>(FStream.get())->Flush();
       FStream.reset();
-      std::string from = FileNameToNative(FTempFileName), to = FileNameToNative(FFileName);
-      if (::rename(from.c_str(), to.c_str()) != 0)
+      if (!RVReplaceWithTemporary(FTempFileName, FFileName))
         throw EFCreateError(Format(u"Cannot create file \"%s\". %s",
                                    {FFileName, Utf8ToUnicode(std::strerror(errno))}));
       FTempFileName.clear();
