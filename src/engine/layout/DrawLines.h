@@ -58,7 +58,8 @@ class TRVDrawLines : public TList {
 
   // The earliest floating draw item before Index, back to MinIndex over the line of Index and the
   // lines above that were laid out under floating boxes, whose bottom is at Top or below (Top is
-  // draw item Index's own Top unless UseTop); -1 when none.
+  // draw item Index's own Top unless UseTop); -1 when none, and without UseTop for an Index past
+  // the last draw item.
   int FindFirstFloatingAboveDrawItem(int Index, int MinIndex, bool UseTop, int Top) const;
   // Inserts at the front of ResultList, in ascending order, the indexes of the floating draw items
   // before Index (back over the same lines) whose bottom is at Y - 1 or below.
