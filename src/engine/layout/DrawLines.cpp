@@ -129,7 +129,7 @@ void TRVDrawLines::AssignFloatingAboveDrawItem(int DItemNo, TRVIntegerList& Resu
 // ---- the floating list --------------------------------------------------------------------------
 
 void TRVFloatingDrawItems::FillFloatingCrossingY(int Y, int Index, const TRVDrawLines& Source) {
-  WalkFloatingCrossingY(Source, Y, Index, [&](int i) { TRVDrawLines::Insert(0, Source[i]); });
+  WalkFloatingCrossingY(Source, Y, Index, [&](int i) { TList::Insert(0, Source[i]); });
 }
 
 void TRVFloatingDrawItems::RemoveNonOverlapping(int Y) {

@@ -210,7 +210,7 @@ TEST(DrawLinesTest, FloatingBoxesAboveALine) {
   floats.RemoveNonOverlapping(50);
   ASSERT_EQ(floats.Count(), 1);
   EXPECT_EQ(floats.Get(0), l.Get(1));
-  floats.Clear();  // refers only: frees nothing
+  floats.Delete(0);  // refers only: frees nothing (the main list frees the box)
   EXPECT_EQ(floats.GetFloatBottom(), 0);
   EXPECT_EQ(TRVFloatingDrawItems::GetFloatBottom(nullptr), 0);
   TRVFloatingDrawItems::RemoveNonOverlapping(nullptr, 5);
