@@ -251,17 +251,17 @@ class TCustomRVData : public TPersistent,
   [[noreturn]] static void RaiseWrongItemClass();
 
   // ---- adding items ----
-  void AddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
-  void AddItem(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item) { AddItem(Text, Item.release()); }
+  void AddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item);
+  void AddItem(TRVUnicodeString Text, std::unique_ptr<TCustomRVItemInfo> Item) { AddItem(std::move(Text), Item.release()); }
   void AddItemAsIs(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item);
   void AddNL(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag = {});
-  void AddNLW(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag, bool ProcessTabs);
+  void AddNLW(TRVUnicodeString Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag, bool ProcessTabs);
   void AddBreak(TRVStyleLength Width, int Style, TColor Color, const TRVUnicodeString& Tag = {});
   int AddCheckpoint(const TRVUnicodeString& CpName, bool RaiseEvent, const TRVUnicodeString& Tag = {});
   void SetAddParagraphMode(bool AllowNewPara) { FAllowNewPara = AllowNewPara; }
   bool GetAddParagraphMode() const { return FAllowNewPara; }
   // The add rule, then the checkpoint, palette and insertion notifications; takes ownership.
-  void DoAddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
+  void DoAddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item);
 
   // ---- deleting ----
   void FreeItem(int ItemNo, bool Clearing);
