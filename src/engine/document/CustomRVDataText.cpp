@@ -173,7 +173,14 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
     lineStart = i + 1;
   };
 
+  // Nothing but line ends, tabs, form feeds and zeros stops the scan (all below 14), and the two
+  // Unicode separators.
+  auto ordinary = [](char16_t c) { return c > 13 && (c | 1) != 0x2029; };
   for (std::size_t i = begin; i < n; ++i) {
+    if (!progress && !swallowing) {
+      while (i < n && ordinary(s[i])) ++i;
+      if (i == n) break;
+    }
     const char16_t c = s[i];
     if (swallowing) {
       swallowing = false;
@@ -189,7 +196,7 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
         ev->OnProgress(rvloLoading, rvpstgRunning, pc);
       }
     }
-    if (c > 13 && c != 0x2028 && c != 0x2029) continue;
+    if (ordinary(c)) continue;
     switch (c) {
       case 0:
         zeroInLine = true;
