@@ -423,6 +423,10 @@ class TCustomRVData : public TPersistent,
   void ConcateItemsInSubDocs(int ItemNo);
   void MassSimpleConcateAll() { ConcateItemsInRange(0, ItemCount() - 1); }
   void NormalizeDocument(int FirstItemNo, bool Recursive);
+  // Append RTF through the root's reader properties and join the items the read added to what
+  // was there; a TRVRTFErrorCode, rtf_ec_Assertion when the root has no reader.
+  int LoadRTF(const TRVUnicodeString& FileName);
+  int LoadRTFFromStream(TStream* Stream);
   // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
   void LoadRVFBlockFromStream(TStream* Stream);
   void ApplyLayoutFlags(const TRVLayoutInfo& Layout);
