@@ -185,7 +185,7 @@ TEST(PlainTextWrite, HiddenTextAndSymbolFonts) {
   ASSERT_TRUE(t.Doc.SaveTextToStreamW(u"", &w, 80, false, false, false, false, true));
   const std::string bytes = StreamText(w);
   const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
-  EXPECT_EQ(text, u"a\r\nhidden\r\n\u2782");  // Unicode output maps the font's code
+  EXPECT_EQ(text, u"a\r\nhidden\r\n\u2462");  // Unicode output maps the font's code
 }
 
 TEST(PlainTextWrite, SaveTextKeepsOldFileOnFailure) {
