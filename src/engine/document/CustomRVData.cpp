@@ -347,7 +347,7 @@ void TCustomRVData::PrepareAddedItem(TCustomRVItemInfo* Item) {
   if (Item->ParaNo == -1) Item->ParaNo = 0;
 }
 
-void TCustomRVData::DoAddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item) {
+void TCustomRVData::DoAddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item) {
   std::unique_ptr<TCustomRVItemInfo> guard(Item);
   PrepareAddedItem(Item);
   if (Item->Checkpoint) {
@@ -356,14 +356,13 @@ void TCustomRVData::DoAddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* I
     AddCheckpoint(cp->Name, cp->RaiseEvent, cp->Tag);
   }
   SetCP(Item, LastCP, NotAddedCP);
-  TRVUnicodeString s = Text;
-  Item->Inserting(this, s, !State.Contains(rvstClearing));
-  FItems->AddObject(s, guard.release());
+  Item->Inserting(this, Text, !State.Contains(rvstClearing));
+  FItems->AddObject(std::move(Text), guard.release());
   Item->Inserted(this, ItemCount() - 1);
 }
 
-void TCustomRVData::AddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item) {
-  DoAddItem(Text, Item);
+void TCustomRVData::AddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item) {
+  DoAddItem(std::move(Text), Item);
   const int i = ItemCount() - 1;
   // Sequences and print fields enter their lists here; a list marker is entered by the list
   // operations that make it.
@@ -388,18 +387,17 @@ void TCustomRVData::AddNL(const TRVUnicodeString& Text, int StyleNo, int ParaNo,
   AddNLW(Text, StyleNo, ParaNo, Tag, true);
 }
 
-void TCustomRVData::AddNLW(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag,
+void TCustomRVData::AddNLW(TRVUnicodeString Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag,
                            bool ProcessTabs) {
   auto item = TextItemClass->Create(this);
   item->StyleNo = StyleNo < 0 ? StyleNoFromParagraph : StyleNo;
   item->ParaNo = ParaNo;
   item->Tag = Tag;
-  TRVUnicodeString s = Text;
-  if (ProcessTabs && StyleNo >= 0) {
+  if (ProcessTabs && StyleNo >= 0 && Text.find(u'\t') != TRVUnicodeString::npos) {
     TRVStyle* st = GetRVStyle();
-    s = ReplaceTabsWithSpaces(s, st && st->SpacesInTab > 0 ? st->SpacesInTab : 8);
+    Text = ReplaceTabsWithSpaces(Text, st && st->SpacesInTab > 0 ? st->SpacesInTab : 8);
   }
-  AddItem(s, item.release());
+  AddItem(std::move(Text), item.release());
 }
 
 void TCustomRVData::AddBreak(TRVStyleLength Width, int Style, TColor Color, const TRVUnicodeString& Tag) {
@@ -448,7 +446,7 @@ void TCustomRVData::DestroyItem(TCustomRVItemInfo* Item, bool Clearing) {
     Item->Checkpoint = nullptr;
     FreeCheckpoint(cp, true, true);
   }
-  if (auto* nt = dynamic_cast<TRVNonTextItemInfo*>(Item); nt && nt->HasThumbnail())
+  if (auto* nt = Item->StyleNo < 0 ? dynamic_cast<TRVNonTextItemInfo*>(Item) : nullptr; nt && nt->HasThumbnail())
     if (TRVDataRootProperties* rp = GetRootProperties()) rp->RemoveThumbnail(Item);
 }
 

@@ -251,17 +251,17 @@ class TCustomRVData : public TPersistent,
   [[noreturn]] static void RaiseWrongItemClass();
 
   // ---- adding items ----
-  void AddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
-  void AddItem(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item) { AddItem(Text, Item.release()); }
+  void AddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item);
+  void AddItem(TRVUnicodeString Text, std::unique_ptr<TCustomRVItemInfo> Item) { AddItem(std::move(Text), Item.release()); }
   void AddItemAsIs(const TRVUnicodeString& Text, std::unique_ptr<TCustomRVItemInfo> Item);
   void AddNL(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag = {});
-  void AddNLW(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag, bool ProcessTabs);
+  void AddNLW(TRVUnicodeString Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag, bool ProcessTabs);
   void AddBreak(TRVStyleLength Width, int Style, TColor Color, const TRVUnicodeString& Tag = {});
   int AddCheckpoint(const TRVUnicodeString& CpName, bool RaiseEvent, const TRVUnicodeString& Tag = {});
   void SetAddParagraphMode(bool AllowNewPara) { FAllowNewPara = AllowNewPara; }
   bool GetAddParagraphMode() const { return FAllowNewPara; }
   // The add rule, then the checkpoint, palette and insertion notifications; takes ownership.
-  void DoAddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
+  void DoAddItem(TRVUnicodeString Text, TCustomRVItemInfo* Item);
 
   // ---- deleting ----
   void FreeItem(int ItemNo, bool Clearing);
@@ -423,6 +423,10 @@ class TCustomRVData : public TPersistent,
   void ConcateItemsInSubDocs(int ItemNo);
   void MassSimpleConcateAll() { ConcateItemsInRange(0, ItemCount() - 1); }
   void NormalizeDocument(int FirstItemNo, bool Recursive);
+  // Append RTF through the root's reader properties and join the items the read added to what
+  // was there; a TRVRTFErrorCode, rtf_ec_Assertion when the root has no reader.
+  int LoadRTF(const TRVUnicodeString& FileName);
+  int LoadRTFFromStream(TStream* Stream);
   // Raises EReadError "Error in reading RVF subdocument" when the block does not load.
   void LoadRVFBlockFromStream(TStream* Stream);
   void ApplyLayoutFlags(const TRVLayoutInfo& Layout);

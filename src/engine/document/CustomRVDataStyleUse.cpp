@@ -5,7 +5,9 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVDeleteUnusedStyles.h"
+#include "engine/document/RVRTFReaderProps.h"
 #include "engine/document/RVTextItems.h"
+#include "engine/foundation/RVFileFuncs.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -289,4 +291,32 @@ void TCustomRVData::NormalizeDocument(int FirstItemNo, bool Recursive) {
   if (ItemCount() > 0 && GetItem(ItemCount() - 1)->StyleNo == ItemKindListMarker)
     insertAt(ItemCount(), makeEmpty());
   UpdateCheckpointItemNumbers();
+}
+
+// ---- reading RTF ----------------------------------------------------------------------------------------
+
+int TCustomRVData::LoadRTF(const TRVUnicodeString& FileName) {
+  auto* reader = dynamic_cast<TRVRTFReaderProperties*>(GetRTFProperties());
+  if (!reader) return rtf_ec_Assertion;
+  const int before = ItemCount();
+  reader->BasePath = FilePathOf(FileName);
+  int r;
+  try {
+    r = reader->ReadFromFile(FileName, this, false);
+  } catch (...) {
+    reader->BasePath.clear();
+    throw;
+  }
+  reader->BasePath.clear();
+  ConcateItemsInRange(before - 1, ItemCount() - 1);
+  return r;
+}
+
+int TCustomRVData::LoadRTFFromStream(TStream* Stream) {
+  auto* reader = dynamic_cast<TRVRTFReaderProperties*>(GetRTFProperties());
+  if (!reader) return rtf_ec_Assertion;
+  const int before = ItemCount();
+  const int r = reader->ReadFromStream(Stream, this, false);
+  ConcateItemsInRange(before - 1, ItemCount() - 1);
+  return r;
 }

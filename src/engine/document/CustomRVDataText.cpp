@@ -1,7 +1,10 @@
 // Plain text: reading text lines into text items and writing a document, a selection or a page
 // range as UTF-16 or 8-bit text.
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVLayoutInfo.h"
@@ -52,6 +55,64 @@ void WriteW(TStream* Stream, const TRVUnicodeString& S) {
   }
 }
 
+// Takes the UTF-16 text of a save and writes it to Target in a code page, converting a block of
+// whole lines at a time: neither form of the whole text is held. Blocks end after a line break,
+// so no character, surrogate pair or composition is split and the bytes equal those of one
+// conversion of the whole text.
+class TCodePageWriter : public TStream {
+ public:
+  TCodePageWriter(TStream& Target, TRVCodePage CodePage) : FTarget(Target), FCodePage(CodePage) {}
+  std::int64_t Read(void*, std::int64_t) override { return 0; }
+  std::int64_t Write(const void* Buffer, std::int64_t Count) override {
+    if (Count <= 0) return 0;
+    auto p = static_cast<const unsigned char*>(Buffer);
+    std::int64_t rest = Count;
+    if (FOddByte >= 0) {
+      AppendUnit(static_cast<unsigned char>(FOddByte), *p++);
+      FOddByte = -1;
+      --rest;
+    }
+    const std::size_t old = FPending.size(), units = static_cast<std::size_t>(rest / 2);
+    FPending.resize(old + units);
+    std::memcpy(FPending.data() + old, p, units * 2);
+    if constexpr (std::endian::native != std::endian::little)
+      SwapUTF16Bytes(FPending.data() + old, static_cast<int>(units));
+    if (rest % 2) FOddByte = p[units * 2];
+    for (std::size_t i = FPending.size(); i > old; --i)
+      if (FPending[i - 1] == u'\n' || FPending[i - 1] == u'\r') {
+        FConvertible = i;
+        break;
+      }
+    if (FConvertible >= BlockUnits) Convert(FConvertible);
+    FSize += Count;
+    return Count;
+  }
+  std::int64_t Seek(std::int64_t, TSeekOrigin) override { return FSize; }
+  std::int64_t GetSize() override { return FSize; }
+  // Writes what is left; UTF-16 text of an odd byte count cannot be converted.
+  void Finish() {
+    if (FOddByte >= 0) throw EViroZereError("Can't perform Unicode operation");
+    Convert(FPending.size());
+  }
+
+ private:
+  static constexpr std::size_t BlockUnits = 65536;
+  void AppendUnit(unsigned char Lo, unsigned char Hi) { FPending += static_cast<char16_t>(Lo | (Hi << 8)); }
+  void Convert(std::size_t Units) {
+    if (Units == 0) return;
+    const TRVRawByteString bytes = UnicodeToAnsiCP(FCodePage, std::u16string_view(FPending.data(), Units));
+    if (!bytes.empty()) FTarget.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    FPending.erase(0, Units);
+    FConvertible = 0;
+  }
+  TStream& FTarget;
+  TRVCodePage FCodePage;
+  TRVUnicodeString FPending;
+  std::size_t FConvertible = 0;  // units of FPending up to its last line break
+  int FOddByte = -1;
+  std::int64_t FSize = 0;
+};
+
 }  // namespace
 
 // ---- reading ------------------------------------------------------------------------------------------
@@ -91,18 +152,20 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
   char16_t swallow = 0;
   bool swallowing = false;
 
+  bool zeroInLine = false;
   auto emit = [&](std::size_t end, bool forced) {
     if (end > lineStart || (forced && lineStartsPara)) {
-      TRVUnicodeString line = s.substr(lineStart, end - lineStart);
-      for (char16_t& c : line)
-        if (c == 0) c = u'?';
-      AddNLW(line, StyleNo, (lineStartsPara || pageBreakPending) ? paraForLine : -1, Tag, true);
+      // The line's one copy, moved into its item.
+      TRVUnicodeString line(s.data() + lineStart, end - lineStart);
+      if (zeroInLine) std::replace(line.begin(), line.end(), u'\0', u'?');
+      AddNLW(std::move(line), StyleNo, (lineStartsPara || pageBreakPending) ? paraForLine : -1, Tag, true);
       lineStartsPara = false;
       if (pageBreakPending) {
         SetPageBreaksBeforeItems(ItemCount() - 1, true);
         pageBreakPending = false;
       }
     }
+    zeroInLine = false;
   };
   auto newLine = [&](std::size_t i) {
     paraForLine = OtherParaNo;
@@ -110,7 +173,14 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
     lineStart = i + 1;
   };
 
+  // Nothing but line ends, tabs, form feeds and zeros stops the scan (all below 14), and the two
+  // Unicode separators.
+  auto ordinary = [](char16_t c) { return c > 13 && (c | 1) != 0x2029; };
   for (std::size_t i = begin; i < n; ++i) {
+    if (!progress && !swallowing) {
+      while (i < n && ordinary(s[i])) ++i;
+      if (i == n) break;
+    }
     const char16_t c = s[i];
     if (swallowing) {
       swallowing = false;
@@ -126,7 +196,11 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
         ev->OnProgress(rvloLoading, rvpstgRunning, pc);
       }
     }
+    if (ordinary(c)) continue;
     switch (c) {
+      case 0:
+        zeroInLine = true;
+        break;
       case 9:
         if (makeTabs) {
           emit(i, false);
@@ -181,11 +255,25 @@ void TCustomRVData::AddTextNLA(const TRVRawByteString& S, int StyleNo, int First
 
 void TCustomRVData::LoadTextFromStream(TStream* Stream, int StyleNo, int ParaNo, bool AsSingleParagraph,
                                        TRVCodePage CodePage) {
-  if (Stream->GetPosition() >= Stream->GetSize()) return;
-  TRVRawByteString s = ReadRest(Stream);
-  for (char& c : s)
-    if (c == 0) c = '?';
-  AddTextNLA(s, StyleNo, ParaNo, ParaNo, AsSingleParagraph, {}, CodePage);
+  const std::int64_t pos = Stream->GetPosition(), size = Stream->GetSize();
+  if (pos >= size) return;
+  // A memory stream's bytes are converted where they lie; another stream is read in one block.
+  TRVRawByteString copy;
+  std::string_view bytes;
+  if (auto* mem = dynamic_cast<TCustomMemoryStream*>(Stream)) {
+    bytes = std::string_view(static_cast<const char*>(mem->Memory()) + pos, static_cast<std::size_t>(size - pos));
+    Stream->SetPosition(size);
+  } else {
+    copy = ReadRest(Stream);
+    bytes = copy;
+  }
+  if (std::memchr(bytes.data(), 0, bytes.size())) {
+    if (copy.empty()) copy.assign(bytes);
+    std::replace(copy.begin(), copy.end(), '\0', '?');
+    bytes = copy;
+  }
+  if (CodePage == 0) CodePage = GetDefaultCodePage();
+  AddTextNLW(AnsiToUnicodeCP(CodePage, bytes), StyleNo, ParaNo, ParaNo, AsSingleParagraph, {});
 }
 
 bool TCustomRVData::LoadText(const TRVUnicodeString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph,
@@ -264,7 +352,19 @@ bool TCustomRVData::DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRV
         WriteW(Stream, m->AsText(this, first, m->ItemText, &SaveData));
     }
 
+    // Whether each text style's font is a symbol font, found once per style.
+    std::vector<signed char> symbolFont(st ? static_cast<std::size_t>(st->TextStyles()->Count()) : 0, -1);
+    auto isSymbolFont = [&](int ts) {
+      signed char& f = symbolFont[static_cast<std::size_t>(ts)];
+      if (f < 0) {
+        TRVSymbolFontKind kind;
+        f = GetSymbolFontKind(st->TextStyles()->Items(ts)->FontName, kind) ? 1 : 0;
+      }
+      return f == 1;
+    };
+    const bool saveHook = ev && ev->OnSaveItemToFile;
     TRVUnicodeString buf;
+    buf.reserve(32768 + 1024);
     auto flush = [&] {
       if (buf.size() >= 32768) {
         WriteW(Stream, buf);
@@ -283,22 +383,32 @@ bool TCustomRVData::DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRV
       int from = GetOffsBeforeItem(i), to = GetOffsAfterItem(i);
       if (i == startNo) from = startOffs;
       if (i == endNo) to = endOffs;
-      TRVUnicodeString text;
+      std::u16string_view part;
       const bool isText = item->StyleNo >= 0;
+      // An object item's text style is asked only when it is written (the question may update it).
+      int ts = isText ? GetActualTextStyle(item) : -1;
+      bool styled = st && RVInRange(ts, st->TextStyles()->Count());
       bool take = true;
       if (isText) {
-        const int ts = GetActualTextStyle(item);
-        if (SaveData.TextOnly && st && RVInRange(ts, st->TextStyles()->Count()) &&
-            st->TextStyles()->Items(ts)->Options.Contains(rvteoHidden))
+        if (SaveData.TextOnly && styled && st->TextStyles()->Items(ts)->Options.Contains(rvteoHidden))
           take = false;
         else if (to > from)
-          text = item->ItemText.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from));
+          part = std::u16string_view(item->ItemText)
+                     .substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from));
       } else {
         take = from < to && !(SaveData.TextOnly && (hidden || !item->GetBoolValue(rvbpAlwaysInText)));
       }
       if (!take) continue;
+      if (isText && !saveHook && (!styled || part.empty() || !isSymbolFont(ts))) {
+        // Plain text of a text item: copied straight into the buffer.
+        buf.append(part);
+        flush();
+        if (progressStarted) SaveProgressRun(progress, i - startNo, endNo - startNo, rvloTextWrite);
+        continue;
+      }
+      TRVUnicodeString text(part);
       bool handled = false;
-      if (ev && ev->OnSaveItemToFile) {
+      if (saveHook) {
         TRVUnicodeString t = isText ? text : TRVUnicodeString();
         if (ev->OnSaveItemToFile(SaveData.Path, this, i, rvsfText, t)) {
           handled = true;
@@ -306,9 +416,12 @@ bool TCustomRVData::DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRV
         }
       }
       if (!handled) {
-        if (!isText) text = item->AsText(this, i, item->ItemText, &SaveData);
-        const int ts = GetActualTextStyle(item);
-        if (st && RVInRange(ts, st->TextStyles()->Count()) && !text.empty())
+        if (!isText) {
+          text = item->AsText(this, i, item->ItemText, &SaveData);
+          ts = GetActualTextStyle(item);
+          styled = st && RVInRange(ts, st->TextStyles()->Count());
+        }
+        if (styled && !text.empty())
           text = ConvertSymbolFontText(text, SaveData.ForANSI, st->TextStyles()->Items(ts)->FontName);
       }
       buf += text;
@@ -347,10 +460,9 @@ bool TCustomRVData::DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRV
 bool TCustomRVData::SaveTextToStreamA(const TRVUnicodeString& Path, TStream* Stream, int LineWidth,
                                       bool SelectionOnly, bool TextOnly, TRVCodePage CodePage, bool Root) {
   try {
-    TMemoryStream mem;
-    if (!SaveTextToStreamW(Path, &mem, LineWidth, SelectionOnly, TextOnly, true, false, Root)) return false;
-    mem.SetPosition(0);
-    UnicodeStreamToAnsiStream(mem, *Stream, CodePage);
+    TCodePageWriter writer(*Stream, CodePage);
+    if (!SaveTextToStreamW(Path, &writer, LineWidth, SelectionOnly, TextOnly, true, false, Root)) return false;
+    writer.Finish();
     return true;
   } catch (...) {
     return false;

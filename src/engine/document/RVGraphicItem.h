@@ -36,6 +36,12 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   bool GetBoolValue(TRVItemBoolProperty Prop) const override;
   bool GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* ARVStyle) override;
   bool HasThumbnail() override { return ImageCopy && FHasThumbnail; }
+  // Extra attributes of the picture's HTML element, for the HTML writer: none for pictures.
+  virtual TRVUnicodeString GetMoreImgAttributes(TCustomRVData* /*ARVData*/, int /*ItemNo*/,
+                                                const TRVUnicodeString& /*Path*/,
+                                                const TRVSaveOptions& /*SaveOptions*/, bool /*UseCSS*/) {
+    return {};
+  }
   void FreeThumbnail() override;
   void MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObject* AContainerUndoItem) override;
 

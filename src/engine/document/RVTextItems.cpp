@@ -42,8 +42,8 @@ static void WriteHeader(TStream* Stream, TCustomRVData* ARVData, int Kind, int L
 
 // ---- item list ------------------------------------------------------------------------------------------
 
-int TRVItemList::AddObject(const TRVUnicodeString& ItemText, TCustomRVItemInfo* Item) {
-  Item->ItemText = ItemText;
+int TRVItemList::AddObject(TRVUnicodeString ItemText, TCustomRVItemInfo* Item) {
+  Item->ItemText = std::move(ItemText);
   return Add(Item);
 }
 

@@ -9,7 +9,7 @@
 class TRVItemList : public TList {
  public:
   // Stores the text in the item, then appends or inserts it.
-  int AddObject(const TRVUnicodeString& ItemText, TCustomRVItemInfo* Item);
+  int AddObject(TRVUnicodeString ItemText, TCustomRVItemInfo* Item);
   void InsertObject(int Index, const TRVUnicodeString& ItemText, TCustomRVItemInfo* Item);
   int IndexOfObject(const TCustomRVItemInfo* Item) const { return IndexOf(const_cast<TCustomRVItemInfo*>(Item)); }
   // The text of entry Index is its item's ItemText.

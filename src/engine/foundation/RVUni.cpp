@@ -106,7 +106,7 @@ TRVCodePage KeyboardCodePage() {
 
 // ---- conversions ----------------------------------------------------------------------------
 
-TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, const TRVRawByteString& s) {
+TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, std::string_view s) {
   if (s.empty()) return {};
   TRVUnicodeString r;
   if (CodePageToUnicode(codePage, MB_PRECOMPOSED, s, r)) return r;
@@ -114,7 +114,7 @@ TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, const TRVRawByteString& s
   return TRVUnicodeString(s.size(), u'?');
 }
 
-TRVRawByteString UnicodeToAnsiCP(TRVCodePage codePage, const TRVUnicodeString& s) {
+TRVRawByteString UnicodeToAnsiCP(TRVCodePage codePage, std::u16string_view s) {
   if (s.empty()) return {};
   TRVRawByteString r;
   if (UnicodeToCodePage(codePage, WC_COMPOSITECHECK, s, r, "?")) return r;

@@ -3,6 +3,8 @@
 // drawn form of a text run, and the process-wide platform flags.
 #pragma once
 
+#include <string_view>
+
 #include "engine/foundation/RVSearchOptions.h"
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/Classes.h"
@@ -55,8 +57,8 @@ TRVCodePage KeyboardCodePage();
 
 // Never raise: an unusable code page falls back to the system ANSI code page, then to one "?"
 // per input unit.
-TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, const TRVRawByteString& s);
-TRVRawByteString UnicodeToAnsiCP(TRVCodePage codePage, const TRVUnicodeString& s);
+TRVUnicodeString AnsiToUnicodeCP(TRVCodePage codePage, std::string_view s);
+TRVRawByteString UnicodeToAnsiCP(TRVCodePage codePage, std::u16string_view s);
 // True only when every character was mapped exactly (no best fit, no default character).
 bool TryUnicodeToAnsiCP(TRVCodePage codePage, const TRVUnicodeString& s, TRVRawByteString& out);
 TRVUnicodeString KeyboardAnsiToUnicode(const TRVRawByteString& s);

@@ -305,8 +305,13 @@ void U_CALLCONV FromUnicodeCallback(const void* context, UConverterFromUnicodeAr
 // exists (composition exclusions and singletons are left alone, so that compatibility
 // ideographs keep their code points).
 size_t FirstCombining(std::u16string_view s) {
+  // Every unit is below 0x10000: the table alone answers, fetched once for the whole scan.
+  const auto& bits = CombiningUnits();
   size_t i = 0;
-  while (i < s.size() && !IsCombiningClassNonZero(s[i])) ++i;
+  for (; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c >= 0x300 && ((bits[c >> 6] >> (c & 63)) & 1)) break;
+  }
   return i;
 }
 

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "DocTestUtil.h"
 #include "engine/document/RVPlainText.h"
+#include "engine/foundation/RVUni.h"
 #include "platform/base/NLS.h"
 #include "platform/base/SysUtils.h"
 
@@ -114,6 +116,49 @@ TEST(PlainTextRead, CodePageMatchesIconv) {
   TMemoryStream out;
   ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &out, 80, false, false, 1251, true));
   EXPECT_EQ(StreamText(out), bytes);
+}
+
+TEST(PlainTextRead, CodePageBytesFromAnyStream) {
+  // A memory stream is read where it lies, from its position on; a file stream is read into a
+  // block. A zero byte reads as "?" either way.
+  const std::string dir = std::string(TAVRELO_TEST_OUTPUT) + "/plain-text/";
+  ::mkdir(dir.c_str(), 0755);
+  const std::string bytes("skip|a\0b\r\n\xE0", 11);
+  const std::string name = dir + "zero.txt";
+  std::ofstream(name, std::ios::binary) << bytes;
+  for (bool file : {false, true}) {
+    TTestDoc t;
+    std::unique_ptr<TStream> in;
+    if (file) {
+      in = std::make_unique<TFileStream>(Utf8ToUnicode(name), fmOpenRead);
+    } else {
+      auto m = std::make_unique<TMemoryStream>();
+      m->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+      in = std::move(m);
+    }
+    in->SetPosition(5);
+    t.Doc.LoadTextFromStream(in.get(), 0, 0, false, 1251);
+    EXPECT_EQ(Texts(t.Doc), "a?b|\xD0\xB0") << file;
+    EXPECT_EQ(in->GetPosition(), static_cast<std::int64_t>(bytes.size())) << file;
+  }
+}
+
+TEST(PlainTextWrite, CodePageOutputEqualsOneConversion) {
+  // Long enough to be written in several blocks; marks to compose and pairs of surrogates sit at
+  // item and line boundaries.
+  TTestDoc t;
+  for (int i = 0; i < 8000; ++i) {
+    t.Doc.AddNL(u"\u0436\u0438\u0437\u043D\u044C line e", 0, 0);
+    t.Doc.AddNLW(i % 2 ? u"\u0301 more" : u"\U0001F600", 1, -1, {}, true);
+  }
+  const std::string w = SaveW(t.Doc);
+  const std::u16string text(reinterpret_cast<const char16_t*>(w.data()), w.size() / 2);
+  ASSERT_GT(text.size(), 2u * 65536);
+  for (TRVCodePage cp : {1251u, 1252u, 65001u}) {
+    TMemoryStream out;
+    ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &out, 80, false, false, cp, true));
+    EXPECT_TRUE(StreamText(out) == UnicodeToAnsiCP(cp, text)) << cp;
+  }
 }
 
 TEST(PlainTextWrite, UnicodeWithSignature) {

@@ -1,6 +1,7 @@
 #include "DocTestUtil.h"
 #include "engine/document/RVDeleteUnusedStyles.h"
 #include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVRTFReaderProps.h"
 
 namespace {
 
@@ -11,6 +12,28 @@ void AddText(TCustomRVData& D, const char16_t* S, int Style, int Para, bool Same
   if (SameLine) t->SetSameAsPrev(true);
   D.AddItemAsIs(S, std::unique_ptr<TCustomRVItemInfo>(t));
 }
+
+// A reader that appends "cd" on the line of the document's last item and notes the base path.
+class TFakeRTFReader : public TRVRTFReaderProperties {
+ public:
+  TRVUnicodeString PathDuringRead;
+  TRVRTFErrorCode ReadFromFile(const TRVUnicodeString&, TCustomRVData* D, bool) override {
+    PathDuringRead = BasePath;
+    return ReadFromStream(nullptr, D, false);
+  }
+  TRVRTFErrorCode ReadFromStream(TStream*, TCustomRVData* D, bool) override {
+    AddText(*D, u"c", 0, 0, true);
+    AddText(*D, u"d", 0, 0, true);
+    return rtf_ec_UnmatchedBrace;
+  }
+};
+
+class TRTFRoot : public TRVPlainRootData {
+ public:
+  using TRVPlainRootData::TRVPlainRootData;
+  TObject* GetRTFProperties() override { return Reader; }
+  TObject* Reader = nullptr;
+};
 
 }  // namespace
 
@@ -99,4 +122,19 @@ TEST(Normalize, ParagraphStructure) {
   EXPECT_EQ(t.Doc.GetItem(4)->StyleNo, ItemKindListMarker);
   EXPECT_EQ(t.Doc.GetItem(5)->StyleNo, 0);  // and after the last one
   EXPECT_TRUE(t.Doc.GetItem(5)->GetSameAsPrev());
+}
+
+TEST(ItemJoining, LoadRTFJoinsWhatTheReaderAdded) {
+  TRVStyle sheet(nullptr);
+  TRTFRoot doc(&sheet);
+  AddText(doc, u"ab", 0, 0, false);
+  EXPECT_EQ(doc.LoadRTFFromStream(nullptr), rtf_ec_Assertion);  // no reader
+  EXPECT_EQ(doc.ItemCount(), 1);
+  TFakeRTFReader reader;
+  doc.Reader = &reader;
+  EXPECT_EQ(doc.LoadRTF(u"/some/folder/in.rtf"), rtf_ec_UnmatchedBrace);
+  EXPECT_EQ(reader.PathDuringRead, u"/some/folder/");
+  EXPECT_TRUE(reader.BasePath.empty());
+  ASSERT_EQ(doc.ItemCount(), 1);
+  EXPECT_EQ(doc.GetItemTextW(0), u"abcd");
 }
