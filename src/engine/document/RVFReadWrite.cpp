@@ -408,6 +408,12 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Col
   try {
     TRVFWriter w(this, Stream, SaveScope, sad);
     if (SaveScope != rvfss_Selection) DoBeforeSaving();
+    // The range first: asking for offsets brings items up to their styles' templates, which may
+    // add styles, and the style records must hold them.
+    int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
+    TRVMultiDrawItemPart *startPart = nullptr, *endPart = nullptr;
+    TCustomRVItemInfo* selected = nullptr;
+    GetSaveScopeRange(SaveScope, startNo, startOffs, endNo, endOffs, startPart, endPart, selected);
     WriteRVFLine(Stream, "-8 1 3 2");
     TRVStyle* st = w.St;
     TRVDataRootProperties* rp = GetRootProperties();
@@ -473,10 +479,6 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Col
       }
     }
     if (IsPageScope(SaveScope) && Layout) {
-      int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
-      TRVMultiDrawItemPart *startPart = nullptr, *endPart = nullptr;
-      TCustomRVItemInfo* selected = nullptr;
-      GetSaveScopeRange(SaveScope, startNo, startOffs, endNo, endOffs, startPart, endPart, selected);
       if (startNo >= 0 && endNo >= startNo) {
         TCustomRVItemInfo* firstItem = GetItem(startNo);
         if (startOffs > GetOffsBeforeItem(startNo) || firstItem->GetSameAsPrev() || firstItem->GetBR()) {
@@ -534,10 +536,6 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Col
       if (TCustomRVData* chosen = GetChosenRVData())
         return chosen->SaveRVFToStreamEx(Stream, rvfss_Selection, clNone, nullptr, nullptr, false, sad);
     }
-    int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
-    TRVMultiDrawItemPart *startPart = nullptr, *endPart = nullptr;
-    TCustomRVItemInfo* selected = nullptr;
-    GetSaveScopeRange(SaveScope, startNo, startOffs, endNo, endOffs, startPart, endPart, selected);
     if (selected) {
       if (RVFSaveItemSelection) selected->SaveRVFSelection(Stream, this, -1, selected->ParaNo);
       return true;
@@ -1209,9 +1207,17 @@ class TRVFReader {
                                           (static_cast<unsigned char>(Part[2 * i + 1]) << 8));
       }
     } else {
+      // Files before Unicode text: 8-bit text of the record's style.
       int s = Item->StyleNo;
-      if (s == StyleNoFromParagraph) s = 0;
-      text = AnsiToUnicodeCP(Doc->GetStyleCodePage(s), Part);
+      if (s == StyleNoFromParagraph) s = Doc->GetActualStyleEx(s, std::max(ParaNo, 0));
+      TFontInfo* font = St && s >= 0 && s < St->TextStyles()->Count() ? St->TextStyles()->Items(s) : nullptr;
+      if (font && font->IsSymbolCharset()) {
+        text.resize(Part.size());
+        for (std::size_t i = 0; i < Part.size(); ++i)
+          text[i] = static_cast<char16_t>(0xF000 + static_cast<unsigned char>(Part[i]));
+      } else {
+        text = AnsiToUnicodeCP(Doc->GetStyleCodePage(std::max(s, 0)), Part);
+      }
       Warn(rvfwConvToUnicode);
     }
     auto item = CreateItemByStyleNo(Item->StyleNo, Doc);
