@@ -448,7 +448,7 @@ void TCustomRVData::DestroyItem(TCustomRVItemInfo* Item, bool Clearing) {
     Item->Checkpoint = nullptr;
     FreeCheckpoint(cp, true, true);
   }
-  if (auto* nt = dynamic_cast<TRVNonTextItemInfo*>(Item); nt && nt->HasThumbnail())
+  if (auto* nt = Item->StyleNo < 0 ? dynamic_cast<TRVNonTextItemInfo*>(Item) : nullptr; nt && nt->HasThumbnail())
     if (TRVDataRootProperties* rp = GetRootProperties()) rp->RemoveThumbnail(Item);
 }
 

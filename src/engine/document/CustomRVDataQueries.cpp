@@ -461,12 +461,14 @@ void TCustomRVData::DeletePrintFieldFromList(TCustomRVItemInfo* Item) {
 }
 
 void TCustomRVData::DoOnAddSpecialItem(int ItemNo) {
+  if (GetItem(ItemNo)->StyleNo >= 0) return;  // text is never a sequence, marker or field
   AddSeqInList(ItemNo);
   AddMarkerInList(ItemNo);
   AddPrintFieldInList(ItemNo);
 }
 
 void TCustomRVData::DoOnDeleteSpecialItem(TCustomRVItemInfo* Item, bool Clearing) {
+  if (Item->StyleNo >= 0) return;
   DeleteSeqFromList(Item, Clearing);
   DeleteMarkerFromList(Item, Clearing);
   DeletePrintFieldFromList(Item);

@@ -3,8 +3,12 @@
 // records, checkpoints and document-level records are handled here.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVDocParams.h"
@@ -772,7 +776,8 @@ class TRVFReader {
       item->ParaNo = ParaNo < 0 ? 0 : ParaNo;
     }
     int incomingListNo = -1;
-    if (auto* marker = dynamic_cast<TRVMarkerItemInfo*>(item.get()); marker && !RVFSkipStyleChecks) {
+    auto* marker = item->StyleNo == ItemKindListMarker ? dynamic_cast<TRVMarkerItemInfo*>(item.get()) : nullptr;
+    if (marker && !RVFSkipStyleChecks) {
       if (St && marker->ListNo >= 0) {
         if (ListMap) {
           if (marker->ListNo < ListMap->Count()) {
@@ -843,7 +848,8 @@ class TRVFReader {
       FirstIndex = InsertIndex;
     } else {
       raw->Inserting(Doc, Text, true);
-      Doc->GetItems()->InsertObject(InsertIndex, Text, item.release());
+      raw->ItemText = std::move(Text);
+      Doc->GetItems()->Insert(InsertIndex, item.release());
       raw->Inserted(Doc, InsertIndex);
       Doc->DoOnAddSpecialItem(InsertIndex);
     }
@@ -1202,9 +1208,13 @@ class TRVFReader {
       } else {
         if (Part.size() % 2 != 0) return false;
         text.resize(Part.size() / 2);
-        for (std::size_t i = 0; i < text.size(); ++i)
-          text[i] = static_cast<char16_t>(static_cast<unsigned char>(Part[2 * i]) |
-                                          (static_cast<unsigned char>(Part[2 * i + 1]) << 8));
+        if constexpr (std::endian::native == std::endian::little) {
+          if (!Part.empty()) std::memcpy(text.data(), Part.data(), Part.size());
+        } else {
+          for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<char16_t>(static_cast<unsigned char>(Part[2 * i]) |
+                                            (static_cast<unsigned char>(Part[2 * i + 1]) << 8));
+        }
       }
     } else {
       // Files before Unicode text: 8-bit text of the record's style.
@@ -1220,6 +1230,12 @@ class TRVFReader {
       }
       Warn(rvfwConvToUnicode);
     }
+    // The last part of a record takes the template itself; earlier parts take copies of it.
+    if (DataRead + 1 >= DataCount) {
+      std::unique_ptr<TCustomRVItemInfo> last = std::move(Item);
+      last->ItemOptions.Include(rvioUnicode);
+      return InsertItem(last.release(), std::move(text));
+    }
     auto item = CreateItemByStyleNo(Item->StyleNo, Doc);
     if (!item) return false;
     item->BeforeLoading(rvlfRVF);
@@ -1229,7 +1245,7 @@ class TRVFReader {
     item->Tag = Item->Tag;
     item->Hint = Item->Hint;
     item->StyleNo = Item->StyleNo;
-    return InsertItem(item.release(), text);
+    return InsertItem(item.release(), std::move(text));
   }
 
   bool ProcessPart(const TRVRawByteString& Part, std::size_t BytesLeft) {
@@ -1309,6 +1325,49 @@ class TRVFReader {
 
 thread_local TRVFReader* TRVFReader::Active = nullptr;
 
+// The first NUL, CR or LF at or after P (End when none). Lines end with CR LF, so the search for
+// CR runs at the C library's speed, and only the stretch before it is looked through for the
+// other two.
+const char* FindLineEnd(const char* P, const char* End) {
+  const auto n = static_cast<std::size_t>(End - P);
+  const char* cr = static_cast<const char*>(std::memchr(P, '\r', n));
+  const char* q = cr ? cr : End;
+  const auto m = static_cast<std::size_t>(q - P);
+  if (const char* lf = static_cast<const char*>(std::memchr(P, '\n', m))) q = lf;
+  if (const char* nul = static_cast<const char*>(std::memchr(P, 0, static_cast<std::size_t>(q - P)))) q = nul;
+  return q;
+}
+
+// The first UTF-16LE code unit U+2029 or NUL at an even offset from P (End, or End - 1 for an odd
+// length, when none), four units at a time.
+const char* FindUnicodeTextEnd(const char* P, const char* End) {
+  const char* q = P;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128(), sep16 = _mm_set1_epi16(0x2029);
+  while (End - q >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, zero), _mm_cmpeq_epi16(v, sep16));
+    if (_mm_movemask_epi8(hit) != 0) break;
+    q += 16;
+  }
+#endif
+  constexpr std::uint64_t ones = 0x0001000100010001ULL, highs = 0x8000800080008000ULL;
+  constexpr std::uint64_t sep = 0x2029202920292029ULL;
+  while (End - q >= 8) {
+    std::uint64_t v;
+    std::memcpy(&v, q, 8);  // little-endian: unit k is bits 16k..16k+15
+    const std::uint64_t x = v ^ sep;
+    if ((((v - ones) & ~v) | ((x - ones) & ~x)) & highs) break;
+    q += 8;
+  }
+  while (End - q >= 2) {
+    const unsigned u = static_cast<unsigned char>(q[0]) | (static_cast<unsigned char>(q[1]) << 8);
+    if (u == 0x2029 || u == 0) break;
+    q += 2;
+  }
+  return q;
+}
+
 bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewItemCount) {
   InsertIndex = Index;
   const char* p = Data;
@@ -1326,6 +1385,9 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
       if (On) E->OnProgress(rvloRVFRead, rvpstgEnding, 100);
     }
   } progressEnd{events, progressOn};
+  // One buffer serves every part: after the first lines it no longer allocates.
+  TRVRawByteString part;
+  part.reserve(256);
   while (ok && p < end) {
     if (progressOn) {
       const int now = static_cast<int>((static_cast<std::uint64_t>(p - Data) * 100) / Size);
@@ -1334,7 +1396,6 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
         events->OnProgress(rvloRVFRead, rvpstgRunning, percent);
       }
     }
-    TRVRawByteString part;
     const TRVFReadMode cutMode = ReadMode;
     if (cutMode == rmBinary) {
       if (end - p < 4) {
@@ -1351,20 +1412,14 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
       part.assign(p, static_cast<std::size_t>(n));
       p += n;
     } else if (cutMode == rmUnicode) {
-      const char* q = p;
-      while (end - q >= 2) {
-        const unsigned u = static_cast<unsigned char>(q[0]) | (static_cast<unsigned char>(q[1]) << 8);
-        if (u == 0x2029 || u == 0) break;
-        q += 2;
-      }
+      const char* q = FindUnicodeTextEnd(p, end);
       if (end - q == 1) q = end;  // an odd last byte belongs to the part (and fails it)
       part.assign(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every raw text with U+2029
       if (end - p >= 2 && p[0] == 0 && p[1] == 0) p += 2;
     } else {
-      const char* q = p;
-      while (q < end && *q != 0 && *q != '\n' && *q != '\r') ++q;
+      const char* q = FindLineEnd(p, end);
       part.assign(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every line with CR LF
@@ -1464,14 +1519,22 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
     } else {
       reader.PrevCP = FindCheckpointBefore(index);
     }
-    const std::int64_t left = Stream->GetSize() - Stream->GetPosition();
+    // The rest of the stream in one buffer: a memory stream's own block, read in place, or a copy.
+    const std::int64_t position = Stream->GetPosition();
+    const std::int64_t left = std::max<std::int64_t>(Stream->GetSize() - position, 0);
     std::string data;
-    if (left > 0) {
+    const char* bytes = nullptr;
+    auto* memory = dynamic_cast<TCustomMemoryStream*>(Stream);
+    if (memory && memory->Memory()) {
+      bytes = static_cast<const char*>(memory->Memory()) + position;
+      Stream->SetPosition(position + left);
+    } else if (left > 0) {
       data.resize(static_cast<std::size_t>(left));
       Stream->ReadBuffer(data.data(), left);
+      bytes = data.data();
     }
     int newCount = 0;
-    ok = reader.Read(data.data(), data.size(), index, newCount);
+    ok = reader.Read(bytes ? bytes : "", static_cast<std::size_t>(left), index, newCount);
     NewItemCount = newCount;
     RVFInserted = newCount > 0;
     if (!EditFlag && ItemCount() > 0) UnifyParagraphStyle(std::min(initial, ItemCount() - 1));
