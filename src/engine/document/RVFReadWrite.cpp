@@ -110,7 +110,30 @@ bool HexToText(const TRVRawByteString& Hex, TRVUnicodeString& Text) {
   if (Hex.size() % 4 != 0) return false;
   Text.resize(Hex.size() / 4);
   const auto* h = reinterpret_cast<const unsigned char*>(Hex.data());
-  for (std::size_t i = 0; i < Text.size(); ++i, h += 4) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  if constexpr (std::endian::native == std::endian::little) {
+    // Sixteen digits (four code units) at a time; a block with anything but a hex digit is left
+    // to the loop below, which refuses it.
+    const __m128i c0 = _mm_set1_epi8('0' - 1), c9 = _mm_set1_epi8('9' + 1);
+    const __m128i cA = _mm_set1_epi8('A' - 1), cF = _mm_set1_epi8('F' + 1);
+    const __m128i fold = _mm_set1_epi8(static_cast<char>(0xDF)), zero = _mm_set1_epi8('0');
+    const __m128i letter = _mm_set1_epi8('A' - 10), lowByte = _mm_set1_epi16(0x00FF);
+    for (; i + 4 <= Text.size(); i += 4, h += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h));
+      const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(v, c0), _mm_cmplt_epi8(v, c9));
+      const __m128i u = _mm_and_si128(v, fold);
+      const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(u, cA), _mm_cmplt_epi8(u, cF));
+      if (_mm_movemask_epi8(_mm_or_si128(isDigit, isLetter)) != 0xFFFF) break;
+      const __m128i val = _mm_or_si128(_mm_and_si128(isDigit, _mm_sub_epi8(v, zero)),
+                                       _mm_and_si128(isLetter, _mm_sub_epi8(u, letter)));
+      // Each 16-bit lane holds a digit pair, high digit in its low byte: one byte of text.
+      const __m128i bytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(val, lowByte), 4), _mm_srli_epi16(val, 8));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(Text.data() + i), _mm_packus_epi16(bytes, bytes));
+    }
+  }
+#endif
+  for (; i < Text.size(); ++i, h += 4) {
     const int a = table[h[0]], b = table[h[1]], c = table[h[2]], d = table[h[3]];
     if ((a | b | c | d) < 0) return false;
     Text[i] = static_cast<char16_t>((c << 12) | (d << 8) | (a << 4) | b);

@@ -440,3 +440,29 @@ TEST(RVFReader, EightBitTextOfOlderFilesIsConverted) {
   EXPECT_EQ(t.Doc.GetItemTextW(1), u"\uF041\uF042");      // symbol fonts keep their private-use codes
   EXPECT_TRUE(t.Doc.GetRVFWarnings().Contains(rvfwConvToUnicode));
 }
+
+TEST(RVFReader, HexTextInEveryDigitForm) {
+  const TRVUnicodeString text = u"\u041F\u0440\u0438\u0432\u0435\u0442, world \u20AC! \uFFFF\u00E9";
+  std::string upper, lower;
+  for (char16_t c : text) {
+    char buf[5];
+    std::snprintf(buf, sizeof buf, "%02X%02X", c & 0xFF, c >> 8);
+    upper += buf;
+    std::snprintf(buf, sizeof buf, "%02x%02x", c & 0xFF, c >> 8);
+    lower += buf;
+  }
+  for (const std::string& hex : {upper, lower}) {
+    TTestDoc t;
+    ASSERT_TRUE(LoadInto(t.Doc, "-8 1 3 2\r\n0 1 0 8 3 0\r\n" + hex + "\r\n")) << hex;
+    EXPECT_EQ(t.Doc.GetItemTextW(0), text);
+  }
+  // A character that is not a digit fails the read wherever it stands.
+  for (std::size_t at : {std::size_t{0}, std::size_t{9}, std::size_t{21}, upper.size() - 1}) {
+    for (char bad : {'G', '/', ':', '@', '`', 'g', '\x80'}) {
+      std::string hex = upper;
+      hex[at] = bad;
+      TTestDoc t;
+      EXPECT_FALSE(LoadInto(t.Doc, "-8 1 3 2\r\n0 1 0 8 3 0\r\n" + hex + "\r\n")) << at << bad;
+    }
+  }
+}
