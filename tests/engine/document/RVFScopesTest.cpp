@@ -466,3 +466,36 @@ TEST(RVFReader, HexTextInEveryDigitForm) {
     }
   }
 }
+
+TEST(RVFReader, InsertionMapsOrMergesStylesByReadMode) {
+  TTestDoc src(3, 2);
+  src.Sheet.TextStyles()->Items(2)->SetSize(31);
+  src.Sheet.ParaStyles()->Items(1)->SetSpaceBefore(9);
+  src.Doc.AddNL(u"x", 2, 1);
+  TMemoryStream s;
+  ASSERT_TRUE(src.Doc.SaveRVFToStream(&s, false, clNone, nullptr, nullptr, true));
+  for (TRVFReaderStyleMode mode : {rvf_sInsertMap, rvf_sInsertMerge, rvf_sIgnore}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    TTestDoc dst(1, 1);
+    dst.Doc.GetRootProperties()->RVFTextStylesReadMode = mode;
+    dst.Doc.GetRootProperties()->RVFParaStylesReadMode = mode;
+    dst.Doc.GetRootProperties()->RVFOptions.Include(rvfoConvUnknownStylesToZero);
+    dst.Doc.AddNL(u"y", 0, 0);
+    s.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(dst.Doc.InsertRVFFromStream(&s, 1, color, nullptr, nullptr, false));
+    ASSERT_EQ(dst.Doc.ItemCount(), 2);
+    const int text = dst.Doc.GetItem(1)->StyleNo, para = dst.Doc.GetItem(1)->ParaNo;
+    if (mode == rvf_sInsertMerge) {
+      // Styles the document lacks are added.
+      EXPECT_EQ(dst.Sheet.TextStyles()->Items(text)->GetSize(), 31);
+      EXPECT_EQ(dst.Sheet.ParaStyles()->Items(para)->GetSpaceBefore(), 9);
+    } else {
+      // Mapped to the nearest existing style, or ignored (numbers outside the sheet become 0).
+      EXPECT_EQ(dst.Sheet.TextStyles()->Count(), 1);
+      EXPECT_EQ(dst.Sheet.ParaStyles()->Count(), 1);
+      EXPECT_EQ(text, 0);
+      EXPECT_EQ(para, 0);
+    }
+  }
+}
