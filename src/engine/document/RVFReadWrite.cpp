@@ -974,17 +974,20 @@ class TRVFReader {
       return;
     }
     const bool ignoreSource = !AllowReplaceStyles && Root->StyleTemplateInsertMode == rvstimIgnoreSourceStyleTemplates;
-    const bool apply = AllowReplaceStyles || Root->StyleTemplateInsertMode == rvstimUseTargetFormatting;
+    // A whole load without template names only takes the ids; otherwise the target templates
+    // shape the styles (for an insertion only with the target's formatting), after the styles'
+    // changes on top of their source templates were worked out where those templates are known.
+    const bool apply = (AllowReplaceStyles && TemplateNames) ||
+                       (!AllowReplaceStyles && Root->StyleTemplateInsertMode == rvstimUseTargetFormatting);
+    const bool derive = apply && !TemplateNames;
     TRVStyleTemplateCollection* own = St->StyleTemplates();
     for (int i = 0; i < Read->Count(); ++i) {
       if (Kind == RVFDataParaStyles) {
         auto* p = static_cast<TCustomRVParaInfo*>(Read->GetItem(i));
         TRVStyleTemplate* source = SourceTemplate(p->StyleTemplateId);
         TRVStyleTemplate* target = ignoreSource ? own->NormalStyleTemplate() : TargetByName(p->StyleTemplateId, true);
-        if (apply && !(AllowReplaceStyles && !TemplateNames) && !TemplateNames)
-          TRVStyleTemplate::UpdateModifiedParaStyleProperties(source, p);
+        if (derive) TRVStyleTemplate::UpdateModifiedParaStyleProperties(source, p);
         p->StyleTemplateId = target ? target->GetId() : -1;
-        if (AllowReplaceStyles && !TemplateNames) continue;
         if (apply) TRVStyleTemplate::ApplyToParaStyle(target, p);
       } else {
         auto* f = static_cast<TFontInfo*>(Read->GetItem(i));
@@ -995,13 +998,11 @@ class TRVFReader {
         if (textTarget == paraTarget) textTarget = nullptr;
         TRVStyleTemplate* source = SourceTemplate(f->StyleTemplateId);
         TRVStyleTemplate* paraSource = SourceTemplate(f->ParaStyleTemplateId);
-        const bool derive = apply && !TemplateNames && !AllowReplaceStyles;
-        if (derive) TRVStyleTemplate::UpdateModifiedTextStyleProperties(source, f, paraSource);
+        const bool shape = apply && (textTarget || paraTarget);  // a style without targets stays
+        if (shape && derive) TRVStyleTemplate::UpdateModifiedTextStyleProperties(source, f, paraSource);
         f->StyleTemplateId = textTarget ? textTarget->GetId() : -1;
         f->ParaStyleTemplateId = paraTarget ? paraTarget->GetId() : -1;
-        if (AllowReplaceStyles && !TemplateNames) continue;
-        if (!textTarget && !paraTarget) continue;
-        if (apply) TRVStyleTemplate::ApplyToTextStyle(textTarget, f, paraTarget);
+        if (shape) TRVStyleTemplate::ApplyToTextStyle(textTarget, f, paraTarget);
       }
     }
   }
