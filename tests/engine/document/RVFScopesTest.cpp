@@ -499,3 +499,49 @@ TEST(RVFReader, InsertionMapsOrMergesStylesByReadMode) {
     }
   }
 }
+
+TEST(RVFRecords, TruncatedRecordsNeverCrashOrReadAsComplete) {
+  RegisterClass(TTestDocObject::StaticClassInfo());
+  for (bool binary : {false, true}) {
+    SCOPED_TRACE(binary);
+    TTestDoc a;
+    TRVDataRootProperties* rp = a.Doc.GetRootProperties();
+    binary ? rp->RVFOptions.Include(rvfoSaveBinary) : rp->RVFOptions.Exclude(rvfoSaveBinary);
+    for (TRVFOption o : {rvfoSaveBack, rvfoSaveDocObjects, rvfoSaveLayout, rvfoSaveStyleTemplatesOnlyNames})
+      rp->RVFOptions.Include(o);
+    rp->UseStyleTemplates = true;
+    a.Sheet.StyleTemplates()->Add()->SetName(u"Normal");
+    a.Doc.AddNL(u"main", 0, 0);
+    TTestDoc header;
+    header.Doc.AddNL(u"header", 0, 0);
+    rp->ExtraDocuments.push_back({u"header", &header.Doc});
+    auto* obj = new TTestDocObject();
+    obj->SetValue(7);
+    obj->SetCollection(static_cast<TCollection*>(a.Doc.GetDocObjects()));
+    TTestBackground bg;
+    bg.Style = 1;
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(2, 2);
+    bg.Image = std::move(bmp);
+    TRVLayoutInfo layout;
+    TMemoryStream s;
+    ASSERT_TRUE(a.Doc.SaveRVFToStream(&s, false, clRed, &bg, &layout, true));
+    const std::string full = StreamText(s);
+    for (std::size_t n = 0; n < full.size(); ++n) {
+      TTestDoc b;
+      TRVDataRootProperties* bp = b.Doc.GetRootProperties();
+      for (TRVFOption o : {rvfoLoadBack, rvfoLoadDocObjects, rvfoLoadLayout}) bp->RVFOptions.Include(o);
+      bp->UseStyleTemplates = true;
+      TTestDoc header2;
+      bp->ExtraDocuments.push_back({u"header", &header2.Doc});
+      TTestBackground bg2;
+      TRVLayoutInfo layout2;
+      if (LoadInto(b.Doc, full.substr(0, n), &layout2, &bg2)) {
+        if (!binary) {
+          EXPECT_TRUE(n == 0 || full[n - 1] == '\n' || full[n - 1] == '\r') << n;
+        }
+        EXPECT_LE(b.Doc.ItemCount(), 1);
+      }
+    }
+  }
+}
