@@ -1050,7 +1050,7 @@ class TRVFReader {
     return true;
   }
 
-  // A component-streamed collection; false when the data is not one.
+  // A component-streamed collection; data that is not one raises, which fails the read.
   bool ReadCollectionBytes(const TRVRawByteString& Bytes, TCollection* Target) {
     TMemoryStream ms;
     ms.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
