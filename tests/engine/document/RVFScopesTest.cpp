@@ -545,3 +545,21 @@ TEST(RVFRecords, TruncatedRecordsNeverCrashOrReadAsComplete) {
     }
   }
 }
+
+TEST(RVFWriter, ARecordBeginningInsideALineHoldsOnlyThatLine) {
+  // "b" continues the paragraph of "a"; "c" and "d" start paragraphs of the same formatting.
+  // Packing them after "b" would make them continue the line too when read.
+  TTestDoc t;
+  t.Doc.GetRootProperties()->RVFOptions.Exclude(rvfoSaveBinary);
+  t.Doc.AddNL(u"a", 1, 0);
+  t.Doc.AddNL(u"b", 0, -1);
+  t.Doc.AddNL(u"c", 0, 0);
+  t.Doc.AddNL(u"d", 0, 0);
+  TMemoryStream s;
+  ASSERT_TRUE(t.Doc.SaveRVFToStream(&s, false, clNone, nullptr, nullptr, false));
+  EXPECT_NE(StreamText(s).find("0 1 -1 9 3 0\r\n6200\r\n0 2 0 8 3 0\r\n6300\r\n6400\r\n"), std::string::npos)
+      << StreamText(s);
+  TTestDoc b;
+  ASSERT_TRUE(LoadInto(b.Doc, StreamText(s)));
+  EXPECT_EQ(b.Structure(), "P0 S0 P0 P0");
+}
