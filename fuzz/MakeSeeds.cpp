@@ -12,10 +12,12 @@
 #include "StreamFixtures.h"
 #include "StyleFuzz.h"
 #include "engine/document/RVBreakItem.h"
+#include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVLabelItem.h"
 #include "engine/document/RVNoteItems.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVFMisc.h"
+#include "engine/styles/StyleTemplate.h"
 #include "platform/base/IniFiles.h"
 #include "platform/base/NLS.h"
 #include "platform/graphics/Gif.h"
@@ -276,6 +278,34 @@ void Documents() {
     Seed("RVFDoc", binary ? "insert-binary" : "insert-hex", Mode(binary ? 12 : 9, Bytes(ms)), 1);
   }
   Seed("RVFDoc", "unknown-kind", Mode(1, "-8 1 3 2\r\n-150 2 0 0 0 0\r\nx\r\ny\r\n5 1 7 8 3 0\r\n6100\r\n"), 1);
+  // The document-level records: template names, a background without a picture, document
+  // objects (none registered: the collection is empty), a layout, a marker state and an extra
+  // document, in both forms.
+  {
+    TRVPlainRootData header(&sheet);
+    header.AddNL(u"header", 0, 0);
+    TRVDataRootProperties* rp = doc.GetRootProperties();
+    rp->UseStyleTemplates = true;
+    rp->ExtraDocuments.push_back({u"header", &header});
+    sheet.StyleTemplates()->Add()->SetName(u"Normal");
+    for (TRVFOption o : {rvfoSaveBack, rvfoSaveLayout, rvfoSaveStyleTemplatesOnlyNames}) rp->RVFOptions.Include(o);
+    TRVLayoutInfo layout;
+    layout.LeftMargin = 5;
+    for (bool binary : {false, true}) {
+      TRVFOptions& o = rp->RVFOptions;
+      binary ? o.Include(rvfoSaveBinary) : o.Exclude(rvfoSaveBinary);
+      TMemoryStream ms;
+      doc.SaveRVFToStream(&ms, false, 0x00FF00, nullptr, &layout, true);
+      Seed("RVFDoc", binary ? "records-binary" : "records-hex", Mode(binary ? 36 : 32, Bytes(ms)), 1);
+      Seed("RVFDoc", binary ? "editor-binary" : "editor-hex", Mode(binary ? 68 : 64, Bytes(ms)), 1);
+    }
+    Seed("RVFDoc", "background-and-markers",
+         Mode(32, "-8 1 3 2\r\n-7 2 0 0 0 0 2 255\r\nTBitmap\r\n424D00\r\n-9 2 0 0 0 0 6\r\n\r\n"
+                  "00000000010000000000000000000000000000000000000000\r\n-9 2 0 0 0 0 10\r\n\r\n0E00\r\n"
+                  "0 1 0 8 3 0\r\n6100\r\n"),
+         1);
+    rp->ExtraDocuments.clear();
+  }
 }
 
 // The draw items of a formatted document as the formatting stream keeps them: an empty list and

@@ -735,6 +735,11 @@ TRVDocParameters* TRVPlainRootData::GetDocParameters(bool AllowCreate) {
   return FDocParameters.get();
 }
 
+TObject* TRVPlainRootData::GetDocObjects() {
+  if (!FDocObjects) FDocObjects = std::make_unique<TRVDocObjectCollection>(nullptr);
+  return FDocObjects.get();
+}
+
 TList* TRVPlainRootData::GetPrintFieldList(bool AllowCreate) {
   if (!FPrintFields && AllowCreate) FPrintFields = std::make_unique<TList>();
   return FPrintFields.get();

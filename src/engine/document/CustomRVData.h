@@ -74,6 +74,42 @@ using TRVFWarnings = TSet<TRVFWarning, 16>;
 // How the reader treats the styles of inserted RVF.
 enum TRVFReaderStyleMode : std::uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
 
+// How the style templates of inserted RVF meet the document's.
+enum TRVStyleTemplateInsertMode : std::uint8_t {
+  rvstimUseTargetFormatting, rvstimUseSourceFormatting, rvstimIgnoreSourceStyleTemplates
+};
+
+// Style-template names and ids as the native format can store them instead of the templates.
+using TRVStyleTemplateNameList = std::vector<std::pair<TRVUnicodeString, int>>;
+
+// What the native format needs of a document's background: its style (the ordinal of the
+// background style, 0 = colour only) and its image. The viewer's background implements it; the
+// writer and reader reach it through the TObject they are given.
+class IRVFBackground {
+ public:
+  virtual ~IRVFBackground() = default;
+  virtual int GetRVFBackgroundStyle() const = 0;
+  virtual void SetRVFBackgroundStyle(int Style) = 0;
+  // nil when there is no image.
+  virtual TGraphic* GetRVFBackgroundImage() = 0;
+  // nil drops the image.
+  virtual void SetRVFBackgroundImage(std::unique_ptr<TGraphic> Image) = 0;
+};
+
+// A named document of a tree that is not part of its item list (not owned).
+struct TRVExtraDocument {
+  TRVUnicodeString Name;
+  TCustomRVData* Document = nullptr;
+};
+
+// Process-wide switches of the native format. RVFSkipStyleChecks: incoming style numbers are
+// neither mapped nor checked. RVFUseNormalStyleTemplate: an incoming paragraph template without a
+// namesake falls back to "Normal". RVFSaveItemSelection: a selection inside one item that can
+// save it is written by that item.
+extern bool RVFSkipStyleChecks;
+extern bool RVFUseNormalStyleTemplate;
+extern bool RVFSaveItemSelection;
+
 // Settings of a document tree kept by its absolute root. The viewer's root properties extend
 // these; a document without a viewer keeps a plain set.
 class TRVDataRootProperties : public TObject {
@@ -93,6 +129,8 @@ class TRVDataRootProperties : public TObject {
   TRVFWarnings RVFWarnings;
   TRVFReaderStyleMode RVFTextStylesReadMode = rvf_sInsertMerge;
   TRVFReaderStyleMode RVFParaStylesReadMode = rvf_sInsertMerge;
+  TRVStyleTemplateInsertMode StyleTemplateInsertMode = rvstimUseTargetFormatting;
+  std::vector<TRVExtraDocument> ExtraDocuments;
 };
 
 // Events of a document tree, raised by its absolute root.
@@ -384,10 +422,17 @@ class TCustomRVData : public TPersistent,
   bool InsertRVFFromStream(TStream* Stream, int Index, TColor& Color, TObject* Background, TRVLayoutInfo* Layout,
                            bool AllowReplaceStyles);
   bool AppendRVFFromStream(TStream* Stream, int ParaNo, TColor& Color, TObject* Background);
+  // The caller's style templates or template names (not owned) stand for those of a host read:
+  // an extra document reads with the ones its main document read.
   bool DoInsertRVFFromStream(TStream* Stream, int& Index, bool& FullReformat, bool& RVFInserted,
                              bool& FailedBecauseOfProtect, int& NewItemCount, TRVLayoutInfo* Layout,
                              TObject* Background, TColor& Color, bool EditFlag, bool AppendMode,
-                             bool AllowReplaceStyles, int AppendParaNo);
+                             bool AllowReplaceStyles, int AppendParaNo,
+                             TRVStyleTemplateCollection* ReadStyleTemplates = nullptr,
+                             TRVStyleTemplateNameList* ReadStyleTemplateNames = nullptr);
+  bool LoadRVFFromStreamEx(TStream* Stream, TColor& Color, TObject* Background, TRVLayoutInfo* Layout,
+                           TRVStyleTemplateCollection* ReadStyleTemplates,
+                           TRVStyleTemplateNameList* ReadStyleTemplateNames);
   // The warnings of the last read (kept by the root properties).
   TRVFWarnings GetRVFWarnings();
   // ---- plain text (CustomRVDataText.cpp) ----
@@ -513,6 +558,8 @@ class TRVPlainRootData : public TCustomRVData {
   void DestroyMarkers() override;
   void DestroyPrintFieldList() override;
   TRVDocParameters* GetDocParameters(bool AllowCreate) override;
+  // The document objects, made on first use.
+  TObject* GetDocObjects() override;
   std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override { return ScaleViroZere; }
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                   TCustomRVData* RVData) override;
@@ -530,4 +577,5 @@ class TRVPlainRootData : public TCustomRVData {
   std::unique_ptr<TRVMarkerList> FMarkers;
   std::unique_ptr<TList> FPrintFields;
   std::unique_ptr<TRVDocParameters> FDocParameters;
+  std::unique_ptr<TPersistent> FDocObjects;
 };

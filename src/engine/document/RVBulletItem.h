@@ -72,7 +72,4 @@ class TRVHotspotItemInfo : public TRVBulletItemInfo {
   bool ReadRVFHeaderTail(const char*& P, TCustomRVData* ARVData, bool UTF8Strings, bool& AssStyleNameUsed) override;
 
   int HotImageIndex = 0;
-
- protected:
-  bool WritesVAlignLine() const override { return false; }
 };

@@ -33,7 +33,7 @@ class TRVLayoutInfo {
 
 enum TRVFSaveScope { rvfss_Full, rvfss_Selection, rvfss_Page, rvfss_FromPage, rvfss_FullInPage };
 
-enum TRVLongOperation { rvloLoading, rvloSaving, rvloRTFWrite, rvloHTMLWrite, rvloDocXWrite, rvloTextWrite, rvloRVFWrite };
+enum TRVLongOperation { rvloLoading, rvloSaving, rvloRTFWrite, rvloHTMLWrite, rvloDocXWrite, rvloTextWrite, rvloRVFWrite, rvloRVFRead };
 enum TRVProgressStage { rvpstgStarting, rvpstgRunning, rvpstgEnding };
 
 // UTF-8 with rvsoUTF8, else the sheet's default code page.

@@ -8,15 +8,12 @@
 // collection, so each needs a constructor that takes none (e.g. a collection defaulting to nil).
 #pragma once
 
+#include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/ComponentStream.h"
 #include "platform/base/Persistent.h"
 
-// The writer the engine streams components and collections with.
-class TRVWriter : public TWriter {
- public:
-  explicit TRVWriter(TStream& stream, int bufSize = 4096) : TWriter(stream, bufSize) {}
-};
+// TRVWriter, the writer the engine streams components and collections with, is RVFMisc's.
 
 // Streamed properties, in this order: ItemClassName, then Item as a nested object.
 class TRVCollectionBuilderItem : public TCollectionItem {

@@ -249,13 +249,13 @@ TEST(BulletItems, RecordsKeepTheirImageList) {
 
   TRVHotspotItemInfo hot(&t.Doc, 3, 7, &list, rvvaAbsMiddle);
   rec = SaveRecord(t.Doc, &hot, u"h");
-  EXPECT_EQ(rec, "-4 1 0 8 0 0 5 3 7\r\nh\r\n");
+  EXPECT_EQ(rec, "-4 2 0 8 0 0 5 3 7\r\nh\r\nvalign=4\r\n");
   back = ReadRecord(t.Doc, rec, name);
   ASSERT_NE(back, nullptr);
   auto* h = static_cast<TRVHotspotItemInfo*>(back.get());
   EXPECT_EQ(h->ImageList, &list);
   EXPECT_EQ(h->HotImageIndex, 7);
-  EXPECT_EQ(h->VAlign, rvvaBaseline);  // a hotspot's placement is not stored
+  EXPECT_EQ(h->VAlign, rvvaAbsMiddle);  // the placement travels as an extra-property line
   EXPECT_TRUE(h->GetBoolValueEx(rvbpHotColdJump, &t.Sheet));
   EXPECT_EQ(h->GetImageIndexForState(true), 7);
 
