@@ -1,7 +1,9 @@
 #include "platform/ui/Input.h"
 
 #include <QCursor>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QStyle>
 
 #include "platform/ui/GuiSession.h"
 
@@ -24,4 +26,38 @@ std::int16_t GetAsyncKeyState(int vKey) {
     default: break;
   }
   return down ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
+  switch (uiAction) {
+    case SPI_GETWHEELSCROLLLINES: {
+      if (!pvParam) return 0;
+      // The toolkit keeps the setting; it has no page mode, so the value asked for is kept beside it.
+      *static_cast<UINT*>(pvParam) = GuiSessionRunning() ? static_cast<UINT>(QApplication::wheelScrollLines()) : 3u;
+      return 1;
+    }
+    case SPI_SETWHEELSCROLLLINES:
+      if (!GuiSessionRunning()) return 0;
+      QApplication::setWheelScrollLines(static_cast<int>(uiParam));
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int GetSystemMetrics(int nIndex) {
+  switch (nIndex) {
+    case SM_CXDRAG:
+    case SM_CYDRAG:
+      return GuiSessionRunning() ? QApplication::startDragDistance() : 4;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+      return GuiSessionRunning() ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 16;
+    default:
+      return 0;
+  }
+}
+
+UINT GetDoubleClickTime() {
+  return GuiSessionRunning() ? static_cast<UINT>(QApplication::doubleClickInterval()) : 500u;
 }
