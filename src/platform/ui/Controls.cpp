@@ -237,6 +237,10 @@ void TControl::Invalidate() {
   if (FParent) FParent->Invalidate();
 }
 
+void TControl::Update() {
+  if (FParent) FParent->Update();
+}
+
 // ---- TWinControl --------------------------------------------------------------------------------
 
 const TClassInfo& TWinControl::StaticClassInfo() {
@@ -420,7 +424,11 @@ TRect TWinControl::GetClientRect() const {
 }
 
 void TWinControl::Invalidate() {
-  if (FHandle) FHandle->Widget->update();
+  if (FHandle) FHandle->Widget->Client()->update();
+}
+
+void TWinControl::Update() {
+  if (FHandle) UpdateWindow(FHandle.get());
 }
 
 void TWinControl::Dispatch(TMessage& Message) {

@@ -119,6 +119,12 @@ class TControl : public TComponent {
 
   // Asks for a repaint of the control on the screen (nothing without a native window).
   virtual void Invalidate();
+  // Paints what waits to be painted now; Refresh repaints the whole control now.
+  virtual void Update();
+  void Refresh() {
+    Invalidate();
+    Update();
+  }
 
   // Input. The window delivers the window system's events as messages (WM_LBUTTONDOWN,
   // WM_MOUSEWHEEL, WM_GESTURE...), which end in these handlers. A wheel message is counted in
@@ -249,6 +255,7 @@ class TWinControl : public TControl {
 
   void Dispatch(TMessage& Message) override;
   void Invalidate() override;
+  void Update() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   // The native window asks for its picture: border (unless the window system draws it),
@@ -331,6 +338,10 @@ constexpr int SW_HIDE = 0, SW_SHOW = 5;
 BOOL ShowWindow(HWND Wnd, int CmdShow);
 // Brings a top-level window to the front and gives it the keyboard.
 BOOL SetForegroundWindow(HWND Wnd);
+// Copies what the screen shows in the rectangle at (X, Y) to DC at its origin: the pixels the
+// window system holds (PrintWindow paints a window again instead). FALSE when the window
+// system gives no screen pixels (the headless one does not).
+BOOL CopyScreenRect(int X, int Y, int Width, int Height, HDC DC);
 // Client coordinates of a window to the screen's.
 BOOL ClientToScreen(HWND Wnd, TPoint* Point);
 

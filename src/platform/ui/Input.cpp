@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QStyle>
+#include <algorithm>
 
 #include "platform/ui/GuiSession.h"
 
@@ -28,17 +29,27 @@ std::int16_t GetAsyncKeyState(int vKey) {
   return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
 
+namespace {
+bool GWheelLinesSet = false;
+UINT GWheelLines = 3;
+}  // namespace
+
 BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
   switch (uiAction) {
     case SPI_GETWHEELSCROLLLINES: {
       if (!pvParam) return 0;
-      // The toolkit keeps the setting; it has no page mode, so the value asked for is kept beside it.
-      *static_cast<UINT*>(pvParam) = GuiSessionRunning() ? static_cast<UINT>(QApplication::wheelScrollLines()) : 3u;
+      UINT lines = 3;
+      if (GWheelLinesSet) lines = GWheelLines;
+      else if (GuiSessionRunning()) lines = static_cast<UINT>(std::max(0, QApplication::wheelScrollLines()));
+      *static_cast<UINT*>(pvParam) = lines;
       return 1;
     }
     case SPI_SETWHEELSCROLLLINES:
-      if (!GuiSessionRunning()) return 0;
-      QApplication::setWheelScrollLines(static_cast<int>(uiParam));
+      // The process's own value wins over the desktop's from now on; the toolkit is told too,
+      // except of the page mode, which it does not have.
+      GWheelLinesSet = true;
+      GWheelLines = uiParam;
+      if (uiParam != WHEEL_PAGESCROLL && GuiSessionRunning()) QApplication::setWheelScrollLines(static_cast<int>(uiParam));
       return 1;
     default:
       return 0;

@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPanGesture>
+#include <QScreen>
 #include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
@@ -103,7 +104,7 @@ void TClientArea::paintEvent(QPaintEvent* e) {
   // The control paints the part asked for into an off-screen bitmap of the device layer, with
   // the origin moved so that it draws in its own client coordinates.
   const QRect r = e->rect().intersected(rect());
-  if (r.isEmpty()) return;
+  if (r.isEmpty() || !FOwner->Control()) return;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = dc ? CreateCompatibleBitmap(dc, r.width(), r.height()) : nullptr;
   if (bmp) {
@@ -246,6 +247,8 @@ TNativeWindow::TNativeWindow(TWinControl* control, QWidget* parent, const TCreat
 
 TNativeWindow::~TNativeWindow() {
   for (const auto& [id, qtId] : FTimers) killTimer(qtId);
+  // Focus and other events while the widgets go no longer reach the control.
+  FControl = nullptr;
 }
 
 bool TNativeWindow::HasFrame() const {
@@ -254,6 +257,7 @@ bool TNativeWindow::HasFrame() const {
 
 LRESULT TNativeWindow::Send(Cardinal msg, WPARAM w, LPARAM l) {
   // A handler may destroy the window (and the control); nothing of this object is touched after.
+  if (!FControl) return 0;
   try {
     return FControl->Perform(msg, w, l);
   } catch (...) {
@@ -300,7 +304,7 @@ void TNativeWindow::Relayout() {
 
 void TNativeWindow::resizeEvent(QResizeEvent* e) {
   QFrame::resizeEvent(e);
-  if (!parentWidget()) FControl->WindowResized(width(), height());
+  if (!parentWidget() && FControl) FControl->WindowResized(width(), height());
   Relayout();
 }
 
@@ -433,6 +437,20 @@ BOOL SetForegroundWindow(HWND Wnd) {
   w->window()->raise();
   w->window()->activateWindow();
   return TRUE;
+}
+
+BOOL CopyScreenRect(int X, int Y, int Width, int Height, HDC DC) {
+  if (!GuiSessionRunning() || !DC || Width <= 0 || Height <= 0) return FALSE;
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return FALSE;
+  const QImage image = screen->grabWindow(0, X, Y, Width, Height).toImage().convertToFormat(QImage::Format_RGB32);
+  if (image.isNull() || image.width() != Width || image.height() != Height) return FALSE;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = Width;
+  bi.bmiHeader.biHeight = -Height;
+  bi.bmiHeader.biBitCount = 32;
+  return SetDIBitsToDevice(DC, 0, 0, static_cast<DWORD>(Width), static_cast<DWORD>(Height), 0, 0, 0,
+                           static_cast<UINT>(Height), image.constBits(), &bi, DIB_RGB_COLORS) != 0;
 }
 
 BOOL ClientToScreen(HWND Wnd, TPoint* Point) {
