@@ -44,7 +44,7 @@ int WrongRows(TBandScroller& S) {
   return wrong;
 }
 
-TEST(ScrollerX11, RealWheelAndKeyEventsScrollAndRepaint) {
+TEST(ScrollerX11, RealInputScrollsAndRepaints) {
   if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_viewer_x11)";
   ASSERT_TRUE(RunTool("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
   UINT savedLines = 3;
@@ -85,6 +85,21 @@ TEST(ScrollerX11, RealWheelAndKeyEventsScrollAndRepaint) {
     // repainted strip together.
     EXPECT_TRUE(WaitFor([&] { return WrongRows(s) == 0; })) << step.Command << ": " << WrongRows(s) << " wrong rows";
   }
+
+  // The window's scroll bar: its arrow steps a line, its trough a page.
+  const int ext = GetSystemMetrics(SM_CXVSCROLL);
+  TPoint arrow(s.GetClientWidth() + ext / 2, s.GetClientHeight() - ext / 2);
+  TPoint trough(s.GetClientWidth() + ext / 2, s.GetClientHeight() - 3 * ext);
+  ClientToScreen(s.GetHandle(), &arrow);
+  ClientToScreen(s.GetHandle(), &trough);
+  auto click = [](TPoint p) {
+    return "xdotool mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y) + " click 1";
+  };
+  ASSERT_TRUE(RunTool(click(arrow)));
+  EXPECT_TRUE(WaitFor([&] { return s.GetVScrollPos() == 1; })) << "arrow: at " << s.GetVScrollPos();
+  ASSERT_TRUE(RunTool(click(trough)));
+  EXPECT_TRUE(WaitFor([&] { return s.GetVScrollPos() == 1 + page; })) << "trough: at " << s.GetVScrollPos();
+  EXPECT_TRUE(WaitFor([&] { return WrongRows(s) == 0; })) << "after the bar: " << WrongRows(s) << " wrong rows";
   ShowWindow(s.GetHandle(), SW_HIDE);
   SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
 }
