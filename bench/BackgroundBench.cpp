@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "engine/foundation/RVGrIn.h"
 #include "engine/layout/RVBack.h"
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/Pictures.h"
