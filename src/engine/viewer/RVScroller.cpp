@@ -346,8 +346,10 @@ void TRVScroller::Dispatch(TMessage& Message) {
       Invalidate();
       break;
     case CM_BORDERCHANGED:
-    case CM_CTL3DCHANGED:
       RecreateWnd();
+      break;
+    case CM_CTL3DCHANGED:
+      if (GetBorderStyle() == bsSingle) RecreateWnd();
       break;
     default:
       TCustomRVControl::Dispatch(Message);

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <algorithm>
+#include <functional>
 
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/NativeWindow.h"
@@ -333,8 +334,20 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::RecreateWnd() {
   if (!FHandle) return;
+  // The windows inside go with this one; those that existed are made again after it.
+  std::vector<TWinControl*> had;
+  std::function<void(TWinControl*)> collect = [&](TWinControl* w) {
+    for (TControl* c : w->FWinControls) {
+      auto* child = static_cast<TWinControl*>(c);
+      if (!child->FHandle) continue;
+      had.push_back(child);
+      collect(child);
+    }
+  };
+  collect(this);
   DestroyHandle();
   HandleNeeded();
+  for (TWinControl* w : had) w->HandleNeeded();
 }
 
 DWORD TWinControl::GetWindowStyle() const { return FHandle ? FHandle->Widget->Params().Style : 0; }

@@ -229,6 +229,10 @@ TEST_F(TScrollerFixture, EmbeddedControlsKeepTheirTrueTopInTag) {
   S->SetVScrollPos(0);
   EXPECT_EQ(child->GetTag(), 25000);
   EXPECT_EQ(child->GetTop(), 10000);
+  // A new window for the scroller (another border) brings the child's window back too.
+  child->HandleNeeded();
+  S->SetBorderStyle(bsSingle);
+  EXPECT_TRUE(child->HandleAllocated());
 }
 
 TEST_F(TScrollerFixture, ScrollingEventsAndTheVerticalBarSettings) {
