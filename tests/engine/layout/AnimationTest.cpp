@@ -181,6 +181,14 @@ TEST(AnimationTest, GifTimingAndFramesMatchAnIndependentReader) {
       ExpectFrame(d, ref, t.Frame, back, c.Name);
     }
     EXPECT_EQ(d.Draws, 4);
+    // Export: the first frame at the GIF's own size, the current frame kept.
+    EXPECT_EQ(a->GetExportImageSize(), TSize(8, 6));
+    TBitmap exported(8, 6);
+    a->DrawForExport(exported.GetCanvas());
+    EXPECT_EQ(a->FrameIndex, 1);
+    const TPixelImage px = exported.ToPixels();
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 8; ++x) ASSERT_EQ(px.At(x, y) & 0xFFFFFFu, ref.At(0, x, y, White)) << x << "," << y;
   }
 }
 
