@@ -11,6 +11,7 @@
 #include "FuzzCommon.h"
 #include "StreamFixtures.h"
 #include "StyleFuzz.h"
+#include "engine/foundation/RVClasses.h"
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVLabelItem.h"
@@ -286,7 +287,7 @@ void Documents() {
     header.AddNL(u"header", 0, 0);
     TRVDataRootProperties* rp = doc.GetRootProperties();
     rp->UseStyleTemplates = true;
-    rp->ExtraDocuments.push_back({u"header", &header});
+    rp->GetExtraDocumentsList()->AddObject(u"header", &header);
     sheet.StyleTemplates()->Add()->SetName(u"Normal");
     for (TRVFOption o : {rvfoSaveBack, rvfoSaveLayout, rvfoSaveStyleTemplatesOnlyNames}) rp->RVFOptions.Include(o);
     TRVLayoutInfo layout;
@@ -304,7 +305,7 @@ void Documents() {
                   "00000000010000000000000000000000000000000000000000\r\n-9 2 0 0 0 0 10\r\n\r\n0E00\r\n"
                   "0 1 0 8 3 0\r\n6100\r\n"),
          1);
-    rp->ExtraDocuments.clear();
+    rp->SetExtraDocumentsList(nullptr);
   }
 }
 

@@ -3,6 +3,7 @@
 // taken: background, layout and marker state, style templates, document objects, an extra
 // document; with bit 64 an insertion is an editor's); what loads is written and read back again.
 #include "FuzzCommon.h"
+#include "engine/foundation/RVClasses.h"
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVMarkerItem.h"
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          rvfoSaveDocObjects})
       options.Include(o);
     doc.GetRootProperties()->UseStyleTemplates = true;
-    doc.GetRootProperties()->ExtraDocuments.push_back({u"header", &extra});
+    doc.GetRootProperties()->GetExtraDocumentsList()->AddObject(u"header", &extra);
   }
   if (mode & 1) options.Include(rvfoConvUnknownStylesToZero);
   if (mode & 2) options.Include(rvfoCanChangeUnits);

@@ -541,7 +541,7 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Col
       struct TDepth {
         ~TDepth() { --ExtraDocumentDepth; }
       } depth;
-      for (const TRVExtraDocument& extra : rp->ExtraDocuments) {
+      for (const TRVExtraDocument& extra : rp->ExtraDocumentEntries()) {
         if (!extra.Document || extra.Document == this) continue;
         TMemoryStream ms;
         if (!extra.Document->SaveRVFToStreamEx(&ms, rvfss_Full, clNone, nullptr, nullptr, true, nullptr))
@@ -1149,7 +1149,7 @@ class TRVFReader {
           ExtraNameRead = false;
           TRVRawByteString bytes;
           if (!PartBytes(Part, ReadType, bytes)) return false;
-          for (const TRVExtraDocument& extra : Root->ExtraDocuments) {
+          for (const TRVExtraDocument& extra : Root->ExtraDocumentEntries()) {
             if (extra.Name != ExtraName || !extra.Document || extra.Document == Doc) continue;
             TMemoryStream ms;
             if (!bytes.empty()) ms.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
@@ -1535,7 +1535,7 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
     if (AllowReplaceStyles && GetFlags().Contains(rvflRoot) && reader.Root) reader.Root->ClearDocProperties();
     // The checkpoint chain continues from the one before the insertion point.
     if (AllowReplaceStyles && GetFlags().Contains(rvflRoot) && reader.Root)
-      for (const TRVExtraDocument& extra : reader.Root->ExtraDocuments)
+      for (const TRVExtraDocument& extra : reader.Root->ExtraDocumentEntries())
         if (extra.Document && extra.Document != this) extra.Document->Clear();
     if (index >= ItemCount()) {
       reader.PrevCP = LastCP;

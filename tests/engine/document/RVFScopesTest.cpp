@@ -231,7 +231,7 @@ TEST(RVFRecords, BackgroundExtraDocumentsAndDocObjectsRoundTrip) {
     bg.Image = std::move(bmp);
     TTestDoc header;
     header.Doc.AddNL(u"header text", 1, 0);
-    a.Doc.GetRootProperties()->ExtraDocuments.push_back({u"header", &header.Doc});
+    a.Doc.GetRootProperties()->GetExtraDocumentsList()->AddObject(u"header", &header.Doc);
     auto* objects = static_cast<TCollection*>(a.Doc.GetDocObjects());
     auto* obj = new TTestDocObject();
     obj->SetValue(42);
@@ -248,7 +248,7 @@ TEST(RVFRecords, BackgroundExtraDocumentsAndDocObjectsRoundTrip) {
     ob.Include(rvfoLoadDocObjects);
     TTestDoc header2;
     header2.Doc.AddNL(u"stale", 0, 0);
-    b.Doc.GetRootProperties()->ExtraDocuments.push_back({u"header", &header2.Doc});
+    b.Doc.GetRootProperties()->GetExtraDocumentsList()->AddObject(u"header", &header2.Doc);
     TTestBackground bg2;
     TColor color = clNone;
     ASSERT_TRUE(LoadInto(b.Doc, data, nullptr, &bg2, &color));
@@ -514,7 +514,7 @@ TEST(RVFRecords, TruncatedRecordsNeverCrashOrReadAsComplete) {
     a.Doc.AddNL(u"main", 0, 0);
     TTestDoc header;
     header.Doc.AddNL(u"header", 0, 0);
-    rp->ExtraDocuments.push_back({u"header", &header.Doc});
+    rp->GetExtraDocumentsList()->AddObject(u"header", &header.Doc);
     auto* obj = new TTestDocObject();
     obj->SetValue(7);
     obj->SetCollection(static_cast<TCollection*>(a.Doc.GetDocObjects()));
@@ -533,7 +533,7 @@ TEST(RVFRecords, TruncatedRecordsNeverCrashOrReadAsComplete) {
       for (TRVFOption o : {rvfoLoadBack, rvfoLoadDocObjects, rvfoLoadLayout}) bp->RVFOptions.Include(o);
       bp->UseStyleTemplates = true;
       TTestDoc header2;
-      bp->ExtraDocuments.push_back({u"header", &header2.Doc});
+      bp->GetExtraDocumentsList()->AddObject(u"header", &header2.Doc);
       TTestBackground bg2;
       TRVLayoutInfo layout2;
       if (LoadInto(b.Doc, full.substr(0, n), &layout2, &bg2)) {
