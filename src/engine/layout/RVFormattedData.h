@@ -259,6 +259,17 @@ class TCustomRVFormattedData : public TCustomRVData {
                       std::vector<int>* VisualOrder);
   void PlaceFloatsOnFinishedLine(int FirstDItem, int LastDItem, int ExtraBelow, const TRVScreenAndDevice* PSaD,
                                  TRVFormattingState& State);
+  void InsertDrawItem(std::unique_ptr<TRVDrawLineInfo> DrawItem, int ItemNo, TRVFormattingState& State);
+  void AddTextDrawItem(int ItemNo, int Pos, int Count, const TSize& Size, bool NewLine, TRVFormattingState& State);
+  // Chooses where a piece of Length remaining characters, of which Count fit, ends (Part of the
+  // fitting unit); Consumed tells that the space after the piece belongs to neither line.
+  int ChooseTextBreak(const WideChar* Text, int Length, int Count, bool Retry, bool NextStartsLine, bool ForceOne,
+                      int ItemNo, TRVFormattingState& State, bool& Consumed);
+  // The piece that a break after character R (0-based) gives, with the space rule of trimming.
+  int PieceFromBreak(const WideChar* Text, int R, TRVFormattingState& State, bool& Consumed);
+  int PrevVisibleItem(int ItemNo);
+  bool NextVisibleStartsLine(int ItemNo);
+  int FirstVisibleParaItem();
   // Creates the formatting state of a run (full, tail or partial).
   void InitFormattingState(TRVFormattingState& State, TCanvas* Canvas, bool NoCaching, bool Reformatting,
                            bool ThisLevelOnly);

@@ -8,12 +8,22 @@
 #include "engine/document/RVItem.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVBorder.h"
+#include "engine/styles/RVStyle.h"
 
 class TCanvas;
 class TRVFontInfoCache;
 class TRVFontInfoCacheItem;
 class TRVFloatingDrawItems;
 class TRVDrawLines;
+
+// Process-wide switches of the formatter: how text is fitted (0 asks the text engine, 1 always
+// takes its maximal fit, other values probe), whether a line ended by a line break inside a
+// paragraph is justified, and the smallest line height given to floating boxes on a line.
+extern int TextFitStrategy;
+extern bool BreakLineJustification;
+extern int FloatLineMinHeight;
+// The resolution documents are formatted at when a page-layout editor fixes one (0: the canvas's).
+extern int RVFormattingPixelsPerInch;
 
 struct TRVFormattingState {
   int X = 0;                 // position on the current line, from the line's start
@@ -58,6 +68,13 @@ struct TRVFormattingState {
   // The display text of the current text item and the offset of the next character to place.
   std::u16string DisplayText;
   TRVDocWidthChangeStates DrawingStates;
+  // Settings of the run read once.
+  TCanvas* MeasureCanvas = nullptr;  // the canvas of the current style's cache entry
+  bool Trim = false, Printing = false, ShowSpecial = false;
+  bool NoWrap = false;               // the paragraph does not wrap (or word wrap is off)
+  bool ItemFromNewLine = false;      // the item being formatted is shown from a new line
+  TRVLineWrapMode WrapMode = rvWrapNormal;
+  TRVScreenAndDevice SaD;
 
   TRVFormattingState();
   ~TRVFormattingState();
