@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "FormattingStreamDoc.h"
 #include "FuzzCommon.h"
 #include "StreamFixtures.h"
 #include "StyleFuzz.h"
@@ -277,6 +278,21 @@ void Documents() {
   Seed("RVFDoc", "unknown-kind", Mode(1, "-8 1 3 2\r\n-150 2 0 0 0 0\r\nx\r\ny\r\n5 1 7 8 3 0\r\n6100\r\n"), 1);
 }
 
+// The draw items of a formatted document as the formatting stream keeps them: an empty list and
+// one of every kind with the items' own blocks.
+void FormattingStreams() {
+  fuzz::TFormattingStreamDoc doc;
+  TRVDrawLines lines;
+  TMemoryStream empty;
+  lines.SaveToStream(&empty, doc.Items());
+  Seed("FormattingStream", "empty", Bytes(empty));
+  fuzz::FillFormattingStreamLines(lines);
+  TMemoryStream every;
+  lines.SaveToStream(&every, doc.Items());
+  Seed("FormattingStream", "every-kind", Bytes(every), 4);
+  lines.FreeAll();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -290,5 +306,6 @@ int main(int argc, char** argv) {
   Components();
   Texts();
   Documents();
+  FormattingStreams();
   return 0;
 }
