@@ -1,14 +1,51 @@
 // Draw items: the positioned rectangles into which formatting turns a document's items. Items
 // read and write the size of their own draw item while they are measured and drawn; the
-// formatted layer keeps the lists of them.
+// formatted layer keeps the lists of them (engine/layout/DrawLines.h).
+//
+// A draw item stores only what its line needs, so there is one class per kind of line: plain
+// lines, lines that may be justified (or start with a list marker), lines with extra spacing
+// below, lines with extra spacing above and below, and floating boxes. Code that handles any
+// draw item reads the extra fields through the virtual accessors, which answer 0 (and ignore
+// writes) where a class has no such field. Documents hold draw items by the hundred thousand:
+// keep the classes free of anything but their fields.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "platform/base/Types.h"
+
+struct TRVScreenAndDevice;
+class TList;
+
+class TRVDrawLineInfo;
+
+// A class reference of the draw-item classes: the formatter chooses the class per line and
+// creates its draw items through it.
+struct TRVDrawLineInfoClassRec {
+  const char* Name;
+  int KindCode;
+  std::unique_ptr<TRVDrawLineInfo> (*Create)();
+  // A new draw item of this class with the position and size given (through SetData and SetSize).
+  std::unique_ptr<TRVDrawLineInfo> CreateEx(int ALeft, int ATop, int AWidth, int AHeight, int AItemNo,
+                                            bool AFromNewLine) const;
+};
+using TRVDrawLineInfoClass = const TRVDrawLineInfoClassRec*;
 
 class TRVDrawLineInfo : public TObject {
  public:
   TRVDrawLineInfo() = default;
   ~TRVDrawLineInfo() override = default;
+
+  // A new draw item of class T stored through the virtual SetData and SetSize, so that a class
+  // that keeps its own size (a printing draw item) has its say.
+  template <typename T = TRVDrawLineInfo>
+  static std::unique_ptr<T> CreateEx(int ALeft, int ATop, int AWidth, int AHeight, int AItemNo, bool AFromNewLine) {
+    auto d = std::make_unique<T>();
+    d->SetData(ALeft, ATop, AFromNewLine, AItemNo);
+    d->SetSize(AWidth, AHeight);
+    return d;
+  }
 
   virtual int GetSpaceAtLeft() const { return 0; }
   virtual void SetSpaceAtLeft(int) {}
@@ -22,6 +59,7 @@ class TRVDrawLineInfo : public TObject {
   virtual int GetObjectWidth() const { return Width; }
   virtual int GetTextWidth() const { return Width; }
   virtual int GetSpaceCount() const { return 0; }
+  // 0 to 4: the record kind of the formatting stream.
   virtual int GetKindCode() const { return 0; }
   virtual int GetLeftNoExpandIndex() const { return 0; }
   virtual int GetRightNoExpandIndex() const { return 0; }
@@ -40,7 +78,23 @@ class TRVDrawLineInfo : public TObject {
     Height = AHeight;
   }
 
-  int Left = 0, Top = 0, Width = 0, Height = 0, ItemNo = 0, Offs = 0, TextLength = 0, BaseLine = 0;
+  // Splitting an item across pages: only printing draw items can; the base answers false.
+  virtual bool InitSplit(const TRVScreenAndDevice& /*sad*/, bool /*IgnorePageBreaks*/) { return false; }
+  virtual bool CanSplitFirst(int /*Y*/, const TRVScreenAndDevice& /*sad*/, bool /*FirstOnPage*/,
+                             bool /*PageHasFootnotes*/, bool /*FootnotesChangeHeight*/, bool /*IgnorePageBreaks*/) {
+    return false;
+  }
+  virtual bool SplitAt(int /*Y*/, const TRVScreenAndDevice& /*sad*/, bool /*FirstOnPage*/,
+                       TList*& /*FootnoteRVDataList*/, int& /*MaxHeight*/, bool /*FootnotesChangeHeight*/,
+                       bool /*IgnorePageBreaks*/) {
+    return false;
+  }
+
+  // Left, Top, Width, Height: the rectangle in document coordinates. ItemNo: the item. Offs: the
+  // 1-based first character of a text piece (0 for other items); TextLength: its characters.
+  // BaseLine: the y of the text baseline. FromNewLine / FromNewPara: starts a visual line / a
+  // paragraph. FloatingAboveUsed: the line was laid out with floating boxes from above in view.
+  std::int32_t Left = 0, Top = 0, Width = 0, Height = 0, ItemNo = 0, Offs = 0, TextLength = 0, BaseLine = 0;
   bool FromNewLine = false, FromNewPara = false, FloatingAboveUsed = false;
 };
 
@@ -61,5 +115,68 @@ class TRVJustifyDrawLineInfo : public TRVDrawLineInfo {
   void SetMarkerOffset(int Value) { FTextWidth = Value; }
 
  private:
-  int FTextWidth = 0, FSpaceCount = 0, FLeftNoExpandIndex = 0, FRightNoExpandIndex = 0;
+  std::int32_t FTextWidth = 0, FSpaceCount = 0, FLeftNoExpandIndex = 0, FRightNoExpandIndex = 0;
 };
+
+// A line with extra spacing below it.
+class TRVSimpleLineHeightDrawLineInfo : public TRVJustifyDrawLineInfo {
+ public:
+  int GetKindCode() const override { return 2; }
+  int GetExtraSpaceBelow() const override { return FExtraSpaceBelow; }
+  void SetExtraSpaceBelow(int Value) override { FExtraSpaceBelow = Value; }
+
+ private:
+  std::int32_t FExtraSpaceBelow = 0;
+};
+
+// A line with extra spacing above and below it. Printing draw items derive from this class.
+class TRVComplexLineHeightDrawLineInfo : public TRVSimpleLineHeightDrawLineInfo {
+ public:
+  int GetKindCode() const override { return 3; }
+  int GetExtraSpaceAbove() const override { return FExtraSpaceAbove; }
+  void SetExtraSpaceAbove(int Value) override { FExtraSpaceAbove = Value; }
+
+ private:
+  std::int32_t FExtraSpaceAbove = 0;
+};
+
+enum TRVDItemFloatingType : std::uint8_t { rvdifLeft, rvdifRight };
+
+// The draw item of a floating box: its object is drawn at the box rectangle, which may differ
+// from the draw item's own rectangle.
+class TRVFloatingDrawLineInfo : public TRVComplexLineHeightDrawLineInfo {
+ public:
+  int GetKindCode() const override { return 4; }
+  int GetObjectHeight() const override { return FloatHeight; }
+  int GetObjectLeft() const override { return FloatLeft; }
+  int GetObjectTop() const override { return FloatTop; }
+  int GetObjectWidth() const override { return FloatWidth; }
+  int GetFloatBottom() const { return FloatTop + FloatHeight; }
+  int GetFloatRight() const { return FloatLeft + FloatWidth; }
+
+  std::int32_t FloatLeft = 0, FloatTop = 0, FloatWidth = 0, FloatHeight = 0;
+  TRVDItemFloatingType FloatType = rvdifLeft;
+};
+
+// The class references of the five draw-item classes, and the class of a kind code (nil for a
+// code other than 0 to 4).
+template <typename T>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf();
+template <>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf<TRVDrawLineInfo>();
+template <>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf<TRVJustifyDrawLineInfo>();
+template <>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf<TRVSimpleLineHeightDrawLineInfo>();
+template <>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf<TRVComplexLineHeightDrawLineInfo>();
+template <>
+TRVDrawLineInfoClass RVDrawLineInfoClassOf<TRVFloatingDrawLineInfo>();
+TRVDrawLineInfoClass RVDrawLineInfoClassOfKind(int KindCode);
+// The floating draw item behind d, or nil.
+inline TRVFloatingDrawLineInfo* AsFloatingDrawItem(TRVDrawLineInfo* d) {
+  return dynamic_cast<TRVFloatingDrawLineInfo*>(d);
+}
+inline const TRVFloatingDrawLineInfo* AsFloatingDrawItem(const TRVDrawLineInfo* d) {
+  return dynamic_cast<const TRVFloatingDrawLineInfo*>(d);
+}

@@ -100,11 +100,11 @@ class TRVImagePrintPart : public TRVMultiDrawItemPart {
 class TRVMultiImagePrintInfo : public TRVDrawLineInfo {
  public:
   TRVMultiImagePrintInfo(TRVRectItemInfo* AItem, TCustomRVData* ARVData) : FItem(AItem), FRVData(ARVData) {}
-  bool InitSplit(const TRVScreenAndDevice& sad, bool IgnorePageBreaks);
+  bool InitSplit(const TRVScreenAndDevice& sad, bool IgnorePageBreaks) override;
   bool CanSplitFirst(int Y, const TRVScreenAndDevice& sad, bool FirstOnPage, bool PageHasFootnotes,
-                     bool FootnotesChangeHeight, bool IgnorePageBreaks);
+                     bool FootnotesChangeHeight, bool IgnorePageBreaks) override;
   bool SplitAt(int Y, const TRVScreenAndDevice& sad, bool FirstOnPage, TList*& FootnoteRVDataList, int& MaxHeight,
-               bool FootnotesChangeHeight, bool IgnorePageBreaks);
+               bool FootnotesChangeHeight, bool IgnorePageBreaks) override;
   void SetSize(int, int) override {}  // the size set at creation stays
   void SetCreationSize(int AWidth, int AHeight) { TRVDrawLineInfo::SetSize(AWidth, AHeight); }
   std::vector<std::unique_ptr<TRVImagePrintPart>>& Parts() { return FParts; }
