@@ -127,6 +127,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void DoSelect() {}
   virtual void ChosenItemChanging(TCustomRVItemInfo* NewItem);
   virtual void DoRVMouseMove(int /*id*/) {}
+  // Repaints a rectangle of the control that shows the document (client coordinates).
+  virtual void InvalidateRect(const TRect& /*R*/, bool /*FromLiveSpelling*/) {}
 
   // ---- overrides of the document ----
   void Clear() override;
@@ -169,6 +171,10 @@ class TCustomRVFormattedData : public TCustomRVData {
                         bool ThisLevelOnly = false);
   void AdjustDrawItemsForFormatParas(int& StartDrawItemNo, int& EndDrawItemNo, int ItemsInserted);
   void GetParaBoundsEx(int DINo1, int DINo2, int& ParaStart, int& ParaEnd, bool IncludeAdjacent);
+  // An item position as a draw item and an offset in it (-1 when the item has no draw item).
+  void Item2DrawItem(int ItemNo, int ItemOffs, int& DrawItemNo, int& DrawItemOffs);
+  // Sets the selection from item positions.
+  void SetSelectionBounds(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs);
   // The first and last draw items of an item; -1 when it has none.
   int Item2FirstDrawItem(int ItemNo);
   int Item2LastDrawItem(int ItemNo);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "engine/document/DLines.h"
+#include "engine/layout/DrawLines.h"
+#include "engine/foundation/RVGrIn.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/layout/RVFontInfoCache.h"
 #include "engine/layout/RVLineBreak.h"
@@ -40,7 +42,7 @@ inline TRVFontInfoCacheItem* RVCacheItem(TRVFontInfoCache* Cache, int StyleNo) {
 // The last character (0-based) that stays on the line when a line may end at or before Index;
 // -1 when there is no break opportunity.
 inline int RVFindBreakBefore(const WideChar* Text, int Length, int Index, bool SpaceEnds, bool SkipSpaces) {
-  return FindBreakBefore(Text, Length, Index, SpaceEnds, SkipSpaces);
+  return FindBreakBefore(std::u16string_view(Text, static_cast<std::size_t>(Length)), Index, SpaceEnds, SkipSpaces);
 }
 
 // Narrows a line at Y around the floating boxes of F (see TRVFloatingDrawItems::AdjustLineSize).

@@ -199,7 +199,7 @@ bool TCustomRVFormattedData::FindTextBreakPos(int& ItemNo, int& Offs) {
     int lastClass = 0;
     WideChar lastChar = 0;
     const int len = static_cast<int>(t.size());
-    const int r = FindBreakInString(t.data(), len, hasPrev, prevClass, lastClass, lastChar, spaces);
+    const int r = FindBreakInString(t, hasPrev, prevClass, lastClass, lastChar, spaces);
     if (lastChar == 0) {
       if (r <= 0) {
         if (spaces || r < 0) break;  // the word ended at the last recorded position
