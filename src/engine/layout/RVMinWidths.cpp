@@ -3,9 +3,12 @@
 // wrap needs all of its items on one line, tabs laid out. Widths are device pixels.
 //
 // Text items find their widest unbreakable piece here rather than in the item: the break rules
-// are the formatter's (the line-break pair table and the sheet's wrap mode). A text is measured
-// once for the positions of all its characters; only the pieces that come near the widest are
-// measured again on their own, so that the answer is exactly what formatting will measure.
+// are the formatter's (the line-break pair table and the sheet's wrap mode). Only the largest
+// width matters, so a question carries the width already reached (Beat): a piece that cannot
+// pass it even with every character as wide as the font's widest is not measured. The pieces
+// that may pass it are measured on their own, or, when there are many, the text is measured once
+// for the positions of all its characters and only the pieces that come near the widest are
+// measured again on their own; the answer is exactly what formatting will measure.
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -34,6 +37,7 @@ struct TMinWidthContext {
   TCanvas* Canvas;
   bool UseRefCanvas = false;
   int AppliedStyle = -1;
+  int WidestChar = -1;  // of AppliedStyle, -1 until asked
 
   TMinWidthContext(TCustomRVFormattedData& AData, const TRVScreenAndDevice* ASaD, TCanvas* ACanvas)
       : Data(AData), Style(AData.GetRVStyle()), SaD(ASaD), Canvas(ACanvas) {
@@ -54,6 +58,7 @@ struct TMinWidthContext {
     Style->ApplyStyle(Canvas, StyleNo, BiDiMode, Data.GetFlags().Contains(rvflCanUseCustomPPI), false, nullptr,
                       false, UseRefCanvas, false, SaD);
     AppliedStyle = StyleNo;
+    WidestChar = -1;
   }
 
   int ScaleDown(int Width) const {
@@ -135,14 +140,49 @@ void ForEachPiece(std::u16string_view s, bool Anywhere, F&& Piece) {
   if (end > start) Piece(start, end);
 }
 
-// The widest unbreakable piece of a text item.
-int TextItemMinWidth(TMinWidthContext& C, int ItemNo) {
+// The most a character of the current style can add on the measuring canvas: the font's widest
+// advance (or its height, for characters a fallback face draws), plus the character spacing.
+// Zero when the text has characters whose shapes may be wider still: complex scripts and
+// symbols; the alphabets up to Cyrillic and Armenian, general punctuation and currency signs
+// are drawn by the font itself.
+int WidestCharBound(TMinWidthContext& C, std::u16string_view s) {
+  for (WideChar c : s)
+    if (c >= 0x0590 && !(c >= 0x2000 && c < 0x2070) && !(c >= 0x20A0 && c < 0x20D0)) return 0;
+  if (C.WidestChar < 0) {
+    TEXTMETRICW tm{};
+    TRVGraphicInterface* gi = C.Style->GetGraphicInterface();
+    C.WidestChar = gi->GetTextMetrics(C.Canvas, tm)
+                       ? std::max<int>(tm.tmMaxCharWidth, tm.tmHeight) + std::max(0, gi->GetTextCharacterExtra(C.Canvas))
+                       : 0;
+  }
+  return C.WidestChar;
+}
+
+// The widest unbreakable piece of a text item; any width up to Beat when no piece passes Beat.
+int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   bool bidi = false;
   const std::u16string text = DisplayTextOf(C, ItemNo, bidi);
   const int n = static_cast<int>(text.size());
   if (n == 0) return 0;
   const bool anywhere = C.Style->LineWrapMode == rvWrapAnywhere;
   TRVGraphicInterface* gi = C.Style->GetGraphicInterface();
+  if (Beat >= 0 && !bidi) {
+    if (const int perChar = WidestCharBound(C, text)) {
+      // Pieces that might pass Beat: measured on their own when there are few of them.
+      std::vector<std::pair<int, int>> candidates;
+      bool many = false;
+      ForEachPiece(text, anywhere, [&](int a, int b) {
+        if (many || C.ScaleDown((b - a) * perChar) + 1 <= Beat) return;
+        candidates.emplace_back(a, b);
+        many = candidates.size() > 8;
+      });
+      if (!many) {
+        int best = 0;
+        for (const auto& p : candidates) best = std::max(best, C.Measure(text.data() + p.first, p.second - p.first, false));
+        return best;
+      }
+    }
+  }
   if (bidi) {
     // Positions of right-to-left text are visual; each piece is measured on its own.
     int best = 0;
@@ -170,9 +210,9 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo) {
     pieces.push_back({a, b, w});
     widest = std::max(widest, w);
   });
-  // Rounding of a piece measured alone can differ from its share of the whole run by a pixel or
-  // two of the measuring canvas.
-  const int slack = C.UseRefCanvas ? 3 * RefCanvasScaleFactor : 3;
+  // Positions are rounded from the cumulative pen, so a piece measured alone differs from its
+  // share of the whole run by at most a unit of the measuring canvas.
+  const int slack = 2;
   int best = 0;
   for (const TPiece& p : pieces)
     if (p.Estimate + slack >= widest) best = std::max(best, C.Measure(text.data() + p.Start, p.End - p.Start, false));
@@ -202,14 +242,14 @@ int SectionEnd(TCustomRVData& D, int ItemNo) {
   return ItemNo;
 }
 
-int MinItemWidthWrap(TMinWidthContext& C, int ItemNo, bool IgnoreFloating, bool IgnoreMarkers) {
+int MinItemWidthWrap(TMinWidthContext& C, int ItemNo, bool IgnoreFloating, bool IgnoreMarkers, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   if (d.IsInvisibleItem(ItemNo)) return 0;
   TCustomRVItemInfo* item = d.GetItem(ItemNo);
   if (IgnoreFloating && item->GetBoolValue(rvbpFloating)) return 0;
   int w;
   if (item->StyleNo >= 0)
-    w = d.GetItemTextW(ItemNo).empty() ? EmptyTextWidth(C, ItemNo) : TextItemMinWidth(C, ItemNo);
+    w = d.GetItemTextW(ItemNo).empty() ? EmptyTextWidth(C, ItemNo) : TextItemMinWidth(C, ItemNo, IgnoreMarkers ? Beat : -1);
   else
     w = item->GetMinWidth(C.SaD, C.Canvas, &d);
   if (!IgnoreMarkers && item->GetSameAsPrev()) {
@@ -262,7 +302,8 @@ int EmptySectionWidth(TMinWidthContext& C, int ItemNo, int& FirstParaItemNo, boo
   return w;
 }
 
-int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo) {
+// Beat: as for TextItemMinWidth (-1 for the exact answer).
+int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   int w = std::max(0, EmptySectionWidth(C, StartItemNo, FirstParaItemNo, false));
   int result = 0;
@@ -272,7 +313,7 @@ int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, i
       if (d.IsFromNewLine(i)) w = std::max(0, EmptySectionWidth(C, i, FirstParaItemNo, false));
     }
     if (IsListMarker(d.GetItem(i))) continue;
-    result = std::max(result, MinItemWidthWrap(C, i, false, true) + w);
+    result = std::max(result, MinItemWidthWrap(C, i, false, true, std::max(result, Beat) - w) + w);
   }
   return result;
 }
@@ -363,11 +404,11 @@ bool SectionWraps(TCustomRVFormattedData& D, int ItemNo) {
   return D.GetWordWrap() && !st->ParaStyles()->Items(D.GetItemPara(ItemNo))->Options.Contains(rvpaoNoWrap);
 }
 
-int ParaSectionMinWidth(TMinWidthContext& C, int StartItemNo, int& FirstParaItemNo) {
+int ParaSectionMinWidth(TMinWidthContext& C, int StartItemNo, int& FirstParaItemNo, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   const int start = SectionStart(d, StartItemNo), end = SectionEnd(d, StartItemNo);
   if (FirstParaItemNo < 0) FirstParaItemNo = d.GetFirstParaItem(start);
-  if (SectionWraps(d, start)) return MinItemsWidthPlusWrap(C, start, end, FirstParaItemNo);
+  if (SectionWraps(d, start)) return MinItemsWidthPlusWrap(C, start, end, FirstParaItemNo, Beat);
   return EmptySectionWidth(C, start, FirstParaItemNo, true) + MinItemsWidthNoWrap(C, start, end, false, true);
 }
 
@@ -390,7 +431,7 @@ int ParaSectionsMinWidth(TMinWidthContext& C, int StartItemNo, int EndItemNo, in
     }
     if (sectionOpen) {
       sectionOpen = false;
-      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo));
+      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo, result));
     }
   }
   return result;

@@ -14,6 +14,7 @@
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "engine/support/GeneratedDocument.h"
 
 namespace {
 
@@ -227,6 +228,31 @@ TEST(MinWidths, DeviceResolution) {
   // At twice the resolution the indents double (fixed metrics keep the text at 10 a character).
   TRVScreenAndDevice twice{96, 96, 192, 192};
   EXPECT_EQ(d.Doc.CalculateMinDocWidthPlus(0, &twice, nullptr), 200 + 44);
+}
+
+// With real fonts on the reference canvas: pieces that cannot beat the width already reached are
+// not measured, and the document's answer is still the widest item's own (exact) minimal width
+// plus its section's indents.
+TEST(MinWidths, GeneratedDocumentWithRealFonts) {
+  for (bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference canvas" : "screen canvas");
+    TRVStyle sheet(nullptr);
+    SetGeneratedDocumentStyles(sheet);
+    TRVPlainFormattedData doc(&sheet);
+    doc.SetUseReferenceCanvas(reference);
+    GenerateDocument(doc, {.Seed = 4, .Pages = 6, .Pictures = false});
+    int expected = 0, widestWord = 0;
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+      if (doc.GetItem(i)->StyleNo == ItemKindListMarker) continue;
+      int first = -1;
+      const int item = doc.CalculateMinItemWidthWrap(i, nullptr, nullptr, false, true);
+      widestWord = std::max(widestWord, item);
+      expected = std::max(expected, item + std::max(0, doc.CalculateEmptyParaSectionWidth(i, first, nullptr, nullptr,
+                                                                                             false)));
+    }
+    EXPECT_GT(widestWord, 60);  // "notwithstanding" and the like, in 10 to 14 points
+    EXPECT_EQ(doc.CalculateMinDocWidthPlus(0, nullptr, nullptr), expected);
+  }
 }
 
 }  // namespace
