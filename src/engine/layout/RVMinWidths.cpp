@@ -71,6 +71,15 @@ struct TMinWidthContext {
     if (Length <= 0) return 0;
     return ScaleDown(Style->GetGraphicInterface()->TextSize(Canvas, Str, Length, BiDi, false).cx);
   }
+
+  // A piece that ends in a soft hyphen ends a line there, where the hyphen is drawn.
+  int MeasurePiece(const WideChar* Str, int Length, bool BiDi) {
+    if (Length <= 0 || Str[Length - 1] != 0x00AD || Style->TextStyles()->Items(AppliedStyle)->Charset == SYMBOL_CHARSET)
+      return Measure(Str, Length, BiDi);
+    std::u16string piece(Str, static_cast<std::size_t>(Length));
+    piece.back() = u'-';
+    return Measure(piece.data(), Length, BiDi);
+  }
 };
 
 bool IsListMarker(const TCustomRVItemInfo* Item) { return Item->StyleNo == ItemKindListMarker; }
@@ -178,7 +187,7 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
       });
       if (!many) {
         int best = 0;
-        for (const auto& p : candidates) best = std::max(best, C.Measure(text.data() + p.first, p.second - p.first, false));
+        for (const auto& p : candidates) best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
         return best;
       }
     }
@@ -186,7 +195,7 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   if (bidi) {
     // Positions of right-to-left text are visual; each piece is measured on its own.
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.Measure(text.data() + a, b - a, true)); });
+    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, true)); });
     return best;
   }
   // One pass for the end position of every character, then the near-widest pieces exactly.
@@ -197,7 +206,7 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
                            fit, size);
   if (fit < n) {  // the back-end gave up early: measure every piece on its own
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.Measure(text.data() + a, b - a, false)); });
+    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, false)); });
     return best;
   }
   struct TPiece {
@@ -215,7 +224,8 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   const int slack = 2;
   int best = 0;
   for (const TPiece& p : pieces)
-    if (p.Estimate + slack >= widest) best = std::max(best, C.Measure(text.data() + p.Start, p.End - p.Start, false));
+    if (p.Estimate + slack >= widest || text[static_cast<std::size_t>(p.End - 1)] == 0x00AD)
+      best = std::max(best, C.MeasurePiece(text.data() + p.Start, p.End - p.Start, false));
   return best;
 }
 

@@ -130,6 +130,9 @@ TEST(MinWidths, DocumentTable) {
       {"no break inside a word with punctuation", [](TDoc& d) {
          d.Doc.AddNL(u"see (internationalization).", 0, 0);
        }, 230},
+      {"a soft hyphen ends a piece with the hyphen drawn", [](TDoc& d) {
+         d.Doc.AddNL(u"internationali\u00ADzation", 0, 0);
+       }, 150},
       {"a left tab: text before, the stop, text after", [](TDoc& d) {
          d.Para(1)->Options.Include(rvpaoNoWrap);
          d.Doc.AddNL(u"ab", 0, 1);
