@@ -26,8 +26,16 @@ struct TLayoutDoc {
     Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
     while (Sheet.TextStyles()->Count() < TextStyles) Sheet.TextStyles()->Add();
     while (Sheet.ParaStyles()->Count() < ParaStyles) Sheet.ParaStyles()->Add();
+    for (int i = 0; i < Sheet.ParaStyles()->Count(); ++i) Sheet.ParaStyles()->Items(i)->Alignment = rvaLeft;
     Doc.SetWidth(Width);
     Doc.SetFlags(Doc.GetFlags() + rvflTrim);
+  }
+  // A tab character continuing the paragraph.
+  void AddTab(int TextStyle = 0) {
+    auto* tab = new TRVTabItemInfo(&Doc);
+    tab->SetTextStyleNo(TextStyle);
+    tab->ParaNo = -1;
+    Doc.AddItem(u"", tab);
   }
   TParaInfo* Para(int i) { return Sheet.ParaStyles()->Items(i); }
   TFontInfo* Font(int i) { return Sheet.TextStyles()->Items(i); }
