@@ -308,6 +308,7 @@ int MinItemsWidthNoWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, boo
         tabsReady = true;
         if (!sad) {
           d.InitScreenAndDevice(C.Canvas, ownSaD);
+          ownSaD.LeftMargin = d.GetDevLeftMargin(&ownSaD);
           sad = &ownSaD;
         }
         const int start = SectionStart(d, i);
@@ -325,7 +326,8 @@ int MinItemsWidthNoWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, boo
         } else if (d.GetItem(start)->GetBR() || d.GetItem(start)->GetBoolValue(rvbpFullWidth)) {
           firstIndent = 0;
         }
-        origin = d.GetDevLeftMargin(sad) + leftIndent + firstIndent;
+        // Tab stops count from the record's left margin, as the style sheet places them.
+        origin = sad->LeftMargin + leftIndent + firstIndent;
       }
       int position = 0;
       TRVUnicodeString leader;
