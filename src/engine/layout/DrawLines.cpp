@@ -89,7 +89,11 @@ TRVUnicodeString TRVDrawLines::GetString(int Index, const TRVItemList* Items) co
 // ---- floating boxes reaching down to a line ------------------------------------------------------
 
 int TRVDrawLines::FindFirstFloatingAboveDrawItem(int Index, int MinIndex, bool UseTop, int Top) const {
-  if (!UseTop) Top = Get(Index)->Top;
+  if (!UseTop) {
+    // Past the last draw item there is no line whose top could be reached.
+    if (Index < 0 || Index >= Count()) return -1;
+    Top = (*this)[Index]->Top;
+  }
   int found = -1;
   for (int i = std::min(Index, Count()) - 1; i >= std::max(MinIndex, 0); --i) {
     const TRVDrawLineInfo* d = (*this)[i];
@@ -125,7 +129,7 @@ void TRVDrawLines::AssignFloatingAboveDrawItem(int DItemNo, TRVIntegerList& Resu
 // ---- the floating list --------------------------------------------------------------------------
 
 void TRVFloatingDrawItems::FillFloatingCrossingY(int Y, int Index, const TRVDrawLines& Source) {
-  WalkFloatingCrossingY(Source, Y, Index, [&](int i) { TRVDrawLines::Insert(0, Source[i]); });
+  WalkFloatingCrossingY(Source, Y, Index, [&](int i) { TList::Insert(0, Source[i]); });
 }
 
 void TRVFloatingDrawItems::RemoveNonOverlapping(int Y) {

@@ -29,6 +29,7 @@ class TRVDrawLines : public TList {
   TRVDrawLineInfo* operator[](int Index) const {
     return static_cast<TRVDrawLineInfo*>(FList[static_cast<std::size_t>(Index)]);
   }
+  TRVDrawLineInfo* First() const { return Get(0); }
   TRVDrawLineInfo* Last() const { return Get(Count() - 1); }
   int Add(TRVDrawLineInfo* DrawItem) { return TList::Add(DrawItem); }
 
@@ -58,7 +59,8 @@ class TRVDrawLines : public TList {
 
   // The earliest floating draw item before Index, back to MinIndex over the line of Index and the
   // lines above that were laid out under floating boxes, whose bottom is at Top or below (Top is
-  // draw item Index's own Top unless UseTop); -1 when none.
+  // draw item Index's own Top unless UseTop); -1 when none, and without UseTop for an Index past
+  // the last draw item.
   int FindFirstFloatingAboveDrawItem(int Index, int MinIndex, bool UseTop, int Top) const;
   // Inserts at the front of ResultList, in ascending order, the indexes of the floating draw items
   // before Index (back over the same lines) whose bottom is at Y - 1 or below.
@@ -96,6 +98,12 @@ class TRVFloatingDrawItems : public TRVDrawLines {
   TRVFloatingDrawLineInfo* operator[](int Index) const {
     return static_cast<TRVFloatingDrawLineInfo*>(FList[static_cast<std::size_t>(Index)]);
   }
+  int Add(TRVFloatingDrawLineInfo* DrawItem) { return TList::Add(DrawItem); }
+  void Insert(int Index, TRVFloatingDrawLineInfo* DrawItem) { TList::Insert(Index, DrawItem); }
+  // Removes the entry only: the draw item belongs to the document's list.
+  void Delete(int Index) { TList::Delete(Index); }
+  void MarkForDelete(int, int) = delete;
+  void FreeAll() = delete;
 
   // Inserts at the front of this list, in ascending order, the floating draw items of Source before
   // Index (the walk of AssignFloatingCrossingY) whose bottom is at Y - 1 or below.

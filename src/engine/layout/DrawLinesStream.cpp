@@ -54,13 +54,15 @@ bool Read32(TStream* Stream, std::int32_t& v) {
 // The kind code of a draw item of one of the five classes the stream carries, -1 for any other
 // class (a printing draw item reports a kind code of its parent but carries more).
 int StreamKindOf(const TRVDrawLineInfo* d) {
+  static const std::type_info* const Classes[5] = {&typeid(TRVDrawLineInfo), &typeid(TRVJustifyDrawLineInfo),
+                                                   &typeid(TRVSimpleLineHeightDrawLineInfo),
+                                                   &typeid(TRVComplexLineHeightDrawLineInfo),
+                                                   &typeid(TRVFloatingDrawLineInfo)};
+  const int k = d->GetKindCode();
+  if (k < 0 || k > 4) return -1;
+  // The same class object first (the usual case, no name comparison), then by name.
   const std::type_info& t = typeid(*d);
-  if (t == typeid(TRVDrawLineInfo)) return 0;
-  if (t == typeid(TRVJustifyDrawLineInfo)) return 1;
-  if (t == typeid(TRVSimpleLineHeightDrawLineInfo)) return 2;
-  if (t == typeid(TRVComplexLineHeightDrawLineInfo)) return 3;
-  if (t == typeid(TRVFloatingDrawLineInfo)) return 4;
-  return -1;
+  return &t == Classes[k] || t == *Classes[k] ? k : -1;
 }
 
 // The record of d (kind code, then fields) into p; answers its length.
@@ -127,35 +129,47 @@ std::unique_ptr<TRVDrawLineInfo> DecodeRecord(int Kind, const std::uint8_t* f) {
 }
 
 // A draw item read back must name an item of the list, come after the previous one in document
-// order, and a text piece must lie inside its item's text.
-bool Plausible(const TRVDrawLineInfo* d, const TRVItemList* Items, int PrevItemNo) {
-  if (d->ItemNo < 0 || d->ItemNo >= Items->Count() || d->ItemNo < PrevItemNo) return false;
-  const TCustomRVItemInfo* item = Items->GetObject(d->ItemNo);
-  if (!item) return false;
-  if (item->StyleNo >= 0) {
-    const std::int64_t end = static_cast<std::int64_t>(d->Offs) - 1 + d->TextLength;
-    if (d->Offs < 1 || d->TextLength < 0 || end > static_cast<std::int64_t>(item->ItemText.size())) return false;
+// order, and a text piece must lie inside its item's text. What is known of the previous draw
+// item's item is kept, since an item usually has several draw items.
+struct TItemCheck {
+  const TRVItemList* Items;
+  int ItemNo = -1;
+  TCustomRVItemInfo* Item = nullptr;
+  std::int64_t TextLength = -1;  // -1 for a non-text item
+
+  bool Plausible(const TRVDrawLineInfo* d) {
+    if (d->ItemNo < 0) return false;
+    if (d->ItemNo != ItemNo) {
+      if (d->ItemNo < ItemNo || d->ItemNo >= Items->Count()) return false;
+      ItemNo = d->ItemNo;
+      Item = Items->GetObject(ItemNo);
+      if (!Item) return false;
+      TextLength = Item->StyleNo >= 0 ? static_cast<std::int64_t>(Item->ItemText.size()) : -1;
+    }
+    if (TextLength < 0) return true;
+    return d->Offs >= 1 && d->TextLength >= 0 && static_cast<std::int64_t>(d->Offs) - 1 + d->TextLength <= TextLength;
   }
-  return true;
-}
+};
 
 }  // namespace
 
 bool TRVDrawLines::SaveToStream(TStream* Stream, const TRVItemList* Items) const {
+  // Everything is gathered first, so that a list the stream cannot carry leaves Stream untouched
+  // and each draw item is visited once.
   const int n = Count();
-  for (int i = 0; i < n; ++i) {
-    const TRVDrawLineInfo* d = (*this)[i];
-    if (!d || StreamKindOf(d) < 0) return false;
-    if (d->ItemNo < 0 || !Items || d->ItemNo >= Items->Count()) return false;
-  }
-  Write32(Stream, n);
+  TMemoryStream buf;
+  buf.SetCapacity(8 + static_cast<std::int64_t>(n) * (4 + FieldBytes[1]));
+  Write32(&buf, n);
   std::uint8_t rec[MaxRecordBytes];
   for (int i = 0; i < n; ++i) {
     const TRVDrawLineInfo* d = (*this)[i];
-    Stream->WriteBuffer(rec, EncodeRecord(d, StreamKindOf(d), rec));
-    if (i == 0 || d->ItemNo != (*this)[i - 1]->ItemNo) Items->GetObject(d->ItemNo)->SaveFormattingToStream(Stream);
+    const int kind = d ? StreamKindOf(d) : -1;
+    if (kind < 0 || !Items || d->ItemNo < 0 || d->ItemNo >= Items->Count()) return false;
+    buf.WriteBuffer(rec, EncodeRecord(d, kind, rec));
+    if (i == 0 || d->ItemNo != (*this)[i - 1]->ItemNo) Items->GetObject(d->ItemNo)->SaveFormattingToStream(&buf);
   }
-  Write32(Stream, EndMarker);
+  Write32(&buf, EndMarker);
+  Stream->WriteBuffer(buf.Memory(), buf.GetSize());
   return true;
 }
 
@@ -168,12 +182,12 @@ bool TRVDrawLines::LoadFromStream(TStream* Stream, TRVItemList* Items) {
     const std::int64_t left = Stream->GetSize() - Stream->GetPosition();
     if (n < 0 || static_cast<std::int64_t>(n) * (4 + FieldBytes[0]) + 4 > left) return false;
     SetCapacity(n);
-    int prevItemNo = -1;
+    TItemCheck check{Items};
     bool blockMayFollow = false;  // only right after the first record of an item
     std::uint8_t fields[MaxRecordBytes];
     auto readBlock = [&]() {
       blockMayFollow = false;
-      Items->GetObject(Last()->ItemNo)->LoadFormattingFromStream(Stream);
+      check.Item->LoadFormattingFromStream(Stream);
     };
     auto fail = [&]() {
       FreeAll();
@@ -190,10 +204,10 @@ bool TRVDrawLines::LoadFromStream(TStream* Stream, TRVItemList* Items) {
       if (v < 0 || v > 4) return fail();
       if (Stream->Read(fields, FieldBytes[v]) != FieldBytes[v]) return fail();
       std::unique_ptr<TRVDrawLineInfo> d = DecodeRecord(v, fields);
-      if (!d || !Plausible(d.get(), Items, prevItemNo)) return fail();
+      const int prevItemNo = check.ItemNo;
+      if (!d || !check.Plausible(d.get())) return fail();
       blockMayFollow = Count() == 0 || d->ItemNo != prevItemNo;
-      if (blockMayFollow) Items->GetObject(d->ItemNo)->DrawItemNo = Count();
-      prevItemNo = d->ItemNo;
+      if (blockMayFollow) check.Item->DrawItemNo = Count();
       Add(d.release());
     }
     std::int32_t v;

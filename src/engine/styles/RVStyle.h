@@ -159,6 +159,9 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   void SetTextEngine(TRVTextEngine Value);
   TRVGraphicInterface* GetGraphicInterface() const override { return FGraphicInterface.get(); }
   static std::unique_ptr<TRVGraphicInterface> CreateSystemGraphicInterface();
+  // Replaces the text engine's drawing interface (a program's own, or fixed metrics for exact
+  // layout checks); nil makes the one of TextEngine again.
+  void SetGraphicInterface(std::unique_ptr<TRVGraphicInterface> Value);
 
   // ---- the invalid picture ----
   // Made on first read from the sheet's built-in picture.
@@ -324,6 +327,9 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
  protected:
   // Makes the graphic interface for TextEngine when there is none.
   virtual void CreateGraphicInterface();
+  // Descendants that override CreateGraphicInterface make their own interface here (tests give
+  // a sheet the fixed-metrics back-end this way).
+  std::unique_ptr<TRVGraphicInterface> FGraphicInterface;
 
  private:
   void MakeCollections() const;
@@ -333,7 +339,6 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   mutable std::unique_ptr<TParaInfos> FParaStyles;
   mutable std::unique_ptr<TRVListInfos> FListStyles;
   mutable std::unique_ptr<TRVStyleTemplateCollection> FStyleTemplates;
-  std::unique_ptr<TRVGraphicInterface> FGraphicInterface;
   std::unique_ptr<TPicture> FInvalidPicture;
   bool FInvalidPictureAssigned = false;
   TRVStylePictureData FInvalidPictureData{this};

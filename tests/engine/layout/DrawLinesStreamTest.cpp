@@ -139,6 +139,19 @@ TEST(DrawLinesStreamTest, TwoPiecesOfOneTextItem) {
   EXPECT_EQ(b.substr(b.size() - 4), Le({-2}));
 }
 
+TEST(DrawLinesStreamTest, ItemBlockOnlyAfterTheFirstDrawItemOfItsItem) {
+  TStreamDoc t;
+  TOwnedLines l;
+  Add<TRVDrawLineInfo>(l, 1, 10);
+  Add<TRVDrawLineInfo>(l, 1, 20);
+  TMemoryStream ms;
+  ASSERT_TRUE(l.SaveToStream(&ms, t.Items()));
+  const std::string b = Bytes(ms);
+  ASSERT_EQ(b.size(), 4u + 40 + 13 + 40 + 4);
+  EXPECT_EQ(b.substr(44, 9), Le({-1}) + std::string("\x01", 1) + Le({2}));  // right-aligned, 2 characters
+  EXPECT_EQ(b.substr(44 + 13 + 40), Le({-2}));
+}
+
 TEST(DrawLinesStreamTest, EveryKindRoundTrips) {
   TStreamDoc t;
   TOwnedLines l;

@@ -181,6 +181,8 @@ TEST(DrawLinesTest, FloatingBoxesAboveALine) {
   EXPECT_EQ(l.FindFirstFloatingAboveDrawItem(5, 0, true, 29), 1);   // the earliest wins
   EXPECT_EQ(l.FindFirstFloatingAboveDrawItem(5, 0, true, 101), -1);
   EXPECT_EQ(l.FindFirstFloatingAboveDrawItem(8, 0, false, 0), 7);   // stops at line 3's start
+  EXPECT_EQ(l.FindFirstFloatingAboveDrawItem(9, 0, true, 61), 7);   // past the last draw item
+  EXPECT_EQ(l.FindFirstFloatingAboveDrawItem(9, 0, false, 0), -1);
 
   TRVIntegerList r;
   r.Add(99);
@@ -208,7 +210,7 @@ TEST(DrawLinesTest, FloatingBoxesAboveALine) {
   floats.RemoveNonOverlapping(50);
   ASSERT_EQ(floats.Count(), 1);
   EXPECT_EQ(floats.Get(0), l.Get(1));
-  floats.Clear();  // refers only: frees nothing
+  floats.Delete(0);  // refers only: frees nothing (the main list frees the box)
   EXPECT_EQ(floats.GetFloatBottom(), 0);
   EXPECT_EQ(TRVFloatingDrawItems::GetFloatBottom(nullptr), 0);
   TRVFloatingDrawItems::RemoveNonOverlapping(nullptr, 5);
