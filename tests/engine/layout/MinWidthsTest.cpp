@@ -1,50 +1,24 @@
 // Minimal widths with fixed metrics (every character 10 pixels wide): a table of small documents
 // and the narrowest width each can be formatted at, and the operations around the document's.
-#include <gtest/gtest.h>
+#include "engine/layout/LayoutTestUtil.h"
 
 #include <functional>
 
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVMarkerItem.h"
-#include "engine/document/RVTextItems.h"
-#include "engine/foundation/RVFixedGrIn.h"
-#include "engine/foundation/RVFuncs.h"
-#include "engine/layout/RVPlainFormattedData.h"
-#include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
-#include "engine/styles/ParaInfo.h"
-#include "engine/styles/RVStyle.h"
 #include "engine/support/GeneratedDocument.h"
 
 namespace {
 
-const bool ScreenFixed = (ScreenPixelsPerInchOverride = 96, true);
-
-// A sheet whose text is measured with fixed metrics.
-class TFixedMetricsSheet : public TRVStyle {
- public:
-  TFixedMetricsSheet() : TRVStyle(nullptr) {
-    while (TextStyles()->Count() < 2) TextStyles()->Add();
-    TextStyles()->Items(1)->Options.Include(rvteoHidden);
-    while (ParaStyles()->Count() < 2) ParaStyles()->Add();
-  }
-  TRVGraphicInterface* GetGraphicInterface() const override { return &FFixed; }
-
- private:
-  mutable TRVFixedGraphicInterface FFixed{10, 8, 2};
-};
-
-struct TDoc {
-  TFixedMetricsSheet Sheet;
-  TRVPlainFormattedData Doc{&Sheet};
-  TParaInfo* Para(int n) { return Sheet.ParaStyles()->Items(n); }
+// Style 1 is hidden text; paragraph style 1 takes the tab stops.
+struct TDoc : TLayoutDoc {
+  TDoc() : TLayoutDoc(650) { Font(1)->Options.Include(rvteoHidden); }
   void AddTab(TRVTabAlign Align, int Position) {
     TRVTabInfo* t = Para(1)->Tabs()->Add();
     t->SetPosition(Position);
     t->Align = Align;
-    auto* tab = new TRVTabItemInfo(&Doc);
-    tab->ParaNo = -1;
-    Doc.AddItem(u"", tab);
+    TLayoutDoc::AddTab();
   }
 };
 
