@@ -11,8 +11,8 @@
 // measured again on their own; the answer is exactly what formatting will measure.
 #include <algorithm>
 #include <limits>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
@@ -70,6 +70,13 @@ struct TMinWidthContext {
   int Measure(const WideChar* Str, int Length, bool BiDi) {
     if (Length <= 0) return 0;
     return ScaleDown(Style->GetGraphicInterface()->TextSize(Canvas, Str, Length, BiDi, false).cx);
+  }
+
+  // An object's own minimal width. Objects may select fonts of their own (list markers do), so
+  // the next text applies its style again.
+  int ObjectWidth(TCustomRVItemInfo* Item) {
+    AppliedStyle = -1;
+    return Item->GetMinWidth(SaD, Canvas, &Data);
   }
 
   // A piece that ends in a soft hyphen ends a line there, where the hyphen is drawn.
@@ -261,11 +268,11 @@ int MinItemWidthWrap(TMinWidthContext& C, int ItemNo, bool IgnoreFloating, bool 
   if (item->StyleNo >= 0)
     w = d.GetItemTextW(ItemNo).empty() ? EmptyTextWidth(C, ItemNo) : TextItemMinWidth(C, ItemNo, IgnoreMarkers ? Beat : -1);
   else
-    w = item->GetMinWidth(C.SaD, C.Canvas, &d);
+    w = C.ObjectWidth(item);
   if (!IgnoreMarkers && item->GetSameAsPrev()) {
     int prev = ItemNo - 1;
     while (prev >= 0 && d.IsInvisibleItem(prev)) --prev;
-    if (prev >= 0 && IsListMarker(d.GetItem(prev))) w += d.GetItem(prev)->GetMinWidth(C.SaD, C.Canvas, &d);
+    if (prev >= 0 && IsListMarker(d.GetItem(prev))) w += C.ObjectWidth(d.GetItem(prev));
   }
   return w;
 }
@@ -300,7 +307,7 @@ int EmptySectionWidth(TMinWidthContext& C, int ItemNo, int& FirstParaItemNo, boo
     int w = C.DevX(level->LeftIndent);
     if (EventNegativeFirstIndent || level->FirstIndent > 0) w += C.DevX(level->FirstIndent);
     if (marker) {
-      const int m = marker->GetMinWidth(C.SaD, C.Canvas, &d);
+      const int m = C.ObjectWidth(marker);
       const int share = level->MarkerAlignment == rvmaLeft ? m : level->MarkerAlignment == rvmaCenter ? m / 2 : 0;
       w = std::max(w, C.DevX(level->MarkerIndent) + share);
     }
@@ -398,11 +405,11 @@ int MinItemsWidthNoWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, boo
     if (item->StyleNo >= 0) {
       sum += d.GetItemTextW(i).empty() ? EmptyTextWidth(C, i) : TextItemWidth(C, i);
     } else if (IsListMarker(item)) {
-      if (!IgnoreMarkers) sum += item->GetMinWidth(C.SaD, C.Canvas, &d);
+      if (!IgnoreMarkers) sum += C.ObjectWidth(item);
     } else if (item->GetBoolValue(rvbpFloating)) {
-      if (!IgnoreFloating) widestFloat = std::max(widestFloat, item->GetMinWidth(C.SaD, C.Canvas, &d));
+      if (!IgnoreFloating) widestFloat = std::max(widestFloat, C.ObjectWidth(item));
     } else {
-      sum += item->GetMinWidth(C.SaD, C.Canvas, &d);
+      sum += C.ObjectWidth(item);
     }
   }
   finishPending();
@@ -554,7 +561,7 @@ int TCustomRVFormattedData::CalculateMinLineWidth(int FirstItemNo, const TRVScre
   int item = FirstItemNo;
   if (IsListMarker(GetItem(item)) && item + 1 < ItemCount() && !IsFromNewLine(item + 1)) ++item;
   int w = MinItemWidthWrap(c, item, true, true);
-  if (GetFirstParaItem(FirstItemNo) == FirstItemNo && !IsInvisibleItem(FirstItemNo) &&
+  if (IsDisplayedParaStart(FirstItemNo) && !IsInvisibleItem(FirstItemNo) &&
       !GetItem(FirstItemNo)->GetBoolValue(rvbpFullWidth)) {
     TRVMarkerItemInfo* marker = nullptr;
     if (!ParagraphListLevel(c, FirstItemNo, marker))
