@@ -95,7 +95,9 @@ void TCustomRVFormattedData::FinishLine(const TRVScreenAndDevice* PSaD, bool Las
 }
 
 int TCustomRVFormattedData::PlaceAbsVAlignedItems(int FirstDItem, int LastDItem, TRVFormattingState& S) {
-  const TRVLineSpacingType ls = S.ParaInfo->LineSpacingType;
+  // The line's own paragraph (the state may already hold the next one's).
+  const TRVLineSpacingType ls =
+      GetRVStyle()->ParaStyles()->Items(GetDisplayedParaNo(DrawItems->Get(LastDItem)->ItemNo))->LineSpacingType;
   auto isAbs = [this](TRVDrawLineInfo* d) {
     auto* r = dynamic_cast<TRVRectItemInfo*>(GetItem(d->ItemNo));
     return r && (r->VAlign == rvvaAbsTop || r->VAlign == rvvaAbsBottom || r->VAlign == rvvaAbsMiddle) &&
@@ -203,12 +205,48 @@ void TCustomRVFormattedData::JustifyLine(int FirstDItem, int LastDItem, int Spac
       break;
     }
   if (partFirst > LastDItem) return;
+  if (!Distribute) {
+    // Spaces, counted twice rather than kept: justified lines are the common case.
+    auto spacesOf = [this](TRVDrawLineInfo* d) {
+      TCustomRVItemInfo* item = GetItem(d->ItemNo);
+      if (item->StyleNo < 0) return 0;
+      const WideChar* text = item->ItemText.data() + d->Offs - 1;
+      int c = 0;
+      for (int i = 0; i < d->TextLength; ++i) c += text[i] == u' ';
+      return c;
+    };
+    long long total = 0;
+    for (int i = partFirst; i <= LastDItem; ++i) total += static_cast<long long>(spacesOf((*DrawItems)[i])) * (*DrawItems)[i]->Height;
+    if (total < 1) {
+      if (ShiftIfNone != 0)
+        for (int i = partFirst; i <= LastDItem; ++i) (*DrawItems)[i]->Left += ShiftIfNone;
+      return;
+    }
+    long long rest = Space;
+    for (int i = partFirst; i <= LastDItem; ++i) {
+      TRVDrawLineInfo* d = (*DrawItems)[i];
+      const int c = spacesOf(d);
+      if (c <= 0) continue;
+      d->SetSpaceCount(c);
+      d->SetTextWidth(d->Width);
+      const long long w = static_cast<long long>(c) * d->Height;
+      const long long extra = rest * w / total;
+      d->Width += static_cast<int>(extra);
+      total -= w;
+      rest -= extra;
+    }
+    for (int i = std::max(partFirst, FirstDItem + 1); i <= LastDItem; ++i) {
+      TRVDrawLineInfo* prev = (*DrawItems)[i - 1];
+      (*DrawItems)[i]->Left = prev->Left + prev->Width;
+    }
+    return;
+  }
   const int n = LastDItem - partFirst + 1;
   std::vector<int> counts(static_cast<std::size_t>(n), 0);
   std::vector<int> leftNoExp(static_cast<std::size_t>(n), 0), rightNoExp(static_cast<std::size_t>(n), 0);
   long long sum = 0;
   TRVGraphicInterface* gi = GetRVStyle()->GetGraphicInterface();
-  const bool bidi = S.ParaBiDiMode != rvbdUnspecified;
+  const bool bidi = GetParaBiDiMode(ParaNo) != rvbdUnspecified;
   const int savedStyle = S.CurTextStyle;
   int visFirst = FirstDItem, visLast = LastDItem;
   if (Distribute && bidi) {

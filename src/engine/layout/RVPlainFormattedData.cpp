@@ -37,6 +37,7 @@ TCanvas* TRVPlainFormattedData::GetFormatCanvasEx(TCanvas* DefCanvas) {
   return FRefCanvas;
 }
 
+// The size of everything the document covers (margins included).
 void TRVPlainFormattedData::SetDocumentAreaSize(int, int Height, bool, bool) { FHeight = Height; }
 
 void TRVPlainFormattedData::InvalidateRect(const TRect& R, bool) { LastInvalidRect = R; }

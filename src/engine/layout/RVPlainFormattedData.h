@@ -4,6 +4,8 @@
 // viewer shows them: conversions, tests and benchmarks.
 #pragma once
 
+#include <algorithm>
+
 #include "engine/document/RVDocParams.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVSeqItem.h"
@@ -35,7 +37,9 @@ class TRVPlainFormattedData : public TCustomRVFormattedData {
 
   // ---- geometry ----
   int GetAreaWidth() override { return FWidth; }
-  int GetAreaHeight() override { return FHeight; }
+  // The visible area: as wide as the document, and AreaHeight high (the document has no window,
+  // so no scroll bar comes or goes while it is formatted).
+  int GetAreaHeight() override { return AreaHeight; }
   int GetLeftMargin() override { return LeftMargin; }
   int GetRightMargin() override { return RightMargin; }
   int GetTopMargin() override { return TopMargin; }
@@ -43,7 +47,7 @@ class TRVPlainFormattedData : public TCustomRVFormattedData {
   int GetMinTextWidth() override { return MinTextWidth; }
   int GetMaxTextWidth() override { return MaxTextWidth; }
   int GetWidth() const override { return FWidth; }
-  int GetHeight() override { return FHeight; }
+  int GetHeight() override { return std::max(AreaHeight, FHeight); }
   void SetDocumentAreaSize(int Width, int Height, bool UpdateH, bool AllowEvents) override;
   void AdjustVScrollUnits() override {}
   void ScrollTo(int, bool) override {}
@@ -58,6 +62,7 @@ class TRVPlainFormattedData : public TCustomRVFormattedData {
   void SetUseReferenceCanvas(bool Value) { FUseReferenceCanvas = Value; }
 
   int LeftMargin = 0, RightMargin = 0, TopMargin = 0, BottomMargin = 0;
+  int AreaHeight = 0;
   int MinTextWidth = 0, MaxTextWidth = 0;
   // The last rectangle partial reformatting asked to repaint.
   TRect LastInvalidRect{0, 0, 0, 0};

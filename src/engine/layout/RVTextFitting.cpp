@@ -45,7 +45,18 @@ int TCustomRVFormattedData::FitTextToWidth(const WideChar* Str, int Length, int 
     return r;
   };
   if (useMaxFit) {
-    gi->MaxFit(S.MeasureCanvas, Str, Length, W, bidi, S.ShowSpecial, fit, sz);
+    // Only about twice what the line can hold is shaped: a long paragraph is not shaped again
+    // as a whole for each of its lines. When all of the window fits, it grows.
+    int window = Length;
+    if (Length > 64) {
+      const long long est = static_cast<long long>(W) / avg * 2 + 32;
+      if (est < Length) window = static_cast<int>(est);
+    }
+    while (true) {
+      gi->MaxFit(S.MeasureCanvas, Str, window, W, bidi, S.ShowSpecial, fit, sz);
+      if (fit < window || window >= Length) break;
+      window = static_cast<int>(std::min<long long>(Length, 2LL * window));
+    }
     const int hyph = RVScaleUpForRef(S.FontItem->HyphenWidth, S.UseRefCanvas);
     if (hyphens && fit > 0 && fit < Length && Str[fit - 1] == RV_SHY && sz.cx + hyph > W) {
       --fit;

@@ -61,6 +61,14 @@ TEST(Formatting, AlignmentTable) {
     if (c.Align == rvaDistribute) {
       EXPECT_EQ(d->GetSpaceCount(), RV_DISTRIBUTE_SPACING);
       EXPECT_EQ(d->GetRightNoExpandIndex(), 5);  // the last character gets nothing after it
+      // The caret stops show the 20 pixels spread evenly between the five characters.
+      int cp[6];
+      TCanvas* c = t.Doc.GetCanvas();
+      ASSERT_TRUE(t.Sheet.GetGraphicInterface()->GetCaretPositions(c, u"aa bb", 5, d->GetSpaceCount(),
+                                                                   d->Width - d->GetTextWidth(), false, false, cp,
+                                                                   d->GetLeftNoExpandIndex(),
+                                                                   d->GetRightNoExpandIndex()));
+      EXPECT_EQ(std::vector<int>(cp, cp + 6), (std::vector<int>{0, 10, 25, 40, 55, 70}));
     }
   }
 }
