@@ -145,6 +145,11 @@ TEST_F(FontCacheTest, ScriptsFromOutlineMetrics) {
     EXPECT_EQ(i->VerticalOffset, 3);
     EXPECT_EQ(i->TextMetric.tmHeight, 9);  // measured in the script font
     EXPECT_EQ(i->Canvas->Font().GetHeight(), -9);
+    // Measured again for another rotation, from the full-size font, not the script font.
+    cache->Rotation = rvrot90;
+    EXPECT_EQ(cache->GetItems(super), i);
+    EXPECT_EQ(i->ExtraFontInfo.ScriptHeight, 9);
+    EXPECT_EQ(i->VerticalOffset, 3);
     i = cache->GetItems(sub);
     EXPECT_EQ(i->ExtraFontInfo.ScriptHeight, 9);
     EXPECT_EQ(i->VerticalOffset, -2);
