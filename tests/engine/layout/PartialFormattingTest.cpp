@@ -2,6 +2,8 @@
 // stream restores them exactly.
 #include <sstream>
 
+#include "engine/document/RVGraphicItem.h"
+#include "engine/document/RVNonTextItems.h"
 #include "engine/layout/LayoutTestUtil.h"
 #include "platform/base/Classes.h"
 #include "engine/support/GeneratedDocument.h"
@@ -40,8 +42,24 @@ struct TGenDoc {
 
 }  // namespace
 
+void RandomEdits(TGenDoc& g);
+
 TEST(PartialFormatting, RandomEditsGiveTheDrawItemsOfAFullFormat) {
   TGenDoc g(4);
+  RandomEdits(g);
+}
+
+TEST(PartialFormatting, RandomEditsBesideFloatingPicturesGiveTheDrawItemsOfAFullFormat) {
+  TGenDoc g(6, 17);
+  int n = 0;
+  for (int i = 0; i < g.Doc.ItemCount(); ++i)
+    if (auto* pic = dynamic_cast<TRVRectItemInfo*>(g.Doc.GetItem(i)); pic && pic->StyleNo == ItemKindPicture)
+      pic->VAlign = n++ % 2 ? rvvaRight : rvvaLeft;
+  ASSERT_GT(n, 1);
+  RandomEdits(g);
+}
+
+void RandomEdits(TGenDoc& g) {
   TRVPlainFormattedData& doc = g.Doc;
   doc.Format(false);
   TGenRandom r(2024);
@@ -157,4 +175,22 @@ TEST(FormattingStream, TruncatedOrCorruptedStreamIsRefusedAndTheDocumentFormatte
     part.SetPosition(0);
     if (!g.Doc.LoadFormattingFromStream(&part)) ASSERT_EQ(Snapshot(g.Doc), good) << at;
   }
+}
+
+// A floating box alone on its line is stretched upwards to the smallest line height when the
+// line is finished; reformatting the paragraph above must not take that for a moved line.
+TEST(PartialFormatting, FloatingBoxAloneOnItsLineStaysInPlace) {
+  TLayoutDoc t(200);
+  t.Para(0)->SetSpaceAfter(4);
+  t.Doc.AddNL(u"aaa", 0, 0);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetSize(30, 40);
+  auto* pic = new TRVGraphicItemInfo(&t.Doc, std::move(bmp), rvvaLeft);
+  pic->ParaNo = 0;
+  t.Doc.AddItem(u"", pic);
+  t.Doc.AddNL(u"bbb", 0, 0);
+  t.Doc.Format(false);
+  const std::string full = t.Boxes();
+  t.Doc.FormatParas(0, 0, 0);
+  EXPECT_EQ(t.Boxes(), full);
 }
