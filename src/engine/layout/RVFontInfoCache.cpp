@@ -134,6 +134,7 @@ void TRVFontInfoCacheFast::Clear() {
 }
 
 TRVFontInfoCacheItem* TRVFontInfoCacheFast::GetItems(int StyleNo) {
+  if (!FRVStyle) return nullptr;
   const bool vertical = VerticalFor(StyleNo);
   bool inList;
   TRVFontInfoCacheItem* item = Lookup(StyleNo, inList);
@@ -188,6 +189,7 @@ TRVFontInfoCacheItem* TRVFontInfoCacheFast::GetItems(int StyleNo) {
 // ---- the low-resource cache ---------------------------------------------------------------------
 
 TRVFontInfoCacheItem* TRVFontInfoCacheLowResource::GetItems(int StyleNo) {
+  if (!FRVStyle) return nullptr;
   const bool vertical = VerticalFor(StyleNo);
   bool inList;
   TRVFontInfoCacheItem* item = Lookup(StyleNo, inList);

@@ -60,7 +60,8 @@ class TRVFontInfoCache : public TRVList {
   // Frees every item and the invalid-style item.
   void Clear() override;
   // The measures of text style StyleNo. A style added to the sheet after the cache was made gets
-  // an entry; a number outside the sheet's styles answers the one invalid-style item.
+  // an entry; a number outside the sheet's styles answers the one invalid-style item. Null only
+  // for a cache made without a style sheet.
   virtual TRVFontInfoCacheItem* GetItems(int StyleNo) = 0;
 
   TCanvas* FCanvas;      // the format canvas

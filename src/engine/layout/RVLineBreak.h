@@ -76,6 +76,11 @@ inline int GetLineBreakPairValue(int Before, int After) {
 // line itself; with SkipSpaces the search starts from the last non-space character at or before
 // Index. A line never ends inside a surrogate pair: after a pair the answer is its low surrogate.
 int FindBreakBefore(std::u16string_view Text, int Index, bool SpaceEnds, bool SkipSpaces);
+inline int FindBreakBefore(const WideChar* Text, int Length, int Index, bool SpaceEnds,
+                           bool SkipSpaces) {
+  return FindBreakBefore(std::u16string_view(Text, Length > 0 ? Length : 0), Index, SpaceEnds,
+                         SkipSpaces);
+}
 
 // The first break opportunity in a text that continues the text before it (the previous text
 // item). HasPrev says there is such a text; PrevClass is then the class of its last non-space
@@ -90,3 +95,8 @@ int FindBreakBefore(std::u16string_view Text, int Index, bool SpaceEnds, bool Sk
 //   character (a space for a text of spaces only, which answers 0) and LastClass its class.
 int FindBreakInString(std::u16string_view Text, bool HasPrev, int PrevClass, int& LastClass,
                       WideChar& LastChar, bool PrecededBySpace);
+inline int FindBreakInString(const WideChar* Text, int Length, bool HasPrev, int PrevClass,
+                             int& LastClass, WideChar& LastChar, bool PrecededBySpace) {
+  return FindBreakInString(std::u16string_view(Text, Length > 0 ? Length : 0), HasPrev,
+                           PrevClass, LastClass, LastChar, PrecededBySpace);
+}

@@ -3,7 +3,6 @@
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
 
-#include <memory>
 
 TUnicodeLineBreak GetUnicodeLineBreak(char32_t CodePoint) {
   using L = TUnicodeLineBreak;
@@ -61,16 +60,47 @@ TUnicodeLineBreak GetUnicodeLineBreak(char32_t CodePoint) {
   }
 }
 
+namespace {
+UBreakIterator* Iter(void* p) { return static_cast<UBreakIterator*>(p); }
+}  // namespace
+
+TUnicodeLineBreaker::TUnicodeLineBreaker() {
+  UErrorCode status = U_ZERO_ERROR;
+  FIterator = ubrk_open(UBRK_LINE, "", nullptr, 0, &status);
+  if (U_FAILURE(status)) FIterator = nullptr;
+}
+
+TUnicodeLineBreaker::~TUnicodeLineBreaker() {
+  if (FIterator) ubrk_close(Iter(FIterator));
+}
+
+void TUnicodeLineBreaker::SetText(std::u16string_view Text) {
+  FLength = static_cast<int>(Text.size());
+  if (!FIterator) return;
+  UErrorCode status = U_ZERO_ERROR;
+  ubrk_setText(Iter(FIterator), reinterpret_cast<const UChar*>(Text.data()), FLength, &status);
+  if (U_FAILURE(status)) FLength = 0;
+}
+
+int TUnicodeLineBreaker::Preceding(int Offset) {
+  if (!FIterator || FLength == 0 || Offset <= 0) return 0;
+  if (Offset >= FLength) return FLength;
+  if (ubrk_isBoundary(Iter(FIterator), Offset)) return Offset;
+  const int32_t p = ubrk_preceding(Iter(FIterator), Offset);
+  return p == UBRK_DONE ? 0 : p;
+}
+
+int TUnicodeLineBreaker::Following(int Offset) {
+  if (!FIterator || FLength == 0 || Offset >= FLength) return FLength;
+  const int32_t p = ubrk_following(Iter(FIterator), Offset < 0 ? 0 : Offset);
+  return p == UBRK_DONE ? FLength : p;
+}
+
 std::vector<int> UnicodeLineBreakOffsets(std::u16string_view Text) {
   std::vector<int> result;
-  if (Text.empty()) return result;
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UBreakIterator, void (*)(UBreakIterator*)> it(
-      ubrk_open(UBRK_LINE, "", reinterpret_cast<const UChar*>(Text.data()),
-                static_cast<int32_t>(Text.size()), &status),
-      &ubrk_close);
-  if (U_FAILURE(status) || !it) return result;
-  for (int32_t p = ubrk_next(it.get()); p != UBRK_DONE; p = ubrk_next(it.get()))
-    if (p > 0 && p < static_cast<int32_t>(Text.size())) result.push_back(p);
+  TUnicodeLineBreaker breaker;
+  breaker.SetText(Text);
+  const int n = static_cast<int>(Text.size());
+  for (int p = breaker.Following(0); p < n; p = breaker.Following(p)) result.push_back(p);
   return result;
 }

@@ -18,6 +18,25 @@ enum class TUnicodeLineBreak : std::uint8_t {
 // The line-break property of a code point (surrogate code points give SG).
 TUnicodeLineBreak GetUnicodeLineBreak(char32_t CodePoint);
 
+// The Unicode library's default line breaker (root locale), kept open across texts.
+class TUnicodeLineBreaker {
+ public:
+  TUnicodeLineBreaker();
+  ~TUnicodeLineBreaker();
+  TUnicodeLineBreaker(const TUnicodeLineBreaker&) = delete;
+  TUnicodeLineBreaker& operator=(const TUnicodeLineBreaker&) = delete;
+  // Starts on Text, which must stay alive while the breaker walks it.
+  void SetText(std::u16string_view Text);
+  // The last offset at or before Offset where a line may start (0 when there is none).
+  int Preceding(int Offset);
+  // The first offset after Offset where a line may start (the text's length when none).
+  int Following(int Offset);
+
+ private:
+  void* FIterator = nullptr;
+  int FLength = 0;
+};
+
 // Where the Unicode library's default line breaker (root locale) lets a line end: each offset is
 // the index of the code unit that would start the next line, in increasing order; 0 and the text's
 // length are not included.

@@ -145,6 +145,11 @@ TEST_F(FontCacheTest, ScriptsFromOutlineMetrics) {
     EXPECT_EQ(i->VerticalOffset, 3);
     EXPECT_EQ(i->TextMetric.tmHeight, 9);  // measured in the script font
     EXPECT_EQ(i->Canvas->Font().GetHeight(), -9);
+    // Measured again for another rotation, from the full-size font, not the script font.
+    cache->Rotation = rvrot90;
+    EXPECT_EQ(cache->GetItems(super), i);
+    EXPECT_EQ(i->ExtraFontInfo.ScriptHeight, 9);
+    EXPECT_EQ(i->VerticalOffset, 3);
     i = cache->GetItems(sub);
     EXPECT_EQ(i->ExtraFontInfo.ScriptHeight, 9);
     EXPECT_EQ(i->VerticalOffset, -2);
@@ -176,6 +181,38 @@ TEST_F(FontCacheTest, FastCacheGivesEachStyleItsOwnCanvas) {
   cache->GetItems(a);
   EXPECT_EQ(ia->LastBiDiMode, rvbdRightToLeft);
   EXPECT_NE(Style.GI->GetTextAlign(ia->Canvas) & TA_RTLREADING, 0u);
+}
+
+// A style's own canvas takes the reference canvas's scaling and world transform.
+TEST_F(FontCacheTest, FastCacheCanvasFollowsTheFormatCanvas) {
+  const int a = Style.AddStyle(12);
+  TScaledMetrics* gi = Style.GI;
+  gi->SetMapMode(Ref(), MM_ANISOTROPIC);
+  gi->SetWindowExtEx(Ref(), 100, 200, nullptr);
+  gi->SetViewportExtEx(Ref(), 10, 20, nullptr);
+  gi->SetGraphicsMode(Ref(), true);
+  XFORM shift{1, 0, 0, 1, 30, 40};
+  gi->SetWorldTransform(Ref(), shift);
+  auto cache = Make<TRVFontInfoCacheFast>(true);
+  TCanvas* c = cache->GetItems(a)->Canvas;
+  EXPECT_EQ(gi->GetMapMode(c), MM_ANISOTROPIC);
+  SIZE ext;
+  gi->GetWindowExtEx(c, ext);
+  EXPECT_EQ(ext.cx, 100);
+  EXPECT_EQ(ext.cy, 200);
+  gi->GetViewportExtEx(c, ext);
+  EXPECT_EQ(ext.cx, 10);
+  EXPECT_EQ(ext.cy, 20);
+  ASSERT_TRUE(gi->IsAdvancedGraphicsMode(c));
+  XFORM x{};
+  gi->GetWorldTransform(c, x);
+  EXPECT_EQ(x.eDx, 30);
+  EXPECT_EQ(x.eDy, 40);
+  // Back in the compatible mode, a new rotation puts the style's canvas there too.
+  gi->SetGraphicsMode(Ref(), false);
+  cache->Rotation = rvrot180;
+  cache->GetItems(a);
+  EXPECT_FALSE(gi->IsAdvancedGraphicsMode(c));
 }
 
 TEST_F(FontCacheTest, LowResourceCacheSelectsTheFontOnTheFormatCanvas) {
