@@ -198,6 +198,13 @@ TEST(DrawLinesStreamTest, PrintingDrawItemsAreNotWritten) {
   Add<TRVDrawLineInfo>(bad, 4, 10);
   EXPECT_FALSE(bad.SaveToStream(&ms, t.Items()));
   EXPECT_EQ(ms.GetSize(), 0);
+  // Nor a list in the middle of a reformat (freed entries in its gap).
+  TOwnedLines gap;
+  FillEveryKind(gap);
+  gap.MarkForDelete(1, 2);
+  EXPECT_FALSE(gap.SaveToStream(&ms, t.Items()));
+  EXPECT_EQ(ms.GetSize(), 0);
+  gap.DeleteMarked();
 }
 
 TEST(DrawLinesStreamTest, BadStreamsAreRefused) {
