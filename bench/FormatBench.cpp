@@ -231,11 +231,26 @@ void Untype(TBenchDoc& d, const TEditSite& s, int Length) {
   doc.FormatParas(doc.Item2FirstDrawItem(first), doc.Item2LastDrawItem(last), 0);
 }
 
+// Characters of the item that its draw items show.
+int DrawnLength(TRVPlainFormattedData& Doc, int ItemNo) {
+  int n = 0;
+  for (int i = Doc.Item2FirstDrawItem(ItemNo); i >= 0 && i < Doc.DrawItems->Count(); ++i) {
+    if (Doc.DrawItems->Get(i)->ItemNo != ItemNo) break;
+    n += Doc.DrawItems->Get(i)->TextLength;
+  }
+  return n;
+}
+
 void BM_TypeOneChar(benchmark::State& state) {
   const int percent = static_cast<int>(state.range(0));
   TBenchDoc& d = Doc(0);
   d.Doc->Format(false);
   const std::vector<TEditSite> sites = EditSites(d, percent);
+  // The reformat must show the typed character.
+  const int before = DrawnLength(*d.Doc, sites.front().ItemNo);
+  TypeAndReformat(d, sites.front(), u"x");
+  if (DrawnLength(*d.Doc, sites.front().ItemNo) != before + 1) state.SkipWithError("the reformat lost the character");
+  Untype(d, sites.front(), 1);
   int n = 0;
   for (auto _ : state) {
     const TEditSite& s = sites[static_cast<std::size_t>(n++) % sites.size()];
@@ -252,6 +267,10 @@ void BM_TypeOneChar_QTextDocument(benchmark::State& state) {
   const std::vector<TEditSite> sites = EditSites(Doc(0), percent);
   TToolkitDocumentPeer& peer = Toolkit(0);
   peer.Layout(PageWidth);
+  const int chars = peer.CharacterCount();
+  peer.Type(sites.front().Paragraph, sites.front().ParaOffset, u"x");
+  if (peer.CharacterCount() != chars + 1) state.SkipWithError("the toolkit's document did not take the character");
+  peer.RemoveTyped();
   int n = 0;
   for (auto _ : state) {
     const TEditSite& s = sites[static_cast<std::size_t>(n++) % sites.size()];

@@ -3,13 +3,16 @@
 // wrap needs all of its items on one line, tabs laid out. Widths are device pixels.
 //
 // Text items find their widest unbreakable piece here rather than in the item: the break rules
-// are the formatter's (the line-break pair table and the sheet's wrap mode). A text is measured
-// once for the positions of all its characters; only the pieces that come near the widest are
-// measured again on their own, so that the answer is exactly what formatting will measure.
+// are the formatter's (the line-break pair table and the sheet's wrap mode). Only the largest
+// width matters, so a question carries the width already reached (Beat): a piece that cannot
+// pass it even with every character as wide as the font's widest is not measured. The pieces
+// that may pass it are measured on their own, or, when there are many, the text is measured once
+// for the positions of all its characters and only the pieces that come near the widest are
+// measured again on their own; the answer is exactly what formatting will measure.
 #include <algorithm>
 #include <limits>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
@@ -34,6 +37,7 @@ struct TMinWidthContext {
   TCanvas* Canvas;
   bool UseRefCanvas = false;
   int AppliedStyle = -1;
+  int WidestChar = -1;  // of AppliedStyle, -1 until asked
 
   TMinWidthContext(TCustomRVFormattedData& AData, const TRVScreenAndDevice* ASaD, TCanvas* ACanvas)
       : Data(AData), Style(AData.GetRVStyle()), SaD(ASaD), Canvas(ACanvas) {
@@ -54,6 +58,7 @@ struct TMinWidthContext {
     Style->ApplyStyle(Canvas, StyleNo, BiDiMode, Data.GetFlags().Contains(rvflCanUseCustomPPI), false, nullptr,
                       false, UseRefCanvas, false, SaD);
     AppliedStyle = StyleNo;
+    WidestChar = -1;
   }
 
   int ScaleDown(int Width) const {
@@ -65,6 +70,22 @@ struct TMinWidthContext {
   int Measure(const WideChar* Str, int Length, bool BiDi) {
     if (Length <= 0) return 0;
     return ScaleDown(Style->GetGraphicInterface()->TextSize(Canvas, Str, Length, BiDi, false).cx);
+  }
+
+  // An object's own minimal width. Objects may select fonts of their own (list markers do), so
+  // the next text applies its style again.
+  int ObjectWidth(TCustomRVItemInfo* Item) {
+    AppliedStyle = -1;
+    return Item->GetMinWidth(SaD, Canvas, &Data);
+  }
+
+  // A piece that ends in a soft hyphen ends a line there, where the hyphen is drawn.
+  int MeasurePiece(const WideChar* Str, int Length, bool BiDi) {
+    if (Length <= 0 || Str[Length - 1] != 0x00AD || Style->TextStyles()->Items(AppliedStyle)->Charset == SYMBOL_CHARSET)
+      return Measure(Str, Length, BiDi);
+    std::u16string piece(Str, static_cast<std::size_t>(Length));
+    piece.back() = u'-';
+    return Measure(piece.data(), Length, BiDi);
   }
 };
 
@@ -135,18 +156,53 @@ void ForEachPiece(std::u16string_view s, bool Anywhere, F&& Piece) {
   if (end > start) Piece(start, end);
 }
 
-// The widest unbreakable piece of a text item.
-int TextItemMinWidth(TMinWidthContext& C, int ItemNo) {
+// The most a character of the current style can add on the measuring canvas: the font's widest
+// advance (or its height, for characters a fallback face draws), plus the character spacing.
+// Zero when the text has characters whose shapes may be wider still: complex scripts and
+// symbols; the alphabets up to Cyrillic and Armenian, general punctuation and currency signs
+// are drawn by the font itself.
+int WidestCharBound(TMinWidthContext& C, std::u16string_view s) {
+  for (WideChar c : s)
+    if (c >= 0x0590 && !(c >= 0x2000 && c < 0x2070) && !(c >= 0x20A0 && c < 0x20D0)) return 0;
+  if (C.WidestChar < 0) {
+    TEXTMETRICW tm{};
+    TRVGraphicInterface* gi = C.Style->GetGraphicInterface();
+    C.WidestChar = gi->GetTextMetrics(C.Canvas, tm)
+                       ? std::max<int>(tm.tmMaxCharWidth, tm.tmHeight) + std::max(0, gi->GetTextCharacterExtra(C.Canvas))
+                       : 0;
+  }
+  return C.WidestChar;
+}
+
+// The widest unbreakable piece of a text item; any width up to Beat when no piece passes Beat.
+int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   bool bidi = false;
   const std::u16string text = DisplayTextOf(C, ItemNo, bidi);
   const int n = static_cast<int>(text.size());
   if (n == 0) return 0;
   const bool anywhere = C.Style->LineWrapMode == rvWrapAnywhere;
   TRVGraphicInterface* gi = C.Style->GetGraphicInterface();
+  if (Beat >= 0 && !bidi) {
+    if (const int perChar = WidestCharBound(C, text)) {
+      // Pieces that might pass Beat: measured on their own when there are few of them.
+      std::vector<std::pair<int, int>> candidates;
+      bool many = false;
+      ForEachPiece(text, anywhere, [&](int a, int b) {
+        if (many || C.ScaleDown((b - a) * perChar) + 1 <= Beat) return;
+        candidates.emplace_back(a, b);
+        many = candidates.size() > 8;
+      });
+      if (!many) {
+        int best = 0;
+        for (const auto& p : candidates) best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
+        return best;
+      }
+    }
+  }
   if (bidi) {
     // Positions of right-to-left text are visual; each piece is measured on its own.
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.Measure(text.data() + a, b - a, true)); });
+    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, true)); });
     return best;
   }
   // One pass for the end position of every character, then the near-widest pieces exactly.
@@ -157,7 +213,7 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo) {
                            fit, size);
   if (fit < n) {  // the back-end gave up early: measure every piece on its own
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.Measure(text.data() + a, b - a, false)); });
+    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, false)); });
     return best;
   }
   struct TPiece {
@@ -170,12 +226,13 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo) {
     pieces.push_back({a, b, w});
     widest = std::max(widest, w);
   });
-  // Rounding of a piece measured alone can differ from its share of the whole run by a pixel or
-  // two of the measuring canvas.
-  const int slack = C.UseRefCanvas ? 3 * RefCanvasScaleFactor : 3;
+  // Positions are rounded from the cumulative pen, so a piece measured alone differs from its
+  // share of the whole run by at most a unit of the measuring canvas.
+  const int slack = 2;
   int best = 0;
   for (const TPiece& p : pieces)
-    if (p.Estimate + slack >= widest) best = std::max(best, C.Measure(text.data() + p.Start, p.End - p.Start, false));
+    if (p.Estimate + slack >= widest || text[static_cast<std::size_t>(p.End - 1)] == 0x00AD)
+      best = std::max(best, C.MeasurePiece(text.data() + p.Start, p.End - p.Start, false));
   return best;
 }
 
@@ -202,20 +259,20 @@ int SectionEnd(TCustomRVData& D, int ItemNo) {
   return ItemNo;
 }
 
-int MinItemWidthWrap(TMinWidthContext& C, int ItemNo, bool IgnoreFloating, bool IgnoreMarkers) {
+int MinItemWidthWrap(TMinWidthContext& C, int ItemNo, bool IgnoreFloating, bool IgnoreMarkers, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   if (d.IsInvisibleItem(ItemNo)) return 0;
   TCustomRVItemInfo* item = d.GetItem(ItemNo);
   if (IgnoreFloating && item->GetBoolValue(rvbpFloating)) return 0;
   int w;
   if (item->StyleNo >= 0)
-    w = d.GetItemTextW(ItemNo).empty() ? EmptyTextWidth(C, ItemNo) : TextItemMinWidth(C, ItemNo);
+    w = d.GetItemTextW(ItemNo).empty() ? EmptyTextWidth(C, ItemNo) : TextItemMinWidth(C, ItemNo, IgnoreMarkers ? Beat : -1);
   else
-    w = item->GetMinWidth(C.SaD, C.Canvas, &d);
+    w = C.ObjectWidth(item);
   if (!IgnoreMarkers && item->GetSameAsPrev()) {
     int prev = ItemNo - 1;
     while (prev >= 0 && d.IsInvisibleItem(prev)) --prev;
-    if (prev >= 0 && IsListMarker(d.GetItem(prev))) w += d.GetItem(prev)->GetMinWidth(C.SaD, C.Canvas, &d);
+    if (prev >= 0 && IsListMarker(d.GetItem(prev))) w += C.ObjectWidth(d.GetItem(prev));
   }
   return w;
 }
@@ -250,7 +307,7 @@ int EmptySectionWidth(TMinWidthContext& C, int ItemNo, int& FirstParaItemNo, boo
     int w = C.DevX(level->LeftIndent);
     if (EventNegativeFirstIndent || level->FirstIndent > 0) w += C.DevX(level->FirstIndent);
     if (marker) {
-      const int m = marker->GetMinWidth(C.SaD, C.Canvas, &d);
+      const int m = C.ObjectWidth(marker);
       const int share = level->MarkerAlignment == rvmaLeft ? m : level->MarkerAlignment == rvmaCenter ? m / 2 : 0;
       w = std::max(w, C.DevX(level->MarkerIndent) + share);
     }
@@ -262,7 +319,8 @@ int EmptySectionWidth(TMinWidthContext& C, int ItemNo, int& FirstParaItemNo, boo
   return w;
 }
 
-int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo) {
+// Beat: as for TextItemMinWidth (-1 for the exact answer).
+int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   int w = std::max(0, EmptySectionWidth(C, StartItemNo, FirstParaItemNo, false));
   int result = 0;
@@ -272,7 +330,7 @@ int MinItemsWidthPlusWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, i
       if (d.IsFromNewLine(i)) w = std::max(0, EmptySectionWidth(C, i, FirstParaItemNo, false));
     }
     if (IsListMarker(d.GetItem(i))) continue;
-    result = std::max(result, MinItemWidthWrap(C, i, false, true) + w);
+    result = std::max(result, MinItemWidthWrap(C, i, false, true, std::max(result, Beat) - w) + w);
   }
   return result;
 }
@@ -347,11 +405,11 @@ int MinItemsWidthNoWrap(TMinWidthContext& C, int StartItemNo, int EndItemNo, boo
     if (item->StyleNo >= 0) {
       sum += d.GetItemTextW(i).empty() ? EmptyTextWidth(C, i) : TextItemWidth(C, i);
     } else if (IsListMarker(item)) {
-      if (!IgnoreMarkers) sum += item->GetMinWidth(C.SaD, C.Canvas, &d);
+      if (!IgnoreMarkers) sum += C.ObjectWidth(item);
     } else if (item->GetBoolValue(rvbpFloating)) {
-      if (!IgnoreFloating) widestFloat = std::max(widestFloat, item->GetMinWidth(C.SaD, C.Canvas, &d));
+      if (!IgnoreFloating) widestFloat = std::max(widestFloat, C.ObjectWidth(item));
     } else {
-      sum += item->GetMinWidth(C.SaD, C.Canvas, &d);
+      sum += C.ObjectWidth(item);
     }
   }
   finishPending();
@@ -363,11 +421,11 @@ bool SectionWraps(TCustomRVFormattedData& D, int ItemNo) {
   return D.GetWordWrap() && !st->ParaStyles()->Items(D.GetItemPara(ItemNo))->Options.Contains(rvpaoNoWrap);
 }
 
-int ParaSectionMinWidth(TMinWidthContext& C, int StartItemNo, int& FirstParaItemNo) {
+int ParaSectionMinWidth(TMinWidthContext& C, int StartItemNo, int& FirstParaItemNo, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   const int start = SectionStart(d, StartItemNo), end = SectionEnd(d, StartItemNo);
   if (FirstParaItemNo < 0) FirstParaItemNo = d.GetFirstParaItem(start);
-  if (SectionWraps(d, start)) return MinItemsWidthPlusWrap(C, start, end, FirstParaItemNo);
+  if (SectionWraps(d, start)) return MinItemsWidthPlusWrap(C, start, end, FirstParaItemNo, Beat);
   return EmptySectionWidth(C, start, FirstParaItemNo, true) + MinItemsWidthNoWrap(C, start, end, false, true);
 }
 
@@ -390,7 +448,7 @@ int ParaSectionsMinWidth(TMinWidthContext& C, int StartItemNo, int EndItemNo, in
     }
     if (sectionOpen) {
       sectionOpen = false;
-      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo));
+      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo, result));
     }
   }
   return result;
@@ -503,7 +561,7 @@ int TCustomRVFormattedData::CalculateMinLineWidth(int FirstItemNo, const TRVScre
   int item = FirstItemNo;
   if (IsListMarker(GetItem(item)) && item + 1 < ItemCount() && !IsFromNewLine(item + 1)) ++item;
   int w = MinItemWidthWrap(c, item, true, true);
-  if (GetFirstParaItem(FirstItemNo) == FirstItemNo && !IsInvisibleItem(FirstItemNo) &&
+  if (IsDisplayedParaStart(FirstItemNo) && !IsInvisibleItem(FirstItemNo) &&
       !GetItem(FirstItemNo)->GetBoolValue(rvbpFullWidth)) {
     TRVMarkerItemInfo* marker = nullptr;
     if (!ParagraphListLevel(c, FirstItemNo, marker))

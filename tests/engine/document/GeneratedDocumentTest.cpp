@@ -60,10 +60,10 @@ TEST(GeneratedDocument, SameSeedSameDocumentOtherSeedAnother) {
 TEST(GeneratedDocument, HasTheShapeAskedFor) {
   TGenDoc g({.Seed = 1, .Pages = 300});
   const TGeneratedDocumentInfo& i = g.Info;
-  EXPECT_EQ(i.Paragraphs, 2700);
+  EXPECT_EQ(i.Paragraphs, 3300);
   // About 300 pages of body text: a little over a million characters.
-  EXPECT_GT(i.Characters, 900000);
-  EXPECT_LT(i.Characters, 1600000);
+  EXPECT_GT(i.Characters, 1200000);
+  EXPECT_LT(i.Characters, 1800000);
   EXPECT_GE(i.Pictures, 80);
   EXPECT_GE(i.Hyperlinks, 30);
   EXPECT_GE(i.Tabs, 200);

@@ -1,49 +1,24 @@
 // Minimal widths with fixed metrics (every character 10 pixels wide): a table of small documents
 // and the narrowest width each can be formatted at, and the operations around the document's.
-#include <gtest/gtest.h>
+#include "engine/layout/LayoutTestUtil.h"
 
 #include <functional>
 
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVMarkerItem.h"
-#include "engine/document/RVTextItems.h"
-#include "engine/foundation/RVFixedGrIn.h"
-#include "engine/foundation/RVFuncs.h"
-#include "engine/layout/RVPlainFormattedData.h"
-#include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
-#include "engine/styles/ParaInfo.h"
-#include "engine/styles/RVStyle.h"
+#include "engine/support/GeneratedDocument.h"
 
 namespace {
 
-const bool ScreenFixed = (ScreenPixelsPerInchOverride = 96, true);
-
-// A sheet whose text is measured with fixed metrics.
-class TFixedMetricsSheet : public TRVStyle {
- public:
-  TFixedMetricsSheet() : TRVStyle(nullptr) {
-    while (TextStyles()->Count() < 2) TextStyles()->Add();
-    TextStyles()->Items(1)->Options.Include(rvteoHidden);
-    while (ParaStyles()->Count() < 2) ParaStyles()->Add();
-  }
-  TRVGraphicInterface* GetGraphicInterface() const override { return &FFixed; }
-
- private:
-  mutable TRVFixedGraphicInterface FFixed{10, 8, 2};
-};
-
-struct TDoc {
-  TFixedMetricsSheet Sheet;
-  TRVPlainFormattedData Doc{&Sheet};
-  TParaInfo* Para(int n) { return Sheet.ParaStyles()->Items(n); }
+// Style 1 is hidden text; paragraph style 1 takes the tab stops.
+struct TDoc : TLayoutDoc {
+  TDoc() : TLayoutDoc(650) { Font(1)->Options.Include(rvteoHidden); }
   void AddTab(TRVTabAlign Align, int Position) {
     TRVTabInfo* t = Para(1)->Tabs()->Add();
     t->SetPosition(Position);
     t->Align = Align;
-    auto* tab = new TRVTabItemInfo(&Doc);
-    tab->ParaNo = -1;
-    Doc.AddItem(u"", tab);
+    TLayoutDoc::AddTab();
   }
 };
 
@@ -129,6 +104,9 @@ TEST(MinWidths, DocumentTable) {
       {"no break inside a word with punctuation", [](TDoc& d) {
          d.Doc.AddNL(u"see (internationalization).", 0, 0);
        }, 230},
+      {"a soft hyphen ends a piece with the hyphen drawn", [](TDoc& d) {
+         d.Doc.AddNL(u"internationali\u00ADzation", 0, 0);
+       }, 150},
       {"a left tab: text before, the stop, text after", [](TDoc& d) {
          d.Para(1)->Options.Include(rvpaoNoWrap);
          d.Doc.AddNL(u"ab", 0, 1);
@@ -227,6 +205,31 @@ TEST(MinWidths, DeviceResolution) {
   // At twice the resolution the indents double (fixed metrics keep the text at 10 a character).
   TRVScreenAndDevice twice{96, 96, 192, 192};
   EXPECT_EQ(d.Doc.CalculateMinDocWidthPlus(0, &twice, nullptr), 200 + 44);
+}
+
+// With real fonts on the reference canvas: pieces that cannot beat the width already reached are
+// not measured, and the document's answer is still the widest item's own (exact) minimal width
+// plus its section's indents.
+TEST(MinWidths, GeneratedDocumentWithRealFonts) {
+  for (bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference canvas" : "screen canvas");
+    TRVStyle sheet(nullptr);
+    SetGeneratedDocumentStyles(sheet);
+    TRVPlainFormattedData doc(&sheet);
+    doc.SetUseReferenceCanvas(reference);
+    GenerateDocument(doc, {.Seed = 4, .Pages = 6, .Pictures = false});
+    int expected = 0, widestWord = 0;
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+      if (doc.GetItem(i)->StyleNo == ItemKindListMarker) continue;
+      int first = -1;
+      const int item = doc.CalculateMinItemWidthWrap(i, nullptr, nullptr, false, true);
+      widestWord = std::max(widestWord, item);
+      expected = std::max(expected, item + std::max(0, doc.CalculateEmptyParaSectionWidth(i, first, nullptr, nullptr,
+                                                                                             false)));
+    }
+    EXPECT_GT(widestWord, 60);  // "notwithstanding" and the like, in 10 to 14 points
+    EXPECT_EQ(doc.CalculateMinDocWidthPlus(0, nullptr, nullptr), expected);
+  }
 }
 
 }  // namespace

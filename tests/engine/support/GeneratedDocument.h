@@ -51,7 +51,7 @@ enum TGenListStyle : int { glsBullets, glsNumbers, glsCount };
 
 struct TGeneratedDocumentOptions {
   std::uint32_t Seed = 1;
-  // Paragraph count follows from it (9 paragraphs a page at 650 pixels, the bench's width).
+  // Paragraph count follows from it: 11 paragraphs make an A4 page of text 650 pixels wide.
   int Pages = 300;
   // Pictures cost memory and decoding; tests that need none can leave them out.
   bool Pictures = true;
@@ -207,7 +207,7 @@ inline TGeneratedDocumentInfo GenerateDocument(TCustomRVData& Doc, const TGenera
   using namespace generated_document_detail;
   TGenRandom r(Options.Seed);
   TGeneratedDocumentInfo info;
-  const int paragraphs = Options.Pages * 9;
+  const int paragraphs = Options.Pages * 11;
   int listLeft = 0, listStyle = glsBullets, nextPicture = r.Range(15, 30), nextLink = r.Range(20, 60);
   while (info.Paragraphs < paragraphs) {
     const int p = info.Paragraphs++;
