@@ -44,12 +44,26 @@ void TCustomRVFormattedData::FormatParas(int StartDrawItemNo, int EndDrawItemNo,
 
 namespace {
 
-// The top of the line that starts at draw item Index: the smallest Top - ExtraSpaceAbove.
+// The top of the line that starts at draw item Index, where formatting started it: the smallest
+// Top - ExtraSpaceAbove. Floating boxes on a line were stretched over the line when it was
+// finished (at least FloatLineMinHeight high, upwards), so they count only on a line of floating
+// boxes alone, and there by the bottom of their one-pixel place.
 int LineTopAt(const TRVDrawLines& D, int Index) {
-  int top = D[Index]->Top - D[Index]->GetExtraSpaceAbove();
-  for (int i = Index + 1; i < D.Count() && !D[i]->FromNewLine; ++i)
-    top = std::min(top, D[i]->Top - D[i]->GetExtraSpaceAbove());
-  return top;
+  bool any = false, anyFloat = false;
+  int top = 0, floatTop = 0;
+  for (int i = Index; i < D.Count() && (i == Index || !D[i]->FromNewLine); ++i) {
+    const TRVDrawLineInfo* d = D[i];
+    if (AsFloatingDrawItem(d)) {
+      const int t = d->Top + d->Height - 1;
+      floatTop = anyFloat ? std::min(floatTop, t) : t;
+      anyFloat = true;
+      continue;
+    }
+    const int t = d->Top - d->GetExtraSpaceAbove();
+    top = any ? std::min(top, t) : t;
+    any = true;
+  }
+  return any ? top : floatTop;
 }
 
 }  // namespace

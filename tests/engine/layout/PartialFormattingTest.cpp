@@ -2,6 +2,8 @@
 // stream restores them exactly.
 #include <sstream>
 
+#include "engine/document/RVGraphicItem.h"
+#include "engine/document/RVNonTextItems.h"
 #include "engine/layout/LayoutTestUtil.h"
 #include "platform/base/Classes.h"
 #include "engine/support/GeneratedDocument.h"
@@ -40,8 +42,24 @@ struct TGenDoc {
 
 }  // namespace
 
+void RandomEdits(TGenDoc& g);
+
 TEST(PartialFormatting, RandomEditsGiveTheDrawItemsOfAFullFormat) {
   TGenDoc g(4);
+  RandomEdits(g);
+}
+
+TEST(PartialFormatting, RandomEditsBesideFloatingPicturesGiveTheDrawItemsOfAFullFormat) {
+  TGenDoc g(6, 17);
+  int n = 0;
+  for (int i = 0; i < g.Doc.ItemCount(); ++i)
+    if (auto* pic = dynamic_cast<TRVRectItemInfo*>(g.Doc.GetItem(i)); pic && pic->StyleNo == ItemKindPicture)
+      pic->VAlign = n++ % 2 ? rvvaRight : rvvaLeft;
+  ASSERT_GT(n, 1);
+  RandomEdits(g);
+}
+
+void RandomEdits(TGenDoc& g) {
   TRVPlainFormattedData& doc = g.Doc;
   doc.Format(false);
   TGenRandom r(2024);
@@ -51,7 +69,7 @@ TEST(PartialFormatting, RandomEditsGiveTheDrawItemsOfAFullFormat) {
     const int k = r.Range(0, n - 1);
     TCustomRVItemInfo* item = doc.GetItem(k);
     if (item->StyleNo < 0 || item->DrawItemNo < 0) continue;
-    const int kind = r.Range(0, 3);
+    const int kind = r.Range(0, 5);
     int first = doc.Item2FirstDrawItem(k), last = doc.Item2LastDrawItem(k);
     int inserted = 0;
     TRVUnicodeString s = item->ItemText;
@@ -62,6 +80,19 @@ TEST(PartialFormatting, RandomEditsGiveTheDrawItemsOfAFullFormat) {
       if (s.empty()) s = u"x";
     } else if (kind == 2) {  // words typed
       s.insert(r.Range(0, static_cast<int>(s.size())), u" lorem ipsum dolor ");
+    } else if (kind == 4) {  // a word of another style inserted after the item
+      auto word = TextItemClass->Create(&doc);
+      word->StyleNo = gtsBold;
+      word->ParaNo = item->ParaNo;
+      word->SetSameAsPrev(true);
+      TCustomRVItemInfo* w = word.release();
+      doc.GetItems()->InsertObject(k + 1, u"inserted ", w);
+      inserted = 1;
+    } else if (kind == 5) {  // the next item begins a paragraph of its own (Enter)
+      if (k + 1 >= n || !doc.GetItem(k + 1)->GetSameAsPrev() || doc.GetItem(k + 1)->StyleNo < 0) continue;
+      last = doc.Item2LastDrawItem(k + 1);
+      if (last < 0) continue;
+      doc.GetItem(k + 1)->SetSameAsPrev(false);
     } else {  // an item removed between two text items of its paragraph
       if (k == 0 || k + 1 >= n || !item->GetSameAsPrev() || !doc.GetItem(k + 1)->GetSameAsPrev() ||
           doc.GetItem(k - 1)->StyleNo < 0 || doc.GetItem(k + 1)->StyleNo < 0)
@@ -71,7 +102,7 @@ TEST(PartialFormatting, RandomEditsGiveTheDrawItemsOfAFullFormat) {
       doc.DeleteItems(k, 1);
       inserted = -1;
     }
-    if (inserted == 0) doc.SetItemTextW(k, s);
+    if (kind <= 2) doc.SetItemTextW(k, s);
     doc.FormatParas(first, last, inserted);
     const std::string partial = Snapshot(doc);
     doc.Format(false);
@@ -157,4 +188,22 @@ TEST(FormattingStream, TruncatedOrCorruptedStreamIsRefusedAndTheDocumentFormatte
     part.SetPosition(0);
     if (!g.Doc.LoadFormattingFromStream(&part)) ASSERT_EQ(Snapshot(g.Doc), good) << at;
   }
+}
+
+// A floating box alone on its line is stretched upwards to the smallest line height when the
+// line is finished; reformatting the paragraph above must not take that for a moved line.
+TEST(PartialFormatting, FloatingBoxAloneOnItsLineStaysInPlace) {
+  TLayoutDoc t(200);
+  t.Para(0)->SetSpaceAfter(4);
+  t.Doc.AddNL(u"aaa", 0, 0);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetSize(30, 40);
+  auto* pic = new TRVGraphicItemInfo(&t.Doc, std::move(bmp), rvvaLeft);
+  pic->ParaNo = 0;
+  t.Doc.AddItem(u"", pic);
+  t.Doc.AddNL(u"bbb", 0, 0);
+  t.Doc.Format(false);
+  const std::string full = t.Boxes();
+  t.Doc.FormatParas(0, 0, 0);
+  EXPECT_EQ(t.Boxes(), full);
 }

@@ -183,6 +183,38 @@ TEST_F(FontCacheTest, FastCacheGivesEachStyleItsOwnCanvas) {
   EXPECT_NE(Style.GI->GetTextAlign(ia->Canvas) & TA_RTLREADING, 0u);
 }
 
+// A style's own canvas takes the reference canvas's scaling and world transform.
+TEST_F(FontCacheTest, FastCacheCanvasFollowsTheFormatCanvas) {
+  const int a = Style.AddStyle(12);
+  TScaledMetrics* gi = Style.GI;
+  gi->SetMapMode(Ref(), MM_ANISOTROPIC);
+  gi->SetWindowExtEx(Ref(), 100, 200, nullptr);
+  gi->SetViewportExtEx(Ref(), 10, 20, nullptr);
+  gi->SetGraphicsMode(Ref(), true);
+  XFORM shift{1, 0, 0, 1, 30, 40};
+  gi->SetWorldTransform(Ref(), shift);
+  auto cache = Make<TRVFontInfoCacheFast>(true);
+  TCanvas* c = cache->GetItems(a)->Canvas;
+  EXPECT_EQ(gi->GetMapMode(c), MM_ANISOTROPIC);
+  SIZE ext;
+  gi->GetWindowExtEx(c, ext);
+  EXPECT_EQ(ext.cx, 100);
+  EXPECT_EQ(ext.cy, 200);
+  gi->GetViewportExtEx(c, ext);
+  EXPECT_EQ(ext.cx, 10);
+  EXPECT_EQ(ext.cy, 20);
+  ASSERT_TRUE(gi->IsAdvancedGraphicsMode(c));
+  XFORM x{};
+  gi->GetWorldTransform(c, x);
+  EXPECT_EQ(x.eDx, 30);
+  EXPECT_EQ(x.eDy, 40);
+  // Back in the compatible mode, a new rotation puts the style's canvas there too.
+  gi->SetGraphicsMode(Ref(), false);
+  cache->Rotation = rvrot180;
+  cache->GetItems(a);
+  EXPECT_FALSE(gi->IsAdvancedGraphicsMode(c));
+}
+
 TEST_F(FontCacheTest, LowResourceCacheSelectsTheFontOnTheFormatCanvas) {
   const int a = Style.AddStyle(12), b = Style.AddStyle(15);
   auto cache = Make<TRVFontInfoCacheLowResource>(false);
