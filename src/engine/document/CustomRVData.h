@@ -57,7 +57,7 @@ enum TRVState : std::uint8_t {
   rvstEditorUnformatted, rvstNameSet, rvstDeselecting, rvstUnAssigningChosen, rvstClearing, rvstDoNotTab,
   rvstChangingBkPalette, rvstRVFUsesUnits, rvstFirstParaAborted, rvstLastParaAborted, rvstLoadingAsPartOfItem,
   rvstLoadingAsSubDoc, rvstPreserveSoftPageBreaks, rvstSavingPage, rvstNoStyleTemplateAdustment,
-  rvstNoSpecialCharacters, rvstTouchMouseDown
+  rvstNoSpecialCharacters, rvstTouchMouseDown, rvstFormatting
 };
 using TRVStates = TSet<TRVState, 40>;
 

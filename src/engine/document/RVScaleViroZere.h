@@ -48,4 +48,6 @@ class IRVScaleViroZereInterface {
   // The class of RTF reader settings a hosted viewer creates (a factory here).
   virtual std::unique_ptr<TObject> CreateRTFReadProperties(TObject* Owner) = 0;
   virtual void UpdateHFEditors(bool Format) = 0;
+  // A hosted root document is about to be formatted.
+  virtual void DoBeforeFormat(TCustomRVData* /*RVData*/) {}
 };

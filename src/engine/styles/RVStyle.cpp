@@ -229,6 +229,11 @@ void TRVStyle::SetTextEngine(TRVTextEngine Value) {
   CreateGraphicInterface();
 }
 
+void TRVStyle::SetGraphicInterface(std::unique_ptr<TRVGraphicInterface> Value) {
+  FGraphicInterface = std::move(Value);
+  if (!FGraphicInterface) CreateGraphicInterface();
+}
+
 std::unique_ptr<TRVGraphicInterface> TRVStyle::CreateSystemGraphicInterface() {
   return std::make_unique<TRVWinGraphicInterface>();
 }

@@ -159,6 +159,9 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   void SetTextEngine(TRVTextEngine Value);
   TRVGraphicInterface* GetGraphicInterface() const override { return FGraphicInterface.get(); }
   static std::unique_ptr<TRVGraphicInterface> CreateSystemGraphicInterface();
+  // Replaces the text engine's drawing interface (a program's own, or fixed metrics for exact
+  // layout checks); nil makes the one of TextEngine again.
+  void SetGraphicInterface(std::unique_ptr<TRVGraphicInterface> Value);
 
   // ---- the invalid picture ----
   // Made on first read from the sheet's built-in picture.

@@ -7,8 +7,15 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextLayout>
+#include <QTextList>
+#include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/graphics/GdiInternal.h"
@@ -126,4 +133,108 @@ void TToolkitTextPeer::Draw(const std::vector<std::u16string>& lines, int lineHe
     p.drawText(QPointF(5, y), QString::fromStdU16String(l));
     y += lineHeight;
   }
+}
+
+struct TToolkitDocumentPeer::TImpl {
+  QTextDocument Doc;
+  QTextCursor Cursor{&Doc};
+  bool FirstBlock = true;
+  int TypedPos = -1, TypedLen = 0;
+};
+
+TToolkitDocumentPeer::TToolkitDocumentPeer() : F(std::make_unique<TImpl>()) {
+  F->Doc.setDocumentMargin(0);
+  F->Doc.setUndoRedoEnabled(false);
+}
+
+TToolkitDocumentPeer::~TToolkitDocumentPeer() = default;
+
+void TToolkitDocumentPeer::AddParagraph(int leftIndent, int firstIndent, bool justify, TList list,
+                                        const std::vector<int>& tabs, int spaceBefore, int spaceAfter) {
+  QTextBlockFormat bf;
+  bf.setLeftMargin(leftIndent);
+  bf.setTextIndent(firstIndent);
+  bf.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
+  bf.setTopMargin(spaceBefore);
+  bf.setBottomMargin(spaceAfter);
+  if (!tabs.empty()) {
+    QList<QTextOption::Tab> stops;
+    for (int t : tabs) stops.append(QTextOption::Tab(t, QTextOption::LeftTab));
+    bf.setTabPositions(stops);
+  }
+  if (F->FirstBlock) {
+    F->Cursor.setBlockFormat(bf);
+    F->FirstBlock = false;
+  } else {
+    F->Cursor.insertBlock(bf);
+  }
+  if (list != tlNone) {
+    QTextListFormat lf;
+    lf.setStyle(list == tlBullets ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+    lf.setIndent(1);
+    F->Cursor.createList(lf);
+  }
+}
+
+void TToolkitDocumentPeer::AddRun(const TRun& run) {
+  QTextCharFormat cf;
+  QFont font(QString::fromStdU16String(run.Family));
+  font.setPointSizeF(run.PointSize);
+  font.setBold(run.Bold);
+  font.setItalic(run.Italic);
+  font.setUnderline(run.Underline);
+  cf.setFont(font);
+  F->Cursor.insertText(QString::fromStdU16String(run.Text), cf);
+}
+
+void TToolkitDocumentPeer::AddImage(int width, int height) {
+  QTextImageFormat img;
+  const QString name = QStringLiteral("image%1x%2").arg(width).arg(height);
+  if (!F->Doc.resource(QTextDocument::ImageResource, QUrl(name)).isValid()) {
+    QImage pixels(width, height, QImage::Format_RGB32);
+    pixels.fill(Qt::gray);
+    F->Doc.addResource(QTextDocument::ImageResource, QUrl(name), pixels);
+  }
+  img.setName(name);
+  img.setWidth(width);
+  img.setHeight(height);
+  F->Cursor.insertImage(img);
+}
+
+double TToolkitDocumentPeer::Layout(int width) {
+  if (F->Doc.textWidth() != width) F->Doc.setTextWidth(width);
+  // Everything is laid out again, as a full format does.
+  F->Doc.markContentsDirty(0, F->Doc.characterCount());
+  return F->Doc.documentLayout()->documentSize().height();
+}
+
+double TToolkitDocumentPeer::Type(int paragraph, int offset, const std::u16string& text) {
+  const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
+  QTextCursor c(&F->Doc);
+  c.setPosition(block.position() + std::min(offset, block.length() - 1));
+  F->TypedPos = c.position();
+  F->TypedLen = static_cast<int>(text.size());
+  c.insertText(QString::fromStdU16String(text));
+  return F->Doc.documentLayout()->documentSize().height();
+}
+
+void TToolkitDocumentPeer::RemoveTyped() {
+  if (F->TypedPos < 0) return;
+  QTextCursor c(&F->Doc);
+  c.setPosition(F->TypedPos);
+  c.setPosition(F->TypedPos + F->TypedLen, QTextCursor::KeepAnchor);
+  c.removeSelectedText();
+  F->TypedPos = -1;
+  F->Doc.documentLayout()->documentSize();
+}
+
+int TToolkitDocumentPeer::ParagraphCount() const { return F->Doc.blockCount(); }
+
+int TToolkitDocumentPeer::CharacterCount() const { return F->Doc.characterCount(); }
+
+int TToolkitDocumentPeer::LineCount() const {
+  int lines = 0;
+  for (QTextBlock b = F->Doc.begin(); b.isValid(); b = b.next())
+    if (const QTextLayout* l = b.layout()) lines += l->lineCount();
+  return lines;
 }

@@ -45,3 +45,39 @@ class TToolkitTextPeer {
   struct TImpl;
   std::unique_ptr<TImpl> F;
 };
+
+// The toolkit's own rich-text document, the peer of formatting: paragraphs of styled runs, tab
+// stops, list items and inline images, laid out at a width; typing one character through a
+// cursor relays it out the toolkit's way.
+class TToolkitDocumentPeer {
+ public:
+  struct TRun {
+    std::u16string Text;  // "\t" for a tab
+    std::u16string Family;
+    double PointSize = 10;
+    bool Bold = false, Italic = false, Underline = false;
+  };
+  enum TList { tlNone, tlBullets, tlNumbers };
+
+  TToolkitDocumentPeer();
+  ~TToolkitDocumentPeer();
+  // Starts a paragraph (pixels); Tabs are left-aligned stop positions.
+  void AddParagraph(int leftIndent, int firstIndent, bool justify, TList list, const std::vector<int>& tabs = {},
+                    int spaceBefore = 0, int spaceAfter = 0);
+  void AddRun(const TRun& run);
+  void AddImage(int width, int height);
+  // Lays the whole document out again at width pixels; the height of the result.
+  double Layout(int width);
+  // Types text at offset of paragraph (0-based) and answers the height after the relayout; then
+  // RemoveTyped takes it out again (to be left out of the timing).
+  double Type(int paragraph, int offset, const std::u16string& text);
+  void RemoveTyped();
+  int ParagraphCount() const;
+  // Characters of the document, and the lines its layout made.
+  int CharacterCount() const;
+  int LineCount() const;
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> F;
+};

@@ -1,0 +1,287 @@
+// The formatted layer of a document: the draw items into which formatting turns the items, the
+// formatted size, the selection in draw-item terms, the hover state of hyperlinks, and the
+// virtual interface through which formatting reaches the control (or page) that shows the
+// document. Formatting itself (RVFormatting.cpp), text fitting (RVTextFitting.cpp), finishing
+// lines (RVLineFinishing.cpp), partial reformatting (RVPartialFormatting.cpp), minimal widths
+// (RVMinWidths.cpp) and the formatting stream (RVFormattingStream.cpp) are members of this class
+// defined in units of their own.
+#pragma once
+
+#include <memory>
+
+#include "engine/document/CustomRVData.h"
+#include "engine/document/DLines.h"
+
+class TRVDrawLines;
+class TRVFloatingDrawItems;
+class TRVFontInfoCache;
+class TRVFontInfoCacheItem;
+class TCanvas;
+class TStream;
+class TList;
+struct TRVFormattingState;
+
+// How far a mouse selection has come in its word or paragraph mode.
+enum TRVSelectingState : std::uint8_t { rvsesInWord, rvsesOutsideWord, rvsesFreeMode, rvsesParaMode };
+
+// The state of a mouse selection in progress (exists only while the user drags a selection).
+class TRVSelectingInfo : public TObject {
+ public:
+  void InitE(TRVSelectingState ASWordState);
+  bool IsInSWord(int DrawItemNo, int Offs) const;
+  bool IsAboveSWord(int DrawItemNo, int Offs) const;
+  bool IsBelowSWord(int DrawItemNo, int Offs) const;
+  bool IsEWord(int DrawItemNo, int WordOffs1, int WordOffs2) const;
+  bool IsEFreeStateNeeded(int DrawItemNo, int Offs) const;
+
+  int DrawItemSOffs = 0, DrawItemEOffs = 0;
+  int DrawItemSWordOffs1 = 0, DrawItemSWordOffs2 = 0;
+  int DrawItemEWordOffs1 = 0, DrawItemEWordOffs2 = 0;
+  int DrawItemSNo = -1, DrawItemENo = -1;
+  TRVSelectingState SWordState = rvsesInWord, EWordState = rvsesInWord;
+};
+
+// Bases of the canvas transform of a rotated document.
+enum TRVTransformBase : std::uint8_t { rvtrbLocal, rvtrbRoot, rvtrbAbsRoot };
+
+class TCustomRVFormattedData : public TCustomRVData {
+ public:
+  TCustomRVFormattedData();
+  ~TCustomRVFormattedData() override;
+
+  TCustomRVFormattedData* AsFormattedData() override { return this; }
+
+  // ---- virtual interface ----
+  // Run at the start of a formatting run of the root: tells a hosting page-layout editor.
+  virtual void NotifyBeforeFormat();
+  virtual TList* GetSoftPageBreaks() { return FSoftPageBreaks.get(); }
+  virtual TObject* GetInplaceEditor() { return nullptr; }
+  virtual void DestroyInplaceEditor() {}
+  virtual void SetPartialSelectedItem(TCustomRVItemInfo* Item);
+  // What items whose size depends on the width are told about this formatting pass.
+  virtual TRVDocWidthChangeStates GetDrawingStates(bool NoCaching, bool Reformatting, bool UseFormatCanvas,
+                                                   bool ThisLevelOnly);
+  virtual void InitScreenAndDevice(TCanvas* Canvas, TRVScreenAndDevice& PSaD);
+  virtual void EnsureEmptyParagraph(int /*FirstItemNo*/, int /*LastItemNo*/, bool /*Partial*/) {}
+  virtual void ResetCaretBlinking() {}
+  virtual bool GetFirstParaListInfo(int& ListNo, int& Level);
+  virtual void LiveSpellingCheckCurrent() {}
+  virtual bool VScrollBarShown() { return false; }
+  virtual bool HasOnlyVScrollBar() { return false; }
+  // The metric cache of one formatting pass: the root makes it (a nested document asks its root)
+  // for the drawing canvas and the canvas measured on.
+  virtual TRVFontInfoCache* CreateFontInfoCache(TCanvas* ACanvas, TCanvas* AFormatCanvas);
+  virtual void DestroyFontInfoCache(TRVFontInfoCache*& Cache);
+  virtual TRVFontInfoCache* GetFontInfoCache(TCanvas* ACanvas, TCanvas* AFormatCanvas, TCustomRVFormattedData* RVData);
+  virtual void ClearTemporal();
+  virtual void GetOrigin(int& ALeft, int& ATop);
+  virtual void GetOriginEx(int& ALeft, int& ATop);
+  virtual int GetAreaWidthRot();
+  virtual int GetAreaWidth() = 0;
+  virtual int GetAreaHeight() = 0;
+  virtual int GetLeftMargin() = 0;
+  virtual int GetRightMargin() = 0;
+  virtual int GetTopMargin() = 0;
+  virtual int GetBottomMargin() = 0;
+  virtual int GetMinTextWidth() = 0;
+  virtual int GetMaxTextWidth() = 0;
+  int GetWidth() const override = 0;
+  virtual int GetHeight() = 0;
+  virtual int GetFullDocumentHeight() { return DocumentHeight; }
+  virtual int GetWidthRot();
+  virtual int GetHeightRot();
+  virtual void SetDocumentAreaSize(int Width, int Height, bool UpdateH, bool AllowEvents) = 0;
+  virtual void ResetSubCoords() {}
+  virtual int GetVerticalAlign() { return 0; }
+  virtual void AdjustSpecialControlsCoords(TCustomRVFormattedData* /*RVData*/) {}
+  virtual void ShowRectangle(int /*Left*/, int /*Top*/, int /*Width*/, int /*Height*/) {}
+  virtual void AdjustVScrollUnits() = 0;
+  virtual int GetHOffs() { return 0; }
+  virtual int GetVOffs() { return 0; }
+  virtual int GetRVDataExtraVOffs() { return 0; }
+  virtual void ScrollTo(int Y, bool Redraw) = 0;
+  virtual void HScrollTo(int X) = 0;
+  virtual int GetVSmallStep() = 0;
+  virtual void AfterVScroll() {}
+  virtual TCanvas* GetCanvas() = 0;
+  virtual bool IsLineOrderReversed() { return false; }
+  virtual void StartPartialFormatting() {}
+  // Formats the document (Part of the class's formatting unit); true when a pass ran.
+  virtual bool Format_(bool OnlyResized, bool ForceFormat, bool NoScroll, int depth, TCanvas* Canvas, bool OnlyTail,
+                       bool NoCaching, bool Reformatting, bool CallOnFormat, bool AbsRotation);
+  // Reads the four numbers and the draw items written by SaveFormattingToStream; false (with the
+  // draw items cleared) when the stream is short or inconsistent.
+  virtual bool LoadFormattingFromStream(TStream* Stream);
+  virtual void AssignChosenRVData(TCustomRVFormattedData* /*RVData*/, TCustomRVItemInfo* /*Item*/) {}
+  virtual void SilentReplaceChosenRVData(TCustomRVFormattedData* /*RVData*/) {}
+  virtual void UnassignChosenRVData(TCustomRVData* /*RVData*/) {}
+  virtual void GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize);
+  virtual void GetSelectionBoundsEx(int& StartItemNo, int& StartItemOffs, int& EndItemNo, int& EndItemOffs,
+                                    bool Normalize);
+  virtual void DoOnSelection(bool /*Exists*/) {}
+  virtual void DeleteParas(int FirstItemNo, int LastItemNo);
+  virtual bool AllowChanging();
+  virtual bool IgnorePageBreaks() { return false; }
+  // Dynamic operations.
+  virtual void Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent);
+  virtual void DoSelect() {}
+  virtual void ChosenItemChanging(TCustomRVItemInfo* NewItem);
+  virtual void DoRVMouseMove(int /*id*/) {}
+  // Repaints a rectangle of the control that shows the document (client coordinates).
+  virtual void InvalidateRect(const TRect& /*R*/, bool /*FromLiveSpelling*/) {}
+
+  // ---- overrides of the document ----
+  void Clear() override;
+  void DestroyItem(TCustomRVItemInfo* Item, bool Clearing) override;
+
+  // ---- frame operations ----
+  void ClearJumps(bool CallEvent);
+  void ExpandHoverJumpRange();
+  void SelectAll();
+  int GetOffsBeforeDrawItem(int DrawItemNo);
+  int GetOffsAfterDrawItem(int DrawItemNo);
+  bool IsInvisibleItem(int ItemNo);
+  bool IsInvisibleLine(int ItemNo);
+  // A paragraph section (from an item shown from a new line to the next such item) made only of
+  // hidden items.
+  bool IsHiddenParaSection(int ItemNo);
+  bool ShowsSpecialCharacters();
+  bool ClearSoftPageBreaks();
+  TRVScreenAndDevice* GetSaDPtr() { return nullptr; }
+
+  // ---- formatting into draw lines ----
+  void Format(bool NoCaching, bool AbsRotation = false);
+  TCanvas* GetFormatCanvas();
+  void Hiding();
+  void AdjustChildrenCoords() {}
+  // The class of the draw item for Item in paragraph ParaNo (a new, empty draw item).
+  std::unique_ptr<TRVDrawLineInfo> CreateStandardDrawLineInfo(TCustomRVItemInfo* Item, int ParaNo);
+  // The paragraph style shown for an item: its own, unless hidden items before it in the same
+  // displayed paragraph carry the paragraph start.
+  int GetDisplayedParaNo(int ItemNo);
+  // Whether the item starts a displayed line: a paragraph start or a line break, or the first
+  // visible item after hidden items that held the line start.
+  bool IsDisplayedFromNewLine(int ItemNo);
+  bool IsDisplayedParaStart(int ItemNo);
+  int GetDrawItemStyle(int DrawItemNo);
+
+  // ---- partial reformatting ----
+  void FormatParas(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool ThisLevelOnly = false);
+  void FormatParasExact(int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool NoCaching,
+                        bool ThisLevelOnly = false);
+  void AdjustDrawItemsForFormatParas(int& StartDrawItemNo, int& EndDrawItemNo, int ItemsInserted);
+  void GetParaBoundsEx(int DINo1, int DINo2, int& ParaStart, int& ParaEnd, bool IncludeAdjacent);
+  // An item position as a draw item and an offset in it (-1 when the item has no draw item).
+  void Item2DrawItem(int ItemNo, int ItemOffs, int& DrawItemNo, int& DrawItemOffs);
+  // Sets the selection from item positions.
+  void SetSelectionBounds(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs);
+  // The first and last draw items of an item; -1 when it has none.
+  int Item2FirstDrawItem(int ItemNo);
+  int Item2LastDrawItem(int ItemNo);
+
+  // ---- finishing a line ----
+  void FinishLine(const TRVScreenAndDevice* PSaD, bool LastLineOfParagraph, int& ExtraBelow, TRVFormattingState& State);
+  void FinishTabSection(TRVFormattingState& State);
+  void ChangeDItemWidth(int DItemNo, int NewWidth);
+
+  // ---- minimal widths (RVMinWidths.cpp) ----
+  int CalculateMinDocWidthPlus(int FirstItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas);
+  int CalculateParaSectionsMinWidth(int StartItemNo, int EndItemNo, int& FirstParaItemNo,
+                                    const TRVScreenAndDevice* sad, TCanvas* Canvas);
+  int CalculateParaSectionsMinWidthDef(int StartItemNo, int EndItemNo);
+  int CalculateParaSectionMinWidth(int StartItemNo, int& FirstParaItemNo, const TRVScreenAndDevice* sad,
+                                   TCanvas* Canvas);
+  int CalculateParaSectionMinWidthDef(int StartItemNo);
+  int CalculateMinItemWidthPlusEx(int ItemNo);
+  int CalculateMinItemsWidthPlusEx(int StartItemNo, int EndItemNo);
+  int CalculateMinItemsWidthPlusWrap(int StartItemNo, int EndItemNo, int& FirstParaItemNo,
+                                     const TRVScreenAndDevice* sad, TCanvas* Canvas);
+  int CalculateMinItemsWidthNoWrap(int StartItemNo, int EndItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas,
+                                   bool IgnoreFloating, bool IgnoreMarkers);
+  int CalculateMinItemWidthWrap(int ItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas, bool IgnoreFloating,
+                                bool IgnoreMarkers);
+  int CalculateEmptyParaSectionWidth(int ItemNo, int& FirstParaItemNo, const TRVScreenAndDevice* sad,
+                                     TCanvas* Canvas, bool EventNegativeFirstIndent);
+  int CalculateMinLineWidth(int FirstItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas);
+
+  // ---- the formatting stream ----
+  // Writes the four numbers and the draw items; false when a draw item cannot be written (a
+  // printing draw item) or the stream fails. The selection is stored and set again around it.
+  bool SaveFormattingToStream(TStream* Stream);
+
+  // ---- fields ----
+  TRVCPInfo* LastRaisedCP = nullptr;
+  std::function<void()> FXORDrawing;
+  TCustomRVItemInfo* FCaptureMouseItem = nullptr;
+  std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
+  bool XorImageDrawn = false;
+  int MouseX = 0, MouseY = 0;
+  int nJmps = 0;
+  int LastItemFormatted = -1;
+  int LastJumpDIMovedAboveFirst = -1, LastJumpDIMovedAboveLast = -1;
+  int LastDIMovedAbove = -1;
+  int LastJumpDIDowned = -1;
+  TCustomRVItemInfo* FPartialSelectedItem = nullptr;
+  bool AlreadyFormatted = false;
+  std::unique_ptr<TList> FSoftPageBreaks;
+  int FClickedDrawItemNo = -1;
+  TCustomRVItemInfo* FActiveItem = nullptr;
+  int DocumentWidth = -1, DocumentHeight = 0, TextWidth = -1;
+  int FocusedItemNo = -1;
+  std::unique_ptr<TRVDrawLines> DrawItems;
+  int FSelStartNo = -1, FSelEndNo = -1;
+  int FSelStartOffs = 0, FSelEndOffs = 0;
+
+  // ---- internals shared by the formatting units ----
+  // Formats one item into draw items (text pieces, an inline object, a full-line item).
+  void FormatItemLines(int ItemNo, TCanvas* Canvas, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void StartNewLine(TCustomRVItemInfo* Item, int ItemNo, bool IsWrap, const TRVScreenAndDevice* PSaD,
+                    TRVFormattingState& State);
+  void FormatNonTextItem(int ItemNo, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void FormatFullLineItem(int ItemNo, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void FormatTextItem(int ItemNo, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void FormatEmptyTextItem(int ItemNo, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void GetLineIndents(int ItemNo, bool HardStart, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void AdjustLineToFloats(int ItemNo, const TRVScreenAndDevice* PSaD, TRVFormattingState& State);
+  void PlaceFloatingItem(TRVFormattingState& State, const TRVScreenAndDevice* PSaD, int DrawItemNo, int& Y);
+  void RaiseLineAscent(int NewAscent, TRVFormattingState& State);
+  void ApplyTextStyle(int StyleNo, TRVFormattingState& State);
+  // Text fitting and word ends across items.
+  int FitTextToWidth(const WideChar* Str, int Length, int AvailWidth, TRVFormattingState& State, TSize& Size);
+  bool RestOfWordFits(int ItemNo, int RemainingChars, int UsedWidth, TRVFormattingState& State);
+  bool FindTextBreakPos(int& ItemNo, int& Offs);
+  bool CanBreakBeforeItem(int ItemNo, TRVFormattingState& State);
+  // Measures characters of the current text style (scaled back from a reference canvas).
+  TSize MeasureText(const WideChar* Str, int Length, TRVFormattingState& State);
+  // Width of an inline object as formatting would give it (for the rest of a word).
+  int MeasureNonTextItemWidth(int ItemNo, TRVFormattingState& State);
+  // Line finishing pieces.
+  int PlaceAbsVAlignedItems(int FirstDItem, int LastDItem, TRVFormattingState& State);
+  int ApplyLineSpacing(int FirstDItem, int LastDItem, int ParaNo, const TRVScreenAndDevice* PSaD,
+                       TRVFormattingState& State);
+  void JustifyLine(int FirstDItem, int LastDItem, int Space, int ShiftIfNone, bool Distribute, int ParaNo,
+                   TRVFormattingState& State);
+  void ReorderLineRTL(int FirstDItem, int LastDItem, int ParaNo, const TRVScreenAndDevice* PSaD,
+                      std::vector<int>* VisualOrder);
+  void PlaceFloatsOnFinishedLine(int FirstDItem, int LastDItem, int ExtraBelow, const TRVScreenAndDevice* PSaD,
+                                 TRVFormattingState& State);
+  void InsertDrawItem(std::unique_ptr<TRVDrawLineInfo> DrawItem, int ItemNo, TRVFormattingState& State);
+  void AddTextDrawItem(int ItemNo, int Pos, int Count, const TSize& Size, bool NewLine, TRVFormattingState& State);
+  // Chooses where a piece of Length remaining characters, of which Count fit, ends (Part of the
+  // fitting unit); Consumed tells that the space after the piece belongs to neither line.
+  int ChooseTextBreak(const WideChar* Text, int Length, int Count, bool Retry, bool NextStartsLine, bool ForceOne,
+                      int ItemNo, TRVFormattingState& State, bool& Consumed);
+  // The piece that a break after character R (0-based) gives, with the space rule of trimming.
+  int PieceFromBreak(const WideChar* Text, int R, TRVFormattingState& State, bool& Consumed);
+  int PrevVisibleItem(int ItemNo);
+  bool NextVisibleStartsLine(int ItemNo);
+  int FirstVisibleParaItem();
+  // Creates the formatting state of a run (full, tail or partial).
+  void InitFormattingState(TRVFormattingState& State, TCanvas* Canvas, bool NoCaching, bool Reformatting,
+                           bool ThisLevelOnly);
+  void DoneFormattingState(TRVFormattingState& State);
+  int GetDevLeftMargin(const TRVScreenAndDevice* PSaD);
+  int GetDevRightMargin(const TRVScreenAndDevice* PSaD);
+  int GetDevTopMargin(const TRVScreenAndDevice* PSaD);
+  int GetDevBottomMargin(const TRVScreenAndDevice* PSaD);
+};
