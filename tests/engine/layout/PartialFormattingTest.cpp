@@ -186,7 +186,9 @@ TEST(FormattingStream, TruncatedOrCorruptedStreamIsRefusedAndTheDocumentFormatte
     TMemoryStream part;
     part.WriteBuffer(bad.data(), static_cast<int>(bad.size()));
     part.SetPosition(0);
-    if (!g.Doc.LoadFormattingFromStream(&part)) ASSERT_EQ(Snapshot(g.Doc), good) << at;
+    if (!g.Doc.LoadFormattingFromStream(&part)) {
+      ASSERT_EQ(Snapshot(g.Doc), good) << at;
+    }
   }
 }
 
