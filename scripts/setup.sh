@@ -26,6 +26,8 @@ PACKAGES=(
   mupdf-tools jbig2dec python3-fonttools libtiff-tools libtiff-dev
   # digests, ciphers and keys of the PDF security tests
   openssl
+  # the viewer's window test: a virtual X server and the window system's own input events
+  xvfb xauth xdotool
 )
 
 if [ "${1:-}" = "--fuzz" ]; then

@@ -23,6 +23,8 @@ class TCustomRVFormattedData;
 class TCustomImageList;
 class TFontInfo;
 class TParaInfo;
+class TRVGraphicCache;
+class TRVThumbnailCache;
 struct TRVTextSavingData;
 
 // Options of a viewer, read by documents through their root.
@@ -83,6 +85,10 @@ class TRVDataRootProperties : public TObject {
   virtual void RemoveThumbnail(TCustomRVItemInfo* /*Item*/) {}
   // Document-property strings of a root document (cleared with it).
   virtual void ClearDocProperties() { DocProperties.clear(); }
+  // The caches of the tree's pictures and thumbnails; a viewer's root properties keep them, a
+  // document without a viewer has none.
+  virtual TRVGraphicCache* GetGraphicCache() { return nullptr; }
+  virtual TRVThumbnailCache* GetThumbnailCache() { return nullptr; }
 
   bool UseVCLThemes = false;
   bool UseStyleTemplates = false;

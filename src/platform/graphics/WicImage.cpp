@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
+#include <QPixmap>
 
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/ToolkitPeer.h"
@@ -156,4 +158,14 @@ TPixelImage ToolkitSmoothScale(const TPixelImage& image, int width, int height) 
     std::memcpy(out.Pixels.data() + static_cast<std::size_t>(y) * out.Width, scaled.constScanLine(y),
                 static_cast<std::size_t>(out.Width) * 4);
   return out;
+}
+
+void ToolkitTiledFill(TPixelImage& Target, const TPixelImage& Tile, int OffsetX, int OffsetY) {
+  if (Target.Width <= 0 || Target.Height <= 0 || Tile.Width <= 0 || Tile.Height <= 0) return;
+  QImage target(reinterpret_cast<uchar*>(Target.Pixels.data()), Target.Width, Target.Height, Target.Width * 4,
+                QImage::Format_RGB32);
+  const QImage tile(reinterpret_cast<const uchar*>(Tile.Pixels.data()), Tile.Width, Tile.Height, Tile.Width * 4,
+                    QImage::Format_RGB32);
+  QPainter p(&target);
+  p.drawTiledPixmap(target.rect(), QPixmap::fromImage(tile), QPoint(OffsetX, OffsetY));
 }

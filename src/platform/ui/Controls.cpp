@@ -1,12 +1,13 @@
 #include "platform/ui/Controls.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QWidget>
 #include <algorithm>
+#include <functional>
 
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/NativeWindow.h"
+#include "platform/ui/QtCursors.h"
 #include "platform/ui/UserDraw.h"
 
 namespace {
@@ -24,48 +25,7 @@ void PaintOnCanvas(TCanvas& Canvas, HDC DC, F Paint) {
   Paint();
 }
 
-// The window shows what its control paints, through an off-screen bitmap of the device layer.
-class TNativeWindow : public QWidget {
- public:
-  TNativeWindow(TWinControl* control, QWidget* parent) : QWidget(parent), FControl(control) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    const int w = width(), h = height();
-    if (w <= 0 || h <= 0) return;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = dc ? CreateCompatibleBitmap(dc, w, h) : nullptr;
-    if (bmp) {
-      HGDIOBJ old = SelectObject(dc, bmp);
-      try {
-        FControl->PaintNative(dc);
-      } catch (...) {
-        // An event handler must not let a failure into the event loop; what was drawn stays.
-      }
-      SelectObject(dc, old);
-      GdiFlush();
-      if (const BYTE* bits = GetBitmapScanLine(bmp, 0)) {
-        const QImage image(bits, w, h, GetBitmapStride(bmp), QImage::Format_RGB32);
-        QPainter(this).drawImage(0, 0, image);
-      }
-      DeleteObject(bmp);
-    }
-    if (dc) DeleteDC(dc);
-  }
-
- private:
-  TWinControl* FControl;
-};
-
 }  // namespace
-
-struct TWindowHandleTag {
-  std::unique_ptr<TNativeWindow> Widget;
-};
-
-QWidget* NativeWidgetOf(HWND handle) { return handle ? handle->Widget.get() : nullptr; }
 
 BOOL GetClientRect(HWND wnd, RECT* rect) {
   QWidget* w = NativeWidgetOf(wnd);
@@ -159,6 +119,71 @@ void TControl::SetText(const UnicodeString& v) {
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+void TControl::SetEnabled(bool v) {
+  if (v == FEnabled) return;
+  FEnabled = v;
+  Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetCursor(int v) {
+  if (v == FCursor) return;
+  FCursor = v;
+  if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
+    NativeClientOf(w->GetHandle())->setCursor(ScreenCursorToQt(v));
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (!handled) handled = WheelDelta < 0 ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
+  return handled;
+}
+
+void TControl::HandleMouseMessage(TMessage& Message) {
+  TShiftState shift;
+  if (Message.WParam & MK_SHIFT) shift.Include(ssShift);
+  if (Message.WParam & MK_CONTROL) shift.Include(ssCtrl);
+  if (GetAsyncKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+  if (Message.WParam & MK_LBUTTON) shift.Include(ssLeft);
+  if (Message.WParam & MK_RBUTTON) shift.Include(ssRight);
+  if (Message.WParam & MK_MBUTTON) shift.Include(ssMiddle);
+  const int x = LoWordSigned(static_cast<std::uintptr_t>(Message.LParam));
+  const int y = HiWordSigned(static_cast<std::uintptr_t>(Message.LParam));
+  switch (Message.Msg) {
+    case WM_MOUSEMOVE: MouseMove(shift, x, y); break;
+    case WM_LBUTTONDOWN: MouseDown(mbLeft, shift, x, y); break;
+    case WM_RBUTTONDOWN: MouseDown(mbRight, shift, x, y); break;
+    case WM_MBUTTONDOWN: MouseDown(mbMiddle, shift, x, y); break;
+    case WM_LBUTTONDBLCLK:
+      DblClick();
+      MouseDown(mbLeft, shift.Include(ssDouble), x, y);
+      break;
+    case WM_RBUTTONDBLCLK: MouseDown(mbRight, shift.Include(ssDouble), x, y); break;
+    case WM_MBUTTONDBLCLK: MouseDown(mbMiddle, shift.Include(ssDouble), x, y); break;
+    case WM_LBUTTONUP: MouseUp(mbLeft, shift, x, y); break;
+    case WM_RBUTTONUP: MouseUp(mbRight, shift, x, y); break;
+    case WM_MBUTTONUP: MouseUp(mbMiddle, shift, x, y); break;
+    case WM_MOUSEWHEEL: {
+      // Deltas add up; every whole notch is one call, and what is left waits for the next turn.
+      FWheelAccumulator += HiWordSigned(Message.WParam);
+      const TPoint at(x, y);
+      bool handled = false;
+      while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
+        const int notch = FWheelAccumulator > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
+        FWheelAccumulator -= notch;
+        if (DoMouseWheel(shift, notch, at)) handled = true;
+      }
+      Message.Result = handled ? 1 : 0;
+      break;
+    }
+    default: break;
+  }
+}
+
 LRESULT TControl::Perform(Cardinal Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m;
   m.Msg = Msg;
@@ -173,6 +198,29 @@ void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
 
 void TControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_MOUSEWHEEL:
+      HandleMouseMessage(Message);
+      break;
+    case WM_GESTURE: {
+      bool handled = false;
+      if (const auto* info = reinterpret_cast<const TGestureEventInfo*>(Message.LParam)) DoGesture(*info, handled);
+      Message.Result = handled ? 1 : 0;
+      break;
+    }
+    case WM_SIZE:
+      Resize();
+      break;
+    case CM_ENABLEDCHANGED:
     case CM_COLORCHANGED:
     case CM_FONTCHANGED:
     case CM_TEXTCHANGED:
@@ -188,6 +236,10 @@ void TControl::DefaultHandler(TMessage& Message) { Message.Result = 0; }
 
 void TControl::Invalidate() {
   if (FParent) FParent->Invalidate();
+}
+
+void TControl::Update() {
+  if (FParent) FParent->Update();
 }
 
 // ---- TWinControl --------------------------------------------------------------------------------
@@ -253,20 +305,84 @@ void TWinControl::CreateHandle() {
   if (!FHandle) CreateWnd();
 }
 
+void TWinControl::CreateParams(TCreateParams&) {}
+
 void TWinControl::CreateWnd() {
   QWidget* parentWidget = nullptr;
-  int dx = 0, dy = 0;
+  int d = 0;
   if (TWinControl* p = GetParent()) {
     p->HandleNeeded();
-    parentWidget = p->FHandle->Widget.get();
-    dx = dy = p->GetBorderSize();
+    parentWidget = p->FHandle->Widget->Client();
+    d = p->ChildOffset();
   }
   if (!GuiSessionRunning()) throw EInvalidOperation(u"Cannot create a window without the application object");
+  TCreateParams params;
+  if (FTabStop) params.Style |= WS_TABSTOP;
+  CreateParams(params);
   auto tag = std::make_unique<TWindowHandleTag>();
-  tag->Widget = std::make_unique<TNativeWindow>(this, parentWidget);
-  tag->Widget->setGeometry(GetLeft() + dx, GetTop() + dy, std::max(0, GetWidth()), std::max(0, GetHeight()));
+  tag->Widget = std::make_unique<TNativeWindow>(this, parentWidget, params);
+  TNativeWindow* w = tag->Widget.get();
+  w->setGeometry(GetLeft() + d, GetTop() + d, std::max(0, GetWidth()), std::max(0, GetHeight()));
+  w->Client()->setFocusPolicy(FTabStop ? Qt::StrongFocus : Qt::ClickFocus);
+  w->Client()->setCursor(ScreenCursorToQt(GetCursor()));
+  if (FTouchGestures.Contains(igPan)) w->Client()->grabGesture(Qt::PanGesture);
+  w->setEnabled(GetEnabled());
   FHandle = std::move(tag);
+  w->Relayout();
   UpdateNativeVisibility();
+}
+
+void TWinControl::RecreateWnd() {
+  if (!FHandle) return;
+  // The windows inside go with this one; those that existed are made again after it.
+  std::vector<TWinControl*> had;
+  std::function<void(TWinControl*)> collect = [&](TWinControl* w) {
+    for (TControl* c : w->FWinControls) {
+      auto* child = static_cast<TWinControl*>(c);
+      if (!child->FHandle) continue;
+      had.push_back(child);
+      collect(child);
+    }
+  };
+  collect(this);
+  DestroyHandle();
+  HandleNeeded();
+  for (TWinControl* w : had) w->HandleNeeded();
+}
+
+DWORD TWinControl::GetWindowStyle() const { return FHandle ? FHandle->Widget->Params().Style : 0; }
+DWORD TWinControl::GetWindowExStyle() const { return FHandle ? FHandle->Widget->Params().ExStyle : 0; }
+
+bool TWinControl::WindowHasFrame() const { return FHandle && FHandle->Widget->HasFrame(); }
+
+int TWinControl::ChildOffset() const { return WindowHasFrame() ? 0 : GetBorderSize(); }
+
+void TWinControl::WindowResized(int AWidth, int AHeight) {
+  if (AWidth == GetWidth() && AHeight == GetHeight()) return;
+  TControl::SetBounds(GetLeft(), GetTop(), AWidth, AHeight);
+}
+
+void TWinControl::SetTabStop(bool v) {
+  if (v == FTabStop) return;
+  FTabStop = v;
+  if (FHandle) FHandle->Widget->Client()->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TWinControl::SetFocus() {
+  HandleNeeded();
+  FHandle->Widget->Client()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const { return FHandle && FHandle->Widget->Client()->hasFocus(); }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c; c = c->GetParent())
+    if (!c->GetVisible() || !c->GetEnabled()) return false;
+  return true;
+}
+
+void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
 }
 
 void TWinControl::DestroyHandle() {
@@ -287,8 +403,10 @@ void TWinControl::UpdateNativeVisibility() {
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (FHandle) {
-    const int b = GetParent() ? GetParent()->GetBorderSize() : 0;
+    const int b = GetParent() ? GetParent()->ChildOffset() : 0;
     FHandle->Widget->setGeometry(GetLeft() + b, GetTop() + b, std::max(0, GetWidth()), std::max(0, GetHeight()));
+    // A hidden window learns its new size only when shown; the client area must know it now.
+    FHandle->Widget->Relayout();
   }
 }
 
@@ -310,12 +428,20 @@ int TWinControl::GetBorderSize() const {
 }
 
 TRect TWinControl::GetClientRect() const {
+  if (WindowHasFrame()) {
+    const QWidget* c = FHandle->Widget->Client();
+    return TRect(0, 0, c->width(), c->height());
+  }
   const int b = GetBorderSize();
   return TRect(0, 0, std::max(0, GetWidth() - 2 * b), std::max(0, GetHeight() - 2 * b));
 }
 
 void TWinControl::Invalidate() {
-  if (FHandle) FHandle->Widget->update();
+  if (FHandle) FHandle->Widget->Client()->update();
+}
+
+void TWinControl::Update() {
+  if (FHandle) UpdateWindow(FHandle.get());
 }
 
 void TWinControl::Dispatch(TMessage& Message) {
@@ -331,6 +457,26 @@ void TWinControl::Dispatch(TMessage& Message) {
       UpdateNativeVisibility();
       TControl::Dispatch(Message);
       break;
+    case CM_ENABLEDCHANGED:
+      if (FHandle) FHandle->Widget->setEnabled(GetEnabled());
+      TControl::Dispatch(Message);
+      break;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      WORD key = static_cast<WORD>(Message.WParam);
+      TShiftState shift;
+      if (GetAsyncKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+      if (GetAsyncKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+      if (GetAsyncKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+      if (Message.Msg == WM_KEYDOWN) KeyDown(key, shift);
+      else KeyUp(key, shift);
+      break;
+    }
+    case WM_CHAR: {
+      WideChar c = static_cast<WideChar>(Message.WParam);
+      KeyPress(c);
+      break;
+    }
     case CM_CTL3DCHANGED:
     case CM_BORDERCHANGED:
       Invalidate();
@@ -363,7 +509,7 @@ void TWinControl::PaintControls(HDC DC) {
 }
 
 void TWinControl::PaintSelf(HDC DC) {
-  if (const int b = GetBorderSize()) {
+  if (const int b = WindowHasFrame() ? 0 : GetBorderSize()) {
     RECT r(0, 0, GetWidth(), GetHeight());
     DrawEdge(DC, &r, FCtl3D ? EDGE_SUNKEN : BDR_OUTER, BF_RECT | BF_ADJUST | (FCtl3D ? 0 : BF_MONO));
     MoveWindowOrg(DC, r.Left, r.Top);

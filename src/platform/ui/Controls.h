@@ -12,6 +12,7 @@
 
 #include "platform/base/Persistent.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/Messages.h"
 
 enum TControlStateE {
@@ -35,6 +36,22 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 using TBorderStyle = TFormBorderStyle;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Touch gestures as controls receive them (WM_GESTURE, LParam points at the information).
+enum TInteractiveGesture { igZoom, igPan, igRotate, igTwoFingerTap, igPressAndTap };
+using TInteractiveGestures = TSet<TInteractiveGesture, 8>;
+enum TInteractiveGestureOption {
+  igoPanSingleFingerHorizontal, igoPanSingleFingerVertical, igoPanInertia, igoPanGutter, igoParentPassthrough
+};
+using TInteractiveGestureOptions = TSet<TInteractiveGestureOption, 8>;
+enum TInteractiveGestureFlag { gfBegin, gfInertia, gfEnd };
+using TInteractiveGestureFlags = TSet<TInteractiveGestureFlag, 8>;
+constexpr int igiPan = 4;  // the gesture id of a pan
+struct TGestureEventInfo {
+  int GestureID = 0;
+  TPoint Location;  // client coordinates of the control
+  TInteractiveGestureFlags Flags;
+};
 
 class TWinControl;
 
@@ -74,6 +91,16 @@ class TControl : public TComponent {
   const UnicodeString& GetCaption() const { return FText; }
   void SetCaption(const UnicodeString& v) { SetText(v); }
 
+  bool GetEnabled() const { return FEnabled; }
+  void SetEnabled(bool v);
+  // An entry of the screen's cursor table (Cursors.h); the window shows it while the pointer is over it.
+  int GetCursor() const { return FCursor; }
+  void SetCursor(int v);
+  std::intptr_t GetTag() const { return FTag; }
+  void SetTag(std::intptr_t v) { FTag = v; }
+  int GetClientWidth() const { return GetClientRect().Width(); }
+  int GetClientHeight() const { return GetClientRect().Height(); }
+
   TControlState GetControlState() const { return FControlState; }
   void SetControlState(TControlState v) { FControlState = v; }
   TControlStyle GetControlStyle() const { return FControlStyle; }
@@ -92,6 +119,20 @@ class TControl : public TComponent {
 
   // Asks for a repaint of the control on the screen (nothing without a native window).
   virtual void Invalidate();
+  // Paints what waits to be painted now; Refresh repaints the whole control now.
+  virtual void Update();
+  void Refresh() {
+    Invalidate();
+    Update();
+  }
+
+  // Input. The window delivers the window system's events as messages (WM_LBUTTONDOWN,
+  // WM_MOUSEWHEEL, WM_GESTURE...), which end in these handlers. A wheel message is counted in
+  // notches: deltas add up, and every whole notch (WHEEL_DELTA) calls DoMouseWheel once.
+  std::function<void(TObject*, TShiftState, int WheelDelta, TPoint MousePos, bool& Handled)> OnMouseWheel;
+  std::function<void(TObject*)> OnResize;
+  TInteractiveGestures& TouchInteractiveGestures() { return FTouchGestures; }
+  TInteractiveGestureOptions& TouchInteractiveGestureOptions() { return FTouchGestureOptions; }
 
   bool HasParent() const override { return true; }
   TComponent* GetParentComponent() const override;
@@ -106,11 +147,30 @@ class TControl : public TComponent {
     Invalidate();
   }
 
+  virtual void MouseDown(TMouseButton /*Button*/, TShiftState /*Shift*/, int /*X*/, int /*Y*/) {}
+  virtual void MouseMove(TShiftState /*Shift*/, int /*X*/, int /*Y*/) {}
+  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int /*X*/, int /*Y*/) {}
+  virtual void DblClick() {}
+  // OnMouseWheel, then (unhandled) DoMouseWheelDown or DoMouseWheelUp; true when handled.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState /*Shift*/, TPoint /*MousePos*/) { return false; }
+  virtual bool DoMouseWheelUp(TShiftState /*Shift*/, TPoint /*MousePos*/) { return false; }
+  virtual void DoGesture(const TGestureEventInfo& /*EventInfo*/, bool& /*Handled*/) {}
+  // The size changed: OnResize.
+  virtual void Resize();
+
   TControlState FControlState;
   TControlStyle FControlStyle;
 
  private:
   friend class TWinControl;
+  void HandleMouseMessage(TMessage& Message);
+  int FWheelAccumulator = 0;
+  bool FEnabled = true;
+  int FCursor = 0;
+  std::intptr_t FTag = 0;
+  TInteractiveGestures FTouchGestures;
+  TInteractiveGestureOptions FTouchGestureOptions;
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   bool FVisible = true;
@@ -119,7 +179,20 @@ class TControl : public TComponent {
   UnicodeString FText;
 };
 
-struct TWindowHandleTag;  // the native window behind a handle (Controls.cpp)
+struct TWindowHandleTag;  // the native window behind a handle (NativeWindow.cpp)
+
+// Window styles a control asks for in CreateParams. With WS_EX_CLIENTEDGE (a sunken edge) or
+// WS_BORDER (a line) the window system draws the frame, with WS_VSCROLL and WS_HSCROLL it gives
+// the window its scroll bars (WS_EX_LEFTSCROLLBAR puts the vertical one on the left); the client
+// area is what lies inside them. A window without any of these shows its control whole, and the
+// control draws its own border (TWinControl::BorderStyle).
+constexpr DWORD WS_BORDER = 0x00800000, WS_VSCROLL = 0x00200000, WS_HSCROLL = 0x00100000,
+                WS_CLIPCHILDREN = 0x02000000, WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200, WS_EX_LEFTSCROLLBAR = 0x00004000;
+struct TCreateParams {
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+};
 
 // The client area of a control's native window: from (0, 0) to its size. FALSE for a null handle
 // or rect.
@@ -146,6 +219,11 @@ class TWinControl : public TControl {
   void RemoveControl(TControl* AControl);
 
   bool HandleAllocated() const { return FHandle != nullptr; }
+  // Destroys the window and makes it again with the current parameters, when it exists.
+  void RecreateWnd();
+  // The window styles the window was made with (0 without a window).
+  DWORD GetWindowStyle() const;
+  DWORD GetWindowExStyle() const;
   // Creates the native window (and those of the parents before it) when it does not exist yet.
   void HandleNeeded();
   HWND GetHandle();
@@ -158,6 +236,15 @@ class TWinControl : public TControl {
   // The same with Canvas locked around the painting.
   void PaintTo(TCanvas* Canvas, int X, int Y);
 
+  bool GetTabStop() const { return FTabStop; }
+  void SetTabStop(bool v);
+  // Focus: the window takes the keyboard focus (a window is made when needed); Focused is true
+  // while it has it.
+  void SetFocus();
+  bool Focused() const;
+  virtual bool CanFocus() const;
+  std::function<void(TObject*, WORD& Key, TShiftState Shift)> OnKeyDown;
+
   bool GetCtl3D() const { return FCtl3D; }
   void SetCtl3D(bool v);
   TBorderStyle GetBorderStyle() const { return FBorderStyle; }
@@ -168,12 +255,20 @@ class TWinControl : public TControl {
 
   void Dispatch(TMessage& Message) override;
   void Invalidate() override;
+  void Update() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
-  // The native window asks for its picture: border, background, content and graphic children.
+  // The native window asks for its picture: border (unless the window system draws it),
+  // background, content and graphic children.
   void PaintNative(HDC DC);
 
  protected:
+  // The window styles of the window about to be made; nothing by default.
+  virtual void CreateParams(TCreateParams& Params);
+  // Keys: WM_KEYDOWN, WM_KEYUP, WM_CHAR. KeyDown raises OnKeyDown.
+  virtual void KeyDown(WORD& Key, TShiftState Shift);
+  virtual void KeyUp(WORD& /*Key*/, TShiftState /*Shift*/) {}
+  virtual void KeyPress(WideChar& /*Key*/) {}
   virtual void CreateHandle();
   virtual void CreateWnd();
   virtual void DestroyWnd();
@@ -187,15 +282,77 @@ class TWinControl : public TControl {
 
  private:
   friend struct TWindowHandleTag;
+  friend class TNativeWindow;
   void PaintSelf(HDC DC);  // border and what WM_ERASEBKGND and WM_PAINT draw
   void UpdateNativeVisibility();
+  // The window system draws the frame and the scroll bars; the control paints its client area only.
+  bool WindowHasFrame() const;
+  // Where the client area of the children's windows starts inside this control.
+  int ChildOffset() const;
+  // The window system changed the size of a top-level window.
+  void WindowResized(int AWidth, int AHeight);
 
   std::vector<TControl*> FControls;     // owned
   std::vector<TControl*> FWinControls;  // owned
   std::unique_ptr<TWindowHandleTag> FHandle;
   bool FCtl3D = true;
+  bool FTabStop = false;
   TBorderStyle FBorderStyle = bsNone;
 };
+
+// ---- window functions --------------------------------------------------------------------------
+
+// Scroll bars of a window: SB_HORZ and SB_VERT (SB_BOTH for ShowScrollBar). A window bar is shown
+// by the window system when its range can scroll (the page is shorter than the range), hidden
+// when it cannot, or kept visible and disabled when SIF_DISABLENOSCROLL asks; positions are
+// limited to Min .. Max - Page + 1. The user's actions on a bar reach the control as WM_VSCROLL
+// and WM_HSCROLL; the bar's thumb moves only when the control sets a position.
+constexpr int SB_HORZ = 0, SB_VERT = 1, SB_CTL = 2, SB_BOTH = 3;
+constexpr UINT SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_DISABLENOSCROLL = 0x8, SIF_TRACKPOS = 0x10,
+               SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+struct SCROLLINFO {
+  UINT cbSize = sizeof(SCROLLINFO);
+  UINT fMask = 0;
+  int nMin = 0;
+  int nMax = 0;
+  UINT nPage = 0;
+  int nPos = 0;
+  int nTrackPos = 0;
+};
+// Answers the new position (0 without a window).
+int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO* Info, BOOL Redraw);
+BOOL GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO* Info);
+BOOL ShowScrollBar(HWND Wnd, int Bar, BOOL Show);
+// Whether the bar is on the screen, and whether it is shown disabled.
+BOOL IsScrollBarShown(HWND Wnd, int Bar, BOOL* Disabled);
+
+// Moves the pixels of the client area (or of Scroll, within Clip) by (DX, DY); with
+// SW_INVALIDATE the uncovered part is repainted. Child windows stay where they are.
+constexpr UINT SW_INVALIDATE = 0x2, SW_ERASE = 0x4;
+int ScrollWindowEx(HWND Wnd, int DX, int DY, const RECT* Scroll, const RECT* Clip, HRGN Update, RECT* UpdateRect,
+                   UINT Flags);
+// Paints what waits to be painted now.
+BOOL UpdateWindow(HWND Wnd);
+constexpr int SW_HIDE = 0, SW_SHOW = 5;
+// Shows or hides a window; for top-level windows (forms and tools that show a control alone).
+BOOL ShowWindow(HWND Wnd, int CmdShow);
+// Brings a top-level window to the front and gives it the keyboard.
+BOOL SetForegroundWindow(HWND Wnd);
+// Copies what the screen shows in the rectangle at (X, Y) to DC at its origin: the pixels the
+// window system holds (PrintWindow paints a window again instead). FALSE when the window
+// system gives no screen pixels (the headless one does not).
+BOOL CopyScreenRect(int X, int Y, int Width, int Height, HDC DC);
+// Client coordinates of a window to the screen's.
+BOOL ClientToScreen(HWND Wnd, TPoint* Point);
+
+// Window timers: WM_TIMER with the id in WParam every Elapse milliseconds until KillTimer. Setting
+// an id again re-arms it with the new interval. Answers the id, 0 without a window.
+std::uintptr_t SetTimer(HWND Wnd, std::uintptr_t IDEvent, UINT Elapse);
+BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent);
+
+// Runs the window system's pending events (input, painting, timers) for up to MaxMilliseconds,
+// or once when 0; for tools and tests that drive windows without an event loop of their own.
+void ProcessMessages(int MaxMilliseconds = 0);
 
 // A control without a window of its own, painted by its parent on the parent's context.
 class TGraphicControl : public TControl {

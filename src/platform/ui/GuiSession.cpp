@@ -1,6 +1,7 @@
 #include "platform/ui/GuiSession.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include "platform/base/SysUtils.h"
 
@@ -17,3 +18,7 @@ TGuiSession::TGuiSession(int& argc, char** argv) {
 TGuiSession::~TGuiSession() = default;
 
 bool GuiSessionRunning() { return QCoreApplication::instance() != nullptr; }
+
+std::string WindowSystemName() {
+  return GuiSessionRunning() ? QGuiApplication::platformName().toStdString() : std::string();
+}

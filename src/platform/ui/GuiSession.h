@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class TGuiSession {
  public:
@@ -23,3 +24,5 @@ class TGuiSession {
 
 // True while the application object exists.
 bool GuiSessionRunning();
+// The window system the session runs on ("xcb", "wayland", "offscreen"...); empty without one.
+std::string WindowSystemName();

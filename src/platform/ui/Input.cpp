@@ -1,7 +1,10 @@
 #include "platform/ui/Input.h"
 
 #include <QCursor>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QStyle>
+#include <algorithm>
 
 #include "platform/ui/GuiSession.h"
 
@@ -24,4 +27,48 @@ std::int16_t GetAsyncKeyState(int vKey) {
     default: break;
   }
   return down ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+namespace {
+bool GWheelLinesSet = false;
+UINT GWheelLines = 3;
+}  // namespace
+
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
+  switch (uiAction) {
+    case SPI_GETWHEELSCROLLLINES: {
+      if (!pvParam) return 0;
+      UINT lines = 3;
+      if (GWheelLinesSet) lines = GWheelLines;
+      else if (GuiSessionRunning()) lines = static_cast<UINT>(std::max(0, QApplication::wheelScrollLines()));
+      *static_cast<UINT*>(pvParam) = lines;
+      return 1;
+    }
+    case SPI_SETWHEELSCROLLLINES:
+      // The process's own value wins over the desktop's from now on; the toolkit is told too,
+      // except of the page mode, which it does not have.
+      GWheelLinesSet = true;
+      GWheelLines = uiParam;
+      if (uiParam != WHEEL_PAGESCROLL && GuiSessionRunning()) QApplication::setWheelScrollLines(static_cast<int>(uiParam));
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int GetSystemMetrics(int nIndex) {
+  switch (nIndex) {
+    case SM_CXDRAG:
+    case SM_CYDRAG:
+      return GuiSessionRunning() ? QApplication::startDragDistance() : 4;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+      return GuiSessionRunning() ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 16;
+    default:
+      return 0;
+  }
+}
+
+UINT GetDoubleClickTime() {
+  return GuiSessionRunning() ? static_cast<UINT>(QApplication::doubleClickInterval()) : 500u;
 }

@@ -1,14 +1,34 @@
-// Asynchronous input state: where the mouse pointer is and which modifier keys are down.
+// Input: the state of the pointer and the modifier keys, the virtual-key codes that key messages
+// carry, and the system settings of mouse input (wheel lines, drag threshold, double-click time).
 #pragma once
 
-#include "platform/base/Types.h"
+#include "platform/base/Classes.h"
 
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_MENU = 0x12;
+// Virtual-key codes (the documented values). Letters and digits are their upper-case ASCII codes.
+constexpr int VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
+              VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
+              VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
+              VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_APPS = 0x5D, VK_F1 = 0x70, VK_F24 = 0x87;
+
+// The mouse buttons of input events (TShiftState is in Classes.h).
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // The pointer position in screen coordinates; false when the window system cannot tell.
 BOOL GetCursorPos(TPoint* point);
 // For VK_SHIFT, VK_CONTROL and VK_MENU: the high bit is set while the key is down; 0 for other
 // keys, whose state the window system does not give outside input events.
 std::int16_t GetAsyncKeyState(int vKey);
+
+// System settings read and written through SystemParametersInfoW. SPI_GETWHEELSCROLLLINES fills
+// the UINT at pvParam with the lines one wheel notch scrolls (3 without a session;
+// WHEEL_PAGESCROLL means a page); SPI_SETWHEELSCROLLLINES sets it from uiParam for this process.
+constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068, SPI_SETWHEELSCROLLLINES = 0x0069;
+constexpr UINT WHEEL_PAGESCROLL = 0xFFFFFFFFu;
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
+
+// System metrics: the drag threshold in pixels (the toolkit's start-drag distance, as a square of
+// that side) and, for anything else, 0.
+constexpr int SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CXDRAG = 68, SM_CYDRAG = 69;
+int GetSystemMetrics(int nIndex);
+// Milliseconds between the two clicks of a double click.
+UINT GetDoubleClickTime();

@@ -25,8 +25,58 @@ constexpr Cardinal WM_GETTEXTLENGTH = 0x000E;
 constexpr Cardinal WM_PAINT = 0x000F;
 constexpr Cardinal WM_ERASEBKGND = 0x0014;
 constexpr Cardinal WM_SHOWWINDOW = 0x0018;
+constexpr Cardinal WM_NCPAINT = 0x0085;
+constexpr Cardinal WM_GETDLGCODE = 0x0087;
+constexpr Cardinal WM_KEYDOWN = 0x0100;
+constexpr Cardinal WM_KEYUP = 0x0101;
+constexpr Cardinal WM_CHAR = 0x0102;
 constexpr Cardinal WM_TIMER = 0x0113;
+constexpr Cardinal WM_HSCROLL = 0x0114;
+constexpr Cardinal WM_VSCROLL = 0x0115;
+constexpr Cardinal WM_GESTURE = 0x0119;
+constexpr Cardinal WM_MOUSEMOVE = 0x0200;
+constexpr Cardinal WM_LBUTTONDOWN = 0x0201;
+constexpr Cardinal WM_LBUTTONUP = 0x0202;
+constexpr Cardinal WM_LBUTTONDBLCLK = 0x0203;
+constexpr Cardinal WM_RBUTTONDOWN = 0x0204;
+constexpr Cardinal WM_RBUTTONUP = 0x0205;
+constexpr Cardinal WM_RBUTTONDBLCLK = 0x0206;
+constexpr Cardinal WM_MBUTTONDOWN = 0x0207;
+constexpr Cardinal WM_MBUTTONUP = 0x0208;
+constexpr Cardinal WM_MBUTTONDBLCLK = 0x0209;
+constexpr Cardinal WM_MOUSEWHEEL = 0x020A;
+constexpr Cardinal WM_MOUSEHWHEEL = 0x020E;
+constexpr Cardinal WM_QUERYNEWPALETTE = 0x030F;
+constexpr Cardinal WM_PALETTECHANGED = 0x0311;
+constexpr Cardinal WM_THEMECHANGED = 0x031A;
 constexpr Cardinal WM_USER = 0x0400;
+
+// Scroll-bar request codes (low word of WParam of WM_VSCROLL and WM_HSCROLL; the high word holds
+// the position of SB_THUMBTRACK and SB_THUMBPOSITION).
+constexpr int SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2, SB_PAGELEFT = 2,
+              SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5, SB_TOP = 6, SB_LEFT = 6,
+              SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+
+// Answers of WM_GETDLGCODE: the keys a control wants for itself rather than for dialog navigation.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
+                  DLGC_WANTCHARS = 0x0080;
+
+// Key flags of mouse messages (WParam); the wheel's delta is the signed high word of WParam.
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008,
+                 MK_MBUTTON = 0x0010;
+// One notch of a mouse wheel.
+constexpr int WHEEL_DELTA = 120;
+
+inline WPARAM MakeWParam(int Low, int High) {
+  return static_cast<WPARAM>(static_cast<std::uint16_t>(Low)) |
+         (static_cast<WPARAM>(static_cast<std::uint16_t>(High)) << 16);
+}
+// Client points of mouse messages: signed 16-bit x in the low word, y in the high word.
+inline LPARAM MakeLParam(int Low, int High) { return static_cast<LPARAM>(MakeWParam(Low, High)); }
+inline int LoWordSigned(std::uintptr_t v) { return static_cast<std::int16_t>(v & 0xFFFF); }
+inline int HiWordSigned(std::uintptr_t v) { return static_cast<std::int16_t>((v >> 16) & 0xFFFF); }
+inline int LoWord(std::uintptr_t v) { return static_cast<int>(v & 0xFFFF); }
+inline int HiWord(std::uintptr_t v) { return static_cast<int>((v >> 16) & 0xFFFF); }
 
 // The class library's own control messages.
 constexpr Cardinal CM_BASE = 0xB000;
@@ -37,6 +87,7 @@ constexpr Cardinal CM_SHOWINGCHANGED = CM_BASE + 44;
 constexpr Cardinal CM_VISIBLECHANGED = CM_BASE + 45;
 constexpr Cardinal CM_CTL3DCHANGED = CM_BASE + 15;
 constexpr Cardinal CM_BORDERCHANGED = CM_BASE + 59;
+constexpr Cardinal CM_ENABLEDCHANGED = CM_BASE + 0;
 
 struct TMessage {
   Cardinal Msg = 0;

@@ -1,9 +1,112 @@
-// Inside the platform only: the toolkit widget behind a window handle.
+// Inside the platform only: the toolkit widgets behind a window handle.
+//
+// A window is a frame widget (drawn by the toolkit's style when the control asks for a client
+// edge or a border) that holds the client area, the two scroll bars and the square between them.
+// The client area shows what the control paints, parents the windows of child controls and
+// turns the window system's input into the control's messages.
 #pragma once
 
-#include "platform/graphics/DeviceContext.h"
+#include <QFrame>
+#include <QPointer>
+#include <QScrollBar>
+#include <map>
+#include <memory>
 
-class QWidget;
+#include "platform/graphics/DeviceContext.h"
+#include "platform/ui/Controls.h"
+
+class TNativeWindow;
+
+class TClientArea : public QWidget {
+ public:
+  explicit TClientArea(TNativeWindow* owner);
+
+ protected:
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ private:
+  void MouseButton(QMouseEvent* e, Cardinal down, bool dbl);
+  TNativeWindow* FOwner;
+  QPointF FPanStart;
+};
+
+// A window's scroll bar: the toolkit's bar whose actions become WM_VSCROLL / WM_HSCROLL.
+class TWindowScrollBar : public QScrollBar {
+ public:
+  TWindowScrollBar(TNativeWindow* owner, int bar);
+
+ protected:
+  // The wheel over a bar scrolls the window, as over its client area.
+  void wheelEvent(QWheelEvent* e) override;
+
+ private:
+  void Action(int action);
+  void Released();
+  TNativeWindow* FOwner;
+  int FBar;
+};
+
+class TNativeWindow : public QFrame {
+ public:
+  TNativeWindow(TWinControl* control, QWidget* parent, const TCreateParams& params);
+  ~TNativeWindow() override;
+
+  TWinControl* Control() const { return FControl; }
+  TClientArea* Client() const { return FClient; }
+  const TCreateParams& Params() const { return FParams; }
+  // Whether the window system draws frame or scroll bars (the control then paints its client only).
+  bool HasFrame() const;
+
+  struct TBarState {
+    int Min = 0, Max = 100;
+    UINT Page = 0;
+    int Pos = 0;
+    bool Shown = false, Disabled = false;
+  };
+  TBarState& BarState(int bar) { return FBars[bar]; }
+  TWindowScrollBar* Bar(int bar) const { return FBarWidgets[bar]; }
+  // Gives the bar widget the state (range, page, position, enabled) and places everything again.
+  void ApplyBar(int bar);
+  // Places the client area, the bars and the corner inside the frame; a changed client size is
+  // told to the control (WM_SIZE).
+  void Relayout();
+
+  std::uintptr_t SetTimer(std::uintptr_t id, UINT elapse);
+  bool KillTimer(std::uintptr_t id);
+
+  // Sends a message to the control, safely: nothing once the window is gone.
+  LRESULT Send(Cardinal msg, WPARAM w, LPARAM l);
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+
+ private:
+  TWinControl* FControl;
+  TCreateParams FParams;
+  TClientArea* FClient;
+  TWindowScrollBar* FBarWidgets[2];
+  QWidget* FCorner;
+  TBarState FBars[2];
+  QSize FClientSize{-1, -1};
+  std::map<std::uintptr_t, int> FTimers;  // our id -> the toolkit's timer id
+};
+
+struct TWindowHandleTag {
+  std::unique_ptr<TNativeWindow> Widget;
+};
 
 // The widget of a handle made by a windowed control; null for a null handle.
 QWidget* NativeWidgetOf(HWND handle);
+// The client area of a handle: where the control paints and child windows live.
+QWidget* NativeClientOf(HWND handle);
