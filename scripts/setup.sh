@@ -20,6 +20,8 @@ PACKAGES=(
   fonts-lohit-deva fonts-wqy-microhei
   # peer tools the tests call
   libc-bin libxml2-utils python3 qpdf poppler-utils
+  # composes animated GIF frames for the animation tests to compare with
+  imagemagick
   # locale sources: a test builds a locale of its own to show the locale changes no measure
   locales
   # readers of font subsets and bilevel image codes; the fax-coding peer of the benchmarks

@@ -710,7 +710,12 @@ int TCustomRVData::GetStyleFromStyleTemplate(int StyleNo, int ParaNo) {
 
 // ---- a root document without a control ---------------------------------------------------------------------
 
-TRVPlainRootData::TRVPlainRootData(TRVStyle* AStyle) : FStyle(AStyle) {}
+TRVPlainRootData::TRVPlainRootData(TRVStyle* AStyle) : FStyle(AStyle) {
+  FRootEvents.RootData = this;
+  // Without a control, files carry their styles (a viewer's root keeps the viewer's defaults).
+  FRootProperties.RVFOptions = {rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
+                                rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
+}
 
 TRVPlainRootData::~TRVPlainRootData() {
   try {
@@ -733,8 +738,8 @@ void TRVPlainRootData::DestroySeqList() { FSeqList.reset(); }
 void TRVPlainRootData::DestroyMarkers() { FMarkers.reset(); }
 
 TRVDocParameters* TRVPlainRootData::GetDocParameters(bool AllowCreate) {
-  if (!FDocParameters && AllowCreate) FDocParameters = std::make_unique<TRVDocParameters>();
-  return FDocParameters.get();
+  if (!AllowCreate && !FRootProperties.IsDocParametersAssigned()) return nullptr;
+  return FRootProperties.GetDocParameters();
 }
 
 TList* TRVPlainRootData::GetPrintFieldList(bool AllowCreate) {

@@ -7,7 +7,9 @@
 
 #include <memory>
 
+#include "engine/document/RVDataRootTypes.h"
 #include "engine/document/RVItem.h"
+#include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVScaleViroZere.h"
 #include "engine/styles/CustomRVInfo.h"
 #include "engine/styles/ListInfo.h"
@@ -17,6 +19,10 @@ class TRVItemList;
 class TRVSeqList;
 class TRVMarkerList;
 class TRVDocParameters;
+class TRVGraphicCache;
+class TRVThumbnailCache;
+class TRVStringList;
+class TStrings;
 class TRVDeleteUnusedStylesData;
 class TRVLayoutInfo;
 class TCustomRVFormattedData;
@@ -76,13 +82,19 @@ using TRVFWarnings = TSet<TRVFWarning, 16>;
 // How the reader treats the styles of inserted RVF.
 enum TRVFReaderStyleMode : std::uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
 
-// Settings of a document tree kept by its absolute root. The viewer's root properties extend
-// these; a document without a viewer keeps a plain set.
-class TRVDataRootProperties : public TObject {
+// Settings and caches of a document tree kept by its absolute root: header and footer
+// documents, named extra documents, the picture and thumbnail caches, document properties and
+// parameters, RVF and RTF options, the note text and the word delimiters. The viewer's root data
+// and a root without a control (TRVPlainRootData) each own one.
+class TRVDataRootProperties : public TCustomRVDataProperties {
  public:
-  virtual ~TRVDataRootProperties() = default;
+  TRVDataRootProperties();
+  ~TRVDataRootProperties() override;
+  TRVDataRootProperties(const TRVDataRootProperties&) = delete;
+  TRVDataRootProperties& operator=(const TRVDataRootProperties&) = delete;
+
   // A non-text item that has a thumbnail leaves the thumbnail cache before it is freed.
-  virtual void RemoveThumbnail(TCustomRVItemInfo* /*Item*/) {}
+  virtual void RemoveThumbnail(TCustomRVItemInfo* Item);
   // Document-property strings of a root document (cleared with it).
   virtual void ClearDocProperties() { DocProperties.clear(); }
   // The caches of the tree's pictures and thumbnails; a viewer's root properties keep them, a
@@ -90,21 +102,124 @@ class TRVDataRootProperties : public TObject {
   virtual TRVGraphicCache* GetGraphicCache() { return nullptr; }
   virtual TRVThumbnailCache* GetThumbnailCache() { return nullptr; }
 
-  bool UseVCLThemes = false;
+  // Header and footer documents (not owned), registered as extra documents as well: "header",
+  // "headerf", "headerr" and "footer", "footerf", "footerr" for the normal, first-page and
+  // even-pages kinds. Nil removes the document.
+  void SetHeader(TCustomRVData* RVData, TRVHFType HeaderType);
+  void SetFooter(TCustomRVData* RVData, TRVHFType FooterType);
+  // Slot 0 first-page header, 1 even-pages header, 2 header, 3 first-page footer, 4 even-pages
+  // footer, 5 footer; nil outside 0..5.
+  TCustomRVData* GetHeaderFooter(int Index) const;
+  bool HasHeaderOrFooter() const;
+  // Named documents of the tree that are not among its items (the name with the document as its
+  // object). GetExtraDocuments: nil until something made the list.
+  TRVStringList* GetExtraDocuments() const { return FExtraDocuments.get(); }
+  TRVStringList* GetExtraDocumentsList();
+  // Nil empties the list; the list itself is ignored; another list is copied.
+  void SetExtraDocumentsList(const TStrings* Value);
+  // The caches, made on first use.
+  TRVGraphicCache* GetGraphicCache();
+  TRVThumbnailCache* GetThumbnailCache();
+  void ClearThumbnailCache();
+  // The document parameters, made on first use. Writing nil frees them, anything else is copied.
+  TRVDocParameters* GetDocParameters();
+  void SetDocParameters(const TRVDocParameters* Value);
+  bool IsDocParametersAssigned() const { return FDocParameters != nullptr; }
+  bool AreAllDocParametersDefault() const;
+
   bool UseStyleTemplates = false;
-  TRVUnicodeString Delimiters = u" .;,:(){}\"/\\<>!?[]\u2013\u2014\u00AB\u00BB\u2018\u2019\u201C\u201D";
-  TRVFOptions RVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
-                         rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
-  std::vector<TRVUnicodeString> DocProperties;
-  TRVFWarnings RVFWarnings;
+  TRVStyleTemplateInsertMode StyleTemplateInsertMode = rvstimUseTargetFormatting;
   TRVFReaderStyleMode RVFTextStylesReadMode = rvf_sInsertMerge;
   TRVFReaderStyleMode RVFParaStylesReadMode = rvf_sInsertMerge;
+  TRVFOptions RVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveDocProperties,
+                         rvfoLoadDocProperties, rvfoSaveDocObjects, rvfoLoadDocObjects};
+  TRVFWarnings RVFWarnings;
+  TRVRTFOptions RTFOptions{rvrtfDuplicateUnicode, rvrtfSaveEMFAsWMF, rvrtfSaveJpegAsJpeg, rvrtfSavePngAsPng};
+  bool UseVCLThemes = false;
+  // What a note reference shows when it has no number.
+  TRVUnicodeString NoteText = u"?";
+  // The characters that separate words for word selection and search.
+  TRVUnicodeString Delimiters =
+      u" .;,:(){}\"/\\<>!?[]\u2018\u2019\u201C\u201D-+*=\u00A0\u201E\u00AB\u00BB\u2026\u200B\u2002\u2003\u2005";
+  std::vector<TRVUnicodeString> DocProperties;
+
+ private:
+  void RegisterExtraDocument(const TRVUnicodeString& Name, TCustomRVData* RVData);
+  TCustomRVData* FHeaderFooter[6] = {};
+  std::unique_ptr<TRVStringList> FExtraDocuments;
+  std::unique_ptr<TRVThumbnailCache> FThumbnailCache;
+  std::unique_ptr<TRVGraphicCache> FGraphicCache;
+  std::unique_ptr<TRVDocParameters> FDocParameters;
 };
 
-// Events of a document tree, raised by its absolute root.
-class TRVDataRootEvents : public TObject {
+// Events of a document tree, raised by its absolute root. Readers, writers and painters raise them
+// through the virtual operations below without knowing the control; each operation applies the
+// default that holds when no handler is assigned. The handlers are the On... members; a viewer's
+// root events (TRVDataRootEventsEx) add what only a viewer has.
+class TRVDataRootEvents : public TCustomRVDataEvents {
  public:
-  virtual ~TRVDataRootEvents() = default;
+  explicit TRVDataRootEvents(TObject* AOwner = nullptr) : FOwner(AOwner) {}
+  ~TRVDataRootEvents() override;
+  TRVDataRootEvents(const TRVDataRootEvents&) = delete;
+  TRVDataRootEvents& operator=(const TRVDataRootEvents&) = delete;
+
+  // ---- notification lists (Sender: the owner) ----
+  void ExecuteAfterHScroll() const;
+  void ExecuteAfterVScroll() const;
+  void ExecuteResize() const;
+  void ExecuteSave() const;
+  void ExecuteClear() const;
+
+  // ---- event raisers, in the order of the design ----
+  virtual void ExecuteStyleTemplatesChange();
+  virtual bool IsOnCopyAssigned();
+  virtual void DoCopy();
+  virtual void DoDrawHyperlink(TCustomRVData* RVData, int ItemNo, const TRect& R);
+  virtual bool IsOnReadHyperlinkAssigned();
+  // Adjusts the kind of item that will hold the link (a bullet becomes a hotspot, a picture a hot
+  // picture); without a handler the tag is Target.
+  virtual void ReadHyperlink(TCustomRVData* RVData, const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
+                             TRVLoadFormat DocFormat, TRVUnicodeString& ItemName, int& StyleNo,
+                             TRVUnicodeString& ItemTag);
+  virtual bool IsOnWriteHyperlinkAssigned();
+  // Extras: the item's hint for the format; Target: the handler's, else the item's tag.
+  virtual void WriteHyperlink(int id, TCustomRVData* RVData, int ItemNo, TRVSaveFormat SaveFormat,
+                              TRVUnicodeString& Target, TRVUnicodeString& Extras);
+  virtual bool IsOnReadMergeFieldAssigned();
+  virtual void ReadMergeField(TCustomRVData* RVData, const TRVUnicodeString& FieldName,
+                              const TRVUnicodeString& Extras, TRVLoadFormat DocFormat, int& StyleNo,
+                              TRVUnicodeString& ItemTag, TRVUnicodeString& ItemName);
+  virtual bool IsOnProgressAssigned();
+  virtual void DoProgress(TRVLongOperation Operation, TRVProgressStage Stage, int PercentDone);
+  virtual bool IsOnSaveItemToFileAssigned();
+  // True when the handler wrote the item (the writer must not).
+  virtual bool SaveItemToFile(const TRVUnicodeString& Path, TCustomRVData* RVData, int ItemNo,
+                              TRVSaveFormat SaveFormat, TRVUnicodeString& OutStr);
+  // The text of a control in a text format; the style sheet's RVData and ItemNo name the item while
+  // the handler runs.
+  virtual void SaveComponentToFile(const TRVUnicodeString& Path, TObject* SaveMe, TCustomRVData* RVData, int ItemNo,
+                                   TRVSaveFormat SaveFormat, TRVUnicodeString& OutStr);
+  virtual TObject* RVFControlNeeded(const TRVUnicodeString& Name, const TRVUnicodeString& Tag);
+  // The handler's text in the style sheet's default code page (Area: the writer's save area).
+  virtual TRVAnsiString GetExtraRTFCode(int Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet);
+  // The handler's text as UTF-8.
+  virtual TRVRawByteString GetExtraDocXCode(int Area, TObject* Obj, int Index1, int Index2);
+  virtual TRVUnicodeString GetExtraHTMLCode(int Area, bool CSSVersion);
+  virtual TRVUnicodeString GetParaHTMLCode(TCustomRVData* RVData, int ItemNo, bool ParaStart, bool CSSVersion);
+  virtual void HTMLSaveImage(TCustomRVData* RVData, int ItemNo, const TRVUnicodeString& Path, TColor BackgroundColor,
+                             TRVUnicodeString& Location, bool& DoDefault);
+  virtual void SaveImage2(TCustomRVData* RVData, int ItemNo, TGraphic* Graphic, TRVSaveFormat SaveFormat,
+                          const TRVUnicodeString& Path, const TRVUnicodeString& ImagePrefix, int& ImageSaveNo,
+                          TRVUnicodeString* Location, bool& DoDefault);
+  virtual TCustomImageList* RVFImageListNeeded(int ImageListTag);
+  // The picture for a location; Invalid when the handler reported that it failed to load.
+  virtual std::unique_ptr<TGraphic> ImportPicture(const TRVUnicodeString& Location, int Width, int Height,
+                                                  bool& Invalid);
+  virtual TRVUnicodeString GetImageFileName(const TRVUnicodeString& FileName);
+  virtual std::unique_ptr<TGraphic> RVFPictureNeeded(const TRVUnicodeString& ItemName, TCustomRVItemInfo* Item,
+                                                     int Index1, int Index2);
+
+  // ---- handlers ----
   std::function<void(TRVItemAction, TCustomRVItemInfo*, TRVUnicodeString&, TCustomRVData*)> OnItemAction;
   std::function<void(TCustomRVData*, TRVControlAction, int, TObject*)> OnControlAction;
   // Asked before a picture is saved for export: the handler may give its location and keep the
@@ -126,6 +241,40 @@ class TRVDataRootEvents : public TObject {
   std::function<bool(const TRVUnicodeString& Path, TCustomRVData* RVData, int ItemNo, TRVSaveFormat Format,
                      TRVUnicodeString& Text)>
       OnSaveItemToFile;
+  std::function<void()> OnStyleTemplatesChange;
+  std::function<void()> OnCopy;
+  std::function<void(const TRVUnicodeString& Target, const TRVUnicodeString& Extras, TRVLoadFormat DocFormat,
+                     int& StyleNo, TRVUnicodeString& ItemTag, TRVUnicodeString& ItemName)>
+      OnReadHyperlink;
+  std::function<void(int id, TCustomRVData* RVData, int ItemNo, TRVSaveFormat SaveFormat, TRVUnicodeString& Target,
+                     TRVUnicodeString& Extras)>
+      OnWriteHyperlink;
+  std::function<void(const TRVUnicodeString& FieldName, const TRVUnicodeString& Extras, TRVLoadFormat DocFormat,
+                     int& StyleNo, TRVUnicodeString& ItemTag, TRVUnicodeString& ItemName)>
+      OnReadMergeField;
+  std::function<void(int Area, TObject* Obj, int Index1, int Index2, bool InStyleSheet, TRVUnicodeString& RTFCode)>
+      OnSaveRTFExtra;
+  std::function<void(int Area, TObject* Obj, int Index1, int Index2, TRVUnicodeString& OOXMLCode)> OnSaveDocXExtra;
+  std::function<void(int Area, bool CSSVersion, TRVUnicodeString& HTMLCode)> OnSaveHTMLExtra;
+  std::function<void(TCustomRVData* RVData, int ItemNo, bool ParaStart, bool CSSVersion, TRVUnicodeString& HTMLCode)>
+      OnSaveParaToHTML;
+  std::function<void(TCustomRVData* RVData, int ItemNo, const TRVUnicodeString& Path, TColor BackgroundColor,
+                     TRVUnicodeString& Location, bool& DoDefault)>
+      OnHTMLSaveImage;
+  std::function<std::unique_ptr<TGraphic>(const TRVUnicodeString& Location, int Width, int Height)> OnImportPicture;
+  std::function<void(TRVUnicodeString& FileName)> OnAssignImageFileName;
+
+  // ---- state ----
+  TObject* FOwner;  // the viewer, or whatever made the events; the Sender of the notifications
+  // The root document whose page-layout editor also decides the assignment tests (nil: none).
+  TCustomRVData* RootData = nullptr;
+  // Set by an OnImportPicture handler whose picture failed to load.
+  bool CurPictureInvalid = false;
+  std::unique_ptr<TRVEventHandlerList> StyleTemplatesChangeHandlers, HScrollHandlers, VScrollHandlers, SaveHandlers,
+      ClearHandlers, ResizeHandlers;
+
+ private:
+  std::shared_ptr<IRVScaleViroZereInterface> ScaleViroZere() const;
 };
 
 class TCustomRVData : public TPersistent,
@@ -531,5 +680,4 @@ class TRVPlainRootData : public TCustomRVData {
   std::unique_ptr<TRVSeqList> FSeqList;
   std::unique_ptr<TRVMarkerList> FMarkers;
   std::unique_ptr<TList> FPrintFields;
-  std::unique_ptr<TRVDocParameters> FDocParameters;
 };

@@ -1,5 +1,7 @@
 #include "engine/document/RVGraphicItem.h"
 
+#include <utility>
+
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVError.h"
@@ -22,7 +24,18 @@ TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData* ARVData, std::unique_ptr<T
   VAlign = AVAlign;
 }
 
-TRVGraphicItemInfo::~TRVGraphicItemInfo() = default;
+TRVGraphicItemInfo::~TRVGraphicItemInfo() { FreeAnimator(); }
+
+void TRVGraphicItemInfo::FreeAnimator() { delete std::exchange(FAnimator, nullptr); }
+
+void TRVGraphicItemInfo::UpdateAnimator(TCustomRVData* ARVData) {
+  auto* host = dynamic_cast<IRVAnimationHost*>(ARVData);
+  if (!host) return;  // only formatted documents animate
+  if (host->AllowAnimation() && MakeAnimatorProc)
+    MakeAnimatorProc(this, ARVData, FAnimator);
+  else
+    FreeAnimator();
+}
 
 TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData* ARVData) : TRVGraphicItemInfo(ARVData) {
   StyleNo = ItemKindHotPicture;
@@ -132,7 +145,7 @@ bool TRVGraphicItemInfo::GetBoolValueEx(TRVItemBoolPropertyEx Prop, TRVStyle* AR
     case rvbpResizable:
       return !GraphicHolder->IsEmpty() && GraphicHandler->IsResizeable2(GraphicHolder->GetGraphicClass()) &&
              FResizable;
-    case rvbpResizeHandlesOutside: return false;  // no animator in this layer
+    case rvbpResizeHandlesOutside: return FAnimator != nullptr;
     case rvbpDisplayActiveState:
     case rvbpPrintToBMPIfNoMetafiles: return true;
     case rvbpPrintToBMP:
@@ -160,6 +173,7 @@ void TRVGraphicItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TO
     if (TRVDataRootProperties* rp = ARVData->GetRootProperties()) rp->RemoveThumbnail(this);
   ImageCopy.reset();
   FHasThumbnail = false;
+  FreeAnimator();
   TRVRectItemInfo::MovingToUndoList(ItemNo, ARVData, AContainerUndoItem);
 }
 
@@ -402,6 +416,10 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas* Canvas, const TRVItemDrawS
   const int w = GetImageWidth(st), h = GetImageHeight(st);
   X += st ? st->GetAsPixels(GetBorderWidth()) : GetBorderWidth();
   Y += st ? st->GetAsPixels(GetBorderHeight()) : GetBorderHeight();
+  if (FAnimator) {
+    FAnimator->Draw(X, Y, Canvas, false);
+    return;
+  }
   try {
     TGraphic* g = GetImage();
     if (!g) return;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/document/RVAnimatorLink.h"
 #include "engine/document/RVNonTextItems.h"
 #include "engine/foundation/RVGraphicHolder.h"
 
@@ -61,6 +62,11 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
                      TRVColorMode ColorMode) override;
   // A TRVMultiImagePrintInfo when the picture can be cut across pages, else a plain draw item.
   std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData* ARVData, const TRVScreenAndDevice* sad);
+  // Asks the animation module for an animator when the document can animate (see RVAnimatorLink.h).
+  void UpdateAnimator(TCustomRVData* ARVData) override;
+  void RemoveLinkToAnimator() override { FAnimator = nullptr; }
+  TRVItemAnimator* GetAnimator() const { return FAnimator; }
+  void FreeAnimator();
 
   bool FResizable = true;
   bool FHasThumbnail = false;
@@ -71,6 +77,9 @@ class TRVGraphicItemInfo : public TRVRectItemInfo {
   bool NoHTMLImageSize = false;
   TRVUnicodeString Alt;
   TRVUnicodeString ImageFileName;
+  // Owned. Not a unique_ptr: the animator's destructor calls RemoveLinkToAnimator, which clears
+  // this field while the animator is being freed.
+  TRVItemAnimator* FAnimator = nullptr;
 
  private:
   bool ReadPictureData(const TRVRawByteString& s, TCustomRVData* ARVData, bool Hex);

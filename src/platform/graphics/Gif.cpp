@@ -148,6 +148,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
         pending.Transparent = packed & 1;
         pending.Delay = static_cast<int>(LE16(body, 1));
         pending.TransparentIndex = static_cast<std::uint8_t>(body[3]);
+        pending.HasControl = true;
       } else if (label == 0xFF && body.size() >= 14 && body.compare(0, 11, "NETSCAPE2.0") == 0 && body[11] == 1) {
         loop = static_cast<int>(LE16(body, 12));
       }
@@ -163,7 +164,12 @@ void TGIFImage::LoadFromStream(TStream& stream) {
       f.ColorMap = (fl & 0x80) ? r.ColorMap(2 << (fl & 7)) : global;
       const int minCode = r.Byte();
       const std::string lzw = r.SubBlocks();
-      if (f.Width == 0 || f.Height == 0) continue;
+      if (f.Width == 0 || f.Height == 0) {
+        f.ColorMap.clear();
+        frames.push_back(std::move(f));
+        if (r.P >= data.size()) break;
+        continue;
+      }
       CheckPictureSize(f.Width, f.Height);
       std::vector<std::uint8_t> indices(static_cast<std::size_t>(f.Width) * f.Height, 0);
       Lzw(lzw, minCode, indices);
@@ -187,7 +193,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
     }
     if (r.P >= data.size()) break;
   }
-  if (frames.empty()) BadGif();
+  if (std::none_of(frames.begin(), frames.end(), [](const TGIFFrame& f) { return !f.Indices.empty(); })) BadGif();
   if (r.P < data.size()) {
     stream.Seek(static_cast<std::int64_t>(r.P) - static_cast<std::int64_t>(data.size()), soCurrent);
     data.resize(r.P);

@@ -12,6 +12,7 @@ struct TGIFFrame {
   bool Transparent = false;
   int TransparentIndex = 0;
   bool Interlaced = false;
+  bool HasControl = false;  // a graphic control extension came before the frame
   std::vector<std::uint32_t> ColorMap;  // 0x00RRGGBB, the local map or the global one
   std::vector<std::uint8_t> Indices;    // Width * Height, top-down
 };
@@ -30,6 +31,8 @@ class TGIFImage : public TGraphic {
   // Transparent when any frame has a transparent colour.
   bool GetTransparent() const override;
 
+  // Frames of zero width or height are kept (as empty frames) so that frame numbers and delays
+  // follow the file.
   int FrameCount() const { return static_cast<int>(FFrames.size()); }
   const TGIFFrame& Frame(int index) const { return FFrames.at(static_cast<std::size_t>(index)); }
   // The whole picture as it looks while frame index shows: earlier frames composed with their

@@ -1,0 +1,3 @@
+#include "engine/document/RVAnimatorLink.h"
+
+TRVMakeAnimatorProc MakeAnimatorProc = nullptr;
