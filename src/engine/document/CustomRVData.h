@@ -97,10 +97,6 @@ class TRVDataRootProperties : public TCustomRVDataProperties {
   virtual void RemoveThumbnail(TCustomRVItemInfo* Item);
   // Document-property strings of a root document (cleared with it).
   virtual void ClearDocProperties() { DocProperties.clear(); }
-  // The caches of the tree's pictures and thumbnails; a viewer's root properties keep them, a
-  // document without a viewer has none.
-  virtual TRVGraphicCache* GetGraphicCache() { return nullptr; }
-  virtual TRVThumbnailCache* GetThumbnailCache() { return nullptr; }
 
   // Header and footer documents (not owned), registered as extra documents as well: "header",
   // "headerf", "headerr" and "footer", "footerf", "footerr" for the normal, first-page and
@@ -117,9 +113,10 @@ class TRVDataRootProperties : public TCustomRVDataProperties {
   TRVStringList* GetExtraDocumentsList();
   // Nil empties the list; the list itself is ignored; another list is copied.
   void SetExtraDocumentsList(const TStrings* Value);
-  // The caches, made on first use.
-  TRVGraphicCache* GetGraphicCache();
-  TRVThumbnailCache* GetThumbnailCache();
+  // The caches of the tree's pictures and thumbnails, made on first use (virtual so that a test
+  // can give a cache of its own).
+  virtual TRVGraphicCache* GetGraphicCache();
+  virtual TRVThumbnailCache* GetThumbnailCache();
   void ClearThumbnailCache();
   // The document parameters, made on first use. Writing nil frees them, anything else is copied.
   TRVDocParameters* GetDocParameters();
