@@ -182,12 +182,10 @@ void TViroZereRVData::AdjustVScrollUnits() {
   TRVScroller* s = GetScroller();
   const int current = s->GetVSmallStep();
   int step = current;
-  if (VScrollBarShown() && current > 0 && DocumentHeight / current > RVMaxVScrollUnits) {
-    step = DocumentHeight / RVMaxVScrollUnits;
-    if (DocumentHeight / step > RVMaxVScrollUnits) ++step;
-  } else if (current > 10 && DocumentHeight / 10 <= RVMaxVScrollUnits) {
+  if (VScrollBarShown())
+    step = RVAdjustedVSmallStep(DocumentHeight, current);
+  else if (current > 10 && DocumentHeight / 10 <= RVMaxVScrollUnits)
     step = 10;
-  }
   if (step != current) s->SetVSmallStep(step);
 }
 
