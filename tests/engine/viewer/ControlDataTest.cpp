@@ -242,4 +242,50 @@ TEST_F(TTabFixture, ControlItemsDrawNoFocusRectangle) {
   EXPECT_EQ(changed, 0);
 }
 
+// A hyperlink draws its focus as an XOR rectangle one pixel around its draw item; drawing twice
+// erases it, and painting keeps it (erased before, drawn again after).
+TEST(ControlDataFocus, HyperlinkFocusRectangleIsAnXorDrawing) {
+  TTestViewer v;
+  v.SetBounds(0, 0, 200, 100);
+  v.SetColor(static_cast<TColor>(0xFFFFFF));
+  v.Sheet.TextStyles()->Items(1)->Jump = true;
+  v.D().AddNL(u"ab ", 0, 0);
+  v.D().AddNL(u"link", 1, -1);  // 40 x 10 at (35, 5)
+  v.Format();
+  v.D().DoTabNavigation(false, &v);
+  ASSERT_EQ(v.D().TopLevelFocusedItemNo, 1);
+  const TRVDrawLineInfo* d = v.D().DrawItems->Get(v.D().GetItem(1)->DrawItemNo);
+  const TRect frame(d->Left - 1, d->Top - 1, d->Left + d->Width + 1, d->Top + d->Height + 1);
+
+  TBitmap b(200, 100);
+  b.GetCanvas()->Brush().SetColor(static_cast<TColor>(0xFFFFFF));
+  b.GetCanvas()->FillRect(TRect(0, 0, 200, 100));
+  auto framePixels = [&] {
+    int n = 0;
+    for (int x = frame.Left; x < frame.Right; ++x)
+      n += (b.GetPixel(x, frame.Top) != static_cast<TColor>(0xFFFFFF)) +
+           (b.GetPixel(x, frame.Bottom - 1) != static_cast<TColor>(0xFFFFFF));
+    return n;
+  };
+  auto pixelsOutside = [&] {
+    int n = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 200; ++x)
+        if (!(x >= frame.Left && x < frame.Right && y >= frame.Top && y < frame.Bottom))
+          n += b.GetPixel(x, y) != static_cast<TColor>(0xFFFFFF);
+    return n;
+  };
+  v.D().DrawFocusedRect(b.GetCanvas());
+  EXPECT_GT(framePixels(), frame.Width() / 2);  // a dotted frame
+  EXPECT_EQ(pixelsOutside(), 0);
+  v.D().DrawFocusedRect(b.GetCanvas());
+  EXPECT_EQ(framePixels(), 0);
+
+  // A buffered paint of the whole window shows the frame once, over the painted item.
+  v.D().DrawFocusedRect(b.GetCanvas());  // on screen before the paint
+  v.PaintOnto(b);
+  EXPECT_GT(framePixels(), frame.Width() / 2);
+  EXPECT_EQ(b.GetPixel(d->Left + 5, d->Top + 5), StubItemColor);
+}
+
 }  // namespace
