@@ -227,6 +227,10 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   void DestroyFontInfoCache(TRVFontInfoCache*& Cache) override;
   TRVFontInfoCache* GetCurrentFontInfoCache() const { return FFontInfoCache; }
 
+  // Header and footer documents of the tree, kept by the root properties.
+  void SetHeader(TCustomRVData* RVData, TRVHFType HeaderType) { FRootProperties->SetHeader(RVData, HeaderType); }
+  void SetFooter(TCustomRVData* RVData, TRVHFType FooterType) { FRootProperties->SetFooter(RVData, FooterType); }
+
   void Clear() override;
   std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override;
   // The viewer's page-layout editor when it is hosted by one (nil when not).

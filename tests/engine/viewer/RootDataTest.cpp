@@ -172,6 +172,13 @@ TEST_F(TRootFixture, RootKeepsTheTreeObjectsANestedViewerDefers) {
   EXPECT_EQ(D().GetRootEvents()->FOwner, V.get());
   D().DestroySeqList();
   EXPECT_EQ(D().GetSeqList(false), nullptr);
+  // A first-page header set and removed again leaves no slot and no named document.
+  TTestViewer header;
+  D().SetHeader(&header.D(), rvhftFirstPage);
+  EXPECT_EQ(D().GetRootProperties()->GetHeaderFooter(0), &header.D());
+  D().SetHeader(nullptr, rvhftFirstPage);
+  EXPECT_EQ(D().GetRootProperties()->GetHeaderFooter(0), nullptr);
+  EXPECT_FALSE(D().GetRootProperties()->HasHeaderOrFooter());
 
   // Without rvflRoot the data is a cell's in-place editor: it keeps nothing of its own.
   V->Flags.Exclude(rvflRoot);
