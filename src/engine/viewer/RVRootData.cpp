@@ -57,8 +57,11 @@ TColor TViroZereRVData::GetColor() {
 int TViroZereRVData::GetVOffs() { return GetScroller()->GetVScrollPos() * GetVSmallStep() - GetRVDataExtraVOffs(); }
 
 bool TViroZereRVData::VScrollBarShown() {
+  // Shown and enabled: a bar kept visible but disabled (nothing to scroll) does not count.
   TRVScroller* s = GetScroller();
-  return s->GetVScrollVisible() && s->GetVScrollMax() > 0 && !s->GetNoVScroll();
+  if (!s->HandleAllocated()) return false;
+  BOOL disabled = FALSE;
+  return IsScrollBarShown(s->GetHandle(), SB_VERT, &disabled) && !disabled;
 }
 
 bool TViroZereRVData::HasOnlyVScrollBar() {
@@ -189,9 +192,11 @@ void TViroZereRVData::AdjustVScrollUnits() {
   if (step != current) s->SetVSmallStep(step);
 }
 
-void TViroZereRVData::SetDocumentAreaSize(int Width, int Height, bool UpdateH, bool /*AllowEvents*/) {
+// The horizontal range is always updated; the last argument (the horizontal-update flag of the
+// callers, which format with both set) lets the vertical bar stay disabled instead of hidden.
+void TViroZereRVData::SetDocumentAreaSize(int Width, int Height, bool /*UpdateH*/, bool AllowEvents) {
   const int step = GetVSmallStep() > 0 ? GetVSmallStep() : 1;
-  GetScroller()->UpdateScrollBars(Width, (Height + step - 1) / step, UpdateH, true);
+  GetScroller()->UpdateScrollBars(Width, (Height + step - 1) / step, true, AllowEvents);
 }
 
 void TViroZereRVData::ScrollTo(int Y, bool Redraw) {
