@@ -24,7 +24,12 @@ std::string ReadBytes(const std::string& Path) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-std::string Fixture(const std::string& Name) { return std::string(TAVRELO_TEST_DATA) + "/animation/" + Name; }
+std::string Fixture(const std::string& Name) {
+  std::string path = TAVRELO_TEST_DATA;
+  path += "/animation/";
+  path += Name;
+  return path;
+}
 
 std::unique_ptr<TGIFImage> LoadGif(const std::string& Name) {
   const std::string bytes = ReadBytes(Fixture(Name));
