@@ -1,10 +1,9 @@
 // A bare viewer for the root data's tests: a scroller that answers what the root data asks of its
 // viewer from plain fields and paints through the root data's buffered painting. Its root data
 // paints each draw item as a filled rectangle (or raises, when told to), and records which
-// control it gave the focus instead of moving the window system's focus.
+// control it gave the focus instead of moving the window system's focus. The painting benchmark
+// uses it too.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -29,7 +28,8 @@ class TStubPaintRootData : public TViroZereRVData {
  public:
   using TViroZereRVData::TViroZereRVData;
 
-  // Fills every draw item of the range that meets ClipRect; raises Raise() first when set.
+  // Fills every draw item of the range that meets ClipRect vertically; raises Raise() first
+  // when set.
   void PaintTo(TCanvas* Canvas, const TRect& ClipRect, int FirstDrawItem, int LastDrawItem) override {
     ++PaintCount;
     LastClip = ClipRect;
@@ -39,6 +39,7 @@ class TStubPaintRootData : public TViroZereRVData {
     for (int i = FirstDrawItem; i <= LastDrawItem; ++i) {
       const TRVDrawLineInfo* d = DrawItems->Get(i);
       const int top = d->Top - GetVOffs(), left = d->Left - GetHOffs();
+      if (top >= ClipRect.Bottom || top + d->Height <= ClipRect.Top) continue;
       Canvas->FillRect(TRect(left, top, left + d->Width, top + d->Height));
     }
   }
