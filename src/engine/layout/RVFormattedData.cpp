@@ -302,7 +302,51 @@ TRVFontInfoCache* TCustomRVFormattedData::GetFontInfoCache(TCanvas* ACanvas, TCa
   return new TRVFontInfoCacheLowResource(RVData, canUseCustomPPI, ACanvas, AFormatCanvas, GetRVStyle());
 }
 
+// A cache lent by the root (made for the root or another document) stays with its owner.
 void TCustomRVFormattedData::DestroyFontInfoCache(TRVFontInfoCache*& Cache) {
+  if (!Cache || Cache->FOwner != this) return;
   delete Cache;
   Cache = nullptr;
+}
+
+// ---- focus among items and the document background ------------------------------------------------
+
+int TCustomRVFormattedData::GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVFormattedData*& TopLevelRVData,
+                                               int& TopLevelItemNo) {
+  TopLevelRVData = nullptr;
+  TopLevelItemNo = -1;
+  const int count = ItemCount();
+  if (count == 0) return -1;
+  if (ItemNo < -1 || ItemNo >= count) ItemNo = -1;
+  TRVStyle* style = GetRVStyle();
+  int i = ItemNo < 0 ? (GoForward ? 0 : count - 1) : (GoForward ? ItemNo + 1 : ItemNo - 1);
+  for (; i >= 0 && i < count; i += GoForward ? 1 : -1) {
+    if (IsInvisibleItem(i)) continue;
+    TCustomRVItemInfo* item = GetItem(i);
+    if (item->GetBoolValue(rvbpHasSubRVData)) {
+      TCustomRVData* sub = nullptr;
+      int subItem = -1;
+      if (item->MoveFocus(GoForward, sub, subItem) && sub) {
+        TopLevelRVData = sub->AsFormattedData();
+        TopLevelItemNo = subItem;
+        return i;
+      }
+      continue;
+    }
+    if (item->GetBoolValueEx(rvbpAllowsFocus, style)) {
+      TopLevelRVData = this;
+      TopLevelItemNo = i;
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TCustomRVFormattedData::DrawBackground(TCanvas* Canvas, const TRect& R, bool /*AllowThumbnails*/,
+                                            TRVGraphicInterface* /*GraphicInterface*/) {
+  TColor color = GetColor();
+  if (color == clNone) return;
+  Canvas->Brush().SetColor(color);
+  Canvas->Brush().SetStyle(bsSolid);
+  Canvas->FillRect(R);
 }

@@ -11,6 +11,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/DLines.h"
+#include "platform/ui/Input.h"
 
 class TRVDrawLines;
 class TRVFloatingDrawItems;
@@ -19,6 +20,7 @@ class TRVFontInfoCacheItem;
 class TCanvas;
 class TStream;
 class TList;
+class TRVGraphicInterface;
 struct TRVFormattingState;
 
 // How far a mouse selection has come in its word or paragraph mode.
@@ -284,4 +286,30 @@ class TCustomRVFormattedData : public TCustomRVData {
   int GetDevRightMargin(const TRVScreenAndDevice* PSaD);
   int GetDevTopMargin(const TRVScreenAndDevice* PSaD);
   int GetDevBottomMargin(const TRVScreenAndDevice* PSaD);
+
+  // ---- focus among items, painting and the mouse release, overridden by control data ----
+  // Sets the item of this document on the path to the focused item.
+  virtual void AdjustFocus(int NewFocusedItemNo, TCustomRVData* /*TopLevelRVData*/, int /*TopLevelItemNo*/) {
+    FocusedItemNo = NewFocusedItemNo;
+  }
+  // Removes the focus from the focused item (the number stays; the caller decides what follows).
+  virtual void ClearFocus() {
+    if (FocusedItemNo >= 0 && FocusedItemNo < ItemCount()) GetItem(FocusedItemNo)->ClearFocus();
+  }
+  // The next item after ItemNo (-1: from the start or, backwards, from the end) that can take the
+  // focus, descending into sub-documents; TopLevelRVData and TopLevelItemNo name the innermost
+  // document and item. -1 (and nil, -1) when there is none.
+  virtual int GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVFormattedData*& TopLevelRVData,
+                                 int& TopLevelItemNo);
+  // Paints the draw items FirstDrawItem..LastDrawItem that meet ClipRect (client coordinates)
+  // onto Canvas; may raise exceptions from items. Nothing here: painting a formatted document
+  // defines it.
+  virtual void PaintTo(TCanvas* /*Canvas*/, const TRect& /*ClipRect*/, int /*FirstDrawItem*/, int /*LastDrawItem*/) {}
+  // Fills R of Canvas with the document's colour (and, where the document has one, background
+  // image).
+  virtual void DrawBackground(TCanvas* Canvas, const TRect& R, bool AllowThumbnails, TRVGraphicInterface* GraphicInterface);
+  // XOR-draws the drag-and-drop caret when one is shown (drawing twice erases); none here.
+  virtual void DrawDragDropCaret(TCanvas* /*Canvas*/, bool /*OnlyForSelf*/) {}
+  // The document's handling of a mouse release (client coordinates); nothing here.
+  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int /*X*/, int /*Y*/) {}
 };
