@@ -291,3 +291,48 @@ TEST(HitTesting, RotationRoundTrip) {
   t.Doc.RotateRectFromDocToScreen(r, rvtrbLocal);
   EXPECT_EQ(r, TRect(1, 2, 3, 4));
 }
+
+// The same agreement with the real shaping back-end, where a right-to-left paragraph holds a
+// Latin run and the caret boundary between the runs has two places on the line: a point on the
+// painted box of every character gives a position beside that character (before it on the half
+// of its start, after it on the other half).
+TEST(HitTesting, PaintedCharacterBoxesHitTheirCharactersWithRealShaping) {
+  TRVStyle sheet(nullptr);
+  while (sheet.TextStyles()->Count() < 2) sheet.TextStyles()->Add();
+  while (sheet.ParaStyles()->Count() < 3) sheet.ParaStyles()->Add();
+  for (int i = 0; i < 2; ++i) sheet.TextStyles()->Items(i)->FontName = u"DejaVu Sans";
+  sheet.ParaStyles()->Items(1)->BiDiMode = rvbdRightToLeft;
+  sheet.ParaStyles()->Items(2)->Alignment = rvaJustify;
+  TRVPlainFormattedData doc(&sheet);
+  doc.SetWidth(260);
+  doc.SetFlags(doc.GetFlags() + rvflTrim);
+  doc.AddNL(u"Hit-testing agrees with the caret", 0, 0);
+  doc.AddNL(u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", 0, 1);
+  doc.AddNL(u" and Latin", 1, -1);
+  doc.AddNL(u"Justified lines spread their spaces over the whole width of the line", 0, 2);
+  doc.Format(false);
+  bool sawRtl = false, sawJustified = false;
+  int checked = 0;
+  for (int i = 0; i < doc.DrawItems->Count(); ++i) {
+    TRVDrawLineInfo* d = doc.DrawItems->Get(i);
+    std::vector<int> pos, lefts, rights;
+    ASSERT_TRUE(doc.GetDrawItemCaretPositionsAndBoxes(i, pos, lefts, rights));
+    ASSERT_EQ(static_cast<int>(lefts.size()), d->TextLength);
+    if (d->GetSpaceCount() > 0) sawJustified = true;
+    const int y = d->Top + d->Height / 2;
+    for (int k = 0; k < d->TextLength; ++k) {
+      const int l = d->Left + lefts[k], r = d->Left + rights[k];
+      if (r - l < 5) continue;
+      const auto before = std::make_pair(d->ItemNo, d->Offs + k), after = std::make_pair(d->ItemNo, d->Offs + k + 1);
+      const auto atLeft = Hit(doc, l + 1, y), atRight = Hit(doc, r - 1, y), atMiddle = Hit(doc, (l + r) / 2, y);
+      EXPECT_TRUE((atLeft == before && atRight == after) || (atLeft == after && atRight == before))
+          << "draw item " << i << " char " << k;
+      EXPECT_TRUE(atMiddle == before || atMiddle == after) << "draw item " << i << " char " << k;
+      if (atLeft == after) sawRtl = true;
+      ++checked;
+    }
+  }
+  EXPECT_TRUE(sawRtl);
+  EXPECT_TRUE(sawJustified);
+  EXPECT_GT(checked, 60);
+}
