@@ -83,6 +83,8 @@ struct TShapedGlyph {
   double XOff = 0, YOff = 0;  // offset from the pen position (y down)
   int X = 0;            // pen position, from the run's left edge
   bool Rotated = false; // an upright glyph of a vertical face
+  double RawAdvance = 0;  // the advance before rounding, character extra included
+  bool SafeBreak = true;  // the shaper says cutting the text before this glyph changes nothing
 };
 
 // Shaped text: glyphs in drawing order plus per code unit data in text order.
@@ -94,6 +96,14 @@ struct TShapedText {
   std::vector<BYTE> Levels;    // bidi level of each code unit
   int Width = 0;
   bool Ok = true;              // false: nothing could be shaped
+  // Segments of one face and script the text was shaped in (text order when SimpleLtr).
+  struct TSegmentInfo {
+    int Start = 0, Length = 0, Face = 0;
+    std::uint32_t Script = 0;
+    bool Rtl = false;
+  };
+  std::vector<TSegmentInfo> Segments;
+  bool SimpleLtr = false;      // one left-to-right run, no character extra
 };
 
 // Replaces the shaped advances by the caller's, one per code unit (n of them): each cluster
@@ -142,6 +152,14 @@ class TFontInstance {
   // edges of every code unit up to and including the first that does not fit. extent: the width
   // of the code units that fit.
   int Fit(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int* dx, int& extent) const;
+  // Answers for s[0, n) shaped alone without shaping it, from a text shaped lately on this
+  // thread (through Shaped) that holds it, where the shaper marks both ends of the piece as safe
+  // cuts and the piece falls into the same segments. width: the width of s[0, n); with
+  // maxExtent >= 0, fit: the code units whose rounded right edges stay within maxExtent, and
+  // width that of s[0, fit) (widthKnown false when that cut is not safe: shape s[0, fit)).
+  // False when it cannot answer. The answers equal those of shaping the piece.
+  bool MeasureFromRecent(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int& fit, int& width,
+                         bool& widthKnown) const;
   // Width of one character shaped alone, without character extra.
   int CharWidth(char32_t c) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
@@ -173,6 +191,8 @@ class TFontInstance {
   mutable std::atomic<int> FFaceCount{0};
   const hb_language_impl_t* FLanguage = nullptr;  // from the character set; none: the script's default
   std::unique_ptr<TShapeCache> FShapeCache;
+  std::uint64_t FSerial = 0;  // tells realised fonts apart, also one made where another was
+  bool SameSegments(const TShapedText& whole, const char16_t* s, int a, int m, const TShapeOptions& opt) const;
   mutable std::unordered_map<char32_t, int> FFaceOf;
   mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
   struct TImageKey {

@@ -129,6 +129,17 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int
   opt.Fallback = (flags & (SSA_FALLBACK | SSA_LINK)) != 0;
   const bool clip = (flags & SSA_CLIP) && reqWidth >= 0;
   try {
+    // A piece of a text shaped just before is measured from its shaping.
+    int fit = 0, width = 0;
+    bool known = false;
+    if (!dx && font->MeasureFromRecent(text, length, opt, clip ? reqWidth : -1, fit, width, known) && known) {
+      a->Text.resize(static_cast<std::size_t>(fit));
+      a->MeasuredOnly = true;
+      a->OutChars = fit;
+      a->Size = TSize(width, font->TM.tmHeight);
+      *ssa = a.release();
+      return S_OK;
+    }
     if (dx) {
       a->UseOwn = true;
       font->Shape(text, length, opt, a->Own);
