@@ -17,6 +17,7 @@
 #include <QPainterPathStroker>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -911,6 +912,9 @@ void CharacterExtra(int N, int extra, TShapeWork& w) {
 // rounded value).
 void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out) {
   const std::size_t G = w.Raw.size();
+  // Results are shaped into again and again (see TShapeCache): capacity grows by powers of two,
+  // and glyphs left from an earlier text are overwritten, not cleared first.
+  if (out.Glyphs.capacity() < G) out.Glyphs.reserve(std::bit_ceil(std::max<std::size_t>(G, 64)));
   out.Glyphs.resize(G);
   for (std::size_t g = 0; g < G; ++g) {
     const TRawGlyph& rg = w.Raw[g];
@@ -977,7 +981,12 @@ void CodeUnits(int N, const TShapeWork& w, TShapedText& out) {
 // ZeroCodeUnits).
 void ResetShaped(TShapedText& out, int N, bool rtl) {
   const std::size_t UN = static_cast<std::size_t>(N);
-  out.Glyphs.clear();
+  // Glyphs are sized (and every field written) when positions are rounded.
+  if (out.Widths.capacity() < UN) {
+    const std::size_t cap = std::bit_ceil(std::max<std::size_t>(UN, 64));
+    for (auto* v : {&out.Widths, &out.Order, &out.Leading, &out.Trailing}) v->reserve(cap);
+    out.Levels.reserve(cap);
+  }
   out.Widths.resize(UN);
   out.Order.resize(UN);
   out.Leading.resize(UN);
@@ -1011,6 +1020,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
                         int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
   ShapeSegments(f, language, s, n, from, w);
   if (w.Raw.empty()) {
+    out.Glyphs.clear();
     ZeroCodeUnits(out);
     out.Ok = false;
     return;
@@ -1169,6 +1179,7 @@ bool TFontInstance::MeasureFromRecent(const char16_t* s, int n, const TShapeOpti
 void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
   ResetShaped(out, std::max(n, 0), opt.RtlReading);
   if (n <= 0 || !s) {
+    out.Glyphs.clear();
     out.Levels.clear();
     return;
   }
