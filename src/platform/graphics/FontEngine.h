@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/DeviceContext.h"
@@ -74,22 +75,43 @@ class TFontFace {
   std::unique_ptr<TFontFaceImpl> FImpl;
 };
 
-// A glyph of shaped text, in drawing order, positions in logical units.
+// A glyph of shaped text, in drawing order, positions in logical units. Shaping writes every
+// field (results are shaped into again and again, so new glyphs are not cleared first).
 struct TShapedGlyph {
-  int Face = 0;  // index into TFontInstance faces
-  UINT Glyph = 0;
-  int Cluster = 0;      // first code unit of its cluster
-  int Advance = 0;      // integer advance (rounded positions), character extra included
-  double XOff = 0, YOff = 0;  // offset from the pen position (y down)
-  int X = 0;            // pen position, from the run's left edge
-  bool Rotated = false; // an upright glyph of a vertical face
-  double RawAdvance = 0;  // the advance before rounding, character extra included
-  bool SafeBreak = true;  // the shaper says cutting the text before this glyph changes nothing
+  int Face;             // index into TFontInstance faces
+  UINT Glyph;
+  int Cluster;          // first code unit of its cluster
+  int Advance;          // integer advance (rounded positions), character extra included
+  double XOff, YOff;    // offset from the pen position (y down)
+  int X;                // pen position, from the run's left edge
+  bool Rotated;         // an upright glyph of a vertical face
+  double RawAdvance;    // the advance before rounding, character extra included
+  bool SafeBreak;       // the shaper says cutting the text before this glyph changes nothing
+};
+
+// Makes the elements of a growing vector without clearing them.
+template <class T>
+struct TUnclearedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUnclearedAllocator<U>;
+  };
+  TUnclearedAllocator() = default;
+  template <class U>
+  TUnclearedAllocator(const TUnclearedAllocator<U>&) {}
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
 };
 
 // Shaped text: glyphs in drawing order plus per code unit data in text order.
 struct TShapedText {
-  std::vector<TShapedGlyph> Glyphs;
+  std::vector<TShapedGlyph, TUnclearedAllocator<TShapedGlyph>> Glyphs;
   std::vector<int> Widths;     // logical width of each code unit (cluster shares)
   std::vector<int> Order;      // drawing position (glyph index) of each code unit's cluster
   std::vector<int> Leading, Trailing;  // caret x of each code unit's edges

@@ -166,6 +166,14 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int
           } else {
             a->Own = TShapedText{};
           }
+        } else if (n > 0 && font->MeasureFromRecent(text, n, opt, -1, fit, width, known) && known) {
+          // The part that fits, measured from the text just shaped.
+          a->Kept.reset();
+          a->MeasuredOnly = true;
+          a->OutChars = n;
+          a->Size = TSize(width, font->TM.tmHeight);
+          *ssa = a.release();
+          return S_OK;
         } else {
           a->Kept = n > 0 ? font->Shaped(text, n, opt) : std::make_shared<const TShapedText>();
         }
