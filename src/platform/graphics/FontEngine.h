@@ -83,11 +83,12 @@ struct TShapedGlyph {
   int Cluster;          // first code unit of its cluster
   int Advance;          // integer advance (rounded positions), character extra included
   double XOff, YOff;    // offset from the pen position (y down)
+  double RawAdvance;    // the advance before rounding, character extra included
   int X;                // pen position, from the run's left edge
   bool Rotated;         // an upright glyph of a vertical face
-  double RawAdvance;    // the advance before rounding, character extra included
   bool SafeBreak;       // the shaper says cutting the text before this glyph changes nothing
 };
+static_assert(sizeof(TShapedGlyph) <= 48, "glyphs are written and read by the thousand");
 
 // Makes the elements of a growing vector without clearing them.
 template <class T>
