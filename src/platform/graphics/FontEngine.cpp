@@ -454,7 +454,7 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
 // nothing.
 struct TShapeCache {
   static constexpr std::size_t Sets = 512;
-  static constexpr int MaxLength = 2048;  // longer texts are not kept
+  static constexpr int MaxKeptLength = 256;  // longer texts are not kept
   struct TSlot {
     std::u16string Key;
     std::shared_ptr<TShapedText> Text;
@@ -709,6 +709,10 @@ struct TShapeWork {
   std::vector<int> ClusterEnd, FirstGlyph, LastGlyph, EndOf, Starts;
   std::vector<std::uint8_t> Spacing;  // code unit starts a character with a width of its own
   std::shared_ptr<TShapedText> Spare;  // a result given back by the cache, to shape into
+  // Results of long texts (paragraphs, lines), not kept in the cache: they are shaped into
+  // again once nobody holds them, so their memory stays warm.
+  std::array<std::shared_ptr<TShapedText>, 8> Long;
+  std::size_t NextLong = 0;
   std::vector<TSegState> After;  // state after each code unit (when asked for)
   TShapedText Part;
   hb_buffer_t* Buffer = hb_buffer_create();
@@ -1197,9 +1201,23 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
   if (n <= 0 || !s) return std::make_shared<const TShapedText>();
   TShapeWork& w = Work();
   const std::array<char16_t, 3> o = OptionChars(opt);
-  if (n > TShapeCache::MaxLength) {
-    auto r = std::make_shared<TShapedText>();
-    ShapeUncached(s, n, opt, *r);
+  if (n > TShapeCache::MaxKeptLength) {
+    // Long texts are seldom asked for again whole; their pieces are measured from the recent
+    // texts. Shaping them into the cache would spread them over memory the processor no
+    // longer holds.
+    std::shared_ptr<TShapedText>* into = nullptr;
+    for (auto& l : w.Long)
+      if (l && l.use_count() == 1) {
+        into = &l;
+        break;
+      }
+    if (!into) {
+      into = &w.Long[w.NextLong];
+      w.NextLong = (w.NextLong + 1) % w.Long.size();
+      *into = std::make_shared<TShapedText>();
+    }
+    ShapeUncached(s, n, opt, **into);
+    std::shared_ptr<const TShapedText> r = *into;
     RememberRecent(FSerial, o, s, n, r);
     return r;
   }
