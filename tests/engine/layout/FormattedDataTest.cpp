@@ -80,3 +80,44 @@ TEST(FormattedData, ChangingADrawItemWidthRealignsItsLine) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(t.D().Get(i)->Left, c.Lefts[i]) << c.Align << " " << i;
   }
 }
+
+// A scroll bar that appears while formatting narrows the area: formatted once more at the new
+// width, and never a third time.
+TEST(FormattedData, AScrollBarThatAppearsFormatsOnceMore) {
+  struct TScrolled : TRVPlainFormattedData {
+    using TRVPlainFormattedData::TRVPlainFormattedData;
+    int AreaCalls = 0, W = 100;
+    int GetAreaWidth() override { return W; }
+    int GetWidth() const override { return W; }
+    void SetDocumentAreaSize(int Width, int Height, bool UpdateH, bool AllowEvents) override {
+      ++AreaCalls;
+      TRVPlainFormattedData::SetDocumentAreaSize(Width, Height, UpdateH, AllowEvents);
+      if (Height > 15) W = 80;  // taller than the window: the bar takes 20 pixels
+    }
+  };
+  TLayoutDoc t(100);
+  TScrolled doc(&t.Sheet);
+  doc.AddNL(u"aaa bbb ccc", 0, 0);
+  doc.Format(false);
+  EXPECT_EQ(doc.AreaCalls, 2);
+  EXPECT_EQ(doc.TextWidth, 80);
+  EXPECT_EQ(doc.DrawItems->Count(), 2);  // "aaa bbb" / "ccc" at 80
+}
+
+// Formatting only the tail appends the draw items of new items to those kept.
+TEST(FormattedData, TailFormattingAppendsLikeAFullFormat) {
+  TLayoutDoc t(60);
+  t.Para(0)->SetSpaceAfter(3);
+  t.Doc.AddNL(u"aaa bbb", 0, 0);
+  t.Doc.Format(false);
+  t.Doc.AddNL(u"ccc ddd", 0, 0);
+  t.Doc.AddNL(u"eee", 0, -1);
+  EXPECT_TRUE(t.Doc.Format_(false, false, false, 0, nullptr, true, false, false, false, false));
+  const std::string tail = t.Boxes();
+  const int height = t.Doc.DocumentHeight;
+  t.Doc.Format(false);
+  EXPECT_EQ(tail, t.Boxes());
+  EXPECT_EQ(height, t.Doc.DocumentHeight);
+  // Nothing new: nothing to do.
+  EXPECT_FALSE(t.Doc.Format_(false, false, false, 0, nullptr, true, false, false, false, false));
+}

@@ -69,7 +69,7 @@ void RandomEdits(TGenDoc& g) {
     const int k = r.Range(0, n - 1);
     TCustomRVItemInfo* item = doc.GetItem(k);
     if (item->StyleNo < 0 || item->DrawItemNo < 0) continue;
-    const int kind = r.Range(0, 3);
+    const int kind = r.Range(0, 5);
     int first = doc.Item2FirstDrawItem(k), last = doc.Item2LastDrawItem(k);
     int inserted = 0;
     TRVUnicodeString s = item->ItemText;
@@ -80,6 +80,19 @@ void RandomEdits(TGenDoc& g) {
       if (s.empty()) s = u"x";
     } else if (kind == 2) {  // words typed
       s.insert(r.Range(0, static_cast<int>(s.size())), u" lorem ipsum dolor ");
+    } else if (kind == 4) {  // a word of another style inserted after the item
+      auto word = TextItemClass->Create(&doc);
+      word->StyleNo = gtsBold;
+      word->ParaNo = item->ParaNo;
+      word->SetSameAsPrev(true);
+      TCustomRVItemInfo* w = word.release();
+      doc.GetItems()->InsertObject(k + 1, u"inserted ", w);
+      inserted = 1;
+    } else if (kind == 5) {  // the next item begins a paragraph of its own (Enter)
+      if (k + 1 >= n || !doc.GetItem(k + 1)->GetSameAsPrev() || doc.GetItem(k + 1)->StyleNo < 0) continue;
+      last = doc.Item2LastDrawItem(k + 1);
+      if (last < 0) continue;
+      doc.GetItem(k + 1)->SetSameAsPrev(false);
     } else {  // an item removed between two text items of its paragraph
       if (k == 0 || k + 1 >= n || !item->GetSameAsPrev() || !doc.GetItem(k + 1)->GetSameAsPrev() ||
           doc.GetItem(k - 1)->StyleNo < 0 || doc.GetItem(k + 1)->StyleNo < 0)
@@ -89,7 +102,7 @@ void RandomEdits(TGenDoc& g) {
       doc.DeleteItems(k, 1);
       inserted = -1;
     }
-    if (inserted == 0) doc.SetItemTextW(k, s);
+    if (kind <= 2) doc.SetItemTextW(k, s);
     doc.FormatParas(first, last, inserted);
     const std::string partial = Snapshot(doc);
     doc.Format(false);
