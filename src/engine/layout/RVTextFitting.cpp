@@ -19,6 +19,22 @@ int ClassAt(const TRVUnicodeString& T, int P) {
   return GetLineBreakClass(c);
 }
 
+// Text longer than this is fitted through windows of about two lines.
+constexpr int WholeFitLimit = 1024;
+
+// Whether the text holds characters that shaping reorders (right-to-left letters, direction
+// marks and embeddings, characters beyond the basic plane).
+bool HasRightToLeft(const WideChar* Str, int Length) {
+  for (int i = 0; i < Length; ++i) {
+    const WideChar c = Str[i];
+    if (c < 0x590) continue;
+    if ((c <= 0x8FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF) || (c >= 0x200E && c <= 0x200F) ||
+        (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || (c >= 0xD800 && c <= 0xDBFF))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int TCustomRVFormattedData::FitTextToWidth(const WideChar* Str, int Length, int AvailWidth, TRVFormattingState& S,
@@ -45,10 +61,13 @@ int TCustomRVFormattedData::FitTextToWidth(const WideChar* Str, int Length, int 
     return r;
   };
   if (useMaxFit) {
-    // Only about twice what the line can hold is shaped: a long paragraph is not shaped again
-    // as a whole for each of its lines. When all of the window fits, it grows.
+    // Text with no right-to-left characters, up to a paragraph's length, is asked about whole:
+    // the back-end shapes it once for the first line and measures the following lines (and the
+    // pieces that end them) from that shaping. Otherwise only about twice what the line can hold
+    // is shaped, so that a long paragraph is not shaped again as a whole for each of its lines;
+    // when all of the window fits, it grows.
     int window = Length;
-    if (Length > 64) {
+    if (Length > 64 && (Length > WholeFitLimit || HasRightToLeft(Str, Length))) {
       const long long est = static_cast<long long>(W) / avg * 2 + 32;
       if (est < Length) window = static_cast<int>(est);
     }

@@ -102,7 +102,11 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR str, int count, SIZE* size) {
   TDeviceContext* c;
   const TFontInstance* f = FontOf(dc, c);
   if (!f || !size || count < 0 || (count > 0 && !str)) return FALSE;
-  *size = TSize(count > 0 ? f->Shaped(str, count, Options(c))->Width : 0, f->TM.tmHeight);
+  int width = 0, fit = 0;
+  bool known = false;
+  if (count > 0 && !(f->MeasureFromRecent(str, count, Options(c), -1, fit, width, known) && known))
+    width = f->Shaped(str, count, Options(c))->Width;
+  *size = TSize(width, f->TM.tmHeight);
   return TRUE;
 }
 

@@ -17,6 +17,7 @@
 #include <QPainterPathStroker>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -453,7 +454,7 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
 // nothing.
 struct TShapeCache {
   static constexpr std::size_t Sets = 512;
-  static constexpr int MaxLength = 2048;  // longer texts are not kept
+  static constexpr int MaxKeptLength = 256;  // longer texts are not kept
   struct TSlot {
     std::u16string Key;
     std::shared_ptr<TShapedText> Text;
@@ -469,7 +470,10 @@ struct TShapeCache {
   std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
 };
 
-TFontInstance::TFontInstance() : FShapeCache(std::make_unique<TShapeCache>()) {}
+TFontInstance::TFontInstance() : FShapeCache(std::make_unique<TShapeCache>()) {
+  static std::atomic<std::uint64_t> serial{0};
+  FSerial = ++serial;
+}
 TFontInstance::~TFontInstance() = default;
 
 TFontFace& TFontInstance::Face(int i) const { return *FFaces[static_cast<std::size_t>(i)]; }
@@ -705,6 +709,10 @@ struct TShapeWork {
   std::vector<int> ClusterEnd, FirstGlyph, LastGlyph, EndOf, Starts;
   std::vector<std::uint8_t> Spacing;  // code unit starts a character with a width of its own
   std::shared_ptr<TShapedText> Spare;  // a result given back by the cache, to shape into
+  // Results of long texts (paragraphs, lines), not kept in the cache: they are shaped into
+  // again once nobody holds them, so their memory stays warm.
+  std::array<std::shared_ptr<TShapedText>, 8> Long;
+  std::size_t NextLong = 0;
   std::vector<TSegState> After;  // state after each code unit (when asked for)
   TShapedText Part;
   hb_buffer_t* Buffer = hb_buffer_create();
@@ -908,6 +916,9 @@ void CharacterExtra(int N, int extra, TShapeWork& w) {
 // rounded value).
 void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out) {
   const std::size_t G = w.Raw.size();
+  // Results are shaped into again and again (see TShapeCache): capacity grows by powers of two,
+  // and glyphs left from an earlier text are overwritten, not cleared first.
+  if (out.Glyphs.capacity() < G) out.Glyphs.reserve(std::bit_ceil(std::max<std::size_t>(G, 64)));
   out.Glyphs.resize(G);
   for (std::size_t g = 0; g < G; ++g) {
     const TRawGlyph& rg = w.Raw[g];
@@ -922,6 +933,8 @@ void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out
     sg.XOff = rg.XOff;
     sg.YOff = rg.YOff;
     sg.Rotated = rg.Rotated;
+    sg.RawAdvance = rg.Advance;
+    sg.SafeBreak = rg.SafeBreak;
     prevX = x;
   }
   out.Width = prevX;
@@ -972,7 +985,12 @@ void CodeUnits(int N, const TShapeWork& w, TShapedText& out) {
 // ZeroCodeUnits).
 void ResetShaped(TShapedText& out, int N, bool rtl) {
   const std::size_t UN = static_cast<std::size_t>(N);
-  out.Glyphs.clear();
+  // Glyphs are sized (and every field written) when positions are rounded.
+  if (out.Widths.capacity() < UN) {
+    const std::size_t cap = std::bit_ceil(std::max<std::size_t>(UN, 64));
+    for (auto* v : {&out.Widths, &out.Order, &out.Leading, &out.Trailing}) v->reserve(cap);
+    out.Levels.reserve(cap);
+  }
   out.Widths.resize(UN);
   out.Order.resize(UN);
   out.Leading.resize(UN);
@@ -980,6 +998,8 @@ void ResetShaped(TShapedText& out, int N, bool rtl) {
   out.Levels.assign(UN, rtl ? 1 : 0);
   out.Width = 0;
   out.Ok = true;
+  out.Segments.clear();
+  out.SimpleLtr = false;
 }
 
 void ZeroCodeUnits(TShapedText& out) {
@@ -1004,6 +1024,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
                         int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
   ShapeSegments(f, language, s, n, from, w);
   if (w.Raw.empty()) {
+    out.Glyphs.clear();
     ZeroCodeUnits(out);
     out.Ok = false;
     return;
@@ -1046,29 +1067,160 @@ bool KeyMatches(const std::u16string& key, const char16_t* s, int n, const std::
          std::char_traits<char16_t>::compare(key.data(), s, un) == 0;
 }
 
+// Texts shaped lately on this thread, with where the caller held them: a piece measured next
+// is most often part of one of them (a word of a paragraph, a line of it).
+struct TRecentText {
+  std::uint64_t Font = 0;
+  std::array<char16_t, 3> Options{};
+  std::uintptr_t Origin = 0;
+  std::u16string Text;
+  std::shared_ptr<const TShapedText> Shaped;
+};
+
+struct TRecentTexts {
+  static constexpr std::size_t Count = 4;
+  std::array<TRecentText, Count> Texts;
+  std::size_t Next = 0;
+};
+
+TRecentTexts& Recent() {
+  static thread_local TRecentTexts r;
+  return r;
+}
+
+// Remembers a result that pieces can be measured from, unless it is itself a piece of one
+// already remembered.
+void RememberRecent(std::uint64_t font, const std::array<char16_t, 3>& o, const char16_t* s, int n,
+                    const std::shared_ptr<const TShapedText>& t) {
+  if (n < 16 || !t->SimpleLtr || !t->Ok) return;
+  TRecentTexts& r = Recent();
+  const auto p = reinterpret_cast<std::uintptr_t>(s);
+  const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(char16_t);
+  for (const TRecentText& e : r.Texts)
+    if (e.Shaped && e.Font == font && e.Options == o && p >= e.Origin &&
+        p + bytes <= e.Origin + e.Text.size() * sizeof(char16_t))
+      return;
+  TRecentText& e = r.Texts[r.Next];
+  r.Next = (r.Next + 1) % TRecentTexts::Count;
+  e.Font = font;
+  e.Options = o;
+  e.Origin = p;
+  e.Text.assign(s, static_cast<std::size_t>(n));
+  e.Shaped = t;
+}
+
+// The script the shaper is given for a segment and whether it takes the plain features.
+std::pair<hb_script_t, bool> EffectiveScript(hb_script_t sc) {
+  return {sc == HB_SCRIPT_COMMON ? HB_SCRIPT_LATIN : sc, IsSimpleLatinScript(sc)};
+}
+
 }  // namespace
+
+// Whether s[0, m), a piece of the text of whole at a, falls into the same segments as there:
+// each segment of the piece shaped alone lies in one of the whole's with the same face and
+// script, and the piece's inner segment bounds are the whole's.
+bool TFontInstance::SameSegments(const TShapedText& whole, const char16_t* s, int a, int m,
+                                 const TShapeOptions& opt) const {
+  TShapeWork& w = Work();
+  w.Runs.assign(1, TRun{0, m, false});
+  Segment(*this, s, m, 0, opt, TSegState{}, false, w);
+  std::size_t k = 0;
+  const auto& ws = whole.Segments;
+  for (const TSegment& ps : w.Segs) {
+    const int start = a + ps.Start, end = start + ps.Length;
+    while (k < ws.size() && ws[k].Start + ws[k].Length <= start) ++k;
+    if (k == ws.size()) return false;
+    const TShapedText::TSegmentInfo& g = ws[k];
+    if (g.Start > start || (ps.Start > 0 && g.Start != start)) return false;
+    if (g.Start + g.Length < end || (end < a + m && g.Start + g.Length != end)) return false;
+    if (g.Face != ps.Face || g.Rtl || ps.Rtl) return false;
+    if (EffectiveScript(static_cast<hb_script_t>(g.Script)) != EffectiveScript(ps.Script)) return false;
+  }
+  return true;
+}
+
+bool TFontInstance::MeasureFromRecent(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int& fit,
+                                      int& width, bool& widthKnown) const {
+  fit = width = 0;
+  widthKnown = false;
+  if (n <= 0 || !s || opt.RtlReading || opt.CharExtra != 0) return false;
+  const std::array<char16_t, 3> o = OptionChars(opt);
+  const auto p = reinterpret_cast<std::uintptr_t>(s);
+  const std::size_t un = static_cast<std::size_t>(n);
+  for (const TRecentText& e : Recent().Texts) {
+    if (!e.Shaped || e.Font != FSerial || e.Options != o || p < e.Origin) continue;
+    if ((p - e.Origin) % sizeof(char16_t) != 0) continue;
+    const std::size_t ua = (p - e.Origin) / sizeof(char16_t);
+    if (ua + un > e.Text.size() || std::char_traits<char16_t>::compare(e.Text.data() + ua, s, un) != 0) continue;
+    const TShapedText& t = *e.Shaped;
+    const int a = static_cast<int>(ua), N = static_cast<int>(e.Text.size());
+    if (!t.SimpleLtr || static_cast<int>(t.Glyphs.size()) != N) return false;
+    // One glyph per code unit over the piece, so glyph a + j is code unit a + j; the cuts safe.
+    const auto& G = t.Glyphs;
+    for (int j = 0; j < n; ++j)
+      if (G[ua + static_cast<std::size_t>(j)].Cluster != a + j) return false;
+    if (a > 0 && !G[ua].SafeBreak) return false;
+    if (a + n < N && (G[ua + un].Cluster != a + n || !G[ua + un].SafeBreak)) return false;
+    if (!SameSegments(t, s, a, n, opt)) return false;
+    // Rounded positions as the piece's own shaping makes them: from its own start.
+    double pen = 0;
+    int prevX = 0, j = 0;
+    for (; j < n; ++j) {
+      pen += G[ua + static_cast<std::size_t>(j)].RawAdvance;
+      const int x = static_cast<int>(std::lround(pen));
+      if (maxExtent >= 0 && x > maxExtent) break;
+      prevX = x;
+    }
+    fit = j;
+    width = prevX;
+    widthKnown = j == n || j == 0 || (G[ua + static_cast<std::size_t>(j)].SafeBreak && SameSegments(t, s, a, j, opt));
+    if (!widthKnown) width = 0;
+    return true;
+  }
+  return false;
+}
 
 void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions& opt, TShapedText& out) const {
   ResetShaped(out, std::max(n, 0), opt.RtlReading);
   if (n <= 0 || !s) {
+    out.Glyphs.clear();
     out.Levels.clear();
     return;
   }
   TShapeWork& w = Work();
   BidiRuns(s, n, opt.RtlReading, w, out.Levels);
   Segment(*this, s, n, 0, opt, TSegState{}, false, w);
+  out.Segments.clear();
+  for (const TSegment& sg : w.Segs)
+    out.Segments.push_back({sg.Start, sg.Length, sg.Face, static_cast<std::uint32_t>(sg.Script), sg.Rtl});
+  out.SimpleLtr = !opt.RtlReading && opt.CharExtra == 0 && w.Runs.size() == 1 && !w.Runs[0].Rtl;
   ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out);
 }
 
 std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int n, const TShapeOptions& opt) const {
   if (n <= 0 || !s) return std::make_shared<const TShapedText>();
   TShapeWork& w = Work();
-  if (n > TShapeCache::MaxLength) {
-    auto r = std::make_shared<TShapedText>();
-    ShapeUncached(s, n, opt, *r);
+  const std::array<char16_t, 3> o = OptionChars(opt);
+  if (n > TShapeCache::MaxKeptLength) {
+    // Long texts are seldom asked for again whole; their pieces are measured from the recent
+    // texts. Shaping them into the cache would spread them over memory the processor no
+    // longer holds.
+    std::shared_ptr<TShapedText>* into = nullptr;
+    for (auto& l : w.Long)
+      if (l && l.use_count() == 1) {
+        into = &l;
+        break;
+      }
+    if (!into) {
+      into = &w.Long[w.NextLong];
+      w.NextLong = (w.NextLong + 1) % w.Long.size();
+      *into = std::make_shared<TShapedText>();
+    }
+    ShapeUncached(s, n, opt, **into);
+    std::shared_ptr<const TShapedText> r = *into;
+    RememberRecent(FSerial, o, s, n, r);
     return r;
   }
-  const std::array<char16_t, 3> o = OptionChars(opt);
   const std::uint64_t hash = std::hash<std::u16string_view>()(std::u16string_view(s, static_cast<std::size_t>(n))) ^
                              ((static_cast<std::uint64_t>(o[0]) << 32 | static_cast<std::uint64_t>(o[1]) << 16 | o[2]) *
                               0x9E3779B97F4A7C15ull);
@@ -1080,7 +1232,9 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
       if (cache.Hashes[2 * set + way] == hash && slot.Text && KeyMatches(slot.Key, s, n, o)) {
         cache.Recent[set] = static_cast<std::uint8_t>(way);
-        return slot.Text;
+        std::shared_ptr<const TShapedText> found = slot.Text;
+        RememberRecent(FSerial, o, s, n, found);
+        return found;
       }
     }
   }
@@ -1100,6 +1254,7 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
   }
   // The replaced result is reused only when no caller holds it any more.
   if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();
+  RememberRecent(FSerial, o, s, n, r);
   return r;
 }
 
@@ -1125,7 +1280,8 @@ int TFontInstance::Fit(const char16_t* s, int n, const TShapeOptions& opt, int m
     }
     return n;
   };
-  if (opt.RtlReading || n <= 256) return fromWhole(*Shaped(s, n, opt));
+  // Texts of a paragraph's length are shaped whole (and kept, for measuring their pieces next).
+  if (opt.RtlReading || n <= 1024) return fromWhole(*Shaped(s, n, opt));
   // Left-to-right text in pieces. A piece is kept up to its last cluster that the shaper marks
   // safe to cut before, some way back from the piece's end and after the script is settled; the
   // next piece starts there with the pen and the segmentation state carried over, so positions
@@ -1373,8 +1529,10 @@ UINT TFontInstance::FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const
 // as its characters' advances and its glyphs keep their places inside it.
 void ApplyAdvances(TShapedText& t, const int* dx, int n) {
   int pen = 0, cur = -1, clusterX = 0, clusterLeft = 0;
-  std::vector<int> clusterStartX(static_cast<std::size_t>(n), 0);
-  std::vector<int> clusterAdv(static_cast<std::size_t>(n), 0);
+  // Working arrays kept per thread (code units no glyph starts read zeros).
+  static thread_local std::vector<int> clusterStartX, clusterAdv;
+  clusterStartX.assign(static_cast<std::size_t>(n), 0);
+  clusterAdv.assign(static_cast<std::size_t>(n), 0);
   for (auto& g : t.Glyphs) {
     if (g.Cluster != cur) {
       cur = g.Cluster;

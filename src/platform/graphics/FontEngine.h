@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/DeviceContext.h"
@@ -74,26 +75,58 @@ class TFontFace {
   std::unique_ptr<TFontFaceImpl> FImpl;
 };
 
-// A glyph of shaped text, in drawing order, positions in logical units.
+// A glyph of shaped text, in drawing order, positions in logical units. Shaping writes every
+// field (results are shaped into again and again, so new glyphs are not cleared first).
 struct TShapedGlyph {
-  int Face = 0;  // index into TFontInstance faces
-  UINT Glyph = 0;
-  int Cluster = 0;      // first code unit of its cluster
-  int Advance = 0;      // integer advance (rounded positions), character extra included
-  double XOff = 0, YOff = 0;  // offset from the pen position (y down)
-  int X = 0;            // pen position, from the run's left edge
-  bool Rotated = false; // an upright glyph of a vertical face
+  int Face;             // index into TFontInstance faces
+  UINT Glyph;
+  int Cluster;          // first code unit of its cluster
+  int Advance;          // integer advance (rounded positions), character extra included
+  double XOff, YOff;    // offset from the pen position (y down)
+  double RawAdvance;    // the advance before rounding, character extra included
+  int X;                // pen position, from the run's left edge
+  bool Rotated;         // an upright glyph of a vertical face
+  bool SafeBreak;       // the shaper says cutting the text before this glyph changes nothing
+};
+static_assert(sizeof(TShapedGlyph) <= 48, "glyphs are written and read by the thousand");
+
+// Makes the elements of a growing vector without clearing them.
+template <class T>
+struct TUnclearedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUnclearedAllocator<U>;
+  };
+  TUnclearedAllocator() = default;
+  template <class U>
+  TUnclearedAllocator(const TUnclearedAllocator<U>&) {}
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
 };
 
 // Shaped text: glyphs in drawing order plus per code unit data in text order.
 struct TShapedText {
-  std::vector<TShapedGlyph> Glyphs;
+  std::vector<TShapedGlyph, TUnclearedAllocator<TShapedGlyph>> Glyphs;
   std::vector<int> Widths;     // logical width of each code unit (cluster shares)
   std::vector<int> Order;      // drawing position (glyph index) of each code unit's cluster
   std::vector<int> Leading, Trailing;  // caret x of each code unit's edges
   std::vector<BYTE> Levels;    // bidi level of each code unit
   int Width = 0;
   bool Ok = true;              // false: nothing could be shaped
+  // Segments of one face and script the text was shaped in (text order when SimpleLtr).
+  struct TSegmentInfo {
+    int Start = 0, Length = 0, Face = 0;
+    std::uint32_t Script = 0;
+    bool Rtl = false;
+  };
+  std::vector<TSegmentInfo> Segments;
+  bool SimpleLtr = false;      // one left-to-right run, no character extra
 };
 
 // Replaces the shaped advances by the caller's, one per code unit (n of them): each cluster
@@ -142,6 +175,14 @@ class TFontInstance {
   // edges of every code unit up to and including the first that does not fit. extent: the width
   // of the code units that fit.
   int Fit(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int* dx, int& extent) const;
+  // Answers for s[0, n) shaped alone without shaping it, from a text shaped lately on this
+  // thread (through Shaped) that holds it, where the shaper marks both ends of the piece as safe
+  // cuts and the piece falls into the same segments. width: the width of s[0, n); with
+  // maxExtent >= 0, fit: the code units whose rounded right edges stay within maxExtent, and
+  // width that of s[0, fit) (widthKnown false when that cut is not safe: shape s[0, fit)).
+  // False when it cannot answer. The answers equal those of shaping the piece.
+  bool MeasureFromRecent(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int& fit, int& width,
+                         bool& widthKnown) const;
   // Width of one character shaped alone, without character extra.
   int CharWidth(char32_t c) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
@@ -173,6 +214,8 @@ class TFontInstance {
   mutable std::atomic<int> FFaceCount{0};
   const hb_language_impl_t* FLanguage = nullptr;  // from the character set; none: the script's default
   std::unique_ptr<TShapeCache> FShapeCache;
+  std::uint64_t FSerial = 0;  // tells realised fonts apart, also one made where another was
+  bool SameSegments(const TShapedText& whole, const char16_t* s, int a, int m, const TShapeOptions& opt) const;
   mutable std::unordered_map<char32_t, int> FFaceOf;
   mutable std::unordered_map<std::uint64_t, QPainterPath> FOutlines;
   struct TImageKey {

@@ -14,9 +14,25 @@ class TScriptStringAnalysis {
   HDC DC = nullptr;
   std::shared_ptr<const TFontInstance> Font;
   std::u16string Text;
-  TShapedText Shaped;
+  TShapeOptions Opt;
   int OutChars = 0;
   SIZE Size;
+  // The shaping of Text[0, OutChars): the font's kept result, or Own when the caller gave the
+  // advances. Measured only: nothing is shaped until something beyond the size is asked.
+  std::shared_ptr<const TShapedText> Kept;
+  TShapedText Own;
+  bool UseOwn = false;
+  bool MeasuredOnly = false;
+
+  const TShapedText& Shaped() {
+    if (MeasuredOnly) {
+      MeasuredOnly = false;
+      Kept = OutChars > 0 ? Font->Shaped(Text.data(), OutChars, Opt) : std::make_shared<const TShapedText>();
+    }
+    if (UseOwn) return Own;
+    static const TShapedText empty;
+    return Kept ? *Kept : empty;
+  }
 };
 
 // Remembers the last shaping of a run so that placing its glyphs gives the shaped positions.
@@ -60,6 +76,36 @@ void Draw(TDeviceContext* c, const TFontInstance& f, const std::vector<TPlacedGl
   }
 }
 
+// Analyses are made and freed once per measured run: a few are kept per thread, with the
+// capacity of their text and arrays, so that measuring allocates nothing.
+struct TAnalysisPool {
+  std::vector<std::unique_ptr<TScriptStringAnalysis>> Free;
+};
+
+TAnalysisPool& Pool() {
+  static thread_local TAnalysisPool pool;
+  return pool;
+}
+
+std::unique_ptr<TScriptStringAnalysis> TakeAnalysis() {
+  TAnalysisPool& p = Pool();
+  if (p.Free.empty()) return std::make_unique<TScriptStringAnalysis>();
+  std::unique_ptr<TScriptStringAnalysis> a = std::move(p.Free.back());
+  p.Free.pop_back();
+  return a;
+}
+
+void GiveBackAnalysis(std::unique_ptr<TScriptStringAnalysis> a) {
+  // What it holds goes now: the font and the shared result are not kept alive by the pool.
+  a->Font.reset();
+  a->Kept.reset();
+  a->UseOwn = a->MeasuredOnly = false;
+  a->OutChars = 0;
+  a->DC = nullptr;
+  TAnalysisPool& p = Pool();
+  if (p.Free.size() < 8 && a->Text.capacity() <= 4096) p.Free.push_back(std::move(a));
+}
+
 }  // namespace
 
 bool ScriptShapingAvailable() { return true; }
@@ -73,39 +119,77 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int
   auto font = FontOf(dc);
   if (!font) return E_INVALIDARG;
   const auto* text = static_cast<const char16_t*>(str);
-  auto a = std::make_unique<TScriptStringAnalysis>();
+  std::unique_ptr<TScriptStringAnalysis> a = TakeAnalysis();
   a->DC = dc;
   a->Font = font;
   a->Text.assign(text, static_cast<std::size_t>(length));
-  TShapeOptions opt;
+  TShapeOptions& opt = a->Opt;
+  opt = TShapeOptions{};
   opt.RtlReading = (flags & SSA_RTL) != 0;
   opt.Fallback = (flags & (SSA_FALLBACK | SSA_LINK)) != 0;
+  const bool clip = (flags & SSA_CLIP) && reqWidth >= 0;
   try {
-    font->Shape(text, length, opt, a->Shaped);
-    if (dx) ApplyAdvances(a->Shaped, dx, length);
+    // A piece of a text shaped just before is measured from its shaping.
+    int fit = 0, width = 0;
+    bool known = false;
+    if (!dx && font->MeasureFromRecent(text, length, opt, clip ? reqWidth : -1, fit, width, known) && known) {
+      a->Text.resize(static_cast<std::size_t>(fit));
+      a->MeasuredOnly = true;
+      a->OutChars = fit;
+      a->Size = TSize(width, font->TM.tmHeight);
+      *ssa = a.release();
+      return S_OK;
+    }
+    if (dx) {
+      a->UseOwn = true;
+      font->Shape(text, length, opt, a->Own);
+      ApplyAdvances(a->Own, dx, length);
+    } else {
+      a->Kept = font->Shaped(text, length, opt);
+    }
     int n = length;
-    if ((flags & SSA_CLIP) && reqWidth >= 0) {
+    if (clip) {
+      const TShapedText& t = a->Shaped();
       int sum = 0;
       n = 0;
-      while (n < length && sum + a->Shaped.Widths[static_cast<std::size_t>(n)] <= reqWidth)
-        sum += a->Shaped.Widths[static_cast<std::size_t>(n++)];
+      while (n < length && sum + t.Widths[static_cast<std::size_t>(n)] <= reqWidth)
+        sum += t.Widths[static_cast<std::size_t>(n++)];
       // A cluster is kept whole or not at all.
-      while (n > 0 && n < length && a->Shaped.Order[static_cast<std::size_t>(n)] == a->Shaped.Order[static_cast<std::size_t>(n - 1)])
+      while (n > 0 && n < length && t.Order[static_cast<std::size_t>(n)] == t.Order[static_cast<std::size_t>(n - 1)])
         --n;
       if (n < length) {
         a->Text.resize(static_cast<std::size_t>(n));
-        if (n > 0) {
-          font->Shape(text, n, opt, a->Shaped);
-          if (dx) ApplyAdvances(a->Shaped, dx, n);
+        if (dx) {
+          if (n > 0) {
+            font->Shape(text, n, opt, a->Own);
+            ApplyAdvances(a->Own, dx, n);
+          } else {
+            a->Own = TShapedText{};
+          }
+        } else if (n > 0 && font->MeasureFromRecent(text, n, opt, -1, fit, width, known) && known) {
+          // The part that fits, measured from the text just shaped.
+          a->Kept.reset();
+          a->MeasuredOnly = true;
+          a->OutChars = n;
+          a->Size = TSize(width, font->TM.tmHeight);
+          *ssa = a.release();
+          return S_OK;
         } else {
-          a->Shaped = TShapedText{};
+          a->Kept = n > 0 ? font->Shaped(text, n, opt) : std::make_shared<const TShapedText>();
         }
       }
     }
-    if (n > 0 && (!a->Shaped.Ok || a->Shaped.Glyphs.empty())) return E_FAIL;
-    if (static_cast<int>(a->Shaped.Glyphs.size()) > glyphs) return E_OUTOFMEMORY;
+    const TShapedText& t = a->Shaped();
+    if (n > 0 && (!t.Ok || t.Glyphs.empty())) {
+      GiveBackAnalysis(std::move(a));
+      return E_FAIL;
+    }
+    if (static_cast<int>(t.Glyphs.size()) > glyphs) {
+      GiveBackAnalysis(std::move(a));
+      return E_OUTOFMEMORY;
+    }
     a->OutChars = n;
-    a->Size = TSize(a->Shaped.Width, font->TM.tmHeight);
+    a->Size = TSize(t.Width, font->TM.tmHeight);
   } catch (...) {
     return E_FAIL;
   }
@@ -115,7 +199,7 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int
 
 HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* ssa) {
   if (!ssa || !*ssa) return E_INVALIDARG;
-  delete *ssa;
+  GiveBackAnalysis(std::unique_ptr<TScriptStringAnalysis>(*ssa));
   *ssa = nullptr;
   return S_OK;
 }
@@ -126,13 +210,13 @@ const int* ScriptString_pcOutChars(SCRIPT_STRING_ANALYSIS ssa) { return ssa ? &s
 
 HRESULT ScriptStringGetLogicalWidths(SCRIPT_STRING_ANALYSIS ssa, int* dx) {
   if (!ssa || !dx) return E_INVALIDARG;
-  for (int i = 0; i < ssa->OutChars; ++i) dx[i] = ssa->Shaped.Widths[static_cast<std::size_t>(i)];
+  for (int i = 0; i < ssa->OutChars; ++i) dx[i] = ssa->Shaped().Widths[static_cast<std::size_t>(i)];
   return S_OK;
 }
 
 HRESULT ScriptStringGetOrder(SCRIPT_STRING_ANALYSIS ssa, UINT* order) {
   if (!ssa || !order) return E_INVALIDARG;
-  for (int i = 0; i < ssa->OutChars; ++i) order[i] = static_cast<UINT>(ssa->Shaped.Order[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < ssa->OutChars; ++i) order[i] = static_cast<UINT>(ssa->Shaped().Order[static_cast<std::size_t>(i)]);
   return S_OK;
 }
 
@@ -140,13 +224,13 @@ HRESULT ScriptStringCPtoX(SCRIPT_STRING_ANALYSIS ssa, int cp, BOOL trailing, int
   if (!ssa || !x) return E_INVALIDARG;
   if (cp < 0 || cp >= ssa->OutChars) return E_INVALIDARG;
   const auto i = static_cast<std::size_t>(cp);
-  *x = trailing ? ssa->Shaped.Trailing[i] : ssa->Shaped.Leading[i];
+  *x = trailing ? ssa->Shaped().Trailing[i] : ssa->Shaped().Leading[i];
   return S_OK;
 }
 
 HRESULT ScriptStringXtoCP(SCRIPT_STRING_ANALYSIS ssa, int x, int* cp, int* trailing) {
   if (!ssa || !cp || !trailing) return E_INVALIDARG;
-  const TShapedText& t = ssa->Shaped;
+  const TShapedText& t = ssa->Shaped();
   for (int i = 0; i < ssa->OutChars; ++i) {
     const auto ui = static_cast<std::size_t>(i);
     const int a = std::min(t.Leading[ui], t.Trailing[ui]), b = std::max(t.Leading[ui], t.Trailing[ui]);
@@ -175,11 +259,11 @@ HRESULT ScriptStringOut(SCRIPT_STRING_ANALYSIS ssa, int x, int y, UINT options, 
   if (!c) return E_INVALIDARG;
   std::vector<TPlacedGlyph> glyphs;
   std::vector<int> dx;
-  for (const TShapedGlyph& g : ssa->Shaped.Glyphs) {
+  for (const TShapedGlyph& g : ssa->Shaped().Glyphs) {
     glyphs.push_back({g.Face, g.Glyph, g.X + g.XOff, g.YOff, g.Rotated});
     dx.push_back(g.Advance);
   }
-  Draw(c, *ssa->Font, glyphs, dx, ssa->Shaped.Width, x, y, options, rect);
+  Draw(c, *ssa->Font, glyphs, dx, ssa->Shaped().Width, x, y, options, rect);
   return S_OK;
 }
 
@@ -248,8 +332,8 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* str, int length, i
   TShapeOptions opt;
   opt.RtlReading = sa && sa->fRTL;
   opt.Fallback = false;
-  TShapedText t;
-  font->Shape(str, length, opt, t);
+  const std::shared_ptr<const TShapedText> shaped = font->Shaped(str, length, opt);
+  const TShapedText& t = *shaped;
   const int G = static_cast<int>(t.Glyphs.size());
   if (G > maxGlyphs) return E_OUTOFMEMORY;
   bool missing = false;

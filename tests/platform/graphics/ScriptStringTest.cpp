@@ -196,3 +196,59 @@ TEST(ScriptString, LayoutOrdersRunsByTheirLevels) {
   EXPECT_EQ(ScriptLayout(2, tooDeep, map, map), E_INVALIDARG);
   EXPECT_EQ(map[0], -1) << "a refused call leaves the maps alone";
 }
+
+// A piece of a text measured just before is answered from that text's shaping where its ends
+// are safe cuts: every answer must equal that of shaping the piece alone (here a copy of it,
+// held elsewhere, which nothing shaped before holds).
+TEST(ScriptString, PiecesOfAShapedTextMeasureAsTheirOwnShaping) {
+  TSurface s(4, 4);
+  const std::u16string texts[] = {
+      u"Type AVATAR. WAVE To, office ffl fi: 1,234.50 (quoted) \u201Cdone\u201D -- end",
+      u"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645 \u0627\u0644\u0639\u0631\u0628\u064A "
+      u"\u0644\u0627 \u0633\u0644\u0627\u0645",
+      u"12 abc \u0928\u092E\u0938\u094D\u0924\u0947 \u043C\u0438\u0440 e\u0301t\u00E9 \u03B1\u03B2\u03B3 "
+      u"\u05E9\u05DC\u05D5\u05DD 99 \u4F60\u597D xyz",
+      u"12 abc \u0928\u092E\u0938\u094D\u0924\u0947 \u043C\u0438\u0440 e\u0301t\u00E9 \u03B1\u03B2 \u4F60\u597D"
+      u"\U0001D400 a\u200Db \u0915\u094D\u0937 fin"};
+  for (const char16_t* face : {u"Arial", u"Times New Roman"}) {
+    TFontScope f(s.DC, MakeLogFont(face, -15));
+    for (const std::u16string& whole : texts) {
+      const int N = static_cast<int>(whole.size());
+      for (int a = 0; a < N; ++a) {
+        for (int b = a + 1; b <= N; ++b) {
+          const int n = b - a;
+          const std::u16string copy = whole.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(n));
+          // The whole text first, then its piece, then the piece on its own.
+          TAnalysis w(s.DC, whole);
+          ASSERT_EQ(w.hr, S_OK);
+          SIZE piece{}, alone{};
+          ASSERT_TRUE(GetTextExtentPoint32W(s.DC, whole.c_str() + a, n, &piece));
+          ASSERT_TRUE(GetTextExtentPoint32W(s.DC, copy.c_str(), n, &alone));
+          ASSERT_EQ(piece, alone) << "piece " << a << ".." << b;
+          const int req = alone.cx * 2 / 3;
+          SCRIPT_STRING_ANALYSIS pa = nullptr, pb = nullptr;
+          TAnalysis w2(s.DC, whole);
+          const DWORD flags = SSA_GLYPHS | SSA_FALLBACK | SSA_LINK | SSA_CLIP;
+          ASSERT_EQ(ScriptStringAnalyse(s.DC, whole.c_str() + a, n, n * 3 / 2 + 16, -1, flags, req, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr, &pa),
+                    S_OK);
+          ASSERT_EQ(ScriptStringAnalyse(s.DC, copy.c_str(), n, n * 3 / 2 + 16, -1, flags, req, nullptr, nullptr,
+                                        nullptr, nullptr, nullptr, &pb),
+                    S_OK);
+          const int outA = *ScriptString_pcOutChars(pa), outB = *ScriptString_pcOutChars(pb);
+          EXPECT_EQ(outA, outB) << "fit of " << a << ".." << b;
+          EXPECT_EQ(*ScriptString_pSize(pa), *ScriptString_pSize(pb)) << "fit of " << a << ".." << b;
+          if (outA == outB && outA > 0) {
+            std::vector<int> wa(static_cast<std::size_t>(outA)), wb(wa.size());
+            ScriptStringGetLogicalWidths(pa, wa.data());
+            ScriptStringGetLogicalWidths(pb, wb.data());
+            EXPECT_EQ(wa, wb) << "widths of " << a << ".." << b;
+          }
+          ScriptStringFree(&pa);
+          ScriptStringFree(&pb);
+          if (HasFailure()) return;
+        }
+      }
+    }
+  }
+}
