@@ -8,9 +8,12 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/DLines.h"
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ParaInfo.h"
 
 class TRVDrawLines;
 class TRVFloatingDrawItems;
@@ -284,4 +287,105 @@ class TCustomRVFormattedData : public TCustomRVData {
   int GetDevRightMargin(const TRVScreenAndDevice* PSaD);
   int GetDevTopMargin(const TRVScreenAndDevice* PSaD);
   int GetDevBottomMargin(const TRVScreenAndDevice* PSaD);
+
+  // Hit-testing and position queries
+  // ---- hit-testing, positions and coordinates (RVHitTesting.cpp) ----
+  // The selection in item terms (survives reformatting), and set back from item terms (hidden
+  // items resolved forward; with PreferLineBeginning a position at the end of a wrapped draw item
+  // moves to the start of the next line).
+  void StoreSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize);
+  void RestoreSelBounds(int StartNo, int EndNo, int StartOffs, int EndOffs, bool PreferLineBeginning);
+  // The end of a draw item becomes the start of the next one when that continues the same item.
+  void ShiftPosToTheNewLine(int& DItemNo, int& DOffs);
+  // A draw-item position as an item position (ItemNo -1 for -1 or a number past the end).
+  void DrawItem2Item(int DrawItemNo, int DrawItemOffs, int& ItemNo, int& ItemOffs);
+  // An item position as a draw-item position; a hidden item is replaced by PosIfHidden: 0 none,
+  // 1 the previous visible item's end (else the next one's start), 2 the next visible item's
+  // start (else the previous one's end). DrawItemNo -1 when not found.
+  void Item2DrawItem(int ItemNo, int ItemOffs, int& DrawItemNo, int& DrawItemOffs, int PosIfHidden);
+  // The draw items at the item's first and last offsets, hidden items resolved forward.
+  void Item2FirstDrawItem(int ItemNo, int& DrawItemNo);
+  void Item2LastDrawItem(int ItemNo, int& DrawItemNo);
+  // The first draw item of an item by a walk over the draw items; -1 for -1 or none.
+  int FindDrawItemByItem(int ItemNo);
+  // The draw-item position nearest to a point (screen coordinates of this document unless
+  // XYAlreadyRotated); -1, -1 without draw items, or with FStrict when no draw item is hit.
+  void FindDrawItemForSel(int X, int Y, int& No, int& Offs, bool FStrict, bool IgnoreFloating = false,
+                          bool XYAlreadyRotated = false, bool XYLocalRotation = false);
+  // The draw item exactly under a document point, or -1.
+  int GetDrawItemAt(int X, int Y);
+  // A draw item at a vertical position: option 1 a draw item at least a full line above it,
+  // option 3 the last draw item when it starts above it, else the first draw item at or below it.
+  int GetDrawItemNo(int BoundLine, int Option);
+  int GetFirstVisible(int TopLine) { return GetDrawItemNo(TopLine, 1); }
+  virtual int GetFirstItemVisible();
+  virtual int GetLastItemVisible();
+  void GetLineBounds(int DrawItemNo, int& First, int& Last);
+  void GetLineVerticalBoundsOrig(int FirstDrawItemNo, int& LineTopY, int& LineBottomY, int& LastDrawItemNo);
+  void GetLineVerticalBoundsOrigEx(int DrawItemNo, int& LineTopY, int& LineBottomY, int& FirstDrawItemNo,
+                                   int& LastDrawItemNo);
+  virtual int GetTransformedY(int Y, int /*LineTopY*/, int /*LineBottomY*/) { return Y; }
+  virtual int GetTransformedDItemTop(int DrawItemNo);
+  virtual int GetTransformedDItemObjectTop(int DrawItemNo);
+  // Nil unless the line order is reversed; else the transformed top of every draw item.
+  std::unique_ptr<TRVIntegerList> BuildTransformedYCoords();
+  // The size of the box the document is drawn in before rotation.
+  virtual void GetPrerotatedSize(int& Width, int& Height);
+  void RotateCoordsFromScreenToDoc(int& X, int& Y, bool AlwaysLocal, bool ParentInplace);
+  void RotateCoordsFromScreenToDocAbs(int& X, int& Y);
+  void RotateCoordsFromDocToScreen(int& X, int& Y, TRVTransformBase Base);
+  void RotateRectFromDocToScreen(TRect& R, TRVTransformBase Base);
+
+  // ---- line, paragraph and position queries (RVPositionQueries.cpp) ----
+  int GetDisplayedParaNoEx(int ItemNo, int Default);
+  bool IsNextVisibleParaStart(int ItemNo);
+  bool IsNextVisibleFromNewLine(int ItemNo);
+  int GetParaFirstItemNo(int ItemNo);
+  int GetParaSectionFirstItemNo(int ItemNo);
+  void GetDisplayedParaBounds(int First, int Last, int& FirstItemNo, int& LastItemNo);
+  void GetDisplayedParaSectionBounds(int First, int Last, int& FirstItemNo, int& LastItemNo);
+  int GetFirstVisibleItemNo();
+  int GetLastVisibleItemNo();
+  int GetPrevVisibleItemNo(int ItemNo);
+  int GetNextVisibleItemNo(int ItemNo);
+  bool IsDrawItemItemStart(int DrawItemNo);
+  bool IsDrawItemParaStart(int DrawItemNo);
+  bool IsDrawItemParaSectionStart(int DrawItemNo);
+  bool IsDrawItemParaEnd(int DrawItemNo);
+  bool IsDrawItemFromNewLine(int DrawItemNo);
+  bool IsDrawItemLastOnWrappedLine(int DrawItemNo);
+  bool IsDrawItemStartsTheSecondParaLine(int DrawItemNo);
+  bool IsDrawItemStartsTheLastParaLine(int DrawItemNo);
+  bool DrawItemSkipsChars(int DrawItemNo);
+  bool IsMultiParagraphSelection();
+  bool IsWholeParagraphSelection();
+  // Lines up to DrawItemNo (-1: all); items with sub-documents count their lines plus 2.
+  int GetLineCount(int DrawItemNo, bool BeforeItem);
+  int GetItemLineCount(int ItemNo);
+  // The 1-based line number of an item position, counted up to RootRVData through parent items.
+  int GetLineNoEx(int ItemNo, int ItemOffs, bool IsLineBegin, TCustomRVData* RootRVData);
+  bool GetPositionAtLine(int& LineNo, TCustomRVData*& RVData, int& ItemNo, int& Offs);
+  bool GetPositionInItem(int ThisItemNo, int& LineNo, TCustomRVData*& RVData, int& ItemNo, int& Offs);
+  void ExpandToLines(int ItemNo1, int Offs1, int ItemNo2, int Offs2, int& DItemNo1, int& DItemNo2);
+  // The caret rectangle of a position (document coordinates).
+  void GetCoordsOfDrawItem(int DrawItemNo, int DrawItemOffs, int& X, int& Top, int& Bottom);
+  void GetCoordsOf(int ItemNo, int Offs, int& X, int& Top, int& Bottom);
+  // The x of every caret boundary (0..TextLength) of a text draw item, relative to its Left, as
+  // painting places the characters (justification included). False for other draw items.
+  bool GetDrawItemCaretPositions(int DrawItemNo, std::vector<int>& Positions);
+  // Page-dependent widths of items (page numbers, page counts) on a printed page.
+  void AdjustItemsPrintingWidth(int FirstDrawItemNo, int LastDrawItemNo, int FirstItemPart, int PageNo, int PageCount,
+                                const TRVScreenAndDevice* PSaD);
+  void AdjustAllItemsPrintingWidth(int PageNo, int PageCount, const TRVScreenAndDevice* PSaD);
+  void InvalidateDrawItem(int DrawItemNo, int Spacing, bool FromLiveSpelling = false);
+  void InvalidateHighlightedJump();
+
+  // ---- protection and insertion checks (RVProtection.cpp) ----
+  bool IsProtected(int ItemNo, TRVProtectOption Option);
+  bool IsParaProtected(int ParaNo, TRVParaOption Option);
+  bool IsItemParaProtected(int ItemNo);
+  // Whether nothing may be inserted between items FirstItemNo and FirstItemNo + 1 (-1: before the
+  // first item; the last item: after it). Beeps on true unless NoSound.
+  virtual bool IsSticking(int FirstItemNo, bool NoSound);
+  bool CanInsertHere(int ItemNo, int Offs);
 };
