@@ -538,12 +538,13 @@ void TRVDocPainter::Run() {
   First = 0;
   if (UseClip) {
     First = std::max(0, D->GetFirstVisible(Clip.Top));
-    // The first draw item starting at or below the clip bottom; the line after it ends the range.
+    // The first draw item starting at or below the clip bottom: its line may still hold taller
+    // draw items reaching into the clip, the lines after it lie wholly below.
     int k = D->GetDrawItemNo(Clip.Bottom, 0);
     if (k >= 0 && k < n && Top(k) >= Clip.Bottom) {
       int j = k + 1;
       while (j < n && !(*DI)[j]->FromNewLine) ++j;
-      Last = std::min(n - 1, j);
+      Last = std::min(n - 1, j - 1);
     }
   }
   if (StrictTop && UseClip) {
@@ -651,6 +652,24 @@ void TCustomRVFormattedData::PaintTo(TCanvas* Canvas, const TRect& AClipRect, bo
   p.XS = GetHOffs() + AClipRect.Left + ExtraXOffs;
   p.YS = GetVOffs() + AClipRect.Top + ExtraYOffs;
   p.Tops = BuildTransformedYCoords();
+  // With a clip, the canvas is clipped to it too: paragraph backgrounds and items of lines that
+  // cross its edges never spill over the area asked for.
+  struct TClipGuard {
+    TRVGraphicInterface* GI = nullptr;
+    TCanvas* Canvas = nullptr;
+    HRGN Rgn = nullptr;
+    bool Valid = false;
+    ~TClipGuard() {
+      if (GI) GI->RestoreClipRgn(Canvas, Rgn, Valid);
+    }
+  } guard;
+  if (p.UseClip) {
+    p.GI->GetClipRgn(Canvas, guard.Rgn, guard.Valid);
+    guard.GI = p.GI;
+    guard.Canvas = Canvas;
+    p.GI->IntersectClipRect(Canvas, p.Clip.Left - p.XS, p.Clip.Top - p.YS, p.Clip.Right - p.XS,
+                            p.Clip.Bottom - p.YS);
+  }
   GetSelBounds(p.SelStartNo, p.SelEndNo, p.SelStartOffs, p.SelEndOffs, true);
   p.ShowSpecial = ShowsSpecialCharacters() && (!PrintMode || ShowSpecialCharactersInPrintMode);
   if (UseWordPainters) p.ItemStates.Include(rvidsUseWordPainters);

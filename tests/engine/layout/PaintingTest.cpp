@@ -1,0 +1,217 @@
+// Painting a formatted document into bitmaps with the fixed-metrics back-end (every character
+// 10 pixels wide, lines 10 pixels high), checked pixel by pixel.
+#include <string>
+
+#include "engine/layout/LayoutTestUtil.h"
+#include "engine/layout/RVPainting.h"
+#include "platform/graphics/Pictures.h"
+#include "platform/graphics/Png.h"
+#include "platform/base/SysUtils.h"
+
+namespace {
+
+constexpr TColor White = 0xFFFFFF;
+
+struct TPaintDoc : TLayoutDoc {
+  TBitmap Bmp;
+
+  explicit TPaintDoc(int Width = 100, int Height = 40) : TLayoutDoc(Width), Bmp(Width, Height) {
+    Sheet.SelColor = 0x800000;     // navy
+    Sheet.SelTextColor = 0x00FFFF;  // yellow
+    Sheet.InactiveSelColor = 0x800000;
+    Sheet.InactiveSelTextColor = 0x00FFFF;
+    for (int i = 0; i < Sheet.TextStyles()->Count(); ++i) Font(i)->Color = 0;
+  }
+  void Clear() {
+    TCanvas* c = Bmp.GetCanvas();
+    c->Brush().SetStyle(bsSolid);
+    c->Brush().SetColor(White);
+    c->FillRect(TRect(0, 0, Bmp.GetWidth(), Bmp.GetHeight()));
+  }
+  void Paint(const TRect& Clip = TRect(0, 0, 0, 0), bool PrintMode = false) {
+    Clear();
+    Doc.PaintTo(Bmp.GetCanvas(), Clip, false, false, false, PrintMode, true, 0, 0, 0, -1, nullptr, nullptr, false);
+    Bmp.Flush();
+  }
+  TColor Px(int x, int y) const { return Bmp.GetPixel(x, y) & 0xFFFFFF; }
+  // Pixels of colour C inside R.
+  int Count(const TRect& R, TColor C) const {
+    int n = 0;
+    for (int y = R.Top; y < R.Bottom; ++y)
+      for (int x = R.Left; x < R.Right; ++x) n += Px(x, y) == C;
+    return n;
+  }
+  // Pixels that are not white inside R.
+  int Ink(const TRect& R) const {
+    int n = 0;
+    for (int y = R.Top; y < R.Bottom; ++y)
+      for (int x = R.Left; x < R.Right; ++x) n += Px(x, y) != White;
+    return n;
+  }
+};
+
+// Writes a bitmap for a look into the test output folder.
+void SaveLook(TBitmap& Bmp, const char* Name) {
+  TPngImage png;
+  png.Assign(&Bmp);
+  png.SaveToFile(Utf8ToUnicode(std::string(TAVRELO_TEST_OUTPUT) + "/" + Name));
+}
+
+}  // namespace
+
+TEST(Painting, EmptyDocumentPaintsNothingAndLeavesTheBrushClear) {
+  TPaintDoc t;
+  t.Doc.Format(false);
+  t.Paint();
+  EXPECT_EQ(t.Ink(TRect(0, 0, 100, 40)), 0);
+  EXPECT_EQ(t.Bmp.GetCanvas()->Brush().GetStyle(), bsClear);
+}
+
+TEST(Painting, UnselectedTextDrawsOnlyGlyphs) {
+  TPaintDoc t;
+  t.Doc.AddNL(u"abcdef", 0, 0);
+  t.Doc.Format(false);
+  t.Paint();
+  EXPECT_GT(t.Ink(TRect(0, 0, 60, 10)), 0);
+  EXPECT_EQ(t.Ink(TRect(60, 0, 100, 40)), 0);
+  EXPECT_EQ(t.Count(TRect(0, 0, 60, 10), 0x800000), 0);
+}
+
+// Selection offsets 3..5 of "abcdef" select characters 3 and 4 (x 20..40): the background there is
+// the selection colour, the text beside it is not.
+TEST(Painting, SelectedCharactersDrawInTheSelectionColours) {
+  struct TCase {
+    int StartOffs, EndOffs;
+    int SelLeft, SelRight;
+  } cases[] = {{3, 5, 20, 40}, {1, 7, 0, 60}, {5, 3, 20, 40}};
+  for (const TCase& c : cases) {
+    TPaintDoc t;
+    t.Doc.AddNL(u"abcdef", 0, 0);
+    t.Doc.Format(false);
+    t.Doc.FSelStartNo = t.Doc.FSelEndNo = 0;
+    t.Doc.FSelStartOffs = c.StartOffs;
+    t.Doc.FSelEndOffs = c.EndOffs;
+    t.Paint();
+    const int selW = c.SelRight - c.SelLeft;
+    // Most of the selected cells are navy; yellow glyph pixels lie on them.
+    EXPECT_GT(t.Count(TRect(c.SelLeft, 0, c.SelRight, 10), 0x800000), selW * 10 / 2) << c.StartOffs;
+    EXPECT_GT(t.Count(TRect(c.SelLeft, 0, c.SelRight, 10), 0x00FFFF), 0) << c.StartOffs;
+    EXPECT_EQ(t.Count(TRect(0, 0, c.SelLeft, 10), 0x800000), 0) << c.StartOffs;
+    EXPECT_EQ(t.Count(TRect(c.SelRight, 0, 100, 40), 0x800000), 0) << c.StartOffs;
+    // Painting for print never shows the selection.
+    t.Paint(TRect(0, 0, 0, 0), true);
+    EXPECT_EQ(t.Count(TRect(0, 0, 100, 40), 0x800000), 0) << c.StartOffs;
+  }
+}
+
+TEST(Painting, SelectionAcrossTwoRunsCoversBoth) {
+  TPaintDoc t(120);
+  t.Doc.AddNL(u"abc", 0, 0);
+  t.Doc.AddNL(u"def", 1, -1);
+  t.Doc.Format(false);
+  ASSERT_EQ(t.D().Count(), 2);
+  t.Doc.FSelStartNo = 0;
+  t.Doc.FSelStartOffs = 2;
+  t.Doc.FSelEndNo = 1;
+  t.Doc.FSelEndOffs = 3;
+  t.Paint();
+  EXPECT_EQ(t.Count(TRect(0, 0, 10, 10), 0x800000), 0);
+  EXPECT_GT(t.Count(TRect(10, 0, 30, 10), 0x800000), 80);
+  SaveLook(t.Bmp, "painting-two-runs.png");
+  EXPECT_GT(t.Count(TRect(30, 0, 50, 10), 0x800000), 80);
+  EXPECT_EQ(t.Count(TRect(50, 0, 120, 10), 0x800000), 0);
+}
+
+// A hyperlink style in the hover range draws in its hover colours only while hover drawing is on.
+TEST(Painting, HoveredHyperlinkUsesItsHoverColours) {
+  TPaintDoc t(120);
+  TFontInfo* link = t.Font(1);
+  link->Jump = true;
+  link->HoverColor = 0x0000FF;      // red
+  link->HoverBackColor = 0x00FF00;  // lime
+  t.Doc.AddNL(u"see ", 0, 0);
+  t.Doc.AddNL(u"link", 1, -1);
+  t.Doc.Format(false);
+  ASSERT_EQ(t.D().Count(), 2);
+  t.Paint();
+  EXPECT_EQ(t.Count(TRect(0, 0, 120, 10), 0x00FF00), 0);
+  t.Doc.LastJumpDIMovedAboveFirst = t.Doc.LastJumpDIMovedAboveLast = 1;
+  t.Doc.State.Include(rvstDrawHover);
+  t.Paint();
+  EXPECT_GT(t.Count(TRect(40, 0, 80, 10), 0x00FF00), 100);
+  EXPECT_GT(t.Count(TRect(40, 0, 80, 10), 0x0000FF), 0);
+  EXPECT_EQ(t.Count(TRect(0, 0, 40, 10), 0x00FF00), 0);
+  EXPECT_EQ(t.Count(TRect(0, 0, 40, 10), 0x0000FF), 0);
+  // The hover range without hover drawing shows the normal colours.
+  t.Doc.State.Exclude(rvstDrawHover);
+  t.Paint();
+  EXPECT_EQ(t.Count(TRect(0, 0, 120, 40), 0x00FF00), 0);
+}
+
+TEST(Painting, ParagraphBackgroundFillsItsRectangle) {
+  TPaintDoc t(80, 50);
+  t.Para(1)->Background()->Color = 0x00FF00;
+  t.Doc.AddNL(u"aa", 0, 0);
+  t.Doc.AddNL(u"bbbb cccc", 0, 1);
+  t.Doc.AddNL(u"dd", 0, 0);
+  t.Doc.Format(false);
+  // Paragraph 1 takes lines 10..30 across the whole width.
+  t.Paint();
+  ASSERT_EQ(t.Lines(), "aa/bbbb/cccc/dd");
+  EXPECT_EQ(t.Count(TRect(0, 0, 80, 10), 0x00FF00), 0);
+  EXPECT_EQ(t.Count(TRect(0, 30, 80, 50), 0x00FF00), 0);
+  EXPECT_GT(t.Count(TRect(0, 10, 80, 30), 0x00FF00), 80 * 20 / 2);
+  EXPECT_EQ(t.Px(79, 12), 0x00FF00);
+  EXPECT_EQ(t.Px(0, 29), 0x00FF00);
+}
+
+// Signs of paragraph and line ends appear only while the document shows special characters.
+TEST(Painting, SpecialCharacterSignsOnlyWhenAsked) {
+  TPaintDoc t(100, 30);
+  t.Doc.AddNL(u"ab", 0, 0);
+  t.Doc.AddNL(u"cd", 0, 0);
+  t.Doc.Format(false);
+  t.Paint();
+  EXPECT_EQ(t.Ink(TRect(20, 0, 100, 30)), 0);
+  t.Doc.SetOptions(t.Doc.GetOptions() + rvoShowSpecialCharacters);
+  t.Paint();
+  EXPECT_GT(t.Ink(TRect(20, 0, 40, 10)), 0);
+  EXPECT_GT(t.Ink(TRect(20, 10, 40, 20)), 0);
+  // The document's state can hide them, and printing does not show them unless asked.
+  t.Doc.State.Include(rvstNoSpecialCharacters);
+  t.Paint();
+  EXPECT_EQ(t.Ink(TRect(20, 0, 100, 30)), 0);
+  t.Doc.State.Exclude(rvstNoSpecialCharacters);
+  t.Paint(TRect(0, 0, 0, 0), true);
+  EXPECT_EQ(t.Ink(TRect(20, 0, 100, 30)), 0);
+  ShowSpecialCharactersInPrintMode = true;
+  t.Paint(TRect(0, 0, 0, 0), true);
+  ShowSpecialCharactersInPrintMode = false;
+  EXPECT_GT(t.Ink(TRect(20, 0, 40, 10)), 0);
+  // The kind can be switched off for the whole process.
+  PaintedSpecialCharacters.Exclude(rvpscLineEnds);
+  t.Paint();
+  PaintedSpecialCharacters.Include(rvpscLineEnds);
+  EXPECT_EQ(t.Ink(TRect(20, 0, 100, 30)), 0);
+}
+
+// Painting a clip rectangle: the canvas origin stands for the clip's corner and nothing of the
+// document outside the clip reaches the canvas.
+TEST(Painting, ClipRectangleTouchesNothingOutsideIt) {
+  TPaintDoc full(100, 200);
+  full.Para(1)->Background()->Color = 0x00FF00;
+  for (int i = 0; i < 20; ++i) full.Doc.AddNL(u"xxxxxx", 0, i % 2);
+  full.Doc.Format(false);
+  full.Paint();
+  // Lines 50..80 painted into a canvas whose origin is the clip's corner.
+  TPaintDoc part(100, 200);
+  part.Para(1)->Background()->Color = 0x00FF00;
+  for (int i = 0; i < 20; ++i) part.Doc.AddNL(u"xxxxxx", 0, i % 2);
+  part.Doc.Format(false);
+  part.Paint(TRect(0, 50, 100, 80));
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(part.Px(x, y), full.Px(x, y + 50)) << x << "," << y;
+  // Draw items far below the clip are not visited: nothing lands below the clip's height but
+  // the line that may overlap its bottom edge.
+  EXPECT_EQ(part.Ink(TRect(0, 40, 100, 200)), 0);
+}
