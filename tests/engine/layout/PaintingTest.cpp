@@ -2,6 +2,7 @@
 // 10 pixels wide, lines 10 pixels high), checked pixel by pixel.
 #include <string>
 
+#include "engine/document/RVGraphicItem.h"
 #include "engine/layout/LayoutTestUtil.h"
 #include "engine/layout/RVPainting.h"
 #include "platform/graphics/Pictures.h"
@@ -214,4 +215,84 @@ TEST(Painting, ClipRectangleTouchesNothingOutsideIt) {
   // Draw items far below the clip are not visited: nothing lands below the clip's height but
   // the line that may overlap its bottom edge.
   EXPECT_EQ(part.Ink(TRect(0, 40, 100, 200)), 0);
+}
+
+// A picture is drawn selected only when the selection covers it: a selection starting after it
+// (offset 1) or ending before it (offset 0) leaves it as it is.
+TEST(Painting, PictureSelectionStates) {
+  struct TCase {
+    int StartNo, StartOffs, EndNo, EndOffs;
+    bool Selected;
+  } cases[] = {
+      {0, 0, 0, 1, true}, {0, 1, 1, 2, false}, {0, 0, 0, 0, false}, {0, 0, 1, 1, true},
+  };
+  for (const TCase& c : cases) {
+    TPaintDoc t(100, 40);
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(20, 20);
+    auto* pic = new TRVGraphicItemInfo(&t.Doc, std::move(bmp), rvvaBaseline);
+    pic->ParaNo = 0;
+    t.Doc.AddItem(u"", pic);
+    t.Doc.AddNL(u"ab", 0, -1);
+    t.Doc.Format(false);
+    ASSERT_EQ(t.D().Count(), 2);
+    t.Doc.FSelStartNo = c.StartNo;
+    t.Doc.FSelStartOffs = c.StartOffs;
+    t.Doc.FSelEndNo = c.EndNo;
+    t.Doc.FSelEndOffs = c.EndOffs;
+    t.Paint();
+    const TRVDrawLineInfo* d = t.D().Get(0);
+    const int navy = t.Count(TRect(d->Left, d->Top, d->Left + d->Width, d->Top + d->Height), 0x800000);
+    EXPECT_EQ(navy > 0, c.Selected) << c.StartNo << ":" << c.StartOffs << " " << c.EndNo << ":" << c.EndOffs;
+  }
+}
+
+// Word painters (the wavy line of a misspelled word) are drawn under their characters only, and
+// only when the paint asks for them.
+TEST(Painting, WordPaintersUnderTheirCharacters) {
+  TPaintDoc t(100, 20);
+  t.Doc.AddNL(u"abc defg", 0, 0);
+  t.Doc.GetItem(0)->WordPaintList = std::make_unique<TRVWordPainterList>();
+  t.Doc.GetItem(0)->WordPaintList->Add(new TRVWordMisspellPainter(5, 4));
+  t.Doc.Format(false);
+  t.Paint();
+  const TColor red = t.Sheet.LiveSpellingColor;
+  EXPECT_GT(t.Count(TRect(40, 0, 80, 12), red), 0);
+  EXPECT_EQ(t.Count(TRect(0, 0, 40, 20), red), 0);
+  EXPECT_EQ(t.Count(TRect(81, 0, 100, 20), red), 0);
+  t.Clear();
+  t.Doc.PaintTo(t.Bmp.GetCanvas(), TRect(0, 0, 0, 0), false, false, false, false, false, 0, 0, 0, -1, nullptr, nullptr,
+                false);
+  EXPECT_EQ(t.Count(TRect(0, 0, 100, 20), red), 0);
+}
+
+// StrictBottom leaves out draw items that reach below the clip; the scroll offset and the extra
+// offsets move the output.
+TEST(Painting, StrictBottomAndOffsets) {
+  TPaintDoc t(100, 40);
+  t.Doc.AddNL(u"aaaa", 0, 0);
+  t.Doc.AddNL(u"bbbb", 0, 0);
+  t.Doc.AddNL(u"cccc", 0, 0);
+  t.Doc.Format(false);
+  t.Clear();
+  t.Doc.PaintTo(t.Bmp.GetCanvas(), TRect(0, 0, 100, 15), false, true, false, false, false, 0, 0, 0, -1, nullptr,
+                nullptr, false);
+  EXPECT_GT(t.Ink(TRect(0, 0, 100, 10)), 0);
+  EXPECT_EQ(t.Ink(TRect(0, 10, 100, 40)), 0);
+  // Extra offsets of -30, -20: the document is painted 30 right and 20 down.
+  t.Clear();
+  t.Doc.PaintTo(t.Bmp.GetCanvas(), TRect(0, 0, 0, 0), false, false, false, false, false, -30, -20, 0, -1, nullptr,
+                nullptr, false);
+  EXPECT_EQ(t.Ink(TRect(0, 0, 100, 20)), 0);
+  EXPECT_EQ(t.Ink(TRect(0, 0, 30, 40)), 0);
+  EXPECT_GT(t.Ink(TRect(30, 20, 70, 30)), 0);
+  // Only draw items 1..1.
+  t.Clear();
+  t.Doc.PaintTo(t.Bmp.GetCanvas(), TRect(0, 0, 0, 0), false, false, false, false, false, 0, 0, 1, 1, nullptr, nullptr,
+                false);
+  // (the real glyphs are taller than the fixed metrics: only the upper half of line 0 is free)
+  EXPECT_EQ(t.Ink(TRect(0, 0, 100, 5)), 0);
+  EXPECT_GT(t.Ink(TRect(0, 10, 100, 20)), 0);
+  EXPECT_EQ(t.Ink(TRect(0, 20, 100, 40)), 0);
 }
