@@ -1,5 +1,6 @@
 // Painting a formatted document into bitmaps with the fixed-metrics back-end (every character
 // 10 pixels wide, lines 10 pixels high), checked pixel by pixel.
+#include <cstdlib>
 #include <string>
 
 #include "engine/document/RVGraphicItem.h"
@@ -52,10 +53,10 @@ struct TPaintDoc : TLayoutDoc {
 };
 
 // Writes a bitmap for a look into the test output folder.
-void SaveLook(TBitmap& Bmp, const char* Name) {
+void SaveLook(TBitmap& Bmp, const char* Name, const std::string& Path = {}) {
   TPngImage png;
   png.Assign(&Bmp);
-  png.SaveToFile(Utf8ToUnicode(std::string(TAVRELO_TEST_OUTPUT) + "/" + Name));
+  png.SaveToFile(Utf8ToUnicode(Path.empty() ? std::string(TAVRELO_TEST_OUTPUT) + "/" + Name : Path));
 }
 
 }  // namespace
@@ -295,4 +296,83 @@ TEST(Painting, StrictBottomAndOffsets) {
   EXPECT_EQ(t.Ink(TRect(0, 0, 100, 5)), 0);
   EXPECT_GT(t.Ink(TRect(0, 10, 100, 20)), 0);
   EXPECT_EQ(t.Ink(TRect(0, 20, 100, 40)), 0);
+}
+
+// The sample as the viewer shows it: a selection across two runs, a hovered hyperlink, a
+// paragraph background and the special-character signs, compared with a kept reference image
+// with a small per-pixel tolerance (glyph edges may differ by a few levels between font
+// rasteriser versions).
+//
+// To renew the reference after a deliberate change of painting: run this test with
+// TAVRELO_RENEW_REFERENCES=1 in the environment; it writes tests/data/layout/painting-sample.png
+// (and fails, to say so). Look at the picture, then commit it.
+TEST(Painting, ScreenshotOfASample) {
+  TLayoutDoc t(200, 3, 2);
+  TBitmap bmp(200, 50);
+  t.Sheet.SelColor = t.Sheet.InactiveSelColor = 0x800000;
+  t.Sheet.SelTextColor = t.Sheet.InactiveSelTextColor = 0xFFFFFF;
+  for (int i = 0; i < 3; ++i) {
+    t.Font(i)->Color = 0;
+    t.Font(i)->SetSize(7);  // glyphs that fit the fixed 10-pixel lines
+  }
+  t.Font(1)->Jump = true;
+  t.Font(1)->Color = 0xFF0000;
+  t.Font(1)->HoverColor = 0x0000FF;
+  t.Font(1)->HoverBackColor = 0xC0FFFF;
+  t.Font(2)->Color = 0x008000;
+  t.Para(1)->Background()->Color = 0xE0E0E0;
+  t.Doc.AddNL(u"Open the ", 0, 0);
+  t.Doc.AddNL(u"link", 1, -1);
+  t.Doc.AddNL(u" now", 0, -1);
+  t.Doc.AddNL(u"two runs", 0, 1);
+  t.Doc.AddNL(u" selected", 2, -1);
+  t.Doc.SetOptions(t.Doc.GetOptions() + rvoShowSpecialCharacters);
+  t.Doc.Format(false);
+  ASSERT_EQ(t.D().Count(), 5);
+  // "runs selec" selected: from offset 5 of "two runs" to offset 7 of " selected".
+  t.Doc.FSelStartNo = 3;
+  t.Doc.FSelStartOffs = 5;
+  t.Doc.FSelEndNo = 4;
+  t.Doc.FSelEndOffs = 7;
+  t.Doc.State.Include(rvstDrawHover);
+  t.Doc.LastJumpDIMovedAboveFirst = t.Doc.LastJumpDIMovedAboveLast = 1;
+  TCanvas* c = bmp.GetCanvas();
+  c->Brush().SetStyle(bsSolid);
+  c->Brush().SetColor(White);
+  c->FillRect(TRect(0, 0, 200, 50));
+  t.Doc.PaintTo(c, TRect(0, 0, 0, 0), false, false, false, false, true, 0, 0, 0, -1, nullptr, nullptr, false);
+  bmp.Flush();
+  SaveLook(bmp, "painting-sample.png");
+  {
+    TBitmap big(800, 200);  // four times as large, for a look
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 800; ++x) big.SetPixel(x, y, bmp.GetPixel(x / 4, y / 4));
+    SaveLook(big, "painting-sample-x4.png");
+  }
+
+  const std::string reference = std::string(TAVRELO_TEST_DATA) + "/layout/painting-sample.png";
+  if (const char* renew = std::getenv("TAVRELO_RENEW_REFERENCES"); renew && *renew == '1') {
+    SaveLook(bmp, nullptr, reference);
+    FAIL() << "reference written to " << reference << ": look at it and commit it";
+  }
+  TPngImage png;
+  png.LoadFromFile(Utf8ToUnicode(reference));
+  const TPixelImage want = png.ToPixels();
+  const TPixelImage got = bmp.ToPixels();
+  ASSERT_EQ(want.Width, got.Width);
+  ASSERT_EQ(want.Height, got.Height);
+  constexpr int Tolerance = 48;  // per channel
+  int bad = 0;
+  for (int y = 0; y < got.Height; ++y)
+    for (int x = 0; x < got.Width; ++x) {
+      const std::uint32_t a = want.At(x, y), b = got.At(x, y);
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+        if (d > Tolerance || d < -Tolerance) {
+          ++bad;
+          break;
+        }
+      }
+    }
+  EXPECT_EQ(bad, 0) << "pixels beyond the tolerance; the painted picture is painting-sample.png in the test output";
 }
