@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "engine/document/RVItem.h"
 #include "engine/foundation/RVGrIn.h"
@@ -240,23 +241,44 @@ void TRVDocPainter::DrawText(int i, const TRVUnicodeString& s, int StyleNo, TRVB
   if (Selected && St->SelectionStyle == rvssLines && d->Width > 0) {
     const TColor c = St->GetSelectionColor(TextStates.Contains(rvtsControlFocused), true);
     if (c != clNone) {
-      HRGN saved = nullptr;
-      bool savedValid = false;
+      // The clip region in force before is given back on every path.
+      struct TRgnGuard {
+        TRVGraphicInterface* GI = nullptr;
+        TCanvas* Canvas = nullptr;
+        HRGN Rgn = nullptr;
+        bool Valid = false;
+        ~TRgnGuard() {
+          if (GI) GI->RestoreClipRgn(Canvas, Rgn, Valid);
+        }
+      } guard;
       bool clipped = false;
-      if (Index1 > 0) {
-        GI->GetClipRgn(Canvas, saved, savedValid);
-        clipped = GI->ApplyTextRangeRegion(Canvas, useRef ? FormatCanvas : nullptr, s.data(),
-                                           static_cast<int>(s.size()), spaceCount, d->Width - textWidth,
-                                           BiDi != rvbdUnspecified, ShowSpecial, Index1, Index2, left,
-                                           left + spaceAtLeft, LineTop - YS, LineBottom - YS,
+      int fillLeft = left, fillRight = left + d->Width;
+      if (Index1 > 0 && !useRef) {
+        GI->GetClipRgn(Canvas, guard.Rgn, guard.Valid);
+        guard.GI = GI;
+        guard.Canvas = Canvas;
+        // The interface counts characters from 0.
+        clipped = GI->ApplyTextRangeRegion(Canvas, Canvas, s.data(), static_cast<int>(s.size()), spaceCount,
+                                           d->Width - spaceAtLeft - textWidth, BiDi != rvbdUnspecified,
+                                           St->TextStyles()->Items(StyleNo)->IsSymbolCharset(), Index1 - 1,
+                                           Index2 - 1, left, left + spaceAtLeft, LineTop - YS, LineBottom - YS,
                                            d->GetLeftNoExpandIndex(), d->GetRightNoExpandIndex());
+      } else if (Index1 > 0) {
+        // Measured on the reference canvas: the characters' places as hit-testing finds them.
+        std::vector<int> pos;
+        D->GetDrawItemCaretPositions(i, pos);
+        if (static_cast<int>(pos.size()) > Index2) {
+          const int a = pos[static_cast<std::size_t>(Index1 - 1)], b = pos[static_cast<std::size_t>(Index2)];
+          fillLeft = left + spaceAtLeft + std::min(a, b);
+          fillRight = left + spaceAtLeft + std::max(a, b);
+          clipped = true;
+        }
       }
       if (Index1 <= 0 || clipped) {
         Canvas->Brush().SetStyle(bsSolid);
         Canvas->Brush().SetColor(c);
-        GI->FillRect(Canvas, TRect(left, LineTop - YS, left + d->Width, LineBottom - YS));
+        GI->FillRect(Canvas, TRect(fillLeft, LineTop - YS, fillRight, LineBottom - YS));
       }
-      if (Index1 > 0) GI->RestoreClipRgn(Canvas, saved, savedValid);
       St->ApplyStyleColor(Canvas, StyleNo, states, PrintMode, ColorMode);
     }
   }
@@ -282,12 +304,24 @@ void TRVDocPainter::PaintTextDrawItem(int i) {
   if (style != LastStyle || paraBiDi != LastBiDi || hover != LastHover) ApplyFont(style, paraBiDi);
   LastHover = hover;
   const TRVBiDiMode biDi = D->GetItemBiDiMode(d->ItemNo);
-  // The displayed text keeps the item text's length, so offsets still name the same characters.
-  TRVUnicodeString display;
-  TransformTextForDisplaySimple(item->ItemText, fi->StyleEx.Contains(rvfsAllCaps),
-                                D->IsDrawItemLastOnWrappedLine(i), display, false, false, ShowSpecial);
-  const int from = std::clamp(d->Offs - 1, 0, static_cast<int>(display.size()));
-  TRVUnicodeString s = display.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(d->TextLength));
+  // The displayed text keeps the item text's length, so offsets still name the same characters;
+  // it is made only when it differs from the item's text (as formatting measured it).
+  const TRVUnicodeString& src = item->ItemText;
+  const int from = std::clamp(d->Offs - 1, 0, static_cast<int>(src.size()));
+  const int len = std::clamp(d->TextLength, 0, static_cast<int>(src.size()) - from);
+  bool transform = fi->StyleEx.Contains(rvfsAllCaps);
+  for (int k = from; k < from + len && !transform; ++k)
+    if (src[static_cast<std::size_t>(k)] == 0x2011 || (src[static_cast<std::size_t>(k)] == 0x00AD && ShowSpecial))
+      transform = true;
+  TRVUnicodeString s;
+  if (transform) {
+    TRVUnicodeString display;
+    TransformTextForDisplaySimple(src, fi->StyleEx.Contains(rvfsAllCaps), D->IsDrawItemLastOnWrappedLine(i), display,
+                                  false, false, ShowSpecial);
+    s = display.substr(std::min(static_cast<std::size_t>(from), display.size()), static_cast<std::size_t>(len));
+  } else {
+    s = src.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(len));
+  }
 
   bool outside = true, inside = false;
   if (HasSelection()) {

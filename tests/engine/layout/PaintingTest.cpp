@@ -376,3 +376,29 @@ TEST(Painting, ScreenshotOfASample) {
     }
   EXPECT_EQ(bad, 0) << "pixels beyond the tolerance; the painted picture is painting-sample.png in the test output";
 }
+
+// Line selection: the selection colour fills the whole line height, clipped to the selected
+// characters of a partly selected run.
+TEST(Painting, LineSelectionFillsTheLineHeightOfTheSelectedCharacters) {
+  TPaintDoc t(100, 30);
+  t.Sheet.SelectionStyle = rvssLines;
+  t.Doc.AddNL(u"abcdef", 0, 0);
+  t.Doc.Format(false);
+  t.Doc.FSelStartNo = t.Doc.FSelEndNo = 0;
+  t.Doc.FSelStartOffs = 3;
+  t.Doc.FSelEndOffs = 5;
+  t.Paint();
+  EXPECT_EQ(t.Count(TRect(0, 0, 20, 30), 0x800000), 0);
+  EXPECT_EQ(t.Count(TRect(40, 0, 100, 30), 0x800000), 0);
+  // The fill's corners are free of glyphs.
+  EXPECT_EQ(t.Px(20, 0), 0x800000);
+  EXPECT_EQ(t.Px(39, 9), 0x800000);
+  // The clip region of the canvas is given back: a later fill reaches everywhere.
+  TCanvas* c = t.Bmp.GetCanvas();
+  c->Brush().SetStyle(bsSolid);
+  c->Brush().SetColor(0x0000FF);
+  c->FillRect(TRect(0, 0, 100, 30));
+  t.Bmp.Flush();
+  EXPECT_EQ(t.Px(5, 25), 0x0000FF);
+  EXPECT_EQ(t.Px(95, 5), 0x0000FF);
+}
