@@ -402,3 +402,22 @@ TEST(Painting, LineSelectionFillsTheLineHeightOfTheSelectedCharacters) {
   EXPECT_EQ(t.Px(5, 25), 0x0000FF);
   EXPECT_EQ(t.Px(95, 5), 0x0000FF);
 }
+
+// A paragraph sign takes the text's font but never less than 12 points.
+TEST(Painting, ParagraphSignIsAtLeastTwelvePoints) {
+  auto signInk = [](int Size) {
+    TPaintDoc t(100, 60);
+    t.Font(0)->SetSize(Size);
+    t.Doc.AddNL(u"a", 0, 0);
+    t.Doc.SetOptions(t.Doc.GetOptions() + rvoShowSpecialCharacters);
+    t.Doc.Format(false);
+    t.Doc.DrawItems->Get(0)->Top = 30;  // room above for the large sign
+    t.Doc.DrawItems->Get(0)->BaseLine = 38;
+    t.Paint();
+    return t.Ink(TRect(10, 0, 100, 60));
+  };
+  const int small = signInk(6), twelve = signInk(12), large = signInk(24);
+  EXPECT_GT(small, 0);
+  EXPECT_EQ(small, twelve);
+  EXPECT_GT(large, twelve);
+}
