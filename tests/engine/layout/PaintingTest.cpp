@@ -421,3 +421,53 @@ TEST(Painting, ParagraphSignIsAtLeastTwelvePoints) {
   EXPECT_EQ(small, twelve);
   EXPECT_GT(large, twelve);
 }
+
+// Text back colours in each kind of text background: one rectangle for neighbouring runs of a
+// style (or the whole line's height with rvtbkLines), drawn under the text.
+TEST(Painting, TextBackgroundKinds) {
+  for (TRVTextBackgroundKind kind : {rvtbkSimple, rvtbkItems, rvtbkLines}) {
+    TPaintDoc t(100, 40);
+    t.Sheet.TextBackgroundKind = kind;
+    t.Font(0)->BackColor = 0x00FF00;
+    t.Doc.AddNL(u"ab", 0, 0);
+    t.Doc.AddNL(u"cd", 0, -1);
+    // A taller picture makes the line higher than the back-coloured runs.
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(10, 20);
+    auto* pic = new TRVGraphicItemInfo(&t.Doc, std::move(bmp), rvvaBaseline);
+    pic->ParaNo = -1;
+    pic->SetSameAsPrev(true);
+    t.Doc.AddItem(u"", pic);
+    t.Doc.Format(false);
+    t.Paint();
+    const TRVDrawLineInfo* d = t.D().Get(0);
+    EXPECT_GT(t.Count(TRect(0, d->Top, 40, d->Top + d->Height), 0x00FF00), 40 * d->Height / 2) << kind;
+    EXPECT_EQ(t.Count(TRect(40, 0, 100, 40), 0x00FF00), 0) << kind;
+    int lineTop, lineBottom, f, l;
+    t.Doc.GetLineVerticalBoundsOrigEx(0, lineTop, lineBottom, f, l);
+    ASSERT_LT(lineTop, d->Top);
+    // (with rvtbkSimple the text output fills the glyph cells of the real font, taller than the
+    // fixed metrics, so only the two other kinds are checked above the runs)
+    if (kind != rvtbkSimple) {
+      EXPECT_EQ(t.Count(TRect(0, lineTop, 40, d->Top - 2), 0x00FF00) > 0, kind == rvtbkLines) << kind;
+    }
+  }
+}
+
+// Explicit page breaks are drawn above their line when the document shows them.
+TEST(Painting, PageBreakLine) {
+  TPaintDoc t(100, 30);
+  t.Sheet.PageBreakColor = 0x0000FF;
+  t.Doc.AddNL(u"aa", 0, 0);
+  t.Doc.AddNL(u"bb", 0, 0);
+  t.Doc.GetItem(1)->SetPageBreakBefore(true);
+  t.Doc.Format(false);
+  t.Paint();
+  EXPECT_EQ(t.Count(TRect(0, 0, 100, 30), 0x0000FF), 0);
+  t.Doc.SetOptions(t.Doc.GetOptions() + rvoShowPageBreaks);
+  t.Paint();
+  const int y = t.D().Get(1)->Top - 1;
+  EXPECT_EQ(t.Px(50, y), 0x0000FF);
+  EXPECT_EQ(t.Count(TRect(0, 0, 100, y), 0x0000FF), 0);
+}
