@@ -15,8 +15,8 @@ TRVPlainFormattedData::~TRVPlainFormattedData() {
 void TRVPlainFormattedData::FreeCanvases() {
   if (!FStyle) return;
   TRVGraphicInterface* gi = FStyle->GetGraphicInterface();
-  if (FCanvas) gi->DestroyScreenCanvas(FCanvas);
-  if (FRefCanvas) gi->DestroyScreenCanvas(FRefCanvas);
+  if (FCanvas) gi->DestroyCompatibleCanvas(FCanvas);
+  if (FRefCanvas) gi->DestroyCompatibleCanvas(FRefCanvas);
   FCanvas = FRefCanvas = nullptr;
 }
 
