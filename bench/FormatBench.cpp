@@ -122,7 +122,8 @@ void BM_FormatFull_ShapingFloor(benchmark::State& state) {
 // ---- the toolkit's document -----------------------------------------------------------------------
 
 TToolkitDocumentPeer& Toolkit(int i) {
-  static std::unique_ptr<TToolkitDocumentPeer> peers[2] = {ToolkitCopy(*Doc(0).Doc, Doc(0).Sheet), ToolkitCopy(*Doc(1).Doc, Doc(1).Sheet)};
+  static std::unique_ptr<TToolkitDocumentPeer> peers[2] = {ToolkitCopy(*Doc(0).Doc, Doc(0).Sheet),
+                                                           ToolkitCopy(*Doc(1).Doc, Doc(1).Sheet)};
   return *peers[i];
 }
 
