@@ -117,14 +117,17 @@ void TRVDocPainter::PaintParaBackgrounds() {
   int p = First;
   while (p > 0 && !(*DI)[p]->FromNewPara) --p;
   while (p <= Last && p <= MaxD) {
-    int q = p + 1;
-    while (q < n && !(*DI)[q]->FromNewPara) ++q;
-    // Draw items p..q-1 form one displayed paragraph.
     TRVDrawLineInfo* first = (*DI)[p];
     const int paraNo = D->GetDisplayedParaNo(first->ItemNo);
     TParaInfo* para = St->ParaStyles()->Items(paraNo);
     const bool isBreak = D->GetItem(first->ItemNo)->StyleNo == ItemKindHorizontalLine;
-    if (!isBreak && (para->Border()->Style != rvbNone || para->Background()->Color != clNone || St->OnDrawParaBack)) {
+    const bool painted =
+        !isBreak && (para->Border()->Style != rvbNone || para->Background()->Color != clNone || St->OnDrawParaBack);
+    // Draw items p..q-1 form one displayed paragraph; its end is looked for beyond the painted
+    // range only when its rectangle needs it.
+    int q = p + 1;
+    while (q < n && (painted || q <= Last) && !(*DI)[q]->FromNewPara) ++q;
+    if (painted) {
       int left = St->GetAsDevicePixelsX(para->LeftIndent, nullptr, 1) + D->GetLeftMargin();
       const int firstIndent = St->GetAsDevicePixelsX(para->FirstIndent, nullptr, 1);
       if (firstIndent < 0) left += firstIndent;
