@@ -373,6 +373,11 @@ class TCustomRVFormattedData : public TCustomRVData {
   // The x of every caret boundary (0..TextLength) of a text draw item, relative to its Left, as
   // painting places the characters (justification included). False for other draw items.
   bool GetDrawItemCaretPositions(int DrawItemNo, std::vector<int>& Positions);
+  // The same, with the painted box of every character (left and right x, relative to Left, by
+  // text index; a character of a right-to-left run has its start at the right). Lefts and
+  // Rights stay empty when the drawing interface gives no boxes.
+  bool GetDrawItemCaretPositionsAndBoxes(int DrawItemNo, std::vector<int>& Positions, std::vector<int>& Lefts,
+                                         std::vector<int>& Rights);
   // Page-dependent widths of items (page numbers, page counts) on a printed page.
   void AdjustItemsPrintingWidth(int FirstDrawItemNo, int LastDrawItemNo, int FirstItemPart, int PageNo, int PageCount,
                                 const TRVScreenAndDevice* PSaD);

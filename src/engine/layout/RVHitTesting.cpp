@@ -23,6 +23,9 @@ constexpr int MaxNestingDepth = 64;
 
 }  // namespace
 
+static bool CaretData(TCustomRVFormattedData* Data, int DrawItemNo, std::vector<int>& Positions,
+                      std::vector<int>* Lefts, std::vector<int>* Rights);
+
 // ---- selection across reformatting -----------------------------------------------------------------
 
 void TCustomRVFormattedData::StoreSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize) {
@@ -384,20 +387,40 @@ void TCustomRVFormattedData::FindDrawItemForSel(int X, int Y, int& No, int& Offs
       if (rtlItem ? X < mid : X > mid) Offs = 2;
     }
   } else {
-    std::vector<int> pos;
-    GetDrawItemCaretPositions(chosen, pos);
+    std::vector<int> pos, lefts, rights;
+    GetDrawItemCaretPositionsAndBoxes(chosen, pos, lefts, rights);
     const int x = X - d->Left;
     const int len = d->TextLength;
     // Positions running leftwards make the run right-to-left whatever its style says.
     const bool rtl = pos[static_cast<std::size_t>(len)] != pos[0] ? pos[static_cast<std::size_t>(len)] < pos[0]
                                                                    : rtlItem;
-    int best = 0, bestDist = std::abs(pos[0] - x);
-    for (int b = 1; b <= len; ++b) {
-      const int p = pos[static_cast<std::size_t>(b)];
-      const int dist = std::abs(p - x);
-      if (dist < bestDist || (dist == bestDist && (rtl ? p > x : p < x))) {
-        best = b;
-        bestDist = dist;
+    int best = -1;
+    // A point on a character's painted box: the position before the character on the half of its
+    // start, after it on the other half. Caret boundaries alone are ambiguous where the direction
+    // changes inside the run (the boundary between runs has two places on the line).
+    for (int k = 0; k < static_cast<int>(lefts.size()) && best < 0; ++k) {
+      const int l = lefts[static_cast<std::size_t>(k)], r = rights[static_cast<std::size_t>(k)];
+      if (l >= r || x < l || x >= r) continue;
+      // The character runs right to left when the caret after it stands at its left edge.
+      const int after = pos[static_cast<std::size_t>(k) + 1];
+      const bool charRtl = std::abs(after - l) != std::abs(after - r) ? std::abs(after - l) < std::abs(after - r) : rtl;
+      const bool startHalf = charRtl ? 2 * x >= l + r : 2 * x <= l + r;
+      best = startHalf ? k : k + 1;
+    }
+    if (best < 0) {
+      // Elsewhere (beside the characters): the nearest caret boundary.
+      best = 0;
+      int bestDist = std::abs(pos[0] - x);
+      for (int b = 1; b <= len; ++b) {
+        const int p = pos[static_cast<std::size_t>(b)];
+        const int dist = std::abs(p - x);
+        // On a tie the boundary before a character whose box X halves wins (its two boundaries
+        // are neighbours); between boundaries of different runs the later one wins when it lies
+        // on the run's leading side of X.
+        if (dist < bestDist || (dist == bestDist && best != b - 1 && (rtl ? p > x : p < x))) {
+          best = b;
+          bestDist = dist;
+        }
       }
     }
     // A boundary inside a character (a surrogate pair, a combining sequence) moves to its start.
@@ -463,18 +486,33 @@ int TCustomRVFormattedData::GetDrawItemAt(int X, int Y) {
 // ---- caret positions of a text draw item -----------------------------------------------------------------
 
 bool TCustomRVFormattedData::GetDrawItemCaretPositions(int DrawItemNo, std::vector<int>& Positions) {
+  return CaretData(this, DrawItemNo, Positions, nullptr, nullptr);
+}
+
+bool TCustomRVFormattedData::GetDrawItemCaretPositionsAndBoxes(int DrawItemNo, std::vector<int>& Positions,
+                                                               std::vector<int>& Lefts, std::vector<int>& Rights) {
+  return CaretData(this, DrawItemNo, Positions, &Lefts, &Rights);
+}
+
+// The caret positions of a text draw item and, when asked, its characters' painted boxes.
+static bool CaretData(TCustomRVFormattedData* Data, int DrawItemNo, std::vector<int>& Positions,
+                      std::vector<int>* Lefts, std::vector<int>* Rights) {
+  TCustomRVFormattedData* self = Data;
+  TRVDrawLines* DrawItems = Data->DrawItems.get();
   Positions.clear();
+  if (Lefts) Lefts->clear();
+  if (Rights) Rights->clear();
   if (DrawItemNo < 0 || DrawItemNo >= DrawItems->Count()) return false;
   TRVDrawLineInfo* d = (*DrawItems)[DrawItemNo];
-  TCustomRVItemInfo* item = GetItem(d->ItemNo);
+  TCustomRVItemInfo* item = self->GetItem(d->ItemNo);
   if (item->StyleNo < 0) return false;
   const int len = d->TextLength;
   Positions.assign(static_cast<std::size_t>(len) + 1, 0);
-  TRVStyle* st = GetRVStyle();
+  TRVStyle* st = self->GetRVStyle();
   if (len <= 0 || !st) return true;
-  const int style = GetActualStyle(item);
+  const int style = self->GetActualStyle(item);
   TFontInfo* fi = st->TextStyles()->Items(style);
-  const bool showSpecial = ShowsSpecialCharacters();
+  const bool showSpecial = self->ShowsSpecialCharacters();
   // The display text as formatting measured it.
   const TRVUnicodeString& src = item->ItemText;
   TRVUnicodeString display;
@@ -486,38 +524,53 @@ bool TCustomRVFormattedData::GetDrawItemCaretPositions(int DrawItemNo, std::vect
     TransformTextForDisplaySimple(src, fi->StyleEx.Contains(rvfsAllCaps), false, display, false, false, showSpecial);
     if (static_cast<int>(display.size()) >= d->Offs - 1 + len) text = display.data() + d->Offs - 1;
   }
-  const int paraNo = GetDisplayedParaNo(d->ItemNo);
-  const TRVBiDiMode paraBiDi = GetParaBiDiMode(paraNo);
-  TCanvas* drawCanvas = GetCanvas();
-  TCanvas* formatCanvas = GetFormatCanvas();
+  const int paraNo = self->GetDisplayedParaNo(d->ItemNo);
+  const TRVBiDiMode paraBiDi = self->GetParaBiDiMode(paraNo);
+  const bool bidi = paraBiDi != rvbdUnspecified;
+  TCanvas* drawCanvas = self->GetCanvas();
+  TCanvas* formatCanvas = self->GetFormatCanvas();
   if (!formatCanvas) formatCanvas = drawCanvas;
   const bool useRef = formatCanvas != drawCanvas;
   const int spaceCount = d->GetSpaceCount();
   const int extra = spaceCount != 0 ? RVScaleUpForRef(d->Width - d->GetTextWidth(), useRef) : 0;
+  const int leftNoExp = d->GetLeftNoExpandIndex() - 1, rightNoExp = d->GetRightNoExpandIndex() - 1;
   bool ok = false;
-  TRVFontInfoCache* cache = formatCanvas ? CreateFontInfoCache(drawCanvas, formatCanvas) : nullptr;
+  TRVFontInfoCache* cache = formatCanvas ? self->CreateFontInfoCache(drawCanvas, formatCanvas) : nullptr;
   if (cache) {
     TRVScreenAndDevice sad{};
     try {
-      InitScreenAndDevice(formatCanvas, sad);
+      self->InitScreenAndDevice(formatCanvas, sad);
       if (!cache->PSaD) cache->PSaD = &sad;
-      cache->Rotation = GetRealRotation(true);
-      cache->UseVerticalFonts = UseVerticalFonts();
+      cache->Rotation = self->GetRealRotation(true);
+      cache->UseVerticalFonts = self->UseVerticalFonts();
       cache->CurParaBiDiMode = paraBiDi;
       TRVFontInfoCacheItem* ci = cache->GetItems(style);
-      if (ci && ci->Canvas)
-        ok = st->GetGraphicInterface()->GetCaretPositions(ci->Canvas, text, len, spaceCount, extra,
-                                                          paraBiDi != rvbdUnspecified, showSpecial, Positions.data(),
-                                                          d->GetLeftNoExpandIndex() - 1,
-                                                          d->GetRightNoExpandIndex() - 1);
+      TRVGraphicInterface* gi = st->GetGraphicInterface();
+      if (ci && ci->Canvas) {
+        ok = gi->GetCaretPositions(ci->Canvas, text, len, spaceCount, extra, bidi, showSpecial, Positions.data(),
+                                   leftNoExp, rightNoExp);
+        if (ok && Lefts && Rights) {
+          std::unique_ptr<TCustomRVGlyphDXData> dx =
+              gi->GetGlyphDX(ci->Canvas, text, len, spaceCount, extra, bidi, showSpecial, false, true, leftNoExp,
+                             rightNoExp);
+          if (dx && static_cast<int>(dx->PXL.size()) == len && static_cast<int>(dx->PXR.size()) == len) {
+            *Lefts = dx->PXL;
+            *Rights = dx->PXR;
+          }
+        }
+      }
     } catch (...) {
-      DestroyFontInfoCache(cache);
+      self->DestroyFontInfoCache(cache);
       throw;
     }
-    DestroyFontInfoCache(cache);
+    self->DestroyFontInfoCache(cache);
   }
   if (ok) {
     for (int& p : Positions) p = RVScaleDownFromRef(p, useRef);
+    if (Lefts)
+      for (int& p : *Lefts) p = RVScaleDownFromRef(p, useRef);
+    if (Rights)
+      for (int& p : *Rights) p = RVScaleDownFromRef(p, useRef);
   } else {
     // No measuring canvas: characters share the draw item's width evenly.
     for (int i = 0; i <= len; ++i)

@@ -247,3 +247,7 @@ int TToolkitDocumentPeer::LineCount() const {
     if (const QTextLayout* l = b.layout()) lines += l->lineCount();
   return lines;
 }
+
+int TToolkitDocumentPeer::HitTest(double x, double y) const {
+  return F->Doc.documentLayout()->hitTest(QPointF(x, y), Qt::FuzzyHit);
+}

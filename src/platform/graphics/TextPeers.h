@@ -79,6 +79,8 @@ class TToolkitDocumentPeer {
   // Characters of the document, and the lines its layout made.
   int CharacterCount() const;
   int LineCount() const;
+  // The character position under a point of the laid-out document (the toolkit's fuzzy hit).
+  int HitTest(double x, double y) const;
 
  private:
   struct TImpl;
