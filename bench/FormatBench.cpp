@@ -32,6 +32,7 @@
 
 // Allocation counting (replaces the global new and delete).
 #include "BenchPeers.h"
+#include "ToolkitDocCopy.h"
 
 namespace {
 
@@ -120,45 +121,9 @@ void BM_FormatFull_ShapingFloor(benchmark::State& state) {
 
 // ---- the toolkit's document -----------------------------------------------------------------------
 
-// The same document in the toolkit's form: a block per paragraph, a fragment per run.
-std::unique_ptr<TToolkitDocumentPeer> ToolkitCopy(TBenchDoc& d) {
-  auto peer = std::make_unique<TToolkitDocumentPeer>();
-  TCustomRVData& doc = *d.Doc;
-  TRVStyle& sheet = d.Sheet;
-  for (int i = 0; i < doc.ItemCount(); ++i) {
-    TCustomRVItemInfo* item = doc.GetItem(i);
-    if (doc.IsParaStart(i)) {
-      TParaInfo* p = sheet.ParaStyles()->Items(item->ParaNo);
-      TToolkitDocumentPeer::TList list = TToolkitDocumentPeer::tlNone;
-      if (auto* m = dynamic_cast<TRVMarkerItemInfo*>(item)) {
-        TRVListLevel* level = m->GetLevelInfo(&sheet);
-        list = level && level->HasNumbering() ? TToolkitDocumentPeer::tlNumbers : TToolkitDocumentPeer::tlBullets;
-      }
-      std::vector<int> tabs;
-      for (int t = 0; t < p->Tabs()->Count(); ++t) tabs.push_back(p->Tabs()->Items(t)->GetPosition());
-      peer->AddParagraph(p->LeftIndent, p->FirstIndent, p->Alignment == rvaJustify, list, tabs,
-                         p->GetSpaceBefore(), p->GetSpaceAfter());
-    }
-    if (item->StyleNo >= 0 || item->StyleNo == ItemKindTab) {
-      const int s = item->StyleNo >= 0 ? item->StyleNo : static_cast<TRVTabItemInfo*>(item)->GetTextStyleNo();
-      TFontInfo* f = sheet.TextStyles()->Items(s);
-      TToolkitDocumentPeer::TRun run;
-      run.Text = item->StyleNo >= 0 ? doc.GetItemTextW(i) : u"\t";
-      run.Family = f->FontName;
-      run.PointSize = f->SizeDouble / 2.0;
-      run.Bold = f->Style.Contains(fsBold);
-      run.Italic = f->Style.Contains(fsItalic);
-      run.Underline = f->Style.Contains(fsUnderline);
-      peer->AddRun(run);
-    } else if (auto* pic = dynamic_cast<TRVGraphicItemInfo*>(item)) {
-      peer->AddImage(pic->GetImageWidth(&sheet), pic->GetImageHeight(&sheet));
-    }
-  }
-  return peer;
-}
-
 TToolkitDocumentPeer& Toolkit(int i) {
-  static std::unique_ptr<TToolkitDocumentPeer> peers[2] = {ToolkitCopy(Doc(0)), ToolkitCopy(Doc(1))};
+  static std::unique_ptr<TToolkitDocumentPeer> peers[2] = {ToolkitCopy(*Doc(0).Doc, Doc(0).Sheet),
+                                                           ToolkitCopy(*Doc(1).Doc, Doc(1).Sheet)};
   return *peers[i];
 }
 

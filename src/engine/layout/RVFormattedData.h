@@ -420,4 +420,21 @@ class TCustomRVFormattedData : public TCustomRVData {
   // first item; the last item: after it). Beeps on true unless NoSound.
   virtual bool IsSticking(int FirstItemNo, bool NoSound);
   bool CanInsertHere(int ItemNo, int Offs);
+
+  // Painting
+  // ---- painting (RVPainting.cpp) ----
+  // Paints the document on Canvas: AClipRect is the area in control coordinates (all zeros:
+  // everything); the canvas origin stands for the clip rectangle's corner. Only draw items
+  // MinDItemNo..MaxDItemNo are painted (MaxDItemNo < 0: up to the last).
+  virtual void PaintTo(TCanvas* Canvas, const TRect& AClipRect, bool StrictTop, bool StrictBottom,
+                       bool InplaceOnMainCanvas, bool PrintMode, bool UseWordPainters, int ExtraXOffs, int ExtraYOffs,
+                       int MinDItemNo, int MaxDItemNo, TRVPaintItemPart* MinItemPart, TRVPaintItemPart* MaxItemPart,
+                       bool ForMetafile);
+  // Called at the end of every PaintTo; an editor draws the handles of the resized item here.
+  virtual void DrawItemResizer(TCanvas* /*Canvas*/, int /*XShift*/, int /*YShift*/, bool /*StrictTop*/,
+                               bool /*StrictBottom*/, bool /*PrintMode*/, int /*FirstDItemNo*/, int /*LastDItemNo*/) {}
+  // Whether the control that shows the document has the focus (selection colours) and is enabled;
+  // a document without a control is neither focused nor disabled.
+  virtual bool FocusedEx() { return false; }
+  virtual bool EnabledEx() { return true; }
 };

@@ -137,6 +137,7 @@ void TToolkitTextPeer::Draw(const std::vector<std::u16string>& lines, int lineHe
 
 struct TToolkitDocumentPeer::TImpl {
   QTextDocument Doc;
+  QImage View;
   QTextCursor Cursor{&Doc};
   bool FirstBlock = true;
   int TypedPos = -1, TypedLen = 0;
@@ -216,6 +217,14 @@ double TToolkitDocumentPeer::Type(int paragraph, int offset, const std::u16strin
   F->TypedLen = static_cast<int>(text.size());
   c.insertText(QString::fromStdU16String(text));
   return F->Doc.documentLayout()->documentSize().height();
+}
+
+void TToolkitDocumentPeer::Paint(int top, int width, int height) {
+  if (F->View.width() != width || F->View.height() != height) F->View = QImage(width, height, QImage::Format_RGB32);
+  F->View.fill(Qt::white);
+  QPainter painter(&F->View);
+  painter.translate(0, -top);
+  F->Doc.drawContents(&painter, QRectF(0, top, width, height));
 }
 
 void TToolkitDocumentPeer::RemoveTyped() {

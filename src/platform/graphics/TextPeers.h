@@ -73,6 +73,9 @@ class TToolkitDocumentPeer {
   double Type(int paragraph, int offset, const std::u16string& text);
   void RemoveTyped();
   int ParagraphCount() const;
+  // Paints the view of the laid-out document from y = top, width x height pixels, onto an image of
+  // that size (drawContents with the view as its clip).
+  void Paint(int top, int width, int height);
   // Characters of the document, and the lines its layout made.
   int CharacterCount() const;
   int LineCount() const;
