@@ -304,10 +304,6 @@ class TCustomRVFormattedData : public TCustomRVData {
   // document and item. -1 (and nil, -1) when there is none.
   virtual int GetNextFocusedItem(int ItemNo, bool GoForward, TCustomRVFormattedData*& TopLevelRVData,
                                  int& TopLevelItemNo);
-  // Paints the draw items FirstDrawItem..LastDrawItem that meet ClipRect (client coordinates)
-  // onto Canvas; may raise exceptions from items. Nothing here: painting a formatted document
-  // defines it.
-  virtual void PaintTo(TCanvas* /*Canvas*/, const TRect& /*ClipRect*/, int /*FirstDrawItem*/, int /*LastDrawItem*/) {}
   // Fills R of Canvas with the document's colour (and, where the document has one, background
   // image).
   virtual void DrawBackground(TCanvas* Canvas, const TRect& R, bool AllowThumbnails, TRVGraphicInterface* GraphicInterface);

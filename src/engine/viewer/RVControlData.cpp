@@ -275,8 +275,11 @@ void TRVControlData::PaintBuffered() {
     {
       TCanvas memCanvas(buffer.MemDC);
       if (TRVStyle* style = GetRVStyle()) DrawBackground(&memCanvas, clip, true, style->GetGraphicInterface());
+      // The painter places the clip rectangle's corner at the canvas origin itself.
+      SetViewportOrgEx(buffer.MemDC, 0, 0, nullptr);
       try {
-        if (DrawItems && DrawItems->Count() > 0) PaintTo(&memCanvas, clip, 0, DrawItems->Count() - 1);
+        if (DrawItems && DrawItems->Count() > 0)
+          PaintTo(&memCanvas, clip, false, false, false, false, true, 0, 0, 0, -1, nullptr, nullptr, false);
       } catch (const Exception& E) {
         failed = true;
         message = E.Message();

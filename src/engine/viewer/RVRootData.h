@@ -125,6 +125,9 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   int GetAreaWidth() override { return GetScroller()->GetAreaWidth(); }
   int GetAreaHeight() override { return GetScroller()->GetAreaHeight(); }
   int GetHOffs() override { return GetScroller()->GetHScrollPos(); }
+  // Selection colours follow the control's focus; a disabled control paints disabled.
+  bool FocusedEx() override { return GetScroller()->FocusedEx(); }
+  bool EnabledEx() override { return GetScroller()->EnabledEx(); }
   int GetVOffs() override;
   int GetVSmallStep() override { return GetScroller()->GetVSmallStep(); }
   void GetOrigin(int& ALeft, int& ATop) override { ALeft = ATop = 0; }

@@ -30,17 +30,21 @@ class TStubPaintRootData : public TViroZereRVData {
 
   // Fills every draw item of the range that meets ClipRect vertically; raises Raise() first
   // when set.
-  void PaintTo(TCanvas* Canvas, const TRect& ClipRect, int FirstDrawItem, int LastDrawItem) override {
+  // The canvas origin stands for the clip rectangle's corner, as for the real painter.
+  void PaintTo(TCanvas* Canvas, const TRect& ClipRect, bool, bool, bool, bool, bool, int, int, int MinDItemNo,
+               int MaxDItemNo, TRVPaintItemPart*, TRVPaintItemPart*, bool) override {
     ++PaintCount;
     LastClip = ClipRect;
     if (Raise) Raise();
     Canvas->Brush().SetColor(StubItemColor);
     Canvas->Brush().SetStyle(bsSolid);
-    for (int i = FirstDrawItem; i <= LastDrawItem; ++i) {
+    const int last = MaxDItemNo < 0 ? DrawItems->Count() - 1 : MaxDItemNo;
+    for (int i = MinDItemNo; i <= last; ++i) {
       const TRVDrawLineInfo* d = DrawItems->Get(i);
       const int top = d->Top - GetVOffs(), left = d->Left - GetHOffs();
       if (top >= ClipRect.Bottom || top + d->Height <= ClipRect.Top) continue;
-      Canvas->FillRect(TRect(left, top, left + d->Width, top + d->Height));
+      Canvas->FillRect(TRect(left - ClipRect.Left, top - ClipRect.Top, left - ClipRect.Left + d->Width,
+                             top - ClipRect.Top + d->Height));
     }
   }
   std::function<void()> Raise;
