@@ -24,6 +24,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/support/GeneratedDocument.h"
 #include "platform/graphics/TextPeers.h"
+#include "ToolkitDocCopy.h"
 
 namespace {
 
@@ -44,43 +45,8 @@ struct TBenchDoc {
     Doc->SetUseReferenceCanvas(true);
     Info = GenerateDocument(*Doc, {.Seed = Seed, .Pages = 300, .Pictures = true});
     Doc->Format(false);
-    Peer = ToolkitCopy();
+    Peer = ToolkitCopy(*Doc, Sheet);
     PeerHeight = Peer->Layout(PageWidth);
-  }
-  // The same paragraphs and runs in the toolkit's document.
-  std::unique_ptr<TToolkitDocumentPeer> ToolkitCopy() {
-    auto peer = std::make_unique<TToolkitDocumentPeer>();
-    TCustomRVData& doc = *Doc;
-    for (int i = 0; i < doc.ItemCount(); ++i) {
-      TCustomRVItemInfo* item = doc.GetItem(i);
-      if (doc.IsParaStart(i)) {
-        TParaInfo* p = Sheet.ParaStyles()->Items(item->ParaNo);
-        TToolkitDocumentPeer::TList list = TToolkitDocumentPeer::tlNone;
-        if (auto* m = dynamic_cast<TRVMarkerItemInfo*>(item)) {
-          TRVListLevel* level = m->GetLevelInfo(&Sheet);
-          list = level && level->HasNumbering() ? TToolkitDocumentPeer::tlNumbers : TToolkitDocumentPeer::tlBullets;
-        }
-        std::vector<int> tabs;
-        for (int t = 0; t < p->Tabs()->Count(); ++t) tabs.push_back(p->Tabs()->Items(t)->GetPosition());
-        peer->AddParagraph(p->LeftIndent, p->FirstIndent, p->Alignment == rvaJustify, list, tabs,
-                           p->GetSpaceBefore(), p->GetSpaceAfter());
-      }
-      if (item->StyleNo >= 0 || item->StyleNo == ItemKindTab) {
-        const int s = item->StyleNo >= 0 ? item->StyleNo : static_cast<TRVTabItemInfo*>(item)->GetTextStyleNo();
-        TFontInfo* f = Sheet.TextStyles()->Items(s);
-        TToolkitDocumentPeer::TRun run;
-        run.Text = item->StyleNo >= 0 ? doc.GetItemTextW(i) : u"\t";
-        run.Family = f->FontName;
-        run.PointSize = f->SizeDouble / 2.0;
-        run.Bold = f->Style.Contains(fsBold);
-        run.Italic = f->Style.Contains(fsItalic);
-        run.Underline = f->Style.Contains(fsUnderline);
-        peer->AddRun(run);
-      } else if (auto* pic = dynamic_cast<TRVGraphicItemInfo*>(item)) {
-        peer->AddImage(pic->GetImageWidth(&Sheet), pic->GetImageHeight(&Sheet));
-      }
-    }
-    return peer;
   }
 };
 
