@@ -17,6 +17,8 @@ void RVFreeRootSeqList(TRVSeqList* List);
 TViroZereRVData::TViroZereRVData(TRVRootDataViewer* AViroZere) : FViroZere(AViroZere) {
   FRootProperties = std::make_unique<TRVDataRootProperties>();
   FRootEvents = CreateRootEvents(GetScroller());
+  // The page-layout editor of this document also decides the events' assignment tests.
+  FRootEvents->RootData = this;
 }
 
 TViroZereRVData::~TViroZereRVData() {
