@@ -189,7 +189,7 @@ void TViroZereRVData::AdjustVScrollUnits() {
   int step = current;
   if (VScrollBarShown())
     step = RVAdjustedVSmallStep(DocumentHeight, current);
-  else if (current > 10 && DocumentHeight / 10 <= RVMaxVScrollUnits)
+  else if (current > 10 && RVVScrollUnits(DocumentHeight, 10) <= RVMaxVScrollUnits)
     step = 10;
   if (step != current) s->SetVSmallStep(step);
 }

@@ -377,7 +377,7 @@ void TCustomViroZere::UpdateScrollBarsForClient() {
 
 void TCustomViroZere::SetVSmallStep(int Value) {
   if (Value <= 0) return;
-  if (RVData && RVData->VScrollBarShown() && RVData->DocumentHeight / Value > RVMaxVScrollUnits) return;
+  if (RVData && RVData->VScrollBarShown() && RVVScrollUnits(RVData->DocumentHeight, Value) > RVMaxVScrollUnits) return;
   TRVScroller::SetVSmallStep(Value);
 }
 
