@@ -11,6 +11,7 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/viewer/RVViroZere.h"
+#include "platform/base/ComponentStream.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/GdiFixture.h"
@@ -331,6 +332,34 @@ TEST_F(ViewerTest, DestroyInformerOutlivesItsViewer) {
   EXPECT_NE(w.GetDestroyInformer(), nullptr);  // a new one: the released one told the viewer
   w.GetDestroyInformer()->AddRef();
   w.GetDestroyInformer()->Release();
+}
+
+// The published properties go through the component stream and come back; defaults are not written.
+TEST_F(ViewerTest, PublishedPropertiesStream) {
+  TViroZere a(nullptr);
+  a.SetName(u"Viewer1");
+  TMemoryStream plain;
+  TWriter(plain).WriteRootComponent(&a);
+  a.SetLeftMargin(12);
+  a.SetVAlign(tlBottom);
+  a.SetWordWrap(false);
+  a.SetDelimiters(u" ,");
+  TRVOptions opts = a.GetOptions();
+  opts.Include(rvoShowSpecialCharacters);
+  opts.Exclude(rvoAllowSelection);
+  a.SetOptions(opts);
+  TMemoryStream changed;
+  TWriter(changed).WriteRootComponent(&a);
+  EXPECT_GT(changed.GetSize(), plain.GetSize() + 20);
+  changed.SetPosition(0);
+  TViroZere b(nullptr);
+  TReader(changed).ReadRootComponent(&b);
+  EXPECT_EQ(b.GetLeftMargin(), 12);
+  EXPECT_EQ(b.GetTopMargin(), 5);
+  EXPECT_EQ(b.GetVAlign(), tlBottom);
+  EXPECT_FALSE(b.GetWordWrap());
+  EXPECT_EQ(b.GetDelimiters(), u" ,");
+  EXPECT_EQ(b.GetOptions(), opts);
 }
 
 }  // namespace
