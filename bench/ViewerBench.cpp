@@ -34,11 +34,17 @@ struct TViewerDoc {
     SetGeneratedDocumentStyles(Sheet);
     V = std::make_unique<TViroZere>(nullptr);
     V->SetStyle(&Sheet);
-    V->SetBounds(0, 0, ViewWidth + 40, ViewHeight + 40);
+    // The client area is the view: the window's frame and scroll bars lie around it (measured on
+    // a first window, which then goes).
+    V->SetBounds(0, 0, ViewWidth, ViewHeight);
     V->HandleNeeded();
-    // The client area is the view: the window's frame and scroll bars around it.
-    V->SetBounds(0, 0, 2 * (ViewWidth + 40) - V->GetClientWidth() - 40,
-                 2 * (ViewHeight + 40) - V->GetClientHeight() - 40);
+    const int frameW = V->GetWidth() - V->GetClientWidth(), frameH = V->GetHeight() - V->GetClientHeight();
+    V->DestroyHandle();
+    V->SetBounds(0, 0, ViewWidth + frameW, ViewHeight + frameH);
+    V->HandleNeeded();
+    // Shown, so that a scroll repaints through the window as on the screen.
+    ShowWindow(V->GetHandle(), SW_SHOW);
+    ProcessMessages(20);
     GenerateDocument(*V->GetRVData(), {.Seed = Seed, .Pages = 300, .Pictures = true});
     V->Format();
     V->OnPaint = [this](TObject*, TCanvas*, bool) { ++Paints; };
@@ -48,9 +54,10 @@ struct TViewerDoc {
   int Height() const { return V->GetDocumentHeight(); }
 };
 
+// Kept until the process ends: windows cannot be destroyed after the application object.
 TViewerDoc& Doc(int i) {
-  static TViewerDoc docs[2] = {TViewerDoc(11), TViewerDoc(12)};
-  return docs[i];
+  static TViewerDoc* docs[2] = {new TViewerDoc(11), new TViewerDoc(12)};
+  return *docs[i];
 }
 
 // The top of the view for iteration n: at the start, the middle or the end of the document;

@@ -236,13 +236,13 @@ TRect TRVControlData::GetPaintClipRect(TCanvas* Canvas) {
   return r;
 }
 
-namespace {
-// The memory context and bitmap of one buffered paint, released on every path.
-struct TPaintBuffer {
+// The memory context and bitmap of buffered painting, kept between paints.
+struct TRVPaintBuffer {
   HDC MemDC = nullptr;
   HBITMAP Bitmap = nullptr;
   HGDIOBJ OldBitmap = nullptr;
-  ~TPaintBuffer() {
+  int Width = 0, Height = 0;
+  ~TRVPaintBuffer() {
     if (MemDC) {
       if (OldBitmap) SelectObject(MemDC, OldBitmap);
       DeleteDC(MemDC);
@@ -250,7 +250,10 @@ struct TPaintBuffer {
     if (Bitmap) DeleteObject(Bitmap);
   }
 };
-}  // namespace
+
+TRVControlData::~TRVControlData() = default;
+
+void TRVControlData::FreePaintBuffer() { FPaintBuffer.reset(); }
 
 void TRVControlData::PaintBuffered() {
   if (State.Contains(rvstSkipFormatting)) return;
@@ -266,10 +269,27 @@ void TRVControlData::PaintBuffered() {
   const int w = clip.Width(), h = clip.Height();
   if (w > 0 && h > 0) {
     HDC dc = canvas->GetHandle();
-    TPaintBuffer buffer;
-    buffer.MemDC = CreateCompatibleDC(dc);
-    buffer.Bitmap = CreateCompatibleBitmap(dc, w, h);
-    buffer.OldBitmap = SelectObject(buffer.MemDC, buffer.Bitmap);
+    // The kept bitmap serves when it is large enough; the background covers what it showed before.
+    if (!FPaintBuffer || FPaintBuffer->Width < w || FPaintBuffer->Height < h) {
+      auto made = std::make_unique<TRVPaintBuffer>();
+      made->Width = FPaintBuffer ? std::max(w, FPaintBuffer->Width) : w;
+      made->Height = FPaintBuffer ? std::max(h, FPaintBuffer->Height) : h;
+      FPaintBuffer.reset();
+      made->MemDC = CreateCompatibleDC(dc);
+      made->Bitmap = CreateCompatibleBitmap(dc, made->Width, made->Height);
+      made->OldBitmap = SelectObject(made->MemDC, made->Bitmap);
+      FPaintBuffer = std::move(made);
+    }
+    TRVPaintBuffer& buffer = *FPaintBuffer;
+    // The context's state (origin, clipping, objects) is as before for the next paint, however
+    // this one ends.
+    struct TStateGuard {
+      HDC DC;
+      int Saved;
+      ~TStateGuard() {
+        if (Saved) RestoreDC(DC, Saved);
+      }
+    } guard{buffer.MemDC, SaveDC(buffer.MemDC)};
     // Client coordinates land in the bitmap: its (0, 0) is the clip rectangle's corner.
     SetViewportOrgEx(buffer.MemDC, -clip.Left, -clip.Top, nullptr);
     {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/layout/RVFormattedData.h"
@@ -15,9 +16,12 @@ class TWinControl;
 // Which key moves the focus between the items of a document.
 enum TRVTabNavigationType : std::uint8_t { rvtnNone, rvtnTab, rvtnCtrlTab };
 
+struct TRVPaintBuffer;
+
 class TRVControlData : public TCustomRVFormattedData {
  public:
   TRVControlData();
+  ~TRVControlData() override;
 
   void ClearTemporal() override;
   void DeleteParas(int FirstItemNo, int LastItemNo) override;
@@ -35,8 +39,11 @@ class TRVControlData : public TCustomRVFormattedData {
   // Moves the focus to the next (or previous) focusable item, or out of the document to the next
   // control of the window. PrevCtrl is the control that had the focus before, or the viewer.
   void DoTabNavigation(bool Backwards, TWinControl* PrevCtrl);
-  // Repaints the clip rectangle of the control's canvas through an off-screen bitmap.
+  // Repaints the clip rectangle of the control's canvas through an off-screen bitmap. The bitmap
+  // is kept for the next paint (made again only when a larger area is asked for).
   virtual void PaintBuffered();
+  // Frees the kept off-screen bitmap.
+  void FreePaintBuffer();
 
   // The item that has the focus and the document that holds it (a cell or another
   // sub-document); -1 and nil when none. FocusedItemNo is the item of this document on the path.
@@ -56,6 +63,7 @@ class TRVControlData : public TCustomRVFormattedData {
   virtual TRect GetPaintClipRect(TCanvas* Canvas);
 
  private:
+  std::unique_ptr<TRVPaintBuffer> FPaintBuffer;
   void ResetTopLevelFocus() {
     TopLevelFocusedItemNo = -1;
     TopLevelFocusedRVData = nullptr;
