@@ -146,6 +146,24 @@ TEST_F(ViewerTest, FormatsAndPaintsItsDocument) {
   EXPECT_EQ(V->Perform(WM_ERASEBKGND, 0, 0), 1);
 }
 
+// A new size formats the document again for the new width and raises OnResize.
+TEST_F(ViewerTest, ResizingFormatsForTheNewWidth) {
+  V->SetStyle(&Sheet);
+  V->GetRVData()->AddNL(u"aaa bbb ccc ddd eee fff ggg hhh iii jjj kkk lll mmm nnn ooo ppp", 0, 0);
+  V->Format();
+  const int wide = V->GetRVData()->DrawItems->Count();
+  V->SetBounds(0, 0, 150, 300);
+  ProcessMessages(0);
+  EXPECT_GT(V->GetRVData()->DrawItems->Count(), wide);
+  EXPECT_LE(V->GetRVData()->DrawItems->Get(0)->Width, V->GetClientWidth());
+  int resizes = 0;
+  V->OnResize = [&](TObject*) { ++resizes; };
+  V->SetBounds(0, 0, 400, 300);
+  ProcessMessages(0);
+  EXPECT_EQ(V->GetRVData()->DrawItems->Count(), wide);
+  EXPECT_GT(resizes, 0);
+}
+
 TEST_F(ViewerTest, WithoutStyleSheetPaintsTheNoticeWithItsName) {
   const int w = V->GetClientWidth();
   auto a = Shot(*V);
