@@ -265,7 +265,7 @@ void TRVDocPainter::DrawText(int i, const TRVUnicodeString& s, int StyleNo, TRVB
                                            d->Width - spaceAtLeft - textWidth, BiDi != rvbdUnspecified,
                                            St->TextStyles()->Items(StyleNo)->IsSymbolCharset(), Index1 - 1,
                                            Index2 - 1, left, left + spaceAtLeft, LineTop - YS, LineBottom - YS,
-                                           d->GetLeftNoExpandIndex(), d->GetRightNoExpandIndex());
+                                           d->GetLeftNoExpandIndex() - 1, d->GetRightNoExpandIndex() - 1);
       } else if (Index1 > 0) {
         // Measured on the reference canvas: the characters' places as hit-testing finds them.
         std::vector<int> pos;
@@ -288,13 +288,13 @@ void TRVDocPainter::DrawText(int i, const TRVUnicodeString& s, int StyleNo, TRVB
   if (Index1 <= 0)
     St->DrawStyleText(s, Canvas, d->ItemNo, d->Offs, StyleNo, D, spaceAtLeft, left, top, width, d->Height, baseLine,
                       textWidth, spaceCount, states, PrintMode, false, ForMetafile, ColorMode, BiDi,
-                      useRef ? FormatCanvas : nullptr, d->GetLeftNoExpandIndex(), d->GetRightNoExpandIndex(),
+                      useRef ? FormatCanvas : nullptr, d->GetLeftNoExpandIndex() - 1, d->GetRightNoExpandIndex() - 1,
                       nullptr);
   else
     St->DrawSelectedStyleText(s, Canvas, d->ItemNo, d->Offs, StyleNo, D, spaceAtLeft, left, top, width, d->Height,
                               baseLine, textWidth, spaceCount, states, PrintMode, false, ForMetafile, ColorMode,
-                              BiDi, useRef ? FormatCanvas : nullptr, Index1, Index2, d->GetLeftNoExpandIndex(),
-                              d->GetRightNoExpandIndex());
+                              BiDi, useRef ? FormatCanvas : nullptr, Index1, Index2, d->GetLeftNoExpandIndex() - 1,
+                              d->GetRightNoExpandIndex() - 1);
 }
 
 void TRVDocPainter::PaintTextDrawItem(int i) {

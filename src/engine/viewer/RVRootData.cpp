@@ -17,6 +17,8 @@ void RVFreeRootSeqList(TRVSeqList* List);
 TViroZereRVData::TViroZereRVData(TRVRootDataViewer* AViroZere) : FViroZere(AViroZere) {
   FRootProperties = std::make_unique<TRVDataRootProperties>();
   FRootEvents = CreateRootEvents(GetScroller());
+  // The page-layout editor of this document also decides the events' assignment tests.
+  FRootEvents->RootData = this;
 }
 
 TViroZereRVData::~TViroZereRVData() {
@@ -187,7 +189,7 @@ void TViroZereRVData::AdjustVScrollUnits() {
   int step = current;
   if (VScrollBarShown())
     step = RVAdjustedVSmallStep(DocumentHeight, current);
-  else if (current > 10 && DocumentHeight / 10 <= RVMaxVScrollUnits)
+  else if (current > 10 && RVVScrollUnits(DocumentHeight, 10) <= RVMaxVScrollUnits)
     step = 10;
   if (step != current) s->SetVSmallStep(step);
 }

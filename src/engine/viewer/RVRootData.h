@@ -62,6 +62,8 @@ class TRVRootDataViewer {
   virtual void DoBeforeSaving() = 0;
   virtual void ClearLiveSpellingResult() = 0;
   virtual TObject* GetDocObjects() = 0;
+  // The RTF reader settings of the viewer (made on first use; nil when no RTF reader is linked in).
+  virtual TObject* GetRTFReadProperties() = 0;
   // The viewer is being destroyed (events are no longer raised).
   virtual bool IsDestroying() = 0;
 
@@ -193,6 +195,7 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   void DestroyPrintFieldList() override;
   void DestroyMarkers() override;
   TObject* GetDocObjects() override;
+  TObject* GetRTFProperties() override { return FViroZere->GetRTFReadProperties(); }
 
   // ---- RVF style mappings ----
   // Makes the read data on the first of nested calls and counts the calls; with

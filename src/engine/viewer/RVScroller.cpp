@@ -14,13 +14,18 @@ int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
 
 }  // namespace
 
+int RVVScrollUnits(int DocumentHeight, int Step) {
+  if (Step <= 0) return 0;
+  return static_cast<int>((static_cast<long long>(DocumentHeight) + Step - 1) / Step);
+}
+
 int RVAdjustedVSmallStep(int DocumentHeight, int CurrentStep) {
-  if (CurrentStep > 0 && DocumentHeight / CurrentStep > RVMaxVScrollUnits) {
-    int step = DocumentHeight / RVMaxVScrollUnits;
-    if (DocumentHeight / step > RVMaxVScrollUnits) ++step;
+  if (CurrentStep > 0 && RVVScrollUnits(DocumentHeight, CurrentStep) > RVMaxVScrollUnits) {
+    int step = std::max(1, DocumentHeight / RVMaxVScrollUnits);
+    if (RVVScrollUnits(DocumentHeight, step) > RVMaxVScrollUnits) ++step;
     return step;
   }
-  if (CurrentStep > 10 && DocumentHeight / 10 <= RVMaxVScrollUnits) return 10;
+  if (CurrentStep > 10 && RVVScrollUnits(DocumentHeight, 10) <= RVMaxVScrollUnits) return 10;
   return CurrentStep;
 }
 

@@ -187,6 +187,9 @@ class TRVScroller : public TCustomRVControl {
 
 // Limits of a vertical scroll: positions stay within this many small steps.
 constexpr int RVMaxVScrollUnits = 32000;
+// The scroll units a document of DocumentHeight pixels takes at Step pixels a unit (the last one
+// partly filled).
+int RVVScrollUnits(int DocumentHeight, int Step);
 // The small step that keeps a document of DocumentHeight pixels within RVMaxVScrollUnits units,
 // starting from CurrentStep (the root data's choice when the vertical bar is shown): a larger
 // step when the document needs it, back to 10 when 10 suffices again, otherwise unchanged.

@@ -53,9 +53,46 @@ const TClassInfo& TCustomViroZere::StaticClassInfo() {
   return info;
 }
 
+// The published properties (those of the window control base are its own).
 const TClassInfo& TViroZere::StaticClassInfo() {
+  // In the order of TRVOption.
+  static const std::vector<UnicodeString> optionNames = {
+      u"rvoAllowSelection", u"rvoSingleClick", u"rvoScrollToEnd", u"rvoClientTextWidth", u"rvoShowCheckpoints",
+      u"rvoShowPageBreaks", u"rvoShowSpecialCharacters", u"rvoShowHiddenText", u"rvoShowItemHints",
+      u"rvoShowGridLines", u"rvoTagsArePChars", u"rvoAutoCopyText", u"rvoAutoCopyUnicodeText", u"rvoAutoCopyRVF",
+      u"rvoAutoCopyImage", u"rvoAutoCopyRTF", u"rvoFormatInvalidate", u"rvoDblClickSelectsWord",
+      u"rvoRClickDeselects", u"rvoDisallowDrag", u"rvoFastFormatting", u"rvoPercentEncodedURL",
+      u"rvoAssignImageFileNames"};
+  static const TRVDataRootProperties defaults;
   static const TClassInfo info =
-      TClassInfoBuilder<TViroZere>(u"TViroZere", &TCustomViroZere::StaticClassInfo()).Build();
+      TClassInfoBuilder<TViroZere>(u"TViroZere", &TCustomViroZere::StaticClassInfo())
+          .Enum(u"AnimationMode", &TViroZere::GetAnimationMode, &TViroZere::SetAnimationMode,
+                {u"rvaniDisabled", u"rvaniManualStart", u"rvaniOnFormat"}, rvaniManualStart)
+          .Enum(u"BackgroundStyle", &TViroZere::GetBackgroundStyle, &TViroZere::SetBackgroundStyle,
+                {u"bsNoBitmap", u"bsStretched", u"bsTiled", u"bsTiledAndScrolled", u"bsCentered", u"bsTopLeft",
+                 u"bsTopRight", u"bsBottomLeft", u"bsBottomRight"},
+                bsNoBitmap)
+          .Integer(u"BottomMargin", &TViroZere::GetBottomMargin, &TViroZere::SetBottomMargin, 5)
+          .Enum(u"CPEventKind", &TViroZere::GetCPEventKind, &TViroZere::SetCPEventKind,
+                {u"cpeNone", u"cpeAsSectionStart", u"cpeWhenVisible"}, cpeNone)
+          .Integer(u"Cursor", &TViroZere::GetCursor, &TViroZere::SetCursor, 0)
+          .String(u"Delimiters", &TViroZere::GetDelimiters, &TViroZere::SetDelimiters)
+          .StoredIf([](TPersistent& o) { return static_cast<TViroZere&>(o).GetDelimiters() != defaults.Delimiters; })
+          .Integer(u"FirstJumpNo", &TViroZere::GetFirstJumpNo, &TViroZere::SetFirstJumpNo, 0)
+          .Integer(u"LeftMargin", &TViroZere::GetLeftMargin, &TViroZere::SetLeftMargin, 5)
+          .Integer(u"MaxLength", &TViroZere::GetMaxLength, &TViroZere::SetMaxLength, 0)
+          .Integer(u"MaxTextWidth", &TViroZere::GetMaxTextWidth, &TViroZere::SetMaxTextWidth, 0)
+          .Integer(u"MinTextWidth", &TViroZere::GetMinTextWidth, &TViroZere::SetMinTextWidth, 0)
+          .Set(u"Options", &TViroZere::GetOptions, &TViroZere::SetOptions, optionNames, RVDefaultViewerOptions)
+          .Integer(u"RightMargin", &TViroZere::GetRightMargin, &TViroZere::SetRightMargin, 5)
+          .Enum(u"TabNavigation", &TViroZere::GetTabNavigation, &TViroZere::SetTabNavigation,
+                {u"rvtnNone", u"rvtnTab", u"rvtnCtrlTab"}, rvtnTab)
+          .Integer(u"TopMargin", &TViroZere::GetTopMargin, &TViroZere::SetTopMargin, 5)
+          .Boolean(u"UseStyleTemplates", &TViroZere::GetUseStyleTemplates, &TViroZere::SetUseStyleTemplates, false)
+          .Boolean(u"UseVCLThemes", &TViroZere::GetUseVCLThemes, &TViroZere::SetUseVCLThemes, false)
+          .Enum(u"VAlign", &TViroZere::GetVAlign, &TViroZere::SetVAlign, {u"tlTop", u"tlCenter", u"tlBottom"}, tlTop)
+          .Boolean(u"WordWrap", &TViroZere::GetWordWrap, &TViroZere::SetWordWrap, true)
+          .Build();
   return info;
 }
 
@@ -377,7 +414,7 @@ void TCustomViroZere::UpdateScrollBarsForClient() {
 
 void TCustomViroZere::SetVSmallStep(int Value) {
   if (Value <= 0) return;
-  if (RVData && RVData->VScrollBarShown() && RVData->DocumentHeight / Value > RVMaxVScrollUnits) return;
+  if (RVData && RVData->VScrollBarShown() && RVVScrollUnits(RVData->DocumentHeight, Value) > RVMaxVScrollUnits) return;
   TRVScroller::SetVSmallStep(Value);
 }
 

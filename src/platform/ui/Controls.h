@@ -338,6 +338,8 @@ constexpr int SW_HIDE = 0, SW_SHOW = 5;
 BOOL ShowWindow(HWND Wnd, int CmdShow);
 // Brings a top-level window to the front and gives it the keyboard.
 BOOL SetForegroundWindow(HWND Wnd);
+// Whether the window is shown (a top-level window the user closed is hidden).
+BOOL IsWindowVisible(HWND Wnd);
 // Copies what the screen shows in the rectangle at (X, Y) to DC at its origin: the pixels the
 // window system holds (PrintWindow paints a window again instead). FALSE when the window
 // system gives no screen pixels (the headless one does not).
@@ -353,6 +355,8 @@ BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent);
 // Runs the window system's pending events (input, painting, timers) for up to MaxMilliseconds,
 // or once when 0; for tools and tests that drive windows without an event loop of their own.
 void ProcessMessages(int MaxMilliseconds = 0);
+// Waits until the window system has events and runs them: a program's event loop.
+void WaitMessage();
 
 // A control without a window of its own, painted by its parent on the parent's context.
 class TGraphicControl : public TControl {

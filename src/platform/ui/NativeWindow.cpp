@@ -431,6 +431,11 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
   return was;
 }
 
+BOOL IsWindowVisible(HWND Wnd) {
+  TNativeWindow* w = WindowOf(Wnd);
+  return w && w->isVisible() ? TRUE : FALSE;
+}
+
 BOOL SetForegroundWindow(HWND Wnd) {
   TNativeWindow* w = WindowOf(Wnd);
   if (!w) return FALSE;
@@ -469,6 +474,10 @@ std::uintptr_t SetTimer(HWND Wnd, std::uintptr_t IDEvent, UINT Elapse) {
 BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent) {
   TNativeWindow* w = WindowOf(Wnd);
   return w && w->KillTimer(IDEvent);
+}
+
+void WaitMessage() {
+  if (GuiSessionRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void ProcessMessages(int MaxMilliseconds) {

@@ -100,6 +100,7 @@ class TTestViewer : public TRVScroller, public TRVRootDataViewer {
   void DoBeforeSaving() override {}
   void ClearLiveSpellingResult() override {}
   TObject* GetDocObjects() override { return nullptr; }
+  TObject* GetRTFReadProperties() override { return nullptr; }
   bool IsDestroying() override { return Destroying; }
 
   TStubPaintRootData& D() { return *Data; }

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the program (Release, in build/release) and opens a window with the viewer showing FILE
+# (an RVF file by its .rvf extension, any other file as plain text), or a built-in sample document
+# when no file is given.
+#   scripts/run.sh [FILE]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+dir=${RELEASE_DIR:-build/release}
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRELO_BENCH=OFF -DTAVRELO_STRUCTURE_CHECKS=OFF > /dev/null
+cmake --build "$dir" -j "${JOBS:-$(nproc)}" --target tavrelopad
+exec "$dir/tavrelopad" "$@"
