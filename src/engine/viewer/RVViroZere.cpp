@@ -671,6 +671,7 @@ void TCustomViroZere::ClearLiveSpellingResults() {
 void TCustomViroZere::WndProc(TMessage& Message) { TRVScroller::WndProc(Message); }
 
 void TCustomViroZere::Dispatch(TMessage& Message) {
+  if (DispatchEditControlMessage(Message)) return;
   switch (Message.Msg) {
     case WM_SIZE:
       WMSize(Message);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "engine/layout/RVBack.h"
+#include "engine/viewer/RVIntProperty.h"
 #include "engine/viewer/RVRootData.h"
 #include "engine/viewer/RVRootEvents.h"
 #include "engine/viewer/RVScroller.h"
@@ -116,6 +117,20 @@ class TRVWordEnumThread {
   virtual void Reset(TCustomViroZere* Viewer) = 0;
   virtual void SetLowestPriority() = 0;
   virtual void ContinueCheck() = 0;
+
+  // ---- keeping the thread in step with edits (the viewer's live-spelling calls) ----
+  // Checks again from a position of Data's source document.
+  virtual void LaterSetBackTo(TCustomRVData* /*Data*/, int /*ItemNo*/, int /*Offs*/) {}
+  // Data is going away: the thread forgets every position in it.
+  virtual void RemoveRVData(TCustomRVData* /*Data*/) {}
+  // Whether the thread has come past the item.
+  virtual bool IsChecked(TCustomRVData* /*Data*/, int /*ItemNo*/) { return false; }
+  // Sets the thread back to the start of an item.
+  virtual void SetBackToItem(TCustomRVData* /*Data*/, int /*ItemNo*/) {}
+  // A word under the caret was typed into and is checked later.
+  bool ModifiedWord = false;
+  // The thread checks the words it skipped as unfinished.
+  bool CheckUnchecked = false;
 };
 extern std::function<std::unique_ptr<TRVWordEnumThread>()> RVCreateWordEnumThread;
 
@@ -461,12 +476,139 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
 
  public:
   // ---- document operations ----
+  // Bodies in RVViroZereDocOps.cpp. Adding and loading do not format: call Format afterwards.
+  // Building the document (the root data's operations).
+  void AddItem(const TRVUnicodeString& Text, TCustomRVItemInfo* Item);
+  void AddNLW(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag = {});
+  void AddNL(const TRVUnicodeString& Text, int StyleNo, int ParaNo, const TRVUnicodeString& Tag = {}) {
+    AddNLW(Text, StyleNo, ParaNo, Tag);
+  }
+  // Each line a paragraph (FirstParaNo for the first, OtherParaNo for the rest), or with
+  // AsSingleParagraph one paragraph with line breaks.
+  void AddTextNLW(const TRVUnicodeString& Text, int StyleNo, int FirstParaNo, int OtherParaNo,
+                  bool AsSingleParagraph = false, const TRVUnicodeString& Tag = {});
+  void AddTextNL(const TRVUnicodeString& Text, int StyleNo, int FirstParaNo, int OtherParaNo,
+                 bool AsSingleParagraph = false, const TRVUnicodeString& Tag = {}) {
+    AddTextNLW(Text, StyleNo, FirstParaNo, OtherParaNo, AsSingleParagraph, Tag);
+  }
+  void AddBreak(TRVStyleLength Width, int Style, TColor Color, const TRVUnicodeString& Tag = {});
+  void AddBullet(int ImageIndex, TCustomImageList* ImageList, int ParaNo, const TRVUnicodeString& Tag = {});
+  // False makes the Add operations continue the current paragraph.
+  void SetAddParagraphMode(bool AllowNewPara);
+
+  // Reading items (the root data's).
+  TCustomRVItemInfo* GetItem(int ItemNo) const;
+  int GetItemNo(const TCustomRVItemInfo* Item) const;
+  int GetItemStyle(int ItemNo) const;
+  TRVUnicodeString GetItemTag(int ItemNo) const;
+  TRVUnicodeString GetItemTextW(int ItemNo) const;
+  TRVUnicodeString GetItemText(int ItemNo) const { return GetItemTextW(ItemNo); }
+  TRVVAlign GetItemVAlign(int ItemNo) const;
+  int GetOffsBeforeItem(int ItemNo) const;
+  int GetOffsAfterItem(int ItemNo) const;
+  bool IsFromNewLine(int ItemNo) const;
+  bool GetPageBreaksBeforeItems(int ItemNo) const;
+  bool GetClearLeft(int ItemNo) const;
+  bool GetClearRight(int ItemNo) const;
+  bool GetItemExtraIntPropertyEx(int ItemNo, int Prop, int& Value) const;
+  // Value is emptied first.
+  bool GetItemExtraStrPropertyEx(int ItemNo, int Prop, TRVUnicodeString& Value) const;
+  // The marker of the item's paragraph: its list, level and start-from; the marker's item number
+  // or -1.
+  int GetListMarkerInfo(int ItemNo, int& ListNo, int& ListLevel, int& StartFrom, bool& UseStartFrom) const;
+  int SetListMarkerInfo(int ItemNo, int ListNo, int ListLevel, int StartFrom, int ParaNo, bool UseStartFrom);
+  // The document position of an item's first draw item; false when the item is not formatted.
+  bool GetItemCoords(int ItemNo, int& Left, int& Top) const;
+
+  // Coordinates: client point to document point and back.
+  TPoint ClientToDocument(const TPoint& Point) const;
+  TPoint DocumentToClient(const TPoint& Point) const;
+
+  // Style maintenance.
+  void DeleteUnusedStyles(bool TextStyles, bool ParaStyles, bool ListStyles);
+  void MarkStylesInUse(TRVDeleteUnusedStylesData* Data);
+  // Converts the document's lengths when a style sheet is assigned and its units differ.
+  void ConvertDocToDifferentUnits(TRVStyleUnits NewUnits);
+  // Removes the soft page breaks (repaints when there were any).
+  void ClearSoftPageBreaks();
+
+  // The native format. The viewer's Color, background and layout travel with the document.
+  bool InsertRVFFromStream(TStream* Stream, int Index);
+  bool AppendRVFFromStream(TStream* Stream, int ParaNo);
+  bool LoadRVFFromStream(TStream* Stream);
+  bool LoadRVF(const TRVUnicodeString& FileName);
+  bool SaveRVFToStream(TStream* Stream, bool SelectionOnly);
+  bool SaveRVF(const TRVUnicodeString& FileName, bool SelectionOnly);
+  // The viewer's margins, text widths and direction as a layout record.
+  std::unique_ptr<TRVLayoutInfo> CreateLayoutInfo() const;
+
+  // RTF, HTML and DOCX: no reader or writer is built in yet; these answer false.
+  bool LoadRTFFromStream(TStream* Stream);
+  bool LoadRTF(const TRVUnicodeString& FileName);
+  bool SaveRTFToStream(TStream* Stream, bool SelectionOnly);
+  bool SaveRTF(const TRVUnicodeString& FileName, bool SelectionOnly);
+  bool SaveHTML(const TRVUnicodeString& FileName, const TRVUnicodeString& Title, const TRVUnicodeString& ImagesPrefix,
+                const TRVSaveOptions& Options);
+  bool SaveHTMLEx(const TRVUnicodeString& FileName, const TRVUnicodeString& Title,
+                  const TRVUnicodeString& ImagesPrefix, const TRVSaveOptions& Options);
+  virtual bool SaveDocXToStream(TStream* Stream, bool SelectionOnly);
+  bool SaveDocX(const TRVUnicodeString& FileName, bool SelectionOnly);
+  // Writing nil frees the RTF reader settings; anything else is copied into them.
+  void SetRTFReadProperties(TObject* Value);
+
+  // Plain text.
+  bool LoadText(const TRVUnicodeString& FileName, int StyleNo, int ParaNo, bool AsSingleParagraph,
+                TRVCodePage CodePage = 0);
+  bool LoadTextW(const TRVUnicodeString& FileName, int StyleNo, int ParaNo, bool DefAsSingleParagraph);
+  bool SaveText(const TRVUnicodeString& FileName, int LineWidth, TRVCodePage CodePage = 0);
+  bool SaveTextW(const TRVUnicodeString& FileName, int LineWidth);
+  // With SelectionOnly the innermost chosen document writes its selection.
+  bool SaveTextToStream(const TRVUnicodeString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
+                        bool TextOnly, TRVCodePage CodePage = 0);
+  bool SaveTextToStreamW(const TRVUnicodeString& Path, TStream* Stream, int LineWidth, bool SelectionOnly,
+                         bool TextOnly);
+
+  // Header and footer documents, kept by the root properties.
+  void SetHeader(TCustomRVData* HeaderData, TRVHFType HeaderType);
+  void SetFooter(TCustomRVData* FooterData, TRVHFType FooterType);
+
+  // Numbered properties; an unknown id reads 0 and writes nothing. Reading a document-parameter
+  // value never makes the document parameters; writing one does.
+  void SetIntProperty(TRVIntProperty Id, int Value);
+  int GetIntProperty(TRVIntProperty Id);
+
+  // Copies the event handlers that describe what a document does (not the progress, checkpoint,
+  // cursor, smart-popup, spelling and scroll events) from another viewer.
+  void AssignEvents(TCustomViroZere* Source);
+
+  // Live spelling, called while the document changes; each does nothing without a thread.
+  // Drops the misspelling mark of Word in every item (the word was added or ignored).
+  void LiveSpellingValidateWord(const TRVUnicodeString& Word);
+  void LaterSetBackLiveSpellingTo(TCustomRVData* ARVData, int ItemNo, int Offs);
+  void RemoveRVDataFromLiveSpelling(TCustomRVData* ARVData);
+  void AdjustLiveSpellingOnKeyPress(TCustomRVData* ARVData, int ItemNo, int Index, TRVUnicodeChar ch);
+  void AdjustLiveSpellingOnDelete(TCustomRVData* ARVData, int ItemNo, int Index, int Count);
+  void LiveSpellingCheckCurrentItem(TCustomRVData* ARVData, int ItemNo);
+  void ContinueLiveSpelling();
 
   // ---- selection, copying and search ----
 
   // ---- input, timers and window messages ----
 
   // ---- edit-control messages ----
+  // Answers the edit-control messages and, while Flags hold rvflCanProcessGetText, the window-text
+  // messages (RVViroZereMessages.cpp); false for any other message, which is left untouched.
+  bool DispatchEditControlMessage(TMessage& Message);
+
+ protected:
+  void WMGetText(TMessage& Message);
+  void WMSetText(TMessage& Message);
+  void EMGetSel(TMessage& Message);
+  void EMSetSel(TMessage& Message);
+  void EMGetTextRange(TMessage& Message);
+  void EMLineFromChar(TMessage& Message);
+  void EMLineIndex(TMessage& Message);
+  void EMLineLength(TMessage& Message);
 };
 
 // The viewer as a program places it.

@@ -232,7 +232,35 @@ void TControl::Dispatch(TMessage& Message) {
   }
 }
 
-void TControl::DefaultHandler(TMessage& Message) { Message.Result = 0; }
+void TControl::DefaultHandler(TMessage& Message) {
+  switch (Message.Msg) {
+    // The window text is the control's Text (its caption).
+    case WM_GETTEXT: {
+      auto* buf = reinterpret_cast<WideChar*>(Message.LParam);
+      const auto max = static_cast<size_t>(Message.WParam);
+      if (!buf || max == 0) {
+        Message.Result = 0;
+        return;
+      }
+      const size_t n = std::min(FText.size(), max - 1);
+      std::copy_n(FText.data(), n, buf);
+      buf[n] = 0;
+      Message.Result = static_cast<LRESULT>(n);
+      return;
+    }
+    case WM_GETTEXTLENGTH:
+      Message.Result = static_cast<LRESULT>(FText.size());
+      return;
+    case WM_SETTEXT: {
+      const auto* text = reinterpret_cast<const WideChar*>(Message.LParam);
+      SetText(text ? UnicodeString(text) : UnicodeString());
+      Message.Result = 1;
+      return;
+    }
+    default:
+      Message.Result = 0;
+  }
+}
 
 void TControl::Invalidate() {
   if (FParent) FParent->Invalidate();

@@ -51,6 +51,25 @@ constexpr Cardinal WM_PALETTECHANGED = 0x0311;
 constexpr Cardinal WM_THEMECHANGED = 0x031A;
 constexpr Cardinal WM_USER = 0x0400;
 
+// Edit-control messages. Character positions are 0-based; a selection is given as start and end.
+constexpr Cardinal EM_GETSEL = 0x00B0;          // WParam, LParam: int* start and end (may be nil)
+constexpr Cardinal EM_SETSEL = 0x00B1;          // WParam start, LParam end
+constexpr Cardinal EM_LINEINDEX = 0x00BB;       // WParam line
+constexpr Cardinal EM_LINELENGTH = 0x00C1;      // WParam character index
+constexpr Cardinal EM_LINEFROMCHAR = 0x00C9;    // WParam character index
+constexpr Cardinal EM_EXLINEFROMCHAR = WM_USER + 54;  // LParam character index
+constexpr Cardinal EM_GETTEXTRANGE = WM_USER + 75;    // LParam TTextRange*
+
+// A range of characters (cpMax -1: to the end) and the buffer that receives its text.
+struct TCharRange {
+  std::int32_t cpMin = 0;
+  std::int32_t cpMax = 0;
+};
+struct TTextRange {
+  TCharRange chrg;
+  WideChar* lpstrText = nullptr;
+};
+
 // Scroll-bar request codes (low word of WParam of WM_VSCROLL and WM_HSCROLL; the high word holds
 // the position of SB_THUMBTRACK and SB_THUMBPOSITION).
 constexpr int SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2, SB_PAGELEFT = 2,

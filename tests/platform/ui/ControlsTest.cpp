@@ -552,3 +552,33 @@ TEST(NativeWindows, PicturesAndAreasNeedAWindow) {
   EXPECT_TRUE(PrintWindow(handle, shot.DC, 0)) << "nothing to copy is no failure";
   EXPECT_EQ(shot.At(0, 0), 0xFFFFFFu);
 }
+
+namespace {
+
+// A control's window text is its Text: read with a size limit, set from a zero-terminated string.
+TEST(ControlWindowText, GetAndSetTextMessages) {
+  TProbe c(nullptr);
+  c.SetText(u"Caption");
+  EXPECT_EQ(c.Perform(WM_GETTEXTLENGTH, 0, 0), 7);
+  struct Case {
+    WPARAM Max;
+    LRESULT Result;
+    const char16_t* Text;
+  };
+  for (const Case& k : {Case{100, 7, u"Caption"}, Case{4, 3, u"Cap"}, Case{1, 0, u""}}) {
+    WideChar buf[16];
+    std::fill(std::begin(buf), std::end(buf), u'#');
+    EXPECT_EQ(c.Perform(WM_GETTEXT, k.Max, reinterpret_cast<LPARAM>(buf)), k.Result);
+    EXPECT_EQ(UnicodeString(buf), k.Text);
+  }
+  WideChar untouched = u'#';
+  EXPECT_EQ(c.Perform(WM_GETTEXT, 0, reinterpret_cast<LPARAM>(&untouched)), 0);
+  EXPECT_EQ(untouched, u'#');
+  EXPECT_EQ(c.Perform(WM_GETTEXT, 10, 0), 0);
+  EXPECT_EQ(c.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"New")), 1);
+  EXPECT_EQ(c.GetText(), u"New");
+  EXPECT_EQ(c.Perform(WM_SETTEXT, 0, 0), 1);
+  EXPECT_EQ(c.GetText(), u"");
+}
+
+}  // namespace
