@@ -30,6 +30,8 @@ PACKAGES=(
   openssl
   # the viewer's window test: a virtual X server and the window system's own input events
   xvfb xauth xdotool
+  # reads the clipboard as another program does, for the copy test under the virtual X server
+  xclip
 )
 
 if [ "${1:-}" = "--fuzz" ]; then

@@ -113,8 +113,6 @@ bool TCustomRVFormattedData::ClearSoftPageBreaks() {
   return had;
 }
 
-void TCustomRVFormattedData::SetPartialSelectedItem(TCustomRVItemInfo* Item) { FPartialSelectedItem = Item; }
-
 // ---- selection -------------------------------------------------------------------------------------
 
 void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/foundation/RVSearchOptions.h"
 #include "engine/layout/RVBack.h"
 #include "engine/viewer/RVIntProperty.h"
 #include "engine/viewer/RVRootData.h"
@@ -592,6 +593,30 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void ContinueLiveSpelling();
 
   // ---- selection, copying and search ----
+  // Forward to the root data (the caller repaints after SelectAll and Deselect).
+  void Deselect();
+  void SelectAll();
+  // A non-empty selection in the root document or in a sub-document.
+  bool SelectionExists();
+  // A copy of the single selected picture; nil when none.
+  std::unique_ptr<TGraphic> GetSelectedImage();
+  TRVUnicodeString GetSelTextW();
+  TRVUnicodeString GetSelText() { return GetSelTextW(); }
+  void GetSelectionBounds(int& StartItemNo, int& StartItemOffs, int& EndItemNo, int& EndItemOffs, bool Normalize);
+  void SetSelectionBounds(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs);
+  // Copies the selection in the formats the options choose; false when nothing asks for a copy.
+  bool CopyDef();
+  // Copies the selection in every format the viewer writes (the native format, text, Unicode
+  // text, a single selected picture), whatever the options.
+  void Copy();
+  // One format each, replacing what the clipboard held; nothing without a selection.
+  void CopyText();
+  void CopyTextW();
+  void CopyRVF();
+  void CopyImage();
+  // Finds the next occurrence of s and selects it; true when found.
+  bool SearchText(const TRVUnicodeString& s, TRVSearchOptions SrchOptions);
+  bool SearchTextW(const TRVUnicodeString& s, TRVSearchOptions SrchOptions) { return SearchText(s, SrchOptions); }
 
   // ---- input, timers and window messages ----
 
