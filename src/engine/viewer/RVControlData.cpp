@@ -299,4 +299,6 @@ void TRVControlData::PaintBuffered() {
   }
   DrawDragDropCaret(canvas, false);
   DrawFocusedRect(canvas);
+  // Feedback drawn by inverting pixels (a resize frame) stays on the repainted window.
+  if (XorImageDrawn && FXORDrawing) FXORDrawing.Draw(this, canvas, MouseX, MouseY);
 }

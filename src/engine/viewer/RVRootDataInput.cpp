@@ -1,0 +1,75 @@
+// What the root data of a viewer answers for the mouse handling of its document tree: the drop
+// caret record, the drag source, the press point and drag threshold, the text cursor, item hints,
+// and the hyperlink jump, which reaches the viewer from its message loop.
+#include <memory>
+
+#include "engine/viewer/RVMessageData.h"
+#include "engine/viewer/RVRootData.h"
+#include "platform/ui/Controls.h"
+
+TRVDragDropCaretInfo* TViroZereRVData::GetDragDropCaretInfo() {
+  if (!IsRoot()) return TRVControlData::GetDragDropCaretInfo();
+  return &FDragDropCaretInfo;
+}
+
+bool TViroZereRVData::GetDropSource(TObject*& DropSource, DWORD& OkEffects) {
+  DropSource = nullptr;
+  OkEffects = DROPEFFECT_NONE;
+  if (!IsRoot()) return TRVControlData::GetDropSource(DropSource, OkEffects);
+  if (!OnCreateDropSource || FDropSource) return false;
+  FDropSource = OnCreateDropSource(OkEffects);
+  DropSource = FDropSource;
+  return FDropSource != nullptr;
+}
+
+void TViroZereRVData::ReleaseDropSource(bool Moved) {
+  if (!IsRoot()) {
+    TRVControlData::ReleaseDropSource(Moved);
+    return;
+  }
+  TObject* source = FDropSource;
+  FDropSource = nullptr;
+  if (source && OnReleaseDropSource) OnReleaseDropSource(source, Moved);
+}
+
+void TViroZereRVData::SetClickCoords(int X, int Y) {
+  if (!IsRoot()) {
+    TRVControlData::SetClickCoords(X, Y);
+    return;
+  }
+  SetClickPoint(X, Y);
+}
+
+bool TViroZereRVData::IsDragThresholdExceeded(int X, int Y) {
+  if (!IsRoot()) return TRVControlData::IsDragThresholdExceeded(X, Y);
+  return DragThresholdPassed(X, Y);
+}
+
+void TViroZereRVData::DoJump(int id) {
+  if (!IsRoot()) {
+    TRVControlData::DoJump(id);
+    return;
+  }
+  if (FViroZere->IsDestroying()) return;
+  TRVScroller* viewer = GetScroller();
+  if (!viewer->HandleAllocated()) {
+    // Without a window there is no message loop to wait for.
+    if (FViroZere->OnJump) FViroZere->OnJump(viewer, id);
+    return;
+  }
+  PostMessageWithData(viewer->GetHandle(), WM_RVEVENT, 0, std::make_unique<TRVJumpMessageData>(id));
+}
+
+TCursor TViroZereRVData::GetNormalCursor() {
+  if (!IsRoot()) return TRVControlData::GetNormalCursor();
+  return NormalCursor;
+}
+
+void TViroZereRVData::SetControlHint(const TRVUnicodeString& Hint) { GetScroller()->SetHint(Hint); }
+
+bool TViroZereRVData::FocusesItemsOnClick() { return TabNavigation != rvtnNone; }
+
+HWND TViroZereRVData::GetRootControlWindow() {
+  if (!IsRoot()) return TRVControlData::GetRootControlWindow();
+  return GetScroller()->GetHandle();
+}
