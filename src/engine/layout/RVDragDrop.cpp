@@ -148,7 +148,7 @@ void TCustomRVFormattedData::SetDragDropCaretTo(int X, int Y) {
 
 void TCustomRVFormattedData::DrawDragDropCaret(TCanvas* Canvas, bool OnlyForSelf) {
   TRVDragDropCaretInfo* info = GetDragDropCaretInfo();
-  if (!info || !info->RVData || !Canvas || !Canvas->HandleAllocated()) return;
+  if (!info || !info->RVData || !Canvas) return;
   if (info->RVData != this) {
     // One level of redirection: the caret's own document draws it.
     if (!OnlyForSelf) info->RVData->DrawDragDropCaret(Canvas, true);

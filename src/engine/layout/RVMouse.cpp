@@ -571,20 +571,14 @@ bool TCustomRVFormattedData::CancelResize() {
 
 // ---- feedback drawn by inverting pixels ---------------------------------------------------------
 //
-// A window shows only what its control paints, so the image is an overlay: drawing it while the
-// control paints inverts the pixels on the control's canvas, and drawing it at any other time
-// flips whether it is shown and repaints the control, whose painting draws it again. Either way
-// drawing twice leaves the window as it was.
+// A window shows only what its control paints, so the image is an overlay: drawing it flips
+// whether it is shown and repaints the control, whose painting inverts the pixels under it
+// (PaintBuffered). Drawing twice leaves the window as it was.
 
 void TCustomRVFormattedData::XorDrawing() {
   if (!FXORDrawing) return;
-  TCanvas* canvas = GetCanvas();
-  if (canvas && canvas->HandleAllocated()) {
-    FXORDrawing.Draw(this, canvas, MouseX, MouseY);
-  } else {
-    RefreshControl(false);
-  }
   XorImageDrawn = !XorImageDrawn;
+  RefreshControl(false);
 }
 
 void TCustomRVFormattedData::XorDrawingEx(int X, int Y) {

@@ -3,8 +3,8 @@
 // and the hyperlink jump, which reaches the viewer from its message loop.
 #include <memory>
 
-#include "engine/viewer/RVMessageData.h"
 #include "engine/viewer/RVRootData.h"
+#include "engine/viewer/RVViroZere.h"
 #include "platform/ui/Controls.h"
 
 TRVDragDropCaretInfo* TViroZereRVData::GetDragDropCaretInfo() {
@@ -57,7 +57,10 @@ void TViroZereRVData::DoJump(int id) {
     if (FViroZere->OnJump) FViroZere->OnJump(viewer, id);
     return;
   }
-  PostMessageWithData(viewer->GetHandle(), WM_RVEVENT, 0, std::make_unique<TRVJumpMessageData>(id));
+  auto data = std::make_unique<TRVJumpMessageData>();
+  data->Event = rvetJump;
+  data->id = id;
+  PostMessageWithData(viewer->GetHandle(), WM_RVEVENT, 0, std::move(data));
 }
 
 TCursor TViroZereRVData::GetNormalCursor() {
