@@ -573,7 +573,7 @@ bool TCustomRVFormattedData::CancelResize() {
 //
 // A window shows only what its control paints, so the image is an overlay: drawing it flips
 // whether it is shown and repaints the control, whose painting inverts the pixels under it
-// (PaintBuffered). Drawing twice leaves the window as it was.
+// (the viewer's Paint). Drawing twice leaves the window as it was.
 
 void TCustomRVFormattedData::XorDrawing() {
   if (!FXORDrawing) return;

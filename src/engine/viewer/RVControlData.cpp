@@ -299,6 +299,4 @@ void TRVControlData::PaintBuffered() {
   }
   DrawDragDropCaret(canvas, false);
   DrawFocusedRect(canvas);
-  // Feedback drawn by inverting pixels (a resize frame) stays on the repainted window.
-  if (XorImageDrawn && FXORDrawing) FXORDrawing.Draw(this, canvas, MouseX, MouseY);
 }

@@ -65,6 +65,7 @@ void TViroZereRVData::DoJump(int id) {
 
 TCursor TViroZereRVData::GetNormalCursor() {
   if (!IsRoot()) return TRVControlData::GetNormalCursor();
+  if (auto* viewer = dynamic_cast<TCustomViroZere*>(GetScroller())) return viewer->GetCursor();
   return NormalCursor;
 }
 

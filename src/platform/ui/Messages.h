@@ -50,6 +50,7 @@ constexpr Cardinal WM_QUERYNEWPALETTE = 0x030F;
 constexpr Cardinal WM_PALETTECHANGED = 0x0311;
 constexpr Cardinal WM_THEMECHANGED = 0x031A;
 constexpr Cardinal WM_CONTEXTMENU = 0x007B;
+constexpr Cardinal WM_COPY = 0x0301;
 constexpr Cardinal WM_USER = 0x0400;
 
 // Scroll-bar request codes (low word of WParam of WM_VSCROLL and WM_HSCROLL; the high word holds
