@@ -510,6 +510,7 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void ScrollTimer();
   void ContextMenuMessage(TMessage& Message);
   int FAnimationInterval = 0;
+  TPoint FDblClickPoint;
 
  public:
 

@@ -113,7 +113,8 @@ void TCustomViroZere::InputMouseUp(TMouseButton Button, TShiftState Shift, int X
 
 void TCustomViroZere::InputDblClick() {
   TRVScroller::DblClick();
-  if (RVData) RVData->DblClick();
+  // The point of the double click itself: the pointer may have moved on since.
+  if (RVData) RVData->DblClickAt(FDblClickPoint.X, FDblClickPoint.Y);
 }
 
 TCustomViroZere* TCustomViroZere::GetRootControl() {
@@ -131,6 +132,8 @@ bool TCustomViroZere::InputWndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDBLCLK:
       FDblClickTime = std::max<DWORD>(GetMessageTime(), 1);
+      FDblClickPoint = TPoint(LoWordSigned(static_cast<std::uintptr_t>(Message.LParam)),
+                              HiWordSigned(static_cast<std::uintptr_t>(Message.LParam)));
       return false;
     case WM_LBUTTONDOWN: {
       const DWORD last = FDblClickTime;

@@ -373,7 +373,7 @@ BOOL PostMessage(HWND Wnd, Cardinal Msg, WPARAM WParam, LPARAM LParam);
 BOOL PostMessageWithData(HWND Wnd, Cardinal Msg, WPARAM WParam, std::unique_ptr<TObject> Data);
 // How many messages with data wait in the queues now (for tests of their lifetime).
 int PostedMessageDataCount();
-// Milliseconds on a clock that never goes back: the time of the message being handled.
+// Milliseconds on a clock that never goes back, from 1: the time of the message being handled.
 DWORD GetMessageTime();
 // Screen coordinates to a window's client coordinates.
 BOOL ScreenToClient(HWND Wnd, TPoint* Point);

@@ -426,7 +426,7 @@ BOOL PostMessageWithData(HWND Wnd, Cardinal Msg, WPARAM WParam, std::unique_ptr<
 
 int PostedMessageDataCount() { return PostedDataCount.load(); }
 
-DWORD GetMessageTime() { return static_cast<DWORD>(MessageClock().elapsed()); }
+DWORD GetMessageTime() { return static_cast<DWORD>(MessageClock().elapsed() + 1); }
 
 BOOL ScreenToClient(HWND Wnd, TPoint* Point) {
   QWidget* c = NativeClientOf(Wnd);
