@@ -163,7 +163,7 @@ void TCustomRVFormattedData::DrawDragDropCaret(TCanvas* Canvas, bool OnlyForSelf
   Canvas->Pen().SetWidth(1);
   Canvas->Pen().SetStyle(psDot);
   Canvas->Brush().SetStyle(bsClear);
-  st->GetGraphicInterface()->LineDragDropCaret(Canvas, x, y + info->Height, y);
+  st->GetGraphicInterface()->LineDragDropCaret(Canvas, x, y, y + info->Height);
   Canvas->Pen().SetStyle(psSolid);
   Canvas->Pen().SetMode(pmCopy);
 }

@@ -21,6 +21,7 @@
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/DragDrop.h"
 
 namespace {
 
@@ -267,6 +268,88 @@ TEST_F(ViewerInput, PostedEventDataIsFreedWithAWindowThatDies) {
   V.reset();
   EXPECT_EQ(PostedMessageDataCount(), before);
   ProcessMessages(0);
+}
+
+// ---- dragging ----------------------------------------------------------------------------------
+
+struct TTestDragSource : TObject, IRVDragSource {
+  DWORD Result = DROPEFFECT_MOVE;
+  int Runs = 0;
+  DWORD ExecuteDrag(HWND Window, DWORD OkEffects) override {
+    EXPECT_NE(Window, nullptr);
+    EXPECT_EQ(OkEffects, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    ++Runs;
+    return Result;
+  }
+};
+
+TEST_F(ViewerInput, PressInsideTheSelectionCollapsesOrStartsADragPastTheThreshold) {
+  D().AddNL(u"alpha beta gamma", 0, 0);
+  Formatted();
+  TTestDragSource source;
+  std::vector<bool> released;
+  D().OnCreateDropSource = [&](DWORD& OkEffects) -> TObject* {
+    OkEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    return &source;
+  };
+  D().OnReleaseDropSource = [&](TObject* Source, bool Moved) {
+    EXPECT_EQ(Source, &source);
+    released.push_back(Moved);
+  };
+  auto selectAlphaBeta = [&] {
+    Press(CharX(1) + 2, LineY(0));
+    Move(CharX(8) + 2, LineY(0));
+    Release(CharX(8) + 2, LineY(0));
+    ASSERT_EQ(Selected(), "alpha beta");
+  };
+  selectAlphaBeta();
+  // A press and a release inside: the selection collapses at the release point.
+  Press(CharX(3) + 2, LineY(0));
+  EXPECT_TRUE(D().State.Contains(rvstStartingDragDrop));
+  EXPECT_EQ(Selected(), "alpha beta");
+  Release(CharX(3) + 2, LineY(0));
+  EXPECT_FALSE(D().State.Contains(rvstStartingDragDrop));
+  EXPECT_EQ(Selected(), "");
+  // A move shorter than half the drag distance does nothing; a longer one starts the drag.
+  selectAlphaBeta();
+  const int half = (GetSystemMetrics(SM_CXDRAG) + 1) / 2;
+  Press(CharX(3), LineY(0));
+  if (half > 1) Move(CharX(3) + half - 1, LineY(0));
+  ProcessMessages(0);
+  EXPECT_EQ(source.Runs, 0);
+  Move(CharX(3) + half, LineY(0));
+  EXPECT_EQ(source.Runs, 0) << "the drag starts from the message loop";
+  ProcessMessages(0);
+  EXPECT_EQ(source.Runs, 1);
+  EXPECT_EQ(released, (std::vector<bool>{true}));
+  EXPECT_FALSE(D().IsDragging());
+  // A copy does not delete the selection.
+  source.Result = DROPEFFECT_COPY;
+  D().DoDrag();
+  EXPECT_EQ(released, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ViewerInput, DropCaretIsAnOverlayThatMovingTwiceKeepsOnce) {
+  D().AddNL(u"alpha beta gamma", 0, 0);
+  Formatted();
+  auto shot = [&] {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf32bit);
+    bmp.SetSize(400, 300);
+    V->PaintTo(bmp.GetCanvas()->GetHandle(), 0, 0);
+    return bmp.ToPixels();
+  };
+  const TPixelImage plain = shot();
+  D().SetDragDropCaretTo(CharX(6), LineY(0));
+  ASSERT_NE(D().GetDragDropCaretInfo()->RVData, nullptr);
+  EXPECT_EQ(D().GetDragDropCaretInfo()->ItemOffs, 7);
+  const TPixelImage once = shot();
+  D().SetDragDropCaretTo(CharX(6), LineY(0));
+  const TPixelImage twice = shot();
+  EXPECT_EQ(once.Pixels, twice.Pixels);
+  EXPECT_NE(once.Pixels, plain.Pixels);
+  D().RemoveDragDropCaret();
+  EXPECT_EQ(shot().Pixels, plain.Pixels);
 }
 
 // ---- animation ----------------------------------------------------------------------------------
