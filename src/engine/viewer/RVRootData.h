@@ -251,6 +251,8 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   void SetControlHint(const TRVUnicodeString& Hint) override;
   bool FocusesItemsOnClick() override;
   HWND GetRootControlWindow() override;
+  // Raises the checkpoint-visible event as the viewer's CPEventKind says, after a vertical scroll.
+  void AfterVScroll() override;
   // The viewer's text cursor (the cursor shown over text).
   TCursor NormalCursor = -4;
   // Makes the drop source of a drag of the selection; none by default (the editor's drag and

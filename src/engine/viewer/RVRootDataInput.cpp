@@ -77,3 +77,52 @@ HWND TViroZereRVData::GetRootControlWindow() {
   if (!IsRoot()) return TRVControlData::GetRootControlWindow();
   return GetScroller()->GetHandle();
 }
+
+void TViroZereRVData::AfterVScroll() {
+  if (!IsRoot()) return;
+  auto* viewer = dynamic_cast<TCustomViroZere*>(GetScroller());
+  if (!viewer || viewer->GetCPEventKind() == cpeNone || !IsAssignedCheckpointVisible()) return;
+  const int v = GetVOffs(), b = v + GetHeight();
+  auto raise = [this](TRVCPInfo* CP) {
+    LastRaisedCP = CP;
+    DoCheckpointVisible(CP);
+  };
+  // The checkpoints that raise the event, in document order, with their tops; the first at or
+  // below the view's top and the one before it.
+  TRVCPInfo *first = nullptr, *prev = nullptr, *last = nullptr;
+  int firstTop = 0;
+  for (int i = 0; i < ItemCount() && !first; ++i) {
+    TRVCPInfo* cp = GetItem(i)->Checkpoint;
+    if (!cp || !cp->RaiseEvent) continue;
+    const int dNo = FindDrawItemByItem(i);
+    if (dNo < 0) return;
+    const int top = GetTransformedDItemTop(dNo);
+    if (top >= v) {
+      first = cp;
+      firstTop = top;
+    } else {
+      prev = cp;
+    }
+    last = cp;
+  }
+  const bool notAddedCounts = NotAddedCP && NotAddedCP->RaiseEvent && DocumentHeight < b;
+  if (viewer->GetCPEventKind() == cpeAsSectionStart) {
+    TRVCPInfo* taken = nullptr;
+    if (first)
+      taken = firstTop < b ? first : prev;
+    else if (notAddedCounts)
+      taken = NotAddedCP;
+    else
+      taken = last;
+    if (taken && taken != LastRaisedCP) raise(taken);
+    return;
+  }
+  // cpeWhenVisible
+  if (first && firstTop <= b) {
+    if (first != LastRaisedCP) raise(first);
+  } else if (!first && notAddedCounts) {
+    if (NotAddedCP != LastRaisedCP) raise(NotAddedCP);
+  } else if (LastRaisedCP) {
+    raise(nullptr);
+  }
+}

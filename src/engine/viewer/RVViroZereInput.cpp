@@ -208,7 +208,9 @@ bool TCustomViroZere::InputDispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_RVEVENT: HandlePostedEvent(Message); return true;
     case WM_RVDRAGDROP:
-      if (RVData) RVData->DoDrag();
+      // Moves past the threshold may post more than one request; a release before the message
+      // arrived ended the candidate.
+      if (RVData && RVData->State.Contains(rvstStartingDragDrop)) RVData->DoDrag();
       return true;
     case WM_TIMER:
       if (Message.WParam == ScrollTimerId) {

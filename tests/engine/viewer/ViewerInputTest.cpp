@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/document/RVGraphicItem.h"
+#include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/foundation/RVFuncs.h"
 #include "engine/layout/DrawLines.h"
@@ -167,6 +168,35 @@ TEST_F(ViewerInput, AutoScrollDeltasAtTheClientEdges) {
   EXPECT_EQ(V->GetVScrollPos(), before + 10);
   Release(50, h + 25);
   EXPECT_FALSE(V->ScrollTimerActive);
+}
+
+TEST_F(ViewerInput, CheckpointEventsAfterVerticalScrolling) {
+  for (int i = 0; i < 100; ++i) {
+    D().AddNL(u"line " + IntToStr(i), 0, 0);
+    if (i == 3 || i == 60) D().SetCheckpointInfo(i, u"", u"cp" + IntToStr(i), true);
+  }
+  Formatted();
+  std::vector<std::string> raised;
+  V->OnCheckpointVisible = [&](TObject*, TRVCPInfo* CP) {
+    raised.push_back(CP ? "cp" + std::to_string(D().GetItems()->IndexOfObject(CP->ItemInfo)) : "nil");
+  };
+  struct {
+    TCPEventKind Kind;
+    std::vector<int> Tops;  // scroll positions in pixels
+    std::vector<std::string> Expected;
+  } cases[] = {
+      // Visible checkpoints are raised; leaving them all raises nil once.
+      {cpeWhenVisible, {300, 0, 100, 200, 500}, {"cp3", "nil", "cp60"}},
+      // The section the view's top is in.
+      {cpeAsSectionStart, {300, 0, 100, 500, 900}, {"cp3", "cp60"}},
+  };
+  for (const auto& c : cases) {
+    raised.clear();
+    D().LastRaisedCP = nullptr;
+    V->SetCPEventKind(c.Kind);
+    for (int top : c.Tops) V->ScrollTo(top);
+    EXPECT_EQ(raised, c.Expected) << int(c.Kind);
+  }
 }
 
 // ---- keyboard -----------------------------------------------------------------------------------
