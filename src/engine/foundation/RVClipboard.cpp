@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 
@@ -104,4 +105,34 @@ TRVCodePage GetClipboardCodePage() {
     }
   }
   return KeyboardCodePage();
+}
+
+void SetClipboardRVF(const void* RVF, std::size_t Size) {
+  if (Size > 0xFFFFFFFFu) throw EViroZereError(std::string_view("No memory"));
+  const std::uint32_t count = static_cast<std::uint32_t>(Size);
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Size + 4);
+  if (!h) throw EViroZereError(std::string_view("No memory"));
+  auto* p = static_cast<unsigned char*>(GlobalLock(h));
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(count >> (8 * i));
+  if (Size) std::memcpy(p + 4, RVF, Size);
+  GlobalUnlock(h);
+  Clipboard()->SetAsHandle(RVFClipboardFormat, h);
+}
+
+bool ReadRVFClipboardBlock(const void* Block, std::size_t Size, TRVRawByteString& RVF) {
+  RVF.clear();
+  if (!Block || Size < 4) return false;
+  const auto* p = static_cast<const unsigned char*>(Block);
+  const std::uint32_t count = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                              static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+  if (count > Size - 4) return false;
+  RVF.assign(reinterpret_cast<const char*>(p + 4), count);
+  return true;
+}
+
+bool GetClipboardRVF(TRVRawByteString& RVF) {
+  RVF.clear();
+  if (!Clipboard()->HasFormat(RVFClipboardFormat)) return false;
+  const std::string bytes = ReadBlock(RVFClipboardFormat);
+  return ReadRVFClipboardBlock(bytes.data(), bytes.size(), RVF);
 }

@@ -2,6 +2,8 @@
 // of 8-bit text between the engine and the clipboard.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/foundation/RVTypes.h"
 #include "engine/foundation/RVUni.h"
 
@@ -26,3 +28,13 @@ void SetClipboardAnsiText(const TRVAnsiString& Text, UINT Format);
 bool GetClipboardUrl(TRVUnicodeString& Text);
 // The code page of 8-bit clipboard text: the clipboard's locale, else the keyboard layout's.
 TRVCodePage GetClipboardCodePage();
+
+// The native-format block: a 32-bit little-endian byte count, then that many bytes of RVF.
+// Puts Size bytes of RVF on the opened clipboard under RVFClipboardFormat; raises
+// EViroZereError "No memory" when the block cannot be allocated.
+void SetClipboardRVF(const void* RVF, std::size_t Size);
+// The RVF of a block of Size bytes; false (RVF emptied) when the block is shorter than its count
+// says or too short to hold one. Bytes after the counted ones are ignored.
+bool ReadRVFClipboardBlock(const void* Block, std::size_t Size, TRVRawByteString& RVF);
+// The RVF of the clipboard's native-format block; false when it holds none or a damaged one.
+bool GetClipboardRVF(TRVRawByteString& RVF);

@@ -116,8 +116,6 @@ bool TCustomRVFormattedData::ClearSoftPageBreaks() {
   return had;
 }
 
-void TCustomRVFormattedData::SetPartialSelectedItem(TCustomRVItemInfo* Item) { FPartialSelectedItem = Item; }
-
 // ---- selection -------------------------------------------------------------------------------------
 
 void TCustomRVFormattedData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) {

@@ -584,6 +584,65 @@ class TCustomRVFormattedData : public TCustomRVData {
   void ClearJumpHover();
   void ResetItemHint();
   void CollapseSelectionAt(int X, int Y, bool KeepInside);
-  bool HitInsideSelection(int No, int Offs);
   TCustomRVFormattedData* AbsRootFormatted();
+
+  // ---- selection queries, setting the selection and copying (RVSelection.cpp) ----
+  // Whether the selection is not empty (that of the chosen sub-document when there is one). An
+  // empty selection is cleared at the same time with AllowReset, unless a mouse selection is in
+  // progress; with UsePartialSelected a partially selected item with a selection counts.
+  virtual bool SelectionExists(bool AllowReset, bool UsePartialSelected);
+  // The draw-item selection start as it stands (after SelectionExists without reset).
+  virtual void GetSelStart(int& DINo, int& DIOffs);
+  // The selection in item terms (start before end with ANormalize); -1 items without a selection.
+  void GetSelectionBounds(int& StartItemNo, int& StartItemOffs, int& EndItemNo, int& EndItemOffs, bool ANormalize);
+  // Sets the selection from item terms (SetSelectionBounds, declared with partial reformatting,
+  // keeps a position at a line end there; this one prefers the start of the next line).
+  void SetSelectionBoundsDown(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs);
+  // Releases the chosen item, moves bounds off list markers, sets the selection (offsets clamped
+  // into their draw items) and raises the selection events.
+  virtual void DoSetSelectionBounds(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs,
+                                    bool PreferLineBeginning);
+  // Whether an item position lies inside the selection (a sub-document's: its owning item inside
+  // the parent's selection); IncludeBorders makes the two bounds inside.
+  bool Item_InsideSelection(int ItemNo, int ItemOffs, bool IncludeBorders);
+  // The same for a draw-item position, against the normalised draw-item selection.
+  bool DrawItem_InsideSelection(int DrawItemNo, int DrawItemOffs, bool IncludeBorders);
+  // True, with the document and the item, when exactly one whole non-text item is selected
+  // (looked for in the chosen sub-document first).
+  bool GetSingleSelectedItem(TCustomRVFormattedData*& RVData, int& ItemNo);
+  // Decides it from normalised item bounds; ItemNo -1 when false.
+  bool DoGetSingleSelectedItem(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, int& ItemNo);
+  // A copy of the picture of the single selected item; nil when none is selected or it has none.
+  std::unique_ptr<TGraphic> GetSelectedImage();
+  // The selected text (of the chosen sub-document when there is one); empty without a selection.
+  TRVUnicodeString GetSelTextW(bool ForANSI = false);
+  // Document coordinates (x, top, bottom) of the normalised selection's start and end; false
+  // unless both draw items are valid.
+  bool GetSelectionBoundsCoords(int& X1, int& Top1, int& Bottom1, int& X2, int& Top2, int& Bottom2);
+  // Copies the selection to the clipboard in the formats the options ask for; false when no
+  // option and no OnCopy handler asks for anything (the clipboard is then untouched). Color and
+  // Background are the document's, written into the native format. Raises the clipboard's
+  // exception when the clipboard cannot be opened, EViroZereError "No memory" on a failed
+  // allocation.
+  bool CopyDef(TColor Color, TObject* Background);
+  // One format each, put on the already opened clipboard.
+  void CopyRVF(TColor Color, TObject* Background);
+  void CopyRTF(TColor Color, TObject* Background);
+  void CopyTextA();
+  void CopyTextW();
+  void CopyImage();
+  // The selection scope: the partially selected item alone, else the normalised selection.
+  void GetSaveScopeRange(int SaveScope, int& StartItemNo, int& StartOffs, int& EndItemNo, int& EndOffs,
+                         TRVMultiDrawItemPart*& StartPart, TRVMultiDrawItemPart*& EndPart,
+                         TCustomRVItemInfo*& SelectedItem) override;
+
+  // ---- search (RVSearch.cpp) ----
+  // Finds the next occurrence of Str in the direction and selects it (scrolled into view); true
+  // when one was found. Descends into the documents held by items.
+  bool SearchText(bool Down, bool MatchCase, bool WholeWord, bool FromStart, bool MultiItem, bool SmartStart,
+                  const TRVUnicodeString& Str);
+  // The item and offset where a search begins.
+  virtual void SrchStart(bool Down, bool FromStart, bool SmartStart, int& strt, int& Offs);
+  // Selects a found occurrence (from the end back to the start with Invert).
+  virtual void SrchSelectIt(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, bool Invert);
 };

@@ -39,16 +39,6 @@ void TCustomRVFormattedData::Item2DrawItem(int ItemNo, int ItemOffs, int& DrawIt
   DrawItemOffs = ItemOffs - (*DrawItems)[d]->Offs + 1;
 }
 
-void TCustomRVFormattedData::SetSelectionBounds(int StartItemNo, int StartItemOffs, int EndItemNo, int EndItemOffs) {
-  LiveSpellingCheckCurrent();
-  Item2DrawItem(StartItemNo, StartItemOffs, FSelStartNo, FSelStartOffs);
-  Item2DrawItem(EndItemNo, EndItemOffs, FSelEndNo, FSelEndOffs);
-  if (FSelStartNo < 0 || FSelEndNo < 0) {
-    FSelStartNo = FSelEndNo = -1;
-    FSelStartOffs = FSelEndOffs = 0;
-  }
-}
-
 bool TCustomRVFormattedData::SaveFormattingToStream(TStream* Stream) {
   // The selection of the document being edited is kept in item terms around the writing.
   TCustomRVData* top = GetAbsoluteRootData()->GetTopLevelChosenRVData();

@@ -208,7 +208,7 @@ bool TCustomRVFormattedData::HoverStep(TShiftState Shift, int X, int Y, bool All
   if (!handled && !Shift.Contains(ssShift) && CanStartDrag()) {
     int no, offs;
     FindDrawItemForSel(dx, dy, no, offs, true);
-    if (no >= 0 && HitInsideSelection(no, offs)) {
+    if (no >= 0 && DrawItem_InsideSelection(no, offs, true)) {
       SetCursor(crArrowCursor);
       return true;
     }
@@ -222,32 +222,17 @@ bool TCustomRVFormattedData::HoverStep(TShiftState Shift, int X, int Y, bool All
   return false;
 }
 
-// ---- selection helpers --------------------------------------------------------------------------
-
-bool TCustomRVFormattedData::HitInsideSelection(int No, int Offs) {
-  if (No < 0 || FSelStartNo < 0 || FSelEndNo < 0) return false;
-  int sn, en, so, eo;
-  GetSelBounds(sn, en, so, eo, true);
-  return PosNotAfter(sn, so, No, Offs) && PosNotAfter(No, Offs, en, eo);
-}
-
-namespace {
-// A selection that covers something (not only a caret position).
-bool HasSelectedRange(TCustomRVFormattedData* D) {
-  return D->FSelStartNo >= 0 && D->FSelEndNo >= 0 &&
-         !(D->FSelStartNo == D->FSelEndNo && D->FSelStartOffs == D->FSelEndOffs);
-}
-}  // namespace
+// ---- collapsing the selection ------------------------------------------------------------------
 
 void TCustomRVFormattedData::CollapseSelectionAt(int X, int Y, bool KeepInside) {
   int no, offs;
   FindDrawItemForSel(X, Y, no, offs, false);
-  if (HasSelectedRange(this) && HitInsideSelection(no, offs) && (KeepInside || no == -1)) return;
+  if (no >= 0 && DrawItem_InsideSelection(no, offs, true) && KeepInside) return;
   FSelStartNo = FSelEndNo = no;
   FSelStartOffs = FSelEndOffs = offs;
   AdjustMouseUpSelection();
   DoOnSelection(true);
-  if (HasSelectedRange(this)) ChooseMe();
+  if (SelectionExists(false, false)) ChooseMe();
   DoSelect();
   RefreshControl(true);
 }
@@ -360,10 +345,11 @@ void TCustomRVFormattedData::MouseDown(TMouseButton Button, TShiftState Shift, i
   const bool shift = Shift.Contains(ssShift);
   int no, offs;
   FindDrawItemForSel(dx, dy, no, offs, false);
-  if (HasSelectedRange(this) && HitInsideSelection(no, offs)) {
+  GetSelStart(FSelStartNo, FSelStartOffs);
+  if (no >= 0 && DrawItem_InsideSelection(no, offs, true)) {
     int sNo, sOffs;
     FindDrawItemForSel(dx, dy, sNo, sOffs, true);
-    if (sNo >= 0 && !shift && !IsAboveLineSelectMargin(X, Y) && HitInsideSelection(sNo, sOffs) && CanStartDrag()) {
+    if (sNo >= 0 && !shift && !IsAboveLineSelectMargin(X, Y) && DrawItem_InsideSelection(sNo, sOffs, true) && CanStartDrag()) {
       // A drag candidate: the release collapses the selection, a move past the threshold drags.
       root->State.Include(rvstStartingDragDrop);
       SetClickCoords(dx, dy);
@@ -414,7 +400,8 @@ void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int
     root->State.Exclude(rvstStartingDragDrop);
     CollapseSelectionAt(dx, dy, false);
   }
-  const bool selExisted = HasSelectedRange(this);
+  // Without resetting an empty selection: a click leaves the place Shift+click extends from.
+  const bool selExisted = SelectionExists(false, true);
   if (!FCaptureMouseItem) {
     if (State.Contains(rvstMakingSelection) && Button == mbLeft) {
       int cx = X, cy = Y;
@@ -432,7 +419,7 @@ void TCustomRVFormattedData::MouseUp(TMouseButton Button, TShiftState Shift, int
       TrackDrawItemUnderPointer(dx, dy);
       AdjustMouseUpSelection();
       DoOnSelection(true);
-      if (HasSelectedRange(this)) ChooseMe();
+      if (SelectionExists(false, false)) ChooseMe();
       DoSelect();
       RefreshControl(false);
     } else if (GetOptions().Contains(rvoRClickDeselects) && Button == mbRight) {

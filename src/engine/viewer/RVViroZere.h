@@ -486,8 +486,6 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void GetTabOrderList(std::vector<TWinControl*>& List);
   // Raised by a right click (client coordinates) before any menu; Handled stops the menu.
   std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)> OnContextPopup;
-  // The copy command of WM_COPY and the copy shortcut (set by the copying unit; nil: nothing).
-  std::function<void()> OnCopyDef;
   // The milliseconds timer 2 runs at now (0: stopped).
   int AnimationTimerInterval() const { return FAnimationInterval; }
   // The handlers the viewer's message handling and input overrides call.

@@ -240,8 +240,8 @@ bool TCustomViroZere::InputDispatch(TMessage& Message) {
     case WM_COPY:
       if (TWinControl* editor = GetInplaceEditor(); editor && editor->HandleAllocated())
         PostMessage(editor->GetHandle(), WM_COPY, 0, 0);
-      else if (OnCopyDef)
-        OnCopyDef();
+      else if (RVData)
+        RVData->CopyDef(GetEffectiveColor(), nullptr);
       return true;
     case WM_GETDLGCODE:
       Message.Result = DLGC_WANTARROWS;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/base/NLS.h"
+#include "platform/graphics/ImageCodecs.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
 
 // ---- format registry ----------------------------------------------------------------------------
@@ -422,6 +424,21 @@ UnicodeString TClipboard::GetAsText() {
 
 void TClipboard::SetAsText(const UnicodeString& text) {
   SetAsHandle(CF_UNICODETEXT, BlockFrom(text.data(), text.size() * 2, 2));
+}
+
+void TClipboard::Assign(const TGraphic* graphic) {
+  if (!graphic || graphic->GetEmpty()) return;
+  const std::string png = EncodePng(graphic->ToPixels());
+  if (png.empty()) return;
+  Open();
+  try {
+    Adding();
+    FData->Pending->setData(QStringLiteral("image/png"), QByteArray(png.data(), static_cast<qsizetype>(png.size())));
+  } catch (...) {
+    Close();
+    throw;
+  }
+  Close();
 }
 
 // ---- the process's clipboard object -------------------------------------------------------------

@@ -29,6 +29,8 @@ constexpr UINT CF_ENHMETAFILE = 14;
 constexpr UINT CF_HDROP = 15;
 constexpr UINT CF_LOCALE = 16;
 
+class TGraphic;
+
 TAVRELO_EXCEPTION(EClipboardException, Exception)
 
 // The id of a named format, the same for the same name (compared without case) for the life of
@@ -68,6 +70,9 @@ class TClipboard : public TObject {
   void SetAsHandle(UINT format, HGLOBAL value);
   UnicodeString GetAsText();
   void SetAsText(const UnicodeString& text);
+  // Puts a picture on the clipboard as a PNG file under "image/png" (other classes through their
+  // pixels); an empty picture puts nothing. Raises EInvalidGraphic when it cannot be written.
+  void Assign(const TGraphic* graphic);
 
  protected:
   // The system call; false when another program holds the clipboard.
