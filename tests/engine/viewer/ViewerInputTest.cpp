@@ -93,6 +93,7 @@ TEST_F(ViewerInput, DragSnapsToWholeWordsAndShiftClickExtends) {
   EXPECT_EQ(Selected(), "alpha beta gamma");
   Release(CharX(13) + 2, LineY(0));
   EXPECT_EQ(Selected(), "alpha beta gamma");
+  EXPECT_EQ(D().GetSelTextW(), u"alpha beta gamma");
   EXPECT_FALSE(D().State.Contains(rvstMakingSelection));
   // Backwards from "gamma" into "alpha": the start keeps the end of "gamma".
   Press(CharX(13) + 2, LineY(1) + 10);  // below the text: the end of the last line

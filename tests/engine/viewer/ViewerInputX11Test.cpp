@@ -75,6 +75,7 @@ TEST(ViewerInputX11, RealMouseSelectsWordsParagraphsAndExtends) {
                   at(13, 0) + " mouseup 1"));
   EXPECT_TRUE(WaitUntil([&] { return SelectedText(*v.GetRVData()) == "alpha beta gamma"; }))
       << SelectedText(*v.GetRVData());
+  EXPECT_EQ(v.GetRVData()->GetSelTextW(), u"alpha beta gamma");
   // Shift+click at "delta" extends from the anchor in "alpha" (to whole words).
   ASSERT_TRUE(RunCommand("xdotool mousemove " + at(1, 1) + " click 1"));
   ProcessMessages(GetDoubleClickTime() + 50);
