@@ -57,7 +57,9 @@ enum TRVState : std::uint8_t {
   rvstEditorUnformatted, rvstNameSet, rvstDeselecting, rvstUnAssigningChosen, rvstClearing, rvstDoNotTab,
   rvstChangingBkPalette, rvstRVFUsesUnits, rvstFirstParaAborted, rvstLastParaAborted, rvstLoadingAsPartOfItem,
   rvstLoadingAsSubDoc, rvstPreserveSoftPageBreaks, rvstSavingPage, rvstNoStyleTemplateAdustment,
-  rvstNoSpecialCharacters, rvstTouchMouseDown, rvstFormatting
+  rvstNoSpecialCharacters, rvstTouchMouseDown, rvstFormatting,
+  // Mouse and drag states.
+  rvstStartingDragDrop, rvstJumpsJustBuilt, rvstCanDragDropDeleteSelection, rvstForceStyleChangeEvent
 };
 using TRVStates = TSet<TRVState, 40>;
 

@@ -108,8 +108,11 @@ void TCustomRVFormattedData::DestroyItem(TCustomRVItemInfo* Item, bool Clearing)
 }
 
 bool TCustomRVFormattedData::ClearSoftPageBreaks() {
+  // Pagination in progress keeps them.
+  if (State.Contains(rvstPreserveSoftPageBreaks)) return false;
   const bool had = FSoftPageBreaks != nullptr;
   FSoftPageBreaks.reset();
+  for (int i = 0; i < ItemCount(); ++i) GetItem(i)->ClearSoftPageBreaks();
   return had;
 }
 

@@ -7,6 +7,7 @@
 // defined in units of their own.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,33 @@ class TRVSelectingInfo : public TObject {
 
 // Bases of the canvas transform of a rotated document.
 enum TRVTransformBase : std::uint8_t { rvtrbLocal, rvtrbRoot, rvtrbAbsRoot };
+
+class TCustomRVFormattedData;
+class TRVItemAnimator;
+
+// Where the drop caret of a drag stands: the document, the item position and the caret line in
+// that document's coordinates. Kept by the root data.
+struct TRVDragDropCaretInfo {
+  TCustomRVFormattedData* RVData = nullptr;
+  int ItemNo = -1, ItemOffs = 0;
+  int X = 0, Y = 0, Height = 0;
+};
+
+// What a drop source offers the document that starts a drag: it runs the window system's drag
+// loop over Window and answers the effect the drop ended with (DROPEFFECT_NONE when cancelled).
+class IRVDragSource {
+ public:
+  virtual ~IRVDragSource() = default;
+  virtual DWORD ExecuteDrag(HWND Window, DWORD OkEffects) = 0;
+};
+
+// Draws feedback by inverting pixels on the document's canvas at a document point; Owner tells
+// two handlers apart.
+struct TRVXorDrawingHandler {
+  const void* Owner = nullptr;
+  std::function<void(TCustomRVFormattedData* RVData, TCanvas* Canvas, int X, int Y)> Draw;
+  explicit operator bool() const { return bool(Draw); }
+};
 
 class TCustomRVFormattedData : public TCustomRVData {
  public:
@@ -123,7 +151,7 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize);
   virtual void GetSelectionBoundsEx(int& StartItemNo, int& StartItemOffs, int& EndItemNo, int& EndItemOffs,
                                     bool Normalize);
-  virtual void DoOnSelection(bool /*Exists*/) {}
+  virtual void DoOnSelection(bool /*AllowScrolling*/) { ResetAniBackground(); }
   virtual void DeleteParas(int FirstItemNo, int LastItemNo);
   virtual bool AllowChanging();
   virtual bool IgnorePageBreaks() { return false; }
@@ -216,7 +244,7 @@ class TCustomRVFormattedData : public TCustomRVData {
 
   // ---- fields ----
   TRVCPInfo* LastRaisedCP = nullptr;
-  std::function<void()> FXORDrawing;
+  TRVXorDrawingHandler FXORDrawing;
   TCustomRVItemInfo* FCaptureMouseItem = nullptr;
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   bool XorImageDrawn = false;
@@ -307,10 +335,11 @@ class TCustomRVFormattedData : public TCustomRVData {
   // Fills R of Canvas with the document's colour (and, where the document has one, background
   // image).
   virtual void DrawBackground(TCanvas* Canvas, const TRect& R, bool AllowThumbnails, TRVGraphicInterface* GraphicInterface);
-  // XOR-draws the drag-and-drop caret when one is shown (drawing twice erases); none here.
-  virtual void DrawDragDropCaret(TCanvas* /*Canvas*/, bool /*OnlyForSelf*/) {}
-  // The document's handling of a mouse release (client coordinates); nothing here.
-  virtual void MouseUp(TMouseButton /*Button*/, TShiftState /*Shift*/, int /*X*/, int /*Y*/) {}
+  // Draws the drop caret where the root's record puts it, by inverting pixels (drawing twice
+  // erases; RVDragDrop.cpp).
+  virtual void DrawDragDropCaret(TCanvas* Canvas, bool OnlyForSelf);
+  // The document's handling of a mouse release (client coordinates; RVMouse.cpp).
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   // Hit-testing and position queries
   // ---- hit-testing, positions and coordinates (RVHitTesting.cpp) ----
   // The selection in item terms (survives reformatting), and set back from item terms (hidden
@@ -433,6 +462,129 @@ class TCustomRVFormattedData : public TCustomRVData {
   // a document without a control is neither focused nor disabled.
   virtual bool FocusedEx() { return false; }
   virtual bool EnabledEx() { return true; }
+
+  // ---- extending a selection by words, lines and paragraphs (RVSelectionExtend.cpp) ----
+  // Moves the selection end to a document point, snapping to words as FSelectingInfo says; true
+  // when the selection changed.
+  bool ExtendSelectionByWordTo(int X, int Y);
+  // Moves the selection end to a document point and widens the selection to whole lines (and
+  // paragraphs in the paragraph selection mode); true when the selection changed.
+  bool ExtendSelectionTo(int X, int Y);
+  // Widens the selection to the lines it touches; with Collapse the end first jumps to the start.
+  void ExpandSelectionToLines(bool Collapse);
+  // Widens a non-empty selection to whole displayed paragraphs (with OnlyIfMultiple only when it
+  // spans several); true when it did.
+  bool ExpandSelectionToParagraph(bool OnlyIfMultiple);
+  bool IsSelectionForward();
+  // The offset lies strictly inside a text draw item with no delimiter on either side of it.
+  bool IsInsideWord(int DrawItemNo, int DrawItemOffs);
+  // The bounds of the word around a draw-item offset (draw-item offsets).
+  void GetWordBounds(int DrawItemNo, int DrawItemOffs, int& WordStart, int& WordEnd);
+  // After the mouse button is released on a selection; the editor adjusts it.
+  virtual void AdjustMouseUpSelection() {}
+
+  // ---- hyperlinks, focus, sub-documents and geometry (RVHyperlinks.cpp) ----
+  // Numbers the hyperlinks of the document tree from StartJumpNo, which grows past them.
+  void BuildJumps(int& StartJumpNo);
+  // The document and item of the hyperlink with the id the control reports (nil, -1 when none).
+  void GetJumpPointLocation(int id, TCustomRVFormattedData*& RVData, int& ItemNo);
+  // Makes this sub-document the chosen one of the item that holds it.
+  void ChooseMe();
+  // The innermost document, item and offset under a point (document coordinates unless
+  // CoordRelativeToControl); ItemNo -1 when nothing is there.
+  void GetItemAtEx(int X, int Y, TCustomRVFormattedData*& RVData, int& ItemNo, int& OffsetInItem, bool FStrict,
+                   bool ClosestSubRVData, bool& InSubRVDataOwnerItem, bool IgnoreFloating,
+                   bool CoordRelativeToControl);
+  // The word under a client point through every sub-document; true when a draw item was hit
+  // (the word is empty on a delimiter).
+  bool FindWordAt(TRVUnicodeString& Word, int X, int Y, int& StyleNo, int& ItemNo, int& Offs,
+                  TCustomRVFormattedData*& RVData);
+  bool FindWordAt_(TRVUnicodeString& Word, int X, int Y, int& StyleNo, int& ItemNo, int& Offs,
+                   TCustomRVFormattedData*& RVData, bool CoordRelativeToControl);
+  // Left and transformed top of the item's first draw item; false when it has none.
+  bool GetItemCoords(int ItemNo, int& Left, int& Top);
+  bool GetItemClientCoords(int ItemNo, int& Left, int& Top);
+
+  // ---- drop caret, drag start and services of the root data (RVDragDrop.cpp) ----
+  // Moves the drop caret to the item position under a client point.
+  void SetDragDropCaretTo(int X, int Y);
+  void SetDragDropCaret(int ItemNo, int Offs);
+  void RemoveDragDropCaret();
+  // Starts a drag of the selection (the root's drop source runs the drag).
+  void DoDrag();
+  // Services kept by the absolute root: answered here by asking it.
+  virtual TRVDragDropCaretInfo* GetDragDropCaretInfo();
+  virtual bool IsDragging() const;
+  virtual TObject* GetSelectionHandles();
+  virtual void CreateSelectionHandlesAfterTap();
+  // The drop source of a drag from this tree and the effects it allows; false when none.
+  virtual bool GetDropSource(TObject*& DropSource, DWORD& OkEffects);
+  virtual void ReleaseDropSource(bool Moved);
+  // The press point (document coordinates of this document) and the drag threshold around it.
+  virtual void SetClickCoords(int X, int Y);
+  virtual bool IsDragThresholdExceeded(int X, int Y);
+  virtual bool CanStartDrag();
+  virtual void InsertAnimator(TRVItemAnimator*& Animator);
+  virtual bool AllowAnimation();
+  virtual void ResetAniBackground();
+  // The pointer position in Control's client coordinates.
+  static void GetMouseClientCoords(TObject* Control, int& X, int& Y);
+
+  // ---- mouse input and selection by mouse (RVMouse.cpp) ----
+  // Client coordinates of the control; the document adds its scroll offsets.
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseLeave();
+  // A double click at the pointer, at a client point, and the third click.
+  void DblClick();
+  void DblClickAt(int X, int Y);
+  void TripleClick();
+  bool IsAboveLineSelectMargin(int X, int Y);
+  // Sets the cursor of the control that shows the document.
+  virtual void SetCursor(TCursor Cursor);
+  // Lets Item receive every move; Left and Top are its first draw item's place.
+  void SetMouseCapture(TCustomRVItemInfo* Item, int& Left, int& Top);
+  void ReleaseMouseCapture(TCustomRVItemInfo* Item);
+  // Feedback drawn by inverting pixels: drawing it twice erases it.
+  void AssignXorDrawing(const TRVXorDrawingHandler& Handler);
+  void UnAssignXorDrawing(const TRVXorDrawingHandler& Handler);
+  bool UsingThisXorDrawing(const TRVXorDrawingHandler& Handler) const;
+  bool ClearXorDrawing();
+  virtual void XorDrawing();
+  void XorDrawingEx(int X, int Y);
+  virtual bool CancelResize();
+  // Events, raised by the control of the absolute root.
+  virtual void DoRVMouseDown(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y);
+  virtual void DoRVMouseUp(TMouseButton Button, TShiftState Shift, int ItemNo, int X, int Y);
+  virtual void DoRVRightClick(const TRVUnicodeString& ClickedWord, int StyleNo, int X, int Y);
+  virtual void DoRVDblClick(const TRVUnicodeString& ClickedWord, int StyleNo);
+  virtual void DoJump(int id);
+  virtual void DoGetItemCursor(TCustomRVData* RVData, int ItemNo, TCursor& Cursor);
+  virtual bool IsAssignedRVMouseDown() const;
+  virtual bool IsAssignedRVMouseUp() const;
+  virtual bool IsAssignedRVRightClick() const;
+  virtual bool IsAssignedRVDblClick() const;
+  virtual bool IsAssignedJump() const;
+  virtual TCursor GetNormalCursor();
+  // The control's client point as a screen point and back (through the parent control).
+  virtual TPoint ClientToScreen(TPoint P);
+  virtual TPoint ScreenToClient(TPoint P);
+  // The window of the root control (the posted messages go there); nil without one.
+  virtual HWND GetRootControlWindow();
+  // Whether a click on an item that takes the focus gives it the focus (a control's document
+  // with Tab navigation).
+  virtual bool FocusesItemsOnClick() { return false; }
+  // Internals of the mouse handling.
+  // The draw item under a document point, kept while the point stays in it.
+  void TrackDrawItemUnderPointer(int X, int Y);
+  // The hover step of a move; true when it set a cursor.
+  bool HoverStep(TShiftState Shift, int X, int Y, bool AllowJumps, bool JumpsJustBuilt);
+  void UpdateJumpHover(int NewDI, int PrevDI, bool JumpsJustBuilt);
+  void RefreshControl(bool Now);
+  void ClearJumpHover();
+  void ResetItemHint();
+  void CollapseSelectionAt(int X, int Y, bool KeepInside);
+  TCustomRVFormattedData* AbsRootFormatted();
 
   // ---- selection queries, setting the selection and copying (RVSelection.cpp) ----
   // Whether the selection is not empty (that of the chosen sub-document when there is one). An

@@ -348,6 +348,7 @@ void TViroZereRVData::SetRVFUseUnits(bool Value) {
 // ---- dragging ------------------------------------------------------------------------------------
 
 bool TViroZereRVData::CanStartDrag() {
+  if (!IsRoot()) return false;
   if (GetOptions().Contains(rvoDisallowDrag)) return false;
   return FDropSource == nullptr;
 }

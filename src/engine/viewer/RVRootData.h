@@ -242,6 +242,27 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   // The viewer's page-layout editor when it is hosted by one (nil when not).
   std::function<std::shared_ptr<IRVScaleViroZereInterface>()> OnGetScaleViroZereInterface;
 
+  // ---- mouse, drag and jump services of the root (RVRootDataInput.cpp) ----
+  TRVDragDropCaretInfo* GetDragDropCaretInfo() override;
+  bool GetDropSource(TObject*& DropSource, DWORD& OkEffects) override;
+  void ReleaseDropSource(bool Moved) override;
+  void SetClickCoords(int X, int Y) override;
+  bool IsDragThresholdExceeded(int X, int Y) override;
+  // A hyperlink click reaches the viewer's OnJump from its message loop.
+  void DoJump(int id) override;
+  TCursor GetNormalCursor() override;
+  void SetControlHint(const TRVUnicodeString& Hint) override;
+  bool FocusesItemsOnClick() override;
+  HWND GetRootControlWindow() override;
+  // Raises the checkpoint-visible event as the viewer's CPEventKind says, after a vertical scroll.
+  void AfterVScroll() override;
+  // The viewer's text cursor (the cursor shown over text).
+  TCursor NormalCursor = -4;
+  // Makes the drop source of a drag of the selection; none by default (the editor's drag and
+  // drop gives one).
+  std::function<TObject*(DWORD& OkEffects)> OnCreateDropSource;
+  std::function<void(TObject* Source, bool Moved)> OnReleaseDropSource;
+
  private:
   std::unique_ptr<TRVDataRootProperties> FRootProperties;
   std::unique_ptr<TRVDataRootEvents> FRootEvents;
@@ -254,4 +275,5 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   std::unique_ptr<TRVMarkerList> FMarkers;
   std::unique_ptr<TRVAnimatorList> FAnimatorList;
   TObject* FDropSource = nullptr;  // not owned
+  TRVDragDropCaretInfo FDragDropCaretInfo;
 };

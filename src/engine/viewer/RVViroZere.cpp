@@ -205,8 +205,6 @@ TRVWordEnumThread* TCustomViroZere::GetRootWordEnumThread() {
 
 // ---- dynamic operations -----------------------------------------------------------------------
 
-void TCustomViroZere::CopyOnShortcut(WORD& /*Key*/, TShiftState /*Shift*/) {}
-
 TCanvas* TCustomViroZere::GetFormatCanvas(TCanvas* DefCanvas) {
   if (auto sv = GetScaleViroZere())
     if (TCanvas* c = sv->GetFormatCanvas()) return c;
@@ -347,13 +345,13 @@ void TCustomViroZere::Paint() {
   if (GetScaleViroZere()) return;
   const bool xorShown = RVData->XorImageDrawn && RVData->FXORDrawing;
   if (xorShown) {
-    RVData->FXORDrawing();
+    RVData->FXORDrawing.Draw(RVData.get(), GetCanvas(), RVData->MouseX, RVData->MouseY);
     RVData->XorImageDrawn = false;
   }
   RVData->PaintBuffered();
   if (OnPaint) OnPaint(this, GetCanvas(), false);
   if (xorShown && RVData->FXORDrawing) {
-    RVData->FXORDrawing();
+    RVData->FXORDrawing.Draw(RVData.get(), GetCanvas(), RVData->MouseX, RVData->MouseY);
     RVData->XorImageDrawn = true;
   }
 }
@@ -421,15 +419,17 @@ void TCustomViroZere::SetVSmallStep(int Value) {
 void TCustomViroZere::DoVScrolled() {
   TRVScroller::DoVScrolled();
   if (Flags.Contains(rvflRoot) && RVData) RVData->GetRootEvents()->ExecuteAfterVScroll();
+  InputAfterScroll(true);
 }
 
 void TCustomViroZere::DoHScrolled() {
   TRVScroller::DoHScrolled();
   if (Flags.Contains(rvflRoot) && RVData) RVData->GetRootEvents()->ExecuteAfterHScroll();
+  InputAfterScroll(false);
 }
 
 void TCustomViroZere::DoGesture(const TGestureEventInfo& EventInfo, bool& Handled) {
-  TRVScroller::DoGesture(EventInfo, Handled);
+  InputGesture(EventInfo, Handled);
 }
 
 void TCustomViroZere::DeselectChosen(TCustomRVData* ChosenData) {
@@ -501,7 +501,7 @@ void TCustomViroZere::SetVAlign(TTextLayout Value) {
 void TCustomViroZere::SetAnimationMode(TRVAnimationMode Value) {
   if (FAnimationMode == Value) return;
   FAnimationMode = Value;
-  if (Value == rvaniDisabled) StopAnimation();
+  InputAnimationModeChanged();
 }
 
 int TCustomViroZere::GetFirstJumpNo() const { return RVData->FFirstJumpNo; }
@@ -626,11 +626,9 @@ void TCustomViroZere::DoBeforeSaving() {
 
 // ---- animation and live spelling -------------------------------------------------------------------
 
-void TCustomViroZere::StartAnimation() { RVData->FPlayingAnimation = true; }
+void TCustomViroZere::StartAnimation() { InputStartAnimation(); }
 
-void TCustomViroZere::StopAnimation() {
-  if (RVData) RVData->FPlayingAnimation = false;
-}
+void TCustomViroZere::StopAnimation() { InputStopAnimation(); }
 
 void TCustomViroZere::StartLiveSpelling() {
   if (!Flags.Contains(rvflRoot) || !OnSpellingCheck || !FStyle) return;
@@ -668,7 +666,10 @@ void TCustomViroZere::ClearLiveSpellingResults() {
 
 // ---- messages -------------------------------------------------------------------------------------
 
-void TCustomViroZere::WndProc(TMessage& Message) { TRVScroller::WndProc(Message); }
+void TCustomViroZere::WndProc(TMessage& Message) {
+  if (InputWndProc(Message)) return;
+  TRVScroller::WndProc(Message);
+}
 
 void TCustomViroZere::Dispatch(TMessage& Message) {
   if (DispatchEditControlMessage(Message)) return;
@@ -681,22 +682,22 @@ void TCustomViroZere::Dispatch(TMessage& Message) {
       Message.Result = 1;
       break;
     default:
-      TRVScroller::Dispatch(Message);
+      if (!InputDispatch(Message)) TRVScroller::Dispatch(Message);
   }
 }
 
 // ---- input (the input unit fills these) -----------------------------------------------------------
 
 void TCustomViroZere::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TRVScroller::MouseDown(Button, Shift, X, Y);
+  InputMouseDown(Button, Shift, X, Y);
 }
 
-void TCustomViroZere::MouseMove(TShiftState Shift, int X, int Y) { TRVScroller::MouseMove(Shift, X, Y); }
+void TCustomViroZere::MouseMove(TShiftState Shift, int X, int Y) { InputMouseMove(Shift, X, Y); }
 
 void TCustomViroZere::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TRVScroller::MouseUp(Button, Shift, X, Y);
+  InputMouseUp(Button, Shift, X, Y);
 }
 
-void TCustomViroZere::DblClick() { TRVScroller::DblClick(); }
+void TCustomViroZere::DblClick() { InputDblClick(); }
 
-void TCustomViroZere::KeyDown(WORD& Key, TShiftState Shift) { TRVScroller::KeyDown(Key, Shift); }
+void TCustomViroZere::KeyDown(WORD& Key, TShiftState Shift) { InputKeyDown(Key, Shift); }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/foundation/RVSearchOptions.h"
 #include "engine/layout/RVBack.h"
@@ -619,6 +620,51 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   bool SearchTextW(const TRVUnicodeString& s, TRVSearchOptions SrchOptions) { return SearchText(s, SrchOptions); }
 
   // ---- input, timers and window messages ----
+  // (RVViroZereInput.cpp.) The auto-scroll step for a pointer coordinate Pos along a client
+  // extent: -10 more than 20 pixels before the client area, -1 within 20 pixels before it, 1
+  // within 20 pixels after it, 10 farther, 0 inside (the extent itself included).
+  static int AutoScrollDelta(int Pos, int ClientExtent);
+  // Timer 1 scrolls by the deltas while a selection is dragged beyond the window: every 100 ms
+  // (300 ms when Slow). Nothing when AutoScrollAllowed is off or it runs already.
+  void ActivateScrollTimer(bool Slow);
+  void DeactivateScrollTimer();
+  // A mouse move at the pointer, when it lies over the client area.
+  void GenerateMouseMove();
+  // Ctrl+C or Ctrl+Insert; Ctrl+X or Shift+Delete; Ctrl+V or Shift+Insert (never with Alt).
+  static bool IsCopyShortcut(WORD Key, TShiftState Shift);
+  static bool IsCutShortcut(WORD Key, TShiftState Shift);
+  static bool IsPasteShortcut(WORD Key, TShiftState Shift);
+  // The viewer whose document holds this one (this viewer unless it edits a cell of another).
+  TCustomViroZere* GetRootControl();
+  // The tab order of the window with the viewer before the controls embedded in it.
+  void GetTabOrderList(std::vector<TWinControl*>& List);
+  // Raised by a right click (client coordinates) before any menu; Handled stops the menu.
+  std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)> OnContextPopup;
+  // The milliseconds timer 2 runs at now (0: stopped).
+  int AnimationTimerInterval() const { return FAnimationInterval; }
+  // The handlers the viewer's message handling and input overrides call.
+  bool InputWndProc(TMessage& Message);
+  bool InputDispatch(TMessage& Message);
+  void InputMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  void InputMouseMove(TShiftState Shift, int X, int Y);
+  void InputMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  void InputDblClick();
+  void InputKeyDown(WORD& Key, TShiftState Shift);
+  void InputAfterScroll(bool Vertical);
+  void InputGesture(const TGestureEventInfo& EventInfo, bool& Handled);
+  void InputStartAnimation();
+  void InputStopAnimation();
+  void InputAnimationModeChanged();
+
+ private:
+  void HandlePostedEvent(TMessage& Message);
+  void AnimationTimer();
+  void ScrollTimer();
+  void ContextMenuMessage(TMessage& Message);
+  int FAnimationInterval = 0;
+  TPoint FDblClickPoint;
+
+ public:
 
   // ---- edit-control messages ----
   // Answers the edit-control messages and, while Flags hold rvflCanProcessGetText, the window-text
@@ -635,6 +681,9 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void EMLineIndex(TMessage& Message);
   void EMLineLength(TMessage& Message);
 };
+
+// The auto-scroll of a selection dragged beyond the window may run (on by default).
+extern bool AutoScrollAllowed;
 
 // The viewer as a program places it.
 class TViroZere : public TCustomViroZere {

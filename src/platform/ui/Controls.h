@@ -54,6 +54,14 @@ struct TGestureEventInfo {
 };
 
 class TWinControl;
+class TControl;
+
+// What CM_HINTSHOW carries: the control may change the text or (answering non-zero) refuse it.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint CursorPos;  // client coordinates
+  UnicodeString HintStr;
+};
 
 class TControl : public TComponent {
   TAVRELO_PERSISTENT(TControl, TComponent)
@@ -96,6 +104,11 @@ class TControl : public TComponent {
   // An entry of the screen's cursor table (Cursors.h); the window shows it while the pointer is over it.
   int GetCursor() const { return FCursor; }
   void SetCursor(int v);
+  // The text shown in a tooltip while the pointer rests over the control.
+  const UnicodeString& GetHint() const { return FHint; }
+  void SetHint(const UnicodeString& v) { FHint = v; }
+  bool GetShowHint() const { return FShowHint; }
+  void SetShowHint(bool v) { FShowHint = v; }
   std::intptr_t GetTag() const { return FTag; }
   void SetTag(std::intptr_t v) { FTag = v; }
   int GetClientWidth() const { return GetClientRect().Width(); }
@@ -168,6 +181,8 @@ class TControl : public TComponent {
   int FWheelAccumulator = 0;
   bool FEnabled = true;
   int FCursor = 0;
+  UnicodeString FHint;
+  bool FShowHint = false;
   std::intptr_t FTag = 0;
   TInteractiveGestures FTouchGestures;
   TInteractiveGestureOptions FTouchGestureOptions;
@@ -351,6 +366,19 @@ BOOL ClientToScreen(HWND Wnd, TPoint* Point);
 // an id again re-arms it with the new interval. Answers the id, 0 without a window.
 std::uintptr_t SetTimer(HWND Wnd, std::uintptr_t IDEvent, UINT Elapse);
 BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent);
+
+// Posted messages: queued for the window and delivered to its control from the event loop, after
+// what is being handled now. Data, when given, belongs to the message: the control finds it in
+// LParam while it handles the message, and it is freed afterwards, also when the window is
+// destroyed with the message still queued. FALSE without a window (Data is then freed at once).
+BOOL PostMessage(HWND Wnd, Cardinal Msg, WPARAM WParam, LPARAM LParam);
+BOOL PostMessageWithData(HWND Wnd, Cardinal Msg, WPARAM WParam, std::unique_ptr<TObject> Data);
+// How many messages with data wait in the queues now (for tests of their lifetime).
+int PostedMessageDataCount();
+// Milliseconds on a clock that never goes back, from 1: the time of the message being handled.
+DWORD GetMessageTime();
+// Screen coordinates to a window's client coordinates.
+BOOL ScreenToClient(HWND Wnd, TPoint* Point);
 
 // Runs the window system's pending events (input, painting, timers) for up to MaxMilliseconds,
 // or once when 0; for tools and tests that drive windows without an event loop of their own.

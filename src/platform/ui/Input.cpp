@@ -24,6 +24,9 @@ std::int16_t GetAsyncKeyState(int vKey) {
     case VK_SHIFT: down = m.testFlag(Qt::ShiftModifier); break;
     case VK_CONTROL: down = m.testFlag(Qt::ControlModifier); break;
     case VK_MENU: down = m.testFlag(Qt::AltModifier); break;
+    case VK_LBUTTON: down = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton); break;
+    case VK_RBUTTON: down = QGuiApplication::mouseButtons().testFlag(Qt::RightButton); break;
+    case VK_MBUTTON: down = QGuiApplication::mouseButtons().testFlag(Qt::MiddleButton); break;
     default: break;
   }
   return down ? static_cast<std::int16_t>(0x8000) : 0;

@@ -5,7 +5,7 @@
 #include "platform/base/Classes.h"
 
 // Virtual-key codes (the documented values). Letters and digits are their upper-case ASCII codes.
-constexpr int VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
+constexpr int VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_MBUTTON = 0x04, VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
               VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
               VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
               VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_APPS = 0x5D, VK_F1 = 0x70, VK_F24 = 0x87;
@@ -15,8 +15,8 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // The pointer position in screen coordinates; false when the window system cannot tell.
 BOOL GetCursorPos(TPoint* point);
-// For VK_SHIFT, VK_CONTROL and VK_MENU: the high bit is set while the key is down; 0 for other
-// keys, whose state the window system does not give outside input events.
+// For VK_SHIFT, VK_CONTROL, VK_MENU and the mouse buttons: the high bit is set while the key is
+// down; 0 for other keys, whose state the window system does not give outside input events.
 std::int16_t GetAsyncKeyState(int vKey);
 
 // System settings read and written through SystemParametersInfoW. SPI_GETWHEELSCROLLLINES fills

@@ -49,6 +49,8 @@ constexpr Cardinal WM_MOUSEHWHEEL = 0x020E;
 constexpr Cardinal WM_QUERYNEWPALETTE = 0x030F;
 constexpr Cardinal WM_PALETTECHANGED = 0x0311;
 constexpr Cardinal WM_THEMECHANGED = 0x031A;
+constexpr Cardinal WM_CONTEXTMENU = 0x007B;
+constexpr Cardinal WM_COPY = 0x0301;
 constexpr Cardinal WM_USER = 0x0400;
 
 // Edit-control messages. Character positions are 0-based; a selection is given as start and end.
@@ -107,6 +109,9 @@ constexpr Cardinal CM_VISIBLECHANGED = CM_BASE + 45;
 constexpr Cardinal CM_CTL3DCHANGED = CM_BASE + 15;
 constexpr Cardinal CM_BORDERCHANGED = CM_BASE + 59;
 constexpr Cardinal CM_ENABLEDCHANGED = CM_BASE + 0;
+// The pointer left the control's window; a hint is about to show (LParam: the THintInfo).
+constexpr Cardinal CM_MOUSELEAVE = CM_BASE + 20;
+constexpr Cardinal CM_HINTSHOW = CM_BASE + 48;
 
 struct TMessage {
   Cardinal Msg = 0;

@@ -1,6 +1,10 @@
 #include "platform/ui/NativeWindow.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QPointer>
+#include <QToolTip>
+#include <atomic>
 #include <QElapsedTimer>
 #include <QGestureEvent>
 #include <QImage>
@@ -97,7 +101,35 @@ bool TClientArea::event(QEvent* e) {
       return true;
     }
   }
+  if (e->type() == QEvent::ToolTip && FOwner->Control()) {
+    auto* h = static_cast<QHelpEvent*>(e);
+    TWinControl* c = FOwner->Control();
+    THintInfo info;
+    info.HintControl = c;
+    info.CursorPos = TPoint(h->pos().x(), h->pos().y());
+    info.HintStr = c->GetHint();
+    QPointer<TClientArea> self(this);
+    const bool refused = FOwner->Send(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+    if (!self) return true;
+    if (refused || !c->GetShowHint() || info.HintStr.empty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(h->globalPos(), QString::fromUtf16(info.HintStr.data(), info.HintStr.size()), this);
+    return true;
+  }
   return QWidget::event(e);
+}
+
+void TClientArea::leaveEvent(QEvent*) { FOwner->Send(CM_MOUSELEAVE, 0, 0); }
+
+void TClientArea::contextMenuEvent(QContextMenuEvent* e) {
+  // From the keyboard both coordinates are -1, as the window system reports it.
+  LPARAM l = MakeLParam(-1, -1);
+  if (e->reason() != QContextMenuEvent::Keyboard) {
+    const QPoint g = e->globalPos();
+    l = MakeLParam(g.x(), g.y());
+  }
+  FOwner->Send(WM_CONTEXTMENU, 0, l);
 }
 
 void TClientArea::paintEvent(QPaintEvent* e) {
@@ -330,6 +362,79 @@ void TNativeWindow::timerEvent(QTimerEvent* e) {
       Send(WM_TIMER, id, 0);
       return;
     }
+}
+
+// ---- posted messages ------------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<int> PostedDataCount{0};
+
+const QEvent::Type PostedMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// A message waiting in the toolkit's queue for a window. It owns its data, so the data goes with
+// the event however the event ends: handled, or dropped with the window it was posted to.
+class TPostedMessageEvent : public QEvent {
+ public:
+  TPostedMessageEvent(Cardinal msg, WPARAM w, LPARAM l, std::unique_ptr<TObject> data)
+      : QEvent(PostedMessageEvent), Msg(msg), WParam(w), LParam(l), Data(std::move(data)) {
+    if (Data) ++PostedDataCount;
+  }
+  ~TPostedMessageEvent() override {
+    if (Data) --PostedDataCount;
+  }
+  Cardinal Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  std::unique_ptr<TObject> Data;
+};
+
+QElapsedTimer& MessageClock() {
+  static QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return clock;
+}
+
+}  // namespace
+
+bool TNativeWindow::event(QEvent* e) {
+  if (e->type() == PostedMessageEvent) {
+    auto* m = static_cast<TPostedMessageEvent*>(e);
+    const LPARAM l = m->Data ? reinterpret_cast<LPARAM>(m->Data.get()) : m->LParam;
+    Send(m->Msg, m->WParam, l);
+    return true;
+  }
+  return QFrame::event(e);
+}
+
+BOOL PostMessage(HWND Wnd, Cardinal Msg, WPARAM WParam, LPARAM LParam) {
+  QWidget* w = NativeWidgetOf(Wnd);
+  if (!w) return FALSE;
+  QCoreApplication::postEvent(w, new TPostedMessageEvent(Msg, WParam, LParam, nullptr));
+  return TRUE;
+}
+
+BOOL PostMessageWithData(HWND Wnd, Cardinal Msg, WPARAM WParam, std::unique_ptr<TObject> Data) {
+  QWidget* w = NativeWidgetOf(Wnd);
+  if (!w) return FALSE;
+  QCoreApplication::postEvent(w, new TPostedMessageEvent(Msg, WParam, 0, std::move(Data)));
+  return TRUE;
+}
+
+int PostedMessageDataCount() { return PostedDataCount.load(); }
+
+DWORD GetMessageTime() { return static_cast<DWORD>(MessageClock().elapsed() + 1); }
+
+BOOL ScreenToClient(HWND Wnd, TPoint* Point) {
+  QWidget* c = NativeClientOf(Wnd);
+  if (!c || !Point) return FALSE;
+  const QPoint p = c->mapFromGlobal(QPoint(Point->X, Point->Y));
+  Point->X = p.x();
+  Point->Y = p.y();
+  return TRUE;
 }
 
 QWidget* NativeWidgetOf(HWND handle) { return handle ? handle->Widget.get() : nullptr; }

@@ -33,6 +33,8 @@ class TClientArea : public QWidget {
   void keyReleaseEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   void MouseButton(QMouseEvent* e, Cardinal down, bool dbl);
@@ -90,6 +92,7 @@ class TNativeWindow : public QFrame {
  protected:
   void resizeEvent(QResizeEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   TWinControl* FControl;
