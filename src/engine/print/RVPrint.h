@@ -13,6 +13,7 @@
 
 #include "engine/foundation/RVFuncs.h"
 #include "engine/styles/CustomRVInfo.h"
+#include "engine/print/PtblRVData.h"
 #include "engine/styles/RVStyleTypes.h"
 #include "platform/base/Persistent.h"
 
@@ -28,23 +29,13 @@ class TPrintableRVData;
 class TCustomRVPrint;
 class TRVPrint;
 
-// Steps reported while pages are laid out.
-enum TRVPrintingStep : std::uint8_t { rvpsStarting, rvpsProceeding, rvpsFinished };
-// What happens to margins that reach into the device's unprintable border.
-enum TRVFixMarginsMode : std::uint8_t { rvfmmAutoCorrect, rvfmmIgnore };
-
 using TRVPrintComponentEvent =
     std::function<void(TCustomRVPrint* Sender, TControl* PrintMe, TBitmap*& ComponentImage)>;
-// (The style sheet has checkpoint-drawing events of its own; these are the print component's.)
-using TRVPrintHyperlinkEvent =
-    std::function<void(TCustomRVPrint* Sender, TCustomRVData* RVData, int ItemNo, const TRect& R)>;
-using TRVPrintCheckpointEvent =
-    std::function<void(TCustomRVPrint* Sender, TCustomRVData* RVData, int ItemNo, int X, int Y)>;
 using TRVPrintingEvent = std::function<void(TCustomViroZere* Sender, int PageCompleted, TRVPrintingStep Step)>;
-using TRVPagePrepaintEvent = std::function<void(TRVPrint* Sender, int PageNo, TCanvas* Canvas, bool Preview,
-                                                const TRect& PageRect, const TRect& PrintAreaRect)>;
 
-class TCustomRVPrint : public TComponent {
+// The drawing events (OnDrawHyperlink, OnDrawCheckpoint, OnPagePrepaint, OnPagePostpaint) and the
+// formatting event are those of TRVPrintHost, with the component as Sender.
+class TCustomRVPrint : public TComponent, public TRVPrintHost {
   TAVRELO_PERSISTENT(TCustomRVPrint, TComponent)
  public:
   // The printable viewer is made by the constructor of the concrete class (InitViewer), since
@@ -54,7 +45,7 @@ class TCustomRVPrint : public TComponent {
 
   // ---- virtual operations ----
   // The number shown on page PageNo.
-  virtual int GetDispPageNo(int PageNo);
+  int GetDispPageNo(int PageNo) override;
   // The viewer whose document is printed.
   virtual TCustomViroZere* GetSourceViroZere();
   // Factory of the hidden printable viewer (owned by this component); nil here.
@@ -64,8 +55,19 @@ class TCustomRVPrint : public TComponent {
   void Loaded() override;
   virtual void UpdatePaletteInfo();
 
+  // ---- what the printable documents ask ----
+  TObject* GetPrintComponent() override { return this; }
+  bool GetMetafileCompatibility() override { return MetafileCompatibility; }
+  bool GetIgnorePageBreaks() override { return IgnorePageBreaks; }
+  int GetMinPrintedItemNo() override { return MinPrintedItemNo; }
+  int GetMaxPrintedItemNo() override { return MaxPrintedItemNo; }
+  int GetStartAt() override { return StartAt; }
+  int GetEndAt() override { return EndAt; }
+  void SetEndAt(int Value) override { EndAt = Value; }
+  TCustomRVData* GetSourceRVData() override;
+
   // ---- pages ----
-  int GetPagesCount();
+  int GetPagesCount() override;
   // The page printing that position of RVData (a document of the source viewer's tree); -1 when
   // not found.
   int GetPageNo(TCustomRVData* RVData, int ItemNo, int OffsetInItem);
@@ -142,6 +144,15 @@ class TRVPrint : public TCustomRVPrint {
 
   TCustomPrintableRV* CreateViroZere() override;
   TCustomViroZere* GetSourceViroZere() override { return FPrintMe; }
+  TRVFixMarginsMode GetFixMarginsMode() override { return FixMarginsMode; }
+  bool GetClipMargins() override { return ClipMargins; }
+  bool GetVirtualPrinterActive() override { return FVirtualPrinter->Active; }
+  int GetVirtualPageWidth() override { return FVirtualPrinter->PageWidth; }
+  int GetVirtualPageHeight() override { return FVirtualPrinter->PageHeight; }
+  int GetVirtualPixelsPerInchX() override { return FVirtualPrinter->GetActualPixelsPerInchX(); }
+  int GetVirtualPixelsPerInchY() override { return FVirtualPrinter->GetActualPixelsPerInchY(); }
+  int GetPrinterPageWidth() override;
+  int GetPrinterPageHeight() override;
   void DefineProperties(TFiler& Filer) override;
 
   TPrintableRV* GetPrintableRV() const;
@@ -185,10 +196,7 @@ class TRVPrint : public TCustomRVPrint {
   TRVVirtualPrinterProperties* GetVirtualPrinter() const { return FVirtualPrinter.get(); }
   void SetVirtualPrinter(TRVVirtualPrinterProperties* Value) { FVirtualPrinter->Assign(Value); }
 
-  TRVPrintingEvent OnFormatting;
   TRVPrintingEvent OnSendingToPrinter;
-  TRVPagePrepaintEvent OnPagePrepaint;
-  TRVPagePrepaintEvent OnPagePostpaint;
   bool ClipMargins = false;
   TRVFixMarginsMode FixMarginsMode = rvfmmAutoCorrect;
 

@@ -9,6 +9,7 @@
 #include "engine/foundation/RVClasses.h"
 #include "engine/document/DLines.h"
 #include "engine/styles/CustomRVInfo.h"
+#include "engine/print/PtblRVData.h"
 #include "engine/viewer/RVViroZere.h"
 
 class TCustomRVPrint;
@@ -59,39 +60,30 @@ class TRVEndnoteList : public TRVList {
   std::unique_ptr<TRVEndnotePageList> Pages;
 };
 
-// The draw item of a footnote reference in a printed document.
-class TRVFootnoteDrawItem : public TRVComplexLineHeightDrawLineInfo {
- public:
-  TRVFootnotePtblRVData* DocumentRVData = nullptr;  // set during pagination
-};
-
-class TCustomPrintableRV : public TCustomViroZere {
+class TCustomPrintableRV : public TCustomViroZere, public TRVPrintableViewer {
   TAVRELO_PERSISTENT(TCustomPrintableRV, TCustomViroZere)
  public:
   explicit TCustomPrintableRV(TComponent* AOwner);
   ~TCustomPrintableRV() override;
 
   void FreeNotesLists();
-  TRVFootnotePtblRVData* GetFootnoteRVData(TRVFootnoteItemInfo* Footnote);
+  TRVFootnotePageEntry* GetFootnoteRVData(TRVFootnoteItemInfo* Footnote) override;
   // Places the footnotes of a page stacked on the bottom of its text area (References: the
   // page's footnote list, a TRVFootnoteRefList).
-  void CalcFootnotesCoords(TList* References, int PageNo);
-  void DrawNoteSeparatorAbove(int PageNo, int Y, TCanvas* ACanvas, bool FullSize);
+  void CalcFootnotesCoords(TList* References, int PageNo) override;
+  void DrawNoteSeparatorAbove(int PageNo, int Y, TCanvas* ACanvas, bool FullSize) override;
   void DrawPage(int PageNo, TCanvas* ACanvas, bool Printing, bool Preview, bool Correction);
 
   // Overrides of the viewer.
-  bool CanUseCustomPPI() { return false; }
   void ApplyLayoutInfo(const TRVLayoutInfo& Layout) override;
 
   TCustomRVPrint* GetRVPrint() const { return FRVPrint; }
   void SetRVPrint(TCustomRVPrint* Value) { FRVPrint = Value; }
-  int GetNoteSeparatorHeight() const { return FNoteSeparatorHeight; }
+  TRVPrintHost* GetRVPrintHost() override;
+  int GetNoteSeparatorHeight() override { return FNoteSeparatorHeight; }
   TCustomMainPtblRVData* GetMainData() const;
-
-  // Mirror margins, facing pages and title page are switches of TPrintableRV only.
-  virtual bool GetMirrorMargins() const { return false; }
-  virtual bool GetFacingPages() const { return false; }
-  virtual bool GetTitlePage() const { return false; }
+  // Passes a palette change to the viewer (the print component's Loaded).
+  void UpdatePaletteInfoPublic() { UpdatePaletteInfo(); }
 
   TCustomRVPrint* FRVPrint = nullptr;
   int FNoteSeparatorHeight = 0;
@@ -118,9 +110,11 @@ class TPrintableRV : public TCustomPrintableRV {
   explicit TPrintableRV(TComponent* AOwner);
   ~TPrintableRV() override;
 
-  bool GetMirrorMargins() const override { return FMirrorMargins; }
-  bool GetFacingPages() const override { return FFacingPages; }
-  bool GetTitlePage() const override { return FTitlePage; }
+  bool GetMirrorMargins() override { return FMirrorMargins; }
+  bool GetFacingPages() override { return FFacingPages; }
+  bool GetTitlePage() override { return FTitlePage; }
+  TRVUnits GetUnits() override { return FUnits; }
+  void GetMargins(double& Left, double& Top, double& Right, double& Bottom) override;
 
   bool FMirrorMargins = false;
   bool FFacingPages = false;
