@@ -25,8 +25,8 @@ class TRVSeqList;
 class TRVMarkerList;
 class TRVDocParameters;
 
-// How a document shorter than the client area is placed vertically: the same values as a
-// floating box's vertical alignment, so that both can be used in one unit.
+// How a document shorter than the client area is placed vertically (the same values as a box's
+// vertical alignment, so both headers can be included together).
 using TTextLayout = TRVTextLayout;
 // When picture animations play.
 enum TRVAnimationMode : std::uint8_t { rvaniDisabled, rvaniManualStart, rvaniOnFormat };
