@@ -103,8 +103,6 @@ class TCustomRVPrint : public TComponent, public TRVPrintHost {
   bool IgnorePageBreaks = false;
   int PageNoFromNumber = 1;
   bool MetafileCompatibility = false;
-  TRVPrintHyperlinkEvent OnDrawHyperlink;
-  TRVPrintCheckpointEvent OnDrawCheckpoint;
 
   // ---- state of a pagination ----
   TCustomPrintableRV* rv = nullptr;  // owned as a component

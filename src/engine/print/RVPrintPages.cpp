@@ -105,7 +105,7 @@ void TCustomRVPrint::DrawPreview(int pgNo, TCanvas* Canvas, const TRect& PageRec
     POINT VOrg;
     ~TRestore() {
       C->Font().SetPixelsPerInch(PPI);
-      GI->SetViewportOrgEx(C, VOrg.x, VOrg.y, nullptr);
+      GI->SetViewportOrgEx(C, VOrg.X, VOrg.Y, nullptr);
       GI->SetViewportExtEx(C, VExt.cx, VExt.cy, nullptr);
       GI->SetWindowExtEx(C, WExt.cx, WExt.cy, nullptr);
       GI->SetMapMode(C, Mode);

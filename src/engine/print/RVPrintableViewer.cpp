@@ -23,6 +23,11 @@ TCustomPrintableRV::TCustomPrintableRV(TComponent* AOwner, TRVDataClass DataClas
 }
 
 void TCustomPrintableRV::InitPrintable() {
+  // The root data was made while the viewer was still being built, when it could not yet see that
+  // its viewer is printable: it is made again now.
+  auto scaleHook = RVData->OnGetScaleViroZereInterface;
+  RVData = GetDataClass()(this);
+  RVData->OnGetScaleViroZereInterface = scaleHook;
   SetVisible(false);
   Flags -= TRVFlags{rvflUseJumps, rvflCanUseCustomPPI, rvflCanProcessGetText};
   Flags += TRVFlags{rvflShareContents, rvflAllowCustomDrawItems, rvflPrinting};
