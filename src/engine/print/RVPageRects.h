@@ -157,3 +157,10 @@ class TRVEndnotePtblRVData : public TCustomMultiPagePtblRVData {
 bool GetAnchorObjectCoords(TCustomMultiPagePtblRVData* Self, TCustomMultiPagePtblRVData* PtRVData, int ItemNo,
                            bool& IsInnermost, TRect& RectV, TRect& RectH, bool RelativeToCell, int VerticalAnchor,
                            int HorizontalAnchor, int LocalPageNo, int PageNo);
+
+// The bodies of TCustomMultiPagePtblRVData::PrepareSidenotes and DrawSidenotes: one printed
+// document per box and page, placed for PrintData's page geometry (a header's or footer's boxes on
+// a page of its kind), and drawing those of one page above or below the text.
+void RVPrepareSidenotes(TCustomMultiPagePtblRVData* Self, TCustomMainPtblRVData* PrintData, TRVHFType HFType);
+void RVDrawSidenotes(TCustomMultiPagePtblRVData* Self, TCanvas* Canvas, int PageNo, bool PostFormat,
+                     bool PositionInText, bool Correction, bool Preview, bool Printing, int GlobalPageNo);
