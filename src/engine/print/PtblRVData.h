@@ -282,18 +282,8 @@ class TCustomPrintableRVData : public TViroZereRVData, public IRVBackgroundPage 
   bool ParentDrawsBack = false;
 
  protected:
-  // Page Y of draw item i of a page that starts with StartY (transformed coordinates when given).
-  int DrawItemPageTop(int i, const TRVIntegerList* Tops) const;
-  void DrawParaBackAndBorder(TCanvas* Canvas, int PageNo, int GlobalPageNo, int First, int Last, int i, int Part,
-                             const TRVScreenAndDevice& sad, bool Preview, const TRVIntegerList* Tops);
-  void DrawTextBacks(TCanvas* Canvas, int GlobalPageNo, int First, int Last, int Part, const TRVScreenAndDevice& sad,
-                     const TRVIntegerList* Tops);
   void DrawPageBackground(TCanvas* Canvas, int GlobalPageNo, const TRVScreenAndDevice& sad, bool Preview,
                           bool Printing);
-  void DrawRectItemBack(TCanvas* Canvas, int i, int X, int Y, const TRVScreenAndDevice& sad);
-  void DrawNonTextItem(TCanvas* Canvas, int i, int Part, int GlobalPageNo, int X, int Y,
-                       const TRVScreenAndDevice& sad, bool Printing, bool Preview, bool Correction,
-                       bool MetafileCompatibility);
 
  private:
   TRVPrintableViewer* FPrintableViewer = nullptr;
@@ -344,7 +334,7 @@ class TCustomMultiPagePtblRVData : public TCustomPrintableRVData {
   void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData);
   bool IsComplexSoftPageBreak(int PageNo);
   void AssignComplexSoftPageBreakToItem(int PageNo, TCustomRVData* RVData);
-  bool SavePageAsRVF(TStream* Stream, int PageNo, TColor Color, TRVBackground* Background, TRVLayoutInfo* Layout);
+  bool SavePageAsRVF(TStream* Stream, int PageNo, TColor Color, TObject* Background, TRVLayoutInfo* Layout);
   int PagesCount() const { return Pages ? Pages->Count() : 0; }
 
   // ---- sidenotes and text boxes on pages (placed by the sidenote unit) ----

@@ -1,5 +1,5 @@
 // Footnotes stacked at the bottom of a page, the note line, and endnotes after the text.
-#include "PrintTestUtil.h"
+#include "ReportTestUtil.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The print component's settings, page numbering, the printed range and the preview; the report
 // renderer's own rules.
-#include "PrintTestUtil.h"
+#include "ReportTestUtil.h"
 
 #include "engine/print/RVPrint.h"
 #include "platform/base/ComponentStream.h"
