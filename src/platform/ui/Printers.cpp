@@ -290,11 +290,7 @@ void TPrinter::BeginDoc() {
 void TPrinter::NewPage() {
   if (!FJob) throw EPrinter(std::string_view("Printing not in progress"));
   FJob->Backend->NewPage();
-  ++FPageNumber;
-  // Each page starts with the context's defaults, as on a fresh sheet.
-  FJob->Canvas->SetHandle(nullptr);
-  FJob->Canvas = std::make_unique<TCanvas>(FJob->DC);
-  FJob->Canvas->Font().SetPixelsPerInch(FJob->Metrics.PixelsPerInchY);
+  ++FPageNumber;  // the canvas stays the same object: callers keep it across pages
 }
 
 void TPrinter::EndDoc() {
