@@ -433,4 +433,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   // a document without a control is neither focused nor disabled.
   virtual bool FocusedEx() { return false; }
   virtual bool EnabledEx() { return true; }
+
+  // ---- colours of painting (RVPaintColorMode.cpp) ----
+  // How painting converts colours: the screen's mode here; a printed page answers its own.
+  virtual TRVColorMode GetPaintColorMode();
 };

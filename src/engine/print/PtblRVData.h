@@ -216,6 +216,8 @@ class TCustomPrintableRVData : public TViroZereRVData, public IRVBackgroundPage 
   ~TCustomPrintableRVData() override;
 
   bool SharesItemList() const override { return true; }
+  // Pages are painted in the print job's colour mode.
+  TRVColorMode GetPaintColorMode() override { return GetColorMode(); }
   // Pages never scroll.
   int GetHOffs() override { return 0; }
   int GetVOffs() override { return 0; }

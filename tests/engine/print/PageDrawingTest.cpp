@@ -71,6 +71,26 @@ TEST(PageDrawing, TextIsDrawnAtItsPagePosition) {
   EXPECT_FALSE(page.Painted(TRect(0, 0, 20, 300)));
 }
 
+TEST(PageDrawing, TextTakesTheJobsColourMode) {
+  for (TRVColorMode mode : {rvcmColor, rvcmBlackAndWhite}) {
+    TPrintTestViewer v;
+    v.Sheet.TextStyles()->Items(0)->Color = Red;
+    TPrintableRVData& d = Paginated(v, 1);
+    d.ColorMode = mode;
+    TPage page;
+    d.DrawPage(1, 1, page.Bmp.GetCanvas(), true, false, false);
+    // Glyphs are smoothed: a reddish pixel has much more red than green.
+    bool red = false;
+    for (int y = 30; y < 40; ++y)
+      for (int x = 20; x < 60; ++x) {
+        const unsigned c = page.Bmp.GetCanvas()->GetPixel(x, y);
+        red |= (c & 0xFF) > 0xC0 && ((c >> 8) & 0xFF) < 0x80;
+      }
+    EXPECT_EQ(red, mode == rvcmColor) << "mode " << int(mode);
+    EXPECT_TRUE(page.Painted(TRect(20, 30, 60, 40)));
+  }
+}
+
 TEST(PageDrawing, ItemsOutsideThePrintedRangeAreNotDrawn) {
   TPrintTestViewer v;
   v.MinPrinted = 1;
