@@ -415,6 +415,7 @@ bool TCustomMultiPagePtblRVData::ChoosePageBreak(TPaginationCall& C, bool Splitt
       }
     }
     // A floating box above the break that reaches below the page moves the break up to it.
+    if (n == 0) break;
     int probe = brk;
     if (brk < n) {
       int lf = brk, ll = brk;
