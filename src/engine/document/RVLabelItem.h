@@ -5,8 +5,7 @@
 
 #include "engine/document/RVNonTextItems.h"
 #include "platform/base/Classes.h"
-
-enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+#include "platform/ui/Controls.h"  // TAlignment
 constexpr TCursor crDefault = 0;
 
 class TRVLabelItemInfo : public TRVRectItemInfo {

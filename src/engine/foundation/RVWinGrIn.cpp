@@ -6,6 +6,7 @@
 #include "engine/foundation/RVFuncs.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/ui/Printers.h"
 
 namespace {
 
@@ -182,8 +183,15 @@ void TRVWinGraphicInterface::DestroyCompatibleCanvas(TCanvas* Canvas) {
   if (dc) ::DeleteDC(dc);
 }
 
-// No printer is reachable from the platform yet: callers already handle "no printer".
-TCanvas* TRVWinGraphicInterface::CreatePrinterCanvas() { return nullptr; }
+// A canvas on the current printer's information context: it measures like the printer and
+// draws nothing; DestroyCompatibleCanvas frees it.
+TCanvas* TRVWinGraphicInterface::CreatePrinterCanvas() {
+  HDC dc = ::CreatePrinterDC();
+  if (!dc) return nullptr;
+  auto* canvas = new TCanvas(dc);
+  canvas->Font().SetPixelsPerInch(::GetDeviceCaps(dc, LOGPIXELSY));
+  return canvas;
+}
 
 bool TRVWinGraphicInterface::PrinterSupportsCopies(int Copies) { return PrinterCopiesAtLeast(Copies); }
 

@@ -645,4 +645,8 @@ class TCustomRVFormattedData : public TCustomRVData {
   virtual void SrchStart(bool Down, bool FromStart, bool SmartStart, int& strt, int& Offs);
   // Selects a found occurrence (from the end back to the start with Invert).
   virtual void SrchSelectIt(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, bool Invert);
+
+  // ---- colours of painting (RVPaintColorMode.cpp) ----
+  // How painting converts colours: the screen's mode here; a printed page answers its own.
+  virtual TRVColorMode GetPaintColorMode();
 };

@@ -668,7 +668,7 @@ void TCustomRVFormattedData::PaintTo(TCanvas* Canvas, const TRect& AClipRect, bo
   TCustomRVData* root = GetAbsoluteRootData();
   p.FormatCanvas = root ? root->GetFormatCanvasEx(Canvas) : nullptr;
   if (!p.FormatCanvas) p.FormatCanvas = Canvas;
-  p.ColorMode = GetScreenColorMode();
+  p.ColorMode = GetPaintColorMode();
   p.StrictTop = StrictTop;
   p.StrictBottom = StrictBottom;
   p.InplaceOnMainCanvas = InplaceOnMainCanvas;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "engine/document/RVAnimatorLink.h"
+#include "engine/document/RVFloatingBox.h"
 #include "engine/foundation/RVClasses.h"
 #include "engine/viewer/RVControlData.h"
 #include "engine/viewer/RVRootEvents.h"
@@ -24,8 +25,9 @@ class TRVSeqList;
 class TRVMarkerList;
 class TRVDocParameters;
 
-// How a document shorter than the client area is placed vertically.
-enum TTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom };
+// How a document shorter than the client area is placed vertically (the same values as a box's
+// vertical alignment, so both headers can be included together).
+using TTextLayout = TRVTextLayout;
 // When picture animations play.
 enum TRVAnimationMode : std::uint8_t { rvaniDisabled, rvaniManualStart, rvaniOnFormat };
 

@@ -1,6 +1,9 @@
 #include "platform/graphics/PainterBackend.h"
 
+#include <QFont>
+#include <QGlyphRun>
 #include <QPainterPath>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -428,7 +431,9 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
   const double asc = f.TM.tmAscent, desc = f.TM.tmDescent;
   if (dc.BkMode == OPAQUE && r.Width > 0)
     p.fillRect(QRectF(r.OriginX, r.OriginY - asc, r.Width, asc + desc), Col(dc.BkColor));
-  if (t.type() <= QTransform::TxScale && t.m11() > 0 && t.m22() > 0) {
+  if (TextAsGlyphRuns() && DrawGlyphRuns(p, f, r, dc.TextColor)) {
+    // drawn as text
+  } else if (t.type() <= QTransform::TxScale && t.m11() > 0 && t.m22() > 0) {
     // Unrotated: glyph images cached per device size and quarter-pixel position.
     p.setTransform(QTransform());
     for (const TPlacedGlyph& g : r.Glyphs) {
@@ -488,6 +493,69 @@ void TPainterBackend::DrawText(const TDCState& dc, const TTextRequest& r) {
   }
   p.restore();
   FClipSerial = ~0u;  // restore() may have changed the clip
+}
+
+namespace {
+
+// Fonts of vector output by face, found once per thread through the toolkit's font database (so
+// that the output embeds the file itself); a face the database gives differently is remembered
+// as missing and its runs are drawn as outlines.
+const QRawFont* RawFontOf(const TFontFace& face) {
+  thread_local std::vector<std::pair<std::string, std::unique_ptr<QRawFont>>> fonts;
+  for (auto& e : fonts)
+    if (e.first == face.File) return e.second.get();
+  if (fonts.size() >= 64) fonts.erase(fonts.begin());
+  QFont qf(QString::fromStdU16String(face.Family));
+  qf.setStyleName(QString::fromStdU16String(face.Style));
+  qf.setPixelSize(64);
+  qf.setStyleStrategy(QFont::NoFontMerging);
+  QRawFont raw = QRawFont::fromFont(qf);
+  std::unique_ptr<QRawFont> kept;
+  if (raw.isValid() && raw.familyName() == QString::fromStdU16String(face.Family) &&
+      raw.styleName() == QString::fromStdU16String(face.Style)) {
+    bool same = true;
+    for (char16_t c : {u'A', u'e', u'0'}) {
+      const QVector<quint32> g = raw.glyphIndexesForString(QString(QChar(c)));
+      if (g.size() != 1 || g[0] != face.GlyphOf(c)) same = false;
+    }
+    if (same) kept = std::make_unique<QRawFont>(raw);
+  }
+  fonts.emplace_back(face.File, std::move(kept));
+  return fonts.back().second.get();
+}
+
+}  // namespace
+
+// Runs of one face each, at the font's size in logical units; the painter's transform is already
+// the run's. Glyphs that a file cannot give as they are shaped (synthetic styles, horizontal
+// scaling, rotated upright glyphs, faces inside collections) leave the run to the outlines.
+bool TPainterBackend::DrawGlyphRuns(QPainter& p, const TFontInstance& f, const TTextRequest& r, COLORREF color) {
+  if (f.XScale != 1 || f.SynthBold || f.SynthItalic || f.Ppem <= 0) return false;
+  for (const TPlacedGlyph& g : r.Glyphs) {
+    if (g.Rotated) return false;
+    const TFontFace& face = f.Face(g.Face);
+    if (!RawFontOf(face)) return false;
+    if (g.Face != 0 && ((f.Log.lfItalic && !face.Italic) || (f.Log.lfWeight >= 600 && face.Weight < 600))) return false;
+  }
+  p.setPen(Col(color));
+  std::size_t i = 0;
+  while (i < r.Glyphs.size()) {
+    const int faceNo = r.Glyphs[i].Face;
+    QRawFont raw = *RawFontOf(f.Face(faceNo));
+    raw.setPixelSize(f.Ppem);
+    QVector<quint32> glyphs;
+    QVector<QPointF> positions;
+    for (; i < r.Glyphs.size() && r.Glyphs[i].Face == faceNo; ++i) {
+      glyphs.push_back(r.Glyphs[i].Glyph);
+      positions.push_back(QPointF(r.Glyphs[i].X, r.Glyphs[i].Y));
+    }
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    p.drawGlyphRun(QPointF(r.OriginX, r.OriginY), run);
+  }
+  return true;
 }
 
 void TPainterBackend::DrawImage(const TDCState& dc, const TImageRequest& r) {

@@ -22,6 +22,10 @@ class TPainterBackend : public TDeviceBackend {
   // there is no surface.
   virtual QPainter* Painter() = 0;
   void End();
+  // Vector devices (printers, PDF files) keep text as text: the glyphs of each run are drawn as
+  // glyph runs of their font files, so that the output can be searched and copied. Raster
+  // devices paint cached glyph images.
+  virtual bool TextAsGlyphRuns() const { return false; }
   // Device pixel space of the surface to the painter's coordinates (a flip for bottom-up rows).
   QTransform FBase;
   std::unique_ptr<QPainter> FPainter;
@@ -34,4 +38,5 @@ class TPainterBackend : public TDeviceBackend {
                    bool deviceUnits);
   void PlotPixels(QPainter& p, const TDCState& dc, const TGdiOutline& outline);
   void FocusRect(QPainter& p, const TDCState& dc, const TRect& r);
+  bool DrawGlyphRuns(QPainter& p, const TFontInstance& f, const TTextRequest& r, COLORREF color);
 };

@@ -909,7 +909,14 @@ TEST_F(ShapesTest, CompatibleCanvasKeepsModeTransformAndResolution) {
   EXPECT_EQ(got, x);
   EXPECT_EQ(c->Font().GetPixelsPerInch(), 9600);
   GI.DestroyCompatibleCanvas(c);
-  EXPECT_EQ(GI.CreatePrinterCanvas(), nullptr) << "no printer here";
+  // The printer canvas measures like the current printer (here the A4 sheet at 600 pixels per
+  // inch that stands in when there is none).
+  TCanvas* prn = GI.CreatePrinterCanvas();
+  ASSERT_NE(prn, nullptr);
+  EXPECT_EQ(GetDeviceCaps(prn->GetHandle(), LOGPIXELSY), GetDeviceCaps(prn->GetHandle(), LOGPIXELSX));
+  EXPECT_EQ(prn->Font().GetPixelsPerInch(), GetDeviceCaps(prn->GetHandle(), LOGPIXELSY));
+  EXPECT_GT(GetDeviceCaps(prn->GetHandle(), PHYSICALWIDTH), GetDeviceCaps(prn->GetHandle(), HORZRES) - 1);
+  GI.DestroyCompatibleCanvas(prn);
 }
 
 TEST_F(ShapesTest, DiagonalBrushHatchesInBothColours) {

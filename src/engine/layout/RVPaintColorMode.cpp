@@ -1,0 +1,4 @@
+// The colour mode of painting.
+#include "engine/layout/RVFormattedData.h"
+
+TRVColorMode TCustomRVFormattedData::GetPaintColorMode() { return GetScreenColorMode(); }
