@@ -209,6 +209,13 @@ double TToolkitDocumentPeer::Layout(int width) {
   return F->Doc.documentLayout()->documentSize().height();
 }
 
+int TToolkitDocumentPeer::Paginate(int width, int height) {
+  const QSizeF size(width, height);
+  if (F->Doc.pageSize() != size) F->Doc.setPageSize(size);
+  F->Doc.markContentsDirty(0, F->Doc.characterCount());
+  return F->Doc.pageCount();
+}
+
 double TToolkitDocumentPeer::Type(int paragraph, int offset, const std::u16string& text) {
   const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
   QTextCursor c(&F->Doc);

@@ -68,6 +68,9 @@ class TToolkitDocumentPeer {
   void AddImage(int width, int height);
   // Lays the whole document out again at width pixels; the height of the result.
   double Layout(int width);
+  // Lays the whole document out again on pages of width x height pixels (the toolkit's own
+  // pagination); the number of pages.
+  int Paginate(int width, int height);
   // Types text at offset of paragraph (0-based) and answers the height after the relayout; then
   // RemoveTyped takes it out again (to be left out of the timing).
   double Type(int paragraph, int offset, const std::u16string& text);

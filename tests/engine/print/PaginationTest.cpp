@@ -171,3 +171,64 @@ TEST(Pagination, DocumentStartingBelowTextMayLeaveItsFirstPageEmptyOnlyWhenAllow
 }
 
 }  // namespace
+
+namespace {
+
+// An object 80 pixels high that can be cut anywhere: the last part holds what is left.
+class TTallSplitItem : public TRVMultiDrawItemInfo {
+ public:
+  bool InitSplit(const TRVScreenAndDevice&, bool) override {
+    PartsList.clear();
+    Add(Height);
+    return true;
+  }
+  bool CanSplitFirst(int Y, const TRVScreenAndDevice&, bool, bool, bool, bool) override { return Y >= 10; }
+  bool SplitAt(int Y, const TRVScreenAndDevice&, bool, TList*&, int&, bool, bool) override {
+    TRVMultiDrawItemPart* last = PartsList.back().get();
+    if (last->Height <= Y) return false;
+    const int rest = last->Height - Y;
+    last->Height = Y;
+    Add(rest);
+    return true;
+  }
+
+ private:
+  void Add(int H) {
+    PartsList.push_back(std::make_unique<TRVMultiDrawItemPart>(this));
+    PartsList.back()->Height = H;
+  }
+};
+
+TEST(Pagination, ItemSplitAcrossPages) {
+  TPrintTestViewer v;
+  v.Para(1, 0);
+  v.Para(1, 0);
+  v.Para(1, 0);
+  v.Make();
+  // Line 1 becomes an object from 10 to 90; line 2 moves below it.
+  TRVDrawLines& d = *v.Data->DrawItems;
+  auto* tall = new TTallSplitItem;
+  tall->SetData(0, 10, true, d.Get(1)->ItemNo);
+  tall->SetSize(40, 80);
+  delete d.Get(1);
+  d.Put(1, tall);
+  d.Get(2)->Top = 90;
+  EXPECT_EQ(v.Paginate(35), std::vector<int>({0, 1, 1}));
+  TRVPageCollection& p = *v.Data->Pages;
+  EXPECT_EQ(p[0]->StartPart, 0);
+  EXPECT_EQ(p[1]->StartPart, 2);
+  EXPECT_EQ(p[2]->StartPart, 3);
+  EXPECT_EQ(p[0]->DocumentHeight, 35) << "line 0 and the object's first 25 pixels";
+  EXPECT_EQ(p[2]->StartY2, 70) << "the last 20 pixels of the object open page 3";
+  int s, e, part;
+  v.Data->GetDrawItemsRange(1, s, e, part);
+  EXPECT_EQ(e, 1) << "the split draw item belongs to both pages";
+  v.Data->GetDrawItemsRange(3, s, e, part);
+  EXPECT_EQ(s, 1);
+  EXPECT_EQ(e, 2);
+  EXPECT_EQ(part, 2);
+  EXPECT_EQ(v.Data->GetPageStartY2(3, 3) - v.Data->GetTmpMForPage(3).Top, 70)
+      << "line 2 follows the object's last part";
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 
 #include "engine/document/RVNoteItems.h"
 #include "engine/foundation/RVFixedGrIn.h"
+#include "engine/foundation/RVGrIn.h"
 #include "engine/foundation/RVFuncs.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/layout/RVPlainFormattedData.h"
@@ -35,8 +36,9 @@ class TTestFootnote : public TRVFootnotePageEntry {
 
 class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TRVPrintableViewer, public TRVPrintHost {
  public:
-  TPrintTestViewer() : TRVScroller(nullptr) {
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
+  // Without FixedMetrics the sheet keeps its real drawing back-end.
+  explicit TPrintTestViewer(bool FixedMetrics = true) : TRVScroller(nullptr) {
+    if (FixedMetrics) Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
     while (Sheet.TextStyles()->Count() < 2) Sheet.TextStyles()->Add();
     while (Sheet.ParaStyles()->Count() < 5) Sheet.ParaStyles()->Add();
     for (int i = 0; i < Sheet.ParaStyles()->Count(); ++i) Sheet.ParaStyles()->Items(i)->Alignment = rvaLeft;
@@ -53,6 +55,7 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
     Destroying = true;
     Footnotes.clear();
     Data.reset();
+    if (RefCanvas) Sheet.GetGraphicInterface()->DestroyCompatibleCanvas(RefCanvas);
     GetCanvas()->SetHandle(nullptr);
     DeleteDC(FDC);
   }
@@ -78,7 +81,7 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
   TRVAnimationMode GetAnimationMode() override { return rvaniDisabled; }
   void StartAnimation() override {}
   void StopAnimation() override {}
-  TCanvas* GetFormatCanvas(TCanvas* DefCanvas) override { return DefCanvas; }
+  TCanvas* GetFormatCanvas(TCanvas* DefCanvas) override { return RefCanvas ? RefCanvas : DefCanvas; }
   void DoOnClear() override {}
   void DoBeforeSaving() override {}
   void ClearLiveSpellingResult() override {}
@@ -182,6 +185,8 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
   std::vector<std::unique_ptr<TTestFootnote>> Footnotes;
   std::vector<std::pair<int, int>> FootnotePlacements;  // page, count
   TRVBackground* Background = nullptr;
+  // The canvas text is measured on, when not the drawing canvas (owned).
+  TCanvas* RefCanvas = nullptr;
   TRVOptions Options;
   TRVFlags Flags{rvflRoot, rvflTrim, rvflShareContents, rvflPrinting};
   bool Destroying = false, IgnoreBreaks = false, MirrorMargins = false, FacingPages = false, TitlePage = false;
