@@ -3,12 +3,13 @@
 // each beside the toolkit's rich-text document drawing the same text on pages of the same size:
 // - every page recorded into a metafile (what the PDF export does), against the toolkit
 //   recording every page into its own recorded picture;
-// - one page drawn on a 150-ppi bitmap (a print preview or a page printed through a bitmap),
-//   against the toolkit painting the same page scaled to 150 ppi. The page changes every
+// - one page drawn on a 150-ppi bitmap through the preview's mapping, against the toolkit
+//   painting the same page scaled to 150 ppi. The page changes every
 //   iteration, so no page's glyphs are all cached by the one before.
 #include <benchmark/benchmark.h>
 
 #include <memory>
+
 
 #include "engine/print/RVReportHelper.h"
 #include "engine/styles/RVStyle.h"
@@ -17,7 +18,6 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/TextPeers.h"
-#include "platform/ui/Printers.h"
 
 #include "ToolkitDocCopy.h"
 
@@ -25,13 +25,10 @@ namespace {
 
 constexpr int PageWidth = 650, PageHeight = 969, Ppi150 = 150;
 
-// The report renderer with the generated document laid out for a canvas of ppi pixels an inch:
-// the screen's at 96, else a printer's (a PDF file's information context), as when pages are
-// printed through bitmaps of the printer's resolution.
+// The report renderer with the generated document laid out for a 96-ppi canvas.
 struct TPrintDoc {
   TRVStyle Sheet{nullptr};
   TRVReportHelper R{nullptr};
-  TPrinter Printer;
   std::unique_ptr<TBitmap> Target;
   TGeneratedDocumentInfo Info;
   int Width = 0, Height = 0;
@@ -46,13 +43,7 @@ struct TPrintDoc {
     Target->SetSize(Width, Height);
     SetDeviceResolution(Target->GetCanvas()->GetHandle(), ppi, ppi);
     Target->GetCanvas()->Font().SetPixelsPerInch(ppi);
-    TCanvas* layout = Target->GetCanvas();
-    if (ppi != 96) {
-      Printer.SetOutputFileName(u"/dev/null");
-      Printer.SetFileResolution(ppi);
-      layout = Printer.GetCanvas();
-    }
-    R.Init(layout, Width);
+    R.Init(Target->GetCanvas(), Width);
     while (R.FormatNextPage(Height)) {
     }
   }
@@ -62,11 +53,6 @@ TPrintDoc& Doc96() {
   static TPrintDoc d(96);
   return d;
 }
-TPrintDoc& Doc150() {
-  static TPrintDoc d(Ppi150);
-  return d;
-}
-
 TToolkitDocumentPeer& Toolkit() {
   static std::unique_ptr<TToolkitDocumentPeer> peer = [] {
     auto p = ToolkitCopy(*Doc96().R.GetViroZere()->GetRVData(), Doc96().Sheet);
@@ -108,16 +94,20 @@ void BM_DrawAllPagesToMetafile_QTextDocument(benchmark::State& state) {
   state.counters["pages/s"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The page as laid out for the screen, drawn through the preview's mapping onto a bitmap of the
+// page's size at 150 pixels an inch.
 void BM_DrawPageTo150PpiBitmap(benchmark::State& state) {
-  TPrintDoc& d = Doc150();
+  TPrintDoc& d = Doc96();
   const int pages = d.R.GetPagesCount();
-  TCanvas* c = d.Target->GetCanvas();
+  const int w = MulDiv(d.Width, Ppi150, 96), h = MulDiv(d.Height, Ppi150, 96);
+  TBitmap target;
+  target.SetPixelFormat(pf32bit);
+  target.SetSize(w, h);
+  TCanvas* c = target.GetCanvas();
+  d.R.GetViroZere()->GetReportData()->CurHeight = d.Height;
   int n = 0;
   for (auto _ : state) {
-    const int p = 1 + (n++ * 37) % pages;
-    c->Brush().SetColor(clWhite);
-    c->FillRect(TRect(0, 0, d.Width, d.Height));
-    d.R.DrawPage(p, c, false, d.Height);
+    d.R.DrawPreview(1 + (n++ * 37) % pages, c, TRect(0, 0, w, h));
     GdiFlush();
   }
   state.counters["pages"] = pages;
