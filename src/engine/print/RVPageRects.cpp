@@ -17,8 +17,16 @@ TRectPtblRVData::TRectPtblRVData(TCustomPrintableRV* ViroZere, TCustomPrintableR
   if (SourceDataForPrinting) ShareItemsFrom(SourceDataForPrinting);
 }
 
-// The items belong to the source document: this document only lets go of them.
-TRectPtblRVData::~TRectPtblRVData() = default;
+// The items belong to the source document: this document lets go of them before the base
+// classes clear (which would no longer see that the list is shared).
+TRectPtblRVData::~TRectPtblRVData() {
+  try {
+    TCustomRVFormattedData::Clear();  // the draw items; the shared list stays whole
+  } catch (...) {
+  }
+  FItems = nullptr;
+  FOwnsItems = false;
+}
 
 TCustomMainPtblRVData* TRectPtblRVData::GetMainData() const {
   return dynamic_cast<TCustomMainPtblRVData*>(FPrintableRV->GetRVData());
@@ -172,7 +180,14 @@ TRVEndnotePtblRVData::TRVEndnotePtblRVData(TCustomPrintableRV* ViroZere)
   ParentDrawsBack = true;
 }
 
-TRVEndnotePtblRVData::~TRVEndnotePtblRVData() = default;
+TRVEndnotePtblRVData::~TRVEndnotePtblRVData() {
+  try {
+    TCustomRVFormattedData::Clear();
+  } catch (...) {
+  }
+  FItems = nullptr;
+  FOwnsItems = false;
+}
 
 TCustomMainPtblRVData* TRVEndnotePtblRVData::GetMainData() const {
   return dynamic_cast<TCustomMainPtblRVData*>(FPrintableRV->GetRVData());

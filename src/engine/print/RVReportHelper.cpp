@@ -1,5 +1,7 @@
 #include "engine/print/RVReportHelper.h"
 
+#include <algorithm>
+
 #include "engine/layout/DrawLines.h"
 
 const TClassInfo& TReportViroZere::StaticClassInfo() {
@@ -101,8 +103,9 @@ void TRVReportHelper::Init(TCanvas* ACanvas, int APageWidth) {
       throw;
     }
     data->State.Exclude(rvstSkipFormatting);
+    // The formatter compares text widths with the canvas's own pixels.
     const int textWidth =
-        DeviceToScreenX(APageWidth, data->PrnSad) - viewer->GetLeftMargin() - viewer->GetRightMargin();
+        std::max(APageWidth - ScreenToDeviceX(viewer->GetLeftMargin() + viewer->GetRightMargin(), data->PrnSad), 0);
     viewer->SetMaxTextWidth(textWidth);
     viewer->SetMinTextWidth(textWidth);
     data->Format_(false, true, false, 0, ACanvas, false, false, false, false, false);

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -214,6 +215,31 @@ int TToolkitDocumentPeer::Paginate(int width, int height) {
   if (F->Doc.pageSize() != size) F->Doc.setPageSize(size);
   F->Doc.markContentsDirty(0, F->Doc.characterCount());
   return F->Doc.pageCount();
+}
+
+std::size_t TToolkitDocumentPeer::RecordPages(int width, int height) {
+  std::size_t bytes = 0;
+  const int pages = F->Doc.pageCount();
+  for (int p = 0; p < pages; ++p) {
+    QPicture picture;
+    QPainter painter(&picture);
+    painter.translate(0, -static_cast<double>(p) * height);
+    F->Doc.drawContents(&painter, QRectF(0, static_cast<double>(p) * height, width, height));
+    painter.end();
+    bytes += picture.size();
+  }
+  return bytes;
+}
+
+void TToolkitDocumentPeer::PaintPage(int page, int width, int height, double scale) {
+  const int w = static_cast<int>(width * scale), h = static_cast<int>(height * scale);
+  if (F->View.width() != w || F->View.height() != h) F->View = QImage(w, h, QImage::Format_RGB32);
+  F->View.fill(Qt::white);
+  QPainter painter(&F->View);
+  painter.scale(scale, scale);
+  const double top = static_cast<double>(page - 1) * height;
+  painter.translate(0, -top);
+  F->Doc.drawContents(&painter, QRectF(0, top, width, height));
 }
 
 double TToolkitDocumentPeer::Type(int paragraph, int offset, const std::u16string& text) {

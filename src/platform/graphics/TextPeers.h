@@ -71,6 +71,11 @@ class TToolkitDocumentPeer {
   // Lays the whole document out again on pages of width x height pixels (the toolkit's own
   // pagination); the number of pages.
   int Paginate(int width, int height);
+  // Records every page of the paginated document into a picture of the toolkit's own recorded
+  // drawing; the recorded bytes of all pages.
+  std::size_t RecordPages(int width, int height);
+  // Paints page (1-based) of the document paginated at width x height onto an image, scaled.
+  void PaintPage(int page, int width, int height, double scale);
   // Types text at offset of paragraph (0-based) and answers the height after the relayout; then
   // RemoveTyped takes it out again (to be left out of the timing).
   double Type(int paragraph, int offset, const std::u16string& text);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ReportTestUtil.h"
+#include "engine/layout/DrawLines.h"
 #include "platform/ui/Printers.h"
 
 namespace {
@@ -98,4 +99,22 @@ TEST_F(RealFontsFixture, PreviewAtHalfSizeMatchesThePageDrawnOnABitmap) {
     }
   EXPECT_GT(both, 200);
   EXPECT_LT(only, both / 3);
+}
+
+
+TEST_F(RealFontsFixture, TheTextColumnFillsThePageAtAnyResolution) {
+  AddPara(u"A line of text long enough to wrap on a narrow page, and then some more words after it");
+  int lines96 = 0;
+  for (int ppi : {96, 150, 300}) {
+    TPrinter prn;
+    prn.SetOutputFileName(u"/dev/null");
+    prn.SetFileResolution(ppi);
+    R->Init(prn.GetCanvas(), MulDiv(300, ppi, 96));
+    const int margins = ScreenToDeviceX(Viewer()->GetLeftMargin() + Viewer()->GetRightMargin(), Data()->PrnSad);
+    EXPECT_EQ(Data()->TextWidth, MulDiv(300, ppi, 96) - margins) << ppi;
+    int lines = 0;
+    for (int k = 0; k < Data()->DrawItems->Count(); ++k) lines += Data()->DrawItems->Get(k)->FromNewLine;
+    if (ppi == 96) lines96 = lines;
+    EXPECT_NEAR(lines, lines96, 1) << ppi;
+  }
 }
