@@ -47,6 +47,13 @@ TRVStyle::TRVStyle(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TRVStyle::~TRVStyle() {
+  // The controls that show documents with this sheet forget it first; a notification may remove
+  // others, so each is looked up again.
+  while (!FControlFreeNotifies.empty()) {
+    std::function<void()> notify = std::move(FControlFreeNotifies.back().second);
+    FControlFreeNotifies.pop_back();
+    if (notify) notify();
+  }
   for (TRVStyle* s : FFreeNotifies) s->FMainRVStyle = nullptr;
   SetMainRVStyle(nullptr);
   // Templates look at the sheet while they go; they leave first.
@@ -1102,4 +1109,16 @@ TRVRawByteString EncodeRVFParaStyleRef(const TRVStyle* RVStyle, bool UseStyleNam
 TRVRawByteString EncodeRVFItemParaRef(const TRVStyle* RVStyle, bool UseStyleNames, int ParaNo,
                                       bool ForceSameAsPrev) {
   return EncodeRVFParaStyleRef(RVStyle, UseStyleNames, ForceSameAsPrev ? -1 : ParaNo);
+}
+
+// ---- controls that refer to the sheet ----------------------------------------------------------
+
+void TRVStyle::FreeNotification(const void* Key, std::function<void()> Notify) {
+  RemoveFreeNotification(Key);
+  FControlFreeNotifies.emplace_back(Key, std::move(Notify));
+}
+
+void TRVStyle::RemoveFreeNotification(const void* Key) {
+  auto& v = FControlFreeNotifies;
+  v.erase(std::remove_if(v.begin(), v.end(), [Key](const auto& e) { return e.first == Key; }), v.end());
 }

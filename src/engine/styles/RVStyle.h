@@ -346,6 +346,17 @@ class TRVStyle : public TComponent, public IRVWordPainterStyle {
   TRVStyle* FMainRVStyle = nullptr;
   // Sheets whose MainRVStyle is this one: they forget it when this sheet goes.
   std::vector<TRVStyle*> FFreeNotifies;
+
+ public:
+  // ---- controls that refer to the sheet ----
+  // Notify runs when the sheet is destroyed (first of all), so that Key (a control showing
+  // documents with this sheet) forgets it; Key removes itself when it goes first. Registering a
+  // key again replaces its notification.
+  void FreeNotification(const void* Key, std::function<void()> Notify);
+  void RemoveFreeNotification(const void* Key);
+
+ private:
+  std::vector<std::pair<const void*, std::function<void()>>> FControlFreeNotifies;
 };
 
 // A new text engine of the best kind available: shaping when the shaping library is loaded.

@@ -121,6 +121,7 @@ void TCustomViroZere::Init(TRVDataClass DataClass) {
 
 TCustomViroZere::~TCustomViroZere() {
   FState.Include(csDestroying);
+  if (FStyle) FStyle->RemoveFreeNotification(this);
   if (FWordEnumThread) {
     try {
       FWordEnumThread->Finish();
@@ -166,7 +167,9 @@ void TCustomViroZere::ResetTemporalState() {
 }
 
 void TCustomViroZere::SetStyle(TRVStyle* Value) {
+  if (FStyle && FStyle != Value) FStyle->RemoveFreeNotification(this);
   FStyle = Value;
+  if (FStyle) FStyle->FreeNotification(this, [this, Value] { Notification(Value, opRemove); });
   if (FOptions.Contains(rvoFormatInvalidate) && !GetScaleViroZere()) Invalidate();
 }
 

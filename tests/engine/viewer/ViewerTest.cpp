@@ -271,6 +271,25 @@ TEST_F(ViewerTest, ShortDocumentsArePlacedByVAlign) {
   }
 }
 
+// A style sheet freed before its viewer is forgotten: the viewer shows the notice instead of
+// reaching the freed sheet.
+TEST_F(ViewerTest, FreedStyleSheetIsForgotten) {
+  auto sheet = std::make_unique<TRVStyle>(nullptr);
+  sheet->SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
+  TViroZere other(nullptr);
+  V->SetStyle(sheet.get());
+  other.SetStyle(sheet.get());
+  other.SetStyle(&Sheet);  // moved to another sheet: no longer told about the first
+  AddLines(2);
+  V->Format();
+  sheet.reset();
+  EXPECT_EQ(V->GetStyle(), nullptr);
+  EXPECT_EQ(other.GetStyle(), &Sheet);
+  auto s = Shot(*V);
+  EXPECT_EQ(s->At(V->GetClientWidth() - 3, 200), ColorToRGB(clWindow));
+  V->Format();  // skipped without a sheet
+}
+
 TEST_F(ViewerTest, EffectiveColour) {
   EXPECT_EQ(V->GetEffectiveColor(), clWindow);
   V->SetStyle(&Sheet);
