@@ -583,6 +583,14 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   // cursor, smart-popup, spelling and scroll events) from another viewer.
   void AssignEvents(TCustomViroZere* Source);
 
+  // Handlers of other components (rulers, thumbnails) told of scrolling and resizing.
+  void RegisterHScrollHandler(TComponent* Component, std::function<void(TObject*)> Event);
+  void UnregisterHScrollHandler(TComponent* Component);
+  void RegisterVScrollHandler(TComponent* Component, std::function<void(TObject*)> Event);
+  void UnregisterVScrollHandler(TComponent* Component);
+  void RegisterResizeHandler(TComponent* Component, std::function<void(TObject*)> Event);
+  void UnregisterResizeHandler(TComponent* Component);
+
   // Live spelling, called while the document changes; each does nothing without a thread.
   // Drops the misspelling mark of Word in every item (the word was added or ignored).
   void LiveSpellingValidateWord(const TRVUnicodeString& Word);

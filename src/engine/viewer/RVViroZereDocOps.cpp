@@ -413,6 +413,30 @@ void TCustomViroZere::AssignEvents(TCustomViroZere* Source) {
   OnAssignImageFileName = Source->OnAssignImageFileName;
 }
 
+void TCustomViroZere::RegisterHScrollHandler(TComponent* Component, std::function<void(TObject*)> Event) {
+  TCustomRVDataEvents::RegisterEventHandler(Component, RVData->GetRootEvents()->HScrollHandlers, std::move(Event));
+}
+
+void TCustomViroZere::UnregisterHScrollHandler(TComponent* Component) {
+  TCustomRVDataEvents::UnregisterEventHandler(Component, RVData->GetRootEvents()->HScrollHandlers);
+}
+
+void TCustomViroZere::RegisterVScrollHandler(TComponent* Component, std::function<void(TObject*)> Event) {
+  TCustomRVDataEvents::RegisterEventHandler(Component, RVData->GetRootEvents()->VScrollHandlers, std::move(Event));
+}
+
+void TCustomViroZere::UnregisterVScrollHandler(TComponent* Component) {
+  TCustomRVDataEvents::UnregisterEventHandler(Component, RVData->GetRootEvents()->VScrollHandlers);
+}
+
+void TCustomViroZere::RegisterResizeHandler(TComponent* Component, std::function<void(TObject*)> Event) {
+  TCustomRVDataEvents::RegisterEventHandler(Component, RVData->GetRootEvents()->ResizeHandlers, std::move(Event));
+}
+
+void TCustomViroZere::UnregisterResizeHandler(TComponent* Component) {
+  TCustomRVDataEvents::UnregisterEventHandler(Component, RVData->GetRootEvents()->ResizeHandlers);
+}
+
 // ---- live spelling ------------------------------------------------------------------------------
 
 void TCustomViroZere::LiveSpellingValidateWord(const TRVUnicodeString& Word) {

@@ -203,3 +203,22 @@ TEST_F(ViewerDocOpsTest, ClientAndDocumentCoordinatesAreInverse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerDocOpsTest, ScrollHandlersOfOtherComponentsAreToldUntilUnregistered) {
+  for (int i = 0; i < 80; ++i) V->AddNL(u"line", 0, 0);
+  V->HandleNeeded();
+  V->Format();
+  TComponent ruler(nullptr);
+  int calls = 0;
+  V->RegisterVScrollHandler(&ruler, [&](TObject*) { ++calls; });
+  V->ScrollTo(100);
+  EXPECT_GE(calls, 1);
+  const int seen = calls;
+  V->UnregisterVScrollHandler(&ruler);
+  V->ScrollTo(0);
+  EXPECT_EQ(calls, seen);
+}
+
+}  // namespace
