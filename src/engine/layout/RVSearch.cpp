@@ -97,7 +97,8 @@ void TCustomRVFormattedData::SrchStart(bool Down, bool FromStart, bool SmartStar
     if (strt >= 0) Offs = Down ? GetOffsBeforeItem(strt) : GetOffsAfterItem(strt) + 1;
     return;
   }
-  if (SelectionExists(true, false)) {
+  const bool fromSelection = SelectionExists(true, false);
+  if (fromSelection) {
     int s, so, e, eo;
     if (!SmartStart) {
       // The end the user extended the selection to.
@@ -126,9 +127,11 @@ void TCustomRVFormattedData::SrchStart(bool Down, bool FromStart, bool SmartStar
     strt = Down ? GetFirstItemVisible() : GetLastItemVisible();
     if (strt >= 0 && strt < n) Offs = Down ? GetOffsBeforeItem(strt) : GetOffsAfterItem(strt) + 1;
   }
+  // Before the first item (a selection that ends at the document's start, searched upwards, keeps
+  // its offset and so finds nothing in item 0).
   if (strt < 0) {
     strt = 0;
-    if (n > 0) Offs = Down ? GetOffsBeforeItem(0) : GetOffsAfterItem(0) + 1;
+    if (n > 0 && !fromSelection) Offs = Down ? GetOffsBeforeItem(0) : GetOffsAfterItem(0) + 1;
   }
 }
 
