@@ -86,6 +86,7 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
   void DoBeforeSaving() override {}
   void ClearLiveSpellingResult() override {}
   TObject* GetDocObjects() override { return nullptr; }
+  TObject* GetRTFReadProperties() override { return nullptr; }
   bool IsDestroying() override { return Destroying; }
 
   // ---- TRVPrintableViewer ----
