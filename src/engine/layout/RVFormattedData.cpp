@@ -112,7 +112,10 @@ bool TCustomRVFormattedData::ClearSoftPageBreaks() {
   if (State.Contains(rvstPreserveSoftPageBreaks)) return false;
   const bool had = FSoftPageBreaks != nullptr;
   FSoftPageBreaks.reset();
-  for (int i = 0; i < ItemCount(); ++i) GetItem(i)->ClearSoftPageBreaks();
+  // A document that shares another's items (a printed copy) leaves their breaks alone: the items
+  // are the source's, and may already be gone when the copy is destroyed.
+  if (!SharesItemList())
+    for (int i = 0; i < ItemCount(); ++i) GetItem(i)->ClearSoftPageBreaks();
   return had;
 }
 
