@@ -3,6 +3,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVDocParams.h"
+#include "engine/document/RVStyleItemContext.h"
 #include "engine/foundation/RVGraphicHolder.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/styles/RVStyle.h"
@@ -137,27 +138,6 @@ void ExecuteList(const std::unique_ptr<TRVEventHandlerList>& Handlers, TObject* 
   if (Handlers) Handlers->Execute(Sender);
 }
 
-// The style sheet's context fields name the item being saved while a handler runs; they are
-// reset on every path.
-class TStyleContext {
- public:
-  TStyleContext(TCustomRVData* RVData, int ItemNo) : FStyle(RVData ? RVData->GetRVStyle() : nullptr) {
-    if (!FStyle) return;
-    FStyle->RVData = RVData;
-    FStyle->ItemNo = ItemNo;
-  }
-  ~TStyleContext() {
-    if (!FStyle) return;
-    FStyle->RVData = nullptr;
-    FStyle->ItemNo = -1;
-  }
-  TStyleContext(const TStyleContext&) = delete;
-  TStyleContext& operator=(const TStyleContext&) = delete;
-
- private:
-  TRVStyle* FStyle;
-};
-
 }  // namespace
 
 TRVDataRootEvents::~TRVDataRootEvents() = default;
@@ -259,7 +239,7 @@ void TRVDataRootEvents::SaveComponentToFile(const TRVUnicodeString& Path, TObjec
                                             int ItemNo, TRVSaveFormat SaveFormat, TRVUnicodeString& OutStr) {
   OutStr.clear();
   if (!OnSaveComponentToFile) return;
-  TStyleContext context(RVData, ItemNo);
+  TRVStyleItemContext context(RVData ? RVData->GetRVStyle() : nullptr, RVData, ItemNo);
   OutStr = OnSaveComponentToFile(Path, SaveMe, RVData, ItemNo, SaveFormat);
 }
 
@@ -308,7 +288,7 @@ void TRVDataRootEvents::SaveImage2(TCustomRVData* RVData, int ItemNo, TGraphic* 
   if (Location) Location->clear();
   DoDefault = true;
   if (!OnSaveImage2) return;
-  TStyleContext context(RVData, ItemNo);
+  TRVStyleItemContext context(RVData ? RVData->GetRVStyle() : nullptr, RVData, ItemNo);
   TRVUnicodeString dropped;
   OnSaveImage2(RVData, ItemNo, Graphic, Location ? *Location : dropped, DoDefault);
 }

@@ -650,3 +650,6 @@ class TCustomRVFormattedData : public TCustomRVData {
   // How painting converts colours: the screen's mode here; a printed page answers its own.
   virtual TRVColorMode GetPaintColorMode();
 };
+
+// The formatted document behind a document or an item's sub-document (nil when it is not formatted).
+TCustomRVFormattedData* RVFormattedOf(TCustomRVData* Data);

@@ -12,15 +12,14 @@ namespace {
 
 constexpr int MaxNestingDepth = 64;
 
-// The formatted document behind a sub-document of an item (nil when it is not formatted).
-TCustomRVFormattedData* FormattedOf(TCustomRVData* Data) {
+}  // namespace
+
+TCustomRVFormattedData* RVFormattedOf(TCustomRVData* Data) {
   if (!Data) return nullptr;
   if (TCustomRVData* d = Data->GetRVData())
     if (TCustomRVFormattedData* f = d->AsFormattedData()) return f;
   return Data->AsFormattedData();
 }
-
-}  // namespace
 
 // ---- displayed paragraphs ---------------------------------------------------------------------------
 
@@ -190,7 +189,7 @@ int TCustomRVFormattedData::GetItemLineCount(int ItemNo) {
   int guard = 0;
   for (TCustomRVData* d = item->GetSubRVData(state, rvdFirst); d && guard < 1000000;
        d = item->GetSubRVData(state, rvdNext, d), ++guard)
-    if (TCustomRVFormattedData* f = FormattedOf(d)) count += f->GetLineCount(-1, false);
+    if (TCustomRVFormattedData* f = RVFormattedOf(d)) count += f->GetLineCount(-1, false);
   return count;
 }
 
@@ -236,14 +235,14 @@ int TCustomRVFormattedData::GetLineNoEx(int ItemNo, int ItemOffs, bool IsLineBeg
     int parentItemNo = -1;
     TRVStoreSubRVData* location = nullptr;
     data->GetParentInfo(parentItemNo, location);
-    TCustomRVFormattedData* parent = FormattedOf(data->GetParentData());
+    TCustomRVFormattedData* parent = RVFormattedOf(data->GetParentData());
     if (!parent || parentItemNo < 0 || parentItemNo >= parent->ItemCount()) return result;
     TCustomRVItemInfo* parentItem = parent->GetItem(parentItemNo);
     std::unique_ptr<TRVStoreSubRVData> state;
     int guard = 0;
     for (TCustomRVData* d = parentItem->GetSubRVData(state, rvdFirst); d && guard < 1000000;
          d = parentItem->GetSubRVData(state, rvdNext, d), ++guard) {
-      TCustomRVFormattedData* f = FormattedOf(d);
+      TCustomRVFormattedData* f = RVFormattedOf(d);
       if (f == data || d == data) break;
       if (f) result += f->GetLineCount(-1, false);
     }
@@ -266,7 +265,7 @@ bool TCustomRVFormattedData::GetPositionInItem(int ThisItemNo, int& LineNo, TCus
   int guard = 0;
   for (TCustomRVData* d = item->GetSubRVData(state, rvdFirst); d && guard < 1000000;
        d = item->GetSubRVData(state, rvdNext, d), ++guard)
-    if (TCustomRVFormattedData* f = FormattedOf(d))
+    if (TCustomRVFormattedData* f = RVFormattedOf(d))
       if (f->GetPositionAtLine(LineNo, RVData, ItemNo, Offs)) return true;
   return false;
 }

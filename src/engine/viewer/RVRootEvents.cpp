@@ -1,33 +1,10 @@
 #include "engine/viewer/RVRootEvents.h"
 
+#include "engine/document/RVStyleItemContext.h"
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/viewer/RVViroZere.h"
 #include "platform/base/SysUtils.h"
-
-namespace {
-
-// The style sheet's item context (RVData, ItemNo) while a save handler runs; reset on every path.
-class TStyleItemContext {
- public:
-  TStyleItemContext(TRVStyle* Style, TCustomRVData* RVData, int ItemNo) : FStyle(Style) {
-    if (!FStyle) return;
-    FStyle->RVData = RVData;
-    FStyle->ItemNo = ItemNo;
-  }
-  ~TStyleItemContext() {
-    if (!FStyle) return;
-    FStyle->RVData = nullptr;
-    FStyle->ItemNo = -1;
-  }
-  TStyleItemContext(const TStyleItemContext&) = delete;
-  TStyleItemContext& operator=(const TStyleItemContext&) = delete;
-
- private:
-  TRVStyle* FStyle;
-};
-
-}  // namespace
 
 TCustomViroZere* TRVDataRootEventsEx::Viewer() const { return dynamic_cast<TCustomViroZere*>(FOwner); }
 
@@ -157,7 +134,7 @@ void TRVDataRootEventsEx::SaveComponentToFile(const TRVUnicodeString& Path, TObj
     return;
   }
   OutStr.clear();
-  TStyleItemContext context(v->GetStyle(), RVData, ItemNo);
+  TRVStyleItemContext context(v->GetStyle(), RVData, ItemNo);
   v->OnSaveComponentToFile(v, Path, SaveMe, SaveFormat, OutStr);
 }
 
@@ -227,7 +204,7 @@ void TRVDataRootEventsEx::SaveImage2(TCustomRVData* RVData, int ItemNo, TGraphic
   }
   if (Location) Location->clear();
   DoDefault = true;
-  TStyleItemContext context(v->GetStyle(), RVData, ItemNo);
+  TRVStyleItemContext context(v->GetStyle(), RVData, ItemNo);
   TRVUnicodeString dropped;
   v->OnSaveImage2(v, Graphic, SaveFormat, Path, ImagePrefix, ImageSaveNo, Location ? *Location : dropped, DoDefault);
 }

@@ -5,22 +5,11 @@
 #include "engine/layout/RVFormattedData.h"
 #include "engine/viewer/RVViroZere.h"
 
-namespace {
-
-TCustomRVFormattedData* FormattedOf(TCustomRVData* Data) {
-  if (!Data) return nullptr;
-  if (TCustomRVData* d = Data->GetRVData())
-    if (TCustomRVFormattedData* f = d->AsFormattedData()) return f;
-  return Data->AsFormattedData();
-}
-
-}  // namespace
-
 void GetLinearSelection(TCustomViroZere* Viewer, int& SelStart, int& SelLength, int LB) {
   LB = RVLinearLB(LB);
   SelStart = SelLength = 0;
   TCustomRVData* root = Viewer->GetRVData();
-  TCustomRVFormattedData* chosen = FormattedOf(root->GetTopLevelChosenRVData());
+  TCustomRVFormattedData* chosen = RVFormattedOf(root->GetTopLevelChosenRVData());
   if (!chosen) return;
   int startNo = -1, startOffs = 0, endNo = -1, endOffs = 0;
   chosen->GetSelectionBoundsEx(startNo, startOffs, endNo, endOffs, false);
@@ -42,7 +31,7 @@ bool SetLinearSelection(TCustomViroZere* Viewer, int SelStart, int SelLength, in
   if (!LinearToItemPos(root, pos1, LB, offs1, item1, data1) || !LinearToItemPos(root, pos2, LB, offs2, item2, data2))
     return false;
   if (data1->GetSourceRVData() != data2->GetSourceRVData()) return false;
-  TCustomRVFormattedData* target = FormattedOf(data1->Edit());
+  TCustomRVFormattedData* target = RVFormattedOf(data1->Edit());
   if (!target) return false;
   target->SetSelectionBounds(item1, offs1, item2, offs2);
   Viewer->Invalidate();

@@ -15,17 +15,10 @@ namespace {
 
 constexpr int LB = 2;  // CR LF
 
-TCustomRVFormattedData* FormattedOf(TCustomRVData* Data) {
-  if (!Data) return nullptr;
-  if (TCustomRVData* d = Data->GetRVData())
-    if (TCustomRVFormattedData* f = d->AsFormattedData()) return f;
-  return Data->AsFormattedData();
-}
-
 // The selection of the innermost chosen document in draw-item terms, normalized; false without one.
 bool ChosenSelection(TCustomViroZere* Viewer, TCustomRVFormattedData*& Data, int& StartNo, int& StartOffs, int& EndNo,
                      int& EndOffs) {
-  Data = FormattedOf(Viewer->GetRVData()->GetTopLevelChosenRVData());
+  Data = RVFormattedOf(Viewer->GetRVData()->GetTopLevelChosenRVData());
   if (!Data) return false;
   StartNo = EndNo = -1;
   Data->GetSelBounds(StartNo, EndNo, StartOffs, EndOffs, true);
@@ -182,7 +175,7 @@ void TCustomViroZere::EMLineFromChar(TMessage& Message) {
     int pos = index;
     TCustomRVData* target = nullptr;
     if (LinearToItemPos(RVData.get(), pos, LB, offs, itemNo, target)) {
-      data = FormattedOf(target);
+      data = RVFormattedOf(target);
     } else {
       // Past the end: the end of the last item.
       data = RVData.get();
@@ -229,7 +222,7 @@ void TCustomViroZere::EMLineLength(TMessage& Message) {
     int pos = index, offs = 0, itemNo = -1;
     TCustomRVData* target = nullptr;
     if (!LinearToItemPos(RVData.get(), pos, LB, offs, itemNo, target)) return;
-    TCustomRVFormattedData* data = FormattedOf(target);
+    TCustomRVFormattedData* data = RVFormattedOf(target);
     if (!data || HoldsSubDocs(data, itemNo)) return;
     int dNo = -1, dOffs = 0;
     data->Item2DrawItem(itemNo, offs, dNo, dOffs, 1);
