@@ -289,6 +289,45 @@ TEST_F(ViewerInput, HyperlinkHoverAndThePostedJump) {
   EXPECT_EQ(jumps, (std::vector<int>{11}));
 }
 
+// The item under a client point and the item of a hyperlink id, as the events report them.
+TEST_F(ViewerInput, ItemAtAClientPointAndTheItemOfAHyperlinkId) {
+  D().AddNL(u"see ", 0, 0);
+  D().AddNL(u"here", 1, -1);
+  D().AddNL(u" or ", 0, -1);
+  D().AddNL(u"there", 1, -1);
+  Formatted();
+  V->SetFirstJumpNo(10);
+  const struct {
+    int X, Y;
+    bool Strict, Found;
+    int ItemNo, Offs;
+  } points[] = {
+      {CharX(1), LineY(0), true, true, 0, 2},     {CharX(6), LineY(0), true, true, 1, 3},
+      {CharX(13), LineY(0), false, true, 3, 2},   {CharX(1), LineY(8), true, false, -1, -1},
+      {CharX(40), LineY(0), false, true, 3, 6},
+  };
+  for (const auto& p : points) {
+    TCustomRVFormattedData* data = nullptr;
+    int itemNo = -2, offs = -2;
+    EXPECT_EQ(V->GetItemAt(p.X, p.Y, data, itemNo, offs, p.Strict), p.Found) << p.X << "," << p.Y;
+    EXPECT_EQ(itemNo, p.ItemNo) << p.X << "," << p.Y;
+    if (p.Found) {
+      EXPECT_EQ(offs, p.Offs) << p.X << "," << p.Y;
+      EXPECT_EQ(data, &D());
+    }
+  }
+  const struct {
+    int Id, ItemNo;
+  } jumps[] = {{10, 1}, {11, 3}, {12, -1}, {9, -1}, {-1, -1}};
+  for (const auto& j : jumps) {
+    TCustomRVFormattedData* data = &D();
+    int itemNo = -2;
+    V->GetJumpPointLocation(j.Id, data, itemNo);
+    EXPECT_EQ(itemNo, j.ItemNo) << j.Id;
+    EXPECT_EQ(data, j.ItemNo < 0 ? nullptr : &D()) << j.Id;
+  }
+}
+
 TEST_F(ViewerInput, PostedEventDataIsFreedWithAWindowThatDies) {
   D().AddNL(u"link", 1, 0);
   Formatted();
