@@ -99,6 +99,9 @@ class TRVAnimator : public TRVItemAnimator {
   TCustomRVItemInfo* Item = nullptr;  // not owned: the item owns the animator
   int Interval = 0;                   // milliseconds until the next frame
   bool Moved = false;
+  // The timer asked the control to repaint the object: the next paint of the frame is an
+  // animation step (the composition kept so far may be continued).
+  bool DrawPending = false;
   TCustomRVData* RVData = nullptr;  // the (formatted) document that holds the item
 
  protected:

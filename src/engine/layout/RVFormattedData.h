@@ -13,6 +13,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/DLines.h"
+#include "engine/layout/RVAnimate.h"
 #include "platform/ui/Input.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -77,7 +78,7 @@ struct TRVXorDrawingHandler {
   explicit operator bool() const { return bool(Draw); }
 };
 
-class TCustomRVFormattedData : public TCustomRVData {
+class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
  public:
   TCustomRVFormattedData();
   ~TCustomRVFormattedData() override;
@@ -649,6 +650,18 @@ class TCustomRVFormattedData : public TCustomRVData {
   // ---- colours of painting (RVPaintColorMode.cpp) ----
   // How painting converts colours: the screen's mode here; a printed page answers its own.
   virtual TRVColorMode GetPaintColorMode();
+
+  // ---- what the animation timer asks of the document and its control (RVAnimationView.cpp) ----
+  bool GetAnimatedObjectRect(TCustomRVItemInfo* Item, TRect& DocRect) override;
+  TRect AnimatedRectToClient(const TRect& DocRect) override;
+  int GetAnimationClientHeight() override;
+  // No page-layout editor here answers for the rectangles of animated objects: always false.
+  bool IsAniRectVisibleInEditor(TRect& Rect, float& ZoomPercent, bool& Visible) override;
+  // The window paints only in its paint handler, so the frame is shown by repainting the object's
+  // client rectangle; the animator is told that this paint continues its composition.
+  void DrawAnimationFrame(TRVAnimator* Animator) override;
+  void GetAnimationBackground(TCustomRVItemInfo* Item, const TRect& ImageArea, std::unique_ptr<TBitmap>& Bitmap,
+                              TColor& Color) override;
 };
 
 // The formatted document behind a document or an item's sub-document (nil when it is not formatted).

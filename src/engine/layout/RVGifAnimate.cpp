@@ -203,6 +203,7 @@ void TRVGifImageAnimator::ComposeFrame(const TGIFImage& Gif, int Index) {
 }
 
 void TRVGifImageAnimator::Draw(int X, int Y, TCanvas* Canvas, bool Animation) {
+  if (std::exchange(DrawPending, false)) Animation = true;
   const TGIFImage* gif = GetGif();
   const int w = GetImageWidth(), h = GetImageHeight();
   if (!gif || !Canvas || w <= 0 || h <= 0 || GetFrameCount() != gif->FrameCount()) return;

@@ -521,6 +521,12 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   int SetListMarkerInfo(int ItemNo, int ListNo, int ListLevel, int StartFrom, int ParaNo, bool UseStartFrom);
   // The document position of an item's first draw item; false when the item is not formatted.
   bool GetItemCoords(int ItemNo, int& Left, int& Top) const;
+  // The innermost document, item and offset under a client point, through the documents held by
+  // items; with Strict only a point on an item counts. False (ItemNo -1) when there is none.
+  bool GetItemAt(int X, int Y, TCustomRVFormattedData*& ARVData, int& ItemNo, int& OffsetInItem, bool Strict) const;
+  // The document and item of the hyperlink with the id the jump events report (nil and -1 when
+  // there is none).
+  void GetJumpPointLocation(int id, TCustomRVFormattedData*& ARVData, int& ItemNo) const;
 
   // Coordinates: client point to document point and back.
   TPoint ClientToDocument(const TPoint& Point) const;

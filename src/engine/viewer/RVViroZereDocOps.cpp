@@ -129,6 +129,17 @@ bool TCustomViroZere::GetItemCoords(int ItemNo, int& Left, int& Top) const {
   return true;
 }
 
+bool TCustomViroZere::GetItemAt(int X, int Y, TCustomRVFormattedData*& ARVData, int& ItemNo, int& OffsetInItem,
+                                bool Strict) const {
+  bool inOwner = false;
+  RVData->GetItemAtEx(X, Y, ARVData, ItemNo, OffsetInItem, Strict, false, inOwner, false, true);
+  return ItemNo != -1;
+}
+
+void TCustomViroZere::GetJumpPointLocation(int id, TCustomRVFormattedData*& ARVData, int& ItemNo) const {
+  RVData->GetJumpPointLocation(id, ARVData, ItemNo);
+}
+
 // ---- coordinates --------------------------------------------------------------------------------
 
 TPoint TCustomViroZere::ClientToDocument(const TPoint& Point) const {

@@ -346,6 +346,9 @@ BOOL IsScrollBarShown(HWND Wnd, int Bar, BOOL* Disabled);
 constexpr UINT SW_INVALIDATE = 0x2, SW_ERASE = 0x4;
 int ScrollWindowEx(HWND Wnd, int DX, int DY, const RECT* Scroll, const RECT* Clip, HRGN Update, RECT* UpdateRect,
                    UINT Flags);
+// Marks Rect of the client area (client coordinates; nil: all of it) to be painted again from
+// the event loop. Erase is accepted for the callers' sake: painting covers the whole rectangle.
+BOOL InvalidateRect(HWND Wnd, const RECT* Rect, BOOL Erase);
 // Paints what waits to be painted now.
 BOOL UpdateWindow(HWND Wnd);
 constexpr int SW_HIDE = 0, SW_SHOW = 5;

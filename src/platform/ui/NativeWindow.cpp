@@ -520,6 +520,16 @@ int ScrollWindowEx(HWND Wnd, int DX, int DY, const RECT* Scroll, const RECT* Cli
   return 2;
 }
 
+BOOL InvalidateRect(HWND Wnd, const RECT* Rect, BOOL /*Erase*/) {
+  TNativeWindow* w = WindowOf(Wnd);
+  if (!w) return FALSE;
+  if (!Rect)
+    w->Client()->update();
+  else if (Rect->Right > Rect->Left && Rect->Bottom > Rect->Top)
+    w->Client()->update(QRect(Rect->Left, Rect->Top, Rect->Right - Rect->Left, Rect->Bottom - Rect->Top));
+  return TRUE;
+}
+
 BOOL UpdateWindow(HWND Wnd) {
   TNativeWindow* w = WindowOf(Wnd);
   if (!w) return FALSE;

@@ -289,6 +289,45 @@ TEST_F(ViewerInput, HyperlinkHoverAndThePostedJump) {
   EXPECT_EQ(jumps, (std::vector<int>{11}));
 }
 
+// The item under a client point and the item of a hyperlink id, as the events report them.
+TEST_F(ViewerInput, ItemAtAClientPointAndTheItemOfAHyperlinkId) {
+  D().AddNL(u"see ", 0, 0);
+  D().AddNL(u"here", 1, -1);
+  D().AddNL(u" or ", 0, -1);
+  D().AddNL(u"there", 1, -1);
+  Formatted();
+  V->SetFirstJumpNo(10);
+  const struct {
+    int X, Y;
+    bool Strict, Found;
+    int ItemNo, Offs;
+  } points[] = {
+      {CharX(1), LineY(0), true, true, 0, 2},     {CharX(6), LineY(0), true, true, 1, 3},
+      {CharX(13), LineY(0), false, true, 3, 2},   {CharX(1), LineY(8), true, false, -1, -1},
+      {CharX(40), LineY(0), false, true, 3, 6},
+  };
+  for (const auto& p : points) {
+    TCustomRVFormattedData* data = nullptr;
+    int itemNo = -2, offs = -2;
+    EXPECT_EQ(V->GetItemAt(p.X, p.Y, data, itemNo, offs, p.Strict), p.Found) << p.X << "," << p.Y;
+    EXPECT_EQ(itemNo, p.ItemNo) << p.X << "," << p.Y;
+    if (p.Found) {
+      EXPECT_EQ(offs, p.Offs) << p.X << "," << p.Y;
+      EXPECT_EQ(data, &D());
+    }
+  }
+  const struct {
+    int Id, ItemNo;
+  } jumps[] = {{10, 1}, {11, 3}, {12, -1}, {9, -1}, {-1, -1}};
+  for (const auto& j : jumps) {
+    TCustomRVFormattedData* data = &D();
+    int itemNo = -2;
+    V->GetJumpPointLocation(j.Id, data, itemNo);
+    EXPECT_EQ(itemNo, j.ItemNo) << j.Id;
+    EXPECT_EQ(data, j.ItemNo < 0 ? nullptr : &D()) << j.Id;
+  }
+}
+
 TEST_F(ViewerInput, PostedEventDataIsFreedWithAWindowThatDies) {
   D().AddNL(u"link", 1, 0);
   Formatted();
@@ -428,6 +467,73 @@ TEST_F(ViewerInput, TimerTwoAdvancesGifFramesAtTheirDelays) {
   V->SetAnimationMode(rvaniDisabled);
   EXPECT_EQ(V->AnimationTimerInterval(), 0);
   EXPECT_EQ(item->GetAnimator(), nullptr);
+}
+
+// The timer repaints just the picture on the shown window, and what the window then shows is the
+// next frame as an independent reader composes it (transparent pixels over the document colour).
+TEST_F(ViewerInput, TimerRepaintsThePictureWithTheNextFrame) {
+  auto* item = new TRVGraphicItemInfo(&D(), LoadGif("anim3.gif"), rvvaBaseline);
+  D().AddNL(u"gif ", 0, 0);
+  D().AddItem(u"", item);
+  Formatted();
+  std::vector<TRect> painted;
+  V->OnPaint = [&](TObject*, TCanvas* Canvas, bool) {
+    RECT r;
+    GetClipBox(Canvas->GetHandle(), &r);
+    painted.push_back(r);
+  };
+  ShowWindow(V->GetHandle(), SW_SHOW);
+  struct THide {
+    HWND Wnd;
+    ~THide() { ShowWindow(Wnd, SW_HIDE); }
+  } hide{V->GetHandle()};
+  ProcessMessages(50);
+  auto* a = dynamic_cast<TRVGifImageAnimator*>(item->GetAnimator());
+  TRVAnimatorList* list = D().GetAnimatorList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(a, nullptr);
+  std::ifstream f(std::string(TAVRELO_TEST_DATA) + "/animation/anim3.coalesced.rgba", std::ios::binary);
+  const std::string ref{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+  ASSERT_EQ(ref.size(), 8u * 6 * 4 * 3);
+  auto shot = [&] {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf32bit);
+    bmp.SetSize(400, 300);
+    V->PaintTo(bmp.GetCanvas()->GetHandle(), 0, 0);
+    return bmp.ToPixels();
+  };
+  // Compares the picture on the window with a frame of the reference; the number of pixels off.
+  auto wrongPixels = [&](const TPixelImage& Px, const TRect& Box, int Frame) {
+    const std::uint32_t back = Px.At(390, 290) & 0xFFFFFF;
+    const int bx = Sheet.GetAsPixels(item->GetBorderWidth()), by = Sheet.GetAsPixels(item->GetBorderHeight());
+    int wrong = 0;
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 8; ++x) {
+        const std::size_t p = (static_cast<std::size_t>(Frame) * 48 + y * 8 + x) * 4;
+        const auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(ref[p + i])); };
+        const std::uint32_t want = b(3) == 0 ? back : b(0) << 16 | b(1) << 8 | b(2);
+        if ((Px.At(Box.Left + bx + x, Box.Top + by + y) & 0xFFFFFF) != want) ++wrong;
+      }
+    return wrong;
+  };
+  // The body of the timer's tick, run here without the window's timer so that no tick comes
+  // between the checks.
+  for (int frame : {1, 2, 0}) {
+    painted.clear();
+    list->TimerEvent();
+    ASSERT_EQ(a->FrameIndex, frame);
+    const TRect box = a->FRVClientRect;
+    EXPECT_GT(box.Top, 5) << "the picture stands on the second line";
+    EXPECT_EQ(box.Width(), 8 + 2 * Sheet.GetAsPixels(item->GetBorderWidth())) << frame;
+    EXPECT_TRUE(a->DrawPending);
+    ProcessMessages(30);
+    ASSERT_FALSE(painted.empty()) << "frame " << frame << " is not repainted";
+    for (const TRect& r : painted) EXPECT_EQ(r, box) << "only the picture is repainted";
+    EXPECT_FALSE(a->DrawPending) << "the repaint continued the composition";
+    EXPECT_EQ(wrongPixels(shot(), box, frame), 0) << "frame " << frame;
+    EXPECT_GT(wrongPixels(shot(), box, (frame + 2) % 3), 0) << "frame " << frame << " differs from the one before";
+  }
+  V->OnPaint = nullptr;
 }
 
 }  // namespace
