@@ -13,6 +13,8 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/DLines.h"
+#include "platform/base/Classes.h"
+#include "platform/graphics/DeviceContext.h"
 #include "engine/layout/RVAnimate.h"
 #include "platform/ui/Input.h"
 #include "engine/styles/FontInfo.h"
@@ -49,7 +51,45 @@ class TRVSelectingInfo : public TObject {
 };
 
 // Bases of the canvas transform of a rotated document.
-enum TRVTransformBase : std::uint8_t { rvtrbLocal, rvtrbRoot, rvtrbAbsRoot };
+enum TRVTransformBase : std::uint8_t { rvtrbLocal, rvtrbRoot, rvtrbAbsRoot, rvtrbRecursive, rvtrbInplaceBackground };
+
+// What PrepareTransform changed on a canvas, for RestoreTransform: whether a transform was applied,
+// whether the canvas already was in advanced graphics mode and, if so, its world transform then.
+struct TRVStoreDocTransform {
+  bool Used = false;
+  bool AdvancedMode = false;
+  XFORM XForm{};
+};
+
+// A soft page break left in a document by pagination: the item (and offset in it) a page starts
+// at; ExtraData is the item's own break data for an item split across pages, else -1.
+struct TRVSoftPageBreakInfo {
+  int ItemNo = -1;
+  int Offset = 0;
+  int ExtraData = -1;
+};
+
+// The soft page breaks of a document in page order; owns its records.
+class TRVSoftPageBreakList : public TList {
+ public:
+  ~TRVSoftPageBreakList() override { TRVSoftPageBreakList::Clear(); }
+  void Clear() override {
+    for (int i = 0; i < Count(); ++i) delete static_cast<TRVSoftPageBreakInfo*>(Get(i));
+    TList::Clear();
+  }
+  TRVSoftPageBreakInfo* Items(int Index) const { return static_cast<TRVSoftPageBreakInfo*>(Get(Index)); }
+};
+
+// What pagination tells a document about the start of one of its pages.
+class IRVSoftPageBreakSource {
+ public:
+  virtual ~IRVSoftPageBreakSource() = default;
+  // Whether the page starts inside an item split across pages that keeps its own breaks.
+  virtual bool IsComplexSoftPageBreak(int PageNo) = 0;
+  // Hands such a break to the item of RVData that it belongs to.
+  virtual void AssignComplexSoftPageBreakToItem(int PageNo, TCustomRVData* RVData) = 0;
+  virtual void GetFirstItemOnPageEx(int PageNo, int& ItemNo, int& OffsetInItem, int& ExtraData) = 0;
+};
 
 class TCustomRVFormattedData;
 class TRVItemAnimator;
@@ -128,7 +168,8 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
   virtual void ResetSubCoords() {}
   virtual int GetVerticalAlign() { return 0; }
   virtual void AdjustSpecialControlsCoords(TCustomRVFormattedData* /*RVData*/) {}
-  virtual void ShowRectangle(int /*Left*/, int /*Top*/, int /*Width*/, int /*Height*/) {}
+  // Scrolls so that a rectangle in document coordinates becomes visible (RVTransforms.cpp).
+  virtual void ShowRectangle(int Left, int Top, int Width, int Height);
   virtual void AdjustVScrollUnits() = 0;
   virtual int GetHOffs() { return 0; }
   virtual int GetVOffs() { return 0; }
@@ -257,7 +298,7 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
   int LastJumpDIDowned = -1;
   TCustomRVItemInfo* FPartialSelectedItem = nullptr;
   bool AlreadyFormatted = false;
-  std::unique_ptr<TList> FSoftPageBreaks;
+  std::unique_ptr<TRVSoftPageBreakList> FSoftPageBreaks;
   int FClickedDrawItemNo = -1;
   TCustomRVItemInfo* FActiveItem = nullptr;
   int DocumentWidth = -1, DocumentHeight = 0, TextWidth = -1;
@@ -662,6 +703,29 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
   void DrawAnimationFrame(TRVAnimator* Animator) override;
   void GetAnimationBackground(TCustomRVItemInfo* Item, const TRect& ImageArea, std::unique_ptr<TBitmap>& Bitmap,
                               TColor& Color) override;
+
+  // ---- canvas transforms of rotated documents and soft page breaks (RVTransforms.cpp) ----
+  // Turns the canvas so that the document (rotated as Base says) is drawn in its own unrotated
+  // coordinates; DocHeight < 0 means DocumentHeight. OldState receives what RestoreTransform needs.
+  void PrepareTransform(TCanvas* Canvas, TRVStoreDocTransform& OldState, int ExtraX, int ExtraY,
+                        TRVTransformBase Base, int DocHeight = -1);
+  void DoPrepareTransform(TCanvas* Canvas, TRVStoreDocTransform& OldState, int ExtraX, int ExtraY, int HOffs,
+                          int VOffs, int Width, int Height, int DocHeight, int VAlign, TRVTransformBase Base);
+  void RestoreTransform(TCanvas* Canvas, const TRVStoreDocTransform& OldState);
+  // Records the start of page PageNo of Source (the printable copy of this document) as a soft
+  // page break; the list holds TRVSoftPageBreakInfo records owned by this document.
+  void AssignSoftPageBreak(IRVSoftPageBreakSource* Source, int PageNo);
+  TRVSoftPageBreakInfo* GetSoftPageBreak(int Index);
+
+ private:
+  // PrepareTransform without resetting OldState (a nested level of a recursive transform).
+  void PrepareTransformLevel(TCanvas* Canvas, TRVStoreDocTransform& OldState, int ExtraX, int ExtraY,
+                             TRVTransformBase Base, int DocHeight, int Depth);
+  void DoPrepareTransformLevel(TCanvas* Canvas, TRVStoreDocTransform& OldState, int ExtraX, int ExtraY, int HOffs,
+                               int VOffs, int Width, int Height, int DocHeight, int VAlign, TRVTransformBase Base,
+                               int Depth);
+
+ public:
 };
 
 // The formatted document behind a document or an item's sub-document (nil when it is not formatted).
