@@ -8,10 +8,28 @@
 #include "engine/layout/RVAnimate.h"
 #include "engine/viewer/RVViroZere.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Menus.h"
 
 bool AutoScrollAllowed = true;
 
 namespace {
+
+// The first popup menu of the control or of its parents.
+TPopupMenu* FindPopupMenu(TControl* c) {
+  for (; c; c = c->GetParent())
+    if (c->GetPopupMenu()) return c->GetPopupMenu();
+  return nullptr;
+}
+
+// The child control of Parent under the client point, null when none.
+TControl* ChildAt(TWinControl* Parent, TPoint P) {
+  for (int i = Parent->ControlCount() - 1; i >= 0; --i) {
+    TControl* c = Parent->GetControl(i);
+    const TRect r = c->GetBoundsRect();
+    if (c->GetVisible() && P.X >= r.Left && P.X < r.Right && P.Y >= r.Top && P.Y < r.Bottom) return c;
+  }
+  return nullptr;
+}
 constexpr std::uintptr_t ScrollTimerId = 1, AnimationTimerId = 2;
 }  // namespace
 
@@ -97,18 +115,34 @@ void TCustomViroZere::InputMouseUp(TMouseButton Button, TShiftState Shift, int X
   root->Flags.Include(rvflIgnoreMouseLeave);
   TPoint p(X, Y);
   AdjustPopupMenuPos(p);
+  TPoint screen = p;
+  if (HandleAllocated()) ::ClientToScreen(GetHandle(), &screen);
   if (HandleAllocated() && root->HandleAllocated() && root != this) {
     ::ClientToScreen(GetHandle(), &p);
     ::ScreenToClient(root->GetHandle(), &p);
   }
+  // The handler may free the viewer (and the root with it).
+  TRVDestroyInformer* informer = GetDestroyInformer();
+  informer->AddRef();
   bool handled = false;
   try {
     if (root->OnContextPopup) root->OnContextPopup(root, p, handled);
   } catch (...) {
-    if (!ignored) root->Flags.Exclude(rvflIgnoreMouseLeave);
+    const bool gone = informer->ControlDestroyed;
+    informer->Release();
+    if (!gone && !ignored) root->Flags.Exclude(rvflIgnoreMouseLeave);
     throw;
   }
-  if (!ignored) root->Flags.Exclude(rvflIgnoreMouseLeave);
+  if (!informer->ControlDestroyed && !handled) {
+    TPopupMenu* menu = FindPopupMenu(this);
+    if (menu && menu->GetAutoPopup()) {
+      menu->SetPopupComponent(this);
+      menu->Popup(screen.X, screen.Y);
+    }
+  }
+  const bool destroyed = informer->ControlDestroyed;
+  informer->Release();
+  if (!destroyed && !ignored) root->Flags.Exclude(rvflIgnoreMouseLeave);
 }
 
 void TCustomViroZere::InputDblClick() {
@@ -195,9 +229,27 @@ void TCustomViroZere::ContextMenuMessage(TMessage& Message) {
     } else {
       bool handled = false;
       if (OnContextPopup) OnContextPopup(this, TPoint(-1, -1), handled);
+      TPopupMenu* menu = informer->ControlDestroyed || handled ? nullptr : FindPopupMenu(this);
+      if (menu && menu->GetAutoPopup()) {
+        // From the keyboard the menu opens at the top left corner of the client area.
+        TPoint screen(0, 0);
+        if (HandleAllocated()) ::ClientToScreen(GetHandle(), &screen);
+        menu->SetPopupComponent(this);
+        menu->Popup(screen.X, screen.Y);
+      }
+    }
+  } else if (!informer->ControlDestroyed) {
+    // A click: the right button's release raised the popup already, unless an embedded control
+    // with a menu of its own lies under the point.
+    TPoint p(LoWordSigned(static_cast<std::uintptr_t>(l)), HiWordSigned(static_cast<std::uintptr_t>(l)));
+    if (HandleAllocated()) ::ScreenToClient(GetHandle(), &p);
+    TControl* child = ChildAt(this, p);
+    TPopupMenu* menu = child ? child->GetPopupMenu() : nullptr;
+    if (menu && menu != GetPopupMenu() && menu->GetAutoPopup()) {
+      menu->SetPopupComponent(child);
+      menu->Popup(LoWordSigned(static_cast<std::uintptr_t>(l)), HiWordSigned(static_cast<std::uintptr_t>(l)));
     }
   }
-  // A click: the right button's release raised the popup already.
   const bool destroyed = informer->ControlDestroyed;
   informer->Release();
   if (destroyed) return;

@@ -55,6 +55,7 @@ struct TGestureEventInfo {
 
 class TWinControl;
 class TControl;
+class TPopupMenu;
 
 // What CM_HINTSHOW carries: the control may change the text or (answering non-zero) refuse it.
 struct THintInfo {
@@ -111,6 +112,9 @@ class TControl : public TComponent {
   void SetShowHint(bool v) { FShowHint = v; }
   std::intptr_t GetTag() const { return FTag; }
   void SetTag(std::intptr_t v) { FTag = v; }
+  // The menu a right click or the context-menu key shows (not owned; null: the parent's).
+  TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* v) { FPopupMenu = v; }
   int GetClientWidth() const { return GetClientRect().Width(); }
   int GetClientHeight() const { return GetClientRect().Height(); }
 
@@ -177,6 +181,7 @@ class TControl : public TComponent {
 
  private:
   friend class TWinControl;
+  TPopupMenu* FPopupMenu = nullptr;
   void HandleMouseMessage(TMessage& Message);
   int FWheelAccumulator = 0;
   bool FEnabled = true;
