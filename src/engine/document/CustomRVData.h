@@ -212,6 +212,10 @@ class TRVDataRootEvents : public TCustomRVDataEvents {
   virtual void ReadHyperlink(TCustomRVData* RVData, const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
                              TRVLoadFormat DocFormat, TRVUnicodeString& ItemName, int& StyleNo,
                              TRVUnicodeString& ItemTag);
+  // The handler step of ReadHyperlink: OnReadHyperlink here; a viewer's root raises its own event.
+  virtual void RaiseReadHyperlink(const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
+                                  TRVLoadFormat DocFormat, int& StyleNo, TRVUnicodeString& ItemTag,
+                                  TRVUnicodeString& ItemName);
   virtual bool IsOnWriteHyperlinkAssigned();
   // Extras: the item's hint for the format; Target: the handler's, else the item's tag.
   virtual void WriteHyperlink(int id, TCustomRVData* RVData, int ItemNo, TRVSaveFormat SaveFormat,

@@ -186,7 +186,13 @@ void TRVDataRootEvents::ReadHyperlink(TCustomRVData*, const TRVUnicodeString& Ta
   if (!IsOnReadHyperlinkAssigned())
     ItemTag = Target;
   else
-    OnReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+    RaiseReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+}
+
+void TRVDataRootEvents::RaiseReadHyperlink(const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
+                                           TRVLoadFormat DocFormat, int& StyleNo, TRVUnicodeString& ItemTag,
+                                           TRVUnicodeString& ItemName) {
+  OnReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
 }
 
 bool TRVDataRootEvents::IsOnWriteHyperlinkAssigned() {

@@ -42,22 +42,14 @@ bool TRVDataRootEventsEx::IsOnReadHyperlinkAssigned() {
   return TRVDataRootEvents::IsOnReadHyperlinkAssigned();
 }
 
-void TRVDataRootEventsEx::ReadHyperlink(TCustomRVData* RVData, const TRVUnicodeString& Target,
-                                        const TRVUnicodeString& Extras, TRVLoadFormat DocFormat,
-                                        TRVUnicodeString& ItemName, int& StyleNo, TRVUnicodeString& ItemTag) {
+void TRVDataRootEventsEx::RaiseReadHyperlink(const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
+                                             TRVLoadFormat DocFormat, int& StyleNo, TRVUnicodeString& ItemTag,
+                                             TRVUnicodeString& ItemName) {
   TCustomViroZere* v = Viewer();
-  if (!v || !v->OnReadHyperlink) {
-    TRVDataRootEvents::ReadHyperlink(RVData, Target, Extras, DocFormat, ItemName, StyleNo, ItemTag);
-    return;
-  }
-  if (StyleNo == ItemKindBullet)
-    StyleNo = ItemKindHotspot;
-  else if (StyleNo == ItemKindPicture)
-    StyleNo = ItemKindHotPicture;
-  if (!IsOnReadHyperlinkAssigned())
-    ItemTag = Target;
-  else
+  if (v && v->OnReadHyperlink)
     v->OnReadHyperlink(v, Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+  else
+    TRVDataRootEvents::RaiseReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
 }
 
 bool TRVDataRootEventsEx::IsOnWriteHyperlinkAssigned() {

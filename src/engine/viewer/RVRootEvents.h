@@ -20,9 +20,8 @@ class TRVDataRootEventsEx : public TRVDataRootEvents {
   // Raises OnDrawHyperlink when assigned.
   void DoDrawHyperlink(TCustomRVData* RVData, int ItemNo, const TRect& R) override;
   bool IsOnReadHyperlinkAssigned() override;
-  void ReadHyperlink(TCustomRVData* RVData, const TRVUnicodeString& Target, const TRVUnicodeString& Extras,
-                     TRVLoadFormat DocFormat, TRVUnicodeString& ItemName, int& StyleNo,
-                     TRVUnicodeString& ItemTag) override;
+  void RaiseReadHyperlink(const TRVUnicodeString& Target, const TRVUnicodeString& Extras, TRVLoadFormat DocFormat,
+                          int& StyleNo, TRVUnicodeString& ItemTag, TRVUnicodeString& ItemName) override;
   bool IsOnWriteHyperlinkAssigned() override;
   void WriteHyperlink(int id, TCustomRVData* RVData, int ItemNo, TRVSaveFormat SaveFormat, TRVUnicodeString& Target,
                       TRVUnicodeString& Extras) override;

@@ -269,22 +269,18 @@ std::vector<TCustomViroZere*> ExtraDocumentViewers(TViroZereRVData* Data) {
 }
 }  // namespace
 
-void TCustomViroZere::FormatAll() {
-  if (Flags.Contains(rvflRoot)) {
-    for (TCustomViroZere* v : ExtraDocumentViewers(RVData.get()))
-      if (v != this) v->Format();
-    if (auto sv = GetScaleViroZere()) sv->UpdateHFEditors(true);
-  }
-  Format();
-}
+void TCustomViroZere::FormatAll() { FormatAllWith(&TCustomViroZere::Format); }
 
-void TCustomViroZere::ReformatAll() {
+void TCustomViroZere::ReformatAll() { FormatAllWith(&TCustomViroZere::Reformat); }
+
+// Runs Step on the header and footer viewers of a root viewer, then on this one.
+void TCustomViroZere::FormatAllWith(void (TCustomViroZere::*Step)()) {
   if (Flags.Contains(rvflRoot)) {
     for (TCustomViroZere* v : ExtraDocumentViewers(RVData.get()))
-      if (v != this) v->Reformat();
+      if (v != this) (v->*Step)();
     if (auto sv = GetScaleViroZere()) sv->UpdateHFEditors(true);
   }
-  Reformat();
+  (this->*Step)();
 }
 
 void TCustomViroZere::ClearAll() {

@@ -209,6 +209,7 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   // this one.
   void FormatAll();
   void ReformatAll();
+  void FormatAllWith(void (TCustomViroZere::*Step)());
   // On a root viewer the extra documents first, then this document.
   void ClearAll();
   // Runs the root data's formatting with these flags on Canvas (nothing while SmallStep is 0).
