@@ -5,7 +5,7 @@
 // so the ratio is the price of flicker-free painting.
 #include <benchmark/benchmark.h>
 
-#include "engine/viewer/RootDataTestUtil.h"
+#include "support/RootDataTestUtil.h"
 
 namespace {
 

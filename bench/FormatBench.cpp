@@ -26,7 +26,7 @@
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/TextPeers.h"
 

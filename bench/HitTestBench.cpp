@@ -22,7 +22,7 @@
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 #include "platform/graphics/TextPeers.h"
 #include "ToolkitDocCopy.h"
 

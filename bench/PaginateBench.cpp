@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "engine/print/PtblRVData.h"
-#include "engine/support/GeneratedDocument.h"
-#include "engine/print/PrintTestUtil.h"
+#include "support/GeneratedDocument.h"
+#include "support/PrintTestUtil.h"
 #include "platform/graphics/TextPeers.h"
 
 #include "ToolkitDocCopy.h"

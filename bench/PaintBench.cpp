@@ -10,7 +10,7 @@
 #include "engine/layout/DrawLines.h"
 #include "engine/layout/RVPlainFormattedData.h"
 #include "engine/styles/RVStyle.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/TextPeers.h"
 

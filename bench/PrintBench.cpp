@@ -13,7 +13,7 @@
 
 #include "engine/print/RVReportHelper.h"
 #include "engine/styles/RVStyle.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"

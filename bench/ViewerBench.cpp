@@ -14,7 +14,7 @@
 
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/RVStyle.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 #include "engine/viewer/RVViroZere.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Pictures.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/document/RVMarkerItem.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/styles/ListInfo.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "engine/document/RVNonTextItems.h"
 #include "engine/layout/LayoutTestUtil.h"
 #include "platform/base/Classes.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 
 namespace {
 

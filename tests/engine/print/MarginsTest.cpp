@@ -2,7 +2,7 @@
 // margins and margins inside the device's unprintable border.
 #include <gtest/gtest.h>
 
-#include "PrintTestUtil.h"
+#include "support/PrintTestUtil.h"
 
 namespace {
 

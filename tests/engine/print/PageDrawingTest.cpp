@@ -2,7 +2,7 @@
 // the notifications of a page.
 #include <gtest/gtest.h>
 
-#include "PrintTestUtil.h"
+#include "support/PrintTestUtil.h"
 #include "engine/layout/RVBack.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"

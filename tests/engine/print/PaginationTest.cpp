@@ -2,7 +2,7 @@
 // pixels each) under the keep, widow and orphan, page-break and footnote rules.
 #include <gtest/gtest.h>
 
-#include "PrintTestUtil.h"
+#include "support/PrintTestUtil.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "RootDataTestUtil.h"
+#include "support/RootDataTestUtil.h"
 #include "engine/document/RVControlItem.h"
 #include "engine/foundation/RVError.h"
 #include "platform/ui/StdCtrls.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RootDataTestUtil.h"
+#include "support/RootDataTestUtil.h"
 #include "engine/document/RVDocParams.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/foundation/RVUni.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "ScrollerTestUtil.h"
-#include "platform/graphics/GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/ui/GuiSession.h"
 
 namespace {

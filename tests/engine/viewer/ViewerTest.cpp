@@ -14,7 +14,7 @@
 #include "platform/base/ComponentStream.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/DeviceContext.h"
-#include "platform/graphics/GdiFixture.h"
+#include "support/GdiFixture.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/viewer/RVViroZere.h"
 #include "platform/base/SysUtils.h"
-#include "platform/graphics/GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/ui/GuiSession.h"
 
 namespace {

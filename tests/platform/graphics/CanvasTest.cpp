@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/graphics/Pictures.h"
 
 TEST(Canvas, DrawsWithItsFontPenAndBrush) {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 
 TEST(Clipping, NoClipDiffersFromAnEmptyClip) {
   TSurface s(20, 20);

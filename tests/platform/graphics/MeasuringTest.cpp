@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/graphics/Graphics.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <numeric>
 #include <vector>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 
 namespace {
 

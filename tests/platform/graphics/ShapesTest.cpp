@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 
 TEST(Shapes, RightAndBottomEdgesAreExclusive) {
   struct Case {

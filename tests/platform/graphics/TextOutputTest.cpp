@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Png.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "GdiFixture.h"
+#include "support/GdiFixture.h"
 #include "platform/graphics/ScriptString.h"
 
 namespace {
