@@ -90,17 +90,21 @@ def main():
         if entry is None:
             return f"FAIL: no compile command for {target}"
         args = shlex.split(entry["command"])
-        if os.path.basename(args[0]) == "ccache":
-            args = args[1:]
+        # The compiler launcher (the compiler cache, perhaps behind env) is not part of the compile.
+        for i, a in enumerate(args[:4]):
+            if os.path.basename(a) == "ccache":
+                args = args[i + 1:]
+                break
         kept, skip = [], False
         for a in args:
             if skip:
                 skip = False
                 continue
-            if a in ("-o", "-c", "-MT", "-MF"):
+            # A precompiled header is a forced include: a probe must see only what it includes.
+            if a in ("-o", "-c", "-MT", "-MF", "-include"):
                 skip = True
                 continue
-            if a in ("-MD", "-MMD") or a == entry["file"]:
+            if a in ("-MD", "-MMD", "-Winvalid-pch") or a == entry["file"]:
                 continue
             kept.append(a)
         src = os.path.join(tmp, f"probe{i}.cpp")
@@ -116,7 +120,7 @@ def main():
                 return f"FAIL: {target} with {header} fails for another reason:\n{r.stderr[:2000]}"
         return None
 
-    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+    with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, min(len(os.sched_getaffinity(0)), 8))) as pool:
         failures = [f for f in pool.map(run, range(len(probes)), probes) if f]
     for f in failures:
         print(f)

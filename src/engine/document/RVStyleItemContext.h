@@ -8,11 +8,8 @@ class TCustomRVData;
 
 class TRVStyleItemContext {
  public:
-  TRVStyleItemContext(TRVStyle* Style, TCustomRVData* RVData, int ItemNo) : FStyle(Style) {
-    if (!FStyle) return;
-    FStyle->RVData = RVData;
-    FStyle->ItemNo = ItemNo;
-  }
+  // Defined where the document class is complete (the sheet's field holds it as its base).
+  TRVStyleItemContext(TRVStyle* Style, TCustomRVData* RVData, int ItemNo);
   ~TRVStyleItemContext() {
     if (!FStyle) return;
     FStyle->RVData = nullptr;
