@@ -2,7 +2,10 @@
 // file given on the command line, or a built-in sample document when none is given.
 //
 //   tavrelopad [FILE]
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -18,6 +21,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/GuiSession.h"
 
 namespace {
@@ -156,6 +160,19 @@ bool LoadFile(TViroZere& V, const TRVUnicodeString& FileName) {
   }
 }
 
+// Why a file that did not load could not be opened, in words for the person who named it.
+std::string WhyUnreadable(const char* FileName) {
+  std::error_code ec;
+  const std::filesystem::path path(FileName);
+  if (!std::filesystem::exists(path, ec)) return ec ? ec.message() : "There is no such file.";
+  if (std::filesystem::is_directory(path, ec)) return "It is a folder, not a file.";
+  if (std::FILE* f = std::fopen(FileName, "rb")) {
+    std::fclose(f);
+    return "It is damaged or not a document of a kind this program reads.";
+  }
+  return std::strerror(errno);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,7 +186,10 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     const TRVUnicodeString name = Utf8ToUnicode(argv[1]);
     if (!LoadFile(viewer, name)) {
-      std::fprintf(stderr, "tavrelopad: cannot read %s\n", argv[1]);
+      const std::string why = WhyUnreadable(argv[1]);
+      std::fprintf(stderr, "tavrelopad: cannot open %s: %s\n", argv[1], why.c_str());
+      MessageBoxW(nullptr, u"Cannot open \"" + name + u"\".\n\n" + Utf8ToUnicode(why), u"Tavrelopad",
+                  MB_OK | MB_ICONERROR);
       return 1;
     }
   } else {

@@ -212,8 +212,16 @@ TDeviceContext::~TDeviceContext() {
 
 TSize TDeviceContext::SurfaceSize() const {
   if (Memory)
-    if (auto* b = GdiAs<TGdiBitmap>(S.Bitmap, OBJ_BITMAP)) return TSize(b->Width, b->Height);
+    if (auto* b = GdiAs<TGdiBitmap>(S.Bitmap, OBJ_BITMAP))
+      return b->Scale == 1 ? TSize(b->Width, b->Height)
+                           : TSize(static_cast<int>(b->Width / b->Scale), static_cast<int>(b->Height / b->Scale));
   return TSize(Width, Height);
+}
+
+double TDeviceContext::PixelScale() const {
+  if (Memory)
+    if (auto* b = GdiAs<TGdiBitmap>(S.Bitmap, OBJ_BITMAP)) return b->Scale;
+  return 1;
 }
 
 const TFontInstance* TDeviceContext::Font() const {
@@ -698,9 +706,21 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, vo
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
-  if (dc && !DCLookup(dc)) return nullptr;
+  TDeviceContext* c = dc ? DCLookup(dc) : nullptr;
+  if (dc && !c) return nullptr;
   if (width <= 0 || height <= 0) width = height = 1;
-  return NewBitmap(width, height, 32, true, false);
+  // A bitmap compatible with a finer surface (a window's on a scaled screen) is as fine.
+  const double scale = c ? c->PixelScale() : 1;
+  return scale == 1 ? NewBitmap(width, height, 32, true, false) : CreateScaledBitmap(width, height, scale);
+}
+
+HBITMAP CreateScaledBitmap(int width, int height, double scale) {
+  if (!(scale >= 1 && scale <= 16)) scale = 1;
+  if (width <= 0 || height <= 0) width = height = 1;
+  HBITMAP b = NewBitmap(static_cast<int>(std::ceil(width * scale)), static_cast<int>(std::ceil(height * scale)), 32,
+                        true, false);
+  if (b) static_cast<TGdiBitmap*>(b)->Scale = scale;
+  return b;
 }
 
 BYTE* GetBitmapScanLine(HBITMAP bmp, int y) {

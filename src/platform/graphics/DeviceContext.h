@@ -342,6 +342,10 @@ HBRUSH CreatePattern8x8Brush(const BYTE rows[8]);
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* bmi, UINT usage, void** bits, void* section,
                          DWORD offset);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);  // 32-bit, top-down, black
+// A bitmap of width x height device units at scale pixels a unit (ceil(width * scale) pixels
+// wide), for a window on a screen with finer pixels: contexts it is selected into draw text,
+// lines and pictures at its full resolution, and bitmaps compatible with them share its scale.
+HBITMAP CreateScaledBitmap(int width, int height, double scale);
 // Pointer to row y (0 = top) of a bitmap, whichever way its rows lie in memory; null if out of
 // range or not a bitmap.
 BYTE* GetBitmapScanLine(HBITMAP bmp, int y);

@@ -433,9 +433,11 @@ COLORREF GetPixel(HDC dc, int x, int y) {
   double dx, dy;
   c->S.LogicalToDevice.Map(x, y, dx, dy);
   const int px = Rnd(dx), py = Rnd(dy);
-  if (px < 0 || py < 0 || px >= v.Width || py >= v.Height) return CLR_INVALID;
   if (c->S.HasClip && !c->Clip.contains(QPoint(px, py))) return CLR_INVALID;
-  const BYTE* p = v.Row(py) + px * (v.BitCount / 8);
+  const double k = c->PixelScale();
+  const int ix = static_cast<int>(px * k), iy = static_cast<int>(py * k);
+  if (ix < 0 || iy < 0 || ix >= v.Width || iy >= v.Height) return CLR_INVALID;
+  const BYTE* p = v.Row(iy) + ix * (v.BitCount / 8);
   return RGB(p[2], p[1], p[0]);
 }
 
@@ -551,12 +553,13 @@ bool UsesSource(DWORD rop) {
   return ((code >> 2) & 0x33) != (code & 0x33);
 }
 
-// The source rectangle of a blit in the source's device pixels.
+// The source rectangle of a blit in the source's pixels (device pixels times its scale).
 TRect SourceRect(TDeviceContext* s, int sx, int sy, int sw, int sh) {
   double x1, y1, x2, y2;
   s->S.LogicalToDevice.Map(sx, sy, x1, y1);
   s->S.LogicalToDevice.Map(sx + sw, sy + sh, x2, y2);
-  return TRect(Rnd(x1), Rnd(y1), Rnd(x2), Rnd(y2));
+  const double k = s->PixelScale();
+  return TRect(Rnd(x1 * k), Rnd(y1 * k), Rnd(x2 * k), Rnd(y2 * k));
 }
 
 BOOL Blit(TImageKind kind, HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop,

@@ -57,6 +57,9 @@ class TGdiBitmap : public TGdiObject {
  public:
   TGdiBitmap() : TGdiObject(OBJ_BITMAP) {}
   int Width = 0, Height = 0, BitCount = 32, Stride = 0;
+  // Pixels per device unit: above 1 for a window's surface on a screen whose pixels are finer
+  // than the units the program draws in. Width and Height count pixels.
+  double Scale = 1;
   bool TopDown = true;
   bool IsDib = false;
   std::vector<BYTE> Memory;
@@ -121,6 +124,8 @@ class TDeviceContext {
     if (Backend) Backend->StateChanged(S, what);
   }
   TSize SurfaceSize() const;
+  // Pixels per device unit of the selected bitmap (1 for every other surface).
+  double PixelScale() const;
   const TFontInstance* Font() const;
 };
 

@@ -646,7 +646,9 @@ class TBitmapBackend : public TPainterBackend {
     if (!b || b->Memory.empty()) return nullptr;
     FImage = QImage(b->Memory.data(), b->Width, b->Height, b->Stride,
                     b->BitCount == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
-    FBase = b->TopDown ? QTransform() : QTransform(1, 0, 0, -1, 0, b->Height);
+    // A scaled bitmap (a window's on a finer screen) takes device units to its pixels.
+    FBase = QTransform::fromScale(b->Scale, b->Scale) *
+            (b->TopDown ? QTransform() : QTransform(1, 0, 0, -1, 0, b->Height));
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(&FImage)) {
       FPainter.reset();

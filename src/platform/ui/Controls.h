@@ -367,6 +367,10 @@ BOOL IsWindowVisible(HWND Wnd);
 // window system holds (PrintWindow paints a window again instead). FALSE when the window
 // system gives no screen pixels (the headless one does not).
 BOOL CopyScreenRect(int X, int Y, int Width, int Height, HDC DC);
+// The screen's own pixels (0x00RRGGBB, rows top down) of the rectangle at (X, Y), Width x Height
+// units: on a screen with finer pixels than the program's units there are more pixels than
+// units, PixelWidth x PixelHeight of them. Empty when the window system gives no screen pixels.
+std::vector<std::uint32_t> GrabScreenPixels(int X, int Y, int Width, int Height, int& PixelWidth, int& PixelHeight);
 // Client coordinates of a window to the screen's.
 BOOL ClientToScreen(HWND Wnd, TPoint* Point);
 

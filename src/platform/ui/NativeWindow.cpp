@@ -134,11 +134,14 @@ void TClientArea::contextMenuEvent(QContextMenuEvent* e) {
 
 void TClientArea::paintEvent(QPaintEvent* e) {
   // The control paints the part asked for into an off-screen bitmap of the device layer, with
-  // the origin moved so that it draws in its own client coordinates.
+  // the origin moved so that it draws in its own client coordinates. On a screen with finer
+  // pixels than the program's units the bitmap has the screen's pixels, so that text and
+  // pictures are drawn at the screen's resolution, not enlarged afterwards.
   const QRect r = e->rect().intersected(rect());
   if (r.isEmpty() || !FOwner->Control()) return;
+  const double ratio = std::clamp(devicePixelRatioF(), 1.0, 16.0);
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = dc ? CreateCompatibleBitmap(dc, r.width(), r.height()) : nullptr;
+  HBITMAP bmp = dc ? CreateScaledBitmap(r.width(), r.height(), ratio) : nullptr;
   if (bmp) {
     HGDIOBJ old = SelectObject(dc, bmp);
     SetWindowOrgEx(dc, r.x(), r.y(), nullptr);
@@ -150,8 +153,10 @@ void TClientArea::paintEvent(QPaintEvent* e) {
     }
     SelectObject(dc, old);
     GdiFlush();
-    if (const BYTE* bits = GetBitmapScanLine(bmp, 0)) {
-      const QImage image(bits, r.width(), r.height(), GetBitmapStride(bmp), QImage::Format_RGB32);
+    BITMAP info{};
+    if (const BYTE* bits = GetBitmapScanLine(bmp, 0); bits && GetObjectW(bmp, sizeof info, &info)) {
+      QImage image(bits, info.bmWidth, info.bmHeight, GetBitmapStride(bmp), QImage::Format_RGB32);
+      image.setDevicePixelRatio(ratio);
       QPainter(this).drawImage(r.topLeft(), image);
     }
     DeleteObject(bmp);
@@ -571,6 +576,23 @@ BOOL CopyScreenRect(int X, int Y, int Width, int Height, HDC DC) {
   bi.bmiHeader.biBitCount = 32;
   return SetDIBitsToDevice(DC, 0, 0, static_cast<DWORD>(Width), static_cast<DWORD>(Height), 0, 0, 0,
                            static_cast<UINT>(Height), image.constBits(), &bi, DIB_RGB_COLORS) != 0;
+}
+
+std::vector<std::uint32_t> GrabScreenPixels(int X, int Y, int Width, int Height, int& PixelWidth, int& PixelHeight) {
+  PixelWidth = PixelHeight = 0;
+  QScreen* screen = GuiSessionRunning() ? QGuiApplication::primaryScreen() : nullptr;
+  if (!screen || Width <= 0 || Height <= 0) return {};
+  const QImage image = screen->grabWindow(0, X, Y, Width, Height).toImage().convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) return {};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(image.width()) * image.height());
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      pixels[static_cast<std::size_t>(y) * image.width() + x] = row[x] & 0xFFFFFFu;
+  }
+  PixelWidth = image.width();
+  PixelHeight = image.height();
+  return pixels;
 }
 
 BOOL ClientToScreen(HWND Wnd, TPoint* Point) {
