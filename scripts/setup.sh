@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the program need; with --fuzz also
-# clang and its libFuzzer runtime, which scripts/fuzz.sh builds with.
+# clang and its libFuzzer runtime, which scripts/fuzz.sh builds with; with --lint the formatter
+# and the static checks that scripts/lint.sh runs.
 # Idempotent: packages already present are skipped; apt-get update runs at most once.
 set -euo pipefail
 
@@ -36,6 +37,10 @@ PACKAGES=(
 
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES+=(clang libclang-rt-14-dev)
+fi
+# scripts/lint.sh: the formatter and the static checks, which compile with clang
+if [ "${1:-}" = "--lint" ]; then
+  PACKAGES+=(clang clang-format clang-tidy)
 fi
 
 missing=()
