@@ -201,7 +201,7 @@ class TRVDataRootEvents : public TCustomRVDataEvents {
   void ExecuteSave() const;
   void ExecuteClear() const;
 
-  // ---- event raisers, in the order of the design ----
+  // ---- event raisers ----
   virtual void ExecuteStyleTemplatesChange();
   virtual bool IsOnCopyAssigned();
   virtual void DoCopy();
@@ -323,7 +323,7 @@ class TCustomRVData : public TPersistent,
   TCustomRVData(const TCustomRVData&) = delete;
   TCustomRVData& operator=(const TCustomRVData&) = delete;
 
-  // ---- virtual operations, in the order of the design ----
+  // ---- virtual operations ----
   virtual TRVDataRootProperties* GetRootProperties();
   virtual TRVDataRootEvents* GetRootEvents();
   virtual bool GetWordWrap();
@@ -387,7 +387,7 @@ class TCustomRVData : public TPersistent,
                                 TRVIntegerList* OldIndices, int& Index);
   virtual TList* GetPrintFieldList(bool AllowCreate);
   virtual TObject* GetDocObjects() { return nullptr; }
-  // Dispatched by identifier in the design; plain virtual operations here.
+  // Plain virtual operations, one per request, rather than one entry dispatched by identifier.
   virtual void DestroySeqList();
   virtual void DestroyMarkers();
   virtual void GetItemHint(TCustomRVData* RVData, int ItemNo, const TRVUnicodeString& UpperRVDataHint,

@@ -165,7 +165,7 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   explicit TCustomViroZere(TComponent* AOwner);
   ~TCustomViroZere() override;
 
-  // ---- virtual operations, in the order of the design ----
+  // ---- virtual operations ----
   // Scrolling must repaint the whole window (the in-place cell editor of tables answers so).
   virtual bool RequiresFullRedraw() { return false; }
   // Stops the auto-scroll timer and clears the root data's temporary state.
