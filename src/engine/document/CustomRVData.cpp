@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "engine/document/RVBreakItem.h"
+#include "engine/document/RVDataRootState.h"
 #include "engine/document/RVDocParams.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVSeqItem.h"
@@ -59,12 +60,23 @@ void TCustomRVData::DropOwnItemList() {
 
 // ---- delegation ---------------------------------------------------------------------------------------
 
+TRVFlags TCustomRVData::GetFlags() const {
+  TRVDataRootState* s = GetRootState();
+  return s ? s->Flags : TRVFlags{};
+}
+
+void TCustomRVData::SetFlags(const TRVFlags& Value) {
+  if (TRVDataRootState* s = GetRootState()) s->Flags = Value;
+}
+
 TRVDataRootProperties* TCustomRVData::GetRootProperties() {
+  if (TRVDataRootState* s = GetRootState()) return s->Properties();
   TCustomRVData* r = GetAbsoluteRootData();
   return r != this ? r->GetRootProperties() : nullptr;
 }
 
 TRVDataRootEvents* TCustomRVData::GetRootEvents() {
+  if (TRVDataRootState* s = GetRootState()) return s->Events();
   TCustomRVData* r = GetAbsoluteRootData();
   return r != this ? r->GetRootEvents() : nullptr;
 }
@@ -75,11 +87,16 @@ bool TCustomRVData::GetWordWrap() {
 }
 
 TRVOptions TCustomRVData::GetOptions() {
+  if (TRVDataRootState* s = GetRootState()) return s->Options;
   TCustomRVData* r = GetRootData();
   return r != this ? r->GetOptions() : TRVOptions{};
 }
 
 void TCustomRVData::SetOptions(const TRVOptions& Value) {
+  if (TRVDataRootState* s = GetRootState()) {
+    s->Options = Value;
+    return;
+  }
   TCustomRVData* r = GetRootData();
   if (r != this) r->SetOptions(Value);
 }
@@ -154,35 +171,57 @@ void TCustomRVData::AfterAddStyle(TCustomRVInfo* StyleInfo) {
 }
 
 TRVSeqList* TCustomRVData::GetSeqList(bool AllowCreate) {
+  if (TRVDataRootState* s = GetRootState()) return s->GetSeqList(AllowCreate);
   TCustomRVData* p = GetAbsoluteParentData();
   return p ? p->GetSeqList(AllowCreate) : nullptr;
 }
 
 TRVMarkerList* TCustomRVData::GetMarkers(bool AllowCreate) {
+  if (TRVDataRootState* s = GetRootState()) {
+    // A list made now continues the markers before this document (GetPrevMarkers).
+    TRVMarkerList* prev = AllowCreate && !s->GetMarkers(false, nullptr) ? GetPrevMarkers() : nullptr;
+    return s->GetMarkers(AllowCreate, prev);
+  }
   TCustomRVData* p = GetAbsoluteParentData();
   return p ? p->GetMarkers(AllowCreate) : nullptr;
 }
 
 TList* TCustomRVData::GetPrintFieldList(bool AllowCreate) {
+  if (TRVDataRootState* s = GetRootState()) return s->GetPrintFieldList(AllowCreate);
   TCustomRVData* p = GetAbsoluteParentData();
   return p ? p->GetPrintFieldList(AllowCreate) : nullptr;
 }
 
 TRVDocParameters* TCustomRVData::GetDocParameters(bool AllowCreate) {
+  if (TRVDataRootState* s = GetRootState()) return s->GetDocParameters(AllowCreate);
   TCustomRVData* r = GetAbsoluteRootData();
   return r != this ? r->GetDocParameters(AllowCreate) : nullptr;
 }
 
+TObject* TCustomRVData::GetDocObjects() {
+  TRVDataRootState* s = GetRootState();
+  return s ? s->GetDocObjects() : nullptr;
+}
+
 void TCustomRVData::DestroySeqList() {
-  if (TCustomRVData* p = GetAbsoluteParentData()) p->DestroySeqList();
+  if (TRVDataRootState* s = GetRootState())
+    s->DestroySeqList();
+  else if (TCustomRVData* p = GetAbsoluteParentData())
+    p->DestroySeqList();
 }
 
 void TCustomRVData::DestroyMarkers() {
-  if (TCustomRVData* p = GetAbsoluteParentData()) p->DestroyMarkers();
+  if (TRVDataRootState* s = GetRootState())
+    s->DestroyMarkers();
+  else if (TCustomRVData* p = GetAbsoluteParentData())
+    p->DestroyMarkers();
 }
 
 void TCustomRVData::DestroyPrintFieldList() {
-  if (TCustomRVData* p = GetAbsoluteParentData()) p->DestroyPrintFieldList();
+  if (TRVDataRootState* s = GetRootState())
+    s->DestroyPrintFieldList();
+  else if (TCustomRVData* p = GetAbsoluteParentData())
+    p->DestroyPrintFieldList();
 }
 
 void TCustomRVData::GetItemHint(TCustomRVData* RVData, int ItemNo, const TRVUnicodeString& UpperRVDataHint,
@@ -708,11 +747,12 @@ int TCustomRVData::GetStyleFromStyleTemplate(int StyleNo, int ParaNo) {
 
 // ---- a root document without a control ---------------------------------------------------------------------
 
-TRVPlainRootData::TRVPlainRootData(TRVStyle* AStyle) : FStyle(AStyle) {
-  FRootEvents.RootData = this;
+TRVPlainRootData::TRVPlainRootData(TRVStyle* AStyle)
+    : FStyle(AStyle), FRootState(std::make_unique<TRVDataRootState>(this)) {
   // Without a control, files carry their styles (a viewer's root keeps the viewer's defaults).
-  FRootProperties.RVFOptions = {rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary, rvfoSaveTextStyles,
-                                rvfoSaveParaStyles, rvfoSaveDocProperties, rvfoLoadDocProperties};
+  FRootState->Properties()->RVFOptions = {rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoSaveBinary,
+                                          rvfoSaveTextStyles,   rvfoSaveParaStyles,   rvfoSaveDocProperties,
+                                          rvfoLoadDocProperties};
 }
 
 TRVPlainRootData::~TRVPlainRootData() {
@@ -720,39 +760,11 @@ TRVPlainRootData::~TRVPlainRootData() {
     Clear();
   } catch (...) {
   }
+  FRootState->FreeLists();
 }
-
-TRVSeqList* TRVPlainRootData::GetSeqList(bool AllowCreate) {
-  if (!FSeqList && AllowCreate) FSeqList = std::make_unique<TRVSeqList>();
-  return FSeqList.get();
-}
-
-TRVMarkerList* TRVPlainRootData::GetMarkers(bool AllowCreate) {
-  if (!FMarkers && AllowCreate) FMarkers = std::make_unique<TRVMarkerList>();
-  return FMarkers.get();
-}
-
-void TRVPlainRootData::DestroySeqList() { FSeqList.reset(); }
-void TRVPlainRootData::DestroyMarkers() { FMarkers.reset(); }
-
-TRVDocParameters* TRVPlainRootData::GetDocParameters(bool AllowCreate) {
-  if (!AllowCreate && !FRootProperties.IsDocParametersAssigned()) return nullptr;
-  return FRootProperties.GetDocParameters();
-}
-
-TObject* TRVPlainRootData::GetDocObjects() {
-  if (!FDocObjects) FDocObjects = std::make_unique<TRVDocObjectCollection>(nullptr);
-  return FDocObjects.get();
-}
-
-TList* TRVPlainRootData::GetPrintFieldList(bool AllowCreate) {
-  if (!FPrintFields && AllowCreate) FPrintFields = std::make_unique<TList>();
-  return FPrintFields.get();
-}
-
-void TRVPlainRootData::DestroyPrintFieldList() { FPrintFields.reset(); }
 
 void TRVPlainRootData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                                   TCustomRVData* RVData) {
-  if (FRootEvents.OnItemAction) FRootEvents.OnItemAction(Action, Item, Text, RVData);
+  TRVDataRootEvents* events = FRootState->Events();
+  if (events->OnItemAction) events->OnItemAction(Action, Item, Text, RVData);
 }

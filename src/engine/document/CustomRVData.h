@@ -26,6 +26,7 @@ class TStrings;
 class TRVDeleteUnusedStylesData;
 class TRVLayoutInfo;
 class TCustomRVFormattedData;
+class TRVDataRootState;
 class TCustomImageList;
 class TFontInfo;
 class TParaInfo;
@@ -117,8 +118,8 @@ extern bool RVFSaveItemSelection;
 
 // Settings and caches of a document tree kept by its absolute root: header and footer
 // documents, named extra documents, the picture and thumbnail caches, document properties and
-// parameters, RVF and RTF options, the note text and the word delimiters. The viewer's root data
-// and a root without a control (TRVPlainRootData) each own one.
+// parameters, RVF and RTF options, the note text and the word delimiters. The root state of a tree
+// (TRVDataRootState) holds it.
 class TRVDataRootProperties : public TCustomRVDataProperties {
  public:
   TRVDataRootProperties();
@@ -323,6 +324,10 @@ class TCustomRVData : public TPersistent,
   TCustomRVData(const TCustomRVData&) = delete;
   TCustomRVData& operator=(const TCustomRVData&) = delete;
 
+  // The state this document keeps as the root of its tree (TRVDataRootState); nil for a document
+  // that asks its root. The root-level accessors below answer from it when there is one.
+  virtual TRVDataRootState* GetRootState() const { return nullptr; }
+
   // ---- virtual operations ----
   virtual TRVDataRootProperties* GetRootProperties();
   virtual TRVDataRootEvents* GetRootEvents();
@@ -344,8 +349,9 @@ class TCustomRVData : public TPersistent,
   virtual void SaveRVFBlockToStream(TStream* Stream);
   virtual void DestroyItem(TCustomRVItemInfo* Item, bool Clearing);
   virtual bool SupportsPageBreaks() { return true; }
-  virtual TRVFlags GetFlags() const = 0;
-  virtual void SetFlags(const TRVFlags& Value) = 0;
+  // The root state's flags; a document without one keeps its own.
+  virtual TRVFlags GetFlags() const;
+  virtual void SetFlags(const TRVFlags& Value);
   virtual void AfterDeleteUnusedStyles(TRVDeleteUnusedStylesData* /*Data*/) {}
   virtual int GetMaxLength();
   virtual void ModifyStyleNoByTemplate(TCustomRVItemInfo* Item, int NewStyleNo);
@@ -386,7 +392,8 @@ class TCustomRVData : public TPersistent,
   virtual void ChangeTextStyles(const TRVIntegerList* TextMapList, const TRVIntegerList* NewIndices,
                                 TRVIntegerList* OldIndices, int& Index);
   virtual TList* GetPrintFieldList(bool AllowCreate);
-  virtual TObject* GetDocObjects() { return nullptr; }
+  // The root state's document objects (made on first use); nil for other documents.
+  virtual TObject* GetDocObjects();
   // Plain virtual operations, one per request, rather than one entry dispatched by identifier.
   virtual void DestroySeqList();
   virtual void DestroyMarkers();
@@ -687,9 +694,9 @@ class TCustomRVData : public TPersistent,
   bool FAllowNewPara = true;
 };
 
-// A root document without a control: it keeps its own style sheet reference, flags, options,
-// settings, events, special-item lists and document parameters. Conversions, tests and printing
-// of documents built in code use it; the viewer's root data takes its place on screen.
+// A root document without a control and without formatting: its root state holds its flags,
+// options, settings, events, special-item lists and document parameters. Conversions, tests and
+// printing of documents built in code use it; the viewer's root data takes its place on screen.
 class TRVPlainRootData : public TCustomRVData {
  public:
   explicit TRVPlainRootData(TRVStyle* AStyle = nullptr);
@@ -697,21 +704,7 @@ class TRVPlainRootData : public TCustomRVData {
 
   TRVStyle* GetRVStyle() const override { return FStyle; }
   void SetRVStyle(TRVStyle* Value) { FStyle = Value; }
-  TRVFlags GetFlags() const override { return FFlags; }
-  void SetFlags(const TRVFlags& Value) override { FFlags = Value; }
-  TRVOptions GetOptions() override { return FOptions; }
-  void SetOptions(const TRVOptions& Value) override { FOptions = Value; }
-  TRVDataRootProperties* GetRootProperties() override { return &FRootProperties; }
-  TRVDataRootEvents* GetRootEvents() override { return &FRootEvents; }
-  TRVSeqList* GetSeqList(bool AllowCreate) override;
-  TRVMarkerList* GetMarkers(bool AllowCreate) override;
-  TList* GetPrintFieldList(bool AllowCreate) override;
-  void DestroySeqList() override;
-  void DestroyMarkers() override;
-  void DestroyPrintFieldList() override;
-  TRVDocParameters* GetDocParameters(bool AllowCreate) override;
-  // The document objects, made on first use.
-  TObject* GetDocObjects() override;
+  TRVDataRootState* GetRootState() const override { return FRootState.get(); }
   std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override { return ScaleViroZere; }
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                   TCustomRVData* RVData) override;
@@ -721,12 +714,5 @@ class TRVPlainRootData : public TCustomRVData {
 
  private:
   TRVStyle* FStyle;
-  TRVFlags FFlags{rvflRoot};
-  TRVOptions FOptions;
-  TRVDataRootProperties FRootProperties;
-  TRVDataRootEvents FRootEvents;
-  std::unique_ptr<TRVSeqList> FSeqList;
-  std::unique_ptr<TRVMarkerList> FMarkers;
-  std::unique_ptr<TList> FPrintFields;
-  std::unique_ptr<TPersistent> FDocObjects;
+  std::unique_ptr<TRVDataRootState> FRootState;
 };

@@ -1,8 +1,12 @@
-// The shared properties and events of a document tree (TRVDataRootProperties, TRVDataRootEvents).
+// The shared properties and events of a document tree (TRVDataRootProperties, TRVDataRootEvents)
+// and the root state that holds them (TRVDataRootState).
 #include <array>
 
 #include "engine/document/CustomRVData.h"
+#include "engine/document/RVDataRootState.h"
 #include "engine/document/RVDocParams.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVSeqItem.h"
 #include "engine/document/RVStyleItemContext.h"
 #include "engine/foundation/RVGraphicHolder.h"
 #include "engine/foundation/RVUni.h"
@@ -329,4 +333,54 @@ TRVUnicodeString TRVDataRootEvents::GetImageFileName(const TRVUnicodeString& Fil
 std::unique_ptr<TGraphic> TRVDataRootEvents::RVFPictureNeeded(const TRVUnicodeString& ItemName,
                                                               TCustomRVItemInfo* Item, int, int) {
   return OnRVFPictureNeeded ? OnRVFPictureNeeded(ItemName, Item) : nullptr;
+}
+
+// ---- TRVDataRootState ---------------------------------------------------------------------------
+
+TRVDataRootState::TRVDataRootState(TCustomRVData* Root, std::unique_ptr<TRVDataRootEvents> Events)
+    : FEvents(std::move(Events)) {
+  if (!FEvents) FEvents = std::make_unique<TRVDataRootEvents>();
+  FEvents->RootData = Root;
+}
+
+TRVDataRootState::TRVDataRootState(TCustomRVData* Root) : TRVDataRootState(Root, nullptr) {}
+
+TRVDataRootState::~TRVDataRootState() { FreeLists(); }
+
+TRVSeqList* TRVDataRootState::GetSeqList(bool AllowCreate) {
+  if (!FSeqList && AllowCreate) FSeqList = std::make_unique<TRVSeqList>();
+  return FSeqList.get();
+}
+
+TRVMarkerList* TRVDataRootState::GetMarkers(bool AllowCreate, TRVMarkerList* PrevMarkers) {
+  if (!FMarkers && AllowCreate) {
+    FMarkers = std::make_unique<TRVMarkerList>();
+    FMarkers->PrevMarkerList = PrevMarkers;
+  }
+  return FMarkers.get();
+}
+
+TList* TRVDataRootState::GetPrintFieldList(bool AllowCreate) {
+  if (!FPrintFields && AllowCreate) FPrintFields = std::make_unique<TList>();
+  return FPrintFields.get();
+}
+
+void TRVDataRootState::DestroySeqList() { FSeqList.reset(); }
+void TRVDataRootState::DestroyMarkers() { FMarkers.reset(); }
+void TRVDataRootState::DestroyPrintFieldList() { FPrintFields.reset(); }
+
+TRVDocParameters* TRVDataRootState::GetDocParameters(bool AllowCreate) {
+  if (!AllowCreate && !FProperties.IsDocParametersAssigned()) return nullptr;
+  return FProperties.GetDocParameters();
+}
+
+TObject* TRVDataRootState::GetDocObjects() {
+  if (!FDocObjects) FDocObjects = std::make_unique<TRVDocObjectCollection>(nullptr);
+  return FDocObjects.get();
+}
+
+void TRVDataRootState::FreeLists() {
+  FMarkers.reset();
+  FSeqList.reset();
+  FPrintFields.reset();
 }

@@ -393,18 +393,21 @@ void TCustomRVFormattedData::ReorderLineRTL(int FirstDItem, int LastDItem, int P
     lead[static_cast<std::size_t>(k)] = l;
     trail[static_cast<std::size_t>(k)] = t;
   }
-  // Visual order by insertion.
+  // Visual order by insertion. A draw item that does not continue the previous one's run starts
+  // a new run where the paragraph's direction puts it; the insertion point then stays at the run's
+  // start, so a run against the paragraph's direction comes out reversed.
   std::vector<int> order;
   order.reserve(static_cast<std::size_t>(n));
   int insertAt = 0;
   for (int k = 0; k < n; ++k) {
-    int dir = lead[static_cast<std::size_t>(k)];
-    if (k > 0 && trail[static_cast<std::size_t>(k - 1)] != dir) dir = paraDir;
-    if (k > 0 && trail[static_cast<std::size_t>(k - 1)] == lead[static_cast<std::size_t>(k)]) dir = lead[static_cast<std::size_t>(k)];
+    const int own = lead[static_cast<std::size_t>(k)];
+    const bool continues = k > 0 && trail[static_cast<std::size_t>(k - 1)] == own;
+    const int dir = k == 0 || continues ? own : paraDir;
     if (!rtl) {
       if (dir == 1) {
         order.push_back(k);
-        insertAt = static_cast<int>(order.size());
+        // A right-to-left draw item that started its run here: the rest of the run goes before it.
+        insertAt = static_cast<int>(order.size()) - (own == 2 ? 1 : 0);
       } else {
         order.insert(order.begin() + insertAt, k);
       }

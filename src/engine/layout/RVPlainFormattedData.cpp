@@ -2,13 +2,15 @@
 
 #include "engine/foundation/RVGrIn.h"
 
-TRVPlainFormattedData::TRVPlainFormattedData(TRVStyle* AStyle) : FStyle(AStyle) {}
+TRVPlainFormattedData::TRVPlainFormattedData(TRVStyle* AStyle)
+    : FStyle(AStyle), FRootState(std::make_unique<TRVDataRootState>(this)) {}
 
 TRVPlainFormattedData::~TRVPlainFormattedData() {
   try {
     Clear();
   } catch (...) {
   }
+  FRootState->FreeLists();
   FreeCanvases();
 }
 
@@ -41,27 +43,3 @@ TCanvas* TRVPlainFormattedData::GetFormatCanvasEx(TCanvas* DefCanvas) {
 void TRVPlainFormattedData::SetDocumentAreaSize(int, int Height, bool, bool) { FHeight = Height; }
 
 void TRVPlainFormattedData::InvalidateRect(const TRect& R, bool) { LastInvalidRect = R; }
-
-TRVSeqList* TRVPlainFormattedData::GetSeqList(bool AllowCreate) {
-  if (!FSeqList && AllowCreate) FSeqList = std::make_unique<TRVSeqList>();
-  return FSeqList.get();
-}
-
-TRVMarkerList* TRVPlainFormattedData::GetMarkers(bool AllowCreate) {
-  if (!FMarkers && AllowCreate) FMarkers = std::make_unique<TRVMarkerList>();
-  return FMarkers.get();
-}
-
-TList* TRVPlainFormattedData::GetPrintFieldList(bool AllowCreate) {
-  if (!FPrintFields && AllowCreate) FPrintFields = std::make_unique<TList>();
-  return FPrintFields.get();
-}
-
-void TRVPlainFormattedData::DestroySeqList() { FSeqList.reset(); }
-void TRVPlainFormattedData::DestroyMarkers() { FMarkers.reset(); }
-void TRVPlainFormattedData::DestroyPrintFieldList() { FPrintFields.reset(); }
-
-TRVDocParameters* TRVPlainFormattedData::GetDocParameters(bool AllowCreate) {
-  if (!FDocParameters && AllowCreate) FDocParameters = std::make_unique<TRVDocParameters>();
-  return FDocParameters.get();
-}

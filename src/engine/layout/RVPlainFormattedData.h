@@ -1,11 +1,12 @@
-// A formatted root document without a control: it keeps its own style sheet, flags, options,
-// special-item lists, width and margins, and measures on a canvas of its own (and, when asked, on
-// a reference canvas with enlarged fonts). Documents built in code are formatted with it where no
+// A formatted root document without a control: it keeps its own style sheet, root state, width
+// and margins, and measures on a canvas of its own (and, when asked, on a reference canvas with
+// enlarged fonts). Documents built in code are formatted with it where no
 // viewer shows them: conversions, tests and benchmarks.
 #pragma once
 
 #include <algorithm>
 
+#include "engine/document/RVDataRootState.h"
 #include "engine/document/RVDocParams.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVSeqItem.h"
@@ -20,19 +21,7 @@ class TRVPlainFormattedData : public TCustomRVFormattedData {
   TRVStyle* GetRVStyle() const override { return FStyle; }
   // Changing the sheet drops the canvases (they belong to the sheet's text engine).
   void SetRVStyle(TRVStyle* Value);
-  TRVFlags GetFlags() const override { return FFlags; }
-  void SetFlags(const TRVFlags& Value) override { FFlags = Value; }
-  TRVOptions GetOptions() override { return FOptions; }
-  void SetOptions(const TRVOptions& Value) override { FOptions = Value; }
-  TRVDataRootProperties* GetRootProperties() override { return &FRootProperties; }
-  TRVDataRootEvents* GetRootEvents() override { return &FRootEvents; }
-  TRVSeqList* GetSeqList(bool AllowCreate) override;
-  TRVMarkerList* GetMarkers(bool AllowCreate) override;
-  TList* GetPrintFieldList(bool AllowCreate) override;
-  void DestroySeqList() override;
-  void DestroyMarkers() override;
-  void DestroyPrintFieldList() override;
-  TRVDocParameters* GetDocParameters(bool AllowCreate) override;
+  TRVDataRootState* GetRootState() const override { return FRootState.get(); }
   TCanvas* GetFormatCanvasEx(TCanvas* DefCanvas) override;
 
   // ---- geometry ----
@@ -70,14 +59,7 @@ class TRVPlainFormattedData : public TCustomRVFormattedData {
  private:
   void FreeCanvases();
   TRVStyle* FStyle;
-  TRVFlags FFlags{rvflRoot};
-  TRVOptions FOptions;
-  TRVDataRootProperties FRootProperties;
-  TRVDataRootEvents FRootEvents;
-  std::unique_ptr<TRVSeqList> FSeqList;
-  std::unique_ptr<TRVMarkerList> FMarkers;
-  std::unique_ptr<TList> FPrintFields;
-  std::unique_ptr<TRVDocParameters> FDocParameters;
+  std::unique_ptr<TRVDataRootState> FRootState;
   TCanvas* FCanvas = nullptr;
   TCanvas* FRefCanvas = nullptr;
   bool FUseReferenceCanvas = false;

@@ -11,14 +11,10 @@
 #include "platform/graphics/DeviceContext.h"
 #include "platform/ui/Controls.h"
 
-TRVSeqList* RVNewRootSeqList();
-void RVFreeRootSeqList(TRVSeqList* List);
-
 TViroZereRVData::TViroZereRVData(TRVRootDataViewer* AViroZere) : FViroZere(AViroZere) {
-  FRootProperties = std::make_unique<TRVDataRootProperties>();
-  FRootEvents = CreateRootEvents(GetScroller());
-  // The page-layout editor of this document also decides the events' assignment tests.
-  FRootEvents->RootData = this;
+  // The page-layout editor of this document also decides the events' assignment tests (through
+  // the events' RootData).
+  FRootState = std::make_unique<TRVDataRootState>(this, CreateRootEvents(GetScroller()));
 }
 
 TViroZereRVData::~TViroZereRVData() {
@@ -27,16 +23,13 @@ TViroZereRVData::~TViroZereRVData() {
     TCustomRVFormattedData::Clear();
   } catch (...) {
   }
-  FMarkers.reset();
-  RVFreeRootSeqList(std::exchange(FSeqList, nullptr));
-  FPrintFieldList.reset();
+  FRootState->FreeLists();
   FViroZere->StopAnimation();
   FAnimatorList.reset();
   delete FFontInfoCache;
   FFontInfoCache = nullptr;
   FRVFGlobalReadData.reset();
-  FRootEvents.reset();
-  FRootProperties.reset();
+  FRootState.reset();
 }
 
 std::unique_ptr<TRVDataRootEvents> TViroZereRVData::CreateRootEvents(TObject* Owner) {
@@ -135,7 +128,7 @@ void TViroZereRVData::DoStyleTemplatesChange() {
     TRVControlData::DoStyleTemplatesChange();
     return;
   }
-  FRootEvents->ExecuteStyleTemplatesChange();
+  FRootState->Events()->ExecuteStyleTemplatesChange();
 }
 
 void TViroZereRVData::ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
@@ -256,62 +249,6 @@ void TViroZereRVData::UnassignChosenRVData(TCustomRVData* RVData) {
 
 // ---- root-level objects --------------------------------------------------------------------------
 
-TRVDataRootProperties* TViroZereRVData::GetRootProperties() {
-  return IsRoot() ? FRootProperties.get() : TRVControlData::GetRootProperties();
-}
-
-TRVDataRootEvents* TViroZereRVData::GetRootEvents() {
-  return IsRoot() ? FRootEvents.get() : TRVControlData::GetRootEvents();
-}
-
-TRVDocParameters* TViroZereRVData::GetDocParameters(bool AllowCreate) {
-  if (!IsRoot()) return TRVControlData::GetDocParameters(AllowCreate);
-  if (!AllowCreate && !FRootProperties->IsDocParametersAssigned()) return nullptr;
-  return FRootProperties->GetDocParameters();
-}
-
-TRVSeqList* TViroZereRVData::GetSeqList(bool AllowCreate) {
-  if (!IsRoot()) return TRVControlData::GetSeqList(AllowCreate);
-  if (!FSeqList && AllowCreate) FSeqList = RVNewRootSeqList();
-  return FSeqList;
-}
-
-TList* TViroZereRVData::GetPrintFieldList(bool AllowCreate) {
-  if (!IsRoot()) return TRVControlData::GetPrintFieldList(AllowCreate);
-  if (!FPrintFieldList && AllowCreate) FPrintFieldList = std::make_unique<TList>();
-  return FPrintFieldList.get();
-}
-
-TRVMarkerList* TViroZereRVData::GetMarkers(bool AllowCreate) {
-  if (!IsRoot()) return TRVControlData::GetMarkers(AllowCreate);
-  if (!FMarkers && AllowCreate) {
-    FMarkers = std::make_unique<TRVMarkerList>();
-    FMarkers->PrevMarkerList = GetPrevMarkers();
-  }
-  return FMarkers.get();
-}
-
-void TViroZereRVData::DestroySeqList() {
-  if (IsRoot())
-    RVFreeRootSeqList(std::exchange(FSeqList, nullptr));
-  else
-    TRVControlData::DestroySeqList();
-}
-
-void TViroZereRVData::DestroyPrintFieldList() {
-  if (IsRoot())
-    FPrintFieldList.reset();
-  else
-    TRVControlData::DestroyPrintFieldList();
-}
-
-void TViroZereRVData::DestroyMarkers() {
-  if (IsRoot())
-    FMarkers.reset();
-  else
-    TRVControlData::DestroyMarkers();
-}
-
 TObject* TViroZereRVData::GetDocObjects() { return IsRoot() ? FViroZere->GetDocObjects() : nullptr; }
 
 // ---- RVF style mappings --------------------------------------------------------------------------
@@ -410,7 +347,7 @@ void TViroZereRVData::DestroyFontInfoCache(TRVFontInfoCache*& Cache) {
 void TViroZereRVData::Clear() {
   FViroZere->ClearLiveSpellingResult();
   if (FViroZere->GetAnimationMode() == rvaniOnFormat) FViroZere->StopAnimation();
-  if (IsRoot()) FRootProperties->ClearThumbnailCache();
+  if (IsRoot()) FRootState->Properties()->ClearThumbnailCache();
   TRVControlData::Clear();
   if (IsRoot()) {
     if (auto sv = GetScaleViroZereInterface()) sv->DoOnClear(this);

@@ -1,6 +1,6 @@
 // The document a viewer control owns: the top of the document tree shown by one viewer. It keeps
-// what only a document with its own window has: the link to the viewer, the tree's root
-// properties and events, the scroll geometry, the font-metric cache of a formatting pass, the
+// what only a document with its own window has: the link to the viewer, the tree's root state
+// (properties, events and special-item lists), the scroll geometry, the font-metric cache of a formatting pass, the
 // shared style mappings of an RVF read, the animator list and the drag state. Every other answer
 // comes from the viewer through TRVRootDataViewer.
 //
@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "engine/document/RVAnimatorLink.h"
+#include "engine/document/RVDataRootState.h"
 #include "engine/document/RVFloatingBox.h"
 #include "engine/foundation/RVClasses.h"
 #include "engine/viewer/RVControlData.h"
@@ -187,15 +188,9 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   void UnassignChosenRVData(TCustomRVData* RVData) override;
 
   // ---- root-level objects ----
-  TRVDataRootProperties* GetRootProperties() override;
-  TRVDataRootEvents* GetRootEvents() override;
-  TRVDocParameters* GetDocParameters(bool AllowCreate) override;
-  TRVSeqList* GetSeqList(bool AllowCreate) override;
-  TList* GetPrintFieldList(bool AllowCreate) override;
-  TRVMarkerList* GetMarkers(bool AllowCreate) override;
-  void DestroySeqList() override;
-  void DestroyPrintFieldList() override;
-  void DestroyMarkers() override;
+  // The tree's state while the viewer is the root (nil for a nested viewer, which asks its root);
+  // flags, options and document objects stay the viewer's.
+  TRVDataRootState* GetRootState() const override { return IsRoot() ? FRootState.get() : nullptr; }
   TObject* GetDocObjects() override;
   TObject* GetRTFProperties() override { return FViroZere->GetRTFReadProperties(); }
 
@@ -236,8 +231,12 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   TRVFontInfoCache* GetCurrentFontInfoCache() const { return FFontInfoCache; }
 
   // Header and footer documents of the tree, kept by the root properties.
-  void SetHeader(TCustomRVData* RVData, TRVHFType HeaderType) { FRootProperties->SetHeader(RVData, HeaderType); }
-  void SetFooter(TCustomRVData* RVData, TRVHFType FooterType) { FRootProperties->SetFooter(RVData, FooterType); }
+  void SetHeader(TCustomRVData* RVData, TRVHFType HeaderType) {
+    FRootState->Properties()->SetHeader(RVData, HeaderType);
+  }
+  void SetFooter(TCustomRVData* RVData, TRVHFType FooterType) {
+    FRootState->Properties()->SetFooter(RVData, FooterType);
+  }
 
   void Clear() override;
   std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override;
@@ -266,15 +265,11 @@ class TViroZereRVData : public TRVControlData, public IRVAnimationHost {
   std::function<void(TObject* Source, bool Moved)> OnReleaseDropSource;
 
  private:
-  std::unique_ptr<TRVDataRootProperties> FRootProperties;
-  std::unique_ptr<TRVDataRootEvents> FRootEvents;
+  std::unique_ptr<TRVDataRootState> FRootState;
   std::unique_ptr<TRVFGlobalReadData> FRVFGlobalReadData;
   TRVRootDataViewer* FViroZere;
   TRVFontInfoCache* FFontInfoCache = nullptr;  // owned
   int FClickX = 0, FClickY = 0;
-  std::unique_ptr<TList> FPrintFieldList;
-  TRVSeqList* FSeqList = nullptr;  // owned
-  std::unique_ptr<TRVMarkerList> FMarkers;
   std::unique_ptr<TRVAnimatorList> FAnimatorList;
   TObject* FDropSource = nullptr;  // not owned
   TRVDragDropCaretInfo FDragDropCaretInfo;

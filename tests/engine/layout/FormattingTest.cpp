@@ -109,6 +109,51 @@ TEST(Formatting, RightToLeftParagraphReordersRuns) {
   EXPECT_EQ(t.D().Get(0)->Left, 30);
 }
 
+// Mixed-direction lines: one-character items in alternating styles (so that they stay apart),
+// read back in visual order from their boxes. L and R name the left-to-right and right-to-left
+// items, numbered in logical order.
+TEST(Formatting, MixedDirectionLinesTable) {
+  struct TCase {
+    TRVBiDiMode Para;
+    std::vector<std::u16string> Items;
+    const char* Visual;
+  } cases[] = {
+      {rvbdLeftToRight, {u"a", u"\u05D0", u"\u05D1", u"\u05D2", u"b"}, "L1 R3 R2 R1 L2"},
+      {rvbdLeftToRight, {u"a", u"\u05D0", u"\u05D1", u"b"}, "L1 R2 R1 L2"},
+      {rvbdLeftToRight, {u"a", u"\u05D0", u"b"}, "L1 R1 L2"},
+      {rvbdLeftToRight, {u"a", u"\u05D0", u"\u05D1"}, "L1 R2 R1"},
+      {rvbdLeftToRight, {u"\u05D0", u"\u05D1", u"a"}, "R2 R1 L1"},
+      {rvbdLeftToRight, {u"a", u"\u05D0", u"\u05D1", u"b", u"\u05D2", u"\u05D3"}, "L1 R2 R1 L2 R4 R3"},
+      {rvbdLeftToRight, {u"a", u"b", u"c"}, "L1 L2 L3"},
+      {rvbdRightToLeft, {u"\u05D0", u"a", u"b", u"\u05D1"}, "R2 L1 L2 R1"},
+      {rvbdRightToLeft, {u"\u05D0", u"\u05D1", u"\u05D2"}, "R3 R2 R1"},
+      {rvbdRightToLeft, {u"a", u"b", u"\u05D0"}, "R1 L1 L2"},
+      {rvbdRightToLeft, {u"a", u"\u05D0", u"b"}, "L2 R1 L1"},
+  };
+  for (const TCase& c : cases) {
+    TLayoutDoc t(200);
+    t.Para(1)->BiDiMode = c.Para;
+    std::vector<std::string> names;
+    int l = 0, r = 0;
+    for (std::size_t i = 0; i < c.Items.size(); ++i) {
+      t.Doc.AddNL(c.Items[i], static_cast<int>(i % 2), i == 0 ? 1 : -1);
+      names.push_back(c.Items[i][0] < 0x80 ? "L" + std::to_string(++l) : "R" + std::to_string(++r));
+    }
+    t.Doc.Format(false);
+    ASSERT_EQ(t.D().Count(), static_cast<int>(c.Items.size()));
+    // Every item is 10 pixels wide and the line starts at 0: the item at Left 10 k is k-th.
+    std::vector<std::string> visual(c.Items.size());
+    for (int i = 0; i < t.D().Count(); ++i) {
+      const int left = t.D().Get(i)->Left;
+      ASSERT_TRUE(left % 10 == 0 && left / 10 < static_cast<int>(visual.size())) << c.Visual << ": " << left;
+      visual[static_cast<std::size_t>(left / 10)] = names[static_cast<std::size_t>(i)];
+    }
+    std::string got;
+    for (const std::string& v : visual) got += (got.empty() ? "" : " ") + v;
+    EXPECT_EQ(got, c.Visual);
+  }
+}
+
 // Tabs with each alignment and a leader: the tab's draw item runs from the current position to
 // where the text after it starts.
 TEST(Formatting, TabTable) {
