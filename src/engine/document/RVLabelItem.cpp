@@ -101,7 +101,9 @@ void TRVLabelItemInfo::MeasureLabel(int& AWidth, int& AHeight, const TRVScreenAn
   if (!st) return;
   if (!ARVData) ARVData = FParentRVData;
   TRVGraphicInterface* gi = st->GetGraphicInterface();
-  TCanvas* c = ARVData ? ARVData->GetFormatCanvasEx(Canvas) : nullptr;
+  // Only a reference canvas with enlarged fonts is asked for here; without one the label measures
+  // on the canvas it is given, which is the device's when printing.
+  TCanvas* c = ARVData ? ARVData->GetFormatCanvasEx(nullptr) : nullptr;
   const bool formatCanvas = c != nullptr;
   TCanvas* own = nullptr;
   if (!c) c = Canvas;

@@ -219,8 +219,14 @@ void TRVMarkerItemInfo::ApplyMarkerFont(TCanvas* Canvas, TRVListLevel* L, TCusto
   TFont f;
   L->GetFont()->AssignTo(f);
   const int ppi = st->TextStyles()->PixelsPerInch;
+  // The canvas keeps its own resolution (a printer's, say): the text styles measured on it later,
+  // and the canvases made compatible with it, take their pixel sizes from it.
+  const int canvasPPI = Canvas->Font().GetPixelsPerInch();
   if (CustomPPI && ARVData && ARVData->GetFlags().Contains(rvflCanUseCustomPPI) && ppi != 0 && f.GetSize() > 0)
     f.SetHeight(-MulDiv(f.GetSize(), ppi, 72));
+  else if (canvasPPI > 0 && canvasPPI != f.GetPixelsPerInch())
+    f.SetHeight(MulDiv(f.GetHeight(), canvasPPI, f.GetPixelsPerInch()));
+  f.SetPixelsPerInch(canvasPPI);
   Canvas->SetFont(f);
   TRVGraphicInterface* gi = st->GetGraphicInterface();
   gi->SetTextCharacterExtra(Canvas, 0);

@@ -119,7 +119,8 @@ void TCustomPrintableRV::DrawNoteSeparatorAbove(int PageNo, int Y, TCanvas* ACan
   ACanvas->Pen().SetStyle(psInsideFrame);
   ACanvas->Pen().SetColor(static_cast<TColor>(0x808080));
   int x = main->GetPrintableAreaLeft(PageNo) + ScreenToDeviceX(GetLeftMargin(), sad);
-  const int wFull = ScreenToDeviceX(GetWidth() - GetLeftMargin() - GetRightMargin(), sad);
+  // The viewer is as wide as the page in device pixels; only its margins are in screen pixels.
+  const int wFull = GetWidth() - ScreenToDeviceX(GetLeftMargin() + GetRightMargin(), sad);
   int w = wFull;
   if (!FullSize) {
     w = wFull / 3;

@@ -95,6 +95,25 @@ bool NeedsBidi(const char16_t* s, int n) {
   return false;
 }
 
+// A face in an encoding of its own (the symbol and dingbat faces of PostScript origin) has its
+// symbols at the byte codes of that encoding and no private-use code points; text written for a
+// symbol font selects a symbol with U+F020..U+F0FF, which stands for that byte.
+hb_bool_t OwnEncodingNominalGlyph(hb_font_t* font, void*, hb_codepoint_t u, hb_codepoint_t* glyph, void*) {
+  hb_font_t* parent = hb_font_get_parent(font);
+  if (hb_font_get_nominal_glyph(parent, u, glyph)) return true;
+  return u >= 0xF020 && u <= 0xF0FF && hb_font_get_nominal_glyph(parent, u - 0xF000, glyph);
+}
+
+hb_font_funcs_t* OwnEncodingFuncs() {
+  static hb_font_funcs_t* const funcs = [] {
+    hb_font_funcs_t* f = hb_font_funcs_create();
+    hb_font_funcs_set_nominal_glyph_func(f, OwnEncodingNominalGlyph, nullptr, nullptr);
+    hb_font_funcs_make_immutable(f);
+    return f;
+  }();
+  return funcs;
+}
+
 // Face cache: one loaded face per file and index, for the life of the process.
 std::map<std::pair<std::string, int>, std::shared_ptr<TFontFace>>& FaceCache() {
   static std::map<std::pair<std::string, int>, std::shared_ptr<TFontFace>> cache;
@@ -298,8 +317,19 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
   f->FixedPitch = FT_IS_FIXED_WIDTH(ft);
   f->Italic = (ft->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
   f->Weight = (ft->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
-  for (int i = 0; i < ft->num_charmaps; ++i)
+  bool ownEncoding = false;
+  for (int i = 0; i < ft->num_charmaps; ++i) {
     if (ft->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) f->SymbolCmap = true;
+    if (ft->charmaps[i]->encoding == FT_ENCODING_ADOBE_CUSTOM) ownEncoding = true;
+  }
+  if (ownEncoding && !f->SymbolCmap) {
+    hb_font_t* sub = hb_font_create_sub_font(f->FImpl->Hb);
+    hb_font_set_funcs(sub, OwnEncodingFuncs(), nullptr, nullptr);
+    hb_font_destroy(f->FImpl->Hb);
+    f->FImpl->Hb = sub;
+  } else {
+    ownEncoding = false;
+  }
   f->XMin = ft->bbox.xMin;
   f->YMin = ft->bbox.yMin;
   f->XMax = ft->bbox.xMax;
@@ -371,6 +401,8 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
     while (hb_set_next(set, &c) && c < 0x10000)
       if (hb_font_get_nominal_glyph(f->FImpl->Hb, c, &g) && g != 0) bmp[c >> 6] |= std::uint64_t(1) << (c & 63);
     hb_set_destroy(set);
+    for (c = 0xF020; ownEncoding && c <= 0xF0FF; ++c)
+      if (hb_font_get_nominal_glyph(f->FImpl->Hb, c, &g) && g != 0) bmp[c >> 6] |= std::uint64_t(1) << (c & 63);
   }
   cache[key] = f;
   return f;

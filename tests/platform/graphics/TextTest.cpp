@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/GdiFixture.h"
+#include "platform/base/SysUtils.h"
 #include "platform/graphics/ScriptString.h"
 
 namespace {
@@ -387,17 +388,33 @@ TEST(TextDrawing, BottomUpBitmapsHoldTheSameImage) {
   EXPECT_LE(differ * 20, ink);
 }
 
+// Text written for a symbol font holds U+F020..U+F0FF. Whatever face answers for the font, those
+// code points never vanish: a face of the symbol encoding (with a symbol table, or in an
+// encoding of its own, as the PostScript symbol and dingbat faces are) shows its symbol for the
+// byte, any other face a visible missing glyph.
 TEST(FontMetrics, SymbolFacesKeepPrivateUseCodePoints) {
-  TSurface s(60, 30);
-  LOGFONTW lf = MakeLogFont(u"Symbol", -20);
-  lf.lfCharSet = SYMBOL_CHARSET;
-  TFontScope f(s.DC, lf);
-  // No installed face has these code points: they show as the missing glyph, never vanish.
-  SIZE sz;
-  ASSERT_TRUE(GetTextExtentPoint32W(s.DC, u"\uF061\uF062", 2, &sz));
-  EXPECT_GT(sz.cx, 0);
-  TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
-  EXPECT_GE(s.InkRight(), 2);
+  for (const char16_t* face : {u"Symbol", u"Wingdings", u"Webdings", u"Zapf Dingbats"}) {
+    SCOPED_TRACE(UnicodeToUtf8(face));
+    TSurface s(60, 30);
+    LOGFONTW lf = MakeLogFont(face, -20);
+    lf.lfCharSet = SYMBOL_CHARSET;
+    TFontScope f(s.DC, lf);
+    SIZE sz;
+    ASSERT_TRUE(GetTextExtentPoint32W(s.DC, u"\uF061\uF062", 2, &sz));
+    EXPECT_GT(sz.cx, 0);
+    TextOutW(s.DC, 2, 2, u"\uF061\uF062", 2);
+    EXPECT_GE(s.InkRight(), 2);
+    // Where the face has a glyph for the code point, it is the glyph of the byte (flag 1 marks a
+    // missing glyph 0xFFFF).
+    WORD pua[2], bytes[2];
+    ASSERT_EQ(GetGlyphIndicesW(s.DC, u"\uF061\uF062", 2, pua, 1), 2u);
+    ASSERT_EQ(GetGlyphIndicesW(s.DC, u"ab", 2, bytes, 1), 2u);
+    for (int i = 0; i < 2; ++i) {
+      if (pua[i] != 0xFFFF) {
+        EXPECT_EQ(pua[i], bytes[i]) << i;
+      }
+    }
+  }
 }
 
 TEST(TextDrawing, AdvanceArraysAndGlyphIndexes) {
