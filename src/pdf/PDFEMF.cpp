@@ -38,13 +38,9 @@ struct TXf {
   }
 };
 
-TXf ReadXf(R r, std::size_t at) {
-  TXf x{r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20)};
-  auto sane = [](double& v, double d) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e7) v = d;
-  };
-  sane(x.m11, 1), sane(x.m12, 0), sane(x.m21, 0), sane(x.m22, 1), sane(x.dx, 0), sane(x.dy, 0);
-  return x;
+TXf ReadXf(R r) {
+  const XFORM x = TEmrTransform{r}.Transform();
+  return {x.eM11, x.eM12, x.eM21, x.eM22, x.eDx, x.eDy};
 }
 
 enum class TObjKind { None, Pen, Brush, Font };
@@ -431,23 +427,11 @@ class TEMWParserImpl {
   void PlaceImage(const TBitmap& bmp, const std::string& alpha, const TPDFImageMask& key, double x0, double y0,
                   double x1, double y1, bool mirrorX, bool mirrorY);
 
-  bool PackDib(R r, std::size_t offBmi, std::size_t cbBmi, std::size_t offBits, std::size_t cbBits,
-               std::string& packed) const {
-    const std::uint32_t ob = r.U32(offBmi), cb = r.U32(cbBmi), obits = r.U32(offBits), cbits = r.U32(cbBits);
-    if (cb < 40 || ob > r.Size() || cb > r.Size() - ob || obits > r.Size() || cbits > r.Size() - obits) return false;
-    const TRecordView h(r.Sub(ob, cb));
-    const std::int64_t w = h.I32(4), ht = std::abs(static_cast<std::int64_t>(h.I32(8)));
-    if (w <= 0 || ht <= 0 || static_cast<std::uint64_t>(w) * ht > kMaxPixels) return false;
-    // Plain rows must all be there; a compressed picture claims no more than it plausibly holds.
-    const std::uint32_t compression = h.U32(16), bitCount = h.U16(14);
-    if (compression == BI_RGB || compression == BI_BITFIELDS) {
-      const std::uint64_t stride = ((static_cast<std::uint64_t>(w) * std::max<std::uint32_t>(bitCount, 1) + 31) / 32) * 4;
-      if (stride * static_cast<std::uint64_t>(ht) > cbits) return false;
-    } else if (static_cast<std::uint64_t>(w) * ht > 4096ull * std::max<std::uint32_t>(cbits, 1)) {
-      return false;
-    }
-    packed.assign(r.Sub(ob, cb));
-    packed.append(r.Sub(obits, cbits));
+  // A record's bitmap, header, colours and bits in one piece; pictures above kMaxPixels are
+  // left out.
+  static bool PackDib(const TRecordDib& dib, std::string& packed) {
+    if (static_cast<std::uint64_t>(dib.Width()) * static_cast<std::uint64_t>(dib.Height()) > kMaxPixels) return false;
+    packed = dib.Packed();
     return true;
   }
 
@@ -536,25 +520,17 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
     }
   }
   switch (type) {
-    case EMR_SETMAPMODE: S.MapMode = r.I32(8); FCha = true; break;
-    case EMR_SETWINDOWORGEX: S.WO = {r.Coord(8), r.Coord(12)}; break;
-    case EMR_SETWINDOWEXTEX: if (r.Coord(8) && r.Coord(12)) S.WE = {r.Coord(8), r.Coord(12)}; break;
-    case EMR_SETVIEWPORTORGEX: S.VO = {r.Coord(8), r.Coord(12)}; break;
-    case EMR_SETVIEWPORTEXTEX: if (r.Coord(8) && r.Coord(12)) S.VE = {r.Coord(8), r.Coord(12)}; break;
+    case EMR_SETMAPMODE: S.MapMode = TEmrValue{r}.Signed(); FCha = true; break;
+    case EMR_SETWINDOWORGEX: S.WO = TEmrPoint{r}.Point(); break;
+    case EMR_SETWINDOWEXTEX: TEmrExtent{r}.Extent(S.WE); break;
+    case EMR_SETVIEWPORTORGEX: S.VO = TEmrPoint{r}.Point(); break;
+    case EMR_SETVIEWPORTEXTEX: TEmrExtent{r}.Extent(S.VE); break;
     case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX: {
-      SIZE& e = type == EMR_SCALEVIEWPORTEXTEX ? S.VE : S.WE;
-      const LONG xn = r.Coord(8), xd = r.Coord(12), yn = r.Coord(16), yd = r.Coord(20);
-      if (!xd || !yd) break;
-      const LONG cx = static_cast<LONG>(std::clamp<long long>(1LL * e.cx * xn / xd, -(1 << 27), 1 << 27));
-      const LONG cy = static_cast<LONG>(std::clamp<long long>(1LL * e.cy * yn / yd, -(1 << 27), 1 << 27));
-      if (cx && cy) e = {cx, cy};
-      break;
-    }
-    case EMR_SETWORLDTRANSFORM: S.World = ReadXf(r, 8); FCha = true; break;
+    case EMR_SCALEWINDOWEXTEX: TEmrScaleExtent{r}.Scale(type == EMR_SCALEVIEWPORTEXTEX ? S.VE : S.WE); break;
+    case EMR_SETWORLDTRANSFORM: S.World = ReadXf(r); FCha = true; break;
     case EMR_MODIFYWORLDTRANSFORM: {
-      const TXf x = ReadXf(r, 8);
-      switch (r.U32(32)) {
+      const TXf x = ReadXf(r);
+      switch (TEmrTransform{r}.Mode()) {
         case MWT_IDENTITY: S.World = TXf(); break;
         case MWT_LEFTMULTIPLY: S.World = x.Then(S.World); break;
         case MWT_RIGHTMULTIPLY: S.World = S.World.Then(x); break;
@@ -567,25 +543,25 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
     case EMR_SAVEDC:
       if (Saved.size() < 1024) Saved.push_back(S);
       break;
-    case EMR_RESTOREDC: Restore(r.I32(8)); break;
-    case EMR_SETBKMODE: S.Opaque = r.U32(8) == OPAQUE; break;
-    case EMR_SETPOLYFILLMODE: S.Alternate = r.U32(8) == ALTERNATE; break;
-    case EMR_SETROP2: S.Rop2 = r.I32(8); break;
-    case EMR_SETSTRETCHBLTMODE: S.StretchMode = r.I32(8); break;
-    case EMR_SETTEXTALIGN: S.Align = r.U32(8); break;
+    case EMR_RESTOREDC: Restore(TEmrValue{r}.Signed()); break;
+    case EMR_SETBKMODE: S.Opaque = TEmrValue{r}.Value() == OPAQUE; break;
+    case EMR_SETPOLYFILLMODE: S.Alternate = TEmrValue{r}.Value() == ALTERNATE; break;
+    case EMR_SETROP2: S.Rop2 = TEmrValue{r}.Signed(); break;
+    case EMR_SETSTRETCHBLTMODE: S.StretchMode = TEmrValue{r}.Signed(); break;
+    case EMR_SETTEXTALIGN: S.Align = TEmrValue{r}.Value(); break;
     case EMR_SETTEXTCOLOR:
-      S.TextColor = r.U32(8);
+      S.TextColor = TEmrValue{r}.Value();
       if (InText) SetFill(S.TextColor);
       break;
-    case EMR_SETBKCOLOR: S.BkColor = r.U32(8); break;
-    case EMR_SETARCDIRECTION: S.CCW = r.U32(8) != 2; break;  // 2: clockwise
-    case EMR_SELECTOBJECT: SelectObject(r.U32(8)); break;
+    case EMR_SETBKCOLOR: S.BkColor = TEmrValue{r}.Value(); break;
+    case EMR_SETARCDIRECTION: S.CCW = TEmrValue{r}.Value() != 2; break;  // 2: clockwise
+    case EMR_SELECTOBJECT: SelectObject(TEmrValue{r}.Value()); break;
     case EMR_CREATEPEN: case EMR_EXTCREATEPEN: case EMR_CREATEBRUSHINDIRECT: case EMR_CREATEDIBPATTERNBRUSHPT:
     case EMR_EXTCREATEFONTINDIRECTW:
       CreateObject(type, r);
       break;
     case EMR_DELETEOBJECT: {
-      const DWORD i = r.U32(8);
+      const DWORD i = TEmrValue{r}.Value();
       if (i < Objects.size()) {
         if (Objects[i].Handle) DeleteObject(Objects[i].Handle);
         Objects[i] = TObj();
@@ -593,11 +569,11 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
       break;
     }
     case EMR_MOVETOEX:
-      S.Cur = {r.Coord(8), r.Coord(12)};
+      S.Cur = TEmrPoint{r}.Point();
       if (InPath) Canvas.MoveTo(MapPt(S.Cur).x, MapPt(S.Cur).y);
       break;
     case EMR_LINETO: {
-      const POINT p{r.Coord(8), r.Coord(12)};
+      const POINT p = TEmrPoint{r}.Point();
       if (!InPath) Canvas.MoveTo(MapPt(S.Cur).x, MapPt(S.Cur).y);
       Canvas.LineTo(MapPt(p).x, MapPt(p).y);
       S.Cur = p;
@@ -618,9 +594,10 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
     case EMR_ARCTO: ArcTo(r); break;
     case EMR_ANGLEARC: AngleArc(r); break;
     case EMR_SETPIXELV: {
-      const TDoublePoint p = Map(r.Coord(8), r.Coord(12));
+      const TEmrPixel px{r};
+      const TDoublePoint p = MapPt(px.Point());
       Canvas.NewPath();
-      const COLORREF c = r.U32(16);
+      const COLORREF c = px.Color();
       Canvas.SetLineWidth(CalX);
       SetStroke(c);
       Canvas.MoveTo(p.x, p.y);
@@ -659,7 +636,7 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
       PathStart = -1;
       st.EvenOdd = S.Alternate;
       if (st.Path.empty()) break;
-      const int mode = r.I32(8);
+      const int mode = TEmrValue{r}.Signed();
       if (mode != RGN_AND) {
         S.Clip.clear();
         CloseClip();
@@ -669,14 +646,16 @@ void TEMWParserImpl::Dispatch(DWORD type, R r) {
     }
     case EMR_INTERSECTCLIPRECT: {
       TClipStep st;
-      st.Rects.push_back(MapRect(r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20)));
+      const RECT c = TEmrClipRect{r}.Rect();
+      st.Rects.push_back(MapRect(c.Left, c.Top, c.Right, c.Bottom));
       AddClip(std::move(st));
       break;
     }
     case EMR_EXCLUDECLIPRECT: {
       TClipStep st;
       st.Exclude = true;
-      st.Rects.push_back(MapRect(r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20)));
+      const RECT c = TEmrClipRect{r}.Rect();
+      st.Rects.push_back(MapRect(c.Left, c.Top, c.Right, c.Bottom));
       AddClip(std::move(st));
       break;
     }
@@ -709,37 +688,46 @@ void TEMWParserImpl::Restore(int n) {
 // ---- objects -----------------------------------------------------------------------------------
 
 void TEMWParserImpl::CreateObject(DWORD type, R r) {
-  const DWORD i = r.U32(8);
+  // Every creating record has the object's index first.
+  const DWORD i = TEmrCreateBrush{r}.Index();
   if (i == 0 || i >= Objects.size()) return;
   TObj& o = Objects[i];
   if (o.Handle) DeleteObject(o.Handle);
   o = TObj();
   switch (type) {
-    case EMR_CREATEPEN:
+    case EMR_CREATEPEN: {
+      const TEmrCreatePen p{r};
       o.Kind = TObjKind::Pen;
-      o.Style = r.U32(12);
-      o.Width = r.Coord(16);
-      o.Color = r.U32(24);
+      o.Style = p.Style();
+      o.Width = p.Width();
+      o.Color = p.Color();
       break;
-    case EMR_EXTCREATEPEN:
+    }
+    case EMR_EXTCREATEPEN: {
+      const TEmrExtCreatePen p{r};
       o.Kind = TObjKind::Pen;
-      o.Style = r.U32(28) & 0xF;
-      o.Width = r.U32(32) > (1u << 20) ? 1 : r.U32(32);
-      o.Color = r.U32(40);
-      if (r.U32(36) == BS_NULL) o.Style = PS_NULL;
+      o.Style = p.Style() & 0xF;
+      o.Width = p.Width() > (1u << 20) ? 1 : p.Width();
+      o.Color = p.Color();
+      if (p.BrushStyle() == BS_NULL) o.Style = PS_NULL;
       break;
-    case EMR_CREATEBRUSHINDIRECT:
+    }
+    case EMR_CREATEBRUSHINDIRECT: {
+      const TEmrCreateBrush b{r};
       o.Kind = TObjKind::Brush;
-      o.Style = r.U32(12);
-      o.Color = r.U32(16);
-      o.Hatch = r.U32(20);
+      o.Style = b.Style();
+      o.Color = b.Color();
+      o.Hatch = b.Hatch();
       break;
+    }
     case EMR_CREATEDIBPATTERNBRUSHPT: {
+      const TEmrCreateDibBrush b{r};
       o.Kind = TObjKind::Brush;
       o.Style = BS_DIBPATTERNPT;
       TDibPattern d;
-      d.Usage = r.U32(12);
-      if (PackDib(r, 16, 20, 24, 28, d.Packed)) {
+      d.Usage = b.Usage();
+      TRecordDib dib;
+      if (b.Dib(dib) && PackDib(dib, d.Packed)) {
         o.Dib = static_cast<int>(Dibs.size());
         Dibs.push_back(std::move(d));
       }
@@ -747,24 +735,9 @@ void TEMWParserImpl::CreateObject(DWORD type, R r) {
       break;
     }
     case EMR_EXTCREATEFONTINDIRECTW: {
+      if (!TEmrCreateFont{r}.Font(o.Font)) break;
       o.Kind = TObjKind::Font;
-      LOGFONTW& lf = o.Font;
-      lf.lfHeight = r.Coord(12);
-      lf.lfWidth = r.Coord(16);
-      lf.lfEscapement = r.I32(20) % 3600;
-      lf.lfOrientation = r.I32(24) % 3600;
-      lf.lfWeight = r.I32(28);
-      lf.lfItalic = r.U8(32);
-      lf.lfUnderline = r.U8(33);
-      lf.lfStrikeOut = r.U8(34);
-      lf.lfCharSet = r.U8(35);
-      lf.lfOutPrecision = r.U8(36);
-      lf.lfClipPrecision = r.U8(37);
-      lf.lfQuality = r.U8(38);
-      lf.lfPitchAndFamily = r.U8(39);
-      for (int k = 0; k < LF_FACESIZE - 1; ++k) lf.lfFaceName[k] = static_cast<WCHAR>(r.U16(40 + 2 * k));
-      lf.lfFaceName[LF_FACESIZE - 1] = 0;
-      o.Handle = CreateFontIndirectW(&lf);
+      o.Handle = CreateFontIndirectW(&o.Font);
       break;
     }
     default: break;
@@ -888,13 +861,10 @@ bool TEMWParserImpl::DibFill() {
 // ---- figures ------------------------------------------------------------------------------------
 
 void TEMWParserImpl::Poly(DWORD type, R r) {
-  const bool small = type >= EMR_POLYBEZIER16;
-  const std::uint32_t n = r.U32(24);
-  if (!r.HasArray(std::min<std::size_t>(28, r.Size()), n, small ? 4 : 8) || n == 0) return;
-  auto pt = [&](std::uint32_t i) {
-    const std::size_t o = 28 + std::size_t(i) * (small ? 4 : 8);
-    return small ? POINT{r.I16(o), r.I16(o + 2)} : POINT{r.Coord(o), r.Coord(o + 4)};
-  };
+  const TEmrPoly poly{r, type >= EMR_POLYBEZIER16};
+  const std::uint32_t n = poly.Count();
+  if (!poly.Valid() || n == 0) return;
+  auto pt = [&](std::uint32_t i) { return poly.At(i); };
   auto to = [&](POINT p) {
     const TDoublePoint q = MapPt(p);
     Canvas.LineTo(q.x, q.y);
@@ -952,20 +922,15 @@ void TEMWParserImpl::Poly(DWORD type, R r) {
 }
 
 void TEMWParserImpl::PolyPoly(DWORD type, R r) {
-  const bool small = type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16;
+  const TEmrPolyPoly pp{r, type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16};
   const bool gon = type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYGON;
-  const std::uint32_t polys = r.U32(24), total = r.U32(28);
-  if (!r.HasArray(std::min<std::size_t>(32, r.Size()), polys, 4)) return;
-  const std::size_t ptsAt = 32 + std::size_t(polys) * 4;
-  if (!r.HasArray(std::min(ptsAt, r.Size()), total, small ? 4 : 8)) return;
-  auto pt = [&](std::uint64_t i) {
-    const std::size_t o = ptsAt + std::size_t(i) * (small ? 4 : 8);
-    return MapPt(small ? POINT{r.I16(o), r.I16(o + 2)} : POINT{r.Coord(o), r.Coord(o + 4)});
-  };
+  if (!pp.Valid()) return;
+  const std::uint32_t polys = pp.Figures(), total = pp.Total();
+  auto pt = [&](std::uint64_t i) { return MapPt(pp.At(i)); };
   std::uint64_t at = 0;
   if (type != EMR_POLYPOLYGON) Canvas.NewPath();
   for (std::uint32_t k = 0; k < polys; ++k) {
-    const std::uint32_t c = r.U32(32 + 4 * std::size_t(k));
+    const std::uint32_t c = pp.FigureCount(k);
     if (c > total - at) break;
     if (c == 0) continue;
     if (type == EMR_POLYPOLYGON) Canvas.NewPath();
@@ -1035,7 +1000,9 @@ void TEMWParserImpl::PolyDraw(DWORD type, R r) {
 }
 
 void TEMWParserImpl::Box(DWORD type, R r) {
-  const LONG l = r.Coord(8), t = r.Coord(12), rt = r.Coord(16), b = r.Coord(20);
+  const TEmrBox box{r};
+  const RECT rc = box.Box();
+  const LONG l = rc.Left, t = rc.Top, rt = rc.Right, b = rc.Bottom;
   const TDoublePoint p1 = Map(l, t), p2 = Map(rt, b);
   switch (type) {
     case EMR_RECTANGLE:
@@ -1053,12 +1020,12 @@ void TEMWParserImpl::Box(DWORD type, R r) {
     case EMR_ROUNDRECT:
       Canvas.RoundRect(static_cast<int>(std::lround(p1.x)), static_cast<int>(std::lround(p1.y)),
                        static_cast<int>(std::lround(p2.x)), static_cast<int>(std::lround(p2.y)),
-                       static_cast<int>(std::lround(r.Coord(24) * CalX)), static_cast<int>(std::lround(r.Coord(28) * CalY)));
+                       static_cast<int>(std::lround(box.Corner().cx * CalX)), static_cast<int>(std::lround(box.Corner().cy * CalY)));
       if (!InPath) BoxStep();
       return;
     default: break;
   }
-  TDoublePoint a = Map(r.Coord(24), r.Coord(28)), c = Map(r.Coord(32), r.Coord(36));
+  TDoublePoint a = MapPt(box.Start()), c = MapPt(box.End());
   if (type == EMR_PIE) {
     Canvas.Pie(p1.x, p1.y, p2.x, p2.y, a.x, a.y, c.x, c.y);
     if (!InPath) ClosedStep();
@@ -1075,8 +1042,10 @@ void TEMWParserImpl::Box(DWORD type, R r) {
 }
 
 void TEMWParserImpl::ArcTo(R r) {
-  const LONG l = r.Coord(8), t = r.Coord(12), rt = r.Coord(16), b = r.Coord(20);
-  POINT a{r.Coord(24), r.Coord(28)}, c{r.Coord(32), r.Coord(36)};
+  const TEmrBox box{r};
+  const RECT rc = box.Box();
+  const LONG l = rc.Left, t = rc.Top, rt = rc.Right, b = rc.Bottom;
+  POINT a = box.Start(), c = box.End();
   if (!S.CCW) std::swap(a, c);
   const double cx = (l + rt) / 2.0, cy = (t + b) / 2.0, rx = std::max(1e-9, (rt - l) / 2.0), ry = std::max(1e-9, (b - t) / 2.0);
   auto on = [&](POINT p) {
@@ -1115,8 +1084,11 @@ void TEMWParserImpl::AngleArc(R r) {
 }
 
 void TEMWParserImpl::FillRgn(R r) {
-  const std::uint32_t cb = r.U32(24), n = r.U32(40), brush = r.U32(28);
-  if (cb > r.Size() - std::min<std::size_t>(32, r.Size()) || !r.HasArray(std::min<std::size_t>(64, r.Size()), n, 16)) return;
+  const TEmrFillRegion f{r};
+  const TRegionRects region = f.Region();
+  const std::uint32_t brush = f.Brush();
+  if (!region.Valid()) return;
+  const std::uint32_t n = region.Count();
   const TState keep = S;
   if (brush & 0x80000000u) {
     if ((brush & 0x7FFFFFFF) <= NULL_BRUSH) SelectStock(brush & 0x7FFFFFFF);
@@ -1129,8 +1101,8 @@ void TEMWParserImpl::FillRgn(R r) {
     Canvas.NewPath();
     BrushFill();
     for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t o = 64 + 16 * std::size_t(i);
-      const auto q = DeviceRect(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12));
+      const RECT rc = region.Rect(i);
+      const auto q = DeviceRect(rc.Left, rc.Top, rc.Right, rc.Bottom);
       Canvas.Rectangle(q[0], q[1], q[2], q[3]);
     }
     Canvas.Fill();
@@ -1140,17 +1112,15 @@ void TEMWParserImpl::FillRgn(R r) {
 }
 
 void TEMWParserImpl::ClipRegion(R r) {
-  const std::uint32_t cb = r.U32(8), mode = r.U32(12);
+  const TEmrClipRegion c{r};
+  const std::uint32_t cb = c.Cb(), mode = c.Mode();
   TClipStep st;
-  if (cb >= 32 && cb <= r.Size() - std::min<std::size_t>(16, r.Size())) {
-    const std::uint32_t n = r.U32(24);
-    if (r.HasArray(std::min<std::size_t>(48, r.Size()), n, 16)) {
-      for (std::uint32_t i = 0; i < n; ++i) {
-        const std::size_t o = 48 + 16 * std::size_t(i);
-        st.Rects.push_back(DeviceRect(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12)));
-      }
+  const TRegionRects region = c.Region();
+  if (region.Valid())
+    for (std::uint32_t i = 0; i < region.Count(); ++i) {
+      const RECT q = region.Rect(i);
+      st.Rects.push_back(DeviceRect(q.Left, q.Top, q.Right, q.Bottom));
     }
-  }
   if (mode == RGN_AND) {
     AddClip(std::move(st));
   } else if (mode == RGN_DIFF) {
@@ -1325,11 +1295,14 @@ void TEMWParserImpl::DrawText(double x, double y, UINT options, const std::u16st
 }
 
 void TEMWParserImpl::Text(DWORD type, R r) {
-  if (r.Size() < 76) return;
-  const std::uint32_t n = r.U32(44), offString = r.U32(48), options = r.U32(52), offDx = r.U32(72);
-  const std::array<LONG, 4> rc{r.Coord(56), r.Coord(60), r.Coord(64), r.Coord(68)};
+  const TEmrExtTextOut rec{r};
+  if (!rec.Valid()) return;
+  const TEmrText t = rec.Text();
+  const std::uint32_t n = t.Count(), offString = t.StringOffset(), options = t.Options();
+  const RECT box = t.Rect();
+  const std::array<LONG, 4> rc{box.Left, box.Top, box.Right, box.Bottom};
   const std::size_t cw = type == EMR_EXTTEXTOUTW ? 2 : 1;
-  if (n > (1u << 20) || !r.HasArray(std::min<std::size_t>(offString, r.Size()), n, cw)) return;
+  if (n > (1u << 20) || !t.HasText(cw)) return;
   std::u16string text;
   text.reserve(n);
   if (cw == 2) {
@@ -1344,11 +1317,11 @@ void TEMWParserImpl::Text(DWORD type, R r) {
   bool haveDx = false;
   double advance = rc[2] - rc[0];
   const std::size_t per = (options & ETO_PDY) ? 2 : 1;
-  if (offDx && r.HasArray(std::min<std::size_t>(offDx, r.Size()), std::uint64_t(n) * per, 4)) {
+  if (t.HasAdvances()) {
     haveDx = true;
     advance = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
-      const double d = r.Coord(offDx + 4 * per * std::size_t(i));
+      const double d = t.Advance(per * std::uint64_t(i));
       dx.push_back(d);
       advance += d;
     }
@@ -1415,22 +1388,20 @@ void TEMWParserImpl::Text(DWORD type, R r) {
     if (!glyphMode && GetTextExtentPoint32W(DC, w.data(), static_cast<int>(w.size()), &sz)) advance = sz.cx;
   }
   const bool clipRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
-  DrawText(r.Coord(36), r.Coord(40), options, text, dx, haveDx, glyphMode, clipRect ? &rc : nullptr, advance);
+  DrawText(t.Reference().X, t.Reference().Y, options, text, dx, haveDx, glyphMode, clipRect ? &rc : nullptr, advance);
 }
 
 void TEMWParserImpl::SmallText(R r) {
-  const UINT options = r.U32(20);
-  const std::uint32_t n = r.U32(16);
+  const TEmrSmallTextOut t{r};
+  const UINT options = t.Options();
+  const std::uint32_t n = t.Count();
   if (n == 0 || n > (1u << 20)) return;
-  std::size_t o = 36;
-  std::array<LONG, 4> rc{};
-  const bool hasRect = !(options & 0x100);
-  if (hasRect) {
-    rc = {r.Coord(36), r.Coord(40), r.Coord(44), r.Coord(48)};
-    o += 16;
-  }
-  const std::size_t cw = (options & 0x200) ? 1 : 2;
-  if (!r.HasArray(std::min(o, r.Size()), n, cw)) return;
+  const std::size_t o = t.TextAt();
+  const RECT box = t.Rect();
+  const std::array<LONG, 4> rc{box.Left, box.Top, box.Right, box.Bottom};
+  const bool hasRect = t.HasRect();
+  const std::size_t cw = t.Unit();
+  if (!t.HasText()) return;
   std::u16string text;
   if (cw == 2) {
     for (std::uint32_t i = 0; i < n; ++i) text += static_cast<char16_t>(r.U16(o + 2 * std::size_t(i)));
@@ -1445,8 +1416,8 @@ void TEMWParserImpl::SmallText(R r) {
     std::vector<WCHAR> w(text.begin(), text.end());
     if (GetTextExtentPoint32W(DC, w.data(), static_cast<int>(w.size()), &sz)) advance = sz.cx;
   }
-  DrawText(r.Coord(8), r.Coord(12), hasRect ? ETO_CLIPPED : 0, text, {}, false, glyphs, hasRect ? &rc : nullptr,
-           advance);
+  DrawText(t.Reference().X, t.Reference().Y, hasRect ? ETO_CLIPPED : 0, text, {}, false, glyphs,
+           hasRect ? &rc : nullptr, advance);
 }
 
 // ---- bitmaps ------------------------------------------------------------------------------------
@@ -1493,32 +1464,27 @@ void TEMWParserImpl::PlaceImage(const TBitmap& bmp, const std::string& alpha, co
 }
 
 void TEMWParserImpl::Bitmap(DWORD type, R r) {
-  struct TLayout {
-    std::size_t offBmi, cbBmi, offBits, cbBits, usage;
-  };
   const bool blt = type == EMR_BITBLT || type == EMR_STRETCHBLT || type == EMR_MASKBLT || type == EMR_TRANSPARENTBLT ||
                    type == EMR_ALPHABLEND;
-  const TLayout L = blt ? TLayout{84, 88, 92, 96, 80} : TLayout{48, 52, 56, 60, 64};
+  const TEmrBlt b{r, type};
+  const TEmrDibBits d{r, type};
   // Destination in logical units, source rectangle.
-  LONG dx, dy, dw, dh, sx, sy, sw, sh;
+  const POINT dest = blt ? b.Dest() : d.Dest(), source = blt ? b.Source() : d.Source();
+  const SIZE destSize = blt ? b.DestSize() : d.DestSize(), sourceSize = blt ? b.SourceSize() : d.SourceSize();
+  const LONG dx = dest.X, dy = dest.Y, dw = destSize.cx, dh = destSize.cy, sx = source.X, sw = sourceSize.cx,
+             sh = sourceSize.cy;
   DWORD rop = SRCCOPY;
-  if (blt) {
-    dx = r.Coord(24), dy = r.Coord(28), dw = r.Coord(32), dh = r.Coord(36);
-    sx = r.Coord(44), sy = r.Coord(48);
-    const bool hasSrcSize = type == EMR_STRETCHBLT || type == EMR_TRANSPARENTBLT || type == EMR_ALPHABLEND;
-    sw = hasSrcSize ? r.Coord(100) : dw, sh = hasSrcSize ? r.Coord(104) : dh;
-    if (type == EMR_BITBLT || type == EMR_STRETCHBLT || type == EMR_MASKBLT) rop = r.U32(40);
+  if (type == EMR_BITBLT || type == EMR_STRETCHBLT || type == EMR_MASKBLT) {
+    rop = b.Rop();
   } else if (type == EMR_STRETCHDIBITS) {
-    dx = r.Coord(24), dy = r.Coord(28), sx = r.Coord(32), sy = r.Coord(36), sw = r.Coord(40), sh = r.Coord(44);
-    dw = r.Coord(72), dh = r.Coord(76);
-    rop = r.U32(68);
+    rop = d.Rop();
     if (rop == 0xB8074A) rop = SRCCOPY;
-  } else {  // SETDIBITSTODEVICE
-    dx = r.Coord(24), dy = r.Coord(28), sx = r.Coord(32), sy = r.Coord(36), sw = r.Coord(40), sh = r.Coord(44);
-    dw = sw, dh = sh;
   }
+  const DWORD usage = blt ? b.Usage() : d.Usage();
   std::string packed;
-  const bool hasDib = r.U32(L.cbBmi) != 0 && PackDib(r, L.offBmi, L.cbBmi, L.offBits, L.cbBits, packed);
+  TRecordDib dib;
+  const bool hasDib = (blt ? b.SourceInfoSize() : d.SourceInfoSize()) != 0 && (blt ? b.Dib(dib) : d.Dib(dib)) &&
+                      PackDib(dib, packed);
   const TDoublePoint d0 = Map(dx, dy), d1 = Map(double(dx) + dw, double(dy) + dh);
   if (!hasDib) {
     // No picture: the destination is filled with the brush (a pattern operation).
@@ -1550,11 +1516,10 @@ void TEMWParserImpl::Bitmap(DWORD type, R r) {
     }
     return;
   }
-  const TRecordView head(std::string_view(packed).substr(0, 40));
-  const int bw = head.I32(4), bh = std::abs(head.I32(8)), bits = head.U16(14);
-  const bool bottomUp = head.I32(8) > 0;
+  const int bw = dib.Width(), bh = dib.Height(), bits = dib.BitCount();
+  const bool bottomUp = dib.BottomUp();
   // The source rectangle inside the picture (rows counted from the top).
-  const int top = blt ? (bottomUp ? bh - sy - sh : sy) : (bottomUp ? bh - sy - sh : sy);
+  const int top = blt ? b.SourceTop(dib) : d.SourceTop(dib);
   const int x0 = std::clamp(sx, 0, bw), y0 = std::clamp(top, 0, bh);
   const int x1 = std::clamp(sx + sw, 0, bw), y1 = std::clamp(top + sh, 0, bh);
   if (x1 <= x0 || y1 <= y0) return;
@@ -1587,22 +1552,21 @@ void TEMWParserImpl::Bitmap(DWORD type, R r) {
     out.SetSize(w, h);
     HDC odc = out.GetCanvas()->GetHandle();
     const BITMAPINFO* bmi = reinterpret_cast<const BITMAPINFO*>(packed.data());
-    const std::size_t bitsAt = r.U32(L.cbBmi);
-    StretchDIBits(odc, 0, 0, w, h, x0, bottomUp ? bh - y1 : y0, w, h, packed.data() + bitsAt, bmi,
-                  r.U32(L.usage), rop);
+    const std::size_t bitsAt = dib.Info.size();
+    StretchDIBits(odc, 0, 0, w, h, x0, bottomUp ? bh - y1 : y0, w, h, packed.data() + bitsAt, bmi, usage, rop);
     out.Flush();
   }
   if (type == EMR_TRANSPARENTBLT) {
     key.HasColorKey = true;
-    key.ColorKey = PlainColor(r.U32(40));
+    key.ColorKey = PlainColor(b.Rop());
   } else if (type == EMR_ALPHABLEND) {
     // Per-pixel alpha of a 32-bit picture (premultiplied when AC_SRC_ALPHA), times the constant.
-    const DWORD bf = r.U32(40);
+    const DWORD bf = b.Rop();
     const int constant = (bf >> 16) & 0xFF;
     const bool perPixel = ((bf >> 24) & 0xFF) == AC_SRC_ALPHA && bits == 32;
     alpha.assign(std::size_t(w) * h, static_cast<char>(constant));
     if (perPixel) {
-      const std::uint32_t cb = r.U32(L.cbBmi);
+      const std::size_t cb = dib.Info.size();
       const std::size_t stride = std::size_t(bw) * 4;
       const std::string_view px = std::string_view(packed).substr(cb);
       for (int y = 0; y < h; ++y) {
@@ -1626,10 +1590,11 @@ void TEMWParserImpl::Bitmap(DWORD type, R r) {
   } else if (type == EMR_MASKBLT) {
     // The mask: where its bit is 0 the destination stays as it was.
     std::string mpacked;
+    TRecordDib mdib;
     TBitmap mask;
-    if (r.U32(116) != 0 && PackDib(r, 112, 116, 120, 124, mpacked) &&
+    if (b.MaskDib(mdib) && PackDib(mdib, mpacked) &&
         mask.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(mpacked.data()), mpacked.size())) {
-      const int mx = r.Coord(100), my = r.Coord(104);
+      const int mx = b.MaskOrigin().X, my = b.MaskOrigin().Y;
       alpha.assign(std::size_t(w) * h, '\0');
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -1645,7 +1610,8 @@ void TEMWParserImpl::Bitmap(DWORD type, R r) {
   bool mirrorX = false, mirrorY = false;
   if (type == EMR_STRETCHDIBITS && S.StretchMode != HALFTONE) mirrorX = dw < 0, mirrorY = dh < 0;
   if (type == EMR_STRETCHDIBITS) {
-    const LONG bl = r.Coord(8), bt = r.Coord(12), br = r.Coord(16), bb = r.Coord(20);
+    const RECT bounds = d.Bounds();
+    const LONG bl = bounds.Left, bt = bounds.Top, br = bounds.Right, bb = bounds.Bottom;
     if ((br < bl || bb < bt) && (std::fabs(d1.x - d0.x) < 0.01 || std::fabs(d1.y - d0.y) < 0.01)) return;
   }
   PlaceImage(out, alpha, key, d0.x, d0.y, d1.x, d1.y, mirrorX, mirrorY);

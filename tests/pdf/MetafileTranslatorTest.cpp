@@ -13,6 +13,7 @@
 #include "pdf/PDFEMF.h"
 #include "pdf/PDFImage.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/EmfRecordCases.h"
 #include "platform/graphics/EmfRecorder.h"
 
 using namespace pdftest;
@@ -576,4 +577,22 @@ TEST(MetafileTranslator, PictureBrushMakesOnePattern) {
   EXPECT_EQ(Count(content, "/Pattern cs"), 2) << content;
   EXPECT_EQ(Count(file, "/PatternType 1"), 1);
   EXPECT_EQ(Count(file, "/Subtype /Image"), 1);
+}
+
+// The records the player's test reads too (EmfRecordCases.h): the translated page, rendered,
+// gives the pixels each case names.
+TEST(MetafileTranslator, TranslatesTheSharedRecordCases) {
+  NEED_TOOLS();
+  int index = 0;
+  for (const emfcases::TCase& c : emfcases::Cases()) {
+    const std::string path = Pdf("emf-case-" + std::to_string(index++));
+    WriteRecords(path, c.Records);
+    ASSERT_EQ(ReadFile(path + ".emf"), emfcases::Page(c)) << c.Name;
+    ExpectQpdfClean(path);
+    TRgbImage img;
+    ASSERT_TRUE(Render(path, 96, img)) << c.Name;
+    for (const emfcases::TProbe& p : c.Probes)
+      EXPECT_TRUE(Near(img.At(p.X, p.Y), p.Rgb, 40))
+          << c.Name << " at " << p.X << "," << p.Y << ": " << std::hex << img.At(p.X, p.Y);
+  }
 }

@@ -177,7 +177,7 @@ class TPlayerBase {
   double PixelsPerMM = 96 / 25.4;
 };
 
-// A bitmap from a packed DIB inside a record, drawn through StretchDIBits.
+// A bitmap from a packed DIB inside a Windows-format record, drawn through StretchDIBits.
 bool DibAt(std::string_view rec, std::uint32_t offBmi, std::uint32_t cbBmi, std::uint32_t offBits, std::uint32_t cbBits,
            const BITMAPINFO*& bmi, const void*& bits, std::string& copy) {
   if (cbBmi < 40 || offBmi > rec.size() || cbBmi > rec.size() - offBmi || offBits > rec.size() ||
@@ -186,7 +186,8 @@ bool DibAt(std::string_view rec, std::uint32_t offBmi, std::uint32_t cbBmi, std:
   const std::string_view h = rec.substr(offBmi, cbBmi);
   const std::int64_t w = static_cast<std::int32_t>(LE32(h, 4)), ht = static_cast<std::int32_t>(LE32(h, 8));
   const std::uint32_t bc = LE16(h, 14);
-  if (w <= 0 || ht == 0 || w > MaxPictureSide || std::abs(ht) > MaxPictureSide || (bc != 1 && bc != 4 && bc != 8 && bc != 16 && bc != 24 && bc != 32))
+  if (w <= 0 || ht == 0 || w > MaxPictureSide || std::abs(ht) > MaxPictureSide ||
+      w * std::abs(ht) > PicturePixelBudget() || (bc != 1 && bc != 4 && bc != 8 && bc != 16 && bc != 24 && bc != 32))
     return false;
   const std::uint64_t need = ((static_cast<std::uint64_t>(w) * bc + 31) / 32) * 4 * static_cast<std::uint64_t>(std::abs(ht));
   if (need > cbBits) return false;
@@ -231,21 +232,13 @@ class TEmfPlayer : public TPlayerBase {
   using THandler = void (TEmfPlayer::*)(DWORD type, R r);
   static THandler HandlerFor(DWORD type);
 
-  POINT Pt(R r, std::size_t at) const { return POINT{r.Coord(at), r.Coord(at + 4)}; }
-  // count points (32-bit pairs, or 16-bit ones when small) into Pts; false when they do not fit.
-  bool ReadPoints(R r, std::size_t countAt, std::size_t first, bool small) {
-    const std::uint32_t n = r.U32(countAt);
-    const std::size_t step = small ? 4 : 8;
-    Pts.clear();
-    if (!r.HasArray(std::min(first, r.Size()), n, step)) return false;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t o = first + i * step;
-      Pts.push_back(small ? POINT{r.I16(o), r.I16(o + 2)} : Pt(r, o));
-    }
+  // A record's bitmap as StretchDIBits takes it: header and colours, then the bits, copied so
+  // that both are aligned.
+  bool Dib(const TRecordDib& dib, const BITMAPINFO*& bmi, const void*& bits) {
+    DibCopy = dib.Packed();
+    bmi = reinterpret_cast<const BITMAPINFO*>(DibCopy.data());
+    bits = DibCopy.data() + dib.Info.size();
     return true;
-  }
-  bool Dib(R r, std::size_t fields, const BITMAPINFO*& bmi, const void*& bits) {
-    return DibAt(r.Bytes, r.U32(fields), r.U32(fields + 4), r.U32(fields + 8), r.U32(fields + 12), bmi, bits, DibCopy);
   }
   // The characters of a text record: 16-bit, or 8-bit ones widened.
   static bool ReadText(R r, std::size_t at, std::uint32_t n, std::size_t unit, std::u16string& text) {
@@ -255,13 +248,13 @@ class TEmfPlayer : public TPlayerBase {
       text.push_back(unit == 2 ? static_cast<char16_t>(r.U16(at + 2 * i)) : static_cast<char16_t>(r.U8(at + i)));
     return true;
   }
-  // The advances of a text record: one per character, two (x and y) with ETO_PDY. Empty when
+  // The advances of a text part: one per character, two (x and y) with ETO_PDY. Empty when
   // the record has none or they do not fit.
-  static std::vector<INT> ReadAdvances(R r, std::uint32_t offDx, std::uint32_t n, UINT options) {
-    const std::uint64_t entries = (options & ETO_PDY) ? 2 * std::uint64_t(n) : n;
+  static std::vector<INT> ReadAdvances(const TEmrText& t) {
     std::vector<INT> dx;
-    if (offDx && offDx <= r.Size() && r.HasArray(offDx, entries, 4))
-      for (std::uint64_t i = 0; i < entries; ++i) dx.push_back(r.Coord(offDx + 4 * i));
+    if (!t.HasAdvances()) return dx;
+    const std::uint64_t entries = (t.Options() & ETO_PDY) ? 2 * std::uint64_t(t.Count()) : t.Count();
+    for (std::uint64_t i = 0; i < entries; ++i) dx.push_back(t.Advance(i));
     return dx;
   }
   void TextRun(int x, int y, UINT options, const RECT& rc, const std::u16string& text, const std::vector<INT>& dx) {
@@ -274,26 +267,27 @@ class TEmfPlayer : public TPlayerBase {
   // Mapping: map mode, window, viewport, their scaling and the world transform.
   void Mapping(DWORD type, R r) {
     switch (type) {
-      case EMR_SETMAPMODE: State.MapMode = r.I32(8); break;
-      case EMR_SETWINDOWORGEX: State.WindowOrg = {r.Coord(8), r.Coord(12)}; break;
-      case EMR_SETWINDOWEXTEX: State.WindowExt = {r.Coord(8), r.Coord(12)}; break;
-      case EMR_SETVIEWPORTORGEX: State.ViewportOrg = {r.Coord(8), r.Coord(12)}; break;
-      case EMR_SETVIEWPORTEXTEX: State.ViewportExt = {r.Coord(8), r.Coord(12)}; break;
+      case EMR_SETMAPMODE: State.MapMode = TEmrValue{r}.Signed(); break;
+      case EMR_SETWINDOWORGEX: State.WindowOrg = TEmrPoint{r}.Point(); break;
+      case EMR_SETWINDOWEXTEX:
+        if (!TEmrExtent{r}.Extent(State.WindowExt)) return;
+        break;
+      case EMR_SETVIEWPORTORGEX: State.ViewportOrg = TEmrPoint{r}.Point(); break;
+      case EMR_SETVIEWPORTEXTEX:
+        if (!TEmrExtent{r}.Extent(State.ViewportExt)) return;
+        break;
       default: return;
     }
     Apply(Placement);
   }
   void ScaleExtent(DWORD type, R r) {
-    const LONG xn = r.Coord(8), xd = r.Coord(12), yn = r.Coord(16), yd = r.Coord(20);
-    if (!xd || !yd) return;
-    TSize& e = type == EMR_SCALEVIEWPORTEXTEX ? State.ViewportExt : State.WindowExt;
-    e = {e.cx * xn / xd, e.cy * yn / yd};
+    if (!TEmrScaleExtent{r}.Scale(type == EMR_SCALEVIEWPORTEXTEX ? State.ViewportExt : State.WindowExt)) return;
     Apply(Placement);
   }
   void WorldTransform(DWORD type, R r) {
-    const XFORM x{r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28)};
-    const TAffine m = TAffine::From(x);
-    const DWORD mode = type == EMR_SETWORLDTRANSFORM ? 0 : r.U32(32);
+    const TEmrTransform t{r};
+    const TAffine m = TAffine::From(t.Transform());
+    const DWORD mode = type == EMR_SETWORLDTRANSFORM ? 0 : t.Mode();
     if (type == EMR_SETWORLDTRANSFORM) State.World = m;
     else if (mode == MWT_IDENTITY) State.World = TAffine{};
     else if (mode == MWT_LEFTMULTIPLY) State.World = m.Then(State.World);
@@ -305,7 +299,7 @@ class TEmfPlayer : public TPlayerBase {
     Stack.push_back(State);
   }
   void Restore(DWORD, R r) {
-    const int rel = r.Coord(8);
+    const int rel = std::clamp(TEmrValue{r}.Signed(), -(1 << 27), 1 << 27);
     if (rel >= 0 || static_cast<std::size_t>(-rel) > Stack.size()) return;
     RestoreDC(DC, rel);
     State = Stack[Stack.size() + rel];
@@ -314,7 +308,7 @@ class TEmfPlayer : public TPlayerBase {
   }
   // Modes and colours that go to the target as they stand.
   void SetMode(DWORD type, R r) {
-    const DWORD v = r.U32(8);
+    const DWORD v = TEmrValue{r}.Value();
     switch (type) {
       case EMR_SETBKMODE: SetBkMode(DC, static_cast<int>(v)); break;
       case EMR_SETBKCOLOR: SetBkColor(DC, v); break;
@@ -323,62 +317,59 @@ class TEmfPlayer : public TPlayerBase {
       case EMR_SETROP2: SetROP2(DC, static_cast<int>(v)); break;
       case EMR_SETPOLYFILLMODE: SetPolyFillMode(DC, static_cast<int>(v)); break;
       case EMR_SETSTRETCHBLTMODE: SetStretchBltMode(DC, static_cast<int>(v)); break;
-      case EMR_SETBRUSHORGEX: SetBrushOrgEx(DC, r.Coord(8), r.Coord(12), nullptr); break;
+      case EMR_SETBRUSHORGEX: SetBrushOrgEx(DC, TEmrPoint{r}.Point().X, TEmrPoint{r}.Point().Y, nullptr); break;
       default: break;
     }
   }
 
   // Objects.
   void CreatePen(DWORD, R r) {
+    const TEmrCreatePen p{r};
     LOGPEN lp;
-    lp.lopnStyle = r.U32(12);
-    lp.lopnWidth = {r.Coord(16), 0};
-    lp.lopnColor = r.U32(24);
-    SetObject(r.U32(8), CreatePenIndirect(&lp));
+    lp.lopnStyle = p.Style();
+    lp.lopnWidth = {p.Width(), 0};
+    lp.lopnColor = p.Color();
+    SetObject(p.Index(), CreatePenIndirect(&lp));
   }
   void ExtCreatePen(DWORD, R r) {
+    const TEmrExtCreatePen p{r};
     LOGBRUSH lb;
-    lb.lbStyle = RecordBrushStyle(r.U32(32));
-    lb.lbColor = r.U32(36);
-    lb.lbHatch = r.U32(40);
-    SetObject(r.U32(8), ::ExtCreatePen(r.U32(24), r.U32(28), &lb, 0, nullptr));
+    lb.lbStyle = RecordBrushStyle(p.BrushStyle());
+    lb.lbColor = p.Color();
+    lb.lbHatch = p.Hatch();
+    SetObject(p.Index(), ::ExtCreatePen(p.Style(), std::min<std::uint32_t>(p.Width(), 1u << 27), &lb, 0, nullptr));
   }
   void CreateBrush(DWORD, R r) {
+    const TEmrCreateBrush b{r};
     LOGBRUSH lb;
-    lb.lbStyle = RecordBrushStyle(r.U32(12));
-    lb.lbColor = r.U32(16);
-    lb.lbHatch = r.U32(20);
-    SetObject(r.U32(8), CreateBrushIndirect(&lb));
+    lb.lbStyle = RecordBrushStyle(b.Style());
+    lb.lbColor = b.Color();
+    lb.lbHatch = b.Hatch();
+    SetObject(b.Index(), CreateBrushIndirect(&lb));
   }
   void CreatePatternBrush(DWORD, R r) {
-    const BITMAPINFO* bmi;
-    const void* b;
+    const TEmrCreateDibBrush b{r};
+    TRecordDib dib;
     HBRUSH brush = nullptr;
-    if (Dib(r, 16, bmi, b)) {
+    if (b.Dib(dib)) {
+      const std::string packed = dib.Packed();
       TBitmap pattern;
-      if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(DibCopy.data()), DibCopy.size()))
+      if (pattern.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(packed.data()), packed.size()))
         brush = ::CreatePatternBrush(static_cast<HBITMAP>(pattern.GetHandle()));
     }
-    SetObject(r.U32(8), brush ? brush : CreateSolidBrush(0x808080));
+    SetObject(b.Index(), brush ? brush : CreateSolidBrush(0x808080));
   }
   void CreateFont(DWORD, R r) {
-    if (r.Size() < 12 + 92) return;
+    const TEmrCreateFont f{r};
     LOGFONTW lf;
-    lf.lfHeight = r.Coord(12);
-    lf.lfWidth = r.Coord(16);
-    lf.lfEscapement = r.Coord(20);
-    lf.lfOrientation = r.Coord(24);
-    lf.lfWeight = r.Coord(28);
-    ReadFontBytes(r.Bytes, 32, lf);
-    for (int i = 0; i < LF_FACESIZE; ++i) lf.lfFaceName[i] = static_cast<WCHAR>(r.U16(40 + 2 * i));
-    lf.lfFaceName[LF_FACESIZE - 1] = 0;
-    SetObject(r.U32(8), CreateFontIndirectW(&lf));
+    if (!f.Font(lf)) return;
+    SetObject(f.Index(), CreateFontIndirectW(&lf));
   }
   void Select(DWORD, R r) {
-    if (HGDIOBJ o = Object(r.U32(8))) SelectObject(DC, o);
+    if (HGDIOBJ o = Object(TEmrValue{r}.Value())) SelectObject(DC, o);
   }
   void Delete(DWORD, R r) {
-    const std::uint32_t i = r.U32(8);
+    const std::uint32_t i = TEmrValue{r}.Value();
     if (i < Objects.size() && Objects[i]) {
       DeleteObject(Objects[i]);
       Objects[i] = nullptr;
@@ -386,24 +377,37 @@ class TEmfPlayer : public TPlayerBase {
   }
 
   // Shapes.
-  void MoveTo(DWORD, R r) { MoveToEx(DC, r.Coord(8), r.Coord(12), nullptr); }
-  void Line(DWORD, R r) { LineTo(DC, r.Coord(8), r.Coord(12)); }
+  void MoveTo(DWORD, R r) {
+    const POINT p = TEmrPoint{r}.Point();
+    MoveToEx(DC, p.X, p.Y, nullptr);
+  }
+  void Line(DWORD, R r) {
+    const POINT p = TEmrPoint{r}.Point();
+    LineTo(DC, p.X, p.Y);
+  }
   void Box(DWORD type, R r) {
-    const LONG l = r.Coord(8), t = r.Coord(12), rt = r.Coord(16), b = r.Coord(20);
+    const TEmrBox box{r};
+    const RECT rc = box.Box();
+    const LONG l = rc.Left, t = rc.Top, rt = rc.Right, b = rc.Bottom;
     switch (type) {
       case EMR_RECTANGLE: Rectangle(DC, l, t, rt, b); break;
       case EMR_ELLIPSE: Ellipse(DC, l, t, rt, b); break;
-      case EMR_ROUNDRECT: RoundRect(DC, l, t, rt, b, r.Coord(24), r.Coord(28)); break;
+      case EMR_ROUNDRECT: RoundRect(DC, l, t, rt, b, box.Corner().cx, box.Corner().cy); break;
       default: {
         auto fn = type == EMR_ARC ? Arc : type == EMR_PIE ? Pie : Chord;
-        fn(DC, l, t, rt, b, r.Coord(24), r.Coord(28), r.Coord(32), r.Coord(36));
+        fn(DC, l, t, rt, b, box.Start().X, box.Start().Y, box.End().X, box.End().Y);
       }
     }
   }
-  void Pixel(DWORD, R r) { SetPixel(DC, r.Coord(8), r.Coord(12), r.U32(16)); }
+  void Pixel(DWORD, R r) {
+    const TEmrPixel p{r};
+    SetPixel(DC, p.Point().X, p.Point().Y, p.Color());
+  }
   void Poly(DWORD type, R r) {
-    const bool small = type >= EMR_POLYBEZIER16;
-    if (!ReadPoints(r, 24, 28, small) || Pts.empty()) return;
+    const TEmrPoly poly{r, type >= EMR_POLYBEZIER16};
+    if (!poly.Valid() || poly.Count() == 0) return;
+    Pts.clear();
+    for (std::uint32_t i = 0; i < poly.Count(); ++i) Pts.push_back(poly.At(i));
     const int n = static_cast<int>(Pts.size());
     switch (type) {
       case EMR_POLYGON16: case EMR_POLYGON: Polygon(DC, Pts.data(), n); break;
@@ -414,16 +418,20 @@ class TEmfPlayer : public TPlayerBase {
     }
   }
   void PolyPoly(DWORD type, R r) {
-    const bool small = type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16;
-    const std::uint32_t polys = r.U32(24);
-    if (polys > r.Size() / 4) return;
+    const TEmrPolyPoly pp{r, type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYLINE16};
+    if (!pp.Valid()) return;
+    const std::uint32_t polys = pp.Figures();
     Counts.clear();
     std::uint64_t total = 0;
     for (std::uint32_t i = 0; i < polys; ++i) {
-      Counts.push_back(static_cast<INT>(r.U32(32 + 4 * i)));
-      total += static_cast<std::uint32_t>(Counts.back());
+      const std::uint32_t c = pp.FigureCount(i);
+      if (c > 0x7FFFFFFFu) return;
+      Counts.push_back(static_cast<INT>(c));
+      total += c;
     }
-    if (!ReadPoints(r, 28, 32 + 4 * static_cast<std::size_t>(polys), small) || total != Pts.size()) return;
+    if (total != pp.Total()) return;
+    Pts.clear();
+    for (std::uint64_t i = 0; i < total; ++i) Pts.push_back(pp.At(i));
     if (type == EMR_POLYPOLYGON16 || type == EMR_POLYPOLYGON) {
       PolyPolygon(DC, Pts.data(), Counts.data(), static_cast<int>(polys));
     } else {
@@ -440,41 +448,38 @@ class TEmfPlayer : public TPlayerBase {
       case EMR_FILLPATH: FillPath(DC); break;
       case EMR_STROKEPATH: StrokePath(DC); break;
       case EMR_STROKEANDFILLPATH: StrokeAndFillPath(DC); break;
-      case EMR_SELECTCLIPPATH: SelectClipPath(DC, r.I32(8)); break;
+      case EMR_SELECTCLIPPATH: SelectClipPath(DC, TEmrValue{r}.Signed()); break;
       default: break;
     }
   }
 
   // Clipping and regions. A region's rectangles follow its 32-byte header, in device units.
   void ClipRect(DWORD type, R r) {
-    if (type == EMR_INTERSECTCLIPRECT) IntersectClipRect(DC, r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20));
-    else ExcludeClipRect(DC, r.Coord(8), r.Coord(12), r.Coord(16), r.Coord(20));
+    const RECT c = TEmrClipRect{r}.Rect();
+    if (type == EMR_INTERSECTCLIPRECT) IntersectClipRect(DC, c.Left, c.Top, c.Right, c.Bottom);
+    else ExcludeClipRect(DC, c.Left, c.Top, c.Right, c.Bottom);
   }
   void ClipRegion(DWORD, R r) {
-    const std::uint32_t cb = r.U32(8);
-    if (cb == 0) {
+    const TEmrClipRegion c{r};
+    if (c.Cb() == 0) {
       ClipDevice(nullptr, Placement);
       return;
     }
-    const std::uint32_t n = r.U32(16 + 8);
-    if (cb > r.Size() - 16 || n > (cb - std::min<std::uint32_t>(cb, 32)) / 16) return;
+    const TRegionRects region = c.Region();
+    if (!region.Valid()) return;
     std::vector<TRect> rects;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t o = 16 + 32 + 16 * static_cast<std::size_t>(i);
-      rects.emplace_back(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12));
-    }
+    for (std::uint32_t i = 0; i < region.Count(); ++i) rects.push_back(region.Rect(i));
     ClipDevice(&rects, Placement);
   }
   void FillRegion(DWORD, R r) {
-    // Bounds, the region data's size, the brush, then the region.
-    const std::uint32_t cb = r.U32(24);
-    HGDIOBJ brush = Object(r.U32(28));
-    const std::uint32_t n = r.U32(32 + 8);
-    if (!brush || cb > r.Size() - 32 || n > cb / 16) return;
+    const TEmrFillRegion f{r};
+    HGDIOBJ brush = Object(f.Brush());
+    const TRegionRects region = f.Region();
+    if (!brush || !region.Valid()) return;
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t o = 32 + 32 + 16 * static_cast<std::size_t>(i);
-      HRGN part = CreateRectRgn(r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12));
+    for (std::uint32_t i = 0; i < region.Count(); ++i) {
+      const RECT q = region.Rect(i);
+      HRGN part = CreateRectRgn(q.Left, q.Top, q.Right, q.Bottom);
       CombineRgn(rgn, rgn, part, RGN_OR);
       DeleteObject(part);
     }
@@ -483,14 +488,11 @@ class TEmfPlayer : public TPlayerBase {
   }
   void RegionRects(DWORD type, R r) {
     // The region's rectangles: filled with the selected brush, inverted, or framed.
-    const std::size_t data = type == EMR_FRAMERGN ? 40 : 28;
-    const std::uint32_t cb = r.U32(24);
-    const std::uint32_t n = r.U32(data + 8);
-    if (cb > r.Size() - std::min(data, r.Size()) || n > cb / 16) return;
+    const TRegionRects region{r, std::size_t(type == EMR_FRAMERGN ? 40 : 28), r.U32(24)};
+    if (!region.Valid()) return;
     HGDIOBJ brush = type == EMR_FRAMERGN ? Object(r.U32(28)) : GetCurrentObject(DC, OBJ_BRUSH);
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t o = data + 32 + 16 * static_cast<std::size_t>(i);
-      const RECT rc{r.Coord(o), r.Coord(o + 4), r.Coord(o + 8), r.Coord(o + 12)};
+    for (std::uint32_t i = 0; i < region.Count(); ++i) {
+      const RECT rc = region.Rect(i);
       if (type == EMR_INVERTRGN) InvertRect(DC, &rc);
       else if (brush && type == EMR_FRAMERGN) FrameRect(DC, &rc, brush);
       else if (brush) FillRect(DC, &rc, brush);
@@ -499,42 +501,30 @@ class TEmfPlayer : public TPlayerBase {
 
   // Text.
   void ExtTextOut(DWORD type, R r) {
-    if (r.Size() < 76) return;
-    const std::uint32_t n = r.U32(44), offString = r.U32(48), options = r.U32(52), offDx = r.U32(72);
-    const RECT rc{r.Coord(56), r.Coord(60), r.Coord(64), r.Coord(68)};
+    const TEmrExtTextOut rec{r};
+    if (!rec.Valid()) return;
+    const TEmrText t = rec.Text();
     std::u16string text;
-    if (!ReadText(r, offString, n, type == EMR_EXTTEXTOUTW ? 2 : 1, text)) return;
-    const POINT ref = Pt(r, 36);
-    TextRun(ref.X, ref.Y, options, rc, text, ReadAdvances(r, offDx, n, options));
+    if (!ReadText(r, t.StringOffset(), t.Count(), type == EMR_EXTTEXTOUTW ? 2 : 1, text)) return;
+    TextRun(t.Reference().X, t.Reference().Y, t.Options(), t.Rect(), text, ReadAdvances(t));
   }
   void SmallTextOut(DWORD, R r) {
-    // Reference point, count, options, graphics mode, scales, the clip unless ETO_NO_RECT
-    // (0x100), then 8-bit characters with ETO_SMALL_CHARS (0x200) or 16-bit ones.
-    const UINT options = r.U32(20);
-    const std::uint32_t n = r.U32(16);
-    std::size_t o = 36;
-    RECT rc{};
-    const bool hasRect = !(options & 0x100);
-    if (hasRect) {
-      rc = {r.Coord(36), r.Coord(40), r.Coord(44), r.Coord(48)};
-      o += 16;
-    }
+    const TEmrSmallTextOut t{r};
     std::u16string text;
-    if (!ReadText(r, o, n, (options & 0x200) ? 1 : 2, text)) return;
-    const UINT opts = options & (ETO_OPAQUE | ETO_CLIPPED);
-    ExtTextOutW(DC, r.Coord(8), r.Coord(12), hasRect ? opts : 0, hasRect && opts ? &rc : nullptr, text.data(), n,
-                nullptr);
+    if (!ReadText(r, t.TextAt(), t.Count(), t.Unit(), text)) return;
+    const RECT rc = t.Rect();
+    const UINT opts = t.Options() & (ETO_OPAQUE | ETO_CLIPPED);
+    ExtTextOutW(DC, t.Reference().X, t.Reference().Y, t.HasRect() ? opts : 0, t.HasRect() && opts ? &rc : nullptr,
+                text.data(), t.Count(), nullptr);
   }
   void PolyTextOut(DWORD, R r) {
     const std::uint32_t count = r.U32(36);
     if (!r.HasArray(std::min<std::size_t>(40, r.Size()), count, 40)) return;
     std::u16string text;
     for (std::uint32_t k = 0; k < count; ++k) {
-      const std::size_t e = 40 + 40 * static_cast<std::size_t>(k);
-      const std::uint32_t n = r.U32(e + 8), offString = r.U32(e + 12), options = r.U32(e + 16);
-      const RECT rc{r.Coord(e + 20), r.Coord(e + 24), r.Coord(e + 28), r.Coord(e + 32)};
-      if (!ReadText(r, offString, n, 2, text)) continue;
-      TextRun(r.Coord(e), r.Coord(e + 4), options, rc, text, ReadAdvances(r, r.U32(e + 36), n, options));
+      const TEmrText t{r, 40 + 40 * static_cast<std::size_t>(k)};
+      if (!ReadText(r, t.StringOffset(), t.Count(), 2, text)) continue;
+      TextRun(t.Reference().X, t.Reference().Y, t.Options(), t.Rect(), text, ReadAdvances(t));
     }
   }
 
@@ -593,56 +583,66 @@ class TEmfPlayer : public TPlayerBase {
 
   // Bitmaps.
   void BitBlt(DWORD type, R r) {
-    // Bounds, destination, rop, source origin, source transform, colour, usage, the DIB.
-    const LONG x = r.Coord(24), y = r.Coord(28), w = r.Coord(32), h = r.Coord(36);
-    const DWORD rop = r.U32(40);
-    if (r.U32(84) == 0) {
-      PatBlt(DC, x, y, w, h, rop);
+    const TEmrBlt blt{r, type};
+    const POINT d = blt.Dest();
+    const SIZE ds = blt.DestSize();
+    if (blt.SourceInfoSize() == 0) {
+      PatBlt(DC, d.X, d.Y, ds.cx, ds.cy, blt.Rop());
       return;
     }
+    TRecordDib dib;
     const BITMAPINFO* bmi;
     const void* b;
-    if (!Dib(r, 80, bmi, b)) return;
-    const LONG sw = type == EMR_STRETCHBLT ? r.Coord(100) : w, sh = type == EMR_STRETCHBLT ? r.Coord(104) : h;
-    const int ht = std::abs(static_cast<int>(bmi->bmiHeader.biHeight));
-    // Source rows count from the top; a bottom-up DIB counts them from the bottom.
-    const LONG sy = bmi->bmiHeader.biHeight > 0 ? ht - r.Coord(48) - sh : r.Coord(48);
-    StretchDIBits(DC, x, y, w, h, r.Coord(44), sy, sw, sh, b, bmi, r.U32(76), rop);
+    if (!blt.Dib(dib) || !Dib(dib, bmi, b)) return;
+    const SIZE ss = blt.SourceSize();
+    // StretchDIBits counts a bottom-up bitmap's rows from the bottom.
+    const LONG top = blt.SourceTop(dib);
+    const LONG sy = dib.BottomUp() ? dib.Height() - top - ss.cy : top;
+    StretchDIBits(DC, d.X, d.Y, ds.cx, ds.cy, blt.Source().X, sy, ss.cx, ss.cy, b, bmi, blt.Usage(), blt.Rop());
   }
-  void StretchDib(DWORD, R r) {
+  void StretchDib(DWORD type, R r) {
+    const TEmrDibBits rec{r, type};
+    TRecordDib dib;
     const BITMAPINFO* bmi;
     const void* b;
-    if (!Dib(r, 48, bmi, b)) return;
-    StretchDIBits(DC, r.Coord(24), r.Coord(28), r.Coord(72), r.Coord(76), r.Coord(32), r.Coord(36), r.Coord(40),
-                  r.Coord(44), b, bmi, r.U32(64), r.U32(68));
+    if (!rec.Dib(dib) || !Dib(dib, bmi, b)) return;
+    const POINT d = rec.Dest(), s = rec.Source();
+    const SIZE ds = rec.DestSize(), ss = rec.SourceSize();
+    StretchDIBits(DC, d.X, d.Y, ds.cx, ds.cy, s.X, s.Y, ss.cx, ss.cy, b, bmi, rec.Usage(), rec.Rop());
   }
-  void DibToDevice(DWORD, R r) {
+  void DibToDevice(DWORD type, R r) {
+    const TEmrDibBits rec{r, type};
+    TRecordDib dib;
     const BITMAPINFO* bmi;
     const void* b;
-    if (!Dib(r, 48, bmi, b)) return;
-    SetDIBitsToDevice(DC, r.Coord(24), r.Coord(28), r.U32(40), r.U32(44), r.Coord(32), r.Coord(36), r.U32(68),
-                      r.U32(72), b, bmi, r.U32(64));
+    if (!rec.Dib(dib) || !Dib(dib, bmi, b)) return;
+    const POINT d = rec.Dest(), s = rec.Source();
+    const SIZE ss = rec.SourceSize();
+    SetDIBitsToDevice(DC, d.X, d.Y, static_cast<DWORD>(ss.cx), static_cast<DWORD>(ss.cy), s.X, s.Y, rec.StartScan(),
+                      rec.Scans(), b, bmi, rec.Usage());
   }
   void BlendBlt(DWORD type, R r) {
-    const BITMAPINFO* bmi;
-    const void* b;
-    if (!Dib(r, 84, bmi, b)) return;
+    const TEmrBlt blt{r, type};
+    TRecordDib dib;
+    if (!blt.Dib(dib)) return;
+    const std::string packed = dib.Packed();
     TBitmap src;
-    if (!src.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(DibCopy.data()), DibCopy.size())) return;
+    if (!src.LoadFromDIB(reinterpret_cast<const std::uint8_t*>(packed.data()), packed.size())) return;
     src.SetPixelFormat(pf32bit);
     HDC mem = CreateCompatibleDC(DC);
     HGDIOBJ old = SelectObject(mem, static_cast<HBITMAP>(src.GetHandle()));
-    const LONG x = r.Coord(24), y = r.Coord(28), w = r.Coord(32), h = r.Coord(36);
-    const DWORD op = r.U32(40);
+    const POINT d = blt.Dest(), s = blt.Source();
+    const SIZE ds = blt.DestSize(), ss = blt.SourceSize();
+    const DWORD op = blt.Rop();
     if (type == EMR_ALPHABLEND) {
       BLENDFUNCTION bf;
       bf.BlendOp = static_cast<BYTE>(op & 0xFF);
       bf.BlendFlags = static_cast<BYTE>((op >> 8) & 0xFF);
       bf.SourceConstantAlpha = static_cast<BYTE>((op >> 16) & 0xFF);
       bf.AlphaFormat = static_cast<BYTE>((op >> 24) & 0xFF);
-      AlphaBlend(DC, x, y, w, h, mem, r.Coord(44), r.Coord(48), r.Coord(100), r.Coord(104), bf);
+      AlphaBlend(DC, d.X, d.Y, ds.cx, ds.cy, mem, s.X, s.Y, ss.cx, ss.cy, bf);
     } else {
-      TransparentBlt(DC, x, y, w, h, mem, r.Coord(44), r.Coord(48), r.Coord(100), r.Coord(104), op);
+      TransparentBlt(DC, d.X, d.Y, ds.cx, ds.cy, mem, s.X, s.Y, ss.cx, ss.cy, op);
     }
     SelectObject(mem, old);
     DeleteDC(mem);

@@ -43,8 +43,41 @@ class TGifReader {
   std::size_t P = 0;
 };
 
+// Where the expanded indices of a frame go, row by row in the file's order (interlaced or not).
+// Only the part from the frame's top-left that lies on the screen is kept: nothing else is ever
+// shown, and a frame may declare any size up to 65535 x 65535.
+class TFrameSink {
+ public:
+  TFrameSink(int width, int height, int keepW, int keepH, bool interlaced, std::vector<std::uint8_t>& out)
+      : FWidth(width), FHeight(height), FKeepW(keepW), FKeepH(keepH), FInterlaced(interlaced), FOut(out),
+        FLeft(static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height)) {}
+  bool Done() const { return FLeft == 0; }
+  void Put(std::uint8_t v) {
+    if (FX < FKeepW && FY < FKeepH) FOut[static_cast<std::size_t>(FY) * FKeepW + FX] = v;
+    --FLeft;
+    if (++FX == FWidth) NextRow();
+  }
+
+ private:
+  void NextRow() {
+    FX = 0;
+    if (!FInterlaced) {
+      ++FY;
+      return;
+    }
+    static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    FY += step[FPass];
+    while (FY >= FHeight && FPass < 3) FY = start[++FPass];
+  }
+  const int FWidth, FHeight, FKeepW, FKeepH;
+  const bool FInterlaced;
+  std::vector<std::uint8_t>& FOut;
+  std::uint64_t FLeft;
+  int FX = 0, FY = 0, FPass = 0;
+};
+
 // LZW expansion of one frame's indices; missing data leaves the rest at index 0.
-void Lzw(std::string_view data, int minCode, std::vector<std::uint8_t>& out) {
+void Lzw(std::string_view data, int minCode, TFrameSink& out) {
   if (minCode < 1 || minCode > 11) BadGif();
   const int clear = 1 << minCode, eoi = clear + 1;
   std::vector<std::uint16_t> prefix(4096);
@@ -53,9 +86,9 @@ void Lzw(std::string_view data, int minCode, std::vector<std::uint8_t>& out) {
   std::uint8_t first = 0;
   std::uint32_t bits = 0;
   int bitCount = 0;
-  std::size_t outPos = 0, p = 0;
+  std::size_t p = 0;
   for (int i = 0; i < clear; ++i) suffix[i] = static_cast<std::uint8_t>(i);
-  while (outPos < out.size()) {
+  while (!out.Done()) {
     while (bitCount < codeSize && p < data.size()) {
       bits |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(data[p++])) << bitCount;
       bitCount += 8;
@@ -73,7 +106,7 @@ void Lzw(std::string_view data, int minCode, std::vector<std::uint8_t>& out) {
     if (code == eoi) break;
     if (old < 0) {
       if (code >= clear) break;
-      out[outPos++] = static_cast<std::uint8_t>(code);
+      out.Put(static_cast<std::uint8_t>(code));
       old = code;
       first = static_cast<std::uint8_t>(code);
       continue;
@@ -91,7 +124,7 @@ void Lzw(std::string_view data, int minCode, std::vector<std::uint8_t>& out) {
     }
     first = suffix[code];
     stack[sp++] = first;
-    while (sp > 0 && outPos < out.size()) out[outPos++] = stack[--sp];
+    while (sp > 0 && !out.Done()) out.Put(stack[--sp]);
     if (next < 4096) {
       prefix[next] = static_cast<std::uint16_t>(old);
       suffix[next] = first;
@@ -134,6 +167,8 @@ void TGIFImage::LoadFromStream(TStream& stream) {
   int loop = -1;
   TGIFFrame pending;
   bool ended = false;
+  bool drawn = false;  // a frame of pixels was read, even if none of them lies on the screen
+  std::int64_t framePixels = 0;
   while (!ended) {
     const std::uint8_t kind = r.Byte();
     if (kind == 0x3B) {
@@ -170,20 +205,23 @@ void TGIFImage::LoadFromStream(TStream& stream) {
         if (r.P >= data.size()) break;
         continue;
       }
-      CheckPictureSize(f.Width, f.Height);
-      std::vector<std::uint8_t> indices(static_cast<std::size_t>(f.Width) * f.Height, 0);
-      Lzw(lzw, minCode, indices);
-      if (f.Interlaced) {
-        f.Indices.resize(indices.size());
-        int src = 0;
-        static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
-        for (int pass = 0; pass < 4; ++pass)
-          for (int y = start[pass]; y < f.Height; y += step[pass], ++src)
-            std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(src) * f.Width, f.Width,
-                        f.Indices.begin() + static_cast<std::ptrdiff_t>(y) * f.Width);
-      } else {
-        f.Indices = std::move(indices);
+      // The frame as shown: its part on the screen. All frames together stay within the budget.
+      const int keepW = std::min(f.Width, std::max(w - f.Left, 0)), keepH = std::min(f.Height, std::max(h - f.Top, 0));
+      drawn = true;
+      if (keepW == 0 || keepH == 0) {
+        f.Width = f.Height = 0;
+        f.ColorMap.clear();
+        frames.push_back(std::move(f));
+        if (r.P >= data.size()) break;
+        continue;
       }
+      CheckPictureSize(keepW, keepH, framePixels);
+      framePixels += static_cast<std::int64_t>(keepW) * keepH;
+      f.Indices.assign(static_cast<std::size_t>(keepW) * keepH, 0);
+      TFrameSink sink(f.Width, f.Height, keepW, keepH, f.Interlaced, f.Indices);
+      Lzw(lzw, minCode, sink);
+      f.Width = keepW;
+      f.Height = keepH;
       frames.push_back(std::move(f));
     } else {
       // Unknown block: the rest of the file cannot be parsed. Keep what was read when it holds a
@@ -193,7 +231,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
     }
     if (r.P >= data.size()) break;
   }
-  if (std::none_of(frames.begin(), frames.end(), [](const TGIFFrame& f) { return !f.Indices.empty(); })) BadGif();
+  if (!drawn) BadGif();
   if (r.P < data.size()) {
     stream.Seek(static_cast<std::int64_t>(r.P) - static_cast<std::int64_t>(data.size()), soCurrent);
     data.resize(r.P);

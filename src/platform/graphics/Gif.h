@@ -6,6 +6,7 @@
 enum TGIFDisposalMethod { dmNone, dmNoDisposal, dmBackground, dmPrevious };
 
 struct TGIFFrame {
+  // The part of the frame that lies on the screen (nothing else is ever shown).
   int Left = 0, Top = 0, Width = 0, Height = 0;
   int Delay = 0;  // hundredths of a second, as the file gives it
   TGIFDisposalMethod Disposal = dmNone;

@@ -58,8 +58,9 @@ inline void SetLE32(std::string& s, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// Largest picture side and pixel count accepted from a file, so that a forged header cannot ask
-// for gigabytes.
+// Largest picture side accepted from a file; the pixel count is bounded by PicturePixelBudget, so
+// that a forged header cannot ask for gigabytes.
 constexpr int MaxPictureSide = 65535;
-constexpr std::int64_t MaxPicturePixels = std::int64_t(1) << 28;
-void CheckPictureSize(std::int64_t width, std::int64_t height);
+// Raises EInvalidGraphic when a side is not positive or too long, or when the pixels (plus
+// `others` already taken by the same picture's other frames) exceed the budget.
+void CheckPictureSize(std::int64_t width, std::int64_t height, std::int64_t others = 0);

@@ -62,6 +62,15 @@ bool DecodeJpegRaw(const unsigned char* data, unsigned long size, bool grayscale
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, size);
   jpeg_read_header(&cinfo, TRUE);
+  // Refused before the decoder allocates its buffers for the declared size (a progressive
+  // picture keeps every coefficient of it).
+  const std::int64_t declared = static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height;
+  if (declared <= 0 || cinfo.image_width > MaxPictureSide || cinfo.image_height > MaxPictureSide ||
+      declared > PicturePixelBudget()) {
+    std::strcpy(message, "Picture size is not valid");
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
   if (grayscale) {
     cinfo.out_color_space = JCS_GRAYSCALE;
   } else if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
@@ -72,7 +81,7 @@ bool DecodeJpegRaw(const unsigned char* data, unsigned long size, bool grayscale
   jpeg_start_decompress(&cinfo);
   const int w = static_cast<int>(cinfo.output_width), h = static_cast<int>(cinfo.output_height);
   if (w <= 0 || h <= 0 || w > MaxPictureSide || h > MaxPictureSide ||
-      static_cast<std::int64_t>(w) * h > MaxPicturePixels) {
+      static_cast<std::int64_t>(w) * h > PicturePixelBudget()) {
     std::strcpy(message, "Picture size is not valid");
     jpeg_destroy_decompress(&cinfo);
     return false;

@@ -1,6 +1,7 @@
 #include "platform/graphics/Pictures.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -77,9 +78,19 @@ UnicodeString TPicture::GraphicExtension(TGraphicClass cls) {
 
 // ---- shared helpers -------------------------------------------------------------------------
 
-void CheckPictureSize(std::int64_t width, std::int64_t height) {
+namespace {
+std::atomic<std::int64_t> PixelBudget{DefaultPicturePixelBudget};
+}
+
+std::int64_t PicturePixelBudget() { return PixelBudget.load(std::memory_order_relaxed); }
+
+void SetPicturePixelBudget(std::int64_t pixels) {
+  PixelBudget.store(pixels > 0 ? pixels : DefaultPicturePixelBudget, std::memory_order_relaxed);
+}
+
+void CheckPictureSize(std::int64_t width, std::int64_t height, std::int64_t others) {
   if (width <= 0 || height <= 0 || width > MaxPictureSide || height > MaxPictureSide ||
-      width * height > MaxPicturePixels)
+      width * height > PicturePixelBudget() - others)
     throw EInvalidGraphic(std::string_view("Picture size is not valid"));
 }
 

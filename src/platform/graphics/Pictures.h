@@ -85,6 +85,14 @@ struct TPixelImage {
   bool Empty() const { return Width <= 0 || Height <= 0; }
 };
 
+// The most pixels one picture read from bytes may declare, all its frames together, and the most
+// a metafile may ask for when it is played onto a bitmap. Decoders refuse a header beyond it as a
+// bad picture before they allocate anything for it. The default (2^27, 512 MB of 32-bit pixels)
+// is above any photograph or scan a document holds; 0 restores it.
+constexpr std::int64_t DefaultPicturePixelBudget = std::int64_t(1) << 27;
+std::int64_t PicturePixelBudget();
+void SetPicturePixelBudget(std::int64_t pixels);
+
 // Draws an image onto a canvas stretched into rect: per-pixel alpha when the image has it, else
 // opaque. Shared by every raster picture class.
 void DrawPixelImage(TCanvas& canvas, const TRect& rect, const TPixelImage& image);

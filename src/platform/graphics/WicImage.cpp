@@ -44,6 +44,8 @@ bool ToolkitDecode(std::string_view data, const char* format, TPixelImage& image
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     const QSize size = reader.size();
+    // A declared size beyond the budget is refused before any pixel is allocated.
+    if (size.isValid() && static_cast<std::int64_t>(size.width()) * size.height() > PicturePixelBudget()) return false;
     const QImage::Format layout = reader.imageFormat();
     if (size.isValid() && !size.isEmpty() &&
         (layout == QImage::Format_RGB32 || layout == QImage::Format_ARGB32)) {

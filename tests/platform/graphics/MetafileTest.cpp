@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "platform/graphics/EmfRecordCases.h"
 #include "platform/graphics/EmfRecorder.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImageCodecs.h"
@@ -513,5 +514,24 @@ TEST(MetafileTest, RecordsOtherProgramsWrite) {
     b.Flush();
     DeleteEnhMetaFile(emf);
     EXPECT_EQ(b.GetPixel(c.X, c.Y), c.Color) << c.Name;
+  }
+}
+
+// The records the PDF translator's test reads too (EmfRecordCases.h): played onto a bitmap they
+// give the pixels each case names.
+TEST(MetafileTest, PlaysTheSharedRecordCases) {
+  for (const emfcases::TCase& c : emfcases::Cases()) {
+    const std::string bytes = emfcases::Page(c);
+    HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data()));
+    ASSERT_NE(emf, nullptr) << c.Name;
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(160, 320);
+    const RECT page{0, 0, 794, 1123};
+    PlayEnhMetaFile(b.GetCanvas()->GetHandle(), emf, &page);
+    b.Flush();
+    DeleteEnhMetaFile(emf);
+    for (const emfcases::TProbe& p : c.Probes)
+      EXPECT_EQ(b.GetPixel(p.X, p.Y), emfcases::Ref(p.Rgb)) << c.Name << " at " << p.X << "," << p.Y;
   }
 }

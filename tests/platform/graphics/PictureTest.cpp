@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -575,4 +576,87 @@ TEST(PictureTest, BitmapWhoseColourTableRunsPastItsFileSizeSavesWhole) {
   ASSERT_EQ(again.GetHeight(), b.GetHeight());
   for (int y = 0; y < b.GetHeight(); ++y)
     for (int x = 0; x < b.GetWidth(); ++x) EXPECT_EQ(again.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
+}
+
+// A GIF frame may declare any size up to 65535 x 65535 whatever its screen; only its part on the
+// screen is kept, so a small file cannot make the reader hold a quarter of a gigabyte.
+TEST(PictureTest, GifFrameBeyondItsScreenKeepsOnlyThePartOnIt) {
+  std::string gif = "GIF89a";
+  PutLE16(gif, 48);
+  PutLE16(gif, 65535);
+  gif += std::string("\x80\0\0", 3) + std::string("\0\0\0\xFF\xFF\xFF", 6);  // black, white
+  gif += '\x2C';
+  for (std::uint32_t v : {0u, 0u, 4096u, 65535u}) PutLE16(gif, v);
+  // Clear, index 1, end: the rest of the frame stays at index 0.
+  gif += std::string("\0\x02\x02\x4C\x01\0\x3B", 7);
+  TGIFImage g;
+  Load(g, gif);
+  ASSERT_EQ(g.FrameCount(), 1);
+  EXPECT_EQ(g.Frame(0).Width, 48);
+  EXPECT_EQ(g.Frame(0).Height, 65535);
+  EXPECT_EQ(g.Frame(0).Indices.size(), std::size_t(48) * 65535);
+  EXPECT_EQ(g.Frame(0).Indices[0], 1);
+  EXPECT_EQ(g.Frame(0).Indices[1], 0);
+}
+
+// Every decoder refuses a picture that declares more pixels than the budget, as a bad picture,
+// and reads it within the budget.
+TEST(PictureTest, DecodersKeepToThePixelBudget) {
+  struct TBudgetGuard {
+    ~TBudgetGuard() { SetPicturePixelBudget(0); }
+  } guard;
+  TPixelImage px;
+  px.Resize(16, 12, 0xFF2080C0u);
+  TBitmap b;
+  b.FromPixels(px);
+  TJPEGImage jpeg;
+  jpeg.Assign(&b);
+  TIcon icon;
+  icon.FromPixels(px);
+  TMetafile emf;
+  {
+    TMetafileCanvas canvas(emf, nullptr);
+    canvas.Rectangle(0, 0, 30, 20);
+  }
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::function<std::unique_ptr<TGraphic>()> Make;
+  } cases[] = {
+      {"bmp", Fixture("rgb4x3.bmp"), [] { return std::make_unique<TBitmap>(); }},
+      {"png", Fixture("rgba3x2.png"), [] { return std::make_unique<TPngImage>(); }},
+      {"gif", Fixture("two-frames.gif"), [] { return std::make_unique<TGIFImage>(); }},
+      {"jpeg", Saved(jpeg), [] { return std::make_unique<TJPEGImage>(); }},
+      {"tiff", Fixture("rgb2x2.tif"), [] { return std::make_unique<TWICImage>(); }},
+      {"icon", Saved(icon), [] { return std::make_unique<TIcon>(); }},
+      {"emf played onto a bitmap", Saved(emf), [] { return std::make_unique<TMetafile>(); }},
+  };
+  for (const auto& c : cases) {
+    SetPicturePixelBudget(0);
+    auto g = c.Make();
+    Load(*g, c.Bytes);
+    // A picture's pixels: its size, or all its frames together.
+    std::int64_t pixels = std::int64_t(g->GetWidth()) * g->GetHeight();
+    if (const auto* gif = dynamic_cast<const TGIFImage*>(g.get())) {
+      std::int64_t frames = 0;
+      for (int i = 0; i < gif->FrameCount(); ++i) frames += std::int64_t(gif->Frame(i).Width) * gif->Frame(i).Height;
+      pixels = std::max(pixels, frames);
+    }
+    ASSERT_GT(pixels, 1) << c.Name;
+    EXPECT_FALSE(g->ToPixels().Empty()) << c.Name;
+    SetPicturePixelBudget(pixels);
+    auto within = c.Make();
+    Load(*within, c.Bytes);
+    EXPECT_EQ(std::int64_t(within->GetWidth()) * within->GetHeight(), std::int64_t(within->ToPixels().Pixels.size()))
+        << c.Name;
+    SetPicturePixelBudget(pixels - 1);
+    EXPECT_THROW(
+        {
+          auto beyond = c.Make();
+          Load(*beyond, c.Bytes);
+          beyond->ToPixels();
+        },
+        EInvalidGraphic)
+        << c.Name;
+  }
 }
