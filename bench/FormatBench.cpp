@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -282,6 +284,40 @@ void BM_FormattedMemory(benchmark::State& state) {
   }
 }
 
+// ---- the formatting's result ---------------------------------------------------------------------
+
+// A digest of the formatted draw items of both documents (their formatting stream) on the
+// reference canvas and on the screen's, and of their minimal widths: a change of speed must keep
+// it. With TAVRELO_FORMAT_STREAM set, the streams are also written to that file, for comparing.
+void BM_FormatStreamDigest(benchmark::State& state) {
+  std::uint32_t digest = 2166136261u;
+  std::string all;
+  for (auto _ : state) {
+    digest = 2166136261u;
+    all.clear();
+    for (bool reference : {true, false})
+      for (std::uint32_t seed : Seeds) {
+        TBenchDoc d(seed);
+        d.Doc->SetUseReferenceCanvas(reference);
+        d.Doc->Format(false);
+        TMemoryStream ms;
+        d.Doc->DrawItems->SaveToStream(&ms, d.Doc->GetItems());
+        all.append(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+        const int minWidth = d.Doc->CalculateMinDocWidthPlus(0, nullptr, nullptr);
+        all.append(reinterpret_cast<const char*>(&minWidth), sizeof minWidth);
+      }
+    for (char c : all) digest = (digest ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  if (const char* path = std::getenv("TAVRELO_FORMAT_STREAM")) {
+    if (FILE* f = std::fopen(path, "wb")) {
+      std::fwrite(all.data(), 1, all.size(), f);
+      std::fclose(f);
+    }
+  }
+  state.counters["digest"] = digest;
+  state.counters["bytes"] = static_cast<double>(all.size());
+}
+
 BENCHMARK(BM_FormatFull)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatFull_ShapingFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatFull_QTextDocument)->Unit(benchmark::kMillisecond);
@@ -290,5 +326,6 @@ BENCHMARK(BM_TypeOneChar_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchma
 BENCHMARK(BM_MinimalWidth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MinimalWidth_QTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormattedMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatStreamDigest)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
