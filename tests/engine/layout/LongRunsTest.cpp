@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "engine/layout/DrawLines.h"
 #include "engine/layout/RVPlainFormattedData.h"
 #include "engine/support/GeneratedDocument.h"
 
@@ -47,7 +48,8 @@ std::u16string Unbreakable(std::size_t Length, bool Digits) {
 }
 
 // Formats one paragraph of the text in a child process whose address space may grow by at most
-// Budget bytes beyond what it had before; the child's exit status (0: formatted, 2: out of memory).
+// BytesPerChar a character (and the allocator's slack) beyond what it had before; the child's exit
+// status (0: formatted, 2: out of memory).
 int FormatWithin(const std::u16string& Text, bool Reference, std::size_t BytesPerChar) {
   std::fflush(nullptr);
   const pid_t pid = fork();
@@ -70,7 +72,8 @@ int FormatWithin(const std::u16string& Text, bool Reference, std::size_t BytesPe
       const rlimit r{limit, limit};
       if (setrlimit(RLIMIT_AS, &r) != 0) _exit(3);
       doc.Format(false);
-      _exit(doc.DrawItems && static_cast<std::size_t>(doc.DrawItems->Count()) > Text.size() / 200 ? 0 : 4);
+      // On the screen's canvas the document widens to its widest word: the line stays whole.
+      _exit(doc.DrawItems && doc.DrawItems->Count() > 0 ? 0 : 4);
     } catch (const std::bad_alloc&) {
       _exit(2);
     }
