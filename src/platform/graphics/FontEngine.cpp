@@ -515,7 +515,7 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
 // Results of shaping, keyed by text and options: formatting measures the same words again and
 // again. Two ways per set: a new result replaces the less recently used of its set. A result
 // nobody holds any more is reused for the next one, so a steady stream of new texts allocates
-// nothing.
+// nothing. The results' bytes count against the bound of all fonts' shaped texts.
 struct TShapeCache {
   static constexpr std::size_t Sets = 512;
   static constexpr int MaxKeptLength = 256;  // longer texts are not kept
