@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "support/GeneratedDocument.h"
+#include "platform/graphics/FontCaches.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/TextPeers.h"
 
@@ -66,6 +69,9 @@ void Counters(benchmark::State& state, const TBenchDoc& d) {
   state.counters["height_px"] = d.Doc->DocumentHeight;
   // A4 at 96 pixels an inch less margins of 0.8 inch: 969 pixels of text a page.
   state.counters["pages_A4"] = d.Doc->DocumentHeight / 969.0;
+  const TFontCacheLimits use = GetFontCacheUsage();
+  state.counters["shape_cache_MB"] = static_cast<double>(use.ShapedTextBytes) / 1e6;
+  state.counters["font_cache_MB"] = static_cast<double>(use.FontBytes) / 1e6;
 }
 
 void BM_FormatFull(benchmark::State& state) {
@@ -282,6 +288,69 @@ void BM_FormattedMemory(benchmark::State& state) {
   }
 }
 
+// ---- a line without spaces ----------------------------------------------------------------------
+
+// A paragraph of 3 M characters without a space (letters with kerning pairs and accents): its
+// runs are shaped in bounded pieces, so formatting it takes memory linear in its length. The peak
+// counts what new and delete allocate (the shaper's own buffers are bounded by the pieces).
+void BM_FormatLongLine(benchmark::State& state) {
+  constexpr std::size_t Length = 3u << 20;
+  const std::u16string word = u"AVATAR\u00E9tude\u0142awaTypoWAVEfin";
+  std::u16string text;
+  while (text.size() < Length) text += word;
+  text.resize(Length);
+  double bytesPerChar = 0;
+  for (auto _ : state) {
+    TRVStyle sheet(nullptr);
+    SetGeneratedDocumentStyles(sheet);
+    TRVPlainFormattedData doc(&sheet);
+    doc.SetWidth(PageWidth);
+    doc.SetUseReferenceCanvas(true);
+    doc.AddNL(text, gtsBody, gpsBody);
+    const std::int64_t before = gAllocated.load();
+    gPeak = before;
+    doc.Format(false);
+    bytesPerChar = static_cast<double>(gPeak.load() - before) / Length;
+    state.counters["lines"] = doc.DrawItems->Count();
+  }
+  state.counters["peak_bytes_per_char"] = bytesPerChar;
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Length));
+}
+
+// ---- the formatting's result ---------------------------------------------------------------------
+
+// A digest of the formatted draw items of both documents (their formatting stream) on the
+// reference canvas and on the screen's, and of their minimal widths: a change of speed must keep
+// it. With TAVRELO_FORMAT_STREAM set, the streams are also written to that file, for comparing.
+void BM_FormatStreamDigest(benchmark::State& state) {
+  std::uint32_t digest = 2166136261u;
+  std::string all;
+  for (auto _ : state) {
+    digest = 2166136261u;
+    all.clear();
+    for (bool reference : {true, false})
+      for (std::uint32_t seed : Seeds) {
+        TBenchDoc d(seed);
+        d.Doc->SetUseReferenceCanvas(reference);
+        d.Doc->Format(false);
+        TMemoryStream ms;
+        d.Doc->DrawItems->SaveToStream(&ms, d.Doc->GetItems());
+        all.append(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+        const int minWidth = d.Doc->CalculateMinDocWidthPlus(0, nullptr, nullptr);
+        all.append(reinterpret_cast<const char*>(&minWidth), sizeof minWidth);
+      }
+    for (char c : all) digest = (digest ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  if (const char* path = std::getenv("TAVRELO_FORMAT_STREAM")) {
+    if (FILE* f = std::fopen(path, "wb")) {
+      std::fwrite(all.data(), 1, all.size(), f);
+      std::fclose(f);
+    }
+  }
+  state.counters["digest"] = digest;
+  state.counters["bytes"] = static_cast<double>(all.size());
+}
+
 BENCHMARK(BM_FormatFull)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatFull_ShapingFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatFull_QTextDocument)->Unit(benchmark::kMillisecond);
@@ -290,5 +359,7 @@ BENCHMARK(BM_TypeOneChar_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchma
 BENCHMARK(BM_MinimalWidth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MinimalWidth_QTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormattedMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatLongLine)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatStreamDigest)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -150,13 +150,16 @@ TDeviceContext* DCLookup(HDC dc) {
 }
 
 const TFontInstance* TGdiFont::Instance() const {
-  std::call_once(FTried, [this] {
+  if (FTried.load(std::memory_order_acquire)) return FInstance.get();
+  std::lock_guard lock(FontLock());
+  if (!FTried.load(std::memory_order_relaxed)) {
     try {
       FInstance = TFontInstance::Get(Log);
     } catch (...) {
       FInstance.reset();
     }
-  });
+    FTried.store(true, std::memory_order_release);
+  }
   return FInstance.get();
 }
 

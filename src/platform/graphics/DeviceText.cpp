@@ -45,7 +45,11 @@ std::size_t GetGlyphImageCacheBytes(HDC dc) {
   return f ? f->GlyphImageBytes() : 0;
 }
 
-std::size_t GetGlyphImageCacheLimit() { return TFontInstance::MaxGlyphImageBytes; }
+std::size_t GetGlyphImageCacheLimit() { return TFontInstance::Limits().GlyphImageBytes; }
+
+void SetFontCacheLimits(const TFontCacheLimits& limits) { TFontInstance::SetLimits(limits); }
+TFontCacheLimits GetFontCacheLimits() { return TFontInstance::Limits(); }
+TFontCacheLimits GetFontCacheUsage() { return TFontInstance::Usage(); }
 
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* tm) {
   TDeviceContext* c;
@@ -105,7 +109,7 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR str, int count, SIZE* size) {
   int width = 0, fit = 0;
   bool known = false;
   if (count > 0 && !(f->MeasureFromRecent(str, count, Options(c), -1, fit, width, known) && known))
-    width = f->Shaped(str, count, Options(c))->Width;
+    width = f->Width(str, count, Options(c));
   *size = TSize(width, f->TM.tmHeight);
   return TRUE;
 }

@@ -20,8 +20,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <list>
 #include <map>
+#include <unordered_set>
 
 #include "platform/base/SysUtils.h"
 
@@ -458,9 +460,68 @@ DWORD TFontFace::GetTable(DWORD tag, DWORD offset, void* buffer, DWORD size) con
 
 // ---- realised fonts -----------------------------------------------------------------------------
 
+namespace {
+
+// The bounds of the caches of all fonts together and what they hold (see TFontCacheLimits).
+struct TCacheBudget {
+  std::atomic<std::size_t> ShapedLimit{TFontCacheLimits{}.ShapedTextBytes};
+  std::atomic<std::size_t> ImageLimit{TFontCacheLimits{}.GlyphImageBytes};
+  std::atomic<std::size_t> FontLimit{TFontCacheLimits{}.FontBytes};
+  std::atomic<std::size_t> Shaped{0}, Images{0}, Fonts{0};
+};
+
+TCacheBudget& Budget() {
+  static TCacheBudget b;
+  return b;
+}
+
+// What a realised font holds of its own, its shape cache's table included.
+std::size_t InstanceBytes();
+
+// Realised fonts by their logical font's bytes (under the font lock).
+std::map<std::string, std::shared_ptr<const TFontInstance>>& InstanceCache() {
+  static std::map<std::string, std::shared_ptr<const TFontInstance>> cache;
+  return cache;
+}
+
+// Every realised font alive, kept or not (under the font lock): a lower bound empties their caches.
+std::unordered_set<const TFontInstance*>& LiveInstances() {
+  static std::unordered_set<const TFontInstance*> live;
+  return live;
+}
+
+}  // namespace
+
+void TFontInstance::SetLimits(const TFontCacheLimits& limits) {
+  TCacheBudget& b = Budget();
+  b.ShapedLimit = limits.ShapedTextBytes;
+  b.ImageLimit = limits.GlyphImageBytes;
+  b.FontLimit = limits.FontBytes;
+  // Caches already past a lowered bound start over.
+  std::lock_guard lock(FontLock());
+  if (b.Shaped.load() > limits.ShapedTextBytes)
+    for (const TFontInstance* f : LiveInstances()) f->DropShaped();
+  if (b.Images.load() > limits.GlyphImageBytes)
+    for (const TFontInstance* f : LiveInstances()) f->DropImages();
+  if (b.Fonts.load() > limits.FontBytes) {
+    InstanceCache().clear();
+    b.Fonts = 0;
+  }
+}
+
+TFontCacheLimits TFontInstance::Limits() {
+  const TCacheBudget& b = Budget();
+  return {b.ShapedLimit.load(), b.ImageLimit.load(), b.FontLimit.load()};
+}
+
+TFontCacheLimits TFontInstance::Usage() {
+  const TCacheBudget& b = Budget();
+  return {b.Shaped.load(), b.Images.load(), b.Fonts.load()};
+}
+
 std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
   std::lock_guard lock(FontLock());
-  static std::map<std::string, std::shared_ptr<const TFontInstance>> cache;
+  auto& cache = InstanceCache();
   LOGFONTW key = lf;
   // Characters after the terminator do not name anything.
   bool end = false;
@@ -475,21 +536,25 @@ std::shared_ptr<const TFontInstance> TFontInstance::Get(const LOGFONTW& lf) {
   auto inst = std::make_shared<TFontInstance>();
   inst->Log = key;
   inst->Init();
-  if (cache.size() > 4096) cache.clear();
-  cache[k] = inst;
+  const std::size_t each = InstanceBytes() + k.size();
+  const std::size_t limit = Budget().FontLimit.load(std::memory_order_relaxed);
+  if ((cache.size() + 1) * each > limit) cache.clear();
+  if (each <= limit) cache[k] = inst;
+  Budget().Fonts = cache.size() * each;
   return inst;
 }
 
 // Results of shaping, keyed by text and options: formatting measures the same words again and
 // again. Two ways per set: a new result replaces the less recently used of its set. A result
 // nobody holds any more is reused for the next one, so a steady stream of new texts allocates
-// nothing.
+// nothing. The results' bytes count against the bound of all fonts' shaped texts.
 struct TShapeCache {
   static constexpr std::size_t Sets = 512;
   static constexpr int MaxKeptLength = 256;  // longer texts are not kept
   struct TSlot {
     std::u16string Key;
     std::shared_ptr<TShapedText> Text;
+    std::size_t Bytes = 0;  // of the result and its key, counted in the budget
   };
   // Sets share a lock by their number, so threads measuring different texts rarely meet.
   struct alignas(64) TLock {
@@ -502,11 +567,50 @@ struct TShapeCache {
   std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
 };
 
+namespace {
+
+std::size_t InstanceBytes() {
+  return sizeof(TFontInstance) + sizeof(TShapeCache) + 2 * TShapeCache::Sets * (sizeof(std::uint64_t) + sizeof(TShapeCache::TSlot)) +
+         TShapeCache::Sets;
+}
+
+// Bytes of a shaped result, as its vectors hold them.
+std::size_t ShapedBytes(const TShapedText& t) {
+  return sizeof(TShapedText) + t.Glyphs.capacity() * sizeof(TShapedGlyph) +
+         (t.Widths.capacity() + t.Order.capacity() + t.Leading.capacity() + t.Trailing.capacity()) * sizeof(int) +
+         t.Levels.capacity() + t.Segments.capacity() * sizeof(TShapedText::TSegmentInfo);
+}
+
+}  // namespace
+
 TFontInstance::TFontInstance() : FShapeCache(std::make_unique<TShapeCache>()) {
   static std::atomic<std::uint64_t> serial{0};
   FSerial = ++serial;
+  std::lock_guard lock(FontLock());
+  LiveInstances().insert(this);
 }
-TFontInstance::~TFontInstance() = default;
+
+TFontInstance::~TFontInstance() {
+  std::lock_guard lock(FontLock());
+  LiveInstances().erase(this);
+  DropShaped();
+  DropImages();
+}
+
+void TFontInstance::DropShaped() const {
+  TShapeCache& cache = *FShapeCache;
+  std::size_t dropped = 0;
+  for (std::size_t set = 0; set < TShapeCache::Sets; ++set) {
+    std::lock_guard lock(cache.LockOf(set));
+    for (std::size_t way = 0; way < 2; ++way) {
+      TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
+      dropped += slot.Bytes;
+      slot = TShapeCache::TSlot{};
+      cache.Hashes[2 * set + way] = 0;
+    }
+  }
+  Budget().Shaped -= dropped;
+}
 
 TFontFace& TFontInstance::Face(int i) const { return *FFaces[static_cast<std::size_t>(i)]; }
 int TFontInstance::FaceCount() const { return FFaceCount.load(std::memory_order_acquire); }
@@ -950,7 +1054,7 @@ void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out
   const std::size_t G = w.Raw.size();
   // Results are shaped into again and again (see TShapeCache): capacity grows by powers of two,
   // and glyphs left from an earlier text are overwritten, not cleared first.
-  if (out.Glyphs.capacity() < G) out.Glyphs.reserve(std::bit_ceil(std::max<std::size_t>(G, 64)));
+  if (out.Glyphs.capacity() < G) out.Glyphs.reserve(std::bit_ceil(std::max<std::size_t>(G, 8)));
   out.Glyphs.resize(G);
   for (std::size_t g = 0; g < G; ++g) {
     const TRawGlyph& rg = w.Raw[g];
@@ -1019,7 +1123,7 @@ void ResetShaped(TShapedText& out, int N, bool rtl) {
   const std::size_t UN = static_cast<std::size_t>(N);
   // Glyphs are sized (and every field written) when positions are rounded.
   if (out.Widths.capacity() < UN) {
-    const std::size_t cap = std::bit_ceil(std::max<std::size_t>(UN, 64));
+    const std::size_t cap = std::bit_ceil(std::max<std::size_t>(UN, 8));
     for (auto* v : {&out.Widths, &out.Order, &out.Leading, &out.Trailing}) v->reserve(cap);
     out.Levels.reserve(cap);
   }
@@ -1153,6 +1257,16 @@ std::pair<hb_script_t, bool> EffectiveScript(hb_script_t sc) {
 // script, and the piece's inner segment bounds are the whole's.
 bool TFontInstance::SameSegments(const TShapedText& whole, const char16_t* s, int a, int m,
                                  const TShapeOptions& opt) const {
+  if (m <= 0) return true;
+  if (whole.Segments.size() == 1 && !whole.Segments[0].Rtl &&
+      EffectiveScript(static_cast<hb_script_t>(whole.Segments[0].Script)) == EffectiveScript(HB_SCRIPT_COMMON)) {
+    // One face and no script but Latin over the whole text: a piece falls into one segment of
+    // that face and script too, unless its first character, a mark that joins what precedes it
+    // in the whole, takes another face when it starts the text.
+    int face = opt.Fallback ? FaceFor(CodePointAt(s, m, 0)) : 0;
+    if (face < 0) face = 0;
+    return face == whole.Segments[0].Face;
+  }
   TShapeWork& w = Work();
   w.Runs.assign(1, TRun{0, m, false});
   Segment(*this, s, m, 0, opt, TSegState{}, false, w);
@@ -1194,17 +1308,19 @@ bool TFontInstance::MeasureFromRecent(const char16_t* s, int n, const TShapeOpti
     if (a > 0 && !G[ua].SafeBreak) return false;
     if (a + n < N && (G[ua + un].Cluster != a + n || !G[ua + un].SafeBreak)) return false;
     if (!SameSegments(t, s, a, n, opt)) return false;
-    // Rounded positions as the piece's own shaping makes them: from its own start.
+    // Rounded positions as the piece's own shaping makes them, from its own start. A position
+    // rounds (half away from zero) past maxExtent exactly when the pen reaches maxExtent + 0.5,
+    // so only the last one is rounded.
+    const double limit = maxExtent >= 0 ? maxExtent + 0.5 : std::numeric_limits<double>::infinity();
     double pen = 0;
-    int prevX = 0, j = 0;
+    int j = 0;
     for (; j < n; ++j) {
-      pen += G[ua + static_cast<std::size_t>(j)].RawAdvance;
-      const int x = static_cast<int>(std::lround(pen));
-      if (maxExtent >= 0 && x > maxExtent) break;
-      prevX = x;
+      const double next = pen + G[ua + static_cast<std::size_t>(j)].RawAdvance;
+      if (next >= limit) break;
+      pen = next;
     }
     fit = j;
-    width = prevX;
+    width = static_cast<int>(std::lround(pen));
     widthKnown = j == n || j == 0 || (G[ua + static_cast<std::size_t>(j)].SafeBreak && SameSegments(t, s, a, j, opt));
     if (!widthKnown) width = 0;
     return true;
@@ -1277,12 +1393,22 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
     std::lock_guard lock(cache.LockOf(set));
     const std::size_t way = cache.Recent[set] ^ 1u;
     TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
-    cache.Recent[set] = static_cast<std::uint8_t>(way);
-    cache.Hashes[2 * set + way] = hash;
-    slot.Key.assign(s, static_cast<std::size_t>(n));
-    slot.Key.append(o.begin(), o.end());
-    w.Spare = std::move(slot.Text);
-    slot.Text = r;
+    // Kept within the budget of all fonts: at the bound a result replaces only a larger one.
+    TCacheBudget& b = Budget();
+    const std::size_t bytes = ShapedBytes(*r) + (static_cast<std::size_t>(n) + o.size()) * sizeof(char16_t);
+    if (bytes <= slot.Bytes || b.Shaped.load(std::memory_order_relaxed) + bytes - slot.Bytes <=
+                                   b.ShapedLimit.load(std::memory_order_relaxed)) {
+      cache.Recent[set] = static_cast<std::uint8_t>(way);
+      cache.Hashes[2 * set + way] = hash;
+      slot.Key.assign(s, static_cast<std::size_t>(n));
+      slot.Key.append(o.begin(), o.end());
+      w.Spare = std::move(slot.Text);
+      slot.Text = r;
+      const std::size_t now = ShapedBytes(*r) + slot.Key.capacity() * sizeof(char16_t);
+      b.Shaped += now;
+      b.Shaped -= slot.Bytes;
+      slot.Bytes = now;
+    }
   }
   // The replaced result is reused only when no caller holds it any more.
   if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();
@@ -1320,6 +1446,15 @@ int TFontInstance::Fit(const char16_t* s, int n, const TShapeOptions& opt, int m
   // and rounding come out as for the whole text. Right-to-left text changes the order, so any
   // piece holding some goes back to shaping the whole text.
   constexpr int Margin = 32;
+  // A cut where the script is not settled yet (digits, punctuation) is safe only when no letter
+  // of another script follows: such a letter would give the whole segment its script.
+  const TCharTable& chars = Chars();
+  int settledFrom = n;
+  while (settledFrom > 0) {
+    const hb_script_t sc = chars.Script(CodePointAt(s, n, settledFrom - 1));
+    if (sc != HB_SCRIPT_COMMON && sc != HB_SCRIPT_INHERITED && sc != HB_SCRIPT_UNKNOWN) break;
+    --settledFrom;
+  }
   TShapeWork& w = Work();
   TShapedText& part = w.Part;
   int pos = 0, prevX = 0, sum = 0, window = 128;
@@ -1344,7 +1479,8 @@ int TFontInstance::Fit(const char16_t* s, int n, const TShapeOptions& opt, int m
         const TRawGlyph& rg = w.Raw[g];
         if (rg.Cluster <= 0 || rg.Cluster > N - Margin) continue;
         if (!rg.SafeBreak || w.FirstGlyph[static_cast<std::size_t>(rg.Cluster)] != static_cast<int>(g)) continue;
-        if (w.After[static_cast<std::size_t>(rg.Cluster - 1)].Script == HB_SCRIPT_COMMON) continue;
+        if (w.After[static_cast<std::size_t>(rg.Cluster - 1)].Script == HB_SCRIPT_COMMON && pos + rg.Cluster < settledFrom)
+          continue;
         stop = rg.Cluster;
         stopGlyph = static_cast<int>(g);
         break;
@@ -1369,6 +1505,15 @@ int TFontInstance::Fit(const char16_t* s, int n, const TShapeOptions& opt, int m
     window = std::min(window * 2, 4096);
   }
   return n;
+}
+
+int TFontInstance::Width(const char16_t* s, int n, const TShapeOptions& opt) const {
+  if (n <= 0 || !s) return 0;
+  if (n <= LongText || opt.RtlReading) return Shaped(s, n, opt)->Width;
+  // The width is the sum of the code units' widths: fitting without a limit gives it.
+  int extent = 0;
+  Fit(s, n, opt, std::numeric_limits<int>::max(), nullptr, extent);
+  return extent;
 }
 
 int TFontInstance::CharWidth(char32_t c) const {
@@ -1444,11 +1589,7 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
     offset = it->second.Offset;
     return it->second.Image;
   }
-  // Bounded by count and by bytes: huge glyphs would otherwise pile up without limit.
-  if (FImages.size() > 8192 || FImageBytes > MaxGlyphImageBytes) {
-    FImages.clear();
-    FImageBytes = 0;
-  }
+  if (FImages.size() > 8192) DropImages();
   const QTransform t(sx, 0, 0, sy, subX / 4.0, 0);
   const QPainterPath path = t.map(GlyphOutline(face, glyph, rotated));
   TGlyphImage gi;
@@ -1465,16 +1606,33 @@ const QImage& TFontInstance::GlyphImage(int face, UINT glyph, bool rotated, doub
     p.end();
     gi.Offset = QPoint(left, top);
   }
-  FImageBytes += static_cast<std::size_t>(gi.Image.sizeInBytes());
+  // Bounded by bytes with every font's images: this font's start over when the new one would
+  // pass the bound, and a glyph that still does not fit is drawn without being kept.
+  TCacheBudget& budget = Budget();
+  const auto bytes = static_cast<std::size_t>(gi.Image.sizeInBytes());
+  const std::size_t limit = budget.ImageLimit.load(std::memory_order_relaxed);
+  if (budget.Images.load(std::memory_order_relaxed) + bytes > limit) DropImages();
+  if (budget.Images.load(std::memory_order_relaxed) + bytes > limit) {
+    FUnkept = std::move(gi);
+    offset = FUnkept.Offset;
+    return FUnkept.Image;
+  }
+  FImageBytes += bytes;
+  budget.Images += bytes;
   auto& slot = FImages.emplace(key, std::move(gi)).first->second;
   offset = slot.Offset;
   return slot.Image;
 }
 
+void TFontInstance::DropImages() const {
+  FImages.clear();
+  Budget().Images -= FImageBytes;
+  FImageBytes = 0;
+}
+
 void TFontInstance::ForgetGlyphs() const {
   std::lock_guard lock(FontLock());
-  FImages.clear();
-  FImageBytes = 0;
+  DropImages();
   FOutlines.clear();
   for (int i = 0; i < FaceCount(); ++i) FFaces[static_cast<std::size_t>(i)]->Impl()->Paths.clear();
 }

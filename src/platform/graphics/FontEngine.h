@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/graphics/DeviceContext.h"
+#include "platform/graphics/FontCaches.h"
 
 struct TFontFaceImpl;
 struct hb_language_impl_t;
@@ -183,6 +184,11 @@ class TFontInstance {
   // False when it cannot answer. The answers equal those of shaping the piece.
   bool MeasureFromRecent(const char16_t* s, int n, const TShapeOptions& opt, int maxExtent, int& fit, int& width,
                          bool& widthKnown) const;
+  // Width of s[0, n) as shaping it whole gives it. Texts longer than LongText without
+  // right-to-left characters are shaped in pieces as Fit shapes them, so that measuring a run of
+  // any length takes memory of a piece's size.
+  int Width(const char16_t* s, int n, const TShapeOptions& opt) const;
+  static constexpr int LongText = 4096;
   // Width of one character shaped alone, without character extra.
   int CharWidth(char32_t c) const;
   // Outline of a glyph in logical units at the origin (y down), synthetic styles applied.
@@ -194,11 +200,14 @@ class TFontInstance {
   // pen position (device pixels); subX is the pen's fractional x in quarters of a pixel.
   const QImage& GlyphImage(int face, UINT glyph, bool rotated, double sx, double sy, int subX, COLORREF color,
                           QPoint& offset) const;
-  // Bytes held by the cached glyph images (bounded: the cache starts over beyond the limit).
+  // Bytes held by this font's cached glyph images (bounded with all fonts' by Limits).
   std::size_t GlyphImageBytes() const;
   // Drops the glyph images and outlines of this font and of its faces (as before a first draw).
   void ForgetGlyphs() const;
-  static constexpr std::size_t MaxGlyphImageBytes = 8u << 20;
+  // The bounds of the caches of all fonts together, and what they hold now.
+  static void SetLimits(const TFontCacheLimits& limits);
+  static TFontCacheLimits Limits();
+  static TFontCacheLimits Usage();
   void UnderlineBand(double& top, double& size) const;
   void StrikeOutBand(double& top, double& size) const;
   UINT FillOutlineMetrics(UINT size, OUTLINETEXTMETRICW* otm) const;
@@ -231,6 +240,9 @@ class TFontInstance {
   };
   mutable std::unordered_map<TImageKey, TGlyphImage, TImageKeyHash> FImages;
   mutable std::size_t FImageBytes = 0;
+  mutable TGlyphImage FUnkept;  // a glyph drawn while the images of all fonts are at their bound
+  void DropImages() const;
+  void DropShaped() const;
 };
 
 // Lock held by anything that touches FreeType or the font caches shared between fonts. Shaping

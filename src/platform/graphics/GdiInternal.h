@@ -36,7 +36,9 @@ class TGdiFont : public TGdiObject {
 
  private:
   mutable std::shared_ptr<const TFontInstance> FInstance;
-  mutable std::once_flag FTried;  // stock fonts are shared by contexts on several threads
+  // Set once FInstance is final. Stock fonts are shared by contexts on several threads; a flag
+  // read before the font lock keeps the lock (and any system call) off every later use.
+  mutable std::atomic<bool> FTried{false};
 };
 
 class TGdiPen : public TGdiObject {

@@ -140,6 +140,14 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* str, int length, int glyphs, int
       *ssa = a.release();
       return S_OK;
     }
+    if (!dx && !clip && !opt.RtlReading && length > TFontInstance::LongText) {
+      // A long run is measured piece by piece; it is shaped whole only when more is asked.
+      a->MeasuredOnly = true;
+      a->OutChars = length;
+      a->Size = TSize(font->Width(text, length, opt), font->TM.tmHeight);
+      *ssa = a.release();
+      return S_OK;
+    }
     if (dx) {
       a->UseOwn = true;
       font->Shape(text, length, opt, a->Own);

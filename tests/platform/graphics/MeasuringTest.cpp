@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/GdiFixture.h"
+#include "platform/graphics/FontCaches.h"
 #include "platform/graphics/Graphics.h"
 
 namespace {
@@ -251,4 +252,91 @@ TEST(TextMeasuring, ThreadsMeasureAlikeAtOnce) {
   for (auto& r : results) threads.emplace_back(run, std::ref(r));
   for (auto& t : threads) t.join();
   for (const auto& r : results) EXPECT_EQ(r, alone);
+}
+
+// Runs longer than a piece are measured piece by piece, cut where the shaper says cutting
+// changes nothing: the widths are those of the run shaped whole (which measuring every
+// character's edge still does).
+TEST(TextMeasuring, LongRunsMeasuredInPiecesAsWhole) {
+  TSurface s(4, 4);
+  auto repeat = [](const std::u16string& word, std::size_t length) {
+    std::u16string r;
+    while (r.size() < length) r += word;
+    r.resize(length);
+    return r;
+  };
+  struct TCase {
+    const char* Name;
+    std::u16string Text;
+    int Extra;
+  };
+  const TCase cases[] = {
+      {"varied words", VariedText(5, 9000), 0},
+      {"varied words, character extra", VariedText(6, 9000), 2},
+      {"letters without a space", repeat(u"AVATAR\u00E9tude\u0142awaTypoWAVEfin", 9000), 0},
+      {"digits and punctuation", repeat(u"0123456789.,", 9000), 0},
+      // The script is settled only by the last word, which gives all digits before it theirs.
+      {"digits, then a Cyrillic word", repeat(u"0123456789.,", 9000) + u"\u0436\u0443\u043A", 0},
+      {"marks and characters beyond the basic plane", repeat(u"e\u0301\U0001D400x\u0308\u4E00", 9000), 0},
+  };
+  for (const char16_t* face : {u"Arial", u"DejaVu Serif"}) {
+    TFontScope f(s.DC, MakeLogFont(face, -15));
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(c.Name);
+      SetTextCharacterExtra(s.DC, c.Extra);
+      const int n = static_cast<int>(c.Text.size());
+      std::vector<INT> dx(c.Text.size());
+      SIZE whole{}, pieces{};
+      ASSERT_TRUE(GetTextExtentExPointW(s.DC, c.Text.c_str(), n, 0x7FFFFFFF, nullptr, dx.data(), &whole));
+      ASSERT_TRUE(GetTextExtentPoint32W(s.DC, c.Text.c_str(), n, &pieces));
+      EXPECT_EQ(pieces.cx, whole.cx);
+      SetTextCharacterExtra(s.DC, 0);
+      if (c.Extra != 0) continue;
+      SCRIPT_STRING_ANALYSIS ssa = nullptr;
+      ASSERT_EQ(ScriptStringAnalyse(s.DC, c.Text.c_str(), n, n * 3 / 2 + 16, -1, SSA_GLYPHS | SSA_FALLBACK, 0, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr, &ssa),
+                S_OK);
+      EXPECT_EQ(ScriptString_pSize(ssa)->cx, whole.cx);
+      // Asked for more than its size, the analysis shapes the run whole.
+      std::vector<int> widths(c.Text.size());
+      ScriptStringGetLogicalWidths(ssa, widths.data());
+      int sum = 0;
+      for (int w : widths) sum += w;
+      EXPECT_EQ(sum, whole.cx);
+      ScriptStringFree(&ssa);
+    }
+  }
+}
+
+// The caches of shaped texts, glyph images and realised fonts stay within the bounds set for
+// them, in bytes, whatever is measured and drawn, and their bounds change no measurement.
+TEST(FontCaches, StayWithinTheirBoundsInBytes) {
+  const TFontCacheLimits saved = GetFontCacheLimits();
+  TSurface s(64, 64);
+  const std::u16string text = VariedText(9, 3000);
+  auto measureAll = [&](std::vector<int>& widths) {
+    widths.clear();
+    for (int size = 9; size < 40; ++size) {
+      TFontScope f(s.DC, MakeLogFont(size % 2 ? u"Arial" : u"DejaVu Serif", -size));
+      for (std::size_t at = 0; at + 12 <= text.size(); at += 7) {
+        SIZE sz;
+        GetTextExtentPoint32W(s.DC, text.c_str() + at, 1 + static_cast<int>(at % 11), &sz);
+        widths.push_back(sz.cx);
+      }
+      TextOutW(s.DC, 0, 0, text.c_str(), 60);
+      const TFontCacheLimits use = GetFontCacheUsage(), limits = GetFontCacheLimits();
+      EXPECT_LE(use.ShapedTextBytes, limits.ShapedTextBytes);
+      EXPECT_LE(use.GlyphImageBytes, limits.GlyphImageBytes);
+      EXPECT_LE(use.FontBytes, limits.FontBytes);
+    }
+  };
+  std::vector<int> roomy, tight;
+  measureAll(roomy);
+  SetFontCacheLimits({.ShapedTextBytes = 20000, .GlyphImageBytes = 30000, .FontBytes = 300000});
+  measureAll(tight);
+  EXPECT_EQ(tight, roomy);
+  SetFontCacheLimits({.ShapedTextBytes = 0, .GlyphImageBytes = 0, .FontBytes = 0});
+  measureAll(tight);
+  EXPECT_EQ(tight, roomy);
+  SetFontCacheLimits(saved);
 }
