@@ -17,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.GetMax();
     parser.Execute();
     doc.EndDoc();
+  } catch (const EListError&) {
+    throw;  // an index error is a fault of the translator, not of the input
   } catch (const Exception&) {
     doc.Abort();
   }

@@ -1,13 +1,35 @@
-// Shared pieces of the fuzz targets: the input as a stream, and the entry point's declaration.
+// Shared pieces of the fuzz targets: the input as a stream, the entry points' declarations, and
+// the start-up every fuzz program makes before its first input.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "engine/document/RVItem.h"
+#include "engine/foundation/RVStartUp.h"
+#include "engine/layout/RVAnimate.h"
+#include "engine/styles/RVStyleDraw.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/Pictures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Called once before the first input, by the fuzzer's own main and by the replay driver.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
+
+// The target's file is the one file of a fuzz program that defines the start-up; the replay
+// driver only calls it.
+#ifndef TAVRELO_FUZZ_DRIVER
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // Each library's start-up, from the bottom up, as the program's main does.
+  RegisterPictureClasses();
+  RegisterFoundation();
+  RegisterStyles();
+  RegisterBuiltInItemTypes();
+  RegisterAnimators();
+  return 0;
+}
+#endif
 
 namespace fuzz {
 

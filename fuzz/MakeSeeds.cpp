@@ -332,6 +332,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   Root = argv[1];
+  LLVMFuzzerInitialize(&argc, &argv);
   fuzz::RegisterStreamFixtures();
   Pictures(Root / ".." / "pictures");
   Components();

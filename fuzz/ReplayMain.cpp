@@ -8,11 +8,13 @@
 #include <iterator>
 #include <vector>
 
+#define TAVRELO_FUZZ_DRIVER
 #include "FuzzCommon.h"
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
+  LLVMFuzzerInitialize(&argc, &argv);
   std::vector<fs::path> files;
   for (int i = 1; i < argc; ++i) {
     std::error_code ec;

@@ -10,12 +10,16 @@
 #include <string>
 
 #include "engine/document/RVGraphicItem.h"
+#include "engine/document/RVItem.h"
 #include "engine/foundation/RVFileFuncs.h"
+#include "engine/foundation/RVStartUp.h"
 #include "engine/foundation/RVUni.h"
+#include "engine/layout/RVAnimate.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "engine/styles/RVStyleDraw.h"
 #include "engine/viewer/RVViroZere.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
@@ -177,6 +181,12 @@ std::string WhyUnreadable(const char* FileName) {
 
 int main(int argc, char** argv) {
   TGuiSession session(argc, argv);
+  // Each library's start-up, from the bottom up; nothing registers itself.
+  RegisterPictureClasses();
+  RegisterFoundation();
+  RegisterStyles();
+  RegisterBuiltInItemTypes();
+  RegisterAnimators();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);
   TViroZere viewer(nullptr);

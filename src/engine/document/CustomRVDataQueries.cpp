@@ -636,6 +636,7 @@ void TCustomRVData::LoadRVFBlockFromStream(TStream* Stream) {
   try {
     ok = LoadRVFFromStream(&block, color, nullptr, &layout);
   } catch (...) {
+    RVRethrowUnlessDataError();
     ok = false;
   }
   State.Exclude(rvstLoadingAsPartOfItem);

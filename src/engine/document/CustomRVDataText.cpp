@@ -452,6 +452,7 @@ bool TCustomRVData::DoSaveTextToStreamW(TStream* Stream, bool SelectionOnly, TRV
     if (progressStarted) SaveProgressDone(rvloTextWrite);
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     if (progressStarted) SaveProgressDone(rvloTextWrite);
     return false;
   }
@@ -465,6 +466,7 @@ bool TCustomRVData::SaveTextToStreamA(const TRVUnicodeString& Path, TStream* Str
     writer.Finish();
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }

@@ -4,6 +4,7 @@
 #include "engine/document/RVPlainText.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVControlImages.h"
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVFMisc.h"
 #include "engine/styles/RVStyle.h"
 #include "platform/base/SysUtils.h"
@@ -333,6 +334,7 @@ bool TRVControlItemInfo::ReadRVFLine(const TRVRawByteString& s, TCustomRVData* A
         ok = ReadType == 2 ? LoadControlFromBinaryString(s, comp, cls, onError, nullptr)
                            : LoadControlFromHex(s, comp, cls, onError, nullptr);
       } catch (...) {
+        RVRethrowUnlessDataError();
         ok = false;
       }
     }

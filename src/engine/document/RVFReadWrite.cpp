@@ -15,6 +15,7 @@
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
+#include "engine/foundation/RVError.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/StyleTemplate.h"
 #include "engine/foundation/RVCollectionBuilder.h"
@@ -571,6 +572,7 @@ bool TCustomRVData::SaveRVFToStreamEx(TStream* Stream, int SaveScope, TColor Col
     w.WriteRange(startNo, startOffs, endNo, endOffs, startPart, endPart, Root);
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }
@@ -911,6 +913,7 @@ class TRVFReader {
       }
       if (g && !g->GetEmpty()) Background->SetRVFBackgroundImage(std::move(g));
     } catch (...) {
+      RVRethrowUnlessDataError();
       Warn(rvfwInvalidPicture);
     }
     return true;
@@ -1563,6 +1566,7 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
     RVFInserted = newCount > 0;
     if (!EditFlag && ItemCount() > 0) UnifyParagraphStyle(std::min(initial, ItemCount() - 1));
   } catch (...) {
+    RVRethrowUnlessDataError();
     ok = false;
   }
   FullReformat = reader.FullReformat;
@@ -1572,6 +1576,7 @@ bool TCustomRVData::DoInsertRVFFromStream(TStream* Stream, int& Index, bool& Ful
     try {
       DoStyleTemplatesChange();
     } catch (...) {
+      RVRethrowUnlessDataError();
       ok = false;
     }
   }
@@ -1616,6 +1621,7 @@ bool TCustomRVData::LoadRVFFromStreamEx(TStream* Stream, TColor& Color, TObject*
   try {
     Clear();
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
   bool fullReformat = false, inserted = false, protect = false;
@@ -1630,6 +1636,7 @@ bool TCustomRVData::LoadRVF(const TRVUnicodeString& FileName, TColor& Color, TOb
     TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
     return LoadRVFFromStream(&stream, Color, Background, Layout);
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }

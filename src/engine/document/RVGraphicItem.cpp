@@ -311,6 +311,7 @@ void TRVGraphicItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int, i
     g->SaveToStream(data);
     writeBody(g, TRVRawByteString(static_cast<const char*>(data.Memory()), static_cast<std::size_t>(data.GetSize())));
   } catch (...) {
+    RVRethrowUnlessDataError();
     // The stream goes back to just after the text line and the invalid picture takes the place;
     // the caller sees a warning, so the substitution is never silent.
     Stream->SetPosition(afterText);
@@ -365,6 +366,7 @@ bool TRVGraphicItemInfo::ReadPictureData(const TRVRawByteString& s, TCustomRVDat
       GraphicHolder->SetGraphic(g.release());
     }
   } catch (...) {
+    RVRethrowUnlessDataError();
     failed = true;
     GraphicHolder->SetGraphic(nullptr);
   }
@@ -428,6 +430,7 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas* Canvas, const TRVItemDrawS
     else
       Canvas->Draw(X, Y, g);
   } catch (...) {
+    RVRethrowUnlessDataError();
     // A picture that cannot be drawn is skipped.
   }
 }
@@ -442,6 +445,7 @@ void TRVGraphicItemInfo::Print(TCanvas* Canvas, int X, int Y, int, bool, bool, b
   try {
     if (TGraphic* g = GetImage()) Canvas->StretchDraw(TRect(X + bx, Y + by, X + bx + w, Y + by + h), g);
   } catch (...) {
+    RVRethrowUnlessDataError();
   }
 }
 
@@ -467,6 +471,7 @@ bool TRVGraphicItemInfo::PrintToBitmap(TObject* Bkgnd, bool, TCustomRVData*, int
     else
       bmp->GetCanvas()->StretchDraw(TRect(0, 0, bmp->GetWidth(), bmp->GetHeight()), g);
   } catch (...) {
+    RVRethrowUnlessDataError();
   }
   return true;
 }

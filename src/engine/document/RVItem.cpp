@@ -537,7 +537,6 @@ void UnregisterItemType(TCustomRVItemInfoClass ItemClass) {
 TCustomRVItemInfoClass BuiltInItemClass(int StyleNo);  // defined with the built-in classes
 
 TCustomRVItemInfoClass ItemClassOfStyleNo(int StyleNo) {
-  RegisterBuiltInItemTypes();
   if (StyleNo >= 0) return TextItemClass;
   if (TCustomRVItemInfoClass c = BuiltInItemClass(StyleNo)) return c;
   for (const auto& row : Registry())

@@ -437,7 +437,8 @@ TCustomRVItemInfoClass ItemClassOfStyleNo(int StyleNo);
 std::unique_ptr<TCustomRVItemInfo> CreateItemByStyleNo(int StyleNo, TCustomRVData* ARVData);
 // The class used for every text item.
 extern TCustomRVItemInfoClass TextItemClass;
-// Fills the registry with the kinds this library builds; the classes' own units call it once.
+// The document library's start-up: fills the registry with the kinds this library builds. The
+// program's main calls it once, after RegisterStyles; calling it again does nothing.
 void RegisterBuiltInItemTypes();
 
 // The index of S in its owner's style list when it is one of them.

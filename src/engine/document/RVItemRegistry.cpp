@@ -42,6 +42,3 @@ void RegisterBuiltInItemTypes() {
   }();
   (void)done;
 }
-
-// Filled at start-up, before any document exists.
-static const bool RegisteredAtStartUp = (RegisterBuiltInItemTypes(), true);

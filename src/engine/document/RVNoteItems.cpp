@@ -3,6 +3,7 @@
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVUni.h"
 #include "platform/base/Classes.h"
@@ -54,6 +55,7 @@ bool TRVSubData::LoadRVFFromStream(TStream* Stream, TColor& Color, TObject* Back
   try {
     Clear();
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
   return InsertRVFFromStream(Stream, 0, Color, Background, Layout, false);

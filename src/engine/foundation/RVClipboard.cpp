@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "engine/foundation/RVError.h"
@@ -11,12 +12,23 @@
 #include "platform/base/NLS.h"
 #include "platform/ui/Clipbrd.h"
 
-// Registered in the order the formats are defined here, before anything else can run.
-const UINT RVFClipboardFormat = RegisterClipboardFormatW(u"ViroZere Format");
-const UINT RTFClipboardFormat = RegisterClipboardFormatW(u"Rich Text Format");
-const UINT URLClipboardFormat = RegisterClipboardFormatW(u"UniformResourceLocator");
-const UINT URLWClipboardFormat = RegisterClipboardFormatW(u"UniformResourceLocatorW");
-const UINT HTMLClipboardFormat = RegisterClipboardFormatW(u"HTML Format");
+namespace {
+const char16_t* const FormatNames[] = {u"ViroZere Format", u"Rich Text Format", u"UniformResourceLocator",
+                                       u"UniformResourceLocatorW", u"HTML Format"};
+UINT FormatIds[std::size(FormatNames)] = {};
+}  // namespace
+
+// Read-only views of the ids, bound without any code running at start-up.
+const UINT& RVFClipboardFormat = FormatIds[0];
+const UINT& RTFClipboardFormat = FormatIds[1];
+const UINT& URLClipboardFormat = FormatIds[2];
+const UINT& URLWClipboardFormat = FormatIds[3];
+const UINT& HTMLClipboardFormat = FormatIds[4];
+
+void RegisterClipboardFormats() {
+  if (FormatIds[0] != 0) return;
+  for (std::size_t i = 0; i < std::size(FormatNames); ++i) FormatIds[i] = RegisterClipboardFormatW(FormatNames[i]);
+}
 
 bool OpenClipboardWithRetries() {
   constexpr int Attempts = 5;

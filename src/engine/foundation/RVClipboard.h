@@ -7,12 +7,14 @@
 #include "engine/foundation/RVTypes.h"
 #include "engine/foundation/RVUni.h"
 
-// Registered once, when the program starts, in this order.
-extern const UINT RVFClipboardFormat;   // "ViroZere Format": RVF bytes of the copied selection
-extern const UINT RTFClipboardFormat;   // "Rich Text Format"
-extern const UINT URLClipboardFormat;   // "UniformResourceLocator": 8-bit URL
-extern const UINT URLWClipboardFormat;  // "UniformResourceLocatorW": UTF-16 URL
-extern const UINT HTMLClipboardFormat;  // "HTML Format"
+// Registered by RegisterFoundation (RVStartUp.h), in this order; 0 until then.
+extern const UINT& RVFClipboardFormat;   // "ViroZere Format": RVF bytes of the copied selection
+extern const UINT& RTFClipboardFormat;   // "Rich Text Format"
+extern const UINT& URLClipboardFormat;   // "UniformResourceLocator": 8-bit URL
+extern const UINT& URLWClipboardFormat;  // "UniformResourceLocatorW": UTF-16 URL
+extern const UINT& HTMLClipboardFormat;  // "HTML Format"
+// Registers the formats above; calling it again does nothing.
+void RegisterClipboardFormats();
 
 // Opens the clipboard, waiting for another program to let it go: five attempts with sleeps of
 // 250, 500, 750 and 1000 ms between them. The last failure reaches the caller.

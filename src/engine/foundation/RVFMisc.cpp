@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVUni.h"
 #include "platform/graphics/Pictures.h"
@@ -329,6 +330,7 @@ bool LoadControlFromBinaryString(const TRVRawByteString& S, std::unique_ptr<TCom
     if (Control->HasParent()) Control->SetParentComponent(Parent);
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     Control.reset();
     return false;
   }

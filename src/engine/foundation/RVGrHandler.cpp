@@ -18,7 +18,6 @@ std::uint32_t Get32(const std::uint8_t* b, std::int64_t at) { return Get16(b, at
 }  // namespace
 
 TRVGraphicHandler::TRVGraphicHandler() {
-  RegisterPictureClasses();
   FDefaultGraphicClasses[rvgtBitmap] = TBitmap::StaticClass();
   FDefaultGraphicClasses[rvgtIcon] = TIcon::StaticClass();
   FDefaultGraphicClasses[rvgtMetafile] = TMetafile::StaticClass();

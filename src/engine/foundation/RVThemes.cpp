@@ -40,12 +40,6 @@ void Bind(T& entry, const char* name) {
   entry = reinterpret_cast<T>(Loader().GetProc ? Loader().GetProc(ThemeLibrary, name) : nullptr);
 }
 
-// Binds at start-up and frees at shutdown, as the unit's initialization and finalization.
-struct TThemeLibraryLifetime {
-  TThemeLibraryLifetime() { LoadXPThemeLibrary(); }
-  ~TThemeLibraryLifetime() { FreeXPThemeLibrary(); }
-} ThemeLibraryLifetime;
-
 }  // namespace
 
 TRVThemeLibraryLoader RVDefaultThemeLibraryLoader() {

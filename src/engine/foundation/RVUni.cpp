@@ -223,6 +223,7 @@ TRVUnicodeTestResult TestUnicodeStream(TStream& stream) {
     if (count) stream.ReadBuffer(sample.data(), static_cast<std::int64_t>(count));
     return sample.find('\0') != std::string::npos ? rvutrUnicode : rvutrNotUnicode;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return rvutrError;
   }
 }
@@ -232,6 +233,7 @@ TRVUnicodeTestResult TestUnicodeFile(const TRVUnicodeString& fileName) {
     TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     return TestUnicodeStream(stream);
   } catch (...) {
+    RVRethrowUnlessDataError();
     return rvutrError;
   }
 }
@@ -243,6 +245,7 @@ bool StreamHasUTF8BOM(TStream& stream) {
     if (stream.Read(bom, 3) != 3) return false;
     return bom[0] == 0xEF && bom[1] == 0xBB && bom[2] == 0xBF;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }
@@ -252,6 +255,7 @@ bool FileHasUTF8BOM(const TRVUnicodeString& fileName) {
     TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     return StreamHasUTF8BOM(stream);
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }

@@ -11,12 +11,6 @@ namespace {
 TRVUniscribeEntryPoints Entries;
 bool Loaded = false;
 
-// Binds at start-up and releases at shutdown.
-struct TUniscribeLifetime {
-  TUniscribeLifetime() { LoadUniscribe(); }
-  ~TUniscribeLifetime() { UnloadUniscribe(); }
-} UniscribeLifetime;
-
 int GlyphBufferSize(int Length) { return (3 * Length + 1) / 2 + 16; }  // ceil(1.5 n + 16)
 
 bool IsRTLReading(TRVGraphicInterface& GI, TCanvas* Canvas) {

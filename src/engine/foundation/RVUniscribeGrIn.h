@@ -5,7 +5,7 @@
 
 #include "engine/foundation/RVWinGrIn.h"
 
-// The string-analysis entry points, bound once at start-up; null while unbound.
+// The string-analysis entry points, bound by RegisterFoundation (RVStartUp.h); null while unbound.
 struct TRVUniscribeEntryPoints {
   decltype(&::ScriptStringAnalyse) ScriptStringAnalyse = nullptr;
   decltype(&::ScriptStringCPtoX) ScriptStringCPtoX = nullptr;

@@ -15,6 +15,7 @@
 #include <typeinfo>
 
 #include "engine/document/RVTextItems.h"
+#include "engine/foundation/RVError.h"
 #include "engine/layout/DrawLines.h"
 
 namespace {
@@ -219,6 +220,7 @@ bool TRVDrawLines::LoadFromStream(TStream* Stream, TRVItemList* Items) {
     if (v != EndMarker) return fail();
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     FreeAll();
     return false;
   }

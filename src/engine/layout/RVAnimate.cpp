@@ -5,6 +5,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVGraphicItem.h"
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrIn.h"
 #include "engine/layout/RVGifAnimate.h"
 #include "engine/styles/RVStyle.h"
@@ -91,6 +92,7 @@ TBitmap* ItemBitmap(TRVGraphicItemInfo* Item) {
   try {
     return Item ? dynamic_cast<TBitmap*>(Item->GetImage()) : nullptr;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return nullptr;  // a picture that cannot be loaded is not animated
   }
 }
@@ -176,16 +178,8 @@ void MakeBitmapAnimator(TCustomRVItemInfo* Item, TCustomRVData* RVData, TRVItemA
   }
 }
 
-namespace {
-
-// The engine's start-up: bitmaps first, the GIF maker in front of them.
-struct TAnimatorsInstaller {
-  TAnimatorsInstaller() { InstallAnimators(); }
-} AnimatorsInstaller;
-
-}  // namespace
-
-void InstallAnimators() {
+// Bitmaps first, the GIF maker in front of them.
+void RegisterAnimators() {
   static bool installed = false;
   if (installed) return;
   installed = true;

@@ -159,9 +159,9 @@ extern int MaxAnimators;
 
 // The makers: each creates, re-binds and resets, or frees the animator of a picture item.
 void MakeBitmapAnimator(TCustomRVItemInfo* Item, TCustomRVData* RVData, TRVItemAnimator*& Animator);
-// Installs the bitmap maker, then the GIF maker in front of it. Runs once when the program starts;
-// calling it again does nothing.
-void InstallAnimators();
+// The layout library's start-up: installs the bitmap maker, then the GIF maker in front of it. The
+// program's main calls it once, after RegisterBuiltInItemTypes; calling it again does nothing.
+void RegisterAnimators();
 
 // Frees an animator held in a variable, leaving the variable nil.
 void FreeAnimatorVar(TRVItemAnimator*& Animator);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "engine/document/CustomRVData.h"
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVGrIn.h"
 #include "engine/foundation/RVThumbnailMaker.h"
@@ -54,6 +55,7 @@ TBitmap* BitmapForPrinting(TGraphic* Graphic, std::unique_ptr<TBitmap>& Owned) {
   try {
     Owned->Assign(Graphic);
   } catch (...) {
+    RVRethrowUnlessDataError();
     Owned = std::make_unique<TBitmap>(Graphic->GetWidth(), Graphic->GetHeight());
     Owned->GetCanvas()->Draw(0, 0, Graphic);
   }
@@ -316,6 +318,7 @@ void TRVBackground::DrawAs(TBackgroundStyle AStyle, TCanvas* Canvas, const TRect
     try {
       printBitmap = BitmapForPrinting(graphic, printCopy);
     } catch (...) {
+      RVRethrowUnlessDataError();
       return;
     }
   }
@@ -325,6 +328,7 @@ void TRVBackground::DrawAs(TBackgroundStyle AStyle, TCanvas* Canvas, const TRect
         DrawOrPrintGraphic(Canvas, x - R.Left, y - R.Top, GraphicInterface, false, printBitmap, nullptr, -1, -1);
       else GraphicInterface->DrawGraphic(Canvas, x - R.Left, y - R.Top, graphic);
     } catch (...) {
+      RVRethrowUnlessDataError();
     }
   };
   if (AStyle == bsStretched) {
@@ -333,6 +337,7 @@ void TRVBackground::DrawAs(TBackgroundStyle AStyle, TCanvas* Canvas, const TRect
         DrawOrPrintGraphic(Canvas, -R.Left, -R.Top, GraphicInterface, false, printBitmap, nullptr, Height, Width);
       else GraphicInterface->StretchDrawGraphic(Canvas, TRect(-R.Left, -R.Top, Width - R.Left, Height - R.Top), graphic);
     } catch (...) {
+      RVRethrowUnlessDataError();
     }
     return;
   }
@@ -385,6 +390,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& AFul
         GraphicInterface->FillRectAlpha(bmp->GetCanvas(), TRect(0, 0, bmp->GetWidth(), bmp->GetHeight()), Color, alpha);
         output(0, 0, bmp.get());
       } catch (...) {
+        RVRethrowUnlessDataError();
         GraphicInterface->FillColorRect(Canvas, R, Color);
       }
     }
@@ -418,6 +424,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& AFul
       if (Style == bsStretched) GraphicInterface->StretchDrawGraphic(Canvas, TRect(0, 0, fullW, fullH), image);
       else forEach([&](int x, int y) { GraphicInterface->StretchDrawGraphic(Canvas, TRect(x, y, x + iw, y + ih), image); });
     } catch (...) {
+      RVRethrowUnlessDataError();
     }
     return;
   }
@@ -430,6 +437,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& AFul
     try {
       tile.GetCanvas()->Draw(0, 0, image);
     } catch (...) {
+      RVRethrowUnlessDataError();
     }
   }
   const bool composeBehind = transparent && !colorOpaque;
@@ -444,6 +452,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& AFul
     try {
       bmp->GetCanvas()->StretchDraw(TRect(0, 0, bmp->GetWidth(), bmp->GetHeight()), image);
     } catch (...) {
+      RVRethrowUnlessDataError();
     }
     output(0, 0, bmp.get());
     return;
@@ -459,6 +468,7 @@ void TRVBackground::Print(TCanvas* Canvas, const TRect& ARect, const TRect& AFul
       try {
         composed->GetCanvas()->Draw(0, 0, image);
       } catch (...) {
+        RVRethrowUnlessDataError();
       }
       src = composed.get();
     }

@@ -1,5 +1,6 @@
 // The formatting stream of a document: the four numbers that describe the formatted document,
 // then its draw items (written and checked by the draw-item list).
+#include "engine/foundation/RVError.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/layout/RVFormattedData.h"
 #include "engine/document/RVTextItems.h"
@@ -69,6 +70,7 @@ bool TCustomRVFormattedData::SaveFormattingToStream(TStream* Stream) {
       Stream->SetSize(pos);
     }
   } catch (...) {
+    RVRethrowUnlessDataError();
     ok = false;
   }
   restore();
@@ -84,6 +86,7 @@ bool TCustomRVFormattedData::LoadFormattingFromStream(TStream* Stream) {
     ok = Read32(Stream, last) && Read32(Stream, docWidth) && Read32(Stream, docHeight) && Read32(Stream, textWidth) &&
          last >= -1 && last < ItemCount() && DrawItems->LoadFromStream(Stream, GetItems());
   } catch (...) {
+    RVRethrowUnlessDataError();
     ok = false;
   }
   if (!ok) {

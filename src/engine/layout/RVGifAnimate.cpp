@@ -7,6 +7,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/document/RVGraphicItem.h"
+#include "engine/foundation/RVError.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Gif.h"
 #include "platform/graphics/Graphics.h"
@@ -54,6 +55,7 @@ TGIFImage* TRVGifImageAnimator::GetGif() const {
     TRVGraphicItemInfo* gi = GetGraphicItem();
     return gi ? dynamic_cast<TGIFImage*>(gi->GetImage()) : nullptr;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return nullptr;
   }
 }
@@ -269,6 +271,7 @@ void MakeGifAnimator(TCustomRVItemInfo* Item, TCustomRVData* RVData, TRVItemAnim
   try {
     gif = gi ? dynamic_cast<TGIFImage*>(gi->GetImage()) : nullptr;
   } catch (...) {
+    RVRethrowUnlessDataError();
     gif = nullptr;
   }
   if (!gif || GifAnimationFrameCount(*gif) <= 1) {

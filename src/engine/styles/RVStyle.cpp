@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVHtmlFuncs.h"
@@ -985,6 +986,7 @@ bool TRVStyle::LoadINI(const UnicodeString& FileName, const UnicodeString& Secti
     LoadFromINI(&ini, Section);
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }

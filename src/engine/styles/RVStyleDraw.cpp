@@ -14,7 +14,6 @@ namespace {
 
 // Soft hyphens are made visible by the text transformation below the styles; it asks here.
 bool SoftHyphensShown() { return ShownSpecialCharacters.Contains(rvspcSoftHyphen); }
-const bool SoftHyphenQueryInstalled = (SoftHyphensShownQuery = &SoftHyphensShown, true);
 
 constexpr UINT AlignBaseline = 24;          // TA_BASELINE
 constexpr UINT AlignBaselineRTL = 24 | 256;  // TA_BASELINE | TA_RTLREADING
@@ -87,6 +86,8 @@ bool WhiteTextOnBack(TColor TextColor, TColor BackColor) {
 }
 
 }  // namespace
+
+void RegisterStyles() { SoftHyphensShownQuery = &SoftHyphensShown; }
 
 // ---- underlines ---------------------------------------------------------------------------------
 

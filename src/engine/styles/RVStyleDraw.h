@@ -28,6 +28,11 @@ using PRVExtraFontInfo = TRVExtraFontInfo*;
 // Members keep their bit numbers: spaces 0, non-breaking spaces 1, tabs 2, soft hyphens 3.
 enum TRVSpecialCharacter : std::uint8_t { rvspcSpace, rvspcNBSP, rvspcTab, rvspcSoftHyphen };
 using TRVSpecialCharacters = TSet<TRVSpecialCharacter, 8>;
+
+// The style library's start-up: installs the foundation's query of the shown soft hyphens. The
+// program's main calls it once, after RegisterFoundation (RVStartUp.h); calling it again does
+// nothing.
+void RegisterStyles();
 // Starts with every member; the engine never clears one (applications may).
 extern TRVSpecialCharacters ShownSpecialCharacters;
 

@@ -38,7 +38,3 @@ void RegisterPictureClasses() {
       for (const TFormat& f : e.Formats) TPicture::RegisterFileFormat(f.Ext, f.Description, e.Class);
   });
 }
-
-namespace {
-const int RegisteredAtStart = (RegisterPictureClasses(), 0);
-}

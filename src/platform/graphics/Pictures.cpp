@@ -46,7 +46,6 @@ void RegisterGraphicClassAlias(const UnicodeString& name, TGraphicClass cls) {
 }
 
 TGraphicClass FindGraphicClass(std::u16string_view name) {
-  RegisterPictureClasses();
   if (const TClassInfo* c = GetClass(name); c && c->InheritsFrom(TGraphic::StaticClassInfo()))
     return static_cast<TGraphicClass>(c);
   for (const auto& a : AliasList())
@@ -60,7 +59,6 @@ void TPicture::RegisterFileFormat(const UnicodeString& ext, const UnicodeString&
 }
 
 TGraphicClass TPicture::FileFormatClass(const UnicodeString& ext) {
-  RegisterPictureClasses();
   const UnicodeString e = NormalExt(ext);
   for (const TFileFormat& f : FileFormats())
     if (f.Ext == e) return f.Class;
@@ -68,7 +66,6 @@ TGraphicClass TPicture::FileFormatClass(const UnicodeString& ext) {
 }
 
 UnicodeString TPicture::GraphicExtension(TGraphicClass cls) {
-  RegisterPictureClasses();
   // The list is newest first; the class's first registration is its last entry.
   const auto& list = FileFormats();
   for (auto it = list.rbegin(); it != list.rend(); ++it)

@@ -424,6 +424,7 @@ class TPicture : public TPersistent {
   std::unique_ptr<TGraphic> FGraphic;
 };
 
-// Makes sure every picture class of the platform is registered (by name and by extension). The
-// registrations also run when the program starts; calling this again does nothing.
+// The graphics library's start-up: registers every picture class of the platform (by name, for
+// streams, and by file extension). The program's main calls it once, before the engine's
+// registrations; calling it again does nothing.
 void RegisterPictureClasses();
