@@ -445,8 +445,7 @@ void TPDFCanvas::SetCurrentFont(int index) {
   if (index > 0 && f->IsTrueType()) f = f->GetSubset(index - 1);
   FCurrentFont = f;
   LinkFont(f);
-  std::string s = "/";
-  s += f->AliasName();
+  std::string s = PDFName(f->AliasName());
   s += " 1 Tf";
   FContent.Add(std::move(s));
   f->SetFontUsed(true);
@@ -665,33 +664,97 @@ void TPDFCanvas::ShowAnsiTextAdvances(std::string text, const float* dx) {
 void TPDFCanvas::ShowGlyphs(const WORD* glyphs, int len, const float* dx) {
   TPDFFont* font = ResolveFont();
   if (!font->IsTrueType()) throw EPDFException("Available for TrueType font only");
-  if (dx) SetWordSpacingRaw(0);
-  std::string run;
-  int runFont = -1;
-  Extended widthSum = 0, total = 0;
-  const Extended unit = FD2P * FCurrentFontSize;
-  for (int i = 0; i < len; ++i) {
-    TNewCharInfo ci = font->GetNewCharByIndex(glyphs[i]);
-    if (ci.FontIndex != runFont) {
-      if (!run.empty()) WriteRun(run);
-      run.clear();
-      SetCurrentFont(ci.FontIndex);
-      runFont = ci.FontIndex;
-    }
-    if (dx) {
-      Extended n = ci.Width / 1000.0L, r = dx[i] / unit;
-      SetCharSpacingRaw(r - n);
-      std::string one(1, static_cast<char>(ci.NewCharacter));
-      WriteRun(one);
-      total += dx[i];
-    } else {
+  if (!dx) {
+    std::string run;
+    int runFont = -1;
+    Extended widthSum = 0;
+    for (int i = 0; i < len; ++i) {
+      TNewCharInfo ci = font->GetNewCharByIndex(glyphs[i]);
+      if (ci.FontIndex != runFont) {
+        if (!run.empty()) WriteRun(run);
+        run.clear();
+        SetCurrentFont(ci.FontIndex);
+        runFont = ci.FontIndex;
+      }
       run += static_cast<char>(ci.NewCharacter);
+      widthSum += ci.Width;
     }
-    widthSum += ci.Width;
+    if (!run.empty()) WriteRun(run);
+    if (HasDecoration()) DrawTextDecoration(widthSum * FCurrentFontSize / 1000);
+    return;
   }
-  if (!run.empty()) WriteRun(run);
-  if (HasDecoration())
-    DrawTextDecoration(dx ? total / FD2P : widthSum * FCurrentFontSize / 1000);
+  SetWordSpacingRaw(0);
+  ShowGlyphArray(font, glyphs, len, dx);
+}
+
+void TPDFCanvas::ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, const float* dx) {
+  // One "TJ" per subset font. The character spacing takes the mean difference between the
+  // caller's advances and the font's widths (widths written in whole thousandths fall behind by
+  // half a thousandth a glyph on average); a glyph then keeps its width, inside one string with
+  // the glyphs before it, while it stands within kDrift of where the caller put it, and past that
+  // a number (whole thousandths of the font size) moves it there. The caller's advances come
+  // rounded to its device's pixels: following each of those roundings would cost a number per
+  // glyph and show nothing; measuring the drift from the start of the line keeps it from adding
+  // up.
+  constexpr Extended kDrift = 0.05L;  // points: two thirds of a pixel at 96 ppi zoomed ten times
+  const Extended unit = FD2P * FCurrentFontSize;
+  const Extended scale = FHorizontalScaling > 0 ? FHorizontalScaling / 100 : 1;
+  const Extended tolerance = FCurrentFontSize > 0 ? kDrift / FCurrentFontSize : 0;
+  std::vector<TNewCharInfo> infos(static_cast<std::size_t>(len));
+  Extended asked = 0, natural = 0;
+  for (int i = 0; i < len; ++i) {
+    infos[static_cast<std::size_t>(i)] = font->GetNewCharByIndex(glyphs[i]);
+    asked += dx[i] / unit;
+    natural += infos[static_cast<std::size_t>(i)].Width / 1000.0L;
+  }
+  Extended spacing = (asked / scale - natural) / len;
+  if (!(std::fabs(spacing) < 1)) spacing = 0;
+  spacing = std::round(spacing * 100000) / 100000;  // as written: five decimals
+  SetCharSpacingRaw(spacing);
+  Extended requested = 0;  // where the caller wants the next glyph, in units of the font size
+  Extended written = 0;    // where the operators put it
+  Extended total = 0;
+  int selected = -1;
+  std::string line;
+  bool inString = false;
+  auto closeArray = [&]() {
+    if (line.empty()) return;
+    if (inString) line += ')';
+    line += "] TJ";
+    FContent.Add(std::move(line));
+    line.clear();
+    inString = false;
+  };
+  for (int i = 0; i < len; ++i) {
+    const TNewCharInfo& ci = infos[static_cast<std::size_t>(i)];
+    if (ci.FontIndex != selected) {
+      closeArray();
+      SetCurrentFont(ci.FontIndex);
+      selected = ci.FontIndex;
+    }
+    if (line.empty()) line += '[';
+    const Extended drift = written - requested;
+    if (i > 0 && std::fabs(drift) > tolerance && std::fabs(drift) < 1e9L) {
+      const std::int64_t adjust = std::llround(drift / scale * 1000);
+      if (adjust != 0) {
+        if (inString) line += ')';
+        AppendPDFInt(line, adjust);
+        inString = false;
+        written -= adjust / 1000.0L * scale;
+      }
+    }
+    if (!inString) {
+      line += '(';
+      inString = true;
+    }
+    const char code = static_cast<char>(ci.NewCharacter);
+    AppendPDFEscaped(line, std::string_view(&code, 1));
+    written += (ci.Width / 1000.0L + spacing) * scale;
+    requested += dx[i] / unit;
+    total += dx[i];
+  }
+  closeArray();
+  if (HasDecoration()) DrawTextDecoration(total / FD2P);
 }
 
 void TPDFCanvas::DrawTextDecoration(Extended width) {
@@ -916,7 +979,7 @@ std::string TPDFCanvas::ProcSetEntry() const {
 std::string TPDFCanvas::FontEntries() const {
   if (FLinkedFont.empty()) return {};
   std::string s = "/Font <<\r\n";
-  for (TPDFFont* f : FLinkedFont) s += "/" + f->AliasName() + " " + f->RefID() + "\r\n";
+  for (TPDFFont* f : FLinkedFont) s += PDFName(f->AliasName()) + " " + f->RefID() + "\r\n";
   s += ">>\r\n";
   return s;
 }

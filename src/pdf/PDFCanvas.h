@@ -185,6 +185,7 @@ class TPDFCanvas : public TPDFObject {
   void ShowWideTextAdvances(const UnicodeString& text, const float* dx);
   void ShowAnsiTextAdvances(std::string text, const float* dx);
   void ShowGlyphs(const WORD* glyphs, int len, const float* dx);
+  void ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, const float* dx);
   void WriteRun(const std::string& codes);
   void DrawTextDecoration(Extended width);
   bool HasDecoration() const;
