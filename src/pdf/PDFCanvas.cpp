@@ -688,59 +688,69 @@ void TPDFCanvas::ShowGlyphs(const WORD* glyphs, int len, const float* dx) {
 }
 
 void TPDFCanvas::ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, const float* dx) {
-  // One "TJ" per subset font. The character spacing takes the mean difference between the
+  // One "TJ" per subset font. The character spacing takes the usual difference between the
   // caller's advances and the font's widths (widths written in whole thousandths fall behind by
   // half a thousandth a glyph on average); a glyph then keeps its width, inside one string with
   // the glyphs before it, while it stands within kDrift of where the caller put it, and past that
   // a number (whole thousandths of the font size) moves it there. The caller's advances come
   // rounded to its device's pixels: following each of those roundings would cost a number per
   // glyph and show nothing; measuring the drift from the start of the line keeps it from adding
-  // up.
-  constexpr Extended kDrift = 0.05L;  // points: two thirds of a pixel at 96 ppi zoomed ten times
-  const Extended unit = FD2P * FCurrentFontSize;
-  const Extended scale = FHorizontalScaling > 0 ? FHorizontalScaling / 100 : 1;
-  const Extended tolerance = FCurrentFontSize > 0 ? kDrift / FCurrentFontSize : 0;
-  std::vector<TNewCharInfo> infos(static_cast<std::size_t>(len));
-  Extended asked = 0, natural = 0;
-  for (int i = 0; i < len; ++i) {
-    infos[static_cast<std::size_t>(i)] = font->GetNewCharByIndex(glyphs[i]);
-    asked += dx[i] / unit;
-    natural += infos[static_cast<std::size_t>(i)].Width / 1000.0L;
+  // up. Plain doubles: a line has some eighty glyphs and a document thousands of lines.
+  constexpr double kDrift = 0.05;  // points: two thirds of a pixel at 96 ppi zoomed ten times
+  const double perUnit = 1.0 / static_cast<double>(FD2P * FCurrentFontSize);  // advances to font sizes
+  const double scale = FHorizontalScaling > 0 ? static_cast<double>(FHorizontalScaling) / 100 : 1;
+  const double tolerance = FCurrentFontSize > 0 ? kDrift / static_cast<double>(FCurrentFontSize) : 0;
+  const std::size_t n = static_cast<std::size_t>(len);
+  FGlyphInfos.resize(n);
+  FDeviations.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    FGlyphInfos[k] = font->GetNewCharByIndex(glyphs[k]);
+    FDeviations[k] = dx[k] * perUnit / scale - FGlyphInfos[k].Width / 1000.0;
   }
-  Extended spacing = (asked / scale - natural) / len;
+  // The mean of the glyphs near the median: the wider spaces of a justified line or a kerned
+  // pair must not move every glyph.
+  auto middle = FDeviations.begin() + len / 2;
+  std::nth_element(FDeviations.begin(), middle, FDeviations.end());
+  const double median = *middle;
+  double sum = 0;
+  int usual = 0;
+  for (double d : FDeviations)
+    if (std::fabs(d - median) <= 0.01) sum += d, ++usual;
+  double spacing = std::round(sum / usual * 100000) / 100000;  // as written: five decimals
   if (!(std::fabs(spacing) < 1)) spacing = 0;
-  spacing = std::round(spacing * 100000) / 100000;  // as written: five decimals
   SetCharSpacingRaw(spacing);
-  Extended requested = 0;  // where the caller wants the next glyph, in units of the font size
-  Extended written = 0;    // where the operators put it
-  Extended total = 0;
+  double requested = 0;  // where the caller wants the next glyph, in units of the font size
+  double written = 0;    // where the operators put it
+  double total = 0;
   int selected = -1;
   std::string line;
+  line.reserve(n + 16);
   bool inString = false;
   auto closeArray = [&]() {
     if (line.empty()) return;
     if (inString) line += ')';
     line += "] TJ";
     FContent.Add(std::move(line));
-    line.clear();
+    line = std::string();
+    line.reserve(n + 16);
     inString = false;
   };
-  for (int i = 0; i < len; ++i) {
-    const TNewCharInfo& ci = infos[static_cast<std::size_t>(i)];
+  for (std::size_t k = 0; k < n; ++k) {
+    const TNewCharInfo& ci = FGlyphInfos[k];
     if (ci.FontIndex != selected) {
       closeArray();
       SetCurrentFont(ci.FontIndex);
       selected = ci.FontIndex;
     }
     if (line.empty()) line += '[';
-    const Extended drift = written - requested;
-    if (i > 0 && std::fabs(drift) > tolerance && std::fabs(drift) < 1e9L) {
+    const double drift = written - requested;
+    if (k > 0 && std::fabs(drift) > tolerance && std::fabs(drift) < 1e9) {
       const std::int64_t adjust = std::llround(drift / scale * 1000);
       if (adjust != 0) {
         if (inString) line += ')';
         AppendPDFInt(line, adjust);
         inString = false;
-        written -= adjust / 1000.0L * scale;
+        written -= adjust / 1000.0 * scale;
       }
     }
     if (!inString) {
@@ -748,10 +758,17 @@ void TPDFCanvas::ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, con
       inString = true;
     }
     const char code = static_cast<char>(ci.NewCharacter);
-    AppendPDFEscaped(line, std::string_view(&code, 1));
-    written += (ci.Width / 1000.0L + spacing) * scale;
-    requested += dx[i] / unit;
-    total += dx[i];
+    switch (code) {
+      case '\n': line += "\\n"; break;
+      case '\r': line += "\\r"; break;
+      case '(': line += "\\("; break;
+      case ')': line += "\\)"; break;
+      case '\\': line += "\\\\"; break;
+      default: line += code;
+    }
+    written += (ci.Width / 1000.0 + spacing) * scale;
+    requested += dx[k] * perUnit;
+    total += dx[k];
   }
   closeArray();
   if (HasDecoration()) DrawTextDecoration(total / FD2P);

@@ -173,6 +173,9 @@ class TPDFCanvas : public TPDFObject {
     Extended CharSpace, WordSpace, HorizontalScaling;
   };
   std::vector<TTrackedState> FStateStack;
+  // Scratch of ShowGlyphArray, kept between lines.
+  std::vector<TNewCharInfo> FGlyphInfos;
+  std::vector<double> FDeviations;
   void OpenText();
   void AddLine(std::string_view nums, const char* op);
   void SetTextMatrixAt(Extended angle, Extended x, Extended y);
