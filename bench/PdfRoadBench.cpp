@@ -1,6 +1,6 @@
 // The PDF road: a text file of about 300 A4 pages (one paragraph a line, DejaVu Sans 12 pt, 2 cm
 // margins) loaded into the report renderer, laid out page by page on the pages of a PDF document
-// and written in one pass, each page recorded at 720 pixels an inch and translated when it ends.
+// and written in one pass, each page recorded at 1440 pixels an inch and translated when it ends.
 // - BM_PdfRoad: the road inside this process, with the share of each step as counters;
 // - BM_PdfRoadProcess: the same as a whole process (this program run again for one road), beside
 //   BM_PdfRoadProcess_LibreOffice, the office suite's converter making a PDF of the same text in

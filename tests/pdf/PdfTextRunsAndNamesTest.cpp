@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "PdfTestUtil.h"
 #include "PdfToolRunner.h"

@@ -74,7 +74,8 @@ struct TWordBox {
 std::vector<TWordBox> WordsOfFirstPage(const std::string& pdf) {
   const std::string html = RunShell("pdftotext -f 1 -l 1 -bbox '" + pdf + "' -");
   std::vector<TWordBox> r;
-  const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
+  const std::regex word(
+      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
   for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it)
     r.push_back({std::stod((*it)[1]), std::stod((*it)[3]), std::stod((*it)[2]), (*it)[4]});
   return r;
