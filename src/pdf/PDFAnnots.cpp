@@ -108,19 +108,20 @@ void TPDFRadioButton::Save() {
   FEngine->StartObj(id);
   std::string s = "/Type /Annot\r\n/Subtype /Widget\r\n/Rect [" +
                   FormatIntQuad(FLeft, FBottom, FRight, FTop) + "]\r\n/P " + FOwner->RefID() + "\r\n";
-  s += FChecked ? "/AS /" + FExportValue + "\r\n" : std::string("/AS /Off\r\n");
+  s += "/AS " + (FChecked ? PDFName(FExportValue) : std::string("/Off")) + "\r\n";
   s += "/MK <</CA " + CryptPDFString(sec, "l", id) + "/AC " + CryptPDFString(sec, "\xFE\xFF", id) +
        "/RC " + CryptPDFString(sec, "\xFE\xFF", id) + "/BC [" + PDFColorToStr(FBorderColor) +
        " ]/BG [" + PDFColorToStr(Color) + " ]>>\r\n";
   s += "/DA " +
-       CryptPDFString(sec, "/" + FFN + " " + PDFIntToStr(FSize) + " Tf " + PDFColorToStr(FontColor) +
+       CryptPDFString(sec, PDFName(FFN) + " " + PDFIntToStr(FSize) + " Tf " + PDFColorToStr(FontColor) +
                                fillOps[FontColor.ColorSpace],
                       id) +
        "\r\n";
   s += "/F " + PDFIntToStr(FlagValue()) + "\r\n/Parent " + FRG->RefID() + "\r\n";
   std::string on = onForm->RefID(), off = offForm->RefID();
-  s += "/AP <</N << /" + FExportValue + " " + on + "/Off  " + off + ">> /D << /" + FExportValue +
-       " " + on + "/Off  " + off + ">> >>\r\n/H /T\r\n";
+  const std::string onName = PDFName(FExportValue);
+  s += "/AP <</N << " + onName + " " + on + "/Off  " + off + ">> /D << " + onName + " " + on + "/Off  " + off +
+       ">> >>\r\n/H /T\r\n";
   s += FieldActions() + ">>\r\n";
   FEngine->SaveToStream(s, false);
   FEngine->CloseObj();
@@ -131,7 +132,7 @@ void TPDFRadioGroup::Save() {
   std::string s = "/FT /Btn\r\n/T " + CryptString(FName) + "\r\n";
   for (auto* b : FItems)
     if (b->Checked()) {
-      s += "/V /" + b->ExportValue() + "\r\n/DV /" + b->ExportValue() + "\r\n";
+      s += "/V " + PDFName(b->ExportValue()) + "\r\n/DV " + PDFName(b->ExportValue()) + "\r\n";
       break;
     }
   s += "/Kids [";
@@ -166,7 +167,7 @@ void TPDFAcroForms::Save() {
   for (auto* f : FAcros) s += f->RefID() + " ";
   for (auto& g : FRadioGroups) s += g->RefID() + " ";
   s += "]\r\n/DR <<\r\n/Font <<";
-  for (auto* f : FFonts) s += "/" + f->AliasName() + " " + f->RefID();
+  for (auto* f : FFonts) s += PDFName(f->AliasName()) + " " + f->RefID();
   s += ">> >>\r\n/CO [";
   for (auto* f : FAcros)
     if (auto* in = dynamic_cast<TPDFInputAnnotation*>(f); in && in->OnOtherControlChanged)

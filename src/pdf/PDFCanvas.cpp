@@ -445,8 +445,7 @@ void TPDFCanvas::SetCurrentFont(int index) {
   if (index > 0 && f->IsTrueType()) f = f->GetSubset(index - 1);
   FCurrentFont = f;
   LinkFont(f);
-  std::string s = "/";
-  s += f->AliasName();
+  std::string s = PDFName(f->AliasName());
   s += " 1 Tf";
   FContent.Add(std::move(s));
   f->SetFontUsed(true);
@@ -665,33 +664,114 @@ void TPDFCanvas::ShowAnsiTextAdvances(std::string text, const float* dx) {
 void TPDFCanvas::ShowGlyphs(const WORD* glyphs, int len, const float* dx) {
   TPDFFont* font = ResolveFont();
   if (!font->IsTrueType()) throw EPDFException("Available for TrueType font only");
-  if (dx) SetWordSpacingRaw(0);
-  std::string run;
-  int runFont = -1;
-  Extended widthSum = 0, total = 0;
-  const Extended unit = FD2P * FCurrentFontSize;
-  for (int i = 0; i < len; ++i) {
-    TNewCharInfo ci = font->GetNewCharByIndex(glyphs[i]);
-    if (ci.FontIndex != runFont) {
-      if (!run.empty()) WriteRun(run);
-      run.clear();
-      SetCurrentFont(ci.FontIndex);
-      runFont = ci.FontIndex;
-    }
-    if (dx) {
-      Extended n = ci.Width / 1000.0L, r = dx[i] / unit;
-      SetCharSpacingRaw(r - n);
-      std::string one(1, static_cast<char>(ci.NewCharacter));
-      WriteRun(one);
-      total += dx[i];
-    } else {
+  if (!dx) {
+    std::string run;
+    int runFont = -1;
+    Extended widthSum = 0;
+    for (int i = 0; i < len; ++i) {
+      TNewCharInfo ci = font->GetNewCharByIndex(glyphs[i]);
+      if (ci.FontIndex != runFont) {
+        if (!run.empty()) WriteRun(run);
+        run.clear();
+        SetCurrentFont(ci.FontIndex);
+        runFont = ci.FontIndex;
+      }
       run += static_cast<char>(ci.NewCharacter);
+      widthSum += ci.Width;
     }
-    widthSum += ci.Width;
+    if (!run.empty()) WriteRun(run);
+    if (HasDecoration()) DrawTextDecoration(widthSum * FCurrentFontSize / 1000);
+    return;
   }
-  if (!run.empty()) WriteRun(run);
-  if (HasDecoration())
-    DrawTextDecoration(dx ? total / FD2P : widthSum * FCurrentFontSize / 1000);
+  SetWordSpacingRaw(0);
+  ShowGlyphArray(font, glyphs, len, dx);
+}
+
+void TPDFCanvas::ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, const float* dx) {
+  // One "TJ" per subset font. The character spacing takes the usual difference between the
+  // caller's advances and the font's widths (widths written in whole thousandths fall behind by
+  // half a thousandth a glyph on average); a glyph then keeps its width, inside one string with
+  // the glyphs before it, while it stands within kDrift of where the caller put it, and past that
+  // a number (whole thousandths of the font size) moves it there. The caller's advances come
+  // rounded to its device's pixels: following each of those roundings would cost a number per
+  // glyph and show nothing; measuring the drift from the start of the line keeps it from adding
+  // up. Plain doubles: a line has some eighty glyphs and a document thousands of lines.
+  constexpr double kDrift = 0.05;  // points: two thirds of a pixel at 96 ppi zoomed ten times
+  const double perUnit = 1.0 / static_cast<double>(FD2P * FCurrentFontSize);  // advances to font sizes
+  const double scale = FHorizontalScaling > 0 ? static_cast<double>(FHorizontalScaling) / 100 : 1;
+  const double tolerance = FCurrentFontSize > 0 ? kDrift / static_cast<double>(FCurrentFontSize) : 0;
+  const std::size_t n = static_cast<std::size_t>(len);
+  FGlyphInfos.resize(n);
+  FDeviations.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    FGlyphInfos[k] = font->GetNewCharByIndex(glyphs[k]);
+    FDeviations[k] = dx[k] * perUnit / scale - FGlyphInfos[k].Width / 1000.0;
+  }
+  // The mean of the glyphs near the median: the wider spaces of a justified line or a kerned
+  // pair must not move every glyph.
+  auto middle = FDeviations.begin() + len / 2;
+  std::nth_element(FDeviations.begin(), middle, FDeviations.end());
+  const double median = *middle;
+  double sum = 0;
+  int usual = 0;
+  for (double d : FDeviations)
+    if (std::fabs(d - median) <= 0.01) sum += d, ++usual;
+  double spacing = std::round(sum / usual * 100000) / 100000;  // as written: five decimals
+  if (!(std::fabs(spacing) < 1)) spacing = 0;
+  SetCharSpacingRaw(spacing);
+  double requested = 0;  // where the caller wants the next glyph, in units of the font size
+  double written = 0;    // where the operators put it
+  double total = 0;
+  int selected = -1;
+  std::string line;
+  line.reserve(n + 16);
+  bool inString = false;
+  auto closeArray = [&]() {
+    if (line.empty()) return;
+    if (inString) line += ')';
+    line += "] TJ";
+    FContent.Add(std::move(line));
+    line = std::string();
+    line.reserve(n + 16);
+    inString = false;
+  };
+  for (std::size_t k = 0; k < n; ++k) {
+    const TNewCharInfo& ci = FGlyphInfos[k];
+    if (ci.FontIndex != selected) {
+      closeArray();
+      SetCurrentFont(ci.FontIndex);
+      selected = ci.FontIndex;
+    }
+    if (line.empty()) line += '[';
+    const double drift = written - requested;
+    if (k > 0 && std::fabs(drift) > tolerance && std::fabs(drift) < 1e9) {
+      const std::int64_t adjust = std::llround(drift / scale * 1000);
+      if (adjust != 0) {
+        if (inString) line += ')';
+        AppendPDFInt(line, adjust);
+        inString = false;
+        written -= adjust / 1000.0 * scale;
+      }
+    }
+    if (!inString) {
+      line += '(';
+      inString = true;
+    }
+    const char code = static_cast<char>(ci.NewCharacter);
+    switch (code) {
+      case '\n': line += "\\n"; break;
+      case '\r': line += "\\r"; break;
+      case '(': line += "\\("; break;
+      case ')': line += "\\)"; break;
+      case '\\': line += "\\\\"; break;
+      default: line += code;
+    }
+    written += (ci.Width / 1000.0 + spacing) * scale;
+    requested += dx[k] * perUnit;
+    total += dx[k];
+  }
+  closeArray();
+  if (HasDecoration()) DrawTextDecoration(total / FD2P);
 }
 
 void TPDFCanvas::DrawTextDecoration(Extended width) {
@@ -916,7 +996,7 @@ std::string TPDFCanvas::ProcSetEntry() const {
 std::string TPDFCanvas::FontEntries() const {
   if (FLinkedFont.empty()) return {};
   std::string s = "/Font <<\r\n";
-  for (TPDFFont* f : FLinkedFont) s += "/" + f->AliasName() + " " + f->RefID() + "\r\n";
+  for (TPDFFont* f : FLinkedFont) s += PDFName(f->AliasName()) + " " + f->RefID() + "\r\n";
   s += ">>\r\n";
   return s;
 }

@@ -173,6 +173,9 @@ class TPDFCanvas : public TPDFObject {
     Extended CharSpace, WordSpace, HorizontalScaling;
   };
   std::vector<TTrackedState> FStateStack;
+  // Scratch of ShowGlyphArray, kept between lines.
+  std::vector<TNewCharInfo> FGlyphInfos;
+  std::vector<double> FDeviations;
   void OpenText();
   void AddLine(std::string_view nums, const char* op);
   void SetTextMatrixAt(Extended angle, Extended x, Extended y);
@@ -185,6 +188,7 @@ class TPDFCanvas : public TPDFObject {
   void ShowWideTextAdvances(const UnicodeString& text, const float* dx);
   void ShowAnsiTextAdvances(std::string text, const float* dx);
   void ShowGlyphs(const WORD* glyphs, int len, const float* dx);
+  void ShowGlyphArray(TPDFFont* font, const WORD* glyphs, int len, const float* dx);
   void WriteRun(const std::string& codes);
   void DrawTextDecoration(Extended width);
   bool HasDecoration() const;

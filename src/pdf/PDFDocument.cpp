@@ -247,8 +247,15 @@ void TPDFDocument::BeginDoc() {
       int fd = -1;
       FTempFileName = RVCreateTemporaryBeside(FFileName, fd);
       ::close(fd);
-      auto file = std::make_unique<TFileStream>(FTempFileName, fmOpenReadWrite);
-      FStream = std::make_unique<TPDFBufferedStream>(std::move(file));
+      std::unique_ptr<TFileStream> file;
+      try {
+        file = std::make_unique<TFileStream>(FTempFileName, fmOpenReadWrite);
+      } catch (const EFOpenError&) {
+        // The user knows the file asked for, not the temporary one beside it.
+        const int error = errno;
+        throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {FFileName, Utf8ToUnicode(std::strerror(error))}));
+      }
+      FStream = std::make_unique<TPDFBufferedStream>(std::move(file), std::size_t(1) << 16, FFileName);
     }
     FEngine->SetStream(FStream.get());
     FEngine->FResolution = FResolution;

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "pdf/PDFDocument.h"
@@ -337,8 +338,9 @@ int TPDFEngine::CreateMetadata(const TPDFDocInfo& data, bool cryptData) {
 
 // ---- buffered output ------------------------------------------------------------------------------
 
-TPDFBufferedStream::TPDFBufferedStream(std::unique_ptr<TStream> target, std::size_t bufferSize)
-    : FTarget(std::move(target)), FLimit(bufferSize) {
+TPDFBufferedStream::TPDFBufferedStream(std::unique_ptr<TStream> target, std::size_t bufferSize,
+                                       UnicodeString fileName)
+    : FTarget(std::move(target)), FFileName(std::move(fileName)), FLimit(bufferSize) {
   FBuffer.reserve(FLimit);
 }
 
@@ -361,8 +363,9 @@ std::int64_t TPDFBufferedStream::Write(const void* buffer, std::int64_t count) {
   if (FBuffer.size() + static_cast<std::size_t>(count) > FLimit) {
     Flush();
     if (static_cast<std::size_t>(count) >= FLimit) {
+      errno = 0;
       std::int64_t w = FTarget->Write(buffer, count);
-      if (w != count) throw EWriteError("Stream write error");
+      if (w != count) WriteFailed(errno);
       FFlushed += count;
       return count;
     }
@@ -383,8 +386,16 @@ std::int64_t TPDFBufferedStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 void TPDFBufferedStream::Flush() {
   if (FBuffer.empty()) return;
   std::int64_t n = static_cast<std::int64_t>(FBuffer.size());
+  errno = 0;
   std::int64_t w = FTarget->Write(FBuffer.data(), n);
+  const int error = errno;
   FBuffer.clear();
   FFlushed += n;
-  if (w != n) throw EWriteError("Stream write error");
+  if (w != n) WriteFailed(error);
+}
+
+void TPDFBufferedStream::WriteFailed(int error) const {
+  if (FFileName.empty()) throw EWriteError("Stream write error");
+  const UnicodeString reason = error ? Utf8ToUnicode(std::strerror(error)) : UnicodeString(u"Stream write error");
+  throw EWriteError(Format(u"Cannot write file \"%s\". %s", {FFileName, reason}));
 }

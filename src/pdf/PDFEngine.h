@@ -161,10 +161,12 @@ class TPDFEngine : public TObject {
 
 // A stream that gathers small writes before they reach the file (a read or a seek flushes them
 // first, so a signature can read the file back); its position counts
-// everything written.
+// everything written. A failed write raises EWriteError naming FileName (the file the user chose,
+// not the temporary one the data goes to).
 class TPDFBufferedStream : public TStream {
  public:
-  explicit TPDFBufferedStream(std::unique_ptr<TStream> target, std::size_t bufferSize = 1 << 16);
+  explicit TPDFBufferedStream(std::unique_ptr<TStream> target, std::size_t bufferSize = 1 << 16,
+                              UnicodeString fileName = {});
   ~TPDFBufferedStream() override;
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
@@ -172,7 +174,9 @@ class TPDFBufferedStream : public TStream {
   void Flush();
 
  private:
+  [[noreturn]] void WriteFailed(int error) const;
   std::unique_ptr<TStream> FTarget;
+  UnicodeString FFileName;
   std::string FBuffer;
   std::size_t FLimit;
   std::int64_t FFlushed = 0;

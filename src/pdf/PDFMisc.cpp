@@ -114,6 +114,27 @@ void AppendPDFEscaped(std::string& out, std::string_view s) {
   }
 }
 
+std::string PDFName(std::string_view s) { return "/" + PDFEscapeName(s); }
+
+std::string PDFEscapeName(std::string_view s) {
+  static const char Hex[] = "0123456789ABCDEF";
+  std::string r;
+  r.reserve(s.size());
+  for (char ch : s) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == 0) continue;
+    const bool regular = c > 0x20 && c < 0x7F && !std::strchr("()<>[]{}/%#", c);
+    if (regular) {
+      r += ch;
+    } else {
+      r += '#';
+      r += Hex[c >> 4];
+      r += Hex[c & 15];
+    }
+  }
+  return r;
+}
+
 std::string PDFEscapeString(std::string_view s) {
   std::string r;
   r.reserve(s.size() + 8);

@@ -34,6 +34,12 @@ inline TDoublePoint DoublePoint(Extended x, Extended y) { return {x, y}; }
 
 std::string PDFEscapeString(std::string_view s);
 void AppendPDFEscaped(std::string& out, std::string_view s);
+// The bytes of a name object as written after its "/": white space, delimiters, "#" and bytes
+// outside the printable ASCII range become "#" and two hexadecimal digits; a zero byte, which no
+// name may hold, is left out.
+std::string PDFEscapeName(std::string_view s);
+// "/" and the escaped bytes.
+std::string PDFName(std::string_view s);
 // FE FF and the UTF-16 code units, high byte first.
 std::string WideToPDFTextString(std::u16string_view w);
 // Each code unit encoded by itself (a surrogate becomes three bytes).

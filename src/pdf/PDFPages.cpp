@@ -219,6 +219,9 @@ void TPDFPage::Save() {
   for (int i = 0; i < FContent.Count(); ++i) n += FContent.Get(i).size() + 2;
   content.reserve(n);
   FContent.AppendText(content);
+  // A written page is never written again: its lines go now, so that a long document written in
+  // one pass holds one page's content at a time.
+  FContent.Clear();
   FEngine->SaveContentStream(content);
 
   FEngine->StartObj(ID());

@@ -235,13 +235,11 @@ void TTrueTypeManager::Load(const TFontTableReader& read, const TMetrics& metric
   RebuildNameTable();
   if (FFontPostScriptName.empty()) {
     std::string n;
-    for (char16_t c : FFontName) {
-      if (c == u' ') n += "#20";
-      else if (c < 0x80) n += char(c);
-    }
-    if (FFontStyle.Contains(fsBold)) n += "#20Bold";
-    if (FFontStyle.Contains(fsItalic)) n += "#20Italic";
-    FFontPostScriptName = n;
+    for (char16_t c : FFontName)
+      if (c < 0x80) n += char(c);
+    if (FFontStyle.Contains(fsBold)) n += " Bold";
+    if (FFontStyle.Contains(fsItalic)) n += " Italic";
+    FFontPostScriptName = PDFEscapeName(n);
   }
   TReader maxp{FTables[ttMaxp].Table}, head{FTables[ttHead].Table};
   FUnitsPerEm = int(head.U16(18));
@@ -280,7 +278,7 @@ void TTrueTypeManager::RebuildNameTable() {
     if (!r.Has(std::size_t(strings) + off, len)) continue;  // a string outside the table is dropped
     std::string text = old.substr(std::size_t(strings) + off, len);
     if (mac && id == 1) FMacFamily = text;
-    if (mac && id == 6) FFontPostScriptName = text;
+    if (mac && id == 6) FFontPostScriptName = PDFEscapeName(text);
     if (win && id == 1) {
       winFamily.clear();
       for (std::size_t k = 0; k + 1 < text.size(); k += 2)

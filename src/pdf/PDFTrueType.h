@@ -72,6 +72,7 @@ class TTrueTypeManager {
   const TFontBox& FontBox() const { return FFontBox; }
   int ItalicAngle() const { return FItalicAngle; }  // tenths of a degree
   int GlyphCount() const { return static_cast<int>(FGlyphsList.size()); }
+  // Escaped as the bytes of a name object, ready to follow a "/".
   const std::string& PostScriptName() const { return FFontPostScriptName; }
   bool IsMono() const { return FIsMono; }
   int UnitsPerEm() const { return FUnitsPerEm; }

@@ -185,6 +185,7 @@ struct TTinyFont {
   bool LongLoca = true;
   std::string Family = "Tiny Face";
   bool PostScriptName = true;
+  std::string PostScript = "TinyFace-Regular";
 
   static std::string Simple(int bytes) {  // one contour, padded with instruction bytes
     std::string g;
@@ -300,7 +301,7 @@ struct TTinyFont {
     }
     std::string& name = t["name"];
     std::vector<std::pair<int, std::string>> recs = {{1, Family}, {2, "Regular"}};
-    if (PostScriptName) recs.push_back({6, "TinyFace-Regular"});
+    if (PostScriptName) recs.push_back({6, PostScript});
     P16(name, 0);
     P16(name, std::uint32_t(recs.size() * 2));
     P16(name, std::uint32_t(6 + 12 * recs.size() * 2));
