@@ -12,7 +12,12 @@ namespace {
 
 using Pt = TGdiFigure::Pt;
 
-LONG Rnd(double v) { return static_cast<LONG>(std::floor(v + 0.5)); }
+// Device coordinates far outside any surface (those of a damaged picture, mapped) are held where a
+// difference of two still fits an int; a NaN becomes 0.
+LONG Rnd(double v) {
+  constexpr double Limit = 1 << 29;
+  return v >= -Limit && v <= Limit ? static_cast<LONG>(std::floor(v + 0.5)) : v > 0 ? LONG(Limit) : v < 0 ? -LONG(Limit) : 0;
+}
 
 TDeviceContext* Ctx(HDC dc) { return DCLookup(dc); }
 
