@@ -124,7 +124,7 @@ HBITMAP StockBitmap() {
 // Device coordinates far outside any surface (those of a damaged picture, mapped) are held where a
 // difference of two still fits an int; a NaN becomes 0.
 LONG Rnd(double v) {
-  constexpr double Limit = 1 << 30;
+  constexpr double Limit = 1 << 29;
   return v >= -Limit && v <= Limit ? static_cast<LONG>(std::floor(v + 0.5)) : v > 0 ? LONG(Limit) : v < 0 ? -LONG(Limit) : 0;
 }
 
