@@ -1,6 +1,6 @@
 // Plain text: 10 MB of UTF-8 and of CP1251 text loaded into a document and saved back in the same
-// encoding, beside the plain conversion of the same bytes to UTF-16 and back by the platform's
-// code-page functions over ICU (the floor).
+// encoding, beside two floors: the plain conversion of the same bytes to UTF-16 and back by the
+// platform's code-page functions, and by the converter library's own calls (no table of ours).
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -10,6 +10,7 @@
 #include "engine/document/RVPlainText.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/base/CodePagePeer.h"
 #include "platform/base/NLS.h"
 
 namespace {
@@ -72,9 +73,25 @@ void IcuFloor(benchmark::State& state, TRVCodePage cp) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
 
+// The converter library's floor: its own two calls, each into a result sized beforehand.
+void LibraryFloor(benchmark::State& state, TRVCodePage cp) {
+  const TRVRawByteString& bytes = Bytes(cp);
+  for (auto _ : state) {
+    UnicodeString u;
+    std::string back;
+    if (!LibraryCodePageToUnicode(cp, bytes, u) || !LibraryUnicodeToCodePage(cp, u, back) ||
+        back.size() != bytes.size())
+      state.SkipWithError("round trip differs");
+    benchmark::DoNotOptimize(back.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
 BENCHMARK_CAPTURE(LoadAndSave, UTF8, 65001)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(IcuFloor, UTF8, 65001)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadAndSave, CP1251, 1251)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(IcuFloor, CP1251, 1251)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LibraryFloor, UTF8, 65001)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LibraryFloor, CP1251, 1251)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Thumbnails of a 4000x3000 picture: a 24-bit bitmap and the same picture as a JPEG (whose
-// decoding is part of the work), shrunk to 1000x750 and 400x300. Beside each, its peer in the same
+// Thumbnails of a 4000x3000 picture: a 24-bit and a 32-bit bitmap and the same picture as a JPEG
+// (whose decoding is part of the work), shrunk to 1000x750 and 400x300. Beside each, its peer in the same
 // run: the toolkit's smooth scaling of the same pixels, and for the JPEG the JPEG library's own
 // decoding followed by that scaling. Times are the CPU time of the whole process, so that the
 // toolkit's scaling threads count as one thread's work; peak_MB is the largest rise of allocated
@@ -40,6 +40,17 @@ const TBitmap& Source() {
   return *bmp;
 }
 
+// The same picture as a 32-bit bitmap, the form the toolkit's peer scales.
+const TBitmap& Source32() {
+  static const std::unique_ptr<TBitmap> bmp = [] {
+    auto b = std::make_unique<TBitmap>();
+    b->Assign(&Source());
+    b->SetPixelFormat(pf32bit);
+    return b;
+  }();
+  return *bmp;
+}
+
 const std::string& JpegBytes() {
   static const std::string bytes = [] {
     TJPEGImage j;
@@ -51,10 +62,10 @@ const std::string& JpegBytes() {
   return bytes;
 }
 
-void Thumbnail(benchmark::State& state, bool jpeg) {
+void Thumbnail(benchmark::State& state, bool jpeg, bool bits32 = false) {
   const int w = static_cast<int>(state.range(0)), h = w * 3 / 4;
   const std::string& bytes = JpegBytes();
-  const TBitmap& source = Source();
+  const TBitmap& source = bits32 ? Source32() : Source();
   MeasurePeak(state, [&] {
     if (jpeg) {  // start from the compressed bytes every time
       TJPEGImage fresh;
@@ -91,6 +102,7 @@ void Thumbnail_Toolkit(benchmark::State& state, bool jpeg) {
 }  // namespace
 
 BENCHMARK_CAPTURE(Thumbnail, Bitmap, false)->Arg(1000)->Arg(400)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(Thumbnail, Bitmap32, false, true)->Arg(1000)->Arg(400)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(Thumbnail_Toolkit, Bitmap, false)->Arg(1000)->Arg(400)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(Thumbnail, Jpeg, true)->Arg(1000)->Arg(400)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(Thumbnail_Toolkit, Jpeg, true)->Arg(1000)->Arg(400)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();

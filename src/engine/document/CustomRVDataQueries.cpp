@@ -342,6 +342,9 @@ template <typename T>
 TCustomRVItemInfo* FindBackwards(TCustomRVData* Doc, int ItemNo) {
   for (int i = std::min(ItemNo, Doc->ItemCount() - 1); i >= 0; --i) {
     TCustomRVItemInfo* item = Doc->GetItem(i);
+    // Text items are neither markers nor sequences and hold no documents: most of a document
+    // is passed over without a cast.
+    if (item->StyleNo >= 0) continue;
     if (dynamic_cast<T*>(item)) return item;
     if (TCustomRVItemInfo* r = FindInSubDocs<T>(item, nullptr, false)) return r;
   }

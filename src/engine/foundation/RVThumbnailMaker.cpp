@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/foundation/RVGrHandler.h"
 #include "platform/graphics/Graphics.h"
@@ -15,6 +20,7 @@ namespace {
 constexpr float ResampleRadius = 2.0f;
 
 typedef float TFloat4 __attribute__((vector_size(16)));
+typedef std::uint8_t TBytes4 __attribute__((vector_size(4)));
 
 // Mitchell-Netravali with B = C = 1/3.
 float Filter(float x) {
@@ -64,7 +70,40 @@ TWPMatrix MakeWeights(int dstSize, int srcSize) {
 std::uint8_t StoreChannel(float v) {
   if (v <= 0.0f) return 0;
   if (v >= 255.0f) return 255;
-  return static_cast<std::uint8_t>(std::nearbyint(v));  // halves to even
+  // Halves to even, as nearbyint does in the default rounding mode, without its library call:
+  // adding 2^23 leaves no bits below the unit, so the addition itself rounds.
+  const float shifted = v + 8388608.0f;
+  return static_cast<std::uint8_t>(shifted - 8388608.0f);
+}
+
+// The bytes at P as floats, lane by lane; the processor's unpacking where it has it (the
+// compiler turns the generic form into one conversion per lane).
+TFloat4 BytesToFloats(const std::uint8_t* P) {
+#if defined(__SSE2__)
+  int v;
+  std::memcpy(&v, P, 4);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i x = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero), zero);
+  return reinterpret_cast<TFloat4>(_mm_cvtepi32_ps(x));
+#else
+  TBytes4 b;
+  std::memcpy(&b, P, 4);
+  return __builtin_convertvector(b, TFloat4);
+#endif
+}
+
+// Four sums stored as bytes, as StoreChannel stores each.
+void StoreChannels(std::uint8_t* D, TFloat4 V) {
+#if defined(__SSE2__)
+  __m128 x = _mm_min_ps(_mm_max_ps(reinterpret_cast<__m128>(V), _mm_setzero_ps()), _mm_set1_ps(255.0f));
+  const __m128 shift = _mm_set1_ps(8388608.0f);
+  x = _mm_sub_ps(_mm_add_ps(x, shift), shift);
+  const __m128i i = _mm_cvttps_epi32(x);
+  const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(i, i), _mm_setzero_si128()));
+  std::memcpy(D, &packed, 4);
+#else
+  for (int c = 0; c < 4; ++c) D[c] = StoreChannel(V[c]);
+#endif
 }
 
 // Distance between scan lines 0 and 1 (0 for one row).
@@ -94,36 +133,80 @@ void Resample(const TSourceRows& src, TBitmap& dst) {
   const std::uint8_t* srcRow0 = src.Row0;
   const std::ptrdiff_t srcStride = src.Stride;
   const int bpp = src.BytesPerPixel;
-  // Each source row as blue, green, red, unused in one 4-float vector per pixel: the three sums
-  // run side by side, each in the same order as channel by channel.
-  std::vector<TFloat4> row(static_cast<std::size_t>(sw));
-  for (int y = 0; y < sh; ++y) {
-    const std::uint8_t* s = srcRow0 + y * srcStride;
-    for (int x = 0; x < sw; ++x, s += bpp)
-      row[static_cast<std::size_t>(x)] =
-          TFloat4{static_cast<float>(s[0]), static_cast<float>(s[1]), static_cast<float>(s[2]), 0.0f};
-    std::uint8_t* t = temp.data() + static_cast<std::size_t>(y) * tStride;
+  // Each source pixel as blue, green, red, unused in one 4-float vector: the three sums run side
+  // by side, each in the same order as channel by channel. Four rows go together, their pixels
+  // interleaved: the four sums of a target pixel are independent, so the processor overlaps them
+  // instead of waiting on one chain of additions (each sum keeps its order, and so its value).
+  constexpr int Rows = 4;
+  std::vector<TFloat4> rows4(static_cast<std::size_t>(sw) * Rows);
+  // A target pixel's three bytes; all but the row's last are stored four at a time (the fourth
+  // byte is the next pixel's, written after).
+  auto store = [dw](std::uint8_t* t, int i, const TFloat4& sum) {
+    if (i + 1 < dw) {
+      StoreChannels(t + i * 3, sum);
+      return;
+    }
+    t[i * 3] = StoreChannel(sum[0]);
+    t[i * 3 + 1] = StoreChannel(sum[1]);
+    t[i * 3 + 2] = StoreChannel(sum[2]);
+  };
+  for (int y0 = 0; y0 < sh; y0 += Rows) {
+    const int n = std::min(Rows, sh - y0);
+    for (int r = 0; r < n; ++r) {
+      // Four bytes are read per pixel (the fourth lane is never stored); the last pixel of a
+      // 24-bit row is copied first, so that nothing past the row is read.
+      const std::uint8_t* s = srcRow0 + (y0 + r) * srcStride;
+      TFloat4* d = rows4.data() + r;
+      const int whole = bpp == 4 ? sw : sw - 1;
+      for (int x = 0; x < whole; ++x, s += bpp, d += Rows) *d = BytesToFloats(s);
+      if (whole < sw) {
+        std::uint8_t last[4] = {s[0], s[1], s[2], 0};
+        *d = BytesToFloats(last);
+      }
+    }
+    std::uint8_t* t = temp.data() + static_cast<std::size_t>(y0) * tStride;
     for (int i = 0; i < dw; ++i) {
-      TFloat4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
-      for (const TWeightedPixel& wp : columns.Items[static_cast<std::size_t>(i)])
-        sum += row[static_cast<std::size_t>(wp.Pixel)] * wp.Weight;
-      t[i * 3] = StoreChannel(sum[0]);
-      t[i * 3 + 1] = StoreChannel(sum[1]);
-      t[i * 3 + 2] = StoreChannel(sum[2]);
+      const std::vector<TWeightedPixel>& taps = columns.Items[static_cast<std::size_t>(i)];
+      if (n == Rows) {
+        TFloat4 s0 = {0.0f, 0.0f, 0.0f, 0.0f}, s1 = s0, s2 = s0, s3 = s0;
+        for (const TWeightedPixel& wp : taps) {
+          const TFloat4* p = rows4.data() + static_cast<std::size_t>(wp.Pixel) * Rows;
+          s0 += p[0] * wp.Weight;
+          s1 += p[1] * wp.Weight;
+          s2 += p[2] * wp.Weight;
+          s3 += p[3] * wp.Weight;
+        }
+        store(t, i, s0);
+        store(t + tStride, i, s1);
+        store(t + 2 * tStride, i, s2);
+        store(t + 3 * tStride, i, s3);
+      } else {
+        for (int r = 0; r < n; ++r) {
+          TFloat4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
+          for (const TWeightedPixel& wp : taps) sum += rows4[static_cast<std::size_t>(wp.Pixel) * Rows + r] * wp.Weight;
+          store(t + r * tStride, i, sum);
+        }
+      }
     }
   }
 
   std::uint8_t* dstRow0 = dst.ScanLine(0);
   const std::ptrdiff_t dstStride = RowStride(dst);
+  // Four channel values at a time (each sum in the same order as one by one).
+  const std::size_t quads = tStride / 4;
   std::vector<float> acc(tStride);
+  std::vector<TFloat4> acc4(quads);
   for (int y = 0; y < dh; ++y) {
     std::fill(acc.begin(), acc.end(), 0.0f);
+    std::fill(acc4.begin(), acc4.end(), TFloat4{0.0f, 0.0f, 0.0f, 0.0f});
     for (const TWeightedPixel& wp : rows.Items[static_cast<std::size_t>(y)]) {
       const std::uint8_t* t = temp.data() + static_cast<std::size_t>(wp.Pixel) * tStride;
-      for (std::size_t k = 0; k < tStride; ++k) acc[k] += t[k] * wp.Weight;
+      for (std::size_t q = 0; q < quads; ++q) acc4[q] += BytesToFloats(t + q * 4) * wp.Weight;
+      for (std::size_t k = quads * 4; k < tStride; ++k) acc[k] += t[k] * wp.Weight;
     }
     std::uint8_t* d = dstRow0 + y * dstStride;
-    for (std::size_t k = 0; k < tStride; ++k) d[k] = StoreChannel(acc[k]);
+    for (std::size_t q = 0; q < quads; ++q) StoreChannels(d + q * 4, acc4[q]);
+    for (std::size_t k = quads * 4; k < tStride; ++k) d[k] = StoreChannel(acc[k]);
   }
 }
 

@@ -72,6 +72,9 @@ struct CodePageConverters {
   // False when no byte of a single-byte code page decodes to a combining mark, so decoding
   // needs no composition pass.
   bool MayCombine = true;
+  // The Unicode encodings carry every code point as it stands: composing would change the text
+  // (and its bytes on saving), so the composition flags do nothing for them.
+  bool KeepsCodePoints = false;
   // Single-byte code pages convert by their own table (shared by all threads); the converters
   // then serve only for information.
   const nls_tables::TSingleByteTable* Table = nullptr;
@@ -148,6 +151,7 @@ CodePageConverters* ConvertersFor(UINT cp) {
         ucnv_setFromUCallBack(entry.Helper.get(), StopAtUnmappable, nullptr, nullptr,
                               nullptr, &err);
       }
+      entry.KeepsCodePoints = cp == CP_UTF8 || cp == 65000 || cp == 54936;
       entry.Table = nls_tables::SingleByteTableFor(cp, entry.Main.get());
       if (entry.Table) {
         entry.MayCombine = entry.Table->MayCombine();
@@ -557,7 +561,7 @@ bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, Unicode
         }
     }
   }
-  if ((flags & MB_PRECOMPOSED) && c->MayCombine) Precompose(result);
+  if ((flags & MB_PRECOMPOSED) && c->MayCombine && !c->KeepsCodePoints) Precompose(result);
   out.swap(result);
   return true;
 }
@@ -612,7 +616,7 @@ bool UnicodeToCodePage(UINT codePage, DWORD flags, std::u16string_view src, std:
   UErrorCode err = U_ZERO_ERROR;
   ucnv_setFromUCallBack(cnv, FromUnicodeCallback, &ctx, nullptr, nullptr, &err);
   UnicodeString composed;
-  if (flags & WC_COMPOSITECHECK) {
+  if ((flags & WC_COMPOSITECHECK) && !c->KeepsCodePoints) {
     // Base letters with marks are written as the code page's precomposed letters. When the code
     // page has no marks of its own, any mark reaches the callback, which asks for composition.
     if (c->MayCombine) {

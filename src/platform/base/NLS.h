@@ -61,7 +61,7 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info);
 // ("?" when null); usedDefaultChar (may be null) tells whether that happened. Without
 // WC_NO_BEST_FIT_CHARS the code page's best-fit mappings are used. With MB_PRECOMPOSED and
 // WC_COMPOSITECHECK a letter followed by combining marks becomes the precomposed letter where one
-// exists. A precomposed character that
+// exists, except in UTF-8, UTF-7 and GB18030, which keep every code point. A precomposed character that
 // the code page lacks is written as its canonical decomposition when the code page has all its
 // parts (Vietnamese text in 1258).
 bool CodePageToUnicode(UINT codePage, DWORD flags, std::string_view src, UnicodeString& out);

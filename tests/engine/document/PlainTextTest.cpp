@@ -212,3 +212,57 @@ TEST(PlainTextWrite, SaveTextKeepsOldFileOnFailure) {
     EXPECT_EQ(ReadFile(ro + "keep.txt"), "old");
   }
 }
+
+TEST(PlainTextRoundTrip, UnicodeKeepsCodePointsLegacyCodePagesCompose) {
+  // Letters with marks that have precomposed forms (E + U+0302 is U+00CA), two marks on one
+  // letter, and a mark after a supplementary letter.
+  const std::u16string text = u"E\u0302tre cafe\u0301\r\na\u0323\u0302 \U0001D400\u0301 x";
+  auto be = [](std::string le) {
+    for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
+    return le;
+  };
+  const std::string le = UnicodeToUtf16LE(text), bom = "\xFF\xFE";
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+    TRVCodePage CodePage;   // for 8-bit text
+    std::u16string Loaded;  // the items' text, lines joined by CR LF
+    std::string Saved;      // empty: the bytes read
+  } cases[] = {
+      {"UTF-8", UnicodeToUtf8(text), 65001, text, {}},
+      // The 8-bit writer writes no signature.
+      {"UTF-8 with signature", "\xEF\xBB\xBF" + UnicodeToUtf8(text), 65001, text, UnicodeToUtf8(text)},
+      {"UTF-16LE", le, 0, text, {}},
+      {"UTF-16LE with signature", bom + le, 0, text, {}},
+      // Big-endian text is taken by its signature; the writer writes little-endian.
+      {"UTF-16BE with signature", be(bom + le), 0, text, bom + le},
+      // 1258 writes marks as bytes of their own: reading composes, writing uses the precomposed
+      // letter where the code page has one and letter plus mark where it has not.
+      {"1258", "a\xEC \xCA\xEC", 1258, u"\u00E1 \u1EBE", "\xE1 \xCA\xEC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMemoryStream in;
+    in.WriteBuffer(c.Bytes.data(), static_cast<std::int64_t>(c.Bytes.size()));
+    in.SetPosition(0);
+    const bool unicode = TestUnicodeStream(in) == rvutrUnicode;
+    EXPECT_EQ(unicode, c.CodePage == 0);
+    in.SetPosition(0);
+    TTestDoc t;
+    if (unicode)
+      ASSERT_TRUE(t.Doc.LoadTextFromStreamW(&in, 0, 0, false));
+    else
+      t.Doc.LoadTextFromStream(&in, 0, 0, false, c.CodePage);
+    std::u16string loaded;
+    for (int i = 0; i < t.Doc.ItemCount(); ++i) loaded += (i ? u"\r\n" : u"") + t.Doc.GetItemTextW(i);
+    EXPECT_EQ(UnicodeToUtf8(loaded), UnicodeToUtf8(c.Loaded));
+
+    TMemoryStream out;
+    const bool signature = c.Bytes[0] == '\xFF' || c.Bytes[0] == '\xFE';
+    if (unicode)
+      ASSERT_TRUE(t.Doc.SaveTextToStreamW(u"", &out, 80, false, false, false, signature, true));
+    else
+      ASSERT_TRUE(t.Doc.SaveTextToStreamA(u"", &out, 80, false, false, c.CodePage, true));
+    EXPECT_EQ(StreamText(out), c.Saved.empty() ? c.Bytes : c.Saved);
+  }
+}

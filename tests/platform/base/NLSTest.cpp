@@ -114,6 +114,7 @@ TEST(NLSCodePages, DefaultCharAndBestFit) {
       {"decomposed", 1252, WC_NO_BEST_FIT_CHARS, u"e\u0301", nullptr, "e?", true},
       {"composite check", 1252, WC_COMPOSITECHECK, u"e\u0301x", nullptr, "\xE9x", false},
       {"composite check, no composite", 1252, WC_COMPOSITECHECK, u"q\u0301", nullptr, "q?", true},
+      {"composite check, UTF-8 keeps marks", 65001, WC_COMPOSITECHECK, u"E\u0302", nullptr, "E\xCC\x82", false},
       {"question mark is not a default", 1252, WC_NO_BEST_FIT_CHARS, u"?", nullptr, "?", false},
       // Best fit: letters lose the marks the code page lacks, typographic punctuation and
       // compatibility forms become their plain forms; without it they are default characters.
@@ -170,6 +171,7 @@ TEST(NLSCodePages, Decoding) {
       {"truncated lead byte, strict", 932, MB_ERR_INVALID_CHARS, Bytes({'a', 0x82}), false, u""},
       {"precomposed", 1258, MB_PRECOMPOSED, Bytes({'a', 0xEC}), true, u"\u00E1"},
       {"not precomposed", 1258, 0, Bytes({'a', 0xEC}), true, u"a\u0301"},
+      {"UTF-8 keeps marks", 65001, MB_PRECOMPOSED, Bytes({'E', 0xCC, 0x82}), true, u"E\u0302"},
       {"compatibility ideograph kept", 949, MB_PRECOMPOSED, Bytes({0xCB, 0xD0}), true, u"\uF900"},
       {"Johab syllables and jamo", 1361, 0, Bytes({0x88, 0x61, 0x84, 0x44, 0x88, 0x41, 0x84, 0x61}), true,
        u"\uAC00\u3133\u3131\u314F"},
