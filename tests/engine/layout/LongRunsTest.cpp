@@ -13,7 +13,7 @@
 
 #include "engine/layout/DrawLines.h"
 #include "engine/layout/RVPlainFormattedData.h"
-#include "engine/support/GeneratedDocument.h"
+#include "support/GeneratedDocument.h"
 
 namespace {
 

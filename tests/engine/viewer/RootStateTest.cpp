@@ -11,7 +11,7 @@
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVSeqItem.h"
 #include "engine/layout/RVPlainFormattedData.h"
-#include "engine/viewer/RootDataTestUtil.h"
+#include "support/RootDataTestUtil.h"
 #include "platform/base/Classes.h"
 
 namespace {
