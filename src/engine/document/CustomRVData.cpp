@@ -149,6 +149,11 @@ TCustomRVData* TCustomRVData::GetNoteText() {
   return p ? p->GetNoteText() : nullptr;
 }
 
+bool TCustomRVData::GetPrintedPageNumbers(int PageNo, int& DispPageNo, int& PageCount) {
+  TCustomRVData* p = GetAbsoluteParentData();
+  return p && p->GetPrintedPageNumbers(PageNo, DispPageNo, PageCount);
+}
+
 TRVBiDiMode TCustomRVData::GetBiDiMode() {
   TCustomRVData* r = GetRootData();
   return r != this ? r->GetBiDiMode() : rvbdUnspecified;

@@ -369,6 +369,10 @@ class TCustomRVData : public TPersistent,
   virtual TCustomRVData* GetAbsoluteParentData() const { return nullptr; }
   virtual TCustomRVData* GetAbsoluteRootData() { return this; }
   virtual TCustomRVData* GetNoteText();
+  // The number shown on printed page PageNo (a global page number) and the number of pages, as
+  // the print job numbers them; false when the document is not being printed. Nested documents
+  // ask the document that holds them.
+  virtual bool GetPrintedPageNumbers(int PageNo, int& DispPageNo, int& PageCount);
   virtual void FreeBackgroundThumbnail() {}
   virtual TRVBiDiMode GetBiDiMode();
   virtual void Clear();

@@ -307,9 +307,11 @@ void TRVLabelItemInfo::Print(TCanvas* Canvas, int X, int Y, int, bool, bool, boo
   const int bw = st->GetAsDevicePixelsX(GetBorderWidth(), &sad), bh = st->GetAsDevicePixelsY(GetBorderHeight(), &sad);
   const TRect r(X + bw, Y + ScreenToDeviceY(YOffs, sad) + bh, X + dli->Width - bw, Y + dli->Height - bh);
   TRVItemDrawStates state{rvidsPrint};
-  if (ARVData->GetFlags().Contains(rvflCanUseCustomPPI)) state.Include(rvidsCanUseCustomPPI);
-  DrawLabel(r, Canvas, &sad, bh, bw, ForMetafile, ARVData, GetTextForPrinting(ARVData, dli, PageNo, 0), ColorMode,
-            dli, state);
+  if (ARVData && ARVData->GetFlags().Contains(rvflCanUseCustomPPI)) state.Include(rvidsCanUseCustomPPI);
+  int dispPageNo = PageNo, pageCount = 0;
+  if (ARVData) ARVData->GetPrintedPageNumbers(PageNo, dispPageNo, pageCount);
+  DrawLabel(r, Canvas, &sad, bh, bw, ForMetafile, ARVData, GetTextForPrinting(ARVData, dli, dispPageNo, pageCount),
+            ColorMode, dli, state);
 }
 
 void TRVLabelItemInfo::Inserted(TCustomRVData* ARVData, int ItemNo) {

@@ -497,6 +497,14 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
                        bool InplaceOnMainCanvas, bool PrintMode, bool UseWordPainters, int ExtraXOffs, int ExtraYOffs,
                        int MinDItemNo, int MaxDItemNo, TRVPaintItemPart* MinItemPart, TRVPaintItemPart* MaxItemPart,
                        bool ForMetafile);
+  // The page a printable document is drawing through PaintTo in print mode (null otherwise):
+  // non-text items then print themselves for that page, at the device's size.
+  struct TRVPrintedPage {
+    const TRVScreenAndDevice* SaD = nullptr;
+    int PageNo = 0;  // the global page number
+    bool Printing = false, Preview = false, Correction = false;
+  };
+  const TRVPrintedPage* PrintedPage = nullptr;
   // Called at the end of every PaintTo; an editor draws the handles of the resized item here.
   virtual void DrawItemResizer(TCanvas* /*Canvas*/, int /*XShift*/, int /*YShift*/, bool /*StrictTop*/,
                                bool /*StrictBottom*/, bool /*PrintMode*/, int /*FirstDItemNo*/, int /*LastDItemNo*/) {}

@@ -96,6 +96,7 @@ class TRVDocPainter {
   void DrawText(int i, const TRVUnicodeString& s, int StyleNo, TRVBiDiMode BiDi, bool Selected, int Index1,
                 int Index2);
   void PaintNonTextDrawItem(int i, bool ConnectionLine);
+  void PaintOrPrint(TCustomRVItemInfo* Item, int X, int Y, const TRVItemDrawStates& States, TRVDrawLineInfo* d);
   void PaintSign(int i);
   void PaintWordPainters();
   void ApplyFont(int StyleNo, TRVBiDiMode BiDi);
@@ -356,6 +357,19 @@ void TRVDocPainter::PaintTextDrawItem(int i) {
 
 // ---- non-text draw items -------------------------------------------------------------------------------------
 
+// On a printed page an item that prints directly prints itself at the device's size and with
+// the page's values (page numbers, counts); the screen painting would draw its screen-sized
+// measure and its placeholder text.
+void TRVDocPainter::PaintOrPrint(TCustomRVItemInfo* Item, int X, int Y, const TRVItemDrawStates& States,
+                                 TRVDrawLineInfo* d) {
+  const TCustomRVFormattedData::TRVPrintedPage* page = PrintMode ? D->PrintedPage : nullptr;
+  if (page && page->SaD && !Item->GetBoolValueEx(rvbpPrintToBMP, St))
+    Item->Print(Canvas, X, Y, 0, page->Printing, page->Preview, page->Correction, *page->SaD, nullptr, ColorMode, D,
+                d, page->PageNo, ForMetafile);
+  else
+    Item->Paint(X, Y, Canvas, States, d, D, ForMetafile);
+}
+
 void TRVDocPainter::PaintNonTextDrawItem(int i, bool ConnectionLine) {
   TRVDrawLineInfo* d = (*DI)[i];
   TCustomRVItemInfo* item = D->GetItem(d->ItemNo);
@@ -408,9 +422,9 @@ void TRVDocPainter::PaintNonTextDrawItem(int i, bool ConnectionLine) {
         GI->Line(c, ax, ay1, bx, by);
         GI->DoneDrawing(c);
       }
-      item->Paint(x, y, Canvas, states, d, D, ForMetafile);
+      PaintOrPrint(item, x, y, states, d);
     } else {
-      item->Paint(d->Left - XS, Top(i) - YS, Canvas, states, d, D, ForMetafile);
+      PaintOrPrint(item, d->Left - XS, Top(i) - YS, states, d);
     }
   }
   Canvas->Brush().SetStyle(bsClear);

@@ -60,6 +60,14 @@ void TCustomPrintableRVData::PostFormat(int GlobalPageNo) {
   PostFormatPage(1, p ? p->GetDispPageNo(GlobalPageNo) : GlobalPageNo, p ? p->GetPagesCount() : 1);
 }
 
+bool TCustomPrintableRVData::GetPrintedPageNumbers(int PageNo, int& DispPageNo, int& PageCount) {
+  TRVPrintHost* p = GetRVPrint();
+  if (!p) return TViroZereRVData::GetPrintedPageNumbers(PageNo, DispPageNo, PageCount);
+  DispPageNo = p->GetDispPageNo(PageNo);
+  PageCount = p->GetPagesCount();
+  return true;
+}
+
 // ---- drawing a page ---------------------------------------------------------------------------------
 
 // The page background: the background image drawn once into a bitmap of the text area (screen
@@ -155,6 +163,12 @@ void TCustomPrintableRVData::DrawPage(int PageNo, int GlobalPageNo, TCanvas* Can
     // The paragraph and text backgrounds, items and checkpoints, painted for print. A page that
     // opens with a continuation part places the draw items after it by the second start.
     if (from <= to) {
+      const TRVPrintedPage page{&sad, GlobalPageNo, Printing, Preview, Correction};
+      struct TPageGuard {
+        TCustomPrintableRVData* D;
+        ~TPageGuard() { D->PrintedPage = nullptr; }
+      } pageGuard{this};
+      PrintedPage = &page;
       if (part >= 0 && from == first && to > first) {
         PaintTo(Canvas, TRect(0, 0, 0, 0), false, false, false, true, false, -areaLeft, startY, from, from, nullptr,
                 nullptr, false);

@@ -262,6 +262,7 @@ class TCustomPrintableRVData : public TViroZereRVData, public IRVBackgroundPage 
   virtual void DonePrinterCanvas(TCanvas* /*Canvas*/) {}
   virtual void PostFormat(int GlobalPageNo);
   bool AllowTransparentDrawing() override { return false; }
+  bool GetPrintedPageNumbers(int PageNo, int& DispPageNo, int& PageCount) override;
   // A document laid out in a rectangle of a page (header, footer, note, sidenote) takes its place
   // here (device pixels, relative to the parent's printable area); other documents ignore it.
   virtual void SetPageRect(int /*Left*/, int /*Top*/, int /*Width*/, int /*Height*/) {}
