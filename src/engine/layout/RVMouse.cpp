@@ -19,8 +19,6 @@ constexpr TCursor crArrowCursor = -2;
 constexpr TCursor crIBeamCursor = -4;
 constexpr TCursor NoLineSelectCursor = 0xFFFF;
 
-bool PosNotAfter(int No1, int Offs1, int No2, int Offs2) { return No1 < No2 || (No1 == No2 && Offs1 <= Offs2); }
-
 TWinControl* ParentWindowOf(TCustomRVData* Data) {
   TCustomRVData* root = Data->GetAbsoluteRootData();
   return dynamic_cast<TWinControl*>((root ? root : Data)->GetParentControl());
