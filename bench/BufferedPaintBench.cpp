@@ -47,7 +47,8 @@ void BM_Viewer_PaintDirectPeer(benchmark::State& state) {
     c->Brush().SetColor(static_cast<TColor>(0xFFFFFF));
     c->Brush().SetStyle(bsSolid);
     c->FillRect(TRect(0, 0, kViewW, kViewH));
-    b.V.D().PaintTo(c, TRect(0, 0, kViewW, kViewH), 0, b.V.D().DrawItems->Count() - 1);
+    b.V.D().PaintTo(c, TRect(0, 0, kViewW, kViewH), false, false, false, false, true, 0, 0, 0,
+                    b.V.D().DrawItems->Count() - 1, nullptr, nullptr, false);
     benchmark::DoNotOptimize(b.Window.GetPixel(5, 5));
   }
   state.SetItemsProcessed(state.iterations());

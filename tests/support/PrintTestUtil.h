@@ -19,6 +19,7 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/DeviceContext.h"
+#include "support/RootDataViewerDouble.h"
 
 inline const bool PrintTestsScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
@@ -34,10 +35,11 @@ class TTestFootnote : public TRVFootnotePageEntry {
   std::unique_ptr<TCustomPrintableRVData> Data;
 };
 
-class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TRVPrintableViewer, public TRVPrintHost {
+class TPrintTestViewer : public TRootDataViewerDouble, public TRVPrintableViewer, public TRVPrintHost {
  public:
   // Without FixedMetrics the sheet keeps its real drawing back-end.
-  explicit TPrintTestViewer(bool FixedMetrics = true) : TRVScroller(nullptr) {
+  explicit TPrintTestViewer(bool FixedMetrics = true) {
+    Flags = {rvflRoot, rvflTrim, rvflShareContents, rvflPrinting};
     if (FixedMetrics) Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
     while (Sheet.TextStyles()->Count() < 2) Sheet.TextStyles()->Add();
     while (Sheet.ParaStyles()->Count() < 5) Sheet.ParaStyles()->Add();
@@ -60,34 +62,6 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
     DeleteDC(FDC);
   }
   HDC DC() const { return FDC; }
-
-  // ---- TRVRootDataViewer ----
-  TRVScroller* GetScroller() override { return this; }
-  TRVOptions GetViewerOptions() override { return Options; }
-  void SetViewerOptions(const TRVOptions& Value) override { Options = Value; }
-  TRVFlags GetViewerFlags() const override { return Flags; }
-  void SetViewerFlags(const TRVFlags& Value) override { Flags = Value; }
-  TRVStyle* GetStyle() const override { return const_cast<TRVStyle*>(&Sheet); }
-  TRVBackground* GetBackground() override { return Background; }
-  int GetLeftMargin() override { return 0; }
-  int GetRightMargin() override { return 0; }
-  int GetTopMargin() override { return 0; }
-  int GetBottomMargin() override { return 0; }
-  int GetMinTextWidth() override { return 0; }
-  int GetMaxTextWidth() override { return 0; }
-  TTextLayout GetVAlign() override { return tlTop; }
-  int GetMaxLength() override { return 0; }
-  bool GetWordWrap() override { return true; }
-  TRVAnimationMode GetAnimationMode() override { return rvaniDisabled; }
-  void StartAnimation() override {}
-  void StopAnimation() override {}
-  TCanvas* GetFormatCanvas(TCanvas* DefCanvas) override { return RefCanvas ? RefCanvas : DefCanvas; }
-  void DoOnClear() override {}
-  void DoBeforeSaving() override {}
-  void ClearLiveSpellingResult() override {}
-  TObject* GetDocObjects() override { return nullptr; }
-  TObject* GetRTFReadProperties() override { return nullptr; }
-  bool IsDestroying() override { return Destroying; }
 
   // ---- TRVPrintableViewer ----
   TRVPrintHost* GetRVPrintHost() override { return this; }
@@ -180,17 +154,11 @@ class TPrintTestViewer : public TRVScroller, public TRVRootDataViewer, public TR
     return starts;
   }
 
-  TRVStyle Sheet{nullptr};
   TRVPlainFormattedData Source{&Sheet};
   std::unique_ptr<TCustomMainPtblRVData> Data;
   std::vector<std::unique_ptr<TTestFootnote>> Footnotes;
   std::vector<std::pair<int, int>> FootnotePlacements;  // page, count
-  TRVBackground* Background = nullptr;
-  // The canvas text is measured on, when not the drawing canvas (owned).
-  TCanvas* RefCanvas = nullptr;
-  TRVOptions Options;
-  TRVFlags Flags{rvflRoot, rvflTrim, rvflShareContents, rvflPrinting};
-  bool Destroying = false, IgnoreBreaks = false, MirrorMargins = false, FacingPages = false, TitlePage = false;
+  bool IgnoreBreaks = false, MirrorMargins = false, FacingPages = false, TitlePage = false;
   bool Virtual = true;
   TRVFixMarginsMode FixMargins = rvfmmAutoCorrect;
   TRect Margins{20, 30, 10, 40};

@@ -18,6 +18,7 @@
 #include "engine/viewer/RVRootData.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Pictures.h"
+#include "support/RootDataViewerDouble.h"
 
 inline const bool RootDataTestsScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
@@ -57,9 +58,11 @@ class TStubPaintRootData : public TViroZereRVData {
   void FocusControl(TWinControl* Control) override { Focused.push_back(Control); }
 };
 
-class TTestViewer : public TRVScroller, public TRVRootDataViewer {
+class TTestViewer : public TRootDataViewerDouble {
  public:
-  explicit TTestViewer(TComponent* AOwner = nullptr) : TRVScroller(AOwner) {
+  explicit TTestViewer(TComponent* AOwner = nullptr) : TRootDataViewerDouble(AOwner) {
+    LeftMargin = RightMargin = TopMargin = BottomMargin = 5;
+    AnimationMode = rvaniManualStart;
     Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
     while (Sheet.TextStyles()->Count() < 2) Sheet.TextStyles()->Add();
     for (int i = 0; i < Sheet.ParaStyles()->Count(); ++i) Sheet.ParaStyles()->Items(i)->Alignment = rvaLeft;
@@ -75,33 +78,6 @@ class TTestViewer : public TRVScroller, public TRVRootDataViewer {
     GetCanvas()->SetHandle(nullptr);
     DeleteDC(FScreenDC);
   }
-
-  TRVScroller* GetScroller() override { return this; }
-  TRVOptions GetViewerOptions() override { return Options; }
-  void SetViewerOptions(const TRVOptions& Value) override { Options = Value; }
-  TRVFlags GetViewerFlags() const override { return Flags; }
-  void SetViewerFlags(const TRVFlags& Value) override { Flags = Value; }
-  TRVStyle* GetStyle() const override { return const_cast<TRVStyle*>(&Sheet); }
-  TRVBackground* GetBackground() override { return nullptr; }
-  int GetLeftMargin() override { return 5; }
-  int GetRightMargin() override { return 5; }
-  int GetTopMargin() override { return 5; }
-  int GetBottomMargin() override { return 5; }
-  int GetMinTextWidth() override { return 0; }
-  int GetMaxTextWidth() override { return 0; }
-  TTextLayout GetVAlign() override { return VAlign; }
-  int GetMaxLength() override { return 0; }
-  bool GetWordWrap() override { return true; }
-  TRVAnimationMode GetAnimationMode() override { return AnimationMode; }
-  void StartAnimation() override { ++AnimationStarts; }
-  void StopAnimation() override { ++AnimationStops; }
-  TCanvas* GetFormatCanvas(TCanvas* DefCanvas) override { return DefCanvas; }
-  void DoOnClear() override { ++Clears; }
-  void DoBeforeSaving() override {}
-  void ClearLiveSpellingResult() override {}
-  TObject* GetDocObjects() override { return nullptr; }
-  TObject* GetRTFReadProperties() override { return nullptr; }
-  bool IsDestroying() override { return Destroying; }
 
   TStubPaintRootData& D() { return *Data; }
   // Formats the document at the client width.
@@ -123,13 +99,6 @@ class TTestViewer : public TRVScroller, public TRVRootDataViewer {
     RestoreDC(dc, saved);
   }
 
-  TRVStyle Sheet{nullptr};
-  TRVOptions Options;
-  TRVFlags Flags{rvflRoot, rvflTrim};
-  TTextLayout VAlign = tlTop;
-  TRVAnimationMode AnimationMode = rvaniManualStart;
-  int AnimationStarts = 0, AnimationStops = 0, Clears = 0;
-  bool Destroying = false;
   std::unique_ptr<TStubPaintRootData> Data;
 
  private:
