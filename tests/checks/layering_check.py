@@ -91,9 +91,9 @@ def main():
             return f"FAIL: no compile command for {target}"
         args = shlex.split(entry["command"])
         # The compiler launcher (the compiler cache, perhaps behind env) is not part of the compile.
-        for i, a in enumerate(args[:4]):
+        for k, a in enumerate(args[:4]):
             if os.path.basename(a) == "ccache":
-                args = args[i + 1:]
+                args = args[k + 1:]
                 break
         kept, skip = [], False
         for a in args:
