@@ -607,6 +607,17 @@ void TPainterBackend::DrawImage(const TDCState& dc, const TImageRequest& r) {
   if (dest.height() < 0) dest = QRectF(dest.left(), dest.bottom(), dest.width(), -dest.height()), fy = !fy;
   if (s.width() < 0) s = QRectF(s.right(), s.top(), -s.width(), s.height()), fx = !fx;
   if (s.height() < 0) s = QRectF(s.left(), s.bottom(), s.width(), -s.height()), fy = !fy;
+  // Only the part of the source on the bitmap draws, onto the matching part of the destination:
+  // copying a source rectangle that reaches far past the bitmap would make an image as large as it.
+  const QRectF on = s.intersected(QRectF(0, 0, src.width(), src.height()));
+  if (on.isEmpty()) return;
+  if (on != s) {
+    const double kx = dest.width() / s.width(), ky = dest.height() / s.height();
+    const double left = fx ? s.right() - on.right() : on.left() - s.left();
+    const double top = fy ? s.bottom() - on.bottom() : on.top() - s.top();
+    dest = QRectF(dest.left() + left * kx, dest.top() + top * ky, on.width() * kx, on.height() * ky);
+    s = on;
+  }
   if (fx || fy) {
     src = src.copy(s.toRect()).mirrored(fx, fy);
     s = QRectF(0, 0, src.width(), src.height());
