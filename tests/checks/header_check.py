@@ -11,32 +11,16 @@ Usage: header_check.py <build dir> <source dir>
 import concurrent.futures
 import json
 import os
-import shlex
 import subprocess
 import sys
 import tempfile
 
+import compile_command
+
 
 def compile_args(entry):
-    """The entry's command without its output, dependency files, source and forced includes."""
-    args = shlex.split(entry["command"])
-    # The compiler launcher (the compiler cache, perhaps behind env) is not part of the compile.
-    for i, a in enumerate(args[:4]):
-        if os.path.basename(a) == "ccache":
-            args = args[i + 1:]
-            break
-    kept, skip = [], False
-    for a in args:
-        if skip:
-            skip = False
-            continue
-        if a in ("-o", "-c", "-MT", "-MF", "-MQ", "-include"):
-            skip = True
-            continue
-        if a in ("-MD", "-MMD", "-Winvalid-pch") or a == entry["file"] or a.startswith("-fsanitize"):
-            continue
-        kept.append(a)
-    return kept
+    """The entry's command for a probe; sanitizers add nothing to a syntax check."""
+    return compile_command.compile_args(entry, keep_sanitizers=False)
 
 
 def main():

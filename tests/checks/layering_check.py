@@ -13,10 +13,11 @@ Usage: layering_check.py <build dir> <source dir>
 import concurrent.futures
 import json
 import os
-import shlex
 import subprocess
 import sys
 import tempfile
+
+import compile_command
 
 FOREIGN = ["QImage", "QtGui/QImage", "QWidget", "unicode/ucnv.h", "unicode/ubidi.h", "hb.h", "hb-ft.h",
            "ft2build.h", "freetype/freetype.h", "fontconfig/fontconfig.h", "jpeglib.h"]
@@ -89,24 +90,7 @@ def main():
         entry = command_of(target)
         if entry is None:
             return f"FAIL: no compile command for {target}"
-        args = shlex.split(entry["command"])
-        # The compiler launcher (the compiler cache, perhaps behind env) is not part of the compile.
-        for k, a in enumerate(args[:4]):
-            if os.path.basename(a) == "ccache":
-                args = args[k + 1:]
-                break
-        kept, skip = [], False
-        for a in args:
-            if skip:
-                skip = False
-                continue
-            # A precompiled header is a forced include: a probe must see only what it includes.
-            if a in ("-o", "-c", "-MT", "-MF", "-include"):
-                skip = True
-                continue
-            if a in ("-MD", "-MMD", "-Winvalid-pch") or a == entry["file"]:
-                continue
-            kept.append(a)
+        kept = compile_command.compile_args(entry)
         src = os.path.join(tmp, f"probe{i}.cpp")
         with open(src, "w") as f:
             f.write(f"#include <{header}>\n" if header in FOREIGN else f'#include "{header}"\n')
