@@ -367,6 +367,9 @@ void TPainterBackend::DrawShape(const TDCState& dc, const TShapeRequest& r) {
       if (r.Points.empty()) return;
       double x, y;
       dc.LogicalToDevice.Map(r.Points[0].X, r.Points[0].Y, x, y);
+      // A pixel mapped far outside any surface (or to no number at all) is not drawn.
+      constexpr double Limit = 1 << 29;
+      if (!(std::fabs(x) <= Limit && std::fabs(y) <= Limit)) return;
       p.setTransform(FBase);
       p.fillRect(QRect(static_cast<int>(std::floor(x + 0.5)), static_cast<int>(std::floor(y + 0.5)), 1, 1), Col(r.PixelColor));
       return;
