@@ -293,12 +293,19 @@ void BM_FormattedMemory(benchmark::State& state) {
 // A paragraph of 3 M characters without a space (letters with kerning pairs and accents): its
 // runs are shaped in bounded pieces, so formatting it takes memory linear in its length. The peak
 // counts what new and delete allocate (the shaper's own buffers are bounded by the pieces).
-void BM_FormatLongLine(benchmark::State& state) {
+// A line of 3 M characters without a space.
+std::u16string LongLine() {
   constexpr std::size_t Length = 3u << 20;
   const std::u16string word = u"AVATAR\u00E9tude\u0142awaTypoWAVEfin";
   std::u16string text;
   while (text.size() < Length) text += word;
   text.resize(Length);
+  return text;
+}
+
+void BM_FormatLongLine(benchmark::State& state) {
+  const std::u16string text = LongLine();
+  const std::size_t Length = text.size();
   double bytesPerChar = 0;
   for (auto _ : state) {
     TRVStyle sheet(nullptr);
@@ -315,6 +322,15 @@ void BM_FormatLongLine(benchmark::State& state) {
   }
   state.counters["peak_bytes_per_char"] = bytesPerChar;
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Length));
+}
+
+// The peer: the shaper alone measuring the same line in one call.
+void BM_FormatLongLine_ShapingFloor(benchmark::State& state) {
+  static TShapingFloor floor;
+  const std::u16string text = LongLine();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(floor.Peers[static_cast<std::size_t>(gtsBody)]->Measure(text.data(), static_cast<int>(text.size()), false));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 
 // ---- the formatting's result ---------------------------------------------------------------------
@@ -360,6 +376,7 @@ BENCHMARK(BM_MinimalWidth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MinimalWidth_QTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormattedMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatLongLine)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatLongLine_ShapingFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatStreamDigest)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

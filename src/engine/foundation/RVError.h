@@ -5,7 +5,7 @@
 
 TAVRELO_EXCEPTION(EViroZereError, Exception)
 
-// For the handler of every exception in a loader or writer (catch (...)): returns when the
+// For a loader's or writer's handler of any exception: returns when the
 // exception is a failure of the data read or written (a stream, read or conversion error, a
 // picture that cannot be decoded, the engine's own refusal of malformed data, memory running
 // out), which the caller answers as its failure; anything else is a fault of the program (an
