@@ -12,14 +12,14 @@
 
 namespace {
 
-// Line number n of a varied document: "Line n:" and words drawn from seed, 80 characters or a
-// word more. The same seed gives the same document.
-inline std::string VariedLine(int n, unsigned& seed) {
+// Line number n of a varied document: "Line n:" and words drawn from seed, Length characters or
+// a word more. The same seed gives the same document.
+inline std::string VariedLine(int n, unsigned& seed, std::size_t Length = 80) {
   static const char* const words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
                                       "over", "the", "lazy", "dog", "ledger", "margin",
                                       "paragraph", "column", "invoice", "total", "river", "stone"};
   std::string s = "Line " + std::to_string(n) + ":";
-  while (s.size() < 80) {
+  while (s.size() < Length) {
     seed = seed * 1103515245u + 12345u;
     s += ' ';
     s += words[(seed >> 16) % (sizeof words / sizeof *words)];

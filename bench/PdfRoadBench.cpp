@@ -18,6 +18,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchCommon.h"
 #include "engine/print/RVReportHelper.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -33,20 +34,6 @@ constexpr int kMarginPt = 57;  // 2 cm
 const char* const kDir = "/tmp/tavrelo-pdf-road";
 
 std::string Path(const char* name) { return std::string(kDir) + "/" + name; }
-
-// Line n: "Line n:" and words, 60 characters or a word more, so that no line wraps.
-std::string RoadLine(int n, unsigned& seed) {
-  static const char* const words[] = {"office", "waffle", "quick", "brown", "fox", "jumps",
-                                      "over", "the", "lazy", "dog", "ledger", "margin",
-                                      "paragraph", "column", "invoice", "total", "river", "stone"};
-  std::string s = "Line " + std::to_string(n) + ":";
-  while (s.size() < 60) {
-    seed = seed * 1103515245u + 12345u;
-    s += ' ';
-    s += words[(seed >> 16) % (sizeof words / sizeof *words)];
-  }
-  return s;
-}
 
 // The text file, and the same text as a flat office document for the peer.
 void WriteInputs() {
@@ -74,7 +61,7 @@ void WriteInputs() {
           "</office:master-styles>\n<office:body><office:text>\n";
   unsigned seed = 2024;
   for (int n = 0; n < kLines; ++n) {
-    const std::string line = RoadLine(n, seed);
+    const std::string line = VariedLine(n, seed, 60);
     txt << line << "\n";
     fodt << "<text:p>" << line << "</text:p>\n";
   }

@@ -1,4 +1,5 @@
 """The compile command of a compilation database entry, made fit for compiling a probe file."""
+import json
 import os
 import shlex
 
@@ -26,3 +27,17 @@ def compile_args(entry, keep_sanitizers=True):
             continue
         kept.append(a)
     return kept
+
+
+def command_finder(build):
+    """A function giving a target's first compile command from the build's compilation database."""
+    with open(os.path.join(build, "compile_commands.json")) as f:
+        commands = json.load(f)
+
+    def command_of(target):
+        for c in commands:
+            if f"CMakeFiles/{target}.dir/" in c["command"]:
+                return c
+        return None
+
+    return command_of

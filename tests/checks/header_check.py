@@ -9,7 +9,6 @@ the command, since it would supply what a header forgot to include.
 Usage: header_check.py <build dir> <source dir>
 """
 import concurrent.futures
-import json
 import os
 import subprocess
 import sys
@@ -31,14 +30,7 @@ def main():
             parts = line.split()
             if parts:
                 libs.append((parts[0], parts[1]))
-    with open(os.path.join(build, "compile_commands.json")) as f:
-        commands = json.load(f)
-
-    def command_of(target):
-        for c in commands:
-            if f"CMakeFiles/{target}.dir/" in c["command"]:
-                return c
-        return None
+    command_of = compile_command.command_finder(build)
 
     def headers_under(root):
         found = []

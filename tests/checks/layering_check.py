@@ -11,7 +11,6 @@ target's own compile command from compile_commands.json, as if it were one of th
 Usage: layering_check.py <build dir> <source dir>
 """
 import concurrent.futures
-import json
 import os
 import subprocess
 import sys
@@ -32,14 +31,7 @@ def main():
             if parts:
                 below = parts[2].split(",") if len(parts) > 2 and not parts[2].endswith("NOTFOUND") else []
                 libs.append((parts[0], parts[1], [b for b in below if b]))
-    with open(os.path.join(build, "compile_commands.json")) as f:
-        commands = json.load(f)
-
-    def command_of(target):
-        for c in commands:
-            if f"CMakeFiles/{target}.dir/" in c["command"]:
-                return c
-        return None
+    command_of = compile_command.command_finder(build)
 
     def headers_of(folder):
         root = os.path.join(source, "src", folder)
