@@ -60,7 +60,9 @@ enum TRVState : std::uint8_t {
   rvstLoadingAsSubDoc, rvstPreserveSoftPageBreaks, rvstSavingPage, rvstNoStyleTemplateAdustment,
   rvstNoSpecialCharacters, rvstTouchMouseDown, rvstFormatting,
   // Mouse and drag states.
-  rvstStartingDragDrop, rvstJumpsJustBuilt, rvstCanDragDropDeleteSelection, rvstForceStyleChangeEvent
+  rvstStartingDragDrop, rvstJumpsJustBuilt, rvstCanDragDropDeleteSelection, rvstForceStyleChangeEvent,
+  // Editing states.
+  rvstFinalizingUndo, rvstDoNotClearCurTag, rvstCreatingInplace, rvstCompletelySelected, rvstKeyPress
 };
 using TRVStates = TSet<TRVState, 40>;
 

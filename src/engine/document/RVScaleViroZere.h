@@ -50,4 +50,13 @@ class IRVScaleViroZereInterface {
   virtual void UpdateHFEditors(bool Format) = 0;
   // A hosted root document is about to be formatted.
   virtual void DoBeforeFormat(TCustomRVData* /*RVData*/) {}
+  // What a hosted editor tells: a step was added to or dropped from its undo list, its document
+  // was formatted and the caret placed, the caret is about to measure a line, the document
+  // changed; Paginate asks for the pages to be made again.
+  virtual void DoOnAddUndo(TObject* /*Editor*/) {}
+  virtual void DoOnDeleteLastUndo(TObject* /*Editor*/) {}
+  virtual void DoOnFormat(TCustomRVData* /*RVData*/) {}
+  virtual void DoBeforeCaretPositioning(TCustomRVData* /*RVData*/, int /*FirstDrawItemNo*/, int /*LastDrawItemNo*/) {}
+  virtual void DoOnChange(TObject* /*Editor*/, bool /*ClearRedo*/) {}
+  virtual void Paginate() {}
 };

@@ -1,0 +1,279 @@
+// The document data of an editor: the viewer's root data plus the caret (a draw item and a stop
+// on the caret's visual line), the current text and paragraph styles that new text takes, the
+// current tag, the undo and redo lists with the switch that tells every primitive edit where to
+// record, and the self-drawn caret. Every change an editor makes goes through this class: the
+// editor control checks that a change is allowed, opens an undo step here, calls the primitive
+// edits (the Do_ family) and reformats what the primitives say needs it.
+//
+// The members are defined in units of their own: the data's life cycle and undo brackets
+// (RVEditRVData.cpp), the primitive edits (RVEditPrimitives.cpp), reformatting after edits
+// (RVEditReformat.cpp), the caret line and placement (RVEditCaret.cpp) and the caret services
+// (RVEditCaretServices.cpp).
+#pragma once
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "engine/editor/RVUndo.h"
+#include "engine/viewer/RVIntProperty.h"
+#include "engine/viewer/RVRootData.h"
+
+class TCustomViroZereEdit;
+class TRVItemList;
+class TRVStyleTemplateCollection;
+class TGraphic;
+class TBitmap;
+class TRVMemoryStream;
+class TRVUndoInsertItemsInfo;
+class TRVUndoModifyItemProps;
+class TStringList;
+
+// The tag of an item: a string.
+using TRVTag = TRVUnicodeString;
+
+// One caret stop: where the caret can stand on the caret's line. Offset is 1 .. length + 1 in a
+// text draw item (the caret stands before that character), 0 before and 1 after any other draw
+// item; -1 unset.
+class TRVCharPos : public TObject {
+ public:
+  void Assign(const TRVCharPos& Source) {
+    X = Source.X;
+    DrawItemNo = Source.DrawItemNo;
+    Offset = Source.Offset;
+  }
+  int X = 0;
+  int DrawItemNo = -1;
+  int Offset = -1;
+};
+
+// The caret stops of one visual line, in logical order (owned).
+class TRVCharPosCollection : public TRVList {
+ public:
+  TRVCharPos* GetItem(int Index) const { return static_cast<TRVCharPos*>(Get(Index)); }
+  TRVCharPos* AddPos() {
+    auto* P = new TRVCharPos;
+    Add(P);
+    return P;
+  }
+};
+
+// Editing properties that belong to a root document and are shared by all its sub-documents.
+class TRVEditRootProperties : public TCustomRVDataProperties {
+ public:
+  TRVEditRootProperties() = default;
+  std::int64_t AltCode = -1;       // the code being typed with Alt and the keypad; -1 none
+  int CustomCaretInterval = 0;     // blink interval of the self-drawn caret; 0: the system caret
+};
+
+// Handler lists that other components (rulers, actions) register on the root editor.
+class TRVEditRootEvents : public TCustomRVDataEvents {
+ public:
+  TRVEditRootEvents() = default;
+  void ExecuteCaretMove(TObject* Sender) const;
+  void ExecuteCurParaStyleChange(TObject* Sender) const;
+  void ExecuteCurTextStyleChange(TObject* Sender) const;
+  std::unique_ptr<TRVEventHandlerList> CurTextStyleChangeHandlers, CurParaStyleChangeHandlers, CaretMoveHandlers;
+};
+
+class TRVEditRVData : public TViroZereRVData {
+ public:
+  explicit TRVEditRVData(TRVRootDataViewer* AViroZere);
+  ~TRVEditRVData() override;
+
+  // The editor control that owns the data; nil when the data belongs to another kind of viewer.
+  TCustomViroZereEdit* GetEditor() const { return FEditor; }
+  // Set by the editor control once it is built (the data is made while its base is built).
+  void SetEditor(TCustomViroZereEdit* AEditor) { FEditor = AEditor; }
+
+  // ==== life cycle and undo brackets (RVEditRVData.cpp) ====
+  void Clear() override;
+  void ClearTemporal() override;
+  void StartPartialFormatting() override;
+  // An empty document gets one empty text item of the current styles and is formatted; the
+  // caret goes before it.
+  void PrepareForEdit();
+  // The list primitives record into: the undo list (unless its Limit is 0), the redo list, or nil.
+  TRVUndoList* GetUndoList();
+  void BeginUndoSequence(TRVUndoType UndoType, bool AllowFinalize);
+  void BeginNamedUndoSequence(TRVUndoType UndoType, const TRVUnicodeString& Caption, bool AllowFinalize);
+  void BeginRedoSequence(TRVUndoType UndoType, const TRVUnicodeString& Caption);
+  void EndUndoSequence();
+  void SetUndoGroupMode(bool GroupUndo);
+  void BeginUndoGroup2(TRVUndoType UndoType);
+  void EndUndoGroup2(TRVUndoType UndoType);
+  void BeginRedoGroup2(TRVUndoType UndoType);
+  void EndRedoGroup2(TRVUndoType UndoType);
+  void FinalizeUndoGroup();
+  // Hyperlink rectangles while Ctrl is held; the number of hyperlinks numbered.
+  int BuildJumpsInfo(bool IgnoreReadOnly);
+  void ClearJumpsInfo();
+
+  // ==== primitive edits with undo (RVEditPrimitives.cpp) ====
+  // Items and their text.
+  void Do_InsertItem(int ItemNo, TRVUnicodeString& Text, TCustomRVItemInfo* Item, bool FromUndo, bool& FullReformat);
+  void Do_InsertItems(int ItemNo, TRVItemList* List, bool FromUndo, bool& FullReformat);
+  TRVUndoInsertItemsInfo* Do_InsertItems_1(int ItemNo, int Count);
+  void Do_InsertItems_2(int ItemNo, int Count, TRVUndoInsertItemsInfo* UndoInfo, bool& FullReformat);
+  void Do_DeleteItem(int ItemNo, bool& FullReformat);
+  void Do_DeleteItems(int StartItemNo, int EndItemNo, bool& FullReformat);
+  void Do_ReplaceItem(int ItemNo, TCustomRVItemInfo* NewItem);
+  void Do_ModifyItem(int ItemNo, const TRVUnicodeString& Text, TCustomRVItemInfo* NewItem);
+  void Do_InsertSubstring(int ItemNo, int Index, const TRVUnicodeString& S);
+  void Do_DeleteSubstring(int ItemNo, int Index, int Length);
+  void Do_ChangeText(int ItemNo, const TRVUnicodeString& S);
+  void Do_Concate(int ItemNo);
+  // Paragraph properties of items.
+  void Do_NewLine(int ItemNo, bool SameAsPrev, int ParaNo, bool& FullReformat);
+  void Do_BR(int ItemNo, bool BR, bool& FullReformat);
+  void Do_PageBreak(int ItemNo, bool PageBreak);
+  void Do_ClearTextFlow(int ItemNo, bool ClearLeft, bool ClearRight);
+  bool Do_Para(int FirstItemNo, int EndItemNo, int ParaNo, bool& FullReformat);
+  bool Do_ParaList(int StartItemNo, TRVIntegerList* ParaList, bool& FullReformat);
+  // Styles of items and of the style sheet.
+  void Do_StyleNo(int ItemNo, int StyleNo);
+  void Do_AssociatedTextStyleNo(int ItemNo, int TextStyleNo);
+  void ModifyStyleNoByTemplate(TCustomRVItemInfo* Item, int NewStyleNo) override;
+  void Do_ChangeAllParas(TRVIntegerList* ParaMapList, TCustomRVData* SubDoc, TRVUndoList* List,
+                         TRVIntegerList* NewIndices);
+  void Do_ChangeAllTextStyles(TRVIntegerList* StyleMapList, TCustomRVData* SubDoc, TRVUndoList* List,
+                              TRVIntegerList* NewIndices);
+  void Do_RememberStyles(TCustomRVData* SubDoc, TRVUndoList* List);
+  bool Do_ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
+  // Item properties.
+  void Do_Tag(int ItemNo, const TRVTag& Tag, bool AssignAsIs);
+  void Do_ExtraIntProperty(int ItemNo, int Prop, int Value, TRVReformatType ReformatType);
+  void Do_ExtraStrProperty(int ItemNo, int Prop, const TRVUnicodeString& Value, TRVReformatType ReformatType);
+  void Do_ItemModifyTerminator(int ItemNo, bool Opening);
+  void Do_ChangeVAlign(int ItemNo, TRVVAlign VAlign);
+  void Do_Resize(int ItemNo, int Width, int Height, bool Reformat);
+  void Do_SetIntProperty(TRVIntProperty Prop, int Value);
+  void Do_SetBackgroundImage(TGraphic* Graphic);
+  // Checkpoints.
+  void Do_AddCP(int ItemNo, TRVCPInfo* Checkpoint);
+  void Do_DeleteCP(int ItemNo);
+  void Do_MoveCP(int FromItemNo, int ToItemNo);
+  // Text items made for edits.
+  TCustomRVItemInfo* CreateTextItem(const TRVTag& Tag, int ParaNo, bool BR, bool SameAsPrev, int StyleNo);
+  TCustomRVItemInfo* CreateTextItemLike(const TRVTag& Tag, TCustomRVItemInfo* Source, bool BR, bool SameAsPrev);
+  TCustomRVItemInfo* CreateSplitTextItem(TCustomRVItemInfo* Source);
+  TCustomRVItemInfo* InsertNewTextItem(const TRVUnicodeString& Text, int ItemNo, bool& FullReformat, bool BR,
+                                       bool SameAsPrev, int StyleNo, int ParaNo, const TRVTag& Tag);
+  TCustomRVItemInfo* InsertNewTextItemLike(const TRVUnicodeString& Text, int ItemNo, bool& FullReformat, bool BR,
+                                           bool SameAsPrev, TCustomRVItemInfo* Source, const TRVTag& Tag);
+  TCustomRVItemInfo* InsertEmptyTextItem(int ItemNo, const TRVTag& Tag, bool BR, bool SameAsPrev, int StyleNo,
+                                         int ParaNo);
+  // Sub-documents and ranges.
+  void Do_ChangeSubDoc(TRVMemoryStream* Stream, TCustomRVData* SubDoc);
+  void RememberSubDoc(TRVMemoryStream* Stream, TCustomRVData* SubDoc);
+  void Do_ReformateRange(int StartNo, int EndNo, bool SuperReformat);
+  // The width rule: a change from minimum width W0 to W1 needs a full reformat.
+  bool WidthRuleRequiresFull(int W0, int W1) const {
+    return W0 != W1 && (DocumentWidth < W1 || W0 >= DocumentWidth);
+  }
+
+  // ==== reformatting after edits (RVEditReformat.cpp) ====
+  bool Format_(bool OnlyResized, bool ForceFormat, bool NoScroll, int depth, TCanvas* Canvas, bool OnlyTail,
+               bool NoCaching, bool Reformatting, bool CallOnFormat, bool AbsRotation) override;
+  void Reformat(bool FullFormat, bool ForceFormat, bool NoScroll, int ItemNo, bool AUpdateView,
+                bool ThisLevelOnly = false);
+  void ReformatEx(bool FullFormat, bool ForceFormat, bool NoScroll, int ItemNo, bool AUpdateView, int SelStartNo,
+                  int SelStartOffs, int SelEndNo, int SelEndOffs, bool ThisLevelOnly = false);
+  void BeginItemModify(int ItemNo, int& ModifyData);
+  void EndItemModify(int ItemNo, int ModifyData);
+  void EndItemModifyEx(int ItemNo, int ModifyData, int SelStartNo, int SelStartOffs, int SelEndNo, int SelEndOffs);
+  void Change() { ChangeEx(true); }
+  void ChangeEx(bool ClearRedo);
+  void DoAfterFormatAndCaretPositioning(bool UpdateControl);
+  void PrepareForUpdateRangeAfterMarkersOrSeq(int StartNo, int EndNo, bool ForDeletion, int& FirstItemNo,
+                                              int& LastMarkerIndex, int& LastSeqIndex,
+                                              std::unique_ptr<TRVIntegerList>& ListNos,
+                                              std::unique_ptr<TStringList>& SeqNames);
+  void UpdateAfterMarkersOrSeq(int FirstItemNo, int LastMarkerIndex, int LastSeqIndex, TRVIntegerList* ListNos,
+                               TStringList* SeqNames);
+  void UpdateRangeAfterMarkersOrSeq(int StartNo, int EndNo);
+  bool LoadFormattingFromStream(TStream* Stream) override;
+
+  // ==== caret line and caret placement (RVEditCaret.cpp) ====
+  // Rebuilds CharEnds for the line of CaretDrawItemNo and chooses the stop of draw-item offset
+  // DLOffs (the caret's offset inside its draw item minus 2).
+  void OnChangeCaretLine(int DLOffs);
+  void ChangeCaret(bool ForceCreate, bool ScrollToCaret, bool DontChangeStyle, bool RefreshBefore);
+  bool IsCharOffsAtTheLineEndAndItemEnd(int Offs);
+  bool IsCharOffsAtTheLineStartAndItemStart(int Offs);
+
+  // ==== caret and selection services (RVEditCaretServices.cpp) ====
+  int GetCurItemNo();
+  int GetOffsetInCurItem();
+  // The caret as an item and offset / set from one (the line's stops rebuilt).
+  void CaretToItem(int& ItemNo, int& ItemOffs);
+  void SetCaretAtItem(int ItemNo, int ItemOffs);
+  void GetSelStart(int& DINo, int& DIOffs) override;
+  void GetSelBounds(int& StartNo, int& EndNo, int& StartOffs, int& EndOffs, bool Normalize) override;
+  void GetSelectionBoundsEx(int& StartItemNo, int& StartItemOffs, int& EndItemNo, int& EndItemOffs,
+                            bool Normalize) override;
+  bool NotFormatted() const;
+  bool AllowChanging() override;
+  bool IsCaretAtLineStart() const { return CaretOffs == 0; }
+  bool IsCaretAtLineEnd() const { return CaretOffs == CharEnds.Count() - 1; }
+  bool IsCaretOnLastLine();
+  bool IsCaretAtTheBeginningOfParaSection(bool ParaStart);
+  bool IsCaretAtTheEndOfParaSection(bool ParaEnd);
+  int CharEndsItemOffs(int Index);
+  void StartShiftMoving();
+  void EndShiftMoving();
+  void DoOnSelection(bool AllowScrolling) override;
+  int GetUpDownMovingX();
+  void SetUpDownMovingX(int X);
+  void ResetUpDownMovingX();
+  bool ItemHasPersistentCheckpoint(int ItemNo);
+  bool ParaHasPersistentCheckpoint(int ItemNo);
+  bool MovePersistentCheckpoint(int ItemNo, bool PreferPrevious);
+  void ActivateCustomCaretTimer();
+  void DeactivateCustomCaretTimer();
+  void ResetCaretBlinking() override;
+  void DrawCustomCaret();
+  void ClearCustomCaret();
+  void PaintBuffered() override;
+  TRVDragDropCaretInfo* GetDragDropCaretInfo() override;
+  void CreateDragDropCaretInfo();
+  void ReleaseDragDropCaretInfo();
+  TPoint GetIMEWinCoord();
+  TRVEditRootEvents* GetRootEditEvents();
+  TRVEditRootProperties* GetRootEditProperties();
+  bool GetForceFieldHighlight() override;
+  bool IsSticking(int FirstItemNo, bool NoSound) override;
+  void EnsureEmptyParagraph(int FirstItemNo, int LastItemNo, bool Partial) override;
+  void ChosenItemChanging(TCustomRVItemInfo* NewItem) override;
+  void SetPartialSelectedItem(TCustomRVItemInfo* Item) override;
+  void AfterVScroll() override {}
+
+  // ==== fields ====
+  int FPrevTextStyleNo = 0;
+  TRVTag FCurTag;
+  int FCurTagStyleNo = -1;
+  std::unique_ptr<TObject> FResizer;  // the resize handles of the selected object (the item resizer)
+  TObject* ResizingControl = nullptr;
+  int FUpDownMovingX = INT_MAX;  // meaningful in the absolute root data
+  std::unique_ptr<TRVEditRootEvents> FRootEditEvents;
+  std::unique_ptr<TRVEditRootProperties> FRootEditProperties;
+  bool FCaretPosAdjustable = false;
+  bool FCustomCaretActive = false, FCustomCaretVisible = false;
+  TRect FCustomCaretRect{};
+  TPoint FCustomCaretOldPos{};
+  std::unique_ptr<TBitmap> FCustomCaretBack;
+  std::unique_ptr<TRVDragDropCaretInfo> FDragDropCaretInfo;
+  int FDragDropCaretRefCount = 0;
+  int FCurTextStyleNo = 0;
+  int FCurParaStyleNo = 0;
+  std::unique_ptr<TRVUndoList> UndoList;
+  std::unique_ptr<TRVRedoList> RedoList;
+  TRVUndoDest UndoDest = udNone;
+  int CaretDrawItemNo = -1;
+  int CaretOffs = -1;
+  TRVCharPosCollection CharEnds;
+  int CaretHeight = 0;
+
+ private:
+  TCustomViroZereEdit* FEditor = nullptr;
+};
