@@ -71,6 +71,36 @@ class TRVUndoInfo : public TObject {
   TRVUndoList* FUndoList = nullptr;  // set when the record is added to a step
 };
 
+// Records that name an item (ItemNo; LastAffectedItemNo -1 unless a range was touched).
+class TRVUndoItemNoInfo : public TRVUndoInfo {
+ public:
+  void GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* RVData) override;
+  int ItemNo = -1;
+  int LastAffectedItemNo = -1;
+};
+class TRVUndoRawStringInfo : public TRVUndoItemNoInfo {
+ public:
+  TRVUnicodeString s;
+};
+class TRVUndoSubStringInfo : public TRVUndoRawStringInfo {
+ public:
+  int Index = 0;
+};
+// Characters inserted into a text item: undoing deletes them (the typing record derives from it).
+class TRVUndoInsertSubstringInfo : public TRVUndoItemNoInfo {
+ public:
+  void Undo(TCustomRVData* RVData) override;
+  bool RequiresFullReformat2(TCustomRVData* RVData) override;
+  int OldWidth = 0, Index = 0, Length = 0;
+};
+
+// The width check of records that keep the minimum width their item had before undoing: a full
+// reformat is needed when the item's current minimum width differs from OldWidth and either
+// OldWidth was at least the document's width or the new one exceeds it.
+bool RVUndoWidthCheck(TCustomRVData* RVData, int ItemNo, int OldWidth);
+// The current minimum width of an item's paragraph section (0 for an item out of range).
+int RVUndoItemMinWidth(TCustomRVData* RVData, int ItemNo);
+
 // One user-level step: its records in the order they were made (owned), its kind, its caption
 // and the caret it restores.
 class TRVUndoInfos : public TRVList {
