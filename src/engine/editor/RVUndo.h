@@ -36,6 +36,9 @@ enum TRVUndoAction : std::uint8_t {
 // Where the primitive edits of an editor data record.
 enum TRVUndoDest : std::uint8_t { udNone, udUndo, udRedo };
 
+// What a record is in a bracket of item-modification records.
+enum TRVUndoWidthBracket : std::uint8_t { rvwbNone, rvwbOpening, rvwbClosing };
+
 // One undo record. The list performing a step asks each record how much formatting undoing it
 // needs (before and after the undo), then undoes it.
 class TRVUndoInfo : public TObject {
@@ -63,6 +66,17 @@ class TRVUndoInfo : public TObject {
   virtual void GetItemsRange(int& /*StartItem*/, int& /*EndItem*/, TCustomRVData* /*RVData*/) {}
   // How many items undoing adds (negative: removes).
   virtual int ItemsAdded() { return 0; }
+
+  // A record that brackets an item's modification: the records between a closing bracket (met
+  // first, since a step is undone backwards) and its opening one are judged together as one
+  // change of the item's width, measured before the closing bracket is undone (its OldW) and
+  // after the opening one is.
+  virtual TRVUndoWidthBracket WidthBracket() const { return rvwbNone; }
+  virtual int GetBracketOldW() const { return 0; }
+  virtual void SetBracketOldW(int /*OldW*/) {}
+  // The record still has something to undo after it was undone once (typing gives back one
+  // character per call), so its step stays in the list.
+  virtual bool HoldsMore() const { return false; }
 
   // The document data of the editor whose list holds the record (the list's FRVData).
   TCustomRVFormattedData* GetUndoListOwnerRVData() const;
@@ -94,6 +108,26 @@ class TRVUndoInsertSubstringInfo : public TRVUndoItemNoInfo {
   int OldWidth = 0, Index = 0, Length = 0;
 };
 
+// Typing: the characters typed one after another into one text item from Index on. Undoing gives
+// back the last of them (one per call) to the redo list.
+class TRVUndoTypingInfo : public TRVUndoInsertSubstringInfo {
+ public:
+  TRVUndoTypingInfo() { Action = rvuTyping; }
+  void Undo(TCustomRVData* RVData) override;
+  bool HoldsMore() const override { return Length > 0; }
+  bool Unicode = true;
+};
+// Typing undone: the characters taken back, last taken last; they stood before Index. Undoing
+// (that is, redo) types the last of them again (one per call).
+class TRVRedoTypingInfo : public TRVUndoSubStringInfo {
+ public:
+  TRVRedoTypingInfo() { Action = rvuTyping; }
+  void Undo(TCustomRVData* RVData) override;
+  bool RequiresFullReformat2(TCustomRVData* RVData) override;
+  bool HoldsMore() const override { return !s.empty(); }
+  int OldWidth = 0;
+};
+
 // The width check of records that keep the minimum width their item had before undoing: a full
 // reformat is needed when the item's current minimum width differs from OldWidth and either
 // OldWidth was at least the document's width or the new one exceeds it.
@@ -121,6 +155,10 @@ class TRVUndoInfos : public TRVList {
   TRVUndoType UndoType = rvutNone;
   TRVUnicodeString Caption;
   int CaretItemNo = -1, CaretOffs = -1;
+
+ protected:
+  // Performs the records of the step backwards on RVData and formats what they ask for.
+  void Perform(TRVEditRVData* RVData, bool Reformat);
 };
 
 // Group markers: steps without records that bracket a run of steps undone and redone as one.
@@ -179,6 +217,20 @@ class TRVUndoList : public TRVList {
   virtual void Undo(TRVEditRVData* RVData);
   virtual void Redo(TRVEditRVData* RVData);
 
+ protected:
+  // Between the steps of a group, every cell editor nested inside the editor of RVData (the
+  // innermost active one first) is undone (redone) completely. Tables come later: nothing to do
+  // until they do.
+  virtual void PerformNestedEditors(TRVEditRVData* /*RVData*/, bool /*Redo*/) {}
+
+ private:
+  void PerformGroup(TRVEditRVData* RVData, bool Redo);
+  void NotifyAdded(TObject* Editor);
+  void NotifyDropped(TObject* Editor);
+  // Frees the last step when it holds nothing.
+  void DropEmptyLast();
+
+ public:
   int FReformatLock = 0;
   TCustomRVFormattedData* FRVData;
   int Limit = -1;
