@@ -53,14 +53,3 @@ TRVUndoType TRVUndoList::CurrentUndoType() const { return Count() ? LastStep()->
 TRVUnicodeString TRVUndoList::CurrentUndoCaption() const { return Count() ? LastStep()->Caption : TRVUnicodeString(); }
 void TRVUndoList::Undo(TRVEditRVData* /*RVData*/) {}
 void TRVUndoList::Redo(TRVEditRVData* /*RVData*/) {}
-
-// Placeholders of the record bases (the records' unit defines them).
-void TRVUndoItemNoInfo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* /*RVData*/) {
-  if (ItemNo < 0) return;
-  StartItem = ItemNo;
-  EndItem = LastAffectedItemNo >= 0 ? LastAffectedItemNo : ItemNo;
-}
-void TRVUndoInsertSubstringInfo::Undo(TCustomRVData* /*RVData*/) {}
-bool TRVUndoInsertSubstringInfo::RequiresFullReformat2(TCustomRVData* /*RVData*/) { return false; }
-bool RVUndoWidthCheck(TCustomRVData* /*RVData*/, int /*ItemNo*/, int /*OldWidth*/) { return false; }
-int RVUndoItemMinWidth(TCustomRVData* /*RVData*/, int /*ItemNo*/) { return 0; }
