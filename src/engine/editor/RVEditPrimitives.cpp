@@ -160,6 +160,7 @@ void TRVEditRVData::Do_DeleteItem(int ItemNo, bool& FullReformat) {
   TRVUndoDeleteItemInfo* info = nullptr;
   if (TRVUndoList* list = GetUndoList()) {
     auto r = std::make_unique<TRVUndoDeleteItemInfo>();
+    r->OwnerData = this;
     r->ItemNo = ItemNo;
     r->s = GetItemTextW(ItemNo);
     info = Record(list, std::move(r), GetEditor());
@@ -179,6 +180,7 @@ void TRVEditRVData::Do_DeleteItems(int StartItemNo, int EndItemNo, bool& FullRef
   TRVUndoDeleteItemsInfo* info = nullptr;
   if (TRVUndoList* list = GetUndoList()) {
     auto r = std::make_unique<TRVUndoDeleteItemsInfo>();
+    r->OwnerData = this;
     r->StartItemNo = StartItemNo;
     r->EndItemNo = EndItemNo;
     info = Record(list, std::move(r), GetEditor());
@@ -196,6 +198,7 @@ void TRVEditRVData::Do_ReplaceItem(int ItemNo, TCustomRVItemInfo* NewItem) {
   TRVUndoReplaceItemInfo* info = nullptr;
   if (TRVUndoList* list = GetUndoList()) {
     auto r = std::make_unique<TRVUndoReplaceItemInfo>();
+    r->OwnerData = this;
     r->ItemNo = ItemNo;
     r->s = GetItemTextW(ItemNo);
     info = Record(list, std::move(r), GetEditor());
@@ -234,6 +237,7 @@ void TRVEditRVData::Do_ModifyItem(int ItemNo, const TRVUnicodeString& Text, TCus
   TRVUndoModifyItemInfo* info = nullptr;
   if (TRVUndoList* list = GetUndoList()) {
     auto r = std::make_unique<TRVUndoModifyItemInfo>();
+    r->OwnerData = this;
     r->ItemNo = ItemNo;
     r->s = GetItemTextW(ItemNo);
     info = Record(list, std::move(r), GetEditor());

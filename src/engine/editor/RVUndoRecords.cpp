@@ -86,7 +86,7 @@ void TRVUndoItemNoInfo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVDat
 TRVUndoItemInfo::~TRVUndoItemInfo() {
   // Destructors must not raise: a notification handler that fails here loses only its notice.
   try {
-    RVUndoFreeHeldItem(GetUndoListOwnerRVData(), Item);
+    RVUndoFreeHeldItem(OwnerData, Item);
   } catch (const Exception&) {
   }
   Item = nullptr;
@@ -95,10 +95,9 @@ TRVUndoItemInfo::~TRVUndoItemInfo() {
 TRVUndoItemListInfo::TRVUndoItemListInfo() : List(std::make_unique<TRVItemList>()) {}
 
 TRVUndoItemListInfo::~TRVUndoItemListInfo() {
-  TCustomRVData* owner = GetUndoListOwnerRVData();
   for (int i = 0; i < List->Count(); ++i) {
     try {
-      RVUndoFreeHeldItem(owner, List->GetObject(i));
+      RVUndoFreeHeldItem(OwnerData, List->GetObject(i));
     } catch (const Exception&) {
     }
   }

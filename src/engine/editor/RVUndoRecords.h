@@ -36,6 +36,9 @@ class TRVUndoItemInfo : public TRVUndoRawStringInfo {
  public:
   ~TRVUndoItemInfo() override;
   TCustomRVItemInfo* Item = nullptr;
+  // The document the item came from, told when the held item is freed. Kept here rather than
+  // asked of the list: records are freed while their list is being destroyed.
+  TCustomRVData* OwnerData = nullptr;
 };
 
 // A record holding several items taken out of the document, last removed last (owned).
@@ -44,6 +47,7 @@ class TRVUndoItemListInfo : public TRVUndoInfo {
   TRVUndoItemListInfo();
   ~TRVUndoItemListInfo() override;
   std::unique_ptr<TRVItemList> List;
+  TCustomRVData* OwnerData = nullptr;  // as in TRVUndoItemInfo
 };
 
 class TRVUndoItemRangeInfo : public TRVUndoItemListInfo {
