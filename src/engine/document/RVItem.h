@@ -75,7 +75,12 @@ enum TRVItemAction : std::uint8_t {
   rviaInserting, rviaInserted, rviaTextModifying, rviaDestroying, rviaMovingToUndoList
 };
 enum TRVControlAction : std::uint8_t {
-  rvcaAfterRVFLoad, rvcaDestroy, rvcaMoveToUndoList, rvcaMoveFromUndoList, rvcaBeforeRVFSave, rvcaAfterRVFSave,
+  rvcaAfterRVFLoad,
+  rvcaDestroy,
+  rvcaMoveToUndoList,
+  rvcaMoveFromUndoList,
+  rvcaBeforeRVFSave,
+  rvcaAfterRVFSave,
   rvcaDestroyInUndoList
 };
 

@@ -645,9 +645,9 @@ struct TPropertyChangeBracket {
 }  // namespace
 
 TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperty(int ItemNo, TObject* SubObject,
-                                                                 const TRVUnicodeString& PropertyName, int Value,
-                                                                 bool AffectSize, bool AffectWidth,
-                                                                 TRVUndoModifyItemPropsClass UndoInfoClass) {
+                                                                const TRVUnicodeString& PropertyName, int Value,
+                                                                bool AffectSize, bool AffectWidth,
+                                                                TRVUndoModifyItemPropsClass UndoInfoClass) {
   CheckItemNo(this, ItemNo);
   auto [obj, prop] = FindPublished(this, ItemNo, SubObject, PropertyName, true);
   const int old = static_cast<int>(prop->GetOrd(*obj));
@@ -671,9 +671,9 @@ TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperty(int ItemNo, TObj
 }
 
 TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemStrProperty(int ItemNo, TObject* SubObject,
-                                                                 const TRVUnicodeString& PropertyName,
-                                                                 const TRVUnicodeString& Value,
-                                                                 TRVUndoModifyItemPropsClass UndoInfoClass) {
+                                                                const TRVUnicodeString& PropertyName,
+                                                                const TRVUnicodeString& Value,
+                                                                TRVUndoModifyItemPropsClass UndoInfoClass) {
   CheckItemNo(this, ItemNo);
   auto [obj, prop] = FindPublished(this, ItemNo, SubObject, PropertyName, false);
   const TRVUnicodeString old = prop->GetStr(*obj);
@@ -694,10 +694,9 @@ TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemStrProperty(int ItemNo, TObj
   return result;
 }
 
-TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperties(int ItemNo, TObject* SubObject,
-                                                                   TStringList* PropList, bool AffectSize,
-                                                                   bool AffectWidth,
-                                                                   TRVUndoModifyItemPropsClass UndoInfoClass) {
+TRVUndoModifyItemProps* TRVEditRVData::Do_ModifyItemIntProperties(int ItemNo, TObject* SubObject, TStringList* PropList,
+                                                                  bool AffectSize, bool AffectWidth,
+                                                                  TRVUndoModifyItemPropsClass UndoInfoClass) {
   CheckItemNo(this, ItemNo);
   if (!PropList) return nullptr;
   // Every name is checked before anything changes, so a bad list changes nothing.
@@ -805,6 +804,7 @@ void TRVEditRVData::Do_SetBackgroundImage(TGraphic* Graphic) {
   try {
     editor->SetBackgroundBitmap(Graphic);
   } catch (const Exception&) {
+    if (!Graphic) throw;
     // A graphic the bitmap cannot take is drawn onto a white bitmap of its size.
     TBitmap bmp;
     bmp.SetSize(Graphic->GetWidth(), Graphic->GetHeight());
@@ -884,8 +884,7 @@ void TRVEditRVData::Do_MoveCP(int FromItemNo, int ToItemNo) {
 
 // ---- text items made for edits -----------------------------------------------------------------
 
-TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& Tag, int ParaNo, bool BR, bool SameAsPrev,
-                                                 int StyleNo) {
+TCustomRVItemInfo* TRVEditRVData::CreateTextItem(const TRVTag& Tag, int ParaNo, bool BR, bool SameAsPrev, int StyleNo) {
   std::unique_ptr<TCustomRVItemInfo> item = TextItemClass->Create(this);
   item->StyleNo = StyleNo;
   item->ParaNo = ParaNo;

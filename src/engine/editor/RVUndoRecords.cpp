@@ -145,7 +145,14 @@ void TRVUndoDeleteItemsInfo::Undo(TCustomRVData* RVData) {
   TRVEditRVData* d = EditData(RVData);
   if (StartItemNo < 0 || StartItemNo > d->ItemCount()) throw EViroZereError("Undo error");
   const int n = List->Count();
-  d->Do_InsertItems(StartItemNo, List.get(), true, FR);
+  try {
+    d->Do_InsertItems(StartItemNo, List.get(), true, FR);
+  } catch (...) {
+    // Items the document took are its own now; the record keeps only the rest.
+    for (int i = List->Count() - 1; i >= 0; --i)
+      if (d->GetItemNo(List->GetObject(i)) >= 0) List->Delete(i);
+    throw;
+  }
   EndItemNo = StartItemNo + n - 1;
   List->Clear();
 }
@@ -373,8 +380,8 @@ void TRVUndoTagInfo::Undo(TCustomRVData* RVData) {
 void TRVUndoModifyItemIntProperty::Undo(TCustomRVData* RVData) {
   TRVEditRVData* d = EditData(RVData);
   CheckRecordItem(d, ItemNo);
-  if (TRVUndoModifyItemProps* opposite = d->Do_ModifyItemIntProperty(ItemNo, SubObject, PropertyName, Value,
-                                                                     AffectSize, AffectWidth, GetOppositeClass()))
+  if (TRVUndoModifyItemProps* opposite = d->Do_ModifyItemIntProperty(ItemNo, SubObject, PropertyName, Value, AffectSize,
+                                                                     AffectWidth, GetOppositeClass()))
     SetOppositeUndoInfoProps(opposite);
 }
 
@@ -394,8 +401,8 @@ TRVUndoModifyItemIntProperties::~TRVUndoModifyItemIntProperties() = default;
 void TRVUndoModifyItemIntProperties::Undo(TCustomRVData* RVData) {
   TRVEditRVData* d = EditData(RVData);
   CheckRecordItem(d, ItemNo);
-  if (TRVUndoModifyItemProps* opposite = d->Do_ModifyItemIntProperties(ItemNo, SubObject, PropList.get(),
-                                                                       AffectSize, AffectWidth, GetOppositeClass()))
+  if (TRVUndoModifyItemProps* opposite =
+          d->Do_ModifyItemIntProperties(ItemNo, SubObject, PropList.get(), AffectSize, AffectWidth, GetOppositeClass()))
     SetOppositeUndoInfoProps(opposite);
 }
 
@@ -467,7 +474,8 @@ void TRVUndoTextParaStyles::Undo(TCustomRVData* RVData) {
   st->TextStyles()->Assign(OldTextStyles.get());
   st->ParaStyles()->Assign(OldParaStyles.get());
   if (SubDoc != RVData && SubDoc->GetFlags().Contains(rvflRoot))
-    if (TCustomRVFormattedData* fd = SubDoc->AsFormattedData()) fd->Format_(false, true, false, 0, fd->GetFormatCanvas(), false, false, false, true, false);
+    if (TCustomRVFormattedData* fd = SubDoc->AsFormattedData())
+      fd->Format_(false, true, false, 0, fd->GetFormatCanvas(), false, false, false, true, false);
   if (auto sv = d->GetScaleViroZereInterface()) sv->UpdateHFEditors(true);
 }
 
@@ -479,10 +487,8 @@ bool TRVUndoEditorIntProp::AffectsLayout() const {
     case rvipBottomMargin:
     case rvipMaxTextWidth:
     case rvipMinTextWidth:
-    case rvipBiDiMode:
-      return true;
-    default:
-      return false;
+    case rvipBiDiMode: return true;
+    default: return false;
   }
 }
 
@@ -490,9 +496,7 @@ void TRVUndoEditorIntProp::Undo(TCustomRVData* RVData) { EditData(RVData)->Do_Se
 
 TRVUndoBackgroundImage::~TRVUndoBackgroundImage() = default;
 
-void TRVUndoBackgroundImage::Undo(TCustomRVData* RVData) {
-  EditData(RVData)->Do_SetBackgroundImage(OldGraphic.get());
-}
+void TRVUndoBackgroundImage::Undo(TCustomRVData* RVData) { EditData(RVData)->Do_SetBackgroundImage(OldGraphic.get()); }
 
 TRVCompositeUndo::TRVCompositeUndo() : UndoList(std::make_unique<TRVUndoList>(nullptr)) { Action = rvuMisc; }
 TRVCompositeUndo::~TRVCompositeUndo() = default;

@@ -57,12 +57,6 @@ struct EditorFixture : ::testing::Test {
     Editor->SetStyle(&Sheet);
     Data = Editor->GetEditRVData();
   }
-  // The records go while the editor is whole: freeing a held item tells its document.
-  void TearDown() override {
-    Data->UndoList->Clear();
-    Data->RedoList->Clear();
-    Editor.reset();
-  }
 
   // Adds a text item: Mode '|' starts a paragraph, '+' continues it, '/' breaks the line.
   void Add(const TRVUnicodeString& Text, int StyleNo, int ParaNo, char Mode = '|') {

@@ -80,12 +80,9 @@ TEST_F(PrimitivesTest, SubstringsAreInsertedAndDeletedByPosition) {
     const char16_t* Result;
   };
   const Case cases[] = {
-      {"to the end", 3, -1, nullptr, u"ab"},
-      {"nothing", 2, 0, nullptr, u"abcdef"},
-      {"inside", 2, 2, nullptr, u"adef"},
-      {"past the end is clamped", 5, 10, nullptr, u"abcd"},
-      {"insert inside", 3, 0, u"XY", u"abXYcdef"},
-      {"insert at the end", 7, 0, u"!", u"abcdef!"},
+      {"to the end", 3, -1, nullptr, u"ab"},       {"nothing", 2, 0, nullptr, u"abcdef"},
+      {"inside", 2, 2, nullptr, u"adef"},          {"past the end is clamped", 5, 10, nullptr, u"abcd"},
+      {"insert inside", 3, 0, u"XY", u"abXYcdef"}, {"insert at the end", 7, 0, u"!", u"abcdef!"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -154,7 +151,8 @@ TEST_F(PrimitivesTest, ConcatenationMovesAParagraphStartOffAnEmptyItem) {
          t.Add(u"abc", 2, 1, '+');
        },
        "x@0/0 abc@2/2BL*cp cp1 probe10,1,cap"},
-      {"empty item after", [](PrimitivesTest& t) {
+      {"empty item after",
+       [](PrimitivesTest& t) {
          t.Add(u"ab", 0, 0);
          t.Add(u"", 1, 0, '+');
        },
@@ -255,7 +253,7 @@ TEST_F(PrimitivesTest, RefusalsSayWhatWentWrong) {
   };
   EXPECT_EQ(message([&] { Data->Do_InsertSubstring(5, 1, u"x"); }), u"Undo error");  // no such item
   EXPECT_EQ(message([&] { Data->Do_InsertSubstring(1, 1, u"x"); }), u"Undo error");  // not text
-  TRVCPInfo second;  // refused: the caller keeps it
+  TRVCPInfo second;                                                                  // refused: the caller keeps it
   EXPECT_EQ(message([&] { Data->Do_AddCP(0, &second); }), u"Checkpoint error");
   EXPECT_EQ(message([&] { Data->Do_DeleteCP(1); }), u"Checkpoint error");
   EXPECT_THROW(Data->Do_DeleteCP(1), EViroZereError);

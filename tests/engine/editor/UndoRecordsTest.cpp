@@ -6,10 +6,10 @@
 #include <functional>
 #include <typeinfo>
 
+#include "EditorTestUtil.h"
 #include "engine/editor/RVUndoRecords.h"
 #include "engine/foundation/RVError.h"
 #include "platform/base/Classes.h"
-#include "EditorTestUtil.h"
 
 namespace {
 
@@ -164,8 +164,8 @@ TEST_F(UndoRecordsTest, EveryRecordUndoesThroughItsOppositeAndRedoGivesTheEditBa
        Is<TRVUndoModifyItemInfo>(), Is<TRVUndoModifyItemInfo>(), 0, true, false},
       {"item modify bracket", [](EditorFixture& f) { f.Data->Do_ItemModifyTerminator(0, true); },
        Is<TRVUndoModifyItemTerminator>(), Is<TRVUndoModifyItemTerminator>(), 0, true, false, false},
-      {"reformat range", [](EditorFixture& f) { f.Data->Do_ReformateRange(1, 2, false); },
-       Is<TRVUndoReformateRange>(), Is<TRVUndoReformateRange>(), 0, true, false, false},
+      {"reformat range", [](EditorFixture& f) { f.Data->Do_ReformateRange(1, 2, false); }, Is<TRVUndoReformateRange>(),
+       Is<TRVUndoReformateRange>(), 0, true, false, false},
   };
   for (const RecordCase& c : cases) {
     SCOPED_TRACE(c.Name);
