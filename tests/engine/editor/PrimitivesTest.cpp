@@ -205,7 +205,9 @@ TEST_F(PrimitivesTest, AStyleProtectedParagraphKeepsItsStyle) {
     bool fr = true;
     EXPECT_EQ(Data->Do_Para(0, 1, 2, fr), c.Changed);
     EXPECT_EQ(Snap(), c.After);
-    if (!c.Changed) EXPECT_FALSE(fr);
+    if (!c.Changed) {
+      EXPECT_FALSE(fr);
+    }
     // The record is made whether or not anything changed.
     EXPECT_NE(dynamic_cast<TRVUndoParaListInfo*>(LastUndoStep()->Items(0)), nullptr);
   }

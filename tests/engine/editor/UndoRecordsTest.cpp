@@ -181,7 +181,9 @@ TEST_F(UndoRecordsTest, EveryRecordUndoesThroughItsOppositeAndRedoGivesTheEditBa
     OpenUndoStep();
     c.Edit(*this);
     const std::string after = SnapWithHints();
-    if (c.ChangesDocument) EXPECT_NE(after, before);
+    if (c.ChangesDocument) {
+      EXPECT_NE(after, before);
+    }
     TRVUndoInfos* step = LastUndoStep();
     ASSERT_NE(step, nullptr);
     ASSERT_GE(step->Count(), 1);
