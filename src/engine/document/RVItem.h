@@ -75,7 +75,13 @@ enum TRVItemAction : std::uint8_t {
   rviaInserting, rviaInserted, rviaTextModifying, rviaDestroying, rviaMovingToUndoList
 };
 enum TRVControlAction : std::uint8_t {
-  rvcaAfterRVFLoad, rvcaDestroy, rvcaMoveToUndoList, rvcaMoveFromUndoList, rvcaBeforeRVFSave, rvcaAfterRVFSave
+  rvcaAfterRVFLoad,
+  rvcaDestroy,
+  rvcaMoveToUndoList,
+  rvcaMoveFromUndoList,
+  rvcaBeforeRVFSave,
+  rvcaAfterRVFSave,
+  rvcaDestroyInUndoList
 };
 
 // The state in which an item is drawn.

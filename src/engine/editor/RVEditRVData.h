@@ -27,6 +27,8 @@ class TBitmap;
 class TRVMemoryStream;
 class TRVUndoInsertItemsInfo;
 class TRVUndoModifyItemProps;
+// Makes an empty property record of one class (the primitives' class reference).
+using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
 class TStringList;
 
 // The tag of an item: a string.
@@ -144,6 +146,18 @@ class TRVEditRVData : public TViroZereRVData {
   void Do_Tag(int ItemNo, const TRVTag& Tag, bool AssignAsIs);
   void Do_ExtraIntProperty(int ItemNo, int Prop, int Value, TRVReformatType ReformatType);
   void Do_ExtraStrProperty(int ItemNo, int Prop, const TRVUnicodeString& Value, TRVReformatType ReformatType);
+  // Published properties of the item (SubObject nil) or of an object inside it, read and written
+  // through the type information; the record made (nil when nothing changed or nothing records).
+  TRVUndoModifyItemProps* Do_ModifyItemIntProperty(int ItemNo, TObject* SubObject, const TRVUnicodeString& PropertyName,
+                                                   int Value, bool AffectSize, bool AffectWidth,
+                                                   TRVUndoModifyItemPropsClass UndoInfoClass);
+  TRVUndoModifyItemProps* Do_ModifyItemStrProperty(int ItemNo, TObject* SubObject, const TRVUnicodeString& PropertyName,
+                                                   const TRVUnicodeString& Value,
+                                                   TRVUndoModifyItemPropsClass UndoInfoClass);
+  // PropList: one "name=value" line per property with its new value.
+  TRVUndoModifyItemProps* Do_ModifyItemIntProperties(int ItemNo, TObject* SubObject, TStringList* PropList,
+                                                     bool AffectSize, bool AffectWidth,
+                                                     TRVUndoModifyItemPropsClass UndoInfoClass);
   void Do_ItemModifyTerminator(int ItemNo, bool Opening);
   void Do_ChangeVAlign(int ItemNo, TRVVAlign VAlign);
   void Do_Resize(int ItemNo, int Width, int Height, bool Reformat);

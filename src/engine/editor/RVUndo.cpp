@@ -385,14 +385,3 @@ void TRVUndoList::Redo(TRVEditRVData* RVData) { PerformGroup(RVData, true); }
 
 TRVUndoType TRVUndoList::CurrentUndoType() const { return Count() ? LastStep()->UndoType : rvutNone; }
 TRVUnicodeString TRVUndoList::CurrentUndoCaption() const { return Count() ? LastStep()->Caption : TRVUnicodeString(); }
-
-// Placeholders of the record bases (the records' unit defines them).
-void TRVUndoItemNoInfo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* /*RVData*/) {
-  if (ItemNo < 0) return;
-  StartItem = ItemNo;
-  EndItem = LastAffectedItemNo >= 0 ? LastAffectedItemNo : ItemNo;
-}
-void TRVUndoInsertSubstringInfo::Undo(TCustomRVData* /*RVData*/) {}
-bool TRVUndoInsertSubstringInfo::RequiresFullReformat2(TCustomRVData* /*RVData*/) { return false; }
-bool RVUndoWidthCheck(TCustomRVData* /*RVData*/, int /*ItemNo*/, int /*OldWidth*/) { return false; }
-int RVUndoItemMinWidth(TCustomRVData* /*RVData*/, int /*ItemNo*/) { return 0; }
