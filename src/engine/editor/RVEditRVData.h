@@ -233,6 +233,8 @@ class TRVEditRVData : public TViroZereRVData {
   void DeactivateCustomCaretTimer();
   void ResetCaretBlinking() override;
   void DrawCustomCaret();
+  // Draws the self-drawn caret now (the phase unchanged), saving the pixels under it.
+  void DrawCustomCaretNow();
   void ClearCustomCaret();
   void PaintBuffered() override;
   TRVDragDropCaretInfo* GetDragDropCaretInfo() override;
