@@ -376,6 +376,37 @@ TEST_F(CaretEditor, SelfDrawnCaretBlinksOverRestoredPixels) {
   D->DeactivateCustomCaretTimer();
 }
 
+// Placing the caret in a focused editor shows the system caret at the stop, one line high; a
+// read-only editor that hides its caret shows none but still follows the caret.
+TEST_F(CaretEditor, SystemCaretStandsAtTheStop) {
+  Make();
+  D->AddNL(u"abc", 0, 0);
+  D->AddNL(u"de", 1, 0);
+  Format();
+  HWND wnd = E->GetHandle();
+  ShowWindow(wnd, SW_SHOW);
+  E->SetFocus();
+  ProcessMessages(50);
+  if (!E->Focused()) GTEST_SKIP() << "the window system gave the window no keyboard focus";
+  PlaceCaret(0, 3);
+  D->ChangeCaret(false, false, false, false);
+  TRect r;
+  bool shown = false;
+  ASSERT_EQ(GetCaretWindow(&r, &shown), wnd);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(r.Left, D->CharEnds.GetItem(2)->X - D->GetHOffs());
+  EXPECT_EQ(r.Height(), DI(0)->Height + 2);
+  EXPECT_EQ(D->CaretHeight, DI(0)->Height + 2);
+
+  E->SetReadOnly(true);
+  E->SetEditorOptions(E->GetEditorOptions() + TRVEditorOptions{rvoHideReadOnlyCaret});
+  PlaceCaret(1, 2);
+  D->ChangeCaret(false, false, false, false);
+  EXPECT_EQ(GetCaretWindow(nullptr, nullptr), nullptr);
+  EXPECT_EQ(D->GetCurItemNo(), 1);
+  EXPECT_EQ(E->GetCurTextStyleNo(), 1);
+}
+
 // An editor whose document is empty gets one empty paragraph in the first visible text style.
 TEST_F(CaretEditor, EmptyDocumentGetsAnEmptyParagraph) {
   Make();
