@@ -177,7 +177,7 @@ void TRVEditRVData::ChangeCaret(bool /*ForceCreate*/, bool ScrollToCaret, bool D
     }
     CaretHeight = placed ? height : 0;
   }
-  if (placed && FResizer == nullptr) {
+  if (placed && CaretOffs >= 0 && CaretOffs < CharEnds.Count()) {
     // The style source: the caret's item, or the visible item to its left when the caret stands
     // at the start of an item that continues the line.
     TRVDrawLineInfo* cd = D[CaretDrawItemNo];
@@ -271,13 +271,10 @@ void TRVEditRVData::ChangeCaret(bool /*ForceCreate*/, bool ScrollToCaret, bool D
 bool TRVEditRVData::IsCharOffsAtTheLineEndAndItemEnd(int Offs) {
   if (Offs < 0 || Offs != CharEnds.Count() - 1) return false;
   TRVCharPos* p = CharEnds.GetItem(Offs);
-  return p->Offset >= GetOffsAfterItem(DrawItems->Get(p->DrawItemNo)->ItemNo);
+  return CharEndsItemOffs(Offs) >= GetOffsAfterItem(DrawItems->Get(p->DrawItemNo)->ItemNo);
 }
 
 bool TRVEditRVData::IsCharOffsAtTheLineStartAndItemStart(int Offs) {
   if (Offs != 0 || CharEnds.Count() == 0) return false;
-  TRVCharPos* p = CharEnds.GetItem(0);
-  TRVDrawLineInfo* d = DrawItems->Get(p->DrawItemNo);
-  if (GetItem(d->ItemNo)->StyleNo < 0) return p->Offset <= 0;
-  return d->Offs + p->Offset - 1 <= 1;
+  return CharEndsItemOffs(0) <= GetOffsBeforeItem(DrawItems->Get(CharEnds.GetItem(0)->DrawItemNo)->ItemNo);
 }

@@ -249,6 +249,14 @@ void TRVEditRVData::DrawCustomCaret() {
   FCustomCaretVisible = !FCustomCaretVisible;
   // Every second call draws: the caret blinks at half the timer's rate.
   if (!FCustomCaretVisible) DrawCustomCaretNow();
+  // Outside a paint the control's canvas is not the window's surface: the window shows the new
+  // phase when it repaints the caret's rectangle, which the buffered paint draws it on.
+  TRVScroller* control = GetScroller();
+  if (control && control->HandleAllocated() && FCustomCaretRect.Height() > 0) {
+    TRect r = FCustomCaretRect;
+    RotateRectFromDocToScreen(r, rvtrbAbsRoot);
+    ::InvalidateRect(control->GetHandle(), &r, FALSE);
+  }
 }
 
 void TRVEditRVData::DrawCustomCaretNow() {

@@ -161,6 +161,37 @@ TEST_F(CaretEditor, StopsOfAJustifiedLineAreThePaintedGlyphEdges) {
   EXPECT_EQ(xs[4] - xs[0], 40);
 }
 
+// Where the caret stands on a paragraph wrapped inside one item: line and item, line and
+// paragraph.
+TEST_F(CaretEditor, LineAndParagraphPredicatesOfAWrappedItem) {
+  Make(false, 160);
+  D->AddNL(u"aaaa bbbb cccc dddd", 0, 0);
+  D->AddNL(u"next", 0, 0);
+  Format();
+  ASSERT_GE(D->DrawItems->Count(), 3);
+  const int lastOfFirst = D->DrawItems->Count() - 2;  // the last line of the wrapped paragraph
+  struct {
+    int DrawItemNo, Offs;
+    bool Last;  // the caret at the line's last stop rather than its first
+    bool LineStartItemStart, LineEndItemEnd, ParaStart, ParaEnd;
+  } cases[] = {
+      {0, 1, false, true, false, true, false},
+      {0, 99, true, false, false, false, false},
+      {lastOfFirst, 1, false, false, false, false, false},
+      {lastOfFirst, 99, true, false, true, false, true},
+  };
+  for (const auto& c : cases) {
+    PlaceCaret(c.DrawItemNo, c.Offs);
+    const int last = D->CharEnds.Count() - 1;
+    EXPECT_EQ(D->CaretOffs, c.Last ? last : 0);
+    EXPECT_EQ(D->IsCharOffsAtTheLineStartAndItemStart(D->CaretOffs), c.LineStartItemStart) << c.DrawItemNo;
+    EXPECT_EQ(D->IsCharOffsAtTheLineEndAndItemEnd(D->CaretOffs), c.LineEndItemEnd) << c.DrawItemNo;
+    EXPECT_EQ(D->IsCaretAtTheBeginningOfParaSection(true), c.ParaStart) << c.DrawItemNo;
+    EXPECT_EQ(D->IsCaretAtTheEndOfParaSection(true), c.ParaEnd) << c.DrawItemNo;
+    EXPECT_FALSE(D->IsCaretOnLastLine());
+  }
+}
+
 // Right-to-left text with real fonts: the stops run from right to left in logical order, on the
 // glyph edges the painter uses, and the caret bar stands left of its stop.
 TEST_F(CaretEditor, StopsOfRightToLeftTextAreThePaintedGlyphEdges) {
