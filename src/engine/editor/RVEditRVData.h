@@ -247,6 +247,8 @@ class TRVEditRVData : public TViroZereRVData {
   void DeactivateCustomCaretTimer();
   void ResetCaretBlinking() override;
   void DrawCustomCaret();
+  // Draws the self-drawn caret now (the phase unchanged), saving the pixels under it.
+  void DrawCustomCaretNow();
   void ClearCustomCaret();
   void PaintBuffered() override;
   TRVDragDropCaretInfo* GetDragDropCaretInfo() override;

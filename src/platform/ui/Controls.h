@@ -378,6 +378,24 @@ BOOL ClientToScreen(HWND Wnd, TPoint* Point);
 // an id again re-arms it with the new interval. Answers the id, 0 without a window.
 std::uintptr_t SetTimer(HWND Wnd, std::uintptr_t IDEvent, UINT Elapse);
 BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent);
+// Whether the window's timer IDEvent is armed.
+BOOL IsTimerSet(HWND Wnd, std::uintptr_t IDEvent);
+
+// The system caret: one for the whole program, owned by the window that made it last (making it
+// for another window takes it away from the first). CreateCaret makes it hidden, Width x Height;
+// SetCaretPos places its top-left corner in the owner's client coordinates; ShowCaret and
+// HideCaret of the owner show it blinking and hide it (not counted: one HideCaret hides it);
+// DestroyCaret removes it. All answer FALSE without a caret of that window (CreateCaret: without
+// a window).
+BOOL CreateCaret(HWND Wnd, int Width, int Height);
+BOOL DestroyCaret();
+BOOL SetCaretPos(int X, int Y);
+BOOL GetCaretPos(TPoint* Point);
+BOOL ShowCaret(HWND Wnd);
+BOOL HideCaret(HWND Wnd);
+// The caret's window and rectangle (client coordinates) and whether it is shown now; nil window
+// without a caret.
+HWND GetCaretWindow(TRect* Rect, bool* Shown);
 
 // Posted messages: queued for the window and delivered to its control from the event loop, after
 // what is being handled now. Data, when given, belongs to the message: the control finds it in

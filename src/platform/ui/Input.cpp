@@ -54,6 +54,10 @@ BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
       GWheelLines = uiParam;
       if (uiParam != WHEEL_PAGESCROLL && GuiSessionRunning()) QApplication::setWheelScrollLines(static_cast<int>(uiParam));
       return 1;
+    case SPI_GETCARETWIDTH:
+      if (!pvParam) return 0;
+      *static_cast<DWORD*>(pvParam) = 1;
+      return 1;
     default:
       return 0;
   }

@@ -23,6 +23,8 @@ std::int16_t GetAsyncKeyState(int vKey);
 // the UINT at pvParam with the lines one wheel notch scrolls (3 without a session;
 // WHEEL_PAGESCROLL means a page); SPI_SETWHEELSCROLLLINES sets it from uiParam for this process.
 constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068, SPI_SETWHEELSCROLLLINES = 0x0069;
+// SPI_GETCARETWIDTH fills the DWORD at pvParam with the caret's width in pixels.
+constexpr UINT SPI_GETCARETWIDTH = 0x2006;
 constexpr UINT WHEEL_PAGESCROLL = 0xFFFFFFFFu;
 BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
 

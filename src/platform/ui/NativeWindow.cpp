@@ -286,6 +286,10 @@ TNativeWindow::~TNativeWindow() {
   for (const auto& [id, qtId] : FTimers) killTimer(qtId);
   // Focus and other events while the widgets go no longer reach the control.
   FControl = nullptr;
+  // The client area goes while this object is still a window: a focused one loses the focus on
+  // its way out and tells Send, which must not be called on what is left of a destroyed window.
+  delete FClient;
+  FClient = nullptr;
 }
 
 bool TNativeWindow::HasFrame() const {
@@ -611,6 +615,130 @@ std::uintptr_t SetTimer(HWND Wnd, std::uintptr_t IDEvent, UINT Elapse) {
 BOOL KillTimer(HWND Wnd, std::uintptr_t IDEvent) {
   TNativeWindow* w = WindowOf(Wnd);
   return w && w->KillTimer(IDEvent);
+}
+
+BOOL IsTimerSet(HWND Wnd, std::uintptr_t IDEvent) {
+  TNativeWindow* w = WindowOf(Wnd);
+  return w && w->HasTimer(IDEvent);
+}
+
+// ---- the system caret -----------------------------------------------------------------------------
+
+namespace {
+
+// A bar over the client area, filled with the text colour, that blinks while shown. It lets the
+// mouse through so that clicks reach the client area under it.
+class TCaretBar : public QWidget {
+ public:
+  explicit TCaretBar(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+  }
+  void SetShown(bool Value) {
+    FShown = Value;
+    if (FBlink) {
+      killTimer(FBlink);
+      FBlink = 0;
+    }
+    setVisible(Value);
+    if (!Value) return;
+    raise();
+    // The desktop's flash time is a whole on-off period; 0 or less means a caret that does not blink.
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0) FBlink = startTimer(std::max(flash / 2, 50));
+  }
+  bool Shown() const { return FShown; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), palette().color(QPalette::Text)); }
+  void timerEvent(QTimerEvent* e) override {
+    if (e->timerId() == FBlink) setVisible(!isVisible());
+  }
+
+ private:
+  bool FShown = false;
+  int FBlink = 0;
+};
+
+struct TSystemCaret {
+  HWND Owner = nullptr;
+  QPointer<TCaretBar> Bar;
+  TRect Rect;
+};
+
+TSystemCaret& SystemCaret() {
+  static TSystemCaret caret;
+  return caret;
+}
+
+// The caret of Wnd (any window when Wnd is nil); null when there is none.
+TSystemCaret* CaretOf(HWND Wnd) {
+  TSystemCaret& c = SystemCaret();
+  // The bar goes with its window's client area, so a destroyed window leaves no caret (its
+  // handle is then never looked at).
+  if (!c.Owner || !c.Bar) return nullptr;
+  return !Wnd || c.Owner == Wnd ? &c : nullptr;
+}
+
+}  // namespace
+
+BOOL CreateCaret(HWND Wnd, int Width, int Height) {
+  TNativeWindow* w = WindowOf(Wnd);
+  if (!w || !w->Client()) return FALSE;
+  DestroyCaret();
+  TSystemCaret& c = SystemCaret();
+  c.Owner = Wnd;
+  c.Rect = TRect(0, 0, std::max(Width, 0), std::max(Height, 0));
+  c.Bar = new TCaretBar(w->Client());  // owned by the client area, or freed by DestroyCaret
+  c.Bar->setGeometry(0, 0, c.Rect.Width(), c.Rect.Height());
+  return TRUE;
+}
+
+BOOL DestroyCaret() {
+  TSystemCaret& c = SystemCaret();
+  const bool had = CaretOf(nullptr) != nullptr;
+  delete c.Bar.data();
+  c.Bar = nullptr;
+  c.Owner = nullptr;
+  return had;
+}
+
+BOOL SetCaretPos(int X, int Y) {
+  TSystemCaret* c = CaretOf(nullptr);
+  if (!c) return FALSE;
+  c->Rect = TRect(X, Y, X + c->Rect.Width(), Y + c->Rect.Height());
+  c->Bar->move(X, Y);
+  return TRUE;
+}
+
+BOOL GetCaretPos(TPoint* Point) {
+  TSystemCaret* c = CaretOf(nullptr);
+  if (!c || !Point) return FALSE;
+  *Point = TPoint(c->Rect.Left, c->Rect.Top);
+  return TRUE;
+}
+
+BOOL ShowCaret(HWND Wnd) {
+  TSystemCaret* c = CaretOf(Wnd);
+  if (!c) return FALSE;
+  c->Bar->SetShown(true);
+  return TRUE;
+}
+
+BOOL HideCaret(HWND Wnd) {
+  TSystemCaret* c = CaretOf(Wnd);
+  if (!c) return FALSE;
+  c->Bar->SetShown(false);
+  return TRUE;
+}
+
+HWND GetCaretWindow(TRect* Rect, bool* Shown) {
+  TSystemCaret* c = CaretOf(nullptr);
+  if (Rect) *Rect = c ? c->Rect : TRect();
+  if (Shown) *Shown = c && c->Bar->Shown();
+  return c ? c->Owner : nullptr;
 }
 
 void WaitMessage() {

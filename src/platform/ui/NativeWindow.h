@@ -85,6 +85,7 @@ class TNativeWindow : public QFrame {
 
   std::uintptr_t SetTimer(std::uintptr_t id, UINT elapse);
   bool KillTimer(std::uintptr_t id);
+  bool HasTimer(std::uintptr_t id) const { return FTimers.count(id) != 0; }
 
   // Sends a message to the control, safely: nothing once the window is gone.
   LRESULT Send(Cardinal msg, WPARAM w, LPARAM l);

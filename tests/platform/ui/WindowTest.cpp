@@ -89,4 +89,57 @@ TEST(WindowTimers, FireUntilKilled) {
   EXPECT_EQ(SetTimer(nullptr, 1, 10), 0u);
 }
 
+TEST(WindowTimers, IsTimerSetFollowsSetAndKill) {
+  TBarsControl c(nullptr);
+  HWND h = c.GetHandle();
+  EXPECT_FALSE(IsTimerSet(h, 3));
+  SetTimer(h, 3, 1000);
+  EXPECT_TRUE(IsTimerSet(h, 3));
+  EXPECT_FALSE(IsTimerSet(h, 4));
+  KillTimer(h, 3);
+  EXPECT_FALSE(IsTimerSet(h, 3));
+  EXPECT_FALSE(IsTimerSet(nullptr, 3));
+}
+
+// The system caret belongs to one window at a time and goes with it.
+TEST(SystemCaret, CreatePlaceShowHideDestroy) {
+  TBarsControl a(nullptr), b(nullptr);
+  HWND ha = a.GetHandle(), hb = b.GetHandle();
+  EXPECT_FALSE(CreateCaret(nullptr, 1, 10));
+  EXPECT_FALSE(SetCaretPos(1, 1));
+  ASSERT_TRUE(CreateCaret(ha, 2, 12));
+  TRect r;
+  bool shown = true;
+  EXPECT_EQ(GetCaretWindow(&r, &shown), ha);
+  EXPECT_FALSE(shown) << "a new caret is hidden";
+  EXPECT_TRUE(SetCaretPos(5, 7));
+  EXPECT_EQ(GetCaretWindow(&r, &shown), ha);
+  EXPECT_EQ(r, TRect(5, 7, 7, 19));
+  TPoint p;
+  EXPECT_TRUE(GetCaretPos(&p));
+  EXPECT_EQ(p, TPoint(5, 7));
+  EXPECT_FALSE(ShowCaret(hb)) << "another window's caret";
+  EXPECT_TRUE(ShowCaret(ha));
+  GetCaretWindow(nullptr, &shown);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(HideCaret(ha));
+  GetCaretWindow(nullptr, &shown);
+  EXPECT_FALSE(shown);
+  // Made for another window, the caret leaves the first.
+  ASSERT_TRUE(CreateCaret(hb, 1, 10));
+  EXPECT_EQ(GetCaretWindow(nullptr, nullptr), hb);
+  EXPECT_FALSE(ShowCaret(ha));
+  EXPECT_TRUE(DestroyCaret());
+  EXPECT_EQ(GetCaretWindow(nullptr, nullptr), nullptr);
+  EXPECT_FALSE(DestroyCaret());
+  // A window that goes takes its caret with it.
+  {
+    TBarsControl c(nullptr);
+    ASSERT_TRUE(CreateCaret(c.GetHandle(), 1, 10));
+    ShowCaret(c.GetHandle());
+  }
+  EXPECT_EQ(GetCaretWindow(nullptr, nullptr), nullptr);
+  EXPECT_FALSE(SetCaretPos(0, 0));
+}
+
 }  // namespace
