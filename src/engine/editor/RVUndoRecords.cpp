@@ -507,3 +507,5 @@ void TRVCompositeUndo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVData
   StartItem = ItemNo;
   EndItem = ItemNo;
 }
+
+bool TRVCompositeUndo::HoldsMore() const { return UndoList && UndoList->Count() > 0; }

@@ -324,6 +324,11 @@ class TRVUndoModifyItemTerminator : public TRVUndoModifyItemProps {
   static TRVUndoModifyItemProps* Make() { return new TRVUndoModifyItemTerminator; }
   TRVUndoModifyItemPropsClass GetOppositeClass() override { return &Make; }
   void Undo(TCustomRVData* RVData) override;
+  // The step performer judges everything between a closing and an opening terminator as one
+  // change of the item's width, measured before the closing one is undone.
+  TRVUndoWidthBracket WidthBracket() const override { return Opening ? rvwbOpening : rvwbClosing; }
+  int GetBracketOldW() const override { return OldW; }
+  void SetBracketOldW(int AOldW) override { OldW = AOldW; }
   bool Opening = false;
 };
 
@@ -417,6 +422,8 @@ class TRVCompositeUndo : public TRVUndoInfo {
   void Undo(TCustomRVData* RVData) override;
   bool RequiresFormat() override { return false; }
   void GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* RVData) override;
+  // The step stays while the nested list still has steps to undo.
+  bool HoldsMore() const override;
   int ItemNo = -1;
   bool IsRedo = false;
   std::unique_ptr<TRVUndoList> UndoList;
