@@ -207,3 +207,22 @@ TEST(ReformatAfterEdit, FloatingPictureGrownOverTheLinesBesideItMovesThemAllBelo
   d.Format(false);
   EXPECT_EQ(after, t.Snapshot());
 }
+
+// The selection is kept in item terms while the lines before it change.
+TEST(ReformatAfterEdit, SelectionStaysOnItsItemsWhenLinesBeforeItChange) {
+  TEditorDoc t;
+  TRVEditRVData& d = t.D();
+  d.AddNL(u"first paragraph", gtsBody, gpsBody);
+  d.AddNL(u"second paragraph", gtsBody, gpsBody);
+  d.AddNL(u"third paragraph", gtsBody, gpsBody);
+  t.Editor->Format();
+  d.SetSelectionBounds(1, 3, 2, 6);
+  d.SetItemTextW(0, TRVUnicodeString(200, u'a').replace(50, 1, u" ").replace(120, 1, u" "));
+  d.Reformat(false, true, false, 0, false);
+  int s = -1, so = -1, e = -1, eo = -1;
+  d.GetSelectionBoundsEx(s, so, e, eo, false);
+  EXPECT_EQ(std::vector<int>({s, so, e, eo}), std::vector<int>({1, 3, 2, 6}));
+  const std::string after = t.Snapshot();
+  d.Format_(true, true, true, 0, d.GetFormatCanvas(), false, false, false, false, false);
+  EXPECT_EQ(after, t.Snapshot());
+}
