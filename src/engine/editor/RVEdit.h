@@ -20,6 +20,12 @@ enum TRVEditorOption : std::uint8_t {
 using TRVEditorOptions = TSet<TRVEditorOption, 16>;
 inline const TRVEditorOptions RVDefaultEditorOptions{rvoCtrlJumps, rvoWantTabs};
 
+// Formats the editor takes from a drop or the clipboard (bit n of the set is value n).
+enum TRVDragDropFormat : std::uint8_t {
+  rvddRVF, rvddRTF, rvddText, rvddUnicodeText, rvddBitmap, rvddMetafile, rvddURL, rvddFiles, rvddHTML
+};
+using TRVDragDropFormats = TSet<TRVDragDropFormat, 16>;
+
 class TCustomViroZereEdit : public TCustomViroZere {
   TAVRELO_PERSISTENT(TCustomViroZereEdit, TCustomViroZere)
  public:
@@ -29,8 +35,11 @@ class TCustomViroZereEdit : public TCustomViroZere {
   TRVEditRVData* GetEditRVData() const { return static_cast<TRVEditRVData*>(GetRVData()); }
 
   // ---- the gate and the change notification ----
-  virtual void SetReadOnly(bool Value) { FReadOnly = Value; }
+  // Read-only mode keeps hyperlink rectangles (unless rvoNoReadOnlyJumps) and re-places the caret.
+  virtual void SetReadOnly(bool Value);
   virtual bool GetReadOnly() const { return FReadOnly; }
+  // Stores the flag without side effects.
+  void SetFReadOnly(bool Value) { FReadOnly = Value; }
   // Allowed unless read-only, without a style sheet, while an item holds the mouse (unless
   // FromOutside) or when OnChanging refuses; a refusal beeps.
   virtual bool BeforeChange(bool FromOutside);
@@ -43,15 +52,32 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void SetModified(bool Value) { FModified = Value; }
 
   // ---- current styles and caret events ----
+  // The current text style as typed text shows it (resolved against the current paragraph style).
   int GetCurTextStyleNo();
   void SetCurTextStyleNo(int Value);
+  int GetActualCurTextStyleNo();
+  void SetActualCurTextStyleNo(int Value) { SetCurTextStyleNo(Value); }
   int GetCurParaStyleNo();
   void SetCurParaStyleNo(int Value);
+  // The control's event first, then the handlers registered at the root editor.
   virtual void CurParaStyleChange();
   virtual void CurTextStyleChange();
   void AfterCaretMove();
   int GetCurItemNo();
   int GetOffsetInCurItem();
+  // Handlers of other components (rulers, actions) kept by the root editor.
+  void RegisterCurTextStyleChangeHandler(TComponent* Component, TNotifyEvent Event);
+  void UnregisterCurTextStyleChangeHandler(TComponent* Component);
+  void RegisterCurParaStyleChangeHandler(TComponent* Component, TNotifyEvent Event);
+  void UnregisterCurParaStyleChangeHandler(TComponent* Component);
+  void RegisterCaretMoveHandler(TComponent* Component, TNotifyEvent Event);
+  void UnregisterCaretMoveHandler(TComponent* Component);
+
+  // ---- the chain of editors ----
+  // The innermost active cell editor, or this editor.
+  TCustomViroZereEdit* GetTopLevelEditor();
+  // The editor that shows the whole document (nil without document data).
+  TCustomViroZereEdit* GetRootEditor();
 
   // ---- undo ----
   int GetUndoLimit() const;
@@ -66,6 +92,12 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void SetForceFieldHighlight(bool Value) { FForceFieldHighlight = Value; }
   int GetCustomCaretInterval();
   void SetCustomCaretInterval(int Value);
+  TRVDragDropFormats GetAcceptDragDropFormats() const { return FAcceptDragDropFormats; }
+  void SetAcceptDragDropFormats(const TRVDragDropFormats& Value) { FAcceptDragDropFormats = Value; }
+  TRVDragDropFormats GetAcceptPasteFormats() const { return FAcceptPasteFormats; }
+  void SetAcceptPasteFormats(const TRVDragDropFormats& Value) { FAcceptPasteFormats = Value; }
+  TRVVAlign GetDefaultPictureVAlign() const { return FDefaultPictureVAlign; }
+  void SetDefaultPictureVAlign(TRVVAlign Value) { FDefaultPictureVAlign = Value; }
 
   // ---- events ----
   TNotifyEvent OnCurParaStyleChanged, OnCurTextStyleChanged, OnChange, OnCaretMove;
@@ -80,6 +112,15 @@ class TCustomViroZereEdit : public TCustomViroZere {
   bool FReadOnly = false;
   TRVEditorOptions FEditorOptions = RVDefaultEditorOptions;
   bool FForceFieldHighlight = false;
+  TRVDragDropFormats FAcceptDragDropFormats{rvddRVF, rvddRTF, rvddText, rvddUnicodeText, rvddBitmap, rvddMetafile,
+                                            rvddFiles};
+  TRVDragDropFormats FAcceptPasteFormats{rvddRVF, rvddRTF, rvddText, rvddUnicodeText, rvddBitmap, rvddMetafile,
+                                         rvddFiles, rvddHTML};
+  TRVVAlign FDefaultPictureVAlign = rvvaBaseline;
+
+ private:
+  // The edit events of the root editor's data (nil without document data).
+  TRVEditRootEvents* RootEditEvents();
 };
 
 // The editor as a program places it.

@@ -84,9 +84,10 @@ void TCustomRVFormattedData::FormatParasExact(int StartDrawItemNo, int EndDrawIt
     int n = DrawItems->Count();
     Start = std::clamp(Start, 0, n);
     End = std::clamp(End, Start - 1, n - 1);
-    // 1. Lines below laid out under floating boxes join the range.
+    // 1. Lines below laid out under floating boxes join the range. The mark is kept by a line's
+    // first draw item, so the rest of such a line joins with it.
     int wEnd = End;
-    while (wEnd + 1 < n && (*DrawItems)[wEnd + 1]->FloatingAboveUsed) ++wEnd;
+    while (wEnd + 1 < n && (!(*DrawItems)[wEnd + 1]->FromNewLine || (*DrawItems)[wEnd + 1]->FloatingAboveUsed)) ++wEnd;
     if (wEnd != End) {
       int s2 = Start;
       AdjustDrawItemsForFormatParas(s2, wEnd, ItemsInserted);
