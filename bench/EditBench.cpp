@@ -73,6 +73,7 @@ struct TEditDoc {
     ShowWindow(Editor->GetHandle(), SW_SHOW);
     ProcessMessages(20);
     TRVEditRVData* data = Data();
+    data->Clear();  // the editor gave its empty document an empty paragraph when its window came
     for (const auto& l : Lines) data->AddNL(l, 0, 0);
     Editor->Format();
     // The client area takes the page's width once the frame and the scroll bar are known.
