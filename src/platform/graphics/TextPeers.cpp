@@ -270,6 +270,41 @@ void TToolkitDocumentPeer::RemoveTyped() {
   F->Doc.documentLayout()->documentSize();
 }
 
+void TToolkitDocumentPeer::SetUndoRedoEnabled(bool enabled) { F->Doc.setUndoRedoEnabled(enabled); }
+
+void TToolkitDocumentPeer::TypeEach(int paragraph, int offset, const std::u16string& text) {
+  const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
+  QTextCursor c(&F->Doc);
+  c.setPosition(block.position() + std::min(offset, block.length() - 1));
+  F->TypedPos = c.position();
+  F->TypedLen = static_cast<int>(text.size());
+  c.beginEditBlock();
+  for (char16_t ch : text) c.insertText(QString(QChar(ch)));
+  c.endEditBlock();
+}
+
+void TToolkitDocumentPeer::RemoveAll() {
+  QTextCursor c(&F->Doc);
+  c.select(QTextCursor::Document);
+  c.removeSelectedText();
+}
+
+bool TToolkitDocumentPeer::Undo() {
+  if (!F->Doc.isUndoAvailable()) return false;
+  F->Doc.undo();
+  return true;
+}
+
+bool TToolkitDocumentPeer::Redo() {
+  if (!F->Doc.isRedoAvailable()) return false;
+  F->Doc.redo();
+  return true;
+}
+
+void TToolkitDocumentPeer::ClearUndoRedo() { F->Doc.clearUndoRedoStacks(); }
+
+double TToolkitDocumentPeer::UpdateLayout() { return F->Doc.documentLayout()->documentSize().height(); }
+
 int TToolkitDocumentPeer::ParagraphCount() const { return F->Doc.blockCount(); }
 
 int TToolkitDocumentPeer::CharacterCount() const { return F->Doc.characterCount(); }

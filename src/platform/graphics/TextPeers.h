@@ -80,6 +80,21 @@ class TToolkitDocumentPeer {
   // RemoveTyped takes it out again (to be left out of the timing).
   double Type(int paragraph, int offset, const std::u16string& text);
   void RemoveTyped();
+  // Editing with the document's own undo, the peer of the editor's edits. Undo is off while the
+  // document is built; switching it on starts from empty stacks. None of these lays out: the
+  // edit's layout is brought up to date by UpdateLayout, as a view would before painting.
+  void SetUndoRedoEnabled(bool enabled);
+  // Types text at offset of paragraph one character at a time through one cursor, as keys do,
+  // in one edit block: the layout follows once, at its end. RemoveTyped takes the text out again.
+  void TypeEach(int paragraph, int offset, const std::u16string& text);
+  // Selects the whole document and removes it (one empty paragraph stays).
+  void RemoveAll();
+  // One step of the document's undo or redo; false when there was none.
+  bool Undo();
+  bool Redo();
+  void ClearUndoRedo();
+  // Lays out what the edits left unlaid and answers the height; nothing else is laid out again.
+  double UpdateLayout();
   int ParagraphCount() const;
   // Paints the view of the laid-out document from y = top, width x height pixels, onto an image of
   // that size (drawContents with the view as its clip).

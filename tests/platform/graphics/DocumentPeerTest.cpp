@@ -42,4 +42,49 @@ TEST(ToolkitDocumentPeer, LaysOutAtTheWidthAndTakesTypedText) {
   EXPECT_EQ(peer.Layout(200), narrow);
 }
 
+// The editing benchmark measures edits with the toolkit's own undo: each edit must change the
+// text, and undo and redo must give back exactly what was there.
+TEST(ToolkitDocumentPeer, EditsWithItsOwnUndo) {
+  TToolkitDocumentPeer peer;
+  for (int i = 0; i < 3; ++i) {
+    peer.AddParagraph(0, 0, false, TToolkitDocumentPeer::tlNone);
+    peer.AddRun(Styled(u"line of the document"));
+  }
+  const double height = peer.Layout(300);
+  const int chars = peer.CharacterCount();
+  // Built without undo: nothing to undo yet.
+  peer.SetUndoRedoEnabled(true);
+  EXPECT_FALSE(peer.Undo());
+
+  peer.TypeEach(1, 4, u"abc");
+  EXPECT_EQ(peer.CharacterCount(), chars + 3);
+  while (peer.Undo()) {
+  }
+  EXPECT_EQ(peer.CharacterCount(), chars);
+  EXPECT_EQ(peer.UpdateLayout(), height);
+  while (peer.Redo()) {
+  }
+  EXPECT_EQ(peer.CharacterCount(), chars + 3);
+  while (peer.Undo()) {
+  }
+
+  peer.RemoveAll();
+  EXPECT_EQ(peer.CharacterCount(), 1);  // one empty paragraph
+  EXPECT_EQ(peer.ParagraphCount(), 1);
+  EXPECT_LT(peer.UpdateLayout(), height);
+  EXPECT_TRUE(peer.Undo());
+  EXPECT_EQ(peer.CharacterCount(), chars);
+  EXPECT_EQ(peer.ParagraphCount(), 3);
+  EXPECT_EQ(peer.UpdateLayout(), height);
+
+  peer.ClearUndoRedo();
+  EXPECT_FALSE(peer.Undo());
+  EXPECT_FALSE(peer.Redo());
+  // Typed text goes again without undo.
+  peer.TypeEach(2, 0, u"xy");
+  peer.RemoveTyped();
+  EXPECT_EQ(peer.CharacterCount(), chars);
+  EXPECT_EQ(peer.UpdateLayout(), height);
+}
+
 }  // namespace

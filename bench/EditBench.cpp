@@ -1,0 +1,430 @@
+// Editing a document of about 300 A4 pages (one paragraph a line, DejaVu Sans 12 pt, the text
+// width of an A4 page less 2 cm margins) through the editor's primitive edits and its undo
+// lists, each figure beside the toolkit's rich-text document with the same text doing the same
+// edit through a cursor and its own undo, in the same program. Both sides bring the layout of
+// what changed up to date inside the timing (ours by reformatting, the toolkit's by asking its
+// layout for the document's size).
+// - one character inserted near the start, the middle and the end: one undo step with its
+//   record, the paragraph reformatted as the width rule says, the caret placed after it;
+// - 10,000 characters typed one by one into one text item as one coalesced typing step, then
+//   undone and redone as the lists allow (ours one character a call, the toolkit's merged), with
+//   the memory the undo list holds for each typed character;
+// - every item deleted in one undo step, then the step undone.
+// Each edit is taken back outside the timing, so every iteration starts from the same document;
+// the insertion point moves from iteration to iteration.
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+#include "engine/editor/RVEdit.h"
+#include "engine/editor/RVEditRVData.h"
+#include "engine/editor/RVUndo.h"
+#include "engine/layout/DrawLines.h"
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ParaInfo.h"
+#include "engine/styles/RVStyle.h"
+#include "platform/graphics/DeviceContext.h"
+#include "platform/graphics/TextPeers.h"
+
+// Allocation counting (replaces the global new and delete).
+#include "BenchPeers.h"
+
+namespace {
+
+constexpr int kLines = 15600;    // 52 lines a page
+constexpr int kMargin = 76;      // 2 cm at 96 pixels an inch
+constexpr int kPageWidth = 794;  // A4 at 96 pixels an inch
+constexpr int kViewHeight = 800;
+constexpr int kTyped = 10000;
+
+// The editor with the document, and the toolkit's document with the same text.
+struct TEditDoc {
+  TRVStyle Sheet{nullptr};
+  std::unique_ptr<TViroZereEdit> Editor;
+  TToolkitDocumentPeer Peer;
+  std::vector<std::u16string> Lines;
+
+  TEditDoc() {
+    TFontInfo* f = Sheet.TextStyles()->Items(0);
+    f->FontName = u"DejaVu Sans";
+    f->SetSize(12);
+    TParaInfo* para = Sheet.ParaStyles()->Items(0);
+    para->SetSpaceBefore(0);
+    para->SetSpaceAfter(0);
+    unsigned seed = 2024;
+    for (int n = 0; n < kLines; ++n) {
+      const std::string line = VariedLine(n, seed, 60);
+      Lines.emplace_back(line.begin(), line.end());
+    }
+
+    Editor = std::make_unique<TViroZereEdit>(nullptr);
+    Editor->SetStyle(&Sheet);
+    Editor->SetLeftMargin(kMargin);
+    Editor->SetRightMargin(kMargin);
+    Editor->SetBounds(0, 0, kPageWidth, kViewHeight);
+    Editor->HandleNeeded();
+    ShowWindow(Editor->GetHandle(), SW_SHOW);
+    ProcessMessages(20);
+    TRVEditRVData* data = Data();
+    data->Clear();  // the editor gave its empty document an empty paragraph when its window came
+    for (const auto& l : Lines) data->AddNL(l, 0, 0);
+    Editor->Format();
+    // The client area takes the page's width once the frame and the scroll bar are known.
+    const int more = kPageWidth - Editor->GetClientWidth();
+    if (more != 0) {
+      Editor->SetBounds(0, 0, kPageWidth + more, kViewHeight);
+      ProcessMessages(20);
+      Editor->Format();
+    }
+
+    for (const auto& l : Lines) {
+      Peer.AddParagraph(0, 0, false, TToolkitDocumentPeer::tlNone);
+      TToolkitDocumentPeer::TRun run;
+      run.Text = l;
+      run.Family = f->FontName;
+      run.PointSize = 12;
+      Peer.AddRun(run);
+    }
+    Peer.Layout(TextWidth());
+    Peer.SetUndoRedoEnabled(true);
+  }
+  TRVEditRVData* Data() const { return Editor->GetEditRVData(); }
+  int TextWidth() const { return Editor->GetClientWidth() - 2 * kMargin; }
+};
+
+// Kept until the process ends: windows cannot be destroyed after the application object.
+TEditDoc& Doc() {
+  static TEditDoc* doc = new TEditDoc;
+  return *doc;
+}
+
+void DocCounters(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  state.counters["items"] = data->ItemCount();
+  state.counters["doc_width_px"] = data->DocumentWidth;
+  state.counters["pages_A4"] = data->DocumentHeight / 971.0;  // 29.7 cm less 2 x 2 cm at 96 ppi
+}
+
+// Characters of the item that its draw items show.
+int DrawnLength(TRVEditRVData* data, int ItemNo) {
+  int n = 0;
+  if (!data->DrawItems) return 0;
+  for (int i = data->Item2FirstDrawItem(ItemNo); i >= 0 && i < data->DrawItems->Count(); ++i) {
+    if (data->DrawItems->Get(i)->ItemNo != ItemNo) break;
+    n += data->DrawItems->Get(i)->TextLength;
+  }
+  return n;
+}
+
+// Undoes what the undo list holds and forgets the redo steps it made (outside the timing).
+void TakeBack(TRVEditRVData* data) {
+  for (int steps = data->UndoList->Count(); steps > 0 && data->UndoList->Count(); --steps) data->UndoList->Undo(data);
+  data->RedoList->Clear();
+}
+
+// ---- one character inserted -------------------------------------------------------------------
+
+// Where an iteration inserts: one of twenty paragraphs from a share of the document on (0 start,
+// 50 middle, 100 end), at an offset that moves along the line (item offsets count from 1).
+struct TSite {
+  int ItemNo, Offset;
+};
+
+TSite Site(int Percent, int n) {
+  const int first = std::min(kLines - 20, kLines * Percent / 100);
+  return {first + n % 20, 10 + (n * 7) % 40};
+}
+
+// The editor's insertion of one character at the site: one undo step with its record, the
+// paragraph formatted again (the whole document when the width rule says so), the caret after
+// the character.
+void InsertChar(TRVEditRVData* data, const TSite& s) {
+  int w0 = 0, w1 = 0;
+  data->BeginItemModify(s.ItemNo, w0);
+  data->BeginUndoSequence(rvutInsert, true);
+  data->Do_InsertSubstring(s.ItemNo, s.Offset, u"x");
+  data->EndUndoSequence();
+  data->BeginItemModify(s.ItemNo, w1);
+  data->ReformatEx(data->WidthRuleRequiresFull(w0, w1), false, true, s.ItemNo, false, -1, 0, -1, 0);
+  data->SetCaretAtItem(s.ItemNo, s.Offset + 1);
+  data->ChangeCaret(false, false, false, false);
+  data->Change();
+}
+
+// Empty when the editor did the insertion as asked, else what went wrong.
+std::string CheckInsertion(TRVEditRVData* data, const TSite& s) {
+  const int length = data->GetItemTextLength(s.ItemNo), drawn = DrawnLength(data, s.ItemNo);
+  data->SetCaretAtItem(s.ItemNo, s.Offset);
+  InsertChar(data, s);
+  if (data->GetItemTextLength(s.ItemNo) != length + 1) return "the primitive did not insert the character";
+  if (data->UndoList->CurrentUndoType() != rvutInsert) return "the insertion made no undo step";
+  if (DrawnLength(data, s.ItemNo) != drawn + 1) return "the reformat does not show the character";
+  if (data->GetCurItemNo() != s.ItemNo || data->GetOffsetInCurItem() != s.Offset + 1)
+    return "the caret is not after the character";
+  TakeBack(data);
+  if (data->GetItemTextLength(s.ItemNo) != length || DrawnLength(data, s.ItemNo) != drawn)
+    return "undo did not take the character back";
+  return {};
+}
+
+void BM_InsertChar(benchmark::State& state) {
+  const int percent = static_cast<int>(state.range(0));
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const std::string fault = CheckInsertion(data, Site(percent, 0));
+  if (!fault.empty()) {
+    state.SkipWithError(fault.c_str());
+    return;
+  }
+  int n = 0;
+  data->SetCaretAtItem(Site(percent, 0).ItemNo, Site(percent, 0).Offset);
+  for (auto _ : state) {
+    InsertChar(data, Site(percent, n++));
+    state.PauseTiming();
+    TakeBack(data);
+    // The caret waits where the next character goes, as a user's caret would.
+    data->SetCaretAtItem(Site(percent, n).ItemNo, Site(percent, n).Offset);
+    state.ResumeTiming();
+  }
+  state.counters["paragraph"] = Site(percent, 0).ItemNo;
+  DocCounters(state);
+}
+
+void BM_InsertChar_QTextDocument(benchmark::State& state) {
+  const int percent = static_cast<int>(state.range(0));
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  const int chars = peer.CharacterCount();
+  peer.Type(Site(percent, 0).ItemNo, Site(percent, 0).Offset - 1, u"x");
+  if (peer.CharacterCount() != chars + 1) state.SkipWithError("the toolkit's document did not take the character");
+  peer.Undo();
+  if (peer.CharacterCount() != chars) state.SkipWithError("the toolkit's undo did not take the character back");
+  int n = 0;
+  for (auto _ : state) {
+    const TSite s = Site(percent, n++);
+    benchmark::DoNotOptimize(peer.Type(s.ItemNo, s.Offset - 1, u"x"));
+    state.PauseTiming();
+    peer.Undo();
+    peer.UpdateLayout();
+    state.ResumeTiming();
+  }
+  peer.ClearUndoRedo();
+  state.counters["paragraph"] = Site(percent, 0).ItemNo;
+}
+
+// ---- typing as one step, undone and redone ---------------------------------------------------------
+
+// The typed text: words and spaces, so that the growing paragraph wraps as prose does.
+std::u16string TypedText() {
+  unsigned seed = 77;
+  std::u16string t;
+  while (t.size() < static_cast<std::size_t>(kTyped)) {
+    const std::string words = VariedLine(0, seed, 200).substr(7);
+    t.append(words.begin(), words.end());
+  }
+  t.resize(kTyped);
+  return t;
+}
+
+double Seconds(std::chrono::steady_clock::time_point& t) {
+  const auto now = std::chrono::steady_clock::now();
+  const double s = std::chrono::duration<double>(now - t).count();
+  t = now;
+  return s;
+}
+
+// Near the end: the toolkit's document lays out every inserted character at once and moves the
+// blocks after it (milliseconds a character in the middle); where the edit lies is the first
+// benchmark's business.
+TSite TypingSite() { return {kLines - 10, 20}; }
+
+// In use by malloc: what the toolkit's allocations hold (they do not all pass through new).
+double MallocInUse() { return static_cast<double>(mallinfo2().uordblks); }
+
+// Typing as the data types one character that continues the item: the text changes through the
+// primitive without a record of its own, and the undo list adds the character to its typing step.
+void BM_TypingStep(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const std::u16string text = TypedText();
+  const TSite s = TypingSite();
+  const int length = data->GetItemTextLength(s.ItemNo);
+  double type = 0, undo = 0, redo = 0, undoListBytes = 0;
+  int undoCalls = 0, redoCalls = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->SetCaretAtItem(s.ItemNo, s.Offset);
+    state.ResumeTiming();
+    auto t = std::chrono::steady_clock::now();
+    int offs = s.Offset;
+    for (char16_t c : text) {
+      data->UndoDest = udNone;
+      data->Do_InsertSubstring(s.ItemNo, offs, std::u16string(1, c));
+      data->UndoDest = udUndo;
+      data->UndoList->AddTyping(s.ItemNo, offs, true, Doc().Editor.get());
+      ++offs;
+    }
+    data->UndoDest = udNone;
+    data->Reformat(false, false, true, s.ItemNo, false);
+    data->SetCaretAtItem(s.ItemNo, offs);
+    data->ChangeCaret(false, false, false, false);
+    type += Seconds(t);
+    const int typed = data->GetItemTextLength(s.ItemNo) - length;
+    const int steps = data->UndoList->Count();
+    undoCalls = redoCalls = 0;
+    for (; data->UndoList->Count() && undoCalls <= kTyped; ++undoCalls) data->UndoList->Undo(data);
+    undo += Seconds(t);
+    const int left = data->GetItemTextLength(s.ItemNo) - length;
+    for (; data->RedoList->Count() && redoCalls <= kTyped; ++redoCalls) data->RedoList->Redo(data);
+    redo += Seconds(t);
+    state.PauseTiming();
+    // What the undo list holds for the typed characters: the bytes it gives back when cleared.
+    const std::int64_t before = gAllocated.load();
+    const int redone = data->GetItemTextLength(s.ItemNo) - length;
+    Doc().Editor->ClearUndo();
+    undoListBytes = static_cast<double>(before - gAllocated.load());
+    // Back to the document as it was, without a record.
+    data->UndoDest = udNone;
+    if (redone > 0) data->Do_DeleteSubstring(s.ItemNo, s.Offset, redone);
+    data->Reformat(false, false, true, s.ItemNo, false);
+    state.ResumeTiming();
+    if (typed != kTyped || steps != 1) {
+      state.SkipWithError("typing did not make one step of the typed characters");
+      break;
+    }
+    if (left != 0 || redone != kTyped) {
+      state.SkipWithError("undo and redo did not take every character back and forth");
+      break;
+    }
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["type_us_per_char"] = type / runs / kTyped * 1e6;
+  state.counters["undo_us_per_char"] = undo / runs / kTyped * 1e6;
+  state.counters["redo_us_per_char"] = redo / runs / kTyped * 1e6;
+  state.counters["undo_calls"] = undoCalls;
+  state.counters["redo_calls"] = redoCalls;
+  state.counters["undo_list_bytes_per_char"] = undoListBytes / kTyped;
+  DocCounters(state);
+}
+
+void BM_TypingStep_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const std::u16string text = TypedText();
+  const TSite s = TypingSite();
+  const int chars = peer.CharacterCount();
+  double type = 0, undo = 0, redo = 0, undoBytes = 0;
+  int undoCalls = 0, redoCalls = 0;
+  for (auto _ : state) {
+    auto t = std::chrono::steady_clock::now();
+    peer.TypeEach(s.ItemNo, s.Offset - 1, text);
+    peer.UpdateLayout();
+    type += Seconds(t);
+    const int typed = peer.CharacterCount() - chars;
+    for (undoCalls = 0; peer.Undo(); ++undoCalls) {
+    }
+    peer.UpdateLayout();
+    undo += Seconds(t);
+    const int left = peer.CharacterCount() - chars;
+    for (redoCalls = 0; peer.Redo(); ++redoCalls) {
+    }
+    peer.UpdateLayout();
+    redo += Seconds(t);
+    state.PauseTiming();
+    const int redone = peer.CharacterCount() - chars;
+    // What the undo stack holds for the typed characters: the bytes it gives back when cleared.
+    const double before = MallocInUse();
+    peer.ClearUndoRedo();
+    undoBytes = before - MallocInUse();
+    // Back to the document as it was.
+    peer.RemoveTyped();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (typed != kTyped || left != 0 || redone != kTyped) {
+      state.SkipWithError("the toolkit's document did not type, undo and redo the characters");
+      break;
+    }
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["type_us_per_char"] = type / runs / kTyped * 1e6;
+  state.counters["undo_us_per_char"] = undo / runs / kTyped * 1e6;
+  state.counters["redo_us_per_char"] = redo / runs / kTyped * 1e6;
+  state.counters["undo_calls"] = undoCalls;
+  state.counters["redo_calls"] = redoCalls;
+  state.counters["undo_stack_bytes_per_char"] = undoBytes / kTyped;
+}
+
+// ---- everything deleted, then undone ---------------------------------------------------------------
+
+void BM_DeleteAllAndUndo(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const int items = data->ItemCount(), height = data->DocumentHeight;
+  int emptied = -1, restored = -1, restoredHeight = -1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->SetCaretAtItem(0, 1);
+    state.ResumeTiming();
+    // Every item goes; the first one keeps the empty paragraph that the caret stands in, as the
+    // editor's deletion of everything leaves it.
+    data->BeginUndoSequence(rvutDelete, true);
+    bool full = false;
+    data->Do_DeleteItems(1, data->ItemCount() - 1, full);
+    data->Do_DeleteSubstring(0, 1, -1);
+    data->EndUndoSequence();
+    // Every draw item but the first lost its item: only a full format answers that.
+    data->ReformatEx(true, false, true, 0, false, -1, 0, -1, 0);
+    data->Change();
+    emptied = data->ItemCount() == 1 && data->GetItemTextLength(0) == 0 ? 1 : 0;
+    if (data->UndoList->Count()) data->UndoList->Undo(data);
+    state.PauseTiming();
+    restored = data->ItemCount();
+    restoredHeight = data->DocumentHeight;
+    data->RedoList->Clear();
+    state.ResumeTiming();
+    if (emptied != 1 || restored != items || restoredHeight != height) {
+      state.SkipWithError(emptied != 1 ? "the primitives did not delete the items"
+                                       : "undo did not bring the document back as it was");
+      break;
+    }
+  }
+  state.counters["items_deleted"] = items;
+  DocCounters(state);
+}
+
+void BM_DeleteAllAndUndo_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int chars = peer.CharacterCount(), paragraphs = peer.ParagraphCount();
+  const double height = peer.UpdateLayout();
+  for (auto _ : state) {
+    peer.RemoveAll();
+    const double emptyHeight = peer.UpdateLayout();
+    const bool emptied = peer.CharacterCount() == 1 && emptyHeight < height;
+    peer.Undo();
+    const double back = peer.UpdateLayout();
+    state.PauseTiming();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (!emptied || peer.CharacterCount() != chars || back != height) {
+      state.SkipWithError("the toolkit's document did not remove everything and bring it back");
+      break;
+    }
+  }
+  state.counters["paragraphs"] = paragraphs;
+}
+
+BENCHMARK(BM_InsertChar)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InsertChar_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypingStep)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypingStep_QTextDocument)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteAllAndUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteAllAndUndo_QTextDocument)->Unit(benchmark::kMillisecond);
+
+}  // namespace
