@@ -30,6 +30,8 @@ static TRVEditRVData* RootEditData(TRVEditRVData* Data) {
 // ---- the caret as an item position ---------------------------------------------------------------
 
 int TRVEditRVData::GetCurItemNo() {
+  // An empty editor gets its one empty paragraph on the first reading of the caret.
+  PrepareForEdit();
   TCustomRVItemInfo* special = FPartialSelectedItem ? FPartialSelectedItem : GetChosenItem();
   if (special) {
     if (CaretDrawItemNo >= 0 && CaretDrawItemNo < DrawItems->Count()) {
@@ -43,6 +45,7 @@ int TRVEditRVData::GetCurItemNo() {
 }
 
 int TRVEditRVData::GetOffsetInCurItem() {
+  PrepareForEdit();
   if (FPartialSelectedItem) return 1;
   if (CaretOffs < 0 || CaretOffs >= CharEnds.Count()) return -1;
   return CharEndsItemOffs(CaretOffs);

@@ -85,7 +85,6 @@ TEST(EditData, EmptyEditorGetsOneEmptyItemOfTheCurrentStylesWhenFormatted) {
 }
 
 TEST(EditData, EmptyEditorReadsTheCaretBeforeItsOneItem) {
-  GTEST_SKIP() << "needs the caret services unit";
   TEditorDoc t;
   EXPECT_EQ(t.Editor->GetCurItemNo(), 0);
   EXPECT_EQ(t.Editor->GetOffsetInCurItem(), 1);
@@ -271,6 +270,7 @@ TEST(EditorControl, DefaultsAndUndoSettings) {
   EXPECT_EQ(t.D().FRootEditProperties->CustomCaretInterval, 500);
   e.SetUndoLimit(0);
   EXPECT_EQ(t.D().UndoList->Limit, 0);
+  e.SetUndoLimit(-1);
   AddStep(*t.D().UndoList);
   AddStep(*t.D().RedoList);
   e.ClearRedo();
@@ -295,7 +295,6 @@ class TNestedEditData : public TRVEditRVData {
 }  // namespace
 
 TEST(EditData, NestedDataUsesTheRootsEditEventsAndProperties) {
-  GTEST_SKIP() << "needs the caret services unit";
   TEditorDoc t;
   TRootDataViewerDouble cellViewer;
   cellViewer.Flags.Exclude(rvflRoot);

@@ -213,7 +213,6 @@ struct UndoListTest : ::testing::Test {
 // ---- items through the primitives --------------------------------------------------------------
 
 TEST_F(UndoListTest, InsertedItemsComeOffInReverseOrderAndBack) {
-  GTEST_SKIP() << "needs P (the primitive edits)";
   MakeParagraphs({u"start"});
   for (const char16_t* t : {u"X", u"Y", u"Z"}) {
     D->BeginUndoSequence(rvutInsert, true);
