@@ -12,14 +12,14 @@
 #include "engine/editor/RVUndo.h"
 #include "engine/foundation/RVClasses.h"
 #include "engine/foundation/RVVAlign.h"
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ParaInfo.h"
 #include "engine/viewer/RVIntProperty.h"
 
 class TCustomRVItemInfo;
 class TRVCPInfo;
 class TRVItemList;
 class TRVStyleTemplateCollection;
-class TFontInfos;
-class TParaInfos;
 class TGraphic;
 class TStringList;
 enum TRVReformatType : std::uint8_t;
