@@ -13,14 +13,14 @@
 #include "engine/foundation/RVClasses.h"
 #include "engine/foundation/RVVAlign.h"
 #include "engine/styles/FontInfo.h"
+#include "engine/styles/StyleTemplate.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/viewer/RVIntProperty.h"
+#include "platform/graphics/Pictures.h"
 
 class TCustomRVItemInfo;
 class TRVCPInfo;
 class TRVItemList;
-class TRVStyleTemplateCollection;
-class TGraphic;
 class TStringList;
 enum TRVReformatType : std::uint8_t;
 
