@@ -152,7 +152,7 @@ void InsertChar(TRVEditRVData* data, const TSite& s) {
   data->Do_InsertSubstring(s.ItemNo, s.Offset, u"x");
   data->EndUndoSequence();
   data->BeginItemModify(s.ItemNo, w1);
-  data->ReformatEx(data->WidthRuleRequiresFull(w0, w1), false, true, s.ItemNo, false, -1, 0, -1, 0);
+  data->ReformatEx(data->WidthRuleRequiresFull(w0, w1), true, true, s.ItemNo, false, -1, 0, -1, 0);
   data->SetCaretAtItem(s.ItemNo, s.Offset + 1);
   data->ChangeCaret(false, false, false, false);
   data->Change();
@@ -379,7 +379,7 @@ void BM_DeleteAllAndUndo(benchmark::State& state) {
     data->Do_DeleteSubstring(0, 1, -1);
     data->EndUndoSequence();
     // Every draw item but the first lost its item: only a full format answers that.
-    data->ReformatEx(true, false, true, 0, false, -1, 0, -1, 0);
+    data->ReformatEx(true, true, true, 0, false, -1, 0, -1, 0);
     data->Change();
     emptied = data->ItemCount() == 1 && data->GetItemTextLength(0) == 0 ? 1 : 0;
     if (data->UndoList->Count()) data->UndoList->Undo(data);

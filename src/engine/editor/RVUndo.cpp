@@ -322,28 +322,33 @@ void TRVUndoList::AddUntyping(WideChar Char, int CaretItemNo, int CaretOffs, TOb
   info.release();
 }
 
+namespace {
+// Appends a group marker of class Marker (only without a limit: a finite list could drop one
+// end of a bracket).
+template <typename Marker>
+bool AddGroupMarker(TRVUndoList& List, TRVUndoType UndoType, const TRVUnicodeString& Caption, int CaretItemNo,
+                    int CaretOffs) {
+  if (List.Limit >= 0) return false;
+  auto* M = new Marker;
+  M->UndoType = UndoType;
+  M->Caption = Caption;
+  M->CaretItemNo = CaretItemNo;
+  M->CaretOffs = CaretOffs;
+  List.Add(M);
+  return true;
+}
+}  // namespace
+
 bool TRVUndoList::AddBeginGroup2(TRVUndoType UndoType, const TRVUnicodeString& Caption, int CaretItemNo,
                                  int CaretOffs, TObject* Editor) {
-  if (Limit >= 0) return false;
-  auto* Marker = new TRVUndoInfosBegin2;
-  Marker->UndoType = UndoType;
-  Marker->Caption = Caption;
-  Marker->CaretItemNo = CaretItemNo;
-  Marker->CaretOffs = CaretOffs;
-  Add(Marker);
+  if (!AddGroupMarker<TRVUndoInfosBegin2>(*this, UndoType, Caption, CaretItemNo, CaretOffs)) return false;
   NotifyAdded(Editor);
   return true;
 }
 
 bool TRVUndoList::AddEndGroup2(TRVUndoType UndoType, const TRVUnicodeString& Caption, int CaretItemNo, int CaretOffs,
                                TObject* Editor) {
-  if (Limit >= 0) return false;
-  auto* Marker = new TRVUndoInfosEnd2;
-  Marker->UndoType = UndoType;
-  Marker->Caption = Caption;
-  Marker->CaretItemNo = CaretItemNo;
-  Marker->CaretOffs = CaretOffs;
-  Add(Marker);
+  if (!AddGroupMarker<TRVUndoInfosEnd2>(*this, UndoType, Caption, CaretItemNo, CaretOffs)) return false;
   NotifyAdded(Editor);
   return true;
 }

@@ -3,6 +3,8 @@
 // time, and the step performer's item range, its added-item count and its width brackets.
 #include <gtest/gtest.h>
 
+#include "support/PageLayoutDouble.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -110,32 +112,11 @@ class TBracketRecord : public TQuestionRecord {
 };
 
 // A page-layout owner that counts what the undo list tells it.
-struct TCountingPageLayout : IRVScaleViroZereInterface {
+struct TCountingPageLayout : TPageLayoutDouble {
   int Added = 0, Dropped = 0, Paginated = 0;
   void DoOnAddUndo(TObject*) override { ++Added; }
   void DoOnDeleteLastUndo(TObject*) override { ++Dropped; }
   void Paginate() override { ++Paginated; }
-  void DoAfterReadNote(TCustomRVData*, int) override {}
-  void DoBeforeSaving(TObject*) override {}
-  TRVColorMode GetColorMode() override { return rvcmColor; }
-  void NoteDocChanged(TCustomRVItemInfo*) override {}
-  std::unique_ptr<TObject> CreateNoteSRVData(int) override { return nullptr; }
-  TCanvas* GetFormatCanvas() override { return nullptr; }
-  void DoOnBiDiModeChange(TObject*) override {}
-  TObject* GetSViroZereEdit() override { return nullptr; }
-  void DoOnSetHint(TObject*) override {}
-  void DoOnRepaint(TObject*, TRVRepaintOperation, bool) override {}
-  void DoOnClear(TCustomRVData*) override {}
-  TObject* GetSmartPopupProperties() override { return nullptr; }
-  void ConvertRVToSRV(TPoint&) override {}
-  int GetCurrentPageZoomPercent() override { return 100; }
-  double GetDrawnPageZoomPercent() override { return 1.0; }
-  bool IsOnReadHyperlinkAssigned() override { return false; }
-  bool IsOnWriteHyperlinkAssigned() override { return false; }
-  bool IsOnReadMergeFieldAssigned() override { return false; }
-  bool IsOnCopyAssigned() override { return false; }
-  std::unique_ptr<TObject> CreateRTFReadProperties(TObject*) override { return nullptr; }
-  void UpdateHFEditors(bool) override {}
 };
 
 struct UndoListTest : ::testing::Test {
