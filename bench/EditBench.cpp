@@ -370,6 +370,7 @@ void BM_DeleteAllAndUndo(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     data->SetCaretAtItem(0, 1);
+    data->ChangeCaret(false, false, true, false);  // the selection follows the caret
     state.ResumeTiming();
     // Every item goes; the first one keeps the empty paragraph that the caret stands in, as the
     // editor's deletion of everything leaves it.
