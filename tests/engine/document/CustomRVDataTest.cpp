@@ -4,6 +4,7 @@
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVFieldItems.h"
 #include "engine/foundation/RVError.h"
+#include "support/PageLayoutDouble.h"
 
 namespace {
 
@@ -226,29 +227,11 @@ TEST(Offsets, TextAndObjects) {
 
 namespace {
 
-struct TFakePageLayout : IRVScaleViroZereInterface {
+struct TFakePageLayout : TPageLayoutDouble {
   std::vector<std::string> Calls;
   void DoAfterReadNote(TCustomRVData*, int ItemNo) override { Calls.push_back("note " + std::to_string(ItemNo)); }
   void DoBeforeSaving(TObject*) override { Calls.push_back("saving"); }
   TRVColorMode GetColorMode() override { return rvcmGrayScale; }
-  void NoteDocChanged(TCustomRVItemInfo*) override {}
-  std::unique_ptr<TObject> CreateNoteSRVData(int) override { return nullptr; }
-  TCanvas* GetFormatCanvas() override { return nullptr; }
-  void DoOnBiDiModeChange(TObject*) override {}
-  TObject* GetSViroZereEdit() override { return nullptr; }
-  void DoOnSetHint(TObject*) override {}
-  void DoOnRepaint(TObject*, TRVRepaintOperation, bool) override {}
-  void DoOnClear(TCustomRVData*) override {}
-  TObject* GetSmartPopupProperties() override { return nullptr; }
-  void ConvertRVToSRV(TPoint&) override {}
-  int GetCurrentPageZoomPercent() override { return 100; }
-  double GetDrawnPageZoomPercent() override { return 1.0; }
-  bool IsOnReadHyperlinkAssigned() override { return false; }
-  bool IsOnWriteHyperlinkAssigned() override { return false; }
-  bool IsOnReadMergeFieldAssigned() override { return false; }
-  bool IsOnCopyAssigned() override { return false; }
-  std::unique_ptr<TObject> CreateRTFReadProperties(TObject*) override { return nullptr; }
-  void UpdateHFEditors(bool) override {}
 };
 
 TEST(PageLayoutInterface, AskedOfTheRootOnEveryUse) {

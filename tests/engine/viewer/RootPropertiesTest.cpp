@@ -12,6 +12,7 @@
 #include "engine/foundation/RVGraphicHolder.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/viewer/RVRootEvents.h"
+#include "support/PageLayoutDouble.h"
 
 namespace {
 
@@ -24,29 +25,12 @@ struct TDoc : TSheetHolder, TRVPlainRootData {
 };
 
 // A page-layout editor whose answers to the assignment tests are set by the test.
-struct TFakePageLayout : IRVScaleViroZereInterface {
+struct TFakePageLayout : TPageLayoutDouble {
   bool Assigned = false;
-  void DoAfterReadNote(TCustomRVData*, int) override {}
-  void DoBeforeSaving(TObject*) override {}
-  TRVColorMode GetColorMode() override { return rvcmColor; }
-  void NoteDocChanged(TCustomRVItemInfo*) override {}
-  std::unique_ptr<TObject> CreateNoteSRVData(int) override { return nullptr; }
-  TCanvas* GetFormatCanvas() override { return nullptr; }
-  void DoOnBiDiModeChange(TObject*) override {}
-  TObject* GetSViroZereEdit() override { return nullptr; }
-  void DoOnSetHint(TObject*) override {}
-  void DoOnRepaint(TObject*, TRVRepaintOperation, bool) override {}
-  void DoOnClear(TCustomRVData*) override {}
-  TObject* GetSmartPopupProperties() override { return nullptr; }
-  void ConvertRVToSRV(TPoint&) override {}
-  int GetCurrentPageZoomPercent() override { return 100; }
-  double GetDrawnPageZoomPercent() override { return 1.0; }
   bool IsOnReadHyperlinkAssigned() override { return Assigned; }
   bool IsOnWriteHyperlinkAssigned() override { return Assigned; }
   bool IsOnReadMergeFieldAssigned() override { return Assigned; }
   bool IsOnCopyAssigned() override { return Assigned; }
-  std::unique_ptr<TObject> CreateRTFReadProperties(TObject*) override { return nullptr; }
-  void UpdateHFEditors(bool) override {}
 };
 
 }  // namespace

@@ -15,37 +15,23 @@
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/DeviceContext.h"
 #include "support/GdiFixture.h"
+#include "support/PageLayoutDouble.h"
 
 namespace {
 
 inline const bool ViewerTestsScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
 // A page-layout editor that paints its pages itself: it records the repaints it is asked for.
-class TStubPageEditor : public IRVScaleViroZereInterface {
+class TStubPageEditor : public TPageLayoutDouble {
  public:
-  void DoAfterReadNote(TCustomRVData*, int) override {}
-  void DoBeforeSaving(TObject*) override {}
-  TRVColorMode GetColorMode() override { return rvcmColor; }
-  void NoteDocChanged(TCustomRVItemInfo*) override {}
-  std::unique_ptr<TObject> CreateNoteSRVData(int) override { return nullptr; }
-  TCanvas* GetFormatCanvas() override { return nullptr; }
-  void DoOnBiDiModeChange(TObject*) override {}
-  TObject* GetSViroZereEdit() override { return nullptr; }
-  void DoOnSetHint(TObject*) override {}
   void DoOnRepaint(TObject*, TRVRepaintOperation Operation, bool) override {
     ++(Operation == rvrrInvalidate ? Invalidates : Updates);
   }
-  void DoOnClear(TCustomRVData*) override {}
-  TObject* GetSmartPopupProperties() override { return nullptr; }
-  void ConvertRVToSRV(TPoint&) override {}
-  int GetCurrentPageZoomPercent() override { return 100; }
   double GetDrawnPageZoomPercent() override { return 100; }
   bool IsOnReadHyperlinkAssigned() override { return EventsAssigned; }
   bool IsOnWriteHyperlinkAssigned() override { return EventsAssigned; }
   bool IsOnReadMergeFieldAssigned() override { return EventsAssigned; }
   bool IsOnCopyAssigned() override { return EventsAssigned; }
-  std::unique_ptr<TObject> CreateRTFReadProperties(TObject*) override { return nullptr; }
-  void UpdateHFEditors(bool) override {}
   int Invalidates = 0, Updates = 0;
   bool EventsAssigned = false;
 };
