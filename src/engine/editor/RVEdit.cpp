@@ -225,3 +225,6 @@ const TClassInfo& TViroZereEdit::StaticClassInfo() {
       TClassInfoBuilder<TViroZereEdit>(u"TViroZereEdit", &TCustomViroZereEdit::StaticClassInfo()).Build();
   return info;
 }
+
+// ---- PLACEHOLDER: undo and redo, the update lock and the window messages ----
+

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/document/RVBreakItem.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/viewer/RVViroZere.h"
 
@@ -25,6 +26,19 @@ enum TRVDragDropFormat : std::uint8_t {
   rvddRVF, rvddRTF, rvddText, rvddUnicodeText, rvddBitmap, rvddMetafile, rvddURL, rvddFiles, rvddHTML
 };
 using TRVDragDropFormats = TSet<TRVDragDropFormat, 16>;
+
+// Where the caret tried to leave the document.
+enum TRVGetOutDirection : std::uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
+
+class TCustomViroZereEdit;
+// The conversion the data asks for each style while a style application runs: NewStyleNo starts
+// as StyleNo; ParaStyleNo is the paragraph style of the text, UserData the operation's number.
+using TRVStyleConversionEvent_ = std::function<void(TCustomViroZereEdit* Sender, int StyleNo, int ParaStyleNo,
+                                                    int UserData, bool AppliedToText, int& NewStyleNo)>;
+using TRVStyleConversionEvent =
+    std::function<void(TCustomViroZereEdit* Sender, int StyleNo, int UserData, bool AppliedToText, int& NewStyleNo)>;
+using TRVItemTextEditEvent = std::function<void(TCustomViroZereEdit* Sender, const TRVUnicodeString& OldText,
+                                                TCustomRVData* RVData, int ItemNo, TRVTag& NewTag, int& NewStyleNo)>;
 
 class TCustomViroZereEdit : public TCustomViroZere {
   TAVRELO_PERSISTENT(TCustomViroZereEdit, TCustomViroZere)
@@ -99,7 +113,52 @@ class TCustomViroZereEdit : public TCustomViroZere {
   TRVVAlign GetDefaultPictureVAlign() const { return FDefaultPictureVAlign; }
   void SetDefaultPictureVAlign(TRVVAlign Value) { FDefaultPictureVAlign = Value; }
 
+  // ==== the rest of the control: undo and redo, update lock, window messages (RVEdit.cpp) ====
+  void Dispatch(TMessage& Message) override;
+  void BeginUpdate();
+  void EndUpdate();
+  void RefreshAll();
+  void BeginUndoGroup(TRVUndoType UndoType);
+  void SetUndoGroupMode(bool GroupUndo);
+  void BeginUndoGroup2(TRVUndoType UndoType);
+  void EndUndoGroup2(TRVUndoType UndoType);
+  void Undo() { DoUndo(true); }
+  void Redo() { DoRedo(true); }
+  void DoUndo(bool AllowMessages);
+  void DoRedo(bool AllowMessages);
+  TRVUndoType UndoAction();
+  TRVUndoType RedoAction();
+  TRVUnicodeString UndoName();
+  TRVUnicodeString RedoName();
+
+  // ==== editing operations (RVEditOps.cpp) ====
+  bool BeforeInserting();
+  void AfterInserting();
+  // The editor takes Item in every case (freed when the insertion is refused).
+  bool InsertItem(const TRVUnicodeString& AName, TCustomRVItemInfo* Item);
+  bool InsertBreak(TRVStyleLength AWidth, TRVBreakStyle AStyle, TColor AColor);
+  bool InsertTab();
+  bool InsertPicture(const TRVUnicodeString& AName, TGraphic* gr, TRVVAlign AVAlign);
+  bool InsertStringWTag(const TRVUnicodeString& s, const TRVTag& ATag);
+  void InsertTextW(const TRVUnicodeString& AText, bool CaretBefore = false);
+  void InsertText(const TRVUnicodeString& AText, bool CaretBefore = false) { InsertTextW(AText, CaretBefore); }
+  void InsertPageBreak();
+  void RemoveCurrentPageBreak();
+  void ApplyParaStyle(int ParaStyleNo);
+  void DeleteSelection();
+  bool CanDelete();
+  // The conversion the data calls while a style application runs.
+  TRVStyleConversionEvent_ FCurStyleConversion;
+
+  // ==== keyboard handling (RVEditKeys.cpp) ====
+  // Window messages about keys (WM_GETDLGCODE, WM_UNICHAR, WM_SYSCHAR...); true when handled.
+  bool KeyDispatch(TMessage& Message);
+
   // ---- events ----
+  TRVItemTextEditEvent OnItemTextEdit;
+  std::function<void(TCustomViroZereEdit* Sender, bool& CanDelete)> OnDeleting;
+  std::function<void(TCustomViroZereEdit* Sender, TRVGetOutDirection Direction)> OnCaretGetOut;
+  TRVStyleConversionEvent OnStyleConversion, OnParaStyleConversion;
   TNotifyEvent OnCurParaStyleChanged, OnCurTextStyleChanged, OnChange, OnCaretMove;
   std::function<void(TCustomViroZereEdit* Sender, bool& CanEdit)> OnChanging;
   std::function<void(TCustomViroZereEdit* Sender, TCanvas* Canvas, const TRect& Rect)> OnDrawCustomCaret;

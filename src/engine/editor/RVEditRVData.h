@@ -31,6 +31,12 @@ class TRVUndoModifyItemProps;
 using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
 class TStringList;
 
+// What a style conversion does; passed on to items that hold documents (as an int).
+enum TRVEStyleConversionType : std::uint8_t {
+  rvscParaStyle, rvscTextStyle, rvscParaStyleConversion, rvscTextStyleConversion, rvscParaStyleTemplateReset,
+  rvscParaStyleTemplateNoReset, rvscTextStyleTemplateReset, rvscTextStyleTemplateNoReset
+};
+
 // The tag of an item: a string.
 using TRVTag = TRVUnicodeString;
 
@@ -263,6 +269,84 @@ class TRVEditRVData : public TViroZereRVData {
   void ChosenItemChanging(TCustomRVItemInfo* NewItem) override;
   void SetPartialSelectedItem(TCustomRVItemInfo* Item) override;
   void AfterVScroll() override {}
+
+  // ==== inserting an item at the caret (RVEditInsert.cpp) ====
+  // Puts Item (named or holding Text) at the caret. The data takes Item in every case: it is
+  // inserted, merged away, or freed when the insertion is refused (false, after a beep).
+  bool InsertSomething(TCustomRVItemInfo* Item, TRVUnicodeString& Text, TRVUnicodeString& SplitText, bool TakeTag,
+                       bool CaretBefore, bool CallTextEditEvent);
+  // The placement step: decides where Item goes, splits the caret's text item when it must, and
+  // inserts Item at Pos. On success Item may be nil (a list marker consumed without insertion).
+  // On failure Item has been freed and set to nil.
+  bool InsertItemAtCaret(TCustomRVItemInfo*& Item, TRVUnicodeString& Text, bool NewPara, bool CallTextEditEvent,
+                         bool TakeTag, int& Pos, int& ItemsAdded, bool& FullReformat, int& NewListNo);
+
+  // ==== deleting the selection (RVEditDelete.cpp) ====
+  // Whether the selection may be deleted (asks the editor's OnDeleting).
+  bool CanDelete();
+  // Deletes the selection as one step; true when nothing had to be deleted or it was done.
+  bool DeleteSelection_();
+  void Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool ThisLevelOnly);
+
+  // ==== the Enter key (RVEditEnter.cpp) ====
+  bool OnEnterPress_(bool Shift, bool Recursive);
+  int GetNextParaNo(int ParaNo);
+  int GetNextStyleNo(int StyleNo, int ParaNo, bool NewLine);
+  // Copies the list marker that starts the paragraph of FromItemNo to Index (a recorded insertion
+  // when Recorded, else straight into the item list); true when a marker was inserted.
+  bool InsertMarkerCopy(int FromItemNo, int Index, bool RequireVisible, bool Recorded, bool& FullReformat);
+
+  // ==== the Delete and Backspace keys (RVEditDeleteKeys.cpp) ====
+  bool OnBackSpacePress_(bool Ctrl, bool MultiDelete, bool FromNextLine, int ForceDeleteCount);
+  void OnDeletePress_(bool Ctrl, bool MovedFromLineEnd);
+
+  // ==== caret movement keys (RVEditMove.cpp) ====
+  // True when the caret stands at the document's edge in that direction and did not move.
+  bool OnLeftPress(bool Shift, bool Ctrl);
+  bool OnRightPress(bool Shift, bool Ctrl);
+  bool OnUpPress(bool Shift, bool Ctrl);
+  bool OnDownPress(bool Shift, bool Ctrl);
+  bool OnHomePress(bool Shift, bool Ctrl);
+  bool OnEndPress(bool Shift, bool Ctrl);
+  void OnPgUpPress(bool Shift);
+  void OnPgDownPress(bool Shift);
+  void MoveCaretToTheBeginningOfThePrevParagraph(bool Select);
+  void MoveCaretToTheEndOfTheNextParagraph(bool Select);
+  void UpdateSelectionEnd();
+
+  // ==== paragraph style application and the character-code toggle (RVEditParaStyle.cpp) ====
+  void ApplyParaStyle(int ParaStyleNo, TRVEStyleConversionType ConvType, bool Recursive, bool CallChange);
+  void GetCurrentHexNumberOrChar(TRVUnicodeString& S, int& ItemNo, int& Offs, int MaxLength);
+  bool ReplaceCharCode();
+
+  // ==== typing (RVEditTyping.cpp) ====
+  void KeyPress(WideChar& Key);
+  void InsertTextTyping(const TRVUnicodeString& Text);
+  int GetActualCurStyleNo();
+  void SetCurTextStyleNo(int Value);
+  void SetCurParaStyleNo(int Value);
+  int GetCurParaStyleNo() const { return FCurParaStyleNo; }
+  void AssignCurTag();
+  void ClearCurTag();
+  bool StylesCanShareTag(int StyleNo1, int StyleNo2);
+  bool DoItemTextEdit(const TRVUnicodeString& OldText, int ItemNo);
+  bool DoItemTextEditEx(const TRVUnicodeString& OldText, int ItemNo, TRVUndoType UndoType);
+  void DoCurrentTextStyleConversion(int& StyleNo, int ParaStyleNo, int ItemNo, int UserData, bool ToWholeParagraphs);
+
+  // ==== insertion of text and RVF at the caret; page breaks (RVEditInsertText.cpp) ====
+  void InsertTextW(const TRVUnicodeString& AText, bool AutoTag, bool CaretBefore);
+  void InsertTextA(const TRVAnsiString& AText, bool AutoTag, bool CaretBefore, int CodePage);
+  bool InsertTextFromStreamW(TStream* Stream, bool AutoTag);
+  bool InsertTextFromStream(TStream* Stream, bool OEM, bool AutoTag, int CodePage);
+  bool InsertTextFromFileW(const TRVUnicodeString& FileName, bool AutoTag);
+  bool InsertTextFromFile(const TRVUnicodeString& FileName, bool OEM, bool AutoTag, int CodePage);
+  bool InsertRVFFromStreamEd_(TStream* Stream);
+  // No RTF reader yet: an empty rest of the stream succeeds, anything else answers false.
+  bool InsertRTFFromStreamEd_(TStream* Stream);
+  void ConcateAfterAdding(int& InsertPoint, int& LastInserted, int& ItemsAdded, int& Offs);
+  bool InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool EditFlag,
+                          bool& FullReformat, int& NewListNo) override;
+  void InsertPageBreak();
 
   // ==== fields ====
   int FPrevTextStyleNo = 0;
