@@ -12,6 +12,7 @@
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/StyleTemplate.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 // Sets a state flag for the lifetime of the object and restores its previous value.
@@ -341,9 +342,8 @@ void TCustomRVData::Inserted(TCustomRVData* RVData) {
 }
 
 void TCustomRVData::Beep() {
-  // The platform has no system sound yet: the sheet's UseSound switch is honoured by making none.
   TRVStyle* st = GetRVStyle();
-  (void)st;
+  if (st && st->UseSound) MessageBeep(0);
 }
 
 bool TCustomRVData::IsEmpty() const {

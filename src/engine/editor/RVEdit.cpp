@@ -228,3 +228,20 @@ const TClassInfo& TViroZereEdit::StaticClassInfo() {
 
 // ---- PLACEHOLDER: undo and redo, the update lock and the window messages ----
 
+void TCustomViroZereEdit::Dispatch(TMessage& Message) {
+  if (KeyDispatch(Message)) return;
+  TCustomViroZere::Dispatch(Message);
+}
+void TCustomViroZereEdit::BeginUpdate() {}
+void TCustomViroZereEdit::EndUpdate() {}
+void TCustomViroZereEdit::RefreshAll() {}
+void TCustomViroZereEdit::BeginUndoGroup(TRVUndoType UndoType) {}
+void TCustomViroZereEdit::SetUndoGroupMode(bool GroupUndo) {}
+void TCustomViroZereEdit::BeginUndoGroup2(TRVUndoType UndoType) {}
+void TCustomViroZereEdit::EndUndoGroup2(TRVUndoType UndoType) {}
+void TCustomViroZereEdit::DoUndo(bool AllowMessages) {}
+void TCustomViroZereEdit::DoRedo(bool AllowMessages) {}
+TRVUndoType TCustomViroZereEdit::UndoAction() { return rvutNone; }
+TRVUndoType TCustomViroZereEdit::RedoAction() { return rvutNone; }
+TRVUnicodeString TCustomViroZereEdit::UndoName() { return {}; }
+TRVUnicodeString TCustomViroZereEdit::RedoName() { return {}; }

@@ -1,6 +1,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QApplication>
+#include <atomic>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -25,3 +26,16 @@ int MessageBoxW(HWND Wnd, const UnicodeString& Text, const UnicodeString& Captio
   box.exec();
   return IDOK;
 }
+
+namespace {
+std::atomic<int> BeepCount{0};
+}
+
+bool MessageBeep(UINT) {
+  BeepCount.fetch_add(1, std::memory_order_relaxed);
+  if (!GuiSessionRunning() || !qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  QApplication::beep();
+  return true;
+}
+
+int MessageBeepCount() { return BeepCount.load(std::memory_order_relaxed); }

@@ -20,3 +20,10 @@ int MessageBoxW(HWND Wnd, const UnicodeString& Text, const UnicodeString& Captio
 // Replaces the modal showing of every message box: answers what the box would have.
 extern std::function<int(HWND Wnd, const UnicodeString& Text, const UnicodeString& Caption, UINT Type)>
     MessageBoxHook;
+
+// Sounds the window system's alert (Type is the kind of alert; every kind sounds the same here).
+// Every call is counted, also without a window system to sound it on, so that a refusal that
+// beeps can be told from one that does not.
+bool MessageBeep(UINT Type);
+// The number of MessageBeep calls since the process started.
+int MessageBeepCount();
