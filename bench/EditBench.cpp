@@ -9,7 +9,11 @@
 // - 10,000 characters typed one by one into one text item as one coalesced typing step, then
 //   undone and redone as the lists allow (ours one character a call, the toolkit's merged), with
 //   the memory the undo list holds for each typed character;
-// - every item deleted in one undo step, then the step undone.
+// - every item deleted in one undo step, then the step undone;
+// - the keys' whole road through the control's messages (key down, character, the typing step or
+//   the key's edit, the reformat, the caret): a typed character near the start, the middle and the
+//   end; Enter in the middle of a long paragraph; Backspace joining two paragraphs; select all,
+//   Delete, then undo.
 // Each edit is taken back outside the timing, so every iteration starts from the same document;
 // the insertion point moves from iteration to iteration.
 #include <benchmark/benchmark.h>
@@ -32,6 +36,8 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/TextPeers.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
 
 // Allocation counting (replaces the global new and delete).
 #include "BenchPeers.h"
@@ -43,6 +49,9 @@ constexpr int kMargin = 76;      // 2 cm at 96 pixels an inch
 constexpr int kPageWidth = 794;  // A4 at 96 pixels an inch
 constexpr int kViewHeight = 800;
 constexpr int kTyped = 10000;
+// One paragraph of about 3,000 characters for Enter in the middle of a long paragraph.
+constexpr int kLongItem = kLines / 2 + 100;
+constexpr int kLongLines = 50;
 
 // The editor with the document, and the toolkit's document with the same text.
 struct TEditDoc {
@@ -63,6 +72,13 @@ struct TEditDoc {
       const std::string line = VariedLine(n, seed, 60);
       Lines.emplace_back(line.begin(), line.end());
     }
+    std::u16string longText;
+    for (int n = 0; n < kLongLines; ++n) {
+      const std::string line = VariedLine(n, seed, 60);
+      longText.append(line.begin(), line.end());
+      longText += u' ';
+    }
+    Lines[kLongItem] = longText;
 
     Editor = std::make_unique<TViroZereEdit>(nullptr);
     Editor->SetStyle(&Sheet);
@@ -421,6 +437,166 @@ void BM_DeleteAllAndUndo_QTextDocument(benchmark::State& state) {
   state.counters["paragraphs"] = paragraphs;
 }
 
+// ---- the keys' whole road ------------------------------------------------------------------------
+
+// A key as the window system delivers it: key down, then the character it makes (when any).
+void PressKey(TViroZereEdit* editor, WORD vk, char16_t ch = 0) {
+  editor->Perform(WM_KEYDOWN, vk, 0);
+  if (ch) editor->Perform(WM_CHAR, ch, 0);
+}
+
+// Typing one character through the control: its key, the typing step, the reformat, the caret.
+void BM_KeyTypeChar(benchmark::State& state) {
+  const int percent = static_cast<int>(state.range(0));
+  TViroZereEdit* editor = Doc().Editor.get();
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const TSite first = Site(percent, 0);
+  const int length = data->GetItemTextLength(first.ItemNo);
+  data->SetCaretAtItem(first.ItemNo, first.Offset);
+  PressKey(editor, 'X', u'x');
+  if (data->GetItemTextLength(first.ItemNo) != length + 1 || data->GetOffsetInCurItem() != first.Offset + 1) {
+    state.SkipWithError("the key did not type its character before the caret");
+    return;
+  }
+  TakeBack(data);
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const TSite s = Site(percent, n++);
+    data->SetCaretAtItem(s.ItemNo, s.Offset);
+    state.ResumeTiming();
+    PressKey(editor, 'X', u'x');
+    state.PauseTiming();
+    TakeBack(data);
+    state.ResumeTiming();
+  }
+  state.counters["paragraph"] = first.ItemNo;
+  DocCounters(state);
+}
+
+// Enter in the middle of the long paragraph: the paragraph splits in two.
+int LongOffset(int n) { return 1000 + (n * 37) % 1000; }
+
+void BM_KeyEnterLongParagraph(benchmark::State& state) {
+  TViroZereEdit* editor = Doc().Editor.get();
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const int items = data->ItemCount();
+  data->SetCaretAtItem(kLongItem, LongOffset(0));
+  PressKey(editor, VK_RETURN);
+  if (data->ItemCount() != items + 1 || data->GetCurItemNo() != kLongItem + 1) {
+    state.SkipWithError("Enter did not split the paragraph at the caret");
+    return;
+  }
+  TakeBack(data);
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->SetCaretAtItem(kLongItem, LongOffset(n++));
+    state.ResumeTiming();
+    PressKey(editor, VK_RETURN);
+    state.PauseTiming();
+    TakeBack(data);
+    state.ResumeTiming();
+  }
+  state.counters["paragraph_chars"] = data->GetItemTextLength(kLongItem);
+  DocCounters(state);
+}
+
+void BM_KeyEnterLongParagraph_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int paragraphs = peer.ParagraphCount();
+  peer.PressEnter(kLongItem, LongOffset(0) - 1);
+  if (peer.ParagraphCount() != paragraphs + 1) state.SkipWithError("the toolkit's Enter did not split the paragraph");
+  peer.Undo();
+  peer.UpdateLayout();
+  int n = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(peer.PressEnter(kLongItem, LongOffset(n++) - 1));
+    state.PauseTiming();
+    peer.Undo();
+    peer.UpdateLayout();
+    state.ResumeTiming();
+  }
+  peer.ClearUndoRedo();
+}
+
+// Backspace at the start of a paragraph: it joins the paragraph before (same style: one item).
+int JoinItem(int n) { return kLines / 4 + n % 20; }
+
+void BM_KeyBackspaceJoin(benchmark::State& state) {
+  TViroZereEdit* editor = Doc().Editor.get();
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const int items = data->ItemCount(), before = data->GetItemTextLength(JoinItem(0) - 1);
+  data->SetCaretAtItem(JoinItem(0), 1);
+  PressKey(editor, VK_BACK);
+  if (data->ItemCount() != items - 1 || data->GetCurItemNo() != JoinItem(0) - 1 ||
+      data->GetOffsetInCurItem() != before + 1) {
+    state.SkipWithError("Backspace did not join the paragraphs with the caret at the join");
+    return;
+  }
+  TakeBack(data);
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->SetCaretAtItem(JoinItem(n++), 1);
+    state.ResumeTiming();
+    PressKey(editor, VK_BACK);
+    state.PauseTiming();
+    TakeBack(data);
+    state.ResumeTiming();
+  }
+  DocCounters(state);
+}
+
+void BM_KeyBackspaceJoin_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int paragraphs = peer.ParagraphCount();
+  peer.PressBackspaceAtStart(JoinItem(0));
+  if (peer.ParagraphCount() != paragraphs - 1) state.SkipWithError("the toolkit's Backspace did not join");
+  peer.Undo();
+  peer.UpdateLayout();
+  int n = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(peer.PressBackspaceAtStart(JoinItem(n++)));
+    state.PauseTiming();
+    peer.Undo();
+    peer.UpdateLayout();
+    state.ResumeTiming();
+  }
+  peer.ClearUndoRedo();
+}
+
+// Select all, Delete, then the control's undo (the toolkit's peer: BM_DeleteAllAndUndo_QTextDocument).
+void BM_KeySelectAllDeleteUndo(benchmark::State& state) {
+  TViroZereEdit* editor = Doc().Editor.get();
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const int items = data->ItemCount(), height = data->DocumentHeight;
+  for (auto _ : state) {
+    editor->SelectAll();
+    PressKey(editor, VK_DELETE);
+    const bool emptied = data->ItemCount() == 1 && data->GetItemTextLength(0) == 0;
+    editor->Undo();
+    state.PauseTiming();
+    const bool restored = data->ItemCount() == items && data->DocumentHeight == height;
+    data->RedoList->Clear();
+    data->Deselect(nullptr, false);
+    state.ResumeTiming();
+    if (!emptied || !restored) {
+      state.SkipWithError(!emptied ? "Delete did not remove the selected document"
+                                   : "undo did not bring the document back as it was");
+      break;
+    }
+  }
+  state.counters["items_deleted"] = items;
+  DocCounters(state);
+}
+
 BENCHMARK(BM_InsertChar)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InsertChar_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypingStep)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -429,3 +605,9 @@ BENCHMARK(BM_DeleteAllAndUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteAllAndUndo_QTextDocument)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+BENCHMARK(BM_KeyTypeChar)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyEnterLongParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyEnterLongParagraph_QTextDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyBackspaceJoin)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyBackspaceJoin_QTextDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeySelectAllDeleteUndo)->Unit(benchmark::kMillisecond);

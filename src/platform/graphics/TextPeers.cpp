@@ -289,6 +289,21 @@ void TToolkitDocumentPeer::RemoveAll() {
   c.removeSelectedText();
 }
 
+double TToolkitDocumentPeer::PressEnter(int paragraph, int offset) {
+  const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
+  QTextCursor c(&F->Doc);
+  c.setPosition(block.position() + std::min(offset, block.length() - 1));
+  c.insertBlock();
+  return F->Doc.documentLayout()->documentSize().height();
+}
+
+double TToolkitDocumentPeer::PressBackspaceAtStart(int paragraph) {
+  QTextCursor c(&F->Doc);
+  c.setPosition(F->Doc.findBlockByNumber(paragraph).position());
+  c.deletePreviousChar();
+  return F->Doc.documentLayout()->documentSize().height();
+}
+
 bool TToolkitDocumentPeer::Undo() {
   if (!F->Doc.isUndoAvailable()) return false;
   F->Doc.undo();

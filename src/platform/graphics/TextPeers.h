@@ -89,6 +89,11 @@ class TToolkitDocumentPeer {
   void TypeEach(int paragraph, int offset, const std::u16string& text);
   // Selects the whole document and removes it (one empty paragraph stays).
   void RemoveAll();
+  // The keys' peers through one cursor, each answering the height after the relayout: Enter at
+  // offset of paragraph (a new block), and Backspace at the start of paragraph (joins it to the
+  // one before). Undo takes them back.
+  double PressEnter(int paragraph, int offset);
+  double PressBackspaceAtStart(int paragraph);
   // One step of the document's undo or redo; false when there was none.
   bool Undo();
   bool Redo();
