@@ -347,9 +347,16 @@ TEST_F(EnterKey, InsideALine) {
        0,
        6,
        false,
-       "Hello@1/2 world@1/2",
+       "Hello@1/2  world@1/2",
        "1:1"},
-      {"Shift inside a text item: a line break", {{u"Hello world"}}, 0, 6, true, "Hello@0/0 world@0/0B", "1:1"},
+      {"inside an item on a new page: the break stays with the first part",
+       {{u"Hello world", 0, 0, 'P'}},
+       0,
+       6,
+       false,
+       "Hello@0/0P  world@0/0",
+       "1:1"},
+      {"Shift inside a text item: a line break", {{u"Hello world"}}, 0, 6, true, "Hello@0/0  world@0/0B", "1:1"},
       {"between two items: the second starts a paragraph",
        {{u"ab"}, {u"cd", 1, 0, '+'}},
        1,
@@ -386,28 +393,67 @@ TEST_F(EnterKey, InsideALine) {
   }
 }
 
-// The start of a line that a wrap began inside a paragraph is split there, not before the whole
-// paragraph.
-TEST_F(EnterKey, AtTheStartOfAWrappedLine) {
+// At a wrap between two items of a paragraph (the start of the second line, or the end of the
+// first) the paragraph is split there, not before or after the whole paragraph.
+TEST_F(EnterKey, AtAWrapBetweenItems) {
   GTEST_SKIP() << "needs D";
   // 400 pixels hold 38 characters of 10 pixels: the second item starts the second line.
-  const TRVUnicodeString first(30, u'a');
-  Build({{(first + u" ").c_str()}, {u"bbbbbbbbbbbbbbbbbbbb", 1, 0, '+'}});
-  ASSERT_TRUE(Data->DrawItems->Get(1)->FromNewLine);
-  Data->SetCaretAtItem(1, 1);
-  ASSERT_TRUE(Data->OnEnterPress_(false, false));
-  EXPECT_EQ(Data->ItemCount(), 2);
-  EXPECT_FALSE(Data->GetItem(1)->GetSameAsPrev());
-  EXPECT_EQ(Caret(), "1:1");
+  const TRVUnicodeString first = TRVUnicodeString(30, u'a') + u" ";
+  struct {
+    const char* What;
+    int ItemNo, Offs;
+  } cases[] = {{"start of the second line", 1, 1}, {"end of the first line", 0, 32}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Data->Clear();
+    Build({{first.c_str()}, {u"bbbbbbbbbbbbbbbbbbbb", 1, 0, '+'}});
+    ASSERT_EQ(Data->DrawItems->Count(), 2);
+    ASSERT_TRUE(Data->DrawItems->Get(1)->FromNewLine);
+    Data->SetCaretAtItem(c.ItemNo, c.Offs);
+    ASSERT_TRUE(Data->OnEnterPress_(false, false));
+    EXPECT_EQ(Data->ItemCount(), 2) << Doc();
+    EXPECT_FALSE(Data->GetItem(1)->GetSameAsPrev());
+    EXPECT_EQ(Caret(), "1:1");
+  }
 }
 
-// Enter in an empty list item takes the paragraph out of the list.
+// A checkpoint of the paragraph that Enter pushes down goes to the new empty paragraph before it
+// (unless its text may not be changed); at the end of a paragraph it stays.
+TEST_F(EnterKey, CheckpointAtTheStartGoesToTheNewParagraph) {
+  Sheet.TextStyles()->Items(2)->Protection.Include(rvprModifyProtect);
+  struct {
+    const char* What;
+    int Style, Offs;
+    const char* Expected;
+  } cases[] = {
+      {"start", 0, 1, "@0/0*cp ab@0/0"},
+      {"start of text that may not be changed", 2, 1, "@0/0 ab@2/0*cp"},
+      {"end", 0, 3, "ab@0/0*cp @0/0"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Data->Clear();
+    Build({{u"ab", c.Style}});
+    Data->SetCheckpointInfo(0, u"", u"cp", false);
+    const std::string before = Doc();
+    Data->SetCaretAtItem(0, c.Offs);
+    ASSERT_TRUE(Data->OnEnterPress_(false, false));
+    EXPECT_EQ(Doc(), c.Expected);
+    Data->UndoList->Undo(Data);
+    EXPECT_EQ(Doc(), before);
+  }
+}
+
+// Enter in an empty list item takes the paragraph out of the list (as Backspace there does), then
+// Enter goes on in the plain paragraph that is left.
 TEST_F(EnterKey, InAnEmptyListItem) {
   GTEST_SKIP() << "needs K";
   Build({{u"<"}, {u"one"}, {u"<"}, {u""}});
   Data->SetCaretAtItem(3, 1);
   ASSERT_TRUE(Data->OnEnterPress_(false, false));
-  EXPECT_EQ(Data->GetItem(2)->StyleNo, 0) << Doc();
+  EXPECT_EQ(Doc(), "<1/0 one@0/0S @0/0 @0/0");
+  EXPECT_EQ(Caret(), "3:1");
+  EXPECT_EQ(Data->UndoList->LastStep()->UndoType, rvutMiscTyping);
 }
 
 // The next styles of a new paragraph.
