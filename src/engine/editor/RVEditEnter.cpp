@@ -219,7 +219,6 @@ struct TUndoStepCloser {
 }  // namespace enter_key
 
 bool TRVEditRVData::OnEnterPress_(bool Shift, bool Recursive) {
-  using namespace enter_key;
   if (CaretOffs < 0 || CaretOffs >= CharEnds.Count() || !GetRVStyle()) return false;
   CaretDrawItemNo = CharEnds.GetItem(CaretOffs)->DrawItemNo;
   const int itemNo = DrawItems->Get(CaretDrawItemNo)->ItemNo;
@@ -239,16 +238,16 @@ bool TRVEditRVData::OnEnterPress_(bool Shift, bool Recursive) {
       return false;
     }
     BeginUndoSequence(rvutMiscTyping, true);
-    TUndoStepCloser closer{*this};
-    return EnterAtSectionBoundary(*this, Shift, Recursive, itemNo);
+    enter_key::TUndoStepCloser closer{*this};
+    return enter_key::EnterAtSectionBoundary(*this, Shift, Recursive, itemNo);
   }
   if (readOnly) {
     Beep();
     return false;
   }
   BeginUndoSequence(rvutMiscTyping, true);
-  TUndoStepCloser closer{*this};
-  TEnterRange range;
+  enter_key::TUndoStepCloser closer{*this};
+  enter_key::TEnterRange range;
   int lineFirst = CaretDrawItemNo, lineLast = CaretDrawItemNo;
   GetLineBounds(CaretDrawItemNo, lineFirst, lineLast);
   GetParaBoundsEx(lineFirst, lineLast, range.FirstDrawItemNo, range.LastDrawItemNo, true);
@@ -256,14 +255,14 @@ bool TRVEditRVData::OnEnterPress_(bool Shift, bool Recursive) {
   range.WidthSensitiveFull = widthSensitive && CalculateParaSectionMinWidthDef(itemNo) >= DocumentWidth;
   const int offs = CharEndsItemOffs(CaretOffs);
   if (offs > GetOffsBeforeItem(itemNo) && offs < GetOffsAfterItem(itemNo))
-    return SplitInsideItem(*this, itemNo, offs, Shift, range);
-  if (offs < GetOffsAfterItem(itemNo)) return SplitBeforeItem(*this, itemNo, Shift, range);
+    return enter_key::SplitInsideItem(*this, itemNo, offs, Shift, range);
+  if (offs < GetOffsAfterItem(itemNo)) return enter_key::SplitBeforeItem(*this, itemNo, Shift, range);
   // After the item: the paragraph is split before the next item of the line (a wrapped line's
   // next item included); an item that starts a line already needs nothing.
   if (CaretDrawItemNo + 1 >= DrawItems->Count()) return false;
   const int nextNo = DrawItems->Get(CaretDrawItemNo + 1)->ItemNo;
   if (IsFromNewLine(nextNo)) return false;
-  return SplitBeforeItem(*this, nextNo, Shift, range);
+  return enter_key::SplitBeforeItem(*this, nextNo, Shift, range);
 }
 
 int TRVEditRVData::GetNextParaNo(int ParaNo) {

@@ -508,6 +508,26 @@ TEST_F(EnterKey, NextStylesFollowStyleTemplates) {
   ASSERT_GE(nextText, 0);
   EXPECT_EQ(Sheet.TextStyles()->Items(nextText)->ParaStyleTemplateId, body->GetId());
   EXPECT_EQ(Data->GetNextStyleNo(1, 1, false), 1) << "not a new line, not a hyperlink";
+
+  // Text after a hyperlink is plain text of the hyperlink's paragraph template.
+  TFontInfo* link = Sheet.TextStyles()->Items(2);
+  link->Jump = true;
+  link->ParaStyleTemplateId = heading->GetId();
+  Data->FCurTextStyleNo = 2;
+  const int afterLink = Data->GetNextStyleNo(2, 1, false);
+  ASSERT_GE(afterLink, 0);
+  EXPECT_FALSE(Sheet.TextStyles()->Items(afterLink)->Jump);
+  EXPECT_EQ(Sheet.TextStyles()->Items(afterLink)->ParaStyleTemplateId, heading->GetId());
+
+  // Enter at the end of a heading: the new paragraph is of the next template.
+  Data->FCurTextStyleNo = 0;
+  Build({{u"Head", 1, 1}});
+  Data->SetCaretAtItem(0, 5);
+  Data->ChangeCaret(false, false, false, false);
+  ASSERT_TRUE(Data->OnEnterPress_(false, false));
+  ASSERT_EQ(Data->ItemCount(), 2);
+  EXPECT_EQ(Sheet.ParaStyles()->Items(Data->GetItem(1)->ParaNo)->StyleTemplateId, body->GetId());
+  EXPECT_EQ(Sheet.TextStyles()->Items(Data->GetItem(1)->StyleNo)->ParaStyleTemplateId, body->GetId());
 }
 
 // The copy of a list marker: recorded or put straight into the item list, without the flags
