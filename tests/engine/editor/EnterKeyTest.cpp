@@ -39,11 +39,14 @@ struct EnterKey : EditorFixture {
     ListNo = list->GetIndex();
   }
 
+  // Builds and formats the document. A marker is put in when the text item after it is there
+  // (the marker goes before the first item of that item's paragraph).
   void Build(const std::vector<TDocItem>& Items) {
+    std::vector<std::pair<int, TRVUnicodeString>> markers;  // (item after it, what follows '<')
     for (const TDocItem& it : Items) {
       const TRVUnicodeString text = it.Text;
       if (!text.empty() && text[0] == u'<') {
-        // The marker goes before the text item that follows it.
+        markers.emplace_back(Data->ItemCount(), text.substr(1));
         continue;
       }
       Add(text, it.Style, it.Para, it.Mode == 'P' ? '|' : it.Mode);
@@ -51,20 +54,11 @@ struct EnterKey : EditorFixture {
       if (it.Mode == 'P') item->SetPageBreakBefore(true);
       item->Tag = TRVUnicodeString(it.Tag, it.Tag + std::char_traits<char>::length(it.Tag));
     }
-    // Markers: each one is put before the text item that follows it in the list.
-    int textNo = 0;
-    std::vector<std::pair<int, TRVUnicodeString>> markers;
-    for (const TDocItem& it : Items) {
-      const TRVUnicodeString text = it.Text;
-      if (!text.empty() && text[0] == u'<')
-        markers.emplace_back(textNo, text.substr(1));
-      else
-        ++textNo;
-    }
+    // From the last, so that the item numbers of the earlier ones still hold.
     for (auto m = markers.rbegin(); m != markers.rend(); ++m) {
-      const bool hidden = m->second == u"h";
-      const int start = hidden || m->second.empty() ? 1 : std::stoi(std::string(m->second.begin(), m->second.end()));
-      const int at = Data->SetListMarkerInfo(m->first, ListNo, 0, start, 0, !hidden && !m->second.empty());
+      const bool hidden = m->second == u"h", restart = !hidden && !m->second.empty();
+      const int start = restart ? std::stoi(std::string(m->second.begin(), m->second.end())) : 1;
+      const int at = Data->SetListMarkerInfo(m->first, ListNo, 0, start, 0, restart);
       ASSERT_GE(at, 0);
       if (hidden) static_cast<TRVMarkerItemInfo*>(Data->GetItem(at))->Hidden = true;
     }
