@@ -86,102 +86,112 @@ void TRVEditRVData::UpdateSelectionEnd() {
   FSelEndOffs = CharEnds.GetItem(CaretOffs)->Offset;
 }
 
-bool TRVEditRVData::OnLeftPress(bool Shift, bool Ctrl) {
-  using namespace caret_move;
-  if (!CaretPlaced(*this)) return false;
+namespace caret_move {
+
+bool Left(TRVEditRVData& D, bool Shift, bool Ctrl) {
+  if (!CaretPlaced(D)) return false;
   if (Shift) {
-    if (FPartialSelectedItem) {
-      FPartialSelectedItem->KeyDown(VK_LEFT, TShiftState{ssShift});
+    if (D.FPartialSelectedItem) {
+      D.FPartialSelectedItem->KeyDown(VK_LEFT, TShiftState{ssShift});
       return false;
     }
-    TRVStyle* st = GetRVStyle();
-    if (st && st->SelectionMode == rvsmParagraph && IsMultiParagraphSelection()) {
-      MoveCaretToTheBeginningOfThePrevParagraph(true);
+    TRVStyle* st = D.GetRVStyle();
+    if (st && st->SelectionMode == rvsmParagraph && D.IsMultiParagraphSelection()) {
+      D.MoveCaretToTheBeginningOfThePrevParagraph(true);
       return false;
     }
   }
   bool result = false;
-  TRVCharPos* cur = Stop(*this, CaretOffs);
-  const int itemNo = DrawItems->Get(cur->DrawItemNo)->ItemNo;
-  const int itemOffs = CharEndsItemOffs(CaretOffs);
-  TCustomRVItemInfo* item = GetItem(itemNo);
+  TRVCharPos* cur = Stop(D, D.CaretOffs);
+  const int itemNo = D.DrawItems->Get(cur->DrawItemNo)->ItemNo;
+  const int itemOffs = D.CharEndsItemOffs(D.CaretOffs);
+  TCustomRVItemInfo* item = D.GetItem(itemNo);
   if (Ctrl && item->StyleNo >= 0 && itemOffs > 1) {
     const TRVUnicodeString& s = item->ItemText;
     // s[p - 1] is the character before position p (1-based positions).
     int p = itemOffs - 1;
-    while (p > 1 && !IsLeftWordBoundary(*this, s[static_cast<std::size_t>(p - 2)], s[static_cast<std::size_t>(p - 1)]))
+    while (p > 1 && !IsLeftWordBoundary(D, s[static_cast<std::size_t>(p - 2)], s[static_cast<std::size_t>(p - 1)]))
       --p;
-    CaretToItemOffs(*this, itemNo, p);
-  } else if (CaretOffs == 0) {
+    CaretToItemOffs(D, itemNo, p);
+  } else if (D.CaretOffs == 0) {
     const int d = cur->DrawItemNo;
     if (d == 0) return true;
     int prev = d - 1;
-    if (IsMarkerDrawItem(*this, prev) && prev > 0) --prev;
-    CaretToDrawItem(*this, prev, GetOffsAfterDrawItem(prev));
-    result = prev == 0 && IsMarkerDrawItem(*this, 0);
+    if (IsMarkerDrawItem(D, prev) && prev > 0) --prev;
+    CaretToDrawItem(D, prev, D.GetOffsAfterDrawItem(prev));
+    result = prev == 0 && IsMarkerDrawItem(D, 0);
   } else {
     // An item that holds documents (a table) takes the caret into its last place.
     if (!Shift && !Ctrl && item->StyleNo < 0 && cur->Offset == 1 && item->EnterItem(rvedRight, 0)) return false;
-    --CaretOffs;
+    --D.CaretOffs;
   }
-  if (Shift) UpdateSelectionEnd();
-  ChangeCaret(false, true, false, false);
+  if (Shift) D.UpdateSelectionEnd();
+  D.ChangeCaret(false, true, false, false);
   return result;
 }
 
-bool TRVEditRVData::OnRightPress(bool Shift, bool Ctrl) {
-  using namespace caret_move;
-  if (!CaretPlaced(*this)) return false;
+}  // namespace caret_move
+
+bool TRVEditRVData::OnLeftPress(bool Shift, bool Ctrl) { return caret_move::Left(*this, Shift, Ctrl); }
+
+namespace caret_move {
+
+bool Right(TRVEditRVData& D, bool Shift, bool Ctrl) {
+  if (!CaretPlaced(D)) return false;
   if (Shift) {
-    if (FPartialSelectedItem) {
-      FPartialSelectedItem->KeyDown(VK_RIGHT, TShiftState{ssShift});
+    if (D.FPartialSelectedItem) {
+      D.FPartialSelectedItem->KeyDown(VK_RIGHT, TShiftState{ssShift});
       return false;
     }
-    TRVStyle* st = GetRVStyle();
-    if (st && st->SelectionMode == rvsmParagraph && IsMultiParagraphSelection()) {
-      MoveCaretToTheEndOfTheNextParagraph(true);
+    TRVStyle* st = D.GetRVStyle();
+    if (st && st->SelectionMode == rvsmParagraph && D.IsMultiParagraphSelection()) {
+      D.MoveCaretToTheEndOfTheNextParagraph(true);
       return false;
     }
   }
-  const int lastStop = CharEnds.Count() - 1;
+  const int lastStop = D.CharEnds.Count() - 1;
   if (Ctrl) {
-    if (CaretOffs < lastStop) {
-      ++CaretOffs;
+    if (D.CaretOffs < lastStop) {
+      ++D.CaretOffs;
     } else {
-      const int d = Stop(*this, lastStop)->DrawItemNo;
-      if (d >= DrawItems->Count() - 1) return true;
+      const int d = Stop(D, lastStop)->DrawItemNo;
+      if (d >= D.DrawItems->Count() - 1) return true;
       int next = d + 1;
-      if (IsMarkerDrawItem(*this, next) && next + 1 < DrawItems->Count()) ++next;
-      CaretToDrawItem(*this, next, GetOffsBeforeDrawItem(next));
+      if (IsMarkerDrawItem(D, next) && next + 1 < D.DrawItems->Count()) ++next;
+      CaretToDrawItem(D, next, D.GetOffsBeforeDrawItem(next));
     }
-    const int itemNo = DrawItems->Get(Stop(*this, CaretOffs)->DrawItemNo)->ItemNo;
-    TCustomRVItemInfo* item = GetItem(itemNo);
-    const int p0 = CharEndsItemOffs(CaretOffs);
+    const int itemNo = D.DrawItems->Get(Stop(D, D.CaretOffs)->DrawItemNo)->ItemNo;
+    TCustomRVItemInfo* item = D.GetItem(itemNo);
+    const int p0 = D.CharEndsItemOffs(D.CaretOffs);
     if (item->StyleNo >= 0 && p0 >= 2) {
       const TRVUnicodeString& s = item->ItemText;
       const int len = static_cast<int>(s.size());
       int p = p0;
-      while (p <= len && !IsRightWordBoundary(*this, s[static_cast<std::size_t>(p - 2)], s[static_cast<std::size_t>(p - 1)]))
+      while (p <= len && !IsRightWordBoundary(D, s[static_cast<std::size_t>(p - 2)], s[static_cast<std::size_t>(p - 1)]))
         ++p;
-      if (p != p0) CaretToItemOffs(*this, itemNo, p);
+      if (p != p0) CaretToItemOffs(D, itemNo, p);
     }
-  } else if (CaretOffs == lastStop) {
-    const int d = Stop(*this, lastStop)->DrawItemNo;
-    if (d >= DrawItems->Count() - 1) return true;
+  } else if (D.CaretOffs == lastStop) {
+    const int d = Stop(D, lastStop)->DrawItemNo;
+    if (d >= D.DrawItems->Count() - 1) return true;
     int next = d + 1;
-    if (IsMarkerDrawItem(*this, next) && next + 1 < DrawItems->Count()) ++next;
-    CaretToDrawItem(*this, next, GetOffsBeforeDrawItem(next));
+    if (IsMarkerDrawItem(D, next) && next + 1 < D.DrawItems->Count()) ++next;
+    CaretToDrawItem(D, next, D.GetOffsBeforeDrawItem(next));
   } else {
-    TRVCharPos* nextStop = Stop(*this, CaretOffs + 1);
-    TCustomRVItemInfo* item = GetItem(DrawItems->Get(nextStop->DrawItemNo)->ItemNo);
+    TRVCharPos* nextStop = Stop(D, D.CaretOffs + 1);
+    TCustomRVItemInfo* item = D.GetItem(D.DrawItems->Get(nextStop->DrawItemNo)->ItemNo);
     // An item that holds documents (a table) takes the caret into its first place.
     if (!Shift && !Ctrl && item->StyleNo < 0 && nextStop->Offset == 1 && item->EnterItem(rvedLeft, 0)) return false;
-    ++CaretOffs;
+    ++D.CaretOffs;
   }
-  if (Shift) UpdateSelectionEnd();
-  ChangeCaret(false, true, false, false);
+  if (Shift) D.UpdateSelectionEnd();
+  D.ChangeCaret(false, true, false, false);
   return false;
 }
+
+}  // namespace caret_move
+
+bool TRVEditRVData::OnRightPress(bool Shift, bool Ctrl) { return caret_move::Right(*this, Shift, Ctrl); }
 
 namespace caret_move {
 

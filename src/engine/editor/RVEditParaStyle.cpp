@@ -150,7 +150,6 @@ void TRVEditRVData::GetCurrentHexNumberOrChar(TRVUnicodeString& S, int& ItemNo, 
 }
 
 bool TRVEditRVData::ReplaceCharCode() {
-  using namespace para_style;
   TCustomViroZereEdit* editor = GetEditor();
   if (!editor) return false;
   TRVUnicodeString S;
@@ -158,7 +157,7 @@ bool TRVEditRVData::ReplaceCharCode() {
   bool fromCaret = false;
   if (SelectionExists(false, false)) {
     S = GetSelTextW();
-    if (!S.empty() && !IsToggleableSelection(S)) return false;
+    if (!S.empty() && !para_style::IsToggleableSelection(S)) return false;
   }
   if (S.empty()) {
     GetCurrentHexNumberOrChar(S, ItemNo, Offs, 6);
@@ -172,10 +171,10 @@ bool TRVEditRVData::ReplaceCharCode() {
     editor->SetCurTextStyleNo(GetItem(ItemNo)->StyleNo);
     SetSelectionBounds(ItemNo, Offs + 1 - len, ItemNo, Offs + 1);
   };
-  if (len >= 2 && IsHexDigit(S[0])) {
+  if (len >= 2 && para_style::IsHexDigit(S[0])) {
     std::uint32_t code = 0;
-    for (WideChar c : S) code = code * 16 + static_cast<std::uint32_t>(HexValue(c));
-    const TRVUnicodeString text = CodePointText(code);
+    for (WideChar c : S) code = code * 16 + static_cast<std::uint32_t>(para_style::HexValue(c));
+    const TRVUnicodeString text = para_style::CodePointText(code);
     if (text.empty()) {
       Beep();
       return false;
@@ -192,6 +191,6 @@ bool TRVEditRVData::ReplaceCharCode() {
   else
     return false;
   selectBeforeCaret();
-  editor->InsertTextW(HexCode(code));
+  editor->InsertTextW(para_style::HexCode(code));
   return true;
 }
