@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/graphics/Pictures.h"
 
 namespace {
 
@@ -92,6 +94,12 @@ struct CaretMoveEditor : ::testing::Test {
   }
   std::string Caret() const {
     return std::to_string(D->GetCurItemNo()) + ":" + std::to_string(D->GetOffsetInCurItem());
+  }
+  std::string SelBounds() const {
+    if (!D->SelectionExists(false, false)) return "";
+    int s1, o1, s2, o2;
+    D->GetSelectionBounds(s1, o1, s2, o2, true);
+    return std::to_string(s1) + ":" + std::to_string(o1) + "-" + std::to_string(s2) + ":" + std::to_string(o2);
   }
   std::string SelText() const {
     std::string r;
@@ -346,4 +354,87 @@ TEST_F(CaretMoveEditor, KeysOnAnUnformattedDocumentDoNothing) {
   for (const char* k : {"Left", "Right", "Up", "Down", "Home", "End", "PgUp", "PgDn", "S-Right", "C-Left"})
     EXPECT_NO_THROW(Press(k)) << k;
   EXPECT_EQ(D->DrawItems->Count(), 0);
+}
+
+namespace {
+
+// A picture that stands for an item holding documents (a table): it takes the caret when asked
+// and records from where.
+class TCaretMoveEnterProbe : public TRVGraphicItemInfo {
+ public:
+  using TRVGraphicItemInfo::TRVGraphicItemInfo;
+  bool EnterItem(TRVEnterDirection From, int Coord) override {
+    Entered.push_back({From, Coord});
+    return Accepts;
+  }
+  struct Entry {
+    TRVEnterDirection From;
+    int Coord;
+  };
+  std::vector<Entry> Entered;
+  bool Accepts = true;
+};
+
+std::unique_ptr<TGraphic> EnterProbePicture() {
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(40, 10);
+  return bmp;
+}
+
+}  // namespace
+
+// Left from just after an item that holds documents, Right from just before it, Up and Down onto
+// it enter it and leave this document's caret where it was; with Shift the keys only extend the
+// selection over it; an item that refuses is passed like a picture.
+TEST_F(CaretMoveEditor, KeysEnterItemsThatTakeTheCaret) {
+  Make(400);
+  D->AddNL(u"abcdefgh", 0, 0);
+  D->AddNL(u"ab", 0, 0);
+  auto* probe = new TCaretMoveEnterProbe(D, EnterProbePicture(), rvvaBaseline);
+  probe->ParaNo = -1;
+  D->AddItem(u"", probe);
+  D->AddNL(u"cd", 0, -1);
+  D->AddNL(u"abcdefgh", 0, 0);
+  Format();
+  const int probeDI = probe->DrawItemNo;
+  TRVDrawLineInfo* pd = D->DrawItems->Get(probeDI);
+  struct Case {
+    const char* Name;
+    int ItemNo, Offs;
+    const char* Key;
+    bool Accepts;
+    int Entries;
+    TRVEnterDirection From;
+    const char* Expected;
+    const char* Selected;  // the normalised selection in items, "" for none
+  } cases[] = {
+      {"Left from after it", 2, 1, "Left", true, 1, rvedRight, "2:1", ""},
+      {"Right from before it", 1, 3, "Right", true, 1, rvedLeft, "1:3", ""},
+      {"Shift+Left over it", 2, 1, "S-Left", true, 0, rvedRight, "1:3", "1:3-2:1"},
+      {"Left from after it when it refuses", 2, 1, "Left", false, 1, rvedRight, "1:3", ""},
+      {"Down onto it", 0, 4, "Down", true, 1, rvedTop, "0:4", ""},
+      {"Up onto it", 4, 4, "Up", true, 1, rvedBottom, "4:4", ""},
+      {"Shift+Down onto it", 0, 4, "S-Down", true, 0, rvedTop, "1:3", "0:4-1:3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    D->Deselect(nullptr, false);
+    D->ResetUpDownMovingX();
+    D->SetCaretAtItem(c.ItemNo, c.Offs);
+    D->ChangeCaret(false, false, false, false);
+    probe->Entered.clear();
+    probe->Accepts = c.Accepts;
+    EXPECT_FALSE(Press(c.Key));
+    ASSERT_EQ(static_cast<int>(probe->Entered.size()), c.Entries);
+    if (c.Entries) {
+      EXPECT_EQ(probe->Entered[0].From, c.From);
+      if (c.From == rvedTop || c.From == rvedBottom) {
+        // The column relative to the item's left.
+        EXPECT_EQ(probe->Entered[0].Coord, D->CharEnds.GetItem(D->CaretOffs)->X - pd->Left);
+      }
+    }
+    EXPECT_EQ(Caret(), c.Expected);
+    EXPECT_EQ(SelBounds(), c.Selected);
+  }
 }
