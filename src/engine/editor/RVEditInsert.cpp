@@ -66,8 +66,8 @@ struct Placement {
   // The item takes over the paragraph start of the item now at Pos: that one continues the new
   // item's paragraph once the new item is in.
   bool TakeOver = false;
-  // A checkpoint of the empty item the new one replaces, given to the new item; that item's
-  // text style.
+  // The empty item the new one replaces: its checkpoint, which passes on, and its text style,
+  // which the text kept after a lone marker takes.
   std::unique_ptr<TRVCPInfo> InheritedCP;
   int EmptyStyleNo = -1;
 };
@@ -89,8 +89,9 @@ class Placer {
     FreeLoose(Item);
     return false;
   }
-  bool Consume() {
+  bool Consume(Placement& R) {
     FreeLoose(Item);
+    R.ItemsAdded = 0;
     return true;
   }
   // Nothing may go between items N-1 and N, and the new item joins neither of them.
@@ -143,7 +144,7 @@ void Placer::TakeOverParaStart(int X, Placement& R) {
 }
 
 bool Placer::CaseNonText(int I, int P, Placement& R) {
-  if (IsMarker(Item)) return Consume();
+  if (IsMarker(Item)) return Consume(R);
   const bool fullWidth = Item->GetBoolValue(rvbpFullWidth);
   if (P >= 1) {
     R.Pos = I + 1;
@@ -224,7 +225,7 @@ bool Placer::CaseEmptyText(int I, Placement& R) {
 }
 
 bool Placer::CaseText(int I, int P, Placement& R) {
-  if (IsMarker(Item)) return Consume();
+  if (IsMarker(Item)) return Consume(R);
   const bool fullWidth = Item->GetBoolValue(rvbpFullWidth);
   TCustomRVItemInfo* t = At(I);
   const bool afterMarker =
@@ -351,7 +352,7 @@ bool Placer::Run(Placement& R) {
   bool placed;
   if (I < 0) {
     // No caret (nothing shown): the item ends the document.
-    if (IsMarker(Item)) return Consume();
+    if (IsMarker(Item)) return Consume(R);
     R.Pos = D.ItemCount();
     if (RefusedBySticking(R.Pos)) return Fail();
     placed = true;
@@ -424,6 +425,13 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo* Item, TRVUnicodeString& T
   if (dNo >= 0) {
     CaretDrawItemNo = dNo;
     OnChangeCaretLine(dOffs - 2);
+  } else if (DrawItems->Count() > 0) {
+    // Nothing around the item is shown: the caret goes to the document's start.
+    CaretDrawItemNo = 0;
+    OnChangeCaretLine(GetOffsBeforeDrawItem(0) - 2);
+  } else {
+    CharEnds.Clear();
+    CaretDrawItemNo = CaretOffs = -1;
   }
   ChangeCaret(false, true, false, false);
   DoAfterFormatAndCaretPositioning(true);

@@ -470,6 +470,64 @@ TEST_F(InsertItemTest, LinesAfterAnInsertionAreThoseOfAFullFormatting) {
   }
 }
 
+// The placement step alone (the first item of a pasted block): the position and the change of
+// the item count it reports, with and without a new paragraph asked for; it neither beeps nor
+// formats.
+TEST_F(InsertItemTest, PlacementReportsWhereTheItemWent) {
+  const TBuild hello = [](InsertItemTest& t) { t.Add(u"Hello", 0, 0); };
+  const TBuild emptyPara = [](InsertItemTest& t) {
+    t.Add(u"ab", 0, 0);
+    t.Add(u"", 0, 1);
+  };
+  const TMake marker = [](InsertItemTest& t) { return new TRVMarkerItemInfo(t.Data, t.BulletList, 0, 1, false); };
+  struct Case {
+    const char* Name;
+    TBuild Build;
+    int CaretItem, CaretOffs;
+    bool NewPara;
+    TMake Make;
+    bool Ok, Kept;
+    int Pos, ItemsAdded;
+    const char* Want;
+  };
+  const Case cases[] = {
+      {"into text", hello, 0, 3, false, PictureItem(), true, true, 1, 2, "He@0/0 @-3/0S llo@0/0S cp0"},
+      {"into text, new paragraph", hello, 0, 3, true, PictureItem(), true, true, 1, 2, "He@0/0 @-3/0 llo@0/0S cp0"},
+      // A pasted item that starts a paragraph brings its paragraph style (here 0) to it.
+      {"empty paragraph replaced", emptyPara, 1, 1, false, PictureItem(), true, true, 1, 0, "ab@0/0 @-3/0 cp0"},
+      {"empty paragraph kept for a new paragraph", emptyPara, 1, 1, true, PictureItem(), true, true, 2, 1,
+       "ab@0/0 @0/1 @-3/0 cp0"},
+      {"marker in text dropped", hello, 0, 3, false, marker, true, false, -1, 0, "Hello@0/0 cp0"},
+      {"read-only paragraph", [](InsertItemTest& t) { t.Add(u"Hello", 0, psReadOnly); }, 0, 3, false,
+       PictureItem(), false, false, -1, 1, "Hello@0/2 cp0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Reset();
+    c.Build(*this);
+    Format();
+    PlaceCaret(c.CaretItem, c.CaretOffs);
+    const int beeps = MessageBeepCount();
+    TCustomRVItemInfo* item = c.Make(*this);
+    TRVUnicodeString text;
+    int pos = -7, added = -7, listNo = -7;
+    bool full = true;
+    EXPECT_EQ(Data->InsertItemAtCaret(item, text, c.NewPara, true, false, pos, added, full, listNo), c.Ok);
+    EXPECT_EQ(item != nullptr, c.Kept);
+    if (c.Kept) {
+      EXPECT_EQ(pos, c.Pos);
+      EXPECT_EQ(Data->GetItem(pos), item);
+    }
+    if (c.Ok) {
+      EXPECT_EQ(added, c.ItemsAdded);
+    }
+    EXPECT_FALSE(full);
+    EXPECT_EQ(listNo, -1);
+    EXPECT_EQ(Doc(), c.Want);
+    EXPECT_EQ(MessageBeepCount(), beeps);
+  }
+}
+
 // While an item holds a selection of its own (a table with selected cells) nothing is inserted.
 TEST_F(InsertItemTest, PartiallySelectedItemRefusesEveryInsertion) {
   Add(u"Hello", 0, 0);
