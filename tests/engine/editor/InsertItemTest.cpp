@@ -193,6 +193,12 @@ TEST_F(InsertItemTest, ItemLandsAtTheCaretAndTakesItsParagraphRole) {
     t.AddPicture('+');
     t.Add(u"cd", 0, 0, '+');
   };
+  const TBuild persistentListText = [](InsertItemTest& t) {
+    t.Data->SetListMarkerInfo(-1, t.BulletList, 0, 1, 0, false);
+    t.Add(u"ab", 0, 0, '+');
+    t.Data->SetCheckpointInfo(0, u"", u"m", false);
+    t.Data->GetItem(0)->Checkpoint->Persistent = true;
+  };
   const TMake persistentPicture = [](InsertItemTest& t) {
     TCustomRVItemInfo* pic = t.Picture();
     GiveCheckpoint(pic, u"p", true);
@@ -260,6 +266,8 @@ TEST_F(InsertItemTest, ItemLandsAtTheCaretAndTakesItsParagraphRole) {
        "ab@0/0 @-1/0 x@1/0 cd@0/0 cp0", {2, 2}},
       {"a break before a picture that follows a marker leaves the marker an empty text", listPicture, 1, 0,
        breakItem, u"", false, false, "@-11/0 @0/0S @-1/0 @-3/0 cd@0/0S cp0", {2, 1}},
+      {"an item with a persistent checkpoint after a marker with one splits the text there", persistentListText, 1, 1,
+       persistentPictureQ, u"", false, false, "@-11/0*m @0/0S @-3/0*q ab@0/0S cp2", {2, 1}},
       {"a bookmark on a replaced empty item stays", bookmarkedEmptyPara, 1, 1, PictureItem(), u"", false, false,
        "ab@0/0 @-3/1*b cp1", {1, 1}},
   };
@@ -287,6 +295,12 @@ TEST_F(InsertItemTest, RefusalsBeepOnceAndLeaveTheDocument) {
     t.Add(u"cd", tsSticky2, 0, '+');
   };
   const TBuild readOnly = [](InsertItemTest& t) { t.Add(u"ab", 0, psReadOnly); };
+  const TBuild boundByEvent = [](InsertItemTest& t) {
+    t.Add(u"ab", 0, 0);
+    t.Add(u"cd", 1, 0, '+');
+    t.Editor->OnCheckStickingItems = [](TCustomViroZereEdit*, TCustomRVFormattedData*, int FirstItemNo,
+                                        bool& Sticking) { Sticking = FirstItemNo == 0; };
+  };
   const TBuild locked = [](InsertItemTest& t) { t.Add(u"abc", tsLocked, 0); };
   const TMake persistentPicture = [](InsertItemTest& t) {
     TCustomRVItemInfo* pic = t.Picture();
@@ -310,6 +324,9 @@ TEST_F(InsertItemTest, RefusalsBeepOnceAndLeaveTheDocument) {
       {"text that joins the item after", sticky, 0, 3, TextItem(tsSticky2), u"x", true,
        "ab@2/0 x@3/0S cd@3/0S cp0"},
       {"text that joins neither", sticky, 0, 3, TextItem(0), u"x", true, nullptr},
+      {"picture between items the sticking event binds", boundByEvent, 0, 3, PictureItem(), u"", true, nullptr},
+      {"text joining an item the sticking event binds", boundByEvent, 0, 3, TextItem(0), u"x", true,
+       "ab@0/0 x@0/0S cd@1/0S cp0"},
       {"read-only paragraph", readOnly, 0, 2, PictureItem(), u"", true, nullptr},
       {"read-only paragraph, an item with a checkpoint", readOnly, 0, 3, persistentPicture, u"", true, nullptr},
       {"splitting modify-protected text", locked, 0, 2, PictureItem(), u"", true, nullptr},
@@ -423,6 +440,7 @@ TEST_F(InsertItemTest, LinesAfterAnInsertionAreThoseOfAFullFormatting) {
     TBuild Build;
     int CaretItem, CaretOffs;
     TMake Make;
+    const char16_t* Text = u"";
   };
   TRVListInfo* numbered = Sheet.ListStyles()->Add();
   TRVListLevel* level = numbered->Levels()->Add();
@@ -437,6 +455,20 @@ TEST_F(InsertItemTest, LinesAfterAnInsertionAreThoseOfAFullFormatting) {
          t.Add(u"last", 0, 0);
        },
        1, 8, PictureItem()},
+      {"break in a wrapped paragraph",
+       [](InsertItemTest& t) {
+         t.Add(u"first paragraph", 0, 0);
+         t.Add(u"aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj kkkk llll", 0, 1);
+         t.Add(u"last", 0, 0);
+       },
+       1, 23, [](InsertItemTest& t) { return t.Break(); }},
+      {"text in place of an empty paragraph",
+       [](InsertItemTest& t) {
+         t.Add(u"first", 0, 0);
+         t.Add(u"", 0, 0);
+         t.Add(u"last", 0, 0);
+       },
+       1, 1, TextItem(1), u"xyz"},
       {"picture wider than the document",
        [](InsertItemTest& t) {
          t.Add(u"first", 0, 0);
@@ -460,7 +492,7 @@ TEST_F(InsertItemTest, LinesAfterAnInsertionAreThoseOfAFullFormatting) {
     c.Build(*this);
     Format();
     PlaceCaret(c.CaretItem, c.CaretOffs);
-    ASSERT_TRUE(Insert(c.Make(*this)));
+    ASSERT_TRUE(Insert(c.Make(*this), c.Text));
     const std::string partial = Layout();
     const std::pair<int, int> caret = Caret();
     Data->Format(false);
