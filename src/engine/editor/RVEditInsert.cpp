@@ -34,7 +34,8 @@ void FreeLoose(TCustomRVItemInfo*& Item) {
 
 // Live spelling checks the document again from this position.
 void SpellFrom(TRVEditRVData& D, int ItemNo, int Offs) {
-  if (auto* viewer = dynamic_cast<TCustomViroZere*>(D.GetViroZere())) viewer->LaterSetBackLiveSpellingTo(&D, ItemNo, Offs);
+  if (auto* viewer = dynamic_cast<TCustomViroZere*>(D.GetViroZere()))
+    viewer->LaterSetBackLiveSpellingTo(&D, ItemNo, Offs);
 }
 
 // Keeps rvstNoStyleTemplateAdustment on the root data while the item goes in, and takes it off
@@ -76,7 +77,12 @@ class Placer {
  public:
   Placer(TRVEditRVData& D, TCustomRVItemInfo*& Item, TRVUnicodeString& Text, bool NewPara, bool CallTextEditEvent,
          bool TakeTag, TRVUnicodeString& SplitText)
-      : D(D), Item(Item), Text(Text), NewPara(NewPara), CallTextEditEvent(CallTextEditEvent), TakeTag(TakeTag),
+      : D(D),
+        Item(Item),
+        Text(Text),
+        NewPara(NewPara),
+        CallTextEditEvent(CallTextEditEvent),
+        TakeTag(TakeTag),
         SplitText(SplitText) {}
 
   // False when refused: Item is freed then. True with Item nil when it was consumed unplaced.
@@ -116,8 +122,7 @@ class Placer {
 
 bool Placer::RefusedBySticking(int N) {
   if (!D.IsSticking(N - 1, true)) return false;
-  if (N - 1 >= 0 && D.CanConcateItems(At(N - 1), Item, false, false, false, Text, D.GetItemTextW(N - 1)))
-    return false;
+  if (N - 1 >= 0 && D.CanConcateItems(At(N - 1), Item, false, false, false, Text, D.GetItemTextW(N - 1))) return false;
   if (N < D.ItemCount() && D.CanConcateItems(Item, At(N), false, false, false, D.GetItemTextW(N), Text)) return false;
   return true;
 }
@@ -304,9 +309,9 @@ void Placer::Insert(Placement& R) {
   int cpTarget = pos;
   if (IsMarker(item) && (pos + 1 >= D.ItemCount() || D.IsParaStart(pos + 1))) {
     // A marker alone would be a paragraph with nothing to show and nowhere for the caret: it
-    // gets the empty text it replaced.
-    D.InsertEmptyTextItem(pos + 1, TRVTag(), false, true, R.EmptyStyleNo >= 0 ? R.EmptyStyleNo : D.GetActualCurStyleNo(),
-                          item->ParaNo);
+    // gets an empty text of its own.
+    D.InsertEmptyTextItem(pos + 1, TRVTag(), false, true,
+                          R.EmptyStyleNo >= 0 ? R.EmptyStyleNo : D.GetActualCurStyleNo(), item->ParaNo);
     ++R.ItemsAdded;
     cpTarget = pos + 1;
   }
@@ -330,9 +335,8 @@ void Placer::Insert(Placement& R) {
 bool Placer::Run(Placement& R) {
   if (!Item) return false;
   TRVStyle* st = Style();
-  R.ParaToApply = !Item->GetSameAsPrev() && st && Item->ParaNo >= 0 && Item->ParaNo < st->ParaStyles()->Count()
-                      ? Item->ParaNo
-                      : -1;
+  R.ParaToApply =
+      !Item->GetSameAsPrev() && st && Item->ParaNo >= 0 && Item->ParaNo < st->ParaStyles()->Count() ? Item->ParaNo : -1;
   int I = -1, P = -1;
   if (D.CaretDrawItemNo >= 0 && D.CaretDrawItemNo < D.DrawItems->Count()) D.CaretToItem(I, P);
   if (I >= D.ItemCount()) I = -1;
@@ -360,8 +364,8 @@ bool Placer::Run(Placement& R) {
     placed = CaseNonText(I, P, R);
   } else {
     const int style = D.GetActualStyle(At(I));
-    const bool wide = st && style >= 0 && style < st->TextStyles()->Count() &&
-                      st->TextStyles()->Items(style)->EmptyWidth > 0;
+    const bool wide =
+        st && style >= 0 && style < st->TextStyles()->Count() && st->TextStyles()->Items(style)->EmptyWidth > 0;
     placed = D.GetItemTextW(I).empty() && !wide ? CaseEmptyText(I, R) : CaseText(I, P, R);
   }
   if (!placed || !Item) return placed;
@@ -396,10 +400,9 @@ bool TRVEditRVData::InsertSomething(TCustomRVItemInfo* Item, TRVUnicodeString& T
   if (!Item) return true;
 
   const int pos = R.Pos;
-  const bool partial =
-      firstDItem >= 0 && lastDItem < DrawItems->Count() &&
-      ((!R.FullReformat && DocumentWidth >= CalculateMinItemWidthPlusEx(pos)) ||
-       CalculateMinDocWidthPlus(0, nullptr, GetFormatCanvas()) == DocumentWidth);
+  const bool partial = firstDItem >= 0 && lastDItem < DrawItems->Count() &&
+                       ((!R.FullReformat && DocumentWidth >= CalculateMinItemWidthPlusEx(pos)) ||
+                        CalculateMinDocWidthPlus(0, nullptr, GetFormatCanvas()) == DocumentWidth);
   if (partial) {
     FormatParas(firstDItem, lastDItem, R.ItemsAdded);
     // Counters after a new number (sequences, numbered markers) change with it.
