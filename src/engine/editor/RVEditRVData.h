@@ -277,7 +277,8 @@ class TRVEditRVData : public TViroZereRVData {
                        bool CaretBefore, bool CallTextEditEvent);
   // The placement step: decides where Item goes, splits the caret's text item when it must, and
   // inserts Item at Pos. On success Item may be nil (a list marker consumed without insertion).
-  // On failure Item has been freed and set to nil.
+  // On failure Item has been freed and set to nil and nothing has changed; it does not beep, so
+  // that a refusal sounds once, from the caller. It neither formats nor moves the caret.
   bool InsertItemAtCaret(TCustomRVItemInfo*& Item, TRVUnicodeString& Text, bool NewPara, bool CallTextEditEvent,
                          bool TakeTag, int& Pos, int& ItemsAdded, bool& FullReformat, int& NewListNo);
 
