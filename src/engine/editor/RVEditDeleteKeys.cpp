@@ -574,9 +574,15 @@ bool TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool MultiDelete, bool FromNext
   TRVDrawLineInfo* drawItem = DrawItems->Get(CaretDrawItemNo);
   const int itemNo = drawItem->ItemNo;
   int offs = stop->Offset;
-  if (FromNextLine && CaretDrawItemNo + 1 < DrawItems->Count() &&
-      DrawItems->Get(CaretDrawItemNo + 1)->ItemNo != itemNo)
-    offs = GetOffsAfterDrawItem(CaretDrawItemNo);
+  if (FromNextLine && CaretDrawItemNo + 1 < DrawItems->Count()) {
+    // Carried over from the start of the line below: what goes is what stands right before that
+    // line, a space swallowed at the wrap included.
+    TRVDrawLineInfo* next = DrawItems->Get(CaretDrawItemNo + 1);
+    if (next->ItemNo != itemNo)
+      offs = GetOffsAfterDrawItem(CaretDrawItemNo);
+    else if (GetItem(itemNo)->StyleNo >= 0)
+      offs = next->Offs - drawItem->Offs + 1;
+  }
   if (IsItemParaProtected(itemNo)) {
     Beep();
     return false;

@@ -259,6 +259,40 @@ TEST_F(DeleteKeys, FullWidthNeighbourIsNotDeleted) {
   EXPECT_EQ(Data->UndoList->Count(), 0);
 }
 
+// Lines wrapped at 80 pixels: "abcd " / "efgh" with its space swallowed at the wrap, and
+// "abcdefg" / "hij" wrapped between two items. Backspace at a wrapped line's start and Delete at
+// a wrapped line's end take the character at the wrap.
+TEST_F(DeleteKeys, KeysAtAWrap) {
+  const TKeyCase cases[] = {
+      {"Backspace at the start of the line after a swallowed space", {{u"abcd efgh"}}, 0, 6, TKey::Backspace, false,
+       "abcdefgh@0/0", "0:5"},
+      {"Delete at the end of the line before a swallowed space", {{u"abcd efgh"}}, 0, 5, TKey::Delete, false,
+       "abcdefgh@0/0", "0:5"},
+      {"Backspace at the start of a line that begins the next item", {{u"abcdefg"}, {u"hij", 1, 0, '+'}}, 1, 1,
+       TKey::Backspace, false, "abcdef@0/0 hij@1/0S", "0:7"},
+      {"Delete at the end of a line before the next item", {{u"abcdefg"}, {u"hij", 1, 0, '+'}}, 0, 8, TKey::Delete,
+       false, "abcdefg@0/0 ij@1/0S", "1:1"},
+  };
+  for (const TKeyCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TearDown();
+    SetUp();
+    Editor->SetBounds(0, 0, 80, 300);
+    Build(c.Items);
+    Format();
+    ASSERT_EQ(Data->DrawItems->Count(), 2);
+    Data->CaretDrawItemNo = c.Key == TKey::Backspace ? 1 : 0;
+    Data->OnChangeCaretLine(c.Key == TKey::Backspace ? -1 : Data->GetOffsAfterDrawItem(0) - 2);
+    Data->CaretOffs = c.Key == TKey::Backspace ? 0 : Data->CharEnds.Count() - 1;
+    Data->ChangeCaret(false, false, false, false);
+    const std::string before = Snap();
+    EXPECT_TRUE(Press(c.Key, c.Ctrl));
+    EXPECT_EQ(Doc(), c.Expected);
+    EXPECT_EQ(CaretPos(), c.ExpectedCaret);
+    ExpectOneStepUndoneTo(before, 0, c.Name);
+  }
+}
+
 // Refusals: a read-only paragraph beeps; protected text refuses; a read-only editor changes
 // nothing. None leaves a step behind.
 TEST_F(DeleteKeys, RefusalsChangeNothing) {
