@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/editor/EditorDocFixture.h"
 #include "engine/editor/EditorTestUtil.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/ListInfo.h"
@@ -29,6 +32,15 @@ struct TKeyDocItem {
 enum class TKey { Backspace, Delete };
 
 struct DeleteKeys : EditorFixture {
+  // A new editor on a style sheet with default styles again, for the next case of a table.
+  void Fresh() {
+    Editor.reset();
+    Data = nullptr;
+    Sheet.TextStyles()->Clear();
+    Sheet.ParaStyles()->Clear();
+    Sheet.ListStyles()->Clear();
+    SetUp();
+  }
   void Build(const std::vector<TKeyDocItem>& Items) {
     for (const TKeyDocItem& it : Items) {
       Add(it.Text, it.StyleNo, it.ParaNo, it.Mode == 'P' ? '|' : it.Mode);
@@ -64,7 +76,8 @@ struct DeleteKeys : EditorFixture {
     Data->OnDeletePress_(Ctrl, false);
     return true;
   }
-  // The items as "text@style/para" with S (continues), B (line break), P (page break); characters
+  // The items as "text@style/para" with S (continues), B (line break), P (page break), * (a
+  // checkpoint); characters
   // outside ASCII as \uXXXX.
   std::string Doc() const {
     std::string s;
@@ -86,6 +99,7 @@ struct DeleteKeys : EditorFixture {
       if (it->GetSameAsPrev()) s += 'S';
       if (it->GetBR()) s += 'B';
       if (it->GetPageBreakBefore()) s += 'P';
+      if (it->Checkpoint) s += '*';
     }
     return s;
   }
@@ -164,8 +178,7 @@ TEST_F(DeleteKeys, EdgeCasesOfBothKeys) {
   };
   for (const TKeyCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    TearDown();
-    SetUp();
+    Fresh();
     Build(c.Items);
     Format();
     Caret(c.CaretItem, c.CaretOffs);
@@ -186,8 +199,7 @@ TEST_F(DeleteKeys, NothingToDeleteLeavesNoStep) {
   };
   for (const TKeyCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    TearDown();
-    SetUp();
+    Fresh();
     Build(c.Items);
     Format();
     Caret(c.CaretItem, c.CaretOffs);
@@ -275,8 +287,7 @@ TEST_F(DeleteKeys, KeysAtAWrap) {
   };
   for (const TKeyCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    TearDown();
-    SetUp();
+    Fresh();
     Editor->SetBounds(0, 0, 80, 300);
     Build(c.Items);
     Format();
@@ -310,8 +321,7 @@ TEST_F(DeleteKeys, RefusalsChangeNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    TearDown();
-    SetUp();
+    Fresh();
     Sheet.ParaStyles()->Items(1)->Options.Include(rvpaoReadOnly);
     Sheet.TextStyles()->Items(2)->Protection.Include(rvprModifyProtect);
     Add(u"ab", 0, 0);
@@ -327,8 +337,7 @@ TEST_F(DeleteKeys, RefusalsChangeNothing) {
     EXPECT_EQ(MessageBeepCount() > beeps, c.Beeps);
     EXPECT_EQ(Data->UndoList->Count(), 0);
   }
-  TearDown();
-  SetUp();
+  Fresh();
   Add(u"ab", 0, 0);
   Format();
   Editor->SetReadOnly(true);
@@ -339,6 +348,155 @@ TEST_F(DeleteKeys, RefusalsChangeNothing) {
   EXPECT_EQ(Snap(), before);
   EXPECT_FALSE(Editor->GetModified());
   EXPECT_EQ(Data->UndoList->Count(), 0);
+}
+
+// Documents with list markers, empty items, styles with an empty width and persistent
+// checkpoints: what the keys remove, or that they refuse (beep, nothing changed, no step).
+TEST_F(DeleteKeys, StructureAndRefusalCases) {
+  struct TCase {
+    const char* Name;
+    std::function<void(DeleteKeys&)> Make;  // builds the document (formatted afterwards)
+    int CaretItem, CaretOffs;
+    TKey Key;
+    bool Ctrl;
+    const char* Expected;  // nullptr: refused
+    const char* ExpectedCaret;
+  };
+  // A persistent checkpoint on an item.
+  auto pin = [](DeleteKeys& f, int ItemNo) {
+    auto* cp = new TRVCPInfo;
+    cp->Name = u"pin";
+    cp->Persistent = true;
+    f.Data->Do_AddCP(ItemNo, cp);
+  };
+  const TCase cases[] = {
+      {"Backspace after an empty list item pulls the paragraph into the item",
+       [](DeleteKeys& f) {
+         f.Add(u"", 0, 0);
+         f.Add(u"cd", 0, 0);
+         f.AddMarker(0);
+       },
+       2, 1, TKey::Backspace, false, "#@-11/0 cd@0/0S", "1:1"},
+      {"Backspace in an empty list item removes the marker and keeps the paragraph",
+       [](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"", 0, 0);
+         f.AddMarker(1);
+       },
+       2, 1, TKey::Backspace, false, "ab@0/0 @0/0", "1:1"},
+      {"Delete in an empty list item removes the item and its marker",
+       [](DeleteKeys& f) {
+         f.Add(u"", 0, 0);
+         f.Add(u"cd", 0, 0);
+         f.AddMarker(0);
+       },
+       1, 1, TKey::Delete, false, "cd@0/0", "0:1"},
+      {"Backspace of the last character of text with an empty width keeps the item",
+       [](DeleteKeys& f) {
+         f.Sheet.TextStyles()->Items(1)->EmptyWidth = 20;
+         f.Add(u"ab", 0, 0);
+         f.Add(u"c", 1, 0, '+');
+       },
+       1, 2, TKey::Backspace, false, "ab@0/0 @1/0S", "0:3"},
+      {"Ctrl+Backspace of a whole item inside a paragraph removes the item",
+       [](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"cd", 1, 0, '+');
+       },
+       1, 3, TKey::Backspace, true, "ab@0/0", "0:3"},
+      {"Backspace of a picture that starts a paragraph: the text after it starts the paragraph",
+       [](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.AddPicture(1);
+         f.Data->GetItem(1)->SetPageBreakBefore(true);
+         f.Add(u"cd", 0, 0, '+');
+       },
+       1, 1, TKey::Backspace, false, "ab@0/0 cd@0/1P", "1:1"},
+      {"Backspace of delete-protected text is refused",
+       [](DeleteKeys& f) {
+         f.Sheet.TextStyles()->Items(1)->Protection.Include(rvprDeleteProtect);
+         f.Add(u"ab", 0, 0);
+         f.Add(u"c", 1, 0, '+');
+       },
+       1, 2, TKey::Backspace, false, nullptr, ""},
+      {"Backspace joining a paragraph that holds a persistent checkpoint is refused",
+       [pin](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"cd", 0, 1);
+         pin(f, 1);
+       },
+       1, 1, TKey::Backspace, false, nullptr, ""},
+      {"Delete joining a paragraph that holds a persistent checkpoint is refused",
+       [pin](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"cd", 0, 1);
+         pin(f, 1);
+       },
+       0, 3, TKey::Delete, false, nullptr, ""},
+      {"Backspace at a paragraph start whose style protects it is refused",
+       [](DeleteKeys& f) {
+         f.Sheet.TextStyles()->Items(1)->Protection.Include(rvprParaStartProtect);
+         f.Add(u"ab", 0, 0);
+         f.Add(u"cd", 1, 0);
+       },
+       1, 1, TKey::Backspace, false, nullptr, ""},
+      {"Backspace of a pinned item whose checkpoint cannot move is refused",
+       [pin](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"c", 1, 0, '+');
+         pin(f, 0);
+         pin(f, 1);
+       },
+       1, 2, TKey::Backspace, false, nullptr, ""},
+      {"Backspace of a pinned item moves its checkpoint to its neighbour",
+       [pin](DeleteKeys& f) {
+         f.Add(u"ab", 0, 0);
+         f.Add(u"c", 1, 0, '+');
+         pin(f, 1);
+       },
+       1, 2, TKey::Backspace, false, "ab@0/0*", "0:3"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Fresh();
+    c.Make(*this);
+    Format();
+    Caret(c.CaretItem, c.CaretOffs);
+    const std::string before = Snap();
+    const int beeps = MessageBeepCount();
+    Press(c.Key, c.Ctrl);
+    if (!c.Expected) {
+      EXPECT_EQ(Snap(), before);
+      EXPECT_GT(MessageBeepCount(), beeps);
+      EXPECT_EQ(Data->UndoList->Count(), 0);
+      continue;
+    }
+    EXPECT_EQ(Doc(), c.Expected);
+    EXPECT_EQ(CaretPos(), c.ExpectedCaret);
+    ExpectOneStepUndoneTo(before, 0, c.Name);
+  }
+}
+
+// Removing a list item's marker renumbers the items after it: "10." becomes "9.", a narrower
+// marker, and the lines laid out after the key are those of a full formatting.
+TEST(DeleteKeysLists, NumbersAfterARemovedMarkerAreLaidOutAgain) {
+  TEditorDoc t(400);
+  TRVEditRVData& d = t.D();
+  d.AddNL(u"intro", gtsBody, gpsBody);
+  for (int i = 0; i < 12; ++i) {
+    d.SetListMarkerInfo(-1, glsNumbers, 0, 1, gpsList, false);
+    d.AddNL(u"entry", gtsBody, -1);
+  }
+  t.Editor->HandleNeeded();
+  t.Editor->Format();
+  ASSERT_EQ(static_cast<TRVMarkerItemInfo*>(d.GetItem(d.ItemCount() - 2))->DisplayString, u"12.");
+  d.SetCaretAtItem(2, 1);
+  ASSERT_TRUE(d.OnBackSpacePress_(false, false, false, 0));
+  ASSERT_EQ(d.GetItem(1)->StyleNo, gtsBody);
+  EXPECT_EQ(static_cast<TRVMarkerItemInfo*>(d.GetItem(d.ItemCount() - 2))->DisplayString, u"11.");
+  const std::string after = t.Snapshot();
+  d.Format(false);
+  EXPECT_EQ(after, t.Snapshot());
 }
 
 // The joined paragraph takes the first one's style for all its items.
