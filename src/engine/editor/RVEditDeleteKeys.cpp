@@ -45,8 +45,7 @@ bool ChangeAllowed(TRVEditRVData& D) {
 
 // The same test MovePersistentCheckpoint makes, asked before anything is changed.
 bool CheckpointCanMove(TRVEditRVData& D, int ItemNo) {
-  const bool nextFree =
-      ItemNo + 1 < D.ItemCount() && !D.IsParaStart(ItemNo + 1) && !D.GetItem(ItemNo + 1)->Checkpoint;
+  const bool nextFree = ItemNo + 1 < D.ItemCount() && !D.IsParaStart(ItemNo + 1) && !D.GetItem(ItemNo + 1)->Checkpoint;
   const bool prevFree = ItemNo > 0 && !D.IsParaStart(ItemNo) && !D.GetItem(ItemNo - 1)->Checkpoint;
   return nextFree || prevFree;
 }
@@ -552,8 +551,7 @@ void DeleteInsideLine(TRVEditRVData& D, bool Ctrl, bool MovedFromLineEnd) {
       return;
     }
   } else if (MovedFromLineEnd) {
-    if ((drawNo > 0 && D.DrawItems->Get(drawNo - 1)->ItemNo == itemNo) || D.IsDrawItemItemStart(drawNo))
-      ++D.CaretOffs;
+    if ((drawNo > 0 && D.DrawItems->Get(drawNo - 1)->ItemNo == itemNo) || D.IsDrawItemItemStart(drawNo)) ++D.CaretOffs;
   } else {
     ++D.CaretOffs;
   }
@@ -566,7 +564,6 @@ void DeleteInsideLine(TRVEditRVData& D, bool Ctrl, bool MovedFromLineEnd) {
 }  // namespace delete_keys
 
 bool TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool MultiDelete, bool FromNextLine, int ForceDeleteCount) {
-  using namespace delete_keys;
   if (CaretOffs < 0 || CaretOffs >= CharEnds.Count()) return false;
   TRVCharPos* stop = CharEnds.GetItem(CaretOffs);
   if (stop->DrawItemNo < 0 || stop->DrawItemNo >= DrawItems->Count()) return false;
@@ -589,19 +586,19 @@ bool TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool MultiDelete, bool FromNext
   }
   const bool isText = GetItem(itemNo)->StyleNo >= 0;
   const int itemOffs = isText ? drawItem->Offs + offs - 1 : offs;
-  const bool wideEmpty = IsEmptyText(*this, itemNo) && HasEmptyWidth(*this, itemNo);
+  const bool wideEmpty = delete_keys::IsEmptyText(*this, itemNo) && delete_keys::HasEmptyWidth(*this, itemNo);
   const bool atItemStart = itemOffs <= GetOffsBeforeItem(itemNo) || wideEmpty;
   const bool onFirstStop = CaretOffs == 0 || (wideEmpty && CharEnds.GetItem(0)->DrawItemNo == CaretDrawItemNo);
   const bool markerBefore = onFirstStop && atItemStart && CaretDrawItemNo > 0 &&
-                            IsMarker(*this, DrawItems->Get(CaretDrawItemNo - 1)->ItemNo);
+                            delete_keys::IsMarker(*this, DrawItems->Get(CaretDrawItemNo - 1)->ItemNo);
   if (onFirstStop && atItemStart) {
     if (itemNo == GetFirstVisibleItemNo()) {
       if (GetItem(itemNo)->GetPageBreakBefore())
         if (TCustomViroZereEdit* editor = GetEditor()) editor->RemoveCurrentPageBreak();
       return true;
     }
-    if (IsFullWidth(*this, itemNo) ||
-        (IsFullWidth(*this, GetPrevVisibleItemNo(itemNo)) && !IsEmptyText(*this, itemNo))) {
+    if (delete_keys::IsFullWidth(*this, itemNo) ||
+        (delete_keys::IsFullWidth(*this, GetPrevVisibleItemNo(itemNo)) && !delete_keys::IsEmptyText(*this, itemNo))) {
       OnLeftPress(false, false);
       return true;
     }
@@ -624,15 +621,15 @@ bool TRVEditRVData::OnBackSpacePress_(bool Ctrl, bool MultiDelete, bool FromNext
     }
   }
   BeginUndoSequence(rvutDelete, true);
-  const bool result = displayedLineStart ? BackspaceAtLineStart(*this, itemNo, markerBefore)
-                                         : BackspaceInsideLine(*this, itemNo, offs, Ctrl, MultiDelete, ForceDeleteCount);
+  const bool result = displayedLineStart
+                          ? delete_keys::BackspaceAtLineStart(*this, itemNo, markerBefore)
+                          : delete_keys::BackspaceInsideLine(*this, itemNo, offs, Ctrl, MultiDelete, ForceDeleteCount);
   // A refused change leaves an empty step, which goes.
   EndUndoSequence();
   return result;
 }
 
 void TRVEditRVData::OnDeletePress_(bool Ctrl, bool MovedFromLineEnd) {
-  using namespace delete_keys;
   if (CaretOffs < 0 || CaretOffs >= CharEnds.Count()) return;
   TRVCharPos* stop = CharEnds.GetItem(CaretOffs);
   if (stop->DrawItemNo < 0 || stop->DrawItemNo >= DrawItems->Count()) return;
@@ -645,12 +642,13 @@ void TRVEditRVData::OnDeletePress_(bool Ctrl, bool MovedFromLineEnd) {
   const bool lineEnd = IsCharOffsAtTheLineEndAndItemEnd(CaretOffs);
   const int nextNo = GetNextVisibleItemNo(itemNo);
   if (lineEnd) {
-    if (IsFullWidth(*this, itemNo) || (IsFullWidth(*this, nextNo) && !IsEmptyText(*this, itemNo))) {
+    if (delete_keys::IsFullWidth(*this, itemNo) ||
+        (delete_keys::IsFullWidth(*this, nextNo) && !delete_keys::IsEmptyText(*this, itemNo))) {
       OnRightPress(false, false);
       return;
     }
     if (nextNo < 0) {
-      if (IsEmptyText(*this, itemNo)) OnBackSpacePress_(false, false, false, 0);
+      if (delete_keys::IsEmptyText(*this, itemNo)) OnBackSpacePress_(false, false, false, 0);
       return;
     }
     if (!IsDisplayedFromNewLine(nextNo)) {
@@ -668,8 +666,8 @@ void TRVEditRVData::OnDeletePress_(bool Ctrl, bool MovedFromLineEnd) {
   }
   BeginUndoSequence(rvutDelete, true);
   if (lineEnd)
-    DeleteAtLineEnd(*this, itemNo, nextNo);
+    delete_keys::DeleteAtLineEnd(*this, itemNo, nextNo);
   else
-    DeleteInsideLine(*this, Ctrl, MovedFromLineEnd);
+    delete_keys::DeleteInsideLine(*this, Ctrl, MovedFromLineEnd);
   EndUndoSequence();
 }
