@@ -195,6 +195,8 @@ bool ReplaceByEmptyItem(TRVEditRVData& D, int ItemNo) {
       D.CreateTextItem(tag, D.GetCurParaStyleNo(), old->GetBR(), old->GetSameAsPrev(), styleNo));
   if (old->Checkpoint) item->Checkpoint = old->Checkpoint->CreateCopy().release();
   const bool wasText = old->StyleNo >= 0;
+  // The paragraph stays, and so does its page break and the clearing of floating boxes.
+  const bool pageBreak = old->GetPageBreakBefore(), clearLeft = old->GetClearLeft(), clearRight = old->GetClearRight();
   const TRVUnicodeString oldText = D.GetItemTextW(ItemNo);
   bool full = D.CalculateMinItemWidthPlusEx(ItemNo) >= D.DocumentWidth;
   int first, last;
@@ -205,6 +207,10 @@ bool ReplaceByEmptyItem(TRVEditRVData& D, int ItemNo) {
   TRVUnicodeString empty;
   D.Do_InsertItem(ItemNo, empty, item.release(), false, fr);
   full = full || fr;
+  if (!D.GetItem(ItemNo)->GetSameAsPrev()) {
+    if (pageBreak) D.Do_PageBreak(ItemNo, true);
+    if (clearLeft || clearRight) D.Do_ClearTextFlow(ItemNo, clearLeft, clearRight);
+  }
   if (wasText) D.DoItemTextEdit(oldText, ItemNo);
   SetBackLiveSpelling(D, ItemNo);
   ReformatAfterKey(D, full, first, last, 0);

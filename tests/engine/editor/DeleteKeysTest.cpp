@@ -152,6 +152,8 @@ TEST_F(DeleteKeys, EdgeCasesOfBothKeys) {
        {{u"ab"}, {u"cd ef", 1, 0, '+'}}, 0, 3, TKey::Delete, true, "ab@0/0 ef@1/0S", "0:3"},
       {"Backspace of the last character of a paragraph leaves an empty item",
        {{u"a"}, {u"b"}}, 0, 2, TKey::Backspace, false, "@0/0 b@0/0", "0:1"},
+      {"Backspace of the last character of a paragraph on a new page keeps the page break",
+       {{u"a"}, {u"b", 0, 0, 'P'}}, 1, 2, TKey::Backspace, false, "a@0/0 @0/0P", "1:1"},
       {"Backspace of a one-character item inside a paragraph removes the item",
        {{u"ab"}, {u"c", 1, 0, '+'}}, 1, 2, TKey::Backspace, false, "ab@0/0", "0:3"},
       {"Backspace at a paragraph start joins same-style text into one item",
