@@ -50,7 +50,7 @@ bool CheckpointCanMove(TRVEditRVData& D, int ItemNo) {
   return nextFree || prevFree;
 }
 
-// The control's window is painted again (the data's own call is for its family only).
+// After a full formatting the whole window is painted again.
 void InvalidateView(TRVEditRVData& D) {
   if (TRVScroller* s = D.GetScroller()) s->Invalidate();
 }
@@ -111,9 +111,9 @@ void CaretReformatRange(TRVEditRVData& D, int& First, int& Last) {
   D.GetParaBoundsEx(f, l, First, Last, true);
 }
 
-// Formats after a change: everything when Full asks for it and the narrowest layout of the
-// document no longer matches its width, else the paragraphs of the range. True when everything
-// was formatted.
+// Formats after a key's change: everything when Full asks for it and the narrowest layout of the
+// document no longer matches its width, else the paragraphs of the range (the same rule as the
+// deletion of a selection follows). True when everything was formatted.
 bool ReformatAfterKey(TRVEditRVData& D, bool Full, int FirstDrawItemNo, int LastDrawItemNo, int ItemsInserted) {
   if (Full && D.CalculateMinDocWidthPlus(0, nullptr, D.GetFormatCanvas()) != D.DocumentWidth) {
     D.Format_(false, true, false, 0, D.GetFormatCanvas(), false, false, false, false, false);
