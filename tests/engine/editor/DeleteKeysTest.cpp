@@ -521,6 +521,21 @@ TEST_F(DeleteKeys, JoinedParagraphTakesTheFirstStyle) {
   EXPECT_EQ(Doc(), "abcd@0/0 ef@1/0S");
 }
 
+// Next to a full-width item the keys move the caret over to it.
+TEST_F(DeleteKeys, FullWidthNeighbourTakesTheCaret) {
+  GTEST_SKIP() << "needs M";
+  Add(u"ab", 0, 0);
+  Data->AddBreak(1, 0, clBlack);
+  Add(u"cd", 0, 0);
+  Format();
+  Caret(2, 1);
+  EXPECT_TRUE(Data->OnBackSpacePress_(false, false, false, 0));
+  EXPECT_EQ(CaretPos(), "1:1");
+  Caret(0, 3);
+  Data->OnDeletePress_(false, false);
+  EXPECT_EQ(CaretPos(), "1:0");
+}
+
 // At the very start of the document Backspace removes a page break there and nothing else.
 TEST_F(DeleteKeys, BackspaceAtDocumentStartRemovesOnlyPageBreak) {
   GTEST_SKIP() << "needs O";
