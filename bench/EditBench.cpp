@@ -10,6 +10,8 @@
 //   undone and redone as the lists allow (ours one character a call, the toolkit's merged), with
 //   the memory the undo list holds for each typed character;
 // - every item deleted in one undo step, then the step undone;
+// - Backspace near the start, the middle and the end: the character before the caret deleted as
+//   one deletion step, the paragraph reformatted, the caret placed where the character was;
 // - the keys' whole road through the control's messages (key down, character, the typing step or
 //   the key's edit, the reformat, the caret): a typed character near the start, the middle and the
 //   end; Enter in the middle of a long paragraph; Backspace joining two paragraphs; select all,
@@ -437,6 +439,84 @@ void BM_DeleteAllAndUndo_QTextDocument(benchmark::State& state) {
   state.counters["paragraphs"] = paragraphs;
 }
 
+// ---- Backspace ----------------------------------------------------------------------------------------
+
+// Backspace as the editor control performs it for the key: the data's OnBackSpacePress_ at the
+// caret (one deletion step, the paragraph formatted again, the caret placed before the deleted
+// character), then the change announced.
+void PressBackspace(TRVEditRVData* data) {
+  data->OnBackSpacePress_(false, false, false, 0);
+  data->Change();
+}
+
+// Empty when Backspace at the site deleted the character before it as asked, else what went wrong.
+std::string CheckBackspace(TRVEditRVData* data, const TSite& s) {
+  const TRVUnicodeString text = data->GetItemTextW(s.ItemNo);
+  const int drawn = DrawnLength(data, s.ItemNo);
+  data->SetCaretAtItem(s.ItemNo, s.Offset);
+  PressBackspace(data);
+  TRVUnicodeString expected = text;
+  expected.erase(static_cast<std::size_t>(s.Offset - 2), 1);
+  if (data->GetItemTextW(s.ItemNo) != expected) return "Backspace did not delete the character before the caret";
+  if (data->UndoList->CurrentUndoType() != rvutDelete) return "Backspace made no deletion step";
+  if (DrawnLength(data, s.ItemNo) != drawn - 1) return "the reformat still shows the character";
+  if (data->GetCurItemNo() != s.ItemNo || data->GetOffsetInCurItem() != s.Offset - 1)
+    return "the caret is not where the character was";
+  TakeBack(data);
+  if (data->GetItemTextW(s.ItemNo) != text || DrawnLength(data, s.ItemNo) != drawn)
+    return "undo did not bring the character back";
+  return {};
+}
+
+void BM_Backspace(benchmark::State& state) {
+  const int percent = static_cast<int>(state.range(0));
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const std::string fault = CheckBackspace(data, Site(percent, 0));
+  if (!fault.empty()) {
+    state.SkipWithError(fault.c_str());
+    return;
+  }
+  int n = 0;
+  data->SetCaretAtItem(Site(percent, 0).ItemNo, Site(percent, 0).Offset);
+  for (auto _ : state) {
+    PressBackspace(data);
+    ++n;
+    state.PauseTiming();
+    TakeBack(data);
+    data->SetCaretAtItem(Site(percent, n).ItemNo, Site(percent, n).Offset);
+    state.ResumeTiming();
+  }
+  state.counters["paragraph"] = Site(percent, 0).ItemNo;
+  DocCounters(state);
+}
+
+// The toolkit's Backspace: the character before the same place deleted through a cursor, with
+// its undo on, and the layout brought up to date.
+void BM_Backspace_QTextDocument(benchmark::State& state) {
+  const int percent = static_cast<int>(state.range(0));
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int chars = peer.CharacterCount();
+  peer.DeletePrevious(Site(percent, 0).ItemNo, Site(percent, 0).Offset - 1);
+  if (peer.CharacterCount() != chars - 1) state.SkipWithError("the toolkit's document did not delete the character");
+  peer.Undo();
+  peer.UpdateLayout();
+  if (peer.CharacterCount() != chars) state.SkipWithError("the toolkit's undo did not bring the character back");
+  int n = 0;
+  for (auto _ : state) {
+    const TSite s = Site(percent, n++);
+    peer.DeletePrevious(s.ItemNo, s.Offset - 1);
+    benchmark::DoNotOptimize(peer.UpdateLayout());
+    state.PauseTiming();
+    peer.Undo();
+    peer.UpdateLayout();
+    state.ResumeTiming();
+  }
+  peer.ClearUndoRedo();
+  state.counters["paragraph"] = Site(percent, 0).ItemNo;
+}
+
 // ---- the keys' whole road ------------------------------------------------------------------------
 
 // A key as the window system delivers it: key down, then the character it makes (when any).
@@ -611,3 +691,5 @@ BENCHMARK(BM_KeyEnterLongParagraph_QTextDocument)->Unit(benchmark::kMicrosecond)
 BENCHMARK(BM_KeyBackspaceJoin)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyBackspaceJoin_QTextDocument)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeySelectAllDeleteUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Backspace)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Backspace_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);

@@ -252,6 +252,13 @@ double TToolkitDocumentPeer::Type(int paragraph, int offset, const std::u16strin
   return F->Doc.documentLayout()->documentSize().height();
 }
 
+void TToolkitDocumentPeer::DeletePrevious(int paragraph, int offset) {
+  const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
+  QTextCursor c(&F->Doc);
+  c.setPosition(block.position() + std::min(offset, block.length() - 1));
+  c.deletePreviousChar();
+}
+
 void TToolkitDocumentPeer::Paint(int top, int width, int height) {
   if (F->View.width() != width || F->View.height() != height) F->View = QImage(width, height, QImage::Format_RGB32);
   F->View.fill(Qt::white);

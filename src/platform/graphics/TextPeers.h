@@ -87,6 +87,9 @@ class TToolkitDocumentPeer {
   // Types text at offset of paragraph one character at a time through one cursor, as keys do,
   // in one edit block: the layout follows once, at its end. RemoveTyped takes the text out again.
   void TypeEach(int paragraph, int offset, const std::u16string& text);
+  // Deletes the character before offset of paragraph (0-based) as Backspace does, through one
+  // cursor; the document's undo takes it back. Nothing is laid out.
+  void DeletePrevious(int paragraph, int offset);
   // Selects the whole document and removes it (one empty paragraph stays).
   void RemoveAll();
   // The keys' peers through one cursor, each answering the height after the relayout: Enter at
