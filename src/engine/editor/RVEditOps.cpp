@@ -367,6 +367,10 @@ void TCustomViroZereEdit::SetBreakInfoEd(int ItemNo, TRVStyleLength AWidth, TRVB
 void TCustomViroZereEdit::SetPictureInfoEd(int ItemNo, const TRVUnicodeString& AName, TGraphic* Agr,
                                            TRVVAlign AVAlign, const TRVTag& ATag) {
   TRVEditRVData* Data = GetEditRVData();
+  Data->CheckItemIndex(ItemNo);
+  // The editor takes Agr in every case, unless it is the item's own graphic.
+  auto* OldPicture = dynamic_cast<TRVGraphicItemInfo*>(Data->GetItem(ItemNo));
+  std::unique_ptr<TGraphic> Taken(OldPicture && Agr == OldPicture->GetImage() ? nullptr : Agr);
   if (!BeforeChange(false)) return;
   auto* Old = Data->CheckItemClass<TRVGraphicItemInfo>(ItemNo);
   Data->BeginUndoSequence(rvutModifyItem, true);
@@ -380,7 +384,10 @@ void TCustomViroZereEdit::SetPictureInfoEd(int ItemNo, const TRVUnicodeString& A
     // The old item keeps its own graphic for undo: the new one gets a copy.
     Graphic = GraphicHandler->CreateGraphic(Old->GraphicHolder->GetGraphicClass());
     if (Graphic) Graphic->Assign(Agr);
+  } else if (Taken) {
+    Graphic = std::move(Taken);
   } else {
+    // A shared graphic stays shared.
     Graphic.reset(Agr);
   }
   const bool SizeChanged = !OldGraphic || !Graphic || OldGraphic->GetWidth() != Graphic->GetWidth() ||

@@ -2,7 +2,6 @@
 // PLACEHOLDER: bodies to be written.
 #include "engine/editor/RVEdit.h"
 
-void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType ConvType, bool Recursive) {}
-void TRVEditRVData::ApplyListStyle(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, bool ARecursive,
-                                   TRVParaListOperation Operation) {}
-void TRVEditRVData::ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates) {}
+void TRVEditRVData::ApplyStyleConversion_(int, TRVEStyleConversionType, bool) {}
+void TRVEditRVData::ApplyListStyle(int, int, int, bool, bool, TRVParaListOperation) {}
+void TRVEditRVData::ChangeStyleTemplates(TRVStyleTemplateCollection*) {}
