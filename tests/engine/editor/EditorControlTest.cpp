@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "EditorTestUtil.h"
+#include "engine/document/DLines.h"
 #include "engine/document/RVGraphicItem.h"
+#include "engine/layout/DrawLines.h"
 #include "engine/foundation/RVError.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Dialogs.h"
@@ -173,6 +175,59 @@ TEST_F(ControlOfEditor, SearchGoesOnFromTheSelection) {
   EXPECT_EQ(StartOffs, 9);
   EXPECT_EQ(EndOffs, 12);
   EXPECT_FALSE(Editor->SearchTextW(u"ONE", TRVESearchOptions{rvseoDown, rvseoMatchCase}));
+}
+
+TEST_F(ControlOfEditor, MisspellingAtTheCaret) {
+  Add(u"one twoo", 0, 0);
+  auto* Pic = new TRVGraphicItemInfo(Data, Picture(10, 10), rvvaBaseline);
+  Pic->ParaNo = -1;
+  Data->AddItem(u"", Pic);
+  Data->AddNL(u"helo", 1, -1);
+  Editor->HandleNeeded();
+  Editor->Format();
+  Data->GetItem(0)->AddMisspelling(5, 4);
+  Data->GetItem(2)->AddMisspelling(1, 4);
+  struct Case {
+    int ItemNo, Offs;
+    bool Found;
+    const char16_t* Word;
+    int StyleNo;
+  };
+  const Case Cases[] = {
+      {0, 2, false, u"", 0},   // a correct word
+      {0, 7, true, u"twoo", 0},
+      {1, 1, true, u"helo", 1},  // after a picture the next word of the line
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(std::to_string(C.ItemNo) + ":" + std::to_string(C.Offs));
+    Data->SetCaretAtItem(C.ItemNo, C.Offs);
+    TRVUnicodeString Word = u"stale";
+    int StyleNo = -1;
+    EXPECT_EQ(Editor->GetCurrentMisspelling(false, Word, StyleNo), C.Found);
+    EXPECT_EQ(Word, C.Word);
+    if (C.Found) EXPECT_EQ(StyleNo, C.StyleNo);
+  }
+  Data->SetCaretAtItem(0, 6);
+  TRVUnicodeString Word;
+  int StyleNo = -1;
+  ASSERT_TRUE(Editor->GetCurrentMisspelling(true, Word, StyleNo));
+  int StartNo, StartOffs, EndNo, EndOffs;
+  Editor->GetSelectionBounds(StartNo, StartOffs, EndNo, EndOffs, true);
+  EXPECT_EQ(StartOffs, 5);
+  EXPECT_EQ(EndOffs, 9);
+}
+
+TEST_F(ControlOfEditor, ScrollToDrawItemPutsItsLineAtTheTopOrInTheMiddle) {
+  for (int i = 0; i < 60; ++i) Add(u"line", 0, 0);
+  Editor->HandleNeeded();
+  Editor->Format();
+  const int Step = Editor->GetVSmallStep();
+  TRVDrawLineInfo* DItem = Data->DrawItems->Get(25);
+  Editor->ScrollToDrawItem(Data, 25, false);
+  EXPECT_EQ(Editor->GetVScrollPos(), (DItem->Top + 1) / Step);
+  Editor->ScrollToDrawItem(Data, 25, true);
+  EXPECT_EQ(Editor->GetVScrollPos(),
+            ((DItem->Top + DItem->Top + DItem->Height - Editor->GetClientHeight()) / 2) / Step);
 }
 
 TEST_F(ControlOfEditor, TabNavigationIsRefused) {
