@@ -605,6 +605,82 @@ void TextStyleConversion(TCustomViroZereEdit* Sender, int StyleNo, int /*ParaSty
       Sheet->TextStyles()->Items(StyleNo)->Protection.Contains(rvprStyleProtect))
     NewStyleNo = StyleNo;
 }
+
+// A paragraph style re-derived from a template (UserData: its number; negative: no template).
+void ParaTemplateConversion(TCustomViroZereEdit* Sender, int StyleNo, int UserData, bool Reset, int& NewStyleNo) {
+  TRVStyle* Sheet = Sender->GetStyle();
+  if (!Sheet || StyleNo < 0 || StyleNo >= Sheet->ParaStyles()->Count()) return;
+  TParaInfo* Old = Sheet->ParaStyles()->Items(StyleNo);
+  if (Old->Options.Contains(rvpaoStyleProtect)) {
+    NewStyleNo = StyleNo;
+    return;
+  }
+  if (UserData < 0 && !Sender->GetUseStyleTemplates()) {
+    NewStyleNo = 0;
+    return;
+  }
+  TRVStyleTemplateCollection* Templates = Sheet->StyleTemplates();
+  TParaInfo Copy(nullptr);
+  Copy.Assign(Old);
+  if (UserData < 0 || UserData >= Templates->Count()) {
+    Templates->ClearParaFormat(&Copy);
+  } else {
+    if (Reset)
+      Copy.ModifiedProperties = TRVParaInfoProperties();
+    else
+      TRVStyleTemplate::UpdateModifiedParaStyleProperties(Templates->FindItemById(Copy.StyleTemplateId), &Copy);
+    Templates->Items(UserData)->ApplyToParaStyle(&Copy);
+  }
+  NewStyleNo = Sheet->ParaStyles()->FindSuchStyleEx(0, &Copy, AllParaStyleProperties);
+}
+
+// A text style re-derived from a template; the template of the text's paragraph takes part.
+void TextTemplateConversion(TCustomViroZereEdit* Sender, int StyleNo, int ParaStyleNo, int UserData, bool Reset,
+                            int& NewStyleNo) {
+  TRVStyle* Sheet = Sender->GetStyle();
+  if (!Sheet || StyleNo < 0 || StyleNo >= Sheet->TextStyles()->Count()) return;
+  TFontInfo* Old = Sheet->TextStyles()->Items(StyleNo);
+  if (Old->Protection.Contains(rvprStyleProtect)) {
+    NewStyleNo = StyleNo;
+    return;
+  }
+  if (UserData < 0 && !Sender->GetUseStyleTemplates()) {
+    NewStyleNo = 0;
+    return;
+  }
+  TRVStyleTemplateCollection* Templates = Sheet->StyleTemplates();
+  TRVStyleTemplate* ParaTemplate = nullptr;
+  if (ParaStyleNo >= 0 && ParaStyleNo < Sheet->ParaStyles()->Count())
+    ParaTemplate = Templates->FindItemById(Sheet->ParaStyles()->Items(ParaStyleNo)->StyleTemplateId);
+  TFontInfo Copy(nullptr);
+  Copy.Assign(Old);
+  if (UserData < 0 || UserData >= Templates->Count()) {
+    Templates->ClearTextFormat(&Copy);
+  } else {
+    TRVStyleTemplate* Template = Templates->Items(UserData);
+    if (Reset)
+      Copy.ModifiedProperties = TRVFontInfoProperties();
+    else
+      TRVStyleTemplate::UpdateModifiedTextStyleProperties(Templates->FindItemById(Copy.StyleTemplateId), &Copy,
+                                                          ParaTemplate);
+    // The paragraph's own template (or the Normal one) already gives the text its look.
+    if (ParaTemplate && (Template == ParaTemplate || Template == Templates->NormalStyleTemplate()))
+      Template = nullptr;
+    TRVStyleTemplate::ApplyToTextStyle(Template, &Copy, ParaTemplate);
+  }
+  NewStyleNo = Sheet->TextStyles()->FindSuchStyleEx(0, &Copy, AllTextStyleProperties);
+}
+
+TRVStyleConversionEvent_ ParaTemplateCallback(bool Reset) {
+  return [Reset](TCustomViroZereEdit* Sender, int StyleNo, int, int UserData, bool, int& NewStyleNo) {
+    ParaTemplateConversion(Sender, StyleNo, UserData, Reset, NewStyleNo);
+  };
+}
+TRVStyleConversionEvent_ TextTemplateCallback(bool Reset) {
+  return [Reset](TCustomViroZereEdit* Sender, int StyleNo, int ParaStyleNo, int UserData, bool, int& NewStyleNo) {
+    TextTemplateConversion(Sender, StyleNo, ParaStyleNo, UserData, Reset, NewStyleNo);
+  };
+}
 }  // namespace edit_ops
 
 void TCustomViroZereEdit::ApplyParaStyle(int ParaStyleNo) {
@@ -702,9 +778,13 @@ void TCustomViroZereEdit::ApplyStyleTemplate(int TemplateNo, bool Recursive) {
   Data->SetUndoGroupMode(true);
   edit_ops::RunProtected(
       [&] {
-        if (ToParagraphs) Data->ApplyParaStyle(TemplateNo, rvscParaStyleTemplateReset, Recursive, true);
+        if (ToParagraphs) {
+          FCurStyleConversion = edit_ops::ParaTemplateCallback(true);
+          Data->ApplyParaStyle(TemplateNo, rvscParaStyleTemplateReset, Recursive, true);
+        }
         if (!ToParagraphs || (TemplateNo < 0 && Selected)) {
           const int T = Template && !IsNormal ? -1 : TemplateNo;
+          FCurStyleConversion = edit_ops::TextTemplateCallback(true);
           Data->ApplyStyleConversion_(T, rvscTextStyleTemplateReset, Recursive);
         }
       },
@@ -724,6 +804,7 @@ void TCustomViroZereEdit::ApplyParaStyleTemplate(int TemplateNo, bool ResetAddit
   if (!BeforeChange(false)) return;
   TRVEditRVData* Data = GetEditRVData();
   Data->BeginUndoSequence(rvutStyleTemplate, true);
+  FCurStyleConversion = edit_ops::ParaTemplateCallback(ResetAdditionalFormatting);
   Data->ApplyParaStyle(TemplateNo,
                        ResetAdditionalFormatting ? rvscParaStyleTemplateReset : rvscParaStyleTemplateNoReset,
                        Recursive, true);
@@ -748,6 +829,7 @@ void TCustomViroZereEdit::ApplyTextStyleTemplate(int TemplateNo, bool ResetAddit
   if (!BeforeChange(false)) return;
   TRVEditRVData* Data = GetEditRVData();
   Data->BeginUndoSequence(rvutStyleTemplate, true);
+  FCurStyleConversion = edit_ops::TextTemplateCallback(ResetAdditionalFormatting);
   Data->ApplyStyleConversion_(TemplateNo,
                               ResetAdditionalFormatting ? rvscTextStyleTemplateReset : rvscTextStyleTemplateNoReset,
                               Recursive);

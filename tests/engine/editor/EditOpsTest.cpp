@@ -13,6 +13,7 @@
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVGraphicItem.h"
 #include "engine/foundation/RVError.h"
+#include "engine/styles/StyleTemplate.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Dialogs.h"
@@ -412,6 +413,58 @@ TEST_F(EditOps, ExtraPropertyWithoutAutoReformatRecordsButReportsNothing) {
   Editor->SetModified(false);
   Editor->SetItemExtraIntPropertyEd(0, rvepSpacing, 3, true);
   EXPECT_FALSE(Editor->GetModified());
+}
+
+}  // namespace
+
+namespace {
+
+// The conversions the data asks for each style while a style application runs.
+TEST_F(EditOps, StyleConversionCallbacks) {
+  auto Convert = [this](int StyleNo, int ParaStyleNo, int UserData, bool AppliedToText) {
+    int New = StyleNo;
+    Editor->FCurStyleConversion(Editor.get(), StyleNo, ParaStyleNo, UserData, AppliedToText, New);
+    return New;
+  };
+  Sheet.TextStyles()->Items(1)->Protection.Include(rvprStyleProtect);
+  Sheet.ParaStyles()->Items(1)->Options.Include(rvpaoStyleProtect);
+
+  Editor->ApplyTextStyle(2);
+  ASSERT_TRUE(Editor->FCurStyleConversion);
+  EXPECT_EQ(Convert(0, 0, 2, true), 2);
+  EXPECT_EQ(Convert(1, 0, 2, true), 1);   // protected text keeps its style
+  EXPECT_EQ(Convert(1, 0, 2, false), 2);  // the current style is not text
+
+  Editor->OnStyleConversion = [](TCustomViroZereEdit*, int StyleNo, int UserData, bool, int& NewStyleNo) {
+    NewStyleNo = StyleNo + UserData;
+  };
+  Editor->ApplyStyleConversion(5);
+  EXPECT_EQ(Convert(1, 0, 5, true), 6);
+
+  TRVStyleTemplate* Heading = Sheet.StyleTemplates()->Add();
+  Heading->SetName(u"Heading");
+  Editor->SetUseStyleTemplates(true);
+  const int ParaCount = Sheet.ParaStyles()->Count();
+  Editor->ApplyParaStyleTemplate(0, true);
+  const int NewPara = Convert(0, 0, 0, false);
+  ASSERT_GE(NewPara, 0);
+  ASSERT_LT(NewPara, Sheet.ParaStyles()->Count());
+  EXPECT_EQ(Sheet.ParaStyles()->Items(NewPara)->StyleTemplateId, Heading->GetId());
+  EXPECT_EQ(Convert(1, 0, 0, false), 1);  // protected paragraph style
+  // The same derivation twice finds the style made the first time.
+  EXPECT_EQ(Convert(0, 0, 0, false), NewPara);
+  EXPECT_LE(Sheet.ParaStyles()->Count(), ParaCount + 1);
+
+  Editor->ApplyTextStyleTemplate(0, true);
+  const int NewText = Convert(0, 0, 0, true);
+  ASSERT_GE(NewText, 0);
+  EXPECT_EQ(Sheet.TextStyles()->Items(NewText)->StyleTemplateId, Heading->GetId());
+  EXPECT_EQ(Convert(1, 0, 0, true), 1);
+
+  // No template and no templates in use: the first style.
+  Editor->SetUseStyleTemplates(false);
+  Editor->ApplyParaStyleTemplate(-1, true);
+  EXPECT_EQ(Convert(2, 0, -1, false), 0);
 }
 
 }  // namespace
