@@ -13,6 +13,7 @@
 #include "engine/layout/DrawLines.h"
 #include "engine/foundation/RVError.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Messages.h"
 
@@ -228,6 +229,69 @@ TEST_F(ControlOfEditor, ScrollToDrawItemPutsItsLineAtTheTopOrInTheMiddle) {
   Editor->ScrollToDrawItem(Data, 25, true);
   EXPECT_EQ(Editor->GetVScrollPos(),
             ((DItem->Top + DItem->Top + DItem->Height - Editor->GetClientHeight()) / 2) / Step);
+}
+
+// An editor standing in for a table's cell editor: the outer editor's chosen document is its
+// data, and it gives that choice up when it is closed.
+class TCellStandIn : public TViroZereEdit {
+ public:
+  TCellStandIn(TCustomViroZereEdit* AOuter, bool* AClosed) : TViroZereEdit(nullptr), Outer(AOuter), Closed(AClosed) {}
+  ~TCellStandIn() override {
+    Outer->UnassignChosenRVData(GetRVData());
+    *Closed = true;
+  }
+  TCustomViroZereEdit* Outer;
+  bool* Closed;
+};
+
+TEST_F(ControlOfEditor, UndoGoesToTheCellEditorFirstThenClosesIt) {
+  MakeDoc();
+  Editor->SetItemTagEd(0, u"outer");
+  bool Closed = false;
+  auto* Cell = new TCellStandIn(Editor.get(), &Closed);
+  Cell->SetBounds(0, 0, 200, 100);
+  Cell->SetStyle(&Sheet);
+  Cell->AddNL(u"cell", 0, 0);
+  Cell->HandleNeeded();
+  Cell->Format();
+  Cell->GetEditRVData()->SetCaretAtItem(0, 1);
+  Editor->AssignChosenRVData(Cell->GetRVData(), Data->GetItem(1));
+  ASSERT_EQ(Editor->GetInplaceEditor(), Cell);
+  ASSERT_EQ(Editor->GetTopLevelEditor(), Cell);
+
+  // The cell's step comes first.
+  Cell->SetItemTagEd(0, u"inner");
+  EXPECT_EQ(Editor->UndoAction(), rvutTag);
+  Editor->Undo();
+  EXPECT_EQ(Cell->GetItemTag(0), u"");
+  EXPECT_EQ(Editor->GetItemTag(0), u"outer");
+  EXPECT_FALSE(Closed);
+  EXPECT_EQ(Editor->RedoAction(), rvutTag);  // the cell's redo step
+
+  // Nothing left in the cell: undoing at once closes it and undoes the outer step.
+  Cell->ClearUndo();
+  Editor->DoUndo(false);
+  EXPECT_TRUE(Closed);
+  EXPECT_EQ(Editor->GetInplaceEditor(), nullptr);
+  EXPECT_EQ(Editor->GetItemTag(0), u"");
+}
+
+TEST_F(ControlOfEditor, UndoOfTheOuterStepIsPostedWhileACellIsEdited) {
+  MakeDoc();
+  Editor->SetItemTagEd(0, u"outer");
+  bool Closed = false;
+  auto* Cell = new TCellStandIn(Editor.get(), &Closed);
+  Cell->SetStyle(&Sheet);
+  Cell->AddNL(u"cell", 0, 0);
+  Editor->AssignChosenRVData(Cell->GetRVData(), Data->GetItem(1));
+  ASSERT_EQ(Editor->GetInplaceEditor(), Cell);
+  Editor->Undo();
+  // Nothing happens inside the cell editor's own handling: the message does it later.
+  EXPECT_FALSE(Closed);
+  EXPECT_EQ(Editor->GetItemTag(0), u"outer");
+  for (int i = 0; i < 50 && !Closed; ++i) ProcessMessages(10);
+  EXPECT_TRUE(Closed);
+  EXPECT_EQ(Editor->GetItemTag(0), u"");
 }
 
 TEST_F(ControlOfEditor, TabNavigationIsRefused) {
