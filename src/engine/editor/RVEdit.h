@@ -10,6 +10,7 @@
 
 #include "engine/document/RVBreakItem.h"
 #include "engine/editor/RVEditRVData.h"
+#include "engine/foundation/RVSearchOptions.h"
 #include "engine/viewer/RVViroZere.h"
 
 // Options of the editor control (bit n of the set is value n).
@@ -115,8 +116,10 @@ class TCustomViroZereEdit : public TCustomViroZere {
 
   // ==== the rest of the control: undo and redo, update lock, window messages (RVEdit.cpp) ====
   void Dispatch(TMessage& Message) override;
+  // Nested; redrawing stops at the outermost level only, and the last EndUpdate refreshes.
   void BeginUpdate();
   void EndUpdate();
+  // Repaints the root editor and every active cell editor inside it.
   void RefreshAll();
   void BeginUndoGroup(TRVUndoType UndoType);
   void SetUndoGroupMode(bool GroupUndo);
@@ -124,28 +127,128 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void EndUndoGroup2(TRVUndoType UndoType);
   void Undo() { DoUndo(true); }
   void Redo() { DoRedo(true); }
-  void DoUndo(bool AllowMessages);
-  void DoRedo(bool AllowMessages);
-  TRVUndoType UndoAction();
-  TRVUndoType RedoAction();
-  TRVUnicodeString UndoName();
-  TRVUnicodeString RedoName();
+  // With AllowMessages an active cell editor is closed by a posted message before the outer
+  // step is undone, so that it is not destroyed inside its own handling.
+  virtual void DoUndo(bool AllowMessages);
+  virtual void DoRedo(bool AllowMessages);
+  // The cell editor's step when it has one, else this editor's.
+  virtual TRVUndoType UndoAction();
+  virtual TRVUndoType RedoAction();
+  virtual TRVUnicodeString UndoName();
+  virtual TRVUnicodeString RedoName();
+  virtual void RemoveUndoMessagesFromQueue() {}
+
+  // The caret item of the innermost cell editor (or of this editor).
+  int GetCurItemStyle();
+  TRVTag GetCurrentTag();
+  TRVVAlign GetCurrentItemVAlign();
+  TRVUnicodeString GetCurrentItemTextW();
+  TRVUnicodeString GetCurrentItemText() { return GetCurrentItemTextW(); }
+  // Nil when there is no caret item.
+  TCustomRVItemInfo* GetCurrentItem();
+  // The caret item of class T, a cell editor's winning over this editor's.
+  template <class T>
+  bool GetCurrentItemEx(TCustomViroZereEdit*& ItemViroZereEdit, T*& Item);
+  // The misspelled word at the caret (Word emptied first); with SelectIt it is selected.
+  bool GetCurrentMisspelling(bool SelectIt, TRVUnicodeString& Word, int& StyleNo);
+  // Searches from the caret.
+  bool SearchTextW(const TRVUnicodeString& s, TRVESearchOptions SrchOptions);
+  bool SearchText(const TRVUnicodeString& s, TRVESearchOptions SrchOptions) { return SearchTextW(s, SrchOptions); }
+  // Scrolls the draw item of ARVData into view: centred, or with its visual line at the top.
+  void ScrollToDrawItem(TCustomRVFormattedData* ARVData, int DrawItemNo, bool ToCenter);
+  // The viewer's events and, from another editor, the editor's events too.
+  void AssignEvents(TCustomViroZere* Source);
+  TCustomRVControl* SRVGetActiveEditor(bool MainDoc) override;
+  TCustomViroZereEdit* GetViroZereEdit() { return this; }
+  void SetEnabled(bool Value);
 
   // ==== editing operations (RVEditOps.cpp) ====
+  // Opens one rvutInsert step in group mode and deletes the selection; false (nothing opened)
+  // when the selection may not be deleted or the change is refused.
   bool BeforeInserting();
   void AfterInserting();
   // The editor takes Item in every case (freed when the insertion is refused).
   bool InsertItem(const TRVUnicodeString& AName, TCustomRVItemInfo* Item);
   bool InsertBreak(TRVStyleLength AWidth, TRVBreakStyle AStyle, TColor AColor);
   bool InsertTab();
+  // The editor takes gr in every case.
   bool InsertPicture(const TRVUnicodeString& AName, TGraphic* gr, TRVVAlign AVAlign);
   bool InsertStringWTag(const TRVUnicodeString& s, const TRVTag& ATag);
   void InsertTextW(const TRVUnicodeString& AText, bool CaretBefore = false);
   void InsertText(const TRVUnicodeString& AText, bool CaretBefore = false) { InsertTextW(AText, CaretBefore); }
+  void InsertTextA(const TRVAnsiString& AText, bool CaretBefore = false);
+  // False when nothing was inserted (refused, unreadable).
+  bool InsertTextFromFile(const TRVUnicodeString& FileName, int CodePage = 0);
+  bool InsertTextFromFileW(const TRVUnicodeString& FileName);
+  bool InsertTextFromFileUTF8(const TRVUnicodeString& FileName);
+  bool InsertRVFFromStreamEd(TStream* Stream);
+  bool InsertRTFFromStreamEd(TStream* Stream);
+  bool InsertRVFFromFileEd(const TRVUnicodeString& FileName);
+  bool InsertRTFFromFileEd(const TRVUnicodeString& FileName);
   void InsertPageBreak();
   void RemoveCurrentPageBreak();
+
+  // Item editing; item numbers are of this editor's own document.
+  void SetItemTextEdW(int ItemNo, const TRVUnicodeString& s);
+  void SetItemTextEd(int ItemNo, const TRVUnicodeString& s) { SetItemTextEdW(ItemNo, s); }
+  void SetItemTagEd(int ItemNo, const TRVTag& ATag);
+  // The next three raise EViroZereError for an item of another class.
+  void SetItemVAlignEd(int ItemNo, TRVVAlign AVAlign);
+  void SetBreakInfoEd(int ItemNo, TRVStyleLength AWidth, TRVBreakStyle AStyle, TColor AColor, const TRVTag& ATag);
+  // Agr is taken by the item (a copy is made when it is the item's own unshared graphic).
+  void SetPictureInfoEd(int ItemNo, const TRVUnicodeString& AName, TGraphic* Agr, TRVVAlign AVAlign,
+                        const TRVTag& ATag);
+  void SetCurrentBreakInfo(TRVStyleLength AWidth, TRVBreakStyle AStyle, TColor AColor, const TRVTag& ATag);
+  void SetCurrentPictureInfo(const TRVUnicodeString& AName, TGraphic* Agr, TRVVAlign AVAlign, const TRVTag& ATag);
+  void SetCurrentTag(const TRVTag& ATag);
+  void SetItemExtraIntPropertyExEd(int ItemNo, int Prop, int Value, bool AutoReformat);
+  void SetItemExtraStrPropertyExEd(int ItemNo, int Prop, const TRVUnicodeString& Value, bool AutoReformat);
+  void SetItemExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, int Value, bool AutoReformat) {
+    SetItemExtraIntPropertyExEd(ItemNo, Prop, Value, AutoReformat);
+  }
+  void SetItemExtraStrPropertyEd(int ItemNo, TRVExtraItemStrProperty Prop, const TRVUnicodeString& Value,
+                                 bool AutoReformat) {
+    SetItemExtraStrPropertyExEd(ItemNo, Prop, Value, AutoReformat);
+  }
+  void SetCurrentItemExtraIntPropertyEx(int Prop, int Value, bool AutoReformat);
+  void SetCurrentItemExtraIntProperty(TRVExtraItemProperty Prop, int Value, bool AutoReformat) {
+    SetCurrentItemExtraIntPropertyEx(Prop, Value, AutoReformat);
+  }
+  void SetCurrentItemExtraStrPropertyEx(int Prop, const TRVUnicodeString& Value, bool AutoReformat);
+  void SetCurrentItemExtraStrProperty(TRVExtraItemStrProperty Prop, const TRVUnicodeString& Value,
+                                      bool AutoReformat) {
+    SetCurrentItemExtraStrPropertyEx(Prop, Value, AutoReformat);
+  }
+  bool GetCurrentItemExtraIntPropertyEx(int Prop, int& Value);
+  bool GetCurrentItemExtraIntProperty(TRVExtraItemProperty Prop, int& Value) {
+    return GetCurrentItemExtraIntPropertyEx(Prop, Value);
+  }
+  void BeginItemModify(int ItemNo, int& ModifyData);
+  void EndItemModify(int ItemNo, int ModifyData);
+  void BeginCurrentItemModify(int& ModifyData);
+  void EndCurrentItemModify(int ModifyData);
+  // ItemNo < 0: the caret item.
+  void ConvertToHotPicture(int ItemNo);
+  void ConvertToPicture(int ItemNo);
+  // The clear flags of the first selected paragraph.
+  void ClearTextFlow(bool ALeft, bool ARight);
+  void SetIntPropertyEd(TRVIntProperty Prop, int Value, bool AutoReformat);
+  void SetBackgroundImageEd(TGraphic* Graphic, bool AutoReformat);
+
+  // Styles, lists and style templates.
   void ApplyParaStyle(int ParaStyleNo);
-  void DeleteSelection();
+  void ApplyTextStyle(int TextStyleNo);
+  void ApplyStyleConversion(int UserData, bool Recursive = true);
+  void ApplyParaStyleConversion(int UserData, bool Recursive = true);
+  void ApplyStyleTemplate(int TemplateNo, bool Recursive = true);
+  void ApplyParaStyleTemplate(int TemplateNo, bool ResetAdditionalFormatting, bool Recursive = true);
+  void ApplyTextStyleTemplate(int TemplateNo, bool ResetAdditionalFormatting, bool Recursive = true);
+  void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
+  void ApplyListStyle(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, bool ARecursive);
+  void RemoveLists(bool ARecursive);
+  void ChangeListLevels(int LevelDelta);
+
+  virtual void DeleteSelection();
   bool CanDelete();
   // The conversion the data calls while a style application runs.
   TRVStyleConversionEvent_ FCurStyleConversion;
@@ -176,6 +279,7 @@ class TCustomViroZereEdit : public TCustomViroZere {
   TRVDragDropFormats FAcceptPasteFormats{rvddRVF, rvddRTF, rvddText, rvddUnicodeText, rvddBitmap, rvddMetafile,
                                          rvddFiles, rvddHTML};
   TRVVAlign FDefaultPictureVAlign = rvvaBaseline;
+  int FLockCount = 0;
 
  private:
   // The edit events of the root editor's data (nil without document data).
@@ -187,4 +291,27 @@ class TViroZereEdit : public TCustomViroZereEdit {
   TAVRELO_PERSISTENT(TViroZereEdit, TCustomViroZereEdit)
  public:
   explicit TViroZereEdit(TComponent* AOwner) : TCustomViroZereEdit(AOwner) {}
+  // Tab navigation between items is a viewer's: anything but rvtnNone raises EViroZereError.
+  void SetTabNavigation(TRVTabNavigationType Value);
 };
+
+template <class T>
+bool TCustomViroZereEdit::GetCurrentItemEx(TCustomViroZereEdit*& ItemViroZereEdit, T*& Item) {
+  ItemViroZereEdit = nullptr;
+  Item = nullptr;
+  if (GetCurItemNo() >= 0)
+    if (auto* Own = dynamic_cast<T*>(GetEditRVData()->GetItem(GetCurItemNo()))) {
+      ItemViroZereEdit = this;
+      Item = Own;
+    }
+  auto* Inplace = dynamic_cast<TCustomViroZereEdit*>(GetInplaceEditor());
+  if (Inplace && Inplace != this && Inplace->GetCurItemNo() >= 0) {
+    TCustomViroZereEdit* InnerEditor = nullptr;
+    T* InnerItem = nullptr;
+    if (Inplace->GetCurrentItemEx(InnerEditor, InnerItem)) {
+      ItemViroZereEdit = InnerEditor;
+      Item = InnerItem;
+    }
+  }
+  return Item != nullptr;
+}

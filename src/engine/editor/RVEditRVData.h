@@ -37,6 +37,9 @@ enum TRVEStyleConversionType : std::uint8_t {
   rvscParaStyleTemplateNoReset, rvscTextStyleTemplateReset, rvscTextStyleTemplateNoReset
 };
 
+// What a list application does to the paragraphs of the selection.
+enum TRVParaListOperation : std::uint8_t { rvplopChange, rvplopRemove, rvplopLevel };
+
 // The tag of an item: a string.
 using TRVTag = TRVUnicodeString;
 
@@ -348,6 +351,13 @@ class TRVEditRVData : public TViroZereRVData {
   bool InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool EditFlag,
                           bool& FullReformat, int& NewListNo) override;
   void InsertPageBreak();
+
+  // ==== style, list and style-template application (RVEditStyles.cpp) ====
+  // Converts the text styles of the selection (the current text style without one).
+  void ApplyStyleConversion_(int UserData, TRVEStyleConversionType ConvType, bool Recursive);
+  void ApplyListStyle(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, bool ARecursive,
+                      TRVParaListOperation Operation);
+  void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
 
   // ==== fields ====
   int FPrevTextStyleNo = 0;

@@ -485,6 +485,10 @@ void TWinControl::Dispatch(TMessage& Message) {
       UpdateNativeVisibility();
       TControl::Dispatch(Message);
       break;
+    case WM_SETREDRAW:
+      // The window and its children stop painting until redrawing is switched on again.
+      if (FHandle) FHandle->Widget->setUpdatesEnabled(Message.WParam != 0);
+      break;
     case CM_ENABLEDCHANGED:
       if (FHandle) FHandle->Widget->setEnabled(GetEnabled());
       TControl::Dispatch(Message);

@@ -19,6 +19,7 @@ constexpr Cardinal WM_SIZE = 0x0005;
 constexpr Cardinal WM_SETFOCUS = 0x0007;
 constexpr Cardinal WM_KILLFOCUS = 0x0008;
 constexpr Cardinal WM_ENABLE = 0x000A;
+constexpr Cardinal WM_SETREDRAW = 0x000B;  // WParam 0 stops redrawing, 1 resumes it
 constexpr Cardinal WM_SETTEXT = 0x000C;
 constexpr Cardinal WM_GETTEXT = 0x000D;
 constexpr Cardinal WM_GETTEXTLENGTH = 0x000E;
@@ -51,16 +52,22 @@ constexpr Cardinal WM_PALETTECHANGED = 0x0311;
 constexpr Cardinal WM_THEMECHANGED = 0x031A;
 constexpr Cardinal WM_CONTEXTMENU = 0x007B;
 constexpr Cardinal WM_COPY = 0x0301;
+constexpr Cardinal WM_CLEAR = 0x0303;
+constexpr Cardinal WM_UNDO = 0x0304;
 constexpr Cardinal WM_USER = 0x0400;
 
 // Edit-control messages. Character positions are 0-based; a selection is given as start and end.
 constexpr Cardinal EM_GETSEL = 0x00B0;          // WParam, LParam: int* start and end (may be nil)
 constexpr Cardinal EM_SETSEL = 0x00B1;          // WParam start, LParam end
 constexpr Cardinal EM_LINEINDEX = 0x00BB;       // WParam line
+constexpr Cardinal EM_CANUNDO = 0x00C6;
+constexpr Cardinal EM_UNDO = 0x00C7;
 constexpr Cardinal EM_LINELENGTH = 0x00C1;      // WParam character index
 constexpr Cardinal EM_LINEFROMCHAR = 0x00C9;    // WParam character index
 constexpr Cardinal EM_EXLINEFROMCHAR = WM_USER + 54;  // LParam character index
 constexpr Cardinal EM_GETTEXTRANGE = WM_USER + 75;    // LParam TTextRange*
+constexpr Cardinal EM_REDO = WM_USER + 84;
+constexpr Cardinal EM_CANREDO = WM_USER + 85;
 
 // A range of characters (cpMax -1: to the end) and the buffer that receives its text.
 struct TCharRange {
