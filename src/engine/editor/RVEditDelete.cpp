@@ -278,7 +278,7 @@ bool TRVEditRVData::DeleteSelection_() {
       minWidth = std::max(minWidth, CalculateMinItemWidthPlusEx(StartNo));
       TCustomRVItemInfo* start = GetItem(StartNo);
       if (StartOffs <= GetOffsBeforeItem(StartNo) && startTo >= GetOffsAfterItem(StartNo)) {
-        const bool continued = start->GetSameAsPrev();
+        const bool continued = StartNo > 0 && start->GetSameAsPrev();
         const bool needEmpty =
             newParaAfter && (!continued || (StartNo > 0 && GetItem(StartNo - 1)->StyleNo == ItemKindListMarker));
         std::unique_ptr<TRVCPInfo> savedCP;
