@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/editor/EditorTestUtil.h"
+#include "engine/document/RVMarkerItem.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/layout/RVFormattedData.h"
 #include "engine/styles/ListInfo.h"
@@ -42,7 +43,7 @@ struct DeleteSelection : EditorFixture {
   }
   // Where every draw item stands.
   std::string Layout() const {
-    std::string r;
+    std::string r = "W" + std::to_string(Data->DocumentWidth) + " ";
     for (int i = 0; i < Data->DrawItems->Count(); ++i) {
       TRVDrawLineInfo* d = Data->DrawItems->Get(i);
       r += std::to_string(d->ItemNo) + "." + std::to_string(d->Offs) + "+" + std::to_string(d->TextLength) + "@" +
@@ -118,6 +119,9 @@ TEST_F(DeleteSelection, LeavesTheDocumentAndTheCaretTheRangeAsks) {
       {"a line's first item whole keeps the line break on what follows",
        {{u"ab", 0, 0, '|'}, {u"cd", 1, 0, '/'}, {u"ef", 0, 0, '+'}}, 1, 1, 1, 3, -1, "ab@0/0 ef@0/0B", "1:1"},
       {"inside one item", {{u"abcdef", 0, 0, '|'}}, 0, 2, 0, 5, -1, "aef@0/0", "0:2"},
+      {"a paragraph wider than the window goes: the document narrows",
+       {{u"ab", 0, 0, '|'}, {u"mmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmmm", 0, 1, '|'}, {u"cd", 0, 2, '|'}},
+       0, 3, 2, 1, -1, "abcd@0/0", "0:3"},
       {"the whole document leaves one empty paragraph",
        {{u"ab", 0, 1, '|'}, {u"cd", 0, 2, '|'}}, 0, 1, 1, 3, 0, "@0/1", "0:1"},
   };
@@ -270,6 +274,34 @@ TEST_F(DeleteSelection, PersistentCheckpointsStayInTheirParagraph) {
     else
       ExpectRefused();
   }
+}
+
+// The numbers of the list items after the deleted ones follow at once, and a number that got
+// narrower (10 to 9) is laid out again however far from the deletion it stands.
+TEST_F(DeleteSelection, ListItemsAfterTheDeletedOnesAreRenumbered) {
+  TRVListInfo* list = Sheet.ListStyles()->Add();
+  TRVListLevel* level = list->Levels()->Add();
+  level->ListType = rvlstDecimal;
+  level->FormatString = u"%0:s.";
+  std::vector<DocItem> doc;
+  const char16_t* texts[] = {u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"h", u"i", u"j"};
+  for (const char16_t* t : texts) doc.push_back({t, 0, 0, '|'});
+  Make(doc);
+  for (int item = 0; item < 20; item += 2) ASSERT_GE(Data->SetListMarkerInfo(item, list->GetIndex(), 0, 1, 0, false), 0);
+  Editor->Format();
+  auto number = [this](int ItemNo) {
+    auto* marker = dynamic_cast<TRVMarkerItemInfo*>(Data->GetItem(ItemNo));
+    return marker ? ToUtf8(marker->DisplayString) : std::string("not a marker");
+  };
+  ASSERT_EQ(number(18), "10.");
+  Data->SetSelectionBounds(1, 2, 3, 2);  // from the end of "a" to the end of "b"
+  const std::string before = Items();
+  ASSERT_TRUE(Data->DeleteSelection_());
+  EXPECT_EQ(Items(), before.substr(0, before.find(" @-11/0 b@0/0S")) + before.substr(before.find(" @-11/0 c")));
+  EXPECT_EQ(number(16), "9.");
+  const std::string layout = Layout();
+  Editor->Format();
+  EXPECT_EQ(layout, Layout());
 }
 
 // Nothing selected: nothing to delete, no step.
