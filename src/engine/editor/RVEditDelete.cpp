@@ -155,6 +155,9 @@ bool TRVEditRVData::DeleteSelection_() {
     int sd, ed, so, eo;
     GetSelBounds(sd, ed, so, eo, true);
     GetParaBoundsEx(sd, ed, FirstDrawNo, LastDrawNo, true);
+    // The tail that joins the first paragraph takes its style down to the end of its own
+    // paragraph, past line breaks: those lines are laid out again too.
+    while (LastDrawNo + 1 < DrawItems->Count() && !IsParaStart(DrawItems->Get(LastDrawNo + 1)->ItemNo)) ++LastDrawNo;
   }
   TRVTag emptyItemTag;
   {
@@ -355,6 +358,11 @@ bool TRVEditRVData::DeleteSelection_() {
         --drop->ItemNo;
       }
     }
+
+    // Joining can make a word longer than the document is wide: the width rule asks for
+    // everything then, as for any other change of a paragraph's narrowest layout.
+    if (caretItemNo >= 0 && caretItemNo < ItemCount() && CalculateMinItemWidthPlusEx(caretItemNo) > DocumentWidth)
+      full = true;
 
     // 10. Live spelling looks at the caret item again; reformat.
     if (auto* viewer = dynamic_cast<TCustomViroZere*>(GetViroZere()))
