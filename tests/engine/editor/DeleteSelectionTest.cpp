@@ -309,8 +309,10 @@ TEST_F(DeleteSelection, ListItemsAfterTheDeletedOnesAreRenumbered) {
   EXPECT_EQ(layout, Layout());
 }
 
-// Random documents of text in two styles, pictures, breaks and list items over three paragraph
-// styles, in windows narrow enough to wrap, and random selections: each deletion is one step,
+// Random documents of text in two styles (one of them sometimes protected), pictures, breaks,
+// list items and a persistent checkpoint over three paragraph styles (one sometimes read-only),
+// in windows narrow enough to wrap, and random selections: a refusal changes nothing; each
+// deletion is one step,
 // lays the document out as a whole formatting does, undo gives back exactly what was there and
 // redo deletes again.
 TEST_F(DeleteSelection, RandomSelectionsDeleteAndUndoExactly) {
@@ -323,6 +325,11 @@ TEST_F(DeleteSelection, RandomSelectionsDeleteAndUndoExactly) {
   level->FormatString = u"%0:s.";
   for (int round = 0; round < 400; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
+    const TRVProtectOption protections[] = {rvprDeleteProtect, rvprModifyProtect, rvprConcateProtect};
+    Sheet.TextStyles()->Items(1)->Protection.Clear();
+    if (pick(0, 2) == 0) Sheet.TextStyles()->Items(1)->Protection.Include(protections[pick(0, 2)]);
+    Sheet.ParaStyles()->Items(2)->Options.Exclude(rvpaoReadOnly);
+    if (pick(0, 3) == 0) Sheet.ParaStyles()->Items(2)->Options.Include(rvpaoReadOnly);
     Make({});
     const int count = pick(2, 9);
     int para = 0;  // the items of one paragraph share its style
@@ -350,6 +357,11 @@ TEST_F(DeleteSelection, RandomSelectionsDeleteAndUndoExactly) {
     for (int i = Data->ItemCount() - 1; i >= 1; --i)
       if (Data->GetItem(i)->StyleNo >= 0 && Data->IsParaStart(i) && pick(0, 2) == 0)
         Data->SetListMarkerInfo(i, list->GetIndex(), 0, 1, Data->GetItem(i)->ParaNo, false);
+    if (pick(0, 2) == 0) {
+      const int holder = pick(0, Data->ItemCount() - 1);
+      Data->SetCheckpointInfo(holder, u"", u"p", false);
+      Data->GetItem(holder)->Checkpoint->Persistent = true;
+    }
     Editor->SetBounds(0, 0, pick(80, 400), 300);  // narrow windows wrap the lines
     Editor->Format();
     const int n = Data->ItemCount();
@@ -361,7 +373,11 @@ TEST_F(DeleteSelection, RandomSelectionsDeleteAndUndoExactly) {
     Data->SetSelectionBounds(s, so, e, eo);
     if (!Data->SelectionExists(false, false)) continue;
     const std::string before = Items();
-    ASSERT_TRUE(Data->DeleteSelection_()) << before << " [" << s << ":" << so << " " << e << ":" << eo << "]";
+    if (!Data->DeleteSelection_()) {  // refused: protection, a read-only paragraph, a checkpoint
+      EXPECT_EQ(Items(), before);
+      EXPECT_EQ(Data->UndoList->Count(), 0);
+      continue;
+    }
     const std::string after = Items();
     ASSERT_EQ(Data->UndoList->Count(), 1) << before;
     ASSERT_GE(Data->CaretDrawItemNo, 0);
