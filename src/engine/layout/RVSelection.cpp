@@ -171,8 +171,8 @@ bool TCustomRVFormattedData::DoGetSingleSelectedItem(int StartItemNo, int StartO
   } else if (EndItemNo == StartItemNo + 2) {
     if (StartOffs >= after1 && EndOffs <= GetOffsBeforeItem(EndItemNo)) found = StartItemNo + 1;
   }
-  // Only a non-text item is selected as a whole object.
-  if (found < 0 || GetItem(found)->StyleNo >= 0) return false;
+  // Any kind of item: the editor empties a wide text item selected whole instead of removing it.
+  if (found < 0) return false;
   ItemNo = found;
   return true;
 }
@@ -186,7 +186,11 @@ bool TCustomRVFormattedData::GetSingleSelectedItem(TCustomRVFormattedData*& RVDa
   if (DrawSelectionEmpty(this, s, e, so, eo)) return false;
   int si, sio, ei, eio;
   GetSelectionBounds(si, sio, ei, eio, true);
-  if (!DoGetSingleSelectedItem(si, sio, ei, eio, ItemNo)) return false;
+  // Only a non-text item is selected as a whole object.
+  if (!DoGetSingleSelectedItem(si, sio, ei, eio, ItemNo) || GetItem(ItemNo)->StyleNo >= 0) {
+    ItemNo = -1;
+    return false;
+  }
   RVData = this;
   return true;
 }
