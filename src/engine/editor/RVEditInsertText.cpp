@@ -268,7 +268,7 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   }
 
   const int Added = D.ItemCount() - OldCount;
-  Full = Full || D.CalculateMinItemsWidthPlusEx(First, Last) > D.DocumentWidth;
+  Full = Full || ParaStartDItem < 0 || D.CalculateMinItemsWidthPlusEx(First, Last) > D.DocumentWidth;
   D.Reformat_(Full, ParaStartDItem, ParaEndDItem, Added, true);
   if (CaretBefore)
     D.SetCaretAtItem(First, StartOffs);
@@ -366,8 +366,12 @@ bool TRVEditRVData::InsertRVFFromStreamEd_(TStream* Stream) {
   const bool Ok = DoInsertRVFFromStream(Stream, Index, Full, Inserted, Protected, NewCount, nullptr, Back.get(), Color,
                                         true, false, false, 0);
   // A refused place or an empty fragment inserts nothing, and the caller hears so.
-  if (Protected || (Ok && (!Inserted || NewCount <= 0))) return false;
+  if (Protected || (Ok && (!Inserted || NewCount <= 0))) {
+    EndUndoSequence();  // no empty step left to undo
+    return false;
+  }
   if (!Ok) {
+    EndUndoSequence();
     Format_(false, true, false, 0, GetFormatCanvas(), false, false, false, false, false);
     InvalidateDocument();
     Beep();

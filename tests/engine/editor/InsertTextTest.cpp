@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/document/RVMarkerItem.h"
 #include "engine/editor/EditorTestUtil.h"
 #include "engine/foundation/RVError.h"
 #include "engine/layout/DrawLines.h"
@@ -120,6 +121,7 @@ TEST_F(InsertTextEditor, ParagraphsInsertedIntoAListItemGetMarkers) {
   OpenUndoStep();
   Data->InsertTextW(u"x\ny\nz", false, false);
   EXPECT_EQ(ItemKinds(Data), "-11 0 -11 0 -11 0 ");
+  for (int i : {2, 4}) EXPECT_EQ(static_cast<TRVMarkerItemInfo*>(Data->GetItem(i))->ListNo, List->GetIndex());
   EXPECT_EQ(Caret(), "5:2");
 }
 
@@ -197,6 +199,7 @@ TEST_F(InsertTextEditor, EmptyRvfInsertsNothingAndAnswersFalse) {
   TMemoryStream Stream;
   EXPECT_FALSE(Data->InsertRVFFromStreamEd_(&Stream));
   EXPECT_EQ(Doc(), "ab@0/0");
+  EXPECT_EQ(Data->UndoList->Count(), 0);
 }
 
 // RVF inserted at the caret: joined with the caret's item on both sides, one insert step.
