@@ -9,6 +9,7 @@
 // - 10,000 characters typed one by one into one text item as one coalesced typing step, then
 //   undone and redone as the lists allow (ours one character a call, the toolkit's merged), with
 //   the memory the undo list holds for each typed character;
+// - 200 keys typed one by one through the editor's typing, each laid out and shown after it;
 // - every item deleted in one undo step, then the step undone.
 // Each edit is taken back outside the timing, so every iteration starts from the same document;
 // the insertion point moves from iteration to iteration.
@@ -360,6 +361,87 @@ void BM_TypingStep_QTextDocument(benchmark::State& state) {
   state.counters["undo_stack_bytes_per_char"] = undoBytes / kTyped;
 }
 
+// ---- keys typed one by one through the editor's typing -----------------------------------------
+
+constexpr int kKeys = 200;
+
+// What a key costs as the editor types it: the character joins the typing step, the caret's line is
+// laid out again and the caret placed after the character, each key on its own. With the window
+// shown (argument 1) the view is also painted after each key, as the editor does; hidden (0), the
+// figure is the one to set beside the toolkit's, which lays out without painting.
+void BM_KeyPress(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const bool shown = state.range(0) != 0;
+  if (!shown) ShowWindow(Doc().Editor->GetHandle(), SW_HIDE);
+  const TSite s = TypingSite();
+  const std::u16string text = TypedText().substr(0, kKeys);
+  const int length = data->GetItemTextLength(s.ItemNo), drawn = DrawnLength(data, s.ItemNo);
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->Deselect(nullptr, false);  // keys replace a selection only after the control deleted it
+    data->SetCaretAtItem(s.ItemNo, s.Offset);
+    data->ChangeCaret(false, false, false, false);
+    state.ResumeTiming();
+    for (char16_t c : text) {
+      WideChar key = c;
+      data->KeyPress(key);
+    }
+    state.PauseTiming();
+    // The lines laid out key by key are the lines of the paragraph formatted at once.
+    const int laidOut = DrawnLength(data, s.ItemNo);
+    data->Reformat(false, false, true, s.ItemNo, false);
+    const bool typed = data->GetItemTextLength(s.ItemNo) == length + kKeys && laidOut > drawn &&
+                       DrawnLength(data, s.ItemNo) == laidOut && data->UndoList->Count() == 1 &&
+                       data->GetCurItemNo() == s.ItemNo && data->GetOffsetInCurItem() == s.Offset + kKeys;
+    for (int i = 0; data->UndoList->Count() && i <= kKeys; ++i) data->UndoList->Undo(data);
+    Doc().Editor->ClearUndo();
+    const bool back = data->GetItemTextLength(s.ItemNo) == length;
+    state.ResumeTiming();
+    if (!typed || !back) {
+      state.SkipWithError(!typed ? "the keys did not make one typing step shown after the caret"
+                                 : "undo did not take the keys back");
+      break;
+    }
+  }
+  if (!shown) {
+    ShowWindow(Doc().Editor->GetHandle(), SW_SHOW);
+    ProcessMessages(20);
+  }
+  state.counters["us_per_key"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kKeys, benchmark::Counter::kIsRate |
+                                                                               benchmark::Counter::kInvert);
+  DocCounters(state);
+}
+
+// The toolkit's document typing the same keys each in its own edit, its layout brought up to date
+// after each as a view would before painting the key.
+void BM_KeyPress_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const TSite s = TypingSite();
+  const std::u16string text = TypedText().substr(0, kKeys);
+  const int chars = peer.CharacterCount();
+  for (auto _ : state) {
+    int offset = s.Offset - 1;
+    for (char16_t c : text) benchmark::DoNotOptimize(peer.Type(s.ItemNo, offset++, std::u16string(1, c)));
+    state.PauseTiming();
+    const bool typed = peer.CharacterCount() == chars + kKeys;
+    while (peer.Undo()) {
+    }
+    peer.UpdateLayout();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (!typed || peer.CharacterCount() != chars) {
+      state.SkipWithError("the toolkit's document did not type the keys and take them back");
+      break;
+    }
+  }
+  state.counters["us_per_key"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kKeys, benchmark::Counter::kIsRate |
+                                                                               benchmark::Counter::kInvert);
+}
+
 // ---- everything deleted, then undone ---------------------------------------------------------------
 
 void BM_DeleteAllAndUndo(benchmark::State& state) {
@@ -425,6 +507,8 @@ BENCHMARK(BM_InsertChar)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecon
 BENCHMARK(BM_InsertChar_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TypingStep)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypingStep_QTextDocument)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyPress)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyPress_QTextDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteAllAndUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteAllAndUndo_QTextDocument)->Unit(benchmark::kMillisecond);
 
