@@ -174,7 +174,7 @@ void TRVEditRVData::InsertTextTyping(const TRVUnicodeString& Text) {
     } else {
       UndoDest = udUndo;
       UndoList->AddTyping(ItemNo, P, true, GetEditor());
-      if (TCustomViroZere* V = Viewer(*this)) V->AdjustLiveSpellingOnKeyPress(this, ItemNo, P, Text[0]);
+      if (TCustomViroZere* V = Viewer(*this)) V->AdjustLiveSpellingOnKeyPress(GetSourceRVData(), ItemNo, P, Text[0]);
       ItemAction(rviaTextModifying, GetItem(ItemNo), NewText, this);
       SetItemTextW(ItemNo, NewText);
     }

@@ -39,24 +39,37 @@ struct TypingEditor : EditorFixture {
 };
 
 // Three keys into an item of the current style: one typing step that gives the characters back
-// one undo at a time, the caret following them.
+// one undo at a time, the caret following them; an empty document types into its empty paragraph.
 TEST_F(TypingEditor, ThreeKeysAreOneTypingStepUndoneOneCharacterAtATime) {
-  Add(u"ab", 0, 0);
-  FormatAndPlace(0, 3, 0);
-  Type(u"xyz");
-  EXPECT_EQ(Doc(), "abxyz@0/0");
-  ASSERT_EQ(Steps(), 1);
-  EXPECT_EQ(LastUndoStep()->UndoType, rvutTyping);
-  EXPECT_EQ(Data->GetCurItemNo(), 0);
-  EXPECT_EQ(Data->GetOffsetInCurItem(), 6);
-  EXPECT_TRUE(Editor->GetModified());
-  UndoOnce();
-  EXPECT_EQ(Doc(), "abxy@0/0");
-  EXPECT_EQ(Data->GetOffsetInCurItem(), 5);
-  UndoOnce();
-  UndoOnce();
-  EXPECT_EQ(Doc(), "ab@0/0");
-  EXPECT_EQ(Data->GetOffsetInCurItem(), 3);
+  struct Case {
+    const char* Name;
+    const char16_t* Text;
+    int Offs;
+    const char* Typed;
+    const char* Undone[3];
+  } cases[] = {
+      {"after ab", u"ab", 3, "abxyz@0/0", {"abxy@0/0", "abx@0/0", "ab@0/0"}},
+      {"empty document", nullptr, 1, "xyz@0/0", {"xy@0/0", "x@0/0", "@0/0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Data->Clear();
+    Editor->SetModified(false);
+    if (c.Text) Add(c.Text, 0, 0);
+    FormatAndPlace(0, c.Offs, 0);
+    Type(u"xyz");
+    EXPECT_EQ(Doc(), c.Typed);
+    ASSERT_EQ(Steps(), 1);
+    EXPECT_EQ(LastUndoStep()->UndoType, rvutTyping);
+    EXPECT_EQ(Data->GetCurItemNo(), 0);
+    EXPECT_EQ(Data->GetOffsetInCurItem(), c.Offs + 3);
+    EXPECT_TRUE(Editor->GetModified());
+    for (int i = 0; i < 3; ++i) {
+      UndoOnce();
+      EXPECT_EQ(Doc(), c.Undone[i]);
+      EXPECT_EQ(Data->GetOffsetInCurItem(), c.Offs + 2 - i);
+    }
+  }
 }
 
 // Where typed text goes and what is refused, for a caret in or beside protected text, in a
@@ -66,7 +79,7 @@ TEST_F(TypingEditor, PlaceOfTypedTextAndRefusals) {
     const char* Name;
     TRVProtectOptions Protection;  // of text style 0
     bool ReadOnlyPara;             // paragraph style 0
-    bool SecondItem;               // "cd"@1 follows "ab"@0 in the paragraph... or "ab"@1 then "cd"@0
+    bool SecondItem;               // "ab" of style 1 followed by "cd" of style 0, else "ab" of style 0
     int ItemNo, Offs;
     const char* Expected;
     int Beeps;
