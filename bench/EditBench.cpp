@@ -10,6 +10,7 @@
 //   undone and redone as the lists allow (ours one character a call, the toolkit's merged), with
 //   the memory the undo list holds for each typed character;
 // - every item deleted in one undo step, then the step undone;
+// - 200 keys typed one by one through the editor's typing, each laid out and shown after it;
 // - Backspace near the start, the middle and the end: the character before the caret deleted as
 //   one deletion step, the paragraph reformatted, the caret placed where the character was;
 // - the keys' whole road through the control's messages (key down, character, the typing step or
@@ -517,6 +518,148 @@ void BM_Backspace_QTextDocument(benchmark::State& state) {
   state.counters["paragraph"] = Site(percent, 0).ItemNo;
 }
 
+// ---- keys typed one by one through the editor's typing -----------------------------------------
+
+constexpr int kKeys = 200;
+
+// What a key costs as the editor types it: the character joins the typing step, the caret's line is
+// laid out again and the caret placed after the character, each key on its own. With the window
+// shown (argument 1) the view is also painted after each key, as the editor does; hidden (0), the
+// figure is the one to set beside the toolkit's, which lays out without painting.
+void BM_KeyPress(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const bool shown = state.range(0) != 0;
+  if (!shown) ShowWindow(Doc().Editor->GetHandle(), SW_HIDE);
+  const TSite s = TypingSite();
+  const std::u16string text = TypedText().substr(0, kKeys);
+  const int length = data->GetItemTextLength(s.ItemNo), drawn = DrawnLength(data, s.ItemNo);
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->Deselect(nullptr, false);  // keys replace a selection only after the control deleted it
+    data->SetCaretAtItem(s.ItemNo, s.Offset);
+    data->ChangeCaret(false, false, false, false);
+    state.ResumeTiming();
+    for (char16_t c : text) {
+      WideChar key = c;
+      data->KeyPress(key);
+    }
+    state.PauseTiming();
+    // The lines laid out key by key are the lines of the paragraph formatted at once.
+    const int laidOut = DrawnLength(data, s.ItemNo);
+    data->Reformat(false, false, true, s.ItemNo, false);
+    const bool typed = data->GetItemTextLength(s.ItemNo) == length + kKeys && laidOut > drawn &&
+                       DrawnLength(data, s.ItemNo) == laidOut && data->UndoList->Count() == 1 &&
+                       data->GetCurItemNo() == s.ItemNo && data->GetOffsetInCurItem() == s.Offset + kKeys;
+    for (int i = 0; data->UndoList->Count() && i <= kKeys; ++i) data->UndoList->Undo(data);
+    Doc().Editor->ClearUndo();
+    const bool back = data->GetItemTextLength(s.ItemNo) == length;
+    state.ResumeTiming();
+    if (!typed || !back) {
+      state.SkipWithError(!typed ? "the keys did not make one typing step shown after the caret"
+                                 : "undo did not take the keys back");
+      break;
+    }
+  }
+  if (!shown) {
+    ShowWindow(Doc().Editor->GetHandle(), SW_SHOW);
+    ProcessMessages(20);
+  }
+  state.counters["us_per_key"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kKeys, benchmark::Counter::kIsRate |
+                                                                               benchmark::Counter::kInvert);
+  DocCounters(state);
+}
+
+// The toolkit's document typing the same keys each in its own edit, its layout brought up to date
+// after each as a view would before painting the key.
+void BM_KeyPress_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const TSite s = TypingSite();
+  const std::u16string text = TypedText().substr(0, kKeys);
+  const int chars = peer.CharacterCount();
+  for (auto _ : state) {
+    int offset = s.Offset - 1;
+    for (char16_t c : text) benchmark::DoNotOptimize(peer.Type(s.ItemNo, offset++, std::u16string(1, c)));
+    state.PauseTiming();
+    const bool typed = peer.CharacterCount() == chars + kKeys;
+    while (peer.Undo()) {
+    }
+    peer.UpdateLayout();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (!typed || peer.CharacterCount() != chars) {
+      state.SkipWithError("the toolkit's document did not type the keys and take them back");
+      break;
+    }
+  }
+  state.counters["us_per_key"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kKeys, benchmark::Counter::kIsRate |
+                                                                               benchmark::Counter::kInvert);
+}
+
+// ---- everything deleted, then undone ---------------------------------------------------------------
+
+void BM_DeleteAllAndUndo(benchmark::State& state) {
+  TRVEditRVData* data = Doc().Data();
+  TakeBack(data);
+  const int items = data->ItemCount(), height = data->DocumentHeight;
+  int emptied = -1, restored = -1, restoredHeight = -1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    data->SetCaretAtItem(0, 1);
+    data->ChangeCaret(false, false, true, false);  // the selection follows the caret
+    state.ResumeTiming();
+    // Every item goes; the first one keeps the empty paragraph that the caret stands in, as the
+    // editor's deletion of everything leaves it.
+    data->BeginUndoSequence(rvutDelete, true);
+    bool full = false;
+    data->Do_DeleteItems(1, data->ItemCount() - 1, full);
+    data->Do_DeleteSubstring(0, 1, -1);
+    data->EndUndoSequence();
+    // Every draw item but the first lost its item: only a full format answers that.
+    data->ReformatEx(true, true, true, 0, false, -1, 0, -1, 0);
+    data->Change();
+    emptied = data->ItemCount() == 1 && data->GetItemTextLength(0) == 0 ? 1 : 0;
+    if (data->UndoList->Count()) data->UndoList->Undo(data);
+    state.PauseTiming();
+    restored = data->ItemCount();
+    restoredHeight = data->DocumentHeight;
+    data->RedoList->Clear();
+    state.ResumeTiming();
+    if (emptied != 1 || restored != items || restoredHeight != height) {
+      state.SkipWithError(emptied != 1 ? "the primitives did not delete the items"
+                                       : "undo did not bring the document back as it was");
+      break;
+    }
+  }
+  state.counters["items_deleted"] = items;
+  DocCounters(state);
+}
+
+void BM_DeleteAllAndUndo_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int chars = peer.CharacterCount(), paragraphs = peer.ParagraphCount();
+  const double height = peer.UpdateLayout();
+  for (auto _ : state) {
+    peer.RemoveAll();
+    const double emptyHeight = peer.UpdateLayout();
+    const bool emptied = peer.CharacterCount() == 1 && emptyHeight < height;
+    peer.Undo();
+    const double back = peer.UpdateLayout();
+    state.PauseTiming();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (!emptied || peer.CharacterCount() != chars || back != height) {
+      state.SkipWithError("the toolkit's document did not remove everything and bring it back");
+      break;
+    }
+  }
+  state.counters["paragraphs"] = paragraphs;
+}
+
 // ---- the keys' whole road ------------------------------------------------------------------------
 
 // A key as the window system delivers it: key down, then the character it makes (when any).
@@ -693,3 +836,5 @@ BENCHMARK(BM_KeyBackspaceJoin_QTextDocument)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeySelectAllDeleteUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Backspace)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Backspace_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyPress)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyPress_QTextDocument)->Unit(benchmark::kMillisecond);
