@@ -33,6 +33,29 @@ std::int16_t GetAsyncKeyState(int vKey) {
 }
 
 namespace {
+// One thread's keyboard: key messages are handled on the thread whose windows get them.
+thread_local BYTE GKeyboardState[256] = {};
+}  // namespace
+
+std::int16_t GetKeyState(int vKey) {
+  if (vKey < 0 || vKey > 255) return 0;
+  const BYTE b = GKeyboardState[vKey];
+  return static_cast<std::int16_t>(((b & 0x80) ? 0x8000 : 0) | (b & 0x01));
+}
+
+BOOL GetKeyboardState(BYTE* KeyState) {
+  if (!KeyState) return 0;
+  std::copy(std::begin(GKeyboardState), std::end(GKeyboardState), KeyState);
+  return 1;
+}
+
+BOOL SetKeyboardState(const BYTE* KeyState) {
+  if (!KeyState) return 0;
+  std::copy(KeyState, KeyState + 256, std::begin(GKeyboardState));
+  return 1;
+}
+
+namespace {
 bool GWheelLinesSet = false;
 UINT GWheelLines = 3;
 }  // namespace
