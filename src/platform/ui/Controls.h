@@ -400,8 +400,6 @@ BOOL HideCaret(HWND Wnd);
 // without a caret.
 HWND GetCaretWindow(TRect* Rect, bool* Shown);
 
-// Bit 29 of a key message's LParam: Alt was held when the key came.
-constexpr LPARAM AltMask = 0x20000000;
 // The shift state of a key message: Shift and Ctrl from the keyboard state of the message
 // (GetKeyState), Alt from KeyData's AltMask or the keyboard state.
 TShiftState KeyDataToShiftState(LPARAM KeyData);

@@ -55,6 +55,22 @@ BOOL SetKeyboardState(const BYTE* KeyState) {
   return 1;
 }
 
+void SendTypedCharacter(char32_t Code, bool Alt, const std::function<LRESULT(Cardinal, WPARAM, LPARAM)>& Send) {
+  const Cardinal Msg = Alt ? WM_SYSCHAR : WM_CHAR;
+  const LPARAM Data = Alt ? AltMask : 0;
+  if (Code <= 0xFFFF) {
+    Send(Msg, static_cast<WPARAM>(Code), Data);
+    return;
+  }
+  if (!Alt && Send(WM_UNICHAR, UNICODE_NOCHAR, 0) == 1) {
+    Send(WM_UNICHAR, static_cast<WPARAM>(Code), 0);
+    return;
+  }
+  const char32_t v = Code - 0x10000;
+  Send(Msg, static_cast<WPARAM>(0xD800 + (v >> 10)), Data);
+  Send(Msg, static_cast<WPARAM>(0xDC00 + (v & 0x3FF)), Data);
+}
+
 namespace {
 bool GWheelLinesSet = false;
 UINT GWheelLines = 3;

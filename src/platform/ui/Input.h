@@ -2,7 +2,10 @@
 // carry, and the system settings of mouse input (wheel lines, drag threshold, double-click time).
 #pragma once
 
+#include <functional>
+
 #include "platform/base/Classes.h"
+#include "platform/ui/Messages.h"
 
 // Virtual-key codes (the documented values). Letters and digits are their upper-case ASCII codes.
 constexpr int VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_MBUTTON = 0x04, VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
@@ -34,6 +37,14 @@ std::int16_t GetAsyncKeyState(int vKey);
 std::int16_t GetKeyState(int vKey);
 BOOL GetKeyboardState(BYTE* KeyState);
 BOOL SetKeyboardState(const BYTE* KeyState);
+
+// Bit 29 of a key message's key data (LParam): Alt was held when the key came.
+constexpr LPARAM AltMask = 0x20000000;
+
+// Sends a character typed on the keyboard through Send as the window system does: WM_SYSCHAR
+// while Alt is held, else WM_CHAR; a code point beyond the basic plane as one WM_UNICHAR when the
+// window answers WM_UNICHAR with UNICODE_NOCHAR by 1, else as its two UTF-16 units.
+void SendTypedCharacter(char32_t Code, bool Alt, const std::function<LRESULT(Cardinal, WPARAM, LPARAM)>& Send);
 
 // System settings read and written through SystemParametersInfoW. SPI_GETWHEELSCROLLLINES fills
 // the UINT at pvParam with the lines one wheel notch scrolls (3 without a session;

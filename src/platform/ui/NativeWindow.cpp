@@ -303,18 +303,10 @@ void TClientArea::keyPressEvent(QKeyEvent* e) {
 }
 
 void TClientArea::SendCharacter(char32_t Code, bool Alt) {
-  if (Code > 0xFFFF) {
-    if (!Alt && FOwner->Send(WM_UNICHAR, UNICODE_NOCHAR, 0) == 1) {
-      FOwner->Send(WM_UNICHAR, static_cast<WPARAM>(Code), 0);
-      return;
-    }
-    const char32_t v = Code - 0x10000;
-    QPointer<TClientArea> alive(this);
-    FOwner->Send(Alt ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(0xD800 + (v >> 10)), Alt ? AltMask : 0);
-    if (alive) FOwner->Send(Alt ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(0xDC00 + (v & 0x3FF)), Alt ? AltMask : 0);
-    return;
-  }
-  FOwner->Send(Alt ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(Code), Alt ? AltMask : 0);
+  QPointer<TClientArea> alive(this);
+  SendTypedCharacter(Code, Alt, [&](Cardinal Msg, WPARAM W, LPARAM L) -> LRESULT {
+    return alive ? FOwner->Send(Msg, W, L) : 0;
+  });
 }
 
 void TClientArea::keyReleaseEvent(QKeyEvent* e) {
