@@ -1,5 +1,6 @@
-// The program as far as it goes today: one window with the viewer showing an RVF or plain-text
-// file given on the command line, or a built-in sample document when none is given.
+// The program as far as it goes today: one window with the editor showing an RVF or plain-text
+// file given on the command line, or a built-in sample document when none is given, for editing
+// with the keyboard.
 //
 //   tavrelopad [FILE]
 #include <cerrno>
@@ -20,7 +21,7 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/styles/RVStyleDraw.h"
-#include "engine/viewer/RVViroZere.h"
+#include "engine/editor/RVEdit.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -100,7 +101,7 @@ std::unique_ptr<TGraphic> SamplePicture() {
 
 void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u"Tavrelopad", tsHeading, psHeading);
-  D.AddNL(u"This window shows a document formatted by the engine at the window's width. ", tsBody, psJustified);
+  D.AddNL(u"This window shows a document formatted by the engine at the window's width; type to edit it. ", tsBody, psJustified);
   D.AddNL(u"Resize the window", tsBold, -1);
   D.AddNL(u" and the text flows again; scroll it with the wheel, the scroll bars or the keys. "
           u"Text comes in several styles: ",
@@ -145,8 +146,8 @@ bool HasExtension(const TRVUnicodeString& Name, const char16_t* Ext) {
   return true;
 }
 
-// Loads FileName into the viewer: RVF by its extension, anything else as plain text.
-bool LoadFile(TViroZere& V, const TRVUnicodeString& FileName) {
+// Loads FileName into the editor: RVF by its extension, anything else as plain text.
+bool LoadFile(TCustomViroZere& V, const TRVUnicodeString& FileName) {
   TViroZereRVData* d = V.GetRVData();
   if (HasExtension(FileName, u".rvf")) {
     TColor color = clNone;
@@ -189,13 +190,13 @@ int main(int argc, char** argv) {
   RegisterAnimators();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);
-  TViroZere viewer(nullptr);
-  viewer.SetName(u"Viewer");
-  viewer.SetStyle(&sheet);
-  viewer.SetBounds(80, 80, 800, 600);
+  TViroZereEdit editor(nullptr);
+  editor.SetName(u"Editor");
+  editor.SetStyle(&sheet);
+  editor.SetBounds(80, 80, 800, 600);
   if (argc > 1) {
     const TRVUnicodeString name = Utf8ToUnicode(argv[1]);
-    if (!LoadFile(viewer, name)) {
+    if (!LoadFile(editor, name)) {
       const std::string why = WhyUnreadable(argv[1]);
       std::fprintf(stderr, "tavrelopad: cannot open %s: %s\n", argv[1], why.c_str());
       MessageBoxW(nullptr, u"Cannot open \"" + name + u"\".\n\n" + Utf8ToUnicode(why), u"Tavrelopad",
@@ -203,13 +204,13 @@ int main(int argc, char** argv) {
       return 1;
     }
   } else {
-    AddSampleDocument(*viewer.GetRVData());
+    AddSampleDocument(*editor.GetRVData());
   }
-  viewer.HandleNeeded();
-  viewer.Format();
-  ShowWindow(viewer.GetHandle(), SW_SHOW);
-  SetForegroundWindow(viewer.GetHandle());
-  viewer.SetFocus();
-  while (IsWindowVisible(viewer.GetHandle())) WaitMessage();
+  editor.HandleNeeded();
+  editor.Format();
+  ShowWindow(editor.GetHandle(), SW_SHOW);
+  SetForegroundWindow(editor.GetHandle());
+  editor.SetFocus();
+  while (IsWindowVisible(editor.GetHandle())) WaitMessage();
   return 0;
 }
