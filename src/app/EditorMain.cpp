@@ -12,6 +12,7 @@
 
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
+#include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFileFuncs.h"
 #include "engine/foundation/RVStartUp.h"
 #include "engine/foundation/RVUni.h"
@@ -21,7 +22,6 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/styles/RVStyleDraw.h"
-#include "engine/editor/RVEdit.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -72,8 +72,8 @@ void SetSampleStyles(TRVStyle& Sheet) {
   }
   TRVListInfos* ls = Sheet.ListStyles();
   while (ls->Count() < 1) ls->Add();
-  TRVListLevel* level = ls->Items(0)->Levels()->Count() > 0 ? ls->Items(0)->Levels()->Items(0)
-                                                             : ls->Items(0)->Levels()->Add();
+  TRVListLevel* level =
+      ls->Items(0)->Levels()->Count() > 0 ? ls->Items(0)->Levels()->Items(0) : ls->Items(0)->Levels()->Add();
   level->ListType = rvlstBullet;
   level->FormatString = u"\u2022";
   level->LeftIndent = 24;
@@ -101,11 +101,13 @@ std::unique_ptr<TGraphic> SamplePicture() {
 
 void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u"Tavrelopad", tsHeading, psHeading);
-  D.AddNL(u"This window shows a document formatted by the engine at the window's width; type to edit it. ", tsBody, psJustified);
+  D.AddNL(u"This window shows a document formatted by the engine at the window's width; type to edit it. ", tsBody,
+          psJustified);
   D.AddNL(u"Resize the window", tsBold, -1);
-  D.AddNL(u" and the text flows again; scroll it with the wheel, the scroll bars or the keys. "
-          u"Text comes in several styles: ",
-          tsBody, -1);
+  D.AddNL(
+      u" and the text flows again; scroll it with the wheel, the scroll bars or the keys. "
+      u"Text comes in several styles: ",
+      tsBody, -1);
   D.AddNL(u"italic serif", tsItalic, -1);
   D.AddNL(u", ", tsBody, -1);
   D.AddNL(u"bold", tsBold, -1);
@@ -114,8 +116,8 @@ void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u".", tsBody, -1);
   D.AddNL(u"A list", tsHeading, psHeading);
   const char16_t* items[] = {u"Paragraphs with their own alignment and spacing",
-                             u"Bulleted list paragraphs with markers",
-                             u"Pictures inside the text", u"Hyperlinks that change colour under the mouse"};
+                             u"Bulleted list paragraphs with markers", u"Pictures inside the text",
+                             u"Hyperlinks that change colour under the mouse"};
   bool first = true;
   for (const char16_t* item : items) {
     D.SetListMarkerInfo(-1, 0, 0, 1, psList, first);
@@ -130,7 +132,8 @@ void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u"More about the project: ", tsBody, psBody);
   D.AddNL(u"https://example.org/tavrelopad", tsLink, -1, u"https://example.org/tavrelopad");
   for (int i = 1; i <= 12; ++i)
-    D.AddNL(u"Paragraph " + IntToStr(i) + u" of filler text, so that the document is taller than the window "
+    D.AddNL(u"Paragraph " + IntToStr(i) +
+                u" of filler text, so that the document is taller than the window "
                 u"and there is something to scroll. The quick brown fox jumps over the lazy dog.",
             i % 3 == 0 ? tsItalic : tsBody, psJustified);
 }

@@ -170,7 +170,6 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void KeyPress(WideChar& Key) override;
 
  public:
-
   // ---- events ----
   TRVItemTextEditEvent OnItemTextEdit;
   std::function<void(TCustomViroZereEdit* Sender, bool& CanDelete)> OnDeleting;

@@ -11,7 +11,9 @@ namespace edit_keys {
 constexpr std::int64_t LastCodePoint = 0x10FFFF;
 
 // Whether Code can stand in text on its own: not a surrogate, not beyond the last code point.
-bool IsTypableCodePoint(std::int64_t Code) { return Code >= 0 && Code <= LastCodePoint && (Code < 0xD800 || Code > 0xDFFF); }
+bool IsTypableCodePoint(std::int64_t Code) {
+  return Code >= 0 && Code <= LastCodePoint && (Code < 0xD800 || Code > 0xDFFF);
+}
 
 // Keys that change nothing in the document and pass the first dispatch untouched.
 bool KeyOnlyPasses(WORD Key) {
@@ -93,8 +95,8 @@ void TCustomViroZereEdit::ProcessKeyDown(WORD& Key, TShiftState Shift) {
     return;
   }
 
-  const bool KeepsColumn = (Key == VK_SHIFT || Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) &&
-                           !A && !C;
+  const bool KeepsColumn =
+      (Key == VK_SHIFT || Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) && !A && !C;
   if (!KeepsColumn) Data->ResetUpDownMovingX();
 
   // The first dispatch: what happens to the selection.
@@ -138,8 +140,10 @@ void TCustomViroZereEdit::ProcessKeyDown(WORD& Key, TShiftState Shift) {
   // The key as it acts in the document: rotation, then the reading direction, then the line order.
   WORD Mapped = edit_keys::MapArrowToRotation(Key, Data->GetRealRotation(true));
   if (GetBiDiMode() == rvbdRightToLeft) {
-    if (Mapped == VK_LEFT) Mapped = VK_RIGHT;
-    else if (Mapped == VK_RIGHT) Mapped = VK_LEFT;
+    if (Mapped == VK_LEFT)
+      Mapped = VK_RIGHT;
+    else if (Mapped == VK_RIGHT)
+      Mapped = VK_LEFT;
   }
   if (Data->IsLineOrderReversed()) {
     switch (Mapped) {
@@ -302,7 +306,6 @@ bool TCustomViroZereEdit::KeyDispatch(TMessage& Message) {
         return true;
       }
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }

@@ -45,7 +45,8 @@ int VirtualKeyOf(int key, bool keypad) {
       case Qt::Key_Asterisk: return VK_MULTIPLY;
       case Qt::Key_Plus: return VK_ADD;
       case Qt::Key_Minus: return VK_SUBTRACT;
-      case Qt::Key_Period: case Qt::Key_Comma: return VK_DECIMAL;
+      case Qt::Key_Period:
+      case Qt::Key_Comma: return VK_DECIMAL;
       case Qt::Key_Slash: return VK_DIVIDE;
       default: break;
     }
@@ -75,7 +76,8 @@ int VirtualKeyOf(int key, bool keypad) {
     case Qt::Key_Print: return VK_SNAPSHOT;
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Meta: case Qt::Key_Super_L: return VK_LWIN;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L: return VK_LWIN;
     case Qt::Key_Super_R: return VK_RWIN;
     case Qt::Key_Menu: return VK_APPS;
     case Qt::Key_NumLock: return VK_NUMLOCK;
@@ -93,7 +95,9 @@ int VirtualKeyOf(int key, bool keypad) {
     case Qt::Key_MediaNext: return VK_MEDIA_NEXT_TRACK;
     case Qt::Key_MediaPrevious: return VK_MEDIA_PREV_TRACK;
     case Qt::Key_MediaStop: return VK_MEDIA_STOP;
-    case Qt::Key_MediaPlay: case Qt::Key_MediaTogglePlayPause: case Qt::Key_MediaPause: return VK_MEDIA_PLAY_PAUSE;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+    case Qt::Key_MediaPause: return VK_MEDIA_PLAY_PAUSE;
     case Qt::Key_LaunchMail: return VK_LAUNCH_MAIL;
     case Qt::Key_LaunchMedia: return VK_LAUNCH_MEDIA_SELECT;
     case Qt::Key_Launch0: return VK_LAUNCH_APP1;
@@ -109,9 +113,7 @@ void SetKeyboardStateOf(const QKeyEvent* e, int vk, bool press) {
   BYTE state[256];
   GetKeyboardState(state);
   const Qt::KeyboardModifiers m = e->modifiers();
-  auto set = [&](int key, bool down) {
-    state[key] = static_cast<BYTE>((state[key] & 0x01) | (down ? 0x80 : 0));
-  };
+  auto set = [&](int key, bool down) { state[key] = static_cast<BYTE>((state[key] & 0x01) | (down ? 0x80 : 0)); };
   auto modifier = [&](int key, Qt::KeyboardModifier flag) {
     const bool down = vk == key ? press : m.testFlag(flag);
     set(key, down);
@@ -121,8 +123,7 @@ void SetKeyboardStateOf(const QKeyEvent* e, int vk, bool press) {
   modifier(VK_MENU, Qt::AltModifier);
   if (vk && vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU) {
     // A toggle key flips its low bit on each press, as the window system counts it.
-    if (press && !e->isAutoRepeat() && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL))
-      state[vk] ^= 0x01;
+    if (press && !e->isAutoRepeat() && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL)) state[vk] ^= 0x01;
     set(vk, press);
   }
   SetKeyboardState(state);
@@ -282,8 +283,10 @@ void TClientArea::keyPressEvent(QKeyEvent* e) {
   const LPARAM data = alt ? AltMask : 0;
   // Keypad digits with Alt spell a character by its code: no character of their own.
   const bool altDigit = alt && vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9 && !e->modifiers().testFlag(Qt::ControlModifier);
-  if (altDigit) FAltDigits += QChar(u'0' + (vk - VK_NUMPAD0));
-  else if (vk != VK_MENU) FAltDigits.clear();
+  if (altDigit)
+    FAltDigits += QChar(u'0' + (vk - VK_NUMPAD0));
+  else if (vk != VK_MENU)
+    FAltDigits.clear();
   QPointer<TClientArea> alive(this);
   if (vk) FOwner->Send(WM_KEYDOWN, static_cast<WPARAM>(vk), data);
   if (altDigit || !alive) return;
@@ -304,9 +307,8 @@ void TClientArea::keyPressEvent(QKeyEvent* e) {
 
 void TClientArea::SendCharacter(char32_t Code, bool Alt) {
   QPointer<TClientArea> alive(this);
-  SendTypedCharacter(Code, Alt, [&](Cardinal Msg, WPARAM W, LPARAM L) -> LRESULT {
-    return alive ? FOwner->Send(Msg, W, L) : 0;
-  });
+  SendTypedCharacter(Code, Alt,
+                     [&](Cardinal Msg, WPARAM W, LPARAM L) -> LRESULT { return alive ? FOwner->Send(Msg, W, L) : 0; });
 }
 
 void TClientArea::keyReleaseEvent(QKeyEvent* e) {

@@ -89,8 +89,10 @@ struct EditorX11 : ::testing::Test {
       Para.clear();
     };
     for (char c : Expected) {
-      if (c == '|') Flush();
-      else Para += c;
+      if (c == '|')
+        Flush();
+      else
+        Para += c;
     }
     Flush();
     Reference.HandleNeeded();
@@ -133,10 +135,17 @@ TEST_F(EditorX11, TypingEnterBackspaceUndoAndRedo) {
     const char* Keys;
     const char* Expected;
   } const Steps[] = {
-      {"type --delay 30 abc", "abc"}, {"key Return", "abc|"},    {"key BackSpace", "abc"},
-      {"key ctrl+z", "abc|"},         {"key ctrl+shift+z", "abc"}, {"key ctrl+z", "abc|"},
-      {"key ctrl+z", "abc"},          {"key ctrl+z", "ab"},      {"key ctrl+z", "a"},
-      {"key ctrl+z", ""},             {"key ctrl+shift+z", "a"},
+      {"type --delay 30 abc", "abc"},
+      {"key Return", "abc|"},
+      {"key BackSpace", "abc"},
+      {"key ctrl+z", "abc|"},
+      {"key ctrl+shift+z", "abc"},
+      {"key ctrl+z", "abc|"},
+      {"key ctrl+z", "abc"},
+      {"key ctrl+z", "ab"},
+      {"key ctrl+z", "a"},
+      {"key ctrl+z", ""},
+      {"key ctrl+shift+z", "a"},
   };
   for (const auto& s : Steps) Step(s.Keys, s.Expected);
 }

@@ -147,8 +147,7 @@ TEST_F(KeyboardFixture, CtrlUpAndDownScrollByOneStep) {
     WORD Key;
     TShiftState Shift;
     int Pos;
-  } const Cases[] = {
-      {VK_UP, {ssCtrl}, 4}, {VK_DOWN, {ssCtrl}, 6}, {VK_UP, {ssCtrl, ssShift}, 5}};
+  } const Cases[] = {{VK_UP, {ssCtrl}, 4}, {VK_DOWN, {ssCtrl}, 6}, {VK_UP, {ssCtrl, ssShift}, 5}};
   for (const Case& c : Cases) {
     SCOPED_TRACE(c.Key);
     Data->SetCaretAtItem(20, 0);
@@ -219,7 +218,7 @@ TEST_F(KeyboardFixture, CharactersAskTheGateInTheTypingState) {
     int Asked;
     const char16_t* Pressed;
   } const Cases[] = {
-      {u'a', false, 1, u""},  {u'a', true, 1, u"a"},     {u'\t', true, 1, u"\t"},
+      {u'a', false, 1, u""},    {u'a', true, 1, u"a"},   {u'\t', true, 1, u"\t"},
       {0x1A, true, 0, u"\x1a"}, {u'\r', true, 0, u"\r"}, {0x7F, true, 0, u"\x7f"},
   };
   for (const Case& c : Cases) {
@@ -288,8 +287,8 @@ TEST_F(KeyboardFixture, CtrlHeldBuildsHyperlinkRectangles) {
 TEST_F(KeyboardFixture, AltKeypadCodes) {
   struct Case {
     const char* Name;
-    const char* Digits;    // keypad digits typed with Alt
-    WORD Between;          // another key pressed after them (0: none)
+    const char* Digits;  // keypad digits typed with Alt
+    WORD Between;        // another key pressed after them (0: none)
     TRVEditorOptions Options;
     WideChar SystemChar;   // the character the window system sends when Alt is released
     std::int64_t Pending;  // AltCode before that character
@@ -338,7 +337,8 @@ TEST_F(KeyboardFixture, AltCodeIsForgottenByOtherKeys) {
     WORD Key;
     TShiftState Shift;
     std::int64_t After;
-  } const Cases[] = {{VK_NUMPAD0 + 7, {}, -1}, {'7', {ssAlt}, -1}, {VK_NUMPAD0 + 7, {ssAlt}, 17}, {VK_SHIFT, {ssAlt, ssShift}, -1}};
+  } const Cases[] = {
+      {VK_NUMPAD0 + 7, {}, -1}, {'7', {ssAlt}, -1}, {VK_NUMPAD0 + 7, {ssAlt}, 17}, {VK_SHIFT, {ssAlt, ssShift}, -1}};
   for (const Case& c : Cases) {
     SCOPED_TRACE(c.Key);
     Data->GetRootEditProperties()->AltCode = 1;
@@ -376,9 +376,8 @@ TEST_F(KeyboardFixture, WholeCodePointsAreTypedAfterTheGateOrRefused) {
     int Asked;
     int Beeps;
   } const Cases[] = {
-      {0x263A, 1, 1},    {0x1F600, 1, 1},   {0x10FFFF, 1, 1}, {0xD800, 0, 1},
-      {0xDBFF, 0, 1},    {0xDC00, 0, 1},    {0xDFFF, 0, 1},   {0x110000, 0, 1},
-      {0xFFFFFFFF, 0, 1},
+      {0x263A, 1, 1}, {0x1F600, 1, 1}, {0x10FFFF, 1, 1}, {0xD800, 0, 1},     {0xDBFF, 0, 1},
+      {0xDC00, 0, 1}, {0xDFFF, 0, 1},  {0x110000, 0, 1}, {0xFFFFFFFF, 0, 1},
   };
   EXPECT_EQ(Editor->Perform(WM_UNICHAR, UNICODE_NOCHAR, 0), 1);
   for (const Case& c : Cases) {
