@@ -325,7 +325,11 @@ void TClientArea::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TClientArea::focusInEvent(QFocusEvent*) { FOwner->Send(WM_SETFOCUS, 0, 0); }
-void TClientArea::focusOutEvent(QFocusEvent*) { FOwner->Send(WM_KILLFOCUS, 0, 0); }
+void TClientArea::focusOutEvent(QFocusEvent*) {
+  // Alt may be let go elsewhere: a code typed on the keypad ends with the focus.
+  FAltDigits.clear();
+  FOwner->Send(WM_KILLFOCUS, 0, 0);
+}
 
 // ---- scroll bars ----------------------------------------------------------------------------------
 
