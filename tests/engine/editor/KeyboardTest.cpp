@@ -406,6 +406,38 @@ TEST_F(KeyboardFixture, AltBackspaceSystemCharacterIsSwallowedWhileUndoIsOn) {
   }
 }
 
+// An editor without a style sheet, or with one but never formatted, takes every key and character
+// without harm; without a style sheet nothing is added to the document.
+TEST(KeyboardWithoutDocument, KeysAndCharactersDoNoHarm) {
+  TRVStyle Sheet(nullptr);
+  Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
+  Sheet.UseSound = false;
+  for (const bool WithStyle : {false, true}) {
+    SCOPED_TRACE(WithStyle);
+    TViroZereEdit E(nullptr);
+    E.SetBounds(0, 0, 200, 100);
+    if (WithStyle) E.SetStyle(&Sheet);
+    const struct {
+      WORD Key;
+      LPARAM Data;
+    } Keys[] = {{VK_LEFT, 0},          {VK_END, 0},
+                {VK_NEXT, 0},          {'A', 0},
+                {VK_BACK, 0},          {VK_DELETE, 0},
+                {VK_RETURN, 0},        {VK_TAB, 0},
+                {VK_CONTROL, 0},       {VK_UP, 0},
+                {VK_ESCAPE, 0},        {'X', AltMask},
+                {VK_NUMPAD0, AltMask}, {VK_NUMPAD0 + 5, AltMask}};
+    for (const auto& k : Keys) {
+      E.Perform(WM_KEYDOWN, k.Key, k.Data);
+      E.Perform(WM_KEYUP, k.Key, k.Data);
+    }
+    for (const WPARAM c : {WPARAM(u'a'), WPARAM(u'\t'), WPARAM(u'\r'), WPARAM(0x41)}) E.Perform(WM_CHAR, c, 0);
+    E.Perform(WM_UNICHAR, 0x263A, 0);
+    E.Perform(WM_SYSCHAR, VK_BACK, AltMask);
+    if (!WithStyle) EXPECT_EQ(E.GetRVData()->ItemCount(), 0);
+  }
+}
+
 // ---- effects that need the data's operations -------------------------------------------------------
 
 std::u16string Text(TRVEditRVData* D) {
