@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the program (Release, in build/release) and opens a window with the viewer showing FILE
+# Builds the program (Release, in build/release) and opens a window with the editor showing FILE
 # (an RVF file by its .rvf extension, any other file as plain text), or a built-in sample document
 # when no file is given. FILE is taken relative to the folder the script was started in.
 #   scripts/run.sh [FILE]

@@ -33,6 +33,8 @@ PACKAGES=(
   openssl
   # the viewer's window test: a virtual X server and the window system's own input events
   xvfb xauth xdotool
+  # setxkbmap: the keyboard test sets the virtual server's keypad to digits
+  x11-xkb-utils
   # reads the clipboard as another program does, for the copy test under the virtual X server
   xclip
 )

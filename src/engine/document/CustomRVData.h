@@ -62,7 +62,9 @@ enum TRVState : std::uint8_t {
   // Mouse and drag states.
   rvstStartingDragDrop, rvstJumpsJustBuilt, rvstCanDragDropDeleteSelection, rvstForceStyleChangeEvent,
   // Editing states.
-  rvstFinalizingUndo, rvstDoNotClearCurTag, rvstCreatingInplace, rvstCompletelySelected, rvstKeyPress
+  rvstFinalizingUndo, rvstDoNotClearCurTag, rvstCreatingInplace, rvstCompletelySelected, rvstKeyPress,
+  // The next character message is not typed (its key was handled otherwise).
+  rvstIgnoreNextChar
 };
 using TRVStates = TSet<TRVState, 40>;
 

@@ -254,9 +254,25 @@ class TCustomViroZereEdit : public TCustomViroZere {
   TRVStyleConversionEvent_ FCurStyleConversion;
 
   // ==== keyboard handling (RVEditKeys.cpp) ====
-  // Window messages about keys (WM_GETDLGCODE, WM_UNICHAR, WM_SYSCHAR...); true when handled.
+  // Window messages about keys (WM_GETDLGCODE, the wants-special-key query, WM_UNICHAR,
+  // WM_SYSCHAR); true when handled.
   bool KeyDispatch(TMessage& Message);
+  // What a key does (WM_KEYDOWN): the viewer's keys and shortcuts, Alt+keypad codes, deleting the
+  // selection before a character replaces it, the editing and caret movement keys (mapped to the
+  // document's rotation and reading order), each through the data. Key becomes 0 when taken.
+  void ProcessKeyDown(WORD& Key, TShiftState Shift);
+  // What a character does (WM_CHAR): a pending Alt+keypad code, control characters (OnKeyPress
+  // only), Tab, and typing through the data, after the change is allowed.
+  void ProcessKeyPress(WideChar& Key);
+  // The editor's shortcuts: Alt+X, undo and redo, cut, paste and the viewer's copy.
+  void CopyOnShortcut(WORD& Key, TShiftState Shift) override;
 
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
+  void KeyPress(WideChar& Key) override;
+
+ public:
   // ---- events ----
   TRVItemTextEditEvent OnItemTextEdit;
   std::function<void(TCustomViroZereEdit* Sender, bool& CanDelete)> OnDeleting;

@@ -412,6 +412,20 @@ bool TWinControl::CanFocus() const {
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
   if (OnKeyDown) OnKeyDown(this, Key, Shift);
 }
+void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(WideChar& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+TShiftState KeyDataToShiftState(LPARAM KeyData) {
+  TShiftState shift;
+  if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+  if ((KeyData & AltMask) || GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+  return shift;
+}
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
@@ -496,10 +510,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_KEYDOWN:
     case WM_KEYUP: {
       WORD key = static_cast<WORD>(Message.WParam);
-      TShiftState shift;
-      if (GetAsyncKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
-      if (GetAsyncKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
-      if (GetAsyncKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+      const TShiftState shift = KeyDataToShiftState(Message.LParam);
       if (Message.Msg == WM_KEYDOWN) KeyDown(key, shift);
       else KeyUp(key, shift);
       break;

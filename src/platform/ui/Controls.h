@@ -263,7 +263,9 @@ class TWinControl : public TControl {
   void SetFocus();
   bool Focused() const;
   virtual bool CanFocus() const;
-  std::function<void(TObject*, WORD& Key, TShiftState Shift)> OnKeyDown;
+  std::function<void(TObject*, WORD& Key, TShiftState Shift)> OnKeyDown, OnKeyUp;
+  // Raised for each character the control gets; a handler may change Key or set it to 0.
+  std::function<void(TObject*, WideChar& Key)> OnKeyPress;
 
   bool GetCtl3D() const { return FCtl3D; }
   void SetCtl3D(bool v);
@@ -285,10 +287,11 @@ class TWinControl : public TControl {
  protected:
   // The window styles of the window about to be made; nothing by default.
   virtual void CreateParams(TCreateParams& Params);
-  // Keys: WM_KEYDOWN, WM_KEYUP, WM_CHAR. KeyDown raises OnKeyDown.
+  // Keys: WM_KEYDOWN, WM_KEYUP, WM_CHAR, with the shift state of the message (KeyDataToShiftState).
+  // They raise OnKeyDown, OnKeyUp and OnKeyPress.
   virtual void KeyDown(WORD& Key, TShiftState Shift);
-  virtual void KeyUp(WORD& /*Key*/, TShiftState /*Shift*/) {}
-  virtual void KeyPress(WideChar& /*Key*/) {}
+  virtual void KeyUp(WORD& Key, TShiftState Shift);
+  virtual void KeyPress(WideChar& Key);
   virtual void CreateHandle();
   virtual void CreateWnd();
   virtual void DestroyWnd();
@@ -396,6 +399,10 @@ BOOL HideCaret(HWND Wnd);
 // The caret's window and rectangle (client coordinates) and whether it is shown now; nil window
 // without a caret.
 HWND GetCaretWindow(TRect* Rect, bool* Shown);
+
+// The shift state of a key message: Shift and Ctrl from the keyboard state of the message
+// (GetKeyState), Alt from KeyData's AltMask or the keyboard state.
+TShiftState KeyDataToShiftState(LPARAM KeyData);
 
 // Posted messages: queued for the window and delivered to its control from the event loop, after
 // what is being handled now. Data, when given, belongs to the message: the control finds it in

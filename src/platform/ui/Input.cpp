@@ -33,6 +33,45 @@ std::int16_t GetAsyncKeyState(int vKey) {
 }
 
 namespace {
+// One thread's keyboard: key messages are handled on the thread whose windows get them.
+thread_local BYTE GKeyboardState[256] = {};
+}  // namespace
+
+std::int16_t GetKeyState(int vKey) {
+  if (vKey < 0 || vKey > 255) return 0;
+  const BYTE b = GKeyboardState[vKey];
+  return static_cast<std::int16_t>(((b & 0x80) ? 0x8000 : 0) | (b & 0x01));
+}
+
+BOOL GetKeyboardState(BYTE* KeyState) {
+  if (!KeyState) return 0;
+  std::copy(std::begin(GKeyboardState), std::end(GKeyboardState), KeyState);
+  return 1;
+}
+
+BOOL SetKeyboardState(const BYTE* KeyState) {
+  if (!KeyState) return 0;
+  std::copy(KeyState, KeyState + 256, std::begin(GKeyboardState));
+  return 1;
+}
+
+void SendTypedCharacter(char32_t Code, bool Alt, const std::function<LRESULT(Cardinal, WPARAM, LPARAM)>& Send) {
+  const Cardinal Msg = Alt ? WM_SYSCHAR : WM_CHAR;
+  const LPARAM Data = Alt ? AltMask : 0;
+  if (Code <= 0xFFFF) {
+    Send(Msg, static_cast<WPARAM>(Code), Data);
+    return;
+  }
+  if (!Alt && Send(WM_UNICHAR, UNICODE_NOCHAR, 0) == 1) {
+    Send(WM_UNICHAR, static_cast<WPARAM>(Code), 0);
+    return;
+  }
+  const char32_t v = Code - 0x10000;
+  Send(Msg, static_cast<WPARAM>(0xD800 + (v >> 10)), Data);
+  Send(Msg, static_cast<WPARAM>(0xDC00 + (v & 0x3FF)), Data);
+}
+
+namespace {
 bool GWheelLinesSet = false;
 UINT GWheelLines = 3;
 }  // namespace

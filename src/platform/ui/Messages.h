@@ -31,6 +31,12 @@ constexpr Cardinal WM_GETDLGCODE = 0x0087;
 constexpr Cardinal WM_KEYDOWN = 0x0100;
 constexpr Cardinal WM_KEYUP = 0x0101;
 constexpr Cardinal WM_CHAR = 0x0102;
+// A character typed while Alt is held (WParam: the UTF-16 unit).
+constexpr Cardinal WM_SYSCHAR = 0x0106;
+// A character as a whole code point (WParam). A window is asked first with UNICODE_NOCHAR and
+// gets these only when it answers 1; others get the UTF-16 units as WM_CHAR.
+constexpr Cardinal WM_UNICHAR = 0x0109;
+constexpr WPARAM UNICODE_NOCHAR = 0xFFFF;
 constexpr Cardinal WM_TIMER = 0x0113;
 constexpr Cardinal WM_HSCROLL = 0x0114;
 constexpr Cardinal WM_VSCROLL = 0x0115;
@@ -51,7 +57,9 @@ constexpr Cardinal WM_QUERYNEWPALETTE = 0x030F;
 constexpr Cardinal WM_PALETTECHANGED = 0x0311;
 constexpr Cardinal WM_THEMECHANGED = 0x031A;
 constexpr Cardinal WM_CONTEXTMENU = 0x007B;
+constexpr Cardinal WM_CUT = 0x0300;
 constexpr Cardinal WM_COPY = 0x0301;
+constexpr Cardinal WM_PASTE = 0x0302;
 constexpr Cardinal WM_CLEAR = 0x0303;
 constexpr Cardinal WM_UNDO = 0x0304;
 constexpr Cardinal WM_USER = 0x0400;
@@ -109,7 +117,7 @@ inline int HiWord(std::uintptr_t v) { return static_cast<int>((v >> 16) & 0xFFFF
 // The class library's own control messages.
 constexpr Cardinal CM_BASE = 0xB000;
 constexpr Cardinal CM_COLORCHANGED = CM_BASE + 29;
-constexpr Cardinal CM_FONTCHANGED = CM_BASE + 30;
+constexpr Cardinal CM_FONTCHANGED = CM_BASE + 14;
 constexpr Cardinal CM_TEXTCHANGED = CM_BASE + 40;
 constexpr Cardinal CM_SHOWINGCHANGED = CM_BASE + 44;
 constexpr Cardinal CM_VISIBLECHANGED = CM_BASE + 45;
@@ -119,6 +127,9 @@ constexpr Cardinal CM_ENABLEDCHANGED = CM_BASE + 0;
 // The pointer left the control's window; a hint is about to show (LParam: the THintInfo).
 constexpr Cardinal CM_MOUSELEAVE = CM_BASE + 20;
 constexpr Cardinal CM_HINTSHOW = CM_BASE + 48;
+// Whether the control handles a key itself that a dialog would otherwise take (WParam: the
+// virtual key; a non-zero Result means it does).
+constexpr Cardinal CM_WANTSPECIALKEY = CM_BASE + 30;
 
 struct TMessage {
   Cardinal Msg = 0;

@@ -18,6 +18,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "platform/base/NLS.h"
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/QtCursors.h"
 
@@ -35,8 +36,21 @@ WPARAM MouseKeyFlags(Qt::MouseButtons b, Qt::KeyboardModifiers m) {
 
 LPARAM PointParam(QPointF p) { return MakeLParam(static_cast<int>(p.x()), static_cast<int>(p.y())); }
 
-// The virtual-key code of a toolkit key; 0 for keys without one.
-int VirtualKeyOf(int key) {
+// The virtual-key code of a toolkit key; 0 for keys without one. Keypad digits (the toolkit marks
+// keypad keys) are the keypad's own codes, as with Num Lock on.
+int VirtualKeyOf(int key, bool keypad) {
+  if (keypad) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return VK_NUMPAD0 + (key - Qt::Key_0);
+    switch (key) {
+      case Qt::Key_Asterisk: return VK_MULTIPLY;
+      case Qt::Key_Plus: return VK_ADD;
+      case Qt::Key_Minus: return VK_SUBTRACT;
+      case Qt::Key_Period:
+      case Qt::Key_Comma: return VK_DECIMAL;
+      case Qt::Key_Slash: return VK_DIVIDE;
+      default: break;
+    }
+  }
   if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
   if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
@@ -59,11 +73,75 @@ int VirtualKeyOf(int key) {
     case Qt::Key_Up: return VK_UP;
     case Qt::Key_Right: return VK_RIGHT;
     case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Print: return VK_SNAPSHOT;
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L: return VK_LWIN;
+    case Qt::Key_Super_R: return VK_RWIN;
     case Qt::Key_Menu: return VK_APPS;
+    case Qt::Key_NumLock: return VK_NUMLOCK;
+    case Qt::Key_ScrollLock: return VK_SCROLL;
+    case Qt::Key_Back: return VK_BROWSER_BACK;
+    case Qt::Key_Forward: return VK_BROWSER_FORWARD;
+    case Qt::Key_Refresh: return VK_BROWSER_REFRESH;
+    case Qt::Key_Stop: return VK_BROWSER_STOP;
+    case Qt::Key_Search: return VK_BROWSER_SEARCH;
+    case Qt::Key_Favorites: return VK_BROWSER_FAVORITES;
+    case Qt::Key_HomePage: return VK_BROWSER_HOME;
+    case Qt::Key_VolumeMute: return VK_VOLUME_MUTE;
+    case Qt::Key_VolumeDown: return VK_VOLUME_DOWN;
+    case Qt::Key_VolumeUp: return VK_VOLUME_UP;
+    case Qt::Key_MediaNext: return VK_MEDIA_NEXT_TRACK;
+    case Qt::Key_MediaPrevious: return VK_MEDIA_PREV_TRACK;
+    case Qt::Key_MediaStop: return VK_MEDIA_STOP;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+    case Qt::Key_MediaPause: return VK_MEDIA_PLAY_PAUSE;
+    case Qt::Key_LaunchMail: return VK_LAUNCH_MAIL;
+    case Qt::Key_LaunchMedia: return VK_LAUNCH_MEDIA_SELECT;
+    case Qt::Key_Launch0: return VK_LAUNCH_APP1;
+    case Qt::Key_Launch1: return VK_LAUNCH_APP2;
     default: return 0;
   }
+}
+
+// The keyboard state the key messages of e see: the modifiers of the event, with the event's own
+// modifier key down on a press and up on a release (the window system reports the state from
+// before the event), and the key itself.
+void SetKeyboardStateOf(const QKeyEvent* e, int vk, bool press) {
+  BYTE state[256];
+  GetKeyboardState(state);
+  const Qt::KeyboardModifiers m = e->modifiers();
+  auto set = [&](int key, bool down) { state[key] = static_cast<BYTE>((state[key] & 0x01) | (down ? 0x80 : 0)); };
+  auto modifier = [&](int key, Qt::KeyboardModifier flag) {
+    const bool down = vk == key ? press : m.testFlag(flag);
+    set(key, down);
+  };
+  modifier(VK_SHIFT, Qt::ShiftModifier);
+  modifier(VK_CONTROL, Qt::ControlModifier);
+  modifier(VK_MENU, Qt::AltModifier);
+  if (vk && vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU) {
+    // A toggle key flips its low bit on each press, as the window system counts it.
+    if (press && !e->isAutoRepeat() && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL)) state[vk] ^= 0x01;
+    set(vk, press);
+  }
+  SetKeyboardState(state);
+}
+
+// The character the window system makes of a keypad code typed with Alt: a code with a leading 0
+// is a character of the ANSI code page, any other one of the OEM code page; both by the code's
+// last byte. 0 when there is none.
+char16_t CharOfAltCode(const QString& digits) {
+  unsigned code = 0;
+  for (const QChar d : digits) code = (code * 10 + static_cast<unsigned>(d.unicode() - '0')) & 0xFF;
+  if (code == 0) return 0;
+  const char byte = static_cast<char>(code);
+  UnicodeString text;
+  if (!CodePageToUnicode(digits.startsWith(u'0') ? CP_ACP : CP_OEMCP, 0, std::string_view(&byte, 1), text) ||
+      text.size() != 1)
+    return 0;
+  return text[0];
 }
 
 }  // namespace
@@ -198,18 +276,60 @@ void TClientArea::wheelEvent(QWheelEvent* e) {
 }
 
 void TClientArea::keyPressEvent(QKeyEvent* e) {
-  if (const int vk = VirtualKeyOf(e->key())) FOwner->Send(WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
-  for (const QChar c : e->text())
-    if (c.unicode() >= 0x20 || c.unicode() == '\r' || c.unicode() == '\b' || c.unicode() == 0x1B)
-      FOwner->Send(WM_CHAR, c.unicode(), 0);
+  const bool keypad = e->modifiers().testFlag(Qt::KeypadModifier);
+  const int vk = VirtualKeyOf(e->key(), keypad);
+  const bool alt = e->modifiers().testFlag(Qt::AltModifier) && vk != VK_MENU;
+  SetKeyboardStateOf(e, vk, true);
+  const LPARAM data = alt ? AltMask : 0;
+  // Keypad digits with Alt spell a character by its code: no character of their own.
+  const bool altDigit = alt && vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9 && !e->modifiers().testFlag(Qt::ControlModifier);
+  if (altDigit)
+    FAltDigits += QChar(u'0' + (vk - VK_NUMPAD0));
+  else if (vk != VK_MENU)
+    FAltDigits.clear();
+  QPointer<TClientArea> alive(this);
+  if (vk) FOwner->Send(WM_KEYDOWN, static_cast<WPARAM>(vk), data);
+  if (altDigit || !alive) return;
+  const bool ctrl = e->modifiers().testFlag(Qt::ControlModifier);
+  const QString text = e->text();
+  for (qsizetype i = 0; i < text.size() && alive; ++i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+      c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+      ++i;
+    }
+    // The control characters that keys give are Enter, Backspace, Escape and Tab (not with Ctrl:
+    // Ctrl+Tab gives no character).
+    const bool wanted = c >= 0x20 || c == '\r' || c == '\b' || c == 0x1B || (c == '\t' && !ctrl);
+    if (wanted) SendCharacter(c, alt);
+  }
+}
+
+void TClientArea::SendCharacter(char32_t Code, bool Alt) {
+  QPointer<TClientArea> alive(this);
+  SendTypedCharacter(Code, Alt,
+                     [&](Cardinal Msg, WPARAM W, LPARAM L) -> LRESULT { return alive ? FOwner->Send(Msg, W, L) : 0; });
 }
 
 void TClientArea::keyReleaseEvent(QKeyEvent* e) {
-  if (const int vk = VirtualKeyOf(e->key())) FOwner->Send(WM_KEYUP, static_cast<WPARAM>(vk), 0);
+  const int vk = VirtualKeyOf(e->key(), e->modifiers().testFlag(Qt::KeypadModifier));
+  SetKeyboardStateOf(e, vk, false);
+  QPointer<TClientArea> alive(this);
+  if (vk) FOwner->Send(WM_KEYUP, static_cast<WPARAM>(vk), 0);
+  // Releasing Alt ends a code typed on the keypad: its character comes now.
+  if (vk == VK_MENU && alive && !FAltDigits.isEmpty()) {
+    const char16_t c = CharOfAltCode(FAltDigits);
+    FAltDigits.clear();
+    if (c) FOwner->Send(WM_CHAR, c, 0);
+  }
 }
 
 void TClientArea::focusInEvent(QFocusEvent*) { FOwner->Send(WM_SETFOCUS, 0, 0); }
-void TClientArea::focusOutEvent(QFocusEvent*) { FOwner->Send(WM_KILLFOCUS, 0, 0); }
+void TClientArea::focusOutEvent(QFocusEvent*) {
+  // Alt may be let go elsewhere: a code typed on the keypad ends with the focus.
+  FAltDigits.clear();
+  FOwner->Send(WM_KILLFOCUS, 0, 0);
+}
 
 // ---- scroll bars ----------------------------------------------------------------------------------
 

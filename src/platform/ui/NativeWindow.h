@@ -38,8 +38,14 @@ class TClientArea : public QWidget {
 
  private:
   void MouseButton(QMouseEvent* e, Cardinal down, bool dbl);
+  // Sends a typed character: WM_SYSCHAR while Alt is held, else WM_CHAR; a code point outside the
+  // basic plane as one WM_UNICHAR to a control that takes them, else as its two units.
+  void SendCharacter(char32_t Code, bool Alt);
   TNativeWindow* FOwner;
   QPointF FPanStart;
+  // The keypad digits typed while Alt is held (the window system's character-by-code entry);
+  // empty when none.
+  QString FAltDigits;
 };
 
 // A window's scroll bar: the toolkit's bar whose actions become WM_VSCROLL / WM_HSCROLL.

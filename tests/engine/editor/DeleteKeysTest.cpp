@@ -511,7 +511,6 @@ TEST(DeleteKeysLists, NumbersAfterARemovedMarkerAreLaidOutAgain) {
 
 // The joined paragraph takes the first one's style for all its items.
 TEST_F(DeleteKeys, JoinedParagraphTakesTheFirstStyle) {
-  GTEST_SKIP() << "needs M";
   Add(u"ab", 0, 0);
   Add(u"cd", 0, 1);
   Add(u"ef", 1, 1, '+');
@@ -523,7 +522,6 @@ TEST_F(DeleteKeys, JoinedParagraphTakesTheFirstStyle) {
 
 // Next to a full-width item the keys move the caret over to it.
 TEST_F(DeleteKeys, FullWidthNeighbourTakesTheCaret) {
-  GTEST_SKIP() << "needs M";
   Add(u"ab", 0, 0);
   Data->AddBreak(1, 0, clBlack);
   Add(u"cd", 0, 0);
@@ -538,7 +536,6 @@ TEST_F(DeleteKeys, FullWidthNeighbourTakesTheCaret) {
 
 // At the very start of the document Backspace removes a page break there and nothing else.
 TEST_F(DeleteKeys, BackspaceAtDocumentStartRemovesOnlyPageBreak) {
-  GTEST_SKIP() << "needs O";
   Add(u"ab", 0, 0);
   Data->GetItem(0)->SetPageBreakBefore(true);
   Add(u"cd", 0, 0);

@@ -180,11 +180,12 @@ TEST_F(EditOps, RefusedInsertionFreesTheItemItWasGiven) {
 }
 
 TEST_F(EditOps, InsertingWithASelectionDeletesItInTheSameStep) {
-  GTEST_SKIP() << "needs D and I";
   Data->SetSelectionBounds(0, 1, 0, 4);
   ASSERT_TRUE(Editor->InsertBreak(2, rvbsLine, clNone));
-  EXPECT_EQ(Editor->GetItemTextW(0), u" two");
+  // The break takes the place of "one" and the rest of the text follows it.
+  ASSERT_EQ(Data->ItemCount(), 2);
   EXPECT_EQ(Data->GetItem(0)->StyleNo, ItemKindHorizontalLine);
+  EXPECT_EQ(Editor->GetItemTextW(1), u" two");
   EXPECT_EQ(Editor->UndoAction(), rvutInsert);
   Editor->Undo();
   EXPECT_EQ(Editor->GetItemTextW(0), u"one two");
@@ -192,7 +193,6 @@ TEST_F(EditOps, InsertingWithASelectionDeletesItInTheSameStep) {
 }
 
 TEST_F(EditOps, InsertedLineKeepsItsWholeWidth) {
-  GTEST_SKIP() << "needs D and I";
   ASSERT_TRUE(Editor->InsertBreak(300, rvbsDotted, clRed));
   auto* Inserted = dynamic_cast<TRVBreakItemInfo*>(Data->GetItem(Editor->GetCurItemNo()));
   ASSERT_NE(Inserted, nullptr);

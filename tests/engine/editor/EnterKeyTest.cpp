@@ -334,7 +334,6 @@ TEST_F(EnterKey, RefusalsBeepAndChangeNothing) {
 
 // Enter inside the caret's line splits the paragraph there.
 TEST_F(EnterKey, InsideALine) {
-  GTEST_SKIP() << "needs D";
   const TEnterCase cases[] = {
       {"inside a text item: two paragraphs of the same style",
        {{u"Hello world", 1, 2}},
@@ -390,7 +389,6 @@ TEST_F(EnterKey, InsideALine) {
 // At a wrap between two items of a paragraph (the start of the second line, or the end of the
 // first) the paragraph is split there, not before or after the whole paragraph.
 TEST_F(EnterKey, AtAWrapBetweenItems) {
-  GTEST_SKIP() << "needs D";
   // 400 pixels hold 38 characters of 10 pixels: the second item starts the second line.
   const TRVUnicodeString first = TRVUnicodeString(30, u'a') + u" ";
   struct {
@@ -441,7 +439,6 @@ TEST_F(EnterKey, CheckpointAtTheStartGoesToTheNewParagraph) {
 // Enter in an empty list item takes the paragraph out of the list (as Backspace there does), then
 // Enter goes on in the plain paragraph that is left.
 TEST_F(EnterKey, InAnEmptyListItem) {
-  GTEST_SKIP() << "needs K";
   Build({{u"<"}, {u"one"}, {u"<"}, {u""}});
   Data->SetCaretAtItem(3, 1);
   ASSERT_TRUE(Data->OnEnterPress_(false, false));

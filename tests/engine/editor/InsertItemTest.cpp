@@ -600,7 +600,6 @@ TEST_F(InsertItemTest, SplitTextGoesBackToTheCallerThatReportsItself) {
 
 // New text takes the current tag when its style may share it.
 TEST_F(InsertItemTest, NewTextTakesTheCurrentTag) {
-  GTEST_SKIP() << "needs T";
   Add(u"ab", 0, 0);
   Format();
   PlaceCaret(0, 3);
@@ -613,7 +612,6 @@ TEST_F(InsertItemTest, NewTextTakesTheCurrentTag) {
 // Through the control: one step, the document modified; a read-only editor refuses with a beep
 // and stays unmodified.
 TEST_F(InsertItemTest, ControlInsertsAPictureAsOneStep) {
-  GTEST_SKIP() << "needs O";
   Add(u"Hello", 0, 0);
   Format();
   PlaceCaret(0, 3);

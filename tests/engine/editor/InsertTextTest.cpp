@@ -53,7 +53,6 @@ struct InsertTextEditor : EditorFixture {
 // The text's control characters cut it into items, paragraphs, lines and pages, and the caret ends
 // after the inserted text.
 TEST_F(InsertTextEditor, ControlCharactersCutTheText) {
-  GTEST_SKIP() << "needs I";
   struct Case {
     const char* Name;
     std::u16string Text;
@@ -86,7 +85,6 @@ TEST_F(InsertTextEditor, ControlCharactersCutTheText) {
 
 // Text inserted into a word of its own style joins both halves: one item, one insertion.
 TEST_F(InsertTextEditor, TextInTheMiddleOfASameStyleWordStaysOneItem) {
-  GTEST_SKIP() << "needs I";
   Add(u"abcd", 0, 0);
   FormatAndPlace(0, 3);
   OpenUndoStep();
@@ -99,7 +97,6 @@ TEST_F(InsertTextEditor, TextInTheMiddleOfASameStyleWordStaysOneItem) {
 
 // With CaretBefore the caret stays before the inserted text.
 TEST_F(InsertTextEditor, CaretBeforeLeavesTheCaretBeforeTheText) {
-  GTEST_SKIP() << "needs I";
   Add(u"abcd", 0, 0);
   FormatAndPlace(0, 3);
   OpenUndoStep();
@@ -110,7 +107,6 @@ TEST_F(InsertTextEditor, CaretBeforeLeavesTheCaretBeforeTheText) {
 
 // Each paragraph inserted into a numbered list paragraph gets a marker of the same list.
 TEST_F(InsertTextEditor, ParagraphsInsertedIntoAListItemGetMarkers) {
-  GTEST_SKIP() << "needs I and E";
   TRVListInfo* List = Sheet.ListStyles()->Add();
   TRVListLevel* Level = List->Levels()->Add();
   Level->ListType = rvlstDecimal;
@@ -167,7 +163,6 @@ TEST_F(InsertTextEditor, FileFormsAnswerFalseWhenNothingWasInserted) {
 
 // Text from a file or an 8-bit stream is inserted, and the answer says so.
 TEST_F(InsertTextEditor, FileAndStreamTextIsInserted) {
-  GTEST_SKIP() << "needs I";
   Add(u"abcd", 0, 0);
   FormatAndPlace(0, 3);
   OpenUndoStep();
@@ -204,7 +199,6 @@ TEST_F(InsertTextEditor, EmptyRvfInsertsNothingAndAnswersFalse) {
 
 // RVF inserted at the caret: joined with the caret's item on both sides, one insert step.
 TEST_F(InsertTextEditor, RvfIsInsertedAtTheCaret) {
-  GTEST_SKIP() << "needs I";
   TViroZereEdit Source(nullptr);
   Source.SetStyle(&Sheet);
   Source.GetEditRVData()->AddNL(u"xy", 0, 0);
@@ -278,7 +272,6 @@ TEST_F(InsertTextEditor, PageBreakAtAParagraphStart) {
 
 // A page break inside a paragraph, or where the paragraph already starts a page, needs Enter first.
 TEST_F(InsertTextEditor, PageBreakThatNeedsEnter) {
-  GTEST_SKIP() << "needs E";
   struct Case {
     const char* Name;
     bool PageBreak;

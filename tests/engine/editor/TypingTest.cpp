@@ -213,7 +213,6 @@ TEST_F(TypingEditor, NewItemRefusedByTheGateChangesNothing) {
 
 // Keys that cannot join the caret's item become a new item of the current style.
 TEST_F(TypingEditor, KeysThatCannotJoinMakeANewItem) {
-  GTEST_SKIP() << "needs I";
   struct Case {
     const char* Name;
     TRVProtectOptions Protection;

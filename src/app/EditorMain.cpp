@@ -1,5 +1,6 @@
-// The program as far as it goes today: one window with the viewer showing an RVF or plain-text
-// file given on the command line, or a built-in sample document when none is given.
+// The program as far as it goes today: one window with the editor showing an RVF or plain-text
+// file given on the command line, or a built-in sample document when none is given, for editing
+// with the keyboard.
 //
 //   tavrelopad [FILE]
 #include <cerrno>
@@ -11,6 +12,7 @@
 
 #include "engine/document/RVGraphicItem.h"
 #include "engine/document/RVItem.h"
+#include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFileFuncs.h"
 #include "engine/foundation/RVStartUp.h"
 #include "engine/foundation/RVUni.h"
@@ -20,7 +22,6 @@
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/styles/RVStyleDraw.h"
-#include "engine/viewer/RVViroZere.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -71,8 +72,8 @@ void SetSampleStyles(TRVStyle& Sheet) {
   }
   TRVListInfos* ls = Sheet.ListStyles();
   while (ls->Count() < 1) ls->Add();
-  TRVListLevel* level = ls->Items(0)->Levels()->Count() > 0 ? ls->Items(0)->Levels()->Items(0)
-                                                             : ls->Items(0)->Levels()->Add();
+  TRVListLevel* level =
+      ls->Items(0)->Levels()->Count() > 0 ? ls->Items(0)->Levels()->Items(0) : ls->Items(0)->Levels()->Add();
   level->ListType = rvlstBullet;
   level->FormatString = u"\u2022";
   level->LeftIndent = 24;
@@ -100,11 +101,13 @@ std::unique_ptr<TGraphic> SamplePicture() {
 
 void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u"Tavrelopad", tsHeading, psHeading);
-  D.AddNL(u"This window shows a document formatted by the engine at the window's width. ", tsBody, psJustified);
+  D.AddNL(u"This window shows a document formatted by the engine at the window's width; type to edit it. ", tsBody,
+          psJustified);
   D.AddNL(u"Resize the window", tsBold, -1);
-  D.AddNL(u" and the text flows again; scroll it with the wheel, the scroll bars or the keys. "
-          u"Text comes in several styles: ",
-          tsBody, -1);
+  D.AddNL(
+      u" and the text flows again; scroll it with the wheel, the scroll bars or the keys. "
+      u"Text comes in several styles: ",
+      tsBody, -1);
   D.AddNL(u"italic serif", tsItalic, -1);
   D.AddNL(u", ", tsBody, -1);
   D.AddNL(u"bold", tsBold, -1);
@@ -113,8 +116,8 @@ void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u".", tsBody, -1);
   D.AddNL(u"A list", tsHeading, psHeading);
   const char16_t* items[] = {u"Paragraphs with their own alignment and spacing",
-                             u"Bulleted list paragraphs with markers",
-                             u"Pictures inside the text", u"Hyperlinks that change colour under the mouse"};
+                             u"Bulleted list paragraphs with markers", u"Pictures inside the text",
+                             u"Hyperlinks that change colour under the mouse"};
   bool first = true;
   for (const char16_t* item : items) {
     D.SetListMarkerInfo(-1, 0, 0, 1, psList, first);
@@ -129,7 +132,8 @@ void AddSampleDocument(TCustomRVData& D) {
   D.AddNL(u"More about the project: ", tsBody, psBody);
   D.AddNL(u"https://example.org/tavrelopad", tsLink, -1, u"https://example.org/tavrelopad");
   for (int i = 1; i <= 12; ++i)
-    D.AddNL(u"Paragraph " + IntToStr(i) + u" of filler text, so that the document is taller than the window "
+    D.AddNL(u"Paragraph " + IntToStr(i) +
+                u" of filler text, so that the document is taller than the window "
                 u"and there is something to scroll. The quick brown fox jumps over the lazy dog.",
             i % 3 == 0 ? tsItalic : tsBody, psJustified);
 }
@@ -145,8 +149,8 @@ bool HasExtension(const TRVUnicodeString& Name, const char16_t* Ext) {
   return true;
 }
 
-// Loads FileName into the viewer: RVF by its extension, anything else as plain text.
-bool LoadFile(TViroZere& V, const TRVUnicodeString& FileName) {
+// Loads FileName into the editor: RVF by its extension, anything else as plain text.
+bool LoadFile(TCustomViroZere& V, const TRVUnicodeString& FileName) {
   TViroZereRVData* d = V.GetRVData();
   if (HasExtension(FileName, u".rvf")) {
     TColor color = clNone;
@@ -189,13 +193,13 @@ int main(int argc, char** argv) {
   RegisterAnimators();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);
-  TViroZere viewer(nullptr);
-  viewer.SetName(u"Viewer");
-  viewer.SetStyle(&sheet);
-  viewer.SetBounds(80, 80, 800, 600);
+  TViroZereEdit editor(nullptr);
+  editor.SetName(u"Editor");
+  editor.SetStyle(&sheet);
+  editor.SetBounds(80, 80, 800, 600);
   if (argc > 1) {
     const TRVUnicodeString name = Utf8ToUnicode(argv[1]);
-    if (!LoadFile(viewer, name)) {
+    if (!LoadFile(editor, name)) {
       const std::string why = WhyUnreadable(argv[1]);
       std::fprintf(stderr, "tavrelopad: cannot open %s: %s\n", argv[1], why.c_str());
       MessageBoxW(nullptr, u"Cannot open \"" + name + u"\".\n\n" + Utf8ToUnicode(why), u"Tavrelopad",
@@ -203,13 +207,13 @@ int main(int argc, char** argv) {
       return 1;
     }
   } else {
-    AddSampleDocument(*viewer.GetRVData());
+    AddSampleDocument(*editor.GetRVData());
   }
-  viewer.HandleNeeded();
-  viewer.Format();
-  ShowWindow(viewer.GetHandle(), SW_SHOW);
-  SetForegroundWindow(viewer.GetHandle());
-  viewer.SetFocus();
-  while (IsWindowVisible(viewer.GetHandle())) WaitMessage();
+  editor.HandleNeeded();
+  editor.Format();
+  ShowWindow(editor.GetHandle(), SW_SHOW);
+  SetForegroundWindow(editor.GetHandle());
+  editor.SetFocus();
+  while (IsWindowVisible(editor.GetHandle())) WaitMessage();
   return 0;
 }
