@@ -238,7 +238,8 @@ int TCustomRVFormattedData::GetDrawItemNo(int BoundLine, int Option) {
     else
       lo = mid + 1;
   }
-  int i = lo;
+  // One draw item that starts above BoundLine leaves lo past the end.
+  int i = std::min(lo, n - 1);
   if (Option == 1) {
     // At least one full line above BoundLine, so that tall draw items reaching down are included.
     while (i > 0 && !(*DrawItems)[i]->FromNewLine) --i;

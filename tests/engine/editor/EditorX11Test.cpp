@@ -51,7 +51,6 @@ struct EditorX11 : ::testing::Test {
 
   void SetUp() override {
     if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    GTEST_SKIP() << "needs integration";
     ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
     Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
     Sheet.Color = clWhite;

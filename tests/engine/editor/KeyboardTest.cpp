@@ -208,8 +208,8 @@ TEST_F(KeyboardFixture, KeysThatChangeTheDocumentAskTheGateFirst) {
 TEST_F(KeyboardFixture, CharactersAskTheGateInTheTypingState) {
   bool TypingStateSeen = false;
   Editor->OnChanging = [&](TCustomViroZereEdit*, bool& CanEdit) {
-    ++GateAsked;
-    TypingStateSeen = Data->State.Contains(rvstKeyPress);
+    // The character's own ask is the first; inserting a tab item asks again outside it.
+    if (GateAsked++ == 0) TypingStateSeen = Data->State.Contains(rvstKeyPress);
     CanEdit = AllowChanges;
   };
   struct Case {
@@ -218,7 +218,7 @@ TEST_F(KeyboardFixture, CharactersAskTheGateInTheTypingState) {
     int Asked;
     const char16_t* Pressed;
   } const Cases[] = {
-      {u'a', false, 1, u""},    {u'a', true, 1, u"a"},   {u'\t', true, 1, u"\t"},
+      {u'a', false, 1, u""},    {u'a', true, 1, u"a"},   {u'\t', true, 2, u"\t"},
       {0x1A, true, 0, u"\x1a"}, {u'\r', true, 0, u"\r"}, {0x7F, true, 0, u"\x7f"},
   };
   for (const Case& c : Cases) {
@@ -447,7 +447,6 @@ std::u16string Text(TRVEditRVData* D) {
 }
 
 TEST_F(KeyboardFixture, TypingALetterReplacesTheSelection) {
-  GTEST_SKIP() << "needs D, T";
   AllowChanges = true;
   SelectTwo();
   Down('X', {ssShift});
@@ -460,7 +459,6 @@ TEST_F(KeyboardFixture, TypingALetterReplacesTheSelection) {
 }
 
 TEST_F(KeyboardFixture, DeleteDeletesAndShiftDeleteWithoutSelectionDoesNot) {
-  GTEST_SKIP() << "needs K";
   AllowChanges = true;
   Data->SetCaretAtItem(0, 1);
   Down(VK_DELETE, {ssShift});
@@ -470,7 +468,6 @@ TEST_F(KeyboardFixture, DeleteDeletesAndShiftDeleteWithoutSelectionDoesNot) {
 }
 
 TEST_F(KeyboardFixture, AltKeypadCodeIsInsertedAsText) {
-  GTEST_SKIP() << "needs O, T";
   AllowChanges = true;
   Data->SetCaretAtItem(1, 5);
   for (const char* Digits : {"0169", "0128512"}) {
@@ -483,11 +480,11 @@ TEST_F(KeyboardFixture, AltKeypadCodeIsInsertedAsText) {
   EXPECT_EQ(Text(Data), u"one two three|four\u00a9\U0001F600\u263A");
 }
 
-// End at the end of the document tells OnCaretGetOut that the caret wants to leave at the bottom,
-// Ctrl+Home at its start at the top (a cell editor leaves its cell so). The arrows of a document
+// Ctrl+End at the end of the document tells OnCaretGetOut that the caret wants to leave at the
+// bottom, Ctrl+Home at its start at the top (a cell editor leaves its cell so); plain End and Home
+// stay on their line and never ask to leave. The arrows of a document
 // turned by 90 degrees (Left acting as Down) need a rotated cell editor, which comes with tables.
 TEST_F(KeyboardFixture, EndAndHomeAtTheEdgesRaiseCaretGetOut) {
-  GTEST_SKIP() << "needs M";
   std::vector<TRVGetOutDirection> Out;
   Editor->OnCaretGetOut = [&](TCustomViroZereEdit*, TRVGetOutDirection D) { Out.push_back(D); };
   Data->SetCaretAtItem(1, 5);
@@ -496,7 +493,7 @@ TEST_F(KeyboardFixture, EndAndHomeAtTheEdgesRaiseCaretGetOut) {
   Data->SetCaretAtItem(0, 1);
   Down(VK_HOME, {ssCtrl});
   Down(VK_RIGHT, {});
-  EXPECT_EQ(Out, (std::vector<TRVGetOutDirection>{rvdBottom, rvdBottom, rvdTop}));
+  EXPECT_EQ(Out, (std::vector<TRVGetOutDirection>{rvdBottom, rvdTop}));
 }
 
 }  // namespace keyboard_test
