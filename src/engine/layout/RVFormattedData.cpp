@@ -113,8 +113,10 @@ bool TCustomRVFormattedData::ClearSoftPageBreaks() {
   const bool had = FSoftPageBreaks != nullptr;
   FSoftPageBreaks.reset();
   // A document that shares another's items (a printed copy) leaves their breaks alone: the items
-  // are the source's, and may already be gone when the copy is destroyed.
-  if (!SharesItemList())
+  // are the source's, and may already be gone when the copy is destroyed. Items get breaks only
+  // together with the list (soft page breaks assigned by pagination), so without one there is
+  // nothing to walk: every edit asks, and a long document would pay for each item.
+  if (had && !SharesItemList())
     for (int i = 0; i < ItemCount(); ++i) GetItem(i)->ClearSoftPageBreaks();
   return had;
 }

@@ -69,9 +69,16 @@ int TViroZereRVData::GetMaxLength() { return IsRoot() ? FViroZere->GetMaxLength(
 bool TViroZereRVData::GetWordWrap() { return IsRoot() ? FViroZere->GetWordWrap() : TRVControlData::GetWordWrap(); }
 
 void TViroZereRVData::InvalidateRect(const TRect& R, bool /*FromLiveSpelling*/) {
-  // The window repaints as a whole; the buffered paint then covers only the invalid area.
-  (void)R;
-  GetScroller()->Invalidate();
+  // Only the rectangle (client coordinates) is painted again: a key typed at the end of a long
+  // document repaints its line, not the window. Inside a page-layout editor the owner repaints
+  // the page, which the whole invalidation tells it.
+  TRVScroller* Scroller = GetScroller();
+  if (Scroller->HandleAllocated() && !GetScaleViroZereInterface()) {
+    const RECT r = R;
+    ::InvalidateRect(Scroller->GetHandle(), &r, FALSE);
+    return;
+  }
+  Scroller->Invalidate();
 }
 
 void TViroZereRVData::ShowRectangle(int /*Left*/, int Top, int /*Width*/, int Height) {
