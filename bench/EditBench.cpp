@@ -409,8 +409,12 @@ void BM_DeleteAllAndUndo(benchmark::State& state) {
     data->RedoList->Clear();
     state.ResumeTiming();
     if (emptied != 1 || restored != items || restoredHeight != height) {
-      state.SkipWithError(emptied != 1 ? "the primitives did not delete the items"
-                                       : "undo did not bring the document back as it was");
+      static std::string why;
+      why = emptied != 1 ? "the primitives did not delete the items"
+                         : "undo did not bring the document back as it was: " + std::to_string(restored) + " items of " +
+                               std::to_string(items) + ", height " + std::to_string(restoredHeight) + " of " +
+                               std::to_string(height);
+      state.SkipWithError(why.c_str());
       break;
     }
   }

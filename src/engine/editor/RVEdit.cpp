@@ -35,6 +35,13 @@ TCustomViroZereEdit::~TCustomViroZereEdit() {
   if (TRVEditRVData* Data = GetEditRVData()) Data->SetEditor(nullptr);
 }
 
+// The vertical bar stays (disabled) when the document fits: deleting everything must not widen
+// the text area, or what undo brings back would be laid out at another width.
+void TCustomViroZereEdit::CreateParams(TCreateParams& Params) {
+  TCustomViroZere::CreateParams(Params);
+  SetVDisableNoScroll(true);
+}
+
 // ---- the gate and the change notification ----
 
 bool TCustomViroZereEdit::BeforeChange(bool FromOutside) {

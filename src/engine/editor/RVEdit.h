@@ -115,6 +115,7 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void SetDefaultPictureVAlign(TRVVAlign Value) { FDefaultPictureVAlign = Value; }
 
   // ==== the rest of the control: undo and redo, update lock, window messages (RVEdit.cpp) ====
+  void CreateParams(TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
   // Nested; redrawing stops at the outermost level only, and the last EndUpdate refreshes.
   void BeginUpdate();

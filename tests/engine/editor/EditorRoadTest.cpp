@@ -129,6 +129,23 @@ TEST_F(EditorRoad, BackspaceTakesTheNewParagraphAway) {
   EXPECT_EQ(D->GetDrawItemNo(D->DrawItems->Get(0)->Top + 5, 1), 0);
 }
 
+// Deleting everything keeps the vertical bar (disabled), so the text keeps its width and what undo
+// brings back wraps as before.
+TEST_F(EditorRoad, DeletingEverythingKeepsTheTextWidth) {
+  for (int i = 0; i < 60; ++i) D->AddNL(u"a line of words that wraps in a narrow window when it is long enough", 0, 0);
+  E->Format();
+  const int width = E->GetClientWidth(), height = D->DocumentHeight;
+  E->SelectAll();
+  Key(VK_DELETE);
+  ASSERT_EQ(D->ItemCount(), 1);
+  EXPECT_EQ(E->GetClientWidth(), width);
+  E->Undo();
+  EXPECT_EQ(D->ItemCount(), 60);
+  EXPECT_EQ(E->GetClientWidth(), width);
+  EXPECT_EQ(D->DocumentHeight, height);
+  ExpectLaidOutAsWhole();
+}
+
 // Shift+Enter breaks the line inside the paragraph; Backspace joins what Enter split.
 TEST_F(EditorRoad, ShiftEnterBreaksTheLineAndBackspaceJoins) {
   Type(u"ab");
