@@ -184,6 +184,7 @@ class TCustomViroZereEdit : public TCustomViroZere {
   bool InsertTextFromFileUTF8(const TRVUnicodeString& FileName);
   bool InsertRVFFromStreamEd(TStream* Stream);
   bool InsertRTFFromStreamEd(TStream* Stream);
+  bool InsertStreamEd(TStream* Stream, bool (TRVEditRVData::*Read)(TStream*));
   bool InsertRVFFromFileEd(const TRVUnicodeString& FileName);
   bool InsertRTFFromFileEd(const TRVUnicodeString& FileName);
   void InsertPageBreak();

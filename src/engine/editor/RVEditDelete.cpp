@@ -107,14 +107,15 @@ bool TRVEditRVData::CanDelete() {
   return AskOnDeleting(this);
 }
 
-void TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted,
+bool TRVEditRVData::Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted,
                               bool ThisLevelOnly) {
   if (FullFormat && CalculateMinDocWidthPlus(0, nullptr, GetFormatCanvas()) != DocumentWidth) {
     Format_(false, true, false, 0, GetFormatCanvas(), false, false, false, false, false);
     InvalidateDocument();
-    return;
+    return true;
   }
   FormatParas(StartDrawItemNo, EndDrawItemNo, ItemsInserted, ThisLevelOnly);
+  return false;
 }
 
 bool TRVEditRVData::DeleteSelection_() {

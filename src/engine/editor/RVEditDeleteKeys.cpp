@@ -115,13 +115,7 @@ void CaretReformatRange(TRVEditRVData& D, int& First, int& Last) {
 // document no longer matches its width, else the paragraphs of the range (the same rule as the
 // deletion of a selection follows). True when everything was formatted.
 bool ReformatAfterKey(TRVEditRVData& D, bool Full, int FirstDrawItemNo, int LastDrawItemNo, int ItemsInserted) {
-  if (Full && D.CalculateMinDocWidthPlus(0, nullptr, D.GetFormatCanvas()) != D.DocumentWidth) {
-    D.Format_(false, true, false, 0, D.GetFormatCanvas(), false, false, false, false, false);
-    InvalidateView(D);
-    return true;
-  }
-  D.FormatParas(FirstDrawItemNo, LastDrawItemNo, ItemsInserted, true);
-  return false;
+  return D.Reformat_(Full, FirstDrawItemNo, LastDrawItemNo, ItemsInserted, true);
 }
 
 // Shows the caret at an item position; ApplyPara gives the caret's paragraph one style again

@@ -205,8 +205,9 @@ bool TCustomViroZereEdit::InsertTextFromFileUTF8(const TRVUnicodeString& FileNam
   return true;
 }
 
-bool TCustomViroZereEdit::InsertRVFFromStreamEd(TStream* Stream) {
-  if (TCustomViroZereEdit* Top = GetTopLevelEditor(); Top != this) return Top->InsertRVFFromStreamEd(Stream);
+// A document read from Stream by Read (the data's RVF or RTF insertion) replaces the selection
+// as one insertion step; false whenever nothing was inserted.
+bool TCustomViroZereEdit::InsertStreamEd(TStream* Stream, bool (TRVEditRVData::*Read)(TStream*)) {
   TRVEditRVData* Data = GetEditRVData();
   if (!BeforeChange(false)) return false;
   if (Data->FPartialSelectedItem || !CanDelete()) {
@@ -219,7 +220,7 @@ bool TCustomViroZereEdit::InsertRVFFromStreamEd(TStream* Stream) {
   edit_ops::RunProtected(
       [&] {
         Data->DeleteSelection_();
-        Result = Data->InsertRVFFromStreamEd_(Stream);
+        Result = (Data->*Read)(Stream);
       },
       [&] {
         Data->SetUndoGroupMode(false);
@@ -228,27 +229,14 @@ bool TCustomViroZereEdit::InsertRVFFromStreamEd(TStream* Stream) {
   return Result;
 }
 
+bool TCustomViroZereEdit::InsertRVFFromStreamEd(TStream* Stream) {
+  if (TCustomViroZereEdit* Top = GetTopLevelEditor(); Top != this) return Top->InsertRVFFromStreamEd(Stream);
+  return InsertStreamEd(Stream, &TRVEditRVData::InsertRVFFromStreamEd_);
+}
+
 bool TCustomViroZereEdit::InsertRTFFromStreamEd(TStream* Stream) {
   if (TCustomViroZereEdit* Top = GetTopLevelEditor(); Top != this) return Top->InsertRTFFromStreamEd(Stream);
-  TRVEditRVData* Data = GetEditRVData();
-  if (!BeforeChange(false)) return false;
-  if (Data->FPartialSelectedItem || !CanDelete()) {
-    Data->Beep();
-    return false;
-  }
-  Data->BeginUndoSequence(rvutInsert, true);
-  Data->SetUndoGroupMode(true);
-  bool Result = false;
-  edit_ops::RunProtected(
-      [&] {
-        Data->DeleteSelection_();
-        Result = Data->InsertRTFFromStreamEd_(Stream);
-      },
-      [&] {
-        Data->SetUndoGroupMode(false);
-        Change();
-      });
-  return Result;
+  return InsertStreamEd(Stream, &TRVEditRVData::InsertRTFFromStreamEd_);
 }
 
 bool TCustomViroZereEdit::InsertRVFFromFileEd(const TRVUnicodeString& FileName) {

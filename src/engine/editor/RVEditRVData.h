@@ -290,7 +290,8 @@ class TRVEditRVData : public TViroZereRVData {
   bool CanDelete();
   // Deletes the selection as one step; true when nothing had to be deleted or it was done.
   bool DeleteSelection_();
-  void Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool ThisLevelOnly);
+  // True when the whole document was formatted.
+  bool Reformat_(bool FullFormat, int StartDrawItemNo, int EndDrawItemNo, int ItemsInserted, bool ThisLevelOnly);
 
   // ==== the Enter key (RVEditEnter.cpp) ====
   bool OnEnterPress_(bool Shift, bool Recursive);
