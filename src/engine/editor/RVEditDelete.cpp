@@ -270,7 +270,9 @@ bool TRVEditRVData::DeleteSelection_() {
           ++removed;
         }
         if (EndNo - 1 >= StartNo + 1) {
-          minWidth = std::max(minWidth, CalculateMinItemsWidthPlusEx(StartNo + 1, EndNo - 1));
+          // The primitive measures the items it removes and asks for everything when they were
+          // what made the document as wide as it is (measuring them here too cost a second pass
+          // over a large selection).
           Do_DeleteItems(StartNo + 1, EndNo - 1, fr);
           note(fr);
           removed += EndNo - 1 - StartNo;
