@@ -124,22 +124,6 @@ std::vector<TPiece> CutIntoPieces(const TRVUnicodeString& S, bool TabItems, bool
   return Pieces;
 }
 
-// The viewer's background as the native format reads it.
-class TEditRVFBackground : public TObject, public IRVFBackground {
- public:
-  explicit TEditRVFBackground(TCustomViroZere* Viewer) : FViewer(Viewer) {}
-  int GetRVFBackgroundStyle() const override { return static_cast<int>(FViewer->GetBackgroundStyle()); }
-  void SetRVFBackgroundStyle(int Style) override {
-    if (Style >= bsNoBitmap && Style <= bsBottomRight) FViewer->SetBackgroundStyle(static_cast<TBackgroundStyle>(Style));
-  }
-  TGraphic* GetRVFBackgroundImage() override {
-    return FViewer->Background->EmptyImage() ? nullptr : FViewer->GetBackgroundBitmap();
-  }
-  void SetRVFBackgroundImage(std::unique_ptr<TGraphic> Image) override { FViewer->SetBackgroundBitmap(Image.get()); }
-
- private:
-  TCustomViroZere* FViewer;
-};
 
 // Inserts text at the caret; true when anything was inserted.
 bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoTag, bool CaretBefore) {
@@ -359,8 +343,8 @@ bool TRVEditRVData::InsertRVFFromStreamEd_(TStream* Stream) {
   const int OldCount = ItemCount();
   TCustomViroZere* V = insert_text::Viewer(*this);
   TColor Color = V ? V->GetColor() : clWindow;
-  std::unique_ptr<insert_text::TEditRVFBackground> Back;
-  if (V) Back = std::make_unique<insert_text::TEditRVFBackground>(V);
+  std::unique_ptr<TViewerRVFBackground> Back;
+  if (V) Back = std::make_unique<TViewerRVFBackground>(V);
   bool Full = false, Inserted = false, Protected = false;
   int NewCount = 0;
   const bool Ok = DoInsertRVFFromStream(Stream, Index, Full, Inserted, Protected, NewCount, nullptr, Back.get(), Color,

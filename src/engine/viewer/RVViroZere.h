@@ -701,6 +701,24 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
 extern bool AutoScrollAllowed;
 
 // The viewer as a program places it.
+// A viewer's background as the native format reads and writes it (loading a document, or
+// inserting one into an editor).
+class TViewerRVFBackground : public TObject, public IRVFBackground {
+ public:
+  explicit TViewerRVFBackground(TCustomViroZere* Viewer) : FViewer(Viewer) {}
+  int GetRVFBackgroundStyle() const override { return static_cast<int>(FViewer->GetBackgroundStyle()); }
+  void SetRVFBackgroundStyle(int Style) override {
+    if (Style >= bsNoBitmap && Style <= bsBottomRight) FViewer->SetBackgroundStyle(static_cast<TBackgroundStyle>(Style));
+  }
+  TGraphic* GetRVFBackgroundImage() override {
+    return FViewer->Background->EmptyImage() ? nullptr : FViewer->GetBackgroundBitmap();
+  }
+  void SetRVFBackgroundImage(std::unique_ptr<TGraphic> Image) override { FViewer->SetBackgroundBitmap(Image.get()); }
+
+ private:
+  TCustomViroZere* FViewer;
+};
+
 class TViroZere : public TCustomViroZere {
   TAVRELO_PERSISTENT(TViroZere, TCustomViroZere)
  public:

@@ -40,22 +40,6 @@ void ForEachItem(TCustomRVData* Data, F& Fn, int Depth = 0) {
   }
 }
 
-// The viewer's background as the native format reads and writes it.
-class TViewerRVFBackground : public TObject, public IRVFBackground {
- public:
-  explicit TViewerRVFBackground(TCustomViroZere* Viewer) : FViewer(Viewer) {}
-  int GetRVFBackgroundStyle() const override { return static_cast<int>(FViewer->GetBackgroundStyle()); }
-  void SetRVFBackgroundStyle(int Style) override {
-    if (Style >= bsNoBitmap && Style <= bsBottomRight) FViewer->SetBackgroundStyle(static_cast<TBackgroundStyle>(Style));
-  }
-  TGraphic* GetRVFBackgroundImage() override {
-    return FViewer->Background->EmptyImage() ? nullptr : FViewer->GetBackgroundBitmap();
-  }
-  void SetRVFBackgroundImage(std::unique_ptr<TGraphic> Image) override { FViewer->SetBackgroundBitmap(Image.get()); }
-
- private:
-  TCustomViroZere* FViewer;
-};
 
 }  // namespace
 
