@@ -274,6 +274,18 @@ class TCustomViroZereEdit : public TCustomViroZere {
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void KeyPress(WideChar& Key) override;
 
+  // ==== style, list and style-template application (RVEditStyles.cpp) ====
+
+  // ==== clipboard (RVEditClipboard.cpp) ====
+
+  // ==== drag and drop (RVEditDragDrop.cpp) ====
+
+  // ==== input-method composition (RVEditIME.cpp) ====
+
+  // ==== resizing with the mouse, the item resizer and selection handles, the smart popup button (RVEditResize.cpp) ====
+
+  // ==== live spelling (RVEditLiveSpell.cpp) ====
+
  public:
   // ---- events ----
   TRVItemTextEditEvent OnItemTextEdit;

@@ -360,6 +360,10 @@ class TRVEditRVData : public TViroZereRVData {
                       TRVParaListOperation Operation);
   void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
 
+  // ==== resizing items with the mouse (RVEditResize.cpp) ====
+
+  // ==== live spelling (RVEditLiveSpell.cpp) ====
+
   // ==== fields ====
   int FPrevTextStyleNo = 0;
   TRVTag FCurTag;
