@@ -64,7 +64,9 @@ enum TRVState : std::uint8_t {
   // Editing states.
   rvstFinalizingUndo, rvstDoNotClearCurTag, rvstCreatingInplace, rvstCompletelySelected, rvstKeyPress,
   // The next character message is not typed (its key was handled otherwise).
-  rvstIgnoreNextChar
+  rvstIgnoreNextChar,
+  // The selection is being rebuilt after a style or list change (no item resizer is made).
+  rvstInvalidSelection
 };
 using TRVStates = TSet<TRVState, 40>;
 

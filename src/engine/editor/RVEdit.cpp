@@ -59,6 +59,7 @@ bool TCustomViroZereEdit::BeforeChange(bool FromOutside) {
   }
   Data->PrepareForEdit();
   if (TCustomViroZereEdit* Root = GetRootEditor()) Root->ClearSoftPageBreaks();
+  HideSmartPopup();
   return true;
 }
 
@@ -70,7 +71,7 @@ bool TCustomViroZereEdit::QueryChanging() {
 
 void TCustomViroZereEdit::DoChange(bool AClearRedo) {
   TRVEditRVData* Data = GetEditRVData();
-  Data->FResizer.reset();
+  Data->CreateResizer();
   FModified = true;
   ClearSoftPageBreaks();
   Data->ClearJumpsInfo();
@@ -83,13 +84,15 @@ void TCustomViroZereEdit::DoChange(bool AClearRedo) {
   const bool Grouping = Data->UndoList->GroupModeCount > 0 ||
                         GetTopLevelEditor()->GetEditRVData()->UndoList->GroupModeCount > 0;
   TRVWordEnumThread* Thread = GetRootWordEnumThread();
-  if (Grouping) return;
-  if (Thread) {
-    Thread->Stop(true);
-    Thread->ContinueCheck();
-  } else if (GetLiveSpellingMode() == rvlspOnChange) {
-    StartLiveSpelling();
+  if (!Grouping) {
+    if (Thread) {
+      Thread->Stop(true);
+      Thread->ContinueCheck();
+    } else if (GetLiveSpellingMode() == rvlspOnChange) {
+      StartLiveSpelling();
+    }
   }
+  HideSmartPopup();
 }
 
 // ---- current styles and caret events ----

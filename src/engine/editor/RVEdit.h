@@ -10,6 +10,7 @@
 
 #include "engine/document/RVBreakItem.h"
 #include "engine/editor/RVEditRVData.h"
+#include "engine/editor/RVSmartPopup.h"
 #include "engine/foundation/RVSearchOptions.h"
 #include "engine/viewer/RVViroZere.h"
 
@@ -283,6 +284,37 @@ class TCustomViroZereEdit : public TCustomViroZere {
   // ==== input-method composition (RVEditIME.cpp) ====
 
   // ==== resizing with the mouse, the item resizer and selection handles, the smart popup button (RVEditResize.cpp) ====
+ public:
+  // The smart popup button's look and behaviour (made on first use, kept by the viewer).
+  TRVSmartPopupProperties* GetSmartPopupProperties();
+  void SetSmartPopupProperties(TRVSmartPopupProperties* Value);
+  // Shows the smart popup button at the caret item of the innermost editor, or moves a shown one
+  // there.
+  void ShowSmartPopup();
+  // Frees a shown button.
+  void HideSmartPopup();
+  TRVSmartPopupButton* GetSmartPopupButton() const { return FSmartPopupButton.get(); }
+  // Places a shown button at its item again (after scrolling or formatting).
+  void UpdateSmartPopupPosition();
+  // The smart popup shortcut clicks a shown button; true when the key was taken.
+  bool SmartPopupShortcut(WORD Key, TShiftState Shift);
+  // After a picture or a control was resized with the mouse: the document, the item and -1, -1.
+  std::function<void(TCustomViroZereEdit* Sender, TCustomRVFormattedData* RVData, int ItemNo, int Val1, int Val2)>
+      OnItemResize;
+
+ protected:
+  void AfterShowSmartPopup() override;
+  // A pan gesture that begins on a resize handle (or comes while one is dragged) resizes the item.
+  void DoGesture(const TGestureEventInfo& EventInfo, bool& Handled) override;
+  void DoVScrolled() override;
+  void DoHScrolled() override;
+
+ private:
+  std::unique_ptr<TRVSmartPopupButton> FSmartPopupButton;
+  // A button hidden while its menu was open, freed once the menu has returned.
+  std::unique_ptr<TRVSmartPopupButton> FRetiredSmartPopupButton;
+
+ protected:
 
   // ==== live spelling (RVEditLiveSpell.cpp) ====
 

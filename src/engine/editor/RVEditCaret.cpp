@@ -106,7 +106,10 @@ void TRVEditRVData::ChangeCaret(bool /*ForceCreate*/, bool ScrollToCaret, bool D
   TCustomViroZereEdit* editor = GetEditor();
   TRVScroller* control = GetScroller();
   const bool pageLayout = GetScaleViroZereInterface() != nullptr;
-  if (RefreshBefore && !pageLayout && control && control->HandleAllocated()) UpdateWindow(control->GetHandle());
+  if (RefreshBefore && !pageLayout) {
+    UpdateResizer();
+    if (control && control->HandleAllocated()) UpdateWindow(control->GetHandle());
+  }
   const bool focused = control && control->Focused();
   auto hideCaret = [&] {
     if (focused) HideCaret(control->GetHandle());

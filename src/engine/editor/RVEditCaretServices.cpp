@@ -168,6 +168,7 @@ void TRVEditRVData::DoOnSelection(bool AllowScrolling) {
     CaretDrawItemNo = FSelEndNo;
     OnChangeCaretLine(FSelEndOffs - 2);
   }
+  CreateResizer();
   ChangeCaret(false, AllowScrolling, false, false);
   ResetAniBackground();
 }

@@ -68,6 +68,7 @@ void TCustomViroZereEdit::ProcessKeyDown(WORD& Key, TShiftState Shift) {
   TRVEditRVData* Data = GetEditRVData();
   Data->PrepareForEdit();
   TCustomViroZere::KeyDown(Key, Shift);
+  if (SmartPopupShortcut(Key, Shift)) Key = 0;
   const bool S = Shift.Contains(ssShift), C = Shift.Contains(ssCtrl), A = Shift.Contains(ssAlt);
 
   // Alt+keypad digits collect a code that starts with 0; anything else forgets it.

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/editor/RVItemResizer.h"
 #include "engine/editor/RVUndo.h"
 #include "engine/viewer/RVIntProperty.h"
 #include "engine/viewer/RVRootData.h"
@@ -361,6 +362,41 @@ class TRVEditRVData : public TViroZereRVData {
   void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
 
   // ==== resizing items with the mouse (RVEditResize.cpp) ====
+  // Makes the resizer when the selection is exactly one resizable item that may be changed (the
+  // old one goes in any case); nothing while the selection is invalid.
+  void CreateResizer();
+  void DestroyResizer();
+  // Makes the resizer again when its draw item is gone or replaced.
+  void UpdateResizer();
+  TRVItemResizer* GetResizer() const { return FResizer.get(); }
+  // The handle at a client point (false without a resizer).
+  bool GetResizeHandleAt(int X, int Y, bool ExtraRadius, TRVResizeHandleIndex& Index);
+  // A press on a handle starts a resize drag, moves drag the frame and the release applies the
+  // size; everything else is the viewer's.
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // Cancels an item's own drag or the resize drag; true when something was cancelled.
+  bool CancelResize() override;
+  void AdjustMouseUpSelection() override;
+  TCursor GetNormalCursor() override;
+  void DrawItemResizer(TCanvas* Canvas, int XShift, int YShift, bool StrictTop, bool StrictBottom, bool PrintMode,
+                       int FirstDItemNo, int LastDItemNo) override;
+  // Gives the item a new outer size in pixels (borders included) as one undo step.
+  void ResizeItem(int ItemNo, int Width, int Height);
+  // Sets the bounds of a control item's control, reformatting around it when asked.
+  void ResizeControl(int ItemNo, int NewWidth, int NewHeight, bool Reformat);
+  // The drag of a pan gesture: begins on a handle (touch radius), follows the finger, applies the
+  // size at the end; false when the gesture is not a resize. X, Y are client coordinates.
+  bool ResizeGesture(bool Begin, bool End, bool Inertia, TShiftState Shift, int X, int Y);
+
+ private:
+  // Turns a client point into a point of the document.
+  void ClientToDocument(int& X, int& Y);
+  void StartResizeFrame();
+  void StopResizeFrame();
+
+ public:
 
   // ==== live spelling (RVEditLiveSpell.cpp) ====
 
@@ -368,7 +404,7 @@ class TRVEditRVData : public TViroZereRVData {
   int FPrevTextStyleNo = 0;
   TRVTag FCurTag;
   int FCurTagStyleNo = -1;
-  std::unique_ptr<TObject> FResizer;  // the resize handles of the selected object (the item resizer)
+  std::unique_ptr<TRVItemResizer> FResizer;  // the resize handles of the selected object
   TObject* ResizingControl = nullptr;
   int FUpDownMovingX = INT_MAX;  // meaningful in the absolute root data
   std::unique_ptr<TRVEditRootEvents> FRootEditEvents;

@@ -64,6 +64,7 @@ bool TRVEditRVData::Format_(bool OnlyResized, bool ForceFormat, bool NoScroll, i
       Deselect(nullptr, false);
       CaretToDocumentStart(*this);
     }
+    CreateResizer();
     // The current styles are taken from the caret only on the first formatting after loading.
     ChangeCaret(false, false, !State.Contains(rvstEditorUnformatted), false);
     if (CallOnFormat) DoAfterFormatAndCaretPositioning(false);
@@ -119,9 +120,7 @@ void TRVEditRVData::EndItemModifyEx(int ItemNo, int ModifyData, int SelStartNo, 
 }
 
 void TRVEditRVData::ChangeEx(bool ClearRedo) {
-  // The item resizer and the selection handles are made by units not built yet; a stale resizer
-  // is dropped rather than left pointing at old draw items.
-  FResizer.reset();
+  if (FResizer) CreateResizer();
   ResetUpDownMovingX();
   if (FEditor) FEditor->SetModified(true);
   if (!State.Contains(rvstDoNotClearCurTag)) {

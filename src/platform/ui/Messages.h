@@ -124,7 +124,9 @@ constexpr Cardinal CM_VISIBLECHANGED = CM_BASE + 45;
 constexpr Cardinal CM_CTL3DCHANGED = CM_BASE + 15;
 constexpr Cardinal CM_BORDERCHANGED = CM_BASE + 59;
 constexpr Cardinal CM_ENABLEDCHANGED = CM_BASE + 0;
-// The pointer left the control's window; a hint is about to show (LParam: the THintInfo).
+// The pointer entered or left the control's window; a hint is about to show (LParam: the
+// THintInfo).
+constexpr Cardinal CM_MOUSEENTER = CM_BASE + 19;
 constexpr Cardinal CM_MOUSELEAVE = CM_BASE + 20;
 constexpr Cardinal CM_HINTSHOW = CM_BASE + 48;
 // Whether the control handles a key itself that a dialog would otherwise take (WParam: the

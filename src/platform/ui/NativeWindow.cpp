@@ -198,6 +198,8 @@ bool TClientArea::event(QEvent* e) {
   return QWidget::event(e);
 }
 
+void TClientArea::enterEvent(QEnterEvent*) { FOwner->Send(CM_MOUSEENTER, 0, 0); }
+
 void TClientArea::leaveEvent(QEvent*) { FOwner->Send(CM_MOUSELEAVE, 0, 0); }
 
 void TClientArea::contextMenuEvent(QContextMenuEvent* e) {

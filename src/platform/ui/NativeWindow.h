@@ -33,6 +33,7 @@ class TClientArea : public QWidget {
   void keyReleaseEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
 
