@@ -110,6 +110,9 @@ void TRVEditRVData::ChangeCaret(bool /*ForceCreate*/, bool ScrollToCaret, bool D
     UpdateResizer();
     if (control && control->HandleAllocated()) UpdateWindow(control->GetHandle());
   }
+  // Handles left from a selection that is gone (a deselection without events) would keep the
+  // caret hidden.
+  if (FResizer && !FResizer->IsDragging() && !SelectionExists(false, false)) DestroyResizer();
   const bool focused = control && control->Focused();
   auto hideCaret = [&] {
     if (focused) HideCaret(control->GetHandle());
