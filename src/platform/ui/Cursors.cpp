@@ -84,6 +84,13 @@ struct TResources {
   std::map<std::u16string, std::unique_ptr<TCursorImage>> Cursors;
   std::map<int, HCURSOR> Screen;
   TCursorImage Hand{csHand, {}, 0, 0};
+  TCursorImage Standard[7] = {{csArrow, {}, 0, 0},    {csCross, {}, 0, 0}, {csIBeam, {}, 0, 0},
+                              {csSizeNESW, {}, 0, 0}, {csSizeNS, {}, 0, 0}, {csSizeNWSE, {}, 0, 0},
+                              {csSizeWE, {}, 0, 0}};
+  TResources() {
+    const int ids[] = {-2, -3, -4, -6, -7, -8, -9};
+    for (int i = 0; i < 7; ++i) Screen[ids[i]] = &Standard[i];
+  }
 };
 
 TResources& Res() {

@@ -8,7 +8,7 @@
 #include "platform/graphics/Pictures.h"
 
 // A cursor: either a standard shape of the window system or an image with a hot spot.
-enum TCursorShape { csCustom, csArrow, csIBeam, csHand };
+enum TCursorShape { csCustom, csArrow, csIBeam, csHand, csCross, csSizeNS, csSizeWE, csSizeNWSE, csSizeNESW };
 struct TCursorImage {
   TCursorShape Shape = csCustom;
   TPixelImage Image;  // csCustom only; transparent pixels have alpha 0
@@ -23,6 +23,9 @@ HCURSOR LoadCursorResource(std::u16string_view Name);
 HCURSOR LoadSystemHandCursor();
 
 // The screen's cursor table. Setting nullptr removes the entry; an unknown id answers nullptr.
+// It starts with the window system's standard shapes under the class library's ids: the arrow
+// (-2), the cross (-3), the I-beam (-4) and the sizing arrows NE-SW (-6), N-S (-7), NW-SE (-8) and
+// W-E (-9).
 void SetScreenCursor(int Id, HCURSOR Cursor);
 HCURSOR GetScreenCursor(int Id);
 

@@ -12,6 +12,11 @@ QCursor ToQtCursor(HCURSOR Cursor) {
     case csArrow: return QCursor(Qt::ArrowCursor);
     case csIBeam: return QCursor(Qt::IBeamCursor);
     case csHand: return QCursor(Qt::PointingHandCursor);
+    case csCross: return QCursor(Qt::CrossCursor);
+    case csSizeNS: return QCursor(Qt::SizeVerCursor);
+    case csSizeWE: return QCursor(Qt::SizeHorCursor);
+    case csSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
+    case csSizeNESW: return QCursor(Qt::SizeBDiagCursor);
     case csCustom: break;
   }
   const TPixelImage& p = Cursor->Image;
@@ -32,6 +37,11 @@ TCursorImage FromQtCursor(const QCursor& q) {
     case Qt::ArrowCursor: r.Shape = csArrow; return r;
     case Qt::IBeamCursor: r.Shape = csIBeam; return r;
     case Qt::PointingHandCursor: r.Shape = csHand; return r;
+    case Qt::CrossCursor: r.Shape = csCross; return r;
+    case Qt::SizeVerCursor: r.Shape = csSizeNS; return r;
+    case Qt::SizeHorCursor: r.Shape = csSizeWE; return r;
+    case Qt::SizeFDiagCursor: r.Shape = csSizeNWSE; return r;
+    case Qt::SizeBDiagCursor: r.Shape = csSizeNESW; return r;
     default: break;
   }
   const QImage img = q.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);

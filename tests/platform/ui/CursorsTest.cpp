@@ -74,3 +74,16 @@ TEST(ScreenCursors, HandedToTheWindowSystem) {
   SetScreenCursor(-4322, nullptr);
   EXPECT_EQ(WindowSystemScreenCursor(-4322).Shape, csArrow);
 }
+
+TEST(ScreenCursors, TheTableStartsWithTheStandardShapes) {
+  const struct {
+    int Id;
+    TCursorShape Shape;
+  } cases[] = {{-2, csArrow},     {-3, csCross},    {-4, csIBeam},   {-6, csSizeNESW},
+               {-7, csSizeNS},    {-8, csSizeNWSE}, {-9, csSizeWE}};
+  for (const auto& c : cases) {
+    ASSERT_NE(GetScreenCursor(c.Id), nullptr) << c.Id;
+    EXPECT_EQ(GetScreenCursor(c.Id)->Shape, c.Shape) << c.Id;
+    EXPECT_EQ(WindowSystemScreenCursor(c.Id).Shape, c.Shape) << c.Id;
+  }
+}
