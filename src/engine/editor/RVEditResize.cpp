@@ -317,6 +317,8 @@ void TCustomViroZereEdit::ShowSmartPopup() {
     FSmartPopupButton->SetSmartPopupProperties(GetSmartPopupProperties());
     FSmartPopupButton->SetParent(this);
   }
+  // On the screen the button is a window of its own inside the editor's.
+  if (HandleAllocated()) FSmartPopupButton->HandleNeeded();
   AfterShowSmartPopup();
 }
 
