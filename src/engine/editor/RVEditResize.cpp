@@ -194,8 +194,8 @@ void TRVEditRVData::AdjustMouseUpSelection() {
   FSelEndOffs = 1;
 }
 
-void TRVEditRVData::DrawItemResizer(TCanvas* Canvas, int XShift, int YShift, bool /*StrictTop*/,
-                                    bool /*StrictBottom*/, bool PrintMode, int FirstDItemNo, int LastDItemNo) {
+void TRVEditRVData::DrawItemResizer(TCanvas* Canvas, int XShift, int YShift, bool /*StrictTop*/, bool /*StrictBottom*/,
+                                    bool PrintMode, int FirstDItemNo, int LastDItemNo) {
   if (PrintMode || !FResizer) return;
   const int dno = FResizer->GetDrawItemNo();
   if (dno < FirstDItemNo || dno > LastDItemNo) return;

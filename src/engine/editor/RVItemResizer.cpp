@@ -54,13 +54,13 @@ using namespace rvitemresizer_detail;
 
 // ---- the item resizer ---------------------------------------------------------------------------
 
-TRVItemResizer::TRVItemResizer(TRVDrawLineInfo* ADrawItem, TCustomRVItemInfo* AItem, int ADrawItemNo,
-                               int ABorderWidth, int ABorderHeight, bool ARotated, TCustomRVFormattedData* ARVData) {
+TRVItemResizer::TRVItemResizer(TRVDrawLineInfo* ADrawItem, TCustomRVItemInfo* AItem, int ADrawItemNo, int ABorderWidth,
+                               int ABorderHeight, bool ARotated, TCustomRVFormattedData* ARVData) {
   UpdateItem(ADrawItem, AItem, ADrawItemNo, ABorderWidth, ABorderHeight, ARotated, ARVData);
 }
 
-void TRVItemResizer::UpdateItem(TRVDrawLineInfo* ADrawItem, TCustomRVItemInfo* AItem, int ADrawItemNo,
-                                int ABorderWidth, int ABorderHeight, bool ARotated, TCustomRVFormattedData* ARVData) {
+void TRVItemResizer::UpdateItem(TRVDrawLineInfo* ADrawItem, TCustomRVItemInfo* AItem, int ADrawItemNo, int ABorderWidth,
+                                int ABorderHeight, bool ARotated, TCustomRVFormattedData* ARVData) {
   FDrawItem = ADrawItem;
   FItem = AItem;
   FDrawItemNo = ADrawItemNo;
@@ -452,8 +452,7 @@ void TRVSelectionHandles::Draw(TCanvas* Canvas, int XOffs, int YOffs, TRVStyle* 
   if (gi) gi->RestoreClipRgn(Canvas, rgn, rgnValid);
 }
 
-void TRVSelectionHandles::DrawHandle(TCanvas* Canvas, int X, int Bottom, TSize Offset, bool Start,
-                                     TRVStyle* RVStyle) {
+void TRVSelectionHandles::DrawHandle(TCanvas* Canvas, int X, int Bottom, TSize Offset, bool Start, TRVStyle* RVStyle) {
   const double F = ScaleFactor(), D = DrawnSize();
   const int r = RoundHalfEven(D), half = RoundHalfEven(D / 2);
   const bool circles = RVStyle && RVStyle->SelectionHandleKind == rvshkCircle;

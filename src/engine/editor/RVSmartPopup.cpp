@@ -135,19 +135,13 @@ void TRVSmartPopupButton::MouseLeave() {
 
 void TRVSmartPopupButton::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CM_MOUSEENTER:
-      MouseEnter();
-      return;
-    case CM_MOUSELEAVE:
-      MouseLeave();
-      return;
+    case CM_MOUSEENTER: MouseEnter(); return;
+    case CM_MOUSELEAVE: MouseLeave(); return;
     case WM_ERASEBKGND:
       // The paint covers the whole button.
       Message.Result = 1;
       return;
-    case WM_RVSMARTPOPUPCLICK:
-      ShowSmartPopupMenu();
-      return;
+    case WM_RVSMARTPOPUPCLICK: ShowSmartPopupMenu(); return;
     default: TCustomControl::Dispatch(Message);
   }
 }

@@ -121,10 +121,14 @@ TEST_F(Resize, HandlesAreHitAndDrawnWhereTheyLie) {
     TRVResizeHandleIndex Index;
     TCursor Cursor;
   } hits[] = {
-      {3, 3, true, rvrhLeftTop, crRVSizeNWSE},     {37, 3, true, rvrhRightTop, crRVSizeNESW},
-      {37, 17, true, rvrhRightBottom, crRVSizeNWSE}, {3, 17, true, rvrhLeftBottom, crRVSizeNESW},
-      {20, 3, true, rvrhTop, crRVSizeNS},            {37, 10, true, rvrhRight, crRVSizeWE},
-      {20, 17, true, rvrhBottom, crRVSizeNS},        {3, 10, true, rvrhLeft, crRVSizeWE},
+      {3, 3, true, rvrhLeftTop, crRVSizeNWSE},
+      {37, 3, true, rvrhRightTop, crRVSizeNESW},
+      {37, 17, true, rvrhRightBottom, crRVSizeNWSE},
+      {3, 17, true, rvrhLeftBottom, crRVSizeNESW},
+      {20, 3, true, rvrhTop, crRVSizeNS},
+      {37, 10, true, rvrhRight, crRVSizeWE},
+      {20, 17, true, rvrhBottom, crRVSizeNS},
+      {3, 10, true, rvrhLeft, crRVSizeWE},
       {12, 10, false, rvrhLeftTop, 0},
   };
   for (const auto& h : hits) {

@@ -75,8 +75,8 @@ struct ResizeX11 : ::testing::Test {
   // The screen point of the picture's bottom-right corner plus (DX, DY).
   std::string Corner(int DX, int DY) const {
     TPoint p(PicDI()->GetObjectLeft() + PicDI()->GetObjectWidth() - 2 + DX - D()->GetHOffs(),
-             D()->GetTransformedDItemObjectTop(D()->GetItem(PicNo)->DrawItemNo) + PicDI()->GetObjectHeight() - 2 +
-                 DY - D()->GetVOffs());
+             D()->GetTransformedDItemObjectTop(D()->GetItem(PicNo)->DrawItemNo) + PicDI()->GetObjectHeight() - 2 + DY -
+                 D()->GetVOffs());
     ClientToScreen(Editor->GetHandle(), &p);
     return std::to_string(p.X) + " " + std::to_string(p.Y);
   }
