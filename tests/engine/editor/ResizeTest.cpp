@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "EditorTestUtil.h"
+#include "engine/document/RVControlItem.h"
 #include "engine/document/RVGraphicItem.h"
 #include "engine/editor/RVItemResizer.h"
 #include "engine/editor/RVSmartPopup.h"
 #include "engine/layout/DrawLines.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include "support/PageLayoutDouble.h"
 
 namespace {
@@ -274,6 +276,55 @@ TEST_F(Resize, TheStoredSizeLeavesOutTheBordersAndIsNeverZero) {
   Editor->SetReadOnly(true);
   Data->ResizeItem(PicNo, 50, 50);
   EXPECT_EQ(ExtraInt(rvepImageWidth), 1);
+}
+
+TEST_F(Resize, AFingerDragsAHandleWithThePanGesture) {
+  SelectPicture();
+  ASSERT_NE(Data->GetResizer(), nullptr);
+  auto pan = [&](TInteractiveGestureFlags Flags, TPoint P) {
+    TGestureEventInfo info;
+    info.GestureID = igiPan;
+    info.Flags = Flags;
+    info.Location = P;
+    return Editor->Perform(WM_GESTURE, 0, reinterpret_cast<LPARAM>(&info));
+  };
+  // Within the touch radius of the corner, though outside its square.
+  EXPECT_EQ(pan({gfBegin}, At(rvrhRightBottom, 8, 8)), 1);
+  EXPECT_EQ(pan({}, At(rvrhRightBottom, 48, 13)), 1);
+  EXPECT_EQ(pan({gfInertia}, At(rvrhRightBottom, 90, 90)), 1);
+  EXPECT_EQ(pan({gfEnd}, At(rvrhRightBottom, 48, 13)), 1);
+  EXPECT_EQ(Size(), "80x40");
+  EXPECT_EQ(Editor->UndoAction(), rvutResize);
+  // A pan that does not begin on a handle is the viewer's.
+  ASSERT_NE(Data->GetResizer(), nullptr);
+  pan({gfBegin}, TPoint(1, 150));
+  EXPECT_FALSE(Data->GetResizer()->IsDragging());
+}
+
+TEST_F(Resize, AControlTakesItsNewSizeAsOneUndoStep) {
+  auto* button = new TButton(nullptr);
+  button->SetBounds(0, 0, 40, 20);
+  auto* item = new TRVControlItemInfo(Data, button, rvvaBaseline);
+  item->Spacing = 2;
+  item->ParaNo = -1;
+  Data->AddItem(u"", item);
+  button->SetParent(Editor.get());
+  Editor->Format();
+  const int no = Data->ItemCount() - 1;
+  Data->ResizeItem(no, 64, 34);
+  EXPECT_EQ(button->GetWidth(), 60);
+  EXPECT_EQ(button->GetHeight(), 30);
+  EXPECT_EQ(Data->DrawItems->Get(item->DrawItemNo)->Width, 64);
+  EXPECT_EQ(Data->ResizingControl, nullptr);
+  Editor->Undo();
+  EXPECT_EQ(button->GetWidth(), 40);
+  EXPECT_EQ(button->GetHeight(), 20);
+  // Set from outside (the control asked for it): no undo step, reformatted around it.
+  const int steps = Data->UndoList->Count();
+  Data->ResizeControl(no, 100, 20, true);
+  EXPECT_EQ(button->GetWidth(), 100);
+  EXPECT_EQ(Data->DrawItems->Get(item->DrawItemNo)->Width, 104);
+  EXPECT_EQ(Data->UndoList->Count(), steps);
 }
 
 TEST_F(Resize, AClickOnAPictureSelectsIt) {
