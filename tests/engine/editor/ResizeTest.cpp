@@ -248,12 +248,26 @@ TEST_F(Resize, CornerDragResizesAsOneUndoStepThatRestoresBothSizes) {
 
 TEST_F(Resize, EscapeCancelsTheDragAndTheReleaseDoesNothing) {
   SelectPicture();
+  auto shot = [&] {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf32bit);
+    bmp.SetSize(400, 300);
+    Editor->PaintTo(bmp.GetCanvas()->GetHandle(), 0, 0);
+    return bmp.ToPixels().Pixels;
+  };
+  const auto before = shot();
   const int steps = Data->UndoList->Count();
   Mouse(WM_LBUTTONDOWN, At(rvrhRightBottom), MK_LBUTTON);
+  Mouse(WM_MOUSEMOVE, At(rvrhRightBottom, 10, 10), MK_LBUTTON);
   Mouse(WM_MOUSEMOVE, At(rvrhRightBottom, 30, 30), MK_LBUTTON);
   ASSERT_TRUE(Data->GetResizer()->IsDragging());
+  // The frame shows (once, at the last place) while dragging and goes with Escape.
+  const auto dragging = shot();
+  EXPECT_NE(dragging, before);
+  EXPECT_EQ(shot(), dragging);
   Editor->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(Data->GetResizer()->IsDragging());
+  EXPECT_EQ(shot(), before);
   Mouse(WM_LBUTTONUP, At(rvrhRightBottom, 30, 30));
   EXPECT_EQ(Size(), "40x20");
   EXPECT_EQ(Data->UndoList->Count(), steps);
