@@ -358,7 +358,32 @@ class TRVEditRVData : public TViroZereRVData {
   void ApplyStyleConversion_(int UserData, TRVEStyleConversionType ConvType, bool Recursive);
   void ApplyListStyle(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, bool ARecursive,
                       TRVParaListOperation Operation);
+  // The inner loop over the paragraph starts of StartNo..EndNo, from the last: the items added
+  // (negative: removed), the range's end and the selection's bounds follow the changes; the lists
+  // of variable-width markers met are collected for renumbering what follows.
+  void ApplyListStyle_(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, TRVParaListOperation Operation,
+                       int& ItemsAdded, int StartNo, int& EndNo, int& SelStartNo, int& SelStartOffs, int& SelEndNo,
+                       int& SelEndOffs, TRVIntegerList* ListNos, int& LastVWMarkerIndex);
+  // Beeps unless the root uses style templates. Every style that names a template is derived
+  // again from the new collection, equal styles are merged (the documents renumbered), then the
+  // collection is replaced; everything is recorded.
   void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
+  // True when styles were merged and SubDoc renumbered (recorded on List).
+  bool ApplyChangedStyleTemplatesToParagraphs(TRVStyleTemplateCollection* NewStyleTemplates, TCustomRVData* SubDoc,
+                                              TRVUndoList* List);
+  bool ApplyChangedStyleTemplatesToText(TRVStyleTemplateCollection* NewStyleTemplates, TCustomRVData* SubDoc,
+                                        TRVUndoList* List);
+  // Raises the current-style change events of the active editor, changed or not.
+  void CallStyleChangeEvents();
+  // The document's renumbering, and the current styles with it.
+  void ChangeParagraphStyles(const TRVIntegerList* ParaMapList, const TRVIntegerList* NewIndices,
+                             TRVIntegerList* OldIndices, int& Index) override;
+  void ChangeTextStyles(const TRVIntegerList* TextMapList, const TRVIntegerList* NewIndices,
+                        TRVIntegerList* OldIndices, int& Index) override;
+  // The current styles count as used; after a deletion they are renumbered and the undo lists
+  // (which hold old numbers) are cleared.
+  void MarkStylesInUse(TRVDeleteUnusedStylesData* Data) override;
+  void AfterDeleteUnusedStyles(TRVDeleteUnusedStylesData* Data) override;
 
   // ==== resizing items with the mouse (RVEditResize.cpp) ====
 

@@ -1,0 +1,348 @@
+// Text styles applied to exactly the selected characters (items split at the selection's edges
+// and joined again afterwards), lists made, removed and moved between levels paragraph by
+// paragraph, and the style templates replaced with every style derived again and equal styles
+// merged; each as one undo step.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "EditorTestUtil.h"
+#include "engine/document/RVDeleteUnusedStyles.h"
+#include "engine/document/RVMarkerItem.h"
+#include "engine/styles/ListInfo.h"
+#include "engine/styles/StyleTemplate.h"
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+struct StyleApply : EditorFixture {
+  int TextEvents = 0, ParaEvents = 0;
+
+  void SetUp() override {
+    EditorFixture::SetUp();
+    Sheet.TextStyles()->Items(1)->Style.Include(fsBold);
+    Editor->OnCurTextStyleChanged = [this](TObject*) { ++TextEvents; };
+    Editor->OnCurParaStyleChanged = [this](TObject*) { ++ParaEvents; };
+  }
+  void Format() {
+    Editor->HandleNeeded();
+    Editor->Format();
+  }
+  void Select(int StartItem, int StartOffs, int EndItem, int EndOffs) {
+    Data->SetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs);
+  }
+  std::string Selected() const { return ToUtf8(Data->GetSelTextW()); }
+  // The items only, as Snap writes them.
+  std::string Items() const {
+    const std::string s = Snap();
+    return s.substr(0, s.find(" cp"));
+  }
+  // Each paragraph as "[list:level, R from]text|text", paragraphs separated by " / ".
+  std::string Lists() const {
+    std::string r;
+    for (int i = 0; i < Data->ItemCount(); ++i) {
+      TCustomRVItemInfo* it = Data->GetItem(i);
+      if (i > 0) r += it->GetSameAsPrev() ? "|" : " / ";
+      if (auto* m = dynamic_cast<TRVMarkerItemInfo*>(it)) {
+        r += "[" + std::to_string(m->ListNo) + ":" + std::to_string(m->Level);
+        if (m->Reset) r += " R" + std::to_string(m->StartFrom);
+        r += "]";
+      } else {
+        r += ToUtf8(Data->GetItemTextW(i));
+      }
+    }
+    return r;
+  }
+  // A numbered list of three levels.
+  int AddNumberedList() {
+    TRVListInfo* list = Sheet.ListStyles()->Add();
+    for (int i = 0; i < 3; ++i) list->Levels()->Add()->ListType = rvlstDecimal;
+    return list->GetIndex();
+  }
+};
+
+// ---- text styles ---------------------------------------------------------------------------------
+
+TEST_F(StyleApply, BoldOnTheMiddleOfARunSplitsItPlainJoinsItOneUndoRestoresBold) {
+  Add(u"Hello world", 0, 0);
+  Format();
+  Select(0, 3, 0, 8);
+  Editor->ApplyTextStyle(1);
+  EXPECT_EQ(Items(), "He@0/0 llo w@1/0S orld@0/0S");
+  EXPECT_EQ(Selected(), "llo w");
+  EXPECT_EQ(Data->UndoList->Count(), 1);
+  EXPECT_EQ(Editor->GetCurTextStyleNo(), 1);
+
+  Editor->ApplyTextStyle(0);
+  EXPECT_EQ(Items(), "Hello world@0/0");
+  EXPECT_EQ(Selected(), "llo w");
+  EXPECT_EQ(Data->UndoList->Count(), 2);
+
+  Editor->Undo();
+  EXPECT_EQ(Items(), "He@0/0 llo w@1/0S orld@0/0S");
+  Editor->Undo();
+  EXPECT_EQ(Items(), "Hello world@0/0");
+  Editor->Redo();
+  Editor->Redo();
+  EXPECT_EQ(Items(), "Hello world@0/0");
+  // Every item still has its draw items after all that.
+  for (int i = 0; i < Data->ItemCount(); ++i) EXPECT_GE(Data->GetItem(i)->DrawItemNo, 0);
+}
+
+// Where the selection's edges fall decides which items split; joining after the conversion and
+// one undo put the document back as it was.
+TEST_F(StyleApply, SelectionEdgesAcrossItemsAndParagraphs) {
+  struct Case {
+    const char* Name;
+    int S, SO, E, EO;
+    const char* After;
+    const char* Sel;
+  };
+  const Case Cases[] = {
+      {"head of an item", 0, 1, 0, 3, "ab@1/0 cdef@0/0S gh@2/0S ijkl@0/0", "ab"},
+      {"tail of an item", 0, 3, 0, 7, "ab@0/0 cdef@1/0S gh@2/0S ijkl@0/0", "cdef"},
+      {"whole item", 0, 1, 0, 7, "abcdef@1/0 gh@2/0S ijkl@0/0", "abcdef"},
+      {"tail into the next item's head", 0, 5, 1, 2, "abcd@0/0 efg@1/0S h@2/0S ijkl@0/0", "efg"},
+      {"across a paragraph", 1, 2, 2, 3, "abcdef@0/0 g@2/0S h@1/0S ij@1/0 kl@0/0S", "h\r\nij"},
+  };
+  Add(u"abcdef", 0, 0);
+  Add(u"gh", 2, 0, '+');
+  Add(u"ijkl", 0, 0);
+  Format();
+  const std::string Before = Items();
+  for (const Case& c : Cases) {
+    SCOPED_TRACE(c.Name);
+    Select(c.S, c.SO, c.E, c.EO);
+    Editor->ApplyTextStyle(1);
+    EXPECT_EQ(Items(), c.After);
+    EXPECT_EQ(Selected(), c.Sel);
+    Editor->Undo();
+    EXPECT_EQ(Items(), Before);
+  }
+}
+
+TEST_F(StyleApply, BackwardSelectionKeepsItsDirection) {
+  Add(u"Hello world", 0, 0);
+  Format();
+  Select(0, 8, 0, 3);
+  Editor->ApplyTextStyle(1);
+  EXPECT_EQ(Selected(), "llo w");
+  int sNo, sOffs, eNo, eOffs;
+  Data->GetSelectionBoundsEx(sNo, sOffs, eNo, eOffs, false);
+  EXPECT_EQ(sNo, 1);
+  EXPECT_EQ(sOffs, 6);  // it starts after "llo w", where the user started it
+  EXPECT_TRUE(eNo < sNo || (eNo == sNo && eOffs < sOffs));
+}
+
+TEST_F(StyleApply, WithoutSelectionOnlyTheCurrentStyleChangesButAnEmptyItemTakesIt) {
+  Add(u"text", 0, 0);
+  Add(u"", 0, 1);
+  Format();
+  Data->SetCaretAtItem(0, 3);
+  Editor->ApplyTextStyle(2);
+  EXPECT_EQ(Items(), "text@0/0 @0/1");
+  EXPECT_EQ(Editor->GetCurTextStyleNo(), 2);
+  EXPECT_EQ(Data->UndoList->Count(), 0);
+
+  Data->SetCaretAtItem(1, 1);
+  Editor->ApplyTextStyle(1);
+  EXPECT_EQ(Items(), "text@0/0 @1/1");
+  EXPECT_EQ(Editor->GetCurTextStyleNo(), 1);
+  EXPECT_EQ(Data->UndoList->Count(), 1);
+  Editor->Undo();
+  EXPECT_EQ(Items(), "text@0/0 @0/1");
+}
+
+TEST_F(StyleApply, SplitProtectedTextIsConvertedWholeAndTagsClearedOnRequest) {
+  Sheet.TextStyles()->Items(2)->Protection.Include(rvprStyleSplitProtect);
+  Add(u"keep", 2, 0);
+  Add(u" tagged", 0, 0, '+');
+  Data->GetItem(1)->Tag = u"t";
+  Format();
+  Editor->SetEditorOptions(Editor->GetEditorOptions() + TRVEditorOptions{rvoClearTagOnStyleApp});
+  Select(0, 2, 1, 4);
+  Editor->ApplyTextStyle(1);
+  // "keep" is bold whole and joins the bold " ta", whose tag went with its old style.
+  EXPECT_EQ(Items(), "keep ta@1/0 gged@0/0S#t");
+  Editor->Undo();
+  EXPECT_EQ(Items(), "keep@2/0  tagged@0/0S#t");
+}
+
+// ---- lists ---------------------------------------------------------------------------------------
+
+TEST_F(StyleApply, ListsAppliedRemovedAndMovedBetweenLevels) {
+  const int List = AddNumberedList();
+  Add(u"one", 0, 0);
+  Add(u"two", 0, 0);
+  Add(u"three", 0, 0);
+  Add(u"four", 0, 0);
+  Format();
+  const std::string Before = Lists();
+  Select(0, 2, 2, 2);
+  const int Steps = Data->UndoList->Count();
+  Editor->ApplyListStyle(List, 0, 5, true, false);
+  // The start value restarts the numbering at the first paragraph only.
+  EXPECT_EQ(Lists(), "[" + std::to_string(List) + ":0 R5]|one / [0:0]|two / [0:0]|three / four");
+  EXPECT_EQ(Data->UndoList->Count(), Steps + 1);
+  int sNo, sOffs, eNo, eOffs;
+  Data->GetSelectionBoundsEx(sNo, sOffs, eNo, eOffs, false);
+  EXPECT_EQ(std::to_string(sNo) + "," + std::to_string(sOffs) + "-" + std::to_string(eNo) + "," + std::to_string(eOffs),
+            "1,2-5,2");
+  EXPECT_EQ(static_cast<TRVMarkerItemInfo*>(Data->GetItem(4))->Counter, 7);
+
+  Select(3, 1, 3, 1);
+  Editor->ChangeListLevels(1);
+  EXPECT_EQ(Lists(), "[0:0 R5]|one / [0:1]|two / [0:0]|three / four");
+  Editor->ChangeListLevels(5);  // beyond the last level: the last level
+  EXPECT_EQ(Lists(), "[0:0 R5]|one / [0:2]|two / [0:0]|three / four");
+  Editor->ChangeListLevels(-9);
+  EXPECT_EQ(Lists(), "[0:0 R5]|one / [0:0]|two / [0:0]|three / four");
+
+  Select(1, 1, 6, 1);  // "one" to "four"; the last paragraph has no marker
+  Editor->RemoveLists(false);
+  EXPECT_EQ(Lists(), Before);
+  EXPECT_EQ(Selected(), "one\r\ntwo\r\nthree\r\n");
+
+  while (Data->UndoList->Count() > Steps + 1) Editor->Undo();
+  EXPECT_EQ(Lists(), "[0:0 R5]|one / [0:0]|two / [0:0]|three / four");
+  Editor->Undo();
+  EXPECT_EQ(Lists(), Before);
+}
+
+TEST_F(StyleApply, ListRefusalsAndWhatMarkersKeep) {
+  const int List = AddNumberedList();
+  Add(u"one", 0, 0);
+  Add(u"two", 0, 0);
+  Data->GetItem(1)->SetPageBreakBefore(true);
+  Format();
+  // A list the sheet does not have is refused.
+  const int Beeps = MessageBeepCount();
+  Select(0, 1, 1, 2);
+  Editor->ApplyListStyle(List + 1, 0, 1, false, false);
+  EXPECT_EQ(MessageBeepCount(), Beeps + 1);
+  EXPECT_EQ(Lists(), "one / two");
+
+  // The paragraph's page break stays with it through the list and back.
+  Editor->ApplyListStyle(List, 0, 1, false, false);
+  EXPECT_TRUE(Data->GetItem(2)->GetPageBreakBefore());
+  auto* Marker = static_cast<TRVMarkerItemInfo*>(Data->GetItem(2));
+  Marker->DeleteProtect = true;
+  Marker->Tag = u"m";
+  Select(1, 1, 3, 2);
+  Editor->ChangeListLevels(1);
+  EXPECT_EQ(Lists(), "[0:1]|one / [0:1]|two");
+  EXPECT_EQ(Data->GetItem(2)->Tag, u"m");  // a new level keeps the tag and the protection
+  Editor->RemoveLists(false);
+  EXPECT_EQ(Lists(), "one / [0:1]|two");  // a marker protected against deletion stays
+  Marker = static_cast<TRVMarkerItemInfo*>(Data->GetItem(1));
+  Marker->DeleteProtect = false;
+  Select(0, 1, 2, 2);
+  Editor->RemoveLists(false);
+  EXPECT_EQ(Lists(), "one / two");
+  EXPECT_TRUE(Data->GetItem(1)->GetPageBreakBefore());
+}
+
+// ---- style templates -----------------------------------------------------------------------------
+
+// Two paragraph templates; styles 1 and 2 are derived from them.
+struct StyleTemplates : StyleApply {
+  TRVStyleTemplate* Normal = nullptr;
+  TRVStyleTemplate* Heading = nullptr;
+  void SetUp() override {
+    StyleApply::SetUp();
+    Editor->SetUseStyleTemplates(true);
+    Normal = Sheet.StyleTemplates()->Add();
+    Normal->SetName(u"Normal");
+    Heading = Sheet.StyleTemplates()->Add();
+    Heading->SetName(u"Heading");
+    Heading->ParaStyle()->LeftIndent = 30;
+    Heading->ValidParaProperties.Include(rvpiLeftIndent);
+    for (int i = 1; i <= 2; ++i) {
+      TParaInfo* p = Sheet.ParaStyles()->Items(i);
+      p->Standard = false;
+      (i == 1 ? Normal : Heading)->ApplyToParaStyle(p);
+    }
+    Add(u"a", 0, 1);
+    Add(u"b", 0, 2);
+    Add(u"c", 0, 0);
+    Add(u"d", 0, 2);
+    Format();
+  }
+  std::string Paras() const {
+    std::string r;
+    for (int i = 0; i < Data->ItemCount(); ++i) r += std::to_string(Data->GetItem(i)->ParaNo);
+    return r;
+  }
+};
+
+TEST_F(StyleTemplates, ReplacedTemplatesMergeStylesThatBecameEqualAndUndoRestoresBoth) {
+  ASSERT_EQ(Sheet.ParaStyles()->Items(2)->LeftIndent, 30);
+  TRVStyleTemplateCollection New(nullptr);
+  New.AssignStyleTemplates(Sheet.StyleTemplates(), true);
+  New.Delete(New.FindByName(u"Heading"));
+  const int Events = ParaEvents;
+
+  Editor->ChangeStyleTemplates(&New);
+  // Style 2 lost its template for the Normal one and became style 1.
+  EXPECT_EQ(Sheet.ParaStyles()->Count(), 2);
+  EXPECT_EQ(Paras(), "1101");
+  EXPECT_EQ(Sheet.ParaStyles()->Items(1)->LeftIndent, 0);
+  EXPECT_EQ(Sheet.StyleTemplates()->Count(), 1);
+  EXPECT_GT(ParaEvents, Events);
+  EXPECT_EQ(Data->UndoList->Count(), 1);
+
+  Editor->Undo();
+  EXPECT_EQ(Sheet.ParaStyles()->Count(), 3);
+  EXPECT_EQ(Paras(), "1202");
+  EXPECT_EQ(Sheet.ParaStyles()->Items(2)->LeftIndent, 30);
+  EXPECT_EQ(Sheet.StyleTemplates()->Count(), 2);
+  Editor->Redo();
+  EXPECT_EQ(Paras(), "1101");
+}
+
+TEST_F(StyleTemplates, ChangedTemplateIsDerivedAgainWithoutMerging) {
+  TRVStyleTemplateCollection New(nullptr);
+  New.AssignStyleTemplates(Sheet.StyleTemplates(), true);
+  New.Items(New.FindByName(u"Heading"))->ParaStyle()->LeftIndent = 50;
+  Editor->ChangeStyleTemplates(&New);
+  EXPECT_EQ(Sheet.ParaStyles()->Count(), 3);
+  EXPECT_EQ(Paras(), "1202");
+  EXPECT_EQ(Sheet.ParaStyles()->Items(2)->LeftIndent, 50);
+  Editor->Undo();
+  EXPECT_EQ(Sheet.ParaStyles()->Items(2)->LeftIndent, 30);
+}
+
+TEST_F(StyleTemplates, WithoutTemplatesInUseOnlyBeeps) {
+  Editor->SetUseStyleTemplates(false);
+  TRVStyleTemplateCollection New(nullptr);
+  const int Beeps = MessageBeepCount();
+  Editor->ChangeStyleTemplates(&New);
+  EXPECT_EQ(MessageBeepCount(), Beeps + 1);
+  EXPECT_EQ(Sheet.StyleTemplates()->Count(), 2);
+}
+
+// ---- the current styles when styles are renumbered or deleted ----------------------------------
+
+TEST_F(StyleApply, DeletingUnusedStylesKeepsTheCurrentOnesAndRenumbersThem) {
+  while (Sheet.TextStyles()->Count() < 5) Sheet.TextStyles()->Add();
+  for (int i = 0; i < 5; ++i) Sheet.TextStyles()->Items(i)->Standard = false;
+  Sheet.TextStyles()->Items(4)->SetSize(20);
+  Add(u"x", 3, 0);
+  Format();
+  Editor->SetItemTagEd(0, u"t");
+  ASSERT_GT(Data->UndoList->Count(), 0);
+  Data->SetCaretAtItem(0, 1);
+  Editor->SetCurTextStyleNo(4);
+  Data->FPrevTextStyleNo = 2;
+  const int Events = TextEvents;
+  Editor->DeleteUnusedStyles(true, false, false);
+  // Style 3 is used by the text and style 4 is the current one: both stay, renumbered.
+  EXPECT_LT(Sheet.TextStyles()->Count(), 5);
+  EXPECT_EQ(Sheet.TextStyles()->Items(Editor->GetCurTextStyleNo())->GetSize(), 20);
+  EXPECT_EQ(Data->FPrevTextStyleNo, 0);  // the previous style went
+  EXPECT_EQ(Data->UndoList->Count(), 0);
+  EXPECT_GT(TextEvents, Events);
+}
+
+}  // namespace
