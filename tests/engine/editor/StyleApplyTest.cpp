@@ -322,6 +322,36 @@ TEST_F(StyleTemplates, WithoutTemplatesInUseOnlyBeeps) {
   EXPECT_EQ(Sheet.StyleTemplates()->Count(), 2);
 }
 
+// A text template applied to two selections derives one style for both: the second application
+// finds the style the first one made, and runs of it that meet are one item.
+TEST_F(StyleTemplates, TextTemplateOnSelectionsDerivesOneStyleAndJoinsItsRuns) {
+  TRVStyleTemplate* Emphasis = Sheet.StyleTemplates()->Add();
+  Emphasis->SetName(u"Emphasis");
+  Emphasis->SetKind(rvstkText);
+  Emphasis->TextStyle()->Style.Include(fsItalic);
+  Emphasis->ValidTextProperties.Include(rvfiItalic);
+  Data->Clear();
+  Add(u"abcdef", 0, 0);
+  Format();
+  const int Count = Sheet.TextStyles()->Count();
+  Select(0, 2, 0, 4);
+  Editor->ApplyTextStyleTemplate(Emphasis->GetIndex(), true);
+  ASSERT_EQ(Data->ItemCount(), 3);
+  const int Derived = Data->GetItem(1)->StyleNo;
+  EXPECT_EQ(Sheet.TextStyles()->Count(), Count + 1);
+  EXPECT_TRUE(Sheet.TextStyles()->Items(Derived)->Style.Contains(fsItalic));
+  EXPECT_EQ(Sheet.TextStyles()->Items(Derived)->StyleTemplateId, Emphasis->GetId());
+
+  Select(2, 1, 2, 3);  // "de", right after the derived run
+  Editor->ApplyTextStyleTemplate(Emphasis->GetIndex(), true);
+  EXPECT_EQ(Sheet.TextStyles()->Count(), Count + 1);
+  EXPECT_EQ(Items(), "a@0/0 bcde@" + std::to_string(Derived) + "/0S f@0/0S");
+  EXPECT_EQ(Selected(), "de");
+  Editor->Undo();
+  Editor->Undo();
+  EXPECT_EQ(Items(), "abcdef@0/0");
+}
+
 // ---- the current styles when styles are renumbered or deleted ----------------------------------
 
 TEST_F(StyleApply, DeletingUnusedStylesKeepsTheCurrentOnesAndRenumbersThem) {
