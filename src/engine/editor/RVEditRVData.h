@@ -364,6 +364,9 @@ class TRVEditRVData : public TViroZereRVData {
   void ApplyListStyle_(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, TRVParaListOperation Operation,
                        int& ItemsAdded, int StartNo, int& EndNo, int& SelStartNo, int& SelStartOffs, int& SelEndNo,
                        int& SelEndOffs, TRVIntegerList* ListNos, int& LastVWMarkerIndex);
+  // Gives the text items from StartItemNo on the styles of StyleList (one entry per item; entries
+  // of non-text items are ignored), recorded as one record.
+  void Do_StyleNoList(int StartItemNo, TRVIntegerList* StyleList);
   // Beeps unless the root uses style templates. Every style that names a template is derived
   // again from the new collection, equal styles are merged (the documents renumbered), then the
   // collection is replaced; everything is recorded.

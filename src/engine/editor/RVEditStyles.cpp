@@ -13,6 +13,8 @@
 #include "engine/document/RVMarkerItem.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVEditRVData.h"
+#include "engine/editor/RVUndoStyleRecords.h"
+#include "engine/foundation/RVError.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
@@ -312,35 +314,56 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
       e = {i, 1 + length};
     }
   } else {
-    // The last item first, so that splits do not move the items still to come.
+    // The edges first, the last one before the first, so that splits do not move the items still
+    // to come; lo..hi are the items converted whole.
+    int lo = s.ItemNo, hi = e.ItemNo;
     {
       int i = e.ItemNo;
+      const bool nothing = e.Offs <= GetOffsBeforeItem(i);
       if (!IsText(*this, i)) {
-        if (e.Offs > GetOffsBeforeItem(i)) convertOther(i);
-      } else if (splitProtected(i) || e.Offs >= GetOffsAfterItem(i)) {
-        ConvertWhole(*this, i, UserData);
-      } else if (e.Offs > GetOffsBeforeItem(i)) {
-        added += SplitAndConvert(*this, i, 1, e.Offs, UserData);
+        if (nothing) hi = i - 1;
+      } else if (!splitProtected(i) && e.Offs < GetOffsAfterItem(i)) {
+        if (!nothing) added += SplitAndConvert(*this, i, 1, e.Offs, UserData);
+        hi = i - 1;
       }
-    }
-    for (int i = e.ItemNo - 1; i > s.ItemNo; --i) {
-      if (IsText(*this, i))
-        ConvertWhole(*this, i, UserData);
-      else
-        convertOther(i);
     }
     {
       int i = s.ItemNo;
+      const bool nothing = s.Offs >= GetOffsAfterItem(i);
       if (!IsText(*this, i)) {
-        if (s.Offs <= GetOffsBeforeItem(i)) convertOther(i);
-      } else if (splitProtected(i) || s.Offs <= GetOffsBeforeItem(i)) {
-        ConvertWhole(*this, i, UserData);
-      } else if (s.Offs < GetOffsAfterItem(i)) {
-        const int a = SplitAndConvert(*this, i, s.Offs, GetOffsAfterItem(i), UserData);
-        added += a;
-        e.ItemNo += a;
-        s = {i, 1};
+        if (s.Offs > GetOffsBeforeItem(i)) lo = i + 1;
+      } else if (!splitProtected(i) && s.Offs > GetOffsBeforeItem(i)) {
+        if (!nothing) {
+          const int a = SplitAndConvert(*this, i, s.Offs, GetOffsAfterItem(i), UserData);
+          added += a;
+          hi += a;
+          e.ItemNo += a;
+          s = {i, 1};
+        }
+        lo = i + 1;
       }
+    }
+    // The items between: one record for all their text styles.
+    if (lo <= hi) {
+      TRVIntegerList styles;
+      bool changed = false;
+      TCustomViroZereEdit* ed = GetEditor();
+      const bool clearTags = ed && ed->GetEditorOptions().Contains(rvoClearTagOnStyleApp);
+      for (int i = lo; i <= hi; ++i) {
+        TCustomRVItemInfo* item = GetItem(i);
+        if (!IsText(*this, i)) {
+          convertOther(i);
+          styles.Add(item->StyleNo);
+          continue;
+        }
+        const int newStyle = ConvertedStyle(*this, i, UserData);
+        if (newStyle != item->StyleNo) {
+          changed = true;
+          if (clearTags && !item->Tag.empty()) Do_Tag(i, TRVTag(), true);
+        }
+        styles.Add(newStyle);
+      }
+      if (changed) Do_StyleNoList(lo, &styles);
     }
   }
 
@@ -385,6 +408,23 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
   ChangeCaret(false, true, true, true);
   DoAfterFormatAndCaretPositioning(true);
   Change();
+}
+
+void TRVEditRVData::Do_StyleNoList(int StartItemNo, TRVIntegerList* StyleList) {
+  if (!StyleList || StyleList->Count() == 0) return;
+  const int last = StartItemNo + StyleList->Count() - 1;
+  if (StartItemNo < 0 || last >= ItemCount()) throw EViroZereError("Undo error");
+  if (TRVUndoList* list = GetUndoList()) {
+    auto r = std::make_unique<TRVUndoStyleNoListInfo>();
+    r->StartItemNo = StartItemNo;
+    for (int i = StartItemNo; i <= last; ++i) r->List.Add(GetItem(i)->StyleNo);
+    list->AddInfo(r.get(), GetEditor());
+    r.release();
+  }
+  for (int i = 0; i < StyleList->Count(); ++i) {
+    TCustomRVItemInfo* item = GetItem(StartItemNo + i);
+    if (item->StyleNo >= 0 && StyleList->Get(i) >= 0) item->StyleNo = StyleList->Get(i);
+  }
 }
 
 // ---- lists -----------------------------------------------------------------------------------------

@@ -1,0 +1,40 @@
+#include "engine/editor/RVUndoStyleRecords.h"
+
+#include "engine/editor/RVEditRVData.h"
+#include "engine/foundation/RVError.h"
+
+namespace rvundostylerecords_detail {
+
+TRVEditRVData* StyleEditData(TCustomRVData* RVData) {
+  auto* d = RVData ? dynamic_cast<TRVEditRVData*>(RVData->GetRVData()) : nullptr;
+  if (!d) throw EViroZereError("Undo error");
+  return d;
+}
+
+// The paragraph sections' minimum width of the record's items (0 when they are not all there).
+int ListMinWidth(TRVEditRVData* D, int First, int Count) {
+  const int Last = First + Count - 1;
+  if (First < 0 || Count <= 0 || Last >= D->ItemCount()) return 0;
+  return D->CalculateParaSectionsMinWidthDef(First, Last);
+}
+
+}  // namespace rvundostylerecords_detail
+
+void TRVUndoStyleNoListInfo::Undo(TCustomRVData* RVData) {
+  using namespace rvundostylerecords_detail;
+  TRVEditRVData* d = StyleEditData(RVData);
+  OldWidth = ListMinWidth(d, StartItemNo, List.Count());
+  d->Do_StyleNoList(StartItemNo, &List);
+}
+
+bool TRVUndoStyleNoListInfo::RequiresFullReformat2(TCustomRVData* RVData) {
+  using namespace rvundostylerecords_detail;
+  TRVEditRVData* d = StyleEditData(RVData);
+  return d->WidthRuleRequiresFull(OldWidth, ListMinWidth(d, StartItemNo, List.Count()));
+}
+
+void TRVUndoStyleNoListInfo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* /*RVData*/) {
+  if (StartItemNo < 0 || List.Count() == 0) return;
+  StartItem = StartItemNo;
+  EndItem = StartItemNo + List.Count() - 1;
+}
