@@ -30,6 +30,7 @@ class TRVUndoModifyItemProps;
 // Makes an empty property record of one class (the primitives' class reference).
 using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
 class TStringList;
+struct TRVTextJoin;
 
 // What a style conversion does; passed on to items that hold documents (as an int).
 enum TRVEStyleConversionType : std::uint8_t {
@@ -367,6 +368,10 @@ class TRVEditRVData : public TViroZereRVData {
   // Gives the text items from StartItemNo on the styles of StyleList (one entry per item; entries
   // of non-text items are ignored), recorded as one record.
   void Do_StyleNoList(int StartItemNo, TRVIntegerList* StyleList);
+  // Text items joined (each entry: item ItemNo+1 appended to item ItemNo and removed) or split
+  // back (item ItemNo cut at Offs, the tail made from Part), in the order given; one record for all.
+  void Do_JoinTextItems(std::vector<TRVTextJoin>& Joins);
+  void Do_SplitTextItems(std::vector<TRVTextJoin>& Joins);
   // Beeps unless the root uses style templates. Every style that names a template is derived
   // again from the new collection, equal styles are merged (the documents renumbered), then the
   // collection is replaced; everything is recorded.

@@ -367,14 +367,30 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
     }
   }
 
-  // 5. Alike neighbours join again: in the converted range and at both its edges.
+  // 5. Alike neighbours join again: in the converted range and at both its edges. Two texts
+  // join in one record for all; an empty item goes through the single join, which keeps what it
+  // marks.
   SetBackLiveSpelling(*this, s.ItemNo - 1);
-  int lastConverted = e.ItemNo;
-  for (int j = std::min(lastConverted + 1, ItemCount() - 1); j >= std::max(s.ItemNo, 1); --j) {
+  std::vector<TRVTextJoin> joins;
+  auto flushJoins = [&] {
+    if (joins.empty()) return;
+    Do_JoinTextItems(joins);
+    joins.clear();
+  };
+  for (int j = std::min(e.ItemNo + 1, ItemCount() - 1); j >= std::max(s.ItemNo, 1); --j) {
     if (!CanConcateItemsAt(j - 1, false, false)) continue;
     const int lenBefore = static_cast<int>(GetItemTextW(j - 1).size());
-    GetItem(j - 1)->ClearLiveSpellingResult();
-    Do_Concate(j - 1);
+    if (lenBefore > 0 && !GetItemTextW(j).empty() && !GetItem(j)->Checkpoint) {
+      TRVTextJoin join;
+      join.ItemNo = j - 1;
+      joins.push_back(std::move(join));
+      // Done at once in the list's order below; nothing before j - 1 is touched meanwhile.
+    } else {
+      flushJoins();
+      GetItem(j - 1)->ClearLiveSpellingResult();
+      Do_Concate(j - 1);
+      if (j - 1 < ItemCount() && IsText(*this, j - 1)) GetItem(j - 1)->ClearWordPainters(0);
+    }
     --added;
     for (TItemPos* p : {&s, &e}) {
       if (p->ItemNo == j) {
@@ -384,8 +400,8 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
         --p->ItemNo;
       }
     }
-    if (j - 1 < ItemCount() && IsText(*this, j - 1)) GetItem(j - 1)->ClearWordPainters(0);
   }
+  flushJoins();
 
   // 6. Formatting: the paragraphs of the selection, everything when the width rule says so.
   const int newMinWidth = CalculateParaSectionsMinWidthDef(s.ItemNo, e.ItemNo);
@@ -424,6 +440,104 @@ void TRVEditRVData::Do_StyleNoList(int StartItemNo, TRVIntegerList* StyleList) {
   for (int i = 0; i < StyleList->Count(); ++i) {
     TCustomRVItemInfo* item = GetItem(StartItemNo + i);
     if (item->StyleNo >= 0 && StyleList->Get(i) >= 0) item->StyleNo = StyleList->Get(i);
+  }
+}
+
+namespace rveditstyles_detail {
+
+// The touched items Lo..Hi follow an item removed (Delta -1) or added (+1) after At.
+void TrackTouched(int& Lo, int& Hi, int At, int Delta) {
+  if (Hi > At) Hi += Delta;
+  Lo = Lo < 0 ? At : std::min(Lo, At);
+  Hi = std::max(Hi, Delta > 0 ? At + 1 : At);
+}
+
+// Pointers of the formatted data that name an item leaving the document.
+void ForgetLeavingItem(TRVEditRVData& D, TCustomRVItemInfo* Item) {
+  if (D.FActiveItem == Item) D.FActiveItem = nullptr;
+  if (D.FCaptureMouseItem == Item) D.FCaptureMouseItem = nullptr;
+  if (D.FPartialSelectedItem == Item) D.FPartialSelectedItem = nullptr;
+}
+
+}  // namespace rveditstyles_detail
+
+void TRVEditRVData::Do_JoinTextItems(std::vector<TRVTextJoin>& Joins) {
+  using namespace rveditstyles_detail;
+  if (Joins.empty()) return;
+  for (const TRVTextJoin& j : Joins)
+    if (j.ItemNo < 0 || j.ItemNo + 1 >= ItemCount()) throw EViroZereError("Undo error");
+  TRVUndoTextJoinsInfo* info = nullptr;
+  if (TRVUndoList* list = GetUndoList()) {
+    auto r = std::make_unique<TRVUndoTextJoinsInfo>();
+    r->Joined = true;
+    r->Count = static_cast<int>(Joins.size());
+    info = r.get();
+    list->AddInfo(info, GetEditor());
+    r.release();
+  }
+  for (const TRVTextJoin& j : Joins) {
+    const int k = j.ItemNo;
+    if (k + 1 >= ItemCount() || !IsText(*this, k) || !IsText(*this, k + 1)) throw EViroZereError("Undo error");
+    TCustomRVItemInfo* first = GetItem(k);
+    TCustomRVItemInfo* second = GetItem(k + 1);
+    TRVUnicodeString text = GetItemTextW(k);
+    const int offs = static_cast<int>(text.size()) + 1;
+    text += GetItemTextW(k + 1);
+    if (info) {
+      TRVTextJoin done;
+      done.ItemNo = k;
+      done.Offs = offs;
+      done.Part.reset(CreateSplitTextItem(second));
+      done.Part->SetSameAsPrev(true);
+      info->Joins.push_back(std::move(done));
+      TrackTouched(info->Lo, info->Hi, k, -1);
+    }
+    first->ClearLiveSpellingResult();
+    first->ClearWordPainters(0);
+    ItemAction(rviaTextModifying, first, text, this);
+    SetItemTextW(k, text);
+    ForgetLeavingItem(*this, second);
+    FreeItem(k + 1, false);
+    GetItems()->Delete(k + 1);
+  }
+}
+
+void TRVEditRVData::Do_SplitTextItems(std::vector<TRVTextJoin>& Joins) {
+  using namespace rveditstyles_detail;
+  if (Joins.empty()) return;
+  TRVUndoTextJoinsInfo* info = nullptr;
+  if (TRVUndoList* list = GetUndoList()) {
+    auto r = std::make_unique<TRVUndoTextJoinsInfo>();
+    r->Joined = false;
+    r->Count = static_cast<int>(Joins.size());
+    info = r.get();
+    list->AddInfo(info, GetEditor());
+    r.release();
+  }
+  for (TRVTextJoin& j : Joins) {
+    const int k = j.ItemNo;
+    if (k < 0 || k >= ItemCount() || !IsText(*this, k) || !j.Part) throw EViroZereError("Undo error");
+    TRVUnicodeString text = GetItemTextW(k);
+    if (j.Offs < 1 || j.Offs > static_cast<int>(text.size()) + 1) throw EViroZereError("Undo error");
+    TRVUnicodeString tail = text.substr(static_cast<size_t>(j.Offs - 1));
+    text.erase(static_cast<size_t>(j.Offs - 1));
+    TCustomRVItemInfo* first = GetItem(k);
+    first->ClearLiveSpellingResult();
+    first->ClearWordPainters(0);
+    ItemAction(rviaTextModifying, first, text, this);
+    SetItemTextW(k, text);
+    TCustomRVItemInfo* part = j.Part.release();
+    part->Inserting(this, tail, true);
+    GetItems()->InsertObject(k + 1, tail, part);
+    DoOnAddSpecialItem(k + 1);
+    part->Inserted(this, k + 1);
+    if (info) {
+      TRVTextJoin done;
+      done.ItemNo = k;
+      done.Offs = j.Offs;
+      info->Joins.push_back(std::move(done));
+      TrackTouched(info->Lo, info->Hi, k, +1);
+    }
   }
 }
 

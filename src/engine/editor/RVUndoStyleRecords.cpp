@@ -1,5 +1,6 @@
 #include "engine/editor/RVUndoStyleRecords.h"
 
+#include "engine/document/RVItem.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/foundation/RVError.h"
 
@@ -37,4 +38,35 @@ void TRVUndoStyleNoListInfo::GetItemsRange(int& StartItem, int& EndItem, TCustom
   if (StartItemNo < 0 || List.Count() == 0) return;
   StartItem = StartItemNo;
   EndItem = StartItemNo + List.Count() - 1;
+}
+
+TRVUndoTextJoinsInfo::TRVUndoTextJoinsInfo() { Action = rvuDeleteItems; }
+TRVUndoTextJoinsInfo::~TRVUndoTextJoinsInfo() = default;
+
+void TRVUndoTextJoinsInfo::Undo(TCustomRVData* RVData) {
+  using namespace rvundostylerecords_detail;
+  TRVEditRVData* d = StyleEditData(RVData);
+  OldWidth = Lo >= 0 && Hi >= Lo ? ListMinWidth(d, Lo, Hi - Lo + 1) : 0;
+  std::vector<TRVTextJoin> opposite;
+  opposite.reserve(Joins.size());
+  for (auto it = Joins.rbegin(); it != Joins.rend(); ++it) opposite.push_back(std::move(*it));
+  Joins.clear();
+  if (Joined)
+    d->Do_SplitTextItems(opposite);
+  else
+    d->Do_JoinTextItems(opposite);
+}
+
+bool TRVUndoTextJoinsInfo::RequiresFullReformat2(TCustomRVData* RVData) {
+  using namespace rvundostylerecords_detail;
+  TRVEditRVData* d = StyleEditData(RVData);
+  if (Lo < 0) return false;
+  const int hi = Hi + ItemsAdded();
+  return d->WidthRuleRequiresFull(OldWidth, hi >= Lo ? ListMinWidth(d, Lo, hi - Lo + 1) : 0);
+}
+
+void TRVUndoTextJoinsInfo::GetItemsRange(int& StartItem, int& EndItem, TCustomRVData* /*RVData*/) {
+  if (Lo < 0) return;
+  StartItem = Lo;
+  EndItem = Hi;
 }

@@ -122,6 +122,30 @@ TEST_F(StyleApply, SelectionEdgesAcrossItemsAndParagraphs) {
   }
 }
 
+// Runs that became alike join into one item, over several items and an empty one, and come
+// apart again item for item on undo.
+TEST_F(StyleApply, AlikeRunsJoinAcrossSeveralItemsAndUndoRedoKeepEveryItem) {
+  Add(u"one", 0, 0);
+  Add(u"two", 1, 0, '+');
+  Add(u"", 2, 0, '+');
+  Add(u"three", 0, 0, '+');
+  Add(u"four", 2, 0, '+');
+  Add(u"next", 1, 0);
+  Format();
+  const std::string Before = Items();
+  Select(0, 2, 4, 3);
+  Editor->ApplyTextStyle(1);
+  EXPECT_EQ(Items(), "o@0/0 netwothreefo@1/0S ur@2/0S next@1/0");
+  EXPECT_EQ(Selected(), "netwothreefo");
+  Editor->Undo();
+  EXPECT_EQ(Items(), Before);
+  Editor->Redo();
+  EXPECT_EQ(Items(), "o@0/0 netwothreefo@1/0S ur@2/0S next@1/0");
+  Editor->Undo();
+  EXPECT_EQ(Items(), Before);
+  for (int i = 0; i < Data->ItemCount(); ++i) EXPECT_GE(Data->GetItem(i)->DrawItemNo, 0);
+}
+
 TEST_F(StyleApply, BackwardSelectionKeepsItsDirection) {
   Add(u"Hello world", 0, 0);
   Format();
