@@ -171,7 +171,8 @@ std::vector<TSheetDocs> GroupBySheet(TRVEditRVData& D) {
         if (extra.Document != &D) add(extra.Document);
   add(&D);
   // The data's own sheet last: its group is the data's own step.
-  auto own = std::find_if(groups.begin(), groups.end(), [&D](const TSheetDocs& g) { return g.Sheet == D.GetRVStyle(); });
+  auto own =
+      std::find_if(groups.begin(), groups.end(), [&D](const TSheetDocs& g) { return g.Sheet == D.GetRVStyle(); });
   if (own != groups.end() && own + 1 != groups.end()) std::rotate(own, own + 1, groups.end());
   return groups;
 }
@@ -405,8 +406,7 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
 
   // 6. Formatting: the paragraphs of the selection, everything when the width rule says so.
   const int newMinWidth = CalculateParaSectionsMinWidthDef(s.ItemNo, e.ItemNo);
-  const bool full =
-      newMinWidth != oldMinWidth && (oldMinWidth >= DocumentWidth || newMinWidth >= DocumentWidth);
+  const bool full = newMinWidth != oldMinWidth && (oldMinWidth >= DocumentWidth || newMinWidth >= DocumentWidth);
   FSelStartNo = FSelEndNo = -1;  // draw items of the old layout
   Reformat_(full, firstDraw, lastDraw, added, !Recursive);
 

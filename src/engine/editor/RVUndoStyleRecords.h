@@ -32,8 +32,8 @@ class TRVUndoStyleNoListInfo : public TRVUndoInfo {
 // through Do_SplitTextItems or Do_JoinTextItems, which record in turn. A joining record holds a
 // copy of every item it removed, to make it again. Lo..Hi are the items the change left.
 struct TRVTextJoin {
-  int ItemNo = -1;  // the item that keeps the text before Offs
-  int Offs = 0;     // where the second item's text starts (an item offset)
+  int ItemNo = -1;                          // the item that keeps the text before Offs
+  int Offs = 0;                             // where the second item's text starts (an item offset)
   std::unique_ptr<TCustomRVItemInfo> Part;  // the second item as it was (joining records only)
 };
 class TRVUndoTextJoinsInfo : public TRVUndoInfo {
