@@ -477,7 +477,9 @@ void TRVEditRVData::Do_JoinTextItems(std::vector<TRVTextJoin>& Joins) {
   }
   for (const TRVTextJoin& j : Joins) {
     const int k = j.ItemNo;
-    if (k + 1 >= ItemCount() || !IsText(*this, k) || !IsText(*this, k + 1)) throw EViroZereError("Undo error");
+    // A checkpoint of the second item would have nowhere to go: such texts are joined one by one.
+    if (k + 1 >= ItemCount() || !IsText(*this, k) || !IsText(*this, k + 1) || GetItem(k + 1)->Checkpoint)
+      throw EViroZereError("Undo error");
     TCustomRVItemInfo* first = GetItem(k);
     TCustomRVItemInfo* second = GetItem(k + 1);
     TRVUnicodeString text = GetItemTextW(k);

@@ -306,8 +306,11 @@ TEST_F(StyleTemplates, ReplacedTemplatesMergeStylesThatBecameEqualAndUndoRestore
   New.AssignStyleTemplates(Sheet.StyleTemplates(), true);
   New.Delete(New.FindByName(u"Heading"));
   const int Events = ParaEvents;
+  Data->SetCaretAtItem(1, 1);
+  Editor->SetCurParaStyleNo(2);
 
   Editor->ChangeStyleTemplates(&New);
+  EXPECT_EQ(Editor->GetCurParaStyleNo(), 1);  // the current style followed the merge
   // Style 2 lost its template for the Normal one and became style 1.
   EXPECT_EQ(Sheet.ParaStyles()->Count(), 2);
   EXPECT_EQ(Paras(), "1101");
