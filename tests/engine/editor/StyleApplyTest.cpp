@@ -10,6 +10,7 @@
 #include "EditorTestUtil.h"
 #include "engine/document/RVDeleteUnusedStyles.h"
 #include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVTextItems.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/StyleTemplate.h"
 #include "platform/ui/Dialogs.h"
@@ -144,6 +145,31 @@ TEST_F(StyleApply, AlikeRunsJoinAcrossSeveralItemsAndUndoRedoKeepEveryItem) {
   Editor->Undo();
   EXPECT_EQ(Items(), Before);
   for (int i = 0; i < Data->ItemCount(); ++i) EXPECT_GE(Data->GetItem(i)->DrawItemNo, 0);
+}
+
+// A tab between two texts takes the style as its associated text style and keeps the texts
+// apart; a tab only touched at the selection's edge keeps its own.
+TEST_F(StyleApply, ItemsThatAreNotTextConvertThemselvesWhenSelected) {
+  Add(u"ab", 0, 0);
+  for (int i = 0; i < 2; ++i) {
+    auto* Tab = new TRVTabItemInfo(Data);
+    Tab->SetAssociatedTextStyleNo(0);
+    Tab->SetSameAsPrev(true);
+    Data->AddItem(u"", Tab);
+    Add(i == 0 ? u"cd" : u"ef", 0, 0, '+');
+  }
+  Format();
+  Select(0, 2, 3, 0);  // "b", the first tab, "cd"; the second tab only touched
+  Editor->ApplyTextStyle(1);
+  auto TabStyle = [this](int ItemNo) { return Data->GetItem(ItemNo)->GetAssociatedTextStyleNo(); };
+  ASSERT_EQ(Data->ItemCount(), 6);
+  EXPECT_EQ(TabStyle(2), 1);
+  EXPECT_EQ(TabStyle(4), 0);
+  EXPECT_EQ(Data->GetItem(1)->StyleNo, 1);
+  EXPECT_EQ(Data->GetItem(3)->StyleNo, 1);
+  Editor->Undo();
+  EXPECT_EQ(TabStyle(1), 0);
+  EXPECT_EQ(Data->ItemCount(), 5);
 }
 
 TEST_F(StyleApply, BackwardSelectionKeepsItsDirection) {
