@@ -71,9 +71,11 @@ void ConvertWhole(TRVEditRVData& D, int ItemNo, int UserData) {
 
 // Splits text item ItemNo so that the item itself keeps exactly the characters From..To-1 (item
 // offsets) and converts it; the unselected head and tail become new items beside it. Answers how
-// many items were added; ItemNo follows the item.
+// many items were added (none when the style stays); ItemNo follows the item.
 int SplitAndConvert(TRVEditRVData& D, int& ItemNo, int From, int To, int UserData) {
   TCustomRVItemInfo* item = D.GetItem(ItemNo);
+  // A part that keeps its style is not split off: that would only be joined again.
+  if (ConvertedStyle(D, ItemNo, UserData) == item->StyleNo) return 0;
   const TRVUnicodeString text = D.GetItemTextW(ItemNo);
   const int len = static_cast<int>(text.size());
   From = std::clamp(From, 1, len + 1);
@@ -310,9 +312,11 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
       ConvertWhole(*this, i, UserData);
     } else {
       const int length = e.Offs - s.Offs;
-      added += SplitAndConvert(*this, i, s.Offs, e.Offs, UserData);
-      s = {i, 1};
-      e = {i, 1 + length};
+      if (const int a = SplitAndConvert(*this, i, s.Offs, e.Offs, UserData); a > 0) {
+        added += a;
+        s = {i, 1};
+        e = {i, 1 + length};
+      }
     }
   } else {
     // The edges first, the last one before the first, so that splits do not move the items still
@@ -335,11 +339,12 @@ void TRVEditRVData::ApplyStyleConversion_(int UserData, TRVEStyleConversionType 
         if (s.Offs > GetOffsBeforeItem(i)) lo = i + 1;
       } else if (!splitProtected(i) && s.Offs > GetOffsBeforeItem(i)) {
         if (!nothing) {
-          const int a = SplitAndConvert(*this, i, s.Offs, GetOffsAfterItem(i), UserData);
-          added += a;
-          hi += a;
-          e.ItemNo += a;
-          s = {i, 1};
+          if (const int a = SplitAndConvert(*this, i, s.Offs, GetOffsAfterItem(i), UserData); a > 0) {
+            added += a;
+            hi += a;
+            e.ItemNo += a;
+            s = {i, 1};
+          }
         }
         lo = i + 1;
       }

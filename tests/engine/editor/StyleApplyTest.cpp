@@ -4,13 +4,16 @@
 // merged; each as one undo step.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "EditorTestUtil.h"
 #include "engine/document/RVDeleteUnusedStyles.h"
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
+#include "engine/layout/DrawLines.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/StyleTemplate.h"
 #include "platform/ui/Dialogs.h"
@@ -34,6 +37,24 @@ struct StyleApply : EditorFixture {
     Data->SetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs);
   }
   std::string Selected() const { return ToUtf8(Data->GetSelTextW()); }
+  // Empty when the draw items show every item whole and in order, else the first fault.
+  std::string LayoutFault() const {
+    std::vector<int> shown(static_cast<size_t>(Data->ItemCount()), 0);
+    int prev = -1;
+    for (int i = 0; i < Data->DrawItems->Count(); ++i) {
+      const TRVDrawLineInfo* d = Data->DrawItems->Get(i);
+      if (d->ItemNo < prev || d->ItemNo >= Data->ItemCount()) return "draw item " + std::to_string(i);
+      if (d->ItemNo != prev && Data->GetItem(d->ItemNo)->DrawItemNo != i)
+        return "item " + std::to_string(d->ItemNo) + " names draw item " +
+               std::to_string(Data->GetItem(d->ItemNo)->DrawItemNo) + ", not " + std::to_string(i);
+      prev = d->ItemNo;
+      shown[static_cast<size_t>(d->ItemNo)] += d->TextLength;
+    }
+    for (int i = 0; i < Data->ItemCount(); ++i)
+      if (Data->GetItem(i)->StyleNo >= 0 && shown[static_cast<size_t>(i)] != Data->GetItemTextLength(i))
+        return "item " + std::to_string(i) + " shows " + std::to_string(shown[static_cast<size_t>(i)]);
+    return {};
+  }
   // The items only, as Snap writes them.
   std::string Items() const {
     const std::string s = Snap();
@@ -170,6 +191,52 @@ TEST_F(StyleApply, ItemsThatAreNotTextConvertThemselvesWhenSelected) {
   Editor->Undo();
   EXPECT_EQ(TabStyle(1), 0);
   EXPECT_EQ(Data->ItemCount(), 5);
+}
+
+// Many applications over random selections, then every step undone and redone: each state comes
+// back exactly, and every item keeps its draw items.
+TEST_F(StyleApply, RandomApplicationsUndoAndRedoThroughEveryState) {
+  Add(u"alpha beta", 0, 0);
+  Add(u"gamma", 1, 0, '+');
+  Add(u"delta", 2, 0, '/');
+  Add(u"", 0, 1);
+  Add(u"epsilon zeta", 2, 1);
+  Add(u"eta", 0, 2, '+');
+  Format();
+  std::uint32_t seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(n));
+  };
+  std::vector<std::string> states{Items()};
+  for (int step = 0; step < 40; ++step) {
+    const int a = next(Data->ItemCount()), b = next(Data->ItemCount());
+    const int ao = 1 + next(static_cast<int>(Data->GetItemTextW(a).size()) + 1);
+    const int bo = 1 + next(static_cast<int>(Data->GetItemTextW(b).size()) + 1);
+    Select(a, ao, b, bo);
+    const int steps = Data->UndoList->Count();
+    const std::string before = Items();
+    Editor->ApplyTextStyle(next(3));
+    if (Items() == before) {
+      // Nothing changed: the step left open holds no record.
+      Data->UndoList->PopIfEmpty();
+      ASSERT_EQ(Data->UndoList->Count(), steps);
+      continue;
+    }
+    ASSERT_EQ(Data->UndoList->Count(), steps + 1);
+    ASSERT_EQ(LayoutFault(), "") << "step " << states.size();
+    states.push_back(Items());
+  }
+  ASSERT_GT(states.size(), 10u);
+  for (size_t i = states.size() - 1; i > 0; --i) {
+    Editor->Undo();
+    ASSERT_EQ(Items(), states[i - 1]) << "undoing step " << i;
+  }
+  for (size_t i = 1; i < states.size(); ++i) {
+    Editor->Redo();
+    ASSERT_EQ(Items(), states[i]) << "redoing step " << i;
+  }
+  for (int i = 0; i < Data->ItemCount(); ++i) EXPECT_GE(Data->GetItem(i)->DrawItemNo, 0);
 }
 
 TEST_F(StyleApply, BackwardSelectionKeepsItsDirection) {
