@@ -231,6 +231,7 @@ TEST_F(StyleApply, RandomApplicationsUndoAndRedoThroughEveryState) {
   for (size_t i = states.size() - 1; i > 0; --i) {
     Editor->Undo();
     ASSERT_EQ(Items(), states[i - 1]) << "undoing step " << i;
+    ASSERT_EQ(LayoutFault(), "") << "undoing step " << i;
   }
   for (size_t i = 1; i < states.size(); ++i) {
     Editor->Redo();
@@ -325,6 +326,52 @@ TEST_F(StyleApply, ListsAppliedRemovedAndMovedBetweenLevels) {
   EXPECT_EQ(Lists(), "[0:0 R5]|one / [0:0]|two / [0:0]|three / four");
   Editor->Undo();
   EXPECT_EQ(Lists(), Before);
+}
+
+// List operations over random selections, then every step undone and redone.
+TEST_F(StyleApply, RandomListOperationsUndoAndRedoThroughEveryState) {
+  const int List = AddNumberedList();
+  for (const char16_t* text : {u"one", u"two", u"three", u"four", u"five", u"six"}) Add(text, 0, 0);
+  Add(u"more", 1, 0, '+');
+  Format();
+  std::uint32_t seed = 777;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(n));
+  };
+  std::vector<std::string> states{Lists()};
+  for (int step = 0; step < 40; ++step) {
+    int a = next(Data->ItemCount()), b = next(Data->ItemCount());
+    if (Data->GetItem(a)->StyleNo < 0) ++a;
+    if (Data->GetItem(b)->StyleNo < 0) ++b;
+    Select(a, 1, b, 1);
+    const int steps = Data->UndoList->Count();
+    const std::string before = Lists();
+    switch (next(3)) {
+      case 0: Editor->ApplyListStyle(List, next(3) - 1, next(9), next(2) == 0, false); break;
+      case 1: Editor->RemoveLists(false); break;
+      default: Editor->ChangeListLevels(next(5) - 2); break;
+    }
+    // A marker made again as it was is a step too; a step without records is dropped.
+    Data->UndoList->PopIfEmpty();
+    if (Data->UndoList->Count() == steps) {
+      ASSERT_EQ(Lists(), before);
+      continue;
+    }
+    ASSERT_EQ(Data->UndoList->Count(), steps + 1);
+    ASSERT_EQ(LayoutFault(), "") << "step " << states.size();
+    states.push_back(Lists());
+  }
+  ASSERT_GT(states.size(), 10u);
+  for (size_t i = states.size() - 1; i > 0; --i) {
+    Editor->Undo();
+    ASSERT_EQ(Lists(), states[i - 1]) << "undoing step " << i;
+    ASSERT_EQ(LayoutFault(), "") << "undoing step " << i;
+  }
+  for (size_t i = 1; i < states.size(); ++i) {
+    Editor->Redo();
+    ASSERT_EQ(Lists(), states[i]) << "redoing step " << i;
+  }
 }
 
 TEST_F(StyleApply, ListRefusalsAndWhatMarkersKeep) {
