@@ -11,6 +11,7 @@
 #include "engine/document/RVDeleteUnusedStyles.h"
 #include "engine/document/RVItem.h"
 #include "engine/document/RVMarkerItem.h"
+#include "engine/document/RVTextItems.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/editor/RVUndoStyleRecords.h"
