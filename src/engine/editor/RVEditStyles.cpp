@@ -168,11 +168,12 @@ std::vector<TSheetDocs> GroupBySheet(TRVEditRVData& D) {
       }
     groups.push_back({st, {Doc}});
   };
+  // The data first in its group: the group's styles are remembered as the data's own.
+  add(&D);
   if (D.GetAbsoluteRootData() == &D)
     if (TRVDataRootProperties* rp = D.GetRootProperties())
       for (const TRVExtraDocument& extra : rp->ExtraDocumentEntries())
         if (extra.Document != &D) add(extra.Document);
-  add(&D);
   // The data's own sheet last: its group is the data's own step.
   auto own =
       std::find_if(groups.begin(), groups.end(), [&D](const TSheetDocs& g) { return g.Sheet == D.GetRVStyle(); });

@@ -468,6 +468,23 @@ TEST_F(StyleTemplates, ReplacedTemplatesMergeStylesThatBecameEqualAndUndoRestore
   EXPECT_EQ(Paras(), "1101");
 }
 
+// A header on the same style sheet is renumbered with the document when its styles merge.
+TEST_F(StyleTemplates, HeaderOnTheSameSheetIsRenumberedToo) {
+  TRVPlainRootData Header(&Sheet);
+  Header.AddNL(u"h", 0, 2);
+  Data->GetRootProperties()->SetHeader(&Header, rvhftNormal);
+  TRVStyleTemplateCollection New(nullptr);
+  New.AssignStyleTemplates(Sheet.StyleTemplates(), true);
+  New.Delete(New.FindByName(u"Heading"));
+  Editor->ChangeStyleTemplates(&New);
+  EXPECT_EQ(Paras(), "1101");
+  EXPECT_EQ(Header.GetItem(0)->ParaNo, 1);
+  Editor->Undo();
+  EXPECT_EQ(Paras(), "1202");
+  EXPECT_EQ(Header.GetItem(0)->ParaNo, 2);
+  Data->GetRootProperties()->SetHeader(nullptr, rvhftNormal);
+}
+
 TEST_F(StyleTemplates, ChangedTemplateIsDerivedAgainWithoutMerging) {
   TRVStyleTemplateCollection New(nullptr);
   New.AssignStyleTemplates(Sheet.StyleTemplates(), true);
