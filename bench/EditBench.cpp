@@ -789,3 +789,134 @@ BENCHMARK(BM_Backspace)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond
 BENCHMARK(BM_Backspace_QTextDocument)->Arg(0)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyPress)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeyPress_QTextDocument)->Unit(benchmark::kMillisecond);
+
+// ---- bold applied to the whole generated document, then undone -------------------------------------
+//
+// The generated 300-page document (several text styles, headings, lists, tab rows, pictures,
+// links) in an editor, and the same runs in the toolkit's document. Ours: everything selected,
+// each text style turned into its bold form through the control's style conversion (one step; the
+// handler finds or makes the bold form of each style once per application), the document formatted
+// as the width rule says, then the step undone; the toolkit's: select all, merge a bold format,
+// undo. Each side brings its layout up to date after each edit inside the timing.
+
+#include "ToolkitDocCopy.h"
+#include "support/GeneratedDocument.h"
+
+namespace {
+
+struct TBoldDoc {
+  TRVStyle Sheet{nullptr};
+  std::unique_ptr<TViroZereEdit> Editor;
+  std::unique_ptr<TToolkitDocumentPeer> Peer;
+  TGeneratedDocumentInfo Info;
+  std::vector<int> Styles;  // every item's style as generated
+  std::vector<int> BoldOf;  // the bold form of each style, found once per application
+
+  TBoldDoc() {
+    SetGeneratedDocumentStyles(Sheet);
+    Editor = std::make_unique<TViroZereEdit>(nullptr);
+    Editor->SetStyle(&Sheet);
+    Editor->SetLeftMargin(kMargin);
+    Editor->SetRightMargin(kMargin);
+    Editor->SetBounds(0, 0, kPageWidth, kViewHeight);
+    Editor->HandleNeeded();
+    ShowWindow(Editor->GetHandle(), SW_SHOW);
+    ProcessMessages(20);
+    TRVEditRVData* data = Editor->GetEditRVData();
+    data->Clear();
+    Info = GenerateDocument(*data, {.Seed = 5, .Pages = 300, .Pictures = true});
+    Editor->Format();
+    for (int i = 0; i < data->ItemCount(); ++i) Styles.push_back(data->GetItem(i)->StyleNo);
+    Editor->OnStyleConversion = [this](TCustomViroZereEdit*, int StyleNo, int, bool, int& NewStyleNo) {
+      if (StyleNo < 0) return;
+      if (StyleNo >= static_cast<int>(BoldOf.size())) BoldOf.resize(static_cast<size_t>(StyleNo) + 1, -1);
+      int& bold = BoldOf[static_cast<size_t>(StyleNo)];
+      if (bold < 0) {
+        TFontInfo copy(nullptr);
+        copy.Assign(Sheet.TextStyles()->Items(StyleNo));
+        copy.Style.Include(fsBold);
+        bold = Sheet.TextStyles()->FindSuchStyleEx(StyleNo, &copy, AllTextStyleProperties);
+      }
+      NewStyleNo = bold;
+    };
+    Peer = ToolkitCopy(*data, Sheet);
+    Peer->Layout(Editor->GetClientWidth() - 2 * kMargin);
+    Peer->SetUndoRedoEnabled(true);
+  }
+};
+
+TBoldDoc& BoldDoc() {
+  static TBoldDoc* doc = new TBoldDoc;
+  return *doc;
+}
+
+// Empty when every text item is bold, else what is not.
+std::string NotAllBold(TBoldDoc& d) {
+  TRVEditRVData* data = d.Editor->GetEditRVData();
+  for (int i = 0; i < data->ItemCount(); ++i) {
+    const int s = data->GetItem(i)->StyleNo;
+    if (s >= 0 && !d.Sheet.TextStyles()->Items(s)->Style.Contains(fsBold))
+      return "item " + std::to_string(i) + " is not bold";
+  }
+  return {};
+}
+
+void BM_BoldAllAndUndo(benchmark::State& state) {
+  TBoldDoc& d = BoldDoc();
+  TViroZereEdit* editor = d.Editor.get();
+  TRVEditRVData* data = editor->GetEditRVData();
+  const int items = data->ItemCount(), height = data->DocumentHeight;
+  int boldItems = 0;
+  for (auto _ : state) {
+    d.BoldOf.clear();
+    editor->SelectAll();
+    editor->ApplyStyleConversion(0);
+    state.PauseTiming();
+    std::string why = NotAllBold(d);
+    boldItems = data->ItemCount();
+    state.ResumeTiming();
+    editor->Undo();
+    state.PauseTiming();
+    bool same = data->ItemCount() == items && data->DocumentHeight == height;
+    for (int i = 0; same && i < items; ++i) same = data->GetItem(i)->StyleNo == d.Styles[static_cast<size_t>(i)];
+    if (why.empty() && !same) why = "undo did not bring the styles back";
+    data->RedoList->Clear();
+    data->Deselect(nullptr, false);
+    state.ResumeTiming();
+    if (!why.empty()) {
+      static std::string error;
+      error = why;
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
+  state.counters["items"] = items;
+  state.counters["items_bold"] = boldItems;
+  state.counters["chars"] = d.Info.Characters;
+  state.counters["pages_A4"] = data->DocumentHeight / 971.0;
+}
+
+void BM_BoldAllAndUndo_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = *BoldDoc().Peer;
+  peer.ClearUndoRedo();
+  const double height = peer.UpdateLayout();
+  for (auto _ : state) {
+    peer.MergeBoldIntoAll();
+    peer.UpdateLayout();
+    const bool undone = peer.Undo();
+    const double back = peer.UpdateLayout();
+    state.PauseTiming();
+    peer.ClearUndoRedo();
+    state.ResumeTiming();
+    if (!undone || back != height) {
+      state.SkipWithError("the toolkit's document did not make everything bold and take it back");
+      break;
+    }
+  }
+  state.counters["paragraphs"] = peer.ParagraphCount();
+}
+
+}  // namespace
+
+BENCHMARK(BM_BoldAllAndUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BoldAllAndUndo_QTextDocument)->Unit(benchmark::kMillisecond);

@@ -31,6 +31,7 @@ class TRVUndoModifyItemProps;
 // Makes an empty property record of one class (the primitives' class reference).
 using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
 class TStringList;
+struct TRVTextJoin;
 
 // What a style conversion does; passed on to items that hold documents (as an int).
 enum TRVEStyleConversionType : std::uint8_t {
@@ -359,7 +360,39 @@ class TRVEditRVData : public TViroZereRVData {
   void ApplyStyleConversion_(int UserData, TRVEStyleConversionType ConvType, bool Recursive);
   void ApplyListStyle(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, bool ARecursive,
                       TRVParaListOperation Operation);
+  // The inner loop over the paragraph starts of StartNo..EndNo, from the last: the items added
+  // (negative: removed), the range's end and the selection's bounds follow the changes; the lists
+  // of variable-width markers met are collected for renumbering what follows.
+  void ApplyListStyle_(int AListNo, int AListLevel, int AStartFrom, bool AUseStartFrom, TRVParaListOperation Operation,
+                       int& ItemsAdded, int StartNo, int& EndNo, int& SelStartNo, int& SelStartOffs, int& SelEndNo,
+                       int& SelEndOffs, TRVIntegerList* ListNos, int& LastVWMarkerIndex);
+  // Gives the text items from StartItemNo on the styles of StyleList (one entry per item; entries
+  // of non-text items are ignored), recorded as one record.
+  void Do_StyleNoList(int StartItemNo, TRVIntegerList* StyleList);
+  // Text items joined (each entry: item ItemNo+1 appended to item ItemNo and removed) or split
+  // back (item ItemNo cut at Offs, the tail made from Part), in the order given; one record for all.
+  void Do_JoinTextItems(std::vector<TRVTextJoin>& Joins);
+  void Do_SplitTextItems(std::vector<TRVTextJoin>& Joins);
+  // Beeps unless the root uses style templates. Every style that names a template is derived
+  // again from the new collection, equal styles are merged (the documents renumbered), then the
+  // collection is replaced; everything is recorded.
   void ChangeStyleTemplates(TRVStyleTemplateCollection* NewStyleTemplates);
+  // True when styles were merged and SubDoc renumbered (recorded on List).
+  bool ApplyChangedStyleTemplatesToParagraphs(TRVStyleTemplateCollection* NewStyleTemplates, TCustomRVData* SubDoc,
+                                              TRVUndoList* List);
+  bool ApplyChangedStyleTemplatesToText(TRVStyleTemplateCollection* NewStyleTemplates, TCustomRVData* SubDoc,
+                                        TRVUndoList* List);
+  // Raises the current-style change events of the active editor, changed or not.
+  void CallStyleChangeEvents();
+  // The document's renumbering, and the current styles with it.
+  void ChangeParagraphStyles(const TRVIntegerList* ParaMapList, const TRVIntegerList* NewIndices,
+                             TRVIntegerList* OldIndices, int& Index) override;
+  void ChangeTextStyles(const TRVIntegerList* TextMapList, const TRVIntegerList* NewIndices,
+                        TRVIntegerList* OldIndices, int& Index) override;
+  // The current styles count as used; after a deletion they are renumbered and the undo lists
+  // (which hold old numbers) are cleared.
+  void MarkStylesInUse(TRVDeleteUnusedStylesData* Data) override;
+  void AfterDeleteUnusedStyles(TRVDeleteUnusedStylesData* Data) override;
 
   // ==== resizing items with the mouse (RVEditResize.cpp) ====
   // Makes the resizer when the selection is exactly one resizable item that may be changed (the

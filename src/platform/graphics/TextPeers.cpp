@@ -296,6 +296,14 @@ void TToolkitDocumentPeer::RemoveAll() {
   c.removeSelectedText();
 }
 
+void TToolkitDocumentPeer::MergeBoldIntoAll() {
+  QTextCursor c(&F->Doc);
+  c.select(QTextCursor::Document);
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  c.mergeCharFormat(bold);
+}
+
 double TToolkitDocumentPeer::PressEnter(int paragraph, int offset) {
   const QTextBlock block = F->Doc.findBlockByNumber(paragraph);
   QTextCursor c(&F->Doc);

@@ -92,6 +92,9 @@ class TToolkitDocumentPeer {
   void DeletePrevious(int paragraph, int offset);
   // Selects the whole document and removes it (one empty paragraph stays).
   void RemoveAll();
+  // Selects the whole document and makes it bold (merged into each fragment's format), as one
+  // step of the document's undo. Nothing is laid out.
+  void MergeBoldIntoAll();
   // The keys' peers through one cursor, each answering the height after the relayout: Enter at
   // offset of paragraph (a new block), and Backspace at the start of paragraph (joins it to the
   // one before). Undo takes them back.
