@@ -520,3 +520,33 @@ void TRVEditRVData::InsertPageBreak() {
   Change();
   if (TRVScroller* Scroller = GetScroller()) Scroller->Invalidate();
 }
+
+// ---- where a search from the editor starts, and what it selects ----------------------------------
+
+void TRVEditRVData::SrchStart(bool Down, bool FromStart, bool SmartStart, int& strt, int& Offs) {
+  const int ItemNo = GetCurItemNo();
+  if (FromStart || (SmartStart && SelectionExists(true, false)) || ItemNo < 0 || ItemNo >= ItemCount()) {
+    TViroZereRVData::SrchStart(Down, FromStart, SmartStart, strt, Offs);
+    return;
+  }
+  strt = ItemNo;
+  Offs = GetOffsetInCurItem();
+  if (Down && Offs >= GetOffsAfterItem(strt) && strt + 1 < ItemCount()) {
+    ++strt;
+    Offs = GetOffsBeforeItem(strt);
+  } else if (!Down && Offs <= GetOffsBeforeItem(strt) && strt > 0) {
+    --strt;
+    Offs = GetOffsAfterItem(strt);
+  }
+}
+
+void TRVEditRVData::SrchSelectIt(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, bool Invert) {
+  LiveSpellingCheckCurrent();
+  // Setting the bounds releases a chosen sub-document, puts the caret at the active end and raises
+  // the selection events (with scrolling to the caret).
+  if (Invert)
+    SetSelectionBounds(EndItemNo, EndOffs, StartItemNo, StartOffs);
+  else
+    SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
+  if (TRVScroller* Scroller = GetScroller()) Scroller->Invalidate();
+}
