@@ -169,7 +169,15 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   TRVUnicodeString Text = Pieces[0].Tab ? TRVUnicodeString() : Pieces[0].Text;
   int First = -1, ItemsAdded = 0, NewListNo = -1;
   bool Full = false;
-  if (!D.InsertItemAtCaret(Item, Text, false, true, AutoTag, First, ItemsAdded, Full, NewListNo)) {
+  bool Placed = false;
+  try {
+    Placed = D.InsertItemAtCaret(Item, Text, false, true, AutoTag, First, ItemsAdded, Full, NewListNo);
+  } catch (...) {
+    // A raise before the item reached the list (a failed recording) must not leak it.
+    if (Item && D.GetItems()->IndexOfObject(Item) < 0) delete Item;
+    throw;
+  }
+  if (!Placed) {
     delete Item;  // the placement step frees a refused item and clears the pointer; never twice
     D.Beep();
     return false;
