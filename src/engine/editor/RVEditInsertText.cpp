@@ -184,40 +184,62 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   }
   if (!Item) return false;
 
-  // The rest goes straight into the item list; it is recorded as one insertion below.
+  // The rest goes straight into the item list; it is recorded as one insertion below. Runs of new
+  // items are put into the list together, so that the items after the caret move once per run
+  // rather than once per line.
   int Last = First;
-  for (std::size_t k = 1; k < Pieces.size(); ++k) {
-    TPiece& P = Pieces[k];
-    int Index = Last + 1;
-    const int ParaOfLast = D.GetItem(Last)->ParaNo;
-    TCustomRVItemInfo* New = nullptr;
-    switch (P.Start) {
-      case TPieceStart::NewPara: {
-        bool MarkerFull = false;
-        if (Marker >= 0 && D.InsertMarkerCopy(Marker, Index, false, false, MarkerFull)) {
-          Full = Full || MarkerFull;
-          if (P.PageBreak) D.GetItem(Index)->SetPageBreakBefore(true);
-          ++Index;
-          New = MakeItem(P, D.GetItem(Index - 1)->ParaNo, false, true);
-        } else {
-          New = MakeItem(P, CurPara, false, false);
-          New->SetPageBreakBefore(P.PageBreak);
-        }
-        break;
-      }
-      case TPieceStart::NewLine:
-        New = MakeItem(P, ParaOfLast, true, false);
-        break;
-      default:
-        New = MakeItem(P, ParaOfLast, false, true);
+  std::vector<TCustomRVItemInfo*> Pending;  // to take the places up to Last
+  auto FlushPending = [&] {
+    if (Pending.empty()) return;
+    TRVItemList* List = D.GetItems();
+    const int N = static_cast<int>(Pending.size()), At = Last - N + 1, OldCount = List->Count();
+    List->SetCount(OldCount + N);
+    for (int i = OldCount - 1; i >= At; --i) List->Put(i + N, List->Get(i));
+    for (int k = 0; k < N; ++k) List->Put(At + k, Pending[static_cast<std::size_t>(k)]);
+    Pending.clear();
+    for (int k = 0; k < N; ++k) {
+      D.GetItem(At + k)->Inserted(&D, At + k);
+      D.DoOnAddSpecialItem(At + k);
     }
-    if (AutoTag && New->Tag.empty() && D.StylesCanShareTag(New->StyleNo, D.FCurTagStyleNo)) New->Tag = D.FCurTag;
-    TRVUnicodeString PieceText = P.Tab ? TRVUnicodeString() : P.Text;
-    New->Inserting(&D, PieceText, true);
-    D.GetItems()->InsertObject(Index, PieceText, New);
-    New->Inserted(&D, Index);
-    D.DoOnAddSpecialItem(Index);
-    Last = Index;
+  };
+  try {
+    for (std::size_t k = 1; k < Pieces.size(); ++k) {
+      TPiece& P = Pieces[k];
+      int Index = Last + 1;
+      const int ParaOfLast = (Pending.empty() ? D.GetItem(Last) : Pending.back())->ParaNo;
+      TCustomRVItemInfo* New = nullptr;
+      switch (P.Start) {
+        case TPieceStart::NewPara: {
+          bool MarkerFull = false;
+          if (Marker >= 0) FlushPending();  // the marker's copy goes into the list at Index
+          if (Marker >= 0 && D.InsertMarkerCopy(Marker, Index, false, false, MarkerFull)) {
+            Full = Full || MarkerFull;
+            if (P.PageBreak) D.GetItem(Index)->SetPageBreakBefore(true);
+            ++Index;
+            New = MakeItem(P, D.GetItem(Index - 1)->ParaNo, false, true);
+          } else {
+            New = MakeItem(P, CurPara, false, false);
+            New->SetPageBreakBefore(P.PageBreak);
+          }
+          break;
+        }
+        case TPieceStart::NewLine:
+          New = MakeItem(P, ParaOfLast, true, false);
+          break;
+        default:
+          New = MakeItem(P, ParaOfLast, false, true);
+      }
+      Pending.push_back(New);
+      if (AutoTag && New->Tag.empty() && D.StylesCanShareTag(New->StyleNo, D.FCurTagStyleNo)) New->Tag = D.FCurTag;
+      TRVUnicodeString PieceText = P.Tab ? TRVUnicodeString() : P.Text;
+      New->Inserting(&D, PieceText, true);
+      New->ItemText = std::move(PieceText);
+      Last = Index;
+    }
+    FlushPending();
+  } catch (...) {
+    for (TCustomRVItemInfo* Item : Pending) delete Item;
+    throw;
   }
   if (Last > First) {
     bool InsFull = false;
