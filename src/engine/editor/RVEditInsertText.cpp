@@ -282,7 +282,7 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   }
 
   const int Added = D.ItemCount() - OldCount;
-  Full = Full || ParaStartDItem < 0 || D.CalculateMinItemsWidthPlusEx(First, Last) > D.DocumentWidth;
+  Full = Full || ParaStartDItem < 0 || D.CalculateMinItemsWidthPlusEx(First, Last, D.DocumentWidth) > D.DocumentWidth;
   D.Reformat_(Full, ParaStartDItem, ParaEndDItem, Added, true);
   if (CaretBefore)
     D.SetCaretAtItem(First, StartOffs);
@@ -400,7 +400,7 @@ bool TRVEditRVData::InsertRVFFromStreamEd_(TStream* Stream) {
     Do_InsertItems_2(Index + 1, NewCount - 1, Info, InsFull);
     Full = Full || InsFull;
   }
-  Full = Full || CalculateMinItemsWidthPlusEx(Index, LastInserted) > DocumentWidth;
+  Full = Full || CalculateMinItemsWidthPlusEx(Index, LastInserted, DocumentWidth) > DocumentWidth;
   int InsertPoint = Index;
   int CaretOffs = GetOffsAfterItem(LastInserted);
   ConcateAfterAdding(InsertPoint, LastInserted, ItemsAdded, CaretOffs);

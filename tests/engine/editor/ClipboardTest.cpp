@@ -463,3 +463,26 @@ TEST_F(ClipboardEditor, SearchStartsAtTheCaret) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pasted text with a word wider than the document widens the document as formatting it whole
+// would; narrower text leaves its width alone.
+TEST_F(ClipboardEditor, PastedWordsWiderThanTheDocumentWidenIt) {
+  for (int Length : {10, 80}) {
+    SCOPED_TRACE(Length);
+    Data->Clear();
+    Add(u"ab", 0, 0);
+    FormatAndPlace(0, 3);
+    const int Before = Data->DocumentWidth;
+    const TRVUnicodeString Word(static_cast<std::size_t>(Length), u'w');
+    OnClipboard([&] { SetClipboardUnicodeText(u"x\r\n" + Word + u" y\r\nz", CF_UNICODETEXT); });
+    Editor->Paste();
+    const int Pasted = Data->DocumentWidth;
+    Editor->Format();
+    EXPECT_EQ(Pasted, Data->DocumentWidth);
+    EXPECT_EQ(Pasted > Before, Length == 80);
+  }
+}
+
+}  // namespace
