@@ -211,8 +211,7 @@ TRVUnicodeString TCustomViroZereEdit::ShortcutNameFromDescriptor(const void* Blo
     }
   } else {
     TRVAnsiString Bytes;
-    for (std::size_t i = 0; i < Available && p[NameOffset + i] != 0; ++i)
-      Bytes += static_cast<char>(p[NameOffset + i]);
+    for (std::size_t i = 0; i < Available && p[NameOffset + i] != 0; ++i) Bytes += static_cast<char>(p[NameOffset + i]);
     Name = AnsiToUnicodeCP(CP_ACP, Bytes);
   }
   if (Name.size() < 5) return URL;

@@ -225,9 +225,16 @@ TEST_F(ClipboardEditor, CanPasteMessagePerFormat) {
     bool Few;
     LRESULT Expected;
   } cases[] = {
-      {0, false, 1},           {CF_UNICODETEXT, false, 1}, {CF_UNICODETEXT, true, 0}, {CF_TEXT, true, 1},
-      {RVFClipboardFormat, true, 1}, {URLWClipboardFormat, true, 1}, {URLClipboardFormat, false, 0},
-      {CF_BITMAP, false, 0},   {CF_ENHMETAFILE, false, 0}, {RTFClipboardFormat, false, 0},
+      {0, false, 1},
+      {CF_UNICODETEXT, false, 1},
+      {CF_UNICODETEXT, true, 0},
+      {CF_TEXT, true, 1},
+      {RVFClipboardFormat, true, 1},
+      {URLWClipboardFormat, true, 1},
+      {URLClipboardFormat, false, 0},
+      {CF_BITMAP, false, 0},
+      {CF_ENHMETAFILE, false, 0},
+      {RTFClipboardFormat, false, 0},
   };
   const TRVDragDropFormats Default = Editor->GetAcceptPasteFormats();
   for (const Case& c : cases) {

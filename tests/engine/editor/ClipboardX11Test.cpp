@@ -58,8 +58,9 @@ bool OfferWithXclip(const std::string& Mime, const std::string& Bytes) {
   if (fd < 0) return false;
   const bool written = write(fd, Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
   close(fd);
-  const bool ok = written && std::system(("xclip -selection clipboard -t " + Mime + " -i " + path +
-                                          " > /dev/null 2>&1").c_str()) == 0;
+  const bool ok =
+      written &&
+      std::system(("xclip -selection clipboard -t " + Mime + " -i " + path + " > /dev/null 2>&1").c_str()) == 0;
   std::remove(path);
   if (!ok) return false;
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -119,8 +120,12 @@ TEST_F(ClipboardX11, X11CopiedTextIsReadByAnotherProgram) {
   Open(u"Stra\u00DFe one", 0, u"two");
   Editor->SelectAll();
   Editor->Perform(WM_COPY, 0, 0);
-  EXPECT_EQ(RunServingClipboard("xclip -selection clipboard -o -t text/plain"), "Stra\xC3\x9F" "e one\r\ntwo");
-  EXPECT_EQ(RunServingClipboard("xclip -selection clipboard -o"), "Stra\xC3\x9F" "e one\r\ntwo");
+  EXPECT_EQ(RunServingClipboard("xclip -selection clipboard -o -t text/plain"),
+            "Stra\xC3\x9F"
+            "e one\r\ntwo");
+  EXPECT_EQ(RunServingClipboard("xclip -selection clipboard -o"),
+            "Stra\xC3\x9F"
+            "e one\r\ntwo");
 }
 
 // Text offered by xclip is pasted with its lines as paragraphs; HTML offered alone is seen by the
