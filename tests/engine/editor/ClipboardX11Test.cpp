@@ -51,7 +51,7 @@ std::string RunServingClipboard(const std::string& Command) {
 }
 
 // Offers Bytes under the MIME type through xclip, which serves them from the background until
-// another program owns the clipboard; true once the clipboard shows the type.
+// another program owns the clipboard; true once the clipboard offers those bytes under the type.
 bool OfferWithXclip(const std::string& Mime, const std::string& Bytes) {
   char path[] = "/tmp/tavrelo-clip-in-XXXXXX";
   const int fd = mkstemp(path);
@@ -65,8 +65,9 @@ bool OfferWithXclip(const std::string& Mime, const std::string& Bytes) {
   if (!ok) return false;
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < end) {
+    // The bytes too: the type alone may still be this program's own offer from before.
     for (const auto& [mime, bytes] : GetClipboardMimeData())
-      if (mime == Mime) return true;
+      if (mime == Mime && bytes == Bytes) return true;
     ProcessMessages(20);
   }
   return false;
