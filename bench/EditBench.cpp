@@ -39,6 +39,7 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/TextPeers.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/Messages.h"
 
@@ -914,9 +915,87 @@ void BM_BoldAllAndUndo_QTextDocument(benchmark::State& state) {
     }
   }
   state.counters["paragraphs"] = peer.ParagraphCount();
+// ---- 1 MB of plain text pasted at the caret ------------------------------------------------------
+// About 16,000 lines of text (1 MB) on the clipboard, pasted through the control's Paste at the
+// middle of an item near the document's middle: the clipboard read, one insertion step, the new
+// paragraphs formatted, the caret placed after them. The peer inserts the same text through one
+// cursor (insertText) and lays the document out. Each paste is undone outside the timing.
+
+namespace {
+
+const std::u16string& PastedText() {
+  static const std::u16string text = [] {
+    std::u16string t;
+    unsigned seed = 77;
+    for (int n = 0; t.size() < (1u << 20); ++n) {
+      const std::string line = VariedLine(n, seed, 60);
+      t.append(line.begin(), line.end());
+      t += u'\n';
+    }
+    return t;
+  }();
+  return text;
+}
+
+int PastedParagraphBreaks() { return static_cast<int>(std::count(PastedText().begin(), PastedText().end(), u'\n')); }
+
+void BM_PastePlainText(benchmark::State& state) {
+  TEditDoc& doc = Doc();
+  TRVEditRVData* data = doc.Data();
+  TakeBack(data);
+  const int items = data->ItemCount();
+  const std::u16string& text = PastedText();
+  const int at = kLines / 2 - 200;
+  int added = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    SetClipboardMimeData({});
+    Clipboard()->SetAsText(text);
+    data->SetCaretAtItem(at, 10);
+    data->ChangeCaret(false, false, true, false);
+    state.ResumeTiming();
+    doc.Editor->Paste();
+    state.PauseTiming();
+    added = data->ItemCount() - items;
+    TakeBack(data);
+    const bool ok = added == PastedParagraphBreaks() && data->ItemCount() == items;
+    state.ResumeTiming();
+    if (!ok) {
+      state.SkipWithError("the paste did not insert the text's paragraphs, or undo did not take them back");
+      break;
+    }
+  }
+  state.counters["chars"] = static_cast<double>(text.size());
+  state.counters["items_added"] = added;
+  DocCounters(state);
+}
+
+void BM_PastePlainText_QTextDocument(benchmark::State& state) {
+  TToolkitDocumentPeer& peer = Doc().Peer;
+  peer.ClearUndoRedo();
+  const int paragraphs = peer.ParagraphCount();
+  const std::u16string& text = PastedText();
+  int added = 0;
+  for (auto _ : state) {
+    peer.Type(kLines / 2 - 200, 10, text);
+    state.PauseTiming();
+    added = peer.ParagraphCount() - paragraphs;
+    peer.Undo();
+    peer.UpdateLayout();
+    peer.ClearUndoRedo();
+    const bool ok = added == PastedParagraphBreaks() && peer.ParagraphCount() == paragraphs;
+    state.ResumeTiming();
+    if (!ok) {
+      state.SkipWithError("the toolkit's document did not insert the text and take it back");
+      break;
+    }
+  }
+  state.counters["paragraphs_added"] = added;
 }
 
 }  // namespace
 
 BENCHMARK(BM_BoldAllAndUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoldAllAndUndo_QTextDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PastePlainText)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PastePlainText_QTextDocument)->Iterations(5)->Unit(benchmark::kMillisecond);

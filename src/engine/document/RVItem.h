@@ -98,7 +98,8 @@ enum TRVDocWidthChangeState : std::uint8_t {
 };
 using TRVDocWidthChangeStates = TSet<TRVDocWidthChangeState, 8>;
 
-enum TRVLoadFormat : std::uint8_t { rvlfRVF, rvlfRTF, rvlfHTML, rvlfText, rvlfDocX, rvlfOther };
+// rvlfURL: a URL pasted or dropped as a hyperlink.
+enum TRVLoadFormat : std::uint8_t { rvlfRVF, rvlfRTF, rvlfHTML, rvlfText, rvlfDocX, rvlfOther, rvlfURL };
 enum TRVReformatType : std::uint8_t { rvrfNone, rvrfRepaint, rvrfNormal, rvrfFull, rvrfSRVReformat, rvrfSRVRepaint };
 enum TRVSubRVDataPos : std::uint8_t { rvdFirst, rvdLast, rvdChosenUp, rvdChosenDown, rvdNext, rvdPrev };
 enum TRVEnterDirection : std::uint8_t { rvedLeft, rvedRight, rvedTop, rvedBottom };

@@ -260,7 +260,7 @@ TCustomViroZereEdit* InplaceEdit(TCustomViroZereEdit* Editor) {
 
 void TCustomViroZereEdit::Dispatch(TMessage& Message) {
   using namespace edit_control;
-  if (KeyDispatch(Message)) return;
+  if (KeyDispatch(Message) || ClipboardDispatch(Message)) return;
   TRVEditRVData* Data = GetEditRVData();
   switch (Message.Msg) {
     case WM_UNDO:

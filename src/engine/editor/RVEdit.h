@@ -278,6 +278,65 @@ class TCustomViroZereEdit : public TCustomViroZere {
   // ==== style, list and style-template application (RVEditStyles.cpp) ====
 
   // ==== clipboard (RVEditClipboard.cpp) ====
+ public:
+  // Pastes the first accepted format the clipboard holds: the native format, RTF, then a URL
+  // (when accepted), Unicode text, 8-bit text, files, a bitmap, a metafile. One undo step; a
+  // refused change does nothing, a failure beeps.
+  void Paste();
+  // Whether an accepted format is there (ReadOnly is not looked at).
+  virtual bool CanPaste();
+  bool CanPasteRVF();
+  bool CanPasteRTF();
+  bool CanPasteURL();
+  // Copies in the default formats and, when copying is possible at all, deletes the selection.
+  void CutDef();
+  void PasteRVF();
+  // False when the RTF block could not be read (Paste then goes on with the other formats).
+  bool PasteRTF();
+  void PasteTextW();
+  void PasteTextA();
+  bool PasteURL();
+  bool PasteBitmap(bool TextAsName);
+  bool PasteMetafile(bool TextAsName);
+  bool PasteGraphicFiles(bool FileNamesAsNames, bool StoreFileNames);
+  // WM_PASTE, WM_CUT and EM_CANPASTE; false for any other message.
+  bool ClipboardDispatch(TMessage& Message);
+
+  // Data blocks of the clipboard and of drops turned into insertions at the caret, each as one
+  // undo step. Counts, offsets and names inside a block are checked against its Size.
+  // The native format: a 32-bit little-endian count, then that many bytes of RVF; a count larger
+  // than the rest of the block refuses the block (false, nothing inserted).
+  bool InsertRVFBlock(const void* Block, std::size_t Size);
+  // RTF, with the folder that the pictures it links to are relative to.
+  bool InsertRTFBlock(const void* Block, std::size_t Size, const TRVUnicodeString& BasePath);
+  // UTF-16 text up to its first zero (a trailing odd byte is dropped); 8-bit text up to its first
+  // zero, in CodePage.
+  bool InsertTextBlockW(const void* Block, std::size_t Size);
+  bool InsertTextBlockA(const void* Block, std::size_t Size, TRVCodePage CodePage);
+  // A picture file's bytes through the picture decoder its signature names; AsBitmap converts
+  // the decoded picture to the bitmap class. False (nothing inserted) for bytes that no decoder
+  // takes.
+  bool InsertPictureBlock(const void* Block, std::size_t Size, const TRVUnicodeString& Name, bool AsBitmap);
+  // Pictures loaded from files, one undo step; OnDropFile may skip a file. True when at least one
+  // picture was inserted.
+  bool InsertGraphicFiles(const std::vector<TRVUnicodeString>& FileNames, bool FileNamesAsNames, bool StoreFileNames);
+  // A URL as a hyperlink named Name (through OnReadHyperlink), or as its text without a handler.
+  void InsertURLWithName(const TRVUnicodeString& URL, const TRVUnicodeString& Name);
+  // The display name of an internet shortcut from a file group descriptor block (UTF-16 names
+  // when Unicode): the first file name without its extension; URL when the block holds no name
+  // of 5 characters or more.
+  static TRVUnicodeString ShortcutNameFromDescriptor(const void* Block, std::size_t Size, bool Unicode,
+                                                     const TRVUnicodeString& URL);
+  // The folder of the "SourceURL:" line of an "HTML Format" block ("" without one): a local
+  // folder with a trailing backslash, or an "http://" address ending in a slash.
+  static TRVUnicodeString BasePathFromHTMLBlock(const void* Block, std::size_t Size);
+
+  // Raised before a paste; DoDefault false: the handler has pasted.
+  std::function<void(TCustomViroZereEdit* Sender, bool& DoDefault)> OnPaste;
+  // Raised for each file of a file paste or drop; DoDefault false skips the file.
+  std::function<void(TCustomViroZereEdit* Sender, const TRVUnicodeString& FileName, bool& DoDefault)> OnDropFile;
+
+ protected:
 
   // ==== drag and drop (RVEditDragDrop.cpp) ====
 

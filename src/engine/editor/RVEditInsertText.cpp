@@ -169,47 +169,77 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   TRVUnicodeString Text = Pieces[0].Tab ? TRVUnicodeString() : Pieces[0].Text;
   int First = -1, ItemsAdded = 0, NewListNo = -1;
   bool Full = false;
-  if (!D.InsertItemAtCaret(Item, Text, false, true, AutoTag, First, ItemsAdded, Full, NewListNo)) {
+  bool Placed = false;
+  try {
+    Placed = D.InsertItemAtCaret(Item, Text, false, true, AutoTag, First, ItemsAdded, Full, NewListNo);
+  } catch (...) {
+    // A raise before the item reached the list (a failed recording) must not leak it.
+    if (Item && D.GetItems()->IndexOfObject(Item) < 0) delete Item;
+    throw;
+  }
+  if (!Placed) {
     delete Item;  // the placement step frees a refused item and clears the pointer; never twice
     D.Beep();
     return false;
   }
   if (!Item) return false;
 
-  // The rest goes straight into the item list; it is recorded as one insertion below.
+  // The rest goes straight into the item list; it is recorded as one insertion below. Runs of new
+  // items are put into the list together, so that the items after the caret move once per run
+  // rather than once per line.
   int Last = First;
-  for (std::size_t k = 1; k < Pieces.size(); ++k) {
-    TPiece& P = Pieces[k];
-    int Index = Last + 1;
-    const int ParaOfLast = D.GetItem(Last)->ParaNo;
-    TCustomRVItemInfo* New = nullptr;
-    switch (P.Start) {
-      case TPieceStart::NewPara: {
-        bool MarkerFull = false;
-        if (Marker >= 0 && D.InsertMarkerCopy(Marker, Index, false, false, MarkerFull)) {
-          Full = Full || MarkerFull;
-          if (P.PageBreak) D.GetItem(Index)->SetPageBreakBefore(true);
-          ++Index;
-          New = MakeItem(P, D.GetItem(Index - 1)->ParaNo, false, true);
-        } else {
-          New = MakeItem(P, CurPara, false, false);
-          New->SetPageBreakBefore(P.PageBreak);
-        }
-        break;
-      }
-      case TPieceStart::NewLine:
-        New = MakeItem(P, ParaOfLast, true, false);
-        break;
-      default:
-        New = MakeItem(P, ParaOfLast, false, true);
+  std::vector<TCustomRVItemInfo*> Pending;  // to take the places up to Last
+  auto FlushPending = [&] {
+    if (Pending.empty()) return;
+    TRVItemList* List = D.GetItems();
+    const int N = static_cast<int>(Pending.size()), At = Last - N + 1, OldCount = List->Count();
+    List->SetCount(OldCount + N);
+    for (int i = OldCount - 1; i >= At; --i) List->Put(i + N, List->Get(i));
+    for (int k = 0; k < N; ++k) List->Put(At + k, Pending[static_cast<std::size_t>(k)]);
+    Pending.clear();
+    for (int k = 0; k < N; ++k) {
+      D.GetItem(At + k)->Inserted(&D, At + k);
+      D.DoOnAddSpecialItem(At + k);
     }
-    if (AutoTag && New->Tag.empty() && D.StylesCanShareTag(New->StyleNo, D.FCurTagStyleNo)) New->Tag = D.FCurTag;
-    TRVUnicodeString PieceText = P.Tab ? TRVUnicodeString() : P.Text;
-    New->Inserting(&D, PieceText, true);
-    D.GetItems()->InsertObject(Index, PieceText, New);
-    New->Inserted(&D, Index);
-    D.DoOnAddSpecialItem(Index);
-    Last = Index;
+  };
+  try {
+    for (std::size_t k = 1; k < Pieces.size(); ++k) {
+      TPiece& P = Pieces[k];
+      int Index = Last + 1;
+      const int ParaOfLast = (Pending.empty() ? D.GetItem(Last) : Pending.back())->ParaNo;
+      TCustomRVItemInfo* New = nullptr;
+      switch (P.Start) {
+        case TPieceStart::NewPara: {
+          bool MarkerFull = false;
+          if (Marker >= 0) FlushPending();  // the marker's copy goes into the list at Index
+          if (Marker >= 0 && D.InsertMarkerCopy(Marker, Index, false, false, MarkerFull)) {
+            Full = Full || MarkerFull;
+            if (P.PageBreak) D.GetItem(Index)->SetPageBreakBefore(true);
+            ++Index;
+            New = MakeItem(P, D.GetItem(Index - 1)->ParaNo, false, true);
+          } else {
+            New = MakeItem(P, CurPara, false, false);
+            New->SetPageBreakBefore(P.PageBreak);
+          }
+          break;
+        }
+        case TPieceStart::NewLine:
+          New = MakeItem(P, ParaOfLast, true, false);
+          break;
+        default:
+          New = MakeItem(P, ParaOfLast, false, true);
+      }
+      Pending.push_back(New);
+      if (AutoTag && New->Tag.empty() && D.StylesCanShareTag(New->StyleNo, D.FCurTagStyleNo)) New->Tag = D.FCurTag;
+      TRVUnicodeString PieceText = P.Tab ? TRVUnicodeString() : P.Text;
+      New->Inserting(&D, PieceText, true);
+      New->ItemText = std::move(PieceText);
+      Last = Index;
+    }
+    FlushPending();
+  } catch (...) {
+    for (TCustomRVItemInfo* Item : Pending) delete Item;
+    throw;
   }
   if (Last > First) {
     bool InsFull = false;
@@ -252,7 +282,7 @@ bool InsertPlainText(TRVEditRVData& D, const TRVUnicodeString& AText, bool AutoT
   }
 
   const int Added = D.ItemCount() - OldCount;
-  Full = Full || ParaStartDItem < 0 || D.CalculateMinItemsWidthPlusEx(First, Last) > D.DocumentWidth;
+  Full = Full || ParaStartDItem < 0 || D.CalculateMinItemsWidthPlusEx(First, Last, D.DocumentWidth) > D.DocumentWidth;
   D.Reformat_(Full, ParaStartDItem, ParaEndDItem, Added, true);
   if (CaretBefore)
     D.SetCaretAtItem(First, StartOffs);
@@ -370,7 +400,7 @@ bool TRVEditRVData::InsertRVFFromStreamEd_(TStream* Stream) {
     Do_InsertItems_2(Index + 1, NewCount - 1, Info, InsFull);
     Full = Full || InsFull;
   }
-  Full = Full || CalculateMinItemsWidthPlusEx(Index, LastInserted) > DocumentWidth;
+  Full = Full || CalculateMinItemsWidthPlusEx(Index, LastInserted, DocumentWidth) > DocumentWidth;
   int InsertPoint = Index;
   int CaretOffs = GetOffsAfterItem(LastInserted);
   ConcateAfterAdding(InsertPoint, LastInserted, ItemsAdded, CaretOffs);
@@ -518,5 +548,35 @@ void TRVEditRVData::InsertPageBreak() {
   Full = BrFull;
   Reformat(Full, true, false, ItemNo, true);
   Change();
+  if (TRVScroller* Scroller = GetScroller()) Scroller->Invalidate();
+}
+
+// ---- where a search from the editor starts, and what it selects ----------------------------------
+
+void TRVEditRVData::SrchStart(bool Down, bool FromStart, bool SmartStart, int& strt, int& Offs) {
+  const int ItemNo = GetCurItemNo();
+  if (FromStart || (SmartStart && SelectionExists(true, false)) || ItemNo < 0 || ItemNo >= ItemCount()) {
+    TViroZereRVData::SrchStart(Down, FromStart, SmartStart, strt, Offs);
+    return;
+  }
+  strt = ItemNo;
+  Offs = GetOffsetInCurItem();
+  if (Down && Offs >= GetOffsAfterItem(strt) && strt + 1 < ItemCount()) {
+    ++strt;
+    Offs = GetOffsBeforeItem(strt);
+  } else if (!Down && Offs <= GetOffsBeforeItem(strt) && strt > 0) {
+    --strt;
+    Offs = GetOffsAfterItem(strt);
+  }
+}
+
+void TRVEditRVData::SrchSelectIt(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, bool Invert) {
+  LiveSpellingCheckCurrent();
+  // Setting the bounds releases a chosen sub-document, puts the caret at the active end and raises
+  // the selection events (with scrolling to the caret).
+  if (Invert)
+    SetSelectionBounds(EndItemNo, EndOffs, StartItemNo, StartOffs);
+  else
+    SetSelectionBounds(StartItemNo, StartOffs, EndItemNo, EndOffs);
   if (TRVScroller* Scroller = GetScroller()) Scroller->Invalidate();
 }

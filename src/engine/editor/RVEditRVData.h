@@ -354,6 +354,12 @@ class TRVEditRVData : public TViroZereRVData {
   bool InsertFirstRVFItem(int& Index, TRVUnicodeString& Text, TCustomRVItemInfo*& Item, bool EditFlag,
                           bool& FullReformat, int& NewListNo) override;
   void InsertPageBreak();
+  // A search from the editor starts at the caret (at the neighbouring item's edge when the caret
+  // stands at its item's edge in the search direction); from the start, or with a smart start and
+  // a selection, the viewer's rule applies. The found range becomes the selection, the caret at
+  // its active end.
+  void SrchStart(bool Down, bool FromStart, bool SmartStart, int& strt, int& Offs) override;
+  void SrchSelectIt(int StartItemNo, int StartOffs, int EndItemNo, int EndOffs, bool Invert) override;
 
   // ==== style, list and style-template application (RVEditStyles.cpp) ====
   // Converts the text styles of the selection (the current text style without one).

@@ -268,7 +268,9 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
                                    TCanvas* Canvas);
   int CalculateParaSectionMinWidthDef(int StartItemNo);
   int CalculateMinItemWidthPlusEx(int ItemNo);
-  int CalculateMinItemsWidthPlusEx(int StartItemNo, int EndItemNo);
+  // With Beat >= 0 the answer is exact only when it passes Beat (any width up to Beat otherwise):
+  // enough to ask whether the items need more than a given width, and much cheaper.
+  int CalculateMinItemsWidthPlusEx(int StartItemNo, int EndItemNo, int Beat = -1);
   int CalculateMinItemsWidthPlusWrap(int StartItemNo, int EndItemNo, int& FirstParaItemNo,
                                      const TRVScreenAndDevice* sad, TCanvas* Canvas);
   int CalculateMinItemsWidthNoWrap(int StartItemNo, int EndItemNo, const TRVScreenAndDevice* sad, TCanvas* Canvas,

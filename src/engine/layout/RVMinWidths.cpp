@@ -431,7 +431,7 @@ int ParaSectionMinWidth(TMinWidthContext& C, int StartItemNo, int& FirstParaItem
 
 // The widest section among those from the section of StartItemNo to that of EndItemNo. A
 // section is measured at its first visible item (a hidden line start passes its start on).
-int ParaSectionsMinWidth(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo) {
+int ParaSectionsMinWidth(TMinWidthContext& C, int StartItemNo, int EndItemNo, int& FirstParaItemNo, int Beat = -1) {
   TCustomRVFormattedData& d = C.Data;
   if (d.ItemCount() == 0 || StartItemNo > EndItemNo) return 0;
   StartItemNo = SectionStart(d, std::max(0, StartItemNo));
@@ -448,7 +448,7 @@ int ParaSectionsMinWidth(TMinWidthContext& C, int StartItemNo, int EndItemNo, in
     }
     if (sectionOpen) {
       sectionOpen = false;
-      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo, result));
+      result = std::max(result, ParaSectionMinWidth(C, i, FirstParaItemNo, std::max(result, Beat)));
     }
   }
   return result;
@@ -497,7 +497,7 @@ int TCustomRVFormattedData::CalculateMinItemWidthPlusEx(int ItemNo) {
   return CalculateParaSectionMinWidth(ItemNo, first, nullptr, GetFormatCanvas());
 }
 
-int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int StartItemNo, int EndItemNo) {
+int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int StartItemNo, int EndItemNo, int Beat) {
   StartItemNo = std::max(0, StartItemNo);
   EndItemNo = std::min(EndItemNo, ItemCount() - 1);
   if (StartItemNo > EndItemNo || !GetRVStyle()) return 0;
@@ -506,20 +506,20 @@ int TCustomRVFormattedData::CalculateMinItemsWidthPlusEx(int StartItemNo, int En
   int first = -1, result;
   // The first section: with wrapping only the part from StartItemNo counts.
   if (SectionWraps(*this, firstStart))
-    result = MinItemsWidthPlusWrap(c, StartItemNo, std::min(firstEnd, EndItemNo), first);
+    result = MinItemsWidthPlusWrap(c, StartItemNo, std::min(firstEnd, EndItemNo), first, Beat);
   else
-    result = ParaSectionMinWidth(c, firstStart, first);
+    result = ParaSectionMinWidth(c, firstStart, first, Beat);
   if (EndItemNo > firstEnd) {
     const int lastStart = SectionStart(*this, EndItemNo);
     if (lastStart > firstEnd + 1) {
       first = -1;
-      result = std::max(result, ParaSectionsMinWidth(c, firstEnd + 1, lastStart - 1, first));
+      result = std::max(result, ParaSectionsMinWidth(c, firstEnd + 1, lastStart - 1, first, std::max(result, Beat)));
     }
     first = -1;
     if (SectionWraps(*this, lastStart))
-      result = std::max(result, MinItemsWidthPlusWrap(c, lastStart, EndItemNo, first));
+      result = std::max(result, MinItemsWidthPlusWrap(c, lastStart, EndItemNo, first, std::max(result, Beat)));
     else
-      result = std::max(result, ParaSectionMinWidth(c, lastStart, first));
+      result = std::max(result, ParaSectionMinWidth(c, lastStart, first, std::max(result, Beat)));
   }
   return result;
 }

@@ -11,6 +11,7 @@
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
+#include "platform/ui/ShellAPI.h"
 
 // ---- format registry ----------------------------------------------------------------------------
 
@@ -35,7 +36,12 @@ enum class TKind {
   Utf16Url,    // one UTF-16 URL; reading takes the first line
   UnicodeText, // CF_UNICODETEXT: UTF-16 characters, shared with CF_TEXT as the text
   AnsiText,    // CF_TEXT and CF_OEMTEXT: 8-bit characters in a code page
+  Picture,     // CF_BITMAP: the bytes of a picture file (PNG, BMP, JPEG or GIF as offered)
+  FileList,    // CF_HDROP: a list of local files as "file:" URLs
 };
+
+// The picture types a bitmap is read from, in the order of preference.
+const char* const PictureMimes[] = {"image/png", "image/bmp", "image/x-bmp", "image/jpeg", "image/gif"};
 
 struct TMapping {
   TKind Kind;
@@ -65,6 +71,9 @@ TMapping MappingOf(UINT format) {
     case CF_OEMTEXT: return {TKind::AnsiText, "text/plain"};
     case CF_UNICODETEXT: return {TKind::UnicodeText, "text/plain"};
     case CF_LOCALE: return {TKind::Raw, "application/x-tavrelopad-locale"};
+    case CF_BITMAP: return {TKind::Picture, "image/png"};
+    case CF_METAFILEPICT: return {TKind::Raw, "image/x-wmf"};
+    case CF_HDROP: return {TKind::FileList, "text/uri-list"};
   }
   const UnicodeString name = GetClipboardFormatName(format);
   if (name.empty()) return {TKind::Raw, "application/x-tavrelopad-cf-" + std::to_string(format)};
@@ -270,6 +279,14 @@ bool TClipboard::HasFormat(UINT format) const {
   const QMimeData* md = FData->Current();
   if (!md) return false;
   const TMapping m = MappingOf(format);
+  if (m.Kind == TKind::Picture) {
+    for (const char* mime : PictureMimes)
+      if (md->hasFormat(QString::fromLatin1(mime))) return true;
+    return false;
+  }
+  if (m.Kind == TKind::FileList)
+    return md->hasFormat(QString::fromLatin1(m.Mime)) &&
+           !FileNamesFromUriList(md->data(QString::fromLatin1(m.Mime)).toStdString()).empty();
   return md->hasFormat(QString::fromLatin1(m.Mime)) ||
          (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime)));
 }
@@ -286,6 +303,13 @@ HGLOBAL TClipboard::GetAsHandle(UINT format) {
     if (md && m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime))) {
       const std::string s = UpToZeroByte(md->data(QString::fromLatin1(PrivateUrlMime)).toStdString());
       h = BlockFrom(s.data(), s.size(), 1);
+    } else if (md && m.Kind == TKind::Picture) {
+      for (const char* pm : PictureMimes)
+        if (md->hasFormat(QString::fromLatin1(pm))) {
+          const QByteArray b = md->data(QString::fromLatin1(pm));
+          h = BlockFrom(b.constData(), static_cast<std::size_t>(b.size()), 0);
+          break;
+        }
     } else if (md && md->hasFormat(mime)) {
       switch (m.Kind) {
         case TKind::Raw: {
@@ -330,6 +354,15 @@ HGLOBAL TClipboard::GetAsHandle(UINT format) {
           h = BlockFrom(s.data(), s.size(), 1);
           break;
         }
+        case TKind::FileList: {
+          const std::vector<UnicodeString> names = FileNamesFromUriList(md->data(mime).toStdString());
+          if (!names.empty()) {
+            const std::string block = MakeDropFilesBlock(names);
+            h = BlockFrom(block.data(), block.size(), 0);
+          }
+          break;
+        }
+        case TKind::Picture: break;
       }
     }
   } catch (...) {
@@ -399,6 +432,19 @@ void TClipboard::SetAsHandle(UINT format, HGLOBAL value) {
           CodePageToUnicode(TextCodePage(format, md), 0, UpToZeroByte(bytes), text);
           md->setText(ToQString(text));
         }
+        break;
+      case TKind::Picture: {
+        // The type follows the file's signature; bytes of no known picture are not offered.
+        const char* type = bytes.rfind("\x89PNG", 0) == 0   ? "image/png"
+                           : bytes.rfind("BM", 0) == 0      ? "image/bmp"
+                           : bytes.rfind("\xFF\xD8", 0) == 0 ? "image/jpeg"
+                           : bytes.rfind("GIF8", 0) == 0    ? "image/gif"
+                                                            : nullptr;
+        if (type) md->setData(QString::fromLatin1(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        break;
+      }
+      case TKind::FileList:
+        md->setData(mime, QByteArray::fromStdString(UriListFromFileNames(DropFileNames(bytes.data(), bytes.size()))));
         break;
     }
   } catch (...) {

@@ -72,6 +72,7 @@ constexpr Cardinal EM_CANUNDO = 0x00C6;
 constexpr Cardinal EM_UNDO = 0x00C7;
 constexpr Cardinal EM_LINELENGTH = 0x00C1;      // WParam character index
 constexpr Cardinal EM_LINEFROMCHAR = 0x00C9;    // WParam character index
+constexpr Cardinal EM_CANPASTE = WM_USER + 50;        // WParam a clipboard format (0: any)
 constexpr Cardinal EM_EXLINEFROMCHAR = WM_USER + 54;  // LParam character index
 constexpr Cardinal EM_GETTEXTRANGE = WM_USER + 75;    // LParam TTextRange*
 constexpr Cardinal EM_REDO = WM_USER + 84;
