@@ -915,6 +915,10 @@ void BM_BoldAllAndUndo_QTextDocument(benchmark::State& state) {
     }
   }
   state.counters["paragraphs"] = peer.ParagraphCount();
+}
+
+}  // namespace
+
 // ---- 1 MB of plain text pasted at the caret ------------------------------------------------------
 // About 16,000 lines of text (1 MB) on the clipboard, pasted through the control's Paste at the
 // middle of an item near the document's middle: the clipboard read, one insertion step, the new
