@@ -586,7 +586,9 @@ void Resample(const TSourceRows& src, TBitmap& dst) {
   const int dw = dst.GetWidth(), dh = dst.GetHeight();
   const TWPMatrix columns = MakeWeights(dw, src.Width);
   const TWPMatrix rows = MakeWeights(dh, src.Height);
-  std::vector<std::uint8_t> temp(static_cast<std::size_t>(dw) * 3 * static_cast<std::size_t>(src.Height));
+  // Every byte of the intermediate is written by the column pass, so it is not cleared first.
+  std::vector<std::uint8_t, TUninitialisedAllocator<std::uint8_t>> temp(static_cast<std::size_t>(dw) * 3 *
+                                                                        static_cast<std::size_t>(src.Height));
 #if defined(RV_THUMBNAIL_AVX2)
   switch (VectorBits()) {
     case 512:
