@@ -436,9 +436,11 @@ RV_AVX2 __attribute__((noinline)) void ResampleRowsAvx2(const std::uint8_t* temp
 // blocks of 64 go to the AVX2 path, whose code cannot fuse either.
 #define RV_AVX512 __attribute__((target("avx512f")))
 // GCC 12's AVX-512 intrinsics start their results from an "undefined" vector it then warns about.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 bool HasAvx512() {
   static const bool has = __builtin_cpu_supports("avx512f");
@@ -567,7 +569,9 @@ RV_AVX512 void ResampleRowsAvx512(const std::uint8_t* temp, const TWPMatrix& row
 }
 #undef RV_MULADD16
 #undef RV_NEAREST
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #undef RV_AVX512
 #undef RV_AVX2
 #endif
