@@ -302,7 +302,7 @@ RV_AVX2 void UnpackRows(const std::uint8_t* row0, std::ptrdiff_t stride, int n, 
 }
 
 // Two target pixels' sums of one tap each over eight rows: weights w, the pixel's slots at p.
-#define RV_TAP8(p, w, s0, s1, s2, s3)                            \
+#define RV_TAP8(p, w, s0, s1, s2, s3)                                \
   s0 = _mm256_add_ps(s0, _mm256_mul_ps(_mm256_loadu_ps(p), w));      \
   s1 = _mm256_add_ps(s1, _mm256_mul_ps(_mm256_loadu_ps(p + 8), w));  \
   s2 = _mm256_add_ps(s2, _mm256_mul_ps(_mm256_loadu_ps(p + 16), w)); \
@@ -317,7 +317,8 @@ RV_AVX2 inline void StoreSums8(std::uint8_t* t, std::size_t tStride, int i, int 
   }
 }
 
-RV_AVX2 __attribute__((noinline)) void ResampleColumnsAvx2(const TSourceRows& src, const TWPMatrix& columns, int dw, std::uint8_t* temp) {
+RV_AVX2 __attribute__((noinline)) void ResampleColumnsAvx2(const TSourceRows& src, const TWPMatrix& columns, int dw,
+                                                           std::uint8_t* temp) {
   const int sw = src.Width, sh = src.Height;
   const std::size_t tStride = static_cast<std::size_t>(dw) * 3;
   // Eight rows go together, a pixel's eight slots side by side: each 8-float vector holds two
@@ -417,8 +418,9 @@ RV_AVX2 __attribute__((noinline)) void ResampleRowsAvx2(const std::uint8_t* temp
     for (; q < octs; ++q) {
       __m256 sum = _mm256_setzero_ps();
       for (const TWeightedPixel& wp : taps)
-        sum = _mm256_add_ps(sum, _mm256_mul_ps(Bytes8ToFloats(temp + static_cast<std::size_t>(wp.Pixel) * tStride + q * 8),
-                                               _mm256_set1_ps(wp.Weight)));
+        sum = _mm256_add_ps(sum,
+                            _mm256_mul_ps(Bytes8ToFloats(temp + static_cast<std::size_t>(wp.Pixel) * tStride + q * 8),
+                                          _mm256_set1_ps(wp.Weight)));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(d + q * 8), PackChannels8(sum));
     }
     for (std::size_t k = octs * 8; k < tStride; ++k) {
@@ -460,10 +462,10 @@ RV_AVX512 inline __m128i PackChannels16(__m512 v) {
 // s + v * w, rounded after the product and after the sum.
 #define RV_MULADD16(s, v, w) _mm512_add_round_ps(s, _mm512_mul_round_ps(v, w, RV_NEAREST), RV_NEAREST)
 
-#define RV_TAP16(p, w, s0, s1, s2, s3)               \
-  s0 = RV_MULADD16(s0, _mm512_loadu_ps(p), w);       \
-  s1 = RV_MULADD16(s1, _mm512_loadu_ps(p + 16), w);  \
-  s2 = RV_MULADD16(s2, _mm512_loadu_ps(p + 32), w);  \
+#define RV_TAP16(p, w, s0, s1, s2, s3)              \
+  s0 = RV_MULADD16(s0, _mm512_loadu_ps(p), w);      \
+  s1 = RV_MULADD16(s1, _mm512_loadu_ps(p + 16), w); \
+  s2 = RV_MULADD16(s2, _mm512_loadu_ps(p + 32), w); \
   s3 = RV_MULADD16(s3, _mm512_loadu_ps(p + 48), w)
 
 // Sixteen rows' sums of target pixel i stored into the rows of t.

@@ -229,7 +229,8 @@ TEST(ThumbnailMaker, EveryPathGivesThePlainFiltersBytes) {
     src.SetSize(sw, sh);
     const int bpp = n % 2 ? 4 : 3;
     for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw * bpp; ++x) src.ScanLine(y)[x] = static_cast<std::uint8_t>(rng() % 4 ? rng() : 255 * (x % 2));
+      for (int x = 0; x < sw * bpp; ++x)
+        src.ScanLine(y)[x] = static_cast<std::uint8_t>(rng() % 4 ? rng() : 255 * (x % 2));
     const std::vector<std::uint8_t> expected = ReferenceThumbnail(src, dw, dh);
     for (int bits : {512, 256, 128}) {
       SCOPED_TRACE(std::to_string(sw) + "x" + std::to_string(sh) + " to " + std::to_string(dw) + "x" +
