@@ -38,3 +38,8 @@ class TRVThumbnailMaker : public TObject {
 
 // Created when the program starts and freed when it ends.
 extern TRVThumbnailMaker* ThumbnailMaker;
+
+// The widest vectors resampling may use where the processor has them: 512, 256 or 128 bits (the
+// baseline, every processor's); 512 by default. Every width gives the same bytes, and tests check
+// each. Answers the previous setting.
+int SetThumbnailVectorBits(int Bits);

@@ -115,7 +115,9 @@ void TRVDocPainter::ApplyFont(int StyleNo, TRVBiDiMode BiDi) {
 
 void TRVDocPainter::PaintParaBackgrounds() {
   const int n = DI->Count();
-  int p = First;
+  // Paragraphs that end before the first draw item asked for paint nothing: the walk starts at
+  // the paragraph holding it (a printed page would otherwise walk every page before it).
+  int p = std::max(First, MinD);
   while (p > 0 && !(*DI)[p]->FromNewPara) --p;
   while (p <= Last && p <= MaxD) {
     TRVDrawLineInfo* first = (*DI)[p];
@@ -620,7 +622,7 @@ void TRVDocPainter::Run() {
   const bool showBreaks = D->GetOptions().Contains(rvoShowPageBreaks);
   const bool showCPs = !PrintMode && D->GetOptions().Contains(rvoShowCheckpoints);
   int lastPainted = -1;
-  for (int i = First; i <= Last; ++i) {
+  for (int i = std::max(First, MinD); i <= Last; ++i) {
     if (i > MaxD) break;
     TRVDrawLineInfo* d = (*DI)[i];
     if (i < MinD || (UseClip && StrictBottom && Clip.Bottom < Top(i) + d->Height)) continue;

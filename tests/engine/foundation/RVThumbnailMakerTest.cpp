@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/foundation/RVThumbnailMaker.h"
 #include "platform/graphics/Jpeg.h"
@@ -136,4 +140,112 @@ TEST(ThumbnailMaker, FilterWeightsAndEdges) {
   std::unique_ptr<TBitmap> fromJpeg = ThumbnailMaker->MakeThumbnail(jpeg.get(), 2, 2);
   ASSERT_NE(fromJpeg, nullptr);
   EXPECT_EQ(fromJpeg->GetWidth(), 2);
+}
+
+namespace {
+
+// The filter computed one channel at a time, plainly: weights as the maker makes them, every sum
+// added tap by tap in source order, columns first into bytes, then rows. The maker's vector paths
+// must give exactly these bytes.
+float ReferenceFilter(float x) {
+  x = std::fabs(x);
+  if (x < 1.0f) return (7.0f * x * x * x - 12.0f * x * x + 16.0f / 3.0f) / 6.0f;
+  if (x < 2.0f) return (-(7.0f / 3.0f) * x * x * x + 12.0f * x * x - 20.0f * x + 32.0f / 3.0f) / 6.0f;
+  return 0.0f;
+}
+
+std::vector<std::vector<std::pair<int, float>>> ReferenceWeights(int dstSize, int srcSize) {
+  const double scale =
+      srcSize >= 2 ? static_cast<double>(dstSize - 1) / (srcSize - 1) : static_cast<double>(dstSize) / srcSize;
+  const double inverse = scale >= 1e-20 ? 1.0 / scale : srcSize / 2.0;
+  const float s = static_cast<float>(scale);
+  const float halfWidth = scale >= 1.0 ? 2.0f : 2.0f * static_cast<float>(inverse);
+  std::vector<std::vector<std::pair<int, float>>> m(static_cast<std::size_t>(dstSize));
+  for (int i = 0; i < dstSize; ++i) {
+    const float c = static_cast<float>(i) * static_cast<float>(inverse);
+    for (int j = static_cast<int>(std::floor(c - halfWidth)); j <= static_cast<int>(std::ceil(c + halfWidth)); ++j) {
+      const float d = std::fabs(c - static_cast<float>(j));
+      const float weight = scale >= 1.0 ? ReferenceFilter(d) : s * ReferenceFilter(s * d);
+      if (weight == 0.0f) continue;
+      int pixel = j;
+      if (j >= srcSize) {
+        pixel = 2 * srcSize - j - 1;
+        if (pixel < 0) continue;
+      } else if (j < 0) {
+        pixel = -j;
+        if (pixel >= srcSize) continue;
+      }
+      m[static_cast<std::size_t>(i)].push_back({pixel, weight});
+    }
+  }
+  return m;
+}
+
+std::uint8_t ReferenceStore(float v) {
+  if (v <= 0.0f) return 0;
+  if (v >= 255.0f) return 255;
+  return static_cast<std::uint8_t>(std::nearbyint(v));
+}
+
+// Rows of dw * 3 bytes (blue, green, red) of src resampled to dw x dh.
+std::vector<std::uint8_t> ReferenceThumbnail(const TBitmap& src, int dw, int dh) {
+  const int sw = src.GetWidth(), sh = src.GetHeight();
+  const int bpp = src.GetPixelFormat() == pf32bit ? 4 : 3;
+  const auto columns = ReferenceWeights(dw, sw), rows = ReferenceWeights(dh, sh);
+  const std::size_t stride = static_cast<std::size_t>(dw) * 3;
+  std::vector<std::uint8_t> temp(stride * static_cast<std::size_t>(sh)), out(stride * static_cast<std::size_t>(dh));
+  for (int y = 0; y < sh; ++y)
+    for (int i = 0; i < dw; ++i)
+      for (int c = 0; c < 3; ++c) {
+        float sum = 0;
+        for (const auto& [pixel, weight] : columns[static_cast<std::size_t>(i)])
+          sum += src.ScanLine(y)[pixel * bpp + c] * weight;
+        temp[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(i) * 3 + c] = ReferenceStore(sum);
+      }
+  for (int y = 0; y < dh; ++y)
+    for (std::size_t k = 0; k < stride; ++k) {
+      float sum = 0;
+      for (const auto& [pixel, weight] : rows[static_cast<std::size_t>(y)])
+        sum += temp[static_cast<std::size_t>(pixel) * stride + k] * weight;
+      out[static_cast<std::size_t>(y) * stride + k] = ReferenceStore(sum);
+    }
+  return out;
+}
+
+}  // namespace
+
+// Random sizes, shrinking and enlarging, 24- and 32-bit sources of noisy pixels (whose sums reach
+// below 0 and above 255), on every vector width the processor has (a width it lacks falls back to
+// the next): every byte is the plain filter's.
+TEST(ThumbnailMaker, EveryPathGivesThePlainFiltersBytes) {
+  std::mt19937 rng(26);
+  auto size = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int n = 0; n < 40; ++n) {
+    const int sw = size(1, 260), sh = size(1, 140);
+    const int dw = n % 3 == 0 ? size(1, 600) : size(1, sw), dh = n % 4 == 0 ? size(1, 300) : size(1, sh);
+    if (dw == sw && dh == sh) continue;
+    TBitmap src;
+    src.SetPixelFormat(n % 2 ? pf32bit : pf24bit);
+    src.SetSize(sw, sh);
+    const int bpp = n % 2 ? 4 : 3;
+    for (int y = 0; y < sh; ++y)
+      for (int x = 0; x < sw * bpp; ++x)
+        src.ScanLine(y)[x] = static_cast<std::uint8_t>(rng() % 4 ? rng() : 255 * (x % 2));
+    const std::vector<std::uint8_t> expected = ReferenceThumbnail(src, dw, dh);
+    for (int bits : {512, 256, 128}) {
+      SCOPED_TRACE(std::to_string(sw) + "x" + std::to_string(sh) + " to " + std::to_string(dw) + "x" +
+                   std::to_string(dh) + (bpp == 4 ? ", 32-bit, " : ", 24-bit, ") + std::to_string(bits) + " bits");
+      const int was = SetThumbnailVectorBits(bits);
+      std::unique_ptr<TBitmap> t = ThumbnailMaker->MakeThumbnail(&src, dw, dh);
+      SetThumbnailVectorBits(was);
+      ASSERT_NE(t, nullptr);
+      ASSERT_EQ(t->GetWidth(), dw);
+      ASSERT_EQ(t->GetHeight(), dh);
+      int wrong = 0;
+      for (int y = 0; y < dh; ++y)
+        wrong += std::memcmp(t->ScanLine(y), expected.data() + static_cast<std::size_t>(y) * dw * 3,
+                             static_cast<std::size_t>(dw) * 3) != 0;
+      EXPECT_EQ(wrong, 0) << "rows differ";
+    }
+  }
 }
