@@ -4,13 +4,13 @@
 
 #include "engine/document/RVDocParams.h"
 #include "engine/layout/DrawLines.h"
+#include "engine/viewer/RVWordEnumThread.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/UserDraw.h"
 
 TRVRTFReadPropertiesClass RVDefaultRTFReadPropertiesClass;
-std::function<std::unique_ptr<TRVWordEnumThread>()> RVCreateWordEnumThread;
 
 namespace {
 
@@ -122,15 +122,7 @@ void TCustomViroZere::Init(TRVDataClass DataClass) {
 TCustomViroZere::~TCustomViroZere() {
   FState.Include(csDestroying);
   if (FStyle) FStyle->RemoveFreeNotification(this);
-  if (FWordEnumThread) {
-    try {
-      FWordEnumThread->Finish();
-      FWordEnumThread->Terminate();
-      FWordEnumThread->WaitFor();
-    } catch (...) {
-    }
-    FWordEnumThread.reset();
-  }
+  EndLiveSpellingThread();
   // The window goes while the root data still answers its questions.
   DestroyHandle();
   Background.reset();
@@ -631,31 +623,33 @@ void TCustomViroZere::StopAnimation() { InputStopAnimation(); }
 
 void TCustomViroZere::StartLiveSpelling() {
   if (!Flags.Contains(rvflRoot) || !OnSpellingCheck || !FStyle) return;
-  if (FWordEnumThread) {
-    FWordEnumThread->Stop(true);
-  } else {
-    if (!RVCreateWordEnumThread) return;
-    FWordEnumThread = RVCreateWordEnumThread();
-    if (!FWordEnumThread) return;
-  }
+  if (FWordEnumThread)
+    FWordEnumThread->Stop(true, true);
+  else
+    FWordEnumThread = std::make_unique<TRVWordEnumThread>();
   ForEachDocument(RVData.get(), [](TCustomRVData* d) {
     for (int i = 0; i < d->ItemCount(); ++i) d->GetItem(i)->ClearLiveSpellingResult();
   });
   FWordEnumThread->Reset(this);
-  FWordEnumThread->SetLowestPriority();
-  FWordEnumThread->ContinueCheck();
+  FWordEnumThread->SetPriority(tpLowest);
+  FWordEnumThread->DoContinueCheck();
+}
+
+// Ends the worker and waits for it; an error that ended its pass is not the caller's.
+void TCustomViroZere::EndLiveSpellingThread() {
+  if (!FWordEnumThread) return;
+  FWordEnumThread->Finish();
+  FWordEnumThread->Terminate();
+  try {
+    FWordEnumThread->WaitFor();
+  } catch (const std::exception&) {
+    // The spelling handler's error ended the pass; the results are cleared or go with the viewer.
+  }
+  FWordEnumThread.reset();
 }
 
 void TCustomViroZere::ClearLiveSpellingResults() {
-  if (FWordEnumThread) {
-    try {
-      FWordEnumThread->Finish();
-      FWordEnumThread->Terminate();
-      FWordEnumThread->WaitFor();
-    } catch (...) {
-    }
-    FWordEnumThread.reset();
-  }
+  EndLiveSpellingThread();
   if (!RVData) return;
   ForEachDocument(RVData.get(), [](TCustomRVData* d) {
     for (int i = 0; i < d->ItemCount(); ++i) d->GetItem(i)->ClearLiveSpellingResult();
