@@ -143,6 +143,12 @@ void TRVWordEnumThread::Finish() {
 
 void TRVWordEnumThread::LaterSetBackTo(TCustomRVData* RVData, int ItemNo, int Offs) {
   std::lock_guard<std::mutex> l(StateLock());
+  // "The item before the first one" of an edit at the document's start is its first item (-1
+  // would read as no position at all).
+  if (ItemNo < 0) {
+    ItemNo = 0;
+    Offs = 0;
+  }
   if (NextItemNo < 0 || NextRVData != RVData || ItemNo < NextItemNo || (ItemNo == NextItemNo && Offs < NextOffs)) {
     NextRVData = RVData;
     NextItemNo = ItemNo;
@@ -280,6 +286,8 @@ void TRVWordEnumThread::Execute() {
     l.lock();
     FInStep = false;
     StateChanged().notify_all();
+    // A GUI thread that waits for the step serves synchronised calls meanwhile: wake it there.
+    if (FThreadWorkingStatus.load() != stWorking) WakeSynchronizeWaiters();
   }
 }
 
