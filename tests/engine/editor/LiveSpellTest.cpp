@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "engine/document/RVBreakItem.h"
+#include "engine/document/RVNoteItems.h"
 #include "engine/editor/EditorTestUtil.h"
 #include "engine/viewer/RVWordEnumThread.h"
 #include "platform/base/Threads.h"
@@ -119,6 +121,35 @@ struct LiveSpellEditor : EditorFixture {
 };
 
 using Words = std::vector<std::string>;
+
+// A document held by an item that tells its place in the main document.
+class TBoxText : public TRVSubData {
+ public:
+  using TRVSubData::TRVSubData;
+  void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) const override {
+    ParentItemNo = MainRVData->GetItemNo(GetOwner());
+    Location = nullptr;
+  }
+};
+
+// A line item holding two documents, as a table holds its cells.
+class TTwoBoxesItem : public TRVBreakItemInfo {
+ public:
+  explicit TTwoBoxesItem(TCustomRVData* Main) : TRVBreakItemInfo(Main) {
+    for (auto& b : Boxes) b = std::make_unique<TBoxText>(this, Main);
+  }
+  bool GetBoolValue(TRVItemBoolProperty Prop) const override {
+    return Prop == rvbpHasSubRVData || TRVBreakItemInfo::GetBoolValue(Prop);
+  }
+  TCustomRVData* GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& StoreState, TRVSubRVDataPos Position,
+                              TCustomRVData* CurRVData) override {
+    StoreState.reset();
+    if (Position == rvdFirst) return Boxes[0].get();
+    if (Position == rvdNext && CurRVData == Boxes[0].get()) return Boxes[1].get();
+    return nullptr;
+  }
+  std::unique_ptr<TBoxText> Boxes[2];
+};
 
 TEST_F(LiveSpellEditor, PassMarksTheRejectedWordOnceAndParks) {
   Add(u"Fix teh bug", 0, 0);
@@ -277,6 +308,41 @@ TEST_F(LiveSpellEditor, SetBacksKeepTheEarliestPositionAndAFinishedWorkerIgnores
   EXPECT_EQ(t->GetWorkingStatus(), 3);
   t->Stop(true, true);
   EXPECT_EQ(t->GetWorkingStatus(), 3);
+}
+
+// The pass goes into the documents an item holds and comes back after the item; a document that
+// goes away while the worker walks it (or holds its pending place) restarts the pass.
+TEST_F(LiveSpellEditor, NestedDocumentsAreWalkedInOrder) {
+  Add(u"one", 0, 0);
+  auto* holder = new TTwoBoxesItem(Data);
+  holder->Boxes[0]->AddNL(u"teh in box", 0, 0);
+  holder->Boxes[1]->AddNL(u"second teh", 0, 0);
+  Data->AddItem(u"", holder);
+  Add(u"last teh", 0, 0);
+  Start();
+  ASSERT_TRUE(WaitParked());
+  EXPECT_EQ(CheckedWords(), (Words{"one", "teh", "in", "box", "second", "teh", "last", "teh"}));
+  EXPECT_TRUE(holder->Boxes[0]->GetItem(0)->IsMisspelled(1));
+  EXPECT_TRUE(holder->Boxes[1]->GetItem(0)->IsMisspelled(8));
+  EXPECT_TRUE(Data->GetItem(2)->IsMisspelled(6));
+
+  // A pending place in a document that goes away is dropped, not entered.
+  TRVWordEnumThread* t = Worker();
+  t->Stop(false, false);
+  t->LaterSetBackTo(holder->Boxes[1].get(), 0, 0);
+  t->RemoveRVData(holder->Boxes[1].get());
+  t->ContinueCheckWithoutResuming();
+  EXPECT_TRUE(t->IsAt(Data, 0));
+
+  t->DoContinueCheck();
+  ASSERT_TRUE(WaitParked());
+  t->Stop(false, false);
+  t->LaterSetBackTo(holder->Boxes[0].get(), 0, 0);
+  t->ContinueCheckWithoutResuming();
+  ASSERT_TRUE(t->IsAt(holder->Boxes[0].get(), 0));
+  t->RemoveRVData(holder->Boxes[0].get());
+  t->ContinueCheckWithoutResuming();
+  EXPECT_TRUE(t->IsAt(Data, 0));
 }
 
 }  // namespace
