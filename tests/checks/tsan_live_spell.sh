@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The live-spelling tests under ThreadSanitizer: a build tree of its own (the sanitizer excludes
-# the address sanitizer of the usual test build), with only the editor's test program, run by
-# hand: building the engine a second time does not fit CI's budget.
+# the address sanitizer of the usual test build) with only the editor's test program and the
+# libraries under it. CTest runs it in the configuration that runs the structure checks.
 #   tests/checks/tsan_live_spell.sh [build dir, default build/tsan] [jobs, default 2]
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)

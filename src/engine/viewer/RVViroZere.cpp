@@ -1,5 +1,6 @@
 #include "engine/viewer/RVViroZere.h"
 
+#include <exception>
 #include <utility>
 
 #include "engine/document/RVDocParams.h"
@@ -122,7 +123,8 @@ void TCustomViroZere::Init(TRVDataClass DataClass) {
 TCustomViroZere::~TCustomViroZere() {
   FState.Include(csDestroying);
   if (FStyle) FStyle->RemoveFreeNotification(this);
-  EndLiveSpellingThread();
+  // A destructor cannot raise: an error that ended the worker's pass goes with the viewer.
+  EndLiveSpellingThread(false);
   // The window goes while the root data still answers its questions.
   DestroyHandle();
   Background.reset();
@@ -635,21 +637,23 @@ void TCustomViroZere::StartLiveSpelling() {
   FWordEnumThread->DoContinueCheck();
 }
 
-// Ends the worker and waits for it; an error that ended its pass is not the caller's.
-void TCustomViroZere::EndLiveSpellingThread() {
+void TCustomViroZere::EndLiveSpellingThread(bool RaiseError) {
   if (!FWordEnumThread) return;
   FWordEnumThread->Finish();
   FWordEnumThread->Terminate();
+  std::exception_ptr error;
   try {
     FWordEnumThread->WaitFor();
   } catch (const std::exception&) {
-    // The spelling handler's error ended the pass; the results are cleared or go with the viewer.
+    // The spelling handler's error ended the pass: raised once the worker is gone.
+    error = std::current_exception();
   }
   FWordEnumThread.reset();
+  if (error && RaiseError) std::rethrow_exception(error);
 }
 
 void TCustomViroZere::ClearLiveSpellingResults() {
-  EndLiveSpellingThread();
+  EndLiveSpellingThread(true);
   if (!RVData) return;
   ForEachDocument(RVData.get(), [](TCustomRVData* d) {
     for (int i = 0; i < d->ItemCount(); ++i) d->GetItem(i)->ClearLiveSpellingResult();

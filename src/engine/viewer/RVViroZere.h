@@ -201,8 +201,9 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void StartLiveSpelling();
   // Stops the live-spelling thread, removes every misspelling mark and repaints.
   void ClearLiveSpellingResults();
-  // Ends the live-spelling thread and frees it (none: nothing).
-  void EndLiveSpellingThread();
+  // Ends the live-spelling thread and frees it (none: nothing). An error of the spelling handler
+  // that ended its pass is raised afterwards when RaiseError.
+  void EndLiveSpellingThread(bool RaiseError = true);
 
   // ---- animation ----
   void StartAnimation() override;

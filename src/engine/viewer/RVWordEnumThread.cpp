@@ -71,7 +71,9 @@ void TRVWordEnumThread::Reset(TCustomViroZere* AViroZere) {
 }
 
 void TRVWordEnumThread::WaitForIdle(std::unique_lock<std::mutex>& l) {
-  if (!FInStep) return;
+  // Inside one of the worker's own synchronised calls the worker waits for this thread: its step
+  // cannot end, nor does it read anything, until the call returns.
+  if (!FInStep || FServingCall) return;
   SetPriority(tpHigher);
   // Serving the worker's synchronised calls lets a worker that waits inside one end its step.
   while (FInStep) {
@@ -106,6 +108,7 @@ void TRVWordEnumThread::Stop(bool ResetNexts, bool IgnoreDelayed) {
 void TRVWordEnumThread::DoContinueCheck() {
   {
     std::lock_guard<std::mutex> l(StateLock());
+    if (FThreadWorkingStatus.load() == stEnded) return;
     FThreadWorkingStatus.store(stWorking);
     StateChanged().notify_all();
   }
@@ -304,7 +307,7 @@ void TRVWordEnumThread::DoStep() {
       if (GetTerminated()) return;
       // The pass is complete: one call lets the GUI thread see it, then the worker parks until
       // it is continued (unless a stop or continue came meanwhile).
-      Synchronize([] {});
+      CallGUI([] {});
       std::lock_guard<std::mutex> l(StateLock());
       if (FThreadWorkingStatus.load() == stWorking) SetSuspendedLocked(true);
       return;
@@ -356,7 +359,7 @@ void TRVWordEnumThread::DoStep() {
       // The marks are painted by the GUI thread: only it removes them. The state is read by
       // this thread alone while it runs.
       item->ItemState.Exclude(rvisSpellChecked);
-      if (item->WordPaintList) Synchronize([item] { item->ClearLiveSpellingResult(); });
+      if (item->WordPaintList) CallGUI([item] { item->ClearLiveSpellingResult(); });
     }
     CurTextPos = 0;
     CurItemCheckStarted = true;
@@ -371,7 +374,18 @@ void TRVWordEnumThread::DoStep() {
   if (!FViroZere->OnSpellingCheck) return;
   bool misspelled = false;
   FViroZere->OnSpellingCheck(FViroZere, word, item->StyleNo, misspelled);
-  if (misspelled) Synchronize([this] { MarkMisspelling(); });
+  if (misspelled) CallGUI([this] { MarkMisspelling(); });
+}
+
+void TRVWordEnumThread::CallGUI(const std::function<void()>& Method) {
+  Synchronize([this, &Method] {
+    FServingCall = true;
+    struct TLeave {
+      bool& Flag;
+      ~TLeave() { Flag = false; }
+    } leave{FServingCall};
+    Method();
+  });
 }
 
 // On the GUI thread, while the worker waits in Synchronize.

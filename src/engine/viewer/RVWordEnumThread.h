@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/Threads.h"
@@ -86,6 +87,8 @@ class TRVWordEnumThread : public TThread {
   void DoStep();
   bool FindNextWord(TRVUnicodeString& Word);
   void MarkMisspelling();
+  // Synchronize, marking the GUI thread as serving this worker while Method runs.
+  void CallGUI(const std::function<void()>& Method);
   // Waits (serving synchronised calls) until no step runs; StateLock() is held by l.
   void WaitForIdle(std::unique_lock<std::mutex>& l);
 
@@ -103,4 +106,5 @@ class TRVWordEnumThread : public TThread {
   bool Delaying = false;
   TClock::time_point FDelayUntil{};  // the end of the pause Delaying waits for
   bool FInStep = false;              // the worker is inside a step (reads the document)
+  bool FServingCall = false;         // the GUI thread runs one of the worker's calls (GUI thread only)
 };

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -308,6 +309,28 @@ TEST_F(LiveSpellEditor, SetBacksKeepTheEarliestPositionAndAFinishedWorkerIgnores
   EXPECT_EQ(t->GetWorkingStatus(), 3);
   t->Stop(true, true);
   EXPECT_EQ(t->GetWorkingStatus(), 3);
+}
+
+// An error of the handler ends the pass; it reaches the caller that clears the results, and the
+// editor's destruction (which cannot raise) drops it.
+TEST_F(LiveSpellEditor, AHandlersErrorEndsThePassAndReachesWhoClearsTheResults) {
+  TWatchdog watchdog(60);
+  Editor->OnSpellingCheck = [](TObject*, const TRVUnicodeString& Word, int, bool&) {
+    if (Word == u"boom") throw std::runtime_error("checker failed");
+  };
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroying the editor" : "clearing the results");
+    Data->Clear();
+    Add(u"fine boom later", 0, 0);
+    Start();
+    while (Worker()->GetWorkingStatus() != 3) CheckSynchronize(5);
+    if (destroy) {
+      EXPECT_NO_THROW(Editor.reset());
+    } else {
+      EXPECT_THROW(Editor->ClearLiveSpellingResults(), std::runtime_error);
+      EXPECT_EQ(Worker(), nullptr);
+    }
+  }
 }
 
 // The pass goes into the documents an item holds and comes back after the item; a document that
