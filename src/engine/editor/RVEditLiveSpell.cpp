@@ -36,3 +36,21 @@ void TCustomViroZereEdit::LiveSpellingAfterChange() {
 void TCustomViroZereEdit::LiveSpellingBeforeUndo() {
   if (TRVWordEnumThread* Thread = GetRootWordEnumThread()) Thread->Stop(true, false);
 }
+
+// ---- the editor data's hooks ----
+
+void TRVEditRVData::LaterSetBackLiveSpellingTo(int ItemNo, int Offs, bool ClearPainters) {
+  if (ItemNo < 0 || ItemNo >= ItemCount()) return;
+  if (ClearPainters) GetItem(ItemNo)->ClearWordPainters(Offs - 1);
+  if (auto* Viewer = dynamic_cast<TCustomViroZere*>(GetViroZere())) Viewer->LaterSetBackLiveSpellingTo(this, ItemNo, Offs);
+}
+
+void TRVEditRVData::LiveSpellingCheckCurrent() {
+  TCustomViroZereEdit* Editor = GetEditor();
+  TRVWordEnumThread* Thread = Editor ? Editor->GetRootWordEnumThread() : nullptr;
+  // Clicks and caret moves come often: nothing is asked of the caret unless a word waits.
+  if (!Thread || !Thread->HasModifiedWord) return;
+  TRVEditRVData* Top = Editor->GetTopLevelEditor()->GetEditRVData();
+  if (Top->ItemCount() == 0) return;
+  Editor->LiveSpellingCheckCurrentItem(Top->GetSourceRVData(), Top->GetCurItemNo());
+}

@@ -22,6 +22,7 @@
 #include "platform/base/Threads.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Input.h"
 
 namespace {
 
@@ -255,6 +256,38 @@ TEST_F(LiveSpellEditor, TypingKeepsTheWorkerIdleThenItResumesAtTheEditedItem) {
   EXPECT_EQ(CheckedWords(before), (Words{"four", "teh"}));
   EXPECT_EQ(Marks(1), (Words{"7:3"}));
   EXPECT_EQ(Marks(2), (Words{"6:3"}));
+}
+
+// Letters typed into a checked item are not checked while the caret stays in the word; a click
+// or a caret key checks the item again, keeping the marks it has.
+TEST_F(LiveSpellEditor, AWordTypedIntoIsCheckedWhenTheCaretMovesOn) {
+  TWatchdog watchdog(60);
+  const std::function<void(LiveSpellEditor&)> moves[] = {
+      [](LiveSpellEditor& t) { t.Data->LiveSpellingCheckCurrent(); },
+      [](LiveSpellEditor& t) {
+        t.Editor->Perform(WM_KEYDOWN, VK_LEFT, 0);
+        t.Editor->Perform(WM_KEYUP, VK_LEFT, 0);
+      },
+  };
+  for (const auto& move : moves) {
+    Editor->EndLiveSpellingThread();
+    Data->Clear();
+    Add(u"teh te", 0, 0);
+    Start();
+    ASSERT_TRUE(WaitParked());
+    ASSERT_EQ(Marks(0), (Words{"1:3"}));
+    Data->SetCaretAtItem(0, 7);
+    Data->ChangeCaret(false, false, false, false);
+    Editor->Perform(WM_CHAR, u'h', 0);
+    ASSERT_EQ(Data->GetItemTextW(0), u"teh teh");
+    ASSERT_TRUE(WaitParked());
+    EXPECT_EQ(Marks(0), (Words{"1:3"}));
+    const std::size_t before = CallCount();
+    move(*this);
+    ASSERT_TRUE(WaitParked());
+    EXPECT_EQ(CheckedWords(before), (Words{"teh"}));
+    EXPECT_EQ(Marks(0), (Words{"1:3", "5:3"}));
+  }
 }
 
 // A worker that waits in a synchronised call (the GUI thread is busy elsewhere and serves no
