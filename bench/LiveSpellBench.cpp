@@ -55,7 +55,8 @@ void BM_LiveSpellingPass(benchmark::State& state) {
     words = d.Words;
   }
   state.counters["words"] = static_cast<double>(words);
-  state.counters["words/s"] = benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["words/s"] =
+      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // The same words through the same checker, without a thread: every text item's text cut at
@@ -87,7 +88,8 @@ void BM_LiveSpellingPass_PlainLoop(benchmark::State& state) {
     words = d.Words;
   }
   state.counters["words"] = static_cast<double>(words);
-  state.counters["words/s"] = benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["words/s"] =
+      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 }  // namespace

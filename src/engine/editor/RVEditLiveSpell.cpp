@@ -42,7 +42,8 @@ void TCustomViroZereEdit::LiveSpellingBeforeUndo() {
 void TRVEditRVData::LaterSetBackLiveSpellingTo(int ItemNo, int Offs, bool ClearPainters) {
   if (ItemNo < 0 || ItemNo >= ItemCount()) return;
   if (ClearPainters) GetItem(ItemNo)->ClearWordPainters(Offs - 1);
-  if (auto* Viewer = dynamic_cast<TCustomViroZere*>(GetViroZere())) Viewer->LaterSetBackLiveSpellingTo(this, ItemNo, Offs);
+  if (auto* Viewer = dynamic_cast<TCustomViroZere*>(GetViroZere()))
+    Viewer->LaterSetBackLiveSpellingTo(this, ItemNo, Offs);
 }
 
 void TRVEditRVData::LiveSpellingCheckCurrent() {

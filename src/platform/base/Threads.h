@@ -83,7 +83,7 @@ class TThread : public TObject {
   std::atomic<bool> FSuspended{true}, FTerminated{false}, FFinished{false}, FStarted{false};
   std::atomic<TThreadPriority> FPriority{tpNormal};
   std::atomic<int> FNativeId{0};
-  bool FWakeRequested = false;  // guarded by FLock
+  bool FWakeRequested = false;         // guarded by FLock
   std::exception_ptr FFatalException;  // written by the body before FFinished
 };
 

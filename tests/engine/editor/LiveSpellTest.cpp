@@ -21,8 +21,8 @@
 #include "engine/viewer/RVWordEnumThread.h"
 #include "platform/base/Threads.h"
 #include "platform/graphics/DeviceContext.h"
-#include "platform/ui/Messages.h"
 #include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
 
 namespace {
 
@@ -31,13 +31,14 @@ using TClock = std::chrono::steady_clock;
 // Ends the program when a test hangs (a deadlock would otherwise stop the whole run silently).
 class TWatchdog {
  public:
-  explicit TWatchdog(int Seconds) : FThread([this, Seconds] {
-      std::unique_lock<std::mutex> l(FLock);
-      if (!FCv.wait_for(l, std::chrono::seconds(Seconds), [this] { return FDone; })) {
-        std::fprintf(stderr, "live-spelling test hung\n");
-        std::abort();
-      }
-    }) {}
+  explicit TWatchdog(int Seconds)
+      : FThread([this, Seconds] {
+          std::unique_lock<std::mutex> l(FLock);
+          if (!FCv.wait_for(l, std::chrono::seconds(Seconds), [this] { return FDone; })) {
+            std::fprintf(stderr, "live-spelling test hung\n");
+            std::abort();
+          }
+        }) {}
   ~TWatchdog() {
     {
       std::lock_guard<std::mutex> l(FLock);
@@ -302,7 +303,8 @@ TEST_F(LiveSpellEditor, StoppingWhileTheWorkerWaitsInASynchronisedCall) {
     Start();
     // The worker asks the GUI thread to mark the first word and waits for it.
     const auto end = TClock::now() + std::chrono::seconds(20);
-    while (PendingSynchronizeCount() == 0 && TClock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (PendingSynchronizeCount() == 0 && TClock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_GT(PendingSynchronizeCount(), 0);
     if (destroy) {
       Editor.reset();
