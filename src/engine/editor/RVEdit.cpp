@@ -51,12 +51,7 @@ bool TCustomViroZereEdit::BeforeChange(bool FromOutside) {
     Data->Beep();
     return false;
   }
-  if (TRVWordEnumThread* Thread = GetRootWordEnumThread()) {
-    TRVEditRVData* TopData = GetTopLevelEditor()->GetEditRVData();
-    const bool Typing = TopData->State.Contains(rvstKeyPress);
-    Thread->Stop(!Typing);
-    if (!Typing) Thread->SetBackToItem(TopData->GetSourceRVData(), GetTopLevelEditor()->GetCurItemNo());
-  }
+  LiveSpellingBeforeChange();
   Data->PrepareForEdit();
   if (TCustomViroZereEdit* Root = GetRootEditor()) Root->ClearSoftPageBreaks();
   HideSmartPopup();
@@ -80,18 +75,7 @@ void TCustomViroZereEdit::DoChange(bool AClearRedo) {
     if (std::shared_ptr<IRVScaleViroZereInterface> Owner = Data->GetScaleViroZereInterface())
       Owner->DoOnChange(this, AClearRedo);
   if (OnChange) OnChange(this);
-  // Live spelling picks up the change; inside an undo group it waits for the group to close.
-  const bool Grouping = Data->UndoList->GroupModeCount > 0 ||
-                        GetTopLevelEditor()->GetEditRVData()->UndoList->GroupModeCount > 0;
-  TRVWordEnumThread* Thread = GetRootWordEnumThread();
-  if (!Grouping) {
-    if (Thread) {
-      Thread->Stop(true);
-      Thread->ContinueCheck();
-    } else if (GetLiveSpellingMode() == rvlspOnChange) {
-      StartLiveSpelling();
-    }
-  }
+  LiveSpellingAfterChange();
   HideSmartPopup();
 }
 
@@ -374,7 +358,7 @@ void TCustomViroZereEdit::DoUndo(bool AllowMessages) {
     return;
   }
   if (!QueryChanging()) return;
-  if (TRVWordEnumThread* Thread = GetRootWordEnumThread()) Thread->Stop(true);
+  LiveSpellingBeforeUndo();
   if (TCustomViroZereEdit* Root = GetRootEditor()) Root->ClearSoftPageBreaks();
   Data->UndoList->Undo(Data);
   DoChange(false);
@@ -403,7 +387,7 @@ void TCustomViroZereEdit::DoRedo(bool AllowMessages) {
     return;
   }
   if (!QueryChanging()) return;
-  if (TRVWordEnumThread* Thread = GetRootWordEnumThread()) Thread->Stop(true);
+  LiveSpellingBeforeUndo();
   Data->RedoList->Redo(Data);
   DoChange(false);
 }

@@ -376,6 +376,14 @@ class TCustomViroZereEdit : public TCustomViroZere {
  protected:
 
   // ==== live spelling (RVEditLiveSpell.cpp) ====
+  // Before a change: the worker stops (keeping its pending place when the change is a typed
+  // character) and, for other changes, goes back to a word of the caret item typed into.
+  void LiveSpellingBeforeChange();
+  // After a change: the worker continues from the earliest changed place (inside an undo group
+  // it only takes that place), or live spelling starts when it starts on changes.
+  void LiveSpellingAfterChange();
+  // Before undo and redo touch the document.
+  void LiveSpellingBeforeUndo();
 
  public:
   // ---- events ----

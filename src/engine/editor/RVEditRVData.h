@@ -438,6 +438,12 @@ class TRVEditRVData : public TViroZereRVData {
  public:
 
   // ==== live spelling (RVEditLiveSpell.cpp) ====
+  // Live spelling checks the item again from Offs (of this document); ClearPainters first drops
+  // the item's marks from the word before Offs on.
+  void LaterSetBackLiveSpellingTo(int ItemNo, int Offs, bool ClearPainters);
+  // A click or a caret move: when a word of the caret item (of the innermost active editor) was
+  // typed into, that item is checked again.
+  void LiveSpellingCheckCurrent() override;
 
   // ==== fields ====
   int FPrevTextStyleNo = 0;

@@ -1,16 +1,17 @@
 #include "engine/viewer/RVViroZere.h"
 
+#include <exception>
 #include <utility>
 
 #include "engine/document/RVDocParams.h"
 #include "engine/layout/DrawLines.h"
+#include "engine/viewer/RVWordEnumThread.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/UserDraw.h"
 
 TRVRTFReadPropertiesClass RVDefaultRTFReadPropertiesClass;
-std::function<std::unique_ptr<TRVWordEnumThread>()> RVCreateWordEnumThread;
 
 namespace {
 
@@ -122,15 +123,8 @@ void TCustomViroZere::Init(TRVDataClass DataClass) {
 TCustomViroZere::~TCustomViroZere() {
   FState.Include(csDestroying);
   if (FStyle) FStyle->RemoveFreeNotification(this);
-  if (FWordEnumThread) {
-    try {
-      FWordEnumThread->Finish();
-      FWordEnumThread->Terminate();
-      FWordEnumThread->WaitFor();
-    } catch (...) {
-    }
-    FWordEnumThread.reset();
-  }
+  // A destructor cannot raise: an error that ended the worker's pass goes with the viewer.
+  EndLiveSpellingThread(false);
   // The window goes while the root data still answers its questions.
   DestroyHandle();
   Background.reset();
@@ -631,31 +625,35 @@ void TCustomViroZere::StopAnimation() { InputStopAnimation(); }
 
 void TCustomViroZere::StartLiveSpelling() {
   if (!Flags.Contains(rvflRoot) || !OnSpellingCheck || !FStyle) return;
-  if (FWordEnumThread) {
-    FWordEnumThread->Stop(true);
-  } else {
-    if (!RVCreateWordEnumThread) return;
-    FWordEnumThread = RVCreateWordEnumThread();
-    if (!FWordEnumThread) return;
-  }
+  if (FWordEnumThread)
+    FWordEnumThread->Stop(true, true);
+  else
+    FWordEnumThread = std::make_unique<TRVWordEnumThread>();
   ForEachDocument(RVData.get(), [](TCustomRVData* d) {
     for (int i = 0; i < d->ItemCount(); ++i) d->GetItem(i)->ClearLiveSpellingResult();
   });
   FWordEnumThread->Reset(this);
-  FWordEnumThread->SetLowestPriority();
-  FWordEnumThread->ContinueCheck();
+  FWordEnumThread->SetPriority(tpLowest);
+  FWordEnumThread->DoContinueCheck();
+}
+
+void TCustomViroZere::EndLiveSpellingThread(bool RaiseError) {
+  if (!FWordEnumThread) return;
+  FWordEnumThread->Finish();
+  FWordEnumThread->Terminate();
+  std::exception_ptr error;
+  try {
+    FWordEnumThread->WaitFor();
+  } catch (const std::exception&) {
+    // The spelling handler's error ended the pass: raised once the worker is gone.
+    error = std::current_exception();
+  }
+  FWordEnumThread.reset();
+  if (error && RaiseError) std::rethrow_exception(error);
 }
 
 void TCustomViroZere::ClearLiveSpellingResults() {
-  if (FWordEnumThread) {
-    try {
-      FWordEnumThread->Finish();
-      FWordEnumThread->Terminate();
-      FWordEnumThread->WaitFor();
-    } catch (...) {
-    }
-    FWordEnumThread.reset();
-  }
+  EndLiveSpellingThread(true);
   if (!RVData) return;
   ForEachDocument(RVData.get(), [](TCustomRVData* d) {
     for (int i = 0; i < d->ItemCount(); ++i) d->GetItem(i)->ClearLiveSpellingResult();

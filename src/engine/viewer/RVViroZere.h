@@ -103,38 +103,8 @@ class TRVDestroyInformer {
 
 // ---- live spelling ------------------------------------------------------------------------------
 
-// What the viewer asks of the live-spelling thread. The editor's live-spelling unit makes the
-// thread (RVCreateWordEnumThread); without it no thread is ever made and live spelling does not
-// start.
-class TRVWordEnumThread {
- public:
-  virtual ~TRVWordEnumThread() = default;
-  // Stops checking and waits until the thread is idle.
-  virtual void Stop(bool Wait) = 0;
-  // Lets the thread run to its end (Terminate, then WaitFor ends it).
-  virtual void Finish() = 0;
-  virtual void Terminate() = 0;
-  virtual void WaitFor() = 0;
-  // Starts checking Viewer's document from its beginning.
-  virtual void Reset(TCustomViroZere* Viewer) = 0;
-  virtual void SetLowestPriority() = 0;
-  virtual void ContinueCheck() = 0;
-
-  // ---- keeping the thread in step with edits (the viewer's live-spelling calls) ----
-  // Checks again from a position of Data's source document.
-  virtual void LaterSetBackTo(TCustomRVData* /*Data*/, int /*ItemNo*/, int /*Offs*/) {}
-  // Data is going away: the thread forgets every position in it.
-  virtual void RemoveRVData(TCustomRVData* /*Data*/) {}
-  // Whether the thread has come past the item.
-  virtual bool IsChecked(TCustomRVData* /*Data*/, int /*ItemNo*/) { return false; }
-  // Sets the thread back to the start of an item.
-  virtual void SetBackToItem(TCustomRVData* /*Data*/, int /*ItemNo*/) {}
-  // A word under the caret was typed into and is checked later.
-  bool ModifiedWord = false;
-  // The thread checks the words it skipped as unfinished.
-  bool CheckUnchecked = false;
-};
-extern std::function<std::unique_ptr<TRVWordEnumThread>()> RVCreateWordEnumThread;
+// The live-spelling worker (RVWordEnumThread.h): made by StartLiveSpelling.
+class TRVWordEnumThread;
 
 // ---- the viewer -------------------------------------------------------------------------------
 
@@ -231,6 +201,9 @@ class TCustomViroZere : public TRVScroller, public TRVRootDataViewer {
   void StartLiveSpelling();
   // Stops the live-spelling thread, removes every misspelling mark and repaints.
   void ClearLiveSpellingResults();
+  // Ends the live-spelling thread and frees it (none: nothing). An error of the spelling handler
+  // that ended its pass is raised afterwards when RaiseError.
+  void EndLiveSpellingThread(bool RaiseError = true);
 
   // ---- animation ----
   void StartAnimation() override;

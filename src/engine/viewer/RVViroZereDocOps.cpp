@@ -10,6 +10,7 @@
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/viewer/RVViroZere.h"
+#include "engine/viewer/RVWordEnumThread.h"
 
 namespace {
 
@@ -457,11 +458,11 @@ void TCustomViroZere::AdjustLiveSpellingOnKeyPress(TCustomRVData* ARVData, int I
   if (!t || !t->IsChecked(ARVData, ItemNo)) return;
   TCustomRVItemInfo* item = ARVData->GetItem(ItemNo);
   if (item->AdjustWordPaintersOnInsert(Index, ARVData->GetItemTextW(ItemNo), ch, ARVData)) {
-    t->ModifiedWord = false;
+    t->HasModifiedWord = false;
     t->CheckUnchecked = true;
-    t->SetBackToItem(ARVData, ItemNo);
+    t->LaterSetBackTo(ARVData->GetSourceRVData(), ItemNo, 0);
   } else {
-    t->ModifiedWord = true;
+    t->HasModifiedWord = true;
   }
 }
 
@@ -469,26 +470,26 @@ void TCustomViroZere::AdjustLiveSpellingOnDelete(TCustomRVData* ARVData, int Ite
   TRVWordEnumThread* t = GetRootWordEnumThread();
   if (!t || !t->IsChecked(ARVData, ItemNo)) return;
   if (ARVData->GetItem(ItemNo)->AdjustWordPaintersOnDelete(Index, Count)) {
-    t->ModifiedWord = false;
+    t->HasModifiedWord = false;
     t->CheckUnchecked = true;
-    t->SetBackToItem(ARVData, ItemNo);
+    t->LaterSetBackTo(ARVData->GetSourceRVData(), ItemNo, 0);
   } else {
-    t->ModifiedWord = true;
+    t->HasModifiedWord = true;
   }
 }
 
 void TCustomViroZere::LiveSpellingCheckCurrentItem(TCustomRVData* ARVData, int ItemNo) {
   TRVWordEnumThread* t = GetRootWordEnumThread();
-  if (!t || !t->ModifiedWord) return;
-  t->Stop(true);
-  t->ModifiedWord = false;
+  if (!t || !t->HasModifiedWord) return;
+  t->Stop(true, false);
+  t->HasModifiedWord = false;
   t->CheckUnchecked = true;
-  t->SetBackToItem(ARVData, ItemNo);
+  t->LaterSetBackTo(ARVData->GetSourceRVData(), ItemNo, 0);
   t->ContinueCheck();
 }
 
 void TCustomViroZere::ContinueLiveSpelling() {
   if (!FWordEnumThread) return;
-  FWordEnumThread->Stop(false);
+  FWordEnumThread->Stop(false, false);
   FWordEnumThread->ContinueCheck();
 }
