@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -97,7 +98,7 @@ bool PartBytes(const TRVRawByteString& Part, int ReadType, TRVRawByteString& Byt
 
 // Hexadecimal UTF-16LE (four digits per code unit, low byte first) straight into text; false
 // for a length that is not a multiple of 4 or a bad digit.
-bool HexToText(const TRVRawByteString& Hex, TRVUnicodeString& Text) {
+bool HexToText(std::string_view Hex, TRVUnicodeString& Text) {
   static const auto table = [] {
     std::array<std::int8_t, 256> t{};
     t.fill(-1);
@@ -1219,7 +1220,7 @@ class TRVFReader {
     }
   }
 
-  bool ReadTextPart(const TRVRawByteString& Part) {
+  bool ReadTextPart(std::string_view Part) {
     // An editor does not take text in a style protected against insertion.
     if (EditFlag && St) {
       int s = Item->StyleNo;
@@ -1275,10 +1276,18 @@ class TRVFReader {
     return InsertItem(item.release(), std::move(text));
   }
 
-  bool ProcessPart(const TRVRawByteString& Part, std::size_t BytesLeft) {
+  // The part as a string of its own (a buffer reused for every part), for the readers that need one.
+  const TRVRawByteString& Owned(std::string_view Part) {
+    PartBuffer.assign(Part.data(), Part.size());
+    return PartBuffer;
+  }
+  TRVRawByteString PartBuffer;
+
+  // Text parts are read where they lie; other parts are copied into the part buffer first.
+  bool ProcessPart(std::string_view Part, std::size_t BytesLeft) {
     switch (ReadState) {
       case rstHeader: {
-        if (!ParseHeader(Part, BytesLeft)) return false;
+        if (!ParseHeader(Owned(Part), BytesLeft)) return false;
         if (DataCount > 0) {
           if (Item || StyleNo == RVFRecordCheckpoint || StyleNo == RVFRecordBackground ||
               StyleNo == RVFRecordDocumentData) {
@@ -1306,20 +1315,20 @@ class TRVFReader {
       }
       case rstData: {
         if (StyleNo == RVFRecordDocumentData) {
-          if (!ReadDocumentData(Part)) return false;
+          if (!ReadDocumentData(Owned(Part))) return false;
         } else if (StyleNo == RVFRecordBackground) {
-          if (!ReadBackgroundPart(Part)) return false;
+          if (!ReadBackgroundPart(Owned(Part))) return false;
         } else if (StyleNo == RVFRecordCheckpoint) {
           if (!PendingCP) {
             PendingCP = new TRVCPInfo();
-            PendingCP->Name = DecodeRVFString(Part, UTF8Strings, CodePage);
+            PendingCP->Name = DecodeRVFString(Owned(Part), UTF8Strings, CodePage);
             PendingCP->Tag = CPTag;
             PendingCP->RaiseEvent = CPRaiseEvent;
             PendingCP->Persistent = CPPersistent;
           }
         } else if (StyleNo < 0) {
           if (DataRead == 0) Name.clear();
-          if (!Item->ReadRVFLine(Part, Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState, UTF8Strings,
+          if (!Item->ReadRVFLine(Owned(Part), Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState, UTF8Strings,
                                  AssStyleNameUsed))
             return false;
           if (DataRead + 1 == DataCount) {
@@ -1412,9 +1421,10 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
       if (On) E->OnProgress(rvloRVFRead, rvpstgEnding, 100);
     }
   } progressEnd{events, progressOn};
-  // One buffer serves every part: after the first lines it no longer allocates.
-  TRVRawByteString part;
-  part.reserve(256);
+  // Parts are cut where they lie; one buffer serves every part that must be copied, so after the
+  // first lines it no longer allocates.
+  PartBuffer.reserve(256);
+  std::string_view part;
   while (ok && p < end) {
     if (progressOn) {
       const int now = static_cast<int>((static_cast<std::uint64_t>(p - Data) * 100) / Size);
@@ -1436,18 +1446,18 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
         ok = false;
         break;
       }
-      part.assign(p, static_cast<std::size_t>(n));
+      part = std::string_view(p, static_cast<std::size_t>(n));
       p += n;
     } else if (cutMode == rmUnicode) {
       const char* q = FindUnicodeTextEnd(p, end);
       if (end - q == 1) q = end;  // an odd last byte belongs to the part (and fails it)
-      part.assign(p, static_cast<std::size_t>(q - p));
+      part = std::string_view(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every raw text with U+2029
       if (end - p >= 2 && p[0] == 0 && p[1] == 0) p += 2;
     } else {
       const char* q = FindLineEnd(p, end);
-      part.assign(p, static_cast<std::size_t>(q - p));
+      part = std::string_view(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every line with CR LF
       if (p < end && *p == 0) ++p;
