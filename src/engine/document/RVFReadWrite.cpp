@@ -696,7 +696,12 @@ class TRVFReader {
     DataRead = 0;
     AssStyleNameUsed = false;
     Item.reset();
-    if (!ReadRVFTextStyleRef(St, P, StyleNo, AssStyleNameUsed, UTF8Strings)) return false;
+    // Style numbers are the common case; only a quoted name needs the style sheet's lookup.
+    if (*P != '"') {
+      if (!ReadRVFInteger(P, StyleNo)) return false;
+    } else if (!ReadRVFTextStyleRef(St, P, StyleNo, AssStyleNameUsed, UTF8Strings)) {
+      return false;
+    }
     if (StyleNo == RVFRecordVersion) {
       DataCount = 0;
       if (!ReadRVFInteger(P, Version) || !ReadRVFInteger(P, SubVersion)) return false;
@@ -712,7 +717,11 @@ class TRVFReader {
     // cannot hold is damage, not a reason to loop or allocate.
     if (DataCount < 0 || static_cast<std::size_t>(DataCount) > BytesLeft + 1) return false;
     bool paraNameUsed = false;
-    if (!ReadRVFParaStyleRef(St, P, ParaNo, paraNameUsed, UTF8Strings)) return false;
+    if (*P != '"') {
+      if (!ReadRVFInteger(P, ParaNo)) return false;
+    } else if (!ReadRVFParaStyleRef(St, P, ParaNo, paraNameUsed, UTF8Strings)) {
+      return false;
+    }
     const bool special = StyleNo == RVFRecordDocumentData || StyleNo == RVFRecordBackground ||
                          StyleNo == RVFRecordCheckpoint;
     if (!special) {
