@@ -1337,8 +1337,8 @@ class TRVFReader {
           }
         } else if (StyleNo < 0) {
           if (DataRead == 0) Name.clear();
-          if (!Item->ReadRVFLine(Owned(Part), Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState, UTF8Strings,
-                                 AssStyleNameUsed))
+          if (!Item->ReadRVFLine(Owned(Part), Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState,
+                                 UTF8Strings, AssStyleNameUsed))
             return false;
           if (DataRead + 1 == DataCount) {
             if (!InsertItem(Item.release(), Name)) return false;

@@ -207,7 +207,8 @@ TEST(RVFReadWrite, TextsOfEveryLengthRoundTrip) {
     SetBinary(b.Doc, binary);
     ASSERT_TRUE(Load(b.Doc, Save(a.Doc)));
     ASSERT_EQ(b.Doc.ItemCount(), static_cast<int>(texts.size()));
-    for (int i = 0; i < b.Doc.ItemCount(); ++i) EXPECT_EQ(b.Doc.GetItemTextW(i), texts[static_cast<std::size_t>(i)]) << i;
+    for (int i = 0; i < b.Doc.ItemCount(); ++i)
+      EXPECT_EQ(b.Doc.GetItemTextW(i), texts[static_cast<std::size_t>(i)]) << i;
   }
 }
 
