@@ -152,13 +152,14 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
   char16_t swallow = 0;
   bool swallowing = false;
 
-  bool zeroInLine = false;
+  // What the scan saw in the current line: a line without tabs needs no search for them when added.
+  bool zeroInLine = false, tabInLine = false;
   auto emit = [&](std::size_t end, bool forced) {
     if (end > lineStart || (forced && lineStartsPara)) {
       // The line's one copy, moved into its item.
       TRVUnicodeString line(s.data() + lineStart, end - lineStart);
       if (zeroInLine) std::replace(line.begin(), line.end(), u'\0', u'?');
-      AddNLW(std::move(line), StyleNo, (lineStartsPara || pageBreakPending) ? paraForLine : -1, Tag, true);
+      AddNLW(std::move(line), StyleNo, (lineStartsPara || pageBreakPending) ? paraForLine : -1, Tag, tabInLine);
       lineStartsPara = false;
       if (pageBreakPending) {
         SetPageBreaksBeforeItems(ItemCount() - 1, true);
@@ -166,6 +167,7 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
       }
     }
     zeroInLine = false;
+    tabInLine = false;
   };
   auto newLine = [&](std::size_t i) {
     paraForLine = OtherParaNo;
@@ -202,6 +204,7 @@ void TCustomRVData::AddTextNLW(const TRVUnicodeString& Str, int StyleNo, int Fir
         zeroInLine = true;
         break;
       case 9:
+        tabInLine = true;
         if (makeTabs) {
           emit(i, false);
           auto tab = std::make_unique<TRVTabItemInfo>(this);

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -97,7 +98,7 @@ bool PartBytes(const TRVRawByteString& Part, int ReadType, TRVRawByteString& Byt
 
 // Hexadecimal UTF-16LE (four digits per code unit, low byte first) straight into text; false
 // for a length that is not a multiple of 4 or a bad digit.
-bool HexToText(const TRVRawByteString& Hex, TRVUnicodeString& Text) {
+bool HexToText(std::string_view Hex, TRVUnicodeString& Text) {
   static const auto table = [] {
     std::array<std::int8_t, 256> t{};
     t.fill(-1);
@@ -695,7 +696,12 @@ class TRVFReader {
     DataRead = 0;
     AssStyleNameUsed = false;
     Item.reset();
-    if (!ReadRVFTextStyleRef(St, P, StyleNo, AssStyleNameUsed, UTF8Strings)) return false;
+    // Style numbers are the common case; only a quoted name needs the style sheet's lookup.
+    if (*P != '"') {
+      if (!ReadRVFInteger(P, StyleNo)) return false;
+    } else if (!ReadRVFTextStyleRef(St, P, StyleNo, AssStyleNameUsed, UTF8Strings)) {
+      return false;
+    }
     if (StyleNo == RVFRecordVersion) {
       DataCount = 0;
       if (!ReadRVFInteger(P, Version) || !ReadRVFInteger(P, SubVersion)) return false;
@@ -711,7 +717,11 @@ class TRVFReader {
     // cannot hold is damage, not a reason to loop or allocate.
     if (DataCount < 0 || static_cast<std::size_t>(DataCount) > BytesLeft + 1) return false;
     bool paraNameUsed = false;
-    if (!ReadRVFParaStyleRef(St, P, ParaNo, paraNameUsed, UTF8Strings)) return false;
+    if (*P != '"') {
+      if (!ReadRVFInteger(P, ParaNo)) return false;
+    } else if (!ReadRVFParaStyleRef(St, P, ParaNo, paraNameUsed, UTF8Strings)) {
+      return false;
+    }
     const bool special = StyleNo == RVFRecordDocumentData || StyleNo == RVFRecordBackground ||
                          StyleNo == RVFRecordCheckpoint;
     if (!special) {
@@ -1219,7 +1229,7 @@ class TRVFReader {
     }
   }
 
-  bool ReadTextPart(const TRVRawByteString& Part) {
+  bool ReadTextPart(std::string_view Part) {
     // An editor does not take text in a style protected against insertion.
     if (EditFlag && St) {
       int s = Item->StyleNo;
@@ -1275,10 +1285,18 @@ class TRVFReader {
     return InsertItem(item.release(), std::move(text));
   }
 
-  bool ProcessPart(const TRVRawByteString& Part, std::size_t BytesLeft) {
+  // The part as a string of its own (a buffer reused for every part), for the readers that need one.
+  const TRVRawByteString& Owned(std::string_view Part) {
+    PartBuffer.assign(Part.data(), Part.size());
+    return PartBuffer;
+  }
+  TRVRawByteString PartBuffer;
+
+  // Text parts are read where they lie; other parts are copied into the part buffer first.
+  bool ProcessPart(std::string_view Part, std::size_t BytesLeft) {
     switch (ReadState) {
       case rstHeader: {
-        if (!ParseHeader(Part, BytesLeft)) return false;
+        if (!ParseHeader(Owned(Part), BytesLeft)) return false;
         if (DataCount > 0) {
           if (Item || StyleNo == RVFRecordCheckpoint || StyleNo == RVFRecordBackground ||
               StyleNo == RVFRecordDocumentData) {
@@ -1306,21 +1324,21 @@ class TRVFReader {
       }
       case rstData: {
         if (StyleNo == RVFRecordDocumentData) {
-          if (!ReadDocumentData(Part)) return false;
+          if (!ReadDocumentData(Owned(Part))) return false;
         } else if (StyleNo == RVFRecordBackground) {
-          if (!ReadBackgroundPart(Part)) return false;
+          if (!ReadBackgroundPart(Owned(Part))) return false;
         } else if (StyleNo == RVFRecordCheckpoint) {
           if (!PendingCP) {
             PendingCP = new TRVCPInfo();
-            PendingCP->Name = DecodeRVFString(Part, UTF8Strings, CodePage);
+            PendingCP->Name = DecodeRVFString(Owned(Part), UTF8Strings, CodePage);
             PendingCP->Tag = CPTag;
             PendingCP->RaiseEvent = CPRaiseEvent;
             PendingCP->Persistent = CPPersistent;
           }
         } else if (StyleNo < 0) {
           if (DataRead == 0) Name.clear();
-          if (!Item->ReadRVFLine(Part, Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState, UTF8Strings,
-                                 AssStyleNameUsed))
+          if (!Item->ReadRVFLine(Owned(Part), Doc, ReadType, DataRead, DataCount, Name, ReadMode, ReadState,
+                                 UTF8Strings, AssStyleNameUsed))
             return false;
           if (DataRead + 1 == DataCount) {
             if (!InsertItem(Item.release(), Name)) return false;
@@ -1371,6 +1389,16 @@ const char* FindUnicodeTextEnd(const char* P, const char* End) {
   const char* q = P;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128(), sep16 = _mm_set1_epi16(0x2029);
+  // Texts are long: 64 bytes a step with one test, then 16 at a time to find the unit.
+  auto hits = [&](const char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return _mm_or_si128(_mm_cmpeq_epi16(v, zero), _mm_cmpeq_epi16(v, sep16));
+  };
+  while (End - q >= 64) {
+    const __m128i any = _mm_or_si128(_mm_or_si128(hits(q), hits(q + 16)), _mm_or_si128(hits(q + 32), hits(q + 48)));
+    if (_mm_movemask_epi8(any) != 0) break;
+    q += 64;
+  }
   while (End - q >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
     const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, zero), _mm_cmpeq_epi16(v, sep16));
@@ -1412,9 +1440,10 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
       if (On) E->OnProgress(rvloRVFRead, rvpstgEnding, 100);
     }
   } progressEnd{events, progressOn};
-  // One buffer serves every part: after the first lines it no longer allocates.
-  TRVRawByteString part;
-  part.reserve(256);
+  // Parts are cut where they lie; one buffer serves every part that must be copied, so after the
+  // first lines it no longer allocates.
+  PartBuffer.reserve(256);
+  std::string_view part;
   while (ok && p < end) {
     if (progressOn) {
       const int now = static_cast<int>((static_cast<std::uint64_t>(p - Data) * 100) / Size);
@@ -1436,18 +1465,18 @@ bool TRVFReader::Read(const char* Data, std::size_t Size, int& Index, int& NewIt
         ok = false;
         break;
       }
-      part.assign(p, static_cast<std::size_t>(n));
+      part = std::string_view(p, static_cast<std::size_t>(n));
       p += n;
     } else if (cutMode == rmUnicode) {
       const char* q = FindUnicodeTextEnd(p, end);
       if (end - q == 1) q = end;  // an odd last byte belongs to the part (and fails it)
-      part.assign(p, static_cast<std::size_t>(q - p));
+      part = std::string_view(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every raw text with U+2029
       if (end - p >= 2 && p[0] == 0 && p[1] == 0) p += 2;
     } else {
       const char* q = FindLineEnd(p, end);
-      part.assign(p, static_cast<std::size_t>(q - p));
+      part = std::string_view(p, static_cast<std::size_t>(q - p));
       p = q;
       if (p == end) truncated = true;  // the writer ends every line with CR LF
       if (p < end && *p == 0) ++p;

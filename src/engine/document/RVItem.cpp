@@ -69,10 +69,8 @@ int ItemOptionsForRVF(const TRVItemOptions& Options, bool ForceSameAsPrev) {
 }
 
 TRVItemOptions ItemOptionsFromRVF(int Number) {
-  TRVItemOptions o;
-  for (int i = 0; i < 8; ++i)
-    if (Number & (1 << i)) o.Include(static_cast<TRVItemOption>(i));
-  return o;
+  // The low eight bits are the options 0..7; anything above them is not an option.
+  return TRVItemOptions::FromInt(static_cast<std::uint32_t>(Number) & 0xFFu);
 }
 
 // ---- checkpoints -----------------------------------------------------------------------------------------

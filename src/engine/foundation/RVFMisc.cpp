@@ -385,6 +385,13 @@ void ReadRVFQuoted(const char*& P, TRVRawByteString& S) {
 
 bool ReadRVFStringField(const char*& P, bool /*TagsArePChars*/, bool QuotesAllowed, TRVCodePage CodePage, bool UTF8,
                         TRVUnicodeString& S) {
+  // An empty field ("0", as the writer writes it) is the common case; in UTF-8 it decodes to "0",
+  // which stands for the empty string.
+  if (UTF8 && P[0] == '0' && (P[1] == ' ' || P[1] == 0)) {
+    P += P[1] == ' ' ? 2 : 1;
+    S.clear();
+    return true;
+  }
   TRVRawByteString raw;
   if (QuotesAllowed && *P == '"') {
     ReadRVFQuoted(P, raw);

@@ -430,6 +430,30 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info) {
 
 namespace {
 
+// Bytes as the characters the table decodes them to. A string built from two of these measures
+// them and decodes straight into its storage: one pass, no zero-filling of the text first.
+struct TTableDecodedBytes {
+  using iterator_category = std::random_access_iterator_tag;
+  using value_type = char16_t;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char16_t*;
+  using reference = char16_t;
+  const nls_tables::TSingleByteTable* Table;
+  const unsigned char* P;
+  char16_t operator*() const { return Table->Decoded(*P); }
+  TTableDecodedBytes& operator++() {
+    ++P;
+    return *this;
+  }
+  TTableDecodedBytes operator++(int) {
+    TTableDecodedBytes r = *this;
+    ++P;
+    return r;
+  }
+  difference_type operator-(const TTableDecodedBytes& Other) const { return P - Other.P; }
+  bool operator==(const TTableDecodedBytes& Other) const { return P == Other.P; }
+};
+
 bool DecodeSingleByte(const nls_tables::TSingleByteTable& t, DWORD flags, std::string_view src,
                       UnicodeString& out) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(src.data());
@@ -437,9 +461,7 @@ bool DecodeSingleByte(const nls_tables::TSingleByteTable& t, DWORD flags, std::s
   if (flags & MB_ERR_INVALID_CHARS)
     for (size_t i = 0; i < n; ++i)
       if (!t.Defined(bytes[i])) return false;
-  UnicodeString result(n, u'\0');
-  char16_t* d = result.data();
-  for (size_t i = 0; i < n; ++i) d[i] = t.Decoded(bytes[i]);
+  UnicodeString result(TTableDecodedBytes{&t, bytes}, TTableDecodedBytes{&t, bytes + n});
   if ((flags & MB_PRECOMPOSED) && t.MayCombine()) Precompose(result);
   out.swap(result);
   return true;
@@ -467,7 +489,16 @@ EncodeResult EncodeSingleByte(const nls_tables::TSingleByteTable& t, DWORD flags
     std::memcpy(d + k, bytes.data(), bytes.size());
     k += bytes.size();
   };
-  for (size_t i = 0; i < n; ++i) {
+  // The code page's own characters up to the first other one: the output cannot have grown yet,
+  // so no room check.
+  size_t i = 0;
+  for (; i < n; ++i) {
+    const std::uint16_t e = t.Entry(src[i]);
+    if ((e & 0xFF00) != T::Exact) break;
+    d[i] = static_cast<char>(e & 0xFF);
+  }
+  k = i;
+  for (; i < n; ++i) {
     const char16_t u = src[i];
     const std::uint16_t e = t.Entry(u);
     if ((e & 0xFF00) == T::Exact) {

@@ -118,6 +118,23 @@ TEST(Deleting, ClearFreesEveryItemWhenOneRaises) {
   }
 }
 
+// The destroying notification shows each item's text, whatever the handler does with it.
+TEST(Deleting, DestroyingNotificationShowsTheText) {
+  TTestDoc t;
+  t.Doc.AddNL(u"alpha", 0, 0);
+  t.Doc.AddNL(u"beta", 0, -1);
+  std::vector<TRVUnicodeString> seen;
+  t.Doc.GetRootEvents()->OnItemAction = [&seen](TRVItemAction a, TCustomRVItemInfo*, TRVUnicodeString& s,
+                                                TCustomRVData*) {
+    if (a != rviaDestroying) return;
+    seen.push_back(s);
+    s = u"changed";
+  };
+  t.Doc.DeleteItems(1, 1);
+  t.Doc.Clear();
+  EXPECT_EQ(seen, (std::vector<TRVUnicodeString>{u"beta", u"alpha"}));
+}
+
 struct TSharingDoc : TRVPlainRootData {
   explicit TSharingDoc(TRVStyle* s) : TRVPlainRootData(s) { DropOwnItemList(); }
   bool SharesItemList() const override { return true; }

@@ -81,6 +81,12 @@ TEST(PlainTextRead, TabsAndPageBreaks) {
   spaces.Sheet.SpacesInTab = 2;
   LoadW(spaces.Doc, u"a\tb");
   EXPECT_EQ(Texts(spaces.Doc), "a  b");
+
+  // Only the lines that hold a tab have it replaced, wherever the tab is.
+  TTestDoc lines;
+  lines.Sheet.SpacesInTab = 2;
+  LoadW(lines.Doc, u"x\r\nb\tc\r\nd\r\n\te");
+  EXPECT_EQ(Texts(lines.Doc), "x|b  c|d|  e");
 }
 
 TEST(PlainTextRead, OddUnicodeSizeFails) {

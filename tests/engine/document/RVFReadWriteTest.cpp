@@ -189,6 +189,29 @@ TEST(RVFReadWrite, RichDocumentRoundTripsInBothForms) {
   }
 }
 
+// Raw text ends are found in steps of several sizes: texts of every length up to well past the
+// largest step, with the end at every offset in it, read back whole.
+TEST(RVFReadWrite, TextsOfEveryLengthRoundTrip) {
+  for (bool binary : {false, true}) {
+    SCOPED_TRACE(binary ? "binary" : "hex");
+    TTestDoc a;
+    SetBinary(a.Doc, binary);
+    std::vector<TRVUnicodeString> texts;
+    for (int n = 1; n <= 140; ++n) {
+      TRVUnicodeString s;
+      for (int k = 0; k < n; ++k) s.push_back(k % 7 == 3 ? u'\u0436' : static_cast<char16_t>(u'a' + k % 26));
+      texts.push_back(s);
+      a.Doc.AddNL(s, n % 2, 0);
+    }
+    TTestDoc b;
+    SetBinary(b.Doc, binary);
+    ASSERT_TRUE(Load(b.Doc, Save(a.Doc)));
+    ASSERT_EQ(b.Doc.ItemCount(), static_cast<int>(texts.size()));
+    for (int i = 0; i < b.Doc.ItemCount(); ++i)
+      EXPECT_EQ(b.Doc.GetItemTextW(i), texts[static_cast<std::size_t>(i)]) << i;
+  }
+}
+
 TEST(RVFReader, TextRecordAndUnknownKind) {
   TTestDoc t;
   ASSERT_TRUE(Load(t.Doc, "-8 1 3 2\r\n0 2 0 8 3 0\r\n6100\r\n6200\r\n"));

@@ -152,10 +152,12 @@ TEST(RVFMiscTest, WordAndQuotedFieldsOfTheHeader) {
   const Case cases[] = {
       {"\"a\"\"b\" 5", true, true, u"a\"b", "5"},
       {"0 5", true, true, u"", "5"},
+      {"0", false, true, u"", ""},       // the empty field at the line's end
+      {"05 x", true, true, u"05", "x"},  // a word that only begins with 0
       {"\"0\" 5", true, true, u"0", "5"},
       {"\"\" 5", true, true, u"", "5"},
       {"\"a b\"", false, true, u"\"a", "b\""},  // quotes not allowed: a word
-      {"\"open", true, true, u"open", ""},    // the line ends before the closing quote
+      {"\"open", true, true, u"open", ""},      // the line ends before the closing quote
       {"\xD0\xBF\x01\x02z end", true, true, u"\u043f\r\nz", "end"},
       {" x", true, false, u"", "x"},
   };
