@@ -258,6 +258,7 @@ TCustomViroZereEdit* InplaceEdit(TCustomViroZereEdit* Editor) {
 void TCustomViroZereEdit::Dispatch(TMessage& Message) {
   using namespace edit_control;
   if (KeyDispatch(Message)) return;
+  if (IMEDispatch(Message)) return;
   TRVEditRVData* Data = GetEditRVData();
   switch (Message.Msg) {
     case WM_UNDO:

@@ -1,6 +1,8 @@
 #include "platform/ui/Clipbrd.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
+#include "platform/ui/MimeFormats.h"
 
 // ---- format registry ----------------------------------------------------------------------------
 
@@ -35,6 +38,7 @@ enum class TKind {
   Utf16Url,    // one UTF-16 URL; reading takes the first line
   UnicodeText, // CF_UNICODETEXT: UTF-16 characters, shared with CF_TEXT as the text
   AnsiText,    // CF_TEXT and CF_OEMTEXT: 8-bit characters in a code page
+  FileList,    // CF_HDROP: a DROPFILES block of UTF-16 names; the local files of a URL list
 };
 
 struct TMapping {
@@ -65,6 +69,7 @@ TMapping MappingOf(UINT format) {
     case CF_OEMTEXT: return {TKind::AnsiText, "text/plain"};
     case CF_UNICODETEXT: return {TKind::UnicodeText, "text/plain"};
     case CF_LOCALE: return {TKind::Raw, "application/x-tavrelopad-locale"};
+    case CF_HDROP: return {TKind::FileList, "text/uri-list"};
   }
   const UnicodeString name = GetClipboardFormatName(format);
   if (name.empty()) return {TKind::Raw, "application/x-tavrelopad-cf-" + std::to_string(format)};
@@ -161,6 +166,179 @@ std::u16string FromQString(const QString& s) {
   return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
 }
 }  // namespace
+
+// ---- formats in the toolkit's MIME data -----------------------------------------------------------
+
+namespace {
+// The local file names of a URL list ("file:" URLs); empty when it names anything else.
+std::vector<QString> LocalFilesOfUriList(const QByteArray& list) {
+  std::vector<QString> files;
+  for (const QByteArray& line : list.split('\n')) {
+    const QByteArray l = line.trimmed();
+    if (l.isEmpty() || l.startsWith('#')) continue;
+    const QUrl url(QString::fromUtf8(l));
+    if (!url.isLocalFile()) return {};
+    files.push_back(QDir::toNativeSeparators(url.toLocalFile()));
+  }
+  return files;
+}
+
+constexpr std::size_t DropFilesHeaderSize = 20;  // pFiles, pt (two ints), fNC, fWide
+}  // namespace
+
+bool MimeHasClipboardFormat(const QMimeData* md, UINT format) {
+  const TMapping m = MappingOf(format);
+  if (m.Kind == TKind::FileList)
+    return md->hasFormat(QString::fromLatin1(m.Mime)) && !LocalFilesOfUriList(md->data(QString::fromLatin1(m.Mime))).empty();
+  return md->hasFormat(QString::fromLatin1(m.Mime)) ||
+         (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime)));
+}
+
+bool MimeClipboardFormatBlock(const QMimeData* md, UINT format, std::string& Block) {
+  Block.clear();
+  const TMapping m = MappingOf(format);
+  const QString mime = QString::fromLatin1(m.Mime);
+  auto withZero = [&](const void* data, std::size_t size, std::size_t zeroBytes) {
+    Block.assign(static_cast<const char*>(data), size);
+    Block.append(zeroBytes, '\0');
+    return true;
+  };
+  // Text counts only as plain text: a list of URLs alone is no text, as on the system the
+  // engine was written for.
+  if (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime))) {
+    const std::string s = UpToZeroByte(md->data(QString::fromLatin1(PrivateUrlMime)).toStdString());
+    return withZero(s.data(), s.size(), 1);
+  }
+  if (!md->hasFormat(mime)) return false;
+  switch (m.Kind) {
+    case TKind::Raw: {
+      const QByteArray b = md->data(mime);
+      return withZero(b.constData(), static_cast<std::size_t>(b.size()), 0);
+    }
+    case TKind::Ansi:
+    case TKind::Html: {
+      const std::string s = UpToZeroByte(md->data(mime).toStdString());
+      return withZero(s.data(), s.size(), 1);
+    }
+    case TKind::UriList: {
+      // The first URL of the list; comment lines start with "#".
+      std::string url;
+      for (const QByteArray& line : md->data(mime).split('\n')) {
+        const std::string l = UpToZeroByte(line.trimmed().toStdString());
+        if (!l.empty() && l[0] != '#') {
+          url = l;
+          break;
+        }
+      }
+      return withZero(url.data(), url.size(), 1);
+    }
+    case TKind::Utf16Url: {
+      std::u16string url = UpToZeroUnit(md->data(mime).toStdString());
+      url = url.substr(0, url.find(u'\n'));
+      if (!url.empty() && url.back() == u'\r') url.pop_back();
+      return withZero(url.data(), url.size() * 2, 2);
+    }
+    case TKind::UnicodeText: {
+      const std::u16string t = FromQString(md->text());
+      return withZero(t.data(), t.size() * 2, 2);
+    }
+    case TKind::AnsiText: {
+      std::string s;
+      UnicodeToCodePage(TextCodePage(format, md), 0, FromQString(md->text()), s);
+      return withZero(s.data(), s.size(), 1);
+    }
+    case TKind::FileList: {
+      const std::vector<QString> files = LocalFilesOfUriList(md->data(mime));
+      if (files.empty()) return false;
+      std::u16string names;
+      for (const QString& f : files) {
+        names += FromQString(f);
+        names += u'\0';
+      }
+      names += u'\0';
+      Block.assign(DropFilesHeaderSize, '\0');
+      const std::uint32_t offset = DropFilesHeaderSize, wide = 1;
+      std::memcpy(Block.data(), &offset, 4);
+      std::memcpy(Block.data() + 16, &wide, 4);
+      Block.append(reinterpret_cast<const char*>(names.data()), names.size() * 2);
+      return true;
+    }
+  }
+  return false;
+}
+
+void SetMimeClipboardFormatBlock(QMimeData* md, UINT format, const std::string& bytes, bool& UnicodeTextSet) {
+  const TMapping m = MappingOf(format);
+  const QString mime = QString::fromLatin1(m.Mime);
+  switch (m.Kind) {
+    case TKind::Raw: md->setData(mime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))); break;
+    case TKind::Ansi: md->setData(mime, QByteArray::fromStdString(UpToZeroByte(bytes))); break;
+    case TKind::Html: md->setData(mime, QByteArray::fromStdString(WithoutHtmlHeader(UpToZeroByte(bytes)))); break;
+    case TKind::UriList: {
+      // A list of one URL, its line ended as the list format asks; bytes that a URI cannot hold
+      // are percent-encoded there.
+      const std::string url = UpToZeroByte(bytes);
+      std::string listed;
+      for (unsigned char c : url) {
+        if (c <= 0x20 || c >= 0x7F) {
+          static const char Hex[] = "0123456789ABCDEF";
+          listed += '%';
+          listed += Hex[c >> 4];
+          listed += Hex[c & 0xF];
+        } else {
+          listed += static_cast<char>(c);
+        }
+      }
+      md->setData(QString::fromLatin1(PrivateUrlMime), QByteArray::fromStdString(url));
+      md->setData(mime, QByteArray::fromStdString(url.empty() ? url : listed + "\r\n"));
+      break;
+    }
+    case TKind::Utf16Url: {
+      const std::u16string url = UpToZeroUnit(bytes);
+      md->setData(mime, QByteArray(reinterpret_cast<const char*>(url.data()), static_cast<qsizetype>(url.size() * 2)));
+      break;
+    }
+    case TKind::UnicodeText:
+      md->setText(ToQString(UpToZeroUnit(bytes)));
+      UnicodeTextSet = true;
+      break;
+    case TKind::AnsiText:
+      // The same text may come in both forms; the UTF-16 one is the more faithful.
+      if (!UnicodeTextSet) {
+        UnicodeString text;
+        CodePageToUnicode(TextCodePage(format, md), 0, UpToZeroByte(bytes), text);
+        md->setText(ToQString(text));
+      }
+      break;
+    case TKind::FileList: {
+      // The names of a DROPFILES block as a list of file URLs.
+      std::uint32_t offset = 0, wide = 0;
+      if (bytes.size() < DropFilesHeaderSize) break;
+      std::memcpy(&offset, bytes.data(), 4);
+      std::memcpy(&wide, bytes.data() + 16, 4);
+      QByteArray list;
+      std::size_t p = offset;
+      while (p < bytes.size()) {
+        UnicodeString name;
+        if (wide) {
+          const std::size_t end = bytes.size() - (bytes.size() - p) % 2;
+          std::size_t q = p;
+          while (q + 1 < end && (bytes[q] || bytes[q + 1])) q += 2;
+          name.assign(reinterpret_cast<const char16_t*>(bytes.data() + p), (q - p) / 2);
+          p = q + 2;
+        } else {
+          const std::size_t q = std::min(bytes.find('\0', p), bytes.size());
+          CodePageToUnicode(CP_ACP, 0, std::string_view(bytes.data() + p, q - p), name);
+          p = q + 1;
+        }
+        if (name.empty()) break;
+        list += QUrl::fromLocalFile(ToQString(name)).toEncoded() + "\r\n";
+      }
+      if (!list.isEmpty()) md->setData(mime, list);
+      break;
+    }
+  }
+}
 
 UINT RegisterClipboardFormatW(const UnicodeString& name) {
   if (name.empty()) return 0;
@@ -268,10 +446,7 @@ void TClipboard::Clear() {
 
 bool TClipboard::HasFormat(UINT format) const {
   const QMimeData* md = FData->Current();
-  if (!md) return false;
-  const TMapping m = MappingOf(format);
-  return md->hasFormat(QString::fromLatin1(m.Mime)) ||
-         (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime)));
+  return md && MimeHasClipboardFormat(md, format);
 }
 
 HGLOBAL TClipboard::GetAsHandle(UINT format) {
@@ -279,59 +454,8 @@ HGLOBAL TClipboard::GetAsHandle(UINT format) {
   HGLOBAL h = nullptr;
   try {
     const QMimeData* md = FData->Current();
-    const TMapping m = MappingOf(format);
-    const QString mime = QString::fromLatin1(m.Mime);
-    // Text counts only as plain text: a list of URLs alone is no text, as on the system the
-    // engine was written for.
-    if (md && m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime))) {
-      const std::string s = UpToZeroByte(md->data(QString::fromLatin1(PrivateUrlMime)).toStdString());
-      h = BlockFrom(s.data(), s.size(), 1);
-    } else if (md && md->hasFormat(mime)) {
-      switch (m.Kind) {
-        case TKind::Raw: {
-          const QByteArray b = md->data(mime);
-          h = BlockFrom(b.constData(), static_cast<std::size_t>(b.size()), 0);
-          break;
-        }
-        case TKind::Ansi:
-        case TKind::Html: {
-          const std::string s = UpToZeroByte(md->data(mime).toStdString());
-          h = BlockFrom(s.data(), s.size(), 1);
-          break;
-        }
-        case TKind::UriList: {
-          // The first URL of the list; comment lines start with "#".
-          std::string url;
-          for (const QByteArray& line : md->data(mime).split('\n')) {
-            const std::string l = UpToZeroByte(line.trimmed().toStdString());
-            if (!l.empty() && l[0] != '#') {
-              url = l;
-              break;
-            }
-          }
-          h = BlockFrom(url.data(), url.size(), 1);
-          break;
-        }
-        case TKind::Utf16Url: {
-          std::u16string url = UpToZeroUnit(md->data(mime).toStdString());
-          url = url.substr(0, url.find(u'\n'));
-          if (!url.empty() && url.back() == u'\r') url.pop_back();
-          h = BlockFrom(url.data(), url.size() * 2, 2);
-          break;
-        }
-        case TKind::UnicodeText: {
-          const std::u16string t = FromQString(md->text());
-          h = BlockFrom(t.data(), t.size() * 2, 2);
-          break;
-        }
-        case TKind::AnsiText: {
-          std::string s;
-          UnicodeToCodePage(TextCodePage(format, md), 0, FromQString(md->text()), s);
-          h = BlockFrom(s.data(), s.size(), 1);
-          break;
-        }
-      }
-    }
+    std::string block;
+    if (md && MimeClipboardFormatBlock(md, format, block)) h = BlockFrom(block.data(), block.size(), 0);
   } catch (...) {
     Close();
     throw;
@@ -357,50 +481,7 @@ void TClipboard::SetAsHandle(UINT format, HGLOBAL value) {
     const std::string bytes = BlockBytes(value);
     GlobalFree(value);
     value = nullptr;
-    QMimeData* md = FData->Pending.get();
-    const TMapping m = MappingOf(format);
-    const QString mime = QString::fromLatin1(m.Mime);
-    switch (m.Kind) {
-      case TKind::Raw: md->setData(mime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))); break;
-      case TKind::Ansi: md->setData(mime, QByteArray::fromStdString(UpToZeroByte(bytes))); break;
-      case TKind::Html: md->setData(mime, QByteArray::fromStdString(WithoutHtmlHeader(UpToZeroByte(bytes)))); break;
-      case TKind::UriList: {
-        // A list of one URL, its line ended as the list format asks; bytes that a URI cannot hold
-        // are percent-encoded there.
-        const std::string url = UpToZeroByte(bytes);
-        std::string listed;
-        for (unsigned char c : url) {
-          if (c <= 0x20 || c >= 0x7F) {
-            static const char Hex[] = "0123456789ABCDEF";
-            listed += '%';
-            listed += Hex[c >> 4];
-            listed += Hex[c & 0xF];
-          } else {
-            listed += static_cast<char>(c);
-          }
-        }
-        md->setData(QString::fromLatin1(PrivateUrlMime), QByteArray::fromStdString(url));
-        md->setData(mime, QByteArray::fromStdString(url.empty() ? url : listed + "\r\n"));
-        break;
-      }
-      case TKind::Utf16Url: {
-        const std::u16string url = UpToZeroUnit(bytes);
-        md->setData(mime, QByteArray(reinterpret_cast<const char*>(url.data()), static_cast<qsizetype>(url.size() * 2)));
-        break;
-      }
-      case TKind::UnicodeText:
-        md->setText(ToQString(UpToZeroUnit(bytes)));
-        FData->UnicodeTextSet = true;
-        break;
-      case TKind::AnsiText:
-        // The same text may come in both forms; the UTF-16 one is the more faithful.
-        if (!FData->UnicodeTextSet) {
-          UnicodeString text;
-          CodePageToUnicode(TextCodePage(format, md), 0, UpToZeroByte(bytes), text);
-          md->setText(ToQString(text));
-        }
-        break;
-    }
+    SetMimeClipboardFormatBlock(FData->Pending.get(), format, bytes, FData->UnicodeTextSet);
   } catch (...) {
     if (value) GlobalFree(value);
     Close();

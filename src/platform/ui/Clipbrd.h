@@ -5,6 +5,7 @@
 // travels under a MIME type: text as "text/plain" (CF_TEXT through a code page, CF_UNICODETEXT as
 // UTF-16 blocks), "Rich Text Format" as "text/rtf", "HTML Format" as "text/html",
 // "UniformResourceLocator" as "text/uri-list", "UniformResourceLocatorW" as "text/x-moz-url", the
+// file list CF_HDROP (a DROPFILES block) as a "text/uri-list" of local files, the
 // native format under a private type; any other format keeps its block's bytes exactly under a
 // private type of its own. The text-like types carry the characters without the block's
 // terminating zero, which reading adds back.
