@@ -478,7 +478,7 @@ void TCustomViroZereEdit::CallOleDragEnterEvent(const TDragDataObject* DataObj, 
   const TPoint p = RootClientPoint(this, root, Pt);
   TRVOleDropEffect e = RVDropEffectOf(Effect);
   root->OnOleDragEnter(root, DataObj, ShiftOfKeyState(static_cast<DWORD>(KeyState)), p.X, p.Y,
-                       RVDropEffectsOf(FDropTarget ? Effect | DROPEFFECT_COPY : Effect), e);
+                       RVDropEffectsOf(FDropTarget ? FDropTarget->OkEffects() : Effect), e);
   Effect = RVWindowsDropEffectOf(e);
 }
 
@@ -487,7 +487,8 @@ void TCustomViroZereEdit::CallOleDragOverEvent(int KeyState, TPoint Pt, DWORD& E
   if (!root->OnOleDragOver) return;
   const TPoint p = RootClientPoint(this, root, Pt);
   TRVOleDropEffect e = RVDropEffectOf(Effect);
-  root->OnOleDragOver(root, ShiftOfKeyState(static_cast<DWORD>(KeyState)), p.X, p.Y, RVDropEffectsOf(Effect), e);
+  root->OnOleDragOver(root, ShiftOfKeyState(static_cast<DWORD>(KeyState)), p.X, p.Y,
+                      RVDropEffectsOf(FDropTarget ? FDropTarget->OkEffects() : Effect), e);
   Effect = RVWindowsDropEffectOf(e);
 }
 
@@ -562,12 +563,18 @@ DWORD TCustomViroZereEdit::OleDrop(const TDragDataObject* DataObj, int KeyState,
   // 4. A drag from this editor: the transfer format is rendered now, before the selection may go.
   WORD transfer = 0;
   if (fromSelf) {
+    // The first accepted format the source can render: read later, the selection would be gone
+    // (or collapsed to the drop point) and give nothing.
     const TRVDragDropFormats& f = FAcceptDragDropFormats;
-    if (f.Contains(rvddRVF)) transfer = static_cast<WORD>(RVFClipboardFormat);
-    else if (f.Contains(rvddRTF)) transfer = static_cast<WORD>(RTFClipboardFormat);
-    else if (f.Contains(rvddUnicodeText)) transfer = CF_UNICODETEXT;
-    else if (f.Contains(rvddText)) transfer = CF_TEXT;
-    if (transfer && !const_cast<TRVDropSource*>(source)->StoreData(transfer)) transfer = 0;
+    const std::pair<TRVDragDropFormat, WORD> candidates[] = {{rvddRVF, static_cast<WORD>(RVFClipboardFormat)},
+                                                             {rvddRTF, static_cast<WORD>(RTFClipboardFormat)},
+                                                             {rvddUnicodeText, CF_UNICODETEXT},
+                                                             {rvddText, CF_TEXT}};
+    for (const auto& [flag, format] : candidates)
+      if (f.Contains(flag) && const_cast<TRVDropSource*>(source)->StoreData(format)) {
+        transfer = format;
+        break;
+      }
     // Undo must be able to bring the deleted selection back: without an undo list the drop copies.
     if (move && (rootData->UndoList->Limit == 0 || !transfer)) move = false;
     if (move) {

@@ -50,6 +50,8 @@ class TRVDropTarget : public TRVScrollerInternalIfcObject,
   // is the source of the running drag; otherwise copy when allowed; otherwise link.
   DWORD ChooseEffect(DWORD KeyState, DWORD OkEffects) const;
   bool Accepted() const { return FAccepted; }
+  // The effects the source of the current drag allows.
+  DWORD OkEffects() const { return FOkEffects; }
 
  protected:
   virtual TPoint ScreenToClientPoint(TPoint Pt);
