@@ -286,27 +286,43 @@ void TClientArea::dropEvent(QDropEvent* e) {
 
 // ---- drag sources ------------------------------------------------------------------------------------
 
+namespace {
+// The toolkit's drag of Mime (which the drag takes) from a client area; answers the effect done.
+DWORD RunToolkitDrag(QWidget* Client, QMimeData* Mime, DWORD OkEffects, IDropSource* Source) {
+  QPointer<QDrag> drag = new QDrag(Client);
+  drag->setMimeData(Mime);
+  if (Source)
+    QObject::connect(drag, &QDrag::actionChanged, [Source](Qt::DropAction a) { Source->GiveFeedback(EffectsOf(a)); });
+  const Qt::DropAction def = (OkEffects & DROPEFFECT_MOVE) ? Qt::MoveAction : ActionOf(OkEffects);
+  const DWORD done = EffectsOf(drag->exec(ActionsOf(OkEffects), def)) & OkEffects;
+  if (drag) drag->deleteLater();
+  return done;
+}
+}  // namespace
+
 HRESULT DoDragDrop(HWND Wnd, const TDragDataObject* DataObj, IDropSource* Source, DWORD OkEffects, DWORD* Effect) {
   DWORD done = DROPEFFECT_NONE;
   if (DataObj && OkEffects) {
     if (const TDragLoop& loop = DragLoop()) {
       done = loop(Wnd, DataObj, OkEffects);
     } else if (QWidget* client = NativeClientOf(Wnd); client && GuiSessionRunning()) {
-      QPointer<QDrag> drag = new QDrag(client);
       QPointer<TSourceMimeData> mime = new TSourceMimeData(DataObj);
-      drag->setMimeData(mime);  // the drag owns it
-      if (Source)
-        QObject::connect(drag, &QDrag::actionChanged,
-                         [Source](Qt::DropAction a) { Source->GiveFeedback(EffectsOf(a)); });
-      const Qt::DropAction def = (OkEffects & DROPEFFECT_MOVE) ? Qt::MoveAction : ActionOf(OkEffects);
-      done = EffectsOf(drag->exec(ActionsOf(OkEffects), def)) & OkEffects;
+      done = RunToolkitDrag(client, mime, OkEffects, Source);
       // Other programs may still ask the finished drag for data: the object is gone by then.
       if (mime) mime->Detach();
-      if (drag) drag->deleteLater();
     }
   }
   if (Effect) *Effect = done;
   return done ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
+}
+
+DWORD DoMimeDragDrop(HWND Wnd, const std::vector<std::pair<std::string, std::string>>& Mime, DWORD OkEffects) {
+  QWidget* client = NativeClientOf(Wnd);
+  if (!client || !GuiSessionRunning() || !OkEffects) return DROPEFFECT_NONE;
+  auto* md = new QMimeData;
+  for (const auto& [type, bytes] : Mime)
+    md->setData(QString::fromStdString(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  return RunToolkitDrag(client, md, OkEffects, nullptr);
 }
 
 TDragLoop SetDragLoop(TDragLoop Loop) {

@@ -90,6 +90,10 @@ IDropTarget* RegisteredDropTarget(HWND Wnd);
 // only while the call runs.
 HRESULT DoDragDrop(HWND Wnd, const TDragDataObject* DataObj, IDropSource* Source, DWORD OkEffects, DWORD* Effect);
 
+// Runs the window system's drag of MIME types and their bytes from Wnd, as a drag of another
+// program is seen (drop targets read the bytes, not a data object); answers the effect done.
+DWORD DoMimeDragDrop(HWND Wnd, const std::vector<std::pair<std::string, std::string>>& Mime, DWORD OkEffects);
+
 // The drag loop DoDragDrop runs: the window system's own unless replaced (for windows without a
 // pointer: a loop that sends the drop events itself, below). Answers the effect of the drop.
 using TDragLoop = std::function<DWORD(HWND Wnd, const TDragDataObject* DataObj, DWORD OkEffects)>;
