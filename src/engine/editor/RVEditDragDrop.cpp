@@ -598,9 +598,20 @@ DWORD TCustomViroZereEdit::OleDrop(const TDragDataObject* DataObj, int KeyState,
       }
     }
   }
+  // 6 (for a move). Nothing was inserted: the deletion is undone at once, inside the step it
+  // opened, so the moved text is back where it was and no step is left.
+  auto rollBack = [&] {
+    if (!deleted) return;
+    TRVUndoList* undo = data->UndoList.get();
+    if (!deletionStep || undo->LastStep() != deletionStep) return;
+    undo->Undo(data);
+    if (data->RedoList->Count()) data->RedoList->Delete(data->RedoList->Count() - 1);
+    DoChange(false);
+  };
   // 5. The drop position's document becomes the edited one, with the caret there.
   TCustomRVData* target = dropData->Edit();
   auto* targetData = dynamic_cast<TRVEditRVData*>(target);
+  bool inserted = false;
   if (!targetData) {
     dropData->Beep();
   } else {
@@ -610,28 +621,21 @@ DWORD TCustomViroZereEdit::OleDrop(const TDragDataObject* DataObj, int KeyState,
     const int offs = info->RVData == dropData ? info->ItemOffs : dropOffs;
     targetFormatted->SetSelectionBounds(itemNo, offs, itemNo, offs);
     TRVOleDropEffect dropEffect = move ? rvdeMove : rvdeCopy;
-    bool inserted = false;
     try {
       inserted = InsertOleDropData(DataObj, transfer, move, okEffects, static_cast<DWORD>(KeyState), Pt, dropEffect);
     } catch (...) {
       finish();
+      rollBack();
       throw;
     }
-    if (inserted) {
+    if (inserted)
       result = dropEffect != rvdeNone ? RVWindowsDropEffectOf(dropEffect) : (move ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
-    } else if (deleted) {
-      // 6. Nothing was inserted: the moved text comes back in the same step.
-      finish();
-      TRVUndoList* undo = data->UndoList.get();
-      if (deletionStep && undo->LastStep() == deletionStep) {
-        undo->Undo(data);
-        if (data->RedoList->Count()) data->RedoList->Delete(data->RedoList->Count() - 1);
-        DoChange(false);
-      }
-      return DROPEFFECT_NONE;
-    }
   }
   finish();
+  if (!inserted) {
+    rollBack();
+    return DROPEFFECT_NONE;
+  }
   return result;
 }
 

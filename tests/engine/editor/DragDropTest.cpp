@@ -93,6 +93,44 @@ TEST_F(DragDrop, ADragInsideTheEditorMovesTheSelectionAndOneUndoRestoresBothPlac
   EXPECT_EQ(Text(), "world|sechello ond");
 }
 
+// A drag that ends in another program: a move deletes the dragged selection as one step, a copy or
+// a cancelled drag leaves it.
+TEST_F(DragDrop, ADragOutDeletesTheSelectionOnlyWhenMoved) {
+  const struct {
+    DWORD Effect;
+    const char* Expected;
+  } cases[] = {{DROPEFFECT_NONE, "hello world|second"}, {DROPEFFECT_COPY, "hello world|second"},
+               {DROPEFFECT_MOVE, "world|second"}};
+  for (const auto& c : cases) {
+    Data->SetSelectionBounds(0, 1, 0, 7);
+    DWORD offered = 0;
+    SavedLoop = SetDragLoop([&](HWND, const TDragDataObject*, DWORD OkEffects) {
+      offered = OkEffects;
+      return c.Effect;
+    });
+    Data->State.Include(rvstStartingDragDrop);
+    Data->DoDrag();
+    SetDragLoop(std::move(SavedLoop));
+    EXPECT_EQ(offered, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    EXPECT_EQ(Text(), c.Expected) << c.Effect;
+    EXPECT_FALSE(Data->IsDragging());
+  }
+  EXPECT_EQ(Editor->UndoAction(), rvutDelete);
+  Editor->Undo();
+  EXPECT_EQ(Text(), "hello world|second");
+  // A read-only editor offers its selection for copying only.
+  Editor->SetReadOnly(true);
+  Data->SetSelectionBounds(0, 1, 0, 7);
+  DWORD offered = 0;
+  SavedLoop = SetDragLoop([&](HWND, const TDragDataObject*, DWORD OkEffects) {
+    offered = OkEffects;
+    return DROPEFFECT_NONE;
+  });
+  Data->State.Include(rvstStartingDragDrop);
+  Data->DoDrag();
+  EXPECT_EQ(offered, DROPEFFECT_COPY);
+}
+
 TEST_F(DragDrop, WithCtrlTheSelectionIsCopied) {
   Data->SetSelectionBounds(0, 7, 0, 12);  // "world"
   EXPECT_EQ(DragSelectionTo(PointAt(1, 1), MK_CONTROL), DROPEFFECT_COPY);
