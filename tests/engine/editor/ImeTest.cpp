@@ -74,7 +74,7 @@ TEST_F(Ime, AReadOnlyEditorKeepsItsDocument) {
 }
 
 // The composition area leaves out the control's margins and the paragraph's indents.
-TEST_F(Ime, TheAreaStaysInsideThePargraphsTextArea) {
+TEST_F(Ime, TheAreaStaysInsideTheParagraphsTextArea) {
   TParaInfo* para = Sheet.ParaStyles()->Items(1);
   para->LeftIndent = 30;
   para->RightIndent = 20;
