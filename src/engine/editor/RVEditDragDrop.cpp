@@ -175,7 +175,7 @@ TRVOleDropEffect RVDropEffectOf(DWORD Effect) {
   }
 }
 
-DWORD RVWindowsDropEffectOf(TRVOleDropEffect Effect) {
+DWORD RVDropEffectMaskOf(TRVOleDropEffect Effect) {
   switch (Effect) {
     case rvdeCopy: return DROPEFFECT_COPY;
     case rvdeMove: return DROPEFFECT_MOVE;
@@ -479,7 +479,7 @@ void TCustomViroZereEdit::CallOleDragEnterEvent(const TDragDataObject* DataObj, 
   TRVOleDropEffect e = RVDropEffectOf(Effect);
   root->OnOleDragEnter(root, DataObj, ShiftOfKeyState(static_cast<DWORD>(KeyState)), p.X, p.Y,
                        RVDropEffectsOf(FDropTarget ? FDropTarget->OkEffects() : Effect), e);
-  Effect = RVWindowsDropEffectOf(e);
+  Effect = RVDropEffectMaskOf(e);
 }
 
 void TCustomViroZereEdit::CallOleDragOverEvent(int KeyState, TPoint Pt, DWORD& Effect) {
@@ -489,7 +489,7 @@ void TCustomViroZereEdit::CallOleDragOverEvent(int KeyState, TPoint Pt, DWORD& E
   TRVOleDropEffect e = RVDropEffectOf(Effect);
   root->OnOleDragOver(root, ShiftOfKeyState(static_cast<DWORD>(KeyState)), p.X, p.Y,
                       RVDropEffectsOf(FDropTarget ? FDropTarget->OkEffects() : Effect), e);
-  Effect = RVWindowsDropEffectOf(e);
+  Effect = RVDropEffectMaskOf(e);
 }
 
 // ---- the editor control: the drop -------------------------------------------------------------------------
@@ -629,7 +629,7 @@ DWORD TCustomViroZereEdit::OleDrop(const TDragDataObject* DataObj, int KeyState,
       throw;
     }
     if (inserted)
-      result = dropEffect != rvdeNone ? RVWindowsDropEffectOf(dropEffect) : (move ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
+      result = dropEffect != rvdeNone ? RVDropEffectMaskOf(dropEffect) : (move ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
   }
   finish();
   if (!inserted) {

@@ -27,7 +27,7 @@ enum TRVDropFileAction : std::uint8_t { rvdfNone, rvdfInsert, rvdfLink };
 // The set of the effects in a window-system effect mask, and one effect both ways.
 TRVOleDropEffects RVDropEffectsOf(DWORD Effects);
 TRVOleDropEffect RVDropEffectOf(DWORD Effect);
-DWORD RVWindowsDropEffectOf(TRVOleDropEffect Effect);
+DWORD RVDropEffectMaskOf(TRVOleDropEffect Effect);
 
 // The drop target of an editor's window: turns the window's drag events into the owner's hooks.
 // The window's registration holds it; when it goes, it tells the owner (ReleaseDropTarget).
