@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "EditorTestUtil.h"
+#include "engine/document/RVGraphicItem.h"
 #include "engine/editor/RVEditDragDrop.h"
 #include "engine/foundation/RVClipboard.h"
 #include "engine/layout/DrawLines.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Controls.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Messages.h"
 
@@ -202,6 +204,39 @@ TEST_F(DragDrop, FilesFromAnotherProgramAreInsertedByKind) {
   EXPECT_EQ(DropMime({{"text/uri-list", "file://" + odd + "\r\n"}}, PointAt(0, 1)), DROPEFFECT_COPY);
   std::remove(txt.c_str());
   std::remove(odd.c_str());
+}
+
+// A picture file becomes a picture; so does a link whose address names a picture type (a query
+// part after the name does not hide it) when the editor takes pictures from links.
+TEST_F(DragDrop, PicturesComeFromFilesAndFromLinks) {
+  auto pictures = [&] {
+    int n = 0;
+    for (int i = 0; i < Data->ItemCount(); ++i)
+      if (dynamic_cast<TRVGraphicItemInfo*>(Data->GetItem(i))) ++n;
+    return n;
+  };
+  const std::string png = std::string(TAVRELO_TEST_DATA) + "/pictures/rgba3x2.png";
+  EXPECT_EQ(DropMime({{"text/uri-list", "file://" + png + "\r\n"}}, PointAt(1, 1)), DROPEFFECT_COPY);
+  EXPECT_EQ(pictures(), 1);
+
+  const std::u16string url = u"http://example.org/pics/a.png?size=2";
+  const std::string mozUrl(reinterpret_cast<const char*>(url.data()), url.size() * 2);
+  std::vector<std::string> asked;
+  Editor->OnImportPicture = [&](TObject*, const TRVUnicodeString& Location, int, int, std::unique_ptr<TGraphic>& G) {
+    asked.push_back(EditorFixture::ToUtf8(Location));
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(4, 4);
+    G = std::move(bmp);
+  };
+  Editor->SetAcceptDragDropFormats({rvddURL});
+  // Without the option the link is inserted as its text.
+  EXPECT_EQ(DropMime({{"text/x-moz-url", mozUrl}}, PointAt(0, 1)), DROPEFFECT_COPY);
+  EXPECT_EQ(pictures(), 1);
+  EXPECT_TRUE(asked.empty());
+  Editor->SetEditorOptions(Editor->GetEditorOptions() + rvoDragDropPicturesFromLinks);
+  EXPECT_EQ(DropMime({{"text/x-moz-url", mozUrl}}, PointAt(0, 1)), DROPEFFECT_COPY);
+  EXPECT_EQ(pictures(), 2);
+  EXPECT_EQ(asked, std::vector<std::string>{"http://example.org/pics/a.png?size=2"});
 }
 
 TEST_F(DragDrop, LinksAreTakenOnlyWhenAccepted) {
