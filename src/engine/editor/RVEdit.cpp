@@ -244,7 +244,7 @@ TCustomViroZereEdit* InplaceEdit(TCustomViroZereEdit* Editor) {
 
 void TCustomViroZereEdit::Dispatch(TMessage& Message) {
   using namespace edit_control;
-  if (KeyDispatch(Message) || ClipboardDispatch(Message)) return;
+  if (KeyDispatch(Message) || ClipboardDispatch(Message) || IMEDispatch(Message)) return;
   TRVEditRVData* Data = GetEditRVData();
   switch (Message.Msg) {
     case WM_UNDO:

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "engine/document/RVBreakItem.h"
+#include "engine/editor/RVEditDragDrop.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/editor/RVSmartPopup.h"
 #include "engine/foundation/RVSearchOptions.h"
@@ -339,8 +340,75 @@ class TCustomViroZereEdit : public TCustomViroZere {
  protected:
 
   // ==== drag and drop (RVEditDragDrop.cpp) ====
+ public:
+  // What the drop target asks and tells; points are client coordinates. The data object is read
+  // only during the call.
+  bool OleCanAcceptFormat(WORD Format) override;
+  bool OleDragEnter(int X, int Y) override;
+  bool OleDragOver(int X, int Y) override;
+  void OleDragLeave() override;
+  void CallOleDragEnterEvent(const TDragDataObject* DataObj, int KeyState, TPoint Pt, DWORD& Effect) override;
+  void CallOleDragOverEvent(int KeyState, TPoint Pt, DWORD& Effect) override;
+  // Effect: the effects the source allows. Answers the effect done (0: nothing was dropped).
+  DWORD OleDrop(const TDragDataObject* DataObj, int KeyState, TPoint Pt, DWORD& Effect) override;
+  void ReleaseDropTarget() override { FDropTarget = nullptr; }
+  TRVDropTarget* GetDropTarget() const { return FDropTarget; }
+
+  std::function<void(TCustomViroZereEdit* Sender, const TDragDataObject* DataObj, TShiftState Shift, int X, int Y,
+                     TRVOleDropEffects PossibleDropEffects, TRVOleDropEffect& DropEffect)>
+      OnOleDragEnter;
+  std::function<void(TCustomViroZereEdit* Sender, TShiftState Shift, int X, int Y,
+                     TRVOleDropEffects PossibleDropEffects, TRVOleDropEffect& DropEffect)>
+      OnOleDragOver;
+  // A handler that clears DoDefault has inserted the data itself.
+  std::function<void(TCustomViroZereEdit* Sender, const TDragDataObject* DataObj, TShiftState Shift, int X, int Y,
+                     TRVOleDropEffects PossibleDropEffects, TRVOleDropEffect& DropEffect, bool& DoDefault)>
+      OnOleDrop;
+  TNotifyEvent OnOleDragLeave, OnBeforeOleDrop, OnAfterOleDrop;
+  std::function<void(TCustomViroZereEdit* Sender, TStringList* Files, TRVDropFileAction& FileAction, bool& DoDefault)>
+      OnDropFiles;
+  std::function<void(TCustomViroZereEdit* Sender, const TRVUnicodeString& FileName, bool& DoDefault)> OnDropFile;
+
+ protected:
+  // The window is registered for drops while it exists.
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  // The target of a new window was made; nothing here.
+  virtual void DropTargetCreated(IDropTarget* /*Target*/) {}
+
+ private:
+  // Inserting a dropped data object (through the root editor's events); true when something was.
+  bool InsertOleDropData(const TDragDataObject* DataObj, WORD TransferFormat, bool Move, DWORD OkEffects,
+                         DWORD KeyState, TPoint Pt, TRVOleDropEffect& DropEffect);
+  bool InsertDropFormat(const TDragDataObject* DataObj, WORD Format, WORD TransferFormat, bool FromSelf);
+  bool InsertDroppedFiles(const TDragDataObject* DataObj);
+  bool InsertDroppedFile(const TRVUnicodeString& FileName);
+  bool InsertDroppedURL(const TDragDataObject* DataObj);
+  bool InsertDroppedPicture(std::unique_ptr<TGraphic> Graphic, const TRVUnicodeString& FileName);
+  void BeginDropInsertion();
+  void EndDropInsertion();
+
+  TRVDropTarget* FDropTarget = nullptr;  // held by the window's registration
+  // The insertion of one drop: whether its undo group is open, and where the dropped content
+  // starts (in the top-level editor).
+  bool FDropGroupOpen = false;
+  bool FDropInsertionBegun = false;
+  int FDropStartItemNo = -1, FDropStartOffs = 0;
+  bool FDropStartIsText = false;
+
+ protected:
 
   // ==== input-method composition (RVEditIME.cpp) ====
+ public:
+  // Places the input method's composition window at the caret, inside the paragraph's text area
+  // (the page-layout owner places it when there is one).
+  void UpdateCompositionWindow();
+
+ protected:
+  // The IME messages, and the completion of a pending composition before a mouse button goes
+  // down; true when the message was handled.
+  bool IMEDispatch(TMessage& Message);
+
 
   // ==== resizing with the mouse, the item resizer and selection handles, the smart popup button (RVEditResize.cpp) ====
  public:

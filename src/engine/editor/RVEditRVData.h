@@ -445,6 +445,14 @@ class TRVEditRVData : public TViroZereRVData {
   // typed into, that item is checked again.
   void LiveSpellingCheckCurrent() override;
 
+  // ==== drag and drop (RVEditDragDrop.cpp) ====
+  // A drag of the selection gets the editor's drop source, which may move the selection when it
+  // can be deleted; after a move to another place the dragged selection is deleted.
+  bool GetDropSource(TObject*& DropSource, DWORD& OkEffects) override;
+  void ReleaseDropSource(bool Moved) override;
+  using TViroZereRVData::ReleaseDropSource;
+  std::unique_ptr<TObject> FDragSource;  // the drop source while a drag runs (the root's)
+
   // ==== fields ====
   int FPrevTextStyleNo = 0;
   TRVTag FCurTag;

@@ -11,6 +11,7 @@
 #include "platform/graphics/ImageCodecs.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
+#include "platform/ui/MimeFormats.h"
 #include "platform/ui/ShellAPI.h"
 
 // ---- format registry ----------------------------------------------------------------------------
@@ -37,7 +38,7 @@ enum class TKind {
   UnicodeText, // CF_UNICODETEXT: UTF-16 characters, shared with CF_TEXT as the text
   AnsiText,    // CF_TEXT and CF_OEMTEXT: 8-bit characters in a code page
   Picture,     // CF_BITMAP: the bytes of a picture file (PNG, BMP, JPEG or GIF as offered)
-  FileList,    // CF_HDROP: a list of local files as "file:" URLs
+  FileList,    // CF_HDROP: a DROPFILES block of UTF-16 names; the local files of a URL list
 };
 
 // The picture types a bitmap is read from, in the order of preference.
@@ -171,6 +172,155 @@ std::u16string FromQString(const QString& s) {
 }
 }  // namespace
 
+// ---- formats in the toolkit's MIME data -----------------------------------------------------------
+
+bool MimeHasClipboardFormat(const QMimeData* md, UINT format) {
+  const TMapping m = MappingOf(format);
+  if (m.Kind == TKind::Picture) {
+    for (const char* mime : PictureMimes)
+      if (md->hasFormat(QString::fromLatin1(mime))) return true;
+    return false;
+  }
+  if (m.Kind == TKind::FileList)
+    return md->hasFormat(QString::fromLatin1(m.Mime)) &&
+           !FileNamesFromUriList(md->data(QString::fromLatin1(m.Mime)).toStdString()).empty();
+  return md->hasFormat(QString::fromLatin1(m.Mime)) ||
+         (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime)));
+}
+
+bool MimeClipboardFormatBlock(const QMimeData* md, UINT format, std::string& Block) {
+  Block.clear();
+  const TMapping m = MappingOf(format);
+  const QString mime = QString::fromLatin1(m.Mime);
+  auto withZero = [&](const void* data, std::size_t size, std::size_t zeroBytes) {
+    Block.assign(static_cast<const char*>(data), size);
+    Block.append(zeroBytes, '\0');
+    return true;
+  };
+  // Text counts only as plain text: a list of URLs alone is no text, as on the system the
+  // engine was written for.
+  if (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime))) {
+    const std::string s = UpToZeroByte(md->data(QString::fromLatin1(PrivateUrlMime)).toStdString());
+    return withZero(s.data(), s.size(), 1);
+  }
+  if (m.Kind == TKind::Picture) {
+    for (const char* pm : PictureMimes)
+      if (md->hasFormat(QString::fromLatin1(pm))) {
+        const QByteArray b = md->data(QString::fromLatin1(pm));
+        return withZero(b.constData(), static_cast<std::size_t>(b.size()), 0);
+      }
+    return false;
+  }
+  if (!md->hasFormat(mime)) return false;
+  switch (m.Kind) {
+    case TKind::Raw: {
+      const QByteArray b = md->data(mime);
+      return withZero(b.constData(), static_cast<std::size_t>(b.size()), 0);
+    }
+    case TKind::Ansi:
+    case TKind::Html: {
+      const std::string s = UpToZeroByte(md->data(mime).toStdString());
+      return withZero(s.data(), s.size(), 1);
+    }
+    case TKind::UriList: {
+      // The first URL of the list; comment lines start with "#".
+      std::string url;
+      for (const QByteArray& line : md->data(mime).split('\n')) {
+        const std::string l = UpToZeroByte(line.trimmed().toStdString());
+        if (!l.empty() && l[0] != '#') {
+          url = l;
+          break;
+        }
+      }
+      return withZero(url.data(), url.size(), 1);
+    }
+    case TKind::Utf16Url: {
+      std::u16string url = UpToZeroUnit(md->data(mime).toStdString());
+      url = url.substr(0, url.find(u'\n'));
+      if (!url.empty() && url.back() == u'\r') url.pop_back();
+      return withZero(url.data(), url.size() * 2, 2);
+    }
+    case TKind::UnicodeText: {
+      const std::u16string t = FromQString(md->text());
+      return withZero(t.data(), t.size() * 2, 2);
+    }
+    case TKind::AnsiText: {
+      std::string s;
+      UnicodeToCodePage(TextCodePage(format, md), 0, FromQString(md->text()), s);
+      return withZero(s.data(), s.size(), 1);
+    }
+    case TKind::FileList: {
+      const std::vector<UnicodeString> names = FileNamesFromUriList(md->data(mime).toStdString());
+      if (names.empty()) return false;
+      Block = MakeDropFilesBlock(names);
+      return true;
+    }
+    case TKind::Picture: break;
+  }
+  return false;
+}
+
+void SetMimeClipboardFormatBlock(QMimeData* md, UINT format, const std::string& bytes, bool& UnicodeTextSet) {
+  const TMapping m = MappingOf(format);
+  const QString mime = QString::fromLatin1(m.Mime);
+  switch (m.Kind) {
+    case TKind::Raw: md->setData(mime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))); break;
+    case TKind::Ansi: md->setData(mime, QByteArray::fromStdString(UpToZeroByte(bytes))); break;
+    case TKind::Html: md->setData(mime, QByteArray::fromStdString(WithoutHtmlHeader(UpToZeroByte(bytes)))); break;
+    case TKind::UriList: {
+      // A list of one URL, its line ended as the list format asks; bytes that a URI cannot hold
+      // are percent-encoded there.
+      const std::string url = UpToZeroByte(bytes);
+      std::string listed;
+      for (unsigned char c : url) {
+        if (c <= 0x20 || c >= 0x7F) {
+          static const char Hex[] = "0123456789ABCDEF";
+          listed += '%';
+          listed += Hex[c >> 4];
+          listed += Hex[c & 0xF];
+        } else {
+          listed += static_cast<char>(c);
+        }
+      }
+      md->setData(QString::fromLatin1(PrivateUrlMime), QByteArray::fromStdString(url));
+      md->setData(mime, QByteArray::fromStdString(url.empty() ? url : listed + "\r\n"));
+      break;
+    }
+    case TKind::Utf16Url: {
+      const std::u16string url = UpToZeroUnit(bytes);
+      md->setData(mime, QByteArray(reinterpret_cast<const char*>(url.data()), static_cast<qsizetype>(url.size() * 2)));
+      break;
+    }
+    case TKind::UnicodeText:
+      md->setText(ToQString(UpToZeroUnit(bytes)));
+      UnicodeTextSet = true;
+      break;
+    case TKind::AnsiText:
+      // The same text may come in both forms; the UTF-16 one is the more faithful.
+      if (!UnicodeTextSet) {
+        UnicodeString text;
+        CodePageToUnicode(TextCodePage(format, md), 0, UpToZeroByte(bytes), text);
+        md->setText(ToQString(text));
+      }
+      break;
+    case TKind::Picture: {
+      // The type follows the file's signature; bytes of no known picture are not offered.
+      const char* type = bytes.rfind("\x89PNG", 0) == 0   ? "image/png"
+                         : bytes.rfind("BM", 0) == 0      ? "image/bmp"
+                         : bytes.rfind("\xFF\xD8", 0) == 0 ? "image/jpeg"
+                         : bytes.rfind("GIF8", 0) == 0    ? "image/gif"
+                                                          : nullptr;
+      if (type) md->setData(QString::fromLatin1(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+      break;
+    }
+    case TKind::FileList: {
+      const std::string list = UriListFromFileNames(DropFileNames(bytes.data(), bytes.size()));
+      if (!list.empty()) md->setData(mime, QByteArray::fromStdString(list));
+      break;
+    }
+  }
+}
+
 UINT RegisterClipboardFormatW(const UnicodeString& name) {
   if (name.empty()) return 0;
   auto& names = RegisteredNames();
@@ -277,18 +427,7 @@ void TClipboard::Clear() {
 
 bool TClipboard::HasFormat(UINT format) const {
   const QMimeData* md = FData->Current();
-  if (!md) return false;
-  const TMapping m = MappingOf(format);
-  if (m.Kind == TKind::Picture) {
-    for (const char* mime : PictureMimes)
-      if (md->hasFormat(QString::fromLatin1(mime))) return true;
-    return false;
-  }
-  if (m.Kind == TKind::FileList)
-    return md->hasFormat(QString::fromLatin1(m.Mime)) &&
-           !FileNamesFromUriList(md->data(QString::fromLatin1(m.Mime)).toStdString()).empty();
-  return md->hasFormat(QString::fromLatin1(m.Mime)) ||
-         (m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime)));
+  return md && MimeHasClipboardFormat(md, format);
 }
 
 HGLOBAL TClipboard::GetAsHandle(UINT format) {
@@ -296,75 +435,8 @@ HGLOBAL TClipboard::GetAsHandle(UINT format) {
   HGLOBAL h = nullptr;
   try {
     const QMimeData* md = FData->Current();
-    const TMapping m = MappingOf(format);
-    const QString mime = QString::fromLatin1(m.Mime);
-    // Text counts only as plain text: a list of URLs alone is no text, as on the system the
-    // engine was written for.
-    if (md && m.Kind == TKind::UriList && md->hasFormat(QString::fromLatin1(PrivateUrlMime))) {
-      const std::string s = UpToZeroByte(md->data(QString::fromLatin1(PrivateUrlMime)).toStdString());
-      h = BlockFrom(s.data(), s.size(), 1);
-    } else if (md && m.Kind == TKind::Picture) {
-      for (const char* pm : PictureMimes)
-        if (md->hasFormat(QString::fromLatin1(pm))) {
-          const QByteArray b = md->data(QString::fromLatin1(pm));
-          h = BlockFrom(b.constData(), static_cast<std::size_t>(b.size()), 0);
-          break;
-        }
-    } else if (md && md->hasFormat(mime)) {
-      switch (m.Kind) {
-        case TKind::Raw: {
-          const QByteArray b = md->data(mime);
-          h = BlockFrom(b.constData(), static_cast<std::size_t>(b.size()), 0);
-          break;
-        }
-        case TKind::Ansi:
-        case TKind::Html: {
-          const std::string s = UpToZeroByte(md->data(mime).toStdString());
-          h = BlockFrom(s.data(), s.size(), 1);
-          break;
-        }
-        case TKind::UriList: {
-          // The first URL of the list; comment lines start with "#".
-          std::string url;
-          for (const QByteArray& line : md->data(mime).split('\n')) {
-            const std::string l = UpToZeroByte(line.trimmed().toStdString());
-            if (!l.empty() && l[0] != '#') {
-              url = l;
-              break;
-            }
-          }
-          h = BlockFrom(url.data(), url.size(), 1);
-          break;
-        }
-        case TKind::Utf16Url: {
-          std::u16string url = UpToZeroUnit(md->data(mime).toStdString());
-          url = url.substr(0, url.find(u'\n'));
-          if (!url.empty() && url.back() == u'\r') url.pop_back();
-          h = BlockFrom(url.data(), url.size() * 2, 2);
-          break;
-        }
-        case TKind::UnicodeText: {
-          const std::u16string t = FromQString(md->text());
-          h = BlockFrom(t.data(), t.size() * 2, 2);
-          break;
-        }
-        case TKind::AnsiText: {
-          std::string s;
-          UnicodeToCodePage(TextCodePage(format, md), 0, FromQString(md->text()), s);
-          h = BlockFrom(s.data(), s.size(), 1);
-          break;
-        }
-        case TKind::FileList: {
-          const std::vector<UnicodeString> names = FileNamesFromUriList(md->data(mime).toStdString());
-          if (!names.empty()) {
-            const std::string block = MakeDropFilesBlock(names);
-            h = BlockFrom(block.data(), block.size(), 0);
-          }
-          break;
-        }
-        case TKind::Picture: break;
-      }
-    }
+    std::string block;
+    if (md && MimeClipboardFormatBlock(md, format, block)) h = BlockFrom(block.data(), block.size(), 0);
   } catch (...) {
     Close();
     throw;
@@ -390,63 +462,7 @@ void TClipboard::SetAsHandle(UINT format, HGLOBAL value) {
     const std::string bytes = BlockBytes(value);
     GlobalFree(value);
     value = nullptr;
-    QMimeData* md = FData->Pending.get();
-    const TMapping m = MappingOf(format);
-    const QString mime = QString::fromLatin1(m.Mime);
-    switch (m.Kind) {
-      case TKind::Raw: md->setData(mime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))); break;
-      case TKind::Ansi: md->setData(mime, QByteArray::fromStdString(UpToZeroByte(bytes))); break;
-      case TKind::Html: md->setData(mime, QByteArray::fromStdString(WithoutHtmlHeader(UpToZeroByte(bytes)))); break;
-      case TKind::UriList: {
-        // A list of one URL, its line ended as the list format asks; bytes that a URI cannot hold
-        // are percent-encoded there.
-        const std::string url = UpToZeroByte(bytes);
-        std::string listed;
-        for (unsigned char c : url) {
-          if (c <= 0x20 || c >= 0x7F) {
-            static const char Hex[] = "0123456789ABCDEF";
-            listed += '%';
-            listed += Hex[c >> 4];
-            listed += Hex[c & 0xF];
-          } else {
-            listed += static_cast<char>(c);
-          }
-        }
-        md->setData(QString::fromLatin1(PrivateUrlMime), QByteArray::fromStdString(url));
-        md->setData(mime, QByteArray::fromStdString(url.empty() ? url : listed + "\r\n"));
-        break;
-      }
-      case TKind::Utf16Url: {
-        const std::u16string url = UpToZeroUnit(bytes);
-        md->setData(mime, QByteArray(reinterpret_cast<const char*>(url.data()), static_cast<qsizetype>(url.size() * 2)));
-        break;
-      }
-      case TKind::UnicodeText:
-        md->setText(ToQString(UpToZeroUnit(bytes)));
-        FData->UnicodeTextSet = true;
-        break;
-      case TKind::AnsiText:
-        // The same text may come in both forms; the UTF-16 one is the more faithful.
-        if (!FData->UnicodeTextSet) {
-          UnicodeString text;
-          CodePageToUnicode(TextCodePage(format, md), 0, UpToZeroByte(bytes), text);
-          md->setText(ToQString(text));
-        }
-        break;
-      case TKind::Picture: {
-        // The type follows the file's signature; bytes of no known picture are not offered.
-        const char* type = bytes.rfind("\x89PNG", 0) == 0   ? "image/png"
-                           : bytes.rfind("BM", 0) == 0      ? "image/bmp"
-                           : bytes.rfind("\xFF\xD8", 0) == 0 ? "image/jpeg"
-                           : bytes.rfind("GIF8", 0) == 0    ? "image/gif"
-                                                            : nullptr;
-        if (type) md->setData(QString::fromLatin1(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        break;
-      }
-      case TKind::FileList:
-        md->setData(mime, QByteArray::fromStdString(UriListFromFileNames(DropFileNames(bytes.data(), bytes.size()))));
-        break;
-    }
+    SetMimeClipboardFormatBlock(FData->Pending.get(), format, bytes, FData->UnicodeTextSet);
   } catch (...) {
     if (value) GlobalFree(value);
     Close();

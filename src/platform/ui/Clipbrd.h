@@ -7,9 +7,10 @@
 // "UniformResourceLocator" as "text/uri-list", "UniformResourceLocatorW" as "text/x-moz-url", the
 // native format under a private type, CF_BITMAP as the bytes of a picture file ("image/png",
 // "image/bmp", "image/jpeg" or "image/gif"), CF_METAFILEPICT as "image/x-wmf" and CF_HDROP (a
-// file-list block, ShellAPI.h) as the "file:" URLs of "text/uri-list"; any other format keeps its
-// block's bytes exactly under a private type of its own. The text-like types carry the characters without the block's
-// terminating zero, which reading adds back.
+// DROPFILES block, ShellAPI.h) as the "file:" URLs of "text/uri-list"; any other format keeps its
+// block's bytes exactly under a private type of its own. The text-like types carry the characters
+// without the block's terminating zero, which reading adds back. The same mapping serves drag and
+// drop (MimeFormats.h).
 #pragma once
 
 #include <memory>

@@ -524,6 +524,19 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_BORDERCHANGED:
       Invalidate();
       break;
+    case WM_IME_COMPOSITION:
+      // Left to the default handling, a result arrives as characters: one WM_IME_CHAR each.
+      if ((static_cast<DWORD>(Message.LParam) & GCS_RESULTSTR) && FHandle) {
+        HIMC context = ImmGetContext(GetHandle());
+        const LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+        UnicodeString result(bytes > 0 ? static_cast<std::size_t>(bytes) / 2 : 0, u'\0');
+        if (!result.empty())
+          ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), static_cast<DWORD>(result.size() * 2));
+        ImmReleaseContext(GetHandle(), context);
+        for (const char16_t c : result) Perform(WM_IME_CHAR, c, 1);
+      }
+      break;
+    case WM_IME_CHAR: Perform(WM_CHAR, Message.WParam, Message.LParam); break;
     default:
       TControl::Dispatch(Message);
   }

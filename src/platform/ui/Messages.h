@@ -37,6 +37,12 @@ constexpr Cardinal WM_SYSCHAR = 0x0106;
 // gets these only when it answers 1; others get the UTF-16 units as WM_CHAR.
 constexpr Cardinal WM_UNICHAR = 0x0109;
 constexpr WPARAM UNICODE_NOCHAR = 0xFFFF;
+// Input-method composition (Imm.h): start, change or result (LParam: the GCS_ parts), end; a
+// character of a result left to the default handling.
+constexpr Cardinal WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr Cardinal WM_IME_ENDCOMPOSITION = 0x010E;
+constexpr Cardinal WM_IME_COMPOSITION = 0x010F;
+constexpr Cardinal WM_IME_CHAR = 0x0286;
 constexpr Cardinal WM_TIMER = 0x0113;
 constexpr Cardinal WM_HSCROLL = 0x0114;
 constexpr Cardinal WM_VSCROLL = 0x0115;

@@ -22,8 +22,6 @@
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/QtCursors.h"
 
-namespace {
-
 WPARAM MouseKeyFlags(Qt::MouseButtons b, Qt::KeyboardModifiers m) {
   WPARAM f = 0;
   if (b.testFlag(Qt::LeftButton)) f |= MK_LBUTTON;
@@ -33,6 +31,8 @@ WPARAM MouseKeyFlags(Qt::MouseButtons b, Qt::KeyboardModifiers m) {
   if (m.testFlag(Qt::ControlModifier)) f |= MK_CONTROL;
   return f;
 }
+
+namespace {
 
 LPARAM PointParam(QPointF p) { return MakeLParam(static_cast<int>(p.x()), static_cast<int>(p.y())); }
 
@@ -150,6 +150,7 @@ char16_t CharOfAltCode(const QString& digits) {
 
 TClientArea::TClientArea(TNativeWindow* owner) : QWidget(owner), FOwner(owner) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_InputMethodEnabled);
   setMouseTracking(true);
 }
 
@@ -406,6 +407,7 @@ TNativeWindow::TNativeWindow(TWinControl* control, QWidget* parent, const TCreat
 
 TNativeWindow::~TNativeWindow() {
   for (const auto& [id, qtId] : FTimers) killTimer(qtId);
+  DropTarget.reset();
   // Focus and other events while the widgets go no longer reach the control.
   FControl = nullptr;
   // The client area goes while this object is still a window: a focused one loses the focus on

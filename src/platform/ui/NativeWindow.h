@@ -14,8 +14,26 @@
 
 #include "platform/graphics/DeviceContext.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/DragDrop.h"
+#include "platform/ui/Imm.h"
 
 class TNativeWindow;
+class QLabel;
+
+// The input-method state of a window (Imm.cpp): the composition under way, the result being
+// announced, and the composition window (where and in which font the composition shows).
+struct TInputContext {
+  TNativeWindow* Window = nullptr;
+  bool Composing = false;
+  UnicodeString Composition, Result;
+  COMPOSITIONFORM Form;
+  LOGFONTW Font;
+  bool FontSet = false;
+  QPointer<QLabel> Overlay;  // shows the composition; a child of the client area
+};
+
+// The MK_ flags of mouse messages for buttons and modifiers held.
+WPARAM MouseKeyFlags(Qt::MouseButtons b, Qt::KeyboardModifiers m);
 
 class TClientArea : public QWidget {
  public:
@@ -36,6 +54,14 @@ class TClientArea : public QWidget {
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  // Drops reach the window's registered drop target (DragDrop.cpp).
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dragLeaveEvent(QDragLeaveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+  // The input method's composition and results become the IME messages of the control (Imm.cpp).
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   void MouseButton(QMouseEvent* e, Cardinal down, bool dbl);
@@ -97,6 +123,11 @@ class TNativeWindow : public QFrame {
   // Sends a message to the control, safely: nothing once the window is gone.
   LRESULT Send(Cardinal msg, WPARAM w, LPARAM l);
 
+  // The drop target the window is registered with (DragDrop.cpp); null when none.
+  std::shared_ptr<IDropTarget> DropTarget;
+  // The input-method state of the window, made on first use (Imm.cpp).
+  TInputContext& InputContext();
+
  protected:
   void resizeEvent(QResizeEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
@@ -111,6 +142,7 @@ class TNativeWindow : public QFrame {
   TBarState FBars[2];
   QSize FClientSize{-1, -1};
   std::map<std::uintptr_t, int> FTimers;  // our id -> the toolkit's timer id
+  std::unique_ptr<TInputContext> FInputContext;
 };
 
 struct TWindowHandleTag {
