@@ -367,7 +367,6 @@ class TCustomViroZereEdit : public TCustomViroZere {
   TNotifyEvent OnOleDragLeave, OnBeforeOleDrop, OnAfterOleDrop;
   std::function<void(TCustomViroZereEdit* Sender, TStringList* Files, TRVDropFileAction& FileAction, bool& DoDefault)>
       OnDropFiles;
-  std::function<void(TCustomViroZereEdit* Sender, const TRVUnicodeString& FileName, bool& DoDefault)> OnDropFile;
 
  protected:
   // The window is registered for drops while it exists.
