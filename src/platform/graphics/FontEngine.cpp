@@ -904,8 +904,12 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
     const int end = run.Start + run.Length;
     int curFace = state.Face;
     hb_script_t curScript = state.Script;
+    // The segment being extended is kept here and stored when the next one starts.
+    TSegment cur{};
+    bool open = false;
     while (i < end) {
-      const char32_t c = CodePointAt(s, n, i);
+      const char16_t u = s[i];
+      const char32_t c = u >= 0xD800 && u <= 0xDBFF ? CodePointAt(s, n, i) : u;
       const int cw = c > 0xFFFF ? 2 : 1;
       int face = curFace;
       bool zeroWidth = false;
@@ -916,20 +920,23 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
         if (face < 0) face = 0;
       }
       if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN) sc = curScript;
-      if (w.Segs.size() == first || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
-        w.Segs.push_back({i, 0, face, run.Rtl, sc});
-      } else if (w.Segs.back().Script == HB_SCRIPT_COMMON) {
-        w.Segs.back().Script = sc;
+      if (!open || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
+        if (open) w.Segs.push_back(cur);
+        cur = {i, 0, face, run.Rtl, sc};
+        open = true;
+      } else if (cur.Script == HB_SCRIPT_COMMON) {
+        cur.Script = sc;
       }
       curFace = face;
       curScript = sc;
-      w.Segs.back().Length += cw;
+      cur.Length += cw;
       if (track) {
         w.After[static_cast<std::size_t>(i - from)] = {curFace, curScript};
         if (cw == 2) w.After[static_cast<std::size_t>(i + 1 - from)] = {curFace, curScript};
       }
       i += cw;
     }
+    if (open) w.Segs.push_back(cur);
     if (run.Rtl) std::reverse(w.Segs.begin() + static_cast<std::ptrdiff_t>(first), w.Segs.end());
     state = TSegState{};
   }
