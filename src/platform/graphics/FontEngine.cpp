@@ -1055,6 +1055,15 @@ void CharacterExtra(int N, int extra, TShapeWork& w) {
   }
 }
 
+// A pen position rounded half away from zero, as std::lround rounds it, without the library
+// call: the integer part and the exact remainder decide (positions are far inside an int).
+inline int RoundPen(double x) {
+  const long long t = static_cast<long long>(x);
+  const double r = x - static_cast<double>(t);
+  // Without branches: which way a position rounds cannot be predicted.
+  return static_cast<int>(t + static_cast<long long>(r >= 0.5) - static_cast<long long>(r <= -0.5));
+}
+
 // Step 6: integer positions from rounded cumulative pen positions, starting at pen (prevX its
 // rounded value).
 void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out) {
@@ -1066,7 +1075,7 @@ void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out
   for (std::size_t g = 0; g < G; ++g) {
     const TRawGlyph& rg = w.Raw[g];
     pen += rg.Advance;
-    const int x = static_cast<int>(std::lround(pen));
+    const int x = RoundPen(pen);
     TShapedGlyph& sg = out.Glyphs[g];
     sg.Face = rg.Face;
     sg.Glyph = rg.Glyph;
