@@ -95,10 +95,16 @@ int TCustomRVFormattedData::FitTextToWidth(const WideChar* Str, int Length, int 
     int N = std::clamp(MulDiv(W, 2, avg), 10, Length);
     N = std::max(N, 1);
     // The probes measure prefixes of the text. A text of up to a paragraph's length without
-    // right-to-left characters is measured whole first: the back-end shapes it once (for this
-    // line, and answers the same question for the following lines from that shaping) and
-    // measures every prefix from it instead of shaping each.
-    if (N < Length && Length <= WholeFitLimit && !HasRightToLeft(Str, Length)) measure(Length);
+    // right-to-left characters is measured whole first: the back-end shapes it once and
+    // measures every prefix from it instead of shaping each, on this line and the following
+    // ones (the rest of the text measured whole before).
+    const bool rest = Str > S.FitWholeStart && Str + Length == S.FitWholeEnd && S.MeasureCanvas == S.FitWholeCanvas;
+    if (N < Length && !rest && Length <= WholeFitLimit && !HasRightToLeft(Str, Length)) {
+      measure(Length);
+      S.FitWholeStart = Str;
+      S.FitWholeEnd = Str + Length;
+      S.FitWholeCanvas = S.MeasureCanvas;
+    }
     TSize hiSize(0, 0);
     bool overshot = false;
     while (true) {
