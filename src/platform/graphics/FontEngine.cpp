@@ -1152,6 +1152,7 @@ void ResetShaped(TShapedText& out, int N, bool rtl) {
   out.Ok = true;
   out.Segments.clear();
   out.SimpleLtr = false;
+  out.OneToOne = false;
 }
 
 void ZeroCodeUnits(TShapedText& out) {
@@ -1171,15 +1172,16 @@ bool OneGlyphPerCodeUnit(int N, TShapeWork& w) {
   return true;
 }
 
-// Steps 3 to 7 over segments already found for s[from, from + N).
-void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
+// Steps 3 to 7 over segments already found for s[from, from + N). True when each code unit
+// has one glyph of its own.
+bool ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
                         int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
   ShapeSegments(f, language, s, n, from, w);
   if (w.Raw.empty()) {
     out.Glyphs.clear();
     ZeroCodeUnits(out);
     out.Ok = false;
-    return;
+    return false;
   }
   if (OneGlyphPerCodeUnit(N, w)) {
     // The common case, most Latin and much Arabic text: every cluster one code unit and one
@@ -1196,7 +1198,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
       out.Leading[c] = rtl ? gl.X + gl.Advance : gl.X;
       out.Trailing[c] = rtl ? gl.X : gl.X + gl.Advance;
     }
-    return;
+    return true;
   }
   ZeroCodeUnits(out);  // code units that no glyph starts keep zeros
   Clusters(from, N, w);
@@ -1204,6 +1206,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
   CharacterExtra(N, extra, w);
   RoundPositions(pen, prevX, w, out);
   CodeUnits(N, w, out);
+  return false;
 }
 
 // The cache's key: the text, then the options that change the result.
@@ -1313,14 +1316,15 @@ bool TFontInstance::MeasureFromRecent(const char16_t* s, int n, const TShapeOpti
     if (!e.Shaped || e.Font != FSerial || e.Options != o || p < e.Origin) continue;
     if ((p - e.Origin) % sizeof(char16_t) != 0) continue;
     const std::size_t ua = (p - e.Origin) / sizeof(char16_t);
-    if (ua + un > e.Text.size() || std::char_traits<char16_t>::compare(e.Text.data() + ua, s, un) != 0) continue;
+    if (ua + un > e.Text.size() || std::memcmp(e.Text.data() + ua, s, un * sizeof(char16_t)) != 0) continue;
     const TShapedText& t = *e.Shaped;
     const int a = static_cast<int>(ua), N = static_cast<int>(e.Text.size());
     if (!t.SimpleLtr || static_cast<int>(t.Glyphs.size()) != N) return false;
     // One glyph per code unit over the piece, so glyph a + j is code unit a + j; the cuts safe.
     const auto& G = t.Glyphs;
-    for (int j = 0; j < n; ++j)
-      if (G[ua + static_cast<std::size_t>(j)].Cluster != a + j) return false;
+    if (!t.OneToOne)
+      for (int j = 0; j < n; ++j)
+        if (G[ua + static_cast<std::size_t>(j)].Cluster != a + j) return false;
     if (a > 0 && !G[ua].SafeBreak) return false;
     if (a + n < N && (G[ua + un].Cluster != a + n || !G[ua + un].SafeBreak)) return false;
     if (!SameSegments(t, s, a, n, opt)) return false;
@@ -1358,7 +1362,8 @@ void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions&
   for (const TSegment& sg : w.Segs)
     out.Segments.push_back({sg.Start, sg.Length, sg.Face, static_cast<std::uint32_t>(sg.Script), sg.Rtl});
   out.SimpleLtr = !opt.RtlReading && opt.CharExtra == 0 && w.Runs.size() == 1 && !w.Runs[0].Rtl;
-  ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out);
+  // Glyphs of one left-to-right run come in the order of their clusters.
+  out.OneToOne = ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out) && out.SimpleLtr;
 }
 
 std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int n, const TShapeOptions& opt) const {
