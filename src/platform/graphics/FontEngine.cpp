@@ -276,6 +276,7 @@ std::u16string SubstituteFaceName(const std::u16string& face) {
 struct TFontFaceImpl {
   FT_Face Ft = nullptr;
   hb_font_t* Hb = nullptr;
+  bool OwnEncoding = false;  // Hb looks symbols up through OwnEncodingFuncs
   mutable std::unordered_map<UINT, QPainterPath> Paths;
   ~TFontFaceImpl() {
     if (Hb) hb_font_destroy(Hb);
@@ -329,6 +330,7 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
     hb_font_set_funcs(sub, OwnEncodingFuncs(), nullptr, nullptr);
     hb_font_destroy(f->FImpl->Hb);
     f->FImpl->Hb = sub;
+    f->FImpl->OwnEncoding = true;
   } else {
     ownEncoding = false;
   }
@@ -942,6 +944,40 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
   }
 }
 
+// The shaper's objects of a face for this thread. The shaper's face and font objects keep
+// caches (shaping plans, glyphs of characters, advances) that every call reads and writes:
+// threads sharing them would pass their memory back and forth. Each thread makes its own over
+// the same file data, alike in every setting; faces live as long as the process.
+hb_font_t* ShaperFont(const TFontFace& F) {
+  struct TThreadFonts {
+    std::vector<std::pair<const TFontFace*, hb_font_t*>> Fonts;
+    ~TThreadFonts() {
+      for (auto& e : Fonts) hb_font_destroy(e.second);
+    }
+  };
+  static thread_local TThreadFonts mine;
+  for (const auto& e : mine.Fonts)
+    if (e.first == &F) return e.second;
+  const TFontFaceImpl& impl = *F.Impl();
+  hb_font_t* shared = impl.OwnEncoding ? hb_font_get_parent(impl.Hb) : impl.Hb;
+  hb_blob_t* blob = hb_face_reference_blob(hb_font_get_face(shared));
+  hb_face_t* face = hb_face_create(blob, static_cast<unsigned>(F.Index) & 0xFFFF);
+  hb_blob_destroy(blob);
+  hb_font_t* font = hb_font_create(face);
+  hb_face_destroy(face);
+  if (F.Index >> 16) hb_font_set_var_named_instance(font, static_cast<unsigned>(F.Index >> 16) - 1);
+  hb_font_set_scale(font, F.UnitsPerEm, F.UnitsPerEm);
+  hb_ot_font_set_funcs(font);
+  if (impl.OwnEncoding) {
+    hb_font_t* sub = hb_font_create_sub_font(font);
+    hb_font_set_funcs(sub, OwnEncodingFuncs(), nullptr, nullptr);
+    hb_font_destroy(font);
+    font = sub;
+  }
+  mine.Fonts.emplace_back(&F, font);
+  return font;
+}
+
 // Step 3: glyphs of each segment, the whole text given as context; clusters relative to from.
 void ShapeSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
                    int from, TShapeWork& w) {
@@ -960,7 +996,7 @@ void ShapeSegments(const TFontInstance& f, const hb_language_impl_t* language, c
     hb_buffer_set_language(buf, language);
     hb_buffer_set_cluster_level(buf, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
     const bool simple = IsSimpleLatinScript(sg.Script);
-    hb_shape(F.Impl()->Hb, buf, simple ? plain : nullptr, simple ? 3 : 0);
+    hb_shape(ShaperFont(F), buf, simple ? plain : nullptr, simple ? 3 : 0);
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
