@@ -76,6 +76,13 @@ struct TRVFormattingState {
   TRVLineWrapMode WrapMode = rvWrapNormal;
   TRVScreenAndDevice SaD;
 
+  // ==== text fitting (RVTextFitting.cpp) ====
+  // The text last measured whole before its first line was fitted, and the canvas: the lines
+  // after it are measured from that shaping without asking for the whole again.
+  const WideChar* FitWholeStart = nullptr;
+  const WideChar* FitWholeEnd = nullptr;
+  TCanvas* FitWholeCanvas = nullptr;
+
   TRVFormattingState();
   ~TRVFormattingState();
   TRVFormattingState(const TRVFormattingState&) = delete;

@@ -38,6 +38,8 @@ struct TMinWidthContext {
   bool UseRefCanvas = false;
   int AppliedStyle = -1;
   int WidestChar = -1;  // of AppliedStyle, -1 until asked
+  std::u16string Display;                   // a display text that differs from the item's
+  std::vector<std::pair<int, int>> Pieces;  // the pieces of the text being measured
 
   TMinWidthContext(TCustomRVFormattedData& AData, const TRVScreenAndDevice* ASaD, TCanvas* ACanvas)
       : Data(AData), Style(AData.GetRVStyle()), SaD(ASaD), Canvas(ACanvas) {
@@ -98,19 +100,38 @@ bool HasStrongRTL(std::u16string_view s) {
 }
 
 // The display text of a text item with its style applied to the canvas; BiDi set when the run
-// is measured with the bidirectional algorithm.
-std::u16string DisplayTextOf(TMinWidthContext& C, int ItemNo, bool& BiDi) {
+// is measured with the bidirectional algorithm. The item's own text unless all capitals,
+// non-breaking hyphens or shown soft hyphens change it (then a copy in the context, valid until
+// the next call).
+std::u16string_view DisplayTextOf(TMinWidthContext& C, int ItemNo, bool& BiDi) {
   TCustomRVData& d = C.Data;
   TCustomRVItemInfo* item = d.GetItem(ItemNo);
   const int styleNo = d.GetActualStyle(item);
   const TRVBiDiMode mode = d.GetItemBiDiMode(ItemNo);
   C.Apply(styleNo, mode);
-  std::u16string text;
-  TransformTextForDisplaySimple(d.GetItemTextW(ItemNo),
-                                C.Style->TextStyles()->Items(styleNo)->StyleEx.Contains(rvfsAllCaps), false, text,
-                                false, false, C.Data.ShowsSpecialCharacters());
+  const TRVUnicodeString& own = d.GetItemTextW(ItemNo);
+  const bool allCaps = C.Style->TextStyles()->Items(styleNo)->StyleEx.Contains(rvfsAllCaps);
+  const bool showSpecial = C.Data.ShowsSpecialCharacters();
+  bool transform = allCaps;
+  for (std::size_t i = 0; !transform && i < own.size(); ++i)
+    transform = own[i] == 0x2011 || (own[i] == 0x00AD && showSpecial);
+  std::u16string_view text = own;
+  if (transform) {
+    TransformTextForDisplaySimple(own, allCaps, false, C.Display, false, false, showSpecial);
+    text = C.Display;
+  }
   BiDi = mode == rvbdRightToLeft || HasStrongRTL(text);
   return text;
+}
+
+bool IsAsciiLetter(WideChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// Whether the pair table keeps the basic Latin letters together: each is alphabetic and no line
+// ends between two alphabetic characters without a space between them.
+bool AsciiLettersJoin() {
+  for (WideChar c = 0; c < 0x80; ++c)
+    if (IsAsciiLetter(c) && GetLineBreakClass(c) != rvlbAlphabetic) return false;
+  return GetLineBreakPairValue(rvlbAlphabetic, rvlbAlphabetic) >= rvlbpBreakAfterSpaces;
 }
 
 // The unbreakable pieces of a text, as [Start, End) with trailing spaces left out: a piece ends
@@ -131,10 +152,17 @@ void ForEachPiece(std::u16string_view s, bool Anywhere, F&& Piece) {
   int start = 0, end = 0;  // the current piece and the end of its last non-space character
   int prevClass = -1;
   bool spaces = false;
+  static const bool lettersJoin = AsciiLettersJoin();
   for (int i = 0; i < n;) {
     if (s[i] == u' ') {
       spaces = true;
       ++i;
+      continue;
+    }
+    if (lettersJoin && prevClass == rvlbAlphabetic && !spaces && IsAsciiLetter(s[i])) {
+      // A letter after a letter never starts a piece: the rest of the word at once.
+      while (i < n && IsAsciiLetter(s[i])) ++i;
+      end = i;
       continue;
     }
     const bool pair = pairAt(i);
@@ -177,24 +205,24 @@ int WidestCharBound(TMinWidthContext& C, std::u16string_view s) {
 // The widest unbreakable piece of a text item; any width up to Beat when no piece passes Beat.
 int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   bool bidi = false;
-  const std::u16string text = DisplayTextOf(C, ItemNo, bidi);
+  const std::u16string_view text = DisplayTextOf(C, ItemNo, bidi);
   const int n = static_cast<int>(text.size());
   if (n == 0) return 0;
   const bool anywhere = C.Style->LineWrapMode == rvWrapAnywhere;
   TRVGraphicInterface* gi = C.Style->GetGraphicInterface();
+  std::vector<std::pair<int, int>>& pieces = C.Pieces;
+  pieces.clear();
+  ForEachPiece(text, anywhere, [&](int a, int b) { pieces.emplace_back(a, b); });
   if (Beat >= 0 && !bidi) {
     if (const int perChar = WidestCharBound(C, text)) {
       // Pieces that might pass Beat: measured on their own when there are few of them.
-      std::vector<std::pair<int, int>> candidates;
-      bool many = false;
-      ForEachPiece(text, anywhere, [&](int a, int b) {
-        if (many || C.ScaleDown((b - a) * perChar) + 1 <= Beat) return;
-        candidates.emplace_back(a, b);
-        many = candidates.size() > 8;
-      });
-      if (!many) {
-        int best = 0;
-        for (const auto& p : candidates) best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
+      int candidates = 0, best = 0;
+      for (const auto& p : pieces)
+        if (C.ScaleDown((p.second - p.first) * perChar) + 1 > Beat && ++candidates > 8) break;
+      if (candidates <= 8) {
+        for (const auto& p : pieces)
+          if (C.ScaleDown((p.second - p.first) * perChar) + 1 > Beat)
+            best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
         return best;
       }
     }
@@ -202,7 +230,7 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
   if (bidi) {
     // Positions of right-to-left text are visual; each piece is measured on its own.
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, true)); });
+    for (const auto& p : pieces) best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, true));
     return best;
   }
   // One pass for the end position of every character, then the near-widest pieces exactly.
@@ -213,33 +241,28 @@ int TextItemMinWidth(TMinWidthContext& C, int ItemNo, int Beat) {
                            fit, size);
   if (fit < n) {  // the back-end gave up early: measure every piece on its own
     int best = 0;
-    ForEachPiece(text, anywhere, [&](int a, int b) { best = std::max(best, C.MeasurePiece(text.data() + a, b - a, false)); });
+    for (const auto& p : pieces) best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
     return best;
   }
-  struct TPiece {
-    int Start, End, Estimate;
+  auto estimate = [&](const std::pair<int, int>& p) {
+    return ends[static_cast<std::size_t>(p.second - 1)] - (p.first > 0 ? ends[static_cast<std::size_t>(p.first - 1)] : 0);
   };
-  std::vector<TPiece> pieces;
   int widest = 0;
-  ForEachPiece(text, anywhere, [&](int a, int b) {
-    const int w = ends[static_cast<std::size_t>(b - 1)] - (a > 0 ? ends[static_cast<std::size_t>(a - 1)] : 0);
-    pieces.push_back({a, b, w});
-    widest = std::max(widest, w);
-  });
+  for (const auto& p : pieces) widest = std::max(widest, estimate(p));
   // Positions are rounded from the cumulative pen, so a piece measured alone differs from its
   // share of the whole run by at most a unit of the measuring canvas.
   const int slack = 2;
   int best = 0;
-  for (const TPiece& p : pieces)
-    if (p.Estimate + slack >= widest || text[static_cast<std::size_t>(p.End - 1)] == 0x00AD)
-      best = std::max(best, C.MeasurePiece(text.data() + p.Start, p.End - p.Start, false));
+  for (const auto& p : pieces)
+    if (estimate(p) + slack >= widest || text[static_cast<std::size_t>(p.second - 1)] == 0x00AD)
+      best = std::max(best, C.MeasurePiece(text.data() + p.first, p.second - p.first, false));
   return best;
 }
 
 // The whole text of an item on one line.
 int TextItemWidth(TMinWidthContext& C, int ItemNo) {
   bool bidi = false;
-  const std::u16string text = DisplayTextOf(C, ItemNo, bidi);
+  const std::u16string_view text = DisplayTextOf(C, ItemNo, bidi);
   return C.Measure(text.data(), static_cast<int>(text.size()), bidi);
 }
 

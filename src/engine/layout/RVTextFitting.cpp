@@ -2,6 +2,7 @@
 // end before that point, and whether the rest of a word that runs on into the following items
 // still fits (the normal wrap mode keeps such words together).
 #include <algorithm>
+#include <functional>
 
 #include "engine/document/RVNonTextItems.h"
 #include "engine/layout/RVFormattedData.h"
@@ -94,6 +95,18 @@ int TCustomRVFormattedData::FitTextToWidth(const WideChar* Str, int Length, int 
     };
     int N = std::clamp(MulDiv(W, 2, avg), 10, Length);
     N = std::max(N, 1);
+    // The probes measure prefixes of the text. A text of up to a paragraph's length without
+    // right-to-left characters is measured whole first: the back-end shapes it once and
+    // measures every prefix from it instead of shaping each, on this line and the following
+    // ones (the rest of the text measured whole before).
+    const bool rest = std::less<const WideChar*>()(S.FitWholeStart, Str) && Str + Length == S.FitWholeEnd &&
+                      S.MeasureCanvas == S.FitWholeCanvas;
+    if (N < Length && !rest && Length <= WholeFitLimit && !HasRightToLeft(Str, Length)) {
+      measure(Length);
+      S.FitWholeStart = Str;
+      S.FitWholeEnd = Str + Length;
+      S.FitWholeCanvas = S.MeasureCanvas;
+    }
     TSize hiSize(0, 0);
     bool overshot = false;
     while (true) {

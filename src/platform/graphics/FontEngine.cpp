@@ -276,6 +276,7 @@ std::u16string SubstituteFaceName(const std::u16string& face) {
 struct TFontFaceImpl {
   FT_Face Ft = nullptr;
   hb_font_t* Hb = nullptr;
+  bool OwnEncoding = false;  // Hb looks symbols up through OwnEncodingFuncs
   mutable std::unordered_map<UINT, QPainterPath> Paths;
   ~TFontFaceImpl() {
     if (Hb) hb_font_destroy(Hb);
@@ -329,6 +330,7 @@ std::shared_ptr<TFontFace> TFontFace::Load(const std::string& file, int index) {
     hb_font_set_funcs(sub, OwnEncodingFuncs(), nullptr, nullptr);
     hb_font_destroy(f->FImpl->Hb);
     f->FImpl->Hb = sub;
+    f->FImpl->OwnEncoding = true;
   } else {
     ownEncoding = false;
   }
@@ -904,8 +906,12 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
     const int end = run.Start + run.Length;
     int curFace = state.Face;
     hb_script_t curScript = state.Script;
+    // The segment being extended is kept here and stored when the next one starts.
+    TSegment cur{};
+    bool open = false;
     while (i < end) {
-      const char32_t c = CodePointAt(s, n, i);
+      const char16_t u = s[i];
+      const char32_t c = u >= 0xD800 && u <= 0xDBFF ? CodePointAt(s, n, i) : u;
       const int cw = c > 0xFFFF ? 2 : 1;
       int face = curFace;
       bool zeroWidth = false;
@@ -916,23 +922,60 @@ void Segment(const TFontInstance& f, const char16_t* s, int n, int from, const T
         if (face < 0) face = 0;
       }
       if (sc == HB_SCRIPT_COMMON || sc == HB_SCRIPT_INHERITED || sc == HB_SCRIPT_UNKNOWN) sc = curScript;
-      if (w.Segs.size() == first || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
-        w.Segs.push_back({i, 0, face, run.Rtl, sc});
-      } else if (w.Segs.back().Script == HB_SCRIPT_COMMON) {
-        w.Segs.back().Script = sc;
+      if (!open || face != curFace || (sc != curScript && curScript != HB_SCRIPT_COMMON)) {
+        if (open) w.Segs.push_back(cur);
+        cur = {i, 0, face, run.Rtl, sc};
+        open = true;
+      } else if (cur.Script == HB_SCRIPT_COMMON) {
+        cur.Script = sc;
       }
       curFace = face;
       curScript = sc;
-      w.Segs.back().Length += cw;
+      cur.Length += cw;
       if (track) {
         w.After[static_cast<std::size_t>(i - from)] = {curFace, curScript};
         if (cw == 2) w.After[static_cast<std::size_t>(i + 1 - from)] = {curFace, curScript};
       }
       i += cw;
     }
+    if (open) w.Segs.push_back(cur);
     if (run.Rtl) std::reverse(w.Segs.begin() + static_cast<std::ptrdiff_t>(first), w.Segs.end());
     state = TSegState{};
   }
+}
+
+// The shaper's objects of a face for this thread. The shaper's face and font objects keep
+// caches (shaping plans, glyphs of characters, advances) that every call reads and writes:
+// threads sharing them would pass their memory back and forth. Each thread makes its own over
+// the same file data, alike in every setting; faces live as long as the process.
+hb_font_t* ShaperFont(const TFontFace& F) {
+  struct TThreadFonts {
+    std::vector<std::pair<const TFontFace*, hb_font_t*>> Fonts;
+    ~TThreadFonts() {
+      for (auto& e : Fonts) hb_font_destroy(e.second);
+    }
+  };
+  static thread_local TThreadFonts mine;
+  for (const auto& e : mine.Fonts)
+    if (e.first == &F) return e.second;
+  const TFontFaceImpl& impl = *F.Impl();
+  hb_font_t* shared = impl.OwnEncoding ? hb_font_get_parent(impl.Hb) : impl.Hb;
+  hb_blob_t* blob = hb_face_reference_blob(hb_font_get_face(shared));
+  hb_face_t* face = hb_face_create(blob, static_cast<unsigned>(F.Index) & 0xFFFF);
+  hb_blob_destroy(blob);
+  hb_font_t* font = hb_font_create(face);
+  hb_face_destroy(face);
+  if (F.Index >> 16) hb_font_set_var_named_instance(font, static_cast<unsigned>(F.Index >> 16) - 1);
+  hb_font_set_scale(font, F.UnitsPerEm, F.UnitsPerEm);
+  hb_ot_font_set_funcs(font);
+  if (impl.OwnEncoding) {
+    hb_font_t* sub = hb_font_create_sub_font(font);
+    hb_font_set_funcs(sub, OwnEncodingFuncs(), nullptr, nullptr);
+    hb_font_destroy(font);
+    font = sub;
+  }
+  mine.Fonts.emplace_back(&F, font);
+  return font;
 }
 
 // Step 3: glyphs of each segment, the whole text given as context; clusters relative to from.
@@ -953,7 +996,7 @@ void ShapeSegments(const TFontInstance& f, const hb_language_impl_t* language, c
     hb_buffer_set_language(buf, language);
     hb_buffer_set_cluster_level(buf, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
     const bool simple = IsSimpleLatinScript(sg.Script);
-    hb_shape(F.Impl()->Hb, buf, simple ? plain : nullptr, simple ? 3 : 0);
+    hb_shape(ShaperFont(F), buf, simple ? plain : nullptr, simple ? 3 : 0);
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
@@ -1048,6 +1091,15 @@ void CharacterExtra(int N, int extra, TShapeWork& w) {
   }
 }
 
+// A pen position rounded half away from zero, as std::lround rounds it, without the library
+// call: the integer part and the exact remainder decide (positions are far inside an int).
+inline int RoundPen(double x) {
+  const long long t = static_cast<long long>(x);
+  const double r = x - static_cast<double>(t);
+  // Without branches: which way a position rounds cannot be predicted.
+  return static_cast<int>(t + static_cast<long long>(r >= 0.5) - static_cast<long long>(r <= -0.5));
+}
+
 // Step 6: integer positions from rounded cumulative pen positions, starting at pen (prevX its
 // rounded value).
 void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out) {
@@ -1059,7 +1111,7 @@ void RoundPositions(double pen, int prevX, const TShapeWork& w, TShapedText& out
   for (std::size_t g = 0; g < G; ++g) {
     const TRawGlyph& rg = w.Raw[g];
     pen += rg.Advance;
-    const int x = static_cast<int>(std::lround(pen));
+    const int x = RoundPen(pen);
     TShapedGlyph& sg = out.Glyphs[g];
     sg.Face = rg.Face;
     sg.Glyph = rg.Glyph;
@@ -1136,6 +1188,7 @@ void ResetShaped(TShapedText& out, int N, bool rtl) {
   out.Ok = true;
   out.Segments.clear();
   out.SimpleLtr = false;
+  out.OneToOne = false;
 }
 
 void ZeroCodeUnits(TShapedText& out) {
@@ -1155,15 +1208,16 @@ bool OneGlyphPerCodeUnit(int N, TShapeWork& w) {
   return true;
 }
 
-// Steps 3 to 7 over segments already found for s[from, from + N).
-void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
+// Steps 3 to 7 over segments already found for s[from, from + N). True when each code unit
+// has one glyph of its own.
+bool ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* language, const char16_t* s, int n,
                         int from, int N, int extra, double pen, int prevX, TShapeWork& w, TShapedText& out) {
   ShapeSegments(f, language, s, n, from, w);
   if (w.Raw.empty()) {
     out.Glyphs.clear();
     ZeroCodeUnits(out);
     out.Ok = false;
-    return;
+    return false;
   }
   if (OneGlyphPerCodeUnit(N, w)) {
     // The common case, most Latin and much Arabic text: every cluster one code unit and one
@@ -1180,7 +1234,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
       out.Leading[c] = rtl ? gl.X + gl.Advance : gl.X;
       out.Trailing[c] = rtl ? gl.X : gl.X + gl.Advance;
     }
-    return;
+    return true;
   }
   ZeroCodeUnits(out);  // code units that no glyph starts keep zeros
   Clusters(from, N, w);
@@ -1188,6 +1242,7 @@ void ShapeFoundSegments(const TFontInstance& f, const hb_language_impl_t* langua
   CharacterExtra(N, extra, w);
   RoundPositions(pen, prevX, w, out);
   CodeUnits(N, w, out);
+  return false;
 }
 
 // The cache's key: the text, then the options that change the result.
@@ -1297,14 +1352,15 @@ bool TFontInstance::MeasureFromRecent(const char16_t* s, int n, const TShapeOpti
     if (!e.Shaped || e.Font != FSerial || e.Options != o || p < e.Origin) continue;
     if ((p - e.Origin) % sizeof(char16_t) != 0) continue;
     const std::size_t ua = (p - e.Origin) / sizeof(char16_t);
-    if (ua + un > e.Text.size() || std::char_traits<char16_t>::compare(e.Text.data() + ua, s, un) != 0) continue;
+    if (ua + un > e.Text.size() || std::memcmp(e.Text.data() + ua, s, un * sizeof(char16_t)) != 0) continue;
     const TShapedText& t = *e.Shaped;
     const int a = static_cast<int>(ua), N = static_cast<int>(e.Text.size());
     if (!t.SimpleLtr || static_cast<int>(t.Glyphs.size()) != N) return false;
     // One glyph per code unit over the piece, so glyph a + j is code unit a + j; the cuts safe.
     const auto& G = t.Glyphs;
-    for (int j = 0; j < n; ++j)
-      if (G[ua + static_cast<std::size_t>(j)].Cluster != a + j) return false;
+    if (!t.OneToOne)
+      for (int j = 0; j < n; ++j)
+        if (G[ua + static_cast<std::size_t>(j)].Cluster != a + j) return false;
     if (a > 0 && !G[ua].SafeBreak) return false;
     if (a + n < N && (G[ua + un].Cluster != a + n || !G[ua + un].SafeBreak)) return false;
     if (!SameSegments(t, s, a, n, opt)) return false;
@@ -1342,7 +1398,8 @@ void TFontInstance::ShapeUncached(const char16_t* s, int n, const TShapeOptions&
   for (const TSegment& sg : w.Segs)
     out.Segments.push_back({sg.Start, sg.Length, sg.Face, static_cast<std::uint32_t>(sg.Script), sg.Rtl});
   out.SimpleLtr = !opt.RtlReading && opt.CharExtra == 0 && w.Runs.size() == 1 && !w.Runs[0].Rtl;
-  ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out);
+  // Glyphs of one left-to-right run come in the order of their clusters.
+  out.OneToOne = ShapeFoundSegments(*this, FLanguage, s, n, 0, n, opt.CharExtra, 0, 0, w, out) && out.SimpleLtr;
 }
 
 std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int n, const TShapeOptions& opt) const {

@@ -128,6 +128,7 @@ struct TShapedText {
   };
   std::vector<TSegmentInfo> Segments;
   bool SimpleLtr = false;      // one left-to-right run, no character extra
+  bool OneToOne = false;       // SimpleLtr, and glyph k is code unit k, each its own cluster
 };
 
 // Replaces the shaped advances by the caller's, one per code unit (n of them): each cluster
