@@ -250,7 +250,9 @@ TEST(EditorControl, GateRefusesReadOnlyWithoutStylesOrWhenOnChangingSaysNo) {
       CanEdit = !c.Refuse;
     };
     EXPECT_EQ(t.Editor->CanChange(), c.Allowed);
-    if (c.Sheet && !c.ReadOnly) EXPECT_EQ(sender, t.Editor.get());
+    if (c.Sheet && !c.ReadOnly) {
+      EXPECT_EQ(sender, t.Editor.get());
+    }
     // An allowed change gives an empty editor its paragraph to type into.
     EXPECT_EQ(t.D().ItemCount(), c.Allowed ? 1 : 0);
   }

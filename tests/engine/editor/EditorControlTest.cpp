@@ -206,7 +206,9 @@ TEST_F(ControlOfEditor, MisspellingAtTheCaret) {
     int StyleNo = -1;
     EXPECT_EQ(Editor->GetCurrentMisspelling(false, Word, StyleNo), C.Found);
     EXPECT_EQ(Word, C.Word);
-    if (C.Found) EXPECT_EQ(StyleNo, C.StyleNo);
+    if (C.Found) {
+      EXPECT_EQ(StyleNo, C.StyleNo);
+    }
   }
   Data->SetCaretAtItem(0, 6);
   TRVUnicodeString Word;

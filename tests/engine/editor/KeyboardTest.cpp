@@ -434,7 +434,9 @@ TEST(KeyboardWithoutDocument, KeysAndCharactersDoNoHarm) {
     for (const WPARAM c : {WPARAM(u'a'), WPARAM(u'\t'), WPARAM(u'\r'), WPARAM(0x41)}) E.Perform(WM_CHAR, c, 0);
     E.Perform(WM_UNICHAR, 0x263A, 0);
     E.Perform(WM_SYSCHAR, VK_BACK, AltMask);
-    if (!WithStyle) EXPECT_EQ(E.GetRVData()->ItemCount(), 0);
+    if (!WithStyle) {
+      EXPECT_EQ(E.GetRVData()->ItemCount(), 0);
+    }
   }
 }
 

@@ -308,7 +308,9 @@ TEST_F(ParaStyleEditor, ReplaceCharCodeRefusesCodesThatAreNoCharacter) {
     EXPECT_EQ(D->ReplaceCharCode(), c.Result);
     EXPECT_EQ(MessageBeepCount() - beeps, c.Beeps);
     EXPECT_EQ(D->GetItemTextW(0), c.After);
-    if (!c.Result) EXPECT_EQ(SelText(), "");
+    if (!c.Result) {
+      EXPECT_EQ(SelText(), "");
+    }
   }
 }
 

@@ -100,7 +100,9 @@ TEST_F(Resize, HandlesExistForOneWholeResizableItemInAnEditableEditor) {
     SetUp();
     c.Setup(*this);
     EXPECT_EQ(Data->GetResizer() != nullptr, c.Handles) << c.Name;
-    if (Data->GetResizer()) EXPECT_EQ(Data->GetResizer()->GetItemNo(), PicNo) << c.Name;
+    if (Data->GetResizer()) {
+      EXPECT_EQ(Data->GetResizer()->GetItemNo(), PicNo) << c.Name;
+    }
   }
 }
 
