@@ -22,6 +22,7 @@
 #include "platform/base/NLS.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ShellAPI.h"
 
 namespace rveditdragdrop_detail {
 
@@ -44,34 +45,6 @@ TRVUnicodeString Utf16UpToZero(const std::string& Block) {
 }
 
 std::string BytesUpToZero(const std::string& Block) { return Block.substr(0, Block.find('\0')); }
-
-// The names of a DROPFILES block. Every offset and name is checked against the block: a header
-// that points outside it, or names that run past its end, end the list there.
-void FilesOfDropBlock(const std::string& Block, TStringList& Files) {
-  if (Block.size() < DROPFILES_HEADER_SIZE) return;
-  std::uint32_t offset = 0, wide = 0;
-  std::memcpy(&offset, Block.data(), 4);
-  std::memcpy(&wide, Block.data() + DROPFILES_WIDE_OFFSET, 4);
-  std::size_t p = offset;
-  while (p < Block.size()) {
-    TRVUnicodeString name;
-    if (wide) {
-      std::size_t q = p;
-      while (q + 1 < Block.size() && (Block[q] || Block[q + 1])) q += 2;
-      if (q + 1 >= Block.size()) return;  // no terminating zero inside the block
-      name.resize((q - p) / 2);
-      if (!name.empty()) std::memcpy(name.data(), Block.data() + p, name.size() * 2);
-      p = q + 2;
-    } else {
-      const std::size_t q = Block.find('\0', p);
-      if (q == std::string::npos) return;
-      name = AnsiToUnicodeCP(CP_ACP, std::string_view(Block.data() + p, q - p));
-      p = q + 1;
-    }
-    if (name.empty()) return;
-    Files.Add(name);
-  }
-}
 
 // The display name of an internet shortcut from a file group descriptor: the first file's name at
 // byte 76 (260 characters), without its extension; empty when the block is too short or the name
@@ -820,7 +793,7 @@ bool TCustomViroZereEdit::InsertDroppedFiles(const TDragDataObject* DataObj) {
   std::string block;
   if (!DataObj->GetData(CF_HDROP, block)) return false;
   TStringList files;
-  FilesOfDropBlock(block, files);
+  for (const UnicodeString& name : DropFileNames(block.data(), block.size())) files.Add(name);
   if (files.Count() == 0) return false;
   TCustomViroZereEdit* root = GetRootEditor() ? GetRootEditor() : this;
   if (root->OnDropFiles) {

@@ -20,6 +20,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/ShellAPI.h"
 
 namespace {
 
@@ -251,10 +252,10 @@ TEST_F(DragDrop, LinksAreTakenOnlyWhenAccepted) {
 // whose count runs past their end are refused, not read beyond their bytes.
 TEST_F(DragDrop, DamagedBlocksAreRefused) {
   auto fileList = [](std::uint32_t Offset, const std::u16string& Names) {
-    std::string b(DROPFILES_HEADER_SIZE, '\0');
+    std::string b(DropFilesHeaderSize, '\0');
     const std::uint32_t wide = 1;
     std::memcpy(b.data(), &Offset, 4);
-    std::memcpy(b.data() + DROPFILES_WIDE_OFFSET, &wide, 4);
+    std::memcpy(b.data() + DropFilesWideOffset, &wide, 4);
     b.append(reinterpret_cast<const char*>(Names.data()), Names.size() * 2);
     return b;
   };
@@ -269,7 +270,7 @@ TEST_F(DragDrop, DamagedBlocksAreRefused) {
   };
   const Case cases[] = {
       {"offset past the end", CF_HDROP, fileList(0x7FFFFFF0u, u"a.txt")},
-      {"name without its zero", CF_HDROP, fileList(DROPFILES_HEADER_SIZE, u"/tmp/x.txt")},
+      {"name without its zero", CF_HDROP, fileList(DropFilesHeaderSize, u"/tmp/x.txt")},
       {"header cut short", CF_HDROP, std::string(7, '\0')},
       {"native count past the end", static_cast<WORD>(RVFClipboardFormat), rvf},
       {"native block under its count", static_cast<WORD>(RVFClipboardFormat), std::string(2, '\1')},
