@@ -48,7 +48,7 @@ std::vector<UnicodeString> DropFileNames(const void* Block, std::size_t Size) {
         name += c;
       }
       if (i + 1 >= Size || name.empty()) break;  // cut at the block's end, or the list's end
-      i += 2;                                   // past the name's zero
+      i += 2;                                    // past the name's zero
       names.push_back(std::move(name));
     }
   } else {
@@ -56,8 +56,8 @@ std::vector<UnicodeString> DropFileNames(const void* Block, std::size_t Size) {
       const auto* start = p + i;
       const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, Size - i));
       if (!end || end == start) break;  // cut at the block's end, or the list's end
-      names.push_back(AnsiName(
-          std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start))));
+      names.push_back(
+          AnsiName(std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start))));
       i += static_cast<std::size_t>(end - start) + 1;
     }
   }
