@@ -305,15 +305,24 @@ class TCustomViroZereEdit : public TCustomViroZere {
 
   // Data blocks of the clipboard and of drops turned into insertions at the caret, each as one
   // undo step. Counts, offsets and names inside a block are checked against its Size.
+  // BeforeInsert, when given, runs once the block has been read and just before anything is
+  // inserted (a drop opens its undo group there); a block refused whole never runs it.
   // The native format: a 32-bit little-endian count, then that many bytes of RVF; a count larger
   // than the rest of the block refuses the block (false, nothing inserted).
-  bool InsertRVFBlock(const void* Block, std::size_t Size);
-  // RTF, with the folder that the pictures it links to are relative to.
-  bool InsertRTFBlock(const void* Block, std::size_t Size, const TRVUnicodeString& BasePath);
+  bool InsertRVFBlock(const void* Block, std::size_t Size, const std::function<void()>& BeforeInsert = {});
+  // RTF up to its first zero (the end of a text block), with the folder that the pictures it links
+  // to are relative to.
+  bool InsertRTFBlock(const void* Block, std::size_t Size, const TRVUnicodeString& BasePath,
+                      const std::function<void()>& BeforeInsert = {});
   // UTF-16 text up to its first zero (a trailing odd byte is dropped); 8-bit text up to its first
-  // zero, in CodePage.
-  bool InsertTextBlockW(const void* Block, std::size_t Size);
-  bool InsertTextBlockA(const void* Block, std::size_t Size, TRVCodePage CodePage);
+  // zero, in CodePage, keeping the current tag as InsertTextA does. False, and nothing run, for
+  // an empty text.
+  bool InsertTextBlockW(const void* Block, std::size_t Size, const std::function<void()>& BeforeInsert = {});
+  bool InsertTextBlockA(const void* Block, std::size_t Size, TRVCodePage CodePage,
+                        const std::function<void()>& BeforeInsert = {});
+  // The text of such blocks, as the two readers above take it.
+  static TRVUnicodeString TextOfBlockW(const void* Block, std::size_t Size);
+  static TRVAnsiString TextOfBlockA(const void* Block, std::size_t Size);
   // A picture file's bytes through the picture decoder its signature names; AsBitmap converts
   // the decoded picture to the bitmap class. False (nothing inserted) for bytes that no decoder
   // takes.

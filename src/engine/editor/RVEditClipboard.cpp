@@ -87,39 +87,66 @@ bool StartsWithNoCase(const TRVUnicodeString& S, const char* Prefix) {
 
 // ---- block readers (the clipboard's and the drops') ------------------------------------------------
 
-bool TCustomViroZereEdit::InsertRVFBlock(const void* Block, std::size_t Size) {
+TRVUnicodeString TCustomViroZereEdit::TextOfBlockW(const void* Block, std::size_t Size) {
+  TRVUnicodeString Text(Block ? Size / 2 : 0, u'\0');
+  if (!Text.empty()) std::memcpy(Text.data(), Block, Text.size() * 2);
+  Text.resize(std::min(Text.size(), Text.find(u'\0')));
+  return Text;
+}
+
+TRVAnsiString TCustomViroZereEdit::TextOfBlockA(const void* Block, std::size_t Size) {
+  if (!Block || Size == 0) return {};
+  const auto* p = static_cast<const char*>(Block);
+  const void* Zero = std::memchr(p, 0, Size);
+  return TRVAnsiString(p, Zero ? static_cast<std::size_t>(static_cast<const char*>(Zero) - p) : Size);
+}
+
+bool TCustomViroZereEdit::InsertRVFBlock(const void* Block, std::size_t Size,
+                                         const std::function<void()>& BeforeInsert) {
   TRVRawByteString RVF;
   if (!ReadRVFClipboardBlock(Block, Size, RVF)) return false;
   auto Stream = rveditclipboard_detail::StreamOf(RVF.data(), RVF.size());
+  if (BeforeInsert) BeforeInsert();
   return InsertRVFFromStreamEd(Stream.get());
 }
 
-bool TCustomViroZereEdit::InsertRTFBlock(const void* Block, std::size_t Size, const TRVUnicodeString& BasePath) {
+bool TCustomViroZereEdit::InsertRTFBlock(const void* Block, std::size_t Size, const TRVUnicodeString& BasePath,
+                                         const std::function<void()>& BeforeInsert) {
   auto* Props = dynamic_cast<TRVRTFReaderProperties*>(GetRTFReadProperties());
-  auto Stream = rveditclipboard_detail::StreamOf(Block, Size);
+  const TRVAnsiString RTF = TextOfBlockA(Block, Size);
+  auto Stream = rveditclipboard_detail::StreamOf(RTF.data(), RTF.size());
   bool Result = false;
   if (Props) Props->BasePath = BasePath;
-  rveditclipboard_detail::RunProtected([&] { Result = InsertRTFFromStreamEd(Stream.get()); },
-                                       [&] {
-                                         if (Props) Props->BasePath.clear();
-                                       });
+  rveditclipboard_detail::RunProtected(
+      [&] {
+        if (BeforeInsert) BeforeInsert();
+        Result = InsertRTFFromStreamEd(Stream.get());
+      },
+      [&] {
+        if (Props) Props->BasePath.clear();
+      });
   return Result;
 }
 
-bool TCustomViroZereEdit::InsertTextBlockW(const void* Block, std::size_t Size) {
-  TRVUnicodeString Text(Size / 2, u'\0');
-  if (!Text.empty()) std::memcpy(Text.data(), Block, Text.size() * 2);
-  Text.resize(std::min(Text.size(), Text.find(u'\0')));
+bool TCustomViroZereEdit::InsertTextBlockW(const void* Block, std::size_t Size,
+                                           const std::function<void()>& BeforeInsert) {
+  const TRVUnicodeString Text = TextOfBlockW(Block, Size);
   if (Text.empty()) return false;
+  if (BeforeInsert) BeforeInsert();
   InsertTextW(Text);
   return true;
 }
 
-bool TCustomViroZereEdit::InsertTextBlockA(const void* Block, std::size_t Size, TRVCodePage CodePage) {
-  TRVAnsiString Bytes(Block ? static_cast<const char*>(Block) : "", Block ? Size : 0);
-  Bytes.resize(std::min(Bytes.size(), Bytes.find('\0')));
+bool TCustomViroZereEdit::InsertTextBlockA(const void* Block, std::size_t Size, TRVCodePage CodePage,
+                                           const std::function<void()>& BeforeInsert) {
+  const TRVAnsiString Bytes = TextOfBlockA(Block, Size);
   if (Bytes.empty()) return false;
-  InsertTextW(AnsiToUnicodeCP(CodePage, Bytes));
+  if (BeforeInsert) BeforeInsert();
+  // 8-bit text keeps the current tag, as InsertTextA does; the flag is the top-level data's.
+  TRVEditRVData* Data = GetTopLevelEditor()->GetEditRVData();
+  Data->State.Include(rvstDoNotClearCurTag);
+  rveditclipboard_detail::RunProtected([&] { InsertTextW(AnsiToUnicodeCP(CodePage, Bytes)); },
+                                       [&] { Data->State.Exclude(rvstDoNotClearCurTag); });
   return true;
 }
 

@@ -22,6 +22,7 @@
 #include "platform/base/NLS.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ShellAPI.h"
 
 namespace rveditdragdrop_detail {
 
@@ -34,64 +35,6 @@ TShiftState ShiftOfKeyState(DWORD KeyState) {
   if (KeyState & MK_MBUTTON) s.Include(ssMiddle);
   if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
   return s;
-}
-
-// The UTF-16 text of a block up to its first zero unit (an odd last byte is dropped).
-TRVUnicodeString Utf16UpToZero(const std::string& Block) {
-  TRVUnicodeString s(Block.size() / 2, u'\0');
-  if (!s.empty()) std::memcpy(s.data(), Block.data(), s.size() * 2);
-  return s.substr(0, s.find(u'\0'));
-}
-
-std::string BytesUpToZero(const std::string& Block) { return Block.substr(0, Block.find('\0')); }
-
-// The names of a DROPFILES block. Every offset and name is checked against the block: a header
-// that points outside it, or names that run past its end, end the list there.
-void FilesOfDropBlock(const std::string& Block, TStringList& Files) {
-  if (Block.size() < DROPFILES_HEADER_SIZE) return;
-  std::uint32_t offset = 0, wide = 0;
-  std::memcpy(&offset, Block.data(), 4);
-  std::memcpy(&wide, Block.data() + DROPFILES_WIDE_OFFSET, 4);
-  std::size_t p = offset;
-  while (p < Block.size()) {
-    TRVUnicodeString name;
-    if (wide) {
-      std::size_t q = p;
-      while (q + 1 < Block.size() && (Block[q] || Block[q + 1])) q += 2;
-      if (q + 1 >= Block.size()) return;  // no terminating zero inside the block
-      name.resize((q - p) / 2);
-      if (!name.empty()) std::memcpy(name.data(), Block.data() + p, name.size() * 2);
-      p = q + 2;
-    } else {
-      const std::size_t q = Block.find('\0', p);
-      if (q == std::string::npos) return;
-      name = AnsiToUnicodeCP(CP_ACP, std::string_view(Block.data() + p, q - p));
-      p = q + 1;
-    }
-    if (name.empty()) return;
-    Files.Add(name);
-  }
-}
-
-// The display name of an internet shortcut from a file group descriptor: the first file's name at
-// byte 76 (260 characters), without its extension; empty when the block is too short or the name
-// is shorter than 5 characters.
-TRVUnicodeString NameOfFileGroupDescriptor(const std::string& Block, bool Wide) {
-  constexpr std::size_t NameOffset = 76, NameChars = 260;
-  TRVUnicodeString name;
-  if (Wide) {
-    if (Block.size() < NameOffset + 2) return {};
-    const std::size_t chars = std::min(NameChars, (Block.size() - NameOffset) / 2);
-    name.resize(chars);
-    std::memcpy(name.data(), Block.data() + NameOffset, chars * 2);
-    name = name.substr(0, name.find(u'\0'));
-  } else {
-    if (Block.size() <= NameOffset) return {};
-    const std::string bytes = BytesUpToZero(Block.substr(NameOffset, NameChars));
-    name = AnsiToUnicodeCP(CP_ACP, bytes);
-  }
-  if (name.size() < 5) return {};
-  return name.substr(0, name.size() - 4);
 }
 
 TRVUnicodeString Lower(TRVUnicodeString s) {
@@ -109,31 +52,6 @@ TRVUnicodeString ExtensionOf(TRVUnicodeString Name) {
   const TRVUnicodeString ext = Name.substr(dot + 1);
   if (ext.find_first_of(u"/:\\") != TRVUnicodeString::npos) return {};
   return Lower(ext);
-}
-
-// The base folder of linked pictures named by an "HTML Format" block's "SourceURL:" line.
-TRVUnicodeString BaseFolderOfHtmlBlock(const std::string& Block) {
-  const std::size_t at = Block.find("SourceURL:");
-  if (at == std::string::npos) return {};
-  const std::size_t from = at + 10;
-  const std::size_t to = std::min(Block.find_first_of(std::string("\0\n\r", 3), from), Block.size());
-  TRVUnicodeString v = Utf8ToUnicode(Block.substr(from, to - from));
-  bool http = false;
-  if (Lower(v.substr(0, 7)) == u"file://") {
-    v.erase(0, 7);
-    while (!v.empty() && (v[0] == u'\\' || v[0] == u'/')) v.erase(0, 1);
-  } else if (Lower(v.substr(0, 7)) == u"http://") {
-    http = true;
-    v.erase(0, 7);
-  }
-  std::replace(v.begin(), v.end(), u'/', u'\\');
-  const std::size_t slash = v.rfind(u'\\');
-  v = slash == TRVUnicodeString::npos ? TRVUnicodeString() : v.substr(0, slash + 1);
-  if (http) {
-    std::replace(v.begin(), v.end(), u'\\', u'/');
-    v = u"http://" + v;
-  }
-  return v;
 }
 
 // Whether the caret moved or the document grew: what tells that an insertion inserted.
@@ -726,30 +644,18 @@ bool TCustomViroZereEdit::InsertDropFormat(const TDragDataObject* DataObj, WORD 
   // Each format only when it is accepted and offered.
   auto offered = [&](WORD f) { return f && OleCanAcceptFormat(f) && DataObj->HasFormat(f); };
   std::string block;
-  if (Format == RVFClipboardFormat) {
-    if (!offered(Format) || !DataObj->GetData(Format, block)) return false;
-    TRVRawByteString rvf;
-    if (!ReadRVFClipboardBlock(block.data(), block.size(), rvf)) return false;
-    TMemoryStream stream;
-    if (!rvf.empty()) stream.WriteBuffer(rvf.data(), static_cast<std::int64_t>(rvf.size()));
-    stream.SetPosition(0);
-    BeginDropInsertion();
-    return top->InsertRVFFromStreamEd(&stream);
-  }
+  // The block readers open the drop's insertion only once their block has been read.
+  const auto begin = [this] { BeginDropInsertion(); };
+  if (Format == RVFClipboardFormat)
+    return offered(Format) && DataObj->GetData(Format, block) && top->InsertRVFBlock(block.data(), block.size(), begin);
   if (Format == RTFClipboardFormat) {
     if (!offered(Format) || !DataObj->GetData(Format, block)) return false;
     // Linked pictures of a drop from elsewhere are found beside the page it came from.
     TRVUnicodeString basePath;
     std::string html;
     if (!FromSelf && HTMLClipboardFormat && DataObj->GetData(static_cast<WORD>(HTMLClipboardFormat), html))
-      basePath = BaseFolderOfHtmlBlock(html);
-    (void)basePath;  // the RTF reading properties take it once the RTF reader exists
-    const std::string rtf = BytesUpToZero(block);
-    TMemoryStream stream;
-    if (!rtf.empty()) stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
-    stream.SetPosition(0);
-    BeginDropInsertion();
-    return top->InsertRTFFromStreamEd(&stream);
+      basePath = BasePathFromHTMLBlock(html.data(), html.size());
+    return top->InsertRTFBlock(block.data(), block.size(), basePath, begin);
   }
   if (Format == CF_HDROP) return offered(Format) && InsertDroppedFiles(DataObj);
   if (Format == URLWClipboardFormat || Format == URLClipboardFormat) {
@@ -758,11 +664,16 @@ bool TCustomViroZereEdit::InsertDropFormat(const TDragDataObject* DataObj, WORD 
   }
   if (Format == CF_UNICODETEXT || Format == CF_TEXT) {
     if (!offered(Format) || !DataObj->GetData(Format, block)) return false;
-    BeginDropInsertion();
-    const TInsertStamp before = TInsertStamp::Of(top);
-    if (Format == CF_UNICODETEXT) top->InsertTextW(Utf16UpToZero(block));
-    else top->InsertTextA(BytesUpToZero(block));
-    return !(TInsertStamp::Of(top) == before);
+    // The text may still be refused (a protected place): only a change of the caret or of the
+    // document tells that it went in.
+    TInsertStamp before;
+    const auto stamp = [&] {
+      BeginDropInsertion();
+      before = TInsertStamp::Of(top);
+    };
+    const bool read = Format == CF_UNICODETEXT ? top->InsertTextBlockW(block.data(), block.size(), stamp)
+                                               : top->InsertTextBlockA(block.data(), block.size(), CP_ACP, stamp);
+    return read && !(TInsertStamp::Of(top) == before);
   }
   (void)TransferFormat;
   return false;
@@ -820,7 +731,7 @@ bool TCustomViroZereEdit::InsertDroppedFiles(const TDragDataObject* DataObj) {
   std::string block;
   if (!DataObj->GetData(CF_HDROP, block)) return false;
   TStringList files;
-  FilesOfDropBlock(block, files);
+  for (const UnicodeString& name : DropFileNames(block.data(), block.size())) files.Add(name);
   if (files.Count() == 0) return false;
   TCustomViroZereEdit* root = GetRootEditor() ? GetRootEditor() : this;
   if (root->OnDropFiles) {
@@ -839,9 +750,9 @@ bool TCustomViroZereEdit::InsertDroppedURL(const TDragDataObject* DataObj) {
   std::string block;
   TRVUnicodeString url;
   if (URLWClipboardFormat && DataObj->GetData(static_cast<WORD>(URLWClipboardFormat), block))
-    url = Utf16UpToZero(block);
+    url = TextOfBlockW(block.data(), block.size());
   if (url.empty() && URLClipboardFormat && DataObj->GetData(static_cast<WORD>(URLClipboardFormat), block))
-    url = AnsiToUnicodeCP(CP_ACP, BytesUpToZero(block));
+    url = AnsiToUnicodeCP(CP_ACP, TextOfBlockA(block.data(), block.size()));
   if (url.empty()) return false;
   TCustomViroZereEdit* top = GetTopLevelEditor();
   TRVEditRVData* topData = top->GetEditRVData();
@@ -866,24 +777,13 @@ bool TCustomViroZereEdit::InsertDroppedURL(const TDragDataObject* DataObj) {
     }
   }
   // Any other link: inserted with the internet shortcut's name.
-  TRVUnicodeString name;
+  TRVUnicodeString name = url;
   if (const UINT f = RegisterClipboardFormatW(u"FileGroupDescriptorW"); DataObj->GetData(static_cast<WORD>(f), block))
-    name = NameOfFileGroupDescriptor(block, true);
+    name = ShortcutNameFromDescriptor(block.data(), block.size(), true, url);
   else if (const UINT g = RegisterClipboardFormatW(u"FileGroupDescriptor"); DataObj->GetData(static_cast<WORD>(g), block))
-    name = NameOfFileGroupDescriptor(block, false);
-  if (name.empty()) name = url;
+    name = ShortcutNameFromDescriptor(block.data(), block.size(), false, url);
   BeginDropInsertion();
   const TInsertStamp before = TInsertStamp::Of(top);
-  TRVDataRootEvents* events = topData->GetRootEvents();
-  if (events && events->IsOnReadHyperlinkAssigned()) {
-    // The link kind of the reader's formats for a bare address is "other".
-    int styleNo = top->GetCurTextStyleNo();
-    TRVUnicodeString tag, itemName = name;
-    events->RaiseReadHyperlink(url, u"", rvlfOther, styleNo, tag, itemName);
-    top->SetCurTextStyleNo(styleNo);
-    top->InsertStringWTag(itemName, tag);
-  } else {
-    top->InsertTextW(url);
-  }
+  top->InsertURLWithName(url, name);
   return !(TInsertStamp::Of(top) == before);
 }

@@ -33,10 +33,7 @@ constexpr HRESULT DV_E_DVASPECT = static_cast<HRESULT>(0x8004006Bu);
 constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070u);
 constexpr HRESULT OLE_E_ADVISENOTSUPPORTED = static_cast<HRESULT>(0x80040003u);
 
-// The layout of a CF_HDROP block: a 20-byte header (the offset of the names, the drop point, a
-// non-client flag, the wide-names flag), then NUL-terminated names ended by an empty one.
-constexpr std::size_t DROPFILES_HEADER_SIZE = 20;
-constexpr std::size_t DROPFILES_WIDE_OFFSET = 16;
+// The layout of a CF_HDROP block, its reader and its writer: ShellAPI.h.
 
 // The data of a drag: blocks by clipboard format id (Clipbrd.h numbers the formats), in the
 // order they were set, which is the order a drop target is offered them in.

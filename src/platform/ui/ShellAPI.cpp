@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+
+#include "platform/base/NLS.h"
 
 namespace {
 std::uint32_t Get32(const unsigned char* p) {
@@ -11,6 +14,14 @@ std::uint32_t Get32(const unsigned char* p) {
 }
 void Put32(std::string& s, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+// An 8-bit name in the system ANSI code page; byte for byte when that cannot be decoded.
+UnicodeString AnsiName(std::string_view s) {
+  UnicodeString w;
+  if (CodePageToUnicode(CP_ACP, 0, s, w)) return w;
+  w.clear();
+  for (unsigned char c : s) w += static_cast<char16_t>(c);
+  return w;
 }
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -25,7 +36,7 @@ std::vector<UnicodeString> DropFileNames(const void* Block, std::size_t Size) {
   if (!Block || Size < DropFilesHeaderSize) return names;
   const auto* p = static_cast<const unsigned char*>(Block);
   const std::uint32_t first = Get32(p);
-  const bool wide = Get32(p + 16) != 0;
+  const bool wide = Get32(p + DropFilesWideOffset) != 0;
   if (first < DropFilesHeaderSize || first > Size) return names;
   std::size_t i = first;
   if (wide) {
@@ -36,19 +47,18 @@ std::vector<UnicodeString> DropFileNames(const void* Block, std::size_t Size) {
         if (c == 0) break;
         name += c;
       }
-      i += 2;  // past the name's zero
-      if (name.empty()) break;
+      if (i + 1 >= Size || name.empty()) break;  // cut at the block's end, or the list's end
+      i += 2;                                    // past the name's zero
       names.push_back(std::move(name));
     }
   } else {
     while (i < Size) {
-      std::string name;
-      for (; i < Size && p[i] != 0; ++i) name += static_cast<char>(p[i]);
-      ++i;
-      if (name.empty()) break;
-      UnicodeString w;
-      for (unsigned char c : name) w += static_cast<char16_t>(c);
-      names.push_back(std::move(w));
+      const auto* start = p + i;
+      const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, Size - i));
+      if (!end || end == start) break;  // cut at the block's end, or the list's end
+      names.push_back(
+          AnsiName(std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start))));
+      i += static_cast<std::size_t>(end - start) + 1;
     }
   }
   return names;

@@ -14,12 +14,15 @@
 
 using HDROP = HGLOBAL;
 
-// The header's size and the offset the first name starts at in the blocks made here.
+// The header's size (also the offset the first name starts at in the blocks made here) and the
+// offset of its wide-names flag.
 constexpr std::size_t DropFilesHeaderSize = 20;
+constexpr std::size_t DropFilesWideOffset = 16;
 
-// The names of a CF_HDROP block of Size bytes. Every offset and name is checked against the
-// block: a header that points outside it gives no names, a list without its final zero ends at
-// the block's end.
+// The names of a CF_HDROP block of Size bytes; 8-bit names are in the system ANSI code page.
+// Every offset and name is checked against the block: a header that points into itself or past
+// the block gives no names; a list without its final empty name ends at the block's end, and a
+// name that runs to the block's end without its zero is cut and so not taken.
 std::vector<UnicodeString> DropFileNames(const void* Block, std::size_t Size);
 // A CF_HDROP block (UTF-16 names) holding Names; empty names are left out.
 std::string MakeDropFilesBlock(const std::vector<UnicodeString>& Names);

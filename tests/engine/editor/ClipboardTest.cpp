@@ -308,20 +308,27 @@ TEST_F(ClipboardEditor, GraphicFilesArePastedInOneStep) {
 // The file-list block: every offset and name is checked against the block.
 TEST_F(ClipboardEditor, FileListBlocksAreReadWithinTheirSize) {
   const std::string Good = MakeDropFilesBlock({u"/a", u"/b\u00E9"});
-  std::string NoEnd = Good.substr(0, Good.size() - 4);  // the last name's zero and the list's
+  const std::string NoListEnd = Good.substr(0, Good.size() - 2);  // the list's zero
+  const std::string NoNameEnd = Good.substr(0, Good.size() - 4);  // the last name's zero and the list's
   std::string PastEnd = Good;
   PastEnd[0] = '\x7F';
-  std::string Narrow = std::string("\x14\0\0\0", 4) + std::string(12, '\0') + std::string("\0\0\0\0", 4) + "/x";
+  std::string IntoHeader = Good;
+  IntoHeader[0] = '\x04';
+  const std::string NarrowHeader = std::string("\x14\0\0\0", 4) + std::string(12, '\0') + std::string("\0\0\0\0", 4);
   struct Case {
     const char* Name;
     std::string Block;
     std::vector<UnicodeString> Expected;
   } cases[] = {
       {"good", Good, {u"/a", u"/b\u00E9"}},
-      {"no final zero", NoEnd, {u"/a", u"/b\u00E9"}},
+      {"no final zero", NoListEnd, {u"/a", u"/b\u00E9"}},
+      // A name cut by the block's end may name another file: it is not taken.
+      {"last name without its zero", NoNameEnd, {u"/a"}},
       {"first name past the end", PastEnd, {}},
+      {"first name inside the header", IntoHeader, {}},
       {"header cut", Good.substr(0, 10), {}},
-      {"8-bit names without a zero", Narrow, {u"/x"}},
+      {"8-bit names", NarrowHeader + std::string("/x\0/y\0\0", 7), {u"/x", u"/y"}},
+      {"8-bit names without a zero", NarrowHeader + "/x", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -20,6 +20,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/ShellAPI.h"
 
 namespace {
 
@@ -247,14 +248,54 @@ TEST_F(DragDrop, LinksAreTakenOnlyWhenAccepted) {
   EXPECT_EQ(Text(), "hello world|http://example.org/asecond");
 }
 
+// A dropped link is named after its internet shortcut and read as a pasted one is: a hyperlink of
+// the link kind of pasted and dropped URLs. A descriptor that lists no files gives no name.
+TEST_F(DragDrop, ALinkIsNamedAfterItsShortcutAsWhenPasted) {
+  Editor->SetAcceptDragDropFormats({rvddURL});
+  std::vector<TRVLoadFormat> kinds;
+  Editor->OnReadHyperlink = [&](TObject*, const TRVUnicodeString& Target, const TRVUnicodeString&, TRVLoadFormat Fmt,
+                                int&, TRVUnicodeString& Tag, TRVUnicodeString&) {
+    kinds.push_back(Fmt);
+    Tag = Target;
+  };
+  auto descriptor = [](std::uint32_t Count) {
+    std::string b(4, '\0');
+    std::memcpy(b.data(), &Count, 4);
+    b.resize(76, '\0');
+    for (char c : std::string("Example.url")) b += std::string{c, '\0'};
+    b.resize(76 + 520, '\0');
+    return b;
+  };
+  const std::u16string url = u"http://example.org/a";
+  const WORD group = static_cast<WORD>(RegisterClipboardFormatW(u"FileGroupDescriptorW"));
+  struct Case {
+    const char* Name;
+    std::uint32_t Count;
+    std::string Expected;
+  } cases[] = {{"one shortcut", 1, "hello world|Examplesecond"},
+               {"no shortcuts", 0, "hello world|http://example.org/asecond"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDragDataObject data;
+    data.SetData(static_cast<WORD>(URLWClipboardFormat),
+                 std::string(reinterpret_cast<const char*>(url.c_str()), (url.size() + 1) * 2));
+    data.SetData(group, descriptor(c.Count));
+    EXPECT_EQ(SendDragDropEvents(Editor->GetHandle(), &data, PointAt(1, 1), DROPEFFECT_COPY, 0), DROPEFFECT_COPY);
+    EXPECT_EQ(Text(), c.Expected);
+    Editor->Undo();
+    EXPECT_EQ(Text(), "hello world|second");
+  }
+  EXPECT_EQ(kinds, (std::vector<TRVLoadFormat>{rvlfURL, rvlfURL}));
+}
+
 // Blocks of a drop are read only as far as they reach: damaged file lists and native-format blocks
 // whose count runs past their end are refused, not read beyond their bytes.
 TEST_F(DragDrop, DamagedBlocksAreRefused) {
   auto fileList = [](std::uint32_t Offset, const std::u16string& Names) {
-    std::string b(DROPFILES_HEADER_SIZE, '\0');
+    std::string b(DropFilesHeaderSize, '\0');
     const std::uint32_t wide = 1;
     std::memcpy(b.data(), &Offset, 4);
-    std::memcpy(b.data() + DROPFILES_WIDE_OFFSET, &wide, 4);
+    std::memcpy(b.data() + DropFilesWideOffset, &wide, 4);
     b.append(reinterpret_cast<const char*>(Names.data()), Names.size() * 2);
     return b;
   };
@@ -269,7 +310,7 @@ TEST_F(DragDrop, DamagedBlocksAreRefused) {
   };
   const Case cases[] = {
       {"offset past the end", CF_HDROP, fileList(0x7FFFFFF0u, u"a.txt")},
-      {"name without its zero", CF_HDROP, fileList(DROPFILES_HEADER_SIZE, u"/tmp/x.txt")},
+      {"name without its zero", CF_HDROP, fileList(DropFilesHeaderSize, u"/tmp/x.txt")},
       {"header cut short", CF_HDROP, std::string(7, '\0')},
       {"native count past the end", static_cast<WORD>(RVFClipboardFormat), rvf},
       {"native block under its count", static_cast<WORD>(RVFClipboardFormat), std::string(2, '\1')},

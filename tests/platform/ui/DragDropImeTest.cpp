@@ -13,6 +13,7 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/Imm.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/ShellAPI.h"
 
 namespace {
 
@@ -88,10 +89,10 @@ TEST(DragDropSeam, FileListsTravelAsFileUrls) {
   names += u"/tmp/c.txt";
   names += u'\0';
   names += u'\0';
-  std::string block(DROPFILES_HEADER_SIZE, '\0');
-  const std::uint32_t offset = DROPFILES_HEADER_SIZE, wide = 1;
+  std::string block(DropFilesHeaderSize, '\0');
+  const std::uint32_t offset = DropFilesHeaderSize, wide = 1;
   std::memcpy(block.data(), &offset, 4);
-  std::memcpy(block.data() + DROPFILES_WIDE_OFFSET, &wide, 4);
+  std::memcpy(block.data() + DropFilesWideOffset, &wide, 4);
   block.append(reinterpret_cast<const char*>(names.data()), names.size() * 2);
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, block.size());
   std::memcpy(GlobalLock(h), block.data(), block.size());
