@@ -349,6 +349,12 @@ std::vector<std::pair<std::string, std::string>> GetClipboardMimeData() {
   return r;
 }
 
+bool ClipboardOwnedHere() {
+  if (!GuiSessionRunning()) return false;
+  const QClipboard* cb = QGuiApplication::clipboard();
+  return cb && cb->ownsClipboard();
+}
+
 void SetClipboardMimeData(const std::vector<std::pair<std::string, std::string>>& items) {
   if (!GuiSessionRunning()) return;
   QClipboard* cb = QGuiApplication::clipboard();

@@ -50,6 +50,8 @@ std::vector<std::pair<std::string, std::string>> GetClipboardMimeData();
 // Replaces the window system's clipboard content by exactly these types and bytes (a type given
 // twice keeps its last bytes); an empty list empties the clipboard.
 void SetClipboardMimeData(const std::vector<std::pair<std::string, std::string>>& items);
+// True while this program owns the window system's clipboard (it is the one serving its content).
+bool ClipboardOwnedHere();
 
 class TClipboard : public TObject {
  public:

@@ -65,9 +65,11 @@ bool OfferWithXclip(const std::string& Mime, const std::string& Bytes) {
   if (!ok) return false;
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < end) {
-    // The bytes too: the type alone may still be this program's own offer from before.
-    for (const auto& [mime, bytes] : GetClipboardMimeData())
-      if (mime == Mime && bytes == Bytes) return true;
+    // The bytes too, from xclip: the type, and even the same bytes, may still be this program's
+    // own offer from before, until the window system has handed the clipboard over.
+    if (!ClipboardOwnedHere())
+      for (const auto& [mime, bytes] : GetClipboardMimeData())
+        if (mime == Mime && bytes == Bytes) return true;
     ProcessMessages(20);
   }
   return false;
