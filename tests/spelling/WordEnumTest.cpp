@@ -1,0 +1,266 @@
+// The word enumerator: which words it visits and where it starts, how a replaced word or item
+// text is put into the document (undoably) and where the walk goes on after it, and the
+// documents that items hold.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/document/RVBreakItem.h"
+#include "engine/document/RVNoteItems.h"
+#include "platform/graphics/DeviceContext.h"
+#include "spelling/RVWordEnum.h"
+#include "spelling/SpellEditorFixture.h"
+
+namespace {
+
+using Words = std::vector<std::u16string>;
+
+// Records every word with its item and position; Answer may change it or stop the walk.
+class TRecordingEnumerator : public TRVWordEnumerator {
+ public:
+  Words Seen;
+  std::vector<int> Items;
+  std::function<bool(TRecordingEnumerator&)> Answer;
+
+  TRVUnicodeString& Word() { return FWord; }
+  TRVUnicodeString& Text() { return FText; }
+  void ChangeWord(const TRVUnicodeString& W) {
+    FWord = W;
+    FWordChanged = true;
+  }
+  void ChangeText(const TRVUnicodeString& T) {
+    FText = T;
+    FTextChanged = true;
+  }
+  int Start() const { return FStartOffs; }
+  int End() const { return FEndOffs; }
+  TFontInfo* FontStyle() const { return FFontStyle; }
+
+ protected:
+  bool ProcessWord() override {
+    Seen.push_back(FWord);
+    Items.push_back(FItemNo);
+    return Answer ? Answer(*this) : true;
+  }
+};
+
+struct WordEnumTest : SpellEditorFixture {
+  TRecordingEnumerator Enum;
+
+  Words RunFrom(TRVEnumScope Scope) {
+    Enum.Seen.clear();
+    Enum.Run(Editor.get(), Scope);
+    return Enum.Seen;
+  }
+};
+
+TEST_F(WordEnumTest, WordsAreCutAtDelimitersAmpersandsAndOuterApostrophes) {
+  struct Case {
+    const char16_t* Text;
+    Words Expected;
+  } const cases[] = {
+      {u"don't stop", {u"don't", u"stop"}},
+      {u"the dogs'", {u"the", u"dogs"}},
+      {u"'quoted' word", {u"quoted", u"word"}},
+      {u"it\u2019s o\u0092k", {u"it\u2019s", u"o\u0092k"}},
+      {u"a&b", {u"a", u"b"}},
+      {u"rock'&roll", {u"rock", u"roll"}},
+      {u"tab\tsep, comma.  end", {u"tab", u"sep", u"comma", u"end"}},
+      {u"double''quote", {u"double", u"quote"}},
+      {u"  ", {}},
+  };
+  for (const Case& c : cases) {
+    Data->Clear();
+    Add(c.Text);
+    Format();
+    EXPECT_EQ(RunFrom(rvesFromStart), c.Expected) << ToUtf8(c.Text);
+  }
+}
+
+TEST_F(WordEnumTest, SymbolFontsAndHiddenTextAreSkippedUnlessHiddenTextIsShown) {
+  Sheet.TextStyles()->Items(1)->Charset = SYMBOL_CHARSET;
+  Sheet.TextStyles()->Items(2)->Options.Include(rvteoHidden);
+  Add(u"one");
+  Add(u"abc", 1, true);
+  Add(u"secret", 2, true);
+  Add(u"two", 0, true);
+  Format();
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"one", u"two"}));
+  Editor->SetOptions(Editor->GetOptions() + rvoShowHiddenText);
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"one", u"secret", u"two"}));
+}
+
+TEST_F(WordEnumTest, FromTheCaretStartsAtTheCaretWordAndFromTheVeryEndStartsOver) {
+  Add(u"alpha beta");
+  Add(u"gamma delta");
+  Format();
+  // Inside "delta": the word is visited whole; nothing before it.
+  Editor->SetSelectionBounds(1, 9, 1, 9);
+  EXPECT_EQ(RunFrom(rvesFromCursor), (Words{u"delta"}));
+  // Behind the end of item 0: item 1 from its start.
+  Editor->SetSelectionBounds(0, 11, 0, 11);
+  EXPECT_EQ(RunFrom(rvesFromCursor), (Words{u"gamma", u"delta"}));
+  // The very end of the document: everything.
+  Editor->SetSelectionBounds(1, 12, 1, 12);
+  EXPECT_EQ(RunFrom(rvesFromCursor), (Words{u"alpha", u"beta", u"gamma", u"delta"}));
+  // A selection counts from its start, whichever way it was made.
+  Editor->SetSelectionBounds(1, 4, 0, 8);
+  EXPECT_EQ(RunFrom(rvesFromCursor), (Words{u"beta", u"gamma", u"delta"}));
+  EXPECT_FALSE(Enum.GetWorking());
+}
+
+TEST_F(WordEnumTest, ReplacedWordsGoIntoTheDocumentAsOneUndoableStepEachAndTheWalkGoesOnBehindThem) {
+  Add(u"Teh cat sat on teh mat");
+  Add(u"and lenghty tails");
+  Format();
+  Enum.Answer = [](TRecordingEnumerator& e) {
+    if (e.Word() == u"teh" || e.Word() == u"Teh") e.ChangeWord(e.Word() == u"Teh" ? u"The" : u"the");
+    if (e.Word() == u"lenghty") e.ChangeWord(u"long");
+    return true;
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"Teh", u"cat", u"sat", u"on", u"teh", u"mat", u"and", u"lenghty", u"tails"}));
+  EXPECT_EQ(Texts(), "The cat sat on the mat|and long tails");
+  Editor->Undo();
+  EXPECT_EQ(Texts(), "The cat sat on the mat|and lenghty tails");
+  Editor->Undo();
+  Editor->Undo();
+  EXPECT_EQ(Texts(), "Teh cat sat on teh mat|and lenghty tails");
+}
+
+TEST_F(WordEnumTest, AWholeNewItemTextIsCheckedAgainFromItsFirstChangedWord) {
+  Add(u"one twoo three four");
+  Format();
+  int rounds = 0;
+  Enum.Answer = [&rounds](TRecordingEnumerator& e) {
+    // The user rewrites the item at "twoo" (its start and its word).
+    if (e.Word() == u"twoo" && rounds++ == 0) e.ChangeText(u"one two thre four");
+    return true;
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"one", u"twoo", u"two", u"thre", u"four"}));
+  EXPECT_EQ(Texts(), "one two thre four");
+  // A change before the word goes back to the word it changed.
+  Data->Clear();
+  Add(u"alpha beta gamma");
+  Format();
+  rounds = 0;
+  Enum.Answer = [&rounds](TRecordingEnumerator& e) {
+    if (e.Word() == u"gamma" && rounds++ == 0) e.ChangeText(u"alpha bet gamma");
+    return true;
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"alpha", u"beta", u"gamma", u"bet", u"gamma"}));
+}
+
+TEST_F(WordEnumTest, AnEmptyReplacementRemovesTheWordAndARefusedChangeLeavesTheDocument) {
+  Add(u"keep zap keep");
+  Format();
+  Enum.Answer = [](TRecordingEnumerator& e) {
+    if (e.Word() == u"zap") e.ChangeWord(u"");
+    return true;
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"keep", u"zap", u"keep"}));
+  EXPECT_EQ(Texts(), "keep  keep");
+  Editor->SetReadOnly(true);
+  Enum.Answer = [](TRecordingEnumerator& e) {
+    e.ChangeWord(u"x");
+    return true;
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"keep", u"keep"}));
+  EXPECT_EQ(Texts(), "keep  keep");
+}
+
+TEST_F(WordEnumTest, ReplacingAWholeItemThatMergesWithItsNeighbourGoesOnFromTheCaret) {
+  // Two items of the same style in one paragraph: emptying the first joins nothing, but replacing
+  // it by text merges it into the next when the styles agree.
+  Add(u"abc", 0);
+  Add(u"def ghi", 1, true);
+  Add(u"jkl", 0, true);
+  Format();
+  Enum.Answer = [](TRecordingEnumerator& e) {
+    if (e.Word() == u"def") e.ChangeText(u"");
+    return true;
+  };
+  Words w = RunFrom(rvesFromStart);
+  EXPECT_EQ(w.front(), u"abc");
+  EXPECT_EQ(w.back(), u"jkl");
+  EXPECT_EQ(Texts().find("def"), std::string::npos);
+}
+
+TEST_F(WordEnumTest, StoppingEndsTheWalkAndKeepsEarlierChanges) {
+  Add(u"one two three");
+  Format();
+  Enum.Answer = [](TRecordingEnumerator& e) {
+    if (e.Word() == u"one") e.ChangeWord(u"ONE");
+    return e.Word() != u"two";
+  };
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"one", u"two"}));
+  EXPECT_EQ(Texts(), "ONE two three");
+  EXPECT_FALSE(Enum.GetWorking());
+}
+
+TEST_F(WordEnumTest, TheWordComesWithItsPositionItemTextAndStyle) {
+  Add(u"say helo", 1);
+  Format();
+  int start = 0, end = 0;
+  TRVUnicodeString text;
+  TFontInfo* font = nullptr;
+  Enum.Answer = [&](TRecordingEnumerator& e) {
+    if (e.Word() == u"helo") {
+      start = e.Start();
+      end = e.End();
+      text = e.Text();
+      font = e.FontStyle();
+    }
+    return true;
+  };
+  RunFrom(rvesFromStart);
+  EXPECT_EQ(start, 5);
+  EXPECT_EQ(end, 9);
+  EXPECT_EQ(text, u"say helo");
+  EXPECT_EQ(font, Sheet.TextStyles()->Items(1));
+}
+
+// A document held by an item, as a table cell is held by its table.
+class TBoxText : public TRVSubData {
+ public:
+  using TRVSubData::TRVSubData;
+  void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) const override {
+    ParentItemNo = MainRVData->GetItemNo(GetOwner());
+    Location = nullptr;
+  }
+};
+class TTwoBoxesItem : public TRVBreakItemInfo {
+ public:
+  explicit TTwoBoxesItem(TCustomRVData* Main) : TRVBreakItemInfo(Main) {
+    for (auto& b : Boxes) b = std::make_unique<TBoxText>(this, Main);
+  }
+  bool GetBoolValue(TRVItemBoolProperty Prop) const override {
+    return Prop == rvbpHasSubRVData || TRVBreakItemInfo::GetBoolValue(Prop);
+  }
+  TCustomRVData* GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& StoreState, TRVSubRVDataPos Position,
+                              TCustomRVData* CurRVData) override {
+    StoreState.reset();
+    if (Position == rvdFirst) return Boxes[0].get();
+    if (Position == rvdNext && CurRVData == Boxes[0].get()) return Boxes[1].get();
+    return nullptr;
+  }
+  std::unique_ptr<TBoxText> Boxes[2];
+};
+
+TEST_F(WordEnumTest, DocumentsHeldByItemsAreWalkedInPlaceButNotesAreNot) {
+  Add(u"before");
+  auto* boxes = new TTwoBoxesItem(Data);
+  boxes->Boxes[0]->AddNL(u"first box", 0, 0);
+  boxes->Boxes[1]->AddNL(u"second box", 0, 0);
+  Data->AddItem(u"", boxes);
+  auto* note = new TRVFootnoteItemInfo(Data, 0, 1, false);
+  note->GetDocument()->AddNL(u"note text", 0, 0);
+  Data->AddItem(u"", note);
+  Add(u"after", 0, true);
+  Format();
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"before", u"first", u"box", u"second", u"box", u"after"}));
+}
+
+}  // namespace
