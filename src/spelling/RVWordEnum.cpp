@@ -30,8 +30,6 @@ int WordStartAt(TCustomRVData* D, const TRVUnicodeString& Text, int Pos) {
 
 }  // namespace rvwordenum_detail
 
-using namespace rvwordenum_detail;
-
 TRVWordEnumerator::TRVWordEnumerator() = default;
 TRVWordEnumerator::~TRVWordEnumerator() = default;
 
@@ -89,7 +87,7 @@ void TRVWordEnumerator::Run(TCustomViroZereEdit* Editor, TRVEnumScope Scope) {
     } else if (pos >= d->GetOffsAfterItem(itemNo)) {
       if (itemNo + 1 < d->ItemCount()) {
         ++itemNo;
-        pos = FirstPos(d, itemNo);
+        pos = rvwordenum_detail::FirstPos(d, itemNo);
       } else if (top == Editor) {
         fromStart = true;  // the caret at the very end of the document: check it all
       }
@@ -99,7 +97,7 @@ void TRVWordEnumerator::Run(TCustomViroZereEdit* Editor, TRVEnumScope Scope) {
     d = Editor->GetRVData();
     itemNo = 0;
     if (d->ItemCount() == 0) return;
-    pos = FirstPos(d, 0);
+    pos = rvwordenum_detail::FirstPos(d, 0);
   }
   Walk(d, itemNo, pos);
 }
@@ -111,14 +109,14 @@ bool TRVWordEnumerator::Walk(TCustomRVData* D, int ItemNo, int Pos) {
   } else if (Pos >= D->GetOffsAfterItem(ItemNo)) {
     if (ItemNo + 1 < D->ItemCount()) {
       ++ItemNo;
-      Pos = FirstPos(D, ItemNo);
+      Pos = rvwordenum_detail::FirstPos(D, ItemNo);
     } else {
       visitFrom = false;  // the rest of this document is done; what holds it follows
     }
   }
   if (visitFrom) {
-    if (IsText(D, ItemNo)) {
-      Pos = WordStartAt(D, D->GetItemTextW(ItemNo), Pos);
+    if (rvwordenum_detail::IsText(D, ItemNo)) {
+      Pos = rvwordenum_detail::WordStartAt(D, D->GetItemTextW(ItemNo), Pos);
       if (!VisitWords(D, ItemNo, Pos)) return false;
       ++ItemNo;
     }
@@ -147,7 +145,7 @@ bool TRVWordEnumerator::CanDescendInto(TCustomRVData* D, int ItemNo) {
 
 bool TRVWordEnumerator::VisitItems(TCustomRVData* D, int FromItemNo) {
   for (int i = FromItemNo; i < D->ItemCount(); ++i) {
-    if (IsText(D, i)) {
+    if (rvwordenum_detail::IsText(D, i)) {
       if (!VisitWords(D, i, 1)) return false;
     } else if (CanDescendInto(D, i)) {
       if (!VisitSubDocuments(D->GetItem(i), nullptr)) return false;
@@ -214,14 +212,14 @@ bool TRVWordEnumerator::VisitWords(TCustomRVData* D, int& ItemNo, int Pos) {
       if (top->GetRVData() != D) return true;
       ItemNo = top->GetCurItemNo();
       if (ItemNo < 0 || ItemNo >= D->ItemCount()) return true;
-      if (!IsText(D, ItemNo) || !AllowItem(D, ItemNo)) return true;
+      if (!rvwordenum_detail::IsText(D, ItemNo) || !AllowItem(D, ItemNo)) return true;
       next = top->GetOffsetInCurItem();
     } else if (changed && FTextChanged) {
       const TRVUnicodeString& now = D->GetItemTextW(ItemNo);
       std::size_t k = 0;
       while (k < now.size() && k < text.size() && now[k] == text[k]) ++k;
       // From the word that holds the first changed character or ends just before it.
-      next = std::min(WordStartAt(D, now, std::max(static_cast<int>(k), 1)), s);
+      next = std::min(rvwordenum_detail::WordStartAt(D, now, std::max(static_cast<int>(k), 1)), s);
     } else if (changed) {
       next = s + static_cast<int>(FWord.size());
     } else {

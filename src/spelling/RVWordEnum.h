@@ -12,14 +12,12 @@
 
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/Persistent.h"
+#include "spelling/RVHunSpell.h"
 
 class TCustomRVData;
 class TCustomRVItemInfo;
 class TCustomViroZereEdit;
 class TFontInfo;
-
-// Where a walk starts.
-enum TRVEnumScope : std::uint8_t { rvesFromCursor, rvesFromStart };
 
 class TRVWordEnumerator : public TPersistent {
  public:
