@@ -3,6 +3,8 @@
 // documents that items hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,7 +12,9 @@
 
 #include "engine/document/RVBreakItem.h"
 #include "engine/document/RVNoteItems.h"
+#include "platform/base/Classes.h"
 #include "platform/graphics/DeviceContext.h"
+#include "spelling/RVHunSpellHelper.h"
 #include "spelling/RVWordEnum.h"
 #include "spelling/SpellEditorFixture.h"
 
@@ -260,6 +264,160 @@ TEST_F(WordEnumTest, DocumentsHeldByItemsAreWalkedInPlaceButNotesAreNot) {
   Add(u"after", 0, true);
   Format();
   EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"before", u"first", u"box", u"second", u"box", u"after"}));
+}
+
+
+// ---- the interactive check ------------------------------------------------------------------------
+
+// A spelling dialog that answers from a script and records what it was shown.
+struct TScriptedAnswer {
+  int Result;
+  TRVUnicodeString Corrected;
+  bool ReplacesItemText = false;
+};
+struct TShownWord {
+  TRVUnicodeString Word, Text;
+  int S = 0, E = 0;
+  std::vector<TRVUnicodeString> Suggestions;
+};
+struct TDialogScript {
+  std::deque<TScriptedAnswer> Answers;
+  std::vector<TShownWord> Shown;
+  int Made = 0;
+};
+
+class TScriptedDialog : public IRVSpellDialog {
+ public:
+  explicit TScriptedDialog(TDialogScript& Script) : FScript(Script) { ++Script.Made; }
+  TStrings* GetStringsForSuggestions() override { return &FSuggestions; }
+  void Fill(const TRVUnicodeString& Word, const TRVUnicodeString& Text, int S, int E, TFontInfo*) override {
+    TShownWord w{Word, Text, S, E, {}};
+    for (int i = 0; i < FSuggestions.Count(); ++i) w.Suggestions.push_back(FSuggestions.Get(i));
+    FScript.Shown.push_back(w);
+  }
+  int ShowModal() override {
+    if (FScript.Answers.empty()) return 2;
+    FAnswer = FScript.Answers.front();
+    FScript.Answers.pop_front();
+    return FAnswer.Result;
+  }
+  TRVUnicodeString GetCorrectedText() override { return FAnswer.Corrected; }
+  bool IsReplacingItemText() override { return FAnswer.ReplacesItemText; }
+
+ private:
+  TDialogScript& FScript;
+  TStringList FSuggestions;
+  TScriptedAnswer FAnswer{2, u""};
+};
+
+// The modal results of the dialog's buttons.
+constexpr int AnsAdd = 1, AnsChange = 6, AnsIgnore = 7, AnsIgnoreAll = 13, AnsChangeAll = 14, AnsCancel = 2;
+
+struct HunSpellCheckTest : SpellEditorFixture {
+  std::unique_ptr<TRVHunSpell> Speller;
+  TDialogScript Script;
+  std::vector<std::pair<TRVUnicodeString, TRVHunSpellFormAction>> Actions;
+
+  void SetUp() override {
+    SpellEditorFixture::SetUp();
+    Speller = std::make_unique<TRVHunSpell>(nullptr);
+    const std::string dic = std::string(TAVRELO_TEST_OUTPUT) + "/wordenum_customdic.txt";
+    Speller->SetCustomDictionaryFileName(TRVUnicodeString(dic.begin(), dic.end()));
+    Speller->SetDictDir(u"/usr/share/hunspell");
+    ASSERT_TRUE(Speller->GetDictionaries()->Add()->Load(u"en_US")) << "the en_US dictionary (hunspell-en-us)";
+    Speller->OnSpellFormAction = [this](TObject*, const TRVUnicodeString& W, const TRVUnicodeString&,
+                                        TRVHunSpellFormAction A) { Actions.emplace_back(W, A); };
+    RVSpellDialogFactory() = [this](TRVHunSpellFormStyle) { return std::make_unique<TScriptedDialog>(Script); };
+  }
+  void TearDown() override {
+    RVSpellDialogFactory() = nullptr;
+    Speller->CustomDic().Clear();
+    Speller.reset();
+    SpellEditorFixture::TearDown();
+  }
+  std::vector<TRVUnicodeString> ShownWords() const {
+    std::vector<TRVUnicodeString> r;
+    for (const TShownWord& w : Script.Shown) r.push_back(w.Word);
+    return r;
+  }
+};
+
+TEST_F(HunSpellCheckTest, ThreeMisspellingsChangeIgnoreAllAndAdd) {
+  Add(u"Teh quick brwn fox");
+  Add(u"jumps ovr the brwn dog");
+  Format();
+  Script.Answers = {{AnsChange, u"The"}, {AnsIgnoreAll, u""}, {AnsAdd, u""}};
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_TRUE(Speller->GetDialogShown());
+  EXPECT_EQ(Script.Made, 1);
+  // Each word shown in its item's text; the second "brwn" is ignored without asking.
+  ASSERT_EQ(ShownWords(), (Words{u"Teh", u"brwn", u"ovr"}));
+  EXPECT_EQ(Script.Shown[0].Text, u"Teh quick brwn fox");
+  EXPECT_EQ(Script.Shown[1].Text, u"The quick brwn fox");
+  EXPECT_EQ(Script.Shown[1].S, 11);
+  EXPECT_EQ(Script.Shown[1].E, 15);
+  EXPECT_EQ(Script.Shown[2].Text, u"jumps ovr the brwn dog");
+  // The suggestions are the dictionary's.
+  const auto& sug = Script.Shown[1].Suggestions;
+  EXPECT_NE(std::find(sug.begin(), sug.end(), u"brown"), sug.end());
+  // The document and the lists.
+  EXPECT_EQ(Texts(), "The quick brwn fox|jumps ovr the brwn dog");
+  EXPECT_GE(Speller->IgnoreList().IndexOf(u"brwn"), 0);
+  EXPECT_GE(Speller->CustomDic().IndexOf(u"ovr"), 0);
+  EXPECT_LT(Speller->IgnoreList().IndexOf(u"ovr"), 0);
+  ASSERT_EQ(Actions.size(), 3u);
+  EXPECT_EQ(Actions[0].second, rvhsChange);
+  EXPECT_EQ(Actions[1].second, rvhsIgnoreAll);
+  EXPECT_EQ(Actions[2], std::make_pair(TRVUnicodeString(u"ovr"), rvhsAdd));
+  // A second check finds nothing to ask.
+  Script.Shown.clear();
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_FALSE(Speller->GetDialogShown());
+  EXPECT_TRUE(Script.Shown.empty());
+}
+
+TEST_F(HunSpellCheckTest, ChangeAllReplacesLaterWordsInAnyLetterCaseWithoutAsking) {
+  Add(u"I recieve mail");
+  Add(u"Recieve it and RECIEVE that");
+  Format();
+  Script.Answers = {{AnsChangeAll, u"receive"}};
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_EQ(ShownWords(), (Words{u"recieve"}));
+  EXPECT_EQ(Texts(), "I receive mail|receive it and receive that");
+  ASSERT_EQ(Actions.size(), 1u);
+  EXPECT_EQ(Actions[0].second, rvhsChangeAll);
+}
+
+TEST_F(HunSpellCheckTest, CancelStopsTheWalkAndTheChangesMadeCanBeUndone) {
+  Add(u"one wrold two brwn three ovr");
+  Format();
+  Script.Answers = {{AnsChange, u"world"}, {AnsCancel, u"x"}};
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_EQ(ShownWords(), (Words{u"wrold", u"brwn"}));
+  EXPECT_EQ(Texts(), "one world two brwn three ovr");
+  EXPECT_EQ(Actions.size(), 1u);  // a cancelled dialog raises nothing
+  Editor->Undo();
+  EXPECT_EQ(Texts(), "one wrold two brwn three ovr");
+}
+
+TEST_F(HunSpellCheckTest, AnEditedContextReplacesTheItemTextAndIsCheckedFromItsFirstChange) {
+  Add(u"the wrold is brwn");
+  Format();
+  // The user rewrites the context: "wrold" becomes "wurld", still wrong, and is asked again.
+  Script.Answers = {{AnsChange, u"the wurld is brwn", true}, {AnsChange, u"world"}, {AnsIgnore, u""}};
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_EQ(ShownWords(), (Words{u"wrold", u"wurld", u"brwn"}));
+  EXPECT_EQ(Texts(), "the world is brwn");
+  EXPECT_LT(Speller->IgnoreList().IndexOf(u"brwn"), 0);
+}
+
+TEST_F(HunSpellCheckTest, WithoutADialogTheCheckStopsAtTheFirstMisspelling) {
+  RVSpellDialogFactory() = nullptr;
+  Add(u"wrold brwn");
+  Format();
+  Speller->Check(Editor.get(), rvesFromStart);
+  EXPECT_FALSE(Speller->GetDialogShown());
+  EXPECT_EQ(Texts(), "wrold brwn");
 }
 
 }  // namespace
