@@ -28,6 +28,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/GuiSession.h"
+#include "spelling/RVHunSpell.h"
 
 namespace {
 
@@ -191,6 +192,7 @@ int main(int argc, char** argv) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterSpelling();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);
   TViroZereEdit editor(nullptr);
