@@ -4,6 +4,8 @@
 
 #include "engine/viewer/RVViroZere.h"
 #include "platform/base/Classes.h"
+#include "spelling/RVCustomSpellFrm.h"
+#include "spelling/RVSpellFormUtils.h"
 
 namespace rvhunspellhelper_detail {
 
@@ -14,6 +16,27 @@ bool OnList(TRVHunSpell* S, TStringList& List, const TRVUnicodeString& Word) {
   std::lock_guard<std::recursive_mutex> l(S->Lock());
   return List.IndexOf(Word) >= 0;
 }
+
+// The spelling dialogs as the check sees them.
+class TFormSpellDialog : public IRVSpellDialog {
+ public:
+  explicit TFormSpellDialog(TRVHunSpellFormStyle Style) {
+    TfrmRVCustomSpell* form = nullptr;
+    CreateSpellForm(Style, form);
+    FForm.reset(form);
+  }
+  TfrmRVCustomSpell* GetForm() override { return FForm.get(); }
+  TStrings* GetStringsForSuggestions() override { return FForm->GetStringsForSuggestions(); }
+  void Fill(const TRVUnicodeString& Word, const TRVUnicodeString& Text, int S, int E, TFontInfo* Style) override {
+    FillSpellForm(Word, Text, S, E, Style, FForm.get());
+  }
+  int ShowModal() override { return FForm->ShowModal(); }
+  TRVUnicodeString GetCorrectedText() override { return FForm->GetCorrectedText(); }
+  bool IsReplacingItemText() override { return FForm->IsReplacingItemText(); }
+
+ private:
+  std::unique_ptr<TfrmRVCustomSpell> FForm;
+};
 
 }  // namespace rvhunspellhelper_detail
 
@@ -27,7 +50,10 @@ TRVHunSpellHelper::~TRVHunSpellHelper() = default;
 
 void TRVHunSpellHelper::CreateDialog() {
   if (frm) return;
-  if (const TRVSpellDialogFactory& make = RVSpellDialogFactory()) frm = make(FRVHunSpell->GetSpellFormStyle());
+  if (const TRVSpellDialogFactory& make = RVSpellDialogFactory())
+    frm = make(FRVHunSpell->GetSpellFormStyle());
+  else
+    frm = std::make_unique<rvhunspellhelper_detail::TFormSpellDialog>(FRVHunSpell->GetSpellFormStyle());
   if (!frm) return;
   if (FRVHunSpell->OnSpellFormLocalize) FRVHunSpell->OnSpellFormLocalize(FRVHunSpell, frm->GetForm());
   if (FRVHunSpell->OnSpellForm) FRVHunSpell->OnSpellForm(FRVHunSpell, frm->GetForm());

@@ -2,8 +2,8 @@
 // word and, for a word the component rejects, shows the spelling dialog and applies the answer
 // (ignore, ignore all, change, change all, add, or cancel, which ends the walk).
 //
-// The helper sees the dialog through IRVSpellDialog: the spelling dialogs answer it, and tests may
-// put a dialog of their own in place of them (RVSpellDialogFactory).
+// The helper sees the dialog through IRVSpellDialog: the spelling dialogs (RVSpellFormUtils)
+// answer it, and tests may put a dialog of their own in their place (RVSpellDialogFactory).
 #pragma once
 
 #include <functional>
@@ -36,7 +36,8 @@ class IRVSpellDialog {
   virtual bool IsReplacingItemText() = 0;
 };
 
-// Makes the dialog of a form style; when empty, the check uses the spelling dialogs.
+// Makes the dialog of a form style (null: the check stops at the word); when empty, the check
+// uses the spelling dialogs.
 using TRVSpellDialogFactory = std::function<std::unique_ptr<IRVSpellDialog>(TRVHunSpellFormStyle Style)>;
 // The factory of the process (GUI thread); tests set it and put it back.
 TRVSpellDialogFactory& RVSpellDialogFactory();

@@ -412,7 +412,7 @@ TEST_F(HunSpellCheckTest, AnEditedContextReplacesTheItemTextAndIsCheckedFromItsF
 }
 
 TEST_F(HunSpellCheckTest, WithoutADialogTheCheckStopsAtTheFirstMisspelling) {
-  RVSpellDialogFactory() = nullptr;
+  RVSpellDialogFactory() = [](TRVHunSpellFormStyle) { return std::unique_ptr<IRVSpellDialog>(); };
   Add(u"wrold brwn");
   Format();
   Speller->Check(Editor.get(), rvesFromStart);
