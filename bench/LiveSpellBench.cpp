@@ -71,24 +71,24 @@ void BM_LiveSpellingPass(benchmark::State& state) {
 // Cuts every text item of Data into words as the worker does and calls Checker on each.
 template <class TChecker>
 void CheckEveryWord(TCustomRVData* data, TObject* Sender, const TChecker& Checker) {
-    for (int i = 0; i < data->ItemCount(); ++i) {
-      const TCustomRVItemInfo* item = data->GetItem(i);
-      if (item->StyleNo < 0) continue;
-      const TRVUnicodeString& text = data->GetItemTextW(i);
-      const std::size_t n = text.size();
-      std::size_t p = 0;
-      while (p < n) {
-        while (p < n && (text[p] == u'&' || data->IsDelimiterW(text[p]) || IsApostrophe(text[p]))) ++p;
-        if (p >= n) break;
-        const std::size_t start = p;
-        while (p < n && text[p] != u'&' && !data->IsDelimiterW(text[p]) &&
-               !(IsApostrophe(text[p]) && (p + 1 >= n || data->IsDelimiterW(text[p + 1]))))
-          ++p;
-        bool misspelled = false;
-        Checker(Sender, text.substr(start, p - start), item->StyleNo, misspelled);
-        benchmark::DoNotOptimize(misspelled);
-      }
+  for (int i = 0; i < data->ItemCount(); ++i) {
+    const TCustomRVItemInfo* item = data->GetItem(i);
+    if (item->StyleNo < 0) continue;
+    const TRVUnicodeString& text = data->GetItemTextW(i);
+    const std::size_t n = text.size();
+    std::size_t p = 0;
+    while (p < n) {
+      while (p < n && (text[p] == u'&' || data->IsDelimiterW(text[p]) || IsApostrophe(text[p]))) ++p;
+      if (p >= n) break;
+      const std::size_t start = p;
+      while (p < n && text[p] != u'&' && !data->IsDelimiterW(text[p]) &&
+             !(IsApostrophe(text[p]) && (p + 1 >= n || data->IsDelimiterW(text[p + 1]))))
+        ++p;
+      bool misspelled = false;
+      Checker(Sender, text.substr(start, p - start), item->StyleNo, misspelled);
+      benchmark::DoNotOptimize(misspelled);
     }
+  }
 }
 
 void BM_LiveSpellingPass_PlainLoop(benchmark::State& state) {

@@ -221,8 +221,7 @@ int main(int argc, char** argv) {
   editor.Format();
   // Live spelling with the system's English dictionary, when it is installed.
   speller.SetDictDir(Utf8ToUnicode(SystemDictionaryDir.c_str()));
-  if (std::filesystem::exists(SystemDictionaryDir + "/en_US.dic") &&
-      speller.GetDictionaries()->Add()->Load(u"en_US")) {
+  if (std::filesystem::exists(SystemDictionaryDir + "/en_US.dic") && speller.GetDictionaries()->Add()->Load(u"en_US")) {
     speller.LoadCustomDic();
     RVConnectLiveSpelling(&editor, &speller);
     editor.StartLiveSpelling();

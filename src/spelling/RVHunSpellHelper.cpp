@@ -61,7 +61,8 @@ void TRVHunSpellHelper::CreateDialog() {
 
 bool TRVHunSpellHelper::ProcessWord() {
   if (!FRVHunSpell) return true;
-  if (rvhunspellhelper_detail::OnList(FRVHunSpell, FRVHunSpell->IgnoreList(), FWord) || rvhunspellhelper_detail::OnList(FRVHunSpell, FRVHunSpell->CustomDic(), FWord))
+  if (rvhunspellhelper_detail::OnList(FRVHunSpell, FRVHunSpell->IgnoreList(), FWord) ||
+      rvhunspellhelper_detail::OnList(FRVHunSpell, FRVHunSpell->CustomDic(), FWord))
     return true;
   TRVUnicodeString replaceTo;
   if (FRVHunSpell->FindReplacement(FWord, replaceTo)) {
@@ -93,9 +94,7 @@ bool TRVHunSpellHelper::ProcessWord() {
   switch (action) {
     case rvhsAdd: FRVHunSpell->AddToDictionary(FWord); break;
     case rvhsIgnoreAll: FRVHunSpell->AddToIgnoreList(FWord); break;
-    case rvhsChangeAll:
-      FRVHunSpell->AddReplacement(FWord, corrected);
-      [[fallthrough]];
+    case rvhsChangeAll: FRVHunSpell->AddReplacement(FWord, corrected); [[fallthrough]];
     case rvhsChange:
       if (frm->IsReplacingItemText()) {
         FText = corrected;

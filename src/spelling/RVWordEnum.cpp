@@ -38,8 +38,8 @@ bool TRVWordEnumerator::IsWordDelimiter(TCustomRVData* RVData, const TRVUnicodeS
   const TRVUnicodeChar c = Text[Index];
   if (IsApostrophe(c)) {
     // Inside a word only: between two characters that are neither delimiters nor "&".
-    return Index == 0 || Index + 1 >= Text.size() || plainDelimiter(Text[Index - 1]) ||
-           IsApostrophe(Text[Index - 1]) || plainDelimiter(Text[Index + 1]) || IsApostrophe(Text[Index + 1]);
+    return Index == 0 || Index + 1 >= Text.size() || plainDelimiter(Text[Index - 1]) || IsApostrophe(Text[Index - 1]) ||
+           plainDelimiter(Text[Index + 1]) || IsApostrophe(Text[Index + 1]);
   }
   return plainDelimiter(c);
 }

@@ -69,7 +69,8 @@ struct LiveSpellingTest : SpellEditorFixture {
       const TRVUnicodeString& text = Data->GetItemTextW(i);
       for (int k = 0; k < item->WordPaintList->Count(); ++k) {
         const TRVWordPainter* p = item->WordPaintList->Get(k);
-        r.push_back(ToUtf8(text.substr(static_cast<std::size_t>(p->StartOffs - 1), static_cast<std::size_t>(p->Length))));
+        r.push_back(
+            ToUtf8(text.substr(static_cast<std::size_t>(p->StartOffs - 1), static_cast<std::size_t>(p->Length))));
       }
     }
     return r;

@@ -125,7 +125,8 @@ TEST_F(WordEnumTest, ReplacedWordsGoIntoTheDocumentAsOneUndoableStepEachAndTheWa
     if (e.Word() == u"lenghty") e.ChangeWord(u"long");
     return true;
   };
-  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"Teh", u"cat", u"sat", u"on", u"teh", u"mat", u"and", u"lenghty", u"tails"}));
+  EXPECT_EQ(RunFrom(rvesFromStart),
+            (Words{u"Teh", u"cat", u"sat", u"on", u"teh", u"mat", u"and", u"lenghty", u"tails"}));
   EXPECT_EQ(Texts(), "The cat sat on the mat|and long tails");
   Editor->Undo();
   EXPECT_EQ(Texts(), "The cat sat on the mat|and lenghty tails");
@@ -265,7 +266,6 @@ TEST_F(WordEnumTest, DocumentsHeldByItemsAreWalkedInPlaceButNotesAreNot) {
   Format();
   EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"before", u"first", u"box", u"second", u"box", u"after"}));
 }
-
 
 // ---- the interactive check ------------------------------------------------------------------------
 
