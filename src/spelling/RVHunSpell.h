@@ -11,8 +11,11 @@
 // lock of the component keeps the word lists and the library calls apart.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
 
 #include "engine/foundation/RVTypes.h"
 #include "platform/base/Classes.h"
@@ -83,6 +86,15 @@ class TDictionary : public TCollectionItem {
   TRVUnicodeString FLanguage;
   TRVHunSpellEncoding FEncoding = rvhseOther;
   std::uint32_t FEncodingNumber = 0;
+  // The name the dictionary reported, and whether words are recoded by that name (an encoding
+  // that neither a table nor a code page number covers).
+  std::string FEncodingName;
+  bool FRecodeByName = false;
+
+ public:
+  void Assign(TPersistent* Source) override;
+  // The name of the dictionary's encoding as the dictionary reports it.
+  const std::string& GetEncodingName() const { return FEncodingName; }
 };
 
 // The dictionaries of one spelling component.
@@ -155,6 +167,9 @@ class TRVHunSpell : public TComponent {
   TStringList& ReplaceTo() { return *FReplaceTo; }
   // Held around every use of the lists and the dictionaries.
   std::recursive_mutex& Lock() const { return FLock; }
+  // The folder of the dictionary files as DictDir names it (relative to the program's folder),
+  // with a trailing "/".
+  TRVUnicodeString DictFolder() const;
 
   TRVHunSpellFormActionEvent OnSpellFormAction;
   TRVHunSpellFormEvent OnSpellForm;
@@ -162,7 +177,7 @@ class TRVHunSpell : public TComponent {
 
  protected:
   std::unique_ptr<TDictionaries> FItems;
-  TRVUnicodeString FDictDir;
+  TRVUnicodeString FDictDir = u"/usr/share/hunspell";
   TRVUnicodeString FDllName = u"libhunspell-1.7.so.0";
   TRVUnicodeString FDllDir;
   std::unique_ptr<TStringList> FReplaceFrom;
@@ -175,6 +190,11 @@ class TRVHunSpell : public TComponent {
 
  private:
   mutable std::recursive_mutex FLock;
+  // The user word list was read from its file (or the file was absent), or changed since.
+  bool FCustomDicLoaded = false;
+  bool FCustomDicChanged = false;
+  // The file could not be read; it is kept aside before it is written again.
+  bool FCustomDicDamaged = false;
 
   // ==== interactive check, in the component (RVHunSpellCheck.cpp) ====
  public:
