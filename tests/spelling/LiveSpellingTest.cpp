@@ -98,17 +98,20 @@ TEST_F(LiveSpellingTest, AnEditedWordIsCheckedAgainAfterTypingPauses) {
   ASSERT_TRUE(WaitParked());
   ASSERT_EQ(MarkedWords(), (std::vector<std::string>{"brwn"}));
 
-  // Correct "brwn" by typing "o" into it, then type a new wrong word at the end of the document.
+  // "brwn" corrected by typing "o" into it: checked again once the caret moves on.
   Data->SetCaretAtItem(0, 13);
   Data->ChangeCaret(false, false, false, false);
   Editor->Perform(WM_CHAR, u'o', 0);
   ASSERT_EQ(Data->GetItemTextW(0), u"The quick brown fox");
   Key(VK_RIGHT);
+  ASSERT_TRUE(WaitParked());
+  EXPECT_TRUE(MarkedWords().empty());
+
+  // A wrong word typed at the end of the document is marked after the pause.
   Data->SetCaretAtItem(1, 19);
   Data->ChangeCaret(false, false, false, false);
-  for (char16_t c : std::u16string(u" qwk")) Editor->Perform(WM_CHAR, c, 0);
-  Key(VK_LEFT);
-  ASSERT_EQ(Data->GetItemTextW(1), u"jumps over the dog qwk");
+  for (char16_t c : std::u16string(u" qwk ")) Editor->Perform(WM_CHAR, c, 0);
+  ASSERT_EQ(Data->GetItemTextW(1), u"jumps over the dog qwk ");
   ASSERT_TRUE(WaitParked());
   EXPECT_EQ(MarkedWords(), (std::vector<std::string>{"qwk"}));
 }
