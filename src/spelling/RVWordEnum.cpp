@@ -231,6 +231,13 @@ bool TRVWordEnumerator::VisitWords(TCustomRVData* D, int& ItemNo, int Pos) {
     if (--FCounter <= 0) {
       ProcessMessages();
       FCounter = FCounterMax;
+      // The user may have edited the document meanwhile: go on with what the item holds now.
+      if (ItemNo >= D->ItemCount() || !rvwordenum_detail::IsText(D, ItemNo)) return true;
+      if (D->GetItemTextW(ItemNo) != text) {
+        text = D->GetItemTextW(ItemNo);
+        p = std::min(p, text.size());
+        wordStart = TRVUnicodeString::npos;
+      }
     }
   }
   return true;

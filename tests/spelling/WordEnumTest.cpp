@@ -14,6 +14,8 @@
 #include "engine/document/RVNoteItems.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/DeviceContext.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Messages.h"
 #include "spelling/RVHunSpellHelper.h"
 #include "spelling/RVWordEnum.h"
 #include "spelling/SpellEditorFixture.h"
@@ -39,6 +41,7 @@ class TRecordingEnumerator : public TRVWordEnumerator {
     FText = T;
     FTextChanged = true;
   }
+  void SetPauseEvery(int Words) { FCounterMax = Words; }
   int Start() const { return FStartOffs; }
   int End() const { return FEndOffs; }
   TFontInfo* FontStyle() const { return FFontStyle; }
@@ -224,6 +227,40 @@ TEST_F(WordEnumTest, TheWordComesWithItsPositionItemTextAndStyle) {
   EXPECT_EQ(end, 9);
   EXPECT_EQ(text, u"say helo");
   EXPECT_EQ(font, Sheet.TextStyles()->Items(1));
+}
+
+// A window that deletes the whole document when its posted message comes, as a user's edit
+// made while the walk lets pending events run.
+class TDeleteAllOnMessage : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  TCustomViroZereEdit* Target = nullptr;
+  static constexpr Cardinal Msg = WM_USER + 77;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == Msg) {
+      Target->SelectAll();
+      Target->DeleteSelection();
+      return;
+    }
+    TWinControl::Dispatch(Message);
+  }
+};
+
+TEST_F(WordEnumTest, AnEditMadeWhilePendingEventsRunDoesNotDerailTheWalk) {
+  Add(u"alpha beta gamma delta");
+  Add(u"epsilon zeta");
+  Format();
+  TDeleteAllOnMessage editor(nullptr);
+  editor.Target = Editor.get();
+  editor.HandleNeeded();
+  Enum.SetPauseEvery(2);
+  Enum.Answer = [&editor](TRecordingEnumerator& e) {
+    if (e.Word() == u"alpha") PostMessage(editor.GetHandle(), TDeleteAllOnMessage::Msg, 0, 0);
+    return true;
+  };
+  // After "beta" the events run, the document is emptied, and the walk ends there.
+  EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"alpha", u"beta"}));
+  EXPECT_EQ(Texts(), "");
 }
 
 // A document held by an item, as a table cell is held by its table.
