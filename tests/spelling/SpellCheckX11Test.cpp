@@ -128,4 +128,35 @@ TEST_F(SpellCheckX11Test, TheRealDialogShowsEachWordInContextAndItsButtonsAnswer
   EXPECT_GE(Speller->CustomDic().IndexOf(u"ovr"), 0);
 }
 
+// Typing into the dialog's context and pressing Change replaces the whole item with the edited
+// text, which is checked again from its first change.
+TEST_F(SpellCheckX11Test, AnEditedContextReplacesTheItemText) {
+  Add(u"the wrold is round");
+  Add(u"second line");
+  Format();
+  ShowWindow(Editor->GetHandle(), SW_SHOW);
+  TDialogDriver driver(nullptr);
+  driver.SetBounds(0, 0, 10, 10);
+  driver.HandleNeeded();
+  driver.Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  Speller->OnSpellForm = [&driver](TObject*, TfrmRVCustomSpell* Form) {
+    driver.Form = dynamic_cast<TfrmRVSpellWord*>(Form);
+  };
+  int shown = 0;
+  driver.Act = [&shown](TfrmRVSpellWord& F) {
+    if (++shown > 1) {
+      F.btnCancel->Click();
+      return;
+    }
+    // The caret stands behind the word: "wrold" becomes "wrolds".
+    F.rve->Perform(WM_CHAR, u's', 0);
+    F.btnChange->Click();
+  };
+  SetTimer(driver.GetHandle(), 1, 50);
+  Speller->Check(Editor.get(), rvesFromStart);
+  // "wrolds" is wrong too: asked again (and cancelled).
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(Texts(), "the wrolds is round|second line");
+}
+
 }  // namespace
