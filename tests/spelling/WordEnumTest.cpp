@@ -383,10 +383,15 @@ TEST_F(HunSpellCheckTest, ThreeMisspellingsChangeIgnoreAllAndAdd) {
   Add(u"Teh quick brwn fox");
   Add(u"jumps ovr the brwn dog");
   Format();
+  std::string events;
+  Speller->OnSpellFormLocalize = [&events](TObject*, TfrmRVCustomSpell*) { events += "localize "; };
+  Speller->OnSpellForm = [&events](TObject*, TfrmRVCustomSpell*) { events += "form "; };
   Script.Answers = {{AnsChange, u"The"}, {AnsIgnoreAll, u""}, {AnsAdd, u""}};
   Speller->Check(Editor.get(), rvesFromStart);
   EXPECT_TRUE(Speller->GetDialogShown());
+  // One dialog for the whole check, announced once, translated first.
   EXPECT_EQ(Script.Made, 1);
+  EXPECT_EQ(events, "localize form ");
   // Each word shown in its item's text; the second "brwn" is ignored without asking.
   ASSERT_EQ(ShownWords(), (Words{u"Teh", u"brwn", u"ovr"}));
   EXPECT_EQ(Script.Shown[0].Text, u"Teh quick brwn fox");
