@@ -20,14 +20,15 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/viewer/RVViroZere.h"
 #include "engine/viewer/RVWordEnumThread.h"
-#include "platform/base/Threads.h"
 #include "platform/base/HunspellLayer.h"
 #include "platform/base/SysUtils.h"
+#include "platform/base/Threads.h"
 #include "spelling/RVHunSpell.h"
 #include "support/GeneratedDocument.h"
 
 namespace {
 
+// clang-format off
 const char16_t* const kRussian[] = {
     u"и", u"в", u"не", u"на", u"что", u"с", u"по", u"это", u"как", u"он", u"документ", u"страница",
     u"абзац", u"река", u"камень", u"книга", u"счёт", u"столбец", u"квартал", u"между", u"соглашение",
@@ -39,6 +40,7 @@ const char16_t* const kRussian[] = {
     u"годы", u"государство", u"мир", u"дом", u"вода", u"свет", u"большой", u"великий", u"ранний",
     u"часто", u"никогда", u"снова", u"ещё", u"довольно", u"Москва", u"Новосибирск", u"Тавреллопад",
     u"превет", u"малако", u"харошый", u"сабака"};
+// clang-format on
 constexpr int kRussianSize = sizeof kRussian / sizeof *kRussian;
 
 // The generated document and Russian paragraphs of 40 to 120 words, a quarter as many.

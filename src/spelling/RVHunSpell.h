@@ -34,9 +34,8 @@ enum TRVHunSpellFormStyle { rvhfClassic, rvhfMSWord };
 // The user's answer in the spelling dialog.
 enum TRVHunSpellFormAction { rvhsIgnore, rvhsIgnoreAll, rvhsChange, rvhsChangeAll, rvhsAdd };
 
-using TRVHunSpellFormActionEvent = std::function<void(TObject* Sender, const TRVUnicodeString& AWord,
-                                                      const TRVUnicodeString& AReplaceTo,
-                                                      TRVHunSpellFormAction AAction)>;
+using TRVHunSpellFormActionEvent = std::function<void(
+    TObject* Sender, const TRVUnicodeString& AWord, const TRVUnicodeString& AReplaceTo, TRVHunSpellFormAction AAction)>;
 using TRVHunSpellFormEvent = std::function<void(TObject* Sender, TfrmRVCustomSpell* Form)>;
 
 // ==== interactive check (RVHunSpellCheck.cpp) ====
