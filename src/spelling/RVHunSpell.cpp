@@ -165,8 +165,8 @@ void TRVHunSpell::AddToDictionary(const TRVUnicodeString& Word) {
 }
 
 TRVUnicodeString TRVHunSpell::CustomDicPath() const {
-  const TRVUnicodeString name = FCustomDictionaryFileName.empty() ? TRVUnicodeString(u"customdic.txt")
-                                                                  : FCustomDictionaryFileName;
+  const TRVUnicodeString name =
+      FCustomDictionaryFileName.empty() ? TRVUnicodeString(u"customdic.txt") : FCustomDictionaryFileName;
   if (name[0] == u'/') return name;
   TRVUnicodeString folder = UserDataFolder(kUserDataSubfolder);
   if (folder.empty()) folder = ProgramFolder();

@@ -34,9 +34,8 @@ enum TRVHunSpellFormStyle { rvhfClassic, rvhfMSWord };
 // The user's answer in the spelling dialog.
 enum TRVHunSpellFormAction { rvhsIgnore, rvhsIgnoreAll, rvhsChange, rvhsChangeAll, rvhsAdd };
 
-using TRVHunSpellFormActionEvent = std::function<void(TObject* Sender, const TRVUnicodeString& AWord,
-                                                      const TRVUnicodeString& AReplaceTo,
-                                                      TRVHunSpellFormAction AAction)>;
+using TRVHunSpellFormActionEvent = std::function<void(
+    TObject* Sender, const TRVUnicodeString& AWord, const TRVUnicodeString& AReplaceTo, TRVHunSpellFormAction AAction)>;
 using TRVHunSpellFormEvent = std::function<void(TObject* Sender, TfrmRVCustomSpell* Form)>;
 
 // ==== interactive check (RVHunSpellCheck.cpp) ====
@@ -120,7 +119,7 @@ class TRVHunSpell : public TComponent {
   TAVRELO_PERSISTENT(TRVHunSpell, TComponent)
  public:
   explicit TRVHunSpell(TComponent* AOwner);
-  // Saves the user word list, then unloads the dictionaries.
+  // Saves the user word list when it was read or changed, then unloads the dictionaries.
   ~TRVHunSpell() override;
 
   // True when Word is correct: shorter than 2 code units, on the ignore list or the user word
@@ -160,7 +159,8 @@ class TRVHunSpell : public TComponent {
   void SetActive(bool Value);
   bool GetDialogShown() const { return FDialogShown; }
 
-  // The lists, for the interactive check and the dialogs (GUI thread).
+  // The lists, for the interactive check and the dialogs (GUI thread); a change made through
+  // them, rather than through AddToIgnoreList or AddToDictionary, holds Lock() meanwhile.
   TStringList& IgnoreList() { return *FIgnore; }
   TStringList& CustomDic() { return *FCustomDic; }
   TStringList& ReplaceFrom() { return *FReplaceFrom; }
@@ -201,6 +201,10 @@ class TRVHunSpell : public TComponent {
   // Walks Editor's words with the spelling dialogs; DialogShown tells whether one was shown.
   void Check(TCustomViroZereEdit* Editor, TRVEnumScope Scope);
 };
+
+// ==== interactive check: the enumerator of the component (RVHunSpellHelper.cpp) ====
+
+// ==== registration (RVHunSpell.cpp) ====
 
 // Makes the spelling component known by its class name; may be called more than once.
 void RegisterSpelling();

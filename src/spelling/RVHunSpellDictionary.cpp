@@ -17,7 +17,7 @@ constexpr TRVCodePage kCP1251 = 1251;
 
 // The number formed by the characters from position first (1-based) on, at most count of
 // them; 0 when they do not form one.
-std::uint32_t NumberAt(const std::string& s, std::size_t first, std::size_t count) {
+std::uint32_t EncodingNumberAt(const std::string& s, std::size_t first, std::size_t count) {
   if (s.size() < first) return 0;
   const std::string digits = s.substr(first - 1, count);
   if (digits.empty()) return 0;
@@ -29,7 +29,7 @@ std::uint32_t NumberAt(const std::string& s, std::size_t first, std::size_t coun
   return n;
 }
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool EncodingNameStartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 }  // namespace rvhunspelldictionary_detail
 
@@ -42,12 +42,12 @@ void RVHunSpellEncodingOfName(const char* Name, TRVHunSpellEncoding& Encoding, s
     Encoding = rvhseUTF8;
   } else if (name == "KOI8-R" || name == "KOI8-U") {
     Encoding = rvhseKOI8;
-  } else if (StartsWith(name, "ISO8859-")) {
+  } else if (EncodingNameStartsWith(name, "ISO8859-")) {
     Encoding = rvhseISO8859;
-    Number = NumberAt(name, 9, 2);
-  } else if (StartsWith(name, "microsoft-cp")) {
+    Number = EncodingNumberAt(name, 9, 2);
+  } else if (EncodingNameStartsWith(name, "microsoft-cp")) {
     Encoding = rvhseMicrosoftCP;
-    Number = NumberAt(name, 13, 4);
+    Number = EncodingNumberAt(name, 13, 4);
   } else {
     Encoding = rvhseOther;
   }
@@ -56,8 +56,7 @@ void RVHunSpellEncodingOfName(const char* Name, TRVHunSpellEncoding& Encoding, s
 // ---- TDictionary ----------------------------------------------------------------------------
 
 const TClassInfo& TDictionary::StaticClassInfo() {
-  static const TClassInfo info =
-      TClassInfoBuilder<TDictionary>(u"TDictionary", &inherited::StaticClassInfo()).Build();
+  static const TClassInfo info = TClassInfoBuilder<TDictionary>(u"TDictionary", &inherited::StaticClassInfo()).Build();
   return info;
 }
 
@@ -91,8 +90,8 @@ bool TDictionary::Load(const TRVUnicodeString& Language) {
   FLanguage = language;
   if (language.empty()) return true;
   const TRVUnicodeString dllDir = speller ? speller->GetDllDir() : TRVUnicodeString();
-  const TRVUnicodeString dllName = speller && !speller->GetDllName().empty() ? speller->GetDllName()
-                                                                              : TRVUnicodeString(u"libhunspell-1.7.so.0");
+  const TRVUnicodeString dllName =
+      speller && !speller->GetDllName().empty() ? speller->GetDllName() : TRVUnicodeString(u"libhunspell-1.7.so.0");
   if (!HunspellLoadLibrary(dllDir, dllName)) {
     FLanguage.clear();
     return false;
@@ -151,19 +150,14 @@ bool TDictionary::EncodeWord(const TRVUnicodeString& Word, TRVRawByteString& Byt
   Bytes.clear();
   if (FRecodeByName) return UnicodeToNamedCharset(FEncodingName.c_str(), Word, Bytes);
   switch (FEncoding) {
-    case rvhseUTF8:
-      Bytes = UnicodeToUtf8(Word);
-      return true;
+    case rvhseUTF8: Bytes = UnicodeToUtf8(Word); return true;
     case rvhseKOI8:
       if (!TryUnicodeToAnsiCP(kCP1251, Word, Bytes)) return false;
       ConvertCP1251ToKOI8R(Bytes);
       return true;
-    case rvhseISO8859:
-      return UnicodeToISO8859(FEncodingNumber, Word, Bytes);
-    case rvhseMicrosoftCP:
-      return TryUnicodeToAnsiCP(FEncodingNumber, Word, Bytes);
-    case rvhseOther:
-      break;
+    case rvhseISO8859: return UnicodeToISO8859(FEncodingNumber, Word, Bytes);
+    case rvhseMicrosoftCP: return TryUnicodeToAnsiCP(FEncodingNumber, Word, Bytes);
+    case rvhseOther: break;
   }
   return TryUnicodeToAnsiCP(GetACP(), Word, Bytes);
 }
@@ -175,20 +169,15 @@ TRVUnicodeString TDictionary::DecodeWord(const TRVRawByteString& Bytes) const {
     return s;
   }
   switch (FEncoding) {
-    case rvhseUTF8:
-      return UTF8ToUnicode(Bytes);
+    case rvhseUTF8: return UTF8ToUnicode(Bytes);
     case rvhseKOI8: {
       TRVRawByteString cp1251 = Bytes;
       ConvertKOI8RToCP1251(cp1251);
       return AnsiToUnicodeCP(kCP1251, cp1251);
     }
-    case rvhseISO8859:
-      ISO8859ToUnicode(FEncodingNumber, Bytes, s);
-      return s;
-    case rvhseMicrosoftCP:
-      return AnsiToUnicodeCP(FEncodingNumber, Bytes);
-    case rvhseOther:
-      break;
+    case rvhseISO8859: ISO8859ToUnicode(FEncodingNumber, Bytes, s); return s;
+    case rvhseMicrosoftCP: return AnsiToUnicodeCP(FEncodingNumber, Bytes);
+    case rvhseOther: break;
   }
   return AnsiToUnicodeCP(GetACP(), Bytes);
 }

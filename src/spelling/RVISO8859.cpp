@@ -8,6 +8,8 @@
 
 namespace rviso8859_detail {
 
+// Twelve entries a row: the bytes A0-AB, AC-B7, ...
+// clang-format off
 // ISO 8859-2
 const char16_t Part2[96] = {
     0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164,
@@ -151,8 +153,11 @@ const char16_t Part15[96] = {
     0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3,
     0x00F4, 0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
 };
+// clang-format on
+
 constexpr unsigned kParts[] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 13, 14, 15};
-constexpr const char16_t* kTables[] = {Part2, Part3, Part4, Part5, Part6, Part7, Part8, Part9, Part10, Part13, Part14, Part15};
+constexpr const char16_t* kTables[] = {Part2, Part3, Part4,  Part5,  Part6,  Part7,
+                                       Part8, Part9, Part10, Part13, Part14, Part15};
 constexpr int kPartCount = sizeof(kParts) / sizeof(kParts[0]);
 
 int IndexOfPart(unsigned n) {

@@ -31,7 +31,8 @@ std::string N(const std::u16string& s) { return UnicodeToUtf8(s); }
 // A fresh folder of this test's own under the build's test output.
 fs::path TestFolder() {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  fs::path dir = fs::path(TAVRELO_TEST_OUTPUT) / "spelling" / (std::string(info->test_suite_name()) + "." + info->name());
+  fs::path dir =
+      fs::path(TAVRELO_TEST_OUTPUT) / "spelling" / (std::string(info->test_suite_name()) + "." + info->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -130,7 +131,8 @@ class HunSpellTool : public testing::Test {
     // The Russian dictionary recoded to KOI8-R, as make_answers.sh recodes it for the tool.
     const std::string aff = (kSystemDicts / "ru_RU.aff").string(), dic = (kSystemDicts / "ru_RU.dic").string();
     const std::string to = (*Folder / "ru_RU_KOI8").string();
-    if (std::system(("sed '1s/^SET UTF-8/SET KOI8-R/' " + aff + " | iconv -f UTF-8 -t KOI8-R > " + to + ".aff").c_str()) ||
+    if (std::system(
+            ("sed '1s/^SET UTF-8/SET KOI8-R/' " + aff + " | iconv -f UTF-8 -t KOI8-R > " + to + ".aff").c_str()) ||
         std::system(("iconv -f UTF-8 -t KOI8-R " + dic + " > " + to + ".dic").c_str()))
       return;
     System = new TSpeller(*Folder);
@@ -214,8 +216,8 @@ TEST_F(HunSpellTool, LanguageSelectsTheDictionaries) {
 
 TEST_F(HunSpellTool, WordsTooLongOrHoldingAZero) {
   // Far beyond any buffer of the library or of ours: misspelled, no suggestions, no fault.
-  for (const std::u16string& word : {std::u16string(100000, u'a'), std::u16string(5000, u'ж'),
-                                     u"hello" + std::u16string(300, u'x')}) {
+  for (const std::u16string& word :
+       {std::u16string(100000, u'a'), std::u16string(5000, u'ж'), u"hello" + std::u16string(300, u'x')}) {
     EXPECT_FALSE(System->Spell(word));
     TStringList suggestions;
     System->Suggest(word, suggestions);
@@ -617,7 +619,8 @@ TEST(HunSpellLists, ListPathUnderTheUsersDataFolder) {
   }
   setenv("XDG_DATA_HOME", "relative/is/ignored", 1);
   const char* home = std::getenv("HOME");
-  if (home && *home) EXPECT_EQ(N(TRVHunSpell(nullptr).CustomDicPath()), std::string(home) + "/.local/share/tavrelopad/customdic.txt");
+  if (home && *home)
+    EXPECT_EQ(N(TRVHunSpell(nullptr).CustomDicPath()), std::string(home) + "/.local/share/tavrelopad/customdic.txt");
   if (old)
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
   else

@@ -6,11 +6,11 @@
 #include <hunspell/hunspell.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
-#include <sys/stat.h>
 
 #include "platform/base/SysUtils.h"
 
@@ -83,10 +83,8 @@ bool HunspellLoadLibrary(const UnicodeString& Folder, const UnicodeString& FileN
   bound.Spell = reinterpret_cast<decltype(bound.Spell)>(::dlsym(lib, "Hunspell_spell"));
   bound.Suggest = reinterpret_cast<decltype(bound.Suggest)>(::dlsym(lib, "Hunspell_suggest"));
   bound.FreeList = reinterpret_cast<decltype(bound.FreeList)>(::dlsym(lib, "Hunspell_free_list"));
-  bound.GetDicEncoding =
-      reinterpret_cast<decltype(bound.GetDicEncoding)>(::dlsym(lib, "Hunspell_get_dic_encoding"));
-  if (!bound.Create || !bound.Destroy || !bound.Spell || !bound.Suggest || !bound.FreeList ||
-      !bound.GetDicEncoding) {
+  bound.GetDicEncoding = reinterpret_cast<decltype(bound.GetDicEncoding)>(::dlsym(lib, "Hunspell_get_dic_encoding"));
+  if (!bound.Create || !bound.Destroy || !bound.Spell || !bound.Suggest || !bound.FreeList || !bound.GetDicEncoding) {
     ::dlclose(lib);
     return false;
   }

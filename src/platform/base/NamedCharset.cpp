@@ -35,8 +35,8 @@ bool UnicodeToNamedCharset(const char* Name, std::u16string_view s, std::string&
   Out.resize(static_cast<std::size_t>(need));
   err = U_ZERO_ERROR;
   ucnv_resetFromUnicode(cnv.get());
-  ucnv_fromUChars(cnv.get(), Out.data(), need, reinterpret_cast<const UChar*>(s.data()),
-                  static_cast<int32_t>(s.size()), &err);
+  ucnv_fromUChars(cnv.get(), Out.data(), need, reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()),
+                  &err);
   if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
     Out.clear();
     return false;
@@ -50,14 +50,12 @@ bool NamedCharsetToUnicode(const char* Name, std::string_view s, UnicodeString& 
   if (!cnv) return false;
   if (s.empty()) return true;
   UErrorCode err = U_ZERO_ERROR;
-  const int32_t need =
-      ucnv_toUChars(cnv.get(), nullptr, 0, s.data(), static_cast<int32_t>(s.size()), &err);
+  const int32_t need = ucnv_toUChars(cnv.get(), nullptr, 0, s.data(), static_cast<int32_t>(s.size()), &err);
   if (err != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(err)) return false;
   Out.resize(static_cast<std::size_t>(need));
   err = U_ZERO_ERROR;
   ucnv_resetToUnicode(cnv.get());
-  ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(Out.data()), need, s.data(), static_cast<int32_t>(s.size()),
-                &err);
+  ucnv_toUChars(cnv.get(), reinterpret_cast<UChar*>(Out.data()), need, s.data(), static_cast<int32_t>(s.size()), &err);
   if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
     Out.clear();
     return false;
