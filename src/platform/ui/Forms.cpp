@@ -1,6 +1,7 @@
 #include "platform/ui/Forms.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -76,7 +77,8 @@ void TCustomForm::ApplyWindowLook() {
   else
     flags |= Qt::MSWindowsFixedSizeDialogHint;
   if (FFormBorderStyle == bsNone) flags = Qt::Dialog | Qt::FramelessWindowHint;
-  w->setWindowFlags(flags);
+  // Setting the flags makes the window again: only when they change.
+  if (w->windowFlags() != flags) w->setWindowFlags(flags);
   const UnicodeString& caption = GetCaption();
   w->setWindowTitle(QString::fromUtf16(caption.data(), static_cast<qsizetype>(caption.size())));
   if (FFormBorderStyle == bsSizeable || FFormBorderStyle == bsSizeToolWin) {
@@ -100,7 +102,9 @@ void TCustomForm::DoShow() {
 }
 
 void TCustomForm::Activate() {
+  // Without a control to focus, the form takes the keys itself (Enter and Escape still work).
   if (FActiveControl && FActiveControl->CanFocus()) FActiveControl->SetFocus();
+  else if (HandleAllocated()) SetFocus();
   if (OnActivate) OnActivate(this);
 }
 
@@ -136,7 +140,11 @@ TModalResult TCustomForm::ShowModal() {
   if (FModal) throw EInvalidOperation(u"Cannot make a visible window modal");
   FModal = true;
   FModalResult = mrNone;
-  TFinally done([this] { FModal = false; });
+  SetVisible(true);
+  TFinally done([this] {
+    FModal = false;
+    SetVisible(false);
+  });
   if (FPosition == poScreenCenter) CenterOnScreen();
   if (ShowModalHook) {
     DoShow();
@@ -151,13 +159,22 @@ TModalResult TCustomForm::ShowModal() {
   w->setWindowModality(Qt::ApplicationModal);
   w->move(GetLeft(), GetTop());
   w->show();
-  TFinally hide([this] {
-    if (HandleAllocated())
-      if (QWidget* widget = NativeWidgetOf(GetHandle())) widget->hide();
-  });
+  // The window goes when the showing ends: a window shown again after hiding may not get the
+  // keyboard from the window system (the focus it lost counts as newer than the request), while a
+  // new one does. The controls keep their state without their windows.
+  TFinally hide([this] { DestroyHandle(); });
   DoShow();
   w->raise();
   w->activateWindow();
+  // The window system gives the window the keyboard a little later; the active control gets the
+  // focus once it has, or the window would hand it to the control that had it last.
+  QElapsedTimer waited;
+  waited.start();
+  while (!w->isActiveWindow() && waited.elapsed() < 1000 && w->isVisible()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // A request made before the window was mapped may go unheard: ask again.
+    if (!w->isActiveWindow()) w->activateWindow();
+  }
   Activate();
   // The user's actions set the result; a window the user closed is hidden, which counts as Cancel.
   while (FModalResult == mrNone) {
