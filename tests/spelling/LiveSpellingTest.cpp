@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -38,6 +39,7 @@ struct LiveSpellingTest : SpellEditorFixture {
     SpellEditorFixture::SetUp();
     Speller = std::make_unique<TRVHunSpell>(nullptr);
     const std::string dic = std::string(TAVRELO_TEST_OUTPUT) + "/livespelling_customdic.txt";
+    std::remove(dic.c_str());  // nothing left from an earlier run
     Speller->SetCustomDictionaryFileName(TRVUnicodeString(dic.begin(), dic.end()));
     Speller->SetDictDir(u"/usr/share/hunspell");
     for (const char16_t* lang : {u"en_US", u"ru_RU"})

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ struct SpellCheckX11Test : SpellEditorFixture {
     SpellEditorFixture::SetUp();
     Speller = std::make_unique<TRVHunSpell>(nullptr);
     const std::string dic = std::string(TAVRELO_TEST_OUTPUT) + "/spellcheck_x11_customdic.txt";
+    std::remove(dic.c_str());  // nothing left from an earlier run
     Speller->SetCustomDictionaryFileName(TRVUnicodeString(dic.begin(), dic.end()));
     Speller->SetDictDir(u"/usr/share/hunspell");
     ASSERT_TRUE(Speller->GetDictionaries()->Add()->Load(u"en_US"));

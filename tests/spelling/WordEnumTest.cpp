@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -359,6 +360,7 @@ struct HunSpellCheckTest : SpellEditorFixture {
     SpellEditorFixture::SetUp();
     Speller = std::make_unique<TRVHunSpell>(nullptr);
     const std::string dic = std::string(TAVRELO_TEST_OUTPUT) + "/wordenum_customdic.txt";
+    std::remove(dic.c_str());  // nothing left from an earlier run
     Speller->SetCustomDictionaryFileName(TRVUnicodeString(dic.begin(), dic.end()));
     Speller->SetDictDir(u"/usr/share/hunspell");
     ASSERT_TRUE(Speller->GetDictionaries()->Add()->Load(u"en_US")) << "the en_US dictionary (hunspell-en-us)";
