@@ -37,4 +37,4 @@ void FillSpellForm(const TRVUnicodeString& AWord, const TRVUnicodeString& AText,
   }
 }
 
-TRVUnicodeString GetEditorPlainText(TCustomViroZereEdit* Editor) { return GetLinearText(Editor, 0, 0, 2); }
+TRVUnicodeString GetEditorPlainText(TCustomViroZereEdit* Editor) { return GetLinearText(Editor, 0, -1, 2); }
