@@ -22,7 +22,10 @@ TfrmRVSpell::TfrmRVSpell(TComponent* AOwner) : TfrmRVCustomSpell(AOwner) {
   cmb->SetTabStop(true);
   lblCmb->SetFocusControl(cmb);
   SetActiveControl(cmb);
-  OnShow = [this](TObject*) { cmb->SetText(cmb->Items().Count() > 0 ? cmb->Items().Get(0) : UnicodeString()); };
+  OnShow = [this](TObject*) {
+    cmb->SetText(cmb->Items().Count() > 0 ? cmb->Items().Get(0) : UnicodeString());
+    cmb->EditPart()->SetSelStart(static_cast<int>(cmb->GetText().size()));
+  };
   cmb->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
     if (Key != VK_ESCAPE) return;
     Key = 0;
