@@ -3,6 +3,7 @@
 #include "spelling/RVISO8859.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 
 namespace rviso8859_detail {
