@@ -83,9 +83,9 @@ TRVHunSpell::TRVHunSpell(TComponent* AOwner)
       FReplaceTo(std::make_unique<TStringList>()),
       FIgnore(std::make_unique<TStringList>()),
       FCustomDic(std::make_unique<TStringList>()) {
-  FIgnore->SetSorted(true);
+  FIgnore->SetSorted(/*value=*/true);
   FIgnore->CaseSensitive = true;
-  FCustomDic->SetSorted(true);
+  FCustomDic->SetSorted(/*value=*/true);
   FCustomDic->CaseSensitive = true;
 }
 
@@ -176,7 +176,7 @@ TRVUnicodeString TRVHunSpell::CustomDicPath() const {
 bool TRVHunSpell::LoadCustomDic() {
   TGuard guard(FLock);
   TStringList words;
-  words.SetSorted(true);
+  words.SetSorted(/*value=*/true);
   words.CaseSensitive = true;
   TWordFile result;
   try {
@@ -218,7 +218,7 @@ bool TRVHunSpell::SaveCustomDic() {
   } else if (!FCustomDicLoaded) {
     // Words stored by another component since are kept: the file's words join the list.
     TStringList stored;
-    stored.SetSorted(true);
+    stored.SetSorted(/*value=*/true);
     stored.CaseSensitive = true;
     if (ReadWordFile(path, stored) == TWordFile::Damaged) {
       FCustomDicDamaged = true;

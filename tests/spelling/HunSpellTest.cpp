@@ -627,6 +627,25 @@ TEST(HunSpellLists, ListPathUnderTheUsersDataFolder) {
     unsetenv("XDG_DATA_HOME");
 }
 
+TEST(HunSpell, DictionaryFolder) {
+  TRVHunSpell speller(nullptr);
+  EXPECT_EQ(speller.GetDictDir(), u"/usr/share/hunspell");  // where Debian's packages put them
+  const std::u16string program = ProgramFolder();
+  ASSERT_FALSE(program.empty());
+  EXPECT_EQ(program.back(), u'/');
+  const struct {
+    const char16_t* DictDir;
+    std::u16string Folder;
+  } cases[] = {{u"/usr/share/hunspell", u"/usr/share/hunspell/"},
+               {u"/x/", u"/x/"},
+               {u"Spell", program + u"Spell/"},  // relative: from the program's folder
+               {u"", program}};
+  for (const auto& c : cases) {
+    speller.SetDictDir(c.DictDir);
+    EXPECT_EQ(N(speller.DictFolder()), N(c.Folder));
+  }
+}
+
 TEST(HunSpell, RegisteredByName) {
   RegisterSpelling();
   RegisterSpelling();

@@ -104,7 +104,7 @@ UnicodeString HunspellLibraryPath() { return Binding().Path; }
 
 void* hunspell_initialize(const char* AffPath, const char* DicPath) {
   const TBinding& b = Binding();
-  if (!b.Library) return nullptr;
+  if (!b.Create) return nullptr;
   // The library makes a dictionary even from files it cannot open or read (it reports on the
   // standard error stream and answers "misspelled" to every word); such a dictionary is refused
   // here instead.
@@ -114,12 +114,12 @@ void* hunspell_initialize(const char* AffPath, const char* DicPath) {
 
 void hunspell_uninitialize(void* Handle) {
   const TBinding& b = Binding();
-  if (b.Library && Handle) b.Destroy(static_cast<Hunhandle*>(Handle));
+  if (b.Destroy && Handle) b.Destroy(static_cast<Hunhandle*>(Handle));
 }
 
 int hunspell_spell(void* Handle, const char* Word) {
   const TBinding& b = Binding();
-  if (!b.Library || !Handle || !Word) return 0;
+  if (!b.Spell || !Handle || !Word) return 0;
   return b.Spell(static_cast<Hunhandle*>(Handle), Word);
 }
 
@@ -127,7 +127,7 @@ int hunspell_suggest(void* Handle, const char* Word, char*** List) {
   if (!List) return 0;
   *List = nullptr;
   const TBinding& b = Binding();
-  if (!b.Library || !Handle || !Word) return 0;
+  if (!b.Suggest || !Handle || !Word) return 0;
   const int n = b.Suggest(static_cast<Hunhandle*>(Handle), List, Word);
   if (n <= 0) *List = nullptr;
   return n > 0 ? n : 0;
@@ -135,13 +135,13 @@ int hunspell_suggest(void* Handle, const char* Word, char*** List) {
 
 void hunspell_suggest_free(void* Handle, char** List, int Count) {
   const TBinding& b = Binding();
-  if (!b.Library || !Handle || !List) return;
+  if (!b.FreeList || !Handle || !List) return;
   b.FreeList(static_cast<Hunhandle*>(Handle), &List, Count);
 }
 
 const char* hunspell_get_dic_encoding(void* Handle) {
   const TBinding& b = Binding();
-  if (!b.Library || !Handle) return "";
+  if (!b.GetDicEncoding || !Handle) return "";
   const char* name = b.GetDicEncoding(static_cast<Hunhandle*>(Handle));
   return name ? name : "";
 }
