@@ -59,8 +59,8 @@ bool TRVWordEnumerator::AllowItem(TCustomRVData* RVData, int ItemNo) {
 void TRVWordEnumerator::Run(TCustomViroZereEdit* Editor, TRVEnumScope Scope) {
   FDialogShown = false;
   FEditor = Editor;
-  // The form that holds the editor is kept open while the walk runs: the platform's forms do not
-  // yet offer a close query, and the editor's window stays alive while it is in use here.
+  // The form that holds the editor is not kept from closing while the walk runs: the platform's
+  // forms offer no close query yet.
   FCounter = FCounterMax;
   FWorking = true;
   struct TFinally {
