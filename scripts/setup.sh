@@ -37,6 +37,9 @@ PACKAGES=(
   x11-xkb-utils
   # reads the clipboard as another program does, for the copy test under the virtual X server
   xclip
+  # spelling: the library bound at run time, its dictionaries, and the command line tool whose
+  # answers the spelling tests compare with
+  libhunspell-dev hunspell hunspell-en-us hunspell-ru hunspell-de-de hunspell-fr
 )
 
 if [ "${1:-}" = "--fuzz" ]; then

@@ -19,6 +19,9 @@
 #ifdef TAVRELO_LINKS_engine_layout
 #include "engine/layout/RVAnimate.h"
 #endif
+#ifdef TAVRELO_LINKS_spelling
+#include "spelling/RVHunSpell.h"
+#endif
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
@@ -37,6 +40,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef TAVRELO_LINKS_engine_layout
   RegisterAnimators();
+#endif
+#ifdef TAVRELO_LINKS_spelling
+  RegisterSpelling();
 #endif
   return RUN_ALL_TESTS();
 }

@@ -28,6 +28,8 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/GuiSession.h"
+#include "spelling/RVHunSpell.h"
+#include "spelling/RVHunSpellHelper.h"
 
 namespace {
 
@@ -181,6 +183,9 @@ std::string WhyUnreadable(const char* FileName) {
   return std::strerror(errno);
 }
 
+// Where Debian's dictionary packages put their .dic and .aff files.
+const std::string SystemDictionaryDir = "/usr/share/hunspell";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,8 +196,11 @@ int main(int argc, char** argv) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterSpelling();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);
+  // The spelling component outlives the editor, whose live-spelling thread calls it.
+  TRVHunSpell speller(nullptr);
   TViroZereEdit editor(nullptr);
   editor.SetName(u"Editor");
   editor.SetStyle(&sheet);
@@ -211,6 +219,13 @@ int main(int argc, char** argv) {
   }
   editor.HandleNeeded();
   editor.Format();
+  // Live spelling with the system's English dictionary, when it is installed.
+  speller.SetDictDir(Utf8ToUnicode(SystemDictionaryDir.c_str()));
+  if (std::filesystem::exists(SystemDictionaryDir + "/en_US.dic") && speller.GetDictionaries()->Add()->Load(u"en_US")) {
+    speller.LoadCustomDic();
+    RVConnectLiveSpelling(&editor, &speller);
+    editor.StartLiveSpelling();
+  }
   ShowWindow(editor.GetHandle(), SW_SHOW);
   SetForegroundWindow(editor.GetHandle());
   editor.SetFocus();

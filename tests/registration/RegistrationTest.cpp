@@ -16,6 +16,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/ScriptString.h"
 #include "platform/ui/Clipbrd.h"
+#include "spelling/RVHunSpell.h"
 
 TEST(Registration, EveryBuiltInItemKindHasItsClass) {
   const int kinds[] = {ItemKindHorizontalLine, ItemKindPicture,     ItemKindHotspot,   ItemKindControl,
@@ -62,4 +63,10 @@ TEST(Registration, ClipboardFormatsDrawingBackEndsAndAnimators) {
   EXPECT_NE(SoftHyphensShownQuery, nullptr);
   // Pictures in documents get animators.
   EXPECT_NE(MakeAnimatorProc, nullptr);
+}
+
+TEST(Registration, SpellingComponentByName) {
+  const TClassInfo* cls = GetClass(u"TRVHunSpell");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_TRUE(cls->InheritsFrom(TComponent::StaticClassInfo()));
 }

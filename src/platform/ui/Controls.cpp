@@ -507,9 +507,25 @@ void TWinControl::Dispatch(TMessage& Message) {
       if (FHandle) FHandle->Widget->setEnabled(GetEnabled());
       TControl::Dispatch(Message);
       break;
+    case WM_SETFOCUS:
+      if (OnEnter) OnEnter(this);
+      TControl::Dispatch(Message);
+      break;
+    case WM_KILLFOCUS:
+      if (OnExit) OnExit(this);
+      TControl::Dispatch(Message);
+      break;
     case WM_KEYDOWN:
     case WM_KEYUP: {
       WORD key = static_cast<WORD>(Message.WParam);
+      // Enter and Escape that the control does not want belong to the form it stands on, which
+      // clicks its default or cancel button.
+      if (Message.Msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) &&
+          !(Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS)) {
+        TWinControl* top = this;
+        while (top->GetParent()) top = top->GetParent();
+        if (top->Perform(CM_DIALOGKEY, key, Message.LParam)) break;
+      }
       const TShiftState shift = KeyDataToShiftState(Message.LParam);
       if (Message.Msg == WM_KEYDOWN) KeyDown(key, shift);
       else KeyUp(key, shift);

@@ -264,6 +264,8 @@ class TWinControl : public TControl {
   bool Focused() const;
   virtual bool CanFocus() const;
   std::function<void(TObject*, WORD& Key, TShiftState Shift)> OnKeyDown, OnKeyUp;
+  // Raised when the control's window gets the keyboard focus (OnEnter) and loses it (OnExit).
+  std::function<void(TObject*)> OnEnter, OnExit;
   // Raised for each character the control gets; a handler may change Key or set it to 0.
   std::function<void(TObject*, WideChar& Key)> OnKeyPress;
 

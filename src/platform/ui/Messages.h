@@ -139,6 +139,9 @@ constexpr Cardinal CM_HINTSHOW = CM_BASE + 48;
 // Whether the control handles a key itself that a dialog would otherwise take (WParam: the
 // virtual key; a non-zero Result means it does).
 constexpr Cardinal CM_WANTSPECIALKEY = CM_BASE + 30;
+// Enter or Escape that the focused control does not want, passed to the form it stands on
+// (WParam: the virtual key); a non-zero Result means the form used it.
+constexpr Cardinal CM_DIALOGKEY = CM_BASE + 5;
 
 struct TMessage {
   Cardinal Msg = 0;
