@@ -30,10 +30,9 @@ TButton* FindButton(const TWinControl* Parent, const std::function<bool(const TB
 }  // namespace
 
 const TClassInfo& TCustomForm::StaticClassInfo() {
-  static const TClassInfo info =
-      TClassInfoBuilder<TCustomForm>(u"TCustomForm", &TWinControl::StaticClassInfo())
-          .String(u"Caption", &TCustomForm::GetCaption, &TCustomForm::SetCaption)
-          .Build();
+  static const TClassInfo info = TClassInfoBuilder<TCustomForm>(u"TCustomForm", &TWinControl::StaticClassInfo())
+                                     .String(u"Caption", &TCustomForm::GetCaption, &TCustomForm::SetCaption)
+                                     .Build();
   return info;
 }
 
@@ -103,8 +102,10 @@ void TCustomForm::DoShow() {
 
 void TCustomForm::Activate() {
   // Without a control to focus, the form takes the keys itself (Enter and Escape still work).
-  if (FActiveControl && FActiveControl->CanFocus()) FActiveControl->SetFocus();
-  else if (HandleAllocated()) SetFocus();
+  if (FActiveControl && FActiveControl->CanFocus())
+    FActiveControl->SetFocus();
+  else if (HandleAllocated())
+    SetFocus();
   if (OnActivate) OnActivate(this);
 }
 
@@ -125,9 +126,7 @@ bool TCustomForm::DialogKey(WORD Key) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CM_DIALOGKEY:
-      Message.Result = DialogKey(static_cast<WORD>(Message.WParam)) ? 1 : 0;
-      break;
+    case CM_DIALOGKEY: Message.Result = DialogKey(static_cast<WORD>(Message.WParam)) ? 1 : 0; break;
     case CM_TEXTCHANGED:
       ApplyWindowLook();
       TWinControl::Dispatch(Message);
