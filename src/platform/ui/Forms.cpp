@@ -12,7 +12,7 @@
 
 std::function<void(TCustomForm& Form)> TCustomForm::ShowModalHook;
 
-namespace {
+namespace forms_detail {
 
 // The first button below Parent (depth first, in child order) that is visible, enabled and
 // passes Wanted.
@@ -27,7 +27,7 @@ TButton* FindButton(const TWinControl* Parent, const std::function<bool(const TB
   return nullptr;
 }
 
-}  // namespace
+}  // namespace forms_detail
 
 const TClassInfo& TCustomForm::StaticClassInfo() {
   static const TClassInfo info = TClassInfoBuilder<TCustomForm>(u"TCustomForm", &TWinControl::StaticClassInfo())
@@ -110,11 +110,11 @@ void TCustomForm::Activate() {
 }
 
 TButton* TCustomForm::FindDefaultButton() const {
-  return FindButton(this, [](const TButton& b) { return b.GetDefault(); });
+  return forms_detail::FindButton(this, [](const TButton& b) { return b.GetDefault(); });
 }
 
 TButton* TCustomForm::FindCancelButton() const {
-  return FindButton(this, [](const TButton& b) { return b.GetCancel(); });
+  return forms_detail::FindButton(this, [](const TButton& b) { return b.GetCancel(); });
 }
 
 bool TCustomForm::DialogKey(WORD Key) {
