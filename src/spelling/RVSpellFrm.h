@@ -10,7 +10,7 @@ class TfrmRVSpell : public TfrmRVCustomSpell {
  public:
   explicit TfrmRVSpell(TComponent* AOwner);
 
-  TComboBox* cmb;        // the suggestions; its text is the correction
+  TComboBox* cmb;       // the suggestions; its text is the correction
   TEdit* txtWrongWord;  // the rejected word
 
   TRVUnicodeString GetCorrectedText() override;

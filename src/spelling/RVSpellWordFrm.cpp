@@ -55,7 +55,6 @@ TfrmRVSpellWord::TfrmRVSpellWord(TComponent* AOwner)
   lblCmb->SetFocusControl(lst);
   lst->OnEnter = [this](TObject*) {
     btnIgnore->SetDefault(false);
-    btnUndoEdit->SetDefault(false);
     btnChange->SetDefault(true);
   };
   lst->OnDblClick = [this](TObject*) { SetModalResult(btnChange->GetModalResult()); };
@@ -74,9 +73,7 @@ TfrmRVSpellWord::TfrmRVSpellWord(TComponent* AOwner)
   };
 
   SetActiveControl(rve);
-  OnActivate = [this](TObject*) {
-    btnUndoEdit->SetDefault(true);
-  };
+  OnActivate = [this](TObject*) { btnUndoEdit->SetDefault(true); };
 }
 
 TfrmRVSpellWord::~TfrmRVSpellWord() {

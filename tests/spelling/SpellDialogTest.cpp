@@ -12,6 +12,7 @@
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/RVStyle.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/GuiSession.h"
 #include "spelling/RVSpellFormUtils.h"
@@ -72,9 +73,10 @@ TEST_F(SpellDialogs, BothDialogsHaveTheButtonsCaptionsAndModalResults) {
       const char16_t* Caption;
       TModalResult Result;
     };
-    for (const Case& c : {Case{Form->btnIgnore, u"&Ignore", mrNo}, Case{Form->btnIgnoreAll, u"I&gnore All", mrNoToAll},
-                          Case{Form->btnChange, u"&Change", mrYes}, Case{Form->btnChangeAll, u"C&hange All", mrYesToAll},
-                          Case{Form->btnAdd, u"&Add", mrOk}, Case{Form->btnCancel, u"Cancel", mrCancel}}) {
+    for (const Case& c :
+         {Case{Form->btnIgnore, u"&Ignore", mrNo}, Case{Form->btnIgnoreAll, u"I&gnore All", mrNoToAll},
+          Case{Form->btnChange, u"&Change", mrYes}, Case{Form->btnChangeAll, u"C&hange All", mrYesToAll},
+          Case{Form->btnAdd, u"&Add", mrOk}, Case{Form->btnCancel, u"Cancel", mrCancel}}) {
       EXPECT_EQ(c.Button->GetCaption(), c.Caption);
       EXPECT_EQ(c.Button->GetModalResult(), c.Result);
       EXPECT_EQ(Press(c.Button), c.Result) << std::string(c.Caption, c.Caption + 3);
@@ -239,6 +241,32 @@ TEST_F(SpellDialogs, EditingTheContextReplacesTheWholeTextUntilUndoEdit) {
   EXPECT_EQ(f.GetModalResult(), mrCancel);
 }
 
+// Pixels of the context editor's area, in the dialog painted whole, that are clearly red.
+int RedPixelsOfContext(TfrmRVSpellWord& F) {
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf32bit);
+  bmp.SetSize(F.GetWidth(), F.GetHeight());
+  F.PaintTo(bmp.GetCanvas()->GetHandle(), 0, 0);
+  const TRect r = F.rve->GetBoundsRect();
+  int red = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const TColor c = bmp.GetPixel(x, y);
+      if ((c & 0xFF) > 180 && ((c >> 8) & 0xFF) < 90 && ((c >> 16) & 0xFF) < 90) ++red;
+    }
+  return red;
+}
+
+TEST_F(SpellDialogs, TheDialogPaintsTheWordInRedUntilTheTextIsEdited) {
+  CreateSpellForm(rvhfMSWord, Form);
+  TfrmRVSpellWord& f = Word();
+  f.lst->Items().Add(u"misspelled");
+  FillSpellForm(u"mispeled", u"I saw a mispeled word", 9, 17, &Style, Form);
+  EXPECT_GT(RedPixelsOfContext(f), 20);
+  f.rve->Perform(WM_CHAR, u's', 0);
+  EXPECT_EQ(RedPixelsOfContext(f), 0);
+}
+
 TEST_F(SpellDialogs, OnlyOneLineOfTextIsPastedIntoTheContext) {
   CreateSpellForm(rvhfMSWord, Form);
   TfrmRVSpellWord& f = Word();
@@ -269,8 +297,10 @@ struct SpellDialogsX11 : SpellDialogs {
   void SendLater(const std::string& Actions) {
     std::system(("(sleep 0.5; xdotool " + Actions + ") > /dev/null 2>&1 &").c_str());
     Form->WindowProc = [this](TMessage& m) {
-      if (m.Msg == WM_TIMER && m.WParam == 77) Form->SetModalResult(mrIgnore);
-      else Form->WndProc(m);
+      if (m.Msg == WM_TIMER && m.WParam == 77)
+        Form->SetModalResult(mrIgnore);
+      else
+        Form->WndProc(m);
     };
     SetTimer(Form->GetHandle(), 77, 8000);
   }

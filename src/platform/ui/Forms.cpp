@@ -12,7 +12,7 @@
 
 std::function<void(TCustomForm& Form)> TCustomForm::ShowModalHook;
 
-namespace {
+namespace forms_detail {
 
 // The first button below Parent (depth first, in child order) that is visible, enabled and
 // passes Wanted.
@@ -27,13 +27,12 @@ TButton* FindButton(const TWinControl* Parent, const std::function<bool(const TB
   return nullptr;
 }
 
-}  // namespace
+}  // namespace forms_detail
 
 const TClassInfo& TCustomForm::StaticClassInfo() {
-  static const TClassInfo info =
-      TClassInfoBuilder<TCustomForm>(u"TCustomForm", &TWinControl::StaticClassInfo())
-          .String(u"Caption", &TCustomForm::GetCaption, &TCustomForm::SetCaption)
-          .Build();
+  static const TClassInfo info = TClassInfoBuilder<TCustomForm>(u"TCustomForm", &TWinControl::StaticClassInfo())
+                                     .String(u"Caption", &TCustomForm::GetCaption, &TCustomForm::SetCaption)
+                                     .Build();
   return info;
 }
 
@@ -103,17 +102,19 @@ void TCustomForm::DoShow() {
 
 void TCustomForm::Activate() {
   // Without a control to focus, the form takes the keys itself (Enter and Escape still work).
-  if (FActiveControl && FActiveControl->CanFocus()) FActiveControl->SetFocus();
-  else if (HandleAllocated()) SetFocus();
+  if (FActiveControl && FActiveControl->CanFocus())
+    FActiveControl->SetFocus();
+  else if (HandleAllocated())
+    SetFocus();
   if (OnActivate) OnActivate(this);
 }
 
 TButton* TCustomForm::FindDefaultButton() const {
-  return FindButton(this, [](const TButton& b) { return b.GetDefault(); });
+  return forms_detail::FindButton(this, [](const TButton& b) { return b.GetDefault(); });
 }
 
 TButton* TCustomForm::FindCancelButton() const {
-  return FindButton(this, [](const TButton& b) { return b.GetCancel(); });
+  return forms_detail::FindButton(this, [](const TButton& b) { return b.GetCancel(); });
 }
 
 bool TCustomForm::DialogKey(WORD Key) {
@@ -125,9 +126,7 @@ bool TCustomForm::DialogKey(WORD Key) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CM_DIALOGKEY:
-      Message.Result = DialogKey(static_cast<WORD>(Message.WParam)) ? 1 : 0;
-      break;
+    case CM_DIALOGKEY: Message.Result = DialogKey(static_cast<WORD>(Message.WParam)) ? 1 : 0; break;
     case CM_TEXTCHANGED:
       ApplyWindowLook();
       TWinControl::Dispatch(Message);

@@ -45,8 +45,8 @@ void TButton::PaintWindow(HDC DC) {
     FrameRect(DC, &r, reinterpret_cast<HBRUSH>(static_cast<std::intptr_t>(COLOR_WINDOWTEXT + 1)));
     r = RECT(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
   }
-  DrawFrameControl(DC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (FPressed ? DFCS_PUSHED : 0) |
-                                           (GetEnabled() ? 0 : DFCS_INACTIVE));
+  DrawFrameControl(DC, &r, DFC_BUTTON,
+                   DFCS_BUTTONPUSH | (FPressed ? DFCS_PUSHED : 0) | (GetEnabled() ? 0 : DFCS_INACTIVE));
   TFont font;
   font.Assign(Font());
   if (!GetEnabled()) font.SetColor(clGrayText);
@@ -132,9 +132,7 @@ void TCustomEdit::PaintWindow(HDC DC) {
   RestoreDC(DC, saved);
 }
 
-void TCustomEdit::SetSelStart(int v) {
-  SetLookField(FSelStart, std::clamp(v, 0, static_cast<int>(GetText().size())));
-}
+void TCustomEdit::SetSelStart(int v) { SetLookField(FSelStart, std::clamp(v, 0, static_cast<int>(GetText().size()))); }
 
 void TCustomEdit::Edit(const UnicodeString& NewText, int NewCaret) {
   SetText(NewText);
@@ -245,8 +243,7 @@ const TClassInfo& TListBox::StaticClassInfo() {
   return info;
 }
 
-TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(std::make_unique<TStringList>()) {
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<TStringList>()) {
   FControlStyle = {csSetCaption, csDoubleClicks, csOpaque};
   SetBounds(0, 0, 121, 97);
   SetBorderStyle(bsSingle);
@@ -274,8 +271,10 @@ void TCustomListBox::SetItemHeight(int v) { SetLookField(FItemHeight, std::max(1
 void TCustomListBox::ScrollIntoView() {
   if (FItemIndex < 0) return;
   const int rows = std::max(1, GetClientRect().Height() / FItemHeight);
-  if (FItemIndex < FTopIndex) FTopIndex = FItemIndex;
-  else if (FItemIndex >= FTopIndex + rows) FTopIndex = FItemIndex - rows + 1;
+  if (FItemIndex < FTopIndex)
+    FTopIndex = FItemIndex;
+  else if (FItemIndex >= FTopIndex + rows)
+    FTopIndex = FItemIndex - rows + 1;
 }
 
 int TCustomListBox::ItemAtPos(TPoint Pos) const {

@@ -174,6 +174,6 @@ class TComboBox : public TWinControl {
  private:
   void Arrange();
   TComboBoxStyle FStyle = csDropDown;
-  TEdit* FEdit;      // owned as a child
+  TEdit* FEdit;     // owned as a child
   TListBox* FList;  // owned as a child
 };

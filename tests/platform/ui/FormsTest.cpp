@@ -98,8 +98,10 @@ TEST_F(Forms, EnterAndEscapeReachTheDefaultAndCancelButtonsUnlessTheControlWants
     Dialog d;
     if (c.EditWantsAll) {
       d.Edit->WindowProc = [&d](TMessage& m) {
-        if (m.Msg == WM_GETDLGCODE) m.Result = DLGC_WANTALLKEYS;
-        else d.Edit->WndProc(m);
+        if (m.Msg == WM_GETDLGCODE)
+          m.Result = DLGC_WANTALLKEYS;
+        else
+          d.Edit->WndProc(m);
       };
     }
     d.Edit->Perform(WM_KEYDOWN, c.Key, 0);
@@ -240,8 +242,10 @@ struct FormsX11 : ::testing::Test {
   // Ends a showing that the events did not end, after a while, with mrIgnore.
   static void GiveUpLater(TForm& Form) {
     Form.WindowProc = [&Form](TMessage& m) {
-      if (m.Msg == WM_TIMER && m.WParam == 77) Form.SetModalResult(mrIgnore);
-      else Form.WndProc(m);
+      if (m.Msg == WM_TIMER && m.WParam == 77)
+        Form.SetModalResult(mrIgnore);
+      else
+        Form.WndProc(m);
     };
     SetTimer(Form.GetHandle(), 77, 8000);
   }
