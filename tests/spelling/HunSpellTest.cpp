@@ -619,8 +619,9 @@ TEST(HunSpellLists, ListPathUnderTheUsersDataFolder) {
   }
   setenv("XDG_DATA_HOME", "relative/is/ignored", 1);
   const char* home = std::getenv("HOME");
-  if (home && *home)
+  if (home && *home) {
     EXPECT_EQ(N(TRVHunSpell(nullptr).CustomDicPath()), std::string(home) + "/.local/share/tavrelopad/customdic.txt");
+  }
   if (old)
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
   else

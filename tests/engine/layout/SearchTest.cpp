@@ -59,7 +59,9 @@ TEST(Search, CaseInsensitiveSearchUsesLengthPreservingUpperCase) {
     t.Doc.Deselect(nullptr, false);
     const bool found = t.Find(c.what, true, c.matchCase, false, true);
     EXPECT_EQ(found, *c.found != 0) << std::string(c.found);
-    if (found) EXPECT_EQ(t.Sel(), c.found);
+    if (found) {
+      EXPECT_EQ(t.Sel(), c.found);
+    }
   }
 }
 

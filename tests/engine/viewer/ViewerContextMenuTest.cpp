@@ -63,7 +63,9 @@ TEST_F(ViewerContextMenu, RightClickRaisesTheEventThenShowsTheMenuUnlessHandled)
     };
     RightClick(30, 40);
     EXPECT_EQ(Log, handle ? "event;" : "event;show;");
-    if (!handle) EXPECT_EQ(ShownAt, Screen(TPoint(33, 40)));
+    if (!handle) {
+      EXPECT_EQ(ShownAt, Screen(TPoint(33, 40)));
+    }
   }
   Log.clear();
   V->OnContextPopup = nullptr;

@@ -204,7 +204,9 @@ TEST_F(ViewerLinearTest, LinesOfAWrappedDocument) {
     EXPECT_EQ(Send(EM_LINEFROMCHAR, c.Index, 0), c.LineNo);
     EXPECT_EQ(Send(EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(c.Index)), c.LineNo);
     EXPECT_EQ(Send(EM_LINEINDEX, static_cast<WPARAM>(c.LineNo), 0), c.LineStart);
-    if (c.Index < 100) EXPECT_EQ(Send(EM_LINELENGTH, c.Index, 0), c.LineLength);
+    if (c.Index < 100) {
+      EXPECT_EQ(Send(EM_LINELENGTH, c.Index, 0), c.LineLength);
+    }
   }
   EXPECT_EQ(Send(EM_LINEINDEX, 4, 0), -1);  // no such line
   // Negative arguments: the selection's lines. "bb" of the wrapped paragraph selected: its line
