@@ -348,9 +348,9 @@ bool TCustomViroZereEdit::PasteRTF() {
     const std::string Html = rveditclipboard_detail::ReadBlock(HTMLClipboardFormat);
     BasePath = BasePathFromHTMLBlock(Html.data(), Html.size());
   }
-  // Read, whatever the insertion makes of it.
-  InsertRTFBlock(Block.data(), Block.size(), BasePath);
-  return true;
+  // RTF that inserts nothing (no reader for it yet, or a reader that refuses it) leaves the paste
+  // to the formats after it, so that text offered beside it still arrives.
+  return InsertRTFBlock(Block.data(), Block.size(), BasePath);
 }
 
 void TCustomViroZereEdit::PasteTextW() {

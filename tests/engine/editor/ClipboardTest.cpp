@@ -100,8 +100,8 @@ TEST_F(ClipboardEditor, PasteTakesTheFirstAcceptedFormat) {
       {"text before a picture", Default, false, false, false, true, "0:abTTcd"},
       {"a link pastes as its text by default", Default, false, false, true, false, "0:abTTcd"},
       {"an accepted link pastes as the link", WithURL, false, false, true, false, "0:abhttp://h/cd"},
-      // Without an RTF reader the block is read and nothing is inserted from it.
-      {"RTF before text", Default, false, true, false, false, "0:abcd"},
+      // RTF that inserts nothing (no reader yet) leaves the paste to the text offered beside it.
+      {"RTF before text", Default, false, true, false, false, "0:abTTcd"},
       {"text when RTF is not accepted", NoRTF, false, true, false, false, "0:abTTcd"},
   };
   for (const Case& c : cases) {
