@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -30,6 +31,36 @@ std::unordered_set<TDeviceContext*>& Contexts() {
   return s;
 }
 
+// Raised under the registry lock whenever an object or a context leaves the registry. A handle
+// found in the registry while it stood at some value still names the same live object as long as
+// it stands there, so each thread remembers its last few checked handles with that value and
+// answers them again without the lock (measuring and drawing check a context and its font on
+// every call, from several threads).
+std::atomic<std::uint64_t> RegistryRemovals{1};
+
+void NoteRemoval() { RegistryRemovals.fetch_add(1, std::memory_order_release); }
+
+struct TCheckedHandles {
+  static constexpr std::size_t Ways = 8;
+  std::array<const void*, Ways> Handle{};
+  std::array<std::uint64_t, Ways> Removals{};
+  std::size_t Next = 0;
+
+  bool Known(const void* h, std::uint64_t removals) const {
+    for (std::size_t i = 0; i < Ways; ++i)
+      if (Handle[i] == h && Removals[i] == removals) return true;
+    return false;
+  }
+  void Remember(const void* h, std::uint64_t removals) {
+    Handle[Next] = h;
+    Removals[Next] = removals;
+    Next = (Next + 1) % Ways;
+  }
+};
+
+// Objects and contexts apart: a handle checked as one kind says nothing about the other.
+thread_local TCheckedHandles CheckedObjects, CheckedContexts;
+
 template <typename T>
 T* Register(T* obj) {
   std::lock_guard lock(RegistryLock());
@@ -41,6 +72,7 @@ void Destroy(TGdiObject* obj) {
   {
     std::lock_guard lock(RegistryLock());
     Objects().erase(obj);
+    NoteRemoval();
   }
   delete obj;
 }
@@ -137,16 +169,22 @@ int RegionType(const QRegion& r) {
 
 TGdiObject* GdiLookup(HGDIOBJ h, DWORD type) {
   if (!h) return nullptr;
-  std::lock_guard lock(RegistryLock());
-  if (!Objects().count(h)) return nullptr;
+  if (!CheckedObjects.Known(h, RegistryRemovals.load(std::memory_order_acquire))) {
+    std::lock_guard lock(RegistryLock());
+    if (!Objects().count(h)) return nullptr;
+    CheckedObjects.Remember(h, RegistryRemovals.load(std::memory_order_relaxed));
+  }
   if (type && h->Type != type) return nullptr;
   return h;
 }
 
 TDeviceContext* DCLookup(HDC dc) {
   if (!dc) return nullptr;
+  if (CheckedContexts.Known(dc, RegistryRemovals.load(std::memory_order_acquire))) return dc;
   std::lock_guard lock(RegistryLock());
-  return Contexts().count(dc) ? dc : nullptr;
+  if (!Contexts().count(dc)) return nullptr;
+  CheckedContexts.Remember(dc, RegistryRemovals.load(std::memory_order_relaxed));
+  return dc;
 }
 
 const TFontInstance* TGdiFont::Instance() const {
@@ -202,6 +240,7 @@ TDeviceContext::~TDeviceContext() {
   {
     std::lock_guard lock(RegistryLock());
     Contexts().erase(this);
+    NoteRemoval();
   }
   if (Backend) Backend->Finish();
   Backend.reset();
