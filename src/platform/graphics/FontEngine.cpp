@@ -564,7 +564,9 @@ struct TShapeCache {
   };
   std::array<TLock, 16> Locks;
   std::mutex& LockOf(std::size_t set) { return Locks[set % Locks.size()].M; }
-  std::vector<std::uint64_t> Hashes = std::vector<std::uint64_t>(2 * Sets, 0);  // apart: a miss reads only these
+  // Apart, and read without the lock: a text no way of its set holds the hash of is shaped
+  // without waiting (they are written under the lock; a stale read only costs a lock or a shaping).
+  std::vector<std::atomic<std::uint64_t>> Hashes = std::vector<std::atomic<std::uint64_t>>(2 * Sets);
   std::vector<TSlot> Slots = std::vector<TSlot>(2 * Sets);
   std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
 };
@@ -608,7 +610,7 @@ void TFontInstance::DropShaped() const {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
       dropped += slot.Bytes;
       slot = TShapeCache::TSlot{};
-      cache.Hashes[2 * set + way] = 0;
+      cache.Hashes[2 * set + way].store(0, std::memory_order_relaxed);
     }
   }
   Budget().Shaped -= dropped;
@@ -1431,11 +1433,13 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
                               0x9E3779B97F4A7C15ull);
   TShapeCache& cache = *FShapeCache;
   const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
-  {
+  if (cache.Hashes[2 * set].load(std::memory_order_relaxed) == hash ||
+      cache.Hashes[2 * set + 1].load(std::memory_order_relaxed) == hash) {
     std::lock_guard lock(cache.LockOf(set));
     for (std::size_t way = 0; way < 2; ++way) {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
-      if (cache.Hashes[2 * set + way] == hash && slot.Text && KeyMatches(slot.Key, s, n, o)) {
+      if (cache.Hashes[2 * set + way].load(std::memory_order_relaxed) == hash && slot.Text &&
+          KeyMatches(slot.Key, s, n, o)) {
         cache.Recent[set] = static_cast<std::uint8_t>(way);
         std::shared_ptr<const TShapedText> found = slot.Text;
         RememberRecent(FSerial, o, s, n, found);
@@ -1456,14 +1460,14 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
     if (bytes <= slot.Bytes || b.Shaped.load(std::memory_order_relaxed) + bytes - slot.Bytes <=
                                    b.ShapedLimit.load(std::memory_order_relaxed)) {
       cache.Recent[set] = static_cast<std::uint8_t>(way);
-      cache.Hashes[2 * set + way] = hash;
+      cache.Hashes[2 * set + way].store(hash, std::memory_order_relaxed);
       slot.Key.assign(s, static_cast<std::size_t>(n));
       slot.Key.append(o.begin(), o.end());
       w.Spare = std::move(slot.Text);
       slot.Text = r;
       const std::size_t now = ShapedBytes(*r) + slot.Key.capacity() * sizeof(char16_t);
-      b.Shaped += now;
-      b.Shaped -= slot.Bytes;
+      // One update of the shared count (the difference wraps as the count does).
+      b.Shaped.fetch_add(now - slot.Bytes, std::memory_order_relaxed);
       slot.Bytes = now;
     }
   }
