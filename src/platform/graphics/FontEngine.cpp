@@ -853,6 +853,11 @@ struct TShapeWork {
   // again once nobody holds them, so their memory stays warm.
   std::array<std::shared_ptr<TShapedText>, 8> Long;
   std::size_t NextLong = 0;
+  // Results the cache had no room for (its bound reached): shaped into again once the callers
+  // and the recent texts let go of them, so that a full cache does not cost an allocation and a
+  // release of every new result.
+  std::array<std::shared_ptr<TShapedText>, 8> Unkept;
+  std::size_t NextUnkept = 0;
   std::vector<TSegState> After;  // state after each code unit (when asked for)
   TShapedText Part;
   hb_buffer_t* Buffer = hb_buffer_create();
@@ -1447,9 +1452,18 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
       }
     }
   }
-  if (!w.Spare || w.Spare.use_count() != 1) w.Spare = std::make_shared<TShapedText>();
+  if (!w.Spare || w.Spare.use_count() != 1) {
+    w.Spare.reset();
+    for (auto& u : w.Unkept)
+      if (u && u.use_count() == 1) {
+        w.Spare = std::move(u);
+        break;
+      }
+    if (!w.Spare) w.Spare = std::make_shared<TShapedText>();
+  }
   std::shared_ptr<TShapedText> r = std::move(w.Spare);
   ShapeUncached(s, n, opt, *r);
+  bool kept = false;
   {
     std::lock_guard lock(cache.LockOf(set));
     const std::size_t way = cache.Recent[set] ^ 1u;
@@ -1469,7 +1483,12 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
       // One update of the shared count (the difference wraps as the count does).
       b.Shaped.fetch_add(now - slot.Bytes, std::memory_order_relaxed);
       slot.Bytes = now;
+      kept = true;
     }
+  }
+  if (!kept) {
+    w.Unkept[w.NextUnkept] = r;
+    w.NextUnkept = (w.NextUnkept + 1) % w.Unkept.size();
   }
   // The replaced result is reused only when no caller holds it any more.
   if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();
