@@ -31,14 +31,15 @@ std::unordered_set<TDeviceContext*>& Contexts() {
   return s;
 }
 
-// Raised under the registry lock whenever an object or a context leaves the registry. A handle
-// found in the registry while it stood at some value still names the same live object as long as
-// it stands there, so each thread remembers its last few checked handles with that value and
-// answers them again without the lock (measuring and drawing check a context and its font on
-// every call, from several threads).
-std::atomic<std::uint64_t> RegistryRemovals{1};
+// Raised under the registry lock whenever an object (or a context) leaves the registry. A handle
+// found in the registry while its count stood at some value still names the same live object as
+// long as the count stands there, so each thread remembers its last few checked handles with that
+// value and answers them again without the lock (measuring and drawing check a context on every
+// call, from several threads). Apart, since formatting creates and deletes fonts all the time
+// while its contexts live on.
+std::atomic<std::uint64_t> ObjectRemovals{1}, ContextRemovals{1};
 
-void NoteRemoval() { RegistryRemovals.fetch_add(1, std::memory_order_release); }
+void NoteRemoval(std::atomic<std::uint64_t>& removals) { removals.fetch_add(1, std::memory_order_release); }
 
 struct TCheckedHandles {
   static constexpr std::size_t Ways = 8;
@@ -72,7 +73,7 @@ void Destroy(TGdiObject* obj) {
   {
     std::lock_guard lock(RegistryLock());
     Objects().erase(obj);
-    NoteRemoval();
+    NoteRemoval(ObjectRemovals);
   }
   delete obj;
 }
@@ -169,10 +170,10 @@ int RegionType(const QRegion& r) {
 
 TGdiObject* GdiLookup(HGDIOBJ h, DWORD type) {
   if (!h) return nullptr;
-  if (!CheckedObjects.Known(h, RegistryRemovals.load(std::memory_order_acquire))) {
+  if (!CheckedObjects.Known(h, ObjectRemovals.load(std::memory_order_acquire))) {
     std::lock_guard lock(RegistryLock());
     if (!Objects().count(h)) return nullptr;
-    CheckedObjects.Remember(h, RegistryRemovals.load(std::memory_order_relaxed));
+    CheckedObjects.Remember(h, ObjectRemovals.load(std::memory_order_relaxed));
   }
   if (type && h->Type != type) return nullptr;
   return h;
@@ -180,10 +181,10 @@ TGdiObject* GdiLookup(HGDIOBJ h, DWORD type) {
 
 TDeviceContext* DCLookup(HDC dc) {
   if (!dc) return nullptr;
-  if (CheckedContexts.Known(dc, RegistryRemovals.load(std::memory_order_acquire))) return dc;
+  if (CheckedContexts.Known(dc, ContextRemovals.load(std::memory_order_acquire))) return dc;
   std::lock_guard lock(RegistryLock());
   if (!Contexts().count(dc)) return nullptr;
-  CheckedContexts.Remember(dc, RegistryRemovals.load(std::memory_order_relaxed));
+  CheckedContexts.Remember(dc, ContextRemovals.load(std::memory_order_relaxed));
   return dc;
 }
 
@@ -240,7 +241,7 @@ TDeviceContext::~TDeviceContext() {
   {
     std::lock_guard lock(RegistryLock());
     Contexts().erase(this);
-    NoteRemoval();
+    NoteRemoval(ContextRemovals);
   }
   if (Backend) Backend->Finish();
   Backend.reset();
@@ -272,8 +273,14 @@ double TDeviceContext::PixelScale() const {
 }
 
 const TFontInstance* TDeviceContext::Font() const {
-  auto* f = GdiAs<TGdiFont>(S.Font, OBJ_FONT);
+  auto* f = SelectedFont();
   return f ? f->Instance() : nullptr;
+}
+
+// The context holds a reference to its selected font (selected or restored alike), so the font
+// outlives its selection and needs no look-up.
+TGdiFont* TDeviceContext::SelectedFont() const {
+  return S.Font && S.Font->Type == OBJ_FONT ? static_cast<TGdiFont*>(S.Font) : nullptr;
 }
 
 void TDeviceContext::UpdateTransform() {
