@@ -562,7 +562,7 @@ struct TShapeCache {
   struct alignas(64) TLock {
     std::mutex M;
   };
-  std::array<TLock, 16> Locks;
+  std::array<TLock, 64> Locks;
   std::mutex& LockOf(std::size_t set) { return Locks[set % Locks.size()].M; }
   // Apart, and read without the lock: a text no way of its set holds the hash of is shaped
   // without waiting (they are written under the lock; a stale read only costs a lock or a shaping).
