@@ -178,9 +178,9 @@ int TRVGraphicInterface::GetTextWidthAdjustingDeltaEx(TCanvas* Canvas, const Wid
     static_assert(sizeof(WideChar) == 2);
     while (i + 8 <= Length) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Str + i));
-      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(RV_SHY)),
-                                                    _mm_cmpeq_epi16(v, _mm_set1_epi16(RV_ZWS))),
-                                       _mm_cmpeq_epi16(v, _mm_set1_epi16(RV_WJ)));
+      const __m128i hit = _mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(RV_SHY)), _mm_cmpeq_epi16(v, _mm_set1_epi16(RV_ZWS))),
+          _mm_cmpeq_epi16(v, _mm_set1_epi16(RV_WJ)));
       if (_mm_movemask_epi8(hit)) break;
       i += 8;
     }
