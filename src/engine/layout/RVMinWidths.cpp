@@ -14,6 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/document/RVMarkerItem.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVFuncs.h"
@@ -99,6 +103,36 @@ bool HasStrongRTL(std::u16string_view s) {
   return false;
 }
 
+// What the display text needs to know of an item's own text, eight code units at a time: whether
+// it holds a non-breaking hyphen or (shy set) a soft hyphen, and whether it holds a character
+// HasStrongRTL looks for.
+struct TDisplayTextScan {
+  bool Special = false, Rtl = false;
+};
+
+TDisplayTextScan ScanForDisplayText(std::u16string_view s, bool shy) {
+  TDisplayTextScan r;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i nbHyphen = _mm_set1_epi16(0x2011), softHyphen = _mm_set1_epi16(shy ? 0x00AD : 0x2011);
+  const __m128i rtlFrom = _mm_set1_epi16(0x0590), rtlSpan = _mm_set1_epi16(0x0900 - 0x0590 - 1);
+  __m128i special = _mm_setzero_si128(), rtl = _mm_setzero_si128();
+  for (; i + 8 <= s.size(); i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi16(v, nbHyphen), _mm_cmpeq_epi16(v, softHyphen)));
+    // Unsigned v - 0x590 <= 0x36F: the saturating difference from the span is zero.
+    rtl = _mm_or_si128(rtl, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, rtlFrom), rtlSpan), _mm_setzero_si128()));
+  }
+  r.Special = _mm_movemask_epi8(special) != 0;
+  r.Rtl = _mm_movemask_epi8(rtl) != 0;
+#endif
+  for (; i < s.size(); ++i) {
+    r.Special = r.Special || s[i] == 0x2011 || (s[i] == 0x00AD && shy);
+    r.Rtl = r.Rtl || (s[i] >= 0x0590 && s[i] < 0x0900);
+  }
+  return r;
+}
+
 // The display text of a text item with its style applied to the canvas; BiDi set when the run
 // is measured with the bidirectional algorithm. The item's own text unless all capitals,
 // non-breaking hyphens or shown soft hyphens change it (then a copy in the context, valid until
@@ -112,15 +146,15 @@ std::u16string_view DisplayTextOf(TMinWidthContext& C, int ItemNo, bool& BiDi) {
   const TRVUnicodeString& own = d.GetItemTextW(ItemNo);
   const bool allCaps = C.Style->TextStyles()->Items(styleNo)->StyleEx.Contains(rvfsAllCaps);
   const bool showSpecial = C.Data.ShowsSpecialCharacters();
-  bool transform = allCaps;
-  for (std::size_t i = 0; !transform && i < own.size(); ++i)
-    transform = own[i] == 0x2011 || (own[i] == 0x00AD && showSpecial);
+  const TDisplayTextScan scan = ScanForDisplayText(own, showSpecial);
   std::u16string_view text = own;
-  if (transform) {
+  if (allCaps || scan.Special) {
     TransformTextForDisplaySimple(own, allCaps, false, C.Display, false, false, showSpecial);
     text = C.Display;
+    BiDi = mode == rvbdRightToLeft || HasStrongRTL(text);
+  } else {
+    BiDi = mode == rvbdRightToLeft || scan.Rtl;
   }
-  BiDi = mode == rvbdRightToLeft || HasStrongRTL(text);
   return text;
 }
 

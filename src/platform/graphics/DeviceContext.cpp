@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -30,6 +31,37 @@ std::unordered_set<TDeviceContext*>& Contexts() {
   return s;
 }
 
+// Raised under the registry lock whenever an object (or a context) leaves the registry. A handle
+// found in the registry while its count stood at some value still names the same live object as
+// long as the count stands there, so each thread remembers its last few checked handles with that
+// value and answers them again without the lock (measuring and drawing check a context on every
+// call, from several threads). Apart, since formatting creates and deletes fonts all the time
+// while its contexts live on.
+std::atomic<std::uint64_t> ObjectRemovals{1}, ContextRemovals{1};
+
+void NoteRemoval(std::atomic<std::uint64_t>& removals) { removals.fetch_add(1, std::memory_order_release); }
+
+struct TCheckedHandles {
+  static constexpr std::size_t Ways = 8;
+  std::array<const void*, Ways> Handle{};
+  std::array<std::uint64_t, Ways> Removals{};
+  std::size_t Next = 0;
+
+  bool Known(const void* h, std::uint64_t removals) const {
+    for (std::size_t i = 0; i < Ways; ++i)
+      if (Handle[i] == h && Removals[i] == removals) return true;
+    return false;
+  }
+  void Remember(const void* h, std::uint64_t removals) {
+    Handle[Next] = h;
+    Removals[Next] = removals;
+    Next = (Next + 1) % Ways;
+  }
+};
+
+// Objects and contexts apart: a handle checked as one kind says nothing about the other.
+thread_local TCheckedHandles CheckedObjects, CheckedContexts;
+
 template <typename T>
 T* Register(T* obj) {
   std::lock_guard lock(RegistryLock());
@@ -41,6 +73,7 @@ void Destroy(TGdiObject* obj) {
   {
     std::lock_guard lock(RegistryLock());
     Objects().erase(obj);
+    NoteRemoval(ObjectRemovals);
   }
   delete obj;
 }
@@ -137,16 +170,22 @@ int RegionType(const QRegion& r) {
 
 TGdiObject* GdiLookup(HGDIOBJ h, DWORD type) {
   if (!h) return nullptr;
-  std::lock_guard lock(RegistryLock());
-  if (!Objects().count(h)) return nullptr;
+  if (!CheckedObjects.Known(h, ObjectRemovals.load(std::memory_order_acquire))) {
+    std::lock_guard lock(RegistryLock());
+    if (!Objects().count(h)) return nullptr;
+    CheckedObjects.Remember(h, ObjectRemovals.load(std::memory_order_relaxed));
+  }
   if (type && h->Type != type) return nullptr;
   return h;
 }
 
 TDeviceContext* DCLookup(HDC dc) {
   if (!dc) return nullptr;
+  if (CheckedContexts.Known(dc, ContextRemovals.load(std::memory_order_acquire))) return dc;
   std::lock_guard lock(RegistryLock());
-  return Contexts().count(dc) ? dc : nullptr;
+  if (!Contexts().count(dc)) return nullptr;
+  CheckedContexts.Remember(dc, ContextRemovals.load(std::memory_order_relaxed));
+  return dc;
 }
 
 const TFontInstance* TGdiFont::Instance() const {
@@ -202,6 +241,7 @@ TDeviceContext::~TDeviceContext() {
   {
     std::lock_guard lock(RegistryLock());
     Contexts().erase(this);
+    NoteRemoval(ContextRemovals);
   }
   if (Backend) Backend->Finish();
   Backend.reset();
@@ -233,8 +273,14 @@ double TDeviceContext::PixelScale() const {
 }
 
 const TFontInstance* TDeviceContext::Font() const {
-  auto* f = GdiAs<TGdiFont>(S.Font, OBJ_FONT);
+  auto* f = SelectedFont();
   return f ? f->Instance() : nullptr;
+}
+
+// The context holds a reference to its selected font (selected or restored alike), so the font
+// outlives its selection and needs no look-up.
+TGdiFont* TDeviceContext::SelectedFont() const {
+  return S.Font && S.Font->Type == OBJ_FONT ? static_cast<TGdiFont*>(S.Font) : nullptr;
 }
 
 void TDeviceContext::UpdateTransform() {

@@ -562,9 +562,11 @@ struct TShapeCache {
   struct alignas(64) TLock {
     std::mutex M;
   };
-  std::array<TLock, 16> Locks;
+  std::array<TLock, 64> Locks;
   std::mutex& LockOf(std::size_t set) { return Locks[set % Locks.size()].M; }
-  std::vector<std::uint64_t> Hashes = std::vector<std::uint64_t>(2 * Sets, 0);  // apart: a miss reads only these
+  // Apart, and read without the lock: a text no way of its set holds the hash of is shaped
+  // without waiting (they are written under the lock; a stale read only costs a lock or a shaping).
+  std::vector<std::atomic<std::uint64_t>> Hashes = std::vector<std::atomic<std::uint64_t>>(2 * Sets);
   std::vector<TSlot> Slots = std::vector<TSlot>(2 * Sets);
   std::vector<std::uint8_t> Recent = std::vector<std::uint8_t>(Sets, 0);  // the way used last
 };
@@ -608,7 +610,7 @@ void TFontInstance::DropShaped() const {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
       dropped += slot.Bytes;
       slot = TShapeCache::TSlot{};
-      cache.Hashes[2 * set + way] = 0;
+      cache.Hashes[2 * set + way].store(0, std::memory_order_relaxed);
     }
   }
   Budget().Shaped -= dropped;
@@ -851,6 +853,11 @@ struct TShapeWork {
   // again once nobody holds them, so their memory stays warm.
   std::array<std::shared_ptr<TShapedText>, 8> Long;
   std::size_t NextLong = 0;
+  // Results the cache had no room for (its bound reached): shaped into again once the callers
+  // and the recent texts let go of them, so that a full cache does not cost an allocation and a
+  // release of every new result.
+  std::array<std::shared_ptr<TShapedText>, 8> Unkept;
+  std::size_t NextUnkept = 0;
   std::vector<TSegState> After;  // state after each code unit (when asked for)
   TShapedText Part;
   hb_buffer_t* Buffer = hb_buffer_create();
@@ -1431,11 +1438,13 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
                               0x9E3779B97F4A7C15ull);
   TShapeCache& cache = *FShapeCache;
   const std::size_t set = static_cast<std::size_t>(hash % TShapeCache::Sets);
-  {
+  if (cache.Hashes[2 * set].load(std::memory_order_relaxed) == hash ||
+      cache.Hashes[2 * set + 1].load(std::memory_order_relaxed) == hash) {
     std::lock_guard lock(cache.LockOf(set));
     for (std::size_t way = 0; way < 2; ++way) {
       TShapeCache::TSlot& slot = cache.Slots[2 * set + way];
-      if (cache.Hashes[2 * set + way] == hash && slot.Text && KeyMatches(slot.Key, s, n, o)) {
+      if (cache.Hashes[2 * set + way].load(std::memory_order_relaxed) == hash && slot.Text &&
+          KeyMatches(slot.Key, s, n, o)) {
         cache.Recent[set] = static_cast<std::uint8_t>(way);
         std::shared_ptr<const TShapedText> found = slot.Text;
         RememberRecent(FSerial, o, s, n, found);
@@ -1443,9 +1452,18 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
       }
     }
   }
-  if (!w.Spare || w.Spare.use_count() != 1) w.Spare = std::make_shared<TShapedText>();
+  if (!w.Spare || w.Spare.use_count() != 1) {
+    w.Spare.reset();
+    for (auto& u : w.Unkept)
+      if (u && u.use_count() == 1) {
+        w.Spare = std::move(u);
+        break;
+      }
+    if (!w.Spare) w.Spare = std::make_shared<TShapedText>();
+  }
   std::shared_ptr<TShapedText> r = std::move(w.Spare);
   ShapeUncached(s, n, opt, *r);
+  bool kept = false;
   {
     std::lock_guard lock(cache.LockOf(set));
     const std::size_t way = cache.Recent[set] ^ 1u;
@@ -1456,16 +1474,21 @@ std::shared_ptr<const TShapedText> TFontInstance::Shaped(const char16_t* s, int 
     if (bytes <= slot.Bytes || b.Shaped.load(std::memory_order_relaxed) + bytes - slot.Bytes <=
                                    b.ShapedLimit.load(std::memory_order_relaxed)) {
       cache.Recent[set] = static_cast<std::uint8_t>(way);
-      cache.Hashes[2 * set + way] = hash;
+      cache.Hashes[2 * set + way].store(hash, std::memory_order_relaxed);
       slot.Key.assign(s, static_cast<std::size_t>(n));
       slot.Key.append(o.begin(), o.end());
       w.Spare = std::move(slot.Text);
       slot.Text = r;
       const std::size_t now = ShapedBytes(*r) + slot.Key.capacity() * sizeof(char16_t);
-      b.Shaped += now;
-      b.Shaped -= slot.Bytes;
+      // One update of the shared count (the difference wraps as the count does).
+      b.Shaped.fetch_add(now - slot.Bytes, std::memory_order_relaxed);
       slot.Bytes = now;
+      kept = true;
     }
+  }
+  if (!kept) {
+    w.Unkept[w.NextUnkept] = r;
+    w.NextUnkept = (w.NextUnkept + 1) % w.Unkept.size();
   }
   // The replaced result is reused only when no caller holds it any more.
   if (w.Spare && w.Spare.use_count() != 1) w.Spare.reset();

@@ -129,6 +129,7 @@ class TDeviceContext {
   // Pixels per device unit of the selected bitmap (1 for every other surface).
   double PixelScale() const;
   const TFontInstance* Font() const;
+  TGdiFont* SelectedFont() const;
 };
 
 // Handle checks: the object when h names a live object of that type (type 0: any), else null.

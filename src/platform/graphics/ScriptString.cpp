@@ -49,7 +49,7 @@ namespace {
 std::shared_ptr<const TFontInstance> FontOf(HDC dc) {
   TDeviceContext* c = DCLookup(dc);
   if (!c) return nullptr;
-  auto* f = GdiAs<TGdiFont>(c->S.Font, OBJ_FONT);
+  auto* f = c->SelectedFont();
   return f ? f->Shared() : nullptr;
 }
 

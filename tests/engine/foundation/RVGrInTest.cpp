@@ -131,6 +131,40 @@ TEST_P(BackEndTest, SoftHyphenTakesNoWidth) {
   EXPECT_EQ(sz.cx, without);
 }
 
+// Each invisible character takes its width off wherever it stands: first, last, at the ends of
+// blocks of eight code units, several in a row, or in a short tail.
+TEST_P(BackEndTest, InvisibleCharactersAnywhereTakeTheirWidthOff) {
+  TTestSurface s(10, 10);
+  s.SetFont(u"Liberation Sans", -16);
+  auto own = [&](char16_t c) {
+    return TRVGraphicInterface::IsInvisibleSpecialChar(c) ? GI->TextSizeBasic(s.Canvas.get(), &c, 1, false).cx : 0;
+  };
+  const std::u16string base = u"abcdefghijklmnopqrstuvwxyz0123456789";
+  const std::vector<std::vector<std::pair<std::size_t, char16_t>>> cases = {
+      {},
+      {{0, RV_SHY}},
+      {{7, RV_SHY}},
+      {{8, RV_ZWS}},
+      {{15, RV_WJ}, {16, RV_SHY}},
+      {{3, RV_SHY}, {4, RV_SHY}, {5, RV_ZWS}},
+      {{35, RV_WJ}},
+      {{33, RV_SHY}, {34, RV_ZWS}, {35, RV_WJ}},
+      {{0, RV_WJ}, {9, RV_SHY}, {17, RV_ZWS}, {30, RV_SHY}}};
+  for (std::size_t n : {std::size_t{3}, std::size_t{8}, std::size_t{9}, base.size()})
+    for (const auto& placed : cases) {
+      std::u16string text = base.substr(0, n);
+      int want = 0;
+      for (auto [at, c] : placed)
+        if (at < n) {
+          text[at] = c;
+          want -= own(c);
+        }
+      TRVStringAdjRecord rec;
+      EXPECT_EQ(GI->GetTextWidthAdjustingDeltaEx(s.Canvas.get(), text.data(), static_cast<int>(n), rec), want)
+          << "length " << n << ", " << placed.size() << " placed";
+    }
+}
+
 TEST_P(BackEndTest, MaxExtentOfThreeCharactersFitsThree) {
   TTestSurface s(10, 10);
   s.SetFont(u"Liberation Sans", -16);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "support/GdiFixture.h"
 
@@ -184,6 +185,26 @@ TEST(State, HandlesAreCheckedAndSelectedObjectsOutliveDeletion) {
   HDC other = CreateCompatibleDC(s.DC);
   EXPECT_EQ(SelectObject(other, s.Bmp), nullptr);
   DeleteDC(other);
+}
+
+// Handles a thread has checked before are answered again without the registry: a deletion on
+// another thread, or of a context, must still be seen at once.
+TEST(State, DeletedHandlesAreRefusedOnEveryThread) {
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetObjectType(brush), OBJ_BRUSH);
+  EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(dc)), OBJ_MEMDC);
+  std::thread([&] {
+    EXPECT_EQ(GetObjectType(brush), OBJ_BRUSH);  // checked here too
+    EXPECT_TRUE(DeleteObject(brush));
+    EXPECT_EQ(GetObjectType(brush), 0u);
+  }).join();
+  EXPECT_EQ(GetObjectType(brush), 0u);
+  EXPECT_FALSE(DeleteObject(brush));
+  std::thread([&] { EXPECT_TRUE(DeleteDC(dc)); }).join();
+  EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(dc)), 0u);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 0);
+  EXPECT_FALSE(DeleteDC(dc));
 }
 
 TEST(Raster, XorDrawingTwiceErases) {
