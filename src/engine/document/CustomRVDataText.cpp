@@ -286,6 +286,7 @@ bool TCustomRVData::LoadText(const TRVUnicodeString& FileName, int StyleNo, int 
     LoadTextFromStream(&stream, StyleNo, ParaNo, AsSingleParagraph, CodePage);
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }
@@ -300,6 +301,7 @@ bool TCustomRVData::LoadTextFromStreamW(TStream* Stream, int StyleNo, int ParaNo
     AddTextNLW(s, StyleNo, ParaNo, ParaNo, DefAsSingleParagraph, {});
     return true;
   } catch (...) {
+    RVRethrowUnlessDataError();
     return false;
   }
 }

@@ -12,6 +12,7 @@
 #include <immintrin.h>
 #endif
 
+#include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Jpeg.h"
@@ -625,7 +626,8 @@ std::unique_ptr<TBitmap> SourceBitmap(const TGraphic* gr) {
     bmp->Assign(gr);
     bmp->SetPixelFormat(pf24bit);
     return bmp;
-  } catch (const std::exception&) {
+  } catch (...) {
+    RVRethrowUnlessDataError();  // a picture that cannot be a bitmap is drawn on one below
   }
   bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(pf24bit);
@@ -686,7 +688,8 @@ std::unique_ptr<TBitmap> TRVThumbnailMaker::MakeThumbnail(const TGraphic* Gr, in
       TPixelImage pixels;
       try {
         pixels = Gr->ToPixels();
-      } catch (const std::exception&) {
+      } catch (...) {
+        RVRethrowUnlessDataError();
         pixels = TPixelImage{};
       }
       if (!pixels.Empty()) {
@@ -709,7 +712,8 @@ std::unique_ptr<TBitmap> TRVThumbnailMaker::MakeThumbnail(const TGraphic* Gr, in
     Resample(TSourceRows{source->ScanLine(0), RowStride(*source), 3, source->GetWidth(), source->GetHeight()},
              *result);
     return result;
-  } catch (const std::exception&) {
+  } catch (...) {
+    RVRethrowUnlessDataError();
     return nullptr;
   }
 }
