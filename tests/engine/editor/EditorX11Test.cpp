@@ -18,21 +18,15 @@
 #include "platform/base/SysUtils.h"
 #include "platform/ui/GuiSession.h"
 #include "support/GdiFixture.h"
+#include "support/X11TestUtil.h"
 
 namespace editor_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
 // The document's paragraphs joined by "|".
 std::string Text(TCustomViroZereEdit& E) {
@@ -68,10 +62,7 @@ struct EditorX11 : ::testing::Test {
     for (int i = 0; i < Lines; ++i) Editor->GetRVData()->AddNL(u"Line " + IntToStr(i), 0, 0);
     Editor->HandleNeeded();
     Editor->Format();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    SetForegroundWindow(Editor->GetHandle());
-    Editor->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Editor->Focused(); })) << "the window did not get the keyboard";
+    ASSERT_TRUE(ShowFocused(*Editor)) << "the window did not get the keyboard";
   }
 
   // Pixels of the client area that differ between the screen and what an editor holding Expected

@@ -19,21 +19,15 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace resize_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
 struct ResizeX11 : ::testing::Test {
   TRVStyle Sheet{nullptr};
@@ -60,10 +54,7 @@ struct ResizeX11 : ::testing::Test {
     D->AddNL(u"cd", 0, -1);
     Editor->HandleNeeded();
     Editor->Format();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    SetForegroundWindow(Editor->GetHandle());
-    Editor->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Editor->Focused(); })) << "the window did not get the keyboard";
+    ASSERT_TRUE(ShowFocused(*Editor)) << "the window did not get the keyboard";
   }
   void TearDown() override {
     if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
