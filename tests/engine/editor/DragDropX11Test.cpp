@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/foundation/RVFuncs.h"
@@ -30,19 +31,11 @@ using x11_test_util::RunCommand;
 using x11_test_util::ShowFocused;
 using x11_test_util::WaitUntil;
 
-struct DragDropX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
-
+struct DragDropX11 : EditorWindowX11 {
   void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(60, 60, 400, 300);
+    EditorWindowX11::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    NewEditor(60, 60);
     Editor->GetRVData()->AddNL(u"hello world", 0, 0);
     Editor->GetRVData()->AddNL(u"second", 0, 0);
     Editor->HandleNeeded();
@@ -51,7 +44,7 @@ struct DragDropX11 : ::testing::Test {
   }
   void TearDown() override {
     RunCommand("xdotool mouseup 1 keyup ctrl");
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
+    EditorWindowX11::TearDown();
   }
 
   std::string Text() const {

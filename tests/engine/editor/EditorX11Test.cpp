@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/foundation/RVFuncs.h"
@@ -39,26 +40,10 @@ std::string Text(TCustomViroZereEdit& E) {
   return s;
 }
 
-struct EditorX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
-
-  void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-  }
-  void TearDown() override {
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
-  }
-
+struct EditorX11 : EditorWindowX11 {
   // An editor window with Lines paragraphs (none: an empty document), focused.
   void Open(int Lines) {
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(40, 40, 400, 300);
+    NewEditor(40, 40);
     for (int i = 0; i < Lines; ++i) Editor->GetRVData()->AddNL(u"Line " + IntToStr(i), 0, 0);
     Editor->HandleNeeded();
     Editor->Format();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/document/RVGraphicItem.h"
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVItemResizer.h"
 #include "engine/foundation/RVFixedGrIn.h"
@@ -29,20 +30,13 @@ using x11_test_util::RunCommand;
 using x11_test_util::ShowFocused;
 using x11_test_util::WaitUntil;
 
-struct ResizeX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
+struct ResizeX11 : EditorWindowX11 {
   static constexpr int PicNo = 1;
 
   void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(40, 40, 400, 300);
+    EditorWindowX11::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    NewEditor(40, 40);
     TRVEditRVData* D = Editor->GetEditRVData();
     D->AddNL(u"ab", 0, 0);
     auto bmp = std::make_unique<TBitmap>();
@@ -55,9 +49,6 @@ struct ResizeX11 : ::testing::Test {
     Editor->HandleNeeded();
     Editor->Format();
     ASSERT_TRUE(ShowFocused(*Editor)) << "the window did not get the keyboard";
-  }
-  void TearDown() override {
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
   }
 
   TRVEditRVData* D() const { return Editor->GetEditRVData(); }
