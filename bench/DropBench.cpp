@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "EditorPageBench.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/layout/DrawLines.h"
@@ -27,9 +28,6 @@
 namespace {
 
 constexpr int kLines = 15600;    // 52 lines a page
-constexpr int kMargin = 76;      // 2 cm at 96 pixels an inch
-constexpr int kPageWidth = 794;  // A4 at 96 pixels an inch
-constexpr int kViewHeight = 800;
 constexpr std::size_t kDropBytes = 1 << 20;
 
 struct TDropDoc {
@@ -39,12 +37,7 @@ struct TDropDoc {
   std::string Dropped;  // UTF-8 lines ended by "\n"
 
   TDropDoc() {
-    TFontInfo* f = Sheet.TextStyles()->Items(0);
-    f->FontName = u"DejaVu Sans";
-    f->SetSize(12);
-    TParaInfo* para = Sheet.ParaStyles()->Items(0);
-    para->SetSpaceBefore(0);
-    para->SetSpaceAfter(0);
+    TFontInfo* f = SetPlainPageStyles(Sheet);
     unsigned seed = 2024;
     std::vector<std::u16string> lines;
     for (int n = 0; n < kLines; ++n) {
@@ -53,32 +46,10 @@ struct TDropDoc {
     }
     for (int n = 0; Dropped.size() < kDropBytes; ++n) Dropped += VariedLine(n, seed, 60) + "\n";
 
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetLeftMargin(kMargin);
-    Editor->SetRightMargin(kMargin);
-    Editor->SetBounds(0, 0, kPageWidth, kViewHeight);
-    Editor->HandleNeeded();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    ProcessMessages(20);
-    TRVEditRVData* data = Data();
-    data->Clear();
-    for (const auto& l : lines) data->AddNL(l, 0, 0);
-    Editor->Format();
-    const int more = kPageWidth - Editor->GetClientWidth();
-    if (more != 0) {
-      Editor->SetBounds(0, 0, kPageWidth + more, kViewHeight);
-      ProcessMessages(20);
-      Editor->Format();
-    }
-    for (const auto& l : lines) {
-      Peer.AddParagraph(0, 0, false, TToolkitDocumentPeer::tlNone);
-      TToolkitDocumentPeer::TRun run;
-      run.Text = l;
-      run.Family = f->FontName;
-      run.PointSize = 12;
-      Peer.AddRun(run);
-    }
+    Editor = OpenPageEditor(Sheet);
+    for (const auto& l : lines) Data()->AddNL(l, 0, 0);
+    FormatToPageWidth(*Editor);
+    AddPeerLines(Peer, lines, *f);
     Peer.Layout(Editor->GetClientWidth() - 2 * kMargin);
   }
   TRVEditRVData* Data() const { return Editor->GetEditRVData(); }

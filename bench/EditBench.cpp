@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "BenchCommon.h"
+#include "EditorPageBench.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/editor/RVUndo.h"
@@ -49,9 +50,6 @@
 namespace {
 
 constexpr int kLines = 15600;    // 52 lines a page
-constexpr int kMargin = 76;      // 2 cm at 96 pixels an inch
-constexpr int kPageWidth = 794;  // A4 at 96 pixels an inch
-constexpr int kViewHeight = 800;
 constexpr int kTyped = 10000;
 // One paragraph of about 3,000 characters for Enter in the middle of a long paragraph.
 constexpr int kLongItem = kLines / 2 + 100;
@@ -65,12 +63,7 @@ struct TEditDoc {
   std::vector<std::u16string> Lines;
 
   TEditDoc() {
-    TFontInfo* f = Sheet.TextStyles()->Items(0);
-    f->FontName = u"DejaVu Sans";
-    f->SetSize(12);
-    TParaInfo* para = Sheet.ParaStyles()->Items(0);
-    para->SetSpaceBefore(0);
-    para->SetSpaceAfter(0);
+    TFontInfo* f = SetPlainPageStyles(Sheet);
     unsigned seed = 2024;
     for (int n = 0; n < kLines; ++n) {
       const std::string line = VariedLine(n, seed, 60);
@@ -84,34 +77,10 @@ struct TEditDoc {
     }
     Lines[kLongItem] = longText;
 
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetLeftMargin(kMargin);
-    Editor->SetRightMargin(kMargin);
-    Editor->SetBounds(0, 0, kPageWidth, kViewHeight);
-    Editor->HandleNeeded();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    ProcessMessages(20);
-    TRVEditRVData* data = Data();
-    data->Clear();  // the editor gave its empty document an empty paragraph when its window came
-    for (const auto& l : Lines) data->AddNL(l, 0, 0);
-    Editor->Format();
-    // The client area takes the page's width once the frame and the scroll bar are known.
-    const int more = kPageWidth - Editor->GetClientWidth();
-    if (more != 0) {
-      Editor->SetBounds(0, 0, kPageWidth + more, kViewHeight);
-      ProcessMessages(20);
-      Editor->Format();
-    }
-
-    for (const auto& l : Lines) {
-      Peer.AddParagraph(0, 0, false, TToolkitDocumentPeer::tlNone);
-      TToolkitDocumentPeer::TRun run;
-      run.Text = l;
-      run.Family = f->FontName;
-      run.PointSize = 12;
-      Peer.AddRun(run);
-    }
+    Editor = OpenPageEditor(Sheet);
+    for (const auto& l : Lines) Data()->AddNL(l, 0, 0);
+    FormatToPageWidth(*Editor);
+    AddPeerLines(Peer, Lines, *f);
     Peer.Layout(TextWidth());
     Peer.SetUndoRedoEnabled(true);
   }
@@ -815,16 +784,8 @@ struct TBoldDoc {
 
   TBoldDoc() {
     SetGeneratedDocumentStyles(Sheet);
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetLeftMargin(kMargin);
-    Editor->SetRightMargin(kMargin);
-    Editor->SetBounds(0, 0, kPageWidth, kViewHeight);
-    Editor->HandleNeeded();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    ProcessMessages(20);
+    Editor = OpenPageEditor(Sheet);
     TRVEditRVData* data = Editor->GetEditRVData();
-    data->Clear();
     Info = GenerateDocument(*data, {.Seed = 5, .Pages = 300, .Pictures = true});
     Editor->Format();
     for (int i = 0; i < data->ItemCount(); ++i) Styles.push_back(data->GetItem(i)->StyleNo);

@@ -24,6 +24,8 @@
 #include "spelling/RVHunSpellHelper.h"
 #include "support/GeneratedDocument.h"
 
+#include "SpellBenchCommon.h"
+
 namespace {
 
 struct TSpellDoc {
@@ -56,39 +58,21 @@ void BM_LiveSpellingPass(benchmark::State& state) {
   long long words = 0;
   for (auto _ : state) {
     d.Words = 0;
-    d.V->StartLiveSpelling();
-    TRVWordEnumThread* t = d.V->GetRootWordEnumThread();
-    while (!(t->GetSuspended() && t->GetWorkingStatus() == 0)) CheckSynchronize(10);
+    RunLiveSpellingPass(*d.V);
     words = d.Words;
   }
-  state.counters["words"] = static_cast<double>(words);
-  state.counters["words/s"] =
-      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  ReportWords(state, static_cast<double>(words));
 }
 
 // The same words through the same checker, without a thread: every text item's text cut at
 // delimiters, "&" and apostrophes as the worker cuts it.
-// Cuts every text item of Data into words as the worker does and calls Checker on each.
 template <class TChecker>
 void CheckEveryWord(TCustomRVData* data, TObject* Sender, const TChecker& Checker) {
-  for (int i = 0; i < data->ItemCount(); ++i) {
-    const TCustomRVItemInfo* item = data->GetItem(i);
-    if (item->StyleNo < 0) continue;
-    const TRVUnicodeString& text = data->GetItemTextW(i);
-    const std::size_t n = text.size();
-    std::size_t p = 0;
-    while (p < n) {
-      while (p < n && (text[p] == u'&' || data->IsDelimiterW(text[p]) || IsApostrophe(text[p]))) ++p;
-      if (p >= n) break;
-      const std::size_t start = p;
-      while (p < n && text[p] != u'&' && !data->IsDelimiterW(text[p]) &&
-             !(IsApostrophe(text[p]) && (p + 1 >= n || data->IsDelimiterW(text[p + 1]))))
-        ++p;
-      bool misspelled = false;
-      Checker(Sender, text.substr(start, p - start), item->StyleNo, misspelled);
-      benchmark::DoNotOptimize(misspelled);
-    }
-  }
+  ForEachSpellingWord(*data, [&](const TRVUnicodeString& Word, int StyleNo) {
+    bool misspelled = false;
+    Checker(Sender, Word, StyleNo, misspelled);
+    benchmark::DoNotOptimize(misspelled);
+  });
 }
 
 void BM_LiveSpellingPass_PlainLoop(benchmark::State& state) {
@@ -99,9 +83,7 @@ void BM_LiveSpellingPass_PlainLoop(benchmark::State& state) {
     CheckEveryWord(d.V->GetRVData(), d.V.get(), d.Checker);
     words = d.Words;
   }
-  state.counters["words"] = static_cast<double>(words);
-  state.counters["words/s"] =
-      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  ReportWords(state, static_cast<double>(words));
 }
 
 // ---- with the spelling component as the checker ----
@@ -148,16 +130,11 @@ void BM_LiveSpellingPass_HunSpell(benchmark::State& state) {
   for (auto _ : state) {
     d.Words = 0;
     d.MisspelledWords = 0;
-    d.V->StartLiveSpelling();
-    TRVWordEnumThread* t = d.V->GetRootWordEnumThread();
-    while (!(t->GetSuspended() && t->GetWorkingStatus() == 0)) CheckSynchronize(10);
+    RunLiveSpellingPass(*d.V);
     words = d.Words;
     misspelled = d.MisspelledWords;
   }
-  state.counters["words"] = static_cast<double>(words);
-  state.counters["misspelled"] = static_cast<double>(misspelled);
-  state.counters["words/s"] =
-      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  ReportWords(state, static_cast<double>(words), static_cast<double>(misspelled));
 }
 
 // The peer: the same words asked of the component in a plain loop on this thread.
@@ -173,9 +150,7 @@ void BM_LiveSpellingPass_HunSpellPlainLoop(benchmark::State& state) {
     CheckEveryWord(d.V->GetRVData(), d.V.get(), d.Checker);
     words = d.Words;
   }
-  state.counters["words"] = static_cast<double>(words);
-  state.counters["words/s"] =
-      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
+  ReportWords(state, static_cast<double>(words));
 }
 
 }  // namespace

@@ -26,6 +26,8 @@
 #include "spelling/RVHunSpell.h"
 #include "support/GeneratedDocument.h"
 
+#include "SpellBenchCommon.h"
+
 namespace {
 
 // clang-format off
@@ -71,22 +73,10 @@ struct TSpellWords {
     Doc = std::make_unique<TRVPlainRootData>(&Sheet);
     BuildDocument(*Doc);
     // The words as the live spelling cuts them: at delimiters, "&" and edge apostrophes.
-    for (int i = 0; i < Doc->ItemCount(); ++i) {
-      if (Doc->GetItem(i)->StyleNo < 0) continue;
-      const TRVUnicodeString& text = Doc->GetItemTextW(i);
-      const std::size_t n = text.size();
-      std::size_t p = 0;
-      while (p < n) {
-        while (p < n && (text[p] == u'&' || Doc->IsDelimiterW(text[p]) || IsApostrophe(text[p]))) ++p;
-        if (p >= n) break;
-        const std::size_t start = p;
-        while (p < n && text[p] != u'&' && !Doc->IsDelimiterW(text[p]) &&
-               !(IsApostrophe(text[p]) && (p + 1 >= n || Doc->IsDelimiterW(text[p + 1]))))
-          ++p;
-        Words.push_back(text.substr(start, p - start));
-        Utf8.push_back(UnicodeToUtf8(Words.back()));
-      }
-    }
+    ForEachSpellingWord(*Doc, [this](const TRVUnicodeString& Word, int) {
+      Words.push_back(Word);
+      Utf8.push_back(UnicodeToUtf8(Word));
+    });
     Speller = std::make_unique<TRVHunSpell>(nullptr);
     Speller->SetCustomDictionaryFileName(u"/nonexistent/customdic.txt");
     Speller->SetDictDir(u"/usr/share/hunspell");
@@ -105,13 +95,6 @@ TSpellWords& Words() {
   return *words;
 }
 
-void Counters(benchmark::State& state, std::size_t words, long long misspelled) {
-  state.counters["words"] = static_cast<double>(words);
-  state.counters["misspelled"] = static_cast<double>(misspelled);
-  state.counters["words/s"] =
-      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsIterationInvariantRate);
-}
-
 void BM_SpellDocument(benchmark::State& state) {
   TSpellWords& w = Words();
   if (!w.Ready) return state.SkipWithError("the Debian dictionaries en_US and ru_RU are not installed");
@@ -120,7 +103,7 @@ void BM_SpellDocument(benchmark::State& state) {
     misspelled = 0;
     for (const TRVUnicodeString& word : w.Words) misspelled += !w.Speller->Spell(word);
   }
-  Counters(state, w.Words.size(), misspelled);
+  ReportWords(state, static_cast<double>(w.Words.size()), static_cast<double>(misspelled));
 }
 
 void BM_SpellDocument_Library(benchmark::State& state) {
@@ -138,7 +121,7 @@ void BM_SpellDocument_Library(benchmark::State& state) {
       misspelled += !correct;
     }
   }
-  Counters(state, w.Words.size(), misspelled);
+  ReportWords(state, static_cast<double>(w.Words.size()), static_cast<double>(misspelled));
 }
 
 // A viewer with the same paragraphs, whose live spelling asks the component. Kept until the
@@ -165,11 +148,9 @@ void BM_LiveSpellingPass_Hunspell(benchmark::State& state) {
   static TLiveSpelling* live = new TLiveSpelling(w);
   for (auto _ : state) {
     live->Words = live->Misspelled = 0;
-    live->V->StartLiveSpelling();
-    TRVWordEnumThread* t = live->V->GetRootWordEnumThread();
-    while (!(t->GetSuspended() && t->GetWorkingStatus() == 0)) CheckSynchronize(10);
+    RunLiveSpellingPass(*live->V);
   }
-  Counters(state, static_cast<std::size_t>(live->Words), live->Misspelled);
+  ReportWords(state, static_cast<double>(live->Words), static_cast<double>(live->Misspelled));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Live spelling with the spelling component as the checker: the editor's pass over a document of
 // English and Russian paragraphs marks exactly the words the hunspell tool rejects with the same
 // dictionaries (tests/data/spelling/live_mixed.rejected holds the tool's answer:
-// hunspell -d en_US,ru_RU -l live_mixed.txt), and an edited word is checked again once typing
-// pauses and the caret moves on.
+// hunspell -d en_US,ru_RU -l live_mixed.txt; the word lists beside it hold its "-a" answers), and
+// an edited word is checked again once typing pauses and the caret moves on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/foundation/RVUni.h"
@@ -29,6 +30,15 @@ std::vector<std::string> ReadLines(const std::string& Name) {
   std::vector<std::string> r;
   for (std::string line; std::getline(f, line);)
     if (!line.empty()) r.push_back(line);
+  return r;
+}
+
+// The words of the list the tool rejects, from its "-a" answers beside it.
+std::set<std::string> Rejected(const std::string& Words, const std::string& Answers) {
+  const std::vector<std::string> words = ReadLines(Words), answers = ReadLines(Answers);
+  std::set<std::string> r;
+  for (std::size_t i = 0; i < words.size() && i < answers.size(); ++i)
+    if (answers[i][0] == '&' || answers[i][0] == '#') r.insert(words[i]);
   return r;
 }
 
@@ -92,6 +102,32 @@ TEST_F(LiveSpellingTest, MarksExactlyTheWordsTheToolRejects) {
   EXPECT_EQ(MarkedWords(), ReadLines("live_mixed.rejected"));
 }
 
+// The whole word lists, in paragraphs of five words with commas between some, English and
+// Russian in turn, and one paragraph that mixes the two.
+TEST_F(LiveSpellingTest, MarksExactlyTheRejectedWordsOfTheWordLists) {
+  std::set<std::string> rejected = Rejected("en_US.words", "en_US.answers");
+  rejected.merge(Rejected("ru_RU.words", "ru_RU.answers"));
+  std::vector<std::string> expected;
+  for (const char* list : {"en_US.words", "ru_RU.words"}) {
+    const std::vector<std::string> words = ReadLines(list);
+    for (std::size_t i = 0; i < words.size(); i += 5) {
+      std::string text;
+      for (std::size_t k = i; k < words.size() && k < i + 5; ++k) {
+        text += (text.empty() ? "" : k % 3 ? " " : ", ") + words[k];
+        if (words[k].size() > 1 && rejected.count(words[k])) expected.push_back(words[k]);
+      }
+      Add(UTF8ToUnicode(text + "."));
+    }
+  }
+  Add(u"Mixed: hello привет wrold превет.");
+  expected.insert(expected.end(), {"wrold", "превет"});
+  Format();
+  Editor->StartLiveSpelling();
+  ASSERT_TRUE(WaitParked(60));
+  EXPECT_GT(expected.size(), 30u);
+  EXPECT_EQ(MarkedWords(), expected);
+}
+
 TEST_F(LiveSpellingTest, AnEditedWordIsCheckedAgainAfterTypingPauses) {
   Add(u"The quick brwn fox");
   Add(u"jumps over the dog");
@@ -109,13 +145,18 @@ TEST_F(LiveSpellingTest, AnEditedWordIsCheckedAgainAfterTypingPauses) {
   ASSERT_TRUE(WaitParked());
   EXPECT_TRUE(MarkedWords().empty());
 
-  // A wrong word typed at the end of the document is marked after the pause.
+  // Wrong words typed at the end of the document, an English and a Russian one, are marked after
+  // the pause; the worker's calls are served while the keys come.
   Data->SetCaretAtItem(1, 19);
   Data->ChangeCaret(false, false, false, false);
-  for (char16_t c : std::u16string(u" qwk ")) Editor->Perform(WM_CHAR, c, 0);
-  ASSERT_EQ(Data->GetItemTextW(1), u"jumps over the dog qwk ");
+  for (char16_t c : std::u16string(u" qwk and превет ")) {
+    Editor->Perform(WM_CHAR, c, 0);
+    CheckSynchronize(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(Data->GetItemTextW(1), u"jumps over the dog qwk and превет ");
   ASSERT_TRUE(WaitParked());
-  EXPECT_EQ(MarkedWords(), (std::vector<std::string>{"qwk"}));
+  EXPECT_EQ(MarkedWords(), (std::vector<std::string>{"qwk", "превет"}));
 }
 
 }  // namespace

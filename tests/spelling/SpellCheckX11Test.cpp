@@ -69,6 +69,16 @@ struct SpellCheckX11Test : SpellEditorFixture {
     }
     SpellEditorFixture::TearDown();
   }
+
+  // Driver answers the word dialogs the checker shows (through its Act), for 30 seconds at most.
+  void Attach(TDialogDriver& Driver) {
+    Driver.SetBounds(0, 0, 10, 10);
+    Driver.HandleNeeded();
+    Driver.Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    Speller->OnSpellForm = [&Driver](TObject*, TfrmRVCustomSpell* Form) {
+      Driver.Form = dynamic_cast<TfrmRVSpellWord*>(Form);
+    };
+  }
 };
 
 TEST_F(SpellCheckX11Test, TheRealDialogShowsEachWordInContextAndItsButtonsAnswer) {
@@ -78,12 +88,7 @@ TEST_F(SpellCheckX11Test, TheRealDialogShowsEachWordInContextAndItsButtonsAnswer
   ShowWindow(Editor->GetHandle(), SW_SHOW);
 
   TDialogDriver driver(nullptr);
-  driver.SetBounds(0, 0, 10, 10);
-  driver.HandleNeeded();
-  driver.Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  Speller->OnSpellForm = [&driver](TObject*, TfrmRVCustomSpell* Form) {
-    driver.Form = dynamic_cast<TfrmRVSpellWord*>(Form);
-  };
+  Attach(driver);
   struct TSeen {
     std::string Context, Highlighted;
     bool Visible;
@@ -138,12 +143,7 @@ TEST_F(SpellCheckX11Test, AnEditedContextReplacesTheItemText) {
   Format();
   ShowWindow(Editor->GetHandle(), SW_SHOW);
   TDialogDriver driver(nullptr);
-  driver.SetBounds(0, 0, 10, 10);
-  driver.HandleNeeded();
-  driver.Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  Speller->OnSpellForm = [&driver](TObject*, TfrmRVCustomSpell* Form) {
-    driver.Form = dynamic_cast<TfrmRVSpellWord*>(Form);
-  };
+  Attach(driver);
   int shown = 0;
   driver.Act = [&shown](TfrmRVSpellWord& F) {
     if (++shown > 1) {

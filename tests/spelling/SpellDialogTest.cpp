@@ -18,6 +18,7 @@
 #include "spelling/RVSpellFormUtils.h"
 #include "spelling/RVSpellFrm.h"
 #include "spelling/RVSpellWordFrm.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
@@ -285,7 +286,7 @@ TEST_F(SpellDialogs, OnlyOneLineOfTextIsPastedIntoTheContext) {
 
 // ---- under a real X server ----------------------------------------------------------------------
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
+using x11_test_util::RunCommand;
 
 struct SpellDialogsX11 : SpellDialogs {
   void SetUp() override {

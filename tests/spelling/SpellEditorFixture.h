@@ -14,6 +14,7 @@
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/base/SysUtils.h"
 
 inline const bool SpellTestsScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
@@ -44,22 +45,7 @@ struct SpellEditorFixture : ::testing::Test {
     Editor->Format();
   }
 
-  static std::string ToUtf8(const TRVUnicodeString& S) {
-    std::string r;
-    for (char32_t c : S) {
-      if (c < 0x80) {
-        r += static_cast<char>(c);
-      } else if (c < 0x800) {
-        r += static_cast<char>(0xC0 | (c >> 6));
-        r += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        r += static_cast<char>(0xE0 | (c >> 12));
-        r += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        r += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
-    return r;
-  }
+  static std::string ToUtf8(const TRVUnicodeString& S) { return UnicodeToUtf8(S); }
   // The document's text items joined with "|".
   std::string Texts() const {
     std::string s;

@@ -20,6 +20,7 @@
 #include "spelling/RVHunSpellHelper.h"
 #include "spelling/RVWordEnum.h"
 #include "spelling/SpellEditorFixture.h"
+#include "support/TwoBoxesItem.h"
 
 namespace {
 
@@ -263,33 +264,6 @@ TEST_F(WordEnumTest, AnEditMadeWhilePendingEventsRunDoesNotDerailTheWalk) {
   EXPECT_EQ(RunFrom(rvesFromStart), (Words{u"alpha", u"beta"}));
   EXPECT_EQ(Texts(), "");
 }
-
-// A document held by an item, as a table cell is held by its table.
-class TBoxText : public TRVSubData {
- public:
-  using TRVSubData::TRVSubData;
-  void GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Location) const override {
-    ParentItemNo = MainRVData->GetItemNo(GetOwner());
-    Location = nullptr;
-  }
-};
-class TTwoBoxesItem : public TRVBreakItemInfo {
- public:
-  explicit TTwoBoxesItem(TCustomRVData* Main) : TRVBreakItemInfo(Main) {
-    for (auto& b : Boxes) b = std::make_unique<TBoxText>(this, Main);
-  }
-  bool GetBoolValue(TRVItemBoolProperty Prop) const override {
-    return Prop == rvbpHasSubRVData || TRVBreakItemInfo::GetBoolValue(Prop);
-  }
-  TCustomRVData* GetSubRVData(std::unique_ptr<TRVStoreSubRVData>& StoreState, TRVSubRVDataPos Position,
-                              TCustomRVData* CurRVData) override {
-    StoreState.reset();
-    if (Position == rvdFirst) return Boxes[0].get();
-    if (Position == rvdNext && CurRVData == Boxes[0].get()) return Boxes[1].get();
-    return nullptr;
-  }
-  std::unique_ptr<TBoxText> Boxes[2];
-};
 
 TEST_F(WordEnumTest, DocumentsHeldByItemsAreWalkedInPlaceButNotesAreNot) {
   Add(u"before");

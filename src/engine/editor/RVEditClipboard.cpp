@@ -14,6 +14,7 @@
 
 #include "engine/document/RVRTFReaderProps.h"
 #include "engine/editor/RVEdit.h"
+#include "engine/editor/RVEditRunProtected.h"
 #include "engine/foundation/RVClipboard.h"
 #include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrHandler.h"
@@ -26,26 +27,6 @@
 #include "platform/ui/ShellAPI.h"
 
 namespace rveditclipboard_detail {
-
-// The bytes of the format's block ("" when absent). The clipboard is opened with the retries of
-// the foundation and closed on every path.
-std::string ReadBlock(UINT Format) {
-  OpenClipboardWithRetries();
-  std::string Bytes;
-  try {
-    if (HGLOBAL h = Clipboard()->GetAsHandle(Format)) {
-      const std::size_t Size = GlobalSize(h);
-      const char* p = static_cast<const char*>(GlobalLock(h));
-      if (p && Size) Bytes.assign(p, Size);
-      GlobalUnlock(h);
-    }
-  } catch (...) {
-    Clipboard()->Close();
-    throw;
-  }
-  Clipboard()->Close();
-  return Bytes;
-}
 
 bool Has(UINT Format) { return Format != 0 && Clipboard()->HasFormat(Format); }
 
@@ -60,17 +41,7 @@ std::unique_ptr<TMemoryStream> StreamOf(const void* Block, std::size_t Size) {
   return Stream;
 }
 
-// Runs Body, then Cleanup also when Body raises (the exception goes on).
-template <class TBody, class TCleanup>
-void RunProtected(TBody&& Body, TCleanup&& Cleanup) {
-  try {
-    Body();
-  } catch (...) {
-    Cleanup();
-    throw;
-  }
-  Cleanup();
-}
+using rvedit_protected::RunProtected;
 
 bool StartsWithNoCase(const TRVUnicodeString& S, const char* Prefix) {
   const std::size_t n = std::strlen(Prefix);
@@ -334,18 +305,18 @@ void TCustomViroZereEdit::CutDef() {
 
 void TCustomViroZereEdit::PasteRVF() {
   if (!CanPasteRVF()) return;
-  const std::string Block = rveditclipboard_detail::ReadBlock(RVFClipboardFormat);
+  const std::string Block = ReadClipboardBlock(RVFClipboardFormat);
   // A block shorter than its count says is refused whole rather than read past its end.
   if (!InsertRVFBlock(Block.data(), Block.size())) GetEditRVData()->Beep();
 }
 
 bool TCustomViroZereEdit::PasteRTF() {
   if (!CanPasteRTF()) return false;
-  const std::string Block = rveditclipboard_detail::ReadBlock(RTFClipboardFormat);
+  const std::string Block = ReadClipboardBlock(RTFClipboardFormat);
   if (Block.empty()) return false;
   TRVUnicodeString BasePath;
   if (rveditclipboard_detail::Has(HTMLClipboardFormat)) {
-    const std::string Html = rveditclipboard_detail::ReadBlock(HTMLClipboardFormat);
+    const std::string Html = ReadClipboardBlock(HTMLClipboardFormat);
     BasePath = BasePathFromHTMLBlock(Html.data(), Html.size());
   }
   // RTF that inserts nothing (no reader for it yet, or a reader that refuses it) leaves the paste
@@ -372,10 +343,10 @@ bool TCustomViroZereEdit::PasteURL() {
   if (!GetClipboardUrl(URL) || URL.empty()) return false;
   TRVUnicodeString Name = URL;
   if (const UINT W = rveditclipboard_detail::FileGroupDescriptorW(); Has(W)) {
-    const std::string Block = rveditclipboard_detail::ReadBlock(W);
+    const std::string Block = ReadClipboardBlock(W);
     Name = ShortcutNameFromDescriptor(Block.data(), Block.size(), true, URL);
   } else if (const UINT A = rveditclipboard_detail::FileGroupDescriptorA(); Has(A)) {
-    const std::string Block = rveditclipboard_detail::ReadBlock(A);
+    const std::string Block = ReadClipboardBlock(A);
     Name = ShortcutNameFromDescriptor(Block.data(), Block.size(), false, URL);
   }
   InsertURLWithName(URL, Name);
@@ -387,7 +358,7 @@ bool TCustomViroZereEdit::PasteBitmap(bool TextAsName) {
   if (!BeforeChange(false) || !rveditclipboard_detail::Has(CF_BITMAP)) return false;
   TRVUnicodeString Name;
   if (TextAsName) GetClipboardUnicodeText(Name, CF_UNICODETEXT);
-  const std::string Block = rveditclipboard_detail::ReadBlock(CF_BITMAP);
+  const std::string Block = ReadClipboardBlock(CF_BITMAP);
   return InsertPictureBlock(Block.data(), Block.size(), Name, true);
 }
 
@@ -398,7 +369,7 @@ bool TCustomViroZereEdit::PasteMetafile(bool TextAsName) {
   if (!Graphic) return false;
   TRVUnicodeString Name;
   if (TextAsName) GetClipboardUnicodeText(Name, CF_UNICODETEXT);
-  const std::string Block = rveditclipboard_detail::ReadBlock(CF_METAFILEPICT);
+  const std::string Block = ReadClipboardBlock(CF_METAFILEPICT);
   auto Stream = rveditclipboard_detail::StreamOf(Block.data(), Block.size());
   Graphic->LoadFromStream(*Stream);
   if (Graphic->GetEmpty()) return false;
@@ -411,7 +382,7 @@ bool TCustomViroZereEdit::PasteGraphicFiles(bool FileNamesAsNames, bool StoreFil
   if (TCustomViroZereEdit* Top = GetTopLevelEditor(); Top != this)
     return Top->PasteGraphicFiles(FileNamesAsNames, StoreFileNames);
   if (!BeforeChange(false) || !rveditclipboard_detail::Has(CF_HDROP)) return false;
-  const std::string Block = rveditclipboard_detail::ReadBlock(CF_HDROP);
+  const std::string Block = ReadClipboardBlock(CF_HDROP);
   std::vector<TRVUnicodeString> Files = DropFileNames(Block.data(), Block.size());
   // Names longer than the system's path limit are not taken, as its query would cut them.
   Files.erase(std::remove_if(Files.begin(), Files.end(), [](const TRVUnicodeString& F) { return F.size() >= 260; }),

@@ -9,6 +9,7 @@
 #include "engine/document/DLines.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/editor/RVEdit.h"
+#include "engine/editor/RVEditRunProtected.h"
 #include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrHandler.h"
 #include "engine/foundation/RVUni.h"
@@ -20,18 +21,7 @@
 #include "platform/ui/Dialogs.h"
 
 namespace edit_ops {
-// Runs Body, then Cleanup also when Body raises (the exception goes on): group mode must be
-// switched off and the change reported whatever the reader did.
-template <class TBody, class TCleanup>
-void RunProtected(TBody&& Body, TCleanup&& Cleanup) {
-  try {
-    Body();
-  } catch (...) {
-    Cleanup();
-    throw;
-  }
-  Cleanup();
-}
+using rvedit_protected::RunProtected;
 
 // The cell editor edits a cell of Editor's document (nil when none).
 TCustomViroZereEdit* InplaceEditOf(TCustomViroZereEdit* Editor) {

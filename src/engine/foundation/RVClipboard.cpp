@@ -45,9 +45,7 @@ bool OpenClipboardWithRetries() {
   }
 }
 
-namespace {
-// The bytes of the format's block, read with the clipboard open; closed on every path.
-std::string ReadBlock(UINT Format) {
+std::string ReadClipboardBlock(UINT Format) {
   OpenClipboardWithRetries();
   std::string bytes;
   try {
@@ -65,6 +63,7 @@ std::string ReadBlock(UINT Format) {
   return bytes;
 }
 
+namespace {
 void WriteBlock(const void* Data, std::size_t Size, std::size_t ZeroBytes, UINT Format) {
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Size + ZeroBytes);
   if (!h) throw EViroZereError(std::string_view("No memory"));
@@ -76,7 +75,7 @@ void WriteBlock(const void* Data, std::size_t Size, std::size_t ZeroBytes, UINT 
 
 bool GetClipboardUnicodeText(TRVUnicodeString& Text, UINT Format) {
   if (!Clipboard()->HasFormat(Format)) return false;
-  const std::string bytes = ReadBlock(Format);
+  const std::string bytes = ReadClipboardBlock(Format);
   // An odd-sized block ends in half a code unit: its byte is kept and padded with zero, never
   // completed from memory past the block.
   Text.assign((bytes.size() + 1) / 2, u'\0');
@@ -87,7 +86,7 @@ bool GetClipboardUnicodeText(TRVUnicodeString& Text, UINT Format) {
 
 bool GetClipboardAnsiText(TRVAnsiString& Text, UINT Format) {
   if (!Clipboard()->HasFormat(Format)) return false;
-  const std::string bytes = ReadBlock(Format);
+  const std::string bytes = ReadClipboardBlock(Format);
   Text = bytes.substr(0, bytes.find('\0'));
   return true;
 }
@@ -109,7 +108,7 @@ bool GetClipboardUrl(TRVUnicodeString& Text) {
 
 TRVCodePage GetClipboardCodePage() {
   if (Clipboard()->HasFormat(CF_LOCALE)) {
-    const std::string bytes = ReadBlock(CF_LOCALE);
+    const std::string bytes = ReadClipboardBlock(CF_LOCALE);
     if (bytes.size() >= sizeof(LCID)) {
       LCID locale = 0;
       std::memcpy(&locale, bytes.data(), sizeof locale);
@@ -145,6 +144,6 @@ bool ReadRVFClipboardBlock(const void* Block, std::size_t Size, TRVRawByteString
 bool GetClipboardRVF(TRVRawByteString& RVF) {
   RVF.clear();
   if (!Clipboard()->HasFormat(RVFClipboardFormat)) return false;
-  const std::string bytes = ReadBlock(RVFClipboardFormat);
+  const std::string bytes = ReadClipboardBlock(RVFClipboardFormat);
   return ReadRVFClipboardBlock(bytes.data(), bytes.size(), RVF);
 }

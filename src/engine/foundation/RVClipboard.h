@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "engine/foundation/RVTypes.h"
 #include "engine/foundation/RVUni.h"
@@ -19,6 +20,9 @@ void RegisterClipboardFormats();
 // Opens the clipboard, waiting for another program to let it go: five attempts with sleeps of
 // 250, 500, 750 and 1000 ms between them. The last failure reaches the caller.
 bool OpenClipboardWithRetries();
+// The bytes of the format's block ("" when absent), read with the clipboard opened through
+// OpenClipboardWithRetries and closed again on every path.
+std::string ReadClipboardBlock(UINT Format);
 
 // False when the clipboard does not hold the format; otherwise the text up to its first zero.
 bool GetClipboardUnicodeText(TRVUnicodeString& Text, UINT Format);

@@ -136,6 +136,19 @@ void Answer(QDropEvent* e, DWORD Effect) {
   e->accept();
 }
 
+// Hands the drag's data to Method of Target (DragEnter or Drop) with the keys, the screen point
+// and the effects offered: this program's own object when the drag started here, else the
+// toolkit's MIME data. Answers the event with the effect the target chose.
+void HandOver(const QWidget* Area, IDropTarget& Target,
+              HRESULT (IDropTarget::*Method)(const TDragDataObject*, DWORD, TPoint, DWORD&), QDropEvent* e) {
+  TMimeDragData other(e->mimeData());
+  const TDragDataObject* own = SourceObjectOf(e->mimeData());
+  DWORD effect = EffectsOf(e->possibleActions());
+  (Target.*Method)(own ? own : &other, static_cast<DWORD>(MouseKeyFlags(e->buttons(), e->modifiers())),
+                   ScreenPoint(Area, e->position()), effect);
+  Answer(e, effect);
+}
+
 Qt::MouseButtons ButtonsOf(DWORD KeyState) {
   Qt::MouseButtons b;
   if (KeyState & MK_LBUTTON) b |= Qt::LeftButton;
@@ -245,12 +258,7 @@ void TClientArea::dragEnterEvent(QDragEnterEvent* e) {
     e->ignore();
     return;
   }
-  TMimeDragData other(e->mimeData());
-  const TDragDataObject* own = SourceObjectOf(e->mimeData());
-  DWORD effect = EffectsOf(e->possibleActions());
-  t->DragEnter(own ? own : &other, static_cast<DWORD>(MouseKeyFlags(e->buttons(), e->modifiers())),
-               ScreenPoint(this, e->position()), effect);
-  Answer(e, effect);
+  HandOver(this, *t, &IDropTarget::DragEnter, e);
 }
 
 void TClientArea::dragMoveEvent(QDragMoveEvent* e) {
@@ -276,12 +284,7 @@ void TClientArea::dropEvent(QDropEvent* e) {
     e->ignore();
     return;
   }
-  TMimeDragData other(e->mimeData());
-  const TDragDataObject* own = SourceObjectOf(e->mimeData());
-  DWORD effect = EffectsOf(e->possibleActions());
-  t->Drop(own ? own : &other, static_cast<DWORD>(MouseKeyFlags(e->buttons(), e->modifiers())),
-          ScreenPoint(this, e->position()), effect);
-  Answer(e, effect);
+  HandOver(this, *t, &IDropTarget::Drop, e);
 }
 
 // ---- drag sources ------------------------------------------------------------------------------------

@@ -23,32 +23,13 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace clipboard_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-// Runs Command in a thread while this process serves the clipboard through its event loop; the
-// command's output, or "<failed>".
-std::string RunServingClipboard(const std::string& Command) {
-  char path[] = "/tmp/tavrelo-clip-XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return "<failed>";
-  close(fd);
-  std::atomic<bool> done{false};
-  std::atomic<int> status{-1};
-  std::thread t([&] {
-    status = std::system(("timeout 10 " + Command + " > " + path + " 2>/dev/null").c_str());
-    done = true;
-  });
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(12);
-  while (!done && std::chrono::steady_clock::now() < end) ProcessMessages(10);
-  t.join();
-  std::ifstream in(path, std::ios::binary);
-  std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::remove(path);
-  return status == 0 ? out : "<failed>";
-}
+using x11_test_util::RunServingClipboard;
 
 // Offers Bytes under the MIME type through xclip, which serves them from the background until
 // another program owns the clipboard; true once the clipboard offers those bytes under the type.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/foundation/RVFuncs.h"
@@ -20,47 +21,30 @@
 #include "platform/ui/DragDrop.h"
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/Imm.h"
+#include "support/X11TestUtil.h"
 
 namespace dragdrop_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
-bool WaitUntil(const std::function<bool()>& Done, int Seconds = 5) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
-
-struct DragDropX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
-
+struct DragDropX11 : EditorWindowX11 {
   void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(60, 60, 400, 300);
+    EditorWindowX11::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    NewEditor(60, 60);
     Editor->GetRVData()->AddNL(u"hello world", 0, 0);
     Editor->GetRVData()->AddNL(u"second", 0, 0);
     Editor->HandleNeeded();
     Editor->Format();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    SetForegroundWindow(Editor->GetHandle());
-    Editor->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Editor->Focused(); })) << "the window did not get the keyboard";
+    ASSERT_TRUE(ShowFocused(*Editor, 5)) << "the window did not get the keyboard";
   }
   void TearDown() override {
     RunCommand("xdotool mouseup 1 keyup ctrl");
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
+    EditorWindowX11::TearDown();
   }
 
   std::string Text() const {
@@ -95,7 +79,7 @@ TEST_F(DragDropX11, DraggingTheSelectionMovesItAndWithCtrlCopiesIt) {
   ASSERT_TRUE(RunCommand("xdotool mousemove " + At(from) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
                          At(TPoint(from.X + 8, from.Y + 2)) + " sleep 0.3 mousemove " + At(to) +
                          " sleep 0.3 mousemove " + At(TPoint(to.X + 1, to.Y)) + " sleep 0.3 mouseup 1 &"));
-  EXPECT_TRUE(WaitUntil([&] { return Text() == "world|sechello ond"; })) << Text();
+  EXPECT_TRUE(WaitUntil([&] { return Text() == "world|sechello ond"; }, 5)) << Text();
   ProcessMessages(100);
   Editor->Undo();
   EXPECT_EQ(Text(), "hello world|second");
@@ -106,7 +90,7 @@ TEST_F(DragDropX11, DraggingTheSelectionMovesItAndWithCtrlCopiesIt) {
                          At(TPoint(from2.X + 8, from2.Y + 2)) + " sleep 0.3 keydown ctrl mousemove " + At(to2) +
                          " sleep 0.3 mousemove " + At(TPoint(to2.X + 1, to2.Y)) +
                          " sleep 0.3 mouseup 1 sleep 0.1 keyup ctrl &"));
-  EXPECT_TRUE(WaitUntil([&] { return Text() == "hello world|worldsecond"; })) << Text();
+  EXPECT_TRUE(WaitUntil([&] { return Text() == "hello world|worldsecond"; }, 5)) << Text();
 }
 
 // A drag of plain MIME data, the form every other program's drag takes, dropped on the editor:
@@ -140,7 +124,7 @@ TEST_F(DragDropX11, DropsOfAnotherProgramsDataInsertAtTheDropPoint) {
     // The effect the toolkit's drag reports back is not checked: between windows it comes from the
     // window system's drop protocol after the drop was handled.
     DoMimeDragDrop(Source.GetHandle(), c.Mime, DROPEFFECT_COPY);
-    EXPECT_TRUE(WaitUntil([&] { return Text() == c.Expected; })) << Text();
+    EXPECT_TRUE(WaitUntil([&] { return Text() == c.Expected; }, 5)) << Text();
   }
   std::remove(file.c_str());
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/foundation/RVFixedGrIn.h"
 #include "engine/foundation/RVFuncs.h"
@@ -18,21 +19,15 @@
 #include "platform/base/SysUtils.h"
 #include "platform/ui/GuiSession.h"
 #include "support/GdiFixture.h"
+#include "support/X11TestUtil.h"
 
 namespace editor_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
 // The document's paragraphs joined by "|".
 std::string Text(TCustomViroZereEdit& E) {
@@ -45,33 +40,14 @@ std::string Text(TCustomViroZereEdit& E) {
   return s;
 }
 
-struct EditorX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
-
-  void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-  }
-  void TearDown() override {
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
-  }
-
+struct EditorX11 : EditorWindowX11 {
   // An editor window with Lines paragraphs (none: an empty document), focused.
   void Open(int Lines) {
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(40, 40, 400, 300);
+    NewEditor(40, 40);
     for (int i = 0; i < Lines; ++i) Editor->GetRVData()->AddNL(u"Line " + IntToStr(i), 0, 0);
     Editor->HandleNeeded();
     Editor->Format();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    SetForegroundWindow(Editor->GetHandle());
-    Editor->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Editor->Focused(); })) << "the window did not get the keyboard";
+    ASSERT_TRUE(ShowFocused(*Editor)) << "the window did not get the keyboard";
   }
 
   // Pixels of the client area that differ between the screen and what an editor holding Expected

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/document/RVGraphicItem.h"
+#include "engine/editor/EditorX11Fixture.h"
 #include "engine/editor/RVEdit.h"
 #include "engine/editor/RVItemResizer.h"
 #include "engine/foundation/RVFixedGrIn.h"
@@ -19,36 +20,23 @@
 #include "engine/styles/RVStyle.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace resize_x11_test {
 
 inline const bool ScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
-
-struct ResizeX11 : ::testing::Test {
-  TRVStyle Sheet{nullptr};
-  std::unique_ptr<TViroZereEdit> Editor;
+struct ResizeX11 : EditorWindowX11 {
   static constexpr int PicNo = 1;
 
   void SetUp() override {
-    if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_editor_x11)";
-    ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
-    Sheet.SetGraphicInterface(std::make_unique<TRVFixedGraphicInterface>(10, 8, 2));
-    Sheet.Color = clWhite;
-    Sheet.UseSound = false;
-    Editor = std::make_unique<TViroZereEdit>(nullptr);
-    Editor->SetStyle(&Sheet);
-    Editor->SetBounds(40, 40, 400, 300);
+    EditorWindowX11::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    NewEditor(40, 40);
     TRVEditRVData* D = Editor->GetEditRVData();
     D->AddNL(u"ab", 0, 0);
     auto bmp = std::make_unique<TBitmap>();
@@ -60,13 +48,7 @@ struct ResizeX11 : ::testing::Test {
     D->AddNL(u"cd", 0, -1);
     Editor->HandleNeeded();
     Editor->Format();
-    ShowWindow(Editor->GetHandle(), SW_SHOW);
-    SetForegroundWindow(Editor->GetHandle());
-    Editor->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Editor->Focused(); })) << "the window did not get the keyboard";
-  }
-  void TearDown() override {
-    if (Editor && Editor->HandleAllocated()) ShowWindow(Editor->GetHandle(), SW_HIDE);
+    ASSERT_TRUE(ShowFocused(*Editor)) << "the window did not get the keyboard";
   }
 
   TRVEditRVData* D() const { return Editor->GetEditRVData(); }

@@ -12,20 +12,13 @@
 #include "ScrollerTestUtil.h"
 #include "support/GdiFixture.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
-bool RunTool(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()) == 0; }
-
-// Runs the event loop until Done holds, for at most two seconds.
-bool WaitFor(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
 // Rows of the client area on the screen that do not show the document at the scroller's position.
 int WrongRows(TBandScroller& S) {
@@ -46,7 +39,7 @@ int WrongRows(TBandScroller& S) {
 
 TEST(ScrollerX11, RealInputScrollsAndRepaints) {
   if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_viewer_x11)";
-  ASSERT_TRUE(RunTool("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
+  ASSERT_TRUE(RunCommand("command -v xdotool")) << "xdotool is missing: scripts/setup.sh installs it";
   UINT savedLines = 3;
   SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &savedLines, 0);
   SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 3, nullptr, 0);
@@ -55,15 +48,12 @@ TEST(ScrollerX11, RealInputScrollsAndRepaints) {
   s.SetBounds(40, 40, 400, 300);
   s.HandleNeeded();
   s.UpdateScrollBars(s.GetClientWidth(), 200, true, true);
-  ShowWindow(s.GetHandle(), SW_SHOW);
-  SetForegroundWindow(s.GetHandle());
-  s.SetFocus();
-  ASSERT_TRUE(WaitFor([&] { return s.Focused(); })) << "the window did not get the keyboard";
-  ASSERT_TRUE(WaitFor([&] { return WrongRows(s) == 0; })) << "the first picture is not on the screen";
+  ASSERT_TRUE(ShowFocused(s)) << "the window did not get the keyboard";
+  ASSERT_TRUE(WaitUntil([&] { return WrongRows(s) == 0; })) << "the first picture is not on the screen";
 
   TPoint inside(60, 60);
   ClientToScreen(s.GetHandle(), &inside);
-  ASSERT_TRUE(RunTool("xdotool mousemove " + std::to_string(inside.X) + " " + std::to_string(inside.Y)));
+  ASSERT_TRUE(RunCommand("xdotool mousemove " + std::to_string(inside.X) + " " + std::to_string(inside.Y)));
   struct Step {
     const char* Command;
     int Expected;
@@ -78,12 +68,12 @@ TEST(ScrollerX11, RealInputScrollsAndRepaints) {
       {"xdotool key Home", 0},
   };
   for (const Step& step : steps) {
-    ASSERT_TRUE(RunTool(step.Command)) << step.Command;
-    EXPECT_TRUE(WaitFor([&] { return s.GetVScrollPos() == step.Expected; }))
+    ASSERT_TRUE(RunCommand(step.Command)) << step.Command;
+    EXPECT_TRUE(WaitUntil([&] { return s.GetVScrollPos() == step.Expected; }))
         << step.Command << ": at " << s.GetVScrollPos() << ", expected " << step.Expected;
     // What the screen shows is the document at the new position: the moved pixels and the
     // repainted strip together.
-    EXPECT_TRUE(WaitFor([&] { return WrongRows(s) == 0; })) << step.Command << ": " << WrongRows(s) << " wrong rows";
+    EXPECT_TRUE(WaitUntil([&] { return WrongRows(s) == 0; })) << step.Command << ": " << WrongRows(s) << " wrong rows";
   }
 
   // The window's scroll bar: its arrow steps a line, its trough a page.
@@ -95,11 +85,11 @@ TEST(ScrollerX11, RealInputScrollsAndRepaints) {
   auto click = [](TPoint p) {
     return "xdotool mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y) + " click 1";
   };
-  ASSERT_TRUE(RunTool(click(arrow)));
-  EXPECT_TRUE(WaitFor([&] { return s.GetVScrollPos() == 1; })) << "arrow: at " << s.GetVScrollPos();
-  ASSERT_TRUE(RunTool(click(trough)));
-  EXPECT_TRUE(WaitFor([&] { return s.GetVScrollPos() == 1 + page; })) << "trough: at " << s.GetVScrollPos();
-  EXPECT_TRUE(WaitFor([&] { return WrongRows(s) == 0; })) << "after the bar: " << WrongRows(s) << " wrong rows";
+  ASSERT_TRUE(RunCommand(click(arrow)));
+  EXPECT_TRUE(WaitUntil([&] { return s.GetVScrollPos() == 1; })) << "arrow: at " << s.GetVScrollPos();
+  ASSERT_TRUE(RunCommand(click(trough)));
+  EXPECT_TRUE(WaitUntil([&] { return s.GetVScrollPos() == 1 + page; })) << "trough: at " << s.GetVScrollPos();
+  EXPECT_TRUE(WaitUntil([&] { return WrongRows(s) == 0; })) << "after the bar: " << WrongRows(s) << " wrong rows";
   ShowWindow(s.GetHandle(), SW_HIDE);
   SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
 }

@@ -16,21 +16,14 @@
 #include "engine/viewer/RVViroZere.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
 inline const bool X11InputScreenResolutionFixed = (ScreenPixelsPerInchOverride = 96, true);
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::WaitUntil;
 
 std::string SelectedText(TViroZereRVData& D) {
   int si, so, ei, eo;

@@ -23,6 +23,7 @@
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
@@ -122,31 +123,7 @@ TEST_F(ViewerSelection, SingleFormatCopies) {
 
 // ---- under a real X server ------------------------------------------------------------------------
 
-namespace {
-
-// Runs Command in a thread (its output into a file) while this process serves the clipboard to
-// it through the event loop; the output, or "<failed>".
-std::string RunServingClipboard(const std::string& Command) {
-  char path[] = "/tmp/tavrelo-xclip-XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return "<failed>";
-  close(fd);
-  std::atomic<bool> done{false};
-  std::atomic<int> status{-1};
-  std::thread t([&] {
-    status = std::system(("timeout 10 " + Command + " > " + path + " 2>/dev/null").c_str());
-    done = true;
-  });
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(12);
-  while (!done && std::chrono::steady_clock::now() < end) ProcessMessages(10);
-  t.join();
-  std::ifstream in(path, std::ios::binary);
-  std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::remove(path);
-  return status == 0 ? out : "<failed>";
-}
-
-}  // namespace
+using x11_test_util::RunServingClipboard;
 
 TEST_F(ViewerSelection, X11OtherProgramsReadTheCopiedSelection) {
   if (WindowSystemName() != "xcb") GTEST_SKIP() << "needs an X server (CTest entry test_engine_viewer_x11)";

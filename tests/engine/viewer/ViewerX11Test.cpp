@@ -16,19 +16,13 @@
 #include "platform/base/SysUtils.h"
 #include "support/GdiFixture.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
-bool RunCommand(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::ShowFocused;
+using x11_test_util::WaitUntil;
 
 // Pixels of the client area where the screen differs from what the viewer paints now; -1 when
 // the window system gives no screen pixels.
@@ -64,10 +58,7 @@ TEST(ViewerX11, RealInputScrollsTheDocumentAndRepaints) {
   v.HandleNeeded();
   v.Format();
   ASSERT_GT(v.GetDocumentHeight(), 3000);
-  ShowWindow(v.GetHandle(), SW_SHOW);
-  SetForegroundWindow(v.GetHandle());
-  v.SetFocus();
-  ASSERT_TRUE(WaitUntil([&] { return v.Focused(); })) << "the window did not get the keyboard";
+  ASSERT_TRUE(ShowFocused(v)) << "the window did not get the keyboard";
   ASSERT_TRUE(WaitUntil([&] { return StalePixels(v) == 0; })) << "the first picture is not on the screen";
 
   TPoint inside(60, 60);

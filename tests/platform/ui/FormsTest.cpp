@@ -13,6 +13,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/GuiSession.h"
 #include "platform/ui/StdCtrls.h"
+#include "support/X11TestUtil.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ TEST(StdControls, ASimpleComboPutsTheChosenLineIntoItsField) {
 
 // ---- under a real X server ----------------------------------------------------------------------
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
+using x11_test_util::RunCommand;
 
 struct FormsX11 : ::testing::Test {
   void SetUp() override {

@@ -13,6 +13,7 @@
 #include "platform/base/NLS.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/GuiSession.h"
+#include "support/X11TestUtil.h"
 
 namespace keyboard_input_test {
 
@@ -168,16 +169,8 @@ TEST(KeyboardInput, TypedCharactersAreSentAsTheWindowTakesThem) {
 
 // ---- under an X server ------------------------------------------------------------------------------
 
-bool RunCommand(const std::string& Command) { return std::system((Command + " > /dev/null 2>&1").c_str()) == 0; }
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    ProcessMessages(10);
-  }
-  return true;
-}
+using x11_test_util::RunCommand;
+using x11_test_util::WaitUntil;
 
 struct KeyboardInputX11 : ::testing::Test {
   std::unique_ptr<TKeyProbe> Probe;
