@@ -19,6 +19,9 @@
 #ifdef TAVRELO_LINKS_engine_layout
 #include "engine/layout/RVAnimate.h"
 #endif
+#ifdef TAVRELO_LINKS_engine_tables
+#include "engine/tables/RVTableStartUp.h"
+#endif
 #ifdef TAVRELO_LINKS_spelling
 #include "spelling/RVHunSpell.h"
 #endif
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef TAVRELO_LINKS_engine_layout
   RegisterAnimators();
+#endif
+#ifdef TAVRELO_LINKS_engine_tables
+  RegisterTables();
 #endif
 #ifdef TAVRELO_LINKS_spelling
   RegisterSpelling();

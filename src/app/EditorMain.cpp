@@ -17,6 +17,7 @@
 #include "engine/foundation/RVStartUp.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/layout/RVAnimate.h"
+#include "engine/tables/RVTableStartUp.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ListInfo.h"
 #include "engine/styles/ParaInfo.h"
@@ -196,6 +197,7 @@ int main(int argc, char** argv) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterTables();
   RegisterSpelling();
   TRVStyle sheet(nullptr);
   SetSampleStyles(sheet);

@@ -1,0 +1,4 @@
+#include "engine/tables/RVTableStartUp.h"
+
+void RegisterTables() {
+}
