@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/document/RVNonTextItems.h"
 #include "engine/foundation/RVClasses.h"
@@ -371,6 +372,33 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
 
  public:
   // ==== layout (RVTableLayout.cpp) ====
+  // The table's minimal width in device pixels for a screen-and-device record (cursad for the
+  // call).
+  int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+  // The formatter's call: lays the table out in DocWidth (a printing pass lays out the printing
+  // draw item's own copy through LayoutPass).
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, TCanvas* Canvas, TCustomRVData* RVData,
+                        const TRVScreenAndDevice* sad, int& HShift, int& Desc,
+                        const TRVDocWidthChangeStates& State) override;
+  // One layout pass on Info (the table's own or a printing copy) with cursad as set by the
+  // caller: column widths, cell formatting, row heights and cell places.
+  void LayoutPass(int DocWidth, TRVTableItemFormattingInfo* Info, TCanvas* Canvas,
+                  const TRVDocWidthChangeStates& State);
+  // Which column (row) boundary lies at a coordinate relative to the table (screen pixels): 0
+  // the leading outer edge, ColCount (RowCount) the trailing one, i the one before column i; -1
+  // for none.
+  int GetVerticalRuleNo(int X, int& MinX, int& ZeroChangeX, bool IsStrict);
+  int GetHorizontalRuleNo(int Y, int& MinY, int& ZeroChangeY, bool IsStrict);
+  // The column (row) whose cell area holds the coordinate; -1 in a gap or outside.
+  int GetColNoAt(int X) const;
+  int GetRowNoAt(int Y) const;
+  // Device pixels of a horizontal (vertical) length through cursad.
+  int DevX(TRVStyleLength Value) const;
+  int DevY(TRVStyleLength Value) const;
+  // Column widths fixed by storage or by a printed part and the horizontal resolution they were
+  // stored at. Layout takes them only when there is one per column and the resolution is above 0.
+  std::vector<int> FFixedColWidths;
+  int FFixedColWidthsPPI = 0;
 
   // ==== painting (RVTablePaint.cpp) ====
   // The colour a cell shows: CellOverrideColor, the cell's own, heading, last row, first and last
