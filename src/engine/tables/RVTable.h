@@ -405,6 +405,25 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   // column, column bands, row bands, then (by the flags) the table's and the parent's colours.
   TColor GetCellColor(int Row, int Col, bool UseTableColor, bool UseParentBackground);
   bool IsCellTransparent(int Row, int Col);
+  void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, const TRVItemDrawStates& State, TRVStyle* AStyle,
+                      const TRect& ClipRect, TCustomRVData* ARVData, TRVDrawLineInfo* dli, int ExtraX, int ExtraY,
+                      TRVPaintItemPart* PaintPart, bool ForMetafile) override;
+  // The drawing routine shared by the screen and printing: background, rules, outer border and
+  // every visible cell of the layout in Info, with the table's top-left corner at (X, Y) and an
+  // empty Clip meaning everything. Rows FirstRow..LastRow (-1: from the clip, and to the end).
+  void DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Clip, const TRVItemDrawStates& State,
+                 TRVTableItemFormattingInfo* Info, TRVColorMode ColorMode, TCustomRVData* RVData, bool Printing,
+                 int FirstRow = -1, int LastRow = -1);
+  // One border rectangle: grid lines for the invisible sides, then the border in its style.
+  void DrawBorder(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, TRVStyleLength Width,
+                  TRVTableBorderStyle Style, TColor Color, TColor LightColor, TColor BackgroundColor,
+                  TRVBooleanRect* VisibleBorders, int Row, int Col, const TRect& Clip, bool Printing,
+                  TRVColorMode ColorMode, TCustomRVData* RVData, int LineEnd);
+  // What the table shows under a cell, painted into Rect (the cell editor's coordinates).
+  void DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& Rect,
+                               TRVGraphicInterface* GraphicInterface, bool AllowThumbnails);
+  bool HasThumbnail() override;
+  void FreeThumbnail() override;
 
   // ==== storage (RVTableRVF.cpp) ====
   // (FStreamSaveInfo, FStoredColWidths)
