@@ -122,15 +122,22 @@ bool TRVTableItemInfo::IsCellTransparent(int Row, int Col) {
 
 void TRVTableItemInfo::PaintFullWidth(int Left, int /*Right*/, int Top, TCanvas* Canvas, const TRVItemDrawStates& State,
                                       TRVStyle* /*AStyle*/, const TRect& ClipRect, TCustomRVData* ARVData,
-                                      TRVDrawLineInfo* /*dli*/, int ExtraX, int ExtraY, TRVPaintItemPart* /*PaintPart*/,
+                                      TRVDrawLineInfo* dli, int ExtraX, int ExtraY, TRVPaintItemPart* /*PaintPart*/,
                                       bool /*ForMetafile*/) {
   BeforePaint();
   auto* fd = ARVData ? ARVData->AsFormattedData() : nullptr;
   const TRVColorMode mode = fd ? fd->GetPaintColorMode() : rvcmColor;
+  const int x = Left - ExtraX, y = Top - ExtraY;
   TRect clip = ClipRect;
-  if (fd && fd->GetRealRotation(false) != rvrotNone) clip = TRect(0, 0, 0, 0);
-  else if (!ClipEmpty(clip)) clip = TRect(clip.Left - ExtraX, clip.Top - ExtraY, clip.Right - ExtraX, clip.Bottom - ExtraY);
-  DrawTable(Canvas, Left - ExtraX, Top - ExtraY, clip, State, Fmt.get(), mode, ARVData, false);
+  if (fd && fd->GetRealRotation(false) != rvrotNone) {
+    clip = TRect(0, 0, 0, 0);
+  } else if (!ClipEmpty(clip) && dli) {
+    // The clip is in the document's control coordinates: to the canvas through the draw item's
+    // place in the document and on the canvas.
+    const int sx = (fd ? fd->GetHOffs() : 0) - dli->Left + x, sy = (fd ? fd->GetVOffs() : 0) - dli->Top + y;
+    clip = TRect(clip.Left + sx, clip.Top + sy, clip.Right + sx, clip.Bottom + sy);
+  }
+  DrawTable(Canvas, x, y, clip, State, Fmt.get(), mode, ARVData, false);
 }
 
 void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Clip, const TRVItemDrawStates& State,

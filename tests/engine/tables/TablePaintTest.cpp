@@ -287,3 +287,22 @@ TEST(TablePaint, ScreenshotOfASample) {
     }
   EXPECT_EQ(bad, 0) << "pixels beyond the tolerance; the painted picture is table-sample.png in the test output";
 }
+
+// Painting a clipped area: the canvas origin stands for the clip's corner, rows above the clip
+// are skipped and the visible ones land where the clip puts them.
+TEST(TablePaint, ClippedAreaPaintsTheRowsUnderIt) {
+  TTablePaint t(6, 1, 100, 30);
+  for (int r = 0; r < 6; ++r) t.Cell(r, 0)->SetColor(r == 4 ? Red : Blue);
+  t.Doc.Format(false);
+  const int top = t.Cell(4, 0)->FTop - 5;
+  TCanvas* c = t.Bmp.GetCanvas();
+  c->Brush().SetStyle(bsSolid);
+  c->Brush().SetColor(White);
+  c->FillRect(TRect(0, 0, 100, 30));
+  t.Doc.PaintTo(c, TRect(0, top, 100, top + 30), false, false, false, false, true, 0, 0, 0, -1, nullptr, nullptr,
+                false);
+  t.Bmp.Flush();
+  EXPECT_EQ(t.Px(50, 5), Red);
+  EXPECT_EQ(t.Px(50, 3), White);  // the spacing above row 4
+  EXPECT_EQ(t.Px(50, 1), Blue);   // the end of row 3
+}
