@@ -60,8 +60,10 @@ const std::vector<int>& TColumnSolver::Fixed() {
     std::vector<bool> pct(CC, false);
     for (const TGridCell& c : G.Cells) {
       if (c.ColSpan != 1) continue;
-      if (c.Best < 0) pct[c.Col] = true;
-      else FixedCache[c.Col] = std::max(FixedCache[c.Col], c.Best);
+      if (c.Best < 0)
+        pct[c.Col] = true;
+      else
+        FixedCache[c.Col] = std::max(FixedCache[c.Col], c.Best);
     }
     for (int c = 0; c < CC; ++c)
       if (pct[c]) FixedCache[c] = 0;
@@ -336,9 +338,12 @@ bool TColumnSolver::Solve(int DocWidth, int PrevTotal, bool NoCaching, std::vect
   const int H0 = FixedPart();
   // Target width.
   int Wt;
-  if (TableBest > 0) Wt = TableBest;
-  else if (TableBest < 0) Wt = DocWidth * -TableBest / 100;
-  else Wt = IsAllFixed ? 0 : std::max(MinWidth(true), DocWidth);
+  if (TableBest > 0)
+    Wt = TableBest;
+  else if (TableBest < 0)
+    Wt = DocWidth * -TableBest / 100;
+  else
+    Wt = IsAllFixed ? 0 : std::max(MinWidth(true), DocWidth);
   if (Wt != 0 && Wt == PrevTotal && !NoCaching) return false;
   Total = Wt;
   int cellRoom = 0, contentRoom = 0;

@@ -11,11 +11,11 @@ namespace rvtablecolumns {
 
 // Device-pixel lengths of a pass.
 struct TTableLengths {
-  int Pad = 0, PadV = 0;    // cell padding
-  int HSp = 0, VSp = 0;     // cell spacing
-  int CBW = 0, CBWV = 0;    // cell border width
-  int BW = 0, BWV = 0;      // table border width
-  int BHS = 0, BVS = 0;     // border spacing
+  int Pad = 0, PadV = 0;  // cell padding
+  int HSp = 0, VSp = 0;   // cell spacing
+  int CBW = 0, CBWV = 0;  // cell border width
+  int BW = 0, BWV = 0;    // table border width
+  int BHS = 0, BVS = 0;   // border spacing
 };
 
 struct TGridCell {

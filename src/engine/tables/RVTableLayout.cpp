@@ -147,8 +147,8 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, TCan
     // printing unit's (it sets cursad from its record and calls LayoutPass).
     TSadGuard guard(this, sad);
     TRVDocWidthChangeStates st;
-    for (TRVDocWidthChangeState s : {rvdwcsPrinting, rvdwcsMetafileCompatibility, rvdwcsNoMetafiles,
-                                     rvdwcsThisLevelOnly})
+    for (TRVDocWidthChangeState s :
+         {rvdwcsPrinting, rvdwcsMetafileCompatibility, rvdwcsNoMetafiles, rvdwcsThisLevelOnly})
       if (State.Contains(s)) st.Include(s);
     auto info = GetFormattingInfoClass()(true);
     LayoutPass(DocWidth, info.get(), Canvas, st);

@@ -55,8 +55,10 @@ TColor Back(TColor C, TRVColorMode Mode) { return RVColorToRGB(ApplyBackColorMod
 // A colour filled at an opacity (thousandths of a per cent).
 void FillOpacity(TRVGraphicInterface* GI, TCanvas* Canvas, const TRect& R, TColor C, int Opacity) {
   if (C == clNone || R.IsEmpty()) return;
-  if (Opacity >= 100000) GI->FillColorRect(Canvas, R, C);
-  else if (Opacity > 0) GI->FillRectAlpha(Canvas, R, C, OpacityToAlpha(Opacity));
+  if (Opacity >= 100000)
+    GI->FillColorRect(Canvas, R, C);
+  else if (Opacity > 0)
+    GI->FillRectAlpha(Canvas, R, C, OpacityToAlpha(Opacity));
 }
 
 bool Intersects(const TRect& A, const TRect& B) {
@@ -72,8 +74,8 @@ using namespace rvtablepaint_detail;
 TColor TRVTableItemInfo::GetCellColor(int Row, int Col, bool UseTableColor, bool UseParentBackground) {
   const TColor over = GetColor(rvtcCellOverrideColor);
   if (over != clNone) return over;
-  if (TRVTableCellData* cell = Row >= 0 && Row < RowCount() && Col >= 0 && Col < ColCount() ? GetCells(Row, Col)
-                                                                                          : nullptr;
+  if (TRVTableCellData* cell =
+          Row >= 0 && Row < RowCount() && Col >= 0 && Col < ColCount() ? GetCells(Row, Col) : nullptr;
       cell && cell->GetCellColorProp() != clNone)
     return cell->GetCellColorProp();
   const TColor heading = GetColor(rvtcHeadingRowColor);
@@ -194,7 +196,8 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
   // Rules.
   const bool vRules = FVRuleWidth != 0 && GetColor(rvtcVRuleColor) != clNone;
   const bool hRules = FHRuleWidth != 0 && GetColor(rvtcHRuleColor) != clNone;
-  const int clipTop = clipping ? Clip.Top - 1 : tableRect.Top, clipBottom = clipping ? Clip.Bottom + 1 : tableRect.Bottom;
+  const int clipTop = clipping ? Clip.Top - 1 : tableRect.Top,
+            clipBottom = clipping ? Clip.Bottom + 1 : tableRect.Bottom;
   if (vRules && last >= 0) {
     const int w = DevX(FVRuleWidth);
     const TColor c = Fore(GetColor(rvtcVRuleColor), ColorMode);
@@ -262,11 +265,12 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
       if (color != clNone || hasBg) {
         if (color != clNone && Printing && FPrintOptions.Contains(rvtoWhiteBackground)) color = 0xFFFFFF;
         TRect br = rect;
-        if (FOptions.Contains(rvtoCellBelowBorders)) br = TRect(br.Left - cbw, br.Top - cbwV, br.Right + cbw, br.Bottom + cbwV);
+        if (FOptions.Contains(rvtoCellBelowBorders))
+          br = TRect(br.Left - cbw, br.Top - cbwV, br.Right + cbw, br.Bottom + cbwV);
         const TColor mapped = color == clNone ? clNone : Back(color, ColorMode);
         if (sel == clNone && hasBg)
-          bg->Draw(Canvas, br, 0, 0, br.Left, br.Top, br.Width(), br.Height(), mapped, opacity, false, false, gi,
-                   cell, nullptr, State.Contains(rvidsUseWordPainters) && !State.Contains(rvidsPrint));
+          bg->Draw(Canvas, br, 0, 0, br.Left, br.Top, br.Width(), br.Height(), mapped, opacity, false, false, gi, cell,
+                   nullptr, State.Contains(rvidsUseWordPainters) && !State.Contains(rvidsPrint));
         else
           FillOpacity(gi, Canvas, br, mapped, opacity);
       }
@@ -276,8 +280,8 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     const int saved = gi->SaveCanvasState(Canvas);
     try {
       gi->IntersectClipRect(Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom);
-      cell->PaintTo(Canvas, TRect(0, 0, 0, 0), false, false, false, Printing,
-                    State.Contains(rvidsUseWordPainters), 0, 0, 0, -1, nullptr, nullptr, false);
+      cell->PaintTo(Canvas, TRect(0, 0, 0, 0), false, false, false, Printing, State.Contains(rvidsUseWordPainters), 0,
+                    0, 0, -1, nullptr, nullptr, false);
     } catch (...) {
       gi->RestoreCanvasState(Canvas, saved);
       throw;
@@ -329,8 +333,8 @@ void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right,
   const bool editable = dynamic_cast<TRVEditRVData*>(root) != nullptr;
   const TPenStyle gridStyle = editable ? st->GridStyle : st->GridReadOnlyStyle;
   const TColor gridColor = editable ? st->GridColor : st->GridReadOnlyColor;
-  const bool grid = !FOptions.Contains(rvtoHideGridLines) && !Printing && gridStyle != psClear &&
-                    gridColor != clNone && root && root->GetOptions().Contains(rvoShowGridLines);
+  const bool grid = !FOptions.Contains(rvtoHideGridLines) && !Printing && gridStyle != psClear && gridColor != clNone &&
+                    root && root->GetOptions().Contains(rvoShowGridLines);
   const TColor gc = grid ? Fore(gridColor, ColorMode) : clNone;
   bool vl = true, vt = true, vr = true, vb = true;
   if (VisibleBorders) VisibleBorders->GetValues(vl, vt, vr, vb);

@@ -70,6 +70,7 @@ TEST(TableColumns, WidthsOfSmallTables) {
     const char* Widths;
     int Total;
   };
+  // clang-format off
   const std::vector<TCase> cases = {
       {"1x1 automatic takes the whole width", 1, 1, 0, 600, false, {}, "594", 600},
       {"per cent of the document", 1, 1, -50, 600, false, {}, "294", 300},
@@ -94,6 +95,7 @@ TEST(TableColumns, WidthsOfSmallTables) {
        {{0, 0, 1, 1, -90, 0}, {0, 1, 1, 1, 0, 40}}, "56 40", 106},
       {"ignored content keeps the document width", 1, 1, 0, 50, true, {{0, 0, 1, 1, 0, 300}}, "44", 50},
   };
+  // clang-format on
   for (const TCase& t : cases) {
     std::vector<int> mins;
     TGrid g = MakeGrid(t.Rows, t.Cols, Fill(t.Rows, t.Cols, t.Cells), &mins);
@@ -175,8 +177,15 @@ TEST(TableColumns, IndexQueries) {
   struct TCase {
     int Coord, Before, At;
   };
-  for (const TCase& t : std::vector<TCase>{
-           {0, 0, -1}, {2, 0, 0}, {15, 0, 0}, {17, 0, -1}, {20, 0, 1}, {21, 1, 1}, {40, 2, 2}, {55, 2, 2}, {60, 2, -1}}) {
+  for (const TCase& t : std::vector<TCase>{{0, 0, -1},
+                                           {2, 0, 0},
+                                           {15, 0, 0},
+                                           {17, 0, -1},
+                                           {20, 0, 1},
+                                           {21, 1, 1},
+                                           {40, 2, 2},
+                                           {55, 2, 2},
+                                           {60, 2, -1}}) {
     EXPECT_EQ(IndexBefore(starts, t.Coord), t.Before) << t.Coord;
     EXPECT_EQ(IndexAt(starts, {13, 14, 15}, t.Coord), t.At) << t.Coord;
   }

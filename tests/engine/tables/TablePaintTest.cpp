@@ -64,12 +64,14 @@ TEST(TablePaint, CellColourByTheBandRules) {
          t->SetColor(rvtcHeadingRowColor, H);
        },
        0, 1, false, H},
-      {"and the bands start at row 1", [=](TRVTableItemInfo* t) {
+      {"and the bands start at row 1",
+       [=](TRVTableItemInfo* t) {
          bands(t);
          t->SetColor(rvtcHeadingRowColor, H);
        },
        1, 1, false, O},
-      {"row 2 is even", [=](TRVTableItemInfo* t) {
+      {"row 2 is even",
+       [=](TRVTableItemInfo* t) {
          bands(t);
          t->SetColor(rvtcHeadingRowColor, H);
        },
@@ -108,7 +110,8 @@ TEST(TablePaint, CellColourByTheBandRules) {
          t->SetHeadingRowCount(1);
        },
        3, 0, false, E},
-      {"rows 1-2 odd", [=](TRVTableItemInfo* t) {
+      {"rows 1-2 odd",
+       [=](TRVTableItemInfo* t) {
          bands(t);
          t->SetRowBandSize(2);
          t->SetHeadingRowCount(1);
@@ -154,7 +157,7 @@ TEST(TablePaint, BordersOfEachStyleAndWidth) {
     const char* Name;
     TRVTableBorderStyle Style;
     int Width;
-    TColor BackColor;            // the table's colour, behind the cells
+    TColor BackColor;             // the table's colour, behind the cells
     TColor TopLeft, BottomRight;  // expected colours of the outermost ring
   };
   const TColor hi = RVColorToRGB(clBtnHighlight), sh = RVColorToRGB(clBtnShadow), face = RVColorToRGB(clBtnFace);
