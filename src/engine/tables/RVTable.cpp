@@ -2,6 +2,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/foundation/RVError.h"
+#include "engine/layout/RVFormattedData.h"
 #include "engine/styles/RVStyle.h"
 
 namespace rvtable_detail {
@@ -249,7 +250,10 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* AMainRVDat
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
-  if (FRows && FRows->FMainRVData && FInplaceEditor) CloseInplace(false);
+  if (FRows && FRows->FMainRVData) {
+    if (FInplaceEditor) CloseInplace(false);
+    if (TCustomRVFormattedData* Doc = FRows->FMainRVData->AsFormattedData()) Doc->ReleaseMouseCapture(this);
+  }
   if (Fmt) Fmt->Clear();
   FRows.reset();
 }
@@ -370,16 +374,30 @@ bool TRVTableItemInfo::HasBackgroundImage() const {
   return Holder && !Holder->IsEmpty();
 }
 
-void TRVTableItemInfo::SetBackgroundImage(TGraphic* /*Value*/) {
-  // filled in with the background accessors
+void TRVTableItemInfo::SetBackgroundImage(TGraphic* Value) {
+  // The background object exists only while it holds a picture or a picture style.
+  if (!Value || Value->GetEmpty()) {
+    if (FBackground) {
+      FBackground->FreeImage();
+      if (FBackground->Empty()) FBackground.reset();
+    }
+    return;
+  }
+  if (!FBackground) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  FBackground->AssignImage(Value, FRows ? FRows->FMainRVData : nullptr, true, nullptr);
 }
 
 TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const {
   return FBackground ? FBackground->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle /*Value*/) {
-  // filled in with the background accessors
+void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  if (Value == GetBackgroundStyle()) return;
+  if (!FBackground && Value != rvbsColor) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  if (!FBackground) return;
+  FBackground->FreeThumbnail();
+  FBackground->SetItemBackStyle(Value);
+  if (FBackground->EmptyImage() && Value == rvbsColor) FBackground.reset();
 }
 
 void TRVTableItemInfo::GetSelectionBounds(int& StartRow, int& StartCol, int& RowOffs, int& ColOffs) {

@@ -467,4 +467,33 @@ TEST(TableCell, AttributesUnitsAndLineOrder) {
   EXPECT_TRUE(Source->GetVisibleBorders()->IsAllEqual(true));
 }
 
+TEST(TableCell, BackgroundPictureComesAndGoes) {
+  auto Table = TRVTableItemInfo::CreateEx(1, 1, nullptr);
+  TRVTableCellData* Cell = Table->GetCells(0, 0);
+  TBitmap Picture;
+  Picture.SetSize(4, 3);
+  for (int WhoIsIt = 0; WhoIsIt < 2; ++WhoIsIt) {
+    SCOPED_TRACE(WhoIsIt ? "table" : "cell");
+    auto SetImage = [&](TGraphic* g) { WhoIsIt ? Table->SetBackgroundImage(g) : Cell->SetBackgroundImage(g); };
+    auto SetStyle = [&](TRVItemBackgroundStyle v) {
+      WhoIsIt ? Table->SetBackgroundStyle(v) : Cell->SetBackgroundStyle(v);
+    };
+    auto Background = [&] { return WhoIsIt ? Table->GetBackground() : Cell->GetBackground(); };
+    auto Style = [&] { return WhoIsIt ? Table->GetBackgroundStyle() : Cell->GetBackgroundStyle(); };
+    auto HasImage = [&] { return WhoIsIt ? Table->HasBackgroundImage() : Cell->HasBackgroundImage(); };
+    EXPECT_EQ(Background(), nullptr);
+    SetStyle(rvbsTiled);
+    ASSERT_NE(Background(), nullptr);  // a picture style alone keeps the object
+    EXPECT_EQ(Style(), rvbsTiled);
+    EXPECT_FALSE(HasImage());
+    SetImage(&Picture);
+    EXPECT_TRUE(HasImage());
+    SetStyle(rvbsColor);
+    EXPECT_NE(Background(), nullptr);  // the picture keeps it
+    SetImage(nullptr);
+    EXPECT_EQ(Background(), nullptr);
+    EXPECT_EQ(Style(), rvbsColor);
+  }
+}
+
 }  // namespace
