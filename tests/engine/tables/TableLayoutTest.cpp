@@ -155,3 +155,31 @@ TEST(TableLayout, SameWidthKeepsTheCellsFormatting) {
   t.Table->OnDocWidthChange(300, nullptr, nullptr, &t.Doc, nullptr, hs, desc, {rvdwcsNoCaching});
   EXPECT_EQ(cell->DocumentHeight, before);
 }
+
+TEST(TableLayout, RowOfVerticalTextOnlyIsTenPixelsHigh) {
+  TTableDoc t(300, 2, 1);
+  t.SetText(0, 0, u"abc");
+  t.Table->GetCells(0, 0)->SetRotation(rvrot90);
+  t.Format();
+  EXPECT_EQ(t.Heights(), "10 10");
+}
+
+// A printing pass lays out a copy at the device's resolution: the draw item gets the device
+// size, and the table's own layout and its cells' places stay those of the screen.
+TEST(TableLayout, PrintingPassLeavesTheScreenLayoutAlone) {
+  TTableDoc t(300, 2, 2);
+  t.Format();
+  const std::string widths = t.Widths(), box = t.CellBox(1, 1);
+  TRVScreenAndDevice sad;
+  sad.ppixScreen = sad.ppiyScreen = 96;
+  sad.ppixDevice = sad.ppiyDevice = 192;
+  TRVDrawLineInfo dli;
+  int hs = 0, desc = 0;
+  t.Table->OnDocWidthChange(600, &dli, nullptr, &t.Doc, &sad, hs, desc, {rvdwcsPrinting});
+  EXPECT_EQ(dli.Width, 600);
+  // Device pixels: padding 2, spacing 4, border spacing 4; rows of 20 (the screen's 10 doubled).
+  EXPECT_EQ(dli.Height, 2 * (2 * 2 + 4) + 4 + 2 * 20);
+  EXPECT_EQ(t.Widths(), widths);
+  EXPECT_EQ(t.CellBox(1, 1), box);
+  EXPECT_EQ(t.Table->cursad, nullptr);
+}
