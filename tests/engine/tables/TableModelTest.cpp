@@ -496,4 +496,60 @@ TEST(TableCell, BackgroundPictureComesAndGoes) {
   }
 }
 
+TEST(TableCell, WhatLiesBehindAnItem) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TTableDoc&, TRVTableItemInfo&, TRVTableCellData&)> Setup;
+    bool UseBitmap;
+    TColor Color;  // checked without a bitmap
+  };
+  const TCase cases[] = {
+      {"table colour under an empty cell", [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData&) {}, false, clWindow},
+      {"opaque cell colour", [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData& c) { c.SetColor(0x00FF00); }, false,
+       0x00FF00},
+      {"opaque paragraph background",
+       [](TTableDoc& d, TRVTableItemInfo&, TRVTableCellData& c) {
+         d.Para(1)->Background()->Color = 0x0000FF;
+         c.GetItem(0)->ParaNo = 1;
+         c.SetColor(0x00FF00);
+       },
+       false, 0x0000FF},
+      {"band colour of the cell",
+       [](TTableDoc&, TRVTableItemInfo& t, TRVTableCellData&) { t.SetColor(rvtcCellOverrideColor, 0x112233); }, false,
+       0x112233},
+      {"selected table",
+       [](TTableDoc& d, TRVTableItemInfo&, TRVTableCellData& c) {
+         c.SetColor(0x00FF00);
+         d.Doc.State.Include(rvstCompletelySelected);
+       },
+       false, clHighlight},
+      {"semi-transparent cell over the table",
+       [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData& c) {
+         c.SetColor(0x00FF00);
+         c.SetOpacity(50000);
+       },
+       true, clNone},
+  };
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.Name);
+    TTableDoc d;
+    TRVTableItemInfo* Table = d.AddTable(1, 1);
+    TRVTableCellData* Cell = Table->GetCells(0, 0);
+    tc.Setup(d, *Table, *Cell);
+    TRect R(0, 0, 8, 6);
+    TColor Color = 0;
+    std::unique_ptr<TBitmap> Bitmap;
+    bool UseBitmap = false;
+    Cell->GetItemBackground(0, R, false, Color, Bitmap, UseBitmap, d.Sheet.GetGraphicInterface(), false, false, 0);
+    EXPECT_EQ(UseBitmap, tc.UseBitmap);
+    if (UseBitmap) {
+      ASSERT_NE(Bitmap, nullptr);
+      EXPECT_EQ(Bitmap->GetWidth(), 8);  // the rectangle moves by the paddings and keeps its size
+      EXPECT_EQ(Bitmap->GetHeight(), 6);
+    } else {
+      EXPECT_EQ(Color, tc.Color);
+    }
+  }
+}
+
 }  // namespace
