@@ -4,6 +4,7 @@
 #include "engine/foundation/RVError.h"
 #include "engine/layout/RVFormattedData.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/ui/Cursors.h"
 
 namespace rvtable_detail {
 
@@ -242,6 +243,9 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* AMainRVDat
   FSelColOffs = FSelRowOffs = 0;
   FOptions = RVTableDefaultOptions;
   FPrintOptions = RVTableDefaultPrintOptions;
+  // The pointers over the outer borders that select whole columns and rows.
+  SetScreenCursor(crRVSelectCol, LoadCursorResource(u"RV_SELECTCOL_CURSOR"));
+  SetScreenCursor(crRVSelectRow, LoadCursorResource(u"RV_SELECTROW_CURSOR"));
   FTextRowSeparator = FTextColSeparator = rvtable_detail::CRLF;
   FocusedCellRow = FocusedCellCol = ChosenCellRow = ChosenCellCol = -1;
   FVisibleBorders = std::make_unique<TRVBooleanRect>(true);

@@ -6,6 +6,7 @@
 #include "engine/editor/RVUndo.h"
 #include "engine/foundation/RVError.h"
 #include "engine/tables/TableTestUtil.h"
+#include "platform/ui/Cursors.h"
 
 namespace {
 
@@ -90,6 +91,8 @@ TEST(TableModel, CreateExDefaults) {
   EXPECT_EQ(Table->FocusedCellRow, -1);
   EXPECT_EQ(Table->ChosenCellCol, -1);
   EXPECT_EQ(Table->GetFormattingInfo()->Rows, nullptr);
+  EXPECT_EQ(GetScreenCursor(crRVSelectCol), LoadCursorResource(u"RV_SELECTCOL_CURSOR"));
+  EXPECT_EQ(GetScreenCursor(crRVSelectRow), LoadCursorResource(u"RV_SELECTROW_CURSOR"));
 }
 
 TEST(TableModel, OneByOneAndEmptyGrids) {
