@@ -1,19 +1,19 @@
 #include "engine/tables/RVTableCellData.h"
 
+#include "engine/document/RVControlItem.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/editor/RVUndo.h"
-#include "engine/foundation/RVGraphicHolder.h"
-#include "engine/styles/RVBorder.h"
-#include "engine/styles/RVStyle.h"
-#include "platform/graphics/Pictures.h"
-#include "engine/document/RVControlItem.h"
 #include "engine/foundation/RVGrIn.h"
+#include "engine/foundation/RVGraphicHolder.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
+#include "engine/styles/RVBorder.h"
+#include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/viewer/RVViroZere.h"
+#include "platform/graphics/Pictures.h"
 
 namespace rvtablecell_detail {
 
@@ -23,9 +23,7 @@ TCustomRVFormattedData* TableDocument(const TRVTableCellData* Cell) {
   return Parent ? Parent->AsFormattedData() : nullptr;
 }
 
-bool IsDocumentFormatted(TCustomRVFormattedData* Doc) {
-  return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0;
-}
+bool IsDocumentFormatted(TCustomRVFormattedData* Doc) { return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0; }
 
 // Adds States to Data's state now and removes them again when the guard ends (also when an
 // exception passes).
@@ -81,8 +79,7 @@ void TRVTableCellData::ResetProperties() {
   FOptions = TRVTableCellOptions{};
 }
 
-void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool IncludeSize, int DivColSpan,
-                                            int DivRowSpan) {
+void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool IncludeSize, int DivColSpan, int DivRowSpan) {
   FColor = Cell->FColor;
   FBorderColor = Cell->FBorderColor;
   FBorderLightColor = Cell->FBorderLightColor;
@@ -100,9 +97,7 @@ void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool Include
   }
 }
 
-TRVTableRow* TRVTableCellData::GetRow() const {
-  return static_cast<TRVTableRow*>(FList);
-}
+TRVTableRow* TRVTableCellData::GetRow() const { return static_cast<TRVTableRow*>(FList); }
 
 TRVTableItemInfo* TRVTableCellData::GetTable() const {
   TRVTableRow* Row = GetRow();
@@ -278,8 +273,7 @@ int TRVTableCellData::GetBestHeightPixels() const {
 
 int TRVTableCellData::GetCellHeight(TRVStyle* /*RVStyle*/) {
   TRVTableItemInfo* Table = GetTable();
-  const bool IgnoreContent =
-      FBestHeight > 0 && Table && Table->GetOptions().Contains(rvtoIgnoreContentHeight);
+  const bool IgnoreContent = FBestHeight > 0 && Table && Table->GetOptions().Contains(rvtoIgnoreContentHeight);
   int Result = 0;
   if (!IsVerticalText() && !IgnoreContent) {
     TCustomRVData* Data = GetRVData();
@@ -406,8 +400,7 @@ int TRVTableCellData::GetTransformedDItemObjectTop(int DrawItemNo) {
   TRVDrawLineInfo* DrawItem = DrawItems->Get(DrawItemNo);
   if (!IsLineOrderReversed()) return DrawItem->GetObjectTop();
   if (dynamic_cast<TRVFloatingDrawLineInfo*>(DrawItem))
-    return DocumentHeight + GetTopMargin() - GetBottomMargin() - DrawItem->GetObjectTop() -
-           DrawItem->GetObjectHeight();
+    return DocumentHeight + GetTopMargin() - GetBottomMargin() - DrawItem->GetObjectTop() - DrawItem->GetObjectHeight();
   return GetTransformedDItemTop(DrawItemNo);
 }
 
@@ -543,9 +536,7 @@ bool TRVTableCellData::KeepTogether() {
 
 TRVDocRotation TRVTableCellData::GetRotation() const { return IsWinNT ? FRotation : rvrotNone; }
 
-bool TRVTableCellData::UseVerticalFonts() {
-  return IsVerticalText() && FOptions.Contains(rvtcoUseVerticalFonts);
-}
+bool TRVTableCellData::UseVerticalFonts() { return IsVerticalText() && FOptions.Contains(rvtcoUseVerticalFonts); }
 
 namespace rvtablecell_detail {
 
@@ -638,9 +629,12 @@ void TRVTableCellData::GetItemBackground(int ItemNo, TRect& Rect, bool MakeImage
   // 4. What the cell itself contributes.
   TBackMode Mode;
   if (!HasBackgroundImage() && !(ParaBack && ParaBack->IsSemitransparent()) && !HasExtraBackground()) {
-    if (Color == clNone || FOpacity <= 0) Mode = bmNone;
-    else if (FOpacity >= 100000) Mode = bmSolid;
-    else Mode = bmMixed;
+    if (Color == clNone || FOpacity <= 0)
+      Mode = bmNone;
+    else if (FOpacity >= 100000)
+      Mode = bmSolid;
+    else
+      Mode = bmMixed;
   } else if (Color == clNone || FOpacity < 100000) {
     Mode = !FBackground || FBackground->IsSemitransparent() ? bmMixed : bmOpaquePicture;
   } else {
@@ -669,8 +663,8 @@ void TRVTableCellData::GetItemBackground(int ItemNo, TRect& Rect, bool MakeImage
     } else if (TableColor == clNone && TableParaColor == clNone) {
       TableMode = bmNone;
     } else {
-      const bool Full = (TableColor == clNone || TableOpacity >= 100000) &&
-                        (TableParaColor == clNone || TableParaOpacity >= 100000);
+      const bool Full =
+          (TableColor == clNone || TableOpacity >= 100000) && (TableParaColor == clNone || TableParaOpacity >= 100000);
       TableMode = Full ? bmSolid : bmMixed;
     }
     if (TableColor == clNone) TableColor = TableParaColor;
@@ -712,8 +706,8 @@ void TRVTableCellData::GetItemBackground(int ItemNo, TRect& Rect, bool MakeImage
         const TRect Whole(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight());
         if (Table->HasBackgroundImage())
           Table->GetBackground()->Draw(Bitmap->GetCanvas(), Whole, 0, 0, -FLeft - Rect.Left, -FTop - Rect.Top,
-                                       Table->GetTableWidth(), Table->GetTableHeight(), TableColor, TableOpacity,
-                                       false, false, GraphicInterface, this, nullptr, AllowThumbnails);
+                                       Table->GetTableWidth(), Table->GetTableHeight(), TableColor, TableOpacity, false,
+                                       false, GraphicInterface, this, nullptr, AllowThumbnails);
         else if (TableColor != clNone && GraphicInterface)
           GraphicInterface->FillRectAlpha(Bitmap->GetCanvas(), Whole, TableColor, TableOpacity);
       }

@@ -144,8 +144,7 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVOptions GetOptions() override;
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                   TCustomRVData* RVData) override;
-  void ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
-                      TObject* Control) override;
+  void ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo, TObject* Control) override;
   void ControlAction(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
                      TCustomRVItemInfo* Item) override;
   TRVMarkerList* GetMarkers(bool AllowCreate) override;

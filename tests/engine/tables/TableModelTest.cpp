@@ -31,23 +31,22 @@ TEST(TableModel, CreateExDefaults) {
       EXPECT_EQ(Cell->ItemCount(), 1);  // one empty paragraph
     }
   }
-  const std::pair<TRVTableColorProperty, TColor> colors[] = {
-      {rvtcColor, clWindow},
-      {rvtcBorderColor, clWindowText},
-      {rvtcBorderLightColor, clBtnHighlight},
-      {rvtcCellBorderColor, clWindowText},
-      {rvtcCellBorderLightColor, clBtnHighlight},
-      {rvtcHeadingRowColor, clNone},
-      {rvtcLastRowColor, clNone},
-      {rvtcOddRowsColor, clNone},
-      {rvtcEvenRowsColor, clNone},
-      {rvtcFirstColumnColor, clNone},
-      {rvtcLastColumnColor, clNone},
-      {rvtcOddColumnsColor, clNone},
-      {rvtcEvenColumnsColor, clNone},
-      {rvtcVRuleColor, clWindowText},
-      {rvtcHRuleColor, clWindowText},
-      {rvtcCellOverrideColor, clNone}};
+  const std::pair<TRVTableColorProperty, TColor> colors[] = {{rvtcColor, clWindow},
+                                                             {rvtcBorderColor, clWindowText},
+                                                             {rvtcBorderLightColor, clBtnHighlight},
+                                                             {rvtcCellBorderColor, clWindowText},
+                                                             {rvtcCellBorderLightColor, clBtnHighlight},
+                                                             {rvtcHeadingRowColor, clNone},
+                                                             {rvtcLastRowColor, clNone},
+                                                             {rvtcOddRowsColor, clNone},
+                                                             {rvtcEvenRowsColor, clNone},
+                                                             {rvtcFirstColumnColor, clNone},
+                                                             {rvtcLastColumnColor, clNone},
+                                                             {rvtcOddColumnsColor, clNone},
+                                                             {rvtcEvenColumnsColor, clNone},
+                                                             {rvtcVRuleColor, clWindowText},
+                                                             {rvtcHRuleColor, clWindowText},
+                                                             {rvtcCellOverrideColor, clNone}};
   for (auto [prop, value] : colors) {
     EXPECT_EQ(Table->GetColor(prop), value) << int(prop);
     EXPECT_EQ(TRVTableItemInfo::GetDefaultColorValue(prop), value) << int(prop);
@@ -187,7 +186,10 @@ TEST(TableModel, InvariantsHoldAfterEveryMerge) {
       {"merge grown in steps", 4, 4, {{0, 0, 2, 1, true, true}, {0, 0, 2, 2, true, true}, {0, 0, 3, 3, true, true}}},
       {"clipped at the edges", 3, 3, {{1, 1, 9, 9, true, true}, {0, 0, 1, 9, true, true}}},
       {"same rectangle twice", 3, 3, {{0, 0, 2, 2, false, true}, {0, 0, 2, 2, false, false}}},
-      {"cutting a merged cell refused", 3, 3, {{0, 1, 2, 1, true, true}, {0, 0, 2, 2, true, false}, {1, 0, 3, 2, true, true}}},
+      {"cutting a merged cell refused",
+       3,
+       3,
+       {{0, 1, 2, 1, true, true}, {0, 0, 2, 2, true, false}, {1, 0, 3, 2, true, true}}},
   };
   for (const TMergeCase& tc : cases) {
     SCOPED_TRACE(tc.Name);
@@ -276,13 +278,13 @@ TEST(TableModel, RowHeightsIgnoreCellsSpanningRows) {
 
 TEST(TableModel, PublishedPropertiesAreDescribed) {
   const TClassInfo& Info = TRVTableItemInfo::StaticClassInfo();
-  for (const char16_t* Name : {u"Color", u"CellOverrideColor", u"HeadingRowCount", u"Opacity", u"Options",
-                               u"PrintOptions", u"BestWidth", u"TextRowSeparator", u"BorderStyle", u"VisibleBorders",
-                               u"CellPadding", u"CellHPadding", u"VOutermostRule"})
+  for (const char16_t* Name :
+       {u"Color", u"CellOverrideColor", u"HeadingRowCount", u"Opacity", u"Options", u"PrintOptions", u"BestWidth",
+        u"TextRowSeparator", u"BorderStyle", u"VisibleBorders", u"CellPadding", u"CellHPadding", u"VOutermostRule"})
     EXPECT_NE(Info.FindProperty(Name), nullptr);
   const TClassInfo& CellInfo = TRVTableCellData::StaticClassInfo();
-  for (const char16_t* Name : {u"Color", u"Opacity", u"BestWidth", u"BestHeight", u"VAlign", u"Rotation",
-                               u"Hint", u"Tag", u"Options", u"VisibleBorders", u"BackgroundImageFileName"})
+  for (const char16_t* Name : {u"Color", u"Opacity", u"BestWidth", u"BestHeight", u"VAlign", u"Rotation", u"Hint",
+                               u"Tag", u"Options", u"VisibleBorders", u"BackgroundImageFileName"})
     EXPECT_NE(CellInfo.FindProperty(Name), nullptr);
 }
 
@@ -325,8 +327,7 @@ TEST(TableCell, VerticalAlignmentAndOffsets) {
     TRVCellVAlign VAlign;
     TRVDocRotation Rotation;
     int Expected;
-  } cases[] = {{rvcTop, rvrotNone, 0}, {rvcBottom, rvrotNone, 58}, {rvcMiddle, rvrotNone, 29},
-               {rvcBottom, rvrot90, 0}};
+  } cases[] = {{rvcTop, rvrotNone, 0}, {rvcBottom, rvrotNone, 58}, {rvcMiddle, rvrotNone, 29}, {rvcBottom, rvrot90, 0}};
   for (auto& c : cases) {
     Cell->SetVAlign(c.VAlign);
     Cell->SetRotation(c.Rotation);
