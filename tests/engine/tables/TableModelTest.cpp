@@ -128,6 +128,25 @@ TEST(TableModel, MergeTwoByTwoInThreeByThree) {
   EXPECT_FALSE(Table->GetRows()->CanMergeCells(0, 1, 2, 1, true));
 }
 
+// A grid whose nil position no cell covers (damaged data) is reported by the check, and the walk
+// to the main cell answers nothing instead of leaving the grid.
+TEST(TableModel, BrokenGridIsFoundAndWalkedSafely) {
+  auto Table = TRVTableItemInfo::CreateEx(2, 2, nullptr);
+  std::unique_ptr<TRVTableCellData> Taken(Table->GetCells(1, 1));
+  Table->GetRows()->GetRow(1)->PutCell(1, nullptr);
+  EXPECT_FALSE(CheckTableInvariants(*Table));
+  int mr = 0, mc = 0;
+  EXPECT_EQ(Table->GetRows()->GetMainCell(1, 1, mr, mc), nullptr);
+  EXPECT_EQ(mr, -1);
+  EXPECT_EQ(mc, -1);
+  EXPECT_FALSE(Table->GetRows()->CanMergeCells(0, 0, 2, 2, true));
+  Table->GetRows()->GetRow(1)->PutCell(1, Taken.release());
+  EXPECT_TRUE(CheckTableInvariants(*Table));
+  // A cell reaching outside the grid is caught too.
+  Table->GetCells(0, 1)->FRowSpan = 3;
+  EXPECT_FALSE(CheckTableInvariants(*Table));
+}
+
 TEST(TableModel, CanMergeCellsKeepsRowsAndColumnsOfTheirOwn) {
   auto Three = TRVTableItemInfo::CreateEx(3, 3, nullptr);
   EXPECT_TRUE(Three->GetRows()->CanMergeCells(0, 0, 2, 2, false));
