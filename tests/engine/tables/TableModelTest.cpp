@@ -428,6 +428,28 @@ TEST(TableCell, AnswersThroughItsRowAndTheTableDocument) {
   EXPECT_TRUE(Cell->KeepTogether());
 }
 
+TEST(TableCell, NestedCellsReachTheOuterDocument) {
+  TTableDoc d;
+  TRVTableItemInfo* Outer = d.AddTable(1, 2);
+  TRVTableCellData* OuterCell = Outer->GetCells(0, 1);
+  auto InnerOwned = TRVTableItemInfo::CreateEx(2, 1, OuterCell);
+  TRVTableItemInfo* Inner = InnerOwned.get();
+  OuterCell->AddItem(u"", std::move(InnerOwned));
+  TRVTableCellData* InnerCell = Inner->GetCells(1, 0);
+  EXPECT_EQ(InnerCell->GetParentData(), OuterCell);
+  EXPECT_EQ(InnerCell->GetRootData(), &d.Doc);
+  EXPECT_EQ(InnerCell->GetAbsoluteRootData(), &d.Doc);
+  EXPECT_EQ(InnerCell->GetRVStyle(), &d.Sheet);
+  EXPECT_EQ(Inner->GetRVStyle(), &d.Sheet);
+  EXPECT_EQ(Inner->GetMyItemNo(), 1);  // after the cell's empty paragraph
+  int ItemNo = -2;
+  TRVStoreSubRVData* Location = nullptr;
+  InnerCell->GetParentInfo(ItemNo, Location);
+  std::unique_ptr<TRVStoreSubRVData> Owned(Location);
+  EXPECT_EQ(ItemNo, 1);
+  EXPECT_EQ(static_cast<TRVTableStoreSubRVData*>(Location)->Row, 1);
+}
+
 TEST(TableCell, CellsInAnUndoRecord) {
   TTableDoc d;
   TRVTableItemInfo* Table = d.AddTable(1, 2);
