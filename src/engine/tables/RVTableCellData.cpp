@@ -301,7 +301,7 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas
   }
   TCustomRVData* Data = GetRVData();
   TCustomRVFormattedData* Formatted = Data->AsFormattedData();
-  const int Result = Formatted ? Formatted->CalculateMinDocWidthPlus(-1, sad, Canvas) : 0;
+  const int Result = Formatted ? Formatted->CalculateMinDocWidthPlus(0, sad, Canvas) : 0;
   return Result == 0 && Data == this ? 10 : Result;
 }
 

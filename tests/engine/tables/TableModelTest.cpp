@@ -359,6 +359,40 @@ TEST(TableCell, VerticalAlignmentAndOffsets) {
   EXPECT_EQ(Cell->GetExtraVOffs(), 29 - 1);
 }
 
+TEST(TableCell, MinimalWidthAndContentHeight) {
+  TTableDoc d;
+  TRVTableItemInfo* Table = d.AddTable(1, 3, [](int, int c) { return c == 0 ? u"" : u"abcd efg"; });
+  d.Para(1)->LeftIndent = 15;
+  d.Para(1)->RightIndent = 7;
+  d.Para(1)->FirstIndent = 3;
+  TRVTableCellData* Empty = Table->GetCells(0, 0);
+  EXPECT_EQ(Empty->GetMinWidth(nullptr, nullptr), 0);  // paragraph style 0 has no indents
+  Empty->GetItem(0)->ParaNo = 1;
+  EXPECT_EQ(Empty->GetMinWidth(nullptr, nullptr), 25);
+  TRVTableCellData* Text = Table->GetCells(0, 1);
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 40);  // the longest word
+  Text->SetRotation(rvrot90);
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 0);
+  Text->SetRotation(rvrotNone);
+  Text->Clear();
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 0);
+
+  TRVTableCellData* Cell = Table->GetCells(0, 2);
+  Cell->DocumentHeight = 40;
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);
+  Cell->SetBestHeight(25);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);  // the content is taller
+  Cell->SetBestHeight(55);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 55);
+  Cell->SetBestHeight(25);
+  Table->SetOptions(Table->GetOptions() + rvtoIgnoreContentHeight);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 25);
+  Cell->SetBestHeight(0);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);  // no best height: the content counts again
+  Cell->SetRotation(rvrot270);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 0);
+}
+
 TEST(TableCell, CoordinatesBetweenCellAndTable) {
   TTableDoc d;
   d.Doc.AddNL(u"abc", 0, 0);
