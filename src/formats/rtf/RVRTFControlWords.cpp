@@ -281,16 +281,9 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
   TRVRTFReaderState& state = *FRTFState;
   if (state.rds == rdsSkip) return rtf_ec_OK;
   if (state.rds == rdsUpr) {
-    if (Dest == 47) {
-      // "\ud" reads its group in the destination that surrounded "\upr".
-      for (int i = SaveList.Count() - 1; i >= 0; --i) {
-        const TRTFrds saved = static_cast<TRVRTFReaderState*>(SaveList.Get(i))->rds;
-        if (saved != rdsUpr) {
-          state.rds = saved;
-          break;
-        }
-      }
-    }
+    // "\ud" reads its group in the destination that surrounded "\upr" (the nearest enclosing
+    // one that is not "\upr", kept in the state rather than searched for on the group stack).
+    if (Dest == 47) state.rds = state.FUprOuterRds;
     return rtf_ec_OK;
   }
   switch (Dest) {
@@ -330,6 +323,7 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
     case 29:
       return StartNote();
     case 46:
+      state.FUprOuterRds = state.rds;
       state.rds = rdsUpr;
       return rtf_ec_OK;
     default:

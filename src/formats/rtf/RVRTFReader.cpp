@@ -116,6 +116,18 @@ TRVRTFErrorCode TRVRTFReader::ReadFromStream(TStream* AStream) {
   StreamSize = AStream->GetSize();
   Clear();
   ResetInput();
+  // The buffer and the stream are let go however the read ends.
+  struct InputRelease {
+    TRVRTFReader& reader;
+    ~InputRelease() {
+      reader.InputString.clear();
+      reader.InputString.shrink_to_fit();
+      reader.InputStringLength = 0;
+      reader.InputStringIndex = 1;
+      reader.UseLastChar = false;
+      reader.Stream = nullptr;
+    }
+  } release{*this};
   FCallProgress = StreamSize > ProgressMinSize && OnProgress;
   TRVRTFErrorCode result = rtf_ec_OK;
   try {
@@ -123,22 +135,11 @@ TRVRTFErrorCode TRVRTFReader::ReadFromStream(TStream* AStream) {
     FProgress = 0;
     FProgressCounter = ProgressRefills;
     result = ParseStream();
+    if (FCallProgress) OnProgress(this, rvprtfprEnding, 0);
   } catch (...) {
     RVRethrowUnlessDataError();
     result = rtf_ec_Exception;
   }
-  InputString.clear();
-  InputString.shrink_to_fit();
-  InputStringLength = 0;
-  if (FCallProgress) {
-    try {
-      OnProgress(this, rvprtfprEnding, 0);
-    } catch (...) {
-      RVRethrowUnlessDataError();
-      if (result == rtf_ec_OK) result = rtf_ec_Exception;
-    }
-  }
-  Stream = nullptr;
   return result;
 }
 

@@ -363,6 +363,7 @@ void TRVRTFReaderState::Assign(const TRVRTFReaderState& Source) {
   FFieldCode = Source.FFieldCode;
   FFieldInserted = Source.FFieldInserted;
   FHFType = Source.FHFType;
+  FUprOuterRds = Source.FUprOuterRds;
 }
 
 TRVRTFRowProperties* TRVRTFReaderState::RowProps() {
