@@ -47,9 +47,7 @@ TRVRTFReader::TRVRTFReader(TComponent* AOwner)
       FRTFState(std::make_unique<TRVRTFReaderState>()),
       FDocProps(std::make_unique<TRVRTFDocProperties>()) {}
 
-TRVRTFReader::~TRVRTFReader() {
-  Clear();
-}
+TRVRTFReader::~TRVRTFReader() { Clear(); }
 
 void TRVRTFReader::Clear() {
   int count = 0;
@@ -211,9 +209,7 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
     if (ch == 13 || ch == 10) continue;
     TRVRTFErrorCode ec = rtf_ec_OK;
     switch (ch) {
-      case '\\':
-        ec = ReadControlWord();
-        break;
+      case '\\': ec = ReadControlWord(); break;
       case '{':
         SkipNext = 0;
         ec = BeginGroup();
@@ -225,8 +221,10 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
         break;
       default:
         if (state.ris == risNorm) {
-          if (SkipNext > 0) --SkipNext;
-          else ec = ProcessChar(ch);
+          if (SkipNext > 0)
+            --SkipNext;
+          else
+            ec = ProcessChar(ch);
         } else if (state.ris == risHex) {
           ec = ReadHexByte(ch);
         } else {
@@ -287,8 +285,10 @@ TRVRTFErrorCode TRVRTFReader::ReadControlWord() {
     bool negative = false;
     if (ch == '-') {
       negative = true;
-      if (IsInputEnd()) atEnd = true;
-      else ch = GetInputChar();
+      if (IsInputEnd())
+        atEnd = true;
+      else
+        ch = GetInputChar();
     }
     if (!atEnd && IsDigit(ch)) {
       // Digits beyond what an Integer holds give 0, as a value that does not convert.
@@ -371,9 +371,8 @@ TRVRTFErrorCode TRVRTFReader::EndGroup() {
     if (ec != rtf_ec_OK) return ec;
   }
   if (source.rds != state.rds ||
-      (state.rds == rdsFldInst && !IsHyperlinkField(Trim(state.FFieldCode)) &&
-       !IsMergeField(Trim(state.FFieldCode)) && !state.FFieldCode.empty() &&
-       state.FFieldCode != source.FFieldCode)) {
+      (state.rds == rdsFldInst && !IsHyperlinkField(Trim(state.FFieldCode)) && !IsMergeField(Trim(state.FFieldCode)) &&
+       !state.FFieldCode.empty() && state.FFieldCode != source.FFieldCode)) {
     const TRVRTFErrorCode ec = LeaveDestination(state.rds, source);
     if (ec != rtf_ec_OK) return ec;
   }

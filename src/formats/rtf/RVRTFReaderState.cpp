@@ -87,7 +87,9 @@ bool TRVRTFCharProperties::CanParseKeyword(const TRVAnsiString& Keyword) {
 }
 
 void TRVRTFCharProperties::ParseKeyword(const TRVAnsiString& Keyword, int Param, bool fParam) {
-  (void)Keyword; (void)Param; (void)fParam;
+  (void)Keyword;
+  (void)Param;
+  (void)fParam;
 }
 
 // ---- tabs ----
