@@ -2,6 +2,7 @@
 // tokenizer of control words, control symbols, hexadecimal bytes and binary data.
 #include "formats/rtf/RVRTFReader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/foundation/RVError.h"
@@ -173,6 +174,8 @@ unsigned char TRVRTFReader::GetInputCharSlow() {
     InputStringLength = static_cast<int>(got > 0 ? got : 0);
     InputStringIndex = 1;
     if (InputStringLength == 0) {
+      // A stream that gives fewer bytes than its size said ends here: the input has ended.
+      StreamSize = std::min(StreamSize, pos);
       LastChar = 0;
       return 0;
     }
