@@ -140,6 +140,8 @@ TEST(RTFParserTest, ReadingAMissingFileRaisesNoEvent) {
   reader.OnProgress = [&](TObject*, TRVRTFProgressStage, std::uint8_t) { event = true; };
   EXPECT_EQ(reader.ReadFromFile(u"/nonexistent/folder/file.rtf"), rtf_ec_FileOpenError);
   EXPECT_FALSE(event);
+  const TRVRTFErrorCode folder = reader.ReadFromFile(u"/tmp");
+  EXPECT_EQ(folder, rtf_ec_FileOpenError);
 }
 
 TEST(RTFParserTest, DataErrorOfAHandlerEndsTheReadWithException) {
