@@ -278,6 +278,15 @@ class TRVRTFReader : public TComponent {
   // Bytes and code units of the field instruction.
   TRVRTFErrorCode ProcessFieldChar(unsigned char ch);
   TRVRTFErrorCode AppendFieldWideChar(TRVUnicodeChar ch);
+  // The field kinds the reader makes objects of; each acts only on its own instruction.
+  void InsertIncludePictureField();
+  void InsertSymbolField();
+  void InsertSeqField();
+  void InsertPageField(bool PageCount);
+  void InsertDocPropertyField();
+  // The picture of an INCLUDEPICTURE or IMPORT path (nullptr for none); Invalid as the handler says.
+  TGraphic* ImportFieldPicture(const TRVUnicodeString& Path, bool& Invalid);
+  void DoNewPageNumber(TRVRTFPageNumberType Type, bool PageCount);
 
  public:
   // ==== font, colour and style tables, code pages (RVRTFTablesOfDoc.cpp) ====
