@@ -144,17 +144,14 @@ TRVRTFErrorCode TRVRTFReader::LeaveFieldDestination(TRTFrds Rds) {
   if (Rds != rdsField) return rtf_ec_OK;
   if (OnNewPicture && state.FInvalidFieldPicture) {
     // A picture that the handler called invalid, kept while the result brought none of its own.
-    TGraphic* picture = state.FInvalidFieldPicture;
-    state.FInvalidFieldPicture = nullptr;
-    std::unique_ptr<TGraphic> owned(picture);
     state.ParaProps()->Finalize();
-    GraphicHandler->AfterImportGraphic(picture);
+    GraphicHandler->AfterImportGraphic(state.FInvalidFieldPicture);
     if (SaveList.Count() > 0)
       state.FFieldCode = static_cast<TRVRTFReaderState*>(SaveList.Get(SaveList.Count() - 1))->FFieldCode;
     UpdateTableNesting(true);
     bool inserted = false;
-    owned.release();  // the handler owns it from now on
-    OnNewPicture(this, nullptr, picture, Position, TRVUnicodeString(), inserted);
+    OnNewPicture(this, nullptr, state.FInvalidFieldPicture, Position, TRVUnicodeString(), inserted);
+    if (inserted) state.FInvalidFieldPicture = nullptr;  // the handler owns it now
     Position = rtf_ts_ContinuePara;
   }
   state.FFieldCode.clear();

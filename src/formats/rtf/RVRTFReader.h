@@ -263,6 +263,14 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode ApplyObjectProperty(int Idx, int Value);
   // Data bytes of rdsPict and rdsObjData.
   TRVRTFErrorCode ProcessPictureChar(unsigned char ch);
+  // Hexadecimal picture data from ch on, read straight from the input.
+  TRVRTFErrorCode ReadPictureHex(unsigned char ch);
+  // The picture read into FPicture as a graphic (nullptr for kinds without a graphic class);
+  // raises a data error for data that cannot be loaded.
+  TGraphic* CreatePictureGraphic();
+  void LoadPictureGraphic(std::unique_ptr<TGraphic>& Graphic);
+  TRVRTFErrorCode DoNewPicture(TGraphic* Graphic, bool& Inserted);
+  TRVRTFErrorCode DoNewObject();
 
  public:
   // ==== fields (RVRTFFields.cpp) ====
