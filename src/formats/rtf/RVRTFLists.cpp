@@ -576,7 +576,11 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
 TRVRTFErrorCode TRVRTFReader::ApplyParaListProperty(int Idx, int Value) {
   TRVRTFParaProperties& para = *FRTFState->ParaProps();
   switch (Idx) {
-    case 124: return EnterListDestination(33, Value);
+    case 124:
+      // Section defaults are set in the body only; elsewhere the word would take the group's
+      // text away from the destination it belongs to.
+      if (FRTFState->rds == rdsNorm) return EnterListDestination(33, Value);
+      break;
     case 139: para.FListOverrideIndex = FListOverrideTable->FindByNumber(Value); break;
     case 141:
       // A list has levels 0 to 8: deeper or negative levels are held at the nearest one.
