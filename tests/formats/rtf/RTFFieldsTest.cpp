@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "RTFEventRecorder.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
 
@@ -210,5 +211,41 @@ TEST(RTFFieldsTest, BadSymbolFieldsAreIgnoredAndTheirResultRead) {
     ASSERT_EQ(ReadString(reader, Field(instruction, "\\probe x") + ""), rtf_ec_OK);
     EXPECT_EQ(probe.Read, std::vector<bool>{true});
     EXPECT_EQ(fontSize, 24);  // the size is put back
+  }
+}
+
+TEST(RTFFieldsTest, SymbolFieldsInsertTheirCharacter) {
+  struct Case {
+    const char* Instruction;
+    const char* Events;
+    const char* FontName;
+    int Size;
+  };
+  const Case cases[] = {
+      {"SYMBOL 183 \\\\f \"Symbol\" \\\\s 10", "P\"\xb7\" | C\"r\"", "Symbol", 20},
+      {"SYMBOL 65 \\\\s 10.5", "P\"A\" | C\"r\"", "", 21},
+      {"SYMBOL 8364 \\\\u", "uP\"\xe2\x82\xac\" | C\"r\"", "", 24},
+      {"SYMBOL 300 \\\\f \"Wingdings\"", "P\"r\"", "", 0},  // beyond a byte without "\u": nothing
+      {"SYMBOL 183 \\\\f Symbol", "P\"r\"", "", 0},         // font name not quoted: nothing
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Instruction);
+    TRVRTFReader reader(nullptr);
+    TRTFEventRecorder rec;
+    rec.Attach(reader, std::string(c.Instruction).find("\\\\u") != std::string::npos);
+    std::vector<std::pair<std::u16string, int>> fonts;
+    rec.OnTextSeen = [&](TRVRTFReader& r) {
+      fonts.emplace_back(r.RTFState()->CharProps()->FFontName, r.RTFState()->CharProps()->FSizeDouble);
+    };
+    ASSERT_EQ(ReadString(reader, Field(c.Instruction, "r")), rtf_ec_OK);
+    EXPECT_EQ(rec.Joined(), c.Events);
+    ASSERT_FALSE(fonts.empty());
+    if (c.Size) {
+      EXPECT_EQ(fonts[0].first, Utf8ToUnicode(c.FontName));
+      EXPECT_EQ(fonts[0].second, c.Size);
+    }
+    // The result is read in the size and font it had.
+    EXPECT_EQ(fonts.back().first, u"");
+    EXPECT_EQ(fonts.back().second, 24);
   }
 }
