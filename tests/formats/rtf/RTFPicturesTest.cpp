@@ -301,3 +301,12 @@ TEST(RTFPicturesTest, ObjectsWithTheirDataAndResult) {
   reader.OnNewObject = [](TObject*, TRVRTFObject*, TRVRTFPosition, bool&) {};
   EXPECT_EQ(ReadString(reader, Doc("{\\object{\\*\\objdata 01 02}}")), rtf_ec_InvalidPicture);
 }
+
+TEST(RTFPicturesTest, MetafileOfAHugeStatedSizeIsReadWithoutDrawingIt) {
+  const std::string wmf = Fixture("rect.wmf").substr(22);
+  TRVRTFReader reader(nullptr);
+  PictureRecorder rec(reader);
+  const TRVRTFErrorCode ec =
+      ReadString(reader, Doc("{\\pict\\wmetafile8\\picw2147483647\\pich2147483647 " + Hex(wmf) + "}"));
+  EXPECT_TRUE(ec == rtf_ec_OK || ec == rtf_ec_InvalidPicture) << ec;
+}
