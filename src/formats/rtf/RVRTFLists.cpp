@@ -536,9 +536,22 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
       break;
     case rdsPNSecLvl:
       if (FCurPNSecLvl >= 1 && FCurPNSecLvl <= rvrtflists_detail::MaxPNLevel) {
-        TRVList* defaults = st.SectProps()->DefMarkerPropsList();
-        ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)),
-                             defaults, Idx, Value);
+        // A section default is set in a group of its own and must outlive it: it goes to the
+        // section of the group around the "\pnseclvl" groups too, which the group's end restores.
+        TRVRTFSectionProperties* sections[2] = {st.SectProps(), nullptr};
+        for (int i = SaveList.Count() - 1; i >= 0; --i) {
+          auto* saved = static_cast<TRVRTFReaderState*>(SaveList.Get(i));
+          if (saved->rds != rdsPNSecLvl) {
+            sections[1] = saved->SectProps();
+            break;
+          }
+        }
+        for (TRVRTFSectionProperties* sect : sections) {
+          if (!sect) continue;
+          TRVList* defaults = sect->DefMarkerPropsList();
+          ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)), defaults,
+                               Idx, Value);
+        }
       }
       break;
     case rdsList:
