@@ -95,22 +95,22 @@ TEST(RTFTables, RowAndCellDefinitions) {
                       }),
             1);
   // A merge that starts stays the first cell whatever follows for the same cell.
-  CheckRows("\\trowd\\clvmgf\\clvmrg\\cellx1000\\pard\\intbl\\cell\\row", [](TRVRTFRowProperties& row) {
-    EXPECT_EQ(row.CellProps()->Get(0)->FVMerge, rtf_cm_First);
-  });
+  CheckRows("\\trowd\\clvmgf\\clvmrg\\cellx1000\\pard\\intbl\\cell\\row",
+            [](TRVRTFRowProperties& row) { EXPECT_EQ(row.CellProps()->Get(0)->FVMerge, rtf_cm_First); });
   // Padding and spacing go by side (left, top, right, bottom), whatever order their words come in.
-  CheckRows("\\trowd\\trpaddl10\\trpaddt20\\trpaddr30\\trpaddb40\\trpaddfl3\\trpaddfb3\\trspdr5\\trspdfr3\\cellx1"
-            "\\pard\\intbl\\cell\\row",
-            [](TRVRTFRowProperties& row) {
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Left], 10);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Top], 20);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Right], 30);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Bottom], 40);
-              EXPECT_TRUE(row.FUsePadding[rtf_side_Left] && row.FUsePadding[rtf_side_Bottom]);
-              EXPECT_FALSE(row.FUsePadding[rtf_side_Top] || row.FUsePadding[rtf_side_Right]);
-              EXPECT_EQ(row.FSpacingTw[rtf_side_Right], 5);
-              EXPECT_TRUE(row.FUseSpacing[rtf_side_Right]);
-            });
+  CheckRows(
+      "\\trowd\\trpaddl10\\trpaddt20\\trpaddr30\\trpaddb40\\trpaddfl3\\trpaddfb3\\trspdr5\\trspdfr3\\cellx1"
+      "\\pard\\intbl\\cell\\row",
+      [](TRVRTFRowProperties& row) {
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Left], 10);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Top], 20);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Right], 30);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Bottom], 40);
+        EXPECT_TRUE(row.FUsePadding[rtf_side_Left] && row.FUsePadding[rtf_side_Bottom]);
+        EXPECT_FALSE(row.FUsePadding[rtf_side_Top] || row.FUsePadding[rtf_side_Right]);
+        EXPECT_EQ(row.FSpacingTw[rtf_side_Right], 5);
+        EXPECT_TRUE(row.FUseSpacing[rtf_side_Right]);
+      });
 }
 
 TEST(RTFTables, WidthsInTwipsPercentsAndPixels) {
@@ -234,14 +234,15 @@ TEST(RTFTables, ParagraphBorders) {
 }
 
 TEST(RTFTables, CellRowAndCharacterBorders) {
-  CheckRows("\\trowd\\trbrdrt\\brdrs\\brdrw5\\clbrdrl\\brdrdb\\brdrw7\\clbrdrb\\brdrdot\\cellx1000\\pard\\intbl\\cell\\row",
-            [](TRVRTFRowProperties& row) {
-              EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Top)), "1/5/0");
-              EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Left)), "-");
-              TRVRTFParaBorder& cell = *row.CellProps()->Get(0)->Border();
-              EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Left)), "4/7/0");
-              EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Bottom)), "5/10/0");
-            });
+  CheckRows(
+      "\\trowd\\trbrdrt\\brdrs\\brdrw5\\clbrdrl\\brdrdb\\brdrw7\\clbrdrb\\brdrdot\\cellx1000\\pard\\intbl\\cell\\row",
+      [](TRVRTFRowProperties& row) {
+        EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Top)), "1/5/0");
+        EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Left)), "-");
+        TRVRTFParaBorder& cell = *row.CellProps()->Get(0)->Border();
+        EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Left)), "4/7/0");
+        EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Bottom)), "5/10/0");
+      });
   TRVRTFReader reader(nullptr);
   reader.OnNewText = [&](TObject*, const TRVAnsiString&, TRVRTFPosition) {
     const TRVRTFCharProperties& chr = *reader.RTFState()->CharProps();
@@ -257,10 +258,18 @@ TEST(RTFTables, TotalBorderWidths) {
     TRVRTFBorderType Type;
     int Total, Additional;
   } cases[] = {
-      {rtf_brdr_None, 0, 0},          {rtf_brdr_Single, 10, 14},     {rtf_brdr_DoubleWavy, 0, 4},
-      {rtf_brdr_DoubleThickness, 20, 24}, {rtf_brdr_Double, 30, 34}, {rtf_brdr_Hairline, 1, 5},
-      {rtf_brdr_Triple, 50, 54},      {rtf_brdr_ThickThinSmall, 40, 44}, {rtf_brdr_ThinThickThinSmall, 70, 74},
-      {rtf_brdr_ThickThinLarge, 55, 59}, {rtf_brdr_ThinThickThinLarge, 80, 84}, {rtf_brdr_ThinThickThinMed, 30, 34},
+      {rtf_brdr_None, 0, 0},
+      {rtf_brdr_Single, 10, 14},
+      {rtf_brdr_DoubleWavy, 0, 4},
+      {rtf_brdr_DoubleThickness, 20, 24},
+      {rtf_brdr_Double, 30, 34},
+      {rtf_brdr_Hairline, 1, 5},
+      {rtf_brdr_Triple, 50, 54},
+      {rtf_brdr_ThickThinSmall, 40, 44},
+      {rtf_brdr_ThinThickThinSmall, 70, 74},
+      {rtf_brdr_ThickThinLarge, 55, 59},
+      {rtf_brdr_ThinThickThinLarge, 80, 84},
+      {rtf_brdr_ThinThickThinMed, 30, 34},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Type);
