@@ -123,7 +123,13 @@ class TRVRTFReader : public TComponent {
  private:
   // ---- the reader's input, group stack and main loop (RVRTFReader.cpp) ----
   void ResetInput();
-  unsigned char GetInputChar();
+  // The next byte: from the buffer in the common case, else through a refill.
+  unsigned char GetInputChar() {
+    if (!UseLastChar && InputStringIndex <= InputStringLength)
+      return LastChar = InputString[static_cast<std::size_t>(InputStringIndex++ - 1)];
+    return GetInputCharSlow();
+  }
+  unsigned char GetInputCharSlow();
   void UngetInputChar() { UseLastChar = true; }
   bool IsInputEnd();
   // Bytes of the stream not yet read, counting a byte pushed back.
@@ -160,6 +166,8 @@ class TRVRTFReader : public TComponent {
   std::unique_ptr<TRVRTFReaderState> FRTFState;
   std::unique_ptr<TRVRTFDocProperties> FDocProps;
   TRVList SaveList;  // of TRVRTFReaderState: one saved state per open group
+  // States of closed groups kept for the next groups, so that a group allocates nothing.
+  std::vector<std::unique_ptr<TRVRTFReaderState>> FFreeStates;
 
   // Made and freed during a read.
   TRVRTFPicture* FPicture = nullptr;

@@ -209,7 +209,8 @@ void ApplyWidthUnit(bool& InvertWidth, int& BestWidth, int Unit) {
   if (Unit == 2) {
     if (!InvertWidth) BestWidth = Negated(BestWidth);
     InvertWidth = true;
-  } else if (Unit != 3) BestWidth = 0;
+  } else if (Unit != 3)
+    BestWidth = 0;
 }
 
 }  // namespace rvrtftables_detail
@@ -304,31 +305,43 @@ TRVRTFErrorCode TRVRTFReader::ApplyBorderProperty(int Idx, int Value) {
       // sides stay as they are).
       if (TRVRTFBorderSide* side = CurrentBorderSide()) {
         if (side->FBorderType == rtf_brdr_None) setType(side->FBorderType, side->FWidthTw);
-      } else if (character) setType(chr.FBorderType, chr.FBorderWidthTw);
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { setType(s.FBorderType, s.FWidthTw); });
+      } else if (character)
+        setType(chr.FBorderType, chr.FBorderWidthTw);
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { setType(s.FBorderType, s.FWidthTw); });
       break;
     }
     case 59:
       st.FCurrentBorderType = rtf_bt_Para;
-      if (Value >= rtf_side_Left && Value <= rtf_side_All) st.ParaProps()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
+      if (Value >= rtf_side_Left && Value <= rtf_side_All)
+        st.ParaProps()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
       break;
     case 60:
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FWidthTw = Value;
-      else if (character) chr.FBorderWidthTw = Value;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FWidthTw = Value; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FWidthTw = Value;
+      else if (character)
+        chr.FBorderWidthTw = Value;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FWidthTw = Value; });
       break;
     case 61: {
       TColor color = clNone;
       if (!GetTableColor(Value, color)) break;
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FColor = color;
-      else if (character) chr.FBorderColor = color;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FColor = color; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FColor = color;
+      else if (character)
+        chr.FBorderColor = color;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FColor = color; });
       break;
     }
     case 62:
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FSpaceTw = Value;
-      else if (character) chr.FBorderSpacingTw = Value;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FSpaceTw = Value; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FSpaceTw = Value;
+      else if (character)
+        chr.FBorderSpacingTw = Value;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FSpaceTw = Value; });
       break;
     default: return rtf_ec_BadTable;
   }
@@ -436,7 +449,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
       break;
     }
     case 178:
-      if (Value == rtf_ctf_TopDown || Value == rtf_ctf_BottomUp) LastCell()->FTextFlow = static_cast<TRVRTFCellTextFlow>(Value);
+      if (Value == rtf_ctf_TopDown || Value == rtf_ctf_BottomUp)
+        LastCell()->FTextFlow = static_cast<TRVRTFCellTextFlow>(Value);
       break;
     case 179: {
       TRVRTFCellProperties* cell = LastCell();
@@ -466,7 +480,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
       if (cells.Count() < MaxCellCount) {
         cells.AddNew();
         row.AssumedLastCell = true;
-      } else row.AssumedLastCell = false;
+      } else
+        row.AssumedLastCell = false;
       break;
     }
     case 186:
@@ -476,7 +491,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
     case 187: st.FCurrentBorderType = rtf_bt_Other; break;
     case 188:
       st.FCurrentBorderType = rtf_bt_Cell;
-      if (Value >= rtf_side_Left && Value <= rtf_side_Bottom) LastCell()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
+      if (Value >= rtf_side_Left && Value <= rtf_side_Bottom)
+        LastCell()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
       break;
     case 191:
       LastCell()->FBestWidth = PixelsToTwips(Value);

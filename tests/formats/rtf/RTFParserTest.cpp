@@ -116,6 +116,23 @@ TEST(RTFParserTest, TruncatedAtEveryByte) {
   }
 }
 
+// A stream whose size promises more bytes than it gives.
+class TShortStream : public TMemoryStream {
+ public:
+  std::int64_t GetSize() override { return TMemoryStream::GetSize() + 100000; }
+};
+
+TEST(RTFParserTest, StreamShorterThanItsSizeEnds) {
+  for (const std::string rtf : {"{\\rtf1 abc", "{\\rtf1 abc}", "{\\rtf1 {\\bin50000 abc"}) {
+    TShortStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
+    stream.SetPosition(0);
+    TRVRTFReader reader(nullptr);
+    const TRVRTFErrorCode ec = reader.ReadFromStream(&stream);
+    EXPECT_EQ(ec, rtf.back() == '}' ? rtf_ec_OK : rtf_ec_UnmatchedBrace) << rtf;
+  }
+}
+
 TEST(RTFParserTest, ReadingAMissingFileRaisesNoEvent) {
   TRVRTFReader reader(nullptr);
   bool event = false;
