@@ -96,6 +96,14 @@ TEST(RTFFieldsTest, HyperlinkCodeTravelsIntoTheResult) {
             rtf_ec_OK);
   ASSERT_EQ(probe.Codes.size(), 1u);
   EXPECT_EQ(probe.Codes[0], u"HYPERLINK \"Пр\"");
+  // Double-byte characters of the document's code page.
+  probe.Codes.clear();
+  ASSERT_EQ(ReadString(reader,
+                       "{\\rtf1\\ansicpg932 {\\field{\\*\\fldinst HYPERLINK \"\\'93\\'fa\\'96\\'7b\"}"
+                       "{\\fldrslt \\probe x}}}"),
+            rtf_ec_OK);
+  ASSERT_EQ(probe.Codes.size(), 1u);
+  EXPECT_EQ(probe.Codes[0], u"HYPERLINK \"日本\"");
   // Other fields do not hand their code to the result.
   probe.Codes.clear();
   ASSERT_EQ(ReadString(reader, Field("DATE \\@ \"d\"", "\\probe 1")), rtf_ec_OK);
