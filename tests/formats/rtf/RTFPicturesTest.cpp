@@ -9,6 +9,7 @@
 #include "formats/rtf/RVRTFPictures.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 
@@ -88,6 +89,16 @@ struct PictureRecorder {
   }
 };
 
+// A 5 x 4 JPEG picture.
+std::string JpegBytes() {
+  TBitmap bmp(5, 4);
+  TJPEGImage jpeg;
+  jpeg.Assign(&bmp);
+  TMemoryStream ms;
+  jpeg.SaveToStream(ms);
+  return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+}
+
 std::string Doc(const std::string& body) { return "{\\rtf1 " + body + "}"; }
 
 }  // namespace
@@ -106,6 +117,8 @@ TEST(RTFPicturesTest, KindsAndSizes) {
   const Case cases[] = {
       {"png with goals", "{\\pict\\pngblip\\picw3\\pich2\\picwgoal1440\\pichgoal720 " + Hex(png) + "}", rtf_pict_PNG,
        true, 3, 2, 1440, 720},
+      {"jpeg with scaling", "{\\pict\\jpegblip\\picscalex50\\picscaley200 " + Hex(JpegBytes()) + "}", rtf_pict_JPEG,
+       true, 5, 4, 0, 0},
       {"no type word: enhanced metafile", "{\\pict " + Hex(EmfBytes()) + "}", rtf_pict_EMF, true, -1, -1, 0, 0},
       {"dib", "{\\pict\\dibitmap0\\picw4\\pich3 " + Hex(dib) + "}", rtf_pict_DIB, true, 4, 3, 0, 0},
       {"wmf in 0.01 mm", "{\\pict\\wmetafile8\\picw2540\\pich1270 " + Hex(wmf) + "}", rtf_pict_WMF, true, -1, -1, 1440,
