@@ -172,7 +172,7 @@ TRVRTFErrorCode TRVRTFReader::ProcessFieldChar(unsigned char ch) {
     CPINFO info;
     if (GetCPInfo(FCodePage, &info) && info.MaxCharSize == 2)
       for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
-        FFieldLeadBytes.emplace_back(info.LeadByte[i], info.LeadByte[i + 1]);
+        FFieldLeadBytes.insert(FFieldLeadBytes.end(), {info.LeadByte[i], info.LeadByte[i + 1]});
   }
   // A double-byte character comes as two bytes: the first waits for the second.
   TRVAnsiString bytes;
@@ -180,8 +180,8 @@ TRVRTFErrorCode TRVRTFReader::ProcessFieldChar(unsigned char ch) {
     bytes.push_back(static_cast<char>(FFieldLeadByte));
     FFieldLeadByte = 0;
   } else {
-    for (const auto& [first, last] : FFieldLeadBytes)
-      if (ch >= first && ch <= last) {
+    for (std::size_t i = 0; i + 1 < FFieldLeadBytes.size(); i += 2)
+      if (ch >= FFieldLeadBytes[i] && ch <= FFieldLeadBytes[i + 1]) {
         FFieldLeadByte = ch;
         return rtf_ec_OK;
       }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "engine/document/RVRTFReaderProps.h"
@@ -327,9 +326,10 @@ class TRVRTFReader : public TComponent {
   void DoNewPageNumber(TRVRTFPageNumberType Type, bool PageCount);
   // The lead byte of a double-byte character of the instruction, waiting for its second byte.
   unsigned char FFieldLeadByte = 0;
-  // The lead-byte ranges of FFieldCodePage, which the instruction is read in.
+  // The lead-byte ranges of FFieldCodePage, which the instruction is read in: first and last of
+  // each range.
   unsigned FFieldCodePage = 0xFFFFFFFF;
-  std::vector<std::pair<unsigned char, unsigned char>> FFieldLeadBytes;
+  std::vector<unsigned char> FFieldLeadBytes;
 
  public:
   // ==== font, colour and style tables, code pages (RVRTFTablesOfDoc.cpp) ====
