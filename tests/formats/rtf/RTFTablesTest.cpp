@@ -113,6 +113,19 @@ TEST(RTFTables, RowAndCellDefinitions) {
       });
 }
 
+// Copies of the row definition share their cells; a group that changes them changes its own copy.
+TEST(RTFTables, RowDefinitionsAreScopedByGroups) {
+  EXPECT_EQ(CheckRows("\\trowd\\cellx500{\\clshdng5000\\cellx1000\\cellx1500}\\cellx2000\\pard\\intbl\\cell\\row"
+                      "{\\trowd\\cellx9000}\\pard\\intbl\\cell\\row",
+                      [](TRVRTFRowProperties& row) {
+                        ASSERT_EQ(row.CellProps()->Count(), 2);
+                        EXPECT_EQ(row.CellProps()->Get(0)->FRightBoundaryTw, 500);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FRightBoundaryTw, 2000);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FColor, clNone);
+                      }),
+            2);
+}
+
 TEST(RTFTables, WidthsInTwipsPercentsAndPixels) {
   const struct {
     const char* Words;
