@@ -202,6 +202,8 @@ int TRVRTFReader::FindControlWord(const TRVAnsiString& Keyword) {
   return -1;
 }
 
+int RTFFindControlWord(const TRVAnsiString& Keyword) { return TRVRTFReader::FindControlWord(Keyword); }
+
 // ---- dispatch ----
 
 TRVRTFErrorCode TRVRTFReader::DispatchControlWord(const TRVAnsiString& Keyword, int Param, bool fParam) {

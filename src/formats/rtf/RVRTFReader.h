@@ -61,8 +61,10 @@ struct TRVRTFsymbol {
   TRVRTFKeywordAffect AffectTo;
 };
 
-// The control-word table, sorted by keyword (ordinal byte order) on first use; for tests.
+// The control-word table, sorted by keyword (ordinal byte order) on first use, and the index of
+// a keyword in it (-1 when absent), as the reader looks it up; for tests.
 const TRVRTFsymbol* RTFControlWordTable(int& Count);
+int RTFFindControlWord(const TRVAnsiString& Keyword);
 
 class TRVRTFReader : public TComponent {
   TAVRELO_PERSISTENT(TRVRTFReader, TComponent)
@@ -144,6 +146,7 @@ class TRVRTFReader : public TComponent {
   // ---- control-word table and dispatch (RVRTFControlWords.cpp) ----
   TRVRTFErrorCode DispatchControlWord(const TRVAnsiString& Keyword, int Param, bool fParam);
   static int FindControlWord(const TRVAnsiString& Keyword);
+  friend int RTFFindControlWord(const TRVAnsiString& Keyword);
   TRVRTFErrorCode EnterDestination(int Dest, int Param);
   TRVRTFErrorCode LeaveDestination(TRTFrds Rds, TRVRTFReaderState& Source);
   TRVRTFErrorCode ApplyProperty(int Idx, int Value);

@@ -138,13 +138,20 @@ void TRVRTFCellPropsList::AssignItems(const TRVRTFCellPropsList& Source) {
 
 // ---- TRVRTFRowProperties ----
 
-TRVRTFRowProperties::TRVRTFRowProperties() : FBorder(new TRVRTFParaBorder), FCellProps(new TRVRTFCellPropsList) {
+TRVRTFRowProperties::TRVRTFRowProperties()
+    : FBorder(new TRVRTFParaBorder), FCellProps(std::make_shared<TRVRTFCellPropsList>()) {
   FCellProps->AddNew();
 }
 
-TRVRTFRowProperties::~TRVRTFRowProperties() {
-  delete FCellProps;
-  delete FBorder;
+TRVRTFRowProperties::~TRVRTFRowProperties() { delete FBorder; }
+
+TRVRTFCellPropsList* TRVRTFRowProperties::EditCellProps() {
+  if (FCellProps.use_count() > 1) {
+    auto own = std::make_shared<TRVRTFCellPropsList>();
+    own->AssignItems(*FCellProps);
+    FCellProps = std::move(own);
+  }
+  return FCellProps.get();
 }
 
 void TRVRTFRowProperties::Reset() {
@@ -153,7 +160,7 @@ void TRVRTFRowProperties::Reset() {
   FGapHTw = FLeftTw = FHeightTw = FBestWidth = 0;
   FBorder->Reset();
   FCurBorderSide = rtf_side_Left;
-  FCellProps->Clear();
+  FCellProps = std::make_shared<TRVRTFCellPropsList>();
   FCellProps->AddNew();
   NewCellProps = true;
   AssumedLastCell = true;
@@ -177,7 +184,7 @@ void TRVRTFRowProperties::Assign(const TRVRTFRowProperties& Source) {
   FBestWidth = Source.FBestWidth;
   FBorder->Assign(*Source.FBorder);
   FCurBorderSide = Source.FCurBorderSide;
-  FCellProps->AssignItems(*Source.FCellProps);
+  FCellProps = Source.FCellProps;
   NewCellProps = Source.NewCellProps;
   AssumedLastCell = Source.AssumedLastCell;
   FAlignment = Source.FAlignment;
@@ -279,7 +286,7 @@ TRVRTFBorderSide* TRVRTFReader::CurrentBorderSide() {
 }
 
 TRVRTFCellProperties* TRVRTFReader::LastCell() {
-  TRVRTFCellPropsList& cells = *FRTFState->RowProps()->CellProps();
+  TRVRTFCellPropsList& cells = *FRTFState->RowProps()->EditCellProps();
   if (cells.Count() == 0) cells.AddNew();
   return cells.Get(cells.Count() - 1);
 }
@@ -370,7 +377,7 @@ TRVRTFErrorCode TRVRTFReader::EndRow() {
 }
 
 void TRVRTFReader::FinalizeCells(TRVRTFRowProperties& Row) {
-  TRVRTFCellPropsList& cells = *Row.CellProps();
+  TRVRTFCellPropsList& cells = *Row.EditCellProps();
   if (Row.AssumedLastCell) {
     if (cells.Count() > 0) cells.Delete(cells.Count() - 1);
     Row.AssumedLastCell = false;
@@ -473,7 +480,7 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
       if (Value >= rtf_val_Top && Value <= rtf_val_Center) LastCell()->FVAlign = static_cast<TRVRTFVAlign>(Value);
       break;
     case 185: {
-      TRVRTFCellPropsList& cells = *row.CellProps();
+      TRVRTFCellPropsList& cells = *row.EditCellProps();
       LastCell()->FRightBoundaryTw = Value;
       // Each copy of the state copies the row, so its cells are capped: past the cap the last
       // cell is a real one and takes the boundaries (and cell words) of those that do not fit.

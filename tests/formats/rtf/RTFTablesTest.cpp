@@ -60,6 +60,19 @@ TEST(RTFTables, EventsFollowNestingLevels) {
   }
 }
 
+// The text a cell end flushes is reported while EndingCell is set; no other text is.
+TEST(RTFTables, EndingCellMarksTheFlushOfACellEnd) {
+  TRVRTFReader reader(nullptr);
+  TRTFEventRecorder rec;
+  rec.Attach(reader);
+  std::string ending;
+  rec.OnTextSeen = [&](TRVRTFReader& r) { ending += r.EndingCell() ? "1" : "0"; };
+  EXPECT_EQ(TRTFEventRecorder::Read(reader, "{\\rtf1 \\pard\\intbl A\\par B\\cell\\cell\\row\\pard C}"), rtf_ec_OK);
+  EXPECT_EQ(rec.Joined(), "table:start | P\"A\" | P\"B\" | cell:end | P\"\" | cell:end | row:end | table:end | P\"C\"");
+  EXPECT_EQ(ending, "0110");
+  EXPECT_FALSE(reader.EndingCell());
+}
+
 // Reads body and hands the row properties in force at each row end to check.
 int CheckRows(const std::string& body, const std::function<void(TRVRTFRowProperties&)>& check) {
   TRVRTFReader reader(nullptr);
@@ -111,6 +124,19 @@ TEST(RTFTables, RowAndCellDefinitions) {
         EXPECT_EQ(row.FSpacingTw[rtf_side_Right], 5);
         EXPECT_TRUE(row.FUseSpacing[rtf_side_Right]);
       });
+}
+
+// Copies of the row definition share their cells; a group that changes them changes its own copy.
+TEST(RTFTables, RowDefinitionsAreScopedByGroups) {
+  EXPECT_EQ(CheckRows("\\trowd\\cellx500{\\clshdng5000\\cellx1000\\cellx1500}\\cellx2000\\pard\\intbl\\cell\\row"
+                      "{\\trowd\\cellx9000}\\pard\\intbl\\cell\\row",
+                      [](TRVRTFRowProperties& row) {
+                        ASSERT_EQ(row.CellProps()->Count(), 2);
+                        EXPECT_EQ(row.CellProps()->Get(0)->FRightBoundaryTw, 500);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FRightBoundaryTw, 2000);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FColor, clNone);
+                      }),
+            2);
 }
 
 TEST(RTFTables, WidthsInTwipsPercentsAndPixels) {
