@@ -58,6 +58,7 @@ struct Reported {
   int Width = 0, Height = 0;
   int SuggestedW = 0, SuggestedH = 0;
   bool ShpPict = false;
+  int ScaleX = 0, ScaleY = 0;
   std::string Data;
 };
 
@@ -81,6 +82,8 @@ struct PictureRecorder {
         r.SuggestedW = pic->SuggestedWidthTw;
         r.SuggestedH = pic->SuggestedHeightTw;
         r.ShpPict = pic->FShpPict;
+        r.ScaleX = pic->FPicScaleX;
+        r.ScaleY = pic->FPicScaleY;
         r.Data.assign(static_cast<const char*>(pic->FData->Memory()), static_cast<std::size_t>(pic->FData->GetSize()));
       }
       Pictures.push_back(r);
@@ -152,6 +155,9 @@ TEST(RTFPicturesTest, KindsAndSizes) {
     }
     EXPECT_EQ(r.SuggestedW, c.SuggestedW);
     EXPECT_EQ(r.SuggestedH, c.SuggestedH);
+    const bool scaled = c.Type == rtf_pict_JPEG;
+    EXPECT_EQ(r.ScaleX, scaled ? 50 : 100);
+    EXPECT_EQ(r.ScaleY, scaled ? 200 : 100);
   }
 }
 
