@@ -174,6 +174,11 @@ TRVRTFErrorCode TRVRTFReader::ProcessFieldChar(unsigned char ch) {
       for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
         FFieldLeadBytes.insert(FFieldLeadBytes.end(), {info.LeadByte[i], info.LeadByte[i + 1]});
   }
+  // ASCII is the same in every code page the reader reads in.
+  if (ch < 0x80 && !FFieldLeadByte) {
+    FRTFState->FFieldCode.push_back(static_cast<char16_t>(ch));
+    return rtf_ec_OK;
+  }
   // A double-byte character comes as two bytes: the first waits for the second.
   TRVAnsiString bytes;
   if (FFieldLeadByte) {
