@@ -24,6 +24,7 @@ class TRVRTFListOverrideTable97;
 class TRVRTFPicture;
 class TRVRTFObject;
 class TRVRTFMarkerProperties;
+class TRVRTFListLevel97;
 
 using TRVRTFNewTextEvent = std::function<void(TObject* Sender, const TRVAnsiString& Text, TRVRTFPosition Position)>;
 using TRVRTFNewUnicodeTextEvent =
@@ -245,6 +246,22 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode ApplyBorderProperty(int Idx, int Value);
   // Row and cell words, "\intbl", "\itap", "\absnoovrlp" (indexes 146 to 196 but "\trowd").
   TRVRTFErrorCode ApplyTableProperty(int Idx, int Value);
+  // "\cell" / "\nestcell" and "\row" / "\nestrow".
+  TRVRTFErrorCode EndCell();
+  TRVRTFErrorCode EndRow();
+  // At the row end: drops the cell being defined and blends the cell shadings.
+  void FinalizeCells(class TRVRTFRowProperties& Row);
+  // The table nesting level of the current paragraph (0 outside tables).
+  int ParaTableLevel() const;
+  // The border side that border words act on; nullptr for the all-sides forms and for none.
+  class TRVRTFBorderSide* CurrentBorderSide();
+  // The cell being defined (the last of the row's list, made when the list is empty).
+  class TRVRTFCellProperties* LastCell();
+ public:
+  // Deepest table nesting taken from "\itap"; more cells than this in one row are folded into the last.
+  static constexpr int MaxTableNesting = 64;
+  static constexpr int MaxCellCount = 256;
+ private:
 
  public:
   // ==== lists (RVRTFLists.cpp) ====
@@ -263,6 +280,10 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode AppendListWideChar(TRVUnicodeChar ch);
   // At the end of a "\pn" group: the marker goes to the restored paragraph properties.
   void EndPNGroup();
+  // The list level that level words and texts act on; nullptr when the tables hold none.
+  TRVRTFListLevel97* CurrentListLevel(bool InOverride) const;
+  void ApplyOldListProperty(TRVRTFMarkerProperties& m, TRVList* SectionDefaults, int Idx, int Value);
+  void ApplyListLevelProperty(TRVRTFListLevel97& l, int Idx, int Value);
 
  public:
   // ==== pictures and objects (RVRTFPictures.cpp) ====
@@ -274,6 +295,14 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode ApplyObjectProperty(int Idx, int Value);
   // Data bytes of rdsPict and rdsObjData.
   TRVRTFErrorCode ProcessPictureChar(unsigned char ch);
+  // Hexadecimal picture data from ch on, read straight from the input.
+  TRVRTFErrorCode ReadPictureHex(unsigned char ch);
+  // The picture read into FPicture as a graphic (nullptr for kinds without a graphic class);
+  // raises a data error for data that cannot be loaded.
+  TGraphic* CreatePictureGraphic();
+  void LoadPictureGraphic(std::unique_ptr<TGraphic>& Graphic);
+  TRVRTFErrorCode DoNewPicture(TGraphic* Graphic, bool& Inserted);
+  TRVRTFErrorCode DoNewObject();
 
  public:
   // ==== fields (RVRTFFields.cpp) ====
@@ -289,6 +318,21 @@ class TRVRTFReader : public TComponent {
   // Bytes and code units of the field instruction.
   TRVRTFErrorCode ProcessFieldChar(unsigned char ch);
   TRVRTFErrorCode AppendFieldWideChar(TRVUnicodeChar ch);
+  // The field kinds the reader makes objects of; each acts only on its own instruction.
+  void InsertIncludePictureField();
+  void InsertSymbolField();
+  void InsertSeqField();
+  void InsertPageField(bool PageCount);
+  void InsertDocPropertyField();
+  // The picture of an INCLUDEPICTURE or IMPORT path (nullptr for none); Invalid as the handler says.
+  TGraphic* ImportFieldPicture(const TRVUnicodeString& Path, bool& Invalid);
+  void DoNewPageNumber(TRVRTFPageNumberType Type, bool PageCount);
+  // The lead byte of a double-byte character of the instruction, waiting for its second byte.
+  unsigned char FFieldLeadByte = 0;
+  // The lead-byte ranges of FFieldCodePage, which the instruction is read in: first and last of
+  // each range.
+  unsigned FFieldCodePage = 0xFFFFFFFF;
+  std::vector<unsigned char> FFieldLeadBytes;
 
  public:
   // ==== font, colour and style tables, code pages (RVRTFTablesOfDoc.cpp) ====
