@@ -251,8 +251,13 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode EndRow();
   // At the row end: drops the cell being defined and blends the cell shadings.
   void FinalizeCells(class TRVRTFRowProperties& Row);
-  // The table nesting level of the current paragraph (0 outside tables).
-  int ParaTableLevel() const;
+  // The table nesting level of the current paragraph (0 outside tables). Asked for every byte of
+  // text, which needs no table event while it equals the level already reported.
+  int ParaTableLevel() const {
+    const TRVRTFParaProperties& para = *FRTFState->ParaProps();
+    if (!para.FInTable || para.FNestingLevel < 0) return 0;
+    return para.FNestingLevel < MaxTableNesting ? para.FNestingLevel : MaxTableNesting;
+  }
   // The border side that border words act on; nullptr for the all-sides forms and for none.
   class TRVRTFBorderSide* CurrentBorderSide();
   // The cell being defined (the last of the row's list, made when the list is empty).
