@@ -12,7 +12,7 @@
 #include "formats/rtf/RVRTFReaderState.h"
 
 TRVRTFErrorCode TRVRTFReader::AppendChar(unsigned char ch, bool FullNestingUpdate, bool UpdateNesting) {
-  if (UpdateNesting) UpdateTableNesting(FullNestingUpdate);
+  if (UpdateNesting && ParaTableLevel() != CurrentNestingLevel) UpdateTableNesting(FullNestingUpdate);
   if (SkipHiddenText && FRTFState->CharProps()->FHidden) return rtf_ec_OK;
   if (TabAsSeparateChar && ch == 9) {
     TRVRTFErrorCode ec = AppendChar(0, false, false);
@@ -41,7 +41,7 @@ TRVRTFErrorCode TRVRTFReader::AppendChar(unsigned char ch, bool FullNestingUpdat
 }
 
 TRVRTFErrorCode TRVRTFReader::AppendUnicodeChar(TRVUnicodeChar ch) {
-  UpdateTableNesting(true);
+  if (ParaTableLevel() != CurrentNestingLevel) UpdateTableNesting(true);
   if ((SkipHiddenText && FRTFState->CharProps()->FHidden) || !OnNewUnicodeText) return rtf_ec_OK;
   if (!Text.empty()) {
     const TRVRTFErrorCode ec = AppendChar(0, false, false);

@@ -230,11 +230,6 @@ bool TRVRTFReader::DoTable(TRVRTFTableEventKind Kind) {
   return processed;
 }
 
-int TRVRTFReader::ParaTableLevel() const {
-  const TRVRTFParaProperties& para = *FRTFState->ParaProps();
-  return para.FInTable ? std::clamp(para.FNestingLevel, 0, MaxTableNesting) : 0;
-}
-
 void TRVRTFReader::UpdateTableNesting(bool Full) {
   Full = Full && !FRTFState->ParaProps()->NoTableEv;
   const int level = ParaTableLevel();
