@@ -45,6 +45,8 @@ constexpr int RVTableHeadingRowCountIndex = 2;
 
 enum TRVTableBorderStyle : std::uint8_t { rvtbRaised, rvtbLowered, rvtbColor, rvtbRaisedColor, rvtbLoweredColor };
 
+const std::vector<UnicodeString>& RVTableBorderStyleNames();
+
 enum TRVTableOption : std::uint8_t {
   rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect, rvtoNoCellSelect,
   rvtoRTFSaveCellPixelBestWidth, rvtoRTFAllowAutofit, rvtoHideGridLines, rvtoOverlappingCorners,
