@@ -10,6 +10,7 @@
 #include "engine/foundation/RVStartUp.h"
 #include "engine/layout/RVAnimate.h"
 #include "engine/styles/RVStyleDraw.h"
+#include "engine/tables/RVTableStartUp.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
 
@@ -27,6 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterTables();
   return 0;
 }
 #endif

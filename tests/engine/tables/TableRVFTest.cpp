@@ -71,6 +71,15 @@ void FillDocument(TTableDoc& D, bool TextAfter = true) {
   table->GetCells(0, 0)->FColSpan = 2;
   rows->GetRow(1)->FVAlign = rvcBottom;
   rows->GetRow(2)->FKeepTogether = true;
+  table->SetColor(rvtcOddRowsColor, 0x123456);
+  table->SetCellPadding(3);
+  table->SetHeadingRowCount(1);
+  table->SetBestWidth(-50);
+  TRVTableCellData* styled = table->GetCells(2, 1);
+  styled->SetColor(0x0000FF);
+  styled->SetBestWidth(-25);
+  styled->SetHint(u"tip");
+  styled->SetVAlign(rvcMiddle);
 
   TRVTableCellData* pictureCell = table->GetCells(1, 2);
   auto bmp = std::make_unique<TBitmap>();
@@ -115,6 +124,17 @@ TEST_P(TableRVF, MergedNestedAndPictureCellsRoundTripByteIdentical) {
   EXPECT_EQ(CellText(t->GetCells(0, 0)), u"r0c0");
   EXPECT_EQ(CellText(t->GetCells(2, 1)), u"r2c1");
   EXPECT_EQ(t->GetCells(2, 1)->GetItem(0)->StyleNo, 1);
+  EXPECT_EQ(t->GetColor(rvtcOddRowsColor), 0x123456);
+  EXPECT_EQ(t->GetCellHPadding(), 3);
+  EXPECT_EQ(t->GetCellVPadding(), 3);
+  EXPECT_EQ(t->GetHeadingRowCount(), 1);
+  EXPECT_EQ(t->GetBestWidth(), -50);
+  TRVTableCellData* styled = t->GetCells(2, 1);
+  EXPECT_EQ(styled->GetCellColorProp(), 0x0000FF);
+  EXPECT_EQ(styled->GetBestWidth(), -25);
+  EXPECT_EQ(styled->GetHint(), u"tip");
+  EXPECT_EQ(styled->GetVAlign(), rvcMiddle);
+  EXPECT_EQ(t->GetCells(2, 0)->GetVAlign(), rvcVDefault);
   EXPECT_EQ(t->GetRows()->GetRow(1)->FVAlign, rvcBottom);
   EXPECT_TRUE(t->GetRows()->GetRow(2)->FKeepTogether);
   EXPECT_FALSE(t->GetRows()->GetRow(1)->FKeepTogether);
