@@ -10,7 +10,6 @@
 #include "engine/foundation/RVStartUp.h"
 #include "engine/layout/RVAnimate.h"
 #include "engine/styles/RVStyleDraw.h"
-#include "engine/tables/RVTableStartUp.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
 
@@ -21,6 +20,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 // The target's file is the one file of a fuzz program that defines the start-up; the replay
 // driver only calls it.
 #ifndef TAVRELO_FUZZ_DRIVER
+#include "engine/tables/RVTableStartUp.h"
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Each library's start-up, from the bottom up, as the program's main does.
   RegisterPictureClasses();
