@@ -10,6 +10,7 @@
 #include "engine/document/RVDataRootTypes.h"
 #include "engine/document/RVLayoutInfo.h"
 #include "engine/document/RVTextItems.h"
+#include "engine/editor/RVEditRVData.h"
 #include "engine/foundation/RVError.h"
 #include "engine/foundation/RVFMisc.h"
 #include "engine/foundation/RVGrHandler.h"
@@ -652,7 +653,10 @@ void TRVTableItemInfo::Inserting(TCustomRVData* ARVData, TRVUnicodeString& AText
     FState.Include(rvtsInserted);
   else
     FState.Exclude(rvtsInserted);
-  FState.Exclude(rvtsEditMode);
+  if (ARVData && dynamic_cast<TRVEditRVData*>(ARVData->GetRootData()))
+    FState.Include(rvtsEditMode);
+  else
+    FState.Exclude(rvtsEditMode);
   for (int r = 0; r < RowCount(); ++r)
     for (int c = 0; c < ColCount(); ++c)
       if (TRVTableCellData* cell = GetCells(r, c)) {

@@ -394,3 +394,45 @@ TEST(TableRVFFormatting, TheBlockReadsBackIntoTheSameGrid) {
   auto other = TRVTableItemInfo::CreateEx(2, 2, &d.Doc);
   EXPECT_THROW(other->LoadFormattingFromStream(&ms), EReadError);
 }
+
+TEST(TableRVFRecord, ASelectionSaveWritesTheSelectedRectangle) {
+  TTableDoc src(false);
+  auto table = TRVTableItemInfo::CreateEx(2, 3, &src.Doc);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) SetCellText(table->GetCells(r, c), ("t" + std::to_string(r) + std::to_string(c)).c_str());
+  table->GetCells(1, 0)->SetColor(0x00FF00);
+  // Cells (0,1)..(1,2) selected, anchored at the bottom right.
+  table->Select(1, 2, -1, -1);
+  TRVTableItemInfo* t = table.get();
+  src.Doc.AddItem(u"", std::move(table));
+  TMemoryStream ms;
+  t->SaveRVFSelection(&ms, &src.Doc, 0, 0);
+  // The record goes after the version line a document's writer puts first.
+  const std::string whole = src.Save();
+  const std::string version = whole.substr(0, whole.find("\r\n") + 2);
+  TTableDoc back(false);
+  ASSERT_TRUE(back.Load(version + std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()))));
+  TRVTableItemInfo* part = TableAt(back.Doc, 0);
+  ASSERT_NE(part, nullptr);
+  ASSERT_EQ(part->RowCount(), 2);
+  ASSERT_EQ(part->ColCount(), 2);
+  EXPECT_EQ(CellText(part->GetCells(0, 0)), u"t01");
+  EXPECT_EQ(CellText(part->GetCells(1, 1)), u"t12");
+}
+
+TEST(TableRVFRecord, UnsavedPicturesAreAskedForOncePerTableAndCell) {
+  for (const bool pictures : {true, false}) {
+    TTableDoc src(false);
+    if (!pictures) src.Doc.GetRootProperties()->RVFOptions.Exclude(rvfoSavePicturesBody);
+    src.Doc.AddItem(u"", TRVTableItemInfo::CreateEx(2, 2, &src.Doc));
+    const std::string bytes = src.Save();
+    TTableDoc back(false);
+    std::vector<TCustomRVItemInfo*> asked;
+    back.Doc.GetRootEvents()->OnRVFPictureNeeded = [&](const TRVUnicodeString&, TCustomRVItemInfo* Item) {
+      asked.push_back(Item);
+      return std::unique_ptr<TGraphic>();
+    };
+    ASSERT_TRUE(back.Load(bytes));
+    EXPECT_EQ(asked.size(), pictures ? 0u : 5u) << pictures;
+  }
+}
