@@ -37,8 +37,7 @@ std::int64_t BytesLeft(TStream& s) { return s.GetSize() - s.GetPosition(); }
 // Puts Info on the table for the time of one operation and restores the previous one.
 class TSaveInfoScope {
  public:
-  TSaveInfoScope(TRVTableItemInfo* Table, TRVTableStreamSaveInfo* Info)
-      : FTable(Table), FPrev(Table->FStreamSaveInfo) {
+  TSaveInfoScope(TRVTableItemInfo* Table, TRVTableStreamSaveInfo* Info) : FTable(Table), FPrev(Table->FStreamSaveInfo) {
     Table->FStreamSaveInfo = Info;
   }
   ~TSaveInfoScope() { FTable->FStreamSaveInfo = FPrev; }
@@ -165,8 +164,7 @@ const TClassInfo& TRVTableSW::StaticClassInfo() {
 void TRVTableSW::DefineProperties(TFiler& Filer) {
   TRVTableItemInfo* t = FTable;
   Filer.DefineProperty(
-      u"C", [this, t](TReader& r) { t->ReadCells(r, FTD); }, [this, t](TWriter& w) { t->WriteCells(w, FTD); },
-      true);
+      u"C", [this, t](TReader& r) { t->ReadCells(r, FTD); }, [this, t](TWriter& w) { t->WriteCells(w, FTD); }, true);
   const bool writing = dynamic_cast<TWriter*>(&Filer) != nullptr;
   Filer.DefineProperty(
       u"RowVAlign", [t](TReader& r) { t->ReadRowVAlign(r); }, [t](TWriter& w) { t->WriteRowVAlign(w); },
@@ -240,8 +238,7 @@ void TRVTableItemInfo::WriteCells(TWriter& Writer, TD& td) {
         TRVTableCellData* main = FRows->GetMainCell(r, c, mr, mc);
         if (printPart) {
           if (firstRectRow && mc == c) cell = main;
-        } else if ((firstRectRow || c == left) && main && !(mr >= info.TopRow && mc >= left) &&
-                   !written.count(main)) {
+        } else if ((firstRectRow || c == left) && main && !(mr >= info.TopRow && mc >= left) && !written.count(main)) {
           cell = main;
         }
       }
@@ -401,7 +398,8 @@ void TRVTableCellData::DefineProperties(TFiler& Filer) {
         }
       },
       [this](TStream& s) {
-        if (!SaveRVFToStreamEx(&s, rvfss_Full, clNone, nullptr, nullptr, false)) throw EWriteError(u"Stream write error");
+        if (!SaveRVFToStreamEx(&s, rvfss_Full, clNone, nullptr, nullptr, false))
+          throw EWriteError(u"Stream write error");
       },
       content && HasData(true));
   Filer.DefineBinaryProperty(
@@ -444,9 +442,8 @@ bool TRVTableItemInfo::SetExtraCustomProperty(const TRVRawByteString& PropName, 
   return true;
 }
 
-void TRVTableItemInfo::WriteRecord(TStream* Stream, TCustomRVData* ARVData, int AParaNo,
-                                   TRVMultiDrawItemPart* Part, bool /*ForceSameAsPrev*/,
-                                   const TRVScreenAndDevice* PSaD, bool Selection) {
+void TRVTableItemInfo::WriteRecord(TStream* Stream, TCustomRVData* ARVData, int AParaNo, TRVMultiDrawItemPart* Part,
+                                   bool /*ForceSameAsPrev*/, const TRVScreenAndDevice* PSaD, bool Selection) {
   const TRVFOptions opts = OptionsOf(ARVData);
   const bool binary = opts.Contains(rvfoSaveBinary);
   const bool pictures = opts.Contains(rvfoSavePicturesBody);
@@ -497,7 +494,8 @@ void TRVTableItemInfo::SaveRVF(TStream* Stream, TCustomRVData* ARVData, int /*It
 }
 
 void TRVTableItemInfo::SaveRVFSelection(TStream* Stream, TCustomRVData* ARVData, int ItemNo, int AParaNo) {
-  FRVFName = ARVData && ItemNo >= 0 && ItemNo < ARVData->ItemCount() ? ARVData->GetItemText(ItemNo) : TRVUnicodeString();
+  FRVFName =
+      ARVData && ItemNo >= 0 && ItemNo < ARVData->ItemCount() ? ARVData->GetItemText(ItemNo) : TRVUnicodeString();
   WriteRecord(Stream, ARVData, AParaNo, nullptr, false, nullptr, true);
 }
 

@@ -58,7 +58,8 @@ void FillDocument(TTableDoc& D, bool TextAfter = true) {
   auto table = TRVTableItemInfo::CreateEx(3, 3, &D.Doc);
   TRVTableRows* rows = table->GetRows();
   for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) SetCellText(table->GetCells(r, c), ("r" + std::to_string(r) + "c" + std::to_string(c)).c_str(), 1);
+    for (int c = 0; c < 3; ++c)
+      SetCellText(table->GetCells(r, c), ("r" + std::to_string(r) + "c" + std::to_string(c)).c_str(), 1);
   // The merge, as the grid's invariants want it.
   for (int r = 0; r < 2; ++r)
     for (int c = 0; c < 2; ++c)
@@ -281,12 +282,10 @@ TEST(TableRVFRecord, StoredColumnWidthsAreKeptOnlyWhenTheyFitTheGrid) {
     bool kept;
   };
   const std::vector<Case> cases = {
-      {"colwidths=96 500 100 200 200", true},
-      {"colwidths=96 500 100 200", false},          // short list
-      {"colwidths=96 500 100 200 200 50", false},   // long list
-      {"colwidths=0 500 100 200 200", false},       // no resolution
-      {"colwidths=-96 500 100 200 200", false},
-      {"colwidths=96", false},
+      {"colwidths=96 500 100 200 200", true},     {"colwidths=96 500 100 200", false},  // short list
+      {"colwidths=96 500 100 200 200 50", false},                                       // long list
+      {"colwidths=0 500 100 200 200", false},                                           // no resolution
+      {"colwidths=-96 500 100 200 200", false},   {"colwidths=96", false},
   };
   for (const Case& c : cases) {
     // A 1x3 table's record in text RVF with the line inserted after the name.
@@ -399,7 +398,8 @@ TEST(TableRVFRecord, ASelectionSaveWritesTheSelectedRectangle) {
   TTableDoc src(false);
   auto table = TRVTableItemInfo::CreateEx(2, 3, &src.Doc);
   for (int r = 0; r < 2; ++r)
-    for (int c = 0; c < 3; ++c) SetCellText(table->GetCells(r, c), ("t" + std::to_string(r) + std::to_string(c)).c_str());
+    for (int c = 0; c < 3; ++c)
+      SetCellText(table->GetCells(r, c), ("t" + std::to_string(r) + std::to_string(c)).c_str());
   table->GetCells(1, 0)->SetColor(0x00FF00);
   // Cells (0,1)..(1,2) selected, anchored at the bottom right.
   table->Select(1, 2, -1, -1);
@@ -411,7 +411,8 @@ TEST(TableRVFRecord, ASelectionSaveWritesTheSelectedRectangle) {
   const std::string whole = src.Save();
   const std::string version = whole.substr(0, whole.find("\r\n") + 2);
   TTableDoc back(false);
-  ASSERT_TRUE(back.Load(version + std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()))));
+  ASSERT_TRUE(
+      back.Load(version + std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()))));
   TRVTableItemInfo* part = TableAt(back.Doc, 0);
   ASSERT_NE(part, nullptr);
   ASSERT_EQ(part->RowCount(), 2);
