@@ -437,3 +437,37 @@ TEST(TableRVFRecord, UnsavedPicturesAreAskedForOncePerTableAndCell) {
     EXPECT_EQ(asked.size(), pictures ? 0u : 5u) << pictures;
   }
 }
+
+TEST(TableRVFBody, RowPropertiesAreWrittenOnlyWhenARowDiffers) {
+  TTableDoc d(false);
+  const auto body = [](TRVTableItemInfo& T) {
+    TMemoryStream ms;
+    T.SaveRowsToStream(&ms, 0, T.RowCount(), false);
+    return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  };
+  auto t = TRVTableItemInfo::CreateEx(2, 2, &d.Doc);
+  std::string plain = body(*t);
+  EXPECT_EQ(plain.find("RowVAlign"), std::string::npos);
+  EXPECT_EQ(plain.find("RowPageBreakBefore"), std::string::npos);
+  EXPECT_EQ(plain.find("RowKeepTogether"), std::string::npos);
+  t->GetRows()->GetRow(1)->FPageBreakBefore = true;
+  const std::string marked = body(*t);
+  EXPECT_EQ(marked.find("RowVAlign"), std::string::npos);
+  EXPECT_NE(marked.find("RowPageBreakBefore"), std::string::npos);
+  // Saving row 0 alone leaves the flag of row 1 out.
+  TMemoryStream first;
+  t->SaveRowsToStream(&first, 0, 1, false);
+  const std::string firstRow(static_cast<const char*>(first.Memory()), static_cast<std::size_t>(first.GetSize()));
+  EXPECT_EQ(firstRow.find("RowPageBreakBefore"), std::string::npos);
+  // An empty grid writes "C" as the single integer 0 and reads back empty.
+  auto empty = TRVTableItemInfo::CreateEx(0, 0, &d.Doc);
+  const std::string none = body(*empty);
+  const std::size_t c = none.find(
+      "\x01"
+      "C");
+  ASSERT_NE(c, std::string::npos);
+  EXPECT_EQ(none.substr(c + 2, 2), std::string("\x02\x00", 2));
+  auto back = TRVTableItemInfo::CreateEx(2, 2, &d.Doc);
+  ASSERT_TRUE(LoadBody(*back, none));
+  EXPECT_EQ(back->RowCount(), 0);
+}
