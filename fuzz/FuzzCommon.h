@@ -20,6 +20,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 // The target's file is the one file of a fuzz program that defines the start-up; the replay
 // driver only calls it.
 #ifndef TAVRELO_FUZZ_DRIVER
+#include "engine/tables/RVTableStartUp.h"
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Each library's start-up, from the bottom up, as the program's main does.
   RegisterPictureClasses();
@@ -27,6 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterTables();
   return 0;
 }
 #endif

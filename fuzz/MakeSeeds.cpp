@@ -18,6 +18,8 @@
 #include "engine/document/RVNoteItems.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/foundation/RVFMisc.h"
+#include "engine/document/RVGraphicItem.h"
+#include "engine/tables/RVTable.h"
 #include "engine/styles/StyleTemplate.h"
 #include "platform/base/IniFiles.h"
 #include "platform/base/NLS.h"
@@ -309,6 +311,41 @@ void Documents() {
   }
 }
 
+// Documents holding tables: a 3x3 table with a merged cell, a picture, a nested table and row
+// properties, in both forms; a table record made of a huge grid count.
+void TableDocuments() {
+  TRVStyle sheet(nullptr);
+  while (sheet.TextStyles()->Count() < 3) sheet.TextStyles()->Add();
+  while (sheet.ParaStyles()->Count() < 2) sheet.ParaStyles()->Add();
+  TRVPlainRootData doc(&sheet);
+  doc.AddNL(u"before", 0, 0);
+  auto table = TRVTableItemInfo::CreateEx(3, 3, &doc);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      table->GetCells(r, c)->Clear();
+      table->GetCells(r, c)->AddNL(u"cell", (r + c) % 3, 0);
+    }
+  table->GetRows()->MergeCells(0, 0, 2, 2, true, true);
+  table->GetRows()->GetRow(1)->FVAlign = rvcBottom;
+  table->GetRows()->GetRow(2)->FPageBreakBefore = true;
+  table->SetColor(rvtcOddRowsColor, 0x00FFEE);
+  TRVTableCellData* cell = table->GetCells(1, 2);
+  cell->AddItem(u"pic", new TRVGraphicItemInfo(cell, std::unique_ptr<TGraphic>(new TBitmap(2, 2)), rvvaBaseline));
+  TRVTableCellData* outer = table->GetCells(2, 2);
+  auto inner = TRVTableItemInfo::CreateEx(1, 2, outer);
+  outer->AddItem(u"", inner.release());
+  doc.AddItem(u"", table.release());
+  doc.AddNL(u"after", 1, 1);
+  for (bool binary : {false, true}) {
+    TRVFOptions& o = doc.GetRootProperties()->RVFOptions;
+    binary ? o.Include(rvfoSaveBinary) : o.Exclude(rvfoSaveBinary);
+    TMemoryStream ms;
+    doc.SaveRVFToStream(&ms, false, clNone, nullptr, nullptr, true);
+    Seed("RVFDoc", binary ? "table-binary" : "table-hex", Mode(binary ? 4 : 0, Bytes(ms)), 1);
+    Seed("RVFDoc", binary ? "table-insert-binary" : "table-insert-hex", Mode(binary ? 12 : 9, Bytes(ms)), 1);
+  }
+}
+
 // The draw items of a formatted document as the formatting stream keeps them: an empty list and
 // one of every kind with the items' own blocks.
 void FormattingStreams() {
@@ -338,6 +375,7 @@ int main(int argc, char** argv) {
   Components();
   Texts();
   Documents();
+  TableDocuments();
   FormattingStreams();
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "engine/document/RVNonTextItems.h"
 #include "engine/foundation/RVClasses.h"
 #include "engine/tables/RVTableCellData.h"
+#include "engine/tables/RVTableStorageTypes.h"
 
 class TRVTableItemInfo;
 class TRVTableRows;
@@ -433,7 +434,64 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   void FreeThumbnail() override;
 
   // ==== storage (RVTableRVF.cpp) ====
-  // (FStreamSaveInfo, FStoredColWidths)
+  // The RVF record: header, name, extra properties, "colwidths", pictures flag, body stream.
+  void SaveRVF(TStream* Stream, TCustomRVData* ARVData, int ItemNo, int AParaNo, const TRVUnicodeString& Name,
+               TRVMultiDrawItemPart* Part, bool ForceSameAsPrev, const TRVScreenAndDevice* PSaD) override;
+  // The same record for the cell selection only.
+  void SaveRVFSelection(TStream* Stream, TCustomRVData* ARVData, int ItemNo, int AParaNo) override;
+  bool ReadRVFLine(const TRVRawByteString& s, TCustomRVData* ARVData, int ReadType, int LineNo, int LineCount,
+                   TRVUnicodeString& Name, TRVFReadMode& ReadMode, TRVFReadState& ReadState, bool UTF8Strings,
+                   bool& AssStyleNameUsed) override;
+  // Takes "colwidths"; false for any other name.
+  bool SetExtraCustomProperty(const TRVRawByteString& PropName, const TRVUnicodeString& Value) override;
+  int GetRVFExtraPropertyCount() override;
+  void SaveRVFExtraProperties(TStream* Stream) override;
+  void BeforeLoading(TRVLoadFormat FileFormat) override;
+  void AfterLoading(TRVLoadFormat FileFormat) override;
+  void AfterLoadingEx(TRVLoadFormat FileFormat, int Row, int ARowCount);
+  // Stand-alone body streams (signature first, no length, no RVF lines around them).
+  void SaveRowsToStream(TStream* Stream, int Index, int Count, bool Fragment);
+  void SaveRectangleToStream(TStream* Stream, int TopRow, int LeftCol, int ARowCount, int AColCount,
+                             bool SelectionOnly, bool Fragment);
+  bool LoadFromStream(TStream* Stream);
+  // False when the stream is damaged or a cell failed to load; the cells read stay.
+  bool LoadFromStreamEx(TStream* Stream, int StartRow, int StartCol, bool Reset);
+  // The table's block of the formatting stream.
+  void SaveFormattingToStream(TStream* Stream) override;
+  void LoadFormattingFromStream(TStream* Stream) override;
+  void StartExport() override { ++BusyCount; }
+  void EndExport() override { --BusyCount; }
+  void Inserting(TCustomRVData* ARVData, TRVUnicodeString& AText, bool Safe) override;
+  void Inserted(TCustomRVData* ARVData, int ItemNo) override;
+  // "BackgroundImg" of the table ("T.BackgroundImg" in the body stream).
+  void DefineProperties(TFiler& Filer) override;
+  // The defined properties of the body stream's root: "C" and the row properties.
+  // Carrier is the root's cell carrier: the reader calls Loaded on it when the whole body is read.
+  void WriteCells(TWriter& Writer, TD& Carrier);
+  void ReadCells(TReader& Reader, TD& Carrier);
+  bool HasRowVAlign();
+  bool HasRowFlag(bool PageBreak);
+  void WriteRowVAlign(TWriter& Writer);
+  void WriteRowFlags(TWriter& Writer, bool PageBreak);
+  void ReadRowVAlign(TReader& Reader);
+  void ReadRowFlags(TReader& Reader, bool PageBreak);
+
+  // Set while a write or read of the body runs (the operation owns it); nil otherwise.
+  TRVTableStreamSaveInfo* FStreamSaveInfo = nullptr;
+  std::unique_ptr<TRVTableStoredColWidths> FStoredColWidths;
+
+ private:
+  // Writes the body stream with Info attached (signature and root record).
+  void WriteBody(TStream* Stream, TRVTableStreamSaveInfo& Info);
+  bool ReadBody(TStream* Stream, TRVTableStreamSaveInfo& Info);
+  void WriteRecord(TStream* Stream, TCustomRVData* ARVData, int AParaNo, TRVMultiDrawItemPart* Part,
+                   bool ForceSameAsPrev, const TRVScreenAndDevice* PSaD, bool Selection);
+  // 0, 2, 4 or 5 while a record is read: the body's save type.
+  int FReadSaveType = 0;
+  // The item's name written on the record's name line.
+  TRVUnicodeString FRVFName;
+
+ public:
 
   // ==== printing (RVTablePrint.cpp) ====
   // (FPrintData)

@@ -207,7 +207,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   // ==== painting (RVTablePaint.cpp) ====
 
   // ==== storage (RVTableRVF.cpp) ====
-  // (the binary properties "Data" and "BackgroundImg": DefineProperties)
+  // The binary properties "Data" (the document as RVF) and "BackgroundImg".
+  void DefineProperties(TFiler& Filer) override;
 
   // ==== printing (RVTablePrint.cpp) ====
 

@@ -811,6 +811,11 @@ std::unique_ptr<TComponent> TReader::ReadComponentData(TComponent* instance, TCo
   return made;
 }
 
+void TReader::ReadComponent(TComponent* instance) {
+  if (!instance) InvalidStream();
+  ReadComponentData(instance, nullptr, nullptr);
+}
+
 TComponent* TReader::ReadRootComponent(TComponent* root) {
   ReadSignature();
   FRoot = root;

@@ -154,6 +154,11 @@ class TReader : public TFiler {
   // (anything made is freed then).
   TComponent* ReadRootComponent(TComponent* root);
   void ReadSignature();
+  // One component record (optional prefix, class name, name, properties, children) read into
+  // instance, which the caller keeps: records that a class writes inside its own defined
+  // properties. The class name of the record is not checked. Loaded is called for instance with
+  // the root's components, at the end of ReadRootComponent.
+  void ReadComponent(TComponent* instance);
   // The properties of instance up to the terminating vaNull (which is consumed).
   void ReadProperties(TPersistent* instance);
   // One property (name and value) into instance.

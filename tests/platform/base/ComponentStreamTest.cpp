@@ -529,3 +529,67 @@ TEST_F(ComponentStreamTest, ClassRegistryFindsByName) {
 }
 
 }  // namespace
+
+namespace {
+
+// A component that writes records of kept carrier components inside a defined property, the way
+// a container streams its parts through one reusable carrier.
+class TStreamCarrierHost : public TComponent {
+  TAVRELO_PERSISTENT(TStreamCarrierHost, TComponent)
+ public:
+  TStreamCarrierHost() : TComponent(nullptr), Carrier(nullptr) {}
+  TStreamPanel Carrier;
+  std::vector<UnicodeString> Captions;
+  void DefineProperties(TFiler& filer) override {
+    filer.DefineProperty(
+        u"Parts",
+        [this](TReader& r) {
+          r.ReadListBegin();
+          while (!r.EndOfList()) {
+            Carrier.Caption.clear();  // defaults are not written: the reader resets first
+            r.ReadComponent(&Carrier);
+            Captions.push_back(Carrier.Caption);
+          }
+          r.ReadListEnd();
+        },
+        [this](TWriter& w) {
+          w.WriteListBegin();
+          for (const UnicodeString& c : Captions) {
+            Carrier.Caption = c;
+            w.WriteComponent(&Carrier);
+          }
+          w.WriteListEnd();
+        },
+        true);
+  }
+};
+
+const TClassInfo& TStreamCarrierHost::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassInfoBuilder<TStreamCarrierHost>(u"TStreamCarrierHost", &inherited::StaticClassInfo()).Build();
+  return info;
+}
+
+}  // namespace
+
+TEST_F(ComponentStreamTest, ComponentRecordsReadIntoAKeptInstance) {
+  TStreamCarrierHost src;
+  src.Captions = {u"one", u"", u"three"};
+  const std::string data = Write(&src);
+  TMemoryStream ms;
+  ms.WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+  ms.SetPosition(0);
+  TStreamCarrierHost back;
+  TReader(ms).ReadRootComponent(&back);
+  EXPECT_EQ(back.Captions, src.Captions);
+  // Every cut of the stream is refused, never read past.
+  for (std::size_t n = 0; n < data.size(); ++n) {
+    TMemoryStream cut;
+    cut.WriteBuffer(data.data(), static_cast<std::int64_t>(n));
+    cut.SetPosition(0);
+    TStreamCarrierHost h;
+    EXPECT_THROW(TReader(cut).ReadRootComponent(&h), EStreamError) << n;
+  }
+  TMemoryStream empty;
+  EXPECT_THROW(TReader(empty).ReadComponent(nullptr), EReadError);
+}
