@@ -1,5 +1,6 @@
 #include "formats/xml/RVXMLTree.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "engine/foundation/RVUni.h"
@@ -153,15 +154,38 @@ bool AppendSpace(TRVAnsiString& out, const TRVUnicodeString& s, std::size_t i, b
   return true;
 }
 
+// Whether a character below 128 is written as it is (in both modes, quotes aside).
+constexpr bool PlainAscii(char16_t c) { return c >= 32 && c < 128 && c != u'&' && c != u'<' && c != u'>'; }
+
+// The length of the run of characters from i that are written as they are.
+std::size_t PlainRun(const TRVUnicodeString& s, std::size_t i, bool quotes, bool spaces) {
+  std::size_t j = i;
+  for (; j < s.size(); ++j) {
+    char16_t c = s[j];
+    if (!PlainAscii(c) || (quotes && (c == u'"' || c == u'\'')) || (spaces && c == u' ')) break;
+  }
+  return j - i;
+}
+
+void AppendNarrowed(TRVAnsiString& r, const TRVUnicodeString& s, std::size_t i, std::size_t count) {
+  std::size_t old = r.size();
+  r.resize(old + count);
+  char* d = r.data() + old;
+  for (std::size_t k = 0; k < count; ++k) d[k] = static_cast<char>(s[i + k]);
+}
+
 // ForXML writes what every XML reader takes: the no-break space as a numeric reference, since XML
 // defines no "nbsp", and no control character but tab and line breaks, which XML forbids even as
-// references.
-TRVAnsiString EncodeAsNumRefs(const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
+// references. Both append to r.
+void EncodeAsNumRefs(TRVAnsiString& r, const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
   const char* nbsp = ForXML ? "&#160;" : "&nbsp;";
-  TRVAnsiString r;
-  r.reserve(s.size() + s.size() / 8);
   for (std::size_t i = 0; i < s.size(); ++i) {
     char16_t c = s[i];
+    if (std::size_t run = PlainRun(s, i, EscapeQuotes, Spaces)) {
+      AppendNarrowed(r, s, i, run);
+      i += run - 1;
+      continue;
+    }
     if (AppendSpace(r, s, i, Spaces) || AppendEntity(r, c, EscapeQuotes, nbsp)) continue;
     if (c < 32) {
       r += '?';
@@ -179,15 +203,17 @@ TRVAnsiString EncodeAsNumRefs(const TRVUnicodeString& s, bool EscapeQuotes, bool
       r += "&#" + std::to_string(static_cast<unsigned>(c)) + ";";
     }
   }
-  return r;
 }
 
-TRVAnsiString EncodeAsUTF8(const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
+void EncodeAsUTF8(TRVAnsiString& r, const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
   const char* nbsp = ForXML ? "&#160;" : "&nbsp;";
-  TRVAnsiString r;
-  r.reserve(s.size() + s.size() / 8);
   for (std::size_t i = 0; i < s.size(); ++i) {
     char16_t c = s[i];
+    if (std::size_t run = PlainRun(s, i, EscapeQuotes, Spaces)) {
+      AppendNarrowed(r, s, i, run);
+      i += run - 1;
+      continue;
+    }
     if (AppendSpace(r, s, i, Spaces) || AppendEntity(r, c, EscapeQuotes, nbsp)) continue;
     if (ForXML && c < 32 && c != u'\t' && c != u'\n' && c != u'\r') {
       r += '?';
@@ -200,14 +226,13 @@ TRVAnsiString EncodeAsUTF8(const TRVUnicodeString& s, bool EscapeQuotes, bool Sp
       AppendUtf8(r, c);
     }
   }
-  return r;
 }
 
 // Appends the lines of top and its subtree without recursion, so that no depth of tree
 // can exhaust the stack.
 void AppendLines(const TXMLTag& top, TRVXMLUniStringList& s, bool Tabs, bool UTF8) {
-  auto esc = [UTF8](const TRVUnicodeString& v, bool quotes) {
-    return UTF8 ? EncodeAsUTF8(v, quotes, false, true) : EncodeAsNumRefs(v, quotes, false, true);
+  auto esc = [UTF8](TRVAnsiString& line, const TRVUnicodeString& v, bool quotes) {
+    UTF8 ? EncodeAsUTF8(line, v, quotes, false, true) : EncodeAsNumRefs(line, v, quotes, false, true);
   };
   auto indent = [Tabs](const TXMLTag& t) {
     return (Tabs && t.Level > 0) ? TRVAnsiString(static_cast<std::size_t>(t.Level), '\t') : TRVAnsiString();
@@ -218,13 +243,20 @@ void AppendLines(const TXMLTag& top, TRVXMLUniStringList& s, bool Tabs, bool UTF
   };
   std::vector<Frame> stack;
   auto open = [&](const TXMLTag& t) {
-    TRVAnsiString line = indent(t) + "<" + t.Name;
+    // Room for the line as it is when nothing needs escaping, so that it grows at most rarely.
+    std::size_t room = static_cast<std::size_t>(std::max(t.Level, 0)) + 2 * t.Name.size() + t.Value.size() + 8;
+    for (int i = 0; i < t.Attr.Count(); ++i) room += t.Attr.Get(i)->Name.size() + t.Attr.Get(i)->Value.size() + 4;
+    TRVAnsiString line;
+    line.reserve(room + room / 8);
+    line += indent(t);
+    line += '<';
+    line += t.Name;
     for (int i = 0; i < t.Attr.Count(); ++i) {
       const TXMLAttr* a = t.Attr.Get(i);
       line += ' ';
       line += a->Name;
       line += "=\"";
-      line += esc(a->Value, true);
+      esc(line, a->Value, true);
       line += '"';
     }
     if (t.Value.empty() && t.Items.Count() == 0) {
@@ -233,7 +265,7 @@ void AppendLines(const TXMLTag& top, TRVXMLUniStringList& s, bool Tabs, bool UTF
       return;
     }
     line += '>';
-    line += esc(t.Value, false);
+    esc(line, t.Value, false);
     if (t.Items.Count() == 0) {
       line += "</" + t.Name + ">";
       s.Add(std::move(line));
@@ -262,11 +294,16 @@ using namespace rvxmltree_detail;
 // ---- escaping and decoding ----------------------------------------------------------------------
 
 TRVAnsiString HTMLEncodeUnicodeAsNumRefs(const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces) {
-  return EncodeAsNumRefs(s, EscapeQuotes, Spaces, false);
+  TRVAnsiString r;
+  EncodeAsNumRefs(r, s, EscapeQuotes, Spaces, false);
+  return r;
 }
 
 TRVAnsiString HTMLEncodeUnicodeAsUTF8(const TRVUnicodeString& s, bool Raw, bool EscapeQuotes, bool Spaces) {
-  return Raw ? UnicodeToUtf8(s) : EncodeAsUTF8(s, EscapeQuotes, Spaces, false);
+  if (Raw) return UnicodeToUtf8(s);
+  TRVAnsiString r;
+  EncodeAsUTF8(r, s, EscapeQuotes, Spaces, false);
+  return r;
 }
 
 TRVUnicodeString XMLDecodeValue(std::string_view s, bool UTF8) {
