@@ -244,7 +244,8 @@ void AppendLines(const TXMLTag& top, TRVXMLUniStringList& s, bool Tabs, bool UTF
   std::vector<Frame> stack;
   auto open = [&](const TXMLTag& t) {
     // Room for the line as it is when nothing needs escaping, so that it grows at most rarely.
-    std::size_t room = (Tabs ? static_cast<std::size_t>(std::max(t.Level, 0)) : 0) + 2 * t.Name.size() + t.Value.size() + 8;
+    std::size_t room =
+        (Tabs ? static_cast<std::size_t>(std::max(t.Level, 0)) : 0) + 2 * t.Name.size() + t.Value.size() + 8;
     for (int i = 0; i < t.Attr.Count(); ++i) room += t.Attr.Get(i)->Name.size() + t.Attr.Get(i)->Value.size() + 4;
     TRVAnsiString line;
     line.reserve(room + room / 8);
@@ -372,7 +373,8 @@ TRVUnicodeString XMLDecodeValue(std::string_view s, bool UTF8) {
       while (nb < nbsp.size()) ++nb;
       break;
     }
-    if (std::uint32_t cp = ReferenceCodePoint(std::string_view(mid).substr(ref + 2, semi - ref - 2))) AppendCodePoint(out, cp);
+    if (std::uint32_t cp = ReferenceCodePoint(std::string_view(mid).substr(ref + 2, semi - ref - 2)))
+      AppendCodePoint(out, cp);
     from = semi + 1;
     while (nb < nbsp.size() && nbsp[nb] < from) ++nb;
   }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/foundation/RVTypes.h"
@@ -14,6 +15,7 @@
 class TStream;
 class TXMLTree;
 class TXMLTag;
+class TRVXMLUniStringList;
 
 enum TXMLValueType { vtText, vtCDATA };
 
@@ -80,7 +82,7 @@ class TXMLTag {
   virtual ~TXMLTag() = default;
 
   // Appends to s the lines of this element and its subtree; Tabs indents each line by its level.
-  void GetDocument(class TRVXMLUniStringList& s, bool Tabs, bool UTF8) const;
+  void GetDocument(TRVXMLUniStringList& s, bool Tabs, bool UTF8) const;
 
   TRVAnsiString Name;
   TRVUnicodeString Value;

@@ -117,17 +117,19 @@ TEST(XMLTreeTest, WritesEscapedIndentedLines) {
   TXMLTree t(u"windows-1251");
   FillSample(t, u"\u0416x\t<&>\"'\u00A0\U0001F600", true);
   t.Items.AddTag("second", &t, &t, false);  // only the first top-level element is written
-  EXPECT_EQ(Saved(t),
-            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"
-            "<rvxml version=\"1\">\r\n"
-            "\t<document>before\r\n"
-            "\t\t<p style=\"&#1046;x?&lt;&amp;&gt;&quot;&apos;&#160;&#128512;\">&#1046;x?&lt;&amp;&gt;\"'&#160;&#128512;</p>\r\n"
-            "\t\t<empty />\r\n"
-            "\t\t<cell>\r\n"
-            "<p>x</p>\r\n"  // a tag made without a parent has level -1: no indent
-            "\t\t</cell>\r\n"
-            "\t</document>\r\n"
-            "</rvxml>");
+  EXPECT_EQ(
+      Saved(t),
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"
+      "<rvxml version=\"1\">\r\n"
+      "\t<document>before\r\n"
+      "\t\t<p "
+      "style=\"&#1046;x?&lt;&amp;&gt;&quot;&apos;&#160;&#128512;\">&#1046;x?&lt;&amp;&gt;\"'&#160;&#128512;</p>\r\n"
+      "\t\t<empty />\r\n"
+      "\t\t<cell>\r\n"
+      "<p>x</p>\r\n"  // a tag made without a parent has level -1: no indent
+      "\t\t</cell>\r\n"
+      "\t</document>\r\n"
+      "</rvxml>");
   TXMLTree u(u"UTF-8");
   FillSample(u, u"\u0416\x01\xD800");
   std::string s = Saved(u, false);
@@ -142,8 +144,14 @@ TEST(XMLTreeTest, WritesEscapedIndentedLines) {
 }
 
 TEST(XMLTreeTest, RoundTripsEveryTextThroughBothEncodings) {
-  const char16_t* texts[] = {u"plain", u"", u"<tag> & \"quotes\" 'apos'", u"&amp; &lt; &#65; &nbsp;",
-                             u"\u00A0no-break\u00A0", u"\u0416\u4E2D\U0001F600", u"a  b   c", u"]]> <![CDATA[ -->"};
+  const char16_t* texts[] = {u"plain",
+                             u"",
+                             u"<tag> & \"quotes\" 'apos'",
+                             u"&amp; &lt; &#65; &nbsp;",
+                             u"\u00A0no-break\u00A0",
+                             u"\u0416\u4E2D\U0001F600",
+                             u"a  b   c",
+                             u"]]> <![CDATA[ -->"};
   for (const char16_t* enc : {u"utf-8", u"windows-1252"}) {
     for (const char16_t* text : texts) {
       TXMLTree t(enc);
