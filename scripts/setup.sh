@@ -17,6 +17,8 @@ PACKAGES=(
   qt6-image-formats-plugins
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the XML library: the peer of the XML tree's benchmark
+  libxml2-dev
   # fonts the tests measure with
   fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
   # Devanagari and CJK samples of the drawing tests
