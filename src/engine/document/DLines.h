@@ -89,6 +89,9 @@ class TRVDrawLineInfo : public TObject {
                        bool /*IgnorePageBreaks*/) {
     return false;
   }
+  // A printing draw item of a full-line item that prints the item itself, page by page (its Print
+  // gets the part of the page), instead of the screen's full-width painting.
+  virtual bool PrintsFullLineItem() const { return false; }
 
   // Left, Top, Width, Height: the rectangle in document coordinates. ItemNo: the item. Offs: the
   // 1-based first character of a text piece (0 for other items); TextLength: its characters.

@@ -822,7 +822,9 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo, const TRVScreenAndDe
     S.CurTextStyle = -1;
   }
   if (!SharesItemList()) item->Unhiding(this);
-  std::unique_ptr<TRVDrawLineInfo> d = CreateStandardDrawLineInfo(item, S.ParaNo);
+  std::unique_ptr<TRVDrawLineInfo> d;
+  if (S.Printing && PSaD) d = item->CreatePrintingDrawItem(this, ParaOf(st, S.ParaNo), *PSaD);
+  if (!d) d = CreateStandardDrawLineInfo(item, S.ParaNo);
   int hShift = 0, desc = 0;
   item->OnDocWidthChange(lineWidth, d.get(), S.FormatCanvas, this, PSaD, hShift, desc, S.DrawingStates);
   if (item->GetBoolValue(rvbpDrawingChangesFont)) S.CurTextStyle = -1;

@@ -287,6 +287,7 @@ class TCustomPrintableRVData : public TViroZereRVData, public IRVBackgroundPage 
  protected:
   void DrawPageBackground(TCanvas* Canvas, int GlobalPageNo, const TRVScreenAndDevice& sad, bool Preview,
                           bool Printing);
+  void FindPagePartsOfSplitItems(int PageNo, int From, int To, int Part, TRVPrintedPage& Page);
 
  private:
   TRVPrintableViewer* FPrintableViewer = nullptr;
