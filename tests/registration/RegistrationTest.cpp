@@ -21,6 +21,7 @@
 TEST(Registration, EveryBuiltInItemKindHasItsClass) {
   const int kinds[] = {ItemKindHorizontalLine, ItemKindPicture,     ItemKindHotspot,   ItemKindControl,
                        ItemKindBullet,         ItemKindHotPicture,  ItemKindListMarker, ItemKindTab,
+                       ItemKindTable,
                        ItemKindLabel,          ItemKindSequence,    ItemKindFootnote,  ItemKindEndnote,
                        ItemKindNoteReference,  ItemKindSidenote,    ItemKindTextBox,   ItemKindPageNumber,
                        ItemKindPageCount};

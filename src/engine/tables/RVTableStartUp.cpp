@@ -1,4 +1,9 @@
 #include "engine/tables/RVTableStartUp.h"
 
+#include "engine/document/RVItem.h"
+#include "engine/tables/RVTable.h"
+
 void RegisterTables() {
+  if (ItemClassOfStyleNo(ItemKindTable) == TRVTableItemInfo::StaticItemClass()) return;
+  RegisterItemType(ItemKindTable, TRVTableItemInfo::StaticItemClass());
 }

@@ -1,0 +1,405 @@
+// The table item (kind -60): a full-line item holding a rectangular grid of cells, each a
+// document of its own, where cells can be merged into rectangles. The grid (TRVTableRows of
+// TRVTableRow), the representation of merged cells and its invariants, the published properties
+// with their defaults, and the queries that walk the grid.
+//
+// Grid invariants: every row has ColCount positions; a position holds a cell or nil; a cell at
+// (r, c) with spans (rs, cs) covers rows r..r+rs-1 and columns c..c+cs-1, every other position of
+// that rectangle is nil; every nil lies in exactly one such rectangle; rectangles do not overlap
+// and stay inside the grid. A cell's owner list is the row that holds it.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "engine/document/RVNonTextItems.h"
+#include "engine/foundation/RVClasses.h"
+#include "engine/tables/RVTableCellData.h"
+
+class TRVTableItemInfo;
+class TRVTableRows;
+class TCustomRVFormattedData;
+
+// ---- enums and sets ---------------------------------------------------------------------------
+
+enum TRVTableState : std::uint8_t {
+  rvtsInserted, rvtsEditMode, rvtsModified, rvtsFormatInplace, rvtsVerticalDraggedRule, rvtsDRChangeTableWidth,
+  rvtsJustCreated, rvtsInplaceIsReformatting, rvtsSelExists, rvtsSavingFragment
+};
+using TRVTableStates = TSet<TRVTableState, 16>;
+
+enum TRVTableColorProperty : std::uint8_t {
+  rvtcColor, rvtcBorderColor, rvtcBorderLightColor, rvtcCellBorderColor, rvtcCellBorderLightColor,
+  rvtcHeadingRowColor, rvtcLastRowColor, rvtcOddRowsColor, rvtcEvenRowsColor, rvtcFirstColumnColor,
+  rvtcLastColumnColor, rvtcOddColumnsColor, rvtcEvenColumnsColor, rvtcVRuleColor, rvtcHRuleColor,
+  rvtcCellOverrideColor
+};
+constexpr int RVTableColorPropertyCount = 16;
+
+// Indexes of the integer properties.
+constexpr int RVTableRowBandSizeIndex = 0;
+constexpr int RVTableColBandSizeIndex = 1;
+constexpr int RVTableHeadingRowCountIndex = 2;
+
+enum TRVTableBorderStyle : std::uint8_t { rvtbRaised, rvtbLowered, rvtbColor, rvtbRaisedColor, rvtbLoweredColor };
+
+enum TRVTableOption : std::uint8_t {
+  rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect, rvtoNoCellSelect,
+  rvtoRTFSaveCellPixelBestWidth, rvtoRTFAllowAutofit, rvtoHideGridLines, rvtoOverlappingCorners,
+  rvtoCellBelowBorders, rvtoIgnoreContentWidth, rvtoIgnoreContentHeight
+};
+using TRVTableOptions = TSet<TRVTableOption, 16>;
+inline const TRVTableOptions RVTableDefaultOptions{rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect,
+                                                   rvtoColSelect};
+
+enum TRVTablePrintOption : std::uint8_t { rvtoHalftoneBorders, rvtoRowsSplit, rvtoWhiteBackground, rvtoContinue };
+using TRVTablePrintOptions = TSet<TRVTablePrintOption, 8>;
+inline const TRVTablePrintOptions RVTableDefaultPrintOptions{rvtoHalftoneBorders, rvtoRowsSplit};
+
+// Where the cell editor was, kept across reformatting.
+struct TRVTableInplaceParamStorage {
+  bool Stored = false;
+  int StartNo = 0, EndNo = 0, StartOffs = 0, EndOffs = 0;
+  int Row = -1, Col = -1;
+  TCustomRVItemInfo* PartialSelected = nullptr;
+};
+
+// The stored position of a cell sub-document.
+class TRVTableStoreSubRVData : public TRVStoreSubRVData {
+ public:
+  TRVTableStoreSubRVData(int ARow, int ACol) : Row(ARow), Col(ACol) {}
+  std::unique_ptr<TRVStoreSubRVData> Duplicate() const override;
+  // By row, then column.
+  int Compare(const TRVStoreSubRVData* StoreSub) const override;
+  int Row, Col;
+};
+
+// ---- events -------------------------------------------------------------------------------------
+
+using TRVTableDrawBorderEvent = std::function<void(
+    TRVTableItemInfo* Sender, TCanvas* Canvas, int Left, int Top, int Right, int Bottom, TRVStyleLength Width,
+    TColor LightColor, TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool Printing,
+    TRVBooleanRect* VisibleBorders, int Row, int Col, bool& DoDefault)>;
+using TRVTableDrawBackEvent =
+    std::function<void(TRVTableItemInfo* Sender, TCanvas* Canvas, int Left, int Top, int Right, int Bottom,
+                       bool TableSelected, bool CellSelected, bool Printing, int Row, int Col, bool& DoDefault)>;
+using TRVCellEditingEvent =
+    std::function<void(TRVTableItemInfo* Sender, int Row, int Col, bool Automatic, bool& AllowEdit)>;
+using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo* Sender, int Row, int Col, bool Clearing)>;
+
+// ---- the result of a layout ------------------------------------------------------------------
+
+class TRVTableItemFormattingInfo : public TObject {
+ public:
+  // ==== model (RVTable.cpp) ====
+  explicit TRVTableItemFormattingInfo(bool CreateRows);
+  ~TRVTableItemFormattingInfo() override;
+  // Empties the four lists.
+  virtual void Clear();
+  // Sets their counts to 0 and keeps their memory.
+  void QuickClear();
+
+  // Device pixels: inner column widths, x of each column's cell area relative to the table, and
+  // the same for rows.
+  TRVIntegerList ColWidths, RowHeights, ColStarts, RowStarts;
+  int FWidth = 0, FHeight = 0;
+  // Only for printing copies.
+  std::unique_ptr<TRVList> Rows;
+
+  // ==== layout (RVTableLayout.cpp) ====
+
+  // ==== painting (RVTablePaint.cpp) ====
+
+  // ==== storage (RVTableRVF.cpp) ====
+
+  // ==== printing (RVTablePrint.cpp) ====
+
+  // ==== editing (next issue) ====
+};
+// Class references: the constructors of the formatting-info and cell classes a table makes.
+using TRVTableItemFormattingInfoClass = std::unique_ptr<TRVTableItemFormattingInfo> (*)(bool CreateRows);
+using TRVTableCellDataClass = TRVTableCellData* (*)(TRVTableRow* ARow);
+
+// ---- the grid -----------------------------------------------------------------------------------
+
+// One row of the grid: owns its cells (nil at positions covered by a merged cell).
+class TRVTableRow : public TRVDataList {
+ public:
+  // ==== model (RVTable.cpp) ====
+  TRVTableRow(int nCols, TRVTableRows* ARows, TCustomRVData* MainRVData);
+  ~TRVTableRow() override;
+
+  TCustomRVData* GetParentRVData() const override;
+  TRVTableCellData* GetCell(int Index) const { return static_cast<TRVTableCellData*>(Get(Index)); }
+  TRVTableCellData* operator[](int Index) const { return GetCell(Index); }
+  // A new cell of the table's cell class, appended or inserted.
+  TRVTableCellData* Add();
+  TRVTableCellData* Insert(int Index);
+  // A covered position (nil) inserted at Index.
+  void InsertPointer(int Index);
+  // An existing cell inserted at Index; its owner becomes this row.
+  void InsertCell(int Index, TRVTableCellData* Cell);
+  // Stores a cell or nil; a cell's owner becomes this row. The old object is not freed.
+  void PutCell(int Index, TRVTableCellData* Cell);
+  // The largest best height of the row's cells that span one row (style units).
+  TRVStyleLength GetBestHeight() const;
+  // The largest content height of the row's cells that span one row; 10 when that is 0.
+  int GetHeight(TRVStyle* RVStyle) const;
+  TRVTableRows* GetRows() const { return FRows; }
+
+  TRVCellVAlign FVAlign = rvcTop;
+  bool FPageBreakBefore = false;
+  bool FKeepTogether = false;
+  TRVTableRows* FRows;
+
+  // ==== layout (RVTableLayout.cpp) ====
+
+  // ==== painting (RVTablePaint.cpp) ====
+
+  // ==== storage (RVTableRVF.cpp) ====
+
+  // ==== printing (RVTablePrint.cpp) ====
+
+  // ==== editing (next issue) ====
+};
+
+// The grid: owns its rows.
+class TRVTableRows : public TRVList {
+ public:
+  // ==== model (RVTable.cpp) ====
+  TRVTableRows(int nRows, int nCols, TCustomRVData* AMainRVData, TRVTableItemInfo* ATable);
+  ~TRVTableRows() override;
+
+  TRVTableRow* GetRow(int Index) const { return static_cast<TRVTableRow*>(Get(Index)); }
+  TRVTableRow* operator[](int Index) const { return GetRow(Index); }
+  // Frees every row, then appends nRows rows of nCols new cells.
+  void Reset(int nRows, int nCols);
+  // Appends a row of nCols new cells.
+  TRVTableRow* Add(int nCols);
+  // An existing row inserted at Index; its back-reference becomes this grid.
+  void InsertRow(int Index, TRVTableRow* Row);
+  // No rows, or a first row without positions.
+  bool Empty() const;
+  // The cell covering (ARow, ACol) and its own position.
+  TRVTableCellData* GetMainCell(int ARow, int ACol, int& MRow, int& MCol) const;
+  // Clips the spans to the grid; False when nothing is left to merge; raises on an empty
+  // rectangle; True when (TopRow, LeftCol) holds a cell that does not already cover it.
+  bool NormalizeMergeRect(int TopRow, int LeftCol, int& ColSpan, int& RowSpan) const;
+  bool CanMergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowMergeRC) const;
+  TRVTableItemInfo* GetTable() const { return FTable; }
+
+  TCustomRVData* FMainRVData;
+  TRVTableItemInfo* FTable;
+
+  // ==== layout (RVTableLayout.cpp) ====
+
+  // ==== painting (RVTablePaint.cpp) ====
+
+  // ==== storage (RVTableRVF.cpp) ====
+
+  // ==== printing (RVTablePrint.cpp) ====
+
+  // ==== editing (next issue) ====
+  // Merges the rectangle into the cell at (TopRow, LeftCol): the other cells' documents are
+  // appended to it and freed. With ChangeBestWidth the merged cell's best width becomes the sum.
+  void MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowMergeRC, bool ChangeBestWidth);
+};
+
+// ---- the table item -------------------------------------------------------------------------
+
+class TRVTableItemInfo : public TRVCustomTableItemInfo {
+  TAVRELO_ITEM_CLASS(TRVTableItemInfo)
+  TAVRELO_PERSISTENT(TRVTableItemInfo, TRVCustomTableItemInfo)
+ public:
+  // ==== model (RVTable.cpp) ====
+  // One row and one column.
+  explicit TRVTableItemInfo(TCustomRVData* RVData);
+  TRVTableItemInfo(int nRows, int nCols, TCustomRVData* AMainRVData);
+  static std::unique_ptr<TRVTableItemInfo> CreateEx(int nRows, int nCols, TCustomRVData* AMainRVData);
+  ~TRVTableItemInfo() override;
+
+  // ---- grid queries ----
+  TRVTableCellData* GetCells(int Row, int Col) const { return FRows->GetRow(Row)->GetCell(Col); }
+  TRVTableCellData* Cells(int Row, int Col) const { return GetCells(Row, Col); }
+  int RowCount() const { return FRows->Count(); }
+  int ColCount() const { return FRows->Count() == 0 ? 0 : FRows->GetRow(0)->Count(); }
+  TRVTableRows* GetRows() const { return FRows.get(); }
+  // The row and column of a cell (the cached place first), -1, -1 when it is not in the grid.
+  bool GetCellPosition(const TRVTableCellData* Cell, int& Row, int& Col) const;
+
+  // ---- size and place ----
+  int GetWidth(TRVStyle* /*ARVStyle*/) override { return Fmt->FWidth; }
+  int GetHeight(TRVStyle* /*ARVStyle*/) override { return Fmt->FHeight; }
+  int GetTableWidth() const { return Fmt->FWidth; }
+  int GetTableHeight() const { return Fmt->FHeight; }
+  TRVStyle* GetRVStyle() const;
+  int GetMyItemNo() override;
+  TRVTableItemFormattingInfo* GetFormattingInfo() const { return Fmt.get(); }
+  // The table's cell paddings converted through cursad when set, else to screen pixels.
+  int GetDevHPadding() const;
+  int GetDevVPadding() const;
+
+  // ---- virtual operations the table introduces ----
+  virtual void AfterFormatting() {}
+  virtual void AfterPagination() {}
+  virtual void AfterDrawCellBackground(TCanvas* /*Canvas*/, int /*Row*/, int /*Col*/, const TRect& /*R*/) {}
+  virtual TRVTableCellDataClass GetCellDataClass() const;
+  virtual void BeforePaint() {}
+  virtual void AfterPaint() {}
+  virtual void AfterDrawCell(TCanvas* /*Canvas*/, int /*Row*/, int /*Col*/, const TRect& /*R*/) {}
+  virtual TRVTableItemFormattingInfoClass GetFormattingInfoClass() const;
+
+  // ---- published properties ----
+  TColor GetColor(TRVTableColorProperty ColorType) const { return FColors[ColorType]; }
+  void SetColor(TRVTableColorProperty ColorType, TColor Value);
+  static TColor GetDefaultColorValue(TRVTableColorProperty ColorType);
+  int GetIntegerProperty(int Index) const { return FIntegerProperties[static_cast<std::size_t>(Index)]; }
+  void SetIntegerProperty(int Index, int Value);
+  int GetHeadingRowCount() const { return FIntegerProperties[RVTableHeadingRowCountIndex]; }
+  void SetHeadingRowCount(int Value) { SetIntegerProperty(RVTableHeadingRowCountIndex, Value); }
+  int GetRowBandSize() const { return FIntegerProperties[RVTableRowBandSizeIndex]; }
+  void SetRowBandSize(int Value) { SetIntegerProperty(RVTableRowBandSizeIndex, Value); }
+  int GetColBandSize() const { return FIntegerProperties[RVTableColBandSizeIndex]; }
+  void SetColBandSize(int Value) { SetIntegerProperty(RVTableColBandSizeIndex, Value); }
+  TRVOpacity GetOpacity() const { return FOpacity; }
+  void SetOpacity(TRVOpacity Value) { FOpacity = Value; }
+  TGraphic* GetBackgroundImage() const;
+  void SetBackgroundImage(TGraphic* Value);
+  TRVItemBackgroundStyle GetBackgroundStyle() const;
+  void SetBackgroundStyle(TRVItemBackgroundStyle Value);
+  TRVGraphicHolder* GetBackgroundImageGraphicHolder() const;
+  TRVBackground* GetBackground() const { return FBackground.get(); }
+  bool HasBackgroundImage() const;
+  const TRVUnicodeString& GetBackgroundImageFileName() const { return FBackgroundImageFileName; }
+  void SetBackgroundImageFileName(const TRVUnicodeString& Value) { FBackgroundImageFileName = Value; }
+  TRVTableOptions GetOptions() const { return FOptions; }
+  void SetOptions(const TRVTableOptions& Value) { FOptions = Value; }
+  TRVTablePrintOptions GetPrintOptions() const { return FPrintOptions; }
+  void SetPrintOptions(const TRVTablePrintOptions& Value) { FPrintOptions = Value; }
+  TRVHTMLLength GetBestWidth() const { return FBestWidth; }
+  void SetBestWidth(TRVHTMLLength Value) { FBestWidth = Value; }
+  const TRVUnicodeString& GetTextRowSeparator() const { return FTextRowSeparator; }
+  void SetTextRowSeparator(const TRVUnicodeString& Value) { FTextRowSeparator = Value; }
+  const TRVUnicodeString& GetTextColSeparator() const { return FTextColSeparator; }
+  void SetTextColSeparator(const TRVUnicodeString& Value) { FTextColSeparator = Value; }
+  TRVStyleLength GetBorderWidth() const override { return FBorderWidth; }
+  void SetBorderWidth(TRVStyleLength Value) { FBorderWidth = Value; }
+  TRVTableBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TRVTableBorderStyle Value) { FBorderStyle = Value; }
+  TRVStyleLength GetBorderVSpacing() const { return FBorderVSpacing; }
+  void SetBorderVSpacing(TRVStyleLength Value) { FBorderVSpacing = Value; }
+  TRVStyleLength GetBorderHSpacing() const { return FBorderHSpacing; }
+  void SetBorderHSpacing(TRVStyleLength Value) { FBorderHSpacing = Value; }
+  TRVBooleanRect* GetVisibleBorders() const { return FVisibleBorders.get(); }
+  void SetVisibleBorders(TRVBooleanRect* Value);
+  TRVStyleLength GetCellHPadding() const { return FCellHPadding; }
+  void SetCellHPadding(TRVStyleLength Value) { FCellHPadding = Value; }
+  TRVStyleLength GetCellVPadding() const { return FCellVPadding; }
+  void SetCellVPadding(TRVStyleLength Value) { FCellVPadding = Value; }
+  // The rounded mean (halves to even) of the two paddings; writing sets both.
+  TRVStyleLength GetCellPadding() const;
+  void SetCellPadding(TRVStyleLength Value);
+  TRVTableBorderStyle GetCellBorderStyle() const { return FCellBorderStyle; }
+  void SetCellBorderStyle(TRVTableBorderStyle Value) { FCellBorderStyle = Value; }
+  TRVStyleLength GetCellBorderWidth() const { return FCellBorderWidth; }
+  void SetCellBorderWidth(TRVStyleLength Value) { FCellBorderWidth = Value; }
+  TRVStyleLength GetCellVSpacing() const { return FCellVSpacing; }
+  void SetCellVSpacing(TRVStyleLength Value) { FCellVSpacing = Value; }
+  TRVStyleLength GetCellHSpacing() const { return FCellHSpacing; }
+  void SetCellHSpacing(TRVStyleLength Value) { FCellHSpacing = Value; }
+  TRVStyleLength GetVRuleWidth() const { return FVRuleWidth; }
+  void SetVRuleWidth(TRVStyleLength Value) { FVRuleWidth = Value; }
+  TRVStyleLength GetHRuleWidth() const { return FHRuleWidth; }
+  void SetHRuleWidth(TRVStyleLength Value) { FHRuleWidth = Value; }
+  bool GetVOutermostRule() const { return FVOutermostRule; }
+  void SetVOutermostRule(bool Value) { FVOutermostRule = Value; }
+  bool GetHOutermostRule() const { return FHOutermostRule; }
+  void SetHOutermostRule(bool Value) { FHOutermostRule = Value; }
+  // Stored rules of the component stream.
+  bool IsCellHPaddingStored() const { return FCellHPadding != FCellVPadding && FCellHPadding != 1; }
+  bool IsCellVPaddingStored() const { return FCellHPadding != FCellVPadding && FCellVPadding != 1; }
+  bool IsCellPaddingStored() const { return FCellHPadding == FCellVPadding && FCellHPadding != 1; }
+
+  // ---- the item's answers ----
+  void GetSelectionBounds(int& StartRow, int& StartCol, int& RowOffs, int& ColOffs) override;
+  void Select(int StartRow, int StartCol, int RowOffs, int ColOffs) override;
+  // Forgets the cell as the one under the mouse (it is being destroyed or moved to undo).
+  void ForgetLastCellMovedAbove(const TRVTableCellData* Cell) {
+    if (FLastCellMovedAbove == Cell) FLastCellMovedAbove = nullptr;
+  }
+
+  // ---- fields (declared order) ----
+  std::unique_ptr<TRVTableRows> FRows;
+  TRVTableCellData* FLastCellMovedAbove = nullptr;
+  TRVTableStates FState;
+  int CachedItemNo = -1;
+  int MyTop = 0, MyLeft = 0, MyClientTop = 0, MyClientLeft = 0;
+  int MouseRow = -1, MouseCol = -1;
+  int DRMin = 0, DRMax = 0, DRNo = 0, DRCoord = 0, DRDelta = 0;
+  int FSelStartCol = -1, FSelStartRow = -1, FSelColOffs = 0, FSelRowOffs = 0;
+  int BusyCount = 0;
+  int FocusedCellRow = -1, FocusedCellCol = -1, ChosenCellRow = -1, ChosenCellCol = -1;
+  int FMinWidthPlus = 0, FInplaceMinWidthPlus = 0;
+  TRVStyleLength FCellVSpacing = 2, FCellHSpacing = 2, FCellHPadding = 1, FCellVPadding = 1, FBorderWidth = 0;
+  TRVHTMLLength FBestWidth = 0;
+  std::array<TColor, RVTableColorPropertyCount> FColors{};
+  std::array<int, 3> FIntegerProperties{1, 1, 0};
+  TRVStyleLength FCellBorderWidth = 0, FHRuleWidth = 0, FVRuleWidth = 0, FBorderHSpacing = 2, FBorderVSpacing = 2;
+  TRVTableBorderStyle FBorderStyle = rvtbRaised, FCellBorderStyle = rvtbLowered;
+  bool FHOutermostRule = false, FVOutermostRule = false;
+  TRVTableOptions FOptions = RVTableDefaultOptions;
+  TRVTablePrintOptions FPrintOptions = RVTableDefaultPrintOptions;
+  TRVTableInplaceParamStorage FStoredInplace;
+  TRVUnicodeString FTextRowSeparator, FTextColSeparator, FBackgroundImageFileName;
+  std::unique_ptr<TRVBackground> FBackground;
+  std::unique_ptr<TRVBooleanRect> FVisibleBorders;
+  TRVOpacity FOpacity = 100000;
+  TRVTableDrawBorderEvent FOnDrawBorder;
+  TRVTableDrawBackEvent FOnDrawBackground;
+  TRVCellEditingEvent FOnCellEditing;
+  TRVCellEndEditEvent FOnCellEndEdit;
+  std::unique_ptr<TRVTableItemFormattingInfo> Fmt;
+  // The screen-and-device record of the layout or printing pass in progress; nil outside one.
+  const TRVScreenAndDevice* cursad = nullptr;
+  bool FMakingSelection = false;
+  // The cell editor while a cell is edited (editing's).
+  TObject* FInplaceEditor = nullptr;
+
+ private:
+  void InitTable(int nRows, int nCols, TCustomRVData* AMainRVData);
+
+ public:
+  // ==== layout (RVTableLayout.cpp) ====
+
+  // ==== painting (RVTablePaint.cpp) ====
+  // The colour a cell shows: CellOverrideColor, the cell's own, heading, last row, first and last
+  // column, column bands, row bands, then (by the flags) the table's and the parent's colours.
+  TColor GetCellColor(int Row, int Col, bool UseTableColor, bool UseParentBackground);
+  bool IsCellTransparent(int Row, int Col);
+
+  // ==== storage (RVTableRVF.cpp) ====
+  // (FStreamSaveInfo, FStoredColWidths)
+
+  // ==== printing (RVTablePrint.cpp) ====
+  // (FPrintData)
+
+  // ==== editing (next issue) ====
+  // Cell editor.
+  TCustomRVFormattedData* GetInplaceEditorRVData() const { return nullptr; }
+  TRVTableCellData* GetEditedCell() const { return nullptr; }
+  TCustomRVData* EditCell(int Row, int Col);
+  void CloseInplace(bool Unchoose);
+  // Chosen and focused cell, cell sub-documents.
+  void SetChosenCell(TRVTableCellData* Cell);
+  void SetFocusedCell(TRVTableCellData* Cell);
+  void CleanUpChosen() override;
+  void ResetSubCoords() override {}
+  // Undo of property changes.
+  virtual void AssignCellAttributesWithUndo(int Row, int Col, TRVTableCellData* SourceCell, bool IncludeSize,
+                                            int DivColSpan, int DivRowSpan);
+  virtual void AssignProperties(TRVTableItemInfo* Source);
+  virtual TRVUnicodeString GetCellBackgroundImageHTML(int /*Row*/, int /*Col*/) { return {}; }
+  void BeforeUndoChangeProperty() override {}
+  void AfterUndoChangeProperty() override {}
+};
