@@ -166,6 +166,10 @@ class TRVPageCollection {
   TRVPageInfo* operator[](int Index) const { return GetItem(Index); }
   int Count() const { return static_cast<int>(FItems.size()); }
   void Clear() { FItems.clear(); }
+  // Drops the pages after the first NewCount.
+  void SetCount(int NewCount) {
+    if (NewCount >= 0 && NewCount < Count()) FItems.resize(static_cast<size_t>(NewCount));
+  }
 
  private:
   std::vector<std::unique_ptr<TRVPageInfo>> FItems;
