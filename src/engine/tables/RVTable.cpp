@@ -2,6 +2,7 @@
 
 #include "engine/document/CustomRVData.h"
 #include "engine/foundation/RVError.h"
+#include "engine/layout/RVFormattedData.h"
 #include "engine/styles/RVStyle.h"
 
 namespace rvtable_detail {
@@ -249,7 +250,10 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* AMainRVDat
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
-  if (FRows && FRows->FMainRVData && FInplaceEditor) CloseInplace(false);
+  if (FRows && FRows->FMainRVData) {
+    if (FInplaceEditor) CloseInplace(false);
+    if (TCustomRVFormattedData* Doc = FRows->FMainRVData->AsFormattedData()) Doc->ReleaseMouseCapture(this);
+  }
   if (Fmt) Fmt->Clear();
   FRows.reset();
 }
@@ -370,16 +374,30 @@ bool TRVTableItemInfo::HasBackgroundImage() const {
   return Holder && !Holder->IsEmpty();
 }
 
-void TRVTableItemInfo::SetBackgroundImage(TGraphic* /*Value*/) {
-  // filled in with the background accessors
+void TRVTableItemInfo::SetBackgroundImage(TGraphic* Value) {
+  // The background object exists only while it holds a picture or a picture style.
+  if (!Value || Value->GetEmpty()) {
+    if (FBackground) {
+      FBackground->FreeImage();
+      if (FBackground->Empty()) FBackground.reset();
+    }
+    return;
+  }
+  if (!FBackground) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  FBackground->AssignImage(Value, FRows ? FRows->FMainRVData : nullptr, true, nullptr);
 }
 
 TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const {
   return FBackground ? FBackground->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle /*Value*/) {
-  // filled in with the background accessors
+void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  if (Value == GetBackgroundStyle()) return;
+  if (!FBackground && Value != rvbsColor) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  if (!FBackground) return;
+  FBackground->FreeThumbnail();
+  FBackground->SetItemBackStyle(Value);
+  if (FBackground->EmptyImage() && Value == rvbsColor) FBackground.reset();
 }
 
 void TRVTableItemInfo::GetSelectionBounds(int& StartRow, int& StartCol, int& RowOffs, int& ColOffs) {
@@ -398,8 +416,94 @@ void TRVTableItemInfo::Select(int StartRow, int StartCol, int RowOffs, int ColOf
   else FState.Exclude(rvtsSelExists);
 }
 
+// ---- published properties -------------------------------------------------------------------------
+
+const std::vector<UnicodeString>& RVTableBorderStyleNames() {
+  static const std::vector<UnicodeString> names{u"rvtbRaised", u"rvtbLowered", u"rvtbColor", u"rvtbRaisedColor",
+                                                u"rvtbLoweredColor"};
+  return names;
+}
+
+const std::vector<UnicodeString>& RVItemBackgroundStyleNames() {
+  static const std::vector<UnicodeString> names{u"rvbsColor", u"rvbsStretched", u"rvbsTiled", u"rvbsCentered"};
+  return names;
+}
+
+namespace rvtable_detail {
+
+template <TRVTableColorProperty P>
+void AddColor(TClassInfoBuilder<TRVTableItemInfo>& B, const char16_t* Name) {
+  B.Integer(
+      Name, [](TRVTableItemInfo& t) { return static_cast<std::int64_t>(t.GetColor(P)); },
+      [](TRVTableItemInfo& t, std::int64_t v) { t.SetColor(P, static_cast<TColor>(v)); },
+      static_cast<std::int64_t>(TRVTableItemInfo::GetDefaultColorValue(P)));
+}
+
+}  // namespace rvtable_detail
+
 const TClassInfo& TRVTableItemInfo::StaticClassInfo() {
-  static const TClassInfo info =
-      TClassInfoBuilder<TRVTableItemInfo>(u"TRVTableItemInfo", &inherited::StaticClassInfo()).Build();
+  using T = TRVTableItemInfo;
+  static const TClassInfo info = [] {
+    TClassInfoBuilder<T> B(u"TRVTableItemInfo", &inherited::StaticClassInfo());
+    using rvtable_detail::AddColor;
+    AddColor<rvtcColor>(B, u"Color");
+    AddColor<rvtcBorderColor>(B, u"BorderColor");
+    AddColor<rvtcBorderLightColor>(B, u"BorderLightColor");
+    AddColor<rvtcCellBorderColor>(B, u"CellBorderColor");
+    AddColor<rvtcCellBorderLightColor>(B, u"CellBorderLightColor");
+    AddColor<rvtcVRuleColor>(B, u"VRuleColor");
+    AddColor<rvtcHRuleColor>(B, u"HRuleColor");
+    AddColor<rvtcHeadingRowColor>(B, u"HeadingRowColor");
+    AddColor<rvtcLastRowColor>(B, u"LastRowColor");
+    AddColor<rvtcOddRowsColor>(B, u"OddRowsColor");
+    AddColor<rvtcEvenRowsColor>(B, u"EvenRowsColor");
+    AddColor<rvtcFirstColumnColor>(B, u"FirstColumnColor");
+    AddColor<rvtcLastColumnColor>(B, u"LastColumnColor");
+    AddColor<rvtcOddColumnsColor>(B, u"OddColumnsColor");
+    AddColor<rvtcEvenColumnsColor>(B, u"EvenColumnsColor");
+    AddColor<rvtcCellOverrideColor>(B, u"CellOverrideColor");
+    B.Integer(u"HeadingRowCount", &T::GetHeadingRowCount, &T::SetHeadingRowCount, 0)
+        .Integer(u"RowBandSize", &T::GetRowBandSize, &T::SetRowBandSize, 1)
+        .Integer(u"ColBandSize", &T::GetColBandSize, &T::SetColBandSize, 1)
+        .Integer(u"Opacity", &T::GetOpacity, &T::SetOpacity, 100000)
+        .Enum(u"BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle, RVItemBackgroundStyleNames(),
+              rvbsColor)
+        .Set(u"Options", &T::GetOptions, &T::SetOptions,
+             {u"rvtoEditing", u"rvtoRowSizing", u"rvtoColSizing", u"rvtoRowSelect", u"rvtoColSelect",
+              u"rvtoNoCellSelect", u"rvtoRTFSaveCellPixelBestWidth", u"rvtoRTFAllowAutofit", u"rvtoHideGridLines",
+              u"rvtoOverlappingCorners", u"rvtoCellBelowBorders", u"rvtoIgnoreContentWidth",
+              u"rvtoIgnoreContentHeight"},
+             RVTableDefaultOptions)
+        .Set(u"PrintOptions", &T::GetPrintOptions, &T::SetPrintOptions,
+             {u"rvtoHalftoneBorders", u"rvtoRowsSplit", u"rvtoWhiteBackground", u"rvtoContinue"},
+             RVTableDefaultPrintOptions)
+        .Integer(u"BestWidth", &T::GetBestWidth, &T::SetBestWidth, 0)
+        .String(u"TextRowSeparator", &T::GetTextRowSeparator, &T::SetTextRowSeparator)
+        .StoredIf([](T&) { return true; })
+        .String(u"TextColSeparator", &T::GetTextColSeparator, &T::SetTextColSeparator)
+        .StoredIf([](T&) { return true; })
+        .Integer(u"BorderWidth", &T::GetBorderWidth, &T::SetBorderWidth, 0)
+        .Enum(u"BorderStyle", &T::GetBorderStyle, &T::SetBorderStyle, RVTableBorderStyleNames(), rvtbRaised)
+        .Integer(u"BorderVSpacing", &T::GetBorderVSpacing, &T::SetBorderVSpacing, 2)
+        .Integer(u"BorderHSpacing", &T::GetBorderHSpacing, &T::SetBorderHSpacing, 2)
+        .Object(u"VisibleBorders", &T::GetVisibleBorders)
+        .StoredIf([](T& t) { return !t.GetVisibleBorders()->IsAllEqual(true); })
+        .Integer(u"CellHPadding", &T::GetCellHPadding, &T::SetCellHPadding)
+        .StoredIf(&T::IsCellHPaddingStored)
+        .Integer(u"CellVPadding", &T::GetCellVPadding, &T::SetCellVPadding)
+        .StoredIf(&T::IsCellVPaddingStored)
+        .Integer(u"CellPadding", &T::GetCellPadding, &T::SetCellPadding)
+        .StoredIf(&T::IsCellPaddingStored)
+        .Enum(u"CellBorderStyle", &T::GetCellBorderStyle, &T::SetCellBorderStyle, RVTableBorderStyleNames(),
+              rvtbLowered)
+        .Integer(u"CellBorderWidth", &T::GetCellBorderWidth, &T::SetCellBorderWidth, 0)
+        .Integer(u"CellVSpacing", &T::GetCellVSpacing, &T::SetCellVSpacing, 2)
+        .Integer(u"CellHSpacing", &T::GetCellHSpacing, &T::SetCellHSpacing, 2)
+        .Integer(u"VRuleWidth", &T::GetVRuleWidth, &T::SetVRuleWidth, 0)
+        .Integer(u"HRuleWidth", &T::GetHRuleWidth, &T::SetHRuleWidth, 0)
+        .Boolean(u"VOutermostRule", &T::GetVOutermostRule, &T::SetVOutermostRule, false)
+        .Boolean(u"HOutermostRule", &T::GetHOutermostRule, &T::SetHOutermostRule, false);
+    return B.Build();
+  }();
   return info;
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/document/RVNonTextItems.h"
 #include "engine/foundation/RVClasses.h"
@@ -43,6 +44,8 @@ constexpr int RVTableColBandSizeIndex = 1;
 constexpr int RVTableHeadingRowCountIndex = 2;
 
 enum TRVTableBorderStyle : std::uint8_t { rvtbRaised, rvtbLowered, rvtbColor, rvtbRaisedColor, rvtbLoweredColor };
+
+const std::vector<UnicodeString>& RVTableBorderStyleNames();
 
 enum TRVTableOption : std::uint8_t {
   rvtoEditing, rvtoRowSizing, rvtoColSizing, rvtoRowSelect, rvtoColSelect, rvtoNoCellSelect,
@@ -371,12 +374,58 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
 
  public:
   // ==== layout (RVTableLayout.cpp) ====
+  // The table's minimal width in device pixels for a screen-and-device record (cursad for the
+  // call).
+  int GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas, TCustomRVData* RVData) override;
+  // The formatter's call: lays the table out in DocWidth (a printing pass lays out the printing
+  // draw item's own copy through LayoutPass).
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, TCanvas* Canvas, TCustomRVData* RVData,
+                        const TRVScreenAndDevice* sad, int& HShift, int& Desc,
+                        const TRVDocWidthChangeStates& State) override;
+  // One layout pass on Info (the table's own or a printing copy) with cursad as set by the
+  // caller: column widths, cell formatting, row heights and cell places.
+  void LayoutPass(int DocWidth, TRVTableItemFormattingInfo* Info, TCanvas* Canvas,
+                  const TRVDocWidthChangeStates& State);
+  // Which column (row) boundary lies at a coordinate relative to the table (screen pixels): 0
+  // the leading outer edge, ColCount (RowCount) the trailing one, i the one before column i; -1
+  // for none.
+  int GetVerticalRuleNo(int X, int& MinX, int& ZeroChangeX, bool IsStrict);
+  int GetHorizontalRuleNo(int Y, int& MinY, int& ZeroChangeY, bool IsStrict);
+  // The column (row) whose cell area holds the coordinate; -1 in a gap or outside.
+  int GetColNoAt(int X) const;
+  int GetRowNoAt(int Y) const;
+  // Device pixels of a horizontal (vertical) length through cursad.
+  int DevX(TRVStyleLength Value) const;
+  int DevY(TRVStyleLength Value) const;
+  // Column widths fixed by storage or by a printed part and the horizontal resolution they were
+  // stored at. Layout takes them only when there is one per column and the resolution is above 0.
+  std::vector<int> FFixedColWidths;
+  int FFixedColWidthsPPI = 0;
 
   // ==== painting (RVTablePaint.cpp) ====
   // The colour a cell shows: CellOverrideColor, the cell's own, heading, last row, first and last
   // column, column bands, row bands, then (by the flags) the table's and the parent's colours.
   TColor GetCellColor(int Row, int Col, bool UseTableColor, bool UseParentBackground);
   bool IsCellTransparent(int Row, int Col);
+  void PaintFullWidth(int Left, int Right, int Top, TCanvas* Canvas, const TRVItemDrawStates& State, TRVStyle* AStyle,
+                      const TRect& ClipRect, TCustomRVData* ARVData, TRVDrawLineInfo* dli, int ExtraX, int ExtraY,
+                      TRVPaintItemPart* PaintPart, bool ForMetafile) override;
+  // The drawing routine shared by the screen and printing: background, rules, outer border and
+  // every visible cell of the layout in Info, with the table's top-left corner at (X, Y) and an
+  // empty Clip meaning everything. Rows FirstRow..LastRow (-1: from the clip, and to the end).
+  void DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Clip, const TRVItemDrawStates& State,
+                 TRVTableItemFormattingInfo* Info, TRVColorMode ColorMode, TCustomRVData* RVData, bool Printing,
+                 int FirstRow = -1, int LastRow = -1);
+  // One border rectangle: grid lines for the invisible sides, then the border in its style.
+  void DrawBorder(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, TRVStyleLength Width,
+                  TRVTableBorderStyle Style, TColor Color, TColor LightColor, TColor BackgroundColor,
+                  TRVBooleanRect* VisibleBorders, int Row, int Col, const TRect& Clip, bool Printing,
+                  TRVColorMode ColorMode, TCustomRVData* RVData, int LineEnd);
+  // What the table shows under a cell, painted into Rect (the cell editor's coordinates).
+  void DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData* Cell, const TRect& Rect,
+                               TRVGraphicInterface* GraphicInterface, bool AllowThumbnails);
+  bool HasThumbnail() override;
+  void FreeThumbnail() override;
 
   // ==== storage (RVTableRVF.cpp) ====
   // (FStreamSaveInfo, FStoredColWidths)

@@ -4,9 +4,49 @@
 #include "engine/editor/RVUndo.h"
 #include "engine/foundation/RVGraphicHolder.h"
 #include "engine/styles/RVStyle.h"
+#include "engine/document/RVControlItem.h"
+#include "engine/foundation/RVUni.h"
+#include "engine/layout/DrawLines.h"
+#include "engine/styles/FontInfo.h"
+#include "engine/styles/ParaInfo.h"
 #include "engine/tables/RVTable.h"
+#include "engine/viewer/RVViroZere.h"
 
-namespace rvtablecell_detail {}  // namespace rvtablecell_detail
+namespace rvtablecell_detail {
+
+// The document holding the table, when it is a formatted one.
+TCustomRVFormattedData* TableDocument(const TRVTableCellData* Cell) {
+  TCustomRVData* Parent = Cell->GetParentData();
+  return Parent ? Parent->AsFormattedData() : nullptr;
+}
+
+bool IsDocumentFormatted(TCustomRVFormattedData* Doc) {
+  return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0;
+}
+
+// Adds States to Data's state now and removes them again when the guard ends (also when an
+// exception passes).
+class TStateGuard {
+ public:
+  TStateGuard() = default;
+  TStateGuard(const TStateGuard&) = delete;
+  TStateGuard& operator=(const TStateGuard&) = delete;
+  ~TStateGuard() {
+    for (TCustomRVData* Data : FData) Data->State.Exclude(FState);
+  }
+  void Add(TCustomRVData* Data, TRVState AState) {
+    FState = AState;
+    if (!Data || Data->State.Contains(AState)) return;
+    Data->State.Include(AState);
+    FData.push_back(Data);
+  }
+
+ private:
+  TRVState FState{};
+  std::vector<TCustomRVData*> FData;
+};
+
+}  // namespace rvtablecell_detail
 
 TRVTableCellData::TRVTableCellData(TRVTableRow* ARow) : TRVItemFormattedData(ARow) {
   FVisibleBorders = std::make_unique<TRVBooleanRect>(true);
@@ -67,14 +107,24 @@ TRVTableItemInfo* TRVTableCellData::GetTable() const {
 }
 
 TCustomRVData* TRVTableCellData::GetRVData() {
+  TRVTableItemInfo* Table = GetTable();
+  if (Table && Table->FInplaceEditor && Table->GetEditedCell() == this)
+    if (TCustomRVFormattedData* EditorData = Table->GetInplaceEditorRVData()) return EditorData;
   return this;
 }
 
 TObject* TRVTableCellData::GetEditor() {
+  TRVTableItemInfo* Table = GetTable();
+  if (Table && Table->FInplaceEditor && Table->GetEditedCell() == this) return Table->FInplaceEditor;
   return nullptr;
 }
 
 TCustomRVData* TRVTableCellData::Edit() {
+  TRVTableItemInfo* Table = GetTable();
+  if (Table && !GetEditor()) {
+    int Row, Col;
+    if (Table->GetCellPosition(this, Row, Col)) Table->EditCell(Row, Col);
+  }
   return GetRVData();
 }
 
@@ -92,8 +142,22 @@ void TRVTableCellData::GetItemHint(TCustomRVData* RVData, int ItemNo, const TRVU
   if (Hint.empty()) Hint = FHint;
 }
 
-void TRVTableCellData::SetColor(TColor Value) { FColor = Value; }
-void TRVTableCellData::SetOpacity(TRVOpacity Value) { FOpacity = Value; }
+void TRVTableCellData::ColorChanged() {
+  // The cell editor takes its colour from the table when table editing opens one; the formatted
+  // document holding the table repaints its animations over the new colour.
+  TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this);
+  if (rvtablecell_detail::IsDocumentFormatted(Doc)) Doc->ResetAniBackground();
+}
+
+void TRVTableCellData::SetColor(TColor Value) {
+  FColor = Value;
+  ColorChanged();
+}
+
+void TRVTableCellData::SetOpacity(TRVOpacity Value) {
+  FOpacity = Value;
+  ColorChanged();
+}
 void TRVTableCellData::SetVisibleBorders(TRVBooleanRect* Value) { FVisibleBorders->Assign(Value); }
 
 TGraphic* TRVTableCellData::GetBackgroundImage() const {
@@ -101,13 +165,33 @@ TGraphic* TRVTableCellData::GetBackgroundImage() const {
   return Holder ? Holder->GetGraphic() : nullptr;
 }
 
-void TRVTableCellData::SetBackgroundImage(TGraphic* /*Value*/) {}
+void TRVTableCellData::SetBackgroundImage(TGraphic* Value) {
+  if (!Value || Value->GetEmpty()) {
+    if (FBackground) {
+      FBackground->FreeImage();
+      if (FBackground->Empty()) FBackground.reset();
+    }
+    return;
+  }
+  if (!FBackground) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  FBackground->AssignImage(Value, this, true, nullptr);
+  ColorChanged();
+}
 
 TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const {
   return FBackground ? FBackground->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle /*Value*/) {}
+void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
+  if (Value == GetBackgroundStyle()) return;
+  if (!FBackground && Value != rvbsColor) FBackground = std::make_unique<TRVBackground>(false, nullptr);
+  if (FBackground) {
+    FBackground->FreeThumbnail();
+    FBackground->SetItemBackStyle(Value);
+    if (FBackground->EmptyImage() && Value == rvbsColor) FBackground.reset();
+  }
+  ColorChanged();
+}
 
 TRVGraphicHolder* TRVTableCellData::GetBackgroundImageGraphicHolder() const {
   return FBackground ? FBackground->GetGraphicHolder() : nullptr;
@@ -118,8 +202,13 @@ bool TRVTableCellData::HasBackgroundImage() const {
   return Holder && !Holder->IsEmpty();
 }
 
-void TRVTableCellData::SaveBackgroundImageToStream(TStream* /*Stream*/) {}
-void TRVTableCellData::SaveBackgroundImageToFile(const TRVUnicodeString& /*FileName*/) {}
+void TRVTableCellData::SaveBackgroundImageToStream(TStream* Stream) {
+  if (TRVGraphicHolder* Holder = GetBackgroundImageGraphicHolder()) Holder->SaveToStream(*Stream, false);
+}
+
+void TRVTableCellData::SaveBackgroundImageToFile(const TRVUnicodeString& FileName) {
+  if (TRVGraphicHolder* Holder = GetBackgroundImageGraphicHolder()) Holder->SaveToFile(FileName);
+}
 
 void TRVTableCellData::AssignSizeFrom(const TRVTableCellData* Cell) {
   FLeft = Cell->FLeft;
@@ -128,8 +217,33 @@ void TRVTableCellData::AssignSizeFrom(const TRVTableCellData* Cell) {
   FHeight = Cell->FHeight;
 }
 
-bool TRVTableCellData::HasData(bool /*CheckStyles*/) { return ItemCount() > 0; }
-bool TRVTableCellData::CanClear() { return true; }
+bool TRVTableCellData::HasData(bool CheckStyles) {
+  const int n = ItemCount();
+  if (n == 0) return false;
+  if (n > 1) return true;
+  const TCustomRVItemInfo* Item = GetItem(0);
+  if (Item->Checkpoint) return true;
+  const bool IsText = Item->StyleNo >= 0;
+  if (CheckStyles) return !(IsText && Item->StyleNo == 0 && Item->ParaNo == 0 && GetItemTextW(0).empty());
+  return !IsText || !GetItemTextW(0).empty();
+}
+
+bool TRVTableCellData::CanClear() {
+  TRVStyle* Style = GetRVStyle();
+  if (!Style) return true;
+  for (int i = 0; i < ItemCount(); ++i) {
+    TCustomRVItemInfo* Item = GetItem(i);
+    if (Item->StyleNo >= 0) {
+      const int StyleNo = Item->GetActualTextStyleNo(Style);
+      if (StyleNo >= 0 && StyleNo < Style->TextStyles()->Count() &&
+          Style->TextStyles()->Items(StyleNo)->Protection.Contains(rvprDeleteProtect))
+        return false;
+    } else if (auto* NonText = dynamic_cast<TRVNonTextItemInfo*>(Item); NonText && NonText->DeleteProtect) {
+      return false;
+    }
+  }
+  return true;
+}
 
 TRVCellVAlign TRVTableCellData::GetRealVAlign() {
   if (FVAlign != rvcVDefault) return FVAlign;
@@ -138,12 +252,81 @@ TRVCellVAlign TRVTableCellData::GetRealVAlign() {
   return rvcMiddle;
 }
 
-int TRVTableCellData::GetExtraVOffs() { return 0; }
-int TRVTableCellData::GetCellHeight(TRVStyle* /*RVStyle*/) { return DocumentHeight; }
-int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* /*sad*/, TCanvas* /*Canvas*/) { return 10; }
+int TRVTableCellData::GetExtraVOffs() {
+  if (FRotation != rvrotNone) return 0;
+  const TRVCellVAlign VAlign = GetRealVAlign();
+  if (VAlign != rvcMiddle && VAlign != rvcBottom) return 0;
+  TCustomRVData* Data = GetRVData();
+  TCustomRVFormattedData* Formatted = Data->AsFormattedData();
+  const int ContentHeight = Formatted ? Formatted->DocumentHeight : 0;
+  TRVTableItemInfo* Table = GetTable();
+  const int VPadding = Data == this && Table ? Table->GetDevVPadding() : 0;
+  if (VAlign == rvcMiddle) return (FHeight - ContentHeight) / 2 - VPadding;
+  return FHeight - ContentHeight - 2 * VPadding;
+}
 
-TColor TRVTableCellData::GetColor() { return FColor; }
-TColor TRVTableCellData::GetCellColor() { return FColor; }
+int TRVTableCellData::GetBestHeightPixels() const {
+  if (FBestHeight <= 0) return 0;
+  TRVTableItemInfo* Table = GetTable();
+  TRVStyle* Style = Table ? Table->GetRVStyle() : nullptr;
+  if (!Style) return FBestHeight;
+  return Table->cursad ? Style->GetAsDevicePixelsY(FBestHeight, Table->cursad) : Style->GetAsPixels(FBestHeight);
+}
+
+int TRVTableCellData::GetCellHeight(TRVStyle* /*RVStyle*/) {
+  TRVTableItemInfo* Table = GetTable();
+  const bool IgnoreContent =
+      FBestHeight > 0 && Table && Table->GetOptions().Contains(rvtoIgnoreContentHeight);
+  int Result = 0;
+  if (!IsVerticalText() && !IgnoreContent) {
+    TCustomRVData* Data = GetRVData();
+    if (Data != this) {
+      TCustomRVFormattedData* Formatted = Data->AsFormattedData();
+      Result = (Formatted ? Formatted->DocumentHeight : 0) - 2 * (Table ? Table->GetDevVPadding() : 0);
+    } else {
+      Result = DocumentHeight;
+    }
+  }
+  const int Best = GetBestHeightPixels();
+  return Best > Result ? Best : Result;
+}
+
+int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas) {
+  if (ItemCount() == 0 || IsVerticalText()) return 0;
+  TRVStyle* Style = GetRVStyle();
+  if (ItemCount() == 1 && GetItem(0)->StyleNo >= 0 && GetItemTextW(0).empty()) {
+    if (!Style) return 0;
+    const int ParaNo = GetItem(0)->ParaNo;
+    if (ParaNo < 0 || ParaNo >= Style->ParaStyles()->Count()) return 0;
+    const TParaInfo* Para = Style->ParaStyles()->Items(ParaNo);
+    auto Dev = [&](TRVStyleLength v) { return sad ? Style->GetAsDevicePixelsX(v, sad) : Style->GetAsPixels(v); };
+    return Dev(Para->LeftIndent) + Dev(Para->RightIndent) + Dev(Para->FirstIndent);
+  }
+  TCustomRVData* Data = GetRVData();
+  TCustomRVFormattedData* Formatted = Data->AsFormattedData();
+  const int Result = Formatted ? Formatted->CalculateMinDocWidthPlus(-1, sad, Canvas) : 0;
+  return Result == 0 && Data == this ? 10 : Result;
+}
+
+TColor TRVTableCellData::GetColor() {
+  TRVTableItemInfo* Table = GetTable();
+  if (!Table) return FColor;
+  const TColor Override = Table->GetColor(rvtcCellOverrideColor);
+  if (Override != clNone) return Override;
+  int Row, Col;
+  if (!Table->GetCellPosition(this, Row, Col)) return FColor;
+  return Table->GetCellColor(Row, Col, true, true);
+}
+
+TColor TRVTableCellData::GetCellColor() {
+  TRVTableItemInfo* Table = GetTable();
+  if (!Table) return FColor;
+  const TColor Override = Table->GetColor(rvtcCellOverrideColor);
+  if (Override != clNone) return Override;
+  int Row, Col;
+  if (!Table->GetCellPosition(this, Row, Col)) return FColor;
+  return Table->GetCellColor(Row, Col, false, false);
+}
 
 int TRVTableCellData::GetWidth() const {
   TRVTableItemInfo* Table = GetTable();
@@ -167,70 +350,187 @@ int TRVTableCellData::GetVOffs() {
   return -Table->GetDevVPadding() - Table->MyClientTop - GetExtraVOffs() - FTop;
 }
 
+void TRVTableCellData::AddTableOffset(int& ALeft, int& ATop) {
+  TRVTableItemInfo* Table = GetTable();
+  if (!Table) {
+    ALeft += FLeft;
+    ATop += FTop + GetExtraVOffs();
+    return;
+  }
+  if (TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this)) {
+    int ItemLeft = 0, ItemTop = 0;
+    const int ItemNo = Table->GetMyItemNo();
+    if (ItemNo >= 0 && Doc->GetItemCoords(ItemNo, ItemLeft, ItemTop)) {
+      ALeft += ItemLeft;
+      ATop += ItemTop;
+    }
+  }
+  ALeft += Table->GetDevHPadding() + FLeft;
+  ATop += Table->GetDevVPadding() + FTop + GetExtraVOffs();
+}
+
 void TRVTableCellData::GetOrigin(int& ALeft, int& ATop) {
-  ALeft = FLeft;
-  ATop = FTop;
+  ALeft = ATop = 0;
+  if (TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this)) Doc->GetOrigin(ALeft, ATop);
+  AddTableOffset(ALeft, ATop);
 }
 
 void TRVTableCellData::GetOriginEx(int& ALeft, int& ATop) {
-  ALeft = FLeft;
-  ATop = FTop;
+  ALeft = ATop = 0;
+  if (TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this)) Doc->GetOriginEx(ALeft, ATop);
+  AddTableOffset(ALeft, ATop);
 }
 
-void TRVTableCellData::ResetSubCoords() {}
+void TRVTableCellData::ResetSubCoords() {
+  TRVItemFormattedData::ResetSubCoords();
+  if (TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this)) Doc->ResetSubCoords();
+  if (TRVTableItemInfo* Table = GetTable()) Table->ResetSubCoords();
+}
 
-int TRVTableCellData::GetTransformedY(int Y, int /*LineTopY*/, int /*LineBottomY*/) { return Y; }
+int TRVTableCellData::GetTransformedY(int Y, int LineTopY, int LineBottomY) {
+  if (!IsLineOrderReversed()) return Y;
+  return DocumentHeight + Y + GetTopMargin() - GetBottomMargin() - LineBottomY - LineTopY;
+}
+
+int TRVTableCellData::GetTransformedDItemTop(int DrawItemNo) {
+  if (!IsLineOrderReversed()) return TRVItemFormattedData::GetTransformedDItemTop(DrawItemNo);
+  int LineTop, LineBottom, First, Last;
+  GetLineVerticalBoundsOrigEx(DrawItemNo, LineTop, LineBottom, First, Last);
+  return GetTransformedY(DrawItems->Get(DrawItemNo)->Top, LineTop, LineBottom);
+}
+
 int TRVTableCellData::GetTransformedDItemObjectTop(int DrawItemNo) {
-  return TRVItemFormattedData::GetTransformedDItemObjectTop(DrawItemNo);
+  TRVDrawLineInfo* DrawItem = DrawItems->Get(DrawItemNo);
+  if (!IsLineOrderReversed()) return DrawItem->GetObjectTop();
+  if (dynamic_cast<TRVFloatingDrawLineInfo*>(DrawItem))
+    return DocumentHeight + GetTopMargin() - GetBottomMargin() - DrawItem->GetObjectTop() -
+           DrawItem->GetObjectHeight();
+  return GetTransformedDItemTop(DrawItemNo);
 }
 
 void TRVTableCellData::AssignChosenRVData(TCustomRVFormattedData* RVData, TCustomRVItemInfo* Item) {
+  if (TRVTableItemInfo* Table = GetTable()) Table->SetChosenCell(this);
+  TRVItemFormattedData::AssignChosenRVData(RVData, Item);
+  if (FChosenRVData && FChosenRVData != RVData) UnassignChosenRVData(FChosenRVData);
   FChosenRVData = RVData;
   FChosenItem = Item;
 }
 
-void TRVTableCellData::UnassignChosenRVData(TCustomRVData* /*RVData*/) {}
+void TRVTableCellData::UnassignChosenRVData(TCustomRVData* RVData) {
+  TRVItemFormattedData::UnassignChosenRVData(RVData);
+  if (State.Contains(rvstUnAssigningChosen)) return;
+  rvtablecell_detail::TStateGuard Guard;
+  Guard.Add(this, rvstUnAssigningChosen);
+  TCustomRVData* Current = GetRVData();
+  if (Current != this) Guard.Add(Current, rvstUnAssigningChosen);
+  if (FChosenRVData && (RVData == FChosenRVData || RVData == FChosenRVData->GetSourceRVData())) {
+    TCustomRVFormattedData* Chosen = FChosenRVData;
+    TCustomRVItemInfo* Item = FChosenItem;
+    Chosen->Deselect(nullptr, false);
+    FChosenRVData = nullptr;
+    FChosenItem = nullptr;
+    if (Item) Item->CleanUpChosen();
+  }
+}
 
 void TRVTableCellData::Deselect(TCustomRVItemInfo* NewPartiallySelected, bool MakeEvent) {
   TRVItemFormattedData::Deselect(NewPartiallySelected, MakeEvent);
+  if (ContainerUndoItem || State.Contains(rvstDeselecting)) return;
+  rvtablecell_detail::TStateGuard Guard;
+  Guard.Add(this, rvstDeselecting);
+  TCustomRVData* Current = GetRVData();
+  if (Current != this) Guard.Add(Current, rvstDeselecting);
+  TCustomRVFormattedData* Doc = rvtablecell_detail::TableDocument(this);
+  if (!NewPartiallySelected && rvtablecell_detail::IsDocumentFormatted(Doc)) Doc->UnassignChosenRVData(this);
+}
+
+TCustomRVFormattedData* TRVTableCellData::GetUndoOwnerRVData() const {
+  return ContainerUndoItem ? ContainerUndoItem->GetUndoListOwnerRVData() : nullptr;
 }
 
 void TRVTableCellData::MovingToUndoList(TRVUndoInfo* AContainerUndoItem) {
+  if (FBackground) FBackground->FreeThumbnail();
+  if (TCustomRVData* Root = GetAbsoluteRootData(); Root && Root != this)
+    if (auto* Viewer = dynamic_cast<TCustomViroZere*>(Root->GetParentControl()))
+      Viewer->RemoveRVDataFromLiveSpelling(this);
+  if (TRVTableItemInfo* Table = GetTable()) Table->ForgetLastCellMovedAbove(this);
+  for (int i = 0; i < ItemCount(); ++i) GetItem(i)->MovingToUndoList(i, this, AContainerUndoItem);
   ContainerUndoItem = AContainerUndoItem;
   FList = nullptr;
 }
 
-void TRVTableCellData::MovingFromUndoList() { ContainerUndoItem = nullptr; }
+void TRVTableCellData::MovingFromUndoList() {
+  ContainerUndoItem = nullptr;
+  for (int i = 0; i < ItemCount(); ++i) GetItem(i)->MovingFromUndoList(i, this);
+}
 
-TRVOptions TRVTableCellData::GetOptions() { return TRVItemFormattedData::GetOptions(); }
+TRVOptions TRVTableCellData::GetOptions() {
+  if (TCustomRVFormattedData* Owner = GetUndoOwnerRVData()) {
+    TRVOptions Result = Owner->GetOptions();
+    Result.Exclude(rvoClientTextWidth);
+    return Result;
+  }
+  return TRVItemFormattedData::GetOptions();
+}
 
 void TRVTableCellData::ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                                   TCustomRVData* RVData) {
+  if (TCustomRVFormattedData* Owner = GetUndoOwnerRVData()) {
+    Owner->ItemAction(Action, Item, Text, RVData);
+    return;
+  }
   TRVItemFormattedData::ItemAction(Action, Item, Text, RVData);
 }
 
 void TRVTableCellData::ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
                                       TObject* Control) {
-  TRVItemFormattedData::ControlAction2(RVData, AControlAction, ItemNo, Control);
+  if (TCustomRVFormattedData* Owner = GetUndoOwnerRVData()) {
+    if (AControlAction == rvcaDestroy) {
+      AControlAction = rvcaDestroyInUndoList;
+      ItemNo = -1;
+    }
+    Owner->ControlAction2(RVData, AControlAction, ItemNo, Control);
+    return;
+  }
+  TCustomRVData* Root = GetAbsoluteRootData();
+  if (Root && Root != this) Root->ControlAction2(RVData, AControlAction, ItemNo, Control);
 }
 
 void TRVTableCellData::ControlAction(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
                                      TCustomRVItemInfo* Item) {
-  TRVItemFormattedData::ControlAction(RVData, AControlAction, ItemNo, Item);
+  if (auto* ControlItem = dynamic_cast<TRVControlItemInfo*>(Item))
+    ControlAction2(RVData, AControlAction, ItemNo, ControlItem->Control);
 }
 
-TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate) { return TRVItemFormattedData::GetMarkers(AllowCreate); }
-TRVSeqList* TRVTableCellData::GetSeqList(bool AllowCreate) { return TRVItemFormattedData::GetSeqList(AllowCreate); }
+bool TRVTableCellData::HasNoListHost() const {
+  if (ContainerUndoItem) return true;
+  TRVTableItemInfo* Table = GetTable();
+  return !Table || !Table->GetRows()->FMainRVData;
+}
+
+TRVMarkerList* TRVTableCellData::GetMarkers(bool AllowCreate) {
+  return HasNoListHost() ? nullptr : TRVItemFormattedData::GetMarkers(AllowCreate);
+}
+
+TRVSeqList* TRVTableCellData::GetSeqList(bool AllowCreate) {
+  return HasNoListHost() ? nullptr : TRVItemFormattedData::GetSeqList(AllowCreate);
+}
+
 TList* TRVTableCellData::GetPrintFieldList(bool AllowCreate) {
-  return TRVItemFormattedData::GetPrintFieldList(AllowCreate);
+  return HasNoListHost() ? nullptr : TRVItemFormattedData::GetPrintFieldList(AllowCreate);
 }
 
 void TRVTableCellData::AdjustFocus(int NewFocusedItemNo, TCustomRVData* TopLevelRVData, int TopLevelItemNo) {
   TRVItemFormattedData::AdjustFocus(NewFocusedItemNo, TopLevelRVData, TopLevelItemNo);
+  if (TRVTableItemInfo* Table = GetTable()) Table->SetFocusedCell(this);
 }
 
 void TRVTableCellData::ConvertToDifferentUnits(TRVStyleUnits NewUnits, TRVStyle* RVStyle, bool ConvertItems) {
   TRVItemFormattedData::ConvertToDifferentUnits(NewUnits, RVStyle, ConvertItems);
+  if (!RVStyle) return;
+  FBestHeight = RVStyle->GetAsDifferentUnits(FBestHeight, NewUnits);
+  // A percentage stays what it is.
+  if (FBestWidth > 0) FBestWidth = RVStyle->GetAsDifferentUnits(FBestWidth, NewUnits);
 }
 
 bool TRVTableCellData::KeepTogether() {
@@ -238,7 +538,7 @@ bool TRVTableCellData::KeepTogether() {
   return Row && Row->FKeepTogether;
 }
 
-TRVDocRotation TRVTableCellData::GetRotation() const { return FRotation; }
+TRVDocRotation TRVTableCellData::GetRotation() const { return IsWinNT ? FRotation : rvrotNone; }
 
 bool TRVTableCellData::UseVerticalFonts() {
   return IsVerticalText() && FOptions.Contains(rvtcoUseVerticalFonts);
@@ -253,7 +553,28 @@ void TRVTableCellData::GetItemBackground(int /*ItemNo*/, TRect& /*Rect*/, bool /
 }
 
 const TClassInfo& TRVTableCellData::StaticClassInfo() {
+  using T = TRVTableCellData;
   static const TClassInfo info =
-      TClassInfoBuilder<TRVTableCellData>(u"TRVTableCellData", &inherited::StaticClassInfo()).Build();
+      TClassInfoBuilder<T>(u"TRVTableCellData", &inherited::StaticClassInfo())
+          .Integer(u"Color", &T::GetCellColorProp, &T::SetColor, clNone)
+          .Integer(u"Opacity", &T::GetOpacity, &T::SetOpacity, 100000)
+          .Integer(u"BorderColor", &T::GetBorderColor, &T::SetBorderColor, clNone)
+          .Integer(u"BorderLightColor", &T::GetBorderLightColor, &T::SetBorderLightColor, clNone)
+          .Integer(u"BestWidth", &T::GetBestWidth, &T::SetBestWidth, 0)
+          .Integer(u"BestHeight", &T::GetBestHeight, &T::SetBestHeight, 0)
+          .Object(u"VisibleBorders", &T::GetVisibleBorders)
+          .StoredIf([](T& c) { return !c.GetVisibleBorders()->IsAllEqual(true); })
+          .Enum(u"VAlign", &T::GetVAlign, &T::SetVAlign, {u"rvcTop", u"rvcMiddle", u"rvcBottom", u"rvcVDefault"},
+                rvcVDefault)
+          .Enum(u"BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle, RVItemBackgroundStyleNames(),
+                rvbsColor)
+          .String(u"BackgroundImageFileName", &T::GetBackgroundImageFileName, &T::SetBackgroundImageFileName)
+          .String(u"Hint", &T::GetHint, &T::SetHint)
+          .Enum(u"Rotation", &T::GetCellRotation, &T::SetRotation, {u"rvrotNone", u"rvrot90", u"rvrot180", u"rvrot270"},
+                rvrotNone)
+          .String(u"Tag", &T::GetTag, &T::SetTag)
+          .Set(u"Options", &T::GetCellOptions, &T::SetCellOptions, {u"rvtcoReverseLineOrder", u"rvtcoUseVerticalFonts"},
+               TRVTableCellOptions{})
+          .Build();
   return info;
 }

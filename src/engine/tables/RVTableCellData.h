@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/layout/RVBack.h"
 #include "engine/layout/RVItemFormattedData.h"
@@ -24,6 +25,9 @@ class TCanvas;
 using TRVHTMLLength = int;
 
 enum TRVCellVAlign : std::uint8_t { rvcTop, rvcMiddle, rvcBottom, rvcVDefault };
+
+// The names of the enumerations as the component stream writes them.
+const std::vector<UnicodeString>& RVItemBackgroundStyleNames();
 
 enum TRVTableCellOption : std::uint8_t { rvtcoReverseLineOrder, rvtcoUseVerticalFonts };
 using TRVTableCellOptions = TSet<TRVTableCellOption, 8>;
@@ -160,6 +164,10 @@ class TRVTableCellData : public TRVItemFormattedData {
                          bool& UseBitmap, TRVGraphicInterface* GraphicInterface, bool AllowThumbnails, bool Printing,
                          int LocalPageNo);
 
+  int GetTransformedDItemTop(int DrawItemNo) override;
+  // The best height in pixels of the pass in progress (0 when not positive).
+  int GetBestHeightPixels() const;
+
   // Grid fields (kept by the table's grid operations).
   int FRowSpan = 1, FColSpan = 1;
   // The padding box relative to the table's top-left corner (pixels; set by layout).
@@ -170,6 +178,12 @@ class TRVTableCellData : public TRVItemFormattedData {
   int FCachedRow = -1, FCachedCol = -1;
 
  protected:
+  void ColorChanged();
+  void AddTableOffset(int& ALeft, int& ATop);
+  TCustomRVFormattedData* GetUndoOwnerRVData() const;
+  // In an undo record, or its table is in no document.
+  bool HasNoListHost() const;
+
   TColor FColor = clNone;
   TRVCellVAlign FVAlign = rvcVDefault;
   TRVHTMLLength FBestWidth = 0;

@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
@@ -348,4 +349,49 @@ int TToolkitDocumentPeer::LineCount() const {
 
 int TToolkitDocumentPeer::HitTest(double x, double y) const {
   return F->Doc.documentLayout()->hitTest(QPointF(x, y), Qt::FuzzyHit);
+}
+
+// ---- a table in the toolkit's document ----------------------------------------------------------
+
+struct TToolkitTablePeer::TImpl {
+  QTextDocument Doc;
+  QImage View;
+};
+
+TToolkitTablePeer::TToolkitTablePeer(int Rows, int Cols, const std::vector<std::u16string>& Texts,
+                                     const std::u16string& Family, double PointSize)
+    : F(std::make_unique<TImpl>()) {
+  F->Doc.setDocumentMargin(0);
+  F->Doc.setUndoRedoEnabled(false);
+  QFont font(QString::fromStdU16String(Family));
+  font.setPointSizeF(PointSize);
+  F->Doc.setDefaultFont(font);
+  QTextCursor c(&F->Doc);
+  QTextTableFormat tf;
+  tf.setCellPadding(1);
+  tf.setCellSpacing(2);
+  tf.setBorder(0);
+  tf.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+  QTextTable* table = c.insertTable(Rows, Cols, tf);
+  for (int r = 0; r < Rows; ++r)
+    for (int k = 0; k < Cols; ++k) {
+      const std::size_t i = static_cast<std::size_t>(r) * Cols + k;
+      if (i < Texts.size()) table->cellAt(r, k).firstCursorPosition().insertText(QString::fromStdU16String(Texts[i]));
+    }
+}
+
+TToolkitTablePeer::~TToolkitTablePeer() = default;
+
+double TToolkitTablePeer::Layout(int width) {
+  if (F->Doc.textWidth() != width) F->Doc.setTextWidth(width);
+  F->Doc.markContentsDirty(0, F->Doc.characterCount());
+  return F->Doc.documentLayout()->documentSize().height();
+}
+
+void TToolkitTablePeer::Paint(int top, int width, int height) {
+  if (F->View.width() != width || F->View.height() != height) F->View = QImage(width, height, QImage::Format_RGB32);
+  F->View.fill(Qt::white);
+  QPainter painter(&F->View);
+  painter.translate(0, -top);
+  F->Doc.drawContents(&painter, QRectF(0, top, width, height));
 }

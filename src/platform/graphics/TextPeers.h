@@ -120,3 +120,21 @@ class TToolkitDocumentPeer {
   struct TImpl;
   std::unique_ptr<TImpl> F;
 };
+
+// The toolkit's rich-text document holding one table of plain texts, the peer of table layout
+// and painting: laid out at a width, and an area of it painted onto an image.
+class TToolkitTablePeer {
+ public:
+  // Rows x Cols cells, each with its text; cell padding 1 and spacing 2 pixels, no borders.
+  TToolkitTablePeer(int Rows, int Cols, const std::vector<std::u16string>& Texts, const std::u16string& Family,
+                    double PointSize);
+  ~TToolkitTablePeer();
+  // Lays the whole document out again at width pixels; the height of the result.
+  double Layout(int width);
+  // Paints the area (0, top, width, height) of the laid-out document onto an image.
+  void Paint(int top, int width, int height);
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> F;
+};
