@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "engine/document/RVNoteItems.h"
 #include "engine/foundation/RVError.h"
@@ -1037,4 +1038,115 @@ void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& R
   if (!cell) return;
   const TColor c = resolve(GetCellColor(FPrintData->CellRow, FPrintData->CellCol, false, false));
   if (c != clNone && cell->GetOpacity() > 0) GraphicInterface->FillRectAlpha(Canvas, Rect, c, cell->GetOpacity());
+}
+
+// ---- the printing layout -------------------------------------------------------------------------------
+
+namespace rvtableprint_detail {
+
+// Starts of a run of sizes from Start, the gaps (Gap in all) shared out as the layout does.
+std::vector<int> PrintedStarts(const std::vector<int>& Sizes, int Start, int Gap) {
+  std::vector<int> starts(Sizes.size());
+  int x = Start, g = Gap;
+  const int n = static_cast<int>(Sizes.size());
+  for (int i = 0; i < n; ++i) {
+    starts[static_cast<size_t>(i)] = x;
+    const int share = g / (n - i);
+    x += Sizes[static_cast<size_t>(i)] + share;
+    g -= share;
+  }
+  return starts;
+}
+
+int PrintedSpan(const std::vector<int>& Sizes, int From, int Span, int Pad2, int Gap, int Count) {
+  int s = Pad2 + MulDiv(Gap, Span - 1, Count);
+  for (int i = From; i < From + Span && i < static_cast<int>(Sizes.size()); ++i) s += Sizes[static_cast<size_t>(i)];
+  return s;
+}
+
+}  // namespace rvtableprint_detail
+
+void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
+  TRVTableItemInfo* t = FTable;
+  const TRVScreenAndDevice* old = t->cursad;
+  struct TRestore {
+    TRVTableItemInfo* T;
+    const TRVScreenAndDevice* Old;
+    ~TRestore() { T->cursad = Old; }
+  } restore{t, old};
+  t->cursad = &sad;
+  TRVDocWidthChangeStates st;
+  st.Include(rvdwcsPrinting);
+  Fmt->FWidth = 0;
+  t->LayoutPass(DocWidth, Fmt.get(), Canvas, st);
+  const int rc = t->RowCount(), cc = t->ColCount();
+  if (rc == 0 || cc == 0 || Fmt->ColWidths.Count() != cc) {
+    Width = Fmt->FWidth;
+    Height = Fmt->FHeight;
+    return;
+  }
+  TRVStyle* style = t->GetRVStyle();
+  const int pad = t->DevX(t->GetCellHPadding()), padV = t->DevY(t->GetCellVPadding());
+  const int hsp = t->DevX(t->GetCellHSpacing()), vsp = t->DevY(t->GetCellVSpacing());
+  const int cbw = t->DevX(t->GetCellBorderWidth()), cbwV = t->DevY(t->GetCellBorderWidth());
+  const int bwV = t->DevY(t->GetBorderWidth()), bvs = t->DevY(t->GetBorderVSpacing());
+  std::vector<int> w(static_cast<size_t>(cc));
+  for (int c = 0; c < cc; ++c) w[static_cast<size_t>(c)] = Fmt->ColWidths.Get(c);
+  const int G = cc * (hsp + 2 * pad + 2 * cbw);
+  // Each copy is formatted at its cell's width.
+  for (int r = 0; r < rc; ++r)
+    for (int c = 0; c < cc; ++c) {
+      TRVTableCellData* cell = t->GetCells(r, c);
+      TCellPtblRVData* copy = GetCellCopy(r, c);
+      if (!cell || !copy) continue;
+      const int width = PrintedSpan(w, c, cell->GetColSpan(), 2 * pad, G, cc) - 2 * pad;
+      copy->SetPageRect(Fmt->ColStarts.Get(c) + pad, 0, std::max(width, 0), 1);
+      copy->Format_(false, true, false, 0, copy->GetCanvas() ? copy->GetCanvas() : Canvas, false, false, false, false,
+                    false);
+    }
+  // Rows as tall as their printed one-row cells (or their best heights).
+  auto printed = [&](TRVTableCellData* cell, TCellPtblRVData* copy) {
+    int need = t->DevY(cell->GetBestHeight());
+    const bool ignore =
+        cell->IsVerticalText() || (t->GetOptions().Contains(rvtoIgnoreContentHeight) && cell->GetBestHeight() > 0);
+    if (!ignore && copy) need = std::max(need, copy->DocumentHeight);
+    return need;
+  };
+  std::vector<int> h(static_cast<size_t>(rc), 0);
+  for (int r = 0; r < rc; ++r) {
+    int best = 0;
+    for (int c = 0; c < cc; ++c)
+      if (TRVTableCellData* cell = t->GetCells(r, c); cell && cell->GetRowSpan() <= 1)
+        best = std::max(best, printed(cell, GetCellCopy(r, c)));
+    h[static_cast<size_t>(r)] = best == 0 ? (Fmt->RowHeights.Count() == rc ? Fmt->RowHeights.Get(r) : 10) : best;
+  }
+  // A merged cell taller than its rows lengthens its last row.
+  const int GV = rc * (vsp + 2 * padV + 2 * cbwV);
+  for (int r = 0; r < rc; ++r)
+    for (int c = 0; c < cc; ++c)
+      if (TRVTableCellData* cell = t->GetCells(r, c); cell && cell->GetRowSpan() > 1) {
+        const int span = std::min(cell->GetRowSpan(), rc - r);
+        const int have = PrintedSpan(h, r, span, 0, GV, rc);
+        const int need = printed(cell, GetCellCopy(r, c));
+        if (need > have) h[static_cast<size_t>(r + span - 1)] += need - have;
+      }
+  int height = 2 * (rc * padV + bwV + bvs) + (rc - 1) * vsp + rc * 2 * cbwV;
+  for (int x : h) height += x;
+  const std::vector<int> starts = PrintedStarts(h, bwV + bvs + cbwV, GV);
+  Fmt->RowHeights.Clear();
+  Fmt->RowStarts.Clear();
+  for (int r = 0; r < rc; ++r) {
+    Fmt->RowHeights.Add(h[static_cast<size_t>(r)]);
+    Fmt->RowStarts.Add(starts[static_cast<size_t>(r)]);
+  }
+  Fmt->FHeight = height;
+  for (int r = 0; r < rc; ++r)
+    for (int c = 0; c < cc; ++c)
+      if (TRVTableCellData* cell = t->GetCells(r, c); TCellPtblRVData* copy = GetCellCopy(r, c)) {
+        copy->Top = starts[static_cast<size_t>(r)] + padV;
+        copy->Height = PrintedSpan(h, r, cell ? cell->GetRowSpan() : 1, 0, GV, rc);
+      }
+  (void)style;
+  Width = Fmt->FWidth;
+  Height = Fmt->FHeight;
 }

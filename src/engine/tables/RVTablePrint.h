@@ -109,6 +109,9 @@ class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
   ~TRVTablePrintInfo() override;
 
   bool PrintsFullLineItem() const override { return true; }
+  // The table's layout at the device's resolution in Fmt: columns by the table's layout pass, cell
+  // copies placed and formatted at their cells' widths, rows as tall as the printed cells.
+  void LayOutForPrinting(int DocWidth, TCanvas* Canvas) override;
   // The size comes from the layout.
   void SetSize(int /*AWidth*/, int /*AHeight*/) override {}
 
