@@ -6,9 +6,7 @@ TRVDataList::TRVDataList(TCustomRVData* /*AParentRVData*/) {}
 
 TRVItemFormattedData::TRVItemFormattedData(TRVDataList* AList) : FList(AList) {}
 
-TCustomRVData* TRVItemFormattedData::GetParentData() const {
-  return FList ? FList->GetParentRVData() : nullptr;
-}
+TCustomRVData* TRVItemFormattedData::GetParentData() const { return FList ? FList->GetParentRVData() : nullptr; }
 
 TCustomRVData* TRVItemFormattedData::GetRootData() {
   TCustomRVData* Parent = GetParentData();
@@ -24,9 +22,7 @@ TCustomRVData* TRVItemFormattedData::GetAbsoluteRootData() {
   return Parent ? Parent->GetAbsoluteRootData() : this;
 }
 
-TRVFlags TRVItemFormattedData::GetFlags() const {
-  return FList ? FList->Flags : TRVFlags{};
-}
+TRVFlags TRVItemFormattedData::GetFlags() const { return FList ? FList->Flags : TRVFlags{}; }
 
 void TRVItemFormattedData::SetFlags(const TRVFlags& /*Value*/) {
   throw EViroZereError("This method is not supported for TRVItemFormattedData");

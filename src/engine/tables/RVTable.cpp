@@ -4,12 +4,12 @@
 #include "engine/foundation/RVError.h"
 #include "engine/layout/RVFormattedData.h"
 #include "engine/styles/RVStyle.h"
+#include "platform/ui/Cursors.h"
 
 namespace rvtable_detail {
 
 TRVTableCellData* NewCell(TRVTableRows* Rows, TRVTableRow* Row) {
-  TRVTableCellDataClass CellClass =
-      Rows && Rows->FTable ? Rows->FTable->GetCellDataClass() : nullptr;
+  TRVTableCellDataClass CellClass = Rows && Rows->FTable ? Rows->FTable->GetCellDataClass() : nullptr;
   if (!CellClass) return new TRVTableCellData(Row);
   return CellClass(Row);
 }
@@ -63,9 +63,7 @@ TRVTableRow::TRVTableRow(int nCols, TRVTableRows* ARows, TCustomRVData* MainRVDa
 // The cells are freed while this is still a row: they ask it for their table on the way out.
 TRVTableRow::~TRVTableRow() { Clear(); }
 
-TCustomRVData* TRVTableRow::GetParentRVData() const {
-  return FRows ? FRows->FMainRVData : nullptr;
-}
+TCustomRVData* TRVTableRow::GetParentRVData() const { return FRows ? FRows->FMainRVData : nullptr; }
 
 TRVTableCellData* TRVTableRow::Add() {
   std::unique_ptr<TRVTableCellData> Cell(rvtable_detail::NewCell(FRows, this));
@@ -79,9 +77,7 @@ TRVTableCellData* TRVTableRow::Insert(int Index) {
   return Cell.release();
 }
 
-void TRVTableRow::InsertPointer(int Index) {
-  TRVDataList::Insert(Index, nullptr);
-}
+void TRVTableRow::InsertPointer(int Index) { TRVDataList::Insert(Index, nullptr); }
 
 void TRVTableRow::InsertCell(int Index, TRVTableCellData* Cell) {
   TRVDataList::Insert(Index, Cell);
@@ -139,9 +135,7 @@ void TRVTableRows::InsertRow(int Index, TRVTableRow* Row) {
   Row->FRows = this;
 }
 
-bool TRVTableRows::Empty() const {
-  return Count() == 0 || GetRow(0)->Count() == 0;
-}
+bool TRVTableRows::Empty() const { return Count() == 0 || GetRow(0)->Count() == 0; }
 
 TRVTableCellData* TRVTableRows::GetMainCell(int ARow, int ACol, int& MRow, int& MCol) const {
   MRow = ARow;
@@ -210,9 +204,7 @@ bool TRVTableRows::CanMergeCells(int TopRow, int LeftCol, int ColSpan, int RowSp
 
 // ---- the table item ---------------------------------------------------------------------------------
 
-TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* RVData) : TRVCustomTableItemInfo(RVData) {
-  InitTable(1, 1, RVData);
-}
+TRVTableItemInfo::TRVTableItemInfo(TCustomRVData* RVData) : TRVCustomTableItemInfo(RVData) { InitTable(1, 1, RVData); }
 
 TRVTableItemInfo::TRVTableItemInfo(int nRows, int nCols, TCustomRVData* AMainRVData)
     : TRVCustomTableItemInfo(AMainRVData) {
@@ -242,6 +234,9 @@ void TRVTableItemInfo::InitTable(int nRows, int nCols, TCustomRVData* AMainRVDat
   FSelColOffs = FSelRowOffs = 0;
   FOptions = RVTableDefaultOptions;
   FPrintOptions = RVTableDefaultPrintOptions;
+  // The pointers over the outer borders that select whole columns and rows.
+  SetScreenCursor(crRVSelectCol, LoadCursorResource(u"RV_SELECTCOL_CURSOR"));
+  SetScreenCursor(crRVSelectRow, LoadCursorResource(u"RV_SELECTROW_CURSOR"));
   FTextRowSeparator = FTextColSeparator = rvtable_detail::CRLF;
   FocusedCellRow = FocusedCellCol = ChosenCellRow = ChosenCellCol = -1;
   FVisibleBorders = std::make_unique<TRVBooleanRect>(true);
@@ -295,8 +290,7 @@ TRVStyle* TRVTableItemInfo::GetRVStyle() const {
 int TRVTableItemInfo::GetMyItemNo() {
   TCustomRVData* Doc = FRows ? FRows->FMainRVData : nullptr;
   if (!Doc) return -1;
-  if (CachedItemNo >= 0 && CachedItemNo < Doc->ItemCount() && Doc->GetItem(CachedItemNo) == this)
-    return CachedItemNo;
+  if (CachedItemNo >= 0 && CachedItemNo < Doc->ItemCount() && Doc->GetItem(CachedItemNo) == this) return CachedItemNo;
   CachedItemNo = -1;
   for (int i = 0; i < Doc->ItemCount(); ++i)
     if (Doc->GetItem(i) == this) {
@@ -331,9 +325,7 @@ TColor TRVTableItemInfo::GetDefaultColorValue(TRVTableColorProperty ColorType) {
   }
 }
 
-void TRVTableItemInfo::SetColor(TRVTableColorProperty ColorType, TColor Value) {
-  FColors[ColorType] = Value;
-}
+void TRVTableItemInfo::SetColor(TRVTableColorProperty ColorType, TColor Value) { FColors[ColorType] = Value; }
 
 void TRVTableItemInfo::SetIntegerProperty(int Index, int Value) {
   FIntegerProperties[static_cast<std::size_t>(Index)] = Value;
@@ -356,9 +348,7 @@ void TRVTableItemInfo::SetCellPadding(TRVStyleLength Value) {
   FCellVPadding = Value;
 }
 
-void TRVTableItemInfo::SetVisibleBorders(TRVBooleanRect* Value) {
-  FVisibleBorders->Assign(Value);
-}
+void TRVTableItemInfo::SetVisibleBorders(TRVBooleanRect* Value) { FVisibleBorders->Assign(Value); }
 
 TGraphic* TRVTableItemInfo::GetBackgroundImage() const {
   TRVGraphicHolder* Holder = GetBackgroundImageGraphicHolder();
@@ -412,8 +402,10 @@ void TRVTableItemInfo::Select(int StartRow, int StartCol, int RowOffs, int ColOf
   FSelStartCol = StartCol;
   FSelRowOffs = RowOffs;
   FSelColOffs = ColOffs;
-  if (StartRow >= 0) FState.Include(rvtsSelExists);
-  else FState.Exclude(rvtsSelExists);
+  if (StartRow >= 0)
+    FState.Include(rvtsSelExists);
+  else
+    FState.Exclude(rvtsSelExists);
 }
 
 // ---- published properties -------------------------------------------------------------------------
@@ -468,12 +460,12 @@ const TClassInfo& TRVTableItemInfo::StaticClassInfo() {
         .Integer(u"Opacity", &T::GetOpacity, &T::SetOpacity, 100000)
         .Enum(u"BackgroundStyle", &T::GetBackgroundStyle, &T::SetBackgroundStyle, RVItemBackgroundStyleNames(),
               rvbsColor)
-        .Set(u"Options", &T::GetOptions, &T::SetOptions,
-             {u"rvtoEditing", u"rvtoRowSizing", u"rvtoColSizing", u"rvtoRowSelect", u"rvtoColSelect",
-              u"rvtoNoCellSelect", u"rvtoRTFSaveCellPixelBestWidth", u"rvtoRTFAllowAutofit", u"rvtoHideGridLines",
-              u"rvtoOverlappingCorners", u"rvtoCellBelowBorders", u"rvtoIgnoreContentWidth",
-              u"rvtoIgnoreContentHeight"},
-             RVTableDefaultOptions)
+        .Set(
+            u"Options", &T::GetOptions, &T::SetOptions,
+            {u"rvtoEditing", u"rvtoRowSizing", u"rvtoColSizing", u"rvtoRowSelect", u"rvtoColSelect",
+             u"rvtoNoCellSelect", u"rvtoRTFSaveCellPixelBestWidth", u"rvtoRTFAllowAutofit", u"rvtoHideGridLines",
+             u"rvtoOverlappingCorners", u"rvtoCellBelowBorders", u"rvtoIgnoreContentWidth", u"rvtoIgnoreContentHeight"},
+            RVTableDefaultOptions)
         .Set(u"PrintOptions", &T::GetPrintOptions, &T::SetPrintOptions,
              {u"rvtoHalftoneBorders", u"rvtoRowsSplit", u"rvtoWhiteBackground", u"rvtoContinue"},
              RVTableDefaultPrintOptions)

@@ -38,6 +38,11 @@ enum TRVTableColorProperty : std::uint8_t {
 };
 constexpr int RVTableColorPropertyCount = 16;
 
+// The screen cursors a table registers: selecting a column from the top border, a row from the
+// left border.
+constexpr int crRVSelectCol = 105;
+constexpr int crRVSelectRow = 104;
+
 // Indexes of the integer properties.
 constexpr int RVTableRowBandSizeIndex = 0;
 constexpr int RVTableColBandSizeIndex = 1;

@@ -1,16 +1,19 @@
 #include "engine/tables/RVTableCellData.h"
 
+#include "engine/document/RVControlItem.h"
 #include "engine/document/RVTextItems.h"
 #include "engine/editor/RVUndo.h"
+#include "engine/foundation/RVGrIn.h"
 #include "engine/foundation/RVGraphicHolder.h"
-#include "engine/styles/RVStyle.h"
-#include "engine/document/RVControlItem.h"
 #include "engine/foundation/RVUni.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
+#include "engine/styles/RVBorder.h"
+#include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/viewer/RVViroZere.h"
+#include "platform/graphics/Pictures.h"
 
 namespace rvtablecell_detail {
 
@@ -20,9 +23,7 @@ TCustomRVFormattedData* TableDocument(const TRVTableCellData* Cell) {
   return Parent ? Parent->AsFormattedData() : nullptr;
 }
 
-bool IsDocumentFormatted(TCustomRVFormattedData* Doc) {
-  return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0;
-}
+bool IsDocumentFormatted(TCustomRVFormattedData* Doc) { return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0; }
 
 // Adds States to Data's state now and removes them again when the guard ends (also when an
 // exception passes).
@@ -78,8 +79,7 @@ void TRVTableCellData::ResetProperties() {
   FOptions = TRVTableCellOptions{};
 }
 
-void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool IncludeSize, int DivColSpan,
-                                            int DivRowSpan) {
+void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool IncludeSize, int DivColSpan, int DivRowSpan) {
   FColor = Cell->FColor;
   FBorderColor = Cell->FBorderColor;
   FBorderLightColor = Cell->FBorderLightColor;
@@ -97,9 +97,7 @@ void TRVTableCellData::AssignAttributesFrom(TRVTableCellData* Cell, bool Include
   }
 }
 
-TRVTableRow* TRVTableCellData::GetRow() const {
-  return static_cast<TRVTableRow*>(FList);
-}
+TRVTableRow* TRVTableCellData::GetRow() const { return static_cast<TRVTableRow*>(FList); }
 
 TRVTableItemInfo* TRVTableCellData::GetTable() const {
   TRVTableRow* Row = GetRow();
@@ -275,8 +273,7 @@ int TRVTableCellData::GetBestHeightPixels() const {
 
 int TRVTableCellData::GetCellHeight(TRVStyle* /*RVStyle*/) {
   TRVTableItemInfo* Table = GetTable();
-  const bool IgnoreContent =
-      FBestHeight > 0 && Table && Table->GetOptions().Contains(rvtoIgnoreContentHeight);
+  const bool IgnoreContent = FBestHeight > 0 && Table && Table->GetOptions().Contains(rvtoIgnoreContentHeight);
   int Result = 0;
   if (!IsVerticalText() && !IgnoreContent) {
     TCustomRVData* Data = GetRVData();
@@ -304,7 +301,7 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas
   }
   TCustomRVData* Data = GetRVData();
   TCustomRVFormattedData* Formatted = Data->AsFormattedData();
-  const int Result = Formatted ? Formatted->CalculateMinDocWidthPlus(-1, sad, Canvas) : 0;
+  const int Result = Formatted ? Formatted->CalculateMinDocWidthPlus(0, sad, Canvas) : 0;
   return Result == 0 && Data == this ? 10 : Result;
 }
 
@@ -403,8 +400,7 @@ int TRVTableCellData::GetTransformedDItemObjectTop(int DrawItemNo) {
   TRVDrawLineInfo* DrawItem = DrawItems->Get(DrawItemNo);
   if (!IsLineOrderReversed()) return DrawItem->GetObjectTop();
   if (dynamic_cast<TRVFloatingDrawLineInfo*>(DrawItem))
-    return DocumentHeight + GetTopMargin() - GetBottomMargin() - DrawItem->GetObjectTop() -
-           DrawItem->GetObjectHeight();
+    return DocumentHeight + GetTopMargin() - GetBottomMargin() - DrawItem->GetObjectTop() - DrawItem->GetObjectHeight();
   return GetTransformedDItemTop(DrawItemNo);
 }
 
@@ -540,16 +536,201 @@ bool TRVTableCellData::KeepTogether() {
 
 TRVDocRotation TRVTableCellData::GetRotation() const { return IsWinNT ? FRotation : rvrotNone; }
 
-bool TRVTableCellData::UseVerticalFonts() {
-  return IsVerticalText() && FOptions.Contains(rvtcoUseVerticalFonts);
+bool TRVTableCellData::UseVerticalFonts() { return IsVerticalText() && FOptions.Contains(rvtcoUseVerticalFonts); }
+
+namespace rvtablecell_detail {
+
+enum TBackMode { bmNone, bmSolid, bmMixed, bmOpaquePicture };
+
+void OffsetRect(TRect& R, int DX, int DY) {
+  R.Left += DX;
+  R.Right += DX;
+  R.Top += DY;
+  R.Bottom += DY;
 }
 
-void TRVTableCellData::GetItemBackground(int /*ItemNo*/, TRect& /*Rect*/, bool /*MakeImageRect*/, TColor& Color,
-                                         TBitmap*& /*Bitmap*/, bool& UseBitmap,
-                                         TRVGraphicInterface* /*GraphicInterface*/, bool /*AllowThumbnails*/,
-                                         bool /*Printing*/, int /*LocalPageNo*/) {
+std::unique_ptr<TBitmap> NewFilledBitmap(const TRect& Rect, TColor Color) {
+  auto Bitmap = std::make_unique<TBitmap>();
+  Bitmap->SetSize(std::max(0, Rect.Right - Rect.Left), std::max(0, Rect.Bottom - Rect.Top));
+  if (Color != clNone && !Bitmap->GetEmpty()) {
+    TCanvas* Canvas = Bitmap->GetCanvas();
+    Canvas->Brush().SetColor(Color);
+    Canvas->FillRect(TRect(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight()));
+  }
+  return Bitmap;
+}
+
+// The item paragraph's background, or nil.
+TRVBackgroundRect* ParaBackground(TCustomRVData* Data, int ItemNo) {
+  TRVStyle* Style = Data->GetRVStyle();
+  if (!Style) return nullptr;
+  const int ParaNo = Data->GetItem(ItemNo)->ParaNo;
+  if (ParaNo < 0 || ParaNo >= Style->ParaStyles()->Count()) return nullptr;
+  return Style->ParaStyles()->Items(ParaNo)->Background();
+}
+
+// Whether the table item lies within its document's selection.
+bool TableSelectedInDocument(TCustomRVFormattedData* Doc, int TableItemNo) {
+  if (!Doc || TableItemNo < 0) return false;
+  if (Doc->State.Contains(rvstCompletelySelected)) return true;
+  int StartNo, StartOffs, EndNo, EndOffs;
+  Doc->GetSelectionBoundsEx(StartNo, StartOffs, EndNo, EndOffs, true);
+  if (StartNo < 0 || EndNo < 0) return false;
+  const bool StartsBefore = StartNo < TableItemNo || (StartNo == TableItemNo && StartOffs <= 0);
+  const bool EndsAfter = EndNo > TableItemNo || (EndNo == TableItemNo && EndOffs >= 1);
+  return StartsBefore && EndsAfter && !(StartNo == EndNo && StartOffs == EndOffs);
+}
+
+}  // namespace rvtablecell_detail
+
+void TRVTableCellData::GetItemBackground(int ItemNo, TRect& Rect, bool MakeImageRect, TColor& Color,
+                                         std::unique_ptr<TBitmap>& Bitmap, bool& UseBitmap,
+                                         TRVGraphicInterface* GraphicInterface, bool AllowThumbnails, bool Printing,
+                                         int LocalPageNo) {
+  using namespace rvtablecell_detail;
   UseBitmap = false;
+  TRVStyle* Style = GetRVStyle();
+  TRVBackgroundRect* ParaBack = ParaBackground(this, ItemNo);
+  // 1. An opaque paragraph background hides everything below.
+  if (ParaBack && ParaBack->Color != clNone && ParaBack->Opacity >= 100000) {
+    Color = ParaBack->Color;
+    return;
+  }
+  TRVTableItemInfo* Table = GetTable();
+  TCustomRVFormattedData* Doc = TableDocument(this);
+  // 2. The selection colour over a selected cell or table.
+  if (!Printing && Style &&
+      (State.Contains(rvstCompletelySelected) || (Table && TableSelectedInDocument(Doc, Table->GetMyItemNo())))) {
+    Color = Style->SelColor;
+    if (Color != clNone) return;
+  }
+  // 3. The cell's colour and the rectangle in the cell's screen orientation.
   Color = GetCellColor();
+  if (MakeImageRect) {
+    TCustomRVItemInfo* Item = GetItem(ItemNo);
+    const int DrawItemNo = Item->DrawItemNo;
+    if (DrawItemNo >= 0 && DrawItemNo < DrawItems->Count()) {
+      const int BorderW = Style ? Style->GetAsPixels(Item->GetBorderWidth()) : Item->GetBorderWidth();
+      const int BorderH = Style ? Style->GetAsPixels(Item->GetBorderHeight()) : Item->GetBorderHeight();
+      const int Left = DrawItems->Get(DrawItemNo)->Left + BorderW;
+      const int Top = GetTransformedDItemTop(DrawItemNo) + BorderH;
+      Rect = TRect(Left, Top, Left + Item->GetImageWidth(Style), Top + Item->GetImageHeight(Style));
+    }
+  }
+  if (GetRVData() != this) OffsetRect(Rect, 0, GetExtraVOffs());
+  if (FRotation != rvrotNone) {
+    Rect.Left -= 1;
+    Rect.Top -= 1;
+    Rect.Right += 1;
+    Rect.Bottom += 1;
+  }
+  RotateRectFromDocToScreen(Rect, rvtrbLocal);
+  if (GetRVData() == this && Table) OffsetRect(Rect, Table->GetDevHPadding(), Table->GetDevVPadding());
+  // 4. What the cell itself contributes.
+  TBackMode Mode;
+  if (!HasBackgroundImage() && !(ParaBack && ParaBack->IsSemitransparent()) && !HasExtraBackground()) {
+    if (Color == clNone || FOpacity <= 0)
+      Mode = bmNone;
+    else if (FOpacity >= 100000)
+      Mode = bmSolid;
+    else
+      Mode = bmMixed;
+  } else if (Color == clNone || FOpacity < 100000) {
+    Mode = !FBackground || FBackground->IsSemitransparent() ? bmMixed : bmOpaquePicture;
+  } else {
+    Mode = bmOpaquePicture;
+  }
+  if (Mode == bmSolid) return;
+  const TColor CellColor = Color;
+  if (Mode == bmOpaquePicture) {
+    // 5.
+    Bitmap = NewFilledBitmap(Rect, Color);
+  } else {
+    // 6. What the table shows under the cell.
+    TColor TableColor = Table ? Table->GetColor(rvtcColor) : clNone;
+    const TRVOpacity TableOpacity = Table ? Table->GetOpacity() : 100000;
+    TRVBackgroundRect* TableParaBack =
+        Table && Doc && Table->GetMyItemNo() >= 0 ? ParaBackground(Doc, Table->GetMyItemNo()) : nullptr;
+    const TColor TableParaColor = TableParaBack ? TableParaBack->Color : clNone;
+    const TRVOpacity TableParaOpacity = TableParaBack ? TableParaBack->Opacity : 100000;
+    TBackMode TableMode;
+    if (Table && Table->HasBackgroundImage()) {
+      TableMode = (TableColor != clNone && TableOpacity >= 100000) ||
+                          (TableParaColor != clNone && TableParaOpacity >= 100000) ||
+                          !Table->GetBackground()->IsSemitransparent()
+                      ? bmOpaquePicture
+                      : bmMixed;
+    } else if (TableColor == clNone && TableParaColor == clNone) {
+      TableMode = bmNone;
+    } else {
+      const bool Full =
+          (TableColor == clNone || TableOpacity >= 100000) && (TableParaColor == clNone || TableParaOpacity >= 100000);
+      TableMode = Full ? bmSolid : bmMixed;
+    }
+    if (TableColor == clNone) TableColor = TableParaColor;
+    if (TableMode == bmSolid) {
+      Color = TableColor;
+      if (Mode == bmNone) return;
+      Bitmap = NewFilledBitmap(Rect, Color);
+    } else if (TableMode == bmOpaquePicture) {
+      Color = TableColor;
+      Bitmap = NewFilledBitmap(Rect, Color);
+      Table->GetBackground()->Draw(Bitmap->GetCanvas(), TRect(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight()), 0, 0,
+                                   -FLeft - Rect.Left, -FTop - Rect.Top, Table->GetTableWidth(),
+                                   Table->GetTableHeight(), Color, TableOpacity, false, false, GraphicInterface, this,
+                                   nullptr, AllowThumbnails);
+      if (Mode == bmNone) {
+        if (ParaBack)
+          ParaBack->Draw(TRect(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight()), Bitmap->GetCanvas(), Printing,
+                         GetPaintColorMode(), GraphicInterface, true);
+        UseBitmap = true;
+        return;
+      }
+    } else {
+      // The document holding the table answers for what lies behind it: another cell asks its
+      // own table in turn; a document of its own shows its colour.
+      Color = Doc ? Doc->GetColor() : clNone;
+      if (auto* Outer = dynamic_cast<TRVTableCellData*>(Doc); Outer && Table) {
+        TRect OuterRect = Rect;
+        int ItemLeft = 0, ItemTop = 0;
+        Outer->GetItemCoords(Table->GetMyItemNo(), ItemLeft, ItemTop);
+        OffsetRect(OuterRect, ItemLeft + FLeft, ItemTop + FTop);
+        std::unique_ptr<TBitmap> OuterBitmap;
+        bool OuterUseBitmap = false;
+        Outer->GetItemBackground(Table->GetMyItemNo(), OuterRect, false, Color, OuterBitmap, OuterUseBitmap,
+                                 GraphicInterface, AllowThumbnails, Printing, LocalPageNo);
+        if (OuterUseBitmap) Bitmap = std::move(OuterBitmap);
+      }
+      if (TableMode == bmMixed && Table) {
+        if (!Bitmap) Bitmap = NewFilledBitmap(Rect, Color);
+        const TRect Whole(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight());
+        if (Table->HasBackgroundImage())
+          Table->GetBackground()->Draw(Bitmap->GetCanvas(), Whole, 0, 0, -FLeft - Rect.Left, -FTop - Rect.Top,
+                                       Table->GetTableWidth(), Table->GetTableHeight(), TableColor, TableOpacity, false,
+                                       false, GraphicInterface, this, nullptr, AllowThumbnails);
+        else if (TableColor != clNone && GraphicInterface)
+          GraphicInterface->FillRectAlpha(Bitmap->GetCanvas(), Whole, TableColor, TableOpacity);
+      }
+      if (Mode == bmNone) {
+        UseBitmap = Bitmap != nullptr;
+        return;
+      }
+      if (!Bitmap) Bitmap = NewFilledBitmap(Rect, Color);
+    }
+  }
+  // 7. The cell's own layer over what lies below.
+  const TRect Whole(0, 0, Bitmap->GetWidth(), Bitmap->GetHeight());
+  if (HasBackgroundImage()) {
+    FBackground->Draw(Bitmap->GetCanvas(), Whole, 0, 0, -Rect.Left, -Rect.Top, FWidth, FHeight, CellColor, FOpacity,
+                      false, false, GraphicInterface, this, nullptr, AllowThumbnails);
+  } else if (CellColor != clNone && FOpacity > 0 && GraphicInterface) {
+    GraphicInterface->FillRectAlpha(Bitmap->GetCanvas(), Whole, CellColor, FOpacity);
+  }
+  TRect CellRect(0, 0, FWidth, FHeight);
+  OffsetRect(CellRect, -Rect.Left, -Rect.Top);
+  DrawExtraBackground(Bitmap->GetCanvas(), CellRect);
+  if (ParaBack) ParaBack->Draw(Whole, Bitmap->GetCanvas(), Printing, GetPaintColorMode(), GraphicInterface, true);
+  UseBitmap = true;
 }
 
 const TClassInfo& TRVTableCellData::StaticClassInfo() {

@@ -19,6 +19,7 @@ class TRVUndoInfo;
 class TRVGraphicHolder;
 class TGraphic;
 class TCanvas;
+class TBitmap;
 
 // A width wished by a table or a cell: 0 automatic, a positive value a length in style units,
 // -p p per cent of the available width.
@@ -143,8 +144,7 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVOptions GetOptions() override;
   void ItemAction(TRVItemAction Action, TCustomRVItemInfo* Item, TRVUnicodeString& Text,
                   TCustomRVData* RVData) override;
-  void ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
-                      TObject* Control) override;
+  void ControlAction2(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo, TObject* Control) override;
   void ControlAction(TCustomRVData* RVData, TRVControlAction AControlAction, int ItemNo,
                      TCustomRVItemInfo* Item) override;
   TRVMarkerList* GetMarkers(bool AllowCreate) override;
@@ -160,7 +160,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   bool UseVerticalFonts() override;
 
   // What lies behind an item of the cell (one colour, or a bitmap with UseBitmap).
-  void GetItemBackground(int ItemNo, TRect& Rect, bool MakeImageRect, TColor& Color, TBitmap*& Bitmap,
+  // The bitmap is made here when needed and belongs to the caller.
+  void GetItemBackground(int ItemNo, TRect& Rect, bool MakeImageRect, TColor& Color, std::unique_ptr<TBitmap>& Bitmap,
                          bool& UseBitmap, TRVGraphicInterface* GraphicInterface, bool AllowThumbnails, bool Printing,
                          int LocalPageNo);
 

@@ -3,13 +3,9 @@
 // The cell editor, chosen cells and property undo arrive with table editing; until then a table
 // has no cell editor and property changes are stored directly.
 
-TCustomRVData* TRVTableItemInfo::EditCell(int Row, int Col) {
-  return GetCells(Row, Col);
-}
+TCustomRVData* TRVTableItemInfo::EditCell(int Row, int Col) { return GetCells(Row, Col); }
 
-void TRVTableItemInfo::CloseInplace(bool /*Unchoose*/) {
-  FInplaceEditor = nullptr;
-}
+void TRVTableItemInfo::CloseInplace(bool /*Unchoose*/) { FInplaceEditor = nullptr; }
 
 void TRVTableItemInfo::SetChosenCell(TRVTableCellData* Cell) {
   if (!GetCellPosition(Cell, ChosenCellRow, ChosenCellCol)) ChosenCellRow = ChosenCellCol = -1;
@@ -19,9 +15,7 @@ void TRVTableItemInfo::SetFocusedCell(TRVTableCellData* Cell) {
   if (!GetCellPosition(Cell, FocusedCellRow, FocusedCellCol)) FocusedCellRow = FocusedCellCol = -1;
 }
 
-void TRVTableItemInfo::CleanUpChosen() {
-  ChosenCellRow = ChosenCellCol = -1;
-}
+void TRVTableItemInfo::CleanUpChosen() { ChosenCellRow = ChosenCellCol = -1; }
 
 void TRVTableItemInfo::AssignCellAttributesWithUndo(int Row, int Col, TRVTableCellData* SourceCell, bool IncludeSize,
                                                     int DivColSpan, int DivRowSpan) {

@@ -71,6 +71,34 @@ TCursorImage DrawFlipArrow() {
                  11, 0);
 }
 
+// A short, thick arrow pointing down: selects the column below it.
+TCursorImage DrawSelectCol() {
+  return FromArt({" XXXXX",
+                  " XoooX",
+                  " XoooX",
+                  " XoooX",
+                  "XXoooXX",
+                  "XoooooX",
+                  " XoooX",
+                  "  XoX",
+                  "   X"},
+                 3, 8);
+}
+
+// The same arrow pointing right: selects the row to its right.
+TCursorImage DrawSelectRow() {
+  return FromArt({"    X",
+                  "    XX",
+                  "XXXXXoX",
+                  "XooooooX",
+                  "XoooooooX",
+                  "XooooooX",
+                  "XXXXXoX",
+                  "    XX",
+                  "    X"},
+                 8, 4);
+}
+
 // The text cursor lying on its side.
 TCursorImage DrawLayingIBeam() {
   return FromArt({"X             X",
@@ -109,6 +137,8 @@ HCURSOR LoadCursorResource(std::u16string_view Name) {
   if (Name == u"RV_JUMP_CURSOR") img = DrawJump();
   else if (Name == u"RV_FLIPARROW_CURSOR") img = DrawFlipArrow();
   else if (Name == u"RV_LAYINGIBEAM_CURSOR") img = DrawLayingIBeam();
+  else if (Name == u"RV_SELECTCOL_CURSOR") img = DrawSelectCol();
+  else if (Name == u"RV_SELECTROW_CURSOR") img = DrawSelectRow();
   else return nullptr;
   auto& slot = r.Cursors[std::u16string(Name)];
   slot = std::make_unique<TCursorImage>(std::move(img));

@@ -17,7 +17,8 @@ struct TCursorImage {
 using HCURSOR = const TCursorImage*;
 
 // A built-in cursor by resource name ("RV_JUMP_CURSOR", "RV_FLIPARROW_CURSOR",
-// "RV_LAYINGIBEAM_CURSOR"), drawn once and kept for the process; nullptr for an unknown name.
+// "RV_LAYINGIBEAM_CURSOR", "RV_SELECTCOL_CURSOR", "RV_SELECTROW_CURSOR"), drawn once and kept for
+// the process; nullptr for an unknown name.
 HCURSOR LoadCursorResource(std::u16string_view Name);
 // The window system's hand cursor; nullptr when it has none.
 HCURSOR LoadSystemHandCursor();

@@ -6,6 +6,7 @@
 #include "engine/editor/RVUndo.h"
 #include "engine/foundation/RVError.h"
 #include "engine/tables/TableTestUtil.h"
+#include "platform/ui/Cursors.h"
 
 namespace {
 
@@ -30,23 +31,22 @@ TEST(TableModel, CreateExDefaults) {
       EXPECT_EQ(Cell->ItemCount(), 1);  // one empty paragraph
     }
   }
-  const std::pair<TRVTableColorProperty, TColor> colors[] = {
-      {rvtcColor, clWindow},
-      {rvtcBorderColor, clWindowText},
-      {rvtcBorderLightColor, clBtnHighlight},
-      {rvtcCellBorderColor, clWindowText},
-      {rvtcCellBorderLightColor, clBtnHighlight},
-      {rvtcHeadingRowColor, clNone},
-      {rvtcLastRowColor, clNone},
-      {rvtcOddRowsColor, clNone},
-      {rvtcEvenRowsColor, clNone},
-      {rvtcFirstColumnColor, clNone},
-      {rvtcLastColumnColor, clNone},
-      {rvtcOddColumnsColor, clNone},
-      {rvtcEvenColumnsColor, clNone},
-      {rvtcVRuleColor, clWindowText},
-      {rvtcHRuleColor, clWindowText},
-      {rvtcCellOverrideColor, clNone}};
+  const std::pair<TRVTableColorProperty, TColor> colors[] = {{rvtcColor, clWindow},
+                                                             {rvtcBorderColor, clWindowText},
+                                                             {rvtcBorderLightColor, clBtnHighlight},
+                                                             {rvtcCellBorderColor, clWindowText},
+                                                             {rvtcCellBorderLightColor, clBtnHighlight},
+                                                             {rvtcHeadingRowColor, clNone},
+                                                             {rvtcLastRowColor, clNone},
+                                                             {rvtcOddRowsColor, clNone},
+                                                             {rvtcEvenRowsColor, clNone},
+                                                             {rvtcFirstColumnColor, clNone},
+                                                             {rvtcLastColumnColor, clNone},
+                                                             {rvtcOddColumnsColor, clNone},
+                                                             {rvtcEvenColumnsColor, clNone},
+                                                             {rvtcVRuleColor, clWindowText},
+                                                             {rvtcHRuleColor, clWindowText},
+                                                             {rvtcCellOverrideColor, clNone}};
   for (auto [prop, value] : colors) {
     EXPECT_EQ(Table->GetColor(prop), value) << int(prop);
     EXPECT_EQ(TRVTableItemInfo::GetDefaultColorValue(prop), value) << int(prop);
@@ -90,6 +90,8 @@ TEST(TableModel, CreateExDefaults) {
   EXPECT_EQ(Table->FocusedCellRow, -1);
   EXPECT_EQ(Table->ChosenCellCol, -1);
   EXPECT_EQ(Table->GetFormattingInfo()->Rows, nullptr);
+  EXPECT_EQ(GetScreenCursor(crRVSelectCol), LoadCursorResource(u"RV_SELECTCOL_CURSOR"));
+  EXPECT_EQ(GetScreenCursor(crRVSelectRow), LoadCursorResource(u"RV_SELECTROW_CURSOR"));
 }
 
 TEST(TableModel, OneByOneAndEmptyGrids) {
@@ -124,6 +126,25 @@ TEST(TableModel, MergeTwoByTwoInThreeByThree) {
   // A rectangle cutting through the merged cell cannot be merged.
   EXPECT_FALSE(Table->GetRows()->CanMergeCells(1, 1, 2, 2, true));
   EXPECT_FALSE(Table->GetRows()->CanMergeCells(0, 1, 2, 1, true));
+}
+
+// A grid whose nil position no cell covers (damaged data) is reported by the check, and the walk
+// to the main cell answers nothing instead of leaving the grid.
+TEST(TableModel, BrokenGridIsFoundAndWalkedSafely) {
+  auto Table = TRVTableItemInfo::CreateEx(2, 2, nullptr);
+  std::unique_ptr<TRVTableCellData> Taken(Table->GetCells(1, 1));
+  Table->GetRows()->GetRow(1)->PutCell(1, nullptr);
+  EXPECT_FALSE(CheckTableInvariants(*Table));
+  int mr = 0, mc = 0;
+  EXPECT_EQ(Table->GetRows()->GetMainCell(1, 1, mr, mc), nullptr);
+  EXPECT_EQ(mr, -1);
+  EXPECT_EQ(mc, -1);
+  EXPECT_FALSE(Table->GetRows()->CanMergeCells(0, 0, 2, 2, true));
+  Table->GetRows()->GetRow(1)->PutCell(1, Taken.release());
+  EXPECT_TRUE(CheckTableInvariants(*Table));
+  // A cell reaching outside the grid is caught too.
+  Table->GetCells(0, 1)->FRowSpan = 3;
+  EXPECT_FALSE(CheckTableInvariants(*Table));
 }
 
 TEST(TableModel, CanMergeCellsKeepsRowsAndColumnsOfTheirOwn) {
@@ -184,7 +205,10 @@ TEST(TableModel, InvariantsHoldAfterEveryMerge) {
       {"merge grown in steps", 4, 4, {{0, 0, 2, 1, true, true}, {0, 0, 2, 2, true, true}, {0, 0, 3, 3, true, true}}},
       {"clipped at the edges", 3, 3, {{1, 1, 9, 9, true, true}, {0, 0, 1, 9, true, true}}},
       {"same rectangle twice", 3, 3, {{0, 0, 2, 2, false, true}, {0, 0, 2, 2, false, false}}},
-      {"cutting a merged cell refused", 3, 3, {{0, 1, 2, 1, true, true}, {0, 0, 2, 2, true, false}, {1, 0, 3, 2, true, true}}},
+      {"cutting a merged cell refused",
+       3,
+       3,
+       {{0, 1, 2, 1, true, true}, {0, 0, 2, 2, true, false}, {1, 0, 3, 2, true, true}}},
   };
   for (const TMergeCase& tc : cases) {
     SCOPED_TRACE(tc.Name);
@@ -273,13 +297,13 @@ TEST(TableModel, RowHeightsIgnoreCellsSpanningRows) {
 
 TEST(TableModel, PublishedPropertiesAreDescribed) {
   const TClassInfo& Info = TRVTableItemInfo::StaticClassInfo();
-  for (const char16_t* Name : {u"Color", u"CellOverrideColor", u"HeadingRowCount", u"Opacity", u"Options",
-                               u"PrintOptions", u"BestWidth", u"TextRowSeparator", u"BorderStyle", u"VisibleBorders",
-                               u"CellPadding", u"CellHPadding", u"VOutermostRule"})
+  for (const char16_t* Name :
+       {u"Color", u"CellOverrideColor", u"HeadingRowCount", u"Opacity", u"Options", u"PrintOptions", u"BestWidth",
+        u"TextRowSeparator", u"BorderStyle", u"VisibleBorders", u"CellPadding", u"CellHPadding", u"VOutermostRule"})
     EXPECT_NE(Info.FindProperty(Name), nullptr);
   const TClassInfo& CellInfo = TRVTableCellData::StaticClassInfo();
-  for (const char16_t* Name : {u"Color", u"Opacity", u"BestWidth", u"BestHeight", u"VAlign", u"Rotation",
-                               u"Hint", u"Tag", u"Options", u"VisibleBorders", u"BackgroundImageFileName"})
+  for (const char16_t* Name : {u"Color", u"Opacity", u"BestWidth", u"BestHeight", u"VAlign", u"Rotation", u"Hint",
+                               u"Tag", u"Options", u"VisibleBorders", u"BackgroundImageFileName"})
     EXPECT_NE(CellInfo.FindProperty(Name), nullptr);
 }
 
@@ -322,8 +346,7 @@ TEST(TableCell, VerticalAlignmentAndOffsets) {
     TRVCellVAlign VAlign;
     TRVDocRotation Rotation;
     int Expected;
-  } cases[] = {{rvcTop, rvrotNone, 0}, {rvcBottom, rvrotNone, 58}, {rvcMiddle, rvrotNone, 29},
-               {rvcBottom, rvrot90, 0}};
+  } cases[] = {{rvcTop, rvrotNone, 0}, {rvcBottom, rvrotNone, 58}, {rvcMiddle, rvrotNone, 29}, {rvcBottom, rvrot90, 0}};
   for (auto& c : cases) {
     Cell->SetVAlign(c.VAlign);
     Cell->SetRotation(c.Rotation);
@@ -334,6 +357,40 @@ TEST(TableCell, VerticalAlignmentAndOffsets) {
   Cell->SetVAlign(rvcMiddle);
   Cell->DocumentHeight = 41;
   EXPECT_EQ(Cell->GetExtraVOffs(), 29 - 1);
+}
+
+TEST(TableCell, MinimalWidthAndContentHeight) {
+  TTableDoc d;
+  TRVTableItemInfo* Table = d.AddTable(1, 3, [](int, int c) { return c == 0 ? u"" : u"abcd efg"; });
+  d.Para(1)->LeftIndent = 15;
+  d.Para(1)->RightIndent = 7;
+  d.Para(1)->FirstIndent = 3;
+  TRVTableCellData* Empty = Table->GetCells(0, 0);
+  EXPECT_EQ(Empty->GetMinWidth(nullptr, nullptr), 0);  // paragraph style 0 has no indents
+  Empty->GetItem(0)->ParaNo = 1;
+  EXPECT_EQ(Empty->GetMinWidth(nullptr, nullptr), 25);
+  TRVTableCellData* Text = Table->GetCells(0, 1);
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 40);  // the longest word
+  Text->SetRotation(rvrot90);
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 0);
+  Text->SetRotation(rvrotNone);
+  Text->Clear();
+  EXPECT_EQ(Text->GetMinWidth(nullptr, nullptr), 0);
+
+  TRVTableCellData* Cell = Table->GetCells(0, 2);
+  Cell->DocumentHeight = 40;
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);
+  Cell->SetBestHeight(25);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);  // the content is taller
+  Cell->SetBestHeight(55);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 55);
+  Cell->SetBestHeight(25);
+  Table->SetOptions(Table->GetOptions() + rvtoIgnoreContentHeight);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 25);
+  Cell->SetBestHeight(0);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 40);  // no best height: the content counts again
+  Cell->SetRotation(rvrot270);
+  EXPECT_EQ(Cell->GetCellHeight(nullptr), 0);
 }
 
 TEST(TableCell, CoordinatesBetweenCellAndTable) {
@@ -403,6 +460,28 @@ TEST(TableCell, AnswersThroughItsRowAndTheTableDocument) {
   EXPECT_EQ(Pos->Col, 0);
   Table->GetRows()->GetRow(1)->FKeepTogether = true;
   EXPECT_TRUE(Cell->KeepTogether());
+}
+
+TEST(TableCell, NestedCellsReachTheOuterDocument) {
+  TTableDoc d;
+  TRVTableItemInfo* Outer = d.AddTable(1, 2);
+  TRVTableCellData* OuterCell = Outer->GetCells(0, 1);
+  auto InnerOwned = TRVTableItemInfo::CreateEx(2, 1, OuterCell);
+  TRVTableItemInfo* Inner = InnerOwned.get();
+  OuterCell->AddItem(u"", std::move(InnerOwned));
+  TRVTableCellData* InnerCell = Inner->GetCells(1, 0);
+  EXPECT_EQ(InnerCell->GetParentData(), OuterCell);
+  EXPECT_EQ(InnerCell->GetRootData(), &d.Doc);
+  EXPECT_EQ(InnerCell->GetAbsoluteRootData(), &d.Doc);
+  EXPECT_EQ(InnerCell->GetRVStyle(), &d.Sheet);
+  EXPECT_EQ(Inner->GetRVStyle(), &d.Sheet);
+  EXPECT_EQ(Inner->GetMyItemNo(), 1);  // after the cell's empty paragraph
+  int ItemNo = -2;
+  TRVStoreSubRVData* Location = nullptr;
+  InnerCell->GetParentInfo(ItemNo, Location);
+  std::unique_ptr<TRVStoreSubRVData> Owned(Location);
+  EXPECT_EQ(ItemNo, 1);
+  EXPECT_EQ(static_cast<TRVTableStoreSubRVData*>(Location)->Row, 1);
 }
 
 TEST(TableCell, CellsInAnUndoRecord) {
@@ -493,6 +572,62 @@ TEST(TableCell, BackgroundPictureComesAndGoes) {
     SetImage(nullptr);
     EXPECT_EQ(Background(), nullptr);
     EXPECT_EQ(Style(), rvbsColor);
+  }
+}
+
+TEST(TableCell, WhatLiesBehindAnItem) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TTableDoc&, TRVTableItemInfo&, TRVTableCellData&)> Setup;
+    bool UseBitmap;
+    TColor Color;  // checked without a bitmap
+  };
+  const TCase cases[] = {
+      {"table colour under an empty cell", [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData&) {}, false, clWindow},
+      {"opaque cell colour", [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData& c) { c.SetColor(0x00FF00); }, false,
+       0x00FF00},
+      {"opaque paragraph background",
+       [](TTableDoc& d, TRVTableItemInfo&, TRVTableCellData& c) {
+         d.Para(1)->Background()->Color = 0x0000FF;
+         c.GetItem(0)->ParaNo = 1;
+         c.SetColor(0x00FF00);
+       },
+       false, 0x0000FF},
+      {"band colour of the cell",
+       [](TTableDoc&, TRVTableItemInfo& t, TRVTableCellData&) { t.SetColor(rvtcCellOverrideColor, 0x112233); }, false,
+       0x112233},
+      {"selected table",
+       [](TTableDoc& d, TRVTableItemInfo&, TRVTableCellData& c) {
+         c.SetColor(0x00FF00);
+         d.Doc.State.Include(rvstCompletelySelected);
+       },
+       false, clHighlight},
+      {"semi-transparent cell over the table",
+       [](TTableDoc&, TRVTableItemInfo&, TRVTableCellData& c) {
+         c.SetColor(0x00FF00);
+         c.SetOpacity(50000);
+       },
+       true, clNone},
+  };
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.Name);
+    TTableDoc d;
+    TRVTableItemInfo* Table = d.AddTable(1, 1);
+    TRVTableCellData* Cell = Table->GetCells(0, 0);
+    tc.Setup(d, *Table, *Cell);
+    TRect R(0, 0, 8, 6);
+    TColor Color = 0;
+    std::unique_ptr<TBitmap> Bitmap;
+    bool UseBitmap = false;
+    Cell->GetItemBackground(0, R, false, Color, Bitmap, UseBitmap, d.Sheet.GetGraphicInterface(), false, false, 0);
+    EXPECT_EQ(UseBitmap, tc.UseBitmap);
+    if (UseBitmap) {
+      ASSERT_NE(Bitmap, nullptr);
+      EXPECT_EQ(Bitmap->GetWidth(), 8);  // the rectangle moves by the paddings and keeps its size
+      EXPECT_EQ(Bitmap->GetHeight(), 6);
+    } else {
+      EXPECT_EQ(Color, tc.Color);
+    }
   }
 }
 

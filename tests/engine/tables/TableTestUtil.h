@@ -17,8 +17,8 @@
 // position.
 inline ::testing::AssertionResult CheckTableInvariants(const TRVTableItemInfo& Table) {
   const int Rows = Table.RowCount(), Cols = Table.ColCount();
-  std::vector<std::vector<const TRVTableCellData*>> Cover(static_cast<std::size_t>(Rows),
-                                                          std::vector<const TRVTableCellData*>(static_cast<std::size_t>(Cols)));
+  std::vector<std::vector<const TRVTableCellData*>> Cover(
+      static_cast<std::size_t>(Rows), std::vector<const TRVTableCellData*>(static_cast<std::size_t>(Cols)));
   auto At = [&](int r, int c) -> const TRVTableCellData*& {
     return Cover[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
   };
@@ -35,8 +35,8 @@ inline ::testing::AssertionResult CheckTableInvariants(const TRVTableItemInfo& T
       if (Cell->FList != Table.GetRows()->GetRow(r))
         return ::testing::AssertionFailure() << "cell (" << r << "," << c << ") is owned by another list";
       if (Cell->FRowSpan < 1 || Cell->FColSpan < 1)
-        return ::testing::AssertionFailure() << "cell (" << r << "," << c << ") has spans " << Cell->FRowSpan << "x"
-                                             << Cell->FColSpan;
+        return ::testing::AssertionFailure()
+               << "cell (" << r << "," << c << ") has spans " << Cell->FRowSpan << "x" << Cell->FColSpan;
       if (r + Cell->FRowSpan > Rows || c + Cell->FColSpan > Cols)
         return ::testing::AssertionFailure() << "cell (" << r << "," << c << ") reaches outside the grid";
       for (int rr = r; rr < r + Cell->FRowSpan; ++rr)
@@ -65,8 +65,7 @@ struct TTableDoc : TLayoutDoc {
 
   // A Rows x Cols table whose cell (r, c) holds Text(r, c) in text style 0, appended to the
   // document (which owns it).
-  TRVTableItemInfo* AddTable(int Rows, int Cols,
-                             const std::function<std::u16string(int, int)>& Text = nullptr) {
+  TRVTableItemInfo* AddTable(int Rows, int Cols, const std::function<std::u16string(int, int)>& Text = nullptr) {
     auto Table = TRVTableItemInfo::CreateEx(Rows, Cols, &Doc);
     if (Text)
       for (int r = 0; r < Rows; ++r)

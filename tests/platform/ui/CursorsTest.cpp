@@ -8,7 +8,8 @@ TEST(BuiltInCursors, DrawnOnceWithTheHotSpotOnTheShape) {
     const char16_t* name;
     int hotX, hotY;
   };
-  const Case cases[] = {{u"RV_JUMP_CURSOR", 5, 0}, {u"RV_FLIPARROW_CURSOR", 11, 0}, {u"RV_LAYINGIBEAM_CURSOR", 7, 1}};
+  const Case cases[] = {{u"RV_JUMP_CURSOR", 5, 0},      {u"RV_FLIPARROW_CURSOR", 11, 0}, {u"RV_LAYINGIBEAM_CURSOR", 7, 1},
+                        {u"RV_SELECTCOL_CURSOR", 3, 8}, {u"RV_SELECTROW_CURSOR", 8, 4}};
   std::vector<HCURSOR> seen;
   for (const Case& c : cases) {
     HCURSOR cur = LoadCursorResource(c.name);
