@@ -3,6 +3,7 @@
 // two printer resolutions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,23 @@ TEST_F(TablePrintFixture, TallTableWithTwoHeadingRowsRepeatsThemOnEveryPart) {
   const auto rows = PartRows();
   EXPECT_EQ(rows.front().front(), 2);
   ExpectRowsCovered(rows, 2, 40);
-  // Each page prints without failing (headings, cells and backgrounds of its part).
-  for (int page = 1; page <= pages; ++page) R->DrawPage(page, Bmp->GetCanvas(), false, 200);
+  // Every page prints the heading rows at its top: the strip above the part's rows looks the same
+  // on every page (and differs from the strip of the rows below it).
+  auto strip = [&](int Page, int Top, int Bottom) {
+    auto bmp = WhiteBitmap(300, 200);
+    R->DrawPage(Page, bmp->GetCanvas(), false, 200);
+    std::vector<TColor> px;
+    for (int y = Top; y < Bottom; ++y)
+      for (int x = 0; x < 300; ++x) px.push_back(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF);
+    return px;
+  };
+  // Glyphs reach a few pixels above their line: the strip stops short of the part's first row.
+  const int rowsTop = p->GetPart(0)->FRowStarts.Get(0) - 4;
+  const std::vector<TColor> first = strip(1, 0, rowsTop);
+  EXPECT_NE(std::count(first.begin(), first.end(), TColor(0xFFFFFF)), static_cast<long>(first.size()))
+      << "the heading rows are drawn";
+  for (int page = 2; page <= pages; ++page) EXPECT_EQ(strip(page, 0, rowsTop), first) << "page " << page;
+  EXPECT_NE(strip(2, rowsTop, 2 * rowsTop), strip(1, rowsTop, 2 * rowsTop)) << "the part's own rows differ";
 }
 
 TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
