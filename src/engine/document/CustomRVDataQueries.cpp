@@ -381,7 +381,6 @@ TCustomRVItemInfo* FindPreviousItemOfClass(TCustomRVData* Doc, int ItemNo) {
     int parentItemNo = -1;
     TRVStoreSubRVData* location = nullptr;
     Doc->GetParentInfo(parentItemNo, location);
-    const std::unique_ptr<TRVStoreSubRVData> ownedLocation(location);  // the caller frees the record
     TCustomRVData* parent = Doc->GetAbsoluteParentData();
     if (parentItemNo < 0 || !parent) return nullptr;
     if (TCustomRVItemInfo* r = FindInSubDocs<T>(parent->GetItem(parentItemNo), location, true)) return r;
@@ -502,7 +501,6 @@ int TCustomRVData::GetAbsoluteRootItemNo(int ItemNo) {
     int parentItemNo = -1;
     TRVStoreSubRVData* location = nullptr;
     d->GetParentInfo(parentItemNo, location);
-    const std::unique_ptr<TRVStoreSubRVData> ownedLocation(location);
     TCustomRVData* parent = d->GetAbsoluteParentData();
     if (parentItemNo < 0 || !parent) return ItemNo;
     ItemNo = parentItemNo;
