@@ -554,7 +554,6 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
     }
     if (part->FRowIndices.Count() <= slot) part->FRowIndices.Add(row);
   }
-  const bool notesTook = !(FootnotesChangeHeight && C.LastRedoneRow < 0);
   auto settleNotes = [&](int FromSlot, int ToSlot) {
     for (int k = FromSlot; k <= ToSlot && k < part->FRowIndices.Count(); ++k) {
       const int rr = part->FRowIndices.Get(k);
@@ -580,12 +579,9 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
 
   if (ranPast) {
     // 6-7. The table ends on this page.
+    // The last entry repeats the last row; its start is the bottom of the rows.
     while (part->FRowStarts.Count() > part->FRowIndices.Count()) part->FRowStarts.Delete(part->FRowStarts.Count() - 1);
-    if (part->FRowIndices.Count() > 0 && part->FRowStarts.Count() == part->FRowIndices.Count()) {
-      // The last entry repeats the last row; its start is the bottom of the rows.
-    }
     part->Height = part->FRowStarts.Get(part->FRowStarts.Count() - 1) + (BW + BVS - CVS);
-    (void)notesTook;
     FormatFirstPagesOfRows(r, rows - 1);
     settleNotes(0, part->FRowIndices.Count() - 1);
     if (FootnotesChangeHeight) MaxHeight -= y4 - C.Y;
@@ -1085,7 +1081,6 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
     Height = Fmt->FHeight;
     return;
   }
-  TRVStyle* style = t->GetRVStyle();
   const int pad = t->DevX(t->GetCellHPadding()), padV = t->DevY(t->GetCellVPadding());
   const int hsp = t->DevX(t->GetCellHSpacing()), vsp = t->DevY(t->GetCellVSpacing());
   const int cbw = t->DevX(t->GetCellBorderWidth()), cbwV = t->DevY(t->GetCellBorderWidth());
@@ -1146,7 +1141,6 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
         copy->Top = starts[static_cast<size_t>(r)] + padV;
         copy->Height = PrintedSpan(h, r, cell ? cell->GetRowSpan() : 1, 0, GV, rc);
       }
-  (void)style;
   Width = Fmt->FWidth;
   Height = Fmt->FHeight;
 }
