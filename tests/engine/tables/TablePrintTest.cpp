@@ -248,3 +248,23 @@ TEST_F(TablePrintResolutionFixture, TableScalesWithTheTextAtTwoResolutions) {
 }
 
 }  // namespace
+
+namespace {
+
+// Merged cells across page ends and a cell taller than a page: every row still printed in order,
+// every page drawn.
+TEST_F(TablePrintFixture, MergedAndTallCellsAcrossPages) {
+  AddTable(30, 3);
+  Table->GetRows()->MergeCells(8, 0, 1, 3, true, false);
+  SetText(8, 0, {"a", "b", "c", "d", "e", "f", "g", "h"});
+  SetText(20, 1, std::vector<std::string>(25, "x"));  // taller than a page
+  const int pages = PaginateOnBitmap(300, 120);
+  const auto rows = PartRows();
+  ASSERT_GE(rows.size(), 4u);
+  ExpectRowsCovered(rows, 0, 30);
+  EXPECT_EQ(pages, PrintItem()->RealPartCount());
+  for (int k = 0; k < PrintItem()->RealPartCount(); ++k) EXPECT_LE(PrintItem()->GetPart(k)->Height, 120) << k;
+  for (int page = 1; page <= pages; ++page) R->DrawPage(page, Bmp->GetCanvas(), false, 120);
+}
+
+}  // namespace
