@@ -101,8 +101,7 @@ bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& /*Footn
   int mh = MaxHeight;
   // The cell's pages keep the footnotes of their own lines; the table hands them to the page.
   TRVFootnoteRefList* own = nullptr;
-  TCustomMultiPagePtblRVData::FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, mh, own,
-                                             FootnotesChangeHeight);
+  TCustomMultiPagePtblRVData::FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, mh, own, FootnotesChangeHeight);
   delete own;
   ++CurPageNo;
   return true;
@@ -212,8 +211,8 @@ bool TCellPtblRVData::DecHeightByFootnotes(int& Height, bool& ThisPageHasFootnot
   return Height >= 0;
 }
 
-void TCellPtblRVData::RemoveFootnotes(TRVFootnoteRefList*& FootnoteRVDataList, int& Height,
-                                      bool FootnotesChangeHeight, int PageNo) {
+void TCellPtblRVData::RemoveFootnotes(TRVFootnoteRefList*& FootnoteRVDataList, int& Height, bool FootnotesChangeHeight,
+                                      int PageNo) {
   if (!DrawItems || !FootnoteRVDataList) return;
   int first, last;
   PageDrawItems(PageNo, first, last);
@@ -313,7 +312,8 @@ bool TRVTablePrintInfo::InitSplit(const TRVScreenAndDevice& /*Sad*/, bool Ignore
   if (!FTable->GetPrintOptions().Contains(rvtoRowsSplit)) {
     bool breaks = false;
     if (!IgnorePageBreaks)
-      for (int r = FHeadingRowCount + 1; r < rows && !breaks; ++r) breaks = FTable->GetRows()->GetRow(r)->FPageBreakBefore;
+      for (int r = FHeadingRowCount + 1; r < rows && !breaks; ++r)
+        breaks = FTable->GetRows()->GetRow(r)->FPageBreakBefore;
     if (!breaks) return false;
   }
   PartsList.push_back(nullptr);
@@ -326,8 +326,8 @@ void TRVTablePrintInfo::AddHeadingFootnotes(TRVFootnoteRefList*& List, int& Heig
       if (TCellPtblRVData* copy = GetCellCopy(r, c)) copy->AddFootnotes(List, Height, FootnotesChangeHeight, 0);
 }
 
-bool TRVTablePrintInfo::CanSplitFirst(int Y, const TRVScreenAndDevice& /*Sad*/, bool FirstOnPage,
-                                      bool PageHasFootnotes, bool FootnotesChangeHeight, bool /*IgnorePageBreaks*/) {
+bool TRVTablePrintInfo::CanSplitFirst(int Y, const TRVScreenAndDevice& /*Sad*/, bool FirstOnPage, bool PageHasFootnotes,
+                                      bool FootnotesChangeHeight, bool /*IgnorePageBreaks*/) {
   if (PartsList.empty()) return false;
   int BW, BVS, CBW, CVP, CVS;
   Lengths(BW, BVS, CBW, CVP, CVS);
@@ -654,8 +654,8 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
       }
       copy->FormatNextPage(room, none, false);
       if (copy->Finished()) {
-        rowEnd = std::max(rowEnd, cellStart + std::max(copy->EndAt, st->GetAsDevicePixelsY(cell->GetBestHeight(), &sad)) +
-                                      C.RO);
+        rowEnd = std::max(
+            rowEnd, cellStart + std::max(copy->EndAt, st->GetAsDevicePixelsY(cell->GetBestHeight(), &sad)) + C.RO);
         bottom->Put(c, 0);
       } else {
         bottom->Put(c, copy->CurPageNo + 1);
@@ -829,7 +829,8 @@ bool TRVTablePrintInfo::GetSubDocCoords(int Location, int Part, TRect& InnerCoor
     if (slot < 0) return false;
     const int top = p->FRowStarts.Get(slot) + CVP + CBW;
     const int endSlot = std::min(slot + cell->GetRowSpan(), p->FRowStarts.Count() - 1);
-    height = std::max(0, std::min(copy->Height, p->FRowStarts.Get(endSlot) - p->FRowStarts.Get(slot) - 2 * (CVP + CBW)));
+    height =
+        std::max(0, std::min(copy->Height, p->FRowStarts.Get(endSlot) - p->FRowStarts.Get(slot) - 2 * (CVP + CBW)));
     InnerCoords = TRect(copy->Left, top, copy->Left + copy->Width, top + height);
   }
   int offs = 0;
@@ -963,8 +964,8 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
   const int height = part ? part->Height : fmt->FHeight;
   const TRect full(X, Y, X + fmt->FWidth, Y + height);
   DrawBackgroundForPrinting(Canvas, full, full, ColorMode, 1, st->GetGraphicInterface(), true);
-  const bool headings = info->FHeadingRowCount > 0 && !(part && info->GetPart(0) == part &&
-                                                        GetPrintOptions().Contains(rvtoContinue));
+  const bool headings =
+      info->FHeadingRowCount > 0 && !(part && info->GetPart(0) == part && GetPrintOptions().Contains(rvtoContinue));
   auto printCell = [&](int Row, int Col, int Top, int Page, int AvailHeight) {
     TCellPtblRVData* copy = info->GetCellCopy(Row, Col);
     if (!copy || Page <= 0) return;

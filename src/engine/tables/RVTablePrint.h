@@ -128,8 +128,8 @@ class TRVTablePrintInfo : public TRVMultiDrawItemInfo {
   void AddAllFootnotes(TRVFootnoteRefList*& FootnoteRVDataList, int& AHeight, bool FootnotesChangeHeight) override;
   void DecHeightByFootnotes(int& AHeight, bool& ThisPageHasFootnotes) override;
   void RemoveAllFootnotes(TRVFootnoteRefList*& FootnoteRVDataList, int& AHeight, bool FootnotesChangeHeight) override;
-  bool GetPartNo(TCustomRVData* RVData, int AItemNo, int OffsInItem, int& PartNo, int& LocalPageNo,
-                 int& LocalPageCount, TCustomMultiPagePtblRVData*& PtRVData) override;
+  bool GetPartNo(TCustomRVData* RVData, int AItemNo, int OffsInItem, int& PartNo, int& LocalPageNo, int& LocalPageCount,
+                 TCustomMultiPagePtblRVData*& PtRVData) override;
   // Location: the grid position row x column count + column.
   int GetLocalPageNoFor(int Location, int Part) override;
   TCustomMultiPagePtblRVData* GetPrintableRVDataFor(int Location) override;
