@@ -16,6 +16,7 @@
 #include "platform/base/Types.h"
 
 struct TRVScreenAndDevice;
+class TCanvas;
 class TList;
 
 class TRVDrawLineInfo;
@@ -89,6 +90,12 @@ class TRVDrawLineInfo : public TObject {
                        bool /*IgnorePageBreaks*/) {
     return false;
   }
+  // A printing draw item of a full-line item that prints the item itself, page by page (its Print
+  // gets the part of the page), instead of the screen's full-width painting.
+  virtual bool PrintsFullLineItem() const { return false; }
+  // Such a draw item lays its item out for the printing device after the item has been told its
+  // width (DocWidth) and keeps the size it finds.
+  virtual void LayOutForPrinting(int /*DocWidth*/, TCanvas* /*Canvas*/) {}
 
   // Left, Top, Width, Height: the rectangle in document coordinates. ItemNo: the item. Offs: the
   // 1-based first character of a text piece (0 for other items); TextLength: its characters.

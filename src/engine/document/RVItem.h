@@ -24,6 +24,7 @@ class TCanvas;
 class TStream;
 class TRVDeleteUnusedStylesData;
 class TRVHTMLListCSSList;
+class TParaInfo;
 class TCustomRVItemInfo;
 
 // ---- kinds ---------------------------------------------------------------------------------------
@@ -344,6 +345,12 @@ class TCustomRVItemInfo : public TPersistent {
   virtual void LoadFormattingFromStream(TStream* /*Stream*/) {}
   virtual int GetFinalPrintingWidth(TCanvas* Canvas, TRVDrawLineInfo* dli, TCustomRVData* ARVData, int PageNo,
                                     int PageCount, const TRVScreenAndDevice* PSaD);
+  // The draw item of a full-line item in a printed document RVData formatted for sad; nil for the
+  // standard one. An item that cuts itself across pages (a table) makes its own.
+  virtual std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData* /*RVData*/, TParaInfo* /*ParaStyle*/,
+                                                                   const TRVScreenAndDevice& /*sad*/) {
+    return nullptr;
+  }
 
   // ---- second group of virtual operations ----
   virtual TRVRawByteString GetRVFHeaderTailText(TCustomRVData* /*ARVData*/) { return {}; }

@@ -505,6 +505,11 @@ class TCustomRVFormattedData : public TCustomRVData, public IRVAnimationView {
     const TRVScreenAndDevice* SaD = nullptr;
     int PageNo = 0;  // the global page number
     bool Printing = false, Preview = false, Correction = false;
+    // The parts of split items the page shows: the one that opens the page and the first part of
+    // the item that closes it (-1 and nil when there is none).
+    int StartPartDrawItemNo = -1, EndPartDrawItemNo = -1;
+    TRVMultiDrawItemPart* StartPart = nullptr;
+    TRVMultiDrawItemPart* EndPart = nullptr;
   };
   const TRVPrintedPage* PrintedPage = nullptr;
   // Called at the end of every PaintTo; an editor draws the handles of the resized item here.

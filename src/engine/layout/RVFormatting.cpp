@@ -822,12 +822,16 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo, const TRVScreenAndDe
     S.CurTextStyle = -1;
   }
   if (!SharesItemList()) item->Unhiding(this);
-  std::unique_ptr<TRVDrawLineInfo> d = CreateStandardDrawLineInfo(item, S.ParaNo);
+  std::unique_ptr<TRVDrawLineInfo> d;
+  if (S.Printing && PSaD) d = item->CreatePrintingDrawItem(this, ParaOf(st, S.ParaNo), *PSaD);
+  if (!d) d = CreateStandardDrawLineInfo(item, S.ParaNo);
   int hShift = 0, desc = 0;
   item->OnDocWidthChange(lineWidth, d.get(), S.FormatCanvas, this, PSaD, hShift, desc, S.DrawingStates);
+  const bool printsItself = S.Printing && d->PrintsFullLineItem();
+  if (printsItself) d->LayOutForPrinting(lineWidth, S.FormatCanvas);
   if (item->GetBoolValue(rvbpDrawingChangesFont)) S.CurTextStyle = -1;
   int w = d->Width, h = d->Height;
-  if (!item->GetBoolValueEx(rvbpActualPrintSize, st)) {
+  if (!printsItself && !item->GetBoolValueEx(rvbpActualPrintSize, st)) {
     if (S.Printing) {
       w = item->GetWidthEx(st, PSaD);
       h = item->GetHeightEx(st, PSaD);

@@ -384,7 +384,13 @@ void TRVDocPainter::PaintNonTextDrawItem(int i, bool ConnectionLine) {
   if (PrintMode) states.Include(rvidsPrint);
   if (Hovered(i) && item->GetBoolValueEx(rvbpJump, St)) states.Include(rvidsHover);
   if (item == D->FActiveItem) states.Include(rvidsCurrent);
-  if (item->GetBoolValue(rvbpFullWidth)) {
+  const TCustomRVFormattedData::TRVPrintedPage* page = PrintMode ? D->PrintedPage : nullptr;
+  if (item->GetBoolValue(rvbpFullWidth) && page && page->SaD && d->PrintsFullLineItem()) {
+    TRVMultiDrawItemPart* part =
+        i == page->StartPartDrawItemNo ? page->StartPart : (i == page->EndPartDrawItemNo ? page->EndPart : nullptr);
+    item->Print(Canvas, d->Left - XS, Top(i) - YS, 0, page->Printing, page->Preview, page->Correction, *page->SaD, part,
+                ColorMode, D, d, page->PageNo, ForMetafile);
+  } else if (item->GetBoolValue(rvbpFullWidth)) {
     int w;
     if (D->GetOptions().Contains(rvoClientTextWidth)) {
       w = D->GetWidthRot();

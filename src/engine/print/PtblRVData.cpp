@@ -163,7 +163,8 @@ void TCustomPrintableRVData::DrawPage(int PageNo, int GlobalPageNo, TCanvas* Can
     // The paragraph and text backgrounds, items and checkpoints, painted for print. A page that
     // opens with a continuation part places the draw items after it by the second start.
     if (from <= to) {
-      const TRVPrintedPage page{&sad, GlobalPageNo, Printing, Preview, Correction};
+      TRVPrintedPage page{&sad, GlobalPageNo, Printing, Preview, Correction};
+      FindPagePartsOfSplitItems(PageNo, from, to, part, page);
       struct TPageGuard {
         TCustomPrintableRVData* D;
         ~TPageGuard() { D->PrintedPage = nullptr; }
@@ -183,6 +184,28 @@ void TCustomPrintableRVData::DrawPage(int PageNo, int GlobalPageNo, TCanvas* Can
   FBackgroundBmp.reset();
   DoPagePostpaint(Canvas, GlobalPageNo, !hasItems || itemInRange(std::min(last, n - 1)), Correction, Preview,
                   Printing);
+}
+
+// The part that opens the page (Part) and, when the next page continues the page's last draw
+// item, that item's first part: a split item prints only the slice of its page.
+void TCustomPrintableRVData::FindPagePartsOfSplitItems(int PageNo, int From, int To, int Part, TRVPrintedPage& Page) {
+  auto multi = [&](int k) { return dynamic_cast<TRVMultiDrawItemInfo*>((*DrawItems)[k]); };
+  int first = 0, last = -1, dummy = -1;
+  GetDrawItemsRange(PageNo, first, last, dummy);
+  if (Part >= 0 && From == first)
+    if (TRVMultiDrawItemInfo* m = multi(From); m && Part < static_cast<int>(m->PartsList.size())) {
+      Page.StartPartDrawItemNo = From;
+      Page.StartPart = m->PartsList[static_cast<size_t>(Part)].get();
+    }
+  if (To == Page.StartPartDrawItemNo) return;
+  int nextFirst = 0, nextLast = -1, nextPart = -1;
+  if (!PageExists(PageNo + 1)) return;
+  GetDrawItemsRange(PageNo + 1, nextFirst, nextLast, nextPart);
+  if (nextFirst == To && nextPart > 0)
+    if (TRVMultiDrawItemInfo* m = multi(To); m && !m->PartsList.empty() && m->PartsList[0]) {
+      Page.EndPartDrawItemNo = To;
+      Page.EndPart = m->PartsList[0].get();
+    }
 }
 
 // What the page shows behind a rectangle of the text area: the page's background bitmap where

@@ -166,6 +166,10 @@ class TRVPageCollection {
   TRVPageInfo* operator[](int Index) const { return GetItem(Index); }
   int Count() const { return static_cast<int>(FItems.size()); }
   void Clear() { FItems.clear(); }
+  // Drops the pages after the first NewCount.
+  void SetCount(int NewCount) {
+    if (NewCount >= 0 && NewCount < Count()) FItems.resize(static_cast<size_t>(NewCount));
+  }
 
  private:
   std::vector<std::unique_ptr<TRVPageInfo>> FItems;
@@ -287,6 +291,7 @@ class TCustomPrintableRVData : public TViroZereRVData, public IRVBackgroundPage 
  protected:
   void DrawPageBackground(TCanvas* Canvas, int GlobalPageNo, const TRVScreenAndDevice& sad, bool Preview,
                           bool Printing);
+  void FindPagePartsOfSplitItems(int PageNo, int From, int To, int Part, TRVPrintedPage& Page);
 
  private:
   TRVPrintableViewer* FPrintableViewer = nullptr;

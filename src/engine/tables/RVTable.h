@@ -494,7 +494,32 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
  public:
 
   // ==== printing (RVTablePrint.cpp) ====
-  // (FPrintData)
+  // The printing draw item of the table in the printed document RVData, with a printable copy of
+  // every cell document.
+  std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData* RVData, TParaInfo* ParaStyle,
+                                                           const TRVScreenAndDevice& sad) override;
+  // Prints the part of the page (nil: the whole table) with its top-left corner at (X, Y).
+  void Print(TCanvas* Canvas, int X, int Y, int x2, bool Printing, bool Preview, bool Correction,
+             const TRVScreenAndDevice& sad, TRVMultiDrawItemPart* Part, TRVColorMode ColorMode, TCustomRVData* ARVData,
+             TRVDrawLineInfo* dli, int PageNo, bool ForMetafile) override;
+  // The table's background, or the background of the cell FPrintData names, for printing.
+  void DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect, TRVColorMode ColorMode,
+                                 int ItemBackgroundLayer, class TRVGraphicInterface* GraphicInterface, bool AllowBitmaps);
+  // Data: a row index; answers the y of that row (the table's height past the last row).
+  TObject* GetSoftPageBreakDY(TObject* Data) override;
+  void ClearSoftPageBreaks() override;
+  // The last row of the band that merged cells tie to Row.
+  int GetSplitRowBelow(int Row);
+  // Whether the heading rows can repeat (no merged cell crosses the boundary below them).
+  bool CanUseHeadingRowCount();
+  int GetRealHeadingRowCount();
+  // Whether a row from FromRow on (default: below the first row after the heading rows) starts a
+  // new page.
+  bool HasPageBreakInRows(int FromRow = -1);
+  // Whether no main cell of row Row reaches below it.
+  bool IsRowBoundaryFree(int Row);
+  // Set while the table prints (made and freed by Print).
+  class TRVTablePrintData* FPrintData = nullptr;
 
   // ==== editing (next issue) ====
   // Cell editor.

@@ -1,0 +1,270 @@
+// Tables cut across printed pages by the report renderer: heading rows repeated on every part,
+// rows kept together, footnotes of cells on the page of their row, and the same rows on a page at
+// two printer resolutions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/layout/DrawLines.h"
+#include "engine/print/ReportTestUtil.h"
+#include "engine/tables/RVTable.h"
+#include "engine/tables/RVTablePrint.h"
+#include "platform/ui/Printers.h"
+
+namespace {
+
+struct TablePrintFixture : PrintFixture {
+  TRVTableItemInfo* Table = nullptr;
+
+  // A table of Rows x Cols cells with one short line each ("r.c").
+  TRVTableItemInfo* AddTable(int Rows, int Cols) {
+    auto t = TRVTableItemInfo::CreateEx(Rows, Cols, Doc());
+    Table = t.get();
+    Table->ParaNo = 0;
+    for (int r = 0; r < Rows; ++r)
+      for (int c = 0; c < Cols; ++c) SetText(r, c, {std::to_string(r) + "." + std::to_string(c)});
+    Doc()->AddItem(u"", t.release());
+    return Table;
+  }
+  void SetText(int Row, int Col, const std::vector<std::string>& Lines) {
+    TRVTableCellData* cell = Table->GetCells(Row, Col);
+    cell->Clear();
+    for (const std::string& l : Lines) cell->AddNL(TRVUnicodeString(l.begin(), l.end()), 0, 0);
+  }
+  TRVTablePrintInfo* PrintItem() {
+    TReportRVData* d = Data();
+    for (int i = 0; d->DrawItems && i < d->DrawItems->Count(); ++i)
+      if (auto* p = dynamic_cast<TRVTablePrintInfo*>((*d->DrawItems)[i])) return p;
+    return nullptr;
+  }
+  int PaginateOnBitmap(int Width, int Height) {
+    Bmp = WhiteBitmap(Width, Height);
+    return Paginate(Bmp->GetCanvas(), Width, Height);
+  }
+  // The rows of every part (without the repeated last entry).
+  std::vector<std::vector<int>> PartRows() {
+    std::vector<std::vector<int>> rows;
+    TRVTablePrintInfo* p = PrintItem();
+    for (int k = 0; p && k < p->RealPartCount(); ++k) {
+      TRVTablePrintPart* part = p->GetPart(k);
+      std::vector<int> r;
+      for (int i = 0; i + 1 < part->FRowIndices.Count(); ++i) r.push_back(part->FRowIndices.Get(i));
+      rows.push_back(r);
+    }
+    return rows;
+  }
+  std::unique_ptr<TBitmap> Bmp;
+};
+
+// Every row after the heading rows is printed once, in order; a row continued on the next part
+// (an unfinished last row) is its first row there.
+void ExpectRowsCovered(const std::vector<std::vector<int>>& Parts, int First, int Rows) {
+  int next = First;
+  for (const std::vector<int>& p : Parts) {
+    ASSERT_FALSE(p.empty());
+    EXPECT_TRUE(p.front() == next || p.front() == next - 1) << "part starts at " << p.front();
+    for (int r : p) {
+      EXPECT_LE(r, next);
+      next = r + 1;
+    }
+  }
+  EXPECT_EQ(next, Rows);
+}
+
+TEST_F(TablePrintFixture, TallTableWithTwoHeadingRowsRepeatsThemOnEveryPart) {
+  AddTable(40, 3);
+  Table->SetHeadingRowCount(2);
+  const int pages = PaginateOnBitmap(300, 200);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->FHeadingRowCount, 2);
+  ASSERT_GE(p->RealPartCount(), 3);
+  EXPECT_EQ(pages, p->RealPartCount());
+  const int headingHeight = p->Fmt->RowStarts.Get(2) - p->Fmt->RowStarts.Get(0);
+  EXPECT_GT(headingHeight, 0);
+  for (int k = 0; k < p->RealPartCount(); ++k) {
+    TRVTablePrintPart* part = p->GetPart(k);
+    EXPECT_EQ(part->FHeadingHeight, headingHeight) << "part " << k;
+    EXPECT_LE(part->Height, 200) << "part " << k;
+    EXPECT_TRUE(part->FRowFinished);
+    EXPECT_GT(part->FRowStarts.Get(0), headingHeight) << "rows start below the heading rows";
+  }
+  const auto rows = PartRows();
+  EXPECT_EQ(rows.front().front(), 2);
+  ExpectRowsCovered(rows, 2, 40);
+  // Every page prints the heading rows at its top: the strip above the part's rows looks the same
+  // on every page (and differs from the strip of the rows below it).
+  auto strip = [&](int Page, int Top, int Bottom) {
+    auto bmp = WhiteBitmap(300, 200);
+    R->DrawPage(Page, bmp->GetCanvas(), false, 200);
+    std::vector<TColor> px;
+    for (int y = Top; y < Bottom; ++y)
+      for (int x = 0; x < 300; ++x) px.push_back(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF);
+    return px;
+  };
+  // Glyphs reach a few pixels above their line: the strip stops short of the part's first row.
+  const int rowsTop = p->GetPart(0)->FRowStarts.Get(0) - 4;
+  const std::vector<TColor> first = strip(1, 0, rowsTop);
+  EXPECT_NE(std::count(first.begin(), first.end(), TColor(0xFFFFFF)), static_cast<long>(first.size()))
+      << "the heading rows are drawn";
+  for (int page = 2; page <= pages; ++page) EXPECT_EQ(strip(page, 0, rowsTop), first) << "page " << page;
+  EXPECT_NE(strip(2, rowsTop, 2 * rowsTop), strip(1, rowsTop, 2 * rowsTop)) << "the part's own rows differ";
+}
+
+TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
+  AddTable(30, 2);
+  Table->SetHeadingRowCount(1);
+  Table->SetPrintOptions(Table->GetPrintOptions() + rvtoContinue);
+  PaginateOnBitmap(300, 150);
+  const auto rows = PartRows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows.front().front(), 1);
+  TRVTablePrintInfo* p = PrintItem();
+  EXPECT_EQ(p->GetPart(0)->FRowStarts.Get(0), p->Fmt->RowStarts.Get(0)) << "the first part starts at the top";
+}
+
+TEST_F(TablePrintFixture, HeadingRowsCutByAMergedCellAreNotRepeated) {
+  AddTable(20, 2);
+  Table->GetRows()->MergeCells(1, 0, 1, 2, true, false);  // row 1's cell spans rows 1 and 2
+  Table->SetHeadingRowCount(2);
+  EXPECT_FALSE(Table->CanUseHeadingRowCount());
+  EXPECT_EQ(Table->GetSplitRowBelow(1), 2);
+  EXPECT_EQ(Table->GetSplitRowBelow(0), 0);
+  PaginateOnBitmap(300, 120);
+  EXPECT_EQ(PrintItem()->FHeadingRowCount, 0);
+}
+
+TEST_F(TablePrintFixture, RowKeptTogetherMovesWhole) {
+  for (bool keep : {false, true}) {
+    MakeRenderer();
+    AddTable(12, 2);
+    // Row 8 holds six lines; on pages of 130 pixels it would straddle the first page's end.
+    SetText(8, 0, {"a", "b", "c", "d", "e", "f"});
+    Table->GetRows()->GetRow(8)->FKeepTogether = keep;
+    PaginateOnBitmap(300, 130);
+    const auto rows = PartRows();
+    ASSERT_GE(rows.size(), 2u) << "keep " << keep;
+    TRVTablePrintPart* first = PrintItem()->GetPart(0);
+    if (keep) {
+      EXPECT_EQ(rows[0].back(), 7);
+      EXPECT_TRUE(first->FRowFinished);
+      EXPECT_EQ(rows[1].front(), 8);
+    } else {
+      EXPECT_EQ(rows[0].back(), 8) << "the row starts on the first page";
+      EXPECT_FALSE(first->FRowFinished);
+      ASSERT_TRUE(PrintItem()->GetPart(1)->FTableTopCutLine);
+      EXPECT_GT(PrintItem()->GetPart(1)->FTableTopCutLine->Get(0), 1) << "the cell continues with its page 2";
+      EXPECT_EQ(PrintItem()->GetPart(1)->FTableTopCutLine->Get(1), 0) << "its short neighbour is done";
+    }
+  }
+}
+
+TEST_F(TablePrintFixture, WithoutRowSplittingTheTableMovesWhole) {
+  AddPara(u"before");
+  AddTable(6, 2);
+  Table->SetPrintOptions(Table->GetPrintOptions() - rvtoRowsSplit);
+  PaginateOnBitmap(300, 400);
+  EXPECT_EQ(PrintItem()->RealPartCount(), 0);
+}
+
+TEST_F(TablePrintFixture, RowWithPageBreakBeforeStartsAPart) {
+  AddTable(8, 2);
+  Table->GetRows()->GetRow(3)->FPageBreakBefore = true;
+  PaginateOnBitmap(300, 400);
+  const auto rows = PartRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].front(), 3);
+}
+
+TEST_F(TablePrintFixture, FootnoteInACellGoesToThePageOfItsRow) {
+  AddTable(40, 2);
+  // A footnote referenced from row 30's first cell.
+  TRVTableCellData* cell = Table->GetCells(30, 0);
+  auto* note = new TRVFootnoteItemInfo(cell);
+  note->GetDocument()->AddNL(u"cell note", 0, 0);
+  cell->AddItem(u"", note);
+  const int pages = PaginateOnBitmap(300, 200);
+  ASSERT_GE(pages, 3);
+  // The page whose part holds row 30.
+  const auto rows = PartRows();
+  int expected = -1;
+  for (size_t k = 0; k < rows.size(); ++k)
+    for (int r : rows[k])
+      if (r == 30 && expected < 0) expected = static_cast<int>(k) + 1;
+  ASSERT_GT(expected, 0);
+  for (int page = 1; page <= Data()->PagesCount(); ++page) {
+    const TRVFootnoteRefList* list = Data()->Pages->GetItem(page - 1)->FootnoteRVDataList.get();
+    const bool has = list && list->GetFootnoteIndex(note) >= 0;
+    EXPECT_EQ(has, page == expected) << "page " << page;
+  }
+}
+
+// The table laid out for printers of 150 and 300 pixels per inch: the same rows on every page, and
+// every size twice as large within rounding.
+struct TablePrintResolutionFixture : TablePrintFixture {
+  // The sheet's own drawing back-end: text measured with real fonts at the device's resolution.
+  // Lengths in twips, chosen as whole pixels at both resolutions (48 twips: 5 and 10 pixels).
+  void SetUp() override {
+    Sheet.Units = rvstuTwips;
+    MakeRenderer();
+  }
+};
+
+TEST_F(TablePrintResolutionFixture, TableScalesWithTheTextAtTwoResolutions) {
+  AddTable(60, 3);
+  Table->SetHeadingRowCount(1);
+  Table->SetCellBorderWidth(48);
+  Table->SetCellPadding(48);
+  Table->SetCellHSpacing(48);
+  Table->SetCellVSpacing(48);
+  Table->SetBorderHSpacing(48);
+  Table->SetBorderVSpacing(48);
+  struct TResult {
+    std::vector<std::vector<int>> Rows;
+    int Width = 0, Height = 0, RowHeight = 0;
+  };
+  auto layout = [&](int Ppi) {
+    TPrinter prn;
+    prn.SetOutputFileName(u"/dev/null");
+    prn.SetFileResolution(Ppi);
+    TResult r;
+    Paginate(prn.GetCanvas(), prn.GetPageWidth(), prn.GetPageHeight());
+    r.Rows = PartRows();
+    TRVTablePrintInfo* p = PrintItem();
+    r.Width = p->Fmt->FWidth;
+    r.Height = p->Fmt->FHeight;
+    r.RowHeight = p->Fmt->RowStarts.Get(5) - p->Fmt->RowStarts.Get(4);
+    return r;
+  };
+  const TResult low = layout(150), high = layout(300);
+  RecordProperty("Heights", std::to_string(low.RowHeight) + " " + std::to_string(high.RowHeight));
+  ASSERT_GE(low.Rows.size(), 2u);
+  EXPECT_EQ(low.Rows, high.Rows);
+  EXPECT_NEAR(high.Width, 2 * low.Width, 4);
+  EXPECT_NEAR(high.RowHeight, 2 * low.RowHeight, 3);
+  EXPECT_NEAR(high.Height, 2 * low.Height, 2 * 60);
+}
+
+}  // namespace
+
+namespace {
+
+// Merged cells across page ends and a cell taller than a page: every row still printed in order,
+// every page drawn.
+TEST_F(TablePrintFixture, MergedAndTallCellsAcrossPages) {
+  AddTable(30, 3);
+  Table->GetRows()->MergeCells(8, 0, 1, 3, true, false);
+  SetText(8, 0, {"a", "b", "c", "d", "e", "f", "g", "h"});
+  SetText(20, 1, std::vector<std::string>(25, "x"));  // taller than a page
+  const int pages = PaginateOnBitmap(300, 120);
+  const auto rows = PartRows();
+  ASSERT_GE(rows.size(), 4u);
+  ExpectRowsCovered(rows, 0, 30);
+  EXPECT_EQ(pages, PrintItem()->RealPartCount());
+  for (int k = 0; k < PrintItem()->RealPartCount(); ++k) EXPECT_LE(PrintItem()->GetPart(k)->Height, 120) << k;
+  for (int page = 1; page <= pages; ++page) R->DrawPage(page, Bmp->GetCanvas(), false, 120);
+}
+
+}  // namespace
