@@ -7,6 +7,7 @@
 #include "engine/foundation/RVStartUp.h"
 #include "engine/layout/RVAnimate.h"
 #include "engine/styles/RVStyleDraw.h"
+#include "engine/tables/RVTableStartUp.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/GuiSession.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   RegisterStyles();
   RegisterBuiltInItemTypes();
   RegisterAnimators();
+  RegisterTables();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
