@@ -116,6 +116,8 @@ class TRVRTFReader : public TComponent {
 
   // Deepest group nesting read; a deeper group ends the read with rtf_ec_StackOverflow.
   static constexpr int MaxGroupDepth = 10000;
+  // Most tab stops a paragraph keeps; further "\tx" words are ignored.
+  static constexpr int MaxTabStops = 256;
 
  private:
   // ---- the reader's input, group stack and main loop (RVRTFReader.cpp) ----
