@@ -3,6 +3,7 @@
 // RVRTFTablesOfDoc.cpp.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "engine/foundation/RVClasses.h"
@@ -24,8 +25,14 @@ class TRVRTFFontList : public TRVList {
  public:
   TRVRTFFont* Add(int Number);
   TRVRTFFont* Get(int Index) const { return static_cast<TRVRTFFont*>(TRVList::Get(Index)); }
-  // The index of the font numbered Number; else of the font numbered Default; else 0.
+  // The index of the font numbered Number; else of the font numbered Default; else 0. Never
+  // negative, also for an empty list.
   int GetFontIndex(int Number, int Default) const;
+  void Clear() override;
+
+ private:
+  // The first font of each number, so that a lookup does not walk the table.
+  std::unordered_map<int, int> FIndexOfNumber;
 };
 
 class TRVRTFColorList {
@@ -67,4 +74,24 @@ class TRVRTFStyleSheetEntry : public TObject {
 class TRVRTFStyleSheet : public TRVList {
  public:
   TRVRTFStyleSheetEntry* Get(int Index) const { return static_cast<TRVRTFStyleSheetEntry*>(TRVList::Get(Index)); }
+  // The index of the first entry with the number (of any type); -1 for none or a negative number.
+  int GetEntry(int Number) const;
+  // GetEntry through a cache of the last answer.
+  int GetParaEntry(int Number);
+  int GetCharEntry(int Number);
+  // Trims every name and resolves the based-on, next and link numbers to entry indexes.
+  void CalculateLinks();
+  void Clear() override;
+  // An entry's number changed or an entry was added: the lookup map is made again when needed.
+  void NumbersChanged() { FMapCount = -1; }
+
+ private:
+  int FLastParaIndex = -1;
+  int FLastCharIndex = -1;
+  mutable std::unordered_map<int, int> FIndexOfNumber;
+  mutable int FMapCount = -1;
 };
+
+// Bytes 0x80 to 0xFF of text in code page 437 (OEM) or Mac OS Roman, as Windows-1252 bytes.
+void RTFConvertOEMText(TRVAnsiString& s);
+void RTFConvertMacText(TRVAnsiString& s);

@@ -103,7 +103,8 @@ BOOL EnumEnhMetaFileRecords(HENHMETAFILE emf, const TEnhMetaRecordProc& proc) {
   TEmfRecordReader records(emf->Bits);
   while (records.Next()) {
     const TRecordView& r = records.Record();
-    if (!proc(records.Type(), reinterpret_cast<const BYTE*>(r.Bytes.data()), static_cast<DWORD>(r.Size()))) return FALSE;
+    if (!proc(records.Type(), reinterpret_cast<const BYTE*>(r.Bytes.data()), static_cast<DWORD>(r.Size())))
+      return FALSE;
   }
   return TRUE;
 }
@@ -256,10 +257,13 @@ void TMetafile::SaveToStream(TStream& stream) {
   // recording device's pixels.
   ENHMETAHEADER h;
   GetEnhMetaFileHeader(FHandle.get(), sizeof h, &h);
-  const double pxX = h.szlMillimeters.cx > 0 ? double(h.szlDevice.cx) / (h.szlMillimeters.cx * 100.0) : ScreenPPI / 2540.0;
-  const double pxY = h.szlMillimeters.cy > 0 ? double(h.szlDevice.cy) / (h.szlMillimeters.cy * 100.0) : ScreenPPI / 2540.0;
-  const RECT box{static_cast<LONG>(std::lround(h.rclFrame.Left * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Top * pxY)),
-                 static_cast<LONG>(std::lround(h.rclFrame.Right * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Bottom * pxY))};
+  const double pxX =
+      h.szlMillimeters.cx > 0 ? double(h.szlDevice.cx) / (h.szlMillimeters.cx * 100.0) : ScreenPPI / 2540.0;
+  const double pxY =
+      h.szlMillimeters.cy > 0 ? double(h.szlDevice.cy) / (h.szlMillimeters.cy * 100.0) : ScreenPPI / 2540.0;
+  const RECT box{
+      static_cast<LONG>(std::lround(h.rclFrame.Left * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Top * pxY)),
+      static_cast<LONG>(std::lround(h.rclFrame.Right * pxX)), static_cast<LONG>(std::lround(h.rclFrame.Bottom * pxY))};
   const std::string records = EnhMetaFileToWinMetaFile(FHandle.get(), box);
   const int inch = std::max(1, static_cast<int>(std::lround(pxX * 2540)));
   std::string out;
@@ -338,4 +342,89 @@ TMetafileCanvas::TMetafileCanvas(TMetafile& metafile, HDC refDC, const UnicodeSt
 TMetafileCanvas::~TMetafileCanvas() {
   SetHandle(nullptr);
   if (FDC) FMetafile.SetHandle(CloseEnhMetaFile(FDC));
+}
+
+namespace {
+
+// The size of one unit of a fixed mapping mode in 0.01 mm, as a fraction.
+bool MapModeUnit(LONG mm, int& num, int& den) {
+  switch (mm) {
+    case MM_TEXT:
+      num = 2540;
+      den = ScreenPPI;
+      return true;
+    case MM_LOMETRIC:
+      num = 10;
+      den = 1;
+      return true;
+    case MM_HIMETRIC:
+      num = 1;
+      den = 1;
+      return true;
+    case MM_LOENGLISH:
+      num = 254;
+      den = 100;
+      return true;
+    case MM_HIENGLISH:
+      num = 254;
+      den = 1000;
+      return true;
+    case MM_TWIPS:
+      num = 254;
+      den = 144;
+      return true;
+    case MM_ISOTROPIC:
+    case MM_ANISOTROPIC:
+      num = 1;
+      den = 1;
+      return true;
+    default: return false;
+  }
+}
+
+// The window extent that the records set first, or false.
+bool FindWindowExt(std::string_view d, LONG& cx, LONG& cy) {
+  std::size_t pos = static_cast<std::size_t>(LE16(d, 2)) * 2;
+  while (pos + 6 <= d.size()) {
+    const std::uint32_t words = LE32(d, pos);
+    const std::uint16_t fn = LE16(d, pos + 4);
+    if (words < 3 || words > (d.size() - pos) / 2) return false;
+    if (fn == 0x020C && words >= 5) {  // META_SETWINDOWEXT: y, then x
+      cy = static_cast<std::int16_t>(LE16(d, pos + 6));
+      cx = static_cast<std::int16_t>(LE16(d, pos + 8));
+      return cx != 0 && cy != 0;
+    }
+    if (fn == 0) return false;  // the end record
+    pos += static_cast<std::size_t>(words) * 2;
+  }
+  return false;
+}
+
+}  // namespace
+
+HENHMETAFILE SetWinMetaFileBits(UINT size, const BYTE* data, HDC /*refDC*/, const METAFILEPICT* mfp) {
+  if (!data || size < 18) return nullptr;
+  const std::string_view d(reinterpret_cast<const char*>(data), size);
+  if ((LE16(d, 0) != 1 && LE16(d, 0) != 2) || LE16(d, 2) != 9) return nullptr;
+  // The frame in 0.01 mm: from the picture's size, else from the records' window at the screen's
+  // resolution.
+  LONG frameW = 0, frameH = 0;
+  int num = 1, den = 1;
+  if (mfp && mfp->xExt > 0 && mfp->yExt > 0 && MapModeUnit(mfp->mm, num, den)) {
+    frameW = static_cast<LONG>(std::min<std::int64_t>(std::int64_t{mfp->xExt} * num / den, 0x7FFFFFF));
+    frameH = static_cast<LONG>(std::min<std::int64_t>(std::int64_t{mfp->yExt} * num / den, 0x7FFFFFF));
+  } else {
+    LONG cx = 0, cy = 0;
+    if (!FindWindowExt(d, cx, cy)) return nullptr;
+    frameW = MulDiv(std::abs(cx), 2540, ScreenPPI);
+    frameH = MulDiv(std::abs(cy), 2540, ScreenPPI);
+  }
+  if (frameW <= 0 || frameH <= 0) return nullptr;
+  const RECT frame{0, 0, frameW, frameH};
+  HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  if (!dc) return nullptr;
+  // Records that set no window draw in pixels of the target.
+  const RECT target{0, 0, std::max(1, MulDiv(frameW, ScreenPPI, 2540)), std::max(1, MulDiv(frameH, ScreenPPI, 2540))};
+  PlayWinMetaFile(dc, data, size, target, target);
+  return CloseEnhMetaFile(dc);
 }

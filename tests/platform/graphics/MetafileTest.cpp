@@ -127,7 +127,8 @@ TEST(MetafileTest, DescriptionKeepsBothStrings) {
     c.Rectangle(TRect(1, 1, 20, 10));
   }
   std::string viaCanvas(GetEnhMetaFileBits(fromCanvas.GetHandle(), 0, nullptr), '\0');
-  GetEnhMetaFileBits(fromCanvas.GetHandle(), static_cast<UINT>(viaCanvas.size()), reinterpret_cast<BYTE*>(viaCanvas.data()));
+  GetEnhMetaFileBits(fromCanvas.GetHandle(), static_cast<UINT>(viaCanvas.size()),
+                     reinterpret_cast<BYTE*>(viaCanvas.data()));
   std::string viaCall(GetEnhMetaFileBits(recorded, 0, nullptr), '\0');
   GetEnhMetaFileBits(recorded, static_cast<UINT>(viaCall.size()), reinterpret_cast<BYTE*>(viaCall.data()));
   DeleteEnhMetaFile(recorded);
@@ -207,7 +208,7 @@ TEST(MetafileTest, PlaybackDrawsWhatDirectDrawingDrew) {
   const struct {
     int X, Y;
     TColor Color;
-  } probes[] = {{30, 30, RGB(0, 160, 0)}, {160, 25, RGB(0, 160, 0)}, {60, 5, RGB(0, 0, 200)},
+  } probes[] = {{30, 30, RGB(0, 160, 0)},    {160, 25, RGB(0, 160, 0)},   {60, 5, RGB(0, 0, 200)},
                 {151, 56, RGB(128, 0, 128)}, {155, 56, RGB(0, 192, 192)}, {100, 95, RGB(255, 255, 255)}};
   for (const auto& p : probes) {
     EXPECT_EQ(direct.GetPixel(p.X, p.Y), p.Color) << p.X << "," << p.Y;
@@ -269,6 +270,33 @@ TEST(MetafileTest, WindowsMetafilePlaysIntoItsBox) {
     ASSERT_NE(mf.GetHandle(), nullptr) << file;
     EXPECT_GE(RecordTypes(mf.GetHandle())[EMR_RECTANGLE], 1) << file;
   }
+}
+
+TEST(MetafileTest, BareWindowsMetafileBecomesEnhancedAtTheGivenSize) {
+  const std::string bytes = Fixture("rect.wmf").substr(22);  // without the placeable header
+  const auto* data = reinterpret_cast<const BYTE*>(bytes.data());
+  METAFILEPICT mfp;
+  mfp.mm = MM_ANISOTROPIC;
+  mfp.xExt = 2540;
+  mfp.yExt = 1270;
+  HENHMETAFILE emf = SetWinMetaFileBits(static_cast<UINT>(bytes.size()), data, nullptr, &mfp);
+  ASSERT_NE(emf, nullptr);
+  ENHMETAHEADER h;
+  ASSERT_NE(GetEnhMetaFileHeader(emf, sizeof(h), &h), 0u);
+  EXPECT_NEAR(h.rclFrame.Right - h.rclFrame.Left, 2540, 2);
+  EXPECT_NEAR(h.rclFrame.Bottom - h.rclFrame.Top, 1270, 2);
+  EXPECT_GE(RecordTypes(emf)[EMR_RECTANGLE], 1);
+  DeleteEnhMetaFile(emf);
+  // No size given: the records' own window at the screen's resolution.
+  emf = SetWinMetaFileBits(static_cast<UINT>(bytes.size()), data, nullptr, nullptr);
+  ASSERT_NE(emf, nullptr);
+  DeleteEnhMetaFile(emf);
+  // Not a Windows metafile header, or too short.
+  const std::string junk(40, 'x');
+  EXPECT_EQ(
+      SetWinMetaFileBits(static_cast<UINT>(junk.size()), reinterpret_cast<const BYTE*>(junk.data()), nullptr, &mfp),
+      nullptr);
+  EXPECT_EQ(SetWinMetaFileBits(10, data, nullptr, &mfp), nullptr);
 }
 
 TEST(MetafileTest, BrokenEnhancedMetafilesAreRefused) {
@@ -340,7 +368,8 @@ TEST(MetafileTest, PartOfABottomUpBitmap) {
   bmi.bmiHeader.biBitCount = 32;
   std::uint32_t px[16];
   for (int row = 0; row < 4; ++row)  // row 0 is the bottom row in memory
-    for (int x = 0; x < 4; ++x) px[row * 4 + x] = row < 2 ? (x < 2 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 2 ? 0xFF0000FFu : 0xFFFFFFFFu);
+    for (int x = 0; x < 4; ++x)
+      px[row * 4 + x] = row < 2 ? (x < 2 ? 0xFFFF0000u : 0xFF00FF00u) : (x < 2 ? 0xFF0000FFu : 0xFFFFFFFFu);
   auto draw = [&](HDC dc) { StretchDIBits(dc, 0, 0, 8, 8, 0, 0, 2, 2, px, &bmi, DIB_RGB_COLORS, SRCCOPY); };
   TBitmap direct;
   direct.SetPixelFormat(pf32bit);
@@ -388,7 +417,7 @@ TEST(MetafileTest, SavedWithoutTheEnhancedFlagInTheWindowsFormat) {
   const struct {
     int X, Y;
     TColor Color;
-  } probes[] = {{30, 30, RGB(0, 160, 0)}, {160, 25, RGB(0, 160, 0)}, {60, 5, RGB(0, 0, 200)},
+  } probes[] = {{30, 30, RGB(0, 160, 0)},    {160, 25, RGB(0, 160, 0)},   {60, 5, RGB(0, 0, 200)},
                 {151, 56, RGB(128, 0, 128)}, {155, 56, RGB(0, 192, 192)}, {100, 95, RGB(255, 255, 255)}};
   for (const auto& p : probes) EXPECT_EQ(b.GetPixel(p.X, p.Y), p.Color) << p.X << "," << p.Y;
   int red = 0;  // the Latin line of text
@@ -502,8 +531,8 @@ TEST(MetafileTest, RecordsOtherProgramsWrite) {
   for (const auto& c : cases) {
     TEmfWriter w;
     c.Records(w);
-    const std::string bytes = w.Finish(TRect(0, 0, MulDiv(40, 2540, 96), MulDiv(20, 2540, 96)), TSize(1920, 1080),
-                                       TSize(508, 286), 2, u"");
+    const std::string bytes =
+        w.Finish(TRect(0, 0, MulDiv(40, 2540, 96), MulDiv(20, 2540, 96)), TSize(1920, 1080), TSize(508, 286), 2, u"");
     HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data()));
     ASSERT_NE(emf, nullptr) << c.Name;
     TBitmap b;
