@@ -24,6 +24,7 @@ class TRVRTFListOverrideTable97;
 class TRVRTFPicture;
 class TRVRTFObject;
 class TRVRTFMarkerProperties;
+class TRVRTFListLevel97;
 
 using TRVRTFNewTextEvent = std::function<void(TObject* Sender, const TRVAnsiString& Text, TRVRTFPosition Position)>;
 using TRVRTFNewUnicodeTextEvent =
@@ -234,6 +235,22 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode ApplyBorderProperty(int Idx, int Value);
   // Row and cell words, "\intbl", "\itap", "\absnoovrlp" (indexes 146 to 196 but "\trowd").
   TRVRTFErrorCode ApplyTableProperty(int Idx, int Value);
+  // "\cell" / "\nestcell" and "\row" / "\nestrow".
+  TRVRTFErrorCode EndCell();
+  TRVRTFErrorCode EndRow();
+  // At the row end: drops the cell being defined and blends the cell shadings.
+  void FinalizeCells(class TRVRTFRowProperties& Row);
+  // The table nesting level of the current paragraph (0 outside tables).
+  int ParaTableLevel() const;
+  // The border side that border words act on; nullptr for the all-sides forms and for none.
+  class TRVRTFBorderSide* CurrentBorderSide();
+  // The cell being defined (the last of the row's list, made when the list is empty).
+  class TRVRTFCellProperties* LastCell();
+ public:
+  // Deepest table nesting taken from "\itap"; more cells than this in one row are folded into the last.
+  static constexpr int MaxTableNesting = 64;
+  static constexpr int MaxCellCount = 256;
+ private:
 
  public:
   // ==== lists (RVRTFLists.cpp) ====
@@ -252,6 +269,10 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode AppendListWideChar(TRVUnicodeChar ch);
   // At the end of a "\pn" group: the marker goes to the restored paragraph properties.
   void EndPNGroup();
+  // The list level that level words and texts act on; nullptr when the tables hold none.
+  TRVRTFListLevel97* CurrentListLevel(bool InOverride) const;
+  void ApplyOldListProperty(TRVRTFMarkerProperties& m, TRVList* SectionDefaults, int Idx, int Value);
+  void ApplyListLevelProperty(TRVRTFListLevel97& l, int Idx, int Value);
 
  public:
   // ==== pictures and objects (RVRTFPictures.cpp) ====
