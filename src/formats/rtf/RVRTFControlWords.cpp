@@ -29,6 +29,7 @@ constexpr TRVRTFsymbol U(const char* k, int value, int idx, TRVRTFKeywordAffect 
 }
 
 // The rows in no particular order; RTFControlWordTable gives them sorted.
+// clang-format off
 const TRVRTFsymbol ControlWords[] = {
 // Character rows: Idx is the byte passed on.
 C("tab", 9), C("par", 10), C("sect", 10), C("\n", 10), C("\r", 10), C("line", 13), C("\\", 92), C("{", 123),
@@ -144,6 +145,7 @@ P("absnoovrlp", 0, 189, Pa),
 P("virozerecbw", 0, 191, No), P("virozerecbh", 0, 192, No), P("virozeretbw", 0, 193, No),
 P("virozerecbwtw", 0, 194, No), P("virozerecbhtw", 0, 195, No), P("virozeretbwtw", 0, 196, No),
 };
+// clang-format on
 
 bool KeywordLess(const TRVRTFsymbol& a, const TRVRTFsymbol& b) {
   return std::string_view(a.Keyword) < std::string_view(b.Keyword);
@@ -185,8 +187,10 @@ int TRVRTFReader::FindControlWord(const TRVAnsiString& Keyword) {
     const int middle = (low + high) / 2;
     const int c = std::string_view(rows[static_cast<std::size_t>(middle)].Keyword).compare(key);
     if (c == 0) return middle;
-    if (c < 0) low = middle + 1;
-    else high = middle - 1;
+    if (c < 0)
+      low = middle + 1;
+    else
+      high = middle - 1;
   }
   return -1;
 }
@@ -236,8 +240,7 @@ TRVRTFErrorCode TRVRTFReader::DispatchControlWord(const TRVAnsiString& Keyword, 
         return AppendWideChar(static_cast<TRVUnicodeChar>(row.DefValue));
       if (row.Idx != 0) return ProcessChar(static_cast<unsigned char>(row.Idx));
       return rtf_ec_OK;
-    case rtf_kwd_Dest:
-      return EnterDestination(row.Idx, 0);
+    case rtf_kwd_Dest: return EnterDestination(row.Idx, 0);
     case rtf_kwd_Prop: {
       const int value = row.UseDef || !fParam ? row.DefValue : Param;
       if (FRTFState->rds == rdsNorm && (row.AffectTo == rtf_af_CharProp || row.AffectTo == rtf_af_BothProp)) {
@@ -246,8 +249,7 @@ TRVRTFErrorCode TRVRTFReader::DispatchControlWord(const TRVAnsiString& Keyword, 
       }
       return ApplyProperty(row.Idx, value);
     }
-    case rtf_kwd_Spec:
-      return ApplySpecial(row.Idx);
+    case rtf_kwd_Spec: return ApplySpecial(row.Idx);
   }
   return rtf_ec_BadTable;
 }
@@ -267,11 +269,8 @@ TRVRTFErrorCode TRVRTFReader::ApplySpecial(int Idx) {
       FRTFState->ris = risHex;
       FHexHaveFirst = false;
       return rtf_ec_OK;
-    case 2:
-      fSkipDestIfUnk = true;
-      return rtf_ec_OK;
-    default:
-      return rtf_ec_BadTable;
+    case 2: fSkipDestIfUnk = true; return rtf_ec_OK;
+    default: return rtf_ec_BadTable;
   }
 }
 
@@ -281,26 +280,26 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
   TRVRTFReaderState& state = *FRTFState;
   if (state.rds == rdsSkip) return rtf_ec_OK;
   if (state.rds == rdsUpr) {
-    if (Dest == 47) {
-      // "\ud" reads its group in the destination that surrounded "\upr".
-      for (int i = SaveList.Count() - 1; i >= 0; --i) {
-        const TRTFrds saved = static_cast<TRVRTFReaderState*>(SaveList.Get(i))->rds;
-        if (saved != rdsUpr) {
-          state.rds = saved;
-          break;
-        }
-      }
-    }
+    // "\ud" reads its group in the destination that surrounded "\upr" (the nearest enclosing
+    // one that is not "\upr", kept in the state rather than searched for on the group stack).
+    if (Dest == 47) state.rds = state.FUprOuterRds;
     return rtf_ec_OK;
   }
   switch (Dest) {
-    case 1: case 2: case 3: case 43: case 44: case 45:
-      return EnterPictureDestination(Dest);
-    case 4:
-      state.rds = rdsSkip;
-      return rtf_ec_OK;
-    case 5: case 6: case 7: case 8: case 9: case 10: case 11:
-      return EnterDocTableDestination(Dest, Param);
+    case 1:
+    case 2:
+    case 3:
+    case 43:
+    case 44:
+    case 45: return EnterPictureDestination(Dest);
+    case 4: state.rds = rdsSkip; return rtf_ec_OK;
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11: return EnterDocTableDestination(Dest, Param);
     case 12: {
       const TRVRTFErrorCode ec = AppendChar(0, true, true);
       if (ec != rtf_ec_OK) return ec;
@@ -309,10 +308,10 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
       FTmpString.clear();
       return rtf_ec_OK;
     }
-    case 13:
-      state.rds = rdsInfo;
-      return rtf_ec_OK;
-    case 14: case 15: case 16:
+    case 13: state.rds = rdsInfo; return rtf_ec_OK;
+    case 14:
+    case 15:
+    case 16:
       if (state.rds == rdsInfo) {
         state.rds = Dest == 14 ? rdsAuthor : Dest == 15 ? rdsTitle : rdsDocComm;
         FTmpString.clear();
@@ -320,16 +319,21 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
         state.rds = rdsSkip;
       }
       return rtf_ec_OK;
-    case 17: case 18: case 19:
-      return EnterFieldDestination(Dest);
-    case 20:
-      state.rds = rdsNorm;
-      return rtf_ec_OK;
-    case 21: case 22: case 23: case 24: case 25: case 26: case 27: case 28:
-      return StartHeaderFooter(Dest);
-    case 29:
-      return StartNote();
+    case 17:
+    case 18:
+    case 19: return EnterFieldDestination(Dest);
+    case 20: state.rds = rdsNorm; return rtf_ec_OK;
+    case 21:
+    case 22:
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+    case 27:
+    case 28: return StartHeaderFooter(Dest);
+    case 29: return StartNote();
     case 46:
+      state.FUprOuterRds = state.rds;
       state.rds = rdsUpr;
       return rtf_ec_OK;
     default:
@@ -342,10 +346,12 @@ TRVRTFErrorCode TRVRTFReader::EnterDestination(int Dest, int Param) {
 TRVRTFErrorCode TRVRTFReader::LeaveDestination(TRTFrds Rds, TRVRTFReaderState& Source) {
   (void)Source;
   switch (Rds) {
-    case rdsFontTable: case rdsStyleSheet: case rdsStyleSheetEntry:
-      return LeaveDocTableDestination(Rds);
-    case rdsPict: case rdsObject: case rdsObjData:
-      return LeavePictureDestination(Rds);
+    case rdsFontTable:
+    case rdsStyleSheet:
+    case rdsStyleSheetEntry: return LeaveDocTableDestination(Rds);
+    case rdsPict:
+    case rdsObject:
+    case rdsObjData: return LeavePictureDestination(Rds);
     case rdsBmkStart: {
       TRVUnicodeString& name = FRTFState->FBmkStartName;
       name += AnsiToUnicode(FTmpString, FCodePage);
@@ -366,14 +372,25 @@ TRVRTFErrorCode TRVRTFReader::LeaveDestination(TRTFrds Rds, TRVRTFReaderState& S
       FDocProps->FComments += AnsiToUnicode(FTmpString, FCodePage);
       FTmpString.clear();
       return rtf_ec_OK;
-    case rdsField: case rdsFldInst:
-      return LeaveFieldDestination(Rds);
-    case rdsPN: case rdsPNTextAfter: case rdsPNTextBefore: case rdsPNSecLvl: case rdsListTable: case rdsList:
-    case rdsListLevel: case rdsListName: case rdsListLevelText: case rdsListLevelNumbers: case rdsLOTable:
-    case rdsLO: case rdsLOLevel: case rdsLOListLevel: case rdsLOListLevelText: case rdsLOListLevelNumbers:
-      return LeaveListDestination(Rds);
-    default:
-      return rtf_ec_OK;
+    case rdsField:
+    case rdsFldInst: return LeaveFieldDestination(Rds);
+    case rdsPN:
+    case rdsPNTextAfter:
+    case rdsPNTextBefore:
+    case rdsPNSecLvl:
+    case rdsListTable:
+    case rdsList:
+    case rdsListLevel:
+    case rdsListName:
+    case rdsListLevelText:
+    case rdsListLevelNumbers:
+    case rdsLOTable:
+    case rdsLO:
+    case rdsLOLevel:
+    case rdsLOListLevel:
+    case rdsLOListLevelText:
+    case rdsLOListLevelNumbers: return LeaveListDestination(Rds);
+    default: return rtf_ec_OK;
   }
 }
 
@@ -387,20 +404,21 @@ TRVRTFErrorCode TRVRTFReader::ApplyProperty(int Idx, int Value) {
       if (ec != rtf_ec_OK || handled) return ec;
       return ApplyGeneralProperty(Idx, Value);
     }
-    case rdsSkip: case rdsUpr:
-      return rtf_ec_OK;
+    case rdsSkip:
+    case rdsUpr: return rtf_ec_OK;
     case rdsColorTable:
       if (Idx >= 80 && Idx <= 82) return ApplyDocTableProperty(Idx, Value);
       return rtf_ec_OK;
-    case rdsPict:
-      return ApplyPictureProperty(Idx, Value);
-    case rdsObject:
-      return ApplyObjectProperty(Idx, Value);
-    case rdsPN: case rdsPNSecLvl: case rdsList: case rdsListLevel: case rdsLOListLevel: case rdsLO:
-    case rdsLOLevel:
-      return ApplyListDestinationProperty(Idx, Value);
-    default:
-      return ApplyGeneralProperty(Idx, Value);
+    case rdsPict: return ApplyPictureProperty(Idx, Value);
+    case rdsObject: return ApplyObjectProperty(Idx, Value);
+    case rdsPN:
+    case rdsPNSecLvl:
+    case rdsList:
+    case rdsListLevel:
+    case rdsLOListLevel:
+    case rdsLO:
+    case rdsLOLevel: return ApplyListDestinationProperty(Idx, Value);
+    default: return ApplyGeneralProperty(Idx, Value);
   }
 }
 
@@ -411,8 +429,10 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneralProperty(int Idx, int Value) {
   TRVRTFSectionProperties& sp = *state.SectProps();
   TRVRTFDocProperties& dp = *FDocProps;
   auto setStyle = [&cp](TFontStyle style, bool on) {
-    if (on) cp.FStyle.Include(style);
-    else cp.FStyle.Exclude(style);
+    if (on)
+      cp.FStyle.Include(style);
+    else
+      cp.FStyle.Exclude(style);
   };
   switch (Idx) {
     case 0: cp.FIsProtected = Value != 0; break;
@@ -425,7 +445,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneralProperty(int Idx, int Value) {
       break;
     case 5:
       setStyle(fsUnderline, Value != 0);
-      if (Value > 0 && Value <= rtf_rvut_ThickDashDotDotted) cp.FUnderlineType = static_cast<TRVRTFUnderlineType>(Value);
+      if (Value > 0 && Value <= rtf_rvut_ThickDashDotDotted)
+        cp.FUnderlineType = static_cast<TRVRTFUnderlineType>(Value);
       break;
     case 6: GetTableColor(Value, cp.FUnderlineColor); break;
     case 7: cp.FBiDiMode = static_cast<TRVRTFBiDiMode>(Value); break;
@@ -435,8 +456,10 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneralProperty(int Idx, int Value) {
     case 11: cp.FVShiftPt = Value; break;
     case 12: cp.FVShiftPt = Saturate(-static_cast<std::int64_t>(Value)); break;
     case 13:
-      if (Value != 0) cp.FStyleEx.Include(rtf_fs_AllCaps);
-      else cp.FStyleEx.Exclude(rtf_fs_AllCaps);
+      if (Value != 0)
+        cp.FStyleEx.Include(rtf_fs_AllCaps);
+      else
+        cp.FStyleEx.Exclude(rtf_fs_AllCaps);
       break;
     case 14: cp.FSizeDouble = Value; break;
     case 15: GetTableColor(Value, cp.FColor); break;
@@ -489,16 +512,32 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneralProperty(int Idx, int Value) {
       break;
     case 47: pp.FAlignment = static_cast<TRVRTFAlignment>(Value); break;
     case 48: pp.FBiDiMode = static_cast<TRVRTFBiDiMode>(Value); break;
-    case 49: case 50: case 51: case 151:
-      return ResetProperties(Idx);
-    case 52: case 54: case 67: case 80: case 81: case 82: case 83: case 84: case 85: case 86:
-      return ApplyDocTableProperty(Idx, Value);
-    case 53: case 124: case 139: case 141:
-      return ApplyParaListProperty(Idx, Value);
+    case 49:
+    case 50:
+    case 51:
+    case 151: return ResetProperties(Idx);
+    case 52:
+    case 54:
+    case 67:
+    case 80:
+    case 81:
+    case 82:
+    case 83:
+    case 84:
+    case 85:
+    case 86: return ApplyDocTableProperty(Idx, Value);
+    case 53:
+    case 124:
+    case 139:
+    case 141: return ApplyParaListProperty(Idx, Value);
     case 55: pp.FSpaceBeforeTw = Value; break;
     case 56: pp.FSpaceAfterTw = Value; break;
-    case 57: case 58: case 59: case 60: case 61: case 62:
-      return ApplyBorderProperty(Idx, Value);
+    case 57:
+    case 58:
+    case 59:
+    case 60:
+    case 61:
+    case 62: return ApplyBorderProperty(Idx, Value);
     case 63:
       GetTableColor(Value, pp.FColor);
       if (pp.FColor == clWindowText) pp.FColor = clNone;
@@ -539,9 +578,7 @@ TRVRTFErrorCode TRVRTFReader::ApplyGeneralProperty(int Idx, int Value) {
 TRVRTFErrorCode TRVRTFReader::ResetProperties(int Idx) {
   TRVRTFReaderState& state = *FRTFState;
   switch (Idx) {
-    case 49:
-      state.ParaProps()->Reset();
-      return rtf_ec_OK;
+    case 49: state.ParaProps()->Reset(); return rtf_ec_OK;
     case 50: {
       if (state.DefFontIndex == -1) state.DefFontIndex = GetFontIndexOfNumber(state.DefFontNumber);
       TRVRTFCharProperties& cp = *state.CharProps();
@@ -550,14 +587,9 @@ TRVRTFErrorCode TRVRTFReader::ResetProperties(int Idx) {
       cp.FSkipAnsiCount = skip;
       return rtf_ec_OK;
     }
-    case 51:
-      state.SectProps()->Reset();
-      return rtf_ec_OK;
-    case 151:
-      state.RowProps()->Reset();
-      return rtf_ec_OK;
-    default:
-      return rtf_ec_BadTable;
+    case 51: state.SectProps()->Reset(); return rtf_ec_OK;
+    case 151: state.RowProps()->Reset(); return rtf_ec_OK;
+    default: return rtf_ec_BadTable;
   }
 }
 
@@ -569,11 +601,17 @@ TRVRTFErrorCode TRVRTFReader::ApplyUnicode(int Value) {
       if (!OnNewUnicodeText) return rtf_ec_OK;
       SkipNext = skip;
       return AppendWideChar(unit);
-    case rdsFontTable: case rdsStyleSheetEntry: case rdsBmkStart: case rdsAuthor: case rdsTitle:
-    case rdsDocComm: case rdsFldInst: case rdsPNTextAfter: case rdsPNTextBefore: case rdsListLevelText:
-    case rdsLOListLevelText:
-      SkipNext = skip;
-      return AppendWideChar(unit);
+    case rdsFontTable:
+    case rdsStyleSheetEntry:
+    case rdsBmkStart:
+    case rdsAuthor:
+    case rdsTitle:
+    case rdsDocComm:
+    case rdsFldInst:
+    case rdsPNTextAfter:
+    case rdsPNTextBefore:
+    case rdsListLevelText:
+    case rdsLOListLevelText: SkipNext = skip; return AppendWideChar(unit);
     default: {
       if (skip < 1) return rtf_ec_OK;
       SkipNext = skip;
@@ -601,24 +639,24 @@ TRVRTFErrorCode TRVRTFReader::ProcessChar(unsigned char ch) {
         ec = AppendChar(ch, true, true);
       }
       break;
-    case rdsFontTable: case rdsColorTable: case rdsStyleSheetEntry:
-      ec = ProcessDocTableChar(ch);
-      break;
-    case rdsPict: case rdsObjData:
-      ec = ProcessPictureChar(ch);
-      break;
-    case rdsBmkStart: case rdsAuthor: case rdsTitle: case rdsDocComm:
-      FTmpString.push_back(static_cast<char>(ch));
-      break;
-    case rdsFldInst:
-      ec = ProcessFieldChar(ch);
-      break;
-    case rdsPNTextAfter: case rdsPNTextBefore: case rdsListName: case rdsListLevelText: case rdsLOListLevelText:
-    case rdsListLevelNumbers: case rdsLOListLevelNumbers:
-      ec = ProcessListChar(ch);
-      break;
-    default:
-      break;
+    case rdsFontTable:
+    case rdsColorTable:
+    case rdsStyleSheetEntry: ec = ProcessDocTableChar(ch); break;
+    case rdsPict:
+    case rdsObjData: ec = ProcessPictureChar(ch); break;
+    case rdsBmkStart:
+    case rdsAuthor:
+    case rdsTitle:
+    case rdsDocComm: FTmpString.push_back(static_cast<char>(ch)); break;
+    case rdsFldInst: ec = ProcessFieldChar(ch); break;
+    case rdsPNTextAfter:
+    case rdsPNTextBefore:
+    case rdsListName:
+    case rdsListLevelText:
+    case rdsLOListLevelText:
+    case rdsListLevelNumbers:
+    case rdsLOListLevelNumbers: ec = ProcessListChar(ch); break;
+    default: break;
   }
   if (FRTFState->ris == risBin && --cbBin < 1) FRTFState->ris = risNorm;
   return ec;
@@ -627,20 +665,19 @@ TRVRTFErrorCode TRVRTFReader::ProcessChar(unsigned char ch) {
 TRVRTFErrorCode TRVRTFReader::AppendWideChar(TRVUnicodeChar ch) {
   TRVUnicodeString* target = nullptr;
   switch (FRTFState->rds) {
-    case rdsNorm:
-      return AppendUnicodeChar(ch);
-    case rdsFontTable: case rdsStyleSheetEntry:
-      return AppendDocTableWideChar(ch);
+    case rdsNorm: return AppendUnicodeChar(ch);
+    case rdsFontTable:
+    case rdsStyleSheetEntry: return AppendDocTableWideChar(ch);
     case rdsBmkStart: target = &FRTFState->FBmkStartName; break;
     case rdsAuthor: target = &FDocProps->FAuthor; break;
     case rdsTitle: target = &FDocProps->FTitle; break;
     case rdsDocComm: target = &FDocProps->FComments; break;
-    case rdsFldInst:
-      return AppendFieldWideChar(ch);
-    case rdsPNTextAfter: case rdsPNTextBefore: case rdsListLevelText: case rdsLOListLevelText:
-      return AppendListWideChar(ch);
-    default:
-      return rtf_ec_OK;
+    case rdsFldInst: return AppendFieldWideChar(ch);
+    case rdsPNTextAfter:
+    case rdsPNTextBefore:
+    case rdsListLevelText:
+    case rdsLOListLevelText: return AppendListWideChar(ch);
+    default: return rtf_ec_OK;
   }
   *target += AnsiToUnicode(FTmpString, FCodePage);
   FTmpString.clear();
@@ -656,9 +693,8 @@ bool TRVRTFReader::GetTableColor(int Index, TColor& Color) const {
 
 TColor TRVRTFReader::HighlightToColor(int Index) {
   // The sixteen highlight colours, $00BBGGRR.
-  static constexpr TColor colors[16] = {0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0xFF00FF, 0x0000FF,
-                                        0x00FFFF, 0xFFFFFF, 0x800000, 0x808000, 0x008000, 0x800080,
-                                        0x000080, 0x008080, 0x808080, 0xC0C0C0};
+  static constexpr TColor colors[16] = {0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0xFF00FF, 0x0000FF, 0x00FFFF, 0xFFFFFF,
+                                        0x800000, 0x808000, 0x008000, 0x800080, 0x000080, 0x008080, 0x808080, 0xC0C0C0};
   if (Index < 1 || Index > 16) return clNone;
   return colors[Index - 1];
 }

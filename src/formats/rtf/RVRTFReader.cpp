@@ -47,9 +47,7 @@ TRVRTFReader::TRVRTFReader(TComponent* AOwner)
       FRTFState(std::make_unique<TRVRTFReaderState>()),
       FDocProps(std::make_unique<TRVRTFDocProperties>()) {}
 
-TRVRTFReader::~TRVRTFReader() {
-  Clear();
-}
+TRVRTFReader::~TRVRTFReader() { Clear(); }
 
 void TRVRTFReader::Clear() {
   int count = 0;
@@ -116,6 +114,18 @@ TRVRTFErrorCode TRVRTFReader::ReadFromStream(TStream* AStream) {
   StreamSize = AStream->GetSize();
   Clear();
   ResetInput();
+  // The buffer and the stream are let go however the read ends.
+  struct InputRelease {
+    TRVRTFReader& reader;
+    ~InputRelease() {
+      reader.InputString.clear();
+      reader.InputString.shrink_to_fit();
+      reader.InputStringLength = 0;
+      reader.InputStringIndex = 1;
+      reader.UseLastChar = false;
+      reader.Stream = nullptr;
+    }
+  } release{*this};
   FCallProgress = StreamSize > ProgressMinSize && OnProgress;
   TRVRTFErrorCode result = rtf_ec_OK;
   try {
@@ -123,22 +133,11 @@ TRVRTFErrorCode TRVRTFReader::ReadFromStream(TStream* AStream) {
     FProgress = 0;
     FProgressCounter = ProgressRefills;
     result = ParseStream();
+    if (FCallProgress) OnProgress(this, rvprtfprEnding, 0);
   } catch (...) {
     RVRethrowUnlessDataError();
     result = rtf_ec_Exception;
   }
-  InputString.clear();
-  InputString.shrink_to_fit();
-  InputStringLength = 0;
-  if (FCallProgress) {
-    try {
-      OnProgress(this, rvprtfprEnding, 0);
-    } catch (...) {
-      RVRethrowUnlessDataError();
-      if (result == rtf_ec_OK) result = rtf_ec_Exception;
-    }
-  }
-  Stream = nullptr;
   return result;
 }
 
@@ -210,9 +209,7 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
     if (ch == 13 || ch == 10) continue;
     TRVRTFErrorCode ec = rtf_ec_OK;
     switch (ch) {
-      case '\\':
-        ec = ReadControlWord();
-        break;
+      case '\\': ec = ReadControlWord(); break;
       case '{':
         SkipNext = 0;
         ec = BeginGroup();
@@ -224,8 +221,10 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
         break;
       default:
         if (state.ris == risNorm) {
-          if (SkipNext > 0) --SkipNext;
-          else ec = ProcessChar(ch);
+          if (SkipNext > 0)
+            --SkipNext;
+          else
+            ec = ProcessChar(ch);
         } else if (state.ris == risHex) {
           ec = ReadHexByte(ch);
         } else {
@@ -286,8 +285,10 @@ TRVRTFErrorCode TRVRTFReader::ReadControlWord() {
     bool negative = false;
     if (ch == '-') {
       negative = true;
-      if (IsInputEnd()) atEnd = true;
-      else ch = GetInputChar();
+      if (IsInputEnd())
+        atEnd = true;
+      else
+        ch = GetInputChar();
     }
     if (!atEnd && IsDigit(ch)) {
       // Digits beyond what an Integer holds give 0, as a value that does not convert.
@@ -370,9 +371,8 @@ TRVRTFErrorCode TRVRTFReader::EndGroup() {
     if (ec != rtf_ec_OK) return ec;
   }
   if (source.rds != state.rds ||
-      (state.rds == rdsFldInst && !IsHyperlinkField(Trim(state.FFieldCode)) &&
-       !IsMergeField(Trim(state.FFieldCode)) && !state.FFieldCode.empty() &&
-       state.FFieldCode != source.FFieldCode)) {
+      (state.rds == rdsFldInst && !IsHyperlinkField(Trim(state.FFieldCode)) && !IsMergeField(Trim(state.FFieldCode)) &&
+       !state.FFieldCode.empty() && state.FFieldCode != source.FFieldCode)) {
     const TRVRTFErrorCode ec = LeaveDestination(state.rds, source);
     if (ec != rtf_ec_OK) return ec;
   }

@@ -87,7 +87,9 @@ bool TRVRTFCharProperties::CanParseKeyword(const TRVAnsiString& Keyword) {
 }
 
 void TRVRTFCharProperties::ParseKeyword(const TRVAnsiString& Keyword, int Param, bool fParam) {
-  (void)Keyword; (void)Param; (void)fParam;
+  (void)Keyword;
+  (void)Param;
+  (void)fParam;
 }
 
 // ---- tabs ----
@@ -363,6 +365,7 @@ void TRVRTFReaderState::Assign(const TRVRTFReaderState& Source) {
   FFieldCode = Source.FFieldCode;
   FFieldInserted = Source.FFieldInserted;
   FHFType = Source.FHFType;
+  FUprOuterRds = Source.FUprOuterRds;
 }
 
 TRVRTFRowProperties* TRVRTFReaderState::RowProps() {

@@ -185,6 +185,8 @@ class TRVRTFReaderState : public TObject {
   TRVUnicodeString FFieldCode;
   bool FFieldInserted = false;
   TRVRTFHeaderFooterType FHFType = rtf_hf_MainText;
+  // Inside "\upr": the destination that surrounded it, where "\ud" reads.
+  TRTFrds FUprOuterRds = rdsNorm;
   // Kept across group boundaries: reader-wide values.
   TRVUnicodeString FBmkStartName;
   bool FFieldPictureIncluded = false;

@@ -9,6 +9,8 @@
 #include "platform/base/Types.h"
 #include "platform/graphics/Graphics.h"
 
+// clang-format off
+
 // How a reported text run, picture, object or field relates to what precedes it.
 enum TRVRTFPosition : std::uint8_t { rtf_ts_ContinuePara, rtf_ts_NewLine, rtf_ts_NewPara };
 
@@ -129,3 +131,4 @@ enum TRVRTFFontFamily : std::uint8_t {
   rtf_ff_BiDi
 };
 enum TRVRTFStyleSheetType : std::uint8_t { rtf_sst_Char, rtf_sst_Par, rtf_sst_Sect, rtf_sst_Table };
+// clang-format on

@@ -44,8 +44,10 @@ void ReadAndInspect(const std::string& rtf, const std::function<void(TRVRTFReade
 TRVUnicodeString TitleOf(const std::string& body, TRVRTFErrorCode* result = nullptr) {
   TRVRTFReader reader(nullptr);
   const TRVRTFErrorCode ec = ReadString(reader, "{\\rtf1{\\info{\\title " + body + "}}}");
-  if (result) *result = ec;
-  else EXPECT_EQ(ec, rtf_ec_OK) << body;
+  if (result)
+    *result = ec;
+  else
+    EXPECT_EQ(ec, rtf_ec_OK) << body.substr(0, 80);
   return reader.DocProps()->FTitle;
 }
 
@@ -95,6 +97,12 @@ TEST(RTFParserTest, NestingIsCappedWithStackOverflow) {
             rtf_ec_OK);
   EXPECT_EQ(ReadString(Repeat("{", TRVRTFReader::MaxGroupDepth + 1)), rtf_ec_StackOverflow);
   EXPECT_EQ(ReadString(Repeat("{\\b", 100000)), rtf_ec_StackOverflow);
+}
+
+TEST(RTFParserTest, AlternativesOfUprStayLinear) {
+  // Every "\\ud" group at the bottom of a deep chain of "\\upr" groups finds its destination at once.
+  const int depth = TRVRTFReader::MaxGroupDepth - 4;  // the title's groups are around it
+  EXPECT_EQ(TitleOf(Repeat("{\\upr", depth) + Repeat("{\\ud x}", 100000) + Repeat("}", depth)).size(), 100000u);
 }
 
 TEST(RTFParserTest, TruncatedAtEveryByte) {
@@ -202,15 +210,15 @@ TEST(RTFParserTest, DelimitersAndSkipping) {
       {"\\uc2{\\plain\\u8364 ab}c", u"\u20ACc"},     // "\plain" keeps the count
       {"\\u-3913?", u"\uF0B7"},                      // negative parameters wrap to 16 bits
       {"\\u65?\\u66?", u"AB"},
-      {"A{\\*\\unknownword B{C}}D", u"AD"},          // an unknown ignorable destination is skipped
-      {"A{\\unknownword B{C}}D", u"ABCD"},           // without "\*" its text is read
-      {"A\\B D", u"AD"},                             // control words are case-sensitive
-      {"\\emspace\\enspace", u"  "},                 // wide characters by their fallback here
-      {"\\zwnj\\zwj", u""},                          // no fallback: nothing
+      {"A{\\*\\unknownword B{C}}D", u"AD"},  // an unknown ignorable destination is skipped
+      {"A{\\unknownword B{C}}D", u"ABCD"},   // without "\*" its text is read
+      {"A\\B D", u"AD"},                     // control words are case-sensitive
+      {"\\emspace\\enspace", u"  "},         // wide characters by their fallback here
+      {"\\zwnj\\zwj", u""},                  // no fallback: nothing
       {"a\\\\b\\{c\\}", u"a\\b{c}"},
       {"\\'41\\'42", u"AB"},
       {"\\bin2 {}", u"{}"},
-      {"{\\upr{A}{\\*\\ud{B}}}", u"B"},              // "\ud" reads in the surrounding destination
+      {"{\\upr{A}{\\*\\ud{B}}}", u"B"},  // "\ud" reads in the surrounding destination
   };
   for (const Case& c : cases) EXPECT_EQ(TitleOf(c.body), TRVUnicodeString(c.title)) << c.body;
 }
@@ -241,8 +249,7 @@ TEST(RTFParserTest, TableIsSortedAndEveryRowIsFound) {
   int count = 0;
   const TRVRTFsymbol* rows = RTFControlWordTable(count);
   ASSERT_EQ(count, 405);
-  for (int i = 1; i < count; ++i)
-    EXPECT_LT(std::strcmp(rows[i - 1].Keyword, rows[i].Keyword), 0) << rows[i].Keyword;
+  for (int i = 1; i < count; ++i) EXPECT_LT(std::strcmp(rows[i - 1].Keyword, rows[i].Keyword), 0) << rows[i].Keyword;
   // Every row is reached through the reader's lookup: a keyword the table holds never falls
   // through to the handling of unknown words, which would skip a "\*" group.
   for (int i = 0; i < count; ++i) {
@@ -269,10 +276,10 @@ TEST(RTFParserTest, PropertyDispatch) {
       {"\\B", [&](TRVRTFReader& r) { return !cp(r).FStyle.Contains(fsBold); }},
       {"\\ul\\ulnone", [&](TRVRTFReader& r) { return !cp(r).FStyle.Contains(fsUnderline); }},
       {"\\ul\\ul0", [&](TRVRTFReader& r) { return !cp(r).FStyle.Contains(fsUnderline); }},
-      {"\\uldb", [&](TRVRTFReader& r) {
-         return cp(r).FStyle.Contains(fsUnderline) && cp(r).FUnderlineType == rtf_rvut_Double;
-       }},
-      {"\\uld99", [&](TRVRTFReader& r) {  // a type beyond the known ones keeps the type
+      {"\\uldb",
+       [&](TRVRTFReader& r) { return cp(r).FStyle.Contains(fsUnderline) && cp(r).FUnderlineType == rtf_rvut_Double; }},
+      {"\\uld99",
+       [&](TRVRTFReader& r) {  // a type beyond the known ones keeps the type
          return cp(r).FStyle.Contains(fsUnderline) && cp(r).FUnderlineType == rtf_rvut_Normal;
        }},
       {"\\fs", [&](TRVRTFReader& r) { return cp(r).FSizeDouble == 24; }},
@@ -294,7 +301,8 @@ TEST(RTFParserTest, PropertyDispatch) {
       {"\\ftnrstpg", [&](TRVRTFReader& r) { return r.DocProps()->FFootnotePageRestart; }},
       {"\\qc5", [&](TRVRTFReader& r) { return pp(r).FAlignment == rtf_al_Center; }},
       {"\\qd", [&](TRVRTFReader& r) { return pp(r).FAlignment == rtf_al_Distribute; }},
-      {"\\li-720\\ri300\\fi-360", [&](TRVRTFReader& r) {
+      {"\\li-720\\ri300\\fi-360",
+       [&](TRVRTFReader& r) {
          return pp(r).FLeftIndentTw == -720 && pp(r).FRightIndentTw == 300 && pp(r).FFirstIndentTw == -360;
        }},
       {"\\sl360\\slmult1", [&](TRVRTFReader& r) { return pp(r).FLineSpacing == 360 && pp(r).FLineSpacingMulti; }},
@@ -312,7 +320,8 @@ TEST(RTFParserTest, PropertyDispatch) {
       {"\\b{\\i}", [&](TRVRTFReader& r) { return cp(r).FStyle.Contains(fsBold) && !cp(r).FStyle.Contains(fsItalic); }},
       {"{\\headery400}", [&](TRVRTFReader& r) { return r.RTFState()->SectProps()->FHeaderYTw == 400; }},
       {"{\\pgnx400}", [&](TRVRTFReader& r) { return r.RTFState()->SectProps()->FPageNumberXTw == 720; }},
-      {"\\sbkodd\\pgnlcrm\\cols2\\titlepg", [&](TRVRTFReader& r) {
+      {"\\sbkodd\\pgnlcrm\\cols2\\titlepg",
+       [&](TRVRTFReader& r) {
          const TRVRTFSectionProperties& s = *r.RTFState()->SectProps();
          return s.FSectionBreakType == rtf_sbk_Odd && s.FPageNumberFormat == rtf_pg_LowerRoman && s.FColumnCount == 2 &&
                 s.FHasTitlePage;
@@ -340,10 +349,9 @@ TEST(RTFParserTest, TabStops) {
     EXPECT_EQ(pp.FMarkerTabTw, 800);
   });
   // Tab stops are bounded, and a deep nesting copies no more than that many per group.
-  ReadAndInspect("{\\rtf1" + Repeat("\\tx1", 1000) + Repeat("{", 2000) + Repeat("}", 2000) + "}",
-                 [](TRVRTFReader& r) {
-                   EXPECT_EQ(r.RTFState()->ParaProps()->Tabs()->Count(), TRVRTFReader::MaxTabStops);
-                 });
+  ReadAndInspect("{\\rtf1" + Repeat("\\tx1", 1000) + Repeat("{", 2000) + Repeat("}", 2000) + "}", [](TRVRTFReader& r) {
+    EXPECT_EQ(r.RTFState()->ParaProps()->Tabs()->Count(), TRVRTFReader::MaxTabStops);
+  });
 }
 
 // ---- the state ----
