@@ -536,9 +536,22 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
       break;
     case rdsPNSecLvl:
       if (FCurPNSecLvl >= 1 && FCurPNSecLvl <= rvrtflists_detail::MaxPNLevel) {
-        TRVList* defaults = st.SectProps()->DefMarkerPropsList();
-        ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)),
-                             defaults, Idx, Value);
+        // A section default is set in a group of its own and must outlive it: it goes to the
+        // section of the group around the "\pnseclvl" groups too, which the group's end restores.
+        TRVRTFSectionProperties* sections[2] = {st.SectProps(), nullptr};
+        for (int i = SaveList.Count() - 1; i >= 0; --i) {
+          auto* saved = static_cast<TRVRTFReaderState*>(SaveList.Get(i));
+          if (saved->rds != rdsPNSecLvl) {
+            sections[1] = saved->SectProps();
+            break;
+          }
+        }
+        for (TRVRTFSectionProperties* sect : sections) {
+          if (!sect) continue;
+          TRVList* defaults = sect->DefMarkerPropsList();
+          ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)), defaults,
+                               Idx, Value);
+        }
       }
       break;
     case rdsList:
@@ -576,7 +589,11 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
 TRVRTFErrorCode TRVRTFReader::ApplyParaListProperty(int Idx, int Value) {
   TRVRTFParaProperties& para = *FRTFState->ParaProps();
   switch (Idx) {
-    case 124: return EnterListDestination(33, Value);
+    case 124:
+      // Section defaults are set in the body only; elsewhere the word would take the group's
+      // text away from the destination it belongs to.
+      if (FRTFState->rds == rdsNorm) return EnterListDestination(33, Value);
+      break;
     case 139: para.FListOverrideIndex = FListOverrideTable->FindByNumber(Value); break;
     case 141:
       // A list has levels 0 to 8: deeper or negative levels are held at the nearest one.
