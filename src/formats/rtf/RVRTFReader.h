@@ -284,6 +284,14 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode ApplyObjectProperty(int Idx, int Value);
   // Data bytes of rdsPict and rdsObjData.
   TRVRTFErrorCode ProcessPictureChar(unsigned char ch);
+  // Hexadecimal picture data from ch on, read straight from the input.
+  TRVRTFErrorCode ReadPictureHex(unsigned char ch);
+  // The picture read into FPicture as a graphic (nullptr for kinds without a graphic class);
+  // raises a data error for data that cannot be loaded.
+  TGraphic* CreatePictureGraphic();
+  void LoadPictureGraphic(std::unique_ptr<TGraphic>& Graphic);
+  TRVRTFErrorCode DoNewPicture(TGraphic* Graphic, bool& Inserted);
+  TRVRTFErrorCode DoNewObject();
 
  public:
   // ==== fields (RVRTFFields.cpp) ====
@@ -299,6 +307,15 @@ class TRVRTFReader : public TComponent {
   // Bytes and code units of the field instruction.
   TRVRTFErrorCode ProcessFieldChar(unsigned char ch);
   TRVRTFErrorCode AppendFieldWideChar(TRVUnicodeChar ch);
+  // The field kinds the reader makes objects of; each acts only on its own instruction.
+  void InsertIncludePictureField();
+  void InsertSymbolField();
+  void InsertSeqField();
+  void InsertPageField(bool PageCount);
+  void InsertDocPropertyField();
+  // The picture of an INCLUDEPICTURE or IMPORT path (nullptr for none); Invalid as the handler says.
+  TGraphic* ImportFieldPicture(const TRVUnicodeString& Path, bool& Invalid);
+  void DoNewPageNumber(TRVRTFPageNumberType Type, bool PageCount);
 
  public:
   // ==== font, colour and style tables, code pages (RVRTFTablesOfDoc.cpp) ====

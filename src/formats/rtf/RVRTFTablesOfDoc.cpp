@@ -186,6 +186,8 @@ unsigned TRVRTFReader::GetCurrentCodePage() const {
   const TFontCharset charset = FFontTable->Get(index)->Charset;
   // A font without a charset of its own (the default charset) is read in the document's code page.
   if (charset == 1) return FCodePage;
+  // Text in Mac fonts is turned into Windows-1252 bytes before it is reported, as OEM text is.
+  if (charset == 77) return 1252;
   return CharsetToCodePage(charset);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "RTFEventRecorder.h"
 #include "formats/rtf/RVRTFDocTables.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
@@ -212,7 +213,7 @@ TEST(RTFDocTablesTest, CurrentCodePageFollowsTheFontCharset) {
                         {"\\fcharset128", 932},  {"\\fcharset134", 936},
                         {"\\fcharset129", 949},  {"\\fcharset136", 950},
                         {"\\fcharset0", 1252},   {"", 1250},  // no charset of its own: the document's code page
-                        {"\\fcharset254", 1252}};
+                        {"\\fcharset254", 1252}, {"\\fcharset77", 1252}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Font);
     TRVRTFReader reader(nullptr);
@@ -273,4 +274,64 @@ TEST(RTFDocTablesTest, OEMAndMacBytesBecomeWindows1252) {
   TRVAnsiString oem = "b\x81\xb3\xc4\xda\xe1";
   RTFConvertOEMText(oem);
   EXPECT_EQ(oem, "b\xfc|-+\xdf");
+}
+
+// Body text: 8-bit runs are reported as they are and read in the code page of their font (as the
+// builder does); "\u" runs come as Unicode with "\uc" fallback bytes skipped.
+TEST(RTFDocTablesTest, BodyTextDecodesInTheCodePageOfItsFont) {
+  struct Case {
+    const char* Font;
+    const char* Bytes;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {"\\fcharset204", "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2", "Привет"},
+      {"", "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2", "Привет"},  // no charset: "\ansicpg1251"
+      {"\\fcharset161", "\\'e1\\'e5\\'e9\\'e1", "αεια"},
+      {"\\fcharset177", "\\'f9\\'ec\\'e5\\'ed", "שלום"},
+      {"\\fcharset178", "\\'d3\\'e1\\'c7\\'e3", "سلام"},
+      {"\\fcharset128", "\\'93\\'fa\\'96\\'7b\\'8c\\'ea", "日本語"},
+      {"\\fcharset134", "\\'d6\\'d0\\'ce\\'c4", "中文"},
+      {"\\fcharset129", "\\'c7\\'d1\\'b1\\'db", "한글"},
+      {"\\fcharset136", "\\'a4\\'a4\\'a4\\'e5", "中文"},
+      {"\\fcharset77", "caf\\'8e", "café"},
+      {"\\fcharset254", "\\'82t\\'82", "été"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Expected);
+    TRVRTFReader reader(nullptr);
+    TRTFEventRecorder rec;
+    rec.Attach(reader, false);
+    std::u16string text;
+    rec.OnTextSeen = [&](TRVRTFReader& r) {
+      const std::string& last = rec.Events.back();
+      const std::string bytes = last.substr(2, last.size() - 3);  // P"..."
+      text += r.AnsiToUnicode(bytes, r.GetCurrentCodePage());
+    };
+    const std::string rtf =
+        std::string("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0") + c.Font + " F;}}\\f0 " + c.Bytes + "}";
+    ASSERT_EQ(TRTFEventRecorder::Read(reader, rtf), rtf_ec_OK);
+    EXPECT_EQ(text, U(c.Expected));
+  }
+}
+
+TEST(RTFDocTablesTest, UnicodeBodyTextSkipsUcFallbackBytes) {
+  struct Case {
+    const char* Rtf;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {"\\uc0\\u1055\\u1088 ok", "uP\"Пр\" | C\"ok\""},
+      {"\\uc1\\u1055?\\u1088?ok", "uP\"Пр\" | C\"ok\""},
+      {"\\uc2\\u1055\\'cf\\'cf\\u1088??ok", "uP\"Пр\" | C\"ok\""},
+      {"{\\uc2\\plain\\u-3913??}x", "uP\"\xef\x82\xb7\" | C\"x\""},  // negative: U+F0B7; "\plain" keeps "\uc"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Rtf);
+    TRVRTFReader reader(nullptr);
+    TRTFEventRecorder rec;
+    rec.Attach(reader);
+    ASSERT_EQ(TRTFEventRecorder::Read(reader, std::string("{\\rtf1 ") + c.Rtf + "}"), rtf_ec_OK);
+    EXPECT_EQ(rec.Joined(), c.Expected);
+  }
 }
