@@ -49,14 +49,17 @@ PNG64="$(base64 -w 0 "$src/picture.png")"
 # --- LibreOffice sources: flat ODF text documents -----------------------------------------------
 # fodt NAME TITLE PARA1 PARA2 ITEM1 ITEM2 CELL1 CELL2 NOTE HEADER [rtl]
 # Each has paragraph and character styles, a heading, a numbered and a bulleted list, a table, a
-# footnote, a header and a footer, fields (a fixed date, a sequence, a hyperlink, a bookmark
-# reference, the page count; the page number only in the footer, since the office's text export
-# recomputes it without a layout and writes 0 where the file holds 1), a line break, a tab and
-# embedded pictures.
+# footnote, a header and a footer, fields (a fixed date where left to right, a sequence, a
+# hyperlink, a bookmark reference, the page count; the page number only in the footer, since the
+# office's text export recomputes it without a layout and writes 0 where the file holds 1), a
+# line break, a tab and embedded pictures.
 fodt() {
   local name="$1" title="$2" p1="$3" p2="$4" i1="$5" i2="$6" c1="$7" c2="$8" note="$9" header="${10}"
   local dir="lr-tb" align="start"
-  if [ "${11:-}" = rtl ]; then dir="rl-tb"; align="end"; fi
+  local date='<text:date text:fixed="true" style:data-style-name="" text:date-value="2024-03-15">15.03.24</text:date>. '
+  # Right to left, the export writes a date field's digits in an order of its own ("3-24-15" for
+  # the stored "15-3-24"): the right-to-left documents have no date field.
+  if [ "${11:-}" = rtl ]; then dir="rl-tb"; align="end"; date=""; fi
   cat >"$src/$name.fodt" <<EOF
 <?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
@@ -143,7 +146,7 @@ fodt() {
   </table:table-row>
  </table:table>
  <text:p text:style-name="Standard"><draw:frame draw:name="pic1" text:anchor-type="as-char" svg:width="1.6cm" svg:height="1.2cm"><draw:image><office:binary-data>$PNG64</office:binary-data></draw:image></draw:frame> <text:sequence text:ref-name="refIllustration0" text:name="Illustration" text:formula="ooow:Illustration+1" style:num-format="1">1</text:sequence>: $c2</text:p>
- <text:p text:style-name="Standard">$c1 <text:a xlink:type="simple" xlink:href="https://example.org/$name">$c2</text:a>. <text:date text:fixed="true" style:data-style-name="" text:date-value="2024-03-15">15.03.24</text:date>. <text:page-count>1</text:page-count>. <text:bookmark-ref text:reference-format="text" text:ref-name="top">$title</text:bookmark-ref></text:p>
+ <text:p text:style-name="Standard">$c1 <text:a xlink:type="simple" xlink:href="https://example.org/$name">$c2</text:a>. $date<text:page-count>1</text:page-count>. <text:bookmark-ref text:reference-format="text" text:ref-name="top">$title</text:bookmark-ref></text:p>
  <text:p text:style-name="Standard"/>
  <text:p text:style-name="Standard">$p2</text:p>
 </office:text></office:body>
