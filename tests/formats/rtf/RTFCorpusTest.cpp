@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,9 +42,11 @@ std::string ReadBytes(const fs::path& Path) {
 //   anchor as a note-character event, for which the running note number is written.
 // - Headers and footers: neither side has them (the export leaves them out; the reader skips
 //   their groups while no header handler is assigned).
-// - Fields: both sides give the result stored in the file (no field handler is assigned, so the
-//   reader reads every result). The corpus keeps page-number fields out of the body, since the
-//   export recomputes those without a layout (0 where the file holds 1).
+// - Fields: both sides give the result stored in the file, with two exceptions. The reader turns
+//   a SEQ field into a sequence event and drops its stored result (with or without a handler),
+//   so the test numbers each sequence itself, as the document's numbered-sequence item would
+//   show it (the corpus's sequences are decimal). Page-number fields stay out of the corpus's
+//   body, since the export recomputes those without a layout (0 where the file holds 1).
 // - Table cells: the export writes each cell's paragraphs on lines of their own, as the reader
 //   starts a paragraph after each cell end. Empty cells and picture-only paragraphs give empty
 //   lines on one side or the other: empty lines are not compared.
@@ -81,6 +84,14 @@ TEvents ReadEvents(const std::string& Bytes) {
       const std::string n = std::to_string(++e.Notes);
       add(std::u16string(n.begin(), n.end()), Position);
     }
+  };
+  std::map<std::u16string, int> sequences;
+  reader.OnNewSeq = [&](TObject*, TRVRTFPosition Position, const TRVUnicodeString& Name, TRVRTFSeqType, bool Reset,
+                        int StartFrom) {
+    int& n = sequences[Name];
+    n = Reset ? StartFrom : n + 1;
+    const std::string s = std::to_string(n);
+    add(std::u16string(s.begin(), s.end()), Position);
   };
   TMemoryStream in;
   if (!Bytes.empty()) in.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
