@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/rtf/RVRTFPictures.h"
 #include "formats/rtf/RVRTFReader.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/base/Classes.h"
 #include "platform/base/SysUtils.h"
 #include "support/RTFSample.h"
@@ -179,6 +181,50 @@ TEST_P(RTFCorpusTest, ReadsWithTheTextTheOfficeSuiteExports) {
   for (std::size_t i = 0; i < expected.size() && i < actual.size(); ++i)
     if (ListLabelMatch(expected[i], actual[i])) expected[i] = actual[i];
   EXPECT_EQ(Join(actual), Join(expected));
+}
+
+// The same files with every handler a builder installs, each taking what it is offered: still
+// rtf_ec_OK, the documents' embedded pictures decoded, headers and footers, notes, tables and
+// the style sheet reported. The hand-made files have none of these.
+TEST_P(RTFCorpusTest, ReadsWithEveryHandlerTakingWhatItIsOffered) {
+  if (GetParam().rfind("hand_", 0) == 0) GTEST_SKIP() << "no pictures, headers, notes or tables";
+  const std::string bytes = ReadBytes(CorpusDir / (GetParam() + ".rtf"));
+  TRVRTFReader reader(nullptr);
+  int pictures = 0, decoded = 0, headers = 0, notes = 0, tables = 0, styleSheets = 0;
+  reader.OnNewText = [](TObject*, const TRVAnsiString&, TRVRTFPosition) {};
+  reader.OnNewUnicodeText = [](TObject*, const TRVUnicodeString&, TRVRTFPosition) {};
+  reader.OnNewPicture = [&](TObject*, TRVRTFPicture*, TGraphic* Graphic, TRVRTFPosition, const TRVUnicodeString&,
+                            bool& Inserted) {
+    ++pictures;
+    if (Graphic && !Graphic->GetEmpty() && Graphic->GetWidth() > 0 && Graphic->GetHeight() > 0) ++decoded;
+    delete Graphic;
+    Inserted = true;
+  };
+  reader.OnHeaderFooter = [&](TObject*, TRVRTFHeaderFooterType, bool Starting, bool& Supported) {
+    headers += Starting;
+    Supported = true;
+  };
+  reader.OnNote = [&](TObject*, TRVRTFNoteEventType What, TRVRTFPosition) { notes += What == rtf_ne_Start; };
+  reader.OnTable = [&](TObject*, TRVRTFTableEventKind What, bool& Processed) {
+    tables += What == rvf_tbl_TableStart;
+    Processed = true;
+  };
+  reader.OnStyleSheet = [&](TObject*) { ++styleSheets; };
+  TMemoryStream in;
+  in.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  in.SetPosition(0);
+  ASSERT_EQ(reader.ReadFromStream(&in), rtf_ec_OK);
+  const bool office = GetParam().rfind("lo_", 0) == 0;
+  // The office suite's documents hold two pictures each (one in a table cell) and its HTML page
+  // none; the converter's documents one.
+  EXPECT_EQ(pictures, GetParam() == "lo_mixed" ? 0 : office ? 2 : 1);
+  EXPECT_EQ(decoded, pictures);
+  EXPECT_GE(tables, 1);
+  EXPECT_EQ(notes, GetParam() == "lo_mixed" ? 0 : 1);
+  if (office) {
+    EXPECT_EQ(styleSheets, 1);
+    if (GetParam() != "lo_mixed") EXPECT_GE(headers, 2);  // the header and the footer
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RTFCorpusTest, ::testing::ValuesIn(CorpusFiles()),
