@@ -9,6 +9,7 @@
 //   const std::string rtf = GenerateRTFSample({.Seed = 7}, &info);
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -40,12 +41,26 @@ constexpr int CyrillicFont = 4;
 // Colours 1..7 of the colour table (0 is the automatic colour).
 constexpr int ColorCount = 7;
 
-inline const char* const CyrillicWords[] = {
-    "\xe4\xee\xea\xf3\xec\xe5\xed\xf2", "\xf1\xf2\xf0\xe0\xed\xe8\xf6\xe0", "\xf2\xe5\xea\xf1\xf2",
-    "\xe8", "\xe2", "\xed\xe0", "\xf1", "\xef\xee", "\xf0\xe5\xea\xe0", "\xea\xe0\xec\xe5\xed\xfc",
-    "\xf2\xe0\xe1\xeb\xe8\xf6\xe0", "\xe0\xe1\xe7\xe0\xf6", "\xef\xee\xeb\xe5", "\xe3\xee\xf0\xee\xe4",
-    "\xe4\xee\xf0\xee\xe3\xe0", "\xf1\xe5\xe3\xee\xe4\xed\xff", "\xb8\xeb\xea\xe0", "\xc5\xec\xe5\xeb\xfc\xff\xed",
-    "\xef\xf0\xe8\xec\xe5\xf7\xe0\xed\xe8\xe5", "\xe1\xf3\xec\xe0\xe3\xe0"};
+inline const char* const CyrillicWords[] = {"\xe4\xee\xea\xf3\xec\xe5\xed\xf2",
+                                            "\xf1\xf2\xf0\xe0\xed\xe8\xf6\xe0",
+                                            "\xf2\xe5\xea\xf1\xf2",
+                                            "\xe8",
+                                            "\xe2",
+                                            "\xed\xe0",
+                                            "\xf1",
+                                            "\xef\xee",
+                                            "\xf0\xe5\xea\xe0",
+                                            "\xea\xe0\xec\xe5\xed\xfc",
+                                            "\xf2\xe0\xe1\xeb\xe8\xf6\xe0",
+                                            "\xe0\xe1\xe7\xe0\xf6",
+                                            "\xef\xee\xeb\xe5",
+                                            "\xe3\xee\xf0\xee\xe4",
+                                            "\xe4\xee\xf0\xee\xe3\xe0",
+                                            "\xf1\xe5\xe3\xee\xe4\xed\xff",
+                                            "\xb8\xeb\xea\xe0",
+                                            "\xc5\xec\xe5\xeb\xfc\xff\xed",
+                                            "\xef\xf0\xe8\xec\xe5\xf7\xe0\xed\xe8\xe5",
+                                            "\xe1\xf3\xec\xe0\xe3\xe0"};
 constexpr int CyrillicWordCount = sizeof CyrillicWords / sizeof *CyrillicWords;
 
 // Appends UTF-16 text as RTF: ASCII as it is (with "\", "{" and "}" escaped), Latin-1 as "\'xx",
@@ -292,7 +307,7 @@ class TWriter {
 
   void Cyrillic() {
     ++I.CyrillicParagraphs;
-    S += "\\pard\\plain\\ql\\sa80\\f4\\fs22\\lang1049 ";
+    S += "\\pard\\plain\\ql\\sa80\\f" + std::to_string(CyrillicFont) + "\\fs22\\lang1049 ";
     const int n = R.Range(20, 60);
     for (int w = 0; w < n; ++w) {
       if (w) S += ' ';
@@ -341,8 +356,8 @@ class TWriter {
     // Every other picture in the wrapper that newer writers put around pictures.
     const bool wrapped = I.Pictures % 2 == 0;
     S += wrapped ? "\\pard\\plain\\qc\\f0\\fs20 {\\*\\shppict" : "\\pard\\plain\\qc\\f0\\fs20 ";
-    S += "{\\pict\\pngblip\\picw" + std::to_string(w) + "\\pich" +
-         std::to_string(h) + "\\picwgoal" + std::to_string(w * 15) + "\\pichgoal" + std::to_string(h * 15);
+    S += "{\\pict\\pngblip\\picw" + std::to_string(w) + "\\pich" + std::to_string(h) + "\\picwgoal" +
+         std::to_string(w * 15) + "\\pichgoal" + std::to_string(h * 15);
     if (I.Pictures % 3 == 0) {
       ++I.BinaryPictures;
       S += "\\bin" + std::to_string(png.size()) + " ";

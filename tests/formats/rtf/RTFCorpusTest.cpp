@@ -15,9 +15,9 @@
 
 #include "formats/rtf/RVRTFPictures.h"
 #include "formats/rtf/RVRTFReader.h"
-#include "platform/graphics/Pictures.h"
 #include "platform/base/Classes.h"
 #include "platform/base/SysUtils.h"
+#include "platform/graphics/Pictures.h"
 #include "support/RTFSample.h"
 
 namespace {
@@ -145,8 +145,8 @@ bool ListLabelMatch(const std::string& Expected, const std::string& Actual) {
   label.pop_back();
   const bool digits = std::all_of(label.begin(), label.end(), [](char c) { return c >= '0' && c <= '9'; });
   const bool letter = label.size() == 1 && std::isalpha(static_cast<unsigned char>(label[0]));
-  const bool roman =
-      std::all_of(label.begin(), label.end(), [](char c) { return std::string("ivxlcIVXLC").find(c) != std::string::npos; });
+  const bool roman = std::all_of(label.begin(), label.end(),
+                                 [](char c) { return std::string("ivxlcIVXLC").find(c) != std::string::npos; });
   return digits || letter || roman;
 }
 
@@ -247,11 +247,10 @@ TEST(RTFCorpus, ListLabelMatchesOnlyALabel) {
     const char* Actual;
     bool Match;
   } cases[] = {
-      {"1. First item", "First item", true},      {"12) Twelve", "Twelve", true},
-      {"a) Left cell", "Left cell", true},        {"iv. Fourth", "Fourth", true},
-      {"\u2022 Bullet", "Bullet", true},          {"First item", "First item", false},
-      {"Item 1. First", "First", false},          {"1.First", "First", false},
-      {"word. First", "First", false},            {"1. First item", "Second item", false},
+      {"1. First item", "First item", true},   {"12) Twelve", "Twelve", true},    {"a) Left cell", "Left cell", true},
+      {"iv. Fourth", "Fourth", true},          {"\u2022 Bullet", "Bullet", true}, {"First item", "First item", false},
+      {"Item 1. First", "First", false},       {"1.First", "First", false},       {"word. First", "First", false},
+      {"1. First item", "Second item", false},
   };
   for (const auto& c : cases) EXPECT_EQ(ListLabelMatch(c.Expected, c.Actual), c.Match) << c.Expected;
   EXPECT_EQ(Lines(u"  a \t b  \n\n\t\nc"), (std::vector<std::string>{"a b", "c"}));
