@@ -152,15 +152,24 @@ bool KeywordLess(const TRVRTFsymbol& a, const TRVRTFsymbol& b) {
 }
 
 // The table sorted once by keyword (ordinal byte order: the character traits of char compare as
-// unsigned bytes).
-const std::vector<TRVRTFsymbol>& SortedControlWords() {
-  static const std::vector<TRVRTFsymbol> sorted = [] {
-    std::vector<TRVRTFsymbol> rows(std::begin(ControlWords), std::end(ControlWords));
-    std::sort(rows.begin(), rows.end(), KeywordLess);
-    return rows;
+// unsigned bytes), with the keywords as views for the lookup.
+struct TSortedTable {
+  std::vector<TRVRTFsymbol> Rows;
+  std::vector<std::string_view> Keywords;
+};
+
+const TSortedTable& SortedTable() {
+  static const TSortedTable table = [] {
+    TSortedTable t;
+    t.Rows.assign(std::begin(ControlWords), std::end(ControlWords));
+    std::sort(t.Rows.begin(), t.Rows.end(), KeywordLess);
+    for (const TRVRTFsymbol& row : t.Rows) t.Keywords.emplace_back(row.Keyword);
+    return t;
   }();
-  return sorted;
+  return table;
 }
+
+const std::vector<TRVRTFsymbol>& SortedControlWords() { return SortedTable().Rows; }
 
 // Any value taken from input, saturated to the range of an Integer.
 int Saturate(std::int64_t v) {
@@ -180,20 +189,20 @@ const TRVRTFsymbol* RTFControlWordTable(int& Count) {
 }
 
 int TRVRTFReader::FindControlWord(const TRVAnsiString& Keyword) {
-  const std::vector<TRVRTFsymbol>& rows = SortedControlWords();
+  const std::vector<std::string_view>& keywords = SortedTable().Keywords;
   const std::string_view key(Keyword);
-  int low = 0, high = static_cast<int>(rows.size()) - 1;
+  int low = 0, high = static_cast<int>(keywords.size()) - 1;
   while (low <= high) {
     const int middle = (low + high) / 2;
-    const int c = std::string_view(rows[static_cast<std::size_t>(middle)].Keyword).compare(key);
+    const int c = keywords[static_cast<std::size_t>(middle)].compare(key);
     if (c == 0) return middle;
-    if (c < 0)
-      low = middle + 1;
-    else
-      high = middle - 1;
+    if (c < 0) low = middle + 1;
+    else high = middle - 1;
   }
   return -1;
 }
+
+int RTFFindControlWord(const TRVAnsiString& Keyword) { return TRVRTFReader::FindControlWord(Keyword); }
 
 // ---- dispatch ----
 

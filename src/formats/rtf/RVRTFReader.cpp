@@ -2,6 +2,7 @@
 // tokenizer of control words, control symbols, hexadecimal bytes and binary data.
 #include "formats/rtf/RVRTFReader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/foundation/RVError.h"
@@ -59,6 +60,7 @@ void TRVRTFReader::Clear() {
   FListTable->Clear();
   FListOverrideTable->Clear();
   SaveList.Clear();
+  FFreeStates.clear();
   FRTFState->Reset();
   FRTFState->rds = rdsNorm;
   FRTFState->ris = risNorm;
@@ -150,7 +152,7 @@ void TRVRTFReader::ResetInput() {
   UseLastChar = false;
 }
 
-unsigned char TRVRTFReader::GetInputChar() {
+unsigned char TRVRTFReader::GetInputCharSlow() {
   if (UseLastChar) {
     UseLastChar = false;
     return LastChar;
@@ -172,6 +174,8 @@ unsigned char TRVRTFReader::GetInputChar() {
     InputStringLength = static_cast<int>(got > 0 ? got : 0);
     InputStringIndex = 1;
     if (InputStringLength == 0) {
+      // A stream that gives fewer bytes than its size said ends here: the input has ended.
+      StreamSize = std::min(StreamSize, pos);
       LastChar = 0;
       return 0;
     }
@@ -319,13 +323,18 @@ TRVRTFErrorCode TRVRTFReader::ReadControlWord() {
 
 TRVRTFErrorCode TRVRTFReader::BeginGroup() {
   if (cGroup >= MaxGroupDepth) return rtf_ec_StackOverflow;
-  TRVRTFReaderState* saved = nullptr;
+  std::unique_ptr<TRVRTFReaderState> saved;
   try {
-    saved = new TRVRTFReaderState;
+    if (FFreeStates.empty()) {
+      saved = std::make_unique<TRVRTFReaderState>();
+    } else {
+      saved = std::move(FFreeStates.back());
+      FFreeStates.pop_back();
+    }
     saved->Assign(*FRTFState);
-    SaveList.Add(saved);
+    SaveList.Add(saved.get());
+    saved.release();
   } catch (const std::bad_alloc&) {
-    delete saved;
     return rtf_ec_StackOverflow;
   }
   FRTFState->ris = risNorm;
@@ -390,7 +399,9 @@ TRVRTFErrorCode TRVRTFReader::EndGroup() {
     if (OnNote) OnNote(this, rtf_ne_End, Position);
   }
   if (ended == rdsPN && state.rds != rdsPN && FMarkerProps) EndPNGroup();
-  SaveList.Delete(SaveList.Count() - 1);
+  // The saved state is kept for the next group; its sub-objects go with the next copy into it.
+  FFreeStates.emplace_back(&source);
+  SaveList.DeleteAsPointer(SaveList.Count() - 1);
   --cGroup;
   return rtf_ec_OK;
 }

@@ -61,8 +61,10 @@ struct TRVRTFsymbol {
   TRVRTFKeywordAffect AffectTo;
 };
 
-// The control-word table, sorted by keyword (ordinal byte order) on first use; for tests.
+// The control-word table, sorted by keyword (ordinal byte order) on first use, and the index of
+// a keyword in it (-1 when absent), as the reader looks it up; for tests.
 const TRVRTFsymbol* RTFControlWordTable(int& Count);
+int RTFFindControlWord(const TRVAnsiString& Keyword);
 
 class TRVRTFReader : public TComponent {
   TAVRELO_PERSISTENT(TRVRTFReader, TComponent)
@@ -123,7 +125,13 @@ class TRVRTFReader : public TComponent {
  private:
   // ---- the reader's input, group stack and main loop (RVRTFReader.cpp) ----
   void ResetInput();
-  unsigned char GetInputChar();
+  // The next byte: from the buffer in the common case, else through a refill.
+  unsigned char GetInputChar() {
+    if (!UseLastChar && InputStringIndex <= InputStringLength)
+      return LastChar = InputString[static_cast<std::size_t>(InputStringIndex++ - 1)];
+    return GetInputCharSlow();
+  }
+  unsigned char GetInputCharSlow();
   void UngetInputChar() { UseLastChar = true; }
   bool IsInputEnd();
   // Bytes of the stream not yet read, counting a byte pushed back.
@@ -138,6 +146,7 @@ class TRVRTFReader : public TComponent {
   // ---- control-word table and dispatch (RVRTFControlWords.cpp) ----
   TRVRTFErrorCode DispatchControlWord(const TRVAnsiString& Keyword, int Param, bool fParam);
   static int FindControlWord(const TRVAnsiString& Keyword);
+  friend int RTFFindControlWord(const TRVAnsiString& Keyword);
   TRVRTFErrorCode EnterDestination(int Dest, int Param);
   TRVRTFErrorCode LeaveDestination(TRTFrds Rds, TRVRTFReaderState& Source);
   TRVRTFErrorCode ApplyProperty(int Idx, int Value);
@@ -160,6 +169,8 @@ class TRVRTFReader : public TComponent {
   std::unique_ptr<TRVRTFReaderState> FRTFState;
   std::unique_ptr<TRVRTFDocProperties> FDocProps;
   TRVList SaveList;  // of TRVRTFReaderState: one saved state per open group
+  // States of closed groups kept for the next groups, so that a group allocates nothing.
+  std::vector<std::unique_ptr<TRVRTFReaderState>> FFreeStates;
 
   // Made and freed during a read.
   TRVRTFPicture* FPicture = nullptr;

@@ -116,6 +116,23 @@ TEST(RTFParserTest, TruncatedAtEveryByte) {
   }
 }
 
+// A stream whose size promises more bytes than it gives.
+class TShortStream : public TMemoryStream {
+ public:
+  std::int64_t GetSize() override { return TMemoryStream::GetSize() + 100000; }
+};
+
+TEST(RTFParserTest, StreamShorterThanItsSizeEnds) {
+  for (const std::string rtf : {"{\\rtf1 abc", "{\\rtf1 abc}", "{\\rtf1 {\\bin50000 abc"}) {
+    TShortStream stream;
+    stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
+    stream.SetPosition(0);
+    TRVRTFReader reader(nullptr);
+    const TRVRTFErrorCode ec = reader.ReadFromStream(&stream);
+    EXPECT_EQ(ec, rtf.back() == '}' ? rtf_ec_OK : rtf_ec_UnmatchedBrace) << rtf;
+  }
+}
+
 TEST(RTFParserTest, ReadingAMissingFileRaisesNoEvent) {
   TRVRTFReader reader(nullptr);
   bool event = false;
@@ -123,6 +140,8 @@ TEST(RTFParserTest, ReadingAMissingFileRaisesNoEvent) {
   reader.OnProgress = [&](TObject*, TRVRTFProgressStage, std::uint8_t) { event = true; };
   EXPECT_EQ(reader.ReadFromFile(u"/nonexistent/folder/file.rtf"), rtf_ec_FileOpenError);
   EXPECT_FALSE(event);
+  const TRVRTFErrorCode folder = reader.ReadFromFile(u"/tmp");
+  EXPECT_EQ(folder, rtf_ec_FileOpenError);
 }
 
 TEST(RTFParserTest, DataErrorOfAHandlerEndsTheReadWithException) {
@@ -250,6 +269,9 @@ TEST(RTFParserTest, TableIsSortedAndEveryRowIsFound) {
   const TRVRTFsymbol* rows = RTFControlWordTable(count);
   ASSERT_EQ(count, 405);
   for (int i = 1; i < count; ++i) EXPECT_LT(std::strcmp(rows[i - 1].Keyword, rows[i].Keyword), 0) << rows[i].Keyword;
+  for (int i = 0; i < count; ++i) EXPECT_EQ(RTFFindControlWord(rows[i].Keyword), i) << rows[i].Keyword;
+  for (const char* unknown : {"", "B", "Par", "bx", "zzzzzz", "\x01", "~~", "pardd", "a"})
+    EXPECT_EQ(RTFFindControlWord(unknown), -1) << unknown;
   // Every row is reached through the reader's lookup: a keyword the table holds never falls
   // through to the handling of unknown words, which would skip a "\*" group.
   for (int i = 0; i < count; ++i) {
