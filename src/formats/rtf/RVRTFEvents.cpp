@@ -12,7 +12,7 @@
 #include "formats/rtf/RVRTFReaderState.h"
 
 TRVRTFErrorCode TRVRTFReader::AppendChar(unsigned char ch, bool FullNestingUpdate, bool UpdateNesting) {
-  if (UpdateNesting) UpdateTableNesting(FullNestingUpdate);
+  if (UpdateNesting && ParaTableLevel() != CurrentNestingLevel) UpdateTableNesting(FullNestingUpdate);
   if (SkipHiddenText && FRTFState->CharProps()->FHidden) return rtf_ec_OK;
   if (TabAsSeparateChar && ch == 9) {
     TRVRTFErrorCode ec = AppendChar(0, false, false);
@@ -41,7 +41,7 @@ TRVRTFErrorCode TRVRTFReader::AppendChar(unsigned char ch, bool FullNestingUpdat
 }
 
 TRVRTFErrorCode TRVRTFReader::AppendUnicodeChar(TRVUnicodeChar ch) {
-  UpdateTableNesting(true);
+  if (ParaTableLevel() != CurrentNestingLevel) UpdateTableNesting(true);
   if ((SkipHiddenText && FRTFState->CharProps()->FHidden) || !OnNewUnicodeText) return rtf_ec_OK;
   if (!Text.empty()) {
     const TRVRTFErrorCode ec = AppendChar(0, false, false);
@@ -69,8 +69,10 @@ TRVRTFErrorCode TRVRTFReader::FlushText(TRVRTFPosition Pos, TRVRTFPosition& Mark
       const int font = FRTFState->CharProps()->FFontIndex;
       if (!Text.empty() && font >= 0 && font < FFontTable->Count()) {
         const TFontCharset charset = FFontTable->Get(font)->Charset;
-        if (charset == 254) ConvertOEMText(Text);
-        else if (charset == 77) ConvertMacText(Text);
+        if (charset == 254)
+          ConvertOEMText(Text);
+        else if (charset == 77)
+          ConvertMacText(Text);
       }
       if (!Text.empty() || Pos != rtf_ts_ContinuePara) OnNewText(this, Text, Pos);
     }
@@ -156,8 +158,8 @@ TRVRTFErrorCode TRVRTFReader::NoteCharacter() {
 }
 
 TRVRTFErrorCode TRVRTFReader::StartHeaderFooter(int Dest) {
-  static constexpr TRVRTFHeaderFooterType Kinds[] = {rtf_hf_Header,  rtf_hf_Footer,  rtf_hf_HeaderL, rtf_hf_FooterL,
-                                                     rtf_hf_Header,  rtf_hf_Footer,  rtf_hf_HeaderF, rtf_hf_FooterF};
+  static constexpr TRVRTFHeaderFooterType Kinds[] = {rtf_hf_Header, rtf_hf_Footer, rtf_hf_HeaderL, rtf_hf_FooterL,
+                                                     rtf_hf_Header, rtf_hf_Footer, rtf_hf_HeaderF, rtf_hf_FooterF};
   TRVRTFReaderState& st = *FRTFState;
   if (Dest < 21 || Dest > 28) return rtf_ec_BadTable;
   const TRVRTFHeaderFooterType kind = Kinds[Dest - 21];

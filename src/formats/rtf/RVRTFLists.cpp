@@ -58,8 +58,10 @@ void TRVRTFCustomMarkerProperties::AssignDefinedProperties(const TRVRTFCustomMar
       {rtfmp_Bold, fsBold}, {rtfmp_Italic, fsItalic}, {rtfmp_Underline, fsUnderline}, {rtfmp_StrikeOut, fsStrikeOut}};
   for (const auto& [prop, style] : styles)
     if (d.Contains(prop)) {
-      if (Source.FFontStyle.Contains(style)) FFontStyle.Include(style);
-      else FFontStyle.Exclude(style);
+      if (Source.FFontStyle.Contains(style))
+        FFontStyle.Include(style);
+      else
+        FFontStyle.Exclude(style);
     }
 }
 
@@ -71,8 +73,10 @@ void TRVRTFCustomMarkerProperties::UpdateFrom(const TRVRTFCharProperties& CharPr
       {rtfmp_Bold, fsBold}, {rtfmp_Italic, fsItalic}, {rtfmp_StrikeOut, fsStrikeOut}};
   for (const auto& [prop, style] : styles)
     if (!FDefinedProperties.Contains(prop)) {
-      if (CharProps.FStyle.Contains(style)) FFontStyle.Include(style);
-      else FFontStyle.Exclude(style);
+      if (CharProps.FStyle.Contains(style))
+        FFontStyle.Include(style);
+      else
+        FFontStyle.Exclude(style);
     }
 }
 
@@ -234,8 +238,10 @@ namespace rvrtflists_detail {
 constexpr int MaxPNLevel = 11;
 
 void SetStyle(TRVRTFCustomMarkerProperties& m, TFontStyle Style, bool On) {
-  if (On) m.FFontStyle.Include(Style);
-  else m.FFontStyle.Exclude(Style);
+  if (On)
+    m.FFontStyle.Include(Style);
+  else
+    m.FFontStyle.Exclude(Style);
 }
 
 }  // namespace rvrtflists_detail
@@ -273,9 +279,7 @@ TRVRTFErrorCode TRVRTFReader::EnterListDestination(int Dest, int Param) {
   const TRTFrds rds = st.rds;
   switch (Dest) {
     case 30:
-    case 31:
-      st.rds = rds == rdsPN ? (Dest == 30 ? rdsPNTextAfter : rdsPNTextBefore) : rdsSkip;
-      break;
+    case 31: st.rds = rds == rdsPN ? (Dest == 30 ? rdsPNTextAfter : rdsPNTextBefore) : rdsSkip; break;
     case 32:
       delete FMarkerProps;
       FMarkerProps = nullptr;
@@ -299,7 +303,8 @@ TRVRTFErrorCode TRVRTFReader::EnterListDestination(int Dest, int Param) {
       if (rds == rdsListTable) {
         FListTable->AddNew();
         st.rds = rdsList;
-      } else st.rds = rdsSkip;
+      } else
+        st.rds = rdsSkip;
       break;
     case 36:
       if (rds == rdsList) st.rds = rdsListName;
@@ -311,23 +316,27 @@ TRVRTFErrorCode TRVRTFReader::EnterListDestination(int Dest, int Param) {
         if (list && list->Count() < TRVRTFList97::MaxLevelCount) {
           list->AddNew();
           st.rds = rdsListLevel;
-        } else st.rds = rdsSkip;
-      } else if (rds == rdsLOLevel) st.rds = rdsLOListLevel;
-      else st.rds = rdsSkip;
+        } else
+          st.rds = rdsSkip;
+      } else if (rds == rdsLOLevel)
+        st.rds = rdsLOListLevel;
+      else
+        st.rds = rdsSkip;
       break;
     case 38:
     case 39: {
       const bool text = Dest == 38;
       TRVRTFListLevel97* level = nullptr;
-      if (rds == rdsListLevel || rds == rdsLOListLevel)
-        level = CurrentListLevel(rds == rdsLOListLevel);
+      if (rds == rdsListLevel || rds == rdsLOListLevel) level = CurrentListLevel(rds == rdsLOListLevel);
       if (!level) {
         st.rds = rdsSkip;
         break;
       }
       level->FDefinedProperties97.Include(text ? rtfmp_Text : rtfmp_Numbers);
-      if (rds == rdsListLevel) st.rds = text ? rdsListLevelText : rdsListLevelNumbers;
-      else st.rds = text ? rdsLOListLevelText : rdsLOListLevelNumbers;
+      if (rds == rdsListLevel)
+        st.rds = text ? rdsListLevelText : rdsListLevelNumbers;
+      else
+        st.rds = text ? rdsLOListLevelText : rdsLOListLevelNumbers;
       break;
     }
     case 40:
@@ -338,16 +347,17 @@ TRVRTFErrorCode TRVRTFReader::EnterListDestination(int Dest, int Param) {
       if (rds == rdsLOTable) {
         FListOverrideTable->AddNew();
         st.rds = rdsLO;
-      } else st.rds = rdsSkip;
+      } else
+        st.rds = rdsSkip;
       break;
     case 42:
       if (rds == rdsLO && FListOverrideTable->GetLastOverride()) {
         FListOverrideTable->GetLastOverride()->AddNew();
         st.rds = rdsLOLevel;
-      } else st.rds = rdsSkip;
+      } else
+        st.rds = rdsSkip;
       break;
-    default:
-      return rtf_ec_BadTable;
+    default: return rtf_ec_BadTable;
   }
   return rtf_ec_OK;
 }
@@ -492,9 +502,12 @@ void TRVRTFReader::ApplyListLevelProperty(TRVRTFListLevel97& l, int Idx, int Val
       l.FDefinedProperties.Include(rtfmp_ListType);
       break;
     case 131:
-      if (Value == 0) l.FAlignment = rtf_al_Left;
-      else if (Value == 1) l.FAlignment = rtf_al_Center;
-      else if (Value == 2) l.FAlignment = rtf_al_Right;
+      if (Value == 0)
+        l.FAlignment = rtf_al_Left;
+      else if (Value == 1)
+        l.FAlignment = rtf_al_Center;
+      else if (Value == 2)
+        l.FAlignment = rtf_al_Right;
       l.FDefinedProperties.Include(rtfmp_Alignment);
       break;
     case 132:
@@ -549,15 +562,17 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
         for (TRVRTFSectionProperties* sect : sections) {
           if (!sect) continue;
           TRVList* defaults = sect->DefMarkerPropsList();
-          ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)), defaults,
-                               Idx, Value);
+          ApplyOldListProperty(*static_cast<TRVRTFMarkerProperties*>(defaults->Get(FCurPNSecLvl - 1)), defaults, Idx,
+                               Value);
         }
       }
       break;
     case rdsList:
       if (TRVRTFList97* list = FListTable->GetLastList()) {
-        if (Idx == 125) list->FId = Value;
-        else if (Idx == 127) list->FSimple = Value != 0;
+        if (Idx == 125)
+          list->FId = Value;
+        else if (Idx == 127)
+          list->FSimple = Value != 0;
       }
       break;
     case rdsListLevel:
@@ -567,17 +582,23 @@ TRVRTFErrorCode TRVRTFReader::ApplyListDestinationProperty(int Idx, int Value) {
       break;
     case rdsLO:
       if (TRVRTFListOverride97* o = FListOverrideTable->GetLastOverride()) {
-        if (Idx == 125) o->FListIndex = FListTable->FindListById(Value);
-        else if (Idx == 138) o->FOverrideCount = Value;
-        else if (Idx == 139) o->FNumber = Value;
+        if (Idx == 125)
+          o->FListIndex = FListTable->FindListById(Value);
+        else if (Idx == 138)
+          o->FOverrideCount = Value;
+        else if (Idx == 139)
+          o->FNumber = Value;
       }
       break;
     case rdsLOLevel: {
       TRVRTFListOverride97* o = FListOverrideTable->GetLastOverride();
       if (TRVRTFListOverrideLevel97* level = o ? o->GetLastLevel() : nullptr) {
-        if (Idx == 129) level->FStart = Value;
-        else if (Idx == 140) level->FUseStart = true;
-        else if (Idx == 142) level->FOverrideFormat = true;
+        if (Idx == 129)
+          level->FStart = Value;
+        else if (Idx == 140)
+          level->FUseStart = true;
+        else if (Idx == 142)
+          level->FOverrideFormat = true;
       }
       break;
     }
@@ -624,8 +645,7 @@ TRVRTFErrorCode TRVRTFReader::ProcessListChar(unsigned char ch) {
       break;
     case rdsListLevelNumbers:
     case rdsLOListLevelNumbers:
-      if (TRVRTFListLevel97* level =
-              CurrentListLevel(rds == rdsLOListLevelNumbers))
+      if (TRVRTFListLevel97* level = CurrentListLevel(rds == rdsLOListLevelNumbers))
         level->FNumbers.push_back(static_cast<char>(ch));
       break;
     default: break;
@@ -642,8 +662,7 @@ TRVRTFErrorCode TRVRTFReader::AppendListWideChar(TRVUnicodeChar ch) {
       break;
     case rdsListLevelText:
     case rdsLOListLevelText:
-      if (TRVRTFListLevel97* level = CurrentListLevel(rds == rdsLOListLevelText))
-        level->FText += ch;
+      if (TRVRTFListLevel97* level = CurrentListLevel(rds == rdsLOListLevelText)) level->FText += ch;
       break;
     default: break;
   }

@@ -24,7 +24,6 @@ class TRVRTFListOverrideTable97;
 class TRVRTFPicture;
 class TRVRTFObject;
 class TRVRTFMarkerProperties;
-class TRVRTFListLevel97;
 
 using TRVRTFNewTextEvent = std::function<void(TObject* Sender, const TRVAnsiString& Text, TRVRTFPosition Position)>;
 using TRVRTFNewUnicodeTextEvent =
@@ -251,15 +250,21 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode EndRow();
   // At the row end: drops the cell being defined and blends the cell shadings.
   void FinalizeCells(class TRVRTFRowProperties& Row);
-  // The table nesting level of the current paragraph (0 outside tables).
-  int ParaTableLevel() const;
+  // The table nesting level of the current paragraph (0 outside tables). Asked for every byte of
+  // text, which needs no table event while it equals the level already reported.
+  int ParaTableLevel() const {
+    const TRVRTFParaProperties& para = *FRTFState->ParaProps();
+    if (!para.FInTable || para.FNestingLevel < 0) return 0;
+    return para.FNestingLevel < MaxTableNesting ? para.FNestingLevel : MaxTableNesting;
+  }
   // The border side that border words act on; nullptr for the all-sides forms and for none.
   class TRVRTFBorderSide* CurrentBorderSide();
   // The cell being defined (the last of the row's list, made when the list is empty).
   class TRVRTFCellProperties* LastCell();
  public:
-  // Deepest table nesting taken from "\itap"; more cells than this in one row are folded into the last.
+  // Deepest table nesting taken from "\itap".
   static constexpr int MaxTableNesting = 64;
+  // Most cells of one row; further cell definitions are folded into the last cell.
   static constexpr int MaxCellCount = 256;
  private:
 
@@ -281,9 +286,9 @@ class TRVRTFReader : public TComponent {
   // At the end of a "\pn" group: the marker goes to the restored paragraph properties.
   void EndPNGroup();
   // The list level that level words and texts act on; nullptr when the tables hold none.
-  TRVRTFListLevel97* CurrentListLevel(bool InOverride) const;
+  class TRVRTFListLevel97* CurrentListLevel(bool InOverride) const;
   void ApplyOldListProperty(TRVRTFMarkerProperties& m, TRVList* SectionDefaults, int Idx, int Value);
-  void ApplyListLevelProperty(TRVRTFListLevel97& l, int Idx, int Value);
+  void ApplyListLevelProperty(class TRVRTFListLevel97& l, int Idx, int Value);
 
  public:
   // ==== pictures and objects (RVRTFPictures.cpp) ====

@@ -2,6 +2,8 @@
 // their fields; their bodies, and the reader's table events, are filled in by RVRTFTables.cpp.
 #pragma once
 
+#include <memory>
+
 #include "engine/foundation/RVClasses.h"
 #include "formats/rtf/RVRTFTypes.h"
 
@@ -78,7 +80,10 @@ class TRVRTFRowProperties : public TObject {
   void Reset();
   void Assign(const TRVRTFRowProperties& Source);
   TRVRTFParaBorder* Border() const { return FBorder; }
-  TRVRTFCellPropsList* CellProps() const { return FCellProps; }
+  // The cell definitions, to read. Copies of a row (one per group) share them until one of them
+  // changes its cells through EditCellProps, which gives that copy cells of its own first.
+  const TRVRTFCellPropsList* CellProps() const { return FCellProps.get(); }
+  TRVRTFCellPropsList* EditCellProps();
 
   bool InvertWidth = false;
   bool FHeading = false;
@@ -89,7 +94,7 @@ class TRVRTFRowProperties : public TObject {
   int FBestWidth = 0;
   TRVRTFParaBorder* FBorder = nullptr;
   TRVRTFSide FCurBorderSide = rtf_side_Left;
-  TRVRTFCellPropsList* FCellProps = nullptr;
+  std::shared_ptr<TRVRTFCellPropsList> FCellProps;
   bool NewCellProps = true;
   bool AssumedLastCell = true;
   TRVRTFAlignment FAlignment = rtf_al_Left;

@@ -138,13 +138,20 @@ void TRVRTFCellPropsList::AssignItems(const TRVRTFCellPropsList& Source) {
 
 // ---- TRVRTFRowProperties ----
 
-TRVRTFRowProperties::TRVRTFRowProperties() : FBorder(new TRVRTFParaBorder), FCellProps(new TRVRTFCellPropsList) {
+TRVRTFRowProperties::TRVRTFRowProperties()
+    : FBorder(new TRVRTFParaBorder), FCellProps(std::make_shared<TRVRTFCellPropsList>()) {
   FCellProps->AddNew();
 }
 
-TRVRTFRowProperties::~TRVRTFRowProperties() {
-  delete FCellProps;
-  delete FBorder;
+TRVRTFRowProperties::~TRVRTFRowProperties() { delete FBorder; }
+
+TRVRTFCellPropsList* TRVRTFRowProperties::EditCellProps() {
+  if (FCellProps.use_count() > 1) {
+    auto own = std::make_shared<TRVRTFCellPropsList>();
+    own->AssignItems(*FCellProps);
+    FCellProps = std::move(own);
+  }
+  return FCellProps.get();
 }
 
 void TRVRTFRowProperties::Reset() {
@@ -153,7 +160,7 @@ void TRVRTFRowProperties::Reset() {
   FGapHTw = FLeftTw = FHeightTw = FBestWidth = 0;
   FBorder->Reset();
   FCurBorderSide = rtf_side_Left;
-  FCellProps->Clear();
+  FCellProps = std::make_shared<TRVRTFCellPropsList>();
   FCellProps->AddNew();
   NewCellProps = true;
   AssumedLastCell = true;
@@ -177,7 +184,7 @@ void TRVRTFRowProperties::Assign(const TRVRTFRowProperties& Source) {
   FBestWidth = Source.FBestWidth;
   FBorder->Assign(*Source.FBorder);
   FCurBorderSide = Source.FCurBorderSide;
-  FCellProps->AssignItems(*Source.FCellProps);
+  FCellProps = Source.FCellProps;
   NewCellProps = Source.NewCellProps;
   AssumedLastCell = Source.AssumedLastCell;
   FAlignment = Source.FAlignment;
@@ -209,7 +216,8 @@ void ApplyWidthUnit(bool& InvertWidth, int& BestWidth, int Unit) {
   if (Unit == 2) {
     if (!InvertWidth) BestWidth = Negated(BestWidth);
     InvertWidth = true;
-  } else if (Unit != 3) BestWidth = 0;
+  } else if (Unit != 3)
+    BestWidth = 0;
 }
 
 }  // namespace rvrtftables_detail
@@ -220,11 +228,6 @@ bool TRVRTFReader::DoTable(TRVRTFTableEventKind Kind) {
   if (OnTable) OnTable(this, Kind, processed);
   AfterTableRow = Kind == rvf_tbl_TableEnd || Kind == rvf_tbl_TableForcedEnd || Kind == rvf_tbl_RowEnd;
   return processed;
-}
-
-int TRVRTFReader::ParaTableLevel() const {
-  const TRVRTFParaProperties& para = *FRTFState->ParaProps();
-  return para.FInTable ? std::clamp(para.FNestingLevel, 0, MaxTableNesting) : 0;
 }
 
 void TRVRTFReader::UpdateTableNesting(bool Full) {
@@ -278,7 +281,7 @@ TRVRTFBorderSide* TRVRTFReader::CurrentBorderSide() {
 }
 
 TRVRTFCellProperties* TRVRTFReader::LastCell() {
-  TRVRTFCellPropsList& cells = *FRTFState->RowProps()->CellProps();
+  TRVRTFCellPropsList& cells = *FRTFState->RowProps()->EditCellProps();
   if (cells.Count() == 0) cells.AddNew();
   return cells.Get(cells.Count() - 1);
 }
@@ -304,31 +307,43 @@ TRVRTFErrorCode TRVRTFReader::ApplyBorderProperty(int Idx, int Value) {
       // sides stay as they are).
       if (TRVRTFBorderSide* side = CurrentBorderSide()) {
         if (side->FBorderType == rtf_brdr_None) setType(side->FBorderType, side->FWidthTw);
-      } else if (character) setType(chr.FBorderType, chr.FBorderWidthTw);
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { setType(s.FBorderType, s.FWidthTw); });
+      } else if (character)
+        setType(chr.FBorderType, chr.FBorderWidthTw);
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { setType(s.FBorderType, s.FWidthTw); });
       break;
     }
     case 59:
       st.FCurrentBorderType = rtf_bt_Para;
-      if (Value >= rtf_side_Left && Value <= rtf_side_All) st.ParaProps()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
+      if (Value >= rtf_side_Left && Value <= rtf_side_All)
+        st.ParaProps()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
       break;
     case 60:
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FWidthTw = Value;
-      else if (character) chr.FBorderWidthTw = Value;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FWidthTw = Value; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FWidthTw = Value;
+      else if (character)
+        chr.FBorderWidthTw = Value;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FWidthTw = Value; });
       break;
     case 61: {
       TColor color = clNone;
       if (!GetTableColor(Value, color)) break;
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FColor = color;
-      else if (character) chr.FBorderColor = color;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FColor = color; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FColor = color;
+      else if (character)
+        chr.FBorderColor = color;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FColor = color; });
       break;
     }
     case 62:
-      if (TRVRTFBorderSide* side = CurrentBorderSide()) side->FSpaceTw = Value;
-      else if (character) chr.FBorderSpacingTw = Value;
-      else if (para) allParaSides([&](TRVRTFBorderSide& s) { s.FSpaceTw = Value; });
+      if (TRVRTFBorderSide* side = CurrentBorderSide())
+        side->FSpaceTw = Value;
+      else if (character)
+        chr.FBorderSpacingTw = Value;
+      else if (para)
+        allParaSides([&](TRVRTFBorderSide& s) { s.FSpaceTw = Value; });
       break;
     default: return rtf_ec_BadTable;
   }
@@ -357,7 +372,7 @@ TRVRTFErrorCode TRVRTFReader::EndRow() {
 }
 
 void TRVRTFReader::FinalizeCells(TRVRTFRowProperties& Row) {
-  TRVRTFCellPropsList& cells = *Row.CellProps();
+  TRVRTFCellPropsList& cells = *Row.EditCellProps();
   if (Row.AssumedLastCell) {
     if (cells.Count() > 0) cells.Delete(cells.Count() - 1);
     Row.AssumedLastCell = false;
@@ -436,7 +451,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
       break;
     }
     case 178:
-      if (Value == rtf_ctf_TopDown || Value == rtf_ctf_BottomUp) LastCell()->FTextFlow = static_cast<TRVRTFCellTextFlow>(Value);
+      if (Value == rtf_ctf_TopDown || Value == rtf_ctf_BottomUp)
+        LastCell()->FTextFlow = static_cast<TRVRTFCellTextFlow>(Value);
       break;
     case 179: {
       TRVRTFCellProperties* cell = LastCell();
@@ -459,14 +475,15 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
       if (Value >= rtf_val_Top && Value <= rtf_val_Center) LastCell()->FVAlign = static_cast<TRVRTFVAlign>(Value);
       break;
     case 185: {
-      TRVRTFCellPropsList& cells = *row.CellProps();
+      TRVRTFCellPropsList& cells = *row.EditCellProps();
       LastCell()->FRightBoundaryTw = Value;
       // Each copy of the state copies the row, so its cells are capped: past the cap the last
       // cell is a real one and takes the boundaries (and cell words) of those that do not fit.
       if (cells.Count() < MaxCellCount) {
         cells.AddNew();
         row.AssumedLastCell = true;
-      } else row.AssumedLastCell = false;
+      } else
+        row.AssumedLastCell = false;
       break;
     }
     case 186:
@@ -476,7 +493,8 @@ TRVRTFErrorCode TRVRTFReader::ApplyTableProperty(int Idx, int Value) {
     case 187: st.FCurrentBorderType = rtf_bt_Other; break;
     case 188:
       st.FCurrentBorderType = rtf_bt_Cell;
-      if (Value >= rtf_side_Left && Value <= rtf_side_Bottom) LastCell()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
+      if (Value >= rtf_side_Left && Value <= rtf_side_Bottom)
+        LastCell()->FCurBorderSide = static_cast<TRVRTFSide>(Value);
       break;
     case 191:
       LastCell()->FBestWidth = PixelsToTwips(Value);

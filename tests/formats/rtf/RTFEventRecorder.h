@@ -43,8 +43,8 @@ struct TRTFEventRecorder {
         if (OnTextSeen) OnTextSeen(r);
       };
     r.OnTable = [this](TObject*, TRVRTFTableEventKind k, bool&) {
-      static const char* const names[] = {"table:start", "table:end", "table:forced-end",
-                                          "table:last-row-end", "row:end", "cell:end"};
+      static const char* const names[] = {"table:start",        "table:end", "table:forced-end",
+                                          "table:last-row-end", "row:end",   "cell:end"};
       Events.push_back(names[k]);
     };
     r.OnRequiredPageBreak = [this](TObject*) { Events.push_back("page"); };

@@ -34,7 +34,9 @@ const TEventCase EventCases[] = {
     {"tabs as runs of their own", "A\\tab B", optTabs, "P\"A\" | C\"\t\" | C\"B\""},
     {"Unicode run and its fallback", "\\u1046?x", optNone, "uP\"\xD0\x96\" | C\"x\""},
     {"Unicode words", "A\\lquote B", optNone, "P\"A\" | uC\"\xE2\x80\x98\" | C\"B\""},
-    {"8-bit fallback of a Unicode word", "A\\lquote B", opt8Bit, "P\"A\x91" "B\""},
+    {"8-bit fallback of a Unicode word", "A\\lquote B", opt8Bit,
+     "P\"A\x91"
+     "B\""},
     {"\\u without a Unicode handler reads the fallback", "\\u1046?x", opt8Bit, "P\"?x\""},
     {"hidden text is its own run", "A{\\v B}C", optNone, "P\"A\" | C\"B\" | C\"C\""},
     {"hidden text after a mark", "A\\par{\\v B}C", optNone, "P\"A\" | P\"\" | C\"B\" | C\"C\""},
@@ -43,7 +45,8 @@ const TEventCase EventCases[] = {
     {"bookmark", "A{\\*\\bkmkstart here}B", optNone, "P\"A\" | bmk:here | C\"B\""},
     {"footnote", "A{\\footnote \\chftn N}B\\par", optNone,
      "P\"A\" | note:start@C | note:char@P | C\"N\" | note:end@C | C\"B\""},
-    {"endnote", "A{\\footnote\\ftnalt N}B", optNone, "P\"A\" | note:start@C | note:endnote | P\"N\" | note:end@C | C\"B\""},
+    {"endnote", "A{\\footnote\\ftnalt N}B", optNone,
+     "P\"A\" | note:start@C | note:endnote | P\"N\" | note:end@C | C\"B\""},
     {"footnote inside a footnote is skipped", "{\\footnote A{\\footnote B}C}", optNone,
      "note:start@P | P\"AC\" | note:end@C"},
     {"header", "{\\header H\\par}\\pard A\\par", optNone, "hf:header+ | P\"H\" | hf:header- | P\"A\""},
@@ -123,9 +126,7 @@ TEST(RTFEvents, RaisingTextHandlerAbortsTheRead) {
   EXPECT_EQ(calls, 1);
 
   TRVRTFReader second(nullptr);
-  second.OnNewUnicodeText = [&](TObject*, const TRVUnicodeString&, TRVRTFPosition) {
-    throw std::logic_error("fault");
-  };
+  second.OnNewUnicodeText = [&](TObject*, const TRVUnicodeString&, TRVRTFPosition) { throw std::logic_error("fault"); };
   TRVRTFErrorCode result = rtf_ec_OK;
   try {
     result = TRTFEventRecorder::Read(second, "{\\rtf1 \\u1046?}");

@@ -54,25 +54,27 @@ TEST(RTFLists, OldStyleMarkerTakesTheSectionDefault) {
 
 // Undefined marker properties follow the text at the paragraph mark; defined ones stay.
 TEST(RTFLists, MarkerUpdateFollowsTheText) {
-  CheckParagraphs("\\pard{\\pn\\pnlvlbody\\pndec\\pnf2\\pnfs21\\pnb0}\\fs30\\b\\i A\\par",
-                  [](TRVRTFReader& reader, TRVRTFParaProperties& para) {
-                    ASSERT_TRUE(para.HasMarker());
-                    const TRVRTFMarkerProperties& m = *para.MarkerProps();
-                    EXPECT_EQ(m.FLevel, 10);
-                    EXPECT_EQ(m.FFontSize, 10);  // 21 half points, halves to even
-                    EXPECT_FALSE(m.FFontStyle.Contains(fsBold));
-                    EXPECT_TRUE(m.FFontStyle.Contains(fsItalic));
-                    (void)reader;
-                  },
-                  true);
-  CheckParagraphs("\\pard{\\pn\\pnlvlbody\\pnf2}\\fs30 A\\par",
-                  [](TRVRTFReader& reader, TRVRTFParaProperties& para) {
-                    ASSERT_TRUE(para.HasMarker());
-                    EXPECT_EQ(para.MarkerProps()->FFontSize, 15);
-                    EXPECT_NE(para.MarkerProps()->FFontIndex, reader.RTFState()->CharProps()->FFontIndex + 1000);
-                    EXPECT_TRUE(para.MarkerProps()->FDefinedProperties.Contains(rtfmp_FontIndex));
-                  },
-                  true);
+  CheckParagraphs(
+      "\\pard{\\pn\\pnlvlbody\\pndec\\pnf2\\pnfs21\\pnb0}\\fs30\\b\\i A\\par",
+      [](TRVRTFReader& reader, TRVRTFParaProperties& para) {
+        ASSERT_TRUE(para.HasMarker());
+        const TRVRTFMarkerProperties& m = *para.MarkerProps();
+        EXPECT_EQ(m.FLevel, 10);
+        EXPECT_EQ(m.FFontSize, 10);  // 21 half points, halves to even
+        EXPECT_FALSE(m.FFontStyle.Contains(fsBold));
+        EXPECT_TRUE(m.FFontStyle.Contains(fsItalic));
+        (void)reader;
+      },
+      true);
+  CheckParagraphs(
+      "\\pard{\\pn\\pnlvlbody\\pnf2}\\fs30 A\\par",
+      [](TRVRTFReader& reader, TRVRTFParaProperties& para) {
+        ASSERT_TRUE(para.HasMarker());
+        EXPECT_EQ(para.MarkerProps()->FFontSize, 15);
+        EXPECT_NE(para.MarkerProps()->FFontIndex, reader.RTFState()->CharProps()->FFontIndex + 1000);
+        EXPECT_TRUE(para.MarkerProps()->FDefinedProperties.Contains(rtfmp_FontIndex));
+      },
+      true);
 }
 
 const char* const ListTable =
@@ -152,8 +154,8 @@ TEST(RTFLists, ParagraphReferencesAreBounded) {
     const char* Words;
     int OverrideIndex, Level;
   } cases[] = {
-      {"\\ls1\\ilvl1", 0, 1},     {"\\ls3\\ilvl8", 2, 8}, {"\\ls5\\ilvl0", -1, 0},
-      {"\\ls2\\ilvl9", 1, 8},     {"\\ls2\\ilvl2000000000", 1, 8}, {"\\ls2\\ilvl-1", 1, 0},
+      {"\\ls1\\ilvl1", 0, 1}, {"\\ls3\\ilvl8", 2, 8},          {"\\ls5\\ilvl0", -1, 0},
+      {"\\ls2\\ilvl9", 1, 8}, {"\\ls2\\ilvl2000000000", 1, 8}, {"\\ls2\\ilvl-1", 1, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Words);

@@ -60,6 +60,19 @@ TEST(RTFTables, EventsFollowNestingLevels) {
   }
 }
 
+// The text a cell end flushes is reported while EndingCell is set; no other text is.
+TEST(RTFTables, EndingCellMarksTheFlushOfACellEnd) {
+  TRVRTFReader reader(nullptr);
+  TRTFEventRecorder rec;
+  rec.Attach(reader);
+  std::string ending;
+  rec.OnTextSeen = [&](TRVRTFReader& r) { ending += r.EndingCell() ? "1" : "0"; };
+  EXPECT_EQ(TRTFEventRecorder::Read(reader, "{\\rtf1 \\pard\\intbl A\\par B\\cell\\cell\\row\\pard C}"), rtf_ec_OK);
+  EXPECT_EQ(rec.Joined(), "table:start | P\"A\" | P\"B\" | cell:end | P\"\" | cell:end | row:end | table:end | P\"C\"");
+  EXPECT_EQ(ending, "0110");
+  EXPECT_FALSE(reader.EndingCell());
+}
+
 // Reads body and hands the row properties in force at each row end to check.
 int CheckRows(const std::string& body, const std::function<void(TRVRTFRowProperties&)>& check) {
   TRVRTFReader reader(nullptr);
@@ -95,22 +108,35 @@ TEST(RTFTables, RowAndCellDefinitions) {
                       }),
             1);
   // A merge that starts stays the first cell whatever follows for the same cell.
-  CheckRows("\\trowd\\clvmgf\\clvmrg\\cellx1000\\pard\\intbl\\cell\\row", [](TRVRTFRowProperties& row) {
-    EXPECT_EQ(row.CellProps()->Get(0)->FVMerge, rtf_cm_First);
-  });
+  CheckRows("\\trowd\\clvmgf\\clvmrg\\cellx1000\\pard\\intbl\\cell\\row",
+            [](TRVRTFRowProperties& row) { EXPECT_EQ(row.CellProps()->Get(0)->FVMerge, rtf_cm_First); });
   // Padding and spacing go by side (left, top, right, bottom), whatever order their words come in.
-  CheckRows("\\trowd\\trpaddl10\\trpaddt20\\trpaddr30\\trpaddb40\\trpaddfl3\\trpaddfb3\\trspdr5\\trspdfr3\\cellx1"
-            "\\pard\\intbl\\cell\\row",
-            [](TRVRTFRowProperties& row) {
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Left], 10);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Top], 20);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Right], 30);
-              EXPECT_EQ(row.FPaddingTw[rtf_side_Bottom], 40);
-              EXPECT_TRUE(row.FUsePadding[rtf_side_Left] && row.FUsePadding[rtf_side_Bottom]);
-              EXPECT_FALSE(row.FUsePadding[rtf_side_Top] || row.FUsePadding[rtf_side_Right]);
-              EXPECT_EQ(row.FSpacingTw[rtf_side_Right], 5);
-              EXPECT_TRUE(row.FUseSpacing[rtf_side_Right]);
-            });
+  CheckRows(
+      "\\trowd\\trpaddl10\\trpaddt20\\trpaddr30\\trpaddb40\\trpaddfl3\\trpaddfb3\\trspdr5\\trspdfr3\\cellx1"
+      "\\pard\\intbl\\cell\\row",
+      [](TRVRTFRowProperties& row) {
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Left], 10);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Top], 20);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Right], 30);
+        EXPECT_EQ(row.FPaddingTw[rtf_side_Bottom], 40);
+        EXPECT_TRUE(row.FUsePadding[rtf_side_Left] && row.FUsePadding[rtf_side_Bottom]);
+        EXPECT_FALSE(row.FUsePadding[rtf_side_Top] || row.FUsePadding[rtf_side_Right]);
+        EXPECT_EQ(row.FSpacingTw[rtf_side_Right], 5);
+        EXPECT_TRUE(row.FUseSpacing[rtf_side_Right]);
+      });
+}
+
+// Copies of the row definition share their cells; a group that changes them changes its own copy.
+TEST(RTFTables, RowDefinitionsAreScopedByGroups) {
+  EXPECT_EQ(CheckRows("\\trowd\\cellx500{\\clshdng5000\\cellx1000\\cellx1500}\\cellx2000\\pard\\intbl\\cell\\row"
+                      "{\\trowd\\cellx9000}\\pard\\intbl\\cell\\row",
+                      [](TRVRTFRowProperties& row) {
+                        ASSERT_EQ(row.CellProps()->Count(), 2);
+                        EXPECT_EQ(row.CellProps()->Get(0)->FRightBoundaryTw, 500);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FRightBoundaryTw, 2000);
+                        EXPECT_EQ(row.CellProps()->Get(1)->FColor, clNone);
+                      }),
+            2);
 }
 
 TEST(RTFTables, WidthsInTwipsPercentsAndPixels) {
@@ -234,14 +260,15 @@ TEST(RTFTables, ParagraphBorders) {
 }
 
 TEST(RTFTables, CellRowAndCharacterBorders) {
-  CheckRows("\\trowd\\trbrdrt\\brdrs\\brdrw5\\clbrdrl\\brdrdb\\brdrw7\\clbrdrb\\brdrdot\\cellx1000\\pard\\intbl\\cell\\row",
-            [](TRVRTFRowProperties& row) {
-              EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Top)), "1/5/0");
-              EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Left)), "-");
-              TRVRTFParaBorder& cell = *row.CellProps()->Get(0)->Border();
-              EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Left)), "4/7/0");
-              EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Bottom)), "5/10/0");
-            });
+  CheckRows(
+      "\\trowd\\trbrdrt\\brdrs\\brdrw5\\clbrdrl\\brdrdb\\brdrw7\\clbrdrb\\brdrdot\\cellx1000\\pard\\intbl\\cell\\row",
+      [](TRVRTFRowProperties& row) {
+        EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Top)), "1/5/0");
+        EXPECT_EQ(DescribeSide(row.Border()->FindSide(rtf_side_Left)), "-");
+        TRVRTFParaBorder& cell = *row.CellProps()->Get(0)->Border();
+        EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Left)), "4/7/0");
+        EXPECT_EQ(DescribeSide(cell.FindSide(rtf_side_Bottom)), "5/10/0");
+      });
   TRVRTFReader reader(nullptr);
   reader.OnNewText = [&](TObject*, const TRVAnsiString&, TRVRTFPosition) {
     const TRVRTFCharProperties& chr = *reader.RTFState()->CharProps();
@@ -257,10 +284,18 @@ TEST(RTFTables, TotalBorderWidths) {
     TRVRTFBorderType Type;
     int Total, Additional;
   } cases[] = {
-      {rtf_brdr_None, 0, 0},          {rtf_brdr_Single, 10, 14},     {rtf_brdr_DoubleWavy, 0, 4},
-      {rtf_brdr_DoubleThickness, 20, 24}, {rtf_brdr_Double, 30, 34}, {rtf_brdr_Hairline, 1, 5},
-      {rtf_brdr_Triple, 50, 54},      {rtf_brdr_ThickThinSmall, 40, 44}, {rtf_brdr_ThinThickThinSmall, 70, 74},
-      {rtf_brdr_ThickThinLarge, 55, 59}, {rtf_brdr_ThinThickThinLarge, 80, 84}, {rtf_brdr_ThinThickThinMed, 30, 34},
+      {rtf_brdr_None, 0, 0},
+      {rtf_brdr_Single, 10, 14},
+      {rtf_brdr_DoubleWavy, 0, 4},
+      {rtf_brdr_DoubleThickness, 20, 24},
+      {rtf_brdr_Double, 30, 34},
+      {rtf_brdr_Hairline, 1, 5},
+      {rtf_brdr_Triple, 50, 54},
+      {rtf_brdr_ThickThinSmall, 40, 44},
+      {rtf_brdr_ThinThickThinSmall, 70, 74},
+      {rtf_brdr_ThickThinLarge, 55, 59},
+      {rtf_brdr_ThinThickThinLarge, 80, 84},
+      {rtf_brdr_ThinThickThinMed, 30, 34},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Type);
