@@ -82,7 +82,8 @@ class TRVRTFStyleSheet : public TRVList {
   // Trims every name and resolves the based-on, next and link numbers to entry indexes.
   void CalculateLinks();
   void Clear() override;
-  // An entry's number changed or an entry was added: the lookup map is made again when needed.
+  // The lookup map is made again at the next lookup (for numbers changed other than the last
+  // entry's, which the map never holds).
   void NumbersChanged() { FMapCount = -1; }
 
  private:

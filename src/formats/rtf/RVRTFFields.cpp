@@ -9,6 +9,7 @@
 #include "engine/foundation/RVStrFuncs.h"
 #include "engine/foundation/RVUni.h"
 #include "formats/rtf/RVRTFReader.h"
+#include "platform/base/NLS.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Pictures.h"
 
@@ -115,6 +116,7 @@ TRVRTFErrorCode TRVRTFReader::EnterFieldDestination(int Dest) {
         delete state.FInvalidFieldPicture;
         state.FInvalidFieldPicture = nullptr;
         state.rds = rdsFldInst;
+        FFieldLeadByte = 0;
       }
       break;
     case 19:  // "\fldrslt"
@@ -163,7 +165,34 @@ TRVRTFErrorCode TRVRTFReader::LeaveFieldDestination(TRTFrds Rds) {
 }
 
 TRVRTFErrorCode TRVRTFReader::ProcessFieldChar(unsigned char ch) {
-  FRTFState->FFieldCode += AnsiToUnicode(TRVAnsiString(1, static_cast<char>(ch)), FCodePage);
+  if (FFieldCodePage != FCodePage) {
+    FFieldCodePage = FCodePage;
+    FFieldLeadBytes.clear();
+    FFieldLeadByte = 0;
+    CPINFO info;
+    if (GetCPInfo(FCodePage, &info) && info.MaxCharSize == 2)
+      for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
+        FFieldLeadBytes.insert(FFieldLeadBytes.end(), {info.LeadByte[i], info.LeadByte[i + 1]});
+  }
+  // ASCII is the same in every code page the reader reads in.
+  if (ch < 0x80 && !FFieldLeadByte) {
+    FRTFState->FFieldCode.push_back(static_cast<char16_t>(ch));
+    return rtf_ec_OK;
+  }
+  // A double-byte character comes as two bytes: the first waits for the second.
+  TRVAnsiString bytes;
+  if (FFieldLeadByte) {
+    bytes.push_back(static_cast<char>(FFieldLeadByte));
+    FFieldLeadByte = 0;
+  } else {
+    for (std::size_t i = 0; i + 1 < FFieldLeadBytes.size(); i += 2)
+      if (ch >= FFieldLeadBytes[i] && ch <= FFieldLeadBytes[i + 1]) {
+        FFieldLeadByte = ch;
+        return rtf_ec_OK;
+      }
+  }
+  bytes.push_back(static_cast<char>(ch));
+  FRTFState->FFieldCode += AnsiToUnicode(bytes, FCodePage);
   return rtf_ec_OK;
 }
 

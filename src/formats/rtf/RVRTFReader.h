@@ -332,6 +332,12 @@ class TRVRTFReader : public TComponent {
   // The picture of an INCLUDEPICTURE or IMPORT path (nullptr for none); Invalid as the handler says.
   TGraphic* ImportFieldPicture(const TRVUnicodeString& Path, bool& Invalid);
   void DoNewPageNumber(TRVRTFPageNumberType Type, bool PageCount);
+  // The lead byte of a double-byte character of the instruction, waiting for its second byte.
+  unsigned char FFieldLeadByte = 0;
+  // The lead-byte ranges of FFieldCodePage, which the instruction is read in: first and last of
+  // each range.
+  unsigned FFieldCodePage = 0xFFFFFFFF;
+  std::vector<unsigned char> FFieldLeadBytes;
 
  public:
   // ==== font, colour and style tables, code pages (RVRTFTablesOfDoc.cpp) ====

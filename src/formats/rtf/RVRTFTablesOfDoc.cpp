@@ -119,14 +119,17 @@ void TRVRTFStyleSheetEntry::Assign(const TRVRTFReaderState& Source) {
 }
 
 int TRVRTFStyleSheet::GetEntry(int Number) const {
-  if (Number < 0) return -1;
-  if (FMapCount != Count()) {
+  if (Number < 0 || Count() == 0) return -1;
+  // The map holds every entry but the last, whose number may still change while it is read; it
+  // grows as entries are added, so that lookups between entries cost no rebuilding.
+  if (FMapCount < 0) {
     FIndexOfNumber.clear();
-    for (int i = 0; i < Count(); ++i) FIndexOfNumber.emplace(Get(i)->FNumber, i);
-    FMapCount = Count();
+    FMapCount = 0;
   }
+  for (; FMapCount < Count() - 1; ++FMapCount) FIndexOfNumber.emplace(Get(FMapCount)->FNumber, FMapCount);
   const auto it = FIndexOfNumber.find(Number);
-  return it == FIndexOfNumber.end() ? -1 : it->second;
+  if (it != FIndexOfNumber.end()) return it->second;
+  return Get(Count() - 1)->FNumber == Number ? Count() - 1 : -1;
 }
 
 int TRVRTFStyleSheet::GetParaEntry(int Number) {
@@ -216,7 +219,6 @@ TRVRTFErrorCode TRVRTFReader::EnterDocTableDestination(int Dest, int Param) {
       TRVRTFStyleSheetEntry* entry = FStyleSheet->Get(FStyleSheet->Count() - 1);
       entry->FNumber = Param;
       entry->FStyleType = types[Dest - 8];
-      FStyleSheet->NumbersChanged();
       FRTFState->rds = rdsStyleSheetEntry;
       FTmpString.clear();
       break;

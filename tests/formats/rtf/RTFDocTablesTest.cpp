@@ -335,3 +335,23 @@ TEST(RTFDocTablesTest, UnicodeBodyTextSkipsUcFallbackBytes) {
     EXPECT_EQ(rec.Joined(), c.Expected);
   }
 }
+
+TEST(RTFDocTablesTest, ManyTableEntriesWithLookupsBetweenThemStayCheap) {
+  // Style and font numbers looked up between every pair of entries: each lookup must not walk
+  // or rebuild the whole table.
+  std::string rtf = "{\\rtf1{\\fonttbl";
+  constexpr int n = 60000;
+  for (int i = 0; i < n; ++i) rtf += "\\f" + std::to_string(i) + " F;";
+  rtf += "}{\\stylesheet";
+  for (int i = 0; i < n; ++i) rtf += "{\\s" + std::to_string(i) + " S;}\\s" + std::to_string(n);
+  rtf += "}";
+  for (int i = 0; i < n; ++i) rtf += "\\f" + std::to_string(n - i) + "\\s" + std::to_string(i);
+  rtf += "}";
+  TRVRTFReader reader(nullptr);
+  reader.OnStyleSheet = [](TObject*) {};
+  ASSERT_EQ(ReadString(reader, rtf), rtf_ec_OK);
+  EXPECT_EQ(reader.FontTable()->Count(), n);
+  EXPECT_EQ(reader.StyleSheet()->Count(), n);
+  EXPECT_EQ(reader.StyleSheet()->GetEntry(n - 1), n - 1);
+  EXPECT_EQ(reader.StyleSheet()->GetEntry(n), -1);
+}

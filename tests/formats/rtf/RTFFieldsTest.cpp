@@ -9,6 +9,7 @@
 #include "RTFEventRecorder.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/Pictures.h"
 
 namespace {
 
@@ -95,6 +96,14 @@ TEST(RTFFieldsTest, HyperlinkCodeTravelsIntoTheResult) {
             rtf_ec_OK);
   ASSERT_EQ(probe.Codes.size(), 1u);
   EXPECT_EQ(probe.Codes[0], u"HYPERLINK \"Пр\"");
+  // Double-byte characters of the document's code page.
+  probe.Codes.clear();
+  ASSERT_EQ(ReadString(reader,
+                       "{\\rtf1\\ansicpg932 {\\field{\\*\\fldinst HYPERLINK \"\\'93\\'fa\\'96\\'7b\"}"
+                       "{\\fldrslt \\probe x}}}"),
+            rtf_ec_OK);
+  ASSERT_EQ(probe.Codes.size(), 1u);
+  EXPECT_EQ(probe.Codes[0], u"HYPERLINK \"日本\"");
   // Other fields do not hand their code to the result.
   probe.Codes.clear();
   ASSERT_EQ(ReadString(reader, Field("DATE \\@ \"d\"", "\\probe 1")), rtf_ec_OK);
@@ -247,5 +256,94 @@ TEST(RTFFieldsTest, SymbolFieldsInsertTheirCharacter) {
     // The result is read in the size and font it had.
     EXPECT_EQ(fonts.back().first, u"");
     EXPECT_EQ(fonts.back().second, 24);
+  }
+}
+
+namespace {
+
+struct FieldPicture {
+  bool HasRecord;
+  int Width;
+  std::u16string FileName;
+};
+
+}  // namespace
+
+TEST(RTFFieldsTest, IncludedPicturesComeFromTheirPath) {
+  const std::u16string base = Utf8ToUnicode(std::string(TAVRELO_TEST_DATA) + "/pictures/");
+  const std::string resultPicture = "{\\pict\\macpict 01}";
+  struct Case {
+    const char* Name;
+    std::string Instruction;
+    std::vector<bool> Records;  // one entry a reported picture: true for the result's own
+  };
+  const Case cases[] = {
+      {"relative path", "INCLUDEPICTURE \"rgba3x2.png\" \\\\* MERGEFORMAT", {false}},
+      {"leading separator", "INCLUDEPICTURE \"\\\\\\\\rgba3x2.png\"", {false}},
+      {"percent-encoded", "INCLUDEPICTURE \"rgba%33x2.png\" \\\\d", {false}},
+      {"import", "\\\\IMPORT rgba3x2.png", {false}},
+      {"missing file: the result's picture", "INCLUDEPICTURE \"nothing.png\"", {true}},
+      {"not a picture: the result's picture", "INCLUDEPICTURE \"make_fixtures.py\"", {true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRVRTFReader reader(nullptr);
+    reader.BasePath = base;
+    std::vector<FieldPicture> seen;
+    reader.OnNewPicture = [&](TObject*, TRVRTFPicture* pic, TGraphic* graphic, TRVRTFPosition,
+                              const TRVUnicodeString& fileName, bool& inserted) {
+      std::unique_ptr<TGraphic> owned(graphic);
+      seen.push_back({pic != nullptr, graphic ? graphic->GetWidth() : -1, fileName});
+      inserted = true;
+    };
+    ASSERT_EQ(ReadString(reader, Field(c.Instruction, resultPicture)), rtf_ec_OK);
+    ASSERT_EQ(seen.size(), c.Records.size());
+    EXPECT_EQ(seen[0].HasRecord, c.Records[0]);
+    if (!c.Records[0]) {
+      EXPECT_EQ(seen[0].Width, 3);
+      EXPECT_EQ(seen[0].FileName, base + u"rgba3x2.png");
+    }
+  }
+}
+
+TEST(RTFFieldsTest, ImportHandlerGivesThePathAndMayCallThePictureInvalid) {
+  struct Case {
+    const char* Name;
+    std::string Instruction;
+    std::u16string Location;
+  };
+  const Case cases[] = {
+      {"relative", "INCLUDEPICTURE \"a\\\\\\\\\\\\\\\\b.png\"", u"/base/a\\b.png"},
+      {"drive letter", "INCLUDEPICTURE \"C:\\\\\\\\x.png\"", u"C:\\x.png"},
+      {"file url", "INCLUDEPICTURE \"file:///tmp/x.png\"", u"/tmp/x.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    for (const bool resultHasPicture : {true, false}) {
+      TRVRTFReader reader(nullptr);
+      reader.BasePath = u"/base/";
+      std::vector<std::u16string> locations;
+      reader.OnImportPicture = [&](TObject*, const TRVUnicodeString& location, TGraphic*& graphic, bool& invalid) {
+        locations.push_back(location);
+        graphic = new TBitmap(5, 4);
+        invalid = true;
+      };
+      std::vector<std::pair<bool, int>> seen;  // record, width
+      reader.OnNewPicture = [&](TObject*, TRVRTFPicture* pic, TGraphic* graphic, TRVRTFPosition,
+                                const TRVUnicodeString&, bool& inserted) {
+        seen.emplace_back(pic != nullptr, graphic ? graphic->GetWidth() : -1);
+        if (pic) delete graphic;    // an embedded picture's graphic is always the handler's
+        inserted = pic == nullptr;  // takes the field's picture over
+        if (!pic) delete graphic;
+      };
+      ASSERT_EQ(ReadString(reader, Field(c.Instruction, resultHasPicture ? "{\\pict\\macpict 01}" : "r")), rtf_ec_OK);
+      ASSERT_FALSE(locations.empty());
+      EXPECT_EQ(locations[0], c.Location);
+      // The invalid picture is used only when the result brings none of its own.
+      const std::vector<std::pair<bool, int>> expected = resultHasPicture
+                                                             ? std::vector<std::pair<bool, int>>{{true, -1}, {false, 5}}
+                                                             : std::vector<std::pair<bool, int>>{{false, 5}};
+      EXPECT_EQ(seen, expected);
+    }
   }
 }

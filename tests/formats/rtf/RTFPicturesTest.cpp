@@ -9,6 +9,7 @@
 #include "formats/rtf/RVRTFPictures.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
+#include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 
@@ -57,6 +58,7 @@ struct Reported {
   int Width = 0, Height = 0;
   int SuggestedW = 0, SuggestedH = 0;
   bool ShpPict = false;
+  int ScaleX = 0, ScaleY = 0;
   std::string Data;
 };
 
@@ -80,6 +82,8 @@ struct PictureRecorder {
         r.SuggestedW = pic->SuggestedWidthTw;
         r.SuggestedH = pic->SuggestedHeightTw;
         r.ShpPict = pic->FShpPict;
+        r.ScaleX = pic->FPicScaleX;
+        r.ScaleY = pic->FPicScaleY;
         r.Data.assign(static_cast<const char*>(pic->FData->Memory()), static_cast<std::size_t>(pic->FData->GetSize()));
       }
       Pictures.push_back(r);
@@ -87,6 +91,16 @@ struct PictureRecorder {
     };
   }
 };
+
+// A 5 x 4 JPEG picture.
+std::string JpegBytes() {
+  TBitmap bmp(5, 4);
+  TJPEGImage jpeg;
+  jpeg.Assign(&bmp);
+  TMemoryStream ms;
+  jpeg.SaveToStream(ms);
+  return std::string(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+}
 
 std::string Doc(const std::string& body) { return "{\\rtf1 " + body + "}"; }
 
@@ -106,6 +120,8 @@ TEST(RTFPicturesTest, KindsAndSizes) {
   const Case cases[] = {
       {"png with goals", "{\\pict\\pngblip\\picw3\\pich2\\picwgoal1440\\pichgoal720 " + Hex(png) + "}", rtf_pict_PNG,
        true, 3, 2, 1440, 720},
+      {"jpeg with scaling", "{\\pict\\jpegblip\\picscalex50\\picscaley200 " + Hex(JpegBytes()) + "}", rtf_pict_JPEG,
+       true, 5, 4, 0, 0},
       {"no type word: enhanced metafile", "{\\pict " + Hex(EmfBytes()) + "}", rtf_pict_EMF, true, -1, -1, 0, 0},
       {"dib", "{\\pict\\dibitmap0\\picw4\\pich3 " + Hex(dib) + "}", rtf_pict_DIB, true, 4, 3, 0, 0},
       {"wmf in 0.01 mm", "{\\pict\\wmetafile8\\picw2540\\pich1270 " + Hex(wmf) + "}", rtf_pict_WMF, true, -1, -1, 1440,
@@ -139,6 +155,9 @@ TEST(RTFPicturesTest, KindsAndSizes) {
     }
     EXPECT_EQ(r.SuggestedW, c.SuggestedW);
     EXPECT_EQ(r.SuggestedH, c.SuggestedH);
+    const bool scaled = c.Type == rtf_pict_JPEG;
+    EXPECT_EQ(r.ScaleX, scaled ? 50 : 100);
+    EXPECT_EQ(r.ScaleY, scaled ? 200 : 100);
   }
 }
 
@@ -300,4 +319,13 @@ TEST(RTFPicturesTest, ObjectsWithTheirDataAndResult) {
   // A blank between the digits of object data is an error.
   reader.OnNewObject = [](TObject*, TRVRTFObject*, TRVRTFPosition, bool&) {};
   EXPECT_EQ(ReadString(reader, Doc("{\\object{\\*\\objdata 01 02}}")), rtf_ec_InvalidPicture);
+}
+
+TEST(RTFPicturesTest, MetafileOfAHugeStatedSizeIsReadWithoutDrawingIt) {
+  const std::string wmf = Fixture("rect.wmf").substr(22);
+  TRVRTFReader reader(nullptr);
+  PictureRecorder rec(reader);
+  const TRVRTFErrorCode ec =
+      ReadString(reader, Doc("{\\pict\\wmetafile8\\picw2147483647\\pich2147483647 " + Hex(wmf) + "}"));
+  EXPECT_TRUE(ec == rtf_ec_OK || ec == rtf_ec_InvalidPicture) << ec;
 }
