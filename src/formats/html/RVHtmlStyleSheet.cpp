@@ -71,10 +71,14 @@ void ReadBodyRule(TRVHtmlStyleSheetImporter& importer, const TRVUnicodeString& d
   }
   if (!(v = GetCSSValue(decl, u"background-position")).empty()) {
     TBackgroundStyle style = bsCentered;
-    if (v == u"top left") style = bsTopLeft;
-    else if (v == u"top right") style = bsTopRight;
-    else if (v == u"bottom left") style = bsBottomLeft;
-    else if (v == u"bottom right") style = bsBottomRight;
+    if (v == u"top left")
+      style = bsTopLeft;
+    else if (v == u"top right")
+      style = bsTopRight;
+    else if (v == u"bottom left")
+      style = bsBottomLeft;
+    else if (v == u"bottom right")
+      style = bsBottomRight;
     viewer->SetBackgroundStyle(style);
   } else {
     v = GetCSSValue(decl, u"background-attachment");
@@ -149,7 +153,8 @@ TRVUnicodeString TakeDeclarations(const TRVUnicodeString& s, std::size_t& pos) {
     return {};
   }
   std::size_t close = s.find(u'}', open + 1);
-  TRVUnicodeString decl = s.substr(open + 1, close == TRVUnicodeString::npos ? TRVUnicodeString::npos : close - open - 1);
+  TRVUnicodeString decl =
+      s.substr(open + 1, close == TRVUnicodeString::npos ? TRVUnicodeString::npos : close - open - 1);
   pos = close == TRVUnicodeString::npos ? s.size() : close + 1;
   return decl;
 }

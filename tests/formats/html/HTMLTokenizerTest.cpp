@@ -10,7 +10,7 @@ namespace {
 
 struct Block {
   TCurrBlock Kind;
-  std::string Text;  // TagName as UTF-8
+  std::string Text;    // TagName as UTF-8
   std::string Params;  // name=value pairs joined by "|"
 };
 
@@ -149,9 +149,9 @@ TEST(HTMLTokenizer, EntitiesInText) {
   const Case cases[] = {
       {"&amp;&lt;&gt;&quot;&apos;", "&<>\"'"},
       {"&nbsp;&eacute;&Eacute;&euro;&hearts;", "\u00a0\u00e9\u00c9\u20ac\u2665"},
-      {"&T;", "&T;"},          // no such name
-      {"&AMP;", "&AMP;"},      // names are case-sensitive
-      {"a & b", "a & b"},      // no ";" after it in the block
+      {"&T;", "&T;"},      // no such name
+      {"&AMP;", "&AMP;"},  // names are case-sensitive
+      {"a & b", "a & b"},  // no ";" after it in the block
       {"&#65;&#x41;&#X41;", "AAA"},
       {"&#128512;&#x1F600;", "\U0001F600\U0001F600"},
       {"&#0;", "&#0;"},
@@ -160,7 +160,7 @@ TEST(HTMLTokenizer, EntitiesInText) {
       {"&#-5;", "&#-5;"},
       {"&#1114112;", "&#1114112;"},  // past the last code point
       {"&#99999999999999999999;", "&#99999999999999999999;"},
-      {"&#xD800;", "\ufffd"},   // a lone surrogate is no character
+      {"&#xD800;", "\ufffd"},      // a lone surrogate is no character
       {"&amp &lt;", "&amp &lt;"},  // the first "&" runs to the ";": one unknown name
   };
   for (const Case& c : cases) {

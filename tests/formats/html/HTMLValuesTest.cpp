@@ -45,7 +45,8 @@ TEST(HTMLValues, Colors) {
       {u"#1234567890abcdef", clBlack},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(HtmlColorToColor(c.text), c.color) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
+    EXPECT_EQ(HtmlColorToColor(c.text), c.color)
+        << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
 }
 
 TEST(HTMLValues, FontSizesListTypesAlignments) {
@@ -145,7 +146,7 @@ TEST(HTMLValues, BorderWidths) {
     TRVBorderStyle style;
     int total, lineOf12;
   };
-  const Case cases[] = {{rvbSingle, 2, 12}, {rvbDouble, 5, 4}, {rvbTriple, 8, 2},
+  const Case cases[] = {{rvbSingle, 2, 12},     {rvbDouble, 5, 4},       {rvbTriple, 8, 2},
                         {rvbThickInside, 7, 3}, {rvbThickOutside, 7, 3}, {rvbNone, 0, 0}};
   for (const Case& c : cases) {
     b.Style = c.style;
@@ -262,10 +263,12 @@ TEST_F(HTMLStyleSheet, TextRules) {
 
 TEST_F(HTMLStyleSheet, ParagraphRules) {
   Parse(u"p,ul,ol {text-align: left; margin: 0px 0px 0px 0px;}");
-  Parse(u".rvps1 {text-align: center; text-indent: 12pt; line-height: 1.5; white-space: nowrap; "
-        u"page-break-after: avoid}");
-  Parse(u".rvps2 {background: #ff0000; padding: 1pt 2pt; border-color: #00ff00; border-style: double; "
-        u"border-width: 6pt; border-left: none; margin: 3pt 4pt}");
+  Parse(
+      u".rvps1 {text-align: center; text-indent: 12pt; line-height: 1.5; white-space: nowrap; "
+      u"page-break-after: avoid}");
+  Parse(
+      u".rvps2 {background: #ff0000; padding: 1pt 2pt; border-color: #00ff00; border-style: double; "
+      u"border-width: 6pt; border-left: none; margin: 3pt 4pt}");
   auto* ps = Sheet.ParaStyles();
   ASSERT_EQ(ps->Count(), Paras0 + 2);
   ASSERT_EQ(TRVParas().size(), 3u);
@@ -298,8 +301,14 @@ TEST_F(HTMLStyleSheet, ParagraphRules) {
 }
 
 TEST_F(HTMLStyleSheet, MalformedSheetsEnd) {
-  const std::u16string texts[] = {u"", u"   ", u"body", u"span.rvts1 {color: red", u".rvps1", u"p,ul,ol",
-                                  u"}}}{{{ body{ span.rvts{ .rvps{", u"garbage words \r\n and more"};
+  const std::u16string texts[] = {u"",
+                                  u"   ",
+                                  u"body",
+                                  u"span.rvts1 {color: red",
+                                  u".rvps1",
+                                  u"p,ul,ol",
+                                  u"}}}{{{ body{ span.rvts{ .rvps{",
+                                  u"garbage words \r\n and more"};
   for (const auto& t : texts) Parse(t);
   EXPECT_GE(TRVFonts().size(), 1u);
   EXPECT_EQ(Sheet.TextStyles()->Count() - Texts0, static_cast<int>(TRVFonts().size()) - 1);
