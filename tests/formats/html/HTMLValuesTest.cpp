@@ -313,3 +313,25 @@ TEST_F(HTMLStyleSheet, MalformedSheetsEnd) {
   EXPECT_GE(TRVFonts().size(), 1u);
   EXPECT_EQ(Sheet.TextStyles()->Count() - Texts0, static_cast<int>(TRVFonts().size()) - 1);
 }
+
+TEST_F(HTMLStyleSheet, BodyBackgroundPicture) {
+  std::vector<std::u16string> asked;
+  Importer.LoadPicture = [&](const std::u16string& location) -> std::unique_ptr<TGraphic> {
+    asked.push_back(location);
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(2, 2);
+    return bmp;
+  };
+  Parse(u"body {background-image: url(\"pics/back.png\"); background-position: top right;}");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], u"pics/back.png");
+  EXPECT_TRUE(Importer.BackgroundRead);
+  EXPECT_EQ(Viewer->GetBackgroundStyle(), bsTopRight);
+  EXPECT_NE(Viewer->GetBackgroundBitmap(), nullptr);
+  Parse(u"body {background-attachment: fixed}");
+  EXPECT_EQ(Viewer->GetBackgroundStyle(), bsTiled);
+  // With pictures ignored, the sheet names none to load.
+  Importer.IgnorePictures = true;
+  Parse(u"body {background-image: url(\"other.png\")}");
+  EXPECT_EQ(asked.size(), 1u);
+}
