@@ -215,7 +215,7 @@ void ParseImportedStyleSheet(TRVHtmlStyleSheetImporter& Importer, const TRVUnico
     // Paragraph rule.
     const bool isParaBase = StartsWith(s, pos, u"p,ul,ol");
     const bool isParaClass = StartsWith(s, pos, u".rvps");
-    if (isParaBase || isParaClass) {
+    if ((isParaBase || isParaClass) && s.find(u'{', pos) != TRVUnicodeString::npos) {
       TRVUnicodeString decl = TakeDeclarations(s, pos);
       TParaInfo* para;
       if (isParaBase) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/foundation/RVStrFuncs.h"
 #include "engine/styles/FontInfo.h"
 #include "engine/styles/ParaInfo.h"
 #include "engine/viewer/RVViroZere.h"
+#include "platform/graphics/Graphics.h"
 
 namespace {
 
@@ -334,4 +336,57 @@ TEST_F(HTMLStyleSheet, BodyBackgroundPicture) {
   Importer.IgnorePictures = true;
   Parse(u"body {background-image: url(\"other.png\")}");
   EXPECT_EQ(asked.size(), 1u);
+}
+
+// The sheet our HTML export writes, one rule per line as the page carries it, is read back into
+// the same styles.
+TEST_F(HTMLStyleSheet, ExportedSheetReadsBack) {
+  TRVStyle source(nullptr);
+  source.Units = rvstuTwips;
+  source.TextStyles()->Items(1)->Style.Include(fsItalic);
+  source.TextStyles()->Items(1)->StyleEx.Include(rvfsAllCaps);
+  TParaInfo* para = source.ParaStyles()->Add();
+  para->Alignment = rvaRight;
+  para->LeftIndent = 300;
+  para->FirstIndent = 120;
+  para->LineSpacing = 150;
+  TMemoryStream ms;
+  source.SaveCSSToStream(&ms, {});
+  std::string css(static_cast<const char*>(ms.Memory()), static_cast<std::size_t>(ms.GetSize()));
+  // One rule per line, lower-cased.
+  std::u16string text = LowerCaseUnicode(Utf8ToUnicode(css)), line;
+  for (char16_t c : text) {
+    if (c == u'\n' || c == u'\r') {
+      if (!line.empty() && line.back() == u'}') {
+        Parse(line);
+        line.clear();
+      } else if (!line.empty() && line.back() != u' ')
+        line += u' ';
+      continue;
+    }
+    line += c;
+  }
+  const int texts = source.TextStyles()->Count(), paras = source.ParaStyles()->Count();
+  ASSERT_EQ(TRVFonts().size(), static_cast<std::size_t>(texts));
+  ASSERT_EQ(TRVParas().size(), static_cast<std::size_t>(paras));
+  for (int i = 0; i < texts; ++i) {
+    TFontInfo* want = source.TextStyles()->Items(i);
+    TFontInfo* got = Sheet.TextStyles()->Items(TRVFonts()[i].TextStyleNo);
+    EXPECT_EQ(got->Style, want->Style) << i;
+    EXPECT_EQ(got->StyleEx, want->StyleEx) << i;
+    // A system colour is written as the colour it shows.
+    EXPECT_EQ(ColorToRGB(got->Color), ColorToRGB(want->Color)) << i;
+    EXPECT_EQ(got->GetSize(), want->GetSize()) << i;
+    EXPECT_EQ(LowerCaseUnicode(got->FontName), LowerCaseUnicode(want->FontName)) << i;
+    EXPECT_EQ(got->Jump, want->Jump) << i;
+  }
+  for (int i = 0; i < paras; ++i) {
+    TParaInfo* want = source.ParaStyles()->Items(i);
+    TParaInfo* got = Sheet.ParaStyles()->Items(TRVParas()[i].ParaStyleNo);
+    EXPECT_EQ(got->Alignment, want->Alignment) << i;
+    EXPECT_EQ(got->LeftIndent, want->LeftIndent) << i;
+    EXPECT_EQ(got->FirstIndent, want->FirstIndent) << i;
+    EXPECT_EQ(got->LineSpacing, want->LineSpacing) << i;
+    EXPECT_EQ(got->LineSpacingType, want->LineSpacingType) << i;
+  }
 }
