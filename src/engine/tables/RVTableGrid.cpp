@@ -303,7 +303,7 @@ void TRVTableRows::Do_JoinCellVert(int Row, int Col, int Col2, TRVHTMLLength Old
 void TRVTableRows::Do_DeleteRows(int Row, int Count) {
   auto* U = AddTableUndo<TRVUndoDeleteRows>(this, true, true);
   if (U) {
-    U->Flag = true;
+    U->Flag = false;
     U->Row = Row;
     U->Count = Count;
   }
@@ -323,7 +323,7 @@ void TRVTableRows::Do_DeleteRows(int Row, int Count) {
 
 void TRVTableRows::Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows) {
   if (auto* U = AddTableUndo<TRVUndoDeleteRows>(this, true, true)) {
-    U->Flag = false;
+    U->Flag = true;
     U->Row = Row;
     U->Count = static_cast<int>(Rows.size());
   }
@@ -343,7 +343,7 @@ void TRVTableRows::Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows) {
 void TRVTableRows::Do_DeleteCols(int Col, int Count) {
   auto* U = AddTableUndo<TRVUndoDeleteCols>(this, true, true);
   if (U) {
-    U->Flag = true;
+    U->Flag = false;
     U->Col = Col;
     U->Count = Count;
   }
@@ -364,7 +364,7 @@ void TRVTableRows::Do_DeleteCols(int Col, int Count) {
 
 void TRVTableRows::Do_RestoreCols(int Col, int Count, std::vector<TRVTableCellData*>& Cells) {
   if (auto* U = AddTableUndo<TRVUndoDeleteCols>(this, true, true)) {
-    U->Flag = false;
+    U->Flag = true;
     U->Col = Col;
     U->Count = Count;
   }
