@@ -240,9 +240,10 @@ class TRVTableRows : public TRVList {
 
   // Elementary steps: each makes its change and records the record that takes it back (the
   // undo records call them for the opposite change).
-  void Do_InsertRows(int Row, int Count);
+  // Held: rows (a cell) an undone insertion kept, inserted again instead of new ones.
+  void Do_InsertRows(int Row, int Count, std::vector<TRVTableRow*>* Held = nullptr);
   void Do_UninsertRows(int Row, int Count);
-  void Do_InsertCell(int Row, int Col);
+  void Do_InsertCell(int Row, int Col, TRVTableCellData** Held = nullptr);
   void Do_UninsertCell(int Row, int Col);
   void Do_SpreadOverEmptyCells(int Row, int Col, int ColSpan);
   void Do_UnspreadOverEmptyCells(int Row, int Col, int ColSpan);

@@ -68,7 +68,7 @@ void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObj
 
 // ---- elementary steps --------------------------------------------------------------------------
 
-void TRVTableRows::Do_InsertRows(int Row, int Count) {
+void TRVTableRows::Do_InsertRows(int Row, int Count, std::vector<TRVTableRow*>* Held) {
   const int nCols = FTable->ColCount();
   if (auto* U = AddTableUndo<TRVUndoInsertTableRows>(this, true, true)) {
     U->Row = Row;
@@ -79,36 +79,75 @@ void TRVTableRows::Do_InsertRows(int Row, int Count) {
   int Cap = GetCapacity();
   while (Cap < this->Count() + Count) Cap += Cap > 64 ? Cap / 4 : (Cap > 8 ? 16 : 4);
   SetCapacity(Cap);
+  if (Held && static_cast<int>(Held->size()) == Count) {
+    std::vector<TRVTableRow*> Rows;
+    Rows.swap(*Held);
+    for (int i = 0; i < Count; ++i) {
+      TRVTableRow* R = Rows[static_cast<std::size_t>(i)];
+      InsertRow(Row + i, R);
+      for (int c = 0; c < R->Count(); ++c)
+        if (TRVTableCellData* Cell = R->GetCell(c)) {
+          Cell->FList = R;
+          Cell->MovingFromUndoList();
+        }
+    }
+    return;
+  }
   for (int i = 0; i < Count; ++i) InsertRow(Row + i, new TRVTableRow(nCols, this, FMainRVData));
 }
 
 void TRVTableRows::Do_UninsertRows(int Row, int Count) {
-  if (auto* U = AddTableUndo<TRVUndoInsertTableRows>(this, true, true)) {
+  auto* U = AddTableUndo<TRVUndoInsertTableRows>(this, true, true);
+  if (U) {
     U->Row = Row;
     U->Count = Count;
     U->Flag = true;
   }
-  for (int i = Row + Count - 1; i >= Row; --i) Delete(i);
+  for (int i = 0; i < Count; ++i) {
+    TRVTableRow* R = GetRow(Row);
+    DeleteAsPointer(Row);
+    if (!U) {
+      delete R;
+      continue;
+    }
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
+    R->FRows = nullptr;
+    U->Rows.push_back(R);
+  }
 }
 
-void TRVTableRows::Do_InsertCell(int Row, int Col) {
+void TRVTableRows::Do_InsertCell(int Row, int Col, TRVTableCellData** Held) {
   if (auto* U = AddTableUndo<TRVUndoInsertTableCell>(this, true, true)) {
     U->Row = Row;
     U->Col = Col;
     U->Flag = false;
   }
+  if (Held && *Held) {
+    TRVTableCellData* Cell = *Held;
+    *Held = nullptr;
+    GetRow(Row)->InsertCell(Col, Cell);
+    Cell->MovingFromUndoList();
+    return;
+  }
   GetRow(Row)->Insert(Col);
 }
 
 void TRVTableRows::Do_UninsertCell(int Row, int Col) {
-  if (auto* U = AddTableUndo<TRVUndoInsertTableCell>(this, true, true)) {
+  auto* U = AddTableUndo<TRVUndoInsertTableCell>(this, true, true);
+  if (U) {
     U->Row = Row;
     U->Col = Col;
     U->Flag = true;
   }
   TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
   GetRow(Row)->DeleteAsPointer(Col);
-  FreeCell(Cell);
+  if (U && Cell) {
+    Cell->MovingToUndoList(U);
+    U->Cell = Cell;
+  } else {
+    FreeCell(Cell);
+  }
 }
 
 void TRVTableRows::Do_SpreadOverEmptyCells(int Row, int Col, int ColSpan) {

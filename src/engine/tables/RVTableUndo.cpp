@@ -87,11 +87,15 @@ void TRVUndoChangeEmptyCellStyles::Undo(TCustomRVData* RVData) {
   Changed(RVData, ItemNo);
 }
 
+TRVUndoInsertTableRows::~TRVUndoInsertTableRows() {
+  for (TRVTableRow* R : Rows) delete R;
+}
+
 void TRVUndoInsertTableRows::Undo(TCustomRVData* RVData) {
   TRVTableRows* Rows = Grid(RVData, ItemNo);
   if (Flag) {
     if (Row < 0 || Row > Rows->Count()) throw EViroZereError("Undo error");
-    Rows->Do_InsertRows(Row, Count);
+    Rows->Do_InsertRows(Row, Count, &this->Rows);
   } else {
     if (Row < 0 || Row + Count > Rows->Count()) throw EViroZereError("Undo error");
     Rows->Do_UninsertRows(Row, Count);
@@ -99,11 +103,13 @@ void TRVUndoInsertTableRows::Undo(TCustomRVData* RVData) {
   Changed(RVData, ItemNo);
 }
 
+TRVUndoInsertTableCell::~TRVUndoInsertTableCell() { delete Cell; }
+
 void TRVUndoInsertTableCell::Undo(TCustomRVData* RVData) {
   TRVTableRows* Rows = Flag ? Grid(RVData, ItemNo) : GridAt(RVData, ItemNo, Row, Col);
   if (Flag) {
     if (Row < 0 || Row >= Rows->Count()) throw EViroZereError("Undo error");
-    Rows->Do_InsertCell(Row, Col);
+    Rows->Do_InsertCell(Row, Col, &Cell);
   } else {
     Rows->Do_UninsertCell(Row, Col);
   }

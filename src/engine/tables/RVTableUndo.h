@@ -85,19 +85,26 @@ class TRVUndoChangeEmptyCellStyles : public TRVTableUndoRecord<TRVUndoChangeEmpt
 };
 
 // Insert Count rows of new cells at Row / delete them.
+// The rows an undone insertion took out are held, so that redo brings back the copied
+// attributes of their cells.
 class TRVUndoInsertTableRows : public TRVTableUndoRecord<TRVUndoInsertTableRows> {
  public:
+  ~TRVUndoInsertTableRows() override;
   void Undo(TCustomRVData* RVData) override;
   int Row = 0, Count = 0;
   bool Flag = false;
+  std::vector<TRVTableRow*> Rows;  // owned
 };
 
 // Insert a new cell at (Row, Col) / delete that position.
+// The cell an undone insertion took out is held for the same reason.
 class TRVUndoInsertTableCell : public TRVTableUndoRecord<TRVUndoInsertTableCell> {
  public:
+  ~TRVUndoInsertTableCell() override;
   void Undo(TCustomRVData* RVData) override;
   int Row = 0, Col = 0;
   bool Flag = false;
+  TRVTableCellData* Cell = nullptr;  // owned
 };
 
 // The cell at (Row, Col) takes ColSpan, freeing the cells to its right / goes back to span 1 and

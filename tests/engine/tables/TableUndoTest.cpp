@@ -66,7 +66,8 @@ struct TTableEditor {
           continue;
         }
         s += " [" + std::to_string(Cell->FRowSpan) + "x" + std::to_string(Cell->FColSpan) + " w" +
-             std::to_string(Cell->GetBestWidth()) + " h" + std::to_string(Cell->GetBestHeight());
+             std::to_string(Cell->GetBestWidth()) + " h" + std::to_string(Cell->GetBestHeight()) + " c" +
+             std::to_string(static_cast<long long>(Cell->GetCellColorProp()));
         for (int i = 0; i < Cell->ItemCount(); ++i) {
           s += i && Cell->GetItem(i)->GetSameAsPrev() ? "+" : " ";
           for (char16_t ch : Cell->GetItemTextW(i)) s += static_cast<char>(ch);
@@ -121,9 +122,21 @@ TEST(TableUndo, EachOperationIsUndoneAndRedone) {
     std::function<void(TRVTableRows&)> Prepare, Act;
   };
   const TCase Cases[] = {
-      {"insert rows copying a row", 3, 3, [](TRVTableRows& g) { g.MergeCells(0, 0, 2, 2, true, false); },
+      {"insert rows copying a row", 3, 3,
+       [](TRVTableRows& g) {
+         g.MergeCells(0, 0, 2, 2, true, false);
+         g.GetRow(2)->GetCell(1)->SetBestHeight(40);
+         g.GetRow(2)->GetCell(1)->SetColor(static_cast<TColor>(255));
+         g.GetRow(2)->FKeepTogether = true;
+       },
        [](TRVTableRows& g) { g.InsertRows(1, 2, true, 2); }},
-      {"insert columns copying a tall cell", 3, 3, [](TRVTableRows& g) { g.MergeCells(0, 0, 1, 2, true, false); },
+      {"insert columns copying a tall cell", 3, 3,
+       [](TRVTableRows& g) {
+         g.MergeCells(0, 0, 1, 2, true, false);
+         g.GetRow(0)->GetCell(0)->SetBestWidth(90);
+         g.GetRow(0)->GetCell(0)->SetColor(static_cast<TColor>(255));
+         g.GetRow(2)->GetCell(0)->SetBestWidth(-30);
+       },
        [](TRVTableRows& g) { g.InsertCols(1, 2, true, 0); }},
       {"delete rows crossed by merged cells", 4, 3,
        [](TRVTableRows& g) {
