@@ -232,6 +232,11 @@ class TRVTableRows : public TRVList {
   int SplitCellHorizontally(int Row, int Col, int Count);
   int SplitCellsVertically(int TopRow, int LeftCol, int RowCount, int ColCount, int Count);
   int SplitCellsHorizontally(int TopRow, int LeftCol, int RowCount, int ColCount, int Count);
+  // Replaces the i-th listed cell (Rows[i], Cols[i]) by an empty cell with its attributes, spans
+  // and first text and paragraph styles. With Removed the old cells are appended to it and told
+  // they move to UndoRecord; without, their documents are only cleared.
+  void ClearCells(std::vector<TRVTableCellData*>* Removed, const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                  TRVUndoInfo* UndoRecord);
 
   // The table's item number while undo is recorded for it, else -1.
   int GetUndoItemNo() const;
@@ -265,6 +270,10 @@ class TRVTableRows : public TRVList {
   void Do_Unmerge(int Row, int Col, bool UnmergeCols, bool UnmergeRows);
   void Do_Remerge(int Row, int Col, int ColSpan, int RowSpan, bool UnmergeCols, bool UnmergeRows,
                   TRVHTMLLength BestWidth, TRVStyleLength BestHeight);
+  // Clears the listed cells, the old cells going to the record while undo is recorded.
+  void Do_ClearCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols);
+  void Do_RestoreClearedCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                              std::vector<TRVTableCellData*>& Cells);
   void Do_SetCellBestWidth(int Row, int Col, TRVHTMLLength Value);
   void Do_SetCellBestHeight(int Row, int Col, TRVStyleLength Value);
   void Do_SetRowVAlign(int Row, TRVCellVAlign Value);

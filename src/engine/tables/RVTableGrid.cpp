@@ -819,6 +819,72 @@ int TRVTableRows::SplitCellsHorizontally(int TopRow, int LeftCol, int RowCount, 
   return Result;
 }
 
+// ---- clearing cells ------------------------------------------------------------------------------
+
+void TRVTableRows::ClearCells(std::vector<TRVTableCellData*>* Removed, const TRVIntegerList& Rows,
+                              const TRVIntegerList& Cols, TRVUndoInfo* UndoRecord) {
+  for (int i = 0; i < Rows.Count() && i < Cols.Count(); ++i) {
+    const int r = Rows.Get(i), c = Cols.Get(i);
+    TRVTableCellData* Cell = GetRow(r)->GetCell(c);
+    if (!Cell) continue;
+    const int StyleNo = Cell->GetFirstTextStyleNo(false), ParaNo = Cell->GetFirstParaStyleNo();
+    if (!Removed) {
+      Cell->Clear();
+      Cell->AddNL(TRVUnicodeString(), StyleNo, ParaNo);
+      continue;
+    }
+    Cell->Deselect(nullptr, false);
+    const bool WasSelected = Cell->State.Contains(rvstCompletelySelected);
+    Cell->State.Exclude(rvstCompletelySelected);
+    TRVTableRow* R = GetRow(r);
+    TRVTableCellData* NewCell = R->Insert(c);
+    R->DeleteAsPointer(c + 1);
+    NewCell->AssignAttributesFrom(Cell, true, 1, 1);
+    NewCell->AssignSizeFrom(Cell);
+    NewCell->FRowSpan = Cell->FRowSpan;
+    NewCell->FColSpan = Cell->FColSpan;
+    NewCell->Clear();
+    NewCell->AddNL(TRVUnicodeString(), StyleNo, ParaNo);
+    if (WasSelected) NewCell->State.Include(rvstCompletelySelected);
+    Cell->MovingToUndoList(UndoRecord);
+    Removed->push_back(Cell);
+  }
+}
+
+void TRVTableRows::Do_ClearCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols) {
+  auto* U = AddTableUndo<TRVUndoCellsClear>(this, true, true);
+  if (U) {
+    U->Flag = false;
+    U->RowList.Assign(Rows);
+    U->ColList.Assign(Cols);
+  }
+  ClearCells(U ? &U->CellsList : nullptr, Rows, Cols, U);
+}
+
+void TRVTableRows::Do_RestoreClearedCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                                          std::vector<TRVTableCellData*>& Cells) {
+  if (auto* U = AddTableUndo<TRVUndoCellsClear>(this, true, true)) {
+    U->Flag = true;
+    U->RowList.Assign(Rows);
+    U->ColList.Assign(Cols);
+  }
+  for (int i = static_cast<int>(Cells.size()) - 1; i >= 0; --i) {
+    TRVTableCellData* Cell = Cells[static_cast<std::size_t>(i)];
+    Cells[static_cast<std::size_t>(i)] = nullptr;
+    if (!Cell || i >= Rows.Count() || i >= Cols.Count()) {
+      delete Cell;
+      continue;
+    }
+    TRVTableRow* R = GetRow(Rows.Get(i));
+    TRVTableCellData* Current = R->GetCell(Cols.Get(i));
+    R->PutCell(Cols.Get(i), Cell);
+    Cell->MovingFromUndoList();
+    Cell->Inserted(Cell);
+    FreeCell(Current);
+  }
+  Cells.clear();
+}
+
 // ---- the cell's side of undoing a merge ----------------------------------------------------------
 
 void TRVTableCellData::TakeItemsFrom(TRVTableCellData* From, int Count) {

@@ -193,6 +193,17 @@ void TRVUndoDeleteCols::Undo(TCustomRVData* RVData) {
   Changed(RVData, ItemNo);
 }
 
+void TRVUndoCellsClear::Undo(TCustomRVData* RVData) {
+  TRVTableItemInfo* Table = RVTableOfUndo(RVData, ItemNo);
+  for (int i = 0; i < RowList.Count() && i < ColList.Count(); ++i)
+    GridAt(RVData, ItemNo, RowList.Get(i), ColList.Get(i));
+  if (Flag)
+    Table->GetRows()->Do_ClearCells(RowList, ColList);
+  else
+    Table->GetRows()->Do_RestoreClearedCells(RowList, ColList, CellsList);
+  Table->Changed();
+}
+
 TRVUndoMergeItem::~TRVUndoMergeItem() { delete Cell; }
 
 void TRVUndoMerge::Undo(TCustomRVData* RVData) {

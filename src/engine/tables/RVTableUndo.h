@@ -188,6 +188,17 @@ class TRVUndoDeleteCols : public TCustomRVUndoWithCells {
   int Col = 0, Count = 0;
 };
 
+// Replace each listed cell by an empty one (the old cells go to the opposite record) / put the
+// held cells back, freeing the current ones.
+class TRVUndoCellsClear : public TCustomRVUndoWithCells {
+ public:
+  TRVUndoCellsClear() { Action = rvuModifyItem; }
+  static TRVUndoModifyItemProps* Make() { return new TRVUndoCellsClear; }
+  TRVUndoModifyItemPropsClass GetOppositeClass() override { return &Make; }
+  void Undo(TCustomRVData* RVData) override;
+  TRVIntegerList RowList, ColList;
+};
+
 // One merged-away cell: its position, how many items it gave the main cell (0 when it had no
 // data) and the cell itself (owned).
 class TRVUndoMergeItem : public TObject {

@@ -150,3 +150,21 @@ TEST(TableGrid, DeletingTheRowsWhereATallCellBeginsDropsItsText) {
   EXPECT_EQ(u"", CellText(T->GetCells(0, 0)));
   EXPECT_EQ(u"j", CellText(T->GetCells(0, 1)));
 }
+
+TEST(TableGrid, ClearingCellsKeepsTheirFirstStyles) {
+  TTableDoc D;
+  TRVTableItemInfo* T = D.AddTable(2, 2, Name);
+  T->GetCells(1, 1)->Clear();
+  T->GetCells(1, 1)->AddNL(u"x", 2, 1);
+  T->GetCells(1, 1)->AddNL(u"y", 0, 0);
+  TRVIntegerList Rows, Cols;
+  Rows.Add(1);
+  Cols.Add(1);
+  T->GetRows()->ClearCells(nullptr, Rows, Cols, nullptr);
+  TRVTableCellData* Cell = T->GetCells(1, 1);
+  ASSERT_EQ(1, Cell->ItemCount());
+  EXPECT_EQ(u"", Cell->GetItemTextW(0));
+  EXPECT_EQ(2, Cell->GetItem(0)->StyleNo);
+  EXPECT_EQ(1, Cell->GetItem(0)->ParaNo);
+  EXPECT_EQ(u"a", CellText(T->GetCells(0, 0)));
+}

@@ -152,6 +152,15 @@ TEST(TableUndo, EachOperationIsUndoneAndRedone) {
        [](TRVTableRows& g) { g.DeleteCols(1, 2, true); }},
       {"unmerge", 3, 3, [](TRVTableRows& g) { g.MergeCells(0, 0, 3, 3, true, false); },
        [](TRVTableRows& g) { g.UnmergeCells(0, 0, 3, 3, true, true); }},
+      {"clear cells", 2, 3, [](TRVTableRows& g) { g.MergeCells(0, 1, 2, 2, true, false); },
+       [](TRVTableRows& g) {
+         TRVIntegerList Rows, Cols;
+         for (auto [r, c] : {std::pair{0, 1}, std::pair{1, 0}}) {
+           Rows.Add(r);
+           Cols.Add(c);
+         }
+         g.Do_ClearCells(Rows, Cols);
+       }},
       {"split vertically", 2, 2, nullptr, [](TRVTableRows& g) { g.SplitCellVertically(0, 1, 3); }},
       {"split horizontally", 2, 2, nullptr, [](TRVTableRows& g) { g.SplitCellHorizontally(0, 0, 3); }},
   };
