@@ -276,6 +276,8 @@ class TRVTableRows : public TRVList {
                               std::vector<TRVTableCellData*>& Cells);
   void Do_SetCellBestWidth(int Row, int Col, TRVHTMLLength Value);
   void Do_SetCellBestHeight(int Row, int Col, TRVStyleLength Value);
+  // The visible sides of the table's (Row < 0) or the cell's border.
+  void Do_SetVisibleBorders(int Row, int Col, bool Left, bool Right, bool Top, bool Bottom);
   void Do_SetRowVAlign(int Row, TRVCellVAlign Value);
   void Do_SetRowKeepTogether(int Row, bool Value);
   void Do_SetRowPageBreakBefore(int Row, bool Value);

@@ -448,6 +448,16 @@ void TRVTableRows::Do_SetCellBestHeight(int Row, int Col, TRVStyleLength Value) 
   Cell->SetBestHeight(Value);
 }
 
+void TRVTableRows::Do_SetVisibleBorders(int Row, int Col, bool Left, bool Right, bool Top, bool Bottom) {
+  TRVBooleanRect* Borders = Row < 0 ? FTable->GetVisibleBorders() : GetRow(Row)->GetCell(Col)->GetVisibleBorders();
+  if (auto* U = AddTableUndo<TRVUndoModifyVisibleBorders>(this, false, false)) {
+    U->Row = Row;
+    U->Col = Col;
+    Borders->GetValues(U->Left, U->Top, U->Right, U->Bottom);
+  }
+  Borders->SetValues(Left, Top, Right, Bottom);
+}
+
 void TRVTableRows::Do_SetRowVAlign(int Row, TRVCellVAlign Value) {
   TRVTableRow* R = GetRow(Row);
   if (R->FVAlign == Value) return;

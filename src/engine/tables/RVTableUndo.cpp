@@ -64,6 +64,40 @@ void TRVUndoModifyCellIntProperty::SetOppositeUndoInfoProps(TRVUndoModifyItemPro
   }
 }
 
+void TRVUndoModifyCellStrProperty::Undo(TCustomRVData* RVData) {
+  TRVTableItemInfo* Table = RVTableOfUndo(RVData, ItemNo);
+  SubObject = Row < 0 ? static_cast<TObject*>(nullptr) : CellAt(RVData, ItemNo, Row, Col);
+  TRVUndoModifyItemStrProperty::Undo(RVData);
+  Table->Changed();
+}
+
+void TRVUndoModifyCellStrProperty::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* UndoInfo) {
+  if (auto* Opposite = dynamic_cast<TRVUndoModifyCellStrProperty*>(UndoInfo)) {
+    Opposite->Row = Row;
+    Opposite->Col = Col;
+  }
+}
+
+void TRVUndoModifyCellIntProperties::Undo(TCustomRVData* RVData) {
+  TRVTableItemInfo* Table = RVTableOfUndo(RVData, ItemNo);
+  SubObject = Row < 0 ? static_cast<TObject*>(nullptr) : CellAt(RVData, ItemNo, Row, Col);
+  TRVUndoModifyItemIntProperties::Undo(RVData);
+  Table->Changed();
+}
+
+void TRVUndoModifyCellIntProperties::SetOppositeUndoInfoProps(TRVUndoModifyItemProps* UndoInfo) {
+  if (auto* Opposite = dynamic_cast<TRVUndoModifyCellIntProperties*>(UndoInfo)) {
+    Opposite->Row = Row;
+    Opposite->Col = Col;
+  }
+}
+
+void TRVUndoModifyVisibleBorders::Undo(TCustomRVData* RVData) {
+  if (Row >= 0) CellAt(RVData, ItemNo, Row, Col);
+  Grid(RVData, ItemNo)->Do_SetVisibleBorders(Row, Col, Left, Right, Top, Bottom);
+  Changed(RVData, ItemNo);
+}
+
 void TRVUndoRowVAlign::Undo(TCustomRVData* RVData) {
   GridAt(RVData, ItemNo, Row, 0)->Do_SetRowVAlign(Row, OldVAlign);
   Changed(RVData, ItemNo);

@@ -44,6 +44,32 @@ class TRVUndoModifyCellIntProperty : public TRVUndoModifyItemIntProperty {
   int Row = -1, Col = -1;
 };
 
+// The same for a string property and for a list of integer properties.
+class TRVUndoModifyCellStrProperty : public TRVUndoModifyItemStrProperty {
+ public:
+  static TRVUndoModifyItemProps* Make() { return new TRVUndoModifyCellStrProperty; }
+  TRVUndoModifyItemPropsClass GetOppositeClass() override { return &Make; }
+  void Undo(TCustomRVData* RVData) override;
+  void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* UndoInfo) override;
+  int Row = -1, Col = -1;
+};
+class TRVUndoModifyCellIntProperties : public TRVUndoModifyItemIntProperties {
+ public:
+  static TRVUndoModifyItemProps* Make() { return new TRVUndoModifyCellIntProperties; }
+  TRVUndoModifyItemPropsClass GetOppositeClass() override { return &Make; }
+  void Undo(TCustomRVData* RVData) override;
+  void SetOppositeUndoInfoProps(TRVUndoModifyItemProps* UndoInfo) override;
+  int Row = -1, Col = -1;
+};
+
+// The four visible sides of the table's (Row < 0) or a cell's border are set to the stored ones.
+class TRVUndoModifyVisibleBorders : public TRVTableUndoRecord<TRVUndoModifyVisibleBorders> {
+ public:
+  void Undo(TCustomRVData* RVData) override;
+  int Row = -1, Col = -1;
+  bool Left = true, Right = true, Top = true, Bottom = true;
+};
+
 class TRVUndoRowProperty : public TRVUndoModifyItemProps {
  public:
   int Row = 0;

@@ -59,6 +59,12 @@ TEST(TableGrid, StructureOperationsKeepTheInvariants) {
        [](TRVTableRows& g) { g.DeleteRows(1, 1, true); }, "2x1 x|. x"},
       {"delete the rows where a tall cell begins", 3, 2, [](TRVTableRows& g) { Merge(g, 1, 0, 2, 1); },
        [](TRVTableRows& g) { g.DeleteRows(0, 2, false); }, "x x"},
+      {"delete a row that holds no cell of its own", 3, 2,
+       [](TRVTableRows& g) {
+         Merge(g, 0, 0, 2, 1);
+         Merge(g, 0, 1, 2, 1);
+       },
+       [](TRVTableRows& g) { g.DeleteRows(1, 1, false); }, "x x|x x"},
       {"delete rows past the end", 3, 2, nullptr, [](TRVTableRows& g) { g.DeleteRows(1, 5, false); }, "x x"},
       {"delete a column inside a wide cell", 2, 3, [](TRVTableRows& g) { Merge(g, 0, 0, 1, 3); },
        [](TRVTableRows& g) { g.DeleteCols(1, 1, true); }, "1x2 .|x x"},

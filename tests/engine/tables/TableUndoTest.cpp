@@ -250,3 +250,54 @@ TEST(TableUndo, RecordsAlternateBetweenUndoAndRedo) {
   EXPECT_EQ(1, R->Count);
   EXPECT_EQ(2, E.Table->RowCount());
 }
+
+// A visible-borders undo with Row -1 changes the table's outer border; the records of row
+// properties ask for formatting only where the layout changes.
+TEST(TableUndo, BordersAndRowPropertiesComeBack) {
+  TTableEditor E(2, 2);
+  auto Sides = [](TRVBooleanRect* b) {
+    bool l, t, r, bo;
+    b->GetValues(l, t, r, bo);
+    return std::to_string(l) + std::to_string(t) + std::to_string(r) + std::to_string(bo);
+  };
+  E.Step([&] {
+    E.G().Do_SetVisibleBorders(-1, -1, false, true, false, true);
+    E.G().Do_SetVisibleBorders(1, 1, true, false, true, false);
+    E.G().Do_SetRowVAlign(0, rvcBottom);
+    E.G().Do_SetRowKeepTogether(1, true);
+    E.G().Do_SetRowPageBreakBefore(1, true);
+  });
+  EXPECT_EQ("0011", Sides(E.Table->GetVisibleBorders()));
+  EXPECT_EQ("1100", Sides(E.Table->GetCells(1, 1)->GetVisibleBorders()));
+  TRVUndoInfos* Step = E.D().UndoList->LastStep();
+  ASSERT_NE(nullptr, Step);
+  for (int i = 0; i < Step->Count(); ++i) {
+    TRVUndoInfo* R = Step->Items(i);
+    if (dynamic_cast<TRVUndoRowVAlign*>(R)) {
+      EXPECT_TRUE(R->RequiresFormat());
+      EXPECT_FALSE(static_cast<TRVUndoModifyItemProps*>(R)->AffectWidth);
+    }
+    if (dynamic_cast<TRVUndoRowBooleanProperty*>(R)) EXPECT_FALSE(R->RequiresFormat());
+  }
+  E.Editor->Undo();
+  EXPECT_EQ("1111", Sides(E.Table->GetVisibleBorders()));
+  EXPECT_EQ("1111", Sides(E.Table->GetCells(1, 1)->GetVisibleBorders()));
+  EXPECT_EQ(rvcTop, E.G().GetRow(0)->FVAlign);
+  EXPECT_FALSE(E.G().GetRow(1)->FKeepTogether);
+  EXPECT_FALSE(E.G().GetRow(1)->FPageBreakBefore);
+  E.Editor->Redo();
+  EXPECT_EQ("0011", Sides(E.Table->GetVisibleBorders()));
+  EXPECT_EQ(rvcBottom, E.G().GetRow(0)->FVAlign);
+  EXPECT_TRUE(E.G().GetRow(1)->FPageBreakBefore);
+}
+
+// A cell's best width, recorded by name for the cell at the record's place, comes back and goes
+// again.
+TEST(TableUndo, CellPropertyRecordsFollowThePosition) {
+  TTableEditor E(2, 2);
+  E.Step([&] { E.G().Do_SetCellBestWidth(1, 0, 70); });
+  E.Editor->Undo();
+  EXPECT_EQ(0, E.Table->GetCells(1, 0)->GetBestWidth());
+  E.Editor->Redo();
+  EXPECT_EQ(70, E.Table->GetCells(1, 0)->GetBestWidth());
+}
