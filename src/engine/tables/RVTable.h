@@ -19,6 +19,9 @@
 #include "engine/tables/RVTableCellData.h"
 #include "engine/tables/RVTableStorageTypes.h"
 
+class TRVUndoModifyItemProps;
+using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
+
 class TRVTableItemInfo;
 class TRVTableRows;
 class TCustomRVFormattedData;
@@ -211,8 +214,74 @@ class TRVTableRows : public TRVList {
 
   // ==== editing (next issue) ====
   // Merges the rectangle into the cell at (TopRow, LeftCol): the other cells' documents are
-  // appended to it and freed. With ChangeBestWidth the merged cell's best width becomes the sum.
+  // appended to it; the emptied cells go to the undo record (or are freed). With ChangeBestWidth
+  // the merged cell's best width becomes the combined one.
   void MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowMergeRC, bool ChangeBestWidth);
+
+  // ==== grid editing (RVTableGrid.cpp) ====
+  // Structure operations. Each keeps the grid invariants and, while undo is recorded for the
+  // table, adds one record per elementary step to the editor's undo list. A bad index raises
+  // "Invalid row or column index" before anything changes.
+  void InsertCols(int Index, int Count, bool DivideBestWidth, int CopyIndex);
+  void InsertRows(int Index, int Count, bool DivideBestHeight, int CopyIndex);
+  void DeleteRows(int Index, int Count, bool DecreaseBestHeight);
+  void DeleteCols(int Index, int Count, bool DecreaseBestWidth);
+  void UnmergeCell(int Row, int Col, bool UnmergeCols, bool UnmergeRows);
+  void UnmergeCells(int TopRow, int LeftCol, int RowCount, int ColCount, bool UnmergeCols, bool UnmergeRows);
+  // Each returns the number of grid columns (rows) added.
+  int SplitCellVertically(int Row, int Col, int Count);
+  int SplitCellHorizontally(int Row, int Col, int Count);
+  int SplitCellsVertically(int TopRow, int LeftCol, int RowCount, int ColCount, int Count);
+  int SplitCellsHorizontally(int TopRow, int LeftCol, int RowCount, int ColCount, int Count);
+  // Replaces the i-th listed cell (Rows[i], Cols[i]) by an empty cell with its attributes, spans
+  // and first text and paragraph styles. With Removed the old cells are appended to it and told
+  // they move to UndoRecord; without, their documents are only cleared.
+  void ClearCells(std::vector<TRVTableCellData*>* Removed, const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                  TRVUndoInfo* UndoRecord);
+
+  // The table's item number while undo is recorded for it, else -1.
+  int GetUndoItemNo() const;
+  // A record of the class Make makes, added to the current undo list; nil when none records.
+  TRVUndoModifyItemProps* AddUndo(TRVUndoModifyItemPropsClass Make, bool AffectWidth, bool AffectSize);
+
+  // Elementary steps: each makes its change and records the record that takes it back (the
+  // undo records call them for the opposite change).
+  // Held: rows (a cell) an undone insertion kept, inserted again instead of new ones.
+  void Do_InsertRows(int Row, int Count, std::vector<TRVTableRow*>* Held = nullptr);
+  void Do_UninsertRows(int Row, int Count);
+  void Do_InsertCell(int Row, int Col, TRVTableCellData** Held = nullptr);
+  void Do_UninsertCell(int Row, int Col);
+  void Do_SpreadOverEmptyCells(int Row, int Col, int ColSpan);
+  void Do_UnspreadOverEmptyCells(int Row, int Col, int ColSpan);
+  void Do_SetSpan(int Row, int Col, bool IsColSpan, int Span);
+  void Do_ChangeEmptyCellStyles(int Row, int Col, int StyleNo, int ParaNo);
+  void Do_FreeEmptyCells(int Row, int Col, int RowCount, int ColCount);
+  void Do_UnfreeEmptyCells(int Row, int Col, int RowCount, int ColCount);
+  void Do_InsertEmptyCells(int Row, int Col, int RowCount, int ColCount);
+  void Do_UninsertEmptyCells(int Row, int Col, int RowCount, int ColCount);
+  void Do_SplitCellHorz(int Row, int Col, int Row2, bool DecreaseHeight);
+  void Do_JoinCellHorz(int Row, int Col, int Row2, TRVStyleLength OldBestHeight, bool DecreaseHeight);
+  void Do_SplitCellVert(int Row, int Col, int Col2, bool DecreaseWidth);
+  void Do_JoinCellVert(int Row, int Col, int Col2, TRVHTMLLength OldBestWidth, bool DecreaseWidth);
+  void Do_DeleteRows(int Row, int Count);
+  void Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows);
+  void Do_DeleteCols(int Col, int Count);
+  void Do_RestoreCols(int Col, int Count, std::vector<TRVTableCellData*>& Cells);
+  void Do_Merge(int Row, int Col, int ColSpan, int RowSpan, bool ChangeBestWidth);
+  void Do_Unmerge(int Row, int Col, bool UnmergeCols, bool UnmergeRows);
+  void Do_Remerge(int Row, int Col, int ColSpan, int RowSpan, bool UnmergeCols, bool UnmergeRows,
+                  TRVHTMLLength BestWidth, TRVStyleLength BestHeight);
+  // Clears the listed cells, the old cells going to the record while undo is recorded.
+  void Do_ClearCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols);
+  void Do_RestoreClearedCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                              std::vector<TRVTableCellData*>& Cells);
+  void Do_SetCellBestWidth(int Row, int Col, TRVHTMLLength Value);
+  void Do_SetCellBestHeight(int Row, int Col, TRVStyleLength Value);
+  // The visible sides of the table's (Row < 0) or the cell's border.
+  void Do_SetVisibleBorders(int Row, int Col, bool Left, bool Right, bool Top, bool Bottom);
+  void Do_SetRowVAlign(int Row, TRVCellVAlign Value);
+  void Do_SetRowKeepTogether(int Row, bool Value);
+  void Do_SetRowPageBreakBefore(int Row, bool Value);
 };
 
 // ---- the table item -------------------------------------------------------------------------
@@ -539,4 +608,12 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   virtual TRVUnicodeString GetCellBackgroundImageHTML(int /*Row*/, int /*Col*/) { return {}; }
   void BeforeUndoChangeProperty() override {}
   void AfterUndoChangeProperty() override {}
+
+  // ==== grid editing (RVTableGrid.cpp) ====
+  // A table placed in a document (or coming back from an undo record) is marked inserted; undo
+  // is recorded only for such a table.
+  void Inserted(TCustomRVData* ARVData, int ItemNo) override;
+  void MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObject* AContainerUndoItem) override;
+  // The table changed (its state gets rvtsModified).
+  void Changed() { FState.Include(rvtsModified); }
 };

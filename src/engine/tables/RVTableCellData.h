@@ -213,4 +213,8 @@ class TRVTableCellData : public TRVItemFormattedData {
   // ==== printing (RVTablePrint.cpp) ====
 
   // ==== editing (next issue) ====
+
+  // ==== grid editing (RVTableGrid.cpp) ====
+  // Moves the last Count items of From to the end of this cell (the undoing of a merge).
+  void TakeItemsFrom(TRVTableCellData* From, int Count);
 };

@@ -1,4 +1,7 @@
+#include <memory>
+
 #include "engine/tables/RVTable.h"
+#include "engine/tables/RVTableUndo.h"
 
 // The cell editor, chosen cells and property undo arrive with table editing; until then a table
 // has no cell editor and property changes are stored directly.
@@ -64,17 +67,48 @@ void TRVTableRows::MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan,
     if (FMainRVData) FMainRVData->Beep();
     return;
   }
-  TRVTableCellData* Main = GetRow(TopRow)->GetCell(LeftCol);
-  if (ChangeBestWidth)
-    Main->SetBestWidth(rvtableediting_detail::CombinedBestWidth(*this, TopRow, LeftCol, ColSpan, RowSpan));
-  for (int r = TopRow; r < TopRow + RowSpan; ++r)
-    for (int c = LeftCol; c < LeftCol + ColSpan; ++c) {
+  Do_Merge(TopRow, LeftCol, ColSpan, RowSpan, ChangeBestWidth);
+}
+
+void TRVTableRows::Do_Merge(int Row, int Col, int ColSpan, int RowSpan, bool ChangeBestWidth) {
+  TRVTableCellData* Main = GetRow(Row)->GetCell(Col);
+  auto* U = static_cast<TRVUndoMerge*>(AddUndo(&TRVUndoMerge::Make, true, true));
+  if (U) {
+    U->Flag = false;
+    U->Row = Row;
+    U->Col = Col;
+    U->OldColSpan = Main->FColSpan;
+    U->OldRowSpan = Main->FRowSpan;
+    U->NewColSpan = ColSpan;
+    U->NewRowSpan = RowSpan;
+    U->OldBestWidth = Main->GetBestWidth();
+    U->ChangeBestWidth = ChangeBestWidth;
+  }
+  if (ChangeBestWidth) Main->SetBestWidth(rvtableediting_detail::CombinedBestWidth(*this, Row, Col, ColSpan, RowSpan));
+  for (int r = Row; r < Row + RowSpan; ++r)
+    for (int c = Col; c < Col + ColSpan; ++c) {
       TRVTableCellData* Cell = GetRow(r)->GetCell(c);
       if (!Cell || Cell == Main) continue;
-      if (Cell->HasData(false)) Main->DrainFrom(Cell);
+      int Moved = 0;
+      if (Cell->HasData(false)) {
+        Moved = Cell->ItemCount();
+        Main->DrainFrom(Cell);
+      }
       GetRow(r)->PutCell(c, nullptr);
-      delete Cell;
+      if (U) {
+        Cell->State.Exclude(rvstCompletelySelected);
+        Cell->MovingToUndoList(U);
+        auto Entry = std::make_unique<TRVUndoMergeItem>();
+        Entry->Row = r;
+        Entry->Col = c;
+        Entry->ItemCount = Moved;
+        Entry->Cell = Cell;
+        U->MergedItemsList.push_back(std::move(Entry));
+      } else {
+        delete Cell;
+      }
     }
   Main->FColSpan = ColSpan;
   Main->FRowSpan = RowSpan;
 }
+

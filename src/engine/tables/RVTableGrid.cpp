@@ -1,0 +1,913 @@
+#include <memory>
+#include <vector>
+
+#include "engine/editor/RVEditRVData.h"
+#include "engine/editor/RVEdit.h"
+#include "engine/tables/RVTable.h"
+#include "engine/tables/RVTableUndo.h"
+
+namespace rvtablegrid_detail {
+
+[[noreturn]] void RaiseBadIndex() { throw EViroZereError("Invalid row or column index"); }
+
+// Opens the item-modify bracket of a structure operation and closes it on every way out.
+class TModifyBracket {
+ public:
+  TModifyBracket(TCustomRVData* RVData, int ItemNo)
+      : FData(ItemNo >= 0 ? dynamic_cast<TRVEditRVData*>(RVData) : nullptr), FItemNo(ItemNo) {
+    if (FData) FData->Do_ItemModifyTerminator(FItemNo, true);
+  }
+  ~TModifyBracket() {
+    if (FData) FData->Do_ItemModifyTerminator(FItemNo, false);
+  }
+  TModifyBracket(const TModifyBracket&) = delete;
+  TModifyBracket& operator=(const TModifyBracket&) = delete;
+
+ private:
+  TRVEditRVData* FData;
+  int FItemNo;
+};
+
+// A new cell of the table's cell class that takes Source's attributes (sizes divided by the
+// spans given) and its first text and paragraph style for its empty item.
+void FreeCell(TRVTableCellData* Cell) { delete Cell; }
+
+}  // namespace rvtablegrid_detail
+
+using namespace rvtablegrid_detail;
+
+// ---- undo recording ----------------------------------------------------------------------------
+
+int TRVTableRows::GetUndoItemNo() const {
+  if (!FTable || !FTable->FState.Contains(rvtsInserted)) return -1;
+  auto* Data = dynamic_cast<TRVEditRVData*>(FMainRVData);
+  if (!Data || !Data->GetUndoList()) return -1;
+  return FTable->GetMyItemNo();
+}
+
+TRVUndoModifyItemProps* TRVTableRows::AddUndo(TRVUndoModifyItemPropsClass Make, bool AffectWidth, bool AffectSize) {
+  const int ItemNo = GetUndoItemNo();
+  if (ItemNo < 0) return nullptr;
+  return RVTableAddUndo(FMainRVData, Make, ItemNo, AffectWidth, AffectSize);
+}
+
+template <class T>
+static T* AddTableUndo(TRVTableRows* Rows, bool AffectWidth, bool AffectSize) {
+  return static_cast<T*>(Rows->AddUndo(&T::Make, AffectWidth, AffectSize));
+}
+
+void TRVTableItemInfo::Inserted(TCustomRVData* ARVData, int ItemNo) {
+  TRVCustomTableItemInfo::Inserted(ARVData, ItemNo);
+  FState.Include(rvtsInserted);
+}
+
+void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObject* AContainerUndoItem) {
+  TRVCustomTableItemInfo::MovingToUndoList(ItemNo, ARVData, AContainerUndoItem);
+  FState.Exclude(rvtsInserted);
+}
+
+// ---- elementary steps --------------------------------------------------------------------------
+
+void TRVTableRows::Do_InsertRows(int Row, int Count, std::vector<TRVTableRow*>* Held) {
+  const int nCols = FTable->ColCount();
+  if (auto* U = AddTableUndo<TRVUndoInsertTableRows>(this, true, true)) {
+    U->Row = Row;
+    U->Count = Count;
+    U->Flag = false;
+  }
+  // Grow the capacity in steps: a quarter above 64 entries, 16 from 9 on, 4 below.
+  int Cap = GetCapacity();
+  while (Cap < this->Count() + Count) Cap += Cap > 64 ? Cap / 4 : (Cap > 8 ? 16 : 4);
+  SetCapacity(Cap);
+  if (Held && static_cast<int>(Held->size()) == Count) {
+    std::vector<TRVTableRow*> Rows;
+    Rows.swap(*Held);
+    for (int i = 0; i < Count; ++i) {
+      TRVTableRow* R = Rows[static_cast<std::size_t>(i)];
+      InsertRow(Row + i, R);
+      for (int c = 0; c < R->Count(); ++c)
+        if (TRVTableCellData* Cell = R->GetCell(c)) {
+          Cell->FList = R;
+          Cell->MovingFromUndoList();
+        }
+    }
+    return;
+  }
+  for (int i = 0; i < Count; ++i) InsertRow(Row + i, new TRVTableRow(nCols, this, FMainRVData));
+}
+
+void TRVTableRows::Do_UninsertRows(int Row, int Count) {
+  auto* U = AddTableUndo<TRVUndoInsertTableRows>(this, true, true);
+  if (U) {
+    U->Row = Row;
+    U->Count = Count;
+    U->Flag = true;
+  }
+  for (int i = 0; i < Count; ++i) {
+    TRVTableRow* R = GetRow(Row);
+    DeleteAsPointer(Row);
+    if (!U) {
+      delete R;
+      continue;
+    }
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
+    R->FRows = nullptr;
+    U->Rows.push_back(R);
+  }
+}
+
+void TRVTableRows::Do_InsertCell(int Row, int Col, TRVTableCellData** Held) {
+  if (auto* U = AddTableUndo<TRVUndoInsertTableCell>(this, true, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->Flag = false;
+  }
+  if (Held && *Held) {
+    TRVTableCellData* Cell = *Held;
+    *Held = nullptr;
+    GetRow(Row)->InsertCell(Col, Cell);
+    Cell->MovingFromUndoList();
+    return;
+  }
+  GetRow(Row)->Insert(Col);
+}
+
+void TRVTableRows::Do_UninsertCell(int Row, int Col) {
+  auto* U = AddTableUndo<TRVUndoInsertTableCell>(this, true, true);
+  if (U) {
+    U->Row = Row;
+    U->Col = Col;
+    U->Flag = true;
+  }
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  GetRow(Row)->DeleteAsPointer(Col);
+  if (U && Cell) {
+    Cell->MovingToUndoList(U);
+    U->Cell = Cell;
+  } else {
+    FreeCell(Cell);
+  }
+}
+
+void TRVTableRows::Do_SpreadOverEmptyCells(int Row, int Col, int ColSpan) {
+  if (auto* U = AddTableUndo<TRVUndoSpreadOverEmptyCells>(this, true, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->ColSpan = ColSpan;
+    U->Flag = false;
+  }
+  TRVTableRow* R = GetRow(Row);
+  R->GetCell(Col)->FColSpan = ColSpan;
+  for (int c = Col + 1; c < Col + ColSpan; ++c) {
+    TRVTableCellData* Cell = R->GetCell(c);
+    R->PutCell(c, nullptr);
+    FreeCell(Cell);
+  }
+}
+
+void TRVTableRows::Do_UnspreadOverEmptyCells(int Row, int Col, int ColSpan) {
+  if (auto* U = AddTableUndo<TRVUndoSpreadOverEmptyCells>(this, true, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->ColSpan = ColSpan;
+    U->Flag = true;
+  }
+  TRVTableRow* R = GetRow(Row);
+  R->GetCell(Col)->FColSpan = 1;
+  for (int c = Col + 1; c < Col + ColSpan; ++c) {
+    R->DeleteAsPointer(c);
+    R->Insert(c);
+  }
+}
+
+void TRVTableRows::Do_SetSpan(int Row, int Col, bool IsColSpan, int Span) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  int& Field = IsColSpan ? Cell->FColSpan : Cell->FRowSpan;
+  if (auto* U = AddTableUndo<TRVUndoSpan>(this, true, true)) {
+    U->IsColSpan = IsColSpan;
+    U->Row = Row;
+    U->Col = Col;
+    U->OldSpan = Field;
+  }
+  Field = Span;
+}
+
+void TRVTableRows::Do_ChangeEmptyCellStyles(int Row, int Col, int StyleNo, int ParaNo) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoChangeEmptyCellStyles>(this, true, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->StyleNo = Cell->ItemCount() ? Cell->GetItem(0)->StyleNo : 0;
+    U->ParaNo = Cell->GetFirstParaStyleNo();
+  }
+  Cell->Clear();
+  Cell->AddNL(TRVUnicodeString(), StyleNo, ParaNo);
+}
+
+void TRVTableRows::Do_FreeEmptyCells(int Row, int Col, int RowCount, int ColCount) {
+  if (auto* U = AddTableUndo<TRVUndoFreeEmptyCell>(this, true, true)) {
+    U->Flag = false;
+    U->Row = Row;
+    U->Col = Col;
+    U->RowSpan = RowCount;
+    U->ColSpan = ColCount;
+  }
+  for (int r = Row; r < Row + RowCount; ++r)
+    for (int c = Col; c < Col + ColCount; ++c) {
+      TRVTableCellData* Cell = GetRow(r)->GetCell(c);
+      GetRow(r)->PutCell(c, nullptr);
+      FreeCell(Cell);
+    }
+}
+
+void TRVTableRows::Do_UnfreeEmptyCells(int Row, int Col, int RowCount, int ColCount) {
+  if (auto* U = AddTableUndo<TRVUndoFreeEmptyCell>(this, true, true)) {
+    U->Flag = true;
+    U->Row = Row;
+    U->Col = Col;
+    U->RowSpan = RowCount;
+    U->ColSpan = ColCount;
+  }
+  for (int r = Row; r < Row + RowCount; ++r)
+    for (int c = Col; c < Col + ColCount; ++c) {
+      GetRow(r)->DeleteAsPointer(c);
+      GetRow(r)->Insert(c);
+    }
+}
+
+void TRVTableRows::Do_InsertEmptyCells(int Row, int Col, int RowCount, int ColCount) {
+  if (auto* U = AddTableUndo<TRVUndoInsertEmptyCell>(this, true, true)) {
+    U->Flag = false;
+    U->Row = Row;
+    U->Col = Col;
+    U->RowCount = RowCount;
+    U->ColCount = ColCount;
+  }
+  for (int r = Row; r < Row + RowCount; ++r)
+    for (int i = 0; i < ColCount; ++i) GetRow(r)->InsertPointer(Col);
+}
+
+void TRVTableRows::Do_UninsertEmptyCells(int Row, int Col, int RowCount, int ColCount) {
+  if (auto* U = AddTableUndo<TRVUndoInsertEmptyCell>(this, true, true)) {
+    U->Flag = true;
+    U->Row = Row;
+    U->Col = Col;
+    U->RowCount = RowCount;
+    U->ColCount = ColCount;
+  }
+  for (int r = Row; r < Row + RowCount; ++r)
+    for (int i = 0; i < ColCount; ++i) GetRow(r)->DeleteAsPointer(Col);
+}
+
+void TRVTableRows::Do_SplitCellHorz(int Row, int Col, int Row2, bool DecreaseHeight) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoCellSpitHorz>(this, false, true)) {
+    U->Flag = false;
+    U->DecreaseHeight = DecreaseHeight;
+    U->Row = Row;
+    U->Col = Col;
+    U->Row2 = Row2;
+    U->OldBestHeight = Cell->GetBestHeight();
+  }
+  const int Span = Cell->FRowSpan, Lower = Row + Span - Row2, Upper = Span - Lower;
+  const TRVStyleLength Best = Cell->GetBestHeight();
+  TRVTableRow* R2 = GetRow(Row2);
+  R2->DeleteAsPointer(Col);
+  TRVTableCellData* NewCell = R2->Insert(Col);
+  NewCell->AssignAttributesFrom(Cell, false, 1, 1);
+  NewCell->FColSpan = Cell->FColSpan;
+  NewCell->FRowSpan = Lower;
+  NewCell->SetBestHeight(Lower * Best / Span);
+  if (DecreaseHeight) Cell->SetBestHeight(Upper * Best / Span);
+  Cell->FRowSpan = Upper;
+}
+
+void TRVTableRows::Do_JoinCellHorz(int Row, int Col, int Row2, TRVStyleLength OldBestHeight, bool DecreaseHeight) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  TRVTableCellData* Lower = GetRow(Row2)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoCellSpitHorz>(this, false, true)) {
+    U->Flag = true;
+    U->DecreaseHeight = DecreaseHeight;
+    U->Row = Row;
+    U->Col = Col;
+    U->Row2 = Row2;
+  }
+  Cell->SetBestHeight(OldBestHeight);
+  Cell->FRowSpan += Lower->FRowSpan;
+  GetRow(Row2)->PutCell(Col, nullptr);
+  FreeCell(Lower);
+}
+
+void TRVTableRows::Do_SplitCellVert(int Row, int Col, int Col2, bool DecreaseWidth) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoCellSpitVert>(this, true, true)) {
+    U->Flag = false;
+    U->DecreaseWidth = DecreaseWidth;
+    U->Row = Row;
+    U->Col = Col;
+    U->Col2 = Col2;
+    U->OldBestWidth = Cell->GetBestWidth();
+  }
+  const int Span = Cell->FColSpan, Right = Col + Span - Col2, Left = Span - Right;
+  const TRVHTMLLength Best = Cell->GetBestWidth();
+  TRVTableRow* R = GetRow(Row);
+  R->DeleteAsPointer(Col2);
+  TRVTableCellData* NewCell = R->Insert(Col2);
+  NewCell->AssignAttributesFrom(Cell, false, 1, 1);
+  NewCell->FRowSpan = Cell->FRowSpan;
+  NewCell->FColSpan = Right;
+  NewCell->SetBestWidth(Right * Best / Span);
+  NewCell->SetBestHeight(Cell->GetBestHeight());
+  if (DecreaseWidth) Cell->SetBestWidth(Left * Best / Span);
+  Cell->FColSpan = Left;
+}
+
+void TRVTableRows::Do_JoinCellVert(int Row, int Col, int Col2, TRVHTMLLength OldBestWidth, bool DecreaseWidth) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  TRVTableCellData* Right = GetRow(Row)->GetCell(Col2);
+  if (auto* U = AddTableUndo<TRVUndoCellSpitVert>(this, true, true)) {
+    U->Flag = true;
+    U->DecreaseWidth = DecreaseWidth;
+    U->Row = Row;
+    U->Col = Col;
+    U->Col2 = Col2;
+  }
+  Cell->SetBestWidth(OldBestWidth);
+  Cell->FColSpan += Right->FColSpan;
+  GetRow(Row)->PutCell(Col2, nullptr);
+  FreeCell(Right);
+}
+
+void TRVTableRows::Do_DeleteRows(int Row, int Count) {
+  auto* U = AddTableUndo<TRVUndoDeleteRows>(this, true, true);
+  if (U) {
+    U->Flag = false;
+    U->Row = Row;
+    U->Count = Count;
+  }
+  for (int i = 0; i < Count; ++i) {
+    auto* R = GetRow(Row);
+    DeleteAsPointer(Row);
+    if (!U) {
+      delete R;
+      continue;
+    }
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
+    R->FRows = nullptr;
+    U->Rows.push_back(R);
+  }
+}
+
+void TRVTableRows::Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows) {
+  if (auto* U = AddTableUndo<TRVUndoDeleteRows>(this, true, true)) {
+    U->Flag = true;
+    U->Row = Row;
+    U->Count = static_cast<int>(Rows.size());
+  }
+  while (!Rows.empty()) {
+    TRVTableRow* R = Rows.back();
+    Rows.pop_back();
+    InsertRow(Row, R);
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) {
+        Cell->FList = R;
+        Cell->MovingFromUndoList();
+        Cell->Inserted(Cell);
+      }
+  }
+}
+
+void TRVTableRows::Do_DeleteCols(int Col, int Count) {
+  auto* U = AddTableUndo<TRVUndoDeleteCols>(this, true, true);
+  if (U) {
+    U->Flag = false;
+    U->Col = Col;
+    U->Count = Count;
+  }
+  for (int r = 0; r < this->Count(); ++r) {
+    TRVTableRow* R = GetRow(r);
+    for (int c = Col + Count - 1; c >= Col; --c) {
+      TRVTableCellData* Cell = R->GetCell(c);
+      R->DeleteAsPointer(c);
+      if (!U) {
+        FreeCell(Cell);
+        continue;
+      }
+      if (Cell) Cell->MovingToUndoList(U);
+      U->CellsList.push_back(Cell);
+    }
+  }
+}
+
+void TRVTableRows::Do_RestoreCols(int Col, int Count, std::vector<TRVTableCellData*>& Cells) {
+  if (auto* U = AddTableUndo<TRVUndoDeleteCols>(this, true, true)) {
+    U->Flag = true;
+    U->Col = Col;
+    U->Count = Count;
+  }
+  std::size_t k = 0;
+  for (int r = 0; r < this->Count(); ++r) {
+    TRVTableRow* R = GetRow(r);
+    for (int i = 0; i < Count; ++i) {
+      TRVTableCellData* Cell = k < Cells.size() ? Cells[k] : nullptr;
+      if (k < Cells.size()) Cells[k] = nullptr;
+      ++k;
+      R->InsertCell(Col, Cell);
+      if (Cell) {
+        Cell->MovingFromUndoList();
+        Cell->Inserted(Cell);
+      }
+    }
+  }
+  Cells.clear();
+}
+
+void TRVTableRows::Do_SetCellBestWidth(int Row, int Col, TRVHTMLLength Value) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (Cell->GetBestWidth() == Value) return;
+  if (auto* U = AddTableUndo<TRVUndoModifyCellIntProperty>(this, true, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->PropertyName = u"BestWidth";
+    U->Value = Cell->GetBestWidth();
+  }
+  Cell->SetBestWidth(Value);
+}
+
+void TRVTableRows::Do_SetCellBestHeight(int Row, int Col, TRVStyleLength Value) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (Cell->GetBestHeight() == Value) return;
+  if (auto* U = AddTableUndo<TRVUndoModifyCellIntProperty>(this, false, true)) {
+    U->Row = Row;
+    U->Col = Col;
+    U->PropertyName = u"BestHeight";
+    U->Value = Cell->GetBestHeight();
+  }
+  Cell->SetBestHeight(Value);
+}
+
+void TRVTableRows::Do_SetVisibleBorders(int Row, int Col, bool Left, bool Right, bool Top, bool Bottom) {
+  TRVBooleanRect* Borders = Row < 0 ? FTable->GetVisibleBorders() : GetRow(Row)->GetCell(Col)->GetVisibleBorders();
+  if (auto* U = AddTableUndo<TRVUndoModifyVisibleBorders>(this, false, false)) {
+    U->Row = Row;
+    U->Col = Col;
+    Borders->GetValues(U->Left, U->Top, U->Right, U->Bottom);
+  }
+  Borders->SetValues(Left, Top, Right, Bottom);
+}
+
+void TRVTableRows::Do_SetRowVAlign(int Row, TRVCellVAlign Value) {
+  TRVTableRow* R = GetRow(Row);
+  if (R->FVAlign == Value) return;
+  if (auto* U = AddTableUndo<TRVUndoRowVAlign>(this, false, true)) {
+    U->Row = Row;
+    U->OldVAlign = R->FVAlign;
+  }
+  R->FVAlign = Value;
+}
+
+void TRVTableRows::Do_SetRowKeepTogether(int Row, bool Value) {
+  TRVTableRow* R = GetRow(Row);
+  if (R->FKeepTogether == Value) return;
+  if (auto* U = AddTableUndo<TRVUndoRowKeepTogether>(this, false, false)) {
+    U->Row = Row;
+    U->OldValue = R->FKeepTogether;
+  }
+  R->FKeepTogether = Value;
+}
+
+void TRVTableRows::Do_SetRowPageBreakBefore(int Row, bool Value) {
+  TRVTableRow* R = GetRow(Row);
+  if (R->FPageBreakBefore == Value) return;
+  if (auto* U = AddTableUndo<TRVUndoRowPageBreakBefore>(this, false, false)) {
+    U->Row = Row;
+    U->OldValue = R->FPageBreakBefore;
+  }
+  R->FPageBreakBefore = Value;
+}
+
+// ---- rows and columns --------------------------------------------------------------------------
+
+void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int CopyIndex) {
+  const int nCols = FTable->ColCount(), nRows = this->Count();
+  if (Index < 0 || Index > nCols || CopyIndex < -1 || CopyIndex >= nCols || Count < 0) RaiseBadIndex();
+  if (Count == 0) return;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  std::vector<bool> Flags(static_cast<std::size_t>(nRows), false);
+  if (Index < nCols)
+    for (int r = nRows - 1; r >= 0;) {
+      int MRow = r, MCol = Index;
+      TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
+      if (Cell && MCol < Index && MCol + Cell->FColSpan - 1 >= Index) {
+        for (int rr = MRow; rr < MRow + Cell->FRowSpan; ++rr) Flags[static_cast<std::size_t>(rr)] = true;
+        Do_SetSpan(MRow, MCol, true, Cell->FColSpan + Count);
+      }
+      r = MRow - 1;
+    }
+  for (int r = 0; r < nRows;) {
+    if (Flags[static_cast<std::size_t>(r)]) {
+      Do_InsertEmptyCells(r, Index, 1, Count);
+      ++r;
+      continue;
+    }
+    TRVTableCellData* Source = nullptr;
+    if (CopyIndex != -1) {
+      int MRow = r, MCol = CopyIndex;
+      Source = GetMainCell(r, CopyIndex, MRow, MCol);
+      if (MRow != r) Source = nullptr;
+      // Row r has no inserted positions yet: MCol is the source's place now.
+      if (Source && DivideBestWidth)
+        Do_SetCellBestWidth(r, MCol, Source->GetBestWidth() * Source->FColSpan / (Source->FColSpan + Count));
+    }
+    for (int i = 0; i < Count; ++i) {
+      Do_InsertCell(r, Index);
+      if (Source) {
+        TRVTableCellData* NewCell = GetRow(r)->GetCell(Index);
+        NewCell->AssignAttributesFrom(Source, true, Source->FColSpan, 1);
+        NewCell->SetBestHeight(Source->GetBestHeight());
+        Do_ChangeEmptyCellStyles(r, Index, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
+        if (Source->FRowSpan != 1) Do_SetSpan(r, Index, false, Source->FRowSpan);
+      }
+    }
+    if (Source && Source->FRowSpan > 1) {
+      Do_InsertEmptyCells(r + 1, Index, Source->FRowSpan - 1, Count);
+      r += Source->FRowSpan;
+    } else {
+      ++r;
+    }
+  }
+}
+
+void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int CopyIndex) {
+  const int nCols = FTable->ColCount(), nRows = this->Count();
+  if (Index < 0 || Index > nRows || CopyIndex < -1 || CopyIndex >= nRows || Count < 0) RaiseBadIndex();
+  if (Count == 0) return;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  std::vector<bool> Flags(static_cast<std::size_t>(nCols), false);
+  if (Index < nRows)
+    for (int c = nCols - 1; c >= 0;) {
+      int MRow = Index, MCol = c;
+      TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
+      if (Cell && MRow < Index && MRow + Cell->FRowSpan - 1 >= Index) {
+        for (int cc = MCol; cc < MCol + Cell->FColSpan; ++cc) Flags[static_cast<std::size_t>(cc)] = true;
+        Do_SetSpan(MRow, MCol, false, Cell->FRowSpan + Count);
+      }
+      c = MCol - 1;
+    }
+  if (CopyIndex >= Index) CopyIndex += Count;
+  Do_InsertRows(Index, Count);
+  if (CopyIndex != -1)
+    for (int i = 0; i < Count; ++i) {
+      Do_SetRowVAlign(Index + i, GetRow(CopyIndex)->FVAlign);
+      Do_SetRowKeepTogether(Index + i, GetRow(CopyIndex)->FKeepTogether);
+    }
+  for (int c = 0; c < nCols;) {
+    if (Flags[static_cast<std::size_t>(c)]) {
+      Do_FreeEmptyCells(Index, c, Count, 1);
+      ++c;
+      continue;
+    }
+    TRVTableCellData* Source = nullptr;
+    if (CopyIndex != -1) {
+      int MRow = CopyIndex, MCol = c;
+      Source = GetMainCell(CopyIndex, c, MRow, MCol);
+      if (MCol != c) Source = nullptr;
+      if (Source && DivideBestHeight)
+        Do_SetCellBestHeight(MRow, MCol, Source->GetBestHeight() * Source->FRowSpan / (Source->FRowSpan + Count));
+    }
+    if (!Source) {
+      ++c;
+      continue;
+    }
+    for (int i = 0; i < Count; ++i) {
+      TRVTableCellData* NewCell = GetRow(Index + i)->GetCell(c);
+      NewCell->AssignAttributesFrom(Source, true, 1, Source->FRowSpan);
+      NewCell->SetBestWidth(Source->GetBestWidth());
+      Do_ChangeEmptyCellStyles(Index + i, c, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
+      if (Source->FColSpan > 1) Do_SpreadOverEmptyCells(Index + i, c, Source->FColSpan);
+    }
+    c += Source->FColSpan;
+  }
+}
+
+void TRVTableRows::DeleteRows(int Index, int Count, bool DecreaseBestHeight) {
+  const int nRows = this->Count(), nCols = FTable->ColCount();
+  if (Index < 0 || Index >= nRows || Count <= 0 || (Index == 0 && Count > nRows)) RaiseBadIndex();
+  if (Index + Count > nRows) Count = nRows - Index;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  const int Last = Index + Count - 1;
+  for (int c = nCols - 1; c >= 0;) {
+    int MRow = Last, MCol = c;
+    TRVTableCellData* Cell = GetMainCell(Last, c, MRow, MCol);
+    if (Cell && MRow >= Index && MRow + Cell->FRowSpan - 1 > Last)
+      Do_SplitCellHorz(MRow, MCol, Index + Count, DecreaseBestHeight);
+    c = MCol - 1;
+  }
+  for (int c = nCols - 1; c >= 0;) {
+    int MRow = Index, MCol = c;
+    TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
+    if (Cell && MRow < Index) {
+      const int OldSpan = Cell->FRowSpan;
+      const int NewSpan = MRow + OldSpan - 1 > Last ? OldSpan - Count : Index - MRow;
+      if (DecreaseBestHeight) Do_SetCellBestHeight(MRow, MCol, Cell->GetBestHeight() * NewSpan / OldSpan);
+      Do_SetSpan(MRow, MCol, false, NewSpan);
+    }
+    c = MCol - 1;
+  }
+  Do_DeleteRows(Index, Count);
+}
+
+void TRVTableRows::DeleteCols(int Index, int Count, bool DecreaseBestWidth) {
+  const int nRows = this->Count(), nCols = FTable->ColCount();
+  if (Index < 0 || Index >= nCols || Count <= 0 || (Index == 0 && Count > nCols)) RaiseBadIndex();
+  if (Index + Count > nCols) Count = nCols - Index;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  const int Last = Index + Count - 1;
+  for (int r = nRows - 1; r >= 0;) {
+    int MRow = r, MCol = Last;
+    TRVTableCellData* Cell = GetMainCell(r, Last, MRow, MCol);
+    if (Cell && MCol >= Index && MCol + Cell->FColSpan - 1 > Last)
+      Do_SplitCellVert(MRow, MCol, Index + Count, DecreaseBestWidth);
+    r = MRow - 1;
+  }
+  for (int r = nRows - 1; r >= 0;) {
+    int MRow = r, MCol = Index;
+    TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
+    if (Cell && MCol < Index) {
+      const int OldSpan = Cell->FColSpan;
+      const int NewSpan = MCol + OldSpan - 1 > Last ? OldSpan - Count : Index - MCol;
+      if (DecreaseBestWidth) Do_SetCellBestWidth(MRow, MCol, Cell->GetBestWidth() * NewSpan / OldSpan);
+      Do_SetSpan(MRow, MCol, true, NewSpan);
+    }
+    r = MRow - 1;
+  }
+  Do_DeleteCols(Index, Count);
+}
+
+// ---- merging and splitting ---------------------------------------------------------------------
+
+void TRVTableRows::UnmergeCell(int Row, int Col, bool UnmergeCols, bool UnmergeRows) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (!Cell || !((UnmergeCols && Cell->FColSpan != 1) || (UnmergeRows && Cell->FRowSpan != 1))) return;
+  Do_Unmerge(Row, Col, UnmergeCols, UnmergeRows);
+}
+
+void TRVTableRows::Do_Unmerge(int Row, int Col, bool UnmergeCols, bool UnmergeRows) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoUnmerge>(this, true, true)) {
+    U->Flag = false;
+    U->UnmergeCols = UnmergeCols;
+    U->UnmergeRows = UnmergeRows;
+    U->Row = Row;
+    U->Col = Col;
+    U->OldColSpan = Cell->FColSpan;
+    U->OldRowSpan = Cell->FRowSpan;
+    U->OldBestHeight = Cell->GetBestHeight();
+    U->OldBestWidth = Cell->GetBestWidth();
+  }
+  TRVHTMLLength WidthShare = Cell->GetBestWidth();
+  if (UnmergeCols) {
+    WidthShare = Cell->GetBestWidth() / Cell->FColSpan;
+    if (WidthShare == 0 && Cell->GetBestWidth() != 0) WidthShare = Cell->GetBestWidth() > 0 ? 1 : -1;
+  }
+  const int RowSpan = Cell->FRowSpan, ColSpan = Cell->FColSpan;
+  if (UnmergeRows && RowSpan > 1) {
+    const TRVStyleLength HeightShare = Cell->GetBestHeight() / RowSpan;
+    for (int r = Row + 1; r < Row + RowSpan; ++r) {
+      GetRow(r)->DeleteAsPointer(Col);
+      TRVTableCellData* NewCell = GetRow(r)->Insert(Col);
+      NewCell->AssignAttributesFrom(Cell, true, 1, RowSpan);
+      NewCell->FColSpan = ColSpan;
+    }
+    Cell->FRowSpan = 1;
+    Cell->SetBestHeight(HeightShare);
+  }
+  if (UnmergeCols && ColSpan > 1) {
+    const int LastRow = UnmergeRows ? Row + RowSpan - 1 : Row;
+    for (int r = Row; r <= LastRow; ++r) {
+      TRVTableCellData* Left = GetRow(r)->GetCell(Col);
+      for (int c = Col + 1; c < Col + ColSpan; ++c) {
+        GetRow(r)->DeleteAsPointer(c);
+        TRVTableCellData* NewCell = GetRow(r)->Insert(c);
+        NewCell->AssignAttributesFrom(Left, false, 1, 1);
+        NewCell->SetBestWidth(WidthShare);
+        NewCell->FRowSpan = Left->FRowSpan;
+      }
+      Left->FColSpan = 1;
+      Left->SetBestWidth(WidthShare);
+    }
+  }
+}
+
+void TRVTableRows::Do_Remerge(int Row, int Col, int ColSpan, int RowSpan, bool UnmergeCols, bool UnmergeRows,
+                              TRVHTMLLength BestWidth, TRVStyleLength BestHeight) {
+  TRVTableCellData* Main = GetRow(Row)->GetCell(Col);
+  if (auto* U = AddTableUndo<TRVUndoUnmerge>(this, true, true)) {
+    U->Flag = true;
+    U->UnmergeCols = UnmergeCols;
+    U->UnmergeRows = UnmergeRows;
+    U->Row = Row;
+    U->Col = Col;
+  }
+  for (int r = Row; r < Row + RowSpan; ++r)
+    for (int c = Col; c < Col + ColSpan; ++c) {
+      TRVTableCellData* Cell = GetRow(r)->GetCell(c);
+      if (!Cell || Cell == Main) continue;
+      // The cells the split made are empty; anything typed into them since is kept.
+      if (Cell->HasData(false)) Main->DrainFrom(Cell);
+      GetRow(r)->PutCell(c, nullptr);
+      FreeCell(Cell);
+    }
+  Main->FColSpan = ColSpan;
+  Main->FRowSpan = RowSpan;
+  Main->SetBestWidth(BestWidth);
+  Main->SetBestHeight(BestHeight);
+}
+
+void TRVTableRows::UnmergeCells(int TopRow, int LeftCol, int RowCount, int ColCount, bool UnmergeCols,
+                                bool UnmergeRows) {
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  for (int r = TopRow + RowCount - 1; r >= TopRow; --r)
+    for (int c = LeftCol + ColCount - 1; c >= LeftCol; --c) UnmergeCell(r, c, UnmergeCols, UnmergeRows);
+}
+
+int TRVTableRows::SplitCellVertically(int Row, int Col, int Count) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (Count <= 1 || !Cell) return 0;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  int Span = Cell->FColSpan;
+  if (Span > 1) UnmergeCell(Row, Col, true, false);
+  int Result = 0;
+  if (Span < Count) {
+    Result = Count - Span;
+    for (int k = Span - 1; k >= 0; --k) {
+      const int c = Col + k;
+      const int a = Count / (k + 1);
+      if (a > 1) {
+        InsertCols(c + 1, a - 1, true, c);
+        for (int r = this->Count() - 1; r >= 0;) {
+          int MRow = r, MCol = c;
+          TRVTableCellData* M = GetMainCell(r, c, MRow, MCol);
+          if (M && MRow != Row && MCol == c) {
+            int LR = MRow, LC = c + a - 1;
+            TRVTableCellData* LastCell = GetMainCell(MRow, c + a - 1, LR, LC);
+            const int NewColSpan = LC + (LastCell ? LastCell->FColSpan : 1) - MCol;
+            MergeCells(MRow, MCol, NewColSpan, M->FRowSpan, true, true);
+          }
+          r = MRow - 1;
+        }
+      }
+      Count -= a;
+    }
+  } else if (Count < Span) {
+    int Right = Col + Span;
+    while (Span > 0 && Count > 0) {
+      const int n = Span / Count;
+      Right -= n;
+      if (n > 1) MergeCells(Row, Right, n, GetRow(Row)->GetCell(Right)->FRowSpan, true, true);
+      Span -= n;
+      --Count;
+    }
+  }
+  return Result;
+}
+
+int TRVTableRows::SplitCellHorizontally(int Row, int Col, int Count) {
+  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
+  if (Count <= 1 || !Cell) return 0;
+  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
+  int Span = Cell->FRowSpan;
+  if (Span > 1) UnmergeCell(Row, Col, false, true);
+  int Result = 0;
+  if (Span < Count) {
+    Result = Count - Span;
+    for (int k = Span - 1; k >= 0; --k) {
+      const int r0 = Row + k;
+      const int a = Count / (k + 1);
+      if (a > 1) {
+        InsertRows(r0 + 1, a - 1, true, r0);
+        for (int c = FTable->ColCount() - 1; c >= 0;) {
+          int MRow = r0, MCol = c;
+          TRVTableCellData* M = GetMainCell(r0, c, MRow, MCol);
+          if (M && MCol != Col && MRow == r0) {
+            int LR = r0 + a - 1, LC = MCol;
+            TRVTableCellData* LastCell = GetMainCell(r0 + a - 1, MCol, LR, LC);
+            const int NewRowSpan = LR + (LastCell ? LastCell->FRowSpan : 1) - MRow;
+            MergeCells(MRow, MCol, M->FColSpan, NewRowSpan, true, false);
+          }
+          c = MCol - 1;
+        }
+      }
+      Count -= a;
+    }
+  } else if (Count < Span) {
+    int Bottom = Row + Span;
+    while (Span > 0 && Count > 0) {
+      const int n = Span / Count;
+      Bottom -= n;
+      if (n > 1) MergeCells(Bottom, Col, GetRow(Bottom)->GetCell(Col)->FColSpan, n, true, false);
+      Span -= n;
+      --Count;
+    }
+  }
+  return Result;
+}
+
+int TRVTableRows::SplitCellsVertically(int TopRow, int LeftCol, int RowCount, int ColCount, int Count) {
+  int Result = 0;
+  for (int c = LeftCol + ColCount - 1; c >= LeftCol; --c)
+    for (int r = TopRow; r < TopRow + RowCount; ++r) Result += SplitCellVertically(r, c, Count);
+  return Result;
+}
+
+int TRVTableRows::SplitCellsHorizontally(int TopRow, int LeftCol, int RowCount, int ColCount, int Count) {
+  int Result = 0;
+  for (int r = TopRow + RowCount - 1; r >= TopRow; --r)
+    for (int c = LeftCol; c < LeftCol + ColCount; ++c) Result += SplitCellHorizontally(r, c, Count);
+  return Result;
+}
+
+// ---- clearing cells ------------------------------------------------------------------------------
+
+void TRVTableRows::ClearCells(std::vector<TRVTableCellData*>* Removed, const TRVIntegerList& Rows,
+                              const TRVIntegerList& Cols, TRVUndoInfo* UndoRecord) {
+  for (int i = 0; i < Rows.Count() && i < Cols.Count(); ++i) {
+    const int r = Rows.Get(i), c = Cols.Get(i);
+    TRVTableCellData* Cell = GetRow(r)->GetCell(c);
+    if (!Cell) continue;
+    const int StyleNo = Cell->GetFirstTextStyleNo(false), ParaNo = Cell->GetFirstParaStyleNo();
+    if (!Removed) {
+      Cell->Clear();
+      Cell->AddNL(TRVUnicodeString(), StyleNo, ParaNo);
+      continue;
+    }
+    Cell->Deselect(nullptr, false);
+    const bool WasSelected = Cell->State.Contains(rvstCompletelySelected);
+    Cell->State.Exclude(rvstCompletelySelected);
+    TRVTableRow* R = GetRow(r);
+    TRVTableCellData* NewCell = R->Insert(c);
+    R->DeleteAsPointer(c + 1);
+    NewCell->AssignAttributesFrom(Cell, true, 1, 1);
+    NewCell->AssignSizeFrom(Cell);
+    NewCell->FRowSpan = Cell->FRowSpan;
+    NewCell->FColSpan = Cell->FColSpan;
+    NewCell->Clear();
+    NewCell->AddNL(TRVUnicodeString(), StyleNo, ParaNo);
+    if (WasSelected) NewCell->State.Include(rvstCompletelySelected);
+    Cell->MovingToUndoList(UndoRecord);
+    Removed->push_back(Cell);
+  }
+}
+
+void TRVTableRows::Do_ClearCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols) {
+  auto* U = AddTableUndo<TRVUndoCellsClear>(this, true, true);
+  if (U) {
+    U->Flag = false;
+    U->RowList.Assign(Rows);
+    U->ColList.Assign(Cols);
+  }
+  ClearCells(U ? &U->CellsList : nullptr, Rows, Cols, U);
+}
+
+void TRVTableRows::Do_RestoreClearedCells(const TRVIntegerList& Rows, const TRVIntegerList& Cols,
+                                          std::vector<TRVTableCellData*>& Cells) {
+  if (auto* U = AddTableUndo<TRVUndoCellsClear>(this, true, true)) {
+    U->Flag = true;
+    U->RowList.Assign(Rows);
+    U->ColList.Assign(Cols);
+  }
+  for (int i = static_cast<int>(Cells.size()) - 1; i >= 0; --i) {
+    TRVTableCellData* Cell = Cells[static_cast<std::size_t>(i)];
+    Cells[static_cast<std::size_t>(i)] = nullptr;
+    if (!Cell || i >= Rows.Count() || i >= Cols.Count()) {
+      delete Cell;
+      continue;
+    }
+    TRVTableRow* R = GetRow(Rows.Get(i));
+    TRVTableCellData* Current = R->GetCell(Cols.Get(i));
+    R->PutCell(Cols.Get(i), Cell);
+    Cell->MovingFromUndoList();
+    Cell->Inserted(Cell);
+    FreeCell(Current);
+  }
+  Cells.clear();
+}
+
+// ---- the cell's side of undoing a merge ----------------------------------------------------------
+
+void TRVTableCellData::TakeItemsFrom(TRVTableCellData* From, int Count) {
+  const int First = From->ItemCount() - Count;
+  if (Count <= 0 || First < 0) return;
+  Clear();
+  for (int i = First; i < From->ItemCount(); ++i) {
+    TCustomRVItemInfo* Item = From->GetItem(i);
+    if (Item->Checkpoint) From->UnlinkCheckpoint(Item->Checkpoint, true);
+    From->GetItems()->Put(i, nullptr);
+    if (i > First && Item->GetSameAsPrev()) Item->ParaNo = -1;
+    if (i == First) Item->SetSameAsPrev(false);
+    AddItem(Item->ItemText, Item);
+  }
+  for (int i = From->ItemCount() - 1; i >= First; --i) From->GetItems()->Delete(i);
+}
