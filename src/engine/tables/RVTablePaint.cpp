@@ -270,11 +270,25 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     // Background.
     TColor sel = clNone;
     const bool tableSelected = State.Contains(rvidsSelected);
-    if (tableSelected) sel = selColor;
+    // A selected table shows its cells' documents completely selected while they paint; the
+    // state goes again afterwards unless the cell had it before.
+    struct TCompleteSelection {
+      TRVTableCellData* Cell = nullptr;
+      ~TCompleteSelection() {
+        if (Cell) Cell->State.Exclude(rvstCompletelySelected);
+      }
+    } completeSelection;
+    if (tableSelected) {
+      if (!cell->State.Contains(rvstCompletelySelected)) {
+        cell->State.Include(rvstCompletelySelected);
+        completeSelection.Cell = cell;
+      }
+      sel = selColor;
+    }
     bool doDefault = true;
     if (FOnDrawBackground)
-      FOnDrawBackground(this, Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom, tableSelected, tableSelected,
-                        Printing, r, c, doDefault);
+      FOnDrawBackground(this, Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom, tableSelected,
+                        cell->State.Contains(rvstCompletelySelected), Printing, r, c, doDefault);
     if (doDefault) {
       TColor color;
       int opacity = 100000;

@@ -479,3 +479,29 @@ TEST(TablePaint, HalftoneBordersWhenPrinting) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(t.Px(mx, T - 2 + i), c.Top[i]) << c.Name << " row T" << i - 2;
   }
 }
+
+// A selected table reports its cells as selected to the background event and paints them in the
+// selection colour; the cells' documents are completely selected only while they paint.
+TEST(TablePaint, SelectedTableSelectsItsCellsWhilePainting) {
+  for (bool selected : {false, true}) {
+    TTablePaint t(1, 2);
+    t.Sheet.SelColor = Green;
+    t.Sheet.InactiveSelColor = Green;
+    t.Cell(0, 1)->State.Include(rvstCompletelySelected);  // kept: it was set before
+    std::vector<bool> reported;
+    t.Table->FOnDrawBackground = [&](TRVTableItemInfo*, TCanvas*, int, int, int, int, bool, bool CellSelected, bool,
+                                     int Row, int, bool&) {
+      if (Row >= 0) reported.push_back(CellSelected);
+    };
+    TRVItemDrawStates states;
+    if (selected) states.Include(rvidsSelected);
+    t.Draw(states, &t.Doc);
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_EQ(reported[0], selected);
+    EXPECT_TRUE(reported[1]);
+    EXPECT_FALSE(t.Cell(0, 0)->State.Contains(rvstCompletelySelected)) << selected;
+    EXPECT_TRUE(t.Cell(0, 1)->State.Contains(rvstCompletelySelected)) << selected;
+    TRVTableCellData* cell = t.Cell(0, 0);
+    EXPECT_EQ(t.Px(cell->FLeft + 1, cell->FTop + 1), selected ? Green : White);
+  }
+}
