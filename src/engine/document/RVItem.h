@@ -88,9 +88,9 @@ enum TRVControlAction : std::uint8_t {
 // The state in which an item is drawn.
 enum TRVItemDrawState : std::uint8_t {
   rvidsSelected, rvidsCurrent, rvidsHover, rvidsPrint, rvidsControlFocused, rvidsCanUseCustomPPI,
-  rvidsUseWordPainters
+  rvidsUseWordPainters, rvidsDrawPage, rvidsDrawInplaceOnMainCanvas, rvidsPrintSimulation
 };
-using TRVItemDrawStates = TSet<TRVItemDrawState, 8>;
+using TRVItemDrawStates = TSet<TRVItemDrawState, 16>;
 
 // Circumstances of a re-measurement for a new document width.
 enum TRVDocWidthChangeState : std::uint8_t {

@@ -501,6 +501,15 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
                                TRVGraphicInterface* GraphicInterface, bool AllowThumbnails);
   bool HasThumbnail() override;
   void FreeThumbnail() override;
+  // Print-simulation drawing of a semi-transparent background: what lies under the table, the
+  // table's picture or colour, and (for a cell) the cell's, composed in a bitmap of Area and
+  // copied to the canvas.
+  void ComposeBackground(TCanvas* Canvas, const TRect& Area, const TRect& TableRect, TRVTableCellData* Cell,
+                         const TRect& CellRect, TRVColorMode ColorMode, TCustomRVData* RVData,
+                         const TRVItemDrawStates& State);
+  // The canvas x of the left edge of the document holding the table, negated (set by
+  // PaintFullWidth for the page-break sign).
+  int FPageBreakXShift = 0;
 
   // ==== storage (RVTableRVF.cpp) ====
   // The RVF record: header, name, extra properties, "colwidths", pictures flag, body stream.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/document/CustomRVData.h"
+#include "engine/editor/RVEdit.h"
 #include "engine/editor/RVEditRVData.h"
 #include "engine/foundation/RVFuncs.h"
 #include "engine/foundation/RVGrIn.h"
@@ -64,6 +65,25 @@ void FillOpacity(TRVGraphicInterface* GI, TCanvas* Canvas, const TRect& R, TColo
 bool Intersects(const TRect& A, const TRect& B) {
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
+
+// Horizontal border and grid lines end one pixel further right (vertical ones one pixel lower)
+// except on pages that a page-layout owner draws enlarged.
+int LineEndFlag(TCustomRVData* RVData) {
+  TCustomRVData* root = RVData ? RVData->GetAbsoluteRootData() : nullptr;
+  if (!root) return 1;
+  const std::shared_ptr<IRVScaleViroZereInterface> srv = root->GetScaleViroZereInterface();
+  return srv && srv->GetDrawnPageZoomPercent() >= 1.45 ? 0 : 1;
+}
+
+// A background is composed off-screen in print-simulation drawing when it lets what lies under
+// it show through.
+bool IsSemitransparent(TRVBackground* Bg, TColor Color, int Opacity) {
+  if (Bg && !Bg->Empty()) return Bg->IsSemitransparent() && (Color == clNone || Opacity < 100000);
+  return Color != clNone && Opacity > 0 && Opacity < 100000;
+}
+
+// A line of a pen Pen pixels wide centred on Pos: the first pixel it covers.
+int PenStart(int Pos, int Pen) { return Pos - Pen / 2; }
 
 }  // namespace rvtablepaint_detail
 
@@ -139,6 +159,8 @@ void TRVTableItemInfo::PaintFullWidth(int Left, int /*Right*/, int Top, TCanvas*
     const int sx = (fd ? fd->GetHOffs() : 0) - dli->Left + x, sy = (fd ? fd->GetVOffs() : 0) - dli->Top + y;
     clip = TRect(clip.Left + sx, clip.Top + sy, clip.Right + sx, clip.Bottom + sy);
   }
+  // The document's left edge on the canvas, for signs drawn across the document's width.
+  FPageBreakXShift = dli ? dli->Left - x : -x;
   DrawTable(Canvas, x, y, clip, State, Fmt.get(), mode, ARVData, false);
 }
 
@@ -153,7 +175,7 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
   const int hsp = DevX(FCellHSpacing), vsp = DevY(FCellVSpacing);
   const int bw = DevX(FBorderWidth), bwV = DevY(FBorderWidth);
   const int bhs = DevX(FBorderHSpacing), bvs = DevY(FBorderVSpacing);
-  const int lineEnd = 1;
+  const int lineEnd = LineEndFlag(RVData);
   const TColor selColor = st->GetSelectionColor(State.Contains(rvidsControlFocused), true);
   MyClientLeft = X;
   MyClientTop = Y;
@@ -184,7 +206,9 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     if (!area.IsEmpty() && doDefault) {
       TColor c = GetColor(rvtcColor);
       if (c != clNone && Printing && FPrintOptions.Contains(rvtoWhiteBackground)) c = 0xFFFFFF;
-      if (FBackground && !FBackground->Empty()) {
+      if (State.Contains(rvidsPrintSimulation) && !Printing && IsSemitransparent(FBackground.get(), c, FOpacity)) {
+        ComposeBackground(Canvas, area, tableRect, nullptr, TRect(), ColorMode, RVData, State);
+      } else if (FBackground && !FBackground->Empty()) {
         FBackground->Draw(Canvas, area, 0, 0, tableRect.Left, tableRect.Top, Info->FWidth, Info->FHeight,
                           c == clNone ? clNone : Back(c, ColorMode), FOpacity, clipping, false, gi, RVData, nullptr,
                           State.Contains(rvidsUseWordPainters) && !State.Contains(rvidsPrint));
@@ -246,11 +270,25 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     // Background.
     TColor sel = clNone;
     const bool tableSelected = State.Contains(rvidsSelected);
-    if (tableSelected) sel = selColor;
+    // A selected table shows its cells' documents completely selected while they paint; the
+    // state goes again afterwards unless the cell had it before.
+    struct TCompleteSelection {
+      TRVTableCellData* Cell = nullptr;
+      ~TCompleteSelection() {
+        if (Cell) Cell->State.Exclude(rvstCompletelySelected);
+      }
+    } completeSelection;
+    if (tableSelected) {
+      if (!cell->State.Contains(rvstCompletelySelected)) {
+        cell->State.Include(rvstCompletelySelected);
+        completeSelection.Cell = cell;
+      }
+      sel = selColor;
+    }
     bool doDefault = true;
     if (FOnDrawBackground)
-      FOnDrawBackground(this, Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom, tableSelected, tableSelected,
-                        Printing, r, c, doDefault);
+      FOnDrawBackground(this, Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom, tableSelected,
+                        cell->State.Contains(rvstCompletelySelected), Printing, r, c, doDefault);
     if (doDefault) {
       TColor color;
       int opacity = 100000;
@@ -268,7 +306,10 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
         if (FOptions.Contains(rvtoCellBelowBorders))
           br = TRect(br.Left - cbw, br.Top - cbwV, br.Right + cbw, br.Bottom + cbwV);
         const TColor mapped = color == clNone ? clNone : Back(color, ColorMode);
-        if (sel == clNone && hasBg)
+        if (sel == clNone && State.Contains(rvidsPrintSimulation) && !Printing &&
+            IsSemitransparent(hasBg ? bg : nullptr, color, opacity))
+          ComposeBackground(Canvas, br, tableRect, cell, br, ColorMode, RVData, State);
+        else if (sel == clNone && hasBg)
           bg->Draw(Canvas, br, 0, 0, br.Left, br.Top, br.Width(), br.Height(), mapped, opacity, false, false, gi, cell,
                    nullptr, State.Contains(rvidsUseWordPainters) && !State.Contains(rvidsPrint));
         else
@@ -313,6 +354,16 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
         if (TRVTableCellData* cell = GetCells(r, c)) paintCell(r, c, cell);
       }
     }
+    // The page-break sign above rows that start a page.
+    TCustomRVData* root = RVData ? RVData->GetAbsoluteRootData() : nullptr;
+    if (!Printing && root && root->GetOptions().Contains(rvoShowPageBreaks) && RVData->AsFormattedData())
+      for (int r = std::max(first, 1); r <= last && r < rc; ++r) {
+        const int top = Y + rowStarts[r];
+        if (clipping && top - cbwV > Clip.Bottom) break;
+        if (!FRows->GetRow(r)->FPageBreakBefore) continue;
+        st->DrawPageBreak(Canvas, top - (vsp + 2 * cbwV + 1) / 2, FPageBreakXShift, rvpbPageBreak,
+                          RVData->GetParentControl(), RVData, RVData->GetItemNo(this));
+      }
   }
   if (!Printing) AfterPaint();
 }
@@ -330,7 +381,8 @@ void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right,
   TRVStyle* st = GetRVStyle();
   TRVGraphicInterface* gi = st->GetGraphicInterface();
   TCustomRVData* root = RVData ? RVData->GetAbsoluteRootData() : nullptr;
-  const bool editable = dynamic_cast<TRVEditRVData*>(root) != nullptr;
+  const auto* editData = dynamic_cast<TRVEditRVData*>(root);
+  const bool editable = editData && !(editData->GetEditor() && editData->GetEditor()->GetReadOnly());
   const TPenStyle gridStyle = editable ? st->GridStyle : st->GridReadOnlyStyle;
   const TColor gridColor = editable ? st->GridColor : st->GridReadOnlyColor;
   const bool grid = !FOptions.Contains(rvtoHideGridLines) && !Printing && gridStyle != psClear && gridColor != clNone &&
@@ -347,12 +399,22 @@ void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right,
       case 3: StyledHLine(gi, Canvas, Left, Right - 1, Bottom - 1, gc, gridStyle); break;
     }
   };
+  // Grid lines of single invisible sides follow the line-end flag.
+  auto gridSideLine = [&](int side) {
+    const int cut = 1 - LineEnd;
+    switch (side) {
+      case 0: StyledVLine(gi, Canvas, Left, Top, Bottom - 1 - cut, gc, gridStyle); break;
+      case 1: StyledHLine(gi, Canvas, Left, Right - 1 - cut, Top, gc, gridStyle); break;
+      case 2: StyledVLine(gi, Canvas, Right - 1, Top, Bottom - 1 - cut, gc, gridStyle); break;
+      case 3: StyledHLine(gi, Canvas, Left, Right - 1 - cut, Bottom - 1, gc, gridStyle); break;
+    }
+  };
   if (Width == 0) {
     if (grid)
       for (int s = 0; s < 4; ++s) gridSide(s);
     return;
   }
-  const int w = DevY(Width);
+  int w = DevY(Width);
   if (grid && !(vl && vt && vr && vb)) {
     // A side whose neighbour's border lies over it (negative spacing) needs no grid line.
     auto covered = [&](int side) {
@@ -378,9 +440,9 @@ void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right,
     };
     const bool vis[4] = {vl, vt, vr, vb};
     for (int s = 0; s < 4; ++s)
-      if (!vis[s] && !covered(s)) gridSide(s);
+      if (!vis[s] && !covered(s)) gridSideLine(s);
   }
-  const int R = Right - 1, B = Bottom - 1;
+  int R = Right - 1, B = Bottom - 1;
   TColor c1, c2;
   auto isHighlight = [&](TColor c) { return c != clNone && RVColorToRGB(c) == RVColorToRGB(clBtnHighlight); };
   switch (Style) {
@@ -407,6 +469,32 @@ void TRVTableItemInfo::DrawBorder(TCanvas* Canvas, int Left, int Top, int Right,
   }
   const bool overlap = Style == rvtbColor && FOptions.Contains(rvtoOverlappingCorners);
   const TColor f1 = c1 == clNone ? clNone : Fore(c1, ColorMode), f2 = c2 == clNone ? clNone : Fore(c2, ColorMode);
+  // A printer finer than the screen gets borders one pixel wider, from one pixel up and left, so
+  // that no gap opens between a border and what it meets.
+  const bool finerDevice = Printing && cursad && cursad->ppiyDevice > cursad->ppiyScreen;
+  if (Printing && FPrintOptions.Contains(rvtoHalftoneBorders)) {
+    // One line per side, centred on the rectangle inset by half the width, without the line-end
+    // flag. The 3D styles keep the one-pixel pen unless the device is finer than the screen.
+    const int pen = finerDevice ? w + 1 : (Style == rvtbColor ? w : 1);
+    const int shift = finerDevice ? 1 : 0;
+    const int l = Left + w / 2 - shift, t = Top + w / 2 - shift, r = R - w / 2 - shift, b = B - w / 2 - shift;
+    auto band = [&](const TRect& Rc, TColor C) {
+      if (C != clNone && !Rc.IsEmpty()) gi->FillColorRect(Canvas, Rc, C);
+    };
+    const int pl = PenStart(l, pen), pt = PenStart(t, pen), pr = PenStart(r, pen), pb = PenStart(b, pen);
+    if (vt) band(TRect(l, pt, r, pt + pen), f1);
+    if (vl) band(TRect(pl, t, pl + pen, b), f1);
+    if (vb) band(TRect(l, pb, r, pb + pen), f2);
+    if (vr) band(TRect(pr, t, pr + pen, b), f2);
+    return;
+  }
+  if (finerDevice && Style == rvtbColor) {
+    --Left;
+    --Top;
+    --R;
+    --B;
+    ++w;
+  }
   for (int i = 0; i < w; ++i) {
     const int l = Left + i, t = Top + i, r = R - i, b = B - i;
     if (r < l || b < t) break;
@@ -442,6 +530,53 @@ void TRVTableItemInfo::DrawBackgroundUnderCell(TCanvas* Canvas, TRVTableCellData
   } else {
     FillOpacity(GraphicInterface, Canvas, Rect, c, FOpacity);
   }
+}
+
+void TRVTableItemInfo::ComposeBackground(TCanvas* Canvas, const TRect& Area, const TRect& TableRect,
+                                         TRVTableCellData* Cell, const TRect& CellRect, TRVColorMode ColorMode,
+                                         TCustomRVData* RVData, const TRVItemDrawStates& State) {
+  TRVStyle* st = GetRVStyle();
+  TRVGraphicInterface* gi = st->GetGraphicInterface();
+  if (Area.IsEmpty()) return;
+  TBitmap bmp(Area.Width(), Area.Height());
+  TCanvas* bc = bmp.GetCanvas();
+  const TRect whole(0, 0, Area.Width(), Area.Height());
+  const bool thumbnails = State.Contains(rvidsUseWordPainters) && !State.Contains(rvidsPrint);
+  // What lies under the table: the background of its place when the table is nested in a cell,
+  // else the document's colour.
+  TColor under = RVData ? RVData->GetColor() : clNone;
+  std::unique_ptr<TBitmap> underBmp;
+  bool useBmp = false;
+  if (auto* holder = dynamic_cast<TRVTableCellData*>(RVData)) {
+    TRect r = whole;
+    holder->GetItemBackground(holder->GetItemNo(this), r, false, under, underBmp, useBmp, gi, thumbnails, false, 0);
+  }
+  if (useBmp && underBmp)
+    gi->DrawBitmap(bc, 0, 0, underBmp.get());
+  else
+    gi->FillColorRect(bc, whole, Back(under == clNone ? clWindow : under, ColorMode));
+  // The table's picture or colour, placed as on the canvas.
+  const int dx = -Area.Left, dy = -Area.Top;
+  const TRect table(TableRect.Left + dx, TableRect.Top + dy, TableRect.Right + dx, TableRect.Bottom + dy);
+  const TColor tc = GetColor(rvtcColor) == clNone ? clNone : Back(GetColor(rvtcColor), ColorMode);
+  if (FBackground && !FBackground->Empty())
+    FBackground->Draw(bc, whole, 0, 0, table.Left, table.Top, table.Width(), table.Height(), tc, FOpacity, false, true,
+                      gi, RVData, nullptr, thumbnails);
+  else
+    FillOpacity(gi, bc, whole, tc, FOpacity);
+  // The cell's over it.
+  if (Cell) {
+    const TRect cr(CellRect.Left + dx, CellRect.Top + dy, CellRect.Right + dx, CellRect.Bottom + dy);
+    const TColor cc = Cell->GetCellColor() == clNone ? clNone : Back(Cell->GetCellColor(), ColorMode);
+    TRVBackground* bg = Cell->GetBackground();
+    if (bg && !bg->Empty())
+      bg->Draw(bc, cr, 0, 0, cr.Left, cr.Top, cr.Width(), cr.Height(), cc, Cell->GetOpacity(), false, true, gi, Cell,
+               nullptr, thumbnails);
+    else
+      FillOpacity(gi, bc, cr, cc, Cell->GetOpacity());
+  }
+  bmp.Flush();
+  gi->DrawBitmap(Canvas, Area.Left, Area.Top, &bmp);
 }
 
 bool TRVTableItemInfo::HasThumbnail() { return FBackground && FBackground->HasThumbnail(); }

@@ -12,6 +12,7 @@
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Png.h"
+#include "support/PageLayoutDouble.h"
 
 namespace {
 
@@ -36,6 +37,16 @@ struct TTablePaint : TLayoutDoc {
     c->Brush().SetColor(White);
     c->FillRect(TRect(0, 0, Bmp.GetWidth(), Bmp.GetHeight()));
     Doc.PaintTo(c, TRect(0, 0, 0, 0), false, false, false, false, true, 0, 0, 0, -1, nullptr, nullptr, false);
+    Bmp.Flush();
+  }
+  // The drawing routine alone, the table's corner at (0, 0), in the given draw states.
+  void Draw(const TRVItemDrawStates& States, TCustomRVData* Data, bool Printing = false) {
+    Doc.Format(false);
+    TCanvas* c = Bmp.GetCanvas();
+    c->Brush().SetStyle(bsSolid);
+    c->Brush().SetColor(White);
+    c->FillRect(TRect(0, 0, Bmp.GetWidth(), Bmp.GetHeight()));
+    Table->DrawTable(c, 0, 0, TRect(0, 0, 0, 0), States, Table->GetFormattingInfo(), rvcmColor, Data, Printing);
     Bmp.Flush();
   }
   TColor Px(int x, int y) const { return Bmp.GetPixel(x, y) & 0xFFFFFF; }
@@ -308,4 +319,189 @@ TEST(TablePaint, ClippedAreaPaintsTheRowsUnderIt) {
   EXPECT_EQ(t.Px(50, 5), Red);
   EXPECT_EQ(t.Px(50, 3), White);  // the spacing above row 4
   EXPECT_EQ(t.Px(50, 1), Blue);   // the end of row 3
+}
+
+namespace {
+
+// A page-layout owner drawing its pages at a zoom.
+struct TZoomedLayout : TPageLayoutDouble {
+  double Zoom = 1.0;
+  double GetDrawnPageZoomPercent() override { return Zoom; }
+};
+
+// A document hosted by a page-layout owner.
+struct THostedDoc : TRVPlainFormattedData {
+  using TRVPlainFormattedData::TRVPlainFormattedData;
+  std::shared_ptr<IRVScaleViroZereInterface> Host;
+  std::shared_ptr<IRVScaleViroZereInterface> GetScaleViroZereInterface() override { return Host; }
+};
+
+}  // namespace
+
+// Borders close their bottom-right corner (the line-end flag) unless a page-layout owner draws
+// the page enlarged by 1.45 or more.
+TEST(TablePaint, LineEndFlagByTheDrawnPageZoom) {
+  struct TCase {
+    double Zoom;  // 0: no page-layout owner
+    bool CornerDrawn;
+  };
+  for (const TCase& c : {TCase{0, true}, TCase{1.0, true}, TCase{1.44, true}, TCase{1.45, false}, TCase{2.0, false}}) {
+    TTablePaint t(1, 1);
+    t.Table->SetCellBorderWidth(1);
+    t.Table->SetCellBorderStyle(rvtbColor);
+    t.Table->SetColor(rvtcCellBorderColor, Blue);
+    THostedDoc host(&t.Sheet);
+    if (c.Zoom > 0) {
+      auto zoomed = std::make_shared<TZoomedLayout>();
+      zoomed->Zoom = c.Zoom;
+      host.Host = zoomed;
+    }
+    t.Draw({}, &host);
+    TRVTableCellData* cell = t.Cell(0, 0);
+    const int R = cell->FLeft + cell->FWidth, B = cell->FTop + cell->FHeight;
+    EXPECT_EQ(t.Px(R, B), c.CornerDrawn ? Blue : White) << c.Zoom;
+    EXPECT_EQ(t.Px(R - 1, B), Blue) << c.Zoom << " the bottom side itself";
+    EXPECT_EQ(t.Px(R, B - 1), Blue) << c.Zoom << " the right side itself";
+  }
+}
+
+// Print simulation composes semi-transparent backgrounds off-screen: the picture is the one the
+// direct paint gives.
+TEST(TablePaint, PrintSimulationDrawsAsTheDirectPaint) {
+  struct TCase {
+    const char* Name;
+    int TableOpacity, CellOpacity;
+    TColor CellColor;
+  };
+  const TCase cases[] = {
+      {"semi-transparent table and cell", 50000, 30000, Blue},
+      {"semi-transparent table, opaque cell", 40000, 100000, Blue},
+      {"opaque table, semi-transparent cell", 100000, 60000, Green},
+      {"semi-transparent table, cell without colour", 70000, 100000, clNone},
+  };
+  for (const TCase& c : cases) {
+    TPixelImage direct, simulated;
+    for (bool simulate : {false, true}) {
+      TTablePaint t(2, 2, 100, 40);
+      t.Table->SetColor(rvtcColor, Red);
+      t.Table->SetOpacity(c.TableOpacity);
+      t.Table->SetCellBorderWidth(1);
+      t.Table->SetColor(rvtcCellBorderColor, 0x404040);
+      t.Cell(1, 1)->SetColor(c.CellColor);
+      t.Cell(1, 1)->SetOpacity(c.CellOpacity);
+      t.Cell(0, 0)->Clear();
+      t.Cell(0, 0)->AddNL(u"ab", 0, 0);
+      TRVItemDrawStates states;
+      if (simulate) states.Include(rvidsPrintSimulation);
+      t.Draw(states, &t.Doc);
+      (simulate ? simulated : direct) = t.Bmp.ToPixels();
+    }
+    ASSERT_EQ(direct.Width, simulated.Width);
+    int bad = 0;
+    for (int y = 0; y < direct.Height; ++y)
+      for (int x = 0; x < direct.Width; ++x)
+        for (int shift = 0; shift < 24; shift += 8) {
+          const int d = static_cast<int>((direct.At(x, y) >> shift) & 0xFF) -
+                        static_cast<int>((simulated.At(x, y) >> shift) & 0xFF);
+          if (d > 1 || d < -1) ++bad;
+        }
+    EXPECT_EQ(bad, 0) << c.Name;
+  }
+}
+
+// The page-break sign is drawn in the gap above a row marked to start a page, on screen only and
+// when the document shows page breaks.
+TEST(TablePaint, PageBreakSignAtARow) {
+  struct TCase {
+    const char* Name;
+    bool ShowBreaks, Printing;
+    bool Expected;
+  };
+  const TCase cases[] = {
+      {"shown", true, false, true},
+      {"page breaks not shown", false, false, false},
+      {"printing", true, true, false},
+  };
+  for (const TCase& c : cases) {
+    TTablePaint t(3, 1, 100, 60);
+    t.Sheet.PageBreakColor = Red;
+    t.Table->GetRows()->GetRow(1)->FPageBreakBefore = true;
+    if (c.ShowBreaks) t.Doc.SetOptions(t.Doc.GetOptions() + rvoShowPageBreaks);
+    t.Draw({}, &t.Doc, c.Printing);
+    const TRVTableItemFormattingInfo* f = t.Table->GetFormattingInfo();
+    const int y1 = f->RowStarts.Get(1) - 1, y2 = f->RowStarts.Get(2) - 1;  // the middle of the 2-pixel gaps
+    EXPECT_EQ(t.Px(30, y1), c.Expected ? Red : White) << c.Name;
+    EXPECT_EQ(t.Px(30, y2), White) << c.Name << ": the row after";
+  }
+}
+
+// Printing with half-tone borders draws one line per side on the rectangle inset by half the
+// width: a pen of the width for the colour style, one pixel for the 3D styles, one pixel wider
+// and from one pixel up and left on a device finer than the screen.
+TEST(TablePaint, HalftoneBordersWhenPrinting) {
+  struct TCase {
+    const char* Name;
+    TRVTableBorderStyle Style;
+    bool Halftone, FinerDevice;
+    TColor Top[6];  // rows T-2 .. T+3 at the middle of the top side (T: the border's outer row)
+  };
+  const TCase cases[] = {
+      {"3D, rings without half-tone", rvtbRaisedColor, false, false, {White, White, Green, Green, Green, White}},
+      {"3D, one pixel at the inset", rvtbRaisedColor, true, false, {White, White, White, Green, White, White}},
+      {"colour, a band of the width", rvtbColor, true, false, {White, White, Blue, Blue, Blue, White}},
+      {"colour on a finer device, pen one wider", rvtbColor, true, true, {Blue, Blue, Blue, Blue, White, White}},
+      {"colour on a finer device without half-tone", rvtbColor, false, true, {White, Blue, Blue, Blue, Blue, White}},
+      {"3D on a finer device, pen one wider", rvtbRaisedColor, true, true, {Green, Green, Green, Green, White, White}},
+  };
+  for (const TCase& c : cases) {
+    TTablePaint t(1, 1, 100, 40);
+    t.Table->SetCellBorderWidth(3);
+    t.Table->SetCellBorderStyle(c.Style);
+    t.Table->SetColor(rvtcCellBorderColor, Blue);
+    t.Table->SetColor(rvtcCellBorderLightColor, Green);
+    t.Table->SetCellVSpacing(6);
+    t.Table->SetBorderVSpacing(6);
+    TRVTablePrintOptions po = t.Table->GetPrintOptions();
+    if (c.Halftone)
+      po.Include(rvtoHalftoneBorders);
+    else
+      po.Exclude(rvtoHalftoneBorders);
+    t.Table->SetPrintOptions(po);
+    t.Doc.Format(false);
+    TRVScreenAndDevice sad;
+    sad.ppixScreen = sad.ppiyScreen = sad.ppixDevice = sad.ppiyDevice = 96;
+    if (c.FinerDevice) sad.ppiyDevice = 97;  // finer, and 3 pixels still 3 device pixels
+    t.Table->cursad = &sad;
+    t.Draw({rvidsPrint}, &t.Doc, true);
+    t.Table->cursad = nullptr;
+    TRVTableCellData* cell = t.Cell(0, 0);
+    const int T = cell->FTop - 3, mx = cell->FLeft + cell->FWidth / 2;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(t.Px(mx, T - 2 + i), c.Top[i]) << c.Name << " row T" << i - 2;
+  }
+}
+
+// A selected table reports its cells as selected to the background event and paints them in the
+// selection colour; the cells' documents are completely selected only while they paint.
+TEST(TablePaint, SelectedTableSelectsItsCellsWhilePainting) {
+  for (bool selected : {false, true}) {
+    TTablePaint t(1, 2);
+    t.Sheet.SelColor = Green;
+    t.Sheet.InactiveSelColor = Green;
+    t.Cell(0, 1)->State.Include(rvstCompletelySelected);  // kept: it was set before
+    std::vector<bool> reported;
+    t.Table->FOnDrawBackground = [&](TRVTableItemInfo*, TCanvas*, int, int, int, int, bool, bool CellSelected, bool,
+                                     int Row, int, bool&) {
+      if (Row >= 0) reported.push_back(CellSelected);
+    };
+    TRVItemDrawStates states;
+    if (selected) states.Include(rvidsSelected);
+    t.Draw(states, &t.Doc);
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_EQ(reported[0], selected);
+    EXPECT_TRUE(reported[1]);
+    EXPECT_FALSE(t.Cell(0, 0)->State.Contains(rvstCompletelySelected)) << selected;
+    EXPECT_TRUE(t.Cell(0, 1)->State.Contains(rvstCompletelySelected)) << selected;
+    TRVTableCellData* cell = t.Cell(0, 0);
+    EXPECT_EQ(t.Px(cell->FLeft + 1, cell->FTop + 1), selected ? Green : White);
+  }
 }
