@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the program need; with --fuzz also
 # clang and its libFuzzer runtime, which scripts/fuzz.sh builds with; with --lint the formatter
-# and the static checks that scripts/lint.sh runs.
+# and the static checks that scripts/lint.sh runs; with --corpus the writers that
+# tests/data/rtf/make_corpus.sh converts with.
 # Idempotent: packages already present are skipped; apt-get update runs at most once.
 set -euo pipefail
 
@@ -44,6 +45,10 @@ PACKAGES=(
 
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES+=(clang libclang-rt-14-dev)
+fi
+# tests/data/rtf/make_corpus.sh: the two independent writers whose RTF the reader's corpus holds
+if [ "${1:-}" = "--corpus" ]; then
+  PACKAGES+=(libreoffice-writer-nogui pandoc)
 fi
 # scripts/lint.sh: the formatter and the static checks, which compile with clang
 if [ "${1:-}" = "--lint" ]; then
