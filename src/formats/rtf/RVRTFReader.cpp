@@ -264,7 +264,14 @@ TRVRTFErrorCode TRVRTFReader::ParseEnd() {
   for (int i = CurrentNestingLevel; i > 0; --i) DoTable(rvf_tbl_TableForcedEnd);
   EndColorTable();
   if (cGroup < 0) return rtf_ec_StackUnderflow;
-  if (cGroup > 0) return rtf_ec_UnmatchedBrace;
+  if (cGroup > 0) {
+    // The groups left open lose nothing: the text read in them is still reported.
+    if (!Text.empty() || !TextW.empty()) {
+      const TRVRTFErrorCode ec = AppendChar(0, true, true);
+      if (ec != rtf_ec_OK) return ec;
+    }
+    return rtf_ec_UnmatchedBrace;
+  }
   if (!Text.empty()) return AppendChar(0, true, true);
   return rtf_ec_OK;
 }
