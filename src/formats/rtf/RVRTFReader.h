@@ -141,6 +141,10 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode BeginGroup();
   TRVRTFErrorCode EndGroup();
   TRVRTFErrorCode ReadHexByte(unsigned char ch);
+  // After the first byte of body text: the plain bytes after it in the buffer, appended at once.
+  void TakeTextRun();
+  // After a byte of binary data: the rest of the data in the buffer, taken at once.
+  void TakeBinaryRun();
 
   // ---- control-word table and dispatch (RVRTFControlWords.cpp) ----
   TRVRTFErrorCode DispatchControlWord(const TRVAnsiString& Keyword, int Param, bool fParam);
