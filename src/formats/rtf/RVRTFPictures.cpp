@@ -248,6 +248,24 @@ TRVRTFErrorCode TRVRTFReader::ReadPictureHex(unsigned char ch) {
       UngetInputChar();
       break;
     }
+    if (PicHexStrt && !UseLastChar) {
+      // Whole bytes of two digits straight from the buffer, the common case of picture data.
+      const unsigned char* begin = InputString.data() + (InputStringIndex - 1);
+      const unsigned char* end = InputString.data() + InputStringLength;
+      const unsigned char* p = begin;
+      while (end - p >= 2) {
+        const int high = HexNibbles.Value[p[0]], low = HexNibbles.Value[p[1]];
+        if ((high | low) < 0) break;
+        buffer[used++] = static_cast<unsigned char>(high * 16 + low);
+        if (used == buffer.size()) {
+          data.Write(buffer.data(), static_cast<std::int64_t>(used));
+          used = 0;
+        }
+        p += 2;
+      }
+      if (p != begin) anyDigit = true;
+      InputStringIndex += static_cast<int>(p - begin);
+    }
     // The next byte straight from the buffer while it holds any, else through a refill.
     if (!UseLastChar && InputStringIndex <= InputStringLength) {
       ch = InputString[static_cast<std::size_t>(InputStringIndex++ - 1)];
