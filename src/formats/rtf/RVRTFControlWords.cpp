@@ -215,7 +215,13 @@ int TRVRTFReader::FindControlWord(const TRVAnsiString& Keyword) {
   for (;;) {
     const int entry = table.Slots[slot];
     if (entry == 0) return -1;
-    if (table.Keywords[static_cast<std::size_t>(entry - 1)] == key) return entry - 1;
+    // Keywords are short: compared here rather than through a library call.
+    const std::string_view row = table.Keywords[static_cast<std::size_t>(entry - 1)];
+    if (row.size() == key.size()) {
+      std::size_t i = 0;
+      while (i < key.size() && row[i] == key[i]) ++i;
+      if (i == key.size()) return entry - 1;
+    }
     slot = (slot + 1) & (KeywordSlotCount - 1);
   }
 }
