@@ -199,10 +199,7 @@ unsigned char TRVRTFReader::GetInputCharSlow() {
   return LastChar;
 }
 
-bool TRVRTFReader::IsInputEnd() {
-  if (UseLastChar || InputStringIndex <= InputStringLength) return false;
-  return Stream->GetPosition() >= StreamSize;
-}
+bool TRVRTFReader::IsStreamEnd() { return Stream->GetPosition() >= StreamSize; }
 
 std::int64_t TRVRTFReader::InputLeft() {
   std::int64_t left = (UseLastChar ? 1 : 0) + (InputStringLength - InputStringIndex + 1);

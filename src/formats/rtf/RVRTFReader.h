@@ -132,7 +132,8 @@ class TRVRTFReader : public TComponent {
   }
   unsigned char GetInputCharSlow();
   void UngetInputChar() { UseLastChar = true; }
-  bool IsInputEnd();
+  bool IsInputEnd() { return !UseLastChar && InputStringIndex > InputStringLength && IsStreamEnd(); }
+  bool IsStreamEnd();
   // Bytes of the stream not yet read, counting a byte pushed back.
   std::int64_t InputLeft();
   TRVRTFErrorCode ParseStream();
