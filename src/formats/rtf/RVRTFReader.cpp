@@ -265,7 +265,8 @@ void TRVRTFReader::TakeTextRun() {
   const unsigned char* p = begin;
   while (p < end && plain[*p]) ++p;
   if (p == begin) return;
-  if (!(SkipHiddenText && FRTFState->CharProps()->FHidden)) Text.append(begin, p);
+  if (!(SkipHiddenText && FRTFState->CharProps()->FHidden))
+    Text.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
   InputStringIndex += static_cast<int>(p - begin);
   LastChar = p[-1];
 }
