@@ -2,6 +2,7 @@
 // properties, special words and the handling of characters by destination.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -153,9 +154,20 @@ bool KeywordLess(const TRVRTFsymbol& a, const TRVRTFsymbol& b) {
 
 // The table sorted once by keyword (ordinal byte order: the character traits of char compare as
 // unsigned bytes), with the keywords as views for the lookup.
+// Beside the sorted rows, an open-addressing hash of the keywords to their sorted index, so that
+// a lookup hashes the word once and compares it with one row in the common case.
+constexpr std::size_t KeywordSlotCount = 4096;  // a power of two, several times the rows
+
+std::uint32_t KeywordHash(std::string_view key) {
+  std::uint32_t h = 2166136261u;
+  for (const char c : key) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h;
+}
+
 struct TSortedTable {
   std::vector<TRVRTFsymbol> Rows;
   std::vector<std::string_view> Keywords;
+  std::vector<std::int16_t> Slots;  // sorted index + 1 of the keyword hashed there, 0 for none
 };
 
 const TSortedTable& SortedTable() {
@@ -164,6 +176,14 @@ const TSortedTable& SortedTable() {
     t.Rows.assign(std::begin(ControlWords), std::end(ControlWords));
     std::sort(t.Rows.begin(), t.Rows.end(), KeywordLess);
     for (const TRVRTFsymbol& row : t.Rows) t.Keywords.emplace_back(row.Keyword);
+    static_assert(std::size(ControlWords) * 2 < KeywordSlotCount);
+    t.Slots.assign(KeywordSlotCount, 0);
+    for (std::size_t i = 0; i < t.Keywords.size(); ++i) {
+      std::size_t slot = KeywordHash(t.Keywords[i]) & (KeywordSlotCount - 1);
+      // Every keyword is in the table once.
+      while (t.Slots[slot] != 0) slot = (slot + 1) & (KeywordSlotCount - 1);
+      t.Slots[slot] = static_cast<std::int16_t>(i + 1);
+    }
     return t;
   }();
   return table;
@@ -189,17 +209,21 @@ const TRVRTFsymbol* RTFControlWordTable(int& Count) {
 }
 
 int TRVRTFReader::FindControlWord(const TRVAnsiString& Keyword) {
-  const std::vector<std::string_view>& keywords = SortedTable().Keywords;
+  const TSortedTable& table = SortedTable();
   const std::string_view key(Keyword);
-  int low = 0, high = static_cast<int>(keywords.size()) - 1;
-  while (low <= high) {
-    const int middle = (low + high) / 2;
-    const int c = keywords[static_cast<std::size_t>(middle)].compare(key);
-    if (c == 0) return middle;
-    if (c < 0) low = middle + 1;
-    else high = middle - 1;
+  std::size_t slot = KeywordHash(key) & (KeywordSlotCount - 1);
+  for (;;) {
+    const int entry = table.Slots[slot];
+    if (entry == 0) return -1;
+    // Keywords are short: compared here rather than through a library call.
+    const std::string_view row = table.Keywords[static_cast<std::size_t>(entry - 1)];
+    if (row.size() == key.size()) {
+      std::size_t i = 0;
+      while (i < key.size() && row[i] == key[i]) ++i;
+      if (i == key.size()) return entry - 1;
+    }
+    slot = (slot + 1) & (KeywordSlotCount - 1);
   }
-  return -1;
 }
 
 int RTFFindControlWord(const TRVAnsiString& Keyword) { return TRVRTFReader::FindControlWord(Keyword); }

@@ -14,11 +14,23 @@
 
 namespace rvrtfpictures_detail {
 
+// Nibbles by byte: the value of a hexadecimal digit, -1 for a line end or a space (skipped in
+// picture data), -2 for any other byte.
+struct THexNibbles {
+  signed char Value[256];
+  constexpr THexNibbles() : Value() {
+    for (int c = 0; c < 256; ++c) Value[c] = -2;
+    for (int c = '0'; c <= '9'; ++c) Value[c] = static_cast<signed char>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) Value[c] = static_cast<signed char>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c) Value[c] = static_cast<signed char>(c - 'A' + 10);
+    Value['\r'] = Value['\n'] = Value[' '] = -1;
+  }
+};
+constexpr THexNibbles HexNibbles;
+
 int HexValue(unsigned char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  return -1;
+  const int v = HexNibbles.Value[ch];
+  return v >= 0 ? v : -1;
 }
 
 // The largest device-dependent bitmap taken from a document, in pixels.
@@ -217,7 +229,7 @@ TRVRTFErrorCode TRVRTFReader::ReadPictureHex(unsigned char ch) {
   bool anyDigit = false;
   TMemoryStream& data = *FPicture->FData;
   for (;;) {
-    const int nibble = HexValue(ch);
+    const int nibble = HexNibbles.Value[ch];
     if (nibble >= 0) {
       anyDigit = true;
       if (PicHexStrt) {
@@ -230,10 +242,34 @@ TRVRTFErrorCode TRVRTFReader::ReadPictureHex(unsigned char ch) {
         }
       }
       PicHexStrt = !PicHexStrt;
-    } else if (ch != '\r' && ch != '\n' && ch != ' ') {
+    } else if (nibble == -2) {
       if (!anyDigit) return rtf_ec_InvalidPicture;
+      LastChar = ch;
       UngetInputChar();
       break;
+    }
+    if (PicHexStrt && !UseLastChar) {
+      // Whole bytes of two digits straight from the buffer, the common case of picture data.
+      const unsigned char* begin = InputString.data() + (InputStringIndex - 1);
+      const unsigned char* end = InputString.data() + InputStringLength;
+      const unsigned char* p = begin;
+      while (end - p >= 2) {
+        const int high = HexNibbles.Value[p[0]], low = HexNibbles.Value[p[1]];
+        if ((high | low) < 0) break;
+        buffer[used++] = static_cast<unsigned char>(high * 16 + low);
+        if (used == buffer.size()) {
+          data.Write(buffer.data(), static_cast<std::int64_t>(used));
+          used = 0;
+        }
+        p += 2;
+      }
+      if (p != begin) anyDigit = true;
+      InputStringIndex += static_cast<int>(p - begin);
+    }
+    // The next byte straight from the buffer while it holds any, else through a refill.
+    if (!UseLastChar && InputStringIndex <= InputStringLength) {
+      ch = InputString[static_cast<std::size_t>(InputStringIndex++ - 1)];
+      continue;
     }
     if (IsInputEnd()) break;  // the read ends with the groups still open
     ch = GetInputChar();

@@ -21,6 +21,20 @@ constexpr std::int64_t ProgressMinSize = 20480;
 
 bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+// Bytes that continue a run of body text: all but the group and control characters, the line
+// ends (skipped) and 0 (which flushes); the tab too when tabs are runs of their own.
+struct TPlainTextBytes {
+  bool WithTab[256];
+  bool WithoutTab[256];
+  constexpr TPlainTextBytes() : WithTab(), WithoutTab() {
+    for (int c = 0; c < 256; ++c) {
+      WithTab[c] = c != 0 && c != '\\' && c != '{' && c != '}' && c != 10 && c != 13;
+      WithoutTab[c] = WithTab[c] && c != 9;
+    }
+  }
+};
+constexpr TPlainTextBytes PlainTextBytes;
+
 int HexDigit(unsigned char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -185,10 +199,7 @@ unsigned char TRVRTFReader::GetInputCharSlow() {
   return LastChar;
 }
 
-bool TRVRTFReader::IsInputEnd() {
-  if (UseLastChar || InputStringIndex <= InputStringLength) return false;
-  return Stream->GetPosition() >= StreamSize;
-}
+bool TRVRTFReader::IsStreamEnd() { return Stream->GetPosition() >= StreamSize; }
 
 std::int64_t TRVRTFReader::InputLeft() {
   std::int64_t left = (UseLastChar ? 1 : 0) + (InputStringLength - InputStringIndex + 1);
@@ -208,6 +219,7 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
     if (state.ris == risBin) {
       const TRVRTFErrorCode ec = ProcessChar(ch);
       if (ec != rtf_ec_OK) return ec;
+      if (state.ris == risBin) TakeBinaryRun();
       continue;
     }
     if (ch == 13 || ch == 10) continue;
@@ -227,8 +239,10 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
         if (state.ris == risNorm) {
           if (SkipNext > 0)
             --SkipNext;
-          else
+          else {
             ec = ProcessChar(ch);
+            if (ec == rtf_ec_OK && state.rds == rdsNorm) TakeTextRun();
+          }
         } else if (state.ris == risHex) {
           ec = ReadHexByte(ch);
         } else {
@@ -239,6 +253,46 @@ TRVRTFErrorCode TRVRTFReader::ParseStream() {
     if (ec != rtf_ec_OK) return ec;
   }
   return ParseEnd();
+}
+
+void TRVRTFReader::TakeTextRun() {
+  // What appending each byte would do once the run's first byte is in: the table nesting is
+  // up to date, no Unicode text is pending, and hidden text is dropped or kept as a whole.
+  if (UseLastChar || ParaTableLevel() != CurrentNestingLevel || !TextW.empty()) return;
+  const bool* plain = TabAsSeparateChar ? PlainTextBytes.WithoutTab : PlainTextBytes.WithTab;
+  const unsigned char* begin = InputString.data() + (InputStringIndex - 1);
+  const unsigned char* end = InputString.data() + InputStringLength;
+  const unsigned char* p = begin;
+  while (p < end && plain[*p]) ++p;
+  if (p == begin) return;
+  if (!(SkipHiddenText && FRTFState->CharProps()->FHidden))
+    Text.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
+  InputStringIndex += static_cast<int>(p - begin);
+  LastChar = p[-1];
+}
+
+void TRVRTFReader::TakeBinaryRun() {
+  // Binary data of a picture or an object, or skipped, goes on in blocks of what the buffer holds.
+  TMemoryStream* target = nullptr;
+  switch (FRTFState->rds) {
+    case rdsPict:
+      if (FPicture) target = FPicture->FData;
+      break;
+    case rdsObjData:
+      if (FObject) target = FObject->FData;
+      break;
+    case rdsSkip: break;
+    default: return;
+  }
+  if (UseLastChar || cbBin < 1) return;
+  const std::int64_t n = std::min<std::int64_t>(cbBin, InputStringLength - InputStringIndex + 1);
+  if (n <= 0) return;
+  const unsigned char* begin = InputString.data() + (InputStringIndex - 1);
+  if (target) target->Write(begin, n);
+  InputStringIndex += static_cast<int>(n);
+  LastChar = begin[n - 1];
+  cbBin -= n;
+  if (cbBin < 1) FRTFState->ris = risNorm;
 }
 
 TRVRTFErrorCode TRVRTFReader::ReadHexByte(unsigned char ch) {
@@ -264,13 +318,51 @@ TRVRTFErrorCode TRVRTFReader::ParseEnd() {
   for (int i = CurrentNestingLevel; i > 0; --i) DoTable(rvf_tbl_TableForcedEnd);
   EndColorTable();
   if (cGroup < 0) return rtf_ec_StackUnderflow;
-  if (cGroup > 0) return rtf_ec_UnmatchedBrace;
+  if (cGroup > 0) {
+    // The groups left open lose nothing: the text read in them is still reported.
+    if (!Text.empty() || !TextW.empty()) {
+      const TRVRTFErrorCode ec = AppendChar(0, true, true);
+      if (ec != rtf_ec_OK) return ec;
+    }
+    return rtf_ec_UnmatchedBrace;
+  }
   if (!Text.empty()) return AppendChar(0, true, true);
   return rtf_ec_OK;
 }
 
 TRVRTFErrorCode TRVRTFReader::ReadControlWord() {
   lParam = 0;
+  if (!UseLastChar) {
+    // The common case: the word, its number and the byte after them all in the buffer.
+    const unsigned char* begin = InputString.data() + (InputStringIndex - 1);
+    const unsigned char* end = InputString.data() + InputStringLength;
+    const unsigned char* p = begin;
+    while (p < end && IsLetter(*p)) ++p;
+    if (p > begin && p < end) {
+      const unsigned char* letters = p;
+      const bool negative = *p == '-';
+      if (negative) ++p;
+      const unsigned char* digits = p;
+      std::int64_t value = 0;
+      while (p < end && IsDigit(*p) && p - digits < 12) value = value * 10 + (*p++ - '0');
+      if (p < end && !IsDigit(*p)) {
+        // A "-" without digits is taken with the word, as below.
+        const bool fParam = p > digits;
+        if (fParam) {
+          if (negative) value = -value;
+          // Digits beyond what an Integer holds give 0, as a value that does not convert.
+          if (value > 2147483647LL || value < -2147483648LL) value = 0;
+          lParam = static_cast<int>(value);
+        }
+        const TRVAnsiString keyword(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(letters - begin));
+        // The space that ends a word belongs to it; any other byte is read again.
+        if (*p == ' ') ++p;
+        InputStringIndex += static_cast<int>(p - begin);
+        LastChar = p[-1];
+        return DispatchControlWord(keyword, lParam, fParam);
+      }
+    }
+  }
   if (IsInputEnd()) return rtf_ec_EndOfFile;
   unsigned char ch = GetInputChar();
   if (!IsLetter(ch)) return DispatchControlWord(TRVAnsiString(1, static_cast<char>(ch)), 0, false);

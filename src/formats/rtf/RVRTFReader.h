@@ -132,7 +132,8 @@ class TRVRTFReader : public TComponent {
   }
   unsigned char GetInputCharSlow();
   void UngetInputChar() { UseLastChar = true; }
-  bool IsInputEnd();
+  bool IsInputEnd() { return !UseLastChar && InputStringIndex > InputStringLength && IsStreamEnd(); }
+  bool IsStreamEnd();
   // Bytes of the stream not yet read, counting a byte pushed back.
   std::int64_t InputLeft();
   TRVRTFErrorCode ParseStream();
@@ -141,6 +142,10 @@ class TRVRTFReader : public TComponent {
   TRVRTFErrorCode BeginGroup();
   TRVRTFErrorCode EndGroup();
   TRVRTFErrorCode ReadHexByte(unsigned char ch);
+  // After the first byte of body text: the plain bytes after it in the buffer, appended at once.
+  void TakeTextRun();
+  // After a byte of binary data: the rest of the data in the buffer, taken at once.
+  void TakeBinaryRun();
 
   // ---- control-word table and dispatch (RVRTFControlWords.cpp) ----
   TRVRTFErrorCode DispatchControlWord(const TRVAnsiString& Keyword, int Param, bool fParam);

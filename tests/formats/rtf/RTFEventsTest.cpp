@@ -98,6 +98,10 @@ TEST(RTFEvents, EndOfInput) {
       {"", rtf_ec_OK, ""},
       {"{\\rtf1}", rtf_ec_OK, ""},
       {"{\\rtf1 A}B}", rtf_ec_OK, "P\"A\""},
+      // Groups left open: the text read in them is still reported.
+      {"{\\rtf1 A\\par B", rtf_ec_UnmatchedBrace, "P\"A\" | P\"B\""},
+      {"{\\rtf1 A{\\b B", rtf_ec_UnmatchedBrace, "P\"A\" | C\"B\""},
+      {"{\\rtf1 A\\u1046?", rtf_ec_UnmatchedBrace, "P\"A\" | uC\"\xD0\x96\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Rtf);
