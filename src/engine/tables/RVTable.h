@@ -619,9 +619,9 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   void AfterUndoChangeProperty() override {}
 
   // ==== grid editing (RVTableGrid.cpp) ====
-  // A table placed in a document (or coming back from an undo record) is marked inserted; undo
-  // is recorded only for such a table.
-  void Inserted(TCustomRVData* ARVData, int ItemNo) override;
+  // A table placed in a document (or coming back from an undo record) is marked inserted by
+  // Inserted (storage section); undo is recorded only for such a table. Moving to an undo record
+  // takes the mark away.
   void MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObject* AContainerUndoItem) override;
   // The table changed (its state gets rvtsModified).
   void Changed() { FState.Include(rvtsModified); }

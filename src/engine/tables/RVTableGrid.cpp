@@ -56,11 +56,6 @@ static T* AddTableUndo(TRVTableRows* Rows, bool AffectWidth, bool AffectSize) {
   return static_cast<T*>(Rows->AddUndo(&T::Make, AffectWidth, AffectSize));
 }
 
-void TRVTableItemInfo::Inserted(TCustomRVData* ARVData, int ItemNo) {
-  TRVCustomTableItemInfo::Inserted(ARVData, ItemNo);
-  FState.Include(rvtsInserted);
-}
-
 void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData* ARVData, TObject* AContainerUndoItem) {
   TRVCustomTableItemInfo::MovingToUndoList(ItemNo, ARVData, AContainerUndoItem);
   FState.Exclude(rvtsInserted);

@@ -665,7 +665,9 @@ void TRVTableItemInfo::Inserting(TCustomRVData* ARVData, TRVUnicodeString& AText
 }
 
 void TRVTableItemInfo::Inserted(TCustomRVData* ARVData, int ItemNo) {
-  TRVFullLineItemInfo::Inserted(ARVData, ItemNo);
+  TRVCustomTableItemInfo::Inserted(ARVData, ItemNo);
+  // Placed in a document (or back from an undo record): property changes are now recorded.
+  FState.Include(rvtsInserted);
   if (!FState.Contains(rvtsJustCreated)) return;
   const bool root = ARVData && ARVData->GetFlags().Contains(rvflRoot);
   const bool nested = ARVData && ARVData->GetParentData() != nullptr;
