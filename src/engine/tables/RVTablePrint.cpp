@@ -1000,6 +1000,9 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
     const int shift = headings ? 0 : -part->FHeadingHeight;
     for (int k = 0; k + 1 < part->FRowIndices.Count(); ++k) {
       const int row = part->FRowIndices.Get(k);
+      // A part that stops on a row boundary repeats its last row at the bottom: a row is printed
+      // once on a part.
+      if (k > 0 && part->FRowIndices.Get(k - 1) == row) continue;
       const int top = shift + part->FRowStarts.Get(k) + CBW;
       cells.RowTops.push_back(top);
       for (int c = 0; c < cc; ++c) {

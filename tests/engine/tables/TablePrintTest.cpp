@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,70 @@ TEST_F(TablePrintFixture, TallTableWithTwoHeadingRowsRepeatsThemOnEveryPart) {
       << "the heading rows are drawn";
   for (int page = 2; page <= pages; ++page) EXPECT_EQ(strip(page, 0, rowsTop), first) << "page " << page;
   EXPECT_NE(strip(2, rowsTop, 2 * rowsTop), strip(1, rowsTop, 2 * rowsTop)) << "the part's own rows differ";
+}
+
+// Every printed part of a bordered table shows its outer border, its rules between the columns and
+// between the rows printed there (the heading rows and the part's), the cells' borders and the
+// heading rows' colour.
+TEST_F(TablePrintFixture, EveryPartShowsItsBordersRulesAndBackgrounds) {
+  const TColor border = 0x00C000, cellBorder = 0x00C0C0, vRule = 0xC00000, hRule = 0x0000C0, heading = 0xC0C000;
+  AddTable(30, 3);
+  Table->SetHeadingRowCount(1);
+  Table->SetBorderWidth(2);
+  Table->SetBorderStyle(rvtbColor);
+  Table->SetCellBorderStyle(rvtbColor);
+  Table->SetColor(rvtcBorderColor, border);
+  Table->SetCellBorderWidth(1);
+  Table->SetColor(rvtcCellBorderColor, cellBorder);
+  Table->SetCellHSpacing(8);
+  Table->SetCellVSpacing(8);
+  Table->SetVRuleWidth(1);
+  Table->SetColor(rvtcVRuleColor, vRule);
+  Table->SetHRuleWidth(1);
+  Table->SetColor(rvtcHRuleColor, hRule);
+  Table->SetColor(rvtcHeadingRowColor, heading);
+  const int pages = PaginateOnBitmap(300, 200);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  ASSERT_GE(pages, 3);
+  ASSERT_EQ(pages, p->RealPartCount());
+  for (int page = 1; page <= pages; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    auto bmp = WhiteBitmap(300, 200);
+    R->DrawPage(page, bmp->GetCanvas(), false, 200);
+    auto px = [&](int x, int y) { return TColor(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF); };
+    // The outer border's box.
+    int left = 300, top = 200, right = -1, bottom = -1, headingPixels = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x) {
+        if (px(x, y) == heading) ++headingPixels;
+        if (px(x, y) != border) continue;
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      }
+    ASSERT_LT(left, right);
+    ASSERT_LT(top, bottom);
+    EXPECT_EQ(bottom - top + 1, p->GetPart(page - 1)->Height) << "the border closes the part";
+    EXPECT_GT(headingPixels, 0) << "the heading row is printed with its colour";
+    // Runs of a colour along a line.
+    auto runs = [&](bool Vertical, int At, int From, int To, TColor C) {
+      int n = 0;
+      bool in = false;
+      for (int i = From; i <= To; ++i) {
+        const bool hit = (Vertical ? px(At, i) : px(i, At)) == C;
+        if (hit && !in) ++n;
+        in = hit;
+      }
+      return n;
+    };
+    TRVTablePrintPart* part = p->GetPart(page - 1);
+    const int midY = top + (part->FRowStarts.Get(0) + part->FRowStarts.Get(1)) / 2, x0 = left + (right - left) / 6;
+    EXPECT_EQ(runs(false, midY, left, right, vRule), 2) << "two rules between three columns";
+    EXPECT_EQ(runs(false, midY, left, right, cellBorder), 6) << "two sides of three cells";
+    const std::vector<int> partRows = PartRows()[static_cast<size_t>(page - 1)];
+    const int printedRows = 1 + static_cast<int>(std::set<int>(partRows.begin(), partRows.end()).size());
+    EXPECT_EQ(runs(true, x0, top, bottom, hRule), printedRows - 1) << "a rule between every two printed rows";
+    EXPECT_EQ(runs(true, x0, top, bottom, cellBorder), 2 * printedRows);
+  }
 }
 
 TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
