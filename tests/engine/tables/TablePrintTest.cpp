@@ -178,6 +178,35 @@ TEST_F(TablePrintFixture, EveryPartShowsItsBordersRulesAndBackgrounds) {
   }
 }
 
+// Background pictures of the table and of a cell are printed, and a cell's colour at its opacity.
+TEST_F(TablePrintFixture, PrintedBackgroundsShowPicturesAndColours) {
+  const TColor tablePicture = 0x30A030, cellPicture = 0xA03030, cellColor = 0x3030A0;
+  auto picture = [](TColor C) {
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(4, 4);
+    bmp->GetCanvas()->Brush().SetStyle(bsSolid);
+    bmp->GetCanvas()->Brush().SetColor(C);
+    bmp->GetCanvas()->FillRect(TRect(0, 0, 4, 4));
+    return bmp;
+  };
+  AddTable(3, 2);
+  auto tp = picture(tablePicture), cp = picture(cellPicture);
+  Table->SetBackgroundImage(tp.get());
+  Table->SetBackgroundStyle(rvbsStretched);
+  Table->GetCells(1, 1)->SetBackgroundImage(cp.get());
+  Table->GetCells(1, 1)->SetBackgroundStyle(rvbsStretched);
+  Table->GetCells(2, 0)->SetColor(cellColor);
+  PaginateOnBitmap(300, 200);
+  auto bmp = WhiteBitmap(300, 200);
+  R->DrawPage(1, bmp->GetCanvas(), false, 200);
+  std::set<TColor> seen;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) seen.insert(TColor(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF));
+  EXPECT_TRUE(seen.count(tablePicture)) << "the table's picture";
+  EXPECT_TRUE(seen.count(cellPicture)) << "the cell's picture";
+  EXPECT_TRUE(seen.count(cellColor)) << "the cell's colour";
+}
+
 TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
   AddTable(30, 2);
   Table->SetHeadingRowCount(1);
