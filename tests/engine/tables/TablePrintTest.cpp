@@ -207,6 +207,74 @@ TEST_F(TablePrintFixture, PrintedBackgroundsShowPicturesAndColours) {
   EXPECT_TRUE(seen.count(cellColor)) << "the cell's colour";
 }
 
+// One printed page of a split table saved alone loads back as the heading row and that page's rows,
+// each cell with its own text.
+TEST_F(TablePrintFixture, APageSavedAloneHoldsTheHeadingRowAndItsRows) {
+  AddTable(30, 3);
+  Table->SetHeadingRowCount(1);
+  const int pages = PaginateOnBitmap(300, 200);
+  ASSERT_GE(pages, 3);
+  const auto parts = PartRows();
+  for (int page : {1, 2, pages}) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    TMemoryStream ms;
+    ASSERT_TRUE(Data()->SavePageAsRVF(&ms, page, clNone, nullptr, nullptr));
+    ms.SetPosition(0);
+    TRVPlainRootData loaded(&Sheet);
+    TColor color = clNone;
+    ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
+    TRVTableItemInfo* t = nullptr;
+    for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+    ASSERT_TRUE(t);
+    std::vector<int> rows{0};
+    for (int r : parts[static_cast<size_t>(page - 1)])
+      if (r != rows.back()) rows.push_back(r);
+    ASSERT_EQ(t->RowCount(), static_cast<int>(rows.size()));
+    ASSERT_EQ(t->ColCount(), 3);
+    for (int i = 0; i < t->RowCount(); ++i)
+      for (int c = 0; c < 3; ++c) {
+        TRVTableCellData* cell = t->GetCells(i, c);
+        ASSERT_TRUE(cell);
+        ASSERT_EQ(cell->ItemCount(), 1);
+        EXPECT_EQ(cell->GetItemText(0),
+                  AsciiToUnicode(std::to_string(rows[static_cast<size_t>(i)]) + "." + std::to_string(c)));
+      }
+  }
+}
+
+// A page that continues a cell taller than a page saves the cell's lines of that page only.
+TEST_F(TablePrintFixture, APageSavedAloneHoldsTheLinesOfAContinuedCellOnThatPage) {
+  AddTable(6, 2);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 25; ++i) lines.push_back("L" + std::to_string(i));
+  SetText(3, 1, lines);
+  const int pages = PaginateOnBitmap(300, 120);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  int continued = -1;
+  for (int k = 0; k < p->RealPartCount() && continued < 0; ++k)
+    if (p->GetPart(k)->FTableTopCutLine && p->GetPart(k)->FTableTopCutLine->Get(1) > 1) continued = k;
+  ASSERT_GE(continued, 1);
+  ASSERT_LE(continued + 1, pages);
+  TMemoryStream ms;
+  ASSERT_TRUE(Data()->SavePageAsRVF(&ms, continued + 1, clNone, nullptr, nullptr));
+  ms.SetPosition(0);
+  TRVPlainRootData loaded(&Sheet);
+  TColor color = clNone;
+  ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
+  TRVTableItemInfo* t = nullptr;
+  for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+  ASSERT_TRUE(t);
+  ASSERT_GE(t->RowCount(), 1);
+  TRVTableCellData* cell = t->GetCells(0, 1);
+  ASSERT_TRUE(cell);
+  ASSERT_GT(cell->ItemCount(), 0);
+  EXPECT_LT(cell->ItemCount(), 25);
+  EXPECT_NE(cell->GetItemText(0), u"L0") << "the page starts past the cell's first lines";
+  for (int i = 1; i < cell->ItemCount(); ++i)
+    EXPECT_EQ(StrToInt(cell->GetItemText(i).substr(1)), StrToInt(cell->GetItemText(i - 1).substr(1)) + 1);
+}
+
 TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
   AddTable(30, 2);
   Table->SetHeadingRowCount(1);
