@@ -24,6 +24,7 @@ using TRVUndoModifyItemPropsClass = TRVUndoModifyItemProps* (*)();
 
 class TRVTableItemInfo;
 class TRVTableRows;
+struct TRVTablePrintedCells;
 class TCustomRVFormattedData;
 
 // ---- enums and sets ---------------------------------------------------------------------------
@@ -490,7 +491,7 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   // empty Clip meaning everything. Rows FirstRow..LastRow (-1: from the clip, and to the end).
   void DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Clip, const TRVItemDrawStates& State,
                  TRVTableItemFormattingInfo* Info, TRVColorMode ColorMode, TCustomRVData* RVData, bool Printing,
-                 int FirstRow = -1, int LastRow = -1);
+                 int FirstRow = -1, int LastRow = -1, const TRVTablePrintedCells* PrintedCells = nullptr);
   // One border rectangle: grid lines for the invisible sides, then the border in its style.
   void DrawBorder(TCanvas* Canvas, int Left, int Top, int Right, int Bottom, TRVStyleLength Width,
                   TRVTableBorderStyle Style, TColor Color, TColor LightColor, TColor BackgroundColor,
@@ -583,6 +584,13 @@ class TRVTableItemInfo : public TRVCustomTableItemInfo {
   // The table's background, or the background of the cell FPrintData names, for printing.
   void DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect, TRVColorMode ColorMode,
                                  int ItemBackgroundLayer, class TRVGraphicInterface* GraphicInterface, bool AllowBitmaps);
+  // The table's own background (colour at its opacity, or its picture) in Rect of the table's
+  // rectangle FullRect, and one cell's background (colour from the cell and band rules, or its
+  // picture) in the cell's rectangle Rect, as printing draws them through cursad.
+  void PrintTableBackground(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect, TRVColorMode ColorMode,
+                            class TRVGraphicInterface* GraphicInterface);
+  void PrintCellBackground(TCanvas* Canvas, const TRect& Rect, int Row, int Col, TRVColorMode ColorMode,
+                           class TRVGraphicInterface* GraphicInterface);
   // Data: a row index; answers the y of that row (the table's height past the last row).
   TObject* GetSoftPageBreakDY(TObject* Data) override;
   void ClearSoftPageBreaks() override;

@@ -130,7 +130,11 @@ void TRVTableCellData::GetParentInfo(int& ParentItemNo, TRVStoreSubRVData*& Loca
   TRVTableItemInfo* Table = GetTable();
   int Row = -1, Col = -1;
   if (Table) Table->GetCellPosition(this, Row, Col);
-  Location = new TRVTableStoreSubRVData(Row, Col);
+  if (!FParentLocation) FParentLocation = std::make_unique<TRVTableStoreSubRVData>(Row, Col);
+  auto* Kept = static_cast<TRVTableStoreSubRVData*>(FParentLocation.get());
+  Kept->Row = Row;
+  Kept->Col = Col;
+  Location = Kept;
   ParentItemNo = Table ? Table->GetMyItemNo() : -1;
 }
 

@@ -177,6 +177,9 @@ class TRVTableCellData : public TRVItemFormattedData {
   TRVUndoInfo* ContainerUndoItem = nullptr;
   // Where the cell was last found in its grid (a search hint).
   int FCachedRow = -1, FCachedCol = -1;
+  // The location GetParentInfo answers: the cell keeps it, as every document that answers does.
+  // (a TRVTableStoreSubRVData, made on the first question).
+  mutable std::unique_ptr<TRVStoreSubRVData> FParentLocation;
 
  protected:
   void ColorChanged();

@@ -10,6 +10,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/tables/RVTableColumns.h"
+#include "engine/tables/RVTablePrint.h"
 #include "platform/base/SysUtils.h"
 
 namespace rvtablelayout_detail {
@@ -144,7 +145,9 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo* dli, TCan
   Desc = 0;
   if (State.Contains(rvdwcsPrinting)) {
     // The printing draw item carries its own copy of the formatting info; the pass on it is the
-    // printing unit's (it sets cursad from its record and calls LayoutPass).
+    // printing unit's (it sets cursad from its record and calls LayoutPass). The formatter lays
+    // such an item out for printing right after this call, so a pass here would be thrown away.
+    if (dynamic_cast<TRVTablePrintInfo*>(dli)) return;
     TSadGuard guard(this, sad);
     TRVDocWidthChangeStates st;
     for (TRVDocWidthChangeState s :

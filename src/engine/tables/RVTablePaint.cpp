@@ -16,6 +16,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/tables/RVTableColumns.h"
+#include "engine/tables/RVTablePrint.h"
 
 namespace rvtablepaint_detail {
 
@@ -166,7 +167,7 @@ void TRVTableItemInfo::PaintFullWidth(int Left, int /*Right*/, int Top, TCanvas*
 
 void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Clip, const TRVItemDrawStates& State,
                                  TRVTableItemFormattingInfo* Info, TRVColorMode ColorMode, TCustomRVData* RVData,
-                                 bool Printing, int FirstRow, int LastRow) {
+                                 bool Printing, int FirstRow, int LastRow, const TRVTablePrintedCells* PrintedCells) {
   TRVStyle* st = GetRVStyle();
   if (!Canvas || !st || !Info) return;
   TRVGraphicInterface* gi = st->GetGraphicInterface();
@@ -180,7 +181,8 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
   MyClientLeft = X;
   MyClientTop = Y;
   const int rc = RowCount(), cc = ColCount();
-  const TRect tableRect(X, Y, X + Info->FWidth, Y + Info->FHeight);
+  // A printed part is as tall as its rows (the heading rows and the part's).
+  const TRect tableRect(X, Y, X + Info->FWidth, Y + (PrintedCells ? PrintedCells->Height : Info->FHeight));
   const std::vector<int> rowStarts = [&] {
     std::vector<int> v(Info->RowStarts.Count());
     for (int i = 0; i < Info->RowStarts.Count(); ++i) v[i] = Info->RowStarts.Get(i);
@@ -206,7 +208,10 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     if (!area.IsEmpty() && doDefault) {
       TColor c = GetColor(rvtcColor);
       if (c != clNone && Printing && FPrintOptions.Contains(rvtoWhiteBackground)) c = 0xFFFFFF;
-      if (State.Contains(rvidsPrintSimulation) && !Printing && IsSemitransparent(FBackground.get(), c, FOpacity)) {
+      if (PrintedCells) {
+        PrintTableBackground(Canvas, area, tableRect, ColorMode, gi);
+      } else if (State.Contains(rvidsPrintSimulation) && !Printing &&
+                 IsSemitransparent(FBackground.get(), c, FOpacity)) {
         ComposeBackground(Canvas, area, tableRect, nullptr, TRect(), ColorMode, RVData, State);
       } else if (FBackground && !FBackground->Empty()) {
         FBackground->Draw(Canvas, area, 0, 0, tableRect.Left, tableRect.Top, Info->FWidth, Info->FHeight,
@@ -247,14 +252,19 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
     auto rule = [&](int y) {
       for (int i = 0; i < w; ++i) HLine(gi, Canvas, tableRect.Left + e, tableRect.Right - e - 1, y - w / 2 + i, c);
     };
-    for (int r = std::max(first, 1); r <= last; ++r) {
-      const int y = Y + rowStarts[r] - (vsp + 2 * cbwV + 1) / 2;
-      if (clipping && y - w / 2 > Clip.Bottom) break;
-      rule(y);
+    if (PrintedCells) {
+      for (size_t i = 1; i < PrintedCells->RowTops.size(); ++i)
+        rule(Y + PrintedCells->RowTops[i] - (vsp + 2 * cbwV + 1) / 2);
+    } else {
+      for (int r = std::max(first, 1); r <= last; ++r) {
+        const int y = Y + rowStarts[r] - (vsp + 2 * cbwV + 1) / 2;
+        if (clipping && y - w / 2 > Clip.Bottom) break;
+        rule(y);
+      }
     }
     if (FHOutermostRule) {
       if (first <= 1 || Printing) rule(Y + bwV + bvs / 2);
-      rule(Y + Info->FHeight - bwV - bvs / 2 - 1 + (w % 2 == 0 ? 1 : 0));
+      rule(Y + tableRect.Height() - bwV - bvs / 2 - 1 + (w % 2 == 0 ? 1 : 0));
     }
   }
   // Outer border.
@@ -264,8 +274,13 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
              GetColor(rvtcBorderColor), GetColor(rvtcBorderLightColor), docColor, FVisibleBorders.get(), -1, -1, Clip,
              Printing, ColorMode, RVData, lineEnd);
   // Cells.
-  auto paintCell = [&](int r, int c, TRVTableCellData* cell) {
-    const TRect rect(X + cell->FLeft, Y + cell->FTop, X + cell->FLeft + cell->FWidth, Y + cell->FTop + cell->FHeight);
+  // A printed cell (Printed) has its rectangle from the printing layout; its document is printed
+  // by the caller.
+  auto paintCell = [&](int r, int c, TRVTableCellData* cell, const TRVTablePrintedCells::TCell* Printed = nullptr) {
+    const TRect rect =
+        Printed
+            ? TRect(X + Printed->Rect.Left, Y + Printed->Rect.Top, X + Printed->Rect.Right, Y + Printed->Rect.Bottom)
+            : TRect(X + cell->FLeft, Y + cell->FTop, X + cell->FLeft + cell->FWidth, Y + cell->FTop + cell->FHeight);
     if (clipping && rect.Right + cbw < Clip.Left) return;
     // Background.
     TColor sel = clNone;
@@ -306,8 +321,10 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
         if (FOptions.Contains(rvtoCellBelowBorders))
           br = TRect(br.Left - cbw, br.Top - cbwV, br.Right + cbw, br.Bottom + cbwV);
         const TColor mapped = color == clNone ? clNone : Back(color, ColorMode);
-        if (sel == clNone && State.Contains(rvidsPrintSimulation) && !Printing &&
-            IsSemitransparent(hasBg ? bg : nullptr, color, opacity))
+        if (Printed && sel == clNone)
+          PrintCellBackground(Canvas, br, r, c, ColorMode, gi);
+        else if (sel == clNone && State.Contains(rvidsPrintSimulation) && !Printing &&
+                 IsSemitransparent(hasBg ? bg : nullptr, color, opacity))
           ComposeBackground(Canvas, br, tableRect, cell, br, ColorMode, RVData, State);
         else if (sel == clNone && hasBg)
           bg->Draw(Canvas, br, 0, 0, br.Left, br.Top, br.Width(), br.Height(), mapped, opacity, false, false, gi, cell,
@@ -315,19 +332,21 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
         else
           FillOpacity(gi, Canvas, br, mapped, opacity);
       }
-      if (sel == clNone) AfterDrawCellBackground(Canvas, r, c, rect);
+      if (sel == clNone && (!Printed || Printed->Page == 1)) AfterDrawCellBackground(Canvas, r, c, rect);
     }
     // Document, clipped to the cell.
-    const int saved = gi->SaveCanvasState(Canvas);
-    try {
-      gi->IntersectClipRect(Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom);
-      cell->PaintTo(Canvas, TRect(0, 0, 0, 0), false, false, false, Printing, State.Contains(rvidsUseWordPainters), 0,
-                    0, 0, -1, nullptr, nullptr, false);
-    } catch (...) {
+    if (!Printed) {
+      const int saved = gi->SaveCanvasState(Canvas);
+      try {
+        gi->IntersectClipRect(Canvas, rect.Left, rect.Top, rect.Right, rect.Bottom);
+        cell->PaintTo(Canvas, TRect(0, 0, 0, 0), false, false, false, Printing, State.Contains(rvidsUseWordPainters), 0,
+                      0, 0, -1, nullptr, nullptr, false);
+      } catch (...) {
+        gi->RestoreCanvasState(Canvas, saved);
+        throw;
+      }
       gi->RestoreCanvasState(Canvas, saved);
-      throw;
     }
-    gi->RestoreCanvasState(Canvas, saved);
     // Border.
     const TColor bc = cell->GetBorderColor() != clNone ? cell->GetBorderColor() : GetColor(rvtcCellBorderColor);
     const TColor lc =
@@ -337,7 +356,11 @@ void TRVTableItemInfo::DrawTable(TCanvas* Canvas, int X, int Y, const TRect& Cli
                ColorMode, RVData, lineEnd);
     AfterDrawCell(Canvas, r, c, rect);
   };
-  if (last >= 0) {
+  if (PrintedCells) {
+    for (const TRVTablePrintedCells::TCell& p : PrintedCells->Cells)
+      if (TRVTableCellData* cell = p.Row < rc && p.Col < cc ? GetCells(p.Row, p.Col) : nullptr)
+        paintCell(p.Row, p.Col, cell, &p);
+  } else if (last >= 0) {
     // Cells that begin above the first painted row and reach into it.
     if (first > 0 && first < rc)
       for (int c = 0; c < cc; ++c) {

@@ -11,6 +11,7 @@
 #include "engine/foundation/RVError.h"
 #include "engine/foundation/RVGrIn.h"
 #include "engine/layout/DrawLines.h"
+#include "engine/layout/RVBack.h"
 #include "engine/print/RVPrintableViewer.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
@@ -937,11 +938,11 @@ std::unique_ptr<TRVDrawLineInfo> TRVTableItemInfo::CreatePrintingDrawItem(TCusto
   return info;
 }
 
-// Prints the rows of a part (or every row) with the cells' printed pages; the table's and cells'
-// backgrounds go first.
+// Prints the rows of a part (or every row): the table's drawing routine paints the backgrounds,
+// rules and borders of the printing layout, then each cell copy prints its page at its place.
 void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Printing, bool Preview, bool Correction,
                              const TRVScreenAndDevice& sad, TRVMultiDrawItemPart* Part, TRVColorMode ColorMode,
-                             TCustomRVData* /*ARVData*/, TRVDrawLineInfo* dli, int PageNo, bool /*ForMetafile*/) {
+                             TCustomRVData* ARVData, TRVDrawLineInfo* dli, int PageNo, bool /*ForMetafile*/) {
   auto* info = dynamic_cast<TRVTablePrintInfo*>(dli);
   if (!info) return;
   auto* part = dynamic_cast<TRVTablePrintPart*>(Part);
@@ -959,23 +960,76 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
   FPrintData = &data;
   cursad = &info->sad;
   TRVStyle* st = GetRVStyle();
+  const int rc = RowCount(), cc = ColCount();
+  if (rc == 0 || cc == 0 || fmt->RowStarts.Count() != rc || fmt->ColStarts.Count() != cc) return;
   const int CBW = st->GetAsDevicePixelsY(GetCellBorderWidth(), &sad);
   const int CVP = st->GetAsDevicePixelsY(GetCellVPadding(), &sad);
-  const int height = part ? part->Height : fmt->FHeight;
-  const TRect full(X, Y, X + fmt->FWidth, Y + height);
-  DrawBackgroundForPrinting(Canvas, full, full, ColorMode, 1, st->GetGraphicInterface(), true);
+  const int CVS = st->GetAsDevicePixelsY(GetCellVSpacing(), &sad);
+  const int pad = DevX(GetCellHPadding());
   const bool headings =
       info->FHeadingRowCount > 0 && !(part && info->GetPart(0) == part && GetPrintOptions().Contains(rvtoContinue));
-  auto printCell = [&](int Row, int Col, int Top, int Page, int AvailHeight) {
+
+  // The cells as printed: (row, column, top of the padding box, its height, page).
+  TRVTablePrintedCells cells;
+  cells.Height = part ? part->Height : fmt->FHeight;
+  auto addCell = [&](int Row, int Col, int Top, int Height, int Page) {
+    TRVTableCellData* cell = GetCells(Row, Col);
     TCellPtblRVData* copy = info->GetCellCopy(Row, Col);
-    if (!copy || Page <= 0) return;
+    if (!cell) return;
+    const int left = fmt->ColStarts.Get(Col);
+    int width = 0;
+    if (copy) {
+      width = copy->GetWidth() + 2 * pad;
+    } else {
+      const int lastCol = std::min(Col + cell->GetColSpan(), cc) - 1;
+      width = fmt->ColStarts.Get(lastCol) + fmt->ColWidths.Get(lastCol) + 2 * pad - left;
+    }
+    cells.Cells.push_back({Row, Col, TRect(left, Top, left + width, Top + std::max(Height, 0)), Page});
+  };
+  auto addWholeRow = [&](int r) {
+    cells.RowTops.push_back(fmt->RowStarts.Get(r));
+    for (int c = 0; c < cc; ++c)
+      if (TCellPtblRVData* copy = info->GetCellCopy(r, c))
+        addCell(r, c, fmt->RowStarts.Get(r), copy->Height + 2 * CVP, 1);
+  };
+  if (!part) {
+    for (int r = 0; r < rc; ++r) addWholeRow(r);
+  } else {
+    if (headings)
+      for (int r = 0; r < info->FHeadingRowCount; ++r) addWholeRow(r);
+    const int shift = headings ? 0 : -part->FHeadingHeight;
+    for (int k = 0; k + 1 < part->FRowIndices.Count(); ++k) {
+      const int row = part->FRowIndices.Get(k);
+      // A part that stops on a row boundary repeats its last row at the bottom: a row is printed
+      // once on a part.
+      if (k > 0 && part->FRowIndices.Get(k - 1) == row) continue;
+      const int top = shift + part->FRowStarts.Get(k) + CBW;
+      cells.RowTops.push_back(top);
+      for (int c = 0; c < cc; ++c) {
+        int mr = row, mc = c, page = 1;
+        if (k == 0 && part->FTableTopCutLine) {
+          page = part->FTableTopCutLine->Get(c);
+          if (!GetRows()->GetMainCell(row, c, mr, mc) || mc != c) continue;
+        } else if (!GetCells(row, c)) {
+          continue;
+        }
+        TRVTableCellData* cell = GetCells(mr, mc);
+        const int endSlot = std::min(k + cell->GetRowSpan() - (row - mr), part->FRowStarts.Count() - 1);
+        addCell(mr, mc, top, part->FRowStarts.Get(endSlot) - part->FRowStarts.Get(k) - 2 * CBW - CVS, page);
+      }
+    }
+  }
+
+  // Backgrounds, rules and borders.
+  TRVItemDrawStates states;
+  states.Include(rvidsPrint);
+  DrawTable(Canvas, X, Y, TRect(0, 0, 0, 0), states, fmt, ColorMode, ARVData, true, -1, -1, &cells);
+
+  // The cells' pages.
+  for (const TRVTablePrintedCells::TCell& p : cells.Cells) {
+    TCellPtblRVData* copy = info->GetCellCopy(p.Row, p.Col);
+    if (!copy || p.Page <= 0) continue;
     const int oldLeft = copy->Left, oldTop = copy->Top, oldHeight = copy->Height;
-    copy->Left = X + oldLeft;
-    copy->Top = Top;
-    if (AvailHeight >= 0) copy->Height = AvailHeight;
-    data.CellRow = Row;
-    data.CellCol = Col;
-    data.CellPage = Page;
     struct TRestore {
       TCellPtblRVData* C;
       int L, T, H;
@@ -987,54 +1041,60 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
         D->CellRow = D->CellCol = -1;
       }
     } restore{copy, oldLeft, oldTop, oldHeight, &data};
-    const int page = copy->Pages ? std::min(Page, copy->Pages->Count()) : 1;
+    copy->Left = X + oldLeft;
+    copy->Top = Y + p.Rect.Top + CVP;
+    if (part) copy->Height = std::max(0, p.Rect.Height() - 2 * CVP);
+    data.CellRow = p.Row;
+    data.CellCol = p.Col;
+    data.CellPage = p.Page;
+    data.CellRect = TRect(X + p.Rect.Left, Y + p.Rect.Top, X + p.Rect.Right, Y + p.Rect.Bottom);
+    const int page = copy->Pages ? std::min(p.Page, copy->Pages->Count()) : 1;
     copy->DrawPage(page, PageNo, Canvas, Printing, Preview, Correction);
-  };
-  if (!part) {
-    for (int r = 0; r < RowCount(); ++r)
-      for (int c = 0; c < ColCount(); ++c)
-        if (TCellPtblRVData* copy = info->GetCellCopy(r, c)) printCell(r, c, Y + copy->Top, 1, -1);
-    return;
-  }
-  if (headings)
-    for (int r = 0; r < info->FHeadingRowCount; ++r)
-      for (int c = 0; c < ColCount(); ++c)
-        if (TCellPtblRVData* copy = info->GetCellCopy(r, c)) printCell(r, c, Y + copy->Top, 1, -1);
-  const int shift = headings ? 0 : -part->FHeadingHeight;
-  for (int k = 0; k + 1 < part->FRowIndices.Count(); ++k) {
-    const int row = part->FRowIndices.Get(k);
-    const int top = Y + shift + part->FRowStarts.Get(k) + CBW + CVP;
-    for (int c = 0; c < ColCount(); ++c) {
-      int mr = row, mc = c, page = 1;
-      if (k == 0 && part->FTableTopCutLine) {
-        page = part->FTableTopCutLine->Get(c);
-        if (!GetRows()->GetMainCell(row, c, mr, mc) || mc != c) continue;
-      } else if (!GetCells(row, c)) {
-        continue;
-      }
-      TRVTableCellData* cell = GetCells(mr, mc);
-      const int endSlot = std::min(k + cell->GetRowSpan() - (row - mr), part->FRowStarts.Count() - 1);
-      printCell(mr, mc, top, page, part->FRowStarts.Get(endSlot) - part->FRowStarts.Get(k) - 2 * (CBW + CVP));
-    }
   }
 }
 
-void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& /*FullRect*/,
+void TRVTableItemInfo::PrintTableBackground(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect,
+                                            TRVColorMode ColorMode, TRVGraphicInterface* GraphicInterface) {
+  if (!GraphicInterface || Rect.IsEmpty()) return;
+  TColor c = GetColor(rvtcColor);
+  if (c != clNone)
+    c = GetPrintOptions().Contains(rvtoWhiteBackground) ? static_cast<TColor>(0xFFFFFF)
+                                                        : ApplyBackColorMode(c, ColorMode);
+  if (FBackground && !FBackground->Empty() && cursad) {
+    FBackground->Print(Canvas, Rect, FullRect, *cursad, c, GetOpacity(), true, nullptr, nullptr, 1, GraphicInterface, 0,
+                       ColorMode);
+    return;
+  }
+  if (c != clNone && GetOpacity() > 0) GraphicInterface->FillRectAlpha(Canvas, Rect, c, GetOpacity());
+}
+
+void TRVTableItemInfo::PrintCellBackground(TCanvas* Canvas, const TRect& Rect, int Row, int Col, TRVColorMode ColorMode,
+                                           TRVGraphicInterface* GraphicInterface) {
+  if (!GraphicInterface || Rect.IsEmpty() || Row < 0 || Col < 0 || Row >= RowCount() || Col >= ColCount()) return;
+  TRVTableCellData* cell = GetCells(Row, Col);
+  if (!cell) return;
+  TColor c = GetCellColor(Row, Col, false, false);
+  if (c != clNone)
+    c = GetPrintOptions().Contains(rvtoWhiteBackground) ? static_cast<TColor>(0xFFFFFF)
+                                                        : ApplyBackColorMode(c, ColorMode);
+  TRVBackground* bg = cell->GetBackground();
+  if (bg && !bg->Empty() && cursad) {
+    bg->Print(Canvas, Rect, Rect, *cursad, c, cell->GetOpacity(), true, nullptr, nullptr, 2, GraphicInterface, 0,
+              ColorMode);
+    return;
+  }
+  if (c != clNone && cell->GetOpacity() > 0) GraphicInterface->FillRectAlpha(Canvas, Rect, c, cell->GetOpacity());
+}
+
+// What lies under a printed cell's text: the table's background (layer 1) and, from layer 2, the
+// background of the cell FPrintData names.
+void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& Rect, const TRect& FullRect,
                                                  TRVColorMode ColorMode, int ItemBackgroundLayer,
                                                  TRVGraphicInterface* GraphicInterface, bool /*AllowBitmaps*/) {
   if (ItemBackgroundLayer == 0 || !GraphicInterface) return;
-  auto resolve = [&](TColor c) {
-    if (c == clNone) return clNone;
-    if (GetPrintOptions().Contains(rvtoWhiteBackground)) return static_cast<TColor>(0xFFFFFF);
-    return ApplyBackColorMode(c, ColorMode);
-  };
-  const TColor table = resolve(GetColor(rvtcColor));
-  if (table != clNone && GetOpacity() > 0) GraphicInterface->FillRectAlpha(Canvas, Rect, table, GetOpacity());
+  PrintTableBackground(Canvas, Rect, FullRect, ColorMode, GraphicInterface);
   if (ItemBackgroundLayer == 1 || !FPrintData || FPrintData->CellRow < 0) return;
-  TRVTableCellData* cell = GetCells(FPrintData->CellRow, FPrintData->CellCol);
-  if (!cell) return;
-  const TColor c = resolve(GetCellColor(FPrintData->CellRow, FPrintData->CellCol, false, false));
-  if (c != clNone && cell->GetOpacity() > 0) GraphicInterface->FillRectAlpha(Canvas, Rect, c, cell->GetOpacity());
+  PrintCellBackground(Canvas, Rect, FPrintData->CellRow, FPrintData->CellCol, ColorMode, GraphicInterface);
 }
 
 // ---- the printing layout -------------------------------------------------------------------------------

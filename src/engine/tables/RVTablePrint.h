@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/foundation/RVClasses.h"
 #include "engine/print/PtblRVData.h"
@@ -100,6 +101,22 @@ class TRVTablePrintData : public TObject {
   TRect CellRect{0, 0, 0, 0};
   int CellRow = -1, CellCol = -1, CellPage = 0;
   TRVTableItemFormattingInfo* CurrentPrintFmt = nullptr;
+};
+
+// What the table's drawing routine paints of a printed part instead of the screen layout: the
+// cells in painting order (heading rows first) with their padding boxes relative to the table's
+// top-left corner, the tops of the printed rows in order (a horizontal rule lies above each but the
+// first), and the height of the part.
+struct TRVTablePrintedCells {
+  struct TCell {
+    int Row = 0, Col = 0;
+    TRect Rect{0, 0, 0, 0};
+    // The page of the cell's printable copy shown here (0 or less: background and border only).
+    int Page = 1;
+  };
+  std::vector<TCell> Cells;
+  std::vector<int> RowTops;
+  int Height = 0;
 };
 
 // The printing draw item of a table.

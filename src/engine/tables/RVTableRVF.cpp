@@ -19,6 +19,7 @@
 #include "engine/layout/RVFormattedData.h"
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
+#include "engine/tables/RVTablePrint.h"
 #include "platform/base/NLS.h"
 #include "platform/graphics/Pictures.h"
 
@@ -244,6 +245,14 @@ void TRVTableItemInfo::WriteCells(TWriter& Writer, TD& td) {
       }
       if (!cell) continue;
       written.insert(cell);
+      if (printPart && !heading) {
+        // The page of the cell's printable copy that this part shows.
+        auto* part = static_cast<TRVTablePrintPart*>(info.Part);
+        if (firstRectRow && part->FTableTopCutLine && c < part->FTableTopCutLine->Count())
+          info.CellPage = part->FTableTopCutLine->Get(c);
+        if (auto* owner = dynamic_cast<TRVTablePrintInfo*>(part->GetOwner()))
+          info.CellPtblRVData = owner->GetCellCopy(mr, mc);
+      }
       const int colSpan = std::min(right - c, mc + cell->FColSpan - c);
       const int rowSpan = std::min(blockEnd - r, mr + cell->FRowSpan - r);
       Writer.WriteInteger(static_cast<std::int32_t>(colSpan));
@@ -397,7 +406,16 @@ void TRVTableCellData::DefineProperties(TFiler& Filer) {
           throw EReadError(u"Cell document could not be read");
         }
       },
-      [this](TStream& s) {
+      [this, info](TStream& s) {
+        // A printed part saves the page of the cell's printable copy it shows (none when the cell
+        // finished on an earlier page).
+        auto* copy = info ? dynamic_cast<TCustomMultiPagePtblRVData*>(info->CellPtblRVData) : nullptr;
+        if (copy && copy->Pages && copy->Pages->Count() > 0) {
+          if (info->CellPage > 0 &&
+              !copy->SavePageAsRVF(&s, std::min(info->CellPage, copy->Pages->Count()), clNone, nullptr, nullptr))
+            throw EWriteError(u"Stream write error");
+          return;
+        }
         if (!SaveRVFToStreamEx(&s, rvfss_Full, clNone, nullptr, nullptr, false))
           throw EWriteError(u"Stream write error");
       },
@@ -450,11 +468,16 @@ void TRVTableItemInfo::WriteRecord(TStream* Stream, TCustomRVData* ARVData, int 
   const bool pchars = ARVData && ARVData->GetOptions().Contains(rvoTagsArePChars);
   TRVTableStreamSaveInfo info(RowCount(), ColCount());
   info.SavePictures = pictures;
-  if (Part) {
-    // A printed page of a split table: the heading rows go first. Which rows the page holds is
-    // the printing's business; until its part type is known here, the whole grid is written.
-    info.SaveHeadingRows = false;
-    info.Part = nullptr;
+  if (auto* part = dynamic_cast<TRVTablePrintPart*>(Part); part && part->FRowIndices.Count() > 1) {
+    // A printed page of a split table: the heading rows, then the page's rows. A part that stops
+    // on a row boundary repeats its last row in its last entries, so the rows run to the last
+    // one printed rather than over the entry count.
+    info.SaveHeadingRows = true;
+    info.Part = part;
+    info.TopRow = part->FRowIndices.Get(0);
+    int lastRow = info.TopRow;
+    for (int k = 0; k + 1 < part->FRowIndices.Count(); ++k) lastRow = std::max(lastRow, part->FRowIndices.Get(k));
+    info.RowCount = std::min(lastRow, RowCount() - 1) - info.TopRow + 1;
   }
   if (Selection && FSelStartRow >= 0) {
     info.SelectionOnly = true;

@@ -452,7 +452,6 @@ TEST(TableCell, AnswersThroughItsRowAndTheTableDocument) {
   int ItemNo = -2;
   TRVStoreSubRVData* Location = nullptr;
   Cell->GetParentInfo(ItemNo, Location);
-  std::unique_ptr<TRVStoreSubRVData> Owned(Location);
   EXPECT_EQ(ItemNo, 0);
   auto* Pos = dynamic_cast<TRVTableStoreSubRVData*>(Location);
   ASSERT_NE(Pos, nullptr);
@@ -479,7 +478,6 @@ TEST(TableCell, NestedCellsReachTheOuterDocument) {
   int ItemNo = -2;
   TRVStoreSubRVData* Location = nullptr;
   InnerCell->GetParentInfo(ItemNo, Location);
-  std::unique_ptr<TRVStoreSubRVData> Owned(Location);
   EXPECT_EQ(ItemNo, 1);
   EXPECT_EQ(static_cast<TRVTableStoreSubRVData*>(Location)->Row, 1);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,167 @@ TEST_F(TablePrintFixture, TallTableWithTwoHeadingRowsRepeatsThemOnEveryPart) {
       << "the heading rows are drawn";
   for (int page = 2; page <= pages; ++page) EXPECT_EQ(strip(page, 0, rowsTop), first) << "page " << page;
   EXPECT_NE(strip(2, rowsTop, 2 * rowsTop), strip(1, rowsTop, 2 * rowsTop)) << "the part's own rows differ";
+}
+
+// Every printed part of a bordered table shows its outer border, its rules between the columns and
+// between the rows printed there (the heading rows and the part's), the cells' borders and the
+// heading rows' colour.
+TEST_F(TablePrintFixture, EveryPartShowsItsBordersRulesAndBackgrounds) {
+  const TColor border = 0x00C000, cellBorder = 0x00C0C0, vRule = 0xC00000, hRule = 0x0000C0, heading = 0xC0C000;
+  AddTable(30, 3);
+  Table->SetHeadingRowCount(1);
+  Table->SetBorderWidth(2);
+  Table->SetBorderStyle(rvtbColor);
+  Table->SetCellBorderStyle(rvtbColor);
+  Table->SetColor(rvtcBorderColor, border);
+  Table->SetCellBorderWidth(1);
+  Table->SetColor(rvtcCellBorderColor, cellBorder);
+  Table->SetCellHSpacing(8);
+  Table->SetCellVSpacing(8);
+  Table->SetVRuleWidth(1);
+  Table->SetColor(rvtcVRuleColor, vRule);
+  Table->SetHRuleWidth(1);
+  Table->SetColor(rvtcHRuleColor, hRule);
+  Table->SetColor(rvtcHeadingRowColor, heading);
+  const int pages = PaginateOnBitmap(300, 200);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  ASSERT_GE(pages, 3);
+  ASSERT_EQ(pages, p->RealPartCount());
+  for (int page = 1; page <= pages; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    auto bmp = WhiteBitmap(300, 200);
+    R->DrawPage(page, bmp->GetCanvas(), false, 200);
+    auto px = [&](int x, int y) { return TColor(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF); };
+    // The outer border's box.
+    int left = 300, top = 200, right = -1, bottom = -1, headingPixels = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x) {
+        if (px(x, y) == heading) ++headingPixels;
+        if (px(x, y) != border) continue;
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      }
+    ASSERT_LT(left, right);
+    ASSERT_LT(top, bottom);
+    EXPECT_EQ(bottom - top + 1, p->GetPart(page - 1)->Height) << "the border closes the part";
+    EXPECT_GT(headingPixels, 0) << "the heading row is printed with its colour";
+    // Runs of a colour along a line.
+    auto runs = [&](bool Vertical, int At, int From, int To, TColor C) {
+      int n = 0;
+      bool in = false;
+      for (int i = From; i <= To; ++i) {
+        const bool hit = (Vertical ? px(At, i) : px(i, At)) == C;
+        if (hit && !in) ++n;
+        in = hit;
+      }
+      return n;
+    };
+    TRVTablePrintPart* part = p->GetPart(page - 1);
+    const int midY = top + (part->FRowStarts.Get(0) + part->FRowStarts.Get(1)) / 2, x0 = left + (right - left) / 6;
+    EXPECT_EQ(runs(false, midY, left, right, vRule), 2) << "two rules between three columns";
+    EXPECT_EQ(runs(false, midY, left, right, cellBorder), 6) << "two sides of three cells";
+    const std::vector<int> partRows = PartRows()[static_cast<size_t>(page - 1)];
+    const int printedRows = 1 + static_cast<int>(std::set<int>(partRows.begin(), partRows.end()).size());
+    EXPECT_EQ(runs(true, x0, top, bottom, hRule), printedRows - 1) << "a rule between every two printed rows";
+    EXPECT_EQ(runs(true, x0, top, bottom, cellBorder), 2 * printedRows);
+  }
+}
+
+// Background pictures of the table and of a cell are printed, and a cell's colour at its opacity.
+TEST_F(TablePrintFixture, PrintedBackgroundsShowPicturesAndColours) {
+  const TColor tablePicture = 0x30A030, cellPicture = 0xA03030, cellColor = 0x3030A0;
+  auto picture = [](TColor C) {
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(4, 4);
+    bmp->GetCanvas()->Brush().SetStyle(bsSolid);
+    bmp->GetCanvas()->Brush().SetColor(C);
+    bmp->GetCanvas()->FillRect(TRect(0, 0, 4, 4));
+    return bmp;
+  };
+  AddTable(3, 2);
+  auto tp = picture(tablePicture), cp = picture(cellPicture);
+  Table->SetBackgroundImage(tp.get());
+  Table->SetBackgroundStyle(rvbsStretched);
+  Table->GetCells(1, 1)->SetBackgroundImage(cp.get());
+  Table->GetCells(1, 1)->SetBackgroundStyle(rvbsStretched);
+  Table->GetCells(2, 0)->SetColor(cellColor);
+  PaginateOnBitmap(300, 200);
+  auto bmp = WhiteBitmap(300, 200);
+  R->DrawPage(1, bmp->GetCanvas(), false, 200);
+  std::set<TColor> seen;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) seen.insert(TColor(bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF));
+  EXPECT_TRUE(seen.count(tablePicture)) << "the table's picture";
+  EXPECT_TRUE(seen.count(cellPicture)) << "the cell's picture";
+  EXPECT_TRUE(seen.count(cellColor)) << "the cell's colour";
+}
+
+// One printed page of a split table saved alone loads back as the heading row and that page's rows,
+// each cell with its own text.
+TEST_F(TablePrintFixture, APageSavedAloneHoldsTheHeadingRowAndItsRows) {
+  AddTable(30, 3);
+  Table->SetHeadingRowCount(1);
+  const int pages = PaginateOnBitmap(300, 200);
+  ASSERT_GE(pages, 3);
+  const auto parts = PartRows();
+  for (int page : {1, 2, pages}) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    TMemoryStream ms;
+    ASSERT_TRUE(Data()->SavePageAsRVF(&ms, page, clNone, nullptr, nullptr));
+    ms.SetPosition(0);
+    TRVPlainRootData loaded(&Sheet);
+    TColor color = clNone;
+    ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
+    TRVTableItemInfo* t = nullptr;
+    for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+    ASSERT_TRUE(t);
+    std::vector<int> rows{0};
+    for (int r : parts[static_cast<size_t>(page - 1)])
+      if (r != rows.back()) rows.push_back(r);
+    ASSERT_EQ(t->RowCount(), static_cast<int>(rows.size()));
+    ASSERT_EQ(t->ColCount(), 3);
+    for (int i = 0; i < t->RowCount(); ++i)
+      for (int c = 0; c < 3; ++c) {
+        TRVTableCellData* cell = t->GetCells(i, c);
+        ASSERT_TRUE(cell);
+        ASSERT_EQ(cell->ItemCount(), 1);
+        EXPECT_EQ(cell->GetItemText(0),
+                  AsciiToUnicode(std::to_string(rows[static_cast<size_t>(i)]) + "." + std::to_string(c)));
+      }
+  }
+}
+
+// A page that continues a cell taller than a page saves the cell's lines of that page only.
+TEST_F(TablePrintFixture, APageSavedAloneHoldsTheLinesOfAContinuedCellOnThatPage) {
+  AddTable(6, 2);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 25; ++i) lines.push_back("L" + std::to_string(i));
+  SetText(3, 1, lines);
+  const int pages = PaginateOnBitmap(300, 120);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  int continued = -1;
+  for (int k = 0; k < p->RealPartCount() && continued < 0; ++k)
+    if (p->GetPart(k)->FTableTopCutLine && p->GetPart(k)->FTableTopCutLine->Get(1) > 1) continued = k;
+  ASSERT_GE(continued, 1);
+  ASSERT_LE(continued + 1, pages);
+  TMemoryStream ms;
+  ASSERT_TRUE(Data()->SavePageAsRVF(&ms, continued + 1, clNone, nullptr, nullptr));
+  ms.SetPosition(0);
+  TRVPlainRootData loaded(&Sheet);
+  TColor color = clNone;
+  ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
+  TRVTableItemInfo* t = nullptr;
+  for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+  ASSERT_TRUE(t);
+  ASSERT_GE(t->RowCount(), 1);
+  TRVTableCellData* cell = t->GetCells(0, 1);
+  ASSERT_TRUE(cell);
+  ASSERT_GT(cell->ItemCount(), 0);
+  EXPECT_LT(cell->ItemCount(), 25);
+  EXPECT_NE(cell->GetItemText(0), u"L0") << "the page starts past the cell's first lines";
+  for (int i = 1; i < cell->ItemCount(); ++i)
+    EXPECT_EQ(StrToInt(cell->GetItemText(i).substr(1)), StrToInt(cell->GetItemText(i - 1).substr(1)) + 1);
 }
 
 TEST_F(TablePrintFixture, ContinueOptionLeavesHeadingRowsOutOfTheFirstPartOnly) {
