@@ -29,6 +29,21 @@ bool CellCanSplit(TRVTableItemInfo* Table, TRVTableCellData* Cell) {
 
 bool IsReversed(TRVTableCellData* Cell) { return Cell->IsLineOrderReversed(); }
 
+// How far a cell copy's page moves down inside its printed padding box for middle and bottom
+// alignment (never up). A cell turned by 90 or 270 degrees measures its page against the width.
+int PrintedVAlignOffset(TRVTableCellData* Cell, TCellPtblRVData* Copy, int Page, int InnerWidth, int InnerHeight) {
+  const TRVDocRotation rotation = Cell->GetRotation();
+  const int room = rotation == rvrot90 || rotation == rvrot270 ? InnerWidth : InnerHeight;
+  const int content = Copy->GetPageHeight(std::max(1, Page));
+  int offs = 0;
+  switch (Cell->GetRealVAlign()) {
+    case rvcMiddle: offs = (room - content) / 2; break;
+    case rvcBottom: offs = room - content; break;
+    default: break;
+  }
+  return std::max(0, offs);
+}
+
 // The printable viewer that prints RVData (nil when it is not one).
 TCustomPrintableRV* PrintableViewerOf(TCustomRVData* RVData) {
   if (auto* cell = dynamic_cast<TRectPtblRVData*>(RVData)) return cell->GetPrintableRV();
@@ -834,15 +849,8 @@ bool TRVTablePrintInfo::GetSubDocCoords(int Location, int Part, TRect& InnerCoor
         std::max(0, std::min(copy->Height, p->FRowStarts.Get(endSlot) - p->FRowStarts.Get(slot) - 2 * (CVP + CBW)));
     InnerCoords = TRect(copy->Left, top, copy->Left + copy->Width, top + height);
   }
-  int offs = 0;
-  const int page = GetLocalPageNoFor(Location, Part);
-  const int content = copy->GetPageHeight(std::max(1, page));
-  switch (cell->GetRealVAlign()) {
-    case rvcMiddle: offs = (height - content) / 2; break;
-    case rvcBottom: offs = height - content; break;
-    default: break;
-  }
-  Origin = TPoint(InnerCoords.Left, InnerCoords.Top + std::max(0, offs));
+  const int offs = PrintedVAlignOffset(cell, copy, GetLocalPageNoFor(Location, Part), copy->Width, height);
+  Origin = TPoint(InnerCoords.Left, InnerCoords.Top + offs);
   OuterCoords = TRect(InnerCoords.Left - CHP, InnerCoords.Top - CVP, InnerCoords.Right + CHP, InnerCoords.Bottom + CVP);
   return true;
 }
@@ -1041,14 +1049,16 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
         D->CellRow = D->CellCol = -1;
       }
     } restore{copy, oldLeft, oldTop, oldHeight, &data};
+    const int page = copy->Pages ? std::min(p.Page, copy->Pages->Count()) : 1;
+    const int innerHeight = std::max(0, p.Rect.Height() - 2 * CVP);
+    const int offs = PrintedVAlignOffset(GetCells(p.Row, p.Col), copy, page, p.Rect.Width() - 2 * pad, innerHeight);
     copy->Left = X + oldLeft;
-    copy->Top = Y + p.Rect.Top + CVP;
-    if (part) copy->Height = std::max(0, p.Rect.Height() - 2 * CVP);
+    copy->Top = Y + p.Rect.Top + CVP + offs;
+    copy->Height = std::max(0, innerHeight - offs);
     data.CellRow = p.Row;
     data.CellCol = p.Col;
     data.CellPage = p.Page;
     data.CellRect = TRect(X + p.Rect.Left, Y + p.Rect.Top, X + p.Rect.Right, Y + p.Rect.Bottom);
-    const int page = copy->Pages ? std::min(p.Page, copy->Pages->Count()) : 1;
     copy->DrawPage(page, PageNo, Canvas, Printing, Preview, Correction);
   }
 }

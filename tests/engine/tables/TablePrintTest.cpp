@@ -435,3 +435,42 @@ TEST_F(TablePrintFixture, MergedAndTallCellsAcrossPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// A short cell beside a three-line one is printed at the top, the middle or the bottom of its row,
+// as it is on screen.
+TEST_F(TablePrintFixture, PrintedCellsFollowTheirVerticalAlignment) {
+  struct TCase {
+    TRVCellVAlign Align;
+    int Lines;  // the lines of the tall neighbour the short cell moves down by
+  };
+  for (const TCase& k : {TCase{rvcTop, 0}, TCase{rvcMiddle, 1}, TCase{rvcBottom, 2}, TCase{rvcVDefault, 0}}) {
+    SCOPED_TRACE(static_cast<int>(k.Align));
+    MakeRenderer();
+    AddTable(1, 2);
+    Table->SetBorderWidth(0);
+    Table->SetCellBorderWidth(0);
+    SetText(0, 0, {"a", "b", "c"});
+    SetText(0, 1, {"x"});
+    Table->GetCells(0, 1)->SetVAlign(k.Align);
+    ASSERT_EQ(PaginateOnBitmap(300, 200), 1);
+    TRVTablePrintInfo* p = PrintItem();
+    ASSERT_TRUE(p);
+    const int split = p->Fmt->ColStarts.Get(1) - 1;
+    R->DrawPage(1, Bmp->GetCanvas(), false, 200);
+    auto topInk = [&](int From, int To) {
+      for (int y = 0; y < 200; ++y)
+        for (int x = From; x < To; ++x)
+          if ((Bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF) != 0xFFFFFF) return y;
+      return -1;
+    };
+    const int left = topInk(0, split), right = topInk(split, 300);
+    ASSERT_GE(left, 0);
+    ASSERT_GE(right, 0);
+    // Lines of the fixed metrics are 10 pixels high.
+    EXPECT_EQ(right - left, 10 * k.Lines);
+  }
+}
+
+}  // namespace
