@@ -16,6 +16,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/tables/RVTableCellData.h"
+#include "engine/tables/RVTableColumns.h"
 
 namespace rvtableprint_detail {
 
@@ -1109,30 +1110,6 @@ void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& R
 
 // ---- the printing layout -------------------------------------------------------------------------------
 
-namespace rvtableprint_detail {
-
-// Starts of a run of sizes from Start, the gaps (Gap in all) shared out as the layout does.
-std::vector<int> PrintedStarts(const std::vector<int>& Sizes, int Start, int Gap) {
-  std::vector<int> starts(Sizes.size());
-  int x = Start, g = Gap;
-  const int n = static_cast<int>(Sizes.size());
-  for (int i = 0; i < n; ++i) {
-    starts[static_cast<size_t>(i)] = x;
-    const int share = g / (n - i);
-    x += Sizes[static_cast<size_t>(i)] + share;
-    g -= share;
-  }
-  return starts;
-}
-
-int PrintedSpan(const std::vector<int>& Sizes, int From, int Span, int Pad2, int Gap, int Count) {
-  int s = Pad2 + MulDiv(Gap, Span - 1, Count);
-  for (int i = From; i < From + Span && i < static_cast<int>(Sizes.size()); ++i) s += Sizes[static_cast<size_t>(i)];
-  return s;
-}
-
-}  // namespace rvtableprint_detail
-
 void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
   TRVTableItemInfo* t = FTable;
   const TRVScreenAndDevice* old = t->cursad;
@@ -1165,7 +1142,7 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
       TRVTableCellData* cell = t->GetCells(r, c);
       TCellPtblRVData* copy = GetCellCopy(r, c);
       if (!cell || !copy) continue;
-      const int width = PrintedSpan(w, c, cell->GetColSpan(), 2 * pad, G, cc) - 2 * pad;
+      const int width = rvtablecolumns::SpanSize(w, c, cell->GetColSpan(), 2 * pad, G) - 2 * pad;
       copy->SetPageRect(Fmt->ColStarts.Get(c) + pad, 0, std::max(width, 0), 1);
       copy->Format_(false, true, false, 0, copy->GetCanvas() ? copy->GetCanvas() : Canvas, false, false, false, false,
                     false);
@@ -1186,19 +1163,33 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
         best = std::max(best, printed(cell, GetCellCopy(r, c)));
     h[static_cast<size_t>(r)] = best == 0 ? (Fmt->RowHeights.Count() == rc ? Fmt->RowHeights.Get(r) : 10) : best;
   }
-  // A merged cell taller than its rows lengthens its last row.
-  const int GV = rc * (vsp + 2 * padV + 2 * cbwV);
+  // Merged cells taller than their rows grow them as the screen layout does.
+  rvtablecolumns::TGrid grid;
+  grid.RowCount = rc;
+  grid.ColCount = cc;
   for (int r = 0; r < rc; ++r)
     for (int c = 0; c < cc; ++c)
-      if (TRVTableCellData* cell = t->GetCells(r, c); cell && cell->GetRowSpan() > 1) {
-        const int span = std::min(cell->GetRowSpan(), rc - r);
-        const int have = PrintedSpan(h, r, span, 0, GV, rc);
-        const int need = printed(cell, GetCellCopy(r, c));
-        if (need > have) h[static_cast<size_t>(r + span - 1)] += need - have;
+      if (TRVTableCellData* cell = t->GetCells(r, c)) {
+        rvtablecolumns::TGridCell g;
+        g.Row = r;
+        g.Col = c;
+        g.RowSpan = std::max(1, std::min(cell->GetRowSpan(), rc - r));
+        g.ColSpan = std::max(1, std::min(cell->GetColSpan(), cc - c));
+        grid.Cells.push_back(g);
       }
+  grid.Build();
+  rvtablecolumns::TTableLengths L;
+  L.PadV = padV;
+  L.VSp = vsp;
+  L.CBWV = cbwV;
+  rvtablecolumns::GrowMergedRows(grid, h, L, [&](int i) {
+    const rvtablecolumns::TGridCell& g = grid.Cells[static_cast<size_t>(i)];
+    return printed(t->GetCells(g.Row, g.Col), GetCellCopy(g.Row, g.Col));
+  });
+  const int GV = rc * (vsp + 2 * padV + 2 * cbwV);
   int height = 2 * (rc * padV + bwV + bvs) + (rc - 1) * vsp + rc * 2 * cbwV;
   for (int x : h) height += x;
-  const std::vector<int> starts = PrintedStarts(h, bwV + bvs + cbwV, GV);
+  const std::vector<int> starts = rvtablecolumns::SpreadStarts(h, bwV + bvs + cbwV, GV);
   Fmt->RowHeights.Clear();
   Fmt->RowStarts.Clear();
   for (int r = 0; r < rc; ++r) {
@@ -1210,7 +1201,7 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
     for (int c = 0; c < cc; ++c)
       if (TRVTableCellData* cell = t->GetCells(r, c); TCellPtblRVData* copy = GetCellCopy(r, c)) {
         copy->Top = starts[static_cast<size_t>(r)] + padV;
-        copy->Height = PrintedSpan(h, r, cell ? cell->GetRowSpan() : 1, 0, GV, rc);
+        copy->Height = rvtablecolumns::SpanSize(h, r, cell ? cell->GetRowSpan() : 1, 0, GV);
       }
   Width = Fmt->FWidth;
   Height = Fmt->FHeight;

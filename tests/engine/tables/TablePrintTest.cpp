@@ -474,3 +474,40 @@ TEST_F(TablePrintFixture, PrintedCellsFollowTheirVerticalAlignment) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tall merged cell spreads its extra height over its rows in the printing layout as on screen:
+// over the rows where nothing else begins and ends inside it, else over all of them by height.
+TEST_F(TablePrintFixture, MergedCellSpreadsItsHeightOverItsPrintedRows) {
+  struct TCase {
+    const char* Name;
+    bool MergeRightPair;  // (0,1) over rows 0 and 1: row 1 is the only free row
+  };
+  for (const TCase& k : {TCase{"no free row", false}, TCase{"one free row", true}}) {
+    SCOPED_TRACE(k.Name);
+    MakeRenderer();
+    AddTable(3, 2);
+    Table->GetRows()->MergeCells(0, 0, 1, 3, true, false);
+    if (k.MergeRightPair) Table->GetRows()->MergeCells(0, 1, 1, 2, true, false);
+    SetText(0, 0, std::vector<std::string>(9, "m"));
+    ASSERT_EQ(PaginateOnBitmap(300, 400), 1);
+    TRVTablePrintInfo* p = PrintItem();
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->Fmt->RowHeights.Count(), 3);
+    const int h0 = p->Fmt->RowHeights.Get(0), h1 = p->Fmt->RowHeights.Get(1), h2 = p->Fmt->RowHeights.Get(2);
+    if (k.MergeRightPair) {
+      EXPECT_EQ(h0, h2) << "rows with cells of their own keep their height";
+      EXPECT_GT(h1, h0 + 30);
+    } else {
+      EXPECT_LE(std::max({h0, h1, h2}) - std::min({h0, h1, h2}), 1) << h0 << " " << h1 << " " << h2;
+      EXPECT_GT(h0, 15);
+    }
+    // The merged cell's copy is as tall as its rows and gaps.
+    TCellPtblRVData* copy = p->GetCellCopy(0, 0);
+    ASSERT_TRUE(copy);
+    EXPECT_GE(copy->Height, 90);
+  }
+}
+
+}  // namespace
