@@ -1060,6 +1060,12 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
     data.CellCol = p.Col;
     data.CellPage = p.Page;
     data.CellRect = TRect(X + p.Rect.Left, Y + p.Rect.Top, X + p.Rect.Right, Y + p.Rect.Bottom);
+    // Heading rows repeat on every page: their page numbers and counts are measured for this one.
+    if (p.Row < info->FHeadingRowCount) {
+      int dispPageNo = PageNo, pageCount = 0;
+      copy->GetPrintedPageNumbers(PageNo, dispPageNo, pageCount);
+      copy->PostFormatPage(page, dispPageNo, pageCount);
+    }
     copy->DrawPage(page, PageNo, Canvas, Printing, Preview, Correction);
   }
 }

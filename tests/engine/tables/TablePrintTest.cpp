@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/document/RVFieldItems.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/print/ReportTestUtil.h"
 #include "engine/tables/RVTable.h"
@@ -507,6 +508,37 @@ TEST_F(TablePrintFixture, MergedCellSpreadsItsHeightOverItsPrintedRows) {
     TCellPtblRVData* copy = p->GetCellCopy(0, 0);
     ASSERT_TRUE(copy);
     EXPECT_GE(copy->Height, 90);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A page-number field in a heading row is measured again on every page it repeats on: its width
+// follows the digits of the page printed.
+TEST_F(TablePrintFixture, HeadingRowPageNumbersAreMeasuredForEachPage) {
+  AddTable(120, 2);
+  Table->SetHeadingRowCount(1);
+  TRVTableCellData* cell = Table->GetCells(0, 0);
+  cell->Clear();
+  cell->AddNL(u"p", 0, 0);
+  auto* field = new TRVPageNumberItemInfo(cell, rvpntDefault, 0);
+  field->ParaNo = -1;
+  cell->AddItem(u"", field);
+  const int pages = PaginateOnBitmap(300, 120);
+  ASSERT_GE(pages, 10);
+  TCellPtblRVData* copy = PrintItem()->GetCellCopy(0, 0);
+  ASSERT_TRUE(copy);
+  auto fieldWidth = [&]() {
+    for (int i = 0; copy->DrawItems && i < copy->DrawItems->Count(); ++i)
+      if (copy->GetItem((*copy->DrawItems)[i]->ItemNo) == field) return (*copy->DrawItems)[i]->Width;
+    return -1;
+  };
+  // Characters of the fixed metrics are 10 pixels wide.
+  for (int page : {10, 2, pages}) {
+    R->DrawPage(page, Bmp->GetCanvas(), false, 120);
+    EXPECT_EQ(fieldWidth(), 10 * static_cast<int>(std::to_string(page).size())) << "page " << page;
   }
 }
 
