@@ -632,6 +632,17 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
   if (!fits) {
     --s;
     part->FRowFinished = true;
+    // Cells continued from the part before end on this part: their last page is laid out in the
+    // room their trial page had, so that the copy is finished and that page's footnotes are found.
+    for (int c = 0; part->FTableTopCutLine && c < cols; ++c) {
+      const int v = topCut(c);
+      int mr, mc;
+      if (v <= 1 || !grid->GetMainCell(r, c, mr, mc) || mc != c) continue;
+      TCellPtblRVData* copy = GetCellCopy(mr, mc);
+      if (!copy || !copy->Pages || copy->CurPageNo >= v || copy->Finished()) continue;
+      TRVFootnoteRefList* none = nullptr;
+      copy->FormatNextPage(C.Y - part->FRowStarts.Get(0) - C.RO, none, false);
+    }
   }
   // 9. The cut below the part.
   auto bottom = std::make_unique<TRVIntegerList>(cols, 0);
@@ -643,9 +654,11 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
       TRVTableCellData* cell = grid->GetMainCell(s, c, mr, mc);
       if (!cell || mc != c) continue;
       const int startSlot = std::max(0, slot - (s - mr));
-      const int v = slot == 0 && part->FTableTopCutLine ? topCut(c) : 1;
-      if (mr < r || (slot == 0 && part->FTableTopCutLine && v == 0)) continue;
-      if (!(mr > r || v != 0 || !part->FTableTopCutLine)) continue;
+      // A cell reaching the part's first row (from it or from above) goes on with the page the
+      // top cut gives it, however many rows down the part stops.
+      const bool cut = part->FTableTopCutLine && mr <= r;
+      const int v = cut ? topCut(c) : 1;
+      if (cut ? v == 0 : mr < r) continue;
       bottom->Put(c, 1);
       TCellPtblRVData* copy = GetCellCopy(mr, mc);
       const int cellStart = part->FRowStarts.Get(std::min(startSlot, part->FRowStarts.Count() - 1));
@@ -800,6 +813,26 @@ bool TRVTablePrintInfo::GetPartNo(TCustomRVData* RVData, int AItemNo, int OffsIn
         PartNo = FTable->GetPrintOptions().Contains(rvtoContinue) ? 1 : 0;
         LocalPageCount = real;
         return true;
+      }
+      // The part that prints page p of the cell: the one whose first row continues the cell with
+      // that page, or for page 1 the one that prints the cell's row in full.
+      for (int k = 0; k < real; ++k) {
+        TRVTablePrintPart* part = GetPart(k);
+        if (part->FRowIndices.Count() == 0) continue;
+        const int first = part->FRowIndices.Get(0);
+        int mr = -1, mc = -1;
+        const bool continues =
+            part->FTableTopCutLine && FTable->GetRows()->GetMainCell(first, col, mr, mc) && mr == row && mc == col;
+        if (continues && part->FTableTopCutLine->Get(col) == p) {
+          PartNo = k;
+          return true;
+        }
+        if (p != 1) continue;
+        for (int slot = continues ? 1 : 0; slot + 1 < part->FRowIndices.Count(); ++slot)
+          if (part->FRowIndices.Get(slot) == row) {
+            PartNo = k;
+            return true;
+          }
       }
       PartNo = real - 1;
       for (int k = 0; k < real; ++k) {

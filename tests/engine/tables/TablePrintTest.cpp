@@ -543,3 +543,43 @@ TEST_F(TablePrintFixture, HeadingRowPageNumbersAreMeasuredForEachPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A merged cell taller than two pages goes on over parts that start inside it, and each of its
+// lines is found on the part that prints it.
+TEST_F(TablePrintFixture, PartNumbersOfLinesInACellContinuedOverSeveralParts) {
+  AddTable(8, 2);
+  Table->GetRows()->MergeCells(2, 0, 1, 3, true, false);
+  SetText(2, 0, std::vector<std::string>(30, "m"));
+  const int pages = PaginateOnBitmap(300, 120);
+  ASSERT_GE(pages, 4);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  TRVTableCellData* cell = Table->GetCells(2, 0);
+  TCellPtblRVData* copy = p->GetCellCopy(2, 0);
+  ASSERT_TRUE(copy && copy->Pages);
+  // Parts that start inside the merged cell carry it on: all of its text is printed.
+  ASSERT_GE(copy->Pages->Count(), 3);
+  EXPECT_TRUE(copy->Finished());
+  // The part of each line, in order; and the cell page of each line.
+  std::vector<int> parts;
+  std::set<int> seen;
+  for (int i = 0; i < cell->ItemCount(); ++i) {
+    int part = -2, local = 0, count = 0, page = 0, lp = 0, lc = 0;
+    TCustomMultiPagePtblRVData* data = nullptr;
+    ASSERT_TRUE(p->GetPartNo(cell, i, 1, part, local, count, data)) << "line " << i;
+    ASSERT_TRUE(copy->GetPageNo(cell, i, 1, copy, page, lp, lc, data));
+    parts.push_back(part);
+    seen.insert(part);
+    // The part found prints that page of the cell.
+    TRVTablePrintPart* pp = p->GetPart(part);
+    ASSERT_TRUE(pp) << "line " << i;
+    const int shown = pp->FTableTopCutLine ? pp->FTableTopCutLine->Get(0) : 1;
+    EXPECT_EQ(shown, page) << "line " << i << " on part " << part;
+  }
+  EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
+  EXPECT_EQ(static_cast<int>(seen.size()), copy->Pages->Count()) << "each page of the cell on a part of its own";
+}
+
+}  // namespace
