@@ -100,8 +100,9 @@ bool TCellPtblRVData::Finished() const {
   return DrawItemNo >= DrawItems->Count() && !Splitting;
 }
 
-bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& /*FootnoteRVDataList*/,
+bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& FootnoteRVDataList,
                                      bool FootnotesChangeHeight) {
+  LastFootnotesHeight = 0;
   if (Finished() && Pages) return false;
   if (!DrawItems || DrawItems->Count() == 0) {
     if (!Pages) Pages = std::make_unique<TRVPageCollection>();
@@ -116,10 +117,12 @@ bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& /*Footn
   }
   PrevPageInfo = {DrawItemNo, StartAt, StartY, Y, EndAt, Pages->Count(), Splitting};
   int mh = MaxHeight;
-  // The cell's pages keep the footnotes of their own lines; the table hands them to the page.
-  TRVFootnoteRefList* own = nullptr;
+  // The cell's pages keep the footnotes of their own lines; the table hands them to the page. An
+  // empty list of our own stands for the caller's, so that the separator is not taken again.
+  TRVFootnoteRefList* own = FootnoteRVDataList ? new TRVFootnoteRefList : nullptr;
   TCustomMultiPagePtblRVData::FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, mh, own, FootnotesChangeHeight);
   delete own;
+  if (FootnotesChangeHeight) LastFootnotesHeight = std::max(0, MaxHeight - mh);
   ++CurPageNo;
   return true;
 }
@@ -398,6 +401,11 @@ struct TRVTablePrintInfo::TSplitCall {
   bool FirstOnPage = false;
   bool FootnotesChangeHeight = false;
   int LastRedoneRow = -1;
+  // While the cells of a row are measured: the room their trial pages' footnotes took, and
+  // whether the page or an earlier cell of the row counted the note separator.
+  int RowNotesHeight = 0;
+  bool RowHasNotes = false;
+  TRVFootnoteRefList Counted;
   TRVTablePrintPart* Part = nullptr;
   TRVTablePrintPart* Prev = nullptr;
 };
@@ -417,19 +425,25 @@ int TRVTablePrintInfo::CellHeightOnPage(TSplitCall& C, int Row, int Col, int v, 
     int end;
     if (!copy) {
       end = MulDiv(cell->DocumentHeight, sad.ppiyDevice, std::max(1, sad.ppiyScreen));
-    } else if (v == 1) {
-      TRVFootnoteRefList* none = nullptr;
-      int released = 0;
-      copy->ResetPages(none, released, false);
-      copy->FormatNextPage(A, none, countNotes);
-      end = copy->Finished() ? copy->EndAt : A + 100;
-      copy->ResetPages(none, released, false);
     } else {
+      // The footnotes found by the row's earlier cells stay counted although their trial pages
+      // are undone, and the note separator is counted once for the row.
       TRVFootnoteRefList* none = nullptr;
-      copy->FormatNextPage(A, none, countNotes);
+      TRVFootnoteRefList* counted = C.RowHasNotes ? &C.Counted : nullptr;
+      int released = 0;
+      if (v == 1) copy->ResetPages(none, released, false);
+      copy->FormatNextPage(A - (countNotes ? C.RowNotesHeight : 0), counted, countNotes);
+      if (countNotes && copy->LastFootnotesHeight > 0) {
+        C.RowNotesHeight += copy->LastFootnotesHeight;
+        C.RowHasNotes = true;
+      }
+      if (v == 1) {
+        end = copy->Finished() ? copy->EndAt : A + 100;
+        copy->ResetPages(none, released, false);
+        return std::max(B, end) + C.RO;
+      }
       end = copy->Finished() ? copy->EndAt : A;
       if (!copy->Finished()) RowUnfinished = true;
-      int released = 0;
       copy->UnformatLastPage(none, released, false);
     }
     return std::max(B, end) + C.RO;
@@ -520,6 +534,8 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
     ensureSlot(slot + 1);
     part->FRowStarts.Put(slot + 1, std::max(part->FRowStarts.Get(slot + 1), part->FRowStarts.Get(slot)));
     int largest = part->FRowStarts.Get(slot + 1);
+    C.RowNotesHeight = 0;
+    C.RowHasNotes = notes != nullptr;
     bool rowUnfinished = false;
     int rowNotes = 0;
     bool pageNotes = notes != nullptr;

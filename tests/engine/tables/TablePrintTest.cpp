@@ -583,3 +583,35 @@ TEST_F(TablePrintFixture, PartNumbersOfLinesInACellContinuedOverSeveralParts) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cell's trial page takes the note separator only when the page (or an earlier cell of the row)
+// has not counted it yet, so that a row of cells with footnotes counts it once.
+TEST_F(TablePrintFixture, CellTrialPageTakesTheNoteSeparatorOnlyOnce) {
+  AddTable(40, 2);
+  TRVTableCellData* cell = Table->GetCells(30, 0);
+  auto* note = new TRVFootnoteItemInfo(cell);
+  note->GetDocument()->AddNL(u"cell note", 0, 0);
+  cell->AddItem(u"", note);
+  PaginateOnBitmap(300, 200);
+  const int separator = Viewer()->GetNoteSeparatorHeight();
+  ASSERT_GT(separator, 0);
+  TCellPtblRVData* copy = PrintItem()->GetCellCopy(30, 0);
+  ASSERT_TRUE(copy);
+  auto trial = [&](TRVFootnoteRefList* Counted) {
+    TRVFootnoteRefList* none = nullptr;
+    int released = 0;
+    copy->ResetPages(none, released, false);
+    copy->FormatNextPage(1000, Counted, true);
+    return copy->LastFootnotesHeight;
+  };
+  const int first = trial(nullptr);
+  TRVFootnoteRefList counted;
+  const int later = trial(&counted);
+  EXPECT_GT(later, 0) << "the note itself is counted";
+  EXPECT_EQ(first - later, separator);
+  EXPECT_EQ(counted.Count(), 0) << "the caller's list is left alone";
+}
+
+}  // namespace
