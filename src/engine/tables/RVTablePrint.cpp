@@ -16,6 +16,7 @@
 #include "engine/styles/RVStyle.h"
 #include "engine/tables/RVTable.h"
 #include "engine/tables/RVTableCellData.h"
+#include "engine/tables/RVTableColumns.h"
 
 namespace rvtableprint_detail {
 
@@ -28,6 +29,21 @@ bool CellCanSplit(TRVTableItemInfo* Table, TRVTableCellData* Cell) {
 }
 
 bool IsReversed(TRVTableCellData* Cell) { return Cell->IsLineOrderReversed(); }
+
+// How far a cell copy's page moves down inside its printed padding box for middle and bottom
+// alignment (never up). A cell turned by 90 or 270 degrees measures its page against the width.
+int PrintedVAlignOffset(TRVTableCellData* Cell, TCellPtblRVData* Copy, int Page, int InnerWidth, int InnerHeight) {
+  const TRVDocRotation rotation = Cell->GetRotation();
+  const int room = rotation == rvrot90 || rotation == rvrot270 ? InnerWidth : InnerHeight;
+  const int content = Copy->GetPageHeight(std::max(1, Page));
+  int offs = 0;
+  switch (Cell->GetRealVAlign()) {
+    case rvcMiddle: offs = (room - content) / 2; break;
+    case rvcBottom: offs = room - content; break;
+    default: break;
+  }
+  return std::max(0, offs);
+}
 
 // The printable viewer that prints RVData (nil when it is not one).
 TCustomPrintableRV* PrintableViewerOf(TCustomRVData* RVData) {
@@ -84,8 +100,9 @@ bool TCellPtblRVData::Finished() const {
   return DrawItemNo >= DrawItems->Count() && !Splitting;
 }
 
-bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& /*FootnoteRVDataList*/,
+bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& FootnoteRVDataList,
                                      bool FootnotesChangeHeight) {
+  LastFootnotesHeight = 0;
   if (Finished() && Pages) return false;
   if (!DrawItems || DrawItems->Count() == 0) {
     if (!Pages) Pages = std::make_unique<TRVPageCollection>();
@@ -100,10 +117,12 @@ bool TCellPtblRVData::FormatNextPage(int MaxHeight, TRVFootnoteRefList*& /*Footn
   }
   PrevPageInfo = {DrawItemNo, StartAt, StartY, Y, EndAt, Pages->Count(), Splitting};
   int mh = MaxHeight;
-  // The cell's pages keep the footnotes of their own lines; the table hands them to the page.
-  TRVFootnoteRefList* own = nullptr;
+  // The cell's pages keep the footnotes of their own lines; the table hands them to the page. An
+  // empty list of our own stands for the caller's, so that the separator is not taken again.
+  TRVFootnoteRefList* own = FootnoteRVDataList ? new TRVFootnoteRefList : nullptr;
   TCustomMultiPagePtblRVData::FormatNextPage(DrawItemNo, StartAt, StartY, Y, Splitting, mh, own, FootnotesChangeHeight);
   delete own;
+  if (FootnotesChangeHeight) LastFootnotesHeight = std::max(0, MaxHeight - mh);
   ++CurPageNo;
   return true;
 }
@@ -382,6 +401,11 @@ struct TRVTablePrintInfo::TSplitCall {
   bool FirstOnPage = false;
   bool FootnotesChangeHeight = false;
   int LastRedoneRow = -1;
+  // While the cells of a row are measured: the room their trial pages' footnotes took, and
+  // whether the page or an earlier cell of the row counted the note separator.
+  int RowNotesHeight = 0;
+  bool RowHasNotes = false;
+  TRVFootnoteRefList Counted;
   TRVTablePrintPart* Part = nullptr;
   TRVTablePrintPart* Prev = nullptr;
 };
@@ -401,19 +425,25 @@ int TRVTablePrintInfo::CellHeightOnPage(TSplitCall& C, int Row, int Col, int v, 
     int end;
     if (!copy) {
       end = MulDiv(cell->DocumentHeight, sad.ppiyDevice, std::max(1, sad.ppiyScreen));
-    } else if (v == 1) {
-      TRVFootnoteRefList* none = nullptr;
-      int released = 0;
-      copy->ResetPages(none, released, false);
-      copy->FormatNextPage(A, none, countNotes);
-      end = copy->Finished() ? copy->EndAt : A + 100;
-      copy->ResetPages(none, released, false);
     } else {
+      // The footnotes found by the row's earlier cells stay counted although their trial pages
+      // are undone, and the note separator is counted once for the row.
       TRVFootnoteRefList* none = nullptr;
-      copy->FormatNextPage(A, none, countNotes);
+      TRVFootnoteRefList* counted = C.RowHasNotes ? &C.Counted : nullptr;
+      int released = 0;
+      if (v == 1) copy->ResetPages(none, released, false);
+      copy->FormatNextPage(A - (countNotes ? C.RowNotesHeight : 0), counted, countNotes);
+      if (countNotes && copy->LastFootnotesHeight > 0) {
+        C.RowNotesHeight += copy->LastFootnotesHeight;
+        C.RowHasNotes = true;
+      }
+      if (v == 1) {
+        end = copy->Finished() ? copy->EndAt : A + 100;
+        copy->ResetPages(none, released, false);
+        return std::max(B, end) + C.RO;
+      }
       end = copy->Finished() ? copy->EndAt : A;
       if (!copy->Finished()) RowUnfinished = true;
-      int released = 0;
       copy->UnformatLastPage(none, released, false);
     }
     return std::max(B, end) + C.RO;
@@ -504,6 +534,8 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
     ensureSlot(slot + 1);
     part->FRowStarts.Put(slot + 1, std::max(part->FRowStarts.Get(slot + 1), part->FRowStarts.Get(slot)));
     int largest = part->FRowStarts.Get(slot + 1);
+    C.RowNotesHeight = 0;
+    C.RowHasNotes = notes != nullptr;
     bool rowUnfinished = false;
     int rowNotes = 0;
     bool pageNotes = notes != nullptr;
@@ -616,6 +648,17 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
   if (!fits) {
     --s;
     part->FRowFinished = true;
+    // Cells continued from the part before end on this part: their last page is laid out in the
+    // room their trial page had, so that the copy is finished and that page's footnotes are found.
+    for (int c = 0; part->FTableTopCutLine && c < cols; ++c) {
+      const int v = topCut(c);
+      int mr, mc;
+      if (v <= 1 || !grid->GetMainCell(r, c, mr, mc) || mc != c) continue;
+      TCellPtblRVData* copy = GetCellCopy(mr, mc);
+      if (!copy || !copy->Pages || copy->CurPageNo >= v || copy->Finished()) continue;
+      TRVFootnoteRefList* none = nullptr;
+      copy->FormatNextPage(C.Y - part->FRowStarts.Get(0) - C.RO, none, false);
+    }
   }
   // 9. The cut below the part.
   auto bottom = std::make_unique<TRVIntegerList>(cols, 0);
@@ -627,9 +670,11 @@ bool TRVTablePrintInfo::SplitAt(int Y, const TRVScreenAndDevice& /*Sad*/, bool F
       TRVTableCellData* cell = grid->GetMainCell(s, c, mr, mc);
       if (!cell || mc != c) continue;
       const int startSlot = std::max(0, slot - (s - mr));
-      const int v = slot == 0 && part->FTableTopCutLine ? topCut(c) : 1;
-      if (mr < r || (slot == 0 && part->FTableTopCutLine && v == 0)) continue;
-      if (!(mr > r || v != 0 || !part->FTableTopCutLine)) continue;
+      // A cell reaching the part's first row (from it or from above) goes on with the page the
+      // top cut gives it, however many rows down the part stops.
+      const bool cut = part->FTableTopCutLine && mr <= r;
+      const int v = cut ? topCut(c) : 1;
+      if (cut ? v == 0 : mr < r) continue;
       bottom->Put(c, 1);
       TCellPtblRVData* copy = GetCellCopy(mr, mc);
       const int cellStart = part->FRowStarts.Get(std::min(startSlot, part->FRowStarts.Count() - 1));
@@ -785,6 +830,26 @@ bool TRVTablePrintInfo::GetPartNo(TCustomRVData* RVData, int AItemNo, int OffsIn
         LocalPageCount = real;
         return true;
       }
+      // The part that prints page p of the cell: the one whose first row continues the cell with
+      // that page, or for page 1 the one that prints the cell's row in full.
+      for (int k = 0; k < real; ++k) {
+        TRVTablePrintPart* part = GetPart(k);
+        if (part->FRowIndices.Count() == 0) continue;
+        const int first = part->FRowIndices.Get(0);
+        int mr = -1, mc = -1;
+        const bool continues =
+            part->FTableTopCutLine && FTable->GetRows()->GetMainCell(first, col, mr, mc) && mr == row && mc == col;
+        if (continues && part->FTableTopCutLine->Get(col) == p) {
+          PartNo = k;
+          return true;
+        }
+        if (p != 1) continue;
+        for (int slot = continues ? 1 : 0; slot + 1 < part->FRowIndices.Count(); ++slot)
+          if (part->FRowIndices.Get(slot) == row) {
+            PartNo = k;
+            return true;
+          }
+      }
       PartNo = real - 1;
       for (int k = 0; k < real; ++k) {
         TRVTablePrintPart* part = GetPart(k);
@@ -834,15 +899,8 @@ bool TRVTablePrintInfo::GetSubDocCoords(int Location, int Part, TRect& InnerCoor
         std::max(0, std::min(copy->Height, p->FRowStarts.Get(endSlot) - p->FRowStarts.Get(slot) - 2 * (CVP + CBW)));
     InnerCoords = TRect(copy->Left, top, copy->Left + copy->Width, top + height);
   }
-  int offs = 0;
-  const int page = GetLocalPageNoFor(Location, Part);
-  const int content = copy->GetPageHeight(std::max(1, page));
-  switch (cell->GetRealVAlign()) {
-    case rvcMiddle: offs = (height - content) / 2; break;
-    case rvcBottom: offs = height - content; break;
-    default: break;
-  }
-  Origin = TPoint(InnerCoords.Left, InnerCoords.Top + std::max(0, offs));
+  const int offs = PrintedVAlignOffset(cell, copy, GetLocalPageNoFor(Location, Part), copy->Width, height);
+  Origin = TPoint(InnerCoords.Left, InnerCoords.Top + offs);
   OuterCoords = TRect(InnerCoords.Left - CHP, InnerCoords.Top - CVP, InnerCoords.Right + CHP, InnerCoords.Bottom + CVP);
   return true;
 }
@@ -1041,14 +1099,22 @@ void TRVTableItemInfo::Print(TCanvas* Canvas, int X, int Y, int /*x2*/, bool Pri
         D->CellRow = D->CellCol = -1;
       }
     } restore{copy, oldLeft, oldTop, oldHeight, &data};
+    const int page = copy->Pages ? std::min(p.Page, copy->Pages->Count()) : 1;
+    const int innerHeight = std::max(0, p.Rect.Height() - 2 * CVP);
+    const int offs = PrintedVAlignOffset(GetCells(p.Row, p.Col), copy, page, p.Rect.Width() - 2 * pad, innerHeight);
     copy->Left = X + oldLeft;
-    copy->Top = Y + p.Rect.Top + CVP;
-    if (part) copy->Height = std::max(0, p.Rect.Height() - 2 * CVP);
+    copy->Top = Y + p.Rect.Top + CVP + offs;
+    copy->Height = std::max(0, innerHeight - offs);
     data.CellRow = p.Row;
     data.CellCol = p.Col;
     data.CellPage = p.Page;
     data.CellRect = TRect(X + p.Rect.Left, Y + p.Rect.Top, X + p.Rect.Right, Y + p.Rect.Bottom);
-    const int page = copy->Pages ? std::min(p.Page, copy->Pages->Count()) : 1;
+    // Heading rows repeat on every page: their page numbers and counts are measured for this one.
+    if (p.Row < info->FHeadingRowCount) {
+      int dispPageNo = PageNo, pageCount = 0;
+      copy->GetPrintedPageNumbers(PageNo, dispPageNo, pageCount);
+      copy->PostFormatPage(page, dispPageNo, pageCount);
+    }
     copy->DrawPage(page, PageNo, Canvas, Printing, Preview, Correction);
   }
 }
@@ -1099,30 +1165,6 @@ void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas* Canvas, const TRect& R
 
 // ---- the printing layout -------------------------------------------------------------------------------
 
-namespace rvtableprint_detail {
-
-// Starts of a run of sizes from Start, the gaps (Gap in all) shared out as the layout does.
-std::vector<int> PrintedStarts(const std::vector<int>& Sizes, int Start, int Gap) {
-  std::vector<int> starts(Sizes.size());
-  int x = Start, g = Gap;
-  const int n = static_cast<int>(Sizes.size());
-  for (int i = 0; i < n; ++i) {
-    starts[static_cast<size_t>(i)] = x;
-    const int share = g / (n - i);
-    x += Sizes[static_cast<size_t>(i)] + share;
-    g -= share;
-  }
-  return starts;
-}
-
-int PrintedSpan(const std::vector<int>& Sizes, int From, int Span, int Pad2, int Gap, int Count) {
-  int s = Pad2 + MulDiv(Gap, Span - 1, Count);
-  for (int i = From; i < From + Span && i < static_cast<int>(Sizes.size()); ++i) s += Sizes[static_cast<size_t>(i)];
-  return s;
-}
-
-}  // namespace rvtableprint_detail
-
 void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
   TRVTableItemInfo* t = FTable;
   const TRVScreenAndDevice* old = t->cursad;
@@ -1155,7 +1197,7 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
       TRVTableCellData* cell = t->GetCells(r, c);
       TCellPtblRVData* copy = GetCellCopy(r, c);
       if (!cell || !copy) continue;
-      const int width = PrintedSpan(w, c, cell->GetColSpan(), 2 * pad, G, cc) - 2 * pad;
+      const int width = rvtablecolumns::SpanSize(w, c, cell->GetColSpan(), 2 * pad, G) - 2 * pad;
       copy->SetPageRect(Fmt->ColStarts.Get(c) + pad, 0, std::max(width, 0), 1);
       copy->Format_(false, true, false, 0, copy->GetCanvas() ? copy->GetCanvas() : Canvas, false, false, false, false,
                     false);
@@ -1176,19 +1218,33 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
         best = std::max(best, printed(cell, GetCellCopy(r, c)));
     h[static_cast<size_t>(r)] = best == 0 ? (Fmt->RowHeights.Count() == rc ? Fmt->RowHeights.Get(r) : 10) : best;
   }
-  // A merged cell taller than its rows lengthens its last row.
-  const int GV = rc * (vsp + 2 * padV + 2 * cbwV);
+  // Merged cells taller than their rows grow them as the screen layout does.
+  rvtablecolumns::TGrid grid;
+  grid.RowCount = rc;
+  grid.ColCount = cc;
   for (int r = 0; r < rc; ++r)
     for (int c = 0; c < cc; ++c)
-      if (TRVTableCellData* cell = t->GetCells(r, c); cell && cell->GetRowSpan() > 1) {
-        const int span = std::min(cell->GetRowSpan(), rc - r);
-        const int have = PrintedSpan(h, r, span, 0, GV, rc);
-        const int need = printed(cell, GetCellCopy(r, c));
-        if (need > have) h[static_cast<size_t>(r + span - 1)] += need - have;
+      if (TRVTableCellData* cell = t->GetCells(r, c)) {
+        rvtablecolumns::TGridCell g;
+        g.Row = r;
+        g.Col = c;
+        g.RowSpan = std::max(1, std::min(cell->GetRowSpan(), rc - r));
+        g.ColSpan = std::max(1, std::min(cell->GetColSpan(), cc - c));
+        grid.Cells.push_back(g);
       }
+  grid.Build();
+  rvtablecolumns::TTableLengths L;
+  L.PadV = padV;
+  L.VSp = vsp;
+  L.CBWV = cbwV;
+  rvtablecolumns::GrowMergedRows(grid, h, L, [&](int i) {
+    const rvtablecolumns::TGridCell& g = grid.Cells[static_cast<size_t>(i)];
+    return printed(t->GetCells(g.Row, g.Col), GetCellCopy(g.Row, g.Col));
+  });
+  const int GV = rc * (vsp + 2 * padV + 2 * cbwV);
   int height = 2 * (rc * padV + bwV + bvs) + (rc - 1) * vsp + rc * 2 * cbwV;
   for (int x : h) height += x;
-  const std::vector<int> starts = PrintedStarts(h, bwV + bvs + cbwV, GV);
+  const std::vector<int> starts = rvtablecolumns::SpreadStarts(h, bwV + bvs + cbwV, GV);
   Fmt->RowHeights.Clear();
   Fmt->RowStarts.Clear();
   for (int r = 0; r < rc; ++r) {
@@ -1200,7 +1256,7 @@ void TRVTablePrintInfo::LayOutForPrinting(int DocWidth, TCanvas* Canvas) {
     for (int c = 0; c < cc; ++c)
       if (TRVTableCellData* cell = t->GetCells(r, c); TCellPtblRVData* copy = GetCellCopy(r, c)) {
         copy->Top = starts[static_cast<size_t>(r)] + padV;
-        copy->Height = PrintedSpan(h, r, cell ? cell->GetRowSpan() : 1, 0, GV, rc);
+        copy->Height = rvtablecolumns::SpanSize(h, r, cell ? cell->GetRowSpan() : 1, 0, GV);
       }
   Width = Fmt->FWidth;
   Height = Fmt->FHeight;

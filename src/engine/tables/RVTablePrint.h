@@ -43,7 +43,9 @@ class TCellPtblRVData : public TRectPtblRVData {
   int GetFirstPageStartAt() override { return 0; }
   int GetNextPageStartAt() override { return 0; }
 
-  // One more page in MaxHeight; false when everything was placed already.
+  // One more page in MaxHeight; false when everything was placed already. A FootnoteRVDataList
+  // that is not nil tells that the note separator is counted already (the list itself is left
+  // alone); LastFootnotesHeight is then the room the page's footnotes took.
   bool FormatNextPage(int MaxHeight, TRVFootnoteRefList*& FootnoteRVDataList, bool FootnotesChangeHeight);
   void UnformatLastPage(TRVFootnoteRefList*& FootnoteRVDataList, int& ReleasedHeight, bool FootnotesChangeHeight);
   void ResetPages(TRVFootnoteRefList*& FootnoteRVDataList, int& ReleasedHeight, bool FootnotesChangeHeight);
@@ -64,6 +66,7 @@ class TCellPtblRVData : public TRectPtblRVData {
   int DrawItemNo = 0, StartAt = 0, StartY = 0, Y = 0, CurPageNo = 0, EndAt = 0;
   bool Splitting = false;
   TRVPageFormatSaveRec PrevPageInfo;
+  int LastFootnotesHeight = 0;
 
  private:
   // The draw items of page PageNo (0: all).

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/document/RVFieldItems.h"
 #include "engine/layout/DrawLines.h"
 #include "engine/print/ReportTestUtil.h"
 #include "engine/tables/RVTable.h"
@@ -432,6 +433,185 @@ TEST_F(TablePrintFixture, MergedAndTallCellsAcrossPages) {
   EXPECT_EQ(pages, PrintItem()->RealPartCount());
   for (int k = 0; k < PrintItem()->RealPartCount(); ++k) EXPECT_LE(PrintItem()->GetPart(k)->Height, 120) << k;
   for (int page = 1; page <= pages; ++page) R->DrawPage(page, Bmp->GetCanvas(), false, 120);
+}
+
+}  // namespace
+
+namespace {
+
+// A short cell beside a three-line one is printed at the top, the middle or the bottom of its row,
+// as it is on screen.
+TEST_F(TablePrintFixture, PrintedCellsFollowTheirVerticalAlignment) {
+  struct TCase {
+    TRVCellVAlign Align;
+    int Lines;  // the lines of the tall neighbour the short cell moves down by
+  };
+  for (const TCase& k : {TCase{rvcTop, 0}, TCase{rvcMiddle, 1}, TCase{rvcBottom, 2}, TCase{rvcVDefault, 0}}) {
+    SCOPED_TRACE(static_cast<int>(k.Align));
+    MakeRenderer();
+    AddTable(1, 2);
+    Table->SetBorderWidth(0);
+    Table->SetCellBorderWidth(0);
+    SetText(0, 0, {"a", "b", "c"});
+    SetText(0, 1, {"x"});
+    Table->GetCells(0, 1)->SetVAlign(k.Align);
+    ASSERT_EQ(PaginateOnBitmap(300, 200), 1);
+    TRVTablePrintInfo* p = PrintItem();
+    ASSERT_TRUE(p);
+    const int split = p->Fmt->ColStarts.Get(1) - 1;
+    R->DrawPage(1, Bmp->GetCanvas(), false, 200);
+    auto topInk = [&](int From, int To) {
+      for (int y = 0; y < 200; ++y)
+        for (int x = From; x < To; ++x)
+          if ((Bmp->GetCanvas()->GetPixel(x, y) & 0xFFFFFF) != 0xFFFFFF) return y;
+      return -1;
+    };
+    const int left = topInk(0, split), right = topInk(split, 300);
+    ASSERT_GE(left, 0);
+    ASSERT_GE(right, 0);
+    // Lines of the fixed metrics are 10 pixels high.
+    EXPECT_EQ(right - left, 10 * k.Lines);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A tall merged cell spreads its extra height over its rows in the printing layout as on screen:
+// over the rows where nothing else begins and ends inside it, else over all of them by height.
+TEST_F(TablePrintFixture, MergedCellSpreadsItsHeightOverItsPrintedRows) {
+  struct TCase {
+    const char* Name;
+    bool MergeRightPair;  // (0,1) over rows 0 and 1: row 1 is the only free row
+  };
+  for (const TCase& k : {TCase{"no free row", false}, TCase{"one free row", true}}) {
+    SCOPED_TRACE(k.Name);
+    MakeRenderer();
+    AddTable(3, 2);
+    Table->GetRows()->MergeCells(0, 0, 1, 3, true, false);
+    if (k.MergeRightPair) Table->GetRows()->MergeCells(0, 1, 1, 2, true, false);
+    SetText(0, 0, std::vector<std::string>(9, "m"));
+    ASSERT_EQ(PaginateOnBitmap(300, 400), 1);
+    TRVTablePrintInfo* p = PrintItem();
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->Fmt->RowHeights.Count(), 3);
+    const int h0 = p->Fmt->RowHeights.Get(0), h1 = p->Fmt->RowHeights.Get(1), h2 = p->Fmt->RowHeights.Get(2);
+    if (k.MergeRightPair) {
+      EXPECT_EQ(h0, h2) << "rows with cells of their own keep their height";
+      EXPECT_GT(h1, h0 + 30);
+    } else {
+      EXPECT_LE(std::max({h0, h1, h2}) - std::min({h0, h1, h2}), 1) << h0 << " " << h1 << " " << h2;
+      EXPECT_GT(h0, 15);
+    }
+    // The merged cell's copy is as tall as its rows and gaps.
+    TCellPtblRVData* copy = p->GetCellCopy(0, 0);
+    ASSERT_TRUE(copy);
+    EXPECT_GE(copy->Height, 90);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A page-number field in a heading row is measured again on every page it repeats on: its width
+// follows the digits of the page printed.
+TEST_F(TablePrintFixture, HeadingRowPageNumbersAreMeasuredForEachPage) {
+  AddTable(120, 2);
+  Table->SetHeadingRowCount(1);
+  TRVTableCellData* cell = Table->GetCells(0, 0);
+  cell->Clear();
+  cell->AddNL(u"p", 0, 0);
+  auto* field = new TRVPageNumberItemInfo(cell, rvpntDefault, 0);
+  field->ParaNo = -1;
+  cell->AddItem(u"", field);
+  const int pages = PaginateOnBitmap(300, 120);
+  ASSERT_GE(pages, 10);
+  TCellPtblRVData* copy = PrintItem()->GetCellCopy(0, 0);
+  ASSERT_TRUE(copy);
+  auto fieldWidth = [&]() {
+    for (int i = 0; copy->DrawItems && i < copy->DrawItems->Count(); ++i)
+      if (copy->GetItem((*copy->DrawItems)[i]->ItemNo) == field) return (*copy->DrawItems)[i]->Width;
+    return -1;
+  };
+  // Characters of the fixed metrics are 10 pixels wide.
+  for (int page : {10, 2, pages}) {
+    R->DrawPage(page, Bmp->GetCanvas(), false, 120);
+    EXPECT_EQ(fieldWidth(), 10 * static_cast<int>(std::to_string(page).size())) << "page " << page;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A merged cell taller than two pages goes on over parts that start inside it, and each of its
+// lines is found on the part that prints it.
+TEST_F(TablePrintFixture, PartNumbersOfLinesInACellContinuedOverSeveralParts) {
+  AddTable(8, 2);
+  Table->GetRows()->MergeCells(2, 0, 1, 3, true, false);
+  SetText(2, 0, std::vector<std::string>(30, "m"));
+  const int pages = PaginateOnBitmap(300, 120);
+  ASSERT_GE(pages, 4);
+  TRVTablePrintInfo* p = PrintItem();
+  ASSERT_TRUE(p);
+  TRVTableCellData* cell = Table->GetCells(2, 0);
+  TCellPtblRVData* copy = p->GetCellCopy(2, 0);
+  ASSERT_TRUE(copy && copy->Pages);
+  // Parts that start inside the merged cell carry it on: all of its text is printed.
+  ASSERT_GE(copy->Pages->Count(), 3);
+  EXPECT_TRUE(copy->Finished());
+  // The part of each line, in order; and the cell page of each line.
+  std::vector<int> parts;
+  std::set<int> seen;
+  for (int i = 0; i < cell->ItemCount(); ++i) {
+    int part = -2, local = 0, count = 0, page = 0, lp = 0, lc = 0;
+    TCustomMultiPagePtblRVData* data = nullptr;
+    ASSERT_TRUE(p->GetPartNo(cell, i, 1, part, local, count, data)) << "line " << i;
+    ASSERT_TRUE(copy->GetPageNo(cell, i, 1, copy, page, lp, lc, data));
+    parts.push_back(part);
+    seen.insert(part);
+    // The part found prints that page of the cell.
+    TRVTablePrintPart* pp = p->GetPart(part);
+    ASSERT_TRUE(pp) << "line " << i;
+    const int shown = pp->FTableTopCutLine ? pp->FTableTopCutLine->Get(0) : 1;
+    EXPECT_EQ(shown, page) << "line " << i << " on part " << part;
+  }
+  EXPECT_TRUE(std::is_sorted(parts.begin(), parts.end()));
+  EXPECT_EQ(static_cast<int>(seen.size()), copy->Pages->Count()) << "each page of the cell on a part of its own";
+}
+
+}  // namespace
+
+namespace {
+
+// A cell's trial page takes the note separator only when the page (or an earlier cell of the row)
+// has not counted it yet, so that a row of cells with footnotes counts it once.
+TEST_F(TablePrintFixture, CellTrialPageTakesTheNoteSeparatorOnlyOnce) {
+  AddTable(40, 2);
+  TRVTableCellData* cell = Table->GetCells(30, 0);
+  auto* note = new TRVFootnoteItemInfo(cell);
+  note->GetDocument()->AddNL(u"cell note", 0, 0);
+  cell->AddItem(u"", note);
+  PaginateOnBitmap(300, 200);
+  const int separator = Viewer()->GetNoteSeparatorHeight();
+  ASSERT_GT(separator, 0);
+  TCellPtblRVData* copy = PrintItem()->GetCellCopy(30, 0);
+  ASSERT_TRUE(copy);
+  auto trial = [&](TRVFootnoteRefList* Counted) {
+    TRVFootnoteRefList* none = nullptr;
+    int released = 0;
+    copy->ResetPages(none, released, false);
+    copy->FormatNextPage(1000, Counted, true);
+    return copy->LastFootnotesHeight;
+  };
+  const int first = trial(nullptr);
+  TRVFootnoteRefList counted;
+  const int later = trial(&counted);
+  EXPECT_GT(later, 0) << "the note itself is counted";
+  EXPECT_EQ(first - later, separator);
+  EXPECT_EQ(counted.Count(), 0) << "the caller's list is left alone";
 }
 
 }  // namespace
