@@ -277,7 +277,9 @@ TEST(TableUndo, BordersAndRowPropertiesComeBack) {
       EXPECT_TRUE(R->RequiresFormat());
       EXPECT_FALSE(static_cast<TRVUndoModifyItemProps*>(R)->AffectWidth);
     }
-    if (dynamic_cast<TRVUndoRowBooleanProperty*>(R)) EXPECT_FALSE(R->RequiresFormat());
+    if (dynamic_cast<TRVUndoRowBooleanProperty*>(R)) {
+      EXPECT_FALSE(R->RequiresFormat());
+    }
   }
   E.Editor->Undo();
   EXPECT_EQ("1111", Sides(E.Table->GetVisibleBorders()));

@@ -224,7 +224,9 @@ TEST_P(RTFCorpusTest, ReadsWithEveryHandlerTakingWhatItIsOffered) {
   EXPECT_EQ(notes, GetParam() == "lo_mixed" ? 0 : 1);
   if (office) {
     EXPECT_EQ(styleSheets, 1);
-    if (GetParam() != "lo_mixed") EXPECT_GE(headers, 2);  // the header and the footer
+    if (GetParam() != "lo_mixed") {
+      EXPECT_GE(headers, 2);  // the header and the footer
+    }
   }
 }
 
