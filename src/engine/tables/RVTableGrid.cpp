@@ -32,6 +32,73 @@ class TModifyBracket {
 // spans given) and its first text and paragraph style for its empty item.
 void FreeCell(TRVTableCellData* Cell) { delete Cell; }
 
+// One axis of the grid, so that an operation written once along "lines" serves rows (Cols
+// false) and columns alike. A position on it is (Line, Across): the index along the axis and
+// the index on the other one.
+struct TGridAxis {
+  bool Cols;
+
+  int Row(int Line, int Across) const { return Cols ? Across : Line; }
+  int Col(int Line, int Across) const { return Cols ? Line : Across; }
+  int LineCount(const TRVTableRows& Rows) const { return Cols ? Rows.FTable->ColCount() : Rows.Count(); }
+  int AcrossCount(const TRVTableRows& Rows) const { return Cols ? Rows.Count() : Rows.FTable->ColCount(); }
+  // The cell's span along the axis and across it.
+  int Span(const TRVTableCellData* Cell) const { return Cols ? Cell->FColSpan : Cell->FRowSpan; }
+  int CrossSpan(const TRVTableCellData* Cell) const { return Cols ? Cell->FRowSpan : Cell->FColSpan; }
+  // The cell covering (Line, Across) and its own position (left at the position given when
+  // there is none).
+  TRVTableCellData* MainCell(const TRVTableRows& Rows, int Line, int Across, int& MLine, int& MAcross) const {
+    int MRow = Row(Line, Across), MCol = Col(Line, Across);
+    TRVTableCellData* Cell = Rows.GetMainCell(MRow, MCol, MRow, MCol);
+    MLine = Cols ? MCol : MRow;
+    MAcross = Cols ? MRow : MCol;
+    return Cell;
+  }
+};
+
+// Deletes Count lines from Index on. Cells spanning past the deleted lines are first split at
+// their far edge; cells that start before and reach into them lose the deleted part of their
+// span (and, with DecreaseBest, the same share of their best size).
+void DeleteLines(TRVTableRows& Rows, TGridAxis Axis, int Index, int Count, bool DecreaseBest) {
+  const int nLines = Axis.LineCount(Rows), nAcross = Axis.AcrossCount(Rows);
+  if (Index < 0 || Index >= nLines || Count <= 0 || (Index == 0 && Count > nLines)) RaiseBadIndex();
+  if (Index + Count > nLines) Count = nLines - Index;
+  TModifyBracket Bracket(Rows.FMainRVData, Rows.GetUndoItemNo());
+  const int Last = Index + Count - 1;
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Last, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Last, a, MLine, MAcross);
+    if (Cell && MLine >= Index && MLine + Axis.Span(Cell) - 1 > Last) {
+      if (Axis.Cols)
+        Rows.Do_SplitCellVert(MAcross, MLine, Index + Count, DecreaseBest);
+      else
+        Rows.Do_SplitCellHorz(MLine, MAcross, Index + Count, DecreaseBest);
+    }
+    a = MAcross - 1;
+  }
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Index, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Index, a, MLine, MAcross);
+    if (Cell && MLine < Index) {
+      const int OldSpan = Axis.Span(Cell);
+      const int NewSpan = MLine + OldSpan - 1 > Last ? OldSpan - Count : Index - MLine;
+      const int MRow = Axis.Row(MLine, MAcross), MCol = Axis.Col(MLine, MAcross);
+      if (DecreaseBest) {
+        if (Axis.Cols)
+          Rows.Do_SetCellBestWidth(MRow, MCol, Cell->GetBestWidth() * NewSpan / OldSpan);
+        else
+          Rows.Do_SetCellBestHeight(MRow, MCol, Cell->GetBestHeight() * NewSpan / OldSpan);
+      }
+      Rows.Do_SetSpan(MRow, MCol, Axis.Cols, NewSpan);
+    }
+    a = MAcross - 1;
+  }
+  if (Axis.Cols)
+    Rows.Do_DeleteCols(Index, Count);
+  else
+    Rows.Do_DeleteRows(Index, Count);
+}
+
 }  // namespace rvtablegrid_detail
 
 using namespace rvtablegrid_detail;
@@ -588,57 +655,11 @@ void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int C
 }
 
 void TRVTableRows::DeleteRows(int Index, int Count, bool DecreaseBestHeight) {
-  const int nRows = this->Count(), nCols = FTable->ColCount();
-  if (Index < 0 || Index >= nRows || Count <= 0 || (Index == 0 && Count > nRows)) RaiseBadIndex();
-  if (Index + Count > nRows) Count = nRows - Index;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  const int Last = Index + Count - 1;
-  for (int c = nCols - 1; c >= 0;) {
-    int MRow = Last, MCol = c;
-    TRVTableCellData* Cell = GetMainCell(Last, c, MRow, MCol);
-    if (Cell && MRow >= Index && MRow + Cell->FRowSpan - 1 > Last)
-      Do_SplitCellHorz(MRow, MCol, Index + Count, DecreaseBestHeight);
-    c = MCol - 1;
-  }
-  for (int c = nCols - 1; c >= 0;) {
-    int MRow = Index, MCol = c;
-    TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
-    if (Cell && MRow < Index) {
-      const int OldSpan = Cell->FRowSpan;
-      const int NewSpan = MRow + OldSpan - 1 > Last ? OldSpan - Count : Index - MRow;
-      if (DecreaseBestHeight) Do_SetCellBestHeight(MRow, MCol, Cell->GetBestHeight() * NewSpan / OldSpan);
-      Do_SetSpan(MRow, MCol, false, NewSpan);
-    }
-    c = MCol - 1;
-  }
-  Do_DeleteRows(Index, Count);
+  DeleteLines(*this, TGridAxis{false}, Index, Count, DecreaseBestHeight);
 }
 
 void TRVTableRows::DeleteCols(int Index, int Count, bool DecreaseBestWidth) {
-  const int nRows = this->Count(), nCols = FTable->ColCount();
-  if (Index < 0 || Index >= nCols || Count <= 0 || (Index == 0 && Count > nCols)) RaiseBadIndex();
-  if (Index + Count > nCols) Count = nCols - Index;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  const int Last = Index + Count - 1;
-  for (int r = nRows - 1; r >= 0;) {
-    int MRow = r, MCol = Last;
-    TRVTableCellData* Cell = GetMainCell(r, Last, MRow, MCol);
-    if (Cell && MCol >= Index && MCol + Cell->FColSpan - 1 > Last)
-      Do_SplitCellVert(MRow, MCol, Index + Count, DecreaseBestWidth);
-    r = MRow - 1;
-  }
-  for (int r = nRows - 1; r >= 0;) {
-    int MRow = r, MCol = Index;
-    TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
-    if (Cell && MCol < Index) {
-      const int OldSpan = Cell->FColSpan;
-      const int NewSpan = MCol + OldSpan - 1 > Last ? OldSpan - Count : Index - MCol;
-      if (DecreaseBestWidth) Do_SetCellBestWidth(MRow, MCol, Cell->GetBestWidth() * NewSpan / OldSpan);
-      Do_SetSpan(MRow, MCol, true, NewSpan);
-    }
-    r = MRow - 1;
-  }
-  Do_DeleteCols(Index, Count);
+  DeleteLines(*this, TGridAxis{true}, Index, Count, DecreaseBestWidth);
 }
 
 // ---- merging and splitting ---------------------------------------------------------------------
