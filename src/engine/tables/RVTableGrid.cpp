@@ -56,6 +56,24 @@ struct TGridAxis {
   }
 };
 
+// Before Count lines go in at Index: each cell that starts before Index and reaches into it
+// spans the new lines too. Marks the positions across that such cells cover.
+std::vector<bool> WidenSpansOver(TRVTableRows& Rows, TGridAxis Axis, int Index, int Count) {
+  const int nAcross = Axis.AcrossCount(Rows);
+  std::vector<bool> Flags(static_cast<std::size_t>(nAcross), false);
+  if (Index >= Axis.LineCount(Rows)) return Flags;
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Index, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Index, a, MLine, MAcross);
+    if (Cell && MLine < Index && MLine + Axis.Span(Cell) - 1 >= Index) {
+      for (int x = MAcross; x < MAcross + Axis.CrossSpan(Cell); ++x) Flags[static_cast<std::size_t>(x)] = true;
+      Rows.Do_SetSpan(Axis.Row(MLine, MAcross), Axis.Col(MLine, MAcross), Axis.Cols, Axis.Span(Cell) + Count);
+    }
+    a = MAcross - 1;
+  }
+  return Flags;
+}
+
 // Deletes Count lines from Index on. Cells spanning past the deleted lines are first split at
 // their far edge; cells that start before and reach into them lose the deleted part of their
 // span (and, with DecreaseBest, the same share of their best size).
@@ -97,6 +115,60 @@ void DeleteLines(TRVTableRows& Rows, TGridAxis Axis, int Index, int Count, bool 
     Rows.Do_DeleteCols(Index, Count);
   else
     Rows.Do_DeleteRows(Index, Count);
+}
+
+// Splits the cell at (Row, Col) into Count cells along the axis (side by side for columns). A
+// cell spanning fewer lines gets new lines after each of its own, which the other cells of
+// those lines are merged over; one spanning more is unmerged and its lines merged again into
+// Count cells. Returns the number of lines added.
+int SplitCellAlong(TRVTableRows& Rows, TGridAxis Axis, int Row, int Col, int Count) {
+  TRVTableCellData* Cell = Rows.GetRow(Row)->GetCell(Col);
+  if (Count <= 1 || !Cell) return 0;
+  TModifyBracket Bracket(Rows.FMainRVData, Rows.GetUndoItemNo());
+  const int Line = Axis.Cols ? Col : Row, Across = Axis.Cols ? Row : Col;
+  int Span = Axis.Span(Cell);
+  if (Span > 1) Rows.UnmergeCell(Row, Col, Axis.Cols, !Axis.Cols);
+  // Merges Len lines from (L, A) on, CrossSpan wide across.
+  const auto MergeAlong = [&](int L, int A, int Len, int CrossSpan) {
+    Rows.MergeCells(Axis.Row(L, A), Axis.Col(L, A), Axis.Cols ? Len : CrossSpan, Axis.Cols ? CrossSpan : Len, true,
+                    Axis.Cols);
+  };
+  int Result = 0;
+  if (Span < Count) {
+    Result = Count - Span;
+    for (int k = Span - 1; k >= 0; --k) {
+      const int l = Line + k;
+      const int n = Count / (k + 1);
+      if (n > 1) {
+        if (Axis.Cols)
+          Rows.InsertCols(l + 1, n - 1, true, l);
+        else
+          Rows.InsertRows(l + 1, n - 1, true, l);
+        for (int a = Axis.AcrossCount(Rows) - 1; a >= 0;) {
+          int MLine = l, MAcross = a;
+          TRVTableCellData* M = Axis.MainCell(Rows, l, a, MLine, MAcross);
+          if (M && MAcross != Across && MLine == l) {
+            int LastLine = l + n - 1, LastAcross = MAcross;
+            TRVTableCellData* LastCell = Axis.MainCell(Rows, l + n - 1, MAcross, LastLine, LastAcross);
+            MergeAlong(MLine, MAcross, LastLine + (LastCell ? Axis.Span(LastCell) : 1) - MLine, Axis.CrossSpan(M));
+          }
+          a = MAcross - 1;
+        }
+      }
+      Count -= n;
+    }
+  } else if (Count < Span) {
+    int End = Line + Span;
+    while (Span > 0 && Count > 0) {
+      const int n = Span / Count;
+      End -= n;
+      if (n > 1)
+        MergeAlong(End, Across, n, Axis.CrossSpan(Rows.GetRow(Axis.Row(End, Across))->GetCell(Axis.Col(End, Across))));
+      Span -= n;
+      --Count;
+    }
+  }
+  return Result;
 }
 
 }  // namespace rvtablegrid_detail
@@ -557,17 +629,7 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
   if (Index < 0 || Index > nCols || CopyIndex < -1 || CopyIndex >= nCols || Count < 0) RaiseBadIndex();
   if (Count == 0) return;
   TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  std::vector<bool> Flags(static_cast<std::size_t>(nRows), false);
-  if (Index < nCols)
-    for (int r = nRows - 1; r >= 0;) {
-      int MRow = r, MCol = Index;
-      TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
-      if (Cell && MCol < Index && MCol + Cell->FColSpan - 1 >= Index) {
-        for (int rr = MRow; rr < MRow + Cell->FRowSpan; ++rr) Flags[static_cast<std::size_t>(rr)] = true;
-        Do_SetSpan(MRow, MCol, true, Cell->FColSpan + Count);
-      }
-      r = MRow - 1;
-    }
+  const std::vector<bool> Flags = WidenSpansOver(*this, TGridAxis{true}, Index, Count);
   for (int r = 0; r < nRows;) {
     if (Flags[static_cast<std::size_t>(r)]) {
       Do_InsertEmptyCells(r, Index, 1, Count);
@@ -607,17 +669,7 @@ void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int C
   if (Index < 0 || Index > nRows || CopyIndex < -1 || CopyIndex >= nRows || Count < 0) RaiseBadIndex();
   if (Count == 0) return;
   TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  std::vector<bool> Flags(static_cast<std::size_t>(nCols), false);
-  if (Index < nRows)
-    for (int c = nCols - 1; c >= 0;) {
-      int MRow = Index, MCol = c;
-      TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
-      if (Cell && MRow < Index && MRow + Cell->FRowSpan - 1 >= Index) {
-        for (int cc = MCol; cc < MCol + Cell->FColSpan; ++cc) Flags[static_cast<std::size_t>(cc)] = true;
-        Do_SetSpan(MRow, MCol, false, Cell->FRowSpan + Count);
-      }
-      c = MCol - 1;
-    }
+  const std::vector<bool> Flags = WidenSpansOver(*this, TGridAxis{false}, Index, Count);
   if (CopyIndex >= Index) CopyIndex += Count;
   Do_InsertRows(Index, Count);
   if (CopyIndex != -1)
@@ -750,85 +802,11 @@ void TRVTableRows::UnmergeCells(int TopRow, int LeftCol, int RowCount, int ColCo
 }
 
 int TRVTableRows::SplitCellVertically(int Row, int Col, int Count) {
-  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
-  if (Count <= 1 || !Cell) return 0;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  int Span = Cell->FColSpan;
-  if (Span > 1) UnmergeCell(Row, Col, true, false);
-  int Result = 0;
-  if (Span < Count) {
-    Result = Count - Span;
-    for (int k = Span - 1; k >= 0; --k) {
-      const int c = Col + k;
-      const int a = Count / (k + 1);
-      if (a > 1) {
-        InsertCols(c + 1, a - 1, true, c);
-        for (int r = this->Count() - 1; r >= 0;) {
-          int MRow = r, MCol = c;
-          TRVTableCellData* M = GetMainCell(r, c, MRow, MCol);
-          if (M && MRow != Row && MCol == c) {
-            int LR = MRow, LC = c + a - 1;
-            TRVTableCellData* LastCell = GetMainCell(MRow, c + a - 1, LR, LC);
-            const int NewColSpan = LC + (LastCell ? LastCell->FColSpan : 1) - MCol;
-            MergeCells(MRow, MCol, NewColSpan, M->FRowSpan, true, true);
-          }
-          r = MRow - 1;
-        }
-      }
-      Count -= a;
-    }
-  } else if (Count < Span) {
-    int Right = Col + Span;
-    while (Span > 0 && Count > 0) {
-      const int n = Span / Count;
-      Right -= n;
-      if (n > 1) MergeCells(Row, Right, n, GetRow(Row)->GetCell(Right)->FRowSpan, true, true);
-      Span -= n;
-      --Count;
-    }
-  }
-  return Result;
+  return SplitCellAlong(*this, TGridAxis{true}, Row, Col, Count);
 }
 
 int TRVTableRows::SplitCellHorizontally(int Row, int Col, int Count) {
-  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
-  if (Count <= 1 || !Cell) return 0;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  int Span = Cell->FRowSpan;
-  if (Span > 1) UnmergeCell(Row, Col, false, true);
-  int Result = 0;
-  if (Span < Count) {
-    Result = Count - Span;
-    for (int k = Span - 1; k >= 0; --k) {
-      const int r0 = Row + k;
-      const int a = Count / (k + 1);
-      if (a > 1) {
-        InsertRows(r0 + 1, a - 1, true, r0);
-        for (int c = FTable->ColCount() - 1; c >= 0;) {
-          int MRow = r0, MCol = c;
-          TRVTableCellData* M = GetMainCell(r0, c, MRow, MCol);
-          if (M && MCol != Col && MRow == r0) {
-            int LR = r0 + a - 1, LC = MCol;
-            TRVTableCellData* LastCell = GetMainCell(r0 + a - 1, MCol, LR, LC);
-            const int NewRowSpan = LR + (LastCell ? LastCell->FRowSpan : 1) - MRow;
-            MergeCells(MRow, MCol, M->FColSpan, NewRowSpan, true, false);
-          }
-          c = MCol - 1;
-        }
-      }
-      Count -= a;
-    }
-  } else if (Count < Span) {
-    int Bottom = Row + Span;
-    while (Span > 0 && Count > 0) {
-      const int n = Span / Count;
-      Bottom -= n;
-      if (n > 1) MergeCells(Bottom, Col, GetRow(Bottom)->GetCell(Col)->FColSpan, n, true, false);
-      Span -= n;
-      --Count;
-    }
-  }
-  return Result;
+  return SplitCellAlong(*this, TGridAxis{false}, Row, Col, Count);
 }
 
 int TRVTableRows::SplitCellsVertically(int TopRow, int LeftCol, int RowCount, int ColCount, int Count) {
