@@ -74,6 +74,14 @@ std::vector<bool> WidenSpansOver(TRVTableRows& Rows, TGridAxis Axis, int Index, 
   return Flags;
 }
 
+// The number of positions from From on, at most Max, before the first one Flags marks: how far
+// a copied span may reach without running into a cell that spans over the inserted lines.
+int UnmarkedRun(const std::vector<bool>& Flags, int From, int Max) {
+  int n = 0;
+  while (n < Max && From + n < static_cast<int>(Flags.size()) && !Flags[static_cast<std::size_t>(From + n)]) ++n;
+  return n;
+}
+
 // Deletes Count lines from Index on. Cells spanning past the deleted lines are first split at
 // their far edge; cells that start before and reach into them lose the deleted part of their
 // span (and, with DecreaseBest, the same share of their best size).
@@ -645,6 +653,9 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
       if (Source && DivideBestWidth)
         Do_SetCellBestWidth(r, MCol, Source->GetBestWidth() * Source->FColSpan / (Source->FColSpan + Count));
     }
+    // The copies span the source's rows, but not into a row where a cell spans over the new
+    // columns: that row's new positions are its cell's.
+    const int Span = Source ? UnmarkedRun(Flags, r, Source->FRowSpan) : 1;
     for (int i = 0; i < Count; ++i) {
       Do_InsertCell(r, Index);
       if (Source) {
@@ -652,15 +663,11 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
         NewCell->AssignAttributesFrom(Source, true, Source->FColSpan, 1);
         NewCell->SetBestHeight(Source->GetBestHeight());
         Do_ChangeEmptyCellStyles(r, Index, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
-        if (Source->FRowSpan != 1) Do_SetSpan(r, Index, false, Source->FRowSpan);
+        if (Span != 1) Do_SetSpan(r, Index, false, Span);
       }
     }
-    if (Source && Source->FRowSpan > 1) {
-      Do_InsertEmptyCells(r + 1, Index, Source->FRowSpan - 1, Count);
-      r += Source->FRowSpan;
-    } else {
-      ++r;
-    }
+    if (Span > 1) Do_InsertEmptyCells(r + 1, Index, Span - 1, Count);
+    r += Span;
   }
 }
 
@@ -695,14 +702,17 @@ void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int C
       ++c;
       continue;
     }
+    // The copies span the source's columns, but not into a column where a cell spans over the
+    // new rows: that column's new positions are its cell's.
+    const int Span = UnmarkedRun(Flags, c, Source->FColSpan);
     for (int i = 0; i < Count; ++i) {
       TRVTableCellData* NewCell = GetRow(Index + i)->GetCell(c);
       NewCell->AssignAttributesFrom(Source, true, 1, Source->FRowSpan);
       NewCell->SetBestWidth(Source->GetBestWidth());
       Do_ChangeEmptyCellStyles(Index + i, c, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
-      if (Source->FColSpan > 1) Do_SpreadOverEmptyCells(Index + i, c, Source->FColSpan);
+      if (Span > 1) Do_SpreadOverEmptyCells(Index + i, c, Span);
     }
-    c += Source->FColSpan;
+    c += Span;
   }
 }
 
