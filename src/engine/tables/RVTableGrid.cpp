@@ -179,6 +179,23 @@ int SplitCellAlong(TRVTableRows& Rows, TGridAxis Axis, int Row, int Col, int Cou
   return Result;
 }
 
+// Takes Count rows from Row on out of the table: into Kept, their cells told they move to
+// Record, while undo is recorded (Kept given), else freed.
+void TakeOutRows(TRVTableRows& Rows, int Row, int Count, TRVUndoInfo* Record, std::vector<TRVTableRow*>* Kept) {
+  for (int i = 0; i < Count; ++i) {
+    TRVTableRow* R = Rows.GetRow(Row);
+    Rows.DeleteAsPointer(Row);
+    if (!Kept) {
+      delete R;
+      continue;
+    }
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(Record);
+    R->FRows = nullptr;
+    Kept->push_back(R);
+  }
+}
+
 }  // namespace rvtablegrid_detail
 
 using namespace rvtablegrid_detail;
@@ -245,18 +262,7 @@ void TRVTableRows::Do_UninsertRows(int Row, int Count) {
     U->Count = Count;
     U->Flag = true;
   }
-  for (int i = 0; i < Count; ++i) {
-    TRVTableRow* R = GetRow(Row);
-    DeleteAsPointer(Row);
-    if (!U) {
-      delete R;
-      continue;
-    }
-    for (int c = 0; c < R->Count(); ++c)
-      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
-    R->FRows = nullptr;
-    U->Rows.push_back(R);
-  }
+  TakeOutRows(*this, Row, Count, U, U ? &U->Rows : nullptr);
 }
 
 void TRVTableRows::Do_InsertCell(int Row, int Col, TRVTableCellData** Held) {
@@ -488,18 +494,7 @@ void TRVTableRows::Do_DeleteRows(int Row, int Count) {
     U->Row = Row;
     U->Count = Count;
   }
-  for (int i = 0; i < Count; ++i) {
-    auto* R = GetRow(Row);
-    DeleteAsPointer(Row);
-    if (!U) {
-      delete R;
-      continue;
-    }
-    for (int c = 0; c < R->Count(); ++c)
-      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
-    R->FRows = nullptr;
-    U->Rows.push_back(R);
-  }
+  TakeOutRows(*this, Row, Count, U, U ? &U->Rows : nullptr);
 }
 
 void TRVTableRows::Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows) {
