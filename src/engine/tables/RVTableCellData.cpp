@@ -25,6 +25,18 @@ TCustomRVFormattedData* TableDocument(const TRVTableCellData* Cell) {
 
 bool IsDocumentFormatted(TCustomRVFormattedData* Doc) { return Doc && Doc->DrawItems && Doc->DrawItems->Count() > 0; }
 
+// The color the cell shows: the table's override color, else the one the table finds for its
+// position; the cell's own color while it is in no table.
+TColor CellColorInTable(const TRVTableCellData* Cell, TColor Own, bool UseTableColor, bool UseParentBackground) {
+  TRVTableItemInfo* Table = Cell->GetTable();
+  if (!Table) return Own;
+  const TColor Override = Table->GetColor(rvtcCellOverrideColor);
+  if (Override != clNone) return Override;
+  int Row, Col;
+  if (!Table->GetCellPosition(Cell, Row, Col)) return Own;
+  return Table->GetCellColor(Row, Col, UseTableColor, UseParentBackground);
+}
+
 // Adds States to Data's state now and removes them again when the guard ends (also when an
 // exception passes).
 class TStateGuard {
@@ -309,25 +321,9 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice* sad, TCanvas* Canvas
   return Result == 0 && Data == this ? 10 : Result;
 }
 
-TColor TRVTableCellData::GetColor() {
-  TRVTableItemInfo* Table = GetTable();
-  if (!Table) return FColor;
-  const TColor Override = Table->GetColor(rvtcCellOverrideColor);
-  if (Override != clNone) return Override;
-  int Row, Col;
-  if (!Table->GetCellPosition(this, Row, Col)) return FColor;
-  return Table->GetCellColor(Row, Col, true, true);
-}
+TColor TRVTableCellData::GetColor() { return rvtablecell_detail::CellColorInTable(this, FColor, true, true); }
 
-TColor TRVTableCellData::GetCellColor() {
-  TRVTableItemInfo* Table = GetTable();
-  if (!Table) return FColor;
-  const TColor Override = Table->GetColor(rvtcCellOverrideColor);
-  if (Override != clNone) return Override;
-  int Row, Col;
-  if (!Table->GetCellPosition(this, Row, Col)) return FColor;
-  return Table->GetCellColor(Row, Col, false, false);
-}
+TColor TRVTableCellData::GetCellColor() { return rvtablecell_detail::CellColorInTable(this, FColor, false, false); }
 
 int TRVTableCellData::GetWidth() const {
   TRVTableItemInfo* Table = GetTable();

@@ -32,6 +32,170 @@ class TModifyBracket {
 // spans given) and its first text and paragraph style for its empty item.
 void FreeCell(TRVTableCellData* Cell) { delete Cell; }
 
+// One axis of the grid, so that an operation written once along "lines" serves rows (Cols
+// false) and columns alike. A position on it is (Line, Across): the index along the axis and
+// the index on the other one.
+struct TGridAxis {
+  bool Cols;
+
+  int Row(int Line, int Across) const { return Cols ? Across : Line; }
+  int Col(int Line, int Across) const { return Cols ? Line : Across; }
+  int LineCount(const TRVTableRows& Rows) const { return Cols ? Rows.FTable->ColCount() : Rows.Count(); }
+  int AcrossCount(const TRVTableRows& Rows) const { return Cols ? Rows.Count() : Rows.FTable->ColCount(); }
+  // The cell's span along the axis and across it.
+  int Span(const TRVTableCellData* Cell) const { return Cols ? Cell->FColSpan : Cell->FRowSpan; }
+  int CrossSpan(const TRVTableCellData* Cell) const { return Cols ? Cell->FRowSpan : Cell->FColSpan; }
+  // The cell covering (Line, Across) and its own position (left at the position given when
+  // there is none).
+  TRVTableCellData* MainCell(const TRVTableRows& Rows, int Line, int Across, int& MLine, int& MAcross) const {
+    int MRow = Row(Line, Across), MCol = Col(Line, Across);
+    TRVTableCellData* Cell = Rows.GetMainCell(MRow, MCol, MRow, MCol);
+    MLine = Cols ? MCol : MRow;
+    MAcross = Cols ? MRow : MCol;
+    return Cell;
+  }
+};
+
+// Before Count lines go in at Index: each cell that starts before Index and reaches into it
+// spans the new lines too. Marks the positions across that such cells cover.
+std::vector<bool> WidenSpansOver(TRVTableRows& Rows, TGridAxis Axis, int Index, int Count) {
+  const int nAcross = Axis.AcrossCount(Rows);
+  std::vector<bool> Flags(static_cast<std::size_t>(nAcross), false);
+  if (Index >= Axis.LineCount(Rows)) return Flags;
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Index, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Index, a, MLine, MAcross);
+    if (Cell && MLine < Index && MLine + Axis.Span(Cell) - 1 >= Index) {
+      for (int x = MAcross; x < MAcross + Axis.CrossSpan(Cell); ++x) Flags[static_cast<std::size_t>(x)] = true;
+      Rows.Do_SetSpan(Axis.Row(MLine, MAcross), Axis.Col(MLine, MAcross), Axis.Cols, Axis.Span(Cell) + Count);
+    }
+    a = MAcross - 1;
+  }
+  return Flags;
+}
+
+// The number of positions from From on, at most Max, before the first one Flags marks: how far
+// a copied span may reach without running into a cell that spans over the inserted lines.
+int UnmarkedRun(const std::vector<bool>& Flags, int From, int Max) {
+  int n = 0;
+  while (n < Max && From + n < static_cast<int>(Flags.size()) && !Flags[static_cast<std::size_t>(From + n)]) ++n;
+  return n;
+}
+
+// Deletes Count lines from Index on. Cells spanning past the deleted lines are first split at
+// their far edge; cells that start before and reach into them lose the deleted part of their
+// span (and, with DecreaseBest, the same share of their best size).
+void DeleteLines(TRVTableRows& Rows, TGridAxis Axis, int Index, int Count, bool DecreaseBest) {
+  const int nLines = Axis.LineCount(Rows), nAcross = Axis.AcrossCount(Rows);
+  if (Index < 0 || Index >= nLines || Count <= 0 || (Index == 0 && Count > nLines)) RaiseBadIndex();
+  if (Index + Count > nLines) Count = nLines - Index;
+  TModifyBracket Bracket(Rows.FMainRVData, Rows.GetUndoItemNo());
+  const int Last = Index + Count - 1;
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Last, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Last, a, MLine, MAcross);
+    if (Cell && MLine >= Index && MLine + Axis.Span(Cell) - 1 > Last) {
+      if (Axis.Cols)
+        Rows.Do_SplitCellVert(MAcross, MLine, Index + Count, DecreaseBest);
+      else
+        Rows.Do_SplitCellHorz(MLine, MAcross, Index + Count, DecreaseBest);
+    }
+    a = MAcross - 1;
+  }
+  for (int a = nAcross - 1; a >= 0;) {
+    int MLine = Index, MAcross = a;
+    TRVTableCellData* Cell = Axis.MainCell(Rows, Index, a, MLine, MAcross);
+    if (Cell && MLine < Index) {
+      const int OldSpan = Axis.Span(Cell);
+      const int NewSpan = MLine + OldSpan - 1 > Last ? OldSpan - Count : Index - MLine;
+      const int MRow = Axis.Row(MLine, MAcross), MCol = Axis.Col(MLine, MAcross);
+      if (DecreaseBest) {
+        if (Axis.Cols)
+          Rows.Do_SetCellBestWidth(MRow, MCol, Cell->GetBestWidth() * NewSpan / OldSpan);
+        else
+          Rows.Do_SetCellBestHeight(MRow, MCol, Cell->GetBestHeight() * NewSpan / OldSpan);
+      }
+      Rows.Do_SetSpan(MRow, MCol, Axis.Cols, NewSpan);
+    }
+    a = MAcross - 1;
+  }
+  if (Axis.Cols)
+    Rows.Do_DeleteCols(Index, Count);
+  else
+    Rows.Do_DeleteRows(Index, Count);
+}
+
+// Splits the cell at (Row, Col) into Count cells along the axis (side by side for columns). A
+// cell spanning fewer lines gets new lines after each of its own, which the other cells of
+// those lines are merged over; one spanning more is unmerged and its lines merged again into
+// Count cells. Returns the number of lines added.
+int SplitCellAlong(TRVTableRows& Rows, TGridAxis Axis, int Row, int Col, int Count) {
+  TRVTableCellData* Cell = Rows.GetRow(Row)->GetCell(Col);
+  if (Count <= 1 || !Cell) return 0;
+  TModifyBracket Bracket(Rows.FMainRVData, Rows.GetUndoItemNo());
+  const int Line = Axis.Cols ? Col : Row, Across = Axis.Cols ? Row : Col;
+  int Span = Axis.Span(Cell);
+  if (Span > 1) Rows.UnmergeCell(Row, Col, Axis.Cols, !Axis.Cols);
+  // Merges Len lines from (L, A) on, CrossSpan wide across.
+  const auto MergeAlong = [&](int L, int A, int Len, int CrossSpan) {
+    Rows.MergeCells(Axis.Row(L, A), Axis.Col(L, A), Axis.Cols ? Len : CrossSpan, Axis.Cols ? CrossSpan : Len, true,
+                    Axis.Cols);
+  };
+  int Result = 0;
+  if (Span < Count) {
+    Result = Count - Span;
+    for (int k = Span - 1; k >= 0; --k) {
+      const int l = Line + k;
+      const int n = Count / (k + 1);
+      if (n > 1) {
+        if (Axis.Cols)
+          Rows.InsertCols(l + 1, n - 1, true, l);
+        else
+          Rows.InsertRows(l + 1, n - 1, true, l);
+        for (int a = Axis.AcrossCount(Rows) - 1; a >= 0;) {
+          int MLine = l, MAcross = a;
+          TRVTableCellData* M = Axis.MainCell(Rows, l, a, MLine, MAcross);
+          if (M && MAcross != Across && MLine == l) {
+            int LastLine = l + n - 1, LastAcross = MAcross;
+            TRVTableCellData* LastCell = Axis.MainCell(Rows, l + n - 1, MAcross, LastLine, LastAcross);
+            MergeAlong(MLine, MAcross, LastLine + (LastCell ? Axis.Span(LastCell) : 1) - MLine, Axis.CrossSpan(M));
+          }
+          a = MAcross - 1;
+        }
+      }
+      Count -= n;
+    }
+  } else if (Count < Span) {
+    int End = Line + Span;
+    while (Span > 0 && Count > 0) {
+      const int n = Span / Count;
+      End -= n;
+      if (n > 1)
+        MergeAlong(End, Across, n, Axis.CrossSpan(Rows.GetRow(Axis.Row(End, Across))->GetCell(Axis.Col(End, Across))));
+      Span -= n;
+      --Count;
+    }
+  }
+  return Result;
+}
+
+// Takes Count rows from Row on out of the table: into Kept, their cells told they move to
+// Record, while undo is recorded (Kept given), else freed.
+void TakeOutRows(TRVTableRows& Rows, int Row, int Count, TRVUndoInfo* Record, std::vector<TRVTableRow*>* Kept) {
+  for (int i = 0; i < Count; ++i) {
+    TRVTableRow* R = Rows.GetRow(Row);
+    Rows.DeleteAsPointer(Row);
+    if (!Kept) {
+      delete R;
+      continue;
+    }
+    for (int c = 0; c < R->Count(); ++c)
+      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(Record);
+    R->FRows = nullptr;
+    Kept->push_back(R);
+  }
+}
+
 }  // namespace rvtablegrid_detail
 
 using namespace rvtablegrid_detail;
@@ -98,18 +262,7 @@ void TRVTableRows::Do_UninsertRows(int Row, int Count) {
     U->Count = Count;
     U->Flag = true;
   }
-  for (int i = 0; i < Count; ++i) {
-    TRVTableRow* R = GetRow(Row);
-    DeleteAsPointer(Row);
-    if (!U) {
-      delete R;
-      continue;
-    }
-    for (int c = 0; c < R->Count(); ++c)
-      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
-    R->FRows = nullptr;
-    U->Rows.push_back(R);
-  }
+  TakeOutRows(*this, Row, Count, U, U ? &U->Rows : nullptr);
 }
 
 void TRVTableRows::Do_InsertCell(int Row, int Col, TRVTableCellData** Held) {
@@ -341,18 +494,7 @@ void TRVTableRows::Do_DeleteRows(int Row, int Count) {
     U->Row = Row;
     U->Count = Count;
   }
-  for (int i = 0; i < Count; ++i) {
-    auto* R = GetRow(Row);
-    DeleteAsPointer(Row);
-    if (!U) {
-      delete R;
-      continue;
-    }
-    for (int c = 0; c < R->Count(); ++c)
-      if (TRVTableCellData* Cell = R->GetCell(c)) Cell->MovingToUndoList(U);
-    R->FRows = nullptr;
-    U->Rows.push_back(R);
-  }
+  TakeOutRows(*this, Row, Count, U, U ? &U->Rows : nullptr);
 }
 
 void TRVTableRows::Do_RestoreRows(int Row, std::vector<TRVTableRow*>& Rows) {
@@ -490,17 +632,7 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
   if (Index < 0 || Index > nCols || CopyIndex < -1 || CopyIndex >= nCols || Count < 0) RaiseBadIndex();
   if (Count == 0) return;
   TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  std::vector<bool> Flags(static_cast<std::size_t>(nRows), false);
-  if (Index < nCols)
-    for (int r = nRows - 1; r >= 0;) {
-      int MRow = r, MCol = Index;
-      TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
-      if (Cell && MCol < Index && MCol + Cell->FColSpan - 1 >= Index) {
-        for (int rr = MRow; rr < MRow + Cell->FRowSpan; ++rr) Flags[static_cast<std::size_t>(rr)] = true;
-        Do_SetSpan(MRow, MCol, true, Cell->FColSpan + Count);
-      }
-      r = MRow - 1;
-    }
+  const std::vector<bool> Flags = WidenSpansOver(*this, TGridAxis{true}, Index, Count);
   for (int r = 0; r < nRows;) {
     if (Flags[static_cast<std::size_t>(r)]) {
       Do_InsertEmptyCells(r, Index, 1, Count);
@@ -516,6 +648,9 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
       if (Source && DivideBestWidth)
         Do_SetCellBestWidth(r, MCol, Source->GetBestWidth() * Source->FColSpan / (Source->FColSpan + Count));
     }
+    // The copies span the source's rows, but not into a row where a cell spans over the new
+    // columns: that row's new positions are its cell's.
+    const int Span = Source ? UnmarkedRun(Flags, r, Source->FRowSpan) : 1;
     for (int i = 0; i < Count; ++i) {
       Do_InsertCell(r, Index);
       if (Source) {
@@ -523,15 +658,11 @@ void TRVTableRows::InsertCols(int Index, int Count, bool DivideBestWidth, int Co
         NewCell->AssignAttributesFrom(Source, true, Source->FColSpan, 1);
         NewCell->SetBestHeight(Source->GetBestHeight());
         Do_ChangeEmptyCellStyles(r, Index, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
-        if (Source->FRowSpan != 1) Do_SetSpan(r, Index, false, Source->FRowSpan);
+        if (Span != 1) Do_SetSpan(r, Index, false, Span);
       }
     }
-    if (Source && Source->FRowSpan > 1) {
-      Do_InsertEmptyCells(r + 1, Index, Source->FRowSpan - 1, Count);
-      r += Source->FRowSpan;
-    } else {
-      ++r;
-    }
+    if (Span > 1) Do_InsertEmptyCells(r + 1, Index, Span - 1, Count);
+    r += Span;
   }
 }
 
@@ -540,17 +671,7 @@ void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int C
   if (Index < 0 || Index > nRows || CopyIndex < -1 || CopyIndex >= nRows || Count < 0) RaiseBadIndex();
   if (Count == 0) return;
   TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  std::vector<bool> Flags(static_cast<std::size_t>(nCols), false);
-  if (Index < nRows)
-    for (int c = nCols - 1; c >= 0;) {
-      int MRow = Index, MCol = c;
-      TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
-      if (Cell && MRow < Index && MRow + Cell->FRowSpan - 1 >= Index) {
-        for (int cc = MCol; cc < MCol + Cell->FColSpan; ++cc) Flags[static_cast<std::size_t>(cc)] = true;
-        Do_SetSpan(MRow, MCol, false, Cell->FRowSpan + Count);
-      }
-      c = MCol - 1;
-    }
+  const std::vector<bool> Flags = WidenSpansOver(*this, TGridAxis{false}, Index, Count);
   if (CopyIndex >= Index) CopyIndex += Count;
   Do_InsertRows(Index, Count);
   if (CopyIndex != -1)
@@ -576,69 +697,26 @@ void TRVTableRows::InsertRows(int Index, int Count, bool DivideBestHeight, int C
       ++c;
       continue;
     }
+    // The copies span the source's columns, but not into a column where a cell spans over the
+    // new rows: that column's new positions are its cell's.
+    const int Span = UnmarkedRun(Flags, c, Source->FColSpan);
     for (int i = 0; i < Count; ++i) {
       TRVTableCellData* NewCell = GetRow(Index + i)->GetCell(c);
       NewCell->AssignAttributesFrom(Source, true, 1, Source->FRowSpan);
       NewCell->SetBestWidth(Source->GetBestWidth());
       Do_ChangeEmptyCellStyles(Index + i, c, Source->GetFirstTextStyleNo(false), Source->GetFirstParaStyleNo());
-      if (Source->FColSpan > 1) Do_SpreadOverEmptyCells(Index + i, c, Source->FColSpan);
+      if (Span > 1) Do_SpreadOverEmptyCells(Index + i, c, Span);
     }
-    c += Source->FColSpan;
+    c += Span;
   }
 }
 
 void TRVTableRows::DeleteRows(int Index, int Count, bool DecreaseBestHeight) {
-  const int nRows = this->Count(), nCols = FTable->ColCount();
-  if (Index < 0 || Index >= nRows || Count <= 0 || (Index == 0 && Count > nRows)) RaiseBadIndex();
-  if (Index + Count > nRows) Count = nRows - Index;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  const int Last = Index + Count - 1;
-  for (int c = nCols - 1; c >= 0;) {
-    int MRow = Last, MCol = c;
-    TRVTableCellData* Cell = GetMainCell(Last, c, MRow, MCol);
-    if (Cell && MRow >= Index && MRow + Cell->FRowSpan - 1 > Last)
-      Do_SplitCellHorz(MRow, MCol, Index + Count, DecreaseBestHeight);
-    c = MCol - 1;
-  }
-  for (int c = nCols - 1; c >= 0;) {
-    int MRow = Index, MCol = c;
-    TRVTableCellData* Cell = GetMainCell(Index, c, MRow, MCol);
-    if (Cell && MRow < Index) {
-      const int OldSpan = Cell->FRowSpan;
-      const int NewSpan = MRow + OldSpan - 1 > Last ? OldSpan - Count : Index - MRow;
-      if (DecreaseBestHeight) Do_SetCellBestHeight(MRow, MCol, Cell->GetBestHeight() * NewSpan / OldSpan);
-      Do_SetSpan(MRow, MCol, false, NewSpan);
-    }
-    c = MCol - 1;
-  }
-  Do_DeleteRows(Index, Count);
+  DeleteLines(*this, TGridAxis{false}, Index, Count, DecreaseBestHeight);
 }
 
 void TRVTableRows::DeleteCols(int Index, int Count, bool DecreaseBestWidth) {
-  const int nRows = this->Count(), nCols = FTable->ColCount();
-  if (Index < 0 || Index >= nCols || Count <= 0 || (Index == 0 && Count > nCols)) RaiseBadIndex();
-  if (Index + Count > nCols) Count = nCols - Index;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  const int Last = Index + Count - 1;
-  for (int r = nRows - 1; r >= 0;) {
-    int MRow = r, MCol = Last;
-    TRVTableCellData* Cell = GetMainCell(r, Last, MRow, MCol);
-    if (Cell && MCol >= Index && MCol + Cell->FColSpan - 1 > Last)
-      Do_SplitCellVert(MRow, MCol, Index + Count, DecreaseBestWidth);
-    r = MRow - 1;
-  }
-  for (int r = nRows - 1; r >= 0;) {
-    int MRow = r, MCol = Index;
-    TRVTableCellData* Cell = GetMainCell(r, Index, MRow, MCol);
-    if (Cell && MCol < Index) {
-      const int OldSpan = Cell->FColSpan;
-      const int NewSpan = MCol + OldSpan - 1 > Last ? OldSpan - Count : Index - MCol;
-      if (DecreaseBestWidth) Do_SetCellBestWidth(MRow, MCol, Cell->GetBestWidth() * NewSpan / OldSpan);
-      Do_SetSpan(MRow, MCol, true, NewSpan);
-    }
-    r = MRow - 1;
-  }
-  Do_DeleteCols(Index, Count);
+  DeleteLines(*this, TGridAxis{true}, Index, Count, DecreaseBestWidth);
 }
 
 // ---- merging and splitting ---------------------------------------------------------------------
@@ -729,85 +807,11 @@ void TRVTableRows::UnmergeCells(int TopRow, int LeftCol, int RowCount, int ColCo
 }
 
 int TRVTableRows::SplitCellVertically(int Row, int Col, int Count) {
-  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
-  if (Count <= 1 || !Cell) return 0;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  int Span = Cell->FColSpan;
-  if (Span > 1) UnmergeCell(Row, Col, true, false);
-  int Result = 0;
-  if (Span < Count) {
-    Result = Count - Span;
-    for (int k = Span - 1; k >= 0; --k) {
-      const int c = Col + k;
-      const int a = Count / (k + 1);
-      if (a > 1) {
-        InsertCols(c + 1, a - 1, true, c);
-        for (int r = this->Count() - 1; r >= 0;) {
-          int MRow = r, MCol = c;
-          TRVTableCellData* M = GetMainCell(r, c, MRow, MCol);
-          if (M && MRow != Row && MCol == c) {
-            int LR = MRow, LC = c + a - 1;
-            TRVTableCellData* LastCell = GetMainCell(MRow, c + a - 1, LR, LC);
-            const int NewColSpan = LC + (LastCell ? LastCell->FColSpan : 1) - MCol;
-            MergeCells(MRow, MCol, NewColSpan, M->FRowSpan, true, true);
-          }
-          r = MRow - 1;
-        }
-      }
-      Count -= a;
-    }
-  } else if (Count < Span) {
-    int Right = Col + Span;
-    while (Span > 0 && Count > 0) {
-      const int n = Span / Count;
-      Right -= n;
-      if (n > 1) MergeCells(Row, Right, n, GetRow(Row)->GetCell(Right)->FRowSpan, true, true);
-      Span -= n;
-      --Count;
-    }
-  }
-  return Result;
+  return SplitCellAlong(*this, TGridAxis{true}, Row, Col, Count);
 }
 
 int TRVTableRows::SplitCellHorizontally(int Row, int Col, int Count) {
-  TRVTableCellData* Cell = GetRow(Row)->GetCell(Col);
-  if (Count <= 1 || !Cell) return 0;
-  TModifyBracket Bracket(FMainRVData, GetUndoItemNo());
-  int Span = Cell->FRowSpan;
-  if (Span > 1) UnmergeCell(Row, Col, false, true);
-  int Result = 0;
-  if (Span < Count) {
-    Result = Count - Span;
-    for (int k = Span - 1; k >= 0; --k) {
-      const int r0 = Row + k;
-      const int a = Count / (k + 1);
-      if (a > 1) {
-        InsertRows(r0 + 1, a - 1, true, r0);
-        for (int c = FTable->ColCount() - 1; c >= 0;) {
-          int MRow = r0, MCol = c;
-          TRVTableCellData* M = GetMainCell(r0, c, MRow, MCol);
-          if (M && MCol != Col && MRow == r0) {
-            int LR = r0 + a - 1, LC = MCol;
-            TRVTableCellData* LastCell = GetMainCell(r0 + a - 1, MCol, LR, LC);
-            const int NewRowSpan = LR + (LastCell ? LastCell->FRowSpan : 1) - MRow;
-            MergeCells(MRow, MCol, M->FColSpan, NewRowSpan, true, false);
-          }
-          c = MCol - 1;
-        }
-      }
-      Count -= a;
-    }
-  } else if (Count < Span) {
-    int Bottom = Row + Span;
-    while (Span > 0 && Count > 0) {
-      const int n = Span / Count;
-      Bottom -= n;
-      if (n > 1) MergeCells(Bottom, Col, GetRow(Bottom)->GetCell(Col)->FColSpan, n, true, false);
-      Span -= n;
-      --Count;
-    }
-  }
-  return Result;
+  return SplitCellAlong(*this, TGridAxis{false}, Row, Col, Count);
 }
 
 int TRVTableRows::SplitCellsVertically(int TopRow, int LeftCol, int RowCount, int ColCount, int Count) {

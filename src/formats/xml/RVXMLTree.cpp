@@ -174,19 +174,27 @@ void AppendNarrowed(TRVAnsiString& r, const TRVUnicodeString& s, std::size_t i, 
   for (std::size_t k = 0; k < count; ++k) d[k] = static_cast<char>(s[i + k]);
 }
 
+// What both encodings below write alike at s[i]: a run of characters that need no escaping, a
+// kept space, an entity. False when s[i] is none of them; when true, i is at the last character
+// taken.
+bool AppendAlike(TRVAnsiString& r, const TRVUnicodeString& s, std::size_t& i, bool EscapeQuotes, bool Spaces,
+                 const char* nbsp) {
+  if (std::size_t run = PlainRun(s, i, EscapeQuotes, Spaces)) {
+    AppendNarrowed(r, s, i, run);
+    i += run - 1;
+    return true;
+  }
+  return AppendSpace(r, s, i, Spaces) || AppendEntity(r, s[i], EscapeQuotes, nbsp);
+}
+
 // ForXML writes what every XML reader takes: the no-break space as a numeric reference, since XML
 // defines no "nbsp", and no control character but tab and line breaks, which XML forbids even as
 // references. Both append to r.
 void EncodeAsNumRefs(TRVAnsiString& r, const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
   const char* nbsp = ForXML ? "&#160;" : "&nbsp;";
   for (std::size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
-    if (std::size_t run = PlainRun(s, i, EscapeQuotes, Spaces)) {
-      AppendNarrowed(r, s, i, run);
-      i += run - 1;
-      continue;
-    }
-    if (AppendSpace(r, s, i, Spaces) || AppendEntity(r, c, EscapeQuotes, nbsp)) continue;
+    if (AppendAlike(r, s, i, EscapeQuotes, Spaces, nbsp)) continue;
+    const char16_t c = s[i];
     if (c < 32) {
       r += '?';
     } else if (c <= 127) {
@@ -208,13 +216,8 @@ void EncodeAsNumRefs(TRVAnsiString& r, const TRVUnicodeString& s, bool EscapeQuo
 void EncodeAsUTF8(TRVAnsiString& r, const TRVUnicodeString& s, bool EscapeQuotes, bool Spaces, bool ForXML) {
   const char* nbsp = ForXML ? "&#160;" : "&nbsp;";
   for (std::size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
-    if (std::size_t run = PlainRun(s, i, EscapeQuotes, Spaces)) {
-      AppendNarrowed(r, s, i, run);
-      i += run - 1;
-      continue;
-    }
-    if (AppendSpace(r, s, i, Spaces) || AppendEntity(r, c, EscapeQuotes, nbsp)) continue;
+    if (AppendAlike(r, s, i, EscapeQuotes, Spaces, nbsp)) continue;
+    const char16_t c = s[i];
     if (ForXML && c < 32 && c != u'\t' && c != u'\n' && c != u'\r') {
       r += '?';
     } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {

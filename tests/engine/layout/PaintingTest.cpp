@@ -9,6 +9,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Png.h"
 #include "platform/base/SysUtils.h"
+#include "support/PixelCompare.h"
 
 namespace {
 
@@ -362,19 +363,7 @@ TEST(Painting, ScreenshotOfASample) {
   ASSERT_EQ(want.Width, got.Width);
   ASSERT_EQ(want.Height, got.Height);
   constexpr int Tolerance = 48;  // per channel
-  int bad = 0;
-  for (int y = 0; y < got.Height; ++y)
-    for (int x = 0; x < got.Width; ++x) {
-      const std::uint32_t a = want.At(x, y), b = got.At(x, y);
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (d > Tolerance || d < -Tolerance) {
-          ++bad;
-          break;
-        }
-      }
-    }
-  EXPECT_EQ(bad, 0) << "pixels beyond the tolerance; the painted picture is painting-sample.png in the test output";
+  EXPECT_EQ(PixelsBeyondTolerance(want, got, Tolerance), 0) << "pixels beyond the tolerance; the painted picture is painting-sample.png in the test output";
 }
 
 // Line selection: the selection colour fills the whole line height, clipped to the selected

@@ -55,6 +55,18 @@ TEST(TableGrid, StructureOperationsKeepTheInvariants) {
        [](TRVTableRows& g) { g.InsertRows(1, 2, false, -1); }, "5x1 x|. x|. x|. x|. x"},
       {"insert a row copying a wide cell", 2, 3, [](TRVTableRows& g) { Merge(g, 1, 0, 1, 2); },
        [](TRVTableRows& g) { g.InsertRows(2, 1, false, 1); }, "x x x|1x2 . x|1x2 . x"},
+      {"insert a row copying a wide cell over a tall one", 3, 3,
+       [](TRVTableRows& g) {
+         Merge(g, 0, 0, 1, 3);
+         Merge(g, 1, 1, 2, 1);
+       },
+       [](TRVTableRows& g) { g.InsertRows(2, 1, false, 0); }, "1x3 . .|x 3x1 x|x . x|x . x"},
+      {"insert a column copying a tall cell over a wide one", 3, 3,
+       [](TRVTableRows& g) {
+         Merge(g, 0, 0, 3, 1);
+         Merge(g, 1, 1, 1, 2);
+       },
+       [](TRVTableRows& g) { g.InsertCols(2, 1, false, 0); }, "3x1 x x x|. 1x3 . .|. x x x"},
       {"delete a row inside a cell spanning three", 3, 2, [](TRVTableRows& g) { Merge(g, 0, 0, 3, 1); },
        [](TRVTableRows& g) { g.DeleteRows(1, 1, true); }, "2x1 x|. x"},
       {"delete the rows where a tall cell begins", 3, 2, [](TRVTableRows& g) { Merge(g, 1, 0, 2, 1); },

@@ -57,6 +57,24 @@ struct TablePrintFixture : PrintFixture {
     }
     return rows;
   }
+  // Saves the printed page alone and loads it into Loaded: the first table loaded, nil (with the
+  // failure reported) when the page does not save or load, or holds no table.
+  TRVTableItemInfo* LoadPageAlone(int Page, TRVPlainRootData& Loaded) {
+    TMemoryStream ms;
+    if (!Data()->SavePageAsRVF(&ms, Page, clNone, nullptr, nullptr)) {
+      ADD_FAILURE() << "page " << Page << " not saved";
+      return nullptr;
+    }
+    ms.SetPosition(0);
+    TColor color = clNone;
+    if (!Loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr)) {
+      ADD_FAILURE() << "page " << Page << " not loaded";
+      return nullptr;
+    }
+    TRVTableItemInfo* t = nullptr;
+    for (int i = 0; i < Loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(Loaded.GetItem(i));
+    return t;
+  }
   std::unique_ptr<TBitmap> Bmp;
 };
 
@@ -223,14 +241,8 @@ TEST_F(TablePrintFixture, APageSavedAloneHoldsTheHeadingRowAndItsRows) {
   const auto parts = PartRows();
   for (int page : {1, 2, pages}) {
     SCOPED_TRACE("page " + std::to_string(page));
-    TMemoryStream ms;
-    ASSERT_TRUE(Data()->SavePageAsRVF(&ms, page, clNone, nullptr, nullptr));
-    ms.SetPosition(0);
     TRVPlainRootData loaded(&Sheet);
-    TColor color = clNone;
-    ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
-    TRVTableItemInfo* t = nullptr;
-    for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+    TRVTableItemInfo* t = LoadPageAlone(page, loaded);
     ASSERT_TRUE(t);
     std::vector<int> rows{0};
     for (int r : parts[static_cast<size_t>(page - 1)])
@@ -262,14 +274,8 @@ TEST_F(TablePrintFixture, APageSavedAloneHoldsTheLinesOfAContinuedCellOnThatPage
     if (p->GetPart(k)->FTableTopCutLine && p->GetPart(k)->FTableTopCutLine->Get(1) > 1) continued = k;
   ASSERT_GE(continued, 1);
   ASSERT_LE(continued + 1, pages);
-  TMemoryStream ms;
-  ASSERT_TRUE(Data()->SavePageAsRVF(&ms, continued + 1, clNone, nullptr, nullptr));
-  ms.SetPosition(0);
   TRVPlainRootData loaded(&Sheet);
-  TColor color = clNone;
-  ASSERT_TRUE(loaded.LoadRVFFromStream(&ms, color, nullptr, nullptr));
-  TRVTableItemInfo* t = nullptr;
-  for (int i = 0; i < loaded.ItemCount() && !t; ++i) t = dynamic_cast<TRVTableItemInfo*>(loaded.GetItem(i));
+  TRVTableItemInfo* t = LoadPageAlone(continued + 1, loaded);
   ASSERT_TRUE(t);
   ASSERT_GE(t->RowCount(), 1);
   TRVTableCellData* cell = t->GetCells(0, 1);

@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "RTFEventRecorder.h"
+#include "RTFTestRead.h"
 #include "formats/rtf/RVRTFDocTables.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
 
 namespace {
-
-TRVRTFErrorCode ReadString(TRVRTFReader& reader, const std::string& rtf) {
-  TMemoryStream stream;
-  if (!rtf.empty()) stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
-  stream.SetPosition(0);
-  return reader.ReadFromStream(&stream);
-}
 
 std::u16string U(const char* utf8) { return Utf8ToUnicode(utf8); }
 

@@ -7,18 +7,12 @@
 #include <vector>
 
 #include "RTFEventRecorder.h"
+#include "RTFTestRead.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
 #include "platform/graphics/Pictures.h"
 
 namespace {
-
-TRVRTFErrorCode ReadString(TRVRTFReader& reader, const std::string& rtf) {
-  TMemoryStream stream;
-  if (!rtf.empty()) stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
-  stream.SetPosition(0);
-  return reader.ReadFromStream(&stream);
-}
 
 std::string FieldGroup(const std::string& instruction, const std::string& result) {
   return "{\\field{\\*\\fldinst " + instruction + "}{\\fldrslt " + result + "}}";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "RTFTestRead.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "formats/rtf/RVRTFReaderState.h"
 #include "platform/base/Classes.h"
@@ -15,16 +16,9 @@
 
 namespace {
 
-TRVRTFErrorCode ReadString(TRVRTFReader& reader, const std::string& rtf) {
-  TMemoryStream stream;
-  if (!rtf.empty()) stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
-  stream.SetPosition(0);
-  return reader.ReadFromStream(&stream);
-}
-
 TRVRTFErrorCode ReadString(const std::string& rtf) {
   TRVRTFReader reader(nullptr);
-  return ReadString(reader, rtf);
+  return ::ReadString(reader, rtf);
 }
 
 // Reads rtf and hands the state in force when the outermost group closes to check.

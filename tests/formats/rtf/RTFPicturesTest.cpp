@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "RTFTestRead.h"
 #include "formats/rtf/RVRTFPictures.h"
 #include "formats/rtf/RVRTFReader.h"
 #include "platform/base/Classes.h"
@@ -14,13 +15,6 @@
 #include "platform/graphics/Pictures.h"
 
 namespace {
-
-TRVRTFErrorCode ReadString(TRVRTFReader& reader, const std::string& rtf) {
-  TMemoryStream stream;
-  if (!rtf.empty()) stream.WriteBuffer(rtf.data(), static_cast<std::int64_t>(rtf.size()));
-  stream.SetPosition(0);
-  return reader.ReadFromStream(&stream);
-}
 
 std::string Fixture(const char* name) {
   TMemoryStream ms;
