@@ -174,7 +174,9 @@ TEST(RTFFieldsTest, SequenceFields) {
       EXPECT_EQ(name, c.Name);
       EXPECT_EQ(type, c.Type);
       EXPECT_EQ(reset, c.Reset);
-      if (c.Reset) EXPECT_EQ(startFrom, c.StartFrom);
+      if (c.Reset) {
+        EXPECT_EQ(startFrom, c.StartFrom);
+      }
     };
     ASSERT_EQ(ReadString(reader, Field(c.Instruction, "\\probe 1")), rtf_ec_OK);
     EXPECT_EQ(raised, 1);

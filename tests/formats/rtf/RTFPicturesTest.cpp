@@ -226,9 +226,13 @@ TEST(RTFPicturesTest, HexadecimalAndBinaryData) {
       data.assign(static_cast<const char*>(pic->FData->Memory()), static_cast<std::size_t>(pic->FData->GetSize()));
     };
     const TRVRTFErrorCode ec = ReadString(reader, Doc(c.Rtf));
-    if (std::string(c.Name).find("dib") == std::string::npos) EXPECT_EQ(ec, rtf_ec_OK);
+    if (std::string(c.Name).find("dib") == std::string::npos) {
+      EXPECT_EQ(ec, rtf_ec_OK);
+    }
     // The dib is too short to be a bitmap and fails to load; its bytes are checked by hand.
-    if (ec == rtf_ec_OK) EXPECT_EQ(data, c.Data);
+    if (ec == rtf_ec_OK) {
+      EXPECT_EQ(data, c.Data);
+    }
   }
 }
 
