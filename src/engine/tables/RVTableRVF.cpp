@@ -260,12 +260,7 @@ void TRVTableItemInfo::WriteCells(TWriter& Writer, TD& td) {
       const bool selected = mr >= selTop && mr <= selBottom && mc >= selLeft && mc <= selRight;
       info.NoContentCell = info.SelectionOnly && !selected ? cell : nullptr;
       td.FCell = cell;
-      try {
-        Writer.WriteComponent(&td);
-      } catch (...) {
-        info.NoContentCell = nullptr;
-        throw;
-      }
+      Writer.WriteComponent(&td);
       info.NoContentCell = nullptr;
     }
   }
@@ -304,14 +299,10 @@ void TRVTableItemInfo::ReadCells(TReader& Reader, TD& td) {
       const std::int32_t colSpan = Reader.ReadInteger();
       const std::int32_t rowSpan = Reader.ReadInteger();
       MergeForReading(FRows.get(), r, c, colSpan, rowSpan);
-      try {
-        cell->ResetProperties();
-        td.FCell = cell;
-        Reader.ReadComponent(&td);
-      } catch (...) {
-        info.LoadResult = false;
-        throw;
-      }
+      // A damaged cell ends the whole read: ReadBody turns the error into a failed load.
+      cell->ResetProperties();
+      td.FCell = cell;
+      Reader.ReadComponent(&td);
     }
   if (!Reader.EndOfList()) throw EReadError(WrongEndOfCells);
   Reader.ReadListEnd();
